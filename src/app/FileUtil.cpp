@@ -1,0 +1,138 @@
+#include "app/FileUtil.h"
+
+#include <atomic>
+#include <cctype>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+namespace fs = std::filesystem;
+
+namespace tw {
+
+bool FileExists(const std::string& path) {
+    std::error_code ec;
+    return !path.empty() && fs::exists(path, ec);
+}
+
+std::int64_t FileSize(const std::string& path) {
+    std::error_code ec;
+    auto size = fs::file_size(path, ec);
+    return ec ? -1 : static_cast<std::int64_t>(size);
+}
+
+bool CopyFileOver(const std::string& from, const std::string& to) {
+    std::error_code ec;
+    if (fs::equivalent(from, to, ec))
+        return true;
+    return fs::copy_file(from, to, fs::copy_options::overwrite_existing, ec);
+}
+
+bool RemoveFile(const std::string& path) {
+    std::error_code ec;
+    return fs::remove(path, ec);
+}
+
+bool CreateFolder(const std::string& path) {
+    std::error_code ec;
+    fs::create_directories(path, ec);
+    return fs::is_directory(path, ec);
+}
+
+std::optional<std::string> ReadWholeFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return std::nullopt;
+    in.seekg(0, std::ios::end);
+    auto size = in.tellg();
+    if (size < 0)
+        return std::nullopt;
+    std::string data(static_cast<size_t>(size), '\0');
+    in.seekg(0);
+    in.read(data.data(), size);
+    data.resize(static_cast<size_t>(in.gcount()));
+    return data;
+}
+
+bool WriteFileAtomically(const std::string& path, std::string_view content) {
+    static std::atomic<unsigned> counter{0};
+    std::ostringstream name;
+    name << path << ".~tw" << std::hash<std::thread::id>{}(std::this_thread::get_id()) % 100000
+         << '-' << counter++;
+    std::string temp = name.str();
+    {
+        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+        if (!out)
+            return false;
+        out.write(content.data(), static_cast<std::streamsize>(content.size()));
+        out.close();
+        if (!out) {
+            RemoveFile(temp);
+            return false;
+        }
+    }
+    std::error_code ec;
+    fs::rename(temp, path, ec);
+    if (ec) {
+        RemoveFile(temp);
+        return false;
+    }
+    return true;
+}
+
+std::string FolderOf(const std::string& path) {
+    auto slash = path.find_last_of('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+std::string FileNameOf(const std::string& path) {
+    auto slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string ExtensionOf(const std::string& path) {
+    std::string name = FileNameOf(path);
+    auto dot = name.find_last_of('.');
+    return dot == std::string::npos ? std::string() : name.substr(dot + 1);
+}
+
+std::string ReplaceExtension(const std::string& path, std::string_view newExtension) {
+    auto slash = path.find_last_of('/');
+    auto dot = path.find_last_of('.');
+    std::string stem = (dot == std::string::npos || (slash != std::string::npos && dot < slash))
+                           ? path
+                           : path.substr(0, dot);
+    return stem + "." + std::string(newExtension);
+}
+
+std::string ToUpper(std::string_view text) {
+    std::string out(text);
+    for (char& c : out)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return out;
+}
+
+std::string ToLower(std::string_view text) {
+    std::string out(text);
+    for (char& c : out)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return out;
+}
+
+bool EqualsNoCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(a[i])) !=
+            std::tolower(static_cast<unsigned char>(b[i])))
+            return false;
+    return true;
+}
+
+bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
+    return text.size() >= prefix.size() && EqualsNoCase(text.substr(0, prefix.size()), prefix);
+}
+
+} // namespace tw

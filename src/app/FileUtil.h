@@ -1,0 +1,35 @@
+#pragma once
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace tw {
+
+bool FileExists(const std::string& path);
+// Size in bytes, or -1 when the file cannot be read.
+std::int64_t FileSize(const std::string& path);
+bool CopyFileOver(const std::string& from, const std::string& to);
+bool RemoveFile(const std::string& path);
+bool CreateFolder(const std::string& path); // with parents; true when it exists afterwards
+std::optional<std::string> ReadWholeFile(const std::string& path);
+
+// Replaces path with content so that no reader ever sees half a file: the bytes go to a
+// temporary file in the same folder, which is then renamed over the target.
+bool WriteFileAtomically(const std::string& path, std::string_view content);
+
+// The folder part of a path including its final '/', or "" when there is none.
+std::string FolderOf(const std::string& path);
+// The path without its folder.
+std::string FileNameOf(const std::string& path);
+// The extension without its dot ("" when none).
+std::string ExtensionOf(const std::string& path);
+// The path with its extension (the text after the last '.' of the file name) replaced.
+std::string ReplaceExtension(const std::string& path, std::string_view newExtensionWithoutDot);
+
+std::string ToUpper(std::string_view text);
+std::string ToLower(std::string_view text);
+bool EqualsNoCase(std::string_view a, std::string_view b);
+bool StartsWithNoCase(std::string_view text, std::string_view prefix);
+
+} // namespace tw

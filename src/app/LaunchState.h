@@ -1,0 +1,45 @@
+#pragma once
+#include <string>
+
+namespace tw {
+
+enum ComposerId { kStandardComposer = 0, kFmComposer = 1, kPulseComposer = 2 };
+
+// Process-wide facts settled at start-up. Only start-up, the instrument description load
+// (wave folder) and the document (active channel and segment) change them afterwards.
+struct LaunchState {
+    int composerId = kStandardComposer;
+    std::string appName = "Tidewright";
+    std::string appDataFolder;
+    std::string tmpFolder;     // ends in '/'
+    std::string generalFolder; // ends in '/'
+    std::string generalIni;
+    std::string exchangeFile;
+    std::string descrFile;
+    std::string family;
+    std::string logFile;
+    bool fpSegMode = false;
+    std::string waveFolder; // ends in '/', or empty when no wave folder is used
+    int activeChannel = 0;  // 0-based
+    int activeSegment = 1;
+};
+
+const LaunchState& launch();
+
+// Start-up and tests install the whole state at once.
+void SetLaunchState(const LaunchState& state);
+void SetWaveFolder(const std::string& folder);
+void SetActiveChannel(int channel);
+void SetActiveSegment(int segment);
+void SetDescrFile(const std::string& path);
+
+// Fills the folder and file names below an application-data folder ("" is allowed).
+void DeriveLaunchPaths(LaunchState& state, const std::string& appDataFolder);
+
+// The user's application-data folder: $APPDATA, else $XDG_DATA_HOME, else ~/.local/share.
+std::string FindAppDataFolder();
+
+// Appends one line to the log, opening and closing the file for it.
+void AppendLog(const std::string& line);
+
+} // namespace tw

@@ -1,0 +1,57 @@
+#include "app/NumberText.h"
+
+#include "app/Printf.h"
+
+#include <cmath>
+#include <sstream>
+
+namespace tw {
+
+std::string EngNumberText(double value, int decimals) {
+    double sign = value < 0 ? -1.0 : 1.0;
+    double m = sign * value;
+    if (m < 1e-14)
+        return "0";
+    int t = static_cast<int>(std::log10(m)); // truncated toward zero, also for negatives
+    int k = t / 3;
+    m = m / std::pow(10.0, 3 * k);
+    if (m < 1.0) {
+        m = m * 1000.0;
+        k = k - 1;
+    } else if (m > 999.999) {
+        m = m * 0.001;
+        k = k + 1;
+    }
+    std::string format = strprintf("%%.%df", decimals);
+    std::string text = vformat(format.c_str(), sign * m);
+    TrimNumberText(text);
+    if (k != 0)
+        text += strprintf("e%d", 3 * k);
+    return text;
+}
+
+void TrimNumberText(std::string& text) {
+    if (text.find('.') == std::string::npos)
+        return;
+    while (!text.empty() && text.back() == '0')
+        text.pop_back();
+    while (!text.empty() && text.back() == '.')
+        text.pop_back();
+}
+
+void CompactExponent(std::string& text) {
+    auto plus = text.find("+00");
+    if (plus != std::string::npos)
+        text.erase(plus, 3);
+    auto minus = text.find("-00");
+    if (minus != std::string::npos)
+        text.erase(minus + 1, 2);
+}
+
+std::string StreamNumberText(double value) {
+    std::ostringstream out;
+    out << value;
+    return out.str();
+}
+
+} // namespace tw

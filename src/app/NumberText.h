@@ -1,0 +1,19 @@
+#pragma once
+#include <string>
+
+namespace tw {
+
+// Engineering notation: mantissa in [1, 1000) with trailing zeros trimmed, exponent a multiple
+// of 3 ("1.5e3", "250e-6", "0"). The host parses these texts, so they must match exactly.
+std::string EngNumberText(double value, int decimals);
+
+// Removes trailing zeros after a decimal point, then a trailing point ("2.500" -> "2.5").
+void TrimNumberText(std::string& text);
+
+// Removes the first "+00" and shortens the first "-00" to "-" ("1.5e+003" -> "1.5e3").
+void CompactExponent(std::string& text);
+
+// The C++ stream's default formatting of a double (6 significant digits, like "%g").
+std::string StreamNumberText(double value);
+
+} // namespace tw

@@ -1,0 +1,476 @@
+#include "app/ProfileFile.h"
+
+#include "app/FileUtil.h"
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <mutex>
+#include <thread>
+#include <unordered_map>
+
+namespace fs = std::filesystem;
+
+namespace tw::profile {
+
+namespace {
+
+std::string_view trim(std::string_view s) {
+    size_t b = 0, e = s.size();
+    while (b < e && (s[b] == ' ' || s[b] == '\t'))
+        ++b;
+    while (e > b && (s[e - 1] == ' ' || s[e - 1] == '\t' || s[e - 1] == '\r'))
+        --e;
+    return s.substr(b, e - b);
+}
+
+std::string lower(std::string_view s) { return ToLower(s); }
+
+// A value's text after '=', trimmed, without enclosing quotes.
+std::string valueOf(std::string_view line) {
+    auto eq = line.find('=');
+    std::string_view v = trim(line.substr(eq + 1));
+    if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())
+        v = v.substr(1, v.size() - 2);
+    return std::string(v);
+}
+
+std::string oneLine(std::string_view value) {
+    std::string out(value);
+    for (char& c : out)
+        if (c == '\n' || c == '\r')
+            c = ' ';
+    return out;
+}
+
+} // namespace
+
+class ParsedFile {
+  public:
+    struct Line {
+        std::string text;
+        std::string key; // lower-case key name; empty for lines that hold no key
+    };
+    struct Section {
+        std::string header; // the "[name]" line as it stands; empty for the preamble
+        std::string lowerName;
+        std::vector<Line> lines;
+        mutable std::unordered_map<std::string, size_t> index;
+        mutable bool indexed = false;
+
+        const Line* find(const std::string& lowerKey) const {
+            if (!indexed) {
+                index.clear();
+                for (size_t i = 0; i < lines.size(); ++i)
+                    if (!lines[i].key.empty())
+                        index.emplace(lines[i].key, i); // first occurrence wins
+                indexed = true;
+            }
+            auto it = index.find(lowerKey);
+            return it == index.end() ? nullptr : &lines[it->second];
+        }
+        Line* find(const std::string& lowerKey) {
+            return const_cast<Line*>(static_cast<const Section*>(this)->find(lowerKey));
+        }
+    };
+
+    std::vector<Section> sections; // sections[0] holds the lines before the first section
+    std::string eol = "\n";
+
+    static ParsedFile parse(std::string_view text) {
+        ParsedFile f;
+        if (text.find("\r\n") != std::string_view::npos)
+            f.eol = "\r\n";
+        f.sections.emplace_back();
+        size_t pos = 0;
+        while (pos < text.size()) {
+            size_t nl = text.find('\n', pos);
+            std::string_view raw =
+                text.substr(pos, nl == std::string_view::npos ? std::string_view::npos : nl - pos);
+            pos = nl == std::string_view::npos ? text.size() : nl + 1;
+            if (!raw.empty() && raw.back() == '\r')
+                raw.remove_suffix(1);
+            std::string_view t = trim(raw);
+            if (!t.empty() && t.front() == '[') {
+                Section s;
+                s.header = std::string(raw);
+                auto close = t.find(']');
+                s.lowerName = lower(trim(t.substr(1, close == std::string_view::npos
+                                                          ? std::string_view::npos
+                                                          : close - 1)));
+                f.sections.push_back(std::move(s));
+                continue;
+            }
+            Line line{std::string(raw), {}};
+            auto eq = t.find('=');
+            if (f.sections.size() > 1 && eq != std::string_view::npos)
+                line.key = lower(trim(t.substr(0, eq)));
+            f.sections.back().lines.push_back(std::move(line));
+        }
+        return f;
+    }
+
+    std::string serialize() const {
+        size_t total = 0;
+        for (const auto& s : sections) {
+            total += s.header.size() + eol.size();
+            for (const auto& l : s.lines)
+                total += l.text.size() + eol.size();
+        }
+        std::string out;
+        out.reserve(total);
+        for (size_t i = 0; i < sections.size(); ++i) {
+            if (i > 0) {
+                out += sections[i].header;
+                out += eol;
+            }
+            for (const auto& l : sections[i].lines) {
+                out += l.text;
+                out += eol;
+            }
+        }
+        return out;
+    }
+
+    const Section* section(std::string_view name) const {
+        std::string key = lower(trim(name));
+        for (size_t i = 1; i < sections.size(); ++i)
+            if (sections[i].lowerName == key)
+                return &sections[i];
+        return nullptr;
+    }
+    Section* section(std::string_view name) {
+        return const_cast<Section*>(static_cast<const ParsedFile*>(this)->section(name));
+    }
+
+    std::optional<std::string> get(std::string_view sectionName, std::string_view key) const {
+        const Section* s = section(sectionName);
+        if (!s)
+            return std::nullopt;
+        const Line* l = s->find(lower(trim(key)));
+        if (!l)
+            return std::nullopt;
+        return valueOf(l->text);
+    }
+
+    std::vector<std::pair<std::string, std::string>> entries(std::string_view sectionName) const {
+        std::vector<std::pair<std::string, std::string>> out;
+        if (const Section* s = section(sectionName))
+            for (const auto& l : s->lines)
+                if (!l.key.empty()) {
+                    std::string_view t = trim(l.text);
+                    out.emplace_back(std::string(trim(t.substr(0, t.find('=')))), valueOf(t));
+                }
+        return out;
+    }
+
+    std::vector<std::string> lines(std::string_view sectionName) const {
+        std::vector<std::string> out;
+        if (const Section* s = section(sectionName))
+            for (const auto& l : s->lines)
+                if (!l.key.empty())
+                    out.emplace_back(trim(l.text));
+        return out;
+    }
+
+    std::vector<std::string> names() const {
+        std::vector<std::string> out;
+        for (size_t i = 1; i < sections.size(); ++i) {
+            std::string_view t = trim(sections[i].header);
+            auto close = t.find(']');
+            out.emplace_back(
+                trim(t.substr(1, close == std::string_view::npos ? std::string_view::npos
+                                                                 : close - 1)));
+        }
+        return out;
+    }
+
+    Section& sectionForWrite(std::string_view name) {
+        if (Section* s = section(name))
+            return *s;
+        Section s;
+        s.header = "[" + std::string(trim(name)) + "]";
+        s.lowerName = lower(trim(name));
+        sections.push_back(std::move(s));
+        return sections.back();
+    }
+
+    void write(std::string_view sectionName, std::string_view key, std::string_view value) {
+        Section& s = sectionForWrite(sectionName);
+        std::string lk = lower(trim(key));
+        if (Line* l = s.find(lk)) {
+            std::string_view t = trim(l->text);
+            l->text = std::string(trim(t.substr(0, t.find('=')))) + "=" + oneLine(value);
+            return;
+        }
+        // New keys go after the section's last non-blank line, as the platform service does.
+        size_t at = s.lines.size();
+        while (at > 0 && trim(s.lines[at - 1].text).empty())
+            --at;
+        s.lines.insert(s.lines.begin() + static_cast<std::ptrdiff_t>(at),
+                       Line{std::string(trim(key)) + "=" + oneLine(value), lk});
+        if (at + 1 == s.lines.size() && s.indexed)
+            s.index.emplace(lk, at);
+        else
+            s.indexed = false;
+    }
+
+    bool deleteKey(std::string_view sectionName, std::string_view key) {
+        Section* s = section(sectionName);
+        if (!s)
+            return false;
+        std::string lk = lower(trim(key));
+        for (auto it = s->lines.begin(); it != s->lines.end(); ++it)
+            if (it->key == lk) {
+                s->lines.erase(it);
+                s->indexed = false;
+                return true;
+            }
+        return false;
+    }
+
+    bool deleteSection(std::string_view sectionName) {
+        Section* s = section(sectionName);
+        if (!s)
+            return false;
+        sections.erase(sections.begin() + (s - sections.data()));
+        return true;
+    }
+
+    void writeSection(std::string_view sectionName, const std::vector<std::string>& lines) {
+        Section& s = sectionForWrite(sectionName);
+        s.lines.clear();
+        s.indexed = false;
+        for (const auto& text : lines) {
+            std::string_view t = trim(text);
+            if (t.empty())
+                continue;
+            auto eq = t.find('=');
+            s.lines.push_back(Line{oneLine(t), eq == std::string_view::npos
+                                                   ? std::string()
+                                                   : lower(trim(t.substr(0, eq)))});
+        }
+    }
+};
+
+namespace {
+
+struct CacheEntry {
+    std::shared_ptr<ParsedFile> parsed;
+    std::string text; // the bytes the parse came from
+    fs::file_time_type mtime;
+    std::uintmax_t size = 0;
+};
+
+std::mutex cacheMutex;
+std::unordered_map<std::string, CacheEntry> cache;
+
+bool statFile(const std::string& file, fs::file_time_type& mtime, std::uintmax_t& size) {
+    std::error_code ec;
+    size = fs::file_size(file, ec);
+    if (ec)
+        return false;
+    mtime = fs::last_write_time(file, ec);
+    return !ec;
+}
+
+// The parsed file for reading; cheap when the file's time and size are as last seen.
+std::shared_ptr<const ParsedFile> parsedForRead(const std::string& file) {
+    std::lock_guard<std::mutex> guard(cacheMutex);
+    fs::file_time_type mtime;
+    std::uintmax_t size;
+    if (!statFile(file, mtime, size)) {
+        cache.erase(file);
+        return std::make_shared<ParsedFile>(ParsedFile::parse(""));
+    }
+    auto it = cache.find(file);
+    if (it != cache.end() && it->second.mtime == mtime && it->second.size == size)
+        return it->second.parsed;
+    auto text = ReadWholeFile(file);
+    CacheEntry entry;
+    entry.text = text ? std::move(*text) : std::string();
+    entry.parsed = std::make_shared<ParsedFile>(ParsedFile::parse(entry.text));
+    entry.mtime = mtime;
+    entry.size = size;
+    auto parsed = entry.parsed;
+    cache[file] = std::move(entry);
+    return parsed;
+}
+
+std::string lockPathOf(const std::string& file) { return file + ".lock"; }
+
+std::string selfPid() {
+    std::error_code ec;
+    auto p = fs::read_symlink("/proc/self", ec);
+    return ec ? std::string() : p.filename().string();
+}
+
+bool lockIsStale(const std::string& lockPath) {
+    auto content = ReadWholeFile(lockPath);
+    if (!content)
+        return false; // gone already; the next attempt will take it
+    std::string pid = *content;
+    while (!pid.empty() && (pid.back() == '\n' || pid.back() == ' '))
+        pid.pop_back();
+    std::error_code ec;
+    if (!pid.empty() && fs::exists("/proc/" + pid, ec) == false && !ec &&
+        fs::exists("/proc/self", ec))
+        return true; // its owner died while holding it
+    auto age = fs::file_time_type::clock::now() - fs::last_write_time(lockPath, ec);
+    return !ec && age > std::chrono::seconds(5);
+}
+
+bool acquireLock(const std::string& file) {
+    std::string lockPath = lockPathOf(file);
+    std::string pid = selfPid();
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    for (int attempt = 0;; ++attempt) {
+        if (FILE* f = std::fopen(lockPath.c_str(), "wx")) {
+            std::fputs(pid.c_str(), f);
+            std::fclose(f);
+            return true;
+        }
+        std::error_code ec;
+        if (!fs::exists(FolderOf(file).empty() ? "." : FolderOf(file), ec))
+            return false; // no folder: the write itself will fail and report
+        if (lockIsStale(lockPath))
+            RemoveFile(lockPath);
+        if (std::chrono::steady_clock::now() > deadline)
+            return false; // never hang the user interface on a foreign lock
+        std::this_thread::sleep_for(std::chrono::microseconds(attempt < 20 ? 50 : 500));
+    }
+}
+
+void releaseLock(const std::string& file) { RemoveFile(lockPathOf(file)); }
+
+} // namespace
+
+std::optional<std::string> GetValue(const std::string& file, std::string_view section,
+                                    std::string_view key) {
+    return parsedForRead(file)->get(section, key);
+}
+
+std::vector<std::string> SectionLines(const std::string& file, std::string_view section) {
+    return parsedForRead(file)->lines(section);
+}
+
+std::vector<std::pair<std::string, std::string>> SectionEntries(const std::string& file,
+                                                                std::string_view section) {
+    return parsedForRead(file)->entries(section);
+}
+
+std::vector<std::string> SectionNames(const std::string& file) {
+    return parsedForRead(file)->names();
+}
+
+bool WriteValue(const std::string& file, std::string_view section, std::string_view key,
+                std::string_view value) {
+    Transaction t(file);
+    t.write(section, key, value);
+    return t.commit();
+}
+
+bool DeleteKey(const std::string& file, std::string_view section, std::string_view key) {
+    Transaction t(file);
+    t.deleteKey(section, key);
+    return t.commit();
+}
+
+bool DeleteSection(const std::string& file, std::string_view section) {
+    Transaction t(file);
+    t.deleteSection(section);
+    return t.commit();
+}
+
+bool WriteSection(const std::string& file, std::string_view section,
+                  const std::vector<std::string>& lines) {
+    Transaction t(file);
+    t.writeSection(section, lines);
+    return t.commit();
+}
+
+void ClearCache() {
+    std::lock_guard<std::mutex> guard(cacheMutex);
+    cache.clear();
+}
+
+Snapshot::Snapshot(const std::string& file) : parsed_(parsedForRead(file)) {}
+Snapshot::~Snapshot() = default;
+Snapshot::Snapshot(Snapshot&&) noexcept = default;
+
+std::optional<std::string> Snapshot::get(std::string_view section, std::string_view key) const {
+    return parsed_->get(section, key);
+}
+std::vector<std::pair<std::string, std::string>>
+Snapshot::entries(std::string_view section) const {
+    return parsed_->entries(section);
+}
+std::vector<std::string> Snapshot::sectionNames() const { return parsed_->names(); }
+
+Transaction::Transaction(std::string file) : file_(std::move(file)) {
+    locked_ = acquireLock(file_);
+    // Under the lock, trust the cache only if the bytes on disk are the ones it was made from.
+    std::string text = ReadWholeFile(file_).value_or(std::string());
+    std::lock_guard<std::mutex> guard(cacheMutex);
+    auto it = cache.find(file_);
+    if (it != cache.end() && it->second.text == text) {
+        if (it->second.parsed.use_count() == 1)
+            parsed_ = std::make_unique<ParsedFile>(std::move(*it->second.parsed));
+        else
+            parsed_ = std::make_unique<ParsedFile>(*it->second.parsed);
+        cache.erase(it);
+    } else {
+        if (it != cache.end())
+            cache.erase(it);
+        parsed_ = std::make_unique<ParsedFile>(ParsedFile::parse(text));
+    }
+}
+
+Transaction::~Transaction() {
+    if (locked_)
+        releaseLock(file_);
+}
+
+std::optional<std::string> Transaction::get(std::string_view section,
+                                            std::string_view key) const {
+    return parsed_->get(section, key);
+}
+std::vector<std::pair<std::string, std::string>>
+Transaction::entries(std::string_view section) const {
+    return parsed_->entries(section);
+}
+void Transaction::write(std::string_view section, std::string_view key, std::string_view value) {
+    parsed_->write(section, key, value);
+    changed_ = true;
+}
+void Transaction::deleteKey(std::string_view section, std::string_view key) {
+    changed_ |= parsed_->deleteKey(section, key);
+}
+void Transaction::deleteSection(std::string_view section) {
+    changed_ |= parsed_->deleteSection(section);
+}
+void Transaction::writeSection(std::string_view section, const std::vector<std::string>& lines) {
+    parsed_->writeSection(section, lines);
+    changed_ = true;
+}
+
+bool Transaction::commit() {
+    if (!parsed_)
+        return false; // already committed
+    if (!changed_)
+        return true;
+    CacheEntry entry;
+    entry.text = parsed_->serialize();
+    if (!WriteFileAtomically(file_, entry.text))
+        return false;
+    changed_ = false;
+    std::lock_guard<std::mutex> guard(cacheMutex);
+    if (statFile(file_, entry.mtime, entry.size)) {
+        entry.parsed = std::make_shared<ParsedFile>(std::move(*parsed_));
+        cache[file_] = std::move(entry);
+    }
+    parsed_.reset(); // a transaction commits once
+    return true;
+}
+
+} // namespace tw::profile

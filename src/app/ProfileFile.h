@@ -1,0 +1,77 @@
+#pragma once
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace tw {
+
+// Our profile-string service: sectioned key=value text files shared with the host.
+// Section and key names match without regard to case; a value is the text after '=' without
+// surrounding blanks and enclosing quotes. Rewrites keep every other line, comment and order,
+// and replace the file atomically so the host never reads half a file. Writers take a lock
+// file ("<file>.lock") around read-modify-write, so writes from two processes are not lost.
+namespace profile {
+
+std::optional<std::string> GetValue(const std::string& file, std::string_view section,
+                                    std::string_view key);
+// The key=value lines of a section in file order (as written: "key=value", trimmed).
+std::vector<std::string> SectionLines(const std::string& file, std::string_view section);
+std::vector<std::pair<std::string, std::string>> SectionEntries(const std::string& file,
+                                                                std::string_view section);
+std::vector<std::string> SectionNames(const std::string& file);
+
+bool WriteValue(const std::string& file, std::string_view section, std::string_view key,
+                std::string_view value);
+bool DeleteKey(const std::string& file, std::string_view section, std::string_view key);
+bool DeleteSection(const std::string& file, std::string_view section);
+// Replaces the whole section by the given "key=value" lines (creating it when missing).
+bool WriteSection(const std::string& file, std::string_view section,
+                  const std::vector<std::string>& lines);
+
+// Forgets cached file contents (tests that write files behind the service's back).
+void ClearCache();
+
+class ParsedFile;
+
+// A read-only picture of a file taken once, for callers that read many keys in a row.
+class Snapshot {
+  public:
+    explicit Snapshot(const std::string& file);
+    ~Snapshot();
+    Snapshot(Snapshot&&) noexcept;
+    std::optional<std::string> get(std::string_view section, std::string_view key) const;
+    std::vector<std::pair<std::string, std::string>> entries(std::string_view section) const;
+    std::vector<std::string> sectionNames() const;
+
+  private:
+    std::shared_ptr<const ParsedFile> parsed_;
+};
+
+// Several changes made as one locked read-modify-write and one atomic rewrite.
+class Transaction {
+  public:
+    explicit Transaction(std::string file);
+    ~Transaction(); // releases the lock; uncommitted changes are dropped
+    Transaction(const Transaction&) = delete;
+    Transaction& operator=(const Transaction&) = delete;
+
+    std::optional<std::string> get(std::string_view section, std::string_view key) const;
+    std::vector<std::pair<std::string, std::string>> entries(std::string_view section) const;
+    void write(std::string_view section, std::string_view key, std::string_view value);
+    void deleteKey(std::string_view section, std::string_view key);
+    void deleteSection(std::string_view section);
+    void writeSection(std::string_view section, const std::vector<std::string>& lines);
+    bool commit();
+
+  private:
+    std::string file_;
+    std::unique_ptr<ParsedFile> parsed_;
+    bool locked_ = false;
+    bool changed_ = false;
+};
+
+} // namespace profile
+} // namespace tw

@@ -1,0 +1,26 @@
+#pragma once
+
+namespace tw {
+
+// What the main frame does with a host event (code, data parameter) in a given composer.
+struct HostEventAction {
+    enum Kind { Ignore, Close, Move, Reread } kind = Ignore;
+    int x = 0, y = 0; // Move: the window's new top-left corner
+};
+
+HostEventAction DecideHostEvent(int composerId, long code, long data);
+
+// Event code 4: re-reads the active channel and segment from the exchange file into the
+// launch state.
+void RereadChannelAndSegment();
+
+// The progress bar shown along the bottom of the view for ProgressNotice.
+struct ProgressState {
+    bool visible = false;
+    int position = 0;
+    int created = 0; // how many times a bar was created, so tests can tell "moved" from "new"
+};
+// Applies one ProgressNotice (position, show flag); returns the handler's result, 11.
+int ApplyProgressNotice(ProgressState& state, long position, long show);
+
+} // namespace tw

@@ -1,0 +1,41 @@
+#include "host/HostLink.h"
+
+#include "app/LaunchState.h"
+#include "app/ProfileStore.h"
+#include "app/Prompter.h"
+
+namespace tw {
+
+namespace {
+HostLink* current = nullptr;
+}
+
+void SetHostLink(HostLink* link) { current = link; }
+HostLink* hostLink() { return current; }
+
+bool SendToHost(std::string_view title, std::string_view text) {
+    if (current && current->sendText(title, text))
+        return true;
+    ask(launch().appName, "Unable to find target app.", Buttons::Ok, Icon::Exclamation);
+    return false;
+}
+
+std::string HostTitle() {
+    std::string title;
+    ProfileRecord("AppTits", "AC", title, 260, launch().exchangeFile, true);
+    return title;
+}
+
+bool SendToExchangeHost(std::string_view text) {
+    std::string title = HostTitle();
+    if (title.empty())
+        return false;
+    return SendToHost(title, text);
+}
+
+void PostComposerClosed(long first, long second) {
+    if (current)
+        current->postToAll(kComposerClosedName, first, second);
+}
+
+} // namespace tw

@@ -1,0 +1,42 @@
+#pragma once
+#include <string>
+
+namespace tw {
+
+// What the program knows of the instrument: read from the exchange file, the description file
+// and the optional per-model file when the document is created.
+struct InstrumentLimits {
+    int channels = 1;
+    std::string model;
+    std::string modelFile;
+    std::string segTableSection; // "SegmTbl-ch%d", or "FmSegmTbl" for the FM composer
+    bool pattSyncTable = false;
+    bool moduleChans = false;
+    bool hasTraceTypes = false;
+    bool commonSegmForAllChan = false;
+    int resFactor = 2;
+    int patSyncFactor = 2;
+    double initialWavelength = 0;
+    double wavelengthMin = 0, wavelengthMax = 0;
+    double segmentMin = 0, segmentMax = 0;
+    double vMin = 0, vMax = 0;
+    int codeSpan = 0;
+    int resolutionBits = 0;
+    // FM composer in FP-segment mode (the other FM ranges are the FM composer's own load).
+    double fmLenMin = 0, fmLenMax = 0;
+    double fmMin = 0, fmMax = 0;
+    double fpSegMin = 0, fpSegMax = 0;
+};
+
+// Whole part of log2(span + 1), exact for powers of two: 0..16383 gives 14.
+int ResolutionBits(double vMin, double vMax);
+
+// The instrument description load. Also sets the launch state's active channel, active segment
+// (stored back as 1 when absent) and wave folder (created). The pulse-train composer stops after
+// the channel count; the FM composer outside FP-segment mode reads its FM limits afterwards.
+InstrumentLimits LoadInstrumentDescription();
+
+// Reads "two words, then two numbers" range lines such as "[ParmLst] AcSeg".
+bool ReadRangeLine(const std::string& text, double& low, double& high);
+
+} // namespace tw

@@ -1,0 +1,18 @@
+#pragma once
+#include <string>
+#include <string_view>
+
+namespace tw {
+
+// Drive (or root), "...", file name: keeps long paths readable in the title bar.
+std::string ShortPathForTitle(std::string_view path);
+
+// appName + " -> " + the document path (shortened), or for the pulse-train composer the
+// train's origin file ("Untitled" when it has none).
+std::string BuildWindowTitle(const std::string& documentPath);
+
+// Writes the title to the log and to "AppTits" of the exchange file under the composer's key.
+// Returns false (after "ATTENTION\nInvalid Composer ID") for an unknown composer.
+bool PublishTitle(const std::string& title);
+
+} // namespace tw

@@ -1,0 +1,52 @@
+#include "app/NumberText.h"
+
+#include <gtest/gtest.h>
+
+namespace tw {
+namespace {
+
+TEST(NumberText, EngineeringNotationCharacterForCharacter) {
+    EXPECT_EQ(EngNumberText(1500, 2), "1.5e3");
+    EXPECT_EQ(EngNumberText(0.00025, 9), "250e-6");
+    EXPECT_EQ(EngNumberText(0.0000025, 9), "2.5e-6");
+    EXPECT_EQ(EngNumberText(-0.02, 3), "-20e-3");
+    EXPECT_EQ(EngNumberText(12, 9), "12");
+    EXPECT_EQ(EngNumberText(1e-15, 9), "0");
+    EXPECT_EQ(EngNumberText(0.5, 3), "500e-3");
+    EXPECT_EQ(EngNumberText(999.9995, 9), "0.9999995e3");
+    EXPECT_EQ(EngNumberText(999.999, 9), "999.999");
+    EXPECT_EQ(EngNumberText(999.9989, 2), "1000");
+    EXPECT_EQ(EngNumberText(-1500000, 9), "-1.5e6");
+    EXPECT_EQ(EngNumberText(16384, 9), "16.384e3");
+}
+
+TEST(NumberText, TrimAndCompact) {
+    std::string s = "100";
+    TrimNumberText(s);
+    EXPECT_EQ(s, "100");
+    s = "2.500";
+    TrimNumberText(s);
+    EXPECT_EQ(s, "2.5");
+    s = "3.000";
+    TrimNumberText(s);
+    EXPECT_EQ(s, "3");
+    s = "10.0";
+    TrimNumberText(s);
+    EXPECT_EQ(s, "10");
+
+    s = "1.5e+003";
+    CompactExponent(s);
+    EXPECT_EQ(s, "1.5e3");
+    s = "2e-005";
+    CompactExponent(s);
+    EXPECT_EQ(s, "2e-5");
+    s = "1e+010";
+    CompactExponent(s);
+    EXPECT_EQ(s, "1e+010");
+    s = "1.50000000e+006";
+    CompactExponent(s);
+    EXPECT_EQ(s, "1.50000000e6");
+}
+
+} // namespace
+} // namespace tw

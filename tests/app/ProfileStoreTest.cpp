@@ -1,0 +1,137 @@
+#include "app/FileUtil.h"
+#include "app/ProfileFile.h"
+#include "app/ProfileStore.h"
+#include "support/Sandbox.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace tw {
+namespace {
+
+class ProfileStoreTest : public ::testing::Test {
+  protected:
+    test::Sandbox box;
+    std::string file = box.root() + "/p.ini";
+    std::string read(const char* section, const char* key, int size = 260, bool quiet = true) {
+        std::string out;
+        last = ProfileRecord(section, key, out, size, file, quiet);
+        return out;
+    }
+    int last = 0;
+};
+
+TEST_F(ProfileStoreTest, CommentsTabsAndBlanksFollowTheStoreRules) {
+    box.write("p.ini", "[S]\n"
+                       "a=12 // twelve\n"
+                       "b=//whole\n"
+                       "c=one\ttwo\n"
+                       "d=one\ttwo // note\n"
+                       "e=1 2\t// note\n"
+                       "f =  \"quoted text\"  \n");
+    EXPECT_EQ(read("S", "a"), "12");
+    EXPECT_EQ(read("S", "b"), "//whole");
+    EXPECT_EQ(read("S", "c"), "one\ttwo");
+    EXPECT_EQ(read("S", "d"), "one two");
+    EXPECT_EQ(read("S", "e"), "1 2 "); // blank removal stops at the tab, which becomes a blank
+    EXPECT_EQ(read("S", "F"), "quoted text");
+}
+
+TEST_F(ProfileStoreTest, SentinelAndQuietness) {
+    box.write("p.ini", "[s]\nx=NOO\ny=No\n");
+    EXPECT_EQ(read("S", "x"), "");
+    EXPECT_EQ(last, 0);
+    EXPECT_TRUE(box.prompts.asked.empty()) << "quiet absence shows nothing";
+
+    std::string longText;
+    EXPECT_EQ(ProfileLongText("S", "y", longText, file, true), 0);
+    EXPECT_EQ(ProfileLongText("S", "x", longText, file, true), 1);
+    EXPECT_EQ(longText, "NOO");
+
+    read("Sect", "Missing", 260, false);
+    ASSERT_EQ(box.prompts.asked.size(), 1u);
+    EXPECT_EQ(box.prompts.asked[0].caption, "Record not found");
+    EXPECT_EQ(box.prompts.asked[0].text, "File " + file + "\nSect=Sect\nKey=Missing");
+    read("Sect", nullptr, 260, false);
+    EXPECT_EQ(box.prompts.asked.back().text, "File " + file + "\nSect=Sect\nKey=NULL");
+}
+
+TEST_F(ProfileStoreTest, RoomLimitIsReportedEvenWhenQuiet) {
+    box.write("p.ini", "[S]\nok=" + std::string(257, 'a') + "\nlong=" + std::string(258, 'b') +
+                           "\n");
+    EXPECT_EQ(read("S", "ok").size(), 257u);
+    EXPECT_EQ(last, 1);
+    read("S", "long");
+    EXPECT_EQ(last, 0);
+    ASSERT_EQ(box.prompts.asked.size(), 1u);
+    EXPECT_EQ(box.prompts.asked[0].caption, "Too few room in destination");
+    EXPECT_EQ(ProfileText("long", "S", file), "");
+}
+
+TEST_F(ProfileStoreTest, NumbersFromListsOfTheExchangeFile) {
+    box.set(box.exchange(), "Settings", "List", "5 7 9");
+    EXPECT_EQ(ProfileNumber("list", 2, "settings", -1), 9);
+    EXPECT_EQ(ProfileNumber("List", 3, "Settings", -1), -1);
+    EXPECT_TRUE(IsAbsent(ProfileNumber("Nothing", 0, "Settings", kAbsent)));
+}
+
+TEST_F(ProfileStoreTest, RewritesKeepForeignLinesOrderAndCase) {
+    box.write("p.ini", "; host comment\r\n[First]\r\nA=1\r\n; keep me\r\nB=2\r\n\r\n[Second]\r\n"
+                       "C=3\r\n");
+    WriteProfileKey("FIRST", "b", "20", file);
+    WriteProfileKey("first", "New", "x", file);
+    WriteProfileKey("Third", "D", "4", file);
+    EXPECT_EQ(*ReadWholeFile(file), "; host comment\r\n[First]\r\nA=1\r\n; keep me\r\nB=20\r\n"
+                                    "New=x\r\n\r\n[Second]\r\nC=3\r\n[Third]\r\nD=4\r\n");
+    DeleteProfileKey("first", "a", file);
+    DeleteProfileSection("SECOND", file);
+    EXPECT_EQ(*ReadWholeFile(file), "; host comment\r\n[First]\r\n; keep me\r\nB=20\r\nNew=x\r\n"
+                                    "\r\n[Third]\r\nD=4\r\n");
+}
+
+TEST_F(ProfileStoreTest, SectionCopyAndEmptySections) {
+    box.write("p.ini", "[Src]\nk1=a\nk2=b c\n[Empty]\n");
+    std::string dest = box.root() + "/d.ini";
+    EXPECT_GT(CopyProfileSection("src", "Dst", file, dest), 0);
+    EXPECT_EQ(profile::GetValue(dest, "dst", "K2").value_or(""), "b c");
+    EXPECT_EQ(CopyProfileSection("Empty", "E", file, dest), 0);
+    EXPECT_EQ(CopyProfileSection("Missing", "M", file, dest), 0);
+    EXPECT_EQ(profile::SectionNames(dest), std::vector<std::string>{"Dst"});
+}
+
+TEST_F(ProfileStoreTest, WritesReplaceTheFileAtomicallyAndSeeForeignChanges) {
+    WriteProfileKey("S", "a", "1", file);
+    auto before = std::filesystem::directory_iterator(box.root());
+    // Another process rewrites the file behind our back; our next write must build on it.
+    box.write("p.ini", "[S]\na=1\nhost=yes\n");
+    WriteProfileKey("S", "b", "2", file);
+    EXPECT_EQ(*ReadWholeFile(file), "[S]\na=1\nhost=yes\nb=2\n");
+    int leftovers = 0;
+    for (auto& e : std::filesystem::directory_iterator(box.root()))
+        leftovers += e.path().filename().string().find(".~tw") != std::string::npos ||
+                     e.path().extension() == ".lock";
+    EXPECT_EQ(leftovers, 0) << "no temporary or lock file stays behind";
+}
+
+TEST_F(ProfileStoreTest, StaleLockOfADeadProcessIsTakenOver) {
+    box.write("p.ini.lock", "999999999");
+    EXPECT_TRUE(WriteProfileKey("S", "a", "1", file));
+    EXPECT_FALSE(FileExists(file + ".lock"));
+}
+
+TEST_F(ProfileStoreTest, TransactionWritesManyKeysOnce) {
+    {
+        profile::Transaction t(file);
+        for (int i = 0; i < 100; ++i)
+            t.write("Big", "K" + std::to_string(i), std::to_string(i * i));
+        EXPECT_EQ(t.get("big", "k7").value_or(""), "49");
+        EXPECT_TRUE(t.commit());
+    }
+    EXPECT_EQ(profile::GetValue(file, "BIG", "K99").value_or(""), "9801");
+    profile::Snapshot snap(file);
+    EXPECT_EQ(snap.entries("Big").size(), 100u);
+}
+
+} // namespace
+} // namespace tw

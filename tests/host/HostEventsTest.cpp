@@ -1,0 +1,101 @@
+#include "host/HostEvents.h"
+#include "host/HostLink.h"
+#include "host/WindowTitle.h"
+#include "app/FileUtil.h"
+#include "app/LaunchState.h"
+#include "support/Sandbox.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace tw {
+namespace {
+
+TEST(HostEvents, EachCodeReachesOnlyItsComposer) {
+    EXPECT_EQ(DecideHostEvent(0, 3, 0).kind, HostEventAction::Close);
+    EXPECT_EQ(DecideHostEvent(1, 3, 0).kind, HostEventAction::Ignore);
+    EXPECT_EQ(DecideHostEvent(2, 3, 0).kind, HostEventAction::Ignore);
+    EXPECT_EQ(DecideHostEvent(2, 17, 0).kind, HostEventAction::Close);
+    EXPECT_EQ(DecideHostEvent(0, 17, 0).kind, HostEventAction::Ignore);
+    EXPECT_EQ(DecideHostEvent(1, 10, 0).kind, HostEventAction::Close);
+    EXPECT_EQ(DecideHostEvent(1, 6, 0).kind, HostEventAction::Ignore);
+    EXPECT_EQ(DecideHostEvent(1, 13, 0).kind, HostEventAction::Move);
+    EXPECT_EQ(DecideHostEvent(2, 4, 0).kind, HostEventAction::Reread);
+    EXPECT_EQ(DecideHostEvent(0, 7, 0).kind, HostEventAction::Ignore);
+
+    long xy = (20L << 16) | (static_cast<unsigned short>(-10));
+    HostEventAction move = DecideHostEvent(0, 6, xy);
+    EXPECT_EQ(move.kind, HostEventAction::Move);
+    EXPECT_EQ(move.x, -10);
+    EXPECT_EQ(move.y, 20);
+}
+
+TEST(HostEvents, ProgressBarIsCreatedOnceAndRemoved) {
+    ProgressState p;
+    EXPECT_EQ(ApplyProgressNotice(p, 10, 1), 11);
+    ApplyProgressNotice(p, 40, 1);
+    EXPECT_EQ(p.created, 1);
+    EXPECT_EQ(p.position, 40);
+    ApplyProgressNotice(p, 0, 0);
+    EXPECT_FALSE(p.visible);
+    ApplyProgressNotice(p, 5, 1);
+    EXPECT_EQ(p.created, 2);
+}
+
+struct RecordingLink : HostLink {
+    std::vector<std::pair<std::string, std::string>> sent;
+    std::string window = "Consolia";
+    bool sendText(std::string_view title, std::string_view text) override {
+        if (title != window)
+            return false;
+        sent.emplace_back(title, text);
+        return true;
+    }
+    void postToAll(std::string_view, long, long) override {}
+};
+
+TEST(HostLink, SendsOnlyWhenTheHostIsNamedAndFound) {
+    test::Sandbox box;
+    RecordingLink link;
+    SetHostLink(&link);
+    EXPECT_FALSE(SendToExchangeHost("Cmd=:TRAC:DEL:ALL"));
+    EXPECT_TRUE(box.prompts.asked.empty()) << "no AC key: silent skip";
+
+    box.set(box.exchange(), "AppTits", "AC", "Consolia");
+    EXPECT_TRUE(SendToExchangeHost("Cmd=:TRAC:DEL:ALL"));
+    ASSERT_EQ(link.sent.size(), 1u);
+    EXPECT_EQ(link.sent[0].second, "Cmd=:TRAC:DEL:ALL");
+
+    box.set(box.exchange(), "AppTits", "AC", "Somebody else");
+    EXPECT_FALSE(SendToExchangeHost("Cmd=x"));
+    EXPECT_EQ(box.prompts.lastText(), "Unable to find target app.");
+    SetHostLink(nullptr);
+}
+
+TEST(WindowTitle, ShortPathsTitlesAndPublication) {
+    EXPECT_EQ(ShortPathForTitle("C:/a/b/c/f.wav"), "C:/.../f.wav");
+    EXPECT_EQ(ShortPathForTitle("/home/u/x.wav"), "/.../x.wav");
+    EXPECT_EQ(ShortPathForTitle("dir/f.wav"), "dir/f.wav");
+
+    test::Sandbox box;
+    std::string title = BuildWindowTitle("/home/u/x.wav");
+    EXPECT_EQ(title, "Tidewright -> /.../x.wav");
+    EXPECT_TRUE(PublishTitle(title));
+    EXPECT_EQ(box.get(box.exchange(), "AppTits", "TD"), title);
+    EXPECT_EQ(*ReadWholeFile(launch().logFile), "\nCOMPOSER:" + title + "\n");
+
+    test::Sandbox pulse(2);
+    EXPECT_EQ(BuildWindowTitle(""), "Trainsmith -> Untitled-Ch1");
+    pulse.set(pulse.exchange(), "PulseRoot-Ch1", "PulseOrg", "/t/train.pls");
+    EXPECT_EQ(BuildWindowTitle(""), "Trainsmith -> /t/train.pls");
+
+    LaunchState bad = launch();
+    bad.composerId = 7;
+    SetLaunchState(bad);
+    EXPECT_FALSE(PublishTitle("x"));
+    EXPECT_EQ(pulse.prompts.lastText(), "ATTENTION\nInvalid Composer ID");
+}
+
+} // namespace
+} // namespace tw
