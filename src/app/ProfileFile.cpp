@@ -2,6 +2,7 @@
 
 #include "app/FileUtil.h"
 
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -24,7 +25,9 @@ std::string_view trim(std::string_view s) {
     return s.substr(b, e - b);
 }
 
-std::string lower(std::string_view s) { return ToLower(s); }
+std::string lower(std::string_view s) {
+    return ToLower(s);
+}
 
 // A value's text after '=', trimmed, without enclosing quotes.
 std::string valueOf(std::string_view line) {
@@ -38,8 +41,7 @@ std::string valueOf(std::string_view line) {
 std::string oneLine(std::string_view value) {
     std::string out(value);
     for (char& c : out)
-        if (c == '\n' || c == '\r')
-            c = ' ';
+        if (c == '\n' || c == '\r') c = ' ';
     return out;
 }
 
@@ -79,8 +81,7 @@ class ParsedFile {
 
     static ParsedFile parse(std::string_view text) {
         ParsedFile f;
-        if (text.find("\r\n") != std::string_view::npos)
-            f.eol = "\r\n";
+        if (text.find("\r\n") != std::string_view::npos) f.eol = "\r\n";
         f.sections.emplace_back();
         size_t pos = 0;
         while (pos < text.size()) {
@@ -88,16 +89,14 @@ class ParsedFile {
             std::string_view raw =
                 text.substr(pos, nl == std::string_view::npos ? std::string_view::npos : nl - pos);
             pos = nl == std::string_view::npos ? text.size() : nl + 1;
-            if (!raw.empty() && raw.back() == '\r')
-                raw.remove_suffix(1);
+            if (!raw.empty() && raw.back() == '\r') raw.remove_suffix(1);
             std::string_view t = trim(raw);
             if (!t.empty() && t.front() == '[') {
                 Section s;
                 s.header = std::string(raw);
                 auto close = t.find(']');
-                s.lowerName = lower(trim(t.substr(1, close == std::string_view::npos
-                                                          ? std::string_view::npos
-                                                          : close - 1)));
+                s.lowerName = lower(trim(t.substr(
+                    1, close == std::string_view::npos ? std::string_view::npos : close - 1)));
                 f.sections.push_back(std::move(s));
                 continue;
             }
@@ -135,8 +134,7 @@ class ParsedFile {
     const Section* section(std::string_view name) const {
         std::string key = lower(trim(name));
         for (size_t i = 1; i < sections.size(); ++i)
-            if (sections[i].lowerName == key)
-                return &sections[i];
+            if (sections[i].lowerName == key) return &sections[i];
         return nullptr;
     }
     Section* section(std::string_view name) {
@@ -145,11 +143,9 @@ class ParsedFile {
 
     std::optional<std::string> get(std::string_view sectionName, std::string_view key) const {
         const Section* s = section(sectionName);
-        if (!s)
-            return std::nullopt;
+        if (!s) return std::nullopt;
         const Line* l = s->find(lower(trim(key)));
-        if (!l)
-            return std::nullopt;
+        if (!l) return std::nullopt;
         return valueOf(l->text);
     }
 
@@ -168,8 +164,7 @@ class ParsedFile {
         std::vector<std::string> out;
         if (const Section* s = section(sectionName))
             for (const auto& l : s->lines)
-                if (!l.key.empty())
-                    out.emplace_back(trim(l.text));
+                if (!l.key.empty()) out.emplace_back(trim(l.text));
         return out;
     }
 
@@ -178,16 +173,14 @@ class ParsedFile {
         for (size_t i = 1; i < sections.size(); ++i) {
             std::string_view t = trim(sections[i].header);
             auto close = t.find(']');
-            out.emplace_back(
-                trim(t.substr(1, close == std::string_view::npos ? std::string_view::npos
-                                                                 : close - 1)));
+            out.emplace_back(trim(
+                t.substr(1, close == std::string_view::npos ? std::string_view::npos : close - 1)));
         }
         return out;
     }
 
     Section& sectionForWrite(std::string_view name) {
-        if (Section* s = section(name))
-            return *s;
+        if (Section* s = section(name)) return *s;
         Section s;
         s.header = "[" + std::string(trim(name)) + "]";
         s.lowerName = lower(trim(name));
@@ -217,8 +210,7 @@ class ParsedFile {
 
     bool deleteKey(std::string_view sectionName, std::string_view key) {
         Section* s = section(sectionName);
-        if (!s)
-            return false;
+        if (!s) return false;
         std::string lk = lower(trim(key));
         for (auto it = s->lines.begin(); it != s->lines.end(); ++it)
             if (it->key == lk) {
@@ -231,8 +223,7 @@ class ParsedFile {
 
     bool deleteSection(std::string_view sectionName) {
         Section* s = section(sectionName);
-        if (!s)
-            return false;
+        if (!s) return false;
         sections.erase(sections.begin() + (s - sections.data()));
         return true;
     }
@@ -243,8 +234,7 @@ class ParsedFile {
         s.indexed = false;
         for (const auto& text : lines) {
             std::string_view t = trim(text);
-            if (t.empty())
-                continue;
+            if (t.empty()) continue;
             auto eq = t.find('=');
             s.lines.push_back(Line{oneLine(t), eq == std::string_view::npos
                                                    ? std::string()
@@ -264,12 +254,12 @@ struct CacheEntry {
 
 std::mutex cacheMutex;
 std::unordered_map<std::string, CacheEntry> cache;
+std::atomic<std::uint64_t> rewrites{0};
 
 bool statFile(const std::string& file, fs::file_time_type& mtime, std::uintmax_t& size) {
     std::error_code ec;
     size = fs::file_size(file, ec);
-    if (ec)
-        return false;
+    if (ec) return false;
     mtime = fs::last_write_time(file, ec);
     return !ec;
 }
@@ -297,7 +287,9 @@ std::shared_ptr<const ParsedFile> parsedForRead(const std::string& file) {
     return parsed;
 }
 
-std::string lockPathOf(const std::string& file) { return file + ".lock"; }
+std::string lockPathOf(const std::string& file) {
+    return file + ".lock";
+}
 
 std::string selfPid() {
     std::error_code ec;
@@ -307,8 +299,7 @@ std::string selfPid() {
 
 bool lockIsStale(const std::string& lockPath) {
     auto content = ReadWholeFile(lockPath);
-    if (!content)
-        return false; // gone already; the next attempt will take it
+    if (!content) return false; // gone already; the next attempt will take it
     std::string pid = *content;
     while (!pid.empty() && (pid.back() == '\n' || pid.back() == ' '))
         pid.pop_back();
@@ -333,15 +324,16 @@ bool acquireLock(const std::string& file) {
         std::error_code ec;
         if (!fs::exists(FolderOf(file).empty() ? "." : FolderOf(file), ec))
             return false; // no folder: the write itself will fail and report
-        if (lockIsStale(lockPath))
-            RemoveFile(lockPath);
+        if (lockIsStale(lockPath)) RemoveFile(lockPath);
         if (std::chrono::steady_clock::now() > deadline)
             return false; // never hang the user interface on a foreign lock
         std::this_thread::sleep_for(std::chrono::microseconds(attempt < 20 ? 50 : 500));
     }
 }
 
-void releaseLock(const std::string& file) { RemoveFile(lockPathOf(file)); }
+void releaseLock(const std::string& file) {
+    RemoveFile(lockPathOf(file));
+}
 
 } // namespace
 
@@ -389,6 +381,10 @@ bool WriteSection(const std::string& file, std::string_view section,
     return t.commit();
 }
 
+std::uint64_t RewriteCount() {
+    return rewrites.load();
+}
+
 void ClearCache() {
     std::lock_guard<std::mutex> guard(cacheMutex);
     cache.clear();
@@ -401,11 +397,12 @@ Snapshot::Snapshot(Snapshot&&) noexcept = default;
 std::optional<std::string> Snapshot::get(std::string_view section, std::string_view key) const {
     return parsed_->get(section, key);
 }
-std::vector<std::pair<std::string, std::string>>
-Snapshot::entries(std::string_view section) const {
+std::vector<std::pair<std::string, std::string>> Snapshot::entries(std::string_view section) const {
     return parsed_->entries(section);
 }
-std::vector<std::string> Snapshot::sectionNames() const { return parsed_->names(); }
+std::vector<std::string> Snapshot::sectionNames() const {
+    return parsed_->names();
+}
 
 Transaction::Transaction(std::string file) : file_(std::move(file)) {
     locked_ = acquireLock(file_);
@@ -420,19 +417,16 @@ Transaction::Transaction(std::string file) : file_(std::move(file)) {
             parsed_ = std::make_unique<ParsedFile>(*it->second.parsed);
         cache.erase(it);
     } else {
-        if (it != cache.end())
-            cache.erase(it);
+        if (it != cache.end()) cache.erase(it);
         parsed_ = std::make_unique<ParsedFile>(ParsedFile::parse(text));
     }
 }
 
 Transaction::~Transaction() {
-    if (locked_)
-        releaseLock(file_);
+    if (locked_) releaseLock(file_);
 }
 
-std::optional<std::string> Transaction::get(std::string_view section,
-                                            std::string_view key) const {
+std::optional<std::string> Transaction::get(std::string_view section, std::string_view key) const {
     return parsed_->get(section, key);
 }
 std::vector<std::pair<std::string, std::string>>
@@ -455,14 +449,12 @@ void Transaction::writeSection(std::string_view section, const std::vector<std::
 }
 
 bool Transaction::commit() {
-    if (!parsed_)
-        return false; // already committed
-    if (!changed_)
-        return true;
+    if (!parsed_) return false; // already committed
+    if (!changed_) return true;
     CacheEntry entry;
     entry.text = parsed_->serialize();
-    if (!WriteFileAtomically(file_, entry.text))
-        return false;
+    if (!WriteFileAtomically(file_, entry.text)) return false;
+    ++rewrites;
     changed_ = false;
     std::lock_guard<std::mutex> guard(cacheMutex);
     if (statFile(file_, entry.mtime, entry.size)) {

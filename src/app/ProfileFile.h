@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -33,6 +34,10 @@ bool WriteSection(const std::string& file, std::string_view section,
 
 // Forgets cached file contents (tests that write files behind the service's back).
 void ClearCache();
+
+// How many times this process has rewritten a profile file, so that tests can bound the
+// rewrites one command makes.
+std::uint64_t RewriteCount();
 
 class ParsedFile;
 

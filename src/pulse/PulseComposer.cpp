@@ -1,0 +1,149 @@
+#include "pulse/PulseComposer.h"
+
+#include "app/LaunchState.h"
+#include "app/Printf.h"
+#include "app/ProfileStore.h"
+#include "pulse/PulseDownload.h"
+#include "pulse/PulseFiles.h"
+#include "pulse/PulseOptions.h"
+#include "pulse/TrainModel.h"
+
+namespace tw {
+
+PulseComposer::PulseComposer() : limits(LoadPulseLimits()), editor(limits, *this) {
+    view.Load();
+    editor.OpenSection();
+    std::string rise;
+    ProfileRecord(kPulseSettings, "RiseOnStrt", rise, 260, launch().generalIni, true);
+    editorVisible = rise != "Hide";
+}
+
+PulseComposer::~PulseComposer() {
+    Close();
+}
+
+void PulseComposer::Close() {
+    if (closed_) return;
+    closed_ = true;
+    view.Store();
+}
+
+void PulseComposer::trainChanged() {
+    view.Reload();
+    listener().sectionListChanged();
+    listener().editorChanged();
+    listener().repaint();
+}
+
+void PulseComposer::FullTrain() {
+    view.viewMode = 0;
+    editor.OpenSection();
+    trainChanged();
+}
+
+void PulseComposer::ChooseSection(int index) {
+    if (index < 0 || index >= view.sectionCount) return;
+    view.viewMode = 1;
+    if (!editor.CheckComplete()) {
+        listener().repaint();
+        return;
+    }
+    if (index != editor.activeSection()) WriteTrainRoot("activePls", strprintf("%d", index));
+    editor.selectedRow = 0;
+    editor.OpenSection();
+    ShowEditor(true);
+    trainChanged();
+}
+
+void PulseComposer::ShowEditor(bool show) {
+    editorVisible = show;
+    WriteGeneralSetting("RiseOnStrt", show ? "Show" : "Hide", kPulseSettings);
+    listener().editorShown(show);
+    listener().repaint();
+}
+
+int PulseComposer::Download() {
+    return DownloadPulseTrainCommand(editor);
+}
+
+bool PulseComposer::Save() {
+    return SaveTrain();
+}
+
+bool PulseComposer::SaveAs(const std::string& name) {
+    bool saved = SaveTrainAs(editor, name);
+    if (saved) listener().titleChanged();
+    return saved;
+}
+
+bool PulseComposer::Open(const std::string& name) {
+    bool loaded = editor.LoadTrain(name);
+    listener().titleChanged();
+    return loaded;
+}
+
+void PulseComposer::ToggleSummary() {
+    ToggleSummaryShown();
+}
+
+void PulseComposer::OptionsChanged() {
+    editor.OpenSection();
+    trainChanged();
+}
+
+bool PulseComposer::Execute(int id) {
+    if (id >= kCmdSection1 && id <= kCmdSection10) {
+        ChooseSection(id - kCmdSection1);
+        return true;
+    }
+    switch (id) {
+    case kCmdDownloadPulseTrain:
+        Download();
+        return true;
+    case kCmdPulseEditor:
+        ShowEditor(true);
+        return true;
+    case kCmdAppendSection:
+        editor.AppendSection();
+        return true;
+    case kCmdInsertSection:
+        editor.InsertSection();
+        return true;
+    case kCmdDeleteSection:
+        editor.DeleteSection();
+        return true;
+    case kCmdRemoveAllSections:
+        editor.RemoveAllSections();
+        return true;
+    case kCmdUndoTrain:
+        editor.UndoTrain();
+        return true;
+    case kCmdFullTrain:
+        FullTrain();
+        return true;
+    case kCmdShowPulseSummary:
+        ToggleSummary();
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool PulseComposer::IsEnabled(int id) const {
+    if (id >= kCmdSection1 && id <= kCmdSection10) return id - kCmdSection1 < view.sectionCount;
+    if (id == kCmdFullTrain) return view.viewMode == 1;
+    if (id == kCmdUndoTrain) return editor.CanUndoTrain();
+    return true;
+}
+
+bool PulseComposer::IsChecked(int id) const {
+    if (id >= kCmdSection1 && id <= kCmdSection10) return id - kCmdSection1 == view.activeSection;
+    if (id == kCmdShowPulseSummary) return !SummaryHidden();
+    return false;
+}
+
+TrainTrace PulseComposer::Trace() const {
+    return TracePulseTrain(ReadTrain(), {view.viewMode, editorVisible, editor.selectedRow});
+}
+
+} // namespace tw

@@ -1,0 +1,88 @@
+#pragma once
+#include "pulse/PulseEditor.h"
+#include "pulse/PulseLimits.h"
+#include "pulse/PulseTrace.h"
+#include "pulse/PulseViewState.h"
+
+#include <string>
+
+namespace tw {
+
+// Menu and tool-bar command ids of the pulse-train composer.
+enum PulseCommandId {
+    kCmdDownloadPulseTrain = 32701,
+    kCmdOpen = 32772,
+    kCmdSave = 32773,
+    kCmdSaveAs = 32774,
+    kCmdPulseEditor = 32821,
+    kCmdAppendSection = 32827,
+    kCmdInsertSection = 32828,
+    kCmdOptions = 32829,
+    kCmdDeleteSection = 32830,
+    kCmdRemoveAllSections = 32831,
+    kCmdFullTrain = 30834,
+    kCmdSection1 = 30836, // .. 30845 for "Section 10"
+    kCmdSection10 = 30845,
+    kCmdUndoTrain = 32846,
+    kCmdShowPulseSummary = 32848,
+};
+
+// What the composer asks of the windows around it.
+struct PulseComposerListener {
+    virtual void repaint() {}            // the view draws the train again
+    virtual void sectionListChanged() {} // the section drop-down list is rebuilt
+    virtual void editorChanged() {}      // the editor dialog reloads its table and texts
+    virtual void editorShown(bool) {}    // the editor dialog is shown or hidden
+    virtual void titleChanged() {}       // the main window rebuilds its title
+    virtual ~PulseComposerListener() = default;
+};
+
+// The pulse-train composer without its windows: the instrument limits, the view's train state
+// and the editor model, and the handlers of the composer's menu commands.
+class PulseComposer : public PulseEditorHost {
+  public:
+    PulseComposer(); // loads the limits, the view state (a fresh train if none) and the editor
+    ~PulseComposer() override;
+    PulseComposer(const PulseComposer&) = delete;
+    PulseComposer& operator=(const PulseComposer&) = delete;
+
+    void setListener(PulseComposerListener* listener) { listener_ = listener; }
+
+    // Runs a command that needs no dialog; false when `id` is not one of them.
+    bool Execute(int id);
+    bool IsEnabled(int id) const;
+    bool IsChecked(int id) const;
+
+    void FullTrain();
+    void ChooseSection(int index);
+    void ShowEditor(bool show); // records "RiseOnStrt"
+    int Download();
+    // Save: false when the train has no name yet and Save As must ask for one.
+    bool Save();
+    bool SaveAs(const std::string& name);
+    bool Open(const std::string& name);
+    void ToggleSummary();
+    void OptionsChanged(); // after the Options dialog stored new settings
+    void Close();          // the view closes: stores the view mode, deletes the undo files
+
+    // What the view draws.
+    TrainTrace Trace() const;
+    std::vector<std::string> SectionList() const { return view.SectionList(); }
+
+    // PulseEditorHost
+    bool fullTrainView() const override { return view.viewMode == 0; }
+    void trainChanged() override;
+
+    PulseLimits limits;
+    PulseViewState view;
+    PulseEditor editor;
+    bool editorVisible = true;
+
+  private:
+    PulseComposerListener* listener_ = nullptr;
+    PulseComposerListener silent_;
+    PulseComposerListener& listener() { return listener_ ? *listener_ : silent_; }
+    bool closed_ = false;
+};
+
+} // namespace tw

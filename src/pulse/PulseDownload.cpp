@@ -1,0 +1,189 @@
+#include "pulse/PulseDownload.h"
+
+#include "app/FileUtil.h"
+#include "app/LaunchState.h"
+#include "app/NumberText.h"
+#include "app/Printf.h"
+#include "app/ProfileFile.h"
+#include "app/ProfileStore.h"
+#include "app/Prompter.h"
+#include "app/StringTable.h"
+#include "host/HostLink.h"
+#include "pulse/PulseEditor.h"
+#include "pulse/PulseOptions.h"
+#include "pulse/TrainCompiler.h"
+#include "pulse/TrainSegmenter.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <sstream>
+#include <vector>
+
+namespace tw {
+
+namespace {
+
+struct AcceptUnlessExceeded : SummaryAsker {
+    SummaryChoice askSummary(const DownloadSummary&, const std::string& attention) override {
+        return {attention.empty(), false};
+    }
+};
+
+AcceptUnlessExceeded defaultAsker;
+SummaryAsker* summaryAsker = &defaultAsker;
+
+bool reaches(const std::string& value, double limit) {
+    return !value.empty() && std::atof(value.c_str()) >= limit;
+}
+
+void deleteTmpWaveFiles() {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    std::vector<fs::path> doomed;
+    for (const auto& entry : fs::directory_iterator(launch().tmpFolder, ec))
+        if (entry.is_regular_file(ec) && EqualsNoCase(ExtensionOf(entry.path().string()), "wav"))
+            doomed.push_back(entry.path());
+    for (const auto& p : doomed)
+        RemoveFile(p.string());
+}
+
+void updateChannelSettings(const DownloadSummary& s, bool userMode) {
+    const std::string& exchange = launch().exchangeFile;
+    const char* modeKey = launch().family == "K4412" ? "WformMode" : "WfMode";
+    const std::pair<const char*, std::string> values[] = {{"Ampl", s.amplitude},
+                                                          {"Offs", s.offset},
+                                                          {"Sclk", s.sampleClock},
+                                                          {modeKey, userMode ? "1" : "2"}};
+    std::vector<std::pair<const char*, std::string>> texts;
+    for (const auto& [key, text] : values) {
+        std::string stored;
+        ProfileRecord("Settings", key, stored, 40, exchange, true);
+        texts.emplace_back(key, ChannelSettingText(stored, launch().activeChannel, text));
+    }
+    profile::Transaction t(exchange);
+    for (const auto& [key, text] : texts)
+        t.write("Settings", key, text);
+    t.commit();
+}
+
+} // namespace
+
+void SetSummaryAsker(SummaryAsker* asker) {
+    summaryAsker = asker ? asker : &defaultAsker;
+}
+
+std::string SummaryAttention(const DownloadSummary& s, const PulseLimits& limits) {
+    std::string names;
+    auto name = [&](const char* n) { names += (names.empty() ? "" : ", ") + std::string(n); };
+    if (reaches(s.segments, limits.maxLinkNo)) name("segment table");
+    if (reaches(s.memoryUsage, limits.memorySize)) name("memory");
+    if (reaches(s.steps, limits.maxSequStp)) name("sequence table");
+    return names.empty() ? std::string() : "Attention: exceeds " + names + " resource(s)";
+}
+
+std::string ChannelSettingText(const std::string& stored, int channel, const std::string& text) {
+    std::vector<std::string> items;
+    if (stored.find(' ') != std::string::npos) {
+        std::istringstream in(stored);
+        std::string a, b;
+        in >> a >> b;
+        items = {a, b};
+    } else {
+        items = {stored};
+    }
+    std::string out;
+    for (size_t i = 0; i < items.size(); ++i)
+        out += (items.size() == 1 || static_cast<int>(i) == channel ? text : items[i]) + " ";
+    return out;
+}
+
+std::string PulseCommand(int mode, const DownloadSummary& s, const std::string& segmentPath,
+                         long long sampleCount) {
+    const char* word = StartsWithNoCase(s.waveformsMode, "Arb") ? "USER" : "SEQ";
+    std::string cmd =
+        strprintf("Cmd=:FREQ:RAST %s;:VOLT %s;:VOLT:OFFS 0;:FUNC:MODE %s;:TRAC:DEL:ALL",
+                  s.sampleClock.c_str(), s.amplitude.c_str(), word);
+    if (mode == kContinuousMode) cmd += ";:INIT:CONT  ON";
+    if (mode == kSingleSegmentMode || mode == kContinuousMode)
+        cmd +=
+            strprintf("\ncmd=:TRAC:DEF 1, %lld;:TRAC:SEL 1", sampleCount) + "\nwav=" + segmentPath;
+    else
+        cmd += "\nPLS_SEQ="; // the host takes the steps from "PulsSeq"
+    return cmd;
+}
+
+int DownloadTrain(const PulseEditor& editor, int modeOverride, bool noSend,
+                  DownloadReport* report) {
+    DownloadReport local;
+    DownloadReport& out = report ? *report : local;
+    if (!editor.CheckComplete()) return kDownloadImpossible;
+    const PulseLimits& limits = editor.limits();
+    TrainCompiler compiler(limits);
+    compiler.mode = ReadOperationMode();
+    int compiled = compiler.RunClockLoop(editor.localDuration());
+    if (compiled == TrainCompiler::kClockFailed) return kDownloadStopped;
+    if (compiled != TrainCompiler::kCompiled) return kDownloadImpossible;
+
+    int mode = modeOverride >= 0 ? modeOverride : compiler.mode;
+    TrainSegmenter segmenter(compiler, mode);
+    bool built = true;
+    switch (mode) {
+    case kSequencedMode:
+        built = segmenter.BuildSequenced() == 1;
+        break;
+    case kSingleSegmentMode:
+    case kSectionPerSegmentMode:
+        segmenter.BuildPerSection();
+        break;
+    case kContinuousMode:
+        segmenter.BuildContinuous();
+        break;
+    default:
+        built = false;
+    }
+    built = built && !segmenter.steps.empty();
+    segmenter.WriteSequenceTable();
+    out.mode = mode;
+    out.sclk = compiler.sclk;
+    if (built && noSend && mode == kSingleSegmentMode) return kDownloadDone;
+    if (!built) return kDownloadImpossible;
+
+    bool sequenced = mode == kSequencedMode || mode == kSectionPerSegmentMode;
+    DownloadSummary& s = out.summary;
+    s.amplitude = strprintf("%.3f", compiler.vppTrain);
+    s.offset = strprintf("%.3f", 0.0);
+    s.sampleClock = EngNumberText(compiler.sclk, 9);
+    s.memoryUsage = EngNumberText(segmenter.memoryUsed, 9);
+    s.segments = strprintf("%d", segmenter.segmentCount);
+    s.steps = sequenced ? strprintf("%zu", segmenter.steps.size()) : std::string();
+    s.waveformsMode = sequenced ? "Sequenced" : "Arbitrary";
+
+    if (!SummaryHidden()) {
+        SummaryChoice choice = summaryAsker->askSummary(s, SummaryAttention(s, limits));
+        if (!choice.accepted) return kDownloadStopped;
+        WriteGeneralSetting("hideSumm", choice.dontShowAgain ? "Hide" : "Show", kPulseSettings);
+    }
+
+    const std::string& first = segmenter.steps.front().path;
+    out.command = PulseCommand(mode, s, first, FileSize(first) / 2);
+    SendToExchangeHost(out.command);
+    updateChannelSettings(s, !sequenced);
+    return kDownloadDone;
+}
+
+int DownloadPulseTrainCommand(const PulseEditor& editor) {
+    deleteTmpWaveFiles();
+    int code = DownloadTrain(editor, -1, false);
+    if (code == kDownloadImpossible)
+        ask(launch().appName, StringText(3023), Buttons::Ok, Icon::Exclamation);
+    else if (code == kDownloadDone && ReadOperationMode() == kSingleSegmentMode)
+        PostComposerClosed(18, 1);
+    return code;
+}
+
+bool SaveTrainSamples(const PulseEditor& editor, const std::string& path) {
+    if (DownloadTrain(editor, kSingleSegmentMode, true) != kDownloadDone) return false;
+    return CopyFileOver(TrainSegmenter::SegmentPath(1), path);
+}
+
+} // namespace tw

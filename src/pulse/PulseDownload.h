@@ -1,0 +1,70 @@
+#pragma once
+#include "pulse/PulseLimits.h"
+
+#include <string>
+
+namespace tw {
+
+class PulseEditor;
+
+// The texts the download summary shows.
+struct DownloadSummary {
+    std::string amplitude;     // "%.3f" of the train's peak-to-peak volts
+    std::string offset;        // "0.000"
+    std::string sampleClock;   // engineering notation
+    std::string memoryUsage;   // engineering notation, points
+    std::string segments;      // populated segments
+    std::string steps;         // sequence steps; empty for single-segment downloads
+    std::string waveformsMode; // "Sequenced" or "Arbitrary"
+};
+
+// "Attention: exceeds <segment table, memory, sequence table> resource(s)" for every resource a
+// summary reaches, or "" (then the summary may be accepted).
+std::string SummaryAttention(const DownloadSummary& summary, const PulseLimits& limits);
+
+struct SummaryChoice {
+    bool accepted = false;
+    bool dontShowAgain = false;
+};
+
+// The summary dialog as the download sees it; the GUI installs its dialog, tests script it.
+struct SummaryAsker {
+    virtual SummaryChoice askSummary(const DownloadSummary& summary,
+                                     const std::string& attention) = 0;
+    virtual ~SummaryAsker() = default;
+};
+// nullptr restores the default: accept whatever the attention line allows.
+void SetSummaryAsker(SummaryAsker* asker);
+
+// What one download run produced, for the callers that show or test it.
+struct DownloadReport {
+    int mode = -1; // the mode the segments were built in
+    double sclk = 0;
+    DownloadSummary summary;
+    std::string command; // empty when nothing was built
+};
+
+enum { kDownloadStopped = 10, kDownloadImpossible = 11, kDownloadDone = 12 };
+
+// Compiles, segments and sends the train. modeOverride >= 0 builds in that mode; noSend stops
+// after the segment files (single-segment mode). Returns 10, 11 or 12.
+int DownloadTrain(const PulseEditor& editor, int modeOverride, bool noSend,
+                  DownloadReport* report = nullptr);
+
+// The host command for a built train: clock, amplitude, mode word and the per-mode tail.
+// segmentPath and its sample count serve the single-segment modes (1 and 5).
+std::string PulseCommand(int mode, const DownloadSummary& summary, const std::string& segmentPath,
+                         long long sampleCount);
+
+// A "Settings" value that holds one text or one per channel: the channel's item (or the only
+// one) replaced by text, every item followed by a blank.
+std::string ChannelSettingText(const std::string& stored, int channel, const std::string& text);
+
+// "&Download Pulse Train": clears the tmp folder's "*.wav", downloads, reports 3023 on 11 and
+// tells the host after a single-segment download.
+int DownloadPulseTrainCommand(const PulseEditor& editor);
+
+// Saving under a ".wav" name: the train as one segment of samples copied to path.
+bool SaveTrainSamples(const PulseEditor& editor, const std::string& path);
+
+} // namespace tw

@@ -1,0 +1,110 @@
+#include "pulse/PulseFiles.h"
+
+#include "app/FileUtil.h"
+#include "app/LaunchState.h"
+#include "app/Printf.h"
+#include "app/ProfileFile.h"
+#include "app/Prompter.h"
+#include "app/StringTable.h"
+#include "pulse/PulseDownload.h"
+#include "pulse/PulseEditor.h"
+#include "pulse/TrainModel.h"
+
+#include <vector>
+
+namespace tw {
+
+bool SaveTrain() {
+    std::string name = ReadTrainRoot("PulseOrg");
+    if (name.empty() || ToUpper(name).find("UNTIT") != std::string::npos) return false;
+    return CopyTrain(name, true);
+}
+
+bool SaveTrainAs(const PulseEditor& editor, const std::string& chosen) {
+    std::string name = chosen;
+    if (StartsWithNoCase(name, launch().tmpFolder) &&
+        ask(launch().appName, StringText(3010), Buttons::YesNo, Icon::Exclamation) != Answer::Yes)
+        return false;
+    std::string ext = ExtensionOf(name);
+    if (EqualsNoCase(ext, "wav")) {
+        if (!SaveTrainSamples(editor, name)) return false;
+        name = name.substr(0, name.size() - 3) + "pls";
+    } else if (EqualsNoCase(ext, "tss")) {
+        return ExportSegmentTables(name, editor.limits());
+    }
+    WriteTrainRoot("PulseOrg", name);
+    return CopyTrain(name, true);
+}
+
+namespace {
+
+bool corrupted(const std::string& path) {
+    ask("Attention", "Segment table corrupted, impossible to export file", Buttons::Ok,
+        Icon::Exclamation);
+    RemoveFile(path);
+    return false;
+}
+
+} // namespace
+
+bool ExportSegmentTables(const std::string& path, const PulseLimits& limits) {
+    std::string workFolder = launch().tmpFolder + "tmmp/";
+    CreateFolder(workFolder);
+    std::string work = workFolder + "TempPulse.ini";
+
+    // The working tables: distinct segment files numbered from 1, and the steps naming them.
+    std::vector<std::string> segments;
+    std::vector<std::string> links;
+    {
+        profile::Snapshot exchange(launch().exchangeFile);
+        profile::Transaction t(work);
+        t.deleteSection("SegmTbl-CH0");
+        t.deleteSection("SequTbl-CH0-1");
+        for (int k = 1;; ++k) {
+            auto step = exchange.get("PulsSeq", strprintf("Stp%d", k));
+            if (!step) break;
+            size_t j = 0;
+            while (j < segments.size() && segments[j] != *step)
+                ++j;
+            if (j == segments.size()) {
+                segments.push_back(*step);
+                t.write("SegmTbl-CH0", strprintf("%zu", j + 1), *step);
+            }
+            std::string repeat = exchange.get("PulsSeq", strprintf("Rpt%d", k)).value_or("");
+            links.push_back(
+                strprintf("%zu%s%s%s%s%s%s", j + 1, " ", repeat.c_str(), " ", "0", " ", "0"));
+            t.write("SequTbl-CH0-1", strprintf("Link%d", k), links.back());
+        }
+        t.commit();
+    }
+
+    RemoveFile(path);
+    {
+        profile::Transaction t(path);
+        for (size_t j = 0; j < segments.size(); ++j) {
+            std::int64_t size = FileSize(segments[j]);
+            if (size < 0) return corrupted(path);
+            t.write("SegmTbl", strprintf("%zu", j + 1), FileNameOf(segments[j]));
+            t.write("SegmTbl", strprintf("FLen%zu", j + 1),
+                    strprintf("%lld", static_cast<long long>(size)));
+        }
+        t.write("Header", "Bit", strprintf("%d", limits.codeBits));
+        for (size_t k = 0; k < links.size(); ++k)
+            t.write("SequTbl-1", strprintf("Link%zu", k + 1), links[k]);
+        t.write("Header", "Length", "0000000000");
+        if (!t.commit()) return corrupted(path);
+    }
+    // Same width as the placeholder, so the stated length stays true.
+    profile::WriteValue(path, "Header", "Length",
+                        strprintf("%010lld", static_cast<long long>(FileSize(path))));
+
+    std::string content = ReadWholeFile(path).value_or("");
+    for (const auto& segment : segments) {
+        auto samples = ReadWholeFile(segment);
+        if (!samples) return corrupted(path);
+        content += *samples;
+    }
+    return WriteFileAtomically(path, content) || corrupted(path);
+}
+
+} // namespace tw

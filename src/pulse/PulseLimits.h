@@ -1,0 +1,32 @@
+#pragma once
+#include <string>
+
+namespace tw {
+
+// The instrument limits the pulse-train composer works within, read from the description file
+// (and the exchange file's "Settings" for the key suffixes) when the pulse editor is created.
+struct PulseLimits {
+    int maxLinkNo = 0;      // "SegmTbl" "MaxLinkNo": segment table size
+    int maxLoopNo = 0;      // "SegmTbl" "MaxLoopNo": largest section repeat
+    int maxSequStp = 0;     // "SegmTbl" "MaxSequStp": sequence table size
+    double minLoopTime = 0; // "SegmTbl" "MinSequLoopTime", seconds
+    double sclkMin = 0;     // "ParmLst" "Sclk"
+    double sclkMax = 0;
+    double minWavelength = 0; // "Axis" "Hrange", points
+    double memorySize = 0;
+    int wlIncrement = 2; // "Axis" "resFactor" + Rsclk
+    double vHalf = 0;    // second number of "Axis" "Vpts" + Wfmt, codes
+    int codeBits = 0;    // whole part of log2(|first - second| + 1) of the same key
+    double levelMin = 0; // volts
+    double levelMax = 0;
+    bool ampOfsIndependent = false;
+    bool sequencedModes = true; // false when the waveform-mode list exists without "Seq"
+};
+
+PulseLimits LoadPulseLimits();
+
+// True when the description names its waveform modes ("WformMode", else "WfMode") and none is
+// "Seq": such an instrument plays single segments only.
+bool SingleSegmentOnly();
+
+} // namespace tw

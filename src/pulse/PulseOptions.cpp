@@ -1,0 +1,111 @@
+#include "pulse/PulseOptions.h"
+
+#include "app/LaunchState.h"
+#include "app/NumberText.h"
+#include "app/Printf.h"
+#include "app/ProfileStore.h"
+#include "app/Prompter.h"
+#include "pulse/TrainModel.h"
+
+#include <cmath>
+#include <cstdlib>
+
+namespace tw {
+
+namespace {
+
+std::string general(const char* key) {
+    std::string v;
+    ProfileRecord(kPulseSettings, key, v, 260, launch().generalIni, true);
+    return v;
+}
+
+std::optional<std::string> forcedClockKey(const char* key) {
+    return profile::GetValue(launch().exchangeFile, kForcedClockSection, key);
+}
+
+bool parseNumber(const std::string& text, double& value) {
+    const char* b = text.c_str();
+    char* e = nullptr;
+    value = std::strtod(b, &e);
+    while (*e == ' ')
+        ++e;
+    return e != b && *e == '\0' && std::isfinite(value);
+}
+
+} // namespace
+
+int ReadOperationMode() {
+    std::string v = general("forceSingSeg");
+    int mode = v.empty() ? kSingleSegmentMode : std::atoi(v.c_str());
+    if (mode < 0 || mode > 2 || SingleSegmentOnly()) mode = kSingleSegmentMode;
+    return mode;
+}
+
+const char* TimeUnitLabel(int index) {
+    static const char* const labels[] = {"sec", "ms", "us", "ns"};
+    return labels[index < 0 || index > 3 ? 0 : index];
+}
+
+const char* LevelUnitLabel(int index) {
+    return index == 1 ? "mV" : "V";
+}
+
+double UnitFactor(int index) {
+    return std::pow(10.0, 3 * index);
+}
+
+PulseOptions LoadPulseOptions(const PulseLimits& limits) {
+    PulseOptions o;
+    o.mode = ReadOperationMode();
+    o.sequencedModes = limits.sequencedModes;
+    o.timeUnit = static_cast<int>(ReadTrainRootNumber("tmUnitInd", 1));
+    o.levelUnit = static_cast<int>(ReadTrainRootNumber("voltInd", 0));
+    o.forceClock = LeadingNumber(forcedClockKey("frcSclk_toVal"), 0) == 1;
+    if (auto stored = forcedClockKey("forceSclk"))
+        o.forcedClock = *stored;
+    else
+        o.forcedClock =
+            EngNumberText(ProfileNumber("Sclk", launch().activeChannel, "Settings", 0), 9);
+    std::string yRes = general("yRes");
+    if (!yRes.empty()) o.yRes = std::atoi(yRes.c_str());
+    return o;
+}
+
+bool StorePulseOptions(const PulseOptions& o, const PulseLimits& limits) {
+    double clock = 0;
+    if (!parseNumber(o.forcedClock, clock) || clock < limits.sclkMin || clock > limits.sclkMax) {
+        ask(launch().appName, "SCLK value out of range", Buttons::Ok, Icon::Exclamation);
+        return false;
+    }
+    WriteGeneralSetting("forceSingSeg", strprintf("%d", o.mode), kPulseSettings);
+    WriteGeneralSetting("yRes", strprintf("%d", o.yRes), kPulseSettings);
+    TrainEdit e;
+    e.setRoot("tmUnitInd", strprintf("%d", o.timeUnit));
+    e.setRoot("voltInd", strprintf("%d", o.levelUnit));
+    e.raw().write(kForcedClockSection, "frcSclk_toVal", o.forceClock ? "1" : "0");
+    e.raw().write(kForcedClockSection, "forceSclk", o.forcedClock);
+    return e.commit();
+}
+
+std::string OptionsSummary() {
+    std::string v = general("forceSingSeg");
+    int mode = v.empty() ? kSingleSegmentMode : std::atoi(v.c_str());
+    static const char* const names[] = {"Freely Selected", "Force Single Segment",
+                                        "Section per Segment"};
+    const char* name = mode >= 0 && mode <= 2 ? names[mode] : "Not defined";
+    std::string clock = "Disable";
+    auto stored = forcedClockKey("forceSclk");
+    if (LeadingNumber(forcedClockKey("frcSclk_toVal"), 0) == 1 && stored) clock = *stored;
+    return strprintf("Options: Operation mode= %s.       Forced SCLK=", name) + clock;
+}
+
+bool SummaryHidden() {
+    return general("hideSumm") == "Hide";
+}
+
+void ToggleSummaryShown() {
+    WriteGeneralSetting("hideSumm", SummaryHidden() ? "Show" : "Hide", kPulseSettings);
+}
+
+} // namespace tw

@@ -1,0 +1,52 @@
+#pragma once
+#include "pulse/PulseLimits.h"
+
+#include <string>
+
+namespace tw {
+
+// Modes of operation: how a train is cut into instrument segments. Continuous is set only by
+// compilation, for one download.
+enum OperationMode {
+    kSequencedMode = 0,
+    kSingleSegmentMode = 1,
+    kSectionPerSegmentMode = 2,
+    kContinuousMode = 5
+};
+
+inline constexpr const char* kPulseSettings = "PulseComp"; // section of the general settings
+
+// "forceSingSeg" of the general settings: 1 when outside 0..2 or when the instrument plays
+// single segments only.
+int ReadOperationMode();
+
+const char* TimeUnitLabel(int index);  // "sec", "ms", "us", "ns"
+const char* LevelUnitLabel(int index); // "V", "mV"
+double UnitFactor(int index);          // 10 to the power 3 x index
+
+// What the Options dialog shows and stores.
+struct PulseOptions {
+    int mode = kSingleSegmentMode;
+    int timeUnit = 1;
+    int levelUnit = 0;
+    bool forceClock = false;
+    std::string forcedClock; // the edit box text
+    int yRes = 50;
+    bool sequencedModes = true; // the first and third mode buttons are enabled
+};
+
+PulseOptions LoadPulseOptions(const PulseLimits& limits);
+
+// Stores the options; refuses a forced clock outside the instrument's range (ticked or not) with
+// "SCLK value out of range", storing nothing.
+bool StorePulseOptions(const PulseOptions& options, const PulseLimits& limits);
+
+// "Options: Operation mode= <name>.       Forced SCLK=<text or Disable>"
+std::string OptionsSummary();
+
+// "hideSumm": the download summary is skipped only for exactly "Hide".
+bool SummaryHidden();
+// "Show Pulse Summary": flips "hideSumm" between "Hide" and "Show".
+void ToggleSummaryShown();
+
+} // namespace tw

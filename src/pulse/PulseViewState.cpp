@@ -1,0 +1,68 @@
+#include "pulse/PulseViewState.h"
+
+#include "app/FileUtil.h"
+#include "app/LaunchState.h"
+#include "app/Printf.h"
+#include "app/ProfileFile.h"
+#include "app/ProfileStore.h"
+#include "pulse/PulseOptions.h"
+#include "pulse/TrainModel.h"
+
+#include <cstdlib>
+
+namespace tw {
+
+namespace {
+std::string viewModeKey() {
+    return strprintf("SectVw-ch%d", launch().activeChannel + 1);
+}
+} // namespace
+
+void PulseViewState::Reload() {
+    profile::Snapshot snap(launch().exchangeFile);
+    std::string root = TrainRootSection();
+    sectionCount = static_cast<int>(LeadingNumber(snap.get(root, "qPls"), 0));
+    activeSection = static_cast<int>(LeadingNumber(snap.get(root, "activePls"), 0));
+    trainDuration = LeadingNumber(snap.get(root, "Duration"), 0);
+    levelLow = LeadingNumber(snap.get(root, "VpMn"), levelLow);
+    levelHigh = LeadingNumber(snap.get(root, "VpMx"), levelHigh);
+    timeUnit = static_cast<int>(LeadingNumber(snap.get(root, "tmUnitInd"), 1));
+    activeFormat = static_cast<int>(
+        LeadingNumber(snap.get(TrainSectionName(activeSection), "SectFmt"), kNodeFormat));
+}
+
+void PulseViewState::Load() {
+    Reload();
+    std::string mode;
+    ProfileRecord(kPulseSettings, viewModeKey().c_str(), mode, 260, launch().generalIni, true);
+    viewMode = std::atoi(mode.c_str()) == 1 ? 1 : 0;
+    if (sectionCount > 0) return;
+    TrainEdit e;
+    e.setRoot("qPls", "1");
+    e.setRoot("activePls", "0");
+    e.setRoot("Duration", strprintf("%g", trainDuration));
+    e.setRoot("VpMn", strprintf("%.3f", levelLow));
+    e.setRoot("VpMx", strprintf("%.3f", levelHigh));
+    if (!e.sectionKey(0, "SectFmt")) e.setSectionKey(0, "SectFmt", strprintf("%d", kNodeFormat));
+    e.setSectionKey(0, "Start", "0");
+    e.setSectionKey(0, "LocDur", "0");
+    e.setRoot("tmUnitInd", "1");
+    e.commit();
+    Reload();
+}
+
+void PulseViewState::Store() const {
+    WriteGeneralSetting(viewModeKey(), viewMode == 1 ? "1" : "0", kPulseSettings);
+    WriteGeneralSetting("SectFmt", strprintf("%d", activeFormat), kPulseSettings);
+    RemoveFile(launch().tmpFolder + "UndoSect.tmp");
+    RemoveFile(launch().tmpFolder + "UndoPulse.tmp");
+}
+
+std::vector<std::string> PulseViewState::SectionList() const {
+    std::vector<std::string> list{"Full Train"};
+    for (int i = 0; i < sectionCount; ++i)
+        list.push_back(strprintf("Section %d", i + 1));
+    return list;
+}
+
+} // namespace tw

@@ -1,0 +1,71 @@
+#pragma once
+#include "pulse/PulseLimits.h"
+#include "pulse/PulseOptions.h"
+#include "pulse/TrainModel.h"
+
+#include <array>
+#include <vector>
+
+namespace tw {
+
+// One entry of the link list. A section header has field 0 negative: {-1, repeat, section index,
+// rows used}. A link before conversion is {begin s, end s, level at begin V, level at end V};
+// after conversion {begin position, end position, slope codes/sample, intercept codes}.
+using LinkEntry = std::array<double, 4>;
+inline bool IsHeader(const LinkEntry& e) {
+    return e[0] < 0;
+}
+
+struct SectionRange {
+    int header; // list position of the section's header
+    int first;  // of its first link
+    int last;   // of its last link
+};
+
+// x + 0.5 truncated toward zero, the rounding every clock and position step uses.
+long long Nearest(double x);
+
+// Works out the sample clock a train needs and turns its table description into links in
+// sample positions and codes.
+class TrainCompiler {
+  public:
+    explicit TrainCompiler(const PulseLimits& limits) : limits_(limits) {}
+
+    // Results.
+    enum { kNoTrain = 0, kIncomplete = 1, kDeclined = 2, kCompiled = 4, kClockFailed = 5 };
+
+    // Reads the train (one snapshot of the exchange file) and compiles it. A requested clock
+    // above 0 is used instead of working one out.
+    int CompileTrain(double requestedSclk);
+    int Compile(const TrainData& train, double requestedSclk);
+    void ConvertToSamples();
+    double MaxSlope() const;
+    // Compiles and converts, then again on a multiple of the clock while transitions climb 200
+    // codes per sample or more and memory and clock allow. Returns the last compile result.
+    int RunClockLoop(double activeLocalDuration);
+
+    // The shortest sequenced segment on the clock `clock`, points.
+    double MinSegment(double clock) const;
+
+    int mode = kSingleSegmentMode;
+    double sclk = 0;
+    double baseSclk = 0;
+    int copies = 1;
+    double vppTrain = 0;
+    std::vector<LinkEntry> links;
+    std::vector<SectionRange> sectionRanges;
+    const PulseLimits& limits() const { return limits_; }
+
+  private:
+    bool buildLinks();
+    bool automaticClock();
+    int testForcedClock() const; // 0 fits, 1 set aside by OK, 2 cancelled
+    int fitWavelength();
+    std::vector<SectionRange> ranges() const;
+
+    const PulseLimits& limits_;
+    TrainData train_;
+    bool clockForced_ = false;
+};
+
+} // namespace tw

@@ -1,0 +1,322 @@
+#include "pulse/TrainModel.h"
+
+#include "app/FileUtil.h"
+#include "app/LaunchState.h"
+#include "app/NumberText.h"
+#include "app/Printf.h"
+#include "app/ProfileStore.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdlib>
+
+namespace tw {
+
+const char* RowName(int format) {
+    switch (format) {
+    case kLinkFormat:
+        return "Link";
+    case kNodeFormat:
+        return "Node";
+    default:
+        return "Tmpl";
+    }
+}
+
+int TrainChannel() {
+    return launch().activeChannel + 1;
+}
+
+std::string TrainRootSection() {
+    return strprintf("PulseRoot-ch%d", TrainChannel());
+}
+
+std::string TrainSectionName(int i) {
+    return strprintf("Pulse%d-ch%d", i, TrainChannel());
+}
+
+std::string CellKey(std::string_view rowName, int row, int column) {
+    return strprintf("%.*s%d-sub%d", static_cast<int>(rowName.size()), rowName.data(), row, column);
+}
+
+double LeadingNumber(const std::optional<std::string>& text, double def) {
+    if (!text) return def;
+    const char* begin = text->c_str();
+    char* end = nullptr;
+    double v = std::strtod(begin, &end);
+    return end == begin ? def : v;
+}
+
+std::string TimeText(double seconds) {
+    return EngNumberText(seconds, 9);
+}
+
+namespace {
+
+std::vector<std::string> linesOf(const std::vector<std::pair<std::string, std::string>>& entries) {
+    std::vector<std::string> lines;
+    lines.reserve(entries.size());
+    for (const auto& [k, v] : entries)
+        lines.push_back(k + "=" + v);
+    return lines;
+}
+
+} // namespace
+
+TrainEdit::TrainEdit() : t_(launch().exchangeFile) {}
+
+std::optional<std::string> TrainEdit::root(std::string_view key) const {
+    return t_.get(TrainRootSection(), key);
+}
+double TrainEdit::rootNumber(std::string_view key, double def) const {
+    return LeadingNumber(root(key), def);
+}
+void TrainEdit::setRoot(std::string_view key, std::string_view text) {
+    t_.write(TrainRootSection(), key, text);
+}
+
+std::optional<std::string> TrainEdit::sectionKey(int i, std::string_view key) const {
+    return t_.get(TrainSectionName(i), key);
+}
+double TrainEdit::sectionNumber(int i, std::string_view key, double def) const {
+    return LeadingNumber(sectionKey(i, key), def);
+}
+void TrainEdit::setSectionKey(int i, std::string_view key, std::string_view text) {
+    t_.write(TrainSectionName(i), key, text);
+}
+void TrainEdit::deleteSectionKey(int i, std::string_view key) {
+    t_.deleteKey(TrainSectionName(i), key);
+}
+
+std::optional<std::string> TrainEdit::cell(int i, std::string_view rowName, int r, int c) const {
+    return t_.get(TrainSectionName(i), CellKey(rowName, r, c));
+}
+void TrainEdit::setCell(int i, std::string_view rowName, int r, int c,
+                        const std::optional<std::string>& text) {
+    if (text)
+        t_.write(TrainSectionName(i), CellKey(rowName, r, c), *text);
+    else
+        t_.deleteKey(TrainSectionName(i), CellKey(rowName, r, c));
+}
+
+void TrainEdit::recomputeStarts(int k) {
+    int count = static_cast<int>(rootNumber("qPls", 0));
+    if (k < 0 || k >= count) return;
+    double start = sectionNumber(k, "Start", 0);
+    for (int i = k + 1; i < count; ++i) {
+        start += sectionNumber(i - 1, "Repeat", 1) * sectionNumber(i - 1, "LocDur", 0);
+        setSectionKey(i, "Start", TimeText(start));
+    }
+}
+
+double TrainEdit::recomputeDuration() {
+    int count = static_cast<int>(rootNumber("qPls", 0));
+    double duration = 0;
+    for (int i = 0; i < count; ++i)
+        duration += sectionNumber(i, "Repeat", 1) * sectionNumber(i, "LocDur", 0);
+    setRoot("Duration", strprintf("%g", duration));
+    return duration;
+}
+
+void TrainEdit::recomputeLevels() {
+    int count = static_cast<int>(rootNumber("qPls", 0));
+    bool any = false;
+    double low = 0, high = 0;
+    for (int i = 0; i < count; ++i) {
+        double mn = sectionNumber(i, "mnV", kAbsent), mx = sectionNumber(i, "mxV", kAbsent);
+        if (IsAbsent(mn) || IsAbsent(mx)) continue;
+        low = any ? std::min(low, mn) : mn;
+        high = any ? std::max(high, mx) : mx;
+        any = true;
+    }
+    if (any) {
+        setRoot("VpMn", strprintf("%g", low));
+        setRoot("VpMx", strprintf("%g", high));
+    }
+}
+
+void TrainEdit::copySection(int from, int to) {
+    t_.writeSection(TrainSectionName(to), sectionLines(from));
+}
+
+void TrainEdit::deleteSection(int i) {
+    t_.deleteSection(TrainSectionName(i));
+}
+
+void TrainEdit::replaceSection(int i, const std::vector<std::string>& lines) {
+    t_.writeSection(TrainSectionName(i), lines);
+}
+
+std::vector<std::string> TrainEdit::sectionLines(int i) const {
+    return linesOf(t_.entries(TrainSectionName(i)));
+}
+
+std::string ReadTrainRoot(std::string_view key) {
+    return profile::GetValue(launch().exchangeFile, TrainRootSection(), key).value_or("");
+}
+
+double ReadTrainRootNumber(std::string_view key, double def) {
+    return LeadingNumber(profile::GetValue(launch().exchangeFile, TrainRootSection(), key), def);
+}
+
+bool WriteTrainRoot(std::string_view key, std::string_view text) {
+    return profile::WriteValue(launch().exchangeFile, TrainRootSection(), key, text);
+}
+
+double ReadSectionKey(int i, std::string_view key, double def) {
+    return LeadingNumber(profile::GetValue(launch().exchangeFile, TrainSectionName(i), key), def);
+}
+
+bool WriteSectionKey(int i, std::string_view key, std::string_view text) {
+    return profile::WriteValue(launch().exchangeFile, TrainSectionName(i), key, text);
+}
+
+std::optional<std::string> ReadCell(int i, int r, int c) {
+    int format = static_cast<int>(ReadSectionKey(i, "SectFmt", kNodeFormat));
+    return profile::GetValue(launch().exchangeFile, TrainSectionName(i),
+                             CellKey(RowName(format), r, c));
+}
+
+bool WriteCell(int i, int r, int c, const std::optional<std::string>& text) {
+    TrainEdit e;
+    int format = static_cast<int>(e.sectionNumber(i, "SectFmt", kNodeFormat));
+    e.setCell(i, RowName(format), r, c, text);
+    return e.commit();
+}
+
+void RecomputeStarts(int k) {
+    TrainEdit e;
+    e.recomputeStarts(k);
+    e.commit();
+}
+
+double RecomputeDuration() {
+    TrainEdit e;
+    double d = e.recomputeDuration();
+    e.commit();
+    return d;
+}
+
+void CopySectionKeys(int from, int to) {
+    TrainEdit e;
+    e.copySection(from, to);
+    e.commit();
+}
+
+void DeleteSection(int i) {
+    TrainEdit e;
+    e.deleteSection(i);
+    e.commit();
+}
+
+bool ParseCellKey(std::string_view key, std::string_view rowName, int& r, int& c) {
+    if (key.size() <= rowName.size() || !StartsWithNoCase(key, rowName)) return false;
+    const char* p = key.data() + rowName.size();
+    const char* end = key.data() + key.size();
+    if (!std::isdigit(static_cast<unsigned char>(*p))) return false;
+    r = 0;
+    while (p < end && std::isdigit(static_cast<unsigned char>(*p)))
+        r = r * 10 + (*p++ - '0');
+    if (end - p < 5 || !EqualsNoCase(std::string_view(p, 4), "-sub")) return false;
+    p += 4;
+    c = 0;
+    while (p < end && std::isdigit(static_cast<unsigned char>(*p)))
+        c = c * 10 + (*p++ - '0');
+    return p == end;
+}
+
+namespace {
+
+double entryNumber(const std::vector<std::pair<std::string, std::string>>& entries,
+                   std::string_view key, double def) {
+    for (const auto& [k, v] : entries)
+        if (EqualsNoCase(k, key)) return LeadingNumber(v, def);
+    return def;
+}
+
+} // namespace
+
+TrainData ReadTrain() {
+    profile::Snapshot snap(launch().exchangeFile);
+    std::string rootName = TrainRootSection();
+    auto rootNumber = [&](const char* key, double def) {
+        return LeadingNumber(snap.get(rootName, key), def);
+    };
+    TrainData train;
+    train.sectionCount = static_cast<int>(rootNumber("qPls", 0));
+    train.activeSection = static_cast<int>(rootNumber("activePls", 0));
+    train.levelLow = rootNumber("VpMn", 0);
+    train.levelHigh = rootNumber("VpMx", 0);
+    train.timeUnit = static_cast<int>(rootNumber("tmUnitInd", 1));
+    train.levelUnit = static_cast<int>(rootNumber("voltInd", 0));
+    for (int i = 0; i < train.sectionCount; ++i) {
+        auto entries = snap.entries(TrainSectionName(i));
+        TrainSectionData s;
+        s.format = static_cast<int>(entryNumber(entries, "SectFmt", kNodeFormat));
+        s.rowCount = static_cast<int>(entryNumber(entries, "qItm", 0));
+        s.start = entryNumber(entries, "Start", 0);
+        s.localDuration = entryNumber(entries, "LocDur", 0);
+        s.repeat = static_cast<int>(entryNumber(entries, "Repeat", 1));
+        s.rows.resize(static_cast<size_t>(std::max(s.rowCount, 0)));
+        std::string_view rowName = RowName(s.format);
+        for (const auto& [k, v] : entries) {
+            int r, c;
+            if (!ParseCellKey(k, rowName, r, c) || r >= s.rowCount || c < 1 || c > 3) continue;
+            const char* b = v.c_str();
+            char* e = nullptr;
+            double x = std::strtod(b, &e);
+            if (e == b) continue;
+            TrainRow& row = s.rows[static_cast<size_t>(r)];
+            (c == 1 ? row.level : c == 2 ? row.interval : row.cumulative) = x;
+        }
+        train.duration += s.repeat * s.localDuration;
+        train.sections.push_back(std::move(s));
+    }
+    return train;
+}
+
+namespace {
+
+bool isTrainSection(const std::string& lowerName, const std::string& lowerSuffix) {
+    if (lowerName == "pulseroot" + lowerSuffix) return true;
+    if (lowerName.size() <= 5 + lowerSuffix.size() || lowerName.compare(0, 5, "pulse") != 0 ||
+        lowerName.compare(lowerName.size() - lowerSuffix.size(), lowerSuffix.size(), lowerSuffix) !=
+            0)
+        return false;
+    for (size_t i = 5; i < lowerName.size() - lowerSuffix.size(); ++i)
+        if (!std::isdigit(static_cast<unsigned char>(lowerName[i]))) return false;
+    return true;
+}
+
+} // namespace
+
+bool CopyTrain(const std::string& path, bool save) {
+    const std::string& exchange = launch().exchangeFile;
+    std::string suffix = strprintf("-ch%d", TrainChannel());
+    const std::string& fromFile = save ? exchange : path;
+    const std::string& toFile = save ? path : exchange;
+    std::string fromSuffix = save ? suffix : std::string();
+    std::string toSuffix = save ? std::string() : suffix;
+
+    profile::Snapshot from(fromFile);
+    auto count = from.get("PulseRoot" + fromSuffix, "qPls");
+    if (!count) return false;
+    int sections = static_cast<int>(LeadingNumber(count, 0));
+
+    std::vector<std::string> stale;
+    std::string lowerSuffix = ToLower(toSuffix);
+    for (const auto& name : profile::Snapshot(toFile).sectionNames())
+        if (isTrainSection(ToLower(name), lowerSuffix)) stale.push_back(name);
+
+    profile::Transaction to(toFile);
+    for (const auto& name : stale)
+        to.deleteSection(name);
+    to.writeSection("PulseRoot" + toSuffix, linesOf(from.entries("PulseRoot" + fromSuffix)));
+    for (int i = 0; i < sections; ++i) {
+        auto lines = linesOf(from.entries(strprintf("Pulse%d", i) + fromSuffix));
+        if (!lines.empty()) to.writeSection(strprintf("Pulse%d", i) + toSuffix, lines);
+    }
+    return to.commit();
+}
+
+} // namespace tw

@@ -1,0 +1,112 @@
+#pragma once
+#include "app/ProfileFile.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tw {
+
+// The pulse train of the active channel lives only in the exchange file: a root section
+// "PulseRoot-ch<N>" and sections "Pulse<i>-ch<N>" (N = active channel + 1). Times are stored
+// in seconds, levels in volts.
+enum TrainFormat { kLinkFormat = 0, kNodeFormat = 1, kTemplateFormat = 2 };
+
+const char* RowName(int format); // "Link", "Node", "Tmpl"
+int TrainChannel();              // active channel + 1
+std::string TrainRootSection();
+std::string TrainSectionName(int i);
+std::string CellKey(std::string_view rowName, int row, int column);
+// Reads "<rowName><r>-sub<c>" in any letter case.
+bool ParseCellKey(std::string_view key, std::string_view rowName, int& row, int& column);
+// The forced-clock keys stay in the first channel's root whatever the active channel.
+inline constexpr const char* kForcedClockSection = "PulseRoot-ch1";
+
+// The first number of a stored value (the profile store's number rule), or def.
+double LeadingNumber(const std::optional<std::string>& text, double def);
+// Time cells and derived times: engineering notation with 9 decimals.
+std::string TimeText(double seconds);
+
+// A batch of train changes on the exchange file: reads see the batch's own writes and
+// commit() rewrites the file once. Holds the file's write lock: no other write to the exchange
+// file may run while one is alive.
+class TrainEdit {
+  public:
+    TrainEdit();
+
+    std::optional<std::string> root(std::string_view key) const;
+    double rootNumber(std::string_view key, double def) const;
+    void setRoot(std::string_view key, std::string_view text);
+
+    std::optional<std::string> sectionKey(int i, std::string_view key) const;
+    double sectionNumber(int i, std::string_view key, double def) const;
+    void setSectionKey(int i, std::string_view key, std::string_view text);
+    void deleteSectionKey(int i, std::string_view key);
+
+    std::optional<std::string> cell(int i, std::string_view rowName, int r, int c) const;
+    // A null text deletes the cell.
+    void setCell(int i, std::string_view rowName, int r, int c,
+                 const std::optional<std::string>& text);
+
+    // "Start" of every section after k from Start + Repeat x LocDur of the one before.
+    void recomputeStarts(int k);
+    // "Duration" = sum of Repeat x LocDur, written with "%g"; returns the value.
+    double recomputeDuration();
+    // "VpMn"/"VpMx" as the lowest "mnV" and highest "mxV" over the sections, with "%g".
+    void recomputeLevels();
+    // Replaces section `to` by a copy of section `from`.
+    void copySection(int from, int to);
+    void deleteSection(int i);
+    void replaceSection(int i, const std::vector<std::string>& lines);
+    std::vector<std::string> sectionLines(int i) const;
+
+    profile::Transaction& raw() { return t_; }
+    bool commit() { return t_.commit(); }
+
+  private:
+    profile::Transaction t_;
+};
+
+// One-key operations, each a single read or rewrite of the exchange file.
+std::string ReadTrainRoot(std::string_view key); // "" when absent
+double ReadTrainRootNumber(std::string_view key, double def);
+bool WriteTrainRoot(std::string_view key, std::string_view text);
+double ReadSectionKey(int i, std::string_view key, double def);
+bool WriteSectionKey(int i, std::string_view key, std::string_view text);
+std::optional<std::string> ReadCell(int i, int r, int c);
+bool WriteCell(int i, int r, int c, const std::optional<std::string>& text);
+void RecomputeStarts(int k);
+double RecomputeDuration();
+void CopySectionKeys(int from, int to);
+void DeleteSection(int i);
+
+// The whole train as read through one snapshot of the exchange file.
+struct TrainRow {
+    std::optional<double> level, interval, cumulative; // sub1, sub2, sub3
+};
+struct TrainSectionData {
+    int format = kNodeFormat;
+    int rowCount = 0; // "qItm"
+    double start = 0;
+    double localDuration = 0;
+    int repeat = 1;
+    std::vector<TrainRow> rows; // rowCount rows
+};
+struct TrainData {
+    int sectionCount = 0;
+    int activeSection = 0;
+    double duration = 0; // sum of Repeat x LocDur over the sections, as "Duration" states it
+    double levelLow = 0, levelHigh = 0;
+    int timeUnit = 1;
+    int levelUnit = 0;
+    std::vector<TrainSectionData> sections;
+};
+TrainData ReadTrain();
+
+// save = true copies the train from the exchange file to the pulse master file `path`
+// ("PulseRoot", "Pulse<i>"); save = false copies it from `path` into the exchange file,
+// replacing the channel's train. False when the source holds no "qPls" (nothing copied).
+bool CopyTrain(const std::string& path, bool save);
+
+} // namespace tw
