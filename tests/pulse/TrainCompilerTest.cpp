@@ -1,0 +1,190 @@
+#include "TrainBuilder.h"
+
+#include "pulse/PulseLimits.h"
+#include "pulse/TrainCompiler.h"
+#include "support/Sandbox.h"
+
+#include <gtest/gtest.h>
+
+namespace tw {
+namespace {
+
+class TrainCompilerTest : public ::testing::Test {
+  protected:
+    test::Sandbox box{2};
+
+    void force(const char* clock) const {
+        box.set(box.exchange(), "PulseRoot-ch1", "frcSclk_toVal", "1");
+        box.set(box.exchange(), "PulseRoot-ch1", "forceSclk", clock);
+    }
+    void clockRange(const char* line) const { box.set(box.descr(), "ParmLst", "Sclk", line); }
+    // 1 us, 2.5 us and 1 us again at +-1 V.
+    static void writeShortLinks() {
+        test::WriteTrain({{kLinkFormat, 1, {{1, 1e-6}, {-1, 2.5e-6}, {1, 1e-6}}}});
+    }
+};
+
+TEST_F(TrainCompilerTest, AutomaticClockDividesEveryLinkThenFitsTheWavelength) {
+    writeShortLinks();
+    PulseLimits limits = LoadPulseLimits();
+    TrainCompiler c(limits);
+    c.mode = kSingleSegmentMode;
+    ASSERT_EQ(c.CompileTrain(0), TrainCompiler::kCompiled);
+    EXPECT_DOUBLE_EQ(c.baseSclk, 2e6); // exponent 7: products 10 and 25, divisor 5
+    // 4.5 us gives 9 points at 2 MS/s; raised by 2 MS/s until the count is a multiple of 4.
+    EXPECT_DOUBLE_EQ(c.sclk, 8e6);
+    EXPECT_TRUE(box.prompts.asked.empty());
+
+    c.mode = kSequencedMode;
+    ASSERT_EQ(c.CompileTrain(0), TrainCompiler::kCompiled);
+    EXPECT_DOUBLE_EQ(c.sclk, 8e6);
+}
+
+TEST_F(TrainCompilerTest, ClockIsRaisedToAMultipleAboveTheInstrumentMinimum) {
+    clockRange("SCLK 100e6 10000 250e6");
+    test::WriteTrain({{kLinkFormat, 1, {{1, 1e-3}}}});
+    PulseLimits limits = LoadPulseLimits();
+    TrainCompiler c(limits);
+    c.mode = kSequencedMode;
+    ASSERT_EQ(c.CompileTrain(0), TrainCompiler::kCompiled);
+    EXPECT_DOUBLE_EQ(c.baseSclk, 10000);
+    EXPECT_DOUBLE_EQ(c.sclk, 20000); // 10 points are below the 16-point minimum
+}
+
+TEST_F(TrainCompilerTest, LinksBelowTheTimeGridAreAnInternalError) {
+    test::WriteTrain({{kLinkFormat, 1, {{1, 1e-6}, {0, 4e-12}}}});
+    PulseLimits limits = LoadPulseLimits();
+    TrainCompiler c(limits);
+    EXPECT_EQ(c.CompileTrain(0), TrainCompiler::kNoTrain);
+    EXPECT_EQ(box.prompts.lastText(), "Undocumented error.\nCall developer");
+}
+
+TEST_F(TrainCompilerTest, EmptyAndIncompleteTrains) {
+    PulseLimits limits = LoadPulseLimits();
+    TrainCompiler c(limits);
+    EXPECT_EQ(c.CompileTrain(0), TrainCompiler::kNoTrain);
+    EXPECT_TRUE(box.prompts.asked.empty());
+    test::WriteTrain({{kNodeFormat, 1, {{1, 0}}}}); // a start node alone makes no link
+    EXPECT_EQ(c.CompileTrain(0), TrainCompiler::kIncomplete);
+    EXPECT_EQ(box.prompts.lastText(), "Pulse Train incomplete.");
+}
+
+TEST_F(TrainCompilerTest, ForcedClockOffTheLinkGridAsksWhetherToWorkItOut) {
+    writeShortLinks();
+    force("3e6");
+    PulseLimits limits = LoadPulseLimits();
+    TrainCompiler c(limits);
+    box.prompts.then(Answer::Cancel);
+    EXPECT_EQ(c.CompileTrain(0), TrainCompiler::kClockFailed);
+    ASSERT_EQ(box.prompts.asked.size(), 1u);
+    EXPECT_EQ(box.prompts.asked[0].caption, "Timing problem");
+    EXPECT_EQ(box.prompts.asked[0].buttons, Buttons::OkCancel);
+    EXPECT_NE(box.prompts.lastText().find("(Max deviation is 166.666666667e-9 sec.)"),
+              std::string::npos);
+
+    box.prompts.then(Answer::Ok);
+    ASSERT_EQ(c.CompileTrain(0), TrainCompiler::kCompiled);
+    EXPECT_DOUBLE_EQ(c.baseSclk, 2e6);
+    EXPECT_EQ(box.get(box.exchange(), "PulseRoot-ch1", "forceSclk"), "3e6");
+    EXPECT_EQ(box.get(box.exchange(), "PulseRoot-ch1", "frcSclk_toVal"), "1");
+}
+
+TEST_F(TrainCompilerTest, ForcedClockMustGiveAUsableWavelength) {
+    writeShortLinks();
+    PulseLimits limits = LoadPulseLimits();
+    TrainCompiler c(limits);
+    c.mode = kSingleSegmentMode;
+    force("2e6"); // 9 points: shorter than the 16-point minimum
+    box.prompts.then(Answer::Ok);
+    ASSERT_EQ(c.CompileTrain(0), TrainCompiler::kCompiled);
+    EXPECT_EQ(box.prompts.asked.back().caption, "Wavelength problem");
+    EXPECT_EQ(box.prompts.lastText(), "The forced SCLK brings with it wavelength = 9\nshorter min "
+                                      "segment length.\nPress OK to let the Trainsmith figure the "
+                                      "SCLK automatically.");
+    EXPECT_DOUBLE_EQ(c.sclk, 8e6);
+
+    force("6e6"); // 27 points: not a multiple of 4
+    box.prompts.then(Answer::Cancel);
+    EXPECT_EQ(c.CompileTrain(0), TrainCompiler::kClockFailed);
+    EXPECT_EQ(box.prompts.lastText(),
+              "The forced SCLK  brings with it  wavelength = 27 not match to Instrument "
+              "resolution .\nPress OK to let the Trainsmith figure the SCLK automatically.");
+
+    force("8e6"); // fits: used as it is, no question
+    box.prompts.clear();
+    ASSERT_EQ(c.CompileTrain(0), TrainCompiler::kCompiled);
+    EXPECT_DOUBLE_EQ(c.sclk, 8e6);
+    EXPECT_TRUE(box.prompts.asked.empty());
+}
+
+TEST_F(TrainCompilerTest, ClockCeilingFallsBackToContinuousCopies) {
+    clockRange("SCLK 100e6 10 3e6");
+    writeShortLinks();
+    PulseLimits limits = LoadPulseLimits();
+    TrainCompiler c(limits);
+    c.mode = kSingleSegmentMode;
+    box.prompts.then(Answer::No);
+    EXPECT_EQ(c.CompileTrain(0), TrainCompiler::kDeclined);
+    EXPECT_EQ(box.prompts.lastText(),
+              "The train may be implemented with \"Continuous\" mode only.\nContinue ?");
+    box.prompts.then(Answer::Yes);
+    ASSERT_EQ(c.CompileTrain(0), TrainCompiler::kCompiled);
+    EXPECT_DOUBLE_EQ(c.sclk, 2e6);
+    EXPECT_EQ(c.copies, 4); // 4 x 9 points: a multiple of 4 and at least 16
+
+    c.mode = kSequencedMode;
+    box.prompts.then(Answer::Yes);
+    ASSERT_EQ(c.CompileTrain(0), TrainCompiler::kCompiled);
+    EXPECT_EQ(c.mode, kContinuousMode);
+
+    test::WriteTrain({{kLinkFormat, 1, {{1, 1e-6}, {-1, 2.5e-6}, {1, 1e-6}}},
+                      {kLinkFormat, 1, {{1, 1e-6}}}});
+    c.mode = kSequencedMode;
+    EXPECT_EQ(c.CompileTrain(0), TrainCompiler::kClockFailed);
+    EXPECT_NE(box.prompts.lastText().find("(SClK max = 3e+06 required = 4e+06)"),
+              std::string::npos);
+}
+
+TEST_F(TrainCompilerTest, ConversionMapsThePeakToPeakRangeOntoTheCodes) {
+    test::WriteTrain({{kLinkFormat, 1, {{1, 4e-6}, {-0.5, 4e-6}}},
+                      {kNodeFormat, 1, {{0, 0}, {0, 2e-6}, {1, 4e-6}}}});
+    PulseLimits limits = LoadPulseLimits();
+    TrainCompiler c(limits);
+    c.mode = kSequencedMode;
+    ASSERT_EQ(c.CompileTrain(0), TrainCompiler::kCompiled);
+    EXPECT_DOUBLE_EQ(c.sclk, 4e6); // 1 MS/s gives 4-point sections, below the minimum
+    c.ConvertToSamples();
+    ASSERT_EQ(c.sectionRanges.size(), 2u);
+    EXPECT_EQ(c.sectionRanges[0].first, 1);
+    EXPECT_EQ(c.sectionRanges[0].last, 2);
+    EXPECT_EQ(c.sectionRanges[1].header, 3);
+    const LinkEntry& low = c.links[2];
+    EXPECT_DOUBLE_EQ(low[0], 16);
+    EXPECT_DOUBLE_EQ(low[1], 32);
+    EXPECT_DOUBLE_EQ(low[3], -16383.0 / 2);
+    // The ramp of section 1 starts where the train's time says: 8 us + 2 us.
+    const LinkEntry& ramp = c.links[static_cast<size_t>(c.sectionRanges[1].last)];
+    EXPECT_DOUBLE_EQ(ramp[0], 40);
+    EXPECT_NEAR(ramp[2], 16383.0 / 8, 1e-9);
+    EXPECT_NEAR(ramp[0] * ramp[2] + ramp[3], 0, 1e-9);
+    EXPECT_NEAR(c.MaxSlope(), 16383.0 / 8, 1e-9);
+}
+
+TEST_F(TrainCompilerTest, SteepTransitionsRaiseTheClockUnlessItIsForced) {
+    test::WriteTrain({{kNodeFormat, 1, {{0, 0}, {1, 1e-6}}}});
+    PulseLimits limits = LoadPulseLimits();
+    TrainCompiler c(limits);
+    c.mode = kSingleSegmentMode;
+    ASSERT_EQ(c.RunClockLoop(1e-6), TrainCompiler::kCompiled);
+    // 16 MS/s climbs 1024 codes a sample; ten times the clock brings it near 100.
+    EXPECT_DOUBLE_EQ(c.sclk, 160e6);
+    EXPECT_LT(c.MaxSlope(), 200);
+
+    force("16e6");
+    ASSERT_EQ(c.RunClockLoop(1e-6), TrainCompiler::kCompiled);
+    EXPECT_DOUBLE_EQ(c.sclk, 16e6);
+    EXPECT_TRUE(box.prompts.asked.empty());
+}
+
+} // namespace
+} // namespace tw
