@@ -20,8 +20,7 @@ struct RecordingLink : HostLink {
     std::vector<std::string> sent;
     std::vector<std::pair<long, long>> posted;
     bool sendText(std::string_view title, std::string_view text) override {
-        if (title != "Consolia")
-            return false;
+        if (title != "Consolia") return false;
         sent.emplace_back(text);
         return true;
     }
@@ -69,7 +68,9 @@ class PulseDownloadTest : public ::testing::Test {
         WriteGeneralSetting("forceSingSeg", std::to_string(mode), "PulseComp");
         composer = std::make_unique<PulseComposer>();
     }
-    std::string seq(const std::string& key) const { return box.get(box.exchange(), "PulsSeq", key); }
+    std::string seq(const std::string& key) const {
+        return box.get(box.exchange(), "PulsSeq", key);
+    }
 };
 
 TEST_F(PulseDownloadTest, SingleSegmentSendsTheSegmentAndUpdatesTheChannelSettings) {

@@ -47,8 +47,7 @@ class PulseEditorTest : public ::testing::Test {
     void typeIntervals(const std::vector<std::pair<const char*, const char*>>& rows) {
         ASSERT_TRUE(ed->SetFormat(kLinkFormat));
         for (size_t r = 0; r < rows.size(); ++r) {
-            if (static_cast<int>(r) >= ed->rowCount())
-                ed->AppendRow();
+            if (static_cast<int>(r) >= ed->rowCount()) ed->AppendRow();
             ASSERT_TRUE(ed->EditCell(int(r), kLevelColumn, rows[r].first));
             ASSERT_TRUE(ed->EditCell(int(r), kIntervalColumn, rows[r].second));
         }
@@ -82,8 +81,9 @@ TEST_F(PulseEditorTest, RefusedValuesKeepTheStoredTrainAndTheOldText) {
     EXPECT_TRUE(box.prompts.asked.empty());
     EXPECT_EQ(stored(0, "Node0-sub3"), "<absent>");
     EXPECT_FALSE(ed->EditCell(0, kCumulativeColumn, "1"));
-    EXPECT_EQ(box.prompts.lastText(),
-              "Do not edit this field for Index = 1  and Design Format = \"Points\" .\n[ Value 1 ]");
+    EXPECT_EQ(
+        box.prompts.lastText(),
+        "Do not edit this field for Index = 1  and Design Format = \"Points\" .\n[ Value 1 ]");
     EXPECT_EQ(ed->text(0, kCumulativeColumn), "0");
 
     ASSERT_TRUE(ed->EditCell(0, kLevelColumn, "1"));

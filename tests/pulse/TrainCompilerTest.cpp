@@ -137,8 +137,8 @@ TEST_F(TrainCompilerTest, ClockCeilingFallsBackToContinuousCopies) {
     ASSERT_EQ(c.CompileTrain(0), TrainCompiler::kCompiled);
     EXPECT_EQ(c.mode, kContinuousMode);
 
-    test::WriteTrain({{kLinkFormat, 1, {{1, 1e-6}, {-1, 2.5e-6}, {1, 1e-6}}},
-                      {kLinkFormat, 1, {{1, 1e-6}}}});
+    test::WriteTrain(
+        {{kLinkFormat, 1, {{1, 1e-6}, {-1, 2.5e-6}, {1, 1e-6}}}, {kLinkFormat, 1, {{1, 1e-6}}}});
     c.mode = kSequencedMode;
     EXPECT_EQ(c.CompileTrain(0), TrainCompiler::kClockFailed);
     EXPECT_NE(box.prompts.lastText().find("(SClK max = 3e+06 required = 4e+06)"),

@@ -1,7 +1,7 @@
+#include "pulse/TrainSegmenter.h"
 #include "app/FileUtil.h"
 #include "app/LaunchState.h"
 #include "pulse/PulseLimits.h"
-#include "pulse/TrainSegmenter.h"
 #include "support/Sandbox.h"
 
 #include <gtest/gtest.h>
