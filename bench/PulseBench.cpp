@@ -1,0 +1,107 @@
+// Compiles, segments and writes a pulse train of 1,000 and of 10,000 links and prints the ratio
+// of the two times: the work should grow linearly with the train.
+#include "../tests/pulse/TrainBuilder.h"
+
+#include "app/FileUtil.h"
+#include "app/LaunchState.h"
+#include "app/ProfileFile.h"
+#include "pulse/PulseLimits.h"
+#include "pulse/TrainCompiler.h"
+#include "pulse/TrainSegmenter.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <map>
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace tw;
+
+struct BenchFolder {
+    std::string root;
+    BenchFolder() {
+        root = (fs::temp_directory_path() / "tw-pulse-bench").string();
+        fs::remove_all(root);
+        LaunchState s;
+        DeriveLaunchPaths(s, root);
+        s.composerId = kPulseComposer;
+        s.appName = "Trainsmith";
+        CreateFolder(s.tmpFolder);
+        CreateFolder(s.generalFolder);
+        s.descrFile = root + "/TW2014.ini";
+        std::ofstream(s.descrFile) << "[Axis]\nHRange=1000 16 16777216\nVpts=0 16383\n"
+                                      "resFactor=4\n[ParmLst]\nSclk=SCLK 100e6 10 250e6\n"
+                                      "Ampl=Amplitude Vpp 0.05 10\n[SegmTbl]\nMaxLinkNo=16384\n"
+                                      "MaxLoopNo=1000000\nMaxSequStp=100000\n"
+                                      "MinSequLoopTime=1e-6\n";
+        std::ofstream(s.exchangeFile)
+            << "[Instrument]\nDescrFile=" << s.descrFile << "\n[Settings]\nActiveCh=0\n";
+        SetLaunchState(s);
+        profile::ClearCache();
+    }
+    ~BenchFolder() { fs::remove_all(root); }
+};
+
+// Sections of 100 DC links of 1 to 4 us on four levels: sequenced mode cuts them into short
+// stretches and flat runs, so every part of the segmentation runs.
+void writeTrain(int sections) {
+    std::vector<test::BuiltSection> train(static_cast<size_t>(sections));
+    for (int i = 0; i < sections; ++i)
+        for (int r = 0; r < 100; ++r)
+            train[static_cast<size_t>(i)].rows.push_back(
+                {0.5 * ((r + i) % 4) - 0.75, 1e-6 * (1 + (r * 7 + i) % 4)});
+    for (auto& s : train)
+        s.format = kLinkFormat;
+    test::WriteTrain(train);
+}
+
+void BM_CompileAndSegment(benchmark::State& state) {
+    BenchFolder folder;
+    writeTrain(static_cast<int>(state.range(0)));
+    PulseLimits limits = LoadPulseLimits();
+    size_t steps = 0;
+    for (auto _ : state) {
+        TrainCompiler compiler(limits);
+        compiler.mode = kSequencedMode;
+        if (compiler.RunClockLoop(0) != TrainCompiler::kCompiled)
+            state.SkipWithError("compilation failed");
+        TrainSegmenter segmenter(compiler, kSequencedMode);
+        if (segmenter.BuildSequenced() != 1) state.SkipWithError("segmentation failed");
+        segmenter.WriteSequenceTable();
+        steps = segmenter.steps.size();
+    }
+    state.counters["links"] = static_cast<double>(state.range(0) * 100);
+    state.counters["steps"] = static_cast<double>(steps);
+}
+BENCHMARK(BM_CompileAndSegment)->Arg(10)->Arg(100)->Unit(benchmark::kMillisecond);
+
+// Keeps the per-iteration times so the ratio can be printed after the table.
+struct RatioReporter : benchmark::ConsoleReporter {
+    std::map<std::string, double> seconds;
+    void ReportRuns(const std::vector<Run>& runs) override {
+        for (const auto& run : runs)
+            if (run.run_type == Run::RT_Iteration && run.iterations > 0)
+                seconds[run.benchmark_name()] =
+                    run.real_accumulated_time / static_cast<double>(run.iterations);
+        ConsoleReporter::ReportRuns(runs);
+    }
+};
+
+} // namespace
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    auto small = reporter.seconds.find("BM_CompileAndSegment/10");
+    auto large = reporter.seconds.find("BM_CompileAndSegment/100");
+    if (small != reporter.seconds.end() && large != reporter.seconds.end())
+        std::printf("1k links: %.2f ms, 10k links: %.2f ms, ratio %.2f (linear: 10)\n",
+                    small->second * 1e3, large->second * 1e3, large->second / small->second);
+    benchmark::Shutdown();
+    return 0;
+}
