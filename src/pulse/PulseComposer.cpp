@@ -62,6 +62,11 @@ void PulseComposer::ShowEditor(bool show) {
     listener().repaint();
 }
 
+void PulseComposer::SelectRow(int row) {
+    editor.selectedRow = row;
+    listener().repaint();
+}
+
 int PulseComposer::Download() {
     return DownloadPulseTrainCommand(editor);
 }

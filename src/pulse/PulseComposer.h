@@ -56,6 +56,7 @@ class PulseComposer : public PulseEditorHost {
     void FullTrain();
     void ChooseSection(int index);
     void ShowEditor(bool show); // records "RiseOnStrt"
+    void SelectRow(int row);    // the editor's selection, marked in the view
     int Download();
     // Save: false when the train has no name yet and Save As must ask for one.
     bool Save();

@@ -63,40 +63,48 @@ std::vector<std::string> linesOf(const std::vector<std::pair<std::string, std::s
 
 } // namespace
 
-TrainEdit::TrainEdit() : t_(launch().exchangeFile) {}
+TrainEdit::TrainEdit() {
+    t_.emplace(launch().exchangeFile);
+}
+
+bool TrainEdit::commit() {
+    bool ok = t_->commit();
+    t_.reset(); // releases the lock before anyone is told of the change
+    return ok;
+}
 
 std::optional<std::string> TrainEdit::root(std::string_view key) const {
-    return t_.get(TrainRootSection(), key);
+    return t_->get(TrainRootSection(), key);
 }
 double TrainEdit::rootNumber(std::string_view key, double def) const {
     return LeadingNumber(root(key), def);
 }
 void TrainEdit::setRoot(std::string_view key, std::string_view text) {
-    t_.write(TrainRootSection(), key, text);
+    t_->write(TrainRootSection(), key, text);
 }
 
 std::optional<std::string> TrainEdit::sectionKey(int i, std::string_view key) const {
-    return t_.get(TrainSectionName(i), key);
+    return t_->get(TrainSectionName(i), key);
 }
 double TrainEdit::sectionNumber(int i, std::string_view key, double def) const {
     return LeadingNumber(sectionKey(i, key), def);
 }
 void TrainEdit::setSectionKey(int i, std::string_view key, std::string_view text) {
-    t_.write(TrainSectionName(i), key, text);
+    t_->write(TrainSectionName(i), key, text);
 }
 void TrainEdit::deleteSectionKey(int i, std::string_view key) {
-    t_.deleteKey(TrainSectionName(i), key);
+    t_->deleteKey(TrainSectionName(i), key);
 }
 
 std::optional<std::string> TrainEdit::cell(int i, std::string_view rowName, int r, int c) const {
-    return t_.get(TrainSectionName(i), CellKey(rowName, r, c));
+    return t_->get(TrainSectionName(i), CellKey(rowName, r, c));
 }
 void TrainEdit::setCell(int i, std::string_view rowName, int r, int c,
                         const std::optional<std::string>& text) {
     if (text)
-        t_.write(TrainSectionName(i), CellKey(rowName, r, c), *text);
+        t_->write(TrainSectionName(i), CellKey(rowName, r, c), *text);
     else
-        t_.deleteKey(TrainSectionName(i), CellKey(rowName, r, c));
+        t_->deleteKey(TrainSectionName(i), CellKey(rowName, r, c));
 }
 
 void TrainEdit::recomputeStarts(int k) {
@@ -136,19 +144,19 @@ void TrainEdit::recomputeLevels() {
 }
 
 void TrainEdit::copySection(int from, int to) {
-    t_.writeSection(TrainSectionName(to), sectionLines(from));
+    t_->writeSection(TrainSectionName(to), sectionLines(from));
 }
 
 void TrainEdit::deleteSection(int i) {
-    t_.deleteSection(TrainSectionName(i));
+    t_->deleteSection(TrainSectionName(i));
 }
 
 void TrainEdit::replaceSection(int i, const std::vector<std::string>& lines) {
-    t_.writeSection(TrainSectionName(i), lines);
+    t_->writeSection(TrainSectionName(i), lines);
 }
 
 std::vector<std::string> TrainEdit::sectionLines(int i) const {
-    return linesOf(t_.entries(TrainSectionName(i)));
+    return linesOf(t_->entries(TrainSectionName(i)));
 }
 
 std::string ReadTrainRoot(std::string_view key) {

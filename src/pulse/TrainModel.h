@@ -29,8 +29,8 @@ double LeadingNumber(const std::optional<std::string>& text, double def);
 std::string TimeText(double seconds);
 
 // A batch of train changes on the exchange file: reads see the batch's own writes and
-// commit() rewrites the file once. Holds the file's write lock: no other write to the exchange
-// file may run while one is alive.
+// commit() rewrites the file once and ends the batch. Until then it holds the file's write lock:
+// no other write to the exchange file may run while a batch is open.
 class TrainEdit {
   public:
     TrainEdit();
@@ -61,11 +61,11 @@ class TrainEdit {
     void replaceSection(int i, const std::vector<std::string>& lines);
     std::vector<std::string> sectionLines(int i) const;
 
-    profile::Transaction& raw() { return t_; }
-    bool commit() { return t_.commit(); }
+    profile::Transaction& raw() { return *t_; }
+    bool commit();
 
   private:
-    profile::Transaction t_;
+    std::optional<profile::Transaction> t_;
 };
 
 // One-key operations, each a single read or rewrite of the exchange file.

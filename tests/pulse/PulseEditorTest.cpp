@@ -17,8 +17,12 @@ namespace {
 struct RecordingHost : PulseEditorHost {
     bool full = true;
     int changes = 0;
+    bool unlockedWhenTold = true; // the view may write the exchange file when it hears of a change
     bool fullTrainView() const override { return full; }
-    void trainChanged() override { ++changes; }
+    void trainChanged() override {
+        ++changes;
+        unlockedWhenTold &= !FileExists(launch().exchangeFile + ".lock");
+    }
 };
 
 class PulseEditorTest : public ::testing::Test {
@@ -273,6 +277,8 @@ TEST_F(PulseEditorTest, SectionCommandsKeepAtMostOneEmptySection) {
     EXPECT_EQ(stored(1, "SectFmt"), "<absent>");
     EXPECT_EQ(stored(0, "LocDur"), "0");
     EXPECT_EQ(root("Duration"), "0");
+    EXPECT_GT(host.changes, 5);
+    EXPECT_TRUE(host.unlockedWhenTold);
 }
 
 TEST_F(PulseEditorTest, EditingALongSectionRewritesTheExchangeFileOnce) {

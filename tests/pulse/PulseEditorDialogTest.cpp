@@ -1,0 +1,150 @@
+#include "TrainBuilder.h"
+
+#include "app/LaunchState.h"
+#include "pulse/DownloadSummaryDialog.h"
+#include "pulse/PulseComposer.h"
+#include "pulse/PulseEditorDialog.h"
+#include "pulse/PulseOptionsDialog.h"
+#include "support/Sandbox.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTableWidget>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace tw {
+namespace {
+
+void ensureApp() {
+    static int argc = 1;
+    static char name[] = "tw_pulse_gui_tests";
+    static char* argv[] = {name, nullptr};
+    if (!QApplication::instance()) new QApplication(argc, argv);
+}
+
+QPushButton* button(QWidget& w, const QString& text) {
+    for (auto* b : w.findChildren<QPushButton*>())
+        if (b->text() == text) return b;
+    return nullptr;
+}
+
+// Double-clicks a cell, types over it and presses Enter, as a user would.
+void typeInto(QTableWidget* table, int row, int column, const QString& text) {
+    table->scrollToItem(table->item(row, column));
+    QRect cell = table->visualItemRect(table->item(row, column));
+    QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, cell.center());
+    QTest::mouseDClick(table->viewport(), Qt::LeftButton, {}, cell.center());
+    QWidget* editor = QApplication::focusWidget();
+    ASSERT_NE(editor, nullptr);
+    if (auto* line = qobject_cast<QLineEdit*>(editor)) line->selectAll();
+    QTest::keyClicks(editor, text);
+    QTest::keyClick(editor, Qt::Key_Return);
+    QCoreApplication::processEvents(); // the delegate commits through a queued call
+}
+
+class PulseEditorDialogTest : public ::testing::Test {
+  protected:
+    test::Sandbox box{2};
+    void SetUp() override { ensureApp(); }
+};
+
+TEST_F(PulseEditorDialogTest, CellsAreEditedInPlaceAndRefusalsPutTheOldTextBack) {
+    test::WriteTrain({{kLinkFormat, 1, {{1, 2e-6}, {-1, 3e-6}}}});
+    PulseComposer composer;
+    PulseEditorDialog dialog(composer);
+    dialog.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+    QTableWidget* table = dialog.table();
+    ASSERT_EQ(table->rowCount(), 2);
+    EXPECT_EQ(table->item(1, 3)->text(), "5");
+    EXPECT_EQ(dialog.windowTitle(), "Pulse Editor - Section 1   <DC Intervals>");
+
+    typeInto(table, 0, 2, "4");
+    EXPECT_EQ(table->item(0, 3)->text(), "4");
+    EXPECT_EQ(table->item(1, 3)->text(), "7"); // the row below follows
+    EXPECT_EQ(box.get(box.exchange(), "Pulse0-ch1", "LocDur"), "7e-6");
+
+    typeInto(table, 1, 2, "-2");
+    EXPECT_EQ(box.prompts.lastText(),
+              "Link: 2\nTime interval -2 is not positive.\nPrevious value will be restored.");
+    EXPECT_EQ(table->item(1, 2)->text(), "3");
+
+    button(dialog, "&Append")->click();
+    EXPECT_EQ(table->rowCount(), 3);
+    EXPECT_EQ(table->currentRow(), 2);
+    EXPECT_EQ(composer.editor.selectedRow, 2);
+    EXPECT_TRUE(button(dialog, "&Undo")->isEnabled());
+}
+
+TEST_F(PulseEditorDialogTest, FormatAndRepeatRefusalsRestoreTheControls) {
+    test::WriteTrain({{kLinkFormat, 1, {{1, 2e-6}}}});
+    PulseComposer composer;
+    PulseEditorDialog dialog(composer);
+    dialog.show();
+    auto* points = dialog.findChild<QRadioButton*>();
+    for (auto* r : dialog.findChildren<QRadioButton*>())
+        if (r->text() == "Time/Level Points") points = r;
+    points->click();
+    EXPECT_NE(box.prompts.lastText().find("empty section only"), std::string::npos);
+    EXPECT_FALSE(points->isChecked());
+
+    auto* repeat = dialog.findChildren<QLineEdit*>().first();
+    repeat->setText("0");
+    button(dialog, "Apply")->click();
+    EXPECT_EQ(box.prompts.lastText(),
+              "Loops number: 0 out of range.\nPrevious value will be restored.");
+    EXPECT_EQ(repeat->text(), "1");
+    repeat->setText("4");
+    button(dialog, "Apply")->click();
+    EXPECT_EQ(box.get(box.exchange(), "Pulse0-ch1", "Repeat"), "4");
+    bool durationShown = false;
+    for (auto* l : dialog.findChildren<QLabel*>())
+        durationShown |= l->text() == "8 us";
+    EXPECT_TRUE(durationShown);
+}
+
+TEST_F(PulseEditorDialogTest, SummaryCannotBeAcceptedOverTheResources) {
+    DownloadSummary s{"2.000", "0.000", "1e6", "16", "16384", "", "Arbitrary"};
+    DownloadSummaryDialog over(s, "Attention: exceeds segment table resource(s)");
+    EXPECT_FALSE(over.acceptButton()->isEnabled());
+    EXPECT_FALSE(over.attentionLine()->isHidden());
+    EXPECT_FALSE(over.stepsShown());
+    s.waveformsMode = "Sequenced";
+    DownloadSummaryDialog fine(s, "");
+    EXPECT_TRUE(fine.acceptButton()->isEnabled());
+    EXPECT_TRUE(fine.attentionLine()->isHidden());
+    EXPECT_TRUE(fine.stepsShown());
+    EXPECT_EQ(fine.windowTitle(), " Download Summary");
+}
+
+TEST_F(PulseEditorDialogTest, OptionsStayOpenOnAClockOutOfRange) {
+    box.set(box.descr(), "ParmPnlName", "WformMode", "Arb");
+    PulseLimits limits = LoadPulseLimits();
+    PulseOptionsDialog dialog(limits);
+    EXPECT_FALSE(dialog.modeButton(0)->isEnabled());
+    EXPECT_TRUE(dialog.modeButton(1)->isChecked());
+    EXPECT_FALSE(dialog.clockEdit()->isEnabled());
+    dialog.forceBox()->click();
+    EXPECT_TRUE(dialog.clockEdit()->isEnabled());
+    dialog.clockEdit()->setText("1e12");
+    dialog.show();
+    dialog.accept();
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_EQ(box.prompts.lastText(), "SCLK value out of range");
+    dialog.clockEdit()->setText("50e6");
+    dialog.timeUnits()->setCurrentIndex(3);
+    dialog.accept();
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(box.get(box.exchange(), "PulseRoot-ch1", "forceSclk"), "50e6");
+    EXPECT_EQ(box.get(box.exchange(), "PulseRoot-ch1", "tmUnitInd"), "3");
+}
+
+} // namespace
+} // namespace tw
