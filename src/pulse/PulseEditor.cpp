@@ -272,6 +272,12 @@ void PulseEditor::commitAndNotify(TrainEdit& e) {
     host_.trainChanged();
 }
 
+void PulseEditor::commitAndReopen(TrainEdit& e) {
+    e.commit();
+    OpenSection();
+    host_.trainChanged();
+}
+
 bool PulseEditor::EditCell(int row, int column, const std::string& typed) {
     if (!isEditable(row, column)) return false;
     std::string text = rtrim(typed);
@@ -522,9 +528,7 @@ bool PulseEditor::AppendSection() {
     e.setRoot("qPls", strprintf("%d", count + 1));
     e.setRoot("activePls", strprintf("%d", count));
     e.recomputeStarts(count - 1);
-    e.commit();
-    OpenSection();
-    host_.trainChanged();
+    commitAndReopen(e);
     return true;
 }
 
@@ -542,9 +546,7 @@ bool PulseEditor::InsertSection() {
     e.setRoot("qPls", strprintf("%d", count + 1));
     e.recomputeStarts(p);
     e.recomputeDuration();
-    e.commit();
-    OpenSection();
-    host_.trainChanged();
+    commitAndReopen(e);
     return true;
 }
 
@@ -569,9 +571,7 @@ bool PulseEditor::DeleteSection() {
     e.recomputeStarts(0);
     e.recomputeDuration();
     e.recomputeLevels();
-    e.commit();
-    OpenSection();
-    host_.trainChanged();
+    commitAndReopen(e);
     return true;
 }
 
@@ -590,9 +590,7 @@ bool PulseEditor::RemoveAllSections() {
     e.setRoot("qPls", "1");
     e.setRoot("activePls", "0");
     e.recomputeDuration();
-    e.commit();
-    OpenSection();
-    host_.trainChanged();
+    commitAndReopen(e);
     return true;
 }
 

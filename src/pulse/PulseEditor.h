@@ -102,6 +102,7 @@ class PulseEditor {
     void storeRow(TrainEdit& e, int row) const;
     void storeDerived(TrainEdit& e);
     void commitAndNotify(TrainEdit& e);
+    void commitAndReopen(TrainEdit& e); // for changes that move sections or rows around
     void saveSection() const;
     void saveTrain() const;
     bool sectionCommandAllowed(const char* message) const;
