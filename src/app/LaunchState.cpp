@@ -15,13 +15,25 @@ std::string withoutTrailingSlash(std::string folder) {
 }
 } // namespace
 
-const LaunchState& launch() { return state; }
+const LaunchState& launch() {
+    return state;
+}
 
-void SetLaunchState(const LaunchState& s) { state = s; }
-void SetWaveFolder(const std::string& folder) { state.waveFolder = folder; }
-void SetActiveChannel(int channel) { state.activeChannel = channel; }
-void SetActiveSegment(int segment) { state.activeSegment = segment; }
-void SetDescrFile(const std::string& path) { state.descrFile = path; }
+void SetLaunchState(const LaunchState& s) {
+    state = s;
+}
+void SetWaveFolder(const std::string& folder) {
+    state.waveFolder = folder;
+}
+void SetActiveChannel(int channel) {
+    state.activeChannel = channel;
+}
+void SetActiveSegment(int segment) {
+    state.activeSegment = segment;
+}
+void SetDescrFile(const std::string& path) {
+    state.descrFile = path;
+}
 
 void DeriveLaunchPaths(LaunchState& s, const std::string& appDataFolder) {
     s.appDataFolder = appDataFolder.empty() ? std::string() : withoutTrailingSlash(appDataFolder);

@@ -41,7 +41,8 @@ std::string valueOf(std::string_view line) {
 std::string oneLine(std::string_view value) {
     std::string out(value);
     for (char& c : out)
-        if (c == '\n' || c == '\r') c = ' ';
+        if (c == '\n' || c == '\r')
+            c = ' ';
     return out;
 }
 
@@ -81,7 +82,8 @@ class ParsedFile {
 
     static ParsedFile parse(std::string_view text) {
         ParsedFile f;
-        if (text.find("\r\n") != std::string_view::npos) f.eol = "\r\n";
+        if (text.find("\r\n") != std::string_view::npos)
+            f.eol = "\r\n";
         f.sections.emplace_back();
         size_t pos = 0;
         while (pos < text.size()) {
@@ -89,7 +91,8 @@ class ParsedFile {
             std::string_view raw =
                 text.substr(pos, nl == std::string_view::npos ? std::string_view::npos : nl - pos);
             pos = nl == std::string_view::npos ? text.size() : nl + 1;
-            if (!raw.empty() && raw.back() == '\r') raw.remove_suffix(1);
+            if (!raw.empty() && raw.back() == '\r')
+                raw.remove_suffix(1);
             std::string_view t = trim(raw);
             if (!t.empty() && t.front() == '[') {
                 Section s;
@@ -134,7 +137,8 @@ class ParsedFile {
     const Section* section(std::string_view name) const {
         std::string key = lower(trim(name));
         for (size_t i = 1; i < sections.size(); ++i)
-            if (sections[i].lowerName == key) return &sections[i];
+            if (sections[i].lowerName == key)
+                return &sections[i];
         return nullptr;
     }
     Section* section(std::string_view name) {
@@ -143,9 +147,11 @@ class ParsedFile {
 
     std::optional<std::string> get(std::string_view sectionName, std::string_view key) const {
         const Section* s = section(sectionName);
-        if (!s) return std::nullopt;
+        if (!s)
+            return std::nullopt;
         const Line* l = s->find(lower(trim(key)));
-        if (!l) return std::nullopt;
+        if (!l)
+            return std::nullopt;
         return valueOf(l->text);
     }
 
@@ -164,7 +170,8 @@ class ParsedFile {
         std::vector<std::string> out;
         if (const Section* s = section(sectionName))
             for (const auto& l : s->lines)
-                if (!l.key.empty()) out.emplace_back(trim(l.text));
+                if (!l.key.empty())
+                    out.emplace_back(trim(l.text));
         return out;
     }
 
@@ -180,7 +187,8 @@ class ParsedFile {
     }
 
     Section& sectionForWrite(std::string_view name) {
-        if (Section* s = section(name)) return *s;
+        if (Section* s = section(name))
+            return *s;
         Section s;
         s.header = "[" + std::string(trim(name)) + "]";
         s.lowerName = lower(trim(name));
@@ -210,7 +218,8 @@ class ParsedFile {
 
     bool deleteKey(std::string_view sectionName, std::string_view key) {
         Section* s = section(sectionName);
-        if (!s) return false;
+        if (!s)
+            return false;
         std::string lk = lower(trim(key));
         for (auto it = s->lines.begin(); it != s->lines.end(); ++it)
             if (it->key == lk) {
@@ -223,7 +232,8 @@ class ParsedFile {
 
     bool deleteSection(std::string_view sectionName) {
         Section* s = section(sectionName);
-        if (!s) return false;
+        if (!s)
+            return false;
         sections.erase(sections.begin() + (s - sections.data()));
         return true;
     }
@@ -234,7 +244,8 @@ class ParsedFile {
         s.indexed = false;
         for (const auto& text : lines) {
             std::string_view t = trim(text);
-            if (t.empty()) continue;
+            if (t.empty())
+                continue;
             auto eq = t.find('=');
             s.lines.push_back(Line{oneLine(t), eq == std::string_view::npos
                                                    ? std::string()
@@ -259,7 +270,8 @@ std::atomic<std::uint64_t> rewrites{0};
 bool statFile(const std::string& file, fs::file_time_type& mtime, std::uintmax_t& size) {
     std::error_code ec;
     size = fs::file_size(file, ec);
-    if (ec) return false;
+    if (ec)
+        return false;
     mtime = fs::last_write_time(file, ec);
     return !ec;
 }
@@ -299,7 +311,8 @@ std::string selfPid() {
 
 bool lockIsStale(const std::string& lockPath) {
     auto content = ReadWholeFile(lockPath);
-    if (!content) return false; // gone already; the next attempt will take it
+    if (!content)
+        return false; // gone already; the next attempt will take it
     std::string pid = *content;
     while (!pid.empty() && (pid.back() == '\n' || pid.back() == ' '))
         pid.pop_back();
@@ -324,7 +337,8 @@ bool acquireLock(const std::string& file) {
         std::error_code ec;
         if (!fs::exists(FolderOf(file).empty() ? "." : FolderOf(file), ec))
             return false; // no folder: the write itself will fail and report
-        if (lockIsStale(lockPath)) RemoveFile(lockPath);
+        if (lockIsStale(lockPath))
+            RemoveFile(lockPath);
         if (std::chrono::steady_clock::now() > deadline)
             return false; // never hang the user interface on a foreign lock
         std::this_thread::sleep_for(std::chrono::microseconds(attempt < 20 ? 50 : 500));
@@ -417,13 +431,15 @@ Transaction::Transaction(std::string file) : file_(std::move(file)) {
             parsed_ = std::make_unique<ParsedFile>(*it->second.parsed);
         cache.erase(it);
     } else {
-        if (it != cache.end()) cache.erase(it);
+        if (it != cache.end())
+            cache.erase(it);
         parsed_ = std::make_unique<ParsedFile>(ParsedFile::parse(text));
     }
 }
 
 Transaction::~Transaction() {
-    if (locked_) releaseLock(file_);
+    if (locked_)
+        releaseLock(file_);
 }
 
 std::optional<std::string> Transaction::get(std::string_view section, std::string_view key) const {
@@ -449,11 +465,14 @@ void Transaction::writeSection(std::string_view section, const std::vector<std::
 }
 
 bool Transaction::commit() {
-    if (!parsed_) return false; // already committed
-    if (!changed_) return true;
+    if (!parsed_)
+        return false; // already committed
+    if (!changed_)
+        return true;
     CacheEntry entry;
     entry.text = parsed_->serialize();
-    if (!WriteFileAtomically(file_, entry.text)) return false;
+    if (!WriteFileAtomically(file_, entry.text))
+        return false;
     ++rewrites;
     changed_ = false;
     std::lock_guard<std::mutex> guard(cacheMutex);

@@ -43,8 +43,7 @@ int ProfileRecord(std::string_view section, const char* key, std::string& out, i
         return 1;
     }
     if (!fitted)
-        ask("Too few room in destination", recordText(file, section, key), Buttons::Ok,
-            Icon::None);
+        ask("Too few room in destination", recordText(file, section, key), Buttons::Ok, Icon::None);
     else if (!quiet)
         ask("Record not found", recordText(file, section, key), Buttons::Ok, Icon::None);
     return 0;

@@ -6,7 +6,9 @@ namespace tw {
 
 // Callers that must tell an absent number from a real one pass this as the default.
 inline constexpr double kAbsent = -1.1e+61;
-inline bool IsAbsent(double v) { return v == kAbsent; }
+inline bool IsAbsent(double v) {
+    return v == kAbsent;
+}
 
 // Reads section/key of file into out, as if into a buffer of `size` characters.
 // Returns 1 when the key is present and its value fitted (length <= size - 3), else 0.

@@ -33,8 +33,7 @@ std::string oneLineMessage(std::string_view caption, std::string_view text) {
     return line;
 }
 
-Answer StderrPrompter::ask(std::string_view caption, std::string_view text, Buttons buttons,
-                           Icon) {
+Answer StderrPrompter::ask(std::string_view caption, std::string_view text, Buttons buttons, Icon) {
     std::string line = oneLineMessage(caption, text);
     line += '\n';
     std::fputs(line.c_str(), stderr);
@@ -42,9 +41,13 @@ Answer StderrPrompter::ask(std::string_view caption, std::string_view text, Butt
     return defaultAnswer(buttons);
 }
 
-void setPrompter(Prompter* prompter) { current = prompter ? prompter : &stderrPrompter; }
+void setPrompter(Prompter* prompter) {
+    current = prompter ? prompter : &stderrPrompter;
+}
 
-Prompter& prompter() { return *current; }
+Prompter& prompter() {
+    return *current;
+}
 
 Answer ask(std::string_view caption, std::string_view text, Buttons buttons, Icon icon) {
     return current->ask(caption, text, buttons, icon);

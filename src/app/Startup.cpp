@@ -64,8 +64,8 @@ StartupResult RunStartup(const std::string& commandLine, const std::string& appD
 
     if (s.composerId == kFmComposer) {
         std::string fpSeg;
-        s.fpSegMode = ProfileRecord("ParmLst", "FPSeg", fpSeg, 260, s.descrFile, true) &&
-                      !fpSeg.empty();
+        s.fpSegMode =
+            ProfileRecord("ParmLst", "FPSeg", fpSeg, 260, s.descrFile, true) && !fpSeg.empty();
     }
 
     switch (s.composerId) {
@@ -87,8 +87,14 @@ StartupResult RunStartup(const std::string& commandLine, const std::string& appD
     return result;
 }
 
-std::string AboutTitle() { return "About " + launch().appName; }
-std::string AboutVersionLine() { return strprintf("%s Version %d.%d", launch().appName.c_str(), 4, 3); }
-std::string AboutBuildLine() { return strprintf("Build %d", 96); }
+std::string AboutTitle() {
+    return "About " + launch().appName;
+}
+std::string AboutVersionLine() {
+    return strprintf("%s Version %d.%d", launch().appName.c_str(), 4, 3);
+}
+std::string AboutBuildLine() {
+    return strprintf("Build %d", 96);
+}
 
 } // namespace tw

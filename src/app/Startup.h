@@ -4,8 +4,12 @@
 namespace tw {
 
 // Menu and document-template sets chosen by composer.
-enum ResourceSet { kPulseResources = 127, kStandardResources = 128, kFmResources = 129,
-                   kMarkerBitResources = 150 };
+enum ResourceSet {
+    kPulseResources = 127,
+    kStandardResources = 128,
+    kFmResources = 129,
+    kMarkerBitResources = 150
+};
 
 struct StartupResult {
     bool ok = false;
