@@ -3,6 +3,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <limits>
+#include <locale>
+#include <sstream>
+#include <string>
 #include <string_view>
 
 namespace tw::expr {
@@ -44,6 +47,16 @@ inline std::size_t ScanNumber(std::string_view text) {
         }
     }
     return i;
+}
+
+// The value of a number text as a string stream reads it (an overflow gives the largest double),
+// whatever locale the process runs in.
+inline double NumberValue(std::string_view text) {
+    std::istringstream in{std::string(text)};
+    in.imbue(std::locale::classic());
+    double v = 0;
+    in >> v;
+    return v;
 }
 
 // Truncation toward zero to a 32-bit integer; out-of-range values saturate and NaN gives 0, so

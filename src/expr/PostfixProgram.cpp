@@ -40,7 +40,7 @@ PostfixProgram PostfixProgram::Compile(std::string_view text) {
         Step step{};
         if (std::size_t n = expr::ScanNumber(token); n > 0) {
             step.op = Op::Number;
-            std::from_chars(token.data(), token.data() + n, step.value);
+            step.value = expr::NumberValue(token.substr(0, n));
         } else if (token.size() == 1 && token[0] == 'p') {
             step.op = Op::Point;
         } else if (token.size() == 1) {

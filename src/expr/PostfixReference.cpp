@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <forward_list>
+#include <locale>
 #include <sstream>
 #include <string>
 
@@ -31,6 +32,7 @@ EvalResult EvalPostfixText(std::string_view program, long point, const ExprOpera
         at = end + 1;
         if (std::size_t n = expr::ScanNumber(token); n > 0) {
             std::istringstream in(token.substr(0, n));
+            in.imbue(std::locale::classic());
             double v = 0;
             in >> v;
             stack.push_front(v);

@@ -94,8 +94,9 @@ TEST(PostfixDifferentialTest, CompiledProgramMatchesTextEvaluationBitForBit) {
 TEST(PostfixDifferentialTest, MalformedProgramsFailAlike) {
     test::ExprSandbox box;
     ExprParser parser;
-    for (const char* text : {"1  2 +  ", " p", "p", "p p p + ", "3 0 / 1 ", "1 0 / + ", "wh7 ",
-                             "wh ", "r ", "r12x ", "1e5x 2 * ", ". ", "0 ln 1 2 ", "5 - - "}) {
+    for (const char* text :
+         {"1  2 +  ", " p", "p", "p p p + ", "3 0 / 1 ", "1 0 / + ", "wh7 ", "wh ", "r ", "r12x ",
+          "1e999 ", "1e-320 1e-330 + ", "1e5x 2 * ", ". ", "0 ln 1 2 ", "5 - - "}) {
         EvalResult fast = PostfixProgram::Compile(text).Run(3, parser.operands());
         EvalResult slow = EvalPostfixText(text, 3, parser.operands());
         EXPECT_EQ(fast.error, slow.error) << text;
