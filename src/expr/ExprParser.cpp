@@ -155,7 +155,9 @@ int ExprParser::GetToken() {
         return 0;
     std::string_view rest = std::string_view(text_).substr(cursor_);
     std::size_t length = 0;
-    if ((length = expr::ScanNumber(rest)) > 0) {
+    if (rest[0] == '/' && ReadAbsolutePath()) {
+        // taken whole: an absolute path of this system naming an existing wave file
+    } else if ((length = expr::ScanNumber(rest)) > 0) {
         token_.assign(rest.substr(0, length));
         kind_ = kNumber;
         cursor_ += length;
@@ -170,6 +172,24 @@ int ExprParser::GetToken() {
         ReadWord();
     }
     return cursor_ < text_.size() ? 1 : 0;
+}
+
+bool ExprParser::ReadAbsolutePath() {
+    std::string_view rest = std::string_view(text_).substr(cursor_);
+    std::size_t ext = FindNoCase(rest, ".wav");
+    if (ext == std::string_view::npos)
+        ext = FindNoCase(rest, ".wvf");
+    if (ext == std::string_view::npos)
+        return false;
+    std::string path(rest.substr(0, ext + 4));
+    auto found = FindWaveOperandFile(path);
+    if (!found)
+        return false;
+    token_ = FileNameOf(path);
+    wavePath_ = *found;
+    kind_ = kWave;
+    cursor_ += path.size();
+    return true;
 }
 
 void ExprParser::ReadWord() {

@@ -71,6 +71,7 @@ class ExprParser {
 
     bool AtTableEntry(std::size_t at, std::size_t* length = nullptr) const;
     void ReadWord();
+    bool ReadAbsolutePath();
     bool FirstPassCorrect(bool& bracketsUnbalanced);
     bool SecondPassCorrect();
 };

@@ -212,6 +212,10 @@ TEST_F(ExprParserTest, WaveFilesAsOperands) {
     box.wave("Mixed.WAV", {5});
     EXPECT_EQ(Value(parser, "mixed.wav"), 5);
 
+    // A full path of this system is one operand, not a run of divisions.
+    EXPECT_EQ(Postfix(parser, "2*" + box.waves + "two.wav/2"), "2 wh0 * 2 / ");
+    EXPECT_EQ(Value(parser, "p/2", 3), 1.5);
+
     EXPECT_EQ(Postfix(parser, "p+gone.wav"), "Error2");
     EXPECT_EQ(box.prompts.lastText(), "Expression:\np+gone.wav\nincorrect");
 }
