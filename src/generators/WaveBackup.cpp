@@ -2,6 +2,7 @@
 
 #include "app/FileUtil.h"
 #include "app/LaunchState.h"
+#include "generators/GeneratorTarget.h"
 
 namespace tw {
 
@@ -41,6 +42,22 @@ bool LoadWaveBackup(const std::string& path, std::vector<std::int32_t>& points, 
             bytesPerPoint == 2 ? static_cast<std::int16_t>(u) : static_cast<std::int32_t>(u);
     }
     return true;
+}
+
+GeneratorBackup::GeneratorBackup(GeneratorTarget& target)
+    : target_(target), path_(WaveBackupPath()) {}
+
+void GeneratorBackup::Save() {
+    SaveWaveBackup(path_, target_.points(), target_.backupBytesPerPoint());
+}
+
+bool GeneratorBackup::Restore() {
+    return LoadWaveBackup(path_, target_.points(), target_.backupBytesPerPoint());
+}
+
+void GeneratorBackup::Keep() {
+    target_.commitEdit();
+    CopyFileOver(path_, target_.undoFile());
 }
 
 } // namespace tw

@@ -61,7 +61,7 @@ const char* ShapeSectionName(Shape shape) {
 }
 
 WaveParamModel::WaveParamModel(Shape shape, GeneratorTarget& target)
-    : shape_(shape), target_(target), backup_(WaveBackupPath()) {}
+    : shape_(shape), target_(target), backup_(target) {}
 
 double WaveParamModel::Wavelength() const {
     return static_cast<double>(target_.points().size());
@@ -70,7 +70,7 @@ double WaveParamModel::Wavelength() const {
 void WaveParamModel::Open() {
     if (profile::SectionEntries(launch().exchangeFile, WaveParSection()).size() < 3)
         Default();
-    SaveWaveBackup(backup_, target_.points(), target_.backupBytesPerPoint());
+    backup_.Save();
     Initialise();
 }
 
@@ -140,10 +140,6 @@ bool WaveParamModel::Validate() {
     return true;
 }
 
-bool WaveParamModel::ReloadBackup() {
-    return LoadWaveBackup(backup_, target_.points(), target_.backupBytesPerPoint());
-}
-
 void WaveParamModel::Generate() {
     ShapeRequest r;
     r.shape = shape_;
@@ -169,7 +165,7 @@ void WaveParamModel::Generate() {
 bool WaveParamModel::Preview() {
     if (!Validate())
         return false;
-    ReloadBackup();
+    backup_.Restore();
     Generate();
     target_.redraw();
     return true;
@@ -178,7 +174,7 @@ bool WaveParamModel::Preview() {
 bool WaveParamModel::Accept() {
     if (!Validate())
         return false;
-    ReloadBackup();
+    backup_.Restore();
     Generate();
     double start = values_[0];
     double end = values_[1];
@@ -192,13 +188,12 @@ bool WaveParamModel::Accept() {
     for (size_t i = 4; i < fields_.size(); ++i)
         t.write(par, fields_[i].key, fields_[i].text.substr(0, 30));
     t.commit();
-    target_.commitEdit();
-    CopyFileOver(backup_, target_.undoFile());
+    backup_.Keep();
     return true;
 }
 
 void WaveParamModel::Cancel() {
-    ReloadBackup();
+    backup_.Restore();
     target_.redraw();
     target_.restoreAnchors();
 }

@@ -1,6 +1,7 @@
 #pragma once
 #include "generators/GeneratorTarget.h"
 #include "generators/ShapeFormulas.h"
+#include "generators/WaveBackup.h"
 
 #include <string>
 #include <vector>
@@ -48,7 +49,6 @@ class WaveParamModel {
 
   private:
     void Generate();
-    bool ReloadBackup();
     double Wavelength() const;
 
     Shape shape_;
@@ -56,7 +56,7 @@ class WaveParamModel {
     std::string title_;
     std::vector<GeneratorField> fields_;
     std::vector<double> values_;
-    std::string backup_;
+    GeneratorBackup backup_;
 };
 
 } // namespace tw
