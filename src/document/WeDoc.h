@@ -29,10 +29,14 @@ struct WeDocListener {
     virtual ~WeDocListener() = default;
 };
 
-// The FM composer installs the marker computation (its `ComputeFmMarkerPoints`); the document
-// runs it after every change of the points. Without one the marker list is left alone.
-using FmMarkerHook = std::function<void(WeDoc&)>;
-void SetFmMarkerHook(FmMarkerHook hook);
+// What the FM composer adds to the shared document. Unset hooks do nothing.
+struct FmDocHooks {
+    // `ComputeFmMarkerPoints`: run after every change of the points and every load.
+    std::function<void(WeDoc&)> computeMarkers;
+    // FP-segment mode: the active segment's deviation and vertical range, before its file loads.
+    std::function<void(WeDoc&)> loadSegmentRange;
+};
+void SetFmDocHooks(FmDocHooks hooks);
 
 // Result of the wavelength increment question.
 enum class WavelengthCheck { Kept, Corrected, Cancelled };
@@ -86,7 +90,9 @@ class WeDoc {
     void Allocate(std::size_t n);
     bool SnapshotForUndo(const std::string& path = {});
     bool WriteWorkingFile(const std::string& path = {});
-    bool LoadWaveFile(const std::string& path, bool adopt);
+    // asIsOnCancel: a cancelled increment question still loads the file unchanged (segment
+    // switches); otherwise the document stays as it was.
+    bool LoadWaveFile(const std::string& path, bool adopt, bool asIsOnCancel = false);
     // The increment question (string 3001); n is corrected in place.
     WavelengthCheck CheckWavelengthIncrement(long& n);
     // The user's wavelength change; false when refused or cancelled (the field is restored).
