@@ -257,7 +257,7 @@ bool WeDoc::Open(const std::string& path, int code) {
     }
     fileName = InTmpFolder(path) ? std::string() : converted;
     SetPathName(path, true);
-    WriteWorkingFile(converted);
+    // The converted file already holds exactly the loaded points, so it is not written again.
     RecordSegmentFile(ActiveTableSegment(), launch().activeChannel, converted, launch().fpSegMode);
     AfterLengthChange();
     return true;
@@ -342,10 +342,11 @@ bool WeDoc::CanUndo() const {
 bool WeDoc::Undo() {
     if (!CanUndo())
         return false;
+    // Moving the copy over the working file replaces it in one step, so the host never reads
+    // half a file, and leaves no undo behind.
     std::string working = ActiveWorkingFile();
-    if (!CopyFileOver(undoFile, working))
+    if (!MoveFileOver(undoFile, working))
         return false;
-    RemoveFile(undoFile);
     if (!LoadWaveFile(working, true, true))
         return false;
     fileName.clear();
