@@ -1,12 +1,12 @@
 #include "document/DownloadOptionsDialog.h"
 
-#include "DocFixture.h"
-
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
+
+#include <gtest/gtest.h>
 
 namespace tw {
 namespace {
@@ -39,25 +39,6 @@ TEST(DownloadOptionsDialog, OkReturnsTheChoiceAndCancelNothing) {
     EXPECT_EQ(dialog.chosenType(), 0);
     EXPECT_EQ(answerWith(2, QDialogButtonBox::Ok), 2);
     EXPECT_EQ(answerWith(1, QDialogButtonBox::Cancel), std::nullopt);
-}
-
-// The whole question path: the stored index decides the prefix of later downloads.
-TEST(DownloadOptionsDialog, ChosenTypeIsStoredInTheExchangeFile) {
-    ensureApp();
-    test::Sandbox box;
-    box.set(box.descr(), "ParmLst", "TracType", "Trace type");
-    WeDoc doc;
-    QTimer::singleShot(0, [] {
-        auto* dialog = qobject_cast<DownloadOptionsDialog*>(QApplication::activeModalWidget());
-        ASSERT_NE(dialog, nullptr);
-        dialog->choice(2)->click();
-        dialog->accept();
-    });
-    QtTraceTypeAsker asker;
-    SetTraceTypeAsker(&asker);
-    EXPECT_EQ(TraceTypePrefix(doc), ":TRAC:TYPE alL;");
-    SetTraceTypeAsker(nullptr);
-    EXPECT_EQ(box.get(box.exchange(), "Settings", "TracType"), "2");
 }
 
 } // namespace

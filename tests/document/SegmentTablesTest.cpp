@@ -16,24 +16,18 @@ class SegmentTablesTest : public test::DocFixture {
     }
 };
 
-TEST_F(SegmentTablesTest, RecordSegmentWritesWithModifiedMarkAndReadsBack) {
-    start();
-    std::string path = "/w/a.wav";
-    ASSERT_TRUE(RecordSegment(4, 1, path, false));
-    EXPECT_EQ(exch("SegmTbl-ch1", "4"), "/w/a.wav");
-    EXPECT_EQ(exch("Modif", "4"), "Yes");
-    std::string back;
-    EXPECT_TRUE(RecordSegment(4, 1, back, false));
-    EXPECT_EQ(back, "/w/a.wav");
-    std::string none;
-    EXPECT_FALSE(RecordSegment(5, 1, none, false));
-
-    std::string fm = "/w/fm.wvf";
+TEST_F(SegmentTablesTest, RecordSegmentPicksTheTableAndReadsBack) {
+    std::string path = "/w/a.wav", fm = "/w/fm.wvf", fp = "/w/fp.wfp", back, none;
+    RecordSegment(4, 1, path, false);
     RecordSegment(-1, 0, fm, false);
-    EXPECT_EQ(exch("FmSegmTbl", "1"), "/w/fm.wvf");
-    std::string fp = "/w/fp.wfp";
     RecordSegment(3, 0, fp, true);
-    EXPECT_EQ(exch("FmSegmTbl", "3"), "/w/fp.wfp");
+    EXPECT_EQ(exch("SegmTbl-ch1", "4"), path);
+    EXPECT_EQ(exch("FmSegmTbl", "1"), fm);
+    EXPECT_EQ(exch("FmSegmTbl", "3"), fp);
+    EXPECT_EQ(exch("Modif", "4"), "Yes");
+    EXPECT_TRUE(RecordSegment(4, 1, back, false));
+    EXPECT_EQ(back, path);
+    EXPECT_FALSE(RecordSegment(5, 1, none, false));
 }
 
 TEST_F(SegmentTablesTest, StoreActiveSegmentReplacesTheChannelsEntry) {

@@ -47,7 +47,9 @@ TEST_F(WaveDownloadTest, GeneratedWaveIsCommittedAndDownloadedToItsSegment) {
     doc->SetWavelength(1000);
     for (std::size_t i = 0; i < doc->points.size(); ++i)
         doc->points[i] = static_cast<std::int32_t>(8191 + 8000 * std::sin(0.01 * i));
+    seen.repaints = 0;
     doc->CommitEdit();
+    EXPECT_EQ(seen.repaints, 1);
 
     std::string working = box.tmp() + "TemS3.wa0";
     EXPECT_EQ(download(), "Cmd=:TRAC:DEF 3,1000;:TRAC:SEL 3\nWav=" + working);

@@ -92,18 +92,6 @@ TEST_F(WeDocTest, LengtheningKeepsValuesAndUndoReturnsOnce) {
     EXPECT_FALSE(doc->Undo());
 }
 
-TEST_F(WeDocTest, CommitWritesTheWorkingFileMarksTheSegmentAndRepaints) {
-    start();
-    box.set(box.exchange(), "Modif", "1", "No");
-    doc->points[5] = -8000;
-    doc->CommitEdit(5, 5);
-    EXPECT_EQ(ReadInt16File(box.tmp() + "TemS1.wa0")[5], -8000);
-    EXPECT_EQ(exch("Modif", "1"), "Yes");
-    EXPECT_EQ(seen.repaints, 1);
-    ASSERT_FALSE(seen.paths.empty());
-    EXPECT_EQ(seen.paths.back(), std::make_pair(box.tmp() + "TemS1.wa0", true));
-}
-
 TEST_F(WeDocTest, NewKeepsTheLengthClearsTheValuesAndCanBeUndone) {
     start();
     doc->points.assign(1024, 77);
