@@ -27,7 +27,7 @@ const std::string& exchange() {
 // A new segment file: 1024 points of the document's initial value.
 bool CreateSegmentFile(const WeDoc& doc, const std::string& path) {
     std::vector<std::int32_t> fresh(1024, doc.initialPoint);
-    return WriteNativeWave(path, fresh, doc.bytesPerPoint);
+    return WriteNativeFile(path, fresh, NativeLayout());
 }
 } // namespace
 
@@ -198,7 +198,7 @@ void LoadActiveSegment(WeDoc& doc) {
         doc.SetPathName(path, false);
         doc.listener().wavelengthShown();
     } else {
-        std::string converted = ConvertToBinary(doc, path, -3);
+        std::string converted = doc.ConvertToNative(path, -3);
         if (!converted.empty())
             doc.LoadWaveFile(converted, true, true);
     }
@@ -242,9 +242,9 @@ void SyncPartnerChannelSegment(WeDoc& doc) {
         path = doc.WorkingFile(segment, partner);
         RecordSegmentFile(segment, partner, path, fp);
     }
-    auto points = ReadNativeWave(path, doc.bytesPerPoint).value_or(std::vector<std::int32_t>());
+    std::vector<std::int32_t> points = ReadNativeFile(path, NativeLayout()).points;
     points.resize(doc.points.size(), 0);
-    WriteNativeWave(path, points, doc.bytesPerPoint);
+    WriteNativeFile(path, points, NativeLayout());
 }
 
 } // namespace tw

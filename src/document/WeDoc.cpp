@@ -115,7 +115,7 @@ bool WeDoc::SnapshotForUndo(const std::string& path) {
 }
 
 bool WeDoc::WriteWorkingFile(const std::string& path) {
-    return WriteNativeWave(path.empty() ? pathName : path, points, bytesPerPoint);
+    return WriteNativeFile(path.empty() ? pathName : path, points, NativeLayout());
 }
 
 void WeDoc::RefreshFmMarkers() {
@@ -142,7 +142,7 @@ bool WeDoc::LoadWaveFile(const std::string& path, bool adopt, bool asIsOnCancel)
         return false;
     std::string file = path;
     if (file.find(".w") == std::string::npos && file.find(".W") == std::string::npos) {
-        file = ConvertToBinary(*this, file, -3);
+        file = ConvertToNative(file, -3);
         if (file.empty())
             return false;
     }
@@ -160,19 +160,19 @@ bool WeDoc::LoadWaveFile(const std::string& path, bool adopt, bool asIsOnCancel)
         if (check == WavelengthCheck::Cancelled && !asIsOnCancel)
             return false;
         if (check == WavelengthCheck::Corrected) {
-            auto old = ReadNativeWave(file, bytesPerPoint);
-            if (!old)
+            NativeReadResult old = ReadNativeFile(file, NativeLayout());
+            if (!old.ok)
                 return false;
-            old->resize(static_cast<std::size_t>(n), 0);
-            if (!WriteNativeWave(file, *old, bytesPerPoint))
+            old.points.resize(static_cast<std::size_t>(n), 0);
+            if (!WriteNativeFile(file, old.points, NativeLayout()))
                 return false;
             count = n;
         }
     }
-    auto read = ReadNativeWave(file, bytesPerPoint, static_cast<std::size_t>(count));
-    if (!read)
+    NativeReadResult read = ReadNativeFile(file, NativeLayout());
+    if (!read.ok)
         return false;
-    points = std::move(*read);
+    points = std::move(read.points);
     points.resize(static_cast<std::size_t>(count), initialPoint);
     wavelength = static_cast<double>(count);
     listener().wavelengthShown();
@@ -244,7 +244,7 @@ void WeDoc::New() {
 }
 
 bool WeDoc::Open(const std::string& path, int code) {
-    std::string converted = ConvertToBinary(*this, path, code);
+    std::string converted = ConvertToNative(path, code);
     if (converted.empty()) {
         ask(launch().appName, StringText(3014), Buttons::Ok, Icon::Exclamation);
         return false;
@@ -307,16 +307,12 @@ bool WeDoc::SaveAs(const std::string& path, int code) {
         }
         break;
     case 1:
-        written = WriteAsciiWave(path, points);
-        break;
     case 2:
-        written = WriteCommaDelimitedWave(path, points);
+    case 4:
+        written = ExportPoints(path, code);
         break;
     case 3:
         return true;
-    case 4:
-        written = WritePositiveWave(path, points);
-        break;
     default:
         break;
     }
@@ -333,6 +329,17 @@ bool WeDoc::SaveAs(const std::string& path, int code) {
         listener().titleSet(launch().appName + " -> " + fileName);
     }
     return true;
+}
+
+std::string WeDoc::ConvertToNative(const std::string& path, int code) {
+    // Until the converters of the other forms are in, only native files open.
+    const bool native = code == 0 || (code == -3 && ExtensionOf(path).size() == 3 &&
+                                      StartsWithNoCase(ExtensionOf(path), "w"));
+    return native && FileExists(path) ? path : std::string();
+}
+
+bool WeDoc::ExportPoints(const std::string&, int) const {
+    return false;
 }
 
 bool WeDoc::CanUndo() const {
@@ -393,10 +400,10 @@ bool WeDoc::BackupForDialog() {
 }
 
 bool WeDoc::RestoreDialogBackup() {
-    auto read = ReadNativeWave(DialogBackupFile(), bytesPerPoint);
-    if (!read)
+    NativeReadResult read = ReadNativeFile(DialogBackupFile(), NativeLayout());
+    if (!read.ok)
         return false;
-    points = std::move(*read);
+    points = std::move(read.points);
     wavelength = static_cast<double>(points.size());
     RefreshFmMarkers();
     return true;

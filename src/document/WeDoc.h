@@ -102,6 +102,13 @@ class WeDoc {
                     std::size_t last = WeDocListener::kAll);
     void RefreshFmMarkers();
 
+    // The one place that hands other file forms to the format converters: the native binary
+    // file holding the points of path (format code from the file dialog, -3: from the name),
+    // or "" when it cannot be converted.
+    std::string ConvertToNative(const std::string& path, int code);
+    // Save As exports (codes 1 ASCII, 2 comma-delimited, 4 positive 16-bit).
+    bool ExportPoints(const std::string& path, int code) const;
+
     // The working file of a segment and channel in the tmp folder.
     std::string WorkingFile(int segment, int channel) const;
     std::string ActiveWorkingFile() const;
