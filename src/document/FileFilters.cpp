@@ -97,4 +97,20 @@ DialogChoice ResolveTypedName(const std::string& typedPath, int filterIndex, Dia
     return choice;
 }
 
+std::string FileDialogMemory::initialFolder() const {
+    return used ? folder : launch().waveFolder;
+}
+
+void FileDialogMemory::remember(const std::string& chosenPath, int chosenFilter) {
+    folder = FolderOf(chosenPath);
+    filterIndex = chosenFilter;
+    used = true;
+}
+
+std::string ProposedFileName(const std::string& fileName) {
+    std::string name = FileNameOf(fileName);
+    auto dot = name.find_last_of('.');
+    return dot == std::string::npos ? name : name.substr(0, dot);
+}
+
 } // namespace tw

@@ -42,4 +42,18 @@ struct DialogChoice {
 DialogChoice ResolveTypedName(const std::string& typedPath, int filterIndex, DialogKind kind,
                               const FormatTable& table);
 
+// What the waveform file dialogs remember between uses: the folder of the last chosen file
+// (the wave folder before the first choice) and the last chosen filter.
+struct FileDialogMemory {
+    std::string folder;
+    int filterIndex = 0;
+    bool used = false;
+
+    std::string initialFolder() const; // launch().waveFolder until the first choice
+    void remember(const std::string& chosenPath, int chosenFilter);
+};
+
+// The name a dialog proposes: fileName without its folder and extension.
+std::string ProposedFileName(const std::string& fileName);
+
 } // namespace tw

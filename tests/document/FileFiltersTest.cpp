@@ -73,5 +73,18 @@ TEST(FileFiltersTest, TypedNamesAreCompletedOrRefused) {
     EXPECT_EQ(ResolveTypedName("/w/s.wav", 0, DialogKind::Save, FormatTableFor(1, false)).code, 2);
 }
 
+TEST(FileFiltersTest, DialogsStartInTheWaveFolderThenFollowTheLastChoice) {
+    test::Sandbox box;
+    SetWaveFolder("/waves/");
+    FileDialogMemory memory;
+    EXPECT_EQ(memory.initialFolder(), "/waves/");
+    memory.remember("/home/u/traces/t.trc", 4);
+    SetWaveFolder("/other/");
+    EXPECT_EQ(memory.initialFolder(), "/home/u/traces/");
+    EXPECT_EQ(memory.filterIndex, 4);
+    EXPECT_EQ(ProposedFileName("/a.b/sine.v2.wav"), "sine.v2");
+    EXPECT_EQ(ProposedFileName(""), "");
+}
+
 } // namespace
 } // namespace tw
