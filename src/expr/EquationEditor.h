@@ -1,0 +1,106 @@
+#pragma once
+#include "expr/AliasTable.h"
+#include "expr/ExprParser.h"
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace tw {
+
+// What the equation editor needs of the document: its points and ranges, and the generator
+// dialog's backup steps.
+struct EquationTarget {
+    virtual ~EquationTarget() = default;
+    virtual std::span<std::int32_t> points() = 0;
+    virtual long wavelength() const = 0;
+    virtual double lowest() const = 0;      // the document's code range
+    virtual double highest() const = 0;     //
+    virtual double levelFactor() const = 0; // turns level differences into sample units
+    virtual bool backup() = 0;              // the whole wave into "orgWave.tmp"
+    virtual bool restoreBackup() = 0;
+    virtual bool acceptBackup() = 0; // the backup becomes the undo file
+    virtual void commit(std::size_t first, std::size_t last) = 0;
+    virtual void repaint() = 0;
+};
+
+// The factor K: the waveform composer's whole-number share of its level span; the FM composer's
+// 10^9 scale in abstract mode, else 1.
+double EquationLevelFactor(int composerId, bool fmAbstract, double vMin, double vMax);
+
+// The "Equation Editor" without its window: the five fields and their limits, the formula and
+// its history, the aliases, the level mode, and the Preview/OK/Cancel steps over the document.
+class EquationEditor {
+  public:
+    enum Field { kStart, kEnd, kMin, kMax, kCycles, kFieldCount };
+    static constexpr const char* kDefaultFormula = "amp*sin(1.5*omg*(p+500))";
+    static constexpr std::size_t kFormulaLength = 256;
+
+    explicit EquationEditor(EquationTarget& target);
+
+    // Reads the fields, button states and the state file, and backs the wave up.
+    void Open();
+
+    std::array<double, kFieldCount> fields{};
+    std::string formula;
+    std::vector<std::string> history;
+    int historyIndex = -1;
+    AliasTable aliases;
+    bool aliasesShown = false;
+    int left = 0, top = 0; // the dialog's position
+
+    double lowerLimit(Field f) const;
+    double upperLimit(Field f) const;
+
+    // Level mode: the radio pair Original/Scale and the Auto_Scaling box.
+    void SelectOriginal();
+    void SelectScale();
+    void SetAutoScaling(bool ticked);
+    bool scaleSelected() const { return scaleRadio_; }
+    bool autoScalingTicked() const { return autoTicked_; }
+    bool scaledPass() const { return scaleFlag_ || autoFlag_; }
+
+    // Evaluates into the document; true when the confirm bar is to be shown.
+    bool Preview();
+    // After the confirm bar: saves as OK does; Accept also keeps the previewed wave.
+    void Confirm(bool accept);
+    // True when the editor closes.
+    bool Ok();
+    void Cancel();
+    void Default();
+
+    void InsertWave(const std::string& path);
+    void InsertAliasWave(std::size_t row, const std::string& path);
+    // The filter of the Insert Wave file dialogs.
+    std::string WaveFilter() const;
+    static constexpr const char* kEquationFilter = "Binary (*.equ) |*.equ||";
+
+    void ClearHistory();
+    void PickHistory(int index);
+    bool SaveEquationFile(const std::string& path);
+    bool OpenEquationFile(const std::string& path);
+
+  private:
+    EquationTarget& target_;
+    ExprParser parser_;
+    std::vector<std::vector<double>> aliasValues_;
+    std::array<double, kFieldCount> previous_{};
+    bool scaleRadio_ = false;
+    bool scaleFlag_ = false;
+    bool autoFlag_ = false;
+    bool autoTicked_ = false;
+
+    bool Validate();
+    bool Evaluate(bool forOk);
+    bool EvaluateAliases(const std::string& substituted, long& shortest);
+    bool AcceptShortest(long shortest);
+    void SaveSettings(bool keepWave);
+    void LoadState();
+    void ReadSettings();
+    std::string NameInWaveFolder(const std::string& path) const;
+};
+
+} // namespace tw
