@@ -1,0 +1,28 @@
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace tw {
+
+// What a generator needs of the document it fills. The GUI adapts the document to it; tests
+// use a plain in-memory wave.
+struct GeneratorTarget {
+    virtual std::vector<std::int32_t>& points() = 0;
+    virtual double lowerLevel() const = 0;
+    virtual double upperLevel() const = 0;
+    virtual bool isFm() const = 0;
+    virtual bool abstractLevels() const = 0; // the FM composer's 0..10^9 scale
+    virtual int backupBytesPerPoint() const { return isFm() ? 4 : 2; }
+    virtual std::string undoFile() const = 0;
+    // Writes the working file, marks the segment modified and repaints.
+    virtual void commitEdit() = 0;
+    virtual void redraw() {}
+    virtual void markAnchors(double /*start*/, double /*end*/) {}
+    virtual void restoreAnchors() {} // back to the anchors from before the dialog
+    // The points were replaced by a wave of another length: show all of it.
+    virtual void wavelengthChanged() {}
+    virtual ~GeneratorTarget() = default;
+};
+
+} // namespace tw
