@@ -11,29 +11,13 @@
 
 #include <algorithm>
 #include <cmath>
-#include <sstream>
 
 namespace tw {
 
 namespace {
 
 constexpr const char* kButtons = "Equ_Buttons";
-constexpr const char* kPlacement = "TdOrg";
 constexpr const char* kFieldKeys[] = {"Prv_bgn", "Prv_end", "Fmin", "Fmax", "Cycl"};
-
-std::string GeneratorSection() {
-    return launch().composerId == kFmComposer ? "FmcWav_Par" : "TdWav_Par";
-}
-
-// The default stream form of a number, without the "+00" of a three-digit exponent.
-std::string StoredNumber(double v) {
-    std::ostringstream out;
-    out << v;
-    std::string s = out.str();
-    for (std::size_t at; (at = s.find("+00")) != std::string::npos;)
-        s.erase(at, 3);
-    return s;
-}
 
 bool IsBlankText(const std::string& s) {
     return s.find_first_not_of(" \t") == std::string::npos;
@@ -50,7 +34,7 @@ double EquationLevelFactor(int composerId, bool fmAbstract, double vMin, double 
     return std::trunc(span) / span;
 }
 
-EquationEditor::EquationEditor(EquationTarget& target) : target_(target) {}
+EquationEditor::EquationEditor(GeneratorTarget& target) : target_(target), backup_(target) {}
 
 double EquationEditor::lowerLimit(Field f) const {
     switch (f) {
@@ -59,25 +43,25 @@ double EquationEditor::lowerLimit(Field f) const {
     case kEnd:
         return 2;
     case kMin:
-        return target_.lowest();
+        return target_.lowerLevel();
     case kMax:
-        return target_.lowest() + 1;
+        return target_.lowerLevel() + 1;
     default:
         return 1;
     }
 }
 
 double EquationEditor::upperLimit(Field f) const {
-    const double w = static_cast<double>(target_.wavelength());
+    const double w = static_cast<double>(Wavelength());
     switch (f) {
     case kStart:
         return w - 2;
     case kEnd:
         return w - 1;
     case kMin:
-        return target_.highest() - 1;
+        return target_.upperLevel() - 1;
     case kMax:
-        return target_.highest();
+        return target_.upperLevel();
     default:
         return 10000;
     }
@@ -86,19 +70,19 @@ double EquationEditor::upperLimit(Field f) const {
 void EquationEditor::Open() {
     ReadSettings();
     LoadState();
-    target_.backup();
+    backup_.Save();
 }
 
 void EquationEditor::ReadSettings() {
-    const std::string section = GeneratorSection();
-    const std::array<double, kFieldCount> defaults = {
-        0, static_cast<double>(target_.wavelength() - 1), std::trunc(target_.lowest()),
-        std::trunc(target_.highest()), 1};
+    const std::string section = WaveParSection();
+    const std::array<double, kFieldCount> defaults = {0, static_cast<double>(Wavelength() - 1),
+                                                      std::trunc(target_.lowerLevel()),
+                                                      std::trunc(target_.upperLevel()), 1};
     for (int f = 0; f < kFieldCount; ++f) {
         double v = ProfileNumber(kFieldKeys[f], 0, section, kAbsent);
         if (IsAbsent(v)) {
             v = defaults[f];
-            WriteProfileKey(section, kFieldKeys[f], StoredNumber(v), launch().exchangeFile);
+            WriteProfileKey(section, kFieldKeys[f], SettingNumber(v), launch().exchangeFile);
         }
         fields[f] = v;
     }
@@ -114,8 +98,7 @@ void EquationEditor::ReadSettings() {
     autoFlag_ = flag("AutoButton", scaleRadio_ || autoTicked_);
     aliasesShown = flag("ButtonAliases", false);
 
-    left = static_cast<int>(ProfileNumber("DrawRect", 0, kPlacement, 0));
-    top = static_cast<int>(ProfileNumber("DrawRect", 1, kPlacement, 0));
+    ReadDialogPosition(position);
 }
 
 void EquationEditor::LoadState() {
@@ -165,6 +148,7 @@ bool EquationEditor::Validate() {
         return false;
     }
     previous_ = fields;
+    target_.markAnchors(fields[kStart], fields[kEnd]);
     return true;
 }
 
@@ -239,13 +223,13 @@ bool EquationEditor::Evaluate(bool forOk) {
     if (!Validate())
         return false;
     aliasValues_.assign(std::max<std::size_t>(100, aliases.size() + 1), {});
-    target_.restoreBackup();
+    backup_.Restore();
     auto finish = [&](bool ok) {
         aliasValues_.clear();
         parser_.FreeWaves();
         if (!ok)
-            target_.restoreBackup();
-        target_.repaint();
+            backup_.Restore();
+        target_.redraw();
         return ok;
     };
     const std::string typed = formula.substr(0, kFormulaLength);
@@ -259,11 +243,13 @@ bool EquationEditor::Evaluate(bool forOk) {
                  static_cast<long>(fields[kEnd]),
                  fields[kMin],
                  fields[kMax],
-                 target_.levelFactor(),
+                 EquationLevelFactor(target_.isFm() ? kFmComposer : kStandardComposer,
+                                     target_.abstractLevels(), target_.lowerLevel(),
+                                     target_.upperLevel()),
                  static_cast<long>(fields[kCycles]),
                  scaledPass(),
-                 target_.lowest(),
-                 target_.highest()};
+                 target_.lowerLevel(),
+                 target_.upperLevel()};
         SetRangeConstants(parser_, range);
     };
     setRange();
@@ -307,13 +293,14 @@ bool EquationEditor::Ok() {
 }
 
 void EquationEditor::Cancel() {
-    target_.restoreBackup();
-    target_.repaint();
+    backup_.Restore();
+    target_.redraw();
+    target_.restoreAnchors();
 }
 
 void EquationEditor::Default() {
-    fields = {0, static_cast<double>(target_.wavelength() - 1), std::trunc(target_.lowest()),
-              std::trunc(target_.highest()), 1};
+    fields = {0, static_cast<double>(Wavelength() - 1), std::trunc(target_.lowerLevel()),
+              std::trunc(target_.upperLevel()), 1};
     previous_ = fields;
 }
 
@@ -327,12 +314,8 @@ void EquationEditor::SaveSettings(bool keepWave) {
     }
     historyIndex = static_cast<int>(known - history.begin());
 
-    const long w = target_.wavelength();
     double start = fields[kStart], end = fields[kEnd];
-    if (end < static_cast<double>(w - 3)) {
-        start = end + 1;
-        end = static_cast<double>(w - 1);
-    }
+    MoveRangeOn(start, end, static_cast<double>(Wavelength()));
     {
         profile::Transaction t(launch().exchangeFile);
         t.write(kButtons, "Original", scaleRadio_ ? "0" : "1");
@@ -340,21 +323,17 @@ void EquationEditor::SaveSettings(bool keepWave) {
         t.write(kButtons, "AutoButton", autoFlag_ ? "1" : "0");
         t.write(kButtons, "CheckBox", autoTicked_ ? "1" : "0");
         t.write(kButtons, "ButtonAliases", aliasesShown ? "1" : "0");
-        const std::string section = GeneratorSection();
-        t.write(section, "Prv_bgn", StoredNumber(start));
-        t.write(section, "Prv_end", StoredNumber(end));
-        t.write(section, "Fmin", StoredNumber(fields[kMin]));
-        t.write(section, "Fmax", StoredNumber(fields[kMax]));
-        t.write(section, "Cycl", StoredNumber(fields[kCycles]));
-        t.write(kPlacement, "DrawRect",
-                strprintf("%d %d", std::clamp(left, 0, 1000), std::clamp(top, 0, 700)));
+        const std::string section = WaveParSection();
+        t.write(section, "Prv_bgn", SettingNumber(start));
+        t.write(section, "Prv_end", SettingNumber(end));
+        t.write(section, "Fmin", SettingNumber(fields[kMin]));
+        t.write(section, "Fmax", SettingNumber(fields[kMax]));
+        t.write(section, "Cycl", SettingNumber(fields[kCycles]));
         t.commit();
     }
-    if (keepWave) {
-        target_.acceptBackup();
-        target_.commit(static_cast<std::size_t>(fields[kStart]),
-                       static_cast<std::size_t>(fields[kEnd]));
-    }
+    StoreDialogPosition(position);
+    if (keepWave)
+        backup_.Keep();
     WriteEquationState(stateFile, typed, aliases.rows());
     WriteEquationIndex(stateFile, historyIndex);
 }

@@ -1,31 +1,17 @@
 #pragma once
 #include "expr/AliasTable.h"
 #include "expr/ExprParser.h"
+#include "generators/GeneratorSettings.h"
+#include "generators/GeneratorTarget.h"
+#include "generators/WaveBackup.h"
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <span>
 #include <string>
 #include <vector>
 
 namespace tw {
-
-// What the equation editor needs of the document: its points and ranges, and the generator
-// dialog's backup steps.
-struct EquationTarget {
-    virtual ~EquationTarget() = default;
-    virtual std::span<std::int32_t> points() = 0;
-    virtual long wavelength() const = 0;
-    virtual double lowest() const = 0;      // the document's code range
-    virtual double highest() const = 0;     //
-    virtual double levelFactor() const = 0; // turns level differences into sample units
-    virtual bool backup() = 0;              // the whole wave into "orgWave.tmp"
-    virtual bool restoreBackup() = 0;
-    virtual bool acceptBackup() = 0; // the backup becomes the undo file
-    virtual void commit(std::size_t first, std::size_t last) = 0;
-    virtual void repaint() = 0;
-};
 
 // The factor K: the waveform composer's whole-number share of its level span; the FM composer's
 // 10^9 scale in abstract mode, else 1.
@@ -39,7 +25,7 @@ class EquationEditor {
     static constexpr const char* kDefaultFormula = "amp*sin(1.5*omg*(p+500))";
     static constexpr std::size_t kFormulaLength = 256;
 
-    explicit EquationEditor(EquationTarget& target);
+    explicit EquationEditor(GeneratorTarget& target);
 
     // Reads the fields, button states and the state file, and backs the wave up.
     void Open();
@@ -50,7 +36,7 @@ class EquationEditor {
     int historyIndex = -1;
     AliasTable aliases;
     bool aliasesShown = false;
-    int left = 0, top = 0; // the dialog's position
+    DialogPosition position;
 
     double lowerLimit(Field f) const;
     double upperLimit(Field f) const;
@@ -84,7 +70,8 @@ class EquationEditor {
     bool OpenEquationFile(const std::string& path);
 
   private:
-    EquationTarget& target_;
+    GeneratorTarget& target_;
+    GeneratorBackup backup_;
     ExprParser parser_;
     std::vector<std::vector<double>> aliasValues_;
     std::array<double, kFieldCount> previous_{};
@@ -101,6 +88,7 @@ class EquationEditor {
     void LoadState();
     void ReadSettings();
     std::string NameInWaveFolder(const std::string& path) const;
+    long Wavelength() const { return static_cast<long>(target_.points().size()); }
 };
 
 } // namespace tw

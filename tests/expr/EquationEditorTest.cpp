@@ -4,6 +4,8 @@
 #include "app/ProfileFile.h"
 #include "expr/EquationEditor.h"
 #include "expr/EquationState.h"
+#include "generators/MemoryTarget.h"
+#include "generators/WaveBackup.h"
 
 #include <gtest/gtest.h>
 
@@ -12,39 +14,10 @@
 namespace tw {
 namespace {
 
-// A document of W points that records what the editor asks of it.
-struct FakeTarget : EquationTarget {
-    std::vector<std::int32_t> pts = std::vector<std::int32_t>(1000, 7);
-    std::vector<std::int32_t> saved;
-    double lo = 0, hi = 16383;
-    int accepted = 0;
-    std::vector<std::pair<std::size_t, std::size_t>> commits;
-
-    std::span<std::int32_t> points() override { return pts; }
-    long wavelength() const override { return static_cast<long>(pts.size()); }
-    double lowest() const override { return lo; }
-    double highest() const override { return hi; }
-    double levelFactor() const override { return 1; }
-    bool backup() override {
-        saved = pts;
-        return true;
-    }
-    bool restoreBackup() override {
-        pts = saved;
-        return true;
-    }
-    bool acceptBackup() override {
-        ++accepted;
-        return true;
-    }
-    void commit(std::size_t first, std::size_t last) override { commits.push_back({first, last}); }
-    void repaint() override {}
-};
-
 class EquationEditorTest : public ::testing::Test {
   protected:
     test::ExprSandbox box;
-    FakeTarget doc;
+    test::MemoryTarget doc{1000, 7};
     EquationEditor editor{doc};
     std::string stateFile() const { return EquationStateFile(); }
     void open(double start, double end, double lo, double hi, double cycles = 1) {
@@ -72,12 +45,12 @@ TEST_F(EquationEditorTest, FieldLimitsRefuseAndRestoreThePreviousValue) {
     open(0, 999, 0, 16383);
     editor.fields[EquationEditor::kMax] = 16384;
     editor.formula = "p";
-    doc.pts[0] = 42;
+    doc.wave[0] = 42;
     EXPECT_FALSE(editor.Ok());
     EXPECT_EQ(box.prompts.lastText(), "Parameter 4 Value = 16384\nParameter range:1 -> 16383");
     EXPECT_EQ(box.prompts.asked.back().icon, Icon::Exclamation);
     EXPECT_EQ(editor.fields[EquationEditor::kMax], 16383);
-    EXPECT_EQ(doc.pts[0], 42); // nothing evaluated
+    EXPECT_EQ(doc.wave[0], 42); // nothing evaluated
     editor.fields[EquationEditor::kCycles] = 10001;
     EXPECT_FALSE(editor.Preview());
     EXPECT_EQ(box.prompts.lastText(), "Parameter 5 Value = 10001\nParameter range:1 -> 10000");
@@ -86,7 +59,7 @@ TEST_F(EquationEditorTest, FieldLimitsRefuseAndRestoreThePreviousValue) {
     editor.fields[EquationEditor::kEnd] = 500;
     EXPECT_FALSE(editor.Preview());
     EXPECT_EQ(box.prompts.lastText(), "min=500  max=500");
-    EXPECT_TRUE(doc.commits.empty());
+    EXPECT_EQ(doc.commits, 0);
 }
 
 TEST_F(EquationEditorTest, OkWritesTheRangeKeepsTheUndoAndStoresEverything) {
@@ -94,13 +67,15 @@ TEST_F(EquationEditorTest, OkWritesTheRangeKeepsTheUndoAndStoresEverything) {
     editor.formula = "P*2";
     editor.SelectScale();
     EXPECT_TRUE(editor.Ok());
-    EXPECT_EQ(doc.pts[99], 7);
-    EXPECT_EQ(doc.pts[100], 0);
-    EXPECT_EQ(doc.pts[199], 990); // scaled onto the levels
-    EXPECT_EQ(doc.pts[200], 7);
-    EXPECT_EQ(doc.accepted, 1);
-    ASSERT_EQ(doc.commits.size(), 1u);
-    EXPECT_EQ(doc.commits[0], (std::pair<std::size_t, std::size_t>{100, 199}));
+    EXPECT_EQ(doc.wave[99], 7);
+    EXPECT_EQ(doc.wave[100], 0);
+    EXPECT_EQ(doc.wave[199], 990); // scaled onto the levels
+    EXPECT_EQ(doc.wave[200], 7);
+    EXPECT_EQ(doc.commits, 1);
+    // One Undo returns to the wave from before the editor.
+    EXPECT_EQ(ReadWholeFile(doc.undoFile()), PackPoints(std::vector<std::int32_t>(1000, 7), 2));
+    EXPECT_EQ(doc.anchorStart, 100);
+    EXPECT_EQ(doc.anchorEnd, 199);
     // The range moves on for the next call.
     EXPECT_EQ(box.get(box.exchange(), "TdWav_Par", "Prv_bgn"), "200");
     EXPECT_EQ(box.get(box.exchange(), "TdWav_Par", "Prv_end"), "999");
@@ -148,14 +123,14 @@ TEST_F(EquationEditorTest, FailuresLeaveTheWaveAsItWas) {
         box.prompts.clear();
         editor.formula = bad;
         EXPECT_FALSE(editor.Ok()) << bad;
-        EXPECT_EQ(doc.pts, std::vector<std::int32_t>(1000, 7)) << bad;
+        EXPECT_EQ(doc.wave, std::vector<std::int32_t>(1000, 7)) << bad;
         EXPECT_FALSE(box.prompts.asked.empty()) << bad;
     }
     editor.formula = "";
     EXPECT_FALSE(editor.Preview());
     EXPECT_EQ(box.prompts.lastText(), "Expression is empty");
     EXPECT_EQ(box.prompts.asked.back().caption, "Error");
-    EXPECT_TRUE(doc.commits.empty());
+    EXPECT_EQ(doc.commits, 0);
     EXPECT_FALSE(FileExists(stateFile()));
 }
 
@@ -167,7 +142,7 @@ TEST_F(EquationEditorTest, HelpExampleEvaluatesThroughItsAliases) {
     const double omg = 0.00628319; // six digits over 1000 points
     for (int p : {0, 100, 251, 300, 333, 600, 749, 750, 900}) {
         bool on = std::sin(omg * 50 * p) * 1.15 > std::sin(omg * p) && p > 250 && p < 750;
-        EXPECT_EQ(doc.pts[p], on ? static_cast<std::int32_t>(1000 * 0.75) : 0) << p;
+        EXPECT_EQ(doc.wave[p], on ? static_cast<std::int32_t>(1000 * 0.75) : 0) << p;
     }
     // The aliases are kept in the formula's section.
     EXPECT_EQ(box.get(stateFile(), editor.formula, "{my_sin}"), "sin(omg*50*p)*1.15");
@@ -197,14 +172,14 @@ TEST_F(EquationEditorTest, ShortWaveFileOffersToShortenTheRange) {
     EXPECT_FALSE(editor.Ok());
     EXPECT_EQ(box.prompts.asked.back().caption, "Warning");
     EXPECT_EQ(editor.fields[EquationEditor::kEnd], 999);
-    EXPECT_EQ(doc.pts, std::vector<std::int32_t>(1000, 7));
+    EXPECT_EQ(doc.wave, std::vector<std::int32_t>(1000, 7));
 
     editor.fields[EquationEditor::kStart] = 0;
     box.prompts.then(Answer::Yes);
     EXPECT_TRUE(editor.Ok());
     EXPECT_EQ(editor.fields[EquationEditor::kEnd], 499);
-    EXPECT_EQ(doc.pts[499], 6);
-    EXPECT_EQ(doc.pts[500], 7);
+    EXPECT_EQ(doc.wave[499], 6);
+    EXPECT_EQ(doc.wave[500], 7);
 
     // Through an alias the same question is asked.
     editor.fields[EquationEditor::kEnd] = 999;
@@ -213,28 +188,28 @@ TEST_F(EquationEditorTest, ShortWaveFileOffersToShortenTheRange) {
     box.prompts.then(Answer::Yes);
     EXPECT_TRUE(editor.Ok());
     EXPECT_EQ(editor.fields[EquationEditor::kEnd], 499);
-    EXPECT_EQ(doc.pts[0], 4);
+    EXPECT_EQ(doc.wave[0], 4);
 }
 
 TEST_F(EquationEditorTest, PreviewThenAcceptKeepsThePreviewAndBackDoesNot) {
     open(0, 9, 0, 100);
     editor.formula = "p";
     ASSERT_TRUE(editor.Preview());
-    EXPECT_EQ(doc.pts[5], 5);
+    EXPECT_EQ(doc.wave[5], 5);
     editor.Confirm(false); // Back: settings saved, the wave stays a preview
-    EXPECT_EQ(doc.accepted, 0);
+    EXPECT_EQ(doc.commits, 0);
     EXPECT_EQ(box.get(box.exchange(), "TdWav_Par", "Prv_bgn"), "10");
     EXPECT_EQ(editor.history, std::vector<std::string>{"p"});
     editor.formula = "p*3";
     ASSERT_TRUE(editor.Preview());
-    EXPECT_EQ(doc.pts[5], 15);
+    EXPECT_EQ(doc.wave[5], 15);
     editor.Confirm(true);
-    EXPECT_EQ(doc.accepted, 1);
-    EXPECT_EQ(doc.pts[5], 15);
-    EXPECT_EQ(doc.commits.size(), 1u);
+    EXPECT_EQ(doc.commits, 1);
+    EXPECT_EQ(doc.wave[5], 15);
+    EXPECT_TRUE(FileExists(doc.undoFile()));
 
     editor.Cancel();
-    EXPECT_EQ(doc.pts[5], 7);
+    EXPECT_EQ(doc.wave[5], 7);
 }
 
 TEST_F(EquationEditorTest, HistoryPickClearAndEquationFiles) {
