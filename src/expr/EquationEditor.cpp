@@ -92,7 +92,7 @@ void EquationEditor::ReadSettings() {
         double v = ProfileNumber(key, 0, kButtons, kAbsent);
         return IsAbsent(v) ? def : v != 0;
     };
-    scaleRadio_ = flag("Scale", false) && !flag("Original", true);
+    scaleRadio_ = flag("Scale", false);
     scaleFlag_ = scaleRadio_;
     autoTicked_ = flag("CheckBox", false);
     autoFlag_ = flag("AutoButton", scaleRadio_ || autoTicked_);
