@@ -91,12 +91,12 @@ const char* CardiacEcgModel::KeyOf(int field) {
     return kSpecs[field].key;
 }
 
-CardiacEcgModel::CardiacEcgModel(GeneratorTarget& target) : target_(target), backup_(target) {
+CardiacEcgModel::CardiacEcgModel(GeneratorTarget& target) : target_(target) {
     Default();
 }
 
 void CardiacEcgModel::Open() {
-    backup_.Save();
+    target_.backupForDialog();
     const auto entries = profile::SectionEntries(launch().descrFile, "TdWav_Cardiac");
     for (const auto& [key, value] : entries) {
         for (int i = 0; i < kFieldCount; ++i)
@@ -162,7 +162,7 @@ CardiacEcgModel::Outcome CardiacEcgModel::Validate() {
 }
 
 void CardiacEcgModel::Generate() {
-    backup_.Restore();
+    target_.restoreDialogBackup();
     EcgShape e{values_[kH1], values_[kH2], values_[kH3], values_[kH4], values_[kW1],
                values_[kW2], values_[kW3], values_[kT0], values_[kT1], values_[kT2]};
     const double vMin = DescribedNumber("Axis", "Vpts", 0, 0);
@@ -191,12 +191,12 @@ CardiacEcgModel::Outcome CardiacEcgModel::Accept() {
     t.commit();
     if (forceRate)
         SendToExchangeHost(strprintf("cmd=:FREQ:RAST %Lf", static_cast<long double>(clock_)));
-    backup_.Keep();
+    target_.keepGenerated();
     return o;
 }
 
 void CardiacEcgModel::Cancel() {
-    backup_.Restore();
+    target_.restoreDialogBackup();
     target_.commitEdit();
     target_.redraw();
 }

@@ -1,6 +1,5 @@
 #pragma once
 #include "generators/GeneratorTarget.h"
-#include "generators/WaveBackup.h"
 
 #include <array>
 #include <cstdint>
@@ -48,7 +47,6 @@ class CardiacEcgModel {
     void Generate();
 
     GeneratorTarget& target_;
-    GeneratorBackup backup_;
     std::array<std::string, kFieldCount> texts_;
     std::array<double, kFieldCount> values_{};
     int focus_ = -1;

@@ -7,6 +7,7 @@
 #include "app/Prompter.h"
 #include "generators/GeneratorSettings.h"
 #include "generators/ShapeFormulas.h"
+#include "generators/WaveBackup.h"
 #include "host/HostLink.h"
 
 #include <algorithm>
@@ -45,7 +46,7 @@ double Number(const std::string& text) {
 
 } // namespace
 
-PwmModel::PwmModel(GeneratorTarget& target) : target_(target), backup_(target) {
+PwmModel::PwmModel(GeneratorTarget& target) : target_(target) {
     for (const auto& [key, value] : kDefaults)
         fields_[key] = value;
 }
@@ -56,7 +57,7 @@ std::string PwmModel::field(const std::string& key) const {
 }
 
 void PwmModel::Open() {
-    backup_.Save();
+    target_.backupForDialog();
     for (const auto& [key, value] : kDefaults)
         if (auto v = profile::GetValue(launch().exchangeFile, kSection, key))
             fields_[key] = *v;
@@ -196,7 +197,7 @@ PwmStatus PwmModel::Calculate() {
     target_.points() = wave_.points;
     target_.wavelengthChanged();
     Store();
-    backup_.Keep();
+    target_.keepGenerated();
     return PwmStatus::Ok;
 }
 
@@ -226,7 +227,7 @@ PwmStatus PwmModel::CalculateAndDownload() {
 }
 
 void PwmModel::Cancel() {
-    backup_.Restore();
+    target_.restoreDialogBackup();
     target_.wavelengthChanged();
     target_.redraw();
 }

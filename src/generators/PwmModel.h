@@ -1,7 +1,6 @@
 #pragma once
 #include "generators/GeneratorTarget.h"
 #include "generators/PwmTrain.h"
-#include "generators/WaveBackup.h"
 
 #include <map>
 #include <string>
@@ -45,7 +44,6 @@ class PwmModel {
     void Store();
 
     GeneratorTarget& target_;
-    GeneratorBackup backup_;
     std::map<std::string, std::string> fields_;
     std::string focus_;
     PwmPlan plan_;

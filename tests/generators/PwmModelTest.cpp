@@ -194,10 +194,22 @@ TEST_F(PwmModelTest, EdgesCloserThanTheFastestClockAreRefused) {
     EXPECT_EQ(m.focus(), "Pulse_Width");
 }
 
-TEST_F(PwmModelTest, CancelRestoresTheWaveAndItsLength) {
-    ASSERT_EQ(m.Calculate(), PwmStatus::Ok);
+TEST_F(PwmModelTest, CalculateIsKeptAndCancelBeforeItRestores) {
+    set("Mod_Index", "0");
+    EXPECT_EQ(m.Calculate(), PwmStatus::Refused);
     m.Cancel();
     EXPECT_EQ(doc.wave, std::vector<std::int32_t>(1000, 3));
+
+    // Calculate commits like OK: the undo step holds the wave from before the dialog, also
+    // after a second Calculate, and closing the dialog keeps the train.
+    set("Mod_Index", "50");
+    ASSERT_EQ(m.Calculate(), PwmStatus::Ok);
+    ASSERT_EQ(m.Calculate(), PwmStatus::Ok);
+    m.Cancel();
+    EXPECT_EQ(doc.wave.size(), 10000u);
+    std::vector<std::int32_t> undo;
+    ASSERT_TRUE(LoadWaveBackup(doc.undoFile(), undo, 2));
+    EXPECT_EQ(undo, std::vector<std::int32_t>(1000, 3));
 }
 
 } // namespace
