@@ -11,10 +11,12 @@
 #include "view/WeditVw.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QMouseEvent>
 #include <QStatusBar>
 #include <QTimer>
 
@@ -50,6 +52,7 @@ void MainFrame::buildMenus() {
             menu->addAction(a);
         }
         connect(menu, &QMenu::aboutToShow, this, &MainFrame::updateCommands);
+        menu->installEventFilter(this);
     }
 }
 
@@ -147,6 +150,26 @@ void MainFrame::hostEvent(long code, long data) {
 
 int MainFrame::progressNotice(long position, long show) {
     return view_->progressNotice(position, show);
+}
+
+bool MainFrame::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::MouseMove)
+        if (auto* menu = qobject_cast<QMenu*>(watched)) {
+            hovered_ = menu->actionAt(static_cast<QMouseEvent*>(event)->position().toPoint());
+            if (hovered_ && !hovered_->isEnabled())
+                statusBar()->showMessage(hovered_->statusTip());
+        }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+bool MainFrame::event(QEvent* event) {
+    // Menus clear the status bar on a disabled item; keep what the command would do.
+    if (event->type() == QEvent::StatusTip && hovered_ && !hovered_->isEnabled() &&
+        QApplication::activePopupWidget()) {
+        statusBar()->showMessage(hovered_->statusTip());
+        return true;
+    }
+    return QMainWindow::event(event);
 }
 
 void MainFrame::closeEvent(QCloseEvent* event) {

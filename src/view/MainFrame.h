@@ -1,5 +1,6 @@
 #pragma once
 #include <QMainWindow>
+#include <QPointer>
 
 #include <functional>
 #include <map>
@@ -49,6 +50,8 @@ class MainFrame : public QMainWindow {
     void hostReread();
 
   protected:
+    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
   private:
@@ -59,6 +62,7 @@ class MainFrame : public QMainWindow {
     int resourceSet_;
     WeditVw* view_;
     QLabel* ready_;
+    QPointer<QAction> hovered_; // the menu item under the mouse
     std::map<int, QAction*> actions_;
     std::map<int, Command> commands_;
     std::unique_ptr<QtLinkWindow> link_;

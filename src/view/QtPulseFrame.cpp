@@ -15,7 +15,10 @@ QtPulseFrame::QtPulseFrame(MainFrame& frame)
     : frame_(frame), composer_(std::make_unique<PulseComposer>()),
       sections_(new QComboBox(&frame)) {
     QtPulseWindows::FrameHooks hooks;
-    hooks.repaint = [this] { frame_.view()->update(); };
+    hooks.repaint = [this] {
+        showViewMode();
+        frame_.view()->update();
+    };
     hooks.sectionListChanged = [this] { fillSectionList(); };
     hooks.titleChanged = [this] { frame_.view()->update(); };
     windows_ = std::make_unique<QtPulseWindows>(*composer_, &frame, std::move(hooks));
@@ -62,6 +65,11 @@ void QtPulseFrame::fillSectionList() {
     sections_->clear();
     for (const std::string& name : composer_->SectionList())
         sections_->addItem(QString::fromStdString(name));
+    showViewMode();
+}
+
+void QtPulseFrame::showViewMode() {
+    QSignalBlocker block(sections_);
     const auto& v = composer_->view;
     sections_->setCurrentIndex(v.viewMode == 1 ? v.activeSection + 1 : 0);
 }

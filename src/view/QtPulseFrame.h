@@ -22,6 +22,7 @@ class QtPulseFrame {
 
   private:
     void fillSectionList();
+    void showViewMode(); // the list shows "Full Train" or the section drawn alone
 
     MainFrame& frame_;
     std::unique_ptr<PulseComposer> composer_;
