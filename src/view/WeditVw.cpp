@@ -89,6 +89,7 @@ class WaveMapWindow : public QWidget {
         p.drawText(QRect(0, 0, width(), kCaption), Qt::AlignCenter, "--- Waveform Map ---");
         const PlotRect c = client();
         p.fillRect(ToQRect(c), Qt::black);
+        p.fillRect(QRect(width() - 8, height() - 8, 6, 6), QColor(120, 126, 140));
         const WeDoc* doc = view_.document();
         if (!doc)
             return;
@@ -121,6 +122,17 @@ class WaveMapWindow : public QWidget {
         }
     }
     void mouseMoveEvent(QMouseEvent* e) override {
+        const QPoint at = e->position().toPoint();
+        if (moving_) {
+            const QPoint to = mapToParent(at) - *moving_;
+            move(std::clamp(to.x(), 0, std::max(0, parentWidget()->width() - width())),
+                 std::clamp(to.y(), 0, std::max(0, parentWidget()->height() - height())));
+            return;
+        }
+        if (resizing_) {
+            resize(std::max(at.x(), minimumWidth()), std::max(at.y(), minimumHeight()));
+            return;
+        }
         if (!dragging_)
             return;
         const QRect base = frameRect().translated(-shift_, 0);
@@ -130,6 +142,8 @@ class WaveMapWindow : public QWidget {
         update();
     }
     void mouseReleaseEvent(QMouseEvent*) override {
+        moving_.reset();
+        resizing_ = false;
         if (!dragging_)
             return;
         dragging_ = false;
@@ -145,6 +159,8 @@ class WaveMapWindow : public QWidget {
   private:
     WeditVw& view_;
     bool dragging_ = false;
+    std::optional<QPoint> moving_;
+    bool resizing_ = false;
     int start_ = 0;
     int shift_ = 0;
 };
@@ -153,6 +169,7 @@ WeditVw::WeditVw(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMinimumSize(200, 120);
     setMouseTracking(true);
+    setFont(ArialFont(16)); // the layout's margins leave room for the mid-value label
     entry_ = new QLineEdit(this);
     entry_->setAlignment(Qt::AlignCenter);
     entry_->setMaxLength(20);
@@ -356,6 +373,7 @@ void WeditVw::drawScaleTexts(QPainter& p, const PlotRect& r) {
     p.drawText(box.translated(0, 14), Qt::AlignLeft | Qt::AlignTop,
                QString::fromStdString(ScaleLine(false, map_.xmax - map_.xmin, "Pts")));
     const int cy = (r.top + r.bottom) / 2;
+    p.setFont(ArialFont(11));
     p.drawText(QRect(0, cy - 7, std::max(r.left - 4, 0), 16), Qt::AlignRight | Qt::AlignTop,
                QString::fromStdString(MidValueText(map_.ymin, map_.ymax, vunit)));
 }

@@ -254,6 +254,10 @@ TEST_F(FrameTest, BarFlagsAndPlacementSurviveARun) {
 
 TEST_F(FrameTest, ParameterBarAppliesThePendingWavelength) {
     MainFrame frame(127);
+    frame.resize(1280, 800);
+    frame.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame));
+    frame.grab().save(QString(TW_BINARY_DIR) + "/frame-1280x800.png");
     FrameBars* bars = frame.bars();
     WeDoc& doc = frame.waveFrame()->document();
     EXPECT_FALSE(bars->applyButton()->isEnabled());
