@@ -332,14 +332,13 @@ bool WeDoc::SaveAs(const std::string& path, int code) {
 }
 
 std::string WeDoc::ConvertToNative(const std::string& path, int code) {
-    // Until the converters of the other forms are in, only native files open.
-    const bool native = code == 0 || (code == -3 && ExtensionOf(path).size() == 3 &&
-                                      StartsWithNoCase(ExtensionOf(path), "w"));
-    return native && FileExists(path) ? path : std::string();
+    ConvertResult converted =
+        ConvertToBinary(path, code, ImportContextForLaunch(vMin, vMax, askDim));
+    return converted.ok ? converted.path : std::string();
 }
 
-bool WeDoc::ExportPoints(const std::string&, int) const {
-    return false;
+bool WeDoc::ExportPoints(const std::string& path, int code) const {
+    return ExportWaveFile(path, code, points, ExportContext{NativeLayout()});
 }
 
 bool WeDoc::CanUndo() const {

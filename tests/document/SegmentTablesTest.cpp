@@ -124,6 +124,17 @@ TEST_F(SegmentTablesTest, CancelledIncrementQuestionShowsTheSegmentUnchanged) {
     EXPECT_EQ(FileSize(box.root() + "/odd.wav"), 2000);
 }
 
+TEST_F(SegmentTablesTest, UnreadableSegmentFileAtStartGivesANewWaveform) {
+    std::string bad = box.write("bad.xyz", "garbage");
+    entry(0, 1, bad);
+    start();
+    EXPECT_EQ(doc->wavelength, 1000);
+    EXPECT_EQ(doc->pathName, box.tmp() + "TemS1.wa0");
+    EXPECT_EQ(ReadInt16File(doc->pathName), std::vector<std::int16_t>(1000, 0));
+    EXPECT_EQ(ReadWholeFile(bad), "garbage");
+    EXPECT_TRUE(doc->fileName.empty());
+}
+
 TEST_F(SegmentTablesTest, PatternFileFollowsTheSegmentLength) {
     box.set(box.descr(), "WaveDown", "PattSync", "PattTbl");
     start();

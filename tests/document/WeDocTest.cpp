@@ -161,6 +161,23 @@ TEST_F(WeDocTest, OpenLoadsTheFileAndAFileInsideTmpHasNoFileName) {
     EXPECT_EQ(doc->Save(), SaveResult::NeedsSaveAs);
 }
 
+TEST_F(WeDocTest, OtherFormsAreConvertedOnOpenAndExportedOnSaveAs) {
+    start();
+    std::string ascii = box.write("waves/three.asc", "-1 0 1 2");
+    ASSERT_TRUE(doc->Open(ascii, 1));
+    EXPECT_EQ(doc->points, (std::vector<std::int32_t>{-1, 0, 1, 2}));
+    EXPECT_EQ(doc->fileName, box.root() + "/waves/three.wav");
+
+    std::string csv = box.root() + "/out.csv";
+    ASSERT_TRUE(doc->SaveAs(csv, 2));
+    EXPECT_EQ(ReadWholeFile(csv).value_or(""), "0, -1\r\n1, 0\r\n2, 1\r\n3, 2");
+    EXPECT_EQ(doc->fileName, csv);
+    std::string positive = box.root() + "/out.pwav";
+    ASSERT_TRUE(doc->SaveAs(positive, 4));
+    EXPECT_EQ(doc->fileName, csv);
+    EXPECT_EQ(exch("SegmTbl-ch0", "1"), box.root() + "/waves/three.wav");
+}
+
 TEST_F(WeDocTest, FailedOpenReportsAndKeepsTheWaveform) {
     start();
     doc->points[1] = 5;
