@@ -152,6 +152,7 @@ bool WeDoc::LoadWaveFile(const std::string& path, bool adopt, bool asIsOnCancel)
     if (isFm && launch().fpSegMode && fmHooks.loadSegmentRange)
         fmHooks.loadSegmentRange(*this);
     long count = static_cast<long>(size / bytesPerPoint);
+    bool cut = false;
     if (adopt && !isFm && resFactor > 1) {
         busy = true;
         long n = count;
@@ -159,21 +160,16 @@ bool WeDoc::LoadWaveFile(const std::string& path, bool adopt, bool asIsOnCancel)
         busy = false;
         if (check == WavelengthCheck::Cancelled && !asIsOnCancel)
             return false;
-        if (check == WavelengthCheck::Corrected) {
-            NativeReadResult old = ReadNativeFile(file, NativeLayout());
-            if (!old.ok)
-                return false;
-            old.points.resize(static_cast<std::size_t>(n), 0);
-            if (!WriteNativeFile(file, old.points, NativeLayout()))
-                return false;
-            count = n;
-        }
+        cut = check == WavelengthCheck::Corrected;
+        count = n;
     }
     NativeReadResult read = ReadNativeFile(file, NativeLayout());
     if (!read.ok)
         return false;
+    read.points.resize(static_cast<std::size_t>(count), initialPoint);
+    if (cut && !WriteNativeFile(file, read.points, NativeLayout()))
+        return false;
     points = std::move(read.points);
-    points.resize(static_cast<std::size_t>(count), initialPoint);
     wavelength = static_cast<double>(count);
     listener().wavelengthShown();
     RefreshFmMarkers();
