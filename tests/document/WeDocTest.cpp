@@ -1,6 +1,9 @@
 #include "DocFixture.h"
 
 #include "app/ProfileStore.h"
+#include "document/WaveFormats.h"
+
+#include <filesystem>
 
 #include <numeric>
 
@@ -188,6 +191,20 @@ TEST_F(WeDocTest, FailedOpenReportsAndKeepsTheWaveform) {
     EXPECT_EQ(doc->points[1], 5);
     EXPECT_EQ(doc->pathName, box.tmp() + "TemS1.wa0");
     EXPECT_EQ(ReadInt16File(doc->pathName)[1], 5);
+
+    const std::string working = ReadWholeFile(doc->pathName).value_or("");
+    for (const auto& entry :
+         std::filesystem::directory_iterator(std::string(TW_TEST_DATA_DIR) + "/bad")) {
+        std::string file = entry.path().string();
+        SCOPED_TRACE(file);
+        box.prompts.clear();
+        EXPECT_FALSE(doc->Open(file, FormatCodeFromName(file, PointLayout::Int16)));
+        EXPECT_EQ(box.prompts.asked.size(), 1u);
+        EXPECT_EQ(doc->points.size(), 1024u);
+        EXPECT_EQ(doc->pathName, box.tmp() + "TemS1.wa0");
+        EXPECT_EQ(ReadWholeFile(doc->pathName), working);
+        EXPECT_FALSE(doc->CanUndo());
+    }
 }
 
 TEST_F(WeDocTest, ChannelSwitchSendsTheHostCommandAndLoadsThatChannel) {
