@@ -43,6 +43,7 @@ TEST_F(SegmentTablesTest, StoreActiveSegmentReplacesTheChannelsEntry) {
 }
 
 TEST_F(SegmentTablesTest, SegmentNumberGoesToTheNearestFreeOne) {
+    box.set(box.descr(), "Interface", "AcSeg", ":TRAC:SEL 1");
     start();
     entry(0, 2, box.tmp() + "TemS2.wa0");
     int segment = 7;
@@ -122,6 +123,17 @@ TEST_F(SegmentTablesTest, CancelledIncrementQuestionShowsTheSegmentUnchanged) {
     CheckSegmentNumber(*doc, segment);
     EXPECT_EQ(doc->wavelength, 1000);
     EXPECT_EQ(FileSize(box.root() + "/odd.wav"), 2000);
+}
+
+TEST_F(SegmentTablesTest, UnreadableSegmentFileAtStartGivesANewWaveform) {
+    std::string bad = box.write("bad.xyz", "garbage");
+    entry(0, 1, bad);
+    start();
+    EXPECT_EQ(doc->wavelength, 1000);
+    EXPECT_EQ(doc->pathName, box.tmp() + "TemS1.wa0");
+    EXPECT_EQ(ReadInt16File(doc->pathName), std::vector<std::int16_t>(1000, 0));
+    EXPECT_EQ(ReadWholeFile(bad), "garbage");
+    EXPECT_TRUE(doc->fileName.empty());
 }
 
 TEST_F(SegmentTablesTest, PatternFileFollowsTheSegmentLength) {
