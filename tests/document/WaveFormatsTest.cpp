@@ -71,8 +71,8 @@ TEST(WaveExportTest, OnlyCodesWithAWriterTouchTheDisk) {
 }
 
 TEST(AsciiImportTest, ReadsAnyWhiteSpaceAndTruncatesTowardZero) {
-    auto r = ImportWaveBytes(" 1\t-2.7\r\n2.7  +3\n\n-0.4 1e3 ", kAsciiCode, {});
-    EXPECT_EQ(r.points, (Points{1, -2, 2, 3, 0, 1000}));
+    auto r = ImportWaveBytes(" 1\t-2.7\r\n2.7  +3\n\n-0.4 1e3 -1e-999 ", kAsciiCode, {});
+    EXPECT_EQ(r.points, (Points{1, -2, 2, 3, 0, 1000, 0}));
     const Points fm{500000000, -7, 0};
     EXPECT_EQ(ImportWaveBytes(EncodeWaveFile(fm, kAsciiCode, {}), kAsciiCode, {PointLayout::Int32})
                   .points,
