@@ -1,5 +1,5 @@
+#include "HostRecorder.h"
 #include "MemoryTarget.h"
-#include "RecordingLink.h"
 
 #include "generators/CardiacEcgDialog.h"
 #include "generators/DcWaveDialog.h"
@@ -113,7 +113,7 @@ TEST_F(GeneratorDialogTest, DcAndEcgDialogsSelectTheRefusedField) {
 }
 
 TEST_F(GeneratorDialogTest, PwmDialogRelabelsCalculatesAndRunsThePreview) {
-    test::RecordingLink link;
+    test::HostRecorder link;
     PwmDialog dialog(doc);
     EXPECT_EQ(dialog.label("Pulse_Period")->text(), "Period (s)");
     dialog.frequencyUnits()->setChecked(true);

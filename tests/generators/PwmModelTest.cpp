@@ -1,5 +1,5 @@
+#include "HostRecorder.h"
 #include "MemoryTarget.h"
-#include "RecordingLink.h"
 
 #include "app/FileUtil.h"
 #include "generators/PwmModel.h"
@@ -15,7 +15,7 @@ class PwmModelTest : public ::testing::Test {
   protected:
     test::Sandbox box;
     test::MemoryTarget doc{1000, 3};
-    test::RecordingLink link;
+    test::HostRecorder link;
     PwmModel m{doc};
 
     void SetUp() override {
