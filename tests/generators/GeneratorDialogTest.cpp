@@ -49,19 +49,6 @@ class GeneratorDialogTest : public ::testing::Test {
     }
 };
 
-TEST_F(GeneratorDialogTest, CancelAfterPreviewRestoresTheWaveByteForByte) {
-    const auto before = doc.wave;
-    WaveParamDlg dialog(Shape::Sine, doc);
-    EXPECT_EQ(dialog.windowTitle(), "Sine Wave");
-    dialog.edit(4)->setText("3");
-    Button(dialog, "Preview")->click();
-    EXPECT_NE(doc.wave, before);
-    Button(dialog, "Cancel")->click();
-    EXPECT_EQ(doc.wave, before);
-    EXPECT_EQ(doc.commits, 0);
-    EXPECT_EQ(box.get(box.exchange(), "TdWav_Par", "Cycl"), "1");
-}
-
 TEST_F(GeneratorDialogTest, OkKeepsTheShapeAndTheDialogPlace) {
     box.set(box.exchange(), "TdOrg", "DrawRect", "120 80");
     WaveParamDlg dialog(Shape::Exponent, doc);

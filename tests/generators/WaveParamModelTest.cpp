@@ -144,17 +144,17 @@ TEST(WaveParamModelFmTest, FmComposerUsesItsOwnSectionsAndAbstractLevels) {
     test::Sandbox box(1);
     test::MemoryTarget doc(100, 500000000);
     doc.fm = doc.abstract = true;
-    doc.lower = 0;
-    doc.upper = 999;
+    doc.lower = 1000; // K = 10^6, O = -10^9
+    doc.upper = 1999;
     WaveParamModel m(Shape::Square, doc);
     m.Open();
     EXPECT_EQ(FileSize(WaveBackupPath()), 400);
-    m.fields()[2].text = "0";
-    m.fields()[3].text = "999";
+    m.fields()[2].text = "1000";
+    m.fields()[3].text = "1999";
     ASSERT_TRUE(m.Accept());
     EXPECT_EQ(doc.wave[0], 999000000);
     EXPECT_EQ(doc.wave[99], 0);
-    EXPECT_EQ(box.get(box.exchange(), "FmcWav_Par", "Wavmax"), "999");
+    EXPECT_EQ(box.get(box.exchange(), "FmcWav_Par", "Wavmax"), "1999");
     EXPECT_EQ(box.get(box.exchange(), "TdWav_Par", "Wavmax"), "<absent>");
 }
 
