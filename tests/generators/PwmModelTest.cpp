@@ -181,7 +181,14 @@ TEST_F(PwmModelTest, InputChecksRefuseWithTheirMessages) {
     EXPECT_EQ(m.focus(), "Mod_Period");
 }
 
-TEST_F(PwmModelTest, EdgesCloserThanTheFastestClockAreRefused) {
+TEST_F(PwmModelTest, TrainsBeyondTheInstrumentAreRefused) {
+    set("Mod_Period", "1000"); // ten million pulses: more than the memory can hold
+    EXPECT_EQ(m.Calculate(), PwmStatus::Refused);
+    EXPECT_EQ(box.prompts.lastText(), "Due to Instrument restrictions for the given parameters\n"
+                                      "the PWM will  not be implemented");
+    EXPECT_EQ(doc.wave, std::vector<std::int32_t>(1000, 3));
+
+    SetUp();
     set("Precision", "1e-4");
     set("Shape", "3");
     set("Mod_Index", "0.001");
