@@ -34,7 +34,7 @@ TEST_F(WaveParamModelTest, OpensFromTheDescriptionFileAndWritesMissingDefaults) 
     EXPECT_EQ(m.fields()[4].upper, 500); // cycles: at most half the wavelength
     EXPECT_EQ(m.fields()[5].lower, -360);
     EXPECT_EQ(par("Cycl"), "1");
-    EXPECT_EQ(par("Equ"), "sin(2*pi*x/WavLen)");
+    EXPECT_EQ(par("Equ"), "amp*sin(omg*p)");
     EXPECT_EQ(doc.anchorEnd, 999);
 
     // The backup holds the wave as it was, 2 bytes a point.
