@@ -15,7 +15,7 @@ namespace tw {
 
 static const char* const kKeys[3] = {"Prv_bgn", "Prv_end", "Dc_level"};
 
-DcWaveModel::DcWaveModel(GeneratorTarget& target) : target_(target), backup_(target) {
+DcWaveModel::DcWaveModel(GeneratorTarget& target) : target_(target) {
     const double w = static_cast<double>(target.points().size());
     const double top = target.upperLevel() - (target.isFm() ? 0 : 1);
     fields_ = {Field{"Start", "", 0, w - 1}, Field{"End", "", 0, w - 1},
@@ -31,7 +31,7 @@ double DcWaveModel::DefaultOf(int i) const {
 }
 
 void DcWaveModel::Open() {
-    backup_.Save();
+    target_.backupForDialog();
     for (int i = 0; i < 3; ++i) {
         auto v = profile::GetValue(launch().exchangeFile, WaveParSection(), kKeys[i]);
         fields_[i].text = v ? *v : SettingNumber(DefaultOf(i));
@@ -73,7 +73,7 @@ void DcWaveModel::Fill() {
 bool DcWaveModel::Preview() {
     if (!Validate())
         return false;
-    backup_.Restore();
+    target_.restoreDialogBackup();
     Fill();
     target_.redraw();
     return true;
@@ -82,7 +82,7 @@ bool DcWaveModel::Preview() {
 bool DcWaveModel::Accept() {
     if (!Validate())
         return false;
-    backup_.Restore();
+    target_.restoreDialogBackup();
     Fill();
     double start = values_[kStart];
     double end = values_[kEnd];
@@ -92,12 +92,12 @@ bool DcWaveModel::Accept() {
     t.write(WaveParSection(), kKeys[kEnd], SettingNumber(end));
     t.write(WaveParSection(), kKeys[kLevel], fields_[kLevel].text);
     t.commit();
-    backup_.Keep();
+    target_.keepGenerated();
     return true;
 }
 
 void DcWaveModel::Cancel() {
-    backup_.Restore();
+    target_.restoreDialogBackup();
     target_.redraw();
 }
 

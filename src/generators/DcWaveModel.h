@@ -1,6 +1,5 @@
 #pragma once
 #include "generators/GeneratorTarget.h"
-#include "generators/WaveBackup.h"
 
 #include <array>
 #include <string>
@@ -34,7 +33,6 @@ class DcWaveModel {
     double DefaultOf(int i) const;
 
     GeneratorTarget& target_;
-    GeneratorBackup backup_;
     std::array<Field, 3> fields_;
     std::array<double, 3> values_{};
     int focus_ = -1;

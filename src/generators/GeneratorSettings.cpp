@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
+#include <sstream>
 
 namespace tw {
 
@@ -44,6 +46,28 @@ void MoveRangeOn(double& start, double& end, double wavelength) {
 
 std::string SettingNumber(double v) {
     return strprintf("%.15g", v);
+}
+
+std::vector<double> DescribedNumbers(const char* section, const char* key) {
+    std::vector<double> numbers;
+    auto line = profile::GetValue(launch().descrFile, section, key);
+    if (!line)
+        return numbers;
+    std::istringstream in(*line);
+    for (std::string word; in >> word;) {
+        char* end = nullptr;
+        const double v = std::strtod(word.c_str(), &end);
+        if (end != word.c_str() && *end == '\0')
+            numbers.push_back(v);
+        else if (!numbers.empty())
+            break;
+    }
+    return numbers;
+}
+
+double DescribedNumber(const char* section, const char* key, size_t index, double def) {
+    auto numbers = DescribedNumbers(section, key);
+    return index < numbers.size() ? numbers[index] : def;
 }
 
 } // namespace tw

@@ -1,5 +1,6 @@
 #pragma once
 #include <string>
+#include <vector>
 
 namespace tw {
 
@@ -22,5 +23,11 @@ void MoveRangeOn(double& start, double& end, double wavelength);
 
 // A number as the settings files hold it: no trailing zeros, no exponent for whole counts.
 std::string SettingNumber(double v);
+
+// The numbers of a description-file line after its leading words ("SCLK 100e6 10 250e6" gives
+// 100e6, 10 and 250e6); empty when the key is absent.
+std::vector<double> DescribedNumbers(const char* section, const char* key);
+// One of them, or def when the line is shorter.
+double DescribedNumber(const char* section, const char* key, size_t index, double def);
 
 } // namespace tw

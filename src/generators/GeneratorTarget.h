@@ -13,7 +13,6 @@ struct GeneratorTarget {
     virtual double upperLevel() const = 0;
     virtual bool isFm() const = 0;
     virtual bool abstractLevels() const = 0; // the FM composer's 0..10^9 scale
-    virtual int backupBytesPerPoint() const { return isFm() ? 4 : 2; }
     virtual std::string undoFile() const = 0;
     // Writes the working file, marks the segment modified and repaints.
     virtual void commitEdit() = 0;
@@ -22,6 +21,16 @@ struct GeneratorTarget {
     virtual void restoreAnchors() {} // back to the anchors from before the dialog
     // The points were replaced by a wave of another length: show all of it.
     virtual void wavelengthChanged() {}
+    // The dialog's opening copy of the whole wave ("orgWave.tmp"): put back by Preview and
+    // Cancel, made the undo step by OK. The defaults keep it as raw points.
+    virtual bool backupForDialog();
+    virtual bool restoreDialogBackup();
+    virtual bool acceptDialogBackup(); // the backup becomes the undo file
+    // OK: commit the generated wave so that one Undo returns to the wave before the dialog.
+    void keepGenerated() {
+        commitEdit();
+        acceptDialogBackup();
+    }
     virtual ~GeneratorTarget() = default;
 };
 

@@ -44,20 +44,20 @@ bool LoadWaveBackup(const std::string& path, std::vector<std::int32_t>& points, 
     return true;
 }
 
-GeneratorBackup::GeneratorBackup(GeneratorTarget& target)
-    : target_(target), path_(WaveBackupPath()) {}
-
-void GeneratorBackup::Save() {
-    SaveWaveBackup(path_, target_.points(), target_.backupBytesPerPoint());
+static int BackupBytes(const GeneratorTarget& t) {
+    return t.isFm() ? 4 : 2;
 }
 
-bool GeneratorBackup::Restore() {
-    return LoadWaveBackup(path_, target_.points(), target_.backupBytesPerPoint());
+bool GeneratorTarget::backupForDialog() {
+    return SaveWaveBackup(WaveBackupPath(), points(), BackupBytes(*this));
 }
 
-void GeneratorBackup::Keep() {
-    target_.commitEdit();
-    CopyFileOver(path_, target_.undoFile());
+bool GeneratorTarget::restoreDialogBackup() {
+    return LoadWaveBackup(WaveBackupPath(), points(), BackupBytes(*this));
+}
+
+bool GeneratorTarget::acceptDialogBackup() {
+    return CopyFileOver(WaveBackupPath(), undoFile()) && RemoveFile(WaveBackupPath());
 }
 
 } // namespace tw

@@ -6,8 +6,6 @@
 
 namespace tw {
 
-struct GeneratorTarget;
-
 // The generator dialogs' copy of the wave as it was when they opened: raw little-endian
 // points, 2 bytes each (standard) or 4 (FM).
 std::string WaveBackupPath(); // tmp folder + "orgWave.tmp"
@@ -17,21 +15,5 @@ bool SaveWaveBackup(const std::string& path, std::span<const std::int32_t> point
 bool LoadWaveBackup(const std::string& path, std::vector<std::int32_t>& points, int bytesPerPoint);
 // Raw little-endian bytes of points, as the backup and the host's wave files hold them.
 std::string PackPoints(std::span<const std::int32_t> points, int bytesPerPoint);
-
-// The dialog side of the backup: taken when a generator dialog opens, put back by Preview and
-// Cancel, and made the undo step when the dialog keeps its result.
-class GeneratorBackup {
-  public:
-    explicit GeneratorBackup(GeneratorTarget& target);
-    void Save();
-    bool Restore();
-    // Commits the generated wave and moves the backup over the undo file, so that one Undo
-    // returns to the wave from before the dialog.
-    void Keep();
-
-  private:
-    GeneratorTarget& target_;
-    std::string path_;
-};
 
 } // namespace tw

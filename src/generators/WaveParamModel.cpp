@@ -61,7 +61,7 @@ const char* ShapeSectionName(Shape shape) {
 }
 
 WaveParamModel::WaveParamModel(Shape shape, GeneratorTarget& target)
-    : shape_(shape), target_(target), backup_(target) {}
+    : shape_(shape), target_(target) {}
 
 double WaveParamModel::Wavelength() const {
     return static_cast<double>(target_.points().size());
@@ -70,7 +70,7 @@ double WaveParamModel::Wavelength() const {
 void WaveParamModel::Open() {
     if (profile::SectionEntries(launch().exchangeFile, WaveParSection()).size() < 3)
         Default();
-    backup_.Save();
+    target_.backupForDialog();
     Initialise();
 }
 
@@ -165,7 +165,7 @@ void WaveParamModel::Generate() {
 bool WaveParamModel::Preview() {
     if (!Validate())
         return false;
-    backup_.Restore();
+    target_.restoreDialogBackup();
     Generate();
     target_.redraw();
     return true;
@@ -174,7 +174,7 @@ bool WaveParamModel::Preview() {
 bool WaveParamModel::Accept() {
     if (!Validate())
         return false;
-    backup_.Restore();
+    target_.restoreDialogBackup();
     Generate();
     double start = values_[0];
     double end = values_[1];
@@ -188,12 +188,12 @@ bool WaveParamModel::Accept() {
     for (size_t i = 4; i < fields_.size(); ++i)
         t.write(par, fields_[i].key, fields_[i].text.substr(0, 30));
     t.commit();
-    backup_.Keep();
+    target_.keepGenerated();
     return true;
 }
 
 void WaveParamModel::Cancel() {
-    backup_.Restore();
+    target_.restoreDialogBackup();
     target_.redraw();
     target_.restoreAnchors();
 }

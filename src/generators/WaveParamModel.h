@@ -1,7 +1,6 @@
 #pragma once
 #include "generators/GeneratorTarget.h"
 #include "generators/ShapeFormulas.h"
-#include "generators/WaveBackup.h"
 
 #include <string>
 #include <vector>
@@ -56,7 +55,6 @@ class WaveParamModel {
     std::string title_;
     std::vector<GeneratorField> fields_;
     std::vector<double> values_;
-    GeneratorBackup backup_;
 };
 
 } // namespace tw
