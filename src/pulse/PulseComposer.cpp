@@ -23,7 +23,8 @@ PulseComposer::~PulseComposer() {
 }
 
 void PulseComposer::Close() {
-    if (closed_) return;
+    if (closed_)
+        return;
     closed_ = true;
     view.Store();
 }
@@ -42,13 +43,15 @@ void PulseComposer::FullTrain() {
 }
 
 void PulseComposer::ChooseSection(int index) {
-    if (index < 0 || index >= view.sectionCount) return;
+    if (index < 0 || index >= view.sectionCount)
+        return;
     view.viewMode = 1;
     if (!editor.CheckComplete()) {
         listener().repaint();
         return;
     }
-    if (index != editor.activeSection()) WriteTrainRoot("activePls", strprintf("%d", index));
+    if (index != editor.activeSection())
+        WriteTrainRoot("activePls", strprintf("%d", index));
     editor.selectedRow = 0;
     editor.OpenSection();
     ShowEditor(true);
@@ -77,7 +80,8 @@ bool PulseComposer::Save() {
 
 bool PulseComposer::SaveAs(const std::string& name) {
     bool saved = SaveTrainAs(editor, name);
-    if (saved) listener().titleChanged();
+    if (saved)
+        listener().titleChanged();
     return saved;
 }
 
@@ -102,7 +106,7 @@ bool PulseComposer::Execute(int id) {
         return true;
     }
     switch (id) {
-    case kCmdDownloadPulseTrain:
+    case kCmdDownload:
         Download();
         return true;
     case kCmdPulseEditor:
@@ -135,15 +139,20 @@ bool PulseComposer::Execute(int id) {
 }
 
 bool PulseComposer::IsEnabled(int id) const {
-    if (id >= kCmdSection1 && id <= kCmdSection10) return id - kCmdSection1 < view.sectionCount;
-    if (id == kCmdFullTrain) return view.viewMode == 1;
-    if (id == kCmdUndoTrain) return editor.CanUndoTrain();
+    if (id >= kCmdSection1 && id <= kCmdSection10)
+        return id - kCmdSection1 < view.sectionCount;
+    if (id == kCmdFullTrain)
+        return view.viewMode == 1;
+    if (id == kCmdUndoTrain)
+        return editor.CanUndoTrain();
     return true;
 }
 
 bool PulseComposer::IsChecked(int id) const {
-    if (id >= kCmdSection1 && id <= kCmdSection10) return id - kCmdSection1 == view.activeSection;
-    if (id == kCmdShowPulseSummary) return !SummaryHidden();
+    if (id >= kCmdSection1 && id <= kCmdSection10)
+        return id - kCmdSection1 == view.activeSection;
+    if (id == kCmdShowPulseSummary)
+        return !SummaryHidden();
     return false;
 }
 

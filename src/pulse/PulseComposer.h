@@ -3,29 +3,11 @@
 #include "pulse/PulseLimits.h"
 #include "pulse/PulseTrace.h"
 #include "pulse/PulseViewState.h"
+#include "view/Commands.h"
 
 #include <string>
 
 namespace tw {
-
-// Menu and tool-bar command ids of the pulse-train composer.
-enum PulseCommandId {
-    kCmdDownloadPulseTrain = 32701,
-    kCmdOpen = 32772,
-    kCmdSave = 32773,
-    kCmdSaveAs = 32774,
-    kCmdPulseEditor = 32821,
-    kCmdAppendSection = 32827,
-    kCmdInsertSection = 32828,
-    kCmdOptions = 32829,
-    kCmdDeleteSection = 32830,
-    kCmdRemoveAllSections = 32831,
-    kCmdFullTrain = 30834,
-    kCmdSection1 = 30836, // .. 30845 for "Section 10"
-    kCmdSection10 = 30845,
-    kCmdUndoTrain = 32846,
-    kCmdShowPulseSummary = 32848,
-};
 
 // What the composer asks of the windows around it.
 struct PulseComposerListener {

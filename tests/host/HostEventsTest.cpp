@@ -1,8 +1,8 @@
 #include "host/HostEvents.h"
-#include "host/HostLink.h"
-#include "host/WindowTitle.h"
 #include "app/FileUtil.h"
 #include "app/LaunchState.h"
+#include "host/HostLink.h"
+#include "host/WindowTitle.h"
 #include "support/Sandbox.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
+#include "host/InstrumentDescription.h"
 #include "app/FileUtil.h"
 #include "app/LaunchState.h"
 #include "app/ProfileStore.h"
-#include "host/InstrumentDescription.h"
 #include "support/Sandbox.h"
 
 #include <gtest/gtest.h>
@@ -48,8 +48,7 @@ TEST(InstrumentDescription, RsclkWfmtAndWaveGrouping) {
     EXPECT_EQ(launch().waveFolder, box.tmp() + "Wav12bit/");
 
     box.set(box.exchange(), "Settings", "Rsclk", "7");
-    box.set(box.root() + "/Consolia/General/General.ini", "StartUp", "ForceYresWaveGrouping",
-            "No");
+    box.set(box.root() + "/Consolia/General/General.ini", "StartUp", "ForceYresWaveGrouping", "No");
     lim = LoadInstrumentDescription();
     EXPECT_EQ(lim.resFactor, 2) << "no resFactor7 key: the default increment";
     EXPECT_EQ(launch().waveFolder, "");

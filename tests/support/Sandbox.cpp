@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
+#include <stdlib.h>
 
 namespace fs = std::filesystem;
 
@@ -32,26 +33,36 @@ Sandbox::Sandbox(int composerId, bool withExchangeFile) : root_(MakeTempFolder("
     descr_ = root_ + "/TW2014.ini";
     CopyFileOver(std::string(TW_SOURCE_DIR) + "/data/instrument/TW2014.ini", descr_);
     if (withExchangeFile) {
-        std::ofstream(s.exchangeFile) << "[Instrument]\nDescrFile=" << descr_
-                                      << "\nFamily=TW2000\nModel=TW2014\nChannels=2\n"
-                                      << "[Settings]\nActiveCh=0\nAcSeg=1 1 \n";
+        std::ofstream(s.exchangeFile)
+            << "[Instrument]\nDescrFile=" << descr_ << "\nFamily=TW2000\nModel=TW2014\nChannels=2\n"
+            << "[Settings]\nActiveCh=0\nAcSeg=1 1 \n";
         s.descrFile = descr_;
         s.family = "TW2000";
     }
     SetLaunchState(s);
     profile::ClearCache();
     setPrompter(&prompts);
+    // The application's own settings and the host-link registrations stay inside the sandbox,
+    // also for the programs a test starts.
+    setenv("XDG_CONFIG_HOME", (root_ + "/config").c_str(), 1);
+    setenv("TIDEWRIGHT_LINK_DIR", (root_ + "/link").c_str(), 1);
 }
 
 Sandbox::~Sandbox() {
     setPrompter(nullptr);
     profile::ClearCache();
+    unsetenv("XDG_CONFIG_HOME");
+    unsetenv("TIDEWRIGHT_LINK_DIR");
     std::error_code ec;
     fs::remove_all(root_, ec);
 }
 
-std::string Sandbox::tmp() const { return root_ + "/Consolia/tmp/"; }
-std::string Sandbox::exchange() const { return tmp() + "TempOndex.ondex"; }
+std::string Sandbox::tmp() const {
+    return root_ + "/Consolia/tmp/";
+}
+std::string Sandbox::exchange() const {
+    return tmp() + "TempOndex.ondex";
+}
 
 std::string Sandbox::write(const std::string& name, const std::string& content) const {
     std::string path = root_ + "/" + name;

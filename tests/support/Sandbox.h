@@ -6,7 +6,8 @@
 namespace tw::test {
 
 // A private application-data folder with the sample instrument and an exchange file naming it.
-// Installs itself as the launch state and a scripted prompter; removes everything afterwards.
+// Installs itself as the launch state and a scripted prompter, points XDG_CONFIG_HOME and
+// TIDEWRIGHT_LINK_DIR into itself; removes everything afterwards.
 class Sandbox {
   public:
     explicit Sandbox(int composerId = 0, bool withExchangeFile = true);
@@ -14,10 +15,10 @@ class Sandbox {
     Sandbox(const Sandbox&) = delete;
     Sandbox& operator=(const Sandbox&) = delete;
 
-    const std::string& root() const { return root_; }       // the application-data folder
-    std::string tmp() const;                                // its Consolia/tmp/
-    std::string exchange() const;                           // the exchange file
-    std::string descr() const { return descr_; }            // the copied description file
+    const std::string& root() const { return root_; } // the application-data folder
+    std::string tmp() const;                          // its Consolia/tmp/
+    std::string exchange() const;                     // the exchange file
+    std::string descr() const { return descr_; }      // the copied description file
     std::string write(const std::string& name, const std::string& content) const; // under root
     void set(const std::string& file, const std::string& section, const std::string& key,
              const std::string& value) const;

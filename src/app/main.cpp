@@ -1,0 +1,54 @@
+#include "app/LaunchState.h"
+#include "app/QtPrompter.h"
+#include "app/Startup.h"
+#include "host/HostLink.h"
+#include "host/QtHostLink.h"
+#include "view/MainFrame.h"
+
+#include <QApplication>
+#include <string>
+
+namespace {
+
+// The composer-closed notice of each composer at exit.
+long ClosedCode(int composerId) {
+    switch (composerId) {
+    case tw::kFmComposer:
+        return 12;
+    case tw::kPulseComposer:
+        return 16;
+    default:
+        return 5;
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    tw::InstallGuiPrompter();
+    std::string commandLine;
+    for (int i = 0; i < argc; ++i) {
+        if (i > 0)
+            commandLine += ' ';
+        commandLine += argv[i];
+    }
+    const tw::StartupResult started = tw::RunStartup(commandLine, tw::FindAppDataFolder());
+    if (!started.ok)
+        return 1;
+    QApplication::setApplicationName(QString::fromStdString(tw::launch().appName));
+
+    tw::QtHostLink link;
+    tw::SetHostLink(&link);
+    int result = 0;
+    {
+        tw::MainFrame frame(started.resourceSet);
+        frame.attachLink(link);
+        frame.resize(1024, 700);
+        frame.show();
+        result = app.exec();
+    }
+    tw::PostComposerClosed(ClosedCode(tw::launch().composerId), 0);
+    tw::SetHostLink(nullptr);
+    return result;
+}

@@ -1,0 +1,247 @@
+#include "host/QtHostLink.h"
+
+#include "app/FileUtil.h"
+#include "host/LinkFrames.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QLocalSocket>
+#include <QPointer>
+#include <QStandardPaths>
+#include <QTimer>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+
+namespace tw {
+
+namespace {
+
+constexpr int kConnectMs = 2000;
+constexpr int kWriteMs = 5000;
+// The receiver may show a message box before it answers; a dead one drops the connection.
+constexpr int kHandledMs = 10 * 60 * 1000;
+
+QString Q(const std::string& s) {
+    return QString::fromStdString(s);
+}
+
+bool WriteAll(QLocalSocket& socket, const std::string& bytes) {
+    socket.write(bytes.data(), qint64(bytes.size()));
+    while (socket.bytesToWrite() > 0)
+        if (!socket.waitForBytesWritten(kWriteMs))
+            return false;
+    return true;
+}
+
+enum class Connect { Ok, Gone, Failed };
+
+Connect ConnectTo(QLocalSocket& socket, const std::string& path) {
+    socket.connectToServer(Q(path));
+    if (socket.waitForConnected(kConnectMs))
+        return Connect::Ok;
+    auto e = socket.error();
+    return e == QLocalSocket::ServerNotFoundError || e == QLocalSocket::ConnectionRefusedError
+               ? Connect::Gone
+               : Connect::Failed;
+}
+
+} // namespace
+
+std::string DefaultLinkFolder() {
+    if (const char* dir = std::getenv("TIDEWRIGHT_LINK_DIR"); dir && *dir)
+        return dir;
+    QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (runtime.isEmpty())
+        runtime = QDir::tempPath();
+    return runtime.toStdString() + "/tidewright-link";
+}
+
+QtHostLink::QtHostLink(std::string folder) : folder_(std::move(folder)) {
+    if (!folder_.empty() && folder_.back() == '/')
+        folder_.pop_back();
+    CreateFolder(folder_);
+    QFile::setPermissions(Q(folder_), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
+QtHostLink::~QtHostLink() {
+    for (QtLinkWindow* w : windows_)
+        w->setTitle("");
+}
+
+std::vector<QtHostLink::Peer> QtHostLink::scan() {
+    std::vector<Peer> peers;
+    QDir dir(Q(folder_));
+    for (const QString& name : dir.entryList({"*.title"}, QDir::Files)) {
+        std::string path = folder_ + "/" + name.toStdString();
+        std::optional<std::string> title = ReadWholeFile(path);
+        if (!title)
+            continue;
+        peers.push_back({name.chopped(6).toStdString(), *title});
+    }
+    return peers;
+}
+
+QtLinkWindow* QtHostLink::local(const std::string& base) const {
+    auto it = std::find_if(windows_.begin(), windows_.end(),
+                           [&](QtLinkWindow* w) { return w->base_ == base; });
+    return it == windows_.end() ? nullptr : *it;
+}
+
+void QtHostLink::forget(const Peer& peer) {
+    RemoveFile(folder_ + "/" + peer.base + ".title");
+    RemoveFile(folder_ + "/" + peer.base + ".sock");
+}
+
+bool QtHostLink::sendText(std::string_view title, std::string_view text) {
+    for (const Peer& peer : scan()) {
+        if (peer.title != title)
+            continue;
+        if (QtLinkWindow* w = local(peer.base)) {
+            w->handleText(text);
+            return true;
+        }
+        QLocalSocket socket;
+        Connect c = ConnectTo(socket, folder_ + "/" + peer.base + ".sock");
+        if (c == Connect::Gone)
+            forget(peer);
+        if (c != Connect::Ok)
+            continue;
+        if (!WriteAll(socket, link::EncodeData(1, text)))
+            continue;
+        link::FrameReader reader;
+        while (socket.state() == QLocalSocket::ConnectedState || socket.bytesAvailable() > 0) {
+            QByteArray bytes = socket.readAll();
+            reader.append(std::string_view(bytes.constData(), std::size_t(bytes.size())));
+            if (auto frame = reader.next(); frame && frame->kind == link::kAck)
+                break;
+            if (reader.failed() || !socket.waitForReadyRead(kHandledMs))
+                break;
+        }
+        return true;
+    }
+    return false;
+}
+
+bool QtHostLink::postTo(std::string_view title, std::string_view name, long first, long second) {
+    bool posted = false;
+    for (const Peer& peer : scan()) {
+        if (peer.title != title)
+            continue;
+        if (QtLinkWindow* w = local(peer.base)) {
+            QTimer::singleShot(0, w, [w, n = std::string(name), first, second] {
+                w->handleEvent(n, first, second);
+            });
+            return true;
+        }
+        QLocalSocket socket;
+        Connect c = ConnectTo(socket, folder_ + "/" + peer.base + ".sock");
+        if (c == Connect::Gone)
+            forget(peer);
+        if (c == Connect::Ok && WriteAll(socket, link::EncodeEvent(name, first, second))) {
+            socket.disconnectFromServer();
+            posted = true;
+            break;
+        }
+    }
+    return posted;
+}
+
+void QtHostLink::postToAll(std::string_view name, long first, long second) {
+    for (const Peer& peer : scan()) {
+        if (QtLinkWindow* w = local(peer.base)) {
+            QTimer::singleShot(0, w, [w, n = std::string(name), first, second] {
+                w->handleEvent(n, first, second);
+            });
+            continue;
+        }
+        QLocalSocket socket;
+        Connect c = ConnectTo(socket, folder_ + "/" + peer.base + ".sock");
+        if (c == Connect::Gone)
+            forget(peer);
+        if (c == Connect::Ok && WriteAll(socket, link::EncodeEvent(name, first, second)))
+            socket.disconnectFromServer();
+    }
+}
+
+std::vector<std::string> QtHostLink::titles() {
+    std::vector<std::string> out;
+    for (const Peer& peer : scan())
+        out.push_back(peer.title);
+    return out;
+}
+
+QtLinkWindow::QtLinkWindow(QtHostLink& link, LinkHandlers handlers, QObject* parent)
+    : QObject(parent), link_(link), handlers_(std::move(handlers)) {
+    base_ = "w" + std::to_string(QCoreApplication::applicationPid()) + "-" +
+            std::to_string(++link_.next_);
+    std::string path = link_.folder_ + "/" + base_ + ".sock";
+    QLocalServer::removeServer(Q(path));
+    server_.setSocketOptions(QLocalServer::UserAccessOption);
+    if (!server_.listen(Q(path)))
+        std::fprintf(stderr, "host link: cannot listen on %s: %s\n", path.c_str(),
+                     server_.errorString().toLocal8Bit().constData());
+    connect(&server_, &QLocalServer::newConnection, this, &QtLinkWindow::accept);
+    link_.windows_.push_back(this);
+}
+
+QtLinkWindow::~QtLinkWindow() {
+    setTitle("");
+    server_.close();
+    auto& ws = link_.windows_;
+    ws.erase(std::remove(ws.begin(), ws.end(), this), ws.end());
+}
+
+void QtLinkWindow::setTitle(const std::string& title) {
+    std::string file = link_.folder_ + "/" + base_ + ".title";
+    if (title.empty()) {
+        if (!title_.empty())
+            RemoveFile(file);
+    } else if (title != title_ && server_.isListening()) {
+        WriteFileAtomically(file, title);
+    }
+    title_ = title;
+}
+
+void QtLinkWindow::handleText(std::string_view text) {
+    if (handlers_.text)
+        handlers_.text(text);
+}
+
+void QtLinkWindow::handleEvent(std::string_view name, long first, long second) {
+    if (handlers_.event)
+        handlers_.event(name, first, second);
+}
+
+void QtLinkWindow::accept() {
+    while (QLocalSocket* socket = server_.nextPendingConnection()) {
+        auto reader = std::make_shared<link::FrameReader>();
+        connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+        connect(socket, &QLocalSocket::readyRead, this, [this, socket, reader] {
+            // A handler may run a nested event loop in which the peer hangs up.
+            QPointer<QLocalSocket> alive(socket);
+            QByteArray bytes = socket->readAll();
+            reader->append(std::string_view(bytes.constData(), std::size_t(bytes.size())));
+            while (auto frame = reader->next()) {
+                if (frame->kind == link::kData) {
+                    handleText(frame->payload);
+                    if (!alive)
+                        return;
+                    std::string ack = link::EncodeAck(0);
+                    socket->write(ack.data(), qint64(ack.size()));
+                    socket->flush();
+                } else if (frame->kind == link::kEvent) {
+                    handleEvent(frame->payload, long(frame->first), long(frame->second));
+                    if (!alive)
+                        return;
+                }
+            }
+            if (reader->failed())
+                socket->abort();
+        });
+    }
+}
+
+} // namespace tw

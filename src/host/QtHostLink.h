@@ -1,0 +1,82 @@
+#pragma once
+#include "host/HostLink.h"
+
+#include <QLocalServer>
+#include <QObject>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace tw {
+
+// What a window does with what reaches it over the link.
+struct LinkHandlers {
+    std::function<void(std::string_view text)> text; // returns once the text is handled
+    std::function<void(std::string_view name, long first, long second)> event;
+};
+
+// The folder where windows register: $TIDEWRIGHT_LINK_DIR, else "tidewright-link" in the
+// user's runtime folder.
+std::string DefaultLinkFolder();
+
+class QtLinkWindow;
+
+// Window messages over local sockets. Every window listens on its own socket in the link
+// folder and names its title in a small file beside it; a sender looks the title up there.
+class QtHostLink : public HostLink {
+  public:
+    explicit QtHostLink(std::string folder = DefaultLinkFolder());
+    ~QtHostLink() override;
+    QtHostLink(const QtHostLink&) = delete;
+    QtHostLink& operator=(const QtHostLink&) = delete;
+
+    bool sendText(std::string_view title, std::string_view text) override;
+    void postToAll(std::string_view name, long first, long second) override;
+    // Posts a notification to the window titled exactly `title`; false when there is none.
+    bool postTo(std::string_view title, std::string_view name, long first, long second);
+    // The titles of every window registered now, in no particular order.
+    std::vector<std::string> titles();
+
+    const std::string& folder() const { return folder_; }
+
+  private:
+    friend class QtLinkWindow;
+    struct Peer {
+        std::string base; // socket and title file name without extension
+        std::string title;
+    };
+    std::vector<Peer> scan(); // drops nothing; stale peers are removed when they fail
+    QtLinkWindow* local(const std::string& base) const;
+    void forget(const Peer& peer);
+
+    std::string folder_;
+    std::vector<QtLinkWindow*> windows_; // this process's windows, reached without a socket
+    int next_ = 0;
+};
+
+// One window's registration: listens for frames and re-registers when its title changes.
+class QtLinkWindow : public QObject {
+  public:
+    QtLinkWindow(QtHostLink& link, LinkHandlers handlers, QObject* parent = nullptr);
+    ~QtLinkWindow() override;
+
+    // Registers under `title` (replacing the previous one); "" unregisters.
+    void setTitle(const std::string& title);
+    const std::string& title() const { return title_; }
+    bool listening() const { return server_.isListening(); }
+
+  private:
+    friend class QtHostLink;
+    void accept();
+    void handleText(std::string_view text);
+    void handleEvent(std::string_view name, long first, long second);
+
+    QtHostLink& link_;
+    LinkHandlers handlers_;
+    QLocalServer server_;
+    std::string base_;
+    std::string title_;
+};
+
+} // namespace tw

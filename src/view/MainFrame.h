@@ -1,0 +1,72 @@
+#pragma once
+#include <QMainWindow>
+#include <QPointer>
+
+#include <functional>
+#include <map>
+#include <memory>
+
+class QAction;
+class QLabel;
+
+namespace tw {
+
+class QtPulseFrame;
+class QtHostLink;
+class QtLinkWindow;
+class WeditVw;
+
+// The one frame window: menus of the start-up resource set, status bar, the view, and the
+// host's notifications. Subsystems give commands their handlers with setCommand; menu items
+// without a handler stay disabled.
+class MainFrame : public QMainWindow {
+    Q_OBJECT
+  public:
+    explicit MainFrame(int resourceSet, QWidget* parent = nullptr);
+    ~MainFrame() override;
+
+    struct Command {
+        std::function<void()> run;
+        std::function<bool()> enabled; // empty: always enabled
+        std::function<bool()> checked; // empty: never checked
+    };
+    void setCommand(int id, Command command);
+    // The one action of a command, shared by menus and bars; made on first use.
+    QAction* action(int id);
+    void runCommand(int id);
+    void updateCommands();
+
+    int resourceSet() const { return resourceSet_; }
+    WeditVw* view() const { return view_; }
+
+    // Registers the frame on the link under its window title, following every title change.
+    void attachLink(QtHostLink& link);
+    void hostEvent(long code, long data);
+    int progressNotice(long position, long show);
+    void showAbout();
+
+  signals:
+    // Host event 4: the active channel and segment have been read again.
+    void hostReread();
+
+  protected:
+    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    void buildMenus();
+    void addFrameCommands();
+    void notify(std::string_view name, long first, long second);
+
+    int resourceSet_;
+    WeditVw* view_;
+    QLabel* ready_;
+    QPointer<QAction> hovered_; // the menu item under the mouse
+    std::map<int, QAction*> actions_;
+    std::map<int, Command> commands_;
+    std::unique_ptr<QtLinkWindow> link_;
+    std::unique_ptr<QtPulseFrame> pulse_;
+};
+
+} // namespace tw

@@ -1,0 +1,80 @@
+#include "HostLinkProcess.h"
+#include "app/FileUtil.h"
+#include "support/Sandbox.h"
+
+#include <QApplication>
+#include <QProcess>
+
+#include <gtest/gtest.h>
+
+namespace tw {
+namespace {
+
+void EnsureApp() {
+    static int argc = 1;
+    static char name[] = "tw_host_gui_tests";
+    static char* argv[] = {name, nullptr};
+    if (!QApplication::instance())
+        new QApplication(argc, argv);
+}
+
+// The simulator writes its own exchange file; the sandbox only lends the folder.
+test::SimProcess Consolia(const test::Sandbox& box, QStringList args) {
+    return test::SimProcess(box.root(), args << "--timeout"
+                                             << "30");
+}
+
+TEST(ConsoliaEndToEnd, StandardComposerPublishesItsTitleAndClosesOnEvent3) {
+    EnsureApp();
+    test::Sandbox box;
+    auto sim = Consolia(box, {"--do", "event 17", "--do", "wait 300", "--do", "windows", "--do",
+                              "close", "--expect", "1"});
+    EXPECT_EQ(sim.finish(), 0);
+    std::string out = sim.output();
+    // Event 17 belongs to the pulse-train composer: the window was still there afterwards.
+    EXPECT_NE(out.find("consolia-sim> windows\n"), std::string::npos) << out;
+    EXPECT_NE(out.find("  Tidewright -> Untitled\n"), std::string::npos) << out;
+    EXPECT_NE(out.find("--- message 1: ComposerClosed 5 0 ---"), std::string::npos) << out;
+    EXPECT_NE(out.find("tidewright exited with code 0"), std::string::npos) << out;
+    EXPECT_EQ(box.get(box.exchange(), "AppTits", "TD"), "Tidewright -> Untitled");
+    EXPECT_EQ(box.get(box.exchange(), "AppTits", "AC"), "Consolia - TW2014 (simulated)");
+    std::string log = ReadWholeFile(box.tmp() + "Ondex.log").value_or("");
+    EXPECT_NE(log.find(" App=Tidewright"), std::string::npos);
+    EXPECT_NE(log.find("\nCOMPOSER:Tidewright -> Untitled"), std::string::npos);
+}
+
+TEST(ConsoliaEndToEnd, PulseComposerClosesOnlyOnEvent17) {
+    EnsureApp();
+    test::Sandbox box;
+    auto sim = Consolia(box, {"--composer", "pulse", "--do", "event 3", "--do", "event 10", "--do",
+                              "progress 40 1", "--do", "close", "--expect", "1"});
+    EXPECT_EQ(sim.finish(), 0);
+    std::string out = sim.output();
+    EXPECT_NE(out.find("launching"), std::string::npos);
+    EXPECT_NE(out.find("--- message 1: ComposerClosed 16 0 ---"), std::string::npos) << out;
+    EXPECT_EQ(out.find("no composer window"), std::string::npos) << out;
+    EXPECT_EQ(box.get(box.exchange(), "AppTits", "PLS"), "Trainsmith -> Untitled-Ch1");
+}
+
+TEST(ConsoliaEndToEnd, WithoutExchangeFileTheComposerRefusesWithThreeMessages) {
+    EnsureApp();
+    test::Sandbox box(0, false);
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("APPDATA", QString::fromStdString(box.root() + "/empty"));
+    p.setProcessEnvironment(env);
+    p.start(TW_BINARY_DIR "/tidewright", {});
+    ASSERT_TRUE(p.waitForFinished(20000));
+    EXPECT_NE(p.exitCode(), 0);
+    QStringList lines;
+    for (const QString& l : QString::fromUtf8(p.readAllStandardError()).split('\n'))
+        if (l.startsWith("Tidewright: ") || l.startsWith("Record not found"))
+            lines << l;
+    ASSERT_EQ(lines.size(), 3) << lines.join('\n').toStdString();
+    EXPECT_EQ(lines[0], "Tidewright: Tidewright cannot run as a standalone application");
+    EXPECT_TRUE(lines[1].startsWith("Record not found"));
+    EXPECT_TRUE(lines[2].startsWith("Tidewright: Invalid application path ="));
+}
+
+} // namespace
+} // namespace tw

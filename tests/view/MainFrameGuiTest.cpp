@@ -1,0 +1,215 @@
+#include "view/MainFrame.h"
+
+#include "app/LaunchState.h"
+#include "app/Startup.h"
+#include "app/StringTable.h"
+#include "host/HostLink.h"
+#include "support/Sandbox.h"
+#include "view/Commands.h"
+#include "view/MenuLayout.h"
+#include "view/QtPulseFrame.h"
+#include "view/WeditVw.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QStatusBar>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace tw {
+namespace {
+
+void EnsureApp() {
+    static int argc = 1;
+    static char name[] = "tw_view_gui_tests";
+    static char* argv[] = {name, nullptr};
+    if (!QApplication::instance())
+        new QApplication(argc, argv);
+}
+
+QStringList MenuTitles(MainFrame& f) {
+    QStringList out;
+    for (QAction* a : f.menuBar()->actions())
+        out << a->text();
+    return out;
+}
+
+QStringList ItemsOf(MainFrame& f, const QString& menu) {
+    QStringList out;
+    for (QAction* m : f.menuBar()->actions())
+        if (m->text() == menu)
+            for (QAction* a : m->menu()->actions())
+                if (!a->isSeparator())
+                    out << a->text();
+    return out;
+}
+
+TEST(MainFrame, EachResourceSetHasItsMenus) {
+    EnsureApp();
+    test::Sandbox box;
+    MainFrame standard(kStandardResources);
+    EXPECT_EQ(MenuTitles(standard),
+              (QStringList{"&File", "&Edit", "&Wave", "&View", "&Tools", "&Help"}));
+    QStringList wave = ItemsOf(standard, "&Wave");
+    EXPECT_TRUE(wave.contains("&DC...") && wave.contains("&Cardiac_ECG...") &&
+                wave.contains("Pulse &Width Modulation..."));
+    EXPECT_FALSE(wave.contains("Additional Bits Editor ..."));
+    EXPECT_FALSE(wave.contains("FM &Markers..."));
+    EXPECT_TRUE(ItemsOf(standard, "&Tools").contains("&Pre-Distortion..."));
+
+    MainFrame bits(kMarkerBitResources);
+    EXPECT_TRUE(ItemsOf(bits, "&Wave").contains("Additional Bits Editor ..."));
+
+    MainFrame fm(kFmResources);
+    QStringList fmWave = ItemsOf(fm, "&Wave");
+    EXPECT_TRUE(fmWave.contains("FM &Markers..."));
+    EXPECT_FALSE(fmWave.contains("&DC...") || fmWave.contains("&Cardiac_ECG...") ||
+                 fmWave.contains("Pulse &Width Modulation..."));
+    EXPECT_FALSE(ItemsOf(fm, "&Tools").contains("&Pre-Distortion..."));
+    EXPECT_TRUE(ItemsOf(fm, "&View").contains("&Marker Bar"));
+}
+
+TEST(MainFrame, EveryMenuCommandHasStatusTextAndToolTip) {
+    EnsureApp();
+    test::Sandbox box;
+    for (int set : {kPulseResources, kStandardResources, kFmResources, kMarkerBitResources})
+        for (const MenuDef& menu : MenuLayout(set))
+            for (const MenuItem& item : menu.items) {
+                if (item.id == 0)
+                    continue;
+                EXPECT_FALSE(CommandStatusText(item.id).empty()) << item.id << " " << item.text;
+                EXPECT_FALSE(CommandToolTip(item.id).empty()) << item.id << " " << item.text;
+            }
+    EXPECT_EQ(std::string(StringText(kCmdFileBar)), "Show or hide the File bar\nToggle File Bar");
+}
+
+TEST(MainFrame, HoverShowsStatusTextAndOnlyHandledCommandsAreEnabled) {
+    EnsureApp();
+    test::Sandbox box;
+    MainFrame f(kStandardResources);
+    f.show();
+    QAction* autoline = f.action(kCmdAutoline);
+    EXPECT_EQ(autoline->toolTip(), "Autoline");
+    // Hovering the menu item shows its status text, also while the command is disabled.
+    QAction* editTitle = nullptr;
+    for (QAction* m : f.menuBar()->actions())
+        if (m->text() == "&Edit")
+            editTitle = m;
+    ASSERT_NE(editTitle, nullptr);
+    QMenu* edit = editTitle->menu();
+    QTest::mouseClick(f.menuBar(), Qt::LeftButton, {},
+                      f.menuBar()->actionGeometry(editTitle).center());
+    ASSERT_TRUE(edit->isVisible());
+    QTest::mouseMove(edit, edit->actionGeometry(f.action(kCmdUndo)).center());
+    QTest::mouseMove(edit, edit->actionGeometry(autoline).center());
+    EXPECT_EQ(f.statusBar()->currentMessage(),
+              "Draw stright line sections. Press right button to stop.");
+    edit->hide();
+
+    EXPECT_FALSE(autoline->isEnabled()); // nobody handles it yet
+    EXPECT_TRUE(f.action(kCmdAbout)->isEnabled());
+    int runs = 0;
+    bool allowed = true;
+    f.setCommand(kCmdAutoline,
+                 {[&] { ++runs; }, [&] { return allowed; }, [&] { return runs > 0; }});
+    EXPECT_TRUE(autoline->isEnabled());
+    autoline->trigger();
+    EXPECT_EQ(runs, 1);
+    EXPECT_TRUE(autoline->isChecked());
+    allowed = false;
+    f.updateCommands();
+    EXPECT_FALSE(autoline->isEnabled());
+    f.runCommand(kCmdAutoline); // a disabled command does not run, also from a bar
+    EXPECT_EQ(runs, 1);
+}
+
+TEST(MainFrame, HostEventsMoveCloseAndReread) {
+    EnsureApp();
+    test::Sandbox box;
+    MainFrame f(kStandardResources);
+    f.resize(640, 480);
+    f.show();
+    f.hostEvent(6, (20L << 16) | 0xFFF6);
+    EXPECT_EQ(f.pos(), QPoint(-10, 20));
+    EXPECT_EQ(f.size(), QSize(640, 480));
+
+    box.set(box.exchange(), "Settings", "ActiveCh", "1");
+    box.set(box.exchange(), "Settings", "AcSeg", "1 7");
+    int rereads = 0;
+    QObject::connect(&f, &MainFrame::hostReread, [&] { ++rereads; });
+    f.hostEvent(4, 0);
+    EXPECT_EQ(rereads, 1);
+    EXPECT_EQ(launch().activeChannel, 1);
+    EXPECT_EQ(launch().activeSegment, 7);
+
+    f.hostEvent(17, 0); // the pulse-train composer's close
+    f.hostEvent(10, 0); // the FM composer's close
+    EXPECT_TRUE(f.isVisible());
+    f.hostEvent(3, 0);
+    EXPECT_FALSE(f.isVisible());
+}
+
+TEST(MainFrame, ProgressBarRunsAlongTheBottomOfTheView) {
+    EnsureApp();
+    test::Sandbox box;
+    MainFrame f(kStandardResources);
+    f.resize(800, 600);
+    f.show();
+    WeditVw* v = f.view();
+    EXPECT_EQ(f.progressNotice(10, 1), 11);
+    QProgressBar* bar = v->progressBar();
+    ASSERT_NE(bar, nullptr);
+    f.progressNotice(40, 1);
+    EXPECT_EQ(v->progressBar(), bar);
+    EXPECT_EQ(bar->value(), 40);
+    EXPECT_EQ(bar->geometry(), QRect(0, v->height() - 11, v->width(), 10));
+    f.progressNotice(0, 0);
+    EXPECT_EQ(v->progressBar(), nullptr);
+    f.progressNotice(5, 1);
+    EXPECT_EQ(v->progress().created, 2);
+}
+
+TEST(MainFrame, PaintPublishesTheTitle) {
+    EnsureApp();
+    test::Sandbox box;
+    MainFrame f(kStandardResources);
+    f.resize(1280, 800);
+    f.show();
+    QImage shot = f.grab().toImage();
+    shot.save(QString(TW_BINARY_DIR) + "/MainFrame-standard.png");
+    EXPECT_EQ(f.windowTitle(), "Tidewright -> Untitled");
+    EXPECT_EQ(box.get(box.exchange(), "AppTits", "TD"), "Tidewright -> Untitled");
+}
+
+TEST(MainFrame, PulseComposerDrivesItsMenusAndSectionList) {
+    EnsureApp();
+    test::Sandbox box(kPulseComposer);
+    MainFrame f(kPulseResources);
+    f.resize(1280, 800);
+    f.show();
+    EXPECT_EQ(MenuTitles(f), (QStringList{"&File", "Edit &Train", "&View", "&Tools", "&Help"}));
+    EXPECT_EQ(ItemsOf(f, "&Tools"), QStringList{"&Download Pulse Train"});
+    EXPECT_TRUE(f.action(kCmdSection1)->isEnabled());
+    EXPECT_FALSE(f.action(kCmdSection1 + 1)->isEnabled());
+    EXPECT_FALSE(f.action(kCmdFullTrain)->isEnabled());
+
+    QComboBox* list = f.findChild<QComboBox*>();
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(list->count(), 2);
+    EXPECT_EQ(list->itemText(0), "Full Train");
+    EXPECT_EQ(list->itemText(1), "Section 1");
+    f.action(kCmdSection1)->trigger();
+    EXPECT_TRUE(f.action(kCmdFullTrain)->isEnabled());
+    EXPECT_TRUE(f.action(kCmdSection1)->isChecked());
+    EXPECT_EQ(list->currentIndex(), 1);
+
+    f.grab().toImage().save(QString(TW_BINARY_DIR) + "/MainFrame-pulse.png");
+    EXPECT_EQ(f.windowTitle(), "Trainsmith -> Untitled-Ch1");
+}
+
+} // namespace
+} // namespace tw
