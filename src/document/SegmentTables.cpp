@@ -1,17 +1,66 @@
 #include "document/SegmentTables.h"
 
+#include "app/FileUtil.h"
 #include "app/LaunchState.h"
+#include "app/Printf.h"
+#include "app/ProfileFile.h"
 #include "app/ProfileStore.h"
+#include "app/Prompter.h"
+#include "app/StringTable.h"
+#include "document/WaveFormats.h"
+#include "document/WeDoc.h"
+#include "host/HostLink.h"
 
 #include <cstdlib>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
 
 namespace tw {
 
+namespace {
+const std::string& exchange() {
+    return launch().exchangeFile;
+}
+
+// A new segment file: 1024 points of the document's initial value.
+bool CreateSegmentFile(const WeDoc& doc, const std::string& path) {
+    std::vector<std::int32_t> fresh(1024, doc.initialPoint);
+    return WriteNativeFile(path, fresh, NativeLayout());
+}
+} // namespace
+
+std::string SegmentTableSection(int segment, int channel, bool fpSegMode) {
+    if (!fpSegMode && segment >= 1)
+        return strprintf("SegmTbl-ch%d", channel);
+    return "FmSegmTbl";
+}
+
+std::string SegmentKey(int segment) {
+    return segment < 0 ? "1" : std::to_string(segment);
+}
+
+bool RecordSegment(int segment, int channel, std::string& path, bool fpSegMode) {
+    std::string section = SegmentTableSection(segment, channel, fpSegMode);
+    std::string key = SegmentKey(segment);
+    if (path.empty())
+        return ProfileRecord(section, key.c_str(), path, 260, exchange(), true) != 0;
+    profile::Transaction batch(exchange());
+    batch.write(section, key, path);
+    batch.write("Modif", key, "Yes");
+    return batch.commit();
+}
+
+void RecordSegmentFile(int segment, int channel, const std::string& path, bool fpSegMode) {
+    if (path.empty())
+        return;
+    std::string p = path;
+    RecordSegment(segment, channel, p, fpSegMode);
+}
+
 void StoreActiveSegment(int segment, bool fpSegMode) {
-    const std::string& exch = launch().exchangeFile;
+    const std::string& exch = exchange();
     std::string v;
     int channel = 0;
     if (ProfileRecord("Settings", "ActiveCh", v, 260, exch, true))
@@ -33,6 +82,169 @@ void StoreActiveSegment(int segment, bool fpSegMode) {
     if (out.size() > 39)
         out.resize(39);
     WriteProfileKey("Settings", key, out, exch);
+}
+
+std::string CommandStem(std::string_view value) {
+    std::size_t blank = value.size() > 1 ? value.find(' ', 1) : std::string_view::npos;
+    if (blank == std::string_view::npos)
+        return std::string(value);
+    return std::string(value.substr(0, blank + 1));
+}
+
+void SelectSegmentOnHost(int segment) {
+    std::string stem;
+    const char* key = launch().fpSegMode ? "FPSeg" : "AcSeg";
+    if (!ProfileRecord("Interface", key, stem, 40, launch().descrFile, true))
+        stem = ":SEL ";
+    SendToExchangeHost("Cmd=" + CommandStem(stem) + std::to_string(segment));
+}
+
+bool CheckSegmentNumber(WeDoc& doc, int& segment) {
+    const bool fp = launch().fpSegMode;
+    const double maximum = fp ? doc.fpSegMax : doc.segmentMax;
+    if (segment < 1 || segment > maximum) {
+        segment = launch().activeSegment;
+        doc.listener().segmentShown();
+        ask(launch().appName, StringText(3002), Buttons::Ok, Icon::Exclamation);
+        return false;
+    }
+    // One read of the table instead of one lookup per lower segment number.
+    std::set<long> used;
+    for (const auto& [key, value] : profile::SectionEntries(exchange(), doc.segTableSection)) {
+        char* end = nullptr;
+        long n = std::strtol(key.c_str(), &end, 10);
+        if (end != key.c_str() && *end == '\0')
+            used.insert(n);
+    }
+    int below = 0;
+    auto it = used.lower_bound(segment);
+    if (it != used.begin())
+        below = static_cast<int>(*std::prev(it));
+    if (below < 1)
+        below = 0;
+    if (below + 1 < segment) {
+        ask(launch().appName, vformat(StringText(3031), segment, below + 1), Buttons::Ok,
+            Icon::Exclamation);
+        segment = below + 1;
+        doc.listener().segmentShown();
+    }
+    if (segment != launch().activeSegment) {
+        DeleteProfileSection("TdWav_Par", exchange());
+        SetActiveSegment(segment);
+        StoreActiveSegment(segment, fp);
+        SelectSegmentOnHost(segment);
+    }
+    LoadChannelSegment(doc);
+    if (doc.pattSyncTable)
+        UpdatePatternTable(doc, "", launch().activeSegment, launch().activeChannel);
+    return true;
+}
+
+void LoadChannelSegment(WeDoc& doc) {
+    const bool fp = launch().fpSegMode;
+    const int channel = launch().activeChannel;
+    WriteProfileKey("Modif", "Common", "Yes", exchange());
+    double seg =
+        ProfileNumber(fp ? "FPSeg" : "AcSeg", fp ? 0 : channel, "Settings", launch().activeSegment);
+    SetActiveSegment(static_cast<int>(seg));
+    const int segment = doc.ActiveTableSegment();
+    std::string path;
+    if (!RecordSegment(segment, channel, path, fp))
+        path = doc.WorkingFile(segment, channel);
+    doc.SetPathName(path, false);
+    if (FileExists(path)) {
+        // A cancelled increment question leaves the file as it is and shows it unchanged.
+        doc.LoadWaveFile(path, true, true);
+    } else {
+        doc.Allocate(1024);
+        doc.RefreshFmMarkers();
+        doc.WriteWorkingFile(path);
+        doc.listener().wavelengthShown();
+    }
+    RecordSegmentFile(segment, channel, path, fp);
+    doc.listener().segmentShown();
+    doc.SetFileNameFrom(path);
+    doc.listener().rangeReset();
+    RemoveFile(doc.undoFile);
+    doc.listener().repaint(WeDocListener::kAll, WeDocListener::kAll);
+}
+
+void LoadActiveSegment(WeDoc& doc) {
+    const bool fp = launch().fpSegMode;
+    std::string path;
+    int segment = -1;
+    int channel = 0;
+    if (doc.isFm && !fp) {
+        if (!RecordSegment(-1, 0, path, false))
+            path = doc.tmpFolder + "FmDef.wvf";
+    } else {
+        std::string v;
+        if (!fp && ProfileRecord("Settings", "ActiveCh", v, 260, exchange(), true))
+            channel = std::atoi(v.c_str());
+        segment = static_cast<int>(
+            ProfileNumber(fp ? "FPSeg" : "AcSeg", fp ? 0 : channel, "Settings", 1));
+        SetActiveChannel(channel);
+        SetActiveSegment(segment);
+        if (!RecordSegment(segment, channel, path, fp))
+            path = doc.WorkingFile(segment, channel);
+        if (doc.pattSyncTable)
+            UpdatePatternTable(doc, path, segment, channel);
+    }
+    if (!FileExists(path)) {
+        doc.Allocate(1024);
+        doc.RefreshFmMarkers();
+        doc.WriteWorkingFile(path);
+        RecordSegmentFile(segment, channel, path, fp);
+        doc.SetPathName(path, false);
+        doc.listener().wavelengthShown();
+    } else {
+        std::string converted = doc.ConvertToNative(path, -3);
+        if (!converted.empty())
+            doc.LoadWaveFile(converted, true, true);
+    }
+    doc.listener().segmentShown();
+    doc.SetFileNameFrom(path);
+}
+
+void UpdatePatternTable(WeDoc& doc, std::string path, int segment, int channel) {
+    const std::string& exch = exchange();
+    if (path.empty())
+        ProfileRecord(strprintf("SegmTbl-ch%d", channel), std::to_string(segment).c_str(), path,
+                      260, exch, true);
+    if (path.empty())
+        path = doc.WorkingFile(segment, channel);
+    if (!FileExists(path))
+        CreateSegmentFile(doc, path);
+    std::int64_t target = FileSize(path) / doc.patSyncFactor;
+    if (target < 0)
+        return;
+    const std::string section = strprintf("PattTbl-ch%d", channel);
+    const std::string key = std::to_string(segment);
+    std::string pattern;
+    if (ProfileRecord(section, key.c_str(), pattern, 260, exch, true) && FileExists(pattern) &&
+        FileSize(pattern) == target)
+        return;
+    if (pattern.empty()) {
+        pattern = FolderOf(path) + strprintf("TemS%d.wpt%d", segment, channel);
+        WriteProfileKey(section, key, pattern, exch);
+    }
+    std::string bytes = ReadWholeFile(pattern).value_or(std::string());
+    bytes.resize(static_cast<std::size_t>(target), '\0');
+    WriteFileAtomically(pattern, bytes);
+}
+
+void SyncPartnerChannelSegment(WeDoc& doc) {
+    const bool fp = launch().fpSegMode;
+    const int partner = launch().activeChannel ^ 1;
+    const int segment = doc.ActiveTableSegment();
+    std::string path;
+    if (!RecordSegment(segment, partner, path, fp)) {
+        path = doc.WorkingFile(segment, partner);
+        RecordSegmentFile(segment, partner, path, fp);
+    }
+    std::vector<std::int32_t> points = ReadNativeFile(path, NativeLayout()).points;
+    points.resize(doc.points.size(), 0);
+    WriteNativeFile(path, points, NativeLayout());
 }
 
 } // namespace tw

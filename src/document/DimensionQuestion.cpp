@@ -1,0 +1,35 @@
+#include "document/DimensionQuestion.h"
+
+#include "app/LaunchState.h"
+#include "app/ProfileStore.h"
+
+namespace tw {
+
+namespace {
+constexpr const char* kSection = "StartUp";
+}
+
+DimensionChoice StoredDimensionChoice() {
+    const std::string& ini = launch().generalIni;
+    DimensionChoice choice;
+    const double is2dim = ProfileNumberIn(ini, "Is2dim", 0, kSection, kAbsent);
+    choice.twoDimensional = IsAbsent(is2dim) || is2dim == 1 ? 1 : 0;
+    const double always = ProfileNumberIn(ini, "askDimDlg", 0, kSection, 0);
+    choice.always = !IsAbsent(always) && always != 0;
+    return choice;
+}
+
+int AskDimension(const DimensionAsker& asker) {
+    DimensionChoice choice = StoredDimensionChoice();
+    if (!choice.always) {
+        std::optional<DimensionChoice> answer = asker ? asker(choice) : std::nullopt;
+        if (!answer)
+            return 0;
+        choice = *answer;
+    }
+    WriteGeneralSetting("Is2dim", choice.twoDimensional ? "1" : "0", kSection);
+    WriteGeneralSetting("askDimDlg", choice.always ? "1" : "0", kSection);
+    return choice.twoDimensional;
+}
+
+} // namespace tw

@@ -1,0 +1,24 @@
+#pragma once
+#include <functional>
+#include <optional>
+
+namespace tw {
+
+// The answer of the "Input Interpretation As..." question for column files.
+struct DimensionChoice {
+    int twoDimensional = 1; // the radio: 0 one-dimensional array, 1 two-dimensional array
+    bool always = false;    // "Always use selected option "
+};
+
+// Shows the question starting from initial; nullopt when cancelled. The GUI passes the dialog,
+// tests a scripted answer.
+using DimensionAsker = std::function<std::optional<DimensionChoice>(const DimensionChoice&)>;
+
+// The starting choice from the general settings file, section "StartUp".
+DimensionChoice StoredDimensionChoice();
+
+// Asks (unless "Always" was ticked before, which counts as OK at once), stores the answer in
+// "Is2dim" and "askDimDlg" and returns the document's askDim: the radio, or 0 on Cancel.
+int AskDimension(const DimensionAsker& asker);
+
+} // namespace tw

@@ -1,0 +1,59 @@
+#pragma once
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tw {
+
+enum class DialogKind { Open, Save };
+
+// The file dialog filters ("display|pattern|...||") and the extension list whose positions are
+// the format codes of one composer.
+struct FormatTable {
+    std::string_view openFilter;
+    std::string_view saveFilter;
+    std::span<const std::string_view> extensions;
+};
+
+const FormatTable& FormatTableFor(int composerId, bool fpSegMode);
+// The running composer's table (launch state).
+const FormatTable& CurrentFormatTable();
+std::string_view FileFilter(const FormatTable& table, DialogKind kind);
+
+struct FilterEntry {
+    std::string display;
+    std::string pattern;
+};
+// Splits a "display|pattern|...||" filter into its entries, for the GUI's file dialogs.
+std::vector<FilterEntry> ParseFilter(std::string_view filter);
+
+// The position of the first list entry the extension starts with (case-insensitive), or the
+// list's size when none does.
+int FormatCodeOfExtension(std::string_view extension, const FormatTable& table);
+
+struct DialogChoice {
+    std::string path; // empty when cancelled
+    int code = 0;
+};
+// Completes what the user typed in a file dialog under the filter at filterIndex (0-based):
+// a name without extension gets that position's extension; an extension that matches no entry
+// shows string 3009 and gives the code one past the list's end.
+DialogChoice ResolveTypedName(const std::string& typedPath, int filterIndex, DialogKind kind,
+                              const FormatTable& table);
+
+// What the waveform file dialogs remember between uses: the folder of the last chosen file
+// (the wave folder before the first choice) and the last chosen filter.
+struct FileDialogMemory {
+    std::string folder;
+    int filterIndex = 0;
+    bool used = false;
+
+    std::string initialFolder() const; // launch().waveFolder until the first choice
+    void remember(const std::string& chosenPath, int chosenFilter);
+};
+
+// The name a dialog proposes: fileName without its folder and extension.
+std::string ProposedFileName(const std::string& fileName);
+
+} // namespace tw

@@ -1,0 +1,188 @@
+#include "document/WaveDownload.h"
+
+#include "app/FileUtil.h"
+#include "app/LaunchState.h"
+#include "app/Printf.h"
+#include "app/ProfileStore.h"
+#include "document/SegmentTables.h"
+#include "document/WeDoc.h"
+#include "host/HostLink.h"
+#include "pulse/PulseComposer.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <sstream>
+
+namespace tw {
+
+namespace {
+struct WaveOnly : TraceTypeAsker {
+    std::optional<int> askTraceType() override { return 0; }
+};
+WaveOnly waveOnly;
+TraceTypeAsker* asker = &waveOnly;
+
+const std::string& exchange() {
+    return launch().exchangeFile;
+}
+
+std::string DescrValue(const char* section, const char* key, int size) {
+    std::string v;
+    ProfileRecord(section, key, v, size, launch().descrFile, true);
+    return v;
+}
+
+void CopyAdditionalBits(const WeDoc& doc) {
+    int s = static_cast<int>(ProfileNumber("AcSeg", 0, "Settings", 1));
+    for (int bit : {13, 14}) {
+        for (const char* kind : {"Bit", "Inv"}) {
+            std::string key = strprintf("%d%s%d", bit, kind, s);
+            std::string value;
+            if (ProfileRecord(doc.segTableSection, key.c_str(), value, 410, exchange(), true))
+                WriteGeneralSetting(strprintf("%d%s", bit, kind), value, "DwnStr");
+        }
+    }
+}
+
+std::string SegmentPath(const std::string& section, int segment, bool quiet) {
+    std::string path;
+    std::string key = std::to_string(segment);
+    ProfileRecord(section, key.c_str(), path, 260, exchange(), quiet);
+    return path;
+}
+} // namespace
+
+void SetTraceTypeAsker(TraceTypeAsker* a) {
+    asker = a ? a : &waveOnly;
+}
+
+std::string FormatCommandTemplate(std::string_view templ, const std::vector<long>& numbers) {
+    std::string out;
+    std::size_t next = 0;
+    for (std::size_t i = 0; i < templ.size(); ++i) {
+        char c = templ[i];
+        if (c == '%' && i + 1 < templ.size()) {
+            char conv = templ[i + 1];
+            if (conv == '%') {
+                out += '%';
+                ++i;
+                continue;
+            }
+            if (conv == 'd' || conv == 'i') {
+                out += next < numbers.size() ? std::to_string(numbers[next]) : std::string();
+                ++next;
+                ++i;
+                continue;
+            }
+        }
+        out += c;
+    }
+    return out;
+}
+
+bool CombinedDownloadMode() {
+    double mode = ProfileNumber("DwnMode", 0, "Settings", kAbsent);
+    if (IsAbsent(mode) || mode < 0)
+        return false;
+    std::istringstream names(DescrValue("ParmPnlName", "DwnMode", 80));
+    std::string name;
+    for (int i = 0; names >> name; ++i)
+        if (i == static_cast<int>(mode))
+            return StartsWithNoCase(name, "COMb");
+    return false;
+}
+
+std::string TraceTypePrefix(const WeDoc& doc) {
+    std::string stored;
+    int type = 0;
+    if (ProfileRecord("Settings", "TracType", stored, 260, exchange(), true)) {
+        type = std::atoi(stored.c_str());
+    } else if (std::optional<int> chosen = asker->askTraceType()) {
+        type = *chosen;
+        WriteProfileKey("Settings", "TracType", std::to_string(type), exchange());
+    }
+    if (type < 0 || type > 2)
+        type = 0;
+    std::string prefix;
+    std::string iface;
+    if (ProfileRecord("Interface", "TracType", iface, 100, launch().descrFile, true) &&
+        !EqualsNoCase(iface, "stuB"))
+        prefix = strprintf(":TRAC:TYPE %s;", kTraceTypeNames[type]);
+    if (type != 0)
+        CopyAdditionalBits(doc);
+    return prefix;
+}
+
+std::string StandardDownloadText(const WeDoc& doc) {
+    const int segment = launch().activeSegment;
+    const int channel = launch().activeChannel;
+    const long length = static_cast<long>(doc.wavelength);
+    const bool combined = CombinedDownloadMode();
+    std::string text;
+    if (launch().family == "K2290") {
+        text = strprintf("%d %ld", segment, length);
+    } else {
+        std::string templ;
+        if (!ProfileRecord("WaveDown", "tmplDefSel", templ, 80, launch().descrFile, true))
+            templ = ":TRAC:DEF %d,%d;:TRAC:SEL %d";
+        text = FormatCommandTemplate(templ, {segment, combined ? 2 * length : length, segment});
+    }
+    text += "\n";
+    std::string prefix = doc.hasTraceTypes ? TraceTypePrefix(doc) : std::string();
+    if (combined) {
+        int low = channel & ~1;
+        text += "Wav=" + SegmentPath(strprintf("SegmTbl-ch%d", low), segment, true) + "&" +
+                SegmentPath(strprintf("SegmTbl-ch%d", low + 1), segment, true);
+    } else {
+        text += "Wav=" + SegmentPath(doc.segTableSection, segment, false);
+    }
+    const bool pilot = StartsWithNoCase(DescrValue("Instrument", "Pilot", 260), "ye");
+    if (!pilot && !prefix.empty())
+        text = prefix + text;
+    return "Cmd=" + text;
+}
+
+std::string FmDownloadText(const WeDoc&) {
+    const bool fp = launch().fpSegMode;
+    const int segment = fp ? launch().activeSegment : -1;
+    std::string path;
+    RecordSegment(segment, 0, path, fp);
+    std::string text = "FMwav=" + path + "\n";
+    if (fp)
+        text += strprintf("Cmd=:FM:SEGM:DEF %d, %lld\n", segment,
+                          static_cast<long long>(std::max<std::int64_t>(FileSize(path), 0) / 6));
+    return text;
+}
+
+int DownloadWaveform(WeDoc* doc, PulseComposer* pulse) {
+    std::string v;
+    int channel = 0;
+    if (ProfileRecord("Settings", "ActiveCh", v, 520, exchange(), true))
+        channel = std::atoi(v.c_str());
+    SetActiveChannel(channel);
+
+    if (launch().composerId == kPulseComposer)
+        return pulse ? pulse->Download() : 0;
+    if (!doc)
+        return 0;
+    if (doc->isFm) {
+        std::string text = FmDownloadText(*doc);
+        doc->RefreshFmMarkers();
+        std::string marks(doc->fmMarkers.size() * 4, '\0');
+        for (std::size_t i = 0; i < doc->fmMarkers.size(); ++i) {
+            auto u = static_cast<std::uint32_t>(doc->fmMarkers[i]);
+            for (int b = 0; b < 4; ++b)
+                marks[i * 4 + b] = static_cast<char>((u >> (8 * b)) & 0xFF);
+        }
+        WriteFileAtomically(doc->tmpFolder + "$xMark", marks);
+        return SendToExchangeHost(text) ? 1 : 0;
+    }
+    std::string text = StandardDownloadText(*doc);
+    bool sent = SendToExchangeHost(text);
+    WriteProfileKey(strprintf("SegmStt-Ch%d", channel), std::to_string(launch().activeSegment),
+                    "Loaded", exchange());
+    return sent ? 1 : 0;
+}
+
+} // namespace tw

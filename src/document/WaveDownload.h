@@ -1,0 +1,43 @@
+#pragma once
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tw {
+
+class WeDoc;
+class PulseComposer;
+
+// The trace-type question ("Download Options"): the chosen index (0 "arb", 1 "dig", 2 "alL"),
+// or nothing when the user cancels.
+struct TraceTypeAsker {
+    virtual std::optional<int> askTraceType() = 0;
+    virtual ~TraceTypeAsker() = default;
+};
+// nullptr restores the default, which answers "Wave Only" without asking.
+void SetTraceTypeAsker(TraceTypeAsker* asker);
+
+// The trace-type names in index order.
+inline constexpr const char* kTraceTypeNames[] = {"arb", "dig", "alL"};
+
+// Formats a host command template: each "%d" (or "%i") takes the next number, "%%" is one
+// percent sign, anything else stays as written, so a bad template cannot break the program.
+std::string FormatCommandTemplate(std::string_view templ, const std::vector<long>& numbers);
+
+// Whether the download mode chosen in the exchange file is a combined one ("COMb...").
+bool CombinedDownloadMode();
+
+// The trace-type prefix (":TRAC:TYPE arb;"), asking for the type when none is stored; also
+// copies the additional-bit settings of the active segment for digital types.
+std::string TraceTypePrefix(const WeDoc& doc);
+
+// The Download command of all three composers; pulse is the pulse-train composer (composer 2).
+// Returns whether a text was delivered to the host (the pulse download's result code for 2).
+int DownloadWaveform(WeDoc* doc, PulseComposer* pulse);
+
+// The texts without sending them, for the standard (trace) and FM forms.
+std::string StandardDownloadText(const WeDoc& doc);
+std::string FmDownloadText(const WeDoc& doc);
+
+} // namespace tw

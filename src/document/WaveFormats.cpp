@@ -1,0 +1,121 @@
+#include "document/WaveFormats.h"
+
+#include "app/FileUtil.h"
+#include "app/LaunchState.h"
+
+#include <cstring>
+#include <fstream>
+
+namespace tw {
+
+int BytesPerPoint(PointLayout layout) {
+    switch (layout) {
+    case PointLayout::Int16:
+        return 2;
+    case PointLayout::Int32:
+        return 4;
+    case PointLayout::Record6:
+        return 6;
+    }
+    return 2;
+}
+
+PointLayout NativeLayoutFor(int composerId, bool fpSegMode) {
+    if (composerId != kFmComposer)
+        return PointLayout::Int16;
+    return fpSegMode ? PointLayout::Record6 : PointLayout::Int32;
+}
+
+PointLayout NativeLayout() {
+    return NativeLayoutFor(launch().composerId, launch().fpSegMode);
+}
+
+namespace {
+
+// Explicit byte assembly keeps the files little-endian on any host and avoids unaligned loads.
+std::int32_t LoadLe32(const unsigned char* p) {
+    return static_cast<std::int32_t>(std::uint32_t{p[0]} | std::uint32_t{p[1]} << 8 |
+                                     std::uint32_t{p[2]} << 16 | std::uint32_t{p[3]} << 24);
+}
+
+void StoreLe32(char* p, std::int32_t value) {
+    auto v = static_cast<std::uint32_t>(value);
+    p[0] = static_cast<char>(v & 0xFF);
+    p[1] = static_cast<char>((v >> 8) & 0xFF);
+    p[2] = static_cast<char>((v >> 16) & 0xFF);
+    p[3] = static_cast<char>((v >> 24) & 0xFF);
+}
+
+} // namespace
+
+std::vector<std::int32_t> DecodeNativePoints(std::string_view bytes, PointLayout layout) {
+    const std::size_t size = static_cast<std::size_t>(BytesPerPoint(layout));
+    const std::size_t count = bytes.size() / size;
+    std::vector<std::int32_t> points(count);
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    switch (layout) {
+    case PointLayout::Int16:
+        for (std::size_t i = 0; i < count; ++i, p += 2)
+            points[i] = static_cast<std::int16_t>(static_cast<std::uint16_t>(p[0] | p[1] << 8));
+        break;
+    case PointLayout::Int32:
+        for (std::size_t i = 0; i < count; ++i, p += 4)
+            points[i] = LoadLe32(p);
+        break;
+    case PointLayout::Record6:
+        for (std::size_t i = 0; i < count; ++i, p += 6)
+            points[i] = LoadLe32(p + 2);
+        break;
+    }
+    return points;
+}
+
+std::string EncodeNativePoints(std::span<const std::int32_t> points, PointLayout layout) {
+    const std::size_t size = static_cast<std::size_t>(BytesPerPoint(layout));
+    std::string bytes(points.size() * size, '\0');
+    char* p = bytes.data();
+    switch (layout) {
+    case PointLayout::Int16:
+        for (std::int32_t v : points) {
+            auto u = static_cast<std::uint16_t>(v);
+            *p++ = static_cast<char>(u & 0xFF);
+            *p++ = static_cast<char>(u >> 8);
+        }
+        break;
+    case PointLayout::Int32:
+        for (std::int32_t v : points) {
+            StoreLe32(p, v);
+            p += 4;
+        }
+        break;
+    case PointLayout::Record6:
+        for (std::int32_t v : points) {
+            StoreLe32(p + 2, v); // the two leading bytes stay zero
+            p += 6;
+        }
+        break;
+    }
+    return bytes;
+}
+
+NativeReadResult ReadNativeFile(const std::string& path, PointLayout layout) {
+    NativeReadResult result;
+    std::int64_t size = FileSize(path);
+    if (size < 0 ||
+        static_cast<std::uint64_t>(size) / static_cast<std::uint64_t>(BytesPerPoint(layout)) >
+            kMaxWavePoints)
+        return result;
+    auto bytes = ReadWholeFile(path);
+    if (!bytes)
+        return result;
+    result.points = DecodeNativePoints(*bytes, layout);
+    result.ok = true;
+    return result;
+}
+
+bool WriteNativeFile(const std::string& path, std::span<const std::int32_t> points,
+                     PointLayout layout) {
+    return WriteFileAtomically(path, EncodeNativePoints(points, layout));
+}
+
+} // namespace tw

@@ -1,0 +1,111 @@
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tw {
+
+// How points sit in a native waveform file: headerless, little-endian, fixed size.
+enum class PointLayout {
+    Int16,   // ".wav": standard composer, one signed 16-bit integer per point
+    Int32,   // ".wvf"/".wfm": FM composer, one signed 32-bit integer per point
+    Record6, // ".wfp": FM in FP-segment mode, two zero bytes then a signed 32-bit integer
+};
+
+int BytesPerPoint(PointLayout layout);
+PointLayout NativeLayoutFor(int composerId, bool fpSegMode);
+// The layout of the running composer (launch state).
+PointLayout NativeLayout();
+
+// Refuse files that would take more memory than any instrument segment could use.
+inline constexpr std::size_t kMaxWavePoints = std::size_t{1} << 27;
+
+// Points of a native file's bytes: size / bytes per point, a partial last point is dropped.
+// Int16 points are sign-extended into the 32-bit values.
+std::vector<std::int32_t> DecodeNativePoints(std::string_view bytes, PointLayout layout);
+// The file bytes for points; Int16 keeps the low 16 bits of each point.
+std::string EncodeNativePoints(std::span<const std::int32_t> points, PointLayout layout);
+
+struct NativeReadResult {
+    bool ok = false;
+    std::vector<std::int32_t> points;
+};
+// Reads a whole native file in one go; fails when it cannot be read or exceeds kMaxWavePoints.
+// An empty file reads as zero points.
+NativeReadResult ReadNativeFile(const std::string& path, PointLayout layout);
+// Writes the points atomically (temporary file renamed over path).
+bool WriteNativeFile(const std::string& path, std::span<const std::int32_t> points,
+                     PointLayout layout);
+
+// Format codes are positions in the composer's extension list (FileFilters.h). Standard composer:
+// 0 native ".wav" (or RIFF), 1 ASCII, 2 comma-delimited columns, 3 LeCroy ".0*", 4 positive
+// 16-bit, 5 LeCroy ".trc", 6 and 7 columns (".prn", ".txt"). FM: 0 native, 1 ASCII.
+enum FormatCode {
+    kNativeCode = 0,
+    kAsciiCode = 1,
+    kCsvCode = 2,
+    kLeCroyCode = 3,
+    kPositiveCode = 4,
+    kTraceCode = 5,
+    kPrnCode = 6,
+    kTxtCode = 7,
+    kCodeFromName = -3, // work the code out from the file name
+};
+
+// What a conversion needs to know; filled from the launch state and profiles by
+// ImportContextForLaunch, or by hand in tests and fuzzers.
+struct ImportContext {
+    PointLayout layout = PointLayout::Int16;
+    double vMin = -8192; // the instrument's code range, target of the stretch
+    double vMax = 8191;
+    bool stretch = true; // the instrument's "autoStretch" option
+    int askDim = 1;      // column files: 0 one value per number, 1 time/value pairs
+};
+
+struct ImportResult {
+    bool ok = false;
+    std::vector<std::int32_t> points;
+    std::string error; // the text to show when !ok
+};
+
+// Layout from the launch state, stretch from the general settings for the instrument's model.
+ImportContext ImportContextForLaunch(double vMin, double vMax, int askDim);
+// False when section "Option", key "autoStretch" + model holds a value other than "yes".
+bool AutoStretchEnabled();
+
+// Converts file content of the given format into points. Pure: no files, no prompts.
+ImportResult ImportWaveBytes(std::string_view bytes, int formatCode, const ImportContext& ctx);
+// The same over a file read in one go; kCodeFromName works the code out from the name.
+ImportResult ImportWaveFile(const std::string& path, int formatCode, const ImportContext& ctx);
+
+// The code of a file opened by name: native for "wa"+digit working files, else its extension
+// looked up in the list of the layout's composer. -1 when the file is missing or the extension
+// is not three characters long or not in the list.
+int FormatCodeFromName(const std::string& path, PointLayout layout);
+
+struct ConvertResult {
+    bool ok = false;
+    std::string path; // the native binary file now holding the points
+    std::string error;
+};
+// Open's conversion: writes the points as a native file next to the input (RIFF: name + "_TBR",
+// others: the input's name with the native extension) and returns its path. Native files and
+// positive 16-bit files come back unchanged. Nothing is written on failure.
+ConvertResult ConvertToBinary(const std::string& path, int formatCode, const ImportContext& ctx);
+
+struct ExportContext {
+    PointLayout layout = PointLayout::Int16;
+};
+// Save As writers: native (0), ASCII (1), comma-delimited (2), positive 16-bit (4). Codes that
+// have no writer write nothing and return false, as does a failed write. Files are replaced
+// atomically.
+bool ExportWritesFile(int formatCode);
+std::string EncodeWaveFile(std::span<const std::int32_t> points, int formatCode,
+                           const ExportContext& ctx);
+bool ExportWaveFile(const std::string& path, int formatCode, std::span<const std::int32_t> points,
+                    const ExportContext& ctx);
+
+} // namespace tw

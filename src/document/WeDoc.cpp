@@ -1,0 +1,416 @@
+#include "document/WeDoc.h"
+
+#include "app/FileUtil.h"
+#include "app/LaunchState.h"
+#include "app/Printf.h"
+#include "app/ProfileStore.h"
+#include "app/Prompter.h"
+#include "app/StringTable.h"
+#include "document/SegmentTables.h"
+#include "document/WaveFormats.h"
+#include "host/HostLink.h"
+
+#include <cmath>
+#include <filesystem>
+#include <utility>
+
+namespace tw {
+
+namespace {
+FmDocHooks fmHooks;
+
+const std::string& exchange() {
+    return launch().exchangeFile;
+}
+
+bool MoveFileOver(const std::string& from, const std::string& to) {
+    std::error_code ec;
+    std::filesystem::rename(from, to, ec);
+    if (!ec)
+        return true;
+    return CopyFileOver(from, to) && RemoveFile(from);
+}
+} // namespace
+
+void SetFmDocHooks(FmDocHooks hooks) {
+    fmHooks = std::move(hooks);
+}
+
+WeDoc::WeDoc() {
+    const LaunchState& ls = launch();
+    isFm = ls.composerId == kFmComposer;
+    limits = LoadInstrumentDescription();
+    commonSegmForAllChan = limits.commonSegmForAllChan;
+    moduleChans = limits.moduleChans;
+    wavelengthMin = limits.wavelengthMin;
+    wavelengthMax = limits.wavelengthMax;
+    segmentMin = limits.segmentMin;
+    segmentMax = limits.segmentMax;
+    fmLenMin = limits.fmLenMin;
+    fmLenMax = limits.fmLenMax;
+    fmMin = limits.fmMin;
+    fmMax = limits.fmMax;
+    fpSegMin = limits.fpSegMin;
+    fpSegMax = limits.fpSegMax;
+    resFactor = limits.resFactor;
+    bytesPerPoint = isFm ? (ls.fpSegMode ? 6 : 4) : 2;
+    hasTraceTypes = limits.hasTraceTypes;
+    pattSyncTable = limits.pattSyncTable;
+    patSyncFactor = limits.patSyncFactor > 0 ? limits.patSyncFactor : 2;
+    channels = limits.channels;
+    tmpFolder = ls.tmpFolder;
+    undoFile = tmpFolder + (isFm ? "UndoFC.wvf" : "UndoTD.wav");
+    segTableSection = limits.segTableSection;
+    waveParSection = isFm ? "FmcWav_Par" : "TdWav_Par";
+    vMin = limits.vMin;
+    vMax = limits.vMax;
+    initialPoint = isFm ? 500000000 : 0;
+    Allocate(limits.initialWavelength > 0 ? static_cast<std::size_t>(limits.initialWavelength) : 0);
+}
+
+WeDoc::~WeDoc() {
+    DeleteProfileSection(waveParSection, exchange());
+    RemoveFile(tmpFolder + "^^Dwn.wav");
+    int id = launch().composerId;
+    PostComposerClosed(id == kFmComposer ? 12 : id == kPulseComposer ? 16 : 5, 0);
+}
+
+void WeDoc::Allocate(std::size_t n) {
+    wavelength = static_cast<double>(n);
+    points.assign(n, initialPoint);
+}
+
+std::string WeDoc::WorkingFile(int segment, int channel) const {
+    if (!isFm)
+        return tmpFolder + strprintf("TemS%d.wa%d", segment, channel);
+    if (launch().fpSegMode)
+        return tmpFolder + strprintf("TemS%d.wfp", segment);
+    return tmpFolder + (segment == -2 ? "FmDef.wfm" : "FmDef.wvf");
+}
+
+int WeDoc::ActiveTableSegment() const {
+    return isFm && !launch().fpSegMode ? -1 : launch().activeSegment;
+}
+
+std::string WeDoc::ActiveWorkingFile() const {
+    return WorkingFile(ActiveTableSegment(), launch().activeChannel);
+}
+
+void WeDoc::SetPathName(const std::string& path, bool addRecent) {
+    pathName = path;
+    listener().pathNameChanged(path, addRecent);
+}
+
+bool WeDoc::InTmpFolder(const std::string& path) const {
+    return !tmpFolder.empty() && path.size() >= tmpFolder.size() &&
+           EqualsNoCase(std::string_view(path).substr(0, tmpFolder.size()), tmpFolder);
+}
+
+void WeDoc::SetFileNameFrom(const std::string& path) {
+    fileName = InTmpFolder(path) ? std::string() : path;
+}
+
+bool WeDoc::SnapshotForUndo(const std::string& path) {
+    return CopyFileOver(pathName, path.empty() ? undoFile : path);
+}
+
+bool WeDoc::WriteWorkingFile(const std::string& path) {
+    return WriteNativeFile(path.empty() ? pathName : path, points, NativeLayout());
+}
+
+void WeDoc::RefreshFmMarkers() {
+    if (isFm && fmHooks.computeMarkers)
+        fmHooks.computeMarkers(*this);
+}
+
+WavelengthCheck WeDoc::CheckWavelengthIncrement(long& n) {
+    if (isFm || resFactor <= 1 || n % resFactor == 0)
+        return WavelengthCheck::Kept;
+    Answer a = ask(launch().appName, vformat(StringText(3001), static_cast<int>(n), resFactor),
+                   Buttons::YesNoCancel, Icon::Exclamation);
+    if (a == Answer::Cancel)
+        return WavelengthCheck::Cancelled;
+    if (a == Answer::Yes)
+        n = n / resFactor * resFactor;
+    else
+        n = static_cast<long>(static_cast<double>(n) / resFactor + 0.5) * resFactor;
+    return WavelengthCheck::Corrected;
+}
+
+bool WeDoc::LoadWaveFile(const std::string& path, bool adopt, bool asIsOnCancel) {
+    if (busy)
+        return false;
+    std::string file = path;
+    if (file.find(".w") == std::string::npos && file.find(".W") == std::string::npos) {
+        file = ConvertToNative(file, -3);
+        if (file.empty())
+            return false;
+    }
+    std::int64_t size = FileSize(file);
+    if (size < 0)
+        return false;
+    if (isFm && launch().fpSegMode && fmHooks.loadSegmentRange)
+        fmHooks.loadSegmentRange(*this);
+    long count = static_cast<long>(size / bytesPerPoint);
+    if (adopt && !isFm && resFactor > 1) {
+        busy = true;
+        long n = count;
+        WavelengthCheck check = CheckWavelengthIncrement(n);
+        busy = false;
+        if (check == WavelengthCheck::Cancelled && !asIsOnCancel)
+            return false;
+        if (check == WavelengthCheck::Corrected) {
+            NativeReadResult old = ReadNativeFile(file, NativeLayout());
+            if (!old.ok)
+                return false;
+            old.points.resize(static_cast<std::size_t>(n), 0);
+            if (!WriteNativeFile(file, old.points, NativeLayout()))
+                return false;
+            count = n;
+        }
+    }
+    NativeReadResult read = ReadNativeFile(file, NativeLayout());
+    if (!read.ok)
+        return false;
+    points = std::move(read.points);
+    points.resize(static_cast<std::size_t>(count), initialPoint);
+    wavelength = static_cast<double>(count);
+    listener().wavelengthShown();
+    RefreshFmMarkers();
+    if (adopt)
+        SetPathName(file, false);
+    return true;
+}
+
+void WeDoc::AfterLengthChange() {
+    DeleteProfileKey(waveParSection, "Prv_bgn", exchange());
+    DeleteProfileKey(waveParSection, "Prv_end", exchange());
+    listener().rangeReset();
+    listener().repaint(WeDocListener::kAll, WeDocListener::kAll);
+}
+
+bool WeDoc::SetWavelength(long n) {
+    if (static_cast<double>(n) == wavelength) {
+        listener().wavelengthShown();
+        return false;
+    }
+    if (n < wavelengthMin || n > wavelengthMax) {
+        ask(launch().appName, StringText(3002), Buttons::Ok, Icon::Exclamation);
+        listener().wavelengthShown();
+        return false;
+    }
+    if (CheckWavelengthIncrement(n) == WavelengthCheck::Cancelled) {
+        listener().wavelengthShown();
+        return false;
+    }
+    SnapshotForUndo();
+    // The points in memory are the undo copy's content, so they are cut or extended in place.
+    points.resize(static_cast<std::size_t>(n), initialPoint);
+    wavelength = static_cast<double>(n);
+    const int segment = ActiveTableSegment();
+    const int channel = launch().activeChannel;
+    SetPathName(ActiveWorkingFile(), true);
+    WriteWorkingFile();
+    RecordSegmentFile(segment, channel, pathName, launch().fpSegMode);
+    if (pattSyncTable)
+        UpdatePatternTable(*this, "", segment, channel);
+    AppendLog("SetWlen = " + std::to_string(FileSize(pathName) / 2));
+    RefreshFmMarkers();
+    listener().wavelengthShown();
+    if (commonSegmForAllChan || moduleChans)
+        SyncPartnerChannelSegment(*this);
+    AfterLengthChange();
+    return true;
+}
+
+void WeDoc::CommitEdit(std::size_t first, std::size_t last) {
+    SetPathName(ActiveWorkingFile(), true);
+    RefreshFmMarkers();
+    WriteWorkingFile();
+    RecordSegmentFile(ActiveTableSegment(), launch().activeChannel, pathName, launch().fpSegMode);
+    listener().repaint(first, last);
+}
+
+void WeDoc::New() {
+    SnapshotForUndo();
+    std::string working = ActiveWorkingFile();
+    Allocate(points.size());
+    SetPathName(working, false);
+    WriteWorkingFile();
+    RecordSegmentFile(ActiveTableSegment(), launch().activeChannel, working, launch().fpSegMode);
+    RefreshFmMarkers();
+    listener().wavelengthShown();
+    AfterLengthChange();
+}
+
+bool WeDoc::Open(const std::string& path, int code) {
+    std::string converted = ConvertToNative(path, code);
+    if (converted.empty()) {
+        ask(launch().appName, StringText(3014), Buttons::Ok, Icon::Exclamation);
+        return false;
+    }
+    std::string before = pathName;
+    SnapshotForUndo();
+    if (!LoadWaveFile(converted, true)) {
+        pathName = before;
+        return false;
+    }
+    fileName = InTmpFolder(path) ? std::string() : converted;
+    SetPathName(path, true);
+    // The converted file already holds exactly the loaded points, so it is not written again.
+    RecordSegmentFile(ActiveTableSegment(), launch().activeChannel, converted, launch().fpSegMode);
+    AfterLengthChange();
+    return true;
+}
+
+void WeDoc::RemoveModifMark() {
+    const int segment = ActiveTableSegment();
+    std::string key = isFm ? strprintf("Segm%d", segment)
+                           : strprintf("Segm%d-%d", segment, launch().activeChannel);
+    DeleteProfileKey("Modif", key, exchange());
+}
+
+SaveResult WeDoc::Save() {
+    std::string title = ToUpper(listener().windowTitle());
+    std::size_t untitled = title.find("UNTIT");
+    if (fileName.empty() || (untitled != std::string::npos && untitled > 0))
+        return SaveResult::NeedsSaveAs;
+    std::string ext = fileName.size() >= 4 ? ToLower(fileName.substr(fileName.size() - 4)) : "";
+    if (ext != ".wav" && ext != ".wvf" && ext != ".wfm") {
+        fileName.clear();
+        return SaveResult::NeedsSaveAs;
+    }
+    if (!WriteWorkingFile(fileName)) {
+        ask(launch().appName, "Unable to write " + fileName, Buttons::Ok, Icon::Exclamation);
+        return SaveResult::Saved;
+    }
+    RecordSegmentFile(ActiveTableSegment(), launch().activeChannel, fileName, launch().fpSegMode);
+    SetPathName(fileName, false);
+    listener().titleSet(launch().appName + " -> " + fileName);
+    RemoveModifMark();
+    return SaveResult::Saved;
+}
+
+bool WeDoc::SaveAs(const std::string& path, int code) {
+    if (path.empty())
+        return false;
+    if (InTmpFolder(path) &&
+        ask(launch().appName, StringText(3010), Buttons::YesNo, Icon::Exclamation) == Answer::No)
+        return false;
+    bool written = true;
+    switch (code) {
+    case 0:
+        written = WriteWorkingFile(path);
+        if (written) {
+            fileName = path;
+            RemoveModifMark();
+        }
+        break;
+    case 1:
+    case 2:
+    case 4:
+        written = ExportPoints(path, code);
+        break;
+    case 3:
+        return true;
+    default:
+        break;
+    }
+    if (!written) {
+        ask(launch().appName, "Unable to write " + path, Buttons::Ok, Icon::Exclamation);
+        return false;
+    }
+    if (code == 1 || code == 2)
+        fileName = path;
+    if (code == 0 || (code > 4 && !fileName.empty())) {
+        RecordSegmentFile(ActiveTableSegment(), launch().activeChannel, fileName,
+                          launch().fpSegMode);
+        SetPathName(fileName, false);
+        listener().titleSet(launch().appName + " -> " + fileName);
+    }
+    return true;
+}
+
+std::string WeDoc::ConvertToNative(const std::string& path, int code) {
+    // Until the converters of the other forms are in, only native files open.
+    const bool native = code == 0 || (code == -3 && ExtensionOf(path).size() == 3 &&
+                                      StartsWithNoCase(ExtensionOf(path), "w"));
+    return native && FileExists(path) ? path : std::string();
+}
+
+bool WeDoc::ExportPoints(const std::string&, int) const {
+    return false;
+}
+
+bool WeDoc::CanUndo() const {
+    return FileExists(undoFile);
+}
+
+bool WeDoc::Undo() {
+    if (!CanUndo())
+        return false;
+    // Moving the copy over the working file replaces it in one step, so the host never reads
+    // half a file, and leaves no undo behind.
+    std::string working = ActiveWorkingFile();
+    if (!MoveFileOver(undoFile, working))
+        return false;
+    if (!LoadWaveFile(working, true, true))
+        return false;
+    fileName.clear();
+    // The segment's file is the working file again, so a download sends what is shown.
+    RecordSegmentFile(ActiveTableSegment(), launch().activeChannel, working, launch().fpSegMode);
+    listener().rangeReset();
+    listener().repaint(WeDocListener::kAll, WeDocListener::kAll);
+    return true;
+}
+
+bool WeDoc::ClearMemory() {
+    std::string text =
+        strprintf("Confirm clear the entire memory for channel %d", launch().activeChannel + 1);
+    if (ask(launch().appName, text, Buttons::OkCancel, Icon::Question) != Answer::Ok)
+        return false;
+    SendToExchangeHost("Cmd=:TRAC:DEL:ALL");
+    return true;
+}
+
+void WeDoc::SelectChannel(int index) {
+    if (index == launch().activeChannel)
+        return;
+    if (!isFm)
+        DeleteProfileSection("TdWav_Par", exchange());
+    WriteProfileKey("Settings", "ActiveCh", std::to_string(index), exchange());
+    SetActiveChannel(index);
+    if (!isFm)
+        segTableSection = strprintf("SegmTbl-ch%d", index);
+    std::string stem;
+    if (!ProfileRecord("Interface", "ActiveCh", stem, 40, launch().descrFile, true))
+        stem = ":INST ";
+    SendToExchangeHost("Cmd=" + CommandStem(stem) + std::to_string(index + 1));
+    LoadChannelSegment(*this);
+    if (pattSyncTable)
+        UpdatePatternTable(*this, "", launch().activeSegment, index);
+}
+
+std::string WeDoc::DialogBackupFile() const {
+    return tmpFolder + "orgWave.tmp";
+}
+
+bool WeDoc::BackupForDialog() {
+    return WriteWorkingFile(DialogBackupFile());
+}
+
+bool WeDoc::RestoreDialogBackup() {
+    NativeReadResult read = ReadNativeFile(DialogBackupFile(), NativeLayout());
+    if (!read.ok)
+        return false;
+    points = std::move(read.points);
+    wavelength = static_cast<double>(points.size());
+    RefreshFmMarkers();
+    return true;
+}
+
+bool WeDoc::AcceptDialogBackup() {
+    return MoveFileOver(DialogBackupFile(), undoFile);
+}
+
+} // namespace tw

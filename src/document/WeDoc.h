@@ -1,0 +1,153 @@
+#pragma once
+#include "host/InstrumentDescription.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <limits>
+#include <string>
+#include <vector>
+
+namespace tw {
+
+class WeDoc;
+
+// What the document asks of the windows around it. Every method has a do-nothing default so a
+// test or a headless caller installs only what it watches.
+struct WeDocListener {
+    static constexpr std::size_t kAll = std::numeric_limits<std::size_t>::max();
+    // Points [first, last] changed (kAll, kAll: everything) and the view draws them again.
+    virtual void repaint(std::size_t /*first*/, std::size_t /*last*/) {}
+    virtual void rangeReset() {}      // the view's horizontal range goes back to the whole wave
+    virtual void wavelengthShown() {} // the frame's wavelength field shows `wavelength` again
+    virtual void segmentShown() {}    // the frame's segment field shows the active segment
+    virtual void titleSet(const std::string& /*title*/) {} // the main window's title text
+    // The framework's path name changed; addRecent: also put it on the recent-file list.
+    virtual void pathNameChanged(const std::string& /*path*/, bool /*addRecent*/) {}
+    // The main window's current title (Save looks for "UNTIT" in it).
+    virtual std::string windowTitle() const { return {}; }
+    virtual ~WeDocListener() = default;
+};
+
+// What the FM composer adds to the shared document. Unset hooks do nothing.
+struct FmDocHooks {
+    // `ComputeFmMarkerPoints`: run after every change of the points and every load.
+    std::function<void(WeDoc&)> computeMarkers;
+    // FP-segment mode: the active segment's deviation and vertical range, before its file loads.
+    std::function<void(WeDoc&)> loadSegmentRange;
+};
+void SetFmDocHooks(FmDocHooks hooks);
+
+// Result of the wavelength increment question.
+enum class WavelengthCheck { Kept, Corrected, Cancelled };
+
+enum class SaveResult { Saved, NeedsSaveAs };
+
+// The waveform of the active segment of the active channel: the one owner of the points. Every
+// change is written to the segment's working file at once, so nothing is ever unsaved.
+class WeDoc {
+  public:
+    WeDoc();  // loads the instrument description
+    ~WeDoc(); // deletes the wave-parameter section and posts the composer-closed notice
+    WeDoc(const WeDoc&) = delete;
+    WeDoc& operator=(const WeDoc&) = delete;
+
+    void setListener(WeDocListener* listener) { listener_ = listener; }
+    WeDocListener& listener() { return listener_ ? *listener_ : silent_; }
+
+    // --- fields
+    bool busy = false; // a wavelength correction is applied during a load
+    bool isFm = false;
+    bool commonSegmForAllChan = false;
+    bool moduleChans = false;
+    double wavelengthMin = 0, wavelengthMax = 0;
+    double segmentMin = 0, segmentMax = 0;
+    double fmLenMin = 0, fmLenMax = 0; // FM ranges
+    double fmMin = 0, fmMax = 0;
+    double fpSegMin = 0, fpSegMax = 0;
+    int resFactor = 2;
+    int bytesPerPoint = 2; // in files: 2 standard, 4 FM, 6 FM in FP-segment mode
+    bool hasTraceTypes = false;
+    bool pattSyncTable = false;
+    int patSyncFactor = 2;
+    int channels = 1;
+    std::string undoFile;
+    std::string fileName; // the user's file; empty while the wave lives only in the tmp folder
+    std::string tmpFolder;
+    std::string segTableSection;
+    std::string waveParSection;
+    std::vector<std::int32_t> fmMarkers; // point indices of the FM markers
+    int fmMarkersInRange = 0;
+    std::vector<std::int32_t> points;
+    double wavelength = 0; // always whole
+    double vMin = 0, vMax = 0;
+    int askDim = 0;
+    std::int32_t initialPoint = 0; // value of a new point (the FM composer sets its carrier)
+    std::string pathName;          // the file that currently holds the active segment
+    InstrumentLimits limits;
+
+    // --- basic operations
+    void Allocate(std::size_t n);
+    bool SnapshotForUndo(const std::string& path = {});
+    bool WriteWorkingFile(const std::string& path = {});
+    // asIsOnCancel: a cancelled increment question still loads the file unchanged (segment
+    // switches); otherwise the document stays as it was.
+    bool LoadWaveFile(const std::string& path, bool adopt, bool asIsOnCancel = false);
+    // The increment question (string 3001); n is corrected in place.
+    WavelengthCheck CheckWavelengthIncrement(long& n);
+    // The user's wavelength change; false when refused or cancelled (the field is restored).
+    bool SetWavelength(long n);
+    // After generators and tools changed points [first, last].
+    void CommitEdit(std::size_t first = WeDocListener::kAll,
+                    std::size_t last = WeDocListener::kAll);
+    void RefreshFmMarkers();
+
+    // The one place that hands other file forms to the format converters: the native binary
+    // file holding the points of path (format code from the file dialog, -3: from the name),
+    // or "" when it cannot be converted.
+    std::string ConvertToNative(const std::string& path, int code);
+    // Save As exports (codes 1 ASCII, 2 comma-delimited, 4 positive 16-bit).
+    bool ExportPoints(const std::string& path, int code) const;
+
+    // The working file of a segment and channel in the tmp folder.
+    std::string WorkingFile(int segment, int channel) const;
+    std::string ActiveWorkingFile() const;
+    // The segment number the tables use for the active segment (-1 for FM outside FP mode).
+    int ActiveTableSegment() const;
+    // Makes path the path name and tells the framework.
+    void SetPathName(const std::string& path, bool addRecent);
+    // fileName follows path: empty when it lies in the tmp folder.
+    void SetFileNameFrom(const std::string& path);
+    bool InTmpFolder(const std::string& path) const;
+
+    // --- menu commands
+    void New();
+    // Path and format code from the open dialog (the dimension question is asked before).
+    bool Open(const std::string& path, int code);
+    SaveResult Save();
+    // Path and format code from the save dialog; false when the user declined (string 3010).
+    bool SaveAs(const std::string& path, int code);
+    bool CanUndo() const;
+    bool Undo();
+    bool ClearMemory();
+    // Channel commands 1 to 4 (index 0 to 3).
+    void SelectChannel(int index);
+
+    // --- the generator-dialog pattern
+    // The dialog's opening copy of the whole wave in "orgWave.tmp".
+    std::string DialogBackupFile() const;
+    bool BackupForDialog();
+    // Preview and Cancel: the points from before the dialog.
+    bool RestoreDialogBackup();
+    // OK: the backup becomes the undo file, so one Undo returns to the wave before the dialog.
+    bool AcceptDialogBackup();
+
+  private:
+    WeDocListener* listener_ = nullptr;
+    WeDocListener silent_;
+    void AfterLengthChange();
+    void RemoveModifMark();
+    bool ReadPoints(const std::string& path, std::size_t count);
+};
+
+} // namespace tw

@@ -1,0 +1,417 @@
+#include "expr/EquationEditor.h"
+
+#include "app/FileUtil.h"
+#include "app/LaunchState.h"
+#include "app/Printf.h"
+#include "app/ProfileFile.h"
+#include "app/ProfileStore.h"
+#include "app/Prompter.h"
+#include "expr/EquationState.h"
+#include "expr/ExprRange.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace tw {
+
+namespace {
+
+constexpr const char* kButtons = "Equ_Buttons";
+constexpr const char* kFieldKeys[] = {"Prv_bgn", "Prv_end", "Fmin", "Fmax", "Cycl"};
+
+bool IsBlankText(const std::string& s) {
+    return s.find_first_not_of(" \t") == std::string::npos;
+}
+
+} // namespace
+
+double EquationLevelFactor(int composerId, bool fmAbstract, double vMin, double vMax) {
+    double span = vMax - vMin;
+    if (span == 0)
+        return 1;
+    if (composerId == kFmComposer)
+        return fmAbstract ? 1000000000.0 / span : 1;
+    return std::trunc(span) / span;
+}
+
+EquationEditor::EquationEditor(GeneratorTarget& target) : target_(target), backup_(target) {}
+
+double EquationEditor::lowerLimit(Field f) const {
+    switch (f) {
+    case kStart:
+        return 0;
+    case kEnd:
+        return 2;
+    case kMin:
+        return target_.lowerLevel();
+    case kMax:
+        return target_.lowerLevel() + 1;
+    default:
+        return 1;
+    }
+}
+
+double EquationEditor::upperLimit(Field f) const {
+    const double w = static_cast<double>(Wavelength());
+    switch (f) {
+    case kStart:
+        return w - 2;
+    case kEnd:
+        return w - 1;
+    case kMin:
+        return target_.upperLevel() - 1;
+    case kMax:
+        return target_.upperLevel();
+    default:
+        return 10000;
+    }
+}
+
+void EquationEditor::Open() {
+    ReadSettings();
+    LoadState();
+    backup_.Save();
+}
+
+void EquationEditor::ReadSettings() {
+    const std::string section = WaveParSection();
+    const std::array<double, kFieldCount> defaults = {0, static_cast<double>(Wavelength() - 1),
+                                                      std::trunc(target_.lowerLevel()),
+                                                      std::trunc(target_.upperLevel()), 1};
+    for (int f = 0; f < kFieldCount; ++f) {
+        double v = ProfileNumber(kFieldKeys[f], 0, section, kAbsent);
+        if (IsAbsent(v)) {
+            v = defaults[f];
+            WriteProfileKey(section, kFieldKeys[f], SettingNumber(v), launch().exchangeFile);
+        }
+        fields[f] = v;
+    }
+    previous_ = fields;
+
+    auto flag = [](const char* key, bool def) {
+        double v = ProfileNumber(key, 0, kButtons, kAbsent);
+        return IsAbsent(v) ? def : v != 0;
+    };
+    scaleRadio_ = flag("Scale", false);
+    scaleFlag_ = scaleRadio_;
+    autoTicked_ = flag("CheckBox", false);
+    autoFlag_ = flag("AutoButton", scaleRadio_ || autoTicked_);
+    aliasesShown = flag("ButtonAliases", false);
+
+    ReadDialogPosition(position);
+}
+
+void EquationEditor::LoadState() {
+    const std::string file = EquationStateFile();
+    EquationState state = LoadEquationState(file);
+    formula = state.current.empty() ? kDefaultFormula : state.current;
+    history = state.history;
+    historyIndex =
+        state.index >= 0 && state.index < static_cast<int>(history.size()) ? state.index : -1;
+    aliases.Assign(LoadEquationAliases(file, formula));
+}
+
+void EquationEditor::SelectOriginal() {
+    scaleRadio_ = false;
+    scaleFlag_ = false;
+    autoFlag_ = false;
+}
+
+void EquationEditor::SelectScale() {
+    scaleRadio_ = true;
+    scaleFlag_ = true;
+    autoFlag_ = true;
+}
+
+void EquationEditor::SetAutoScaling(bool ticked) {
+    autoTicked_ = ticked;
+    autoFlag_ = ticked || scaleRadio_;
+}
+
+bool EquationEditor::Validate() {
+    for (int f = 0; f < kFieldCount; ++f) {
+        double lo = lowerLimit(Field(f)), hi = upperLimit(Field(f)), v = fields[f];
+        if (!(v >= lo && v <= hi)) {
+            ask(launch().appName,
+                strprintf("Parameter %d Value = %g\nParameter range:%g -> %g", f + 1, v, lo, hi),
+                Buttons::Ok, Icon::Exclamation);
+            fields[f] = previous_[f];
+            return false;
+        }
+    }
+    if (!(fields[kStart] < fields[kEnd])) {
+        ask(launch().appName, strprintf("min=%g  max=%g", fields[kStart], fields[kEnd]));
+        return false;
+    }
+    if (!(fields[kMin] <= fields[kMax])) {
+        ask(launch().appName, strprintf("min=%g  max=%g", fields[kMin], fields[kMax]));
+        return false;
+    }
+    previous_ = fields;
+    target_.markAnchors(fields[kStart], fields[kEnd]);
+    return true;
+}
+
+bool EquationEditor::AcceptShortest(long shortest) {
+    if (ask("Warning",
+            "Length of the inserted wave is smaller than the range of the anchor. Would you like "
+            "Consolia to correct the end point of the anchor?",
+            Buttons::YesNo, Icon::Question) != Answer::Yes)
+        return false;
+    fields[kEnd] = previous_[kEnd] = fields[kStart] + static_cast<double>(shortest) - 1;
+    return true;
+}
+
+bool EquationEditor::EvaluateAliases(const std::string& substituted, long& shortest) {
+    std::vector<std::size_t> used;
+    for (std::size_t n = 1; n <= aliases.size(); ++n)
+        if (AliasTable::Refers(substituted, n))
+            used.push_back(n);
+    for (std::size_t n : used) {
+        const AliasRow& row = aliases.rows()[n - 1];
+        if (IsBlankText(row.formula)) {
+            ask("Error", strprintf("Expression  {%zu} in column ref is empty", n));
+            return false;
+        }
+        if (row.formula.find('{') != std::string::npos) {
+            ask("Error", "Expression  in Alias incorrect");
+            return false;
+        }
+        std::string buffer = ToLower(row.formula);
+        parser_.shownFormula = row.formula;
+        parser_.CheckSyntax(buffer, static_cast<int>(n));
+        if (buffer == kMarkError) {
+            ask("Error", strprintf("Expression:\n%s, Incorrect,Index of Alias  %zu",
+                                   row.formula.c_str(), n));
+            return false;
+        }
+        if (buffer.starts_with("Err"))
+            return false;
+        shortest = std::min(shortest, parser_.ShortestWave(ToLower(row.formula), shortest));
+    }
+    // The main formula's own wave files bound the range as well.
+    shortest = std::min(shortest, parser_.ShortestWave(ToLower(substituted), shortest));
+    if (shortest < parser_.per) {
+        if (!AcceptShortest(shortest))
+            return false;
+    }
+    const long s = static_cast<long>(fields[kStart]);
+    const long e = static_cast<long>(fields[kEnd]);
+    parser_.per = e - s + 1;
+    for (std::size_t n : used) {
+        std::string buffer = ToLower(aliases.rows()[n - 1].formula);
+        parser_.ToPostfix(buffer);
+        if (buffer == kMarkError)
+            return false;
+        const PostfixProgram& program = parser_.Compiled(buffer);
+        std::vector<double>& values = aliasValues_[n];
+        values.assign(static_cast<std::size_t>(std::max(0L, e - s + 1)), 0.0);
+        for (long i = s; i <= e; ++i) {
+            EvalResult r = program.Run(i - s, parser_.operands());
+            if (r.error) {
+                parser_.ReportEvalFailure(buffer, r.error);
+                ask("Error", strprintf("Expression in Alias incorrect.Index of Alias %zu", n));
+                return false;
+            }
+            values[i - s] = r.value;
+        }
+    }
+    return true;
+}
+
+bool EquationEditor::Evaluate(bool forOk) {
+    if (!Validate())
+        return false;
+    aliasValues_.assign(std::max<std::size_t>(100, aliases.size() + 1), {});
+    backup_.Restore();
+    auto finish = [&](bool ok) {
+        aliasValues_.clear();
+        parser_.FreeWaves();
+        if (!ok)
+            backup_.Restore();
+        target_.redraw();
+        return ok;
+    };
+    const std::string typed = formula.substr(0, kFormulaLength);
+    if (IsBlankText(typed)) {
+        ask("Error", "Expression is empty");
+        return finish(false);
+    }
+    ExprRange range;
+    auto setRange = [&] {
+        range = {static_cast<long>(fields[kStart]),
+                 static_cast<long>(fields[kEnd]),
+                 fields[kMin],
+                 fields[kMax],
+                 EquationLevelFactor(target_.isFm() ? kFmComposer : kStandardComposer,
+                                     target_.abstractLevels(), target_.lowerLevel(),
+                                     target_.upperLevel()),
+                 static_cast<long>(fields[kCycles]),
+                 scaledPass(),
+                 target_.lowerLevel(),
+                 target_.upperLevel()};
+        SetRangeConstants(parser_, range);
+    };
+    setRange();
+    std::string engineFormula;
+    if (typed.find('{') == std::string::npos) {
+        engineFormula = ToLower(typed);
+        long shortest = parser_.ShortestWave(engineFormula, parser_.per);
+        if (shortest < parser_.per && !AcceptShortest(shortest))
+            return finish(false);
+    } else {
+        std::string substituted = aliases.Substitute(typed);
+        if (substituted == kMarkError) {
+            if (forOk)
+                ask("Error", strprintf("Expression:\n%s\nIncorrect", typed.c_str()));
+            return finish(false);
+        }
+        parser_.SetAliases(&aliasValues_, static_cast<int>(aliases.size()));
+        long shortest = parser_.per;
+        if (!EvaluateAliases(substituted, shortest))
+            return finish(false);
+        engineFormula = ToLower(substituted);
+    }
+    setRange();
+    parser_.SetAliases(&aliasValues_, static_cast<int>(aliases.size()));
+    return finish(EvaluateOverRange(parser_, engineFormula, typed, range, target_.points()));
+}
+
+bool EquationEditor::Preview() {
+    return Evaluate(false);
+}
+
+void EquationEditor::Confirm(bool accept) {
+    SaveSettings(accept);
+}
+
+bool EquationEditor::Ok() {
+    if (!Evaluate(true))
+        return false;
+    SaveSettings(true);
+    return true;
+}
+
+void EquationEditor::Cancel() {
+    backup_.Restore();
+    target_.redraw();
+    target_.restoreAnchors();
+}
+
+void EquationEditor::Default() {
+    fields = {0, static_cast<double>(Wavelength() - 1), std::trunc(target_.lowerLevel()),
+              std::trunc(target_.upperLevel()), 1};
+    previous_ = fields;
+}
+
+void EquationEditor::SaveSettings(bool keepWave) {
+    const std::string stateFile = EquationStateFile();
+    const std::string typed = formula.substr(0, kFormulaLength);
+    auto known = std::find(history.begin(), history.end(), typed);
+    if (known == history.end()) {
+        history.push_back(typed);
+        known = history.end() - 1;
+    }
+    historyIndex = static_cast<int>(known - history.begin());
+
+    double start = fields[kStart], end = fields[kEnd];
+    MoveRangeOn(start, end, static_cast<double>(Wavelength()));
+    {
+        profile::Transaction t(launch().exchangeFile);
+        t.write(kButtons, "Original", scaleRadio_ ? "0" : "1");
+        t.write(kButtons, "Scale", scaleRadio_ ? "1" : "0");
+        t.write(kButtons, "AutoButton", autoFlag_ ? "1" : "0");
+        t.write(kButtons, "CheckBox", autoTicked_ ? "1" : "0");
+        t.write(kButtons, "ButtonAliases", aliasesShown ? "1" : "0");
+        const std::string section = WaveParSection();
+        t.write(section, "Prv_bgn", SettingNumber(start));
+        t.write(section, "Prv_end", SettingNumber(end));
+        t.write(section, "Fmin", SettingNumber(fields[kMin]));
+        t.write(section, "Fmax", SettingNumber(fields[kMax]));
+        t.write(section, "Cycl", SettingNumber(fields[kCycles]));
+        t.commit();
+    }
+    StoreDialogPosition(position);
+    if (keepWave)
+        backup_.Keep();
+    WriteEquationState(stateFile, typed, aliases.rows());
+    WriteEquationIndex(stateFile, historyIndex);
+}
+
+std::string EquationEditor::NameInWaveFolder(const std::string& path) const {
+    const std::string& folder = launch().waveFolder;
+    if (!folder.empty() && FolderOf(path) == folder)
+        return FileNameOf(path);
+    return path;
+}
+
+void EquationEditor::InsertWave(const std::string& path) {
+    formula += NameInWaveFolder(path);
+}
+
+void EquationEditor::InsertAliasWave(std::size_t row, const std::string& path) {
+    aliases.SetFormula(row, NameInWaveFolder(path));
+}
+
+std::string EquationEditor::WaveFilter() const {
+    std::string filter = launch().composerId == kFmComposer ? "Binary   (*.wvf)|*.wvf||"
+                                                            : "Binary   (*.wav)|*.wav||";
+    if (ProfileText("Model", "Instrument", launch().exchangeFile) == "QM8100") {
+        filter.pop_back();
+        filter += "Binary   (*.wfm)|*.wfm|ASCII -space delimited (*.afm)|*.afm||";
+    }
+    return filter;
+}
+
+void EquationEditor::ClearHistory() {
+    const std::string file = EquationStateFile();
+    if (history.empty()) {
+        RemoveFile(file);
+        return;
+    }
+    if (ask("Warning", "Are you sure you want to delete all expressions from the history?",
+            Buttons::YesNo, Icon::Question) != Answer::Yes)
+        return;
+    RemoveFile(file);
+    profile::ClearCache();
+    aliases.Clear();
+    history.clear();
+    historyIndex = -1;
+    formula.clear();
+}
+
+void EquationEditor::PickHistory(int index) {
+    if (index < 0 || index >= static_cast<int>(history.size()))
+        return;
+    historyIndex = index;
+    formula = history[index];
+    aliases.Assign(LoadEquationAliases(EquationStateFile(), formula));
+}
+
+bool EquationEditor::SaveEquationFile(const std::string& path) {
+    std::string target = path;
+    if (!EqualsNoCase(ExtensionOf(target), "equ"))
+        target += ".equ";
+    const std::string stateFile = EquationStateFile();
+    WriteEquationState(stateFile, formula.substr(0, kFormulaLength), aliases.rows());
+    if (!CopyFileOver(stateFile, target)) {
+        ask(launch().appName, strprintf("Cannot write the file\n%s", target.c_str()));
+        return false;
+    }
+    return true;
+}
+
+bool EquationEditor::OpenEquationFile(const std::string& path) {
+    EquationState chosen = LoadEquationState(path);
+    if (chosen.current.empty() && chosen.history.empty()) {
+        ask(launch().appName, strprintf("%s\nis not an equation file.", path.c_str()));
+        return false;
+    }
+    if (!CopyFileOver(path, EquationStateFile()))
+        return false;
+    profile::ClearCache();
+    LoadState();
+    return true;
+}
+
+} // namespace tw

@@ -1,0 +1,28 @@
+#pragma once
+#include "expr/AliasTable.h"
+
+#include <string>
+#include <vector>
+
+namespace tw {
+
+// The equation editor's state file "Td.Equ" in the tmp folder: the formula in the box, the
+// history (one section per formula, holding its aliases) and the selected history entry. An
+// equation file (".equ") is a copy of it.
+struct EquationState {
+    std::string current;              // "" when the file names none
+    int index = -1;                   // the selected history entry
+    std::vector<std::string> history; // in file order
+};
+
+std::string EquationStateFile();
+
+EquationState LoadEquationState(const std::string& file);
+// The aliases kept in a history formula's section.
+std::vector<AliasRow> LoadEquationAliases(const std::string& file, const std::string& formula);
+// The formula's section (its name and aliases with a formula) and the current formula.
+bool WriteEquationState(const std::string& file, const std::string& formula,
+                        const std::vector<AliasRow>& aliases);
+bool WriteEquationIndex(const std::string& file, int index);
+
+} // namespace tw

@@ -1,0 +1,210 @@
+#include "generators/CardiacEcg.h"
+
+#include "app/FileUtil.h"
+#include "app/LaunchState.h"
+#include "app/Printf.h"
+#include "app/ProfileFile.h"
+#include "app/Prompter.h"
+#include "generators/GeneratorSettings.h"
+#include "generators/ShapeFormulas.h"
+#include "host/HostLink.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+namespace tw {
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+
+struct Spec {
+    const char* key;
+    double lower, upper, def;
+};
+constexpr Spec kSpecs[CardiacEcgModel::kFieldCount] = {
+    {"H1", -1, 1, 0.1}, {"H2", -1, 1, -0.1}, {"H3", -1, 1, -0.25}, {"H4", -1, 1, 0.2},
+    {"W1", 0, 100, 15}, {"W2", 0, 100, 15},  {"W3", 0, 100, 25},   {"T0", 0, 100, 15},
+    {"T1", 0, 100, 40}, {"T2", 0, 100, 60},  {"Rate", 10, 300, 60}};
+
+std::int64_t Round(double x) {
+    return static_cast<std::int64_t>(x + 0.5);
+}
+
+struct Writer {
+    std::span<std::int32_t> wave;
+    void operator()(std::int64_t at, double v) const {
+        if (at >= 0 && at < static_cast<std::int64_t>(wave.size()))
+            wave[static_cast<size_t>(at)] = TruncToPoint(v);
+    }
+};
+
+void Bump(const Writer& put, double n, double start, double width, double height, double h) {
+    const std::int64_t s = Round(n * start * 0.01);
+    const std::int64_t len = Round(n * width * 0.01);
+    const auto l = static_cast<double>(len);
+    for (std::int64_t j = 0; j < len; ++j)
+        put(s + j,
+            (std::sin((static_cast<double>(j) + 0.75 * l) * 2 * kPi / l) + 1) * height * h * 0.5);
+}
+
+} // namespace
+
+void GenerateEcg(std::span<std::int32_t> wave, const EcgShape& e, double h) {
+    std::fill(wave.begin(), wave.end(), 0);
+    const Writer put{wave};
+    const auto n = static_cast<double>(wave.size());
+    Bump(put, n, e.t0, e.w1, e.h1, h);
+    Bump(put, n, e.t2, e.w3, e.h4, h);
+
+    std::int64_t s = Round(n * e.t1 * 0.01);
+    std::int64_t len = Round(n * e.w2 * 0.002);
+    double l = static_cast<double>(len);
+    for (std::int64_t j = 0; j < len; ++j)
+        put(s + j,
+            (std::sin((static_cast<double>(j) + l) * 2 * kPi / (4 * l)) - 1) * std::fabs(e.h2) * h);
+
+    s = Round((e.w2 * 0.7 + e.t1) * n * 0.01);
+    len = Round(n * e.w2 * 0.003);
+    l = static_cast<double>(len);
+    for (std::int64_t j = 0; j < len; ++j)
+        put(s + j,
+            (std::sin(static_cast<double>(j) * 2 * kPi / (4 * l)) - 1) * std::fabs(e.h3) * h);
+
+    len = Round(n * e.w2 * 0.0025);
+    l = static_cast<double>(len);
+    if (len == 0)
+        return; // a QRS too narrow for its R stroke
+    s = Round((e.w2 * 0.2 + e.t1) * n * 0.01);
+    for (std::int64_t j = 0; j <= len; ++j)
+        put(s + j, static_cast<double>(j) * (1 - e.h2) * h / l + e.h2 * h);
+    s = Round((e.w2 * 0.45 + e.t1) * n * 0.01);
+    for (std::int64_t j = 0; j <= len; ++j)
+        put(s + j, static_cast<double>(j) * (e.h3 - 1) * h / l + h);
+}
+
+double EcgSampleClock(double points, double rate) {
+    return points * rate * 0.016666666666666666;
+}
+
+const char* CardiacEcgModel::KeyOf(int field) {
+    return kSpecs[field].key;
+}
+
+CardiacEcgModel::CardiacEcgModel(GeneratorTarget& target) : target_(target) {
+    Default();
+}
+
+void CardiacEcgModel::Open() {
+    target_.backupForDialog();
+    const auto entries = profile::SectionEntries(launch().descrFile, "TdWav_Cardiac");
+    for (const auto& [key, value] : entries) {
+        for (int i = 0; i < kFieldCount; ++i)
+            if (EqualsNoCase(key, kSpecs[i].key))
+                texts_[i] = value;
+        if (EqualsNoCase(key, "ForceRate"))
+            forceRate = std::atoi(value.c_str()) != 0;
+    }
+}
+
+CardiacEcgModel::Outcome CardiacEcgModel::Validate() {
+    focus_ = -1;
+    for (int i = 0; i < kFieldCount; ++i) {
+        values_[i] = std::strtod(texts_[i].c_str(), nullptr);
+        if (values_[i] < kSpecs[i].lower || values_[i] > kSpecs[i].upper) {
+            ask(kSpecs[i].key, strprintf("Data %.2f out of range.\nRange: [%.2f,%.2f]", values_[i],
+                                         kSpecs[i].lower, kSpecs[i].upper));
+            focus_ = i;
+            return Outcome::Refused;
+        }
+    }
+    const auto& v = values_;
+    const struct {
+        bool ok;
+        const char* rule;
+    } sums[] = {{v[kW1] + v[kW2] + v[kW3] <= 100, "W1+W2+W3<=100%"},
+                {v[kT0] + v[kW1] <= 100, "T0+W1<=100%"},
+                {v[kT1] + v[kW2] <= 100, "T1+W2<=100%"},
+                {v[kT2] + v[kW3] <= 100, "T2+W3<=100%"}};
+    for (const auto& s : sums) {
+        if (!s.ok) {
+            ask(s.rule, "Cardiac components are out of range");
+            return Outcome::Refused;
+        }
+    }
+    const double lo[3] = {v[kT0], v[kT1], v[kT2]};
+    const double hi[3] = {v[kT0] + v[kW1], v[kT1] + v[kW2], v[kT2] + v[kW3]};
+    const char* names[3][2] = {{"T0", "T0+W1"}, {"T1", "T1+W2"}, {"T2", "T2+W3"}};
+    for (int c = 0; c < 3; ++c) {
+        for (int edge = 0; edge < 2; ++edge) {
+            const double x = edge == 0 ? lo[c] : hi[c];
+            for (int other = 0; other < 3; ++other) {
+                if (other != c && lo[other] <= x && x <= hi[other]) {
+                    ask("Setting conflict",
+                        strprintf("Cardiac component %s overlaps other fields", names[c][edge]));
+                    return Outcome::Refused;
+                }
+            }
+        }
+    }
+    clock_ = EcgSampleClock(static_cast<double>(target_.points().size()), v[kRate]);
+    // The clock line holds the default, lowest and highest clock.
+    const double lowest = DescribedNumber("ParmLst", "Sclk", 1, 0);
+    if (clock_ < lowest &&
+        ask("Warning",
+            "The ratio of (wavelength * Rate / 60) conflicts with the minimum sample clock "
+            "limit.\nPress NO to close this dialog box and set the number of waveform points "
+            "according the formula:\nwavelength = (sample clock * 60 / Rate)\nPress YES to "
+            "continue with the waveform design however your Rate value may not be correct.",
+            Buttons::YesNo) == Answer::No)
+        return Outcome::Close;
+    return Outcome::Done;
+}
+
+void CardiacEcgModel::Generate() {
+    target_.restoreDialogBackup();
+    EcgShape e{values_[kH1], values_[kH2], values_[kH3], values_[kH4], values_[kW1],
+               values_[kW2], values_[kW3], values_[kT0], values_[kT1], values_[kT2]};
+    const double vMin = DescribedNumber("Axis", "Vpts", 0, 0);
+    const double vMax = DescribedNumber("Axis", "Vpts", 1, 0);
+    GenerateEcg(target_.points(), e, std::trunc((vMax - vMin) / 2));
+}
+
+CardiacEcgModel::Outcome CardiacEcgModel::Preview() {
+    const Outcome o = Validate();
+    if (o != Outcome::Done)
+        return o;
+    Generate();
+    target_.commitEdit();
+    return o;
+}
+
+CardiacEcgModel::Outcome CardiacEcgModel::Accept() {
+    const Outcome o = Validate();
+    if (o != Outcome::Done)
+        return o;
+    Generate();
+    profile::Transaction t(launch().descrFile);
+    for (int i = 0; i < kFieldCount; ++i)
+        t.write("TdWav_Cardiac", kSpecs[i].key, texts_[i]);
+    t.write("TdWav_Cardiac", "ForceRate", forceRate ? "1" : "0");
+    t.commit();
+    if (forceRate)
+        SendToExchangeHost(strprintf("cmd=:FREQ:RAST %Lf", static_cast<long double>(clock_)));
+    target_.keepGenerated();
+    return o;
+}
+
+void CardiacEcgModel::Cancel() {
+    target_.restoreDialogBackup();
+    target_.commitEdit();
+    target_.redraw();
+}
+
+void CardiacEcgModel::Default() {
+    for (int i = 0; i < kFieldCount; ++i)
+        texts_[i] = SettingNumber(kSpecs[i].def);
+    forceRate = false;
+}
+
+} // namespace tw

@@ -1,0 +1,109 @@
+#include "generators/DcWaveModel.h"
+
+#include "app/LaunchState.h"
+#include "app/Printf.h"
+#include "app/ProfileFile.h"
+#include "app/Prompter.h"
+#include "generators/GeneratorSettings.h"
+#include "generators/ShapeFormulas.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+namespace tw {
+
+static const char* const kKeys[3] = {"Prv_bgn", "Prv_end", "Dc_level"};
+
+DcWaveModel::DcWaveModel(GeneratorTarget& target) : target_(target) {
+    const double w = static_cast<double>(target.points().size());
+    const double top = target.upperLevel() - (target.isFm() ? 0 : 1);
+    fields_ = {Field{"Start", "", 0, w - 1}, Field{"End", "", 0, w - 1},
+               Field{"Level", "", target.lowerLevel(), top}};
+}
+
+double DcWaveModel::DefaultOf(int i) const {
+    if (i == kEnd)
+        return static_cast<double>(target_.points().size()) - 1;
+    if (i == kLevel && target_.isFm())
+        return std::trunc((target_.lowerLevel() + target_.upperLevel()) / 2);
+    return 0;
+}
+
+void DcWaveModel::Open() {
+    target_.backupForDialog();
+    for (int i = 0; i < 3; ++i) {
+        auto v = profile::GetValue(launch().exchangeFile, WaveParSection(), kKeys[i]);
+        fields_[i].text = v ? *v : SettingNumber(DefaultOf(i));
+    }
+}
+
+bool DcWaveModel::Validate() {
+    focus_ = -1;
+    for (int i = 0; i < 3; ++i) {
+        Field& f = fields_[i];
+        values_[i] = std::strtod(f.text.c_str(), nullptr);
+        if (values_[i] < f.lower || values_[i] > f.upper) {
+            ask(f.name, strprintf("Data %.2f out of range.\nRange: [%.2f,%.2f]", values_[i],
+                                  f.lower, f.upper));
+            values_[i] = values_[i] < f.lower ? f.lower : f.upper;
+            f.text = SettingNumber(values_[i]);
+            focus_ = i;
+            return false;
+        }
+    }
+    if (values_[kStart] > values_[kEnd]) {
+        ask("Error", "Start must beequalor  less than End");
+        focus_ = kEnd;
+        return false;
+    }
+    return true;
+}
+
+void DcWaveModel::Fill() {
+    auto& points = target_.points();
+    if (points.empty())
+        return;
+    const std::int32_t level = TruncToPoint(values_[kLevel]);
+    const auto last = std::min(static_cast<size_t>(values_[kEnd]), points.size() - 1);
+    for (auto i = static_cast<size_t>(values_[kStart]); i <= last; ++i)
+        points[i] = level;
+}
+
+bool DcWaveModel::Preview() {
+    if (!Validate())
+        return false;
+    target_.restoreDialogBackup();
+    Fill();
+    target_.redraw();
+    return true;
+}
+
+bool DcWaveModel::Accept() {
+    if (!Validate())
+        return false;
+    target_.restoreDialogBackup();
+    Fill();
+    double start = values_[kStart];
+    double end = values_[kEnd];
+    MoveRangeOn(start, end, static_cast<double>(target_.points().size()));
+    profile::Transaction t(launch().exchangeFile);
+    t.write(WaveParSection(), kKeys[kStart], SettingNumber(start));
+    t.write(WaveParSection(), kKeys[kEnd], SettingNumber(end));
+    t.write(WaveParSection(), kKeys[kLevel], fields_[kLevel].text);
+    t.commit();
+    target_.keepGenerated();
+    return true;
+}
+
+void DcWaveModel::Cancel() {
+    target_.restoreDialogBackup();
+    target_.redraw();
+}
+
+void DcWaveModel::Default() {
+    for (int i = 0; i < 3; ++i)
+        fields_[i].text = SettingNumber(DefaultOf(i));
+}
+
+} // namespace tw

@@ -1,0 +1,73 @@
+#include "generators/GeneratorSettings.h"
+
+#include "app/LaunchState.h"
+#include "app/Printf.h"
+#include "app/ProfileFile.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <sstream>
+
+namespace tw {
+
+std::string WaveParSection() {
+    return launch().composerId == kFmComposer ? "FmcWav_Par" : "TdWav_Par";
+}
+
+std::string WaveDefparSection() {
+    return launch().composerId == kFmComposer ? "FmcWav_Defpar" : "TdWav_Defpar";
+}
+
+static std::string OrgSection() {
+    return launch().composerId == kFmComposer ? "FmcOrg" : "TdOrg";
+}
+
+bool ReadDialogPosition(DialogPosition& pos) {
+    auto text = profile::GetValue(launch().exchangeFile, OrgSection(), "DrawRect");
+    if (!text)
+        return false;
+    return std::sscanf(text->c_str(), "%d %d", &pos.left, &pos.top) == 2;
+}
+
+void StoreDialogPosition(DialogPosition pos) {
+    pos.left = std::clamp(pos.left, 0, 1000);
+    pos.top = std::clamp(pos.top, 0, 700);
+    profile::WriteValue(launch().exchangeFile, OrgSection(), "DrawRect",
+                        strprintf("%d %d", pos.left, pos.top));
+}
+
+void MoveRangeOn(double& start, double& end, double wavelength) {
+    if (end < wavelength - 3) {
+        start = end + 1;
+        end = wavelength - 1;
+    }
+}
+
+std::string SettingNumber(double v) {
+    return strprintf("%.15g", v);
+}
+
+std::vector<double> DescribedNumbers(const char* section, const char* key) {
+    std::vector<double> numbers;
+    auto line = profile::GetValue(launch().descrFile, section, key);
+    if (!line)
+        return numbers;
+    std::istringstream in(*line);
+    for (std::string word; in >> word;) {
+        char* end = nullptr;
+        const double v = std::strtod(word.c_str(), &end);
+        if (end != word.c_str() && *end == '\0')
+            numbers.push_back(v);
+        else if (!numbers.empty())
+            break;
+    }
+    return numbers;
+}
+
+double DescribedNumber(const char* section, const char* key, size_t index, double def) {
+    auto numbers = DescribedNumbers(section, key);
+    return index < numbers.size() ? numbers[index] : def;
+}
+
+} // namespace tw

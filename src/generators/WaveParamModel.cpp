@@ -1,0 +1,230 @@
+#include "generators/WaveParamModel.h"
+
+#include "app/FileUtil.h"
+#include "app/LaunchState.h"
+#include "app/Printf.h"
+#include "app/ProfileFile.h"
+#include "app/Prompter.h"
+#include "generators/GeneratorSettings.h"
+#include "generators/WaveBackup.h"
+
+#include <cctype>
+#include <cmath>
+#include <cstdlib>
+#include <ctime>
+#include <sstream>
+
+namespace tw {
+namespace {
+
+std::string Blanks(std::string text) {
+    for (char& c : text)
+        if (c == '_')
+            c = ' ';
+    return text;
+}
+
+std::vector<std::string> Words(const std::string& text) {
+    std::istringstream in(text);
+    std::vector<std::string> words;
+    for (std::string w; in >> w;)
+        words.push_back(w);
+    return words;
+}
+
+double Number(const std::string& text) {
+    return std::strtod(text.c_str(), nullptr);
+}
+
+} // namespace
+
+const char* ShapeSectionName(Shape shape) {
+    switch (shape) {
+    case Shape::Sine:
+        return "ArbSine";
+    case Shape::Triangle:
+        return "ArbTri";
+    case Shape::Square:
+        return "ArbSqu";
+    case Shape::Sinc:
+        return "ArbSinc";
+    case Shape::Gaussian:
+        return "ArbGaus";
+    case Shape::Exponent:
+        return "ArbExp";
+    case Shape::Pulse:
+        return "ArbPuls";
+    case Shape::Noise:
+        return "ArbNoise";
+    }
+    return "";
+}
+
+WaveParamModel::WaveParamModel(Shape shape, GeneratorTarget& target)
+    : shape_(shape), target_(target) {}
+
+double WaveParamModel::Wavelength() const {
+    return static_cast<double>(target_.points().size());
+}
+
+void WaveParamModel::Open() {
+    if (profile::SectionEntries(launch().exchangeFile, WaveParSection()).size() < 3)
+        Default();
+    target_.backupForDialog();
+    Initialise();
+}
+
+void WaveParamModel::Initialise() {
+    const std::string& exchange = launch().exchangeFile;
+    const std::string& descr = launch().descrFile;
+    const std::string par = WaveParSection();
+    const double w = Wavelength();
+    const double lo = target_.lowerLevel();
+    const double hi = target_.upperLevel();
+    auto current = [&](const char* key, double def) {
+        auto v = profile::GetValue(exchange, par, key);
+        return v ? *v : SettingNumber(def);
+    };
+    fields_ = {
+        {"Prv_bgn", "Start", current("Prv_bgn", 0), 0, w - 1},
+        {"Prv_end", "End", current("Prv_end", std::trunc(w - 1)), 1, w - 1},
+        {"Wavmin", "Min", current("Wavmin", std::trunc(lo)), lo, hi - 1},
+        {"Wavmax", "Max", current("Wavmax", std::trunc(hi)), lo + 1, hi},
+    };
+    const char* section = ShapeSectionName(shape_);
+    title_ = Blanks(profile::GetValue(descr, section, "Title").value_or(section));
+    if (shape_ != Shape::Noise) {
+        const auto keys = Words(profile::GetValue(descr, section, "Keys").value_or(""));
+        for (size_t i = 0; i < keys.size() && i < 5; ++i) {
+            const auto line =
+                Words(profile::GetValue(descr, WaveDefparSection(), keys[i]).value_or(""));
+            GeneratorField f;
+            f.key = keys[i];
+            f.label = line.size() > 1 ? Blanks(line[1]) : keys[i];
+            f.lower = line.size() > 2 ? Number(line[2]) : 0;
+            f.upper = line.size() > 3 ? Number(line[3]) : 0;
+            if (EqualsNoCase(f.key, "Cycl"))
+                f.upper = w / 2;
+            f.checkBox = EqualsNoCase(f.key, "Inv");
+            f.text = profile::GetValue(exchange, par, f.key).value_or(line.empty() ? "0" : line[0]);
+            if (f.checkBox)
+                f.text = std::string(1, std::atoi(f.text.c_str()) != 0 ? '1' : '0');
+            fields_.push_back(f);
+        }
+    }
+    values_.assign(fields_.size(), 0);
+    for (size_t i = 0; i < fields_.size(); ++i)
+        values_[i] = Number(fields_[i].text);
+    target_.markAnchors(values_[0], values_[1]);
+}
+
+bool WaveParamModel::Validate() {
+    for (size_t i = 0; i < fields_.size(); ++i) {
+        GeneratorField& f = fields_[i];
+        double v = f.checkBox ? (std::atoi(f.text.c_str()) != 0 ? 1 : 0) : Number(f.text);
+        values_[i] = v;
+        if (v < f.lower || v > f.upper) {
+            ask(launch().appName,
+                strprintf("Parameter %d value = %.2f \nRange: min= %.2f  max=%.2f",
+                          static_cast<int>(i + 1), v, f.lower, f.upper));
+            values_[i] = v < f.lower ? f.lower : f.upper;
+            f.text = SettingNumber(values_[i]);
+            return false;
+        }
+    }
+    if (!(values_[0] < values_[1]) || !(values_[2] <= values_[3])) {
+        ask(launch().appName, "Invalid Min/Max values.");
+        return false;
+    }
+    target_.markAnchors(values_[0], values_[1]);
+    return true;
+}
+
+void WaveParamModel::Generate() {
+    ShapeRequest r;
+    r.shape = shape_;
+    r.start = values_[0];
+    r.end = values_[1];
+    r.min = values_[2];
+    r.max = values_[3];
+    for (size_t i = 4; i < values_.size(); ++i)
+        r.p[i - 4] = values_[i];
+    if (target_.abstractLevels())
+        r.level = AbstractLevelConversion(target_.lowerLevel(), target_.upperLevel());
+    r.fm = target_.isFm();
+    r.noiseSeed = static_cast<unsigned>(std::time(nullptr));
+    GenerateShape(target_.points(), r);
+    for (size_t i = 4; i < values_.size(); ++i)
+        values_[i] = r.p[i - 4];
+    // The power is a whole number of at least 1; the user sees what was used.
+    if ((shape_ == Shape::Sine || shape_ == Shape::Triangle) && fields_.size() > 6 &&
+        Number(fields_[6].text) != r.p[2])
+        fields_[6].text = SettingNumber(r.p[2]);
+}
+
+bool WaveParamModel::Preview() {
+    if (!Validate())
+        return false;
+    target_.restoreDialogBackup();
+    Generate();
+    target_.redraw();
+    return true;
+}
+
+bool WaveParamModel::Accept() {
+    if (!Validate())
+        return false;
+    target_.restoreDialogBackup();
+    Generate();
+    double start = values_[0];
+    double end = values_[1];
+    MoveRangeOn(start, end, Wavelength());
+    profile::Transaction t(launch().exchangeFile);
+    const std::string par = WaveParSection();
+    t.write(par, "Prv_bgn", SettingNumber(start));
+    t.write(par, "Prv_end", SettingNumber(end));
+    t.write(par, "Wavmin", SettingNumber(values_[2]));
+    t.write(par, "Wavmax", SettingNumber(values_[3]));
+    for (size_t i = 4; i < fields_.size(); ++i)
+        t.write(par, fields_[i].key, fields_[i].text.substr(0, 30));
+    t.commit();
+    target_.keepGenerated();
+    return true;
+}
+
+void WaveParamModel::Cancel() {
+    target_.restoreDialogBackup();
+    target_.redraw();
+    target_.restoreAnchors();
+}
+
+void WaveParamModel::Default() {
+    const auto lines = profile::SectionEntries(launch().descrFile, WaveDefparSection());
+    profile::Transaction t(launch().exchangeFile);
+    const std::string par = WaveParSection();
+    for (const auto& [key, line] : lines) {
+        if (EqualsNoCase(key, "Equ")) {
+            t.write(par, key, line);
+            continue;
+        }
+        const auto words = Words(line);
+        std::string first = words.empty() ? "" : words[0];
+        const bool numeric =
+            !first.empty() &&
+            (std::isdigit(static_cast<unsigned char>(first[0])) || first[0] == '-');
+        if (!numeric) {
+            if (first == "WavLen")
+                first = SettingNumber(Wavelength());
+            else if (first == "Wavmin")
+                first = SettingNumber(target_.lowerLevel());
+            else if (first == "Wavmax")
+                first = SettingNumber(target_.upperLevel());
+        }
+        t.write(par, key, first);
+    }
+    t.commit();
+    if (!fields_.empty())
+        Initialise();
+}
+
+} // namespace tw

@@ -1,0 +1,53 @@
+#!/usr/bin/env python3
+"""Writes tests/data/bad/: small waveform files no importer may accept under their extension."""
+import os
+import random
+import struct
+
+HERE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "bad")
+
+
+def lecroy(desc_len=346, text_len=0, reserved_len=0, data=b"", prefix=b"#9000000400"):
+    desc = bytearray(max(desc_len, 48))
+    desc[0:8] = b"WAVEDESC"
+    struct.pack_into("<hhiii", desc, 32, 0, 1, desc_len, text_len, reserved_len)
+    return prefix + bytes(desc) + data
+
+
+def main():
+    rng = random.Random(20240607)
+    noise = bytes(rng.randrange(256) for _ in range(600))
+    no_digits = bytes(b for b in noise if not (0x30 <= b <= 0x39 or b in b"+-"))
+    files = {
+        "empty.wav": b"",
+        "empty.asc": b"",
+        "empty.csv": b"",
+        "empty.trc": b"",
+        "one-byte.wav": b"\x01",
+        "riff-header-only.wav": b"RIFF" + bytes(40),
+        "riff-cut.wav": b"RIFF\x24\x00\x00\x00WAVEfmt ",
+        "garbage.asc": noise,
+        "garbage.txt": no_digits,
+        "garbage.trc": noise.replace(b"WAVEDESC", b"wavexxxx"),
+        "huge-number.asc": b"1 2 1e999 4",
+        "huge-number.csv": b"Time,Volt\r\n0,1\r\n1,1e400\r\n",
+        "overflow.asc": b"100 40000 -3",
+        "not-a-number.asc": b"1 2 nan inf",
+        "cut-exponent.asc": b"1 2 3e",
+        "words.prn": b"hello world, nothing to read here\n",
+        "header-only.csv": b"\"Time\",\"Volt\"\r\n",
+        "lone-signs.txt": b"- + -- ++ -+\n",
+        "descriptor-cut.trc": b"WAVEDESC" + bytes(20),
+        "lengths-past-end.000": lecroy(reserved_len=100, data=b"abcd"),
+        "negative-length.001": lecroy(text_len=-2000, data=b"abcd"),
+        "one-sample-byte.trc": lecroy(data=b"\x05"),
+        "marker-too-late.trc": bytes(395) + lecroy(prefix=b"", data=b"abcdef"),
+    }
+    os.makedirs(HERE, exist_ok=True)
+    for name, content in files.items():
+        with open(os.path.join(HERE, name), "wb") as f:
+            f.write(content)
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,96 @@
+#include "document/ColumnImport.h"
+
+#include "app/LaunchState.h"
+#include "support/Sandbox.h"
+
+#include <gtest/gtest.h>
+
+namespace tw {
+namespace {
+
+ImportContext Unstretched(int askDim) {
+    ImportContext ctx;
+    ctx.stretch = false;
+    ctx.askDim = askDim;
+    return ctx;
+}
+
+TEST(ColumnImportTest, HeaderEndsAtTheFirstTimeLine) {
+    EXPECT_EQ(ColumnHeaderLength("Scope 3\r\nTIME,V\r\n1,2\r\n"), 17u);
+    EXPECT_EQ(ColumnHeaderLength("\"Time\",\"Ampl\"\n1,2\n"), 14u);
+    EXPECT_EQ(ColumnHeaderLength("a\ntime"), 6u); // last line without a break
+    // "\"time" in lower case and "time" inside a line do not count.
+    EXPECT_EQ(ColumnHeaderLength("\"time\"\n1 2\n"), 0u);
+    EXPECT_EQ(ColumnHeaderLength("x time\n1 2\n"), 0u);
+    EXPECT_EQ(ColumnHeaderLength(""), 0u);
+}
+
+TEST(ColumnImportTest, QuotedTimeHeaderKeepsTheLastColumnOfEachRow) {
+    const std::string file = "Recorded by hand 2024\n\"Time\",\"Volt\"\n0,10\n1,-20\n2,30.6\n";
+    auto two = ImportColumns(file, Unstretched(1));
+    ASSERT_TRUE(two.ok);
+    EXPECT_EQ(two.points, (std::vector<std::int32_t>{10, -19, 31})); // +0.5, then toward zero
+    // One-dimensional: every number is a row of its own; the header's 2024 is skipped with it.
+    auto one = ImportColumns(file, Unstretched(0));
+    EXPECT_EQ(one.points, (std::vector<std::int32_t>{0, 10, 1, -19, 2, 31}));
+}
+
+TEST(ColumnImportTest, AnythingButDigitsAndSignsSeparatesNumbers) {
+    std::vector<double> values;
+    ASSERT_TRUE(ReadColumnValues("1;2\t+3 x -4e1 y - 5 6", 0, values));
+    EXPECT_EQ(values, (std::vector<double>{1, 2, 3, -40, 5, 6}));
+    values.clear();
+    // An unfinished last pair is dropped.
+    ASSERT_TRUE(ReadColumnValues("0 1\n1 2\n2", 1, values));
+    EXPECT_EQ(values, (std::vector<double>{1, 2}));
+    values.clear();
+    EXPECT_FALSE(ReadColumnValues("0 1\n1 1e999\n", 1, values));
+}
+
+TEST(ColumnImportTest, StretchMapsTheLargerMagnitudeOntoTheCodeRange) {
+    ImportContext ctx;
+    ctx.vMin = 0;
+    ctx.vMax = 16383;
+    ctx.askDim = 0;
+    // -0.5 is the larger magnitude: -0.5 goes to vMin and +0.5 (not 0.25) to vMax.
+    auto r = ImportColumns("-0.5 0 0.25 0.5", ctx);
+    ASSERT_TRUE(r.ok);
+    EXPECT_EQ(r.points, (std::vector<std::int32_t>{0, 8192, 12287, 16383}));
+    EXPECT_EQ(ImportColumns("0 0", ctx).points, (std::vector<std::int32_t>{0, 0}));
+    // Rounding adds 0.5 and cuts toward zero, so below zero it lands one code higher.
+    ctx.vMin = -8192;
+    ctx.vMax = 8191;
+    EXPECT_EQ(ImportColumns("-1 1", ctx).points, (std::vector<std::int32_t>{-8191, 8191}));
+    auto zeros = ImportColumns("0\n0\n0\n", ctx);
+    EXPECT_EQ(zeros.points, (std::vector<std::int32_t>(3, -8191))); // whole part of vMin + 0.5
+}
+
+TEST(ColumnImportTest, WithoutStretchValuesAreOnlyRoundedAndMustFit) {
+    auto r = ImportColumns("2.4 2.6 -2.6 32767", Unstretched(0));
+    EXPECT_EQ(r.points, (std::vector<std::int32_t>{2, 3, -2, 32767}));
+    for (const char* bad : {"40000", "", "no numbers here", "Time\n"}) {
+        auto f = ImportColumns(bad, Unstretched(0));
+        EXPECT_FALSE(f.ok) << bad;
+        EXPECT_TRUE(f.points.empty());
+        EXPECT_FALSE(f.error.empty());
+    }
+    ImportContext fm = Unstretched(0);
+    fm.layout = PointLayout::Int32;
+    EXPECT_EQ(ImportColumns("40000", fm).points, std::vector<std::int32_t>{40000});
+}
+
+TEST(ColumnImportTest, AutoStretchOptionIsPerModel) {
+    test::Sandbox box;
+    EXPECT_TRUE(AutoStretchEnabled());
+    box.set(launch().generalIni, "Option", "autoStretchTW2014", "YES");
+    EXPECT_TRUE(AutoStretchEnabled());
+    box.set(launch().generalIni, "Option", "autoStretchTW2014", "no");
+    EXPECT_FALSE(AutoStretchEnabled());
+    EXPECT_FALSE(ImportContextForLaunch(-8192, 8191, 1).stretch);
+    box.set(launch().generalIni, "Option", "autoStretchTW2014", "");
+    box.set(launch().generalIni, "Option", "autoStretchOther", "no");
+    EXPECT_TRUE(AutoStretchEnabled());
+}
+
+} // namespace
+} // namespace tw

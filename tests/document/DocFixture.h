@@ -1,0 +1,92 @@
+#pragma once
+#include "app/FileUtil.h"
+#include "app/LaunchState.h"
+#include "document/SegmentTables.h"
+#include "document/WeDoc.h"
+#include "host/HostLink.h"
+#include "support/Sandbox.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace tw::test {
+
+// Stands in for the host window "Consolia": records every text and notice.
+struct RecordingLink : HostLink {
+    std::vector<std::string> sent;
+    std::vector<std::pair<long, long>> posted;
+    bool sendText(std::string_view title, std::string_view text) override {
+        if (title != "Consolia")
+            return false;
+        sent.emplace_back(text);
+        return true;
+    }
+    void postToAll(std::string_view, long first, long second) override {
+        posted.emplace_back(first, second);
+    }
+};
+
+struct CountingListener : WeDocListener {
+    int repaints = 0, resets = 0, wavelengthShows = 0, segmentShows = 0;
+    std::string title, windowText;
+    std::vector<std::pair<std::string, bool>> paths;
+    void repaint(std::size_t, std::size_t) override { ++repaints; }
+    void rangeReset() override { ++resets; }
+    void wavelengthShown() override { ++wavelengthShows; }
+    void segmentShown() override { ++segmentShows; }
+    void titleSet(const std::string& t) override { title = t; }
+    void pathNameChanged(const std::string& p, bool recent) override {
+        paths.emplace_back(p, recent);
+    }
+    std::string windowTitle() const override { return windowText; }
+};
+
+inline std::vector<std::int16_t> ReadInt16File(const std::string& path) {
+    std::string bytes = ReadWholeFile(path).value_or("");
+    std::vector<std::int16_t> out(bytes.size() / 2);
+    std::memcpy(out.data(), bytes.data(), out.size() * 2);
+    return out;
+}
+
+inline std::string Int16Bytes(const std::vector<std::int16_t>& values) {
+    std::string bytes(values.size() * 2, '\0');
+    std::memcpy(bytes.data(), values.data(), bytes.size());
+    return bytes;
+}
+
+// A sandboxed standard (or FM) composer with its document after the view's first update.
+class DocFixture : public ::testing::Test {
+  protected:
+    explicit DocFixture(int composer = 0) : box(composer) {}
+    Sandbox box;
+    RecordingLink link;
+    CountingListener seen;
+    std::unique_ptr<WeDoc> doc;
+
+    void SetUp() override {
+        box.set(box.exchange(), "AppTits", "AC", "Consolia");
+        SetHostLink(&link);
+    }
+    void TearDown() override {
+        doc.reset();
+        SetHostLink(nullptr);
+    }
+    void start() {
+        doc = std::make_unique<WeDoc>();
+        doc->setListener(&seen);
+        LoadActiveSegment(*doc);
+        seen = CountingListener();
+        box.prompts.clear();
+        link.sent.clear();
+    }
+    std::string exch(const std::string& section, const std::string& key) const {
+        return box.get(box.exchange(), section, key);
+    }
+};
+
+} // namespace tw::test

@@ -1,0 +1,90 @@
+#include "document/FileFilters.h"
+
+#include "document/WaveFormats.h"
+#include "support/Sandbox.h"
+
+#include <gtest/gtest.h>
+
+namespace tw {
+namespace {
+
+std::vector<std::string> Patterns(std::string_view filter) {
+    std::vector<std::string> out;
+    for (const auto& e : ParseFilter(filter))
+        out.push_back(e.pattern);
+    return out;
+}
+
+TEST(FileFiltersTest, FiltersSplitIntoDisplayAndPattern) {
+    const FormatTable& standard = FormatTableFor(0, false);
+    auto open = ParseFilter(FileFilter(standard, DialogKind::Open));
+    ASSERT_EQ(open.size(), 7u);
+    EXPECT_EQ(open[0].display, "Binary   (*.wav)");
+    EXPECT_EQ(open[3].display, "LeCroy  format (*.0* )");
+    EXPECT_EQ(
+        Patterns(FileFilter(standard, DialogKind::Open)),
+        (std::vector<std::string>{"*.wav", "*.asc", "*.csv", "*.0*", "*.trc", "*.prn", "*.txt"}));
+    EXPECT_EQ(Patterns(FileFilter(standard, DialogKind::Save)),
+              (std::vector<std::string>{"*.wav", "*.asc", "*.csv", "*.pwav"}));
+    EXPECT_EQ(Patterns(FileFilter(FormatTableFor(1, false), DialogKind::Open)),
+              (std::vector<std::string>{"*.wvf", "*.asf"}));
+    EXPECT_EQ(Patterns(FileFilter(FormatTableFor(1, true), DialogKind::Save)),
+              (std::vector<std::string>{"*.wfp", "*.afp"}));
+    // The pulse-train composer has its own files; this table is never asked for it.
+    EXPECT_EQ(&FormatTableFor(2, false), &standard);
+}
+
+TEST(FileFiltersTest, ExtensionsMatchOverTheLengthOfEachEntry) {
+    const FormatTable& standard = FormatTableFor(0, false);
+    EXPECT_EQ(FormatCodeOfExtension("WAV", standard), kNativeCode);
+    EXPECT_EQ(FormatCodeOfExtension("001", standard), kLeCroyCode);
+    EXPECT_EQ(FormatCodeOfExtension("pWav", standard), kPositiveCode);
+    EXPECT_EQ(FormatCodeOfExtension("trc", standard), kTraceCode);
+    EXPECT_EQ(FormatCodeOfExtension("txt", standard), kTxtCode);
+    EXPECT_EQ(FormatCodeOfExtension("wave", standard), kNativeCode);
+    EXPECT_EQ(FormatCodeOfExtension("wa", standard), 8);
+    EXPECT_EQ(FormatCodeOfExtension("", standard), 8);
+    EXPECT_EQ(FormatCodeOfExtension("afp", FormatTableFor(1, true)), kAsciiCode);
+    EXPECT_EQ(FormatCodeOfExtension("asc", FormatTableFor(1, false)), 2);
+}
+
+TEST(FileFiltersTest, TypedNamesAreCompletedOrRefused) {
+    test::Sandbox box;
+    const FormatTable& standard = FormatTableFor(0, false);
+    auto csv = ResolveTypedName("/w/sine", 2, DialogKind::Save, standard);
+    EXPECT_EQ(csv.path, "/w/sine.csv");
+    EXPECT_EQ(csv.code, kCsvCode);
+    auto positive = ResolveTypedName("/w/sine", 3, DialogKind::Save, standard);
+    EXPECT_EQ(positive.path, "/w/sine.pwav");
+    EXPECT_EQ(positive.code, kPositiveCode);
+    auto lecroy = ResolveTypedName("/w.d/trace", 3, DialogKind::Open, standard);
+    EXPECT_EQ(lecroy.path, "/w.d/trace.0");
+    EXPECT_EQ(lecroy.code, kLeCroyCode);
+    // A typed extension wins over the chosen filter.
+    EXPECT_EQ(ResolveTypedName("/w/s.ASC", 0, DialogKind::Save, standard).code, kAsciiCode);
+    EXPECT_TRUE(box.prompts.asked.empty());
+
+    auto bad = ResolveTypedName("/w/s.doc", 0, DialogKind::Open, standard);
+    EXPECT_EQ(bad.code, 8);
+    ASSERT_EQ(box.prompts.asked.size(), 1u);
+    EXPECT_EQ(box.prompts.asked[0].caption, "Tidewright");
+    EXPECT_EQ(box.prompts.asked[0].text, "Illegal file name extension.");
+    EXPECT_EQ(box.prompts.asked[0].icon, Icon::Exclamation);
+    EXPECT_EQ(ResolveTypedName("/w/s.wav", 0, DialogKind::Save, FormatTableFor(1, false)).code, 2);
+}
+
+TEST(FileFiltersTest, DialogsStartInTheWaveFolderThenFollowTheLastChoice) {
+    test::Sandbox box;
+    SetWaveFolder("/waves/");
+    FileDialogMemory memory;
+    EXPECT_EQ(memory.initialFolder(), "/waves/");
+    memory.remember("/home/u/traces/t.trc", 4);
+    SetWaveFolder("/other/");
+    EXPECT_EQ(memory.initialFolder(), "/home/u/traces/");
+    EXPECT_EQ(memory.filterIndex, 4);
+    EXPECT_EQ(ProposedFileName("/a.b/sine.v2.wav"), "sine.v2");
+    EXPECT_EQ(ProposedFileName(""), "");
+}
+
+} // namespace
+} // namespace tw

@@ -1,0 +1,119 @@
+#include "document/LeCroyImport.h"
+
+#include <gtest/gtest.h>
+
+namespace tw {
+namespace {
+
+struct LeCroyFile {
+    std::string prefix = "#9000000400"; // what precedes the descriptor in saved traces
+    int sampleType = 0;
+    int byteOrder = 1;
+    std::int32_t descLength = 346;
+    std::int32_t textLength = 0;
+    std::int32_t reservedLength = 0;
+    std::string user;
+    std::string data;
+
+    static void Put16(std::string& s, std::size_t at, int v) {
+        s[at] = static_cast<char>(v & 0xFF);
+        s[at + 1] = static_cast<char>((v >> 8) & 0xFF);
+    }
+    static void Put32(std::string& s, std::size_t at, std::int32_t v) {
+        for (int i = 0; i < 4; ++i)
+            s[at + static_cast<std::size_t>(i)] = static_cast<char>((v >> (8 * i)) & 0xFF);
+    }
+    std::string bytes() const {
+        std::string desc(static_cast<std::size_t>(std::max(descLength, 48)), '\0');
+        desc.replace(0, 8, "WAVEDESC");
+        Put16(desc, 32, sampleType);
+        Put16(desc, 34, byteOrder);
+        Put32(desc, 36, descLength);
+        Put32(desc, 40, textLength);
+        Put32(desc, 44, reservedLength);
+        return prefix + desc + user + data;
+    }
+};
+
+ImportContext Codes(double vMin, double vMax, bool stretch = true) {
+    ImportContext ctx;
+    ctx.vMin = vMin;
+    ctx.vMax = vMax;
+    ctx.stretch = stretch;
+    return ctx;
+}
+
+TEST(LeCroyImportTest, ByteSamplesStretchOntoTheCodeRangeTruncated) {
+    LeCroyFile f;
+    f.textLength = 5;
+    f.user = "notes";
+    f.data = std::string("\x80\xFF\x00\x7F", 4);
+    auto raw = ImportLeCroy(f.bytes(), Codes(0, 0, false));
+    ASSERT_TRUE(raw.ok);
+    EXPECT_EQ(raw.points, (std::vector<std::int32_t>{-32768, -256, 0, 32512}));
+    // Full span -32768..32512 onto 0..16383, cut toward zero.
+    auto r = ImportLeCroy(f.bytes(), Codes(0, 16383));
+    EXPECT_EQ(r.points, (std::vector<std::int32_t>{0, 8159, 8223, 16383}));
+}
+
+TEST(LeCroyImportTest, HighByteFirstFilesExchangeTheBytesOfEachValue) {
+    LeCroyFile f;
+    f.byteOrder = 0;
+    f.data = std::string("\xFF\x01", 2);
+    // b * 256 with its bytes exchanged keeps b as an unsigned low byte.
+    EXPECT_EQ(ImportLeCroy(f.bytes(), Codes(0, 0, false)).points,
+              (std::vector<std::int32_t>{255, 1}));
+}
+
+TEST(LeCroyImportTest, WordSamplesAreReadInTheFilesByteOrder) {
+    LeCroyFile f;
+    f.sampleType = 1;
+    f.data = std::string("\x01\x80\xFF\xFF\x07", 5); // the odd last byte is no sample
+    EXPECT_EQ(ImportLeCroy(f.bytes(), Codes(0, 0, false)).points,
+              (std::vector<std::int32_t>{-32767, -1}));
+    f.byteOrder = 0;
+    EXPECT_EQ(ImportLeCroy(f.bytes(), Codes(0, 0, false)).points,
+              (std::vector<std::int32_t>{0x0180, -1}));
+}
+
+TEST(LeCroyImportTest, FlatTraceGoesToTheLowestCode) {
+    LeCroyFile f;
+    f.data = std::string(10, '\x11');
+    auto r = ImportLeCroy(f.bytes(), Codes(-8192, 8191));
+    EXPECT_EQ(r.points, std::vector<std::int32_t>(10, -8192));
+}
+
+TEST(LeCroyImportTest, DescriptorIsFoundOnlyInTheFirst400Bytes) {
+    LeCroyFile f;
+    f.data = "ab";
+    f.prefix = std::string(392, ' ');
+    LeCroyDescriptor desc;
+    std::string bytes = f.bytes();
+    bytes.replace(392, 8, "wavedesc"); // any case, at the last place it fits
+    ASSERT_TRUE(ReadLeCroyDescriptor(bytes, desc));
+    EXPECT_EQ(desc.offset, 392u);
+    f.prefix = std::string(393, ' ');
+    EXPECT_FALSE(ReadLeCroyDescriptor(f.bytes(), desc));
+}
+
+TEST(LeCroyImportTest, FilesWithoutUsableDataFail) {
+    LeCroyFile oneByte;
+    oneByte.data = "x";
+    LeCroyFile pastEnd;
+    pastEnd.data = "abcd";
+    pastEnd.reservedLength = 5;
+    LeCroyFile negative;
+    negative.data = "abcd";
+    negative.textLength = -400;
+    const std::string cut = LeCroyFile{}.bytes().substr(0, 40);
+    for (const std::string& bytes :
+         {oneByte.bytes(), pastEnd.bytes(), negative.bytes(), cut, std::string("WAVEDESC")}) {
+        auto r = ImportLeCroy(bytes, Codes(0, 16383));
+        EXPECT_FALSE(r.ok);
+        EXPECT_TRUE(r.points.empty());
+        EXPECT_FALSE(r.error.empty());
+    }
+}
+
+} // namespace
+} // namespace tw

@@ -1,0 +1,176 @@
+#include "DocFixture.h"
+
+#include "app/ProfileStore.h"
+#include "document/WaveDownload.h"
+
+#include <cmath>
+
+namespace tw {
+namespace {
+
+struct ScriptedTraceType : TraceTypeAsker {
+    std::optional<int> answer;
+    int asked = 0;
+    std::optional<int> askTraceType() override {
+        ++asked;
+        return answer;
+    }
+};
+
+class WaveDownloadTest : public test::DocFixture {
+  protected:
+    ScriptedTraceType traceType;
+    void SetUp() override {
+        DocFixture::SetUp();
+        SetTraceTypeAsker(&traceType);
+    }
+    void TearDown() override {
+        SetTraceTypeAsker(nullptr);
+        DocFixture::TearDown();
+    }
+    void goToSegment(int segment) {
+        CheckSegmentNumber(*doc, segment);
+        link.sent.clear();
+        box.prompts.clear();
+    }
+    std::string download() {
+        link.sent.clear();
+        DownloadWaveform(doc.get(), nullptr);
+        return link.sent.empty() ? std::string("<nothing>") : link.sent.back();
+    }
+};
+
+TEST_F(WaveDownloadTest, GeneratedWaveIsCommittedAndDownloadedToItsSegment) {
+    start();
+    box.set(box.exchange(), "SegmTbl-ch0", "2", box.tmp() + "TemS2.wa0");
+    goToSegment(3);
+    doc->SetWavelength(1000);
+    for (std::size_t i = 0; i < doc->points.size(); ++i)
+        doc->points[i] = static_cast<std::int32_t>(8191 + 8000 * std::sin(0.01 * i));
+    seen.repaints = 0;
+    doc->CommitEdit();
+    EXPECT_EQ(seen.repaints, 1);
+
+    std::string working = box.tmp() + "TemS3.wa0";
+    EXPECT_EQ(download(), "Cmd=:TRAC:DEF 3,1000;:TRAC:SEL 3\nWav=" + working);
+    EXPECT_EQ(exch("SegmStt-Ch0", "3"), "Loaded");
+    EXPECT_EQ(exch("SegmTbl-ch0", "3"), working);
+    EXPECT_EQ(exch("Modif", "3"), "Yes");
+    EXPECT_EQ(exch("Settings", "AcSeg"), "3 1");
+    EXPECT_EQ(test::ReadInt16File(working)[100], doc->points[100]);
+}
+
+TEST_F(WaveDownloadTest, FamilyAndCombinedModeChangeTheSegmentCommand) {
+    start();
+    SetLaunchState([] {
+        LaunchState s = launch();
+        s.family = "K2290";
+        return s;
+    }());
+    doc->SetWavelength(256);
+    EXPECT_EQ(download(), "Cmd=1 256\nWav=" + box.tmp() + "TemS1.wa0");
+
+    SetLaunchState([] {
+        LaunchState s = launch();
+        s.family = "TW2000";
+        return s;
+    }());
+    doc->SelectChannel(1);
+    doc->SetWavelength(512);
+    box.set(box.exchange(), "Settings", "DwnMode", "1");
+    box.set(box.descr(), "ParmPnlName", "DwnMode", "Single cOMBined");
+    EXPECT_EQ(download(), "Cmd=:TRAC:DEF 1,1024;:TRAC:SEL 1\nWav=" + box.tmp() + "TemS1.wa0&" +
+                              box.tmp() + "TemS1.wa1");
+    box.set(box.exchange(), "Settings", "DwnMode", "0");
+    EXPECT_EQ(download(), "Cmd=:TRAC:DEF 1,512;:TRAC:SEL 1\nWav=" + box.tmp() + "TemS1.wa1");
+    EXPECT_EQ(exch("SegmStt-Ch1", "1"), "Loaded");
+}
+
+TEST_F(WaveDownloadTest, TraceTypePrefixIsAskedStoredAndSuppressed) {
+    box.set(box.descr(), "ParmLst", "TracType", "Trace type");
+    start();
+    ASSERT_TRUE(doc->hasTraceTypes);
+    std::string wav = "\nWav=" + box.tmp() + "TemS1.wa0";
+    traceType.answer.reset();
+    EXPECT_EQ(download(), "Cmd=:TRAC:TYPE arb;:TRAC:DEF 1,1024;:TRAC:SEL 1" + wav);
+    EXPECT_EQ(exch("Settings", "TracType"), "<absent>");
+
+    traceType.answer = 1;
+    box.set(box.exchange(), "SegmTbl-ch0", "13Bit1", "R");
+    box.set(box.exchange(), "SegmTbl-ch0", "14Inv1", "1");
+    EXPECT_EQ(download(), "Cmd=:TRAC:TYPE dig;:TRAC:DEF 1,1024;:TRAC:SEL 1" + wav);
+    EXPECT_EQ(exch("Settings", "TracType"), "1");
+    EXPECT_EQ(box.get(launch().generalIni, "DwnStr", "13Bit"), "R");
+    EXPECT_EQ(box.get(launch().generalIni, "DwnStr", "14Inv"), "1");
+    EXPECT_EQ(box.get(launch().generalIni, "DwnStr", "13Inv"), "<absent>");
+    download();
+    EXPECT_EQ(traceType.asked, 2);
+
+    box.set(box.descr(), "Interface", "TracType", "STUB");
+    EXPECT_EQ(download(), "Cmd=:TRAC:DEF 1,1024;:TRAC:SEL 1" + wav);
+    box.set(box.descr(), "Interface", "TracType", ":TRAC:TYPE");
+    box.set(box.descr(), "Instrument", "Pilot", "Yes");
+    EXPECT_EQ(download(), "Cmd=:TRAC:DEF 1,1024;:TRAC:SEL 1" + wav);
+}
+
+TEST_F(WaveDownloadTest, WithoutHostOrTableEntryTheSegmentIsStillMarkedLoaded) {
+    start();
+    DeleteProfileKey("SegmTbl-ch0", "1", box.exchange());
+    EXPECT_EQ(download(), "Cmd=:TRAC:DEF 1,1024;:TRAC:SEL 1\nWav=");
+    EXPECT_EQ(box.prompts.asked.at(0).caption, "Record not found");
+    DeleteProfileKey("SegmStt-Ch0", "1", box.exchange());
+    DeleteProfileKey("AppTits", "AC", box.exchange());
+    EXPECT_EQ(download(), "<nothing>");
+    EXPECT_EQ(exch("SegmStt-Ch0", "1"), "Loaded");
+}
+
+TEST(CommandTemplate, NumbersFillOnlyIntegerConversions) {
+    EXPECT_EQ(FormatCommandTemplate(":T %d,%d;:S %d", {3, 1000, 3}), ":T 3,1000;:S 3");
+    EXPECT_EQ(FormatCommandTemplate("%s %d%% %d", {1}), "%s 1% ");
+}
+
+class FmDownloadTest : public test::DocFixture {
+  protected:
+    FmDownloadTest() : DocFixture(1) {}
+    void TearDown() override {
+        SetFmDocHooks({});
+        DocFixture::TearDown();
+    }
+};
+
+TEST_F(FmDownloadTest, FpSegmentModeSendsTheDefinitionAndTheMarkerFile) {
+    SetLaunchState([] {
+        LaunchState s = launch();
+        s.fpSegMode = true;
+        return s;
+    }());
+    box.set(box.exchange(), "Settings", "FPSeg", "5");
+    box.set(box.descr(), "ParmLst", "FPSeg", "FP Segment 1 64");
+    SetFmDocHooks({[](WeDoc& d) { d.fmMarkers = {0, 258}; }, {}});
+    start();
+    EXPECT_EQ(doc->bytesPerPoint, 6);
+    std::string file = box.tmp() + "TemS5.wfp";
+    EXPECT_EQ(doc->pathName, file);
+    doc->points.assign(1000, 500000000);
+    doc->CommitEdit();
+    EXPECT_EQ(FileSize(file), 6000);
+
+    DownloadWaveform(doc.get(), nullptr);
+    EXPECT_EQ(link.sent,
+              std::vector<std::string>{"FMwav=" + file + "\nCmd=:FM:SEGM:DEF 5, 1000\n"});
+    EXPECT_EQ(ReadWholeFile(box.tmp() + "$xMark"), std::string("\0\0\0\0\x02\x01\0\0", 8));
+}
+
+TEST_F(FmDownloadTest, OutsideFpSegmentModeTheDefaultFileIsSent) {
+    start();
+    EXPECT_EQ(doc->bytesPerPoint, 4);
+    EXPECT_EQ(doc->points.front(), 500000000);
+    std::string file = box.tmp() + "FmDef.wvf";
+    EXPECT_EQ(exch("FmSegmTbl", "1"), file);
+    DownloadWaveform(doc.get(), nullptr);
+    EXPECT_EQ(link.sent, std::vector<std::string>{"FMwav=" + file + "\n"});
+    EXPECT_EQ(FileSize(box.tmp() + "$xMark"), 0);
+}
+
+} // namespace
+} // namespace tw

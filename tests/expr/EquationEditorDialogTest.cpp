@@ -1,0 +1,126 @@
+#include "ExprTestSupport.h"
+
+#include "expr/EquationEditorDialog.h"
+#include "generators/MemoryTarget.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableWidget>
+
+#include <gtest/gtest.h>
+
+namespace tw {
+namespace {
+
+void ensureApp() {
+    static int argc = 1;
+    static char name[] = "tw_expr_gui_tests";
+    static char* argv[] = {name, nullptr};
+    if (!QApplication::instance())
+        new QApplication(argc, argv);
+}
+
+class EquationEditorDialogTest : public ::testing::Test {
+  protected:
+    void SetUp() override { ensureApp(); }
+    test::ExprSandbox box;
+    test::MemoryTarget doc{100, 7};
+
+    template <class W> W* find(QWidget& dialog, const char* name) {
+        return dialog.findChild<W*>(name);
+    }
+    void setFormula(QWidget& dialog, const QString& text) {
+        find<QComboBox>(dialog, "formula")->setEditText(text);
+    }
+};
+
+TEST_F(EquationEditorDialogTest, PreviewAcceptKeepsTheWaveAndBackKeepsTheDialogOpen) {
+    EquationEditorDialog dialog(doc);
+    EXPECT_EQ(find<QComboBox>(dialog, "formula")->currentText(), "amp*sin(1.5*omg*(p+500))");
+    EXPECT_EQ(find<QLineEdit>(dialog, "End (pts)")->text(), "99");
+    setFormula(dialog, "p");
+    find<QLineEdit>(dialog, "End (pts)")->setText("9");
+
+    dialog.confirmPreview = [] { return false; };
+    find<QPushButton>(dialog, "Preview")->click();
+    EXPECT_EQ(dialog.result(), 0);
+    EXPECT_EQ(doc.wave[9], 9);
+    EXPECT_EQ(doc.commits, 0);
+
+    bool asked = false;
+    dialog.confirmPreview = [&] { return asked = true; };
+    setFormula(dialog, "p*2");
+    find<QPushButton>(dialog, "Preview")->click();
+    EXPECT_TRUE(asked);
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(doc.wave[9], 18);
+    EXPECT_EQ(doc.wave[10], 7);
+    EXPECT_EQ(doc.commits, 1);
+}
+
+TEST_F(EquationEditorDialogTest, RefusedFieldShowsItsPreviousValueAndCancelRestores) {
+    EquationEditorDialog dialog(doc);
+    find<QLineEdit>(dialog, "Cycles")->setText("0");
+    dialog.confirmPreview = [] { return false; };
+    find<QPushButton>(dialog, "Preview")->click();
+    EXPECT_EQ(find<QLineEdit>(dialog, "Cycles")->text(), "1");
+    EXPECT_EQ(box.prompts.lastText(), "Parameter 5 Value = 0\nParameter range:1 -> 10000");
+
+    setFormula(dialog, "p");
+    find<QPushButton>(dialog, "Preview")->click();
+    EXPECT_EQ(doc.wave[50], 50);
+    find<QPushButton>(dialog, "Cancel")->click();
+    EXPECT_EQ(doc.wave, std::vector<std::int32_t>(100, 7));
+    EXPECT_EQ(dialog.result(), QDialog::Rejected);
+}
+
+TEST_F(EquationEditorDialogTest, AliasPanelShowsShortPathsAndEditsFullOnes) {
+    box.wave("w.wav", std::vector<std::int16_t>(100, 4));
+    EquationEditorDialog dialog(doc);
+    auto* toggle = find<QPushButton>(dialog, "aliasToggle");
+    EXPECT_EQ(toggle->text(), "Aliases >>");
+    toggle->click();
+    EXPECT_EQ(toggle->text(), "Aliases <<");
+
+    const std::string full = "/data/waves/sub/w.wav*2";
+    dialog.model().aliases.Assign({{"{w}", full}});
+    find<QPushButton>(dialog, "Add")->click(); // re-shows the list
+    auto* table = find<QTableWidget>(dialog, "aliases");
+    ASSERT_EQ(table->rowCount(), 2);
+    EXPECT_EQ(table->item(0, 2)->text(), "/data/.../w.wav*2");
+    EXPECT_EQ(table->item(1, 1)->text(), "{}");
+
+    // A refused name is put back in the cell.
+    table->item(0, 1)->setText("{toolong7}");
+    QCoreApplication::processEvents();
+    EXPECT_EQ(table->item(0, 1)->text(), "{w}");
+    EXPECT_EQ(dialog.model().aliases.rows()[0].name, "{w}");
+
+    table->item(1, 1)->setText("{k}");
+    table->item(1, 2)->setText("w.wav+1");
+    QCoreApplication::processEvents();
+    EXPECT_EQ(dialog.model().aliases.rows()[1], (AliasRow{"{k}", "w.wav+1"}));
+    EXPECT_EQ(dialog.model().aliases.rows()[0].formula, full); // still the full path
+
+    dialog.chooseFile = [&](const QString&, const QString& filter, bool) {
+        EXPECT_EQ(filter, "Binary   (*.wav)");
+        return QString::fromStdString(box.waves + "w.wav");
+    };
+    setFormula(dialog, "{k}*");
+    find<QPushButton>(dialog, "Insert Wave")->click();
+    EXPECT_EQ(find<QComboBox>(dialog, "formula")->currentText(), "{k}*w.wav");
+    find<QPushButton>(dialog, "OK")->click();
+    EXPECT_EQ(dialog.result(), QDialog::Accepted) << box.prompts.lastText();
+    EXPECT_EQ(doc.wave[3], 20);
+}
+
+TEST(QtFileFilterTest, TurnsPipeListsIntoQtFilters) {
+    EXPECT_EQ(QtFileFilter("Binary   (*.wav)|*.wav|ASCII -space delimited (*.afm)|*.afm||"),
+              "Binary   (*.wav);;ASCII -space delimited (*.afm)");
+    EXPECT_EQ(QtFileFilter("Binary (*.equ) |*.equ||"), "Binary (*.equ)");
+}
+
+} // namespace
+} // namespace tw

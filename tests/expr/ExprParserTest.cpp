@@ -1,0 +1,254 @@
+#include "ExprTestSupport.h"
+
+#include "expr/ExprParser.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace tw {
+namespace {
+
+using test::Postfix;
+using test::Value;
+
+class ExprParserTest : public ::testing::Test {
+  protected:
+    test::ExprSandbox box;
+    ExprParser parser;
+    void SetUp() override {
+        parser.amp = 8191;
+        parser.per = 1000;
+    }
+    std::vector<std::string> Tokens(const std::string& text) {
+        std::vector<std::string> out;
+        parser.Start(text);
+        int more = 1;
+        while (more) {
+            more = parser.GetToken();
+            out.push_back(parser.token());
+        }
+        return out;
+    }
+};
+
+TEST_F(ExprParserTest, PrecedenceAndLeftAssociativity) {
+    EXPECT_EQ(Value(parser, "2^3^2"), 64);
+    EXPECT_EQ(Value(parser, "1+2*3"), 7);
+    EXPECT_EQ(Value(parser, "2-3-4"), -5);
+    EXPECT_EQ(Value(parser, "8/4/2"), 1);
+    EXPECT_EQ(Value(parser, "7%2"), 3.5); // % divides
+    EXPECT_EQ(Value(parser, "(1+2)*3"), 9);
+    EXPECT_EQ(Value(parser, "2*3^2"), 18);
+    EXPECT_EQ(Value(parser, "1+2<4"), 1);
+    EXPECT_EQ(Value(parser, "6&3|8"), 10);
+    EXPECT_EQ(Value(parser, "-6.7&7"), 2); // truncation toward zero before the bit operation
+    EXPECT_DOUBLE_EQ(Value(parser, "sin(p)^2", 3), std::sin(3.0) * std::sin(3.0));
+    EXPECT_DOUBLE_EQ(Value(parser, "2^sin(p)+1", 2), std::pow(2, std::sin(2.0)) + 1);
+    EXPECT_DOUBLE_EQ(Value(parser, "sin(cos(p))", 2), std::sin(std::cos(2.0)));
+    EXPECT_EQ(Postfix(parser, "2^3^2"), "2 3 ^ 2 ^ ");
+    EXPECT_EQ(Postfix(parser, "sin(p)*2"), "p sin 2 * ");
+    for (long p : {10L, 11L, 19L, 20L})
+        EXPECT_EQ(Value(parser, "p>10 & p<20", p), p > 10 && p < 20) << p;
+    EXPECT_TRUE(box.prompts.asked.empty());
+}
+
+TEST_F(ExprParserTest, UnaryMinusForms) {
+    EXPECT_EQ(Postfix(parser, "-p"), "p - ");
+    EXPECT_EQ(Value(parser, "-p", 7), -7);
+    EXPECT_EQ(Postfix(parser, "(-p)"), "0 p - ");
+    EXPECT_EQ(Value(parser, "(-p)", 7), -7);
+    EXPECT_EQ(Value(parser, "2*(-p)", 7), -14);
+    EXPECT_EQ(Value(parser, "(2-p)", 7), -5); // the bracket mark is gone after the number
+    EXPECT_EQ(Value(parser, "-sin(p)", 1), -std::sin(1.0));
+    EXPECT_TRUE(box.prompts.asked.empty());
+    for (const char* refused : {"2*-p", "(+p)", "p++1", "p*", "*p", "(p*)", "p{1}"}) {
+        box.prompts.clear();
+        EXPECT_EQ(Postfix(parser, refused), "Error") << refused;
+        EXPECT_EQ(box.prompts.lastText(), std::string("Expression:\n") + refused + "\nincorrect");
+        EXPECT_EQ(box.prompts.asked.back().caption, "Error");
+    }
+}
+
+TEST_F(ExprParserTest, SyntaxMessagesAndMarkersForMainFormulaAndAliases) {
+    EXPECT_EQ(Postfix(parser, "((p)"), "Error");
+    EXPECT_EQ(box.prompts.lastText(), "Too much '(' or ')'  in Expression:\n((p)");
+    EXPECT_EQ(Postfix(parser, "((p)", 3), "Error(");
+    EXPECT_EQ(box.prompts.lastText(),
+              "Too much '(' or ')' in Expression:\n((p),\nIndex of Alias 3");
+
+    box.prompts.clear();
+    EXPECT_EQ(Postfix(parser, "p++1", 2), "Error");
+    EXPECT_TRUE(box.prompts.asked.empty()); // an alias's rule breach is silent
+
+    EXPECT_EQ(Postfix(parser, "p p"), "Error2"); // one word "pp", which is no keyword
+    EXPECT_EQ(Postfix(parser, "p+x"), "Error2");
+    EXPECT_EQ(box.prompts.lastText(), "Expression:\np+x\nincorrect");
+    EXPECT_EQ(Postfix(parser, "p+x", 4), "Error2");
+    EXPECT_EQ(box.prompts.lastText(), "Expression:\n p+x, Incorrect,\nIndex of Alias  4");
+
+    parser.shownFormula = "P + X";
+    EXPECT_EQ(Postfix(parser, "p+x"), "Error2");
+    EXPECT_EQ(box.prompts.lastText(), "Expression:\nP + X\nincorrect");
+    parser.shownFormula.clear();
+
+    // Characters that belong to no token are refused, never looped over.
+    EXPECT_EQ(Postfix(parser, "p+#"), "Error");
+    EXPECT_EQ(Postfix(parser, "#"), "Error");
+    EXPECT_EQ(Postfix(parser, "{1x}"), "Error2");
+    EXPECT_EQ(Postfix(parser, "2+{p}"), "Error");
+}
+
+TEST_F(ExprParserTest, FunctionWithoutBracketIsRefusedByTheConversion) {
+    std::string buffer = "sin p";
+    parser.CheckSyntax(buffer, 0);
+    EXPECT_EQ(buffer, "sin p");
+    parser.ToPostfix(buffer);
+    EXPECT_EQ(buffer, "Error");
+    EXPECT_EQ(box.prompts.lastText(), "Expression:\nsin p, Incorrect.\nExample sin(p*org)");
+
+    EXPECT_EQ(Postfix(parser, "cos sin(p)"), "Error");
+    EXPECT_EQ(box.prompts.lastText(), "Expression incorrect.\nFunction sin takes one argument");
+    EXPECT_EQ(Postfix(parser, "p+abs"), "Error");
+    EXPECT_EQ(box.prompts.lastText(), "Expression incorrect.\nFunction abs takes one argument");
+}
+
+TEST_F(ExprParserTest, DomainErrorsShowTheirTextAndMarkTheBuffer) {
+    EXPECT_EQ(Value(parser, "tan(0)"), 0);
+    EXPECT_DOUBLE_EQ(Value(parser, "ctn(1)"), std::tan(1.5707963267948966 - 1));
+    EXPECT_DOUBLE_EQ(Value(parser, "log(1000)"), 3);
+    EXPECT_TRUE(box.prompts.asked.empty());
+    struct Case {
+        const char* formula;
+        const char* text;
+    };
+    for (Case c :
+         {Case{"tan(pi/2)", "Invalid Tan Value"}, Case{"tan(pi)", "Invalid Tan Value"},
+          Case{"ctn(0)", "Invalid Ctn Value"}, Case{"ctn(pi)", "Invalid Ctn Value"},
+          Case{"ln(0)", "Invalid Log (Ln) Value"}, Case{"log(0-1)", "Invalid Log (Ln) Value"},
+          Case{"1/(p-p)", "Domain error.Divide by zero."},
+          Case{"1%(p-p)", "Domain error.Divide by zero."}}) {
+        box.prompts.clear();
+        std::string program = Postfix(parser, c.formula);
+        EXPECT_EQ(parser.EvalPostfix(program, 5), 1.11e9) << c.formula;
+        EXPECT_EQ(program, "ErrorDomain");
+        ASSERT_EQ(box.prompts.asked.size(), 1u) << c.formula;
+        EXPECT_EQ(box.prompts.asked[0].text, c.text);
+        EXPECT_EQ(box.prompts.asked[0].caption, "Tidewright");
+        EXPECT_EQ(box.prompts.asked[0].icon, Icon::Exclamation);
+    }
+}
+
+TEST_F(ExprParserTest, StackFailuresMarkErrorWithoutMessage) {
+    for (const char* program : {"2 p ", "", "+ ", "sin ", "p q ", "p ( ", "p xyz "}) {
+        std::string buffer = program;
+        EXPECT_EQ(parser.EvalPostfix(buffer, 1), 1.11e9) << program;
+        EXPECT_EQ(buffer, "Error");
+    }
+    EXPECT_EQ(Value(parser, "2(p)"), 1.11e9); // two values left on the stack
+    EXPECT_TRUE(box.prompts.asked.empty());
+    // A binary operator with nothing on its left takes 0.
+    std::string lone = "p - ";
+    EXPECT_EQ(parser.EvalPostfix(lone, 4), -4);
+}
+
+TEST_F(ExprParserTest, KeywordConstantsAndTheirTexts) {
+    EXPECT_EQ(Tokens("pi"), std::vector<std::string>{"3.14159265358979323846"});
+    EXPECT_EQ(Tokens("PI"), std::vector<std::string>{"3.14159265358979323846"});
+    EXPECT_EQ(Tokens("e"), std::vector<std::string>{"2.718281828"});
+    EXPECT_EQ(Tokens("omg"), std::vector<std::string>{"0.00628319"});
+    EXPECT_EQ(Tokens("f"), std::vector<std::string>{"0.001"});
+    EXPECT_EQ(Tokens("amp*per"), (std::vector<std::string>{"8191", "*", "1000"}));
+    parser.per = 3;
+    EXPECT_EQ(Tokens("omg"), std::vector<std::string>{"2.0944"});
+    EXPECT_EQ(Tokens("f"), std::vector<std::string>{"0.333333"});
+    parser.Start("p");
+    parser.GetToken();
+    EXPECT_EQ(parser.kind(), ExprParser::kPoint);
+    parser.Start("a m p");
+    parser.GetToken();
+    EXPECT_EQ(parser.token(), "8191"); // blanks inside a word are dropped
+}
+
+TEST_F(ExprParserTest, TokenisingRules) {
+    // Signs at the cursor are tokens of their own; a number never carries a sign.
+    EXPECT_EQ(Tokens("-2.5e3"), (std::vector<std::string>{"-", "2.5e3"}));
+    EXPECT_EQ(Tokens("2 -1"), (std::vector<std::string>{"2", "-", "1"}));
+    EXPECT_EQ(Tokens("1e"), (std::vector<std::string>{"1", "2.718281828"}));
+    EXPECT_EQ(Tokens(".5+SIN(p)"), (std::vector<std::string>{".5", "+", "sin", "(", "p", ")"}));
+    // A word that begins with a function name is split there.
+    parser.Start("sinx");
+    EXPECT_EQ(parser.GetToken(), 1);
+    EXPECT_EQ(parser.token(), "sin");
+    EXPECT_ANY_THROW(parser.GetToken());
+    parser.Start("omega");
+    EXPECT_ANY_THROW(parser.GetToken());
+    parser.Start("ab:\\w.wav");
+    EXPECT_ANY_THROW(parser.GetToken()); // a drive is one letter
+}
+
+TEST_F(ExprParserTest, WaveFilesAsOperands) {
+    box.wave("ramp.wav", {-3, 300, -32768, 32767}, "x"); // the odd last byte is no sample
+    box.wave("two.wav", {7, 8});
+    parser.Start("ramp.wav");
+    EXPECT_EQ(parser.GetToken(), 0);
+    EXPECT_EQ(parser.kind(), ExprParser::kWave);
+    EXPECT_EQ(parser.token(), "ramp.wav");
+    EXPECT_EQ(parser.wavePath(), box.waves + "ramp.wav");
+
+    std::string program = Postfix(parser, "ramp.wav*2+two.wav");
+    EXPECT_EQ(program, "wh0 2 * wh1 + ");
+    ASSERT_EQ(parser.waves().size(), 2u);
+    EXPECT_EQ(parser.waves()[0].bytes, 9);
+    EXPECT_EQ(parser.waves()[0].samples.size(), 4u);
+    EXPECT_EQ(parser.EvalPostfix(program, 0), -6 + 7);
+    EXPECT_EQ(parser.EvalPostfix(program, 1), 600 + 8);
+    EXPECT_EQ(Value(parser, "ramp.wav", 2), -32768);
+    EXPECT_EQ(Value(parser, "ramp.wav", 3), 32767);
+    EXPECT_EQ(Value(parser, "(ramp.wav-1)", 1), 299);
+    // Past the end of a file reads 0 rather than outside it.
+    EXPECT_EQ(Value(parser, "two.wav", 2), 0);
+    // The editor lower-cases formulas; the file is found whatever its letter case.
+    box.wave("Mixed.WAV", {5});
+    EXPECT_EQ(Value(parser, "mixed.wav"), 5);
+
+    // A full path of this system is one operand, not a run of divisions.
+    EXPECT_EQ(Postfix(parser, "2*" + box.waves + "two.wav/2"), "2 wh0 * 2 / ");
+    EXPECT_EQ(Value(parser, "p/2", 3), 1.5);
+
+    EXPECT_EQ(Postfix(parser, "p+gone.wav"), "Error2");
+    EXPECT_EQ(box.prompts.lastText(), "Expression:\np+gone.wav\nincorrect");
+}
+
+TEST_F(ExprParserTest, ShortestWaveIsTheSmallestReferencedFile) {
+    box.wave("w500.wav", std::vector<std::int16_t>(500, 1));
+    box.wave("w800.wav", std::vector<std::int16_t>(800, 1));
+    EXPECT_EQ(parser.ShortestWave("w800.wav+w500.wav*sin(p)", 1000), 500);
+    EXPECT_EQ(parser.ShortestWave("w800.wav", 600), 600);
+    EXPECT_EQ(parser.ShortestWave("sin(p)", 1000), 1000);
+    EXPECT_EQ(parser.ShortestWave("sin(p)", 16777216), 5000000);
+    // Bad words and stray characters are passed over, not reported.
+    EXPECT_EQ(parser.ShortestWave("x#y+w500.wav+gone.wav", 1000), 500);
+    EXPECT_TRUE(box.prompts.asked.empty());
+}
+
+TEST_F(ExprParserTest, AliasReferencesReadTheEditorArrays) {
+    std::vector<std::vector<double>> values(3);
+    values[1] = {0.5, 0.25, 0.1};
+    values[2] = {1.0, 0.0, 0.2};
+    parser.SetAliases(&values, 2);
+    std::string program = Postfix(parser, "amp*({2}>{1})*0.75");
+    EXPECT_EQ(program, "8191 r2 r1 > * 0.75 * ");
+    EXPECT_EQ(parser.EvalPostfix(program, 0), 8191 * 0.75);
+    EXPECT_EQ(parser.EvalPostfix(program, 1), 0);
+    EXPECT_EQ(parser.EvalPostfix(program, 2), 8191 * 0.75);
+    EXPECT_EQ(Value(parser, "-{1}", 0), -0.5);
+    EXPECT_EQ(Value(parser, "({1}-1)", 0), -0.5);
+    // A number beyond the list gives no operand.
+    EXPECT_EQ(Postfix(parser, "{3}+1"), "1 + ");
+    // An unbalanced closing brace is refused after the conversion.
+    EXPECT_EQ(Postfix(parser, "p}"), "Error");
+}
+
+} // namespace
+} // namespace tw

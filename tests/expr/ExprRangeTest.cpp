@@ -1,0 +1,108 @@
+#include "ExprTestSupport.h"
+
+#include "expr/ExprRange.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace tw {
+namespace {
+
+class ExprRangeTest : public ::testing::Test {
+  protected:
+    test::ExprSandbox box;
+    ExprParser parser;
+    std::vector<std::int32_t> points = std::vector<std::int32_t>(20, -1);
+
+    bool Run(const std::string& formula, ExprRange range) {
+        return EvaluateOverRange(parser, formula, formula, range, points);
+    }
+};
+
+TEST_F(ExprRangeTest, AmpAndPerComeFromTheRange) {
+    ExprRange r{.start = 2, .end = 11, .lo = -100, .hi = 101, .k = 1};
+    SetRangeConstants(parser, r);
+    EXPECT_EQ(parser.per, 10);
+    EXPECT_EQ(parser.amp, 100); // 201 / 2 truncated
+    r.k = 0.5;
+    SetRangeConstants(parser, r);
+    EXPECT_EQ(parser.amp, 50);
+}
+
+TEST_F(ExprRangeTest, FirstPassStoresTruncatedValuesOnlyInsideTheRange) {
+    ASSERT_TRUE(Run("p*1.5-3", {.start = 4, .end = 9, .lo = 0, .hi = 100}));
+    std::vector<std::int32_t> expected(20, -1);
+    for (int i = 4; i <= 9; ++i)
+        expected[i] = static_cast<std::int32_t>((i - 4) * 1.5 - 3); // toward zero: -1.5 gives -1
+    EXPECT_EQ(points, expected);
+    EXPECT_EQ(points[5], -1);
+
+    // The document's code range bounds what is stored.
+    ASSERT_TRUE(Run("p*1000-2000", {.start = 0, .end = 4, .lowest = 0, .highest = 1500}));
+    EXPECT_EQ(std::vector<std::int32_t>(points.begin(), points.begin() + 5),
+              (std::vector<std::int32_t>{0, 0, 0, 1000, 1500}));
+}
+
+TEST_F(ExprRangeTest, ScaledPassRepeatsTheFirstCycleStretchedToTheSpan) {
+    // p over 10 points: vmin 0, vmax 9; span 90 gives scale 10 and offset lo.
+    ASSERT_TRUE(
+        Run("p", {.start = 5, .end = 14, .lo = 10, .hi = 100, .cycles = 2, .scaled = true}));
+    std::vector<std::int32_t> cycle = {10, 20, 30, 40, 50};
+    for (int i = 0; i < 10; ++i)
+        EXPECT_EQ(points[5 + i], cycle[i % 5]) << i;
+    EXPECT_EQ(points[4], -1);
+    EXPECT_EQ(points[15], -1);
+
+    // Three cycles over ten points: q = 3.33, so the cycle restarts at offsets 0, 4 and 7.
+    ASSERT_TRUE(Run("p", {.start = 0, .end = 9, .lo = 0, .hi = 9, .cycles = 3, .scaled = true}));
+    EXPECT_EQ(std::vector<std::int32_t>(points.begin(), points.begin() + 10),
+              (std::vector<std::int32_t>{0, 1, 2, 3, 0, 1, 2, 0, 1, 2}));
+
+    // A flat formula keeps scale 1, so every point lands on the lower level.
+    ASSERT_TRUE(Run("5", {.start = 0, .end = 9, .lo = 30, .hi = 60, .scaled = true}));
+    EXPECT_EQ(points[0], 30);
+    EXPECT_EQ(points[9], 30);
+
+    // Without the scaled pass the values stay as computed.
+    ASSERT_TRUE(Run("5", {.start = 0, .end = 9, .lo = 30, .hi = 60}));
+    EXPECT_EQ(points[3], 5);
+}
+
+TEST_F(ExprRangeTest, ScaledSineSpansTheLevels) {
+    std::vector<std::int32_t> wave(1000);
+    ExprRange r{.start = 0, .end = 999, .lo = -1000, .hi = 1000, .scaled = true};
+    ASSERT_TRUE(EvaluateOverRange(parser, "amp*sin(omg*p)", "amp*sin(omg*p)", r, wave));
+    auto [lo, hi] = std::minmax_element(wave.begin(), wave.end());
+    EXPECT_EQ(*lo, -1000);
+    EXPECT_GE(*hi, 999);
+    EXPECT_EQ(wave[250], *hi);
+}
+
+TEST_F(ExprRangeTest, FailuresStopWithTheirMessages) {
+    EXPECT_FALSE(Run("2(p)", {.start = 0, .end = 9}));
+    EXPECT_EQ(box.prompts.lastText(), "Expression:\n 2(p), Incorect.");
+    EXPECT_EQ(points[0], -1);
+
+    box.prompts.clear();
+    EXPECT_FALSE(Run("10/(p-3)", {.start = 0, .end = 9}));
+    ASSERT_EQ(box.prompts.asked.size(), 1u);
+    EXPECT_EQ(box.prompts.lastText(), "Domain error.Divide by zero.");
+    EXPECT_EQ(points[2], -10); // points before the failing one were written
+    EXPECT_EQ(points[3], -1);
+
+    box.prompts.clear();
+    EXPECT_FALSE(Run("p++1", {.start = 0, .end = 9}));
+    EXPECT_EQ(box.prompts.asked.size(), 1u);
+    EXPECT_FALSE(Run("p", {.start = 5, .end = 20})); // past the end of the points
+}
+
+TEST_F(ExprRangeTest, WaveOperandOverItsOwnLength) {
+    box.wave("w.wav", {100, -200, 300, -400});
+    ASSERT_TRUE(Run("w.wav/2", {.start = 1, .end = 4}));
+    EXPECT_EQ(std::vector<std::int32_t>(points.begin(), points.begin() + 6),
+              (std::vector<std::int32_t>{-1, 50, -100, 150, -200, -1}));
+}
+
+} // namespace
+} // namespace tw

@@ -1,0 +1,50 @@
+#pragma once
+#include "app/FileUtil.h"
+#include "app/LaunchState.h"
+#include "expr/ExprParser.h"
+#include "support/Sandbox.h"
+
+#include <cstdint>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace tw::test {
+
+// A sandbox whose wave folder holds the operand files a test writes.
+struct ExprSandbox : Sandbox {
+    std::string waves;
+    ExprSandbox() {
+        waves = root() + "/waves/";
+        CreateFolder(waves);
+        SetWaveFolder(waves);
+    }
+    // A native file of 16-bit little-endian samples, plus extra trailing bytes.
+    std::string wave(const std::string& name, const std::vector<std::int16_t>& samples,
+                     const std::string& tail = "") const {
+        std::ofstream out(waves + name, std::ios::binary);
+        for (std::int16_t s : samples) {
+            auto u = static_cast<std::uint16_t>(s);
+            out.put(static_cast<char>(u & 0xff)).put(static_cast<char>(u >> 8));
+        }
+        out << tail;
+        return waves + name;
+    }
+};
+
+// Check and conversion as the editor runs them; the postfix text, or the marker left.
+inline std::string Postfix(ExprParser& parser, const std::string& formula, int alias = 0) {
+    std::string buffer = formula;
+    parser.CheckSyntax(buffer, alias);
+    if (buffer.starts_with("Err"))
+        return buffer;
+    parser.ToPostfix(buffer);
+    return buffer;
+}
+
+inline double Value(ExprParser& parser, const std::string& formula, long point = 0) {
+    std::string program = Postfix(parser, formula);
+    return parser.EvalPostfix(program, point);
+}
+
+} // namespace tw::test

@@ -1,0 +1,119 @@
+#include "MemoryTarget.h"
+#include "RecordingLink.h"
+
+#include "generators/CardiacEcg.h"
+#include "support/Sandbox.h"
+
+#include <gtest/gtest.h>
+
+namespace tw {
+namespace {
+
+TEST(CardiacEcgTest, DefaultsPlaceTheWavesAndThePeakOfR) {
+    std::vector<std::int32_t> w(1000, 99);
+    GenerateEcg(w, EcgShape{}, 8191);
+    for (int i = 0; i < 1000; ++i) {
+        const bool inside =
+            (i >= 150 && i <= 299) || (i >= 400 && i <= 549) || (i >= 600 && i <= 849);
+        if (!inside) {
+            EXPECT_EQ(w[i], 0) << i;
+        }
+    }
+    EXPECT_EQ(w[225], 819);  // P peak: 0.1 h
+    EXPECT_EQ(w[725], 1638); // T peak: 0.2 h
+    EXPECT_EQ(w[400], 0);    // Q starts at 0 and dips to -0.1 h
+    EXPECT_EQ(w[429], -776); // sin(3 deg) short of the full depth
+    EXPECT_EQ(w[430], -819); // R upstroke from the Q depth
+    EXPECT_EQ(w[468], 8191);
+    EXPECT_LT(w[467], 8191);
+    EXPECT_LT(w[469], 8191);
+    EXPECT_EQ(w[505], -1778); // R downstroke overwrites the start of S
+    EXPECT_EQ(w[507], -1904); // S rising from -0.25 h ...
+    EXPECT_EQ(w[549], -1);    // ... back up to 0
+    EXPECT_GT(w[160], 0);
+
+    EcgShape noQ;
+    noQ.h2 = 0;
+    GenerateEcg(w, noQ, 8191);
+    EXPECT_EQ(w[410], 0);
+    EXPECT_EQ(w[430], 0);
+    EXPECT_GT(w[431], 0);
+}
+
+class CardiacEcgModelTest : public ::testing::Test {
+  protected:
+    test::Sandbox box;
+    test::MemoryTarget doc{100, 5};
+    test::RecordingLink link;
+    CardiacEcgModel m{doc};
+    void SetUp() override {
+        box.set(box.exchange(), "AppTits", "AC", "Consolia");
+        m.Open();
+    }
+    void set(int field, const char* text) { m.texts()[field] = text; }
+};
+
+TEST_F(CardiacEcgModelTest, ChecksLimitsSumsAndOverlapsInOrder) {
+    set(CardiacEcgModel::kH1, "2");
+    set(CardiacEcgModel::kW1, "65");
+    EXPECT_EQ(m.Preview(), CardiacEcgModel::Outcome::Refused);
+    EXPECT_EQ(box.prompts.asked.back().caption, "H1");
+    EXPECT_EQ(box.prompts.lastText(), "Data 2.00 out of range.\nRange: [-1.00,1.00]");
+    EXPECT_EQ(m.focus(), CardiacEcgModel::kH1);
+
+    set(CardiacEcgModel::kH1, "0.1");
+    EXPECT_EQ(m.Preview(), CardiacEcgModel::Outcome::Refused);
+    EXPECT_EQ(box.prompts.asked.back().caption, "W1+W2+W3<=100%");
+    EXPECT_EQ(box.prompts.lastText(), "Cardiac components are out of range");
+
+    set(CardiacEcgModel::kW1, "30");
+    EXPECT_EQ(m.Accept(), CardiacEcgModel::Outcome::Refused);
+    EXPECT_EQ(box.prompts.asked.back().caption, "Setting conflict");
+    EXPECT_EQ(box.prompts.lastText(), "Cardiac component T0+W1 overlaps other fields");
+
+    set(CardiacEcgModel::kW1, "15");
+    set(CardiacEcgModel::kT2, "55"); // the T wave starts on the end of the QRS complex
+    EXPECT_EQ(m.Accept(), CardiacEcgModel::Outcome::Refused);
+    EXPECT_EQ(box.prompts.lastText(), "Cardiac component T1+W2 overlaps other fields");
+    EXPECT_EQ(doc.wave, std::vector<std::int32_t>(100, 5));
+    EXPECT_EQ(doc.commits, 0);
+}
+
+TEST_F(CardiacEcgModelTest, ForceRateSendsTheClockAndOkStoresTheFields) {
+    set(CardiacEcgModel::kRate, "300");
+    m.forceRate = true;
+    ASSERT_EQ(m.Accept(), CardiacEcgModel::Outcome::Done);
+    EXPECT_DOUBLE_EQ(m.sampleClock(), 500);
+    ASSERT_EQ(link.texts.size(), 1u);
+    EXPECT_EQ(link.texts[0], "cmd=:FREQ:RAST 500.000000");
+    EXPECT_EQ(box.get(box.descr(), "TdWav_Cardiac", "Rate"), "300");
+    EXPECT_EQ(box.get(box.descr(), "TdWav_Cardiac", "ForceRate"), "1");
+    EXPECT_EQ(doc.wave[47], 8191); // the R stroke of 4 points starts at 43
+    EXPECT_EQ(doc.commits, 1);
+
+    CardiacEcgModel again(doc);
+    again.Open();
+    EXPECT_EQ(again.texts()[CardiacEcgModel::kRate], "300");
+    EXPECT_TRUE(again.forceRate);
+    again.Default();
+    EXPECT_EQ(again.texts()[CardiacEcgModel::kRate], "60");
+    EXPECT_FALSE(again.forceRate);
+}
+
+TEST_F(CardiacEcgModelTest, ClockBelowTheInstrumentsLowestAsksFirst) {
+    box.set(box.descr(), "ParmLst", "Sclk", "SCLK 100e6 1000 250e6");
+    box.prompts.then(Answer::No);
+    EXPECT_EQ(m.Preview(), CardiacEcgModel::Outcome::Close);
+    EXPECT_EQ(box.prompts.asked.back().caption, "Warning");
+    EXPECT_EQ(box.prompts.asked.back().buttons, Buttons::YesNo);
+    EXPECT_EQ(doc.wave, std::vector<std::int32_t>(100, 5));
+    box.prompts.then(Answer::Yes);
+    EXPECT_EQ(m.Preview(), CardiacEcgModel::Outcome::Done);
+    EXPECT_NE(doc.wave, std::vector<std::int32_t>(100, 5));
+    m.Cancel();
+    EXPECT_EQ(doc.wave, std::vector<std::int32_t>(100, 5));
+    EXPECT_TRUE(link.texts.empty());
+}
+
+} // namespace
+} // namespace tw

@@ -1,0 +1,151 @@
+#include "MemoryTarget.h"
+#include "RecordingLink.h"
+
+#include "generators/CardiacEcgDialog.h"
+#include "generators/DcWaveDialog.h"
+#include "generators/PwmDialog.h"
+#include "generators/PwmPreviewWidget.h"
+#include "generators/WaveParamDialog.h"
+#include "support/Sandbox.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <numeric>
+
+namespace tw {
+namespace {
+
+void EnsureApp() {
+    static int argc = 1;
+    static char name[] = "tw_generators_gui_tests";
+    static char* argv[] = {name, nullptr};
+    if (!QApplication::instance())
+        new QApplication(argc, argv);
+}
+
+QPushButton* Button(QWidget& w, const QString& text) {
+    for (auto* b : w.findChildren<QPushButton*>())
+        if (b->text() == text)
+            return b;
+    return nullptr;
+}
+
+class GeneratorDialogTest : public ::testing::Test {
+  protected:
+    test::Sandbox box;
+    test::MemoryTarget doc{1000};
+    void SetUp() override {
+        EnsureApp();
+        std::iota(doc.wave.begin(), doc.wave.end(), 100);
+    }
+};
+
+TEST_F(GeneratorDialogTest, CancelAfterPreviewRestoresTheWaveByteForByte) {
+    const auto before = doc.wave;
+    WaveParamDlg dialog(Shape::Sine, doc);
+    EXPECT_EQ(dialog.windowTitle(), "Sine Wave");
+    dialog.edit(4)->setText("3");
+    Button(dialog, "Preview")->click();
+    EXPECT_NE(doc.wave, before);
+    Button(dialog, "Cancel")->click();
+    EXPECT_EQ(doc.wave, before);
+    EXPECT_EQ(doc.commits, 0);
+    EXPECT_EQ(box.get(box.exchange(), "TdWav_Par", "Cycl"), "1");
+}
+
+TEST_F(GeneratorDialogTest, OkKeepsTheShapeAndTheDialogPlace) {
+    box.set(box.exchange(), "TdOrg", "DrawRect", "120 80");
+    WaveParamDlg dialog(Shape::Exponent, doc);
+    EXPECT_EQ(dialog.pos(), QPoint(120, 80));
+    ASSERT_NE(dialog.checkBox(6), nullptr); // "Inv" is a check box
+    dialog.checkBox(6)->setChecked(true);
+    dialog.edit(1)->setText("499");
+    dialog.move(1500, 30);
+    Button(dialog, "OK")->click();
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(doc.commits, 1);
+    EXPECT_EQ(box.get(box.exchange(), "TdWav_Par", "Inv"), "1");
+    EXPECT_EQ(box.get(box.exchange(), "TdWav_Par", "Prv_bgn"), "500");
+    EXPECT_EQ(box.get(box.exchange(), "TdOrg", "DrawRect"), "1000 30");
+}
+
+TEST_F(GeneratorDialogTest, RefusedValueKeepsTheDialogOpenWithTheLimitShown) {
+    WaveParamDlg dialog(Shape::Square, doc);
+    dialog.edit(0)->setText("-5");
+    Button(dialog, "OK")->click();
+    EXPECT_NE(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(dialog.edit(0)->text(), "0");
+    EXPECT_EQ(box.prompts.lastText(), "Parameter 1 value = -5.00 \nRange: min= 0.00  max=999.00");
+}
+
+TEST_F(GeneratorDialogTest, DcAndEcgDialogsSelectTheRefusedField) {
+    const auto before = doc.wave;
+    DcWaveDialog dc(doc);
+    dc.show();
+    dc.edit(DcWaveModel::kStart)->setText("600");
+    dc.edit(DcWaveModel::kEnd)->setText("500");
+    Button(dc, "OK")->click();
+    EXPECT_EQ(box.prompts.lastText(), "Start must beequalor  less than End");
+    EXPECT_TRUE(dc.edit(DcWaveModel::kEnd)->hasSelectedText());
+    Button(dc, "Cancel")->click();
+    EXPECT_EQ(doc.wave, before);
+
+    CardiacEcgDialog ecg(doc);
+    EXPECT_EQ(ecg.windowTitle(), "Cardiac_ECG Wave");
+    ecg.show();
+    ecg.edit(CardiacEcgModel::kW1)->setText("30");
+    Button(ecg, "OK")->click();
+    EXPECT_EQ(box.prompts.lastText(), "Cardiac component T0+W1 overlaps other fields");
+    Button(ecg, "Default")->click();
+    EXPECT_EQ(ecg.edit(CardiacEcgModel::kW1)->text(), "15");
+    Button(ecg, "OK")->click();
+    EXPECT_EQ(ecg.result(), QDialog::Accepted);
+    EXPECT_EQ(doc.wave[468], 8191);
+}
+
+TEST_F(GeneratorDialogTest, PwmDialogRelabelsCalculatesAndRunsThePreview) {
+    test::RecordingLink link;
+    PwmDialog dialog(doc);
+    EXPECT_EQ(dialog.label("Pulse_Period")->text(), "Period (s)");
+    dialog.frequencyUnits()->setChecked(true);
+    EXPECT_EQ(dialog.label("Pulse_Width")->text(), "Pulse Width (Hz)");
+    EXPECT_EQ(dialog.edit("Pulse_Period")->text(), "10000"); // 1e-4 s as a frequency
+    dialog.periodUnits()->setChecked(true);
+    EXPECT_EQ(dialog.edit("Pulse_Period")->text(), "0.0001");
+    dialog.modulationBy()->setCurrentIndex(1);
+    EXPECT_EQ(dialog.label("Mod_Index")->text(), "Start area (%)");
+    dialog.modulationBy()->setCurrentIndex(0);
+    EXPECT_EQ(dialog.label("Mod_Offset")->text(), "Offset (%)");
+
+    Button(dialog, "Calculate")->click();
+    EXPECT_EQ(dialog.edit("SCLK")->text(), "10000000");
+    EXPECT_EQ(doc.wave.size(), 10000u);
+
+    dialog.previewButton()->click();
+    EXPECT_EQ(dialog.previewButton()->text(), "Reduce <<");
+    dialog.runButton()->click();
+    EXPECT_TRUE(dialog.preview()->running());
+    EXPECT_EQ(dialog.runButton()->text(), "Stop");
+    QTest::qWait(120);
+    EXPECT_GT(dialog.preview()->position(), 0);
+    dialog.runButton()->click();
+    EXPECT_FALSE(dialog.preview()->running());
+    EXPECT_EQ(dialog.runButton()->text(), "Run");
+
+    dialog.edit("Mod_Index")->setText("0");
+    Button(dialog, "Calculate && Download")->click();
+    EXPECT_TRUE(dialog.edit("Mod_Index")->hasSelectedText());
+    EXPECT_TRUE(link.texts.empty());
+}
+
+} // namespace
+} // namespace tw

@@ -1,0 +1,33 @@
+#pragma once
+#include "app/LaunchState.h"
+#include "generators/GeneratorTarget.h"
+
+#include <vector>
+
+namespace tw::test {
+
+// A wave in memory standing in for the document.
+struct MemoryTarget : GeneratorTarget {
+    std::vector<std::int32_t> wave;
+    double lower = 0, upper = 16383;
+    bool fm = false, abstract = false;
+    int commits = 0, redraws = 0, lengthChanges = 0;
+    double anchorStart = -1, anchorEnd = -1;
+
+    explicit MemoryTarget(size_t n = 1000, std::int32_t fill = 0) : wave(n, fill) {}
+    std::vector<std::int32_t>& points() override { return wave; }
+    double lowerLevel() const override { return lower; }
+    double upperLevel() const override { return upper; }
+    bool isFm() const override { return fm; }
+    bool abstractLevels() const override { return abstract; }
+    std::string undoFile() const override { return launch().tmpFolder + "UndoTD.wav"; }
+    void commitEdit() override { ++commits; }
+    void redraw() override { ++redraws; }
+    void markAnchors(double s, double e) override {
+        anchorStart = s;
+        anchorEnd = e;
+    }
+    void wavelengthChanged() override { ++lengthChanges; }
+};
+
+} // namespace tw::test

@@ -1,0 +1,216 @@
+#include "MemoryTarget.h"
+#include "RecordingLink.h"
+
+#include "app/FileUtil.h"
+#include "generators/PwmModel.h"
+#include "generators/WaveBackup.h"
+#include "support/Sandbox.h"
+
+#include <gtest/gtest.h>
+
+namespace tw {
+namespace {
+
+class PwmModelTest : public ::testing::Test {
+  protected:
+    test::Sandbox box;
+    test::MemoryTarget doc{1000, 3};
+    test::RecordingLink link;
+    PwmModel m{doc};
+
+    void SetUp() override {
+        box.set(box.exchange(), "AppTits", "AC", "Consolia");
+        m.Open();
+        // 0.1 ms pulses of 20 us, modulated over 1 ms by 50 % with the sine law.
+        set("Units", "1");
+        set("Pulse_Period", "1e-4");
+        set("Pulse_Width", "2e-5");
+        set("High_Level", "1");
+        set("Low_Level", "0");
+        set("Mod_Period", "1e-3");
+        set("Mod_Index", "50");
+        set("Mod_Offset", "0");
+        set("Precision", "1e-7");
+        set("Shape", "0");
+    }
+    void set(const char* key, const char* value) { m.field(key) = value; }
+    std::string stored(const char* key) const { return box.get(box.exchange(), "PWM", key); }
+};
+
+TEST_F(PwmModelTest, TenPulsesOfOneModulationPeriod) {
+    ASSERT_EQ(m.Calculate(), PwmStatus::Ok);
+    EXPECT_TRUE(box.prompts.asked.empty());
+    EXPECT_EQ(m.plan().count.n, 10);
+    EXPECT_EQ(m.field("SCLK"), "10000000");
+    EXPECT_EQ(m.field("Seg_Length"), "10000");
+    EXPECT_EQ(m.field("Amplitude"), "2");
+    EXPECT_EQ(m.field("Offset"), "0");
+    ASSERT_EQ(doc.wave.size(), 10000u);
+    EXPECT_EQ(doc.lengthChanges, 1);
+    // Pulse 0 keeps the plain width and ends its period; so does pulse 5.
+    EXPECT_EQ(doc.wave[799], 0);
+    EXPECT_EQ(doc.wave[800], 8191);
+    EXPECT_EQ(doc.wave[999], 8191);
+    EXPECT_EQ(doc.wave[1000], 0);
+    EXPECT_EQ(doc.wave[5799], 0);
+    EXPECT_EQ(doc.wave[5800], 8191);
+    // Pulse 2 is the widest: 20 us * (1 + 0.25 sin 72 deg).
+    EXPECT_EQ(doc.wave[2752], 8191);
+    EXPECT_EQ(doc.wave[2751], 0);
+    EXPECT_EQ(stored("SCLK"), "10000000");
+    EXPECT_EQ(stored("Pulse_Width"), "2e-5");
+    std::vector<std::int32_t> undo;
+    ASSERT_TRUE(LoadWaveBackup(doc.undoFile(), undo, 2));
+    EXPECT_EQ(undo, std::vector<std::int32_t>(1000, 3));
+}
+
+TEST_F(PwmModelTest, TwoAndAHalfPulsesPerPeriodTakeTwoPeriods) {
+    set("Mod_Period", "2.5e-4");
+    set("Shape", "2");
+    ASSERT_EQ(m.Calculate(), PwmStatus::Ok);
+    EXPECT_EQ(m.plan().count.m, 2);
+    EXPECT_EQ(m.plan().count.n, 5);
+    // Widths of 25 and 15 us put every edge on a 5 us grid.
+    EXPECT_EQ(m.field("SCLK"), "200000");
+    EXPECT_EQ(m.field("Seg_Length"), "100");
+    EXPECT_EQ(doc.wave[96], 0);
+    EXPECT_EQ(doc.wave[97], 8191); // the last pulse ends the segment
+    EXPECT_EQ(doc.wave[99], 8191);
+}
+
+TEST_F(PwmModelTest, DownloadSendsTheSettingsAndTheAlignedSegment) {
+    set("Mod_Type", "1"); // trailing: the file starts at the first falling edge
+    ASSERT_EQ(m.CalculateAndDownload(), PwmStatus::Ok);
+    const std::string file = box.tmp() + "PulseWave.tmp";
+    ASSERT_EQ(link.texts.size(), 1u);
+    EXPECT_EQ(link.texts[0], "Cmd=:FREQ:RAST 10000000;:VOLT 2;:VOLT:OFFS 0;:FUNC:MODE USER;"
+                             ":TRAC:DEL:ALL;:TRAC:DEF 1,10000;:TRAC:SEL 1\nWav=" +
+                                 file);
+    std::vector<std::int32_t> sent;
+    ASSERT_TRUE(LoadWaveBackup(file, sent, 2));
+    ASSERT_EQ(sent.size(), 10000u);
+    EXPECT_EQ(sent[0], doc.wave[1000]);
+    EXPECT_EQ(sent[9000], doc.wave[0]); // wraps round to the start
+    EXPECT_EQ(sent[8999], 8191);
+
+    set("Mod_Type", "2"); // centred on the first pulse
+    ASSERT_EQ(m.CalculateAndDownload(), PwmStatus::Ok);
+    ASSERT_TRUE(LoadWaveBackup(file, sent, 2));
+    EXPECT_EQ(sent[0], 8191);
+    EXPECT_EQ(sent[99], 8191);
+    EXPECT_EQ(sent[100], 0);
+}
+
+TEST_F(PwmModelTest, CoarseResolutionIsRefinedAfterAsking) {
+    set("Precision", "1e-4");
+    set("Shape", "3"); // no width change: 20 us pulses, 80 us apart
+    box.prompts.then(Answer::No);
+    EXPECT_EQ(m.Calculate(), PwmStatus::Stopped);
+    EXPECT_EQ(box.prompts.asked.back().caption, "Confirm resolution change");
+    EXPECT_EQ(box.prompts.lastText(), "Due to Instrument restrictions for the given parameters\n"
+                                      "the PWM will be implemented with Time resolution = "
+                                      "2e-05\n\n Continue ?");
+    EXPECT_EQ(doc.wave, std::vector<std::int32_t>(1000, 3));
+
+    box.prompts.then(Answer::Yes);
+    ASSERT_EQ(m.Calculate(), PwmStatus::Ok);
+    EXPECT_EQ(box.prompts.asked.size(), 2u); // confirmed once, not again at the end
+    EXPECT_EQ(m.field("Precision"), "2e-05");
+    EXPECT_EQ(m.field("SCLK"), "50000");
+    EXPECT_EQ(m.field("Seg_Length"), "52"); // 50 points rounded up to a multiple of 4
+}
+
+TEST_F(PwmModelTest, SegmentLongerThanTheMemoryCoarsensTheResolution) {
+    box.set(box.descr(), "Axis", "HRange", "1000 16 4096");
+    box.prompts.then(Answer::Yes);
+    ASSERT_EQ(m.Calculate(), PwmStatus::Ok);
+    EXPECT_EQ(box.prompts.lastText(), "Due to Instrument restrictions for the given parameters\n"
+                                      "the PWM will be implemented with Time resolution = "
+                                      "2.44141e-07\n\n Continue ?");
+    EXPECT_EQ(m.field("Seg_Length"), "4096");
+}
+
+TEST_F(PwmModelTest, InputChecksRefuseWithTheirMessages) {
+    struct Case {
+        const char* key;
+        const char* value;
+        const char* units;
+        const char* message;
+    } cases[] = {
+        {"Pulse_Period", " ", "0", "Pulse Frequency is empty"},
+        {"Precision", "", "1", "Resolution is empty"},
+        {"Mod_Period", "0", "0", "Modulation Frequency must be greater than 0"},
+        {"Mod_Period", "1e-4", "1", "Modulation Period must  be longer than Pulse Period"},
+        {"Pulse_Width", "9e-5", "1",
+         "Pulse Width * (1 + Mod. Index/200 + Mod. Offset/100) must be less or equal to Pulse "
+         "Period"},
+        {"Mod_Offset", "-80", "1", "(1 - Mod. Index/200 + Mod. Offset/100) should be >= 0"},
+        {"Mod_Index", "0", "1", "Modulation index must be greater  than 0"},
+        {"High_Level", "20", "1", "Amplitude out of range, [0.05-10]"},
+    };
+    for (const Case& c : cases) {
+        SetUp();
+        set("Units", c.units);
+        set(c.key, c.value);
+        EXPECT_EQ(m.Calculate(), PwmStatus::Refused) << c.message;
+        EXPECT_EQ(box.prompts.lastText(), c.message);
+        EXPECT_EQ(box.prompts.asked.back().caption, "Error");
+    }
+    EXPECT_EQ(m.focus(), "High_Level");
+    EXPECT_EQ(doc.wave, std::vector<std::int32_t>(1000, 3));
+    EXPECT_EQ(doc.commits, 0);
+
+    SetUp();
+    box.set(box.descr(), "ParmLst", "Sclk", "SCLK 1e4 10 2e4");
+    set("Units", "0");
+    set("Pulse_Period", "1e4");
+    set("Pulse_Width", "1e5");
+    set("Mod_Period", "1e3");
+    EXPECT_EQ(m.Calculate(), PwmStatus::Refused);
+    EXPECT_EQ(box.prompts.lastText(), "Pulse Frequency must be less than maximum SCLK / 2.5");
+    box.set(box.descr(), "ParmLst", "Sclk", "SCLK 100e6 10 250e6");
+
+    // In frequency units the pulse rate must exceed the modulation rate.
+    SetUp();
+    set("Units", "0");
+    set("Pulse_Period", "1000");
+    set("Pulse_Width", "5000");
+    set("Mod_Period", "2000");
+    EXPECT_EQ(m.Calculate(), PwmStatus::Refused);
+    EXPECT_EQ(box.prompts.lastText(), "Pulse Frequency  must be higher than Modulation Frequency");
+    EXPECT_EQ(m.focus(), "Mod_Period");
+}
+
+TEST_F(PwmModelTest, EdgesCloserThanTheFastestClockAreRefused) {
+    set("Precision", "1e-4");
+    set("Shape", "3");
+    set("Mod_Index", "0.001");
+    set("Pulse_Width", "9.9999e-5"); // 1 ns low between pulses
+    EXPECT_EQ(m.Calculate(), PwmStatus::Refused);
+    EXPECT_EQ(box.prompts.lastText(),
+              "Due to Instrument restrictions for the given parameters the PWM will  not be "
+              "implemented\nThe given PulseWidth requires a higher SCLK than is possible by this "
+              "unit");
+    EXPECT_EQ(m.focus(), "Pulse_Width");
+}
+
+TEST_F(PwmModelTest, CalculateIsKeptAndCancelBeforeItRestores) {
+    set("Mod_Index", "0");
+    EXPECT_EQ(m.Calculate(), PwmStatus::Refused);
+    m.Cancel();
+    EXPECT_EQ(doc.wave, std::vector<std::int32_t>(1000, 3));
+
+    // Calculate commits like OK: the undo step holds the wave from before the dialog, also
+    // after a second Calculate, and closing the dialog keeps the train.
+    set("Mod_Index", "50");
+    ASSERT_EQ(m.Calculate(), PwmStatus::Ok);
+    ASSERT_EQ(m.Calculate(), PwmStatus::Ok);
+    m.Cancel();
+    EXPECT_EQ(doc.wave.size(), 10000u);
+    std::vector<std::int32_t> undo;
+    ASSERT_TRUE(LoadWaveBackup(doc.undoFile(), undo, 2));
+    EXPECT_EQ(undo, std::vector<std::int32_t>(1000, 3));
+}
+
+} // namespace
+} // namespace tw

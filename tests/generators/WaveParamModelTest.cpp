@@ -1,0 +1,162 @@
+#include "MemoryTarget.h"
+
+#include "app/FileUtil.h"
+#include "generators/WaveBackup.h"
+#include "generators/WaveParamModel.h"
+#include "support/Sandbox.h"
+
+#include <gtest/gtest.h>
+
+#include <numeric>
+
+namespace tw {
+namespace {
+
+class WaveParamModelTest : public ::testing::Test {
+  protected:
+    test::Sandbox box;
+    test::MemoryTarget doc;
+
+    void SetUp() override { std::iota(doc.wave.begin(), doc.wave.end(), -500); }
+    std::string par(const char* key) const { return box.get(box.exchange(), "TdWav_Par", key); }
+};
+
+TEST_F(WaveParamModelTest, OpensFromTheDescriptionFileAndWritesMissingDefaults) {
+    WaveParamModel m(Shape::Sine, doc);
+    m.Open();
+    EXPECT_EQ(m.title(), "Sine Wave");
+    ASSERT_EQ(m.fields().size(), 7u);
+    EXPECT_EQ(m.fields()[0].text, "0");
+    EXPECT_EQ(m.fields()[1].text, "999");
+    EXPECT_EQ(m.fields()[2].text, "0");
+    EXPECT_EQ(m.fields()[3].text, "16383");
+    EXPECT_EQ(m.fields()[5].label, "Start Phase (deg)");
+    EXPECT_EQ(m.fields()[4].upper, 500); // cycles: at most half the wavelength
+    EXPECT_EQ(m.fields()[5].lower, -360);
+    EXPECT_EQ(par("Cycl"), "1");
+    EXPECT_EQ(par("Equ"), "sin(2*pi*x/WavLen)");
+    EXPECT_EQ(doc.anchorEnd, 999);
+
+    // The backup holds the wave as it was, 2 bytes a point.
+    EXPECT_EQ(FileSize(WaveBackupPath()), 2000);
+    WaveParamModel exp(Shape::Exponent, doc);
+    exp.Open();
+    EXPECT_TRUE(exp.fields()[6].checkBox);
+}
+
+TEST_F(WaveParamModelTest, OkGeneratesStoresMovesTheRangeOnAndLeavesOneUndoStep) {
+    const auto before = doc.wave;
+    WaveParamModel m(Shape::Square, doc);
+    m.Open();
+    m.fields()[1].text = "499";
+    m.fields()[2].text = "100";
+    m.fields()[3].text = "200";
+    m.fields()[5].text = "25";
+    ASSERT_TRUE(m.Accept());
+    EXPECT_EQ(doc.commits, 1);
+    EXPECT_EQ(doc.wave[0], 200);
+    EXPECT_EQ(doc.wave[125], 100);
+    EXPECT_EQ(doc.wave[500], before[500]);
+    EXPECT_EQ(par("Prv_bgn"), "500");
+    EXPECT_EQ(par("Prv_end"), "999");
+    EXPECT_EQ(par("Duty"), "25");
+    std::vector<std::int32_t> undo;
+    ASSERT_TRUE(LoadWaveBackup(doc.undoFile(), undo, 2));
+    EXPECT_EQ(undo, before);
+
+    WaveParamModel next(Shape::Sine, doc);
+    next.Open();
+    EXPECT_EQ(next.fields()[0].text, "500");
+    EXPECT_EQ(next.fields()[1].text, "999");
+    EXPECT_EQ(next.fields()[2].text, "100");
+
+    // Ending within the last three points keeps the range for the next call.
+    next.fields()[0].text = "0";
+    next.fields()[1].text = "997";
+    ASSERT_TRUE(next.Accept());
+    EXPECT_EQ(par("Prv_bgn"), "0");
+    EXPECT_EQ(par("Prv_end"), "997");
+}
+
+TEST_F(WaveParamModelTest, RefusalsShowTheMessageResetTheFieldAndKeepTheWave) {
+    const auto before = doc.wave;
+    WaveParamModel m(Shape::Sine, doc);
+    m.Open();
+    m.fields()[3].text = "20000";
+    EXPECT_FALSE(m.Preview());
+    EXPECT_EQ(box.prompts.lastText(),
+              "Parameter 4 value = 20000.00 \nRange: min= 1.00  max=16383.00");
+    EXPECT_EQ(box.prompts.asked.back().caption, "Tidewright");
+    EXPECT_EQ(m.fields()[3].text, "16383");
+    m.fields()[4].text = "0";
+    EXPECT_FALSE(m.Preview());
+    EXPECT_EQ(m.fields()[4].text, "0.001");
+
+    m.fields()[4].text = "1";
+    m.fields()[0].text = "600";
+    m.fields()[1].text = "600";
+    EXPECT_FALSE(m.Accept());
+    EXPECT_EQ(box.prompts.lastText(), "Invalid Min/Max values.");
+    m.fields()[1].text = "700";
+    m.fields()[2].text = "300";
+    m.fields()[3].text = "200";
+    EXPECT_FALSE(m.Accept());
+    EXPECT_EQ(doc.wave, before);
+    EXPECT_EQ(doc.commits, 0);
+}
+
+TEST_F(WaveParamModelTest, CancelAfterPreviewsRestoresTheWave) {
+    doc.wave[3] = -32768; // the full 16-bit range survives the backup
+    doc.wave[4] = 32767;
+    const auto before = doc.wave;
+    WaveParamModel m(Shape::Pulse, doc);
+    m.Open();
+    ASSERT_TRUE(m.Preview());
+    m.fields()[4].text = "3";
+    ASSERT_TRUE(m.Preview());
+    EXPECT_NE(doc.wave, before);
+    m.Cancel();
+    EXPECT_EQ(doc.wave, before);
+    EXPECT_EQ(par("Cycl"), "1"); // Preview stores nothing
+}
+
+TEST_F(WaveParamModelTest, DefaultReplacesTheDocumentWordsAndZeroPowerBecomesOne) {
+    box.set(box.descr(), "TdWav_Defpar", "Width", "WavLen Width_(points) 1 16777216");
+    box.set(box.descr(), "TdWav_Defpar", "Wavmin", "Wavmin Min 0 0");
+    doc.lower = -100;
+    WaveParamModel g(Shape::Gaussian, doc);
+    g.Open();
+    EXPECT_EQ(par("Width"), "1000");
+    EXPECT_EQ(par("Wavmin"), "-100");
+    EXPECT_EQ(g.fields()[5].text, "1000");
+
+    WaveParamModel m(Shape::Sine, doc);
+    m.Open();
+    m.fields()[6].text = "0";
+    ASSERT_TRUE(m.Accept());
+    EXPECT_EQ(par("Power"), "1");
+    m.fields()[6].text = "7";
+    m.Default();
+    EXPECT_EQ(m.fields()[6].text, "1");
+}
+
+TEST(WaveParamModelFmTest, FmComposerUsesItsOwnSectionsAndAbstractLevels) {
+    test::Sandbox box(1);
+    test::MemoryTarget doc(100, 500000000);
+    doc.fm = doc.abstract = true;
+    doc.lower = 0;
+    doc.upper = 999;
+    WaveParamModel m(Shape::Square, doc);
+    m.Open();
+    EXPECT_EQ(FileSize(WaveBackupPath()), 400);
+    m.fields()[2].text = "0";
+    m.fields()[3].text = "999";
+    ASSERT_TRUE(m.Accept());
+    EXPECT_EQ(doc.wave[0], 999000000);
+    EXPECT_EQ(doc.wave[99], 0);
+    EXPECT_EQ(box.get(box.exchange(), "FmcWav_Par", "Wavmax"), "999");
+    EXPECT_EQ(box.get(box.exchange(), "TdWav_Par", "Wavmax"), "<absent>");
+}
+
+} // namespace
+} // namespace tw
