@@ -34,7 +34,7 @@ double EquationLevelFactor(int composerId, bool fmAbstract, double vMin, double 
     return std::trunc(span) / span;
 }
 
-EquationEditor::EquationEditor(GeneratorTarget& target) : target_(target), backup_(target) {}
+EquationEditor::EquationEditor(GeneratorTarget& target) : target_(target) {}
 
 double EquationEditor::lowerLimit(Field f) const {
     switch (f) {
@@ -70,7 +70,7 @@ double EquationEditor::upperLimit(Field f) const {
 void EquationEditor::Open() {
     ReadSettings();
     LoadState();
-    backup_.Save();
+    target_.backupForDialog();
 }
 
 void EquationEditor::ReadSettings() {
@@ -223,12 +223,12 @@ bool EquationEditor::Evaluate(bool forOk) {
     if (!Validate())
         return false;
     aliasValues_.assign(std::max<std::size_t>(100, aliases.size() + 1), {});
-    backup_.Restore();
+    target_.restoreDialogBackup();
     auto finish = [&](bool ok) {
         aliasValues_.clear();
         parser_.FreeWaves();
         if (!ok)
-            backup_.Restore();
+            target_.restoreDialogBackup();
         target_.redraw();
         return ok;
     };
@@ -293,7 +293,7 @@ bool EquationEditor::Ok() {
 }
 
 void EquationEditor::Cancel() {
-    backup_.Restore();
+    target_.restoreDialogBackup();
     target_.redraw();
     target_.restoreAnchors();
 }
@@ -332,8 +332,11 @@ void EquationEditor::SaveSettings(bool keepWave) {
         t.commit();
     }
     StoreDialogPosition(position);
-    if (keepWave)
-        backup_.Keep();
+    if (keepWave) {
+        // The backup stays: the editor's Cancel may still return to the wave it opened on.
+        target_.commitEdit();
+        CopyFileOver(WaveBackupPath(), target_.undoFile());
+    }
     WriteEquationState(stateFile, typed, aliases.rows());
     WriteEquationIndex(stateFile, historyIndex);
 }

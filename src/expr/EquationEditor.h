@@ -71,7 +71,6 @@ class EquationEditor {
 
   private:
     GeneratorTarget& target_;
-    GeneratorBackup backup_;
     ExprParser parser_;
     std::vector<std::vector<double>> aliasValues_;
     std::array<double, kFieldCount> previous_{};
