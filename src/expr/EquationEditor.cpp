@@ -8,6 +8,7 @@
 #include "app/Prompter.h"
 #include "expr/EquationState.h"
 #include "expr/ExprRange.h"
+#include "generators/WaveBackup.h"
 
 #include <algorithm>
 #include <cmath>
@@ -337,8 +338,11 @@ void EquationEditor::SaveSettings(bool keepWave) {
         t.commit();
     }
     StoreDialogPosition(position);
-    if (keepWave)
-        target_.keepGenerated();
+    if (keepWave) {
+        // The backup stays: the editor's Cancel may still return to the wave it opened on.
+        target_.commitEdit();
+        CopyFileOver(WaveBackupPath(), target_.undoFile());
+    }
     WriteEquationState(stateFile, typed, aliases.rows());
     WriteEquationIndex(stateFile, historyIndex);
 }

@@ -1,5 +1,6 @@
 #include "document/FileFilters.h"
 
+#include "app/LaunchState.h"
 #include "document/WaveFormats.h"
 #include "support/Sandbox.h"
 
