@@ -8,7 +8,6 @@
 #include "app/Prompter.h"
 #include "expr/EquationState.h"
 #include "expr/ExprRange.h"
-#include "generators/WaveBackup.h"
 
 #include <algorithm>
 #include <cmath>
@@ -338,11 +337,8 @@ void EquationEditor::SaveSettings(bool keepWave) {
         t.commit();
     }
     StoreDialogPosition(position);
-    if (keepWave) {
-        // The backup stays: the editor's Cancel may still return to the wave it opened on.
-        target_.commitEdit();
-        CopyFileOver(WaveBackupPath(), target_.undoFile());
-    }
+    if (keepWave)
+        target_.keepGenerated();
     WriteEquationState(stateFile, typed, aliases.rows());
     WriteEquationIndex(stateFile, historyIndex);
 }
