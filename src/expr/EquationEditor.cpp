@@ -250,6 +250,11 @@ bool EquationEditor::Evaluate(bool forOk) {
                  scaledPass(),
                  target_.lowerLevel(),
                  target_.upperLevel()};
+        // FM values (frequencies or the abstract scale) are only kept within 32 bits.
+        if (target_.isFm()) {
+            range.lowest = -2147483648.0;
+            range.highest = 2147483647.0;
+        }
         SetRangeConstants(parser_, range);
     };
     setRange();
