@@ -2,10 +2,43 @@
 # Installs what the build needs, builds everything and runs all tests.
 #   ./test.sh                 build and run the whole suite
 #   ./test.sh --sanitize      the same with AddressSanitizer and UndefinedBehaviorSanitizer
+#   ./test.sh --fuzz SECONDS  build the libFuzzer targets with clang and run each that long
 set -euo pipefail
 cd "$(dirname "$0")"
 source ./tools/deps.sh
 install_deps
+
+if [[ "${1:-}" == "--fuzz" ]]; then
+    seconds="${2:-60}"
+    cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTW_FUZZ=ON -DTW_GUI=OFF \
+        -DTW_BENCH=OFF -DCMAKE_CXX_COMPILER=clang++-14 > /dev/null
+    cmake --build build-fuzz -j"$(nproc)"
+    failed=()
+    for src in tests/fuzz/*Fuzz.cpp; do
+        target=$(basename "$src" .cpp)
+        corpus=$(echo "${target%Fuzz}" | tr '[:upper:]' '[:lower:]')
+        # New inputs go to a work corpus; the checked-in seeds stay as they are.
+        work=build-fuzz/corpus/$corpus artifacts=build-fuzz/artifacts/$corpus/
+        mkdir -p "$work" "$artifacts"
+        dict=()
+        [[ -f tests/fuzz/$corpus.dict ]] && dict=(-dict="tests/fuzz/$corpus.dict")
+        echo "== $target: $seconds s over tests/fuzz/$corpus"
+        if ! "build-fuzz/tests/fuzz/$target" "${dict[@]}" -max_total_time="$seconds" -timeout=10 \
+            -rss_limit_mb=2048 -max_len=65536 -print_final_stats=1 \
+            -artifact_prefix="$artifacts" "$work" "tests/fuzz/$corpus" \
+            > "build-fuzz/$target.log" 2>&1; then
+            failed+=("$target")
+            tail -n 40 "build-fuzz/$target.log"
+        fi
+        grep -E "^stat::number_of_executed_units|^#[0-9]+.*DONE" "build-fuzz/$target.log" || true
+    done
+    if [[ ${#failed[@]} -gt 0 ]]; then
+        echo "findings in: ${failed[*]} (inputs under build-fuzz/artifacts/)"
+        exit 1
+    fi
+    echo "no findings"
+    exit 0
+fi
 
 build_dir=build
 cmake_args=(-DCMAKE_BUILD_TYPE=RelWithDebInfo)

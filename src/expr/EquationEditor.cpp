@@ -250,6 +250,11 @@ bool EquationEditor::Evaluate(bool forOk) {
                  scaledPass(),
                  target_.lowerLevel(),
                  target_.upperLevel()};
+        // FM values (frequencies or the abstract scale) are only kept within 32 bits.
+        if (target_.isFm()) {
+            range.lowest = -2147483648.0;
+            range.highest = 2147483647.0;
+        }
         SetRangeConstants(parser_, range);
     };
     setRange();
@@ -332,11 +337,8 @@ void EquationEditor::SaveSettings(bool keepWave) {
         t.commit();
     }
     StoreDialogPosition(position);
-    if (keepWave) {
-        // The backup stays: the editor's Cancel may still return to the wave it opened on.
-        target_.commitEdit();
-        CopyFileOver(WaveBackupPath(), target_.undoFile());
-    }
+    if (keepWave)
+        target_.keepGenerated();
     WriteEquationState(stateFile, typed, aliases.rows());
     WriteEquationIndex(stateFile, historyIndex);
 }

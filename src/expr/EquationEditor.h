@@ -3,7 +3,6 @@
 #include "expr/ExprParser.h"
 #include "generators/GeneratorSettings.h"
 #include "generators/GeneratorTarget.h"
-#include "generators/WaveBackup.h"
 
 #include <array>
 #include <cstddef>

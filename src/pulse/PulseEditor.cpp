@@ -62,7 +62,8 @@ int PulseEditor::columnCount() const {
 }
 
 std::vector<std::string> PulseEditor::columnTitles() const {
-    if (format_ == kTemplateFormat) return {"Index", "Pulse Template"};
+    if (format_ == kTemplateFormat)
+        return {"Index", "Pulse Template"};
     return {" Index", " Level  ", " Time\n Interval", " Cumulative\n Time"};
 }
 
@@ -84,7 +85,8 @@ std::string PulseEditor::trainUndoFile() const {
 PulseEditor::Row PulseEditor::emptyRow(int index) const {
     Row row(static_cast<size_t>(columnCount()));
     row[0] = strprintf("%d", index + 1);
-    if (format_ == kNodeFormat && index == 0) row[kIntervalColumn] = row[kCumulativeColumn] = "0";
+    if (format_ == kNodeFormat && index == 0)
+        row[kIntervalColumn] = row[kCumulativeColumn] = "0";
     return row;
 }
 
@@ -95,7 +97,8 @@ void PulseEditor::renumber(int from) {
 
 std::optional<double> PulseEditor::value(int row, int column) const {
     double v;
-    if (row < 0 || row >= rowCount() || !parseNumber(rows_[row][column], v)) return std::nullopt;
+    if (row < 0 || row >= rowCount() || !parseNumber(rows_[row][column], v))
+        return std::nullopt;
     return v;
 }
 
@@ -108,24 +111,23 @@ void PulseEditor::OpenSection(const std::function<void(int)>& progress) {
     {
         profile::Snapshot snap(exchange);
         std::string root = TrainRootSection();
-        activeSection_ =
-            std::max(0, static_cast<int>(LeadingNumber(snap.get(root, "activePls"), 0)));
-        sectionCount_ = static_cast<int>(LeadingNumber(snap.get(root, "qPls"), 0));
+        activeSection_ = std::max(0, StoredCount(LeadingNumber(snap.get(root, "activePls"), 0)));
+        sectionCount_ = StoredCount(LeadingNumber(snap.get(root, "qPls"), 0));
         if (sectionCount_ < activeSection_ + 1) {
             sectionCount_ = activeSection_ + 1;
             raise = true;
         }
-        timeUnit_ = static_cast<int>(LeadingNumber(snap.get(root, "tmUnitInd"), 1));
+        timeUnit_ = StoredInt(LeadingNumber(snap.get(root, "tmUnitInd"), 1));
         timeFactor_ = UnitFactor(timeUnit_);
-        levelUnit_ = static_cast<int>(LeadingNumber(snap.get(root, "voltInd"), 0));
+        levelUnit_ = StoredInt(LeadingNumber(snap.get(root, "voltInd"), 0));
         std::string name = TrainSectionName(activeSection_);
-        format_ = static_cast<int>(LeadingNumber(snap.get(name, "SectFmt"), kNodeFormat));
+        format_ = StoredInt(LeadingNumber(snap.get(name, "SectFmt"), kNodeFormat));
         sectionStart_ = LeadingNumber(snap.get(name, "Start"), 0);
         auto repeat = snap.get(name, "Repeat");
         writeRepeat = !repeat;
-        repeat_ = static_cast<int>(LeadingNumber(repeat, 1));
+        repeat_ = StoredInt(LeadingNumber(repeat, 1));
         localDuration_ = LeadingNumber(snap.get(name, "locDur"), 0);
-        storedRows_ = static_cast<int>(LeadingNumber(snap.get(name, "qItm"), 0));
+        storedRows_ = StoredCount(LeadingNumber(snap.get(name, "qItm"), 0));
         entries = snap.entries(name);
     }
     rowName_ = RowName(format_);
@@ -148,7 +150,8 @@ void PulseEditor::OpenSection(const std::function<void(int)>& progress) {
         Row row = emptyRow(r);
         for (int c = 1; c < columnCount(); ++c) {
             auto it = cells.find({r, c});
-            if (it == cells.end()) continue;
+            if (it == cells.end())
+                continue;
             double v;
             if (format_ == kTemplateFormat || !parseNumber(it->second, v))
                 row[c] = it->second;
@@ -159,14 +162,18 @@ void PulseEditor::OpenSection(const std::function<void(int)>& progress) {
         }
         rows_.push_back(std::move(row));
         int percent = (r + 1) * 100 / rows;
-        if (progress && percent != lastPercent) progress(lastPercent = percent);
+        if (progress && percent != lastPercent)
+            progress(lastPercent = percent);
     }
-    if (selectedRow >= rowCount()) selectedRow = rowCount() - 1;
+    if (selectedRow >= rowCount())
+        selectedRow = rowCount() - 1;
 
     if (raise || writeRepeat) {
         TrainEdit e;
-        if (raise) e.setRoot("qPls", strprintf("%d", sectionCount_));
-        if (writeRepeat) e.setSectionKey(activeSection_, "Repeat", "1");
+        if (raise)
+            e.setRoot("qPls", strprintf("%d", sectionCount_));
+        if (writeRepeat)
+            e.setSectionKey(activeSection_, "Repeat", "1");
         e.commit();
     }
 }
@@ -193,9 +200,12 @@ bool PulseEditor::validate(int row, int column, const std::string& text, double 
         return true;
     }
     if (column == kIntervalColumn) {
-        if (format_ == kLinkFormat && v <= 0) return refuse(983, row, text);
-        if (format_ == kNodeFormat && v < 0) return refuse(993, row, text);
-        if (belowResolution(v)) return refuse(981, row, text);
+        if (format_ == kLinkFormat && v <= 0)
+            return refuse(983, row, text);
+        if (format_ == kNodeFormat && v < 0)
+            return refuse(993, row, text);
+        if (belowResolution(v))
+            return refuse(981, row, text);
         return true;
     }
     std::optional<double> above, below;
@@ -205,7 +215,8 @@ bool PulseEditor::validate(int row, int column, const std::string& text, double 
         below = value(r, kCumulativeColumn);
     if (!above && format_ == kLinkFormat)
         above = 0.0; // a DC-interval section starts at its own time 0
-    if ((above && v < *above) || (below && v > *below)) return refuse(980, row, text);
+    if ((above && v < *above) || (below && v > *below))
+        return refuse(980, row, text);
     double step = v - above.value_or(0);
     if (belowResolution(step) || (format_ == kLinkFormat && step == 0))
         return refuse(981, row, text);
@@ -235,7 +246,8 @@ void PulseEditor::storeDerived(TrainEdit& e) {
     bool anyLevel = false;
     double low = 0, high = 0;
     for (int r = 0; r < rowCount(); ++r) {
-        if (rows_[r][kLevelColumn].empty()) continue;
+        if (rows_[r][kLevelColumn].empty())
+            continue;
         storedRows_ = r + 1;
         if (auto l = value(r, kLevelColumn); l && format_ != kTemplateFormat) {
             double volts = *l / levelFactor();
@@ -279,18 +291,23 @@ void PulseEditor::commitAndReopen(TrainEdit& e) {
 }
 
 bool PulseEditor::EditCell(int row, int column, const std::string& typed) {
-    if (!isEditable(row, column)) return false;
+    if (!isEditable(row, column))
+        return false;
     std::string text = rtrim(typed);
     const std::string previous = rows_[row][column];
-    if (text.empty()) return false;
+    if (text.empty())
+        return false;
     if (format_ == kNodeFormat && row == 0 && column != kLevelColumn && text != "0")
         return refuse(992, row, text);
-    if (text == previous) return true;
+    if (text == previous)
+        return true;
 
     double v = 0;
     if (format_ != kTemplateFormat) {
-        if (!parseNumber(text, v)) return refuse(991, row, text);
-        if (!validate(row, column, text, v)) return false;
+        if (!parseNumber(text, v))
+            return refuse(991, row, text);
+        if (!validate(row, column, text, v))
+            return false;
     }
 
     TrainEdit e;
@@ -301,7 +318,8 @@ bool PulseEditor::EditCell(int row, int column, const std::string& typed) {
             rows_[row][kCumulativeColumn] = TimeText(prev + v);
             for (int j = row + 1; j < rowCount(); ++j) {
                 auto interval = value(j, kIntervalColumn);
-                if (!interval) break;
+                if (!interval)
+                    break;
                 rows_[j][kCumulativeColumn] =
                     TimeText(value(j - 1, kCumulativeColumn).value_or(0) + *interval);
                 storeRow(e, j);
@@ -321,7 +339,8 @@ bool PulseEditor::EditCell(int row, int column, const std::string& typed) {
 }
 
 bool PulseEditor::SetFormat(int format) {
-    if (format == format_) return true;
+    if (format == format_)
+        return true;
     if (storedRows_ != 0) {
         say(StringText(3022));
         return false;
@@ -373,7 +392,8 @@ void PulseEditor::AppendRow() {
 
 bool PulseEditor::InsertRow() {
     int sel = selectedRow;
-    if (sel < 0 || sel >= rowCount() || !CheckComplete()) return false;
+    if (sel < 0 || sel >= rowCount() || !CheckComplete())
+        return false;
     saveSection();
     TrainEdit e;
     int a = activeSection_;
@@ -392,7 +412,8 @@ bool PulseEditor::InsertRow() {
 
 bool PulseEditor::DeleteRow() {
     int sel = selectedRow;
-    if (sel < 0 || sel >= rowCount()) return false;
+    if (sel < 0 || sel >= rowCount())
+        return false;
     if (format_ == kNodeFormat && sel == 0) {
         say("For design format \"Points\" first item cannot be removed");
         return false;
@@ -411,7 +432,8 @@ bool PulseEditor::DeleteRow() {
     if (format_ == kLinkFormat) {
         for (int j = sel; j < rowCount(); ++j) {
             auto interval = value(j, kIntervalColumn);
-            if (!interval) break;
+            if (!interval)
+                break;
             double prev = j > 0 ? value(j - 1, kCumulativeColumn).value_or(0) : 0;
             rows_[j][kCumulativeColumn] = TimeText(prev + *interval);
             storeRow(e, j);
@@ -423,7 +445,8 @@ bool PulseEditor::DeleteRow() {
             storeRow(e, sel);
         }
     }
-    if (selectedRow >= rowCount()) selectedRow = rowCount() - 1;
+    if (selectedRow >= rowCount())
+        selectedRow = rowCount() - 1;
     storeDerived(e);
     commitAndNotify(e);
     return true;
@@ -445,7 +468,8 @@ void PulseEditor::DeleteAll() {
 }
 
 bool PulseEditor::Undo() {
-    if (!CanUndo()) return false;
+    if (!CanUndo())
+        return false;
     auto lines = profile::SectionLines(sectionUndoFile(), TrainSectionName(activeSection_));
     {
         TrainEdit restore;
@@ -466,7 +490,8 @@ bool PulseEditor::ApplyRepeat(const std::string& text) {
         say(vformat(StringText(985), v));
         return false;
     }
-    if (v == repeat_) return true;
+    if (v == repeat_)
+        return true;
     repeat_ = v;
     TrainEdit e;
     e.setSectionKey(activeSection_, "Repeat", strprintf("%d", v));
@@ -480,23 +505,26 @@ bool PulseEditor::IsComplete() const {
     for (int r = 0; r < rowCount(); ++r)
         for (int c = 1; c < columnCount(); ++c)
             if (rows_[r][c].empty()) {
-                if (r != rowCount() - 1) return false;
+                if (r != rowCount() - 1)
+                    return false;
                 for (int k = 1; k < columnCount(); ++k)
-                    if (!rows_[r][k].empty()) return false;
+                    if (!rows_[r][k].empty())
+                        return false;
                 return true;
             }
     return true;
 }
 
 bool PulseEditor::CheckComplete() const {
-    if (IsComplete()) return true;
+    if (IsComplete())
+        return true;
     say(vformat(StringText(994), activeSection_ + 1));
     return false;
 }
 
 bool PulseEditor::CheckNewSectionPosition(int p) const {
     profile::Snapshot snap(launch().exchangeFile);
-    int count = static_cast<int>(LeadingNumber(snap.get(TrainRootSection(), "qPls"), 0));
+    int count = StoredCount(LeadingNumber(snap.get(TrainRootSection(), "qPls"), 0));
     auto filled = [&](int i) {
         return LeadingNumber(snap.get(TrainSectionName(i), "qItm"), 0) >= 1;
     };
@@ -508,7 +536,8 @@ bool PulseEditor::CheckNewSectionPosition(int p) const {
 }
 
 bool PulseEditor::sectionCommandAllowed(const char* message) const {
-    if (host_.fullTrainView()) return true;
+    if (host_.fullTrainView())
+        return true;
     say(message);
     return false;
 }
@@ -519,9 +548,11 @@ std::vector<std::string> PulseEditor::freshSection(double start) const {
 }
 
 bool PulseEditor::AppendSection() {
-    if (!sectionCommandAllowed(kAppendSectionRefused) || !CheckComplete()) return false;
-    int count = static_cast<int>(ReadTrainRootNumber("qPls", 0));
-    if (!CheckNewSectionPosition(count)) return false;
+    if (!sectionCommandAllowed(kAppendSectionRefused) || !CheckComplete())
+        return false;
+    int count = StoredCount(ReadTrainRootNumber("qPls", 0));
+    if (!CheckNewSectionPosition(count))
+        return false;
     saveTrain();
     TrainEdit e;
     e.replaceSection(count, freshSection(e.rootNumber("Duration", 0)));
@@ -533,10 +564,12 @@ bool PulseEditor::AppendSection() {
 }
 
 bool PulseEditor::InsertSection() {
-    if (!sectionCommandAllowed(kInsertSectionRefused) || !CheckComplete()) return false;
-    int count = static_cast<int>(ReadTrainRootNumber("qPls", 0));
+    if (!sectionCommandAllowed(kInsertSectionRefused) || !CheckComplete())
+        return false;
+    int count = StoredCount(ReadTrainRootNumber("qPls", 0));
     int p = activeSection_;
-    if (!CheckNewSectionPosition(p)) return false;
+    if (!CheckNewSectionPosition(p))
+        return false;
     saveTrain();
     TrainEdit e;
     double start = e.sectionNumber(p, "Start", 0);
@@ -551,8 +584,9 @@ bool PulseEditor::InsertSection() {
 }
 
 bool PulseEditor::DeleteSection() {
-    int count = static_cast<int>(ReadTrainRootNumber("qPls", 0));
-    if (count < 2) return RemoveAllSections();
+    int count = StoredCount(ReadTrainRootNumber("qPls", 0));
+    if (count < 2)
+        return RemoveAllSections();
     int a = activeSection_;
     if (a > 0 && a < count - 1 && ReadSectionKey(a - 1, "LocDur", 0) == 0 &&
         ReadSectionKey(a + 1, "LocDur", 0) == 0) {
@@ -565,7 +599,8 @@ bool PulseEditor::DeleteSection() {
     for (int i = a; i < count - 1; ++i)
         e.copySection(i + 1, i);
     e.deleteSection(count - 1);
-    if (a == 0) e.setSectionKey(0, "Start", firstStart);
+    if (a == 0)
+        e.setSectionKey(0, "Start", firstStart);
     e.setRoot("qPls", strprintf("%d", count - 1));
     e.setRoot("activePls", strprintf("%d", a < count - 1 ? a : a - 1));
     e.recomputeStarts(0);
@@ -576,13 +611,14 @@ bool PulseEditor::DeleteSection() {
 }
 
 bool PulseEditor::RemoveAllSections() {
-    if (!sectionCommandAllowed(kAppendSectionRefused)) return false;
+    if (!sectionCommandAllowed(kAppendSectionRefused))
+        return false;
     if (ask(launch().appName,
             "You are about remove all sections of the sectFmt.\nConfirm your intention.",
             Buttons::YesNo, Icon::Exclamation) != Answer::Yes)
         return false;
     saveTrain();
-    int count = static_cast<int>(ReadTrainRootNumber("qPls", 0));
+    int count = StoredCount(ReadTrainRootNumber("qPls", 0));
     TrainEdit e;
     for (int i = 0; i < count; ++i)
         e.deleteSection(i);
@@ -595,7 +631,8 @@ bool PulseEditor::RemoveAllSections() {
 }
 
 bool PulseEditor::LoadTrain(const std::string& path) {
-    if (!CopyTrain(path, false)) return false;
+    if (!CopyTrain(path, false))
+        return false;
     RemoveFile(trainUndoFile());
     OpenSection();
     host_.trainChanged();

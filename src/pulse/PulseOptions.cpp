@@ -38,7 +38,8 @@ bool parseNumber(const std::string& text, double& value) {
 int ReadOperationMode() {
     std::string v = general("forceSingSeg");
     int mode = v.empty() ? kSingleSegmentMode : std::atoi(v.c_str());
-    if (mode < 0 || mode > 2 || SingleSegmentOnly()) mode = kSingleSegmentMode;
+    if (mode < 0 || mode > 2 || SingleSegmentOnly())
+        mode = kSingleSegmentMode;
     return mode;
 }
 
@@ -59,8 +60,8 @@ PulseOptions LoadPulseOptions(const PulseLimits& limits) {
     PulseOptions o;
     o.mode = ReadOperationMode();
     o.sequencedModes = limits.sequencedModes;
-    o.timeUnit = static_cast<int>(ReadTrainRootNumber("tmUnitInd", 1));
-    o.levelUnit = static_cast<int>(ReadTrainRootNumber("voltInd", 0));
+    o.timeUnit = StoredInt(ReadTrainRootNumber("tmUnitInd", 1));
+    o.levelUnit = StoredInt(ReadTrainRootNumber("voltInd", 0));
     o.forceClock = LeadingNumber(forcedClockKey("frcSclk_toVal"), 0) == 1;
     if (auto stored = forcedClockKey("forceSclk"))
         o.forcedClock = *stored;
@@ -68,7 +69,8 @@ PulseOptions LoadPulseOptions(const PulseLimits& limits) {
         o.forcedClock =
             EngNumberText(ProfileNumber("Sclk", launch().activeChannel, "Settings", 0), 9);
     std::string yRes = general("yRes");
-    if (!yRes.empty()) o.yRes = std::atoi(yRes.c_str());
+    if (!yRes.empty())
+        o.yRes = std::atoi(yRes.c_str());
     return o;
 }
 
@@ -96,7 +98,8 @@ std::string OptionsSummary() {
     const char* name = mode >= 0 && mode <= 2 ? names[mode] : "Not defined";
     std::string clock = "Disable";
     auto stored = forcedClockKey("forceSclk");
-    if (LeadingNumber(forcedClockKey("frcSclk_toVal"), 0) == 1 && stored) clock = *stored;
+    if (LeadingNumber(forcedClockKey("frcSclk_toVal"), 0) == 1 && stored)
+        clock = *stored;
     return strprintf("Options: Operation mode= %s.       Forced SCLK=", name) + clock;
 }
 

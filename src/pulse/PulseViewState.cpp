@@ -21,14 +21,14 @@ std::string viewModeKey() {
 void PulseViewState::Reload() {
     profile::Snapshot snap(launch().exchangeFile);
     std::string root = TrainRootSection();
-    sectionCount = static_cast<int>(LeadingNumber(snap.get(root, "qPls"), 0));
-    activeSection = static_cast<int>(LeadingNumber(snap.get(root, "activePls"), 0));
+    sectionCount = StoredCount(LeadingNumber(snap.get(root, "qPls"), 0));
+    activeSection = StoredCount(LeadingNumber(snap.get(root, "activePls"), 0));
     trainDuration = LeadingNumber(snap.get(root, "Duration"), 0);
     levelLow = LeadingNumber(snap.get(root, "VpMn"), levelLow);
     levelHigh = LeadingNumber(snap.get(root, "VpMx"), levelHigh);
-    timeUnit = static_cast<int>(LeadingNumber(snap.get(root, "tmUnitInd"), 1));
-    activeFormat = static_cast<int>(
-        LeadingNumber(snap.get(TrainSectionName(activeSection), "SectFmt"), kNodeFormat));
+    timeUnit = StoredInt(LeadingNumber(snap.get(root, "tmUnitInd"), 1));
+    activeFormat =
+        StoredInt(LeadingNumber(snap.get(TrainSectionName(activeSection), "SectFmt"), kNodeFormat));
 }
 
 void PulseViewState::Load() {
@@ -36,14 +36,16 @@ void PulseViewState::Load() {
     std::string mode;
     ProfileRecord(kPulseSettings, viewModeKey().c_str(), mode, 260, launch().generalIni, true);
     viewMode = std::atoi(mode.c_str()) == 1 ? 1 : 0;
-    if (sectionCount > 0) return;
+    if (sectionCount > 0)
+        return;
     TrainEdit e;
     e.setRoot("qPls", "1");
     e.setRoot("activePls", "0");
     e.setRoot("Duration", strprintf("%g", trainDuration));
     e.setRoot("VpMn", strprintf("%.3f", levelLow));
     e.setRoot("VpMx", strprintf("%.3f", levelHigh));
-    if (!e.sectionKey(0, "SectFmt")) e.setSectionKey(0, "SectFmt", strprintf("%d", kNodeFormat));
+    if (!e.sectionKey(0, "SectFmt"))
+        e.setSectionKey(0, "SectFmt", strprintf("%d", kNodeFormat));
     e.setSectionKey(0, "Start", "0");
     e.setSectionKey(0, "LocDur", "0");
     e.setRoot("tmUnitInd", "1");

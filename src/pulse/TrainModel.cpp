@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <climits>
 #include <cstdlib>
 
 namespace tw {
@@ -40,11 +41,22 @@ std::string CellKey(std::string_view rowName, int row, int column) {
 }
 
 double LeadingNumber(const std::optional<std::string>& text, double def) {
-    if (!text) return def;
+    if (!text)
+        return def;
     const char* begin = text->c_str();
     char* end = nullptr;
     double v = std::strtod(begin, &end);
     return end == begin ? def : v;
+}
+
+int StoredInt(double v) {
+    if (!(v == v))
+        return 0;
+    return static_cast<int>(std::clamp(v, double(INT_MIN), double(INT_MAX)));
+}
+
+int StoredCount(double v) {
+    return std::min(StoredInt(v), kMaxTrainCount);
 }
 
 std::string TimeText(double seconds) {
@@ -108,8 +120,9 @@ void TrainEdit::setCell(int i, std::string_view rowName, int r, int c,
 }
 
 void TrainEdit::recomputeStarts(int k) {
-    int count = static_cast<int>(rootNumber("qPls", 0));
-    if (k < 0 || k >= count) return;
+    int count = StoredCount(rootNumber("qPls", 0));
+    if (k < 0 || k >= count)
+        return;
     double start = sectionNumber(k, "Start", 0);
     for (int i = k + 1; i < count; ++i) {
         start += sectionNumber(i - 1, "Repeat", 1) * sectionNumber(i - 1, "LocDur", 0);
@@ -118,7 +131,7 @@ void TrainEdit::recomputeStarts(int k) {
 }
 
 double TrainEdit::recomputeDuration() {
-    int count = static_cast<int>(rootNumber("qPls", 0));
+    int count = StoredCount(rootNumber("qPls", 0));
     double duration = 0;
     for (int i = 0; i < count; ++i)
         duration += sectionNumber(i, "Repeat", 1) * sectionNumber(i, "LocDur", 0);
@@ -127,12 +140,13 @@ double TrainEdit::recomputeDuration() {
 }
 
 void TrainEdit::recomputeLevels() {
-    int count = static_cast<int>(rootNumber("qPls", 0));
+    int count = StoredCount(rootNumber("qPls", 0));
     bool any = false;
     double low = 0, high = 0;
     for (int i = 0; i < count; ++i) {
         double mn = sectionNumber(i, "mnV", kAbsent), mx = sectionNumber(i, "mxV", kAbsent);
-        if (IsAbsent(mn) || IsAbsent(mx)) continue;
+        if (IsAbsent(mn) || IsAbsent(mx))
+            continue;
         low = any ? std::min(low, mn) : mn;
         high = any ? std::max(high, mx) : mx;
         any = true;
@@ -180,14 +194,14 @@ bool WriteSectionKey(int i, std::string_view key, std::string_view text) {
 }
 
 std::optional<std::string> ReadCell(int i, int r, int c) {
-    int format = static_cast<int>(ReadSectionKey(i, "SectFmt", kNodeFormat));
+    int format = StoredInt(ReadSectionKey(i, "SectFmt", kNodeFormat));
     return profile::GetValue(launch().exchangeFile, TrainSectionName(i),
                              CellKey(RowName(format), r, c));
 }
 
 bool WriteCell(int i, int r, int c, const std::optional<std::string>& text) {
     TrainEdit e;
-    int format = static_cast<int>(e.sectionNumber(i, "SectFmt", kNodeFormat));
+    int format = StoredInt(e.sectionNumber(i, "SectFmt", kNodeFormat));
     e.setCell(i, RowName(format), r, c, text);
     return e.commit();
 }
@@ -218,18 +232,23 @@ void DeleteSection(int i) {
 }
 
 bool ParseCellKey(std::string_view key, std::string_view rowName, int& r, int& c) {
-    if (key.size() <= rowName.size() || !StartsWithNoCase(key, rowName)) return false;
+    if (key.size() <= rowName.size() || !StartsWithNoCase(key, rowName))
+        return false;
     const char* p = key.data() + rowName.size();
     const char* end = key.data() + key.size();
-    if (!std::isdigit(static_cast<unsigned char>(*p))) return false;
+    if (!std::isdigit(static_cast<unsigned char>(*p)))
+        return false;
     r = 0;
     while (p < end && std::isdigit(static_cast<unsigned char>(*p)))
-        r = r * 10 + (*p++ - '0');
-    if (end - p < 5 || !EqualsNoCase(std::string_view(p, 4), "-sub")) return false;
+        if ((r = r * 10 + (*p++ - '0')) > kMaxTrainCount)
+            return false;
+    if (end - p < 5 || !EqualsNoCase(std::string_view(p, 4), "-sub"))
+        return false;
     p += 4;
     c = 0;
     while (p < end && std::isdigit(static_cast<unsigned char>(*p)))
-        c = c * 10 + (*p++ - '0');
+        if ((c = c * 10 + (*p++ - '0')) > 9)
+            return false;
     return p == end;
 }
 
@@ -238,7 +257,8 @@ namespace {
 double entryNumber(const std::vector<std::pair<std::string, std::string>>& entries,
                    std::string_view key, double def) {
     for (const auto& [k, v] : entries)
-        if (EqualsNoCase(k, key)) return LeadingNumber(v, def);
+        if (EqualsNoCase(k, key))
+            return LeadingNumber(v, def);
     return def;
 }
 
@@ -251,29 +271,31 @@ TrainData ReadTrain() {
         return LeadingNumber(snap.get(rootName, key), def);
     };
     TrainData train;
-    train.sectionCount = static_cast<int>(rootNumber("qPls", 0));
-    train.activeSection = static_cast<int>(rootNumber("activePls", 0));
+    train.sectionCount = StoredCount(rootNumber("qPls", 0));
+    train.activeSection = StoredCount(rootNumber("activePls", 0));
     train.levelLow = rootNumber("VpMn", 0);
     train.levelHigh = rootNumber("VpMx", 0);
-    train.timeUnit = static_cast<int>(rootNumber("tmUnitInd", 1));
-    train.levelUnit = static_cast<int>(rootNumber("voltInd", 0));
+    train.timeUnit = StoredInt(rootNumber("tmUnitInd", 1));
+    train.levelUnit = StoredInt(rootNumber("voltInd", 0));
     for (int i = 0; i < train.sectionCount; ++i) {
         auto entries = snap.entries(TrainSectionName(i));
         TrainSectionData s;
-        s.format = static_cast<int>(entryNumber(entries, "SectFmt", kNodeFormat));
-        s.rowCount = static_cast<int>(entryNumber(entries, "qItm", 0));
+        s.format = StoredInt(entryNumber(entries, "SectFmt", kNodeFormat));
+        s.rowCount = StoredCount(entryNumber(entries, "qItm", 0));
         s.start = entryNumber(entries, "Start", 0);
         s.localDuration = entryNumber(entries, "LocDur", 0);
-        s.repeat = static_cast<int>(entryNumber(entries, "Repeat", 1));
+        s.repeat = StoredInt(entryNumber(entries, "Repeat", 1));
         s.rows.resize(static_cast<size_t>(std::max(s.rowCount, 0)));
         std::string_view rowName = RowName(s.format);
         for (const auto& [k, v] : entries) {
             int r, c;
-            if (!ParseCellKey(k, rowName, r, c) || r >= s.rowCount || c < 1 || c > 3) continue;
+            if (!ParseCellKey(k, rowName, r, c) || r >= s.rowCount || c < 1 || c > 3)
+                continue;
             const char* b = v.c_str();
             char* e = nullptr;
             double x = std::strtod(b, &e);
-            if (e == b) continue;
+            if (e == b)
+                continue;
             TrainRow& row = s.rows[static_cast<size_t>(r)];
             (c == 1 ? row.level : c == 2 ? row.interval : row.cumulative) = x;
         }
@@ -286,13 +308,15 @@ TrainData ReadTrain() {
 namespace {
 
 bool isTrainSection(const std::string& lowerName, const std::string& lowerSuffix) {
-    if (lowerName == "pulseroot" + lowerSuffix) return true;
+    if (lowerName == "pulseroot" + lowerSuffix)
+        return true;
     if (lowerName.size() <= 5 + lowerSuffix.size() || lowerName.compare(0, 5, "pulse") != 0 ||
         lowerName.compare(lowerName.size() - lowerSuffix.size(), lowerSuffix.size(), lowerSuffix) !=
             0)
         return false;
     for (size_t i = 5; i < lowerName.size() - lowerSuffix.size(); ++i)
-        if (!std::isdigit(static_cast<unsigned char>(lowerName[i]))) return false;
+        if (!std::isdigit(static_cast<unsigned char>(lowerName[i])))
+            return false;
     return true;
 }
 
@@ -308,13 +332,15 @@ bool CopyTrain(const std::string& path, bool save) {
 
     profile::Snapshot from(fromFile);
     auto count = from.get("PulseRoot" + fromSuffix, "qPls");
-    if (!count) return false;
-    int sections = static_cast<int>(LeadingNumber(count, 0));
+    if (!count)
+        return false;
+    int sections = StoredCount(LeadingNumber(count, 0));
 
     std::vector<std::string> stale;
     std::string lowerSuffix = ToLower(toSuffix);
     for (const auto& name : profile::Snapshot(toFile).sectionNames())
-        if (isTrainSection(ToLower(name), lowerSuffix)) stale.push_back(name);
+        if (isTrainSection(ToLower(name), lowerSuffix))
+            stale.push_back(name);
 
     profile::Transaction to(toFile);
     for (const auto& name : stale)
@@ -322,7 +348,8 @@ bool CopyTrain(const std::string& path, bool save) {
     to.writeSection("PulseRoot" + toSuffix, linesOf(from.entries("PulseRoot" + fromSuffix)));
     for (int i = 0; i < sections; ++i) {
         auto lines = linesOf(from.entries(strprintf("Pulse%d", i) + fromSuffix));
-        if (!lines.empty()) to.writeSection(strprintf("Pulse%d", i) + toSuffix, lines);
+        if (!lines.empty())
+            to.writeSection(strprintf("Pulse%d", i) + toSuffix, lines);
     }
     return to.commit();
 }

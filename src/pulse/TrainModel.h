@@ -25,6 +25,11 @@ inline constexpr const char* kForcedClockSection = "PulseRoot-ch1";
 
 // The first number of a stored value (the profile store's number rule), or def.
 double LeadingNumber(const std::optional<std::string>& text, double def);
+// Stored whole numbers as ints, clamped to the int range (not a number reads as 0).
+int StoredInt(double v);
+// Section and row counts: no damaged file may ask for more sections or rows than this.
+inline constexpr int kMaxTrainCount = 65536;
+int StoredCount(double v);
 // Time cells and derived times: engineering notation with 9 decimals.
 std::string TimeText(double seconds);
 

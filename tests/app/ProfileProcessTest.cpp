@@ -1,0 +1,163 @@
+// The exchange file against other processes: a writer killed at random moments, two writers at
+// once, and a reader whose file another process rewrites behind it.
+#include "GenerationLines.h"
+
+#include "app/FileUtil.h"
+#include "app/ProfileFile.h"
+#include "support/Sandbox.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <filesystem>
+#include <random>
+#include <spawn.h>
+#include <string>
+#include <sys/wait.h>
+#include <thread>
+#include <vector>
+
+extern char** environ;
+
+namespace tw {
+namespace {
+
+namespace fs = std::filesystem;
+
+pid_t Spawn(std::vector<std::string> args) {
+    args.insert(args.begin(), TW_PROFILE_WRITER_CHILD);
+    std::vector<char*> argv;
+    for (auto& a : args)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    pid_t pid = 0;
+    if (posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0)
+        return -1;
+    return pid;
+}
+
+int WaitExit(pid_t pid) {
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+class ProfileProcessTest : public ::testing::Test {
+  protected:
+    std::string folder = test::MakeTempFolder("tw-profile-process");
+    std::string file = folder + "/TempOndex.ondex";
+
+    void SetUp() override {
+        WriteFileAtomically(file, "; written by the host\n[Instrument]\nModel=TW2014\n"
+                                  "[Settings]\nActiveCh=0\nAcSeg=1 1 \n");
+        profile::ClearCache();
+    }
+    void TearDown() override {
+        profile::ClearCache();
+        std::error_code ec;
+        fs::remove_all(folder, ec);
+    }
+    // What is on disk now, not what this process remembers.
+    std::optional<std::string> onDisk(const char* section, const std::string& key) {
+        profile::ClearCache();
+        return profile::GetValue(file, section, key);
+    }
+    int leftovers() const {
+        int n = 0;
+        for (const auto& e : fs::directory_iterator(folder))
+            n += e.path().filename().string().find(".~tw") != std::string::npos;
+        return n;
+    }
+};
+
+TEST_F(ProfileProcessTest, WriterKilledAtRandomMomentsLeavesOldOrNewFileNeverAMix) {
+    ASSERT_TRUE(profile::WriteSection(file, "Gen", test::GenerationLines(0)));
+    const unsigned seed = std::random_device{}();
+    std::mt19937 random(seed);
+    std::uniform_int_distribution<int> delayUs(0, 20000);
+    const int kills = 200;
+    int survived = 0, changed = 0;
+    long generation = 0;
+    for (int i = 0; i < kills; ++i) {
+        pid_t child = Spawn({"rewrite", file});
+        ASSERT_GT(child, 0);
+        std::this_thread::sleep_for(std::chrono::microseconds(delayUs(random)));
+        kill(child, SIGKILL);
+        WaitExit(child);
+
+        profile::ClearCache();
+        profile::Snapshot snap(file);
+        long now = std::atol(snap.get("Gen", "n").value_or("-1").c_str());
+        std::vector<std::string> expected = test::GenerationLines(now);
+        auto entries = snap.entries("Gen");
+        bool whole = now >= generation && entries.size() == expected.size() &&
+                     snap.get("Instrument", "Model") == "TW2014" &&
+                     snap.get("Settings", "AcSeg") == "1 1";
+        for (size_t k = 0; whole && k < entries.size(); ++k)
+            whole = entries[k].first + "=" + entries[k].second == expected[k];
+        EXPECT_TRUE(whole) << "kill " << i << " (seed " << seed << ") left generation " << now
+                           << " after " << generation;
+        survived += whole;
+        changed += now != generation;
+        generation = now;
+    }
+    // The lock of the last killed writer does not hold up the next one.
+    auto start = std::chrono::steady_clock::now();
+    EXPECT_TRUE(profile::WriteValue(file, "Settings", "ActiveCh", "1"));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+    EXPECT_EQ(onDisk("Gen", "n"), std::to_string(generation));
+    EXPECT_GT(changed, kills / 4) << "the kills should mostly land while the child writes";
+    std::printf("kills survived: %d of %d (the file had changed at %d of them; %d temporary "
+                "files left by killed writers)\n",
+                survived, kills, changed, leftovers());
+    EXPECT_EQ(survived, kills);
+}
+
+TEST_F(ProfileProcessTest, ComposerAndHostWritingAtOnceLoseNoWrite) {
+    const std::string ms = "3000";
+    pid_t composer = Spawn({"keys", file, "c", ms});
+    pid_t host = Spawn({"keys", file, "h", ms});
+    ASSERT_GT(composer, 0);
+    ASSERT_GT(host, 0);
+    ASSERT_EQ(WaitExit(composer), 0);
+    ASSERT_EQ(WaitExit(host), 0);
+
+    profile::ClearCache();
+    profile::Snapshot snap(file);
+    long lostTotal = 0;
+    for (const std::string side : {"c", "h"}) {
+        long written = std::atol(ReadWholeFile(file + "." + side + ".count").value_or("0").c_str());
+        long lost = 0;
+        for (long n = 0; n < written; ++n)
+            lost += snap.get("Shared", side + std::to_string(n)) != std::to_string(n);
+        lost += snap.get("Shared", side + "Last") != std::to_string(written - 1);
+        std::printf("%s side: %ld keys and %ld updates of one key written, %ld writes lost\n",
+                    side == "c" ? "composer" : "host", written, written, lost);
+        EXPECT_GT(written, 10);
+        lostTotal += lost;
+    }
+    std::printf("writes lost: %ld\n", lostTotal);
+    EXPECT_EQ(lostTotal, 0);
+    EXPECT_EQ(snap.get("Instrument", "Model"), "TW2014");
+    EXPECT_FALSE(FileExists(file + ".lock"));
+}
+
+TEST_F(ProfileProcessTest, RewriteByAnotherProcessIsSeenEvenWhenSizeAndTimeMatch) {
+    // Values of one length, rewritten right after this process read them: neither the size nor
+    // a coarse modification time tells the two files apart.
+    int stale = 0;
+    for (int i = 0; i < 30; ++i) {
+        std::string mine = std::to_string(10 + 2 * (i % 40));
+        std::string theirs = std::to_string(11 + 2 * (i % 40));
+        ASSERT_TRUE(profile::WriteValue(file, "Settings", "ActiveSeg", mine));
+        ASSERT_EQ(profile::GetValue(file, "Settings", "ActiveSeg"), mine);
+        ASSERT_EQ(WaitExit(Spawn({"set", file, "Settings", "ActiveSeg", theirs})), 0);
+        stale += profile::GetValue(file, "Settings", "ActiveSeg") != theirs;
+    }
+    EXPECT_EQ(stale, 0) << "reads that missed the other process's rewrite";
+}
+
+} // namespace
+} // namespace tw

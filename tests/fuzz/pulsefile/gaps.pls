@@ -1,0 +1,10 @@
+[PulseRoot]
+qPls=1
+activePls=0
+[Pulse0]
+SectFmt=0
+qItm=4
+Link0-sub1=1
+Link2-sub2=abc
+Link3-sub3=-5
+Link9-sub1=3

@@ -1,0 +1,3 @@
+[PulseRoot]
+qPls=1
+activePls=5000000000

@@ -1,0 +1,3 @@
+[PulseRoot]
+qPls=1e10
+activePls=0

@@ -1,0 +1,4 @@
+[PulseRoot]
+activePls=0
+[Pulse0]
+SectFmt=1
