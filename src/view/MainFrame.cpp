@@ -7,6 +7,7 @@
 #include "host/QtHostLink.h"
 #include "view/Commands.h"
 #include "view/MenuLayout.h"
+#include "view/QtFrameBars.h"
 #include "view/QtPulseFrame.h"
 #include "view/WeditVw.h"
 
@@ -29,15 +30,22 @@ MainFrame::MainFrame(int resourceSet, QWidget* parent)
     statusBar()->addWidget(ready_, 1);
     buildMenus();
     addFrameCommands();
+    bars_ = std::make_unique<QtFrameBars>(*this);
     if (launch().composerId == kPulseComposer)
         pulse_ = std::make_unique<QtPulseFrame>(*this);
     auto* timer = new QTimer(this);
-    connect(timer, &QTimer::timeout, this, &MainFrame::updateCommands);
+    connect(timer, &QTimer::timeout, this, [this] {
+        bars_->apply();
+        updateCommands();
+    });
     timer->start(100);
     updateCommands();
 }
 
-MainFrame::~MainFrame() = default;
+MainFrame::~MainFrame() {
+    pulse_.reset(); // its commands point into the bars and the view
+    bars_.reset();
+}
 
 void MainFrame::buildMenus() {
     for (const MenuDef& def : MenuLayout(resourceSet_)) {

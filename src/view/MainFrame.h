@@ -11,6 +11,7 @@ class QLabel;
 
 namespace tw {
 
+class QtFrameBars;
 class QtPulseFrame;
 class QtHostLink;
 class QtLinkWindow;
@@ -38,6 +39,7 @@ class MainFrame : public QMainWindow {
 
     int resourceSet() const { return resourceSet_; }
     WeditVw* view() const { return view_; }
+    QtFrameBars* bars() const { return bars_.get(); }
 
     // Registers the frame on the link under its window title, following every title change.
     void attachLink(QtHostLink& link);
@@ -66,6 +68,7 @@ class MainFrame : public QMainWindow {
     std::map<int, QAction*> actions_;
     std::map<int, Command> commands_;
     std::unique_ptr<QtLinkWindow> link_;
+    std::unique_ptr<QtFrameBars> bars_;
     std::unique_ptr<QtPulseFrame> pulse_;
 };
 

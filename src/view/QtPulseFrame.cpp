@@ -3,6 +3,7 @@
 #include "pulse/QtPulseCommands.h"
 #include "view/Commands.h"
 #include "view/MainFrame.h"
+#include "view/QtFrameBars.h"
 #include "view/WeditVw.h"
 
 #include <QComboBox>
@@ -37,9 +38,7 @@ QtPulseFrame::QtPulseFrame(MainFrame& frame)
     frame.setCommand(kCmdShowPulseSummary,
                      {run(kCmdShowPulseSummary), {}, checked(kCmdShowPulseSummary)});
 
-    QToolBar* bar = frame.addToolBar("Sections");
-    bar->setObjectName("SectionBar");
-    bar->addWidget(sections_);
+    frame.bars()->parameterBar()->addWidget(sections_);
     sections_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     QObject::connect(sections_, &QComboBox::activated, &frame, [this](int index) {
         if (index == 0)
