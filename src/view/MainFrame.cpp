@@ -40,12 +40,18 @@ MainFrame::MainFrame(int resourceSet, QWidget* parent)
         wave_->setBars(bars_);
     view_->barMenuRequested = [this](QPoint global) { bars_->showBarMenu(global); };
     auto* timer = new QTimer(this);
-    connect(timer, &QTimer::timeout, this, &MainFrame::updateCommands);
+    connect(timer, &QTimer::timeout, this, [this] {
+        bars_->apply();
+        updateCommands();
+    });
     timer->start(100);
     updateCommands();
 }
 
-MainFrame::~MainFrame() = default;
+MainFrame::~MainFrame() {
+    pulse_.reset(); // its commands point into the bars and the view
+    bars_.reset();
+}
 
 void MainFrame::buildMenus() {
     for (const MenuDef& def : MenuLayout(resourceSet_)) {
