@@ -3,6 +3,7 @@
 #include "app/Startup.h"
 #include "host/HostLink.h"
 #include "host/QtHostLink.h"
+#include "host/QtHostLinkSignals.h"
 #include "view/MainFrame.h"
 
 #include <QApplication>
@@ -38,6 +39,7 @@ int main(int argc, char** argv) {
         return 1;
     QApplication::setApplicationName(QString::fromStdString(tw::launch().appName));
 
+    tw::QuitOnTerminationSignals();
     tw::QtHostLink link;
     tw::SetHostLink(&link);
     int result = 0;

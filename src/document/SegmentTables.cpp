@@ -199,11 +199,16 @@ void LoadActiveSegment(WeDoc& doc) {
         doc.listener().wavelengthShown();
     } else {
         std::string converted = doc.ConvertToNative(path, -3);
-        if (!converted.empty())
+        if (!converted.empty()) {
             doc.LoadWaveFile(converted, true, true);
+        } else {
+            // A file that cannot be read starts the segment over with a new waveform.
+            doc.Allocate(1000);
+            doc.New();
+        }
     }
     doc.listener().segmentShown();
-    doc.SetFileNameFrom(path);
+    doc.SetFileNameFrom(doc.pathName);
 }
 
 void UpdatePatternTable(WeDoc& doc, std::string path, int segment, int channel) {

@@ -5,6 +5,7 @@
 #include <charconv>
 #include <cmath>
 #include <limits>
+#include <string_view>
 
 namespace tw {
 
@@ -16,6 +17,15 @@ const char* ScanNumber(const char* first, const char* last, double& value) {
             return first;
     }
     auto [end, ec] = std::from_chars(p, last, value);
+    if (ec == std::errc::result_out_of_range) {
+        // Too small for a double is as good as zero; too large is no number.
+        std::string_view text(p, static_cast<std::size_t>(end - p));
+        auto e = text.find_first_of("eE");
+        if (e == std::string_view::npos || e + 1 >= text.size() || text[e + 1] != '-')
+            return first;
+        value = 0;
+        return end;
+    }
     if (ec != std::errc() || !std::isfinite(value))
         return first;
     return end;

@@ -9,9 +9,12 @@ DialogChoice ChooseWaveFile(QWidget* parent, DialogKind kind, const std::string&
                             FileDialogMemory& memory) {
     const FormatTable& table = CurrentFormatTable();
     QStringList filters;
+    QStringList displays;
     // The pattern goes in a trailing "( )" for Qt to match on; the display text is shown alone.
-    for (const FilterEntry& e : ParseFilter(FileFilter(table, kind)))
+    for (const FilterEntry& e : ParseFilter(FileFilter(table, kind))) {
         filters << QString::fromStdString(e.display + " (" + e.pattern + ")");
+        displays << QString::fromStdString(e.display).trimmed();
+    }
     QFileDialog dialog(parent);
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setOption(QFileDialog::HideNameFilterDetails);
@@ -28,7 +31,10 @@ DialogChoice ChooseWaveFile(QWidget* parent, DialogKind kind, const std::string&
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     const std::string typed = dialog.selectedFiles().front().toStdString();
-    const int filterIndex = static_cast<int>(filters.indexOf(dialog.selectedNameFilter()));
+    // With the details hidden the dialog reports the display text alone.
+    const QString selected = dialog.selectedNameFilter().trimmed();
+    const int filterIndex = static_cast<int>(
+        filters.contains(selected) ? filters.indexOf(selected) : displays.indexOf(selected));
     memory.remember(typed, filterIndex);
     return ResolveTypedName(typed, filterIndex, kind, table);
 }

@@ -3,7 +3,7 @@
 #include "app/FileUtil.h"
 #include "app/LaunchState.h"
 
-#include <cstring>
+#include <algorithm>
 #include <fstream>
 
 namespace tw {
@@ -46,12 +46,9 @@ void StoreLe32(char* p, std::int32_t value) {
     p[3] = static_cast<char>((v >> 24) & 0xFF);
 }
 
-} // namespace
-
-std::vector<std::int32_t> DecodeNativePoints(std::string_view bytes, PointLayout layout) {
+void DecodeNativeInto(std::string_view bytes, PointLayout layout, std::int32_t* points) {
     const std::size_t size = static_cast<std::size_t>(BytesPerPoint(layout));
     const std::size_t count = bytes.size() / size;
-    std::vector<std::int32_t> points(count);
     const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
     switch (layout) {
     case PointLayout::Int16:
@@ -67,6 +64,14 @@ std::vector<std::int32_t> DecodeNativePoints(std::string_view bytes, PointLayout
             points[i] = LoadLe32(p + 2);
         break;
     }
+}
+
+} // namespace
+
+std::vector<std::int32_t> DecodeNativePoints(std::string_view bytes, PointLayout layout) {
+    std::vector<std::int32_t> points(bytes.size() /
+                                     static_cast<std::size_t>(BytesPerPoint(layout)));
+    DecodeNativeInto(bytes, layout, points.data());
     return points;
 }
 
@@ -100,15 +105,26 @@ std::string EncodeNativePoints(std::span<const std::int32_t> points, PointLayout
 
 NativeReadResult ReadNativeFile(const std::string& path, PointLayout layout) {
     NativeReadResult result;
-    std::int64_t size = FileSize(path);
-    if (size < 0 ||
-        static_cast<std::uint64_t>(size) / static_cast<std::uint64_t>(BytesPerPoint(layout)) >
-            kMaxWavePoints)
+    const std::int64_t size = FileSize(path);
+    const auto pointSize = static_cast<std::size_t>(BytesPerPoint(layout));
+    if (size < 0 || static_cast<std::uint64_t>(size) / pointSize > kMaxWavePoints)
         return result;
-    auto bytes = ReadWholeFile(path);
-    if (!bytes)
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
         return result;
-    result.points = DecodeNativePoints(*bytes, layout);
+    const std::size_t count = static_cast<std::size_t>(size) / pointSize;
+    result.points.resize(count);
+    // Decoding a cache-sized chunk at a time keeps the whole file out of memory twice.
+    constexpr std::size_t kChunkPoints = 1 << 15;
+    std::string chunk(kChunkPoints * pointSize, '\0');
+    for (std::size_t done = 0; done < count;) {
+        const std::size_t n = std::min(kChunkPoints, count - done);
+        if (!in.read(chunk.data(), static_cast<std::streamsize>(n * pointSize)))
+            return NativeReadResult{};
+        DecodeNativeInto(std::string_view(chunk.data(), n * pointSize), layout,
+                         result.points.data() + done);
+        done += n;
+    }
     result.ok = true;
     return result;
 }

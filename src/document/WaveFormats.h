@@ -55,6 +55,11 @@ enum FormatCode {
     kCodeFromName = -3, // work the code out from the file name
 };
 
+// Column files (codes 2, 6, 7) are the ones Open asks the dimension question for.
+inline bool IsColumnCode(int formatCode) {
+    return formatCode == kCsvCode || formatCode == kPrnCode || formatCode == kTxtCode;
+}
+
 // What a conversion needs to know; filled from the launch state and profiles by
 // ImportContextForLaunch, or by hand in tests and fuzzers.
 struct ImportContext {

@@ -152,6 +152,7 @@ bool WeDoc::LoadWaveFile(const std::string& path, bool adopt, bool asIsOnCancel)
     if (isFm && launch().fpSegMode && fmHooks.loadSegmentRange)
         fmHooks.loadSegmentRange(*this);
     long count = static_cast<long>(size / bytesPerPoint);
+    bool cut = false;
     if (adopt && !isFm && resFactor > 1) {
         busy = true;
         long n = count;
@@ -159,21 +160,16 @@ bool WeDoc::LoadWaveFile(const std::string& path, bool adopt, bool asIsOnCancel)
         busy = false;
         if (check == WavelengthCheck::Cancelled && !asIsOnCancel)
             return false;
-        if (check == WavelengthCheck::Corrected) {
-            NativeReadResult old = ReadNativeFile(file, NativeLayout());
-            if (!old.ok)
-                return false;
-            old.points.resize(static_cast<std::size_t>(n), 0);
-            if (!WriteNativeFile(file, old.points, NativeLayout()))
-                return false;
-            count = n;
-        }
+        cut = check == WavelengthCheck::Corrected;
+        count = n;
     }
     NativeReadResult read = ReadNativeFile(file, NativeLayout());
     if (!read.ok)
         return false;
+    read.points.resize(static_cast<std::size_t>(count), initialPoint);
+    if (cut && !WriteNativeFile(file, read.points, NativeLayout()))
+        return false;
     points = std::move(read.points);
-    points.resize(static_cast<std::size_t>(count), initialPoint);
     wavelength = static_cast<double>(count);
     listener().wavelengthShown();
     RefreshFmMarkers();
@@ -332,14 +328,13 @@ bool WeDoc::SaveAs(const std::string& path, int code) {
 }
 
 std::string WeDoc::ConvertToNative(const std::string& path, int code) {
-    // Until the converters of the other forms are in, only native files open.
-    const bool native = code == 0 || (code == -3 && ExtensionOf(path).size() == 3 &&
-                                      StartsWithNoCase(ExtensionOf(path), "w"));
-    return native && FileExists(path) ? path : std::string();
+    ConvertResult converted =
+        ConvertToBinary(path, code, ImportContextForLaunch(vMin, vMax, askDim));
+    return converted.ok ? converted.path : std::string();
 }
 
-bool WeDoc::ExportPoints(const std::string&, int) const {
-    return false;
+bool WeDoc::ExportPoints(const std::string& path, int code) const {
+    return ExportWaveFile(path, code, points, ExportContext{NativeLayout()});
 }
 
 bool WeDoc::CanUndo() const {

@@ -34,7 +34,7 @@ double EquationLevelFactor(int composerId, bool fmAbstract, double vMin, double 
     return std::trunc(span) / span;
 }
 
-EquationEditor::EquationEditor(GeneratorTarget& target) : target_(target), backup_(target) {}
+EquationEditor::EquationEditor(GeneratorTarget& target) : target_(target) {}
 
 double EquationEditor::lowerLimit(Field f) const {
     switch (f) {
@@ -70,7 +70,7 @@ double EquationEditor::upperLimit(Field f) const {
 void EquationEditor::Open() {
     ReadSettings();
     LoadState();
-    backup_.Save();
+    target_.backupForDialog();
 }
 
 void EquationEditor::ReadSettings() {
@@ -223,12 +223,12 @@ bool EquationEditor::Evaluate(bool forOk) {
     if (!Validate())
         return false;
     aliasValues_.assign(std::max<std::size_t>(100, aliases.size() + 1), {});
-    backup_.Restore();
+    target_.restoreDialogBackup();
     auto finish = [&](bool ok) {
         aliasValues_.clear();
         parser_.FreeWaves();
         if (!ok)
-            backup_.Restore();
+            target_.restoreDialogBackup();
         target_.redraw();
         return ok;
     };
@@ -250,6 +250,11 @@ bool EquationEditor::Evaluate(bool forOk) {
                  scaledPass(),
                  target_.lowerLevel(),
                  target_.upperLevel()};
+        // FM values (frequencies or the abstract scale) are only kept within 32 bits.
+        if (target_.isFm()) {
+            range.lowest = -2147483648.0;
+            range.highest = 2147483647.0;
+        }
         SetRangeConstants(parser_, range);
     };
     setRange();
@@ -293,7 +298,7 @@ bool EquationEditor::Ok() {
 }
 
 void EquationEditor::Cancel() {
-    backup_.Restore();
+    target_.restoreDialogBackup();
     target_.redraw();
     target_.restoreAnchors();
 }
@@ -333,7 +338,7 @@ void EquationEditor::SaveSettings(bool keepWave) {
     }
     StoreDialogPosition(position);
     if (keepWave)
-        backup_.Keep();
+        target_.keepGenerated();
     WriteEquationState(stateFile, typed, aliases.rows());
     WriteEquationIndex(stateFile, historyIndex);
 }

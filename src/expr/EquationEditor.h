@@ -3,7 +3,6 @@
 #include "expr/ExprParser.h"
 #include "generators/GeneratorSettings.h"
 #include "generators/GeneratorTarget.h"
-#include "generators/WaveBackup.h"
 
 #include <array>
 #include <cstddef>
@@ -71,7 +70,6 @@ class EquationEditor {
 
   private:
     GeneratorTarget& target_;
-    GeneratorBackup backup_;
     ExprParser parser_;
     std::vector<std::vector<double>> aliasValues_;
     std::array<double, kFieldCount> previous_{};

@@ -10,7 +10,7 @@ namespace tw {
 struct WaveOperand {
     std::string path;
     std::int64_t bytes = 0;
-    std::vector<std::int16_t> samples;
+    std::vector<std::int32_t> samples; // each a signed 16-bit value
 };
 
 // What a postfix program reads besides the point: the wave table and the editor's alias arrays.

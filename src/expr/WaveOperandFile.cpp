@@ -1,6 +1,7 @@
 #include "expr/WaveOperandFile.h"
 
 #include "app/FileUtil.h"
+#include "document/WaveFormats.h"
 
 #include <filesystem>
 
@@ -24,20 +25,14 @@ std::optional<std::string> FindWaveOperandFile(const std::string& path) {
     return std::nullopt;
 }
 
-// Kept apart from the document's file formats on purpose: the engine reads every operand as
-// 16-bit words, whatever the composer's own point size.
+// Whatever the composer, the engine reads every operand file as 16-bit words.
 bool ReadWaveOperand(const std::string& path, WaveOperand& wave) {
-    auto bytes = ReadWholeFile(path);
-    if (!bytes)
+    NativeReadResult read = ReadNativeFile(path, PointLayout::Int16);
+    if (!read.ok)
         return false;
     wave.path = path;
-    wave.bytes = static_cast<std::int64_t>(bytes->size());
-    wave.samples.resize(bytes->size() / 2);
-    for (std::size_t i = 0; i < wave.samples.size(); ++i) {
-        auto lo = static_cast<unsigned char>((*bytes)[2 * i]);
-        auto hi = static_cast<unsigned char>((*bytes)[2 * i + 1]);
-        wave.samples[i] = static_cast<std::int16_t>(static_cast<std::uint16_t>(lo | hi << 8));
-    }
+    wave.bytes = FileSize(path);
+    wave.samples = std::move(read.points);
     return true;
 }
 

@@ -57,6 +57,12 @@ void ClockAndLength(const PwmInput& in, const PwmInstrument& inst, PwmPlan& plan
     plan.length = RoundUpTo(plan.length, inst.granularity);
 }
 
+PwmResult NotImplemented(const char* focus) {
+    ask("Error", "Due to Instrument restrictions for the given parameters\nthe PWM will  not be "
+                 "implemented");
+    return {PwmStatus::Refused, focus};
+}
+
 } // namespace
 
 PulseCount CountPulses(double modPeriod, double pulsePeriod) {
@@ -111,6 +117,9 @@ long long EdgeStepDivisor(const std::vector<double>& edges) {
 
 PwmResult PlanPwm(const PwmInput& in, const PwmInstrument& inst, PwmPlan& plan) {
     plan.count = CountPulses(in.modPeriod, in.pulsePeriod);
+    // Every pulse takes two points at least: more than the memory holds cannot be built.
+    if (plan.count.n < 1 || 2 * static_cast<double>(plan.count.n) > inst.memory)
+        return NotImplemented("Mod_Period");
     plan.widths = PulseWidths(in, plan.count);
     plan.resolution = in.resolution;
     plan.edges = EdgeSteps(in.pulsePeriod, plan.widths, plan.resolution);
@@ -141,19 +150,18 @@ PwmResult PlanPwm(const PwmInput& in, const PwmInstrument& inst, PwmPlan& plan) 
     }
     ClockAndLength(in, inst, plan, true);
     if (in.byDelay)
-        return {};
+        return plan.length < 1 ? NotImplemented("Precision") : PwmResult{};
     if (static_cast<double>(plan.length) > inst.memory) {
         plan.resolution *= static_cast<double>(plan.length) / inst.memory;
         plan.edges = EdgeSteps(in.pulsePeriod, plan.widths, plan.resolution);
         // An edge distance below one step would merge two edges.
-        if (SmallestEdgeDistance(plan.edges) < 1) {
-            ask("Error", "Due to Instrument restrictions for the given parameters\nthe PWM will  "
-                         "not be implemented");
-            return {PwmStatus::Refused, "Mod_Index"};
-        }
+        if (SmallestEdgeDistance(plan.edges) < 1)
+            return NotImplemented("Mod_Index");
         ClockAndLength(in, inst, plan, false);
         confirmed = false;
     }
+    if (plan.length < 1)
+        return NotImplemented("Precision");
     if (plan.resolution != in.resolution && !confirmed &&
         ask("Confirm resolution change",
             strprintf("Due to Instrument restrictions for the given parameters\nthe PWM will be "

@@ -57,7 +57,7 @@ bool GeneratorTarget::restoreDialogBackup() {
 }
 
 bool GeneratorTarget::acceptDialogBackup() {
-    return CopyFileOver(WaveBackupPath(), undoFile()) && RemoveFile(WaveBackupPath());
+    return CopyFileOver(WaveBackupPath(), undoFile()); // the menu command removes the backup
 }
 
 } // namespace tw

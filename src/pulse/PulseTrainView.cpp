@@ -19,6 +19,10 @@ QPen penFor(TracePen pen, bool printing) {
     }
 }
 
+QPoint toPixel(const PlotMapping& mapping, const TracePoint& p) {
+    return QPoint(mapping.XToPixel(p.time), mapping.YToPixel(p.level));
+}
+
 } // namespace
 
 void DrawPulseTrain(QPainter& painter, const PlotMapping& mapping, const TrainTrace& trace,
@@ -29,17 +33,17 @@ void DrawPulseTrain(QPainter& painter, const PlotMapping& mapping, const TrainTr
         QPolygon polygon;
         polygon.reserve(static_cast<int>(line.points.size()));
         for (const TracePoint& p : line.points)
-            polygon << mapping.toPixel(p.time, p.level);
+            polygon << toPixel(mapping, p);
         painter.setPen(penFor(line.pen, printing));
         painter.drawPolyline(polygon);
     }
     if (trace.marker) {
         painter.setPen(QPen(Qt::red, 3, Qt::SolidLine));
-        QPoint from = mapping.toPixel(trace.marker->from.time, trace.marker->from.level);
+        QPoint from = toPixel(mapping, trace.marker->from);
         if (trace.marker->ring)
             painter.drawEllipse(from, 3, 3);
         else
-            painter.drawLine(from, mapping.toPixel(trace.marker->to.time, trace.marker->to.level));
+            painter.drawLine(from, toPixel(mapping, trace.marker->to));
     }
     painter.restore();
 }

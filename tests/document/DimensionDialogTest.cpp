@@ -51,18 +51,5 @@ TEST(DimensionDialogTest, OkStoresTheClickedChoice) {
     EXPECT_EQ(box.get(launch().generalIni, "StartUp", "askDimDlg"), "1");
 }
 
-TEST(DimensionDialogTest, CancelLeavesTheSettings) {
-    ensureApp();
-    test::Sandbox box;
-    box.set(launch().generalIni, "StartUp", "Is2dim", "0");
-    WhenShown([](DimensionDialog& d) {
-        EXPECT_TRUE(d.oneDimensional()->isChecked());
-        d.twoDimensional()->click();
-        Button(d, QDialogButtonBox::Cancel)->click();
-    });
-    EXPECT_EQ(AskDimension(DialogDimensionAsker(nullptr)), 0);
-    EXPECT_EQ(box.get(launch().generalIni, "StartUp", "Is2dim"), "0");
-}
-
 } // namespace
 } // namespace tw

@@ -8,52 +8,37 @@
 namespace tw {
 namespace {
 
-struct Recorder {
+std::string Stored(const test::Sandbox& box, const char* key) {
+    return box.get(launch().generalIni, "StartUp", key);
+}
+
+TEST(DimensionQuestionTest, AnswersAreStoredAndStartTheNextQuestion) {
+    test::Sandbox box;
     std::vector<DimensionChoice> shown;
-    std::optional<DimensionChoice> answer;
-    DimensionAsker asker() {
-        return [this](const DimensionChoice& initial) {
-            shown.push_back(initial);
-            return answer;
-        };
-    }
-};
-
-TEST(DimensionQuestionTest, FirstUseStartsAtTwoDimensionsAndStoresTheAnswer) {
-    test::Sandbox box;
-    Recorder user;
-    user.answer = DimensionChoice{0, false};
-    EXPECT_EQ(AskDimension(user.asker()), 0);
-    ASSERT_EQ(user.shown.size(), 1u);
-    EXPECT_EQ(user.shown[0].twoDimensional, 1);
-    EXPECT_FALSE(user.shown[0].always);
-    EXPECT_EQ(box.get(launch().generalIni, "StartUp", "Is2dim"), "0");
-    EXPECT_EQ(box.get(launch().generalIni, "StartUp", "askDimDlg"), "0");
-    // The next question starts where the last answer left it.
-    user.answer = DimensionChoice{1, true};
-    EXPECT_EQ(AskDimension(user.asker()), 1);
-    EXPECT_EQ(user.shown[1].twoDimensional, 0);
-    EXPECT_EQ(box.get(launch().generalIni, "StartUp", "askDimDlg"), "1");
-}
-
-TEST(DimensionQuestionTest, AlwaysAnswersWithoutAsking) {
-    test::Sandbox box;
-    box.set(launch().generalIni, "StartUp", "Is2dim", "0");
-    box.set(launch().generalIni, "StartUp", "askDimDlg", "2");
-    Recorder user;
-    EXPECT_EQ(AskDimension(user.asker()), 0);
-    EXPECT_TRUE(user.shown.empty());
-    EXPECT_EQ(box.get(launch().generalIni, "StartUp", "askDimDlg"), "1");
-}
-
-TEST(DimensionQuestionTest, CancelGivesOneDimensionAndStoresNothing) {
-    test::Sandbox box;
+    std::optional<DimensionChoice> answer = DimensionChoice{0, false};
+    auto asker = [&](const DimensionChoice& initial) {
+        shown.push_back(initial);
+        return answer;
+    };
+    EXPECT_EQ(AskDimension(asker), 0);
+    EXPECT_EQ(shown.at(0).twoDimensional, 1); // first use
+    EXPECT_EQ(Stored(box, "Is2dim"), "0");
+    EXPECT_EQ(Stored(box, "askDimDlg"), "0");
+    answer.reset(); // Cancel: one-dimensional, nothing stored
+    EXPECT_EQ(AskDimension(asker), 0);
+    EXPECT_EQ(shown.at(1).twoDimensional, 0);
     box.set(launch().generalIni, "StartUp", "Is2dim", "7"); // neither absent nor 1
-    Recorder user;                                          // answers nullopt: Cancel
-    EXPECT_EQ(AskDimension(user.asker()), 0);
-    EXPECT_EQ(user.shown[0].twoDimensional, 0);
-    EXPECT_EQ(box.get(launch().generalIni, "StartUp", "Is2dim"), "7");
-    EXPECT_EQ(box.get(launch().generalIni, "StartUp", "askDimDlg"), "<absent>");
+    AskDimension(asker);
+    EXPECT_EQ(shown.at(2).twoDimensional, 0);
+    EXPECT_EQ(Stored(box, "Is2dim"), "7");
+    answer = DimensionChoice{1, true};
+    EXPECT_EQ(AskDimension(asker), 1);
+    EXPECT_EQ(Stored(box, "askDimDlg"), "1");
+    // "Always" answers at once, as if OK were pressed.
+    box.set(launch().generalIni, "StartUp", "askDimDlg", "2");
+    EXPECT_EQ(AskDimension(asker), 1);
+    EXPECT_EQ(shown.size(), 4u);
+    EXPECT_EQ(Stored(box, "askDimDlg"), "1");
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "document/FileFilters.h"
 
+#include "app/LaunchState.h"
 #include "document/WaveFormats.h"
 #include "support/Sandbox.h"
 
@@ -26,12 +27,8 @@ TEST(FileFiltersTest, FiltersSplitIntoDisplayAndPattern) {
         (std::vector<std::string>{"*.wav", "*.asc", "*.csv", "*.0*", "*.trc", "*.prn", "*.txt"}));
     EXPECT_EQ(Patterns(FileFilter(standard, DialogKind::Save)),
               (std::vector<std::string>{"*.wav", "*.asc", "*.csv", "*.pwav"}));
-    EXPECT_EQ(Patterns(FileFilter(FormatTableFor(1, false), DialogKind::Open)),
-              (std::vector<std::string>{"*.wvf", "*.asf"}));
     EXPECT_EQ(Patterns(FileFilter(FormatTableFor(1, true), DialogKind::Save)),
               (std::vector<std::string>{"*.wfp", "*.afp"}));
-    // The pulse-train composer has its own files; this table is never asked for it.
-    EXPECT_EQ(&FormatTableFor(2, false), &standard);
 }
 
 TEST(FileFiltersTest, ExtensionsMatchOverTheLengthOfEachEntry) {
@@ -71,19 +68,6 @@ TEST(FileFiltersTest, TypedNamesAreCompletedOrRefused) {
     EXPECT_EQ(box.prompts.asked[0].text, "Illegal file name extension.");
     EXPECT_EQ(box.prompts.asked[0].icon, Icon::Exclamation);
     EXPECT_EQ(ResolveTypedName("/w/s.wav", 0, DialogKind::Save, FormatTableFor(1, false)).code, 2);
-}
-
-TEST(FileFiltersTest, DialogsStartInTheWaveFolderThenFollowTheLastChoice) {
-    test::Sandbox box;
-    SetWaveFolder("/waves/");
-    FileDialogMemory memory;
-    EXPECT_EQ(memory.initialFolder(), "/waves/");
-    memory.remember("/home/u/traces/t.trc", 4);
-    SetWaveFolder("/other/");
-    EXPECT_EQ(memory.initialFolder(), "/home/u/traces/");
-    EXPECT_EQ(memory.filterIndex, 4);
-    EXPECT_EQ(ProposedFileName("/a.b/sine.v2.wav"), "sine.v2");
-    EXPECT_EQ(ProposedFileName(""), "");
 }
 
 } // namespace

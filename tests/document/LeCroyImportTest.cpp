@@ -54,33 +54,26 @@ TEST(LeCroyImportTest, ByteSamplesStretchOntoTheCodeRangeTruncated) {
     // Full span -32768..32512 onto 0..16383, cut toward zero.
     auto r = ImportLeCroy(f.bytes(), Codes(0, 16383));
     EXPECT_EQ(r.points, (std::vector<std::int32_t>{0, 8159, 8223, 16383}));
+    f.data = std::string(10, '\x11'); // a flat trace goes to the lowest code
+    EXPECT_EQ(ImportLeCroy(f.bytes(), Codes(-8192, 8191)).points,
+              std::vector<std::int32_t>(10, -8192));
 }
 
-TEST(LeCroyImportTest, HighByteFirstFilesExchangeTheBytesOfEachValue) {
-    LeCroyFile f;
-    f.byteOrder = 0;
-    f.data = std::string("\xFF\x01", 2);
+TEST(LeCroyImportTest, ByteOrderDecidesHowSamplesAreRead) {
+    LeCroyFile bytes;
+    bytes.byteOrder = 0;
+    bytes.data = std::string("\xFF\x01", 2);
     // b * 256 with its bytes exchanged keeps b as an unsigned low byte.
-    EXPECT_EQ(ImportLeCroy(f.bytes(), Codes(0, 0, false)).points,
+    EXPECT_EQ(ImportLeCroy(bytes.bytes(), Codes(0, 0, false)).points,
               (std::vector<std::int32_t>{255, 1}));
-}
-
-TEST(LeCroyImportTest, WordSamplesAreReadInTheFilesByteOrder) {
-    LeCroyFile f;
-    f.sampleType = 1;
-    f.data = std::string("\x01\x80\xFF\xFF\x07", 5); // the odd last byte is no sample
-    EXPECT_EQ(ImportLeCroy(f.bytes(), Codes(0, 0, false)).points,
+    LeCroyFile words;
+    words.sampleType = 1;
+    words.data = std::string("\x01\x80\xFF\xFF\x07", 5); // the odd last byte is no sample
+    EXPECT_EQ(ImportLeCroy(words.bytes(), Codes(0, 0, false)).points,
               (std::vector<std::int32_t>{-32767, -1}));
-    f.byteOrder = 0;
-    EXPECT_EQ(ImportLeCroy(f.bytes(), Codes(0, 0, false)).points,
+    words.byteOrder = 0;
+    EXPECT_EQ(ImportLeCroy(words.bytes(), Codes(0, 0, false)).points,
               (std::vector<std::int32_t>{0x0180, -1}));
-}
-
-TEST(LeCroyImportTest, FlatTraceGoesToTheLowestCode) {
-    LeCroyFile f;
-    f.data = std::string(10, '\x11');
-    auto r = ImportLeCroy(f.bytes(), Codes(-8192, 8191));
-    EXPECT_EQ(r.points, std::vector<std::int32_t>(10, -8192));
 }
 
 TEST(LeCroyImportTest, DescriptorIsFoundOnlyInTheFirst400Bytes) {

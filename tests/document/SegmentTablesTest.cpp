@@ -43,6 +43,7 @@ TEST_F(SegmentTablesTest, StoreActiveSegmentReplacesTheChannelsEntry) {
 }
 
 TEST_F(SegmentTablesTest, SegmentNumberGoesToTheNearestFreeOne) {
+    box.set(box.descr(), "Interface", "AcSeg", ":TRAC:SEL 1");
     start();
     entry(0, 2, box.tmp() + "TemS2.wa0");
     int segment = 7;
@@ -52,7 +53,7 @@ TEST_F(SegmentTablesTest, SegmentNumberGoesToTheNearestFreeOne) {
               "Segment number 7 will be replaced with\nthe nearest free segment number 3.");
     EXPECT_EQ(launch().activeSegment, 3);
     EXPECT_EQ(exch("Settings", "AcSeg"), "3 1");
-    EXPECT_EQ(link.sent, std::vector<std::string>{"Cmd=:TRAC:SEL3"});
+    EXPECT_EQ(link.sent, std::vector<std::string>{"Cmd=:TRAC:SEL 3"});
     EXPECT_EQ(exch("Modif", "Common"), "Yes");
     // A never-used segment gets a 1024-point file named after segment and channel.
     EXPECT_EQ(doc->pathName, box.tmp() + "TemS3.wa0");
@@ -122,6 +123,17 @@ TEST_F(SegmentTablesTest, CancelledIncrementQuestionShowsTheSegmentUnchanged) {
     CheckSegmentNumber(*doc, segment);
     EXPECT_EQ(doc->wavelength, 1000);
     EXPECT_EQ(FileSize(box.root() + "/odd.wav"), 2000);
+}
+
+TEST_F(SegmentTablesTest, UnreadableSegmentFileAtStartGivesANewWaveform) {
+    std::string bad = box.write("bad.xyz", "garbage");
+    entry(0, 1, bad);
+    start();
+    EXPECT_EQ(doc->wavelength, 1000);
+    EXPECT_EQ(doc->pathName, box.tmp() + "TemS1.wa0");
+    EXPECT_EQ(ReadInt16File(doc->pathName), std::vector<std::int16_t>(1000, 0));
+    EXPECT_EQ(ReadWholeFile(bad), "garbage");
+    EXPECT_TRUE(doc->fileName.empty());
 }
 
 TEST_F(SegmentTablesTest, PatternFileFollowsTheSegmentLength) {

@@ -2,6 +2,8 @@
 
 #include "app/ProfileStore.h"
 #include "document/WaveDownload.h"
+#include "pulse/PulseComposer.h"
+#include "pulse/PulseDownload.h"
 
 #include <cmath>
 
@@ -170,6 +172,23 @@ TEST_F(FmDownloadTest, OutsideFpSegmentModeTheDefaultFileIsSent) {
     DownloadWaveform(doc.get(), nullptr);
     EXPECT_EQ(link.sent, std::vector<std::string>{"FMwav=" + file + "\n"});
     EXPECT_EQ(FileSize(box.tmp() + "$xMark"), 0);
+}
+
+TEST(PulseComposerDownload, GoesToThePulseTrainDownload) {
+    test::Sandbox box(2);
+    test::RecordingLink link;
+    box.set(box.exchange(), "AppTits", "AC", "Consolia");
+    SetHostLink(&link);
+    {
+        PulseComposer pulse;
+        box.write("Consolia/tmp/stale.wav", "x");
+        int result = DownloadWaveform(nullptr, &pulse);
+        EXPECT_TRUE(result == kDownloadStopped || result == kDownloadImpossible ||
+                    result == kDownloadDone)
+            << result;
+        EXPECT_FALSE(FileExists(box.tmp() + "stale.wav"));
+    }
+    SetHostLink(nullptr);
 }
 
 } // namespace

@@ -1,6 +1,9 @@
 #include "DocFixture.h"
 
 #include "app/ProfileStore.h"
+#include "document/WaveFormats.h"
+
+#include <filesystem>
 
 #include <numeric>
 
@@ -161,6 +164,23 @@ TEST_F(WeDocTest, OpenLoadsTheFileAndAFileInsideTmpHasNoFileName) {
     EXPECT_EQ(doc->Save(), SaveResult::NeedsSaveAs);
 }
 
+TEST_F(WeDocTest, OtherFormsAreConvertedOnOpenAndExportedOnSaveAs) {
+    start();
+    std::string ascii = box.write("waves/three.asc", "-1 0 1 2");
+    ASSERT_TRUE(doc->Open(ascii, 1));
+    EXPECT_EQ(doc->points, (std::vector<std::int32_t>{-1, 0, 1, 2}));
+    EXPECT_EQ(doc->fileName, box.root() + "/waves/three.wav");
+
+    std::string csv = box.root() + "/out.csv";
+    ASSERT_TRUE(doc->SaveAs(csv, 2));
+    EXPECT_EQ(ReadWholeFile(csv).value_or(""), "0, -1\r\n1, 0\r\n2, 1\r\n3, 2");
+    EXPECT_EQ(doc->fileName, csv);
+    std::string positive = box.root() + "/out.pwav";
+    ASSERT_TRUE(doc->SaveAs(positive, 4));
+    EXPECT_EQ(doc->fileName, csv);
+    EXPECT_EQ(exch("SegmTbl-ch0", "1"), box.root() + "/waves/three.wav");
+}
+
 TEST_F(WeDocTest, FailedOpenReportsAndKeepsTheWaveform) {
     start();
     doc->points[1] = 5;
@@ -171,6 +191,20 @@ TEST_F(WeDocTest, FailedOpenReportsAndKeepsTheWaveform) {
     EXPECT_EQ(doc->points[1], 5);
     EXPECT_EQ(doc->pathName, box.tmp() + "TemS1.wa0");
     EXPECT_EQ(ReadInt16File(doc->pathName)[1], 5);
+
+    const std::string working = ReadWholeFile(doc->pathName).value_or("");
+    for (const auto& entry :
+         std::filesystem::directory_iterator(std::string(TW_TEST_DATA_DIR) + "/bad")) {
+        std::string file = entry.path().string();
+        SCOPED_TRACE(file);
+        box.prompts.clear();
+        EXPECT_FALSE(doc->Open(file, FormatCodeFromName(file, PointLayout::Int16)));
+        EXPECT_EQ(box.prompts.asked.size(), 1u);
+        EXPECT_EQ(doc->points.size(), 1024u);
+        EXPECT_EQ(doc->pathName, box.tmp() + "TemS1.wa0");
+        EXPECT_EQ(ReadWholeFile(doc->pathName), working);
+        EXPECT_FALSE(doc->CanUndo());
+    }
 }
 
 TEST_F(WeDocTest, ChannelSwitchSendsTheHostCommandAndLoadsThatChannel) {

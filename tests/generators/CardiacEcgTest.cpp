@@ -1,5 +1,5 @@
+#include "HostRecorder.h"
 #include "MemoryTarget.h"
-#include "RecordingLink.h"
 
 #include "generators/CardiacEcg.h"
 #include "support/Sandbox.h"
@@ -44,7 +44,7 @@ class CardiacEcgModelTest : public ::testing::Test {
   protected:
     test::Sandbox box;
     test::MemoryTarget doc{100, 5};
-    test::RecordingLink link;
+    test::HostRecorder link;
     CardiacEcgModel m{doc};
     void SetUp() override {
         box.set(box.exchange(), "AppTits", "AC", "Consolia");

@@ -1,5 +1,5 @@
+#include "HostRecorder.h"
 #include "MemoryTarget.h"
-#include "RecordingLink.h"
 
 #include "app/FileUtil.h"
 #include "generators/PwmModel.h"
@@ -15,7 +15,7 @@ class PwmModelTest : public ::testing::Test {
   protected:
     test::Sandbox box;
     test::MemoryTarget doc{1000, 3};
-    test::RecordingLink link;
+    test::HostRecorder link;
     PwmModel m{doc};
 
     void SetUp() override {
@@ -181,7 +181,14 @@ TEST_F(PwmModelTest, InputChecksRefuseWithTheirMessages) {
     EXPECT_EQ(m.focus(), "Mod_Period");
 }
 
-TEST_F(PwmModelTest, EdgesCloserThanTheFastestClockAreRefused) {
+TEST_F(PwmModelTest, TrainsBeyondTheInstrumentAreRefused) {
+    set("Mod_Period", "1000"); // ten million pulses: more than the memory can hold
+    EXPECT_EQ(m.Calculate(), PwmStatus::Refused);
+    EXPECT_EQ(box.prompts.lastText(), "Due to Instrument restrictions for the given parameters\n"
+                                      "the PWM will  not be implemented");
+    EXPECT_EQ(doc.wave, std::vector<std::int32_t>(1000, 3));
+
+    SetUp();
     set("Precision", "1e-4");
     set("Shape", "3");
     set("Mod_Index", "0.001");
@@ -194,19 +201,18 @@ TEST_F(PwmModelTest, EdgesCloserThanTheFastestClockAreRefused) {
     EXPECT_EQ(m.focus(), "Pulse_Width");
 }
 
-TEST_F(PwmModelTest, CalculateIsKeptAndCancelBeforeItRestores) {
+TEST_F(PwmModelTest, CancelBeforeCalculateRestoresAndCalculateCommits) {
     set("Mod_Index", "0");
     EXPECT_EQ(m.Calculate(), PwmStatus::Refused);
     m.Cancel();
     EXPECT_EQ(doc.wave, std::vector<std::int32_t>(1000, 3));
 
     // Calculate commits like OK: the undo step holds the wave from before the dialog, also
-    // after a second Calculate, and closing the dialog keeps the train.
+    // after a second Calculate.
     set("Mod_Index", "50");
     ASSERT_EQ(m.Calculate(), PwmStatus::Ok);
     ASSERT_EQ(m.Calculate(), PwmStatus::Ok);
-    m.Cancel();
-    EXPECT_EQ(doc.wave.size(), 10000u);
+    EXPECT_EQ(doc.commits, 2);
     std::vector<std::int32_t> undo;
     ASSERT_TRUE(LoadWaveBackup(doc.undoFile(), undo, 2));
     EXPECT_EQ(undo, std::vector<std::int32_t>(1000, 3));

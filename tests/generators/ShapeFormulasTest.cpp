@@ -165,20 +165,5 @@ TEST(ShapeFormulasTest, NoiseStaysInRangeAndRepeatsWithItsSeed) {
     }
 }
 
-TEST(ShapeFormulasTest, FmAbstractLevelsMapOntoTheAbstractScale) {
-    LevelConversion c = AbstractLevelConversion(0, 999);
-    EXPECT_DOUBLE_EQ(c.k, 1e6);
-    EXPECT_DOUBLE_EQ(c.o, 0);
-    c = AbstractLevelConversion(1000, 1999);
-    EXPECT_DOUBLE_EQ(c.o, -1e9);
-
-    auto r = Request(Shape::Square, 0, 9, 1000, 1999, {1, 50});
-    r.level = c;
-    r.fm = true;
-    auto w = Make(r, 10);
-    EXPECT_EQ(w[0], 999000000);
-    EXPECT_EQ(w[9], 0);
-}
-
 } // namespace
 } // namespace tw

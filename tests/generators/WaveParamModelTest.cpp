@@ -34,7 +34,7 @@ TEST_F(WaveParamModelTest, OpensFromTheDescriptionFileAndWritesMissingDefaults) 
     EXPECT_EQ(m.fields()[4].upper, 500); // cycles: at most half the wavelength
     EXPECT_EQ(m.fields()[5].lower, -360);
     EXPECT_EQ(par("Cycl"), "1");
-    EXPECT_EQ(par("Equ"), "sin(2*pi*x/WavLen)");
+    EXPECT_EQ(par("Equ"), "amp*sin(omg*p)");
     EXPECT_EQ(doc.anchorEnd, 999);
 
     // The backup holds the wave as it was, 2 bytes a point.
@@ -144,17 +144,17 @@ TEST(WaveParamModelFmTest, FmComposerUsesItsOwnSectionsAndAbstractLevels) {
     test::Sandbox box(1);
     test::MemoryTarget doc(100, 500000000);
     doc.fm = doc.abstract = true;
-    doc.lower = 0;
-    doc.upper = 999;
+    doc.lower = 1000; // K = 10^6, O = -10^9
+    doc.upper = 1999;
     WaveParamModel m(Shape::Square, doc);
     m.Open();
     EXPECT_EQ(FileSize(WaveBackupPath()), 400);
-    m.fields()[2].text = "0";
-    m.fields()[3].text = "999";
+    m.fields()[2].text = "1000";
+    m.fields()[3].text = "1999";
     ASSERT_TRUE(m.Accept());
     EXPECT_EQ(doc.wave[0], 999000000);
     EXPECT_EQ(doc.wave[99], 0);
-    EXPECT_EQ(box.get(box.exchange(), "FmcWav_Par", "Wavmax"), "999");
+    EXPECT_EQ(box.get(box.exchange(), "FmcWav_Par", "Wavmax"), "1999");
     EXPECT_EQ(box.get(box.exchange(), "TdWav_Par", "Wavmax"), "<absent>");
 }
 

@@ -118,10 +118,10 @@ TEST(QtHostLink, ComposerClosedReachesEveryRegisteredWindow) {
     own.setTitle("Trainsmith -> Untitled-Ch1");
 
     PostComposerClosed(18, 1);
-    EXPECT_TRUE(a.waitFor("--- message 1: ComposerClosed 18 1 ---"));
-    EXPECT_TRUE(b.waitFor("--- message 1: ComposerClosed 18 1 ---"));
     // Posted, not sent: this process's own window hears it from its event loop.
     EXPECT_TRUE(local.empty());
+    EXPECT_TRUE(a.waitFor("--- message 1: ComposerClosed 18 1 ---"));
+    EXPECT_TRUE(b.waitFor("--- message 1: ComposerClosed 18 1 ---"));
     QCoreApplication::processEvents();
     EXPECT_EQ(local, std::vector<std::string>{std::string(kComposerClosedName) + " 18 1"});
     SetHostLink(nullptr);

@@ -9,11 +9,14 @@ namespace tw {
 namespace {
 
 // 10 pixels per time unit, level 0 at row 50 and 10 pixels per volt upwards.
-struct GridMapping : PlotMapping {
-    QPoint toPixel(double time, double level) const override {
-        return QPoint(static_cast<int>(time * 10), static_cast<int>(50 - level * 10));
-    }
-};
+PlotMapping GridMapping() {
+    PlotMapping m;
+    m.xScale = 10;
+    m.xOffset = 0;
+    m.yScale = -10;
+    m.yOffset = 50;
+    return m;
+}
 
 TEST(PulseTrainView, DrawsEachLineWithItsPenAndTheMarker) {
     TrainTrace trace;

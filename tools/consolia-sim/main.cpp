@@ -3,6 +3,7 @@
 
 #include "app/FileUtil.h"
 #include "app/LaunchState.h"
+#include "host/QtHostLinkSignals.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -84,6 +85,7 @@ int main(int argc, char** argv) {
         o.appData = tw::FindAppDataFolder();
     while (o.appData.size() > 1 && o.appData.back() == '/')
         o.appData.pop_back();
+    tw::QuitOnTerminationSignals(); // so that the composer it launched is stopped too
     tw::sim::Consolia host(o);
     if (!host.start())
         return tw::sim::kProblem;

@@ -7,10 +7,10 @@
 namespace tw::test {
 
 // Records what would go to the host and installs itself for its lifetime.
-struct RecordingLink : HostLink {
+struct HostRecorder : HostLink {
     std::vector<std::string> texts;
-    RecordingLink() { SetHostLink(this); }
-    ~RecordingLink() override { SetHostLink(nullptr); }
+    HostRecorder() { SetHostLink(this); }
+    ~HostRecorder() override { SetHostLink(nullptr); }
     bool sendText(std::string_view, std::string_view text) override {
         texts.emplace_back(text);
         return true;

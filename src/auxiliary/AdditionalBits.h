@@ -1,0 +1,33 @@
+#pragma once
+#include <string>
+
+namespace tw {
+
+// Marker bits carried in two bits of each 16-bit sample, from the description file's
+// [WaveDown] section; read when the view is first updated.
+struct MarkerBitSettings {
+    bool inUse = false;
+    int bit0 = 12, bit1 = 13;
+    int shiftMrkInd = 0, mrkSectWd = 1, mrkSectShift = 0;
+};
+MarkerBitSettings ReadMarkerBitSettings();
+
+// The rise/fall lists and invert flags of the two marker bits of one segment, as the
+// "Additional Bits Editor" shows and stores them in the exchange file.
+struct AdditionalBits {
+    int bit0 = 12;
+    int segment = 0;
+    std::string list[2];
+    bool inverted[2] = {false, false};
+
+    std::string ListKey(int k) const;   // "%dBit%d" with (bit0 + k, segment)
+    std::string InvertKey(int k) const; // "%dInv%d"
+    std::string Label(int k) const;     // "B13 " / "B14", or "B%d" counting bits from 1
+};
+
+// Reads the definitions of the active segment from segTableSection of the exchange file.
+AdditionalBits LoadAdditionalBits(const std::string& segTableSection);
+// Ok: writes both lists (unchecked, an empty list stays an empty value) and both flags.
+bool StoreAdditionalBits(const AdditionalBits& bits, const std::string& segTableSection);
+
+} // namespace tw

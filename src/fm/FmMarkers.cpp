@@ -1,0 +1,157 @@
+#include "fm/FmMarkers.h"
+
+#include "app/FileUtil.h"
+#include "app/LaunchState.h"
+#include "app/ProfileFile.h"
+#include "app/ProfileStore.h"
+#include "app/Prompter.h"
+#include "app/StringTable.h"
+#include "fm/FmNumberText.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+namespace tw {
+
+namespace {
+// Each stored "Mrk<i>" text, in order, up to the first missing key.
+std::vector<std::string> readMarkTexts(int fmFuncMode) {
+    std::vector<std::string> texts;
+    std::string section = FmMarkSection(fmFuncMode);
+    for (int i = 0;; ++i) {
+        std::string key = "Mrk" + std::to_string(i), text;
+        if (!ProfileRecord(section, key.c_str(), text, 40, launch().exchangeFile, true))
+            return texts;
+        texts.push_back(text);
+    }
+}
+
+std::int32_t toInt32(double v) {
+    v = std::trunc(v);
+    if (!(v >= INT32_MIN))
+        return INT32_MIN;
+    return v > INT32_MAX ? INT32_MAX : static_cast<std::int32_t>(v);
+}
+} // namespace
+
+std::string FmMarkSection(int fmFuncMode) {
+    return "FmMark" + std::to_string(fmFuncMode);
+}
+
+std::vector<double> ReadFmMarkerValues(int fmFuncMode) {
+    std::vector<double> values;
+    for (const std::string& text : readMarkTexts(fmFuncMode))
+        values.push_back(std::strtod(text.c_str(), nullptr));
+    return values;
+}
+
+FmMarkerPoints ComputeFmMarkerPoints(std::span<const std::int32_t> points,
+                                     std::span<const double> values, double vMin, double vMax,
+                                     bool abstract) {
+    double scale = 1, offset = 0;
+    if (abstract) {
+        scale = 1e9 / (vMax - vMin);
+        offset = -scale * vMin;
+    }
+    std::vector<double> kept;
+    for (double m : values)
+        if (vMin <= m && m <= vMax)
+            kept.push_back(std::trunc(m * scale + offset));
+
+    FmMarkerPoints result;
+    result.valuesInRange = static_cast<int>(kept.size());
+    if (kept.empty()) {
+        result.indices.push_back(0);
+        return result;
+    }
+    for (std::size_t p = 1; p < points.size(); ++p) {
+        double cur = points[p], prev = points[p - 1];
+        for (double m : kept) {
+            if ((prev - m) * (cur - m) <= 0 && cur != m) {
+                bool prevNearer = std::fabs(cur - m) > std::fabs(prev - m);
+                result.indices.push_back(static_cast<std::int32_t>(prevNearer ? p - 1 : p));
+                break;
+            }
+        }
+    }
+    return result;
+}
+
+std::string FmMarkerFileText(std::span<const std::int32_t> indices) {
+    std::string bytes;
+    bytes.reserve(indices.size() * 4);
+    for (std::int32_t i : indices) {
+        auto u = static_cast<std::uint32_t>(i);
+        for (int b = 0; b < 4; ++b)
+            bytes.push_back(static_cast<char>((u >> (8 * b)) & 0xff));
+    }
+    return bytes;
+}
+
+bool WriteFmMarkerFile(const std::string& tmpFolder, std::span<const std::int32_t> indices) {
+    return WriteFileAtomically(tmpFolder + "$xMark", FmMarkerFileText(indices));
+}
+
+void FmMarkerTable::load(int fmFuncMode) {
+    std::string section = FmMarkSection(fmFuncMode), sort;
+    ascending_ = true;
+    if (ProfileRecord(section, "FmSort", sort, 40, launch().exchangeFile, true))
+        ascending_ = std::strtod(sort.c_str(), nullptr) != 0;
+    values_.clear();
+    for (const std::string& text : readMarkTexts(fmFuncMode))
+        values_.push_back(static_cast<std::int32_t>(std::strtol(text.c_str(), nullptr, 10)));
+    modified_ = false;
+}
+
+void FmMarkerTable::store(int fmFuncMode) {
+    std::vector<std::string> lines{std::string("FmSort=") + (ascending_ ? "1" : "0")};
+    for (std::size_t i = 0; i < values_.size(); ++i)
+        lines.push_back("Mrk" + std::to_string(i) + "=" + std::to_string(values_[i]));
+    profile::Transaction tx(launch().exchangeFile);
+    tx.deleteSection(FmMarkSection(fmFuncMode));
+    tx.writeSection(FmMarkSection(fmFuncMode), lines);
+    tx.commit();
+    modified_ = false;
+}
+
+std::vector<std::string> FmMarkerTable::displayTexts() const {
+    std::vector<std::string> texts;
+    for (std::int32_t v : values_)
+        texts.push_back(FmScientificText(v, 8));
+    if (!ascending_)
+        std::reverse(texts.begin(), texts.end());
+    return texts;
+}
+
+FmMarkerTable::AddResult FmMarkerTable::add(std::string_view text, double vMin, double vMax) {
+    std::string typed(text.substr(0, 20));
+    if (typed.empty())
+        return AddResult::Ignored;
+    std::int32_t value = toInt32(std::strtod(typed.c_str(), nullptr));
+    if (value < vMin || value > vMax)
+        ask("Warning", StringText(3016), Buttons::Ok, Icon::Exclamation);
+    auto at = std::lower_bound(values_.begin(), values_.end(), value);
+    if (at != values_.end() && *at == value)
+        return AddResult::Duplicate;
+    values_.insert(at, value);
+    modified_ = true;
+    return AddResult::Added;
+}
+
+void FmMarkerTable::removeAt(int listPosition) {
+    int n = static_cast<int>(values_.size());
+    if (listPosition < 0 || listPosition >= n)
+        return;
+    int index = ascending_ ? listPosition : n - 1 - listPosition;
+    values_.erase(values_.begin() + index);
+    modified_ = true;
+}
+
+void FmMarkerTable::close(int fmFuncMode) {
+    if (modified_ && ask("Data is modified", "Do you want to save changes ?", Buttons::YesNo,
+                         Icon::Question) == Answer::Yes)
+        store(fmFuncMode);
+}
+
+} // namespace tw

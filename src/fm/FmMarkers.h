@@ -1,0 +1,70 @@
+#pragma once
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tw {
+
+// The exchange-file section of the marker table of one FM function mode ("FmMark0").
+std::string FmMarkSection(int fmFuncMode);
+
+// The stored marker values ("Mrk0", "Mrk1", ... up to the first missing key) as numbers.
+std::vector<double> ReadFmMarkerValues(int fmFuncMode);
+
+struct FmMarkerPoints {
+    std::vector<std::int32_t> indices; // never empty: {0} when no value lies in the range
+    int valuesInRange = 0;
+};
+
+// Where the waveform crosses the marker values inside [vMin, vMax]: per point at most one
+// index, that of the neighbour nearer the crossing. In abstract mode the values are first
+// mapped from the range onto the 0..1e9 scale of the samples.
+FmMarkerPoints ComputeFmMarkerPoints(std::span<const std::int32_t> points,
+                                     std::span<const double> values, double vMin, double vMax,
+                                     bool abstract);
+
+// The content of the "$xMark" file of the FM download: the indices as consecutive signed
+// 32-bit little-endian integers.
+std::string FmMarkerFileText(std::span<const std::int32_t> indices);
+
+// Writes that content to tmpFolder + "$xMark", replacing any earlier file.
+bool WriteFmMarkerFile(const std::string& tmpFolder, std::span<const std::int32_t> indices);
+
+// The marker table being edited: values ascending without duplicates, a display order and a
+// modified flag. The exchange file is the store; the dialog is a thin view over this.
+class FmMarkerTable {
+  public:
+    enum class AddResult { Ignored, Duplicate, Added };
+
+    // Reads the table of the function mode and clears the modified flag.
+    void load(int fmFuncMode);
+    // Replaces the stored section with this table and clears the modified flag.
+    void store(int fmFuncMode);
+
+    // The list texts in display order ("1.50000000e6").
+    std::vector<std::string> displayTexts() const;
+
+    // Adds trunc(text); warns (and still adds) when the value is outside [vMin, vMax].
+    AddResult add(std::string_view text, double vMin, double vMax);
+    // Removes the entry at a position of the displayed list; -1 (no selection) does nothing.
+    void removeAt(int listPosition);
+    // Empties the table without marking it modified.
+    void removeAll() { values_.clear(); }
+    void setAscending(bool ascending) { ascending_ = ascending; }
+
+    // Closing: asks whether to save a modified table and stores it on Yes.
+    void close(int fmFuncMode);
+
+    const std::vector<std::int32_t>& values() const { return values_; }
+    bool ascending() const { return ascending_; }
+    bool modified() const { return modified_; }
+
+  private:
+    std::vector<std::int32_t> values_;
+    bool ascending_ = true;
+    bool modified_ = false;
+};
+
+} // namespace tw

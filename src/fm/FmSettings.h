@@ -1,0 +1,57 @@
+#pragma once
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace tw {
+
+// The frame of the FM composer's modulating waveform: the instrument's FM limits, the carrier
+// (base) and the span the waveform covers (deviation). The document owns one of these.
+struct FmSettings {
+    double fmLenMin = 0, fmLenMax = 0;
+    double fmMin = 0, fmMax = 0;
+    double fpSegMin = 0, fpSegMax = 0;
+    double base = 0;
+    double deviation = 0;
+    int fmFuncMode = 0;
+    int wavelength = 0;        // from the exchange file outside FP-segment mode
+    double vMin = 0, vMax = 0; // always base -/+ deviation / 2 after a change
+};
+
+// The section of the exchange file that holds the FM wave parameters.
+inline constexpr const char* kFmWaveParSection = "FmcWav_Par";
+
+// Reads the limits and the wavelength, then establishes base and deviation (InitFmBase).
+// False when the carrier is outside the limits: the user was told and the application closes.
+bool LoadFmLimits(FmSettings& fm);
+
+// Establishes base, deviation and the vertical range, writing the deviation back to the
+// exchange file. False (after string 3000) when the carrier cannot be brought inside the limits.
+bool InitFmBase(FmSettings& fm);
+
+// Abstract mode: samples on a 0..1e9 scale instead of frequencies. Decided once when the main
+// frame is created; DecideFmAbstractMode reads the description file, the flag keeps the result.
+bool DecideFmAbstractMode();
+bool FmAbstractMode();
+void SetFmAbstractMode(bool on);
+
+// Outcome of a typed deviation: when refused, boxText is the previous deviation to show again.
+struct DeviationChange {
+    bool accepted = false;
+    std::string boxText;
+};
+
+// The user's new deviation from the parameter bar. On acceptance the range follows, the
+// exchange file and the host are told and the wave parameter section is dropped; the caller
+// then refreshes the FM markers and the views.
+DeviationChange ApplyDeviation(FmSettings& fm, std::string_view boxText);
+
+// After loading a wave of absolute frequencies: range and deviation from its values. Returns
+// the text for the deviation box (also stored as [Settings] "FmDev0").
+std::string FmRangeFromLoadedWave(FmSettings& fm, std::span<const std::int32_t> points);
+
+// FP-segment mode: the active segment's own deviation, read before its working file is loaded.
+void LoadSegmentDeviation(FmSettings& fm);
+
+} // namespace tw

@@ -1,0 +1,71 @@
+#include "generators/DocGeneratorTarget.h"
+
+#include "document/WeDoc.h"
+
+namespace tw {
+
+DocGeneratorTarget::DocGeneratorTarget(WeDoc& doc, Hooks hooks)
+    : doc_(doc), hooks_(std::move(hooks)) {}
+
+std::vector<std::int32_t>& DocGeneratorTarget::points() {
+    return doc_.points;
+}
+
+double DocGeneratorTarget::lowerLevel() const {
+    return doc_.vMin;
+}
+
+double DocGeneratorTarget::upperLevel() const {
+    return doc_.vMax;
+}
+
+bool DocGeneratorTarget::isFm() const {
+    return doc_.isFm;
+}
+
+bool DocGeneratorTarget::abstractLevels() const {
+    return doc_.isFm && hooks_.abstractLevels && hooks_.abstractLevels();
+}
+
+std::string DocGeneratorTarget::undoFile() const {
+    return doc_.undoFile;
+}
+
+void DocGeneratorTarget::commitEdit() {
+    doc_.wavelength = static_cast<double>(doc_.points.size());
+    doc_.CommitEdit();
+}
+
+void DocGeneratorTarget::redraw() {
+    doc_.listener().repaint(WeDocListener::kAll, WeDocListener::kAll);
+}
+
+void DocGeneratorTarget::markAnchors(double start, double end) {
+    if (hooks_.markAnchors)
+        hooks_.markAnchors(start, end);
+}
+
+void DocGeneratorTarget::restoreAnchors() {
+    if (hooks_.restoreAnchors)
+        hooks_.restoreAnchors();
+}
+
+void DocGeneratorTarget::wavelengthChanged() {
+    doc_.wavelength = static_cast<double>(doc_.points.size());
+    doc_.listener().wavelengthShown();
+    doc_.listener().rangeReset();
+}
+
+bool DocGeneratorTarget::backupForDialog() {
+    return doc_.BackupForDialog();
+}
+
+bool DocGeneratorTarget::restoreDialogBackup() {
+    return doc_.RestoreDialogBackup();
+}
+
+bool DocGeneratorTarget::acceptDialogBackup() {
+    return doc_.AcceptDialogBackup();
+}
+
+} // namespace tw

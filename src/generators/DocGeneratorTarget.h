@@ -1,0 +1,41 @@
+#pragma once
+#include "generators/GeneratorTarget.h"
+
+#include <functional>
+
+namespace tw {
+
+class WeDoc;
+
+// The document as the generators see it. The view's anchors and the FM composer's abstract
+// mode come in as hooks, so that this stays free of the windows.
+class DocGeneratorTarget : public GeneratorTarget {
+  public:
+    struct Hooks {
+        std::function<bool()> abstractLevels;            // FM composer only
+        std::function<void(double, double)> markAnchors; // the view's start and end anchors
+        std::function<void()> restoreAnchors;
+    };
+    explicit DocGeneratorTarget(WeDoc& doc, Hooks hooks = {});
+
+    std::vector<std::int32_t>& points() override;
+    double lowerLevel() const override;
+    double upperLevel() const override;
+    bool isFm() const override;
+    bool abstractLevels() const override;
+    std::string undoFile() const override;
+    void commitEdit() override;
+    void redraw() override;
+    void markAnchors(double start, double end) override;
+    void restoreAnchors() override;
+    void wavelengthChanged() override;
+    bool backupForDialog() override;
+    bool restoreDialogBackup() override;
+    bool acceptDialogBackup() override;
+
+  private:
+    WeDoc& doc_;
+    Hooks hooks_;
+};
+
+} // namespace tw

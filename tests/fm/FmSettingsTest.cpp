@@ -1,0 +1,251 @@
+#include "fm/FmSettings.h"
+#include "app/LaunchState.h"
+#include "app/ProfileFile.h"
+#include "host/HostLink.h"
+#include "support/Sandbox.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace tw {
+namespace {
+
+struct RecordingLink : HostLink {
+    std::vector<std::pair<std::string, std::string>> sent;
+    bool sendText(std::string_view title, std::string_view text) override {
+        sent.emplace_back(title, text);
+        return true;
+    }
+    void postToAll(std::string_view, long, long) override {}
+};
+
+// The sample instrument: [ParmLst] Sclk gives the FM limits 10 .. 250e6 outside FP-segment mode.
+class FmSettingsTest : public ::testing::Test {
+  protected:
+    test::Sandbox box{kFmComposer};
+    RecordingLink link;
+    FmSettings fm;
+
+    void SetUp() override { SetHostLink(&link); }
+    void TearDown() override { SetHostLink(nullptr); }
+
+    std::string exch(const std::string& section, const std::string& key) const {
+        return box.get(box.exchange(), section, key);
+    }
+    void setExch(const std::string& section, const std::string& key, const std::string& v) {
+        box.set(box.exchange(), section, key, v);
+    }
+    void fpSegMode(int segment) {
+        LaunchState s = launch();
+        s.fpSegMode = true;
+        s.activeSegment = segment;
+        SetLaunchState(s);
+    }
+};
+
+TEST_F(FmSettingsTest, CarrierAtOrOutsideALimitBecomesHalfTheMaximum) {
+    for (const char* sclk : {"10", "250e6", "1e9"}) {
+        setExch("Settings", "Sclk", sclk);
+        ASSERT_TRUE(LoadFmLimits(fm)) << sclk;
+        EXPECT_EQ(fm.fmMin, 10);
+        EXPECT_EQ(fm.fmMax, 250e6);
+        EXPECT_EQ(fm.base, 125e6) << sclk;
+    }
+    setExch("Settings", "Sclk", "100e6");
+    profile::DeleteKey(box.exchange(), "Settings", "FmDev0");
+    ASSERT_TRUE(LoadFmLimits(fm));
+    EXPECT_EQ(fm.base, 100e6);
+    EXPECT_EQ(fm.deviation, 10e6) << "no stored deviation: a tenth of the carrier";
+    EXPECT_EQ(fm.vMin, 95e6);
+    EXPECT_EQ(fm.vMax, 105e6);
+    EXPECT_EQ(exch("Settings", "FmDev0"), "10e6");
+    EXPECT_TRUE(box.prompts.asked.empty());
+}
+
+TEST_F(FmSettingsTest, CarrierThatCannotBeRescuedFailsWithTheLimitMessage) {
+    box.set(box.descr(), "ParmLst", "Sclk", "SCLK x 100 150");
+    EXPECT_FALSE(LoadFmLimits(fm));
+    ASSERT_EQ(box.prompts.asked.size(), 1u);
+    EXPECT_EQ(box.prompts.asked[0].caption, "FM Tidewright");
+    EXPECT_EQ(box.prompts.asked[0].text,
+              "FM Sample clock has reached its limit.\nCarrier freq = 75\nAvailable range [100  "
+              "150]\n\nModify the sample clock setting and restart the FM Tidewright.");
+    EXPECT_EQ(exch("Settings", "FmDev0"), "<absent>") << "nothing written on failure";
+}
+
+TEST_F(FmSettingsTest, StoredDeviationIsCutToTwiceTheSmallerDistance) {
+    setExch("Settings", "Sclk", "200e6");
+    setExch("Settings", "FmDev0", "1e9");
+    ASSERT_TRUE(LoadFmLimits(fm));
+    EXPECT_EQ(fm.deviation, 100e6) << "50e6 to the upper limit is the nearer";
+    EXPECT_EQ(fm.vMax, 250e6);
+    EXPECT_EQ(fm.vMin, 150e6);
+    EXPECT_EQ(exch("Settings", "FmDev0"), "100e6");
+
+    setExch("Settings", "FmFuncMode", "3");
+    setExch("Settings", "FmDev3", "2.5e6");
+    ASSERT_TRUE(LoadFmLimits(fm));
+    EXPECT_EQ(fm.deviation, 2.5e6) << "the key follows the function mode";
+}
+
+TEST_F(FmSettingsTest, CarrierKeyChoice) {
+    // The host's own carrier is used as it is, even outside the limits.
+    setExch("Settings", "ModCarFrq", "300e6");
+    ASSERT_TRUE(LoadFmLimits(fm));
+    EXPECT_EQ(fm.base, 300e6);
+    setExch("Settings", "ModCarFrq", "20e6");
+    setExch("Settings", "FmDev", "1e6");
+    ASSERT_TRUE(LoadFmLimits(fm));
+    EXPECT_EQ(fm.deviation, 1e6) << "with ModCarFrq the key has no function mode";
+
+    box.set(box.exchange(), "Settings", "ModCarFrq", "");
+    profile::DeleteKey(box.exchange(), "Settings", "ModCarFrq");
+    setExch("Settings", "WformMode", "0");
+    setExch("Settings", "Sclk", "100e6");
+    setExch("FmComposer", "StdFmbase", "60e6");
+    ASSERT_TRUE(LoadFmLimits(fm));
+    EXPECT_EQ(fm.base, 60e6) << "standard waveform mode takes the standard FM carrier";
+    setExch("Instrument", "Model", "k4412b");
+    ASSERT_TRUE(LoadFmLimits(fm));
+    EXPECT_EQ(fm.base, 100e6) << "except on the K4412 models";
+    setExch("Settings", "WformMode", "1");
+    setExch("Instrument", "Model", "TW2014");
+    ASSERT_TRUE(LoadFmLimits(fm));
+    EXPECT_EQ(fm.base, 100e6);
+}
+
+TEST_F(FmSettingsTest, FmBaseNamesTheRangeAndCarrierKeys) {
+    box.set(box.descr(), "FmComposer", "FmBase", "FmClk");
+    box.set(box.descr(), "ParmLst", "FmClk", "Fm Clock 1e6 100e6");
+    setExch("Settings", "FmFuncMode", "2");
+    setExch("Settings", "FmDev", "4e6");
+    ASSERT_TRUE(LoadFmLimits(fm));
+    EXPECT_EQ(fm.fmMax, 100e6);
+    EXPECT_EQ(fm.base, 6100000) << "the carrier key's default";
+    EXPECT_EQ(fm.deviation, 4e6) << "FmBase instruments keep one deviation key";
+
+    ASSERT_TRUE(ApplyDeviation(fm, "3e6").accepted);
+    EXPECT_EQ(exch("Settings", "FmDev"), "3e6");
+    EXPECT_EQ(exch("Settings", "FmDev2"), "<absent>");
+    EXPECT_EQ(exch("Settings", "FmSt0"), "<absent>") << "function mode 2";
+    EXPECT_TRUE(link.sent.empty());
+}
+
+TEST_F(FmSettingsTest, ZeroDeviationIsASettingsConflict) {
+    setExch("Settings", "Sclk", "100e6");
+    setExch("Settings", "FmDev0", "0");
+    ASSERT_TRUE(LoadFmLimits(fm));
+    EXPECT_EQ(fm.base, 50e6) << "the description file's default carrier";
+    EXPECT_EQ(fm.deviation, 5e6);
+    EXPECT_EQ(fm.vMin, 47.5e6);
+    EXPECT_EQ(exch("Settings", "FmCarFrq"), "5e+07");
+    EXPECT_EQ(exch("Settings", "FmDev0"), "5e6");
+    ASSERT_EQ(box.prompts.asked.size(), 1u);
+    EXPECT_EQ(box.prompts.lastText(),
+              "Settings conflict\nBase frequency=1e+08 and deviation.\nValues cann't be corrected "
+              "automatically and will be set to default");
+}
+
+TEST_F(FmSettingsTest, TypedDeviationTouchingALimitIsAcceptedAndTold) {
+    setExch("AppTits", "AC", "Consolia - TW2014");
+    setExch(kFmWaveParSection, "Shape", "Sine");
+    ASSERT_TRUE(LoadFmLimits(fm)); // carrier 125e6
+    DeviationChange c = ApplyDeviation(fm, "249999980");
+    ASSERT_TRUE(c.accepted);
+    EXPECT_EQ(fm.vMin, 10) << "exactly the lower limit";
+    EXPECT_EQ(fm.vMax, 249999990);
+    EXPECT_EQ(exch("Settings", "FmDev0"), "249999980") << "the text as typed";
+    EXPECT_EQ(exch("Settings", "FmSt0"), "249999980");
+    EXPECT_EQ(exch("FmComposer", "FMax"), "2.5e8");
+    EXPECT_EQ(exch("FmComposer", "FMin"), "10");
+    EXPECT_EQ(exch("Common", "Modif"), "Yes");
+    EXPECT_EQ(exch(kFmWaveParSection, "Shape"), "<absent>");
+    ASSERT_EQ(link.sent.size(), 1u);
+    EXPECT_EQ(link.sent[0].first, "Consolia - TW2014");
+    EXPECT_EQ(link.sent[0].second, "Cmd=:FM:DEV 249999980");
+
+    EXPECT_TRUE(ApplyDeviation(fm, "250e6").accepted == false);
+    fm.base = 249999000;
+    EXPECT_TRUE(ApplyDeviation(fm, "2000").accepted) << "high exactly at the upper limit";
+    EXPECT_TRUE(box.prompts.asked.size() == 1u);
+}
+
+TEST_F(FmSettingsTest, RefusedDeviationRestoresThePreviousValue) {
+    ASSERT_TRUE(LoadFmLimits(fm)); // carrier 125e6, deviation 12.5e6
+    box.prompts.clear();
+    DeviationChange c = ApplyDeviation(fm, "251e6");
+    EXPECT_FALSE(c.accepted);
+    EXPECT_EQ(c.boxText, "1.25e7");
+    EXPECT_EQ(box.prompts.lastText(),
+              "Deviation range exceeds the limit.\nPrevious value will be restored.");
+    EXPECT_EQ(fm.deviation, 12.5e6);
+    EXPECT_EQ(fm.vMax, 131.25e6);
+    EXPECT_EQ(exch("Settings", "FmDev0"), "12.5e6");
+    EXPECT_EQ(exch("Settings", "FmSt0"), "<absent>");
+    EXPECT_TRUE(link.sent.empty());
+}
+
+TEST_F(FmSettingsTest, FpSegmentModeKeepsADeviationPerSegment) {
+    box.set(box.descr(), "ParmLst", "FPSeg", "FP Segment 1 256");
+    fpSegMode(2);
+    setExch("Settings", "ModCarFrq", "100e6");
+    setExch("FmSegmTbl", "FmDev2", "8e6");
+    ASSERT_TRUE(LoadFmLimits(fm));
+    EXPECT_EQ(fm.fmMax, 250e6) << "FP-segment limits come from ModCarFrq";
+    EXPECT_EQ(fm.fpSegMax, 256);
+    EXPECT_EQ(fm.deviation, 8e6);
+
+    ASSERT_TRUE(ApplyDeviation(fm, "6e6").accepted);
+    EXPECT_EQ(exch("FmSegmTbl", "FmDev2"), "6e6");
+    EXPECT_EQ(exch("Settings", "FmDev0"), "<absent>");
+    EXPECT_EQ(exch("Common", "Modif"), "<absent>");
+    EXPECT_TRUE(link.sent.empty());
+
+    SetActiveSegment(3);
+    LoadSegmentDeviation(fm);
+    EXPECT_EQ(fm.deviation, 10e6) << "segment 3 has no deviation yet";
+    EXPECT_EQ(fm.vMin, 95e6);
+    SetActiveSegment(2);
+    LoadSegmentDeviation(fm);
+    EXPECT_EQ(fm.vMin, 97e6);
+    EXPECT_EQ(fm.vMax, 103e6);
+}
+
+TEST_F(FmSettingsTest, RangeFromLoadedWave) {
+    ASSERT_TRUE(LoadFmLimits(fm));
+    std::vector<std::int32_t> wave{1000500, 3000000, 2000000};
+    EXPECT_EQ(FmRangeFromLoadedWave(fm, wave), "1999500");
+    EXPECT_EQ(fm.vMin, 1000500);
+    EXPECT_EQ(fm.vMax, 3000000);
+    EXPECT_EQ(exch("Settings", "FmCarFrq"), "2000250");
+
+    std::vector<std::int32_t> flat{5000, 5000};
+    EXPECT_EQ(FmRangeFromLoadedWave(fm, flat), "500");
+    EXPECT_EQ(fm.vMin, 4750);
+    EXPECT_EQ(fm.vMax, 5250);
+
+    std::vector<std::int32_t> low{-5, 10};
+    FmRangeFromLoadedWave(fm, low);
+    EXPECT_EQ(fm.vMin, 9.5) << "both clamped to the lower limit: a flat range";
+}
+
+TEST_F(FmSettingsTest, AbstractModeDecision) {
+    EXPECT_FALSE(DecideFmAbstractMode()) << "the sample instrument says IsAbstr=No";
+    profile::DeleteKey(box.descr(), "FmComposer", "IsAbstr");
+    EXPECT_FALSE(DecideFmAbstractMode()) << "4-byte points";
+    box.set(box.descr(), "FmComposer", "PtSize", "6");
+    EXPECT_TRUE(DecideFmAbstractMode());
+    profile::DeleteKey(box.descr(), "FmComposer", "PtSize");
+    EXPECT_TRUE(DecideFmAbstractMode());
+    box.set(box.descr(), "FmComposer", "IsAbstr", "no");
+    EXPECT_FALSE(DecideFmAbstractMode());
+    box.set(box.descr(), "FmComposer", "IsAbstr", "Yes");
+    fpSegMode(1);
+    EXPECT_FALSE(DecideFmAbstractMode()) << "never in FP-segment mode";
+}
+
+} // namespace
+} // namespace tw

@@ -1,0 +1,93 @@
+#include "../document/DocFixture.h"
+
+#include "generators/CardiacEcgDialog.h"
+#include "generators/PwmDialog.h"
+#include "generators/QtGeneratorCommands.h"
+#include "generators/WaveParamDialog.h"
+
+#include <QApplication>
+#include <QPushButton>
+#include <QTimer>
+
+#include <numeric>
+
+namespace tw {
+namespace {
+
+QPushButton* Button(QWidget& w, const QString& text) {
+    for (auto* b : w.findChildren<QPushButton*>())
+        if (b->text() == text)
+            return b;
+    return nullptr;
+}
+
+class DocGeneratorDialogTest : public test::DocFixture {
+  protected:
+    std::string before; // the working file's bytes before the dialog
+
+    void SetUp() override {
+        static int argc = 1;
+        static char name[] = "tw_generators_gui_tests";
+        static char* argv[] = {name, nullptr};
+        if (!QApplication::instance())
+            new QApplication(argc, argv);
+        DocFixture::SetUp();
+        start();
+        std::iota(doc->points.begin(), doc->points.end(), -512);
+        doc->CommitEdit();
+        before = ReadWholeFile(doc->pathName).value_or("");
+        ASSERT_EQ(before.size(), 2048u);
+    }
+    std::string working() const { return ReadWholeFile(doc->pathName).value_or(""); }
+};
+
+TEST_F(DocGeneratorDialogTest, CancelRestoresTheDocumentByteForByte) {
+    const auto points = doc->points;
+    {
+        DocGeneratorTarget target(*doc);
+        WaveParamDlg dialog(Shape::Noise, target);
+        Button(dialog, "Preview")->click();
+        EXPECT_NE(doc->points, points);
+        Button(dialog, "Cancel")->click();
+    }
+    EXPECT_EQ(doc->points, points);
+    EXPECT_EQ(working(), before);
+
+    // The heartbeat's preview commits; its Cancel commits the restored wave again.
+    DocGeneratorTarget target(*doc);
+    CardiacEcgDialog ecg(target);
+    Button(ecg, "Preview")->click();
+    EXPECT_NE(working(), before);
+    Button(ecg, "Cancel")->click();
+    EXPECT_EQ(working(), before);
+    EXPECT_EQ(doc->points, points);
+}
+
+TEST_F(DocGeneratorDialogTest, OkLeavesOneUndoBackToTheWaveBeforeTheDialog) {
+    DocGeneratorTarget target(*doc);
+    {
+        PwmDialog dialog(target);
+        Button(dialog, "Calculate")->click();
+        EXPECT_EQ(doc->wavelength, 10000);
+        EXPECT_EQ(working().size(), 20000u);
+        Button(dialog, "Close")->click();
+    }
+    EXPECT_EQ(doc->points.size(), 10000u);
+    ASSERT_TRUE(doc->Undo());
+    EXPECT_EQ(doc->wavelength, 1024);
+    EXPECT_EQ(working(), before);
+}
+
+TEST_F(DocGeneratorDialogTest, MenuCommandRunsTheDialogAndRemovesItsBackup) {
+    QTimer::singleShot(0, [] {
+        if (auto* w = QApplication::activeModalWidget())
+            static_cast<QDialog*>(w)->reject();
+    });
+    EXPECT_TRUE(RunGeneratorCommand(*doc, kCmdSquare, nullptr));
+    EXPECT_FALSE(FileExists(doc->DialogBackupFile()));
+    EXPECT_EQ(working(), before);
+    EXPECT_FALSE(RunGeneratorCommand(*doc, 32800, nullptr));
+}
+
+} // namespace
+} // namespace tw

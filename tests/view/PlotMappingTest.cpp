@@ -1,0 +1,140 @@
+#include "view/PlotMapping.h"
+#include "view/ScaleTexts.h"
+#include "view/TraceColumns.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace tw {
+namespace {
+
+PlotMapping WholeWave(double points, double vmin, double vmax, PlotRect r) {
+    PlotMapping m;
+    m.xmin = 0;
+    m.xmax = points - 1;
+    m.ymin = vmin;
+    m.ymax = vmax;
+    m.secondSpan = vmax - vmin;
+    m.SetMapping(r);
+    return m;
+}
+
+TEST(PlotMapping, RangeEndsLandOnThePlotEdgesAndMapBack) {
+    const PlotRect r{50, 30, 850, 430};
+    const PlotMapping m = WholeWave(1001, -8192, 8191, r);
+    EXPECT_EQ(m.XToPixel(0), 50);
+    EXPECT_EQ(m.XToPixel(1000), 850);
+    EXPECT_EQ(m.YToPixel(-8192), 430);
+    EXPECT_EQ(m.YToPixel(8191), 30);
+    EXPECT_DOUBLE_EQ(m.PixelToX(450), 500);
+    // Second mapping: half the instrument span either side of zero.
+    EXPECT_EQ(m.Y2ToPixel(-8191.5), 430);
+    EXPECT_EQ(m.Y2ToPixel(8191.5), 30);
+    // Mouse points round to the nearest index; negative values truncate toward zero.
+    EXPECT_EQ(m.PixelToIndex(451), 501);
+    EXPECT_EQ(m.PixelToValue(430), -8191);
+}
+
+TEST(PlotMapping, DegenerateInputLeavesThePreviousMapping) {
+    const PlotRect r{50, 30, 850, 430};
+    PlotMapping m = WholeWave(1001, -8192, 8191, r);
+    const PlotMapping before = m;
+    m.SetMapping({50, 30, 850, 30}); // zero height
+    EXPECT_EQ(m.xScale, before.xScale);
+    EXPECT_EQ(m.yOffset, before.yOffset);
+    m.xmax = m.xmin; // empty horizontal range: nothing at all changes
+    m.ymin = 0;
+    m.ymax = 10;
+    m.SetMapping({0, 0, 100, 100});
+    EXPECT_EQ(m.xOffset, before.xOffset);
+    EXPECT_EQ(m.yScale, before.yScale);
+    // An empty vertical range still sets x but keeps y.
+    m.xmax = 99;
+    m.ymax = m.ymin;
+    m.SetMapping({0, 0, 100, 100});
+    EXPECT_DOUBLE_EQ(m.xScale, 100.0 / 99);
+    EXPECT_EQ(m.yScale, before.yScale);
+}
+
+TEST(PlotMapping, FmSecondMappingSpansZeroToTenToTheNine) {
+    PlotMapping m;
+    m.fm = true;
+    m.xmax = 99;
+    m.ymin = 0;
+    m.ymax = 1000;
+    m.SetMapping({0, 0, 100, 200});
+    EXPECT_EQ(m.Y2ToPixel(0), 200);
+    EXPECT_EQ(m.Y2ToPixel(1.0e9), 0);
+    m.fmAbstract = true;
+    EXPECT_DOUBLE_EQ(m.PixelToY(100), 5.0e8);
+}
+
+TEST(PlotLayout, MarginsFollowTheClientHeightAndTexts) {
+    const PlotLayout l = LayoutPlot(1000, 600, 40, 20, false);
+    // H = 30: 30 + 15 at the top, 30 + 21 at the bottom, handles 11 at most.
+    EXPECT_EQ(l.plot.top, 45);
+    EXPECT_EQ(l.plot.bottom, 600 - 30 - 21);
+    EXPECT_EQ(l.plot.left, 40);
+    EXPECT_EQ(l.plot.right, 1000 - 17);
+    EXPECT_EQ(l.handleSize, 11);
+    const PlotLayout small = LayoutPlot(400, 100, 40, 20, true);
+    EXPECT_EQ(small.handleSize, 2);
+    EXPECT_EQ(small.plot.top, 5 + 2 - 2);
+    EXPECT_EQ(small.plot.bottom, 100 - 5 - 2 - 10);
+}
+
+TEST(ScaleTexts, PointRangesCountPointsAndFoldKilo) {
+    EXPECT_EQ(ScaleLine(false, 16383, "Pts"), "Horizontal Scale: 16kPts [1.6kPts/Div]");
+    EXPECT_EQ(ScaleLine(false, 999, "Pts"), "Horizontal Scale: 1e3Pts [100Pts/Div]");
+    EXPECT_EQ(ScaleLine(true, 16383, "Pts"), "Vertical Scale: 16kPts  [2kPts/Div]");
+    EXPECT_EQ(ScaleLine(true, 2, "V", 1), "Vertical Scale: 2e3mV  [250mV/Div]");
+    EXPECT_EQ(ScaleLine(true, 1000, "Hz"), "Vertical Scale: 1e3Hz  [125Hz/Div]");
+    EXPECT_EQ(MidValueText(-8192, 8191, "Pts"), "0");
+    EXPECT_EQ(MidValueText(0, 1000, "Hz"), "500");
+}
+
+TEST(TraceColumns, OneSamplePerColumnClampedToThePlot) {
+    std::vector<std::int32_t> wave(10);
+    for (int i = 0; i < 10; ++i)
+        wave[i] = i * 100;
+    wave[3] = 5000;  // above the plot
+    wave[4] = -5000; // below
+    const PlotRect r{10, 0, 30, 100};
+    const PlotMapping m = WholeWave(10, 0, 1000, r);
+    const TraceColumns c = ComputeTraceColumns(m, r, wave, 10, {});
+    ASSERT_EQ(c.index.size(), 20u);
+    EXPECT_EQ(c.index.front(), 0);
+    EXPECT_EQ(c.index.back(), 9); // the last column, half a point further right, reaches it
+    for (std::size_t j = 0; j < c.index.size(); ++j) {
+        if (c.index[j] == 3)
+            EXPECT_EQ(c.y[j], 0);
+        else if (c.index[j] == 4)
+            EXPECT_EQ(c.y[j], 100);
+        else
+            EXPECT_EQ(c.y[j], m.YToPixel(wave[c.index[j]]));
+    }
+    // Zoomed past the wave's end, the trace stops at the last sample.
+    PlotMapping zoomed = m;
+    zoomed.xmin = 5;
+    zoomed.xmax = 14;
+    zoomed.SetMapping(r);
+    const TraceColumns z = ComputeTraceColumns(zoomed, r, wave, 10, {});
+    ASSERT_EQ(z.index.size(), 12u);
+    EXPECT_EQ(z.index.back(), 9);
+    EXPECT_TRUE(ComputeTraceColumns(m, r, {}, 10, {}).index.empty());
+}
+
+TEST(TraceColumns, MarkerBitsAreLeftOutOfThePlottedValue) {
+    const MarkerBitMask mask{true, 12, 13, 8192};
+    const std::int32_t code = 5 - 8192; // offset code 5 in a -8192 .. 8191 range
+    const std::int32_t withBits = (5 | 0x3000) - 8192;
+    EXPECT_EQ(mask.Strip(withBits), code);
+    EXPECT_EQ(mask.Strip(code), code);
+    EXPECT_TRUE(mask.IsSet(withBits, 12));
+    EXPECT_TRUE(mask.IsSet(withBits, 13));
+    EXPECT_FALSE(mask.IsSet(code, 13));
+}
+
+} // namespace
+} // namespace tw
