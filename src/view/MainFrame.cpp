@@ -49,8 +49,10 @@ MainFrame::MainFrame(int resourceSet, QWidget* parent)
 }
 
 MainFrame::~MainFrame() {
-    pulse_.reset(); // its commands point into the bars and the view
-    bars_.reset();
+    // The composers' commands point into the bars and the view, so they go first.
+    pulse_.reset();
+    wave_.reset();
+    delete bars_;
 }
 
 void MainFrame::buildMenus() {
