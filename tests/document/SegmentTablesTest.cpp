@@ -52,7 +52,7 @@ TEST_F(SegmentTablesTest, SegmentNumberGoesToTheNearestFreeOne) {
               "Segment number 7 will be replaced with\nthe nearest free segment number 3.");
     EXPECT_EQ(launch().activeSegment, 3);
     EXPECT_EQ(exch("Settings", "AcSeg"), "3 1");
-    EXPECT_EQ(link.sent, std::vector<std::string>{"Cmd=:TRAC:SEL3"});
+    EXPECT_EQ(link.sent, std::vector<std::string>{"Cmd=:TRAC:SEL 3"});
     EXPECT_EQ(exch("Modif", "Common"), "Yes");
     // A never-used segment gets a 1024-point file named after segment and channel.
     EXPECT_EQ(doc->pathName, box.tmp() + "TemS3.wa0");
