@@ -4,13 +4,14 @@
 
 #include <atomic>
 #include <chrono>
-#include <cstdio>
-#include <filesystem>
 #include <mutex>
 #include <thread>
 #include <unordered_map>
 
-namespace fs = std::filesystem;
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace tw::profile {
 
@@ -259,41 +260,28 @@ namespace {
 struct CacheEntry {
     std::shared_ptr<ParsedFile> parsed;
     std::string text; // the bytes the parse came from
-    fs::file_time_type mtime;
-    std::uintmax_t size = 0;
 };
 
 std::mutex cacheMutex;
 std::unordered_map<std::string, CacheEntry> cache;
 std::atomic<std::uint64_t> rewrites{0};
 
-bool statFile(const std::string& file, fs::file_time_type& mtime, std::uintmax_t& size) {
-    std::error_code ec;
-    size = fs::file_size(file, ec);
-    if (ec)
-        return false;
-    mtime = fs::last_write_time(file, ec);
-    return !ec;
-}
-
-// The parsed file for reading; cheap when the file's time and size are as last seen.
+// The parsed file for reading. The bytes are read every time: the host rewrites the file from
+// its own process, and within one tick of the file system's clock a rewrite of the same size
+// leaves time and size as they were. Only the parse is saved when the bytes are unchanged.
 std::shared_ptr<const ParsedFile> parsedForRead(const std::string& file) {
+    auto text = ReadWholeFile(file);
     std::lock_guard<std::mutex> guard(cacheMutex);
-    fs::file_time_type mtime;
-    std::uintmax_t size;
-    if (!statFile(file, mtime, size)) {
+    if (!text) {
         cache.erase(file);
         return std::make_shared<ParsedFile>(ParsedFile::parse(""));
     }
     auto it = cache.find(file);
-    if (it != cache.end() && it->second.mtime == mtime && it->second.size == size)
+    if (it != cache.end() && it->second.text == *text)
         return it->second.parsed;
-    auto text = ReadWholeFile(file);
     CacheEntry entry;
-    entry.text = text ? std::move(*text) : std::string();
+    entry.text = std::move(*text);
     entry.parsed = std::make_shared<ParsedFile>(ParsedFile::parse(entry.text));
-    entry.mtime = mtime;
-    entry.size = size;
     auto parsed = entry.parsed;
     cache[file] = std::move(entry);
     return parsed;
@@ -303,50 +291,38 @@ std::string lockPathOf(const std::string& file) {
     return file + ".lock";
 }
 
-std::string selfPid() {
-    std::error_code ec;
-    auto p = fs::read_symlink("/proc/self", ec);
-    return ec ? std::string() : p.filename().string();
-}
-
-bool lockIsStale(const std::string& lockPath) {
-    auto content = ReadWholeFile(lockPath);
-    if (!content)
-        return false; // gone already; the next attempt will take it
-    std::string pid = *content;
-    while (!pid.empty() && (pid.back() == '\n' || pid.back() == ' '))
-        pid.pop_back();
-    std::error_code ec;
-    if (!pid.empty() && fs::exists("/proc/" + pid, ec) == false && !ec &&
-        fs::exists("/proc/self", ec))
-        return true; // its owner died while holding it
-    auto age = fs::file_time_type::clock::now() - fs::last_write_time(lockPath, ec);
-    return !ec && age > std::chrono::seconds(5);
-}
-
-bool acquireLock(const std::string& file) {
-    std::string lockPath = lockPathOf(file);
-    std::string pid = selfPid();
+// An advisory lock on "<file>.lock": the system drops it when its holder dies, so a killed
+// writer never blocks the next one. The holder unlinks the lock file before it lets go; a
+// waiter that then gets the lock on the unlinked file notices and opens the new one.
+int acquireLock(const std::string& file) {
+    const std::string lockPath = lockPathOf(file);
     auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     for (int attempt = 0;; ++attempt) {
-        if (FILE* f = std::fopen(lockPath.c_str(), "wx")) {
-            std::fputs(pid.c_str(), f);
-            std::fclose(f);
-            return true;
+        int fd = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+        if (fd < 0)
+            return -1; // no folder: the write itself will fail and report
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+            struct stat held, named;
+            if (::fstat(fd, &held) == 0 && ::stat(lockPath.c_str(), &named) == 0 &&
+                held.st_ino == named.st_ino && held.st_dev == named.st_dev) {
+                // The holder's process id, for people looking at the folder.
+                std::string pid = std::to_string(::getpid());
+                if (::ftruncate(fd, 0) == 0) {
+                    [[maybe_unused]] ssize_t written = ::write(fd, pid.data(), pid.size());
+                }
+                return fd;
+            }
         }
-        std::error_code ec;
-        if (!fs::exists(FolderOf(file).empty() ? "." : FolderOf(file), ec))
-            return false; // no folder: the write itself will fail and report
-        if (lockIsStale(lockPath))
-            RemoveFile(lockPath);
+        ::close(fd);
         if (std::chrono::steady_clock::now() > deadline)
-            return false; // never hang the user interface on a foreign lock
+            return -1; // never hang the user interface on a foreign lock
         std::this_thread::sleep_for(std::chrono::microseconds(attempt < 20 ? 50 : 500));
     }
 }
 
-void releaseLock(const std::string& file) {
-    RemoveFile(lockPathOf(file));
+void releaseLock(const std::string& file, int fd) {
+    ::unlink(lockPathOf(file).c_str());
+    ::close(fd);
 }
 
 } // namespace
@@ -419,7 +395,7 @@ std::vector<std::string> Snapshot::sectionNames() const {
 }
 
 Transaction::Transaction(std::string file) : file_(std::move(file)) {
-    locked_ = acquireLock(file_);
+    lockFd_ = acquireLock(file_);
     // Under the lock, trust the cache only if the bytes on disk are the ones it was made from.
     std::string text = ReadWholeFile(file_).value_or(std::string());
     std::lock_guard<std::mutex> guard(cacheMutex);
@@ -438,8 +414,8 @@ Transaction::Transaction(std::string file) : file_(std::move(file)) {
 }
 
 Transaction::~Transaction() {
-    if (locked_)
-        releaseLock(file_);
+    if (lockFd_ >= 0)
+        releaseLock(file_, lockFd_);
 }
 
 std::optional<std::string> Transaction::get(std::string_view section, std::string_view key) const {
@@ -476,10 +452,8 @@ bool Transaction::commit() {
     ++rewrites;
     changed_ = false;
     std::lock_guard<std::mutex> guard(cacheMutex);
-    if (statFile(file_, entry.mtime, entry.size)) {
-        entry.parsed = std::make_shared<ParsedFile>(std::move(*parsed_));
-        cache[file_] = std::move(entry);
-    }
+    entry.parsed = std::make_shared<ParsedFile>(std::move(*parsed_));
+    cache[file_] = std::move(entry);
     parsed_.reset(); // a transaction commits once
     return true;
 }

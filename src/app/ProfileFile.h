@@ -12,8 +12,8 @@ namespace tw {
 // Our profile-string service: sectioned key=value text files shared with the host.
 // Section and key names match without regard to case; a value is the text after '=' without
 // surrounding blanks and enclosing quotes. Rewrites keep every other line, comment and order,
-// and replace the file atomically so the host never reads half a file. Writers take a lock
-// file ("<file>.lock") around read-modify-write, so writes from two processes are not lost.
+// and replace the file atomically so the host never reads half a file. Writers lock the file
+// "<file>.lock" around read-modify-write, so writes from two processes are not lost.
 namespace profile {
 
 std::optional<std::string> GetValue(const std::string& file, std::string_view section,
@@ -74,7 +74,7 @@ class Transaction {
   private:
     std::string file_;
     std::unique_ptr<ParsedFile> parsed_;
-    bool locked_ = false;
+    int lockFd_ = -1; // the held lock file, -1 when none could be had
     bool changed_ = false;
 };
 

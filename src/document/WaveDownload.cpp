@@ -6,6 +6,7 @@
 #include "app/ProfileStore.h"
 #include "document/SegmentTables.h"
 #include "document/WeDoc.h"
+#include "fm/FmMarkers.h"
 #include "host/HostLink.h"
 #include "pulse/PulseComposer.h"
 
@@ -169,13 +170,7 @@ int DownloadWaveform(WeDoc* doc, PulseComposer* pulse) {
     if (doc->isFm) {
         std::string text = FmDownloadText(*doc);
         doc->RefreshFmMarkers();
-        std::string marks(doc->fmMarkers.size() * 4, '\0');
-        for (std::size_t i = 0; i < doc->fmMarkers.size(); ++i) {
-            auto u = static_cast<std::uint32_t>(doc->fmMarkers[i]);
-            for (int b = 0; b < 4; ++b)
-                marks[i * 4 + b] = static_cast<char>((u >> (8 * b)) & 0xFF);
-        }
-        WriteFileAtomically(doc->tmpFolder + "$xMark", marks);
+        WriteFmMarkerFile(doc->tmpFolder, doc->fmMarkers);
         return SendToExchangeHost(text) ? 1 : 0;
     }
     std::string text = StandardDownloadText(*doc);

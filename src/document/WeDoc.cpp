@@ -66,6 +66,11 @@ WeDoc::WeDoc() {
     vMax = limits.vMax;
     initialPoint = isFm ? 500000000 : 0;
     Allocate(limits.initialWavelength > 0 ? static_cast<std::size_t>(limits.initialWavelength) : 0);
+    SetUpFmChannel();
+}
+
+bool WeDoc::SetUpFmChannel() {
+    return !isFm || !fmHooks.setUpChannel || fmHooks.setUpChannel(*this);
 }
 
 WeDoc::~WeDoc() {
@@ -381,6 +386,7 @@ void WeDoc::SelectChannel(int index) {
     if (!ProfileRecord("Interface", "ActiveCh", stem, 40, launch().descrFile, true))
         stem = ":INST ";
     SendToExchangeHost("Cmd=" + CommandStem(stem) + std::to_string(index + 1));
+    SetUpFmChannel();
     LoadChannelSegment(*this);
     if (pattSyncTable)
         UpdatePatternTable(*this, "", launch().activeSegment, index);

@@ -35,6 +35,8 @@ struct FmDocHooks {
     std::function<void(WeDoc&)> computeMarkers;
     // FP-segment mode: the active segment's deviation and vertical range, before its file loads.
     std::function<void(WeDoc&)> loadSegmentRange;
+    // The FM limits, carrier and deviation at every channel set-up; false closes the application.
+    std::function<bool(WeDoc&)> setUpChannel;
 };
 void SetFmDocHooks(FmDocHooks hooks);
 
@@ -101,6 +103,8 @@ class WeDoc {
     void CommitEdit(std::size_t first = WeDocListener::kAll,
                     std::size_t last = WeDocListener::kAll);
     void RefreshFmMarkers();
+    // The FM composer's part of the channel set-up; false when the application must close.
+    bool SetUpFmChannel();
 
     // The one place that hands other file forms to the format converters: the native binary
     // file holding the points of path (format code from the file dialog, -3: from the name),

@@ -6,8 +6,10 @@
 #include "host/HostLink.h"
 #include "host/QtHostLink.h"
 #include "view/Commands.h"
+#include "view/FrameBarsWidget.h"
 #include "view/MenuLayout.h"
 #include "view/QtPulseFrame.h"
+#include "view/QtWaveFrame.h"
 #include "view/WeditVw.h"
 
 #include <QAction>
@@ -31,13 +33,25 @@ MainFrame::MainFrame(int resourceSet, QWidget* parent)
     addFrameCommands();
     if (launch().composerId == kPulseComposer)
         pulse_ = std::make_unique<QtPulseFrame>(*this);
+    else
+        wave_ = std::make_unique<QtWaveFrame>(*this);
+    bars_ = new FrameBars(*this, wave_ ? &wave_->document() : nullptr);
+    if (wave_)
+        wave_->setBars(bars_);
+    view_->barMenuRequested = [this](QPoint global) { bars_->showBarMenu(global); };
     auto* timer = new QTimer(this);
-    connect(timer, &QTimer::timeout, this, &MainFrame::updateCommands);
+    connect(timer, &QTimer::timeout, this, [this] {
+        bars_->apply();
+        updateCommands();
+    });
     timer->start(100);
     updateCommands();
 }
 
-MainFrame::~MainFrame() = default;
+MainFrame::~MainFrame() {
+    pulse_.reset(); // its commands point into the bars and the view
+    bars_.reset();
+}
 
 void MainFrame::buildMenus() {
     for (const MenuDef& def : MenuLayout(resourceSet_)) {

@@ -11,7 +11,9 @@ class QLabel;
 
 namespace tw {
 
+class FrameBars;
 class QtPulseFrame;
+class QtWaveFrame;
 class QtHostLink;
 class QtLinkWindow;
 class WeditVw;
@@ -38,6 +40,8 @@ class MainFrame : public QMainWindow {
 
     int resourceSet() const { return resourceSet_; }
     WeditVw* view() const { return view_; }
+    FrameBars* bars() const { return bars_; }
+    QtWaveFrame* waveFrame() const { return wave_.get(); }
 
     // Registers the frame on the link under its window title, following every title change.
     void attachLink(QtHostLink& link);
@@ -67,6 +71,8 @@ class MainFrame : public QMainWindow {
     std::map<int, Command> commands_;
     std::unique_ptr<QtLinkWindow> link_;
     std::unique_ptr<QtPulseFrame> pulse_;
+    std::unique_ptr<QtWaveFrame> wave_; // the standard and FM composers' document and tools
+    FrameBars* bars_ = nullptr;
 };
 
 } // namespace tw

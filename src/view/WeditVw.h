@@ -1,38 +1,147 @@
 #pragma once
+#include "auxiliary/AdditionalBits.h"
 #include "host/HostEvents.h"
+#include "view/Anchors.h"
+#include "view/DrawingTools.h"
+#include "view/PlotMapping.h"
 
+#include <QImage>
 #include <QWidget>
 
+#include <functional>
+#include <optional>
+
+class QLineEdit;
+class QPainter;
+class QPrinter;
 class QProgressBar;
+class QTimer;
 
 namespace tw {
 
 class PulseComposer;
+class WaveMapWindow;
+class WeDoc;
 
-// The one view of the frame. Every paint builds the window title, sets it on the frame and
-// publishes it to the host and the log. In the pulse-train composer it draws the train.
+// The one view of the frame: the plot of the active channel's waveform with its frame, grid,
+// scale texts, anchors, shading outside the anchors and the editing tools. Every paint builds
+// the window title, sets it on the frame and publishes it to the host and the log. In the
+// pulse-train composer it draws the train instead.
 class WeditVw : public QWidget {
     Q_OBJECT
   public:
     explicit WeditVw(QWidget* parent = nullptr);
+    ~WeditVw() override;
 
     void setPulseComposer(PulseComposer* composer) { pulse_ = composer; }
+    void setDocument(WeDoc* doc);
+    WeDoc* document() const { return doc_; }
     // The host's progress notice: a bar along the bottom edge while `show` is 1. Returns 11.
     int progressNotice(long position, long show);
     QProgressBar* progressBar() const { return bar_; }
     const ProgressState& progress() const { return progress_; }
 
+    // Right click outside the tools: the frame's bar menu at a global position.
+    std::function<void(QPoint)> barMenuRequested;
+
+    // --- state the tests and the frame read
+    const PlotMapping& mapping() const { return map_; }
+    const PlotRect& plot() const { return plot_; }
+    const Anchors& anchors() const { return anchors_; }
+    const DrawingTools& tools() const { return tools_; }
+    int handleSize() const { return handleSize_; }
+    QRect handleRect(int side) const;
+    QLineEdit* valueEntry() const { return entry_; }
+    QWidget* mapWindow() const;
+    bool coarseFine() const { return coarseFine_; }
+
+    // --- commands
+    void startAutoline();
+    void startSketch();
+    void unmark();
+    void zoomIn();
+    void zoomOut();
+    void filter();
+    void smooth();
+    void invert();
+    void trimLeft();
+    void trimRight();
+    void toggleCoarseFine();
+    void print();
+    // The whole wave again (New, Open, Undo, wavelength changes).
+    void resetRange();
+    // Sets the visible range from the map window's frame.
+    void zoomTo(long first, long last);
+    // Typed anchor value for a side; false (and "Bad:" shown) when refused.
+    bool enterAnchorValue(int side, const QString& text);
+
+    bool canZoomIn() const;
+    bool canZoomOut() const;
+    bool canTrimLeft() const;
+    bool canTrimRight() const;
+
+    // Renders the view into a painter: the screen's off-screen buffer or a printed page.
+    void render(QPainter& painter, QRect area, bool printing);
+
   protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     void placeProgressBar();
-    void drawPulseTrain();
+    void layoutPlot();
+    void wholeRange();
+    void prepareMapping(const PlotRect& plot);
+    void drawFrame(QPainter& p, const PlotRect& r, bool printing);
+    void drawScaleTexts(QPainter& p, const PlotRect& r);
+    void drawTrace(QPainter& p, const PlotRect& r);
+    void drawMarkerStrips(QPainter& p, const PlotRect& r);
+    void drawShading(QPainter& p, const PlotRect& r);
+    void drawAnchors(QPainter& p, const PlotRect& r);
+    void drawDrawingOverlay(QPainter& p);
+    void drawPulseTrain(QPainter& p, const PlotRect& r, bool printing);
+    std::string verticalUnit() const;
+    int sampleTextWidth() const;
+
+    bool editing() const; // standard and FM composers with a document
+    int anchorPixel(int side) const;
+    void setAnchor(int side, long value);
+    void showEntry(int side, bool focus);
+    void hideEntry();
+    void storeAnchors();
+    void snapshotAndCommit(const std::function<bool(std::span<std::int32_t>)>& edit);
+    void startTool(DrawingTools::Mode mode);
+    void endTool();
+    void holdCursor(QPoint& pos);
+    void repaintStrip(const SegmentWrite& write);
 
     PulseComposer* pulse_ = nullptr;
+    WeDoc* doc_ = nullptr;
     ProgressState progress_;
     QProgressBar* bar_ = nullptr;
+
+    PlotMapping map_;
+    PlotRect plot_;
+    int handleSize_ = 11;
+    Anchors anchors_;
+    DrawingTools tools_;
+    std::optional<AnchorDrag> drag_;
+    int pressedHandle_ = -1;
+    bool coarseFine_ = false;
+    bool rangeSet_ = false;
+    MarkerBitSettings markerBits_;
+    bool markerBitsRead_ = false;
+
+    QLineEdit* entry_ = nullptr;
+    int entrySide_ = 0;
+    QTimer* badTimer_ = nullptr;
+    QString badRestore_;
+    WaveMapWindow* mapWindow_ = nullptr;
+    QImage buffer_;
 };
 
 } // namespace tw

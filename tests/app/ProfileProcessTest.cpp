@@ -76,13 +76,19 @@ TEST_F(ProfileProcessTest, WriterKilledAtRandomMomentsLeavesOldOrNewFileNeverAMi
     ASSERT_TRUE(profile::WriteSection(file, "Gen", test::GenerationLines(0)));
     const unsigned seed = std::random_device{}();
     std::mt19937 random(seed);
-    std::uniform_int_distribution<int> delayUs(0, 20000);
+    std::uniform_int_distribution<int> delayUs(0, 5000);
     const int kills = 200;
     int survived = 0, changed = 0;
     long generation = 0;
     for (int i = 0; i < kills; ++i) {
         pid_t child = Spawn({"rewrite", file});
         ASSERT_GT(child, 0);
+        // A random moment once the child is busy rewriting (its start-up takes a while).
+        const std::string seen = ReadWholeFile(file).value_or("");
+        auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        while (ReadWholeFile(file).value_or("") == seen &&
+               std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::microseconds(200));
         std::this_thread::sleep_for(std::chrono::microseconds(delayUs(random)));
         kill(child, SIGKILL);
         WaitExit(child);
@@ -108,7 +114,7 @@ TEST_F(ProfileProcessTest, WriterKilledAtRandomMomentsLeavesOldOrNewFileNeverAMi
     EXPECT_TRUE(profile::WriteValue(file, "Settings", "ActiveCh", "1"));
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
     EXPECT_EQ(onDisk("Gen", "n"), std::to_string(generation));
-    EXPECT_GT(changed, kills / 4) << "the kills should mostly land while the child writes";
+    EXPECT_GT(changed, kills / 2) << "the kills should land while the child writes";
     std::printf("kills survived: %d of %d (the file had changed at %d of them; %d temporary "
                 "files left by killed writers)\n",
                 survived, kills, changed, leftovers());
@@ -145,18 +151,18 @@ TEST_F(ProfileProcessTest, ComposerAndHostWritingAtOnceLoseNoWrite) {
 }
 
 TEST_F(ProfileProcessTest, RewriteByAnotherProcessIsSeenEvenWhenSizeAndTimeMatch) {
-    // Values of one length, rewritten right after this process read them: neither the size nor
-    // a coarse modification time tells the two files apart.
-    int stale = 0;
-    for (int i = 0; i < 30; ++i) {
-        std::string mine = std::to_string(10 + 2 * (i % 40));
-        std::string theirs = std::to_string(11 + 2 * (i % 40));
-        ASSERT_TRUE(profile::WriteValue(file, "Settings", "ActiveSeg", mine));
-        ASSERT_EQ(profile::GetValue(file, "Settings", "ActiveSeg"), mine);
-        ASSERT_EQ(WaitExit(Spawn({"set", file, "Settings", "ActiveSeg", theirs})), 0);
-        stale += profile::GetValue(file, "Settings", "ActiveSeg") != theirs;
-    }
-    EXPECT_EQ(stale, 0) << "reads that missed the other process's rewrite";
+    // The host rewrites the file within one tick of the file system's clock, with a value of
+    // the same length: neither size nor modification time tells the two files apart.
+    ASSERT_TRUE(profile::WriteValue(file, "Settings", "ActiveSeg", "12"));
+    ASSERT_EQ(profile::GetValue(file, "Settings", "ActiveSeg"), "12");
+    auto time = fs::last_write_time(file);
+    std::string theirs = ReadWholeFile(file).value();
+    theirs.replace(theirs.find("ActiveSeg=12"), 12, "ActiveSeg=13");
+    ASSERT_TRUE(WriteFileAtomically(file, theirs));
+    fs::last_write_time(file, time);
+    EXPECT_EQ(profile::GetValue(file, "Settings", "ActiveSeg"), "13");
+    profile::Snapshot snap(file);
+    EXPECT_EQ(snap.get("Settings", "ActiveSeg"), "13");
 }
 
 } // namespace

@@ -206,6 +206,13 @@ TEST_F(ExprParserTest, WaveFilesAsOperands) {
     EXPECT_EQ(Value(parser, "ramp.wav", 2), -32768);
     EXPECT_EQ(Value(parser, "ramp.wav", 3), 32767);
     EXPECT_EQ(Value(parser, "(ramp.wav-1)", 1), 299);
+    // More than ten files, numbered on past 9.
+    std::string many = "two.wav";
+    for (int i = 0; i < 11; ++i)
+        many += i == 10 ? "+ramp.wav" : "+two.wav";
+    std::string manyProgram = Postfix(parser, many);
+    EXPECT_NE(manyProgram.find("wh11 + "), std::string::npos) << manyProgram;
+    EXPECT_EQ(parser.EvalPostfix(manyProgram, 1), 11 * 8 + 300);
     // Past the end of a file reads 0 rather than outside it.
     EXPECT_EQ(Value(parser, "two.wav", 2), 0);
     // The editor lower-cases formulas; the file is found whatever its letter case.
@@ -244,6 +251,11 @@ TEST_F(ExprParserTest, AliasReferencesReadTheEditorArrays) {
     EXPECT_EQ(parser.EvalPostfix(program, 2), 8191 * 0.75);
     EXPECT_EQ(Value(parser, "-{1}", 0), -0.5);
     EXPECT_EQ(Value(parser, "({1}-1)", 0), -0.5);
+    std::vector<std::vector<double>> twelve(13, std::vector<double>{0.5});
+    parser.SetAliases(&twelve, 12);
+    EXPECT_EQ(Postfix(parser, "{12}*2"), "r12 2 * ");
+    EXPECT_EQ(Value(parser, "{12}*2"), 1);
+    parser.SetAliases(&values, 2);
     // A number beyond the list gives no operand.
     EXPECT_EQ(Postfix(parser, "{3}+1"), "1 + ");
     // An unbalanced closing brace is refused after the conversion.

@@ -7,6 +7,7 @@
 #include "support/Sandbox.h"
 #include "view/Commands.h"
 #include "view/MenuLayout.h"
+#include "view/FrameBarsWidget.h"
 #include "view/QtPulseFrame.h"
 #include "view/WeditVw.h"
 
@@ -17,6 +18,7 @@
 #include <QProgressBar>
 #include <QStatusBar>
 #include <QTest>
+#include <QToolBar>
 
 #include <gtest/gtest.h>
 
@@ -110,7 +112,7 @@ TEST(MainFrame, HoverShowsStatusTextAndOnlyHandledCommandsAreEnabled) {
               "Draw stright line sections. Press right button to stop.");
     edit->hide();
 
-    EXPECT_FALSE(autoline->isEnabled()); // nobody handles it yet
+    EXPECT_FALSE(f.action(kCmdPreDistortion)->isEnabled()); // nobody handles it
     EXPECT_TRUE(f.action(kCmdAbout)->isEnabled());
     int runs = 0;
     bool allowed = true;
@@ -209,6 +211,75 @@ TEST(MainFrame, PulseComposerDrivesItsMenusAndSectionList) {
 
     f.grab().toImage().save(QString(TW_BINARY_DIR) + "/MainFrame-pulse.png");
     EXPECT_EQ(f.windowTitle(), "Trainsmith -> Untitled-Ch1");
+}
+
+QList<int> ButtonIds(QToolBar* bar) {
+    QList<int> ids;
+    for (QAction* a : bar->actions())
+        if (!a->isSeparator() && a->data().isValid())
+            ids << a->data().toInt();
+    return ids;
+}
+
+TEST(FrameBars, ButtonsFollowTheComposerAndTheInstrument) {
+    EnsureApp();
+    test::Sandbox box;
+    {
+        MainFrame f(kStandardResources);
+        EXPECT_EQ(ButtonIds(f.bars()->bar(FrameBars::kFileBand)),
+                  (QList<int>{kCmdNew, kCmdOpen, kCmdSave, kCmdSaveAs, kCmdPrint}));
+        EXPECT_EQ(ButtonIds(f.bars()->bar(FrameBars::kEditBand)).size(), 11);
+        // Two channels: Download, Clear memory, Channel 1 and 2.
+        EXPECT_EQ(ButtonIds(f.bars()->bar(FrameBars::kInstrumentBand)),
+                  (QList<int>{kCmdDownload, kCmdClearMemory, kCmdChannel1, kCmdChannel1 + 1}));
+    }
+    box.set(box.exchange(), "Instrument", "Channels", "4");
+    {
+        MainFrame f(kStandardResources);
+        EXPECT_EQ(ButtonIds(f.bars()->bar(FrameBars::kInstrumentBand)).size(), 6);
+    }
+    test::Sandbox fmBox(kFmComposer);
+    {
+        MainFrame f(kFmResources);
+        EXPECT_EQ(ButtonIds(f.bars()->bar(FrameBars::kInstrumentBand)), QList<int>{kCmdDownload});
+    }
+    test::Sandbox pulseBox(kPulseComposer);
+    MainFrame f(kPulseResources);
+    EXPECT_EQ(f.bars()->bar(FrameBars::kEditBand), nullptr);
+    EXPECT_EQ(ButtonIds(f.bars()->bar(FrameBars::kFileBand)).back(), kCmdPulseEditor);
+}
+
+TEST(FrameBars, VisibilityIsReadToggledAndStored) {
+    EnsureApp();
+    test::Sandbox box;
+    const std::string general = launch().generalIni;
+    box.set(general, "ViewsTD", "visParm", "0");
+    box.set(general, "ViewsTD", "visCtl", "");
+    {
+        MainFrame f(kStandardResources);
+        f.show();
+        EXPECT_FALSE(f.bars()->bar(FrameBars::kParmBand)->isVisible());
+        EXPECT_TRUE(f.bars()->bar(FrameBars::kInstrumentBand)->isVisible()); // empty counts as shown
+        EXPECT_TRUE(f.bars()->bar(FrameBars::kFileBand)->isVisible());       // absent too
+        EXPECT_FALSE(f.action(kCmdParameterBar)->isChecked());
+        f.action(kCmdFileBar)->trigger();
+        EXPECT_FALSE(f.bars()->bar(FrameBars::kFileBand)->isVisible());
+        EXPECT_FALSE(f.action(kCmdFileBar)->isChecked());
+    }
+    EXPECT_EQ(box.get(general, "ViewsTD", "visFile"), "0");
+    EXPECT_EQ(box.get(general, "ViewsTD", "visParm"), "0");
+    EXPECT_EQ(box.get(general, "ViewsTD", "visCtl"), "1");
+
+    test::Sandbox pulse(kPulseComposer);
+    const std::string pulseGeneral = launch().generalIni;
+    pulse.set(pulseGeneral, "ViewsTD", "visParm", "0");
+    {
+        MainFrame f(kPulseResources);
+        f.show();
+        f.action(kCmdParameterBar)->trigger();
+        EXPECT_TRUE(f.bars()->bar(FrameBars::kParmBand)->isVisible());
+    }
+    EXPECT_EQ(pulse.get(pulseGeneral, "ViewsTD", "visParm"), "0"); // never written here
 }
 
 } // namespace

@@ -1,0 +1,79 @@
+#include "fm/FmComposer.h"
+
+#include "app/LaunchState.h"
+#include "document/WeDoc.h"
+#include "fm/FmMarkers.h"
+#include "fm/FmNumberText.h"
+
+#include <cmath>
+
+namespace tw {
+
+FmComposer& TheFmComposer() {
+    static FmComposer composer;
+    return composer;
+}
+
+void InstallFmComposer() {
+    SetFmAbstractMode(DecideFmAbstractMode());
+    FmComposer& fm = TheFmComposer();
+    SetFmDocHooks({[&fm](WeDoc& doc) { fm.ComputeMarkers(doc); },
+                   [&fm](WeDoc& doc) { fm.LoadSegmentRange(doc); },
+                   [&fm](WeDoc& doc) { return fm.SetUpChannel(doc); }});
+}
+
+void FmComposer::showRange(WeDoc& doc) const {
+    doc.vMin = fm_.vMin;
+    doc.vMax = fm_.vMax;
+}
+
+bool FmComposer::SetUpChannel(WeDoc& doc) {
+    failed_ = !LoadFmLimits(fm_);
+    doc.fmLenMin = fm_.fmLenMin;
+    doc.fmLenMax = fm_.fmLenMax;
+    doc.fmMin = fm_.fmMin;
+    doc.fmMax = fm_.fmMax;
+    if (launch().fpSegMode) {
+        doc.fpSegMin = fm_.fpSegMin;
+        doc.fpSegMax = fm_.fpSegMax;
+    }
+    showRange(doc);
+    doc.initialPoint = FmAbstractMode() ? 500000000 : static_cast<std::int32_t>(fm_.base);
+    return !failed_;
+}
+
+void FmComposer::ComputeMarkers(WeDoc& doc) {
+    std::vector<double> values = ReadFmMarkerValues(fm_.fmFuncMode);
+    FmMarkerPoints marks =
+        ComputeFmMarkerPoints(doc.points, values, doc.vMin, doc.vMax, FmAbstractMode());
+    doc.fmMarkers = std::move(marks.indices);
+    doc.fmMarkersInRange = marks.valuesInRange;
+}
+
+void FmComposer::LoadSegmentRange(WeDoc& doc) {
+    LoadSegmentDeviation(fm_);
+    showRange(doc);
+}
+
+DeviationChange FmComposer::ApplyDeviation(WeDoc& doc, std::string_view boxText) {
+    DeviationChange change = tw::ApplyDeviation(fm_, boxText);
+    if (!change.accepted)
+        return change;
+    showRange(doc);
+    doc.RefreshFmMarkers();
+    doc.listener().repaint(WeDocListener::kAll, WeDocListener::kAll);
+    return change;
+}
+
+std::string FmComposer::RangeFromLoadedWave(WeDoc& doc) {
+    std::string text = FmRangeFromLoadedWave(fm_, doc.points);
+    showRange(doc);
+    doc.RefreshFmMarkers();
+    return text;
+}
+
+std::string FmComposer::DeviationText() const {
+    return FmGeneralText(fm_.deviation);
+}
+
+} // namespace tw

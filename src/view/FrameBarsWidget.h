@@ -1,0 +1,79 @@
+#pragma once
+#include <QObject>
+#include <QString>
+
+#include <functional>
+#include <string>
+
+class QLineEdit;
+class QMenu;
+class QPushButton;
+class QToolBar;
+class QWidget;
+
+namespace tw {
+
+class MainFrame;
+class WeDoc;
+
+// The frame's bars (file, wave edit, wave parameters, instrument control), their visibility
+// flags kept in "ViewsTD", the bar menu, the minimum size and the window placement.
+class FrameBars : public QObject {
+  public:
+    FrameBars(MainFrame& frame, WeDoc* doc);
+    ~FrameBars() override;
+
+    enum Band { kFileBand, kEditBand, kParmBand, kInstrumentBand, kMarkerBand, kBands };
+    bool visible(Band band) const { return flags_[band]; }
+    void toggle(Band band);
+    void applyVisibility(); // the 100 ms timer's work
+    QToolBar* bar(Band band) const;
+    QWidget* parameterBar() const { return parm_; }
+    QMenu* barMenu();
+    void showBarMenu(QPoint global);
+
+    // The parameter bar's boxes (wavelength, second box, FP segment box) and Apply.
+    QLineEdit* wavelengthBox() const { return boxes_[0]; }
+    QLineEdit* secondBox() const { return boxes_[1]; }
+    QLineEdit* segmentBox() const { return boxes_[2]; }
+    QPushButton* applyButton() const { return apply_; }
+    bool pending(int box) const { return marks_[box]; }
+    void apply();
+    void showWavelength();
+    void showSegment();
+    // The FM composer's deviation change.
+    std::function<void(const QString&)> applyDeviation;
+
+    void storeFlags() const;
+    void savePlacement() const;
+    void restorePlacement();
+    // The placement key: "Rect", or "FmRect" outside the standard composer.
+    static std::string PlacementKey();
+    static QString SettingsFile();
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    void readFlags();
+    void buildFileBar();
+    void buildEditBar();
+    void buildParameterBar();
+    void buildInstrumentBar();
+    void addToggles();
+    void markPending(int box);
+
+    MainFrame& frame_;
+    WeDoc* doc_;
+    bool flags_[kBands] = {true, true, true, true, true};
+    QToolBar* bars_[kBands] = {};
+    QToolBar* parmHolder_ = nullptr;
+    QWidget* parm_ = nullptr;
+    QLineEdit* boxes_[3] = {};
+    bool marks_[3] = {false, false, false};
+    QPushButton* apply_ = nullptr;
+    QMenu* menu_ = nullptr;
+    bool placed_ = false;
+};
+
+} // namespace tw

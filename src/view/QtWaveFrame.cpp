@@ -1,0 +1,83 @@
+#include "view/QtWaveFrame.h"
+
+#include "auxiliary/AdditionalBitsDialog.h"
+#include "document/SegmentTables.h"
+#include "view/Commands.h"
+#include "view/FrameBarsWidget.h"
+#include "view/MainFrame.h"
+#include "view/WeditVw.h"
+
+namespace tw {
+
+QtWaveFrame::QtWaveFrame(MainFrame& frame) : frame_(frame), doc_(std::make_unique<WeDoc>()) {
+    doc_->setListener(this);
+    LoadActiveSegment(*doc_);
+    frame_.view()->setDocument(doc_.get());
+    addCommands();
+}
+
+QtWaveFrame::~QtWaveFrame() {
+    frame_.view()->setDocument(nullptr);
+    doc_->setListener(nullptr);
+}
+
+void QtWaveFrame::addCommands() {
+    WeditVw* v = frame_.view();
+    auto allowed = [v] { return v->tools().toolsAllowed(); };
+    frame_.setCommand(kCmdAutoline,
+                      {[v] { v->startAutoline(); }, [v] { return v->tools().CanStartAutoline(); },
+                       [v] { return v->tools().mode() == DrawingTools::Mode::Autoline; }});
+    frame_.setCommand(kCmdSketch,
+                      {[v] { v->startSketch(); }, [v] { return v->tools().CanStartSketch(); },
+                       [v] { return v->tools().mode() == DrawingTools::Mode::Sketch; }});
+    frame_.setCommand(kCmdFilter, {[v] { v->filter(); }, allowed, {}});
+    frame_.setCommand(kCmdSmooth, {[v] { v->smooth(); }, allowed, {}});
+    frame_.setCommand(kCmdInvert, {[v] { v->invert(); }, allowed, {}});
+    frame_.setCommand(kCmdUnmark, {[v] { v->unmark(); }, allowed, {}});
+    frame_.setCommand(kCmdZoomIn, {[v] { v->zoomIn(); }, [v] { return v->canZoomIn(); }, {}});
+    frame_.setCommand(kCmdZoomOut, {[v] { v->zoomOut(); }, [v] { return v->canZoomOut(); }, {}});
+    frame_.setCommand(kCmdTrimLeft, {[v] { v->trimLeft(); }, [v] { return v->canTrimLeft(); }, {}});
+    frame_.setCommand(kCmdTrimRight,
+                      {[v] { v->trimRight(); }, [v] { return v->canTrimRight(); }, {}});
+    frame_.setCommand(kCmdCoarseFine,
+                      {[v] { v->toggleCoarseFine(); }, {}, [v] { return v->coarseFine(); }});
+    frame_.setCommand(kCmdPrint, {[v] { v->print(); }, {}, {}});
+    WeDoc* doc = doc_.get();
+    frame_.setCommand(kCmdUndo, {[doc] { doc->Undo(); },
+                                 [doc, v] { return doc->CanUndo() && v->tools().toolsAllowed(); },
+                                 {}});
+    frame_.setCommand(kCmdClearMemory, {[doc] { doc->ClearMemory(); }, {}, {}});
+    for (int i = 0; i < 4; ++i)
+        frame_.setCommand(kCmdChannel1 + i, {[doc, i] { doc->SelectChannel(i); }, {}, {}});
+    frame_.setCommand(
+        kCmdAdditionalBits,
+        {[this, doc] { ShowAdditionalBitsDialog(&frame_, doc->segTableSection); }, {}, {}});
+}
+
+void QtWaveFrame::repaint(std::size_t, std::size_t) {
+    frame_.view()->update();
+}
+
+void QtWaveFrame::rangeReset() {
+    frame_.view()->resetRange();
+}
+
+void QtWaveFrame::wavelengthShown() {
+    if (bars_)
+        bars_->showWavelength();
+}
+
+void QtWaveFrame::segmentShown() {
+    if (bars_)
+        bars_->showSegment();
+}
+
+void QtWaveFrame::titleSet(const std::string& title) {
+    frame_.setWindowTitle(QString::fromStdString(title));
+}
+
+std::string QtWaveFrame::windowTitle() const {
+    return frame_.windowTitle().toStdString();
+}
+
+} // namespace tw

@@ -1,0 +1,36 @@
+#pragma once
+#include "document/WeDoc.h"
+
+#include <memory>
+
+namespace tw {
+
+class FrameBars;
+class MainFrame;
+
+// The standard and FM composers inside the frame: the one document, the view's editing
+// commands, and the document's requests to the windows around it.
+class QtWaveFrame : public WeDocListener {
+  public:
+    explicit QtWaveFrame(MainFrame& frame);
+    ~QtWaveFrame() override;
+
+    WeDoc& document() { return *doc_; }
+    void setBars(FrameBars* bars) { bars_ = bars; }
+
+    void repaint(std::size_t first, std::size_t last) override;
+    void rangeReset() override;
+    void wavelengthShown() override;
+    void segmentShown() override;
+    void titleSet(const std::string& title) override;
+    std::string windowTitle() const override;
+
+  private:
+    void addCommands();
+
+    MainFrame& frame_;
+    std::unique_ptr<WeDoc> doc_;
+    FrameBars* bars_ = nullptr;
+};
+
+} // namespace tw

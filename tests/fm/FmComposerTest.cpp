@@ -1,0 +1,66 @@
+#include "fm/FmComposer.h"
+#include "document/DocFixture.h"
+#include "document/WaveDownload.h"
+#include "fm/FmMarkers.h"
+
+namespace tw {
+namespace {
+
+class FmComposerTest : public test::DocFixture {
+  protected:
+    FmComposerTest() : DocFixture(kFmComposer) {}
+    void SetUp() override {
+        DocFixture::SetUp();
+        InstallFmComposer();
+    }
+    void TearDown() override {
+        SetFmDocHooks({});
+        DocFixture::TearDown();
+    }
+    FmComposer& fm = TheFmComposer();
+};
+
+TEST_F(FmComposerTest, DeviationMarkersAndDownloadReachTheHost) {
+    box.set(box.exchange(), "FmMark0", "Mrk0", "126000000");
+    start();
+    // No carrier in the exchange file: half the upper limit, a tenth of it as deviation.
+    EXPECT_EQ(doc->vMin, 118.75e6);
+    EXPECT_EQ(doc->vMax, 131.25e6);
+    EXPECT_EQ(doc->initialPoint, 125000000);
+    EXPECT_EQ(doc->points.front(), 125000000);
+    EXPECT_TRUE(doc->fmMarkers.empty()) << "a flat wave crosses nothing";
+
+    for (std::size_t i = 0; i < doc->points.size(); ++i)
+        doc->points[i] = 125000000 + static_cast<std::int32_t>(i) * 2000;
+    doc->CommitEdit();
+    EXPECT_EQ(doc->fmMarkers, std::vector<std::int32_t>{500}) << "the edit moves the markers";
+    EXPECT_EQ(doc->fmMarkersInRange, 1);
+
+    DeviationChange c = fm.ApplyDeviation(*doc, "1e6");
+    ASSERT_TRUE(c.accepted);
+    EXPECT_EQ(doc->vMax, 125.5e6);
+    EXPECT_EQ(doc->fmMarkers, std::vector<std::int32_t>{0}) << "the value left the range";
+    EXPECT_EQ(fm.DeviationText(), "1e6");
+
+    fm.ApplyDeviation(*doc, "4e6");
+    EXPECT_EQ(doc->fmMarkers, std::vector<std::int32_t>{500});
+    DownloadWaveform(doc.get(), nullptr);
+    std::string file = box.tmp() + "FmDef.wvf";
+    EXPECT_EQ(link.sent, (std::vector<std::string>{"Cmd=:FM:DEV 1e6", "Cmd=:FM:DEV 4e6",
+                                                   "FMwav=" + file + "\n"}));
+    EXPECT_EQ(ReadWholeFile(box.tmp() + "$xMark"), FmMarkerFileText(doc->fmMarkers));
+    EXPECT_EQ(exch("Settings", "FmDev0"), "4e6");
+    EXPECT_TRUE(box.prompts.asked.empty());
+}
+
+TEST_F(FmComposerTest, CarrierOutsideTheLimitsFailsTheSetUp) {
+    box.set(box.descr(), "ParmLst", "Sclk", "SCLK x 100 150");
+    start();
+    EXPECT_TRUE(fm.setUpFailed());
+    box.set(box.descr(), "ParmLst", "Sclk", "SCLK x 10 250e6");
+    EXPECT_TRUE(doc->SetUpFmChannel());
+    EXPECT_FALSE(fm.setUpFailed());
+}
+
+} // namespace
+} // namespace tw

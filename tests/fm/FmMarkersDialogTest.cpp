@@ -1,0 +1,90 @@
+#include "fm/FmMarkersDialog.h"
+#include "fm/QtFmMarkerDots.h"
+#include "support/Sandbox.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QImage>
+#include <QLineEdit>
+#include <QPainter>
+#include <QRadioButton>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace tw {
+namespace {
+
+QApplication& app() {
+    static int argc = 1;
+    static char name[] = "fm-tests";
+    static char* argv[] = {name, nullptr};
+    static QApplication a(argc, argv);
+    return a;
+}
+
+QStringList items(QComboBox* c) {
+    QStringList out;
+    for (int i = 0; i < c->count(); ++i)
+        out << c->itemText(i);
+    return out;
+}
+
+TEST(FmMarkersDialog, EditsStoresAndAsksOnClose) {
+    app();
+    test::Sandbox box{1};
+    box.set(box.exchange(), "FmMark0", "FmSort", "0");
+    box.set(box.exchange(), "FmMark0", "Mrk0", "1500000");
+    auto dlg = std::make_unique<FmMarkersDialog>(0, 0, 1e7);
+    EXPECT_EQ(dlg->windowTitle(), "FM Markers Table");
+    EXPECT_TRUE(dlg->descendButton()->isChecked());
+
+    dlg->values()->setEditText("2e6");
+    QTest::keyClick(dlg->values()->lineEdit(), Qt::Key_Return);
+    EXPECT_EQ(items(dlg->values()), (QStringList{"2.00000000e6", "1.50000000e6"}));
+    EXPECT_EQ(dlg->values()->currentText(), "2e6") << "the typed text stays";
+
+    dlg->values()->setCurrentIndex(0);
+    dlg->deleteSelected();
+    EXPECT_EQ(items(dlg->values()), QStringList{"1.50000000e6"}) << "the selected entry goes";
+
+    dlg->ascendButton()->setChecked(true);
+    dlg->values()->setEditText("3e6");
+    dlg->addTyped();
+    EXPECT_EQ(items(dlg->values()), (QStringList{"1.50000000e6", "3.00000000e6"}));
+
+    box.prompts.then(Answer::Yes);
+    dlg.reset(); // closed without Store: the question saves it
+    ASSERT_EQ(box.prompts.asked.size(), 1u);
+    EXPECT_EQ(box.prompts.asked[0].caption, "Data is modified");
+    EXPECT_EQ(box.get(box.exchange(), "FmMark0", "FmSort"), "1");
+    EXPECT_EQ(box.get(box.exchange(), "FmMark0", "Mrk1"), "3000000");
+
+    dlg = std::make_unique<FmMarkersDialog>(0, 0, 1e7);
+    dlg->values()->setEditText("4e6");
+    dlg->addTyped();
+    dlg->storeAndUpdate();
+    EXPECT_EQ(dlg->result(), QDialog::Accepted);
+    dlg.reset();
+    EXPECT_EQ(box.prompts.asked.size(), 1u) << "stored: nothing to ask";
+    EXPECT_EQ(box.get(box.exchange(), "FmMark0", "Mrk2"), "4000000");
+}
+
+TEST(FmMarkerDots, GreenDotsCentredOnTheMarkedPoints) {
+    app();
+    QImage image(40, 40, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter p(&image);
+    std::vector<std::int32_t> points{0, 10, 20, 30};
+    std::vector<std::int32_t> marks{2, 99};
+    DrawFmMarkerDots(
+        p, marks, points, [](double i) { return i * 10; }, [](double v) { return v; });
+    p.end();
+    EXPECT_EQ(image.pixelColor(21, 20), QColor(0, 250, 0));
+    EXPECT_EQ(image.pixelColor(5, 5), QColor(Qt::white));
+}
+
+} // namespace
+} // namespace tw

@@ -1,0 +1,276 @@
+#include "view/WeditVw.h"
+
+#include "app/FileUtil.h"
+#include "app/LaunchState.h"
+#include "document/SegmentTables.h"
+#include "document/WeDoc.h"
+#include "support/Sandbox.h"
+#include "view/Commands.h"
+#include "view/FrameBarsWidget.h"
+#include "view/MainFrame.h"
+#include "view/QtWaveFrame.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QImage>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSettings>
+#include <QTest>
+#include <QToolBar>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+namespace tw {
+namespace {
+
+void EnsureApp() {
+    static int argc = 1;
+    static char name[] = "tw_view_gui_tests";
+    static char* argv[] = {name, nullptr};
+    if (!QApplication::instance())
+        new QApplication(argc, argv);
+}
+
+const QColor kBlack(0, 0, 0);
+const QColor kTrace(255, 255, 240);
+const QColor kShade(29, 29, 9);
+const QColor kTraceShaded(255 ^ 29, 255 ^ 29, 240 ^ 9);
+
+class WeditVwTest : public ::testing::Test {
+  protected:
+    test::Sandbox box;
+    std::unique_ptr<WeDoc> doc;
+    std::unique_ptr<WeditVw> view;
+
+    void SetUp() override {
+        EnsureApp();
+        doc = std::make_unique<WeDoc>();
+        LoadActiveSegment(*doc);
+        doc->Allocate(1000);
+        doc->SetPathName(doc->ActiveWorkingFile(), false);
+        doc->WriteWorkingFile();
+        view = std::make_unique<WeditVw>();
+        view->setDocument(doc.get());
+        view->resize(1000, 600);
+        view->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(view.get()));
+        view->resetRange();
+    }
+    const PlotMapping& m() const { return view->mapping(); }
+    QImage render() const { return view->grab().toImage().convertToFormat(QImage::Format_RGB32); }
+};
+
+TEST_F(WeditVwTest, RendersFillTraceAndShadingOutsideTheAnchors) {
+    for (int i = 50; i <= 150; ++i)
+        doc->points[i] = 4000;
+    for (int i = 400; i <= 600; ++i)
+        doc->points[i] = 12000;
+    for (int i = 690; i <= 710; ++i)
+        doc->points[i] = 30000; // far above the plot's range
+    ASSERT_TRUE(view->enterAnchorValue(0, "200"));
+    ASSERT_TRUE(view->enterAnchorValue(1, "800"));
+    const QImage image = render();
+    image.save(QString(TW_BINARY_DIR) + "/view-render.png");
+    const PlotRect& r = view->plot();
+    ASSERT_GT(r.width(), 600);
+    const int inside = m().XToPixel(300) + 3;
+    EXPECT_EQ(image.pixelColor(inside, r.top + 5), kBlack);
+    EXPECT_EQ(image.pixelColor(m().XToPixel(450), m().YToPixel(12000)), kTrace);
+    EXPECT_EQ(image.pixelColor(m().XToPixel(700), r.top), kTrace); // clamped onto the top edge
+    EXPECT_EQ(image.pixelColor(r.left + 5, r.top + 5), kShade);
+    EXPECT_EQ(image.pixelColor(m().XToPixel(930), r.bottom - 5), kShade); // off the grid
+    EXPECT_EQ(image.pixelColor(m().XToPixel(100), m().YToPixel(4000)), kTraceShaded);
+    // Outside the plot the view is white.
+    EXPECT_EQ(image.pixelColor(r.right + 8, r.top + 20), QColor(Qt::white));
+
+    // Anchors on the visible range's ends cast no shading.
+    view->unmark();
+    EXPECT_EQ(render().pixelColor(r.left + 5, r.top + 5), kBlack);
+}
+
+TEST_F(WeditVwTest, AutolineClicksWriteTheSegmentsAndTheRightButtonCommits) {
+    const std::vector<std::int32_t> before = doc->points;
+    view->startAutoline();
+    ASSERT_EQ(view->tools().mode(), DrawingTools::Mode::Autoline);
+    EXPECT_FALSE(view->tools().toolsAllowed());
+    const QPoint a(m().XToPixel(100), m().YToPixel(2000));
+    const QPoint b(m().XToPixel(300), m().YToPixel(10000));
+    const QPoint c(m().XToPixel(400), m().YToPixel(5000));
+    QTest::mouseClick(view.get(), Qt::LeftButton, {}, a);
+    EXPECT_EQ(doc->points, before); // the first click only places the vertex
+    QTest::mouseClick(view.get(), Qt::LeftButton, {}, b);
+    QTest::mouseClick(view.get(), Qt::LeftButton, {}, c);
+    const long ia = m().PixelToIndex(a.x()), ib = m().PixelToIndex(b.x()),
+               ic = m().PixelToIndex(c.x());
+    EXPECT_EQ(doc->points[ia], m().PixelToValue(a.y()));
+    EXPECT_EQ(doc->points[ib], m().PixelToValue(b.y()));
+    EXPECT_EQ(doc->points[ic], m().PixelToValue(c.y()));
+    for (long i = ia; i < ib; ++i)
+        EXPECT_LE(doc->points[i], doc->points[i + 1]) << i; // the rising segment
+    for (long i = ib; i < ic; ++i)
+        EXPECT_GE(doc->points[i], doc->points[i + 1]) << i;
+    EXPECT_EQ(doc->points[ia - 1], 0);
+    EXPECT_EQ(doc->points[ic + 1], 0);
+
+    QTest::mouseClick(view.get(), Qt::RightButton, {}, c);
+    EXPECT_FALSE(view->tools().active());
+    EXPECT_TRUE(view->tools().toolsAllowed());
+    // Committed: the working file holds the new points, the undo copy the old ones.
+    const std::string bytes = ReadWholeFile(doc->ActiveWorkingFile()).value_or("");
+    ASSERT_EQ(bytes.size(), 2000u);
+    std::int16_t written = 0;
+    std::memcpy(&written, bytes.data() + 2 * ib, 2);
+    EXPECT_EQ(written, doc->points[ib]);
+    EXPECT_TRUE(doc->CanUndo());
+}
+
+TEST_F(WeditVwTest, AnchorDragStopsBeforeTheOtherHandleAndAtTheRangeStart) {
+    ASSERT_TRUE(view->enterAnchorValue(0, "300"));
+    ASSERT_TRUE(view->enterAnchorValue(1, "600"));
+    const QPoint start = view->handleRect(0).center();
+    QTest::mousePress(view.get(), Qt::LeftButton, {}, start);
+    EXPECT_TRUE(view->valueEntry()->isVisible());
+    const PlotRect& r = view->plot();
+    for (int x = start.x(); x < r.right + 40; x += 3)
+        QTest::mouseMove(view.get(), QPoint(x, start.y()));
+    const int gap = m().XToPixel(view->anchors().R()) - m().XToPixel(view->anchors().L());
+    EXPECT_GT(gap, 15);
+    EXPECT_LT(gap, 15 + 8);
+    EXPECT_EQ(view->anchors().R(), 600);
+    EXPECT_EQ(view->valueEntry()->text().toLong(), view->anchors().L());
+    for (int x = r.right; x > -40; x -= 3)
+        QTest::mouseMove(view.get(), QPoint(x, start.y()));
+    EXPECT_EQ(view->anchors().L(), 0);
+    QTest::mouseRelease(view.get(), Qt::LeftButton, {}, QPoint(0, start.y()));
+    EXPECT_FALSE(view->valueEntry()->isVisible());
+    EXPECT_EQ(box.get(box.exchange(), doc->waveParSection, "Prv_bgn"), "0");
+    EXPECT_EQ(box.get(box.exchange(), doc->waveParSection, "Prv_end"), "600");
+}
+
+TEST_F(WeditVwTest, ZoomInThenOutRestoresTheRangeAndKeepsTheAnchors) {
+    EXPECT_FALSE(view->canZoomIn());
+    ASSERT_TRUE(view->enterAnchorValue(0, "200"));
+    ASSERT_TRUE(view->enterAnchorValue(1, "800"));
+    view->zoomIn();
+    EXPECT_EQ(m().xmin, 200);
+    EXPECT_EQ(m().xmax, 800);
+    EXPECT_TRUE(view->mapWindow()->isVisible());
+    EXPECT_FALSE(view->canZoomIn());
+    render().save(QString(TW_BINARY_DIR) + "/view-zoomed.png");
+    view->zoomOut();
+    EXPECT_EQ(m().xmin, 0);
+    EXPECT_EQ(m().xmax, 999);
+    EXPECT_EQ(view->anchors().L(), 200);
+    EXPECT_EQ(view->anchors().R(), 800);
+    EXPECT_FALSE(view->mapWindow()->isVisible());
+    EXPECT_FALSE(view->canZoomOut());
+}
+
+TEST_F(WeditVwTest, RefusedAnchorValueShowsBadThenPutsTheTextBack) {
+    ASSERT_TRUE(view->enterAnchorValue(1, "800"));
+    QTest::mouseClick(view.get(), Qt::RightButton, {}, view->handleRect(0).center());
+    QLineEdit* entry = view->valueEntry();
+    ASSERT_TRUE(entry->isVisible());
+    entry->setText("900"); // beyond the right anchor
+    QTest::keyClick(entry, Qt::Key_Return);
+    EXPECT_EQ(entry->text(), "Bad:900");
+    EXPECT_TRUE(entry->isVisible());
+    EXPECT_EQ(view->anchors().L(), 0);
+    QTest::qWait(2700);
+    EXPECT_EQ(entry->text(), "900");
+    entry->setText("750");
+    QTest::keyClick(entry, Qt::Key_Return);
+    EXPECT_EQ(view->anchors().L(), 750);
+    EXPECT_FALSE(entry->isVisible());
+}
+
+TEST_F(WeditVwTest, MarkedAreaCommandsEditOnlyTheAreaAndTrimsChangeTheLength) {
+    for (int i = 0; i < 1000; ++i)
+        doc->points[i] = i;
+    ASSERT_TRUE(view->enterAnchorValue(0, "100"));
+    ASSERT_TRUE(view->enterAnchorValue(1, "199"));
+    view->invert(); // mirrored about 0 and held in the instrument's 0 .. 16383
+    EXPECT_EQ(doc->points[99], 99);
+    EXPECT_EQ(doc->points[100], 0);
+    EXPECT_EQ(doc->points[199], 0);
+    EXPECT_EQ(doc->points[200], 200);
+    EXPECT_TRUE(doc->CanUndo());
+    ASSERT_TRUE(view->canTrimLeft());
+    view->trimLeft();
+    EXPECT_EQ(doc->wavelength, 900);
+    EXPECT_EQ(doc->points[0], 0);
+    EXPECT_EQ(doc->points[100], 200);
+    EXPECT_EQ(doc->points[899], 999);
+    EXPECT_FALSE(FileExists(doc->tmpFolder + "AA.tmp"));
+    ASSERT_TRUE(doc->Undo()); // back to the wave from before the trim
+    EXPECT_EQ(doc->wavelength, 1000);
+    EXPECT_EQ(doc->points[99], 99);
+    view->resetRange();
+    ASSERT_TRUE(view->enterAnchorValue(1, "499"));
+    view->trimRight();
+    EXPECT_EQ(doc->wavelength, 500);
+    EXPECT_FALSE(view->canTrimRight());
+}
+
+class FrameTest : public ::testing::Test {
+  protected:
+    test::Sandbox box;
+    void SetUp() override {
+        EnsureApp();
+        qputenv("HOME", QByteArray::fromStdString(box.root()));
+    }
+};
+
+TEST_F(FrameTest, BarFlagsAndPlacementSurviveARun) {
+    box.set(launch().generalIni, "ViewsTD", "visParm", "0");
+    QSettings(FrameBars::SettingsFile(), QSettings::IniFormat)
+        .setValue("Settings/Rect", "0100 0050 0900 0650");
+    {
+        MainFrame frame(127);
+        frame.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame));
+        FrameBars* bars = frame.bars();
+        EXPECT_FALSE(bars->bar(FrameBars::kParmBand)->isVisible());
+        EXPECT_TRUE(bars->bar(FrameBars::kEditBand)->isVisible());
+        EXPECT_EQ(frame.geometry(), QRect(100, 50, 800, 600));
+        frame.runCommand(kCmdParameterBar);
+        EXPECT_TRUE(bars->bar(FrameBars::kParmBand)->isVisible());
+        frame.runCommand(kCmdWaveEditBar);
+        QTest::qWait(150); // the timer keeps the bands as the flags say
+        EXPECT_FALSE(bars->bar(FrameBars::kEditBand)->isVisible());
+        frame.setGeometry(120, 60, 900, 640);
+        frame.close();
+    }
+    EXPECT_EQ(box.get(launch().generalIni, "ViewsTD", "visParm"), "1");
+    EXPECT_EQ(box.get(launch().generalIni, "ViewsTD", "visTool"), "0");
+    QSettings settings(FrameBars::SettingsFile(), QSettings::IniFormat);
+    EXPECT_EQ(settings.value("Settings/Rect").toString(), "0120 0060 1020 0700");
+    EXPECT_EQ(settings.value("Settings/icon").toInt(), 0);
+    EXPECT_EQ(settings.value("Settings/max").toInt(), 0);
+}
+
+TEST_F(FrameTest, ParameterBarAppliesThePendingWavelength) {
+    MainFrame frame(127);
+    frame.resize(1280, 800);
+    frame.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame));
+    frame.grab().save(QString(TW_BINARY_DIR) + "/frame-1280x800.png");
+    FrameBars* bars = frame.bars();
+    WeDoc& doc = frame.waveFrame()->document();
+    EXPECT_FALSE(bars->applyButton()->isEnabled());
+    bars->wavelengthBox()->setText("2048");
+    emit bars->wavelengthBox()->textEdited("2048");
+    EXPECT_TRUE(bars->pending(0));
+    EXPECT_TRUE(bars->applyButton()->isEnabled());
+    bars->applyButton()->click();
+    EXPECT_EQ(doc.wavelength, 2048);
+    EXPECT_FALSE(bars->pending(0));
+    EXPECT_FALSE(bars->applyButton()->isEnabled());
+    EXPECT_EQ(bars->wavelengthBox()->text(), "2048");
+}
+
+} // namespace
+} // namespace tw
