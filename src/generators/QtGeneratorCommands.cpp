@@ -7,28 +7,52 @@
 #include "generators/DcWaveDialog.h"
 #include "generators/PwmDialog.h"
 #include "generators/WaveParamDialog.h"
+#include "view/Commands.h"
+#include "view/MainFrame.h"
 
 #include <memory>
 
 namespace tw {
+namespace {
+
+bool WaveComposerOnly(int id) {
+    return id == kCmdCardiac || id == kCmdPwm;
+}
+
+bool IsGenerator(int id) {
+    return (id >= kCmdSine && id <= kCmdNoise) || id == kCmdDcWave || WaveComposerOnly(id);
+}
+
+} // namespace
 
 bool RunGeneratorCommand(WeDoc& doc, int id, QWidget* parent, DocGeneratorTarget::Hooks hooks) {
+    if (!IsGenerator(id) || (WaveComposerOnly(id) && launch().composerId != kStandardComposer))
+        return false;
     DocGeneratorTarget target(doc, std::move(hooks));
-    const bool standard = launch().composerId == kStandardComposer;
     std::unique_ptr<QDialog> dialog;
-    if (id >= kCmdSine && id <= kCmdNoise)
-        dialog = std::make_unique<WaveParamDlg>(static_cast<Shape>(id - kCmdSine), target, parent);
-    else if (id == kCmdDcWave)
+    if (id == kCmdDcWave)
         dialog = std::make_unique<DcWaveDialog>(target, parent);
-    else if (id == kCmdCardiacEcg && standard)
+    else if (id == kCmdCardiac)
         dialog = std::make_unique<CardiacEcgDialog>(target, parent);
-    else if (id == kCmdPulseWidthModulation && standard)
+    else if (id == kCmdPwm)
         dialog = std::make_unique<PwmDialog>(target, parent);
     else
-        return false;
+        dialog = std::make_unique<WaveParamDlg>(static_cast<Shape>(id - kCmdSine), target, parent);
     dialog->exec();
     RemoveFile(doc.DialogBackupFile());
     return true;
+}
+
+void InstallGeneratorCommands(MainFrame& frame, WeDoc& doc, DocGeneratorTarget::Hooks hooks) {
+    const int ids[] = {kCmdSine,  kCmdTriangle, kCmdSquare, kCmdSinc,    kCmdGaussian, kCmdExponent,
+                       kCmdPulse, kCmdNoise,    kCmdDcWave, kCmdCardiac, kCmdPwm};
+    for (int id : ids) {
+        if (WaveComposerOnly(id) && launch().composerId != kStandardComposer)
+            continue;
+        frame.setCommand(
+            id,
+            {[&frame, &doc, hooks, id] { RunGeneratorCommand(doc, id, &frame, hooks); }, {}, {}});
+    }
 }
 
 } // namespace tw

@@ -1,10 +1,14 @@
 #include "../document/DocFixture.h"
 
+#include "app/Startup.h"
 #include "generators/CardiacEcgDialog.h"
 #include "generators/PwmDialog.h"
 #include "generators/QtGeneratorCommands.h"
 #include "generators/WaveParamDialog.h"
+#include "view/Commands.h"
+#include "view/MainFrame.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QPushButton>
 #include <QTimer>
@@ -79,14 +83,20 @@ TEST_F(DocGeneratorDialogTest, OkLeavesOneUndoBackToTheWaveBeforeTheDialog) {
 }
 
 TEST_F(DocGeneratorDialogTest, MenuCommandRunsTheDialogAndRemovesItsBackup) {
+    MainFrame frame(kStandardResources);
+    EXPECT_FALSE(frame.action(kCmdSine)->isEnabled());
+    InstallGeneratorCommands(frame, *doc);
+    EXPECT_TRUE(frame.action(kCmdSine)->isEnabled());
+    EXPECT_TRUE(frame.action(kCmdPwm)->isEnabled());
+
     QTimer::singleShot(0, [] {
         if (auto* w = QApplication::activeModalWidget())
             static_cast<QDialog*>(w)->reject();
     });
-    EXPECT_TRUE(RunGeneratorCommand(*doc, kCmdSquare, nullptr));
+    frame.action(kCmdSquare)->trigger();
     EXPECT_FALSE(FileExists(doc->DialogBackupFile()));
     EXPECT_EQ(working(), before);
-    EXPECT_FALSE(RunGeneratorCommand(*doc, 32800, nullptr));
+    EXPECT_FALSE(RunGeneratorCommand(*doc, kCmdEquation, nullptr));
 }
 
 } // namespace
