@@ -1,0 +1,131 @@
+#include "CliArgs.h"
+
+#include "document/WaveFormats.h"
+
+#include <charconv>
+#include <cmath>
+
+namespace tw::cli {
+
+namespace {
+
+constexpr std::string_view kUsage =
+    "usage: tidewright-cli COMMAND [OPTIONS]\n"
+    "\n"
+    "commands:\n"
+    "  eval FORMULA -o OUT [--points N] [--range LO:HI] [--scale]\n"
+    "      evaluate FORMULA of the point number p over N points (default 1000) and write them\n"
+    "      to OUT; amp and per come from the level range (default -8192:8191); --scale\n"
+    "      stretches the values onto the range\n"
+    "  convert IN OUT [--range LO:HI] [--no-stretch] [--single]\n"
+    "      read IN in the format its name gives and write OUT in the format of its extension\n"
+    "  info FILE [--range LO:HI] [--no-stretch] [--single]\n"
+    "      print the number of points, the lowest and highest point and the format of FILE\n"
+    "  help, --help, -h\n"
+    "      show this text\n"
+    "\n"
+    "readable files: .wav (native 16-bit or RIFF), .asc, .csv, .0*, .pwav, .trc, .prn, .txt\n"
+    "writable files: .wav, .asc, .csv, .pwav\n"
+    "column files (.csv, .prn, .txt) hold time/value pairs (--single: one value per number)\n"
+    "and are stretched onto the range unless --no-stretch is given\n";
+
+bool ParseDouble(std::string_view text, double& value) {
+    if (!text.empty() && text.front() == '+')
+        text.remove_prefix(1);
+    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    return ec == std::errc() && end == text.data() + text.size() && std::isfinite(value);
+}
+
+bool ParseRange(std::string_view text, double& lo, double& hi) {
+    // The separator is the first ':' after the first character, so a leading '-' stays a sign.
+    const auto colon = text.find(':', 1);
+    if (colon == std::string_view::npos)
+        return false;
+    return ParseDouble(text.substr(0, colon), lo) && ParseDouble(text.substr(colon + 1), hi) &&
+           lo < hi;
+}
+
+bool ParsePoints(std::string_view text, long& points) {
+    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), points);
+    return ec == std::errc() && end == text.data() + text.size() && points >= 1 &&
+           static_cast<unsigned long>(points) <= kMaxWavePoints;
+}
+
+ParseResult Fail(std::string error) {
+    return {false, {}, std::move(error)};
+}
+
+} // namespace
+
+std::string_view UsageText() {
+    return kUsage;
+}
+
+ParseResult ParseArgs(std::span<const std::string> args) {
+    ParseResult result{true, {}, {}};
+    Options& o = result.options;
+    if (args.empty())
+        return Fail("no command given (try --help)");
+    const std::string& name = args[0];
+    if (name == "help" || name == "--help" || name == "-h")
+        return result;
+    if (name == "eval")
+        o.command = Command::Eval;
+    else if (name == "convert")
+        o.command = Command::Convert;
+    else if (name == "info")
+        o.command = Command::Info;
+    else
+        return Fail("unknown command '" + name + "' (try --help)");
+    const bool eval = o.command == Command::Eval;
+
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        auto value = [&]() -> const std::string* {
+            return i + 1 < args.size() ? &args[++i] : nullptr;
+        };
+        if (a == "--help" || a == "-h") {
+            o.command = Command::Help;
+            return result;
+        }
+        if (a == "--range") {
+            const std::string* v = value();
+            if (!v || !ParseRange(*v, o.lo, o.hi))
+                return Fail("--range needs LO:HI with LO below HI");
+        } else if (eval && a == "--points") {
+            const std::string* v = value();
+            if (!v || !ParsePoints(*v, o.points))
+                return Fail("--points needs a whole number from 1 to " +
+                            std::to_string(kMaxWavePoints));
+        } else if (eval && a == "-o") {
+            const std::string* v = value();
+            if (!v || v->empty())
+                return Fail("-o needs a file name");
+            o.output = *v;
+        } else if (eval && a == "--scale") {
+            o.scale = true;
+        } else if (!eval && a == "--no-stretch") {
+            o.stretch = false;
+        } else if (!eval && a == "--single") {
+            o.singleValues = true;
+        } else if (a.size() > 1 && a[0] == '-' && !(eval && o.operands.empty())) {
+            // A formula may start with '-', so only eval's first operand is taken as it stands.
+            return Fail("unknown option '" + a + "' for " + name + " (try --help)");
+        } else {
+            o.operands.push_back(a);
+        }
+    }
+
+    const std::size_t wanted = o.command == Command::Convert ? 2 : 1;
+    if (o.operands.size() != wanted)
+        return Fail(name + " takes " +
+                    (wanted == 2 ? "IN and OUT"
+                     : eval      ? "one FORMULA"
+                                 : "one FILE") +
+                    " (try --help)");
+    if (eval && o.output.empty())
+        return Fail("eval needs -o OUT");
+    return result;
+}
+
+} // namespace tw::cli

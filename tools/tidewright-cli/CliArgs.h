@@ -1,0 +1,33 @@
+#pragma once
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tw::cli {
+
+enum class Command { Help, Eval, Convert, Info };
+
+struct Options {
+    Command command = Command::Help;
+    std::vector<std::string> operands; // the command's positional arguments
+    std::string output;                // eval's -o
+    long points = 1000;
+    double lo = -8192, hi = 8191; // eval's levels; the stretch target of column imports
+    bool scale = false;           // eval: stretch the values onto lo..hi
+    bool stretch = true;          // imports: stretch column files onto lo..hi
+    bool singleValues = false;    // imports: column files hold one value per number
+};
+
+struct ParseResult {
+    bool ok = false;
+    Options options;
+    std::string error; // one line, without the program prefix
+};
+
+// args excludes the program name.
+ParseResult ParseArgs(std::span<const std::string> args);
+
+std::string_view UsageText();
+
+} // namespace tw::cli

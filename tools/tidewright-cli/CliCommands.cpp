@@ -1,0 +1,209 @@
+#include "CliCommands.h"
+
+#include "CliArgs.h"
+
+#include "app/FileUtil.h"
+#include "app/LaunchState.h"
+#include "app/Prompter.h"
+#include "document/FileFilters.h"
+#include "document/WaveFormats.h"
+#include "expr/ExprRange.h"
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <iostream>
+
+namespace tw::cli {
+
+namespace {
+
+constexpr int kFailed = 1;
+constexpr int kUsage = 2;
+
+// Messages of the core as one line each.
+std::string Flatten(std::string_view text) {
+    std::string line;
+    for (char c : text) {
+        if (c == '\n' || c == '\r' || c == '\t')
+            c = ' ';
+        if (c == ' ' && (line.empty() || line.back() == ' '))
+            continue;
+        line += c;
+    }
+    while (!line.empty() && line.back() == ' ')
+        line.pop_back();
+    return line;
+}
+
+int Error(const std::string& text, int code = kFailed) {
+    std::cerr << "tidewright-cli: " << text << '\n';
+    return code;
+}
+
+// Keeps the first message the core shows, so that a failure is reported once, on one line.
+struct FirstMessagePrompter : Prompter {
+    std::string first;
+    Answer ask(std::string_view, std::string_view text, Buttons buttons, Icon) override {
+        if (first.empty())
+            first = Flatten(text);
+        return defaultAnswer(buttons);
+    }
+};
+
+// No profiles or instrument: the standard composer's 16-bit files, wave operands relative to
+// the working folder.
+void InstallLaunchState() {
+    LaunchState state;
+    state.appName = "tidewright-cli";
+    std::error_code ec;
+    const std::string cwd = std::filesystem::current_path(ec).string();
+    if (!ec)
+        state.waveFolder = cwd + "/";
+    SetLaunchState(state);
+}
+
+const char* FormatName(int code) {
+    switch (code) {
+    case kNativeCode:
+        return "native 16-bit";
+    case kAsciiCode:
+        return "ASCII";
+    case kCsvCode:
+        return "comma-delimited columns";
+    case kLeCroyCode:
+        return "LeCroy";
+    case kPositiveCode:
+        return "positive 16-bit";
+    case kTraceCode:
+        return "LeCroy trace";
+    case kPrnCode:
+        return "space-delimited columns";
+    case kTxtCode:
+        return "comma-delimited text columns";
+    default:
+        return "unknown";
+    }
+}
+
+// The reading code of a file's name. Positive files carry a four-letter extension that the
+// three-letter lookup of Open does not take.
+int InputCode(const std::string& path) {
+    const int code = FormatCodeFromName(path, PointLayout::Int16);
+    if (code >= 0)
+        return code;
+    return EqualsNoCase(ExtensionOf(path), "pwav") ? kPositiveCode : -1;
+}
+
+struct Imported {
+    bool ok = false;
+    int code = -1;
+    std::vector<std::int32_t> points;
+};
+
+Imported Import(const std::string& path, const Options& o) {
+    Imported in;
+    if (!FileExists(path)) {
+        Error("cannot open '" + path + "': no such file");
+        return in;
+    }
+    in.code = InputCode(path);
+    if (in.code < 0) {
+        Error("cannot tell the format of '" + path + "' from its extension (try --help)");
+        return in;
+    }
+    ImportContext ctx;
+    ctx.vMin = o.lo;
+    ctx.vMax = o.hi;
+    ctx.stretch = o.stretch;
+    ctx.askDim = o.singleValues ? 0 : 1;
+    ImportResult r = ImportWaveFile(path, in.code, ctx);
+    if (!r.ok) {
+        Error("cannot read '" + path + "' as " + FormatName(in.code) + ": " + Flatten(r.error));
+        return in;
+    }
+    in.ok = true;
+    in.points = std::move(r.points);
+    return in;
+}
+
+int Write(const std::string& path, std::span<const std::int32_t> points) {
+    const FormatTable& table = FormatTableFor(kStandardComposer, false);
+    const int code = FormatCodeOfExtension(ExtensionOf(path), table);
+    if (!ExportWritesFile(code))
+        return Error("cannot write '" + path + "': use .wav, .asc, .csv or .pwav");
+    if (!ExportWaveFile(path, code, points, ExportContext{PointLayout::Int16}))
+        return Error("cannot write '" + path + "'");
+    return 0;
+}
+
+int Eval(const Options& o) {
+    FirstMessagePrompter messages;
+    setPrompter(&messages);
+    ExprParser parser;
+    ExprRange range;
+    range.end = o.points - 1;
+    range.lo = o.lo;
+    range.hi = o.hi;
+    range.k = std::trunc(o.hi - o.lo) / (o.hi - o.lo);
+    range.scaled = o.scale;
+    SetRangeConstants(parser, range);
+    const std::string& typed = o.operands[0];
+    const std::string formula = ToLower(typed);
+    std::vector<std::int32_t> points(static_cast<std::size_t>(o.points));
+    bool ok = formula.find_first_not_of(" \t") != std::string::npos;
+    if (ok) {
+        // A wave operand must cover every point; without one the engine answers its own
+        // ceiling of 5000000.
+        const long shortest = parser.ShortestWave(formula, parser.per);
+        if (shortest < parser.per && shortest < 5000000 && messages.first.empty()) {
+            setPrompter(nullptr);
+            return Error("a wave in the formula has only " + std::to_string(shortest) +
+                         " points, fewer than " + std::to_string(o.points));
+        }
+        ok = messages.first.empty() && EvaluateOverRange(parser, formula, typed, range, points);
+    }
+    setPrompter(nullptr);
+    if (!ok)
+        return Error("cannot evaluate '" + typed + "'" +
+                     (messages.first.empty() ? "" : ": " + messages.first));
+    return Write(o.output, points);
+}
+
+int Convert(const Options& o) {
+    Imported in = Import(o.operands[0], o);
+    return in.ok ? Write(o.operands[1], in.points) : kFailed;
+}
+
+int Info(const Options& o) {
+    Imported in = Import(o.operands[0], o);
+    if (!in.ok)
+        return kFailed;
+    auto [lo, hi] = std::minmax_element(in.points.begin(), in.points.end());
+    std::cout << "points: " << in.points.size() << "\nmin: " << *lo << "\nmax: " << *hi
+              << "\nformat: " << FormatName(in.code) << '\n';
+    return 0;
+}
+
+} // namespace
+
+int RunCli(std::span<const std::string> args) {
+    ParseResult parsed = ParseArgs(args);
+    if (!parsed.ok)
+        return Error(parsed.error, kUsage);
+    InstallLaunchState();
+    switch (parsed.options.command) {
+    case Command::Help:
+        std::cout << UsageText();
+        return 0;
+    case Command::Eval:
+        return Eval(parsed.options);
+    case Command::Convert:
+        return Convert(parsed.options);
+    case Command::Info:
+        return Info(parsed.options);
+    }
+    return kUsage;
+}
+
+} // namespace tw::cli
