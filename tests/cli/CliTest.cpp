@@ -1,0 +1,189 @@
+// The command-line program run as a child process on the sample and the malformed files.
+#include "app/FileUtil.h"
+#include "document/WaveFormats.h"
+#include "support/Sandbox.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <sstream>
+#include <string>
+#include <sys/wait.h>
+#include <vector>
+
+namespace tw {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct CliRun {
+    int exit = -1;
+    std::string out, err;
+};
+
+std::string Quoted(const std::string& arg) {
+    std::string q = "'";
+    for (char c : arg)
+        q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return q + "'";
+}
+
+class CliTest : public ::testing::Test {
+  protected:
+    std::string folder = test::MakeTempFolder("tw-cli");
+    std::string waves = std::string(TW_SOURCE_DIR) + "/data/waves/";
+
+    void TearDown() override {
+        std::error_code ec;
+        fs::remove_all(folder, ec);
+    }
+    std::string at(const std::string& name) const { return folder + "/" + name; }
+
+    CliRun cli(const std::vector<std::string>& args) const {
+        std::string command = Quoted(TW_CLI_PROGRAM);
+        for (const auto& a : args)
+            command += " " + Quoted(a);
+        command += " >" + Quoted(at("stdout")) + " 2>" + Quoted(at("stderr"));
+        CliRun r;
+        const int status = std::system(command.c_str());
+        r.exit = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        r.out = ReadWholeFile(at("stdout")).value_or("");
+        r.err = ReadWholeFile(at("stderr")).value_or("");
+        return r;
+    }
+    std::vector<std::int32_t> wav(const std::string& path) const {
+        NativeReadResult r = ReadNativeFile(path, PointLayout::Int16);
+        EXPECT_TRUE(r.ok) << path;
+        return r.points;
+    }
+};
+
+std::vector<std::int32_t> Numbers(const std::string& text) {
+    std::istringstream in(text);
+    std::vector<std::int32_t> values;
+    for (std::int32_t v; in >> v;)
+        values.push_back(v);
+    return values;
+}
+
+// A failure is one line on standard error, with the program's prefix, and nothing on stdout.
+void ExpectFailure(const CliRun& r, const std::string& mentions) {
+    EXPECT_NE(r.exit, 0);
+    EXPECT_TRUE(r.err.starts_with("tidewright-cli: ")) << r.err;
+    EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << r.err;
+    EXPECT_NE(r.err.find(mentions), std::string::npos) << r.err;
+    EXPECT_EQ(r.out, "");
+}
+
+TEST_F(CliTest, EvalWritesOneValuePerPoint) {
+    CliRun r = cli({"eval", "P*2-5", "--points", "37", "-o", at("line.wav")});
+    ASSERT_EQ(r.exit, 0) << r.err;
+    EXPECT_EQ(FileSize(at("line.wav")), 74); // 16-bit points, no header
+    std::vector<std::int32_t> points = wav(at("line.wav"));
+    ASSERT_EQ(points.size(), 37u);
+    for (int i = 0; i < 37; ++i)
+        EXPECT_EQ(points[i], 2 * i - 5) << i;
+
+    // amp is half the level span; a leading '-' is the formula's, not an option.
+    ASSERT_EQ(
+        cli({"eval", "-amp", "--range", "-100:300", "--points", "4", "-o", at("amp.wav")}).exit, 0);
+    EXPECT_EQ(wav(at("amp.wav")), (std::vector<std::int32_t>(4, -200)));
+
+    // --scale stretches the values onto the levels; values past 16 bits are clamped.
+    ASSERT_EQ(
+        cli({"eval", "p", "--points", "11", "--range", "0:100", "--scale", "-o", at("ramp.wav")})
+            .exit,
+        0);
+    EXPECT_EQ(wav(at("ramp.wav")),
+              (std::vector<std::int32_t>{0, 10, 20, 30, 40, 50, 60, 70, 80, 90, 100}));
+    ASSERT_EQ(cli({"eval", "p*40000-40000", "--points", "3", "-o", at("clamp.wav")}).exit, 0);
+    EXPECT_EQ(wav(at("clamp.wav")), (std::vector<std::int32_t>{-32768, 0, 32767}));
+
+    // The output's extension picks the writer.
+    ASSERT_EQ(cli({"eval", "p", "--points", "3", "-o", at("ramp.asc")}).exit, 0);
+    EXPECT_EQ(Numbers(*ReadWholeFile(at("ramp.asc"))), (std::vector<std::int32_t>{0, 1, 2}));
+}
+
+TEST_F(CliTest, ConvertRoundTripsCsvThroughWavToAsc) {
+    ASSERT_EQ(cli({"convert", waves + "sine.csv", at("sine.wav")}).exit, 0);
+    ASSERT_EQ(cli({"convert", at("sine.wav"), at("sine.asc")}).exit, 0);
+    std::vector<std::int32_t> binary = wav(at("sine.wav"));
+    std::vector<std::int32_t> text = Numbers(*ReadWholeFile(at("sine.asc")));
+    EXPECT_EQ(text, binary);
+
+    // The stretched column values land within a code of the reference sine.
+    std::vector<std::int32_t> reference = wav(waves + "sine.wav");
+    ASSERT_EQ(binary.size(), reference.size());
+    for (std::size_t i = 0; i < binary.size(); ++i)
+        ASSERT_NEAR(binary[i], reference[i], 1) << i;
+
+    // Without the stretch the points stay in the file's units.
+    ASSERT_EQ(cli({"convert", waves + "sine.csv", at("raw.asc"), "--no-stretch"}).exit, 0);
+    std::vector<std::int32_t> raw = Numbers(*ReadWholeFile(at("raw.asc")));
+    ASSERT_EQ(raw.size(), 1000u);
+    EXPECT_EQ(*std::max_element(raw.begin(), raw.end()), 1);
+    EXPECT_GE(*std::min_element(raw.begin(), raw.end()), -1);
+}
+
+TEST_F(CliTest, InfoReportsPointsExtremesAndFormat) {
+    const std::string sine = "points: 1000\nmin: -8191\nmax: 8191\nformat: ";
+    CliRun r = cli({"info", waves + "sine.wav"});
+    EXPECT_EQ(r.exit, 0);
+    EXPECT_EQ(r.out, sine + "native 16-bit\n");
+    // The RIFF header is not taken for points.
+    EXPECT_EQ(cli({"info", waves + "sine-riff.wav"}).out, sine + "native 16-bit\n");
+    EXPECT_EQ(cli({"info", waves + "sine.asc"}).out, sine + "ASCII\n");
+    EXPECT_EQ(cli({"info", waves + "sine.csv"}).out, sine + "comma-delimited columns\n");
+}
+
+TEST_F(CliTest, BadFilesFailWithOneLineAndWriteNothing) {
+    int files = 0;
+    for (const auto& entry : fs::directory_iterator(TW_TEST_DATA_DIR "/bad")) {
+        const std::string path = entry.path().string();
+        SCOPED_TRACE(path);
+        ExpectFailure(cli({"info", path}), "cannot read");
+        ExpectFailure(cli({"convert", path, at("out.asc")}), "cannot read");
+        EXPECT_FALSE(FileExists(at("out.asc")));
+        ++files;
+    }
+    EXPECT_GT(files, 10);
+
+    ExpectFailure(cli({"info", at("missing.wav")}), "no such file");
+    WriteFileAtomically(at("data.xyz"), "1 2 3");
+    ExpectFailure(cli({"info", at("data.xyz")}), "format");
+    ExpectFailure(cli({"convert", waves + "sine.wav", at("sine.trc")}), "cannot write");
+    EXPECT_FALSE(FileExists(at("sine.trc")));
+}
+
+TEST_F(CliTest, BadCommandLinesAndFormulasFailWithOneLine) {
+    ExpectFailure(cli({}), "no command");
+    ExpectFailure(cli({"frobnicate"}), "unknown command");
+    ExpectFailure(cli({"eval", "p"}), "-o");
+    ExpectFailure(cli({"eval", "p", "-o"}), "-o");
+    ExpectFailure(cli({"eval", "p", "--points", "0", "-o", at("x.wav")}), "--points");
+    ExpectFailure(cli({"eval", "p", "--points", "12x", "-o", at("x.wav")}), "--points");
+    ExpectFailure(cli({"eval", "p", "--range", "5:1", "-o", at("x.wav")}), "--range");
+    ExpectFailure(cli({"eval", "p", "--range", "5", "-o", at("x.wav")}), "--range");
+    ExpectFailure(cli({"convert", waves + "sine.wav"}), "IN and OUT");
+    ExpectFailure(cli({"info", waves + "sine.wav", "--bogus"}), "unknown option");
+
+    // The engine's own message comes through on the same line.
+    ExpectFailure(cli({"eval", "p+", "-o", at("x.wav")}), "cannot evaluate 'p+': Expression");
+    ExpectFailure(cli({"eval", "log(0-p)", "-o", at("x.wav")}), "Log");
+    ExpectFailure(cli({"eval", "  ", "-o", at("x.wav")}), "cannot evaluate");
+    EXPECT_FALSE(FileExists(at("x.wav")));
+}
+
+TEST_F(CliTest, HelpListsEveryCommand) {
+    for (const char* flag : {"--help", "-h", "help"}) {
+        CliRun r = cli({flag});
+        EXPECT_EQ(r.exit, 0);
+        EXPECT_EQ(r.err, "");
+        for (const char* word : {"eval", "convert", "info", "--points", "--range", "-o"})
+            EXPECT_NE(r.out.find(word), std::string::npos) << flag << " " << word;
+    }
+}
+
+} // namespace
+} // namespace tw
