@@ -50,7 +50,9 @@ int main(int argc, char** argv) {
         frame.show();
         result = app.exec();
     }
-    tw::PostComposerClosed(ClosedCode(tw::launch().composerId), 0);
+    // The waveform document posts it as it goes; the pulse-train composer has none.
+    if (tw::launch().composerId == tw::kPulseComposer)
+        tw::PostComposerClosed(ClosedCode(tw::launch().composerId), 0);
     tw::SetHostLink(nullptr);
     return result;
 }

@@ -1,22 +1,37 @@
 #include "view/QtWaveFrame.h"
 
+#include "app/LaunchState.h"
 #include "auxiliary/AdditionalBitsDialog.h"
 #include "document/SegmentTables.h"
+#include "document/WaveDownload.h"
+#include "fm/FmComposer.h"
 #include "view/Commands.h"
 #include "view/FrameBarsWidget.h"
 #include "view/MainFrame.h"
+#include "view/QtDocumentCommands.h"
 #include "view/WeditVw.h"
 
 namespace tw {
 
-QtWaveFrame::QtWaveFrame(MainFrame& frame) : frame_(frame), doc_(std::make_unique<WeDoc>()) {
+namespace {
+// The FM composer's hooks must be in place before the document reads its channel.
+std::unique_ptr<WeDoc> MakeDocument() {
+    if (launch().composerId == kFmComposer)
+        InstallFmComposer();
+    return std::make_unique<WeDoc>();
+}
+} // namespace
+
+QtWaveFrame::QtWaveFrame(MainFrame& frame) : frame_(frame), doc_(MakeDocument()) {
     doc_->setListener(this);
     LoadActiveSegment(*doc_);
     frame_.view()->setDocument(doc_.get());
     addCommands();
+    InstallDocumentCommands(frame_, *doc_);
 }
 
 QtWaveFrame::~QtWaveFrame() {
+    SetTraceTypeAsker(nullptr);
     frame_.view()->setDocument(nullptr);
     doc_->setListener(nullptr);
 }
@@ -52,6 +67,14 @@ void QtWaveFrame::addCommands() {
     frame_.setCommand(
         kCmdAdditionalBits,
         {[this, doc] { ShowAdditionalBitsDialog(&frame_, doc->segTableSection); }, {}, {}});
+}
+
+void QtWaveFrame::setBars(FrameBars* bars) {
+    bars_ = bars;
+    if (bars_ && launch().composerId == kFmComposer)
+        bars_->applyDeviation = [this](const QString& text) {
+            TheFmComposer().ApplyDeviation(*doc_, text.toStdString());
+        };
 }
 
 void QtWaveFrame::repaint(std::size_t, std::size_t) {

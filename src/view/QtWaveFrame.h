@@ -16,7 +16,7 @@ class QtWaveFrame : public WeDocListener {
     ~QtWaveFrame() override;
 
     WeDoc& document() { return *doc_; }
-    void setBars(FrameBars* bars) { bars_ = bars; }
+    void setBars(FrameBars* bars);
 
     void repaint(std::size_t first, std::size_t last) override;
     void rangeReset() override;

@@ -21,8 +21,9 @@ QApplication& app() {
     static int argc = 1;
     static char name[] = "fm-tests";
     static char* argv[] = {name, nullptr};
-    static QApplication a(argc, argv);
-    return a;
+    // Never destroyed: Qt's own statics may go first at exit.
+    static QApplication* a = new QApplication(argc, argv);
+    return *a;
 }
 
 QStringList items(QComboBox* c) {

@@ -6,8 +6,8 @@
 #include "host/HostLink.h"
 #include "support/Sandbox.h"
 #include "view/Commands.h"
-#include "view/MenuLayout.h"
 #include "view/FrameBarsWidget.h"
+#include "view/MenuLayout.h"
 #include "view/QtPulseFrame.h"
 #include "view/WeditVw.h"
 
@@ -247,39 +247,6 @@ TEST(FrameBars, ButtonsFollowTheComposerAndTheInstrument) {
     MainFrame f(kPulseResources);
     EXPECT_EQ(f.bars()->bar(FrameBars::kEditBand), nullptr);
     EXPECT_EQ(ButtonIds(f.bars()->bar(FrameBars::kFileBand)).back(), kCmdPulseEditor);
-}
-
-TEST(FrameBars, VisibilityIsReadToggledAndStored) {
-    EnsureApp();
-    test::Sandbox box;
-    const std::string general = launch().generalIni;
-    box.set(general, "ViewsTD", "visParm", "0");
-    box.set(general, "ViewsTD", "visCtl", "");
-    {
-        MainFrame f(kStandardResources);
-        f.show();
-        EXPECT_FALSE(f.bars()->bar(FrameBars::kParmBand)->isVisible());
-        EXPECT_TRUE(f.bars()->bar(FrameBars::kInstrumentBand)->isVisible()); // empty counts as shown
-        EXPECT_TRUE(f.bars()->bar(FrameBars::kFileBand)->isVisible());       // absent too
-        EXPECT_FALSE(f.action(kCmdParameterBar)->isChecked());
-        f.action(kCmdFileBar)->trigger();
-        EXPECT_FALSE(f.bars()->bar(FrameBars::kFileBand)->isVisible());
-        EXPECT_FALSE(f.action(kCmdFileBar)->isChecked());
-    }
-    EXPECT_EQ(box.get(general, "ViewsTD", "visFile"), "0");
-    EXPECT_EQ(box.get(general, "ViewsTD", "visParm"), "0");
-    EXPECT_EQ(box.get(general, "ViewsTD", "visCtl"), "1");
-
-    test::Sandbox pulse(kPulseComposer);
-    const std::string pulseGeneral = launch().generalIni;
-    pulse.set(pulseGeneral, "ViewsTD", "visParm", "0");
-    {
-        MainFrame f(kPulseResources);
-        f.show();
-        f.action(kCmdParameterBar)->trigger();
-        EXPECT_TRUE(f.bars()->bar(FrameBars::kParmBand)->isVisible());
-    }
-    EXPECT_EQ(pulse.get(pulseGeneral, "ViewsTD", "visParm"), "0"); // never written here
 }
 
 } // namespace

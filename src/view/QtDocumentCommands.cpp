@@ -1,0 +1,79 @@
+#include "view/QtDocumentCommands.h"
+
+#include "app/LaunchState.h"
+#include "document/DimensionDialog.h"
+#include "document/DownloadOptionsDialog.h"
+#include "document/WaveDownload.h"
+#include "document/WaveFileDialog.h"
+#include "document/WaveFormats.h"
+#include "document/WeDoc.h"
+#include "expr/EquationEditorDialog.h"
+#include "fm/FmComposer.h"
+#include "fm/FmMarkersDialog.h"
+#include "generators/DocGeneratorTarget.h"
+#include "generators/QtGeneratorCommands.h"
+#include "view/Commands.h"
+#include "view/MainFrame.h"
+
+#include <memory>
+
+namespace tw {
+
+void InstallDocumentCommands(MainFrame& frame, WeDoc& doc) {
+    // Shared by Open and Save As, as one dialog that remembers its folder and filter.
+    auto memory = std::make_shared<FileDialogMemory>();
+    auto asker = std::make_shared<QtTraceTypeAsker>();
+    asker->parent = &frame;
+    SetTraceTypeAsker(asker.get());
+    MainFrame* f = &frame;
+    WeDoc* d = &doc;
+
+    frame.setCommand(kCmdNew, {[d] { d->New(); }, {}, {}});
+    frame.setCommand(kCmdOpen, {[f, d, memory] {
+                                    DialogChoice c =
+                                        ChooseWaveFile(f, DialogKind::Open, d->fileName, *memory);
+                                    if (c.path.empty())
+                                        return;
+                                    if (IsColumnCode(c.code))
+                                        d->askDim = AskDimension(DialogDimensionAsker(f));
+                                    d->Open(c.path, c.code);
+                                },
+                                {},
+                                {}});
+    auto saveAs = [f, d, memory] {
+        DialogChoice c = ChooseWaveFile(f, DialogKind::Save, d->fileName, *memory);
+        if (!c.path.empty())
+            d->SaveAs(c.path, c.code);
+    };
+    frame.setCommand(kCmdSaveAs, {saveAs, {}, {}});
+    frame.setCommand(kCmdSave, {[d, saveAs] {
+                                    if (d->Save() == SaveResult::NeedsSaveAs)
+                                        saveAs();
+                                },
+                                {},
+                                {}});
+    // The asker lives as long as the command that uses it.
+    frame.setCommand(kCmdDownload, {[d, asker] { DownloadWaveform(d, nullptr); }, {}, {}});
+
+    InstallGeneratorCommands(frame, doc);
+    frame.setCommand(kCmdEquation, {[f, d] {
+                                        DocGeneratorTarget target(*d);
+                                        EquationEditorDialog dlg(target, f);
+                                        dlg.exec();
+                                    },
+                                    {},
+                                    {}});
+    if (launch().composerId == kFmComposer)
+        frame.setCommand(kCmdFmMarkers,
+                         {[f, d] {
+                              const FmSettings& fm = TheFmComposer().settings();
+                              FmMarkersDialog dlg(fm.fmFuncMode, fm.vMin, fm.vMax, f);
+                              dlg.exec();
+                              TheFmComposer().ComputeMarkers(*d);
+                              d->listener().repaint(WeDocListener::kAll, WeDocListener::kAll);
+                          },
+                          {},
+                          {}});
+}
+
+} // namespace tw
