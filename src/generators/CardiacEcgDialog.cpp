@@ -35,19 +35,8 @@ CardiacEcgDialog::CardiacEcgDialog(GeneratorTarget& target, QWidget* parent)
     force_ = new QCheckBox("Force Rate", this);
     grid->addWidget(force_, 5, 3);
     layout->addLayout(grid);
-    auto* buttons = new QHBoxLayout;
-    auto* preview = new QPushButton("Preview", this);
-    auto* defaults = new QPushButton("Default", this);
-    auto* ok = new QPushButton("OK", this);
-    auto* cancel = new QPushButton("Cancel", this);
-    ok->setDefault(true);
-    for (auto* b : {preview, defaults, ok, cancel})
-        buttons->addWidget(b);
-    layout->addLayout(buttons);
-    connect(preview, &QPushButton::clicked, this, &CardiacEcgDialog::Preview);
-    connect(defaults, &QPushButton::clicked, this, &CardiacEcgDialog::Default);
-    connect(ok, &QPushButton::clicked, this, &CardiacEcgDialog::accept);
-    connect(cancel, &QPushButton::clicked, this, &CardiacEcgDialog::reject);
+    AddGeneratorButtons(
+        *this, *layout, [this] { Preview(); }, [this] { Default(); });
     ShowFields();
     PlaceGeneratorDialog(*this);
 }

@@ -21,19 +21,8 @@ DcWaveDialog::DcWaveDialog(GeneratorTarget& target, QWidget* parent)
         form->addRow(model_.fields()[i].name, edits_[i]);
     }
     layout->addLayout(form);
-    auto* buttons = new QHBoxLayout;
-    auto* preview = new QPushButton("Preview", this);
-    auto* defaults = new QPushButton("Default", this);
-    auto* ok = new QPushButton("OK", this);
-    auto* cancel = new QPushButton("Cancel", this);
-    ok->setDefault(true);
-    for (auto* b : {preview, defaults, ok, cancel})
-        buttons->addWidget(b);
-    layout->addLayout(buttons);
-    connect(preview, &QPushButton::clicked, this, &DcWaveDialog::Preview);
-    connect(defaults, &QPushButton::clicked, this, &DcWaveDialog::Default);
-    connect(ok, &QPushButton::clicked, this, &DcWaveDialog::accept);
-    connect(cancel, &QPushButton::clicked, this, &DcWaveDialog::reject);
+    AddGeneratorButtons(
+        *this, *layout, [this] { Preview(); }, [this] { Default(); });
     ShowFields();
     PlaceGeneratorDialog(*this);
 }

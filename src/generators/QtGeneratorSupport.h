@@ -1,18 +1,26 @@
 #pragma once
 #include <QString>
 
+#include <functional>
+
 #include <string>
 
 class QDialog;
 class QLineEdit;
 class QPushButton;
 class QWidget;
+class QVBoxLayout;
 
 namespace tw {
 
 // The generator dialogs open where the last one was closed ("DrawRect").
 void PlaceGeneratorDialog(QDialog& dialog);
 void RememberGeneratorDialogPlace(const QDialog& dialog);
+
+// The generator dialogs' button row: Preview, Default, OK (the default button) and Cancel.
+// Returns the Preview button.
+QPushButton* AddGeneratorButtons(QDialog& dialog, QVBoxLayout& layout,
+                                 std::function<void()> preview, std::function<void()> defaults);
 
 // Focuses a refused field with its text selected, as after every refusal.
 void SelectField(QLineEdit* edit);

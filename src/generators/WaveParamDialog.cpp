@@ -35,19 +35,8 @@ WaveParamDlg::WaveParamDlg(Shape shape, GeneratorTarget& target, QWidget* parent
     }
     layout->addLayout(form);
 
-    auto* buttons = new QHBoxLayout;
-    preview_ = new QPushButton("Preview", this);
-    auto* defaults = new QPushButton("Default", this);
-    auto* ok = new QPushButton("OK", this);
-    auto* cancel = new QPushButton("Cancel", this);
-    ok->setDefault(true);
-    for (auto* b : {preview_, defaults, ok, cancel})
-        buttons->addWidget(b);
-    layout->addLayout(buttons);
-    connect(preview_, &QPushButton::clicked, this, &WaveParamDlg::Preview);
-    connect(defaults, &QPushButton::clicked, this, &WaveParamDlg::Default);
-    connect(ok, &QPushButton::clicked, this, &WaveParamDlg::accept);
-    connect(cancel, &QPushButton::clicked, this, &WaveParamDlg::reject);
+    preview_ = AddGeneratorButtons(
+        *this, *layout, [this] { Preview(); }, [this] { Default(); });
     ShowFields();
     PlaceGeneratorDialog(*this);
 }
