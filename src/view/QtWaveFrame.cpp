@@ -28,6 +28,15 @@ QtWaveFrame::QtWaveFrame(MainFrame& frame) : frame_(frame), doc_(MakeDocument())
     frame_.view()->setDocument(doc_.get());
     addCommands();
     InstallDocumentCommands(frame_, *doc_);
+    QObject::connect(&frame_, &MainFrame::hostReread, &frame_, [this] {
+        // The FM composer outside FP-segment mode re-reads its settings, the others show the
+        // segment the host made active.
+        if (launch().composerId == kFmComposer && !launch().fpSegMode)
+            doc_->SetUpFmChannel();
+        else
+            LoadActiveSegment(*doc_);
+        frame_.view()->update();
+    });
 }
 
 QtWaveFrame::~QtWaveFrame() {

@@ -6,6 +6,7 @@
 #include "app/ProfileFile.h"
 #include "app/ProfileStore.h"
 #include "document/WeDoc.h"
+#include "fm/QtFmMarkerDots.h"
 #include "host/WindowTitle.h"
 #include "pulse/PulseComposer.h"
 #include "pulse/PulseTrainView.h"
@@ -397,6 +398,13 @@ void WeditVw::drawTrace(QPainter& p, const PlotRect& r) {
         line.setPoint(static_cast<int>(j), cols.x[j], cols.y[j]);
     p.setPen(QPen(kTraceColour, 1));
     p.drawPolyline(line);
+    if (launch().composerId == kFmComposer && !doc_->fmMarkers.empty()) {
+        const PlotMapping& m = map_;
+        const bool second = map_.fmAbstract;
+        DrawFmMarkerDots(
+            p, doc_->fmMarkers, doc_->points, [&m](double x) { return double(m.XToPixel(x)); },
+            [&m, second](double y) { return double(second ? m.Y2ToPixel(y) : m.YToPixel(y)); });
+    }
 }
 
 void WeditVw::drawMarkerStrips(QPainter& p, const PlotRect& r) {
