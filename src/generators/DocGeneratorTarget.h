@@ -15,6 +15,7 @@ class DocGeneratorTarget : public GeneratorTarget {
         std::function<bool()> abstractLevels;            // FM composer only
         std::function<void(double, double)> markAnchors; // the view's start and end anchors
         std::function<void()> restoreAnchors;
+        std::function<void()> dialogClosed; // the anchors from before the dialog are forgotten
     };
     explicit DocGeneratorTarget(WeDoc& doc, Hooks hooks = {});
 

@@ -28,6 +28,7 @@ bool IsGenerator(int id) {
 bool RunGeneratorCommand(WeDoc& doc, int id, QWidget* parent, DocGeneratorTarget::Hooks hooks) {
     if (!IsGenerator(id) || (WaveComposerOnly(id) && launch().composerId != kStandardComposer))
         return false;
+    const std::function<void()> closed = hooks.dialogClosed;
     DocGeneratorTarget target(doc, std::move(hooks));
     std::unique_ptr<QDialog> dialog;
     if (id == kCmdDcWave)
@@ -40,6 +41,8 @@ bool RunGeneratorCommand(WeDoc& doc, int id, QWidget* parent, DocGeneratorTarget
         dialog = std::make_unique<WaveParamDlg>(static_cast<Shape>(id - kCmdSine), target, parent);
     dialog->exec();
     RemoveFile(doc.DialogBackupFile());
+    if (closed)
+        closed();
     return true;
 }
 

@@ -14,6 +14,7 @@
 #include "generators/QtGeneratorCommands.h"
 #include "view/Commands.h"
 #include "view/MainFrame.h"
+#include "view/WeditVw.h"
 
 #include <memory>
 
@@ -55,7 +56,14 @@ void InstallDocumentCommands(MainFrame& frame, WeDoc& doc) {
     // The asker lives as long as the command that uses it.
     frame.setCommand(kCmdDownload, {[d, asker] { DownloadWaveform(d, nullptr); }, {}, {}});
 
-    InstallGeneratorCommands(frame, doc);
+    WeditVw* view = frame.view();
+    DocGeneratorTarget::Hooks hooks;
+    hooks.markAnchors = [view](double start, double end) {
+        view->markAnchors(long(start), long(end));
+    };
+    hooks.restoreAnchors = [view] { view->restoreAnchors(); };
+    hooks.dialogClosed = [view] { view->forgetAnchorMark(); };
+    InstallGeneratorCommands(frame, doc, hooks);
     frame.setCommand(kCmdEquation, {[f, d] {
                                         DocGeneratorTarget target(*d);
                                         EquationEditorDialog dlg(target, f);

@@ -553,6 +553,23 @@ void WeditVw::setAnchor(int side, long value) {
         anchors_.SetRight(value);
 }
 
+void WeditVw::markAnchors(long start, long end) {
+    if (!anchorsBeforeMark_)
+        anchorsBeforeMark_ = std::make_pair(long(anchors_.L()), long(anchors_.R()));
+    // Right first when moving right, so the left anchor never passes it.
+    setAnchor(1, end);
+    setAnchor(0, start);
+    setAnchor(1, end);
+    update();
+}
+
+void WeditVw::restoreAnchors() {
+    if (!anchorsBeforeMark_)
+        return;
+    markAnchors(anchorsBeforeMark_->first, anchorsBeforeMark_->second);
+    anchorsBeforeMark_.reset();
+}
+
 void WeditVw::storeAnchors() {
     if (!doc_ || doc_->waveParSection.empty())
         return;

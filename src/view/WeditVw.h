@@ -72,6 +72,11 @@ class WeditVw : public QWidget {
     void resetRange();
     // Sets the visible range from the map window's frame.
     void zoomTo(long first, long last);
+    // A generator dialog shows its range with the anchors; restoreAnchors puts back the ones
+    // from before the first mark.
+    void markAnchors(long start, long end);
+    void restoreAnchors();
+    void forgetAnchorMark() { anchorsBeforeMark_.reset(); }
     // Typed anchor value for a side; false (and "Bad:" shown) when refused.
     bool enterAnchorValue(int side, const QString& text);
 
@@ -128,6 +133,7 @@ class WeditVw : public QWidget {
     PlotRect plot_;
     int handleSize_ = 11;
     Anchors anchors_;
+    std::optional<std::pair<long, long>> anchorsBeforeMark_;
     DrawingTools tools_;
     std::optional<AnchorDrag> drag_;
     int pressedHandle_ = -1;
