@@ -54,9 +54,11 @@ class ParsedFile {
     struct Line {
         std::string text;
         std::string key; // lower-case key name; empty for lines that hold no key
+        std::string eol; // the line's own ending; empty only for an unterminated last line
     };
     struct Section {
         std::string header; // the "[name]" line as it stands; empty for the preamble
+        std::string headerEol;
         std::string lowerName;
         std::vector<Line> lines;
         mutable std::unordered_map<std::string, size_t> index;
@@ -79,58 +81,78 @@ class ParsedFile {
     };
 
     std::vector<Section> sections; // sections[0] holds the lines before the first section
-    std::string eol = "\n";
+    std::string eol = "\n";        // the ending of new lines: the one most lines of the file use
 
+    // Every line keeps its own ending, so a file of mixed endings (or with stray CRs) comes back
+    // byte for byte except for the lines a rewrite changes.
     static ParsedFile parse(std::string_view text) {
         ParsedFile f;
-        if (text.find("\r\n") != std::string_view::npos)
-            f.eol = "\r\n";
         f.sections.emplace_back();
-        size_t pos = 0;
+        size_t pos = 0, crlf = 0, lf = 0;
         while (pos < text.size()) {
             size_t nl = text.find('\n', pos);
             std::string_view raw =
                 text.substr(pos, nl == std::string_view::npos ? std::string_view::npos : nl - pos);
             pos = nl == std::string_view::npos ? text.size() : nl + 1;
-            if (!raw.empty() && raw.back() == '\r')
-                raw.remove_suffix(1);
+            std::string ending;
+            if (nl != std::string_view::npos) {
+                if (!raw.empty() && raw.back() == '\r') {
+                    raw.remove_suffix(1);
+                    ending = "\r\n";
+                    ++crlf;
+                } else {
+                    ending = "\n";
+                    ++lf;
+                }
+            }
             std::string_view t = trim(raw);
             if (!t.empty() && t.front() == '[') {
                 Section s;
                 s.header = std::string(raw);
+                s.headerEol = std::move(ending);
                 auto close = t.find(']');
                 s.lowerName = lower(trim(t.substr(
                     1, close == std::string_view::npos ? std::string_view::npos : close - 1)));
                 f.sections.push_back(std::move(s));
                 continue;
             }
-            Line line{std::string(raw), {}};
+            Line line{std::string(raw), {}, std::move(ending)};
             auto eq = t.find('=');
             if (f.sections.size() > 1 && eq != std::string_view::npos)
                 line.key = lower(trim(t.substr(0, eq)));
             f.sections.back().lines.push_back(std::move(line));
         }
+        if (crlf > lf)
+            f.eol = "\r\n";
         return f;
     }
 
-    std::string serialize() const {
+    // An unterminated last line stays so while it is last; a line after it ends it. The ending
+    // is stored, so that this parse stays the parse of the bytes written.
+    std::string serialize() {
+        std::string* pending = nullptr;
+        auto follow = [&](std::string& ending) {
+            if (pending && pending->empty())
+                *pending = eol;
+            pending = &ending;
+        };
         size_t total = 0;
-        for (const auto& s : sections) {
-            total += s.header.size() + eol.size();
-            for (const auto& l : s.lines)
+        for (size_t i = 0; i < sections.size(); ++i) {
+            if (i > 0)
+                follow(sections[i].headerEol);
+            total += sections[i].header.size() + eol.size();
+            for (auto& l : sections[i].lines) {
+                follow(l.eol);
                 total += l.text.size() + eol.size();
+            }
         }
         std::string out;
         out.reserve(total);
         for (size_t i = 0; i < sections.size(); ++i) {
-            if (i > 0) {
-                out += sections[i].header;
-                out += eol;
-            }
-            for (const auto& l : sections[i].lines) {
-                out += l.text;
-                out += eol;
-            }
+            if (i > 0)
+                out.append(sections[i].header).append(sections[i].headerEol);
+            for (const auto& l : sections[i].lines)
+                out.append(l.text).append(l.eol);
         }
         return out;
     }
@@ -192,6 +214,7 @@ class ParsedFile {
             return *s;
         Section s;
         s.header = "[" + std::string(trim(name)) + "]";
+        s.headerEol = eol;
         s.lowerName = lower(trim(name));
         sections.push_back(std::move(s));
         return sections.back();
@@ -210,7 +233,7 @@ class ParsedFile {
         while (at > 0 && trim(s.lines[at - 1].text).empty())
             --at;
         s.lines.insert(s.lines.begin() + static_cast<std::ptrdiff_t>(at),
-                       Line{std::string(trim(key)) + "=" + oneLine(value), lk});
+                       Line{std::string(trim(key)) + "=" + oneLine(value), lk, eol});
         if (at + 1 == s.lines.size() && s.indexed)
             s.index.emplace(lk, at);
         else
@@ -248,9 +271,9 @@ class ParsedFile {
             if (t.empty())
                 continue;
             auto eq = t.find('=');
-            s.lines.push_back(Line{oneLine(t), eq == std::string_view::npos
-                                                   ? std::string()
-                                                   : lower(trim(t.substr(0, eq)))});
+            s.lines.push_back(Line{
+                oneLine(t),
+                eq == std::string_view::npos ? std::string() : lower(trim(t.substr(0, eq))), eol});
         }
     }
 };

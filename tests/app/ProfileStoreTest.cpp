@@ -1,6 +1,6 @@
+#include "app/ProfileStore.h"
 #include "app/FileUtil.h"
 #include "app/ProfileFile.h"
-#include "app/ProfileStore.h"
 #include "support/Sandbox.h"
 
 #include <gtest/gtest.h>
@@ -58,8 +58,8 @@ TEST_F(ProfileStoreTest, SentinelAndQuietness) {
 }
 
 TEST_F(ProfileStoreTest, RoomLimitIsReportedEvenWhenQuiet) {
-    box.write("p.ini", "[S]\nok=" + std::string(257, 'a') + "\nlong=" + std::string(258, 'b') +
-                           "\n");
+    box.write("p.ini",
+              "[S]\nok=" + std::string(257, 'a') + "\nlong=" + std::string(258, 'b') + "\n");
     EXPECT_EQ(read("S", "ok").size(), 257u);
     EXPECT_EQ(last, 1);
     read("S", "long");
@@ -88,6 +88,32 @@ TEST_F(ProfileStoreTest, RewritesKeepForeignLinesOrderAndCase) {
     DeleteProfileSection("SECOND", file);
     EXPECT_EQ(*ReadWholeFile(file), "; host comment\r\n[First]\r\n; keep me\r\nB=20\r\nNew=x\r\n"
                                     "\r\n[Third]\r\nD=4\r\n");
+}
+
+TEST_F(ProfileStoreTest, RewritesKeepEachLinesOwnEnding) {
+    // Lines ending in LF, CRLF, a stray CR before CRLF, and an unterminated last line.
+    box.write("p.ini", "[A]\r\nx=1\r\r\ny=2\n; lf comment\n[B]\r\nz=3");
+    WriteProfileKey("a", "y", "5", file);
+    EXPECT_EQ(*ReadWholeFile(file), "[A]\r\nx=1\r\r\ny=5\n; lf comment\n[B]\r\nz=3");
+    EXPECT_EQ(profile::GetValue(file, "A", "x").value_or(""), "1");
+    // New lines take the ending most lines use; the old last line gets one only now.
+    WriteProfileKey("B", "w", "4", file);
+    EXPECT_EQ(*ReadWholeFile(file), "[A]\r\nx=1\r\r\ny=5\n; lf comment\n[B]\r\nz=3\r\nw=4\r\n");
+    DeleteProfileKey("B", "w", file);
+    EXPECT_EQ(*ReadWholeFile(file), "[A]\r\nx=1\r\r\ny=5\n; lf comment\n[B]\r\nz=3\r\n");
+
+    // Stray CRs without any LF: the first rewrite must not turn the second into CRLF.
+    box.write("p.ini", "; [f]\r\xd6"
+                       "3 4\r\r");
+    WriteProfileKey("S", "k", "v", file);
+    const std::string once = *ReadWholeFile(file);
+    EXPECT_EQ(once, "; [f]\r\xd6"
+                    "3 4\r\r\n[S]\nk=v\n");
+    WriteProfileKey("S", "k", "v", file);
+    EXPECT_EQ(*ReadWholeFile(file), once);
+    WriteProfileKey("S", "k", "w", file);
+    EXPECT_EQ(*ReadWholeFile(file), "; [f]\r\xd6"
+                                    "3 4\r\r\n[S]\nk=w\n");
 }
 
 TEST_F(ProfileStoreTest, SectionCopyAndEmptySections) {
