@@ -11,6 +11,8 @@
 #include "view/QtDocumentCommands.h"
 #include "view/WeditVw.h"
 
+#include <QTimer>
+
 namespace tw {
 
 namespace {
@@ -28,6 +30,9 @@ QtWaveFrame::QtWaveFrame(MainFrame& frame) : frame_(frame), doc_(MakeDocument())
     frame_.view()->setDocument(doc_.get());
     addCommands();
     InstallDocumentCommands(frame_, *doc_);
+    // The FM limits could not be met (the user was told): the application ends.
+    if (launch().composerId == kFmComposer && TheFmComposer().setUpFailed())
+        QTimer::singleShot(0, &frame_, [this] { frame_.close(); });
     QObject::connect(&frame_, &MainFrame::hostReread, &frame_, [this] {
         // The FM composer outside FP-segment mode re-reads its settings, the others show the
         // segment the host made active.
