@@ -1,5 +1,7 @@
 // Opens a 16,777,216-point native waveform file, changes the wavelength and undoes, and prints
 // each one's points per second and its ratio to a plain std::ifstream read of the same file.
+#include "RatioReporter.h"
+
 #include "app/FileUtil.h"
 #include "app/LaunchState.h"
 #include "app/ProfileFile.h"
@@ -133,17 +135,7 @@ BENCHMARK(BM_Open)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SetWavelength)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Undo)->Unit(benchmark::kMillisecond);
 
-// Keeps the per-iteration times so the ratios can be printed after the table.
-struct RatioReporter : benchmark::ConsoleReporter {
-    std::map<std::string, double> seconds;
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const auto& run : runs)
-            if (run.run_type == Run::RT_Iteration && run.iterations > 0)
-                seconds[run.benchmark_name()] =
-                    run.real_accumulated_time / static_cast<double>(run.iterations);
-        ConsoleReporter::ReportRuns(runs);
-    }
-};
+using RatioReporter = tw::bench::SecondsReporter;
 
 } // namespace
 

@@ -1,6 +1,8 @@
 // Reads a 16M-point native file and a 10M-row two-column comma-delimited file, each next to a
 // plain std::ifstream (+ std::from_chars) loop over the same file, and prints points per second
 // and the ratio of the two times (goals: native within 2x, columns within 3x).
+#include "RatioReporter.h"
+
 #include "app/FileUtil.h"
 #include "document/WaveFormats.h"
 
@@ -115,15 +117,7 @@ void BM_CsvBaseline(benchmark::State& state) {
 }
 BENCHMARK(BM_CsvBaseline)->Unit(benchmark::kMillisecond)->Iterations(3);
 
-struct RatioReporter : benchmark::ConsoleReporter {
-    std::map<std::string, double> seconds;
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const auto& run : runs)
-            if (run.run_type == Run::RT_Iteration && run.iterations > 0)
-                seconds[run.benchmark_name()] =
-                    run.real_accumulated_time / static_cast<double>(run.iterations);
-        ConsoleReporter::ReportRuns(runs);
-    }
+struct RatioReporter : tw::bench::SecondsReporter {
     void Ratio(const char* what, const char* ours, const char* base, double points, double goal) {
         auto a = seconds.find(ours);
         auto b = seconds.find(base);

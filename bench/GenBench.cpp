@@ -1,5 +1,7 @@
 // Fills 16,777,216 points with a sine and with a pulse and prints points per second against a
 // plain std::sin loop over the same array, measured in the same run.
+#include "RatioReporter.h"
+
 #include "generators/ShapeFormulas.h"
 
 #include <benchmark/benchmark.h>
@@ -57,16 +59,7 @@ void BM_Pulse(benchmark::State& state) {
 }
 BENCHMARK(BM_Pulse)->Unit(benchmark::kMillisecond);
 
-struct RatioReporter : benchmark::ConsoleReporter {
-    std::map<std::string, double> seconds;
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const auto& run : runs)
-            if (run.run_type == Run::RT_Iteration && run.iterations > 0)
-                seconds[run.benchmark_name()] =
-                    run.real_accumulated_time / static_cast<double>(run.iterations);
-        ConsoleReporter::ReportRuns(runs);
-    }
-};
+using RatioReporter = tw::bench::SecondsReporter;
 
 } // namespace
 

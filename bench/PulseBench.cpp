@@ -1,5 +1,7 @@
 // Compiles, segments and writes a pulse train of 1,000 and of 10,000 links and prints the ratio
 // of the two times: the work should grow linearly with the train.
+#include "RatioReporter.h"
+
 #include "../tests/pulse/TrainBuilder.h"
 
 #include "app/FileUtil.h"
@@ -70,7 +72,8 @@ void BM_CompileAndSegment(benchmark::State& state) {
         if (compiler.RunClockLoop(0) != TrainCompiler::kCompiled)
             state.SkipWithError("compilation failed");
         TrainSegmenter segmenter(compiler, kSequencedMode);
-        if (segmenter.BuildSequenced() != 1) state.SkipWithError("segmentation failed");
+        if (segmenter.BuildSequenced() != 1)
+            state.SkipWithError("segmentation failed");
         segmenter.WriteSequenceTable();
         steps = segmenter.steps.size();
     }
@@ -79,17 +82,7 @@ void BM_CompileAndSegment(benchmark::State& state) {
 }
 BENCHMARK(BM_CompileAndSegment)->Arg(10)->Arg(100)->Unit(benchmark::kMillisecond);
 
-// Keeps the per-iteration times so the ratio can be printed after the table.
-struct RatioReporter : benchmark::ConsoleReporter {
-    std::map<std::string, double> seconds;
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const auto& run : runs)
-            if (run.run_type == Run::RT_Iteration && run.iterations > 0)
-                seconds[run.benchmark_name()] =
-                    run.real_accumulated_time / static_cast<double>(run.iterations);
-        ConsoleReporter::ReportRuns(runs);
-    }
-};
+using RatioReporter = tw::bench::SecondsReporter;
 
 } // namespace
 

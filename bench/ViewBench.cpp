@@ -1,6 +1,8 @@
 // Paints the waveform view offscreen at 1600x900 for waves of 1k, 1M and 16M points and prints
 // the time per frame and the 16M/1k ratio. The trace samples one point per plot column, so the
 // ratio should stay close to 1 (goal: below 2).
+#include "RatioReporter.h"
+
 #include "app/FileUtil.h"
 #include "app/LaunchState.h"
 #include "document/WeDoc.h"
@@ -82,17 +84,7 @@ void BM_PaintView(benchmark::State& state) {
 }
 BENCHMARK(BM_PaintView)->Arg(1000)->Arg(1 << 20)->Arg(1 << 24)->Unit(benchmark::kMillisecond);
 
-// Keeps the per-iteration times so the ratio can be printed after the table.
-struct RatioReporter : benchmark::ConsoleReporter {
-    std::map<std::string, double> seconds;
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const auto& run : runs)
-            if (run.run_type == Run::RT_Iteration && run.iterations > 0)
-                seconds[run.benchmark_name()] =
-                    run.real_accumulated_time / static_cast<double>(run.iterations);
-        ConsoleReporter::ReportRuns(runs);
-    }
-};
+using RatioReporter = tw::bench::SecondsReporter;
 
 } // namespace
 
