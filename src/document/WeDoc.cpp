@@ -260,6 +260,8 @@ bool WeDoc::Open(const std::string& path, int code) {
     SetPathName(path, true);
     // The converted file already holds exactly the loaded points, so it is not written again.
     RecordSegmentFile(ActiveTableSegment(), launch().activeChannel, converted, launch().fpSegMode);
+    if (isFm && fmHooks.waveOpened)
+        fmHooks.waveOpened(*this);
     AfterLengthChange();
     return true;
 }

@@ -21,6 +21,7 @@ struct WeDocListener {
     virtual void rangeReset() {}      // the view's horizontal range goes back to the whole wave
     virtual void wavelengthShown() {} // the frame's wavelength field shows `wavelength` again
     virtual void segmentShown() {}    // the frame's segment field shows the active segment
+    virtual void deviationShown() {}  // the FM composer's deviation field shows its text again
     virtual void titleSet(const std::string& /*title*/) {} // the main window's title text
     // The framework's path name changed; addRecent: also put it on the recent-file list.
     virtual void pathNameChanged(const std::string& /*path*/, bool /*addRecent*/) {}
@@ -37,6 +38,8 @@ struct FmDocHooks {
     std::function<void(WeDoc&)> loadSegmentRange;
     // The FM limits, carrier and deviation at every channel set-up; false closes the application.
     std::function<bool(WeDoc&)> setUpChannel;
+    // A wave the user opened has been loaded.
+    std::function<void(WeDoc&)> waveOpened;
 };
 void SetFmDocHooks(FmDocHooks hooks);
 

@@ -19,12 +19,18 @@ void InstallFmComposer() {
     FmComposer& fm = TheFmComposer();
     SetFmDocHooks({[&fm](WeDoc& doc) { fm.ComputeMarkers(doc); },
                    [&fm](WeDoc& doc) { fm.LoadSegmentRange(doc); },
-                   [&fm](WeDoc& doc) { return fm.SetUpChannel(doc); }});
+                   [&fm](WeDoc& doc) { return fm.SetUpChannel(doc); },
+                   [&fm](WeDoc& doc) { fm.WaveOpened(doc); }});
 }
 
 void FmComposer::showRange(WeDoc& doc) const {
     doc.vMin = fm_.vMin;
     doc.vMax = fm_.vMax;
+}
+
+void FmComposer::showDeviation(WeDoc& doc, std::string text) {
+    deviationBox_ = std::move(text);
+    doc.listener().deviationShown();
 }
 
 bool FmComposer::SetUpChannel(WeDoc& doc) {
@@ -39,6 +45,7 @@ bool FmComposer::SetUpChannel(WeDoc& doc) {
     }
     showRange(doc);
     doc.initialPoint = FmAbstractMode() ? 500000000 : static_cast<std::int32_t>(fm_.base);
+    showDeviation(doc, FmGeneralText(fm_.deviation));
     return !failed_;
 }
 
@@ -53,10 +60,12 @@ void FmComposer::ComputeMarkers(WeDoc& doc) {
 void FmComposer::LoadSegmentRange(WeDoc& doc) {
     LoadSegmentDeviation(fm_);
     showRange(doc);
+    showDeviation(doc, FmGeneralText(fm_.deviation));
 }
 
 DeviationChange FmComposer::ApplyDeviation(WeDoc& doc, std::string_view boxText) {
     DeviationChange change = tw::ApplyDeviation(fm_, boxText);
+    showDeviation(doc, change.boxText); // a refused value gives way to the previous one
     if (!change.accepted)
         return change;
     showRange(doc);
@@ -65,15 +74,17 @@ DeviationChange FmComposer::ApplyDeviation(WeDoc& doc, std::string_view boxText)
     return change;
 }
 
+void FmComposer::WaveOpened(WeDoc& doc) {
+    if (!FmAbstractMode() && !launch().fpSegMode)
+        RangeFromLoadedWave(doc);
+}
+
 std::string FmComposer::RangeFromLoadedWave(WeDoc& doc) {
     std::string text = FmRangeFromLoadedWave(fm_, doc.points);
     showRange(doc);
     doc.RefreshFmMarkers();
+    showDeviation(doc, text);
     return text;
-}
-
-std::string FmComposer::DeviationText() const {
-    return FmGeneralText(fm_.deviation);
 }
 
 } // namespace tw

@@ -20,17 +20,21 @@ class FmComposer {
     void LoadSegmentRange(WeDoc& doc);
     // The parameter bar's deviation box; on acceptance the markers and the view follow.
     DeviationChange ApplyDeviation(WeDoc& doc, std::string_view boxText);
-    // After opening a wave of absolute frequencies; returns the deviation box text.
+    // A wave of absolute frequencies (outside abstract and FP-segment mode) that the user
+    // opened sets the range and deviation from its own values.
+    void WaveOpened(WeDoc& doc);
     std::string RangeFromLoadedWave(WeDoc& doc);
-    // The deviation as the parameter bar shows it.
-    std::string DeviationText() const;
+    // The text of the parameter bar's deviation box.
+    const std::string& DeviationText() const { return deviationBox_; }
 
     const FmSettings& settings() const { return fm_; }
     bool setUpFailed() const { return failed_; }
 
   private:
     void showRange(WeDoc& doc) const;
+    void showDeviation(WeDoc& doc, std::string text);
     FmSettings fm_;
+    std::string deviationBox_;
     bool failed_ = false;
 };
 

@@ -21,8 +21,12 @@ std::string WidenExponent(std::string text) {
     return text;
 }
 
+std::string FmStreamText(double value) {
+    return WidenExponent(StreamNumberText(value));
+}
+
 std::string FmGeneralText(double value) {
-    std::string text = WidenExponent(StreamNumberText(value));
+    std::string text = FmStreamText(value);
     CompactExponent(text);
     return text;
 }

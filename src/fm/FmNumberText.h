@@ -7,7 +7,10 @@ namespace tw {
 // ("1.5e+006") before CompactExponent shortens them, so the texts do not depend on the
 // platform's exponent width.
 
-// General format, 6 significant digits, compacted: 1e7 -> "1e7", 2.5e-7 -> "2.5e-7".
+// The stream's general format, 6 significant digits: 1e7 -> "1e+007", 0.5 -> "0.5".
+std::string FmStreamText(double value);
+
+// The same, compacted: 1e7 -> "1e7", 2.5e-7 -> "2.5e-7".
 std::string FmGeneralText(double value);
 
 // Scientific format with `decimals` decimals, compacted: 1500000 -> "1.50000000e6".

@@ -188,8 +188,8 @@ DeviationChange ApplyDeviation(FmSettings& fm, std::string_view boxText) {
         tx.write("Settings", key, text);
         if (fm.fmFuncMode == 0)
             tx.write("Settings", "FmSt0", text);
-        tx.write("FmComposer", "FMax", FmGeneralText(high));
-        tx.write("FmComposer", "FMin", FmGeneralText(low));
+        tx.write("FmComposer", "FMax", FmStreamText(high));
+        tx.write("FmComposer", "FMin", FmStreamText(low));
         tx.write("Common", "Modif", "Yes");
         tx.deleteSection(kFmWaveParSection);
         tx.commit();

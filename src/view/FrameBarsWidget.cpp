@@ -4,6 +4,7 @@
 #include "app/Printf.h"
 #include "app/ProfileFile.h"
 #include "app/ProfileStore.h"
+#include "app/QtAppProfile.h"
 #include "document/SegmentTables.h"
 #include "document/WeDoc.h"
 #include "view/Commands.h"
@@ -326,16 +327,20 @@ void FrameBars::showSegment() {
     marks_[launch().composerId == kFmComposer ? 2 : 1] = false;
 }
 
+void FrameBars::showDeviation(const QString& text) {
+    if (launch().composerId != kFmComposer || !boxes_[1])
+        return;
+    boxes_[1]->setText(text);
+    marks_[1] = false;
+}
+
 std::string FrameBars::PlacementKey() {
     return launch().composerId == kStandardComposer ? "Rect" : "FmRect";
 }
 
-QString FrameBars::SettingsFile() {
-    return QDir::homePath() + "/.config/Tidewright/Tidewright.ini";
-}
-
 void FrameBars::savePlacement() const {
-    QSettings settings(SettingsFile(), QSettings::IniFormat);
+    const std::unique_ptr<QSettings> profile = OpenAppProfile();
+    QSettings& settings = *profile;
     const QRect r =
         frame_.isMaximized() || frame_.isMinimized() ? frame_.normalGeometry() : frame_.geometry();
     settings.beginGroup("Settings");
@@ -351,7 +356,8 @@ void FrameBars::savePlacement() const {
 }
 
 void FrameBars::restorePlacement() {
-    QSettings settings(SettingsFile(), QSettings::IniFormat);
+    const std::unique_ptr<QSettings> profile = OpenAppProfile();
+    QSettings& settings = *profile;
     settings.beginGroup("Settings");
     const std::string rect =
         settings.value(QString::fromStdString(PlacementKey())).toString().toStdString();

@@ -41,6 +41,7 @@ class FrameBars : public QObject {
     void apply();
     void showWavelength();
     void showSegment();
+    void showDeviation(const QString& text); // FM composer
     // The FM composer's deviation change.
     std::function<void(const QString&)> applyDeviation;
 
@@ -49,7 +50,6 @@ class FrameBars : public QObject {
     void restorePlacement();
     // The placement key: "Rect", or "FmRect" outside the standard composer.
     static std::string PlacementKey();
-    static QString SettingsFile();
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

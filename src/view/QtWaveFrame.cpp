@@ -85,10 +85,12 @@ void QtWaveFrame::addCommands() {
 
 void QtWaveFrame::setBars(FrameBars* bars) {
     bars_ = bars;
-    if (bars_ && launch().composerId == kFmComposer)
+    if (bars_ && launch().composerId == kFmComposer) {
         bars_->applyDeviation = [this](const QString& text) {
             TheFmComposer().ApplyDeviation(*doc_, text.toStdString());
         };
+        deviationShown();
+    }
 }
 
 void QtWaveFrame::repaint(std::size_t, std::size_t) {
@@ -107,6 +109,11 @@ void QtWaveFrame::wavelengthShown() {
 void QtWaveFrame::segmentShown() {
     if (bars_)
         bars_->showSegment();
+}
+
+void QtWaveFrame::deviationShown() {
+    if (bars_)
+        bars_->showDeviation(QString::fromStdString(TheFmComposer().DeviationText()));
 }
 
 void QtWaveFrame::titleSet(const std::string& title) {

@@ -22,6 +22,7 @@ class QtWaveFrame : public WeDocListener {
     void rangeReset() override;
     void wavelengthShown() override;
     void segmentShown() override;
+    void deviationShown() override;
     void titleSet(const std::string& title) override;
     std::string windowTitle() const override;
 

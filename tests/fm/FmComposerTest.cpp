@@ -1,6 +1,7 @@
 #include "fm/FmComposer.h"
 #include "document/DocFixture.h"
 #include "document/WaveDownload.h"
+#include "document/WaveFormats.h"
 #include "fm/FmMarkers.h"
 
 namespace tw {
@@ -60,6 +61,34 @@ TEST_F(FmComposerTest, CarrierOutsideTheLimitsFailsTheSetUp) {
     box.set(box.descr(), "ParmLst", "Sclk", "SCLK x 10 250e6");
     EXPECT_TRUE(doc->SetUpFmChannel());
     EXPECT_FALSE(fm.setUpFailed());
+}
+
+TEST_F(FmComposerTest, OpenedFrequenciesSetTheRangeAndARefusedDeviationShowsTheOldOne) {
+    start();
+    EXPECT_EQ(fm.DeviationText(), "1.25e7");
+    EXPECT_FALSE(fm.ApplyDeviation(*doc, "300e6").accepted);
+    EXPECT_EQ(fm.DeviationText(), "1.25e7") << "the box goes back to the previous value";
+
+    std::vector<std::int32_t> wave(1000);
+    for (std::size_t i = 0; i < wave.size(); ++i)
+        wave[i] = 100000000 + static_cast<std::int32_t>(i) * 20000;
+    wave[10] = 260000000; // above the FM limit: the range stops at the limit
+    const std::string file = box.write("ramp.wvf", "");
+    ASSERT_TRUE(WriteNativeFile(file, wave, PointLayout::Int32));
+    ASSERT_TRUE(doc->Open(file, 0));
+    EXPECT_EQ(doc->vMin, 100e6);
+    EXPECT_EQ(doc->vMax, 250e6);
+    EXPECT_EQ(fm.DeviationText(), "150000000");
+    EXPECT_EQ(exch("Settings", "FmDev0"), "150000000");
+    EXPECT_EQ(exch("Settings", "FmCarFrq"), "175000000");
+
+    // In abstract mode the points are no frequencies: the range stays.
+    SetFmAbstractMode(true);
+    ASSERT_TRUE(fm.ApplyDeviation(*doc, "2e6").accepted);
+    ASSERT_TRUE(doc->Open(file, 0));
+    EXPECT_EQ(doc->vMax, 126e6);
+    EXPECT_EQ(fm.DeviationText(), "2e6");
+    SetFmAbstractMode(false);
 }
 
 } // namespace

@@ -159,7 +159,7 @@ TEST_F(FmSettingsTest, TypedDeviationTouchingALimitIsAcceptedAndTold) {
     EXPECT_EQ(fm.vMax, 249999990);
     EXPECT_EQ(exch("Settings", "FmDev0"), "249999980") << "the text as typed";
     EXPECT_EQ(exch("Settings", "FmSt0"), "249999980");
-    EXPECT_EQ(exch("FmComposer", "FMax"), "2.5e8");
+    EXPECT_EQ(exch("FmComposer", "FMax"), "2.5e+008");
     EXPECT_EQ(exch("FmComposer", "FMin"), "10");
     EXPECT_EQ(exch("Common", "Modif"), "Yes");
     EXPECT_EQ(exch(kFmWaveParSection, "Shape"), "<absent>");

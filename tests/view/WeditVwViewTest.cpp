@@ -2,6 +2,7 @@
 
 #include "app/FileUtil.h"
 #include "app/LaunchState.h"
+#include "app/QtAppProfile.h"
 #include "document/SegmentTables.h"
 #include "document/WeDoc.h"
 #include "support/Sandbox.h"
@@ -226,8 +227,7 @@ class FrameTest : public ::testing::Test {
 
 TEST_F(FrameTest, BarFlagsAndPlacementSurviveARun) {
     box.set(launch().generalIni, "ViewsTD", "visParm", "0");
-    QSettings(FrameBars::SettingsFile(), QSettings::IniFormat)
-        .setValue("Settings/Rect", "0100 0050 0900 0650");
+    (*OpenAppProfile()).setValue("Settings/Rect", "0100 0050 0900 0650");
     {
         MainFrame frame(127);
         frame.show();
@@ -246,7 +246,8 @@ TEST_F(FrameTest, BarFlagsAndPlacementSurviveARun) {
     }
     EXPECT_EQ(box.get(launch().generalIni, "ViewsTD", "visParm"), "1");
     EXPECT_EQ(box.get(launch().generalIni, "ViewsTD", "visTool"), "0");
-    QSettings settings(FrameBars::SettingsFile(), QSettings::IniFormat);
+    const std::unique_ptr<QSettings> profile = OpenAppProfile();
+    QSettings& settings = *profile;
     EXPECT_EQ(settings.value("Settings/Rect").toString(), "0120 0060 1020 0700");
     EXPECT_EQ(settings.value("Settings/icon").toInt(), 0);
     EXPECT_EQ(settings.value("Settings/max").toInt(), 0);

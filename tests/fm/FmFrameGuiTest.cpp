@@ -1,0 +1,137 @@
+#include "app/LaunchState.h"
+#include "app/Startup.h"
+#include "document/DocFixture.h"
+#include "document/WaveFormats.h"
+#include "fm/FmComposer.h"
+#include "fm/FmSettings.h"
+#include "view/FrameBarsWidget.h"
+#include "view/MainFrame.h"
+#include "view/QtWaveFrame.h"
+#include "view/WeditVw.h"
+
+#include <QApplication>
+#include <QImage>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace tw {
+namespace {
+
+void EnsureApp() {
+    static int argc = 1;
+    static char name[] = "tw_fm_gui_tests";
+    static char* argv[] = {name, nullptr};
+    if (!QApplication::instance())
+        new QApplication(argc, argv);
+}
+
+// The FM composer's frame over a sandbox whose host is the recording link.
+class FmFrame : public test::DocFixture {
+  protected:
+    FmFrame() : DocFixture(kFmComposer) {}
+    void SetUp() override {
+        EnsureApp();
+        DocFixture::SetUp();
+    }
+    void TearDown() override {
+        frame.reset();
+        SetFmDocHooks({});
+        DocFixture::TearDown();
+    }
+    void open() {
+        frame = std::make_unique<MainFrame>(kFmResources);
+        frame->resize(900, 600);
+        deviation = frame->bars()->secondBox();
+    }
+    void type(const QString& text) {
+        deviation->clear();
+        QTest::keyClicks(deviation, text);
+        frame->bars()->applyButton()->click();
+    }
+    WeDoc& document() { return frame->waveFrame()->document(); }
+
+    std::unique_ptr<MainFrame> frame;
+    QLineEdit* deviation = nullptr;
+};
+
+TEST_F(FmFrame, DeviationBoxAppliesRefusesAndFollowsOpenAndReread) {
+    open();
+    EXPECT_EQ(deviation->text(), "1.25e7");
+    type("300e6");
+    ASSERT_EQ(box.prompts.asked.size(), 1u);
+    EXPECT_EQ(box.prompts.asked[0].text,
+              "Deviation range exceeds the limit.\nPrevious value will be restored.");
+    EXPECT_EQ(deviation->text(), "1.25e7");
+    EXPECT_TRUE(link.sent.empty());
+
+    type("2e6");
+    EXPECT_EQ(deviation->text(), "2e6");
+    EXPECT_EQ(document().vMax, 126e6);
+    EXPECT_EQ(link.sent, std::vector<std::string>{"Cmd=:FM:DEV 2e6"});
+    EXPECT_FALSE(frame->bars()->applyButton()->isEnabled());
+
+    const std::string file = box.write("two.wvf", "");
+    ASSERT_TRUE(
+        WriteNativeFile(file, std::vector<std::int32_t>(500, 90000000), PointLayout::Int32));
+    ASSERT_TRUE(document().Open(file, 0));
+    EXPECT_EQ(deviation->text(), "9000000") << "a flat wave spans a tenth of its value";
+
+    // The host changed the stored deviation and asks for a re-read (event 4).
+    box.set(box.exchange(), "Settings", "FmDev0", "5e6");
+    emit frame->hostReread();
+    EXPECT_EQ(deviation->text(), "5e6");
+    EXPECT_EQ(document().vMin, 122.5e6);
+}
+
+// Where the marker dots' green lies in a rendering, and how much of it there is.
+struct Green {
+    QRect box;
+    int pixels = 0;
+};
+Green FindGreen(const QImage& shot) {
+    Green g;
+    for (int y = 0; y < shot.height(); ++y)
+        for (int x = 0; x < shot.width(); ++x)
+            if (shot.pixelColor(x, y) == QColor(0, 250, 0)) {
+                g.box |= QRect(x, y, 1, 1);
+                ++g.pixels;
+            }
+    return g;
+}
+
+TEST_F(FmFrame, MarkerCrossingsAreGreenDotsOnTheTrace) {
+    open();
+    frame->show();
+    WeDoc& doc = document();
+    auto shot = [this] { return frame->view()->grab().toImage(); };
+    // A ramp over the whole range, crossing the marker value at its middle.
+    const double lo = doc.vMin, step = (doc.vMax - doc.vMin) / double(doc.points.size());
+    for (std::size_t i = 0; i < doc.points.size(); ++i)
+        doc.points[i] = static_cast<std::int32_t>(lo + step * double(i));
+    doc.CommitEdit();
+    // Without a value in the range the one marker point is the first point: bottom left.
+    QImage image = shot();
+    Green bare = FindGreen(image);
+    EXPECT_GE(bare.pixels, 12);
+    EXPECT_LE(bare.box.width(), 6);
+    EXPECT_LT(bare.box.right(), image.width() / 8);
+    EXPECT_GT(bare.box.top(), image.height() * 3 / 4);
+
+    box.set(box.exchange(), "FmMark0", "Mrk0", "125000000");
+    doc.RefreshFmMarkers();
+    ASSERT_EQ(doc.fmMarkers.size(), 1u);
+    image = shot();
+    image.save(QString(TW_BINARY_DIR) + "/FmFrame-markers.png");
+    Green middle = FindGreen(image);
+    EXPECT_GE(middle.pixels, 12);
+    EXPECT_LE(middle.box.width(), 6) << "one dot, 5 pixels wide";
+    EXPECT_LE(middle.box.height(), 6);
+    EXPECT_NEAR(middle.box.center().x(), image.width() / 2, image.width() / 20);
+    EXPECT_NEAR(middle.box.center().y(), image.height() / 2, image.height() / 10);
+}
+
+} // namespace
+} // namespace tw
