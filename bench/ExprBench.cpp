@@ -6,6 +6,8 @@
 #include "expr/ExprParser.h"
 #include "expr/PostfixReference.h"
 
+#include "RatioReporter.h"
+
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -99,33 +101,18 @@ void BM_HandWritten(benchmark::State& state) {
 }
 BENCHMARK(BM_HandWritten)->Unit(benchmark::kMillisecond)->Iterations(2);
 
-// Keeps the points per second of each run so the ratios can be printed after the table.
-struct RatioReporter : benchmark::ConsoleReporter {
-    std::map<std::string, double> rate;
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const auto& run : runs) {
-            auto items = run.counters.find("items_per_second");
-            if (run.run_type == Run::RT_Iteration && items != run.counters.end())
-                rate[run.benchmark_name()] = items->second;
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-    double of(const std::string& prefix) const {
-        for (const auto& [name, r] : rate)
-            if (name.starts_with(prefix))
-                return r;
-        return 0;
-    }
-};
-
 } // namespace
 
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
+    tw::bench::SecondsReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    double text = reporter.of("BM_TextScanning"), compiled = reporter.of("BM_Compiled"),
-           hand = reporter.of("BM_HandWritten");
+    auto rate = [&reporter](const char* name) {
+        const double s = reporter.of(name);
+        return s > 0 ? static_cast<double>(kPoints) / s : 0.0;
+    };
+    const double text = rate("BM_TextScanning"), compiled = rate("BM_Compiled"),
+                 hand = rate("BM_HandWritten");
     if (text > 0 && compiled > 0 && hand > 0) {
         std::printf("points per second: (a) text scanning %.3g, (b) compiled %.3g, "
                     "(c) hand-written %.3g\n",

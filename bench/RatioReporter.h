@@ -18,6 +18,13 @@ struct SecondsReporter : benchmark::ConsoleReporter {
                     run.real_accumulated_time / static_cast<double>(run.iterations);
         ConsoleReporter::ReportRuns(runs);
     }
+    // The time of the first benchmark whose name begins with `prefix`; 0 when none ran.
+    double of(const std::string& prefix) const {
+        for (const auto& [name, s] : seconds)
+            if (name.starts_with(prefix))
+                return s;
+        return 0;
+    }
 };
 
 } // namespace tw::bench

@@ -67,6 +67,8 @@ FrameBars::FrameBars(MainFrame& frame, WeDoc* doc) : QObject(&frame), frame_(fra
         buildEditBar();
     buildParameterBar();
     buildInstrumentBar();
+    if (launch().composerId == kFmComposer)
+        buildMarkerBar();
     addToggles();
     for (QToolBar* bar : bars_)
         if (bar) {
@@ -223,6 +225,32 @@ void FrameBars::buildInstrumentBar() {
         bar->addAction(a);
     }
     bars_[kInstrumentBand] = bar;
+}
+
+// The fifth band, which the FM composer's marker bar toggle shows: the markers table and how
+// many of its values the current range holds.
+void FrameBars::buildMarkerBar() {
+    QToolBar* bar = frame_.addToolBar("FM Marker Bar");
+    bar->setObjectName("MarkerBar");
+    bar->setIconSize(QSize(20, 20));
+    QAction* table = frame_.action(kCmdFmMarkers);
+    if (table->icon().isNull())
+        table->setIcon(GlyphIcon("M", QColor(0, 150, 0)));
+    bar->addAction(table);
+    markerCount_ = new QLabel;
+    markerCount_->setObjectName("markersInRange");
+    markerCount_->setContentsMargins(6, 0, 6, 0);
+    bar->addWidget(markerCount_);
+    bars_[kMarkerBand] = bar;
+    showMarkerCount();
+}
+
+void FrameBars::showMarkerCount() {
+    if (!markerCount_ || !doc_)
+        return;
+    const QString text = QString("Markers in range: %1").arg(doc_->fmMarkersInRange);
+    if (markerCount_->text() != text)
+        markerCount_->setText(text);
 }
 
 void FrameBars::addToggles() {

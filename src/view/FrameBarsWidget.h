@@ -5,6 +5,7 @@
 #include <functional>
 #include <string>
 
+class QLabel;
 class QLineEdit;
 class QMenu;
 class QPushButton;
@@ -42,6 +43,7 @@ class FrameBars : public QObject {
     void showWavelength();
     void showSegment();
     void showDeviation(const QString& text); // FM composer
+    void showMarkerCount();                  // FM composer: marker values in the range
     // The FM composer's deviation change.
     std::function<void(const QString&)> applyDeviation;
 
@@ -60,6 +62,7 @@ class FrameBars : public QObject {
     void buildEditBar();
     void buildParameterBar();
     void buildInstrumentBar();
+    void buildMarkerBar();
     void addToggles();
     void markPending(int box);
 
@@ -72,6 +75,7 @@ class FrameBars : public QObject {
     QLineEdit* boxes_[3] = {};
     bool marks_[3] = {false, false, false};
     QPushButton* apply_ = nullptr;
+    QLabel* markerCount_ = nullptr;
     QMenu* menu_ = nullptr;
     bool placed_ = false;
 };

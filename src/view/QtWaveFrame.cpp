@@ -95,6 +95,8 @@ void QtWaveFrame::setBars(FrameBars* bars) {
 
 void QtWaveFrame::repaint(std::size_t, std::size_t) {
     frame_.view()->update();
+    if (bars_)
+        bars_->showMarkerCount();
 }
 
 void QtWaveFrame::rangeReset() {

@@ -11,6 +11,7 @@
 
 #include <QApplication>
 #include <QImage>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -58,7 +59,11 @@ class FmFrame : public test::DocFixture {
 };
 
 TEST_F(FmFrame, DeviationBoxAppliesRefusesAndFollowsOpenAndReread) {
+    box.set(box.exchange(), "FmMark0", "Mrk0", "127000000");
     open();
+    auto* markers = frame->findChild<QLabel*>("markersInRange");
+    ASSERT_NE(markers, nullptr);
+    EXPECT_EQ(markers->text(), "Markers in range: 1");
     EXPECT_EQ(deviation->text(), "1.25e7");
     type("300e6");
     ASSERT_EQ(box.prompts.asked.size(), 1u);
@@ -71,6 +76,7 @@ TEST_F(FmFrame, DeviationBoxAppliesRefusesAndFollowsOpenAndReread) {
     EXPECT_EQ(deviation->text(), "2e6");
     EXPECT_EQ(document().vMax, 126e6);
     EXPECT_EQ(link.sent, std::vector<std::string>{"Cmd=:FM:DEV 2e6"});
+    EXPECT_EQ(markers->text(), "Markers in range: 0") << "127e6 lies above the new range";
     EXPECT_FALSE(frame->bars()->applyButton()->isEnabled());
 
     const std::string file = box.write("two.wvf", "");
@@ -124,7 +130,7 @@ TEST_F(FmFrame, MarkerCrossingsAreGreenDotsOnTheTrace) {
     doc.RefreshFmMarkers();
     ASSERT_EQ(doc.fmMarkers.size(), 1u);
     image = shot();
-    image.save(QString(TW_BINARY_DIR) + "/FmFrame-markers.png");
+    frame->grab().save(QString(TW_BINARY_DIR) + "/FmFrame-markers.png");
     Green middle = FindGreen(image);
     EXPECT_GE(middle.pixels, 12);
     EXPECT_LE(middle.box.width(), 6) << "one dot, 5 pixels wide";
