@@ -2,11 +2,14 @@
 
 #include <atomic>
 #include <cctype>
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <mutex>
 #include <sstream>
 #include <thread>
+#include <unordered_map>
 
 namespace fs = std::filesystem;
 
@@ -56,10 +59,67 @@ std::optional<std::string> ReadWholeFile(const std::string& path) {
     return data;
 }
 
+namespace {
+
+constexpr std::string_view kTempMark = ".~tw";
+
+// "<name>.~tw<digits>-<digits>": a temporary of WriteFileAtomically for the target <name>.
+bool IsTemporaryOf(std::string_view entry, std::string_view target) {
+    if (!entry.starts_with(target) || !entry.substr(target.size()).starts_with(kTempMark))
+        return false;
+    const std::string_view tag = entry.substr(target.size() + kTempMark.size());
+    const auto dash = tag.find('-');
+    if (dash == 0 || dash == std::string_view::npos || dash + 1 == tag.size())
+        return false;
+    for (std::size_t i = 0; i < tag.size(); ++i)
+        if (i != dash && !std::isdigit(static_cast<unsigned char>(tag[i])))
+            return false;
+    return true;
+}
+
+// A writer killed between write and rename leaves its temporary behind. No rewrite takes a
+// minute, so an older one is dead; a younger one may be another process's live write.
+constexpr auto kStaleTemporaryAge = std::chrono::seconds(60);
+
+// Scanning the folder once per target a minute keeps writes cheap in big folders and still
+// catches, in a long-running process, leftovers that were too young at the last scan.
+bool ScanDue(const std::string& path) {
+    static std::mutex mutex;
+    static std::unordered_map<std::string, std::chrono::steady_clock::time_point> lastScan;
+    const auto now = std::chrono::steady_clock::now();
+    std::lock_guard lock(mutex);
+    auto [it, first] = lastScan.try_emplace(path, now);
+    if (!first && now - it->second < kStaleTemporaryAge)
+        return false;
+    it->second = now;
+    return true;
+}
+
+void RemoveStaleTemporaries(const std::string& path) {
+    if (!ScanDue(path))
+        return;
+    const std::string folder = FolderOf(path);
+    const std::string target = FileNameOf(path);
+    const auto now = fs::file_time_type::clock::now();
+    std::error_code ec;
+    for (fs::directory_iterator it(folder.empty() ? "." : folder, ec), end; !ec && it != end;
+         it.increment(ec)) {
+        if (!IsTemporaryOf(it->path().filename().string(), target))
+            continue;
+        std::error_code timeError;
+        const auto written = it->last_write_time(timeError);
+        if (!timeError && now - written > kStaleTemporaryAge)
+            fs::remove(it->path(), timeError);
+    }
+}
+
+} // namespace
+
 bool WriteFileAtomically(const std::string& path, std::string_view content) {
+    RemoveStaleTemporaries(path);
     static std::atomic<unsigned> counter{0};
     std::ostringstream name;
-    name << path << ".~tw" << std::hash<std::thread::id>{}(std::this_thread::get_id()) % 100000
+    name << path << kTempMark << std::hash<std::thread::id>{}(std::this_thread::get_id()) % 100000
          << '-' << counter++;
     std::string temp = name.str();
     {

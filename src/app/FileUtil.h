@@ -15,7 +15,9 @@ bool CreateFolder(const std::string& path); // with parents; true when it exists
 std::optional<std::string> ReadWholeFile(const std::string& path);
 
 // Replaces path with content so that no reader ever sees half a file: the bytes go to a
-// temporary file in the same folder, which is then renamed over the target.
+// temporary file in the same folder, which is then renamed over the target. Temporaries of the
+// same target older than a minute, left by writers killed before their rename, are removed
+// (the folder is looked at on the first write of a target and then at most once a minute).
 bool WriteFileAtomically(const std::string& path, std::string_view content);
 
 // The folder part of a path including its final '/', or "" when there is none.

@@ -4,6 +4,7 @@
 #include "app/LaunchState.h"
 
 #include <algorithm>
+#include <bit>
 #include <fstream>
 
 namespace tw {
@@ -103,6 +104,49 @@ std::string EncodeNativePoints(std::span<const std::int32_t> points, PointLayout
     return bytes;
 }
 
+namespace {
+
+constexpr std::size_t kChunkPoints = 1 << 15;
+
+// Reads count points of pointSize bytes a chunk at a time into Raw values and hands each chunk
+// to append; a chunk stays in the L2 cache between its read and its copy into the points.
+template <class Raw, class Append>
+bool ReadInChunks(std::istream& in, std::size_t count, std::size_t pointSize, Append append) {
+    std::vector<Raw> chunk(std::min(kChunkPoints, count) * pointSize / sizeof(Raw));
+    for (std::size_t done = 0; done < count;) {
+        const std::size_t n = std::min(kChunkPoints, count - done);
+        if (!in.read(reinterpret_cast<char*>(chunk.data()),
+                     static_cast<std::streamsize>(n * pointSize)))
+            return false;
+        append(chunk.data(), n);
+        done += n;
+    }
+    return true;
+}
+
+// Appends the file's points, each built once in place (inserting an int16_t sign-extends it).
+bool AppendFilePoints(std::istream& in, std::size_t count, PointLayout layout,
+                      std::vector<std::int32_t>& points) {
+    auto appendAsIs = [&points](const auto* values, std::size_t n) {
+        points.insert(points.end(), values, values + n);
+    };
+    // The file's byte order is the host's: its bytes are the values.
+    if constexpr (std::endian::native == std::endian::little) {
+        if (layout == PointLayout::Int16)
+            return ReadInChunks<std::int16_t>(in, count, 2, appendAsIs);
+        if (layout == PointLayout::Int32)
+            return ReadInChunks<std::int32_t>(in, count, 4, appendAsIs);
+    }
+    const auto pointSize = static_cast<std::size_t>(BytesPerPoint(layout));
+    std::vector<std::int32_t> decoded(std::min(kChunkPoints, count));
+    return ReadInChunks<char>(in, count, pointSize, [&](const char* bytes, std::size_t n) {
+        DecodeNativeInto(std::string_view(bytes, n * pointSize), layout, decoded.data());
+        appendAsIs(decoded.data(), n);
+    });
+}
+
+} // namespace
+
 NativeReadResult ReadNativeFile(const std::string& path, PointLayout layout) {
     NativeReadResult result;
     const std::int64_t size = FileSize(path);
@@ -113,18 +157,11 @@ NativeReadResult ReadNativeFile(const std::string& path, PointLayout layout) {
     if (!in)
         return result;
     const std::size_t count = static_cast<std::size_t>(size) / pointSize;
-    result.points.resize(count);
-    // Decoding a cache-sized chunk at a time keeps the whole file out of memory twice.
-    constexpr std::size_t kChunkPoints = 1 << 15;
-    std::string chunk(kChunkPoints * pointSize, '\0');
-    for (std::size_t done = 0; done < count;) {
-        const std::size_t n = std::min(kChunkPoints, count - done);
-        if (!in.read(chunk.data(), static_cast<std::streamsize>(n * pointSize)))
-            return NativeReadResult{};
-        DecodeNativeInto(std::string_view(chunk.data(), n * pointSize), layout,
-                         result.points.data() + done);
-        done += n;
-    }
+    // Reserving rather than resizing: zero-filling the points first would cost a whole extra
+    // pass over them.
+    result.points.reserve(count);
+    if (!AppendFilePoints(in, count, layout, result.points))
+        return NativeReadResult{};
     result.ok = true;
     return result;
 }

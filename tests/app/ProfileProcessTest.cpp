@@ -119,6 +119,14 @@ TEST_F(ProfileProcessTest, WriterKilledAtRandomMomentsLeavesOldOrNewFileNeverAMi
                 "files left by killed writers)\n",
                 survived, kills, changed, leftovers());
     EXPECT_EQ(survived, kills);
+
+    // A minute on, the leftovers are known dead: the next process to write the file removes them.
+    const auto aMinuteAgo = fs::file_time_type::clock::now() - std::chrono::seconds(61);
+    for (const auto& e : fs::directory_iterator(folder))
+        if (e.path().filename().string().find(".~tw") != std::string::npos)
+            fs::last_write_time(e.path(), aMinuteAgo);
+    ASSERT_EQ(WaitExit(Spawn({"set", file, "Settings", "ActiveCh", "0"})), 0);
+    EXPECT_EQ(leftovers(), 0);
 }
 
 TEST_F(ProfileProcessTest, ComposerAndHostWritingAtOnceLoseNoWrite) {

@@ -38,13 +38,26 @@ TEST(NativeWaveTest, APartialLastPointIsDropped) {
 TEST(NativeWaveTest, FilesRoundTripAndUnreadableOnesFail) {
     test::Sandbox box;
     const std::string path = box.tmp() + "TemS1.wa0";
-    // More than one read chunk, and an odd tail.
-    Points points(70001);
-    for (std::size_t i = 0; i < points.size(); ++i)
-        points[i] = static_cast<std::int32_t>(i % 65536) - 32768;
-    ASSERT_TRUE(WriteNativeFile(path, points, PointLayout::Int16));
-    EXPECT_EQ(FileSize(path), 140002);
-    EXPECT_EQ(ReadNativeFile(path, PointLayout::Int16).points, points);
+    // More than one read chunk and not a whole number of them, negative points, and a partial
+    // point at the end that is not read.
+    for (PointLayout layout : {PointLayout::Int16, PointLayout::Int32, PointLayout::Record6}) {
+        Points points(70001);
+        for (std::size_t i = 0; i < points.size(); ++i)
+            points[i] =
+                layout == PointLayout::Int16
+                    ? static_cast<std::int32_t>(i % 65536) - 32768
+                    : static_cast<std::int32_t>(static_cast<std::uint32_t>(i) * 2654435761u);
+        std::string bytes = EncodeNativePoints(points, layout);
+        bytes.append(static_cast<std::size_t>(BytesPerPoint(layout) - 1), '\x7F');
+        ASSERT_TRUE(WriteFileAtomically(path, bytes));
+        NativeReadResult read = ReadNativeFile(path, layout);
+        EXPECT_TRUE(read.ok);
+        EXPECT_EQ(read.points, points) << BytesPerPoint(layout) << " bytes a point";
+    }
+    ASSERT_TRUE(WriteFileAtomically(path, ""));
+    NativeReadResult empty = ReadNativeFile(path, PointLayout::Int32);
+    EXPECT_TRUE(empty.ok);
+    EXPECT_TRUE(empty.points.empty());
     EXPECT_FALSE(ReadNativeFile(box.tmp() + "absent.wav", PointLayout::Int16).ok);
     EXPECT_FALSE(ReadNativeFile(box.tmp(), PointLayout::Int16).ok);
 }
