@@ -1,5 +1,8 @@
 #include "app/LaunchState.h"
+#include "app/ProfileFile.h"
 #include "app/Startup.h"
+#include "fm/FmComposer.h"
+#include "fm/FmSettings.h"
 #include "generators/WaveParamDialog.h"
 #include "support/Sandbox.h"
 #include "view/Commands.h"
@@ -43,24 +46,28 @@ using Span = std::pair<long, long>;
 // The frame with its document and commands, as the application builds them.
 class GeneratorAnchorsTest : public ::testing::Test {
   protected:
+    explicit GeneratorAnchorsTest(int composer = kStandardComposer) : box(composer) {}
     test::Sandbox box;
     std::unique_ptr<MainFrame> frame;
     std::unique_ptr<QtWaveFrame> wave;
 
     void SetUp() override {
         EnsureApp();
-        frame = std::make_unique<MainFrame>(kStandardResources);
+        const bool fm = launch().composerId == kFmComposer;
+        frame = std::make_unique<MainFrame>(fm ? kFmResources : kStandardResources);
         wave = std::make_unique<QtWaveFrame>(*frame);
         frame->resize(1000, 700);
         frame->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(frame.get()));
         ASSERT_EQ(wave->document().points.size(), 1024u);
         view().resetRange();
+        section = fm ? "FmcWav_Par" : "TdWav_Par";
     }
     void TearDown() override {
         wave.reset();
         frame.reset();
     }
+    std::string section; // the generators' settings
     WeditVw& view() { return *frame->view(); }
     Span anchors() { return {view().anchors().L(), view().anchors().R()}; }
     void setAnchors(long left, long right) {
@@ -69,10 +76,10 @@ class GeneratorAnchorsTest : public ::testing::Test {
         ASSERT_EQ(anchors(), Span(left, right));
     }
     void generatorRange(long start, long end) {
-        box.set(box.exchange(), "TdWav_Par", "Prv_bgn", std::to_string(start));
-        box.set(box.exchange(), "TdWav_Par", "Prv_end", std::to_string(end));
-        box.set(box.exchange(), "TdWav_Par", "Cycl", "1");
-        box.set(box.exchange(), "TdWav_Par", "Duty", "50");
+        box.set(box.exchange(), section, "Prv_bgn", std::to_string(start));
+        box.set(box.exchange(), section, "Prv_end", std::to_string(end));
+        box.set(box.exchange(), section, "Cycl", "1");
+        box.set(box.exchange(), section, "Duty", "50");
     }
     // Runs a menu command; `drive` acts on its modal dialog while it is open.
     void run(int command, const std::function<void(QDialog&)>& drive) {
@@ -149,6 +156,30 @@ TEST_F(GeneratorAnchorsTest, EquationEditorMarksItsRangeAndForgetsTheMarkWhenClo
     cancelSquare(opened);
     EXPECT_EQ(opened, Span(300, 1023));
     EXPECT_EQ(anchors(), Span(100, 299));
+}
+
+// An instrument whose FM composer works on the abstract 0..10^9 scale.
+class FmAbstractGeneratorTest : public GeneratorAnchorsTest {
+  protected:
+    FmAbstractGeneratorTest() : GeneratorAnchorsTest(kFmComposer) {
+        profile::DeleteKey(box.descr(), "FmComposer", "IsAbstr");
+        profile::DeleteKey(box.descr(), "FmComposer", "PtSize");
+    }
+    void TearDown() override {
+        GeneratorAnchorsTest::TearDown();
+        SetFmDocHooks({});
+        SetFmAbstractMode(false);
+    }
+};
+
+TEST_F(FmAbstractGeneratorTest, ShapesAreConvertedToTheAbstractScale) {
+    ASSERT_TRUE(FmAbstractMode());
+    generatorRange(0, 1023);
+    runSquare([](WaveParamDlg& dialog) { Button(dialog, "OK")->click(); });
+    const WeDoc& doc = wave->document();
+    // Max and Min are the document's levels; the points span the scale instead.
+    EXPECT_GT(doc.points.front(), 999000000);
+    EXPECT_EQ(doc.points.back(), 0);
 }
 
 } // namespace
