@@ -24,8 +24,8 @@ struct GeneratorTarget {
     // The points were just read back from the dialog backup.
     virtual void pointsReloaded() {}
     // The dialog's opening copy of the whole wave ("orgWave.tmp", in the composer's native
-    // point layout): put back by Preview and Cancel, copied over the undo file by OK. It stays
-    // until the menu command removes it, so later reloads still find it.
+    // point layout): put back by Preview and Cancel, copied over the undo file by OK. OK leaves
+    // it in place for later reloads; the generator menu commands remove it afterwards.
     bool backupForDialog();
     bool restoreDialogBackup(); // false (points untouched) when it cannot be read
     bool acceptDialogBackup();

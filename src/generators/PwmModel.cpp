@@ -228,7 +228,7 @@ PwmStatus PwmModel::CalculateAndDownload() {
 
 void PwmModel::Cancel() {
     if (committed_)
-        return; // Calculate works as OK, and the backup is the undo step now
+        return; // a calculated train is kept, as after OK
     target_.restoreDialogBackup();
     target_.wavelengthChanged();
     target_.redraw();
