@@ -394,26 +394,4 @@ void WeDoc::SelectChannel(int index) {
         UpdatePatternTable(*this, "", launch().activeSegment, index);
 }
 
-std::string WeDoc::DialogBackupFile() const {
-    return tmpFolder + "orgWave.tmp";
-}
-
-bool WeDoc::BackupForDialog() {
-    return WriteWorkingFile(DialogBackupFile());
-}
-
-bool WeDoc::RestoreDialogBackup() {
-    NativeReadResult read = ReadNativeFile(DialogBackupFile(), NativeLayout());
-    if (!read.ok)
-        return false;
-    points = std::move(read.points);
-    wavelength = static_cast<double>(points.size());
-    RefreshFmMarkers();
-    return true;
-}
-
-bool WeDoc::AcceptDialogBackup() {
-    return MoveFileOver(DialogBackupFile(), undoFile);
-}
-
 } // namespace tw

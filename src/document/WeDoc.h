@@ -140,15 +140,6 @@ class WeDoc {
     // Channel commands 1 to 4 (index 0 to 3).
     void SelectChannel(int index);
 
-    // --- the generator-dialog pattern
-    // The dialog's opening copy of the whole wave in "orgWave.tmp".
-    std::string DialogBackupFile() const;
-    bool BackupForDialog();
-    // Preview and Cancel: the points from before the dialog.
-    bool RestoreDialogBackup();
-    // OK: the backup becomes the undo file, so one Undo returns to the wave before the dialog.
-    bool AcceptDialogBackup();
-
   private:
     WeDocListener* listener_ = nullptr;
     WeDocListener silent_;

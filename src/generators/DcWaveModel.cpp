@@ -87,11 +87,14 @@ bool DcWaveModel::Accept() {
     double start = values_[kStart];
     double end = values_[kEnd];
     MoveRangeOn(start, end, static_cast<double>(target_.points().size()));
-    profile::Transaction t(launch().exchangeFile);
-    t.write(WaveParSection(), kKeys[kStart], SettingNumber(start));
-    t.write(WaveParSection(), kKeys[kEnd], SettingNumber(end));
-    t.write(WaveParSection(), kKeys[kLevel], fields_[kLevel].text);
-    t.commit();
+    {
+        // Released before the commit, which records the segment in the same exchange file.
+        profile::Transaction t(launch().exchangeFile);
+        t.write(WaveParSection(), kKeys[kStart], SettingNumber(start));
+        t.write(WaveParSection(), kKeys[kEnd], SettingNumber(end));
+        t.write(WaveParSection(), kKeys[kLevel], fields_[kLevel].text);
+        t.commit();
+    }
     target_.keepGenerated();
     return true;
 }

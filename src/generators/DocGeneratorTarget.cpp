@@ -56,16 +56,9 @@ void DocGeneratorTarget::wavelengthChanged() {
     doc_.listener().rangeReset();
 }
 
-bool DocGeneratorTarget::backupForDialog() {
-    return doc_.BackupForDialog();
-}
-
-bool DocGeneratorTarget::restoreDialogBackup() {
-    return doc_.RestoreDialogBackup();
-}
-
-bool DocGeneratorTarget::acceptDialogBackup() {
-    return doc_.AcceptDialogBackup();
+void DocGeneratorTarget::pointsReloaded() {
+    doc_.wavelength = static_cast<double>(doc_.points.size());
+    doc_.RefreshFmMarkers();
 }
 
 } // namespace tw

@@ -30,9 +30,7 @@ class DocGeneratorTarget : public GeneratorTarget {
     void markAnchors(double start, double end) override;
     void restoreAnchors() override;
     void wavelengthChanged() override;
-    bool backupForDialog() override;
-    bool restoreDialogBackup() override;
-    bool acceptDialogBackup() override;
+    void pointsReloaded() override;
 
   private:
     WeDoc& doc_;

@@ -21,11 +21,14 @@ struct GeneratorTarget {
     virtual void restoreAnchors() {} // back to the anchors from before the dialog
     // The points were replaced by a wave of another length: show all of it.
     virtual void wavelengthChanged() {}
-    // The dialog's opening copy of the whole wave ("orgWave.tmp"): put back by Preview and
-    // Cancel, made the undo step by OK. The defaults keep it as raw points.
-    virtual bool backupForDialog();
-    virtual bool restoreDialogBackup();
-    virtual bool acceptDialogBackup(); // the backup becomes the undo file
+    // The points were just read back from the dialog backup.
+    virtual void pointsReloaded() {}
+    // The dialog's opening copy of the whole wave ("orgWave.tmp", in the composer's native
+    // point layout): put back by Preview and Cancel, copied over the undo file by OK. OK leaves
+    // it in place for later reloads; the generator menu commands remove it afterwards.
+    bool backupForDialog();
+    bool restoreDialogBackup(); // false (points untouched) when it cannot be read
+    bool acceptDialogBackup();
     // OK: commit the generated wave so that one Undo returns to the wave before the dialog.
     void keepGenerated() {
         commitEdit();

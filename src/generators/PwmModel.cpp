@@ -1,13 +1,12 @@
 #include "generators/PwmModel.h"
 
-#include "app/FileUtil.h"
 #include "app/LaunchState.h"
 #include "app/Printf.h"
 #include "app/ProfileFile.h"
 #include "app/Prompter.h"
+#include "document/WaveFormats.h"
 #include "generators/GeneratorSettings.h"
 #include "generators/ShapeFormulas.h"
-#include "generators/WaveBackup.h"
 #include "host/HostLink.h"
 
 #include <algorithm>
@@ -198,6 +197,7 @@ PwmStatus PwmModel::Calculate() {
     target_.wavelengthChanged();
     Store();
     target_.keepGenerated();
+    committed_ = true;
     return PwmStatus::Ok;
 }
 
@@ -214,7 +214,7 @@ PwmStatus PwmModel::CalculateAndDownload() {
     for (size_t j = 0; j < points.size(); ++j)
         aligned[j] = points[(static_cast<size_t>(start) + j) % points.size()];
     const std::string file = launch().tmpFolder + "PulseWave.tmp";
-    if (!WriteFileAtomically(file, PackPoints(aligned, 2))) {
+    if (!WriteNativeFile(file, aligned, PointLayout::Int16)) {
         ask(launch().appName, "Cannot write " + file);
         return PwmStatus::Refused;
     }
@@ -227,6 +227,8 @@ PwmStatus PwmModel::CalculateAndDownload() {
 }
 
 void PwmModel::Cancel() {
+    if (committed_)
+        return; // a calculated train is kept, as after OK
     target_.restoreDialogBackup();
     target_.wavelengthChanged();
     target_.redraw();

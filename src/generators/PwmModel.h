@@ -30,6 +30,7 @@ class PwmModel {
     PwmStatus Calculate();
     // Calculate, then hands the segment and the instrument settings to the host.
     PwmStatus CalculateAndDownload();
+    // Close: back to the wave from before the dialog, unless a Calculate has committed a train.
     void Cancel();
     const std::string& focus() const { return focus_; }
     const PwmPlan& plan() const { return plan_; }
@@ -48,6 +49,7 @@ class PwmModel {
     std::string focus_;
     PwmPlan plan_;
     PwmWave wave_;
+    bool committed_ = false;
 };
 
 } // namespace tw

@@ -6,6 +6,7 @@
 #include "generators/CardiacEcgDialog.h"
 #include "generators/DcWaveDialog.h"
 #include "generators/PwmDialog.h"
+#include "generators/WaveBackup.h"
 #include "generators/WaveParamDialog.h"
 #include "view/Commands.h"
 #include "view/MainFrame.h"
@@ -40,7 +41,7 @@ bool RunGeneratorCommand(WeDoc& doc, int id, QWidget* parent, DocGeneratorTarget
     else
         dialog = std::make_unique<WaveParamDlg>(static_cast<Shape>(id - kCmdSine), target, parent);
     dialog->exec();
-    RemoveFile(doc.DialogBackupFile());
+    RemoveFile(WaveBackupPath());
     if (closed)
         closed();
     return true;

@@ -6,7 +6,6 @@
 #include "app/ProfileFile.h"
 #include "app/Prompter.h"
 #include "generators/GeneratorSettings.h"
-#include "generators/WaveBackup.h"
 
 #include <cctype>
 #include <cmath>
@@ -179,15 +178,18 @@ bool WaveParamModel::Accept() {
     double start = values_[0];
     double end = values_[1];
     MoveRangeOn(start, end, Wavelength());
-    profile::Transaction t(launch().exchangeFile);
-    const std::string par = WaveParSection();
-    t.write(par, "Prv_bgn", SettingNumber(start));
-    t.write(par, "Prv_end", SettingNumber(end));
-    t.write(par, "Wavmin", SettingNumber(values_[2]));
-    t.write(par, "Wavmax", SettingNumber(values_[3]));
-    for (size_t i = 4; i < fields_.size(); ++i)
-        t.write(par, fields_[i].key, fields_[i].text.substr(0, 30));
-    t.commit();
+    {
+        // Released before the commit, which records the segment in the same exchange file.
+        profile::Transaction t(launch().exchangeFile);
+        const std::string par = WaveParSection();
+        t.write(par, "Prv_bgn", SettingNumber(start));
+        t.write(par, "Prv_end", SettingNumber(end));
+        t.write(par, "Wavmin", SettingNumber(values_[2]));
+        t.write(par, "Wavmax", SettingNumber(values_[3]));
+        for (size_t i = 4; i < fields_.size(); ++i)
+            t.write(par, fields_[i].key, fields_[i].text.substr(0, 30));
+        t.commit();
+    }
     target_.keepGenerated();
     return true;
 }

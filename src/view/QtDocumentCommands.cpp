@@ -10,6 +10,7 @@
 #include "expr/EquationEditorDialog.h"
 #include "fm/FmComposer.h"
 #include "fm/FmMarkersDialog.h"
+#include "fm/FmSettings.h"
 #include "generators/DocGeneratorTarget.h"
 #include "generators/QtGeneratorCommands.h"
 #include "view/Commands.h"
@@ -58,16 +59,18 @@ void InstallDocumentCommands(MainFrame& frame, WeDoc& doc) {
 
     WeditVw* view = frame.view();
     DocGeneratorTarget::Hooks hooks;
+    hooks.abstractLevels = [] { return FmAbstractMode(); };
     hooks.markAnchors = [view](double start, double end) {
         view->markAnchors(long(start), long(end));
     };
     hooks.restoreAnchors = [view] { view->restoreAnchors(); };
     hooks.dialogClosed = [view] { view->forgetAnchorMark(); };
     InstallGeneratorCommands(frame, doc, hooks);
-    frame.setCommand(kCmdEquation, {[f, d] {
-                                        DocGeneratorTarget target(*d);
+    frame.setCommand(kCmdEquation, {[f, d, hooks] {
+                                        DocGeneratorTarget target(*d, hooks);
                                         EquationEditorDialog dlg(target, f);
                                         dlg.exec();
+                                        hooks.dialogClosed();
                                     },
                                     {},
                                     {}});

@@ -241,23 +241,6 @@ TEST_F(WeDocTest, ClearMemoryAsksForTheActiveChannel) {
     EXPECT_EQ(link.sent, std::vector<std::string>{"Cmd=:TRAC:DEL:ALL"});
 }
 
-TEST_F(WeDocTest, GeneratorDialogBackupPreviewCancelAndOk) {
-    start();
-    doc->points.assign(1024, 3);
-    doc->CommitEdit();
-    ASSERT_TRUE(doc->BackupForDialog());
-    doc->points.assign(1024, 9); // preview
-    ASSERT_TRUE(doc->RestoreDialogBackup());
-    EXPECT_EQ(doc->points[0], 3);
-
-    doc->points.assign(1024, 9);
-    doc->CommitEdit();
-    ASSERT_TRUE(doc->AcceptDialogBackup());
-    EXPECT_FALSE(FileExists(doc->DialogBackupFile()));
-    ASSERT_TRUE(doc->Undo());
-    EXPECT_EQ(doc->points[0], 3);
-}
-
 TEST_F(WeDocTest, SixteenMegapointWaveformEditsAndUndoes) {
     start();
     const long big = 16777216;

@@ -2,10 +2,10 @@
 
 #include "app/FileUtil.h"
 #include "app/ProfileFile.h"
+#include "document/WaveFormats.h"
 #include "expr/EquationEditor.h"
 #include "expr/EquationState.h"
 #include "generators/MemoryTarget.h"
-#include "generators/WaveBackup.h"
 
 #include <gtest/gtest.h>
 
@@ -73,7 +73,8 @@ TEST_F(EquationEditorTest, OkWritesTheRangeKeepsTheUndoAndStoresEverything) {
     EXPECT_EQ(doc.wave[200], 7);
     EXPECT_EQ(doc.commits, 1);
     // One Undo returns to the wave from before the editor.
-    EXPECT_EQ(ReadWholeFile(doc.undoFile()), PackPoints(std::vector<std::int32_t>(1000, 7), 2));
+    EXPECT_EQ(ReadWholeFile(doc.undoFile()),
+              EncodeNativePoints(std::vector<std::int32_t>(1000, 7), PointLayout::Int16));
     EXPECT_EQ(doc.anchorStart, 100);
     EXPECT_EQ(doc.anchorEnd, 199);
     // The range moves on for the next call.
@@ -223,7 +224,8 @@ TEST_F(EquationEditorTest, PreviewThenAcceptKeepsThePreviewAndBackDoesNot) {
     editor.Confirm(true);
     EXPECT_EQ(doc.commits, 1);
     EXPECT_EQ(doc.wave[5], 15);
-    EXPECT_EQ(ReadWholeFile(doc.undoFile()), PackPoints(std::vector<std::int32_t>(1000, 7), 2));
+    EXPECT_EQ(ReadWholeFile(doc.undoFile()),
+              EncodeNativePoints(std::vector<std::int32_t>(1000, 7), PointLayout::Int16));
 }
 
 TEST_F(EquationEditorTest, HistoryPickClearAndEquationFiles) {

@@ -4,6 +4,7 @@
 #include "generators/CardiacEcgDialog.h"
 #include "generators/PwmDialog.h"
 #include "generators/QtGeneratorCommands.h"
+#include "generators/WaveBackup.h"
 #include "generators/WaveParamDialog.h"
 #include "view/Commands.h"
 #include "view/MainFrame.h"
@@ -93,7 +94,7 @@ TEST_F(DocGeneratorDialogTest, MenuCommandRunsTheDialogAndRemovesItsBackup) {
             static_cast<QDialog*>(w)->reject();
     });
     frame.action(kCmdSquare)->trigger();
-    EXPECT_FALSE(FileExists(doc->DialogBackupFile()));
+    EXPECT_FALSE(FileExists(WaveBackupPath()));
     EXPECT_EQ(working(), before);
     EXPECT_FALSE(RunGeneratorCommand(*doc, kCmdEquation, nullptr));
 }

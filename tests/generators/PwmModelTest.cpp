@@ -2,8 +2,8 @@
 #include "MemoryTarget.h"
 
 #include "app/FileUtil.h"
+#include "document/WaveFormats.h"
 #include "generators/PwmModel.h"
-#include "generators/WaveBackup.h"
 #include "support/Sandbox.h"
 
 #include <gtest/gtest.h>
@@ -59,9 +59,8 @@ TEST_F(PwmModelTest, TenPulsesOfOneModulationPeriod) {
     EXPECT_EQ(doc.wave[2751], 0);
     EXPECT_EQ(stored("SCLK"), "10000000");
     EXPECT_EQ(stored("Pulse_Width"), "2e-5");
-    std::vector<std::int32_t> undo;
-    ASSERT_TRUE(LoadWaveBackup(doc.undoFile(), undo, 2));
-    EXPECT_EQ(undo, std::vector<std::int32_t>(1000, 3));
+    EXPECT_EQ(ReadNativeFile(doc.undoFile(), PointLayout::Int16).points,
+              std::vector<std::int32_t>(1000, 3));
 }
 
 TEST_F(PwmModelTest, TwoAndAHalfPulsesPerPeriodTakeTwoPeriods) {
@@ -86,8 +85,7 @@ TEST_F(PwmModelTest, DownloadSendsTheSettingsAndTheAlignedSegment) {
     EXPECT_EQ(link.texts[0], "Cmd=:FREQ:RAST 10000000;:VOLT 2;:VOLT:OFFS 0;:FUNC:MODE USER;"
                              ":TRAC:DEL:ALL;:TRAC:DEF 1,10000;:TRAC:SEL 1\nWav=" +
                                  file);
-    std::vector<std::int32_t> sent;
-    ASSERT_TRUE(LoadWaveBackup(file, sent, 2));
+    std::vector<std::int32_t> sent = ReadNativeFile(file, PointLayout::Int16).points;
     ASSERT_EQ(sent.size(), 10000u);
     EXPECT_EQ(sent[0], doc.wave[1000]);
     EXPECT_EQ(sent[9000], doc.wave[0]); // wraps round to the start
@@ -95,7 +93,7 @@ TEST_F(PwmModelTest, DownloadSendsTheSettingsAndTheAlignedSegment) {
 
     set("Mod_Type", "2"); // centred on the first pulse
     ASSERT_EQ(m.CalculateAndDownload(), PwmStatus::Ok);
-    ASSERT_TRUE(LoadWaveBackup(file, sent, 2));
+    sent = ReadNativeFile(file, PointLayout::Int16).points;
     EXPECT_EQ(sent[0], 8191);
     EXPECT_EQ(sent[99], 8191);
     EXPECT_EQ(sent[100], 0);
@@ -213,9 +211,12 @@ TEST_F(PwmModelTest, CancelBeforeCalculateRestoresAndCalculateCommits) {
     ASSERT_EQ(m.Calculate(), PwmStatus::Ok);
     ASSERT_EQ(m.Calculate(), PwmStatus::Ok);
     EXPECT_EQ(doc.commits, 2);
-    std::vector<std::int32_t> undo;
-    ASSERT_TRUE(LoadWaveBackup(doc.undoFile(), undo, 2));
-    EXPECT_EQ(undo, std::vector<std::int32_t>(1000, 3));
+    EXPECT_EQ(ReadNativeFile(doc.undoFile(), PointLayout::Int16).points,
+              std::vector<std::int32_t>(1000, 3));
+    // Close afterwards keeps the train, though the backup is still there.
+    const auto train = doc.wave;
+    m.Cancel();
+    EXPECT_EQ(doc.wave, train);
 }
 
 } // namespace

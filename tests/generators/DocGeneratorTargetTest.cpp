@@ -1,0 +1,110 @@
+#include "../document/DocFixture.h"
+
+#include "expr/EquationEditor.h"
+#include "generators/DocGeneratorTarget.h"
+#include "generators/WaveBackup.h"
+#include "generators/WaveParamModel.h"
+
+#include <numeric>
+
+namespace tw {
+namespace {
+
+class DocGeneratorTargetTest : public test::DocFixture {
+  protected:
+    explicit DocGeneratorTargetTest(int composer = 0) : DocFixture(composer) {}
+    std::vector<std::int32_t> original; // the points before any dialog
+    std::string originalBytes;          // and the working file holding them
+
+    void fill(std::int32_t first) {
+        std::iota(doc->points.begin(), doc->points.end(), first);
+        doc->CommitEdit();
+        original = doc->points;
+        originalBytes = ReadWholeFile(doc->pathName).value_or("");
+    }
+    void squareOverEverything(GeneratorTarget& target) {
+        WaveParamModel square(Shape::Square, target);
+        square.Open();
+        EXPECT_EQ(ReadWholeFile(WaveBackupPath()), originalBytes);
+        ASSERT_TRUE(square.Preview());
+        ASSERT_NE(doc->points, original);
+        square.Cancel();
+        EXPECT_EQ(doc->points, original);
+        ASSERT_TRUE(square.Accept());
+        ASSERT_NE(doc->points, original);
+    }
+};
+
+TEST_F(DocGeneratorTargetTest, OkCopiesTheBackupSoItOutlivesTheDialogAndUndoReturnsToIt) {
+    start();
+    fill(-300);
+    DocGeneratorTarget target(*doc);
+    squareOverEverything(target);
+    // A move would leave nothing for the next reload from the backup.
+    EXPECT_EQ(ReadWholeFile(WaveBackupPath()), originalBytes);
+    EXPECT_EQ(ReadWholeFile(doc->undoFile), originalBytes);
+    const auto generated = doc->points;
+    ASSERT_TRUE(target.restoreDialogBackup());
+    EXPECT_EQ(doc->points, original);
+
+    doc->points = generated;
+    doc->CommitEdit();
+    ASSERT_TRUE(doc->Undo());
+    EXPECT_EQ(doc->points, original);
+    EXPECT_EQ(ReadWholeFile(doc->pathName), originalBytes);
+}
+
+TEST_F(DocGeneratorTargetTest, EquationEditorReloadsTheBackupAfterItsOk) {
+    start();
+    fill(0);
+    DocGeneratorTarget target(*doc);
+    EquationEditor editor(target);
+    editor.Open();
+    editor.fields = {0, 99, 0, 16383, 1};
+    editor.formula = "5000";
+    ASSERT_TRUE(editor.Ok());
+    EXPECT_EQ(doc->points[99], 5000);
+
+    // Its backup lives for the process: the next evaluation starts from the wave before it.
+    editor.fields = {0, 49, 0, 16383, 1};
+    ASSERT_TRUE(editor.Preview());
+    EXPECT_EQ(doc->points[49], 5000);
+    EXPECT_EQ(doc->points[50], original[50]);
+
+    doc->CommitEdit();
+    ASSERT_TRUE(doc->Undo());
+    EXPECT_EQ(doc->points, original);
+}
+
+class FpSegmentGeneratorTargetTest : public DocGeneratorTargetTest {
+  protected:
+    FpSegmentGeneratorTargetTest() : DocGeneratorTargetTest(1) {}
+    void TearDown() override {
+        SetFmDocHooks({});
+        DocGeneratorTargetTest::TearDown();
+    }
+};
+
+TEST_F(FpSegmentGeneratorTargetTest, BackupKeepsTheSixByteRecordsOfTheUndoFile) {
+    SetLaunchState([] {
+        LaunchState s = launch();
+        s.fpSegMode = true;
+        return s;
+    }());
+    box.set(box.exchange(), "Settings", "FPSeg", "5");
+    box.set(box.descr(), "ParmLst", "FPSeg", "FP Segment 1 64");
+    int markerRuns = 0;
+    SetFmDocHooks({[&markerRuns](WeDoc&) { ++markerRuns; }, {}, {}});
+    start();
+    ASSERT_EQ(doc->bytesPerPoint, 6);
+    fill(400000000);
+    DocGeneratorTarget target(*doc);
+    markerRuns = 0;
+    squareOverEverything(target);
+    EXPECT_GT(markerRuns, 0); // reloading the backup recomputes the markers
+    ASSERT_TRUE(doc->Undo());
+    EXPECT_EQ(doc->points, original);
+}
+
+} // namespace
+} // namespace tw

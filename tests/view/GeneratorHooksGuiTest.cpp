@@ -1,0 +1,186 @@
+#include "app/LaunchState.h"
+#include "app/ProfileFile.h"
+#include "app/Startup.h"
+#include "fm/FmComposer.h"
+#include "fm/FmSettings.h"
+#include "generators/WaveParamDialog.h"
+#include "support/Sandbox.h"
+#include "view/Commands.h"
+#include "view/MainFrame.h"
+#include "view/QtWaveFrame.h"
+#include "view/WeditVw.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDialog>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <utility>
+
+namespace tw {
+namespace {
+
+void EnsureApp() {
+    static int argc = 1;
+    static char name[] = "tw_view_gui_tests";
+    static char* argv[] = {name, nullptr};
+    if (!QApplication::instance())
+        new QApplication(argc, argv);
+}
+
+QPushButton* Button(QWidget& w, const QString& text) {
+    for (auto* b : w.findChildren<QPushButton*>())
+        if (b->text() == text)
+            return b;
+    return nullptr;
+}
+
+using Span = std::pair<long, long>;
+
+// The frame with its document and commands, as the application builds them.
+class GeneratorAnchorsTest : public ::testing::Test {
+  protected:
+    explicit GeneratorAnchorsTest(int composer = kStandardComposer) : box(composer) {}
+    test::Sandbox box;
+    std::unique_ptr<MainFrame> frame;
+    std::unique_ptr<QtWaveFrame> wave;
+
+    void SetUp() override {
+        EnsureApp();
+        const bool fm = launch().composerId == kFmComposer;
+        frame = std::make_unique<MainFrame>(fm ? kFmResources : kStandardResources);
+        wave = std::make_unique<QtWaveFrame>(*frame);
+        frame->resize(1000, 700);
+        frame->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(frame.get()));
+        ASSERT_EQ(wave->document().points.size(), 1024u);
+        view().resetRange();
+        section = fm ? "FmcWav_Par" : "TdWav_Par";
+    }
+    void TearDown() override {
+        wave.reset();
+        frame.reset();
+    }
+    std::string section; // the generators' settings
+    WeditVw& view() { return *frame->view(); }
+    Span anchors() { return {view().anchors().L(), view().anchors().R()}; }
+    void setAnchors(long left, long right) {
+        ASSERT_TRUE(view().enterAnchorValue(1, QString::number(right)));
+        ASSERT_TRUE(view().enterAnchorValue(0, QString::number(left)));
+        ASSERT_EQ(anchors(), Span(left, right));
+    }
+    void generatorRange(long start, long end) {
+        box.set(box.exchange(), section, "Prv_bgn", std::to_string(start));
+        box.set(box.exchange(), section, "Prv_end", std::to_string(end));
+        box.set(box.exchange(), section, "Cycl", "1");
+        box.set(box.exchange(), section, "Duty", "50");
+    }
+    // Runs a menu command; `drive` acts on its modal dialog while it is open.
+    void run(int command, const std::function<void(QDialog&)>& drive) {
+        bool driven = false;
+        QTimer::singleShot(0, [&] {
+            auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            if (!dialog)
+                return;
+            driven = true;
+            drive(*dialog);
+            if (dialog->isVisible()) // a refused OK leaves it open
+                dialog->reject();
+        });
+        frame->action(command)->trigger();
+        EXPECT_TRUE(driven);
+    }
+    void runSquare(const std::function<void(WaveParamDlg&)>& drive) {
+        run(kCmdSquare, [&](QDialog& d) {
+            auto* dialog = qobject_cast<WaveParamDlg*>(&d);
+            ASSERT_NE(dialog, nullptr);
+            drive(*dialog);
+        });
+    }
+    void cancelSquare(Span& openedWith) {
+        runSquare([&](WaveParamDlg& dialog) {
+            openedWith = anchors();
+            Button(dialog, "Cancel")->click();
+        });
+    }
+};
+
+TEST_F(GeneratorAnchorsTest, DialogShowsItsRangeAndCancelPutsTheEarlierAnchorsBack) {
+    setAnchors(200, 800);
+    generatorRange(100, 299);
+    Span opened, previewed;
+    runSquare([&](WaveParamDlg& dialog) {
+        opened = anchors();
+        dialog.edit(0)->setText("150");
+        dialog.edit(1)->setText("600");
+        Button(dialog, "Preview")->click();
+        previewed = anchors();
+        Button(dialog, "Cancel")->click();
+    });
+    EXPECT_EQ(opened, Span(100, 299));
+    EXPECT_EQ(previewed, Span(150, 600));
+    EXPECT_EQ(anchors(), Span(200, 800)); // not the ones of the first mark or the preview
+}
+
+TEST_F(GeneratorAnchorsTest, OkLeavesTheAnchorsOnTheGeneratedRange) {
+    setAnchors(200, 800);
+    generatorRange(100, 299);
+    const WeDoc& doc = wave->document();
+    const std::int32_t after = doc.points[300];
+    runSquare([](WaveParamDlg& dialog) { Button(dialog, "OK")->click(); });
+    EXPECT_EQ(anchors(), Span(100, 299));
+    EXPECT_EQ(box.get(box.exchange(), "TdWav_Par", "Prv_bgn"), "300"); // the next call goes on
+    EXPECT_EQ(doc.points[100], static_cast<std::int32_t>(doc.vMax));
+    EXPECT_EQ(doc.points[300], after);
+
+    // The closed dialog's mark is forgotten: the next Cancel returns to the anchors of OK.
+    Span opened;
+    cancelSquare(opened);
+    EXPECT_EQ(opened, Span(300, 1023));
+    EXPECT_EQ(anchors(), Span(100, 299));
+}
+
+TEST_F(GeneratorAnchorsTest, EquationEditorMarksItsRangeAndForgetsTheMarkWhenClosed) {
+    setAnchors(200, 800);
+    generatorRange(100, 299);
+    run(kCmdEquation, [](QDialog& editor) { Button(editor, "OK")->click(); });
+    EXPECT_EQ(anchors(), Span(100, 299));
+
+    Span opened;
+    cancelSquare(opened);
+    EXPECT_EQ(opened, Span(300, 1023));
+    EXPECT_EQ(anchors(), Span(100, 299));
+}
+
+// An instrument whose FM composer works on the abstract 0..10^9 scale.
+class FmAbstractGeneratorTest : public GeneratorAnchorsTest {
+  protected:
+    FmAbstractGeneratorTest() : GeneratorAnchorsTest(kFmComposer) {
+        profile::DeleteKey(box.descr(), "FmComposer", "IsAbstr");
+        profile::DeleteKey(box.descr(), "FmComposer", "PtSize");
+    }
+    void TearDown() override {
+        GeneratorAnchorsTest::TearDown();
+        SetFmDocHooks({});
+        SetFmAbstractMode(false);
+    }
+};
+
+TEST_F(FmAbstractGeneratorTest, ShapesAreConvertedToTheAbstractScale) {
+    ASSERT_TRUE(FmAbstractMode());
+    generatorRange(0, 1023);
+    runSquare([](WaveParamDlg& dialog) { Button(dialog, "OK")->click(); });
+    const WeDoc& doc = wave->document();
+    // Max and Min are the document's levels; the points span the scale instead.
+    EXPECT_GT(doc.points.front(), 999000000);
+    EXPECT_EQ(doc.points.back(), 0);
+}
+
+} // namespace
+} // namespace tw
