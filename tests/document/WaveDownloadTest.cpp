@@ -148,7 +148,9 @@ TEST_F(FmDownloadTest, FpSegmentModeSendsTheDefinitionAndTheMarkerFile) {
     }());
     box.set(box.exchange(), "Settings", "FPSeg", "5");
     box.set(box.descr(), "ParmLst", "FPSeg", "FP Segment 1 64");
-    SetFmDocHooks({[](WeDoc& d) { d.fmMarkers = {0, 258}; }, {}, {}, {}});
+    FmDocHooks hooks;
+    hooks.computeMarkers = [](WeDoc& d) { d.fmMarkers = {0, 258}; };
+    SetFmDocHooks(hooks);
     start();
     EXPECT_EQ(doc->bytesPerPoint, 6);
     std::string file = box.tmp() + "TemS5.wfp";

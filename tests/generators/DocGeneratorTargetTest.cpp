@@ -94,7 +94,9 @@ TEST_F(FpSegmentGeneratorTargetTest, BackupKeepsTheSixByteRecordsOfTheUndoFile) 
     box.set(box.exchange(), "Settings", "FPSeg", "5");
     box.set(box.descr(), "ParmLst", "FPSeg", "FP Segment 1 64");
     int markerRuns = 0;
-    SetFmDocHooks({[&markerRuns](WeDoc&) { ++markerRuns; }, {}, {}});
+    FmDocHooks hooks;
+    hooks.computeMarkers = [&markerRuns](WeDoc&) { ++markerRuns; };
+    SetFmDocHooks(hooks);
     start();
     ASSERT_EQ(doc->bytesPerPoint, 6);
     fill(400000000);
