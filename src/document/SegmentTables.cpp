@@ -156,6 +156,7 @@ void LoadChannelSegment(WeDoc& doc) {
         // A cancelled increment question leaves the file as it is and shows it unchanged.
         doc.LoadWaveFile(path, true, true);
     } else {
+        doc.LoadFpSegmentRange();
         doc.Allocate(1024);
         doc.RefreshFmMarkers();
         doc.WriteWorkingFile(path);
@@ -191,6 +192,7 @@ void LoadActiveSegment(WeDoc& doc) {
             UpdatePatternTable(doc, path, segment, channel);
     }
     if (!FileExists(path)) {
+        doc.LoadFpSegmentRange();
         doc.Allocate(1024);
         doc.RefreshFmMarkers();
         doc.WriteWorkingFile(path);

@@ -128,6 +128,11 @@ void WeDoc::RefreshFmMarkers() {
         fmHooks.computeMarkers(*this);
 }
 
+void WeDoc::LoadFpSegmentRange() {
+    if (isFm && launch().fpSegMode && fmHooks.loadSegmentRange)
+        fmHooks.loadSegmentRange(*this);
+}
+
 WavelengthCheck WeDoc::CheckWavelengthIncrement(long& n) {
     if (isFm || resFactor <= 1 || n % resFactor == 0)
         return WavelengthCheck::Kept;
@@ -154,8 +159,7 @@ bool WeDoc::LoadWaveFile(const std::string& path, bool adopt, bool asIsOnCancel)
     std::int64_t size = FileSize(file);
     if (size < 0)
         return false;
-    if (isFm && launch().fpSegMode && fmHooks.loadSegmentRange)
-        fmHooks.loadSegmentRange(*this);
+    LoadFpSegmentRange();
     long count = static_cast<long>(size / bytesPerPoint);
     bool cut = false;
     if (adopt && !isFm && resFactor > 1) {

@@ -106,6 +106,9 @@ class WeDoc {
     void CommitEdit(std::size_t first = WeDocListener::kAll,
                     std::size_t last = WeDocListener::kAll);
     void RefreshFmMarkers();
+    // FP-segment mode: the active segment's own deviation and range, before its wave is read
+    // or, for a segment without a file yet, made.
+    void LoadFpSegmentRange();
     // The FM composer's part of the channel set-up; false when the application must close.
     bool SetUpFmChannel();
 

@@ -1,5 +1,6 @@
 #include "fm/FmComposer.h"
 #include "document/DocFixture.h"
+#include "document/SegmentTables.h"
 #include "document/WaveDownload.h"
 #include "document/WaveFormats.h"
 #include "fm/FmMarkers.h"
@@ -89,6 +90,33 @@ TEST_F(FmComposerTest, OpenedFrequenciesSetTheRangeAndARefusedDeviationShowsTheO
     EXPECT_EQ(doc->vMax, 126e6);
     EXPECT_EQ(fm.DeviationText(), "2e6");
     SetFmAbstractMode(false);
+}
+
+TEST_F(FmComposerTest, EachFpSegmentShowsItsOwnDeviationAndOpenKeepsIt) {
+    box.set(box.descr(), "ParmLst", "FPSeg", "FP Segment 1 256");
+    LaunchState s = launch();
+    s.fpSegMode = true;
+    SetLaunchState(s);
+    box.set(box.exchange(), "Settings", "FPSeg", "2");
+    box.set(box.exchange(), "Settings", "ModCarFrq", "100e6");
+    box.set(box.exchange(), "FmSegmTbl", "FmDev2", "8e6");
+    box.set(box.exchange(), "FmSegmTbl", "FmDev3", "4e6");
+    start();
+    EXPECT_EQ(fm.DeviationText(), "8e6");
+    EXPECT_EQ(doc->vMax, 104e6);
+
+    int segment = 3;
+    ASSERT_TRUE(CheckSegmentNumber(*doc, segment));
+    EXPECT_EQ(fm.DeviationText(), "4e6");
+    EXPECT_EQ(doc->vMax, 102e6);
+
+    // The segment keeps its stored deviation when a wave is opened into it.
+    const std::string file = box.write("flat.wfp", "");
+    ASSERT_TRUE(
+        WriteNativeFile(file, std::vector<std::int32_t>(300, 90000000), PointLayout::Record6));
+    ASSERT_TRUE(doc->Open(file, 0));
+    EXPECT_EQ(doc->vMax, 102e6);
+    EXPECT_EQ(fm.DeviationText(), "4e6");
 }
 
 } // namespace
