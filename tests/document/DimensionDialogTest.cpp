@@ -14,14 +14,6 @@
 namespace tw {
 namespace {
 
-void ensureApp() {
-    static int argc = 1;
-    static char name[] = "tw_document_gui_tests";
-    static char* argv[] = {name, nullptr};
-    if (!QApplication::instance())
-        new QApplication(argc, argv);
-}
-
 // Once the modal dialog is up, lets act click in it.
 template <typename Act> void WhenShown(Act act) {
     QTimer::singleShot(0, [act] {
@@ -36,7 +28,6 @@ QPushButton* Button(DimensionDialog& d, QDialogButtonBox::StandardButton which) 
 }
 
 TEST(DimensionDialogTest, OkStoresTheClickedChoice) {
-    ensureApp();
     test::Sandbox box;
     WhenShown([](DimensionDialog& d) {
         EXPECT_EQ(d.windowTitle(), "Input Interpretation As...");

@@ -11,14 +11,6 @@
 namespace tw {
 namespace {
 
-void ensureApp() {
-    static int argc = 1;
-    static char name[] = "tw_document_gui_tests";
-    static char* argv[] = {name, nullptr};
-    if (!QApplication::instance())
-        new QApplication(argc, argv);
-}
-
 // Runs the asker while a timer plays the user: pick a choice, then press OK or Cancel.
 std::optional<int> answerWith(int type, QDialogButtonBox::StandardButton press) {
     QTimer::singleShot(0, [type, press] {
@@ -32,7 +24,6 @@ std::optional<int> answerWith(int type, QDialogButtonBox::StandardButton press) 
 }
 
 TEST(DownloadOptionsDialog, OkReturnsTheChoiceAndCancelNothing) {
-    ensureApp();
     DownloadOptionsDialog dialog;
     EXPECT_EQ(dialog.windowTitle(), "Download Options");
     EXPECT_EQ(dialog.choice(1)->text(), "Digital Bits B13/B14");

@@ -13,14 +13,6 @@
 namespace tw {
 namespace {
 
-void ensureApp() {
-    static int argc = 1;
-    static char name[] = "tw_document_gui_tests";
-    static char* argv[] = {name, nullptr};
-    if (!QApplication::instance())
-        new QApplication(argc, argv);
-}
-
 // Types a bare name under the filter at index and accepts, as a user would.
 void TypeWhenShown(int filterIndex, const QString& name, QStringList* filtersSeen) {
     QTimer::singleShot(0, [=] {
@@ -34,7 +26,6 @@ void TypeWhenShown(int filterIndex, const QString& name, QStringList* filtersSee
 }
 
 TEST(WaveFileDialogTest, SaveCompletesTheNameFromTheFilterAndRemembersIt) {
-    ensureApp();
     test::Sandbox box;
     SetWaveFolder(box.root() + "/");
     FileDialogMemory memory;

@@ -3,8 +3,8 @@
 #include "expr/EquationEditorDialog.h"
 #include "generators/MemoryTarget.h"
 
-#include <QApplication>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableWidget>
@@ -14,17 +14,8 @@
 namespace tw {
 namespace {
 
-void ensureApp() {
-    static int argc = 1;
-    static char name[] = "tw_expr_gui_tests";
-    static char* argv[] = {name, nullptr};
-    if (!QApplication::instance())
-        new QApplication(argc, argv);
-}
-
 class EquationEditorDialogTest : public ::testing::Test {
   protected:
-    void SetUp() override { ensureApp(); }
     test::ExprSandbox box;
     test::MemoryTarget doc{100, 7};
 

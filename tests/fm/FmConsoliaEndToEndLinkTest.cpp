@@ -12,7 +12,6 @@
 #include "view/QtWaveFrame.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -21,14 +20,6 @@
 
 namespace tw {
 namespace {
-
-void EnsureApp() {
-    static int argc = 1;
-    static char name[] = "tw_fm_gui_tests";
-    static char* argv[] = {name, nullptr};
-    if (!QApplication::instance())
-        new QApplication(argc, argv);
-}
 
 // A text message as consolia-sim prints it.
 std::string TextBlock(int n, const std::string& text) {
@@ -42,7 +33,6 @@ std::string TextBlock(int n, const std::string& text) {
 // The FM composer runs here, beside a consolia-sim that wrote the exchange file and listens as
 // the host: the deviation and the download must reach it as the exact texts it expects.
 TEST(FmConsoliaEndToEnd, DeviationAndDownloadReachTheHost) {
-    EnsureApp();
     test::Sandbox box(kFmComposer, false);
     test::SimProcess sim(box.root(),
                          {"--no-launch", "--composer", "fm", "--expect", "3", "--timeout", "30"});

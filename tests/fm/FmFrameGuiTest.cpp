@@ -9,7 +9,6 @@
 #include "view/QtWaveFrame.h"
 #include "view/WeditVw.h"
 
-#include <QApplication>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
@@ -21,22 +20,11 @@
 namespace tw {
 namespace {
 
-void EnsureApp() {
-    static int argc = 1;
-    static char name[] = "tw_fm_gui_tests";
-    static char* argv[] = {name, nullptr};
-    if (!QApplication::instance())
-        new QApplication(argc, argv);
-}
-
 // The FM composer's frame over a sandbox whose host is the recording link.
 class FmFrame : public test::DocFixture {
   protected:
     FmFrame() : DocFixture(kFmComposer) {}
-    void SetUp() override {
-        EnsureApp();
-        DocFixture::SetUp();
-    }
+    void SetUp() override { DocFixture::SetUp(); }
     void TearDown() override {
         frame.reset();
         SetFmDocHooks({});

@@ -17,15 +17,6 @@
 namespace tw {
 namespace {
 
-QApplication& app() {
-    static int argc = 1;
-    static char name[] = "fm-tests";
-    static char* argv[] = {name, nullptr};
-    // Never destroyed: Qt's own statics may go first at exit.
-    static QApplication* a = new QApplication(argc, argv);
-    return *a;
-}
-
 QStringList items(QComboBox* c) {
     QStringList out;
     for (int i = 0; i < c->count(); ++i)
@@ -34,7 +25,6 @@ QStringList items(QComboBox* c) {
 }
 
 TEST(FmMarkersDialog, EditsStoresAndAsksOnClose) {
-    app();
     test::Sandbox box{1};
     box.set(box.exchange(), "FmMark0", "FmSort", "0");
     box.set(box.exchange(), "FmMark0", "Mrk0", "1500000");
@@ -74,7 +64,6 @@ TEST(FmMarkersDialog, EditsStoresAndAsksOnClose) {
 }
 
 TEST(FmMarkerDots, GreenDotsCentredOnTheMarkedPoints) {
-    app();
     QImage image(40, 40, QImage::Format_RGB32);
     image.fill(Qt::white);
     QPainter p(&image);

@@ -31,11 +31,6 @@ class DocGeneratorDialogTest : public test::DocFixture {
     std::string before; // the working file's bytes before the dialog
 
     void SetUp() override {
-        static int argc = 1;
-        static char name[] = "tw_generators_gui_tests";
-        static char* argv[] = {name, nullptr};
-        if (!QApplication::instance())
-            new QApplication(argc, argv);
         DocFixture::SetUp();
         start();
         std::iota(doc->points.begin(), doc->points.end(), -512);

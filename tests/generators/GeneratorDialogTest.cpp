@@ -8,7 +8,6 @@
 #include "generators/WaveParamDialog.h"
 #include "support/Sandbox.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -24,14 +23,6 @@
 namespace tw {
 namespace {
 
-void EnsureApp() {
-    static int argc = 1;
-    static char name[] = "tw_generators_gui_tests";
-    static char* argv[] = {name, nullptr};
-    if (!QApplication::instance())
-        new QApplication(argc, argv);
-}
-
 QPushButton* Button(QWidget& w, const QString& text) {
     for (auto* b : w.findChildren<QPushButton*>())
         if (b->text() == text)
@@ -43,10 +34,7 @@ class GeneratorDialogTest : public ::testing::Test {
   protected:
     test::Sandbox box;
     test::MemoryTarget doc{1000};
-    void SetUp() override {
-        EnsureApp();
-        std::iota(doc.wave.begin(), doc.wave.end(), 100);
-    }
+    void SetUp() override { std::iota(doc.wave.begin(), doc.wave.end(), 100); }
 };
 
 TEST_F(GeneratorDialogTest, OkKeepsTheShapeAndTheDialogPlace) {

@@ -2,21 +2,12 @@
 #include "app/FileUtil.h"
 #include "support/Sandbox.h"
 
-#include <QApplication>
 #include <QProcess>
 
 #include <gtest/gtest.h>
 
 namespace tw {
 namespace {
-
-void EnsureApp() {
-    static int argc = 1;
-    static char name[] = "tw_host_gui_tests";
-    static char* argv[] = {name, nullptr};
-    if (!QApplication::instance())
-        new QApplication(argc, argv);
-}
 
 // The simulator writes its own exchange file; the sandbox only lends the folder.
 test::SimProcess Consolia(const test::Sandbox& box, QStringList args) {
@@ -25,7 +16,6 @@ test::SimProcess Consolia(const test::Sandbox& box, QStringList args) {
 }
 
 TEST(ConsoliaEndToEnd, StandardComposerPublishesItsTitleAndClosesOnEvent3) {
-    EnsureApp();
     test::Sandbox box;
     auto sim = Consolia(box, {"--do", "event 17", "--do", "wait 300", "--do", "windows", "--do",
                               "close", "--expect", "1"});
@@ -44,7 +34,6 @@ TEST(ConsoliaEndToEnd, StandardComposerPublishesItsTitleAndClosesOnEvent3) {
 }
 
 TEST(ConsoliaEndToEnd, PulseComposerClosesOnlyOnEvent17) {
-    EnsureApp();
     test::Sandbox box;
     auto sim = Consolia(box, {"--composer", "pulse", "--do", "event 3", "--do", "event 10", "--do",
                               "progress 40 1", "--do", "close", "--expect", "1"});
@@ -57,7 +46,6 @@ TEST(ConsoliaEndToEnd, PulseComposerClosesOnlyOnEvent17) {
 }
 
 TEST(ConsoliaEndToEnd, WithoutExchangeFileTheComposerRefusesWithThreeMessages) {
-    EnsureApp();
     test::Sandbox box(0, false);
     QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();

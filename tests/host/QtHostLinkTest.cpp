@@ -5,20 +5,10 @@
 #include "host/HostLink.h"
 #include "support/Sandbox.h"
 
-#include <QApplication>
-
 #include <gtest/gtest.h>
 
 namespace tw {
 namespace {
-
-void EnsureApp() {
-    static int argc = 1;
-    static char name[] = "tw_host_gui_tests";
-    static char* argv[] = {name, nullptr};
-    if (!QApplication::instance())
-        new QApplication(argc, argv);
-}
 
 std::string LinkFolder(const test::Sandbox& box) {
     return box.root() + "/link";
@@ -29,7 +19,6 @@ test::SimProcess Host(const test::Sandbox& box, const QString& title) {
 }
 
 TEST(QtHostLink, TextReachesTheOtherProcessWholeInOrderBeforeSendReturns) {
-    EnsureApp();
     test::Sandbox box;
     test::SimProcess host(box.root(), {"--no-launch", "--title", "Host A"});
     ASSERT_TRUE(test::WaitForTitle(LinkFolder(box), "Host A"));
@@ -55,7 +44,6 @@ TEST(QtHostLink, TextReachesTheOtherProcessWholeInOrderBeforeSendReturns) {
 }
 
 TEST(QtHostLink, UnknownOrVanishedTitleIsReportedAndForgotten) {
-    EnsureApp();
     test::Sandbox box;
     QtHostLink link(LinkFolder(box));
     SetHostLink(&link);
@@ -72,7 +60,6 @@ TEST(QtHostLink, UnknownOrVanishedTitleIsReportedAndForgotten) {
 }
 
 TEST(QtHostLink, WindowIsFoundByItsCurrentExactTitleOnly) {
-    EnsureApp();
     test::Sandbox box;
     QtHostLink link(LinkFolder(box));
     std::vector<std::string> got;
@@ -89,7 +76,6 @@ TEST(QtHostLink, WindowIsFoundByItsCurrentExactTitleOnly) {
 }
 
 TEST(QtHostLink, EventsCarryTheirNameAndBothParameters) {
-    EnsureApp();
     test::Sandbox box;
     test::SimProcess host = Host(box, "Host A");
     ASSERT_TRUE(test::WaitForTitle(LinkFolder(box), "Host A"));
@@ -102,7 +88,6 @@ TEST(QtHostLink, EventsCarryTheirNameAndBothParameters) {
 }
 
 TEST(QtHostLink, ComposerClosedReachesEveryRegisteredWindow) {
-    EnsureApp();
     test::Sandbox box;
     test::SimProcess a = Host(box, "Host A");
     test::SimProcess b = Host(box, "Host B");

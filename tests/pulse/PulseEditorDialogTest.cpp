@@ -22,16 +22,10 @@
 namespace tw {
 namespace {
 
-void ensureApp() {
-    static int argc = 1;
-    static char name[] = "tw_pulse_gui_tests";
-    static char* argv[] = {name, nullptr};
-    if (!QApplication::instance()) new QApplication(argc, argv);
-}
-
 QPushButton* button(QWidget& w, const QString& text) {
     for (auto* b : w.findChildren<QPushButton*>())
-        if (b->text() == text) return b;
+        if (b->text() == text)
+            return b;
     return nullptr;
 }
 
@@ -43,7 +37,8 @@ void typeInto(QTableWidget* table, int row, int column, const QString& text) {
     QTest::mouseDClick(table->viewport(), Qt::LeftButton, {}, cell.center());
     QWidget* editor = QApplication::focusWidget();
     ASSERT_NE(editor, nullptr);
-    if (auto* line = qobject_cast<QLineEdit*>(editor)) line->selectAll();
+    if (auto* line = qobject_cast<QLineEdit*>(editor))
+        line->selectAll();
     QTest::keyClicks(editor, text);
     QTest::keyClick(editor, Qt::Key_Return);
     QCoreApplication::processEvents(); // the delegate commits through a queued call
@@ -52,7 +47,6 @@ void typeInto(QTableWidget* table, int row, int column, const QString& text) {
 class PulseEditorDialogTest : public ::testing::Test {
   protected:
     test::Sandbox box{2};
-    void SetUp() override { ensureApp(); }
 };
 
 TEST_F(PulseEditorDialogTest, CellsAreEditedInPlaceAndRefusalsPutTheOldTextBack) {
@@ -90,7 +84,8 @@ TEST_F(PulseEditorDialogTest, FormatAndRepeatRefusalsRestoreTheControls) {
     dialog.show();
     auto* points = dialog.findChild<QRadioButton*>();
     for (auto* r : dialog.findChildren<QRadioButton*>())
-        if (r->text() == "Time/Level Points") points = r;
+        if (r->text() == "Time/Level Points")
+            points = r;
     points->click();
     EXPECT_NE(box.prompts.lastText().find("empty section only"), std::string::npos);
     EXPECT_FALSE(points->isChecked());

@@ -26,14 +26,6 @@
 namespace tw {
 namespace {
 
-void EnsureApp() {
-    static int argc = 1;
-    static char name[] = "tw_view_gui_tests";
-    static char* argv[] = {name, nullptr};
-    if (!QApplication::instance())
-        new QApplication(argc, argv);
-}
-
 QPushButton* Button(QWidget& w, const QString& text) {
     for (auto* b : w.findChildren<QPushButton*>())
         if (b->text() == text)
@@ -52,7 +44,6 @@ class GeneratorAnchorsTest : public ::testing::Test {
     std::unique_ptr<QtWaveFrame> wave;
 
     void SetUp() override {
-        EnsureApp();
         const bool fm = launch().composerId == kFmComposer;
         frame = std::make_unique<MainFrame>(fm ? kFmResources : kStandardResources);
         wave = std::make_unique<QtWaveFrame>(*frame);

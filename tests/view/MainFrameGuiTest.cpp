@@ -12,7 +12,6 @@
 #include "view/WeditVw.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QComboBox>
 #include <QMenuBar>
 #include <QProgressBar>
@@ -24,14 +23,6 @@
 
 namespace tw {
 namespace {
-
-void EnsureApp() {
-    static int argc = 1;
-    static char name[] = "tw_view_gui_tests";
-    static char* argv[] = {name, nullptr};
-    if (!QApplication::instance())
-        new QApplication(argc, argv);
-}
 
 QStringList MenuTitles(MainFrame& f) {
     QStringList out;
@@ -51,7 +42,6 @@ QStringList ItemsOf(MainFrame& f, const QString& menu) {
 }
 
 TEST(MainFrame, EachResourceSetHasItsMenus) {
-    EnsureApp();
     test::Sandbox box;
     MainFrame standard(kStandardResources);
     EXPECT_EQ(MenuTitles(standard),
@@ -76,7 +66,6 @@ TEST(MainFrame, EachResourceSetHasItsMenus) {
 }
 
 TEST(MainFrame, EveryMenuCommandHasStatusTextAndToolTip) {
-    EnsureApp();
     test::Sandbox box;
     for (int set : {kPulseResources, kStandardResources, kFmResources, kMarkerBitResources})
         for (const MenuDef& menu : MenuLayout(set))
@@ -90,7 +79,6 @@ TEST(MainFrame, EveryMenuCommandHasStatusTextAndToolTip) {
 }
 
 TEST(MainFrame, HoverShowsStatusTextAndOnlyHandledCommandsAreEnabled) {
-    EnsureApp();
     test::Sandbox box;
     MainFrame f(kStandardResources);
     f.show();
@@ -130,7 +118,6 @@ TEST(MainFrame, HoverShowsStatusTextAndOnlyHandledCommandsAreEnabled) {
 }
 
 TEST(MainFrame, HostEventsMoveCloseAndReread) {
-    EnsureApp();
     test::Sandbox box;
     MainFrame f(kStandardResources);
     f.resize(640, 480);
@@ -156,7 +143,6 @@ TEST(MainFrame, HostEventsMoveCloseAndReread) {
 }
 
 TEST(MainFrame, ProgressBarRunsAlongTheBottomOfTheView) {
-    EnsureApp();
     test::Sandbox box;
     MainFrame f(kStandardResources);
     f.resize(800, 600);
@@ -176,7 +162,6 @@ TEST(MainFrame, ProgressBarRunsAlongTheBottomOfTheView) {
 }
 
 TEST(MainFrame, PaintPublishesTheTitle) {
-    EnsureApp();
     test::Sandbox box;
     MainFrame f(kStandardResources);
     f.resize(1280, 800);
@@ -188,7 +173,6 @@ TEST(MainFrame, PaintPublishesTheTitle) {
 }
 
 TEST(MainFrame, PulseComposerDrivesItsMenusAndSectionList) {
-    EnsureApp();
     test::Sandbox box(kPulseComposer);
     MainFrame f(kPulseResources);
     f.resize(1280, 800);
@@ -222,7 +206,6 @@ QList<int> ButtonIds(QToolBar* bar) {
 }
 
 TEST(FrameBars, ButtonsFollowTheComposerAndTheInstrument) {
-    EnsureApp();
     test::Sandbox box;
     {
         MainFrame f(kStandardResources);

@@ -12,7 +12,6 @@
 #include "view/QtWaveFrame.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QImage>
 #include <QLineEdit>
 #include <QPushButton>
@@ -27,14 +26,6 @@
 namespace tw {
 namespace {
 
-void EnsureApp() {
-    static int argc = 1;
-    static char name[] = "tw_view_gui_tests";
-    static char* argv[] = {name, nullptr};
-    if (!QApplication::instance())
-        new QApplication(argc, argv);
-}
-
 const QColor kBlack(0, 0, 0);
 const QColor kTrace(255, 255, 240);
 const QColor kShade(29, 29, 9);
@@ -47,7 +38,6 @@ class WeditVwTest : public ::testing::Test {
     std::unique_ptr<WeditVw> view;
 
     void SetUp() override {
-        EnsureApp();
         doc = std::make_unique<WeDoc>();
         LoadActiveSegment(*doc);
         doc->Allocate(1000);
@@ -219,10 +209,7 @@ TEST_F(WeditVwTest, MarkedAreaCommandsEditOnlyTheAreaAndTrimsChangeTheLength) {
 class FrameTest : public ::testing::Test {
   protected:
     test::Sandbox box;
-    void SetUp() override {
-        EnsureApp();
-        qputenv("HOME", QByteArray::fromStdString(box.root()));
-    }
+    void SetUp() override { qputenv("HOME", QByteArray::fromStdString(box.root())); }
 };
 
 TEST_F(FrameTest, BarFlagsAndPlacementSurviveARun) {
