@@ -141,13 +141,7 @@ class FmDownloadTest : public test::DocFixture {
 };
 
 TEST_F(FmDownloadTest, FpSegmentModeSendsTheDefinitionAndTheMarkerFile) {
-    SetLaunchState([] {
-        LaunchState s = launch();
-        s.fpSegMode = true;
-        return s;
-    }());
-    box.set(box.exchange(), "Settings", "FPSeg", "5");
-    box.set(box.descr(), "ParmLst", "FPSeg", "FP Segment 1 64");
+    box.useFpSegments(5, "FP Segment 1 64");
     FmDocHooks hooks;
     hooks.computeMarkers = [](WeDoc& d) { d.fmMarkers = {0, 258}; };
     SetFmDocHooks(hooks);

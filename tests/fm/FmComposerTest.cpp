@@ -93,11 +93,7 @@ TEST_F(FmComposerTest, OpenedFrequenciesSetTheRangeAndARefusedDeviationShowsTheO
 }
 
 TEST_F(FmComposerTest, EachFpSegmentShowsItsOwnDeviationAndOpenKeepsIt) {
-    box.set(box.descr(), "ParmLst", "FPSeg", "FP Segment 1 256");
-    LaunchState s = launch();
-    s.fpSegMode = true;
-    SetLaunchState(s);
-    box.set(box.exchange(), "Settings", "FPSeg", "2");
+    box.useFpSegments(2);
     box.set(box.exchange(), "Settings", "ModCarFrq", "100e6");
     box.set(box.exchange(), "FmSegmTbl", "FmDev2", "8e6");
     box.set(box.exchange(), "FmSegmTbl", "FmDev3", "4e6");

@@ -38,12 +38,6 @@ class FmSettingsTest : public ::testing::Test {
     void setExch(const std::string& section, const std::string& key, const std::string& v) {
         box.set(box.exchange(), section, key, v);
     }
-    void fpSegMode(int segment) {
-        LaunchState s = launch();
-        s.fpSegMode = true;
-        s.activeSegment = segment;
-        SetLaunchState(s);
-    }
 };
 
 TEST_F(FmSettingsTest, CarrierAtOrOutsideALimitBecomesHalfTheMaximum) {
@@ -189,8 +183,7 @@ TEST_F(FmSettingsTest, RefusedDeviationRestoresThePreviousValue) {
 }
 
 TEST_F(FmSettingsTest, FpSegmentModeKeepsADeviationPerSegment) {
-    box.set(box.descr(), "ParmLst", "FPSeg", "FP Segment 1 256");
-    fpSegMode(2);
+    box.useFpSegments(2);
     setExch("Settings", "ModCarFrq", "100e6");
     setExch("FmSegmTbl", "FmDev2", "8e6");
     ASSERT_TRUE(LoadFmLimits(fm));
@@ -243,7 +236,7 @@ TEST_F(FmSettingsTest, AbstractModeDecision) {
     box.set(box.descr(), "FmComposer", "IsAbstr", "no");
     EXPECT_FALSE(DecideFmAbstractMode());
     box.set(box.descr(), "FmComposer", "IsAbstr", "Yes");
-    fpSegMode(1);
+    box.useFpSegments(1);
     EXPECT_FALSE(DecideFmAbstractMode()) << "never in FP-segment mode";
 }
 

@@ -6,6 +6,7 @@
 #include "generators/QtGeneratorCommands.h"
 #include "generators/WaveBackup.h"
 #include "generators/WaveParamDialog.h"
+#include "support/gui/Widgets.h"
 #include "view/Commands.h"
 #include "view/MainFrame.h"
 
@@ -18,13 +19,6 @@
 
 namespace tw {
 namespace {
-
-QPushButton* Button(QWidget& w, const QString& text) {
-    for (auto* b : w.findChildren<QPushButton*>())
-        if (b->text() == text)
-            return b;
-    return nullptr;
-}
 
 class DocGeneratorDialogTest : public test::DocFixture {
   protected:
@@ -46,9 +40,9 @@ TEST_F(DocGeneratorDialogTest, CancelRestoresTheDocumentByteForByte) {
     {
         DocGeneratorTarget target(*doc);
         WaveParamDlg dialog(Shape::Noise, target);
-        Button(dialog, "Preview")->click();
+        test::Button(dialog, "Preview")->click();
         EXPECT_NE(doc->points, points);
-        Button(dialog, "Cancel")->click();
+        test::Button(dialog, "Cancel")->click();
     }
     EXPECT_EQ(doc->points, points);
     EXPECT_EQ(working(), before);
@@ -56,9 +50,9 @@ TEST_F(DocGeneratorDialogTest, CancelRestoresTheDocumentByteForByte) {
     // The heartbeat's preview commits; its Cancel commits the restored wave again.
     DocGeneratorTarget target(*doc);
     CardiacEcgDialog ecg(target);
-    Button(ecg, "Preview")->click();
+    test::Button(ecg, "Preview")->click();
     EXPECT_NE(working(), before);
-    Button(ecg, "Cancel")->click();
+    test::Button(ecg, "Cancel")->click();
     EXPECT_EQ(working(), before);
     EXPECT_EQ(doc->points, points);
 }
@@ -67,10 +61,10 @@ TEST_F(DocGeneratorDialogTest, OkLeavesOneUndoBackToTheWaveBeforeTheDialog) {
     DocGeneratorTarget target(*doc);
     {
         PwmDialog dialog(target);
-        Button(dialog, "Calculate")->click();
+        test::Button(dialog, "Calculate")->click();
         EXPECT_EQ(doc->wavelength, 10000);
         EXPECT_EQ(working().size(), 20000u);
-        Button(dialog, "Close")->click();
+        test::Button(dialog, "Close")->click();
     }
     EXPECT_EQ(doc->points.size(), 10000u);
     ASSERT_TRUE(doc->Undo());

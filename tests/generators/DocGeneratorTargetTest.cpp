@@ -86,13 +86,7 @@ class FpSegmentGeneratorTargetTest : public DocGeneratorTargetTest {
 };
 
 TEST_F(FpSegmentGeneratorTargetTest, BackupKeepsTheSixByteRecordsOfTheUndoFile) {
-    SetLaunchState([] {
-        LaunchState s = launch();
-        s.fpSegMode = true;
-        return s;
-    }());
-    box.set(box.exchange(), "Settings", "FPSeg", "5");
-    box.set(box.descr(), "ParmLst", "FPSeg", "FP Segment 1 64");
+    box.useFpSegments(5, "FP Segment 1 64");
     int markerRuns = 0;
     FmDocHooks hooks;
     hooks.computeMarkers = [&markerRuns](WeDoc&) { ++markerRuns; };

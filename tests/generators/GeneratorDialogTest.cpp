@@ -7,6 +7,7 @@
 #include "generators/PwmPreviewWidget.h"
 #include "generators/WaveParamDialog.h"
 #include "support/Sandbox.h"
+#include "support/gui/Widgets.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -23,13 +24,6 @@
 namespace tw {
 namespace {
 
-QPushButton* Button(QWidget& w, const QString& text) {
-    for (auto* b : w.findChildren<QPushButton*>())
-        if (b->text() == text)
-            return b;
-    return nullptr;
-}
-
 class GeneratorDialogTest : public ::testing::Test {
   protected:
     test::Sandbox box;
@@ -45,7 +39,7 @@ TEST_F(GeneratorDialogTest, OkKeepsTheShapeAndTheDialogPlace) {
     dialog.checkBox(6)->setChecked(true);
     dialog.edit(1)->setText("499");
     dialog.move(1500, 30);
-    Button(dialog, "OK")->click();
+    test::Button(dialog, "OK")->click();
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
     EXPECT_EQ(doc.commits, 1);
     EXPECT_EQ(box.get(box.exchange(), "TdWav_Par", "Inv"), "1");
@@ -56,7 +50,7 @@ TEST_F(GeneratorDialogTest, OkKeepsTheShapeAndTheDialogPlace) {
 TEST_F(GeneratorDialogTest, RefusedValueKeepsTheDialogOpenWithTheLimitShown) {
     WaveParamDlg dialog(Shape::Square, doc);
     dialog.edit(0)->setText("-5");
-    Button(dialog, "OK")->click();
+    test::Button(dialog, "OK")->click();
     EXPECT_NE(dialog.result(), QDialog::Accepted);
     EXPECT_EQ(dialog.edit(0)->text(), "0");
     EXPECT_EQ(box.prompts.lastText(), "Parameter 1 value = -5.00 \nRange: min= 0.00  max=999.00");
@@ -68,21 +62,21 @@ TEST_F(GeneratorDialogTest, DcAndEcgDialogsSelectTheRefusedField) {
     dc.show();
     dc.edit(DcWaveModel::kStart)->setText("600");
     dc.edit(DcWaveModel::kEnd)->setText("500");
-    Button(dc, "OK")->click();
+    test::Button(dc, "OK")->click();
     EXPECT_EQ(box.prompts.lastText(), "Start must beequalor  less than End");
     EXPECT_TRUE(dc.edit(DcWaveModel::kEnd)->hasSelectedText());
-    Button(dc, "Cancel")->click();
+    test::Button(dc, "Cancel")->click();
     EXPECT_EQ(doc.wave, before);
 
     CardiacEcgDialog ecg(doc);
     EXPECT_EQ(ecg.windowTitle(), "Cardiac_ECG Wave");
     ecg.show();
     ecg.edit(CardiacEcgModel::kW1)->setText("30");
-    Button(ecg, "OK")->click();
+    test::Button(ecg, "OK")->click();
     EXPECT_EQ(box.prompts.lastText(), "Cardiac component T0+W1 overlaps other fields");
-    Button(ecg, "Default")->click();
+    test::Button(ecg, "Default")->click();
     EXPECT_EQ(ecg.edit(CardiacEcgModel::kW1)->text(), "15");
-    Button(ecg, "OK")->click();
+    test::Button(ecg, "OK")->click();
     EXPECT_EQ(ecg.result(), QDialog::Accepted);
     EXPECT_EQ(doc.wave[468], 8191);
 }
@@ -101,7 +95,7 @@ TEST_F(GeneratorDialogTest, PwmDialogRelabelsCalculatesAndRunsThePreview) {
     dialog.modulationBy()->setCurrentIndex(0);
     EXPECT_EQ(dialog.label("Mod_Offset")->text(), "Offset (%)");
 
-    Button(dialog, "Calculate")->click();
+    test::Button(dialog, "Calculate")->click();
     EXPECT_EQ(dialog.edit("SCLK")->text(), "10000000");
     EXPECT_EQ(doc.wave.size(), 10000u);
 
@@ -117,7 +111,7 @@ TEST_F(GeneratorDialogTest, PwmDialogRelabelsCalculatesAndRunsThePreview) {
     EXPECT_EQ(dialog.runButton()->text(), "Run");
 
     dialog.edit("Mod_Index")->setText("0");
-    Button(dialog, "Calculate && Download")->click();
+    test::Button(dialog, "Calculate && Download")->click();
     EXPECT_TRUE(dialog.edit("Mod_Index")->hasSelectedText());
     EXPECT_TRUE(link.texts.empty());
 }

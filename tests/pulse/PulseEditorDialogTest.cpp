@@ -6,6 +6,7 @@
 #include "pulse/PulseEditorDialog.h"
 #include "pulse/PulseOptionsDialog.h"
 #include "support/Sandbox.h"
+#include "support/gui/Widgets.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -21,13 +22,6 @@
 
 namespace tw {
 namespace {
-
-QPushButton* button(QWidget& w, const QString& text) {
-    for (auto* b : w.findChildren<QPushButton*>())
-        if (b->text() == text)
-            return b;
-    return nullptr;
-}
 
 // Double-clicks a cell, types over it and presses Enter, as a user would.
 void typeInto(QTableWidget* table, int row, int column, const QString& text) {
@@ -70,11 +64,11 @@ TEST_F(PulseEditorDialogTest, CellsAreEditedInPlaceAndRefusalsPutTheOldTextBack)
               "Link: 2\nTime interval -2 is not positive.\nPrevious value will be restored.");
     EXPECT_EQ(table->item(1, 2)->text(), "3");
 
-    button(dialog, "&Append")->click();
+    test::Button(dialog, "&Append")->click();
     EXPECT_EQ(table->rowCount(), 3);
     EXPECT_EQ(table->currentRow(), 2);
     EXPECT_EQ(composer.editor.selectedRow, 2);
-    EXPECT_TRUE(button(dialog, "&Undo")->isEnabled());
+    EXPECT_TRUE(test::Button(dialog, "&Undo")->isEnabled());
 }
 
 TEST_F(PulseEditorDialogTest, FormatAndRepeatRefusalsRestoreTheControls) {
@@ -92,12 +86,12 @@ TEST_F(PulseEditorDialogTest, FormatAndRepeatRefusalsRestoreTheControls) {
 
     auto* repeat = dialog.findChildren<QLineEdit*>().first();
     repeat->setText("0");
-    button(dialog, "Apply")->click();
+    test::Button(dialog, "Apply")->click();
     EXPECT_EQ(box.prompts.lastText(),
               "Loops number: 0 out of range.\nPrevious value will be restored.");
     EXPECT_EQ(repeat->text(), "1");
     repeat->setText("4");
-    button(dialog, "Apply")->click();
+    test::Button(dialog, "Apply")->click();
     EXPECT_EQ(box.get(box.exchange(), "Pulse0-ch1", "Repeat"), "4");
     bool durationShown = false;
     for (auto* l : dialog.findChildren<QLabel*>())

@@ -57,6 +57,15 @@ Sandbox::~Sandbox() {
     fs::remove_all(root_, ec);
 }
 
+void Sandbox::useFpSegments(int segment, const std::string& range) const {
+    LaunchState s = launch();
+    s.fpSegMode = true;
+    s.activeSegment = segment;
+    SetLaunchState(s);
+    set(exchange(), "Settings", "FPSeg", std::to_string(segment));
+    set(descr_, "ParmLst", "FPSeg", range);
+}
+
 std::string Sandbox::tmp() const {
     return root_ + "/Consolia/tmp/";
 }

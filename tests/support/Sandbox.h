@@ -25,6 +25,10 @@ class Sandbox {
     std::string get(const std::string& file, const std::string& section,
                     const std::string& key) const; // "<absent>" when missing
 
+    // FP-segment mode, as a description file with an "FPSeg" range starts it, with `segment`
+    // the active FP segment in the launch state and the exchange file.
+    void useFpSegments(int segment, const std::string& range = "FP Segment 1 256") const;
+
     ScriptedPrompter prompts;
 
   private:

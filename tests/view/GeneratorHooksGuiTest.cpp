@@ -5,6 +5,7 @@
 #include "fm/FmSettings.h"
 #include "generators/WaveParamDialog.h"
 #include "support/Sandbox.h"
+#include "support/gui/Widgets.h"
 #include "view/Commands.h"
 #include "view/MainFrame.h"
 #include "view/QtWaveFrame.h"
@@ -25,13 +26,6 @@
 
 namespace tw {
 namespace {
-
-QPushButton* Button(QWidget& w, const QString& text) {
-    for (auto* b : w.findChildren<QPushButton*>())
-        if (b->text() == text)
-            return b;
-    return nullptr;
-}
 
 using Span = std::pair<long, long>;
 
@@ -97,7 +91,7 @@ class GeneratorAnchorsTest : public ::testing::Test {
     void cancelSquare(Span& openedWith) {
         runSquare([&](WaveParamDlg& dialog) {
             openedWith = anchors();
-            Button(dialog, "Cancel")->click();
+            test::Button(dialog, "Cancel")->click();
         });
     }
 };
@@ -110,9 +104,9 @@ TEST_F(GeneratorAnchorsTest, DialogShowsItsRangeAndCancelPutsTheEarlierAnchorsBa
         opened = anchors();
         dialog.edit(0)->setText("150");
         dialog.edit(1)->setText("600");
-        Button(dialog, "Preview")->click();
+        test::Button(dialog, "Preview")->click();
         previewed = anchors();
-        Button(dialog, "Cancel")->click();
+        test::Button(dialog, "Cancel")->click();
     });
     EXPECT_EQ(opened, Span(100, 299));
     EXPECT_EQ(previewed, Span(150, 600));
@@ -124,7 +118,7 @@ TEST_F(GeneratorAnchorsTest, OkLeavesTheAnchorsOnTheGeneratedRange) {
     generatorRange(100, 299);
     const WeDoc& doc = wave->document();
     const std::int32_t after = doc.points[300];
-    runSquare([](WaveParamDlg& dialog) { Button(dialog, "OK")->click(); });
+    runSquare([](WaveParamDlg& dialog) { test::Button(dialog, "OK")->click(); });
     EXPECT_EQ(anchors(), Span(100, 299));
     EXPECT_EQ(box.get(box.exchange(), "TdWav_Par", "Prv_bgn"), "300"); // the next call goes on
     EXPECT_EQ(doc.points[100], static_cast<std::int32_t>(doc.vMax));
@@ -140,7 +134,7 @@ TEST_F(GeneratorAnchorsTest, OkLeavesTheAnchorsOnTheGeneratedRange) {
 TEST_F(GeneratorAnchorsTest, EquationEditorMarksItsRangeAndForgetsTheMarkWhenClosed) {
     setAnchors(200, 800);
     generatorRange(100, 299);
-    run(kCmdEquation, [](QDialog& editor) { Button(editor, "OK")->click(); });
+    run(kCmdEquation, [](QDialog& editor) { test::Button(editor, "OK")->click(); });
     EXPECT_EQ(anchors(), Span(100, 299));
 
     Span opened;
@@ -166,7 +160,7 @@ class FmAbstractGeneratorTest : public GeneratorAnchorsTest {
 TEST_F(FmAbstractGeneratorTest, ShapesAreConvertedToTheAbstractScale) {
     ASSERT_TRUE(FmAbstractMode());
     generatorRange(0, 1023);
-    runSquare([](WaveParamDlg& dialog) { Button(dialog, "OK")->click(); });
+    runSquare([](WaveParamDlg& dialog) { test::Button(dialog, "OK")->click(); });
     const WeDoc& doc = wave->document();
     // Max and Min are the document's levels; the points span the scale instead.
     EXPECT_GT(doc.points.front(), 999000000);
