@@ -116,6 +116,13 @@ void RemoveStaleTemporaries(const std::string& path) {
 } // namespace
 
 bool WriteFileAtomically(const std::string& path, std::string_view content) {
+    return WriteFileAtomically(path, [content](std::ostream& out) {
+        out.write(content.data(), static_cast<std::streamsize>(content.size()));
+        return true;
+    });
+}
+
+bool WriteFileAtomically(const std::string& path, const std::function<bool(std::ostream&)>& write) {
     RemoveStaleTemporaries(path);
     static std::atomic<unsigned> counter{0};
     std::ostringstream name;
@@ -126,9 +133,9 @@ bool WriteFileAtomically(const std::string& path, std::string_view content) {
         std::ofstream out(temp, std::ios::binary | std::ios::trunc);
         if (!out)
             return false;
-        out.write(content.data(), static_cast<std::streamsize>(content.size()));
+        const bool written = write(out);
         out.close();
-        if (!out) {
+        if (!written || !out) {
             RemoveFile(temp);
             return false;
         }

@@ -1,5 +1,7 @@
 #pragma once
 #include <cstdint>
+#include <functional>
+#include <iosfwd>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -19,6 +21,9 @@ std::optional<std::string> ReadWholeFile(const std::string& path);
 // same target older than a minute, left by writers killed before their rename, are removed
 // (the folder is looked at on the first write of a target and then at most once a minute).
 bool WriteFileAtomically(const std::string& path, std::string_view content);
+// The same with the content streamed by `write`, which returns false to give up (the target
+// then stays as it was).
+bool WriteFileAtomically(const std::string& path, const std::function<bool(std::ostream&)>& write);
 
 // The folder part of a path including its final '/', or "" when there is none.
 std::string FolderOf(const std::string& path);

@@ -67,19 +67,9 @@ void DecodeNativeInto(std::string_view bytes, PointLayout layout, std::int32_t* 
     }
 }
 
-} // namespace
-
-std::vector<std::int32_t> DecodeNativePoints(std::string_view bytes, PointLayout layout) {
-    std::vector<std::int32_t> points(bytes.size() /
-                                     static_cast<std::size_t>(BytesPerPoint(layout)));
-    DecodeNativeInto(bytes, layout, points.data());
-    return points;
-}
-
-std::string EncodeNativePoints(std::span<const std::int32_t> points, PointLayout layout) {
-    const std::size_t size = static_cast<std::size_t>(BytesPerPoint(layout));
-    std::string bytes(points.size() * size, '\0');
-    char* p = bytes.data();
+// Writes the points' bytes to out, which holds points.size() x the point size.
+void EncodeNativeInto(std::span<const std::int32_t> points, PointLayout layout, char* out) {
+    char* p = out;
     switch (layout) {
     case PointLayout::Int16:
         for (std::int32_t v : points) {
@@ -101,6 +91,20 @@ std::string EncodeNativePoints(std::span<const std::int32_t> points, PointLayout
         }
         break;
     }
+}
+
+} // namespace
+
+std::vector<std::int32_t> DecodeNativePoints(std::string_view bytes, PointLayout layout) {
+    std::vector<std::int32_t> points(bytes.size() /
+                                     static_cast<std::size_t>(BytesPerPoint(layout)));
+    DecodeNativeInto(bytes, layout, points.data());
+    return points;
+}
+
+std::string EncodeNativePoints(std::span<const std::int32_t> points, PointLayout layout) {
+    std::string bytes(points.size() * static_cast<std::size_t>(BytesPerPoint(layout)), '\0');
+    EncodeNativeInto(points, layout, bytes.data());
     return bytes;
 }
 
@@ -168,7 +172,24 @@ NativeReadResult ReadNativeFile(const std::string& path, PointLayout layout) {
 
 bool WriteNativeFile(const std::string& path, std::span<const std::int32_t> points,
                      PointLayout layout) {
-    return WriteFileAtomically(path, EncodeNativePoints(points, layout));
+    // A chunk at a time, so that a 16M-point wave is not built in memory as a whole file first.
+    return WriteFileAtomically(path, [&](std::ostream& out) {
+        if constexpr (std::endian::native == std::endian::little)
+            if (layout == PointLayout::Int32) {
+                out.write(reinterpret_cast<const char*>(points.data()),
+                          static_cast<std::streamsize>(points.size_bytes()));
+                return static_cast<bool>(out);
+            }
+        const auto pointSize = static_cast<std::size_t>(BytesPerPoint(layout));
+        std::string chunk(std::min(kChunkPoints, points.size()) * pointSize, '\0');
+        for (std::size_t done = 0; done < points.size() && out;) {
+            const std::size_t n = std::min(kChunkPoints, points.size() - done);
+            EncodeNativeInto(points.subspan(done, n), layout, chunk.data());
+            out.write(chunk.data(), static_cast<std::streamsize>(n * pointSize));
+            done += n;
+        }
+        return static_cast<bool>(out);
+    });
 }
 
 } // namespace tw
