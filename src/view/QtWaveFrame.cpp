@@ -30,9 +30,7 @@ QtWaveFrame::QtWaveFrame(MainFrame& frame) : frame_(frame), doc_(MakeDocument())
     frame_.view()->setDocument(doc_.get());
     addCommands();
     InstallDocumentCommands(frame_, *doc_);
-    // The FM limits could not be met (the user was told): the application ends.
-    if (launch().composerId == kFmComposer && TheFmComposer().setUpFailed())
-        QTimer::singleShot(0, &frame_, [this] { frame_.close(); });
+    closeIfFmSetUpFailed();
     QObject::connect(&frame_, &MainFrame::hostReread, &frame_, [this] {
         // The FM composer outside FP-segment mode re-reads its settings, the others show the
         // segment the host made active.
@@ -40,6 +38,7 @@ QtWaveFrame::QtWaveFrame(MainFrame& frame) : frame_(frame), doc_(MakeDocument())
             doc_->SetUpFmChannel();
         else
             LoadActiveSegment(*doc_);
+        closeIfFmSetUpFailed();
         frame_.view()->update();
     });
 }
@@ -48,6 +47,13 @@ QtWaveFrame::~QtWaveFrame() {
     SetTraceTypeAsker(nullptr);
     frame_.view()->setDocument(nullptr);
     doc_->setListener(nullptr);
+}
+
+// The FM limits could not be met (the user was told): the application ends once the event
+// loop runs.
+void QtWaveFrame::closeIfFmSetUpFailed() {
+    if (launch().composerId == kFmComposer && TheFmComposer().setUpFailed())
+        QTimer::singleShot(0, &frame_, [this] { frame_.close(); });
 }
 
 void QtWaveFrame::addCommands() {

@@ -28,6 +28,7 @@ class QtWaveFrame : public WeDocListener {
 
   private:
     void addCommands();
+    void closeIfFmSetUpFailed();
 
     MainFrame& frame_;
     std::unique_ptr<WeDoc> doc_;

@@ -78,6 +78,14 @@ TEST_F(FmFrame, DeviationBoxAppliesRefusesAndFollowsOpenAndReread) {
     emit frame->hostReread();
     EXPECT_EQ(deviation->text(), "5e6");
     EXPECT_EQ(document().vMin, 122.5e6);
+
+    // After the next re-read the carrier cannot be brought inside the limits: the frame closes.
+    frame->show();
+    box.set(box.descr(), "ParmLst", "Sclk", "SCLK x 100 150");
+    box.prompts.clear();
+    emit frame->hostReread();
+    EXPECT_TRUE(box.prompts.lastText().starts_with("FM Sample clock has reached its limit."));
+    EXPECT_TRUE(QTest::qWaitFor([this] { return !frame->isVisible(); }, 2000));
 }
 
 // Where the marker dots' green lies in a rendering, and how much of it there is.
