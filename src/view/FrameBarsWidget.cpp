@@ -240,6 +240,7 @@ void FrameBars::buildMarkerBar() {
     markerCount_ = new QLabel;
     markerCount_->setObjectName("markersInRange");
     markerCount_->setContentsMargins(6, 0, 6, 0);
+    markerCount_->setToolTip("Stored FM marker values inside the current vertical range");
     bar->addWidget(markerCount_);
     bars_[kMarkerBand] = bar;
     showMarkerCount();
@@ -248,7 +249,7 @@ void FrameBars::buildMarkerBar() {
 void FrameBars::showMarkerCount() {
     if (!markerCount_ || !doc_)
         return;
-    const QString text = QString("Markers in range: %1").arg(doc_->fmMarkersInRange);
+    const QString text = QString("Markers: %1").arg(doc_->fmMarkersInRange);
     if (markerCount_->text() != text)
         markerCount_->setText(text);
 }

@@ -51,7 +51,7 @@ TEST_F(FmFrame, DeviationBoxAppliesRefusesAndFollowsOpenAndReread) {
     open();
     auto* markers = frame->findChild<QLabel*>("markersInRange");
     ASSERT_NE(markers, nullptr);
-    EXPECT_EQ(markers->text(), "Markers in range: 1");
+    EXPECT_EQ(markers->text(), "Markers: 1");
     EXPECT_EQ(deviation->text(), "1.25e7");
     type("300e6");
     ASSERT_EQ(box.prompts.asked.size(), 1u);
@@ -64,7 +64,7 @@ TEST_F(FmFrame, DeviationBoxAppliesRefusesAndFollowsOpenAndReread) {
     EXPECT_EQ(deviation->text(), "2e6");
     EXPECT_EQ(document().vMax, 126e6);
     EXPECT_EQ(link.sent, std::vector<std::string>{"Cmd=:FM:DEV 2e6"});
-    EXPECT_EQ(markers->text(), "Markers in range: 0") << "127e6 lies above the new range";
+    EXPECT_EQ(markers->text(), "Markers: 0") << "127e6 lies above the new range";
     EXPECT_FALSE(frame->bars()->applyButton()->isEnabled());
 
     const std::string file = box.write("two.wvf", "");
