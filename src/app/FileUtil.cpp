@@ -26,13 +26,6 @@ std::int64_t FileSize(const std::string& path) {
     return ec ? -1 : static_cast<std::int64_t>(size);
 }
 
-bool CopyFileOver(const std::string& from, const std::string& to) {
-    std::error_code ec;
-    if (fs::equivalent(from, to, ec))
-        return true;
-    return fs::copy_file(from, to, fs::copy_options::overwrite_existing, ec);
-}
-
 bool RemoveFile(const std::string& path) {
     std::error_code ec;
     return fs::remove(path, ec);
@@ -113,22 +106,31 @@ void RemoveStaleTemporaries(const std::string& path) {
     }
 }
 
-} // namespace
-
-bool WriteFileAtomically(const std::string& path, std::string_view content) {
-    return WriteFileAtomically(path, [content](std::ostream& out) {
-        out.write(content.data(), static_cast<std::streamsize>(content.size()));
-        return true;
-    });
-}
-
-bool WriteFileAtomically(const std::string& path, const std::function<bool(std::ostream&)>& write) {
+// A fresh temporary beside path, named so that RemoveStaleTemporaries recognises it.
+std::string TemporaryFor(const std::string& path) {
     RemoveStaleTemporaries(path);
     static std::atomic<unsigned> counter{0};
     std::ostringstream name;
     name << path << kTempMark << std::hash<std::thread::id>{}(std::this_thread::get_id()) % 100000
          << '-' << counter++;
-    std::string temp = name.str();
+    return name.str();
+}
+
+// Renames a complete temporary over its target; on failure the temporary goes.
+bool ReplaceWith(const std::string& temp, const std::string& path) {
+    std::error_code ec;
+    fs::rename(temp, path, ec);
+    if (ec) {
+        RemoveFile(temp);
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+bool WriteFileAtomically(const std::string& path, const std::function<bool(std::ostream&)>& write) {
+    const std::string temp = TemporaryFor(path);
     {
         std::ofstream out(temp, std::ios::binary | std::ios::trunc);
         if (!out)
@@ -140,13 +142,26 @@ bool WriteFileAtomically(const std::string& path, const std::function<bool(std::
             return false;
         }
     }
+    return ReplaceWith(temp, path);
+}
+
+bool WriteFileAtomically(const std::string& path, std::string_view content) {
+    return WriteFileAtomically(path, [content](std::ostream& out) {
+        out.write(content.data(), static_cast<std::streamsize>(content.size()));
+        return true;
+    });
+}
+
+bool CopyFileOver(const std::string& from, const std::string& to) {
     std::error_code ec;
-    fs::rename(temp, path, ec);
-    if (ec) {
+    if (fs::equivalent(from, to, ec))
+        return true;
+    const std::string temp = TemporaryFor(to);
+    if (!fs::copy_file(from, temp, fs::copy_options::overwrite_existing, ec)) {
         RemoveFile(temp);
         return false;
     }
-    return true;
+    return ReplaceWith(temp, to);
 }
 
 std::string FolderOf(const std::string& path) {

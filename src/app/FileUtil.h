@@ -11,6 +11,7 @@ namespace tw {
 bool FileExists(const std::string& path);
 // Size in bytes, or -1 when the file cannot be read.
 std::int64_t FileSize(const std::string& path);
+// Replaces `to` with a copy of `from`, as WriteFileAtomically replaces a file.
 bool CopyFileOver(const std::string& from, const std::string& to);
 bool RemoveFile(const std::string& path);
 bool CreateFolder(const std::string& path); // with parents; true when it exists afterwards

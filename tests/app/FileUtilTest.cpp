@@ -40,5 +40,28 @@ TEST(AtomicWrite, RemovesOnlyStaleTemporariesOfItsOwnTarget) {
     fs::remove_all(folder, ec);
 }
 
+// A reader that opened the old file (the host, say) keeps reading the old bytes whole: the copy
+// replaces the file instead of writing into it, and leaves no temporary behind.
+TEST(AtomicWrite, CopyReplacesTheTargetInsteadOfWritingIntoIt) {
+    const std::string folder = test::MakeTempFolder("tw-file-util");
+    const std::string from = folder + "/new.wav", to = folder + "/TemS1.wav";
+    ASSERT_TRUE(WriteFileAtomically(from, "new bytes"));
+    ASSERT_TRUE(WriteFileAtomically(to, "old"));
+    fs::create_hard_link(to, folder + "/reader-view");
+
+    ASSERT_TRUE(CopyFileOver(from, to));
+    EXPECT_EQ(ReadWholeFile(to), "new bytes");
+    EXPECT_EQ(ReadWholeFile(folder + "/reader-view"), "old");
+    EXPECT_TRUE(CopyFileOver(to, to)) << "a file copied onto itself stays";
+    EXPECT_FALSE(CopyFileOver(folder + "/missing", to));
+    EXPECT_EQ(ReadWholeFile(to), "new bytes");
+    int entries = 0;
+    for (const auto& e : fs::directory_iterator(folder))
+        entries += e.path().filename().string().find(".~tw") == std::string::npos ? 1 : 100;
+    EXPECT_EQ(entries, 3);
+    std::error_code ec;
+    fs::remove_all(folder, ec);
+}
+
 } // namespace
 } // namespace tw
