@@ -164,6 +164,19 @@ bool CopyFileOver(const std::string& from, const std::string& to) {
     return ReplaceWith(temp, to);
 }
 
+bool SnapshotFile(const std::string& from, const std::string& to) {
+    std::error_code ec;
+    if (fs::equivalent(from, to, ec))
+        return true;
+    const std::string temp = TemporaryFor(to);
+    fs::create_hard_link(from, temp, ec);
+    if (ec) {
+        RemoveFile(temp);
+        return CopyFileOver(from, to);
+    }
+    return ReplaceWith(temp, to);
+}
+
 std::string FolderOf(const std::string& path) {
     auto slash = path.find_last_of('/');
     return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);

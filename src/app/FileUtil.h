@@ -13,6 +13,11 @@ bool FileExists(const std::string& path);
 std::int64_t FileSize(const std::string& path);
 // Replaces `to` with a copy of `from`, as WriteFileAtomically replaces a file.
 bool CopyFileOver(const std::string& from, const std::string& to);
+// Makes `to` hold what `from` holds now, for as long as `to` is not written itself. A second
+// name for the same bytes where the file system allows it: every write here replaces a file
+// rather than writing into it, so later writes of `from` leave the snapshot alone. Elsewhere a
+// copy.
+bool SnapshotFile(const std::string& from, const std::string& to);
 bool RemoveFile(const std::string& path);
 bool CreateFolder(const std::string& path); // with parents; true when it exists afterwards
 std::optional<std::string> ReadWholeFile(const std::string& path);

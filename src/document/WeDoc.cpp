@@ -116,7 +116,7 @@ void WeDoc::SetFileNameFrom(const std::string& path) {
 }
 
 bool WeDoc::SnapshotForUndo(const std::string& path) {
-    return CopyFileOver(pathName, path.empty() ? undoFile : path);
+    return SnapshotFile(pathName, path.empty() ? undoFile : path);
 }
 
 bool WeDoc::WriteWorkingFile(const std::string& path) {

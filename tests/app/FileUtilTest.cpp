@@ -63,5 +63,24 @@ TEST(AtomicWrite, CopyReplacesTheTargetInsteadOfWritingIntoIt) {
     fs::remove_all(folder, ec);
 }
 
+TEST(AtomicWrite, SnapshotKeepsTheBytesOfItsMomentThroughLaterWrites) {
+    const std::string folder = test::MakeTempFolder("tw-file-util");
+    const std::string working = folder + "/TemS1.wav", undo = folder + "/undo.wav";
+    ASSERT_TRUE(WriteFileAtomically(working, "before"));
+    ASSERT_TRUE(WriteFileAtomically(undo, "older undo"));
+    ASSERT_TRUE(SnapshotFile(working, undo));
+    EXPECT_EQ(ReadWholeFile(undo), "before");
+
+    ASSERT_TRUE(WriteFileAtomically(working, "after the edit"));
+    ASSERT_TRUE(CopyFileOver(folder + "/TemS1.wav", folder + "/copy.wav"));
+    EXPECT_EQ(ReadWholeFile(undo), "before");
+    ASSERT_TRUE(WriteFileAtomically(undo, "a generator's backup"));
+    EXPECT_EQ(ReadWholeFile(working), "after the edit") << "writing the snapshot leaves its source";
+    EXPECT_FALSE(SnapshotFile(folder + "/missing", undo));
+    EXPECT_EQ(ReadWholeFile(undo), "a generator's backup");
+    std::error_code ec;
+    fs::remove_all(folder, ec);
+}
+
 } // namespace
 } // namespace tw
