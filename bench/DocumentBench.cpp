@@ -135,26 +135,20 @@ BENCHMARK(BM_Open)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SetWavelength)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Undo)->Unit(benchmark::kMillisecond);
 
-using RatioReporter = tw::bench::SecondsReporter;
-
 } // namespace
 
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     folder();
-    RatioReporter reporter;
+    tw::bench::SecondsReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    auto base = reporter.seconds.find("BM_PlainRead");
-    if (base != reporter.seconds.end()) {
-        std::printf("plain read of %ld points: %.1f ms, %.3g points/s\n", kPoints,
-                    base->second * 1e3, kPoints / base->second);
-        for (const char* name : {"BM_Open", "BM_SetWavelength", "BM_Undo"}) {
-            auto it = reporter.seconds.find(name);
-            if (it != reporter.seconds.end())
+    if (const double base = reporter.of("BM_PlainRead"); base > 0) {
+        std::printf("plain read of %ld points: %.1f ms, %.3g points/s\n", kPoints, base * 1e3,
+                    kPoints / base);
+        for (const char* name : {"BM_Open", "BM_SetWavelength", "BM_Undo"})
+            if (const double s = reporter.of(name); s > 0)
                 std::printf("%-17s %.1f ms, %.3g points/s, ratio to plain read %.2f (goal 2)\n",
-                            name + 3, it->second * 1e3, kPoints / it->second,
-                            it->second / base->second);
-        }
+                            name + 3, s * 1e3, kPoints / s, s / base);
     }
     benchmark::Shutdown();
     return 0;

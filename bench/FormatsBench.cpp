@@ -117,28 +117,24 @@ void BM_CsvBaseline(benchmark::State& state) {
 }
 BENCHMARK(BM_CsvBaseline)->Unit(benchmark::kMillisecond)->Iterations(3);
 
-struct RatioReporter : tw::bench::SecondsReporter {
-    void Ratio(const char* what, const char* ours, const char* base, double points, double goal) {
-        auto a = seconds.find(ours);
-        auto b = seconds.find(base);
-        if (a == seconds.end() || b == seconds.end())
-            return;
+void PrintRatio(const tw::bench::SecondsReporter& reporter, const char* what, const char* ours,
+                const char* base, double points, double goal) {
+    const double a = reporter.of(ours), b = reporter.of(base);
+    if (a > 0 && b > 0)
         std::printf("%s: %.1f M points/s, baseline %.1f M points/s, ratio %.2f (goal <= %.0f)\n",
-                    what, points / a->second / 1e6, points / b->second / 1e6, a->second / b->second,
-                    goal);
-    }
-};
+                    what, points / a / 1e6, points / b / 1e6, a / b, goal);
+}
 
 } // namespace
 
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
+    tw::bench::SecondsReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.Ratio("native 16M points", "BM_NativeRead/iterations:5",
-                   "BM_NativeBaseline/iterations:5", kNativePoints, 2);
-    reporter.Ratio("comma-delimited 10M rows", "BM_CsvImport/iterations:3",
-                   "BM_CsvBaseline/iterations:3", kCsvRows, 3);
+    PrintRatio(reporter, "native 16M points", "BM_NativeRead/iterations:5",
+               "BM_NativeBaseline/iterations:5", kNativePoints, 2);
+    PrintRatio(reporter, "comma-delimited 10M rows", "BM_CsvImport/iterations:3",
+               "BM_CsvBaseline/iterations:3", kCsvRows, 3);
     benchmark::Shutdown();
     return 0;
 }

@@ -59,26 +59,19 @@ void BM_Pulse(benchmark::State& state) {
 }
 BENCHMARK(BM_Pulse)->Unit(benchmark::kMillisecond);
 
-using RatioReporter = tw::bench::SecondsReporter;
-
 } // namespace
 
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
+    tw::bench::SecondsReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    auto base = reporter.seconds.find("BM_PlainSinLoop");
-    if (base != reporter.seconds.end()) {
-        for (const char* name : {"BM_Sine", "BM_Pulse"}) {
-            auto it = reporter.seconds.find(name);
-            if (it == reporter.seconds.end())
-                continue;
-            std::printf("%s: %.3f s for %zu points, %.3g points/s, %.2f x the plain sin loop "
-                        "(%.3g points/s)\n",
-                        name, it->second, kPoints, static_cast<double>(kPoints) / it->second,
-                        it->second / base->second, static_cast<double>(kPoints) / base->second);
-        }
-    }
+    if (const double base = reporter.of("BM_PlainSinLoop"); base > 0)
+        for (const char* name : {"BM_Sine", "BM_Pulse"})
+            if (const double s = reporter.of(name); s > 0)
+                std::printf("%s: %.3f s for %zu points, %.3g points/s, %.2f x the plain sin loop "
+                            "(%.3g points/s)\n",
+                            name, s, kPoints, static_cast<double>(kPoints) / s, s / base,
+                            static_cast<double>(kPoints) / base);
     benchmark::Shutdown();
     return 0;
 }

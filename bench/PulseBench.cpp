@@ -82,19 +82,17 @@ void BM_CompileAndSegment(benchmark::State& state) {
 }
 BENCHMARK(BM_CompileAndSegment)->Arg(10)->Arg(100)->Unit(benchmark::kMillisecond);
 
-using RatioReporter = tw::bench::SecondsReporter;
-
 } // namespace
 
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
+    tw::bench::SecondsReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    auto small = reporter.seconds.find("BM_CompileAndSegment/10");
-    auto large = reporter.seconds.find("BM_CompileAndSegment/100");
-    if (small != reporter.seconds.end() && large != reporter.seconds.end())
-        std::printf("1k links: %.2f ms, 10k links: %.2f ms, ratio %.2f (linear: 10)\n",
-                    small->second * 1e3, large->second * 1e3, large->second / small->second);
+    const double small = reporter.of("BM_CompileAndSegment/10");
+    const double large = reporter.of("BM_CompileAndSegment/100");
+    if (small > 0 && large > 0)
+        std::printf("1k links: %.2f ms, 10k links: %.2f ms, ratio %.2f (linear: 10)\n", small * 1e3,
+                    large * 1e3, large / small);
     benchmark::Shutdown();
     return 0;
 }

@@ -18,12 +18,11 @@ struct SecondsReporter : benchmark::ConsoleReporter {
                     run.real_accumulated_time / static_cast<double>(run.iterations);
         ConsoleReporter::ReportRuns(runs);
     }
-    // The time of the first benchmark whose name begins with `prefix`; 0 when none ran.
-    double of(const std::string& prefix) const {
-        for (const auto& [name, s] : seconds)
-            if (name.starts_with(prefix))
-                return s;
-        return 0;
+    // The time per iteration of the benchmark of that full name ("BM_X/iterations:2"); 0 when
+    // it did not run.
+    double of(const std::string& name) const {
+        auto it = seconds.find(name);
+        return it == seconds.end() ? 0.0 : it->second;
     }
 };
 
