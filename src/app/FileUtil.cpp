@@ -10,6 +10,7 @@
 #include <sstream>
 #include <thread>
 #include <unordered_map>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -56,54 +57,77 @@ namespace {
 
 constexpr std::string_view kTempMark = ".~tw";
 
-// "<name>.~tw<digits>-<digits>": a temporary of WriteFileAtomically for the target <name>.
-bool IsTemporaryOf(std::string_view entry, std::string_view target) {
-    if (!entry.starts_with(target) || !entry.substr(target.size()).starts_with(kTempMark))
-        return false;
-    const std::string_view tag = entry.substr(target.size() + kTempMark.size());
+// "<name>.~tw<digits>-<digits>" is a temporary of WriteFileAtomically for the target <name>;
+// its target, or nothing for any other name.
+std::optional<std::string_view> TargetOfTemporary(std::string_view entry) {
+    const auto mark = entry.rfind(kTempMark);
+    if (mark == std::string_view::npos || mark == 0)
+        return std::nullopt;
+    const std::string_view tag = entry.substr(mark + kTempMark.size());
     const auto dash = tag.find('-');
     if (dash == 0 || dash == std::string_view::npos || dash + 1 == tag.size())
-        return false;
+        return std::nullopt;
     for (std::size_t i = 0; i < tag.size(); ++i)
         if (i != dash && !std::isdigit(static_cast<unsigned char>(tag[i])))
-            return false;
-    return true;
+            return std::nullopt;
+    return entry.substr(0, mark);
 }
 
 // A writer killed between write and rename leaves its temporary behind. No rewrite takes a
 // minute, so an older one is dead; a younger one may be another process's live write.
 constexpr auto kStaleTemporaryAge = std::chrono::seconds(60);
 
-// Scanning the folder once per target a minute keeps writes cheap in big folders and still
-// catches, in a long-running process, leftovers that were too young at the last scan.
-bool ScanDue(const std::string& path) {
-    static std::mutex mutex;
-    static std::unordered_map<std::string, std::chrono::steady_clock::time_point> lastScan;
-    const auto now = std::chrono::steady_clock::now();
-    std::lock_guard lock(mutex);
-    auto [it, first] = lastScan.try_emplace(path, now);
-    if (!first && now - it->second < kStaleTemporaryAge)
-        return false;
-    it->second = now;
-    return true;
-}
+// The stale temporaries of one folder by target, as its last look found them.
+struct FolderScan {
+    std::chrono::steady_clock::time_point at;
+    std::unordered_map<std::string, std::vector<std::string>> staleByTarget;
+};
 
-void RemoveStaleTemporaries(const std::string& path) {
-    if (!ScanDue(path))
-        return;
-    const std::string folder = FolderOf(path);
-    const std::string target = FileNameOf(path);
+std::unordered_map<std::string, std::vector<std::string>>
+ListStaleTemporaries(const std::string& folder) {
+    std::unordered_map<std::string, std::vector<std::string>> stale;
     const auto now = fs::file_time_type::clock::now();
     std::error_code ec;
     for (fs::directory_iterator it(folder.empty() ? "." : folder, ec), end; !ec && it != end;
          it.increment(ec)) {
-        if (!IsTemporaryOf(it->path().filename().string(), target))
+        const std::string name = it->path().filename().string();
+        const auto target = TargetOfTemporary(name);
+        if (!target)
             continue;
         std::error_code timeError;
         const auto written = it->last_write_time(timeError);
         if (!timeError && now - written > kStaleTemporaryAge)
-            fs::remove(it->path(), timeError);
+            stale[std::string(*target)].push_back(it->path().string());
     }
+    return stale;
+}
+
+// Looking at a folder at most once a minute keeps writes cheap where one process writes
+// thousands of files into it (the pulse segments), and still catches, in a long-running
+// process, leftovers that were too young at the last look. What a look found for a target is
+// removed at that target's next write.
+void RemoveStaleTemporaries(const std::string& path) {
+    static std::mutex mutex;
+    static std::unordered_map<std::string, FolderScan> scans;
+    const std::string folder = FolderOf(path);
+    std::vector<std::string> stale;
+    {
+        const auto now = std::chrono::steady_clock::now();
+        std::lock_guard lock(mutex);
+        auto [it, first] = scans.try_emplace(folder);
+        FolderScan& scan = it->second;
+        if (first || now - scan.at >= kStaleTemporaryAge) {
+            scan.at = now;
+            scan.staleByTarget = ListStaleTemporaries(folder);
+        }
+        auto found = scan.staleByTarget.find(FileNameOf(path));
+        if (found == scan.staleByTarget.end())
+            return;
+        stale = std::move(found->second);
+        scan.staleByTarget.erase(found);
+    }
+    for (const std::string& temp : stale)
+        RemoveFile(temp);
 }
 
 // A fresh temporary beside path, named so that RemoveStaleTemporaries recognises it.

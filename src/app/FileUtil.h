@@ -25,7 +25,7 @@ std::optional<std::string> ReadWholeFile(const std::string& path);
 // Replaces path with content so that no reader ever sees half a file: the bytes go to a
 // temporary file in the same folder, which is then renamed over the target. Temporaries of the
 // same target older than a minute, left by writers killed before their rename, are removed
-// (the folder is looked at on the first write of a target and then at most once a minute).
+// (a folder is looked at on the process's first write into it and then at most once a minute).
 bool WriteFileAtomically(const std::string& path, std::string_view content);
 // The same with the content streamed by `write`, which returns false to give up (the target
 // then stays as it was).
