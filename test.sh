@@ -55,7 +55,6 @@ case "${1:-}" in
 esac
 cmake -S . -B "$build_dir" "${cmake_args[@]}" > /dev/null
 cmake --build "$build_dir" -j"$(nproc)"
-export QT_QPA_PLATFORM=offscreen TIDEWRIGHT_NONINTERACTIVE=1
 # Leaks inside system libraries (fontconfig) are not ours to fix.
 export LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
 ctest --test-dir "$build_dir" --output-on-failure -j"$(nproc)" --timeout 600

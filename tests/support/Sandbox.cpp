@@ -44,6 +44,10 @@ Sandbox::Sandbox(int composerId, bool withExchangeFile) : root_(MakeTempFolder("
     setPrompter(&prompts);
     // The application's own settings and the host-link registrations stay inside the sandbox,
     // also for the programs a test starts.
+    for (const char* name : {"XDG_CONFIG_HOME", "TIDEWRIGHT_LINK_DIR"}) {
+        const char* before = getenv(name);
+        savedEnv_.emplace_back(name, before ? std::optional<std::string>(before) : std::nullopt);
+    }
     setenv("XDG_CONFIG_HOME", (root_ + "/config").c_str(), 1);
     setenv("TIDEWRIGHT_LINK_DIR", (root_ + "/link").c_str(), 1);
 }
@@ -51,8 +55,13 @@ Sandbox::Sandbox(int composerId, bool withExchangeFile) : root_(MakeTempFolder("
 Sandbox::~Sandbox() {
     setPrompter(nullptr);
     profile::ClearCache();
-    unsetenv("XDG_CONFIG_HOME");
-    unsetenv("TIDEWRIGHT_LINK_DIR");
+    // The process's own private folders again, never the user's.
+    for (const auto& [name, value] : savedEnv_) {
+        if (value)
+            setenv(name.c_str(), value->c_str(), 1);
+        else
+            unsetenv(name.c_str());
+    }
     std::error_code ec;
     fs::remove_all(root_, ec);
 }

@@ -1,13 +1,16 @@
 #pragma once
 #include "support/ScriptedPrompter.h"
 
+#include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace tw::test {
 
 // A private application-data folder with the sample instrument and an exchange file naming it.
 // Installs itself as the launch state and a scripted prompter, points XDG_CONFIG_HOME and
-// TIDEWRIGHT_LINK_DIR into itself; removes everything afterwards.
+// TIDEWRIGHT_LINK_DIR into itself; removes everything and puts those variables back afterwards.
 class Sandbox {
   public:
     explicit Sandbox(int composerId = 0, bool withExchangeFile = true);
@@ -34,6 +37,7 @@ class Sandbox {
   private:
     std::string root_;
     std::string descr_;
+    std::vector<std::pair<std::string, std::optional<std::string>>> savedEnv_;
 };
 
 // A fresh empty folder under the system's temporary folder.
