@@ -41,7 +41,7 @@ MainFrame::MainFrame(int resourceSet, QWidget* parent)
     view_->barMenuRequested = [this](QPoint global) { bars_->showBarMenu(global); };
     auto* timer = new QTimer(this);
     connect(timer, &QTimer::timeout, this, [this] {
-        bars_->apply();
+        bars_->applyVisibility();
         updateCommands();
     });
     timer->start(100);
