@@ -27,6 +27,9 @@ namespace tw {
 MainFrame::MainFrame(int resourceSet, QWidget* parent)
     : QMainWindow(parent), resourceSet_(resourceSet), view_(new WeditVw(this)),
       ready_(new QLabel("Ready", this)) {
+    // Qt reports only real changes, so a paint that sets the same title again logs nothing.
+    connect(this, &QWidget::windowTitleChanged, this,
+            [] { AppendLog("-----------appName=" + launch().appName); });
     setCentralWidget(view_);
     statusBar()->addWidget(ready_, 1);
     buildMenus();
