@@ -158,13 +158,24 @@ void MainFrame::hostEvent(long code, long data) {
         activateWindow();
         break;
     case HostEventAction::Reread:
-        RereadChannelAndSegment();
-        emit hostReread();
-        view_->update();
+        reread();
         break;
     case HostEventAction::Ignore:
         break;
     }
+}
+
+// Host event 4. With its parameter bar showing, the FM composer outside FP-segment mode follows
+// the host's FM settings instead of its channel and segment.
+void MainFrame::reread() {
+    if (wave_ && launch().composerId == kFmComposer && !launch().fpSegMode &&
+        bars_->visible(FrameBars::kParmBand)) {
+        wave_->rereadFmSettings();
+        return;
+    }
+    RereadChannelAndSegment();
+    emit hostReread();
+    view_->update();
 }
 
 int MainFrame::progressNotice(long position, long show) {
