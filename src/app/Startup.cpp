@@ -9,6 +9,16 @@
 
 namespace tw {
 
+std::string JoinCommandLine(int argc, const char* const* argv) {
+    std::string line;
+    for (int i = 0; i < argc; ++i) {
+        if (i > 0)
+            line += ' ';
+        line += argv[i];
+    }
+    return line;
+}
+
 int ComposerFromCommandLine(const std::string& commandLine) {
     std::string upper = ToUpper(commandLine);
     int id = kStandardComposer;

@@ -16,6 +16,9 @@ struct StartupResult {
     int resourceSet = kStandardResources;
 };
 
+// The process's command line, program path first, its arguments joined by blanks.
+std::string JoinCommandLine(int argc, const char* const* argv);
+
 // Composer id from the whole command line, program path included: "PLS" beats "FMC".
 int ComposerFromCommandLine(const std::string& commandLine);
 const char* AppNameFor(int composerId);

@@ -26,14 +26,10 @@ long ClosedCode(int composerId) {
 } // namespace
 
 int main(int argc, char** argv) {
+    // Before QApplication takes its own options (-style, -qwindowtitle, ...) out of argv.
+    const std::string commandLine = tw::JoinCommandLine(argc, argv);
     QApplication app(argc, argv);
     tw::InstallGuiPrompter();
-    std::string commandLine;
-    for (int i = 0; i < argc; ++i) {
-        if (i > 0)
-            commandLine += ' ';
-        commandLine += argv[i];
-    }
     const tw::StartupResult started = tw::RunStartup(commandLine, tw::FindAppDataFolder());
     if (!started.ok)
         return 1;

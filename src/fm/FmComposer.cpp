@@ -49,6 +49,16 @@ bool FmComposer::SetUpChannel(WeDoc& doc) {
     return !failed_;
 }
 
+bool FmComposer::RereadSettings(WeDoc& doc) {
+    const FmSettings before = fm_;
+    SetUpChannel(doc);
+    const bool changed = fm_.base != before.base || fm_.vMin != before.vMin ||
+                         fm_.vMax != before.vMax || fm_.fmFuncMode != before.fmFuncMode;
+    if (changed)
+        doc.RefreshFmMarkers();
+    return changed;
+}
+
 void FmComposer::ComputeMarkers(WeDoc& doc) {
     std::vector<double> values = ReadFmMarkerValues(fm_.fmFuncMode);
     FmMarkerPoints marks =

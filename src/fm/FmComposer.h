@@ -14,6 +14,10 @@ class FmComposer {
   public:
     // LoadFmLimits for the active channel; false when the application must close.
     bool SetUpChannel(WeDoc& doc);
+    // Host event 4 with the parameter bar showing (outside FP-segment mode): LoadFmLimits again.
+    // True when the carrier, the deviation range or the modulation mode changed; the markers
+    // then follow.
+    bool RereadSettings(WeDoc& doc);
     // The marker points of the current wave from the stored table of the function mode.
     void ComputeMarkers(WeDoc& doc);
     // FP-segment mode: the active segment's deviation and range before its file is read.

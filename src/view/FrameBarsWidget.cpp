@@ -22,7 +22,6 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QStyle>
-#include <QTimer>
 #include <QToolBar>
 
 #include <cstdio>
@@ -84,9 +83,6 @@ FrameBars::FrameBars(MainFrame& frame, WeDoc* doc) : QObject(&frame), frame_(fra
     else
         frame_.setMinimumSize(640, 420);
 
-    auto* timer = new QTimer(this);
-    connect(timer, &QTimer::timeout, this, &FrameBars::applyVisibility);
-    timer->start(100);
     applyVisibility();
     frame_.installEventFilter(this);
 }
@@ -175,6 +171,7 @@ void FrameBars::buildParameterBar() {
         row->addWidget(box);
         boxes_[slot] = box;
         connect(box, &QLineEdit::textEdited, this, [this, slot] { markPending(slot); });
+        connect(box, &QLineEdit::returnPressed, this, &FrameBars::apply);
     };
     const int composer = launch().composerId;
     if (composer == kPulseComposer) {

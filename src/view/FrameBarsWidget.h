@@ -27,13 +27,14 @@ class FrameBars : public QObject {
     enum Band { kFileBand, kEditBand, kParmBand, kInstrumentBand, kMarkerBand, kBands };
     bool visible(Band band) const { return flags_[band]; }
     void toggle(Band band);
-    void applyVisibility(); // the 100 ms timer's work
+    void applyVisibility(); // the frame's 100 ms timer keeps the bands as the flags say
     QToolBar* bar(Band band) const;
     QWidget* parameterBar() const { return parm_; }
     QMenu* barMenu();
     void showBarMenu(QPoint global);
 
-    // The parameter bar's boxes (wavelength, second box, FP segment box) and Apply.
+    // The parameter bar's boxes (wavelength, second box, FP segment box). An edit waits, marked
+    // pending, until Apply or Return in a box.
     QLineEdit* wavelengthBox() const { return boxes_[0]; }
     QLineEdit* secondBox() const { return boxes_[1]; }
     QLineEdit* segmentBox() const { return boxes_[2]; }

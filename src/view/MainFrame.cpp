@@ -27,6 +27,9 @@ namespace tw {
 MainFrame::MainFrame(int resourceSet, QWidget* parent)
     : QMainWindow(parent), resourceSet_(resourceSet), view_(new WeditVw(this)),
       ready_(new QLabel("Ready", this)) {
+    // Qt reports only real changes, so a paint that sets the same title again logs nothing.
+    connect(this, &QWidget::windowTitleChanged, this,
+            [] { AppendLog("-----------appName=" + launch().appName); });
     setCentralWidget(view_);
     statusBar()->addWidget(ready_, 1);
     buildMenus();
@@ -41,7 +44,7 @@ MainFrame::MainFrame(int resourceSet, QWidget* parent)
     view_->barMenuRequested = [this](QPoint global) { bars_->showBarMenu(global); };
     auto* timer = new QTimer(this);
     connect(timer, &QTimer::timeout, this, [this] {
-        bars_->apply();
+        bars_->applyVisibility();
         updateCommands();
     });
     timer->start(100);
@@ -155,13 +158,24 @@ void MainFrame::hostEvent(long code, long data) {
         activateWindow();
         break;
     case HostEventAction::Reread:
-        RereadChannelAndSegment();
-        emit hostReread();
-        view_->update();
+        reread();
         break;
     case HostEventAction::Ignore:
         break;
     }
+}
+
+// Host event 4. With its parameter bar showing, the FM composer outside FP-segment mode follows
+// the host's FM settings instead of its channel and segment.
+void MainFrame::reread() {
+    if (wave_ && launch().composerId == kFmComposer && !launch().fpSegMode &&
+        bars_->visible(FrameBars::kParmBand)) {
+        wave_->rereadFmSettings();
+        return;
+    }
+    RereadChannelAndSegment();
+    emit hostReread();
+    view_->update();
 }
 
 int MainFrame::progressNotice(long position, long show) {

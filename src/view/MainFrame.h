@@ -50,7 +50,7 @@ class MainFrame : public QMainWindow {
     void showAbout();
 
   signals:
-    // Host event 4: the active channel and segment have been read again.
+    // Host event 4 re-read the active channel and segment.
     void hostReread();
 
   protected:
@@ -62,6 +62,7 @@ class MainFrame : public QMainWindow {
     void buildMenus();
     void addFrameCommands();
     void notify(std::string_view name, long first, long second);
+    void reread();
 
     int resourceSet_;
     WeditVw* view_;

@@ -31,16 +31,8 @@ QtWaveFrame::QtWaveFrame(MainFrame& frame) : frame_(frame), doc_(MakeDocument())
     addCommands();
     InstallDocumentCommands(frame_, *doc_);
     closeIfFmSetUpFailed();
-    QObject::connect(&frame_, &MainFrame::hostReread, &frame_, [this] {
-        // The FM composer outside FP-segment mode re-reads its settings, the others show the
-        // segment the host made active.
-        if (launch().composerId == kFmComposer && !launch().fpSegMode)
-            doc_->SetUpFmChannel();
-        else
-            LoadActiveSegment(*doc_);
-        closeIfFmSetUpFailed();
-        frame_.view()->update();
-    });
+    QObject::connect(&frame_, &MainFrame::hostReread, &frame_,
+                     [this] { LoadActiveSegment(*doc_); });
 }
 
 QtWaveFrame::~QtWaveFrame() {
@@ -87,6 +79,12 @@ void QtWaveFrame::addCommands() {
     frame_.setCommand(
         kCmdAdditionalBits,
         {[this, doc] { ShowAdditionalBitsDialog(&frame_, doc->segTableSection); }, {}, {}});
+}
+
+void QtWaveFrame::rereadFmSettings() {
+    if (TheFmComposer().RereadSettings(*doc_))
+        frame_.view()->update();
+    closeIfFmSetUpFailed();
 }
 
 void QtWaveFrame::setBars(FrameBars* bars) {

@@ -17,6 +17,9 @@ class QtWaveFrame : public WeDocListener {
 
     WeDoc& document() { return *doc_; }
     void setBars(FrameBars* bars);
+    // Host event 4 in the FM composer with its parameter bar up: the view is redrawn only when
+    // the carrier, the deviation range or the modulation mode changed.
+    void rereadFmSettings();
 
     void repaint(std::size_t first, std::size_t last) override;
     void rangeReset() override;

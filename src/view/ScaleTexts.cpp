@@ -1,7 +1,9 @@
 #include "view/ScaleTexts.h"
 
+#include "app/LaunchState.h"
 #include "app/NumberText.h"
 #include "app/Printf.h"
+#include "pulse/PulseOptions.h"
 
 #include <cctype>
 #include <cmath>
@@ -15,6 +17,18 @@ bool IsPointUnit(const std::string& unit) {
 }
 
 } // namespace
+
+PlotUnits UnitsForComposer(int composerId, int timeUnit, int voltInd) {
+    PlotUnits units;
+    units.voltInd = voltInd;
+    if (composerId == kFmComposer)
+        units.vertical = "Hz";
+    if (composerId == kPulseComposer) {
+        units.horizontal = TimeUnitLabel(timeUnit);
+        units.vertical = "V";
+    }
+    return units;
+}
 
 std::string ScaleLine(bool vertical, double range, const std::string& unit, int voltInd) {
     const char* suffix = "";
@@ -42,6 +56,13 @@ std::string ScaleLine(bool vertical, double range, const std::string& unit, int 
 std::string MidValueText(double ymin, double ymax, const std::string& verticalUnit) {
     const double p = IsPointUnit(verticalUnit) ? 1 : 0;
     return EngNumberText((ymin + ymax + p) * 0.5, 9);
+}
+
+ScaleTexts MakeScaleTexts(double xmin, double xmax, double ymin, double ymax,
+                          const PlotUnits& units) {
+    return {ScaleLine(true, ymax - ymin, units.vertical, units.voltInd),
+            ScaleLine(false, xmax - xmin, units.horizontal),
+            MidValueText(ymin, ymax, units.vertical)};
 }
 
 } // namespace tw

@@ -199,8 +199,10 @@ bool WeditVw::editing() const {
     return doc_ && launch().composerId != kPulseComposer;
 }
 
-std::string WeditVw::verticalUnit() const {
-    return launch().composerId == kFmComposer ? "Hz" : "Pts";
+PlotUnits WeditVw::units() const {
+    const int voltInd = static_cast<int>(
+        ProfileNumber("voltInd", 0, strprintf("PulseRoot-ch%d", launch().activeChannel + 1), 0));
+    return UnitsForComposer(launch().composerId, pulse_ ? pulse_->view.timeUnit : 1, voltInd);
 }
 
 int WeditVw::sampleTextWidth() const {
@@ -360,23 +362,21 @@ void WeditVw::drawScaleTexts(QPainter& p, const PlotRect& r) {
     p.setPen(QColor(40, 44, 52));
     const int right = std::max(width(), r.right + 1);
     const QRect box(r.left, r.bottom + 4, right - r.left, 18);
-    const std::string vunit = verticalUnit();
     if (map_.xmin >= map_.xmax && launch().composerId == kPulseComposer) {
+        scaleTexts_ = {};
         p.drawText(box, Qt::AlignLeft | Qt::AlignTop, "Pulse currently not specified");
         p.drawText(QRect(0, (r.top + r.bottom) / 2 - 9, std::max(r.left - 4, 0), 18),
                    Qt::AlignRight | Qt::AlignVCenter, "Empty");
         return;
     }
-    const int voltInd = static_cast<int>(
-        ProfileNumber("voltInd", 0, strprintf("PulseRoot-ch%d", launch().activeChannel + 1), 0));
-    p.drawText(box, Qt::AlignLeft | Qt::AlignTop,
-               QString::fromStdString(ScaleLine(true, map_.ymax - map_.ymin, vunit, voltInd)));
+    scaleTexts_ = MakeScaleTexts(map_.xmin, map_.xmax, map_.ymin, map_.ymax, units());
+    p.drawText(box, Qt::AlignLeft | Qt::AlignTop, QString::fromStdString(scaleTexts_.vertical));
     p.drawText(box.translated(0, 14), Qt::AlignLeft | Qt::AlignTop,
-               QString::fromStdString(ScaleLine(false, map_.xmax - map_.xmin, "Pts")));
+               QString::fromStdString(scaleTexts_.horizontal));
     const int cy = (r.top + r.bottom) / 2;
     p.setFont(ArialFont(11));
     p.drawText(QRect(0, cy - 7, std::max(r.left - 4, 0), 16), Qt::AlignRight | Qt::AlignTop,
-               QString::fromStdString(MidValueText(map_.ymin, map_.ymax, vunit)));
+               QString::fromStdString(scaleTexts_.midValue));
 }
 
 void WeditVw::drawTrace(QPainter& p, const PlotRect& r) {

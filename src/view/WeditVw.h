@@ -4,6 +4,7 @@
 #include "view/Anchors.h"
 #include "view/DrawingTools.h"
 #include "view/PlotMapping.h"
+#include "view/ScaleTexts.h"
 
 #include <QImage>
 #include <QWidget>
@@ -54,6 +55,8 @@ class WeditVw : public QWidget {
     QLineEdit* valueEntry() const { return entry_; }
     QWidget* mapWindow() const;
     bool coarseFine() const { return coarseFine_; }
+    // The scale texts of the last paint (empty while the pulse view has no train).
+    const ScaleTexts& scaleTexts() const { return scaleTexts_; }
 
     // --- commands
     void startAutoline();
@@ -109,7 +112,7 @@ class WeditVw : public QWidget {
     void drawAnchors(QPainter& p, const PlotRect& r);
     void drawDrawingOverlay(QPainter& p);
     void drawPulseTrain(QPainter& p, const PlotRect& r, bool printing);
-    std::string verticalUnit() const;
+    PlotUnits units() const;
     int sampleTextWidth() const;
 
     bool editing() const; // standard and FM composers with a document
@@ -148,6 +151,7 @@ class WeditVw : public QWidget {
     QString badRestore_;
     WaveMapWindow* mapWindow_ = nullptr;
     QImage buffer_;
+    ScaleTexts scaleTexts_;
 };
 
 } // namespace tw

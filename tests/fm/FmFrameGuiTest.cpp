@@ -4,6 +4,7 @@
 #include "document/WaveFormats.h"
 #include "fm/FmComposer.h"
 #include "fm/FmSettings.h"
+#include "view/Commands.h"
 #include "view/FrameBarsWidget.h"
 #include "view/MainFrame.h"
 #include "view/QtWaveFrame.h"
@@ -75,7 +76,7 @@ TEST_F(FmFrame, DeviationBoxAppliesRefusesAndFollowsOpenAndReread) {
 
     // The host changed the stored deviation and asks for a re-read (event 4).
     box.set(box.exchange(), "Settings", "FmDev0", "5e6");
-    emit frame->hostReread();
+    frame->hostEvent(4, 0);
     EXPECT_EQ(deviation->text(), "5e6");
     EXPECT_EQ(document().vMin, 122.5e6);
 
@@ -83,9 +84,69 @@ TEST_F(FmFrame, DeviationBoxAppliesRefusesAndFollowsOpenAndReread) {
     frame->show();
     box.set(box.descr(), "ParmLst", "Sclk", "SCLK x 100 150");
     box.prompts.clear();
-    emit frame->hostReread();
+    frame->hostEvent(4, 0);
     EXPECT_TRUE(box.prompts.lastText().starts_with("FM Sample clock has reached its limit."));
     EXPECT_TRUE(QTest::qWaitFor([this] { return !frame->isVisible(); }, 2000));
+}
+
+// Counts the paints a widget receives.
+struct PaintCounter : QObject {
+    explicit PaintCounter(QWidget* w) { w->installEventFilter(this); }
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() == QEvent::Paint)
+            ++paints;
+        return false;
+    }
+    int paints = 0;
+};
+
+// With the parameter bar up, event 4 follows the host's FM settings and leaves channel and
+// segment alone; the view is drawn again only when the carrier, range or mode changed.
+TEST_F(FmFrame, Event4WithTheParameterBarRereadsTheFmSettings) {
+    open();
+    frame->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(frame.get()));
+    QTest::qWait(50);
+    PaintCounter counter(frame->view());
+    box.set(box.exchange(), "Settings", "ActiveCh", "1");
+    box.set(box.exchange(), "Settings", "AcSeg", "4 5");
+    frame->hostEvent(4, 0);
+    QTest::qWait(50);
+    EXPECT_EQ(counter.paints, 0) << "the FM settings did not change";
+    EXPECT_EQ(launch().activeChannel, 0);
+    EXPECT_EQ(launch().activeSegment, 1);
+
+    box.set(box.exchange(), "Settings", "FmDev0", "5e6");
+    frame->hostEvent(4, 0);
+    QTest::qWait(50);
+    EXPECT_EQ(deviation->text(), "5e6");
+    EXPECT_EQ(document().vMin, 122.5e6);
+    EXPECT_GE(counter.paints, 1);
+    EXPECT_EQ(launch().activeChannel, 0);
+}
+
+// Without the bar, or in FP-segment mode, event 4 reads the channel and segment as the other
+// composers do, and the FM settings wait.
+TEST_F(FmFrame, Event4WithoutTheParameterBarRereadsChannelAndSegment) {
+    open();
+    frame->runCommand(kCmdParameterBar);
+    ASSERT_FALSE(frame->bars()->visible(FrameBars::kParmBand));
+    box.set(box.exchange(), "Settings", "FmDev0", "5e6");
+    box.set(box.exchange(), "Settings", "AcSeg", "3");
+    frame->hostEvent(4, 0);
+    EXPECT_EQ(launch().activeSegment, 3);
+    EXPECT_EQ(deviation->text(), "1.25e7");
+    EXPECT_EQ(document().vMin, 118.75e6);
+}
+
+TEST_F(FmFrame, Event4InFpSegmentModeRereadsTheSegment) {
+    box.useFpSegments(2);
+    open();
+    ASSERT_TRUE(frame->bars()->visible(FrameBars::kParmBand));
+    box.set(box.exchange(), "Settings", "FPSeg", "6");
+    frame->hostEvent(4, 0);
+    EXPECT_EQ(launch().activeSegment, 6);
+    EXPECT_EQ(frame->bars()->segmentBox()->text(), "6");
 }
 
 // Where the marker dots' green lies in a rendering, and how much of it there is.

@@ -1,5 +1,6 @@
 #include "view/MainFrame.h"
 
+#include "app/FileUtil.h"
 #include "app/LaunchState.h"
 #include "app/Startup.h"
 #include "app/StringTable.h"
@@ -9,6 +10,7 @@
 #include "view/FrameBarsWidget.h"
 #include "view/MenuLayout.h"
 #include "view/QtPulseFrame.h"
+#include "view/QtWaveFrame.h"
 #include "view/WeditVw.h"
 
 #include <QAction>
@@ -170,6 +172,35 @@ TEST(MainFrame, PaintPublishesTheTitle) {
     shot.save(QString(TW_BINARY_DIR) + "/MainFrame-standard.png");
     EXPECT_EQ(f.windowTitle(), "Tidewright -> Untitled");
     EXPECT_EQ(box.get(box.exchange(), "AppTits", "TD"), "Tidewright -> Untitled");
+}
+
+int CountOf(const std::string& text, const std::string& part) {
+    int n = 0;
+    for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++n;
+    return n;
+}
+
+// The frame title is built on every paint; the log gets the application's name only when the
+// title text changes, ahead of that paint's "COMPOSER:" line.
+TEST(MainFrame, EachNewFrameTitleLogsTheAppName) {
+    test::Sandbox box;
+    const std::string line = "-----------appName=Tidewright\n";
+    auto log = [] { return ReadWholeFile(launch().logFile).value_or(""); };
+    MainFrame f(kStandardResources);
+    f.resize(800, 600);
+    f.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
+    f.view()->repaint();
+    f.view()->repaint();
+    EXPECT_EQ(CountOf(log(), line), 1) << log();
+    EXPECT_LT(log().find(line), log().find("\nCOMPOSER:Tidewright -> Untitled")) << log();
+    EXPECT_GE(CountOf(log(), "\nCOMPOSER:Tidewright -> Untitled"), 2);
+
+    f.waveFrame()->document().fileName = box.root() + "/sine.wav";
+    f.view()->repaint();
+    f.view()->repaint();
+    EXPECT_EQ(CountOf(log(), line), 2) << log();
 }
 
 TEST(MainFrame, PulseComposerDrivesItsMenusAndSectionList) {

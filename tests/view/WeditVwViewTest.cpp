@@ -3,6 +3,7 @@
 #include "app/FileUtil.h"
 #include "app/LaunchState.h"
 #include "app/QtAppProfile.h"
+#include "app/Startup.h"
 #include "document/SegmentTables.h"
 #include "document/WeDoc.h"
 #include "support/Sandbox.h"
@@ -258,6 +259,44 @@ TEST_F(FrameTest, ParameterBarAppliesThePendingWavelength) {
     EXPECT_FALSE(bars->pending(0));
     EXPECT_FALSE(bars->applyButton()->isEnabled());
     EXPECT_EQ(bars->wavelengthBox()->text(), "2048");
+}
+
+// A slip of the keyboard in a parameter box must not reach the document before Apply: the
+// frame's timer only keeps the bars visible as their flags say.
+TEST_F(FrameTest, TypingInTheParameterBarWaitsForApplyOrReturn) {
+    MainFrame frame(kStandardResources);
+    frame.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame));
+    FrameBars* bars = frame.bars();
+    WeDoc& doc = frame.waveFrame()->document();
+    QLineEdit* length = bars->wavelengthBox();
+    ASSERT_EQ(length->text(), "1024");
+    length->setFocus();
+    QTest::keyClick(length, Qt::Key_End);
+    QTest::keyClick(length, Qt::Key_Backspace);
+    QTest::qWait(350);
+    EXPECT_EQ(length->text(), "102");
+    EXPECT_TRUE(bars->pending(0));
+    EXPECT_EQ(doc.wavelength, 1024) << "nothing applied while the box waits";
+    EXPECT_TRUE(box.prompts.asked.empty()) << box.prompts.lastText();
+
+    QTest::keyClicks(length, "40");
+    QTest::keyClick(length, Qt::Key_Return);
+    EXPECT_EQ(doc.wavelength, 10240);
+    EXPECT_FALSE(bars->pending(0));
+    EXPECT_FALSE(bars->applyButton()->isEnabled());
+
+    QLineEdit* segment = bars->secondBox();
+    ASSERT_EQ(segment->text(), "1");
+    segment->setFocus();
+    QTest::keyClick(segment, Qt::Key_Backspace);
+    QTest::keyClicks(segment, "2");
+    QTest::qWait(350);
+    EXPECT_EQ(launch().activeSegment, 1);
+    EXPECT_TRUE(bars->pending(1));
+    QTest::keyClick(segment, Qt::Key_Enter);
+    EXPECT_EQ(launch().activeSegment, 2);
+    EXPECT_FALSE(bars->pending(1));
 }
 
 } // namespace
