@@ -1,18 +1,18 @@
 #include "host/QtHostLink.h"
 
 #include "app/FileUtil.h"
+#include "app/LaunchState.h"
+#include "app/Prompter.h"
 #include "host/LinkFrames.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QLocalSocket>
 #include <QPointer>
-#include <QStandardPaths>
 #include <QTimer>
 
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 #include <memory>
 
 namespace tw {
@@ -50,20 +50,12 @@ Connect ConnectTo(QLocalSocket& socket, const std::string& path) {
 
 } // namespace
 
-std::string DefaultLinkFolder() {
-    if (const char* dir = std::getenv("TIDEWRIGHT_LINK_DIR"); dir && *dir)
-        return dir;
-    QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    if (runtime.isEmpty())
-        runtime = QDir::tempPath();
-    return runtime.toStdString() + "/tidewright-link";
-}
-
 QtHostLink::QtHostLink(std::string folder) : folder_(std::move(folder)) {
-    if (!folder_.empty() && folder_.back() == '/')
+    while (folder_.size() > 1 && folder_.back() == '/')
         folder_.pop_back();
-    CreateFolder(folder_);
-    QFile::setPermissions(Q(folder_), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    refusal_ = PrepareLinkFolder(folder_);
+    if (!refusal_.empty())
+        ask(launch().appName, refusal_, Buttons::Ok, Icon::Exclamation);
 }
 
 QtHostLink::~QtHostLink() {
@@ -73,6 +65,8 @@ QtHostLink::~QtHostLink() {
 
 std::vector<QtHostLink::Peer> QtHostLink::scan() {
     std::vector<Peer> peers;
+    if (!refusal_.empty())
+        return peers;
     QDir dir(Q(folder_));
     for (const QString& name : dir.entryList({"*.title"}, QDir::Files)) {
         std::string path = folder_ + "/" + name.toStdString();
@@ -177,14 +171,16 @@ QtLinkWindow::QtLinkWindow(QtHostLink& link, LinkHandlers handlers, QObject* par
     : QObject(parent), link_(link), handlers_(std::move(handlers)) {
     base_ = "w" + std::to_string(QCoreApplication::applicationPid()) + "-" +
             std::to_string(++link_.next_);
+    connect(&server_, &QLocalServer::newConnection, this, &QtLinkWindow::accept);
+    link_.windows_.push_back(this);
+    if (!link_.refusal_.empty())
+        return;
     std::string path = link_.folder_ + "/" + base_ + ".sock";
     QLocalServer::removeServer(Q(path));
     server_.setSocketOptions(QLocalServer::UserAccessOption);
     if (!server_.listen(Q(path)))
         std::fprintf(stderr, "host link: cannot listen on %s: %s\n", path.c_str(),
                      server_.errorString().toLocal8Bit().constData());
-    connect(&server_, &QLocalServer::newConnection, this, &QtLinkWindow::accept);
-    link_.windows_.push_back(this);
 }
 
 QtLinkWindow::~QtLinkWindow() {

@@ -1,5 +1,6 @@
 #pragma once
 #include "host/HostLink.h"
+#include "host/LinkFolder.h"
 
 #include <QLocalServer>
 #include <QObject>
@@ -16,14 +17,12 @@ struct LinkHandlers {
     std::function<void(std::string_view name, long first, long second)> event;
 };
 
-// The folder where windows register: $TIDEWRIGHT_LINK_DIR, else "tidewright-link" in the
-// user's runtime folder.
-std::string DefaultLinkFolder();
-
 class QtLinkWindow;
 
 // Window messages over local sockets. Every window listens on its own socket in the link
 // folder and names its title in a small file beside it; a sender looks the title up there.
+// A link folder that another account could reach is refused with a message; the link is then
+// off: no window registers and no title is found.
 class QtHostLink : public HostLink {
   public:
     explicit QtHostLink(std::string folder = DefaultLinkFolder());
@@ -39,6 +38,8 @@ class QtHostLink : public HostLink {
     std::vector<std::string> titles();
 
     const std::string& folder() const { return folder_; }
+    // Why the folder was refused, or "" when the link is on.
+    const std::string& refusal() const { return refusal_; }
 
   private:
     friend class QtLinkWindow;
@@ -51,6 +52,7 @@ class QtHostLink : public HostLink {
     void forget(const Peer& peer);
 
     std::string folder_;
+    std::string refusal_;
     std::vector<QtLinkWindow*> windows_; // this process's windows, reached without a socket
     int next_ = 0;
 };
