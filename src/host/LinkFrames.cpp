@@ -1,5 +1,7 @@
 #include "host/LinkFrames.h"
 
+#include <algorithm>
+
 namespace tw::link {
 
 namespace {
@@ -41,6 +43,32 @@ std::string EncodeAck(std::int64_t result) {
     return out;
 }
 
+bool FrameReader::append(std::string_view bytes) {
+    if (failed_)
+        return false;
+    if (budget_) {
+        if (bytes.size() > budget_->limit_ - budget_->used_) {
+            stop();
+            return false;
+        }
+        budget_->used_ += bytes.size();
+        budget_->peak_ = std::max(budget_->peak_, budget_->used_);
+    }
+    buffer_.append(bytes);
+    return true;
+}
+
+void FrameReader::stop() {
+    failed_ = true;
+    release(buffer_.size());
+    std::string().swap(buffer_);
+}
+
+void FrameReader::release(std::size_t bytes) {
+    if (budget_)
+        budget_->used_ -= bytes;
+}
+
 std::optional<Frame> FrameReader::next() {
     if (failed_ || buffer_.empty())
         return std::nullopt;
@@ -55,7 +83,7 @@ std::optional<Frame> FrameReader::next() {
         f.tag = static_cast<std::uint32_t>(GetLE(buffer_, 1, 4));
         std::uint64_t length = GetLE(buffer_, 5, 4);
         if (length > kMaxPayload) {
-            failed_ = true;
+            stop();
             return std::nullopt;
         }
         if (have < 9 + length)
@@ -85,10 +113,11 @@ std::optional<Frame> FrameReader::next() {
         used = 9;
         break;
     default:
-        failed_ = true;
+        stop();
         return std::nullopt;
     }
     buffer_.erase(0, used);
+    release(used);
     return f;
 }
 

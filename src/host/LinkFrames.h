@@ -1,4 +1,5 @@
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -20,21 +21,52 @@ struct Frame {
     std::int64_t first = 0, second = 0;
 };
 
-inline constexpr std::uint32_t kMaxPayload = 64u << 20;
+// A host message is a few lines of commands and paths; a frame announcing more than this is
+// garbage and ends its connection at once.
+inline constexpr std::uint32_t kMaxPayload = 1u << 20;
+// What the unfinished frames of all connections of one receiver may hold together.
+inline constexpr std::size_t kBufferBudget = 4 * std::size_t(kMaxPayload);
 
 std::string EncodeData(std::uint32_t tag, std::string_view text);
 std::string EncodeEvent(std::string_view name, std::int64_t first, std::int64_t second);
 std::string EncodeAck(std::int64_t result);
 
-// Collects the bytes of a stream and hands out whole frames in order. A malformed stream
-// (unknown kind, oversized payload) sets failed() and yields nothing more.
-class FrameReader {
+// The bytes that frame readers sharing it hold, against a limit.
+class BufferBudget {
   public:
-    void append(std::string_view bytes) { buffer_.append(bytes); }
-    std::optional<Frame> next();
-    bool failed() const { return failed_; }
+    explicit BufferBudget(std::size_t limit) : limit_(limit) {}
+    std::size_t limit() const { return limit_; }
+    std::size_t used() const { return used_; }
+    std::size_t peak() const { return peak_; }
 
   private:
+    friend class FrameReader;
+    std::size_t limit_;
+    std::size_t used_ = 0;
+    std::size_t peak_ = 0;
+};
+
+// Collects the bytes of a stream and hands out whole frames in order. A malformed stream
+// (unknown kind, oversized payload) or bytes beyond the budget set failed(), release what the
+// reader held, and yield nothing more.
+class FrameReader {
+  public:
+    explicit FrameReader(BufferBudget* budget = nullptr) : budget_(budget) {}
+    ~FrameReader() { release(buffer_.size()); }
+    FrameReader(const FrameReader&) = delete;
+    FrameReader& operator=(const FrameReader&) = delete;
+
+    // False when the reader has failed, now or before.
+    bool append(std::string_view bytes);
+    std::optional<Frame> next();
+    bool failed() const { return failed_; }
+    std::size_t buffered() const { return buffer_.size(); }
+
+  private:
+    void stop(); // gives back what the reader holds and takes nothing more
+    void release(std::size_t bytes);
+
+    BufferBudget* budget_;
     std::string buffer_;
     bool failed_ = false;
 };

@@ -1,28 +1,27 @@
 #include "host/QtHostLink.h"
 
 #include "app/FileUtil.h"
-#include "host/LinkFrames.h"
+#include "app/LaunchState.h"
+#include "app/Prompter.h"
 
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QLocalSocket>
 #include <QPointer>
-#include <QStandardPaths>
 #include <QTimer>
 
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 #include <memory>
 
 namespace tw {
 
 namespace {
 
-constexpr int kConnectMs = 2000;
-constexpr int kWriteMs = 5000;
-// The receiver may show a message box before it answers; a dead one drops the connection.
-constexpr int kHandledMs = 10 * 60 * 1000;
+using link::kAckMs;
+using link::kConnectMs;
+using link::kWriteMs;
 
 QString Q(const std::string& s) {
     return QString::fromStdString(s);
@@ -48,22 +47,33 @@ Connect ConnectTo(QLocalSocket& socket, const std::string& path) {
                : Connect::Failed;
 }
 
-} // namespace
-
-std::string DefaultLinkFolder() {
-    if (const char* dir = std::getenv("TIDEWRIGHT_LINK_DIR"); dir && *dir)
-        return dir;
-    QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    if (runtime.isEmpty())
-        runtime = QDir::tempPath();
-    return runtime.toStdString() + "/tidewright-link";
+// Waits for the acknowledgement of a data frame. Its result is not used; a receiver that
+// goes away or answers anything else ends the wait too.
+void AwaitAck(QLocalSocket& socket) {
+    link::BufferBudget room(64);
+    link::FrameReader reader(&room);
+    QDeadlineTimer deadline(kAckMs);
+    for (;;) {
+        QByteArray bytes = socket.readAll();
+        if (!reader.append(std::string_view(bytes.constData(), std::size_t(bytes.size()))))
+            return;
+        if (reader.next())
+            return;
+        if (reader.failed() || socket.state() != QLocalSocket::ConnectedState ||
+            !socket.waitForReadyRead(int(std::min<qint64>(deadline.remainingTime(), kAckMs))))
+            return;
+    }
 }
 
-QtHostLink::QtHostLink(std::string folder) : folder_(std::move(folder)) {
-    if (!folder_.empty() && folder_.back() == '/')
+} // namespace
+
+QtHostLink::QtHostLink(std::string folder, LinkLimits limits)
+    : folder_(std::move(folder)), limits_(limits), buffers_(limits.bufferBudget) {
+    while (folder_.size() > 1 && folder_.back() == '/')
         folder_.pop_back();
-    CreateFolder(folder_);
-    QFile::setPermissions(Q(folder_), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    refusal_ = PrepareLinkFolder(folder_);
+    if (!refusal_.empty())
+        ask(launch().appName, refusal_, Buttons::Ok, Icon::Exclamation);
 }
 
 QtHostLink::~QtHostLink() {
@@ -73,6 +83,8 @@ QtHostLink::~QtHostLink() {
 
 std::vector<QtHostLink::Peer> QtHostLink::scan() {
     std::vector<Peer> peers;
+    if (!refusal_.empty())
+        return peers;
     QDir dir(Q(folder_));
     for (const QString& name : dir.entryList({"*.title"}, QDir::Files)) {
         std::string path = folder_ + "/" + name.toStdString();
@@ -111,15 +123,7 @@ bool QtHostLink::sendText(std::string_view title, std::string_view text) {
             continue;
         if (!WriteAll(socket, link::EncodeData(1, text)))
             continue;
-        link::FrameReader reader;
-        while (socket.state() == QLocalSocket::ConnectedState || socket.bytesAvailable() > 0) {
-            QByteArray bytes = socket.readAll();
-            reader.append(std::string_view(bytes.constData(), std::size_t(bytes.size())));
-            if (auto frame = reader.next(); frame && frame->kind == link::kAck)
-                break;
-            if (reader.failed() || !socket.waitForReadyRead(kHandledMs))
-                break;
-        }
+        AwaitAck(socket);
         return true;
     }
     return false;
@@ -177,14 +181,16 @@ QtLinkWindow::QtLinkWindow(QtHostLink& link, LinkHandlers handlers, QObject* par
     : QObject(parent), link_(link), handlers_(std::move(handlers)) {
     base_ = "w" + std::to_string(QCoreApplication::applicationPid()) + "-" +
             std::to_string(++link_.next_);
+    connect(&server_, &QLocalServer::newConnection, this, &QtLinkWindow::accept);
+    link_.windows_.push_back(this);
+    if (!link_.refusal_.empty())
+        return;
     std::string path = link_.folder_ + "/" + base_ + ".sock";
     QLocalServer::removeServer(Q(path));
     server_.setSocketOptions(QLocalServer::UserAccessOption);
     if (!server_.listen(Q(path)))
         std::fprintf(stderr, "host link: cannot listen on %s: %s\n", path.c_str(),
                      server_.errorString().toLocal8Bit().constData());
-    connect(&server_, &QLocalServer::newConnection, this, &QtLinkWindow::accept);
-    link_.windows_.push_back(this);
 }
 
 QtLinkWindow::~QtLinkWindow() {
@@ -217,14 +223,25 @@ void QtLinkWindow::handleEvent(std::string_view name, long first, long second) {
 
 void QtLinkWindow::accept() {
     while (QLocalSocket* socket = server_.nextPendingConnection()) {
-        auto reader = std::make_shared<link::FrameReader>();
+        // Qt's own buffer stays small; what waits for the rest of a frame counts against the
+        // process's budget.
+        socket->setReadBufferSize(link::kReadChunk);
+        auto reader = std::make_shared<link::FrameReader>(&link_.buffers_);
+        auto* idle = new QTimer(socket);
+        idle->setSingleShot(true);
+        idle->setInterval(link_.limits_.idleMs);
+        connect(idle, &QTimer::timeout, socket, &QLocalSocket::abort);
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-        connect(socket, &QLocalSocket::readyRead, this, [this, socket, reader] {
+        connect(socket, &QLocalSocket::readyRead, this, [this, socket, reader, idle] {
             // A handler may run a nested event loop in which the peer hangs up.
             QPointer<QLocalSocket> alive(socket);
             QByteArray bytes = socket->readAll();
-            reader->append(std::string_view(bytes.constData(), std::size_t(bytes.size())));
+            if (!reader->append(std::string_view(bytes.constData(), std::size_t(bytes.size())))) {
+                socket->abort();
+                return;
+            }
             while (auto frame = reader->next()) {
+                idle->stop();
                 if (frame->kind == link::kData) {
                     handleText(frame->payload);
                     if (!alive)
@@ -237,10 +254,12 @@ void QtLinkWindow::accept() {
                     if (!alive)
                         return;
                 }
+                idle->start();
             }
             if (reader->failed())
                 socket->abort();
         });
+        idle->start();
     }
 }
 

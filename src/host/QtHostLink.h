@@ -1,5 +1,7 @@
 #pragma once
 #include "host/HostLink.h"
+#include "host/LinkFolder.h"
+#include "host/LinkFrames.h"
 
 #include <QLocalServer>
 #include <QObject>
@@ -16,17 +18,35 @@ struct LinkHandlers {
     std::function<void(std::string_view name, long first, long second)> event;
 };
 
-// The folder where windows register: $TIDEWRIGHT_LINK_DIR, else "tidewright-link" in the
-// user's runtime folder.
-std::string DefaultLinkFolder();
+namespace link {
+// A window that listens accepts at once; a connection that takes longer finds none there.
+inline constexpr int kConnectMs = 2000;
+// Each part of a frame being written; the receiver reads as it goes.
+inline constexpr int kWriteMs = 5000;
+// The receiver may show a message box before it acknowledges a host message.
+inline constexpr int kAckMs = 10 * 60 * 1000;
+// A connection that finishes no frame for this long (not counting the handler's time) is
+// dropped, so a peer cannot hold a receiver's buffers and sockets for ever.
+inline constexpr int kIdleMs = 10 * 1000;
+// What a receiver takes from one socket at a time.
+inline constexpr int kReadChunk = 64 * 1024;
+} // namespace link
+
+// The receiving side's bounds; tests shrink them.
+struct LinkLimits {
+    std::size_t bufferBudget = link::kBufferBudget; // unfinished frames, all connections
+    int idleMs = link::kIdleMs;
+};
 
 class QtLinkWindow;
 
 // Window messages over local sockets. Every window listens on its own socket in the link
 // folder and names its title in a small file beside it; a sender looks the title up there.
+// A link folder that another account could reach is refused with a message; the link is then
+// off: no window registers and no title is found.
 class QtHostLink : public HostLink {
   public:
-    explicit QtHostLink(std::string folder = DefaultLinkFolder());
+    explicit QtHostLink(std::string folder = DefaultLinkFolder(), LinkLimits limits = {});
     ~QtHostLink() override;
     QtHostLink(const QtHostLink&) = delete;
     QtHostLink& operator=(const QtHostLink&) = delete;
@@ -39,6 +59,10 @@ class QtHostLink : public HostLink {
     std::vector<std::string> titles();
 
     const std::string& folder() const { return folder_; }
+    // Why the folder was refused, or "" when the link is on.
+    const std::string& refusal() const { return refusal_; }
+    // The bytes that unfinished frames hold across this process's connections.
+    const link::BufferBudget& buffers() const { return buffers_; }
 
   private:
     friend class QtLinkWindow;
@@ -51,6 +75,9 @@ class QtHostLink : public HostLink {
     void forget(const Peer& peer);
 
     std::string folder_;
+    std::string refusal_;
+    LinkLimits limits_;
+    link::BufferBudget buffers_;
     std::vector<QtLinkWindow*> windows_; // this process's windows, reached without a socket
     int next_ = 0;
 };

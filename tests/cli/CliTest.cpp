@@ -182,5 +182,25 @@ TEST_F(CliTest, HelpListsEveryCommand) {
         EXPECT_NE(r.out.find(word), std::string::npos) << word;
 }
 
+TEST_F(CliTest, UsageEndsItsLastLineSoWhatFollowsStartsOnItsOwn) {
+    for (const char* help : {"--help", "-h", "help"}) {
+        CliRun r = cli({help});
+        ASSERT_FALSE(r.out.empty()) << help;
+        EXPECT_TRUE(r.out.ends_with("given\n")) << help;
+        EXPECT_FALSE(r.out.ends_with("\n\n")) << help;
+        EXPECT_EQ(r.err, "") << help;
+    }
+    // As on a terminal: the usage, then a failing run, in one stream.
+    const std::string both = at("both");
+    const std::string program = Quoted(TW_CLI_PROGRAM);
+    ASSERT_EQ(std::system((program + " --help >" + Quoted(both) + " 2>&1; " + program +
+                           " frobnicate >>" + Quoted(both) + " 2>&1")
+                              .c_str()) != -1,
+              true);
+    const std::string text = ReadWholeFile(both).value_or("");
+    EXPECT_NE(text.find("given\ntidewright-cli: unknown command 'frobnicate'"), std::string::npos)
+        << text;
+}
+
 } // namespace
 } // namespace tw

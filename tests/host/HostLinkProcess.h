@@ -26,6 +26,7 @@ class SimProcess {
     bool waitFor(const std::string& fragment, int ms = 10000) const;
     // Waits for the process to end; its exit code, or -1 when it is still running after `ms`.
     int finish(int ms = 20000);
+    qint64 pid() const { return process_.processId(); }
 
   private:
     std::string outFile_;

@@ -49,5 +49,49 @@ TEST(LinkFrames, GarbageStopsTheReader) {
     EXPECT_TRUE(oversized.failed());
 }
 
+TEST(LinkFrames, LengthAboveTheLimitStopsTheReaderAtItsHeader) {
+    auto header = [](std::uint32_t length) {
+        std::string h("\x01\x01\0\0\0", 5);
+        for (int i = 0; i < 4; ++i)
+            h.push_back(char((length >> (8 * i)) & 0xFF));
+        return h;
+    };
+    FrameReader atLimit;
+    atLimit.append(header(kMaxPayload));
+    EXPECT_FALSE(atLimit.next());
+    EXPECT_FALSE(atLimit.failed());
+    FrameReader above;
+    above.append(header(kMaxPayload + 1));
+    EXPECT_FALSE(above.next());
+    EXPECT_TRUE(above.failed());
+    EXPECT_EQ(above.buffered(), 0u);
+}
+
+TEST(LinkFrames, ReadersShareOneBudgetAndGiveBackWhatTheyHeld) {
+    BufferBudget budget(100);
+    const std::string frame = EncodeData(1, std::string(80, 'x')); // 89 bytes
+    FrameReader a(&budget);
+    ASSERT_TRUE(a.append(frame.substr(0, 60)));
+    {
+        FrameReader b(&budget);
+        EXPECT_TRUE(b.append(frame.substr(0, 40)));
+        // One more byte of b would take the total past the limit: b is stopped, a goes on.
+        EXPECT_FALSE(b.append(frame.substr(40, 1)));
+        EXPECT_TRUE(b.failed());
+        EXPECT_EQ(budget.used(), 60u);
+        EXPECT_FALSE(b.append("x"));
+        FrameReader c(&budget);
+        EXPECT_TRUE(c.append(frame.substr(0, 30)));
+        EXPECT_EQ(budget.used(), 90u);
+    } // c goes away with its bytes
+    EXPECT_EQ(budget.used(), 60u);
+    ASSERT_TRUE(a.append(frame.substr(60)));
+    auto whole = a.next();
+    ASSERT_TRUE(whole);
+    EXPECT_EQ(whole->payload, std::string(80, 'x'));
+    EXPECT_EQ(budget.used(), 0u);
+    EXPECT_EQ(budget.peak(), 100u);
+}
+
 } // namespace
 } // namespace tw::link

@@ -5,7 +5,16 @@
 #include "host/HostLink.h"
 #include "support/Sandbox.h"
 
+#include <QDir>
+#include <QProcess>
+
 #include <gtest/gtest.h>
+
+#include <filesystem>
+#include <optional>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace tw {
 namespace {
@@ -110,6 +119,92 @@ TEST(QtHostLink, ComposerClosedReachesEveryRegisteredWindow) {
     QCoreApplication::processEvents();
     EXPECT_EQ(local, std::vector<std::string>{std::string(kComposerClosedName) + " 18 1"});
     SetHostLink(nullptr);
+}
+
+// An environment variable set for one scope.
+class ScopedEnv {
+  public:
+    ScopedEnv(const char* name, const char* value) : name_(name) {
+        if (const char* v = std::getenv(name))
+            saved_ = v;
+        value ? ::setenv(name, value, 1) : ::unsetenv(name);
+    }
+    ~ScopedEnv() { saved_ ? ::setenv(name_, saved_->c_str(), 1) : ::unsetenv(name_); }
+
+  private:
+    const char* name_;
+    std::optional<std::string> saved_;
+};
+
+// A folder another account made first, as it can in /tmp: open to everyone, with a window's
+// registration planted in it.
+std::string PlantOpenFolder(const std::string& path) {
+    CreateFolder(path);
+    ::chmod(path.c_str(), 0777);
+    WriteFileAtomically(path + "/w1-1.title", "Consolia - TW2014 (simulated)");
+    return path;
+}
+
+TEST(QtHostLink, FolderOthersCanReachIsRefusedAndNothingRegistersThere) {
+    test::Sandbox box;
+    const std::string open = PlantOpenFolder(box.root() + "/open");
+    QtHostLink link(open);
+    SetHostLink(&link);
+    ASSERT_EQ(box.prompts.asked.size(), 1u);
+    EXPECT_EQ(box.prompts.asked[0].caption, "Tidewright");
+    EXPECT_EQ(box.prompts.asked[0].text, link.refusal());
+    EXPECT_NE(link.refusal().find(open + ": its mode is 0777"), std::string::npos);
+    EXPECT_NE(link.refusal().find("TIDEWRIGHT_LINK_DIR"), std::string::npos);
+
+    QtLinkWindow window(link, {});
+    window.setTitle("Tidewright -> Untitled");
+    EXPECT_FALSE(window.listening());
+    // The planted title is not trusted: the composer reports the host as missing.
+    EXPECT_TRUE(link.titles().empty());
+    EXPECT_FALSE(SendToHost("Consolia - TW2014 (simulated)", "Cmd=:TRAC:DEL:ALL"));
+    EXPECT_EQ(box.prompts.lastText(), "Unable to find target app.");
+    EXPECT_EQ(QDir(QString::fromStdString(open)).entryList(QDir::Files | QDir::System),
+              QStringList{"w1-1.title"});
+    SetHostLink(nullptr);
+}
+
+TEST(QtHostLink, WithoutRuntimeFolderTheLinkFolderIsPerUserAndChecked) {
+    test::Sandbox box;
+    ScopedEnv noLinkDir("TIDEWRIGHT_LINK_DIR", nullptr);
+    ScopedEnv noRuntime("XDG_RUNTIME_DIR", nullptr);
+    ScopedEnv tmp("TMPDIR", box.root().c_str());
+    const std::string own = box.root() + "/tidewright-link-" + std::to_string(::geteuid());
+    {
+        QtHostLink link;
+        EXPECT_EQ(link.folder(), own);
+        EXPECT_EQ(link.refusal(), "");
+        QtLinkWindow window(link, {});
+        EXPECT_TRUE(window.listening());
+    }
+    std::filesystem::remove_all(own);
+    PlantOpenFolder(own);
+    QtHostLink taken;
+    EXPECT_NE(taken.refusal(), "");
+    EXPECT_TRUE(box.prompts.sawText("TIDEWRIGHT_LINK_DIR"));
+    EXPECT_TRUE(taken.titles().empty());
+}
+
+TEST(QtHostLink, SimulatorRefusesAFolderOthersCanReach) {
+    test::Sandbox box;
+    const std::string open = PlantOpenFolder(box.root() + "/open");
+    QProcess sim;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("TIDEWRIGHT_LINK_DIR", QString::fromStdString(open));
+    sim.setProcessEnvironment(env);
+    sim.start(TW_BINARY_DIR "/tools/consolia-sim",
+              {"--app-data", QString::fromStdString(box.root()), "--no-launch", "--timeout", "10"});
+    ASSERT_TRUE(sim.waitForFinished(20000));
+    EXPECT_EQ(sim.exitCode(), 1);
+    const std::string err = sim.readAllStandardError().toStdString();
+    EXPECT_NE(err.find("consolia-sim: Host link folder " + open + ": its mode is 0777"),
+              std::string::npos)
+        << err;
+    EXPECT_NE(err.find("Set TIDEWRIGHT_LINK_DIR"), std::string::npos) << err;
 }
 
 } // namespace

@@ -85,6 +85,9 @@ int main(int argc, char** argv) {
         o.appData = tw::FindAppDataFolder();
     while (o.appData.size() > 1 && o.appData.back() == '/')
         o.appData.pop_back();
+    tw::LaunchState named;
+    named.appName = "consolia-sim"; // the caption of its messages
+    tw::SetLaunchState(named);
     tw::QuitOnTerminationSignals(); // so that the composer it launched is stopped too
     tw::sim::Consolia host(o);
     if (!host.start())
