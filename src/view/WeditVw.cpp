@@ -263,7 +263,7 @@ void WeditVw::paintEvent(QPaintEvent*) {
 void WeditVw::render(QPainter& p, QRect area, bool printing) {
     p.fillRect(area, Qt::white);
     const std::string title =
-        BuildWindowTitle(doc_ && !doc_->fileName.empty() ? doc_->fileName : "Untitled");
+        BuildWindowTitle(doc_ && !doc_->pathName.empty() ? doc_->pathName : "Untitled");
     if (!printing)
         if (QWidget* top = window(); top != this)
             top->setWindowTitle(QString::fromStdString(title));
