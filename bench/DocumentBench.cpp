@@ -121,7 +121,8 @@ void BM_Undo(benchmark::State& state) {
     doc->CommitEdit();
     for (auto _ : state) {
         state.PauseTiming();
-        doc->SnapshotForUndo();
+        doc->SnapshotForUndo(); // lands as the undo file with the change written after it
+        doc->CommitEdit();
         state.ResumeTiming();
         if (!doc->Undo())
             state.SkipWithError("undo failed");

@@ -1,20 +1,52 @@
 #include "app/FileUtil.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cctype>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <mutex>
+#include <ostream>
 #include <sstream>
-#include <thread>
+#include <streambuf>
 #include <unordered_map>
+#include <utility>
 #include <vector>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
 namespace tw {
+
+FileResult FileResult::Failed(Action action, std::string path, std::string reason) {
+    FileResult r;
+    r.ok_ = false;
+    r.action_ = action;
+    r.path_ = std::move(path);
+    r.reason_ = reason.empty() ? std::string("unknown error") : std::move(reason);
+    return r;
+}
+
+FileResult FileResult::Failed(Action action, std::string path, std::error_code ec) {
+    return Failed(action, std::move(path), ec.message());
+}
+
+FileResult FileResult::FromErrno(Action action, std::string path, int error) {
+    return Failed(action, std::move(path), std::generic_category().message(error));
+}
+
+std::string FileResult::message() const {
+    if (ok_)
+        return {};
+    return (action_ == Action::Read ? "Unable to read " : "Unable to write ") + path_ + "\n" +
+           reason_;
+}
 
 bool FileExists(const std::string& path) {
     std::error_code ec;
@@ -57,7 +89,7 @@ namespace {
 
 constexpr std::string_view kTempMark = ".~tw";
 
-// "<name>.~tw<digits>-<digits>" is a temporary of WriteFileAtomically for the target <name>;
+// "<name>.~tw<process id>-<count>" is a temporary of WriteFileAtomically for the target <name>;
 // its target, or nothing for any other name.
 std::optional<std::string_view> TargetOfTemporary(std::string_view entry) {
     const auto mark = entry.rfind(kTempMark);
@@ -74,7 +106,7 @@ std::optional<std::string_view> TargetOfTemporary(std::string_view entry) {
 }
 
 // A writer killed between write and rename leaves its temporary behind. No rewrite takes a
-// minute, so an older one is dead; a younger one may be another process's live write.
+// minute, so an older one of another process is dead; a younger one may be its live write.
 constexpr auto kStaleTemporaryAge = std::chrono::seconds(60);
 
 // The stale temporaries of one folder by target, as its last look found them.
@@ -87,12 +119,15 @@ std::unordered_map<std::string, std::vector<std::string>>
 ListStaleTemporaries(const std::string& folder) {
     std::unordered_map<std::string, std::vector<std::string>> stale;
     const auto now = fs::file_time_type::clock::now();
+    const std::string ownTag = std::string(kTempMark) + std::to_string(::getpid()) + "-";
     std::error_code ec;
     for (fs::directory_iterator it(folder.empty() ? "." : folder, ec), end; !ec && it != end;
          it.increment(ec)) {
         const std::string name = it->path().filename().string();
         const auto target = TargetOfTemporary(name);
-        if (!target)
+        // This process's own temporaries are writes still under way (a staged undo snapshot
+        // may wait for its change for minutes); only other writers die and leave theirs.
+        if (!target || name.find(ownTag) != std::string::npos)
             continue;
         std::error_code timeError;
         const auto written = it->last_write_time(timeError);
@@ -130,75 +165,235 @@ void RemoveStaleTemporaries(const std::string& path) {
         RemoveFile(temp);
 }
 
-// A fresh temporary beside path, named so that RemoveStaleTemporaries recognises it.
+// A fresh temporary beside path, named so that RemoveStaleTemporaries recognises it. The process
+// id keeps two processes writing the same file (the host and us, two composers) on temporaries
+// of their own; the counter does the same for the writes of one process.
 std::string TemporaryFor(const std::string& path) {
     RemoveStaleTemporaries(path);
     static std::atomic<unsigned> counter{0};
     std::ostringstream name;
-    name << path << kTempMark << std::hash<std::thread::id>{}(std::this_thread::get_id()) % 100000
-         << '-' << counter++;
+    name << path << kTempMark << ::getpid() << '-' << counter++;
     return name.str();
 }
 
-// Renames a complete temporary over its target; on failure the temporary goes.
-bool ReplaceWith(const std::string& temp, const std::string& path) {
-    std::error_code ec;
-    fs::rename(temp, path, ec);
-    if (ec) {
-        RemoveFile(temp);
-        return false;
+constexpr auto kWrite = FileResult::Action::Write;
+
+// An output stream over a file descriptor that keeps the errno of the first failed write, so that
+// a full disk is reported as such.
+class DescriptorBuf : public std::streambuf {
+  public:
+    explicit DescriptorBuf(int fd) : fd_(fd) { setp(buffer_, buffer_ + sizeof buffer_); }
+    int error() const { return error_; }
+
+  protected:
+    int_type overflow(int_type c) override {
+        if (!flush())
+            return traits_type::eof();
+        if (!traits_type::eq_int_type(c, traits_type::eof())) {
+            *pptr() = traits_type::to_char_type(c);
+            pbump(1);
+        }
+        return traits_type::not_eof(c);
     }
-    return true;
-}
+    std::streamsize xsputn(const char* data, std::streamsize n) override {
+        if (n < static_cast<std::streamsize>(sizeof buffer_) / 2) {
+            // Small pieces gather in the buffer.
+            std::streamsize done = 0;
+            while (done < n) {
+                if (pptr() == epptr() && !flush())
+                    return done;
+                const std::streamsize room = std::min<std::streamsize>(epptr() - pptr(), n - done);
+                std::memcpy(pptr(), data + done, static_cast<std::size_t>(room));
+                pbump(static_cast<int>(room));
+                done += room;
+            }
+            return done;
+        }
+        // Large blocks go straight to the file.
+        if (!flush() || !writeAll(data, static_cast<std::size_t>(n)))
+            return 0;
+        return n;
+    }
+    int sync() override { return flush() ? 0 : -1; }
+
+  private:
+    bool flush() {
+        const std::size_t pending = static_cast<std::size_t>(pptr() - pbase());
+        setp(buffer_, buffer_ + sizeof buffer_);
+        return pending == 0 || writeAll(buffer_, pending);
+    }
+    bool writeAll(const char* data, std::size_t n) {
+        while (n > 0 && error_ == 0) {
+            const ssize_t w = ::write(fd_, data, n);
+            if (w < 0 && errno == EINTR)
+                continue;
+            if (w <= 0) {
+                error_ = w < 0 ? errno : ENOSPC;
+                break;
+            }
+            data += w;
+            n -= static_cast<std::size_t>(w);
+        }
+        return error_ == 0;
+    }
+
+    int fd_;
+    int error_ = 0;
+    char buffer_[1 << 16];
+};
 
 } // namespace
 
-bool WriteFileAtomically(const std::string& path, const std::function<bool(std::ostream&)>& write) {
-    const std::string temp = TemporaryFor(path);
-    {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        if (!out)
-            return false;
-        const bool written = write(out);
-        out.close();
-        if (!written || !out) {
-            RemoveFile(temp);
-            return false;
-        }
-    }
-    return ReplaceWith(temp, path);
+StagedFile::StagedFile(std::string target) : target_(std::move(target)) {}
+
+StagedFile::~StagedFile() {
+    discard();
 }
 
-bool WriteFileAtomically(const std::string& path, std::string_view content) {
-    return WriteFileAtomically(path, [content](std::ostream& out) {
+StagedFile::StagedFile(StagedFile&& other) noexcept
+    : target_(std::move(other.target_)), temp_(std::exchange(other.temp_, {})) {}
+
+StagedFile& StagedFile::operator=(StagedFile&& other) noexcept {
+    if (this != &other) {
+        discard();
+        target_ = std::move(other.target_);
+        temp_ = std::exchange(other.temp_, {});
+    }
+    return *this;
+}
+
+void StagedFile::discard() {
+    if (!temp_.empty())
+        RemoveFile(temp_);
+    temp_.clear();
+}
+
+FileResult StagedFile::write(const std::function<bool(std::ostream&)>& write) {
+    discard();
+    const std::string temp = TemporaryFor(target_);
+    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return FileResult::FromErrno(kWrite, target_, errno);
+    int error = 0;
+    bool given = false;
+    {
+        DescriptorBuf buf(fd);
+        std::ostream out(&buf);
+        given = write(out) && out.flush();
+        error = buf.error();
+    }
+    if (::close(fd) != 0 && error == 0)
+        error = errno;
+    if (error != 0 || !given) {
+        RemoveFile(temp);
+        return error != 0 ? FileResult::FromErrno(kWrite, target_, error)
+                          : FileResult::Failed(kWrite, target_, "the content could not be made");
+    }
+    temp_ = temp;
+    return {};
+}
+
+FileResult StagedFile::write(std::string_view content) {
+    return write([content](std::ostream& out) {
         out.write(content.data(), static_cast<std::streamsize>(content.size()));
         return true;
     });
 }
 
-bool CopyFileOver(const std::string& from, const std::string& to) {
-    std::error_code ec;
-    if (fs::equivalent(from, to, ec))
-        return true;
-    const std::string temp = TemporaryFor(to);
-    if (!fs::copy_file(from, temp, fs::copy_options::overwrite_existing, ec)) {
-        RemoveFile(temp);
-        return false;
-    }
-    return ReplaceWith(temp, to);
+FileResult StagedFile::copyOf(const std::string& from) {
+    discard();
+    std::ifstream in(from, std::ios::binary);
+    if (!in)
+        return FileResult::FromErrno(FileResult::Action::Read, from, errno);
+    int readError = 0;
+    FileResult copied = write([&](std::ostream& out) {
+        std::vector<char> chunk(1 << 16);
+        while (in.read(chunk.data(), static_cast<std::streamsize>(chunk.size())) ||
+               in.gcount() > 0) {
+            if (!out.write(chunk.data(), in.gcount()))
+                return false;
+        }
+        if (in.bad())
+            readError = errno != 0 ? errno : EIO;
+        return readError == 0;
+    });
+    if (readError != 0)
+        return FileResult::FromErrno(FileResult::Action::Read, from, readError);
+    return copied;
 }
 
-bool SnapshotFile(const std::string& from, const std::string& to) {
+FileResult StagedFile::linkTo(const std::string& from) {
+    discard();
+    const std::string temp = TemporaryFor(target_);
     std::error_code ec;
-    if (fs::equivalent(from, to, ec))
-        return true;
-    const std::string temp = TemporaryFor(to);
     fs::create_hard_link(from, temp, ec);
     if (ec) {
         RemoveFile(temp);
-        return CopyFileOver(from, to);
+        return copyOf(from);
     }
-    return ReplaceWith(temp, to);
+    temp_ = temp;
+    return {};
+}
+
+FileResult StagedFile::commit() {
+    if (temp_.empty())
+        return FileResult::Failed(kWrite, target_, "nothing was staged");
+    std::error_code ec;
+    fs::rename(temp_, target_, ec);
+    if (ec) {
+        discard();
+        return FileResult::Failed(kWrite, target_, ec);
+    }
+    temp_.clear();
+    return {};
+}
+
+FileResult WriteFileAtomically(const std::string& path,
+                               const std::function<bool(std::ostream&)>& write) {
+    StagedFile staged(path);
+    if (FileResult written = staged.write(write); !written)
+        return written;
+    return staged.commit();
+}
+
+FileResult WriteFileAtomically(const std::string& path, std::string_view content) {
+    StagedFile staged(path);
+    if (FileResult written = staged.write(content); !written)
+        return written;
+    return staged.commit();
+}
+
+FileResult CopyFileOver(const std::string& from, const std::string& to) {
+    std::error_code ec;
+    if (fs::equivalent(from, to, ec))
+        return {};
+    StagedFile staged(to);
+    if (FileResult copied = staged.copyOf(from); !copied)
+        return copied;
+    return staged.commit();
+}
+
+FileResult SnapshotFile(const std::string& from, const std::string& to) {
+    std::error_code ec;
+    if (fs::equivalent(from, to, ec))
+        return {};
+    StagedFile staged(to);
+    if (FileResult linked = staged.linkTo(from); !linked)
+        return linked;
+    return staged.commit();
+}
+
+FileResult MoveFileOver(const std::string& from, const std::string& to) {
+    std::error_code ec;
+    fs::rename(from, to, ec);
+    if (!ec)
+        return {};
+    if (ec != std::errc::cross_device_link)
+        return FileResult::Failed(kWrite, to, ec);
+    if (FileResult copied = CopyFileOver(from, to); !copied)
+        return copied;
+    RemoveFile(from);
+    return {};
 }
 
 std::string FolderOf(const std::string& path) {

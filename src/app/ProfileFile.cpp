@@ -1,5 +1,6 @@
 #include "app/ProfileFile.h"
 
+#include "app/FileReport.h"
 #include "app/FileUtil.h"
 
 #include <atomic>
@@ -7,6 +8,7 @@
 #include <mutex>
 #include <thread>
 #include <unordered_map>
+#include <unordered_set>
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -310,6 +312,23 @@ std::shared_ptr<const ParsedFile> parsedForRead(const std::string& file) {
     return parsed;
 }
 
+// A failed rewrite is shown once until that file is written again: the title is published at
+// every repaint, and a box per repaint would bury the user.
+void noteWriteOutcome(const std::string& file, const FileResult& written) {
+    static std::mutex mutex;
+    static std::unordered_set<std::string> failing;
+    bool show = false;
+    {
+        std::lock_guard<std::mutex> guard(mutex);
+        if (written)
+            failing.erase(file);
+        else
+            show = failing.insert(file).second;
+    }
+    if (show)
+        ReportFileFailure(written);
+}
+
 std::string lockPathOf(const std::string& file) {
     return file + ".lock";
 }
@@ -470,7 +489,14 @@ bool Transaction::commit() {
         return true;
     CacheEntry entry;
     entry.text = parsed_->serialize();
-    if (!WriteFileAtomically(file_, entry.text))
+    const FileResult written = WriteFileAtomically(file_, entry.text);
+    if (!written && lockFd_ >= 0) {
+        // The user may take a while with the message; the host must not wait for our lock.
+        releaseLock(file_, lockFd_);
+        lockFd_ = -1;
+    }
+    noteWriteOutcome(file_, written);
+    if (!written)
         return false;
     ++rewrites;
     changed_ = false;

@@ -17,6 +17,8 @@ Answer defaultAnswer(Buttons buttons) {
     case Buttons::YesNo:
     case Buttons::YesNoCancel:
         return Answer::Yes;
+    case Buttons::YesNoDefaultNo:
+        return Answer::No;
     }
     return Answer::Ok;
 }

@@ -4,7 +4,9 @@
 
 namespace tw {
 
-enum class Buttons { Ok, OkCancel, YesNo, YesNoCancel };
+// YesNoDefaultNo: Yes and No with No as the default button, for questions whose safe answer
+// is No (a script, or a user who just presses Enter, never gets the risky one).
+enum class Buttons { Ok, OkCancel, YesNo, YesNoCancel, YesNoDefaultNo };
 enum class Answer { Ok, Cancel, Yes, No };
 enum class Icon { None, Information, Exclamation, Question };
 
@@ -16,7 +18,8 @@ struct Prompter {
     virtual ~Prompter() = default;
 };
 
-// The button a box answers with when the user just presses Enter: its first button.
+// The button a box answers with when the user just presses Enter: its first button, or No
+// for YesNoDefaultNo.
 Answer defaultAnswer(Buttons buttons);
 
 // Writes "caption: text" (line breaks shown as \n) to standard error and answers the default.

@@ -17,6 +17,7 @@ QMessageBox::StandardButtons ButtonsFor(Buttons buttons) {
     case Buttons::OkCancel:
         return QMessageBox::Ok | QMessageBox::Cancel;
     case Buttons::YesNo:
+    case Buttons::YesNoDefaultNo:
         return QMessageBox::Yes | QMessageBox::No;
     case Buttons::YesNoCancel:
         return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
@@ -38,7 +39,7 @@ QMessageBox::Icon IconFor(Icon icon) {
     return QMessageBox::NoIcon;
 }
 
-QMessageBox::StandardButton FirstButton(Buttons buttons) {
+QMessageBox::StandardButton DefaultButton(Buttons buttons) {
     switch (defaultAnswer(buttons)) {
     case Answer::Ok:
         return QMessageBox::Ok;
@@ -64,9 +65,9 @@ Answer AnswerFor(int button, Buttons buttons) {
         return Answer::Cancel;
     default:
         // Closed with the title-bar button: the box's way out.
-        return buttons == Buttons::YesNo ? Answer::No
-               : buttons == Buttons::Ok  ? Answer::Ok
-                                         : Answer::Cancel;
+        return buttons == Buttons::YesNo || buttons == Buttons::YesNoDefaultNo ? Answer::No
+               : buttons == Buttons::Ok                                        ? Answer::Ok
+                                                                               : Answer::Cancel;
     }
 }
 
@@ -83,7 +84,7 @@ Answer QtPrompter::ask(std::string_view caption, std::string_view text, Buttons 
                     QString::fromUtf8(text.data(), qsizetype(text.size())), ButtonsFor(buttons),
                     QApplication::activeWindow());
     box.setWindowFlag(Qt::WindowStaysOnTopHint);
-    box.setDefaultButton(FirstButton(buttons));
+    box.setDefaultButton(DefaultButton(buttons));
     return AnswerFor(box.exec(), buttons);
 }
 

@@ -27,7 +27,7 @@ const std::string& exchange() {
 // A new segment file: 1024 points of the document's initial value.
 bool CreateSegmentFile(const WeDoc& doc, const std::string& path) {
     std::vector<std::int32_t> fresh(1024, doc.initialPoint);
-    return WriteNativeFile(path, fresh, NativeLayout());
+    return WriteNativeFile(path, fresh, NativeLayout()).ok();
 }
 } // namespace
 

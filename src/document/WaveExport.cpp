@@ -25,10 +25,10 @@ std::string EncodeWaveFile(std::span<const std::int32_t> points, int formatCode,
     }
 }
 
-bool ExportWaveFile(const std::string& path, int formatCode, std::span<const std::int32_t> points,
-                    const ExportContext& ctx) {
+FileResult ExportWaveFile(const std::string& path, int formatCode,
+                          std::span<const std::int32_t> points, const ExportContext& ctx) {
     if (!ExportWritesFile(formatCode))
-        return false;
+        return FileResult::Failed(FileResult::Action::Write, path, "no writer for this format");
     return WriteFileAtomically(path, EncodeWaveFile(points, formatCode, ctx));
 }
 

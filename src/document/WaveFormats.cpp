@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <bit>
+#include <cerrno>
+#include <filesystem>
 #include <fstream>
 
 namespace tw {
@@ -155,23 +157,40 @@ NativeReadResult ReadNativeFile(const std::string& path, PointLayout layout) {
     NativeReadResult result;
     const std::int64_t size = FileSize(path);
     const auto pointSize = static_cast<std::size_t>(BytesPerPoint(layout));
-    if (size < 0 || static_cast<std::uint64_t>(size) / pointSize > kMaxWavePoints)
+    constexpr auto kRead = FileResult::Action::Read;
+    if (size < 0) {
+        std::error_code ec;
+        (void)std::filesystem::file_size(path, ec);
+        result.failure = FileResult::Failed(kRead, path, ec);
         return result;
+    }
+    if (static_cast<std::uint64_t>(size) / pointSize > kMaxWavePoints) {
+        result.failure = FileResult::Failed(kRead, path, "more points than any instrument holds");
+        return result;
+    }
     std::ifstream in(path, std::ios::binary);
-    if (!in)
+    if (!in) {
+        result.failure = FileResult::FromErrno(kRead, path, errno);
         return result;
+    }
     const std::size_t count = static_cast<std::size_t>(size) / pointSize;
     // Reserving rather than resizing: zero-filling the points first would cost a whole extra
     // pass over them.
     result.points.reserve(count);
-    if (!AppendFilePoints(in, count, layout, result.points))
-        return NativeReadResult{};
+    errno = 0;
+    if (!AppendFilePoints(in, count, layout, result.points)) {
+        const int error = errno;
+        result = NativeReadResult{};
+        result.failure = error != 0 ? FileResult::FromErrno(kRead, path, error)
+                                    : FileResult::Failed(kRead, path, "the file ended early");
+        return result;
+    }
     result.ok = true;
     return result;
 }
 
-bool WriteNativeFile(const std::string& path, std::span<const std::int32_t> points,
-                     PointLayout layout) {
+FileResult WriteNativeFile(const std::string& path, std::span<const std::int32_t> points,
+                           PointLayout layout) {
     // A chunk at a time, so that a 16M-point wave is not built in memory as a whole file first.
     return WriteFileAtomically(path, [&](std::ostream& out) {
         if constexpr (std::endian::native == std::endian::little)

@@ -1,10 +1,13 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "app/FileUtil.h"
 
 namespace tw {
 
@@ -32,13 +35,14 @@ std::string EncodeNativePoints(std::span<const std::int32_t> points, PointLayout
 struct NativeReadResult {
     bool ok = false;
     std::vector<std::int32_t> points;
+    FileResult failure; // why not, when !ok
 };
 // Reads a whole native file in one go; fails when it cannot be read or exceeds kMaxWavePoints.
 // An empty file reads as zero points.
 NativeReadResult ReadNativeFile(const std::string& path, PointLayout layout);
 // Writes the points atomically (temporary file renamed over path).
-bool WriteNativeFile(const std::string& path, std::span<const std::int32_t> points,
-                     PointLayout layout);
+FileResult WriteNativeFile(const std::string& path, std::span<const std::int32_t> points,
+                           PointLayout layout);
 
 // Format codes are positions in the composer's extension list (FileFilters.h). Standard composer:
 // 0 native ".wav" (or RIFF), 1 ASCII, 2 comma-delimited columns, 3 LeCroy ".0*", 4 positive
@@ -68,6 +72,12 @@ struct ImportContext {
     double vMax = 8191;
     bool stretch = true; // the instrument's "autoStretch" option
     int askDim = 1;      // column files: 0 one value per number, 1 time/value pairs
+    // Open's conversion writes beside the input. Where that place holds another file, the
+    // converted points replace it only when mayReplace(path) says so (no question: never);
+    // otherwise, and when the input's folder cannot be written, they go to fallbackFolder
+    // (empty: the conversion fails instead).
+    std::function<bool(const std::string& path)> mayReplace{};
+    std::string fallbackFolder{};
 };
 
 struct ImportResult {
@@ -93,12 +103,17 @@ int FormatCodeFromName(const std::string& path, PointLayout layout);
 
 struct ConvertResult {
     bool ok = false;
-    std::string path; // the native binary file now holding the points
-    std::string error;
+    std::string path;   // the native binary file now holding the points
+    std::string error;  // the text to show when !ok: string 3014, or written's message
+    FileResult written; // a failed write of the converted file
 };
-// Open's conversion: writes the points as a native file next to the input (RIFF: name + "_TBR",
-// others: the input's name with the native extension) and returns its path. Native files and
-// positive 16-bit files come back unchanged. Nothing is written on failure.
+// The converted file's place beside the input: RIFF: the name + "_TBR", others: the input's
+// name with the native extension.
+std::string ConvertedPathFor(const std::string& path, int formatCode, PointLayout layout);
+// Open's conversion: writes the points as a native file at ConvertedPathFor (or, see
+// ImportContext, in the fallback folder) and returns its path. A file there that already holds
+// exactly these points is used as it is. Native files and positive 16-bit files come back
+// unchanged. Nothing is written on failure.
 ConvertResult ConvertToBinary(const std::string& path, int formatCode, const ImportContext& ctx);
 
 struct ExportContext {
@@ -110,7 +125,7 @@ struct ExportContext {
 bool ExportWritesFile(int formatCode);
 std::string EncodeWaveFile(std::span<const std::int32_t> points, int formatCode,
                            const ExportContext& ctx);
-bool ExportWaveFile(const std::string& path, int formatCode, std::span<const std::int32_t> points,
-                    const ExportContext& ctx);
+FileResult ExportWaveFile(const std::string& path, int formatCode,
+                          std::span<const std::int32_t> points, const ExportContext& ctx);
 
 } // namespace tw

@@ -1,6 +1,7 @@
 #include "app/FileUtil.h"
 #include "app/LaunchState.h"
 #include "app/ProfileStore.h"
+#include "app/Prompter.h"
 #include "app/StringTable.h"
 #include "document/ColumnImport.h"
 #include "document/FileFilters.h"
@@ -61,6 +62,14 @@ ImportContext ImportContextForLaunch(double vMin, double vMax, int askDim) {
     ctx.vMax = vMax;
     ctx.stretch = AutoStretchEnabled();
     ctx.askDim = askDim;
+    ctx.mayReplace = [](const std::string& place) {
+        return ask(launch().appName,
+                   place + "\nalready exists.\nPress:\n\t'Yes' - to replace it with the converted "
+                           "points,\n\t'No' - to keep it and convert into the temporary folder.",
+                   Buttons::YesNoDefaultNo, Icon::Exclamation) == Answer::Yes;
+    };
+    ctx.fallbackFolder =
+        launch().tmpFolder.empty() ? std::string() : launch().tmpFolder + "Converted/";
     return ctx;
 }
 
@@ -115,8 +124,68 @@ ImportResult ImportWaveFile(const std::string& path, int formatCode, const Impor
     return ImportWaveBytes(*bytes, formatCode, ctx);
 }
 
+std::string ConvertedPathFor(const std::string& path, int formatCode, PointLayout layout) {
+    if (formatCode != kNativeCode)
+        return ReplaceExtension(path, NativeExtension(layout));
+    std::string out = ReplaceExtension(path, "");
+    out.pop_back(); // the dot ReplaceExtension leaves
+    return out + "_TBR." + std::string(NativeExtension(layout));
+}
+
+namespace {
+
+ConvertResult Placed(std::string path) {
+    return {true, std::move(path), {}, {}};
+}
+
+ConvertResult WriteFailed(FileResult written) {
+    ConvertResult result;
+    result.error = written.message();
+    result.written = std::move(written);
+    return result;
+}
+
+bool Holds(const std::string& path, std::string_view bytes) {
+    return FileSize(path) == static_cast<std::int64_t>(bytes.size()) &&
+           ReadWholeFile(path) == bytes;
+}
+
+// Puts the converted bytes at `place` beside the input, unless another file the user keeps is
+// there or the folder cannot be written (staging the temporary is the test); then in the
+// fallback folder.
+ConvertResult PlaceConverted(const std::string& place, std::string_view bytes,
+                             const ImportContext& ctx) {
+    if (Holds(place, bytes))
+        return Placed(place);
+    const bool taken = FileExists(place);
+    StagedFile staged(place);
+    FileResult written = staged.write(bytes);
+    if (written && (!taken || (ctx.mayReplace && ctx.mayReplace(place)))) {
+        if (FileResult committed = staged.commit(); !committed)
+            return WriteFailed(std::move(committed));
+        return Placed(place);
+    }
+    staged.discard();
+    if (ctx.fallbackFolder.empty()) {
+        if (!written)
+            return WriteFailed(std::move(written));
+        return ConvertResult{false, {}, StringText(3014), {}};
+    }
+    if (!CreateFolder(ctx.fallbackFolder))
+        return WriteFailed(FileResult::Failed(FileResult::Action::Write, ctx.fallbackFolder,
+                                              "the folder cannot be made"));
+    const std::string fallback = ctx.fallbackFolder + FileNameOf(place);
+    if (Holds(fallback, bytes))
+        return Placed(fallback);
+    if (FileResult moved = WriteFileAtomically(fallback, bytes); !moved)
+        return WriteFailed(std::move(moved));
+    return Placed(fallback);
+}
+
+} // namespace
+
 ConvertResult ConvertToBinary(const std::string& path, int formatCode, const ImportContext& ctx) {
-    ConvertResult failed{false, {}, StringText(3014)};
+    ConvertResult failed{false, {}, StringText(3014), {}};
     if (formatCode == kCodeFromName)
         formatCode = FormatCodeFromName(path, ctx.layout);
     if (formatCode < 0)
@@ -125,32 +194,25 @@ ConvertResult ConvertToBinary(const std::string& path, int formatCode, const Imp
     if (size < BytesPerPoint(ctx.layout))
         return failed;
     if (formatCode == kPositiveCode)
-        return {true, path, {}};
+        return Placed(path);
     if (formatCode == kNativeCode) {
         char head[4] = {};
         std::ifstream in(path, std::ios::binary);
         if (!in.read(head, sizeof head) || !IsRiff(std::string_view(head, sizeof head)))
-            return in || in.eof() ? ConvertResult{true, path, {}} : failed;
+            return in || in.eof() ? Placed(path) : failed;
         in.close();
         auto bytes = ReadImportFile(path);
         if (!bytes || bytes->size() < kRiffHeaderLength + BytesPerPoint(ctx.layout))
             return failed;
-        std::string out = ReplaceExtension(path, "");
-        out.pop_back(); // the dot ReplaceExtension leaves
-        out += "_TBR.";
-        out += NativeExtension(ctx.layout);
         // The samples go over as they are, header dropped.
-        if (!WriteFileAtomically(out, std::string_view(*bytes).substr(kRiffHeaderLength)))
-            return failed;
-        return {true, out, {}};
+        return PlaceConverted(ConvertedPathFor(path, formatCode, ctx.layout),
+                              std::string_view(*bytes).substr(kRiffHeaderLength), ctx);
     }
     ImportResult imported = ImportWaveFile(path, formatCode, ctx);
     if (!imported.ok)
         return failed;
-    std::string out = ReplaceExtension(path, NativeExtension(ctx.layout));
-    if (!WriteNativeFile(out, imported.points, ctx.layout))
-        return failed;
-    return {true, out, {}};
+    return PlaceConverted(ConvertedPathFor(path, formatCode, ctx.layout),
+                          EncodeNativePoints(imported.points, ctx.layout), ctx);
 }
 
 } // namespace tw

@@ -1,5 +1,6 @@
 #include "document/WeDoc.h"
 
+#include "app/FileReport.h"
 #include "app/FileUtil.h"
 #include "app/LaunchState.h"
 #include "app/Printf.h"
@@ -11,7 +12,6 @@
 #include "host/HostLink.h"
 
 #include <cmath>
-#include <filesystem>
 #include <utility>
 
 namespace tw {
@@ -21,14 +21,6 @@ FmDocHooks fmHooks;
 
 const std::string& exchange() {
     return launch().exchangeFile;
-}
-
-bool MoveFileOver(const std::string& from, const std::string& to) {
-    std::error_code ec;
-    std::filesystem::rename(from, to, ec);
-    if (!ec)
-        return true;
-    return CopyFileOver(from, to) && RemoveFile(from);
 }
 } // namespace
 
@@ -83,6 +75,12 @@ WeDoc::~WeDoc() {
 void WeDoc::Allocate(std::size_t n) {
     wavelength = static_cast<double>(n);
     points.assign(n, initialPoint);
+    AdoptPointsFile({}); // no file holds the new points yet
+}
+
+void WeDoc::AdoptPointsFile(const std::string& path) {
+    pointsFile_ = path;
+    ++pointsVersion_;
 }
 
 std::string WeDoc::WorkingFile(int segment, int channel) const {
@@ -115,12 +113,75 @@ void WeDoc::SetFileNameFrom(const std::string& path) {
     fileName = InTmpFolder(path) ? std::string() : path;
 }
 
-bool WeDoc::SnapshotForUndo(const std::string& path) {
-    return SnapshotFile(pathName, path.empty() ? undoFile : path);
+FileResult WeDoc::SnapshotForUndo(const std::string& path) {
+    const std::string& target = path.empty() ? undoFile : path;
+    if (pointsFile_.empty()) {
+        // No file holds the points: there is nothing to go back to.
+        pendingUndo_.discard();
+        RemoveFile(target);
+        return {};
+    }
+    FileResult taken;
+    if (path.empty()) {
+        pendingUndo_ = StagedFile(undoFile);
+        taken = pendingUndo_.linkTo(pointsFile_);
+        pendingVersion_ = pointsVersion_;
+    } else {
+        taken = SnapshotFile(pointsFile_, path);
+    }
+    ReportFileFailure(taken);
+    return taken;
 }
 
-bool WeDoc::WriteWorkingFile(const std::string& path) {
-    return WriteNativeFile(path.empty() ? pathName : path, points, NativeLayout());
+bool WeDoc::UndoStagedForThisChange() const {
+    // Anything that rewrote or replaced the points file since the snapshot makes it stale.
+    return pendingUndo_.staged() && pendingVersion_ == pointsVersion_;
+}
+
+void WeDoc::SettleUndo(bool keep) {
+    if (!keep) {
+        pendingUndo_.discard();
+        return;
+    }
+    if (FileResult kept = pendingUndo_.commit(); !kept) {
+        // An older undo file would give back the wrong points.
+        RemoveFile(undoFile);
+        ReportFileFailure(kept);
+    }
+}
+
+FileResult WeDoc::WriteWorkingFile(const std::string& path) {
+    const std::string target = path.empty() ? pathName : path;
+    FileResult written = WriteNativeFile(target, points, NativeLayout());
+    if (written)
+        AdoptPointsFile(target);
+    return written;
+}
+
+void WeDoc::RestorePoints() {
+    if (pointsFile_.empty())
+        return;
+    NativeReadResult read = ReadNativeFile(pointsFile_, NativeLayout());
+    if (!read.ok) {
+        ReportFileFailure(read.failure);
+        return;
+    }
+    points = std::move(read.points);
+    wavelength = static_cast<double>(points.size());
+    RefreshFmMarkers();
+    listener().wavelengthShown();
+    listener().repaint(WeDocListener::kAll, WeDocListener::kAll);
+}
+
+bool WeDoc::WriteChange(const std::string& working, bool keepUndo) {
+    if (FileResult written = WriteWorkingFile(working); !written) {
+        pendingUndo_.discard();
+        ReportFileFailure(written);
+        RestorePoints();
+        return false;
+    }
+    SettleUndo(keepUndo);
+    return true;
 }
 
 void WeDoc::RefreshFmMarkers() {
@@ -147,18 +208,13 @@ WavelengthCheck WeDoc::CheckWavelengthIncrement(long& n) {
     return WavelengthCheck::Corrected;
 }
 
-bool WeDoc::LoadWaveFile(const std::string& path, bool adopt, bool asIsOnCancel) {
-    if (busy)
-        return false;
-    std::string file = path;
-    if (file.find(".w") == std::string::npos && file.find(".W") == std::string::npos) {
-        file = ConvertToNative(file, -3);
-        if (file.empty())
-            return false;
+std::optional<std::vector<std::int32_t>> WeDoc::ReadForLoad(const std::string& file, bool adopt,
+                                                            bool asIsOnCancel) {
+    const std::int64_t size = FileSize(file);
+    if (size < 0) {
+        ReportFileFailure(ReadNativeFile(file, NativeLayout()).failure);
+        return std::nullopt;
     }
-    std::int64_t size = FileSize(file);
-    if (size < 0)
-        return false;
     LoadFpSegmentRange();
     long count = static_cast<long>(size / bytesPerPoint);
     bool cut = false;
@@ -168,22 +224,48 @@ bool WeDoc::LoadWaveFile(const std::string& path, bool adopt, bool asIsOnCancel)
         WavelengthCheck check = CheckWavelengthIncrement(n);
         busy = false;
         if (check == WavelengthCheck::Cancelled && !asIsOnCancel)
-            return false;
+            return std::nullopt;
         cut = check == WavelengthCheck::Corrected;
         count = n;
     }
     NativeReadResult read = ReadNativeFile(file, NativeLayout());
-    if (!read.ok)
-        return false;
+    if (!read.ok) {
+        ReportFileFailure(read.failure);
+        return std::nullopt;
+    }
     read.points.resize(static_cast<std::size_t>(count), initialPoint);
-    if (cut && !WriteNativeFile(file, read.points, NativeLayout()))
-        return false;
-    points = std::move(read.points);
-    wavelength = static_cast<double>(count);
+    if (cut) {
+        if (FileResult written = WriteNativeFile(file, read.points, NativeLayout()); !written) {
+            ReportFileFailure(written);
+            return std::nullopt;
+        }
+    }
+    return std::move(read.points);
+}
+
+void WeDoc::AdoptPoints(std::vector<std::int32_t> loaded, const std::string& file, bool adopt) {
+    points = std::move(loaded);
+    wavelength = static_cast<double>(points.size());
+    AdoptPointsFile(file);
     listener().wavelengthShown();
     RefreshFmMarkers();
     if (adopt)
         SetPathName(file, false);
+}
+
+bool WeDoc::LoadWaveFile(const std::string& path, bool adopt, bool asIsOnCancel) {
+    if (busy)
+        return false;
+    std::string file = path;
+    if (file.find(".w") == std::string::npos && file.find(".W") == std::string::npos) {
+        file = ConvertToNative(file, -3);
+        if (file.empty())
+            return false;
+    }
+    auto loaded = ReadForLoad(file, adopt, asIsOnCancel);
+    if (!loaded)
+        return false;
+    AdoptPoints(std::move(*loaded), file, adopt);
     return true;
 }
 
@@ -204,18 +286,19 @@ bool WeDoc::SetWavelength(long n) {
         listener().wavelengthShown();
         return false;
     }
-    if (CheckWavelengthIncrement(n) == WavelengthCheck::Cancelled) {
+    if (CheckWavelengthIncrement(n) == WavelengthCheck::Cancelled || !SnapshotForUndo()) {
         listener().wavelengthShown();
         return false;
     }
-    SnapshotForUndo();
+    const bool keepUndo = UndoStagedForThisChange();
     // The points in memory are the undo copy's content, so they are cut or extended in place.
     points.resize(static_cast<std::size_t>(n), initialPoint);
     wavelength = static_cast<double>(n);
     const int segment = ActiveTableSegment();
     const int channel = launch().activeChannel;
+    if (!WriteChange(ActiveWorkingFile(), keepUndo))
+        return false;
     SetPathName(ActiveWorkingFile(), true);
-    WriteWorkingFile();
     RecordSegmentFile(segment, channel, pathName, launch().fpSegMode);
     if (pattSyncTable)
         UpdatePatternTable(*this, "", segment, channel);
@@ -228,42 +311,70 @@ bool WeDoc::SetWavelength(long n) {
     return true;
 }
 
-void WeDoc::CommitEdit(std::size_t first, std::size_t last) {
-    SetPathName(ActiveWorkingFile(), true);
+bool WeDoc::CommitEdit(std::size_t first, std::size_t last) {
+    const bool keepUndo = UndoStagedForThisChange();
+    const std::string working = ActiveWorkingFile();
     RefreshFmMarkers();
-    WriteWorkingFile();
-    RecordSegmentFile(ActiveTableSegment(), launch().activeChannel, pathName, launch().fpSegMode);
+    if (!WriteChange(working, keepUndo))
+        return false;
+    SetPathName(working, true);
+    RecordSegmentFile(ActiveTableSegment(), launch().activeChannel, working, launch().fpSegMode);
     listener().repaint(first, last);
+    return true;
 }
 
-void WeDoc::New() {
-    SnapshotForUndo();
-    std::string working = ActiveWorkingFile();
-    Allocate(points.size());
+bool WeDoc::New() {
+    if (!SnapshotForUndo())
+        return false;
+    const bool keepUndo = UndoStagedForThisChange();
+    const std::string working = ActiveWorkingFile();
+    // Allocate with the current wavelength, keeping the file that still holds the old points
+    // for the case that the new ones cannot be written.
+    points.assign(points.size(), initialPoint);
+    if (!WriteChange(working, keepUndo))
+        return false;
     SetPathName(working, false);
-    WriteWorkingFile();
     RecordSegmentFile(ActiveTableSegment(), launch().activeChannel, working, launch().fpSegMode);
     RefreshFmMarkers();
     listener().wavelengthShown();
     AfterLengthChange();
+    return true;
 }
 
 bool WeDoc::Open(const std::string& path, int code) {
-    std::string converted = ConvertToNative(path, code);
-    if (converted.empty()) {
-        ask(launch().appName, StringText(3014), Buttons::Ok, Icon::Exclamation);
+    ConvertResult converted =
+        ConvertToBinary(path, code, ImportContextForLaunch(vMin, vMax, askDim));
+    if (!converted.ok) {
+        if (!converted.written)
+            ReportFileFailure(converted.written);
+        else
+            ask(launch().appName, StringText(3014), Buttons::Ok, Icon::Exclamation);
         return false;
     }
-    std::string before = pathName;
-    SnapshotForUndo();
-    if (!LoadWaveFile(converted, true)) {
-        pathName = before;
+    const std::string& file = converted.path;
+    if (!SnapshotForUndo())
+        return false;
+    const bool keepUndo = UndoStagedForThisChange();
+    auto loaded = ReadForLoad(file, true, false);
+    if (!loaded) {
+        pendingUndo_.discard();
         return false;
     }
-    fileName = InTmpFolder(path) ? std::string() : converted;
+    // A stray partial point at the end is dropped from the file too, so that the segment's file
+    // holds exactly the points.
+    const auto exact = static_cast<std::int64_t>(loaded->size()) * bytesPerPoint;
+    if (FileSize(file) != exact) {
+        if (FileResult written = WriteNativeFile(file, *loaded, NativeLayout()); !written) {
+            pendingUndo_.discard();
+            ReportFileFailure(written);
+            return false;
+        }
+    }
+    AdoptPoints(std::move(*loaded), file, false);
+    SettleUndo(keepUndo);
+    SetFileNameFrom(file);
     SetPathName(path, true);
-    // The converted file already holds exactly the loaded points, so it is not written again.
-    RecordSegmentFile(ActiveTableSegment(), launch().activeChannel, converted, launch().fpSegMode);
+    RecordSegmentFile(ActiveTableSegment(), launch().activeChannel, file, launch().fpSegMode);
     if (isFm && fmHooks.waveOpened)
         fmHooks.waveOpened(*this);
     AfterLengthChange();
@@ -287,8 +398,8 @@ SaveResult WeDoc::Save() {
         fileName.clear();
         return SaveResult::NeedsSaveAs;
     }
-    if (!WriteWorkingFile(fileName)) {
-        ask(launch().appName, "Unable to write " + fileName, Buttons::Ok, Icon::Exclamation);
+    if (FileResult written = WriteWorkingFile(fileName); !written) {
+        ReportFileFailure(written);
         return SaveResult::Saved;
     }
     RecordSegmentFile(ActiveTableSegment(), launch().activeChannel, fileName, launch().fpSegMode);
@@ -304,7 +415,7 @@ bool WeDoc::SaveAs(const std::string& path, int code) {
     if (InTmpFolder(path) &&
         ask(launch().appName, StringText(3010), Buttons::YesNo, Icon::Exclamation) == Answer::No)
         return false;
-    bool written = true;
+    FileResult written;
     switch (code) {
     case 0:
         written = WriteWorkingFile(path);
@@ -324,7 +435,7 @@ bool WeDoc::SaveAs(const std::string& path, int code) {
         break;
     }
     if (!written) {
-        ask(launch().appName, "Unable to write " + path, Buttons::Ok, Icon::Exclamation);
+        ReportFileFailure(written);
         return false;
     }
     if (code == 1 || code == 2)
@@ -341,10 +452,11 @@ bool WeDoc::SaveAs(const std::string& path, int code) {
 std::string WeDoc::ConvertToNative(const std::string& path, int code) {
     ConvertResult converted =
         ConvertToBinary(path, code, ImportContextForLaunch(vMin, vMax, askDim));
+    ReportFileFailure(converted.written);
     return converted.ok ? converted.path : std::string();
 }
 
-bool WeDoc::ExportPoints(const std::string& path, int code) const {
+FileResult WeDoc::ExportPoints(const std::string& path, int code) const {
     return ExportWaveFile(path, code, points, ExportContext{NativeLayout()});
 }
 
@@ -355,13 +467,18 @@ bool WeDoc::CanUndo() const {
 bool WeDoc::Undo() {
     if (!CanUndo())
         return false;
+    pendingUndo_.discard();
+    auto loaded = ReadForLoad(undoFile, true, true);
+    if (!loaded)
+        return false;
     // Moving the copy over the working file replaces it in one step, so the host never reads
     // half a file, and leaves no undo behind.
-    std::string working = ActiveWorkingFile();
-    if (!MoveFileOver(undoFile, working))
+    const std::string working = ActiveWorkingFile();
+    if (FileResult moved = MoveFileOver(undoFile, working); !moved) {
+        ReportFileFailure(moved);
         return false;
-    if (!LoadWaveFile(working, true, true))
-        return false;
+    }
+    AdoptPoints(std::move(*loaded), working, true);
     fileName.clear();
     // The segment's file is the working file again, so a download sends what is shown.
     RecordSegmentFile(ActiveTableSegment(), launch().activeChannel, working, launch().fpSegMode);

@@ -1,10 +1,12 @@
 #pragma once
+#include "app/FileUtil.h"
 #include "host/InstrumentDescription.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <limits>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -88,22 +90,36 @@ class WeDoc {
     double vMin = 0, vMax = 0;
     int askDim = 0;
     std::int32_t initialPoint = 0; // value of a new point (the FM composer sets its carrier)
-    std::string pathName;          // the file that currently holds the active segment
+    // The framework's name of the active segment's file, shown in the title: the working file
+    // after New, a wavelength change and every edit, the user's file after Save and a binary
+    // Save As, the chosen file (of any form) after Open.
+    std::string pathName;
     InstrumentLimits limits;
+
+    // The native file that holds exactly the points in memory (the converted file after an Open
+    // of another form): undo snapshots are taken of it, and a change that cannot be written is
+    // undone by reading the points back from it. Empty while no file holds them.
+    const std::string& pointsFile() const { return pointsFile_; }
 
     // --- basic operations
     void Allocate(std::size_t n);
-    bool SnapshotForUndo(const std::string& path = {});
-    bool WriteWorkingFile(const std::string& path = {});
+    // Takes the undo copy of pointsFile() before a change: with path empty, for undoFile, where
+    // it lands only when the change is written (CommitEdit, SetWavelength, New, Open), so that a
+    // change that fails or never comes leaves the undo file as it was; to path at once otherwise.
+    // A failure is shown to the user; the caller then leaves the points alone.
+    FileResult SnapshotForUndo(const std::string& path = {});
+    // Writes all points to path (the path name when empty); the file then holds the points.
+    FileResult WriteWorkingFile(const std::string& path = {});
     // asIsOnCancel: a cancelled increment question still loads the file unchanged (segment
-    // switches); otherwise the document stays as it was.
+    // switches); otherwise the document stays as it was. Read and write failures are shown.
     bool LoadWaveFile(const std::string& path, bool adopt, bool asIsOnCancel = false);
     // The increment question (string 3001); n is corrected in place.
     WavelengthCheck CheckWavelengthIncrement(long& n);
     // The user's wavelength change; false when refused or cancelled (the field is restored).
     bool SetWavelength(long n);
-    // After generators and tools changed points [first, last].
-    void CommitEdit(std::size_t first = WeDocListener::kAll,
+    // After generators and tools changed points [first, last]. False when the working file could
+    // not be written: the user is told and the points are back as they were before the change.
+    bool CommitEdit(std::size_t first = WeDocListener::kAll,
                     std::size_t last = WeDocListener::kAll);
     void RefreshFmMarkers();
     // FP-segment mode: the active segment's own deviation and range, before its wave is read
@@ -117,7 +133,7 @@ class WeDoc {
     // or "" when it cannot be converted.
     std::string ConvertToNative(const std::string& path, int code);
     // Save As exports (codes 1 ASCII, 2 comma-delimited, 4 positive 16-bit).
-    bool ExportPoints(const std::string& path, int code) const;
+    FileResult ExportPoints(const std::string& path, int code) const;
 
     // The working file of a segment and channel in the tmp folder.
     std::string WorkingFile(int segment, int channel) const;
@@ -130,8 +146,8 @@ class WeDoc {
     void SetFileNameFrom(const std::string& path);
     bool InTmpFolder(const std::string& path) const;
 
-    // --- menu commands
-    void New();
+    // --- menu commands (each failure is shown and leaves the document and its files as they were)
+    bool New();
     // Path and format code from the open dialog (the dimension question is asked before).
     bool Open(const std::string& path, int code);
     SaveResult Save();
@@ -146,9 +162,26 @@ class WeDoc {
   private:
     WeDocListener* listener_ = nullptr;
     WeDocListener silent_;
+    std::string pointsFile_;
+    unsigned pointsVersion_ = 0; // counts the changes of pointsFile_ and of its content
+    StagedFile pendingUndo_;     // the undo snapshot of the change under way
+    unsigned pendingVersion_ = 0;
+
     void AfterLengthChange();
     void RemoveModifMark();
-    bool ReadPoints(const std::string& path, std::size_t count);
+    void AdoptPointsFile(const std::string& path);
+    // The points of a native file as a load takes them (increment question, file cut or
+    // extended to match), or nothing when cancelled or unreadable (shown).
+    std::optional<std::vector<std::int32_t>> ReadForLoad(const std::string& file, bool adopt,
+                                                         bool asIsOnCancel);
+    void AdoptPoints(std::vector<std::int32_t> loaded, const std::string& file, bool adopt);
+    // Whether the staged undo snapshot still shows the points from before the change under way.
+    bool UndoStagedForThisChange() const;
+    void SettleUndo(bool keep);
+    // Writes changed points to the working file; on failure shows it, puts the points back from
+    // pointsFile() and leaves the undo file alone.
+    bool WriteChange(const std::string& working, bool keepUndo);
+    void RestorePoints();
 };
 
 } // namespace tw

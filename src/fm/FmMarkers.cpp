@@ -90,7 +90,7 @@ std::string FmMarkerFileText(std::span<const std::int32_t> indices) {
 }
 
 bool WriteFmMarkerFile(const std::string& tmpFolder, std::span<const std::int32_t> indices) {
-    return WriteFileAtomically(tmpFolder + "$xMark", FmMarkerFileText(indices));
+    return WriteFileAtomically(tmpFolder + "$xMark", FmMarkerFileText(indices)).ok();
 }
 
 void FmMarkerTable::load(int fmFuncMode) {

@@ -17,7 +17,7 @@ static PointLayout BackupLayout(const GeneratorTarget& t) {
 }
 
 bool GeneratorTarget::backupForDialog() {
-    return WriteNativeFile(WaveBackupPath(), points(), BackupLayout(*this));
+    return WriteNativeFile(WaveBackupPath(), points(), BackupLayout(*this)).ok();
 }
 
 bool GeneratorTarget::restoreDialogBackup() {
@@ -30,7 +30,7 @@ bool GeneratorTarget::restoreDialogBackup() {
 }
 
 bool GeneratorTarget::acceptDialogBackup() {
-    return CopyFileOver(WaveBackupPath(), undoFile());
+    return CopyFileOver(WaveBackupPath(), undoFile()).ok();
 }
 
 } // namespace tw

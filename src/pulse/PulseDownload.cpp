@@ -183,7 +183,7 @@ int DownloadPulseTrainCommand(const PulseEditor& editor) {
 
 bool SaveTrainSamples(const PulseEditor& editor, const std::string& path) {
     if (DownloadTrain(editor, kSingleSegmentMode, true) != kDownloadDone) return false;
-    return CopyFileOver(TrainSegmenter::SegmentPath(1), path);
+    return CopyFileOver(TrainSegmenter::SegmentPath(1), path).ok();
 }
 
 } // namespace tw

@@ -265,7 +265,7 @@ void WeditVw::paintEvent(QPaintEvent*) {
 void WeditVw::render(QPainter& p, QRect area, bool printing) {
     p.fillRect(area, Qt::white);
     const std::string title =
-        BuildWindowTitle(doc_ && !doc_->fileName.empty() ? doc_->fileName : "Untitled");
+        BuildWindowTitle(doc_ && !doc_->pathName.empty() ? doc_->pathName : "Untitled");
     if (!printing)
         if (QWidget* top = window(); top != this)
             top->setWindowTitle(QString::fromStdString(title));
@@ -738,10 +738,11 @@ void WeditVw::mouseReleaseEvent(QMouseEvent* e) {
 void WeditVw::startTool(DrawingTools::Mode mode) {
     if (!editing())
         return;
+    if (!doc_->SnapshotForUndo())
+        return;
     tools_.Start(mode);
     unmark();
     grabMouse();
-    doc_->SnapshotForUndo();
     update();
 }
 
@@ -814,7 +815,8 @@ void WeditVw::zoomTo(long first, long last) {
 void WeditVw::snapshotAndCommit(const std::function<bool(std::span<std::int32_t>)>& edit) {
     if (!editing() || !tools_.toolsAllowed())
         return;
-    doc_->SnapshotForUndo();
+    if (!doc_->SnapshotForUndo())
+        return;
     if (edit(doc_->points))
         doc_->CommitEdit(static_cast<std::size_t>(anchors_.L()),
                          static_cast<std::size_t>(anchors_.R()));
@@ -855,7 +857,8 @@ void WeditVw::trimLeft() {
         doc_->CheckWavelengthIncrement(n) == WavelengthCheck::Cancelled)
         return;
     const std::string aside = doc_->tmpFolder + "AA.tmp";
-    doc_->SnapshotForUndo(aside);
+    if (!doc_->SnapshotForUndo(aside))
+        return;
     ShiftForTrimLeft(doc_->points, doc_->wavelength, n);
     // The shifted points go to the working file, never into the user's own file.
     doc_->SetPathName(doc_->ActiveWorkingFile(), false);

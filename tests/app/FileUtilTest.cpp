@@ -1,11 +1,17 @@
 #include "app/FileUtil.h"
+#include "support/FileSizeLimit.h"
 #include "support/Sandbox.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <ostream>
+#include <vector>
+
+#include <unistd.h>
 
 namespace tw {
 namespace {
@@ -28,6 +34,8 @@ TEST(AtomicWrite, RemovesOnlyStaleTemporariesOfItsOwnTarget) {
     const std::string otherTarget = make("TempOndex.ondex2.~tw123-4", true);
     const std::string notOurs = make("TempOndex.ondex.~twbackup", true);
     const std::string longer = make("TempOndex.ondex.~tw1-2.bak", true);
+    // This process's own temporary waits for its commit, however old it looks.
+    const std::string own = make("TempOndex.ondex.~tw" + std::to_string(::getpid()) + "-999", true);
 
     ASSERT_TRUE(WriteFileAtomically(target, "new"));
     EXPECT_EQ(ReadWholeFile(target), "new");
@@ -36,6 +44,7 @@ TEST(AtomicWrite, RemovesOnlyStaleTemporariesOfItsOwnTarget) {
     EXPECT_TRUE(FileExists(otherTarget));
     EXPECT_TRUE(FileExists(notOurs));
     EXPECT_TRUE(FileExists(longer));
+    EXPECT_TRUE(FileExists(own));
     std::error_code ec;
     fs::remove_all(folder, ec);
 }
@@ -78,6 +87,90 @@ TEST(AtomicWrite, SnapshotKeepsTheBytesOfItsMomentThroughLaterWrites) {
     EXPECT_EQ(ReadWholeFile(working), "after the edit") << "writing the snapshot leaves its source";
     EXPECT_FALSE(SnapshotFile(folder + "/missing", undo));
     EXPECT_EQ(ReadWholeFile(undo), "a generator's backup");
+    std::error_code ec;
+    fs::remove_all(folder, ec);
+}
+
+std::vector<std::string> EntriesOf(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& e : fs::directory_iterator(folder))
+        names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// Two processes writing the same file (the host and a composer) must never share a temporary.
+TEST(AtomicWrite, TemporariesAreNamedForTheWritingProcess) {
+    const std::string folder = test::MakeTempFolder("tw-file-util");
+    const std::string target = folder + "/TempOndex.ondex";
+    std::vector<std::string> during;
+    ASSERT_TRUE(WriteFileAtomically(target, [&](std::ostream& out) {
+        during = EntriesOf(folder);
+        out << "new";
+        return true;
+    }));
+    ASSERT_EQ(during.size(), 1u);
+    EXPECT_EQ(during[0].rfind("TempOndex.ondex.~tw" + std::to_string(::getpid()) + "-", 0), 0u)
+        << during[0];
+    EXPECT_EQ(EntriesOf(folder), std::vector<std::string>{"TempOndex.ondex"});
+    std::error_code ec;
+    fs::remove_all(folder, ec);
+}
+
+// A full disk (a file size limit fails writes with EFBIG the same way, also for root), a folder
+// where the file should be and a missing folder: each failure names the file and the system's
+// reason, and leaves the target and the folder as they were.
+TEST(FileResult, FailedWritesNameTheFileAndTheSystemsReason) {
+    const std::string folder = test::MakeTempFolder("tw-file-util");
+    const std::string target = folder + "/TemS1.wa0", big = folder + "/big.wav";
+    ASSERT_TRUE(WriteFileAtomically(target, "old"));
+    ASSERT_TRUE(WriteFileAtomically(big, std::string(5000, 'b')));
+    {
+        test::FileSizeLimit full(1000);
+        FileResult written = WriteFileAtomically(target, std::string(4000, 'n'));
+        ASSERT_FALSE(written);
+        EXPECT_EQ(written.path(), target);
+        EXPECT_EQ(written.error(), "File too large");
+        EXPECT_EQ(written.message(), "Unable to write " + target + "\nFile too large");
+        FileResult copied = CopyFileOver(big, target);
+        ASSERT_FALSE(copied);
+        EXPECT_EQ(copied.message(), "Unable to write " + target + "\nFile too large");
+    }
+    EXPECT_EQ(ReadWholeFile(target), "old");
+    EXPECT_EQ(EntriesOf(folder), (std::vector<std::string>{"TemS1.wa0", "big.wav"}));
+
+    fs::create_directory(folder + "/taken.wav");
+    fs::create_directory(folder + "/taken.wav/inside");
+    EXPECT_EQ(WriteFileAtomically(folder + "/taken.wav", "x").error(), "Is a directory");
+    EXPECT_EQ(WriteFileAtomically(folder + "/none/x.wav", "x").error(),
+              "No such file or directory");
+    FileResult snapshot = SnapshotFile(folder + "/missing.wav", folder + "/undo.wav");
+    EXPECT_EQ(snapshot.message(),
+              "Unable to read " + folder + "/missing.wav\nNo such file or directory");
+    EXPECT_EQ(EntriesOf(folder), (std::vector<std::string>{"TemS1.wa0", "big.wav", "taken.wav"}));
+    std::error_code ec;
+    fs::remove_all(folder, ec);
+}
+
+TEST(StagedFile, TheTargetChangesOnlyOnCommit) {
+    const std::string folder = test::MakeTempFolder("tw-file-util");
+    const std::string target = folder + "/undo.wav";
+    ASSERT_TRUE(WriteFileAtomically(target, "old"));
+    {
+        StagedFile staged(target);
+        ASSERT_TRUE(staged.write("dropped"));
+        EXPECT_TRUE(staged.staged());
+        EXPECT_EQ(ReadWholeFile(target), "old");
+    }
+    EXPECT_EQ(EntriesOf(folder), std::vector<std::string>{"undo.wav"}) << "destroyed uncommitted";
+    StagedFile staged(target);
+    ASSERT_TRUE(staged.write("new"));
+    StagedFile moved = std::move(staged);
+    EXPECT_FALSE(staged.staged());
+    ASSERT_TRUE(moved.commit());
+    EXPECT_EQ(ReadWholeFile(target), "new");
+    EXPECT_FALSE(moved.commit()) << "a staged file commits once";
+    EXPECT_EQ(EntriesOf(folder), std::vector<std::string>{"undo.wav"});
     std::error_code ec;
     fs::remove_all(folder, ec);
 }

@@ -1,6 +1,8 @@
 #include "app/ProfileStore.h"
 #include "app/FileUtil.h"
+#include "app/LaunchState.h"
 #include "app/ProfileFile.h"
+#include "support/FileSizeLimit.h"
 #include "support/Sandbox.h"
 
 #include <gtest/gtest.h>
@@ -157,6 +159,37 @@ TEST_F(ProfileStoreTest, TransactionWritesManyKeysOnce) {
     EXPECT_EQ(profile::GetValue(file, "BIG", "K99").value_or(""), "9801");
     profile::Snapshot snap(file);
     EXPECT_EQ(snap.entries("Big").size(), 100u);
+}
+
+// The exchange file no longer fits (a full disk): the user hears of it, once until the file is
+// written again (the title is published at every repaint), and the file stays whole.
+TEST_F(ProfileStoreTest, AFailedRewriteIsShownOnceUntilTheFileIsWrittenAgain) {
+    const std::string exchange = launch().exchangeFile;
+    const std::string before = ReadWholeFile(exchange).value_or("");
+    const std::string longValue(200, 'x');
+    auto failTwice = [&] {
+        test::FileSizeLimit full(before.size() + 50);
+        EXPECT_FALSE(WriteProfileKey("AppTits", "TD", longValue, exchange));
+        EXPECT_FALSE(WriteProfileKey("AppTits", "TD", longValue + "y", exchange));
+    };
+    failTwice();
+    ASSERT_GE(box.prompts.asked.size(), 1u);
+    EXPECT_EQ(box.prompts.asked[0].caption, "Tidewright");
+    EXPECT_EQ(box.prompts.asked[0].text, "Unable to write " + exchange + "\nFile too large");
+    EXPECT_EQ(box.prompts.asked[0].icon, Icon::Exclamation);
+    const auto shown = [&] {
+        int n = 0;
+        for (const auto& a : box.prompts.asked)
+            n += a.text.find(exchange) != std::string::npos;
+        return n;
+    };
+    EXPECT_EQ(shown(), 1);
+    EXPECT_EQ(ReadWholeFile(exchange), before);
+
+    EXPECT_TRUE(WriteProfileKey("AppTits", "TD", "short", exchange));
+    failTwice();
+    EXPECT_EQ(shown(), 2);
+    EXPECT_EQ(profile::GetValue(exchange, "AppTits", "TD").value_or(""), "short");
 }
 
 } // namespace

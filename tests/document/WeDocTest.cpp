@@ -2,10 +2,15 @@
 
 #include "app/ProfileStore.h"
 #include "document/WaveFormats.h"
+#include "support/FileSizeLimit.h"
 
 #include <filesystem>
-
 #include <numeric>
+
+#include <sched.h>
+#include <sys/mount.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace tw {
 namespace {
@@ -13,6 +18,31 @@ namespace {
 using test::ReadInt16File;
 
 class WeDocTest : public test::DocFixture {};
+
+std::string Join(const std::vector<std::int16_t>& values, const std::string& separator) {
+    std::string text;
+    for (std::size_t i = 0; i < values.size(); ++i)
+        text += (i ? separator : "") + std::to_string(values[i]);
+    return text;
+}
+
+// A LeCroy trace of byte samples: the descriptor, then one byte a point.
+std::string LeCroyTrace(const std::string& samples) {
+    std::string desc(346, '\0');
+    desc.replace(0, 8, "WAVEDESC");
+    desc[34] = 1;                             // low byte first
+    desc[36] = static_cast<char>(346 & 0xFF); // descriptor length
+    desc[37] = static_cast<char>(346 >> 8);
+    return desc + samples;
+}
+
+std::vector<std::string> Leftovers(const std::string& folder) {
+    std::vector<std::string> temporaries;
+    for (const auto& e : std::filesystem::directory_iterator(folder))
+        if (e.path().filename().string().find(".~tw") != std::string::npos)
+            temporaries.push_back(e.path().string());
+    return temporaries;
+}
 
 TEST_F(WeDocTest, FirstUpdateCreatesTheWorkingFileAndDestructionCleansUp) {
     box.set(box.exchange(), "TdWav_Par", "Prv_bgn", "3");
@@ -93,6 +123,19 @@ TEST_F(WeDocTest, LengtheningKeepsValuesAndUndoReturnsOnce) {
     EXPECT_EQ(ReadInt16File(box.tmp() + "TemS1.wa0").size(), 100u);
     EXPECT_FALSE(doc->CanUndo());
     EXPECT_FALSE(doc->Undo());
+}
+
+// A drawing tool takes its snapshot when it starts; cancelled, it changed nothing, so Undo still
+// goes back to before the last change.
+TEST_F(WeDocTest, ASnapshotWithoutAChangeLeavesTheUndoFileAsItWas) {
+    start();
+    ASSERT_TRUE(doc->SnapshotForUndo());
+    std::fill(doc->points.begin(), doc->points.end(), 1);
+    ASSERT_TRUE(doc->CommitEdit());
+    ASSERT_TRUE(doc->SnapshotForUndo());
+    ASSERT_TRUE(doc->Undo());
+    EXPECT_EQ(doc->points, std::vector<std::int32_t>(1024, 0));
+    EXPECT_TRUE(Leftovers(box.tmp()).empty());
 }
 
 TEST_F(WeDocTest, NewKeepsTheLengthClearsTheValuesAndCanBeUndone) {
@@ -205,6 +248,188 @@ TEST_F(WeDocTest, FailedOpenReportsAndKeepsTheWaveform) {
         EXPECT_EQ(ReadWholeFile(doc->pathName), working);
         EXPECT_FALSE(doc->CanUndo());
     }
+}
+
+// The undo copy is taken of the file that holds the points, never of the text, header or trace
+// bytes of the file the user chose.
+TEST_F(WeDocTest, UndoAfterOpeningAnotherFormGivesBackTheOpenedPoints) {
+    start();
+    std::vector<std::int16_t> values(100);
+    std::iota(values.begin(), values.end(), -50);
+    std::string rows = "Time,Amplitude\r\n";
+    for (std::size_t i = 0; i < values.size(); ++i)
+        rows += std::to_string(i) + "," + std::to_string(values[i]) + "\r\n";
+    doc->askDim = 1;
+    struct Case {
+        std::string file;
+        int code;
+    };
+    for (const Case& c :
+         {Case{box.write("waves/a.asc", Join(values, " ")), kAsciiCode},
+          Case{box.write("waves/c.csv", rows), kCsvCode},
+          Case{box.write("waves/t.trc", LeCroyTrace(std::string(100, '\x10') + "\x7f")),
+               kTraceCode},
+          Case{box.write("waves/r.wav", "RIFF" + std::string(40, 'h') + test::Int16Bytes(values)),
+               kNativeCode}}) {
+        SCOPED_TRACE(c.file);
+        ASSERT_TRUE(doc->Open(c.file, c.code));
+        const std::vector<std::int32_t> opened = doc->points;
+        ASSERT_EQ(opened.size(), c.code == kTraceCode ? 100u : 100u);
+        ASSERT_TRUE(doc->SnapshotForUndo());
+        std::fill(doc->points.begin(), doc->points.end(), 3);
+        ASSERT_TRUE(doc->CommitEdit());
+        ASSERT_TRUE(doc->Undo());
+        EXPECT_EQ(doc->points, opened);
+        EXPECT_EQ(ReadInt16File(doc->pathName).size(), 100u);
+        EXPECT_FALSE(doc->CanUndo());
+    }
+}
+
+TEST_F(WeDocTest, OpenAsksBeforeItsConversionReplacesAnotherFileBesideTheSource) {
+    start();
+    const std::string mine = test::Int16Bytes({7, 7, 7, 7});
+    const std::string neighbour = box.write("waves/x.wav", mine);
+    const std::string asc = box.write("waves/x.asc", "1 2 3 4");
+    // Unanswered, as with TIDEWRIGHT_NONINTERACTIVE=1: the default is to keep the file.
+    ASSERT_TRUE(doc->Open(asc, kAsciiCode));
+    ASSERT_EQ(box.prompts.asked.size(), 1u);
+    EXPECT_EQ(box.prompts.asked[0].caption, "Tidewright");
+    EXPECT_EQ(box.prompts.asked[0].text.rfind(neighbour + "\nalready exists.", 0), 0u);
+    EXPECT_EQ(box.prompts.asked[0].buttons, Buttons::YesNoDefaultNo);
+    EXPECT_EQ(ReadWholeFile(neighbour), mine);
+    const std::string inTmp = box.tmp() + "Converted/x.wav";
+    EXPECT_EQ(doc->pointsFile(), inTmp);
+    EXPECT_EQ(ReadInt16File(inTmp), (std::vector<std::int16_t>{1, 2, 3, 4}));
+    EXPECT_EQ(exch("SegmTbl-ch0", "1"), inTmp);
+    EXPECT_EQ(doc->pathName, asc);
+    EXPECT_TRUE(doc->fileName.empty()) << "the points live only in the tmp folder";
+
+    box.prompts.clear();
+    box.prompts.then(Answer::Yes);
+    ASSERT_TRUE(doc->Open(asc, kAsciiCode));
+    EXPECT_EQ(ReadInt16File(neighbour), (std::vector<std::int16_t>{1, 2, 3, 4}));
+    EXPECT_EQ(doc->fileName, neighbour);
+    box.prompts.clear();
+    ASSERT_TRUE(doc->Open(asc, kAsciiCode));
+    EXPECT_TRUE(box.prompts.asked.empty()) << "a file holding exactly these points is used";
+
+    const std::string tbr = box.write("waves/r_TBR.wav", "mine");
+    ASSERT_TRUE(
+        doc->Open(box.write("waves/r.wav", "RIFF" + std::string(40, 'h') + mine), kNativeCode));
+    EXPECT_TRUE(box.prompts.sawText(tbr + "\nalready exists."));
+    EXPECT_EQ(ReadWholeFile(tbr), "mine");
+    EXPECT_EQ(doc->pointsFile(), box.tmp() + "Converted/r_TBR.wav");
+    EXPECT_TRUE(Leftovers(box.root() + "/waves").empty());
+}
+
+// A folder that cannot be written, also not by root: a read-only bind mount in a mount namespace
+// of a child process. Skipped where the system allows no such mount.
+TEST_F(WeDocTest, OpenConvertsIntoTheTmpFolderWhenTheSourceFolderCannotBeWritten) {
+    start();
+    const std::string folder = box.root() + "/cd";
+    const std::string asc = box.write("cd/x.asc", "5 6 7 8");
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (unshare(CLONE_NEWNS) != 0 ||
+            mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) ||
+            mount(folder.c_str(), folder.c_str(), nullptr, MS_BIND, nullptr) ||
+            mount(nullptr, folder.c_str(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr))
+            _exit(77);
+        const bool opened = doc->Open(asc, kAsciiCode);
+        const int result = !opened                                                ? 1
+                           : !box.prompts.asked.empty()                           ? 2
+                           : doc->pointsFile() != box.tmp() + "Converted/x.wav"   ? 3
+                           : doc->points != std::vector<std::int32_t>{5, 6, 7, 8} ? 4
+                           : FileExists(folder + "/x.wav")                        ? 5
+                                                                                  : 0;
+        _exit(result);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    if (WEXITSTATUS(status) == 77)
+        GTEST_SKIP() << "no read-only bind mount here";
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "1 not opened, 2 asked, 3 elsewhere, 4 points, 5 written";
+}
+
+TEST_F(WeDocTest, OpenOfAFileWithAStrayByteLeavesExactlyThePointsInIt) {
+    start();
+    const std::string odd = box.write("waves/odd.wav", std::string(2001, '\x01'));
+    ASSERT_TRUE(doc->Open(odd, kNativeCode));
+    EXPECT_EQ(doc->wavelength, 1000);
+    EXPECT_EQ(doc->pointsFile(), odd);
+    EXPECT_EQ(FileSize(odd), 2000);
+    const std::string riff =
+        box.write("waves/odd-riff.wav", "RIFF" + std::string(40, 'h') + std::string(2001, 'r'));
+    ASSERT_TRUE(doc->Open(riff, kNativeCode));
+    EXPECT_EQ(FileSize(doc->pointsFile()), 2000);
+    EXPECT_EQ(FileSize(riff), 2045) << "the file the user chose stays";
+}
+
+// A full disk, as a file size limit makes it also for root: each failed write says which file and
+// why, and the points, the working file, the undo file and the segment's marks stay as they were.
+TEST_F(WeDocTest, FailedWritesAreShownAndLeaveTheDocumentAsItWas) {
+    start();
+    ASSERT_TRUE(doc->SnapshotForUndo());
+    std::fill(doc->points.begin(), doc->points.end(), 5);
+    ASSERT_TRUE(doc->CommitEdit());
+    const std::string working = doc->pathName;
+    const std::string workingBytes = ReadWholeFile(working).value_or("");
+    const std::string undoBytes = ReadWholeFile(doc->undoFile).value_or("");
+    const std::vector<std::int32_t> before = doc->points;
+    const std::string asc =
+        box.write("waves/long.asc", Join(std::vector<std::int16_t>(600, 1), " "));
+    const std::string exported = box.root() + "/out.asc";
+    DeleteProfileKey("Modif", "1", box.exchange());
+    const std::string full = "\nFile too large";
+    auto unchanged = [&](const char* what) {
+        SCOPED_TRACE(what);
+        EXPECT_EQ(doc->points, before);
+        EXPECT_EQ(doc->wavelength, 1024);
+        EXPECT_EQ(doc->pathName, working);
+        EXPECT_EQ(doc->pointsFile(), working);
+        EXPECT_EQ(ReadWholeFile(working), workingBytes);
+        EXPECT_EQ(ReadWholeFile(doc->undoFile), undoBytes);
+        EXPECT_EQ(exch("Modif", "1"), "<absent>");
+    };
+    {
+        test::FileSizeLimit diskFull(1000);
+        ASSERT_TRUE(doc->SnapshotForUndo());
+        std::fill(doc->points.begin(), doc->points.end(), 9);
+        EXPECT_FALSE(doc->CommitEdit());
+        EXPECT_EQ(box.prompts.lastText(), "Unable to write " + working + full);
+        unchanged("CommitEdit");
+        box.prompts.then(Answer::Yes);
+        EXPECT_FALSE(doc->SetWavelength(2000));
+        EXPECT_EQ(box.prompts.lastText(), "Unable to write " + working + full);
+        unchanged("SetWavelength");
+        EXPECT_FALSE(doc->New());
+        unchanged("New");
+        EXPECT_FALSE(doc->Open(asc, kAsciiCode));
+        EXPECT_EQ(box.prompts.lastText(),
+                  "Unable to write " + box.tmp() + "Converted/long.wav" + full);
+        unchanged("Open");
+        EXPECT_FALSE(doc->SaveAs(exported, kAsciiCode));
+        EXPECT_EQ(box.prompts.lastText(), "Unable to write " + exported + full);
+        EXPECT_FALSE(FileExists(exported));
+        unchanged("Save As");
+    }
+    EXPECT_TRUE(Leftovers(box.tmp()).empty());
+    EXPECT_TRUE(Leftovers(box.root() + "/waves").empty());
+    ASSERT_TRUE(doc->Undo()) << "the undo file still holds the points from before the edit";
+    EXPECT_EQ(doc->points, std::vector<std::int32_t>(1024, 0));
+
+    // Undo whose working file cannot be replaced keeps its points and its undo file.
+    ASSERT_TRUE(doc->SnapshotForUndo());
+    std::fill(doc->points.begin(), doc->points.end(), 4);
+    ASSERT_TRUE(doc->CommitEdit());
+    RemoveFile(working);
+    std::filesystem::create_directories(working + "/in-the-way");
+    EXPECT_FALSE(doc->Undo());
+    EXPECT_EQ(box.prompts.lastText(), "Unable to write " + working + "\nIs a directory");
+    EXPECT_EQ(doc->points, std::vector<std::int32_t>(1024, 4));
+    EXPECT_TRUE(doc->CanUndo());
 }
 
 TEST_F(WeDocTest, ChannelSwitchSendsTheHostCommandAndLoadsThatChannel) {

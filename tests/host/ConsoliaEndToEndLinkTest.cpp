@@ -23,14 +23,14 @@ TEST(ConsoliaEndToEnd, StandardComposerPublishesItsTitleAndClosesOnEvent3) {
     std::string out = sim.output();
     // Event 17 belongs to the pulse-train composer: the window was still there afterwards.
     EXPECT_NE(out.find("consolia-sim> windows\n"), std::string::npos) << out;
-    EXPECT_NE(out.find("  Tidewright -> Untitled\n"), std::string::npos) << out;
+    EXPECT_NE(out.find("  Tidewright -> /.../TemS1.wa0\n"), std::string::npos) << out;
     EXPECT_NE(out.find("--- message 1: ComposerClosed 5 0 ---"), std::string::npos) << out;
     EXPECT_NE(out.find("tidewright exited with code 0"), std::string::npos) << out;
-    EXPECT_EQ(box.get(box.exchange(), "AppTits", "TD"), "Tidewright -> Untitled");
+    EXPECT_EQ(box.get(box.exchange(), "AppTits", "TD"), "Tidewright -> /.../TemS1.wa0");
     EXPECT_EQ(box.get(box.exchange(), "AppTits", "AC"), "Consolia - TW2014 (simulated)");
     std::string log = ReadWholeFile(box.tmp() + "Ondex.log").value_or("");
     EXPECT_NE(log.find(" App=Tidewright"), std::string::npos);
-    EXPECT_NE(log.find("\nCOMPOSER:Tidewright -> Untitled"), std::string::npos);
+    EXPECT_NE(log.find("\nCOMPOSER:Tidewright -> /.../TemS1.wa0"), std::string::npos);
 }
 
 TEST(ConsoliaEndToEnd, PulseComposerClosesOnlyOnEvent17) {

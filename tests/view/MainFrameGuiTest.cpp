@@ -170,8 +170,9 @@ TEST(MainFrame, PaintPublishesTheTitle) {
     f.show();
     QImage shot = f.grab().toImage();
     shot.save(QString(TW_BINARY_DIR) + "/MainFrame-standard.png");
-    EXPECT_EQ(f.windowTitle(), "Tidewright -> Untitled");
-    EXPECT_EQ(box.get(box.exchange(), "AppTits", "TD"), "Tidewright -> Untitled");
+    // The document's path name, shortened: the working file of the active segment.
+    EXPECT_EQ(f.windowTitle(), "Tidewright -> /.../TemS1.wa0");
+    EXPECT_EQ(box.get(box.exchange(), "AppTits", "TD"), "Tidewright -> /.../TemS1.wa0");
 }
 
 int CountOf(const std::string& text, const std::string& part) {

@@ -6,6 +6,7 @@
 #include "app/Startup.h"
 #include "document/SegmentTables.h"
 #include "document/WeDoc.h"
+#include "host/WindowTitle.h"
 #include "support/Sandbox.h"
 #include "view/Commands.h"
 #include "view/FrameBarsWidget.h"
@@ -177,6 +178,26 @@ TEST_F(WeditVwTest, RefusedAnchorValueShowsBadThenPutsTheTextBack) {
     QTest::keyClick(entry, Qt::Key_Return);
     EXPECT_EQ(view->anchors().L(), 750);
     EXPECT_FALSE(entry->isVisible());
+}
+
+// The title, also as published to the host, names the file that holds the segment: the working
+// file after an edit, the chosen file after Open, the user's file after a binary Save As.
+TEST_F(WeditVwTest, TitleNamesTheDocumentsPathShortened) {
+    auto published = [&] {
+        render();
+        return box.get(box.exchange(), "AppTits", "TD");
+    };
+    EXPECT_EQ(published(), "Tidewright -> " + ShortPathForTitle(doc->ActiveWorkingFile()));
+    const std::string asc = box.write("waves/tri.asc", "1 2 3 4");
+    ASSERT_TRUE(doc->Open(asc, 1));
+    EXPECT_EQ(published(), "Tidewright -> /.../tri.asc");
+    view->resetRange();
+    ASSERT_TRUE(view->enterAnchorValue(0, "0"));
+    ASSERT_TRUE(view->enterAnchorValue(1, "3"));
+    view->invert();
+    EXPECT_EQ(published(), "Tidewright -> /.../TemS1.wa0");
+    ASSERT_TRUE(doc->SaveAs(box.root() + "/mine.wav", 0));
+    EXPECT_EQ(published(), "Tidewright -> /.../mine.wav");
 }
 
 TEST_F(WeditVwTest, MarkedAreaCommandsEditOnlyTheAreaAndTrimsChangeTheLength) {

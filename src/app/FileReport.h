@@ -1,0 +1,10 @@
+#pragma once
+#include "app/FileUtil.h"
+
+namespace tw {
+
+// Shows a failed file operation to the user: its path and the system's reason, captioned with the
+// application's name. Does nothing for a success.
+void ReportFileFailure(const FileResult& result);
+
+} // namespace tw
