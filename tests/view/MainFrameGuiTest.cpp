@@ -194,11 +194,12 @@ TEST(MainFrame, EachNewFrameTitleLogsTheAppName) {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
     f.view()->repaint();
     f.view()->repaint();
+    const std::string composerLine = "\nCOMPOSER:Tidewright -> /.../TemS1.wa0";
     EXPECT_EQ(CountOf(log(), line), 1) << log();
-    EXPECT_LT(log().find(line), log().find("\nCOMPOSER:Tidewright -> Untitled")) << log();
-    EXPECT_GE(CountOf(log(), "\nCOMPOSER:Tidewright -> Untitled"), 2);
+    EXPECT_LT(log().find(line), log().find(composerLine)) << log();
+    EXPECT_GE(CountOf(log(), composerLine), 2);
 
-    f.waveFrame()->document().fileName = box.root() + "/sine.wav";
+    f.waveFrame()->document().SetPathName(box.root() + "/sine.wav", false);
     f.view()->repaint();
     f.view()->repaint();
     EXPECT_EQ(CountOf(log(), line), 2) << log();
