@@ -27,6 +27,11 @@ int ClampedInt(double value) {
     return static_cast<int>(std::clamp(value, double(INT_MIN), double(INT_MAX)));
 }
 
+int StoredWhole(std::string_view text, int fallback) {
+    auto v = LeadingValue(text);
+    return v ? ClampedInt(*v) : fallback;
+}
+
 void ReportStoredValue(const StoredKey& where, std::string_view problem) {
     ask(launch().appName,
         "File " + where.file + "\nSect=" + where.section + "\nKey=" + where.key + "\n" +

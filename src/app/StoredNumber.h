@@ -13,6 +13,9 @@ std::optional<double> LeadingValue(std::string_view text);
 // A stored whole number clamped into int (0 for not a number), for callers that bound the
 // result themselves.
 int ClampedInt(double value);
+// The whole number a stored text begins with, clamped into int; `fallback` when it begins with
+// no finite number. What atoi does, without its undefined overflow.
+int StoredWhole(std::string_view text, int fallback = 0);
 
 // Where a stored number lives, as the message that refuses it names it.
 struct StoredKey {

@@ -92,7 +92,7 @@ void StoreActiveSegment(int segment, bool fpSegMode) {
     // Quiet: a channel that is not in the list leaves the list as it is.
     int channel = 0;
     if (ProfileRecord("Settings", "ActiveCh", v, 260, exch, true))
-        channel = ClampedInt(LeadingValue(v).value_or(0));
+        channel = StoredWhole(v);
     const char* key = fpSegMode ? "FPSeg" : "AcSeg";
     std::string list;
     if (!ProfileRecord("Settings", key, list, 260, exch, false))

@@ -72,30 +72,15 @@ void readWavelengths(InstrumentLimits& lim) {
     lim.wavelengthMax = checkedWavelength(high, most, where);
 }
 
-// "two words, then two numbers" of whole numbers within low..high; a refused pair is 0 0.
-void readCheckedRange(const std::string& text, const StoredKey& where, double low, double high,
-                      double& first, double& second) {
-    double a = 0, b = 0;
-    ReadRangeLine(text, a, b);
-    if (!std::isfinite(a) || !std::isfinite(b) || a < low || b > high || a > b) {
-        ReportStoredValue(where, strprintf("The range %.15g..%.15g does not lie within "
-                                           "%.15g..%.15g; no range is used.",
-                                           a, b, low, high));
-        a = b = 0;
-    }
-    first = a;
-    second = b;
-}
-
 void readFpSegRanges(InstrumentLimits& lim, const std::string& descr) {
     std::string v;
     const double most = static_cast<double>(kMaxWavePoints);
     ProfileRecord("FmComposer", "FmLen", v, 280, descr, false);
-    readCheckedRange(v, {descr, "FmComposer", "FmLen"}, 0, most, lim.fmLenMin, lim.fmLenMax);
+    ReadBoundedRange(v, {descr, "FmComposer", "FmLen"}, 0, most, lim.fmLenMin, lim.fmLenMax);
     ProfileRecord("ParmLst", "ModCarFrq", v, 280, descr, false);
-    ReadRangeLine(v, lim.fmMin, lim.fmMax);
+    ReadBoundedRange(v, {descr, "ParmLst", "ModCarFrq"}, 0, kMostFmPoint, lim.fmMin, lim.fmMax);
     ProfileRecord("ParmLst", "FPSeg", v, 280, descr, false);
-    readCheckedRange(v, {descr, "ParmLst", "FPSeg"}, 0, kMaxSegmentNumber, lim.fpSegMin,
+    ReadBoundedRange(v, {descr, "ParmLst", "FPSeg"}, 0, kMaxSegmentNumber, lim.fpSegMin,
                      lim.fpSegMax);
 }
 
@@ -124,6 +109,22 @@ int describedCount(const std::string& descr, const std::string& key, const char*
         CheckedWhole(LeadingValue(v).value_or(NAN), 1, high, def, {descr, section, key}));
 }
 } // namespace
+
+bool ReadBoundedRange(const std::string& text, const StoredKey& where, double low, double high,
+                      double& first, double& second) {
+    double a = 0, b = 0;
+    ReadRangeLine(text, a, b);
+    bool fits = std::isfinite(a) && std::isfinite(b) && a >= low && b <= high && a <= b;
+    if (!fits) {
+        ReportStoredValue(where, strprintf("The range %.15g..%.15g does not lie within "
+                                           "%.15g..%.15g; no range is used.",
+                                           a, b, low, high));
+        a = b = 0;
+    }
+    first = a;
+    second = b;
+    return fits;
+}
 
 bool CodeRangeFits(double vMin, double vMax) {
     return std::isfinite(vMin) && std::isfinite(vMax) && vMin < vMax && vMin >= INT32_MIN &&
@@ -189,7 +190,7 @@ InstrumentLimits LoadInstrumentDescription() {
     readWavelengths(lim);
     std::string from;
     std::string segments = modelFirst(lim.modelFile, "ParmLst", "AcSeg", from);
-    readCheckedRange(segments, {from, "ParmLst", "AcSeg"}, 0, kMaxSegmentNumber, lim.segmentMin,
+    ReadBoundedRange(segments, {from, "ParmLst", "AcSeg"}, 0, kMaxSegmentNumber, lim.segmentMin,
                      lim.segmentMax);
 
     std::string codeKey = "Vpts";

@@ -1,4 +1,6 @@
 #pragma once
+#include "app/StoredNumber.h"
+
 #include <string>
 
 namespace tw {
@@ -48,5 +50,13 @@ InstrumentLimits LoadInstrumentDescription();
 
 // Reads "two words, then two numbers" range lines such as "[ParmLst] AcSeg".
 bool ReadRangeLine(const std::string& text, double& low, double& high);
+
+// The same for a range that must be finite and lie within low..high: one that does not is
+// reported, naming `where`, and read as 0 0 (false).
+bool ReadBoundedRange(const std::string& text, const StoredKey& where, double low, double high,
+                      double& first, double& second);
+
+// FM points are 32-bit frequencies: no FM frequency range may pass this.
+inline constexpr double kMostFmPoint = 2147483647.0;
 
 } // namespace tw
