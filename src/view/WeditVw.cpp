@@ -9,6 +9,7 @@
 #include "fm/QtFmMarkerDots.h"
 #include "host/WindowTitle.h"
 #include "pulse/PulseComposer.h"
+#include "pulse/PulseOptions.h"
 #include "pulse/PulseTrainView.h"
 #include "view/MarkedAreaOps.h"
 #include "view/ScaleTexts.h"
@@ -367,7 +368,7 @@ void WeditVw::drawScaleTexts(QPainter& p, const PlotRect& r) {
                    Qt::AlignRight | Qt::AlignVCenter, "Empty");
         return;
     }
-    const int voltInd = static_cast<int>(
+    const int voltInd = LevelUnitIndex(
         ProfileNumber("voltInd", 0, strprintf("PulseRoot-ch%d", launch().activeChannel + 1), 0));
     p.drawText(box, Qt::AlignLeft | Qt::AlignTop,
                QString::fromStdString(ScaleLine(true, map_.ymax - map_.ymin, vunit, voltInd)));
