@@ -205,10 +205,9 @@ bool PulseEditor::validate(int row, int column, const std::string& text, double 
     if (column == kIntervalColumn) {
         if (format_ == kLinkFormat && v <= 0)
             return refuse(983, row, text);
+        // An interval shorter than a sample is the compilation's to report: it knows the clock.
         if (format_ == kNodeFormat && v < 0)
             return refuse(993, row, text);
-        if (belowResolution(v))
-            return refuse(981, row, text);
         return true;
     }
     std::optional<double> above, below;

@@ -205,6 +205,12 @@ int TrainCompiler::fitWavelength() {
     const auto most = static_cast<long long>(kMaxWavePoints);
     if (mode == kSingleSegmentMode) {
         auto count = [&](double clock) { return Nearest(train_.duration * clock); };
+        if (baseSclk > limits_.sclkMax) {
+            // Even at its own clock the train is too fast for the instrument: no copy helps.
+            warn(launch().appName.c_str(), vformat(StringText(3024), limits_.sclkMax, sclk),
+                 Buttons::Ok);
+            return kClockFailed;
+        }
         long long n = count(sclk);
         while ((!multipleOf(n, limits_.wlIncrement) || n < limits_.minWavelength) &&
                sclk <= limits_.sclkMax) {
