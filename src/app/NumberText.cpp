@@ -8,6 +8,8 @@
 namespace tw {
 
 std::string EngNumberText(double value, int decimals) {
+    if (!std::isfinite(value))
+        return std::isnan(value) ? "nan" : value < 0 ? "-inf" : "inf";
     double sign = value < 0 ? -1.0 : 1.0;
     double m = sign * value;
     if (m < 1e-14)

@@ -5,6 +5,7 @@ namespace tw {
 
 // Engineering notation: mantissa in [1, 1000) with trailing zeros trimmed, exponent a multiple
 // of 3 ("1.5e3", "250e-6", "0"). The host parses these texts, so they must match exactly.
+// Values that are not finite read "inf", "-inf" and "nan", as the C library prints them.
 std::string EngNumberText(double value, int decimals);
 
 // Removes trailing zeros after a decimal point, then a trailing point ("2.500" -> "2.5").

@@ -84,12 +84,19 @@ class ParsedFile {
 
     std::vector<Section> sections; // sections[0] holds the lines before the first section
     std::string eol = "\n";        // the ending of new lines: the one most lines of the file use
+    std::string bom;               // a UTF-8 byte-order mark the file begins with, kept on rewrite
 
     // Every line keeps its own ending, so a file of mixed endings (or with stray CRs) comes back
     // byte for byte except for the lines a rewrite changes.
     static ParsedFile parse(std::string_view text) {
         ParsedFile f;
         f.sections.emplace_back();
+        // Many editors begin a UTF-8 file with a byte-order mark; it is no part of the first line.
+        constexpr std::string_view kBom = "\xEF\xBB\xBF";
+        if (text.substr(0, kBom.size()) == kBom) {
+            f.bom = kBom;
+            text.remove_prefix(kBom.size());
+        }
         size_t pos = 0, crlf = 0, lf = 0;
         while (pos < text.size()) {
             size_t nl = text.find('\n', pos);
@@ -149,7 +156,8 @@ class ParsedFile {
             }
         }
         std::string out;
-        out.reserve(total);
+        out.reserve(bom.size() + total);
+        out.append(bom);
         for (size_t i = 0; i < sections.size(); ++i) {
             if (i > 0)
                 out.append(sections[i].header).append(sections[i].headerEol);

@@ -4,9 +4,10 @@
 #include "app/Printf.h"
 #include "app/ProfileFile.h"
 #include "app/ProfileStore.h"
+#include "app/StoredNumber.h"
+#include "document/SegmentTables.h"
 
 #include <cctype>
-#include <cstdlib>
 
 namespace tw {
 
@@ -21,7 +22,7 @@ int DescriptionNumber(const char* key, int def, int size = 60) {
     std::string text;
     if (!ReadQuiet(key, text, size, "WaveDown", launch().descrFile) || text.empty())
         return def;
-    return static_cast<int>(static_cast<short>(std::atoi(text.c_str())));
+    return static_cast<short>(StoredWhole(text));
 }
 
 } // namespace
@@ -59,14 +60,14 @@ std::string AdditionalBits::Label(int k) const {
 AdditionalBits LoadAdditionalBits(const std::string& segTableSection) {
     AdditionalBits bits;
     bits.bit0 = DescriptionNumber("MarkBit0", 12, 2000);
-    const double segment = ProfileNumber("AcSeg", 0, "Settings", kAbsent);
-    bits.segment = IsAbsent(segment) ? launch().activeSegment : static_cast<int>(segment);
+    bits.segment =
+        ReadActiveSegment(0, false, launch().activeSegment).value_or(launch().activeSegment);
     const std::string& file = launch().exchangeFile;
     for (int k = 0; k < 2; ++k) {
         ReadQuiet(bits.ListKey(k).c_str(), bits.list[k], 2000, segTableSection, file);
         std::string flag;
         ReadQuiet(bits.InvertKey(k).c_str(), flag, 2000, segTableSection, file);
-        bits.inverted[k] = std::atoi(flag.c_str()) != 0;
+        bits.inverted[k] = StoredWhole(flag) != 0;
     }
     return bits;
 }

@@ -6,11 +6,13 @@
 #include "app/ProfileFile.h"
 #include "app/ProfileStore.h"
 #include "app/Prompter.h"
+#include "app/StoredNumber.h"
 #include "app/StringTable.h"
 #include "document/WaveFormats.h"
 #include "document/WeDoc.h"
 #include "host/HostLink.h"
 
+#include <cmath>
 #include <cstdlib>
 #include <set>
 #include <sstream>
@@ -24,12 +26,37 @@ const std::string& exchange() {
     return launch().exchangeFile;
 }
 
-// A new segment file: 1024 points of the document's initial value.
+// A new segment file: kNewSegmentPoints points of the document's initial value.
 bool CreateSegmentFile(const WeDoc& doc, const std::string& path) {
-    std::vector<std::int32_t> fresh(1024, doc.initialPoint);
+    std::vector<std::int32_t> fresh(kNewSegmentPoints, doc.initialPoint);
     return WriteNativeFile(path, fresh, NativeLayout()).ok();
 }
 } // namespace
+
+int ReadChannelCount() {
+    std::string v;
+    if (!ProfileRecord("Instrument", "Channels", v, 260, exchange(), true))
+        return 1;
+    return static_cast<int>(CheckedWhole(LeadingValue(v).value_or(NAN), 1, kMaxChannels, 1,
+                                         {exchange(), "Instrument", "Channels"}));
+}
+
+int ReadActiveChannel(int channels, int fallback) {
+    std::string v;
+    if (!ProfileRecord("Settings", "ActiveCh", v, 260, exchange(), true))
+        return 0;
+    return static_cast<int>(CheckedWhole(LeadingValue(v).value_or(NAN), 0, channels - 1, fallback,
+                                         {exchange(), "Settings", "ActiveCh"}));
+}
+
+std::optional<int> ReadActiveSegment(int channel, bool fpSegMode, int fallback) {
+    const char* key = fpSegMode ? "FPSeg" : "AcSeg";
+    double seg = ProfileNumber(key, fpSegMode ? 0 : channel, "Settings", kAbsent);
+    if (IsAbsent(seg))
+        return std::nullopt;
+    return static_cast<int>(
+        CheckedWhole(seg, 1, kMaxSegmentNumber, fallback, {exchange(), "Settings", key}));
+}
 
 std::string SegmentTableSection(int segment, int channel, bool fpSegMode) {
     if (!fpSegMode && segment >= 1)
@@ -62,9 +89,10 @@ void RecordSegmentFile(int segment, int channel, const std::string& path, bool f
 void StoreActiveSegment(int segment, bool fpSegMode) {
     const std::string& exch = exchange();
     std::string v;
+    // Quiet: a channel that is not in the list leaves the list as it is.
     int channel = 0;
     if (ProfileRecord("Settings", "ActiveCh", v, 260, exch, true))
-        channel = std::atoi(v.c_str());
+        channel = StoredWhole(v);
     const char* key = fpSegMode ? "FPSeg" : "AcSeg";
     std::string list;
     if (!ProfileRecord("Settings", key, list, 260, exch, false))
@@ -73,7 +101,7 @@ void StoreActiveSegment(int segment, bool fpSegMode) {
     std::vector<long> numbers;
     double n;
     while (in >> n)
-        numbers.push_back(static_cast<long>(n));
+        numbers.push_back(ClampedInt(n));
     if (channel >= 0 && channel < static_cast<int>(numbers.size()))
         numbers[channel] = segment;
     std::string out;
@@ -144,9 +172,8 @@ void LoadChannelSegment(WeDoc& doc) {
     const bool fp = launch().fpSegMode;
     const int channel = launch().activeChannel;
     WriteProfileKey("Modif", "Common", "Yes", exchange());
-    double seg =
-        ProfileNumber(fp ? "FPSeg" : "AcSeg", fp ? 0 : channel, "Settings", launch().activeSegment);
-    SetActiveSegment(static_cast<int>(seg));
+    const int previous = launch().activeSegment;
+    SetActiveSegment(ReadActiveSegment(channel, fp, previous).value_or(previous));
     const int segment = doc.ActiveTableSegment();
     std::string path;
     if (!RecordSegment(segment, channel, path, fp))
@@ -157,7 +184,7 @@ void LoadChannelSegment(WeDoc& doc) {
         doc.LoadWaveFile(path, true, true);
     } else {
         doc.LoadFpSegmentRange();
-        doc.Allocate(1024);
+        doc.Allocate(kNewSegmentPoints);
         doc.RefreshFmMarkers();
         doc.WriteWorkingFile(path);
         doc.listener().wavelengthShown();
@@ -179,13 +206,11 @@ void LoadActiveSegment(WeDoc& doc) {
         if (!RecordSegment(-1, 0, path, false))
             path = doc.tmpFolder + "FmDef.wvf";
     } else {
-        std::string v;
-        if (!fp && ProfileRecord("Settings", "ActiveCh", v, 260, exchange(), true))
-            channel = std::atoi(v.c_str());
-        segment = static_cast<int>(
-            ProfileNumber(fp ? "FPSeg" : "AcSeg", fp ? 0 : channel, "Settings", 1));
+        // The channel and segment are the ones the description load or the host's re-read
+        // event has just read and checked.
+        channel = fp ? 0 : launch().activeChannel;
+        segment = launch().activeSegment;
         SetActiveChannel(channel);
-        SetActiveSegment(segment);
         if (!RecordSegment(segment, channel, path, fp))
             path = doc.WorkingFile(segment, channel);
         if (doc.pattSyncTable)
@@ -193,7 +218,7 @@ void LoadActiveSegment(WeDoc& doc) {
     }
     if (!FileExists(path)) {
         doc.LoadFpSegmentRange();
-        doc.Allocate(1024);
+        doc.Allocate(kNewSegmentPoints);
         doc.RefreshFmMarkers();
         doc.WriteWorkingFile(path);
         RecordSegmentFile(segment, channel, path, fp);

@@ -4,6 +4,7 @@
 #include "app/LaunchState.h"
 #include "app/Printf.h"
 #include "app/ProfileStore.h"
+#include "app/StoredNumber.h"
 #include "document/SegmentTables.h"
 #include "document/WeDoc.h"
 #include "fm/FmMarkers.h"
@@ -35,7 +36,7 @@ std::string DescrValue(const char* section, const char* key, int size) {
 }
 
 void CopyAdditionalBits(const WeDoc& doc) {
-    int s = static_cast<int>(ProfileNumber("AcSeg", 0, "Settings", 1));
+    int s = ReadActiveSegment(0, false, 1).value_or(1);
     for (int bit : {13, 14}) {
         for (const char* kind : {"Bit", "Inv"}) {
             std::string key = strprintf("%d%s%d", bit, kind, s);
@@ -98,7 +99,7 @@ std::string TraceTypePrefix(const WeDoc& doc) {
     std::string stored;
     int type = 0;
     if (ProfileRecord("Settings", "TracType", stored, 260, exchange(), true)) {
-        type = std::atoi(stored.c_str());
+        type = StoredWhole(stored);
     } else if (std::optional<int> chosen = asker->askTraceType()) {
         type = *chosen;
         WriteProfileKey("Settings", "TracType", std::to_string(type), exchange());
@@ -157,10 +158,7 @@ std::string FmDownloadText(const WeDoc&) {
 }
 
 int DownloadWaveform(WeDoc* doc, PulseComposer* pulse) {
-    std::string v;
-    int channel = 0;
-    if (ProfileRecord("Settings", "ActiveCh", v, 520, exchange(), true))
-        channel = std::atoi(v.c_str());
+    const int channel = ReadActiveChannel(ReadChannelCount(), launch().activeChannel);
     SetActiveChannel(channel);
 
     if (launch().composerId == kPulseComposer)

@@ -3,6 +3,7 @@
 #include "app/FileUtil.h"
 #include "app/LaunchState.h"
 #include "app/ProfileFile.h"
+#include "app/StoredNumber.h"
 
 #include <cstdlib>
 
@@ -28,7 +29,7 @@ EquationState LoadEquationState(const std::string& file) {
     profile::Snapshot snap(file);
     state.current = snap.get("CurrentExpr", "Name").value_or("");
     if (auto index = snap.get("ExprInd", "ExprInd"))
-        state.index = std::atoi(index->c_str());
+        state.index = StoredWhole(*index);
     for (const std::string& name : snap.sectionNames())
         if (IsHistorySection(name))
             state.history.push_back(name);

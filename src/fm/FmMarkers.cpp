@@ -5,6 +5,7 @@
 #include "app/ProfileFile.h"
 #include "app/ProfileStore.h"
 #include "app/Prompter.h"
+#include "app/StoredNumber.h"
 #include "app/StringTable.h"
 #include "fm/FmNumberText.h"
 
@@ -42,7 +43,8 @@ std::string FmMarkSection(int fmFuncMode) {
 std::vector<double> ReadFmMarkerValues(int fmFuncMode) {
     std::vector<double> values;
     for (const std::string& text : readMarkTexts(fmFuncMode))
-        values.push_back(std::strtod(text.c_str(), nullptr));
+        if (auto v = LeadingValue(text))
+            values.push_back(*v);
     return values;
 }
 
@@ -100,7 +102,7 @@ void FmMarkerTable::load(int fmFuncMode) {
         ascending_ = std::strtod(sort.c_str(), nullptr) != 0;
     values_.clear();
     for (const std::string& text : readMarkTexts(fmFuncMode))
-        values_.push_back(static_cast<std::int32_t>(std::strtol(text.c_str(), nullptr, 10)));
+        values_.push_back(toInt32(static_cast<double>(std::strtol(text.c_str(), nullptr, 10))));
     modified_ = false;
 }
 

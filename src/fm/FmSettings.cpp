@@ -7,7 +7,10 @@
 #include "app/ProfileFile.h"
 #include "app/ProfileStore.h"
 #include "app/Prompter.h"
+#include "app/StoredNumber.h"
 #include "app/StringTable.h"
+#include "document/SegmentTables.h"
+#include "document/WaveFormats.h"
 #include "fm/FmNumberText.h"
 #include "host/HostLink.h"
 #include "host/InstrumentDescription.h"
@@ -30,10 +33,26 @@ int wholeOr(double value, int def) {
     return static_cast<int>(value);
 }
 
-void readRange(const char* section, const char* key, double& low, double& high) {
+// A range of the description file that must lie within 0..most.
+void readRange(const char* section, const char* key, double most, double& low, double& high) {
     std::string v;
     ProfileRecord(section, key, v, 280, launch().descrFile, false);
-    ReadRangeLine(v, low, high);
+    ReadBoundedRange(v, {launch().descrFile, section, key}, 0, most, low, high);
+}
+
+// A stored deviation, or a tenth of the carrier when there is none.
+double storedDeviation(const std::string& section, const std::string& key, double base) {
+    std::string text;
+    if (ProfileRecord(section, key.c_str(), text, 80, launch().exchangeFile, true))
+        if (auto d = LeadingValue(text))
+            return *d;
+    return base * 0.1;
+}
+
+// A carrier becomes the FM composer's initial point, so it must be a 32-bit frequency.
+bool carrierFits(double base, const std::string& file, const std::string& section,
+                 const std::string& key, std::string_view used) {
+    return CheckedRange(base, 0, kMostFmPoint, {file, section, key}, used);
 }
 
 bool descrHas(const char* section, const char* key, std::string* value = nullptr) {
@@ -56,18 +75,19 @@ void setRange(FmSettings& fm) {
 
 bool LoadFmLimits(FmSettings& fm) {
     const LaunchState& ls = launch();
+    const auto mostPoints = static_cast<double>(kMaxWavePoints);
     if (ls.fpSegMode) {
-        readRange("FmComposer", "FmLen", fm.fmLenMin, fm.fmLenMax);
-        readRange("ParmLst", "ModCarFrq", fm.fmMin, fm.fmMax);
-        readRange("ParmLst", "FPSeg", fm.fpSegMin, fm.fpSegMax);
+        readRange("FmComposer", "FmLen", mostPoints, fm.fmLenMin, fm.fmLenMax);
+        readRange("ParmLst", "ModCarFrq", kMostFmPoint, fm.fmMin, fm.fmMax);
+        readRange("ParmLst", "FPSeg", kMaxSegmentNumber, fm.fpSegMin, fm.fpSegMax);
     } else {
         fm.fmFuncMode = wholeOr(ProfileNumber("FmFuncMode", 0, "Settings", kAbsent), 0);
         std::string rangeKey = "Sclk";
         std::string baseKey;
         if (descrHas("FmComposer", "FmBase", &baseKey))
             rangeKey = baseKey;
-        readRange("FmComposer", "FmLen", fm.fmLenMin, fm.fmLenMax);
-        readRange("ParmLst", rangeKey.c_str(), fm.fmMin, fm.fmMax);
+        readRange("FmComposer", "FmLen", mostPoints, fm.fmLenMin, fm.fmLenMax);
+        readRange("ParmLst", rangeKey.c_str(), kMostFmPoint, fm.fmMin, fm.fmMax);
         fm.wavelength = wholeOr(ProfileNumber("FmLen", 0, "FmComposer", kAbsent), 0);
     }
     return InitFmBase(fm);
@@ -82,6 +102,9 @@ bool InitFmBase(FmSettings& fm) {
 
     fm.fmFuncMode = wholeOr(ProfileNumber("FmFuncMode", 0, "Settings", kAbsent), 0);
     fm.base = ProfileNumber("ModCarFrq", 0, "Settings", kAbsent);
+    if (!IsAbsent(fm.base) &&
+        !carrierFits(fm.base, exch, "Settings", "ModCarFrq", "the instrument's carrier"))
+        fm.base = kAbsent;
     if (!IsAbsent(fm.base)) {
         // The host's own carrier is trusted as it is.
         if (ls.fpSegMode)
@@ -92,6 +115,8 @@ bool InitFmBase(FmSettings& fm) {
         std::string baseKey;
         if (descrHas("FmComposer", "FmBase", &baseKey)) {
             fm.base = ProfileNumber(baseKey, 0, "Settings", 6100000);
+            if (!carrierFits(fm.base, exch, "Settings", baseKey, "6100000"))
+                fm.base = 6100000;
             devKey = "FmDev";
         } else {
             double wmode = ProfileNumber("WformMode", 0, "Settings", kAbsent);
@@ -112,11 +137,7 @@ bool InitFmBase(FmSettings& fm) {
         }
     }
 
-    std::string text;
-    if (ProfileRecord(readSection, devKey.c_str(), text, 80, exch, true))
-        fm.deviation = std::strtod(text.c_str(), nullptr);
-    else
-        fm.deviation = fm.base * 0.1;
+    fm.deviation = storedDeviation(readSection, devKey, fm.base);
     fm.deviation = std::min({fm.deviation, 2 * (fm.fmMax - fm.base), 2 * (fm.base - fm.fmMin)});
 
     std::string conflict;
@@ -130,7 +151,9 @@ bool InitFmBase(FmSettings& fm) {
         std::istringstream items(carrier);
         std::string first, second;
         items >> first >> second;
-        fm.base = std::strtod(second.c_str(), nullptr);
+        fm.base = LeadingValue(second).value_or(0);
+        if (!carrierFits(fm.base, ls.descrFile, "ParmLst", "FmCarFrq", "0"))
+            fm.base = 0;
         fm.deviation = fm.base * 0.1;
         tx.write("Settings", "FmCarFrq", strprintf("%g", fm.base));
     }
@@ -164,7 +187,7 @@ DeviationChange ApplyDeviation(FmSettings& fm, std::string_view boxText) {
     std::string text(boxText.substr(0, 20));
     double d = std::strtod(text.c_str(), nullptr);
     double low = fm.base - d / 2, high = fm.base + d / 2;
-    if (low < fm.fmMin || high > fm.fmMax) {
+    if (!std::isfinite(d) || low < fm.fmMin || high > fm.fmMax) {
         warn(StringText(3011));
         return {false, FmGeneralText(fm.deviation)};
     }
@@ -234,12 +257,8 @@ std::string FmRangeFromLoadedWave(FmSettings& fm, std::span<const std::int32_t> 
 }
 
 void LoadSegmentDeviation(FmSettings& fm) {
-    std::string text;
-    std::string key = strprintf("FmDev%d", launch().activeSegment);
-    if (ProfileRecord("FmSegmTbl", key.c_str(), text, 80, launch().exchangeFile, true))
-        fm.deviation = std::strtod(text.c_str(), nullptr);
-    else
-        fm.deviation = fm.base * 0.1;
+    fm.deviation =
+        storedDeviation("FmSegmTbl", strprintf("FmDev%d", launch().activeSegment), fm.base);
     setRange(fm);
 }
 

@@ -5,6 +5,7 @@
 #include "app/Printf.h"
 #include "app/ProfileFile.h"
 #include "app/Prompter.h"
+#include "app/StoredNumber.h"
 #include "generators/GeneratorSettings.h"
 #include "generators/ShapeFormulas.h"
 #include "host/HostLink.h"
@@ -103,14 +104,14 @@ void CardiacEcgModel::Open() {
             if (EqualsNoCase(key, kSpecs[i].key))
                 texts_[i] = value;
         if (EqualsNoCase(key, "ForceRate"))
-            forceRate = std::atoi(value.c_str()) != 0;
+            forceRate = StoredWhole(value) != 0;
     }
 }
 
 CardiacEcgModel::Outcome CardiacEcgModel::Validate() {
     focus_ = -1;
     for (int i = 0; i < kFieldCount; ++i) {
-        values_[i] = std::strtod(texts_[i].c_str(), nullptr);
+        values_[i] = LeadingValue(texts_[i]).value_or(0);
         if (values_[i] < kSpecs[i].lower || values_[i] > kSpecs[i].upper) {
             ask(kSpecs[i].key, strprintf("Data %.2f out of range.\nRange: [%.2f,%.2f]", values_[i],
                                          kSpecs[i].lower, kSpecs[i].upper));

@@ -4,6 +4,7 @@
 #include "app/Printf.h"
 #include "app/ProfileFile.h"
 #include "app/Prompter.h"
+#include "app/StoredNumber.h"
 #include "generators/GeneratorSettings.h"
 #include "generators/ShapeFormulas.h"
 
@@ -42,7 +43,7 @@ bool DcWaveModel::Validate() {
     focus_ = -1;
     for (int i = 0; i < 3; ++i) {
         Field& f = fields_[i];
-        values_[i] = std::strtod(f.text.c_str(), nullptr);
+        values_[i] = LeadingValue(f.text).value_or(0);
         if (values_[i] < f.lower || values_[i] > f.upper) {
             ask(f.name, strprintf("Data %.2f out of range.\nRange: [%.2f,%.2f]", values_[i],
                                   f.lower, f.upper));

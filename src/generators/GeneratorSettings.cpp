@@ -5,6 +5,7 @@
 #include "app/ProfileFile.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <sstream>
@@ -57,7 +58,7 @@ std::vector<double> DescribedNumbers(const char* section, const char* key) {
     for (std::string word; in >> word;) {
         char* end = nullptr;
         const double v = std::strtod(word.c_str(), &end);
-        if (end != word.c_str() && *end == '\0')
+        if (end != word.c_str() && *end == '\0' && std::isfinite(v))
             numbers.push_back(v);
         else if (!numbers.empty())
             break;

@@ -1,5 +1,6 @@
 #include "generators/PwmDialog.h"
 
+#include "app/StoredNumber.h"
 #include "generators/PwmPreviewWidget.h"
 #include "generators/QtGeneratorSupport.h"
 
@@ -137,8 +138,8 @@ void PwmDialog::ShowFields() {
         edits_[r.key]->setText(Q(model_.field(r.key)));
     const QSignalBlocker block(period_);
     (model_.periodUnits() ? period_ : frequency_)->setChecked(true);
-    shape_->setCurrentIndex(std::atoi(model_.field("Shape").c_str()));
-    align_->setCurrentIndex(std::atoi(model_.field("Mod_Type").c_str()));
+    shape_->setCurrentIndex(StoredWhole(model_.field("Shape")));
+    align_->setCurrentIndex(StoredWhole(model_.field("Mod_Type")));
     ShowLabels();
 }
 

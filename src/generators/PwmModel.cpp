@@ -4,6 +4,7 @@
 #include "app/Printf.h"
 #include "app/ProfileFile.h"
 #include "app/Prompter.h"
+#include "app/StoredNumber.h"
 #include "document/WaveFormats.h"
 #include "generators/GeneratorSettings.h"
 #include "generators/ShapeFormulas.h"
@@ -40,7 +41,7 @@ bool Blank(const std::string& text) {
 }
 
 double Number(const std::string& text) {
-    return std::strtod(text.c_str(), nullptr);
+    return LeadingValue(text).value_or(0);
 }
 
 } // namespace
@@ -128,7 +129,7 @@ bool PwmModel::CheckInputs(PwmInput& in) {
     in.index = Number(field("Mod_Index"));
     in.offset = Number(field("Mod_Offset"));
     in.resolution = Number(field("Precision"));
-    in.law = static_cast<PwmLaw>(std::clamp(std::atoi(field("Shape").c_str()), 0, 3));
+    in.law = static_cast<PwmLaw>(std::clamp(StoredWhole(field("Shape")), 0, 3));
     in.byDelay = byDelay;
 
     if (!byDelay) {
@@ -205,7 +206,7 @@ PwmStatus PwmModel::CalculateAndDownload() {
     const PwmStatus s = Calculate();
     if (s != PwmStatus::Ok)
         return s;
-    const auto align = static_cast<PwmAlign>(std::atoi(field("Mod_Type").c_str()));
+    const auto align = static_cast<PwmAlign>(StoredWhole(field("Mod_Type")));
     const long long start = align == PwmAlign::Trailing   ? wave_.firstFall
                             : align == PwmAlign::Centered ? wave_.firstMiddle
                                                           : 0;

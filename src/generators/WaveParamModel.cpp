@@ -5,6 +5,7 @@
 #include "app/Printf.h"
 #include "app/ProfileFile.h"
 #include "app/Prompter.h"
+#include "app/StoredNumber.h"
 #include "generators/GeneratorSettings.h"
 
 #include <cctype>
@@ -32,7 +33,7 @@ std::vector<std::string> Words(const std::string& text) {
 }
 
 double Number(const std::string& text) {
-    return std::strtod(text.c_str(), nullptr);
+    return LeadingValue(text).value_or(0);
 }
 
 } // namespace
@@ -107,7 +108,7 @@ void WaveParamModel::Initialise() {
             f.checkBox = EqualsNoCase(f.key, "Inv");
             f.text = profile::GetValue(exchange, par, f.key).value_or(line.empty() ? "0" : line[0]);
             if (f.checkBox)
-                f.text = std::string(1, std::atoi(f.text.c_str()) != 0 ? '1' : '0');
+                f.text = std::string(1, StoredWhole(f.text) != 0 ? '1' : '0');
             fields_.push_back(f);
         }
     }
@@ -120,7 +121,7 @@ void WaveParamModel::Initialise() {
 bool WaveParamModel::Validate() {
     for (size_t i = 0; i < fields_.size(); ++i) {
         GeneratorField& f = fields_[i];
-        double v = f.checkBox ? (std::atoi(f.text.c_str()) != 0 ? 1 : 0) : Number(f.text);
+        double v = f.checkBox ? (StoredWhole(f.text) != 0 ? 1 : 0) : Number(f.text);
         values_[i] = v;
         if (v < f.lower || v > f.upper) {
             ask(launch().appName,

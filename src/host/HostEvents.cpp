@@ -1,11 +1,9 @@
 #include "host/HostEvents.h"
 
 #include "app/LaunchState.h"
-#include "app/ProfileStore.h"
+#include "document/SegmentTables.h"
 
 #include <cstdint>
-#include <cstdlib>
-#include <string>
 
 namespace tw {
 
@@ -48,15 +46,11 @@ HostEventAction DecideHostEvent(int composerId, long code, long data) {
 
 void RereadChannelAndSegment() {
     const LaunchState& ls = launch();
-    std::string v;
-    int channel = 0;
-    if (ProfileRecord("Settings", "ActiveCh", v, 80, ls.exchangeFile, true))
-        channel = std::atoi(v.c_str());
+    // Numbers the host left out of range keep the channel and segment shown now.
+    int channel = ReadActiveChannel(ReadChannelCount(), ls.activeChannel);
     SetActiveChannel(channel);
-    double seg = ls.fpSegMode ? ProfileNumber("FPSeg", 0, "Settings", kAbsent)
-                              : ProfileNumber("AcSeg", channel, "Settings", kAbsent);
-    if (!IsAbsent(seg))
-        SetActiveSegment(static_cast<int>(seg));
+    if (auto segment = ReadActiveSegment(channel, ls.fpSegMode, ls.activeSegment))
+        SetActiveSegment(*segment);
 }
 
 int ApplyProgressNotice(ProgressState& state, long position, long show) {

@@ -4,15 +4,19 @@
 #include "app/LaunchState.h"
 #include "app/Printf.h"
 #include "app/ProfileStore.h"
+#include "app/StoredNumber.h"
 #include "document/SegmentTables.h"
+#include "document/WaveFormats.h"
 
 #include <cmath>
-#include <cstdlib>
+#include <cstdint>
 #include <sstream>
 
 namespace tw {
 
 int ResolutionBits(double vMin, double vMax) {
+    if (!CodeRangeFits(vMin, vMax))
+        return 0;
     long long values = static_cast<long long>(vMax - vMin) + 1;
     int bits = 0;
     while (values > 1) {
@@ -35,24 +39,119 @@ bool has(const std::string& file, const char* section, const char* key) {
 }
 
 // Reads key first from the model file (quietly), then from the description file (reported).
-std::string modelFirst(const std::string& modelFile, const char* section, const char* key) {
+// `from` names the file the value came from.
+std::string modelFirst(const std::string& modelFile, const char* section, const char* key,
+                       std::string& from) {
     std::string v;
+    from = modelFile;
     if (FileExists(modelFile) && ProfileRecord(section, key, v, 260, modelFile, true))
         return v;
-    ProfileRecord(section, key, v, 260, launch().descrFile, false);
+    from = launch().descrFile;
+    ProfileRecord(section, key, v, 260, from, false);
     return v;
+}
+
+// A wavelength sizes the point array and the working file, so none may exceed what the program
+// can hold. A refused initial wavelength gives a new segment's length, a refused limit the
+// bound itself.
+double checkedWavelength(double points, double fallback, const StoredKey& where) {
+    return static_cast<double>(CheckedWhole(points, 0, static_cast<long long>(kMaxWavePoints),
+                                            static_cast<long long>(fallback), where));
+}
+
+void readWavelengths(InstrumentLimits& lim) {
+    std::string from;
+    std::istringstream hrange(modelFirst(lim.modelFile, "Axis", "HRange", from));
+    double initial = 0, low = 0, high = 0;
+    hrange >> initial >> low >> high;
+    StoredKey where{from, "Axis", "HRange"};
+    const double most = static_cast<double>(kMaxWavePoints);
+    lim.initialWavelength =
+        checkedWavelength(initial, static_cast<double>(kNewSegmentPoints), where);
+    lim.wavelengthMin = checkedWavelength(low, 0, where);
+    lim.wavelengthMax = checkedWavelength(high, most, where);
 }
 
 void readFpSegRanges(InstrumentLimits& lim, const std::string& descr) {
     std::string v;
+    const double most = static_cast<double>(kMaxWavePoints);
     ProfileRecord("FmComposer", "FmLen", v, 280, descr, false);
-    ReadRangeLine(v, lim.fmLenMin, lim.fmLenMax);
+    ReadBoundedRange(v, {descr, "FmComposer", "FmLen"}, 0, most, lim.fmLenMin, lim.fmLenMax);
     ProfileRecord("ParmLst", "ModCarFrq", v, 280, descr, false);
-    ReadRangeLine(v, lim.fmMin, lim.fmMax);
+    ReadBoundedRange(v, {descr, "ParmLst", "ModCarFrq"}, 0, kMostFmPoint, lim.fmMin, lim.fmMax);
     ProfileRecord("ParmLst", "FPSeg", v, 280, descr, false);
-    ReadRangeLine(v, lim.fpSegMin, lim.fpSegMax);
+    ReadBoundedRange(v, {descr, "ParmLst", "FPSeg"}, 0, kMaxSegmentNumber, lim.fpSegMin,
+                     lim.fpSegMax);
+}
+
+// Wave folders are named for the resolution: without a code range there is none to name.
+void setWaveFolder(const InstrumentLimits& lim) {
+    const LaunchState& ls = launch();
+    std::string grouping;
+    ProfileRecord("StartUp", "ForceYresWaveGrouping", grouping, 260, ls.generalIni, true);
+    if (lim.resolutionBits == 0 || (!grouping.empty() && !EqualsNoCase(grouping, "Yes"))) {
+        SetWaveFolder("");
+        return;
+    }
+    std::string folder = ls.tmpFolder + strprintf("Wav%dbit/", lim.resolutionBits);
+    CreateFolder(folder);
+    SetWaveFolder(folder);
+}
+
+// Small whole-number settings of the description file: `def` when absent, reported and `def`
+// when outside 1..high.
+int describedCount(const std::string& descr, const std::string& key, const char* section, int high,
+                   int def) {
+    std::string v;
+    if (!ProfileRecord(section, key.c_str(), v, 260, descr, true))
+        return def;
+    return static_cast<int>(
+        CheckedWhole(LeadingValue(v).value_or(NAN), 1, high, def, {descr, section, key}));
 }
 } // namespace
+
+bool ReadBoundedRange(const std::string& text, const StoredKey& where, double low, double high,
+                      double& first, double& second) {
+    double a = 0, b = 0;
+    ReadRangeLine(text, a, b);
+    bool fits = std::isfinite(a) && std::isfinite(b) && a >= low && b <= high && a <= b;
+    if (!fits) {
+        ReportStoredValue(where, strprintf("The range %.15g..%.15g does not lie within "
+                                           "%.15g..%.15g; no range is used.",
+                                           a, b, low, high));
+        a = b = 0;
+    }
+    first = a;
+    second = b;
+    return fits;
+}
+
+bool CodeRangeFits(double vMin, double vMax) {
+    return std::isfinite(vMin) && std::isfinite(vMax) && vMin < vMax && vMin >= INT32_MIN &&
+           vMax <= INT32_MAX && vMax - vMin <= 4294967295.0;
+}
+
+bool ReadCodeRange(const std::string& key, double& vMin, double& vMax) {
+    const std::string& descr = launch().descrFile;
+    std::string v;
+    double low = 0, high = 0;
+    if (!ProfileRecord("Axis", key.c_str(), v, 260, descr, false)) {
+        vMin = vMax = 0;
+        return false;
+    }
+    std::istringstream(v) >> low >> high;
+    if (!CodeRangeFits(low, high)) {
+        ReportStoredValue({descr, "Axis", key},
+                          strprintf("The code range %.15g..%.15g is not one of a DAC of 1 to 32 "
+                                    "bits; no code range is used.",
+                                    low, high));
+        vMin = vMax = 0;
+        return false;
+    }
+    vMin = low;
+    vMax = high;
+    return true;
+}
 
 InstrumentLimits LoadInstrumentDescription() {
     const LaunchState& ls = launch();
@@ -62,23 +161,19 @@ InstrumentLimits LoadInstrumentDescription() {
     InstrumentLimits lim;
     std::string v;
 
-    int channel = 0;
-    if (ProfileRecord("Settings", "ActiveCh", v, 260, exch, true))
-        channel = std::atoi(v.c_str());
+    // The channel count first: the active channel must be one of the instrument's channels.
+    lim.channels = ReadChannelCount();
+    int channel = ReadActiveChannel(lim.channels, 0);
     SetActiveChannel(channel);
     lim.segTableSection = fm ? std::string("FmSegmTbl") : strprintf("SegmTbl-ch%d", channel);
 
-    double seg = ls.fpSegMode ? ProfileNumber("FPSeg", 0, "Settings", kAbsent)
-                              : ProfileNumber("AcSeg", channel, "Settings", kAbsent);
-    if (IsAbsent(seg)) {
+    if (auto segment = ReadActiveSegment(channel, ls.fpSegMode, 1)) {
+        SetActiveSegment(*segment);
+    } else {
         SetActiveSegment(1);
         StoreActiveSegment(1, ls.fpSegMode);
-    } else {
-        SetActiveSegment(static_cast<int>(seg));
     }
 
-    if (ProfileRecord("Instrument", "Channels", v, 260, exch, true))
-        lim.channels = std::atoi(v.c_str());
     if (ls.composerId == kPulseComposer)
         return lim;
 
@@ -92,37 +187,28 @@ InstrumentLimits LoadInstrumentDescription() {
         lim.pattSyncTable = EqualsNoCase(v, "PattTbl");
     lim.moduleChans = has(descr, "Instrument", "ModuleChans");
 
-    std::istringstream hrange(modelFirst(lim.modelFile, "Axis", "HRange"));
-    hrange >> lim.initialWavelength >> lim.wavelengthMin >> lim.wavelengthMax;
-    ReadRangeLine(modelFirst(lim.modelFile, "ParmLst", "AcSeg"), lim.segmentMin, lim.segmentMax);
+    readWavelengths(lim);
+    std::string from;
+    std::string segments = modelFirst(lim.modelFile, "ParmLst", "AcSeg", from);
+    ReadBoundedRange(segments, {from, "ParmLst", "AcSeg"}, 0, kMaxSegmentNumber, lim.segmentMin,
+                     lim.segmentMax);
 
     std::string codeKey = "Vpts";
     if (ProfileRecord("Settings", "Wfmt", v, 260, exch, true))
         codeKey = v;
-    ProfileRecord("Axis", codeKey.c_str(), v, 260, descr, false);
-    std::istringstream(v) >> lim.vMin >> lim.vMax;
-    lim.codeSpan = static_cast<int>(lim.vMax - lim.vMin);
+    ReadCodeRange(codeKey, lim.vMin, lim.vMax);
+    lim.codeSpan = std::trunc(lim.vMax - lim.vMin);
     lim.resolutionBits = ResolutionBits(lim.vMin, lim.vMax);
-
-    std::string grouping;
-    ProfileRecord("StartUp", "ForceYresWaveGrouping", grouping, 260, ls.generalIni, true);
-    if (!grouping.empty() && !EqualsNoCase(grouping, "Yes")) {
-        SetWaveFolder("");
-    } else {
-        std::string folder = ls.tmpFolder + strprintf("Wav%dbit/", lim.resolutionBits);
-        CreateFolder(folder);
-        SetWaveFolder(folder);
-    }
+    setWaveFolder(lim);
 
     std::string rsclk;
     ProfileRecord("Settings", "Rsclk", rsclk, 180, exch, true);
-    std::string resKey = "resFactor" + rsclk;
-    if (ProfileRecord("Axis", resKey.c_str(), v, 260, descr, true))
-        lim.resFactor = std::atoi(v.c_str());
+    lim.resFactor =
+        describedCount(descr, "resFactor" + rsclk, "Axis", static_cast<int>(kMaxWavePoints), 2);
     lim.hasTraceTypes = ls.composerId == kStandardComposer && has(descr, "ParmLst", "TracType");
     lim.commonSegmForAllChan = has(descr, "WaveDown", "CommonSegmForAllChan");
-    if (ProfileRecord("WaveDown", "patSyncFactor", v, 260, descr, true))
-        lim.patSyncFactor = std::atoi(v.c_str());
+    lim.patSyncFactor =
+        describedCount(descr, "patSyncFactor", "WaveDown", static_cast<int>(kMaxWavePoints), 2);
     return lim;
 }
 

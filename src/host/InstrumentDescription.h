@@ -1,4 +1,6 @@
 #pragma once
+#include "app/StoredNumber.h"
+
 #include <string>
 
 namespace tw {
@@ -20,7 +22,7 @@ struct InstrumentLimits {
     double wavelengthMin = 0, wavelengthMax = 0;
     double segmentMin = 0, segmentMax = 0;
     double vMin = 0, vMax = 0;
-    int codeSpan = 0;
+    double codeSpan = 0; // whole part of vMax - vMin
     int resolutionBits = 0;
     // FM composer in FP-segment mode (the other FM ranges are the FM composer's own load).
     double fmLenMin = 0, fmLenMax = 0;
@@ -28,8 +30,18 @@ struct InstrumentLimits {
     double fpSegMin = 0, fpSegMax = 0;
 };
 
-// Whole part of log2(span + 1), exact for powers of two: 0..16383 gives 14.
+// A code range the program takes: finite, vMin < vMax, both within the 32-bit points, and a
+// span of a DAC of at most 32 bits.
+bool CodeRangeFits(double vMin, double vMax);
+
+// Whole part of log2(span + 1), exact for powers of two: 0..16383 gives 14. 0 for a range that
+// does not fit.
 int ResolutionBits(double vMin, double vMax);
+
+// Reads the code range of section "Axis", key `key` of the description file. A missing key is
+// reported by the profile store, a range that does not fit names the key; either leaves 0 0
+// and gives false.
+bool ReadCodeRange(const std::string& key, double& vMin, double& vMax);
 
 // The instrument description load. Also sets the launch state's active channel, active segment
 // (stored back as 1 when absent) and wave folder (created). The pulse-train composer stops after
@@ -38,5 +50,13 @@ InstrumentLimits LoadInstrumentDescription();
 
 // Reads "two words, then two numbers" range lines such as "[ParmLst] AcSeg".
 bool ReadRangeLine(const std::string& text, double& low, double& high);
+
+// The same for a range that must be finite and lie within low..high: one that does not is
+// reported, naming `where`, and read as 0 0 (false).
+bool ReadBoundedRange(const std::string& text, const StoredKey& where, double low, double high,
+                      double& first, double& second);
+
+// FM points are 32-bit frequencies: no FM frequency range may pass this.
+inline constexpr double kMostFmPoint = 2147483647.0;
 
 } // namespace tw

@@ -8,6 +8,7 @@
 #include "app/ProfileStore.h"
 #include "app/Prompter.h"
 #include "app/StringTable.h"
+#include "document/WaveFormats.h"
 #include "host/HostLink.h"
 #include "pulse/PulseEditor.h"
 #include "pulse/PulseOptions.h"
@@ -75,9 +76,12 @@ void SetSummaryAsker(SummaryAsker* asker) {
 std::string SummaryAttention(const DownloadSummary& s, const PulseLimits& limits) {
     std::string names;
     auto name = [&](const char* n) { names += (names.empty() ? "" : ", ") + std::string(n); };
-    if (reaches(s.segments, limits.maxLinkNo)) name("segment table");
-    if (reaches(s.memoryUsage, limits.memorySize)) name("memory");
-    if (reaches(s.steps, limits.maxSequStp)) name("sequence table");
+    if (reaches(s.segments, limits.maxLinkNo))
+        name("segment table");
+    if (reaches(s.memoryUsage, limits.memorySize))
+        name("memory");
+    if (reaches(s.steps, limits.maxSequStp))
+        name("sequence table");
     return names.empty() ? std::string() : "Attention: exceeds " + names + " resource(s)";
 }
 
@@ -103,7 +107,8 @@ std::string PulseCommand(int mode, const DownloadSummary& s, const std::string& 
     std::string cmd =
         strprintf("Cmd=:FREQ:RAST %s;:VOLT %s;:VOLT:OFFS 0;:FUNC:MODE %s;:TRAC:DEL:ALL",
                   s.sampleClock.c_str(), s.amplitude.c_str(), word);
-    if (mode == kContinuousMode) cmd += ";:INIT:CONT  ON";
+    if (mode == kContinuousMode)
+        cmd += ";:INIT:CONT  ON";
     if (mode == kSingleSegmentMode || mode == kContinuousMode)
         cmd +=
             strprintf("\ncmd=:TRAC:DEF 1, %lld;:TRAC:SEL 1", sampleCount) + "\nwav=" + segmentPath;
@@ -116,13 +121,16 @@ int DownloadTrain(const PulseEditor& editor, int modeOverride, bool noSend,
                   DownloadReport* report) {
     DownloadReport local;
     DownloadReport& out = report ? *report : local;
-    if (!editor.CheckComplete()) return kDownloadImpossible;
+    if (!editor.CheckComplete())
+        return kDownloadImpossible;
     const PulseLimits& limits = editor.limits();
     TrainCompiler compiler(limits);
     compiler.mode = ReadOperationMode();
     int compiled = compiler.RunClockLoop(editor.localDuration());
-    if (compiled == TrainCompiler::kClockFailed) return kDownloadStopped;
-    if (compiled != TrainCompiler::kCompiled) return kDownloadImpossible;
+    if (compiled == TrainCompiler::kClockFailed)
+        return kDownloadStopped;
+    if (compiled != TrainCompiler::kCompiled)
+        return kDownloadImpossible;
 
     int mode = modeOverride >= 0 ? modeOverride : compiler.mode;
     TrainSegmenter segmenter(compiler, mode);
@@ -141,12 +149,22 @@ int DownloadTrain(const PulseEditor& editor, int modeOverride, bool noSend,
     default:
         built = false;
     }
+    if (segmenter.tooLong) {
+        segmenter.steps.clear();
+        ask(launch().appName,
+            strprintf("The pulse train needs more than %zu samples of segments; it cannot be "
+                      "built.",
+                      kMaxWavePoints),
+            Buttons::Ok, Icon::Exclamation);
+    }
     built = built && !segmenter.steps.empty();
     segmenter.WriteSequenceTable();
     out.mode = mode;
     out.sclk = compiler.sclk;
-    if (built && noSend && mode == kSingleSegmentMode) return kDownloadDone;
-    if (!built) return kDownloadImpossible;
+    if (built && noSend && mode == kSingleSegmentMode)
+        return kDownloadDone;
+    if (!built)
+        return kDownloadImpossible;
 
     bool sequenced = mode == kSequencedMode || mode == kSectionPerSegmentMode;
     DownloadSummary& s = out.summary;
@@ -160,7 +178,8 @@ int DownloadTrain(const PulseEditor& editor, int modeOverride, bool noSend,
 
     if (!SummaryHidden()) {
         SummaryChoice choice = summaryAsker->askSummary(s, SummaryAttention(s, limits));
-        if (!choice.accepted) return kDownloadStopped;
+        if (!choice.accepted)
+            return kDownloadStopped;
         WriteGeneralSetting("hideSumm", choice.dontShowAgain ? "Hide" : "Show", kPulseSettings);
     }
 
@@ -182,7 +201,8 @@ int DownloadPulseTrainCommand(const PulseEditor& editor) {
 }
 
 bool SaveTrainSamples(const PulseEditor& editor, const std::string& path) {
-    if (DownloadTrain(editor, kSingleSegmentMode, true) != kDownloadDone) return false;
+    if (DownloadTrain(editor, kSingleSegmentMode, true) != kDownloadDone)
+        return false;
     return CopyFileOver(TrainSegmenter::SegmentPath(1), path).ok();
 }
 

@@ -7,6 +7,7 @@
 #include "app/ProfileFile.h"
 #include "app/ProfileStore.h"
 #include "app/Prompter.h"
+#include "app/StoredNumber.h"
 #include "app/StringTable.h"
 #include "pulse/PulseOptions.h"
 #include "pulse/TrainModel.h"
@@ -117,11 +118,11 @@ void PulseEditor::OpenSection(const std::function<void(int)>& progress) {
             sectionCount_ = activeSection_ + 1;
             raise = true;
         }
-        timeUnit_ = StoredInt(LeadingNumber(snap.get(root, "tmUnitInd"), 1));
+        timeUnit_ = TimeUnitIndex(LeadingNumber(snap.get(root, "tmUnitInd"), 1));
         timeFactor_ = UnitFactor(timeUnit_);
-        levelUnit_ = StoredInt(LeadingNumber(snap.get(root, "voltInd"), 0));
+        levelUnit_ = LevelUnitIndex(LeadingNumber(snap.get(root, "voltInd"), 0));
         std::string name = TrainSectionName(activeSection_);
-        format_ = StoredInt(LeadingNumber(snap.get(name, "SectFmt"), kNodeFormat));
+        format_ = SectionFormat(LeadingNumber(snap.get(name, "SectFmt"), kNodeFormat));
         sectionStart_ = LeadingNumber(snap.get(name, "Start"), 0);
         auto repeat = snap.get(name, "Repeat");
         writeRepeat = !repeat;
@@ -134,11 +135,13 @@ void PulseEditor::OpenSection(const std::function<void(int)>& progress) {
     if (reopened && previous != activeSection_)
         RemoveFile(sectionUndoFile()); // its snapshot belongs to another section
 
+    const int rowLimit = SectionRowLimit(entries, rowName_);
+    storedRows_ = std::min(storedRows_, rowLimit);
     std::map<std::pair<int, int>, std::string> cells;
     int rows = std::max(storedRows_, 1);
     for (const auto& [k, v] : entries) {
         int r, c;
-        if (ParseCellKey(k, rowName_, r, c) && c >= 1 && c < columnCount()) {
+        if (ParseCellKey(k, rowName_, r, c) && r < rowLimit && c >= 1 && c < columnCount()) {
             cells[{r, c}] = v;
             rows = std::max(rows, r + 1);
         }
@@ -202,10 +205,9 @@ bool PulseEditor::validate(int row, int column, const std::string& text, double 
     if (column == kIntervalColumn) {
         if (format_ == kLinkFormat && v <= 0)
             return refuse(983, row, text);
+        // An interval shorter than a sample is the compilation's to report: it knows the clock.
         if (format_ == kNodeFormat && v < 0)
             return refuse(993, row, text);
-        if (belowResolution(v))
-            return refuse(981, row, text);
         return true;
     }
     std::optional<double> above, below;
@@ -485,7 +487,7 @@ bool PulseEditor::Undo() {
 }
 
 bool PulseEditor::ApplyRepeat(const std::string& text) {
-    int v = std::atoi(text.c_str());
+    int v = StoredWhole(text);
     if (v < 1 || v > limits_.maxLoopNo) {
         say(vformat(StringText(985), v));
         return false;
@@ -631,7 +633,7 @@ bool PulseEditor::RemoveAllSections() {
 }
 
 bool PulseEditor::LoadTrain(const std::string& path) {
-    if (!CopyTrain(path, false))
+    if (!CopyTrain(path, false, {limits_.LinkBound(), limits_.LoopBound()}))
         return false;
     RemoveFile(trainUndoFile());
     OpenSection();

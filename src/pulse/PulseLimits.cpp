@@ -1,9 +1,14 @@
 #include "pulse/PulseLimits.h"
 
 #include "app/LaunchState.h"
+#include "app/Printf.h"
 #include "app/ProfileStore.h"
+#include "app/StoredNumber.h"
+#include "document/WaveFormats.h"
 #include "host/InstrumentDescription.h"
+#include "pulse/TrainModel.h"
 
+#include <climits>
 #include <cmath>
 #include <cstdlib>
 #include <sstream>
@@ -25,59 +30,94 @@ std::string exchangeSetting(const char* key) {
     return v;
 }
 
-// The numbers of a list after skipping `words` leading words.
+// The numbers of a list after skipping `words` leading words, up to the first word that is no
+// number. Infinities and overflows are kept, for the range checks to refuse them.
 std::vector<double> numbersAfter(const std::string& text, int words) {
     std::istringstream in(text);
     std::string w;
     for (int i = 0; i < words; ++i)
         in >> w;
     std::vector<double> out;
-    double v;
-    while (in >> v)
+    while (in >> w) {
+        char* end = nullptr;
+        double v = std::strtod(w.c_str(), &end);
+        if (end == w.c_str())
+            break;
         out.push_back(v);
+    }
     return out;
-}
-
-double at(const std::vector<double>& v, size_t i) {
-    return i < v.size() ? v[i] : 0;
 }
 
 } // namespace
 
+int PulseLimits::LinkBound() const {
+    return maxLinkNo > 0 ? maxLinkNo : kMaxTrainCount;
+}
+
+int PulseLimits::LoopBound() const {
+    return maxLoopNo > 0 ? maxLoopNo : INT_MAX;
+}
+
 bool SingleSegmentOnly() {
     std::string modes = described("ParmPnlName", "WformMode", true);
-    if (modes.empty()) modes = described("ParmPnlName", "WfMode", true);
+    if (modes.empty())
+        modes = described("ParmPnlName", "WfMode", true);
     return !modes.empty() && modes.find("Seq") == std::string::npos;
 }
 
 PulseLimits LoadPulseLimits() {
     PulseLimits lim;
-    lim.maxLinkNo = std::atoi(described("SegmTbl", "MaxLinkNo", false).c_str());
-    lim.maxLoopNo = std::atoi(described("SegmTbl", "MaxLoopNo", false).c_str());
-    lim.maxSequStp = std::atoi(described("SegmTbl", "MaxSequStp", false).c_str());
-    lim.minLoopTime = std::atof(described("SegmTbl", "MinSequLoopTime", false).c_str());
+    const std::string& descr = launch().descrFile;
+    // A whole-number limit: absent gives 0 (reported by the store), out of range 0 (reported).
+    auto whole = [&](const char* section, const char* key, long long high) {
+        auto v = LeadingValue(described(section, key, false));
+        return v ? static_cast<int>(CheckedWhole(*v, 0, high, 0, {descr, section, key})) : 0;
+    };
+    lim.maxLinkNo = whole("SegmTbl", "MaxLinkNo", kMaxTrainCount);
+    lim.maxLoopNo = whole("SegmTbl", "MaxLoopNo", INT_MAX);
+    lim.maxSequStp = whole("SegmTbl", "MaxSequStp", kMaxSequenceSteps);
+    if (auto t = LeadingValue(described("SegmTbl", "MinSequLoopTime", false)))
+        if (CheckedRange(*t, 0, 1e6, {descr, "SegmTbl", "MinSequLoopTime"}, "0"))
+            lim.minLoopTime = *t;
 
+    // Each clock step adds the lowest clock, so it must be a whole sample a second at least.
     auto sclk = numbersAfter(described("ParmLst", "Sclk", false), 1);
-    lim.sclkMin = at(sclk, 1);
-    lim.sclkMax = at(sclk, 2);
+    if (sclk.size() >= 3) {
+        if (sclk[1] >= 1 && sclk[1] <= sclk[2] && sclk[2] <= kMostSampleClock) {
+            lim.sclkMin = sclk[1];
+            lim.sclkMax = sclk[2];
+        } else {
+            ReportStoredValue({descr, "ParmLst", "Sclk"},
+                              strprintf("The sample clock range %.15g..%.15g does not lie within "
+                                        "1..%.15g; no sample clock range is used.",
+                                        sclk[1], sclk[2], kMostSampleClock));
+        }
+    }
 
+    // Segment lengths size the segment files.
     auto hrange = numbersAfter(described("Axis", "Hrange", false), 0);
-    lim.minWavelength = at(hrange, 1);
-    lim.memorySize = at(hrange, 2);
+    StoredKey where{descr, "Axis", "Hrange"};
+    const auto most = static_cast<long long>(kMaxWavePoints);
+    if (hrange.size() >= 2)
+        lim.minWavelength = static_cast<double>(CheckedWhole(hrange[1], 0, most, 0, where));
+    if (hrange.size() >= 3)
+        lim.memorySize = static_cast<double>(CheckedWhole(hrange[2], 0, most, most, where));
 
-    std::string res = described("Axis", "resFactor" + exchangeSetting("Rsclk"), true);
-    if (!res.empty()) lim.wlIncrement = std::atoi(res.c_str());
-    if (lim.wlIncrement < 1) lim.wlIncrement = 1;
+    std::string resKey = "resFactor" + exchangeSetting("Rsclk");
+    if (auto res = LeadingValue(described("Axis", resKey, true)))
+        lim.wlIncrement = static_cast<int>(CheckedWhole(*res, 1, most, 2, {descr, "Axis", resKey}));
 
-    auto vpts = numbersAfter(described("Axis", "Vpts" + exchangeSetting("Wfmt"), false), 0);
-    lim.vHalf = at(vpts, 1);
-    double span = std::fabs(at(vpts, 0) - at(vpts, 1));
-    lim.codeBits = ResolutionBits(0, span);
+    double vMin = 0, vMax = 0;
+    if (ReadCodeRange("Vpts" + exchangeSetting("Wfmt"), vMin, vMax)) {
+        lim.vHalf = vMax;
+        lim.codeBits = ResolutionBits(vMin, vMax);
+    }
 
     auto ampl = numbersAfter(described("ParmLst", "Ampl", false), 2);
     std::string indep = described("ParmConditions", "ampOfs_Indep", true);
     lim.ampOfsIndependent = indep == "true";
-    lim.levelMax = lim.ampOfsIndependent ? at(ampl, 1) : at(ampl, 1) / 2;
+    if (ampl.size() >= 2 && CheckedRange(ampl[1], 0, 1e6, {descr, "ParmLst", "Ampl"}, "0"))
+        lim.levelMax = lim.ampOfsIndependent ? ampl[1] : ampl[1] / 2;
     lim.levelMin = -lim.levelMax;
     lim.sequencedModes = !SingleSegmentOnly();
     return lim;

@@ -21,8 +21,19 @@ struct PulseLimits {
     double levelMax = 0;
     bool ampOfsIndependent = false;
     bool sequencedModes = true; // false when the waveform-mode list exists without "Seq"
+
+    // The most links a train may hold: "MaxLinkNo", or the program's own bound without one.
+    int LinkBound() const;
+    // The largest repeat a train from a file may hold: "MaxLoopNo", or any without one.
+    int LoopBound() const;
 };
 
+// The longest sequence table the program builds.
+inline constexpr int kMaxSequenceSteps = 1 << 20;
+// The highest sample clock any description may give, samples per second.
+inline constexpr double kMostSampleClock = 1e12;
+
+// Reads the limits; a value out of range is reported, naming its key, and leaves its default.
 PulseLimits LoadPulseLimits();
 
 // True when the description names its waveform modes ("WformMode", else "WfMode") and none is

@@ -5,6 +5,7 @@
 #include "app/Printf.h"
 #include "app/ProfileStore.h"
 #include "app/Prompter.h"
+#include "app/StoredNumber.h"
 #include "pulse/TrainModel.h"
 
 #include <cmath>
@@ -33,11 +34,15 @@ bool parseNumber(const std::string& text, double& value) {
     return e != b && *e == '\0' && std::isfinite(value);
 }
 
+// "forceSingSeg" as stored: the single-segment mode when absent.
+int storedMode() {
+    return StoredWhole(general("forceSingSeg"), kSingleSegmentMode);
+}
+
 } // namespace
 
 int ReadOperationMode() {
-    std::string v = general("forceSingSeg");
-    int mode = v.empty() ? kSingleSegmentMode : std::atoi(v.c_str());
+    int mode = storedMode();
     if (mode < 0 || mode > 2 || SingleSegmentOnly())
         mode = kSingleSegmentMode;
     return mode;
@@ -56,21 +61,28 @@ double UnitFactor(int index) {
     return std::pow(10.0, 3 * index);
 }
 
+int TimeUnitIndex(double stored) {
+    return stored >= 0 && stored < 4 ? static_cast<int>(stored) : 1;
+}
+
+int LevelUnitIndex(double stored) {
+    return stored >= 0 && stored < 2 ? static_cast<int>(stored) : 0;
+}
+
 PulseOptions LoadPulseOptions(const PulseLimits& limits) {
     PulseOptions o;
     o.mode = ReadOperationMode();
     o.sequencedModes = limits.sequencedModes;
-    o.timeUnit = StoredInt(ReadTrainRootNumber("tmUnitInd", 1));
-    o.levelUnit = StoredInt(ReadTrainRootNumber("voltInd", 0));
+    o.timeUnit = TimeUnitIndex(ReadTrainRootNumber("tmUnitInd", 1));
+    o.levelUnit = LevelUnitIndex(ReadTrainRootNumber("voltInd", 0));
     o.forceClock = LeadingNumber(forcedClockKey("frcSclk_toVal"), 0) == 1;
     if (auto stored = forcedClockKey("forceSclk"))
         o.forcedClock = *stored;
     else
         o.forcedClock =
             EngNumberText(ProfileNumber("Sclk", launch().activeChannel, "Settings", 0), 9);
-    std::string yRes = general("yRes");
-    if (!yRes.empty())
-        o.yRes = std::atoi(yRes.c_str());
+    if (auto yRes = LeadingValue(general("yRes")))
+        o.yRes = ClampedInt(*yRes);
     return o;
 }
 
@@ -91,8 +103,7 @@ bool StorePulseOptions(const PulseOptions& o, const PulseLimits& limits) {
 }
 
 std::string OptionsSummary() {
-    std::string v = general("forceSingSeg");
-    int mode = v.empty() ? kSingleSegmentMode : std::atoi(v.c_str());
+    int mode = storedMode();
     static const char* const names[] = {"Freely Selected", "Force Single Segment",
                                         "Section per Segment"};
     const char* name = mode >= 0 && mode <= 2 ? names[mode] : "Not defined";

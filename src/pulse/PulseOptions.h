@@ -23,6 +23,10 @@ int ReadOperationMode();
 const char* TimeUnitLabel(int index);  // "sec", "ms", "us", "ns"
 const char* LevelUnitLabel(int index); // "V", "mV"
 double UnitFactor(int index);          // 10 to the power 3 x index
+// The stored "tmUnitInd" and "voltInd" as indexes of those labels; a value outside them reads
+// as the default, 1 ("ms") and 0 ("V").
+int TimeUnitIndex(double stored);
+int LevelUnitIndex(double stored);
 
 // What the Options dialog shows and stores.
 struct PulseOptions {

@@ -5,10 +5,9 @@
 #include "app/Printf.h"
 #include "app/ProfileFile.h"
 #include "app/ProfileStore.h"
+#include "app/StoredNumber.h"
 #include "pulse/PulseOptions.h"
 #include "pulse/TrainModel.h"
-
-#include <cstdlib>
 
 namespace tw {
 
@@ -26,16 +25,16 @@ void PulseViewState::Reload() {
     trainDuration = LeadingNumber(snap.get(root, "Duration"), 0);
     levelLow = LeadingNumber(snap.get(root, "VpMn"), levelLow);
     levelHigh = LeadingNumber(snap.get(root, "VpMx"), levelHigh);
-    timeUnit = StoredInt(LeadingNumber(snap.get(root, "tmUnitInd"), 1));
-    activeFormat =
-        StoredInt(LeadingNumber(snap.get(TrainSectionName(activeSection), "SectFmt"), kNodeFormat));
+    timeUnit = TimeUnitIndex(LeadingNumber(snap.get(root, "tmUnitInd"), 1));
+    activeFormat = SectionFormat(
+        LeadingNumber(snap.get(TrainSectionName(activeSection), "SectFmt"), kNodeFormat));
 }
 
 void PulseViewState::Load() {
     Reload();
     std::string mode;
     ProfileRecord(kPulseSettings, viewModeKey().c_str(), mode, 260, launch().generalIni, true);
-    viewMode = std::atoi(mode.c_str()) == 1 ? 1 : 0;
+    viewMode = StoredWhole(mode) == 1 ? 1 : 0;
     if (sectionCount > 0)
         return;
     TrainEdit e;

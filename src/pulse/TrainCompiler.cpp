@@ -5,7 +5,9 @@
 #include "app/Printf.h"
 #include "app/ProfileFile.h"
 #include "app/Prompter.h"
+#include "app/StoredNumber.h"
 #include "app/StringTable.h"
+#include "document/WaveFormats.h"
 
 #include <algorithm>
 #include <cmath>
@@ -14,8 +16,16 @@
 
 namespace tw {
 
+long long WholeCount(double x) {
+    // No train reaches 2^62 samples; beyond, the count saturates instead of being undefined.
+    constexpr double kMost = 4.6e18;
+    if (std::isnan(x))
+        return 0;
+    return static_cast<long long>(std::clamp(x, -kMost, kMost));
+}
+
 long long Nearest(double x) {
-    return static_cast<long long>(x + 0.5);
+    return WholeCount(x + 0.5);
 }
 
 namespace {
@@ -49,7 +59,8 @@ bool TrainCompiler::buildLinks() {
         if (s.format != kLinkFormat && s.format != kNodeFormat)
             continue; // templates carry no links
         int first = s.format == kNodeFormat ? 1 : 0;
-        if (s.rowCount < first + 1) continue;
+        if (s.rowCount < first + 1)
+            continue;
         size_t header = links.size();
         links.push_back({-1, static_cast<double>(s.repeat), static_cast<double>(i),
                          static_cast<double>(s.rowCount - first)});
@@ -58,20 +69,25 @@ bool TrainCompiler::buildLinks() {
         for (int r = first; r < s.rowCount; ++r) {
             const TrainRow& row = s.rows[static_cast<size_t>(r)];
             // A row still being typed (no level or no time) adds nothing.
-            if (!row.level) continue;
+            if (!row.level)
+                continue;
             if (s.format == kLinkFormat) {
-                if (!row.interval) continue;
+                if (!row.interval)
+                    continue;
                 links.push_back({cursor, cursor + *row.interval, *row.level, *row.level});
                 cursor += *row.interval;
             } else {
-                if (!row.cumulative) continue;
+                if (!row.cumulative)
+                    continue;
                 double t = s.start + *row.cumulative;
-                if (t != prevTime) links.push_back({prevTime, t, prevLevel, *row.level});
+                if (t != prevTime)
+                    links.push_back({prevTime, t, prevLevel, *row.level});
                 prevTime = t;
                 prevLevel = *row.level;
             }
         }
-        if (links.size() == header + 1) links.pop_back();
+        if (links.size() == header + 1)
+            links.pop_back();
     }
     return !links.empty();
 }
@@ -80,17 +96,21 @@ bool TrainCompiler::automaticClock() {
     std::vector<double> distinct;
     std::unordered_set<double> seen;
     for (const auto& l : links) {
-        if (IsHeader(l)) continue;
-        double d = static_cast<double>(static_cast<long long>((l[1] - l[0]) * 1e11 + 0.5)) * 1e-11;
-        if (seen.insert(d).second) distinct.push_back(d);
+        if (IsHeader(l))
+            continue;
+        double d = static_cast<double>(Nearest((l[1] - l[0]) * 1e11)) * 1e-11;
+        if (seen.insert(d).second)
+            distinct.push_back(d);
     }
     int e = 0;
     for (double d : distinct) {
-        if (d > 0) e = std::max(e, -static_cast<int>(std::log10(d)));
+        if (d > 0)
+            e = std::max(e, -static_cast<int>(std::log10(d)));
         e = std::min(e, 11);
         while (e < 11) {
             double p = d * static_cast<double>(Nearest(std::pow(10.0, e)));
-            if (std::fabs(p - std::round(p)) <= 1e-9) break;
+            if (std::fabs(p - std::round(p)) <= 1e-9)
+                break;
             ++e;
         }
     }
@@ -103,9 +123,31 @@ bool TrainCompiler::automaticClock() {
         }
     for (double d : distinct) {
         divisor = std::gcd(divisor, Nearest(d * scale));
-        if (divisor == 1) break;
+        if (divisor == 1)
+            break;
     }
     sclk = static_cast<double>(Nearest(scale / static_cast<double>(divisor)));
+    return true;
+}
+
+int TrainCompiler::tooLong(double samples) const {
+    warn(launch().appName.c_str(),
+         strprintf("The pulse train needs %.15g samples in one segment at %g samples a second; a "
+                   "segment holds at most %zu.",
+                   samples, sclk, kMaxWavePoints),
+         Buttons::Ok);
+    return kClockFailed;
+}
+
+bool TrainCompiler::timesFinite() const {
+    if (!std::isfinite(train_.duration))
+        return false;
+    for (const auto& l : links)
+        if (!std::isfinite(l[0]) || !std::isfinite(l[1]))
+            return false;
+    for (const auto& s : train_.sections)
+        if (!std::isfinite(s.localDuration))
+            return false;
     return true;
 }
 
@@ -113,17 +155,20 @@ std::vector<SectionRange> TrainCompiler::ranges() const {
     std::vector<SectionRange> out;
     for (int j = 0; j < static_cast<int>(links.size()); ++j)
         if (IsHeader(links[static_cast<size_t>(j)])) {
-            if (!out.empty()) out.back().last = j - 1;
+            if (!out.empty())
+                out.back().last = j - 1;
             out.push_back({j, j + 1, j + 1});
         }
-    if (!out.empty()) out.back().last = static_cast<int>(links.size()) - 1;
+    if (!out.empty())
+        out.back().last = static_cast<int>(links.size()) - 1;
     return out;
 }
 
 int TrainCompiler::testForcedClock() const {
     double deviation = 0;
     for (const auto& l : links) {
-        if (IsHeader(l)) continue;
+        if (IsHeader(l))
+            continue;
         double x = l[1] * sclk;
         double d = std::fabs(x - std::round(x));
         deviation = std::max(deviation, d < 0.001 ? 0.0 : d);
@@ -147,7 +192,8 @@ int TrainCompiler::testForcedClock() const {
     }
     for (long long n : lengths) {
         int id = n < limits_.minWavelength ? 3027 : !multipleOf(n, limits_.wlIncrement) ? 3028 : 0;
-        if (id == 0) continue;
+        if (id == 0)
+            continue;
         Answer a = warn("Wavelength problem", vformat(StringText(id), static_cast<double>(n)),
                         Buttons::OkCancel);
         return a == Answer::Ok ? 1 : 2;
@@ -156,8 +202,15 @@ int TrainCompiler::testForcedClock() const {
 }
 
 int TrainCompiler::fitWavelength() {
+    const auto most = static_cast<long long>(kMaxWavePoints);
     if (mode == kSingleSegmentMode) {
         auto count = [&](double clock) { return Nearest(train_.duration * clock); };
+        if (baseSclk > limits_.sclkMax) {
+            // Even at its own clock the train is too fast for the instrument: no copy helps.
+            warn(launch().appName.c_str(), vformat(StringText(3024), limits_.sclkMax, sclk),
+                 Buttons::Ok);
+            return kClockFailed;
+        }
         long long n = count(sclk);
         while ((!multipleOf(n, limits_.wlIncrement) || n < limits_.minWavelength) &&
                sclk <= limits_.sclkMax) {
@@ -170,16 +223,21 @@ int TrainCompiler::fitWavelength() {
                 return kDeclined;
             n = count(baseSclk);
             copies = 1;
-            while (n > 0 && (!multipleOf(copies * n, limits_.wlIncrement) ||
-                             copies * n < limits_.minWavelength))
+            while (n > 0 && n <= most &&
+                   (!multipleOf(copies * n, limits_.wlIncrement) ||
+                    copies * n < limits_.minWavelength))
                 ++copies;
         }
+        if (n > most || n * copies > most)
+            return tooLong(train_.duration * sclk * static_cast<double>(copies));
         return kCompiled;
     }
-    if (mode != kSequencedMode && mode != kSectionPerSegmentMode) return kCompiled;
+    if (mode != kSequencedMode && mode != kSectionPerSegmentMode)
+        return kCompiled;
     int withLinks = static_cast<int>(ranges().size());
     for (const auto& s : train_.sections) {
-        if (s.localDuration == 0) continue;
+        if (s.localDuration == 0)
+            continue;
         double d = static_cast<double>(Nearest(s.localDuration * sclk)) / sclk;
         double minSegment = MinSegment(sclk);
         auto length = [&] { return Nearest(d * sclk); };
@@ -188,7 +246,10 @@ int TrainCompiler::fitWavelength() {
             sclk += baseSclk;
             minSegment = MinSegment(sclk);
         }
-        if (sclk <= limits_.sclkMax) continue;
+        if (mode == kSectionPerSegmentMode && length() > most)
+            return tooLong(d * sclk);
+        if (sclk <= limits_.sclkMax)
+            continue;
         if (withLinks == 1 && sclk != baseSclk) {
             if (warn(launch().appName.c_str(), StringText(3029), Buttons::YesNo) != Answer::Yes)
                 return kDeclined;
@@ -207,10 +268,17 @@ int TrainCompiler::Compile(const TrainData& train, double requestedSclk) {
     train_ = train;
     copies = 1;
     vppTrain = 2 * std::max(std::fabs(train.levelHigh), std::fabs(train.levelLow));
-    if (train.sectionCount == 0) return kNoTrain;
+    if (train.sectionCount == 0)
+        return kNoTrain;
     if (!buildLinks()) {
         warn(launch().appName.c_str(), "Pulse Train incomplete.", Buttons::Ok);
         return kIncomplete;
+    }
+    if (!timesFinite()) {
+        warn(launch().appName.c_str(),
+             "The pulse train is too long to be built: its times exceed the largest number.",
+             Buttons::Ok);
+        return kNoTrain;
     }
 
     profile::Snapshot snap(launch().exchangeFile);
@@ -221,17 +289,23 @@ int TrainCompiler::Compile(const TrainData& train, double requestedSclk) {
         sclk = requestedSclk;
         automatic = false;
     } else if (clockForced_ && forcedClock) {
+        // The Options dialog keeps the clock within the instrument's range; a file may not.
         sclk = LeadingNumber(forcedClock, 0);
-        automatic = false;
+        automatic = !CheckedRange(sclk, limits_.sclkMin, limits_.sclkMax,
+                                  {launch().exchangeFile, kForcedClockSection, "forceSclk"},
+                                  "the clock worked out for the train");
     }
     if (!automatic && clockForced_) {
         int verdict = testForcedClock();
-        if (verdict == 2) return kClockFailed;
+        if (verdict == 2)
+            return kClockFailed;
         automatic = verdict == 1;
     }
-    if (automatic && !automaticClock()) return kNoTrain;
+    if (automatic && !automaticClock())
+        return kNoTrain;
 
-    if (sclk > 0 && sclk < limits_.sclkMin) sclk = std::ceil(limits_.sclkMin / sclk) * sclk;
+    if (sclk > 0 && sclk < limits_.sclkMin)
+        sclk = std::ceil(limits_.sclkMin / sclk) * sclk;
     sclk = static_cast<double>(Nearest(std::max(sclk, limits_.sclkMin)));
     baseSclk = sclk;
     return fitWavelength();
@@ -241,7 +315,8 @@ void TrainCompiler::ConvertToSamples() {
     double k = vppTrain > 0 ? 2 * limits_.vHalf / vppTrain : 0;
     double offset = vppTrain > 0 ? k * vppTrain / 2 - limits_.vHalf : 0;
     for (auto& l : links) {
-        if (IsHeader(l)) continue;
+        if (IsHeader(l))
+            continue;
         double begin = static_cast<double>(Nearest(sclk * l[0]));
         double end = static_cast<double>(Nearest(sclk * l[1]));
         double c0 = k * l[2] + offset, c1 = k * l[3] + offset;
@@ -254,7 +329,8 @@ void TrainCompiler::ConvertToSamples() {
 double TrainCompiler::MaxSlope() const {
     double m = 0;
     for (const auto& l : links)
-        if (!IsHeader(l)) m = std::max(m, std::fabs(l[2]));
+        if (!IsHeader(l))
+            m = std::max(m, std::fabs(l[2]));
     return m;
 }
 
@@ -263,16 +339,19 @@ int TrainCompiler::RunClockLoop(double activeLocalDuration) {
     double requested = 0;
     for (;;) {
         int result = Compile(train, requested);
-        if (result != kCompiled) return result;
+        if (result != kCompiled)
+            return result;
         ConvertToSamples();
         double slope = MaxSlope();
-        if (clockForced_ || slope == 0) return result;
-        long long f = std::max(1LL, static_cast<long long>(slope * 0.01));
+        if (clockForced_ || slope == 0)
+            return result;
+        long long f = std::max(1LL, WholeCount(slope * 0.01));
         double perSection = activeLocalDuration * sclk;
         if (perSection > 0)
-            f = std::min(f, std::max(1LL, static_cast<long long>(limits_.memorySize / perSection)));
-        f = std::min(f, static_cast<long long>(limits_.sclkMax / sclk));
-        if (f <= 1) return result;
+            f = std::min(f, std::max(1LL, WholeCount(limits_.memorySize / perSection)));
+        f = std::min(f, WholeCount(limits_.sclkMax / sclk));
+        if (f <= 1)
+            return result;
         requested = static_cast<double>(f) * sclk;
     }
 }

@@ -22,6 +22,9 @@ struct SectionRange {
     int last;   // of its last link
 };
 
+// x truncated toward zero, saturated at +-4.6e18 (0 for not a number): sample counts and
+// clock factors as whole numbers.
+long long WholeCount(double x);
 // x + 0.5 truncated toward zero, the rounding every clock and position step uses.
 long long Nearest(double x);
 
@@ -62,6 +65,8 @@ class TrainCompiler {
     int testForcedClock() const; // 0 fits, 1 set aside by OK, 2 cancelled
     int fitWavelength();
     std::vector<SectionRange> ranges() const;
+    bool timesFinite() const;          // link times, local durations and the duration
+    int tooLong(double samples) const; // reports a segment beyond kMaxWavePoints
 
     const PulseLimits& limits_;
     TrainData train_;

@@ -5,6 +5,9 @@
 #include "app/NumberText.h"
 #include "app/Printf.h"
 #include "app/ProfileStore.h"
+#include "app/Prompter.h"
+#include "app/StoredNumber.h"
+#include "pulse/PulseOptions.h"
 
 #include <algorithm>
 #include <cctype>
@@ -41,22 +44,19 @@ std::string CellKey(std::string_view rowName, int row, int column) {
 }
 
 double LeadingNumber(const std::optional<std::string>& text, double def) {
-    if (!text)
-        return def;
-    const char* begin = text->c_str();
-    char* end = nullptr;
-    double v = std::strtod(begin, &end);
-    return end == begin ? def : v;
+    return text ? LeadingValue(*text).value_or(def) : def;
 }
 
 int StoredInt(double v) {
-    if (!(v == v))
-        return 0;
-    return static_cast<int>(std::clamp(v, double(INT_MIN), double(INT_MAX)));
+    return ClampedInt(v);
 }
 
 int StoredCount(double v) {
     return std::min(StoredInt(v), kMaxTrainCount);
+}
+
+int SectionFormat(double stored) {
+    return stored >= 0 && stored < 3 ? static_cast<int>(stored) : kNodeFormat;
 }
 
 std::string TimeText(double seconds) {
@@ -194,14 +194,14 @@ bool WriteSectionKey(int i, std::string_view key, std::string_view text) {
 }
 
 std::optional<std::string> ReadCell(int i, int r, int c) {
-    int format = StoredInt(ReadSectionKey(i, "SectFmt", kNodeFormat));
+    int format = SectionFormat(ReadSectionKey(i, "SectFmt", kNodeFormat));
     return profile::GetValue(launch().exchangeFile, TrainSectionName(i),
                              CellKey(RowName(format), r, c));
 }
 
 bool WriteCell(int i, int r, int c, const std::optional<std::string>& text) {
     TrainEdit e;
-    int format = StoredInt(e.sectionNumber(i, "SectFmt", kNodeFormat));
+    int format = SectionFormat(e.sectionNumber(i, "SectFmt", kNodeFormat));
     e.setCell(i, RowName(format), r, c, text);
     return e.commit();
 }
@@ -252,6 +252,15 @@ bool ParseCellKey(std::string_view key, std::string_view rowName, int& r, int& c
     return p == end;
 }
 
+int SectionRowLimit(const std::vector<std::pair<std::string, std::string>>& entries,
+                    std::string_view rowName) {
+    int cells = 0, r, c;
+    for (const auto& [k, v] : entries)
+        if (ParseCellKey(k, rowName, r, c) && c >= 1 && c <= 3)
+            ++cells;
+    return cells;
+}
+
 namespace {
 
 double entryNumber(const std::vector<std::pair<std::string, std::string>>& entries,
@@ -275,29 +284,28 @@ TrainData ReadTrain() {
     train.activeSection = StoredCount(rootNumber("activePls", 0));
     train.levelLow = rootNumber("VpMn", 0);
     train.levelHigh = rootNumber("VpMx", 0);
-    train.timeUnit = StoredInt(rootNumber("tmUnitInd", 1));
-    train.levelUnit = StoredInt(rootNumber("voltInd", 0));
+    train.timeUnit = TimeUnitIndex(rootNumber("tmUnitInd", 1));
+    train.levelUnit = LevelUnitIndex(rootNumber("voltInd", 0));
     for (int i = 0; i < train.sectionCount; ++i) {
         auto entries = snap.entries(TrainSectionName(i));
         TrainSectionData s;
-        s.format = StoredInt(entryNumber(entries, "SectFmt", kNodeFormat));
-        s.rowCount = StoredCount(entryNumber(entries, "qItm", 0));
+        s.format = SectionFormat(entryNumber(entries, "SectFmt", kNodeFormat));
+        std::string_view rowName = RowName(s.format);
+        s.rowCount = std::clamp(StoredCount(entryNumber(entries, "qItm", 0)), 0,
+                                SectionRowLimit(entries, rowName));
         s.start = entryNumber(entries, "Start", 0);
         s.localDuration = entryNumber(entries, "LocDur", 0);
         s.repeat = StoredInt(entryNumber(entries, "Repeat", 1));
-        s.rows.resize(static_cast<size_t>(std::max(s.rowCount, 0)));
-        std::string_view rowName = RowName(s.format);
+        s.rows.resize(static_cast<size_t>(s.rowCount));
         for (const auto& [k, v] : entries) {
             int r, c;
             if (!ParseCellKey(k, rowName, r, c) || r >= s.rowCount || c < 1 || c > 3)
                 continue;
-            const char* b = v.c_str();
-            char* e = nullptr;
-            double x = std::strtod(b, &e);
-            if (e == b)
+            auto x = LeadingValue(v);
+            if (!x)
                 continue;
             TrainRow& row = s.rows[static_cast<size_t>(r)];
-            (c == 1 ? row.level : c == 2 ? row.interval : row.cumulative) = x;
+            (c == 1 ? row.level : c == 2 ? row.interval : row.cumulative) = *x;
         }
         train.duration += s.repeat * s.localDuration;
         train.sections.push_back(std::move(s));
@@ -322,7 +330,21 @@ bool isTrainSection(const std::string& lowerName, const std::string& lowerSuffix
 
 } // namespace
 
-bool CopyTrain(const std::string& path, bool save) {
+namespace {
+
+void reportRefused(const std::string& path, const std::vector<std::string>& refused) {
+    constexpr size_t kShown = 12;
+    std::string text = "File " + path;
+    for (size_t i = 0; i < refused.size() && i < kShown; ++i)
+        text += "\n" + refused[i];
+    if (refused.size() > kShown)
+        text += strprintf("\n... and %zu more.", refused.size() - kShown);
+    ask(launch().appName, text, Buttons::Ok, Icon::Exclamation);
+}
+
+} // namespace
+
+bool CopyTrain(const std::string& path, bool save, const TrainBounds& bounds) {
     const std::string& exchange = launch().exchangeFile;
     std::string suffix = strprintf("-ch%d", TrainChannel());
     const std::string& fromFile = save ? exchange : path;
@@ -331,10 +353,17 @@ bool CopyTrain(const std::string& path, bool save) {
     std::string toSuffix = save ? std::string() : suffix;
 
     profile::Snapshot from(fromFile);
-    auto count = from.get("PulseRoot" + fromSuffix, "qPls");
-    if (!count)
+    if (!from.get("PulseRoot" + fromSuffix, "qPls"))
         return false;
-    int sections = StoredCount(LeadingNumber(count, 0));
+    BoundedTrain train;
+    if (save) {
+        train.root = linesOf(from.entries("PulseRoot" + fromSuffix));
+        int sections = StoredCount(LeadingNumber(from.get("PulseRoot" + fromSuffix, "qPls"), 0));
+        for (int i = 0; i < sections; ++i)
+            train.sections.push_back(linesOf(from.entries(strprintf("Pulse%d", i) + fromSuffix)));
+    } else {
+        train = BoundTrain(from, fromSuffix, bounds);
+    }
 
     std::vector<std::string> stale;
     std::string lowerSuffix = ToLower(toSuffix);
@@ -342,16 +371,31 @@ bool CopyTrain(const std::string& path, bool save) {
         if (isTrainSection(ToLower(name), lowerSuffix))
             stale.push_back(name);
 
-    profile::Transaction to(toFile);
-    for (const auto& name : stale)
-        to.deleteSection(name);
-    to.writeSection("PulseRoot" + toSuffix, linesOf(from.entries("PulseRoot" + fromSuffix)));
-    for (int i = 0; i < sections; ++i) {
-        auto lines = linesOf(from.entries(strprintf("Pulse%d", i) + fromSuffix));
-        if (!lines.empty())
-            to.writeSection(strprintf("Pulse%d", i) + toSuffix, lines);
+    auto write = [&](profile::Transaction& to) {
+        for (const auto& name : stale)
+            to.deleteSection(name);
+        to.writeSection("PulseRoot" + toSuffix, train.root);
+        for (size_t i = 0; i < train.sections.size(); ++i)
+            if (!train.sections[i].empty())
+                to.writeSection(strprintf("Pulse%zu", i) + toSuffix, train.sections[i]);
+    };
+    if (save) {
+        profile::Transaction to(toFile);
+        write(to);
+        return to.commit();
     }
-    return to.commit();
+    TrainEdit e;
+    write(e.raw());
+    if (!train.refused.empty()) {
+        // What was refused or left out changes the starts and the duration.
+        e.recomputeStarts(0);
+        e.recomputeDuration();
+    }
+    if (!e.commit())
+        return false;
+    if (!train.refused.empty())
+        reportRefused(path, train.refused);
+    return true;
 }
 
 } // namespace tw

@@ -1,5 +1,6 @@
 #pragma once
 #include "app/ProfileFile.h"
+#include "pulse/TrainBounds.h"
 
 #include <optional>
 #include <string>
@@ -23,13 +24,21 @@ bool ParseCellKey(std::string_view key, std::string_view rowName, int& row, int&
 // The forced-clock keys stay in the first channel's root whatever the active channel.
 inline constexpr const char* kForcedClockSection = "PulseRoot-ch1";
 
-// The first number of a stored value (the profile store's number rule), or def.
+// The first number of a stored value (the profile store's number rule), or def; a number that
+// is not finite counts as none.
 double LeadingNumber(const std::optional<std::string>& text, double def);
 // Stored whole numbers as ints, clamped to the int range (not a number reads as 0).
 int StoredInt(double v);
 // Section and row counts: no damaged file may ask for more sections or rows than this.
 inline constexpr int kMaxTrainCount = 65536;
 int StoredCount(double v);
+// A stored "SectFmt"; a value that is none of the formats reads as the default, time/level
+// points.
+int SectionFormat(double stored);
+// A section holds no more rows than it has cell keys of its row name: "qItm" and row numbers
+// beyond this are refused, so that what a file claims cannot size more than it holds.
+int SectionRowLimit(const std::vector<std::pair<std::string, std::string>>& entries,
+                    std::string_view rowName);
 // Time cells and derived times: engineering notation with 9 decimals.
 std::string TimeText(double seconds);
 
@@ -111,7 +120,8 @@ TrainData ReadTrain();
 
 // save = true copies the train from the exchange file to the pulse master file `path`
 // ("PulseRoot", "Pulse<i>"); save = false copies it from `path` into the exchange file,
-// replacing the channel's train. False when the source holds no "qPls" (nothing copied).
-bool CopyTrain(const std::string& path, bool save);
+// replacing the channel's train, within `bounds`: what they refuse is told to the user in one
+// message and left out (BoundTrain). False when the source holds no "qPls" (nothing copied).
+bool CopyTrain(const std::string& path, bool save, const TrainBounds& bounds = {});
 
 } // namespace tw

@@ -5,6 +5,7 @@
 #include "app/Printf.h"
 #include "app/ProfileFile.h"
 #include "app/Prompter.h"
+#include "document/WaveFormats.h"
 
 #include <algorithm>
 #include <cmath>
@@ -33,13 +34,22 @@ std::string repeated(const std::string& block, long long times) {
 
 TrainSegmenter::TrainSegmenter(const TrainCompiler& compiled, int mode)
     : mode(mode), minSegment(compiled.MinSegment(compiled.sclk)), compiled_(compiled),
-      links_(compiled.links) {}
+      links_(compiled.links), budget_(static_cast<long long>(kMaxWavePoints)) {}
+
+bool TrainSegmenter::take(long long samples, long long times) {
+    if (tooLong || samples < 0 || times < 0 || (samples > 0 && times > budget_ / samples))
+        return !(tooLong = true);
+    budget_ -= samples * times;
+    return true;
+}
 
 std::string TrainSegmenter::SegmentPath(int n) {
     return launch().tmpFolder + strprintf("Seg-%d.wav", n);
 }
 
 std::string TrainSegmenter::writeSegment(long long pos, long long len, int link, int times) {
+    if (!take(std::max(len, 0LL), std::max(times, 1)))
+        return std::string();
     std::string block;
     block.reserve(static_cast<size_t>(std::max(len, 0LL)) * 2);
     int size = static_cast<int>(links_.size());
@@ -48,7 +58,8 @@ std::string TrainSegmenter::writeSegment(long long pos, long long len, int link,
         int n = j + 1;
         while (n < size && IsHeader(links_[static_cast<size_t>(n)]))
             ++n;
-        if (n >= size) return false;
+        if (n >= size)
+            return false;
         j = n;
         return true;
     };
@@ -68,12 +79,16 @@ void TrainSegmenter::WriteStretch(long long pos, long long len, int link, int re
     int times = mode == kSingleSegmentMode && repeat >= 2 ? repeat : 1;
     std::string path = writeSegment(pos, len, link, times);
     steps.push_back({path, mode == kSectionPerSegmentMode ? strprintf("%d", repeat) : "1"});
-    if (mode == kSequencedMode || mode == kContinuousMode) memoryUsed += static_cast<double>(len);
+    if (mode == kSequencedMode || mode == kContinuousMode)
+        memoryUsed += static_cast<double>(len);
 }
 
 std::string TrainSegmenter::flatSegment(int code, long long length) {
     for (const auto& f : flatSegments_)
-        if (f.code == code && f.length == length) return SegmentPath(f.segment);
+        if (f.code == code && f.length == length)
+            return SegmentPath(f.segment);
+    if (!take(length))
+        return std::string();
     int segment = nextSegment++;
     std::string block;
     block.reserve(static_cast<size_t>(length) * 2);
@@ -88,9 +103,11 @@ std::string TrainSegmenter::flatSegment(int code, long long length) {
 void TrainSegmenter::WriteFlatRun(long long n, int code) {
     auto segment = static_cast<long long>(minSegment);
     long long q = n / segment, r = n % segment;
-    if (r > 0) steps.push_back({flatSegment(code, segment + r), "1"});
+    if (r > 0)
+        steps.push_back({flatSegment(code, segment + r), "1"});
     long long times = q - (r > 0 ? 1 : 0);
-    if (times > 0) steps.push_back({flatSegment(code, segment), strprintf("%lld", times)});
+    if (times > 0)
+        steps.push_back({flatSegment(code, segment), strprintf("%lld", times)});
     memoryUsed += static_cast<double>(segment + r);
 }
 
@@ -99,7 +116,8 @@ int TrainSegmenter::BuildSequenced() {
     const int wl = compiled_.limits().wlIncrement;
     long long total = 0;
     for (const auto& range : compiled_.sectionRanges) {
-        if (range.first > range.last) continue;
+        if (range.first > range.last)
+            continue;
         const auto end = static_cast<long long>(links_[static_cast<size_t>(range.last)][1]);
         auto pos = static_cast<long long>(links_[static_cast<size_t>(range.first)][0]);
         size_t firstStep = steps.size();
@@ -108,19 +126,22 @@ int TrainSegmenter::BuildSequenced() {
             int j = -1;
             for (int m = k; m <= range.last; ++m) {
                 const LinkEntry& l = links_[static_cast<size_t>(m)];
-                if (IsHeader(l)) break;
+                if (IsHeader(l))
+                    break;
                 if (l[0] <= static_cast<double>(pos) && static_cast<double>(pos) <= l[1] - 1) {
                     j = m;
                     break;
                 }
             }
-            if (j < 0) break;
+            if (j < 0)
+                break;
             const LinkEntry& l = links_[static_cast<size_t>(j)];
             long long len;
             if (l[2] == 0) {
                 auto rest = static_cast<long long>(l[1] - static_cast<double>(pos));
                 bool shortTail = end - rest - pos < segment;
-                if (shortTail) rest = end - pos;
+                if (shortTail)
+                    rest = end - pos;
                 if (rest / segment < 2) {
                     len = end - segment - pos < segment ? end - pos : segment;
                     WriteStretch(pos, len, j, -1);
@@ -140,15 +161,19 @@ int TrainSegmenter::BuildSequenced() {
                                        pos,
                                    segment);
                     len -= len % wl;
-                    if (end - len - pos < segment) len = end - pos;
+                    if (end - len - pos < segment)
+                        len = end - pos;
                 }
                 WriteStretch(pos, len, j, -1);
             }
-            if (len <= 0) break;
+            if (len <= 0)
+                break;
             pos += len;
             k = j;
         }
         segmentCount = nextSegment - 1;
+        if (tooLong)
+            return 0;
 
         size_t sectionSteps = steps.size() - firstStep;
         auto repeat = static_cast<long long>(links_[static_cast<size_t>(range.header)][1]);
@@ -179,7 +204,7 @@ int TrainSegmenter::BuildPerSection() {
         WriteStretch(static_cast<long long>(pos), static_cast<long long>(len), range.first, repeat);
         memoryUsed += mode == kSingleSegmentMode ? repeat * len : len;
     }
-    if (mode == kSectionPerSegmentMode) {
+    if (mode == kSectionPerSegmentMode || tooLong) {
         segmentCount = static_cast<int>(ranges.size());
         return 4;
     }
@@ -191,8 +216,11 @@ int TrainSegmenter::BuildPerSection() {
         content += ReadWholeFile(path).value_or("");
         RemoveFile(path);
     }
-    if (steps.size() > 1) steps.resize(1);
+    if (steps.size() > 1)
+        steps.resize(1);
     if (compiled_.copies > 1) {
+        if (!take(static_cast<long long>(content.size() / 2), compiled_.copies - 1))
+            return 4;
         content = repeated(content, compiled_.copies);
         memoryUsed *= compiled_.copies;
     }
@@ -202,10 +230,12 @@ int TrainSegmenter::BuildPerSection() {
 }
 
 void TrainSegmenter::BuildContinuous() {
-    if (compiled_.sectionRanges.empty()) return;
+    if (compiled_.sectionRanges.empty())
+        return;
     const SectionRange& range = compiled_.sectionRanges.front();
     auto n = static_cast<long long>(links_[static_cast<size_t>(range.last)][1]);
-    if (n <= 0) return;
+    if (n <= 0)
+        return;
     const int wl = compiled_.limits().wlIncrement;
     auto copies =
         std::max(1LL, static_cast<long long>(std::ceil(compiled_.limits().minWavelength / n)));

@@ -35,6 +35,7 @@ class TrainSegmenter {
 
     int mode;
     double minSegment;
+    bool tooLong = false; // the segments would pass kMaxWavePoints samples: nothing more written
     int nextSegment = 1;
     int segmentCount = 1;
     double memoryUsed = 0;
@@ -47,11 +48,13 @@ class TrainSegmenter {
         long long length;
     };
     std::string writeSegment(long long pos, long long len, int link, int times);
+    bool take(long long samples, long long times = 1); // from the budget, else tooLong
     std::string flatSegment(int code, long long length);
 
     const TrainCompiler& compiled_;
     const std::vector<LinkEntry>& links_;
     std::vector<FlatSegment> flatSegments_;
+    long long budget_; // samples that may still be written
 };
 
 } // namespace tw

@@ -5,6 +5,7 @@
 #include "app/ProfileFile.h"
 #include "app/ProfileStore.h"
 #include "app/QtAppProfile.h"
+#include "app/StoredNumber.h"
 #include "document/SegmentTables.h"
 #include "document/WeDoc.h"
 #include "view/Commands.h"
@@ -24,6 +25,7 @@
 #include <QStyle>
 #include <QToolBar>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -391,10 +393,11 @@ void FrameBars::restorePlacement() {
     const bool max = settings.value("max", 0).toInt() != 0;
     settings.endGroup();
     if (rect.size() >= 19) {
-        const int l = std::atoi(rect.substr(0, 4).c_str());
-        const int t = std::atoi(rect.substr(5, 4).c_str());
-        const int r = std::atoi(rect.substr(10, 4).c_str());
-        const int b = std::atoi(rect.substr(15).c_str());
+        const int l = StoredWhole(rect.substr(0, 4));
+        const int t = StoredWhole(rect.substr(5, 4));
+        const int r = StoredWhole(rect.substr(10, 4));
+        // The last field runs to the end: bounded, so that b - t stays an int.
+        const int b = std::clamp(StoredWhole(rect.substr(15)), -99999, 99999);
         frame_.setGeometry(l, t, std::max(r - l, 1), std::max(b - t, 1));
     } else if (launch().composerId != kStandardComposer) {
         frame_.move(frame_.pos() + QPoint(100, 0));

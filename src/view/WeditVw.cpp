@@ -9,6 +9,7 @@
 #include "fm/QtFmMarkerDots.h"
 #include "host/WindowTitle.h"
 #include "pulse/PulseComposer.h"
+#include "pulse/PulseOptions.h"
 #include "pulse/PulseTrainView.h"
 #include "view/MarkedAreaOps.h"
 #include "view/ScaleTexts.h"
@@ -200,7 +201,7 @@ bool WeditVw::editing() const {
 }
 
 PlotUnits WeditVw::units() const {
-    const int voltInd = static_cast<int>(
+    const int voltInd = LevelUnitIndex(
         ProfileNumber("voltInd", 0, strprintf("PulseRoot-ch%d", launch().activeChannel + 1), 0));
     return UnitsForComposer(launch().composerId, pulse_ ? pulse_->view.timeUnit : 1, voltInd);
 }

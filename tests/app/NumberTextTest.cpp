@@ -1,6 +1,10 @@
 #include "app/NumberText.h"
+#include "fm/FmNumberText.h"
 
 #include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
 
 namespace tw {
 namespace {
@@ -18,6 +22,17 @@ TEST(NumberText, EngineeringNotationCharacterForCharacter) {
     EXPECT_EQ(EngNumberText(999.9989, 2), "1000");
     EXPECT_EQ(EngNumberText(-1500000, 9), "-1.5e6");
     EXPECT_EQ(EngNumberText(16384, 9), "16.384e3");
+}
+
+TEST(NumberText, ValuesThatAreNotFiniteReadAsTheCLibraryPrintsThem) {
+    const double inf = std::numeric_limits<double>::infinity();
+    EXPECT_EQ(EngNumberText(inf, 9), "inf");
+    EXPECT_EQ(EngNumberText(-inf, 9), "-inf");
+    EXPECT_EQ(EngNumberText(std::nan(""), 9), "nan");
+    EXPECT_EQ(EngNumberText(1e308, 2), "100e306") << "the largest finite values still scale";
+    EXPECT_EQ(StreamNumberText(inf), "inf");
+    EXPECT_EQ(FmGeneralText(-inf), "-inf");
+    EXPECT_EQ(FmScientificText(inf, 8), "inf");
 }
 
 TEST(NumberText, TrimAndCompact) {

@@ -2,6 +2,7 @@
 #include "app/FileUtil.h"
 #include "app/LaunchState.h"
 #include "app/ProfileFile.h"
+#include "app/Startup.h"
 #include "support/FileSizeLimit.h"
 #include "support/Sandbox.h"
 
@@ -116,6 +117,26 @@ TEST_F(ProfileStoreTest, RewritesKeepEachLinesOwnEnding) {
     WriteProfileKey("S", "k", "w", file);
     EXPECT_EQ(*ReadWholeFile(file), "; [f]\r\xd6"
                                     "3 4\r\r\n[S]\nk=w\n");
+}
+
+TEST_F(ProfileStoreTest, ByteOrderMarkIsReadPastAndKept) {
+    const std::string bom = "\xEF\xBB\xBF";
+    box.write("p.ini", bom + "[First]\r\nA=1\r\n[Second]\r\nB=2\r\n");
+    EXPECT_EQ(read("First", "A"), "1");
+    EXPECT_EQ(last, 1);
+    EXPECT_EQ(profile::SectionNames(file), (std::vector<std::string>{"First", "Second"}));
+    WriteProfileKey("first", "A", "10", file);
+    WriteProfileKey("Third", "C", "3", file);
+    EXPECT_EQ(*ReadWholeFile(file),
+              bom + "[First]\r\nA=10\r\n[Second]\r\nB=2\r\n[Third]\r\nC=3\r\n");
+
+    // Only a mark at the very start is one; the exchange file the host wrote with it starts up.
+    box.write("p.ini", "[First]\n" + bom + "A=1\n");
+    EXPECT_EQ(read("First", "A"), "");
+    std::string exchange = *ReadWholeFile(box.exchange());
+    box.write("Consolia/tmp/TempOndex.ondex", bom + exchange);
+    EXPECT_TRUE(RunStartup("tidewright", box.root()).ok);
+    EXPECT_TRUE(box.prompts.asked.empty()) << box.prompts.lastText();
 }
 
 TEST_F(ProfileStoreTest, SectionCopyAndEmptySections) {

@@ -59,6 +59,30 @@ TEST_F(FmSettingsTest, CarrierAtOrOutsideALimitBecomesHalfTheMaximum) {
     EXPECT_TRUE(box.prompts.asked.empty());
 }
 
+TEST_F(FmSettingsTest, NumbersNoFmPointCanHoldAreRefused) {
+    // The carrier becomes the initial point of every new FM point: 1e300 was no 32-bit value.
+    setExch("Settings", "ModCarFrq", "1e300");
+    setExch("Settings", "Sclk", "100e6");
+    setExch("Settings", "FmDev0", "inf");
+    ASSERT_TRUE(LoadFmLimits(fm));
+    EXPECT_EQ(fm.base, 100e6) << "refused like an absent host carrier";
+    EXPECT_EQ(fm.deviation, 10e6) << "a deviation that is not finite is none";
+    ASSERT_EQ(box.prompts.asked.size(), 1u);
+    EXPECT_EQ(box.prompts.lastText(),
+              "File " + box.exchange() +
+                  "\nSect=Settings\nKey=ModCarFrq\nValue 1e+300 is out of range 0..2147483647; "
+                  "the instrument's carrier is used.");
+
+    EXPECT_FALSE(ApplyDeviation(fm, "nan").accepted);
+    EXPECT_EQ(fm.deviation, 10e6);
+
+    box.prompts.clear();
+    box.set(box.descr(), "ParmLst", "Sclk", "SCLK 100e6 10 1e300");
+    EXPECT_FALSE(LoadFmLimits(fm)) << "no range: no carrier fits";
+    EXPECT_TRUE(box.prompts.sawText("Key=Sclk\nThe range 10..1e+300 does not lie within "
+                                    "0..2147483647; no range is used."));
+}
+
 TEST_F(FmSettingsTest, CarrierThatCannotBeRescuedFailsWithTheLimitMessage) {
     box.set(box.descr(), "ParmLst", "Sclk", "SCLK x 100 150");
     EXPECT_FALSE(LoadFmLimits(fm));

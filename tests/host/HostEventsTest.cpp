@@ -43,6 +43,42 @@ TEST(HostEvents, ProgressBarIsCreatedOnceAndRemoved) {
     EXPECT_EQ(p.created, 2);
 }
 
+TEST(HostEvents, RereadKeepsTheChannelAndSegmentShownForNumbersOutOfRange) {
+    test::Sandbox box;
+    box.set(box.exchange(), "Settings", "ActiveCh", "1");
+    box.set(box.exchange(), "Settings", "AcSeg", "3 5");
+    RereadChannelAndSegment();
+    EXPECT_EQ(launch().activeChannel, 1);
+    EXPECT_EQ(launch().activeSegment, 5);
+
+    // Before the check these were channel 1215752191 and segment -2147483648.
+    box.set(box.exchange(), "Settings", "ActiveCh", "99999999999");
+    box.set(box.exchange(), "Settings", "AcSeg", "1e12 7");
+    RereadChannelAndSegment();
+    EXPECT_EQ(launch().activeChannel, 1);
+    EXPECT_EQ(launch().activeSegment, 7);
+    box.set(box.exchange(), "Settings", "ActiveCh", "1");
+    box.set(box.exchange(), "Settings", "AcSeg", "3 1e12");
+    RereadChannelAndSegment();
+    EXPECT_EQ(launch().activeSegment, 7);
+    box.set(box.exchange(), "Settings", "ActiveCh", "2"); // the instrument has two channels
+    RereadChannelAndSegment();
+    EXPECT_EQ(launch().activeChannel, 1);
+    ASSERT_EQ(box.prompts.asked.size(), 4u);
+    EXPECT_TRUE(box.prompts.sawText("Key=ActiveCh\nValue 99999999999 is out of range 0..1; 1 is "
+                                    "used."));
+    EXPECT_TRUE(box.prompts.sawText("Key=AcSeg\nValue 1000000000000 is out of range "
+                                    "1..16777216; 7 is used."));
+
+    box.prompts.clear();
+    box.set(box.exchange(), "Settings", "ActiveCh", "0");
+    box.set(box.exchange(), "Settings", "AcSeg", "3 1e12");
+    RereadChannelAndSegment();
+    EXPECT_EQ(launch().activeChannel, 0);
+    EXPECT_EQ(launch().activeSegment, 3);
+    EXPECT_TRUE(box.prompts.asked.empty()) << "only the active channel's entry matters";
+}
+
 struct RecordingLink : HostLink {
     std::vector<std::pair<std::string, std::string>> sent;
     std::string window = "Consolia";

@@ -2,6 +2,9 @@
 #include "app/FileUtil.h"
 #include "app/LaunchState.h"
 #include "app/ProfileStore.h"
+#include "document/SegmentTables.h"
+#include "document/WaveFormats.h"
+#include "document/WeDoc.h"
 #include "support/Sandbox.h"
 
 #include <gtest/gtest.h>
@@ -63,12 +66,105 @@ TEST(InstrumentDescription, ActiveSegmentFromTheChannelsEntry) {
     EXPECT_EQ(launch().activeSegment, 5);
 }
 
+TEST(InstrumentDescription, WavelengthsBeyondWhatThePointsCanHoldAreRefused) {
+    test::Sandbox box;
+    box.set(box.descr(), "Axis", "HRange", "1000000000000 16 1000000000000");
+    // Before the check the document asked for a trillion points and threw std::bad_alloc.
+    WeDoc doc;
+    EXPECT_EQ(doc.points.size(), kNewSegmentPoints);
+    EXPECT_EQ(doc.wavelengthMin, 16);
+    EXPECT_EQ(doc.wavelengthMax, static_cast<double>(kMaxWavePoints));
+    ASSERT_EQ(box.prompts.asked.size(), 2u);
+    EXPECT_EQ(box.prompts.asked[0].caption, "Tidewright");
+    EXPECT_EQ(box.prompts.asked[0].text,
+              "File " + box.descr() +
+                  "\nSect=Axis\nKey=HRange\nValue 1000000000000 is out of range 0..134217728; "
+                  "1024 is used.");
+    EXPECT_EQ(box.prompts.asked[1].text,
+              "File " + box.descr() +
+                  "\nSect=Axis\nKey=HRange\nValue 1000000000000 is out of range 0..134217728; "
+                  "134217728 is used.");
+    EXPECT_EQ(doc.segmentMax, 16384) << "the load goes on";
+    EXPECT_EQ(doc.vMax, 16383);
+
+    box.prompts.clear();
+    box.write("Consolia/tmp/TW2014.ini", "[Axis]\nHRange=4000000000 -1 1e999\n");
+    InstrumentLimits lim = LoadInstrumentDescription();
+    EXPECT_EQ(lim.initialWavelength, 1024);
+    EXPECT_EQ(lim.wavelengthMin, 0);
+    EXPECT_EQ(lim.wavelengthMax, static_cast<double>(kMaxWavePoints));
+    ASSERT_EQ(box.prompts.asked.size(), 3u);
+    EXPECT_TRUE(box.prompts.sawText("TW2014.ini\nSect=Axis\nKey=HRange\nValue 4000000000"))
+        << "the model file that holds the value is named";
+
+    box.prompts.clear();
+    box.write("Consolia/tmp/TW2014.ini", "[Axis]\nHRange=134217728 16 134217728\n");
+    lim = LoadInstrumentDescription();
+    EXPECT_EQ(lim.initialWavelength, 134217728) << "the largest wavelength is still taken";
+    EXPECT_TRUE(box.prompts.asked.empty());
+}
+
+TEST(InstrumentDescription, OutOfRangeChannelSegmentAndCodeNumbersAreRefused) {
+    test::Sandbox box;
+    box.set(box.exchange(), "Settings", "ActiveCh", "99999999999");
+    box.set(box.exchange(), "Settings", "AcSeg", "1e12 4");
+    box.set(box.descr(), "Axis", "Vpts", "-1e300 1e300");
+    box.set(box.descr(), "ParmLst", "AcSeg", "Segment Number 1 1e12");
+    InstrumentLimits lim = LoadInstrumentDescription();
+    EXPECT_EQ(launch().activeChannel, 0);
+    EXPECT_EQ(launch().activeSegment, 1);
+    EXPECT_EQ(lim.segTableSection, "SegmTbl-ch0");
+    EXPECT_EQ(lim.segmentMax, 0);
+    EXPECT_EQ(lim.vMin, 0);
+    EXPECT_EQ(lim.vMax, 0);
+    EXPECT_EQ(launch().waveFolder, "") << "no resolution, no wave folder";
+    EXPECT_FALSE(FileExists(box.tmp() + "Wav0bit"));
+    ASSERT_EQ(box.prompts.asked.size(), 4u);
+    EXPECT_EQ(box.prompts.asked[0].text,
+              "File " + box.exchange() +
+                  "\nSect=Settings\nKey=ActiveCh\nValue 99999999999 is out of range 0..1; 0 is "
+                  "used.");
+    EXPECT_EQ(box.prompts.asked[1].text,
+              "File " + box.exchange() +
+                  "\nSect=Settings\nKey=AcSeg\nValue 1000000000000 is out of range 1..16777216; 1 "
+                  "is used.");
+    EXPECT_TRUE(box.prompts.sawText("Key=AcSeg\nThe range 1..1000000000000 does not lie"));
+    EXPECT_TRUE(box.prompts.sawText("Key=Vpts\nThe code range -1e+300..1e+300 is not one of a "
+                                    "DAC of 1 to 32 bits; no code range is used."));
+
+    // A channel must be one of the instrument's channels.
+    box.prompts.clear();
+    box.set(box.exchange(), "Settings", "ActiveCh", "2");
+    box.set(box.exchange(), "Settings", "AcSeg", "3 5");
+    box.set(box.exchange(), "Instrument", "Channels", "1e12");
+    box.set(box.descr(), "ParmLst", "AcSeg", "Segment Number 1 16384");
+    box.set(box.descr(), "Axis", "Vpts", "-2147483648 2147483647");
+    LoadInstrumentDescription();
+    EXPECT_EQ(launch().activeChannel, 0);
+    EXPECT_EQ(launch().activeSegment, 3);
+    EXPECT_EQ(launch().waveFolder, box.tmp() + "Wav32bit/") << "a 32-bit DAC is the widest";
+    ASSERT_EQ(box.prompts.asked.size(), 2u);
+    EXPECT_TRUE(box.prompts.sawText("Key=Channels\nValue 1000000000000 is out of range 1..64"));
+    EXPECT_TRUE(box.prompts.sawText("Key=ActiveCh\nValue 2 is out of range 0..0; 0 is used."));
+
+    for (const char* range : {"0 4294967296", "5 5", "nan 7", "7 3"}) {
+        box.prompts.clear();
+        box.set(box.descr(), "Axis", "Vpts", range);
+        InstrumentLimits refused = LoadInstrumentDescription();
+        EXPECT_EQ(refused.vMax, 0) << range;
+        EXPECT_EQ(refused.resolutionBits, 0) << range;
+        EXPECT_TRUE(box.prompts.sawText("Key=Vpts\nThe code range")) << range;
+    }
+}
+
 TEST(InstrumentDescription, ResolutionBitsAreExactAtPowersOfTwo) {
     EXPECT_EQ(ResolutionBits(0, 16383), 14);
     EXPECT_EQ(ResolutionBits(0, 4095), 12);
     EXPECT_EQ(ResolutionBits(-8192, 8191), 14);
     EXPECT_EQ(ResolutionBits(0, 65535), 16);
     EXPECT_EQ(ResolutionBits(0, 16382), 13);
+    EXPECT_EQ(ResolutionBits(-2147483648.0, 2147483647.0), 32);
+    EXPECT_EQ(ResolutionBits(-1e300, 1e300), 0);
 }
 
 } // namespace

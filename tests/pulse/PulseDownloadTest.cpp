@@ -20,7 +20,8 @@ struct RecordingLink : HostLink {
     std::vector<std::string> sent;
     std::vector<std::pair<long, long>> posted;
     bool sendText(std::string_view title, std::string_view text) override {
-        if (title != "Consolia") return false;
+        if (title != "Consolia")
+            return false;
         sent.emplace_back(text);
         return true;
     }
@@ -172,6 +173,18 @@ TEST_F(PulseDownloadTest, SummaryDecidesWhetherTheTrainIsSent) {
               "Attention: exceeds segment table, memory, sequence table resource(s)");
     s = {"2.000", "0.000", "1e6", "16", "16383", "4095", "Sequenced"};
     EXPECT_EQ(SummaryAttention(s, composer->limits), "");
+}
+
+TEST_F(PulseDownloadTest, SegmentsBeyondWhatAWaveformHoldsAreNotWritten) {
+    // A 2 s ramp with a 10 ns step needs 100 MS/s: four copies of 200000001 samples in the
+    // continuous fallback, 1.6 GB of segment file before the bound.
+    start({{kNodeFormat, 1, {{0, 0}, {1, 2}, {1, 2.00000001}}}}, kSequencedMode);
+    EXPECT_EQ(composer->Download(), kDownloadImpossible);
+    EXPECT_TRUE(box.prompts.sawText(
+        "The pulse train needs more than 134217728 samples of segments; it cannot be built."));
+    EXPECT_FALSE(FileExists(box.tmp() + "Seg-1.wav"));
+    EXPECT_EQ(seq("Stp1"), "<absent>");
+    EXPECT_TRUE(link.sent.empty());
 }
 
 TEST_F(PulseDownloadTest, FailuresEndWithTheDownloadOptionMessage) {

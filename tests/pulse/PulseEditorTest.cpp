@@ -5,6 +5,7 @@
 #include "app/ProfileFile.h"
 #include "pulse/PulseEditor.h"
 #include "pulse/PulseViewState.h"
+#include "pulse/TrainCompiler.h"
 #include "support/Sandbox.h"
 
 #include <gtest/gtest.h>
@@ -51,7 +52,8 @@ class PulseEditorTest : public ::testing::Test {
     void typeIntervals(const std::vector<std::pair<const char*, const char*>>& rows) {
         ASSERT_TRUE(ed->SetFormat(kLinkFormat));
         for (size_t r = 0; r < rows.size(); ++r) {
-            if (static_cast<int>(r) >= ed->rowCount()) ed->AppendRow();
+            if (static_cast<int>(r) >= ed->rowCount())
+                ed->AppendRow();
             ASSERT_TRUE(ed->EditCell(int(r), kLevelColumn, rows[r].first));
             ASSERT_TRUE(ed->EditCell(int(r), kIntervalColumn, rows[r].second));
         }
@@ -120,6 +122,25 @@ TEST_F(PulseEditorTest, RefusedValuesKeepTheStoredTrainAndTheOldText) {
     EXPECT_TRUE(ed->EditCell(2, kCumulativeColumn, "3.000004"));
     EXPECT_EQ(stored(0, "Node2-sub2"), "4e-9");
     EXPECT_EQ(box.prompts.asked.size(), 6u);
+}
+
+TEST_F(PulseEditorTest, IntervalsShorterThanASampleAreLeftToTheCompilation) {
+    // One sample of the fastest clock (250 MS/s) is 4 ns = 4e-6 ms; only the cumulative time
+    // column checks the instrument's resolution.
+    typeIntervals({{"1", "0.000001"}});
+    EXPECT_TRUE(box.prompts.asked.empty()) << box.prompts.lastText();
+    EXPECT_DOUBLE_EQ(std::stod(stored(0, "Link0-sub2")), 1e-9);
+
+    TrainCompiler c(limits);
+    c.mode = kSingleSegmentMode;
+    EXPECT_EQ(c.CompileTrain(0), TrainCompiler::kClockFailed);
+    EXPECT_EQ(box.prompts.lastText(),
+              "Can not comply with requested resolution/accuracy,\ndue Sampling clock "
+              "implementation restriction.\n(SClK max = 2.5e+08 required = 1e+09).\n\nYou may "
+              "continue with lower resolution.");
+    c.mode = kSequencedMode;
+    EXPECT_EQ(c.CompileTrain(0), TrainCompiler::kClockFailed);
+    EXPECT_EQ(box.prompts.asked.size(), 2u);
 }
 
 TEST_F(PulseEditorTest, DcIntervalsMustBePositiveAndLevelsFitTheRange) {

@@ -28,12 +28,14 @@ struct TssFile {
         TssFile f;
         std::string all = ReadWholeFile(path).value_or("");
         auto at = all.find("Length=");
-        if (at == std::string::npos) return f;
+        if (at == std::string::npos)
+            return f;
         size_t textSize = std::strtoul(all.substr(at + 7, 10).c_str(), nullptr, 10);
         std::istringstream text(all.substr(0, textSize));
         std::string line, section;
         while (std::getline(text, line)) {
-            if (!line.empty() && line.back() == '\r') line.pop_back();
+            if (!line.empty() && line.back() == '\r')
+                line.pop_back();
             if (!line.empty() && line.front() == '[')
                 section = line.substr(1, line.find(']') - 1);
             else if (auto eq = line.find('='); eq != std::string::npos)
@@ -104,6 +106,19 @@ TEST_F(PulseFilesTest, OpenReplacesTheTrainAndDropsItsUndo) {
     EXPECT_EQ(composer->view.sectionCount, 2);
     EXPECT_FALSE(composer->editor.CanUndoTrain());
     EXPECT_EQ(composer->editor.text(0, 1), "1");
+}
+
+TEST_F(PulseFilesTest, OpenKeepsTheTrainWithinTheInstrumentsLinks) {
+    start({{kLinkFormat, 1, {{1, 8e-6}, {2, 8e-6}}}, {kLinkFormat, 1, {{2, 8e-6}}}},
+          kSingleSegmentMode);
+    std::string pls = box.root() + "/three-links.pls";
+    ASSERT_TRUE(composer->SaveAs(pls));
+    box.set(box.descr(), "SegmTbl", "MaxLinkNo", "2");
+    composer = std::make_unique<PulseComposer>();
+    ASSERT_TRUE(composer->Open(pls));
+    EXPECT_EQ(composer->view.sectionCount, 1);
+    EXPECT_TRUE(box.prompts.sawText("The train holds more than 2 links, the most the instrument "
+                                    "takes: sections 2 to 2 are left out."));
 }
 
 TEST_F(PulseFilesTest, SegmentTableExportStatesWhereItsSamplesBegin) {

@@ -59,6 +59,42 @@ TEST_F(TrainCompilerTest, LinksBelowTheTimeGridAreAnInternalError) {
     EXPECT_EQ(box.prompts.lastText(), "Undocumented error.\nCall developer");
 }
 
+TEST_F(TrainCompilerTest, TrainsTooLongForOneSegmentAreRefused) {
+    PulseLimits limits = LoadPulseLimits();
+    TrainCompiler c(limits);
+    c.mode = kSingleSegmentMode;
+    test::WriteTrain({{kLinkFormat, 1, {{1, 2}, {0, 1e-8}}}});
+    EXPECT_EQ(c.CompileTrain(0), TrainCompiler::kClockFailed);
+    EXPECT_EQ(box.prompts.lastText(),
+              "The pulse train needs 200000001 samples in one segment at 1e+08 samples a second; "
+              "a segment holds at most 134217728.");
+    c.mode = kSectionPerSegmentMode;
+    EXPECT_EQ(c.CompileTrain(0), TrainCompiler::kClockFailed);
+
+    // Times past any count saturate, times past the largest number are refused.
+    c.mode = kSingleSegmentMode;
+    test::WriteTrain({{kLinkFormat, 1, {{1, 1e300}}}});
+    EXPECT_EQ(c.CompileTrain(0), TrainCompiler::kClockFailed);
+    test::WriteTrain({{kLinkFormat, 1, {{1, 1e308}, {0, 1e308}}}});
+    EXPECT_EQ(c.CompileTrain(0), TrainCompiler::kNoTrain);
+    EXPECT_EQ(box.prompts.lastText(),
+              "The pulse train is too long to be built: its times exceed the largest number.");
+}
+
+TEST_F(TrainCompilerTest, ForcedClockOutOfTheInstrumentsRangeIsWorkedOut) {
+    writeShortLinks();
+    force("1e300");
+    PulseLimits limits = LoadPulseLimits();
+    TrainCompiler c(limits);
+    c.mode = kSingleSegmentMode;
+    ASSERT_EQ(c.CompileTrain(0), TrainCompiler::kCompiled);
+    EXPECT_DOUBLE_EQ(c.sclk, 8e6);
+    EXPECT_EQ(box.prompts.lastText(),
+              "File " + box.exchange() +
+                  "\nSect=PulseRoot-ch1\nKey=forceSclk\nValue 1e+300 is out of range "
+                  "10..250000000; the clock worked out for the train is used.");
+}
+
 TEST_F(TrainCompilerTest, EmptyAndIncompleteTrains) {
     PulseLimits limits = LoadPulseLimits();
     TrainCompiler c(limits);

@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+
 namespace tw {
 namespace {
 
@@ -79,6 +81,82 @@ TEST(TrainModel, MasterFilesCarryNoChannel) {
     EXPECT_EQ(box.get(box.exchange(), "PulseRoot-ch1", "qPls"), "2");
 }
 
+TEST(TrainModel, WhatAFileClaimsSizesNoMoreThanItHolds) {
+    test::Sandbox box(2);
+    {
+        // Before, 20 sections claiming 65536 rows took 20 x 65536 rows; 300 took a gigabyte.
+        TrainEdit e;
+        for (int i = 0; i < 20; ++i)
+            e.replaceSection(i, {"SectFmt=0", "qItm=65536", "Link0-sub1=1", "Link0-sub2=1e-3",
+                                 "Link70000-sub1=2", "LocDur=inf", "Repeat=1e300"});
+        e.replaceSection(20, {"SectFmt=9", "qItm=1"});
+        e.setRoot("qPls", "21");
+        e.setRoot("tmUnitInd", "1e300");
+        e.setRoot("voltInd", "-3");
+        e.commit();
+    }
+    TrainData t = ReadTrain();
+    ASSERT_EQ(t.sections.size(), 21u);
+    EXPECT_EQ(t.sections[0].rowCount, 2) << "two cell keys: at most two rows";
+    EXPECT_EQ(t.sections[0].rows.size(), 2u);
+    EXPECT_DOUBLE_EQ(t.sections[0].rows[0].interval.value_or(0), 1e-3);
+    EXPECT_EQ(t.sections[0].localDuration, 0) << "a number that is not finite is none";
+    EXPECT_EQ(t.sections[0].repeat, INT_MAX);
+    EXPECT_EQ(t.sections[20].format, kNodeFormat);
+    EXPECT_EQ(t.sections[20].rowCount, 0);
+    EXPECT_EQ(t.timeUnit, 1);
+    EXPECT_EQ(t.levelUnit, 0);
+}
+
+TEST(TrainModel, LoadingAFileRefusesWhatTheInstrumentCannotTake) {
+    test::Sandbox box(2);
+    std::string pls = box.write(
+        "damaged.pls",
+        "[PulseRoot]\nqPls=4\nactivePls=3\ntmUnitInd=1e300\nDuration=1e999\n"
+        "[Pulse0]\nSectFmt=0\nqItm=65536\nRepeat=0\nLocDur=inf\nLink0-sub1=1\nLink0-sub2=1e-3\n"
+        "Link1-sub1=2\nLink1-sub2=1e-3\nLink1-sub3=1e999\nLink2-sub1=3\nLink2-sub2=1e-3\n"
+        "[Pulse1]\nSectFmt=7\nqItm=2\nNode0-sub1=0\nNode1-sub1=1\nNode1-sub3=1e-3\nLocDur=1e-3\n"
+        "[Pulse2]\nSectFmt=0\nqItm=2\nLink0-sub1=1\nLink0-sub2=1e-3\nLink1-sub1=1\n"
+        "Link1-sub2=1e-3\n"
+        "[Pulse3]\nSectFmt=0\nqItm=1\nLink0-sub1=1\nLink0-sub2=1e-3\n");
+    ASSERT_TRUE(CopyTrain(pls, false, {8, 1000}));
+    auto exch = [&](const char* section, const char* key) {
+        return box.get(box.exchange(), section, key);
+    };
+    EXPECT_EQ(exch("PulseRoot-ch1", "qPls"), "2") << "6 + 1 links fit 8, 2 more do not";
+    EXPECT_EQ(exch("PulseRoot-ch1", "activePls"), "0");
+    EXPECT_EQ(exch("PulseRoot-ch1", "tmUnitInd"), "1");
+    EXPECT_EQ(exch("PulseRoot-ch1", "Duration"), "0.001");
+    EXPECT_EQ(exch("Pulse0-ch1", "qItm"), "6");
+    EXPECT_EQ(exch("Pulse0-ch1", "Repeat"), "1");
+    EXPECT_EQ(exch("Pulse0-ch1", "LocDur"), "0");
+    EXPECT_EQ(exch("Pulse0-ch1", "Link1-sub3"), "<absent>");
+    EXPECT_EQ(exch("Pulse1-ch1", "SectFmt"), "1");
+    EXPECT_EQ(exch("Pulse1-ch1", "Start"), "0");
+    EXPECT_EQ(exch("Pulse2-ch1", "SectFmt"), "<absent>");
+
+    ASSERT_EQ(box.prompts.asked.size(), 1u) << "one message for the whole file";
+    EXPECT_EQ(box.prompts.asked[0].caption, "Trainsmith");
+    EXPECT_EQ(box.prompts.lastText(),
+              "File " + pls +
+                  "\nSect=PulseRoot Key=tmUnitInd: 1e300 is out of range 0..3; 1 is used."
+                  "\nSect=PulseRoot Key=Duration: 1e999 is not a finite number; 0 is used."
+                  "\nSect=Pulse0 Key=Link1-sub3: 1e999 is not a finite number; the cell is empty."
+                  "\nSect=Pulse0 Key=qItm: 65536 is out of range 0..6; 6 is used."
+                  "\nSect=Pulse0 Key=Repeat: 0 is out of range 1..1000; 1 is used."
+                  "\nSect=Pulse0 Key=LocDur: inf is not a finite number; 0 is used."
+                  "\nSect=Pulse1 Key=SectFmt: 7 is out of range 0..2; 1 is used."
+                  "\nThe train holds more than 8 links, the most the instrument takes: sections 3 "
+                  "to 4 are left out."
+                  "\nSect=PulseRoot Key=activePls: 3 is out of range 0..1; 0 is used.");
+
+    // A file within the bounds is copied as it stands, without a message.
+    box.prompts.clear();
+    ASSERT_TRUE(CopyTrain(pls, true));
+    ASSERT_TRUE(CopyTrain(pls, false, {8, 1000}));
+    EXPECT_TRUE(box.prompts.asked.empty()) << box.prompts.lastText();
+}
+
 TEST(PulseOptions, StoreGoesToItsThreeHomesAndRefusesAClockOutOfRange) {
     test::Sandbox box(2);
     SetActiveChannel(1);
@@ -129,6 +207,34 @@ TEST(PulseLimits, ReadFromTheSampleInstrument) {
     EXPECT_DOUBLE_EQ(l.levelMax, 10);
     EXPECT_EQ(l.wlIncrement, 8);
     EXPECT_TRUE(box.prompts.asked.empty());
+}
+
+TEST(PulseLimits, NumbersOutOfRangeAreRefusedNamingTheirKey) {
+    test::Sandbox box(2);
+    box.set(box.descr(), "SegmTbl", "MaxLinkNo", "99999999999");
+    box.set(box.descr(), "SegmTbl", "MinSequLoopTime", "-1");
+    box.set(box.descr(), "ParmLst", "Sclk", "SCLK 100e6 0.5 1e300");
+    box.set(box.descr(), "Axis", "Hrange", "1000 1e12 inf");
+    box.set(box.descr(), "Axis", "Vpts", "-1e300 1e300");
+    PulseLimits l = LoadPulseLimits();
+    EXPECT_EQ(l.maxLinkNo, 0);
+    EXPECT_EQ(l.LinkBound(), kMaxTrainCount);
+    EXPECT_EQ(l.minLoopTime, 0);
+    EXPECT_EQ(l.sclkMin, 0);
+    EXPECT_EQ(l.sclkMax, 0);
+    EXPECT_EQ(l.minWavelength, 0);
+    EXPECT_EQ(l.memorySize, 134217728);
+    EXPECT_EQ(l.vHalf, 0);
+    EXPECT_EQ(l.codeBits, 0);
+    ASSERT_EQ(box.prompts.asked.size(), 6u);
+    EXPECT_EQ(box.prompts.asked[0].text,
+              "File " + box.descr() +
+                  "\nSect=SegmTbl\nKey=MaxLinkNo\nValue 99999999999 is out of range 0..65536; 0 is "
+                  "used.");
+    EXPECT_TRUE(box.prompts.sawText("Key=Sclk\nThe sample clock range 0.5..1e+300 does not lie "
+                                    "within 1..1000000000000; no sample clock range is used."));
+    EXPECT_TRUE(box.prompts.sawText("Key=Hrange\nValue inf is out of range 0..134217728; "
+                                    "134217728 is used."));
 }
 
 } // namespace
