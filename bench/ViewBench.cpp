@@ -6,7 +6,7 @@
 #include "app/FileUtil.h"
 #include "app/LaunchState.h"
 #include "document/WeDoc.h"
-#include "view/WeditVw.h"
+#include "view/qt/WeditVw.h"
 
 #include <QApplication>
 #include <QImage>

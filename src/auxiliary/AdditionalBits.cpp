@@ -1,4 +1,5 @@
 #include "auxiliary/AdditionalBits.h"
+#include "host/ExchangeFile.h"
 
 #include "app/LaunchState.h"
 #include "app/Printf.h"

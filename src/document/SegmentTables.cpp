@@ -33,31 +33,6 @@ bool CreateSegmentFile(const WeDoc& doc, const std::string& path) {
 }
 } // namespace
 
-int ReadChannelCount() {
-    std::string v;
-    if (!ProfileRecord("Instrument", "Channels", v, 260, exchange(), true))
-        return 1;
-    return static_cast<int>(CheckedWhole(LeadingValue(v).value_or(NAN), 1, kMaxChannels, 1,
-                                         {exchange(), "Instrument", "Channels"}));
-}
-
-int ReadActiveChannel(int channels, int fallback) {
-    std::string v;
-    if (!ProfileRecord("Settings", "ActiveCh", v, 260, exchange(), true))
-        return 0;
-    return static_cast<int>(CheckedWhole(LeadingValue(v).value_or(NAN), 0, channels - 1, fallback,
-                                         {exchange(), "Settings", "ActiveCh"}));
-}
-
-std::optional<int> ReadActiveSegment(int channel, bool fpSegMode, int fallback) {
-    const char* key = fpSegMode ? "FPSeg" : "AcSeg";
-    double seg = ProfileNumber(key, fpSegMode ? 0 : channel, "Settings", kAbsent);
-    if (IsAbsent(seg))
-        return std::nullopt;
-    return static_cast<int>(
-        CheckedWhole(seg, 1, kMaxSegmentNumber, fallback, {exchange(), "Settings", key}));
-}
-
 std::string SegmentTableSection(int segment, int channel, bool fpSegMode) {
     if (!fpSegMode && segment >= 1)
         return strprintf("SegmTbl-ch%d", channel);
@@ -84,32 +59,6 @@ void RecordSegmentFile(int segment, int channel, const std::string& path, bool f
         return;
     std::string p = path;
     RecordSegment(segment, channel, p, fpSegMode);
-}
-
-void StoreActiveSegment(int segment, bool fpSegMode) {
-    const std::string& exch = exchange();
-    std::string v;
-    // Quiet: a channel that is not in the list leaves the list as it is.
-    int channel = 0;
-    if (ProfileRecord("Settings", "ActiveCh", v, 260, exch, true))
-        channel = StoredWhole(v);
-    const char* key = fpSegMode ? "FPSeg" : "AcSeg";
-    std::string list;
-    if (!ProfileRecord("Settings", key, list, 260, exch, false))
-        return;
-    std::istringstream in(list);
-    std::vector<long> numbers;
-    double n;
-    while (in >> n)
-        numbers.push_back(ClampedInt(n));
-    if (channel >= 0 && channel < static_cast<int>(numbers.size()))
-        numbers[channel] = segment;
-    std::string out;
-    for (long x : numbers)
-        out += std::to_string(x) + " ";
-    if (out.size() > 39)
-        out.resize(39);
-    WriteProfileKey("Settings", key, out, exch);
 }
 
 std::string CommandStem(std::string_view value) {

@@ -1,30 +1,14 @@
 #pragma once
+#include "host/ExchangeFile.h"
+#include "host/InstrumentDescription.h"
+
 #include <cstddef>
-#include <optional>
 #include <string>
 #include <string_view>
 
 namespace tw {
 
 class WeDoc;
-
-// Bounds on the channel and segment numbers taken from the exchange file: they become ints in
-// file names, section names, keys and sums, and no instrument has more.
-inline constexpr int kMaxChannels = 64;
-inline constexpr int kMaxSegmentNumber = 1 << 24;
-// The points of a segment that has no file yet.
-inline constexpr std::size_t kNewSegmentPoints = 1024;
-
-// "Instrument" "Channels" of the exchange file: 1 when absent; reported and 1 when outside
-// 1..kMaxChannels.
-int ReadChannelCount();
-// "Settings" "ActiveCh" of the exchange file (0-based): 0 when absent; reported and `fallback`
-// when it is not one of the instrument's `channels`.
-int ReadActiveChannel(int channels, int fallback);
-// The active segment stored for `channel`: its entry of the "Settings" "AcSeg" list, or the first
-// of "FPSeg" in FP-segment mode. Nothing when absent; reported and `fallback` when outside
-// 1..kMaxSegmentNumber.
-std::optional<int> ReadActiveSegment(int channel, bool fpSegMode, int fallback);
 
 // The exchange-file section that holds the file of a segment: "SegmTbl-ch%d", or "FmSegmTbl" in
 // FP-segment mode and for negative (FM) segments.
@@ -37,9 +21,6 @@ std::string SegmentKey(int segment);
 bool RecordSegment(int segment, int channel, std::string& path, bool fpSegMode);
 // The recording form for paths that are not to be filled in.
 void RecordSegmentFile(int segment, int channel, const std::string& path, bool fpSegMode);
-
-// Replaces the active channel's entry of the "AcSeg" (or "FPSeg") list in the exchange file.
-void StoreActiveSegment(int segment, bool fpSegMode);
 
 // A host command stem from the description file: the value up to and including its first blank
 // after the first character, the whole value when it has none.

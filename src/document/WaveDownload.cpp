@@ -1,4 +1,5 @@
 #include "document/WaveDownload.h"
+#include "host/ExchangeFile.h"
 
 #include "app/FileUtil.h"
 #include "app/LaunchState.h"
@@ -7,9 +8,7 @@
 #include "app/StoredNumber.h"
 #include "document/SegmentTables.h"
 #include "document/WeDoc.h"
-#include "fm/FmMarkers.h"
 #include "host/HostLink.h"
-#include "pulse/PulseComposer.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -157,25 +156,35 @@ std::string FmDownloadText(const WeDoc&) {
     return text;
 }
 
-int DownloadWaveform(WeDoc* doc, PulseComposer* pulse) {
+int DownloadWaveform(WeDoc& doc) {
     const int channel = ReadActiveChannel(ReadChannelCount(), launch().activeChannel);
     SetActiveChannel(channel);
-
-    if (launch().composerId == kPulseComposer)
-        return pulse ? pulse->Download() : 0;
-    if (!doc)
-        return 0;
-    if (doc->isFm) {
-        std::string text = FmDownloadText(*doc);
-        doc->RefreshFmMarkers();
-        WriteFmMarkerFile(doc->tmpFolder, doc->fmMarkers);
+    if (doc.isFm) {
+        std::string text = FmDownloadText(doc);
+        doc.RefreshFmMarkers();
+        WriteFmMarkerFile(doc.tmpFolder, doc.fmMarkers);
         return SendToExchangeHost(text) ? 1 : 0;
     }
-    std::string text = StandardDownloadText(*doc);
+    std::string text = StandardDownloadText(doc);
     bool sent = SendToExchangeHost(text);
     WriteProfileKey(strprintf("SegmStt-Ch%d", channel), std::to_string(launch().activeSegment),
                     "Loaded", exchange());
     return sent ? 1 : 0;
+}
+
+std::string FmMarkerFileText(std::span<const std::int32_t> indices) {
+    std::string bytes;
+    bytes.reserve(indices.size() * 4);
+    for (std::int32_t i : indices) {
+        auto u = static_cast<std::uint32_t>(i);
+        for (int b = 0; b < 4; ++b)
+            bytes.push_back(static_cast<char>((u >> (8 * b)) & 0xff));
+    }
+    return bytes;
+}
+
+bool WriteFmMarkerFile(const std::string& tmpFolder, std::span<const std::int32_t> indices) {
+    return WriteFileAtomically(tmpFolder + "$xMark", FmMarkerFileText(indices)).ok();
 }
 
 } // namespace tw

@@ -1,5 +1,7 @@
 #pragma once
+#include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -7,7 +9,6 @@
 namespace tw {
 
 class WeDoc;
-class PulseComposer;
 
 // The trace-type question ("Download Options"): the chosen index (0 "arb", 1 "dig", 2 "alL"),
 // or nothing when the user cancels.
@@ -32,12 +33,19 @@ bool CombinedDownloadMode();
 // copies the additional-bit settings of the active segment for digital types.
 std::string TraceTypePrefix(const WeDoc& doc);
 
-// The Download command of all three composers; pulse is the pulse-train composer (composer 2).
-// Returns whether a text was delivered to the host (the pulse download's result code for 2).
-int DownloadWaveform(WeDoc* doc, PulseComposer* pulse);
+// The Download command of the standard and FM composers: 1 when a text was delivered to the
+// host, else 0.
+int DownloadWaveform(WeDoc& doc);
 
 // The texts without sending them, for the standard (trace) and FM forms.
 std::string StandardDownloadText(const WeDoc& doc);
 std::string FmDownloadText(const WeDoc& doc);
+
+// The content of the "$xMark" file of the FM download: the indices as consecutive signed
+// 32-bit little-endian integers.
+std::string FmMarkerFileText(std::span<const std::int32_t> indices);
+
+// Writes that content to tmpFolder + "$xMark", replacing any earlier file.
+bool WriteFmMarkerFile(const std::string& tmpFolder, std::span<const std::int32_t> indices);
 
 } // namespace tw

@@ -1,4 +1,6 @@
 #pragma once
+#include "app/PointLimits.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -22,9 +24,6 @@ int BytesPerPoint(PointLayout layout);
 PointLayout NativeLayoutFor(int composerId, bool fpSegMode);
 // The layout of the running composer (launch state).
 PointLayout NativeLayout();
-
-// Refuse files that would take more memory than any instrument segment could use.
-inline constexpr std::size_t kMaxWavePoints = std::size_t{1} << 27;
 
 // Points of a native file's bytes: size / bytes per point, a partial last point is dropped.
 // Int16 points are sign-extended into the 32-bit values.

@@ -80,21 +80,6 @@ FmMarkerPoints ComputeFmMarkerPoints(std::span<const std::int32_t> points,
     return result;
 }
 
-std::string FmMarkerFileText(std::span<const std::int32_t> indices) {
-    std::string bytes;
-    bytes.reserve(indices.size() * 4);
-    for (std::int32_t i : indices) {
-        auto u = static_cast<std::uint32_t>(i);
-        for (int b = 0; b < 4; ++b)
-            bytes.push_back(static_cast<char>((u >> (8 * b)) & 0xff));
-    }
-    return bytes;
-}
-
-bool WriteFmMarkerFile(const std::string& tmpFolder, std::span<const std::int32_t> indices) {
-    return WriteFileAtomically(tmpFolder + "$xMark", FmMarkerFileText(indices)).ok();
-}
-
 void FmMarkerTable::load(int fmFuncMode) {
     std::string section = FmMarkSection(fmFuncMode), sort;
     ascending_ = true;

@@ -25,13 +25,6 @@ FmMarkerPoints ComputeFmMarkerPoints(std::span<const std::int32_t> points,
                                      std::span<const double> values, double vMin, double vMax,
                                      bool abstract);
 
-// The content of the "$xMark" file of the FM download: the indices as consecutive signed
-// 32-bit little-endian integers.
-std::string FmMarkerFileText(std::span<const std::int32_t> indices);
-
-// Writes that content to tmpFolder + "$xMark", replacing any earlier file.
-bool WriteFmMarkerFile(const std::string& tmpFolder, std::span<const std::int32_t> indices);
-
 // The marker table being edited: values ascending without duplicates, a display order and a
 // modified flag. The exchange file is the store; the dialog is a thin view over this.
 class FmMarkerTable {

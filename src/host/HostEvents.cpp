@@ -1,7 +1,7 @@
 #include "host/HostEvents.h"
+#include "host/ExchangeFile.h"
 
 #include "app/LaunchState.h"
-#include "document/SegmentTables.h"
 
 #include <cstdint>
 

@@ -1,12 +1,12 @@
 #include "host/InstrumentDescription.h"
+#include "host/ExchangeFile.h"
 
 #include "app/FileUtil.h"
 #include "app/LaunchState.h"
+#include "app/PointLimits.h"
 #include "app/Printf.h"
 #include "app/ProfileStore.h"
 #include "app/StoredNumber.h"
-#include "document/SegmentTables.h"
-#include "document/WaveFormats.h"
 
 #include <cmath>
 #include <cstdint>

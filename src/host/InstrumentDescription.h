@@ -1,9 +1,13 @@
 #pragma once
 #include "app/StoredNumber.h"
+#include <cstddef>
 
 #include <string>
 
 namespace tw {
+
+// The points of a segment that has no file yet.
+inline constexpr std::size_t kNewSegmentPoints = 1024;
 
 // What the program knows of the instrument: read from the exchange file, the description file
 // and the optional per-model file when the document is created.

@@ -1,9 +1,9 @@
 #pragma once
+#include "app/Commands.h"
 #include "pulse/PulseEditor.h"
 #include "pulse/PulseLimits.h"
 #include "pulse/PulseTrace.h"
 #include "pulse/PulseViewState.h"
-#include "view/Commands.h"
 
 #include <string>
 

@@ -16,7 +16,8 @@ namespace tw {
 
 bool SaveTrain() {
     std::string name = ReadTrainRoot("PulseOrg");
-    if (name.empty() || ToUpper(name).find("UNTIT") != std::string::npos) return false;
+    if (name.empty() || ToUpper(name).find("UNTIT") != std::string::npos)
+        return false;
     return CopyTrain(name, true);
 }
 
@@ -27,7 +28,8 @@ bool SaveTrainAs(const PulseEditor& editor, const std::string& chosen) {
         return false;
     std::string ext = ExtensionOf(name);
     if (EqualsNoCase(ext, "wav")) {
-        if (!SaveTrainSamples(editor, name)) return false;
+        if (!SaveTrainSamples(editor, name))
+            return false;
         name = name.substr(0, name.size() - 3) + "pls";
     } else if (EqualsNoCase(ext, "tss")) {
         return ExportSegmentTables(name, editor.limits());
@@ -62,7 +64,8 @@ bool ExportSegmentTables(const std::string& path, const PulseLimits& limits) {
         t.deleteSection("SequTbl-CH0-1");
         for (int k = 1;; ++k) {
             auto step = exchange.get("PulsSeq", strprintf("Stp%d", k));
-            if (!step) break;
+            if (!step)
+                break;
             size_t j = 0;
             while (j < segments.size() && segments[j] != *step)
                 ++j;
@@ -83,7 +86,8 @@ bool ExportSegmentTables(const std::string& path, const PulseLimits& limits) {
         profile::Transaction t(path);
         for (size_t j = 0; j < segments.size(); ++j) {
             std::int64_t size = FileSize(segments[j]);
-            if (size < 0) return corrupted(path);
+            if (size < 0)
+                return corrupted(path);
             t.write("SegmTbl", strprintf("%zu", j + 1), FileNameOf(segments[j]));
             t.write("SegmTbl", strprintf("FLen%zu", j + 1),
                     strprintf("%lld", static_cast<long long>(size)));
@@ -92,7 +96,8 @@ bool ExportSegmentTables(const std::string& path, const PulseLimits& limits) {
         for (size_t k = 0; k < links.size(); ++k)
             t.write("SequTbl-1", strprintf("Link%zu", k + 1), links[k]);
         t.write("Header", "Length", "0000000000");
-        if (!t.commit()) return corrupted(path);
+        if (!t.commit())
+            return corrupted(path);
     }
     // Same width as the placeholder, so the stated length stays true.
     profile::WriteValue(path, "Header", "Length",
@@ -101,7 +106,8 @@ bool ExportSegmentTables(const std::string& path, const PulseLimits& limits) {
     std::string content = ReadWholeFile(path).value_or("");
     for (const auto& segment : segments) {
         auto samples = ReadWholeFile(segment);
-        if (!samples) return corrupted(path);
+        if (!samples)
+            return corrupted(path);
         content += *samples;
     }
     return WriteFileAtomically(path, content) || corrupted(path);

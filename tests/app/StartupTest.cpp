@@ -1,7 +1,7 @@
+#include "app/Startup.h"
 #include "app/FileUtil.h"
 #include "app/LaunchState.h"
 #include "app/ProfileStore.h"
-#include "app/Startup.h"
 #include "support/Sandbox.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "document/DimensionDialog.h"
+#include "document/qt/DimensionDialog.h"
 #include "app/LaunchState.h"
 #include "support/Sandbox.h"
 

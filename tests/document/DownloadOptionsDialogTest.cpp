@@ -1,4 +1,4 @@
-#include "document/DownloadOptionsDialog.h"
+#include "document/qt/DownloadOptionsDialog.h"
 
 #include <QApplication>
 #include <QDialogButtonBox>

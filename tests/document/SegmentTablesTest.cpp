@@ -1,4 +1,5 @@
 #include "DocFixture.h"
+#include "host/ExchangeFile.h"
 
 #include "app/ProfileStore.h"
 

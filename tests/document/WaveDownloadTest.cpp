@@ -37,7 +37,7 @@ class WaveDownloadTest : public test::DocFixture {
     }
     std::string download() {
         link.sent.clear();
-        DownloadWaveform(doc.get(), nullptr);
+        DownloadWaveform(*doc);
         return link.sent.empty() ? std::string("<nothing>") : link.sent.back();
     }
 };
@@ -153,7 +153,7 @@ TEST_F(FmDownloadTest, FpSegmentModeSendsTheDefinitionAndTheMarkerFile) {
     doc->CommitEdit();
     EXPECT_EQ(FileSize(file), 6000);
 
-    DownloadWaveform(doc.get(), nullptr);
+    DownloadWaveform(*doc);
     EXPECT_EQ(link.sent,
               std::vector<std::string>{"FMwav=" + file + "\nCmd=:FM:SEGM:DEF 5, 1000\n"});
     EXPECT_EQ(ReadWholeFile(box.tmp() + "$xMark"), std::string("\0\0\0\0\x02\x01\0\0", 8));
@@ -165,7 +165,7 @@ TEST_F(FmDownloadTest, OutsideFpSegmentModeTheDefaultFileIsSent) {
     EXPECT_EQ(doc->points.front(), 500000000);
     std::string file = box.tmp() + "FmDef.wvf";
     EXPECT_EQ(exch("FmSegmTbl", "1"), file);
-    DownloadWaveform(doc.get(), nullptr);
+    DownloadWaveform(*doc);
     EXPECT_EQ(link.sent, std::vector<std::string>{"FMwav=" + file + "\n"});
     EXPECT_EQ(FileSize(box.tmp() + "$xMark"), 0);
 }
@@ -178,7 +178,7 @@ TEST(PulseComposerDownload, GoesToThePulseTrainDownload) {
     {
         PulseComposer pulse;
         box.write("Consolia/tmp/stale.wav", "x");
-        int result = DownloadWaveform(nullptr, &pulse);
+        int result = pulse.Download();
         EXPECT_TRUE(result == kDownloadStopped || result == kDownloadImpossible ||
                     result == kDownloadDone)
             << result;

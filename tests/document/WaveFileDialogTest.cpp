@@ -1,4 +1,4 @@
-#include "document/WaveFileDialog.h"
+#include "document/qt/WaveFileDialog.h"
 #include "app/LaunchState.h"
 #include "document/WaveFormats.h"
 #include "support/Sandbox.h"

@@ -1,6 +1,6 @@
 #include "ExprTestSupport.h"
 
-#include "expr/EquationEditorDialog.h"
+#include "expr/qt/EquationEditorDialog.h"
 #include "generators/MemoryTarget.h"
 
 #include <QComboBox>

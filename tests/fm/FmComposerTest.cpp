@@ -46,7 +46,7 @@ TEST_F(FmComposerTest, DeviationMarkersAndDownloadReachTheHost) {
 
     fm.ApplyDeviation(*doc, "4e6");
     EXPECT_EQ(doc->fmMarkers, std::vector<std::int32_t>{500});
-    DownloadWaveform(doc.get(), nullptr);
+    DownloadWaveform(*doc);
     std::string file = box.tmp() + "FmDef.wvf";
     EXPECT_EQ(link.sent, (std::vector<std::string>{"Cmd=:FM:DEV 1e6", "Cmd=:FM:DEV 4e6",
                                                    "FMwav=" + file + "\n"}));

@@ -1,15 +1,16 @@
+#include "app/Commands.h"
 #include "app/FileUtil.h"
 #include "app/LaunchState.h"
 #include "app/ProfileFile.h"
 #include "app/Startup.h"
+#include "document/WaveDownload.h"
 #include "fm/FmMarkers.h"
+#include "frame/FrameBars.h"
+#include "frame/MainFrame.h"
+#include "frame/QtWaveFrame.h"
 #include "host/HostLink.h"
 #include "host/HostLinkProcess.h"
 #include "support/Sandbox.h"
-#include "view/Commands.h"
-#include "view/FrameBarsWidget.h"
-#include "view/MainFrame.h"
-#include "view/QtWaveFrame.h"
 
 #include <QAction>
 #include <QLineEdit>

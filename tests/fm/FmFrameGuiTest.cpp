@@ -1,14 +1,14 @@
+#include "app/Commands.h"
 #include "app/LaunchState.h"
 #include "app/Startup.h"
 #include "document/DocFixture.h"
 #include "document/WaveFormats.h"
 #include "fm/FmComposer.h"
 #include "fm/FmSettings.h"
-#include "view/Commands.h"
-#include "view/FrameBarsWidget.h"
-#include "view/MainFrame.h"
-#include "view/QtWaveFrame.h"
-#include "view/WeditVw.h"
+#include "frame/FrameBars.h"
+#include "frame/MainFrame.h"
+#include "frame/QtWaveFrame.h"
+#include "view/qt/WeditVw.h"
 
 #include <QImage>
 #include <QLabel>

@@ -1,5 +1,5 @@
-#include "fm/FmMarkersDialog.h"
-#include "fm/QtFmMarkerDots.h"
+#include "fm/qt/FmMarkersDialog.h"
+#include "fm/qt/FmMarkerDots.h"
 #include "support/Sandbox.h"
 
 #include <QApplication>

@@ -1,6 +1,7 @@
 #include "fm/FmMarkers.h"
 #include "app/FileUtil.h"
 #include "app/ProfileFile.h"
+#include "document/WaveDownload.h"
 #include "support/Sandbox.h"
 
 #include <gtest/gtest.h>

@@ -1,14 +1,14 @@
 #include "../document/DocFixture.h"
 
+#include "app/Commands.h"
 #include "app/Startup.h"
-#include "generators/CardiacEcgDialog.h"
-#include "generators/PwmDialog.h"
-#include "generators/QtGeneratorCommands.h"
+#include "frame/GeneratorCommands.h"
+#include "frame/MainFrame.h"
 #include "generators/WaveBackup.h"
-#include "generators/WaveParamDialog.h"
+#include "generators/qt/CardiacEcgDialog.h"
+#include "generators/qt/PwmDialog.h"
+#include "generators/qt/WaveParamDialog.h"
 #include "support/gui/Widgets.h"
-#include "view/Commands.h"
-#include "view/MainFrame.h"
 
 #include <QAction>
 #include <QApplication>

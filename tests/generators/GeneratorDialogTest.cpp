@@ -1,11 +1,11 @@
 #include "HostRecorder.h"
 #include "MemoryTarget.h"
 
-#include "generators/CardiacEcgDialog.h"
-#include "generators/DcWaveDialog.h"
-#include "generators/PwmDialog.h"
-#include "generators/PwmPreviewWidget.h"
-#include "generators/WaveParamDialog.h"
+#include "generators/qt/CardiacEcgDialog.h"
+#include "generators/qt/DcWaveDialog.h"
+#include "generators/qt/PwmDialog.h"
+#include "generators/qt/PwmPreviewWidget.h"
+#include "generators/qt/WaveParamDialog.h"
 #include "support/Sandbox.h"
 #include "support/gui/Widgets.h"
 

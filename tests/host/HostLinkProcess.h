@@ -1,6 +1,6 @@
 #pragma once
 #include "app/FileUtil.h"
-#include "host/QtHostLink.h"
+#include "host/qt/QtHostLink.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -2,7 +2,7 @@
 // they are dropped, and the host is still served.
 #include "HostLinkProcess.h"
 #include "host/LinkFrames.h"
-#include "host/QtHostLink.h"
+#include "host/qt/QtHostLink.h"
 #include "support/Sandbox.h"
 
 #include <QDir>

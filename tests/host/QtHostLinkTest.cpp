@@ -1,4 +1,4 @@
-#include "host/QtHostLink.h"
+#include "host/qt/QtHostLink.h"
 
 #include "HostLinkProcess.h"
 #include "app/FileUtil.h"

@@ -1,10 +1,10 @@
 #include "TrainBuilder.h"
 
 #include "app/LaunchState.h"
-#include "pulse/DownloadSummaryDialog.h"
 #include "pulse/PulseComposer.h"
-#include "pulse/PulseEditorDialog.h"
-#include "pulse/PulseOptionsDialog.h"
+#include "pulse/qt/DownloadSummaryDialog.h"
+#include "pulse/qt/PulseEditorDialog.h"
+#include "pulse/qt/PulseOptionsDialog.h"
 #include "support/Sandbox.h"
 #include "support/gui/Widgets.h"
 

@@ -2,9 +2,9 @@
 
 #include "app/LaunchState.h"
 #include "app/Startup.h"
+#include "frame/MainFrame.h"
 #include "support/Sandbox.h"
-#include "view/MainFrame.h"
-#include "view/WeditVw.h"
+#include "view/qt/WeditVw.h"
 
 #include <QTest>
 

@@ -1,4 +1,4 @@
-#include "pulse/PulseTrainView.h"
+#include "view/qt/PulseTrainView.h"
 
 #include <QImage>
 #include <QPainter>

@@ -22,7 +22,10 @@ struct ScriptedPrompter : Prompter {
     void then(Answer a) { answers.push_back(a); }
     bool sawText(std::string_view fragment) const;
     std::string lastText() const { return asked.empty() ? std::string() : asked.back().text; }
-    void clear() { asked.clear(); answers.clear(); }
+    void clear() {
+        asked.clear();
+        answers.clear();
+    }
 };
 
 } // namespace tw::test

@@ -1,15 +1,15 @@
+#include "app/Commands.h"
 #include "app/LaunchState.h"
 #include "app/ProfileFile.h"
 #include "app/Startup.h"
 #include "fm/FmComposer.h"
 #include "fm/FmSettings.h"
-#include "generators/WaveParamDialog.h"
+#include "frame/MainFrame.h"
+#include "frame/QtWaveFrame.h"
+#include "generators/qt/WaveParamDialog.h"
 #include "support/Sandbox.h"
 #include "support/gui/Widgets.h"
-#include "view/Commands.h"
-#include "view/MainFrame.h"
-#include "view/QtWaveFrame.h"
-#include "view/WeditVw.h"
+#include "view/qt/WeditVw.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,17 +1,17 @@
-#include "view/MainFrame.h"
+#include "frame/MainFrame.h"
 
+#include "app/Commands.h"
 #include "app/FileUtil.h"
 #include "app/LaunchState.h"
+#include "app/MenuLayout.h"
 #include "app/Startup.h"
 #include "app/StringTable.h"
+#include "frame/FrameBars.h"
+#include "frame/QtPulseFrame.h"
+#include "frame/QtWaveFrame.h"
 #include "host/HostLink.h"
 #include "support/Sandbox.h"
-#include "view/Commands.h"
-#include "view/FrameBarsWidget.h"
-#include "view/MenuLayout.h"
-#include "view/QtPulseFrame.h"
-#include "view/QtWaveFrame.h"
-#include "view/WeditVw.h"
+#include "view/qt/WeditVw.h"
 
 #include <QAction>
 #include <QComboBox>

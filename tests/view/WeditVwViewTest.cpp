@@ -1,17 +1,17 @@
-#include "view/WeditVw.h"
+#include "view/qt/WeditVw.h"
 
+#include "app/Commands.h"
 #include "app/FileUtil.h"
 #include "app/LaunchState.h"
-#include "app/QtAppProfile.h"
 #include "app/Startup.h"
+#include "app/qt/AppProfile.h"
 #include "document/SegmentTables.h"
 #include "document/WeDoc.h"
+#include "frame/FrameBars.h"
+#include "frame/MainFrame.h"
+#include "frame/QtWaveFrame.h"
 #include "host/WindowTitle.h"
 #include "support/Sandbox.h"
-#include "view/Commands.h"
-#include "view/FrameBarsWidget.h"
-#include "view/MainFrame.h"
-#include "view/QtWaveFrame.h"
 
 #include <QAction>
 #include <QImage>

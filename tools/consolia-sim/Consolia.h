@@ -1,5 +1,5 @@
 #pragma once
-#include "host/QtHostLink.h"
+#include "host/qt/QtHostLink.h"
 
 #include <QObject>
 #include <QProcess>

@@ -3,7 +3,7 @@
 
 #include "app/FileUtil.h"
 #include "app/LaunchState.h"
-#include "host/QtHostLinkSignals.h"
+#include "host/qt/TerminationSignals.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>

@@ -1,0 +1,90 @@
+#include "frame/DocumentCommands.h"
+
+#include "app/Commands.h"
+#include "app/LaunchState.h"
+#include "document/WaveDownload.h"
+#include "document/WaveFormats.h"
+#include "document/WeDoc.h"
+#include "document/qt/DimensionDialog.h"
+#include "document/qt/DownloadOptionsDialog.h"
+#include "document/qt/WaveFileDialog.h"
+#include "expr/qt/EquationEditorDialog.h"
+#include "fm/FmComposer.h"
+#include "fm/FmSettings.h"
+#include "fm/qt/FmMarkersDialog.h"
+#include "frame/GeneratorCommands.h"
+#include "frame/MainFrame.h"
+#include "generators/DocGeneratorTarget.h"
+#include "view/qt/WeditVw.h"
+
+#include <memory>
+
+namespace tw {
+
+void InstallDocumentCommands(MainFrame& frame, WeDoc& doc) {
+    // Shared by Open and Save As, as one dialog that remembers its folder and filter.
+    auto memory = std::make_shared<FileDialogMemory>();
+    auto asker = std::make_shared<QtTraceTypeAsker>();
+    asker->parent = &frame;
+    SetTraceTypeAsker(asker.get());
+    MainFrame* f = &frame;
+    WeDoc* d = &doc;
+
+    frame.setCommand(kCmdNew, {[d] { d->New(); }, {}, {}});
+    frame.setCommand(kCmdOpen, {[f, d, memory] {
+                                    DialogChoice c =
+                                        ChooseWaveFile(f, DialogKind::Open, d->fileName, *memory);
+                                    if (c.path.empty())
+                                        return;
+                                    if (IsColumnCode(c.code))
+                                        d->askDim = AskDimension(DialogDimensionAsker(f));
+                                    d->Open(c.path, c.code);
+                                },
+                                {},
+                                {}});
+    auto saveAs = [f, d, memory] {
+        DialogChoice c = ChooseWaveFile(f, DialogKind::Save, d->fileName, *memory);
+        if (!c.path.empty())
+            d->SaveAs(c.path, c.code);
+    };
+    frame.setCommand(kCmdSaveAs, {saveAs, {}, {}});
+    frame.setCommand(kCmdSave, {[d, saveAs] {
+                                    if (d->Save() == SaveResult::NeedsSaveAs)
+                                        saveAs();
+                                },
+                                {},
+                                {}});
+    // The asker lives as long as the command that uses it.
+    frame.setCommand(kCmdDownload, {[d, asker] { DownloadWaveform(*d); }, {}, {}});
+
+    WeditVw* view = frame.view();
+    DocGeneratorTarget::Hooks hooks;
+    hooks.abstractLevels = [] { return FmAbstractMode(); };
+    hooks.markAnchors = [view](double start, double end) {
+        view->markAnchors(long(start), long(end));
+    };
+    hooks.restoreAnchors = [view] { view->restoreAnchors(); };
+    hooks.dialogClosed = [view] { view->forgetAnchorMark(); };
+    InstallGeneratorCommands(frame, doc, hooks);
+    frame.setCommand(kCmdEquation, {[f, d, hooks] {
+                                        DocGeneratorTarget target(*d, hooks);
+                                        EquationEditorDialog dlg(target, f);
+                                        dlg.exec();
+                                        hooks.dialogClosed();
+                                    },
+                                    {},
+                                    {}});
+    if (launch().composerId == kFmComposer)
+        frame.setCommand(kCmdFmMarkers,
+                         {[f, d] {
+                              const FmSettings& fm = TheFmComposer().settings();
+                              FmMarkersDialog dlg(fm.fmFuncMode, fm.vMin, fm.vMax, f);
+                              dlg.exec();
+                              TheFmComposer().ComputeMarkers(*d);
+                              d->listener().repaint(WeDocListener::kAll, WeDocListener::kAll);
+                          },
+                          {},
+                          {}});
+}
+
+} // namespace tw

@@ -1,0 +1,425 @@
+#include "frame/FrameBars.h"
+
+#include "app/Commands.h"
+#include "app/LaunchState.h"
+#include "app/Printf.h"
+#include "app/ProfileFile.h"
+#include "app/ProfileStore.h"
+#include "app/StoredNumber.h"
+#include "app/qt/AppProfile.h"
+#include "document/SegmentTables.h"
+#include "document/WeDoc.h"
+#include "frame/MainFrame.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QEvent>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPainter>
+#include <QPushButton>
+#include <QSettings>
+#include <QStyle>
+#include <QToolBar>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+
+namespace tw {
+
+namespace {
+
+const char* const kFlagKeys[FrameBars::kBands] = {"visFile", "visTool", "visParm", "visCtl",
+                                                  "visMarker"};
+
+bool IsPulse() {
+    return launch().composerId == kPulseComposer;
+}
+
+// Small drawn glyph icons for the wave edit and instrument bars.
+QIcon GlyphIcon(const QString& glyph, QColor colour = QColor(32, 72, 128)) {
+    QPixmap pixmap(40, 40);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setRenderHint(QPainter::TextAntialiasing);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(226, 234, 244));
+    p.drawRoundedRect(QRectF(2, 2, 36, 36), 7, 7);
+    QFont font("Arial");
+    font.setPixelSize(glyph.size() > 2 ? 15 : 19);
+    font.setBold(true);
+    p.setFont(font);
+    p.setPen(colour);
+    p.drawText(QRect(0, 0, 40, 40), Qt::AlignCenter, glyph);
+    return QIcon(pixmap);
+}
+
+} // namespace
+
+FrameBars::FrameBars(MainFrame& frame, WeDoc* doc) : QObject(&frame), frame_(frame), doc_(doc) {
+    readFlags();
+    buildFileBar();
+    if (!IsPulse())
+        buildEditBar();
+    buildParameterBar();
+    buildInstrumentBar();
+    if (launch().composerId == kFmComposer)
+        buildMarkerBar();
+    addToggles();
+    for (QToolBar* bar : bars_)
+        if (bar) {
+            bar->setContextMenuPolicy(Qt::CustomContextMenu);
+            connect(bar, &QWidget::customContextMenuRequested, this,
+                    [this, bar](QPoint at) { showBarMenu(bar->mapToGlobal(at)); });
+        }
+
+    const std::string minimum = ProfileText("minTDrct", "DrawRect", launch().generalIni);
+    int w = 0, h = 0;
+    if (std::sscanf(minimum.c_str(), "%d %d", &w, &h) == 2 && w > 0 && h > 0)
+        frame_.setMinimumSize(w, h + 50);
+    else
+        frame_.setMinimumSize(640, 420);
+
+    applyVisibility();
+    frame_.installEventFilter(this);
+}
+
+FrameBars::~FrameBars() = default;
+
+void FrameBars::readFlags() {
+    for (int b = 0; b < kBands; ++b) {
+        const std::optional<std::string> v =
+            profile::GetValue(launch().generalIni, "ViewsTD", kFlagKeys[b]);
+        flags_[b] = !v || v->empty() || std::atof(v->c_str()) != 0;
+    }
+}
+
+void FrameBars::storeFlags() const {
+    profile::Transaction t(launch().generalIni);
+    for (int b = 0; b < kBands; ++b) {
+        if (IsPulse() && b == kParmBand)
+            continue;
+        t.write("ViewsTD", kFlagKeys[b], flags_[b] ? "1" : "0");
+    }
+    t.commit();
+}
+
+QToolBar* FrameBars::bar(Band band) const {
+    return bars_[band];
+}
+
+void FrameBars::buildFileBar() {
+    QToolBar* bar = frame_.addToolBar("File Operation Bar");
+    bar->setObjectName("FileOperationBar");
+    bar->setIconSize(QSize(20, 20));
+    QStyle* style = frame_.style();
+    const std::pair<int, QStyle::StandardPixmap> buttons[] = {
+        {kCmdNew, QStyle::SP_FileIcon},
+        {kCmdOpen, QStyle::SP_DialogOpenButton},
+        {kCmdSave, QStyle::SP_DialogSaveButton},
+        {kCmdSaveAs, QStyle::SP_DriveFDIcon},
+        {kCmdPrint, QStyle::SP_FileDialogDetailedView}};
+    for (const auto& [id, icon] : buttons) {
+        QAction* a = frame_.action(id);
+        if (a->icon().isNull())
+            a->setIcon(style->standardIcon(icon));
+        bar->addAction(a);
+    }
+    if (IsPulse()) {
+        QAction* a = frame_.action(kCmdPulseEditor);
+        if (a->icon().isNull())
+            a->setIcon(GlyphIcon("PE"));
+        bar->addAction(a);
+    }
+    bars_[kFileBand] = bar;
+}
+
+void FrameBars::buildEditBar() {
+    QToolBar* bar = frame_.addToolBar("Wave Edit Bar");
+    bar->setObjectName("WaveEditBar");
+    bar->setIconSize(QSize(20, 20));
+    const std::pair<int, const char*> buttons[] = {
+        {kCmdAutoline, "/\\"}, {kCmdSketch, "~"},    {kCmdFilter, "F"},    {kCmdSmooth, "S"},
+        {kCmdInvert, "-/+"},   {kCmdUnmark, "[ ]"},  {kCmdUndo, ""},       {kCmdZoomIn, "+"},
+        {kCmdZoomOut, "-"},    {kCmdTrimLeft, "|<"}, {kCmdTrimRight, ">|"}};
+    for (const auto& [id, glyph] : buttons) {
+        QAction* a = frame_.action(id);
+        if (a->icon().isNull())
+            a->setIcon(id == kCmdUndo ? frame_.style()->standardIcon(QStyle::SP_ArrowBack)
+                                      : GlyphIcon(glyph));
+        bar->addAction(a);
+        if (id == kCmdUnmark || id == kCmdUndo || id == kCmdZoomOut)
+            bar->addSeparator();
+    }
+    bars_[kEditBand] = bar;
+}
+
+void FrameBars::buildParameterBar() {
+    parm_ = new QWidget;
+    parm_->setObjectName("WaveParameterBar");
+    auto* row = new QHBoxLayout(parm_);
+    row->setContentsMargins(6, 0, 6, 0);
+    row->setSpacing(6);
+    auto addBox = [&](int slot, const char* label, int id) {
+        row->addWidget(new QLabel(label));
+        auto* box = new QLineEdit;
+        box->setObjectName(QString::number(id));
+        box->setFixedWidth(90);
+        row->addWidget(box);
+        boxes_[slot] = box;
+        connect(box, &QLineEdit::textEdited, this, [this, slot] { markPending(slot); });
+        connect(box, &QLineEdit::returnPressed, this, &FrameBars::apply);
+    };
+    const int composer = launch().composerId;
+    if (composer == kPulseComposer) {
+        auto* icon = new QLabel;
+        icon->setPixmap(GlyphIcon("P").pixmap(20, 20));
+        row->addWidget(icon);
+        auto* text = new QLineEdit;
+        text->setObjectName("1042");
+        text->setReadOnly(true);
+        text->setFixedWidth(220);
+        row->addWidget(text);
+    } else {
+        if (composer == kFmComposer && launch().fpSegMode)
+            addBox(2, "Active seg", 1039);
+        addBox(0, "Wavelength", 1037);
+        addBox(1, composer == kFmComposer ? "Deviation" : "Active seg", 1038);
+        apply_ = new QPushButton("Apply");
+        apply_->setObjectName("1033");
+        apply_->setEnabled(false);
+        row->addWidget(apply_);
+        connect(apply_, &QPushButton::clicked, this, &FrameBars::apply);
+    }
+    parmHolder_ = frame_.addToolBar(composer == kPulseComposer ? "Pulse Parameter Bar"
+                                                               : "Wave Parameter Bar");
+    parmHolder_->setObjectName("ParameterBar");
+    parmHolder_->addWidget(parm_);
+    bars_[kParmBand] = parmHolder_;
+    showWavelength();
+    showSegment();
+}
+
+void FrameBars::buildInstrumentBar() {
+    QToolBar* bar = frame_.addToolBar("Instrument Control Bar");
+    bar->setObjectName("InstrumentControlBar");
+    bar->setIconSize(QSize(20, 20));
+    int buttons = 1;
+    if (launch().composerId != kFmComposer) {
+        const double channels = ProfileNumber("Channels", 0, "Instrument", 1);
+        buttons = channels < 2 ? 2 : channels < 3 ? 4 : 6;
+    }
+    for (int i = 0; i < buttons; ++i) {
+        const int id = i == 0 ? kCmdDownload : i == 1 ? kCmdClearMemory : kCmdChannel1 + i - 2;
+        QAction* a = frame_.action(id);
+        if (a->icon().isNull())
+            a->setIcon(i == 0   ? GlyphIcon("DL", QColor(20, 120, 60))
+                       : i == 1 ? GlyphIcon("CLR", QColor(160, 40, 40))
+                                : GlyphIcon(QString("C%1").arg(i - 1)));
+        bar->addAction(a);
+    }
+    bars_[kInstrumentBand] = bar;
+}
+
+// The fifth band, which the FM composer's marker bar toggle shows: the markers table and how
+// many of its values the current range holds.
+void FrameBars::buildMarkerBar() {
+    QToolBar* bar = frame_.addToolBar("FM Marker Bar");
+    bar->setObjectName("MarkerBar");
+    bar->setIconSize(QSize(20, 20));
+    QAction* table = frame_.action(kCmdFmMarkers);
+    if (table->icon().isNull())
+        table->setIcon(GlyphIcon("M", QColor(0, 150, 0)));
+    bar->addAction(table);
+    markerCount_ = new QLabel;
+    markerCount_->setObjectName("markersInRange");
+    markerCount_->setContentsMargins(6, 0, 6, 0);
+    markerCount_->setToolTip("Stored FM marker values inside the current vertical range");
+    bar->addWidget(markerCount_);
+    bars_[kMarkerBand] = bar;
+    showMarkerCount();
+}
+
+void FrameBars::showMarkerCount() {
+    if (!markerCount_ || !doc_)
+        return;
+    const QString text = QString("Markers: %1").arg(doc_->fmMarkersInRange);
+    if (markerCount_->text() != text)
+        markerCount_->setText(text);
+}
+
+void FrameBars::addToggles() {
+    const std::pair<int, Band> toggles[] = {{kCmdFileBar, kFileBand},
+                                            {kCmdWaveEditBar, kEditBand},
+                                            {kCmdParameterBar, kParmBand},
+                                            {kCmdInstrumentBar, kInstrumentBand},
+                                            {kCmdMarkerBar, kMarkerBand}};
+    for (const auto& [id, band] : toggles) {
+        if (band == kEditBand && IsPulse())
+            continue;
+        if (band == kMarkerBand && launch().composerId != kFmComposer)
+            continue;
+        const Band b = band;
+        frame_.setCommand(id, {[this, b] { toggle(b); }, {}, [this, b] { return flags_[b]; }});
+    }
+}
+
+void FrameBars::toggle(Band band) {
+    flags_[band] = !flags_[band];
+    applyVisibility();
+}
+
+void FrameBars::applyVisibility() {
+    for (int b = 0; b < kBands; ++b)
+        if (bars_[b] && bars_[b]->isVisibleTo(&frame_) != flags_[b])
+            bars_[b]->setVisible(flags_[b]);
+}
+
+QMenu* FrameBars::barMenu() {
+    if (!menu_) {
+        menu_ = new QMenu(&frame_);
+        const std::pair<const char*, Band> wave[] = {{"&File Operation Bar", kFileBand},
+                                                     {"Wave &Edit Bar", kEditBand},
+                                                     {"&Wave Parameter Bar", kParmBand},
+                                                     {"&Instrument Control Bar", kInstrumentBand}};
+        const std::pair<const char*, Band> pulse[] = {{"&File Operation Bar", kFileBand},
+                                                      {"&Pulse Parameter Bar", kParmBand},
+                                                      {"&Instrument Control Bar", kInstrumentBand}};
+        auto add = [this](const char* text, Band band) {
+            QAction* a = menu_->addAction(text);
+            a->setCheckable(true);
+            a->setData(static_cast<int>(band));
+            connect(a, &QAction::triggered, this, [this, band] { toggle(band); });
+        };
+        if (IsPulse())
+            for (const auto& [text, band] : pulse)
+                add(text, band);
+        else
+            for (const auto& [text, band] : wave)
+                add(text, band);
+    }
+    for (QAction* a : menu_->actions())
+        a->setChecked(flags_[a->data().toInt()]);
+    return menu_;
+}
+
+void FrameBars::showBarMenu(QPoint global) {
+    barMenu()->popup(global);
+}
+
+void FrameBars::markPending(int box) {
+    marks_[box] = true;
+    if (apply_)
+        apply_->setEnabled(true);
+}
+
+void FrameBars::apply() {
+    for (int box : {0, 1, 2}) {
+        if (!marks_[box] || !boxes_[box])
+            continue;
+        const QString text = boxes_[box]->text();
+        marks_[box] = false;
+        if (box == 0 && doc_) {
+            doc_->SetWavelength(text.toLong());
+            showWavelength();
+        } else if (box == 1 && launch().composerId == kFmComposer) {
+            if (applyDeviation)
+                applyDeviation(text);
+        } else if (doc_) {
+            int segment = text.toInt();
+            CheckSegmentNumber(*doc_, segment);
+            showSegment();
+        }
+        boxes_[box]->setEnabled(true);
+        boxes_[box]->setFocus();
+    }
+    if (apply_)
+        apply_->setEnabled(marks_[0] || marks_[1] || marks_[2]);
+}
+
+void FrameBars::showWavelength() {
+    if (boxes_[0] && doc_)
+        boxes_[0]->setText(QString::number(static_cast<long long>(doc_->wavelength)));
+    marks_[0] = false;
+}
+
+void FrameBars::showSegment() {
+    QLineEdit* box = launch().composerId == kFmComposer ? boxes_[2] : boxes_[1];
+    if (box)
+        box->setText(QString::number(launch().activeSegment));
+    marks_[launch().composerId == kFmComposer ? 2 : 1] = false;
+}
+
+void FrameBars::showDeviation(const QString& text) {
+    if (launch().composerId != kFmComposer || !boxes_[1])
+        return;
+    boxes_[1]->setText(text);
+    marks_[1] = false;
+}
+
+std::string FrameBars::PlacementKey() {
+    return launch().composerId == kStandardComposer ? "Rect" : "FmRect";
+}
+
+void FrameBars::savePlacement() const {
+    const std::unique_ptr<QSettings> profile = OpenAppProfile();
+    QSettings& settings = *profile;
+    const QRect r =
+        frame_.isMaximized() || frame_.isMinimized() ? frame_.normalGeometry() : frame_.geometry();
+    settings.beginGroup("Settings");
+    settings.setValue(
+        QString::fromStdString(PlacementKey()),
+        QString::fromStdString(strprintf("%04d %04d %04d %04d", r.left(), r.top(),
+                                         r.left() + r.width(), r.top() + r.height())));
+    settings.setValue("icon", 0);
+    const bool max = frame_.isMaximized() ||
+                     (frame_.isMinimized() && (frame_.windowState() & Qt::WindowMaximized));
+    settings.setValue("max", max ? 1 : 0);
+    settings.endGroup();
+}
+
+void FrameBars::restorePlacement() {
+    const std::unique_ptr<QSettings> profile = OpenAppProfile();
+    QSettings& settings = *profile;
+    settings.beginGroup("Settings");
+    const std::string rect =
+        settings.value(QString::fromStdString(PlacementKey())).toString().toStdString();
+    const bool icon = settings.value("icon", 0).toInt() != 0;
+    const bool max = settings.value("max", 0).toInt() != 0;
+    settings.endGroup();
+    if (rect.size() >= 19) {
+        const int l = StoredWhole(rect.substr(0, 4));
+        const int t = StoredWhole(rect.substr(5, 4));
+        const int r = StoredWhole(rect.substr(10, 4));
+        // The last field runs to the end: bounded, so that b - t stays an int.
+        const int b = std::clamp(StoredWhole(rect.substr(15)), -99999, 99999);
+        frame_.setGeometry(l, t, std::max(r - l, 1), std::max(b - t, 1));
+    } else if (launch().composerId != kStandardComposer) {
+        frame_.move(frame_.pos() + QPoint(100, 0));
+    }
+    if (icon)
+        frame_.setWindowState(max ? Qt::WindowMinimized | Qt::WindowMaximized
+                                  : Qt::WindowMinimized);
+    else if (max)
+        frame_.setWindowState(Qt::WindowMaximized);
+}
+
+bool FrameBars::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == &frame_) {
+        if (event->type() == QEvent::Show && !placed_) {
+            placed_ = true;
+            restorePlacement();
+        } else if (event->type() == QEvent::Close) {
+            storeFlags();
+            savePlacement();
+        }
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+} // namespace tw

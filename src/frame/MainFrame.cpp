@@ -1,0 +1,211 @@
+#include "frame/MainFrame.h"
+
+#include "app/Commands.h"
+#include "app/LaunchState.h"
+#include "app/MenuLayout.h"
+#include "app/Startup.h"
+#include "frame/FrameBars.h"
+#include "frame/QtPulseFrame.h"
+#include "frame/QtWaveFrame.h"
+#include "host/HostEvents.h"
+#include "host/HostLink.h"
+#include "host/qt/QtHostLink.h"
+#include "view/qt/WeditVw.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QLabel>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QStatusBar>
+#include <QTimer>
+
+namespace tw {
+
+MainFrame::MainFrame(int resourceSet, QWidget* parent)
+    : QMainWindow(parent), resourceSet_(resourceSet), view_(new WeditVw(this)),
+      ready_(new QLabel("Ready", this)) {
+    // Qt reports only real changes, so a paint that sets the same title again logs nothing.
+    connect(this, &QWidget::windowTitleChanged, this,
+            [] { AppendLog("-----------appName=" + launch().appName); });
+    setCentralWidget(view_);
+    statusBar()->addWidget(ready_, 1);
+    buildMenus();
+    addFrameCommands();
+    if (launch().composerId == kPulseComposer)
+        pulse_ = std::make_unique<QtPulseFrame>(*this);
+    else
+        wave_ = std::make_unique<QtWaveFrame>(*this);
+    bars_ = new FrameBars(*this, wave_ ? &wave_->document() : nullptr);
+    if (wave_)
+        wave_->setBars(bars_);
+    view_->barMenuRequested = [this](QPoint global) { bars_->showBarMenu(global); };
+    auto* timer = new QTimer(this);
+    connect(timer, &QTimer::timeout, this, [this] {
+        bars_->applyVisibility();
+        updateCommands();
+    });
+    timer->start(100);
+    updateCommands();
+}
+
+MainFrame::~MainFrame() {
+    // The composers' commands point into the bars and the view, so they go first.
+    pulse_.reset();
+    wave_.reset();
+    delete bars_;
+}
+
+void MainFrame::buildMenus() {
+    for (const MenuDef& def : MenuLayout(resourceSet_)) {
+        QMenu* menu = menuBar()->addMenu(QString::fromStdString(def.title));
+        for (const MenuItem& item : def.items) {
+            if (item.id == 0) {
+                menu->addSeparator();
+                continue;
+            }
+            QAction* a = action(item.id);
+            a->setText(QString::fromStdString(item.text));
+            menu->addAction(a);
+        }
+        connect(menu, &QMenu::aboutToShow, this, &MainFrame::updateCommands);
+        menu->installEventFilter(this);
+    }
+}
+
+void MainFrame::addFrameCommands() {
+    setCommand(kCmdExit, {[this] { close(); }, {}, {}});
+    setCommand(kCmdAbout, {[this] { showAbout(); }, {}, {}});
+    setCommand(kCmdStatusBar, {[this] { statusBar()->setVisible(!statusBar()->isVisible()); },
+                               {},
+                               [this] { return statusBar()->isVisible(); }});
+}
+
+QAction* MainFrame::action(int id) {
+    if (auto it = actions_.find(id); it != actions_.end())
+        return it->second;
+    auto* a = new QAction(QString::fromStdString(CommandToolTip(id)), this);
+    a->setData(id);
+    a->setStatusTip(QString::fromStdString(CommandStatusText(id)));
+    a->setToolTip(QString::fromStdString(CommandToolTip(id)));
+    a->setEnabled(false);
+    connect(a, &QAction::triggered, this, [this, id] { runCommand(id); });
+    actions_[id] = a;
+    return a;
+}
+
+void MainFrame::setCommand(int id, Command command) {
+    QAction* a = action(id);
+    a->setCheckable(bool(command.checked));
+    commands_[id] = std::move(command);
+    updateCommands();
+}
+
+void MainFrame::runCommand(int id) {
+    auto it = commands_.find(id);
+    if (it == commands_.end() || !it->second.run)
+        return;
+    if (it->second.enabled && !it->second.enabled())
+        return;
+    it->second.run();
+    updateCommands();
+}
+
+void MainFrame::updateCommands() {
+    for (auto& [id, a] : actions_) {
+        auto it = commands_.find(id);
+        bool has = it != commands_.end() && it->second.run;
+        a->setEnabled(has && (!it->second.enabled || it->second.enabled()));
+        if (has && it->second.checked)
+            a->setChecked(it->second.checked());
+    }
+}
+
+void MainFrame::showAbout() {
+    QMessageBox::about(this, QString::fromStdString(AboutTitle()),
+                       QString::fromStdString(AboutVersionLine() + "\n" + AboutBuildLine()));
+}
+
+void MainFrame::attachLink(QtHostLink& link) {
+    LinkHandlers handlers;
+    handlers.event = [this](std::string_view name, long first, long second) {
+        notify(name, first, second);
+    };
+    link_ = std::make_unique<QtLinkWindow>(link, std::move(handlers));
+    link_->setTitle(windowTitle().toStdString());
+    connect(this, &QWidget::windowTitleChanged, this,
+            [this](const QString& title) { link_->setTitle(title.toStdString()); });
+}
+
+void MainFrame::notify(std::string_view name, long first, long second) {
+    if (name == kHostEventName)
+        hostEvent(first, second);
+    else if (name == kProgressNoticeName)
+        progressNotice(first, second);
+}
+
+void MainFrame::hostEvent(long code, long data) {
+    HostEventAction act = DecideHostEvent(launch().composerId, code, data);
+    switch (act.kind) {
+    case HostEventAction::Close:
+        close();
+        break;
+    case HostEventAction::Move:
+        move(act.x, act.y);
+        raise();
+        activateWindow();
+        break;
+    case HostEventAction::Reread:
+        reread();
+        break;
+    case HostEventAction::Ignore:
+        break;
+    }
+}
+
+// Host event 4. With its parameter bar showing, the FM composer outside FP-segment mode follows
+// the host's FM settings instead of its channel and segment.
+void MainFrame::reread() {
+    if (wave_ && launch().composerId == kFmComposer && !launch().fpSegMode &&
+        bars_->visible(FrameBars::kParmBand)) {
+        wave_->rereadFmSettings();
+        return;
+    }
+    RereadChannelAndSegment();
+    emit hostReread();
+    view_->update();
+}
+
+int MainFrame::progressNotice(long position, long show) {
+    return view_->progressNotice(position, show);
+}
+
+bool MainFrame::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::MouseMove)
+        if (auto* menu = qobject_cast<QMenu*>(watched)) {
+            hovered_ = menu->actionAt(static_cast<QMouseEvent*>(event)->position().toPoint());
+            if (hovered_ && !hovered_->isEnabled())
+                statusBar()->showMessage(hovered_->statusTip());
+        }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+bool MainFrame::event(QEvent* event) {
+    // Menus clear the status bar on a disabled item; keep what the command would do.
+    if (event->type() == QEvent::StatusTip && hovered_ && !hovered_->isEnabled() &&
+        QApplication::activePopupWidget()) {
+        statusBar()->showMessage(hovered_->statusTip());
+        return true;
+    }
+    return QMainWindow::event(event);
+}
+
+void MainFrame::closeEvent(QCloseEvent* event) {
+    if (pulse_)
+        pulse_->close();
+    event->accept();
+}
+
+} // namespace tw

@@ -1,0 +1,77 @@
+#include "frame/QtPulseFrame.h"
+
+#include "app/Commands.h"
+#include "frame/MainFrame.h"
+#include "pulse/qt/QtPulseWindows.h"
+#include "view/qt/WeditVw.h"
+
+#include <QComboBox>
+#include <QSignalBlocker>
+#include <QToolBar>
+
+namespace tw {
+
+QtPulseFrame::QtPulseFrame(MainFrame& frame)
+    : frame_(frame), composer_(std::make_unique<PulseComposer>()),
+      sections_(new QComboBox(&frame)) {
+    QtPulseWindows::FrameHooks hooks;
+    hooks.repaint = [this] {
+        showViewMode();
+        frame_.view()->update();
+    };
+    hooks.sectionListChanged = [this] { fillSectionList(); };
+    hooks.titleChanged = [this] { frame_.view()->update(); };
+    windows_ = std::make_unique<QtPulseWindows>(*composer_, &frame, std::move(hooks));
+    frame.view()->setPulseComposer(composer_.get());
+
+    PulseComposer& c = *composer_;
+    auto enabled = [&c](int id) { return [&c, id] { return c.IsEnabled(id); }; };
+    auto checked = [&c](int id) { return [&c, id] { return c.IsChecked(id); }; };
+    auto run = [this](int id) { return [this, id] { RunPulseCommand(*composer_, id, &frame_); }; };
+    for (int id : {kCmdOpen, kCmdSave, kCmdSaveAs, kCmdOptions, kCmdDownload, kCmdPulseEditor,
+                   kCmdAppendSection, kCmdInsertSection, kCmdDeleteSection, kCmdRemoveAllSections,
+                   kCmdUndoTrain, kCmdFullTrain})
+        frame.setCommand(id, {run(id), enabled(id), {}});
+    for (int id = kCmdSection1; id <= kCmdSection10; ++id)
+        frame.setCommand(id, {run(id), enabled(id), checked(id)});
+    frame.setCommand(kCmdShowPulseSummary,
+                     {run(kCmdShowPulseSummary), {}, checked(kCmdShowPulseSummary)});
+
+    QToolBar* bar = frame.addToolBar("Sections");
+    bar->setObjectName("SectionBar");
+    bar->addWidget(sections_);
+    sections_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    QObject::connect(sections_, &QComboBox::activated, &frame, [this](int index) {
+        if (index == 0)
+            composer_->FullTrain();
+        else
+            composer_->ChooseSection(index - 1);
+    });
+    fillSectionList();
+}
+
+QtPulseFrame::~QtPulseFrame() {
+    frame_.view()->setPulseComposer(nullptr);
+    windows_.reset();
+    composer_.reset();
+}
+
+void QtPulseFrame::close() {
+    composer_->Close();
+}
+
+void QtPulseFrame::fillSectionList() {
+    QSignalBlocker block(sections_);
+    sections_->clear();
+    for (const std::string& name : composer_->SectionList())
+        sections_->addItem(QString::fromStdString(name));
+    showViewMode();
+}
+
+void QtPulseFrame::showViewMode() {
+    QSignalBlocker block(sections_);
+    const auto& v = composer_->view;
+    sections_->setCurrentIndex(v.viewMode == 1 ? v.activeSection + 1 : 0);
+}
+
+} // namespace tw

@@ -1,0 +1,133 @@
+#include "frame/QtWaveFrame.h"
+
+#include "app/Commands.h"
+#include "app/LaunchState.h"
+#include "auxiliary/qt/AdditionalBitsDialog.h"
+#include "document/SegmentTables.h"
+#include "document/WaveDownload.h"
+#include "fm/FmComposer.h"
+#include "frame/DocumentCommands.h"
+#include "frame/FrameBars.h"
+#include "frame/MainFrame.h"
+#include "view/qt/WeditVw.h"
+
+#include <QTimer>
+
+namespace tw {
+
+namespace {
+// The FM composer's hooks must be in place before the document reads its channel.
+std::unique_ptr<WeDoc> MakeDocument() {
+    if (launch().composerId == kFmComposer)
+        InstallFmComposer();
+    return std::make_unique<WeDoc>();
+}
+} // namespace
+
+QtWaveFrame::QtWaveFrame(MainFrame& frame) : frame_(frame), doc_(MakeDocument()) {
+    doc_->setListener(this);
+    LoadActiveSegment(*doc_);
+    frame_.view()->setDocument(doc_.get());
+    addCommands();
+    InstallDocumentCommands(frame_, *doc_);
+    closeIfFmSetUpFailed();
+    QObject::connect(&frame_, &MainFrame::hostReread, &frame_,
+                     [this] { LoadActiveSegment(*doc_); });
+}
+
+QtWaveFrame::~QtWaveFrame() {
+    SetTraceTypeAsker(nullptr);
+    frame_.view()->setDocument(nullptr);
+    doc_->setListener(nullptr);
+}
+
+// The FM limits could not be met (the user was told): the application ends once the event
+// loop runs.
+void QtWaveFrame::closeIfFmSetUpFailed() {
+    if (launch().composerId == kFmComposer && TheFmComposer().setUpFailed())
+        QTimer::singleShot(0, &frame_, [this] { frame_.close(); });
+}
+
+void QtWaveFrame::addCommands() {
+    WeditVw* v = frame_.view();
+    auto allowed = [v] { return v->tools().toolsAllowed(); };
+    frame_.setCommand(kCmdAutoline,
+                      {[v] { v->startAutoline(); }, [v] { return v->tools().CanStartAutoline(); },
+                       [v] { return v->tools().mode() == DrawingTools::Mode::Autoline; }});
+    frame_.setCommand(kCmdSketch,
+                      {[v] { v->startSketch(); }, [v] { return v->tools().CanStartSketch(); },
+                       [v] { return v->tools().mode() == DrawingTools::Mode::Sketch; }});
+    frame_.setCommand(kCmdFilter, {[v] { v->filter(); }, allowed, {}});
+    frame_.setCommand(kCmdSmooth, {[v] { v->smooth(); }, allowed, {}});
+    frame_.setCommand(kCmdInvert, {[v] { v->invert(); }, allowed, {}});
+    frame_.setCommand(kCmdUnmark, {[v] { v->unmark(); }, allowed, {}});
+    frame_.setCommand(kCmdZoomIn, {[v] { v->zoomIn(); }, [v] { return v->canZoomIn(); }, {}});
+    frame_.setCommand(kCmdZoomOut, {[v] { v->zoomOut(); }, [v] { return v->canZoomOut(); }, {}});
+    frame_.setCommand(kCmdTrimLeft, {[v] { v->trimLeft(); }, [v] { return v->canTrimLeft(); }, {}});
+    frame_.setCommand(kCmdTrimRight,
+                      {[v] { v->trimRight(); }, [v] { return v->canTrimRight(); }, {}});
+    frame_.setCommand(kCmdCoarseFine,
+                      {[v] { v->toggleCoarseFine(); }, {}, [v] { return v->coarseFine(); }});
+    frame_.setCommand(kCmdPrint, {[v] { v->print(); }, {}, {}});
+    WeDoc* doc = doc_.get();
+    frame_.setCommand(kCmdUndo, {[doc] { doc->Undo(); },
+                                 [doc, v] { return doc->CanUndo() && v->tools().toolsAllowed(); },
+                                 {}});
+    frame_.setCommand(kCmdClearMemory, {[doc] { doc->ClearMemory(); }, {}, {}});
+    for (int i = 0; i < 4; ++i)
+        frame_.setCommand(kCmdChannel1 + i, {[doc, i] { doc->SelectChannel(i); }, {}, {}});
+    frame_.setCommand(
+        kCmdAdditionalBits,
+        {[this, doc] { ShowAdditionalBitsDialog(&frame_, doc->segTableSection); }, {}, {}});
+}
+
+void QtWaveFrame::rereadFmSettings() {
+    if (TheFmComposer().RereadSettings(*doc_))
+        frame_.view()->update();
+    closeIfFmSetUpFailed();
+}
+
+void QtWaveFrame::setBars(FrameBars* bars) {
+    bars_ = bars;
+    if (bars_ && launch().composerId == kFmComposer) {
+        bars_->applyDeviation = [this](const QString& text) {
+            TheFmComposer().ApplyDeviation(*doc_, text.toStdString());
+        };
+        deviationShown();
+    }
+}
+
+void QtWaveFrame::repaint(std::size_t, std::size_t) {
+    frame_.view()->update();
+    if (bars_)
+        bars_->showMarkerCount();
+}
+
+void QtWaveFrame::rangeReset() {
+    frame_.view()->resetRange();
+}
+
+void QtWaveFrame::wavelengthShown() {
+    if (bars_)
+        bars_->showWavelength();
+}
+
+void QtWaveFrame::segmentShown() {
+    if (bars_)
+        bars_->showSegment();
+}
+
+void QtWaveFrame::deviationShown() {
+    if (bars_)
+        bars_->showDeviation(QString::fromStdString(TheFmComposer().DeviationText()));
+}
+
+void QtWaveFrame::titleSet(const std::string& title) {
+    frame_.setWindowTitle(QString::fromStdString(title));
+}
+
+std::string QtWaveFrame::windowTitle() const {
+    return frame_.windowTitle().toStdString();
+}
+
+} // namespace tw

@@ -1,0 +1,54 @@
+#include "app/LaunchState.h"
+#include "app/Startup.h"
+#include "app/qt/QtPrompter.h"
+#include "frame/MainFrame.h"
+#include "host/HostLink.h"
+#include "host/qt/QtHostLink.h"
+#include "host/qt/TerminationSignals.h"
+
+#include <QApplication>
+#include <string>
+
+namespace {
+
+// The composer-closed notice of each composer at exit.
+long ClosedCode(int composerId) {
+    switch (composerId) {
+    case tw::kFmComposer:
+        return 12;
+    case tw::kPulseComposer:
+        return 16;
+    default:
+        return 5;
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    // Before QApplication takes its own options (-style, -qwindowtitle, ...) out of argv.
+    const std::string commandLine = tw::JoinCommandLine(argc, argv);
+    QApplication app(argc, argv);
+    tw::InstallGuiPrompter();
+    const tw::StartupResult started = tw::RunStartup(commandLine, tw::FindAppDataFolder());
+    if (!started.ok)
+        return 1;
+    QApplication::setApplicationName(QString::fromStdString(tw::launch().appName));
+
+    tw::QuitOnTerminationSignals();
+    tw::QtHostLink link;
+    tw::SetHostLink(&link);
+    int result = 0;
+    {
+        tw::MainFrame frame(started.resourceSet);
+        frame.attachLink(link);
+        frame.resize(1024, 700);
+        frame.show();
+        result = app.exec();
+    }
+    // The waveform document posts it as it goes; the pulse-train composer has none.
+    if (tw::launch().composerId == tw::kPulseComposer)
+        tw::PostComposerClosed(ClosedCode(tw::launch().composerId), 0);
+    tw::SetHostLink(nullptr);
+    return result;
+}

@@ -1,0 +1,266 @@
+#include "host/qt/QtHostLink.h"
+
+#include "app/FileUtil.h"
+#include "app/LaunchState.h"
+#include "app/Prompter.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QLocalSocket>
+#include <QPointer>
+#include <QTimer>
+
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+
+namespace tw {
+
+namespace {
+
+using link::kAckMs;
+using link::kConnectMs;
+using link::kWriteMs;
+
+QString Q(const std::string& s) {
+    return QString::fromStdString(s);
+}
+
+bool WriteAll(QLocalSocket& socket, const std::string& bytes) {
+    socket.write(bytes.data(), qint64(bytes.size()));
+    while (socket.bytesToWrite() > 0)
+        if (!socket.waitForBytesWritten(kWriteMs))
+            return false;
+    return true;
+}
+
+enum class Connect { Ok, Gone, Failed };
+
+Connect ConnectTo(QLocalSocket& socket, const std::string& path) {
+    socket.connectToServer(Q(path));
+    if (socket.waitForConnected(kConnectMs))
+        return Connect::Ok;
+    auto e = socket.error();
+    return e == QLocalSocket::ServerNotFoundError || e == QLocalSocket::ConnectionRefusedError
+               ? Connect::Gone
+               : Connect::Failed;
+}
+
+// Waits for the acknowledgement of a data frame. Its result is not used; a receiver that
+// goes away or answers anything else ends the wait too.
+void AwaitAck(QLocalSocket& socket) {
+    link::BufferBudget room(64);
+    link::FrameReader reader(&room);
+    QDeadlineTimer deadline(kAckMs);
+    for (;;) {
+        QByteArray bytes = socket.readAll();
+        if (!reader.append(std::string_view(bytes.constData(), std::size_t(bytes.size()))))
+            return;
+        if (reader.next())
+            return;
+        if (reader.failed() || socket.state() != QLocalSocket::ConnectedState ||
+            !socket.waitForReadyRead(int(std::min<qint64>(deadline.remainingTime(), kAckMs))))
+            return;
+    }
+}
+
+} // namespace
+
+QtHostLink::QtHostLink(std::string folder, LinkLimits limits)
+    : folder_(std::move(folder)), limits_(limits), buffers_(limits.bufferBudget) {
+    while (folder_.size() > 1 && folder_.back() == '/')
+        folder_.pop_back();
+    refusal_ = PrepareLinkFolder(folder_);
+    if (!refusal_.empty())
+        ask(launch().appName, refusal_, Buttons::Ok, Icon::Exclamation);
+}
+
+QtHostLink::~QtHostLink() {
+    for (QtLinkWindow* w : windows_)
+        w->setTitle("");
+}
+
+std::vector<QtHostLink::Peer> QtHostLink::scan() {
+    std::vector<Peer> peers;
+    if (!refusal_.empty())
+        return peers;
+    QDir dir(Q(folder_));
+    for (const QString& name : dir.entryList({"*.title"}, QDir::Files)) {
+        std::string path = folder_ + "/" + name.toStdString();
+        std::optional<std::string> title = ReadWholeFile(path);
+        if (!title)
+            continue;
+        peers.push_back({name.chopped(6).toStdString(), *title});
+    }
+    return peers;
+}
+
+QtLinkWindow* QtHostLink::local(const std::string& base) const {
+    auto it = std::find_if(windows_.begin(), windows_.end(),
+                           [&](QtLinkWindow* w) { return w->base_ == base; });
+    return it == windows_.end() ? nullptr : *it;
+}
+
+void QtHostLink::forget(const Peer& peer) {
+    RemoveFile(folder_ + "/" + peer.base + ".title");
+    RemoveFile(folder_ + "/" + peer.base + ".sock");
+}
+
+bool QtHostLink::sendText(std::string_view title, std::string_view text) {
+    for (const Peer& peer : scan()) {
+        if (peer.title != title)
+            continue;
+        if (QtLinkWindow* w = local(peer.base)) {
+            w->handleText(text);
+            return true;
+        }
+        QLocalSocket socket;
+        Connect c = ConnectTo(socket, folder_ + "/" + peer.base + ".sock");
+        if (c == Connect::Gone)
+            forget(peer);
+        if (c != Connect::Ok)
+            continue;
+        if (!WriteAll(socket, link::EncodeData(1, text)))
+            continue;
+        AwaitAck(socket);
+        return true;
+    }
+    return false;
+}
+
+bool QtHostLink::postTo(std::string_view title, std::string_view name, long first, long second) {
+    bool posted = false;
+    for (const Peer& peer : scan()) {
+        if (peer.title != title)
+            continue;
+        if (QtLinkWindow* w = local(peer.base)) {
+            QTimer::singleShot(0, w, [w, n = std::string(name), first, second] {
+                w->handleEvent(n, first, second);
+            });
+            return true;
+        }
+        QLocalSocket socket;
+        Connect c = ConnectTo(socket, folder_ + "/" + peer.base + ".sock");
+        if (c == Connect::Gone)
+            forget(peer);
+        if (c == Connect::Ok && WriteAll(socket, link::EncodeEvent(name, first, second))) {
+            socket.disconnectFromServer();
+            posted = true;
+            break;
+        }
+    }
+    return posted;
+}
+
+void QtHostLink::postToAll(std::string_view name, long first, long second) {
+    for (const Peer& peer : scan()) {
+        if (QtLinkWindow* w = local(peer.base)) {
+            QTimer::singleShot(0, w, [w, n = std::string(name), first, second] {
+                w->handleEvent(n, first, second);
+            });
+            continue;
+        }
+        QLocalSocket socket;
+        Connect c = ConnectTo(socket, folder_ + "/" + peer.base + ".sock");
+        if (c == Connect::Gone)
+            forget(peer);
+        if (c == Connect::Ok && WriteAll(socket, link::EncodeEvent(name, first, second)))
+            socket.disconnectFromServer();
+    }
+}
+
+std::vector<std::string> QtHostLink::titles() {
+    std::vector<std::string> out;
+    for (const Peer& peer : scan())
+        out.push_back(peer.title);
+    return out;
+}
+
+QtLinkWindow::QtLinkWindow(QtHostLink& link, LinkHandlers handlers, QObject* parent)
+    : QObject(parent), link_(link), handlers_(std::move(handlers)) {
+    base_ = "w" + std::to_string(QCoreApplication::applicationPid()) + "-" +
+            std::to_string(++link_.next_);
+    connect(&server_, &QLocalServer::newConnection, this, &QtLinkWindow::accept);
+    link_.windows_.push_back(this);
+    if (!link_.refusal_.empty())
+        return;
+    std::string path = link_.folder_ + "/" + base_ + ".sock";
+    QLocalServer::removeServer(Q(path));
+    server_.setSocketOptions(QLocalServer::UserAccessOption);
+    if (!server_.listen(Q(path)))
+        std::fprintf(stderr, "host link: cannot listen on %s: %s\n", path.c_str(),
+                     server_.errorString().toLocal8Bit().constData());
+}
+
+QtLinkWindow::~QtLinkWindow() {
+    setTitle("");
+    server_.close();
+    auto& ws = link_.windows_;
+    ws.erase(std::remove(ws.begin(), ws.end(), this), ws.end());
+}
+
+void QtLinkWindow::setTitle(const std::string& title) {
+    std::string file = link_.folder_ + "/" + base_ + ".title";
+    if (title.empty()) {
+        if (!title_.empty())
+            RemoveFile(file);
+    } else if (title != title_ && server_.isListening()) {
+        WriteFileAtomically(file, title);
+    }
+    title_ = title;
+}
+
+void QtLinkWindow::handleText(std::string_view text) {
+    if (handlers_.text)
+        handlers_.text(text);
+}
+
+void QtLinkWindow::handleEvent(std::string_view name, long first, long second) {
+    if (handlers_.event)
+        handlers_.event(name, first, second);
+}
+
+void QtLinkWindow::accept() {
+    while (QLocalSocket* socket = server_.nextPendingConnection()) {
+        // Qt's own buffer stays small; what waits for the rest of a frame counts against the
+        // process's budget.
+        socket->setReadBufferSize(link::kReadChunk);
+        auto reader = std::make_shared<link::FrameReader>(&link_.buffers_);
+        auto* idle = new QTimer(socket);
+        idle->setSingleShot(true);
+        idle->setInterval(link_.limits_.idleMs);
+        connect(idle, &QTimer::timeout, socket, &QLocalSocket::abort);
+        connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+        connect(socket, &QLocalSocket::readyRead, this, [this, socket, reader, idle] {
+            // A handler may run a nested event loop in which the peer hangs up.
+            QPointer<QLocalSocket> alive(socket);
+            QByteArray bytes = socket->readAll();
+            if (!reader->append(std::string_view(bytes.constData(), std::size_t(bytes.size())))) {
+                socket->abort();
+                return;
+            }
+            while (auto frame = reader->next()) {
+                idle->stop();
+                if (frame->kind == link::kData) {
+                    handleText(frame->payload);
+                    if (!alive)
+                        return;
+                    std::string ack = link::EncodeAck(0);
+                    socket->write(ack.data(), qint64(ack.size()));
+                    socket->flush();
+                } else if (frame->kind == link::kEvent) {
+                    handleEvent(frame->payload, long(frame->first), long(frame->second));
+                    if (!alive)
+                        return;
+                }
+                idle->start();
+            }
+            if (reader->failed())
+                socket->abort();
+        });
+        idle->start();
+    }
+}
+
+} // namespace tw

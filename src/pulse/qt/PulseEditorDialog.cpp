@@ -1,0 +1,277 @@
+#include "pulse/qt/PulseEditorDialog.h"
+
+#include "app/LaunchState.h"
+#include "app/ProfileStore.h"
+#include "pulse/PulseComposer.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+#include <sstream>
+
+namespace tw {
+
+namespace {
+
+std::string placementText(const QWidget& w) {
+    QRect r = w.geometry();
+    std::ostringstream out;
+    out << r.left() << ' ' << r.top() << ' ' << r.right() << ' ' << r.bottom();
+    return out.str();
+}
+
+std::string drawRect(const char* key) {
+    std::string v;
+    ProfileRecord("DrawRect", key, v, 260, launch().generalIni, true);
+    return v;
+}
+
+} // namespace
+
+PulseEditorDialog::PulseEditorDialog(PulseComposer& composer, QWidget* parent)
+    : QDialog(parent), composer_(composer) {
+    setModal(false);
+    auto* layout = new QVBoxLayout(this);
+
+    auto* formats = new QGroupBox("Pulse Train Design Format", this);
+    auto* formatRow = new QHBoxLayout(formats);
+    dcButton_ = new QRadioButton("DC Intervals", formats);
+    pointsButton_ = new QRadioButton("Time/Level Points", formats);
+    formatRow->addWidget(dcButton_);
+    formatRow->addWidget(pointsButton_);
+    layout->addWidget(formats);
+    connect(dcButton_, &QRadioButton::clicked, this, [this] { chooseFormat(0); });
+    connect(pointsButton_, &QRadioButton::clicked, this, [this] { chooseFormat(1); });
+
+    auto* structure = new QGroupBox("Section Structure", this);
+    auto* structureLayout = new QVBoxLayout(structure);
+    table_ = new QTableWidget(structure);
+    table_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table_->setSelectionMode(QAbstractItemView::SingleSelection);
+    table_->setEditTriggers(QAbstractItemView::SelectedClicked | QAbstractItemView::DoubleClicked |
+                            QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed);
+    table_->verticalHeader()->hide();
+    table_->setMouseTracking(true);
+    structureLayout->addWidget(table_);
+    layout->addWidget(structure, 1);
+    connect(table_, &QTableWidget::cellChanged, this, &PulseEditorDialog::cellEdited);
+    connect(table_, &QTableWidget::currentCellChanged, this, [this](int row, int, int, int) {
+        if (!filling_)
+            composer_.SelectRow(row);
+    });
+    connect(table_, &QTableWidget::cellEntered, this, [this](int, int column) {
+        if (column > 0)
+            status_->setText(QString::fromStdString(PulseEditor::StatusText(column)));
+    });
+
+    auto* buttons = new QHBoxLayout;
+    auto addButton = [&](const char* text, auto slot) {
+        auto* b = new QPushButton(text, this);
+        b->setAutoDefault(false);
+        connect(b, &QPushButton::clicked, this, slot);
+        buttons->addWidget(b);
+        return b;
+    };
+    addButton("&Append", [this] {
+        composer_.editor.AppendRow();
+        reload();
+        table_->setCurrentCell(composer_.editor.selectedRow, 1);
+    });
+    addButton("&Insert",
+              [this] { runRowCommand([](PulseComposer& c) { return c.editor.InsertRow(); }); });
+    addButton("&Delete",
+              [this] { runRowCommand([](PulseComposer& c) { return c.editor.DeleteRow(); }); });
+    addButton("Delete &All", [this] {
+        runRowCommand([](PulseComposer& c) {
+            c.editor.DeleteAll();
+            return true;
+        });
+    });
+    undoButton_ = addButton(
+        "&Undo", [this] { runRowCommand([](PulseComposer& c) { return c.editor.Undo(); }); });
+    layout->addLayout(buttons);
+
+    auto* properties = new QGroupBox("Section Properties", this);
+    auto* grid = new QGridLayout(properties);
+    grid->addWidget(new QLabel("Design Units", properties), 0, 0);
+    unitsLabel_ = new QLabel(properties);
+    grid->addWidget(unitsLabel_, 0, 1);
+    grid->addWidget(new QLabel("Section Start", properties), 1, 0);
+    startLabel_ = new QLabel(properties);
+    grid->addWidget(startLabel_, 1, 1);
+    auto* repeatLabel = new QLabel("&Repeat", properties);
+    repeatEdit_ = new QLineEdit(properties);
+    repeatEdit_->installEventFilter(this);
+    repeatLabel->setBuddy(repeatEdit_);
+    auto* apply = new QPushButton("Apply", properties);
+    apply->setAutoDefault(false);
+    grid->addWidget(repeatLabel, 2, 0);
+    grid->addWidget(repeatEdit_, 2, 1);
+    grid->addWidget(apply, 2, 2);
+    connect(apply, &QPushButton::clicked, this, &PulseEditorDialog::applyRepeat);
+    connect(repeatEdit_, &QLineEdit::editingFinished, this, &PulseEditorDialog::applyRepeat);
+    grid->addWidget(new QLabel("Duration (x &R)", properties), 3, 0);
+    durationLabel_ = new QLabel(properties);
+    grid->addWidget(durationLabel_, 3, 1);
+    layout->addWidget(properties);
+
+    status_ = new QLabel(this);
+    layout->addWidget(status_);
+    progress_ = new QProgressBar(this);
+    progress_->setRange(0, 100);
+    progress_->hide();
+    layout->addWidget(progress_);
+
+    restorePlacement();
+    reload();
+}
+
+void PulseEditorDialog::reload() {
+    if (editing_)
+        return; // the edit refreshes the rows it changed itself
+    PulseEditor& ed = composer_.editor;
+    filling_ = true;
+    table_->clear();
+    auto titles = ed.columnTitles();
+    table_->setColumnCount(static_cast<int>(titles.size()));
+    QStringList labels;
+    for (const auto& t : titles)
+        labels << QString::fromStdString(t);
+    table_->setHorizontalHeaderLabels(labels);
+    table_->setRowCount(ed.rowCount());
+    fillRows(0);
+    filling_ = false;
+
+    std::istringstream widths(drawRect("PulsColw"));
+    int w, c = 0;
+    while (widths >> w && c < table_->columnCount())
+        table_->setColumnWidth(c++, w);
+    if (ed.selectedRow >= 0 && ed.selectedRow < ed.rowCount())
+        table_->setCurrentCell(ed.selectedRow, 1);
+    refreshTexts();
+}
+
+void PulseEditorDialog::fillRows(int from) {
+    PulseEditor& ed = composer_.editor;
+    bool big = ed.rowCount() - from > 200;
+    if (big) {
+        status_->setText("Opening. Wait, please...");
+        progress_->show();
+    }
+    bool wasFilling = filling_;
+    filling_ = true;
+    for (int r = std::max(from, 0); r < ed.rowCount(); ++r) {
+        for (int c = 0; c < ed.columnCount(); ++c) {
+            auto* item = table_->item(r, c);
+            if (!item) {
+                item = new QTableWidgetItem;
+                table_->setItem(r, c, item);
+            }
+            item->setText(QString::fromStdString(ed.text(r, c)));
+            Qt::ItemFlags flags = Qt::ItemIsSelectable | Qt::ItemIsEnabled;
+            if (ed.isEditable(r, c))
+                flags |= Qt::ItemIsEditable;
+            item->setFlags(flags);
+        }
+        if (big && r % 50 == 0) {
+            progress_->setValue((r + 1) * 100 / ed.rowCount());
+            QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        }
+    }
+    filling_ = wasFilling;
+    if (big) {
+        progress_->hide();
+        status_->clear();
+    }
+}
+
+void PulseEditorDialog::refreshTexts() {
+    PulseEditor& ed = composer_.editor;
+    setWindowTitle(QString::fromStdString(ed.Title()));
+    dcButton_->setChecked(ed.format() == 0);
+    pointsButton_->setChecked(ed.format() == 1);
+    unitsLabel_->setText(QString::fromStdString(ed.DesignUnitsText()));
+    startLabel_->setText(QString::fromStdString(ed.SectionStartText()));
+    repeatEdit_->setText(QString::fromStdString(ed.RepeatText()));
+    durationLabel_->setText(QString::fromStdString(ed.DurationText()));
+    undoButton_->setEnabled(ed.CanUndo());
+}
+
+void PulseEditorDialog::cellEdited(int row, int column) {
+    if (filling_)
+        return;
+    auto* item = table_->item(row, column);
+    if (!item)
+        return;
+    editing_ = true;
+    composer_.editor.EditCell(row, column, item->text().toStdString());
+    editing_ = false;
+    // Accepted or not, the model holds what the row and the rows below must show.
+    fillRows(row);
+    refreshTexts();
+}
+
+void PulseEditorDialog::chooseFormat(int format) {
+    if (!composer_.editor.SetFormat(format))
+        refreshTexts(); // refused: the buttons show the section's format again
+    else
+        reload();
+}
+
+void PulseEditorDialog::runRowCommand(bool (*command)(PulseComposer&)) {
+    command(composer_);
+    reload();
+}
+
+void PulseEditorDialog::applyRepeat() {
+    if (repeatEdit_->text().toStdString() == composer_.editor.RepeatText())
+        return;
+    composer_.editor.ApplyRepeat(repeatEdit_->text().toStdString());
+    refreshTexts(); // an accepted value, or the old one put back
+}
+
+bool PulseEditorDialog::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == repeatEdit_ && event->type() == QEvent::Enter)
+        status_->setText(QString::fromStdString(PulseEditor::StatusText(0)));
+    return QDialog::eventFilter(watched, event);
+}
+
+void PulseEditorDialog::storePlacement() const {
+    WriteGeneralSetting("PulsCompDlg", placementText(*this), "DrawRect");
+    std::string widths;
+    for (int c = 0; c < table_->columnCount(); ++c)
+        widths += std::to_string(table_->columnWidth(c)) + " ";
+    WriteGeneralSetting("PulsColw", widths, "DrawRect");
+}
+
+void PulseEditorDialog::restorePlacement() {
+    std::istringstream in(drawRect("PulsCompDlg"));
+    int l, t, r, b;
+    if (in >> l >> t >> r >> b && r > l && b > t)
+        setGeometry(QRect(QPoint(l, t), QPoint(r, b)));
+    else
+        resize(460, 520);
+}
+
+void PulseEditorDialog::hideEvent(QHideEvent* event) {
+    storePlacement();
+    QDialog::hideEvent(event);
+}
+
+void PulseEditorDialog::closeEvent(QCloseEvent* event) {
+    composer_.ShowEditor(false);
+    QDialog::closeEvent(event);
+}
+
+} // namespace tw

@@ -1,0 +1,87 @@
+#include "pulse/qt/QtPulseWindows.h"
+
+#include "pulse/qt/PulseOptionsDialog.h"
+
+#include <QFileDialog>
+
+namespace tw {
+
+QtPulseWindows::QtPulseWindows(PulseComposer& composer, QWidget* frame, FrameHooks hooks)
+    : composer_(composer), hooks_(std::move(hooks)),
+      editor_(new PulseEditorDialog(composer, frame)) {
+    summary_.parent = frame;
+    SetSummaryAsker(&summary_);
+    composer_.setListener(this);
+    editor_->setVisible(composer_.editorVisible);
+}
+
+QtPulseWindows::~QtPulseWindows() {
+    composer_.setListener(nullptr);
+    SetSummaryAsker(nullptr);
+    delete editor_.data();
+}
+
+void QtPulseWindows::repaint() {
+    if (hooks_.repaint)
+        hooks_.repaint();
+}
+void QtPulseWindows::sectionListChanged() {
+    if (hooks_.sectionListChanged)
+        hooks_.sectionListChanged();
+}
+void QtPulseWindows::editorChanged() {
+    if (editor_)
+        editor_->reload();
+}
+void QtPulseWindows::editorShown(bool shown) {
+    if (!editor_)
+        return;
+    editor_->setVisible(shown);
+    if (shown)
+        editor_->raise();
+}
+void QtPulseWindows::titleChanged() {
+    if (hooks_.titleChanged)
+        hooks_.titleChanged();
+}
+
+namespace {
+
+void saveAs(PulseComposer& composer, QWidget* frame) {
+    QString name = QFileDialog::getSaveFileName(
+        frame, "Save As", QString(),
+        "Pulse files (*.pls);;Single segment (*.wav);;Segment and sequence tables (*.tss)");
+    if (!name.isEmpty())
+        composer.SaveAs(name.toStdString());
+}
+
+} // namespace
+
+bool RunPulseCommand(PulseComposer& composer, int id, QWidget* frame) {
+    switch (id) {
+    case kCmdOpen: {
+        QString name =
+            QFileDialog::getOpenFileName(frame, "Open", QString(), "Pulse files (*.pls)");
+        if (!name.isEmpty())
+            composer.Open(name.toStdString());
+        return true;
+    }
+    case kCmdSave:
+        if (!composer.Save())
+            saveAs(composer, frame);
+        return true;
+    case kCmdSaveAs:
+        saveAs(composer, frame);
+        return true;
+    case kCmdOptions: {
+        PulseOptionsDialog dialog(composer.limits, frame);
+        if (dialog.exec() == QDialog::Accepted)
+            composer.OptionsChanged();
+        return true;
+    }
+    default:
+        return composer.Execute(id);
+    }
+}
+
+} // namespace tw

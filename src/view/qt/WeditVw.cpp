@@ -1,0 +1,921 @@
+#include "view/qt/WeditVw.h"
+
+#include "app/FileUtil.h"
+#include "app/LaunchState.h"
+#include "app/Printf.h"
+#include "app/ProfileFile.h"
+#include "app/ProfileStore.h"
+#include "document/WeDoc.h"
+#include "fm/qt/FmMarkerDots.h"
+#include "host/WindowTitle.h"
+#include "pulse/PulseComposer.h"
+#include "pulse/PulseOptions.h"
+#include "view/MarkedAreaOps.h"
+#include "view/ScaleTexts.h"
+#include "view/TraceColumns.h"
+#include "view/qt/PulseTrainView.h"
+
+#include <QCursor>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QProgressBar>
+#include <QTimer>
+
+#include <algorithm>
+#include <cmath>
+
+namespace tw {
+
+namespace {
+
+constexpr int kProgressBarId = 11001;
+const QColor kTraceColour(255, 255, 240);
+const QColor kShadeColour(29, 29, 9);
+const QColor kDarkPen(60, 60, 60);
+const QColor kLabelColour(10, 52, 95);
+
+QFont ArialFont(int pixels) {
+    QFont font("Arial");
+    font.setStyleHint(QFont::SansSerif);
+    font.setPixelSize(pixels);
+    font.setWeight(QFont::Normal);
+    return font;
+}
+
+QRect ToQRect(const PlotRect& r) {
+    return QRect(QPoint(r.left, r.top), QPoint(r.right, r.bottom));
+}
+
+} // namespace
+
+// The overview of the whole wave with a frame over the zoomed range; dragging the frame pans.
+class WaveMapWindow : public QWidget {
+  public:
+    explicit WaveMapWindow(WeditVw& view) : QWidget(&view), view_(view) {
+        resize(220, 140);
+        setMinimumSize(80, 60);
+        hide();
+    }
+    static constexpr int kCaption = 18;
+
+    PlotMapping overview() const {
+        PlotMapping m;
+        const WeDoc* doc = view_.document();
+        m.xmin = 0;
+        m.xmax = doc ? doc->wavelength - 1 : 0;
+        m.ymin = std::trunc(view_.mapping().ymin);
+        m.ymax = std::trunc(view_.mapping().ymax);
+        m.SetMapping(client());
+        return m;
+    }
+    PlotRect client() const { return {1, kCaption + 1, width() - 2, height() - 2}; }
+    QRect frameRect() const {
+        const PlotMapping m = overview();
+        const PlotMapping& v = view_.mapping();
+        QRect r(QPoint(m.XToPixel(v.xmin), m.YToPixel(v.ymax)),
+                QPoint(m.XToPixel(v.xmax), m.YToPixel(v.ymin)));
+        return r.translated(shift_, 0);
+    }
+
+  protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        p.fillRect(rect(), QColor(236, 239, 243));
+        p.setPen(QColor(90, 96, 110));
+        p.drawRect(rect().adjusted(0, 0, -1, -1));
+        p.setFont(ArialFont(11));
+        p.drawText(QRect(0, 0, width(), kCaption), Qt::AlignCenter, "--- Waveform Map ---");
+        const PlotRect c = client();
+        p.fillRect(ToQRect(c), Qt::black);
+        p.fillRect(QRect(width() - 8, height() - 8, 6, 6), QColor(120, 126, 140));
+        const WeDoc* doc = view_.document();
+        if (!doc)
+            return;
+        const PlotMapping m = overview();
+        const TraceColumns cols = ComputeTraceColumns(m, c, doc->points, doc->wavelength, {});
+        QPolygon line;
+        for (std::size_t j = 0; j < cols.x.size(); ++j)
+            line << QPoint(cols.x[j], cols.y[j]);
+        p.setPen(QPen(QColor(255, 255, 192), 1));
+        p.drawPolyline(line);
+        p.setClipRect(ToQRect(c));
+        p.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+        const QRect f = frameRect();
+        if (f.width() < 5) {
+            p.setPen(QPen(Qt::white, 1));
+            p.setBrush(Qt::NoBrush);
+            p.drawEllipse(f.center(), 5, 5);
+            p.drawLine(f.center().x(), c.top, f.center().x(), c.bottom);
+        } else {
+            p.fillRect(f, Qt::white);
+        }
+    }
+    void mousePressEvent(QMouseEvent* e) override {
+        if (e->button() == Qt::LeftButton &&
+            frameRect().adjusted(-5, 0, 5, 0).contains(e->position().toPoint())) {
+            dragging_ = true;
+            start_ = e->position().toPoint().x();
+            if (view_.valueEntry())
+                view_.valueEntry()->hide();
+        }
+    }
+    void mouseMoveEvent(QMouseEvent* e) override {
+        const QPoint at = e->position().toPoint();
+        if (moving_) {
+            const QPoint to = mapToParent(at) - *moving_;
+            move(std::clamp(to.x(), 0, std::max(0, parentWidget()->width() - width())),
+                 std::clamp(to.y(), 0, std::max(0, parentWidget()->height() - height())));
+            return;
+        }
+        if (resizing_) {
+            resize(std::max(at.x(), minimumWidth()), std::max(at.y(), minimumHeight()));
+            return;
+        }
+        if (!dragging_)
+            return;
+        const QRect base = frameRect().translated(-shift_, 0);
+        const PlotRect c = client();
+        const int delta = e->position().toPoint().x() - start_;
+        shift_ = std::clamp(delta, c.left - base.left(), std::max(0, c.right - base.right()));
+        update();
+    }
+    void mouseReleaseEvent(QMouseEvent*) override {
+        moving_.reset();
+        resizing_ = false;
+        if (!dragging_)
+            return;
+        dragging_ = false;
+        const QRect f = frameRect();
+        shift_ = 0;
+        const PlotMapping m = overview();
+        const long first = std::max(0L, static_cast<long>(m.PixelToX(f.left())));
+        const long last = static_cast<long>(m.PixelToX(std::max(f.left() + 3, f.right())));
+        view_.zoomTo(first, last);
+        update();
+    }
+
+  private:
+    WeditVw& view_;
+    bool dragging_ = false;
+    std::optional<QPoint> moving_;
+    bool resizing_ = false;
+    int start_ = 0;
+    int shift_ = 0;
+};
+
+WeditVw::WeditVw(QWidget* parent) : QWidget(parent) {
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setMinimumSize(200, 120);
+    setMouseTracking(true);
+    setFont(ArialFont(16)); // the layout's margins leave room for the mid-value label
+    entry_ = new QLineEdit(this);
+    entry_->setAlignment(Qt::AlignCenter);
+    entry_->setMaxLength(20);
+    entry_->setFixedSize(84, 22);
+    entry_->hide();
+    entry_->installEventFilter(this);
+    badTimer_ = new QTimer(this);
+    badTimer_->setSingleShot(true);
+    connect(badTimer_, &QTimer::timeout, this, [this] { entry_->setText(badRestore_); });
+    mapWindow_ = new WaveMapWindow(*this);
+}
+
+WeditVw::~WeditVw() = default;
+
+QWidget* WeditVw::mapWindow() const {
+    return mapWindow_;
+}
+
+void WeditVw::setDocument(WeDoc* doc) {
+    doc_ = doc;
+    rangeSet_ = false;
+    update();
+}
+
+bool WeditVw::editing() const {
+    return doc_ && launch().composerId != kPulseComposer;
+}
+
+PlotUnits WeditVw::units() const {
+    const int voltInd = LevelUnitIndex(
+        ProfileNumber("voltInd", 0, strprintf("PulseRoot-ch%d", launch().activeChannel + 1), 0));
+    return UnitsForComposer(launch().composerId, pulse_ ? pulse_->view.timeUnit : 1, voltInd);
+}
+
+int WeditVw::sampleTextWidth() const {
+    return QFontMetrics(font()).horizontalAdvance(launch().composerId == kFmComposer ? "2.2345678"
+                                                                                     : "23456");
+}
+
+void WeditVw::resizeEvent(QResizeEvent*) {
+    layoutPlot();
+    placeProgressBar();
+}
+
+void WeditVw::layoutPlot() {
+    const PlotLayout layout =
+        LayoutPlot(width(), height(), sampleTextWidth(),
+                   QFontMetrics(font()).horizontalAdvance("Pts"), launch().composerId == 2);
+    plot_ = layout.plot;
+    handleSize_ = layout.handleSize;
+    prepareMapping(plot_);
+}
+
+void WeditVw::resetRange() {
+    wholeRange();
+    if (mapWindow_)
+        mapWindow_->hide();
+    update();
+}
+
+void WeditVw::wholeRange() {
+    const double last = doc_ ? std::max(0.0, std::trunc(doc_->wavelength - 1)) : 0;
+    map_.xmin = 0;
+    map_.xmax = last;
+    anchors_.SetRanges(map_.xmin, map_.xmax);
+    anchors_.Unmark(map_.xmin, map_.xmax);
+    rangeSet_ = true;
+}
+
+void WeditVw::prepareMapping(const PlotRect& plot) {
+    map_.fm = launch().composerId == kFmComposer;
+    if (doc_ && editing()) {
+        if (!rangeSet_)
+            wholeRange();
+        map_.ymin = doc_->vMin;
+        map_.ymax = doc_->vMax;
+        map_.secondSpan = std::trunc(doc_->vMax - doc_->vMin);
+    }
+    map_.SetMapping(plot);
+}
+
+void WeditVw::paintEvent(QPaintEvent*) {
+    if (buffer_.size() != size())
+        buffer_ = QImage(size(), QImage::Format_RGB32);
+    {
+        QPainter p(&buffer_);
+        render(p, rect(), false);
+    }
+    QPainter(this).drawImage(0, 0, buffer_);
+}
+
+void WeditVw::render(QPainter& p, QRect area, bool printing) {
+    p.fillRect(area, Qt::white);
+    const std::string title =
+        BuildWindowTitle(doc_ && !doc_->pathName.empty() ? doc_->pathName : "Untitled");
+    if (!printing)
+        if (QWidget* top = window(); top != this)
+            top->setWindowTitle(QString::fromStdString(title));
+
+    p.setFont(ArialFont(14));
+    PlotRect r = plot_;
+    if (printing) {
+        const QFontMetrics fm(p.font());
+        const int w = fm.horizontalAdvance("23456");
+        const int th = fm.height();
+        r = {area.left() + w, area.top() + th, area.right() - w / 2,
+             area.bottom() - static_cast<int>(1.5 * th)};
+    }
+    if (pulse_ && launch().composerId == kPulseComposer) {
+        drawPulseTrain(p, r, printing);
+    } else {
+        prepareMapping(r);
+        drawFrame(p, r, printing);
+        drawTrace(p, r);
+        drawMarkerStrips(p, r);
+        if (editing())
+            drawShading(p, r);
+    }
+    if (printing) {
+        p.setPen(Qt::black);
+        p.drawText(QRect(area.left(), area.top(), area.width(), r.top - area.top()),
+                   Qt::AlignHCenter | Qt::AlignVCenter, QString::fromStdString(title));
+    } else if (editing()) {
+        drawAnchors(p, r);
+        drawDrawingOverlay(p);
+    }
+    PublishTitle(title);
+}
+
+void WeditVw::drawFrame(QPainter& p, const PlotRect& r, bool printing) {
+    const int thin = printing ? 4 : 1;
+    p.setBrush(Qt::NoBrush);
+    p.setPen(QPen(QColor(192, 192, 192), printing ? 5 : 2));
+    p.drawRect(QRect(QPoint(r.left - 1, r.top - 1), QPoint(r.right + 2, r.bottom + 2)));
+    p.setPen(QPen(kDarkPen, thin));
+    p.setBrush(Qt::black);
+    p.drawRect(ToQRect(r));
+    p.setBrush(Qt::NoBrush);
+
+    const int cy = (r.top + r.bottom) / 2;
+    const int cx = (r.left + r.right) / 2;
+    p.setPen(QPen(kDarkPen, printing ? 12 : 2));
+    p.drawLine(r.left, cy, r.right, cy);
+    p.drawLine(cx, r.top, cx, r.bottom);
+
+    const bool hasRange = map_.xmin < map_.xmax;
+    p.setPen(QPen(kDarkPen, thin));
+    if (hasRange) {
+        for (int k = 0; k <= 50; ++k) {
+            const int px = map_.XToPixel(map_.xmin + k * (map_.xmax - map_.xmin) / 50);
+            p.drawLine(px - 1, cy - 4, px - 1, cy + 3);
+        }
+        for (int k = 0; k <= 40; ++k) {
+            const int py = map_.YToPixel(map_.ymin + k * (map_.ymax - map_.ymin) / 40);
+            p.drawLine(cx - 4, py, cx + 3, py);
+        }
+    }
+    drawScaleTexts(p, r);
+
+    if (!hasRange)
+        return;
+    const QPen squarePen(QColor(0, 0, 129), printing ? 5 : 1);
+    for (int k = 0; k <= 10; ++k) {
+        const int px = map_.XToPixel(map_.xmin + k * (map_.xmax - map_.xmin) / 10);
+        if (k >= 1) {
+            p.setPen(QPen(kDarkPen, thin));
+            p.drawLine(px, r.bottom, px, r.top);
+        }
+        if (k % 2 == 0) {
+            p.setPen(squarePen);
+            p.drawRect(px - 3, r.bottom - 3, 4, 4);
+        }
+    }
+    for (int k = 0; k <= 8; ++k) {
+        const int py = map_.YToPixel(map_.ymin + k * (map_.ymax - map_.ymin) / 8);
+        if (k >= 1) {
+            p.setPen(QPen(kDarkPen, thin));
+            p.drawLine(r.left, py, r.right, py);
+        }
+        if (k % 2 == 0) {
+            p.setPen(squarePen);
+            p.drawRect(r.left - 3, py - 2, 4, 4);
+        }
+    }
+}
+
+void WeditVw::drawScaleTexts(QPainter& p, const PlotRect& r) {
+    p.setFont(ArialFont(14));
+    p.setPen(QColor(40, 44, 52));
+    const int right = std::max(width(), r.right + 1);
+    const QRect box(r.left, r.bottom + 4, right - r.left, 18);
+    if (map_.xmin >= map_.xmax && launch().composerId == kPulseComposer) {
+        scaleTexts_ = {};
+        p.drawText(box, Qt::AlignLeft | Qt::AlignTop, "Pulse currently not specified");
+        p.drawText(QRect(0, (r.top + r.bottom) / 2 - 9, std::max(r.left - 4, 0), 18),
+                   Qt::AlignRight | Qt::AlignVCenter, "Empty");
+        return;
+    }
+    scaleTexts_ = MakeScaleTexts(map_.xmin, map_.xmax, map_.ymin, map_.ymax, units());
+    p.drawText(box, Qt::AlignLeft | Qt::AlignTop, QString::fromStdString(scaleTexts_.vertical));
+    p.drawText(box.translated(0, 14), Qt::AlignLeft | Qt::AlignTop,
+               QString::fromStdString(scaleTexts_.horizontal));
+    const int cy = (r.top + r.bottom) / 2;
+    p.setFont(ArialFont(11));
+    p.drawText(QRect(0, cy - 7, std::max(r.left - 4, 0), 16), Qt::AlignRight | Qt::AlignTop,
+               QString::fromStdString(scaleTexts_.midValue));
+}
+
+void WeditVw::drawTrace(QPainter& p, const PlotRect& r) {
+    if (!doc_ || doc_->points.empty())
+        return;
+    MarkerBitMask mask;
+    if (!markerBitsRead_) {
+        markerBits_ = ReadMarkerBitSettings();
+        markerBitsRead_ = true;
+    }
+    mask.active = doc_->hasTraceTypes || markerBits_.inUse;
+    mask.bit0 = markerBits_.bit0;
+    mask.bit1 = markerBits_.bit1;
+    mask.offset = -static_cast<long>(doc_->vMin);
+    const TraceColumns cols =
+        ComputeTraceColumns(map_, r, doc_->points, doc_->wavelength, mask, map_.fmAbstract);
+    QPolygon line(static_cast<int>(cols.x.size()));
+    for (std::size_t j = 0; j < cols.x.size(); ++j)
+        line.setPoint(static_cast<int>(j), cols.x[j], cols.y[j]);
+    p.setPen(QPen(kTraceColour, 1));
+    p.drawPolyline(line);
+    if (launch().composerId == kFmComposer && !doc_->fmMarkers.empty()) {
+        const PlotMapping& m = map_;
+        const bool second = map_.fmAbstract;
+        DrawFmMarkerDots(
+            p, doc_->fmMarkers, doc_->points, [&m](double x) { return double(m.XToPixel(x)); },
+            [&m, second](double y) { return double(second ? m.Y2ToPixel(y) : m.YToPixel(y)); });
+    }
+}
+
+void WeditVw::drawMarkerStrips(QPainter& p, const PlotRect& r) {
+    if (!doc_ || !markerBits_.inUse || doc_->points.empty())
+        return;
+    MarkerBitMask mask{true, markerBits_.bit0, markerBits_.bit1, -static_cast<long>(doc_->vMin)};
+    const TraceColumns cols = ComputeTraceColumns(map_, r, doc_->points, doc_->wavelength, {});
+    const QColor bright[2] = {QColor(255, 0, 0), QColor(255, 255, 0)};
+    const QColor dark[2] = {QColor(128, 0, 0), QColor(128, 128, 0)};
+    const int bits[2] = {markerBits_.bit0, markerBits_.bit1};
+    p.setFont(ArialFont(8));
+    for (int k = 0; k < 2; ++k) {
+        const int base = r.bottom - 6 - 14 * (1 - k) - markerBits_.shiftMrkInd;
+        p.setPen(QPen(dark[k], 1));
+        p.drawLine(r.left, base, r.right, base);
+        p.setPen(QPen(bright[k], 3, Qt::SolidLine, Qt::FlatCap));
+        std::size_t j = 0;
+        while (j < cols.x.size()) {
+            if (!mask.IsSet(doc_->points[cols.index[j]], bits[k])) {
+                ++j;
+                continue;
+            }
+            const std::size_t from = j;
+            while (j < cols.x.size() && mask.IsSet(doc_->points[cols.index[j]], bits[k]))
+                ++j;
+            p.drawLine(cols.x[from], base - 3, cols.x[j - 1] + 1, base - 3);
+        }
+        p.setPen(bright[k]);
+        p.drawText(r.left + 3, base - 6, QString("Bit%1").arg(bits[k]));
+    }
+}
+
+void WeditVw::drawShading(QPainter& p, const PlotRect& r) {
+    p.save();
+    p.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+    const long L = anchors_.L();
+    const long R = anchors_.R();
+    if (L >= map_.xmin && L <= map_.xmax) {
+        const int px = map_.XToPixel(L);
+        if (px > r.left)
+            p.fillRect(QRect(r.left, r.top, px - r.left, r.height() + 1), kShadeColour);
+    }
+    if (R >= map_.xmin && R <= map_.xmax) {
+        const int px = map_.XToPixel(R);
+        if (r.right > px)
+            p.fillRect(QRect(px + 1, r.top, r.right - px, r.height() + 1), kShadeColour);
+    }
+    p.restore();
+}
+
+int WeditVw::anchorPixel(int side) const {
+    return map_.XToPixel(side == 0 ? anchors_.L() : anchors_.R());
+}
+
+QRect WeditVw::handleRect(int side) const {
+    const int hs = std::max(handleSize_, 1);
+    const int top = plot_.top - 2 - hs;
+    const int px = anchorPixel(side);
+    return side == 0 ? QRect(px - hs, top, hs, hs) : QRect(px, top, hs, hs);
+}
+
+void WeditVw::drawAnchors(QPainter& p, const PlotRect& r) {
+    p.setFont(ArialFont(12));
+    p.setPen(kLabelColour);
+    const int hs = std::max(handleSize_, 1);
+    const QRect labels(r.left + 2, r.top - 2 - hs - 17, r.width() - 2, 15);
+    p.drawText(labels, Qt::AlignLeft | Qt::AlignVCenter,
+               QString("L. Anchor = %1").arg(anchors_.L()));
+    p.drawText(labels, Qt::AlignRight | Qt::AlignVCenter,
+               QString("R. Anchor = %1").arg(anchors_.R()));
+    for (int side = 0; side < 2; ++side) {
+        const bool inRange = (side == 0 ? anchors_.L() : anchors_.R()) >= map_.xmin &&
+                             (side == 0 ? anchors_.L() : anchors_.R()) <= map_.xmax;
+        if (!inRange)
+            continue;
+        const QRect h = handleRect(side);
+        p.fillRect(h, QColor(231, 247, 255));
+        p.setPen(QPen(QColor(0, 0, 159), 1));
+        const int edge = side == 0 ? h.right() : h.left();
+        p.drawLine(edge, h.top(), edge, h.bottom());
+        QPolygon triangle;
+        triangle << QPoint(h.left() + 1, h.top() + 2) << QPoint(h.right() - 1, h.top() + 2)
+                 << QPoint(h.center().x(), h.bottom());
+        p.setPen(Qt::NoPen);
+        p.setBrush(pressedHandle_ == side ? QColor(0, 216, 222) : QColor(181, 216, 222));
+        p.drawPolygon(triangle);
+        p.setBrush(Qt::NoBrush);
+    }
+}
+
+void WeditVw::drawDrawingOverlay(QPainter& p) {
+    p.save();
+    p.setClipRect(ToQRect(plot_));
+    p.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+    if (drag_) {
+        p.setPen(QPen(QColor(200, 200, 200), 1));
+        const int x = drag_->AnchorPixel();
+        p.drawLine(x, plot_.top, x, plot_.bottom);
+    }
+    if (tools_.mode() == DrawingTools::Mode::Autoline && tools_.hasVertex()) {
+        const PixelPoint v = tools_.lastVertex();
+        const PixelPoint b = tools_.bandEnd();
+        if (!(b == v)) {
+            p.setPen(QPen(QColor(128, 220, 0), 1));
+            p.drawLine(v.x, v.y, b.x, b.y);
+        }
+        p.setPen(QPen(QColor(128, 128, 128), 1));
+        p.drawEllipse(QRect(v.x - 3, v.y - 3, 6, 6));
+    }
+    p.restore();
+}
+
+void WeditVw::drawPulseTrain(QPainter& p, const PlotRect& r, bool printing) {
+    const TrainTrace trace = pulse_->Trace();
+    bool any = false;
+    double t0 = 0, t1 = 0, v0 = 0, v1 = 0;
+    for (const TraceLine& line : trace.lines)
+        for (const TracePoint& pt : line.points) {
+            if (!any) {
+                t0 = t1 = pt.time;
+                v0 = v1 = pt.level;
+                any = true;
+            }
+            t0 = std::min(t0, pt.time);
+            t1 = std::max(t1, pt.time);
+            v0 = std::min(v0, pt.level);
+            v1 = std::max(v1, pt.level);
+        }
+    const double pad = v1 > v0 ? (v1 - v0) * 0.1 : 1;
+    map_.xmin = t0;
+    map_.xmax = any ? t1 : t0;
+    map_.ymin = v0 - pad;
+    map_.ymax = v1 + pad;
+    map_.SetMapping(r);
+    drawFrame(p, r, printing);
+    p.save();
+    p.setClipRect(ToQRect(r));
+    DrawPulseTrain(p, map_, trace, printing);
+    p.restore();
+}
+
+void WeditVw::setAnchor(int side, long value) {
+    if (side == 0)
+        anchors_.SetLeft(value);
+    else
+        anchors_.SetRight(value);
+}
+
+void WeditVw::markAnchors(long start, long end) {
+    if (!anchorsBeforeMark_)
+        anchorsBeforeMark_ = std::make_pair(long(anchors_.L()), long(anchors_.R()));
+    // Right first when moving right, so the left anchor never passes it.
+    setAnchor(1, end);
+    setAnchor(0, start);
+    setAnchor(1, end);
+    update();
+}
+
+void WeditVw::restoreAnchors() {
+    if (!anchorsBeforeMark_)
+        return;
+    markAnchors(anchorsBeforeMark_->first, anchorsBeforeMark_->second);
+    anchorsBeforeMark_.reset();
+}
+
+void WeditVw::storeAnchors() {
+    if (!doc_ || doc_->waveParSection.empty())
+        return;
+    profile::Transaction t(launch().exchangeFile);
+    t.write(doc_->waveParSection, "Prv_bgn", std::to_string(anchors_.L()));
+    t.write(doc_->waveParSection, "Prv_end", std::to_string(anchors_.R()));
+    t.commit();
+}
+
+void WeditVw::showEntry(int side, bool focus) {
+    entrySide_ = side;
+    const QRect h = handleRect(side);
+    const int y = h.top() - 3 - entry_->height() / 2;
+    const int x = side == 0 ? h.right() + 4 : h.left() - 4 - entry_->width();
+    entry_->move(std::clamp(x, 0, std::max(0, width() - entry_->width())), std::max(0, y));
+    entry_->setText(QString::number(side == 0 ? anchors_.L() : anchors_.R()));
+    entry_->show();
+    entry_->raise();
+    if (focus) {
+        entry_->setFocus();
+        entry_->selectAll();
+    }
+}
+
+void WeditVw::hideEntry() {
+    badTimer_->stop();
+    entry_->hide();
+}
+
+bool WeditVw::enterAnchorValue(int side, const QString& text) {
+    const AnchorLabel& label = side == 0 ? anchors_.left : anchors_.right;
+    long value = 0;
+    if (!ParseAnchorEntry(text.toStdString(), label, value)) {
+        badRestore_ = text;
+        entry_->setText(QString::fromStdString(RefusedEntryText(text.toStdString())));
+        badTimer_->start(kRefusedEntryMs);
+        return false;
+    }
+    setAnchor(side, value);
+    hideEntry();
+    update();
+    return true;
+}
+
+bool WeditVw::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == entry_) {
+        if (event->type() == QEvent::KeyPress) {
+            const int key = static_cast<QKeyEvent*>(event)->key();
+            if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+                if (!badTimer_->isActive())
+                    enterAnchorValue(entrySide_, entry_->text());
+                return true;
+            }
+            if (key == Qt::Key_Escape) {
+                hideEntry();
+                return true;
+            }
+        } else if (event->type() == QEvent::FocusOut && !drag_) {
+            hideEntry();
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void WeditVw::holdCursor(QPoint& pos) {
+    const PixelPoint held = HoldInPlot({pos.x(), pos.y()}, plot_);
+    if (held.x != pos.x() || held.y != pos.y()) {
+        pos = QPoint(held.x, held.y);
+        QCursor::setPos(mapToGlobal(pos));
+    }
+}
+
+void WeditVw::repaintStrip(const SegmentWrite& write) {
+    update(QRect(QPoint(write.stripLeft, plot_.top), QPoint(write.stripRight, plot_.bottom)));
+    update(); // labels, shading and the map follow the new samples too
+    if (mapWindow_->isVisible())
+        mapWindow_->update();
+}
+
+void WeditVw::mousePressEvent(QMouseEvent* e) {
+    if (!editing()) {
+        if (e->button() == Qt::RightButton && barMenuRequested)
+            barMenuRequested(e->globalPosition().toPoint());
+        return;
+    }
+    QPoint pos = e->position().toPoint();
+    if (tools_.active()) {
+        if (e->button() == Qt::RightButton) {
+            endTool();
+            return;
+        }
+        if (e->button() != Qt::LeftButton || !plot_.contains(pos.x(), pos.y()))
+            return;
+        const SegmentWrite w = tools_.LeftDown({pos.x(), pos.y()}, map_, plot_, doc_->points);
+        if (w.changed)
+            repaintStrip(w);
+        else
+            update();
+        return;
+    }
+    int side = -1;
+    for (int s = 0; s < 2; ++s)
+        if (handleRect(s).adjusted(-1, -1, 1, 1).contains(pos))
+            side = s;
+    if (e->button() == Qt::RightButton) {
+        if (side >= 0)
+            showEntry(side, true);
+        else if (barMenuRequested)
+            barMenuRequested(e->globalPosition().toPoint());
+        return;
+    }
+    if (e->button() != Qt::LeftButton || side < 0)
+        return;
+    pressedHandle_ = side;
+    drag_ =
+        AnchorDrag::Start(side, anchorPixel(side), pos.x(), pos.y(), map_, anchorPixel(1 - side));
+    grabMouse();
+    showEntry(side, false);
+    update();
+}
+
+void WeditVw::mouseMoveEvent(QMouseEvent* e) {
+    QPoint pos = e->position().toPoint();
+    if (editing() && tools_.active()) {
+        holdCursor(pos);
+        if (tools_.mode() == DrawingTools::Mode::Sketch) {
+            const SegmentWrite w = tools_.Move({pos.x(), pos.y()}, map_, plot_, doc_->points);
+            if (w.changed)
+                repaintStrip(w);
+        } else if (tools_.hasVertex()) {
+            tools_.setBandEnd({pos.x(), pos.y()});
+            update();
+        }
+        return;
+    }
+    if (!drag_)
+        return;
+    const AnchorLabel& label = drag_->side == 0 ? anchors_.left : anchors_.right;
+    const AnchorDrag::Step step = drag_->Move(pos.x(), pos.y(), map_, label);
+    if (!step.moved)
+        return;
+    if (step.warpCursor)
+        QCursor::setPos(mapToGlobal(QPoint(step.cursorX, drag_->startRow)));
+    setAnchor(drag_->side, step.value);
+    entry_->setText(QString::number(step.value));
+    update();
+}
+
+void WeditVw::mouseReleaseEvent(QMouseEvent* e) {
+    if (e->button() != Qt::LeftButton)
+        return;
+    if (editing() && tools_.LeftUp()) {
+        update();
+        return;
+    }
+    if (!drag_)
+        return;
+    drag_.reset();
+    pressedHandle_ = -1;
+    releaseMouse();
+    storeAnchors();
+    hideEntry();
+    update();
+}
+
+void WeditVw::startTool(DrawingTools::Mode mode) {
+    if (!editing())
+        return;
+    if (!doc_->SnapshotForUndo())
+        return;
+    tools_.Start(mode);
+    unmark();
+    grabMouse();
+    update();
+}
+
+void WeditVw::endTool() {
+    releaseMouse();
+    if (tools_.End())
+        doc_->CommitEdit();
+    update();
+}
+
+void WeditVw::startAutoline() {
+    if (tools_.CanStartAutoline())
+        startTool(DrawingTools::Mode::Autoline);
+}
+
+void WeditVw::startSketch() {
+    if (tools_.CanStartSketch())
+        startTool(DrawingTools::Mode::Sketch);
+}
+
+void WeditVw::unmark() {
+    anchors_.Unmark(map_.xmin, map_.xmax);
+    update();
+}
+
+bool WeditVw::canZoomIn() const {
+    return editing() && CanZoomIn(anchors_, map_);
+}
+
+bool WeditVw::canZoomOut() const {
+    return editing() && CanZoomOut(map_, doc_->wavelength);
+}
+
+bool WeditVw::canTrimLeft() const {
+    return editing() &&
+           AreaCommandsEnabled(true, anchors_.L(), anchors_.R(), doc_->wavelength).trimLeft;
+}
+
+bool WeditVw::canTrimRight() const {
+    return editing() &&
+           AreaCommandsEnabled(true, anchors_.L(), anchors_.R(), doc_->wavelength).trimRight;
+}
+
+void WeditVw::zoomIn() {
+    if (!canZoomIn())
+        return;
+    mapWindow_->move(width() - mapWindow_->width(), (height() - mapWindow_->height()) / 2);
+    ZoomIn(anchors_, map_);
+    update();
+    mapWindow_->show();
+    mapWindow_->raise();
+    mapWindow_->update();
+}
+
+void WeditVw::zoomOut() {
+    if (!editing())
+        return;
+    ZoomOut(anchors_, map_, doc_->wavelength);
+    update();
+    mapWindow_->hide();
+}
+
+void WeditVw::zoomTo(long first, long last) {
+    if (!editing())
+        return;
+    ZoomTo(anchors_, map_, first, std::min<long>(last, static_cast<long>(doc_->wavelength) - 1));
+    update();
+}
+
+void WeditVw::snapshotAndCommit(const std::function<bool(std::span<std::int32_t>)>& edit) {
+    if (!editing() || !tools_.toolsAllowed())
+        return;
+    if (!doc_->SnapshotForUndo())
+        return;
+    if (edit(doc_->points))
+        doc_->CommitEdit(static_cast<std::size_t>(anchors_.L()),
+                         static_cast<std::size_t>(anchors_.R()));
+    update();
+}
+
+void WeditVw::filter() {
+    snapshotAndCommit([this](std::span<std::int32_t> s) {
+        return FilterArea(s, anchors_.L(), anchors_.R(), map_.xmax);
+    });
+}
+
+void WeditVw::smooth() {
+    const SampleLimits limits =
+        map_.fm ? SampleLimits{0, 1.0e9} : SampleLimits{map_.ymin, map_.ymax};
+    snapshotAndCommit([this, limits](std::span<std::int32_t> s) {
+        return SmoothArea(s, anchors_.L(), anchors_.R(), limits);
+    });
+}
+
+void WeditVw::invert() {
+    const SampleLimits limits =
+        map_.fm ? SampleLimits{0, 1.0e9} : SampleLimits{map_.ymin, std::trunc(map_.ymax)};
+    const InvertMirror mirror = !map_.fm          ? InvertMirror::AboutZero
+                                : map_.fmAbstract ? InvertMirror::FmAbstract
+                                                  : InvertMirror::AboutCentre;
+    const double centre = doc_ ? doc_->initialPoint : 0;
+    snapshotAndCommit([this, limits, mirror, centre](std::span<std::int32_t> s) {
+        return InvertArea(s, anchors_.L(), anchors_.R(), mirror, centre, limits);
+    });
+}
+
+void WeditVw::trimLeft() {
+    if (!canTrimLeft())
+        return;
+    long n = TrimLeftLength(doc_->wavelength, anchors_.L());
+    if (launch().composerId == kStandardComposer &&
+        doc_->CheckWavelengthIncrement(n) == WavelengthCheck::Cancelled)
+        return;
+    const std::string aside = doc_->tmpFolder + "AA.tmp";
+    if (!doc_->SnapshotForUndo(aside))
+        return;
+    ShiftForTrimLeft(doc_->points, doc_->wavelength, n);
+    // The shifted points go to the working file, never into the user's own file.
+    doc_->SetPathName(doc_->ActiveWorkingFile(), false);
+    doc_->WriteWorkingFile();
+    if (doc_->SetWavelength(n))
+        CopyFileOver(aside, doc_->undoFile);
+    RemoveFile(aside);
+    resetRange();
+}
+
+void WeditVw::trimRight() {
+    if (!canTrimRight())
+        return;
+    if (doc_->SetWavelength(TrimRightLength(anchors_.R())))
+        resetRange();
+}
+
+void WeditVw::toggleCoarseFine() {
+    coarseFine_ = !coarseFine_;
+    update();
+}
+
+void WeditVw::print() {
+    QPrinter printer(QPrinter::HighResolution);
+    QPrintDialog dialog(&printer, this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    QPainter painter(&printer);
+    render(painter, painter.viewport(), true);
+    painter.end();
+    prepareMapping(plot_);
+}
+
+int WeditVw::progressNotice(long position, long show) {
+    int result = ApplyProgressNotice(progress_, position, show);
+    if (!progress_.visible) {
+        delete bar_;
+        bar_ = nullptr;
+        return result;
+    }
+    if (!bar_) {
+        bar_ = new QProgressBar(this);
+        bar_->setObjectName(QString::number(kProgressBarId));
+        bar_->setTextVisible(false);
+        bar_->setRange(0, 100);
+        placeProgressBar();
+        bar_->show();
+    }
+    bar_->setValue(progress_.position);
+    return result;
+}
+
+void WeditVw::placeProgressBar() {
+    // 10 pixels high across the full width, ending 1 pixel above the bottom edge.
+    if (bar_)
+        bar_->setGeometry(0, height() - 11, width(), 10);
+}
+
+} // namespace tw
