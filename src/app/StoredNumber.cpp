@@ -11,12 +11,19 @@
 
 namespace tw {
 
-std::optional<double> LeadingValue(std::string_view text) {
+std::optional<double> StoredNumber(std::string_view text) {
     std::string s(text);
     const char* begin = s.c_str();
     char* end = nullptr;
     double v = std::strtod(begin, &end);
-    if (end == begin || !std::isfinite(v))
+    if (end == begin)
+        return std::nullopt;
+    return v;
+}
+
+std::optional<double> LeadingValue(std::string_view text) {
+    auto v = StoredNumber(text);
+    if (v && !std::isfinite(*v))
         return std::nullopt;
     return v;
 }

@@ -9,6 +9,9 @@ namespace tw {
 // begins with no number or with one that is not finite ("inf", "nan", "1e999"). No number from
 // a file reaches the program as an infinity.
 std::optional<double> LeadingValue(std::string_view text);
+// The same, finite or not, for the range checks below to refuse with a message; nothing when
+// the text begins with no number.
+std::optional<double> StoredNumber(std::string_view text);
 
 // A stored whole number clamped into int (0 for not a number), for callers that bound the
 // result themselves.

@@ -12,7 +12,6 @@
 #include "document/WeDoc.h"
 #include "host/HostLink.h"
 
-#include <cmath>
 #include <cstdlib>
 #include <set>
 #include <sstream>

@@ -20,18 +20,22 @@ const std::string& exchange() {
 
 int ReadChannelCount() {
     std::string v;
-    if (!ProfileRecord("Instrument", "Channels", v, 260, exchange(), true))
+    std::optional<double> count;
+    if (!ProfileRecord("Instrument", "Channels", v, 260, exchange(), true) ||
+        !(count = StoredNumber(v)))
         return 1;
-    return static_cast<int>(CheckedWhole(LeadingValue(v).value_or(NAN), 1, kMaxChannels, 1,
-                                         {exchange(), "Instrument", "Channels"}));
+    return static_cast<int>(
+        CheckedWhole(*count, 1, kMaxChannels, 1, {exchange(), "Instrument", "Channels"}));
 }
 
 int ReadActiveChannel(int channels, int fallback) {
     std::string v;
-    if (!ProfileRecord("Settings", "ActiveCh", v, 260, exchange(), true))
+    std::optional<double> channel;
+    if (!ProfileRecord("Settings", "ActiveCh", v, 260, exchange(), true) ||
+        !(channel = StoredNumber(v)))
         return 0;
-    return static_cast<int>(CheckedWhole(LeadingValue(v).value_or(NAN), 0, channels - 1, fallback,
-                                         {exchange(), "Settings", "ActiveCh"}));
+    return static_cast<int>(
+        CheckedWhole(*channel, 0, channels - 1, fallback, {exchange(), "Settings", "ActiveCh"}));
 }
 
 std::optional<int> ReadActiveSegment(int channel, bool fpSegMode, int fallback) {

@@ -103,10 +103,10 @@ void setWaveFolder(const InstrumentLimits& lim) {
 int describedCount(const std::string& descr, const std::string& key, const char* section, int high,
                    int def) {
     std::string v;
-    if (!ProfileRecord(section, key.c_str(), v, 260, descr, true))
+    std::optional<double> count;
+    if (!ProfileRecord(section, key.c_str(), v, 260, descr, true) || !(count = StoredNumber(v)))
         return def;
-    return static_cast<int>(
-        CheckedWhole(LeadingValue(v).value_or(NAN), 1, high, def, {descr, section, key}));
+    return static_cast<int>(CheckedWhole(*count, 1, high, def, {descr, section, key}));
 }
 } // namespace
 

@@ -70,13 +70,13 @@ PulseLimits LoadPulseLimits() {
     const std::string& descr = launch().descrFile;
     // A whole-number limit: absent gives 0 (reported by the store), out of range 0 (reported).
     auto whole = [&](const char* section, const char* key, long long high) {
-        auto v = LeadingValue(described(section, key, false));
+        auto v = StoredNumber(described(section, key, false));
         return v ? static_cast<int>(CheckedWhole(*v, 0, high, 0, {descr, section, key})) : 0;
     };
     lim.maxLinkNo = whole("SegmTbl", "MaxLinkNo", kMaxTrainCount);
     lim.maxLoopNo = whole("SegmTbl", "MaxLoopNo", INT_MAX);
     lim.maxSequStp = whole("SegmTbl", "MaxSequStp", kMaxSequenceSteps);
-    if (auto t = LeadingValue(described("SegmTbl", "MinSequLoopTime", false)))
+    if (auto t = StoredNumber(described("SegmTbl", "MinSequLoopTime", false)))
         if (CheckedRange(*t, 0, 1e6, {descr, "SegmTbl", "MinSequLoopTime"}, "0"))
             lim.minLoopTime = *t;
 
@@ -104,7 +104,7 @@ PulseLimits LoadPulseLimits() {
         lim.memorySize = static_cast<double>(CheckedWhole(hrange[2], 0, most, most, where));
 
     std::string resKey = "resFactor" + exchangeSetting("Rsclk");
-    if (auto res = LeadingValue(described("Axis", resKey, true)))
+    if (auto res = StoredNumber(described("Axis", resKey, true)))
         lim.wlIncrement = static_cast<int>(CheckedWhole(*res, 1, most, 2, {descr, "Axis", resKey}));
 
     double vMin = 0, vMax = 0;

@@ -2,12 +2,12 @@
 
 #include "app/FileUtil.h"
 #include "app/Printf.h"
+#include "app/StoredNumber.h"
 #include "pulse/TrainModel.h"
 
 #include <algorithm>
 #include <cctype>
 #include <cmath>
-#include <cstdlib>
 #include <optional>
 
 namespace tw {
@@ -15,14 +15,6 @@ namespace tw {
 namespace {
 
 using Entries = std::vector<std::pair<std::string, std::string>>;
-
-// The number a stored text begins with, finite or not; nothing when it begins with none.
-std::optional<double> numberOf(const std::string& text) {
-    const char* begin = text.c_str();
-    char* end = nullptr;
-    double v = std::strtod(begin, &end);
-    return end == begin ? std::nullopt : std::optional<double>(v);
-}
 
 std::string* find(Entries& entries, std::string_view key) {
     for (auto& [k, v] : entries)
@@ -40,7 +32,7 @@ class Checker {
     long long whole(Entries& entries, const std::string& section, std::string_view key,
                     long long low, long long high, long long fallback, long long absent) {
         std::string* v = find(entries, key);
-        auto x = v ? numberOf(*v) : std::nullopt;
+        auto x = v ? StoredNumber(*v) : std::nullopt;
         if (!x)
             return absent;
         double w = std::trunc(*x);
@@ -55,7 +47,7 @@ class Checker {
     // A real number that is not finite is replaced by 0.
     void finite(Entries& entries, const std::string& section, std::string_view key) {
         std::string* v = find(entries, key);
-        auto x = v ? numberOf(*v) : std::nullopt;
+        auto x = v ? StoredNumber(*v) : std::nullopt;
         if (!x || std::isfinite(*x))
             return;
         refuse(section, key, *v, "is not a finite number; 0 is used.");
@@ -66,7 +58,7 @@ class Checker {
     void cells(Entries& entries, const std::string& section, std::string_view rowName) {
         std::erase_if(entries, [&](const auto& entry) {
             int r, c;
-            auto x = numberOf(entry.second);
+            auto x = StoredNumber(entry.second);
             if (!ParseCellKey(entry.first, rowName, r, c) || !x || std::isfinite(*x))
                 return false;
             refuse(section, entry.first, entry.second,
@@ -105,7 +97,7 @@ int sectionsPresent(const profile::Snapshot& file, std::string_view suffix) {
         if (digits.size() > 5 || !std::all_of(digits.begin(), digits.end(),
                                               [](unsigned char c) { return std::isdigit(c); }))
             continue;
-        present = std::max(present, std::atoi(std::string(digits).c_str()) + 1);
+        present = std::max(present, StoredWhole(digits) + 1);
     }
     return std::min(present, kMaxTrainCount);
 }

@@ -1,6 +1,7 @@
 #pragma once
 #include "app/ProfileFile.h"
 
+#include <climits>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -11,7 +12,7 @@ namespace tw {
 // 1..maxLoops (the instrument's "MaxLinkNo" and "MaxLoopNo").
 struct TrainBounds {
     int maxLinks = 65536;
-    int maxLoops = 2147483647;
+    int maxLoops = INT_MAX;
 };
 
 // A train read from a file, ready to be written as the channel's train: "key=value" lines of

@@ -77,6 +77,14 @@ TEST(HostEvents, RereadKeepsTheChannelAndSegmentShownForNumbersOutOfRange) {
     EXPECT_EQ(launch().activeChannel, 0);
     EXPECT_EQ(launch().activeSegment, 3);
     EXPECT_TRUE(box.prompts.asked.empty()) << "only the active channel's entry matters";
+
+    // A value that is no number reads as absent; one that is not finite is refused.
+    box.set(box.exchange(), "Settings", "ActiveCh", "one");
+    RereadChannelAndSegment();
+    EXPECT_TRUE(box.prompts.asked.empty());
+    box.set(box.exchange(), "Settings", "ActiveCh", "inf");
+    RereadChannelAndSegment();
+    EXPECT_TRUE(box.prompts.sawText("Key=ActiveCh\nValue inf is out of range 0..1; 0 is used."));
 }
 
 struct RecordingLink : HostLink {
