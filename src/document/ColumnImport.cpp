@@ -1,7 +1,6 @@
 #include "document/ColumnImport.h"
 
 #include "app/FileUtil.h"
-#include "app/StringTable.h"
 #include "document/TextWave.h"
 
 #include <algorithm>
@@ -73,12 +72,11 @@ LinearMap ColumnStretch(double minimum, double maximum, double vMin, double vMax
 
 ImportResult ImportColumns(std::string_view text, const ImportContext& ctx) {
     ImportResult result;
-    result.error = StringText(3014);
     std::vector<double> values;
     values.reserve(std::min<std::size_t>(text.size() / 8 + 1, kMaxWavePoints));
     if (!ReadColumnValues(text.substr(ColumnHeaderLength(text)), ctx.askDim, values) ||
         values.empty())
-        return result;
+        return ImportFailed();
     double minimum = 1e9;
     double maximum = -1e9;
     for (double v : values) {
@@ -90,9 +88,8 @@ ImportResult ImportColumns(std::string_view text, const ImportContext& ctx) {
     result.points.resize(values.size());
     for (std::size_t i = 0; i < values.size(); ++i)
         if (!WholePoint(values[i] * map.scale + map.offset + 0.5, ctx.layout, result.points[i]))
-            return ImportResult{false, {}, result.error};
+            return ImportFailed();
     result.ok = true;
-    result.error.clear();
     return result;
 }
 

@@ -6,39 +6,43 @@
 #include "app/StringTable.h"
 #include "document/WaveFormats.h"
 
-#include <array>
-
 namespace tw {
 
 namespace {
 
-constexpr std::array<std::string_view, 8> kStandardExtensions{"wav",  "asc", "csv", "0",
-                                                              "pwav", "trc", "prn", "txt"};
-constexpr std::array<std::string_view, 2> kFmExtensions{"wvf", "asf"};
-constexpr std::array<std::string_view, 2> kFpSegExtensions{"wfp", "afp"};
+std::string JoinFilters(std::span<const FileFormat> formats, unsigned dialog) {
+    std::string filter;
+    for (const FileFormat& format : formats)
+        if (format.dialogs & dialog)
+            filter.append(format.filter).append("|");
+    return filter + "|";
+}
 
-constexpr std::string_view kStandardOpen =
-    "Binary   (*.wav)|*.wav|ASCII -space delimited (*.asc)|*.asc|Comma delimited(*csv)|*.csv|"
-    "LeCroy  format (*.0* )|*.0*|LeCroy  format (*.trc )|*.trc|Space delimited(*.prn)|*.prn|"
-    "Comma delimited(*txt)|*.txt||";
-constexpr std::string_view kStandardSave =
-    "Binary   (*.wav)|*.wav|ASCII -space delimited (*.asc)|*.asc|Comma delimited(*csv)|*.csv|"
-    "Positive format (16-bit only) (*.pwav )|*.pwav||";
-constexpr std::string_view kFmFilter =
-    "Binary   (*.wvf)|*.wvf|ASCII -space delimited (*.asf)|*.asf||";
-constexpr std::string_view kFpSegFilter =
-    "Binary   (*.wfp)|*.wfp|ASCII -space delimited (*.afp)|*.afp||";
+FormatTable MakeTable(PointLayout layout) {
+    FormatTable table;
+    table.layout = layout;
+    table.formats = FileFormatsOf(layout);
+    table.openFilter = JoinFilters(table.formats, kOpenDialog);
+    table.saveFilter = JoinFilters(table.formats, kSaveDialog);
+    return table;
+}
 
-const FormatTable kStandardTable{kStandardOpen, kStandardSave, kStandardExtensions};
-const FormatTable kFmTable{kFmFilter, kFmFilter, kFmExtensions};
-const FormatTable kFpSegTable{kFpSegFilter, kFpSegFilter, kFpSegExtensions};
+unsigned DialogBit(DialogKind kind) {
+    return kind == DialogKind::Open ? kOpenDialog : kSaveDialog;
+}
 
 } // namespace
 
+const FormatTable& FormatTableOf(PointLayout layout) {
+    // In the order of the layouts' values.
+    static const FormatTable tables[] = {MakeTable(PointLayout::Int16),
+                                         MakeTable(PointLayout::Int32),
+                                         MakeTable(PointLayout::Record6)};
+    return tables[static_cast<std::size_t>(layout)];
+}
+
 const FormatTable& FormatTableFor(int composerId, bool fpSegMode) {
-    if (composerId != kFmComposer)
-        return kStandardTable;
-    return fpSegMode ? kFpSegTable : kFmTable;
+    return FormatTableOf(NativeLayoutFor(composerId, fpSegMode));
 }
 
 const FormatTable& CurrentFormatTable() {
@@ -47,6 +51,14 @@ const FormatTable& CurrentFormatTable() {
 
 std::string_view FileFilter(const FormatTable& table, DialogKind kind) {
     return kind == DialogKind::Open ? table.openFilter : table.saveFilter;
+}
+
+std::vector<const FileFormat*> DialogFormats(const FormatTable& table, DialogKind kind) {
+    std::vector<const FileFormat*> listed;
+    for (const FileFormat& format : table.formats)
+        if (format.dialogs & DialogBit(kind))
+            listed.push_back(&format);
+    return listed;
 }
 
 std::vector<FilterEntry> ParseFilter(std::string_view filter) {
@@ -66,10 +78,8 @@ std::vector<FilterEntry> ParseFilter(std::string_view filter) {
 }
 
 int FormatCodeOfExtension(std::string_view extension, const FormatTable& table) {
-    for (std::size_t i = 0; i < table.extensions.size(); ++i)
-        if (StartsWithNoCase(extension, table.extensions[i]))
-            return static_cast<int>(i);
-    return static_cast<int>(table.extensions.size());
+    const FileFormat* format = FileFormatOfExtension(table.layout, extension);
+    return format ? format->code : static_cast<int>(table.formats.size());
 }
 
 DialogChoice ResolveTypedName(const std::string& typedPath, int filterIndex, DialogKind kind,
@@ -78,21 +88,15 @@ DialogChoice ResolveTypedName(const std::string& typedPath, int filterIndex, Dia
     if (typedPath.empty())
         return choice;
     std::string extension = ExtensionOf(typedPath);
-    const int listSize = static_cast<int>(table.extensions.size());
-    if (extension.empty() && filterIndex >= 0 && filterIndex < listSize) {
-        choice.code = filterIndex;
-        std::string_view added = table.extensions[static_cast<std::size_t>(filterIndex)];
-        // The save list's fourth filter is the positive format, whose list position holds the
-        // LeCroy "0": give such a name the extension its filter shows.
-        if (kind == DialogKind::Save && added == "0") {
-            added = "pwav";
-            choice.code = kPositiveCode;
-        }
-        choice.path = typedPath + "." + std::string(added);
+    const std::vector<const FileFormat*> listed = DialogFormats(table, kind);
+    if (extension.empty() && filterIndex >= 0 && filterIndex < static_cast<int>(listed.size())) {
+        const FileFormat& format = *listed[static_cast<std::size_t>(filterIndex)];
+        choice.code = format.code;
+        choice.path = typedPath + "." + std::string(format.extension);
         return choice;
     }
     choice.code = FormatCodeOfExtension(extension, table);
-    if (choice.code == listSize)
+    if (choice.code == static_cast<int>(table.formats.size()))
         ask(launch().appName, StringText(3009), Buttons::Ok, Icon::Exclamation);
     return choice;
 }

@@ -1,4 +1,6 @@
 #pragma once
+#include "document/FormatRegistry.h"
+
 #include <span>
 #include <string>
 #include <string_view>
@@ -8,18 +10,22 @@ namespace tw {
 
 enum class DialogKind { Open, Save };
 
-// The file dialog filters ("display|pattern|...||") and the extension list whose positions are
-// the format codes of one composer.
+// One composer's formats as its file dialogs show them: the rows, whose places are the format
+// codes, and each dialog's filter ("display|pattern|...||") made of the rows it lists.
 struct FormatTable {
-    std::string_view openFilter;
-    std::string_view saveFilter;
-    std::span<const std::string_view> extensions;
+    PointLayout layout = PointLayout::Int16;
+    std::span<const FileFormat> formats;
+    std::string openFilter;
+    std::string saveFilter;
 };
 
+const FormatTable& FormatTableOf(PointLayout layout);
 const FormatTable& FormatTableFor(int composerId, bool fpSegMode);
 // The running composer's table (launch state).
 const FormatTable& CurrentFormatTable();
 std::string_view FileFilter(const FormatTable& table, DialogKind kind);
+// The rows a dialog lists, in the order of its filters.
+std::vector<const FileFormat*> DialogFormats(const FormatTable& table, DialogKind kind);
 
 struct FilterEntry {
     std::string display;
@@ -37,8 +43,8 @@ struct DialogChoice {
     int code = 0;
 };
 // Completes what the user typed in a file dialog under the filter at filterIndex (0-based):
-// a name without extension gets that position's extension; an extension that matches no entry
-// shows string 3009 and gives the code one past the list's end.
+// a name without extension gets the extension and code of the format that filter lists; an
+// extension that matches no entry shows string 3009 and gives the code one past the list's end.
 DialogChoice ResolveTypedName(const std::string& typedPath, int filterIndex, DialogKind kind,
                               const FormatTable& table);
 

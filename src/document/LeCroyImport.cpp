@@ -1,7 +1,6 @@
 #include "document/LeCroyImport.h"
 
 #include "app/FileUtil.h"
-#include "app/StringTable.h"
 #include "document/TextWave.h"
 
 #include <algorithm>
@@ -69,13 +68,12 @@ std::vector<std::int32_t> LeCroySamples(std::string_view data, const LeCroyDescr
 
 ImportResult ImportLeCroy(std::string_view bytes, const ImportContext& ctx) {
     ImportResult result;
-    result.error = StringText(3014);
     LeCroyDescriptor desc;
     if (!ReadLeCroyDescriptor(bytes, desc))
-        return result;
+        return ImportFailed();
     std::string_view data = bytes.substr(static_cast<std::size_t>(desc.dataStart));
     if (data.size() < 2 || data.size() / (desc.sampleType == 1 ? 2 : 1) > kMaxWavePoints)
-        return result;
+        return ImportFailed();
     std::vector<std::int32_t> values = LeCroySamples(data, desc);
     double minimum = 1000000000;
     double maximum = -1000000000;
@@ -92,9 +90,8 @@ ImportResult ImportLeCroy(std::string_view bytes, const ImportContext& ctx) {
     result.points.resize(values.size());
     for (std::size_t i = 0; i < values.size(); ++i)
         if (!WholePoint(values[i] * scale + offset, ctx.layout, result.points[i]))
-            return ImportResult{false, {}, result.error};
+            return ImportFailed();
     result.ok = true;
-    result.error.clear();
     return result;
 }
 

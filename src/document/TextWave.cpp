@@ -1,7 +1,5 @@
 #include "document/TextWave.h"
 
-#include "app/StringTable.h"
-
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -47,12 +45,6 @@ bool IsBlank(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
 }
 
-ImportResult Failed() {
-    ImportResult r;
-    r.error = StringText(3014);
-    return r;
-}
-
 } // namespace
 
 ImportResult ParseAsciiPoints(std::string_view text, PointLayout layout) {
@@ -71,12 +63,12 @@ ImportResult ParseAsciiPoints(std::string_view text, PointLayout layout) {
         std::int32_t point = 0;
         if (end == p || (end != last && !IsBlank(*end)) || !WholePoint(value, layout, point) ||
             result.points.size() == kMaxWavePoints)
-            return Failed();
+            return ImportFailed();
         result.points.push_back(point);
         p = end;
     }
     if (result.points.empty())
-        return Failed();
+        return ImportFailed();
     result.ok = true;
     return result;
 }

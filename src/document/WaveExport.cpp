@@ -1,35 +1,35 @@
 #include "app/FileUtil.h"
-#include "document/TextWave.h"
+#include "document/FormatRegistry.h"
 #include "document/WaveFormats.h"
+
+#include <sstream>
 
 namespace tw {
 
-bool ExportWritesFile(int formatCode) {
-    return formatCode == kNativeCode || formatCode == kAsciiCode || formatCode == kCsvCode ||
-           formatCode == kPositiveCode;
+namespace {
+
+FormatWriter WriterOf(PointLayout layout, int formatCode) {
+    const FileFormat* format = FindFileFormat(layout, formatCode);
+    return format ? format->writing.write : nullptr;
 }
+
+} // namespace
 
 std::string EncodeWaveFile(std::span<const std::int32_t> points, int formatCode,
                            const ExportContext& ctx) {
-    switch (formatCode) {
-    case kNativeCode:
-        return EncodeNativePoints(points, ctx.layout);
-    case kAsciiCode:
-        return FormatAsciiPoints(points);
-    case kCsvCode:
-        return FormatCsvPoints(points);
-    case kPositiveCode:
-        return EncodePositivePoints(points);
-    default:
+    const FormatWriter write = WriterOf(ctx.layout, formatCode);
+    std::ostringstream out;
+    if (!write || !write(out, points, ctx))
         return {};
-    }
+    return std::move(out).str();
 }
 
 FileResult ExportWaveFile(const std::string& path, int formatCode,
                           std::span<const std::int32_t> points, const ExportContext& ctx) {
-    if (!ExportWritesFile(formatCode))
+    const FormatWriter write = WriterOf(ctx.layout, formatCode);
+    if (!write)
         return FileResult::Failed(FileResult::Action::Write, path, "no writer for this format");
-    return WriteFileAtomically(path, EncodeWaveFile(points, formatCode, ctx));
+    return WriteFileAtomically(path, [&](std::ostream& out) { return write(out, points, ctx); });
 }
 
 } // namespace tw

@@ -189,26 +189,30 @@ NativeReadResult ReadNativeFile(const std::string& path, PointLayout layout) {
     return result;
 }
 
+bool WriteNativePoints(std::ostream& out, std::span<const std::int32_t> points,
+                       PointLayout layout) {
+    // A chunk at a time, so that a 16M-point wave is not built in memory as a whole file first.
+    if constexpr (std::endian::native == std::endian::little)
+        if (layout == PointLayout::Int32) {
+            out.write(reinterpret_cast<const char*>(points.data()),
+                      static_cast<std::streamsize>(points.size_bytes()));
+            return static_cast<bool>(out);
+        }
+    const auto pointSize = static_cast<std::size_t>(BytesPerPoint(layout));
+    std::string chunk(std::min(kChunkPoints, points.size()) * pointSize, '\0');
+    for (std::size_t done = 0; done < points.size() && out;) {
+        const std::size_t n = std::min(kChunkPoints, points.size() - done);
+        EncodeNativeInto(points.subspan(done, n), layout, chunk.data());
+        out.write(chunk.data(), static_cast<std::streamsize>(n * pointSize));
+        done += n;
+    }
+    return static_cast<bool>(out);
+}
+
 FileResult WriteNativeFile(const std::string& path, std::span<const std::int32_t> points,
                            PointLayout layout) {
-    // A chunk at a time, so that a 16M-point wave is not built in memory as a whole file first.
-    return WriteFileAtomically(path, [&](std::ostream& out) {
-        if constexpr (std::endian::native == std::endian::little)
-            if (layout == PointLayout::Int32) {
-                out.write(reinterpret_cast<const char*>(points.data()),
-                          static_cast<std::streamsize>(points.size_bytes()));
-                return static_cast<bool>(out);
-            }
-        const auto pointSize = static_cast<std::size_t>(BytesPerPoint(layout));
-        std::string chunk(std::min(kChunkPoints, points.size()) * pointSize, '\0');
-        for (std::size_t done = 0; done < points.size() && out;) {
-            const std::size_t n = std::min(kChunkPoints, points.size() - done);
-            EncodeNativeInto(points.subspan(done, n), layout, chunk.data());
-            out.write(chunk.data(), static_cast<std::streamsize>(n * pointSize));
-            done += n;
-        }
-        return static_cast<bool>(out);
-    });
+    return WriteFileAtomically(
+        path, [&](std::ostream& out) { return WriteNativePoints(out, points, layout); });
 }
 
 } // namespace tw

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <iosfwd>
 #include <span>
 #include <string>
 #include <string_view>
@@ -30,6 +31,8 @@ PointLayout NativeLayout();
 std::vector<std::int32_t> DecodeNativePoints(std::string_view bytes, PointLayout layout);
 // The file bytes for points; Int16 keeps the low 16 bits of each point.
 std::string EncodeNativePoints(std::span<const std::int32_t> points, PointLayout layout);
+// The same bytes streamed a chunk at a time; false when the stream failed.
+bool WriteNativePoints(std::ostream& out, std::span<const std::int32_t> points, PointLayout layout);
 
 struct NativeReadResult {
     bool ok = false;
@@ -43,9 +46,10 @@ NativeReadResult ReadNativeFile(const std::string& path, PointLayout layout);
 FileResult WriteNativeFile(const std::string& path, std::span<const std::int32_t> points,
                            PointLayout layout);
 
-// Format codes are positions in the composer's extension list (FileFilters.h). Standard composer:
-// 0 native ".wav" (or RIFF), 1 ASCII, 2 comma-delimited columns, 3 LeCroy ".0*", 4 positive
-// 16-bit, 5 LeCroy ".trc", 6 and 7 columns (".prn", ".txt"). FM: 0 native, 1 ASCII.
+// Format codes are positions in the composer's extension list (the rows of FormatRegistry.h).
+// Standard composer: 0 native ".wav" (or RIFF), 1 ASCII, 2 comma-delimited columns, 3 LeCroy
+// ".0*", 4 positive 16-bit, 5 LeCroy ".trc", 6 and 7 columns (".prn", ".txt"). FM: 0 native,
+// 1 ASCII.
 enum FormatCode {
     kNativeCode = 0,
     kAsciiCode = 1,
@@ -57,11 +61,6 @@ enum FormatCode {
     kTxtCode = 7,
     kCodeFromName = -3, // work the code out from the file name
 };
-
-// Column files (codes 2, 6, 7) are the ones Open asks the dimension question for.
-inline bool IsColumnCode(int formatCode) {
-    return formatCode == kCsvCode || formatCode == kPrnCode || formatCode == kTxtCode;
-}
 
 // What a conversion needs to know; filled from the launch state and profiles by
 // ImportContextForLaunch, or by hand in tests and fuzzers.
@@ -82,15 +81,23 @@ struct ImportContext {
 struct ImportResult {
     bool ok = false;
     std::vector<std::int32_t> points;
-    std::string error; // the text to show when !ok
+    std::string error;  // the text to show when !ok: string 3014, or failure's message
+    FileResult failure; // a file that is there but could not be read, and why
 };
+// A failed import: string 3014 (no such file, or no waveform of the form in it), or the
+// system's refusal of a file that is there.
+ImportResult ImportFailed(FileResult failure = {});
+// The points of a native file's bytes; with riffHeader, a file that begins with "RIFF" (any
+// case) loses its 44-byte header first. Fails on no points and on more than kMaxWavePoints.
+ImportResult ImportNativeBytes(std::string_view bytes, const ImportContext& ctx, bool riffHeader);
 
 // Layout from the launch state, stretch from the general settings for the instrument's model.
 ImportContext ImportContextForLaunch(double vMin, double vMax, int askDim);
 // False when section "Option", key "autoStretch" + model holds a value other than "yes".
 bool AutoStretchEnabled();
 
-// Converts file content of the given format into points. Pure: no files, no prompts.
+// Converts file content of the given format (the row of ctx.layout's code) into points. Pure: no
+// files, no prompts.
 ImportResult ImportWaveBytes(std::string_view bytes, int formatCode, const ImportContext& ctx);
 // The same over a file read in one go; kCodeFromName works the code out from the name.
 ImportResult ImportWaveFile(const std::string& path, int formatCode, const ImportContext& ctx);
@@ -103,8 +110,9 @@ int FormatCodeFromName(const std::string& path, PointLayout layout);
 struct ConvertResult {
     bool ok = false;
     std::string path;   // the native binary file now holding the points
-    std::string error;  // the text to show when !ok: string 3014, or written's message
-    FileResult written; // a failed write of the converted file
+    std::string error;  // the text to show when !ok: string 3014, or failure's message
+    FileResult failure; // the input that could not be read or the output that could not be
+                        // written, and why
 };
 // The converted file's place beside the input: RIFF: the name + "_TBR", others: the input's
 // name with the native extension.
@@ -118,10 +126,9 @@ ConvertResult ConvertToBinary(const std::string& path, int formatCode, const Imp
 struct ExportContext {
     PointLayout layout = PointLayout::Int16;
 };
-// Save As writers: native (0), ASCII (1), comma-delimited (2), positive 16-bit (4). Codes that
-// have no writer write nothing and return false, as does a failed write. Files are replaced
-// atomically.
-bool ExportWritesFile(int formatCode);
+// Save As writers: the rows of ctx.layout with a writer (standard: native 0, ASCII 1,
+// comma-delimited 2, positive 16-bit 4). Codes without one write nothing and fail, as does a
+// failed write. Files are replaced atomically.
 std::string EncodeWaveFile(std::span<const std::int32_t> points, int formatCode,
                            const ExportContext& ctx);
 FileResult ExportWaveFile(const std::string& path, int formatCode,

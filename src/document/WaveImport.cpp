@@ -3,14 +3,13 @@
 #include "app/ProfileStore.h"
 #include "app/Prompter.h"
 #include "app/StringTable.h"
-#include "document/ColumnImport.h"
-#include "document/FileFilters.h"
-#include "document/LeCroyImport.h"
-#include "document/TextWave.h"
+#include "document/FormatRegistry.h"
 #include "document/WaveFormats.h"
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
+#include <filesystem>
 #include <fstream>
 #include <optional>
 
@@ -22,32 +21,77 @@ namespace {
 // in the memory the import may take.
 constexpr std::int64_t kMaxImportBytes = std::int64_t{1} << 30;
 constexpr std::size_t kRiffHeaderLength = 44;
-
-ImportResult Failed() {
-    return ImportResult{false, {}, StringText(3014)};
-}
+constexpr auto kRead = FileResult::Action::Read;
 
 bool IsRiff(std::string_view bytes) {
     return StartsWithNoCase(bytes, "RIFF");
-}
-
-const FormatTable& TableOf(PointLayout layout) {
-    return FormatTableFor(layout == PointLayout::Int16 ? kStandardComposer : kFmComposer,
-                          layout == PointLayout::Record6);
 }
 
 std::string_view NativeExtension(PointLayout layout) {
     return layout == PointLayout::Int16 ? "wav" : "wvf";
 }
 
-std::optional<std::string> ReadImportFile(const std::string& path) {
-    const std::int64_t size = FileSize(path);
+// A file's size; a path that names no file is no failure of the system but string 3014's
+// "invalid file path", so it comes back as -1 without one.
+std::int64_t SizeOfInput(const std::string& path, FileResult& failure) {
+    std::error_code ec;
+    const auto size = std::filesystem::file_size(path, ec);
+    if (!ec)
+        return static_cast<std::int64_t>(size);
+    if (FileExists(path))
+        failure = FileResult::Failed(kRead, path, ec);
+    return -1;
+}
+
+struct InputBytes {
+    std::optional<std::string> bytes;
+    FileResult failure; // why a file that is there could not be read
+};
+
+InputBytes ReadImportFile(const std::string& path) {
+    InputBytes input;
+    const std::int64_t size = SizeOfInput(path, input.failure);
     if (size < 0 || size > kMaxImportBytes)
-        return std::nullopt;
-    return ReadWholeFile(path);
+        return input;
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        input.failure = FileResult::FromErrno(kRead, path, errno);
+        return input;
+    }
+    std::string bytes(static_cast<std::size_t>(size), '\0');
+    errno = 0;
+    in.read(bytes.data(), size);
+    if (in.bad()) {
+        input.failure = errno != 0 ? FileResult::FromErrno(kRead, path, errno)
+                                   : FileResult::Failed(kRead, path, "the file could not be read");
+        return input;
+    }
+    bytes.resize(static_cast<std::size_t>(in.gcount()));
+    input.bytes = std::move(bytes);
+    return input;
 }
 
 } // namespace
+
+ImportResult ImportFailed(FileResult failure) {
+    ImportResult result;
+    result.error = failure ? StringText(3014) : failure.message();
+    result.failure = std::move(failure);
+    return result;
+}
+
+ImportResult ImportNativeBytes(std::string_view bytes, const ImportContext& ctx, bool riffHeader) {
+    if (riffHeader && IsRiff(bytes))
+        bytes.remove_prefix(std::min(bytes.size(), kRiffHeaderLength));
+    if (bytes.size() / static_cast<std::size_t>(BytesPerPoint(ctx.layout)) > kMaxWavePoints)
+        return ImportFailed();
+    ImportResult result;
+    result.points = DecodeNativePoints(bytes, ctx.layout);
+    if (result.points.empty())
+        return ImportFailed();
+    result.ok = true;
+    return result;
+}
 
 bool AutoStretchEnabled() {
     const std::string model = ProfileText("Model", "Instrument", launch().exchangeFile);
@@ -74,32 +118,10 @@ ImportContext ImportContextForLaunch(double vMin, double vMax, int askDim) {
 }
 
 ImportResult ImportWaveBytes(std::string_view bytes, int formatCode, const ImportContext& ctx) {
-    ImportResult result;
-    switch (formatCode) {
-    case kNativeCode:
-    case kPositiveCode: // no conversion: taken as native points
-        if (formatCode == kNativeCode && IsRiff(bytes))
-            bytes.remove_prefix(std::min(bytes.size(), kRiffHeaderLength));
-        if (bytes.size() / static_cast<std::size_t>(BytesPerPoint(ctx.layout)) > kMaxWavePoints)
-            return Failed();
-        result.points = DecodeNativePoints(bytes, ctx.layout);
-        break;
-    case kAsciiCode:
-        return ParseAsciiPoints(bytes, ctx.layout);
-    case kCsvCode:
-    case kPrnCode:
-    case kTxtCode:
-        return ImportColumns(bytes, ctx);
-    case kLeCroyCode:
-    case kTraceCode:
-        return ImportLeCroy(bytes, ctx);
-    default:
-        return Failed();
-    }
-    if (result.points.empty())
-        return Failed();
-    result.ok = true;
-    return result;
+    const FileFormat* format = FindFileFormat(ctx.layout, formatCode);
+    if (!format || !format->reading.read)
+        return ImportFailed();
+    return format->reading.read(bytes, ctx);
 }
 
 int FormatCodeFromName(const std::string& path, PointLayout layout) {
@@ -108,24 +130,25 @@ int FormatCodeFromName(const std::string& path, PointLayout layout) {
         return -1;
     if (StartsWithNoCase(ext, "wa") && std::isdigit(static_cast<unsigned char>(ext[2])))
         return kNativeCode;
-    const FormatTable& table = TableOf(layout);
-    const int code = FormatCodeOfExtension(ext, table);
-    return code == static_cast<int>(table.extensions.size()) ? -1 : code;
+    const FileFormat* format = FileFormatOfExtension(layout, ext);
+    return format ? format->code : -1;
 }
 
 ImportResult ImportWaveFile(const std::string& path, int formatCode, const ImportContext& ctx) {
     if (formatCode == kCodeFromName)
         formatCode = FormatCodeFromName(path, ctx.layout);
-    if (formatCode < 0)
-        return Failed();
-    auto bytes = ReadImportFile(path);
-    if (!bytes)
-        return Failed();
-    return ImportWaveBytes(*bytes, formatCode, ctx);
+    const FileFormat* format = FindFileFormat(ctx.layout, formatCode);
+    if (!format || !format->reading.read)
+        return ImportFailed();
+    InputBytes input = ReadImportFile(path);
+    if (!input.bytes)
+        return ImportFailed(std::move(input.failure));
+    return format->reading.read(*input.bytes, ctx);
 }
 
 std::string ConvertedPathFor(const std::string& path, int formatCode, PointLayout layout) {
-    if (formatCode != kNativeCode)
+    const FileFormat* format = FindFileFormat(layout, formatCode);
+    if (!format || format->reading.open != OpenRole::Native)
         return ReplaceExtension(path, NativeExtension(layout));
     std::string out = ReplaceExtension(path, "");
     out.pop_back(); // the dot ReplaceExtension leaves
@@ -138,10 +161,16 @@ ConvertResult Placed(std::string path) {
     return {true, std::move(path), {}, {}};
 }
 
-ConvertResult WriteFailed(FileResult written) {
+ConvertResult FileFailed(FileResult failure) {
     ConvertResult result;
-    result.error = written.message();
-    result.written = std::move(written);
+    result.error = failure.message();
+    result.failure = std::move(failure);
+    return result;
+}
+
+ConvertResult NotConverted() {
+    ConvertResult result;
+    result.error = StringText(3014);
     return result;
 }
 
@@ -162,55 +191,69 @@ ConvertResult PlaceConverted(const std::string& place, std::string_view bytes,
     FileResult written = staged.write(bytes);
     if (written && (!taken || (ctx.mayReplace && ctx.mayReplace(place)))) {
         if (FileResult committed = staged.commit(); !committed)
-            return WriteFailed(std::move(committed));
+            return FileFailed(std::move(committed));
         return Placed(place);
     }
     staged.discard();
     if (ctx.fallbackFolder.empty()) {
         if (!written)
-            return WriteFailed(std::move(written));
-        return ConvertResult{false, {}, StringText(3014), {}};
+            return FileFailed(std::move(written));
+        return NotConverted();
     }
     if (!CreateFolder(ctx.fallbackFolder))
-        return WriteFailed(FileResult::Failed(FileResult::Action::Write, ctx.fallbackFolder,
-                                              "the folder cannot be made"));
+        return FileFailed(FileResult::Failed(FileResult::Action::Write, ctx.fallbackFolder,
+                                             "the folder cannot be made"));
     const std::string fallback = ctx.fallbackFolder + FileNameOf(place);
     if (Holds(fallback, bytes))
         return Placed(fallback);
     if (FileResult moved = WriteFileAtomically(fallback, bytes); !moved)
-        return WriteFailed(std::move(moved));
+        return FileFailed(std::move(moved));
     return Placed(fallback);
 }
 
 } // namespace
 
 ConvertResult ConvertToBinary(const std::string& path, int formatCode, const ImportContext& ctx) {
-    ConvertResult failed{false, {}, StringText(3014), {}};
     if (formatCode == kCodeFromName)
         formatCode = FormatCodeFromName(path, ctx.layout);
-    if (formatCode < 0)
-        return failed;
-    const std::int64_t size = FileSize(path);
+    const FileFormat* format = FindFileFormat(ctx.layout, formatCode);
+    if (!format || !format->reading.read)
+        return NotConverted();
+    FileResult unreadable;
+    const std::int64_t size = SizeOfInput(path, unreadable);
+    if (!unreadable)
+        return FileFailed(std::move(unreadable));
     if (size < BytesPerPoint(ctx.layout))
-        return failed;
-    if (formatCode == kPositiveCode)
+        return NotConverted();
+    switch (format->reading.open) {
+    case OpenRole::AsIs:
         return Placed(path);
-    if (formatCode == kNativeCode) {
+    case OpenRole::Native: {
         char head[4] = {};
         std::ifstream in(path, std::ios::binary);
-        if (!in.read(head, sizeof head) || !IsRiff(std::string_view(head, sizeof head)))
-            return in || in.eof() ? Placed(path) : failed;
+        if (!in)
+            return FileFailed(FileResult::FromErrno(kRead, path, errno));
+        const bool read = static_cast<bool>(in.read(head, sizeof head));
+        if (!read && !in.eof())
+            return FileFailed(FileResult::FromErrno(kRead, path, errno));
+        if (!read || !IsRiff(std::string_view(head, sizeof head)))
+            return Placed(path);
         in.close();
-        auto bytes = ReadImportFile(path);
-        if (!bytes || bytes->size() < kRiffHeaderLength + BytesPerPoint(ctx.layout))
-            return failed;
+        InputBytes input = ReadImportFile(path);
+        if (!input.bytes)
+            return input.failure ? NotConverted() : FileFailed(std::move(input.failure));
+        if (input.bytes->size() < kRiffHeaderLength + BytesPerPoint(ctx.layout))
+            return NotConverted();
         // The samples go over as they are, header dropped.
         return PlaceConverted(ConvertedPathFor(path, formatCode, ctx.layout),
-                              std::string_view(*bytes).substr(kRiffHeaderLength), ctx);
+                              std::string_view(*input.bytes).substr(kRiffHeaderLength), ctx);
+    }
+    case OpenRole::Converted:
+        break;
     }
     ImportResult imported = ImportWaveFile(path, formatCode, ctx);
     if (!imported.ok)
-        return failed;
+        return imported.failure ? NotConverted() : FileFailed(std::move(imported.failure));
     return PlaceConverted(ConvertedPathFor(path, formatCode, ctx.layout),
                           EncodeNativePoints(imported.points, ctx.layout), ctx);
 }

@@ -7,6 +7,7 @@
 #include "app/ProfileStore.h"
 #include "app/Prompter.h"
 #include "app/StringTable.h"
+#include "document/FormatRegistry.h"
 #include "document/SegmentTables.h"
 #include "document/WaveFormats.h"
 #include "host/HostLink.h"
@@ -345,8 +346,8 @@ bool WeDoc::Open(const std::string& path, int code) {
     ConvertResult converted =
         ConvertToBinary(path, code, ImportContextForLaunch(vMin, vMax, askDim));
     if (!converted.ok) {
-        if (!converted.written)
-            ReportFileFailure(converted.written);
+        if (!converted.failure)
+            ReportFileFailure(converted.failure);
         else
             ask(launch().appName, StringText(3014), Buttons::Ok, Icon::Exclamation);
         return false;
@@ -415,32 +416,26 @@ bool WeDoc::SaveAs(const std::string& path, int code) {
     if (InTmpFolder(path) &&
         ask(launch().appName, StringText(3010), Buttons::YesNo, Icon::Exclamation) == Answer::No)
         return false;
-    FileResult written;
-    switch (code) {
-    case 0:
-        written = WriteWorkingFile(path);
-        if (written) {
-            fileName = path;
-            RemoveModifMark();
-        }
-        break;
-    case 1:
-    case 2:
-    case 4:
-        written = ExportPoints(path, code);
-        break;
-    case 3:
+    const FileFormat* format = FindFileFormat(NativeLayout(), code);
+    const SaveRole role = format ? format->writing.save : SaveRole::None;
+    if (role == SaveRole::Passed)
         return true;
-    default:
-        break;
-    }
+    FileResult written;
+    if (role == SaveRole::Document)
+        written = WriteWorkingFile(path);
+    else if (role == SaveRole::Export || role == SaveRole::NamedExport)
+        written = ExportPoints(path, code);
     if (!written) {
         ReportFileFailure(written);
         return false;
     }
-    if (code == 1 || code == 2)
+    if (role == SaveRole::Document) {
         fileName = path;
-    if (code == 0 || (code > 4 && !fileName.empty())) {
+        RemoveModifMark();
+    }
+    if (role == SaveRole::NamedExport)
+        fileName = path;
+    if (role == SaveRole::Document || (role == SaveRole::None && !fileName.empty())) {
         RecordSegmentFile(ActiveTableSegment(), launch().activeChannel, fileName,
                           launch().fpSegMode);
         SetPathName(fileName, false);
@@ -452,7 +447,7 @@ bool WeDoc::SaveAs(const std::string& path, int code) {
 std::string WeDoc::ConvertToNative(const std::string& path, int code) {
     ConvertResult converted =
         ConvertToBinary(path, code, ImportContextForLaunch(vMin, vMax, askDim));
-    ReportFileFailure(converted.written);
+    ReportFileFailure(converted.failure);
     return converted.ok ? converted.path : std::string();
 }
 

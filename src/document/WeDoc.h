@@ -132,7 +132,7 @@ class WeDoc {
     // file holding the points of path (format code from the file dialog, -3: from the name),
     // or "" when it cannot be converted.
     std::string ConvertToNative(const std::string& path, int code);
-    // Save As exports (codes 1 ASCII, 2 comma-delimited, 4 positive 16-bit).
+    // Save As exports: the formats of the composer that have a writer.
     FileResult ExportPoints(const std::string& path, int code) const;
 
     // The working file of a segment and channel in the tmp folder.

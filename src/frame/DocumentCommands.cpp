@@ -2,6 +2,7 @@
 
 #include "app/Commands.h"
 #include "app/LaunchState.h"
+#include "document/FormatRegistry.h"
 #include "document/WaveDownload.h"
 #include "document/WaveFormats.h"
 #include "document/WeDoc.h"
@@ -36,7 +37,7 @@ void InstallDocumentCommands(MainFrame& frame, WeDoc& doc) {
                                         ChooseWaveFile(f, DialogKind::Open, d->fileName, *memory);
                                     if (c.path.empty())
                                         return;
-                                    if (IsColumnCode(c.code))
+                                    if (AsksDimension(NativeLayout(), c.code))
                                         d->askDim = AskDimension(DialogDimensionAsker(f));
                                     d->Open(c.path, c.code);
                                 },

@@ -1,5 +1,6 @@
 // The command-line program run as a child process on the sample and the malformed files.
 #include "app/FileUtil.h"
+#include "document/FormatRegistry.h"
 #include "document/WaveFormats.h"
 #include "support/Sandbox.h"
 
@@ -154,6 +155,48 @@ TEST_F(CliTest, BadFilesFailWithOneLineAndWriteNothing) {
     ExpectFailure(cli({"info", at("data.xyz")}), "format");
     ExpectFailure(cli({"convert", waves + "sine.wav", at("sine.trc")}), "cannot write");
     EXPECT_FALSE(FileExists(at("sine.trc")));
+}
+
+// The tool and the dialogs share one table: every format of the standard composer is listed
+// in the help, written where it has a writer and read as itself.
+TEST_F(CliTest, EveryFormatOfTheTableIsListedWrittenAndRead) {
+    const std::string help = cli({"--help"}).out;
+    const std::vector<std::int32_t> sine = wav(waves + "sine.wav");
+    for (const FileFormat& f : FileFormatsOf(PointLayout::Int16)) {
+        const std::string name(f.name);
+        SCOPED_TRACE(name);
+        const std::string pattern(f.filter.substr(f.filter.find('|') + 2)); // ".wav", ".0*"
+        EXPECT_NE(help.find("  " + pattern + " "), std::string::npos) << help;
+        EXPECT_NE(help.find(name), std::string::npos);
+        std::string file = at("f" + std::to_string(f.code) + pattern);
+        if (file.back() == '*') {
+            file.pop_back();
+            file += "01"; // ".001": a trace's name
+        }
+        if (f.writing.write) {
+            CliRun r = cli({"convert", waves + "sine.wav", file});
+            ASSERT_EQ(r.exit, 0) << r.err;
+            EXPECT_EQ(ReadWholeFile(file), EncodeWaveFile(sine, f.code, {}));
+        } else {
+            WriteFileAtomically(file, "1 2 3");
+        }
+        // Read as this row: its points, or its own complaint about them.
+        CliRun r = cli({"info", file});
+        EXPECT_TRUE(r.out.ends_with("format: " + name + "\n") ||
+                    r.err.find(" as " + name + ": ") != std::string::npos)
+            << r.out << r.err;
+    }
+}
+
+// A file the system refuses is named with the system's reason, on the one line.
+TEST_F(CliTest, FilesThatCannotBeReadOrWrittenSayWhy) {
+    const std::string folder = at("folder.asc");
+    ASSERT_TRUE(CreateFolder(folder));
+    ExpectFailure(cli({"info", folder}), "cannot read '" + folder + "': Is a directory");
+    ExpectFailure(cli({"convert", waves + "sine.wav", folder}),
+                  "cannot write '" + folder + "': Is a directory");
+    ExpectFailure(cli({"convert", at("gone.wav"), at("x.asc")}),
+                  "cannot read '" + at("gone.wav") + "': no such file");
 }
 
 TEST_F(CliTest, BadCommandLinesAndFormulasFailWithOneLine) {

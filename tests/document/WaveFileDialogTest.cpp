@@ -40,5 +40,35 @@ TEST(WaveFileDialogTest, SaveCompletesTheNameFromTheFilterAndRemembersIt) {
     EXPECT_EQ(memory.initialFolder(), box.root() + "/");
 }
 
+// Each composer's dialogs list the rows of its format table, in code order.
+TEST(WaveFileDialogTest, ListsTheRowsOfTheRunningComposersTable) {
+    for (int composer : {kStandardComposer, kFmComposer}) {
+        test::Sandbox box(composer);
+        for (DialogKind kind : {DialogKind::Open, DialogKind::Save}) {
+            QStringList expected;
+            for (const FileFormat* f : DialogFormats(CurrentFormatTable(), kind)) {
+                const std::string_view filter = f->filter;
+                const auto bar = filter.find('|');
+                expected << QString::fromStdString(std::string(filter.substr(0, bar)) + " (" +
+                                                   std::string(filter.substr(bar + 1)) + ")")
+                                .simplified(); // as the dialog keeps it
+            }
+            QStringList filters;
+            QTimer::singleShot(0, [&filters] {
+                auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+                ASSERT_NE(dialog, nullptr);
+                filters = dialog->nameFilters();
+                dialog->reject();
+            });
+            FileDialogMemory memory;
+            EXPECT_TRUE(ChooseWaveFile(nullptr, kind, "", memory).path.empty());
+            EXPECT_EQ(filters, expected) << composer;
+            EXPECT_EQ(filters.size(), composer == kFmComposer    ? 2
+                                      : kind == DialogKind::Open ? 7
+                                                                 : 4);
+        }
+    }
+}
+
 } // namespace
 } // namespace tw

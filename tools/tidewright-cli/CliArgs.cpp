@@ -1,6 +1,6 @@
 #include "CliArgs.h"
 
-#include "document/WaveFormats.h"
+#include "document/FormatRegistry.h"
 
 #include <charconv>
 #include <cmath>
@@ -9,7 +9,7 @@ namespace tw::cli {
 
 namespace {
 
-constexpr std::string_view kUsage =
+constexpr std::string_view kCommands =
     "usage: tidewright-cli COMMAND [OPTIONS]\n"
     "\n"
     "commands:\n"
@@ -22,12 +22,37 @@ constexpr std::string_view kUsage =
     "  info FILE [--range LO:HI] [--no-stretch] [--single]\n"
     "      print the number of points, the lowest and highest point and the format of FILE\n"
     "  help, --help, -h\n"
-    "      show this text\n"
-    "\n"
-    "readable files: .wav (native 16-bit or RIFF), .asc, .csv, .0*, .pwav, .trc, .prn, .txt\n"
-    "writable files: .wav, .asc, .csv, .pwav\n"
-    "column files (.csv, .prn, .txt) hold time/value pairs (--single: one value per number)\n"
-    "and are stretched onto the range unless --no-stretch is given\n";
+    "      show this text\n";
+
+// ".wav" of the filter "Binary   (*.wav)|*.wav".
+std::string PatternOf(const FileFormat& format) {
+    std::string_view pattern = format.filter.substr(format.filter.find('|') + 1);
+    if (pattern.starts_with('*'))
+        pattern.remove_prefix(1);
+    return std::string(pattern);
+}
+
+std::string MakeUsage() {
+    std::string usage(kCommands);
+    usage += "\nfiles (r: read, w: write):\n";
+    std::string columns;
+    for (const FileFormat& format : FileFormatsOf(kCliLayout)) {
+        const std::string pattern = PatternOf(format);
+        usage += "  " + pattern + std::string(pattern.size() < 7 ? 7 - pattern.size() : 1, ' ');
+        usage += format.reading.read ? "r" : " ";
+        usage += format.writing.write ? "w  " : "   ";
+        usage += format.name;
+        if (format.reading.open == OpenRole::Native)
+            usage += " (a RIFF header is skipped)";
+        usage += "\n";
+        if (format.reading.asksDimension)
+            columns += (columns.empty() ? "" : ", ") + pattern;
+    }
+    usage += "column files (" + columns +
+             ") hold time/value pairs (--single: one value per number)\n"
+             "and are stretched onto the range unless --no-stretch is given\n";
+    return usage;
+}
 
 bool ParseDouble(std::string_view text, double& value) {
     if (!text.empty() && text.front() == '+')
@@ -58,7 +83,8 @@ ParseResult Fail(std::string error) {
 } // namespace
 
 std::string_view UsageText() {
-    return kUsage;
+    static const std::string usage = MakeUsage();
+    return usage;
 }
 
 ParseResult ParseArgs(std::span<const std::string> args) {

@@ -1,10 +1,15 @@
 #pragma once
+#include "document/WaveFormats.h"
+
 #include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace tw::cli {
+
+// The files the tool reads and writes are the standard composer's.
+inline constexpr PointLayout kCliLayout = PointLayout::Int16;
 
 enum class Command { Help, Eval, Convert, Info };
 

@@ -5,7 +5,7 @@
 #include "app/FileUtil.h"
 #include "app/LaunchState.h"
 #include "app/Prompter.h"
-#include "document/FileFilters.h"
+#include "document/FormatRegistry.h"
 #include "document/WaveFormats.h"
 #include "expr/ExprRange.h"
 
@@ -63,63 +63,48 @@ void InstallLaunchState() {
     SetLaunchState(state);
 }
 
-const char* FormatName(int code) {
-    switch (code) {
-    case kNativeCode:
-        return "native 16-bit";
-    case kAsciiCode:
-        return "ASCII";
-    case kCsvCode:
-        return "comma-delimited columns";
-    case kLeCroyCode:
-        return "LeCroy";
-    case kPositiveCode:
-        return "positive 16-bit";
-    case kTraceCode:
-        return "LeCroy trace";
-    case kPrnCode:
-        return "space-delimited columns";
-    case kTxtCode:
-        return "comma-delimited text columns";
-    default:
-        return "unknown";
-    }
-}
-
-// The reading code of a file's name. Positive files carry a four-letter extension that the
-// three-letter lookup of Open does not take.
-int InputCode(const std::string& path) {
-    const int code = FormatCodeFromName(path, PointLayout::Int16);
+// The row a file's name reads as: Open's rule for a name (three-letter extensions, working
+// files), else a row whose extension is the name's whole extension (as ".pwav").
+const FileFormat* InputFormat(const std::string& path) {
+    const int code = FormatCodeFromName(path, kCliLayout);
     if (code >= 0)
-        return code;
-    return EqualsNoCase(ExtensionOf(path), "pwav") ? kPositiveCode : -1;
+        return FindFileFormat(kCliLayout, code);
+    const std::string extension = ExtensionOf(path);
+    const FileFormat* format = FileFormatOfExtension(kCliLayout, extension);
+    return format && EqualsNoCase(extension, format->extension) ? format : nullptr;
 }
 
 struct Imported {
     bool ok = false;
-    int code = -1;
+    const FileFormat* format = nullptr;
     std::vector<std::int32_t> points;
 };
 
 Imported Import(const std::string& path, const Options& o) {
     Imported in;
     if (!FileExists(path)) {
-        Error("cannot open '" + path + "': no such file");
+        Error("cannot read '" + path + "': no such file");
         return in;
     }
-    in.code = InputCode(path);
-    if (in.code < 0) {
+    in.format = InputFormat(path);
+    if (!in.format || !in.format->reading.read) {
         Error("cannot tell the format of '" + path + "' from its extension (try --help)");
         return in;
     }
     ImportContext ctx;
+    ctx.layout = kCliLayout;
     ctx.vMin = o.lo;
     ctx.vMax = o.hi;
     ctx.stretch = o.stretch;
     ctx.askDim = o.singleValues ? 0 : 1;
-    ImportResult r = ImportWaveFile(path, in.code, ctx);
+    ImportResult r = ImportWaveFile(path, in.format->code, ctx);
+    if (!r.failure) {
+        Error("cannot read '" + path + "': " + Flatten(r.failure.error()));
+        return in;
+    }
     if (!r.ok) {
-        Error("cannot read '" + path + "' as " + FormatName(in.code) + ": " + Flatten(r.error));
+        Error("cannot read '" + path + "' as " + std::string(in.format->name) + ": " +
+              Flatten(r.error));
         return in;
     }
     in.ok = true;
@@ -127,13 +112,24 @@ Imported Import(const std::string& path, const Options& o) {
     return in;
 }
 
+std::string WritableExtensions() {
+    std::vector<std::string> names;
+    for (const FileFormat& format : FileFormatsOf(kCliLayout))
+        if (format.writing.write)
+            names.push_back("." + std::string(format.extension));
+    std::string text;
+    for (std::size_t i = 0; i < names.size(); ++i)
+        text += (i == 0 ? "" : i + 1 == names.size() ? " or " : ", ") + names[i];
+    return text;
+}
+
 int Write(const std::string& path, std::span<const std::int32_t> points) {
-    const FormatTable& table = FormatTableFor(kStandardComposer, false);
-    const int code = FormatCodeOfExtension(ExtensionOf(path), table);
-    if (!ExportWritesFile(code))
-        return Error("cannot write '" + path + "': use .wav, .asc, .csv or .pwav");
-    if (!ExportWaveFile(path, code, points, ExportContext{PointLayout::Int16}))
-        return Error("cannot write '" + path + "'");
+    const FileFormat* format = FileFormatOfExtension(kCliLayout, ExtensionOf(path));
+    if (!format || !format->writing.write)
+        return Error("cannot write '" + path + "': use " + WritableExtensions());
+    if (FileResult written = ExportWaveFile(path, format->code, points, ExportContext{kCliLayout});
+        !written)
+        return Error("cannot write '" + path + "': " + Flatten(written.error()));
     return 0;
 }
 
@@ -181,7 +177,7 @@ int Info(const Options& o) {
         return kFailed;
     auto [lo, hi] = std::minmax_element(in.points.begin(), in.points.end());
     std::cout << "points: " << in.points.size() << "\nmin: " << *lo << "\nmax: " << *hi
-              << "\nformat: " << FormatName(in.code) << '\n';
+              << "\nformat: " << in.format->name << '\n';
     return 0;
 }
 

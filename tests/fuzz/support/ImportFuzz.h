@@ -4,6 +4,7 @@
 // accepted points fit the range they were converted for, and Open's conversion writes exactly
 // those points, or nothing at all.
 #include "app/FileUtil.h"
+#include "document/FormatRegistry.h"
 #include "document/WaveFormats.h"
 #include "support/FuzzSupport.h"
 
@@ -21,10 +22,12 @@ inline const char* NativeExtensionOf(PointLayout layout) {
     return layout == PointLayout::Int16 ? "wav" : "wvf";
 }
 
-inline ImportContext ContextFrom(std::uint8_t options) {
+// The FM layout only for the forms the FM composer reads.
+inline ImportContext ContextFrom(std::uint8_t options, int code) {
     static constexpr double kRanges[4][2] = {{-8192, 8191}, {0, 16383}, {-32768, 32767}, {7, 7}};
     ImportContext ctx;
-    ctx.layout = (options & 1) ? PointLayout::Int32 : PointLayout::Int16;
+    ctx.layout = (options & 1) && FindFileFormat(PointLayout::Int32, code) ? PointLayout::Int32
+                                                                           : PointLayout::Int16;
     ctx.stretch = (options & 2) != 0;
     ctx.askDim = (options >> 2) & 1;
     ctx.vMin = kRanges[(options >> 3) & 3][0];
@@ -37,7 +40,7 @@ inline void FuzzImport(const std::uint8_t* data, std::size_t size, int code,
     InstallSilentPrompter();
     if (size < 1)
         return;
-    const ImportContext ctx = ContextFrom(data[0]);
+    const ImportContext ctx = ContextFrom(data[0], code);
     const std::string_view bytes = AsText(data + 1, size - 1);
 
     ImportResult imported = ImportWaveBytes(bytes, code, ctx);

@@ -1,0 +1,121 @@
+#include "document/FormatRegistry.h"
+
+#include "app/FileUtil.h"
+#include "document/ColumnImport.h"
+#include "document/LeCroyImport.h"
+#include "document/TextWave.h"
+
+#include <algorithm>
+#include <ostream>
+
+namespace tw {
+
+namespace {
+
+constexpr unsigned kBothDialogs = kOpenDialog | kSaveDialog;
+
+constexpr FormatReading kNativeIn{[](std::string_view bytes, const ImportContext& ctx) {
+                                      return ImportNativeBytes(bytes, ctx, true);
+                                  },
+                                  OpenRole::Native};
+constexpr FormatReading kPositiveIn{[](std::string_view bytes, const ImportContext& ctx) {
+                                        return ImportNativeBytes(bytes, ctx, false);
+                                    },
+                                    OpenRole::AsIs};
+constexpr FormatReading kAsciiIn{[](std::string_view bytes, const ImportContext& ctx) {
+                                     return ParseAsciiPoints(bytes, ctx.layout);
+                                 },
+                                 OpenRole::Converted};
+constexpr FormatReading kColumnsIn{ImportColumns, OpenRole::Converted, true};
+constexpr FormatReading kLeCroyIn{ImportLeCroy, OpenRole::Converted};
+
+// Text writers hand over the whole text at once.
+template <std::string (*Format)(std::span<const std::int32_t>)>
+bool WriteText(std::ostream& out, std::span<const std::int32_t> points, const ExportContext&) {
+    const std::string text = Format(points);
+    return static_cast<bool>(out.write(text.data(), static_cast<std::streamsize>(text.size())));
+}
+
+constexpr FormatWriting kNativeOut{
+    [](std::ostream& out, std::span<const std::int32_t> points, const ExportContext& ctx) {
+        return WriteNativePoints(out, points, ctx.layout);
+    },
+    SaveRole::Document};
+constexpr FormatWriting kAsciiOut{WriteText<FormatAsciiPoints>, SaveRole::NamedExport};
+constexpr FormatWriting kCsvOut{WriteText<FormatCsvPoints>, SaveRole::NamedExport};
+constexpr FormatWriting kPositiveOut{WriteText<EncodePositivePoints>, SaveRole::Export};
+constexpr FormatWriting kNoWriter{};
+// Save As passes over LeCroy's ".0*" in silence but shows the document's file again for the
+// other forms it cannot write.
+constexpr FormatWriting kPassedOver{nullptr, SaveRole::Passed};
+
+constexpr auto kInt16 = PointLayout::Int16;
+constexpr auto kInt32 = PointLayout::Int32;
+constexpr auto kRecord6 = PointLayout::Record6;
+
+// Layout, code, extension, filter, dialogs, name, reading, writing. A composer's rows stand in
+// code order, and each dialog lists them in that order: a new format is a row at the end of its
+// composer's rows.
+constexpr FileFormat kFormats[] = {
+    {kInt16, kNativeCode, "wav", "Binary   (*.wav)|*.wav", kBothDialogs, "native 16-bit", kNativeIn,
+     kNativeOut},
+    {kInt16, kAsciiCode, "asc", "ASCII -space delimited (*.asc)|*.asc", kBothDialogs, "ASCII",
+     kAsciiIn, kAsciiOut},
+    {kInt16, kCsvCode, "csv", "Comma delimited(*csv)|*.csv", kBothDialogs,
+     "comma-delimited columns", kColumnsIn, kCsvOut},
+    {kInt16, kLeCroyCode, "0", "LeCroy  format (*.0* )|*.0*", kOpenDialog, "LeCroy", kLeCroyIn,
+     kPassedOver},
+    {kInt16, kPositiveCode, "pwav", "Positive format (16-bit only) (*.pwav )|*.pwav", kSaveDialog,
+     "positive 16-bit", kPositiveIn, kPositiveOut},
+    {kInt16, kTraceCode, "trc", "LeCroy  format (*.trc )|*.trc", kOpenDialog, "LeCroy trace",
+     kLeCroyIn, kNoWriter},
+    {kInt16, kPrnCode, "prn", "Space delimited(*.prn)|*.prn", kOpenDialog,
+     "space-delimited columns", kColumnsIn, kNoWriter},
+    {kInt16, kTxtCode, "txt", "Comma delimited(*txt)|*.txt", kOpenDialog,
+     "comma-delimited text columns", kColumnsIn, kNoWriter},
+
+    {kInt32, kNativeCode, "wvf", "Binary   (*.wvf)|*.wvf", kBothDialogs, "native 32-bit", kNativeIn,
+     kNativeOut},
+    {kInt32, kAsciiCode, "asf", "ASCII -space delimited (*.asf)|*.asf", kBothDialogs, "ASCII",
+     kAsciiIn, kAsciiOut},
+
+    {kRecord6, kNativeCode, "wfp", "Binary   (*.wfp)|*.wfp", kBothDialogs, "native 6-byte records",
+     kNativeIn, kNativeOut},
+    {kRecord6, kAsciiCode, "afp", "ASCII -space delimited (*.afp)|*.afp", kBothDialogs, "ASCII",
+     kAsciiIn, kAsciiOut},
+};
+
+} // namespace
+
+std::span<const FileFormat> AllFileFormats() {
+    return kFormats;
+}
+
+std::span<const FileFormat> FileFormatsOf(PointLayout layout) {
+    const auto* first = std::find_if(std::begin(kFormats), std::end(kFormats),
+                                     [layout](const FileFormat& f) { return f.layout == layout; });
+    const auto* last = std::find_if(first, std::end(kFormats),
+                                    [layout](const FileFormat& f) { return f.layout != layout; });
+    return {first, last};
+}
+
+const FileFormat* FindFileFormat(PointLayout layout, int code) {
+    const auto formats = FileFormatsOf(layout);
+    if (code < 0 || static_cast<std::size_t>(code) >= formats.size())
+        return nullptr;
+    return &formats[static_cast<std::size_t>(code)];
+}
+
+const FileFormat* FileFormatOfExtension(PointLayout layout, std::string_view extension) {
+    for (const FileFormat& format : FileFormatsOf(layout))
+        if (StartsWithNoCase(extension, format.extension))
+            return &format;
+    return nullptr;
+}
+
+bool AsksDimension(PointLayout layout, int code) {
+    const FileFormat* format = FindFileFormat(layout, code);
+    return format && format->reading.asksDimension;
+}
+
+} // namespace tw

@@ -1,0 +1,231 @@
+#include "document/FormatRegistry.h"
+
+#include "app/FileUtil.h"
+#include "app/LaunchState.h"
+#include "document/FileFilters.h"
+#include "support/Sandbox.h"
+
+#include <gtest/gtest.h>
+
+#include <fnmatch.h>
+#include <map>
+
+namespace tw {
+namespace {
+
+using Points = std::vector<std::int32_t>;
+constexpr PointLayout kLayouts[] = {PointLayout::Int16, PointLayout::Int32, PointLayout::Record6};
+
+std::vector<std::string> Extensions(PointLayout layout) {
+    std::vector<std::string> extensions;
+    for (const FileFormat& format : FileFormatsOf(layout))
+        extensions.emplace_back(format.extension);
+    return extensions;
+}
+
+TEST(FormatRegistryTest, EachComposersRowsAreItsExtensionListInCodeOrder) {
+    EXPECT_EQ(Extensions(PointLayout::Int16),
+              (std::vector<std::string>{"wav", "asc", "csv", "0", "pwav", "trc", "prn", "txt"}));
+    EXPECT_EQ(Extensions(PointLayout::Int32), (std::vector<std::string>{"wvf", "asf"}));
+    EXPECT_EQ(Extensions(PointLayout::Record6), (std::vector<std::string>{"wfp", "afp"}));
+    std::size_t rows = 0;
+    for (PointLayout layout : kLayouts) {
+        const auto formats = FileFormatsOf(layout);
+        rows += formats.size();
+        for (std::size_t i = 0; i < formats.size(); ++i) {
+            EXPECT_EQ(formats[i].layout, layout);
+            EXPECT_EQ(formats[i].code, static_cast<int>(i)) << formats[i].extension;
+            EXPECT_EQ(FindFileFormat(layout, static_cast<int>(i)), &formats[i]);
+        }
+        EXPECT_EQ(FindFileFormat(layout, static_cast<int>(formats.size())), nullptr);
+        EXPECT_EQ(FindFileFormat(layout, kCodeFromName), nullptr);
+    }
+    EXPECT_EQ(rows, AllFileFormats().size()) << "a composer's rows stand together";
+}
+
+TEST(FormatRegistryTest, DialogFiltersAreTheTextsAsTheyStand) {
+    const FormatTable& standard = FormatTableOf(PointLayout::Int16);
+    EXPECT_EQ(FileFilter(standard, DialogKind::Open),
+              "Binary   (*.wav)|*.wav|ASCII -space delimited (*.asc)|*.asc|Comma "
+              "delimited(*csv)|*.csv|LeCroy  format (*.0* )|*.0*|LeCroy  format (*.trc "
+              ")|*.trc|Space delimited(*.prn)|*.prn|Comma delimited(*txt)|*.txt||");
+    EXPECT_EQ(FileFilter(standard, DialogKind::Save),
+              "Binary   (*.wav)|*.wav|ASCII -space delimited (*.asc)|*.asc|Comma "
+              "delimited(*csv)|*.csv|Positive format (16-bit only) (*.pwav )|*.pwav||");
+    for (DialogKind kind : {DialogKind::Open, DialogKind::Save}) {
+        EXPECT_EQ(FileFilter(FormatTableOf(PointLayout::Int32), kind),
+                  "Binary   (*.wvf)|*.wvf|ASCII -space delimited (*.asf)|*.asf||");
+        EXPECT_EQ(FileFilter(FormatTableOf(PointLayout::Record6), kind),
+                  "Binary   (*.wfp)|*.wfp|ASCII -space delimited (*.afp)|*.afp||");
+    }
+    EXPECT_EQ(&FormatTableFor(kFmComposer, true), &FormatTableOf(PointLayout::Record6));
+    EXPECT_EQ(&FormatTableFor(kPulseComposer, true), &FormatTableOf(PointLayout::Int16));
+}
+
+// What a row promises in one place it keeps in the others, so that a new row cannot be offered
+// by a dialog that has nothing to do with it.
+TEST(FormatRegistryTest, EveryRowCanDoWhatItsDialogsOffer) {
+    for (PointLayout layout : kLayouts) {
+        int documents = 0;
+        for (const FileFormat& f : FileFormatsOf(layout)) {
+            SCOPED_TRACE(std::string(f.extension));
+            EXPECT_FALSE(f.name.empty());
+            EXPECT_NE(f.filter.find('|'), std::string_view::npos);
+            if (f.dialogs & kOpenDialog) {
+                EXPECT_NE(f.reading.read, nullptr);
+            }
+            const bool writes = f.writing.save == SaveRole::Document ||
+                                f.writing.save == SaveRole::Export ||
+                                f.writing.save == SaveRole::NamedExport;
+            EXPECT_EQ(f.writing.write != nullptr, writes);
+            EXPECT_EQ((f.dialogs & kSaveDialog) != 0, writes);
+            if (f.writing.save == SaveRole::Document) {
+                ++documents;
+                EXPECT_EQ(f.reading.open, OpenRole::Native);
+            }
+        }
+        EXPECT_EQ(documents, 1) << "one native form per composer";
+        EXPECT_EQ(FindFileFormat(layout, kNativeCode)->writing.save, SaveRole::Document);
+    }
+}
+
+// A bare name gets the extension and code of the format its filter shows, and that filter's
+// pattern takes the completed name.
+TEST(FormatRegistryTest, BareNamesTakeTheFormatTheirFilterShows) {
+    test::Sandbox box;
+    for (PointLayout layout : kLayouts)
+        for (DialogKind kind : {DialogKind::Open, DialogKind::Save}) {
+            const FormatTable& table = FormatTableOf(layout);
+            const auto entries = ParseFilter(FileFilter(table, kind));
+            const auto listed = DialogFormats(table, kind);
+            ASSERT_EQ(entries.size(), listed.size());
+            for (std::size_t i = 0; i < listed.size(); ++i) {
+                SCOPED_TRACE(entries[i].display);
+                DialogChoice c = ResolveTypedName("/w/name", static_cast<int>(i), kind, table);
+                EXPECT_EQ(c.code, listed[i]->code);
+                EXPECT_EQ(c.path, "/w/name." + std::string(listed[i]->extension));
+                EXPECT_EQ(fnmatch(entries[i].pattern.c_str(), FileNameOf(c.path).c_str(), 0), 0)
+                    << entries[i].pattern;
+                // Typed with its extension, the name finds the same format.
+                EXPECT_EQ(ResolveTypedName(c.path, 0, kind, table).code, c.code);
+            }
+        }
+    EXPECT_TRUE(box.prompts.asked.empty());
+    // Under the standard Open dialog's ".trc" filter, the fifth, a bare name is a trace.
+    EXPECT_EQ(ResolveTypedName("/w/t", 4, DialogKind::Open, FormatTableOf(PointLayout::Int16)).path,
+              "/w/t.trc");
+}
+
+struct Sample {
+    std::string name;
+    std::string content;
+    Points points;
+};
+
+std::string LeCroyBytes(const std::string& samples) {
+    std::string desc(346, '\0');
+    desc.replace(0, 8, "WAVEDESC");
+    desc[34] = 1; // low byte first
+    desc[36] = static_cast<char>(346 & 0xFF);
+    desc[37] = static_cast<char>(346 >> 8);
+    return desc + samples;
+}
+
+// A file of every row, as Open finds it, and the points it holds (no stretch).
+std::map<std::pair<PointLayout, int>, Sample> Samples() {
+    const Points fm{500000000, -7, 0};
+    const Points narrow{1, -2, 3};
+    const std::string columns = "Time,Volt\r\n0,10\r\n1,20\r\n2,30\r\n";
+    const std::string trace = LeCroyBytes(std::string("\x01\xFF\x02", 3));
+    const Points traced{256, -256, 512};
+    using enum PointLayout;
+    return {
+        {{Int16, kNativeCode}, {"in.wav", EncodeNativePoints(narrow, Int16), narrow}},
+        {{Int16, kAsciiCode}, {"in.asc", "1 -2\t3\n", narrow}},
+        {{Int16, kCsvCode}, {"in.csv", columns, {10, 20, 30}}},
+        {{Int16, kLeCroyCode}, {"in.001", trace, traced}},
+        {{Int16, kPositiveCode}, {"in.pwav", EncodeNativePoints(narrow, Int16), narrow}},
+        {{Int16, kTraceCode}, {"in.trc", trace, traced}},
+        {{Int16, kPrnCode}, {"in.prn", columns, {10, 20, 30}}},
+        {{Int16, kTxtCode}, {"in.txt", columns, {10, 20, 30}}},
+        {{Int32, kNativeCode}, {"in.wvf", EncodeNativePoints(fm, Int32), fm}},
+        {{Int32, kAsciiCode}, {"in.asf", "500000000 -7 0", fm}},
+        {{Record6, kNativeCode}, {"in.wfp", EncodeNativePoints(fm, Record6), fm}},
+        {{Record6, kAsciiCode}, {"in.afp", "500000000 -7 0", fm}},
+    };
+}
+
+// Open's conversion of every row, by its code and by its name, lands the file's points in a
+// native file.
+TEST(FormatRegistryTest, OpenConvertsAFileOfEveryRow) {
+    const auto samples = Samples();
+    for (const FileFormat& f : AllFileFormats()) {
+        SCOPED_TRACE(std::string(f.extension));
+        auto sample = samples.find({f.layout, f.code});
+        ASSERT_NE(sample, samples.end()) << "every row needs a sample here";
+        test::Sandbox box;
+        const std::string path = box.write(sample->second.name, sample->second.content);
+        ImportContext ctx;
+        ctx.layout = f.layout;
+        ctx.stretch = false;
+        ctx.askDim = 1;
+        for (int code : {f.code, int{kCodeFromName}}) {
+            if (code == kCodeFromName && ExtensionOf(path).size() != 3)
+                continue; // Open by name takes three-letter extensions only
+            ConvertResult c = ConvertToBinary(path, code, ctx);
+            ASSERT_TRUE(c.ok) << c.error;
+            EXPECT_EQ(ReadNativeFile(c.path, f.layout).points, sample->second.points);
+            EXPECT_EQ(ImportWaveFile(path, code, ctx).points, sample->second.points);
+        }
+    }
+}
+
+// The FM composer's lists end at code 1: the standard composer's column, trace and positive
+// codes (which its dialog gives for an unknown extension) neither read nor write there.
+TEST(FormatRegistryTest, CodesPastAComposersListReadAndWriteNothing) {
+    test::Sandbox box;
+    const std::string columns = box.write("c.csv", "0,1\n1,2\n");
+    for (PointLayout layout : {PointLayout::Int32, PointLayout::Record6})
+        for (int code : {int{kCsvCode}, int{kLeCroyCode}, int{kPositiveCode}, int{kPrnCode}}) {
+            SCOPED_TRACE(code);
+            ImportContext ctx;
+            ctx.layout = layout;
+            EXPECT_FALSE(AsksDimension(layout, code));
+            EXPECT_FALSE(ImportWaveBytes("0,1\n1,2\n", code, ctx).ok);
+            ConvertResult c = ConvertToBinary(columns, code, ctx);
+            EXPECT_FALSE(c.ok);
+            EXPECT_EQ(c.error, "Cannot convert the format to binary format \nor invalid file path");
+            const std::string out = box.root() + "/out";
+            EXPECT_FALSE(ExportWaveFile(out, code, Points{1, 2}, ExportContext{layout}));
+            EXPECT_FALSE(FileExists(out));
+        }
+    EXPECT_TRUE(AsksDimension(PointLayout::Int16, kPrnCode));
+    EXPECT_FALSE(AsksDimension(PointLayout::Int16, kAsciiCode));
+}
+
+// A file that is there but cannot be read is named with the system's reason; a file that is not
+// there keeps string 3014, "invalid file path".
+TEST(FormatRegistryTest, UnreadableInputsSayWhy) {
+    test::Sandbox box;
+    for (const char* name : {"folder.asc", "folder.wav"}) {
+        const std::string folder = box.root() + "/" + name;
+        ASSERT_TRUE(CreateFolder(folder));
+        const int code = FormatCodeFromName(folder, PointLayout::Int16);
+        ConvertResult c = ConvertToBinary(folder, code, {});
+        EXPECT_FALSE(c.ok);
+        EXPECT_FALSE(c.failure);
+        EXPECT_EQ(c.failure.path(), folder);
+        EXPECT_EQ(c.error, "Unable to read " + folder + "\nIs a directory");
+        ImportResult r = ImportWaveFile(folder, code, {});
+        EXPECT_FALSE(r.ok);
+        EXPECT_EQ(r.error, c.error);
+    }
+    const std::string missing = box.root() + "/missing.asc";
+    for (const std::string& error : {ConvertToBinary(missing, kAsciiCode, {}).error,
+                                     ImportWaveFile(missing, kAsciiCode, {}).error})
+        EXPECT_EQ(error, "Cannot convert the format to binary format \nor invalid file path");
+    EXPECT_TRUE(ImportWaveFile(missing, kAsciiCode, {}).failure);
+}
+
+} // namespace
+} // namespace tw
