@@ -27,6 +27,9 @@ FormatTable MakeTable(PointLayout layout) {
     return table;
 }
 
+// The Open dialog's filters of the standard composer's original formats.
+constexpr int kPositionalOpenFilters = 7;
+
 unsigned DialogBit(DialogKind kind) {
     return kind == DialogKind::Open ? kOpenDialog : kSaveDialog;
 }
@@ -90,9 +93,16 @@ DialogChoice ResolveTypedName(const std::string& typedPath, int filterIndex, Dia
     std::string extension = ExtensionOf(typedPath);
     const std::vector<const FileFormat*> listed = DialogFormats(table, kind);
     if (extension.empty() && filterIndex >= 0 && filterIndex < static_cast<int>(listed.size())) {
-        const FileFormat& format = *listed[static_cast<std::size_t>(filterIndex)];
-        choice.code = format.code;
-        choice.path = typedPath + "." + std::string(format.extension);
+        const FileFormat* format = listed[static_cast<std::size_t>(filterIndex)];
+        // The Open dialog's first filters complete a bare name with the extension list's entry
+        // at the filter's place, not the filter's own format: under ".trc" the name gets
+        // ".pwav". Filters of formats added after them name their own.
+        if (kind == DialogKind::Open && filterIndex < kPositionalOpenFilters)
+            format = FindFileFormat(table.layout, filterIndex);
+        if (!format)
+            format = listed[static_cast<std::size_t>(filterIndex)];
+        choice.code = format->code;
+        choice.path = typedPath + "." + std::string(format->extension);
         return choice;
     }
     choice.code = FormatCodeOfExtension(extension, table);
