@@ -157,19 +157,23 @@ std::string FmDownloadText(const WeDoc&) {
 }
 
 int DownloadWaveform(WeDoc& doc) {
-    const int channel = ReadActiveChannel(ReadChannelCount(), launch().activeChannel);
-    SetActiveChannel(channel);
-    if (doc.isFm) {
-        std::string text = FmDownloadText(doc);
-        doc.RefreshFmMarkers();
-        WriteFmMarkerFile(doc.tmpFolder, doc.fmMarkers);
-        return SendToExchangeHost(text) ? 1 : 0;
-    }
+    SetActiveChannel(ReadActiveChannel(ReadChannelCount(), launch().activeChannel));
+    return doc.composer().Download(doc);
+}
+
+int SendTraceDownload(WeDoc& doc) {
     std::string text = StandardDownloadText(doc);
     bool sent = SendToExchangeHost(text);
-    WriteProfileKey(strprintf("SegmStt-Ch%d", channel), std::to_string(launch().activeSegment),
-                    "Loaded", exchange());
+    WriteProfileKey(strprintf("SegmStt-Ch%d", launch().activeChannel),
+                    std::to_string(launch().activeSegment), "Loaded", exchange());
     return sent ? 1 : 0;
+}
+
+int SendFmDownload(WeDoc& doc) {
+    std::string text = FmDownloadText(doc);
+    doc.RefreshFmMarkers();
+    WriteFmMarkerFile(doc.tmpFolder, doc.fmMarkers);
+    return SendToExchangeHost(text) ? 1 : 0;
 }
 
 std::string FmMarkerFileText(std::span<const std::int32_t> indices) {

@@ -33,9 +33,13 @@ bool CombinedDownloadMode();
 // copies the additional-bit settings of the active segment for digital types.
 std::string TraceTypePrefix(const WeDoc& doc);
 
-// The Download command of the standard and FM composers: 1 when a text was delivered to the
-// host, else 0.
+// The Download command of the standard and FM composers: re-reads the active channel, then the
+// document's composer sends it. 1 when a text was delivered to the host, else 0.
 int DownloadWaveform(WeDoc& doc);
+// The two forms: the trace download (recorded as loaded) and the FM download (with the marker
+// file).
+int SendTraceDownload(WeDoc& doc);
+int SendFmDownload(WeDoc& doc);
 
 // The texts without sending them, for the standard (trace) and FM forms.
 std::string StandardDownloadText(const WeDoc& doc);

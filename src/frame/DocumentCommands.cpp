@@ -1,7 +1,6 @@
 #include "frame/DocumentCommands.h"
 
 #include "app/Commands.h"
-#include "app/LaunchState.h"
 #include "document/WaveDownload.h"
 #include "document/WaveFormats.h"
 #include "document/WeDoc.h"
@@ -9,8 +8,6 @@
 #include "document/qt/DownloadOptionsDialog.h"
 #include "document/qt/WaveFileDialog.h"
 #include "expr/qt/EquationEditorDialog.h"
-#include "fm/FmComposer.h"
-#include "fm/FmSettings.h"
 #include "fm/qt/FmMarkersDialog.h"
 #include "frame/GeneratorCommands.h"
 #include "frame/MainFrame.h"
@@ -59,7 +56,6 @@ void InstallDocumentCommands(MainFrame& frame, WeDoc& doc) {
 
     WeditVw* view = frame.view();
     DocGeneratorTarget::Hooks hooks;
-    hooks.abstractLevels = [] { return FmAbstractMode(); };
     hooks.markAnchors = [view](double start, double end) {
         view->markAnchors(long(start), long(end));
     };
@@ -74,13 +70,12 @@ void InstallDocumentCommands(MainFrame& frame, WeDoc& doc) {
                                     },
                                     {},
                                     {}});
-    if (launch().composerId == kFmComposer)
+    if (doc.composer().fmMarkers())
         frame.setCommand(kCmdFmMarkers,
                          {[f, d] {
-                              const FmSettings& fm = TheFmComposer().settings();
-                              FmMarkersDialog dlg(fm.fmFuncMode, fm.vMin, fm.vMax, f);
+                              FmMarkersDialog dlg(d->composer().fmFuncMode(), d->vMin, d->vMax, f);
                               dlg.exec();
-                              TheFmComposer().ComputeMarkers(*d);
+                              d->RefreshFmMarkers();
                               d->listener().repaint(WeDocListener::kAll, WeDocListener::kAll);
                           },
                           {},

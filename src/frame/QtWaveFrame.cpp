@@ -1,11 +1,9 @@
 #include "frame/QtWaveFrame.h"
 
 #include "app/Commands.h"
-#include "app/LaunchState.h"
 #include "auxiliary/qt/AdditionalBitsDialog.h"
 #include "document/SegmentTables.h"
 #include "document/WaveDownload.h"
-#include "fm/FmComposer.h"
 #include "frame/DocumentCommands.h"
 #include "frame/FrameBars.h"
 #include "frame/MainFrame.h"
@@ -15,22 +13,14 @@
 
 namespace tw {
 
-namespace {
-// The FM composer's hooks must be in place before the document reads its channel.
-std::unique_ptr<WeDoc> MakeDocument() {
-    if (launch().composerId == kFmComposer)
-        InstallFmComposer();
-    return std::make_unique<WeDoc>();
-}
-} // namespace
-
-QtWaveFrame::QtWaveFrame(MainFrame& frame) : frame_(frame), doc_(MakeDocument()) {
+QtWaveFrame::QtWaveFrame(MainFrame& frame, Composer& composer)
+    : frame_(frame), composer_(composer), doc_(std::make_unique<WeDoc>(composer)) {
     doc_->setListener(this);
     LoadActiveSegment(*doc_);
     frame_.view()->setDocument(doc_.get());
     addCommands();
     InstallDocumentCommands(frame_, *doc_);
-    closeIfFmSetUpFailed();
+    closeIfSetUpFailed();
     QObject::connect(&frame_, &MainFrame::hostReread, &frame_,
                      [this] { LoadActiveSegment(*doc_); });
 }
@@ -43,8 +33,8 @@ QtWaveFrame::~QtWaveFrame() {
 
 // The FM limits could not be met (the user was told): the application ends once the event
 // loop runs.
-void QtWaveFrame::closeIfFmSetUpFailed() {
-    if (launch().composerId == kFmComposer && TheFmComposer().setUpFailed())
+void QtWaveFrame::closeIfSetUpFailed() {
+    if (composer_.setUpFailed())
         QTimer::singleShot(0, &frame_, [this] { frame_.close(); });
 }
 
@@ -82,19 +72,19 @@ void QtWaveFrame::addCommands() {
 }
 
 void QtWaveFrame::rereadFmSettings() {
-    if (TheFmComposer().RereadSettings(*doc_))
+    if (composer_.RereadSettings(*doc_))
         frame_.view()->update();
-    closeIfFmSetUpFailed();
+    closeIfSetUpFailed();
 }
 
 void QtWaveFrame::setBars(FrameBars* bars) {
     bars_ = bars;
-    if (bars_ && launch().composerId == kFmComposer) {
-        bars_->applyDeviation = [this](const QString& text) {
-            TheFmComposer().ApplyDeviation(*doc_, text.toStdString());
-        };
-        deviationShown();
-    }
+    if (!bars_)
+        return;
+    bars_->applyDeviation = [this](const QString& text) {
+        composer_.TakeDeviation(*doc_, text.toStdString());
+    };
+    deviationShown();
 }
 
 void QtWaveFrame::repaint(std::size_t, std::size_t) {
@@ -119,7 +109,7 @@ void QtWaveFrame::segmentShown() {
 
 void QtWaveFrame::deviationShown() {
     if (bars_)
-        bars_->showDeviation(QString::fromStdString(TheFmComposer().DeviationText()));
+        bars_->showDeviation(QString::fromStdString(composer_.DeviationText()));
 }
 
 void QtWaveFrame::titleSet(const std::string& title) {

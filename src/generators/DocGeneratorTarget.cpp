@@ -24,7 +24,7 @@ bool DocGeneratorTarget::isFm() const {
 }
 
 bool DocGeneratorTarget::abstractLevels() const {
-    return doc_.isFm && hooks_.abstractLevels && hooks_.abstractLevels();
+    return doc_.composer().abstractMode();
 }
 
 std::string DocGeneratorTarget::undoFile() const {

@@ -134,17 +134,11 @@ TEST(CommandTemplate, NumbersFillOnlyIntegerConversions) {
 class FmDownloadTest : public test::DocFixture {
   protected:
     FmDownloadTest() : DocFixture(1) {}
-    void TearDown() override {
-        SetFmDocHooks({});
-        DocFixture::TearDown();
-    }
 };
 
 TEST_F(FmDownloadTest, FpSegmentModeSendsTheDefinitionAndTheMarkerFile) {
     box.useFpSegments(5, "FP Segment 1 64");
-    FmDocHooks hooks;
-    hooks.computeMarkers = [](WeDoc& d) { d.fmMarkers = {0, 258}; };
-    SetFmDocHooks(hooks);
+    bareFm().markers = [](WeDoc& d) { d.fmMarkers = {0, 258}; };
     start();
     EXPECT_EQ(doc->bytesPerPoint, 6);
     std::string file = box.tmp() + "TemS5.wfp";
