@@ -44,6 +44,9 @@ class Composer {
     virtual PointLayout layout() const { return PointLayout::Int16; }
     virtual std::string undoFileName() const { return "UndoTD.wav"; }
     virtual std::string waveParSection() const { return "TdWav_Par"; }
+    // The generators' defaults (description file) and dialog position (exchange file).
+    virtual std::string waveDefaultsSection() const { return "TdWav_Defpar"; }
+    virtual std::string dialogSection() const { return "TdOrg"; }
     // The working file of a segment and channel, without the tmp folder.
     virtual std::string workingFileName(int segment, int channel) const;
     // False where one wave stands for all segments (the FM composer outside FP-segment mode,

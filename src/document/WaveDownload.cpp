@@ -18,12 +18,6 @@
 namespace tw {
 
 namespace {
-struct WaveOnly : TraceTypeAsker {
-    std::optional<int> askTraceType() override { return 0; }
-};
-WaveOnly waveOnly;
-TraceTypeAsker* asker = &waveOnly;
-
 const std::string& exchange() {
     return launch().exchangeFile;
 }
@@ -53,10 +47,6 @@ std::string SegmentPath(const std::string& section, int segment, bool quiet) {
     return path;
 }
 } // namespace
-
-void SetTraceTypeAsker(TraceTypeAsker* a) {
-    asker = a ? a : &waveOnly;
-}
 
 std::string FormatCommandTemplate(std::string_view templ, const std::vector<long>& numbers) {
     std::string out;
@@ -94,12 +84,12 @@ bool CombinedDownloadMode() {
     return false;
 }
 
-std::string TraceTypePrefix(const WeDoc& doc) {
+std::string TraceTypePrefix(WeDoc& doc) {
     std::string stored;
     int type = 0;
     if (ProfileRecord("Settings", "TracType", stored, 260, exchange(), true)) {
         type = StoredWhole(stored);
-    } else if (std::optional<int> chosen = asker->askTraceType()) {
+    } else if (std::optional<int> chosen = doc.listener().askTraceType()) {
         type = *chosen;
         WriteProfileKey("Settings", "TracType", std::to_string(type), exchange());
     }
@@ -115,7 +105,7 @@ std::string TraceTypePrefix(const WeDoc& doc) {
     return prefix;
 }
 
-std::string StandardDownloadText(const WeDoc& doc) {
+std::string StandardDownloadText(WeDoc& doc) {
     const int segment = launch().activeSegment;
     const int channel = launch().activeChannel;
     const long length = static_cast<long>(doc.wavelength);

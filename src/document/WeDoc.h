@@ -29,6 +29,9 @@ struct WeDocListener {
     virtual void pathNameChanged(const std::string& /*path*/, bool /*addRecent*/) {}
     // The main window's current title (Save looks for "UNTIT" in it).
     virtual std::string windowTitle() const { return {}; }
+    // The download's trace-type question ("Download Options"): 0 "arb", 1 "dig", 2 "alL", or
+    // nothing when the user cancels. Without windows the answer is "Wave Only".
+    virtual std::optional<int> askTraceType() { return 0; }
     virtual ~WeDocListener() = default;
 };
 

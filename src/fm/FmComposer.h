@@ -50,6 +50,8 @@ class FmComposer : public Composer {
     PointLayout layout() const override;
     std::string undoFileName() const override { return "UndoFC.wvf"; }
     std::string waveParSection() const override { return kFmWaveParSection; }
+    std::string waveDefaultsSection() const override { return "FmcWav_Defpar"; }
+    std::string dialogSection() const override { return "FmcOrg"; }
     std::string workingFileName(int segment, int channel) const override;
     bool segmented() const override;
     bool channelTables() const override { return false; }

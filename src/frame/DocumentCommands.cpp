@@ -5,7 +5,6 @@
 #include "document/WaveFormats.h"
 #include "document/WeDoc.h"
 #include "document/qt/DimensionDialog.h"
-#include "document/qt/DownloadOptionsDialog.h"
 #include "document/qt/WaveFileDialog.h"
 #include "expr/qt/EquationEditorDialog.h"
 #include "fm/qt/FmMarkersDialog.h"
@@ -21,9 +20,6 @@ namespace tw {
 void InstallDocumentCommands(MainFrame& frame, WeDoc& doc) {
     // Shared by Open and Save As, as one dialog that remembers its folder and filter.
     auto memory = std::make_shared<FileDialogMemory>();
-    auto asker = std::make_shared<QtTraceTypeAsker>();
-    asker->parent = &frame;
-    SetTraceTypeAsker(asker.get());
     MainFrame* f = &frame;
     WeDoc* d = &doc;
 
@@ -51,8 +47,7 @@ void InstallDocumentCommands(MainFrame& frame, WeDoc& doc) {
                                 },
                                 {},
                                 {}});
-    // The asker lives as long as the command that uses it.
-    frame.setCommand(kCmdDownload, {[d, asker] { DownloadWaveform(*d); }, {}, {}});
+    frame.setCommand(kCmdDownload, {[d] { DownloadWaveform(*d); }, {}, {}});
 
     WeditVw* view = frame.view();
     DocGeneratorTarget::Hooks hooks;

@@ -3,7 +3,7 @@
 #include "app/Commands.h"
 #include "auxiliary/qt/AdditionalBitsDialog.h"
 #include "document/SegmentTables.h"
-#include "document/WaveDownload.h"
+#include "document/qt/DownloadOptionsDialog.h"
 #include "frame/DocumentCommands.h"
 #include "frame/FrameBars.h"
 #include "frame/MainFrame.h"
@@ -26,7 +26,6 @@ QtWaveFrame::QtWaveFrame(MainFrame& frame, Composer& composer)
 }
 
 QtWaveFrame::~QtWaveFrame() {
-    SetTraceTypeAsker(nullptr);
     frame_.view()->setDocument(nullptr);
     doc_->setListener(nullptr);
 }
@@ -118,6 +117,12 @@ void QtWaveFrame::titleSet(const std::string& title) {
 
 std::string QtWaveFrame::windowTitle() const {
     return frame_.windowTitle().toStdString();
+}
+
+std::optional<int> QtWaveFrame::askTraceType() {
+    QtTraceTypeAsker asker;
+    asker.parent = &frame_;
+    return asker.askTraceType();
 }
 
 } // namespace tw

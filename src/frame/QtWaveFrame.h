@@ -28,6 +28,7 @@ class QtWaveFrame : public WeDocListener {
     void deviationShown() override;
     void titleSet(const std::string& title) override;
     std::string windowTitle() const override;
+    std::optional<int> askTraceType() override;
 
   private:
     void addCommands();

@@ -27,6 +27,10 @@ bool DocGeneratorTarget::abstractLevels() const {
     return doc_.composer().abstractMode();
 }
 
+const Composer& DocGeneratorTarget::composer() const {
+    return doc_.composer();
+}
+
 std::string DocGeneratorTarget::undoFile() const {
     return doc_.undoFile;
 }

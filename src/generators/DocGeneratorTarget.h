@@ -23,6 +23,7 @@ class DocGeneratorTarget : public GeneratorTarget {
     double upperLevel() const override;
     bool isFm() const override;
     bool abstractLevels() const override;
+    const Composer& composer() const override;
     std::string undoFile() const override;
     void commitEdit() override;
     void redraw() override;

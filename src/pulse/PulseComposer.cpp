@@ -91,7 +91,7 @@ void PulseComposer::SelectRow(int row) {
 }
 
 int PulseComposer::Download() {
-    return DownloadPulseTrainCommand(editor);
+    return DownloadPulseTrainCommand(editor, listener());
 }
 
 bool PulseComposer::Save() {

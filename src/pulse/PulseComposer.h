@@ -1,6 +1,7 @@
 #pragma once
 #include "app/Commands.h"
 #include "document/Composer.h"
+#include "pulse/PulseDownload.h"
 #include "pulse/PulseEditor.h"
 #include "pulse/PulseLimits.h"
 #include "pulse/PulseTrace.h"
@@ -10,8 +11,8 @@
 
 namespace tw {
 
-// What the composer asks of the windows around it.
-struct PulseComposerListener {
+// What the composer asks of the windows around it, the download summary among it.
+struct PulseComposerListener : SummaryAsker {
     virtual void repaint() {}            // the view draws the train again
     virtual void sectionListChanged() {} // the section drop-down list is rebuilt
     virtual void editorChanged() {}      // the editor dialog reloads its table and texts

@@ -14,6 +14,7 @@
 #include <cstring>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -36,6 +37,8 @@ struct RecordingLink : HostLink {
 
 struct CountingListener : WeDocListener {
     int repaints = 0, resets = 0, wavelengthShows = 0, segmentShows = 0;
+    std::optional<int> traceType = 0; // the answer to the trace-type question
+    int traceTypeQuestions = 0;
     std::string title, windowText;
     std::vector<std::pair<std::string, bool>> paths;
     void repaint(std::size_t, std::size_t) override { ++repaints; }
@@ -47,6 +50,10 @@ struct CountingListener : WeDocListener {
         paths.emplace_back(p, recent);
     }
     std::string windowTitle() const override { return windowText; }
+    std::optional<int> askTraceType() override {
+        ++traceTypeQuestions;
+        return traceType;
+    }
 };
 
 inline std::vector<std::int16_t> ReadInt16File(const std::string& path) {
