@@ -44,9 +44,6 @@ class Composer {
     virtual PointLayout layout() const { return PointLayout::Int16; }
     virtual std::string undoFileName() const { return "UndoTD.wav"; }
     virtual std::string waveParSection() const { return "TdWav_Par"; }
-    // The generators' defaults (description file) and dialog position (exchange file).
-    virtual std::string waveDefaultsSection() const { return "TdWav_Defpar"; }
-    virtual std::string dialogSection() const { return "TdOrg"; }
     // The working file of a segment and channel, without the tmp folder.
     virtual std::string workingFileName(int segment, int channel) const;
     // False where one wave stands for all segments (the FM composer outside FP-segment mode,
@@ -77,6 +74,10 @@ class Composer {
     // host took it.
     virtual int Download(WeDoc& doc);
 
+    // --- the generators: their defaults (description file) and dialog position (exchange file)
+    virtual std::string waveDefaultsSection() const { return "TdWav_Defpar"; }
+    virtual std::string dialogSection() const { return "TdOrg"; }
+
     // --- the view
     virtual const char* sampleText() const { return "23456"; } // sizes the left margin
     virtual std::string horizontalUnit() const { return "Pts"; }
@@ -96,7 +97,7 @@ class Composer {
     virtual int placementShift() const { return 0; }
     // The cardiac and pulse-width generators.
     virtual bool cardiacAndPwm() const { return true; }
-    // The FM markers table and its bar.
+    // The FM markers table and its bar; the function mode picks the stored table.
     virtual bool fmMarkers() const { return false; }
     virtual int fmFuncMode() const { return 0; }
     // The parameter bar's deviation box: its text, and a typed value.
