@@ -75,7 +75,8 @@ BenchFolder& folder() {
 }
 
 std::unique_ptr<WeDoc> openedDocument() {
-    auto doc = std::make_unique<WeDoc>();
+    static Composer standard;
+    auto doc = std::make_unique<WeDoc>(standard);
     LoadActiveSegment(*doc);
     doc->Open(folder().wave, 0);
     return doc;

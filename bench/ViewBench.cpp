@@ -27,6 +27,7 @@ namespace fs = std::filesystem;
 
 struct Bench {
     std::string root;
+    tw::Composer composer;
     std::unique_ptr<tw::WeDoc> doc;
     std::unique_ptr<tw::WeditVw> view;
 
@@ -45,8 +46,8 @@ struct Bench {
             << "\nFamily=TW2000\nModel=TW2014\nChannels=2\n[Settings]\nActiveCh=0\nAcSeg=1 1 \n";
         s.family = "TW2000";
         tw::SetLaunchState(s);
-        doc = std::make_unique<tw::WeDoc>();
-        view = std::make_unique<tw::WeditVw>();
+        doc = std::make_unique<tw::WeDoc>(composer);
+        view = std::make_unique<tw::WeditVw>(composer);
         view->resize(1600, 900);
         view->setDocument(doc.get());
     }

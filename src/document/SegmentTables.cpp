@@ -77,7 +77,7 @@ void SelectSegmentOnHost(int segment) {
 
 bool CheckSegmentNumber(WeDoc& doc, int& segment) {
     const bool fp = launch().fpSegMode;
-    const double maximum = fp ? doc.fpSegMax : doc.segmentMax;
+    const double maximum = fp ? doc.composer().fmLimits().fpSegMax : doc.segmentMax;
     if (segment < 1 || segment > maximum) {
         segment = launch().activeSegment;
         doc.listener().segmentShown();
@@ -150,9 +150,9 @@ void LoadActiveSegment(WeDoc& doc) {
     std::string path;
     int segment = -1;
     int channel = 0;
-    if (doc.isFm && !fp) {
-        if (!RecordSegment(-1, 0, path, false))
-            path = doc.tmpFolder + "FmDef.wvf";
+    if (!doc.composer().segmented()) {
+        if (!RecordSegment(segment, channel, path, false))
+            path = doc.WorkingFile(segment, channel);
     } else {
         // The channel and segment are the ones the description load or the host's re-read
         // event has just read and checked.

@@ -18,12 +18,6 @@
 namespace tw {
 
 namespace {
-struct WaveOnly : TraceTypeAsker {
-    std::optional<int> askTraceType() override { return 0; }
-};
-WaveOnly waveOnly;
-TraceTypeAsker* asker = &waveOnly;
-
 const std::string& exchange() {
     return launch().exchangeFile;
 }
@@ -53,10 +47,6 @@ std::string SegmentPath(const std::string& section, int segment, bool quiet) {
     return path;
 }
 } // namespace
-
-void SetTraceTypeAsker(TraceTypeAsker* a) {
-    asker = a ? a : &waveOnly;
-}
 
 std::string FormatCommandTemplate(std::string_view templ, const std::vector<long>& numbers) {
     std::string out;
@@ -94,12 +84,12 @@ bool CombinedDownloadMode() {
     return false;
 }
 
-std::string TraceTypePrefix(const WeDoc& doc) {
+std::string TraceTypePrefix(WeDoc& doc) {
     std::string stored;
     int type = 0;
     if (ProfileRecord("Settings", "TracType", stored, 260, exchange(), true)) {
         type = StoredWhole(stored);
-    } else if (std::optional<int> chosen = asker->askTraceType()) {
+    } else if (std::optional<int> chosen = doc.listener().askTraceType()) {
         type = *chosen;
         WriteProfileKey("Settings", "TracType", std::to_string(type), exchange());
     }
@@ -115,7 +105,7 @@ std::string TraceTypePrefix(const WeDoc& doc) {
     return prefix;
 }
 
-std::string StandardDownloadText(const WeDoc& doc) {
+std::string StandardDownloadText(WeDoc& doc) {
     const int segment = launch().activeSegment;
     const int channel = launch().activeChannel;
     const long length = static_cast<long>(doc.wavelength);
@@ -157,19 +147,23 @@ std::string FmDownloadText(const WeDoc&) {
 }
 
 int DownloadWaveform(WeDoc& doc) {
-    const int channel = ReadActiveChannel(ReadChannelCount(), launch().activeChannel);
-    SetActiveChannel(channel);
-    if (doc.isFm) {
-        std::string text = FmDownloadText(doc);
-        doc.RefreshFmMarkers();
-        WriteFmMarkerFile(doc.tmpFolder, doc.fmMarkers);
-        return SendToExchangeHost(text) ? 1 : 0;
-    }
+    SetActiveChannel(ReadActiveChannel(ReadChannelCount(), launch().activeChannel));
+    return doc.composer().Download(doc);
+}
+
+int SendTraceDownload(WeDoc& doc) {
     std::string text = StandardDownloadText(doc);
     bool sent = SendToExchangeHost(text);
-    WriteProfileKey(strprintf("SegmStt-Ch%d", channel), std::to_string(launch().activeSegment),
-                    "Loaded", exchange());
+    WriteProfileKey(strprintf("SegmStt-Ch%d", launch().activeChannel),
+                    std::to_string(launch().activeSegment), "Loaded", exchange());
     return sent ? 1 : 0;
+}
+
+int SendFmDownload(WeDoc& doc) {
+    std::string text = FmDownloadText(doc);
+    doc.RefreshFmMarkers();
+    WriteFmMarkerFile(doc.tmpFolder, doc.fmMarkers);
+    return SendToExchangeHost(text) ? 1 : 0;
 }
 
 std::string FmMarkerFileText(std::span<const std::int32_t> indices) {

@@ -10,15 +10,6 @@ namespace tw {
 
 class WeDoc;
 
-// The trace-type question ("Download Options"): the chosen index (0 "arb", 1 "dig", 2 "alL"),
-// or nothing when the user cancels.
-struct TraceTypeAsker {
-    virtual std::optional<int> askTraceType() = 0;
-    virtual ~TraceTypeAsker() = default;
-};
-// nullptr restores the default, which answers "Wave Only" without asking.
-void SetTraceTypeAsker(TraceTypeAsker* asker);
-
 // The trace-type names in index order.
 inline constexpr const char* kTraceTypeNames[] = {"arb", "dig", "alL"};
 
@@ -29,16 +20,21 @@ std::string FormatCommandTemplate(std::string_view templ, const std::vector<long
 // Whether the download mode chosen in the exchange file is a combined one ("COMb...").
 bool CombinedDownloadMode();
 
-// The trace-type prefix (":TRAC:TYPE arb;"), asking for the type when none is stored; also
-// copies the additional-bit settings of the active segment for digital types.
-std::string TraceTypePrefix(const WeDoc& doc);
+// The trace-type prefix (":TRAC:TYPE arb;"), asking for the type through the document's listener
+// when none is stored; also copies the additional-bit settings of the active segment for
+// digital types.
+std::string TraceTypePrefix(WeDoc& doc);
 
-// The Download command of the standard and FM composers: 1 when a text was delivered to the
-// host, else 0.
+// The Download command of the standard and FM composers: re-reads the active channel, then the
+// document's composer sends it. 1 when a text was delivered to the host, else 0.
 int DownloadWaveform(WeDoc& doc);
+// The two forms: the trace download (recorded as loaded) and the FM download (with the marker
+// file).
+int SendTraceDownload(WeDoc& doc);
+int SendFmDownload(WeDoc& doc);
 
 // The texts without sending them, for the standard (trace) and FM forms.
-std::string StandardDownloadText(const WeDoc& doc);
+std::string StandardDownloadText(WeDoc& doc);
 std::string FmDownloadText(const WeDoc& doc);
 
 // The content of the "$xMark" file of the FM download: the indices as consecutive signed

@@ -18,20 +18,14 @@
 namespace tw {
 
 namespace {
-FmDocHooks fmHooks;
-
 const std::string& exchange() {
     return launch().exchangeFile;
 }
 } // namespace
 
-void SetFmDocHooks(FmDocHooks hooks) {
-    fmHooks = std::move(hooks);
-}
-
-WeDoc::WeDoc() {
+WeDoc::WeDoc(Composer& composer) : composer_(composer) {
     const LaunchState& ls = launch();
-    isFm = ls.composerId == kFmComposer;
+    isFm = composer_.isFm();
     limits = LoadInstrumentDescription();
     commonSegmForAllChan = limits.commonSegmForAllChan;
     moduleChans = limits.moduleChans;
@@ -39,38 +33,31 @@ WeDoc::WeDoc() {
     wavelengthMax = limits.wavelengthMax;
     segmentMin = limits.segmentMin;
     segmentMax = limits.segmentMax;
-    fmLenMin = limits.fmLenMin;
-    fmLenMax = limits.fmLenMax;
-    fmMin = limits.fmMin;
-    fmMax = limits.fmMax;
-    fpSegMin = limits.fpSegMin;
-    fpSegMax = limits.fpSegMax;
     resFactor = limits.resFactor;
-    bytesPerPoint = isFm ? (ls.fpSegMode ? 6 : 4) : 2;
-    hasTraceTypes = limits.hasTraceTypes;
-    pattSyncTable = limits.pattSyncTable;
+    bytesPerPoint = BytesPerPoint(composer_.layout());
+    hasTraceTypes = composer_.tracesAndPatterns() && limits.hasTraceTypes;
+    pattSyncTable = composer_.tracesAndPatterns() && limits.pattSyncTable;
     patSyncFactor = limits.patSyncFactor > 0 ? limits.patSyncFactor : 2;
     channels = limits.channels;
     tmpFolder = ls.tmpFolder;
-    undoFile = tmpFolder + (isFm ? "UndoFC.wvf" : "UndoTD.wav");
-    segTableSection = limits.segTableSection;
-    waveParSection = isFm ? "FmcWav_Par" : "TdWav_Par";
+    undoFile = tmpFolder + composer_.undoFileName();
+    segTableSection = composer_.segTableSection(launch().activeChannel);
+    waveParSection = composer_.waveParSection();
     vMin = limits.vMin;
     vMax = limits.vMax;
-    initialPoint = isFm ? 500000000 : 0;
+    initialPoint = composer_.initialPoint();
     Allocate(limits.initialWavelength > 0 ? static_cast<std::size_t>(limits.initialWavelength) : 0);
     SetUpFmChannel();
 }
 
 bool WeDoc::SetUpFmChannel() {
-    return !isFm || !fmHooks.setUpChannel || fmHooks.setUpChannel(*this);
+    return composer_.SetUpChannel(*this);
 }
 
 WeDoc::~WeDoc() {
     DeleteProfileSection(waveParSection, exchange());
     RemoveFile(tmpFolder + "^^Dwn.wav");
-    int id = launch().composerId;
-    PostComposerClosed(id == kFmComposer ? 12 : id == kPulseComposer ? 16 : 5, 0);
+    PostComposerClosed(composer_.closedCode(), 0);
 }
 
 void WeDoc::Allocate(std::size_t n) {
@@ -85,15 +72,11 @@ void WeDoc::AdoptPointsFile(const std::string& path) {
 }
 
 std::string WeDoc::WorkingFile(int segment, int channel) const {
-    if (!isFm)
-        return tmpFolder + strprintf("TemS%d.wa%d", segment, channel);
-    if (launch().fpSegMode)
-        return tmpFolder + strprintf("TemS%d.wfp", segment);
-    return tmpFolder + (segment == -2 ? "FmDef.wfm" : "FmDef.wvf");
+    return tmpFolder + composer_.workingFileName(segment, channel);
 }
 
 int WeDoc::ActiveTableSegment() const {
-    return isFm && !launch().fpSegMode ? -1 : launch().activeSegment;
+    return composer_.segmented() ? launch().activeSegment : -1;
 }
 
 std::string WeDoc::ActiveWorkingFile() const {
@@ -186,17 +169,15 @@ bool WeDoc::WriteChange(const std::string& working, bool keepUndo) {
 }
 
 void WeDoc::RefreshFmMarkers() {
-    if (isFm && fmHooks.computeMarkers)
-        fmHooks.computeMarkers(*this);
+    composer_.ComputeMarkers(*this);
 }
 
 void WeDoc::LoadFpSegmentRange() {
-    if (isFm && launch().fpSegMode && fmHooks.loadSegmentRange)
-        fmHooks.loadSegmentRange(*this);
+    composer_.LoadSegmentRange(*this);
 }
 
 WavelengthCheck WeDoc::CheckWavelengthIncrement(long& n) {
-    if (isFm || resFactor <= 1 || n % resFactor == 0)
+    if (!composer_.wavelengthIncrements() || resFactor <= 1 || n % resFactor == 0)
         return WavelengthCheck::Kept;
     Answer a = ask(launch().appName, vformat(StringText(3001), static_cast<int>(n), resFactor),
                    Buttons::YesNoCancel, Icon::Exclamation);
@@ -219,7 +200,7 @@ std::optional<std::vector<std::int32_t>> WeDoc::ReadForLoad(const std::string& f
     LoadFpSegmentRange();
     long count = static_cast<long>(size / bytesPerPoint);
     bool cut = false;
-    if (adopt && !isFm && resFactor > 1) {
+    if (adopt && composer_.wavelengthIncrements() && resFactor > 1) {
         busy = true;
         long n = count;
         WavelengthCheck check = CheckWavelengthIncrement(n);
@@ -376,17 +357,14 @@ bool WeDoc::Open(const std::string& path, int code) {
     SetFileNameFrom(file);
     SetPathName(path, true);
     RecordSegmentFile(ActiveTableSegment(), launch().activeChannel, file, launch().fpSegMode);
-    if (isFm && fmHooks.waveOpened)
-        fmHooks.waveOpened(*this);
+    composer_.WaveOpened(*this);
     AfterLengthChange();
     return true;
 }
 
 void WeDoc::RemoveModifMark() {
     const int segment = ActiveTableSegment();
-    std::string key = isFm ? strprintf("Segm%d", segment)
-                           : strprintf("Segm%d-%d", segment, launch().activeChannel);
-    DeleteProfileKey("Modif", key, exchange());
+    DeleteProfileKey("Modif", composer_.modifKey(segment, launch().activeChannel), exchange());
 }
 
 SaveResult WeDoc::Save() {
@@ -494,12 +472,11 @@ bool WeDoc::ClearMemory() {
 void WeDoc::SelectChannel(int index) {
     if (index == launch().activeChannel)
         return;
-    if (!isFm)
-        DeleteProfileSection("TdWav_Par", exchange());
+    if (composer_.channelTables())
+        DeleteProfileSection(waveParSection, exchange());
     WriteProfileKey("Settings", "ActiveCh", std::to_string(index), exchange());
     SetActiveChannel(index);
-    if (!isFm)
-        segTableSection = strprintf("SegmTbl-ch%d", index);
+    segTableSection = composer_.segTableSection(index);
     std::string stem;
     if (!ProfileRecord("Interface", "ActiveCh", stem, 40, launch().descrFile, true))
         stem = ":INST ";

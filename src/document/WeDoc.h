@@ -1,10 +1,10 @@
 #pragma once
 #include "app/FileUtil.h"
+#include "document/Composer.h"
 #include "host/InstrumentDescription.h"
 
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <limits>
 #include <optional>
 #include <string>
@@ -29,21 +29,11 @@ struct WeDocListener {
     virtual void pathNameChanged(const std::string& /*path*/, bool /*addRecent*/) {}
     // The main window's current title (Save looks for "UNTIT" in it).
     virtual std::string windowTitle() const { return {}; }
+    // The download's trace-type question ("Download Options"): 0 "arb", 1 "dig", 2 "alL", or
+    // nothing when the user cancels. Without windows the answer is "Wave Only".
+    virtual std::optional<int> askTraceType() { return 0; }
     virtual ~WeDocListener() = default;
 };
-
-// What the FM composer adds to the shared document. Unset hooks do nothing.
-struct FmDocHooks {
-    // `ComputeFmMarkerPoints`: run after every change of the points and every load.
-    std::function<void(WeDoc&)> computeMarkers;
-    // FP-segment mode: the active segment's deviation and vertical range, before its file loads.
-    std::function<void(WeDoc&)> loadSegmentRange;
-    // The FM limits, carrier and deviation at every channel set-up; false closes the application.
-    std::function<bool(WeDoc&)> setUpChannel;
-    // A wave the user opened has been loaded.
-    std::function<void(WeDoc&)> waveOpened;
-};
-void SetFmDocHooks(FmDocHooks hooks);
 
 // Result of the wavelength increment question.
 enum class WavelengthCheck { Kept, Corrected, Cancelled };
@@ -51,16 +41,18 @@ enum class WavelengthCheck { Kept, Corrected, Cancelled };
 enum class SaveResult { Saved, NeedsSaveAs };
 
 // The waveform of the active segment of the active channel: the one owner of the points. Every
-// change is written to the segment's working file at once, so nothing is ever unsaved.
+// change is written to the segment's working file at once, so nothing is ever unsaved. What the
+// standard and FM composers do differently, the document asks its composer.
 class WeDoc {
   public:
-    WeDoc();  // loads the instrument description
+    explicit WeDoc(Composer& composer); // loads the instrument description
     ~WeDoc(); // deletes the wave-parameter section and posts the composer-closed notice
     WeDoc(const WeDoc&) = delete;
     WeDoc& operator=(const WeDoc&) = delete;
 
     void setListener(WeDocListener* listener) { listener_ = listener; }
     WeDocListener& listener() { return listener_ ? *listener_ : silent_; }
+    Composer& composer() const { return composer_; }
 
     // --- fields
     bool busy = false; // a wavelength correction is applied during a load
@@ -69,9 +61,7 @@ class WeDoc {
     bool moduleChans = false;
     double wavelengthMin = 0, wavelengthMax = 0;
     double segmentMin = 0, segmentMax = 0;
-    double fmLenMin = 0, fmLenMax = 0; // FM ranges
-    double fmMin = 0, fmMax = 0;
-    double fpSegMin = 0, fpSegMax = 0;
+    // The FM ranges (fmLenMin, fmMax, ...) are the FM composer's own: composer().fmLimits().
     int resFactor = 2;
     int bytesPerPoint = 2; // in files: 2 standard, 4 FM, 6 FM in FP-segment mode
     bool hasTraceTypes = false;
@@ -160,6 +150,7 @@ class WeDoc {
     void SelectChannel(int index);
 
   private:
+    Composer& composer_;
     WeDocListener* listener_ = nullptr;
     WeDocListener silent_;
     std::string pointsFile_;

@@ -25,11 +25,11 @@ bool IsBlankText(const std::string& s) {
 
 } // namespace
 
-double EquationLevelFactor(int composerId, bool fmAbstract, double vMin, double vMax) {
+double EquationLevelFactor(bool fm, bool fmAbstract, double vMin, double vMax) {
     double span = vMax - vMin;
     if (span == 0)
         return 1;
-    if (composerId == kFmComposer)
+    if (fm)
         return fmAbstract ? 1000000000.0 / span : 1;
     return std::trunc(span) / span;
 }
@@ -74,7 +74,7 @@ void EquationEditor::Open() {
 }
 
 void EquationEditor::ReadSettings() {
-    const std::string section = WaveParSection();
+    const std::string section = target_.composer().waveParSection();
     const std::array<double, kFieldCount> defaults = {0, static_cast<double>(Wavelength() - 1),
                                                       std::trunc(target_.lowerLevel()),
                                                       std::trunc(target_.upperLevel()), 1};
@@ -98,7 +98,7 @@ void EquationEditor::ReadSettings() {
     autoFlag_ = flag("AutoButton", scaleRadio_ || autoTicked_);
     aliasesShown = flag("ButtonAliases", false);
 
-    ReadDialogPosition(position);
+    ReadDialogPosition(target_.composer().dialogSection(), position);
 }
 
 void EquationEditor::LoadState() {
@@ -243,8 +243,7 @@ bool EquationEditor::Evaluate(bool forOk) {
                  static_cast<long>(fields[kEnd]),
                  fields[kMin],
                  fields[kMax],
-                 EquationLevelFactor(target_.isFm() ? kFmComposer : kStandardComposer,
-                                     target_.abstractLevels(), target_.lowerLevel(),
+                 EquationLevelFactor(target_.isFm(), target_.abstractLevels(), target_.lowerLevel(),
                                      target_.upperLevel()),
                  static_cast<long>(fields[kCycles]),
                  scaledPass(),
@@ -328,7 +327,7 @@ void EquationEditor::SaveSettings(bool keepWave) {
         t.write(kButtons, "AutoButton", autoFlag_ ? "1" : "0");
         t.write(kButtons, "CheckBox", autoTicked_ ? "1" : "0");
         t.write(kButtons, "ButtonAliases", aliasesShown ? "1" : "0");
-        const std::string section = WaveParSection();
+        const std::string section = target_.composer().waveParSection();
         t.write(section, "Prv_bgn", SettingNumber(start));
         t.write(section, "Prv_end", SettingNumber(end));
         t.write(section, "Fmin", SettingNumber(fields[kMin]));
@@ -336,7 +335,7 @@ void EquationEditor::SaveSettings(bool keepWave) {
         t.write(section, "Cycl", SettingNumber(fields[kCycles]));
         t.commit();
     }
-    StoreDialogPosition(position);
+    StoreDialogPosition(target_.composer().dialogSection(), position);
     if (keepWave)
         target_.keepGenerated();
     WriteEquationState(stateFile, typed, aliases.rows());
@@ -359,8 +358,7 @@ void EquationEditor::InsertAliasWave(std::size_t row, const std::string& path) {
 }
 
 std::string EquationEditor::WaveFilter() const {
-    std::string filter = launch().composerId == kFmComposer ? "Binary   (*.wvf)|*.wvf||"
-                                                            : "Binary   (*.wav)|*.wav||";
+    std::string filter = target_.isFm() ? "Binary   (*.wvf)|*.wvf||" : "Binary   (*.wav)|*.wav||";
     if (ProfileText("Model", "Instrument", launch().exchangeFile) == "QM8100") {
         filter.pop_back();
         filter += "Binary   (*.wfm)|*.wfm|ASCII -space delimited (*.afm)|*.afm||";

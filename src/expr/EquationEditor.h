@@ -14,7 +14,7 @@ namespace tw {
 
 // The factor K: the waveform composer's whole-number share of its level span; the FM composer's
 // 10^9 scale in abstract mode, else 1.
-double EquationLevelFactor(int composerId, bool fmAbstract, double vMin, double vMax);
+double EquationLevelFactor(bool fm, bool fmAbstract, double vMin, double vMax);
 
 // The "Equation Editor" without its window: the five fields and their limits, the formula and
 // its history, the aliases, the level mode, and the Preview/OK/Cancel steps over the document.
@@ -67,6 +67,8 @@ class EquationEditor {
     void PickHistory(int index);
     bool SaveEquationFile(const std::string& path);
     bool OpenEquationFile(const std::string& path);
+
+    const GeneratorTarget& target() const { return target_; }
 
   private:
     GeneratorTarget& target_;

@@ -1,6 +1,8 @@
 #include "fm/FmComposer.h"
 
 #include "app/LaunchState.h"
+#include "app/Printf.h"
+#include "document/WaveDownload.h"
 #include "document/WeDoc.h"
 #include "fm/FmMarkers.h"
 #include "fm/FmNumberText.h"
@@ -9,19 +11,9 @@
 
 namespace tw {
 
-FmComposer& TheFmComposer() {
-    static FmComposer composer;
-    return composer;
-}
+FmComposer::FmComposer() : FmComposer(DecideFmAbstractMode()) {}
 
-void InstallFmComposer() {
-    SetFmAbstractMode(DecideFmAbstractMode());
-    FmComposer& fm = TheFmComposer();
-    SetFmDocHooks({[&fm](WeDoc& doc) { fm.ComputeMarkers(doc); },
-                   [&fm](WeDoc& doc) { fm.LoadSegmentRange(doc); },
-                   [&fm](WeDoc& doc) { return fm.SetUpChannel(doc); },
-                   [&fm](WeDoc& doc) { fm.WaveOpened(doc); }});
-}
+FmComposer::FmComposer(bool abstractMode) : abstract_(abstractMode) {}
 
 void FmComposer::showRange(WeDoc& doc) const {
     doc.vMin = fm_.vMin;
@@ -35,16 +27,8 @@ void FmComposer::showDeviation(WeDoc& doc, std::string text) {
 
 bool FmComposer::SetUpChannel(WeDoc& doc) {
     failed_ = !LoadFmLimits(fm_);
-    doc.fmLenMin = fm_.fmLenMin;
-    doc.fmLenMax = fm_.fmLenMax;
-    doc.fmMin = fm_.fmMin;
-    doc.fmMax = fm_.fmMax;
-    if (launch().fpSegMode) {
-        doc.fpSegMin = fm_.fpSegMin;
-        doc.fpSegMax = fm_.fpSegMax;
-    }
     showRange(doc);
-    doc.initialPoint = FmAbstractMode() ? 500000000 : static_cast<std::int32_t>(fm_.base);
+    doc.initialPoint = abstract_ ? 500000000 : static_cast<std::int32_t>(fm_.base);
     showDeviation(doc, FmGeneralText(fm_.deviation));
     return !failed_;
 }
@@ -61,13 +45,14 @@ bool FmComposer::RereadSettings(WeDoc& doc) {
 
 void FmComposer::ComputeMarkers(WeDoc& doc) {
     std::vector<double> values = ReadFmMarkerValues(fm_.fmFuncMode);
-    FmMarkerPoints marks =
-        ComputeFmMarkerPoints(doc.points, values, doc.vMin, doc.vMax, FmAbstractMode());
+    FmMarkerPoints marks = ComputeFmMarkerPoints(doc.points, values, doc.vMin, doc.vMax, abstract_);
     doc.fmMarkers = std::move(marks.indices);
     doc.fmMarkersInRange = marks.valuesInRange;
 }
 
 void FmComposer::LoadSegmentRange(WeDoc& doc) {
+    if (!launch().fpSegMode)
+        return;
     LoadSegmentDeviation(fm_);
     showRange(doc);
     showDeviation(doc, FmGeneralText(fm_.deviation));
@@ -85,7 +70,7 @@ DeviationChange FmComposer::ApplyDeviation(WeDoc& doc, std::string_view boxText)
 }
 
 void FmComposer::WaveOpened(WeDoc& doc) {
-    if (!FmAbstractMode() && !launch().fpSegMode)
+    if (!abstract_ && !launch().fpSegMode)
         RangeFromLoadedWave(doc);
 }
 
@@ -95,6 +80,40 @@ std::string FmComposer::RangeFromLoadedWave(WeDoc& doc) {
     doc.RefreshFmMarkers();
     showDeviation(doc, text);
     return text;
+}
+
+int FmComposer::Download(WeDoc& doc) {
+    return SendFmDownload(doc);
+}
+
+PointLayout FmComposer::layout() const {
+    return launch().fpSegMode ? PointLayout::Record6 : PointLayout::Int32;
+}
+
+std::string FmComposer::workingFileName(int segment, int /*channel*/) const {
+    if (launch().fpSegMode)
+        return strprintf("TemS%d.wfp", segment);
+    return segment == -2 ? "FmDef.wfm" : "FmDef.wvf";
+}
+
+bool FmComposer::segmented() const {
+    return launch().fpSegMode;
+}
+
+std::string FmComposer::segTableSection(int /*channel*/) const {
+    return "FmSegmTbl";
+}
+
+std::string FmComposer::modifKey(int segment, int /*channel*/) const {
+    return strprintf("Segm%d", segment);
+}
+
+int FmComposer::parameterTemplate() const {
+    return launch().fpSegMode ? 1343 : 1341;
+}
+
+bool FmComposer::followsHostSettings() const {
+    return !launch().fpSegMode;
 }
 
 } // namespace tw

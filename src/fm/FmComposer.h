@@ -1,4 +1,5 @@
 #pragma once
+#include "document/Composer.h"
 #include "fm/FmSettings.h"
 
 #include <string>
@@ -8,31 +9,69 @@ namespace tw {
 
 class WeDoc;
 
-// The FM composer beside the shared document: owns the FM settings and keeps the document's
-// limits, vertical range, new-point value and marker points in step with them.
-class FmComposer {
+// The FM composer: the shared document over 32-bit points, with the FM settings that frame
+// them. Owns the FM settings and abstract mode and keeps the document's vertical range, new-point
+// value and marker points in step with them.
+class FmComposer : public Composer {
   public:
+    FmComposer(); // decides abstract mode from the description file
+    explicit FmComposer(bool abstractMode);
+
     // LoadFmLimits for the active channel; false when the application must close.
-    bool SetUpChannel(WeDoc& doc);
+    bool SetUpChannel(WeDoc& doc) override;
     // Host event 4 with the parameter bar showing (outside FP-segment mode): LoadFmLimits again.
     // True when the carrier, the deviation range or the modulation mode changed; the markers
     // then follow.
-    bool RereadSettings(WeDoc& doc);
+    bool RereadSettings(WeDoc& doc) override;
     // The marker points of the current wave from the stored table of the function mode.
-    void ComputeMarkers(WeDoc& doc);
+    void ComputeMarkers(WeDoc& doc) override;
     // FP-segment mode: the active segment's deviation and range before its file is read.
-    void LoadSegmentRange(WeDoc& doc);
+    void LoadSegmentRange(WeDoc& doc) override;
     // The parameter bar's deviation box; on acceptance the markers and the view follow.
     DeviationChange ApplyDeviation(WeDoc& doc, std::string_view boxText);
+    void TakeDeviation(WeDoc& doc, std::string_view text) override { ApplyDeviation(doc, text); }
     // A wave of absolute frequencies (outside abstract and FP-segment mode) that the user
     // opened sets the range and deviation from its own values.
-    void WaveOpened(WeDoc& doc);
+    void WaveOpened(WeDoc& doc) override;
     std::string RangeFromLoadedWave(WeDoc& doc);
     // The text of the parameter bar's deviation box.
-    const std::string& DeviationText() const { return deviationBox_; }
+    std::string DeviationText() const override { return deviationBox_; }
+    // The FM download: the FM waveform file, and the marker file beside it.
+    int Download(WeDoc& doc) override;
 
     const FmSettings& settings() const { return fm_; }
-    bool setUpFailed() const { return failed_; }
+    const FmLimits& fmLimits() const override { return fm_; }
+    bool setUpFailed() const override { return failed_; }
+    bool abstractMode() const override { return abstract_; }
+
+    long closedCode() const override { return 12; }
+    HostEventCodes hostEvents() const override { return {10, 13}; }
+    bool isFm() const override { return true; }
+    PointLayout layout() const override;
+    std::string undoFileName() const override { return "UndoFC.wvf"; }
+    std::string waveParSection() const override { return kFmWaveParSection; }
+    std::string waveDefaultsSection() const override { return "FmcWav_Defpar"; }
+    std::string dialogSection() const override { return "FmcOrg"; }
+    std::string workingFileName(int segment, int channel) const override;
+    bool segmented() const override;
+    bool channelTables() const override { return false; }
+    std::string segTableSection(int channel) const override;
+    std::string modifKey(int segment, int channel) const override;
+    bool wavelengthIncrements() const override { return false; }
+    bool tracesAndPatterns() const override { return false; }
+    // Mid-scale until the channel set-up puts the carrier there (or keeps it in abstract mode).
+    std::int32_t initialPoint() const override { return 500000000; }
+    const char* sampleText() const override { return "2.2345678"; }
+    std::string verticalUnit() const override { return "Hz"; }
+    bool fmScale() const override { return true; }
+    int parameterTemplate() const override;
+    int instrumentButtons(double /*channels*/) const override { return 1; }
+    std::string placementKey() const override { return "FmRect"; }
+    int placementShift() const override { return 100; }
+    bool cardiacAndPwm() const override { return false; }
+    bool fmMarkers() const override { return true; }
+    int fmFuncMode() const override { return fm_.fmFuncMode; }
+    bool followsHostSettings() const override;
 
   private:
     void showRange(WeDoc& doc) const;
@@ -40,13 +79,7 @@ class FmComposer {
     FmSettings fm_;
     std::string deviationBox_;
     bool failed_ = false;
+    bool abstract_ = false;
 };
-
-// The process's FM composer.
-FmComposer& TheFmComposer();
-
-// Decides abstract mode and connects the document's FM hooks to TheFmComposer(); the FM
-// composer calls it before it creates the document.
-void InstallFmComposer();
 
 } // namespace tw

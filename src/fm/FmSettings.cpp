@@ -23,7 +23,6 @@
 namespace tw {
 
 namespace {
-bool abstractMode = false;
 
 // The whole part of a stored number; `def` when the key was absent (the sentinel has no
 // integer form).
@@ -173,13 +172,6 @@ bool DecideFmAbstractMode() {
     if (ls.fpSegMode)
         return false;
     return ProfileNumberIn(ls.descrFile, "PtSize", 0, "FmComposer", kAbsent) != 4;
-}
-
-bool FmAbstractMode() {
-    return abstractMode;
-}
-void SetFmAbstractMode(bool on) {
-    abstractMode = on;
 }
 
 DeviationChange ApplyDeviation(FmSettings& fm, std::string_view boxText) {

@@ -1,4 +1,6 @@
 #pragma once
+#include "document/Composer.h"
+
 #include <cstdint>
 #include <span>
 #include <string>
@@ -7,11 +9,8 @@
 namespace tw {
 
 // The frame of the FM composer's modulating waveform: the instrument's FM limits, the carrier
-// (base) and the span the waveform covers (deviation). The document owns one of these.
-struct FmSettings {
-    double fmLenMin = 0, fmLenMax = 0;
-    double fmMin = 0, fmMax = 0;
-    double fpSegMin = 0, fpSegMax = 0;
+// (base) and the span the waveform covers (deviation). The FM composer owns one of these.
+struct FmSettings : FmLimits {
     double base = 0;
     double deviation = 0;
     int fmFuncMode = 0;
@@ -30,11 +29,9 @@ bool LoadFmLimits(FmSettings& fm);
 // exchange file. False (after string 3000) when the carrier cannot be brought inside the limits.
 bool InitFmBase(FmSettings& fm);
 
-// Abstract mode: samples on a 0..1e9 scale instead of frequencies. Decided once when the main
-// frame is created; DecideFmAbstractMode reads the description file, the flag keeps the result.
+// Abstract mode: samples on a 0..1e9 scale instead of frequencies, as the description file
+// says. The FM composer decides it once, when it is created with the main frame.
 bool DecideFmAbstractMode();
-bool FmAbstractMode();
-void SetFmAbstractMode(bool on);
 
 // Outcome of a typed deviation: when refused, boxText is the previous deviation to show again.
 struct DeviationChange {

@@ -1,17 +1,13 @@
 #include "frame/DocumentCommands.h"
 
 #include "app/Commands.h"
-#include "app/LaunchState.h"
 #include "document/FormatRegistry.h"
 #include "document/WaveDownload.h"
 #include "document/WaveFormats.h"
 #include "document/WeDoc.h"
 #include "document/qt/DimensionDialog.h"
-#include "document/qt/DownloadOptionsDialog.h"
 #include "document/qt/WaveFileDialog.h"
 #include "expr/qt/EquationEditorDialog.h"
-#include "fm/FmComposer.h"
-#include "fm/FmSettings.h"
 #include "fm/qt/FmMarkersDialog.h"
 #include "frame/GeneratorCommands.h"
 #include "frame/MainFrame.h"
@@ -25,9 +21,6 @@ namespace tw {
 void InstallDocumentCommands(MainFrame& frame, WeDoc& doc) {
     // Shared by Open and Save As, as one dialog that remembers its folder and filter.
     auto memory = std::make_shared<FileDialogMemory>();
-    auto asker = std::make_shared<QtTraceTypeAsker>();
-    asker->parent = &frame;
-    SetTraceTypeAsker(asker.get());
     MainFrame* f = &frame;
     WeDoc* d = &doc;
 
@@ -37,7 +30,7 @@ void InstallDocumentCommands(MainFrame& frame, WeDoc& doc) {
                                         ChooseWaveFile(f, DialogKind::Open, d->fileName, *memory);
                                     if (c.path.empty())
                                         return;
-                                    if (AsksDimension(NativeLayout(), c.code))
+                                    if (AsksDimension(d->composer().layout(), c.code))
                                         d->askDim = AskDimension(DialogDimensionAsker(f));
                                     d->Open(c.path, c.code);
                                 },
@@ -55,12 +48,10 @@ void InstallDocumentCommands(MainFrame& frame, WeDoc& doc) {
                                 },
                                 {},
                                 {}});
-    // The asker lives as long as the command that uses it.
-    frame.setCommand(kCmdDownload, {[d, asker] { DownloadWaveform(*d); }, {}, {}});
+    frame.setCommand(kCmdDownload, {[d] { DownloadWaveform(*d); }, {}, {}});
 
     WeditVw* view = frame.view();
     DocGeneratorTarget::Hooks hooks;
-    hooks.abstractLevels = [] { return FmAbstractMode(); };
     hooks.markAnchors = [view](double start, double end) {
         view->markAnchors(long(start), long(end));
     };
@@ -75,13 +66,12 @@ void InstallDocumentCommands(MainFrame& frame, WeDoc& doc) {
                                     },
                                     {},
                                     {}});
-    if (launch().composerId == kFmComposer)
+    if (doc.composer().fmMarkers())
         frame.setCommand(kCmdFmMarkers,
                          {[f, d] {
-                              const FmSettings& fm = TheFmComposer().settings();
-                              FmMarkersDialog dlg(fm.fmFuncMode, fm.vMin, fm.vMax, f);
+                              FmMarkersDialog dlg(d->composer().fmFuncMode(), d->vMin, d->vMax, f);
                               dlg.exec();
-                              TheFmComposer().ComputeMarkers(*d);
+                              d->RefreshFmMarkers();
                               d->listener().repaint(WeDocListener::kAll, WeDocListener::kAll);
                           },
                           {},

@@ -7,6 +7,7 @@
 #include "app/ProfileStore.h"
 #include "app/StoredNumber.h"
 #include "app/qt/AppProfile.h"
+#include "document/Composer.h"
 #include "document/SegmentTables.h"
 #include "document/WeDoc.h"
 #include "frame/MainFrame.h"
@@ -36,9 +37,13 @@ namespace {
 const char* const kFlagKeys[FrameBars::kBands] = {"visFile", "visTool", "visParm", "visCtl",
                                                   "visMarker"};
 
-bool IsPulse() {
-    return launch().composerId == kPulseComposer;
-}
+// The wave parameter bar's forms.
+enum ParameterTemplate {
+    kWaveTemplate = 1340,
+    kFmTemplate = 1341,
+    kPulseTemplate = 1342,
+    kFpSegTemplate = 1343
+};
 
 // Small drawn glyph icons for the wave edit and instrument bars.
 QIcon GlyphIcon(const QString& glyph, QColor colour = QColor(32, 72, 128)) {
@@ -61,14 +66,15 @@ QIcon GlyphIcon(const QString& glyph, QColor colour = QColor(32, 72, 128)) {
 
 } // namespace
 
-FrameBars::FrameBars(MainFrame& frame, WeDoc* doc) : QObject(&frame), frame_(frame), doc_(doc) {
+FrameBars::FrameBars(MainFrame& frame, WeDoc* doc)
+    : QObject(&frame), frame_(frame), composer_(frame.composer()), doc_(doc) {
     readFlags();
     buildFileBar();
-    if (!IsPulse())
+    if (composer_.hasDocument())
         buildEditBar();
     buildParameterBar();
     buildInstrumentBar();
-    if (launch().composerId == kFmComposer)
+    if (composer_.fmMarkers())
         buildMarkerBar();
     addToggles();
     for (QToolBar* bar : bars_)
@@ -102,7 +108,7 @@ void FrameBars::readFlags() {
 void FrameBars::storeFlags() const {
     profile::Transaction t(launch().generalIni);
     for (int b = 0; b < kBands; ++b) {
-        if (IsPulse() && b == kParmBand)
+        if (!composer_.hasDocument() && b == kParmBand)
             continue;
         t.write("ViewsTD", kFlagKeys[b], flags_[b] ? "1" : "0");
     }
@@ -130,7 +136,7 @@ void FrameBars::buildFileBar() {
             a->setIcon(style->standardIcon(icon));
         bar->addAction(a);
     }
-    if (IsPulse()) {
+    if (!composer_.hasDocument()) {
         QAction* a = frame_.action(kCmdPulseEditor);
         if (a->icon().isNull())
             a->setIcon(GlyphIcon("PE"));
@@ -175,8 +181,8 @@ void FrameBars::buildParameterBar() {
         connect(box, &QLineEdit::textEdited, this, [this, slot] { markPending(slot); });
         connect(box, &QLineEdit::returnPressed, this, &FrameBars::apply);
     };
-    const int composer = launch().composerId;
-    if (composer == kPulseComposer) {
+    const int form = composer_.parameterTemplate();
+    if (form == kPulseTemplate) {
         auto* icon = new QLabel;
         icon->setPixmap(GlyphIcon("P").pixmap(20, 20));
         row->addWidget(icon);
@@ -186,18 +192,18 @@ void FrameBars::buildParameterBar() {
         text->setFixedWidth(220);
         row->addWidget(text);
     } else {
-        if (composer == kFmComposer && launch().fpSegMode)
+        if (form == kFpSegTemplate)
             addBox(2, "Active seg", 1039);
         addBox(0, "Wavelength", 1037);
-        addBox(1, composer == kFmComposer ? "Deviation" : "Active seg", 1038);
+        addBox(1, deviationBox() ? "Deviation" : "Active seg", 1038);
         apply_ = new QPushButton("Apply");
         apply_->setObjectName("1033");
         apply_->setEnabled(false);
         row->addWidget(apply_);
         connect(apply_, &QPushButton::clicked, this, &FrameBars::apply);
     }
-    parmHolder_ = frame_.addToolBar(composer == kPulseComposer ? "Pulse Parameter Bar"
-                                                               : "Wave Parameter Bar");
+    parmHolder_ =
+        frame_.addToolBar(form == kPulseTemplate ? "Pulse Parameter Bar" : "Wave Parameter Bar");
     parmHolder_->setObjectName("ParameterBar");
     parmHolder_->addWidget(parm_);
     bars_[kParmBand] = parmHolder_;
@@ -209,11 +215,7 @@ void FrameBars::buildInstrumentBar() {
     QToolBar* bar = frame_.addToolBar("Instrument Control Bar");
     bar->setObjectName("InstrumentControlBar");
     bar->setIconSize(QSize(20, 20));
-    int buttons = 1;
-    if (launch().composerId != kFmComposer) {
-        const double channels = ProfileNumber("Channels", 0, "Instrument", 1);
-        buttons = channels < 2 ? 2 : channels < 3 ? 4 : 6;
-    }
+    const int buttons = composer_.instrumentButtons(ProfileNumber("Channels", 0, "Instrument", 1));
     for (int i = 0; i < buttons; ++i) {
         const int id = i == 0 ? kCmdDownload : i == 1 ? kCmdClearMemory : kCmdChannel1 + i - 2;
         QAction* a = frame_.action(id);
@@ -260,9 +262,7 @@ void FrameBars::addToggles() {
                                             {kCmdInstrumentBar, kInstrumentBand},
                                             {kCmdMarkerBar, kMarkerBand}};
     for (const auto& [id, band] : toggles) {
-        if (band == kEditBand && IsPulse())
-            continue;
-        if (band == kMarkerBand && launch().composerId != kFmComposer)
+        if ((band == kEditBand || band == kMarkerBand) && !bars_[band])
             continue;
         const Band b = band;
         frame_.setCommand(id, {[this, b] { toggle(b); }, {}, [this, b] { return flags_[b]; }});
@@ -296,7 +296,7 @@ QMenu* FrameBars::barMenu() {
             a->setData(static_cast<int>(band));
             connect(a, &QAction::triggered, this, [this, band] { toggle(band); });
         };
-        if (IsPulse())
+        if (!composer_.hasDocument())
             for (const auto& [text, band] : pulse)
                 add(text, band);
         else
@@ -327,7 +327,7 @@ void FrameBars::apply() {
         if (box == 0 && doc_) {
             doc_->SetWavelength(text.toLong());
             showWavelength();
-        } else if (box == 1 && launch().composerId == kFmComposer) {
+        } else if (box == 1 && deviationBox()) {
             if (applyDeviation)
                 applyDeviation(text);
         } else if (doc_) {
@@ -348,22 +348,27 @@ void FrameBars::showWavelength() {
     marks_[0] = false;
 }
 
+bool FrameBars::deviationBox() const {
+    const int form = composer_.parameterTemplate();
+    return form == kFmTemplate || form == kFpSegTemplate;
+}
+
 void FrameBars::showSegment() {
-    QLineEdit* box = launch().composerId == kFmComposer ? boxes_[2] : boxes_[1];
-    if (box)
-        box->setText(QString::number(launch().activeSegment));
-    marks_[launch().composerId == kFmComposer ? 2 : 1] = false;
+    const int slot = deviationBox() ? 2 : 1;
+    if (boxes_[slot])
+        boxes_[slot]->setText(QString::number(launch().activeSegment));
+    marks_[slot] = false;
 }
 
 void FrameBars::showDeviation(const QString& text) {
-    if (launch().composerId != kFmComposer || !boxes_[1])
+    if (!deviationBox() || !boxes_[1])
         return;
     boxes_[1]->setText(text);
     marks_[1] = false;
 }
 
-std::string FrameBars::PlacementKey() {
-    return launch().composerId == kStandardComposer ? "Rect" : "FmRect";
+std::string FrameBars::PlacementKey() const {
+    return composer_.placementKey();
 }
 
 void FrameBars::savePlacement() const {
@@ -399,8 +404,8 @@ void FrameBars::restorePlacement() {
         // The last field runs to the end: bounded, so that b - t stays an int.
         const int b = std::clamp(StoredWhole(rect.substr(15)), -99999, 99999);
         frame_.setGeometry(l, t, std::max(r - l, 1), std::max(b - t, 1));
-    } else if (launch().composerId != kStandardComposer) {
-        frame_.move(frame_.pos() + QPoint(100, 0));
+    } else if (composer_.placementShift() != 0) {
+        frame_.move(frame_.pos() + QPoint(composer_.placementShift(), 0));
     }
     if (icon)
         frame_.setWindowState(max ? Qt::WindowMinimized | Qt::WindowMaximized

@@ -14,11 +14,13 @@ class QWidget;
 
 namespace tw {
 
+class Composer;
 class MainFrame;
 class WeDoc;
 
 // The frame's bars (file, wave edit, wave parameters, instrument control), their visibility
-// flags kept in "ViewsTD", the bar menu, the minimum size and the window placement.
+// flags kept in "ViewsTD", the bar menu, the minimum size and the window placement, as the
+// frame's composer has them.
 class FrameBars : public QObject {
   public:
     FrameBars(MainFrame& frame, WeDoc* doc);
@@ -43,16 +45,16 @@ class FrameBars : public QObject {
     void apply();
     void showWavelength();
     void showSegment();
-    void showDeviation(const QString& text); // FM composer
+    void showDeviation(const QString& text); // the FM composer's parameter bar
     void showMarkerCount();                  // FM composer: marker values in the range
-    // The FM composer's deviation change.
+    // The deviation box's change (the FM composer's parameter bar).
     std::function<void(const QString&)> applyDeviation;
 
     void storeFlags() const;
     void savePlacement() const;
     void restorePlacement();
     // The placement key: "Rect", or "FmRect" outside the standard composer.
-    static std::string PlacementKey();
+    std::string PlacementKey() const;
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -66,8 +68,10 @@ class FrameBars : public QObject {
     void buildMarkerBar();
     void addToggles();
     void markPending(int box);
+    bool deviationBox() const; // the second box holds the FM deviation
 
     MainFrame& frame_;
+    const Composer& composer_;
     WeDoc* doc_;
     bool flags_[kBands] = {true, true, true, true, true};
     QToolBar* bars_[kBands] = {};

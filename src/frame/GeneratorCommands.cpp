@@ -2,7 +2,6 @@
 
 #include "app/Commands.h"
 #include "app/FileUtil.h"
-#include "app/LaunchState.h"
 #include "document/WeDoc.h"
 #include "frame/MainFrame.h"
 #include "generators/WaveBackup.h"
@@ -27,7 +26,7 @@ bool IsGenerator(int id) {
 } // namespace
 
 bool RunGeneratorCommand(WeDoc& doc, int id, QWidget* parent, DocGeneratorTarget::Hooks hooks) {
-    if (!IsGenerator(id) || (WaveComposerOnly(id) && launch().composerId != kStandardComposer))
+    if (!IsGenerator(id) || (WaveComposerOnly(id) && !doc.composer().cardiacAndPwm()))
         return false;
     const std::function<void()> closed = hooks.dialogClosed;
     DocGeneratorTarget target(doc, std::move(hooks));
@@ -51,7 +50,7 @@ void InstallGeneratorCommands(MainFrame& frame, WeDoc& doc, DocGeneratorTarget::
     const int ids[] = {kCmdSine,  kCmdTriangle, kCmdSquare, kCmdSinc,    kCmdGaussian, kCmdExponent,
                        kCmdPulse, kCmdNoise,    kCmdDcWave, kCmdCardiac, kCmdPwm};
     for (int id : ids) {
-        if (WaveComposerOnly(id) && launch().composerId != kStandardComposer)
+        if (WaveComposerOnly(id) && !doc.composer().cardiacAndPwm())
             continue;
         frame.setCommand(
             id,

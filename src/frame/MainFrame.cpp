@@ -4,6 +4,7 @@
 #include "app/LaunchState.h"
 #include "app/MenuLayout.h"
 #include "app/Startup.h"
+#include "frame/ComposerFactory.h"
 #include "frame/FrameBars.h"
 #include "frame/QtPulseFrame.h"
 #include "frame/QtWaveFrame.h"
@@ -25,8 +26,11 @@
 namespace tw {
 
 MainFrame::MainFrame(int resourceSet, QWidget* parent)
-    : QMainWindow(parent), resourceSet_(resourceSet), view_(new WeditVw(this)),
-      ready_(new QLabel("Ready", this)) {
+    : MainFrame(MakeComposer(launch()), resourceSet, parent) {}
+
+MainFrame::MainFrame(ComposerChoice choice, int resourceSet, QWidget* parent)
+    : QMainWindow(parent), resourceSet_(resourceSet), composer_(std::move(choice.composer)),
+      view_(new WeditVw(*composer_, this)), ready_(new QLabel("Ready", this)) {
     // Qt reports only real changes, so a paint that sets the same title again logs nothing.
     connect(this, &QWidget::windowTitleChanged, this,
             [] { AppendLog("-----------appName=" + launch().appName); });
@@ -34,10 +38,10 @@ MainFrame::MainFrame(int resourceSet, QWidget* parent)
     statusBar()->addWidget(ready_, 1);
     buildMenus();
     addFrameCommands();
-    if (launch().composerId == kPulseComposer)
-        pulse_ = std::make_unique<QtPulseFrame>(*this);
+    if (choice.pulse)
+        pulse_ = std::make_unique<QtPulseFrame>(*this, *choice.pulse);
     else
-        wave_ = std::make_unique<QtWaveFrame>(*this);
+        wave_ = std::make_unique<QtWaveFrame>(*this, *composer_);
     bars_ = new FrameBars(*this, wave_ ? &wave_->document() : nullptr);
     if (wave_)
         wave_->setBars(bars_);
@@ -147,7 +151,7 @@ void MainFrame::notify(std::string_view name, long first, long second) {
 }
 
 void MainFrame::hostEvent(long code, long data) {
-    HostEventAction act = DecideHostEvent(launch().composerId, code, data);
+    HostEventAction act = DecideHostEvent(composer_->hostEvents(), code, data);
     switch (act.kind) {
     case HostEventAction::Close:
         close();
@@ -168,8 +172,7 @@ void MainFrame::hostEvent(long code, long data) {
 // Host event 4. With its parameter bar showing, the FM composer outside FP-segment mode follows
 // the host's FM settings instead of its channel and segment.
 void MainFrame::reread() {
-    if (wave_ && launch().composerId == kFmComposer && !launch().fpSegMode &&
-        bars_->visible(FrameBars::kParmBand)) {
+    if (wave_ && composer_->followsHostSettings() && bars_->visible(FrameBars::kParmBand)) {
         wave_->rereadFmSettings();
         return;
     }

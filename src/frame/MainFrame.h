@@ -11,6 +11,8 @@ class QLabel;
 
 namespace tw {
 
+class Composer;
+struct ComposerChoice;
 class FrameBars;
 class QtPulseFrame;
 class QtWaveFrame;
@@ -19,8 +21,9 @@ class QtLinkWindow;
 class WeditVw;
 
 // The one frame window: menus of the start-up resource set, status bar, the view, and the
-// host's notifications. Subsystems give commands their handlers with setCommand; menu items
-// without a handler stay disabled.
+// host's notifications. It builds the run's composer from the launch state and gives it to its
+// parts. Subsystems give commands their handlers with setCommand; menu items without a handler
+// stay disabled.
 class MainFrame : public QMainWindow {
     Q_OBJECT
   public:
@@ -39,6 +42,7 @@ class MainFrame : public QMainWindow {
     void updateCommands();
 
     int resourceSet() const { return resourceSet_; }
+    Composer& composer() const { return *composer_; }
     WeditVw* view() const { return view_; }
     FrameBars* bars() const { return bars_; }
     QtWaveFrame* waveFrame() const { return wave_.get(); }
@@ -59,12 +63,14 @@ class MainFrame : public QMainWindow {
     void closeEvent(QCloseEvent* event) override;
 
   private:
+    MainFrame(ComposerChoice choice, int resourceSet, QWidget* parent);
     void buildMenus();
     void addFrameCommands();
     void notify(std::string_view name, long first, long second);
     void reread();
 
     int resourceSet_;
+    std::unique_ptr<Composer> composer_; // outlives the parts below, which are given it
     WeditVw* view_;
     QLabel* ready_;
     QPointer<QAction> hovered_; // the menu item under the mouse

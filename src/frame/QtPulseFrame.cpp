@@ -2,6 +2,7 @@
 
 #include "app/Commands.h"
 #include "frame/MainFrame.h"
+#include "host/HostLink.h"
 #include "pulse/qt/QtPulseWindows.h"
 #include "view/qt/WeditVw.h"
 
@@ -11,9 +12,8 @@
 
 namespace tw {
 
-QtPulseFrame::QtPulseFrame(MainFrame& frame)
-    : frame_(frame), composer_(std::make_unique<PulseComposer>()),
-      sections_(new QComboBox(&frame)) {
+QtPulseFrame::QtPulseFrame(MainFrame& frame, PulseComposer& composer)
+    : frame_(frame), composer_(composer), sections_(new QComboBox(&frame)) {
     QtPulseWindows::FrameHooks hooks;
     hooks.repaint = [this] {
         showViewMode();
@@ -21,13 +21,13 @@ QtPulseFrame::QtPulseFrame(MainFrame& frame)
     };
     hooks.sectionListChanged = [this] { fillSectionList(); };
     hooks.titleChanged = [this] { frame_.view()->update(); };
-    windows_ = std::make_unique<QtPulseWindows>(*composer_, &frame, std::move(hooks));
-    frame.view()->setPulseComposer(composer_.get());
+    windows_ = std::make_unique<QtPulseWindows>(composer_, &frame, std::move(hooks));
+    frame.view()->setPulseComposer(&composer_);
 
-    PulseComposer& c = *composer_;
+    PulseComposer& c = composer_;
     auto enabled = [&c](int id) { return [&c, id] { return c.IsEnabled(id); }; };
     auto checked = [&c](int id) { return [&c, id] { return c.IsChecked(id); }; };
-    auto run = [this](int id) { return [this, id] { RunPulseCommand(*composer_, id, &frame_); }; };
+    auto run = [this](int id) { return [this, id] { RunPulseCommand(composer_, id, &frame_); }; };
     for (int id : {kCmdOpen, kCmdSave, kCmdSaveAs, kCmdOptions, kCmdDownload, kCmdPulseEditor,
                    kCmdAppendSection, kCmdInsertSection, kCmdDeleteSection, kCmdRemoveAllSections,
                    kCmdUndoTrain, kCmdFullTrain})
@@ -43,9 +43,9 @@ QtPulseFrame::QtPulseFrame(MainFrame& frame)
     sections_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     QObject::connect(sections_, &QComboBox::activated, &frame, [this](int index) {
         if (index == 0)
-            composer_->FullTrain();
+            composer_.FullTrain();
         else
-            composer_->ChooseSection(index - 1);
+            composer_.ChooseSection(index - 1);
     });
     fillSectionList();
 }
@@ -53,24 +53,25 @@ QtPulseFrame::QtPulseFrame(MainFrame& frame)
 QtPulseFrame::~QtPulseFrame() {
     frame_.view()->setPulseComposer(nullptr);
     windows_.reset();
-    composer_.reset();
+    composer_.Close();
+    PostComposerClosed(composer_.closedCode(), 0);
 }
 
 void QtPulseFrame::close() {
-    composer_->Close();
+    composer_.Close();
 }
 
 void QtPulseFrame::fillSectionList() {
     QSignalBlocker block(sections_);
     sections_->clear();
-    for (const std::string& name : composer_->SectionList())
+    for (const std::string& name : composer_.SectionList())
         sections_->addItem(QString::fromStdString(name));
     showViewMode();
 }
 
 void QtPulseFrame::showViewMode() {
     QSignalBlocker block(sections_);
-    const auto& v = composer_->view;
+    const auto& v = composer_.view;
     sections_->setCurrentIndex(v.viewMode == 1 ? v.activeSection + 1 : 0);
 }
 

@@ -9,14 +9,15 @@ class MainFrame;
 class PulseComposer;
 class QtPulseWindows;
 
-// The pulse-train composer inside the frame: the composer and its windows, its menu commands,
-// and the section drop-down list ("Full Train", "Section 1" ...).
+// The pulse-train composer inside the frame: its windows, its menu commands, and the section
+// drop-down list ("Full Train", "Section 1" ...). It hands the view the train to draw and, as
+// the composer has no document, posts its composer-closed notice when it ends.
 class QtPulseFrame {
   public:
-    explicit QtPulseFrame(MainFrame& frame);
+    QtPulseFrame(MainFrame& frame, PulseComposer& composer);
     ~QtPulseFrame();
 
-    PulseComposer& composer() { return *composer_; }
+    PulseComposer& composer() { return composer_; }
     QComboBox* sectionList() const { return sections_; }
     void close(); // the view closes: stores the view mode
 
@@ -25,7 +26,7 @@ class QtPulseFrame {
     void showViewMode(); // the list shows "Full Train" or the section drawn alone
 
     MainFrame& frame_;
-    std::unique_ptr<PulseComposer> composer_;
+    PulseComposer& composer_;
     std::unique_ptr<QtPulseWindows> windows_;
     QComboBox* sections_;
 };

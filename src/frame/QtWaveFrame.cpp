@@ -1,11 +1,9 @@
 #include "frame/QtWaveFrame.h"
 
 #include "app/Commands.h"
-#include "app/LaunchState.h"
 #include "auxiliary/qt/AdditionalBitsDialog.h"
 #include "document/SegmentTables.h"
-#include "document/WaveDownload.h"
-#include "fm/FmComposer.h"
+#include "document/qt/DownloadOptionsDialog.h"
 #include "frame/DocumentCommands.h"
 #include "frame/FrameBars.h"
 #include "frame/MainFrame.h"
@@ -15,36 +13,27 @@
 
 namespace tw {
 
-namespace {
-// The FM composer's hooks must be in place before the document reads its channel.
-std::unique_ptr<WeDoc> MakeDocument() {
-    if (launch().composerId == kFmComposer)
-        InstallFmComposer();
-    return std::make_unique<WeDoc>();
-}
-} // namespace
-
-QtWaveFrame::QtWaveFrame(MainFrame& frame) : frame_(frame), doc_(MakeDocument()) {
+QtWaveFrame::QtWaveFrame(MainFrame& frame, Composer& composer)
+    : frame_(frame), composer_(composer), doc_(std::make_unique<WeDoc>(composer)) {
     doc_->setListener(this);
     LoadActiveSegment(*doc_);
     frame_.view()->setDocument(doc_.get());
     addCommands();
     InstallDocumentCommands(frame_, *doc_);
-    closeIfFmSetUpFailed();
+    closeIfSetUpFailed();
     QObject::connect(&frame_, &MainFrame::hostReread, &frame_,
                      [this] { LoadActiveSegment(*doc_); });
 }
 
 QtWaveFrame::~QtWaveFrame() {
-    SetTraceTypeAsker(nullptr);
     frame_.view()->setDocument(nullptr);
     doc_->setListener(nullptr);
 }
 
 // The FM limits could not be met (the user was told): the application ends once the event
 // loop runs.
-void QtWaveFrame::closeIfFmSetUpFailed() {
-    if (launch().composerId == kFmComposer && TheFmComposer().setUpFailed())
+void QtWaveFrame::closeIfSetUpFailed() {
+    if (composer_.setUpFailed())
         QTimer::singleShot(0, &frame_, [this] { frame_.close(); });
 }
 
@@ -82,19 +71,19 @@ void QtWaveFrame::addCommands() {
 }
 
 void QtWaveFrame::rereadFmSettings() {
-    if (TheFmComposer().RereadSettings(*doc_))
+    if (composer_.RereadSettings(*doc_))
         frame_.view()->update();
-    closeIfFmSetUpFailed();
+    closeIfSetUpFailed();
 }
 
 void QtWaveFrame::setBars(FrameBars* bars) {
     bars_ = bars;
-    if (bars_ && launch().composerId == kFmComposer) {
-        bars_->applyDeviation = [this](const QString& text) {
-            TheFmComposer().ApplyDeviation(*doc_, text.toStdString());
-        };
-        deviationShown();
-    }
+    if (!bars_)
+        return;
+    bars_->applyDeviation = [this](const QString& text) {
+        composer_.TakeDeviation(*doc_, text.toStdString());
+    };
+    deviationShown();
 }
 
 void QtWaveFrame::repaint(std::size_t, std::size_t) {
@@ -119,7 +108,7 @@ void QtWaveFrame::segmentShown() {
 
 void QtWaveFrame::deviationShown() {
     if (bars_)
-        bars_->showDeviation(QString::fromStdString(TheFmComposer().DeviationText()));
+        bars_->showDeviation(QString::fromStdString(composer_.DeviationText()));
 }
 
 void QtWaveFrame::titleSet(const std::string& title) {
@@ -128,6 +117,12 @@ void QtWaveFrame::titleSet(const std::string& title) {
 
 std::string QtWaveFrame::windowTitle() const {
     return frame_.windowTitle().toStdString();
+}
+
+std::optional<int> QtWaveFrame::askTraceType() {
+    QtTraceTypeAsker asker;
+    asker.parent = &frame_;
+    return asker.askTraceType();
 }
 
 } // namespace tw

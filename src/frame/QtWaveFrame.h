@@ -12,7 +12,7 @@ class MainFrame;
 // commands, and the document's requests to the windows around it.
 class QtWaveFrame : public WeDocListener {
   public:
-    explicit QtWaveFrame(MainFrame& frame);
+    QtWaveFrame(MainFrame& frame, Composer& composer);
     ~QtWaveFrame() override;
 
     WeDoc& document() { return *doc_; }
@@ -28,12 +28,14 @@ class QtWaveFrame : public WeDocListener {
     void deviationShown() override;
     void titleSet(const std::string& title) override;
     std::string windowTitle() const override;
+    std::optional<int> askTraceType() override;
 
   private:
     void addCommands();
-    void closeIfFmSetUpFailed();
+    void closeIfSetUpFailed();
 
     MainFrame& frame_;
+    Composer& composer_;
     std::unique_ptr<WeDoc> doc_;
     FrameBars* bars_ = nullptr;
 };

@@ -9,22 +9,6 @@
 #include <QApplication>
 #include <string>
 
-namespace {
-
-// The composer-closed notice of each composer at exit.
-long ClosedCode(int composerId) {
-    switch (composerId) {
-    case tw::kFmComposer:
-        return 12;
-    case tw::kPulseComposer:
-        return 16;
-    default:
-        return 5;
-    }
-}
-
-} // namespace
-
 int main(int argc, char** argv) {
     // Before QApplication takes its own options (-style, -qwindowtitle, ...) out of argv.
     const std::string commandLine = tw::JoinCommandLine(argc, argv);
@@ -46,9 +30,6 @@ int main(int argc, char** argv) {
         frame.show();
         result = app.exec();
     }
-    // The waveform document posts it as it goes; the pulse-train composer has none.
-    if (tw::launch().composerId == tw::kPulseComposer)
-        tw::PostComposerClosed(ClosedCode(tw::launch().composerId), 0);
     tw::SetHostLink(nullptr);
     return result;
 }

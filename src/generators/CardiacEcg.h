@@ -42,6 +42,8 @@ class CardiacEcgModel {
     double sampleClock() const { return clock_; }
     static const char* KeyOf(int field);
 
+    const GeneratorTarget& target() const { return target_; }
+
   private:
     Outcome Validate();
     void Generate();

@@ -34,7 +34,8 @@ double DcWaveModel::DefaultOf(int i) const {
 void DcWaveModel::Open() {
     target_.backupForDialog();
     for (int i = 0; i < 3; ++i) {
-        auto v = profile::GetValue(launch().exchangeFile, WaveParSection(), kKeys[i]);
+        auto v =
+            profile::GetValue(launch().exchangeFile, target_.composer().waveParSection(), kKeys[i]);
         fields_[i].text = v ? *v : SettingNumber(DefaultOf(i));
     }
 }
@@ -91,9 +92,9 @@ bool DcWaveModel::Accept() {
     {
         // Released before the commit, which records the segment in the same exchange file.
         profile::Transaction t(launch().exchangeFile);
-        t.write(WaveParSection(), kKeys[kStart], SettingNumber(start));
-        t.write(WaveParSection(), kKeys[kEnd], SettingNumber(end));
-        t.write(WaveParSection(), kKeys[kLevel], fields_[kLevel].text);
+        t.write(target_.composer().waveParSection(), kKeys[kStart], SettingNumber(start));
+        t.write(target_.composer().waveParSection(), kKeys[kEnd], SettingNumber(end));
+        t.write(target_.composer().waveParSection(), kKeys[kLevel], fields_[kLevel].text);
         t.commit();
     }
     target_.keepGenerated();

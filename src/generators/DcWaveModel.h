@@ -28,6 +28,8 @@ class DcWaveModel {
     std::array<Field, 3>& fields() { return fields_; }
     int focus() const { return focus_; }
 
+    const GeneratorTarget& target() const { return target_; }
+
   private:
     void Fill();
     double DefaultOf(int i) const;

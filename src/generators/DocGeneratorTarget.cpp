@@ -24,7 +24,11 @@ bool DocGeneratorTarget::isFm() const {
 }
 
 bool DocGeneratorTarget::abstractLevels() const {
-    return doc_.isFm && hooks_.abstractLevels && hooks_.abstractLevels();
+    return doc_.composer().abstractMode();
+}
+
+const Composer& DocGeneratorTarget::composer() const {
+    return doc_.composer();
 }
 
 std::string DocGeneratorTarget::undoFile() const {

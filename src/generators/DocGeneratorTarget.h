@@ -7,12 +7,11 @@ namespace tw {
 
 class WeDoc;
 
-// The document as the generators see it. The view's anchors and the FM composer's abstract
-// mode come in as hooks, so that this stays free of the windows.
+// The document as the generators see it. The view's anchors come in as hooks, so that this
+// stays free of the windows; abstract mode is the document's composer's.
 class DocGeneratorTarget : public GeneratorTarget {
   public:
     struct Hooks {
-        std::function<bool()> abstractLevels;            // FM composer only
         std::function<void(double, double)> markAnchors; // the view's start and end anchors
         std::function<void()> restoreAnchors;
         std::function<void()> dialogClosed; // the anchors from before the dialog are forgotten
@@ -24,6 +23,7 @@ class DocGeneratorTarget : public GeneratorTarget {
     double upperLevel() const override;
     bool isFm() const override;
     bool abstractLevels() const override;
+    const Composer& composer() const override;
     std::string undoFile() const override;
     void commitEdit() override;
     void redraw() override;

@@ -12,29 +12,17 @@
 
 namespace tw {
 
-std::string WaveParSection() {
-    return launch().composerId == kFmComposer ? "FmcWav_Par" : "TdWav_Par";
-}
-
-std::string WaveDefparSection() {
-    return launch().composerId == kFmComposer ? "FmcWav_Defpar" : "TdWav_Defpar";
-}
-
-static std::string OrgSection() {
-    return launch().composerId == kFmComposer ? "FmcOrg" : "TdOrg";
-}
-
-bool ReadDialogPosition(DialogPosition& pos) {
-    auto text = profile::GetValue(launch().exchangeFile, OrgSection(), "DrawRect");
+bool ReadDialogPosition(const std::string& section, DialogPosition& pos) {
+    auto text = profile::GetValue(launch().exchangeFile, section, "DrawRect");
     if (!text)
         return false;
     return std::sscanf(text->c_str(), "%d %d", &pos.left, &pos.top) == 2;
 }
 
-void StoreDialogPosition(DialogPosition pos) {
+void StoreDialogPosition(const std::string& section, DialogPosition pos) {
     pos.left = std::clamp(pos.left, 0, 1000);
     pos.top = std::clamp(pos.top, 0, 700);
-    profile::WriteValue(launch().exchangeFile, OrgSection(), "DrawRect",
+    profile::WriteValue(launch().exchangeFile, section, "DrawRect",
                         strprintf("%d %d", pos.left, pos.top));
 }
 

@@ -4,18 +4,18 @@
 
 namespace tw {
 
-// Where the generators keep their settings and the dialogs their position, by composer.
-std::string WaveParSection();    // "TdWav_Par" / "FmcWav_Par" (exchange file)
-std::string WaveDefparSection(); // "TdWav_Defpar" / "FmcWav_Defpar" (description file)
+// Where the generators keep their settings and the dialogs their position is the composer's:
+// Composer::waveParSection, waveDefaultsSection and dialogSection.
 
 struct DialogPosition {
     int left = 0;
     int top = 0;
 };
-// "DrawRect" of "TdOrg" ("FmcOrg"); false when absent or unreadable.
-bool ReadDialogPosition(DialogPosition& pos);
+// "DrawRect" of the composer's dialog section ("TdOrg", "FmcOrg"); false when absent or
+// unreadable.
+bool ReadDialogPosition(const std::string& section, DialogPosition& pos);
 // Stored clamped to 0..1000 and 0..700 so that the dialog always opens on screen.
-void StoreDialogPosition(DialogPosition pos);
+void StoreDialogPosition(const std::string& section, DialogPosition pos);
 
 // After OK a generator's range moves on behind the shape it just made, unless it ended
 // within the last three points.

@@ -1,4 +1,6 @@
 #pragma once
+#include "document/Composer.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -13,6 +15,8 @@ struct GeneratorTarget {
     virtual double upperLevel() const = 0;
     virtual bool isFm() const = 0;
     virtual bool abstractLevels() const = 0; // the FM composer's 0..10^9 scale
+    // The composer the wave belongs to: its settings sections and its files' point layout.
+    virtual const Composer& composer() const = 0;
     virtual std::string undoFile() const = 0;
     // Writes the working file, marks the segment modified and repaints.
     virtual void commitEdit() = 0;

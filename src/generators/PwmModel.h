@@ -38,6 +38,8 @@ class PwmModel {
 
     static PwmInstrument LoadInstrument();
 
+    const GeneratorTarget& target() const { return target_; }
+
   private:
     std::string field(const std::string& key) const;
     bool CheckInputs(PwmInput& in);

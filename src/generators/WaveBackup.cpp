@@ -13,7 +13,7 @@ std::string WaveBackupPath() {
 
 // The layout of the document's own files, so that the backup can become its undo file.
 static PointLayout BackupLayout(const GeneratorTarget& t) {
-    return NativeLayoutFor(t.isFm() ? kFmComposer : kStandardComposer, launch().fpSegMode);
+    return t.composer().layout();
 }
 
 bool GeneratorTarget::backupForDialog() {

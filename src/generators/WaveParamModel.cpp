@@ -68,7 +68,8 @@ double WaveParamModel::Wavelength() const {
 }
 
 void WaveParamModel::Open() {
-    if (profile::SectionEntries(launch().exchangeFile, WaveParSection()).size() < 3)
+    if (profile::SectionEntries(launch().exchangeFile, target_.composer().waveParSection()).size() <
+        3)
         Default();
     target_.backupForDialog();
     Initialise();
@@ -77,7 +78,7 @@ void WaveParamModel::Open() {
 void WaveParamModel::Initialise() {
     const std::string& exchange = launch().exchangeFile;
     const std::string& descr = launch().descrFile;
-    const std::string par = WaveParSection();
+    const std::string par = target_.composer().waveParSection();
     const double w = Wavelength();
     const double lo = target_.lowerLevel();
     const double hi = target_.upperLevel();
@@ -97,7 +98,8 @@ void WaveParamModel::Initialise() {
         const auto keys = Words(profile::GetValue(descr, section, "Keys").value_or(""));
         for (size_t i = 0; i < keys.size() && i < 5; ++i) {
             const auto line =
-                Words(profile::GetValue(descr, WaveDefparSection(), keys[i]).value_or(""));
+                Words(profile::GetValue(descr, target_.composer().waveDefaultsSection(), keys[i])
+                          .value_or(""));
             GeneratorField f;
             f.key = keys[i];
             f.label = line.size() > 1 ? Blanks(line[1]) : keys[i];
@@ -182,7 +184,7 @@ bool WaveParamModel::Accept() {
     {
         // Released before the commit, which records the segment in the same exchange file.
         profile::Transaction t(launch().exchangeFile);
-        const std::string par = WaveParSection();
+        const std::string par = target_.composer().waveParSection();
         t.write(par, "Prv_bgn", SettingNumber(start));
         t.write(par, "Prv_end", SettingNumber(end));
         t.write(par, "Wavmin", SettingNumber(values_[2]));
@@ -202,9 +204,10 @@ void WaveParamModel::Cancel() {
 }
 
 void WaveParamModel::Default() {
-    const auto lines = profile::SectionEntries(launch().descrFile, WaveDefparSection());
+    const auto lines =
+        profile::SectionEntries(launch().descrFile, target_.composer().waveDefaultsSection());
     profile::Transaction t(launch().exchangeFile);
-    const std::string par = WaveParSection();
+    const std::string par = target_.composer().waveParSection();
     for (const auto& [key, line] : lines) {
         if (EqualsNoCase(key, "Equ")) {
             t.write(par, key, line);

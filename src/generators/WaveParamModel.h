@@ -46,6 +46,8 @@ class WaveParamModel {
     const std::vector<GeneratorField>& fields() const { return fields_; }
     double value(size_t i) const { return values_.at(i); }
 
+    const GeneratorTarget& target() const { return target_; }
+
   private:
     void Generate();
     double Wavelength() const;

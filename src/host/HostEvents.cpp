@@ -7,39 +7,16 @@
 
 namespace tw {
 
-HostEventAction DecideHostEvent(int composerId, long code, long data) {
+HostEventAction DecideHostEvent(HostEventCodes codes, long code, long data) {
     HostEventAction a;
-    auto move = [&] {
+    if (code == 4) {
+        a.kind = HostEventAction::Reread;
+    } else if (code == codes.close) {
+        a.kind = HostEventAction::Close;
+    } else if (code == codes.move) {
         a.kind = HostEventAction::Move;
         a.x = static_cast<std::int16_t>(data & 0xFFFF);
         a.y = static_cast<std::int16_t>((data >> 16) & 0xFFFF);
-    };
-    switch (code) {
-    case 3:
-        if (composerId == kStandardComposer)
-            a.kind = HostEventAction::Close;
-        break;
-    case 4:
-        a.kind = HostEventAction::Reread;
-        break;
-    case 6:
-        if (composerId == kStandardComposer || composerId == kPulseComposer)
-            move();
-        break;
-    case 10:
-        if (composerId == kFmComposer)
-            a.kind = HostEventAction::Close;
-        break;
-    case 13:
-        if (composerId == kFmComposer)
-            move();
-        break;
-    case 17:
-        if (composerId == kPulseComposer)
-            a.kind = HostEventAction::Close;
-        break;
-    default:
-        break;
     }
     return a;
 }

@@ -2,13 +2,20 @@
 
 namespace tw {
 
-// What the main frame does with a host event (code, data parameter) in a given composer.
+// What the main frame does with a host event (code, data parameter).
 struct HostEventAction {
     enum Kind { Ignore, Close, Move, Reread } kind = Ignore;
     int x = 0, y = 0; // Move: the window's new top-left corner
 };
 
-HostEventAction DecideHostEvent(int composerId, long code, long data);
+// The event codes that close and that move one composer's main window; code 4 (re-read) is
+// every composer's.
+struct HostEventCodes {
+    long close = 0;
+    long move = 0;
+};
+
+HostEventAction DecideHostEvent(HostEventCodes codes, long code, long data);
 
 // Event code 4: re-reads the active channel and segment from the exchange file into the
 // launch state.

@@ -72,18 +72,6 @@ void readWavelengths(InstrumentLimits& lim) {
     lim.wavelengthMax = checkedWavelength(high, most, where);
 }
 
-void readFpSegRanges(InstrumentLimits& lim, const std::string& descr) {
-    std::string v;
-    const double most = static_cast<double>(kMaxWavePoints);
-    ProfileRecord("FmComposer", "FmLen", v, 280, descr, false);
-    ReadBoundedRange(v, {descr, "FmComposer", "FmLen"}, 0, most, lim.fmLenMin, lim.fmLenMax);
-    ProfileRecord("ParmLst", "ModCarFrq", v, 280, descr, false);
-    ReadBoundedRange(v, {descr, "ParmLst", "ModCarFrq"}, 0, kMostFmPoint, lim.fmMin, lim.fmMax);
-    ProfileRecord("ParmLst", "FPSeg", v, 280, descr, false);
-    ReadBoundedRange(v, {descr, "ParmLst", "FPSeg"}, 0, kMaxSegmentNumber, lim.fpSegMin,
-                     lim.fpSegMax);
-}
-
 // Wave folders are named for the resolution: without a code range there is none to name.
 void setWaveFolder(const InstrumentLimits& lim) {
     const LaunchState& ls = launch();
@@ -157,7 +145,6 @@ InstrumentLimits LoadInstrumentDescription() {
     const LaunchState& ls = launch();
     const std::string& exch = ls.exchangeFile;
     const std::string& descr = ls.descrFile;
-    bool fm = ls.composerId == kFmComposer;
     InstrumentLimits lim;
     std::string v;
 
@@ -165,7 +152,7 @@ InstrumentLimits LoadInstrumentDescription() {
     lim.channels = ReadChannelCount();
     int channel = ReadActiveChannel(lim.channels, 0);
     SetActiveChannel(channel);
-    lim.segTableSection = fm ? std::string("FmSegmTbl") : strprintf("SegmTbl-ch%d", channel);
+    lim.segTableSection = strprintf("SegmTbl-ch%d", channel);
 
     if (auto segment = ReadActiveSegment(channel, ls.fpSegMode, 1)) {
         SetActiveSegment(*segment);
@@ -174,16 +161,10 @@ InstrumentLimits LoadInstrumentDescription() {
         StoreActiveSegment(1, ls.fpSegMode);
     }
 
-    if (ls.composerId == kPulseComposer)
-        return lim;
-
     ProfileRecord("Instrument", "Model", lim.model, 260, exch, false);
     lim.modelFile = ls.tmpFolder + lim.model + ".ini";
 
-    if (fm && ls.fpSegMode)
-        readFpSegRanges(lim, descr);
-
-    if (!fm && ProfileRecord("WaveDown", "PattSync", v, 260, descr, true))
+    if (ProfileRecord("WaveDown", "PattSync", v, 260, descr, true))
         lim.pattSyncTable = EqualsNoCase(v, "PattTbl");
     lim.moduleChans = has(descr, "Instrument", "ModuleChans");
 
@@ -205,7 +186,7 @@ InstrumentLimits LoadInstrumentDescription() {
     ProfileRecord("Settings", "Rsclk", rsclk, 180, exch, true);
     lim.resFactor =
         describedCount(descr, "resFactor" + rsclk, "Axis", static_cast<int>(kMaxWavePoints), 2);
-    lim.hasTraceTypes = ls.composerId == kStandardComposer && has(descr, "ParmLst", "TracType");
+    lim.hasTraceTypes = has(descr, "ParmLst", "TracType");
     lim.commonSegmForAllChan = has(descr, "WaveDown", "CommonSegmForAllChan");
     lim.patSyncFactor =
         describedCount(descr, "patSyncFactor", "WaveDown", static_cast<int>(kMaxWavePoints), 2);

@@ -15,7 +15,7 @@ struct InstrumentLimits {
     int channels = 1;
     std::string model;
     std::string modelFile;
-    std::string segTableSection; // "SegmTbl-ch%d", or "FmSegmTbl" for the FM composer
+    std::string segTableSection; // "SegmTbl-ch%d" of the active channel
     bool pattSyncTable = false;
     bool moduleChans = false;
     bool hasTraceTypes = false;
@@ -28,10 +28,6 @@ struct InstrumentLimits {
     double vMin = 0, vMax = 0;
     double codeSpan = 0; // whole part of vMax - vMin
     int resolutionBits = 0;
-    // FM composer in FP-segment mode (the other FM ranges are the FM composer's own load).
-    double fmLenMin = 0, fmLenMax = 0;
-    double fmMin = 0, fmMax = 0;
-    double fpSegMin = 0, fpSegMax = 0;
 };
 
 // A code range the program takes: finite, vMin < vMax, both within the 32-bit points, and a
@@ -48,8 +44,8 @@ int ResolutionBits(double vMin, double vMax);
 bool ReadCodeRange(const std::string& key, double& vMin, double& vMax);
 
 // The instrument description load. Also sets the launch state's active channel, active segment
-// (stored back as 1 when absent) and wave folder (created). The pulse-train composer stops after
-// the channel count; the FM composer outside FP-segment mode reads its FM limits afterwards.
+// (stored back as 1 when absent) and wave folder (created). The FM composer reads its FM limits
+// afterwards.
 InstrumentLimits LoadInstrumentDescription();
 
 // Reads "two words, then two numbers" range lines such as "[ParmLst] AcSeg".

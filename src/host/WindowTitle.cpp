@@ -1,7 +1,6 @@
 #include "host/WindowTitle.h"
 
 #include "app/LaunchState.h"
-#include "app/Printf.h"
 #include "app/ProfileStore.h"
 #include "app/Prompter.h"
 
@@ -16,17 +15,7 @@ std::string ShortPathForTitle(std::string_view path) {
 }
 
 std::string BuildWindowTitle(const std::string& documentPath) {
-    const LaunchState& ls = launch();
-    if (ls.composerId != kPulseComposer)
-        return ls.appName + " -> " + ShortPathForTitle(documentPath);
-    std::string channelText = strprintf("Ch%d", ls.activeChannel + 1);
-    std::string name;
-    if (!ProfileRecord("PulseRoot-" + channelText, "PulseOrg", name, 260, ls.exchangeFile, true)) {
-        name = "Untitled";
-        if (ProfileNumber("Channels", 0, "Instrument", 1) > 1)
-            name += "-" + channelText;
-    }
-    return ls.appName + " -> " + name;
+    return launch().appName + " -> " + ShortPathForTitle(documentPath);
 }
 
 bool PublishTitle(const std::string& title) {

@@ -7,8 +7,7 @@ namespace tw {
 // Drive (or root), "...", file name: keeps long paths readable in the title bar.
 std::string ShortPathForTitle(std::string_view path);
 
-// appName + " -> " + the document path (shortened), or for the pulse-train composer the
-// train's origin file ("Untitled" when it has none).
+// appName + " -> " + the document path (shortened): the waveform composers' title.
 std::string BuildWindowTitle(const std::string& documentPath);
 
 // Writes the title to the log and to "AppTits" of the exchange file under the composer's key.

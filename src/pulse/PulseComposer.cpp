@@ -10,6 +10,18 @@
 
 namespace tw {
 
+std::string PulseTrainTitle() {
+    const LaunchState& ls = launch();
+    std::string channelText = strprintf("Ch%d", ls.activeChannel + 1);
+    std::string name;
+    if (!ProfileRecord("PulseRoot-" + channelText, "PulseOrg", name, 260, ls.exchangeFile, true)) {
+        name = "Untitled";
+        if (ProfileNumber("Channels", 0, "Instrument", 1) > 1)
+            name += "-" + channelText;
+    }
+    return ls.appName + " -> " + name;
+}
+
 PulseComposer::PulseComposer() : limits(LoadPulseLimits()), editor(limits, *this) {
     view.Load();
     editor.OpenSection();
@@ -27,6 +39,14 @@ void PulseComposer::Close() {
         return;
     closed_ = true;
     view.Store();
+}
+
+std::string PulseComposer::windowTitle(const std::string&) const {
+    return PulseTrainTitle();
+}
+
+std::string PulseComposer::horizontalUnit() const {
+    return TimeUnitLabel(view.timeUnit);
 }
 
 void PulseComposer::trainChanged() {
@@ -71,7 +91,7 @@ void PulseComposer::SelectRow(int row) {
 }
 
 int PulseComposer::Download() {
-    return DownloadPulseTrainCommand(editor);
+    return DownloadPulseTrainCommand(editor, listener());
 }
 
 bool PulseComposer::Save() {

@@ -1,5 +1,7 @@
 #pragma once
 #include "app/Commands.h"
+#include "document/Composer.h"
+#include "pulse/PulseDownload.h"
 #include "pulse/PulseEditor.h"
 #include "pulse/PulseLimits.h"
 #include "pulse/PulseTrace.h"
@@ -9,8 +11,8 @@
 
 namespace tw {
 
-// What the composer asks of the windows around it.
-struct PulseComposerListener {
+// What the composer asks of the windows around it, the download summary among it.
+struct PulseComposerListener : SummaryAsker {
     virtual void repaint() {}            // the view draws the train again
     virtual void sectionListChanged() {} // the section drop-down list is rebuilt
     virtual void editorChanged() {}      // the editor dialog reloads its table and texts
@@ -19,9 +21,14 @@ struct PulseComposerListener {
     virtual ~PulseComposerListener() = default;
 };
 
+// The pulse-train composer's title: appName + " -> " + the train's origin file, "Untitled" (with
+// the channel when the instrument has more than one) while it has none.
+std::string PulseTrainTitle();
+
 // The pulse-train composer without its windows: the instrument limits, the view's train state
-// and the editor model, and the handlers of the composer's menu commands.
-class PulseComposer : public PulseEditorHost {
+// and the editor model, and the handlers of the composer's menu commands. It has no waveform
+// document: the view draws its train instead.
+class PulseComposer : public PulseEditorHost, public Composer {
   public:
     PulseComposer(); // loads the limits, the view state (a fresh train if none) and the editor
     ~PulseComposer() override;
@@ -55,6 +62,17 @@ class PulseComposer : public PulseEditorHost {
     // PulseEditorHost
     bool fullTrainView() const override { return view.viewMode == 0; }
     void trainChanged() override;
+
+    // Composer
+    long closedCode() const override { return 16; }
+    HostEventCodes hostEvents() const override { return {17, 6}; }
+    std::string windowTitle(const std::string& /*documentPath*/) const override;
+    bool hasDocument() const override { return false; }
+    std::string horizontalUnit() const override; // the design time unit
+    std::string verticalUnit() const override { return "V"; }
+    int parameterTemplate() const override { return 1342; }
+    std::string placementKey() const override { return "FmRect"; }
+    int placementShift() const override { return 100; }
 
     PulseLimits limits;
     PulseViewState view;

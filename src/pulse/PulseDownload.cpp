@@ -24,15 +24,6 @@ namespace tw {
 
 namespace {
 
-struct AcceptUnlessExceeded : SummaryAsker {
-    SummaryChoice askSummary(const DownloadSummary&, const std::string& attention) override {
-        return {attention.empty(), false};
-    }
-};
-
-AcceptUnlessExceeded defaultAsker;
-SummaryAsker* summaryAsker = &defaultAsker;
-
 bool reaches(const std::string& value, double limit) {
     return !value.empty() && std::atof(value.c_str()) >= limit;
 }
@@ -68,10 +59,6 @@ void updateChannelSettings(const DownloadSummary& s, bool userMode) {
 }
 
 } // namespace
-
-void SetSummaryAsker(SummaryAsker* asker) {
-    summaryAsker = asker ? asker : &defaultAsker;
-}
 
 std::string SummaryAttention(const DownloadSummary& s, const PulseLimits& limits) {
     std::string names;
@@ -117,7 +104,7 @@ std::string PulseCommand(int mode, const DownloadSummary& s, const std::string& 
     return cmd;
 }
 
-int DownloadTrain(const PulseEditor& editor, int modeOverride, bool noSend,
+int DownloadTrain(const PulseEditor& editor, SummaryAsker& asker, int modeOverride, bool noSend,
                   DownloadReport* report) {
     DownloadReport local;
     DownloadReport& out = report ? *report : local;
@@ -177,7 +164,7 @@ int DownloadTrain(const PulseEditor& editor, int modeOverride, bool noSend,
     s.waveformsMode = sequenced ? "Sequenced" : "Arbitrary";
 
     if (!SummaryHidden()) {
-        SummaryChoice choice = summaryAsker->askSummary(s, SummaryAttention(s, limits));
+        SummaryChoice choice = asker.askSummary(s, SummaryAttention(s, limits));
         if (!choice.accepted)
             return kDownloadStopped;
         WriteGeneralSetting("hideSumm", choice.dontShowAgain ? "Hide" : "Show", kPulseSettings);
@@ -190,9 +177,9 @@ int DownloadTrain(const PulseEditor& editor, int modeOverride, bool noSend,
     return kDownloadDone;
 }
 
-int DownloadPulseTrainCommand(const PulseEditor& editor) {
+int DownloadPulseTrainCommand(const PulseEditor& editor, SummaryAsker& asker) {
     deleteTmpWaveFiles();
-    int code = DownloadTrain(editor, -1, false);
+    int code = DownloadTrain(editor, asker, -1, false);
     if (code == kDownloadImpossible)
         ask(launch().appName, StringText(3023), Buttons::Ok, Icon::Exclamation);
     else if (code == kDownloadDone && ReadOperationMode() == kSingleSegmentMode)
@@ -201,7 +188,9 @@ int DownloadPulseTrainCommand(const PulseEditor& editor) {
 }
 
 bool SaveTrainSamples(const PulseEditor& editor, const std::string& path) {
-    if (DownloadTrain(editor, kSingleSegmentMode, true) != kDownloadDone)
+    // A single segment that is not sent shows no summary.
+    SummaryAsker unasked;
+    if (DownloadTrain(editor, unasked, kSingleSegmentMode, true) != kDownloadDone)
         return false;
     return CopyFileOver(TrainSegmenter::SegmentPath(1), path).ok();
 }

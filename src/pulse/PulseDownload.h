@@ -27,14 +27,16 @@ struct SummaryChoice {
     bool dontShowAgain = false;
 };
 
-// The summary dialog as the download sees it; the GUI installs its dialog, tests script it.
+// The summary dialog as the download sees it: the composer's listener, which the GUI answers
+// with its dialog and tests script. Without windows it accepts whatever the attention line
+// allows.
 struct SummaryAsker {
-    virtual SummaryChoice askSummary(const DownloadSummary& summary,
-                                     const std::string& attention) = 0;
+    virtual SummaryChoice askSummary(const DownloadSummary& /*summary*/,
+                                     const std::string& attention) {
+        return {attention.empty(), false};
+    }
     virtual ~SummaryAsker() = default;
 };
-// nullptr restores the default: accept whatever the attention line allows.
-void SetSummaryAsker(SummaryAsker* asker);
 
 // What one download run produced, for the callers that show or test it.
 struct DownloadReport {
@@ -46,9 +48,10 @@ struct DownloadReport {
 
 enum { kDownloadStopped = 10, kDownloadImpossible = 11, kDownloadDone = 12 };
 
-// Compiles, segments and sends the train. modeOverride >= 0 builds in that mode; noSend stops
-// after the segment files (single-segment mode). Returns 10, 11 or 12.
-int DownloadTrain(const PulseEditor& editor, int modeOverride, bool noSend,
+// Compiles, segments and sends the train, asking `asker` to accept the summary. modeOverride >= 0
+// builds in that mode; noSend stops after the segment files (single-segment mode). Returns 10,
+// 11 or 12.
+int DownloadTrain(const PulseEditor& editor, SummaryAsker& asker, int modeOverride, bool noSend,
                   DownloadReport* report = nullptr);
 
 // The host command for a built train: clock, amplitude, mode word and the per-mode tail.
@@ -62,7 +65,7 @@ std::string ChannelSettingText(const std::string& stored, int channel, const std
 
 // "&Download Pulse Train": clears the tmp folder's "*.wav", downloads, reports 3023 on 11 and
 // tells the host after a single-segment download.
-int DownloadPulseTrainCommand(const PulseEditor& editor);
+int DownloadPulseTrainCommand(const PulseEditor& editor, SummaryAsker& asker);
 
 // Saving under a ".wav" name: the train as one segment of samples copied to path.
 bool SaveTrainSamples(const PulseEditor& editor, const std::string& path);

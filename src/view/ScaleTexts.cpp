@@ -1,9 +1,8 @@
 #include "view/ScaleTexts.h"
 
-#include "app/LaunchState.h"
 #include "app/NumberText.h"
 #include "app/Printf.h"
-#include "pulse/PulseOptions.h"
+#include "document/Composer.h"
 
 #include <cctype>
 #include <cmath>
@@ -18,16 +17,8 @@ bool IsPointUnit(const std::string& unit) {
 
 } // namespace
 
-PlotUnits UnitsForComposer(int composerId, int timeUnit, int voltInd) {
-    PlotUnits units;
-    units.voltInd = voltInd;
-    if (composerId == kFmComposer)
-        units.vertical = "Hz";
-    if (composerId == kPulseComposer) {
-        units.horizontal = TimeUnitLabel(timeUnit);
-        units.vertical = "V";
-    }
-    return units;
+PlotUnits UnitsForComposer(const Composer& composer, int voltInd) {
+    return {composer.horizontalUnit(), composer.verticalUnit(), voltInd};
 }
 
 std::string ScaleLine(bool vertical, double range, const std::string& unit, int voltInd) {

@@ -3,6 +3,8 @@
 
 namespace tw {
 
+class Composer;
+
 // The units the scale texts name, and the level unit index that scales a vertical unit other
 // than points by 10^(3 voltInd) ("m" for 1).
 struct PlotUnits {
@@ -11,9 +13,10 @@ struct PlotUnits {
     int voltInd = 0;
 };
 
-// Points in the standard composer, points along and "Hz" up in the FM composer; the pulse-train
-// composer's design time unit (tmUnitInd: "sec", "ms", "us", "ns") along and volts up.
-PlotUnits UnitsForComposer(int composerId, int timeUnit, int voltInd);
+// The composer's units: points in the standard composer, points along and "Hz" up in the FM
+// composer; the pulse-train composer's design time unit ("sec", "ms", "us", "ns") along and
+// volts up.
+PlotUnits UnitsForComposer(const Composer& composer, int voltInd);
 
 // "Vertical Scale: ..." (8 divisions) or "Horizontal Scale: ..." (10 divisions) for a visible
 // value range. Point units ("p...") count the range as points and fold whole multiples of 1024

@@ -1,8 +1,10 @@
 #pragma once
 #include "app/FileUtil.h"
 #include "app/LaunchState.h"
+#include "document/Composer.h"
 #include "document/SegmentTables.h"
 #include "document/WeDoc.h"
+#include "fm/FmComposer.h"
 #include "host/HostLink.h"
 #include "support/Sandbox.h"
 
@@ -10,7 +12,9 @@
 
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -33,6 +37,8 @@ struct RecordingLink : HostLink {
 
 struct CountingListener : WeDocListener {
     int repaints = 0, resets = 0, wavelengthShows = 0, segmentShows = 0;
+    std::optional<int> traceType = 0; // the answer to the trace-type question
+    int traceTypeQuestions = 0;
     std::string title, windowText;
     std::vector<std::pair<std::string, bool>> paths;
     void repaint(std::size_t, std::size_t) override { ++repaints; }
@@ -44,6 +50,10 @@ struct CountingListener : WeDocListener {
         paths.emplace_back(p, recent);
     }
     std::string windowTitle() const override { return windowText; }
+    std::optional<int> askTraceType() override {
+        ++traceTypeQuestions;
+        return traceType;
+    }
 };
 
 inline std::vector<std::int16_t> ReadInt16File(const std::string& path) {
@@ -59,14 +69,43 @@ inline std::string Int16Bytes(const std::vector<std::int16_t>& values) {
     return bytes;
 }
 
+// The FM composer's document forms without its settings: the channel set-up does nothing and
+// the marker points are what a test makes them.
+struct BareFmComposer : FmComposer {
+    BareFmComposer() : FmComposer(false) {}
+    std::function<void(WeDoc&)> markers;
+    bool SetUpChannel(WeDoc&) override { return true; }
+    void ComputeMarkers(WeDoc& d) override {
+        if (markers)
+            markers(d);
+    }
+    void LoadSegmentRange(WeDoc&) override {}
+    void WaveOpened(WeDoc&) override {}
+};
+
 // A sandboxed standard (or FM) composer with its document after the view's first update.
 class DocFixture : public ::testing::Test {
   protected:
-    explicit DocFixture(int composer = 0) : box(composer) {}
+    explicit DocFixture(int composerId = 0) : box(composerId) {
+        if (composerId == kFmComposer)
+            composer = std::make_unique<BareFmComposer>();
+        else
+            composer = std::make_unique<Composer>();
+    }
     Sandbox box;
     RecordingLink link;
     CountingListener seen;
+    std::unique_ptr<Composer> composer;
     std::unique_ptr<WeDoc> doc;
+
+    // Replaces the composer the document is started with.
+    template <class C> C& use() {
+        auto made = std::make_unique<C>();
+        C& c = *made;
+        composer = std::move(made);
+        return c;
+    }
+    BareFmComposer& bareFm() { return dynamic_cast<BareFmComposer&>(*composer); }
 
     void SetUp() override {
         box.set(box.exchange(), "AppTits", "AC", "Consolia");
@@ -77,7 +116,7 @@ class DocFixture : public ::testing::Test {
         SetHostLink(nullptr);
     }
     void start() {
-        doc = std::make_unique<WeDoc>();
+        doc = std::make_unique<WeDoc>(*composer);
         doc->setListener(&seen);
         LoadActiveSegment(*doc);
         seen = CountingListener();

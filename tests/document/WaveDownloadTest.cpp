@@ -10,26 +10,8 @@
 namespace tw {
 namespace {
 
-struct ScriptedTraceType : TraceTypeAsker {
-    std::optional<int> answer;
-    int asked = 0;
-    std::optional<int> askTraceType() override {
-        ++asked;
-        return answer;
-    }
-};
-
 class WaveDownloadTest : public test::DocFixture {
   protected:
-    ScriptedTraceType traceType;
-    void SetUp() override {
-        DocFixture::SetUp();
-        SetTraceTypeAsker(&traceType);
-    }
-    void TearDown() override {
-        SetTraceTypeAsker(nullptr);
-        DocFixture::TearDown();
-    }
     void goToSegment(int segment) {
         CheckSegmentNumber(*doc, segment);
         link.sent.clear();
@@ -93,11 +75,11 @@ TEST_F(WaveDownloadTest, TraceTypePrefixIsAskedStoredAndSuppressed) {
     start();
     ASSERT_TRUE(doc->hasTraceTypes);
     std::string wav = "\nWav=" + box.tmp() + "TemS1.wa0";
-    traceType.answer.reset();
+    seen.traceType.reset();
     EXPECT_EQ(download(), "Cmd=:TRAC:TYPE arb;:TRAC:DEF 1,1024;:TRAC:SEL 1" + wav);
     EXPECT_EQ(exch("Settings", "TracType"), "<absent>");
 
-    traceType.answer = 1;
+    seen.traceType = 1;
     box.set(box.exchange(), "SegmTbl-ch0", "13Bit1", "R");
     box.set(box.exchange(), "SegmTbl-ch0", "14Inv1", "1");
     EXPECT_EQ(download(), "Cmd=:TRAC:TYPE dig;:TRAC:DEF 1,1024;:TRAC:SEL 1" + wav);
@@ -106,7 +88,7 @@ TEST_F(WaveDownloadTest, TraceTypePrefixIsAskedStoredAndSuppressed) {
     EXPECT_EQ(box.get(launch().generalIni, "DwnStr", "14Inv"), "1");
     EXPECT_EQ(box.get(launch().generalIni, "DwnStr", "13Inv"), "<absent>");
     download();
-    EXPECT_EQ(traceType.asked, 2);
+    EXPECT_EQ(seen.traceTypeQuestions, 2);
 
     box.set(box.descr(), "Interface", "TracType", "STUB");
     EXPECT_EQ(download(), "Cmd=:TRAC:DEF 1,1024;:TRAC:SEL 1" + wav);
@@ -134,17 +116,11 @@ TEST(CommandTemplate, NumbersFillOnlyIntegerConversions) {
 class FmDownloadTest : public test::DocFixture {
   protected:
     FmDownloadTest() : DocFixture(1) {}
-    void TearDown() override {
-        SetFmDocHooks({});
-        DocFixture::TearDown();
-    }
 };
 
 TEST_F(FmDownloadTest, FpSegmentModeSendsTheDefinitionAndTheMarkerFile) {
     box.useFpSegments(5, "FP Segment 1 64");
-    FmDocHooks hooks;
-    hooks.computeMarkers = [](WeDoc& d) { d.fmMarkers = {0, 258}; };
-    SetFmDocHooks(hooks);
+    bareFm().markers = [](WeDoc& d) { d.fmMarkers = {0, 258}; };
     start();
     EXPECT_EQ(doc->bytesPerPoint, 6);
     std::string file = box.tmp() + "TemS5.wfp";

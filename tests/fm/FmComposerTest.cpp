@@ -11,15 +11,7 @@ namespace {
 class FmComposerTest : public test::DocFixture {
   protected:
     FmComposerTest() : DocFixture(kFmComposer) {}
-    void SetUp() override {
-        DocFixture::SetUp();
-        InstallFmComposer();
-    }
-    void TearDown() override {
-        SetFmDocHooks({});
-        DocFixture::TearDown();
-    }
-    FmComposer& fm = TheFmComposer();
+    FmComposer& fm = use<FmComposer>();
 };
 
 TEST_F(FmComposerTest, DeviationMarkersAndDownloadReachTheHost) {
@@ -84,12 +76,12 @@ TEST_F(FmComposerTest, OpenedFrequenciesSetTheRangeAndARefusedDeviationShowsTheO
     EXPECT_EQ(exch("Settings", "FmCarFrq"), "175000000");
 
     // In abstract mode the points are no frequencies: the range stays.
-    SetFmAbstractMode(true);
-    ASSERT_TRUE(fm.ApplyDeviation(*doc, "2e6").accepted);
-    ASSERT_TRUE(doc->Open(file, 0));
-    EXPECT_EQ(doc->vMax, 126e6);
-    EXPECT_EQ(fm.DeviationText(), "2e6");
-    SetFmAbstractMode(false);
+    FmComposer abstract(true);
+    WeDoc second(abstract);
+    ASSERT_TRUE(abstract.ApplyDeviation(second, "2e6").accepted);
+    ASSERT_TRUE(second.Open(file, 0));
+    EXPECT_EQ(second.vMax, 126e6);
+    EXPECT_EQ(abstract.DeviationText(), "2e6");
 }
 
 TEST_F(FmComposerTest, EachFpSegmentShowsItsOwnDeviationAndOpenKeepsIt) {

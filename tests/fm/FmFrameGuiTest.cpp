@@ -1,5 +1,6 @@
 #include "app/Commands.h"
 #include "app/LaunchState.h"
+#include "app/ProfileFile.h"
 #include "app/Startup.h"
 #include "document/DocFixture.h"
 #include "document/WaveFormats.h"
@@ -28,7 +29,6 @@ class FmFrame : public test::DocFixture {
     void SetUp() override { DocFixture::SetUp(); }
     void TearDown() override {
         frame.reset();
-        SetFmDocHooks({});
         DocFixture::TearDown();
     }
     void open() {
@@ -194,6 +194,39 @@ TEST_F(FmFrame, MarkerCrossingsAreGreenDotsOnTheTrace) {
     EXPECT_LE(middle.box.height(), 6);
     EXPECT_NEAR(middle.box.center().x(), image.width() / 2, image.width() / 20);
     EXPECT_NEAR(middle.box.center().y(), image.height() / 2, image.height() / 10);
+}
+
+// An instrument whose FM composer works on the abstract 0..10^9 scale.
+class FmAbstractFrame : public FmFrame {
+  protected:
+    void SetUp() override {
+        FmFrame::SetUp();
+        profile::DeleteKey(box.descr(), "FmComposer", "IsAbstr");
+        profile::DeleteKey(box.descr(), "FmComposer", "PtSize");
+    }
+};
+
+// A new wave holds mid-scale points. The second mapping puts them at the plot's middle; the
+// document's frequency range would put them on its top edge.
+TEST_F(FmAbstractFrame, NewWaveIsDrawnThroughTheSecondMappingAtMidHeight) {
+    open();
+    frame->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(frame.get()));
+    WeDoc& doc = document();
+    ASSERT_TRUE(doc.New());
+    ASSERT_EQ(doc.points.front(), 500000000);
+    const QImage image = frame->view()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const PlotRect& r = frame->view()->plot();
+    ASSERT_GT(r.height(), 200);
+    const int x = r.left + r.width() / 3;
+    std::vector<int> rows;
+    for (int y = r.top; y <= r.bottom; ++y)
+        if (image.pixelColor(x, y) == QColor(255, 255, 240))
+            rows.push_back(y);
+    ASSERT_FALSE(rows.empty());
+    const int middle = (r.top + r.bottom) / 2;
+    EXPECT_NEAR(rows.front(), middle, 1);
+    EXPECT_NEAR(rows.back(), middle, 1);
 }
 
 } // namespace

@@ -79,18 +79,12 @@ TEST_F(DocGeneratorTargetTest, EquationEditorReloadsTheBackupAfterItsOk) {
 class FpSegmentGeneratorTargetTest : public DocGeneratorTargetTest {
   protected:
     FpSegmentGeneratorTargetTest() : DocGeneratorTargetTest(1) {}
-    void TearDown() override {
-        SetFmDocHooks({});
-        DocGeneratorTargetTest::TearDown();
-    }
 };
 
 TEST_F(FpSegmentGeneratorTargetTest, BackupKeepsTheSixByteRecordsOfTheUndoFile) {
     box.useFpSegments(5, "FP Segment 1 64");
     int markerRuns = 0;
-    FmDocHooks hooks;
-    hooks.computeMarkers = [&markerRuns](WeDoc&) { ++markerRuns; };
-    SetFmDocHooks(hooks);
+    bareFm().markers = [&markerRuns](WeDoc&) { ++markerRuns; };
     start();
     ASSERT_EQ(doc->bytesPerPoint, 6);
     fill(400000000);

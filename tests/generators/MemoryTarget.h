@@ -1,5 +1,7 @@
 #pragma once
 #include "app/LaunchState.h"
+#include "document/Composer.h"
+#include "fm/FmComposer.h"
 #include "generators/GeneratorTarget.h"
 
 #include <vector>
@@ -14,12 +16,18 @@ struct MemoryTarget : GeneratorTarget {
     int commits = 0, redraws = 0, lengthChanges = 0;
     double anchorStart = -1, anchorEnd = -1;
 
+    Composer standardComposer;
+    FmComposer fmComposer{false};
+
     explicit MemoryTarget(size_t n = 1000, std::int32_t fill = 0) : wave(n, fill) {}
     std::vector<std::int32_t>& points() override { return wave; }
     double lowerLevel() const override { return lower; }
     double upperLevel() const override { return upper; }
     bool isFm() const override { return fm; }
     bool abstractLevels() const override { return abstract; }
+    const Composer& composer() const override {
+        return fm ? static_cast<const Composer&>(fmComposer) : standardComposer;
+    }
     std::string undoFile() const override { return launch().tmpFolder + "UndoTD.wav"; }
     void commitEdit() override { ++commits; }
     void redraw() override { ++redraws; }

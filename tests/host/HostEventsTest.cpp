@@ -1,8 +1,11 @@
 #include "host/HostEvents.h"
 #include "app/FileUtil.h"
 #include "app/LaunchState.h"
+#include "document/Composer.h"
+#include "fm/FmComposer.h"
 #include "host/HostLink.h"
 #include "host/WindowTitle.h"
+#include "pulse/PulseComposer.h"
 #include "support/Sandbox.h"
 
 #include <gtest/gtest.h>
@@ -13,19 +16,24 @@ namespace tw {
 namespace {
 
 TEST(HostEvents, EachCodeReachesOnlyItsComposer) {
-    EXPECT_EQ(DecideHostEvent(0, 3, 0).kind, HostEventAction::Close);
-    EXPECT_EQ(DecideHostEvent(1, 3, 0).kind, HostEventAction::Ignore);
-    EXPECT_EQ(DecideHostEvent(2, 3, 0).kind, HostEventAction::Ignore);
-    EXPECT_EQ(DecideHostEvent(2, 17, 0).kind, HostEventAction::Close);
-    EXPECT_EQ(DecideHostEvent(0, 17, 0).kind, HostEventAction::Ignore);
-    EXPECT_EQ(DecideHostEvent(1, 10, 0).kind, HostEventAction::Close);
-    EXPECT_EQ(DecideHostEvent(1, 6, 0).kind, HostEventAction::Ignore);
-    EXPECT_EQ(DecideHostEvent(1, 13, 0).kind, HostEventAction::Move);
-    EXPECT_EQ(DecideHostEvent(2, 4, 0).kind, HostEventAction::Reread);
-    EXPECT_EQ(DecideHostEvent(0, 7, 0).kind, HostEventAction::Ignore);
+    test::Sandbox box(2);
+    Composer standard;
+    FmComposer fm(false);
+    PulseComposer pulse;
+    const HostEventCodes codes[] = {standard.hostEvents(), fm.hostEvents(), pulse.hostEvents()};
+    EXPECT_EQ(DecideHostEvent(codes[0], 3, 0).kind, HostEventAction::Close);
+    EXPECT_EQ(DecideHostEvent(codes[1], 3, 0).kind, HostEventAction::Ignore);
+    EXPECT_EQ(DecideHostEvent(codes[2], 3, 0).kind, HostEventAction::Ignore);
+    EXPECT_EQ(DecideHostEvent(codes[2], 17, 0).kind, HostEventAction::Close);
+    EXPECT_EQ(DecideHostEvent(codes[0], 17, 0).kind, HostEventAction::Ignore);
+    EXPECT_EQ(DecideHostEvent(codes[1], 10, 0).kind, HostEventAction::Close);
+    EXPECT_EQ(DecideHostEvent(codes[1], 6, 0).kind, HostEventAction::Ignore);
+    EXPECT_EQ(DecideHostEvent(codes[1], 13, 0).kind, HostEventAction::Move);
+    EXPECT_EQ(DecideHostEvent(codes[2], 4, 0).kind, HostEventAction::Reread);
+    EXPECT_EQ(DecideHostEvent(codes[0], 7, 0).kind, HostEventAction::Ignore);
 
     long xy = (20L << 16) | (static_cast<unsigned short>(-10));
-    HostEventAction move = DecideHostEvent(0, 6, xy);
+    HostEventAction move = DecideHostEvent(codes[0], 6, xy);
     EXPECT_EQ(move.kind, HostEventAction::Move);
     EXPECT_EQ(move.x, -10);
     EXPECT_EQ(move.y, 20);
@@ -130,9 +138,9 @@ TEST(WindowTitle, ShortPathsTitlesAndPublication) {
     EXPECT_EQ(*ReadWholeFile(launch().logFile), "\nCOMPOSER:" + title + "\n");
 
     test::Sandbox pulse(2);
-    EXPECT_EQ(BuildWindowTitle(""), "Trainsmith -> Untitled-Ch1");
+    EXPECT_EQ(PulseTrainTitle(), "Trainsmith -> Untitled-Ch1");
     pulse.set(pulse.exchange(), "PulseRoot-Ch1", "PulseOrg", "/t/train.pls");
-    EXPECT_EQ(BuildWindowTitle(""), "Trainsmith -> /t/train.pls");
+    EXPECT_EQ(PulseTrainTitle(), "Trainsmith -> /t/train.pls");
 
     LaunchState bad = launch();
     bad.composerId = 7;

@@ -70,7 +70,8 @@ TEST(InstrumentDescription, WavelengthsBeyondWhatThePointsCanHoldAreRefused) {
     test::Sandbox box;
     box.set(box.descr(), "Axis", "HRange", "1000000000000 16 1000000000000");
     // Before the check the document asked for a trillion points and threw std::bad_alloc.
-    WeDoc doc;
+    Composer standard;
+    WeDoc doc(standard);
     EXPECT_EQ(doc.points.size(), kNewSegmentPoints);
     EXPECT_EQ(doc.wavelengthMin, 16);
     EXPECT_EQ(doc.wavelengthMax, static_cast<double>(kMaxWavePoints));

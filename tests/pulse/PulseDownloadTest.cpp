@@ -30,7 +30,7 @@ struct RecordingLink : HostLink {
     }
 };
 
-struct ScriptedSummary : SummaryAsker {
+struct ScriptedSummary : PulseComposerListener {
     SummaryChoice answer{true, false};
     int shown = 0;
     DownloadSummary last;
@@ -53,12 +53,15 @@ class PulseDownloadTest : public ::testing::Test {
     void SetUp() override {
         box.set(box.exchange(), "AppTits", "AC", "Consolia");
         SetHostLink(&link);
-        SetSummaryAsker(&summary);
     }
     void TearDown() override {
         composer.reset();
         SetHostLink(nullptr);
-        SetSummaryAsker(nullptr);
+    }
+    // A composer over the stored train whose download summary the test answers.
+    void makeComposer() {
+        composer = std::make_unique<PulseComposer>();
+        composer->setListener(&summary);
     }
     void forceClock(const char* clock) const {
         box.set(box.exchange(), "PulseRoot-ch1", "frcSclk_toVal", "1");
@@ -67,7 +70,7 @@ class PulseDownloadTest : public ::testing::Test {
     void start(const std::vector<test::BuiltSection>& train, int mode) {
         test::WriteTrain(train);
         WriteGeneralSetting("forceSingSeg", std::to_string(mode), "PulseComp");
-        composer = std::make_unique<PulseComposer>();
+        makeComposer();
     }
     std::string seq(const std::string& key) const {
         return box.get(box.exchange(), "PulsSeq", key);
@@ -203,7 +206,7 @@ TEST_F(PulseDownloadTest, FailuresEndWithTheDownloadOptionMessage) {
     // No host title: the files and settings are still written, nothing is sent.
     box.set(box.descr(), "SegmTbl", "MaxSequStp", "4096");
     profile::DeleteKey(box.exchange(), "AppTits", "AC");
-    composer = std::make_unique<PulseComposer>();
+    makeComposer();
     box.prompts.clear();
     EXPECT_EQ(composer->Download(), kDownloadDone);
     EXPECT_TRUE(link.sent.empty());

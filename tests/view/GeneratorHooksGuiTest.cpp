@@ -40,7 +40,7 @@ class GeneratorAnchorsTest : public ::testing::Test {
     void SetUp() override {
         const bool fm = launch().composerId == kFmComposer;
         frame = std::make_unique<MainFrame>(fm ? kFmResources : kStandardResources);
-        wave = std::make_unique<QtWaveFrame>(*frame);
+        wave = std::make_unique<QtWaveFrame>(*frame, frame->composer());
         frame->resize(1000, 700);
         frame->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(frame.get()));
@@ -150,15 +150,10 @@ class FmAbstractGeneratorTest : public GeneratorAnchorsTest {
         profile::DeleteKey(box.descr(), "FmComposer", "IsAbstr");
         profile::DeleteKey(box.descr(), "FmComposer", "PtSize");
     }
-    void TearDown() override {
-        GeneratorAnchorsTest::TearDown();
-        SetFmDocHooks({});
-        SetFmAbstractMode(false);
-    }
 };
 
 TEST_F(FmAbstractGeneratorTest, ShapesAreConvertedToTheAbstractScale) {
-    ASSERT_TRUE(FmAbstractMode());
+    ASSERT_TRUE(frame->composer().abstractMode());
     generatorRange(0, 1023);
     runSquare([](WaveParamDlg& dialog) { test::Button(dialog, "OK")->click(); });
     const WeDoc& doc = wave->document();

@@ -1,4 +1,8 @@
 #include "view/PlotMapping.h"
+#include "document/Composer.h"
+#include "fm/FmComposer.h"
+#include "pulse/PulseComposer.h"
+#include "support/Sandbox.h"
 #include "view/ScaleTexts.h"
 #include "view/TraceColumns.h"
 
@@ -95,19 +99,25 @@ TEST(ScaleTexts, PointRangesCountPointsAndFoldKilo) {
 }
 
 TEST(ScaleTexts, EachComposerNamesItsOwnUnits) {
-    const ScaleTexts standard = MakeScaleTexts(0, 16383, -8192, 8191, UnitsForComposer(0, 1, 0));
+    test::Sandbox box(2);
+    Composer wave;
+    FmComposer fm(false);
+    PulseComposer pulse;
+    const ScaleTexts standard = MakeScaleTexts(0, 16383, -8192, 8191, UnitsForComposer(wave, 0));
     EXPECT_EQ(standard.horizontal, "Horizontal Scale: 16kPts [1.6kPts/Div]");
     EXPECT_EQ(standard.vertical, "Vertical Scale: 16kPts  [2kPts/Div]");
     EXPECT_EQ(standard.midValue, "0");
-    EXPECT_EQ(MakeScaleTexts(0, 999, 0, 1000, UnitsForComposer(1, 1, 0)).vertical,
+    EXPECT_EQ(MakeScaleTexts(0, 999, 0, 1000, UnitsForComposer(fm, 0)).vertical,
               "Vertical Scale: 1e3Hz  [125Hz/Div]");
     // The pulse-train composer: time along in the train's unit, volts up, nothing counted as
     // points.
-    const ScaleTexts ns = MakeScaleTexts(0, 200, -1, 1, UnitsForComposer(2, 3, 1));
+    pulse.view.timeUnit = 3;
+    const ScaleTexts ns = MakeScaleTexts(0, 200, -1, 1, UnitsForComposer(pulse, 1));
     EXPECT_EQ(ns.horizontal, "Horizontal Scale: 200ns [20ns/Div]");
     EXPECT_EQ(ns.vertical, "Vertical Scale: 2e3mV  [250mV/Div]");
     EXPECT_EQ(ns.midValue, "0");
-    EXPECT_EQ(MakeScaleTexts(0, 2, 0, 1, UnitsForComposer(2, 0, 0)).horizontal,
+    pulse.view.timeUnit = 0;
+    EXPECT_EQ(MakeScaleTexts(0, 2, 0, 1, UnitsForComposer(pulse, 0)).horizontal,
               "Horizontal Scale: 2sec [200e-3sec/Div]");
 }
 

@@ -5,6 +5,7 @@
 #include "app/LaunchState.h"
 #include "app/Startup.h"
 #include "app/qt/AppProfile.h"
+#include "document/Composer.h"
 #include "document/SegmentTables.h"
 #include "document/WeDoc.h"
 #include "frame/FrameBars.h"
@@ -36,16 +37,17 @@ const QColor kTraceShaded(255 ^ 29, 255 ^ 29, 240 ^ 9);
 class WeditVwTest : public ::testing::Test {
   protected:
     test::Sandbox box;
+    Composer composer;
     std::unique_ptr<WeDoc> doc;
     std::unique_ptr<WeditVw> view;
 
     void SetUp() override {
-        doc = std::make_unique<WeDoc>();
+        doc = std::make_unique<WeDoc>(composer);
         LoadActiveSegment(*doc);
         doc->Allocate(1000);
         doc->SetPathName(doc->ActiveWorkingFile(), false);
         doc->WriteWorkingFile();
-        view = std::make_unique<WeditVw>();
+        view = std::make_unique<WeditVw>(composer);
         view->setDocument(doc.get());
         view->resize(1000, 600);
         view->show();

@@ -1,7 +1,7 @@
 #pragma once
-#include "document/WaveDownload.h"
-
 #include <QDialog>
+
+#include <optional>
 
 class QCheckBox;
 class QRadioButton;
@@ -24,9 +24,9 @@ class DownloadOptionsDialog : public QDialog {
 };
 
 // The download's trace-type question answered by the dialog above.
-struct QtTraceTypeAsker : TraceTypeAsker {
+struct QtTraceTypeAsker {
     QWidget* parent = nullptr;
-    std::optional<int> askTraceType() override;
+    std::optional<int> askTraceType();
 };
 
 } // namespace tw

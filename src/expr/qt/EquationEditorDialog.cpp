@@ -62,7 +62,7 @@ EquationEditorDialog::EquationEditorDialog(GeneratorTarget& target, QWidget* par
 
 void EquationEditorDialog::build() {
     setWindowTitle("Equation Editor");
-    const bool fm = launch().composerId == kFmComposer;
+    const bool fm = model_.target().isFm();
     auto* layout = new QVBoxLayout(this);
 
     auto* formulaRow = new QHBoxLayout;

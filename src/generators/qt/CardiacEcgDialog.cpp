@@ -38,7 +38,7 @@ CardiacEcgDialog::CardiacEcgDialog(GeneratorTarget& target, QWidget* parent)
     AddGeneratorButtons(
         *this, *layout, [this] { Preview(); }, [this] { Default(); });
     ShowFields();
-    PlaceGeneratorDialog(*this);
+    PlaceGeneratorDialog(*this, model_.target());
 }
 
 void CardiacEcgDialog::ShowFields() {
@@ -77,7 +77,7 @@ void CardiacEcgDialog::accept() {
     ReadFields();
     if (!Handle(model_.Accept()))
         return;
-    RememberGeneratorDialogPlace(*this);
+    RememberGeneratorDialogPlace(*this, model_.target());
     QDialog::accept();
 }
 

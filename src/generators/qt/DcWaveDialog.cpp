@@ -24,7 +24,7 @@ DcWaveDialog::DcWaveDialog(GeneratorTarget& target, QWidget* parent)
     AddGeneratorButtons(
         *this, *layout, [this] { Preview(); }, [this] { Default(); });
     ShowFields();
-    PlaceGeneratorDialog(*this);
+    PlaceGeneratorDialog(*this, model_.target());
 }
 
 void DcWaveDialog::ShowFields() {
@@ -60,7 +60,7 @@ void DcWaveDialog::accept() {
         Refused();
         return;
     }
-    RememberGeneratorDialogPlace(*this);
+    RememberGeneratorDialogPlace(*this, model_.target());
     QDialog::accept();
 }
 

@@ -1,6 +1,7 @@
 #include "generators/qt/GeneratorDialogSupport.h"
 
 #include "generators/GeneratorSettings.h"
+#include "generators/GeneratorTarget.h"
 
 #include <QDialog>
 #include <QHBoxLayout>
@@ -10,14 +11,14 @@
 
 namespace tw {
 
-void PlaceGeneratorDialog(QDialog& dialog) {
+void PlaceGeneratorDialog(QDialog& dialog, const GeneratorTarget& target) {
     DialogPosition pos;
-    if (ReadDialogPosition(pos))
+    if (ReadDialogPosition(target.composer().dialogSection(), pos))
         dialog.move(pos.left, pos.top);
 }
 
-void RememberGeneratorDialogPlace(const QDialog& dialog) {
-    StoreDialogPosition({dialog.pos().x(), dialog.pos().y()});
+void RememberGeneratorDialogPlace(const QDialog& dialog, const GeneratorTarget& target) {
+    StoreDialogPosition(target.composer().dialogSection(), {dialog.pos().x(), dialog.pos().y()});
 }
 
 void SelectField(QLineEdit* edit) {

@@ -13,9 +13,12 @@ class QVBoxLayout;
 
 namespace tw {
 
-// The generator dialogs open where the last one was closed ("DrawRect").
-void PlaceGeneratorDialog(QDialog& dialog);
-void RememberGeneratorDialogPlace(const QDialog& dialog);
+struct GeneratorTarget;
+
+// The generator dialogs open where the last one of the target's composer was closed
+// ("DrawRect").
+void PlaceGeneratorDialog(QDialog& dialog, const GeneratorTarget& target);
+void RememberGeneratorDialogPlace(const QDialog& dialog, const GeneratorTarget& target);
 
 // The generator dialogs' button row: Preview, Default, OK (the default button) and Cancel.
 // Returns the Preview button.

@@ -124,7 +124,7 @@ PwmDialog::PwmDialog(GeneratorTarget& target, QWidget* parent) : QDialog(parent)
     connect(picture_, &PwmPreviewWidget::stopped, this, [this] { run_->setText("Run"); });
 
     ShowFields();
-    PlaceGeneratorDialog(*this);
+    PlaceGeneratorDialog(*this, model_.target());
 }
 
 void PwmDialog::ShowLabels() {
@@ -194,7 +194,7 @@ void PwmDialog::TogglePreview() {
 void PwmDialog::reject() {
     picture_->Stop();
     model_.Cancel();
-    RememberGeneratorDialogPlace(*this);
+    RememberGeneratorDialogPlace(*this, model_.target());
     QDialog::reject();
 }
 

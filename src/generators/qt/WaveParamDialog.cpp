@@ -38,7 +38,7 @@ WaveParamDlg::WaveParamDlg(Shape shape, GeneratorTarget& target, QWidget* parent
     preview_ = AddGeneratorButtons(
         *this, *layout, [this] { Preview(); }, [this] { Default(); });
     ShowFields();
-    PlaceGeneratorDialog(*this);
+    PlaceGeneratorDialog(*this, model_.target());
 }
 
 void WaveParamDlg::ShowFields() {
@@ -75,7 +75,7 @@ void WaveParamDlg::accept() {
         ShowFields();
         return;
     }
-    RememberGeneratorDialogPlace(*this);
+    RememberGeneratorDialogPlace(*this, model_.target());
     QDialog::accept();
 }
 

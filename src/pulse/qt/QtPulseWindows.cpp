@@ -10,15 +10,18 @@ QtPulseWindows::QtPulseWindows(PulseComposer& composer, QWidget* frame, FrameHoo
     : composer_(composer), hooks_(std::move(hooks)),
       editor_(new PulseEditorDialog(composer, frame)) {
     summary_.parent = frame;
-    SetSummaryAsker(&summary_);
     composer_.setListener(this);
     editor_->setVisible(composer_.editorVisible);
 }
 
 QtPulseWindows::~QtPulseWindows() {
     composer_.setListener(nullptr);
-    SetSummaryAsker(nullptr);
     delete editor_.data();
+}
+
+SummaryChoice QtPulseWindows::askSummary(const DownloadSummary& summary,
+                                         const std::string& attention) {
+    return summary_.askSummary(summary, attention);
 }
 
 void QtPulseWindows::repaint() {

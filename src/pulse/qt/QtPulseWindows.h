@@ -11,8 +11,8 @@ class QWidget;
 
 namespace tw {
 
-// Ties the composer to its Qt windows: owns the modeless editor dialog, installs the summary
-// dialog for downloads, and hands repaints, section-list and title changes to the main frame.
+// Ties the composer to its Qt windows: owns the modeless editor dialog, answers the download
+// summary with its dialog, and hands repaints, section-list and title changes to the main frame.
 class QtPulseWindows : public PulseComposerListener {
   public:
     struct FrameHooks {
@@ -30,6 +30,7 @@ class QtPulseWindows : public PulseComposerListener {
     void editorChanged() override;
     void editorShown(bool shown) override;
     void titleChanged() override;
+    SummaryChoice askSummary(const DownloadSummary& summary, const std::string& attention) override;
 
   private:
     PulseComposer& composer_;

@@ -5,6 +5,7 @@
 #include "app/Printf.h"
 #include "app/ProfileFile.h"
 #include "app/ProfileStore.h"
+#include "document/Composer.h"
 #include "document/WeDoc.h"
 #include "fm/qt/FmMarkerDots.h"
 #include "host/WindowTitle.h"
@@ -69,6 +70,8 @@ class WaveMapWindow : public QWidget {
         m.xmax = doc ? doc->wavelength - 1 : 0;
         m.ymin = std::trunc(view_.mapping().ymin);
         m.ymax = std::trunc(view_.mapping().ymax);
+        m.fm = view_.mapping().fm;
+        m.fmAbstract = view_.mapping().fmAbstract;
         m.SetMapping(client());
         return m;
     }
@@ -96,7 +99,8 @@ class WaveMapWindow : public QWidget {
         if (!doc)
             return;
         const PlotMapping m = overview();
-        const TraceColumns cols = ComputeTraceColumns(m, c, doc->points, doc->wavelength, {});
+        const TraceColumns cols =
+            ComputeTraceColumns(m, c, doc->points, doc->wavelength, {}, m.fmAbstract);
         QPolygon line;
         for (std::size_t j = 0; j < cols.x.size(); ++j)
             line << QPoint(cols.x[j], cols.y[j]);
@@ -167,7 +171,9 @@ class WaveMapWindow : public QWidget {
     int shift_ = 0;
 };
 
-WeditVw::WeditVw(QWidget* parent) : QWidget(parent) {
+WeditVw::WeditVw(const Composer& composer, QWidget* parent) : QWidget(parent), composer_(composer) {
+    map_.fm = composer_.fmScale();
+    map_.fmAbstract = composer_.abstractMode();
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMinimumSize(200, 120);
     setMouseTracking(true);
@@ -197,18 +203,17 @@ void WeditVw::setDocument(WeDoc* doc) {
 }
 
 bool WeditVw::editing() const {
-    return doc_ && launch().composerId != kPulseComposer;
+    return doc_ != nullptr;
 }
 
 PlotUnits WeditVw::units() const {
     const int voltInd = LevelUnitIndex(
         ProfileNumber("voltInd", 0, strprintf("PulseRoot-ch%d", launch().activeChannel + 1), 0));
-    return UnitsForComposer(launch().composerId, pulse_ ? pulse_->view.timeUnit : 1, voltInd);
+    return UnitsForComposer(composer_, voltInd);
 }
 
 int WeditVw::sampleTextWidth() const {
-    return QFontMetrics(font()).horizontalAdvance(launch().composerId == kFmComposer ? "2.2345678"
-                                                                                     : "23456");
+    return QFontMetrics(font()).horizontalAdvance(composer_.sampleText());
 }
 
 void WeditVw::resizeEvent(QResizeEvent*) {
@@ -219,7 +224,7 @@ void WeditVw::resizeEvent(QResizeEvent*) {
 void WeditVw::layoutPlot() {
     const PlotLayout layout =
         LayoutPlot(width(), height(), sampleTextWidth(),
-                   QFontMetrics(font()).horizontalAdvance("Pts"), launch().composerId == 2);
+                   QFontMetrics(font()).horizontalAdvance("Pts"), !composer_.hasDocument());
     plot_ = layout.plot;
     handleSize_ = layout.handleSize;
     prepareMapping(plot_);
@@ -242,8 +247,7 @@ void WeditVw::wholeRange() {
 }
 
 void WeditVw::prepareMapping(const PlotRect& plot) {
-    map_.fm = launch().composerId == kFmComposer;
-    if (doc_ && editing()) {
+    if (editing()) {
         if (!rangeSet_)
             wholeRange();
         map_.ymin = doc_->vMin;
@@ -266,7 +270,7 @@ void WeditVw::paintEvent(QPaintEvent*) {
 void WeditVw::render(QPainter& p, QRect area, bool printing) {
     p.fillRect(area, Qt::white);
     const std::string title =
-        BuildWindowTitle(doc_ && !doc_->pathName.empty() ? doc_->pathName : "Untitled");
+        composer_.windowTitle(doc_ && !doc_->pathName.empty() ? doc_->pathName : "Untitled");
     if (!printing)
         if (QWidget* top = window(); top != this)
             top->setWindowTitle(QString::fromStdString(title));
@@ -280,7 +284,7 @@ void WeditVw::render(QPainter& p, QRect area, bool printing) {
         r = {area.left() + w, area.top() + th, area.right() - w / 2,
              area.bottom() - static_cast<int>(1.5 * th)};
     }
-    if (pulse_ && launch().composerId == kPulseComposer) {
+    if (pulse_) {
         drawPulseTrain(p, r, printing);
     } else {
         prepareMapping(r);
@@ -363,7 +367,7 @@ void WeditVw::drawScaleTexts(QPainter& p, const PlotRect& r) {
     p.setPen(QColor(40, 44, 52));
     const int right = std::max(width(), r.right + 1);
     const QRect box(r.left, r.bottom + 4, right - r.left, 18);
-    if (map_.xmin >= map_.xmax && launch().composerId == kPulseComposer) {
+    if (map_.xmin >= map_.xmax && !composer_.hasDocument()) {
         scaleTexts_ = {};
         p.drawText(box, Qt::AlignLeft | Qt::AlignTop, "Pulse currently not specified");
         p.drawText(QRect(0, (r.top + r.bottom) / 2 - 9, std::max(r.left - 4, 0), 18),
@@ -399,7 +403,7 @@ void WeditVw::drawTrace(QPainter& p, const PlotRect& r) {
         line.setPoint(static_cast<int>(j), cols.x[j], cols.y[j]);
     p.setPen(QPen(kTraceColour, 1));
     p.drawPolyline(line);
-    if (launch().composerId == kFmComposer && !doc_->fmMarkers.empty()) {
+    if (!doc_->fmMarkers.empty()) {
         const PlotMapping& m = map_;
         const bool second = map_.fmAbstract;
         DrawFmMarkerDots(
@@ -854,8 +858,7 @@ void WeditVw::trimLeft() {
     if (!canTrimLeft())
         return;
     long n = TrimLeftLength(doc_->wavelength, anchors_.L());
-    if (launch().composerId == kStandardComposer &&
-        doc_->CheckWavelengthIncrement(n) == WavelengthCheck::Cancelled)
+    if (doc_->CheckWavelengthIncrement(n) == WavelengthCheck::Cancelled)
         return;
     const std::string aside = doc_->tmpFolder + "AA.tmp";
     if (!doc_->SnapshotForUndo(aside))

@@ -20,18 +20,20 @@ class QTimer;
 
 namespace tw {
 
+class Composer;
 class PulseComposer;
 class WaveMapWindow;
 class WeDoc;
 
 // The one view of the frame: the plot of the active channel's waveform with its frame, grid,
 // scale texts, anchors, shading outside the anchors and the editing tools. Every paint builds
-// the window title, sets it on the frame and publishes it to the host and the log. In the
-// pulse-train composer it draws the train instead.
+// the window title, sets it on the frame and publishes it to the host and the log. The
+// composer it is given says its margins, units and vertical mappings; the pulse-train composer
+// hands it its train, which it draws instead.
 class WeditVw : public QWidget {
     Q_OBJECT
   public:
-    explicit WeditVw(QWidget* parent = nullptr);
+    explicit WeditVw(const Composer& composer, QWidget* parent = nullptr);
     ~WeditVw() override;
 
     void setPulseComposer(PulseComposer* composer) { pulse_ = composer; }
@@ -115,7 +117,7 @@ class WeditVw : public QWidget {
     PlotUnits units() const;
     int sampleTextWidth() const;
 
-    bool editing() const; // standard and FM composers with a document
+    bool editing() const; // a document to draw and edit
     int anchorPixel(int side) const;
     void setAnchor(int side, long value);
     void showEntry(int side, bool focus);
@@ -127,6 +129,7 @@ class WeditVw : public QWidget {
     void holdCursor(QPoint& pos);
     void repaintStrip(const SegmentWrite& write);
 
+    const Composer& composer_;
     PulseComposer* pulse_ = nullptr;
     WeDoc* doc_ = nullptr;
     ProgressState progress_;

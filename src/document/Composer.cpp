@@ -1,0 +1,38 @@
+#include "document/Composer.h"
+
+#include "app/Printf.h"
+#include "document/WaveDownload.h"
+#include "host/WindowTitle.h"
+
+namespace tw {
+
+std::string Composer::windowTitle(const std::string& documentPath) const {
+    return BuildWindowTitle(documentPath);
+}
+
+std::string Composer::workingFileName(int segment, int channel) const {
+    return strprintf("TemS%d.wa%d", segment, channel);
+}
+
+std::string Composer::segTableSection(int channel) const {
+    return strprintf("SegmTbl-ch%d", channel);
+}
+
+std::string Composer::modifKey(int segment, int channel) const {
+    return strprintf("Segm%d-%d", segment, channel);
+}
+
+const FmLimits& Composer::fmLimits() const {
+    static const FmLimits none;
+    return none;
+}
+
+int Composer::Download(WeDoc& doc) {
+    return SendTraceDownload(doc);
+}
+
+int Composer::instrumentButtons(double channels) const {
+    return channels < 2 ? 2 : channels < 3 ? 4 : 6;
+}
+
+} // namespace tw

@@ -1,0 +1,27 @@
+#include "frame/ComposerFactory.h"
+
+#include "fm/FmComposer.h"
+#include "pulse/PulseComposer.h"
+
+namespace tw {
+
+ComposerChoice MakeComposer(const LaunchState& state) {
+    ComposerChoice choice;
+    switch (state.composerId) {
+    case kFmComposer:
+        choice.composer = std::make_unique<FmComposer>();
+        break;
+    case kPulseComposer: {
+        auto pulse = std::make_unique<PulseComposer>();
+        choice.pulse = pulse.get();
+        choice.composer = std::move(pulse);
+        break;
+    }
+    default:
+        choice.composer = std::make_unique<Composer>();
+        break;
+    }
+    return choice;
+}
+
+} // namespace tw
