@@ -6,7 +6,6 @@
 #include "app/MenuLayout.h"
 #include "app/Startup.h"
 #include "app/StringTable.h"
-#include "frame/FrameBars.h"
 #include "frame/QtPulseFrame.h"
 #include "frame/QtWaveFrame.h"
 #include "host/HostLink.h"
@@ -19,7 +18,6 @@
 #include <QProgressBar>
 #include <QStatusBar>
 #include <QTest>
-#include <QToolBar>
 
 #include <gtest/gtest.h>
 
@@ -228,41 +226,6 @@ TEST(MainFrame, PulseComposerDrivesItsMenusAndSectionList) {
 
     f.grab().toImage().save(QString(TW_BINARY_DIR) + "/MainFrame-pulse.png");
     EXPECT_EQ(f.windowTitle(), "Trainsmith -> Untitled-Ch1");
-}
-
-QList<int> ButtonIds(QToolBar* bar) {
-    QList<int> ids;
-    for (QAction* a : bar->actions())
-        if (!a->isSeparator() && a->data().isValid())
-            ids << a->data().toInt();
-    return ids;
-}
-
-TEST(FrameBars, ButtonsFollowTheComposerAndTheInstrument) {
-    test::Sandbox box;
-    {
-        MainFrame f(kStandardResources);
-        EXPECT_EQ(ButtonIds(f.bars()->bar(FrameBars::kFileBand)),
-                  (QList<int>{kCmdNew, kCmdOpen, kCmdSave, kCmdSaveAs, kCmdPrint}));
-        EXPECT_EQ(ButtonIds(f.bars()->bar(FrameBars::kEditBand)).size(), 11);
-        // Two channels: Download, Clear memory, Channel 1 and 2.
-        EXPECT_EQ(ButtonIds(f.bars()->bar(FrameBars::kInstrumentBand)),
-                  (QList<int>{kCmdDownload, kCmdClearMemory, kCmdChannel1, kCmdChannel1 + 1}));
-    }
-    box.set(box.exchange(), "Instrument", "Channels", "4");
-    {
-        MainFrame f(kStandardResources);
-        EXPECT_EQ(ButtonIds(f.bars()->bar(FrameBars::kInstrumentBand)).size(), 6);
-    }
-    test::Sandbox fmBox(kFmComposer);
-    {
-        MainFrame f(kFmResources);
-        EXPECT_EQ(ButtonIds(f.bars()->bar(FrameBars::kInstrumentBand)), QList<int>{kCmdDownload});
-    }
-    test::Sandbox pulseBox(kPulseComposer);
-    MainFrame f(kPulseResources);
-    EXPECT_EQ(f.bars()->bar(FrameBars::kEditBand), nullptr);
-    EXPECT_EQ(ButtonIds(f.bars()->bar(FrameBars::kFileBand)).back(), kCmdPulseEditor);
 }
 
 } // namespace
