@@ -16,6 +16,8 @@ struct PulseComposerListener {
     virtual void editorChanged() {}      // the editor dialog reloads its table and texts
     virtual void editorShown(bool) {}    // the editor dialog is shown or hidden
     virtual void titleChanged() {}       // the main window rebuilds its title
+    // The editor reads a section, rowsRead of rows so far (its progress bar).
+    virtual void editorOpening(int /*rowsRead*/, int /*rows*/) {}
     virtual ~PulseComposerListener() = default;
 };
 
@@ -55,6 +57,9 @@ class PulseComposer : public PulseEditorHost {
     // PulseEditorHost
     bool fullTrainView() const override { return view.viewMode == 0; }
     void trainChanged() override;
+    void sectionReading(int rowsRead, int rows) override {
+        listener().editorOpening(rowsRead, rows);
+    }
 
     PulseLimits limits;
     PulseViewState view;
