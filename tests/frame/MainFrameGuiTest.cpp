@@ -14,6 +14,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QImage>
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QStatusBar>
@@ -115,6 +116,26 @@ TEST(MainFrame, HoverShowsStatusTextAndOnlyHandledCommandsAreEnabled) {
     EXPECT_FALSE(autoline->isEnabled());
     f.runCommand(kCmdAutoline); // a disabled command does not run, also from a bar
     EXPECT_EQ(runs, 1);
+}
+
+// The view draws one sample per column either way: the command only flips its check mark.
+TEST(MainFrame, CoarseFineFlipsOnlyItsCheckMark) {
+    test::Sandbox box;
+    MainFrame f(kStandardResources);
+    f.resize(800, 600);
+    f.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
+    QAction* coarseFine = f.action(kCmdCoarseFine);
+    ASSERT_TRUE(coarseFine->isCheckable());
+    EXPECT_FALSE(coarseFine->isChecked());
+    const QImage before = f.view()->grab().toImage();
+    coarseFine->trigger();
+    EXPECT_TRUE(coarseFine->isChecked());
+    EXPECT_EQ(f.view()->grab().toImage(), before);
+    f.runCommand(kCmdCoarseFine);
+    EXPECT_FALSE(coarseFine->isChecked());
+    coarseFine->trigger();
+    EXPECT_TRUE(coarseFine->isChecked());
 }
 
 TEST(MainFrame, HostEventsMoveCloseAndReread) {
