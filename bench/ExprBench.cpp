@@ -4,7 +4,7 @@
 #include "app/LaunchState.h"
 #include "app/Prompter.h"
 #include "expr/ExprParser.h"
-#include "expr/PostfixReference.h"
+#include "expr/support/PostfixReference.h"
 
 #include "RatioReporter.h"
 

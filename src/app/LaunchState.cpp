@@ -31,9 +31,6 @@ void SetActiveChannel(int channel) {
 void SetActiveSegment(int segment) {
     state.activeSegment = segment;
 }
-void SetDescrFile(const std::string& path) {
-    state.descrFile = path;
-}
 
 void DeriveLaunchPaths(LaunchState& s, const std::string& appDataFolder) {
     s.appDataFolder = appDataFolder.empty() ? std::string() : withoutTrailingSlash(appDataFolder);

@@ -31,7 +31,6 @@ void SetLaunchState(const LaunchState& state);
 void SetWaveFolder(const std::string& folder);
 void SetActiveChannel(int channel);
 void SetActiveSegment(int segment);
-void SetDescrFile(const std::string& path);
 
 // Fills the folder and file names below an application-data folder ("" is allowed).
 void DeriveLaunchPaths(LaunchState& state, const std::string& appDataFolder);

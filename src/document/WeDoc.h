@@ -54,7 +54,6 @@ class WeDoc {
     WeDocListener& listener() { return listener_ ? *listener_ : silent_; }
     Composer& composer() const { return composer_; }
 
-    // --- fields
     bool busy = false; // a wavelength correction is applied during a load
     bool isFm = false;
     bool commonSegmForAllChan = false;
@@ -91,7 +90,6 @@ class WeDoc {
     // undone by reading the points back from it. Empty while no file holds them.
     const std::string& pointsFile() const { return pointsFile_; }
 
-    // --- basic operations
     void Allocate(std::size_t n);
     // Takes the undo copy of pointsFile() before a change: with path empty, for undoFile, where
     // it lands only when the change is written (CommitEdit, SetWavelength, New, Open), so that a
@@ -136,7 +134,7 @@ class WeDoc {
     void SetFileNameFrom(const std::string& path);
     bool InTmpFolder(const std::string& path) const;
 
-    // --- menu commands (each failure is shown and leaves the document and its files as they were)
+    // Each failure of a menu command is shown and leaves the document and its files as they were.
     bool New();
     // Path and format code from the open dialog (the dimension question is asked before).
     bool Open(const std::string& path, int code);

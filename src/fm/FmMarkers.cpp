@@ -102,13 +102,15 @@ void FmMarkerTable::store(int fmFuncMode) {
     modified_ = false;
 }
 
-std::vector<std::string> FmMarkerTable::displayTexts() const {
-    std::vector<std::string> texts;
-    for (std::int32_t v : values_)
-        texts.push_back(FmScientificText(v, 8));
-    if (!ascending_)
-        std::reverse(texts.begin(), texts.end());
-    return texts;
+std::size_t FmMarkerTable::valueIndex(int listPosition) const {
+    const auto position = static_cast<std::size_t>(listPosition);
+    return ascending_ ? position : values_.size() - 1 - position;
+}
+
+std::string FmMarkerTable::displayText(int listPosition) const {
+    if (listPosition < 0 || listPosition >= size())
+        return {};
+    return FmScientificText(values_[valueIndex(listPosition)], 8);
 }
 
 FmMarkerTable::AddResult FmMarkerTable::add(std::string_view text, double vMin, double vMax) {
@@ -127,11 +129,9 @@ FmMarkerTable::AddResult FmMarkerTable::add(std::string_view text, double vMin, 
 }
 
 void FmMarkerTable::removeAt(int listPosition) {
-    int n = static_cast<int>(values_.size());
-    if (listPosition < 0 || listPosition >= n)
+    if (listPosition < 0 || listPosition >= size())
         return;
-    int index = ascending_ ? listPosition : n - 1 - listPosition;
-    values_.erase(values_.begin() + index);
+    values_.erase(values_.begin() + static_cast<std::ptrdiff_t>(valueIndex(listPosition)));
     modified_ = true;
 }
 

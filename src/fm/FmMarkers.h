@@ -36,8 +36,9 @@ class FmMarkerTable {
     // Replaces the stored section with this table and clears the modified flag.
     void store(int fmFuncMode);
 
-    // The list texts in display order ("1.50000000e6").
-    std::vector<std::string> displayTexts() const;
+    // The list in display order: its length and the text at a position ("1.50000000e6").
+    int size() const { return static_cast<int>(values_.size()); }
+    std::string displayText(int listPosition) const;
 
     // Adds trunc(text); warns (and still adds) when the value is outside [vMin, vMax].
     AddResult add(std::string_view text, double vMin, double vMax);
@@ -55,6 +56,8 @@ class FmMarkerTable {
     bool modified() const { return modified_; }
 
   private:
+    std::size_t valueIndex(int listPosition) const;
+
     std::vector<std::int32_t> values_;
     bool ascending_ = true;
     bool modified_ = false;

@@ -31,7 +31,6 @@ class FrameBars : public QObject {
     void toggle(Band band);
     void applyVisibility(); // the frame's 100 ms timer keeps the bands as the flags say
     QToolBar* bar(Band band) const;
-    QWidget* parameterBar() const { return parm_; }
     QMenu* barMenu();
     void showBarMenu(QPoint global);
 

@@ -18,7 +18,6 @@ class QtPulseFrame {
     ~QtPulseFrame();
 
     PulseComposer& composer() { return composer_; }
-    QComboBox* sectionList() const { return sections_; }
     void close(); // the view closes: stores the view mode
 
   private:

@@ -55,8 +55,14 @@ void QtWaveFrame::addCommands() {
     frame_.setCommand(kCmdTrimLeft, {[v] { v->trimLeft(); }, [v] { return v->canTrimLeft(); }, {}});
     frame_.setCommand(kCmdTrimRight,
                       {[v] { v->trimRight(); }, [v] { return v->canTrimRight(); }, {}});
-    frame_.setCommand(kCmdCoarseFine,
-                      {[v] { v->toggleCoarseFine(); }, {}, [v] { return v->coarseFine(); }});
+    // Each column shows one sample either way: the flag is only the command's check mark.
+    auto coarseFine = std::make_shared<bool>(false);
+    frame_.setCommand(kCmdCoarseFine, {[v, coarseFine] {
+                                           *coarseFine = !*coarseFine;
+                                           v->update();
+                                       },
+                                       {},
+                                       [coarseFine] { return *coarseFine; }});
     frame_.setCommand(kCmdPrint, {[v] { v->print(); }, {}, {}});
     WeDoc* doc = doc_.get();
     frame_.setCommand(kCmdUndo, {[doc] { doc->Undo(); },

@@ -88,10 +88,6 @@ double EcgSampleClock(double points, double rate) {
     return points * rate * 0.016666666666666666;
 }
 
-const char* CardiacEcgModel::KeyOf(int field) {
-    return kSpecs[field].key;
-}
-
 CardiacEcgModel::CardiacEcgModel(GeneratorTarget& target) : target_(target) {
     Default();
 }

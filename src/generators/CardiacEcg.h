@@ -40,7 +40,6 @@ class CardiacEcgModel {
     bool forceRate = false;
     int focus() const { return focus_; } // the field to select after a refusal, else -1
     double sampleClock() const { return clock_; }
-    static const char* KeyOf(int field);
 
     const GeneratorTarget& target() const { return target_; }
 

@@ -13,9 +13,6 @@ HostLink* current = nullptr;
 void SetHostLink(HostLink* link) {
     current = link;
 }
-HostLink* hostLink() {
-    return current;
-}
 
 bool SendToHost(std::string_view title, std::string_view text) {
     if (current && current->sendText(title, text))

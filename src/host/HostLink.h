@@ -21,7 +21,6 @@ struct HostLink {
 };
 
 void SetHostLink(HostLink* link);
-HostLink* hostLink();
 
 // Sends text to the window titled `title`; "Unable to find target app." when there is none.
 bool SendToHost(std::string_view title, std::string_view text);

@@ -18,6 +18,8 @@ struct PulseComposerListener : SummaryAsker {
     virtual void editorChanged() {}      // the editor dialog reloads its table and texts
     virtual void editorShown(bool) {}    // the editor dialog is shown or hidden
     virtual void titleChanged() {}       // the main window rebuilds its title
+    // The editor reads a section, rowsRead of rows so far (its progress bar).
+    virtual void editorOpening(int /*rowsRead*/, int /*rows*/) {}
     virtual ~PulseComposerListener() = default;
 };
 
@@ -62,6 +64,9 @@ class PulseComposer : public PulseEditorHost, public Composer {
     // PulseEditorHost
     bool fullTrainView() const override { return view.viewMode == 0; }
     void trainChanged() override;
+    void sectionReading(int rowsRead, int rows) override {
+        listener().editorOpening(rowsRead, rows);
+    }
 
     // Composer
     long closedCode() const override { return 16; }

@@ -103,7 +103,7 @@ std::optional<double> PulseEditor::value(int row, int column) const {
     return v;
 }
 
-void PulseEditor::OpenSection(const std::function<void(int)>& progress) {
+void PulseEditor::OpenSection() {
     const std::string& exchange = launch().exchangeFile;
     int previous = activeSection_;
     bool reopened = !rows_.empty();
@@ -148,8 +148,8 @@ void PulseEditor::OpenSection(const std::function<void(int)>& progress) {
     }
     rows_.clear();
     rows_.reserve(static_cast<size_t>(rows));
-    int lastPercent = -1;
     for (int r = 0; r < rows; ++r) {
+        host_.sectionReading(r, rows);
         Row row = emptyRow(r);
         for (int c = 1; c < columnCount(); ++c) {
             auto it = cells.find({r, c});
@@ -164,10 +164,8 @@ void PulseEditor::OpenSection(const std::function<void(int)>& progress) {
                 row[c] = TimeText(v * timeFactor_);
         }
         rows_.push_back(std::move(row));
-        int percent = (r + 1) * 100 / rows;
-        if (progress && percent != lastPercent)
-            progress(lastPercent = percent);
     }
+    host_.sectionReading(rows, rows);
     if (selectedRow >= rowCount())
         selectedRow = rowCount() - 1;
 

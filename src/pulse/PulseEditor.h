@@ -1,7 +1,6 @@
 #pragma once
 #include "pulse/PulseLimits.h"
 
-#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -16,6 +15,8 @@ struct PulseEditorHost {
     virtual bool fullTrainView() const { return true; }
     // The stored train changed: reload the view's train state, redraw, rebuild the section list.
     virtual void trainChanged() {}
+    // Opening a section reads its rows one by one; rowsRead == rows when done.
+    virtual void sectionReading(int /*rowsRead*/, int /*rows*/) {}
     virtual ~PulseEditorHost() = default;
 };
 
@@ -31,8 +32,8 @@ class PulseEditor {
   public:
     PulseEditor(const PulseLimits& limits, PulseEditorHost& host);
 
-    // Reads the active section ("activePls") and fills the table; progress gets 0..100.
-    void OpenSection(const std::function<void(int)>& progress = {});
+    // Reads the active section ("activePls") and fills the table.
+    void OpenSection();
 
     // The table: rows of columnCount() texts, column 0 the 1-based index.
     int rowCount() const { return static_cast<int>(rows_.size()); }

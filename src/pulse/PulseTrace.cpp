@@ -41,10 +41,6 @@ std::vector<TracePoint> shape(const TrainSectionData& s, double tf, int markRow,
 
 } // namespace
 
-std::vector<TracePoint> SectionPoints(const TrainSectionData& section, double timeFactor) {
-    return shape(section, timeFactor, -1, nullptr);
-}
-
 TrainTrace TracePulseTrain(const TrainData& train, const TraceRequest& request) {
     TrainTrace trace;
     double tf = UnitFactor(train.timeUnit);

@@ -38,10 +38,6 @@ struct TraceRequest {
     int selectedRow = -1;
 };
 
-// A section's shape in design time units from its table (rows without a level, with a negative
-// time, or after row 0 with time 0 are skipped).
-std::vector<TracePoint> SectionPoints(const TrainSectionData& section, double timeFactor);
-
 // Everything the pulse view draws inside the plot, in data coordinates: consecutive sections
 // joined, repeats as shifted copies, the active section emphasised while the editor is shown.
 TrainTrace TracePulseTrain(const TrainData& train, const TraceRequest& request);

@@ -36,7 +36,6 @@ class DrawingTools {
     Mode mode() const { return mode_; }
     bool active() const { return mode_ != Mode::Idle; }
     bool toolsAllowed() const { return mode_ == Mode::Idle; }
-    bool buttonHeld() const { return buttonHeld_; }
     bool hasVertex() const { return last_ != kNoVertex; }
     PixelPoint lastVertex() const { return last_; }
     PixelPoint bandEnd() const { return band_; }

@@ -31,8 +31,6 @@ void PlotMapping::SetMapping(const PlotRect& r) {
         y2Scale = (r.top - r.bottom) / secondSpan;
         y2Offset = r.bottom - (-0.5 * secondSpan) * y2Scale;
     }
-    x2Scale = r.width() / xRange;
-    x2Offset = r.left;
 }
 
 double PlotMapping::PixelToY(double py) const {

@@ -21,7 +21,6 @@ struct PlotMapping {
     double ymin = 0, ymax = 0; // visible range in sample units
     double xScale = 1, xOffset = 0;
     double yScale = 1, yOffset = 0;
-    double x2Scale = 1, x2Offset = 0; // second mapping (kept for symmetry, not drawn with)
     double y2Scale = 1, y2Offset = 0;
     bool fm = false;         // second mapping spans 0 .. 10^9
     bool fmAbstract = false; // pixel-to-y inverts the second mapping

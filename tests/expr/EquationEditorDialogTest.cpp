@@ -7,7 +7,7 @@
 #include <QCoreApplication>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTableWidget>
+#include <QTableView>
 
 #include <gtest/gtest.h>
 
@@ -19,6 +19,12 @@ class EquationEditorDialogTest : public ::testing::Test {
     test::ExprSandbox box;
     test::MemoryTarget doc{100, 7};
 
+    static QString cell(const QTableView* table, int row, int column) {
+        return table->model()->index(row, column).data().toString();
+    }
+    static void type(QTableView* table, int row, int column, const QString& text) {
+        table->model()->setData(table->model()->index(row, column), text);
+    }
     template <class W> W* find(QWidget& dialog, const char* name) {
         return dialog.findChild<W*>(name);
     }
@@ -78,19 +84,21 @@ TEST_F(EquationEditorDialogTest, AliasPanelShowsShortPathsAndEditsFullOnes) {
     const std::string full = "/data/waves/sub/w.wav*2";
     dialog.model().aliases.Assign({{"{w}", full}});
     find<QPushButton>(dialog, "Add")->click(); // re-shows the list
-    auto* table = find<QTableWidget>(dialog, "aliases");
-    ASSERT_EQ(table->rowCount(), 2);
-    EXPECT_EQ(table->item(0, 2)->text(), "/data/.../w.wav*2");
-    EXPECT_EQ(table->item(1, 1)->text(), "{}");
+    auto* table = find<QTableView>(dialog, "aliases");
+    ASSERT_EQ(table->model()->rowCount(), 2);
+    EXPECT_EQ(cell(table, 0, 2), "/data/.../w.wav*2");
+    EXPECT_EQ(table->model()->index(0, 2).data(Qt::EditRole).toString().toStdString(), full)
+        << "the cell's editor gets the full path";
+    EXPECT_EQ(cell(table, 1, 1), "{}");
 
     // A refused name is put back in the cell.
-    table->item(0, 1)->setText("{toolong7}");
+    type(table, 0, 1, "{toolong7}");
     QCoreApplication::processEvents();
-    EXPECT_EQ(table->item(0, 1)->text(), "{w}");
+    EXPECT_EQ(cell(table, 0, 1), "{w}");
     EXPECT_EQ(dialog.model().aliases.rows()[0].name, "{w}");
 
-    table->item(1, 1)->setText("{k}");
-    table->item(1, 2)->setText("w.wav+1");
+    type(table, 1, 1, "{k}");
+    type(table, 1, 2, "w.wav+1");
     QCoreApplication::processEvents();
     EXPECT_EQ(dialog.model().aliases.rows()[1], (AliasRow{"{k}", "w.wav+1"}));
     EXPECT_EQ(dialog.model().aliases.rows()[0].formula, full); // still the full path

@@ -1,6 +1,6 @@
 #include "ExprTestSupport.h"
 
-#include "expr/PostfixReference.h"
+#include "expr/support/PostfixReference.h"
 
 #include <gtest/gtest.h>
 

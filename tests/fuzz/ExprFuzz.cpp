@@ -6,7 +6,7 @@
 #include "app/Prompter.h"
 #include "expr/ExprParser.h"
 #include "expr/ExprRange.h"
-#include "expr/PostfixReference.h"
+#include "expr/support/PostfixReference.h"
 
 #include <cmath>
 #include <cstdint>

@@ -1,19 +1,13 @@
 #include "../document/DocFixture.h"
 
-#include "app/Commands.h"
 #include "app/Startup.h"
-#include "frame/GeneratorCommands.h"
-#include "frame/MainFrame.h"
-#include "generators/WaveBackup.h"
+#include "generators/DocGeneratorTarget.h"
 #include "generators/qt/CardiacEcgDialog.h"
 #include "generators/qt/PwmDialog.h"
 #include "generators/qt/WaveParamDialog.h"
 #include "support/gui/Widgets.h"
 
-#include <QAction>
-#include <QApplication>
 #include <QPushButton>
-#include <QTimer>
 
 #include <numeric>
 
@@ -70,22 +64,6 @@ TEST_F(DocGeneratorDialogTest, OkLeavesOneUndoBackToTheWaveBeforeTheDialog) {
     ASSERT_TRUE(doc->Undo());
     EXPECT_EQ(doc->wavelength, 1024);
     EXPECT_EQ(working(), before);
-}
-
-TEST_F(DocGeneratorDialogTest, MenuCommandRunsTheDialogAndRemovesItsBackup) {
-    MainFrame frame(kStandardResources);
-    InstallGeneratorCommands(frame, *doc);
-    EXPECT_TRUE(frame.action(kCmdSine)->isEnabled());
-    EXPECT_TRUE(frame.action(kCmdPwm)->isEnabled());
-
-    QTimer::singleShot(0, [] {
-        if (auto* w = QApplication::activeModalWidget())
-            static_cast<QDialog*>(w)->reject();
-    });
-    frame.action(kCmdSquare)->trigger();
-    EXPECT_FALSE(FileExists(WaveBackupPath()));
-    EXPECT_EQ(working(), before);
-    EXPECT_FALSE(RunGeneratorCommand(*doc, kCmdEquation, nullptr));
 }
 
 } // namespace

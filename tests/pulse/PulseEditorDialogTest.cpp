@@ -5,6 +5,7 @@
 #include "pulse/qt/DownloadSummaryDialog.h"
 #include "pulse/qt/PulseEditorDialog.h"
 #include "pulse/qt/PulseOptionsDialog.h"
+#include "pulse/qt/QtPulseWindows.h"
 #include "support/Sandbox.h"
 #include "support/gui/Widgets.h"
 
@@ -13,9 +14,10 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTableWidget>
+#include <QTableView>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -23,10 +25,15 @@
 namespace tw {
 namespace {
 
+QString cell(const QTableView* table, int row, int column) {
+    return table->model()->index(row, column).data().toString();
+}
+
 // Double-clicks a cell, types over it and presses Enter, as a user would.
-void typeInto(QTableWidget* table, int row, int column, const QString& text) {
-    table->scrollToItem(table->item(row, column));
-    QRect cell = table->visualItemRect(table->item(row, column));
+void typeInto(QTableView* table, int row, int column, const QString& text) {
+    const QModelIndex index = table->model()->index(row, column);
+    table->scrollTo(index);
+    QRect cell = table->visualRect(index);
     QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, cell.center());
     QTest::mouseDClick(table->viewport(), Qt::LeftButton, {}, cell.center());
     QWidget* editor = QApplication::focusWidget();
@@ -49,26 +56,61 @@ TEST_F(PulseEditorDialogTest, CellsAreEditedInPlaceAndRefusalsPutTheOldTextBack)
     PulseEditorDialog dialog(composer);
     dialog.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
-    QTableWidget* table = dialog.table();
-    ASSERT_EQ(table->rowCount(), 2);
-    EXPECT_EQ(table->item(1, 3)->text(), "5");
+    QTableView* table = dialog.table();
+    ASSERT_EQ(table->model()->rowCount(), 2);
+    EXPECT_EQ(cell(table, 1, 3), "5");
     EXPECT_EQ(dialog.windowTitle(), "Pulse Editor - Section 1   <DC Intervals>");
 
     typeInto(table, 0, 2, "4");
-    EXPECT_EQ(table->item(0, 3)->text(), "4");
-    EXPECT_EQ(table->item(1, 3)->text(), "7"); // the row below follows
+    EXPECT_EQ(cell(table, 0, 3), "4");
+    EXPECT_EQ(cell(table, 1, 3), "7"); // the row below follows
     EXPECT_EQ(box.get(box.exchange(), "Pulse0-ch1", "LocDur"), "7e-6");
 
     typeInto(table, 1, 2, "-2");
     EXPECT_EQ(box.prompts.lastText(),
               "Link: 2\nTime interval -2 is not positive.\nPrevious value will be restored.");
-    EXPECT_EQ(table->item(1, 2)->text(), "3");
+    EXPECT_EQ(cell(table, 1, 2), "3");
 
     test::Button(dialog, "&Append")->click();
-    EXPECT_EQ(table->rowCount(), 3);
-    EXPECT_EQ(table->currentRow(), 2);
+    EXPECT_EQ(table->model()->rowCount(), 3);
+    EXPECT_EQ(table->currentIndex().row(), 2);
     EXPECT_EQ(composer.editor.selectedRow, 2);
     EXPECT_TRUE(test::Button(dialog, "&Undo")->isEnabled());
+}
+
+// Records the status line each time the progress bar appears.
+struct ProgressWatch : QObject {
+    QWidget* dialog = nullptr;
+    QStringList statusShown;
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Show)
+            for (auto* l : dialog->findChildren<QLabel*>())
+                if (l->text().startsWith("Opening"))
+                    statusShown << l->text();
+        return false;
+    }
+};
+
+TEST_F(PulseEditorDialogTest, ALongSectionIsReadWithTheProgressBarRunning) {
+    test::WriteTrain({{kLinkFormat, 1, std::vector<test::BuiltRow>(300, {1, 1e-6})}});
+    PulseComposer composer;
+    QWidget frame;
+    QtPulseWindows windows(composer, &frame, {});
+    composer.ShowEditor(true);
+    auto* dialog = frame.findChild<PulseEditorDialog*>();
+    ASSERT_NE(dialog, nullptr);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog));
+    auto* bar = dialog->findChild<QProgressBar*>();
+    ProgressWatch watch;
+    watch.dialog = dialog;
+    bar->installEventFilter(&watch);
+
+    composer.FullTrain(); // reads the section again
+    EXPECT_EQ(watch.statusShown, QStringList{"Opening. Wait, please..."});
+    EXPECT_TRUE(bar->isHidden());
+    EXPECT_EQ(dialog->table()->model()->rowCount(), 300);
+    for (auto* l : dialog->findChildren<QLabel*>())
+        EXPECT_FALSE(l->text().startsWith("Opening")) << "the status line is cleared";
 }
 
 TEST_F(PulseEditorDialogTest, FormatAndRepeatRefusalsRestoreTheControls) {

@@ -1,26 +1,16 @@
 #include "view/qt/WeditVw.h"
 
-#include "app/Commands.h"
 #include "app/FileUtil.h"
-#include "app/LaunchState.h"
 #include "app/Startup.h"
-#include "app/qt/AppProfile.h"
 #include "document/Composer.h"
 #include "document/SegmentTables.h"
 #include "document/WeDoc.h"
-#include "frame/FrameBars.h"
-#include "frame/MainFrame.h"
-#include "frame/QtWaveFrame.h"
 #include "host/WindowTitle.h"
 #include "support/Sandbox.h"
 
-#include <QAction>
 #include <QImage>
 #include <QLineEdit>
-#include <QPushButton>
-#include <QSettings>
 #include <QTest>
-#include <QToolBar>
 
 #include <gtest/gtest.h>
 
@@ -228,98 +218,6 @@ TEST_F(WeditVwTest, MarkedAreaCommandsEditOnlyTheAreaAndTrimsChangeTheLength) {
     view->trimRight();
     EXPECT_EQ(doc->wavelength, 500);
     EXPECT_FALSE(view->canTrimRight());
-}
-
-class FrameTest : public ::testing::Test {
-  protected:
-    test::Sandbox box;
-    void SetUp() override { qputenv("HOME", QByteArray::fromStdString(box.root())); }
-};
-
-TEST_F(FrameTest, BarFlagsAndPlacementSurviveARun) {
-    box.set(launch().generalIni, "ViewsTD", "visParm", "0");
-    (*OpenAppProfile()).setValue("Settings/Rect", "0100 0050 0900 0650");
-    {
-        MainFrame frame(127);
-        frame.show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame));
-        FrameBars* bars = frame.bars();
-        EXPECT_FALSE(bars->bar(FrameBars::kParmBand)->isVisible());
-        EXPECT_TRUE(bars->bar(FrameBars::kEditBand)->isVisible());
-        EXPECT_EQ(frame.geometry(), QRect(100, 50, 800, 600));
-        frame.runCommand(kCmdParameterBar);
-        EXPECT_TRUE(bars->bar(FrameBars::kParmBand)->isVisible());
-        frame.runCommand(kCmdWaveEditBar);
-        QTest::qWait(150); // the timer keeps the bands as the flags say
-        EXPECT_FALSE(bars->bar(FrameBars::kEditBand)->isVisible());
-        frame.setGeometry(120, 60, 900, 640);
-        frame.close();
-    }
-    EXPECT_EQ(box.get(launch().generalIni, "ViewsTD", "visParm"), "1");
-    EXPECT_EQ(box.get(launch().generalIni, "ViewsTD", "visTool"), "0");
-    const std::unique_ptr<QSettings> profile = OpenAppProfile();
-    QSettings& settings = *profile;
-    EXPECT_EQ(settings.value("Settings/Rect").toString(), "0120 0060 1020 0700");
-    EXPECT_EQ(settings.value("Settings/icon").toInt(), 0);
-    EXPECT_EQ(settings.value("Settings/max").toInt(), 0);
-}
-
-TEST_F(FrameTest, ParameterBarAppliesThePendingWavelength) {
-    MainFrame frame(127);
-    frame.resize(1280, 800);
-    frame.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame));
-    frame.grab().save(QString(TW_BINARY_DIR) + "/frame-1280x800.png");
-    FrameBars* bars = frame.bars();
-    WeDoc& doc = frame.waveFrame()->document();
-    EXPECT_FALSE(bars->applyButton()->isEnabled());
-    bars->wavelengthBox()->setText("2048");
-    emit bars->wavelengthBox()->textEdited("2048");
-    EXPECT_TRUE(bars->pending(0));
-    EXPECT_TRUE(bars->applyButton()->isEnabled());
-    bars->applyButton()->click();
-    EXPECT_EQ(doc.wavelength, 2048);
-    EXPECT_FALSE(bars->pending(0));
-    EXPECT_FALSE(bars->applyButton()->isEnabled());
-    EXPECT_EQ(bars->wavelengthBox()->text(), "2048");
-}
-
-// A slip of the keyboard in a parameter box must not reach the document before Apply: the
-// frame's timer only keeps the bars visible as their flags say.
-TEST_F(FrameTest, TypingInTheParameterBarWaitsForApplyOrReturn) {
-    MainFrame frame(kStandardResources);
-    frame.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame));
-    FrameBars* bars = frame.bars();
-    WeDoc& doc = frame.waveFrame()->document();
-    QLineEdit* length = bars->wavelengthBox();
-    ASSERT_EQ(length->text(), "1024");
-    length->setFocus();
-    QTest::keyClick(length, Qt::Key_End);
-    QTest::keyClick(length, Qt::Key_Backspace);
-    QTest::qWait(350);
-    EXPECT_EQ(length->text(), "102");
-    EXPECT_TRUE(bars->pending(0));
-    EXPECT_EQ(doc.wavelength, 1024) << "nothing applied while the box waits";
-    EXPECT_TRUE(box.prompts.asked.empty()) << box.prompts.lastText();
-
-    QTest::keyClicks(length, "40");
-    QTest::keyClick(length, Qt::Key_Return);
-    EXPECT_EQ(doc.wavelength, 10240);
-    EXPECT_FALSE(bars->pending(0));
-    EXPECT_FALSE(bars->applyButton()->isEnabled());
-
-    QLineEdit* segment = bars->secondBox();
-    ASSERT_EQ(segment->text(), "1");
-    segment->setFocus();
-    QTest::keyClick(segment, Qt::Key_Backspace);
-    QTest::keyClicks(segment, "2");
-    QTest::qWait(350);
-    EXPECT_EQ(launch().activeSegment, 1);
-    EXPECT_TRUE(bars->pending(1));
-    QTest::keyClick(segment, Qt::Key_Enter);
-    EXPECT_EQ(launch().activeSegment, 2);
-    EXPECT_FALSE(bars->pending(1));
 }
 
 } // namespace

@@ -16,7 +16,6 @@ class DownloadOptionsDialog : public QDialog {
 
     int chosenType() const; // 0 "arb", 1 "dig", 2 "alL"
     QRadioButton* choice(int type) const { return choices_[type]; }
-    QCheckBox* dontShowBox() const { return dontShow_; }
 
   private:
     QRadioButton* choices_[3];

@@ -1,6 +1,7 @@
 #include "expr/qt/EquationEditorDialog.h"
 
 #include "app/LaunchState.h"
+#include "expr/qt/AliasTableModel.h"
 #include "expr/qt/OperandsDialog.h"
 
 #include <QCheckBox>
@@ -14,15 +15,12 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTableWidget>
-#include <QTimer>
+#include <QTableView>
 #include <QVBoxLayout>
 
 namespace tw {
 
 namespace {
-
-enum AliasColumn { kNumberColumn, kNameColumn, kFormulaColumn };
 
 QString Text(const std::string& s) {
     return QString::fromStdString(s);
@@ -145,17 +143,17 @@ void EquationEditorDialog::build() {
 
     aliasPanel_ = new QGroupBox("Aliases", this);
     auto* aliasLayout = new QVBoxLayout(aliasPanel_);
-    aliases_ = new QTableWidget(0, 3, aliasPanel_);
+    aliasRows_ = new AliasTableModel(model_.aliases, this);
+    aliases_ = new QTableView(aliasPanel_);
     aliases_->setObjectName("aliases");
-    aliases_->setHorizontalHeaderLabels({"No.", "Alias", "Expression"});
+    aliases_->setModel(aliasRows_);
     aliases_->horizontalHeader()->setStretchLastSection(true);
     aliases_->verticalHeader()->hide();
     aliases_->setSelectionBehavior(QAbstractItemView::SelectRows);
     aliases_->setSelectionMode(QAbstractItemView::SingleSelection);
     aliases_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     aliasLayout->addWidget(aliases_);
-    connect(aliases_, &QTableWidget::cellClicked, this, &EquationEditorDialog::onAliasClicked);
-    connect(aliases_, &QTableWidget::cellChanged, this, &EquationEditorDialog::onAliasEdited);
+    connect(aliases_, &QTableView::clicked, this, &EquationEditorDialog::onAliasClicked);
     auto* aliasButtons = new QHBoxLayout;
     connect(Button("Add", aliasPanel_, aliasButtons), &QPushButton::clicked, this,
             &EquationEditorDialog::addAlias);
@@ -226,17 +224,7 @@ void EquationEditorDialog::showHistory() {
 }
 
 void EquationEditorDialog::showAliases() {
-    filling_ = true;
-    const auto& rows = model_.aliases.rows();
-    aliases_->setRowCount(static_cast<int>(rows.size()));
-    for (int r = 0; r < static_cast<int>(rows.size()); ++r) {
-        aliases_->setItem(r, kNumberColumn, new QTableWidgetItem(QString::number(r + 1)));
-        aliases_->setItem(r, kNameColumn, new QTableWidgetItem(Text(rows[r].name)));
-        aliases_->setItem(r, kFormulaColumn,
-                          new QTableWidgetItem(Text(ShortenedPaths(rows[r].formula))));
-        aliases_->item(r, kNumberColumn)->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
-    }
-    filling_ = false;
+    aliasRows_->reload();
 }
 
 void EquationEditorDialog::readFields() {
@@ -254,28 +242,9 @@ int EquationEditorDialog::selectedAlias() const {
     return rows.isEmpty() ? -1 : rows.front().row();
 }
 
-void EquationEditorDialog::onAliasClicked(int row, int column) {
-    if (column == kNumberColumn || row < 0 || row >= static_cast<int>(model_.aliases.size()))
-        return;
-    if (column == kFormulaColumn) {
-        // The cell shows shortened paths; the editing happens on the full formula.
-        filling_ = true;
-        aliases_->item(row, column)->setText(Text(model_.aliases.rows()[row].formula));
-        filling_ = false;
-    }
-    aliases_->editItem(aliases_->item(row, column));
-}
-
-void EquationEditorDialog::onAliasEdited(int row, int column) {
-    if (filling_ || row < 0 || row >= static_cast<int>(model_.aliases.size()))
-        return;
-    const std::string text = aliases_->item(row, column)->text().toStdString();
-    if (column == kNameColumn)
-        model_.aliases.Rename(static_cast<std::size_t>(row), text);
-    else if (column == kFormulaColumn)
-        model_.aliases.SetFormula(static_cast<std::size_t>(row), text);
-    // Queued: the table is still inside its edit when this arrives.
-    QTimer::singleShot(0, this, [this] { showAliases(); });
+void EquationEditorDialog::onAliasClicked(const QModelIndex& index) {
+    if (index.flags() & Qt::ItemIsEditable)
+        aliases_->edit(index);
 }
 
 void EquationEditorDialog::addAlias() {
@@ -284,7 +253,7 @@ void EquationEditorDialog::addAlias() {
     showAliases();
     int row = static_cast<int>(model_.aliases.size()) - 1;
     aliases_->selectRow(row);
-    aliases_->editItem(aliases_->item(row, kNameColumn));
+    aliases_->edit(aliasRows_->index(row, AliasTableModel::kNameColumn));
     if (auto* editor = aliases_->findChild<QLineEdit*>()) {
         editor->deselect();
         editor->setCursorPosition(1); // after the '{'

@@ -12,9 +12,11 @@ class QGroupBox;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
-class QTableWidget;
+class QTableView;
 
 namespace tw {
+
+class AliasTableModel;
 
 // The "Equation Editor": a window over EquationEditor. OK and Accept keep the evaluated wave;
 // Cancel and closing the window put the wave from before the editor back.
@@ -41,8 +43,7 @@ class EquationEditorDialog : public QDialog {
     void readFields();
     void onPreview();
     void onOk();
-    void onAliasClicked(int row, int column);
-    void onAliasEdited(int row, int column);
+    void onAliasClicked(const QModelIndex& index);
     void toggleAliases();
     void addAlias();
     int selectedAlias() const;
@@ -57,8 +58,8 @@ class EquationEditorDialog : public QDialog {
     QCheckBox* autoScaling_ = nullptr;
     QGroupBox* aliasPanel_ = nullptr;
     QPushButton* aliasToggle_ = nullptr;
-    QTableWidget* aliases_ = nullptr;
-    bool filling_ = false;
+    AliasTableModel* aliasRows_ = nullptr;
+    QTableView* aliases_ = nullptr;
 };
 
 // An MFC-style filter ("Text (*.a)|*.a|Other (*.b)|*.b||") in the form of the Qt file dialogs.

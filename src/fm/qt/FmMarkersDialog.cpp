@@ -1,5 +1,7 @@
 #include "fm/qt/FmMarkersDialog.h"
 
+#include "fm/qt/FmMarkerListModel.h"
+
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -22,10 +24,11 @@ QPushButton* button(const char* text, QWidget* parent) {
 
 FmMarkersDialog::FmMarkersDialog(int fmFuncMode, double vMin, double vMax, QWidget* parent)
     : QDialog(parent), fmFuncMode_(fmFuncMode), vMin_(vMin), vMax_(vMax),
-      combo_(new QComboBox(this)), ascend_(new QRadioButton("Ascend", this)),
-      descend_(new QRadioButton("Descend", this)) {
+      list_(new FmMarkerListModel(table_, this)), combo_(new QComboBox(this)),
+      ascend_(new QRadioButton("Ascend", this)), descend_(new QRadioButton("Descend", this)) {
     setWindowTitle("FM Markers Table");
     combo_->setEditable(true);
+    combo_->setModel(list_);
     combo_->setInsertPolicy(QComboBox::NoInsert);
     combo_->lineEdit()->setMaxLength(20);
 
@@ -76,9 +79,7 @@ FmMarkersDialog::~FmMarkersDialog() {
 
 void FmMarkersDialog::fillList() {
     QString typed = combo_->currentText();
-    combo_->clear();
-    for (const std::string& text : table_.displayTexts())
-        combo_->addItem(QString::fromStdString(text));
+    list_->reload();
     combo_->setCurrentIndex(-1);
     combo_->setEditText(typed);
 }

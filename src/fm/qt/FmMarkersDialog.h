@@ -9,6 +9,8 @@ class QRadioButton;
 
 namespace tw {
 
+class FmMarkerListModel;
+
 // "FM Markers Table": edits the marker values of one FM function mode. Ends with Accepted
 // through "&Store && Update" (the caller then recomputes the marker points).
 class FmMarkersDialog : public QDialog {
@@ -33,6 +35,7 @@ class FmMarkersDialog : public QDialog {
     int fmFuncMode_;
     double vMin_, vMax_;
     FmMarkerTable table_;
+    FmMarkerListModel* list_;
     QComboBox* combo_;
     QRadioButton* ascend_;
     QRadioButton* descend_;

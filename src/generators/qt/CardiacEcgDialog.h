@@ -20,7 +20,6 @@ class CardiacEcgDialog : public QDialog {
     void Preview();
     void Default();
     QLineEdit* edit(int field) const { return edits_.at(static_cast<size_t>(field)); }
-    QCheckBox* forceRateBox() const { return force_; }
 
   private:
     void ShowFields();

@@ -3,8 +3,8 @@
 #include "app/LaunchState.h"
 #include "app/ProfileStore.h"
 #include "pulse/PulseComposer.h"
+#include "pulse/qt/PulseSectionModel.h"
 
-#include <QApplication>
 #include <QCloseEvent>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -15,7 +15,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTableWidget>
+#include <QTableView>
 #include <QVBoxLayout>
 
 #include <sstream>
@@ -56,7 +56,9 @@ PulseEditorDialog::PulseEditorDialog(PulseComposer& composer, QWidget* parent)
 
     auto* structure = new QGroupBox("Section Structure", this);
     auto* structureLayout = new QVBoxLayout(structure);
-    table_ = new QTableWidget(structure);
+    rows_ = new PulseSectionModel(composer_.editor, this);
+    table_ = new QTableView(structure);
+    table_->setModel(rows_);
     table_->setSelectionBehavior(QAbstractItemView::SelectRows);
     table_->setSelectionMode(QAbstractItemView::SingleSelection);
     table_->setEditTriggers(QAbstractItemView::SelectedClicked | QAbstractItemView::DoubleClicked |
@@ -65,14 +67,15 @@ PulseEditorDialog::PulseEditorDialog(PulseComposer& composer, QWidget* parent)
     table_->setMouseTracking(true);
     structureLayout->addWidget(table_);
     layout->addWidget(structure, 1);
-    connect(table_, &QTableWidget::cellChanged, this, &PulseEditorDialog::cellEdited);
-    connect(table_, &QTableWidget::currentCellChanged, this, [this](int row, int, int, int) {
-        if (!filling_)
-            composer_.SelectRow(row);
-    });
-    connect(table_, &QTableWidget::cellEntered, this, [this](int, int column) {
-        if (column > 0)
-            status_->setText(QString::fromStdString(PulseEditor::StatusText(column)));
+    connect(rows_, &PulseSectionModel::cellEdited, this, &PulseEditorDialog::refreshTexts);
+    connect(table_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex& current) {
+                if (!filling_)
+                    composer_.SelectRow(current.row());
+            });
+    connect(table_, &QTableView::entered, this, [this](const QModelIndex& index) {
+        if (index.column() > 0)
+            status_->setText(QString::fromStdString(PulseEditor::StatusText(index.column())));
     });
 
     auto* buttons = new QHBoxLayout;
@@ -86,7 +89,7 @@ PulseEditorDialog::PulseEditorDialog(PulseComposer& composer, QWidget* parent)
     addButton("&Append", [this] {
         composer_.editor.AppendRow();
         reload();
-        table_->setCurrentCell(composer_.editor.selectedRow, 1);
+        table_->setCurrentIndex(rows_->index(composer_.editor.selectedRow, 1));
     });
     addButton("&Insert",
               [this] { runRowCommand([](PulseComposer& c) { return c.editor.InsertRow(); }); });
@@ -138,62 +141,40 @@ PulseEditorDialog::PulseEditorDialog(PulseComposer& composer, QWidget* parent)
 }
 
 void PulseEditorDialog::reload() {
-    if (editing_)
-        return; // the edit refreshes the rows it changed itself
+    if (rows_->editing())
+        return; // the edited cell refreshes the rows it changed itself
     PulseEditor& ed = composer_.editor;
     filling_ = true;
-    table_->clear();
-    auto titles = ed.columnTitles();
-    table_->setColumnCount(static_cast<int>(titles.size()));
-    QStringList labels;
-    for (const auto& t : titles)
-        labels << QString::fromStdString(t);
-    table_->setHorizontalHeaderLabels(labels);
-    table_->setRowCount(ed.rowCount());
-    fillRows(0);
-    filling_ = false;
-
+    rows_->reload();
     std::istringstream widths(drawRect("PulsColw"));
     int w, c = 0;
-    while (widths >> w && c < table_->columnCount())
+    while (widths >> w && c < rows_->columnCount())
         table_->setColumnWidth(c++, w);
     if (ed.selectedRow >= 0 && ed.selectedRow < ed.rowCount())
-        table_->setCurrentCell(ed.selectedRow, 1);
+        table_->setCurrentIndex(rows_->index(ed.selectedRow, 1));
+    filling_ = false;
     refreshTexts();
 }
 
-void PulseEditorDialog::fillRows(int from) {
-    PulseEditor& ed = composer_.editor;
-    bool big = ed.rowCount() - from > 200;
-    if (big) {
-        status_->setText("Opening. Wait, please...");
-        progress_->show();
-    }
-    bool wasFilling = filling_;
-    filling_ = true;
-    for (int r = std::max(from, 0); r < ed.rowCount(); ++r) {
-        for (int c = 0; c < ed.columnCount(); ++c) {
-            auto* item = table_->item(r, c);
-            if (!item) {
-                item = new QTableWidgetItem;
-                table_->setItem(r, c, item);
-            }
-            item->setText(QString::fromStdString(ed.text(r, c)));
-            Qt::ItemFlags flags = Qt::ItemIsSelectable | Qt::ItemIsEnabled;
-            if (ed.isEditable(r, c))
-                flags |= Qt::ItemIsEditable;
-            item->setFlags(flags);
-        }
-        if (big && r % 50 == 0) {
-            progress_->setValue((r + 1) * 100 / ed.rowCount());
-            QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-        }
-    }
-    filling_ = wasFilling;
-    if (big) {
+void PulseEditorDialog::showOpening(int rowsRead, int rows) {
+    if (rows <= 200 || !isVisible())
+        return;
+    if (rowsRead >= rows) {
         progress_->hide();
         status_->clear();
+        return;
     }
+    if (progress_->isHidden()) {
+        status_->setText("Opening. Wait, please...");
+        progress_->show();
+        layout()->activate();
+    }
+    if (rowsRead % 50 != 0)
+        return;
+    // Painted at once, without the event loop: the rows the table shows are being rebuilt.
+    progress_->setValue(rowsRead * 100 / rows);
+    status_->repaint();
+    progress_->repaint();
 }
 
 void PulseEditorDialog::refreshTexts() {
@@ -206,20 +187,6 @@ void PulseEditorDialog::refreshTexts() {
     repeatEdit_->setText(QString::fromStdString(ed.RepeatText()));
     durationLabel_->setText(QString::fromStdString(ed.DurationText()));
     undoButton_->setEnabled(ed.CanUndo());
-}
-
-void PulseEditorDialog::cellEdited(int row, int column) {
-    if (filling_)
-        return;
-    auto* item = table_->item(row, column);
-    if (!item)
-        return;
-    editing_ = true;
-    composer_.editor.EditCell(row, column, item->text().toStdString());
-    editing_ = false;
-    // Accepted or not, the model holds what the row and the rows below must show.
-    fillRows(row);
-    refreshTexts();
 }
 
 void PulseEditorDialog::chooseFormat(int format) {
@@ -250,7 +217,7 @@ bool PulseEditorDialog::eventFilter(QObject* watched, QEvent* event) {
 void PulseEditorDialog::storePlacement() const {
     WriteGeneralSetting("PulsCompDlg", placementText(*this), "DrawRect");
     std::string widths;
-    for (int c = 0; c < table_->columnCount(); ++c)
+    for (int c = 0; c < rows_->columnCount(); ++c)
         widths += std::to_string(table_->columnWidth(c)) + " ";
     WriteGeneralSetting("PulsColw", widths, "DrawRect");
 }

@@ -6,11 +6,12 @@ class QLineEdit;
 class QProgressBar;
 class QPushButton;
 class QRadioButton;
-class QTableWidget;
+class QTableView;
 
 namespace tw {
 
 class PulseComposer;
+class PulseSectionModel;
 
 // The modeless "Pulse Editor": a table of the open section's rows with in-place editing, over
 // the composer's editor model. Every accepted edit is stored by the model at once.
@@ -19,10 +20,12 @@ class PulseEditorDialog : public QDialog {
   public:
     PulseEditorDialog(PulseComposer& composer, QWidget* parent = nullptr);
 
-    // Rebuilds the table and the texts from the model (after any change of the train).
+    // Shows the table and the texts of the model again (after any change of the train).
     void reload();
+    // A section of many rows shows a progress bar while it is read.
+    void showOpening(int rowsRead, int rows);
 
-    QTableWidget* table() const { return table_; }
+    QTableView* table() const { return table_; }
 
   protected:
     void hideEvent(QHideEvent* event) override;
@@ -30,9 +33,7 @@ class PulseEditorDialog : public QDialog {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
-    void fillRows(int from);
     void refreshTexts();
-    void cellEdited(int row, int column);
     void chooseFormat(int format);
     void runRowCommand(bool (*command)(PulseComposer&));
     void applyRepeat();
@@ -40,7 +41,8 @@ class PulseEditorDialog : public QDialog {
     void restorePlacement();
 
     PulseComposer& composer_;
-    QTableWidget* table_;
+    PulseSectionModel* rows_;
+    QTableView* table_;
     QRadioButton* dcButton_;
     QRadioButton* pointsButton_;
     QPushButton* undoButton_;
@@ -51,7 +53,6 @@ class PulseEditorDialog : public QDialog {
     QLabel* status_;
     QProgressBar* progress_;
     bool filling_ = false;
-    bool editing_ = false;
 };
 
 } // namespace tw

@@ -47,6 +47,10 @@ void QtPulseWindows::titleChanged() {
     if (hooks_.titleChanged)
         hooks_.titleChanged();
 }
+void QtPulseWindows::editorOpening(int rowsRead, int rows) {
+    if (editor_)
+        editor_->showOpening(rowsRead, rows);
+}
 
 namespace {
 

@@ -23,14 +23,13 @@ class QtPulseWindows : public PulseComposerListener {
     QtPulseWindows(PulseComposer& composer, QWidget* frame, FrameHooks hooks);
     ~QtPulseWindows() override;
 
-    PulseEditorDialog& editorDialog() { return *editor_; }
-
     void repaint() override;
     void sectionListChanged() override;
     void editorChanged() override;
     void editorShown(bool shown) override;
     void titleChanged() override;
     SummaryChoice askSummary(const DownloadSummary& summary, const std::string& attention) override;
+    void editorOpening(int rowsRead, int rows) override;
 
   private:
     PulseComposer& composer_;

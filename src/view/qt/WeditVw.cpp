@@ -880,11 +880,6 @@ void WeditVw::trimRight() {
         resetRange();
 }
 
-void WeditVw::toggleCoarseFine() {
-    coarseFine_ = !coarseFine_;
-    update();
-}
-
 void WeditVw::print() {
     QPrinter printer(QPrinter::HighResolution);
     QPrintDialog dialog(&printer, this);

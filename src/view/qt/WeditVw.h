@@ -47,7 +47,7 @@ class WeditVw : public QWidget {
     // Right click outside the tools: the frame's bar menu at a global position.
     std::function<void(QPoint)> barMenuRequested;
 
-    // --- state the tests and the frame read
+    // What the tests and the frame read.
     const PlotMapping& mapping() const { return map_; }
     const PlotRect& plot() const { return plot_; }
     const Anchors& anchors() const { return anchors_; }
@@ -56,11 +56,9 @@ class WeditVw : public QWidget {
     QRect handleRect(int side) const;
     QLineEdit* valueEntry() const { return entry_; }
     QWidget* mapWindow() const;
-    bool coarseFine() const { return coarseFine_; }
     // The scale texts of the last paint (empty while the pulse view has no train).
     const ScaleTexts& scaleTexts() const { return scaleTexts_; }
 
-    // --- commands
     void startAutoline();
     void startSketch();
     void unmark();
@@ -71,7 +69,6 @@ class WeditVw : public QWidget {
     void invert();
     void trimLeft();
     void trimRight();
-    void toggleCoarseFine();
     void print();
     // The whole wave again (New, Open, Undo, wavelength changes).
     void resetRange();
@@ -143,7 +140,6 @@ class WeditVw : public QWidget {
     DrawingTools tools_;
     std::optional<AnchorDrag> drag_;
     int pressedHandle_ = -1;
-    bool coarseFine_ = false;
     bool rangeSet_ = false;
     MarkerBitSettings markerBits_;
     bool markerBitsRead_ = false;

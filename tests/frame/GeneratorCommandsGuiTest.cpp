@@ -1,4 +1,7 @@
+#include "frame/GeneratorCommands.h"
+
 #include "app/Commands.h"
+#include "app/FileUtil.h"
 #include "app/LaunchState.h"
 #include "app/ProfileFile.h"
 #include "app/Startup.h"
@@ -6,6 +9,7 @@
 #include "fm/FmSettings.h"
 #include "frame/MainFrame.h"
 #include "frame/QtWaveFrame.h"
+#include "generators/WaveBackup.h"
 #include "generators/qt/WaveParamDialog.h"
 #include "support/Sandbox.h"
 #include "support/gui/Widgets.h"
@@ -141,6 +145,22 @@ TEST_F(GeneratorAnchorsTest, EquationEditorMarksItsRangeAndForgetsTheMarkWhenClo
     cancelSquare(opened);
     EXPECT_EQ(opened, Span(300, 1023));
     EXPECT_EQ(anchors(), Span(100, 299));
+}
+
+using GeneratorMenuTest = GeneratorAnchorsTest;
+
+TEST_F(GeneratorMenuTest, MenuCommandRunsTheDialogAndRemovesItsBackup) {
+    WeDoc& doc = wave->document();
+    doc.CommitEdit();
+    const std::string before = ReadWholeFile(doc.pathName).value_or("");
+    ASSERT_EQ(before.size(), 2048u);
+    EXPECT_TRUE(frame->action(kCmdSine)->isEnabled());
+    EXPECT_TRUE(frame->action(kCmdPwm)->isEnabled());
+
+    run(kCmdSquare, [](QDialog& dialog) { dialog.reject(); });
+    EXPECT_FALSE(FileExists(WaveBackupPath()));
+    EXPECT_EQ(ReadWholeFile(doc.pathName).value_or(""), before);
+    EXPECT_FALSE(RunGeneratorCommand(doc, kCmdEquation, nullptr));
 }
 
 // An instrument whose FM composer works on the abstract 0..10^9 scale.

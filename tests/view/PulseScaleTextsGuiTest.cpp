@@ -1,4 +1,4 @@
-#include "TrainBuilder.h"
+#include "pulse/TrainBuilder.h"
 
 #include "app/LaunchState.h"
 #include "app/Startup.h"

@@ -6,7 +6,6 @@
 #include "app/MenuLayout.h"
 #include "app/Startup.h"
 #include "app/StringTable.h"
-#include "frame/FrameBars.h"
 #include "frame/QtPulseFrame.h"
 #include "frame/QtWaveFrame.h"
 #include "host/HostLink.h"
@@ -15,11 +14,11 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QImage>
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QStatusBar>
 #include <QTest>
-#include <QToolBar>
 
 #include <gtest/gtest.h>
 
@@ -117,6 +116,26 @@ TEST(MainFrame, HoverShowsStatusTextAndOnlyHandledCommandsAreEnabled) {
     EXPECT_FALSE(autoline->isEnabled());
     f.runCommand(kCmdAutoline); // a disabled command does not run, also from a bar
     EXPECT_EQ(runs, 1);
+}
+
+// The view draws one sample per column either way: the command only flips its check mark.
+TEST(MainFrame, CoarseFineFlipsOnlyItsCheckMark) {
+    test::Sandbox box;
+    MainFrame f(kStandardResources);
+    f.resize(800, 600);
+    f.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
+    QAction* coarseFine = f.action(kCmdCoarseFine);
+    ASSERT_TRUE(coarseFine->isCheckable());
+    EXPECT_FALSE(coarseFine->isChecked());
+    const QImage before = f.view()->grab().toImage();
+    coarseFine->trigger();
+    EXPECT_TRUE(coarseFine->isChecked());
+    EXPECT_EQ(f.view()->grab().toImage(), before);
+    f.runCommand(kCmdCoarseFine);
+    EXPECT_FALSE(coarseFine->isChecked());
+    coarseFine->trigger();
+    EXPECT_TRUE(coarseFine->isChecked());
 }
 
 TEST(MainFrame, HostEventsMoveCloseAndReread) {
@@ -228,41 +247,6 @@ TEST(MainFrame, PulseComposerDrivesItsMenusAndSectionList) {
 
     f.grab().toImage().save(QString(TW_BINARY_DIR) + "/MainFrame-pulse.png");
     EXPECT_EQ(f.windowTitle(), "Trainsmith -> Untitled-Ch1");
-}
-
-QList<int> ButtonIds(QToolBar* bar) {
-    QList<int> ids;
-    for (QAction* a : bar->actions())
-        if (!a->isSeparator() && a->data().isValid())
-            ids << a->data().toInt();
-    return ids;
-}
-
-TEST(FrameBars, ButtonsFollowTheComposerAndTheInstrument) {
-    test::Sandbox box;
-    {
-        MainFrame f(kStandardResources);
-        EXPECT_EQ(ButtonIds(f.bars()->bar(FrameBars::kFileBand)),
-                  (QList<int>{kCmdNew, kCmdOpen, kCmdSave, kCmdSaveAs, kCmdPrint}));
-        EXPECT_EQ(ButtonIds(f.bars()->bar(FrameBars::kEditBand)).size(), 11);
-        // Two channels: Download, Clear memory, Channel 1 and 2.
-        EXPECT_EQ(ButtonIds(f.bars()->bar(FrameBars::kInstrumentBand)),
-                  (QList<int>{kCmdDownload, kCmdClearMemory, kCmdChannel1, kCmdChannel1 + 1}));
-    }
-    box.set(box.exchange(), "Instrument", "Channels", "4");
-    {
-        MainFrame f(kStandardResources);
-        EXPECT_EQ(ButtonIds(f.bars()->bar(FrameBars::kInstrumentBand)).size(), 6);
-    }
-    test::Sandbox fmBox(kFmComposer);
-    {
-        MainFrame f(kFmResources);
-        EXPECT_EQ(ButtonIds(f.bars()->bar(FrameBars::kInstrumentBand)), QList<int>{kCmdDownload});
-    }
-    test::Sandbox pulseBox(kPulseComposer);
-    MainFrame f(kPulseResources);
-    EXPECT_EQ(f.bars()->bar(FrameBars::kEditBand), nullptr);
-    EXPECT_EQ(ButtonIds(f.bars()->bar(FrameBars::kFileBand)).back(), kCmdPulseEditor);
 }
 
 } // namespace

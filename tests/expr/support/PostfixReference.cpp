@@ -1,4 +1,4 @@
-#include "expr/PostfixReference.h"
+#include "expr/support/PostfixReference.h"
 
 #include "expr/ExprMath.h"
 
