@@ -223,9 +223,10 @@ void SyncPartnerChannelSegment(WeDoc& doc) {
         path = doc.WorkingFile(segment, partner);
         RecordSegmentFile(segment, partner, path, fp);
     }
-    std::vector<std::int32_t> points = ReadNativeFile(path, NativeLayout()).points;
-    points.resize(doc.points.size(), 0);
-    WriteNativeFile(path, points, NativeLayout());
+    Samples points(doc.samples().width());
+    points.ReadFile(path, NativeLayout()); // a missing file starts empty
+    points.Resize(doc.samples().size(), 0);
+    points.WriteFile(path, NativeLayout());
 }
 
 } // namespace tw

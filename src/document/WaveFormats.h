@@ -1,5 +1,6 @@
 #pragma once
 #include "app/PointLimits.h"
+#include "document/SampleSpan.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -39,9 +40,15 @@ struct NativeReadResult {
 // Reads a whole native file in one go; fails when it cannot be read or exceeds kMaxWavePoints.
 // An empty file reads as zero points.
 NativeReadResult ReadNativeFile(const std::string& path, PointLayout layout);
-// Writes the points atomically (temporary file renamed over path).
-FileResult WriteNativeFile(const std::string& path, std::span<const std::int32_t> points,
-                           PointLayout layout);
+// The same straight into values of a stored width (16-bit values keep a 32-bit point's low 16
+// bits); values holds the points on success and is left empty otherwise.
+FileResult ReadNativeFile(const std::string& path, PointLayout layout,
+                          std::vector<std::int16_t>& values);
+FileResult ReadNativeFile(const std::string& path, PointLayout layout,
+                          std::vector<std::int32_t>& values);
+// Writes the points atomically (temporary file renamed over path); Int16 keeps the low 16 bits
+// of each point.
+FileResult WriteNativeFile(const std::string& path, SampleView points, PointLayout layout);
 
 // Format codes are positions in the composer's extension list (FileFilters.h). Standard composer:
 // 0 native ".wav" (or RIFF), 1 ASCII, 2 comma-delimited columns, 3 LeCroy ".0*", 4 positive

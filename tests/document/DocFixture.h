@@ -4,6 +4,7 @@
 #include "document/SegmentTables.h"
 #include "document/WeDoc.h"
 #include "host/HostLink.h"
+#include "support/SampleValues.h"
 #include "support/Sandbox.h"
 
 #include <gtest/gtest.h>
@@ -35,7 +36,11 @@ struct CountingListener : WeDocListener {
     int repaints = 0, resets = 0, wavelengthShows = 0, segmentShows = 0;
     std::string title, windowText;
     std::vector<std::pair<std::string, bool>> paths;
-    void repaint(std::size_t, std::size_t) override { ++repaints; }
+    std::vector<std::pair<std::size_t, std::size_t>> repainted;
+    void repaint(std::size_t first, std::size_t last) override {
+        ++repaints;
+        repainted.emplace_back(first, last);
+    }
     void rangeReset() override { ++resets; }
     void wavelengthShown() override { ++wavelengthShows; }
     void segmentShown() override { ++segmentShows; }

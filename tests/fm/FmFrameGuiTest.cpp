@@ -171,9 +171,9 @@ TEST_F(FmFrame, MarkerCrossingsAreGreenDotsOnTheTrace) {
     WeDoc& doc = document();
     auto shot = [this] { return frame->view()->grab().toImage(); };
     // A ramp over the whole range, crossing the marker value at its middle.
-    const double lo = doc.vMin, step = (doc.vMax - doc.vMin) / double(doc.points.size());
-    for (std::size_t i = 0; i < doc.points.size(); ++i)
-        doc.points[i] = static_cast<std::int32_t>(lo + step * double(i));
+    const double lo = doc.vMin, step = (doc.vMax - doc.vMin) / double(doc.samples().size());
+    for (std::size_t i = 0; i < doc.samples().size(); ++i)
+        test::Put(doc.samples(), i, static_cast<std::int32_t>(lo + step * double(i)));
     doc.CommitEdit();
     // Without a value in the range the one marker point is the first point: bottom left.
     QImage image = shot();

@@ -1,21 +1,23 @@
 #pragma once
 #include "app/LaunchState.h"
 #include "generators/GeneratorTarget.h"
+#include "support/SampleValues.h"
 
 #include <vector>
 
 namespace tw::test {
 
-// A wave in memory standing in for the document.
+// A wave in memory standing in for the document; 32-bit points hold both composers' values.
 struct MemoryTarget : GeneratorTarget {
-    std::vector<std::int32_t> wave;
+    Samples stored{SampleWidth::Int32};
     double lower = 0, upper = 16383;
     bool fm = false, abstract = false;
     int commits = 0, redraws = 0, lengthChanges = 0;
     double anchorStart = -1, anchorEnd = -1;
 
-    explicit MemoryTarget(size_t n = 1000, std::int32_t fill = 0) : wave(n, fill) {}
-    std::vector<std::int32_t>& points() override { return wave; }
+    explicit MemoryTarget(size_t n = 1000, std::int32_t fill = 0) { stored.Assign(n, fill); }
+    Samples& samples() override { return stored; }
+    std::vector<std::int32_t> wave() const { return Values(stored); }
     double lowerLevel() const override { return lower; }
     double upperLevel() const override { return upper; }
     bool isFm() const override { return fm; }

@@ -71,7 +71,7 @@ TEST(InstrumentDescription, WavelengthsBeyondWhatThePointsCanHoldAreRefused) {
     box.set(box.descr(), "Axis", "HRange", "1000000000000 16 1000000000000");
     // Before the check the document asked for a trillion points and threw std::bad_alloc.
     WeDoc doc;
-    EXPECT_EQ(doc.points.size(), kNewSegmentPoints);
+    EXPECT_EQ(doc.samples().size(), kNewSegmentPoints);
     EXPECT_EQ(doc.wavelengthMin, 16);
     EXPECT_EQ(doc.wavelengthMax, static_cast<double>(kMaxWavePoints));
     ASSERT_EQ(box.prompts.asked.size(), 2u);
