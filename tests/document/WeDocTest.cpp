@@ -228,6 +228,21 @@ TEST_F(WeDocTest, OpenLoadsTheFileAndAFileInsideTmpHasNoFileName) {
     EXPECT_EQ(doc->Save(), SaveResult::NeedsSaveAs);
 }
 
+// The standard composer's 16-bit points give back every file byte for byte.
+TEST_F(WeDocTest, OpenThenSaveAsGivesBackEveryNativeFileByteForByte) {
+    start();
+    std::string bytes;
+    for (int v = 0; v < 65536; ++v) {
+        bytes += static_cast<char>(v & 0xFF);
+        bytes += static_cast<char>(v >> 8);
+    }
+    ASSERT_TRUE(doc->Open(box.write("waves/all.wav", bytes), kNativeCode));
+    EXPECT_EQ(doc->samples().width(), SampleWidth::Int16);
+    const std::string copy = box.root() + "/copy.wav";
+    ASSERT_TRUE(doc->SaveAs(copy, kNativeCode));
+    EXPECT_EQ(ReadWholeFile(copy), bytes);
+}
+
 TEST_F(WeDocTest, OtherFormsAreConvertedOnOpenAndExportedOnSaveAs) {
     start();
     std::string ascii = box.write("waves/three.asc", "-1 0 1 2");
