@@ -100,7 +100,7 @@ void BM_Open(benchmark::State& state) {
     for (auto _ : state) {
         if (!doc->Open(folder().wave, 0))
             state.SkipWithError("open failed");
-        benchmark::DoNotOptimize(doc->points.data());
+        benchmark::DoNotOptimize(doc->samples().at(0));
     }
     state.counters["points/s"] = benchmark::Counter(static_cast<double>(kPoints),
                                                     benchmark::Counter::kIsIterationInvariantRate);

@@ -59,9 +59,17 @@ struct Bench {
 
     void fill(std::size_t points) {
         doc->Allocate(points);
-        for (std::size_t i = 0; i < points; ++i)
-            doc->points[i] = static_cast<std::int32_t>(
-                6000 * std::sin(static_cast<double>(i) * 12.566 / static_cast<double>(points)));
+        doc->samples().Write(0, tw::Samples::kLast, [points](tw::SampleSpan wave) {
+            std::visit(
+                [points](auto all) {
+                    using Sample = typename decltype(all)::value_type;
+                    for (std::size_t i = 0; i < points; ++i)
+                        all[i] = tw::ToStored<Sample>(static_cast<std::int32_t>(
+                            6000 * std::sin(static_cast<double>(i) * 12.566 /
+                                            static_cast<double>(points))));
+                },
+                wave);
+        });
         view->resetRange();
     }
 };

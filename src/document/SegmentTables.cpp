@@ -28,7 +28,7 @@ const std::string& exchange() {
 // A new segment file: kNewSegmentPoints points of the document's initial value.
 bool CreateSegmentFile(const WeDoc& doc, const std::string& path) {
     std::vector<std::int32_t> fresh(kNewSegmentPoints, doc.initialPoint);
-    return WriteNativeFile(path, fresh, NativeLayout()).ok();
+    return WriteNativeFile(path, fresh, doc.composer().layout()).ok();
 }
 } // namespace
 
@@ -222,9 +222,10 @@ void SyncPartnerChannelSegment(WeDoc& doc) {
         path = doc.WorkingFile(segment, partner);
         RecordSegmentFile(segment, partner, path, fp);
     }
-    std::vector<std::int32_t> points = ReadNativeFile(path, NativeLayout()).points;
-    points.resize(doc.points.size(), 0);
-    WriteNativeFile(path, points, NativeLayout());
+    Samples points(doc.samples().width());
+    points.ReadFile(path, doc.composer().layout()); // a missing file starts empty
+    points.Resize(doc.samples().size(), 0);
+    points.WriteFile(path, doc.composer().layout());
 }
 
 } // namespace tw

@@ -108,7 +108,7 @@ std::string TraceTypePrefix(WeDoc& doc) {
 std::string StandardDownloadText(WeDoc& doc) {
     const int segment = launch().activeSegment;
     const int channel = launch().activeChannel;
-    const long length = static_cast<long>(doc.wavelength);
+    const long length = static_cast<long>(doc.wavelength());
     const bool combined = CombinedDownloadMode();
     std::string text;
     if (launch().family == "K2290") {

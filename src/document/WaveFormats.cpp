@@ -29,10 +29,6 @@ PointLayout NativeLayoutFor(int composerId, bool fpSegMode) {
     return fpSegMode ? PointLayout::Record6 : PointLayout::Int32;
 }
 
-PointLayout NativeLayout() {
-    return NativeLayoutFor(launch().composerId, launch().fpSegMode);
-}
-
 namespace {
 
 // Explicit byte assembly keeps the files little-endian on any host and avoids unaligned loads.
@@ -70,24 +66,25 @@ void DecodeNativeInto(std::string_view bytes, PointLayout layout, std::int32_t* 
 }
 
 // Writes the points' bytes to out, which holds points.size() x the point size.
-void EncodeNativeInto(std::span<const std::int32_t> points, PointLayout layout, char* out) {
+template <class Sample>
+void EncodeNativeInto(std::span<const Sample> points, PointLayout layout, char* out) {
     char* p = out;
     switch (layout) {
     case PointLayout::Int16:
-        for (std::int32_t v : points) {
+        for (Sample v : points) {
             auto u = static_cast<std::uint16_t>(v);
             *p++ = static_cast<char>(u & 0xFF);
             *p++ = static_cast<char>(u >> 8);
         }
         break;
     case PointLayout::Int32:
-        for (std::int32_t v : points) {
+        for (Sample v : points) {
             StoreLe32(p, v);
             p += 4;
         }
         break;
     case PointLayout::Record6:
-        for (std::int32_t v : points) {
+        for (Sample v : points) {
             StoreLe32(p + 2, v); // the two leading bytes stay zero
             p += 6;
         }
@@ -106,7 +103,7 @@ std::vector<std::int32_t> DecodeNativePoints(std::string_view bytes, PointLayout
 
 std::string EncodeNativePoints(std::span<const std::int32_t> points, PointLayout layout) {
     std::string bytes(points.size() * static_cast<std::size_t>(BytesPerPoint(layout)), '\0');
-    EncodeNativeInto(points, layout, bytes.data());
+    EncodeNativeInto<std::int32_t>(points, layout, bytes.data());
     return bytes;
 }
 
@@ -130,70 +127,69 @@ bool ReadInChunks(std::istream& in, std::size_t count, std::size_t pointSize, Ap
     return true;
 }
 
-// Appends the file's points, each built once in place (inserting an int16_t sign-extends it).
+// Appends the file's points, each built once in place: inserting a narrower value widens it
+// (an int16_t is sign-extended), a wider one keeps its low bits (ToStored).
+template <class Sample>
 bool AppendFilePoints(std::istream& in, std::size_t count, PointLayout layout,
-                      std::vector<std::int32_t>& points) {
-    auto appendAsIs = [&points](const auto* values, std::size_t n) {
-        points.insert(points.end(), values, values + n);
+                      std::vector<Sample>& points) {
+    auto append = [&points](const auto* values, std::size_t n) {
+        if constexpr (sizeof(*values) <= sizeof(Sample)) {
+            points.insert(points.end(), values, values + n);
+        } else {
+            for (std::size_t i = 0; i < n; ++i)
+                points.push_back(ToStored<Sample>(values[i]));
+        }
     };
     // The file's byte order is the host's: its bytes are the values.
     if constexpr (std::endian::native == std::endian::little) {
         if (layout == PointLayout::Int16)
-            return ReadInChunks<std::int16_t>(in, count, 2, appendAsIs);
+            return ReadInChunks<std::int16_t>(in, count, 2, append);
         if (layout == PointLayout::Int32)
-            return ReadInChunks<std::int32_t>(in, count, 4, appendAsIs);
+            return ReadInChunks<std::int32_t>(in, count, 4, append);
     }
     const auto pointSize = static_cast<std::size_t>(BytesPerPoint(layout));
     std::vector<std::int32_t> decoded(std::min(kChunkPoints, count));
     return ReadInChunks<char>(in, count, pointSize, [&](const char* bytes, std::size_t n) {
         DecodeNativeInto(std::string_view(bytes, n * pointSize), layout, decoded.data());
-        appendAsIs(decoded.data(), n);
+        append(decoded.data(), n);
     });
 }
 
-} // namespace
-
-NativeReadResult ReadNativeFile(const std::string& path, PointLayout layout) {
-    NativeReadResult result;
+template <class Sample>
+FileResult ReadNative(const std::string& path, PointLayout layout, std::vector<Sample>& points) {
+    points.clear();
     const std::int64_t size = FileSize(path);
     const auto pointSize = static_cast<std::size_t>(BytesPerPoint(layout));
     constexpr auto kRead = FileResult::Action::Read;
     if (size < 0) {
         std::error_code ec;
         (void)std::filesystem::file_size(path, ec);
-        result.failure = FileResult::Failed(kRead, path, ec);
-        return result;
+        return FileResult::Failed(kRead, path, ec);
     }
-    if (static_cast<std::uint64_t>(size) / pointSize > kMaxWavePoints) {
-        result.failure = FileResult::Failed(kRead, path, "more points than any instrument holds");
-        return result;
-    }
+    if (static_cast<std::uint64_t>(size) / pointSize > kMaxWavePoints)
+        return FileResult::Failed(kRead, path, "more points than any instrument holds");
     std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        result.failure = FileResult::FromErrno(kRead, path, errno);
-        return result;
-    }
+    if (!in)
+        return FileResult::FromErrno(kRead, path, errno);
     const std::size_t count = static_cast<std::size_t>(size) / pointSize;
     // Reserving rather than resizing: zero-filling the points first would cost a whole extra
     // pass over them.
-    result.points.reserve(count);
+    points.reserve(count);
     errno = 0;
-    if (!AppendFilePoints(in, count, layout, result.points)) {
+    if (!AppendFilePoints(in, count, layout, points)) {
         const int error = errno;
-        result = NativeReadResult{};
-        result.failure = error != 0 ? FileResult::FromErrno(kRead, path, error)
-                                    : FileResult::Failed(kRead, path, "the file ended early");
-        return result;
+        points = {};
+        return error != 0 ? FileResult::FromErrno(kRead, path, error)
+                          : FileResult::Failed(kRead, path, "the file ended early");
     }
-    result.ok = true;
-    return result;
+    return {};
 }
 
-bool WriteNativePoints(std::ostream& out, std::span<const std::int32_t> points,
-                       PointLayout layout) {
+template <class Sample>
+bool WriteNativeValues(std::ostream& out, std::span<const Sample> points, PointLayout layout) {
     // A chunk at a time, so that a 16M-point wave is not built in memory as a whole file first.
     if constexpr (std::endian::native == std::endian::little)
-        if (layout == PointLayout::Int32) {
+        if (layout == (sizeof(Sample) == 2 ? PointLayout::Int16 : PointLayout::Int32)) {
             out.write(reinterpret_cast<const char*>(points.data()),
                       static_cast<std::streamsize>(points.size_bytes()));
             return static_cast<bool>(out);
@@ -209,10 +205,39 @@ bool WriteNativePoints(std::ostream& out, std::span<const std::int32_t> points,
     return static_cast<bool>(out);
 }
 
-FileResult WriteNativeFile(const std::string& path, std::span<const std::int32_t> points,
-                           PointLayout layout) {
+template <class Sample>
+FileResult WriteNative(const std::string& path, std::span<const Sample> points,
+                       PointLayout layout) {
     return WriteFileAtomically(
-        path, [&](std::ostream& out) { return WriteNativePoints(out, points, layout); });
+        path, [&](std::ostream& out) { return WriteNativeValues(out, points, layout); });
+}
+
+} // namespace
+
+bool WriteNativePoints(std::ostream& out, std::span<const std::int32_t> points,
+                       PointLayout layout) {
+    return WriteNativeValues(out, points, layout);
+}
+
+NativeReadResult ReadNativeFile(const std::string& path, PointLayout layout) {
+    NativeReadResult result;
+    result.failure = ReadNative(path, layout, result.points);
+    result.ok = result.failure.ok();
+    return result;
+}
+
+FileResult ReadNativeFile(const std::string& path, PointLayout layout,
+                          std::vector<std::int16_t>& values) {
+    return ReadNative(path, layout, values);
+}
+
+FileResult ReadNativeFile(const std::string& path, PointLayout layout,
+                          std::vector<std::int32_t>& values) {
+    return ReadNative(path, layout, values);
+}
+
+FileResult WriteNativeFile(const std::string& path, SampleView points, PointLayout layout) {
+    return std::visit([&](auto values) { return WriteNative(path, values, layout); }, points);
 }
 
 } // namespace tw

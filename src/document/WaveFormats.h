@@ -1,5 +1,6 @@
 #pragma once
 #include "app/PointLimits.h"
+#include "document/SampleSpan.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -23,8 +24,6 @@ enum class PointLayout {
 
 int BytesPerPoint(PointLayout layout);
 PointLayout NativeLayoutFor(int composerId, bool fpSegMode);
-// The layout of the running composer (launch state).
-PointLayout NativeLayout();
 
 // Points of a native file's bytes: size / bytes per point, a partial last point is dropped.
 // Int16 points are sign-extended into the 32-bit values.
@@ -42,9 +41,15 @@ struct NativeReadResult {
 // Reads a whole native file in one go; fails when it cannot be read or exceeds kMaxWavePoints.
 // An empty file reads as zero points.
 NativeReadResult ReadNativeFile(const std::string& path, PointLayout layout);
-// Writes the points atomically (temporary file renamed over path).
-FileResult WriteNativeFile(const std::string& path, std::span<const std::int32_t> points,
-                           PointLayout layout);
+// The same straight into values of a stored width (16-bit values keep a 32-bit point's low 16
+// bits); values holds the points on success and is left empty otherwise.
+FileResult ReadNativeFile(const std::string& path, PointLayout layout,
+                          std::vector<std::int16_t>& values);
+FileResult ReadNativeFile(const std::string& path, PointLayout layout,
+                          std::vector<std::int32_t>& values);
+// Writes the points atomically (temporary file renamed over path); Int16 keeps the low 16 bits
+// of each point.
+FileResult WriteNativeFile(const std::string& path, SampleView points, PointLayout layout);
 
 // Format codes are positions in the composer's extension list (the rows of FormatRegistry.h).
 // Standard composer: 0 native ".wav" (or RIFF), 1 ASCII, 2 comma-delimited columns, 3 LeCroy
@@ -92,7 +97,7 @@ ImportResult ImportFailed(FileResult failure = {});
 ImportResult ImportNativeBytes(std::string_view bytes, const ImportContext& ctx, bool riffHeader);
 
 // Layout from the launch state, stretch from the general settings for the instrument's model.
-ImportContext ImportContextForLaunch(double vMin, double vMax, int askDim);
+ImportContext ImportContextForLaunch(PointLayout layout, double vMin, double vMax, int askDim);
 // False when section "Option", key "autoStretch" + model holds a value other than "yes".
 bool AutoStretchEnabled();
 

@@ -99,9 +99,9 @@ bool AutoStretchEnabled() {
     return value.empty() || EqualsNoCase(value, "yes");
 }
 
-ImportContext ImportContextForLaunch(double vMin, double vMax, int askDim) {
+ImportContext ImportContextForLaunch(PointLayout layout, double vMin, double vMax, int askDim) {
     ImportContext ctx;
-    ctx.layout = NativeLayout();
+    ctx.layout = layout;
     ctx.vMin = vMin;
     ctx.vMax = vMax;
     ctx.stretch = AutoStretchEnabled();

@@ -12,8 +12,10 @@
 #include "document/WaveFormats.h"
 #include "host/HostLink.h"
 
+#include <algorithm>
 #include <cmath>
 #include <utility>
+#include <variant>
 
 namespace tw {
 
@@ -23,7 +25,9 @@ const std::string& exchange() {
 }
 } // namespace
 
-WeDoc::WeDoc(Composer& composer) : composer_(composer) {
+WeDoc::WeDoc(Composer& composer)
+    : composer_(composer),
+      samples_(composer.layout() == PointLayout::Int16 ? SampleWidth::Int16 : SampleWidth::Int32) {
     const LaunchState& ls = launch();
     isFm = composer_.isFm();
     limits = LoadInstrumentDescription();
@@ -61,14 +65,15 @@ WeDoc::~WeDoc() {
 }
 
 void WeDoc::Allocate(std::size_t n) {
-    wavelength = static_cast<double>(n);
-    points.assign(n, initialPoint);
+    samples_.Assign(n, initialPoint);
     AdoptPointsFile({}); // no file holds the new points yet
 }
 
 void WeDoc::AdoptPointsFile(const std::string& path) {
     pointsFile_ = path;
     ++pointsVersion_;
+    // Whoever made the file or the new points shows them whole: nothing is left to commit.
+    samples_.TakePending();
 }
 
 std::string WeDoc::WorkingFile(int segment, int channel) const {
@@ -136,7 +141,7 @@ void WeDoc::SettleUndo(bool keep) {
 
 FileResult WeDoc::WriteWorkingFile(const std::string& path) {
     const std::string target = path.empty() ? pathName : path;
-    FileResult written = WriteNativeFile(target, points, NativeLayout());
+    FileResult written = samples_.WriteFile(target, composer_.layout());
     if (written)
         AdoptPointsFile(target);
     return written;
@@ -145,13 +150,11 @@ FileResult WeDoc::WriteWorkingFile(const std::string& path) {
 void WeDoc::RestorePoints() {
     if (pointsFile_.empty())
         return;
-    NativeReadResult read = ReadNativeFile(pointsFile_, NativeLayout());
-    if (!read.ok) {
-        ReportFileFailure(read.failure);
+    if (FileResult read = samples_.ReadFile(pointsFile_, composer_.layout()); !read) {
+        ReportFileFailure(read);
         return;
     }
-    points = std::move(read.points);
-    wavelength = static_cast<double>(points.size());
+    samples_.TakePending(); // they are the file's, shown in full below
     RefreshFmMarkers();
     listener().wavelengthShown();
     listener().repaint(WeDocListener::kAll, WeDocListener::kAll);
@@ -190,11 +193,11 @@ WavelengthCheck WeDoc::CheckWavelengthIncrement(long& n) {
     return WavelengthCheck::Corrected;
 }
 
-std::optional<std::vector<std::int32_t>> WeDoc::ReadForLoad(const std::string& file, bool adopt,
-                                                            bool asIsOnCancel) {
+std::optional<Samples> WeDoc::ReadForLoad(const std::string& file, bool adopt, bool asIsOnCancel) {
+    Samples loaded(samples_.width());
     const std::int64_t size = FileSize(file);
     if (size < 0) {
-        ReportFileFailure(ReadNativeFile(file, NativeLayout()).failure);
+        ReportFileFailure(loaded.ReadFile(file, composer_.layout()));
         return std::nullopt;
     }
     LoadFpSegmentRange();
@@ -210,24 +213,23 @@ std::optional<std::vector<std::int32_t>> WeDoc::ReadForLoad(const std::string& f
         cut = check == WavelengthCheck::Corrected;
         count = n;
     }
-    NativeReadResult read = ReadNativeFile(file, NativeLayout());
-    if (!read.ok) {
-        ReportFileFailure(read.failure);
+    if (FileResult read = loaded.ReadFile(file, composer_.layout()); !read) {
+        ReportFileFailure(read);
         return std::nullopt;
     }
-    read.points.resize(static_cast<std::size_t>(count), initialPoint);
+    if (loaded.size() != static_cast<std::size_t>(count))
+        loaded.Resize(static_cast<std::size_t>(count), initialPoint);
     if (cut) {
-        if (FileResult written = WriteNativeFile(file, read.points, NativeLayout()); !written) {
+        if (FileResult written = loaded.WriteFile(file, composer_.layout()); !written) {
             ReportFileFailure(written);
             return std::nullopt;
         }
     }
-    return std::move(read.points);
+    return loaded;
 }
 
-void WeDoc::AdoptPoints(std::vector<std::int32_t> loaded, const std::string& file, bool adopt) {
-    points = std::move(loaded);
-    wavelength = static_cast<double>(points.size());
+void WeDoc::AdoptPoints(Samples loaded, const std::string& file, bool adopt) {
+    samples_.Adopt(std::move(loaded));
     AdoptPointsFile(file);
     listener().wavelengthShown();
     RefreshFmMarkers();
@@ -259,7 +261,11 @@ void WeDoc::AfterLengthChange() {
 }
 
 bool WeDoc::SetWavelength(long n) {
-    if (static_cast<double>(n) == wavelength) {
+    return ChangeLength(n, 0);
+}
+
+bool WeDoc::ChangeLength(long n, long from) {
+    if (static_cast<double>(n) == wavelength()) {
         listener().wavelengthShown();
         return false;
     }
@@ -273,9 +279,15 @@ bool WeDoc::SetWavelength(long n) {
         return false;
     }
     const bool keepUndo = UndoStagedForThisChange();
-    // The points in memory are the undo copy's content, so they are cut or extended in place.
-    points.resize(static_cast<std::size_t>(n), initialPoint);
-    wavelength = static_cast<double>(n);
+    const auto size = static_cast<long>(samples_.size());
+    if (from > 0 && from < size)
+        samples_.Write(0, static_cast<std::size_t>(size - from - 1), [from](SampleSpan points) {
+            std::visit([from](auto all) { std::copy(all.begin() + from, all.end(), all.begin()); },
+                       points);
+        });
+    // The points in memory are the undo copy's content (moved to the start by Trim Left), so
+    // they are cut or extended in place.
+    samples_.Resize(static_cast<std::size_t>(n), initialPoint);
     const int segment = ActiveTableSegment();
     const int channel = launch().activeChannel;
     if (!WriteChange(ActiveWorkingFile(), keepUndo))
@@ -293,7 +305,8 @@ bool WeDoc::SetWavelength(long n) {
     return true;
 }
 
-bool WeDoc::CommitEdit(std::size_t first, std::size_t last) {
+bool WeDoc::CommitEdit() {
+    const std::optional<Samples::Change> change = samples_.TakePending();
     const bool keepUndo = UndoStagedForThisChange();
     const std::string working = ActiveWorkingFile();
     RefreshFmMarkers();
@@ -301,7 +314,10 @@ bool WeDoc::CommitEdit(std::size_t first, std::size_t last) {
         return false;
     SetPathName(working, true);
     RecordSegmentFile(ActiveTableSegment(), launch().activeChannel, working, launch().fpSegMode);
-    listener().repaint(first, last);
+    if (change && !change->length)
+        listener().repaint(change->first, change->last);
+    else
+        listener().repaint(WeDocListener::kAll, WeDocListener::kAll);
     return true;
 }
 
@@ -312,7 +328,7 @@ bool WeDoc::New() {
     const std::string working = ActiveWorkingFile();
     // Allocate with the current wavelength, keeping the file that still holds the old points
     // for the case that the new ones cannot be written.
-    points.assign(points.size(), initialPoint);
+    samples_.Assign(samples_.size(), initialPoint);
     if (!WriteChange(working, keepUndo))
         return false;
     SetPathName(working, false);
@@ -325,7 +341,7 @@ bool WeDoc::New() {
 
 bool WeDoc::Open(const std::string& path, int code) {
     ConvertResult converted =
-        ConvertToBinary(path, code, ImportContextForLaunch(vMin, vMax, askDim));
+        ConvertToBinary(path, code, ImportContextForLaunch(composer_.layout(), vMin, vMax, askDim));
     if (!converted.ok) {
         if (!converted.failure)
             ReportFileFailure(converted.failure);
@@ -346,7 +362,7 @@ bool WeDoc::Open(const std::string& path, int code) {
     // holds exactly the points.
     const auto exact = static_cast<std::int64_t>(loaded->size()) * bytesPerPoint;
     if (FileSize(file) != exact) {
-        if (FileResult written = WriteNativeFile(file, *loaded, NativeLayout()); !written) {
+        if (FileResult written = loaded->WriteFile(file, composer_.layout()); !written) {
             pendingUndo_.discard();
             ReportFileFailure(written);
             return false;
@@ -394,7 +410,7 @@ bool WeDoc::SaveAs(const std::string& path, int code) {
     if (InTmpFolder(path) &&
         ask(launch().appName, StringText(3010), Buttons::YesNo, Icon::Exclamation) == Answer::No)
         return false;
-    const FileFormat* format = FindFileFormat(NativeLayout(), code);
+    const FileFormat* format = FindFileFormat(composer_.layout(), code);
     const SaveRole role = format ? format->writing.save : SaveRole::None;
     if (role == SaveRole::Passed)
         return true;
@@ -424,13 +440,17 @@ bool WeDoc::SaveAs(const std::string& path, int code) {
 
 std::string WeDoc::ConvertToNative(const std::string& path, int code) {
     ConvertResult converted =
-        ConvertToBinary(path, code, ImportContextForLaunch(vMin, vMax, askDim));
+        ConvertToBinary(path, code, ImportContextForLaunch(composer_.layout(), vMin, vMax, askDim));
     ReportFileFailure(converted.failure);
     return converted.ok ? converted.path : std::string();
 }
 
 FileResult WeDoc::ExportPoints(const std::string& path, int code) const {
-    return ExportWaveFile(path, code, points, ExportContext{NativeLayout()});
+    // The text exports build the whole file in memory anyway; their writers take 32-bit points.
+    std::vector<std::int32_t> points(samples_.size());
+    std::visit([&](auto values) { std::copy(values.begin(), values.end(), points.begin()); },
+               samples_.view());
+    return ExportWaveFile(path, code, points, ExportContext{composer_.layout()});
 }
 
 bool WeDoc::CanUndo() const {
@@ -485,6 +505,17 @@ void WeDoc::SelectChannel(int index) {
     LoadChannelSegment(*this);
     if (pattSyncTable)
         UpdatePatternTable(*this, "", launch().activeSegment, index);
+}
+
+bool WeDoc::TrimLeft(long L) {
+    long n = static_cast<long>(wavelength()) - L;
+    if (CheckWavelengthIncrement(n) == WavelengthCheck::Cancelled)
+        return false;
+    return ChangeLength(n, static_cast<long>(wavelength()) - n);
+}
+
+bool WeDoc::TrimRight(long R) {
+    return SetWavelength(R + 1);
 }
 
 } // namespace tw

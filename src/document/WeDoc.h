@@ -1,6 +1,7 @@
 #pragma once
 #include "app/FileUtil.h"
 #include "document/Composer.h"
+#include "document/Samples.h"
 #include "host/InstrumentDescription.h"
 
 #include <cstddef>
@@ -74,8 +75,10 @@ class WeDoc {
     std::string waveParSection;
     std::vector<std::int32_t> fmMarkers; // point indices of the FM markers
     int fmMarkersInRange = 0;
-    std::vector<std::int32_t> points;
-    double wavelength = 0; // always whole
+    // The points, each change marked for the commit (Samples.h).
+    Samples& samples() { return samples_; }
+    const Samples& samples() const { return samples_; }
+    double wavelength() const { return static_cast<double>(samples_.size()); }
     double vMin = 0, vMax = 0;
     int askDim = 0;
     std::int32_t initialPoint = 0; // value of a new point (the FM composer sets its carrier)
@@ -105,10 +108,11 @@ class WeDoc {
     WavelengthCheck CheckWavelengthIncrement(long& n);
     // The user's wavelength change; false when refused or cancelled (the field is restored).
     bool SetWavelength(long n);
-    // After generators and tools changed points [first, last]. False when the working file could
-    // not be written: the user is told and the points are back as they were before the change.
-    bool CommitEdit(std::size_t first = WeDocListener::kAll,
-                    std::size_t last = WeDocListener::kAll);
+    // After generators and tools changed points: writes them once and repaints the range the
+    // changes named (all of it after a length change or when none was named). False when the
+    // working file could not be written: the user is told and the points are back as they were
+    // before the change.
+    bool CommitEdit();
     void RefreshFmMarkers();
     // FP-segment mode: the active segment's own deviation and range, before its wave is read
     // or, for a segment without a file yet, made.
@@ -146,9 +150,14 @@ class WeDoc {
     bool ClearMemory();
     // Channel commands 1 to 4 (index 0 to 3).
     void SelectChannel(int index);
+    // Trim Left keeps the points from L on, Trim Right those up to R; false when refused,
+    // cancelled or not written. One Undo returns to the wave from before.
+    bool TrimLeft(long L);
+    bool TrimRight(long R);
 
   private:
     Composer& composer_;
+    Samples samples_;
     WeDocListener* listener_ = nullptr;
     WeDocListener silent_;
     std::string pointsFile_;
@@ -157,13 +166,14 @@ class WeDoc {
     unsigned pendingVersion_ = 0;
 
     void AfterLengthChange();
+    // The wavelength change of SetWavelength and the trims: n points, those before from cut off.
+    bool ChangeLength(long n, long from);
     void RemoveModifMark();
     void AdoptPointsFile(const std::string& path);
     // The points of a native file as a load takes them (increment question, file cut or
     // extended to match), or nothing when cancelled or unreadable (shown).
-    std::optional<std::vector<std::int32_t>> ReadForLoad(const std::string& file, bool adopt,
-                                                         bool asIsOnCancel);
-    void AdoptPoints(std::vector<std::int32_t> loaded, const std::string& file, bool adopt);
+    std::optional<Samples> ReadForLoad(const std::string& file, bool adopt, bool asIsOnCancel);
+    void AdoptPoints(Samples loaded, const std::string& file, bool adopt);
     // Whether the staged undo snapshot still shows the points from before the change under way.
     bool UndoStagedForThisChange() const;
     void SettleUndo(bool keep);

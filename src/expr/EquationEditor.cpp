@@ -278,7 +278,14 @@ bool EquationEditor::Evaluate(bool forOk) {
     }
     setRange();
     parser_.SetAliases(&aliasValues_, static_cast<int>(aliases.size()));
-    return finish(EvaluateOverRange(parser_, engineFormula, typed, range, target_.points()));
+    // A failure part way leaves points written, so the range is marked whatever the outcome.
+    bool evaluated = false;
+    target_.samples().Write(static_cast<std::size_t>(range.start),
+                            static_cast<std::size_t>(range.end), [&](SampleSpan points) {
+                                evaluated =
+                                    EvaluateOverRange(parser_, engineFormula, typed, range, points);
+                            });
+    return finish(evaluated);
 }
 
 bool EquationEditor::Preview() {

@@ -88,7 +88,7 @@ class EquationEditor {
     void LoadState();
     void ReadSettings();
     std::string NameInWaveFolder(const std::string& path) const;
-    long Wavelength() const { return static_cast<long>(target_.points().size()); }
+    long Wavelength() const { return static_cast<long>(target_.samples().size()); }
 };
 
 } // namespace tw

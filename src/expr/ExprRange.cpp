@@ -33,8 +33,11 @@ void SetRangeConstants(ExprParser& parser, const ExprRange& range) {
     parser.per = range.end - range.start + 1;
 }
 
-bool EvaluateOverRange(ExprParser& parser, const std::string& formula, const std::string& typed,
-                       const ExprRange& range, std::span<std::int32_t> points) {
+namespace {
+
+template <class Sample>
+bool Evaluate(ExprParser& parser, const std::string& formula, const std::string& typed,
+              const ExprRange& range, std::span<Sample> points) {
     const long s = range.start, e = range.end;
     if (s < 0 || e < s || static_cast<std::size_t>(e) >= points.size())
         return false;
@@ -66,7 +69,7 @@ bool EvaluateOverRange(ExprParser& parser, const std::string& formula, const std
             return failed(r.error);
         vmin = std::min(vmin, r.value);
         vmax = std::max(vmax, r.value);
-        points[i] = StoredPoint(r.value, range.lowest, range.highest);
+        points[i] = ToStored<Sample>(StoredPoint(r.value, range.lowest, range.highest));
     }
     if (!range.scaled)
         return true;
@@ -80,9 +83,18 @@ bool EvaluateOverRange(ExprParser& parser, const std::string& formula, const std
         EvalResult r = program.Run(j - s, operands);
         if (r.error)
             return failed(r.error);
-        points[i] = StoredPoint(scale * r.value + offset, range.lowest, range.highest);
+        points[i] =
+            ToStored<Sample>(StoredPoint(scale * r.value + offset, range.lowest, range.highest));
     }
     return true;
+}
+
+} // namespace
+
+bool EvaluateOverRange(ExprParser& parser, const std::string& formula, const std::string& typed,
+                       const ExprRange& range, SampleSpan points) {
+    return std::visit([&](auto values) { return Evaluate(parser, formula, typed, range, values); },
+                      points);
 }
 
 } // namespace tw

@@ -1,8 +1,8 @@
 #pragma once
+#include "document/SampleSpan.h"
 #include "expr/ExprParser.h"
 
 #include <cstdint>
-#include <span>
 #include <string>
 
 namespace tw {
@@ -26,7 +26,7 @@ void SetRangeConstants(ExprParser& parser, const ExprRange& range);
 // (end - start + 1) / cycles points repeated and stretched to the span. typed is the formula as
 // the user typed it, for the messages. False when nothing or not everything was written.
 bool EvaluateOverRange(ExprParser& parser, const std::string& formula, const std::string& typed,
-                       const ExprRange& range, std::span<std::int32_t> points);
+                       const ExprRange& range, SampleSpan points);
 
 // The point value of v: truncated toward zero, NaN as 0, clamped to [lowest, highest].
 std::int32_t StoredPoint(double v, double lowest, double highest);

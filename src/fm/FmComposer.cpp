@@ -45,7 +45,8 @@ bool FmComposer::RereadSettings(WeDoc& doc) {
 
 void FmComposer::ComputeMarkers(WeDoc& doc) {
     std::vector<double> values = ReadFmMarkerValues(fm_.fmFuncMode);
-    FmMarkerPoints marks = ComputeFmMarkerPoints(doc.points, values, doc.vMin, doc.vMax, abstract_);
+    FmMarkerPoints marks =
+        ComputeFmMarkerPoints(doc.samples().int32(), values, doc.vMin, doc.vMax, abstract_);
     doc.fmMarkers = std::move(marks.indices);
     doc.fmMarkersInRange = marks.valuesInRange;
 }
@@ -75,7 +76,7 @@ void FmComposer::WaveOpened(WeDoc& doc) {
 }
 
 std::string FmComposer::RangeFromLoadedWave(WeDoc& doc) {
-    std::string text = FmRangeFromLoadedWave(fm_, doc.points);
+    std::string text = FmRangeFromLoadedWave(fm_, doc.samples().int32());
     showRange(doc);
     doc.RefreshFmMarkers();
     showDeviation(doc, text);

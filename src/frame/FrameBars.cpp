@@ -344,7 +344,7 @@ void FrameBars::apply() {
 
 void FrameBars::showWavelength() {
     if (boxes_[0] && doc_)
-        boxes_[0]->setText(QString::number(static_cast<long long>(doc_->wavelength)));
+        boxes_[0]->setText(QString::number(static_cast<long long>(doc_->wavelength())));
     marks_[0] = false;
 }
 

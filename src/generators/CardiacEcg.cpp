@@ -32,15 +32,16 @@ std::int64_t Round(double x) {
     return static_cast<std::int64_t>(x + 0.5);
 }
 
-struct Writer {
-    std::span<std::int32_t> wave;
+template <class Sample> struct Writer {
+    std::span<Sample> wave;
     void operator()(std::int64_t at, double v) const {
         if (at >= 0 && at < static_cast<std::int64_t>(wave.size()))
-            wave[static_cast<size_t>(at)] = TruncToPoint(v);
+            wave[static_cast<size_t>(at)] = ToStored<Sample>(TruncToPoint(v));
     }
 };
 
-void Bump(const Writer& put, double n, double start, double width, double height, double h) {
+template <class Put>
+void Bump(const Put& put, double n, double start, double width, double height, double h) {
     const std::int64_t s = Round(n * start * 0.01);
     const std::int64_t len = Round(n * width * 0.01);
     const auto l = static_cast<double>(len);
@@ -49,11 +50,9 @@ void Bump(const Writer& put, double n, double start, double width, double height
             (std::sin((static_cast<double>(j) + 0.75 * l) * 2 * kPi / l) + 1) * height * h * 0.5);
 }
 
-} // namespace
-
-void GenerateEcg(std::span<std::int32_t> wave, const EcgShape& e, double h) {
+template <class Sample> void Generate(std::span<Sample> wave, const EcgShape& e, double h) {
     std::fill(wave.begin(), wave.end(), 0);
-    const Writer put{wave};
+    const Writer<Sample> put{wave};
     const auto n = static_cast<double>(wave.size());
     Bump(put, n, e.t0, e.w1, e.h1, h);
     Bump(put, n, e.t2, e.w3, e.h4, h);
@@ -82,6 +81,12 @@ void GenerateEcg(std::span<std::int32_t> wave, const EcgShape& e, double h) {
     s = Round((e.w2 * 0.45 + e.t1) * n * 0.01);
     for (std::int64_t j = 0; j <= len; ++j)
         put(s + j, static_cast<double>(j) * (e.h3 - 1) * h / l + h);
+}
+
+} // namespace
+
+void GenerateEcg(SampleSpan wave, const EcgShape& e, double h) {
+    std::visit([&](auto points) { Generate(points, e, h); }, wave);
 }
 
 double EcgSampleClock(double points, double rate) {
@@ -144,7 +149,7 @@ CardiacEcgModel::Outcome CardiacEcgModel::Validate() {
             }
         }
     }
-    clock_ = EcgSampleClock(static_cast<double>(target_.points().size()), v[kRate]);
+    clock_ = EcgSampleClock(static_cast<double>(target_.samples().size()), v[kRate]);
     // The clock line holds the default, lowest and highest clock.
     const double lowest = DescribedNumber("ParmLst", "Sclk", 1, 0);
     if (clock_ < lowest &&
@@ -164,7 +169,9 @@ void CardiacEcgModel::Generate() {
                values_[kW2], values_[kW3], values_[kT0], values_[kT1], values_[kT2]};
     const double vMin = DescribedNumber("Axis", "Vpts", 0, 0);
     const double vMax = DescribedNumber("Axis", "Vpts", 1, 0);
-    GenerateEcg(target_.points(), e, std::trunc((vMax - vMin) / 2));
+    Samples& wave = target_.samples();
+    wave.Write(0, Samples::kLast,
+               [&](SampleSpan points) { GenerateEcg(points, e, std::trunc((vMax - vMin) / 2)); });
 }
 
 CardiacEcgModel::Outcome CardiacEcgModel::Preview() {

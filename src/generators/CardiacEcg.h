@@ -1,9 +1,9 @@
 #pragma once
+#include "document/SampleSpan.h"
 #include "generators/GeneratorTarget.h"
 
 #include <array>
 #include <cstdint>
-#include <span>
 #include <string>
 
 namespace tw {
@@ -18,7 +18,7 @@ struct EcgShape {
 
 // Replaces the whole wave with one period: P wave, QRS complex and T wave; h is the half
 // range of the instrument's codes.
-void GenerateEcg(std::span<std::int32_t> wave, const EcgShape& s, double h);
+void GenerateEcg(SampleSpan wave, const EcgShape& s, double h);
 
 // The sample clock at which a wave of n points repeats at rate beats per minute.
 double EcgSampleClock(double points, double rate);

@@ -17,7 +17,7 @@ namespace tw {
 static const char* const kKeys[3] = {"Prv_bgn", "Prv_end", "Dc_level"};
 
 DcWaveModel::DcWaveModel(GeneratorTarget& target) : target_(target) {
-    const double w = static_cast<double>(target.points().size());
+    const double w = static_cast<double>(target.samples().size());
     const double top = target.upperLevel() - (target.isFm() ? 0 : 1);
     fields_ = {Field{"Start", "", 0, w - 1}, Field{"End", "", 0, w - 1},
                Field{"Level", "", target.lowerLevel(), top}};
@@ -25,7 +25,7 @@ DcWaveModel::DcWaveModel(GeneratorTarget& target) : target_(target) {
 
 double DcWaveModel::DefaultOf(int i) const {
     if (i == kEnd)
-        return static_cast<double>(target_.points().size()) - 1;
+        return static_cast<double>(target_.samples().size()) - 1;
     if (i == kLevel && target_.isFm())
         return std::trunc((target_.lowerLevel() + target_.upperLevel()) / 2);
     return 0;
@@ -63,13 +63,20 @@ bool DcWaveModel::Validate() {
 }
 
 void DcWaveModel::Fill() {
-    auto& points = target_.points();
-    if (points.empty())
+    Samples& wave = target_.samples();
+    if (wave.empty())
         return;
+    const auto first = static_cast<size_t>(values_[kStart]);
+    const auto last = std::min(static_cast<size_t>(values_[kEnd]), wave.size() - 1);
     const std::int32_t level = TruncToPoint(values_[kLevel]);
-    const auto last = std::min(static_cast<size_t>(values_[kEnd]), points.size() - 1);
-    for (auto i = static_cast<size_t>(values_[kStart]); i <= last; ++i)
-        points[i] = level;
+    wave.Write(first, last, [&](SampleSpan points) {
+        std::visit(
+            [&](auto all) {
+                using Sample = typename decltype(all)::value_type;
+                std::ranges::fill(all.subspan(first, last - first + 1), ToStored<Sample>(level));
+            },
+            points);
+    });
 }
 
 bool DcWaveModel::Preview() {
@@ -88,7 +95,7 @@ bool DcWaveModel::Accept() {
     Fill();
     double start = values_[kStart];
     double end = values_[kEnd];
-    MoveRangeOn(start, end, static_cast<double>(target_.points().size()));
+    MoveRangeOn(start, end, static_cast<double>(target_.samples().size()));
     {
         // Released before the commit, which records the segment in the same exchange file.
         profile::Transaction t(launch().exchangeFile);

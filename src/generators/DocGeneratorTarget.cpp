@@ -7,8 +7,8 @@ namespace tw {
 DocGeneratorTarget::DocGeneratorTarget(WeDoc& doc, Hooks hooks)
     : doc_(doc), hooks_(std::move(hooks)) {}
 
-std::vector<std::int32_t>& DocGeneratorTarget::points() {
-    return doc_.points;
+Samples& DocGeneratorTarget::samples() {
+    return doc_.samples();
 }
 
 double DocGeneratorTarget::lowerLevel() const {
@@ -36,7 +36,6 @@ std::string DocGeneratorTarget::undoFile() const {
 }
 
 void DocGeneratorTarget::commitEdit() {
-    doc_.wavelength = static_cast<double>(doc_.points.size());
     doc_.CommitEdit();
 }
 
@@ -55,13 +54,11 @@ void DocGeneratorTarget::restoreAnchors() {
 }
 
 void DocGeneratorTarget::wavelengthChanged() {
-    doc_.wavelength = static_cast<double>(doc_.points.size());
     doc_.listener().wavelengthShown();
     doc_.listener().rangeReset();
 }
 
 void DocGeneratorTarget::pointsReloaded() {
-    doc_.wavelength = static_cast<double>(doc_.points.size());
     doc_.RefreshFmMarkers();
 }
 

@@ -18,7 +18,7 @@ class DocGeneratorTarget : public GeneratorTarget {
     };
     explicit DocGeneratorTarget(WeDoc& doc, Hooks hooks = {});
 
-    std::vector<std::int32_t>& points() override;
+    Samples& samples() override;
     double lowerLevel() const override;
     double upperLevel() const override;
     bool isFm() const override;

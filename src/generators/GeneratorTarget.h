@@ -1,16 +1,17 @@
 #pragma once
 #include "document/Composer.h"
+#include "document/Samples.h"
 
 #include <cstdint>
 #include <string>
-#include <vector>
 
 namespace tw {
 
 // What a generator needs of the document it fills. The GUI adapts the document to it; tests
 // use a plain in-memory wave.
 struct GeneratorTarget {
-    virtual std::vector<std::int32_t>& points() = 0;
+    // The wave: read through its views, changed only through its entries.
+    virtual Samples& samples() = 0;
     virtual double lowerLevel() const = 0;
     virtual double upperLevel() const = 0;
     virtual bool isFm() const = 0;

@@ -194,7 +194,7 @@ PwmStatus PwmModel::Calculate() {
     wave_ = in.byDelay ? BuildDelayWave(in, plan.length, plan.count.n, high, low)
                        : BuildWidthWave(plan, high, low);
     plan_ = plan;
-    target_.points() = wave_.points;
+    target_.samples().Assign(wave_.points);
     target_.wavelengthChanged();
     Store();
     target_.keepGenerated();

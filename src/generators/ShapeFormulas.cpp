@@ -43,13 +43,14 @@ int PowerOf(double& p) {
     return static_cast<int>(std::min(n, 1.0e6));
 }
 
-// Calls put(i, value) for every point of the range that lies inside the wave.
-template <class F> void Fill(std::span<std::int32_t> wave, const Frame& f, F value, double bias) {
+// Stores value(i) + bias at every point of the range that lies inside the wave.
+template <class Sample, class F>
+void Fill(std::span<Sample> wave, const Frame& f, F value, double bias) {
     const auto size = static_cast<std::int64_t>(wave.size());
     std::int64_t lo = std::max<std::int64_t>(0, -f.first);
     std::int64_t hi = std::min<std::int64_t>(f.count, size - f.first);
     for (std::int64_t i = lo; i < hi; ++i)
-        wave[static_cast<size_t>(f.first + i)] = TruncToPoint(value(i) + bias);
+        wave[static_cast<size_t>(f.first + i)] = ToStored<Sample>(TruncToPoint(value(i) + bias));
 }
 
 double Phase(const Frame& f, std::int64_t i) {
@@ -92,26 +93,7 @@ double PulseLevel(double t, const double* b, double lowV, double highV) {
     }
 }
 
-} // namespace
-
-LevelConversion AbstractLevelConversion(double docLower, double docUpper) {
-    LevelConversion c;
-    c.k = 1000000000.0 / (docUpper - docLower + 1);
-    c.o = 0 - c.k * docLower;
-    return c;
-}
-
-std::int32_t TruncToPoint(double v) {
-    constexpr double lo = std::numeric_limits<std::int32_t>::min();
-    constexpr double hi = std::numeric_limits<std::int32_t>::max();
-    if (!(v >= lo)) // also NaN
-        return v != v ? 0 : std::numeric_limits<std::int32_t>::min();
-    if (v > hi)
-        return std::numeric_limits<std::int32_t>::max();
-    return static_cast<std::int32_t>(v);
-}
-
-void GenerateShape(std::span<std::int32_t> wave, ShapeRequest& r) {
+template <class Sample> void Generate(std::span<Sample> wave, ShapeRequest& r) {
     const Frame f = MakeFrame(r);
     if (f.count <= 0)
         return;
@@ -211,6 +193,29 @@ void GenerateShape(std::span<std::int32_t> wave, ShapeRequest& r) {
         break;
     }
     }
+}
+
+} // namespace
+
+LevelConversion AbstractLevelConversion(double docLower, double docUpper) {
+    LevelConversion c;
+    c.k = 1000000000.0 / (docUpper - docLower + 1);
+    c.o = 0 - c.k * docLower;
+    return c;
+}
+
+std::int32_t TruncToPoint(double v) {
+    constexpr double lo = std::numeric_limits<std::int32_t>::min();
+    constexpr double hi = std::numeric_limits<std::int32_t>::max();
+    if (!(v >= lo)) // also NaN
+        return v != v ? 0 : std::numeric_limits<std::int32_t>::min();
+    if (v > hi)
+        return std::numeric_limits<std::int32_t>::max();
+    return static_cast<std::int32_t>(v);
+}
+
+void GenerateShape(SampleSpan wave, ShapeRequest& r) {
+    std::visit([&r](auto points) { Generate(points, r); }, wave);
 }
 
 } // namespace tw

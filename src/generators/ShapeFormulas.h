@@ -1,7 +1,8 @@
 #pragma once
+#include "document/SampleSpan.h"
+
 #include <array>
 #include <cstdint>
-#include <span>
 
 namespace tw {
 
@@ -29,7 +30,7 @@ struct ShapeRequest {
 // Fills points start..end of wave with the shape. Some parameters are converted in place
 // (the sine and triangle power, the pulse percentages become durations) and the caller
 // stores them as they come back. Points outside the wave are left alone.
-void GenerateShape(std::span<std::int32_t> wave, ShapeRequest& req);
+void GenerateShape(SampleSpan wave, ShapeRequest& req);
 
 // A double stored into a point: truncated toward zero, saturated to the 32-bit range.
 std::int32_t TruncToPoint(double v);

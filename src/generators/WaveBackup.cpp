@@ -17,14 +17,12 @@ static PointLayout BackupLayout(const GeneratorTarget& t) {
 }
 
 bool GeneratorTarget::backupForDialog() {
-    return WriteNativeFile(WaveBackupPath(), points(), BackupLayout(*this)).ok();
+    return samples().WriteFile(WaveBackupPath(), BackupLayout(*this)).ok();
 }
 
 bool GeneratorTarget::restoreDialogBackup() {
-    NativeReadResult read = ReadNativeFile(WaveBackupPath(), BackupLayout(*this));
-    if (!read.ok)
+    if (!samples().ReadFile(WaveBackupPath(), BackupLayout(*this)))
         return false;
-    points() = std::move(read.points);
     pointsReloaded();
     return true;
 }

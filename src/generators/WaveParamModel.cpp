@@ -64,7 +64,7 @@ WaveParamModel::WaveParamModel(Shape shape, GeneratorTarget& target)
     : shape_(shape), target_(target) {}
 
 double WaveParamModel::Wavelength() const {
-    return static_cast<double>(target_.points().size());
+    return static_cast<double>(target_.samples().size());
 }
 
 void WaveParamModel::Open() {
@@ -155,7 +155,9 @@ void WaveParamModel::Generate() {
         r.level = AbstractLevelConversion(target_.lowerLevel(), target_.upperLevel());
     r.fm = target_.isFm();
     r.noiseSeed = static_cast<unsigned>(std::time(nullptr));
-    GenerateShape(target_.points(), r);
+    // The shape fills start .. end, cut to the wave.
+    target_.samples().Write(static_cast<std::size_t>(r.start), static_cast<std::size_t>(r.end),
+                            [&r](SampleSpan points) { GenerateShape(points, r); });
     for (size_t i = 4; i < values_.size(); ++i)
         values_[i] = r.p[i - 4];
     // The power is a whole number of at least 1; the user sees what was used.

@@ -5,9 +5,8 @@
 
 namespace tw {
 
-SegmentWrite WriteSegment(const PlotMapping& mapping, const PlotRect& plot,
-                          std::span<std::int32_t> samples, PixelPoint a, PixelPoint b,
-                          bool sketch) {
+SegmentWrite PlanSegment(const PlotMapping& mapping, const PlotRect& plot, std::size_t count,
+                         PixelPoint a, PixelPoint b, bool sketch) {
     SegmentWrite result;
     if (b.x < a.x)
         std::swap(a, b);
@@ -17,21 +16,27 @@ SegmentWrite WriteSegment(const PlotMapping& mapping, const PlotRect& plot,
     const double vb = static_cast<double>(mapping.PixelToValue(b.y));
     if (ib - ia + 1 < 2)
         return result;
-    const double slope = (vb - va) / static_cast<double>(ib - ia);
-    const double intercept = va - static_cast<double>(ia) * slope;
-    const long size = static_cast<long>(samples.size());
-    const long first = std::max(ia, 0L);
-    const long last = std::min(ib, size - 1);
-    for (long i = first; i <= last; ++i)
-        samples[static_cast<std::size_t>(i)] =
-            static_cast<std::int32_t>(static_cast<double>(i) * slope + intercept);
+    result.slope = (vb - va) / static_cast<double>(ib - ia);
+    result.intercept = va - static_cast<double>(ia) * result.slope;
     const int s = sketch ? 1 : 0;
     result.changed = true;
-    result.first = first;
-    result.last = last;
+    result.first = std::max(ia, 0L);
+    result.last = std::min(ib, static_cast<long>(count) - 1);
     result.stripLeft = std::max(plot.left, a.x - 7 * s - 2);
     result.stripRight = std::min(plot.right, b.x + 7 * s + 2);
     return result;
+}
+
+void WriteSegment(SampleSpan samples, const SegmentWrite& segment) {
+    std::visit(
+        [&segment](auto all) {
+            using Sample = typename decltype(all)::value_type;
+            const long last = std::min(segment.last, static_cast<long>(all.size()) - 1);
+            for (long i = segment.first; i <= last; ++i)
+                all[static_cast<std::size_t>(i)] = ToStored<Sample>(static_cast<std::int32_t>(
+                    static_cast<double>(i) * segment.slope + segment.intercept));
+        },
+        samples);
 }
 
 PixelPoint HoldInPlot(PixelPoint p, const PlotRect& plot) {
@@ -45,6 +50,15 @@ void DrawingTools::Start(Mode mode) {
     band_ = kNoVertex;
 }
 
+SegmentWrite DrawingTools::Draw(PixelPoint a, PixelPoint b, const PlotMapping& mapping,
+                                const PlotRect& plot, Samples& samples, bool sketch) {
+    SegmentWrite write = PlanSegment(mapping, plot, samples.size(), a, b, sketch);
+    if (write.changed && write.first <= write.last)
+        samples.Write(static_cast<std::size_t>(write.first), static_cast<std::size_t>(write.last),
+                      [&write](SampleSpan points) { WriteSegment(points, write); });
+    return write;
+}
+
 bool DrawingTools::End() {
     if (mode_ == Mode::Idle)
         return false;
@@ -56,14 +70,14 @@ bool DrawingTools::End() {
 }
 
 SegmentWrite DrawingTools::LeftDown(PixelPoint p, const PlotMapping& mapping, const PlotRect& plot,
-                                    std::span<std::int32_t> samples) {
+                                    Samples& samples) {
     SegmentWrite write;
     if (mode_ == Mode::Sketch) {
         last_ = p;
         buttonHeld_ = true;
     } else if (mode_ == Mode::Autoline) {
         if (hasVertex() && p.x != last_.x)
-            write = WriteSegment(mapping, plot, samples, last_, p, false);
+            write = Draw(last_, p, mapping, plot, samples, false);
         last_ = p;
         band_ = p;
     }
@@ -71,11 +85,11 @@ SegmentWrite DrawingTools::LeftDown(PixelPoint p, const PlotMapping& mapping, co
 }
 
 SegmentWrite DrawingTools::Move(PixelPoint p, const PlotMapping& mapping, const PlotRect& plot,
-                                std::span<std::int32_t> samples) {
+                                Samples& samples) {
     SegmentWrite write;
     if (mode_ != Mode::Sketch || !buttonHeld_)
         return write;
-    write = WriteSegment(mapping, plot, samples, last_, p, true);
+    write = Draw(last_, p, mapping, plot, samples, true);
     // Moves of less than one point accumulate until the cursor reaches the next point.
     if (write.changed)
         last_ = p;

@@ -1,8 +1,8 @@
 #pragma once
+#include "document/Samples.h"
 #include "view/PlotMapping.h"
 
-#include <cstdint>
-#include <span>
+#include <cstddef>
 
 namespace tw {
 
@@ -11,24 +11,27 @@ struct PixelPoint {
     bool operator==(const PixelPoint&) const = default;
 };
 
-// What writing one segment changed: the points [first, last] and the strip of the plot to
-// repaint.
+// One straight segment between two mouse points: the points [first, last] it writes (never
+// outside the wave), the line through them and the strip of the plot to repaint. A segment over
+// fewer than two points changes nothing.
 struct SegmentWrite {
     bool changed = false;
     long first = 0, last = 0;
     int stripLeft = 0, stripRight = 0;
+    double slope = 0, intercept = 0;
 };
 
-// Writes the straight segment between two mouse points into the samples; fewer than two points
-// write nothing. Indices outside the samples are never written.
-SegmentWrite WriteSegment(const PlotMapping& mapping, const PlotRect& plot,
-                          std::span<std::int32_t> samples, PixelPoint a, PixelPoint b, bool sketch);
+SegmentWrite PlanSegment(const PlotMapping& mapping, const PlotRect& plot, std::size_t count,
+                         PixelPoint a, PixelPoint b, bool sketch);
+// Writes the planned segment's points (no clamping: the cursor is held inside the plot).
+void WriteSegment(SampleSpan samples, const SegmentWrite& segment);
 
 // The cursor is held inside the plot while a drawing mode runs.
 PixelPoint HoldInPlot(PixelPoint p, const PlotRect& plot);
 
 // Autoline (straight segments between clicks) and Sketch (freehand while the left button is
-// held). The view takes the undo copy on Start and commits on End.
+// held). Each segment is written through the samples' entry, naming its points; the view takes
+// the undo copy on Start and commits once on End.
 class DrawingTools {
   public:
     enum class Mode { Idle, Autoline, Sketch };
@@ -49,14 +52,16 @@ class DrawingTools {
 
     // Events inside the plot (the caller holds the cursor there first).
     SegmentWrite LeftDown(PixelPoint p, const PlotMapping& mapping, const PlotRect& plot,
-                          std::span<std::int32_t> samples);
+                          Samples& samples);
     SegmentWrite Move(PixelPoint p, const PlotMapping& mapping, const PlotRect& plot,
-                      std::span<std::int32_t> samples);
+                      Samples& samples);
     // Sketch: the button is up again (the view repaints in full).
     bool LeftUp();
 
   private:
     static constexpr PixelPoint kNoVertex{-1, -1};
+    static SegmentWrite Draw(PixelPoint a, PixelPoint b, const PlotMapping& mapping,
+                             const PlotRect& plot, Samples& samples, bool sketch);
     Mode mode_ = Mode::Idle;
     bool buttonHeld_ = false;
     PixelPoint last_ = kNoVertex;

@@ -7,11 +7,12 @@ namespace tw {
 
 namespace {
 
-bool ValidArea(std::span<std::int32_t> samples, long L, long R) {
+template <class Sample> bool ValidArea(std::span<Sample> samples, long L, long R) {
     return L >= 0 && L <= R && R < static_cast<long>(samples.size());
 }
 
-std::int32_t Stored(double v) {
+// Truncated toward zero into 32 bits.
+std::int32_t Truncated(double v) {
     return static_cast<std::int32_t>(std::clamp(v, -2147483648.0, 2147483647.0));
 }
 
@@ -20,9 +21,7 @@ double Det3(const double m[3][3]) {
            m[0][2] * m[1][1] * m[2][0] - m[0][0] * m[1][2] * m[2][1] - m[0][1] * m[1][0] * m[2][2];
 }
 
-} // namespace
-
-bool FilterArea(std::span<std::int32_t> samples, long L, long R, double xmax) {
+template <class Sample> bool Filter(std::span<Sample> samples, long L, long R, double xmax) {
     if (!ValidArea(samples, L, R))
         return false;
     const long n = (R - L) / 15;
@@ -37,17 +36,20 @@ bool FilterArea(std::span<std::int32_t> samples, long L, long R, double xmax) {
         sum += samples[static_cast<std::size_t>(k)];
     }
     double a = sum / static_cast<double>(n);
-    samples[static_cast<std::size_t>(L)] = Stored(a);
+    // Each step follows the previous output as computed, before 16-bit storage cuts it.
+    std::int32_t previous = Truncated(a);
+    samples[static_cast<std::size_t>(L)] = ToStored<Sample>(previous);
     for (long i = L + 1; i <= R - 1; ++i) {
-        const long long d = static_cast<long long>(samples[static_cast<std::size_t>(i)]) -
-                            samples[static_cast<std::size_t>(i - 1)];
+        const long long d = static_cast<long long>(samples[static_cast<std::size_t>(i)]) - previous;
         a += static_cast<double>(d / n);
-        samples[static_cast<std::size_t>(i)] = Stored(a);
+        previous = Truncated(a);
+        samples[static_cast<std::size_t>(i)] = ToStored<Sample>(previous);
     }
     return true;
 }
 
-bool SmoothArea(std::span<std::int32_t> samples, long L, long R, SampleLimits limits) {
+template <class Sample>
+bool Smooth(std::span<Sample> samples, long L, long R, SampleLimits limits) {
     if (!ValidArea(samples, L, R))
         return false;
     const long size = static_cast<long>(samples.size());
@@ -80,13 +82,14 @@ bool SmoothArea(std::span<std::int32_t> samples, long L, long R, SampleLimits li
     for (long step = 0; step <= static_cast<long>(n) && L + step < size; ++step) {
         const double tt = static_cast<double>(step);
         const double p = std::clamp(((a * tt + b) * tt + c) * tt + y0, limits.lower, limits.upper);
-        samples[static_cast<std::size_t>(L + step)] = Stored(p);
+        samples[static_cast<std::size_t>(L + step)] = ToStored<Sample>(Truncated(p));
     }
     return true;
 }
 
-bool InvertArea(std::span<std::int32_t> samples, long L, long R, InvertMirror mirror, double centre,
-                SampleLimits limits) {
+template <class Sample>
+bool Invert(std::span<Sample> samples, long L, long R, InvertMirror mirror, double centre,
+            SampleLimits limits) {
     if (!ValidArea(samples, L, R) || R - L + 1 < 2)
         return false;
     for (long i = L; i <= R; ++i) {
@@ -96,20 +99,25 @@ bool InvertArea(std::span<std::int32_t> samples, long L, long R, InvertMirror mi
             v = 1.0e9 - s;
         else if (mirror == InvertMirror::AboutCentre)
             v = 2 * centre - s;
-        samples[static_cast<std::size_t>(i)] = Stored(std::clamp(v, limits.lower, limits.upper));
+        samples[static_cast<std::size_t>(i)] =
+            ToStored<Sample>(Truncated(std::clamp(v, limits.lower, limits.upper)));
     }
     return true;
 }
 
-long TrimLeftLength(double wavelength, long L) {
-    return static_cast<long>(wavelength - static_cast<double>(L));
+} // namespace
+
+bool FilterArea(SampleSpan samples, long L, long R, double xmax) {
+    return std::visit([&](auto s) { return Filter(s, L, R, xmax); }, samples);
 }
 
-void ShiftForTrimLeft(std::span<std::int32_t> samples, double wavelength, long newLength) {
-    const long from = static_cast<long>(wavelength) - newLength;
-    if (from <= 0 || newLength <= 0 || from + newLength > static_cast<long>(samples.size()))
-        return;
-    std::copy(samples.begin() + from, samples.begin() + from + newLength, samples.begin());
+bool SmoothArea(SampleSpan samples, long L, long R, SampleLimits limits) {
+    return std::visit([&](auto s) { return Smooth(s, L, R, limits); }, samples);
+}
+
+bool InvertArea(SampleSpan samples, long L, long R, InvertMirror mirror, double centre,
+                SampleLimits limits) {
+    return std::visit([&](auto s) { return Invert(s, L, R, mirror, centre, limits); }, samples);
 }
 
 AreaCommandState AreaCommandsEnabled(bool toolsAllowed, long L, long R, double wavelength) {

@@ -1,6 +1,5 @@
 #pragma once
-#include <cstdint>
-#include <span>
+#include "document/SampleSpan.h"
 
 namespace tw {
 
@@ -12,25 +11,17 @@ struct SampleLimits {
 // Running-average low-pass over [L, R - 1] with N = (R - L) / 15. Returns false, writing
 // nothing, when N is 0 (anchors fewer than 15 points apart). xmax: the visible range's end,
 // which stands in for indices below 0 in the seed.
-bool FilterArea(std::span<std::int32_t> samples, long L, long R, double xmax);
+bool FilterArea(SampleSpan samples, long L, long R, double xmax);
 
 // Replaces L .. R + 1 by the cubic through the samples at L, L + 1, R and R + 1. With R on the
 // last point, the sample at R stands for the missing one and nothing past the wave is written.
 // Returns false, writing nothing, when the fit has no solution (adjacent anchors).
-bool SmoothArea(std::span<std::int32_t> samples, long L, long R, SampleLimits limits);
+bool SmoothArea(SampleSpan samples, long L, long R, SampleLimits limits);
 
 enum class InvertMirror { AboutZero, FmAbstract, AboutCentre };
 // Mirrors L .. R; false when fewer than 2 points are marked. centre: the FM carrier value.
-bool InvertArea(std::span<std::int32_t> samples, long L, long R, InvertMirror mirror, double centre,
+bool InvertArea(SampleSpan samples, long L, long R, InvertMirror mirror, double centre,
                 SampleLimits limits);
-
-// Trim Left keeps the points from L on: the new length, and the shift of those points to 0.
-long TrimLeftLength(double wavelength, long L);
-void ShiftForTrimLeft(std::span<std::int32_t> samples, double wavelength, long newLength);
-// Trim Right keeps 0 .. R.
-inline long TrimRightLength(long R) {
-    return R + 1;
-}
 
 // Enable rules of the marked-area commands.
 struct AreaCommandState {

@@ -9,9 +9,12 @@ std::int32_t MarkerBitMask::Strip(std::int32_t v) const {
     return static_cast<std::int32_t>(((v + offset) & ~markers & 0xFFFF) - offset);
 }
 
-TraceColumns ComputeTraceColumns(const PlotMapping& mapping, const PlotRect& plot,
-                                 std::span<const std::int32_t> samples, double wavelength,
-                                 const MarkerBitMask& mask, bool useSecond) {
+namespace {
+
+template <class Sample>
+TraceColumns Columns(const PlotMapping& mapping, const PlotRect& plot,
+                     std::span<const Sample> samples, double wavelength, const MarkerBitMask& mask,
+                     bool useSecond) {
     TraceColumns columns;
     if (samples.empty())
         return columns;
@@ -38,6 +41,15 @@ TraceColumns ComputeTraceColumns(const PlotMapping& mapping, const PlotRect& plo
         columns.y.push_back(std::clamp(py, plot.top, plot.bottom));
     }
     return columns;
+}
+
+} // namespace
+
+TraceColumns ComputeTraceColumns(const PlotMapping& mapping, const PlotRect& plot,
+                                 SampleView samples, double wavelength, const MarkerBitMask& mask,
+                                 bool useSecond) {
+    return std::visit(
+        [&](auto s) { return Columns(mapping, plot, s, wavelength, mask, useSecond); }, samples);
 }
 
 } // namespace tw

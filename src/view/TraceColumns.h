@@ -1,8 +1,8 @@
 #pragma once
+#include "document/SampleSpan.h"
 #include "view/PlotMapping.h"
 
 #include <cstdint>
-#include <span>
 #include <vector>
 
 namespace tw {
@@ -25,7 +25,7 @@ struct TraceColumns {
 
 // Stops at the first column whose index is past the wave. useSecond: FM abstract mode.
 TraceColumns ComputeTraceColumns(const PlotMapping& mapping, const PlotRect& plot,
-                                 std::span<const std::int32_t> samples, double wavelength,
-                                 const MarkerBitMask& mask, bool useSecond = false);
+                                 SampleView samples, double wavelength, const MarkerBitMask& mask,
+                                 bool useSecond = false);
 
 } // namespace tw

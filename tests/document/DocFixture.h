@@ -6,6 +6,7 @@
 #include "document/WeDoc.h"
 #include "fm/FmComposer.h"
 #include "host/HostLink.h"
+#include "support/SampleValues.h"
 #include "support/Sandbox.h"
 
 #include <gtest/gtest.h>
@@ -41,7 +42,11 @@ struct CountingListener : WeDocListener {
     int traceTypeQuestions = 0;
     std::string title, windowText;
     std::vector<std::pair<std::string, bool>> paths;
-    void repaint(std::size_t, std::size_t) override { ++repaints; }
+    std::vector<std::pair<std::size_t, std::size_t>> repainted;
+    void repaint(std::size_t first, std::size_t last) override {
+        ++repaints;
+        repainted.emplace_back(first, last);
+    }
     void rangeReset() override { ++resets; }
     void wavelengthShown() override { ++wavelengthShows; }
     void segmentShown() override { ++segmentShows; }

@@ -57,18 +57,18 @@ TEST_F(FmDocumentFormatsTest, CodesPastTheListReadAndWriteNothing) {
     ASSERT_TRUE(doc->SaveAs(csv, 2));
     EXPECT_FALSE(FileExists(csv));
 
-    const std::vector<std::int32_t> before = doc->points;
+    const std::vector<std::int32_t> before = test::Values(doc->samples());
     const std::string rows = box.write("rows.txt", "0,1\n1,2\n2,3\n");
     EXPECT_FALSE(doc->Open(rows, 2));
     EXPECT_EQ(box.prompts.lastText(),
               "Cannot convert the format to binary format \nor invalid file path");
-    EXPECT_EQ(doc->points, before);
+    EXPECT_EQ(test::Values(doc->samples()), before);
 
     const std::string asf = box.root() + "/fm.asf";
     ASSERT_TRUE(doc->SaveAs(asf, kAsciiCode));
     EXPECT_EQ(doc->fileName, asf);
     EXPECT_TRUE(doc->Open(asf, kAsciiCode));
-    EXPECT_EQ(doc->points, before);
+    EXPECT_EQ(test::Values(doc->samples()), before);
 }
 
 TEST_F(DocumentFormatsTest, OpenOfAFileThatCannotBeReadNamesItAndTheReason) {
@@ -82,7 +82,7 @@ TEST_F(DocumentFormatsTest, OpenOfAFileThatCannotBeReadNamesItAndTheReason) {
     EXPECT_EQ(box.prompts.asked[0].text, "Unable to read " + folder + "\nIs a directory");
     EXPECT_EQ(box.prompts.asked[0].icon, Icon::Exclamation);
     EXPECT_EQ(doc->pathName, box.tmp() + "TemS1.wa0");
-    EXPECT_EQ(ReadInt16File(doc->pathName).size(), doc->points.size());
+    EXPECT_EQ(ReadInt16File(doc->pathName).size(), doc->samples().size());
 }
 
 } // namespace

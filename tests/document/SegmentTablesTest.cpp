@@ -94,13 +94,13 @@ TEST_F(SegmentTablesTest, SwitchingSegmentsLoadsTheirFilesAndDropsUndo) {
     entry(0, 2, box.write("seg2.wav", Int16Bytes(std::vector<std::int16_t>(200, 7))));
     int segment = 2;
     CheckSegmentNumber(*doc, segment);
-    EXPECT_EQ(doc->wavelength, 200);
-    EXPECT_EQ(doc->points[0], 7);
+    EXPECT_EQ(doc->wavelength(), 200);
+    EXPECT_EQ(doc->samples().at(0), 7);
     EXPECT_EQ(doc->fileName, box.root() + "/seg2.wav");
     EXPECT_FALSE(doc->CanUndo());
     segment = 1;
     CheckSegmentNumber(*doc, segment);
-    EXPECT_EQ(doc->wavelength, 400);
+    EXPECT_EQ(doc->wavelength(), 400);
     EXPECT_TRUE(doc->fileName.empty());
 }
 
@@ -112,7 +112,7 @@ TEST_F(SegmentTablesTest, CancelledIncrementQuestionShowsTheSegmentUnchanged) {
     int segment = 2;
     CheckSegmentNumber(*doc, segment);
     EXPECT_TRUE(box.prompts.sawText("Wavelength = 1001"));
-    EXPECT_EQ(doc->wavelength, 1001);
+    EXPECT_EQ(doc->wavelength(), 1001);
     EXPECT_EQ(doc->pathName, box.root() + "/odd.wav");
     EXPECT_EQ(ReadWholeFile(box.root() + "/odd.wav"), bytes);
 
@@ -122,7 +122,7 @@ TEST_F(SegmentTablesTest, CancelledIncrementQuestionShowsTheSegmentUnchanged) {
     box.prompts.then(Answer::Yes);
     segment = 2;
     CheckSegmentNumber(*doc, segment);
-    EXPECT_EQ(doc->wavelength, 1000);
+    EXPECT_EQ(doc->wavelength(), 1000);
     EXPECT_EQ(FileSize(box.root() + "/odd.wav"), 2000);
 }
 
@@ -130,7 +130,7 @@ TEST_F(SegmentTablesTest, UnreadableSegmentFileAtStartGivesANewWaveform) {
     std::string bad = box.write("bad.xyz", "garbage");
     entry(0, 1, bad);
     start();
-    EXPECT_EQ(doc->wavelength, 1000);
+    EXPECT_EQ(doc->wavelength(), 1000);
     EXPECT_EQ(doc->pathName, box.tmp() + "TemS1.wa0");
     EXPECT_EQ(ReadInt16File(doc->pathName), std::vector<std::int16_t>(1000, 0));
     EXPECT_EQ(ReadWholeFile(bad), "garbage");

@@ -29,8 +29,8 @@ TEST_F(WaveDownloadTest, GeneratedWaveIsCommittedAndDownloadedToItsSegment) {
     box.set(box.exchange(), "SegmTbl-ch0", "2", box.tmp() + "TemS2.wa0");
     goToSegment(3);
     doc->SetWavelength(1000);
-    for (std::size_t i = 0; i < doc->points.size(); ++i)
-        doc->points[i] = static_cast<std::int32_t>(8191 + 8000 * std::sin(0.01 * i));
+    for (std::size_t i = 0; i < doc->samples().size(); ++i)
+        test::Put(doc->samples(), i, static_cast<std::int32_t>(8191 + 8000 * std::sin(0.01 * i)));
     seen.repaints = 0;
     doc->CommitEdit();
     EXPECT_EQ(seen.repaints, 1);
@@ -41,7 +41,7 @@ TEST_F(WaveDownloadTest, GeneratedWaveIsCommittedAndDownloadedToItsSegment) {
     EXPECT_EQ(exch("SegmTbl-ch0", "3"), working);
     EXPECT_EQ(exch("Modif", "3"), "Yes");
     EXPECT_EQ(exch("Settings", "AcSeg"), "3 1");
-    EXPECT_EQ(test::ReadInt16File(working)[100], doc->points[100]);
+    EXPECT_EQ(test::ReadInt16File(working)[100], doc->samples().at(100));
 }
 
 TEST_F(WaveDownloadTest, FamilyAndCombinedModeChangeTheSegmentCommand) {
@@ -125,7 +125,7 @@ TEST_F(FmDownloadTest, FpSegmentModeSendsTheDefinitionAndTheMarkerFile) {
     EXPECT_EQ(doc->bytesPerPoint, 6);
     std::string file = box.tmp() + "TemS5.wfp";
     EXPECT_EQ(doc->pathName, file);
-    doc->points.assign(1000, 500000000);
+    doc->samples().Assign(1000, 500000000);
     doc->CommitEdit();
     EXPECT_EQ(FileSize(file), 6000);
 
@@ -138,7 +138,7 @@ TEST_F(FmDownloadTest, FpSegmentModeSendsTheDefinitionAndTheMarkerFile) {
 TEST_F(FmDownloadTest, OutsideFpSegmentModeTheDefaultFileIsSent) {
     start();
     EXPECT_EQ(doc->bytesPerPoint, 4);
-    EXPECT_EQ(doc->points.front(), 500000000);
+    EXPECT_EQ(doc->samples().at(0), 500000000);
     std::string file = box.tmp() + "FmDef.wvf";
     EXPECT_EQ(exch("FmSegmTbl", "1"), file);
     DownloadWaveform(*doc);

@@ -53,7 +53,7 @@ TEST_F(WeDocTest, FirstUpdateCreatesTheWorkingFileAndDestructionCleansUp) {
     EXPECT_EQ(doc->undoFile, box.tmp() + "UndoTD.wav");
     std::string working = box.tmp() + "TemS1.wa0";
     EXPECT_EQ(doc->pathName, working);
-    EXPECT_EQ(doc->wavelength, 1024);
+    EXPECT_EQ(doc->wavelength(), 1024);
     EXPECT_EQ(ReadInt16File(working), std::vector<std::int16_t>(1024, 0));
     EXPECT_EQ(exch("SegmTbl-ch0", "1"), working);
     EXPECT_TRUE(doc->fileName.empty());
@@ -77,7 +77,7 @@ TEST_F(WeDocTest, WavelengthIncrementQuestionTruncatesRoundsOrCancels) {
         box.prompts.clear();
         box.prompts.then(c.answer);
         doc->SetWavelength(c.typed);
-        EXPECT_EQ(doc->wavelength, c.expected) << c.typed;
+        EXPECT_EQ(doc->wavelength(), c.expected) << c.typed;
         ASSERT_EQ(box.prompts.asked.size(), 1u);
         EXPECT_EQ(box.prompts.asked[0].text,
                   "Wavelength = " + std::to_string(c.typed) +
@@ -97,7 +97,7 @@ TEST_F(WeDocTest, WavelengthOutOfRangeOrUnchangedLeavesEverythingAlone) {
     EXPECT_EQ(box.prompts.asked.size(), 2u);
     doc->SetWavelength(1024);
     EXPECT_EQ(box.prompts.asked.size(), 2u);
-    EXPECT_EQ(doc->wavelength, 1024);
+    EXPECT_EQ(doc->wavelength(), 1024);
     EXPECT_FALSE(doc->CanUndo());
     EXPECT_EQ(seen.wavelengthShows, 3);
 }
@@ -105,7 +105,7 @@ TEST_F(WeDocTest, WavelengthOutOfRangeOrUnchangedLeavesEverythingAlone) {
 TEST_F(WeDocTest, LengtheningKeepsValuesAndUndoReturnsOnce) {
     start();
     doc->SetWavelength(100);
-    std::iota(doc->points.begin(), doc->points.end(), 1);
+    test::Iota(doc->samples(), 1);
     doc->CommitEdit();
     doc->SetWavelength(120);
     std::vector<std::int16_t> file = ReadInt16File(doc->pathName);
@@ -118,11 +118,32 @@ TEST_F(WeDocTest, LengtheningKeepsValuesAndUndoReturnsOnce) {
     EXPECT_NE(log.find("SetWlen = 120\n"), std::string::npos);
 
     ASSERT_TRUE(doc->Undo());
-    EXPECT_EQ(doc->wavelength, 100);
-    EXPECT_EQ(doc->points[99], 100);
+    EXPECT_EQ(doc->wavelength(), 100);
+    EXPECT_EQ(doc->samples().at(99), 100);
     EXPECT_EQ(ReadInt16File(box.tmp() + "TemS1.wa0").size(), 100u);
     EXPECT_FALSE(doc->CanUndo());
     EXPECT_FALSE(doc->Undo());
+}
+
+// Every change names the points it wrote; the commit writes the working file once and repaints
+// what was marked since the last one: the merged range, or everything after a length change.
+TEST_F(WeDocTest, CommitWritesOnceAndRepaintsWhatTheEditsMarked) {
+    start();
+    EXPECT_EQ(doc->samples().width(), SampleWidth::Int16);
+    test::Put(doc->samples(), 100, {1, 2});
+    test::Put(doc->samples(), 10, 3);
+    EXPECT_EQ(ReadInt16File(doc->pathName)[101], 0) << "nothing is written before the commit";
+    ASSERT_TRUE(doc->CommitEdit());
+    using Range = std::pair<std::size_t, std::size_t>;
+    EXPECT_EQ(seen.repainted, std::vector<Range>{Range(10, 101)});
+    EXPECT_EQ(seen.paths, (std::vector<std::pair<std::string, bool>>{{doc->pathName, true}}));
+    EXPECT_EQ(ReadInt16File(doc->pathName)[101], 2);
+
+    doc->samples().Resize(2048, 0);
+    ASSERT_TRUE(doc->CommitEdit());
+    EXPECT_EQ(seen.repainted.back(), Range(WeDocListener::kAll, WeDocListener::kAll));
+    EXPECT_EQ(ReadInt16File(doc->pathName).size(), 2048u);
+    EXPECT_EQ(seen.paths.size(), 2u);
 }
 
 // A drawing tool takes its snapshot when it starts; cancelled, it changed nothing, so Undo still
@@ -130,24 +151,24 @@ TEST_F(WeDocTest, LengtheningKeepsValuesAndUndoReturnsOnce) {
 TEST_F(WeDocTest, ASnapshotWithoutAChangeLeavesTheUndoFileAsItWas) {
     start();
     ASSERT_TRUE(doc->SnapshotForUndo());
-    std::fill(doc->points.begin(), doc->points.end(), 1);
+    test::Fill(doc->samples(), 1);
     ASSERT_TRUE(doc->CommitEdit());
     ASSERT_TRUE(doc->SnapshotForUndo());
     ASSERT_TRUE(doc->Undo());
-    EXPECT_EQ(doc->points, std::vector<std::int32_t>(1024, 0));
+    EXPECT_EQ(test::Values(doc->samples()), std::vector<std::int32_t>(1024, 0));
     EXPECT_TRUE(Leftovers(box.tmp()).empty());
 }
 
 TEST_F(WeDocTest, NewKeepsTheLengthClearsTheValuesAndCanBeUndone) {
     start();
-    doc->points.assign(1024, 77);
+    doc->samples().Assign(1024, 77);
     doc->CommitEdit();
     box.set(box.exchange(), "TdWav_Par", "Prv_end", "9");
     doc->New();
-    EXPECT_EQ(doc->points, std::vector<std::int32_t>(1024, 0));
+    EXPECT_EQ(test::Values(doc->samples()), std::vector<std::int32_t>(1024, 0));
     EXPECT_EQ(exch("TdWav_Par", "Prv_end"), "<absent>");
     ASSERT_TRUE(doc->Undo());
-    EXPECT_EQ(doc->points[0], 77);
+    EXPECT_EQ(doc->samples().at(0), 77);
 }
 
 TEST_F(WeDocTest, SaveAsBinaryMakesTheUserFileTheSegmentsFileAndSaveRewritesIt) {
@@ -155,7 +176,7 @@ TEST_F(WeDocTest, SaveAsBinaryMakesTheUserFileTheSegmentsFileAndSaveRewritesIt) 
     EXPECT_EQ(doc->Save(), SaveResult::NeedsSaveAs);
     std::string user = box.root() + "/mine.wav";
     box.set(box.exchange(), "Modif", "Segm1-0", "Yes");
-    doc->points[0] = 12;
+    test::Put(doc->samples(), 0, 12);
     ASSERT_TRUE(doc->SaveAs(user, 0));
     EXPECT_EQ(doc->fileName, user);
     EXPECT_EQ(ReadInt16File(user)[0], 12);
@@ -163,7 +184,7 @@ TEST_F(WeDocTest, SaveAsBinaryMakesTheUserFileTheSegmentsFileAndSaveRewritesIt) 
     EXPECT_EQ(exch("Modif", "Segm1-0"), "<absent>");
     EXPECT_EQ(seen.title, "Tidewright -> " + user);
 
-    doc->points[0] = 13;
+    test::Put(doc->samples(), 0, 13);
     EXPECT_EQ(doc->Save(), SaveResult::Saved);
     EXPECT_EQ(ReadInt16File(user)[0], 13);
 
@@ -193,8 +214,8 @@ TEST_F(WeDocTest, OpenLoadsTheFileAndAFileInsideTmpHasNoFileName) {
     std::iota(values.begin(), values.end(), -100);
     std::string user = box.write("waves/ramp.wav", test::Int16Bytes(values));
     ASSERT_TRUE(doc->Open(user, 0));
-    EXPECT_EQ(doc->wavelength, 200);
-    EXPECT_EQ(doc->points[199], 99);
+    EXPECT_EQ(doc->wavelength(), 200);
+    EXPECT_EQ(doc->samples().at(199), 99);
     EXPECT_EQ(doc->fileName, user);
     EXPECT_EQ(doc->pathName, user);
     EXPECT_EQ(exch("SegmTbl-ch0", "1"), user);
@@ -207,11 +228,26 @@ TEST_F(WeDocTest, OpenLoadsTheFileAndAFileInsideTmpHasNoFileName) {
     EXPECT_EQ(doc->Save(), SaveResult::NeedsSaveAs);
 }
 
+// The standard composer's 16-bit points give back every file byte for byte.
+TEST_F(WeDocTest, OpenThenSaveAsGivesBackEveryNativeFileByteForByte) {
+    start();
+    std::string bytes;
+    for (int v = 0; v < 65536; ++v) {
+        bytes += static_cast<char>(v & 0xFF);
+        bytes += static_cast<char>(v >> 8);
+    }
+    ASSERT_TRUE(doc->Open(box.write("waves/all.wav", bytes), kNativeCode));
+    EXPECT_EQ(doc->samples().width(), SampleWidth::Int16);
+    const std::string copy = box.root() + "/copy.wav";
+    ASSERT_TRUE(doc->SaveAs(copy, kNativeCode));
+    EXPECT_EQ(ReadWholeFile(copy), bytes);
+}
+
 TEST_F(WeDocTest, OtherFormsAreConvertedOnOpenAndExportedOnSaveAs) {
     start();
     std::string ascii = box.write("waves/three.asc", "-1 0 1 2");
     ASSERT_TRUE(doc->Open(ascii, 1));
-    EXPECT_EQ(doc->points, (std::vector<std::int32_t>{-1, 0, 1, 2}));
+    EXPECT_EQ(test::Values(doc->samples()), (std::vector<std::int32_t>{-1, 0, 1, 2}));
     EXPECT_EQ(doc->fileName, box.root() + "/waves/three.wav");
 
     std::string csv = box.root() + "/out.csv";
@@ -226,12 +262,12 @@ TEST_F(WeDocTest, OtherFormsAreConvertedOnOpenAndExportedOnSaveAs) {
 
 TEST_F(WeDocTest, FailedOpenReportsAndKeepsTheWaveform) {
     start();
-    doc->points[1] = 5;
+    test::Put(doc->samples(), 1, 5);
     doc->CommitEdit();
     EXPECT_FALSE(doc->Open(box.root() + "/missing.wav", 0));
     EXPECT_EQ(box.prompts.lastText(),
               "Cannot convert the format to binary format \nor invalid file path");
-    EXPECT_EQ(doc->points[1], 5);
+    EXPECT_EQ(doc->samples().at(1), 5);
     EXPECT_EQ(doc->pathName, box.tmp() + "TemS1.wa0");
     EXPECT_EQ(ReadInt16File(doc->pathName)[1], 5);
 
@@ -243,7 +279,7 @@ TEST_F(WeDocTest, FailedOpenReportsAndKeepsTheWaveform) {
         box.prompts.clear();
         EXPECT_FALSE(doc->Open(file, FormatCodeFromName(file, PointLayout::Int16)));
         EXPECT_EQ(box.prompts.asked.size(), 1u);
-        EXPECT_EQ(doc->points.size(), 1024u);
+        EXPECT_EQ(doc->samples().size(), 1024u);
         EXPECT_EQ(doc->pathName, box.tmp() + "TemS1.wa0");
         EXPECT_EQ(ReadWholeFile(doc->pathName), working);
         EXPECT_FALSE(doc->CanUndo());
@@ -273,13 +309,13 @@ TEST_F(WeDocTest, UndoAfterOpeningAnotherFormGivesBackTheOpenedPoints) {
                kNativeCode}}) {
         SCOPED_TRACE(c.file);
         ASSERT_TRUE(doc->Open(c.file, c.code));
-        const std::vector<std::int32_t> opened = doc->points;
+        const std::vector<std::int32_t> opened = test::Values(doc->samples());
         ASSERT_EQ(opened.size(), c.code == kTraceCode ? 100u : 100u);
         ASSERT_TRUE(doc->SnapshotForUndo());
-        std::fill(doc->points.begin(), doc->points.end(), 3);
+        test::Fill(doc->samples(), 3);
         ASSERT_TRUE(doc->CommitEdit());
         ASSERT_TRUE(doc->Undo());
-        EXPECT_EQ(doc->points, opened);
+        EXPECT_EQ(test::Values(doc->samples()), opened);
         EXPECT_EQ(ReadInt16File(doc->pathName).size(), 100u);
         EXPECT_FALSE(doc->CanUndo());
     }
@@ -337,12 +373,13 @@ TEST_F(WeDocTest, OpenConvertsIntoTheTmpFolderWhenTheSourceFolderCannotBeWritten
             mount(nullptr, folder.c_str(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr))
             _exit(77);
         const bool opened = doc->Open(asc, kAsciiCode);
-        const int result = !opened                                                ? 1
-                           : !box.prompts.asked.empty()                           ? 2
-                           : doc->pointsFile() != box.tmp() + "Converted/x.wav"   ? 3
-                           : doc->points != std::vector<std::int32_t>{5, 6, 7, 8} ? 4
-                           : FileExists(folder + "/x.wav")                        ? 5
-                                                                                  : 0;
+        const int result = !opened                                              ? 1
+                           : !box.prompts.asked.empty()                         ? 2
+                           : doc->pointsFile() != box.tmp() + "Converted/x.wav" ? 3
+                           : test::Values(doc->samples()) != std::vector<std::int32_t>{5, 6, 7, 8}
+                               ? 4
+                           : FileExists(folder + "/x.wav") ? 5
+                                                           : 0;
         _exit(result);
     }
     int status = 0;
@@ -357,7 +394,7 @@ TEST_F(WeDocTest, OpenOfAFileWithAStrayByteLeavesExactlyThePointsInIt) {
     start();
     const std::string odd = box.write("waves/odd.wav", std::string(2001, '\x01'));
     ASSERT_TRUE(doc->Open(odd, kNativeCode));
-    EXPECT_EQ(doc->wavelength, 1000);
+    EXPECT_EQ(doc->wavelength(), 1000);
     EXPECT_EQ(doc->pointsFile(), odd);
     EXPECT_EQ(FileSize(odd), 2000);
     const std::string riff =
@@ -372,12 +409,12 @@ TEST_F(WeDocTest, OpenOfAFileWithAStrayByteLeavesExactlyThePointsInIt) {
 TEST_F(WeDocTest, FailedWritesAreShownAndLeaveTheDocumentAsItWas) {
     start();
     ASSERT_TRUE(doc->SnapshotForUndo());
-    std::fill(doc->points.begin(), doc->points.end(), 5);
+    test::Fill(doc->samples(), 5);
     ASSERT_TRUE(doc->CommitEdit());
     const std::string working = doc->pathName;
     const std::string workingBytes = ReadWholeFile(working).value_or("");
     const std::string undoBytes = ReadWholeFile(doc->undoFile).value_or("");
-    const std::vector<std::int32_t> before = doc->points;
+    const std::vector<std::int32_t> before = test::Values(doc->samples());
     const std::string asc =
         box.write("waves/long.asc", Join(std::vector<std::int16_t>(600, 1), " "));
     const std::string exported = box.root() + "/out.asc";
@@ -385,8 +422,8 @@ TEST_F(WeDocTest, FailedWritesAreShownAndLeaveTheDocumentAsItWas) {
     const std::string full = "\nFile too large";
     auto unchanged = [&](const char* what) {
         SCOPED_TRACE(what);
-        EXPECT_EQ(doc->points, before);
-        EXPECT_EQ(doc->wavelength, 1024);
+        EXPECT_EQ(test::Values(doc->samples()), before);
+        EXPECT_EQ(doc->wavelength(), 1024);
         EXPECT_EQ(doc->pathName, working);
         EXPECT_EQ(doc->pointsFile(), working);
         EXPECT_EQ(ReadWholeFile(working), workingBytes);
@@ -396,7 +433,7 @@ TEST_F(WeDocTest, FailedWritesAreShownAndLeaveTheDocumentAsItWas) {
     {
         test::FileSizeLimit diskFull(1000);
         ASSERT_TRUE(doc->SnapshotForUndo());
-        std::fill(doc->points.begin(), doc->points.end(), 9);
+        test::Fill(doc->samples(), 9);
         EXPECT_FALSE(doc->CommitEdit());
         EXPECT_EQ(box.prompts.lastText(), "Unable to write " + working + full);
         unchanged("CommitEdit");
@@ -414,22 +451,66 @@ TEST_F(WeDocTest, FailedWritesAreShownAndLeaveTheDocumentAsItWas) {
         EXPECT_EQ(box.prompts.lastText(), "Unable to write " + exported + full);
         EXPECT_FALSE(FileExists(exported));
         unchanged("Save As");
+        EXPECT_FALSE(doc->TrimLeft(24));
+        EXPECT_EQ(box.prompts.lastText(), "Unable to write " + working + full);
+        unchanged("Trim Left");
     }
     EXPECT_TRUE(Leftovers(box.tmp()).empty());
     EXPECT_TRUE(Leftovers(box.root() + "/waves").empty());
     ASSERT_TRUE(doc->Undo()) << "the undo file still holds the points from before the edit";
-    EXPECT_EQ(doc->points, std::vector<std::int32_t>(1024, 0));
+    EXPECT_EQ(test::Values(doc->samples()), std::vector<std::int32_t>(1024, 0));
 
     // Undo whose working file cannot be replaced keeps its points and its undo file.
     ASSERT_TRUE(doc->SnapshotForUndo());
-    std::fill(doc->points.begin(), doc->points.end(), 4);
+    test::Fill(doc->samples(), 4);
     ASSERT_TRUE(doc->CommitEdit());
     RemoveFile(working);
     std::filesystem::create_directories(working + "/in-the-way");
     EXPECT_FALSE(doc->Undo());
     EXPECT_EQ(box.prompts.lastText(), "Unable to write " + working + "\nIs a directory");
-    EXPECT_EQ(doc->points, std::vector<std::int32_t>(1024, 4));
+    EXPECT_EQ(test::Values(doc->samples()), std::vector<std::int32_t>(1024, 4));
     EXPECT_TRUE(doc->CanUndo());
+}
+
+// Trim Left keeps the points from L on, Trim Right those up to R, and one Undo gives back the
+// wave from before; a length the instrument refuses moves no point.
+TEST_F(WeDocTest, TrimsKeepThePointsBesideTheAnchorsAndUndoReturns) {
+    start();
+    test::Iota(doc->samples(), 0);
+    ASSERT_TRUE(doc->CommitEdit());
+    const std::vector<std::int32_t> ramp = test::Values(doc->samples());
+
+    ASSERT_TRUE(doc->TrimLeft(24));
+    EXPECT_EQ(doc->wavelength(), 1000);
+    EXPECT_EQ(doc->samples().at(0), 24);
+    EXPECT_EQ(doc->samples().at(999), 1023);
+    EXPECT_EQ(ReadInt16File(doc->pathName)[0], 24);
+    EXPECT_EQ(doc->pathName, box.tmp() + "TemS1.wa0");
+    EXPECT_FALSE(FileExists(box.tmp() + "AA.tmp"));
+    ASSERT_TRUE(doc->Undo());
+    EXPECT_EQ(test::Values(doc->samples()), ramp);
+
+    // 1021 points do not divide by 4: Yes truncates to 1020, the points from 4 on.
+    box.prompts.then(Answer::Yes);
+    ASSERT_TRUE(doc->TrimLeft(3));
+    EXPECT_EQ(doc->wavelength(), 1020);
+    EXPECT_EQ(doc->samples().at(0), 4);
+    ASSERT_TRUE(doc->Undo());
+    box.prompts.then(Answer::Cancel);
+    EXPECT_FALSE(doc->TrimLeft(3));
+    EXPECT_EQ(test::Values(doc->samples()), ramp);
+
+    // Fewer points than the instrument's least 16.
+    EXPECT_FALSE(doc->TrimLeft(1020));
+    EXPECT_EQ(box.prompts.lastText(), "Value is out of range. Previous value will be restored.");
+    EXPECT_EQ(test::Values(doc->samples()), ramp);
+    EXPECT_EQ(ReadInt16File(doc->pathName)[0], 0);
+
+    ASSERT_TRUE(doc->TrimRight(499));
+    EXPECT_EQ(doc->wavelength(), 500);
+    EXPECT_EQ(doc->samples().at(499), 499);
+    ASSERT_TRUE(doc->Undo());
+    EXPECT_EQ(doc->wavelength(), 1024);
 }
 
 TEST_F(WeDocTest, ChannelSwitchSendsTheHostCommandAndLoadsThatChannel) {
@@ -470,13 +551,13 @@ TEST_F(WeDocTest, SixteenMegapointWaveformEditsAndUndoes) {
     start();
     const long big = 16777216;
     ASSERT_TRUE(doc->SetWavelength(big));
-    doc->points[big - 1] = 4321;
-    doc->CommitEdit(big - 1, big - 1);
+    test::Put(doc->samples(), big - 1, 4321);
+    doc->CommitEdit();
     EXPECT_EQ(FileSize(doc->pathName), 2 * big);
     doc->SetWavelength(1000);
     ASSERT_TRUE(doc->Undo());
-    EXPECT_EQ(doc->wavelength, big);
-    EXPECT_EQ(doc->points[big - 1], 4321);
+    EXPECT_EQ(doc->wavelength(), big);
+    EXPECT_EQ(doc->samples().at(big - 1), 4321);
 }
 
 } // namespace

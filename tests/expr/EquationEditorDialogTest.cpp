@@ -43,7 +43,7 @@ TEST_F(EquationEditorDialogTest, PreviewAcceptKeepsTheWaveAndBackKeepsTheDialogO
     dialog.confirmPreview = [] { return false; };
     find<QPushButton>(dialog, "Preview")->click();
     EXPECT_EQ(dialog.result(), 0);
-    EXPECT_EQ(doc.wave[9], 9);
+    EXPECT_EQ(doc.wave()[9], 9);
     EXPECT_EQ(doc.commits, 0);
 
     bool asked = false;
@@ -52,8 +52,8 @@ TEST_F(EquationEditorDialogTest, PreviewAcceptKeepsTheWaveAndBackKeepsTheDialogO
     find<QPushButton>(dialog, "Preview")->click();
     EXPECT_TRUE(asked);
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
-    EXPECT_EQ(doc.wave[9], 18);
-    EXPECT_EQ(doc.wave[10], 7);
+    EXPECT_EQ(doc.wave()[9], 18);
+    EXPECT_EQ(doc.wave()[10], 7);
     EXPECT_EQ(doc.commits, 1);
 }
 
@@ -67,9 +67,9 @@ TEST_F(EquationEditorDialogTest, RefusedFieldShowsItsPreviousValueAndCancelResto
 
     setFormula(dialog, "p");
     find<QPushButton>(dialog, "Preview")->click();
-    EXPECT_EQ(doc.wave[50], 50);
+    EXPECT_EQ(doc.wave()[50], 50);
     find<QPushButton>(dialog, "Cancel")->click();
-    EXPECT_EQ(doc.wave, std::vector<std::int32_t>(100, 7));
+    EXPECT_EQ(doc.wave(), std::vector<std::int32_t>(100, 7));
     EXPECT_EQ(dialog.result(), QDialog::Rejected);
 }
 
@@ -112,7 +112,7 @@ TEST_F(EquationEditorDialogTest, AliasPanelShowsShortPathsAndEditsFullOnes) {
     EXPECT_EQ(find<QComboBox>(dialog, "formula")->currentText(), "{k}*w.wav");
     find<QPushButton>(dialog, "OK")->click();
     EXPECT_EQ(dialog.result(), QDialog::Accepted) << box.prompts.lastText();
-    EXPECT_EQ(doc.wave[3], 20);
+    EXPECT_EQ(doc.wave()[3], 20);
 }
 
 TEST(QtFileFilterTest, TurnsPipeListsIntoQtFilters) {

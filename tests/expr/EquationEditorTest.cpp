@@ -45,12 +45,12 @@ TEST_F(EquationEditorTest, FieldLimitsRefuseAndRestoreThePreviousValue) {
     open(0, 999, 0, 16383);
     editor.fields[EquationEditor::kMax] = 16384;
     editor.formula = "p";
-    doc.wave[0] = 42;
+    test::Put(doc.stored, 0, 42);
     EXPECT_FALSE(editor.Ok());
     EXPECT_EQ(box.prompts.lastText(), "Parameter 4 Value = 16384\nParameter range:1 -> 16383");
     EXPECT_EQ(box.prompts.asked.back().icon, Icon::Exclamation);
     EXPECT_EQ(editor.fields[EquationEditor::kMax], 16383);
-    EXPECT_EQ(doc.wave[0], 42); // nothing evaluated
+    EXPECT_EQ(doc.wave()[0], 42); // nothing evaluated
     editor.fields[EquationEditor::kCycles] = 10001;
     EXPECT_FALSE(editor.Preview());
     EXPECT_EQ(box.prompts.lastText(), "Parameter 5 Value = 10001\nParameter range:1 -> 10000");
@@ -67,10 +67,10 @@ TEST_F(EquationEditorTest, OkWritesTheRangeKeepsTheUndoAndStoresEverything) {
     editor.formula = "P*2";
     editor.SelectScale();
     EXPECT_TRUE(editor.Ok());
-    EXPECT_EQ(doc.wave[99], 7);
-    EXPECT_EQ(doc.wave[100], 0);
-    EXPECT_EQ(doc.wave[199], 990); // scaled onto the levels
-    EXPECT_EQ(doc.wave[200], 7);
+    EXPECT_EQ(doc.wave()[99], 7);
+    EXPECT_EQ(doc.wave()[100], 0);
+    EXPECT_EQ(doc.wave()[199], 990); // scaled onto the levels
+    EXPECT_EQ(doc.wave()[200], 7);
     EXPECT_EQ(doc.commits, 1);
     // One Undo returns to the wave from before the editor.
     EXPECT_EQ(ReadWholeFile(doc.undoFile()),
@@ -106,17 +106,17 @@ TEST_F(EquationEditorTest, StandardPointsStayInTheCodeRangeFmPointsDoNot) {
     open(0, 9, 0, 100);
     editor.formula = "p*3000-5000";
     ASSERT_TRUE(editor.Ok());
-    EXPECT_EQ(doc.wave[0], 0);
-    EXPECT_EQ(doc.wave[9], 16383);
+    EXPECT_EQ(doc.wave()[0], 0);
+    EXPECT_EQ(doc.wave()[9], 16383);
     doc.fm = true;
     EquationEditor fm(doc);
     fm.Open();
     fm.fields = {0, 9, 0, 100, 1};
     fm.formula = "p*3000-5000";
     ASSERT_TRUE(fm.Ok());
-    EXPECT_EQ(doc.wave.size(), 1000u);
-    EXPECT_EQ(doc.wave[0], -5000);
-    EXPECT_EQ(doc.wave[9], 22000);
+    EXPECT_EQ(doc.wave().size(), 1000u);
+    EXPECT_EQ(doc.wave()[0], -5000);
+    EXPECT_EQ(doc.wave()[9], 22000);
 }
 
 TEST_F(EquationEditorTest, LevelModeFlags) {
@@ -141,7 +141,7 @@ TEST_F(EquationEditorTest, FailuresLeaveTheWaveAsItWas) {
         box.prompts.clear();
         editor.formula = bad;
         EXPECT_FALSE(editor.Ok()) << bad;
-        EXPECT_EQ(doc.wave, std::vector<std::int32_t>(1000, 7)) << bad;
+        EXPECT_EQ(doc.wave(), std::vector<std::int32_t>(1000, 7)) << bad;
         EXPECT_FALSE(box.prompts.asked.empty()) << bad;
     }
     editor.formula = "";
@@ -160,7 +160,7 @@ TEST_F(EquationEditorTest, HelpExampleEvaluatesThroughItsAliases) {
     const double omg = 0.00628319; // six digits over 1000 points
     for (int p : {0, 100, 251, 300, 333, 600, 749, 750, 900}) {
         bool on = std::sin(omg * 50 * p) * 1.15 > std::sin(omg * p) && p > 250 && p < 750;
-        EXPECT_EQ(doc.wave[p], on ? static_cast<std::int32_t>(1000 * 0.75) : 0) << p;
+        EXPECT_EQ(doc.wave()[p], on ? static_cast<std::int32_t>(1000 * 0.75) : 0) << p;
     }
     // The aliases are kept in the formula's section.
     EXPECT_EQ(box.get(stateFile(), editor.formula, "{my_sin}"), "sin(omg*50*p)*1.15");
@@ -190,14 +190,14 @@ TEST_F(EquationEditorTest, ShortWaveFileOffersToShortenTheRange) {
     EXPECT_FALSE(editor.Ok());
     EXPECT_EQ(box.prompts.asked.back().caption, "Warning");
     EXPECT_EQ(editor.fields[EquationEditor::kEnd], 999);
-    EXPECT_EQ(doc.wave, std::vector<std::int32_t>(1000, 7));
+    EXPECT_EQ(doc.wave(), std::vector<std::int32_t>(1000, 7));
 
     editor.fields[EquationEditor::kStart] = 0;
     box.prompts.then(Answer::Yes);
     EXPECT_TRUE(editor.Ok());
     EXPECT_EQ(editor.fields[EquationEditor::kEnd], 499);
-    EXPECT_EQ(doc.wave[499], 6);
-    EXPECT_EQ(doc.wave[500], 7);
+    EXPECT_EQ(doc.wave()[499], 6);
+    EXPECT_EQ(doc.wave()[500], 7);
 
     // Through an alias the same question is asked.
     editor.fields[EquationEditor::kEnd] = 999;
@@ -206,24 +206,24 @@ TEST_F(EquationEditorTest, ShortWaveFileOffersToShortenTheRange) {
     box.prompts.then(Answer::Yes);
     EXPECT_TRUE(editor.Ok());
     EXPECT_EQ(editor.fields[EquationEditor::kEnd], 499);
-    EXPECT_EQ(doc.wave[0], 4);
+    EXPECT_EQ(doc.wave()[0], 4);
 }
 
 TEST_F(EquationEditorTest, PreviewThenAcceptKeepsThePreviewAndBackDoesNot) {
     open(0, 9, 0, 100);
     editor.formula = "p";
     ASSERT_TRUE(editor.Preview());
-    EXPECT_EQ(doc.wave[5], 5);
+    EXPECT_EQ(doc.wave()[5], 5);
     editor.Confirm(false); // Back: settings saved, the wave stays a preview
     EXPECT_EQ(doc.commits, 0);
     EXPECT_EQ(box.get(box.exchange(), "TdWav_Par", "Prv_bgn"), "10");
     EXPECT_EQ(editor.history, std::vector<std::string>{"p"});
     editor.formula = "p*3";
     ASSERT_TRUE(editor.Preview());
-    EXPECT_EQ(doc.wave[5], 15);
+    EXPECT_EQ(doc.wave()[5], 15);
     editor.Confirm(true);
     EXPECT_EQ(doc.commits, 1);
-    EXPECT_EQ(doc.wave[5], 15);
+    EXPECT_EQ(doc.wave()[5], 15);
     EXPECT_EQ(ReadWholeFile(doc.undoFile()),
               EncodeNativePoints(std::vector<std::int32_t>(1000, 7), PointLayout::Int16));
 }

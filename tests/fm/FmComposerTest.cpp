@@ -21,11 +21,11 @@ TEST_F(FmComposerTest, DeviationMarkersAndDownloadReachTheHost) {
     EXPECT_EQ(doc->vMin, 118.75e6);
     EXPECT_EQ(doc->vMax, 131.25e6);
     EXPECT_EQ(doc->initialPoint, 125000000);
-    EXPECT_EQ(doc->points.front(), 125000000);
+    EXPECT_EQ(doc->samples().at(0), 125000000);
     EXPECT_TRUE(doc->fmMarkers.empty()) << "a flat wave crosses nothing";
 
-    for (std::size_t i = 0; i < doc->points.size(); ++i)
-        doc->points[i] = 125000000 + static_cast<std::int32_t>(i) * 2000;
+    for (std::size_t i = 0; i < doc->samples().size(); ++i)
+        test::Put(doc->samples(), i, 125000000 + static_cast<std::int32_t>(i) * 2000);
     doc->CommitEdit();
     EXPECT_EQ(doc->fmMarkers, std::vector<std::int32_t>{500}) << "the edit moves the markers";
     EXPECT_EQ(doc->fmMarkersInRange, 1);

@@ -10,6 +10,7 @@
 #include "frame/QtWaveFrame.h"
 #include "host/HostLink.h"
 #include "host/HostLinkProcess.h"
+#include "support/SampleValues.h"
 #include "support/Sandbox.h"
 
 #include <QAction>
@@ -58,8 +59,8 @@ TEST(FmConsoliaEndToEnd, DeviationAndDownloadReachTheHost) {
         ASSERT_TRUE(test::WaitForTitle(link.folder(), host));
 
         WeDoc& doc = frame.waveFrame()->document();
-        for (std::size_t i = 0; i < doc.points.size(); ++i)
-            doc.points[i] = 99000000 + static_cast<std::int32_t>(i) * 2000;
+        for (std::size_t i = 0; i < doc.samples().size(); ++i)
+            test::Put(doc.samples(), i, 99000000 + static_cast<std::int32_t>(i) * 2000);
         doc.CommitEdit();
 
         QLineEdit* deviation = frame.bars()->secondBox();

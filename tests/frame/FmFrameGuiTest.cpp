@@ -171,9 +171,9 @@ TEST_F(FmFrame, MarkerCrossingsAreGreenDotsOnTheTrace) {
     WeDoc& doc = document();
     auto shot = [this] { return frame->view()->grab().toImage(); };
     // A ramp over the whole range, crossing the marker value at its middle.
-    const double lo = doc.vMin, step = (doc.vMax - doc.vMin) / double(doc.points.size());
-    for (std::size_t i = 0; i < doc.points.size(); ++i)
-        doc.points[i] = static_cast<std::int32_t>(lo + step * double(i));
+    const double lo = doc.vMin, step = (doc.vMax - doc.vMin) / double(doc.samples().size());
+    for (std::size_t i = 0; i < doc.samples().size(); ++i)
+        test::Put(doc.samples(), i, static_cast<std::int32_t>(lo + step * double(i)));
     doc.CommitEdit();
     // Without a value in the range the one marker point is the first point: bottom left.
     QImage image = shot();
@@ -214,7 +214,7 @@ TEST_F(FmAbstractFrame, NewWaveIsDrawnThroughTheSecondMappingAtMidHeight) {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(frame.get()));
     WeDoc& doc = document();
     ASSERT_TRUE(doc.New());
-    ASSERT_EQ(doc.points.front(), 500000000);
+    ASSERT_EQ(doc.samples().at(0), 500000000);
     const QImage image = frame->view()->grab().toImage().convertToFormat(QImage::Format_RGB32);
     const PlotRect& r = frame->view()->plot();
     ASSERT_GT(r.height(), 200);

@@ -104,7 +104,7 @@ TEST_F(FrameTest, ParameterBarAppliesThePendingWavelength) {
     EXPECT_TRUE(bars->pending(0));
     EXPECT_TRUE(bars->applyButton()->isEnabled());
     bars->applyButton()->click();
-    EXPECT_EQ(doc.wavelength, 2048);
+    EXPECT_EQ(doc.wavelength(), 2048);
     EXPECT_FALSE(bars->pending(0));
     EXPECT_FALSE(bars->applyButton()->isEnabled());
     EXPECT_EQ(bars->wavelengthBox()->text(), "2048");
@@ -126,12 +126,12 @@ TEST_F(FrameTest, TypingInTheParameterBarWaitsForApplyOrReturn) {
     QTest::qWait(350);
     EXPECT_EQ(length->text(), "102");
     EXPECT_TRUE(bars->pending(0));
-    EXPECT_EQ(doc.wavelength, 1024) << "nothing applied while the box waits";
+    EXPECT_EQ(doc.wavelength(), 1024) << "nothing applied while the box waits";
     EXPECT_TRUE(box.prompts.asked.empty()) << box.prompts.lastText();
 
     QTest::keyClicks(length, "40");
     QTest::keyClick(length, Qt::Key_Return);
-    EXPECT_EQ(doc.wavelength, 10240);
+    EXPECT_EQ(doc.wavelength(), 10240);
     EXPECT_FALSE(bars->pending(0));
     EXPECT_FALSE(bars->applyButton()->isEnabled());
 

@@ -48,7 +48,7 @@ class GeneratorAnchorsTest : public ::testing::Test {
         frame->resize(1000, 700);
         frame->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(frame.get()));
-        ASSERT_EQ(wave->document().points.size(), 1024u);
+        ASSERT_EQ(wave->document().samples().size(), 1024u);
         view().resetRange();
         section = fm ? "FmcWav_Par" : "TdWav_Par";
     }
@@ -121,12 +121,12 @@ TEST_F(GeneratorAnchorsTest, OkLeavesTheAnchorsOnTheGeneratedRange) {
     setAnchors(200, 800);
     generatorRange(100, 299);
     const WeDoc& doc = wave->document();
-    const std::int32_t after = doc.points[300];
+    const std::int32_t after = doc.samples().at(300);
     runSquare([](WaveParamDlg& dialog) { test::Button(dialog, "OK")->click(); });
     EXPECT_EQ(anchors(), Span(100, 299));
     EXPECT_EQ(box.get(box.exchange(), "TdWav_Par", "Prv_bgn"), "300"); // the next call goes on
-    EXPECT_EQ(doc.points[100], static_cast<std::int32_t>(doc.vMax));
-    EXPECT_EQ(doc.points[300], after);
+    EXPECT_EQ(doc.samples().at(100), static_cast<std::int32_t>(doc.vMax));
+    EXPECT_EQ(doc.samples().at(300), after);
 
     // The closed dialog's mark is forgotten: the next Cancel returns to the anchors of OK.
     Span opened;
@@ -178,8 +178,8 @@ TEST_F(FmAbstractGeneratorTest, ShapesAreConvertedToTheAbstractScale) {
     runSquare([](WaveParamDlg& dialog) { test::Button(dialog, "OK")->click(); });
     const WeDoc& doc = wave->document();
     // Max and Min are the document's levels; the points span the scale instead.
-    EXPECT_GT(doc.points.front(), 999000000);
-    EXPECT_EQ(doc.points.back(), 0);
+    EXPECT_GT(doc.samples().at(0), 999000000);
+    EXPECT_EQ(doc.samples().at(doc.samples().size() - 1), 0);
 }
 
 } // namespace

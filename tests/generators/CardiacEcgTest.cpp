@@ -75,7 +75,7 @@ TEST_F(CardiacEcgModelTest, ChecksLimitsSumsAndOverlapsInOrder) {
     set(CardiacEcgModel::kT2, "55"); // the T wave starts on the end of the QRS complex
     EXPECT_EQ(m.Accept(), CardiacEcgModel::Outcome::Refused);
     EXPECT_EQ(box.prompts.lastText(), "Cardiac component T1+W2 overlaps other fields");
-    EXPECT_EQ(doc.wave, std::vector<std::int32_t>(100, 5));
+    EXPECT_EQ(doc.wave(), std::vector<std::int32_t>(100, 5));
     EXPECT_EQ(doc.commits, 0);
 }
 
@@ -88,7 +88,7 @@ TEST_F(CardiacEcgModelTest, ForceRateSendsTheClockAndOkStoresTheFields) {
     EXPECT_EQ(link.texts[0], "cmd=:FREQ:RAST 500.000000");
     EXPECT_EQ(box.get(box.descr(), "TdWav_Cardiac", "Rate"), "300");
     EXPECT_EQ(box.get(box.descr(), "TdWav_Cardiac", "ForceRate"), "1");
-    EXPECT_EQ(doc.wave[47], 8191); // the R stroke of 4 points starts at 43
+    EXPECT_EQ(doc.wave()[47], 8191); // the R stroke of 4 points starts at 43
     EXPECT_EQ(doc.commits, 1);
 
     CardiacEcgModel again(doc);
@@ -106,12 +106,12 @@ TEST_F(CardiacEcgModelTest, ClockBelowTheInstrumentsLowestAsksFirst) {
     EXPECT_EQ(m.Preview(), CardiacEcgModel::Outcome::Close);
     EXPECT_EQ(box.prompts.asked.back().caption, "Warning");
     EXPECT_EQ(box.prompts.asked.back().buttons, Buttons::YesNo);
-    EXPECT_EQ(doc.wave, std::vector<std::int32_t>(100, 5));
+    EXPECT_EQ(doc.wave(), std::vector<std::int32_t>(100, 5));
     box.prompts.then(Answer::Yes);
     EXPECT_EQ(m.Preview(), CardiacEcgModel::Outcome::Done);
-    EXPECT_NE(doc.wave, std::vector<std::int32_t>(100, 5));
+    EXPECT_NE(doc.wave(), std::vector<std::int32_t>(100, 5));
     m.Cancel();
-    EXPECT_EQ(doc.wave, std::vector<std::int32_t>(100, 5));
+    EXPECT_EQ(doc.wave(), std::vector<std::int32_t>(100, 5));
     EXPECT_TRUE(link.texts.empty());
 }
 

@@ -20,10 +20,10 @@ TEST(DcWaveModelTest, FillsTheRangeStoresAndMovesOn) {
     m.fields()[DcWaveModel::kEnd].text = "19";
     m.fields()[DcWaveModel::kLevel].text = "-40.7";
     ASSERT_TRUE(m.Accept());
-    EXPECT_EQ(doc.wave[9], 7);
-    EXPECT_EQ(doc.wave[10], -40); // truncated toward zero
-    EXPECT_EQ(doc.wave[19], -40);
-    EXPECT_EQ(doc.wave[20], 7);
+    EXPECT_EQ(doc.wave()[9], 7);
+    EXPECT_EQ(doc.wave()[10], -40); // truncated toward zero
+    EXPECT_EQ(doc.wave()[19], -40);
+    EXPECT_EQ(doc.wave()[20], 7);
     EXPECT_EQ(box.get(box.exchange(), "TdWav_Par", "Prv_bgn"), "20");
     EXPECT_EQ(box.get(box.exchange(), "TdWav_Par", "Prv_end"), "99");
     EXPECT_EQ(box.get(box.exchange(), "TdWav_Par", "Dc_level"), "-40.7");
@@ -52,7 +52,7 @@ TEST(DcWaveModelTest, ChecksRangesInOrderThenStartBeforeEnd) {
     EXPECT_EQ(box.prompts.asked.back().caption, "Error");
     EXPECT_EQ(box.prompts.lastText(), "Start must beequalor  less than End");
     EXPECT_EQ(m.focus(), DcWaveModel::kEnd);
-    EXPECT_EQ(doc.wave, std::vector<std::int32_t>(100, 7));
+    EXPECT_EQ(doc.wave(), std::vector<std::int32_t>(100, 7));
 }
 
 TEST(DcWaveModelTest, FmComposerDefaultsToTheMiddleLevel) {
@@ -66,9 +66,9 @@ TEST(DcWaveModelTest, FmComposerDefaultsToTheMiddleLevel) {
     EXPECT_EQ(m.fields()[DcWaveModel::kLevel].text, "500000000");
     m.fields()[DcWaveModel::kLevel].text = "1000000000"; // the upper level itself is allowed
     ASSERT_TRUE(m.Preview());
-    EXPECT_EQ(doc.wave[0], 1000000000);
+    EXPECT_EQ(doc.wave()[0], 1000000000);
     m.Cancel();
-    EXPECT_EQ(doc.wave, std::vector<std::int32_t>(10, 0));
+    EXPECT_EQ(doc.wave(), std::vector<std::int32_t>(10, 0));
 }
 
 } // namespace

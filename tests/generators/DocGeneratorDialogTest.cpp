@@ -21,7 +21,7 @@ class DocGeneratorDialogTest : public test::DocFixture {
     void SetUp() override {
         DocFixture::SetUp();
         start();
-        std::iota(doc->points.begin(), doc->points.end(), -512);
+        test::Iota(doc->samples(), -512);
         doc->CommitEdit();
         before = ReadWholeFile(doc->pathName).value_or("");
         ASSERT_EQ(before.size(), 2048u);
@@ -30,15 +30,15 @@ class DocGeneratorDialogTest : public test::DocFixture {
 };
 
 TEST_F(DocGeneratorDialogTest, CancelRestoresTheDocumentByteForByte) {
-    const auto points = doc->points;
+    const auto points = test::Values(doc->samples());
     {
         DocGeneratorTarget target(*doc);
         WaveParamDlg dialog(Shape::Noise, target);
         test::Button(dialog, "Preview")->click();
-        EXPECT_NE(doc->points, points);
+        EXPECT_NE(test::Values(doc->samples()), points);
         test::Button(dialog, "Cancel")->click();
     }
-    EXPECT_EQ(doc->points, points);
+    EXPECT_EQ(test::Values(doc->samples()), points);
     EXPECT_EQ(working(), before);
 
     // The heartbeat's preview commits; its Cancel commits the restored wave again.
@@ -48,7 +48,7 @@ TEST_F(DocGeneratorDialogTest, CancelRestoresTheDocumentByteForByte) {
     EXPECT_NE(working(), before);
     test::Button(ecg, "Cancel")->click();
     EXPECT_EQ(working(), before);
-    EXPECT_EQ(doc->points, points);
+    EXPECT_EQ(test::Values(doc->samples()), points);
 }
 
 TEST_F(DocGeneratorDialogTest, OkLeavesOneUndoBackToTheWaveBeforeTheDialog) {
@@ -56,13 +56,13 @@ TEST_F(DocGeneratorDialogTest, OkLeavesOneUndoBackToTheWaveBeforeTheDialog) {
     {
         PwmDialog dialog(target);
         test::Button(dialog, "Calculate")->click();
-        EXPECT_EQ(doc->wavelength, 10000);
+        EXPECT_EQ(doc->wavelength(), 10000);
         EXPECT_EQ(working().size(), 20000u);
         test::Button(dialog, "Close")->click();
     }
-    EXPECT_EQ(doc->points.size(), 10000u);
+    EXPECT_EQ(doc->samples().size(), 10000u);
     ASSERT_TRUE(doc->Undo());
-    EXPECT_EQ(doc->wavelength, 1024);
+    EXPECT_EQ(doc->wavelength(), 1024);
     EXPECT_EQ(working(), before);
 }
 

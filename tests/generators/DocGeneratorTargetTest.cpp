@@ -17,21 +17,25 @@ class DocGeneratorTargetTest : public test::DocFixture {
     std::string originalBytes;          // and the working file holding them
 
     void fill(std::int32_t first) {
-        std::iota(doc->points.begin(), doc->points.end(), first);
+        test::Iota(doc->samples(), first);
         doc->CommitEdit();
-        original = doc->points;
+        original = test::Values(doc->samples());
         originalBytes = ReadWholeFile(doc->pathName).value_or("");
     }
+    // Preview and Cancel commit nothing; OK commits once.
     void squareOverEverything(GeneratorTarget& target) {
         WaveParamModel square(Shape::Square, target);
         square.Open();
         EXPECT_EQ(ReadWholeFile(WaveBackupPath()), originalBytes);
+        const std::size_t commits = seen.paths.size();
         ASSERT_TRUE(square.Preview());
-        ASSERT_NE(doc->points, original);
+        ASSERT_NE(test::Values(doc->samples()), original);
         square.Cancel();
-        EXPECT_EQ(doc->points, original);
+        EXPECT_EQ(test::Values(doc->samples()), original);
+        EXPECT_EQ(seen.paths.size(), commits);
         ASSERT_TRUE(square.Accept());
-        ASSERT_NE(doc->points, original);
+        ASSERT_NE(test::Values(doc->samples()), original);
+        EXPECT_EQ(seen.paths.size(), commits + 1);
     }
 };
 
@@ -43,14 +47,14 @@ TEST_F(DocGeneratorTargetTest, OkCopiesTheBackupSoItOutlivesTheDialogAndUndoRetu
     // A move would leave nothing for the next reload from the backup.
     EXPECT_EQ(ReadWholeFile(WaveBackupPath()), originalBytes);
     EXPECT_EQ(ReadWholeFile(doc->undoFile), originalBytes);
-    const auto generated = doc->points;
+    const auto generated = test::Values(doc->samples());
     ASSERT_TRUE(target.restoreDialogBackup());
-    EXPECT_EQ(doc->points, original);
+    EXPECT_EQ(test::Values(doc->samples()), original);
 
-    doc->points = generated;
+    doc->samples().Assign(generated);
     doc->CommitEdit();
     ASSERT_TRUE(doc->Undo());
-    EXPECT_EQ(doc->points, original);
+    EXPECT_EQ(test::Values(doc->samples()), original);
     EXPECT_EQ(ReadWholeFile(doc->pathName), originalBytes);
 }
 
@@ -62,18 +66,20 @@ TEST_F(DocGeneratorTargetTest, EquationEditorReloadsTheBackupAfterItsOk) {
     editor.Open();
     editor.fields = {0, 99, 0, 16383, 1};
     editor.formula = "5000";
+    const std::size_t commits = seen.paths.size();
     ASSERT_TRUE(editor.Ok());
-    EXPECT_EQ(doc->points[99], 5000);
+    EXPECT_EQ(doc->samples().at(99), 5000);
+    EXPECT_EQ(seen.paths.size(), commits + 1);
 
     // Its backup lives for the process: the next evaluation starts from the wave before it.
     editor.fields = {0, 49, 0, 16383, 1};
     ASSERT_TRUE(editor.Preview());
-    EXPECT_EQ(doc->points[49], 5000);
-    EXPECT_EQ(doc->points[50], original[50]);
+    EXPECT_EQ(doc->samples().at(49), 5000);
+    EXPECT_EQ(doc->samples().at(50), original[50]);
 
     doc->CommitEdit();
     ASSERT_TRUE(doc->Undo());
-    EXPECT_EQ(doc->points, original);
+    EXPECT_EQ(test::Values(doc->samples()), original);
 }
 
 class FpSegmentGeneratorTargetTest : public DocGeneratorTargetTest {
@@ -93,7 +99,7 @@ TEST_F(FpSegmentGeneratorTargetTest, BackupKeepsTheSixByteRecordsOfTheUndoFile) 
     squareOverEverything(target);
     EXPECT_GT(markerRuns, 0); // reloading the backup recomputes the markers
     ASSERT_TRUE(doc->Undo());
-    EXPECT_EQ(doc->points, original);
+    EXPECT_EQ(test::Values(doc->samples()), original);
 }
 
 } // namespace

@@ -28,7 +28,7 @@ class GeneratorDialogTest : public ::testing::Test {
   protected:
     test::Sandbox box;
     test::MemoryTarget doc{1000};
-    void SetUp() override { std::iota(doc.wave.begin(), doc.wave.end(), 100); }
+    void SetUp() override { test::Iota(doc.stored, 100); }
 };
 
 TEST_F(GeneratorDialogTest, OkKeepsTheShapeAndTheDialogPlace) {
@@ -57,7 +57,7 @@ TEST_F(GeneratorDialogTest, RefusedValueKeepsTheDialogOpenWithTheLimitShown) {
 }
 
 TEST_F(GeneratorDialogTest, DcAndEcgDialogsSelectTheRefusedField) {
-    const auto before = doc.wave;
+    const auto before = doc.wave();
     DcWaveDialog dc(doc);
     dc.show();
     dc.edit(DcWaveModel::kStart)->setText("600");
@@ -66,7 +66,7 @@ TEST_F(GeneratorDialogTest, DcAndEcgDialogsSelectTheRefusedField) {
     EXPECT_EQ(box.prompts.lastText(), "Start must beequalor  less than End");
     EXPECT_TRUE(dc.edit(DcWaveModel::kEnd)->hasSelectedText());
     test::Button(dc, "Cancel")->click();
-    EXPECT_EQ(doc.wave, before);
+    EXPECT_EQ(doc.wave(), before);
 
     CardiacEcgDialog ecg(doc);
     EXPECT_EQ(ecg.windowTitle(), "Cardiac_ECG Wave");
@@ -78,7 +78,7 @@ TEST_F(GeneratorDialogTest, DcAndEcgDialogsSelectTheRefusedField) {
     EXPECT_EQ(ecg.edit(CardiacEcgModel::kW1)->text(), "15");
     test::Button(ecg, "OK")->click();
     EXPECT_EQ(ecg.result(), QDialog::Accepted);
-    EXPECT_EQ(doc.wave[468], 8191);
+    EXPECT_EQ(doc.wave()[468], 8191);
 }
 
 TEST_F(GeneratorDialogTest, PwmDialogRelabelsCalculatesAndRunsThePreview) {
@@ -97,7 +97,7 @@ TEST_F(GeneratorDialogTest, PwmDialogRelabelsCalculatesAndRunsThePreview) {
 
     test::Button(dialog, "Calculate")->click();
     EXPECT_EQ(dialog.edit("SCLK")->text(), "10000000");
-    EXPECT_EQ(doc.wave.size(), 10000u);
+    EXPECT_EQ(doc.wave().size(), 10000u);
 
     dialog.previewButton()->click();
     EXPECT_EQ(dialog.previewButton()->text(), "Reduce <<");

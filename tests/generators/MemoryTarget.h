@@ -3,14 +3,15 @@
 #include "document/Composer.h"
 #include "fm/FmComposer.h"
 #include "generators/GeneratorTarget.h"
+#include "support/SampleValues.h"
 
 #include <vector>
 
 namespace tw::test {
 
-// A wave in memory standing in for the document.
+// A wave in memory standing in for the document; 32-bit points hold both composers' values.
 struct MemoryTarget : GeneratorTarget {
-    std::vector<std::int32_t> wave;
+    Samples stored{SampleWidth::Int32};
     double lower = 0, upper = 16383;
     bool fm = false, abstract = false;
     int commits = 0, redraws = 0, lengthChanges = 0;
@@ -19,8 +20,9 @@ struct MemoryTarget : GeneratorTarget {
     Composer standardComposer;
     FmComposer fmComposer{false};
 
-    explicit MemoryTarget(size_t n = 1000, std::int32_t fill = 0) : wave(n, fill) {}
-    std::vector<std::int32_t>& points() override { return wave; }
+    explicit MemoryTarget(size_t n = 1000, std::int32_t fill = 0) { stored.Assign(n, fill); }
+    Samples& samples() override { return stored; }
+    std::vector<std::int32_t> wave() const { return Values(stored); }
     double lowerLevel() const override { return lower; }
     double upperLevel() const override { return upper; }
     bool isFm() const override { return fm; }

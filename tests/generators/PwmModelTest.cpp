@@ -45,18 +45,18 @@ TEST_F(PwmModelTest, TenPulsesOfOneModulationPeriod) {
     EXPECT_EQ(m.field("Seg_Length"), "10000");
     EXPECT_EQ(m.field("Amplitude"), "2");
     EXPECT_EQ(m.field("Offset"), "0");
-    ASSERT_EQ(doc.wave.size(), 10000u);
+    ASSERT_EQ(doc.wave().size(), 10000u);
     EXPECT_EQ(doc.lengthChanges, 1);
     // Pulse 0 keeps the plain width and ends its period; so does pulse 5.
-    EXPECT_EQ(doc.wave[799], 0);
-    EXPECT_EQ(doc.wave[800], 8191);
-    EXPECT_EQ(doc.wave[999], 8191);
-    EXPECT_EQ(doc.wave[1000], 0);
-    EXPECT_EQ(doc.wave[5799], 0);
-    EXPECT_EQ(doc.wave[5800], 8191);
+    EXPECT_EQ(doc.wave()[799], 0);
+    EXPECT_EQ(doc.wave()[800], 8191);
+    EXPECT_EQ(doc.wave()[999], 8191);
+    EXPECT_EQ(doc.wave()[1000], 0);
+    EXPECT_EQ(doc.wave()[5799], 0);
+    EXPECT_EQ(doc.wave()[5800], 8191);
     // Pulse 2 is the widest: 20 us * (1 + 0.25 sin 72 deg).
-    EXPECT_EQ(doc.wave[2752], 8191);
-    EXPECT_EQ(doc.wave[2751], 0);
+    EXPECT_EQ(doc.wave()[2752], 8191);
+    EXPECT_EQ(doc.wave()[2751], 0);
     EXPECT_EQ(stored("SCLK"), "10000000");
     EXPECT_EQ(stored("Pulse_Width"), "2e-5");
     EXPECT_EQ(ReadNativeFile(doc.undoFile(), PointLayout::Int16).points,
@@ -72,9 +72,9 @@ TEST_F(PwmModelTest, TwoAndAHalfPulsesPerPeriodTakeTwoPeriods) {
     // Widths of 25 and 15 us put every edge on a 5 us grid.
     EXPECT_EQ(m.field("SCLK"), "200000");
     EXPECT_EQ(m.field("Seg_Length"), "100");
-    EXPECT_EQ(doc.wave[96], 0);
-    EXPECT_EQ(doc.wave[97], 8191); // the last pulse ends the segment
-    EXPECT_EQ(doc.wave[99], 8191);
+    EXPECT_EQ(doc.wave()[96], 0);
+    EXPECT_EQ(doc.wave()[97], 8191); // the last pulse ends the segment
+    EXPECT_EQ(doc.wave()[99], 8191);
 }
 
 TEST_F(PwmModelTest, DownloadSendsTheSettingsAndTheAlignedSegment) {
@@ -87,8 +87,8 @@ TEST_F(PwmModelTest, DownloadSendsTheSettingsAndTheAlignedSegment) {
                                  file);
     std::vector<std::int32_t> sent = ReadNativeFile(file, PointLayout::Int16).points;
     ASSERT_EQ(sent.size(), 10000u);
-    EXPECT_EQ(sent[0], doc.wave[1000]);
-    EXPECT_EQ(sent[9000], doc.wave[0]); // wraps round to the start
+    EXPECT_EQ(sent[0], doc.wave()[1000]);
+    EXPECT_EQ(sent[9000], doc.wave()[0]); // wraps round to the start
     EXPECT_EQ(sent[8999], 8191);
 
     set("Mod_Type", "2"); // centred on the first pulse
@@ -108,7 +108,7 @@ TEST_F(PwmModelTest, CoarseResolutionIsRefinedAfterAsking) {
     EXPECT_EQ(box.prompts.lastText(), "Due to Instrument restrictions for the given parameters\n"
                                       "the PWM will be implemented with Time resolution = "
                                       "2e-05\n\n Continue ?");
-    EXPECT_EQ(doc.wave, std::vector<std::int32_t>(1000, 3));
+    EXPECT_EQ(doc.wave(), std::vector<std::int32_t>(1000, 3));
 
     box.prompts.then(Answer::Yes);
     ASSERT_EQ(m.Calculate(), PwmStatus::Ok);
@@ -155,7 +155,7 @@ TEST_F(PwmModelTest, InputChecksRefuseWithTheirMessages) {
         EXPECT_EQ(box.prompts.asked.back().caption, "Error");
     }
     EXPECT_EQ(m.focus(), "High_Level");
-    EXPECT_EQ(doc.wave, std::vector<std::int32_t>(1000, 3));
+    EXPECT_EQ(doc.wave(), std::vector<std::int32_t>(1000, 3));
     EXPECT_EQ(doc.commits, 0);
 
     SetUp();
@@ -184,7 +184,7 @@ TEST_F(PwmModelTest, TrainsBeyondTheInstrumentAreRefused) {
     EXPECT_EQ(m.Calculate(), PwmStatus::Refused);
     EXPECT_EQ(box.prompts.lastText(), "Due to Instrument restrictions for the given parameters\n"
                                       "the PWM will  not be implemented");
-    EXPECT_EQ(doc.wave, std::vector<std::int32_t>(1000, 3));
+    EXPECT_EQ(doc.wave(), std::vector<std::int32_t>(1000, 3));
 
     SetUp();
     set("Precision", "1e-4");
@@ -203,7 +203,7 @@ TEST_F(PwmModelTest, CancelBeforeCalculateRestoresAndCalculateCommits) {
     set("Mod_Index", "0");
     EXPECT_EQ(m.Calculate(), PwmStatus::Refused);
     m.Cancel();
-    EXPECT_EQ(doc.wave, std::vector<std::int32_t>(1000, 3));
+    EXPECT_EQ(doc.wave(), std::vector<std::int32_t>(1000, 3));
 
     // Calculate commits like OK: the undo step holds the wave from before the dialog, also
     // after a second Calculate.
@@ -214,9 +214,9 @@ TEST_F(PwmModelTest, CancelBeforeCalculateRestoresAndCalculateCommits) {
     EXPECT_EQ(ReadNativeFile(doc.undoFile(), PointLayout::Int16).points,
               std::vector<std::int32_t>(1000, 3));
     // Close afterwards keeps the train, though the backup is still there.
-    const auto train = doc.wave;
+    const auto train = doc.wave();
     m.Cancel();
-    EXPECT_EQ(doc.wave, train);
+    EXPECT_EQ(doc.wave(), train);
 }
 
 } // namespace

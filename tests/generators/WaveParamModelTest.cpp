@@ -18,7 +18,7 @@ class WaveParamModelTest : public ::testing::Test {
     test::Sandbox box;
     test::MemoryTarget doc;
 
-    void SetUp() override { std::iota(doc.wave.begin(), doc.wave.end(), -500); }
+    void SetUp() override { test::Iota(doc.stored, -500); }
     std::string par(const char* key) const { return box.get(box.exchange(), "TdWav_Par", key); }
 };
 
@@ -46,7 +46,7 @@ TEST_F(WaveParamModelTest, OpensFromTheDescriptionFileAndWritesMissingDefaults) 
 }
 
 TEST_F(WaveParamModelTest, OkGeneratesStoresMovesTheRangeOnAndLeavesOneUndoStep) {
-    const auto before = doc.wave;
+    const auto before = doc.wave();
     WaveParamModel m(Shape::Square, doc);
     m.Open();
     m.fields()[1].text = "499";
@@ -55,9 +55,9 @@ TEST_F(WaveParamModelTest, OkGeneratesStoresMovesTheRangeOnAndLeavesOneUndoStep)
     m.fields()[5].text = "25";
     ASSERT_TRUE(m.Accept());
     EXPECT_EQ(doc.commits, 1);
-    EXPECT_EQ(doc.wave[0], 200);
-    EXPECT_EQ(doc.wave[125], 100);
-    EXPECT_EQ(doc.wave[500], before[500]);
+    EXPECT_EQ(doc.wave()[0], 200);
+    EXPECT_EQ(doc.wave()[125], 100);
+    EXPECT_EQ(doc.wave()[500], before[500]);
     EXPECT_EQ(par("Prv_bgn"), "500");
     EXPECT_EQ(par("Prv_end"), "999");
     EXPECT_EQ(par("Duty"), "25");
@@ -78,7 +78,7 @@ TEST_F(WaveParamModelTest, OkGeneratesStoresMovesTheRangeOnAndLeavesOneUndoStep)
 }
 
 TEST_F(WaveParamModelTest, RefusalsShowTheMessageResetTheFieldAndKeepTheWave) {
-    const auto before = doc.wave;
+    const auto before = doc.wave();
     WaveParamModel m(Shape::Sine, doc);
     m.Open();
     m.fields()[3].text = "20000";
@@ -100,22 +100,22 @@ TEST_F(WaveParamModelTest, RefusalsShowTheMessageResetTheFieldAndKeepTheWave) {
     m.fields()[2].text = "300";
     m.fields()[3].text = "200";
     EXPECT_FALSE(m.Accept());
-    EXPECT_EQ(doc.wave, before);
+    EXPECT_EQ(doc.wave(), before);
     EXPECT_EQ(doc.commits, 0);
 }
 
 TEST_F(WaveParamModelTest, CancelAfterPreviewsRestoresTheWave) {
-    doc.wave[3] = -32768; // the full 16-bit range survives the backup
-    doc.wave[4] = 32767;
-    const auto before = doc.wave;
+    test::Put(doc.stored, 3, -32768); // the full 16-bit range survives the backup
+    test::Put(doc.stored, 4, 32767);
+    const auto before = doc.wave();
     WaveParamModel m(Shape::Pulse, doc);
     m.Open();
     ASSERT_TRUE(m.Preview());
     m.fields()[4].text = "3";
     ASSERT_TRUE(m.Preview());
-    EXPECT_NE(doc.wave, before);
+    EXPECT_NE(doc.wave(), before);
     m.Cancel();
-    EXPECT_EQ(doc.wave, before);
+    EXPECT_EQ(doc.wave(), before);
     EXPECT_EQ(par("Cycl"), "1"); // Preview stores nothing
 }
 
@@ -151,8 +151,8 @@ TEST(WaveParamModelFmTest, FmComposerUsesItsOwnSectionsAndAbstractLevels) {
     m.fields()[2].text = "1000";
     m.fields()[3].text = "1999";
     ASSERT_TRUE(m.Accept());
-    EXPECT_EQ(doc.wave[0], 999000000);
-    EXPECT_EQ(doc.wave[99], 0);
+    EXPECT_EQ(doc.wave()[0], 999000000);
+    EXPECT_EQ(doc.wave()[99], 0);
     EXPECT_EQ(box.get(box.exchange(), "FmcWav_Par", "Wavmax"), "1999");
     EXPECT_EQ(box.get(box.exchange(), "TdWav_Par", "Wavmax"), "<absent>");
 }

@@ -72,7 +72,7 @@ TEST(InstrumentDescription, WavelengthsBeyondWhatThePointsCanHoldAreRefused) {
     // Before the check the document asked for a trillion points and threw std::bad_alloc.
     Composer standard;
     WeDoc doc(standard);
-    EXPECT_EQ(doc.points.size(), kNewSegmentPoints);
+    EXPECT_EQ(doc.samples().size(), kNewSegmentPoints);
     EXPECT_EQ(doc.wavelengthMin, 16);
     EXPECT_EQ(doc.wavelengthMax, static_cast<double>(kMaxWavePoints));
     ASSERT_EQ(box.prompts.asked.size(), 2u);

@@ -1,5 +1,7 @@
 #include "view/DrawingTools.h"
 
+#include "support/SampleValues.h"
+
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -7,30 +9,39 @@
 namespace tw {
 namespace {
 
+using test::Values;
+using Wave = std::vector<std::int32_t>;
+
 // 10 pixels per point over 0 .. 10, one value unit per pixel (0 at the bottom row 100).
 struct Canvas {
     PlotRect plot{0, 0, 100, 100};
     PlotMapping mapping;
-    std::vector<std::int32_t> wave = std::vector<std::int32_t>(11, -1);
+    Samples wave;
     Canvas() {
         mapping.xmax = 10;
         mapping.ymax = 100;
         mapping.SetMapping(plot);
+        wave.Assign(11, -1);
+        wave.TakePending();
     }
 };
 
 TEST(WriteSegment, WritesTheLineBetweenTwoPointsInEitherOrder) {
     Canvas c;
-    const SegmentWrite w = WriteSegment(c.mapping, c.plot, c.wave, {80, 20}, {20, 80}, false);
+    Wave wave(11, -1);
+    const SegmentWrite w = PlanSegment(c.mapping, c.plot, wave.size(), {80, 20}, {20, 80}, false);
     ASSERT_TRUE(w.changed);
     EXPECT_EQ(w.first, 2);
     EXPECT_EQ(w.last, 8);
-    EXPECT_EQ(c.wave, (std::vector<std::int32_t>{-1, -1, 20, 30, 40, 50, 60, 70, 80, -1, -1}));
+    WriteSegment(wave, w);
+    EXPECT_EQ(wave, (Wave{-1, -1, 20, 30, 40, 50, 60, 70, 80, -1, -1}));
     EXPECT_EQ(w.stripLeft, 18);
     EXPECT_EQ(w.stripRight, 82);
     // Within one point nothing is written.
-    EXPECT_FALSE(WriteSegment(c.mapping, c.plot, c.wave, {31, 0}, {34, 99}, true).changed);
-    EXPECT_EQ(c.wave[3], 30);
+    EXPECT_FALSE(PlanSegment(c.mapping, c.plot, wave.size(), {31, 0}, {34, 99}, true).changed);
+    // Points past the wave are never written.
+    const SegmentWrite past = PlanSegment(c.mapping, c.plot, 5, {20, 80}, {80, 20}, false);
+    EXPECT_EQ(past.last, 4);
 }
 
 TEST(DrawingTools, AutolineClicksWriteSegmentsAndTheRightButtonEnds) {
@@ -44,9 +55,16 @@ TEST(DrawingTools, AutolineClicksWriteSegmentsAndTheRightButtonEnds) {
     // A second click at the same x writes nothing but moves the vertex.
     EXPECT_FALSE(tools.LeftDown({0, 50}, c.mapping, c.plot, c.wave).changed);
     EXPECT_EQ(tools.lastVertex(), (PixelPoint{0, 50}));
+    EXPECT_FALSE(c.wave.pending());
+    // Each segment names its points; the marks merge until the commit takes them.
     EXPECT_TRUE(tools.LeftDown({40, 10}, c.mapping, c.plot, c.wave).changed);
+    ASSERT_TRUE(c.wave.pending());
+    EXPECT_EQ(c.wave.pending()->first, 0u);
+    EXPECT_EQ(c.wave.pending()->last, 4u);
     EXPECT_TRUE(tools.LeftDown({100, 70}, c.mapping, c.plot, c.wave).changed);
-    EXPECT_EQ(c.wave, (std::vector<std::int32_t>{50, 60, 70, 80, 90, 80, 70, 60, 50, 40, 30}));
+    EXPECT_EQ(c.wave.pending()->last, 10u);
+    EXPECT_FALSE(c.wave.pending()->length);
+    EXPECT_EQ(Values(c.wave), (Wave{50, 60, 70, 80, 90, 80, 70, 60, 50, 40, 30}));
     EXPECT_TRUE(tools.End());
     EXPECT_TRUE(tools.toolsAllowed());
     EXPECT_FALSE(tools.hasVertex());
@@ -61,9 +79,13 @@ TEST(DrawingTools, SketchAccumulatesSmallMovesUntilTheNextPoint) {
     tools.LeftDown({20, 50}, c.mapping, c.plot, c.wave);
     EXPECT_FALSE(tools.Move({23, 40}, c.mapping, c.plot, c.wave).changed);
     EXPECT_EQ(tools.lastVertex(), (PixelPoint{20, 50}));
+    EXPECT_FALSE(c.wave.pending());
     EXPECT_TRUE(tools.Move({30, 40}, c.mapping, c.plot, c.wave).changed);
-    EXPECT_EQ(c.wave[2], 50);
-    EXPECT_EQ(c.wave[3], 60);
+    EXPECT_EQ(c.wave.at(2), 50);
+    EXPECT_EQ(c.wave.at(3), 60);
+    ASSERT_TRUE(c.wave.pending());
+    EXPECT_EQ(c.wave.pending()->first, 2u);
+    EXPECT_EQ(c.wave.pending()->last, 3u);
     EXPECT_TRUE(tools.LeftUp());
     EXPECT_FALSE(tools.Move({60, 40}, c.mapping, c.plot, c.wave).changed);
     EXPECT_EQ(HoldInPlot({-5, 130}, c.plot), (PixelPoint{0, 100}));

@@ -118,14 +118,7 @@ TEST(InvertArea, MirrorsAndRestoresUnlessClamped) {
     EXPECT_EQ(fm, (Wave{100, 400'000'000}));
 }
 
-TEST(Trim, LengthsShiftAndEnableRules) {
-    Wave w = Ramp(10, 1);
-    const long n = TrimLeftLength(10, 3);
-    EXPECT_EQ(n, 7);
-    ShiftForTrimLeft(w, 10, n);
-    EXPECT_EQ(Wave(w.begin(), w.begin() + 7), (Wave{3, 4, 5, 6, 7, 8, 9}));
-    EXPECT_EQ(TrimRightLength(4), 5);
-
+TEST(AreaCommandsEnabled, TrimsNeedPointsBeyondTheAnchorsTheOthersNoDrawing) {
     AreaCommandState s = AreaCommandsEnabled(true, 0, 9, 10);
     EXPECT_FALSE(s.trimLeft);
     EXPECT_FALSE(s.trimRight);

@@ -1,3 +1,4 @@
+#include "support/SampleValues.h"
 #include "view/qt/WeditVw.h"
 
 #include "app/FileUtil.h"
@@ -50,11 +51,11 @@ class WeditVwTest : public ::testing::Test {
 
 TEST_F(WeditVwTest, RendersFillTraceAndShadingOutsideTheAnchors) {
     for (int i = 50; i <= 150; ++i)
-        doc->points[i] = 4000;
+        test::Put(doc->samples(), i, 4000);
     for (int i = 400; i <= 600; ++i)
-        doc->points[i] = 12000;
+        test::Put(doc->samples(), i, 12000);
     for (int i = 690; i <= 710; ++i)
-        doc->points[i] = 30000; // far above the plot's range
+        test::Put(doc->samples(), i, 30000); // far above the plot's range
     ASSERT_TRUE(view->enterAnchorValue(0, "200"));
     ASSERT_TRUE(view->enterAnchorValue(1, "800"));
     const QImage image = render();
@@ -77,7 +78,7 @@ TEST_F(WeditVwTest, RendersFillTraceAndShadingOutsideTheAnchors) {
 }
 
 TEST_F(WeditVwTest, AutolineClicksWriteTheSegmentsAndTheRightButtonCommits) {
-    const std::vector<std::int32_t> before = doc->points;
+    const std::vector<std::int32_t> before = test::Values(doc->samples());
     view->startAutoline();
     ASSERT_EQ(view->tools().mode(), DrawingTools::Mode::Autoline);
     EXPECT_FALSE(view->tools().toolsAllowed());
@@ -85,20 +86,20 @@ TEST_F(WeditVwTest, AutolineClicksWriteTheSegmentsAndTheRightButtonCommits) {
     const QPoint b(m().XToPixel(300), m().YToPixel(10000));
     const QPoint c(m().XToPixel(400), m().YToPixel(5000));
     QTest::mouseClick(view.get(), Qt::LeftButton, {}, a);
-    EXPECT_EQ(doc->points, before); // the first click only places the vertex
+    EXPECT_EQ(test::Values(doc->samples()), before); // the first click only places the vertex
     QTest::mouseClick(view.get(), Qt::LeftButton, {}, b);
     QTest::mouseClick(view.get(), Qt::LeftButton, {}, c);
     const long ia = m().PixelToIndex(a.x()), ib = m().PixelToIndex(b.x()),
                ic = m().PixelToIndex(c.x());
-    EXPECT_EQ(doc->points[ia], m().PixelToValue(a.y()));
-    EXPECT_EQ(doc->points[ib], m().PixelToValue(b.y()));
-    EXPECT_EQ(doc->points[ic], m().PixelToValue(c.y()));
+    EXPECT_EQ(doc->samples().at(ia), m().PixelToValue(a.y()));
+    EXPECT_EQ(doc->samples().at(ib), m().PixelToValue(b.y()));
+    EXPECT_EQ(doc->samples().at(ic), m().PixelToValue(c.y()));
     for (long i = ia; i < ib; ++i)
-        EXPECT_LE(doc->points[i], doc->points[i + 1]) << i; // the rising segment
+        EXPECT_LE(doc->samples().at(i), doc->samples().at(i + 1)) << i; // the rising segment
     for (long i = ib; i < ic; ++i)
-        EXPECT_GE(doc->points[i], doc->points[i + 1]) << i;
-    EXPECT_EQ(doc->points[ia - 1], 0);
-    EXPECT_EQ(doc->points[ic + 1], 0);
+        EXPECT_GE(doc->samples().at(i), doc->samples().at(i + 1)) << i;
+    EXPECT_EQ(doc->samples().at(ia - 1), 0);
+    EXPECT_EQ(doc->samples().at(ic + 1), 0);
 
     QTest::mouseClick(view.get(), Qt::RightButton, {}, c);
     EXPECT_FALSE(view->tools().active());
@@ -108,8 +109,44 @@ TEST_F(WeditVwTest, AutolineClicksWriteTheSegmentsAndTheRightButtonCommits) {
     ASSERT_EQ(bytes.size(), 2000u);
     std::int16_t written = 0;
     std::memcpy(&written, bytes.data() + 2 * ib, 2);
-    EXPECT_EQ(written, doc->points[ib]);
+    EXPECT_EQ(written, doc->samples().at(ib));
     EXPECT_TRUE(doc->CanUndo());
+}
+
+// Counts the document's commits: each one makes the working file the path name with a recent
+// entry, once.
+struct CommitCounter : WeDocListener {
+    int commits = 0;
+    void pathNameChanged(const std::string&, bool addRecent) override { commits += addRecent; }
+};
+
+TEST_F(WeditVwTest, ASketchDragWritesAsItMovesAndCommitsOnceAtTheEnd) {
+    CommitCounter seen;
+    doc->setListener(&seen);
+    const std::string before = ReadWholeFile(doc->ActiveWorkingFile()).value_or("");
+    view->startSketch();
+    ASSERT_EQ(view->tools().mode(), DrawingTools::Mode::Sketch);
+    QPoint at(m().XToPixel(100), m().YToPixel(1000));
+    QTest::mousePress(view.get(), Qt::LeftButton, {}, at);
+    for (int step = 1; step <= 5; ++step) {
+        at = QPoint(m().XToPixel(100 + 40 * step), m().YToPixel(1000 + 1000 * step));
+        QTest::mouseMove(view.get(), at);
+        EXPECT_EQ(doc->samples().at(m().PixelToIndex(at.x())), m().PixelToValue(at.y())) << step;
+    }
+    QTest::mouseRelease(view.get(), Qt::LeftButton, {}, at);
+    EXPECT_EQ(seen.commits, 0);
+    EXPECT_EQ(ReadWholeFile(doc->ActiveWorkingFile()), before) << "written at the end only";
+    QTest::mouseClick(view.get(), Qt::RightButton, {}, at);
+    EXPECT_EQ(seen.commits, 1);
+    EXPECT_FALSE(doc->samples().pending());
+    const std::string bytes = ReadWholeFile(doc->ActiveWorkingFile()).value_or("");
+    ASSERT_EQ(bytes.size(), 2000u);
+    std::int16_t written = 0;
+    const long last = m().PixelToIndex(at.x());
+    std::memcpy(&written, bytes.data() + 2 * last, 2);
+    EXPECT_EQ(written, m().PixelToValue(at.y()));
+    EXPECT_TRUE(doc->CanUndo());
+    doc->setListener(nullptr);
 }
 
 TEST_F(WeditVwTest, AnchorDragStopsBeforeTheOtherHandleAndAtTheRangeStart) {
@@ -193,30 +230,33 @@ TEST_F(WeditVwTest, TitleNamesTheDocumentsPathShortened) {
 }
 
 TEST_F(WeditVwTest, MarkedAreaCommandsEditOnlyTheAreaAndTrimsChangeTheLength) {
-    for (int i = 0; i < 1000; ++i)
-        doc->points[i] = i;
+    test::Iota(doc->samples(), 0);
     ASSERT_TRUE(view->enterAnchorValue(0, "100"));
     ASSERT_TRUE(view->enterAnchorValue(1, "199"));
+    CommitCounter seen;
+    doc->setListener(&seen);
     view->invert(); // mirrored about 0 and held in the instrument's 0 .. 16383
-    EXPECT_EQ(doc->points[99], 99);
-    EXPECT_EQ(doc->points[100], 0);
-    EXPECT_EQ(doc->points[199], 0);
-    EXPECT_EQ(doc->points[200], 200);
+    doc->setListener(nullptr);
+    EXPECT_EQ(seen.commits, 1);
+    EXPECT_EQ(doc->samples().at(99), 99);
+    EXPECT_EQ(doc->samples().at(100), 0);
+    EXPECT_EQ(doc->samples().at(199), 0);
+    EXPECT_EQ(doc->samples().at(200), 200);
     EXPECT_TRUE(doc->CanUndo());
     ASSERT_TRUE(view->canTrimLeft());
     view->trimLeft();
-    EXPECT_EQ(doc->wavelength, 900);
-    EXPECT_EQ(doc->points[0], 0);
-    EXPECT_EQ(doc->points[100], 200);
-    EXPECT_EQ(doc->points[899], 999);
+    EXPECT_EQ(doc->wavelength(), 900);
+    EXPECT_EQ(doc->samples().at(0), 0);
+    EXPECT_EQ(doc->samples().at(100), 200);
+    EXPECT_EQ(doc->samples().at(899), 999);
     EXPECT_FALSE(FileExists(doc->tmpFolder + "AA.tmp"));
     ASSERT_TRUE(doc->Undo()); // back to the wave from before the trim
-    EXPECT_EQ(doc->wavelength, 1000);
-    EXPECT_EQ(doc->points[99], 99);
+    EXPECT_EQ(doc->wavelength(), 1000);
+    EXPECT_EQ(doc->samples().at(99), 99);
     view->resetRange();
     ASSERT_TRUE(view->enterAnchorValue(1, "499"));
     view->trimRight();
-    EXPECT_EQ(doc->wavelength, 500);
+    EXPECT_EQ(doc->wavelength(), 500);
     EXPECT_FALSE(view->canTrimRight());
 }
 

@@ -67,7 +67,7 @@ class WaveMapWindow : public QWidget {
         PlotMapping m;
         const WeDoc* doc = view_.document();
         m.xmin = 0;
-        m.xmax = doc ? doc->wavelength - 1 : 0;
+        m.xmax = doc ? doc->wavelength() - 1 : 0;
         m.ymin = std::trunc(view_.mapping().ymin);
         m.ymax = std::trunc(view_.mapping().ymax);
         m.fm = view_.mapping().fm;
@@ -100,7 +100,7 @@ class WaveMapWindow : public QWidget {
             return;
         const PlotMapping m = overview();
         const TraceColumns cols =
-            ComputeTraceColumns(m, c, doc->points, doc->wavelength, {}, m.fmAbstract);
+            ComputeTraceColumns(m, c, doc->samples().view(), doc->wavelength(), {}, m.fmAbstract);
         QPolygon line;
         for (std::size_t j = 0; j < cols.x.size(); ++j)
             line << QPoint(cols.x[j], cols.y[j]);
@@ -238,7 +238,7 @@ void WeditVw::resetRange() {
 }
 
 void WeditVw::wholeRange() {
-    const double last = doc_ ? std::max(0.0, std::trunc(doc_->wavelength - 1)) : 0;
+    const double last = doc_ ? std::max(0.0, std::trunc(doc_->wavelength() - 1)) : 0;
     map_.xmin = 0;
     map_.xmax = last;
     anchors_.SetRanges(map_.xmin, map_.xmax);
@@ -385,7 +385,7 @@ void WeditVw::drawScaleTexts(QPainter& p, const PlotRect& r) {
 }
 
 void WeditVw::drawTrace(QPainter& p, const PlotRect& r) {
-    if (!doc_ || doc_->points.empty())
+    if (!doc_ || doc_->samples().empty())
         return;
     MarkerBitMask mask;
     if (!markerBitsRead_) {
@@ -396,8 +396,8 @@ void WeditVw::drawTrace(QPainter& p, const PlotRect& r) {
     mask.bit0 = markerBits_.bit0;
     mask.bit1 = markerBits_.bit1;
     mask.offset = -static_cast<long>(doc_->vMin);
-    const TraceColumns cols =
-        ComputeTraceColumns(map_, r, doc_->points, doc_->wavelength, mask, map_.fmAbstract);
+    const TraceColumns cols = ComputeTraceColumns(map_, r, doc_->samples().view(),
+                                                  doc_->wavelength(), mask, map_.fmAbstract);
     QPolygon line(static_cast<int>(cols.x.size()));
     for (std::size_t j = 0; j < cols.x.size(); ++j)
         line.setPoint(static_cast<int>(j), cols.x[j], cols.y[j]);
@@ -407,16 +407,18 @@ void WeditVw::drawTrace(QPainter& p, const PlotRect& r) {
         const PlotMapping& m = map_;
         const bool second = map_.fmAbstract;
         DrawFmMarkerDots(
-            p, doc_->fmMarkers, doc_->points, [&m](double x) { return double(m.XToPixel(x)); },
+            p, doc_->fmMarkers, doc_->samples().int32(),
+            [&m](double x) { return double(m.XToPixel(x)); },
             [&m, second](double y) { return double(second ? m.Y2ToPixel(y) : m.YToPixel(y)); });
     }
 }
 
 void WeditVw::drawMarkerStrips(QPainter& p, const PlotRect& r) {
-    if (!doc_ || !markerBits_.inUse || doc_->points.empty())
+    if (!doc_ || !markerBits_.inUse || doc_->samples().empty())
         return;
     MarkerBitMask mask{true, markerBits_.bit0, markerBits_.bit1, -static_cast<long>(doc_->vMin)};
-    const TraceColumns cols = ComputeTraceColumns(map_, r, doc_->points, doc_->wavelength, {});
+    const Samples& samples = doc_->samples();
+    const TraceColumns cols = ComputeTraceColumns(map_, r, samples.view(), doc_->wavelength(), {});
     const QColor bright[2] = {QColor(255, 0, 0), QColor(255, 255, 0)};
     const QColor dark[2] = {QColor(128, 0, 0), QColor(128, 128, 0)};
     const int bits[2] = {markerBits_.bit0, markerBits_.bit1};
@@ -428,12 +430,12 @@ void WeditVw::drawMarkerStrips(QPainter& p, const PlotRect& r) {
         p.setPen(QPen(bright[k], 3, Qt::SolidLine, Qt::FlatCap));
         std::size_t j = 0;
         while (j < cols.x.size()) {
-            if (!mask.IsSet(doc_->points[cols.index[j]], bits[k])) {
+            if (!mask.IsSet(samples.at(cols.index[j]), bits[k])) {
                 ++j;
                 continue;
             }
             const std::size_t from = j;
-            while (j < cols.x.size() && mask.IsSet(doc_->points[cols.index[j]], bits[k]))
+            while (j < cols.x.size() && mask.IsSet(samples.at(cols.index[j]), bits[k]))
                 ++j;
             p.drawLine(cols.x[from], base - 3, cols.x[j - 1] + 1, base - 3);
         }
@@ -668,7 +670,7 @@ void WeditVw::mousePressEvent(QMouseEvent* e) {
         }
         if (e->button() != Qt::LeftButton || !plot_.contains(pos.x(), pos.y()))
             return;
-        const SegmentWrite w = tools_.LeftDown({pos.x(), pos.y()}, map_, plot_, doc_->points);
+        const SegmentWrite w = tools_.LeftDown({pos.x(), pos.y()}, map_, plot_, doc_->samples());
         if (w.changed)
             repaintStrip(w);
         else
@@ -701,7 +703,7 @@ void WeditVw::mouseMoveEvent(QMouseEvent* e) {
     if (editing() && tools_.active()) {
         holdCursor(pos);
         if (tools_.mode() == DrawingTools::Mode::Sketch) {
-            const SegmentWrite w = tools_.Move({pos.x(), pos.y()}, map_, plot_, doc_->points);
+            const SegmentWrite w = tools_.Move({pos.x(), pos.y()}, map_, plot_, doc_->samples());
             if (w.changed)
                 repaintStrip(w);
         } else if (tools_.hasVertex()) {
@@ -778,17 +780,17 @@ bool WeditVw::canZoomIn() const {
 }
 
 bool WeditVw::canZoomOut() const {
-    return editing() && CanZoomOut(map_, doc_->wavelength);
+    return editing() && CanZoomOut(map_, doc_->wavelength());
 }
 
 bool WeditVw::canTrimLeft() const {
     return editing() &&
-           AreaCommandsEnabled(true, anchors_.L(), anchors_.R(), doc_->wavelength).trimLeft;
+           AreaCommandsEnabled(true, anchors_.L(), anchors_.R(), doc_->wavelength()).trimLeft;
 }
 
 bool WeditVw::canTrimRight() const {
     return editing() &&
-           AreaCommandsEnabled(true, anchors_.L(), anchors_.R(), doc_->wavelength).trimRight;
+           AreaCommandsEnabled(true, anchors_.L(), anchors_.R(), doc_->wavelength()).trimRight;
 }
 
 void WeditVw::zoomIn() {
@@ -805,7 +807,7 @@ void WeditVw::zoomIn() {
 void WeditVw::zoomOut() {
     if (!editing())
         return;
-    ZoomOut(anchors_, map_, doc_->wavelength);
+    ZoomOut(anchors_, map_, doc_->wavelength());
     update();
     mapWindow_->hide();
 }
@@ -813,33 +815,34 @@ void WeditVw::zoomOut() {
 void WeditVw::zoomTo(long first, long last) {
     if (!editing())
         return;
-    ZoomTo(anchors_, map_, first, std::min<long>(last, static_cast<long>(doc_->wavelength) - 1));
+    ZoomTo(anchors_, map_, first, std::min<long>(last, static_cast<long>(doc_->wavelength()) - 1));
     update();
 }
 
-void WeditVw::snapshotAndCommit(const std::function<bool(std::span<std::int32_t>)>& edit) {
-    if (!editing() || !tools_.toolsAllowed())
+void WeditVw::snapshotAndCommit(long first, long last,
+                                const std::function<bool(SampleSpan)>& edit) {
+    if (!editing() || !tools_.toolsAllowed() || first < 0 || last < first)
         return;
     if (!doc_->SnapshotForUndo())
         return;
-    if (edit(doc_->points))
-        doc_->CommitEdit(static_cast<std::size_t>(anchors_.L()),
-                         static_cast<std::size_t>(anchors_.R()));
+    if (doc_->samples().Write(static_cast<std::size_t>(first), static_cast<std::size_t>(last),
+                              edit))
+        doc_->CommitEdit();
     update();
 }
 
 void WeditVw::filter() {
-    snapshotAndCommit([this](std::span<std::int32_t> s) {
-        return FilterArea(s, anchors_.L(), anchors_.R(), map_.xmax);
-    });
+    const long L = anchors_.L(), R = anchors_.R();
+    snapshotAndCommit(L, R - 1,
+                      [this, L, R](SampleSpan s) { return FilterArea(s, L, R, map_.xmax); });
 }
 
 void WeditVw::smooth() {
     const SampleLimits limits =
         map_.fm ? SampleLimits{0, 1.0e9} : SampleLimits{map_.ymin, map_.ymax};
-    snapshotAndCommit([this, limits](std::span<std::int32_t> s) {
-        return SmoothArea(s, anchors_.L(), anchors_.R(), limits);
-    });
+    const long L = anchors_.L(), R = anchors_.R();
+    snapshotAndCommit(L, R + 1,
+                      [L, R, limits](SampleSpan s) { return SmoothArea(s, L, R, limits); });
 }
 
 void WeditVw::invert() {
@@ -849,34 +852,23 @@ void WeditVw::invert() {
                                 : map_.fmAbstract ? InvertMirror::FmAbstract
                                                   : InvertMirror::AboutCentre;
     const double centre = doc_ ? doc_->initialPoint : 0;
-    snapshotAndCommit([this, limits, mirror, centre](std::span<std::int32_t> s) {
-        return InvertArea(s, anchors_.L(), anchors_.R(), mirror, centre, limits);
+    const long L = anchors_.L(), R = anchors_.R();
+    snapshotAndCommit(L, R, [L, R, limits, mirror, centre](SampleSpan s) {
+        return InvertArea(s, L, R, mirror, centre, limits);
     });
 }
 
 void WeditVw::trimLeft() {
     if (!canTrimLeft())
         return;
-    long n = TrimLeftLength(doc_->wavelength, anchors_.L());
-    if (doc_->CheckWavelengthIncrement(n) == WavelengthCheck::Cancelled)
-        return;
-    const std::string aside = doc_->tmpFolder + "AA.tmp";
-    if (!doc_->SnapshotForUndo(aside))
-        return;
-    ShiftForTrimLeft(doc_->points, doc_->wavelength, n);
-    // The shifted points go to the working file, never into the user's own file.
-    doc_->SetPathName(doc_->ActiveWorkingFile(), false);
-    doc_->WriteWorkingFile();
-    if (doc_->SetWavelength(n))
-        CopyFileOver(aside, doc_->undoFile);
-    RemoveFile(aside);
-    resetRange();
+    if (doc_->TrimLeft(anchors_.L()))
+        resetRange();
 }
 
 void WeditVw::trimRight() {
     if (!canTrimRight())
         return;
-    if (doc_->SetWavelength(TrimRightLength(anchors_.R())))
+    if (doc_->TrimRight(anchors_.R()))
         resetRange();
 }
 

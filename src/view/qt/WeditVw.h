@@ -120,7 +120,8 @@ class WeditVw : public QWidget {
     void showEntry(int side, bool focus);
     void hideEntry();
     void storeAnchors();
-    void snapshotAndCommit(const std::function<bool(std::span<std::int32_t>)>& edit);
+    // Filter, Smooth, Invert: the undo copy, edit's write of points [first, last], one commit.
+    void snapshotAndCommit(long first, long last, const std::function<bool(SampleSpan)>& edit);
     void startTool(DrawingTools::Mode mode);
     void endTool();
     void holdCursor(QPoint& pos);

@@ -1,0 +1,110 @@
+#include "document/Samples.h"
+
+#include <utility>
+
+namespace tw {
+
+Samples::Values Samples::Empty(SampleWidth width) {
+    if (width == SampleWidth::Int32)
+        return std::vector<std::int32_t>();
+    return std::vector<std::int16_t>();
+}
+
+Samples::Samples(SampleWidth width) : values_(Empty(width)) {}
+
+SampleWidth Samples::width() const {
+    return std::holds_alternative<std::vector<std::int16_t>>(values_) ? SampleWidth::Int16
+                                                                      : SampleWidth::Int32;
+}
+
+std::size_t Samples::size() const {
+    return std::visit([](const auto& v) { return v.size(); }, values_);
+}
+
+std::int32_t Samples::at(std::size_t i) const {
+    return std::visit([i](const auto& v) { return static_cast<std::int32_t>(v[i]); }, values_);
+}
+
+SampleView Samples::view() const {
+    return std::visit([](const auto& v) { return SampleView(std::span(v)); }, values_);
+}
+
+std::span<const std::int32_t> Samples::int32() const {
+    if (const auto* v = std::get_if<std::vector<std::int32_t>>(&values_))
+        return *v;
+    return {};
+}
+
+SampleSpan Samples::all() {
+    return std::visit([](auto& v) { return SampleSpan(std::span(v)); }, values_);
+}
+
+void Samples::Assign(std::size_t n, std::int32_t value) {
+    std::visit(
+        [&](auto& v) {
+            using Sample = typename std::decay_t<decltype(v)>::value_type;
+            v.assign(n, ToStored<Sample>(value));
+        },
+        values_);
+    LengthChanged();
+}
+
+void Samples::Assign(std::span<const std::int32_t> values) {
+    std::visit(
+        [&](auto& v) {
+            using Sample = typename std::decay_t<decltype(v)>::value_type;
+            v.resize(values.size());
+            std::transform(values.begin(), values.end(), v.begin(), ToStored<Sample>);
+        },
+        values_);
+    LengthChanged();
+}
+
+void Samples::Resize(std::size_t n, std::int32_t value) {
+    std::visit(
+        [&](auto& v) {
+            using Sample = typename std::decay_t<decltype(v)>::value_type;
+            v.resize(n, ToStored<Sample>(value));
+        },
+        values_);
+    LengthChanged();
+}
+
+void Samples::Adopt(Samples&& other) {
+    values_ = std::move(other.values_);
+    other.pending_.reset();
+    LengthChanged();
+}
+
+FileResult Samples::ReadFile(const std::string& path, PointLayout layout) {
+    Values read = Empty(width());
+    FileResult result = std::visit([&](auto& v) { return ReadNativeFile(path, layout, v); }, read);
+    if (result) {
+        values_ = std::move(read);
+        LengthChanged();
+    }
+    return result;
+}
+
+FileResult Samples::WriteFile(const std::string& path, PointLayout layout) const {
+    return WriteNativeFile(path, view(), layout);
+}
+
+std::optional<Samples::Change> Samples::TakePending() {
+    return std::exchange(pending_, std::nullopt);
+}
+
+void Samples::LengthChanged() {
+    Changed(0, empty() ? 0 : size() - 1, true);
+}
+
+void Samples::Changed(std::size_t first, std::size_t last, bool length) {
+    if (length || !pending_) {
+        pending_ = Change{first, last, length};
+        return;
+    }
+    pending_->first = std::min(pending_->first, first);
+    pending_->last = std::max(pending_->last, last);
+}
+
+} // namespace tw

@@ -1,0 +1,91 @@
+#pragma once
+#include "app/FileUtil.h"
+#include "document/SampleSpan.h"
+#include "document/WaveFormats.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <type_traits>
+#include <variant>
+#include <vector>
+
+namespace tw {
+
+// The points of the wave and their count, in the composer's own width. Readers get const views;
+// every change goes through Write (values of a named range) or one of the length changes, and
+// is marked until the commit takes it.
+class Samples {
+  public:
+    explicit Samples(SampleWidth width = SampleWidth::Int16);
+    // A load is built aside and then adopted whole (Adopt); nothing else copies or assigns.
+    Samples(Samples&&) = default;
+    Samples& operator=(Samples&&) = delete;
+    Samples(const Samples&) = delete;
+    Samples& operator=(const Samples&) = delete;
+
+    SampleWidth width() const;
+    std::size_t size() const;
+    bool empty() const { return size() == 0; }
+    std::int32_t at(std::size_t i) const; // widened
+    SampleView view() const;
+    // The FM composer's points; empty in 16-bit storage.
+    std::span<const std::int32_t> int32() const;
+
+    // The one entry for changed values: write gets all the points and changes only [first,
+    // last] (cut to the wave; kLast: through the last point). It returns nothing, or false when
+    // it wrote nothing, which then leaves no mark. False when nothing was written.
+    static constexpr std::size_t kLast = static_cast<std::size_t>(-1);
+    template <class Writer> bool Write(std::size_t first, std::size_t last, Writer&& write);
+
+    // Length changes; each marks the whole wave.
+    void Assign(std::size_t n, std::int32_t value);
+    void Assign(std::span<const std::int32_t> values); // each converted with ToStored
+    void Resize(std::size_t n, std::int32_t value);    // new points get value
+    void Adopt(Samples&& other);                       // takes other's points (its width too)
+
+    // Replaces the points by a native file's, read straight into the stored width; on failure
+    // nothing changes.
+    FileResult ReadFile(const std::string& path, PointLayout layout);
+    FileResult WriteFile(const std::string& path, PointLayout layout) const;
+
+    // What changed since the last commit: the merged range of changed points, and whether the
+    // length changed (the whole wave is then new).
+    struct Change {
+        std::size_t first = 0, last = 0;
+        bool length = false;
+    };
+    const std::optional<Change>& pending() const { return pending_; }
+    std::optional<Change> TakePending();
+
+  private:
+    using Values = std::variant<std::vector<std::int16_t>, std::vector<std::int32_t>>;
+    Values values_;
+    std::optional<Change> pending_;
+
+    static Values Empty(SampleWidth width);
+
+    SampleSpan all();
+    // Every change ends here: the one place that derived data (a min/max summary for a peak
+    // view) follows the points.
+    void Changed(std::size_t first, std::size_t last, bool length);
+    void LengthChanged();
+};
+
+template <class Writer> bool Samples::Write(std::size_t first, std::size_t last, Writer&& write) {
+    if (first > last || first >= size())
+        return false;
+    last = std::min(last, size() - 1);
+    if constexpr (std::is_void_v<std::invoke_result_t<Writer&, SampleSpan>>) {
+        write(all());
+    } else if (!write(all())) {
+        return false;
+    }
+    Changed(first, last, false);
+    return true;
+}
+
+} // namespace tw
