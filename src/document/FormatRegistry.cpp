@@ -3,6 +3,9 @@
 #include "app/FileUtil.h"
 #include "document/ColumnImport.h"
 #include "document/LeCroyImport.h"
+#include "document/MatFormat.h"
+#include "document/NpyFormat.h"
+#include "document/RiffWave.h"
 #include "document/TextWave.h"
 
 #include <algorithm>
@@ -28,6 +31,10 @@ constexpr FormatReading kAsciiIn{[](std::string_view bytes, const ImportContext&
                                  OpenRole::Converted};
 constexpr FormatReading kColumnsIn{ImportColumns, OpenRole::Converted, true};
 constexpr FormatReading kLeCroyIn{ImportLeCroy, OpenRole::Converted};
+constexpr FormatReading kNpyIn{ImportNpy, OpenRole::Converted};
+constexpr FormatReading kMatIn{ImportMat, OpenRole::Converted};
+// The FM composer writes NumPy arrays of its points but has no code range to read values into.
+constexpr FormatReading kNotRead{};
 
 // Text writers hand over the whole text at once.
 template <std::string (*Format)(std::span<const std::int32_t>)>
@@ -44,6 +51,9 @@ constexpr FormatWriting kNativeOut{
 constexpr FormatWriting kAsciiOut{WriteText<FormatAsciiPoints>, SaveRole::NamedExport};
 constexpr FormatWriting kCsvOut{WriteText<FormatCsvPoints>, SaveRole::NamedExport};
 constexpr FormatWriting kPositiveOut{WriteText<EncodePositivePoints>, SaveRole::Export};
+constexpr FormatWriting kNpyOut{WriteNpy, SaveRole::Export};
+constexpr FormatWriting kPcmWavOut{WritePcm16Wave, SaveRole::Export};
+constexpr FormatWriting kMatOut{WriteMat, SaveRole::Export};
 constexpr FormatWriting kNoWriter{};
 // Save As passes over LeCroy's ".0*" in silence but shows the document's file again for the
 // other forms it cannot write.
@@ -73,16 +83,24 @@ constexpr FileFormat kFormats[] = {
      "space-delimited columns", kColumnsIn, kNoWriter},
     {kInt16, kTxtCode, "txt", "Comma delimited(*txt)|*.txt", kOpenDialog,
      "comma-delimited text columns", kColumnsIn, kNoWriter},
+    {kInt16, kNpyCode, "npy", "NumPy array (*.npy)|*.npy", kBothDialogs, "NumPy", kNpyIn, kNpyOut},
+    {kInt16, kPcmWavCode, "wav", "PCM audio 16-bit (*.wav)|*.wav", kSaveDialog, "16-bit PCM WAV",
+     kNativeIn, kPcmWavOut},
+    {kInt16, kMatCode, "mat", "MATLAB file (*.mat)|*.mat", kBothDialogs, "MATLAB", kMatIn, kMatOut},
 
     {kInt32, kNativeCode, "wvf", "Binary   (*.wvf)|*.wvf", kBothDialogs, "native 32-bit", kNativeIn,
      kNativeOut},
     {kInt32, kAsciiCode, "asf", "ASCII -space delimited (*.asf)|*.asf", kBothDialogs, "ASCII",
      kAsciiIn, kAsciiOut},
+    {kInt32, kFmNpyCode, "npy", "NumPy array (*.npy)|*.npy", kSaveDialog, "NumPy", kNotRead,
+     kNpyOut},
 
     {kRecord6, kNativeCode, "wfp", "Binary   (*.wfp)|*.wfp", kBothDialogs, "native 6-byte records",
      kNativeIn, kNativeOut},
     {kRecord6, kAsciiCode, "afp", "ASCII -space delimited (*.afp)|*.afp", kBothDialogs, "ASCII",
      kAsciiIn, kAsciiOut},
+    {kRecord6, kFmNpyCode, "npy", "NumPy array (*.npy)|*.npy", kSaveDialog, "NumPy", kNotRead,
+     kNpyOut},
 };
 
 } // namespace

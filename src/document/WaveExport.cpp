@@ -29,7 +29,12 @@ FileResult ExportWaveFile(const std::string& path, int formatCode,
     const FormatWriter write = WriterOf(ctx.layout, formatCode);
     if (!write)
         return FileResult::Failed(FileResult::Action::Write, path, "no writer for this format");
-    return WriteFileAtomically(path, [&](std::ostream& out) { return write(out, points, ctx); });
+    ExportContext named = ctx;
+    if (named.name.empty()) {
+        named.name = FileNameOf(path);
+        named.name = named.name.substr(0, named.name.find_last_of('.'));
+    }
+    return WriteFileAtomically(path, [&](std::ostream& out) { return write(out, points, named); });
 }
 
 } // namespace tw

@@ -4,6 +4,7 @@
 #include "app/Prompter.h"
 #include "app/StringTable.h"
 #include "document/FormatRegistry.h"
+#include "document/RiffWave.h"
 #include "document/WaveFormats.h"
 
 #include <algorithm>
@@ -81,6 +82,8 @@ ImportResult ImportFailed(FileResult failure) {
 }
 
 ImportResult ImportNativeBytes(std::string_view bytes, const ImportContext& ctx, bool riffHeader) {
+    if (riffHeader && NeedsAudioLibrary(bytes))
+        return ImportAudioWave(bytes, ctx);
     if (riffHeader && IsRiff(bytes))
         bytes.remove_prefix(std::min(bytes.size(), kRiffHeaderLength));
     if (bytes.size() / static_cast<std::size_t>(BytesPerPoint(ctx.layout)) > kMaxWavePoints)
@@ -168,9 +171,9 @@ ConvertResult FileFailed(FileResult failure) {
     return result;
 }
 
-ConvertResult NotConverted() {
+ConvertResult NotConverted(std::string error = StringText(3014)) {
     ConvertResult result;
-    result.error = StringText(3014);
+    result.error = std::move(error);
     return result;
 }
 
@@ -211,6 +214,17 @@ ConvertResult PlaceConverted(const std::string& place, std::string_view bytes,
     return Placed(fallback);
 }
 
+ConvertResult PlaceImported(ImportResult imported, const std::string& place,
+                            const ImportContext& ctx) {
+    if (!imported.ok)
+        return imported.failure ? NotConverted(std::move(imported.error))
+                                : FileFailed(std::move(imported.failure));
+    ConvertResult placed =
+        PlaceConverted(place, EncodeNativePoints(imported.points, ctx.layout), ctx);
+    placed.clipped = imported.clipped;
+    return placed;
+}
+
 } // namespace
 
 ConvertResult ConvertToBinary(const std::string& path, int formatCode, const ImportContext& ctx) {
@@ -242,6 +256,9 @@ ConvertResult ConvertToBinary(const std::string& path, int formatCode, const Imp
         InputBytes input = ReadImportFile(path);
         if (!input.bytes)
             return input.failure ? NotConverted() : FileFailed(std::move(input.failure));
+        if (NeedsAudioLibrary(*input.bytes))
+            return PlaceImported(ImportAudioWave(*input.bytes, ctx),
+                                 ConvertedPathFor(path, formatCode, ctx.layout), ctx);
         if (input.bytes->size() < kRiffHeaderLength + BytesPerPoint(ctx.layout))
             return NotConverted();
         // The samples go over as they are, header dropped.
@@ -251,11 +268,8 @@ ConvertResult ConvertToBinary(const std::string& path, int formatCode, const Imp
     case OpenRole::Converted:
         break;
     }
-    ImportResult imported = ImportWaveFile(path, formatCode, ctx);
-    if (!imported.ok)
-        return imported.failure ? NotConverted() : FileFailed(std::move(imported.failure));
-    return PlaceConverted(ConvertedPathFor(path, formatCode, ctx.layout),
-                          EncodeNativePoints(imported.points, ctx.layout), ctx);
+    return PlaceImported(ImportWaveFile(path, formatCode, ctx),
+                         ConvertedPathFor(path, formatCode, ctx.layout), ctx);
 }
 
 } // namespace tw

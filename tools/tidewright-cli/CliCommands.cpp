@@ -123,11 +123,13 @@ std::string WritableExtensions() {
     return text;
 }
 
-int Write(const std::string& path, std::span<const std::int32_t> points) {
+// Values are exported from the code range lo..hi.
+int Write(const Options& o, const std::string& path, std::span<const std::int32_t> points) {
     const FileFormat* format = FileFormatOfExtension(kCliLayout, ExtensionOf(path));
     if (!format || !format->writing.write)
         return Error("cannot write '" + path + "': use " + WritableExtensions());
-    if (FileResult written = ExportWaveFile(path, format->code, points, ExportContext{kCliLayout});
+    if (FileResult written =
+            ExportWaveFile(path, format->code, points, ExportContext{kCliLayout, o.lo, o.hi, {}});
         !written)
         return Error("cannot write '" + path + "': " + Flatten(written.error()));
     return 0;
@@ -163,12 +165,12 @@ int Eval(const Options& o) {
     if (!ok)
         return Error("cannot evaluate '" + typed + "'" +
                      (messages.first.empty() ? "" : ": " + messages.first));
-    return Write(o.output, points);
+    return Write(o, o.output, points);
 }
 
 int Convert(const Options& o) {
     Imported in = Import(o.operands[0], o);
-    return in.ok ? Write(o.operands[1], in.points) : kFailed;
+    return in.ok ? Write(o, o.operands[1], in.points) : kFailed;
 }
 
 int Info(const Options& o) {
