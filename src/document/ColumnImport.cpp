@@ -1,6 +1,7 @@
 #include "document/ColumnImport.h"
 
 #include "app/FileUtil.h"
+#include "document/PointMapping.h"
 #include "document/TextWave.h"
 
 #include <algorithm>
@@ -83,12 +84,20 @@ ImportResult ImportColumns(std::string_view text, const ImportContext& ctx) {
         minimum = std::min(minimum, v);
         maximum = std::max(maximum, v);
     }
-    const LinearMap map =
-        ctx.stretch ? ColumnStretch(minimum, maximum, ctx.vMin, ctx.vMax) : LinearMap{};
+    const LinearMap map = ctx.fullScale ? FullScaleMap(ctx.vMin, ctx.vMax)
+                          : ctx.stretch ? ColumnStretch(minimum, maximum, ctx.vMin, ctx.vMax)
+                                        : LinearMap{};
     result.points.resize(values.size());
-    for (std::size_t i = 0; i < values.size(); ++i)
-        if (!WholePoint(values[i] * map.scale + map.offset + 0.5, ctx.layout, result.points[i]))
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        double v = values[i];
+        // Fractions of full scale end at full scale.
+        if (ctx.fullScale && std::fabs(v) > 1) {
+            v = std::clamp(v, -1.0, 1.0);
+            ++result.clipped;
+        }
+        if (!WholePoint(v * map.scale + map.offset + 0.5, ctx.layout, result.points[i]))
             return ImportFailed();
+    }
     result.ok = true;
     return result;
 }

@@ -3,6 +3,7 @@
 #include "app/ProfileStore.h"
 #include "app/Prompter.h"
 #include "app/StringTable.h"
+#include "document/DimensionQuestion.h"
 #include "document/FormatRegistry.h"
 #include "document/RiffWave.h"
 #include "document/WaveFormats.h"
@@ -109,6 +110,7 @@ ImportContext ImportContextForLaunch(PointLayout layout, double vMin, double vMa
     ctx.vMax = vMax;
     ctx.stretch = AutoStretchEnabled();
     ctx.askDim = askDim;
+    ctx.fullScale = StoredDimensionChoice().fullScale;
     ctx.mayReplace = [](const std::string& place) {
         return ask(launch().appName,
                    place + "\nalready exists.\nPress:\n\t'Yes' - to replace it with the converted "

@@ -97,6 +97,9 @@ Imported Import(const std::string& path, const Options& o) {
     ctx.vMax = o.hi;
     ctx.stretch = o.stretch;
     ctx.askDim = o.singleValues ? 0 : 1;
+    ctx.fullScale = o.fullScale;
+    ctx.channel = o.channel;
+    ctx.variable = o.variable;
     ImportResult r = ImportWaveFile(path, in.format->code, ctx);
     if (!r.failure) {
         Error("cannot read '" + path + "': " + Flatten(r.failure.error()));
@@ -126,6 +129,12 @@ std::string WritableExtensions() {
 // Values are exported from the code range lo..hi.
 int Write(const Options& o, const std::string& path, std::span<const std::int32_t> points) {
     const FileFormat* format = FileFormatOfExtension(kCliLayout, ExtensionOf(path));
+    if (!o.format.empty()) {
+        format = nullptr;
+        for (const FileFormat& f : FileFormatsOf(kCliLayout))
+            if (EqualsNoCase(f.name, o.format) && f.writing.write)
+                format = &f;
+    }
     if (!format || !format->writing.write)
         return Error("cannot write '" + path + "': use " + WritableExtensions());
     if (FileResult written =
