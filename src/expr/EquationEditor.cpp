@@ -8,6 +8,7 @@
 #include "app/Prompter.h"
 #include "expr/EquationState.h"
 #include "expr/ExprRange.h"
+#include "host/ExchangeFile.h"
 
 #include <algorithm>
 #include <cmath>
@@ -16,8 +17,10 @@ namespace tw {
 
 namespace {
 
-constexpr const char* kButtons = "Equ_Buttons";
-constexpr const char* kFieldKeys[] = {"Prv_bgn", "Prv_end", "Fmin", "Fmax", "Cycl"};
+using Stored = ExchangeFile::WaveParameters;
+// Where each field is kept, in field order.
+constexpr Stored::Key kFieldKeys[] = {Stored::Start, Stored::End, Stored::LowLevel,
+                                      Stored::HighLevel, Stored::Cycles};
 
 bool IsBlankText(const std::string& s) {
     return s.find_first_not_of(" \t") == std::string::npos;
@@ -79,24 +82,21 @@ void EquationEditor::ReadSettings() {
                                                       std::trunc(target_.lowerLevel()),
                                                       std::trunc(target_.upperLevel()), 1};
     for (int f = 0; f < kFieldCount; ++f) {
-        double v = ProfileNumber(kFieldKeys[f], 0, section, kAbsent);
-        if (IsAbsent(v)) {
+        std::optional<double> v = Stored::Number(section, kFieldKeys[f]);
+        if (!v) {
             v = defaults[f];
-            WriteProfileKey(section, kFieldKeys[f], SettingNumber(v), launch().exchangeFile);
+            Stored::Store(section, {{kFieldKeys[f], SettingNumber(*v)}});
         }
-        fields[f] = v;
+        fields[f] = *v;
     }
     previous_ = fields;
 
-    auto flag = [](const char* key, bool def) {
-        double v = ProfileNumber(key, 0, kButtons, kAbsent);
-        return IsAbsent(v) ? def : v != 0;
-    };
-    scaleRadio_ = flag("Scale", false);
+    using Dialogs = ExchangeFile::Dialogs;
+    scaleRadio_ = Dialogs::EquationButton(Dialogs::Scale).value_or(false);
     scaleFlag_ = scaleRadio_;
-    autoTicked_ = flag("CheckBox", false);
-    autoFlag_ = flag("AutoButton", scaleRadio_ || autoTicked_);
-    aliasesShown = flag("ButtonAliases", false);
+    autoTicked_ = Dialogs::EquationButton(Dialogs::CheckBox).value_or(false);
+    autoFlag_ = Dialogs::EquationButton(Dialogs::AutoButton).value_or(scaleRadio_ || autoTicked_);
+    aliasesShown = Dialogs::EquationButton(Dialogs::ButtonAliases).value_or(false);
 
     ReadDialogPosition(target_.composer().dialogSection(), position);
 }
@@ -327,21 +327,18 @@ void EquationEditor::SaveSettings(bool keepWave) {
 
     double start = fields[kStart], end = fields[kEnd];
     MoveRangeOn(start, end, static_cast<double>(Wavelength()));
-    {
-        profile::Transaction t(launch().exchangeFile);
-        t.write(kButtons, "Original", scaleRadio_ ? "0" : "1");
-        t.write(kButtons, "Scale", scaleRadio_ ? "1" : "0");
-        t.write(kButtons, "AutoButton", autoFlag_ ? "1" : "0");
-        t.write(kButtons, "CheckBox", autoTicked_ ? "1" : "0");
-        t.write(kButtons, "ButtonAliases", aliasesShown ? "1" : "0");
-        const std::string section = target_.composer().waveParSection();
-        t.write(section, "Prv_bgn", SettingNumber(start));
-        t.write(section, "Prv_end", SettingNumber(end));
-        t.write(section, "Fmin", SettingNumber(fields[kMin]));
-        t.write(section, "Fmax", SettingNumber(fields[kMax]));
-        t.write(section, "Cycl", SettingNumber(fields[kCycles]));
-        t.commit();
-    }
+    using Dialogs = ExchangeFile::Dialogs;
+    Dialogs::StoreEquation(target_.composer().waveParSection(),
+                           {{Dialogs::Original, !scaleRadio_},
+                            {Dialogs::Scale, scaleRadio_},
+                            {Dialogs::AutoButton, autoFlag_},
+                            {Dialogs::CheckBox, autoTicked_},
+                            {Dialogs::ButtonAliases, aliasesShown}},
+                           {{Stored::Start, SettingNumber(start)},
+                            {Stored::End, SettingNumber(end)},
+                            {Stored::LowLevel, SettingNumber(fields[kMin])},
+                            {Stored::HighLevel, SettingNumber(fields[kMax])},
+                            {Stored::Cycles, SettingNumber(fields[kCycles])}});
     StoreDialogPosition(target_.composer().dialogSection(), position);
     if (keepWave)
         target_.keepGenerated();
@@ -366,7 +363,7 @@ void EquationEditor::InsertAliasWave(std::size_t row, const std::string& path) {
 
 std::string EquationEditor::WaveFilter() const {
     std::string filter = target_.isFm() ? "Binary   (*.wvf)|*.wvf||" : "Binary   (*.wav)|*.wav||";
-    if (ProfileText("Model", "Instrument", launch().exchangeFile) == "QM8100") {
+    if (ExchangeFile::Instrument::Model() == "QM8100") {
         filter.pop_back();
         filter += "Binary   (*.wfm)|*.wfm|ASCII -space delimited (*.afm)|*.afm||";
     }
