@@ -50,6 +50,9 @@ std::string Compacted(std::string text) {
 } // namespace
 
 PYBIND11_MODULE(tidewright, m) {
+    // Every docstring starts with its own signature, in Python's terms.
+    py::options options;
+    options.disable_function_signatures();
     m.doc() = kModuleDoc;
     m.attr("__version__") = TW_VERSION;
     tw::python::RegisterErrors(m);

@@ -45,9 +45,16 @@ std::string MakeFolder() {
     Fail("Cannot make a private folder in " + base.string());
 }
 
+// A description file is a few kilobytes of settings; a larger file is not one.
+constexpr std::int64_t kMostDescriptionBytes = 16 << 20;
+
 std::string ReadDescription(const std::string& path) {
     if (path.empty())
         return SampleInstrumentText();
+    if (FileSize(path) > kMostDescriptionBytes)
+        Fail(FileResult::Failed(FileResult::Action::Read, path,
+                                "larger than any instrument description")
+                 .message());
     std::ifstream in(path, std::ios::binary);
     std::ostringstream text;
     if (!in || !(text << in.rdbuf()))

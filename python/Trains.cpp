@@ -495,33 +495,49 @@ one pass), "repeat", and "rows": dicts of "level" (V), "interval" and
         .def_property_readonly("summary", &Train::Summary,
                                R"(The train's root: "sections", "active_section", "duration"
 (s, all repeats), "level_low", "level_high" (V), "time_unit", "level_unit".)")
+        .def("__repr__",
+             [](Train& t) {
+                 const py::dict s = t.Summary();
+                 return "<Train sections=" + py::str(s["sections"]).cast<std::string>() +
+                        " duration=" + py::repr(s["duration"]).cast<std::string>() + " s>";
+             })
         .def("table", &Train::Table, "section"_a,
-             "The editor's table of a section: per row the texts of level, interval and\n"
+             "table(section) -> list\n\nThe editor's table of a section: per row the texts of "
+             "level, interval and\n"
              "cumulative time in design units (two columns less for a template section).")
         .def("edit", &Train::Edit, "section"_a, "row"_a, "column"_a, "value"_a,
+             "edit(section, row, column, value) -> None\n\n"
              "Types value (a number or its text, in design units) into a cell; column is\n"
              "'level', 'interval' or 'cumulative' (1, 2, 3). The partner time column and the\n"
              "rows below are repaired as in the editor.")
         .def("set_repeat", &Train::SetRepeat, "section"_a, "repeat"_a,
+             "set_repeat(section, repeat) -> None\n\n"
              "Sets a section's repeat count (1 to the instrument's \"MaxLoopNo\").")
         .def("set_format", &Train::SetFormat, "section"_a, "format"_a,
+             "set_format(section, format) -> None\n\n"
              "Sets an empty section's design format: 'intervals' (0) or 'points' (1).")
-        .def("append_row", &Train::AppendRow, "section"_a, "Adds an empty row at the end.")
+        .def("append_row", &Train::AppendRow, "section"_a,
+             "append_row(section) -> None\n\nAdds an empty row at the end.")
         .def("insert_row", &Train::InsertRow, "section"_a, "row"_a,
+             "insert_row(section, row) -> None\n\n"
              "Inserts an empty row before `row`; the section must be complete.")
         .def("delete_row", &Train::DeleteRow, "section"_a, "row"_a,
-             "Removes a row and repairs the times after it.")
+             "delete_row(section, row) -> None\n\nRemoves a row and repairs the times after it.")
         .def("clear_section", &Train::ClearSection, "section"_a,
-             "Empties a section (the editor's Delete All).")
+             "clear_section(section) -> None\n\nEmpties a section (the editor's Delete All).")
         .def("append_section", &Train::AppendSection,
+             "append_section() -> None\n\n"
              "Appends an empty section; no two empty sections may stand together.")
         .def("insert_section", &Train::InsertSection, "index"_a,
-             "Inserts an empty section before section `index`.")
+             "insert_section(index) -> None\n\nInserts an empty section before section `index`.")
         .def("delete_section", &Train::DeleteSection, "index"_a,
+             "delete_section(index) -> None\n\n"
              "Removes a section (with one section left: Remove All Sections).")
         .def("remove_all_sections", &Train::RemoveAllSections,
-             "Leaves one empty section (the question is answered Yes).")
+             "remove_all_sections() -> None\n\nLeaves one empty section (the question is answered "
+             "Yes).")
         .def("save", &Train::Save, "path"_a,
+             "save(path) -> None\n\n"
              "Saves as Save As does by the extension: \".pls\" a pulse master file, \".wav\"\n"
              "the train as one segment of samples (and the .pls beside it), \".tss\" the\n"
              "segment and sequence tables of the last compile.")
