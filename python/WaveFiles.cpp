@@ -64,10 +64,16 @@ std::string WritableExtensions() {
 class NativeFile {
   public:
     explicit NativeFile(std::string path) : path_(std::move(path)) {
-        fd_ = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC);
-        struct stat st {};
-        if (fd_ < 0 || ::fstat(fd_, &st) != 0)
+        // Non-blocking, so that a pipe under the name fails instead of waiting for a writer.
+        fd_ = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+        if (fd_ < 0)
             Failed(errno);
+        struct stat st {};
+        if (::fstat(fd_, &st) != 0) {
+            const int error = errno;
+            ::close(fd_);
+            Failed(error);
+        }
         size_ = st.st_size;
     }
     ~NativeFile() {
