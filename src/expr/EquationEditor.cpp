@@ -6,6 +6,7 @@
 #include "app/ProfileFile.h"
 #include "app/ProfileStore.h"
 #include "app/Prompter.h"
+#include "expr/AliasValues.h"
 #include "expr/EquationState.h"
 #include "expr/ExprRange.h"
 #include "host/ExchangeFile.h"
@@ -163,34 +164,9 @@ bool EquationEditor::AcceptShortest(long shortest) {
 }
 
 bool EquationEditor::EvaluateAliases(const std::string& substituted, long& shortest) {
-    std::vector<std::size_t> used;
-    for (std::size_t n = 1; n <= aliases.size(); ++n)
-        if (AliasTable::Refers(substituted, n))
-            used.push_back(n);
-    for (std::size_t n : used) {
-        const AliasRow& row = aliases.rows()[n - 1];
-        if (IsBlankText(row.formula)) {
-            ask("Error", strprintf("Expression  {%zu} in column ref is empty", n));
-            return false;
-        }
-        if (row.formula.find('{') != std::string::npos) {
-            ask("Error", "Expression  in Alias incorrect");
-            return false;
-        }
-        std::string buffer = ToLower(row.formula);
-        parser_.shownFormula = row.formula;
-        parser_.CheckSyntax(buffer, static_cast<int>(n));
-        if (buffer == kMarkError) {
-            ask("Error", strprintf("Expression:\n%s, Incorrect,Index of Alias  %zu",
-                                   row.formula.c_str(), n));
-            return false;
-        }
-        if (buffer.starts_with("Err"))
-            return false;
-        shortest = std::min(shortest, parser_.ShortestWave(ToLower(row.formula), shortest));
-    }
-    // The main formula's own wave files bound the range as well.
-    shortest = std::min(shortest, parser_.ShortestWave(ToLower(substituted), shortest));
+    const std::vector<std::size_t> used = ReferredAliases(aliases, substituted);
+    if (!CheckAliases(parser_, aliases, used, substituted, shortest))
+        return false;
     if (shortest < parser_.per) {
         if (!AcceptShortest(shortest))
             return false;
@@ -198,25 +174,7 @@ bool EquationEditor::EvaluateAliases(const std::string& substituted, long& short
     const long s = static_cast<long>(fields[kStart]);
     const long e = static_cast<long>(fields[kEnd]);
     parser_.per = e - s + 1;
-    for (std::size_t n : used) {
-        std::string buffer = ToLower(aliases.rows()[n - 1].formula);
-        parser_.ToPostfix(buffer);
-        if (buffer == kMarkError)
-            return false;
-        const PostfixProgram& program = parser_.Compiled(buffer);
-        std::vector<double>& values = aliasValues_[n];
-        values.assign(static_cast<std::size_t>(std::max(0L, e - s + 1)), 0.0);
-        for (long i = s; i <= e; ++i) {
-            EvalResult r = program.Run(i - s, parser_.operands());
-            if (r.error) {
-                parser_.ReportEvalFailure(buffer, r.error);
-                ask("Error", strprintf("Expression in Alias incorrect.Index of Alias %zu", n));
-                return false;
-            }
-            values[i - s] = r.value;
-        }
-    }
-    return true;
+    return tw::EvaluateAliases(parser_, aliases, used, s, e, aliasValues_);
 }
 
 bool EquationEditor::Evaluate(bool forOk) {
