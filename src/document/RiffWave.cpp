@@ -153,7 +153,8 @@ ImportResult ImportAudioWave(std::string_view bytes, const ImportContext& ctx) {
     if (info.frames < 1 || static_cast<std::uint64_t>(info.frames) > kMaxWavePoints)
         return ImportRefused("Its length is not a waveform's.");
     std::vector<double> values;
-    values.reserve(static_cast<std::size_t>(info.frames));
+    // The header's count is the library's; the file's size bounds what it can hold.
+    values.reserve(std::min(static_cast<std::size_t>(info.frames), bytes.size()));
     const int bits = IntegerBits(info.format);
     bool read;
     if (bits > 0)
