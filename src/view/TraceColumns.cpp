@@ -1,13 +1,9 @@
 #include "view/TraceColumns.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace tw {
-
-std::int32_t MarkerBitMask::Strip(std::int32_t v) const {
-    const long markers = (1L << bit0) + (1L << bit1);
-    return static_cast<std::int32_t>(((v + offset) & ~markers & 0xFFFF) - offset);
-}
 
 namespace {
 
@@ -50,6 +46,35 @@ TraceColumns ComputeTraceColumns(const PlotMapping& mapping, const PlotRect& plo
                                  bool useSecond) {
     return std::visit(
         [&](auto s) { return Columns(mapping, plot, s, wavelength, mask, useSecond); }, samples);
+}
+
+TraceColumns ComputePeakColumns(const PlotMapping& mapping, const PlotRect& plot,
+                                const Samples& samples, const MarkerBitMask& mask, bool useSecond) {
+    TraceColumns columns = ComputeTraceColumns(
+        mapping, plot, samples.view(), static_cast<double>(samples.size()), mask, useSecond);
+    const std::size_t n = columns.index.size();
+    if (n == 0)
+        return columns;
+    const PeakSummary& summary = samples.peaks(mask);
+    const long end = std::min(static_cast<long>(std::trunc(mapping.xmax)),
+                              static_cast<long>(samples.size()) - 1);
+    auto row = [&](std::int32_t v) {
+        return std::clamp(useSecond ? mapping.Y2ToPixel(v) : mapping.YToPixel(v), plot.top,
+                          plot.bottom);
+    };
+    const SampleView points = samples.view();
+    columns.top.resize(n);
+    columns.bottom.resize(n);
+    for (std::size_t j = 0; j < n; ++j) {
+        const long first = columns.index[j];
+        const long last = std::max(first, j + 1 < n ? columns.index[j + 1] : end);
+        const Peak peak =
+            summary.Range(points, static_cast<std::size_t>(first), static_cast<std::size_t>(last));
+        const int a = row(peak.min), b = row(peak.max);
+        columns.top[j] = std::min(a, b);
+        columns.bottom[j] = std::max(a, b);
+    }
+    return columns;
 }
 
 } // namespace tw
