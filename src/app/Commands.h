@@ -78,6 +78,7 @@ enum CommandId {
     kCmdPreDistortion = 33005,
     kCmdExit = 33006,
     kCmdAbout = 33007,
+    kCmdShowPeaks = 33008,
     kCmdRecentFile1 = 33011, // .. 33014: the four recent files
     kCmdRecentFile4 = 33014,
 };

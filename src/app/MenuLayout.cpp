@@ -80,7 +80,8 @@ MenuDef ViewMenu(int resourceSet) {
         m.items.push_back({kCmdMarkerBar, "&Marker Bar"});
     m.items.insert(m.items.end(), {{kCmdStatusBar, "&Status Bar"},
                                    kSeparator,
-                                   {kCmdCoarseFine, "Toggle coarse/fine waveform display"}});
+                                   {kCmdCoarseFine, "Toggle coarse/fine waveform display"},
+                                   {kCmdShowPeaks, "Show &Peaks"}});
     return m;
 }
 
