@@ -80,6 +80,7 @@ enum CommandId {
     kCmdAbout = 33007,
     kCmdRecentFile1 = 33011, // .. 33014: the four recent files
     kCmdRecentFile4 = 33014,
+    kCmdUserGuide = 33009,
 };
 
 } // namespace tw

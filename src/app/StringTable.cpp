@@ -123,6 +123,7 @@ constexpr Entry kStrings[] = {
     {33005, "SCLK/2 spur pre-distortion\nPre-Distortion"},
     {33006, "Quit the application\nExit"},
     {33007, "Display program information, version number and build\nAbout"},
+    {33009, "Open the user guide\nUser Guide"},
     {33011, "Open this document\nRecent file 1"},
     {33012, "Open this document\nRecent file 2"},
     {33013, "Open this document\nRecent file 3"},

@@ -1,6 +1,7 @@
 #include "frame/QtPulseFrame.h"
 
 #include "app/Commands.h"
+#include "app/LaunchState.h"
 #include "frame/MainFrame.h"
 #include "host/HostLink.h"
 #include "pulse/qt/QtPulseWindows.h"
@@ -34,6 +35,9 @@ QtPulseFrame::QtPulseFrame(MainFrame& frame, PulseComposer& composer)
         frame.setCommand(id, {run(id), enabled(id), {}});
     for (int id = kCmdSection1; id <= kCmdSection10; ++id)
         frame.setCommand(id, {run(id), enabled(id), checked(id)});
+    // The train belongs to the host's active channel; its buttons show which, and cannot change it.
+    for (int i = 0; i < 4; ++i)
+        frame.setCommand(kCmdChannel1 + i, {{}, {}, [i] { return launch().activeChannel == i; }});
     frame.setCommand(kCmdShowPulseSummary,
                      {run(kCmdShowPulseSummary), {}, checked(kCmdShowPulseSummary)});
 

@@ -1,6 +1,7 @@
 #include "frame/QtWaveFrame.h"
 
 #include "app/Commands.h"
+#include "app/LaunchState.h"
 #include "auxiliary/qt/AdditionalBitsDialog.h"
 #include "document/SegmentTables.h"
 #include "document/qt/DownloadOptionsDialog.h"
@@ -70,7 +71,9 @@ void QtWaveFrame::addCommands() {
                                  {}});
     frame_.setCommand(kCmdClearMemory, {[doc] { doc->ClearMemory(); }, {}, {}});
     for (int i = 0; i < 4; ++i)
-        frame_.setCommand(kCmdChannel1 + i, {[doc, i] { doc->SelectChannel(i); }, {}, {}});
+        frame_.setCommand(
+            kCmdChannel1 + i,
+            {[doc, i] { doc->SelectChannel(i); }, {}, [i] { return launch().activeChannel == i; }});
     frame_.setCommand(
         kCmdAdditionalBits,
         {[this, doc] { ShowAdditionalBitsDialog(&frame_, doc->segTableSection); }, {}, {}});
