@@ -86,7 +86,7 @@ void MainFrame::buildMenus() {
 void MainFrame::addFrameCommands() {
     setCommand(kCmdExit, {[this] { close(); }, {}, {}});
     setCommand(kCmdAbout, {[this] { showAbout(); }, {}, {}});
-    setCommand(kCmdUserGuide, {[this] { OpenUserGuide(this); }, {}, {}});
+    setCommand(kCmdUserGuide, {[this] { OpenUserGuide(); }, {}, {}});
     setCommand(kCmdStatusBar, {[this] { statusBar()->setVisible(!statusBar()->isVisible()); },
                                {},
                                [this] { return statusBar()->isVisible(); }});

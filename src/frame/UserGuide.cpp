@@ -30,7 +30,7 @@ QString DocumentationFolder() {
     return {};
 }
 
-void OpenUserGuide(QWidget*) {
+void OpenUserGuide() {
     const QString folder = DocumentationFolder();
     if (folder.isEmpty()) {
         ask(launch().appName,

@@ -1,8 +1,6 @@
 #pragma once
 #include <QString>
 
-class QWidget;
-
 namespace tw {
 
 // The folder of the project's documentation: the installed one beside the program
@@ -12,6 +10,6 @@ QString DocumentationFolder();
 
 // Help > User Guide: shows docs/user-guide.md with the desktop's viewer, or tells the user
 // where it was looked for.
-void OpenUserGuide(QWidget* parent);
+void OpenUserGuide();
 
 } // namespace tw
