@@ -12,6 +12,7 @@
 #include "document/WeDoc.h"
 #include "frame/CommandIcons.h"
 #include "frame/MainFrame.h"
+#include "host/ExchangeFile.h"
 
 #include <QAction>
 #include <QApplication>
@@ -177,7 +178,7 @@ void FrameBars::buildParameterBar() {
 
 void FrameBars::buildInstrumentBar() {
     QToolBar* bar = addBand("Instrument Control Bar", "InstrumentControlBar");
-    const int buttons = composer_.instrumentButtons(ProfileNumber("Channels", 0, "Instrument", 1));
+    const int buttons = composer_.instrumentButtons(ExchangeFile::Instrument::ChannelsAsStored());
     for (int i = 0; i < buttons; ++i) {
         const int id = i == 0 ? kCmdDownload : i == 1 ? kCmdClearMemory : kCmdChannel1 + i - 2;
         bar->addAction(frame_.action(id));
@@ -337,8 +338,8 @@ bool FrameBars::deviationBox() const {
 
 void FrameBars::showSegment() {
     const int slot = deviationBox() ? 2 : 1;
-    if (boxes_[slot])
-        boxes_[slot]->setText(QString::number(launch().activeSegment));
+    if (boxes_[slot] && doc_)
+        boxes_[slot]->setText(QString::number(doc_->activeSegment()));
     marks_[slot] = false;
 }
 

@@ -1,7 +1,6 @@
 #include "frame/QtPulseFrame.h"
 
 #include "app/Commands.h"
-#include "app/LaunchState.h"
 #include "frame/MainFrame.h"
 #include "host/HostLink.h"
 #include "pulse/qt/QtPulseWindows.h"
@@ -37,7 +36,7 @@ QtPulseFrame::QtPulseFrame(MainFrame& frame, PulseComposer& composer)
         frame.setCommand(id, {run(id), enabled(id), checked(id)});
     // The train belongs to the host's active channel; its buttons show which, and cannot change it.
     for (int i = 0; i < 4; ++i)
-        frame.setCommand(kCmdChannel1 + i, {{}, {}, [i] { return launch().activeChannel == i; }});
+        frame.setCommand(kCmdChannel1 + i, {{}, {}, [&c, i] { return c.activeChannel() == i; }});
     frame.setCommand(kCmdShowPulseSummary,
                      {run(kCmdShowPulseSummary), {}, checked(kCmdShowPulseSummary)});
 

@@ -1,7 +1,6 @@
 #include "frame/QtWaveFrame.h"
 
 #include "app/Commands.h"
-#include "app/LaunchState.h"
 #include "auxiliary/qt/AdditionalBitsDialog.h"
 #include "document/SegmentTables.h"
 #include "document/qt/DownloadOptionsDialog.h"
@@ -71,12 +70,16 @@ void QtWaveFrame::addCommands() {
                                  {}});
     frame_.setCommand(kCmdClearMemory, {[doc] { doc->ClearMemory(); }, {}, {}});
     for (int i = 0; i < 4; ++i)
-        frame_.setCommand(
-            kCmdChannel1 + i,
-            {[doc, i] { doc->SelectChannel(i); }, {}, [i] { return launch().activeChannel == i; }});
-    frame_.setCommand(
-        kCmdAdditionalBits,
-        {[this, doc] { ShowAdditionalBitsDialog(&frame_, doc->segTableSection); }, {}, {}});
+        frame_.setCommand(kCmdChannel1 + i, {[doc, i] { doc->SelectChannel(i); },
+                                             {},
+                                             [doc, i] { return doc->activeChannel() == i; }});
+    frame_.setCommand(kCmdAdditionalBits, {[this, doc] {
+                                               ShowAdditionalBitsDialog(&frame_,
+                                                                        doc->segTableSection,
+                                                                        doc->activeSegment());
+                                           },
+                                           {},
+                                           {}});
 }
 
 void QtWaveFrame::rereadFmSettings() {
@@ -113,6 +116,10 @@ void QtWaveFrame::wavelengthShown() {
 void QtWaveFrame::segmentShown() {
     if (bars_)
         bars_->showSegment();
+}
+
+void QtWaveFrame::activeChanged() {
+    segmentShown();
 }
 
 void QtWaveFrame::deviationShown() {

@@ -4,6 +4,7 @@
 #include "frame/CommandIcons.h"
 #include "frame/MainFrame.h"
 #include "host/HostLink.h"
+#include "host/Launch.h"
 #include "host/qt/QtHostLink.h"
 #include "host/qt/TerminationSignals.h"
 

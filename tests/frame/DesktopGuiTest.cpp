@@ -3,11 +3,13 @@
 #include "app/Commands.h"
 #include "app/LaunchState.h"
 #include "app/Startup.h"
+#include "document/WeDoc.h"
 #include "frame/AboutBox.h"
 #include "frame/FrameBars.h"
 #include "frame/LinkLabel.h"
 #include "frame/MainFrame.h"
 #include "frame/PictureControl.h"
+#include "frame/QtWaveFrame.h"
 #include "support/Sandbox.h"
 #include "view/qt/WeditVw.h"
 
@@ -110,13 +112,13 @@ TEST(Desktop, ChannelButtonsShowTheActiveChannel) {
         EXPECT_TRUE(frame.action(kCmdChannel1)->isChecked());
         EXPECT_FALSE(second->isChecked());
         frame.runCommand(kCmdChannel1 + 1);
-        EXPECT_EQ(launch().activeChannel, 1);
+        EXPECT_EQ(frame.waveFrame()->document().activeChannel(), 1);
         EXPECT_TRUE(second->isChecked());
         EXPECT_FALSE(frame.action(kCmdChannel1)->isChecked());
     }
     test::Sandbox box(kPulseComposer);
     box.set(box.exchange(), "Instrument", "Channels", "4");
-    SetActiveChannel(2);
+    box.set(box.exchange(), "Settings", "ActiveCh", "2");
     MainFrame frame(kPulseResources);
     EXPECT_TRUE(frame.action(kCmdChannel1 + 2)->isChecked());
     EXPECT_FALSE(frame.action(kCmdChannel1)->isChecked());
