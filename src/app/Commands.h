@@ -81,6 +81,7 @@ enum CommandId {
     kCmdShowPeaks = 33008,
     kCmdRecentFile1 = 33011, // .. 33014: the four recent files
     kCmdRecentFile4 = 33014,
+    kCmdUserGuide = 33009,
 };
 
 } // namespace tw

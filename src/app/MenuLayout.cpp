@@ -98,7 +98,10 @@ MenuDef ToolsMenu(int resourceSet) {
 }
 
 MenuDef HelpMenu() {
-    return {"&Help", {{kCmdAbout, "&About " + launch().appName + "..."}}};
+    return {"&Help",
+            {{kCmdUserGuide, "&User Guide"},
+             kSeparator,
+             {kCmdAbout, "&About " + launch().appName + "..."}}};
 }
 
 std::vector<MenuDef> PulseMenus() {

@@ -93,7 +93,9 @@ void QtWaveFrame::addCommands() {
                                  {}});
     frame_.setCommand(kCmdClearMemory, {[doc] { doc->ClearMemory(); }, {}, {}});
     for (int i = 0; i < 4; ++i)
-        frame_.setCommand(kCmdChannel1 + i, {[doc, i] { doc->SelectChannel(i); }, {}, {}});
+        frame_.setCommand(kCmdChannel1 + i, {[doc, i] { doc->SelectChannel(i); },
+                                             {},
+                                             [doc, i] { return doc->activeChannel() == i; }});
     frame_.setCommand(kCmdAdditionalBits, {[this, doc] {
                                                ShowAdditionalBitsDialog(&frame_,
                                                                         doc->segTableSection,
