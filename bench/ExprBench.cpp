@@ -1,9 +1,13 @@
-// Evaluates amp*sin(omg*p)+0.25*amp*cos(3*omg*p) over 16,777,216 points three ways: the postfix
-// text scanned token by token for every point, the program compiled once, and the same formula
-// written as a C++ loop. Prints points per second and the ratios between them.
+// Evaluates amp*sin(omg*p)+0.25*amp*cos(3*omg*p) over 16,777,216 points into 16-bit points:
+// the postfix text scanned token by token for every point, the compiled program point by point
+// (the engine's path before blocks), in blocks on one thread, in blocks on every core, and the
+// same formula written as a C++ loop. Prints points per second and the ratios between them, and
+// checks that the block runs store the same points as the point-by-point one.
 #include "app/LaunchState.h"
 #include "app/Prompter.h"
+#include "app/SharedWork.h"
 #include "expr/ExprParser.h"
+#include "expr/ExprRange.h"
 #include "expr/support/PostfixReference.h"
 
 #include "RatioReporter.h"
@@ -11,11 +15,13 @@
 #include <benchmark/benchmark.h>
 
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <map>
 #include <sstream>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -56,6 +62,12 @@ Prepared& prepared() {
     return p;
 }
 
+// The points of each way, to check that they agree.
+std::map<std::string, std::vector<std::int16_t>>& results() {
+    static std::map<std::string, std::vector<std::int16_t>> r;
+    return r;
+}
+
 void BM_TextScanning(benchmark::State& state) {
     Prepared& p = prepared();
     ExprOperands operands = p.parser.operands();
@@ -69,19 +81,46 @@ void BM_TextScanning(benchmark::State& state) {
 }
 BENCHMARK(BM_TextScanning)->Unit(benchmark::kMillisecond)->Iterations(1);
 
-void BM_Compiled(benchmark::State& state) {
+// The engine's loop before blocks: the compiled program point by point, each value stored.
+void BM_PointByPoint(benchmark::State& state) {
     Prepared& p = prepared();
     ExprOperands operands = p.parser.operands();
+    std::vector<std::int16_t>& out = results()["point by point"];
+    out.assign(kPoints, 0);
+    const PointStore toPoint(-32768, 32767);
     for (auto _ : state) {
         const PostfixProgram& program = p.parser.Compiled(p.program);
-        double sum = 0;
         for (long i = 0; i < kPoints; ++i)
-            sum += program.Run(i, operands).value;
-        benchmark::DoNotOptimize(sum);
+            out[i] = static_cast<std::int16_t>(toPoint(program.Run(i, operands).value));
+        benchmark::DoNotOptimize(out.data());
     }
     state.SetItemsProcessed(state.iterations() * kPoints);
 }
-BENCHMARK(BM_Compiled)->Unit(benchmark::kMillisecond)->Iterations(2);
+BENCHMARK(BM_PointByPoint)->Unit(benchmark::kMillisecond)->Iterations(2);
+
+// The engine as the editor and the command line run it, over the same points.
+void RunBlocks(benchmark::State& state, const char* name, RunSharing sharing) {
+    std::vector<std::int16_t>& out = results()[name];
+    out.assign(kPoints, 0);
+    ExprParser parser;
+    const ExprRange range{.start = 0, .end = kPoints - 1, .lo = -8192, .hi = 8191};
+    for (auto _ : state) {
+        if (!EvaluateOverRange(parser, kFormula, kFormula, range, out, sharing))
+            state.SkipWithError("formula refused");
+        benchmark::DoNotOptimize(out.data());
+    }
+    state.SetItemsProcessed(state.iterations() * kPoints);
+}
+
+void BM_Blocks(benchmark::State& state) {
+    RunBlocks(state, "blocks", {.threads = 1});
+}
+BENCHMARK(BM_Blocks)->Unit(benchmark::kMillisecond)->Iterations(2)->UseRealTime();
+
+void BM_BlocksOnEveryCore(benchmark::State& state) {
+    RunBlocks(state, "blocks on every core", {});
+}
+BENCHMARK(BM_BlocksOnEveryCore)->Unit(benchmark::kMillisecond)->Iterations(2)->UseRealTime();
 
 void BM_HandWritten(benchmark::State& state) {
     // The constants as the program holds them: omg is its six-digit text read back.
@@ -113,15 +152,23 @@ int main(int argc, char** argv) {
         return s > 0 ? static_cast<double>(points) / s : 0.0;
     };
     const double text = rate("BM_TextScanning/iterations:1", kTextPoints),
-                 compiled = rate("BM_Compiled/iterations:2", kPoints),
+                 point = rate("BM_PointByPoint/iterations:2", kPoints),
+                 blocks = rate("BM_Blocks/iterations:2/real_time", kPoints),
+                 cores = rate("BM_BlocksOnEveryCore/iterations:2/real_time", kPoints),
                  hand = rate("BM_HandWritten/iterations:2", kPoints);
-    if (text > 0 && compiled > 0 && hand > 0) {
-        std::printf("points per second: (a) text scanning %.3g, (b) compiled %.3g, "
-                    "(c) hand-written %.3g\n",
-                    text, compiled, hand);
-        std::printf("(c)/(b) = %.2f (goal: at most 3), (b)/(a) = %.1f (goal: at least 20)\n",
-                    hand / compiled, compiled / text);
+    if (text > 0 && point > 0 && blocks > 0 && cores > 0 && hand > 0) {
+        std::printf("points per second: (a) text scanning %.3g, (b) compiled point by point %.3g, "
+                    "(c) blocks %.3g, (d) blocks on %u threads %.3g, (e) hand-written %.3g\n",
+                    text, point, blocks, WorkThreads(), cores, hand);
+        std::printf("(c)/(b) = %.2f, (d)/(b) = %.2f, (d)/(c) = %.2f; (e)/(c) = %.2f, "
+                    "(b)/(a) = %.1f (goal: at least 20)\n",
+                    blocks / point, cores / point, cores / blocks, hand / blocks, point / text);
     }
+    const auto& r = results();
+    for (const char* name : {"blocks", "blocks on every core"})
+        if (r.contains(name) && r.contains("point by point"))
+            std::printf("%s: %s points as point by point\n", name,
+                        r.at(name) == r.at("point by point") ? "the same" : "NOT THE SAME");
     benchmark::Shutdown();
     return 0;
 }

@@ -8,6 +8,7 @@
 #include "app/Prompter.h"
 #include "expr/EquationState.h"
 #include "expr/ExprRange.h"
+#include "expr/ProgramRun.h"
 
 #include <algorithm>
 #include <cmath>
@@ -203,17 +204,15 @@ bool EquationEditor::EvaluateAliases(const std::string& substituted, long& short
         parser_.ToPostfix(buffer);
         if (buffer == kMarkError)
             return false;
-        const PostfixProgram& program = parser_.Compiled(buffer);
         std::vector<double>& values = aliasValues_[n];
         values.assign(static_cast<std::size_t>(std::max(0L, e - s + 1)), 0.0);
-        for (long i = s; i <= e; ++i) {
-            EvalResult r = program.Run(i - s, parser_.operands());
-            if (r.error) {
-                parser_.ReportEvalFailure(buffer, r.error);
-                ask("Error", strprintf("Expression in Alias incorrect.Index of Alias %zu", n));
-                return false;
-            }
-            values[i - s] = r.value;
+        const RunFailure failure = RunProgram(
+            parser_.Compiled(buffer), parser_.operands(), std::span<double>(values),
+            [](std::size_t i) { return static_cast<long>(i); }, [](double v) { return v; });
+        if (failure.at >= 0) {
+            parser_.ReportEvalFailure(buffer, failure.error);
+            ask("Error", strprintf("Expression in Alias incorrect.Index of Alias %zu", n));
+            return false;
         }
     }
     return true;
