@@ -1,7 +1,8 @@
 // Evaluates amp*sin(omg*p)+0.25*amp*cos(3*omg*p) over 16,777,216 points into 16-bit points:
 // the postfix text scanned token by token for every point, the compiled program point by point
-// (the engine's path before blocks), in blocks on one thread, in blocks on every core, and the
-// same formula written as a C++ loop. Prints points per second and the ratios between them, and
+// (the engine's path before blocks), in blocks on one thread and on two, and the same formula
+// written as a C++ loop. In the same run, bench/peers/eval_rate.py measures numpy and numexpr
+// (1 and 2 threads) through /usr/bin/python3. Prints points per second and the ratios, and
 // checks that the block runs store the same points as the point-by-point one.
 #include "app/LaunchState.h"
 #include "app/Prompter.h"
@@ -117,10 +118,10 @@ void BM_Blocks(benchmark::State& state) {
 }
 BENCHMARK(BM_Blocks)->Unit(benchmark::kMillisecond)->Iterations(2)->UseRealTime();
 
-void BM_BlocksOnEveryCore(benchmark::State& state) {
-    RunBlocks(state, "blocks on every core", {});
+void BM_BlocksOnTwoThreads(benchmark::State& state) {
+    RunBlocks(state, "blocks on two threads", {.threads = 2});
 }
-BENCHMARK(BM_BlocksOnEveryCore)->Unit(benchmark::kMillisecond)->Iterations(2)->UseRealTime();
+BENCHMARK(BM_BlocksOnTwoThreads)->Unit(benchmark::kMillisecond)->Iterations(2)->UseRealTime();
 
 void BM_HandWritten(benchmark::State& state) {
     // The constants as the program holds them: omg is its six-digit text read back.
@@ -140,6 +141,28 @@ void BM_HandWritten(benchmark::State& state) {
 }
 BENCHMARK(BM_HandWritten)->Unit(benchmark::kMillisecond)->Iterations(2);
 
+// Points per second of each way bench/peers/eval_rate.py measures ("numpy", "numexpr_1", ...);
+// empty when python3 or the script cannot run.
+std::map<std::string, double> PeerRates() {
+    const std::string command = "/usr/bin/python3 " TW_SOURCE_DIR "/bench/peers/eval_rate.py "
+                                "--threads 1,2 --points " +
+                                std::to_string(kPoints);
+    std::map<std::string, double> rates;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe)
+        return rates;
+    char name[64];
+    char value[64];
+    while (std::fscanf(pipe, "%63s %63s", name, value) == 2) {
+        char* end = nullptr;
+        const double rate = std::strtod(value, &end);
+        if (*end == '\0' && rate > 0)
+            rates[name] = rate;
+    }
+    pclose(pipe);
+    return rates;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -153,19 +176,37 @@ int main(int argc, char** argv) {
     };
     const double text = rate("BM_TextScanning/iterations:1", kTextPoints),
                  point = rate("BM_PointByPoint/iterations:2", kPoints),
-                 blocks = rate("BM_Blocks/iterations:2/real_time", kPoints),
-                 cores = rate("BM_BlocksOnEveryCore/iterations:2/real_time", kPoints),
+                 one = rate("BM_Blocks/iterations:2/real_time", kPoints),
+                 two = rate("BM_BlocksOnTwoThreads/iterations:2/real_time", kPoints),
                  hand = rate("BM_HandWritten/iterations:2", kPoints);
-    if (text > 0 && point > 0 && blocks > 0 && cores > 0 && hand > 0) {
+    if (text > 0 && point > 0 && one > 0 && two > 0 && hand > 0) {
         std::printf("points per second: (a) text scanning %.3g, (b) compiled point by point %.3g, "
-                    "(c) blocks %.3g, (d) blocks on %u threads %.3g, (e) hand-written %.3g\n",
-                    text, point, blocks, WorkThreads(), cores, hand);
+                    "(c) blocks on 1 thread %.3g, (d) blocks on 2 threads %.3g, "
+                    "(e) hand-written %.3g\n",
+                    text, point, one, two, hand);
         std::printf("(c)/(b) = %.2f, (d)/(b) = %.2f, (d)/(c) = %.2f; (e)/(c) = %.2f, "
                     "(b)/(a) = %.1f (goal: at least 20)\n",
-                    blocks / point, cores / point, cores / blocks, hand / blocks, point / text);
+                    one / point, two / point, two / one, hand / one, point / text);
+    }
+    const std::map<std::string, double> peers = PeerRates();
+    if (one > 0 && two > 0 && peers.contains("numpy") && peers.contains("numexpr_1") &&
+        peers.contains("numexpr_2")) {
+        const double numpy = peers.at("numpy"), ne1 = peers.at("numexpr_1"),
+                     ne2 = peers.at("numexpr_2");
+        std::printf("peers (float64 values, no 16-bit points): numpy %.3g, numexpr on 1 thread "
+                    "%.3g, numexpr on 2 threads %.3g\n",
+                    numpy, ne1, ne2);
+        auto verdict = [](double ratio) { return ratio > 1 ? "ahead" : "NOT ahead"; };
+        std::printf("1 thread: %.2f x numexpr (%s), %.2f x numpy (%s)\n", one / ne1,
+                    verdict(one / ne1), one / numpy, verdict(one / numpy));
+        std::printf("2 threads: %.2f x numexpr (%s), %.2f x numpy (%s)\n", two / ne2,
+                    verdict(two / ne2), two / numpy, verdict(two / numpy));
+    } else {
+        std::printf("numpy and numexpr not measured: /usr/bin/python3 with python3-numpy and "
+                    "python3-numexpr is needed\n");
     }
     const auto& r = results();
-    for (const char* name : {"blocks", "blocks on every core"})
+    for (const char* name : {"blocks", "blocks on two threads"})
         if (r.contains(name) && r.contains("point by point"))
             std::printf("%s: %s points as point by point\n", name,
                         r.at(name) == r.at("point by point") ? "the same" : "NOT THE SAME");
