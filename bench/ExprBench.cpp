@@ -141,6 +141,11 @@ void BM_HandWritten(benchmark::State& state) {
 }
 BENCHMARK(BM_HandWritten)->Unit(benchmark::kMillisecond)->Iterations(2);
 
+double LoadAverage() {
+    double load[1] = {0};
+    return getloadavg(load, 1) == 1 ? load[0] : -1;
+}
+
 // Points per second of each way bench/peers/eval_rate.py measures ("numpy", "numexpr_1", ...);
 // empty when python3 or the script cannot run.
 std::map<std::string, double> PeerRates() {
@@ -163,11 +168,23 @@ std::map<std::string, double> PeerRates() {
     return rates;
 }
 
+// Also keeps the processor seconds of the calling thread per iteration.
+struct Reporter : tw::bench::SecondsReporter {
+    std::map<std::string, double> cpu;
+    void ReportRuns(const std::vector<Run>& runs) override {
+        for (const auto& run : runs)
+            if (run.run_type == Run::RT_Iteration && run.iterations > 0)
+                cpu[run.benchmark_name()] =
+                    run.cpu_accumulated_time / static_cast<double>(run.iterations);
+        SecondsReporter::ReportRuns(runs);
+    }
+};
+
 } // namespace
 
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
-    tw::bench::SecondsReporter reporter;
+    Reporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     // Points per second; the text evaluation covers only its share of the points.
     auto rate = [&reporter](const char* name, long points) {
@@ -201,6 +218,19 @@ int main(int argc, char** argv) {
                     verdict(one / ne1), one / numpy, verdict(one / numpy));
         std::printf("2 threads: %.2f x numexpr (%s), %.2f x numpy (%s)\n", two / ne2,
                     verdict(two / ne2), two / numpy, verdict(two / numpy));
+        // On a busy machine the wall clock mostly measures the other processes: the calling
+        // thread's processor time compares one thread with one thread.
+        const double oneCpu = reporter.cpu.contains("BM_Blocks/iterations:2/real_time")
+                                  ? kPoints / reporter.cpu.at("BM_Blocks/iterations:2/real_time")
+                                  : 0.0;
+        if (oneCpu > 0 && peers.contains("numpy_cpu") && peers.contains("numexpr_1_cpu"))
+            std::printf("1 thread in processor time: blocks %.3g, numpy %.3g, numexpr %.3g; "
+                        "%.2f x numexpr (%s), %.2f x numpy (%s)\n",
+                        oneCpu, peers.at("numpy_cpu"), peers.at("numexpr_1_cpu"),
+                        oneCpu / peers.at("numexpr_1_cpu"),
+                        verdict(oneCpu / peers.at("numexpr_1_cpu")), oneCpu / peers.at("numpy_cpu"),
+                        verdict(oneCpu / peers.at("numpy_cpu")));
+        std::printf("load average while measuring: %.2f\n", LoadAverage());
     } else {
         std::printf("numpy and numexpr not measured: /usr/bin/python3 with python3-numpy and "
                     "python3-numexpr is needed\n");
