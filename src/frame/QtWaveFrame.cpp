@@ -2,11 +2,13 @@
 
 #include "app/Commands.h"
 #include "auxiliary/qt/AdditionalBitsDialog.h"
+#include "document/FileFilters.h"
 #include "document/SegmentTables.h"
 #include "document/qt/DownloadOptionsDialog.h"
 #include "frame/DocumentCommands.h"
 #include "frame/FrameBars.h"
 #include "frame/MainFrame.h"
+#include "frame/RecentFileMenu.h"
 #include "view/qt/WeditVw.h"
 
 #include <QTimer>
@@ -20,6 +22,11 @@ QtWaveFrame::QtWaveFrame(MainFrame& frame, Composer& composer)
     frame_.view()->setDocument(doc_.get());
     addCommands();
     InstallDocumentCommands(frame_, *doc_);
+    recent_ = std::make_unique<RecentFileMenu>(
+        frame_, composer_.recentFilesSection(), [this](const std::string& path) {
+            OpenWaveFile(frame_, *doc_,
+                         ResolveTypedName(path, -1, DialogKind::Open, CurrentFormatTable()));
+        });
     closeIfSetUpFailed();
     QObject::connect(&frame_, &MainFrame::hostReread, &frame_,
                      [this] { LoadActiveSegment(*doc_); });
@@ -63,7 +70,6 @@ void QtWaveFrame::addCommands() {
                                        },
                                        {},
                                        [coarseFine] { return *coarseFine; }});
-    frame_.setCommand(kCmdPrint, {[v] { v->print(); }, {}, {}});
     WeDoc* doc = doc_.get();
     frame_.setCommand(kCmdUndo, {[doc] { doc->Undo(); },
                                  [doc, v] { return doc->CanUndo() && v->tools().toolsAllowed(); },
@@ -119,6 +125,11 @@ void QtWaveFrame::deviationShown() {
 
 void QtWaveFrame::titleSet(const std::string& title) {
     frame_.setWindowTitle(QString::fromStdString(title));
+}
+
+void QtWaveFrame::pathNameChanged(const std::string& path, bool addRecent) {
+    if (addRecent && recent_)
+        recent_->add(path);
 }
 
 std::string QtWaveFrame::windowTitle() const {
