@@ -66,6 +66,10 @@ TEST(RecentFiles, OpenEditsAndLengthChangesFillTheListAndAnEntryOpensItsFile) {
     const QStringList items = FileMenuItems(f);
     EXPECT_TRUE(items.contains(QString::fromStdString("&3 " + a)));
     EXPECT_FALSE(items.contains("Recent File"));
+    QMenu* file = f.menuBar()->actions().front()->menu();
+    file->popup(QPoint(0, 0));
+    file->grab().save(QString(TW_BINARY_DIR) + "/RecentFiles-menu.png");
+    file->hide();
 
     // The third entry opens a.wav through Open: it becomes the document's file and moves up.
     f.action(kCmdRecentFile1 + 2)->trigger();
