@@ -27,6 +27,7 @@ class QtWaveFrame : public WeDocListener {
     void rangeReset() override;
     void wavelengthShown() override;
     void segmentShown() override;
+    void activeChanged() override; // the segment field follows
     void deviationShown() override;
     void titleSet(const std::string& title) override;
     void pathNameChanged(const std::string& path, bool addRecent) override;
