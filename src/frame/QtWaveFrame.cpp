@@ -1,6 +1,7 @@
 #include "frame/QtWaveFrame.h"
 
 #include "app/Commands.h"
+#include "app/qt/AppProfile.h"
 #include "auxiliary/qt/AdditionalBitsDialog.h"
 #include "document/FileFilters.h"
 #include "document/SegmentTables.h"
@@ -14,6 +15,21 @@
 #include <QTimer>
 
 namespace tw {
+
+namespace {
+
+// Show Peaks lives in the application's own profile: the next run draws as this one ended.
+const QString kShowPeaksKey = "Settings/ShowPeaks";
+
+bool StoredShowPeaks() {
+    return OpenAppProfile()->value(kShowPeaksKey, 0).toInt() != 0;
+}
+
+void StoreShowPeaks(bool show) {
+    OpenAppProfile()->setValue(kShowPeaksKey, show ? 1 : 0);
+}
+
+} // namespace
 
 QtWaveFrame::QtWaveFrame(MainFrame& frame, Composer& composer)
     : frame_(frame), composer_(composer), doc_(std::make_unique<WeDoc>(composer)) {
@@ -70,13 +86,22 @@ void QtWaveFrame::addCommands() {
                                        },
                                        {},
                                        [coarseFine] { return *coarseFine; }});
+    v->setShowPeaks(StoredShowPeaks());
+    frame_.setCommand(kCmdShowPeaks, {[v] {
+                                          v->setShowPeaks(!v->showPeaks());
+                                          StoreShowPeaks(v->showPeaks());
+                                      },
+                                      {},
+                                      [v] { return v->showPeaks(); }});
     WeDoc* doc = doc_.get();
     frame_.setCommand(kCmdUndo, {[doc] { doc->Undo(); },
                                  [doc, v] { return doc->CanUndo() && v->tools().toolsAllowed(); },
                                  {}});
     frame_.setCommand(kCmdClearMemory, {[doc] { doc->ClearMemory(); }, {}, {}});
     for (int i = 0; i < 4; ++i)
-        frame_.setCommand(kCmdChannel1 + i, {[doc, i] { doc->SelectChannel(i); }, {}, {}});
+        frame_.setCommand(kCmdChannel1 + i, {[doc, i] { doc->SelectChannel(i); },
+                                             {},
+                                             [doc, i] { return doc->activeChannel() == i; }});
     frame_.setCommand(kCmdAdditionalBits, {[this, doc] {
                                                ShowAdditionalBitsDialog(&frame_,
                                                                         doc->segTableSection,
