@@ -18,6 +18,14 @@
 
 namespace tw {
 
+void OpenWaveFile(MainFrame& frame, WeDoc& doc, const DialogChoice& choice) {
+    if (choice.path.empty())
+        return;
+    if (AsksDimension(doc.composer().layout(), choice.code))
+        doc.askDim = AskDimension(DialogDimensionAsker(&frame));
+    doc.Open(choice.path, choice.code);
+}
+
 void InstallDocumentCommands(MainFrame& frame, WeDoc& doc) {
     // Shared by Open and Save As, as one dialog that remembers its folder and filter.
     auto memory = std::make_shared<FileDialogMemory>();
@@ -25,17 +33,13 @@ void InstallDocumentCommands(MainFrame& frame, WeDoc& doc) {
     WeDoc* d = &doc;
 
     frame.setCommand(kCmdNew, {[d] { d->New(); }, {}, {}});
-    frame.setCommand(kCmdOpen, {[f, d, memory] {
-                                    DialogChoice c =
-                                        ChooseWaveFile(f, DialogKind::Open, d->fileName, *memory);
-                                    if (c.path.empty())
-                                        return;
-                                    if (AsksDimension(d->composer().layout(), c.code))
-                                        d->askDim = AskDimension(DialogDimensionAsker(f));
-                                    d->Open(c.path, c.code);
-                                },
-                                {},
-                                {}});
+    frame.setCommand(kCmdOpen,
+                     {[f, d, memory] {
+                          OpenWaveFile(*f, *d,
+                                       ChooseWaveFile(f, DialogKind::Open, d->fileName, *memory));
+                      },
+                      {},
+                      {}});
     auto saveAs = [f, d, memory] {
         DialogChoice c = ChooseWaveFile(f, DialogKind::Save, d->fileName, *memory);
         if (!c.path.empty())
