@@ -22,8 +22,9 @@ set(CPACK_DEBIAN_ENABLE_COMPONENT_DEPENDS ON)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 
 # One call per package: install component, package name, summary line, longer description.
-# A new package (the Python module, say: component tw_python, package python3-tidewright) gets
-# its install rules with COMPONENT tw_python and one line here.
+# Only these components are packaged. The Python module (component python) stays out: its folder
+# and its dependencies belong to one interpreter version, which Debian's own tools (dh_python3)
+# work out and cpack does not; `cmake --install` still puts it into any prefix.
 set(CPACK_COMPONENTS_ALL "")
 macro(tw_package component name summary description)
     string(TOUPPER ${component} upper)
