@@ -1,5 +1,6 @@
 #pragma once
 #include "document/WaveFormats.h"
+#include "host/ExchangeFile.h"
 #include "host/HostEvents.h"
 
 #include <cstdint>
@@ -43,7 +44,7 @@ class Composer {
     virtual bool isFm() const { return false; } // the document's `isFm`
     virtual PointLayout layout() const { return PointLayout::Int16; }
     virtual std::string undoFileName() const { return "UndoTD.wav"; }
-    virtual std::string waveParSection() const { return "TdWav_Par"; }
+    virtual std::string waveParSection() const { return ExchangeFile::WaveParameters::kStandard; }
     // The working file of a segment and channel, without the tmp folder.
     virtual std::string workingFileName(int segment, int channel) const;
     // False where one wave stands for all segments (the FM composer outside FP-segment mode,
@@ -53,7 +54,7 @@ class Composer {
     virtual bool channelTables() const { return true; }
     // The segment table section of a channel.
     virtual std::string segTableSection(int channel) const;
-    // The key of the segment's modified mark in section "Modif".
+    // The key Save removes from the segments' modified marks.
     virtual std::string modifKey(int segment, int channel) const;
     // Lengths are held to the instrument's wavelength increment (`resFactor`).
     virtual bool wavelengthIncrements() const { return true; }
@@ -76,7 +77,7 @@ class Composer {
 
     // --- the generators: their defaults (description file) and dialog position (exchange file)
     virtual std::string waveDefaultsSection() const { return "TdWav_Defpar"; }
-    virtual std::string dialogSection() const { return "TdOrg"; }
+    virtual std::string dialogSection() const { return ExchangeFile::Dialogs::kStandard; }
 
     // --- the view
     virtual const char* sampleText() const { return "23456"; } // sizes the left margin

@@ -5,6 +5,7 @@
 #include "app/StringTable.h"
 #include "document/FormatRegistry.h"
 #include "document/WaveFormats.h"
+#include "host/ExchangeFile.h"
 
 #include <algorithm>
 #include <cctype>
@@ -94,7 +95,7 @@ ImportResult ImportNativeBytes(std::string_view bytes, const ImportContext& ctx,
 }
 
 bool AutoStretchEnabled() {
-    const std::string model = ProfileText("Model", "Instrument", launch().exchangeFile);
+    const std::string model = ExchangeFile::Instrument::Model();
     const std::string value = ProfileText("autoStretch" + model, "Option", launch().generalIni);
     return value.empty() || EqualsNoCase(value, "yes");
 }

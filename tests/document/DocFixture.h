@@ -37,7 +37,7 @@ struct RecordingLink : HostLink {
 };
 
 struct CountingListener : WeDocListener {
-    int repaints = 0, resets = 0, wavelengthShows = 0, segmentShows = 0;
+    int repaints = 0, resets = 0, wavelengthShows = 0, segmentShows = 0, activeChanges = 0;
     std::optional<int> traceType = 0; // the answer to the trace-type question
     int traceTypeQuestions = 0;
     std::string title, windowText;
@@ -50,6 +50,7 @@ struct CountingListener : WeDocListener {
     void rangeReset() override { ++resets; }
     void wavelengthShown() override { ++wavelengthShows; }
     void segmentShown() override { ++segmentShows; }
+    void activeChanged() override { ++activeChanges; }
     void titleSet(const std::string& t) override { title = t; }
     void pathNameChanged(const std::string& p, bool recent) override {
         paths.emplace_back(p, recent);

@@ -3,6 +3,7 @@
 #include "app/LaunchState.h"
 #include "document/Composer.h"
 #include "fm/FmComposer.h"
+#include "host/ExchangeFile.h"
 #include "host/HostLink.h"
 #include "host/WindowTitle.h"
 #include "pulse/PulseComposer.h"
@@ -53,25 +54,26 @@ TEST(HostEvents, ProgressBarIsCreatedOnceAndRemoved) {
 
 TEST(HostEvents, RereadKeepsTheChannelAndSegmentShownForNumbersOutOfRange) {
     test::Sandbox box;
+    ChannelSegment now;
     box.set(box.exchange(), "Settings", "ActiveCh", "1");
     box.set(box.exchange(), "Settings", "AcSeg", "3 5");
-    RereadChannelAndSegment();
-    EXPECT_EQ(launch().activeChannel, 1);
-    EXPECT_EQ(launch().activeSegment, 5);
+    now = ExchangeFile::Active::Reread(now, false);
+    EXPECT_EQ(now.channel, 1);
+    EXPECT_EQ(now.segment, 5);
 
     // Before the check these were channel 1215752191 and segment -2147483648.
     box.set(box.exchange(), "Settings", "ActiveCh", "99999999999");
     box.set(box.exchange(), "Settings", "AcSeg", "1e12 7");
-    RereadChannelAndSegment();
-    EXPECT_EQ(launch().activeChannel, 1);
-    EXPECT_EQ(launch().activeSegment, 7);
+    now = ExchangeFile::Active::Reread(now, false);
+    EXPECT_EQ(now.channel, 1);
+    EXPECT_EQ(now.segment, 7);
     box.set(box.exchange(), "Settings", "ActiveCh", "1");
     box.set(box.exchange(), "Settings", "AcSeg", "3 1e12");
-    RereadChannelAndSegment();
-    EXPECT_EQ(launch().activeSegment, 7);
+    now = ExchangeFile::Active::Reread(now, false);
+    EXPECT_EQ(now.segment, 7);
     box.set(box.exchange(), "Settings", "ActiveCh", "2"); // the instrument has two channels
-    RereadChannelAndSegment();
-    EXPECT_EQ(launch().activeChannel, 1);
+    now = ExchangeFile::Active::Reread(now, false);
+    EXPECT_EQ(now.channel, 1);
     ASSERT_EQ(box.prompts.asked.size(), 4u);
     EXPECT_TRUE(box.prompts.sawText("Key=ActiveCh\nValue 99999999999 is out of range 0..1; 1 is "
                                     "used."));
@@ -81,17 +83,17 @@ TEST(HostEvents, RereadKeepsTheChannelAndSegmentShownForNumbersOutOfRange) {
     box.prompts.clear();
     box.set(box.exchange(), "Settings", "ActiveCh", "0");
     box.set(box.exchange(), "Settings", "AcSeg", "3 1e12");
-    RereadChannelAndSegment();
-    EXPECT_EQ(launch().activeChannel, 0);
-    EXPECT_EQ(launch().activeSegment, 3);
+    now = ExchangeFile::Active::Reread(now, false);
+    EXPECT_EQ(now.channel, 0);
+    EXPECT_EQ(now.segment, 3);
     EXPECT_TRUE(box.prompts.asked.empty()) << "only the active channel's entry matters";
 
     // A value that is no number reads as absent; one that is not finite is refused.
     box.set(box.exchange(), "Settings", "ActiveCh", "one");
-    RereadChannelAndSegment();
+    now = ExchangeFile::Active::Reread(now, false);
     EXPECT_TRUE(box.prompts.asked.empty());
     box.set(box.exchange(), "Settings", "ActiveCh", "inf");
-    RereadChannelAndSegment();
+    now = ExchangeFile::Active::Reread(now, false);
     EXPECT_TRUE(box.prompts.sawText("Key=ActiveCh\nValue inf is out of range 0..1; 0 is used."));
 }
 
@@ -138,9 +140,9 @@ TEST(WindowTitle, ShortPathsTitlesAndPublication) {
     EXPECT_EQ(*ReadWholeFile(launch().logFile), "\nCOMPOSER:" + title + "\n");
 
     test::Sandbox pulse(2);
-    EXPECT_EQ(PulseTrainTitle(), "Trainsmith -> Untitled-Ch1");
+    EXPECT_EQ(PulseTrainTitle(0), "Trainsmith -> Untitled-Ch1");
     pulse.set(pulse.exchange(), "PulseRoot-Ch1", "PulseOrg", "/t/train.pls");
-    EXPECT_EQ(PulseTrainTitle(), "Trainsmith -> /t/train.pls");
+    EXPECT_EQ(PulseTrainTitle(0), "Trainsmith -> /t/train.pls");
 
     LaunchState bad = launch();
     bad.composerId = 7;

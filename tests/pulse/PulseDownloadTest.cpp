@@ -67,8 +67,14 @@ class PulseDownloadTest : public ::testing::Test {
         box.set(box.exchange(), "PulseRoot-ch1", "frcSclk_toVal", "1");
         box.set(box.exchange(), "PulseRoot-ch1", "forceSclk", clock);
     }
+    int channel = 0;
+    // The host's active channel, as the composer reads it when it starts.
+    void useChannel(int c) {
+        channel = c;
+        box.set(box.exchange(), "Settings", "ActiveCh", std::to_string(c));
+    }
     void start(const std::vector<test::BuiltSection>& train, int mode) {
-        test::WriteTrain(train);
+        test::WriteTrain(train, 2, channel);
         WriteGeneralSetting("forceSingSeg", std::to_string(mode), "PulseComp");
         makeComposer();
     }
@@ -78,7 +84,7 @@ class PulseDownloadTest : public ::testing::Test {
 };
 
 TEST_F(PulseDownloadTest, SingleSegmentSendsTheSegmentAndUpdatesTheChannelSettings) {
-    SetActiveChannel(1);
+    useChannel(1);
     box.set(box.exchange(), "Settings", "Sclk", "1e9 1e9");
     forceClock("1e6");
     start({{kLinkFormat, 1, {{1, 2.048e-3}, {-1, 2.048e-3}}}}, kSingleSegmentMode);

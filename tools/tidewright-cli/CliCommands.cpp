@@ -63,17 +63,6 @@ void InstallLaunchState() {
     SetLaunchState(state);
 }
 
-// The row a file's name reads as: Open's rule for a name (three-letter extensions, working
-// files), else a row whose extension is the name's whole extension (as ".pwav").
-const FileFormat* InputFormat(const std::string& path) {
-    const int code = FormatCodeFromName(path, kCliLayout);
-    if (code >= 0)
-        return FindFileFormat(kCliLayout, code);
-    const std::string extension = ExtensionOf(path);
-    const FileFormat* format = FileFormatOfExtension(kCliLayout, extension);
-    return format && EqualsNoCase(extension, format->extension) ? format : nullptr;
-}
-
 struct Imported {
     bool ok = false;
     const FileFormat* format = nullptr;
@@ -86,7 +75,7 @@ Imported Import(const std::string& path, const Options& o) {
         Error("cannot read '" + path + "': no such file");
         return in;
     }
-    in.format = InputFormat(path);
+    in.format = FileFormatOfPath(path, kCliLayout);
     if (!in.format || !in.format->reading.read) {
         Error("cannot tell the format of '" + path + "' from its extension (try --help)");
         return in;
