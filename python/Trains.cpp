@@ -139,7 +139,8 @@ Train::Train(const std::string& path, const std::string& instrument) {
         LaunchScope scope(state_->folder.state());
         state_->limits = LoadPulseLimits();
         PulseViewState view;
-        view.Load(); // a fresh one-section train, as the composer starts
+        view.Load(
+            state_->host.activeChannel()); // a fresh one-section train, as the composer starts
         state_->editor = std::make_unique<PulseEditor>(state_->limits, state_->host);
         state_->editor->OpenSection();
         if (!path.empty() && !state_->editor->LoadTrain(ReadableFile(path)))
@@ -163,7 +164,7 @@ void Train::Select(int section) {
         return;
     if (!e.CheckComplete())
         Fail("");
-    WriteTrainRoot("activePls", std::to_string(section));
+    WriteTrainRoot(e.channel(), "activePls", std::to_string(section));
     e.selectedRow = 0;
     e.OpenSection();
 }
@@ -171,7 +172,7 @@ void Train::Select(int section) {
 template <class F> decltype(auto) Train::OnSection(int section, F&& f) {
     return CallCore([&] {
         LaunchScope scope(launchState());
-        const int count = StoredCount(ReadTrainRootNumber("qPls", 0));
+        const int count = StoredCount(ReadTrainRootNumber(editor().channel(), "qPls", 0));
         if (section < 0 || section >= count)
             throw py::index_error("no section " + std::to_string(section) + " in a train of " +
                                   std::to_string(count));
@@ -188,7 +189,7 @@ template <class F> decltype(auto) Train::OnTrain(F&& f) {
 }
 
 py::list Train::Sections() {
-    const TrainData train = OnTrain([](PulseEditor&) { return ReadTrain(); });
+    const TrainData train = OnTrain([](PulseEditor& e) { return ReadTrain(e.channel()); });
     py::list sections;
     for (const TrainSectionData& s : train.sections) {
         py::list rows;
@@ -203,7 +204,7 @@ py::list Train::Sections() {
 }
 
 py::dict Train::Summary() {
-    const TrainData t = OnTrain([](PulseEditor&) { return ReadTrain(); });
+    const TrainData t = OnTrain([](PulseEditor& e) { return ReadTrain(e.channel()); });
     return py::dict("sections"_a = t.sectionCount, "active_section"_a = t.activeSection,
                     "duration"_a = t.duration, "level_low"_a = t.levelLow,
                     "level_high"_a = t.levelHigh, "time_unit"_a = TimeUnitLabel(t.timeUnit),
@@ -377,10 +378,10 @@ CompiledTrain Train::Compile(const py::object& instrumentArgument, const py::obj
             restore.forced = profile::GetValue(exchange, kForcedClockSection, "frcSclk_toVal");
             restore.clock = profile::GetValue(exchange, kForcedClockSection, "forceSclk");
             restore.armed = true;
-            PulseOptions options = LoadPulseOptions(limits);
+            PulseOptions options = LoadPulseOptions(limits, state_->host.activeChannel());
             options.forceClock = true;
             options.forcedClock = *forcedClock;
-            if (!StorePulseOptions(options, limits))
+            if (!StorePulseOptions(options, limits, state_->host.activeChannel()))
                 Fail("");
         }
         // The mode of operation is the general settings' "forceSingSeg", 1 when absent.
