@@ -10,6 +10,7 @@
 #include "app/Prompter.h"
 #include "app/StringTable.h"
 #include "document/WaveFormats.h"
+#include "host/ExchangeFile.h"
 #include "pulse/PulseDownload.h"
 #include "pulse/PulseEditor.h"
 #include "pulse/PulseFiles.h"
@@ -139,8 +140,7 @@ Train::Train(const std::string& path, const std::string& instrument) {
         LaunchScope scope(state_->folder.state());
         state_->limits = LoadPulseLimits();
         PulseViewState view;
-        view.Load(
-            state_->host.activeChannel()); // a fresh one-section train, as the composer starts
+        view.Load(0); // a fresh one-section train, as the composer starts
         state_->editor = std::make_unique<PulseEditor>(state_->limits, state_->host);
         state_->editor->OpenSection();
         if (!path.empty() && !state_->editor->LoadTrain(ReadableFile(path)))
@@ -378,10 +378,10 @@ CompiledTrain Train::Compile(const py::object& instrumentArgument, const py::obj
             restore.forced = profile::GetValue(exchange, kForcedClockSection, "frcSclk_toVal");
             restore.clock = profile::GetValue(exchange, kForcedClockSection, "forceSclk");
             restore.armed = true;
-            PulseOptions options = LoadPulseOptions(limits, state_->host.activeChannel());
+            PulseOptions options = LoadPulseOptions(limits, 0);
             options.forceClock = true;
             options.forcedClock = *forcedClock;
-            if (!StorePulseOptions(options, limits, state_->host.activeChannel()))
+            if (!StorePulseOptions(options, limits, 0))
                 Fail("");
         }
         // The mode of operation is the general settings' "forceSingSeg", 1 when absent.
@@ -404,17 +404,14 @@ CompiledTrain Train::Compile(const py::object& instrumentArgument, const py::obj
         if (code != kDownloadDone)
             Fail(summary.attention.empty() ? "the download was stopped" : summary.attention);
 
-        const profile::Snapshot exchange(launch().exchangeFile);
         int segments = 0;
-        for (int k = 1;; ++k) {
-            const auto path = exchange.get("PulsSeq", "Stp" + std::to_string(k));
-            if (!path)
-                break;
-            const int n = SegmentNumber(*path);
+        int k = 0;
+        for (const auto& step : ExchangeFile::PulseSequence::Read()) {
+            ++k;
+            const int n = SegmentNumber(step.path);
             if (n < 1)
-                Fail("step " + std::to_string(k) + " names no segment file: " + *path);
-            const auto repeat = exchange.get("PulsSeq", "Rpt" + std::to_string(k));
-            out.steps.push_back({n, repeat ? std::atoll(repeat->c_str()) : 1});
+                Fail("step " + std::to_string(k) + " names no segment file: " + step.path);
+            out.steps.push_back({n, step.repeat.empty() ? 1 : std::atoll(step.repeat.c_str())});
             segments = std::max(segments, n);
         }
         for (int n = 1; n <= segments; ++n) {

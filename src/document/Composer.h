@@ -32,7 +32,7 @@ class Composer {
     Composer& operator=(const Composer&) = delete;
     virtual ~Composer() = default;
 
-    // --- the run
+    // The run.
     virtual long closedCode() const { return 5; } // the ComposerClosed notice at exit
     virtual HostEventCodes hostEvents() const { return {3, 6}; }
     // appName + " -> " + the document's path, shortened.
@@ -40,7 +40,7 @@ class Composer {
     // False for the pulse-train composer: no waveform document, its own windows.
     virtual bool hasDocument() const { return true; }
 
-    // --- the document
+    // The document.
     virtual bool isFm() const { return false; } // the document's `isFm`
     virtual PointLayout layout() const { return PointLayout::Int16; }
     virtual std::string undoFileName() const { return "UndoTD.wav"; }
@@ -75,11 +75,11 @@ class Composer {
     // host took it.
     virtual int Download(WeDoc& doc);
 
-    // --- the generators: their defaults (description file) and dialog position (exchange file)
+    // The generators: their defaults (description file) and dialog position (exchange file)
     virtual std::string waveDefaultsSection() const { return "TdWav_Defpar"; }
     virtual std::string dialogSection() const { return ExchangeFile::Dialogs::kStandard; }
 
-    // --- the view
+    // The view.
     virtual const char* sampleText() const { return "23456"; } // sizes the left margin
     virtual std::string horizontalUnit() const { return "Pts"; }
     virtual std::string verticalUnit() const { return "Pts"; }
@@ -90,7 +90,7 @@ class Composer {
     // mapping, mirrored about its middle and started at 500000000.
     virtual bool abstractMode() const { return false; }
 
-    // --- the frame
+    // The frame.
     virtual int parameterTemplate() const { return 1340; } // the wave parameter bar's form
     virtual int instrumentButtons(double channels) const;  // Download, Clear memory, channels
     virtual std::string placementKey() const { return "Rect"; }

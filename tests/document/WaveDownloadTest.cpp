@@ -165,9 +165,8 @@ TEST_F(FmDownloadTest, OutsideFpSegmentModeTheDefaultFileIsSent) {
 
 TEST(PulseComposerDownload, GoesToThePulseTrainDownload) {
     test::Sandbox box(2);
-    test::RecordingLink link;
+    test::HostRecorder link{"Consolia"};
     box.set(box.exchange(), "AppTits", "AC", "Consolia");
-    SetHostLink(&link);
     {
         PulseComposer pulse;
         box.write("Consolia/tmp/stale.wav", "x");
@@ -177,7 +176,6 @@ TEST(PulseComposerDownload, GoesToThePulseTrainDownload) {
             << result;
         EXPECT_FALSE(FileExists(box.tmp() + "stale.wav"));
     }
-    SetHostLink(nullptr);
 }
 
 } // namespace

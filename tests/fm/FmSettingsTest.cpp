@@ -2,7 +2,7 @@
 #include "app/LaunchState.h"
 #include "app/ProfileFile.h"
 #include "host/ExchangeFile.h"
-#include "host/HostLink.h"
+#include "support/HostRecorder.h"
 #include "support/Sandbox.h"
 
 #include <gtest/gtest.h>
@@ -14,24 +14,12 @@
 namespace tw {
 namespace {
 
-struct RecordingLink : HostLink {
-    std::vector<std::pair<std::string, std::string>> sent;
-    bool sendText(std::string_view title, std::string_view text) override {
-        sent.emplace_back(title, text);
-        return true;
-    }
-    void postToAll(std::string_view, long, long) override {}
-};
-
 // The sample instrument: [ParmLst] Sclk gives the FM limits 10 .. 250e6 outside FP-segment mode.
 class FmSettingsTest : public ::testing::Test {
   protected:
     test::Sandbox box{kFmComposer};
-    RecordingLink link;
+    test::HostRecorder link;
     FmSettings fm;
-
-    void SetUp() override { SetHostLink(&link); }
-    void TearDown() override { SetHostLink(nullptr); }
 
     std::string exch(const std::string& section, const std::string& key) const {
         return box.get(box.exchange(), section, key);
@@ -183,8 +171,8 @@ TEST_F(FmSettingsTest, TypedDeviationTouchingALimitIsAcceptedAndTold) {
     EXPECT_EQ(exch("Common", "Modif"), "Yes");
     EXPECT_EQ(exch(ExchangeFile::WaveParameters::kFm, "Shape"), "<absent>");
     ASSERT_EQ(link.sent.size(), 1u);
-    EXPECT_EQ(link.sent[0].first, "Consolia - TW2014");
-    EXPECT_EQ(link.sent[0].second, "Cmd=:FM:DEV 249999980");
+    EXPECT_EQ(link.windows[0], "Consolia - TW2014");
+    EXPECT_EQ(link.sent[0], "Cmd=:FM:DEV 249999980");
 
     EXPECT_TRUE(ApplyDeviation(fm, "250e6", 1).accepted == false);
     fm.base = 249999000;

@@ -7,6 +7,7 @@
 #include "host/HostLink.h"
 #include "host/WindowTitle.h"
 #include "pulse/PulseComposer.h"
+#include "support/HostRecorder.h"
 #include "support/Sandbox.h"
 
 #include <gtest/gtest.h>
@@ -97,34 +98,20 @@ TEST(HostEvents, RereadKeepsTheChannelAndSegmentShownForNumbersOutOfRange) {
     EXPECT_TRUE(box.prompts.sawText("Key=ActiveCh\nValue inf is out of range 0..1; 0 is used."));
 }
 
-struct RecordingLink : HostLink {
-    std::vector<std::pair<std::string, std::string>> sent;
-    std::string window = "Consolia";
-    bool sendText(std::string_view title, std::string_view text) override {
-        if (title != window)
-            return false;
-        sent.emplace_back(title, text);
-        return true;
-    }
-    void postToAll(std::string_view, long, long) override {}
-};
-
 TEST(HostLink, SendsOnlyWhenTheHostIsNamedAndFound) {
     test::Sandbox box;
-    RecordingLink link;
-    SetHostLink(&link);
+    test::HostRecorder link{"Consolia"};
     EXPECT_FALSE(SendToExchangeHost("Cmd=:TRAC:DEL:ALL"));
     EXPECT_TRUE(box.prompts.asked.empty()) << "no AC key: silent skip";
 
     box.set(box.exchange(), "AppTits", "AC", "Consolia");
     EXPECT_TRUE(SendToExchangeHost("Cmd=:TRAC:DEL:ALL"));
     ASSERT_EQ(link.sent.size(), 1u);
-    EXPECT_EQ(link.sent[0].second, "Cmd=:TRAC:DEL:ALL");
+    EXPECT_EQ(link.sent[0], "Cmd=:TRAC:DEL:ALL");
 
     box.set(box.exchange(), "AppTits", "AC", "Somebody else");
     EXPECT_FALSE(SendToExchangeHost("Cmd=x"));
     EXPECT_EQ(box.prompts.lastText(), "Unable to find target app.");
-    SetHostLink(nullptr);
 }
 
 TEST(WindowTitle, ShortPathsTitlesAndPublication) {

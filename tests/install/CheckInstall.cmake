@@ -20,7 +20,8 @@ set(expected
     share/icons/hicolor/scalable/apps/tidewright.svg
     share/man/man1/tidewright.1.gz share/man/man1/tidewright-cli.1.gz
     share/man/man1/consolia-sim.1.gz
-    share/doc/tidewright/copyright share/doc/tidewright-dev-tools/copyright)
+    share/doc/tidewright/copyright share/doc/tidewright-dev-tools/copyright
+    share/doc/tidewright/user-guide.md share/doc/tidewright/images/standard.png)
 if(PNG_ICONS)
     foreach(size 16 22 24 32 48 64 128 256)
         list(APPEND expected share/icons/hicolor/${size}x${size}/apps/tidewright.png)
