@@ -3,6 +3,8 @@
 #include <charconv>
 #include <cmath>
 #include <limits>
+#include <ostream>
+#include <string>
 #include <string_view>
 
 namespace tw {
@@ -47,70 +49,76 @@ bool IsBlank(char c) {
 
 } // namespace
 
-ImportResult ParseAsciiPoints(std::string_view text, PointLayout layout) {
-    ImportResult result;
-    const char* p = text.data();
-    const char* last = p + text.size();
-    // A rough first guess avoids most regrowth on long files without a counting pass.
-    result.points.reserve(std::min<std::size_t>(text.size() / 4 + 1, kMaxWavePoints));
-    for (;;) {
-        while (p != last && IsBlank(*p))
-            ++p;
-        if (p == last)
-            break;
-        double value = 0;
-        const char* end = ScanNumber(p, last, value);
-        std::int32_t point = 0;
-        if (end == p || (end != last && !IsBlank(*end)) || !WholePoint(value, layout, point) ||
-            result.points.size() == kMaxWavePoints)
-            return ImportFailed();
-        result.points.push_back(point);
-        p = end;
+bool ReadAsciiPoints(ImportSource& in, PointLayout layout, PointSink& out) {
+    PointBatch batch(out, layout);
+    TextPieces pieces(in, IsBlank);
+    for (std::string_view piece = pieces.next(); !piece.empty(); piece = pieces.next()) {
+        const char* p = piece.data();
+        const char* last = p + piece.size();
+        for (;;) {
+            while (p != last && IsBlank(*p))
+                ++p;
+            if (p == last)
+                break;
+            double value = 0;
+            const char* end = ScanNumber(p, last, value);
+            std::int32_t point = 0;
+            if (end == p || (end != last && !IsBlank(*end)) || !WholePoint(value, layout, point) ||
+                !batch.add(point))
+                return false;
+            p = end;
+        }
     }
-    if (result.points.empty())
-        return ImportFailed();
-    result.ok = true;
-    return result;
+    return batch.flush() && batch.count() > 0;
 }
 
-std::string FormatAsciiPoints(std::span<const std::int32_t> points) {
-    std::string out;
-    out.reserve(points.size() * 8);
+namespace {
+
+// Each block's text is made whole, then written at once.
+bool WriteText(std::ostream& out, const std::string& text) {
+    return static_cast<bool>(out.write(text.data(), static_cast<std::streamsize>(text.size())));
+}
+
+} // namespace
+
+bool WriteAsciiPoints(std::ostream& out, std::span<const std::int32_t> points, std::size_t first) {
+    std::string text;
+    text.reserve(points.size() * 8);
     char buffer[32];
     for (std::size_t i = 0; i < points.size(); ++i) {
-        if (i)
-            out += ' ';
+        if (first + i > 0)
+            text += ' ';
         // Same text as printf's "%g": six significant digits.
         auto res = std::to_chars(buffer, buffer + sizeof buffer, static_cast<double>(points[i]),
                                  std::chars_format::general, 6);
-        out.append(buffer, res.ptr);
+        text.append(buffer, res.ptr);
     }
-    return out;
+    return WriteText(out, text);
 }
 
-std::string FormatCsvPoints(std::span<const std::int32_t> points) {
-    std::string out;
-    out.reserve(points.size() * 12);
-    char buffer[16];
+bool WriteCsvPoints(std::ostream& out, std::span<const std::int32_t> points, std::size_t first) {
+    std::string text;
+    text.reserve(points.size() * 12);
+    char buffer[24];
     for (std::size_t i = 0; i < points.size(); ++i) {
-        if (i)
-            out += "\r\n";
-        out.append(buffer, std::to_chars(buffer, buffer + sizeof buffer, i).ptr);
-        out += ", ";
-        out.append(buffer, std::to_chars(buffer, buffer + sizeof buffer, points[i]).ptr);
+        if (first + i > 0)
+            text += "\r\n";
+        text.append(buffer, std::to_chars(buffer, buffer + sizeof buffer, first + i).ptr);
+        text += ", ";
+        text.append(buffer, std::to_chars(buffer, buffer + sizeof buffer, points[i]).ptr);
     }
-    return out;
+    return WriteText(out, text);
 }
 
-std::string EncodePositivePoints(std::span<const std::int32_t> points) {
-    std::string out(points.size() * 2, '\0');
-    char* p = out.data();
+bool WritePositivePoints(std::ostream& out, std::span<const std::int32_t> points, std::size_t) {
+    std::string bytes(points.size() * 2, '\0');
+    char* p = bytes.data();
     for (std::int32_t v : points) {
         auto u = static_cast<std::uint16_t>(static_cast<std::uint32_t>(v) + 32768u);
         *p++ = static_cast<char>(u & 0xFF);
         *p++ = static_cast<char>(u >> 8);
     }
-    return out;
+    return WriteText(out, bytes);
 }
 
 } // namespace tw
