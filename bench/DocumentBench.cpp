@@ -64,8 +64,9 @@ struct BenchFolder {
         s.logFile.clear();
         if (make) {
             CreateFolder(s.generalFolder);
-            const fs::path source = fs::path(__FILE__).parent_path().parent_path();
-            CopyFileOver((source / "data/instrument/TW3256.ini").string(), s.descrFile);
+            if (!CopyFileOver(std::string(TW_SOURCE_DIR) + "/data/instrument/TW3256.ini",
+                              s.descrFile))
+                std::fprintf(stderr, "cannot copy the instrument TW3256\n");
             for (long points : kSizes)
                 MakeWave(WavePath(root, points), points);
         }
