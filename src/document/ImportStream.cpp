@@ -69,6 +69,10 @@ void ImportSource::seek(std::uint64_t offset) {
 
 std::size_t ImportSource::readAt(std::uint64_t offset, char* to, std::size_t n) {
     seek(offset);
+    return readFully(to, n);
+}
+
+std::size_t ImportSource::readFully(char* to, std::size_t n) {
     std::size_t done = 0;
     while (done < n) {
         const std::size_t got = read(to + done, n - done);
@@ -96,6 +100,13 @@ bool PointBatch::addAll(std::span<const std::int32_t> points) {
     if (!flush() || handed_ + points.size() > most_ || !sink_.take(points))
         return false;
     handed_ += points.size();
+    return true;
+}
+
+bool PointBatch::expect(std::uint64_t count) {
+    if (handed_ + used_ + count > most_)
+        return false;
+    sink_.expect(count);
     return true;
 }
 

@@ -32,6 +32,8 @@ class ImportSource {
     std::size_t read(char* to, std::size_t n);
     // Reads n bytes from offset, or fewer at the end; the count read.
     std::size_t readAt(std::uint64_t offset, char* to, std::size_t n);
+    // The same from the current position.
+    std::size_t readFully(char* to, std::size_t n);
     void seek(std::uint64_t offset);
     // Why the import could not go on for a reason of the system (the file could not be read, a
     // temporary file not written); success while it could. The first reason stays.
@@ -57,6 +59,8 @@ class PointSink {
     virtual ~PointSink() = default;
     // False stops the import.
     virtual bool take(std::span<const std::int32_t> points) = 0;
+    // How many points are coming, when the reader knows before it begins.
+    virtual void expect(std::uint64_t) {}
 };
 
 // Gathers an import's points and hands them to the sink in blocks. It counts them and stops the
@@ -72,6 +76,8 @@ class PointBatch {
     }
     // A block at once, handed on as it is.
     bool addAll(std::span<const std::int32_t> points);
+    // Tells the sink how many points are coming; false when memory cannot hold them.
+    bool expect(std::uint64_t count);
     // Hands on what is gathered; false when the sink refused it or there are too many points.
     bool flush();
     std::uint64_t count() const { return handed_ + used_; }
@@ -104,6 +110,7 @@ class TextPieces {
 // Collects an import's points in memory (the pure imports and the tests).
 struct CollectedPoints : PointSink {
     std::vector<std::int32_t> points;
+    void expect(std::uint64_t count) override { points.reserve(static_cast<std::size_t>(count)); }
     bool take(std::span<const std::int32_t> block) override {
         points.insert(points.end(), block.begin(), block.end());
         return true;

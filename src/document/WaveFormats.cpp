@@ -45,6 +45,8 @@ void StoreLe32(char* p, std::int32_t value) {
     p[3] = static_cast<char>((v >> 24) & 0xFF);
 }
 
+} // namespace
+
 void DecodeNativeInto(std::string_view bytes, PointLayout layout, std::int32_t* points) {
     const std::size_t size = static_cast<std::size_t>(BytesPerPoint(layout));
     const std::size_t count = bytes.size() / size;
@@ -64,6 +66,8 @@ void DecodeNativeInto(std::string_view bytes, PointLayout layout, std::int32_t* 
         break;
     }
 }
+
+namespace {
 
 // Writes the points' bytes to out, which holds points.size() x the point size.
 template <class Sample>

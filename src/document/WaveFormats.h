@@ -29,6 +29,8 @@ PointLayout NativeLayoutFor(int composerId, bool fpSegMode);
 // Points of a native file's bytes: size / bytes per point, a partial last point is dropped.
 // Int16 points are sign-extended into the 32-bit values.
 std::vector<std::int32_t> DecodeNativePoints(std::string_view bytes, PointLayout layout);
+// The same into points, which has room for them.
+void DecodeNativeInto(std::string_view bytes, PointLayout layout, std::int32_t* points);
 // The file bytes for points; Int16 keeps the low 16 bits of each point.
 std::string EncodeNativePoints(std::span<const std::int32_t> points, PointLayout layout);
 // The same bytes streamed a chunk at a time; false when the stream failed.

@@ -21,7 +21,7 @@ namespace tw {
 namespace {
 
 constexpr std::size_t kRiffHeaderLength = 44;
-constexpr std::size_t kChunkBytes = 1 << 16;
+constexpr std::size_t kChunkBytes = 1 << 20;
 constexpr auto kRead = FileResult::Action::Read;
 
 bool IsRiff(std::string_view bytes) {
@@ -68,12 +68,18 @@ bool ReadNativeImport(ImportSource& in, const ImportContext& ctx, PointSink& out
     const std::uint64_t count = (in.size() - start) / pointSize;
     const std::size_t chunkPoints = kChunkBytes / pointSize;
     PointBatch batch(out, ctx.layout);
-    std::vector<char> chunk(chunkPoints * pointSize);
+    if (!batch.expect(count))
+        return false;
+    std::vector<char> chunk(static_cast<std::size_t>(std::min<std::uint64_t>(chunkPoints, count)) *
+                            pointSize);
+    std::vector<std::int32_t> points(chunk.size() / pointSize);
+    in.seek(start);
     for (std::uint64_t done = 0; done < count;) {
         const auto n = static_cast<std::size_t>(std::min<std::uint64_t>(chunkPoints, count - done));
-        if (in.readAt(start + done * pointSize, chunk.data(), n * pointSize) != n * pointSize ||
-            !batch.addAll(
-                DecodeNativePoints(std::string_view(chunk.data(), n * pointSize), ctx.layout)))
+        if (in.readFully(chunk.data(), n * pointSize) != n * pointSize)
+            return false;
+        DecodeNativeInto(std::string_view(chunk.data(), n * pointSize), ctx.layout, points.data());
+        if (!batch.addAll(std::span(points).first(n)))
             return false;
         done += n;
     }

@@ -191,6 +191,12 @@ TEST_F(CliTest, InfoAndConvertStreamWithinTheirMemory) {
     EXPECT_GT(toText, 0);
     EXPECT_LT(toText, 24);
     EXPECT_EQ(cli({"info", at("again.csv")}).out.substr(0, 16), "points: 3000000\n");
+    // And as ASCII there and back.
+    EXPECT_GT(peakMiB({"convert", at("rows.wav"), at("rows.asc")}), 0);
+    const double fromAscii = peakMiB({"convert", at("rows.asc"), at("back.wav")});
+    EXPECT_GT(fromAscii, 0);
+    EXPECT_LE(fromAscii, 1.2 * outMiB + 50);
+    EXPECT_EQ(ReadWholeFile(at("back.wav")), ReadWholeFile(at("rows.wav")));
 }
 
 TEST_F(CliTest, BadFilesFailWithOneLineAndWriteNothing) {
