@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <filesystem>
 #include <fstream>
+#include <type_traits>
 
 namespace tw {
 
@@ -127,14 +128,20 @@ bool ReadPointsInto(std::istream& in, std::size_t count, PointLayout layout, Sam
                                              static_cast<std::streamsize>(count * sizeof(Sample))));
     const auto pointSize = static_cast<std::size_t>(BytesPerPoint(layout));
     std::string chunk(std::min(kChunkPoints, count) * pointSize, '\0');
-    std::vector<std::int32_t> decoded(std::min(kChunkPoints, count));
+    std::vector<std::int32_t> decoded(
+        std::is_same_v<Sample, std::int32_t> ? 0 : std::min(kChunkPoints, count));
     for (std::size_t done = 0; done < count;) {
         const std::size_t n = std::min(kChunkPoints, count - done);
         if (!in.read(chunk.data(), static_cast<std::streamsize>(n * pointSize)))
             return false;
-        DecodeNativeInto(std::string_view(chunk.data(), n * pointSize), layout, decoded.data());
-        std::transform(decoded.begin(), decoded.begin() + static_cast<std::ptrdiff_t>(n), to + done,
-                       ToStored<Sample>);
+        const std::string_view bytes(chunk.data(), n * pointSize);
+        if constexpr (std::is_same_v<Sample, std::int32_t>) {
+            DecodeNativeInto(bytes, layout, to + done); // already the stored width
+        } else {
+            DecodeNativeInto(bytes, layout, decoded.data());
+            std::transform(decoded.begin(), decoded.begin() + static_cast<std::ptrdiff_t>(n),
+                           to + done, ToStored<Sample>);
+        }
         done += n;
     }
     return true;
