@@ -42,7 +42,7 @@ if [[ "${1:-}" == "--fuzz" ]]; then
 fi
 
 build_dir=build
-cmake_args=(-DCMAKE_BUILD_TYPE=RelWithDebInfo)
+cmake_args=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DTW_PYTHON=ON)
 case "${1:-}" in
 --sanitize)
     build_dir=build-asan

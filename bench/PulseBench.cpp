@@ -67,7 +67,7 @@ void BM_CompileAndSegment(benchmark::State& state) {
     PulseLimits limits = LoadPulseLimits();
     size_t steps = 0;
     for (auto _ : state) {
-        TrainCompiler compiler(limits);
+        TrainCompiler compiler(limits, 0);
         compiler.mode = kSequencedMode;
         if (compiler.RunClockLoop(0) != TrainCompiler::kCompiled)
             state.SkipWithError("compilation failed");

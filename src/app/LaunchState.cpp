@@ -25,12 +25,6 @@ void SetLaunchState(const LaunchState& s) {
 void SetWaveFolder(const std::string& folder) {
     state.waveFolder = folder;
 }
-void SetActiveChannel(int channel) {
-    state.activeChannel = channel;
-}
-void SetActiveSegment(int segment) {
-    state.activeSegment = segment;
-}
 
 void DeriveLaunchPaths(LaunchState& s, const std::string& appDataFolder) {
     s.appDataFolder = appDataFolder.empty() ? std::string() : withoutTrailingSlash(appDataFolder);

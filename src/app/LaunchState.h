@@ -5,8 +5,9 @@ namespace tw {
 
 enum ComposerId { kStandardComposer = 0, kFmComposer = 1, kPulseComposer = 2 };
 
-// Process-wide facts settled at start-up. Only start-up, the instrument description load
-// (wave folder) and the document (active channel and segment) change them afterwards.
+// Process-wide facts settled at start-up and read-only afterwards, but for the wave folder: the
+// instrument description load sets it once, when the document is made. Where the user works (the
+// active channel and segment) is the document's, or the pulse composer's.
 struct LaunchState {
     int composerId = kStandardComposer;
     std::string appName = "Tidewright";
@@ -20,8 +21,6 @@ struct LaunchState {
     std::string logFile;
     bool fpSegMode = false;
     std::string waveFolder; // ends in '/', or empty when no wave folder is used
-    int activeChannel = 0;  // 0-based
-    int activeSegment = 1;
 };
 
 const LaunchState& launch();
@@ -29,8 +28,6 @@ const LaunchState& launch();
 // Start-up and tests install the whole state at once.
 void SetLaunchState(const LaunchState& state);
 void SetWaveFolder(const std::string& folder);
-void SetActiveChannel(int channel);
-void SetActiveSegment(int segment);
 
 // Fills the folder and file names below an application-data folder ("" is allowed).
 void DeriveLaunchPaths(LaunchState& state, const std::string& appDataFolder);

@@ -11,22 +11,12 @@ enum ResourceSet {
     kMarkerBitResources = 150
 };
 
-struct StartupResult {
-    bool ok = false;
-    int resourceSet = kStandardResources;
-};
-
 // The process's command line, program path first, its arguments joined by blanks.
 std::string JoinCommandLine(int argc, const char* const* argv);
 
 // Composer id from the whole command line, program path included: "PLS" beats "FMC".
 int ComposerFromCommandLine(const std::string& commandLine);
 const char* AppNameFor(int composerId);
-
-// Runs start-up: derives the launch paths below appDataFolder, checks for the host's exchange
-// file, reads the instrument identity, picks the composer, writes the first log line and picks
-// the resource set. Messages go through the prompter; on failure the program must end.
-StartupResult RunStartup(const std::string& commandLine, const std::string& appDataFolder);
 
 // The About box: title, then its two lines.
 std::string AboutTitle();

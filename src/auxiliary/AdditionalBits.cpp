@@ -1,12 +1,10 @@
 #include "auxiliary/AdditionalBits.h"
-#include "host/ExchangeFile.h"
 
 #include "app/LaunchState.h"
 #include "app/Printf.h"
-#include "app/ProfileFile.h"
 #include "app/ProfileStore.h"
 #include "app/StoredNumber.h"
-#include "document/SegmentTables.h"
+#include "host/ExchangeFile.h"
 
 #include <cctype>
 
@@ -44,42 +42,28 @@ MarkerBitSettings ReadMarkerBitSettings() {
     return s;
 }
 
-std::string AdditionalBits::ListKey(int k) const {
-    return strprintf("%dBit%d", bit0 + k, segment);
-}
-
-std::string AdditionalBits::InvertKey(int k) const {
-    return strprintf("%dInv%d", bit0 + k, segment);
-}
-
 std::string AdditionalBits::Label(int k) const {
     if (bit0 == 12)
         return k == 0 ? "B13 " : "B14";
     return strprintf("B%d", bit0 + 1 + k);
 }
 
-AdditionalBits LoadAdditionalBits(const std::string& segTableSection) {
+AdditionalBits LoadAdditionalBits(const std::string& segTableSection, int activeSegment) {
     AdditionalBits bits;
     bits.bit0 = DescriptionNumber("MarkBit0", 12, 2000);
-    bits.segment =
-        ReadActiveSegment(0, false, launch().activeSegment).value_or(launch().activeSegment);
-    const std::string& file = launch().exchangeFile;
+    bits.segment = ExchangeFile::Active::Segment(0, false, activeSegment).value_or(activeSegment);
     for (int k = 0; k < 2; ++k) {
-        ReadQuiet(bits.ListKey(k).c_str(), bits.list[k], 2000, segTableSection, file);
-        std::string flag;
-        ReadQuiet(bits.InvertKey(k).c_str(), flag, 2000, segTableSection, file);
-        bits.inverted[k] = StoredWhole(flag) != 0;
+        auto stored = ExchangeFile::MarkerBits::Read(segTableSection, bits.bit0 + k, bits.segment);
+        bits.list[k] = stored.list;
+        bits.inverted[k] = StoredWhole(stored.invert) != 0;
     }
     return bits;
 }
 
 bool StoreAdditionalBits(const AdditionalBits& bits, const std::string& segTableSection) {
-    profile::Transaction transaction(launch().exchangeFile);
-    for (int k = 0; k < 2; ++k) {
-        transaction.write(segTableSection, bits.ListKey(k), bits.list[k]);
-        transaction.write(segTableSection, bits.InvertKey(k), bits.inverted[k] ? "1" : "0");
-    }
-    return transaction.commit();
+    const ExchangeFile::MarkerBits::Setting settings[2] = {
+        {bits.list[0], bits.inverted[0] ? "1" : "0"}, {bits.list[1], bits.inverted[1] ? "1" : "0"}};
+    return ExchangeFile::MarkerBits::Store(segTableSection, bits.bit0, bits.segment, settings);
 }
 
 } // namespace tw

@@ -20,13 +20,12 @@ struct AdditionalBits {
     std::string list[2];
     bool inverted[2] = {false, false};
 
-    std::string ListKey(int k) const;   // "%dBit%d" with (bit0 + k, segment)
-    std::string InvertKey(int k) const; // "%dInv%d"
-    std::string Label(int k) const;     // "B13 " / "B14", or "B%d" counting bits from 1
+    std::string Label(int k) const; // "B13 " / "B14", or "B%d" counting bits from 1
 };
 
-// Reads the definitions of the active segment from segTableSection of the exchange file.
-AdditionalBits LoadAdditionalBits(const std::string& segTableSection);
+// Reads the definitions of the active segment from segTableSection of the exchange file: the
+// first entry of the host's active segments, the document's active segment when there is none.
+AdditionalBits LoadAdditionalBits(const std::string& segTableSection, int activeSegment);
 // Ok: writes both lists (unchecked, an empty list stays an empty value) and both flags.
 bool StoreAdditionalBits(const AdditionalBits& bits, const std::string& segTableSection);
 

@@ -15,11 +15,11 @@ std::string Composer::workingFileName(int segment, int channel) const {
 }
 
 std::string Composer::segTableSection(int channel) const {
-    return strprintf("SegmTbl-ch%d", channel);
+    return ExchangeFile::Segments::ChannelTable(channel);
 }
 
 std::string Composer::modifKey(int segment, int channel) const {
-    return strprintf("Segm%d-%d", segment, channel);
+    return ExchangeFile::Segments::SavedKey(segment, channel);
 }
 
 const FmLimits& Composer::fmLimits() const {

@@ -1,5 +1,6 @@
 #pragma once
 #include "document/WaveFormats.h"
+#include "host/ExchangeFile.h"
 #include "host/HostEvents.h"
 
 #include <cstdint>
@@ -31,7 +32,7 @@ class Composer {
     Composer& operator=(const Composer&) = delete;
     virtual ~Composer() = default;
 
-    // --- the run
+    // The run.
     virtual long closedCode() const { return 5; } // the ComposerClosed notice at exit
     virtual HostEventCodes hostEvents() const { return {3, 6}; }
     // appName + " -> " + the document's path, shortened.
@@ -39,11 +40,11 @@ class Composer {
     // False for the pulse-train composer: no waveform document, its own windows.
     virtual bool hasDocument() const { return true; }
 
-    // --- the document
+    // The document.
     virtual bool isFm() const { return false; } // the document's `isFm`
     virtual PointLayout layout() const { return PointLayout::Int16; }
     virtual std::string undoFileName() const { return "UndoTD.wav"; }
-    virtual std::string waveParSection() const { return "TdWav_Par"; }
+    virtual std::string waveParSection() const { return ExchangeFile::WaveParameters::kStandard; }
     // The working file of a segment and channel, without the tmp folder.
     virtual std::string workingFileName(int segment, int channel) const;
     // False where one wave stands for all segments (the FM composer outside FP-segment mode,
@@ -53,7 +54,7 @@ class Composer {
     virtual bool channelTables() const { return true; }
     // The segment table section of a channel.
     virtual std::string segTableSection(int channel) const;
-    // The key of the segment's modified mark in section "Modif".
+    // The key Save removes from the segments' modified marks.
     virtual std::string modifKey(int segment, int channel) const;
     // Lengths are held to the instrument's wavelength increment (`resFactor`).
     virtual bool wavelengthIncrements() const { return true; }
@@ -74,11 +75,11 @@ class Composer {
     // host took it.
     virtual int Download(WeDoc& doc);
 
-    // --- the generators: their defaults (description file) and dialog position (exchange file)
+    // The generators: their defaults (description file) and dialog position (exchange file)
     virtual std::string waveDefaultsSection() const { return "TdWav_Defpar"; }
-    virtual std::string dialogSection() const { return "TdOrg"; }
+    virtual std::string dialogSection() const { return ExchangeFile::Dialogs::kStandard; }
 
-    // --- the view
+    // The view.
     virtual const char* sampleText() const { return "23456"; } // sizes the left margin
     virtual std::string horizontalUnit() const { return "Pts"; }
     virtual std::string verticalUnit() const { return "Pts"; }
@@ -89,7 +90,7 @@ class Composer {
     // mapping, mirrored about its middle and started at 500000000.
     virtual bool abstractMode() const { return false; }
 
-    // --- the frame
+    // The frame.
     virtual int parameterTemplate() const { return 1340; } // the wave parameter bar's form
     virtual int instrumentButtons(double channels) const;  // Download, Clear memory, channels
     virtual std::string placementKey() const { return "Rect"; }

@@ -113,6 +113,15 @@ const FileFormat* FileFormatOfExtension(PointLayout layout, std::string_view ext
     return nullptr;
 }
 
+const FileFormat* FileFormatOfPath(const std::string& path, PointLayout layout) {
+    const int code = FormatCodeFromName(path, layout);
+    if (code >= 0)
+        return FindFileFormat(layout, code);
+    const std::string extension = ExtensionOf(path);
+    const FileFormat* format = FileFormatOfExtension(layout, extension);
+    return format && EqualsNoCase(extension, format->extension) ? format : nullptr;
+}
+
 bool AsksDimension(PointLayout layout, int code) {
     const FileFormat* format = FindFileFormat(layout, code);
     return format && format->reading.asksDimension;

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <iosfwd>
 #include <span>
+#include <string>
 #include <string_view>
 
 namespace tw {
@@ -65,6 +66,10 @@ std::span<const FileFormat> FileFormatsOf(PointLayout layout);
 const FileFormat* FindFileFormat(PointLayout layout, int code);
 // The first row whose extension the given one starts with (any case), or nullptr.
 const FileFormat* FileFormatOfExtension(PointLayout layout, std::string_view extension);
+// The row a file opened by name reads as: Open's rule for the name (three-letter extensions,
+// "wa"+digit working files), else a row whose extension is the name's whole extension (as
+// ".pwav"). nullptr when none.
+const FileFormat* FileFormatOfPath(const std::string& path, PointLayout layout);
 // Whether Open asks the dimension question before it reads a file of the code.
 bool AsksDimension(PointLayout layout, int code);
 

@@ -3,28 +3,20 @@
 #include "app/FileUtil.h"
 #include "app/LaunchState.h"
 #include "app/Printf.h"
-#include "app/ProfileFile.h"
 #include "app/ProfileStore.h"
 #include "app/Prompter.h"
-#include "app/StoredNumber.h"
 #include "app/StringTable.h"
 #include "document/WaveFormats.h"
 #include "document/WeDoc.h"
 #include "host/HostLink.h"
 
-#include <cstdlib>
 #include <set>
-#include <sstream>
 #include <string>
 #include <vector>
 
 namespace tw {
 
 namespace {
-const std::string& exchange() {
-    return launch().exchangeFile;
-}
-
 // A new segment file: kNewSegmentPoints points of the document's initial value.
 bool CreateSegmentFile(const WeDoc& doc, const std::string& path) {
     std::vector<std::int32_t> fresh(kNewSegmentPoints, doc.initialPoint);
@@ -32,25 +24,13 @@ bool CreateSegmentFile(const WeDoc& doc, const std::string& path) {
 }
 } // namespace
 
-std::string SegmentTableSection(int segment, int channel, bool fpSegMode) {
-    if (!fpSegMode && segment >= 1)
-        return strprintf("SegmTbl-ch%d", channel);
-    return "FmSegmTbl";
-}
-
-std::string SegmentKey(int segment) {
-    return segment < 0 ? "1" : std::to_string(segment);
-}
-
 bool RecordSegment(int segment, int channel, std::string& path, bool fpSegMode) {
-    std::string section = SegmentTableSection(segment, channel, fpSegMode);
-    std::string key = SegmentKey(segment);
-    if (path.empty())
-        return ProfileRecord(section, key.c_str(), path, 260, exchange(), true) != 0;
-    profile::Transaction batch(exchange());
-    batch.write(section, key, path);
-    batch.write("Modif", key, "Yes");
-    return batch.commit();
+    const std::string table = ExchangeFile::Segments::Table(segment, channel, fpSegMode);
+    if (!path.empty())
+        return ExchangeFile::Segments::Record(table, segment, path);
+    auto stored = ExchangeFile::Segments::File(table, segment);
+    path = stored.value_or("");
+    return stored.has_value();
 }
 
 void RecordSegmentFile(int segment, int channel, const std::string& path, bool fpSegMode) {
@@ -69,7 +49,7 @@ std::string CommandStem(std::string_view value) {
 
 void SelectSegmentOnHost(int segment) {
     std::string stem;
-    const char* key = launch().fpSegMode ? "FPSeg" : "AcSeg";
+    const char* key = launch().fpSegMode ? "FPSeg" : "AcSeg"; // of the description file
     if (!ProfileRecord("Interface", key, stem, 40, launch().descrFile, true))
         stem = ":SEL ";
     SendToExchangeHost("Cmd=" + CommandStem(stem) + std::to_string(segment));
@@ -79,19 +59,13 @@ bool CheckSegmentNumber(WeDoc& doc, int& segment) {
     const bool fp = launch().fpSegMode;
     const double maximum = fp ? doc.composer().fmLimits().fpSegMax : doc.segmentMax;
     if (segment < 1 || segment > maximum) {
-        segment = launch().activeSegment;
+        segment = doc.activeSegment();
         doc.listener().segmentShown();
         ask(launch().appName, StringText(3002), Buttons::Ok, Icon::Exclamation);
         return false;
     }
     // One read of the table instead of one lookup per lower segment number.
-    std::set<long> used;
-    for (const auto& [key, value] : profile::SectionEntries(exchange(), doc.segTableSection)) {
-        char* end = nullptr;
-        long n = std::strtol(key.c_str(), &end, 10);
-        if (end != key.c_str() && *end == '\0')
-            used.insert(n);
-    }
+    const std::set<long> used = ExchangeFile::Segments::Numbers(doc.segTableSection);
     int below = 0;
     auto it = used.lower_bound(segment);
     if (it != used.begin())
@@ -104,24 +78,24 @@ bool CheckSegmentNumber(WeDoc& doc, int& segment) {
         segment = below + 1;
         doc.listener().segmentShown();
     }
-    if (segment != launch().activeSegment) {
-        DeleteProfileSection("TdWav_Par", exchange());
-        SetActiveSegment(segment);
-        StoreActiveSegment(segment, fp);
+    if (segment != doc.activeSegment()) {
+        ExchangeFile::WaveParameters::Forget(ExchangeFile::WaveParameters::kStandard);
+        doc.SelectSegment(segment);
         SelectSegmentOnHost(segment);
     }
     LoadChannelSegment(doc);
     if (doc.pattSyncTable)
-        UpdatePatternTable(doc, "", launch().activeSegment, launch().activeChannel);
+        UpdatePatternTable(doc, "", doc.activeSegment(), doc.activeChannel());
     return true;
 }
 
 void LoadChannelSegment(WeDoc& doc) {
     const bool fp = launch().fpSegMode;
-    const int channel = launch().activeChannel;
-    WriteProfileKey("Modif", "Common", "Yes", exchange());
-    const int previous = launch().activeSegment;
-    SetActiveSegment(ReadActiveSegment(channel, fp, previous).value_or(previous));
+    const int channel = doc.activeChannel();
+    ExchangeFile::Segments::MarkSwitched();
+    const int previous = doc.activeSegment();
+    doc.TakeActive(
+        {channel, ExchangeFile::Active::Segment(channel, fp, previous).value_or(previous)});
     const int segment = doc.ActiveTableSegment();
     std::string path;
     if (!RecordSegment(segment, channel, path, fp))
@@ -156,9 +130,9 @@ void LoadActiveSegment(WeDoc& doc) {
     } else {
         // The channel and segment are the ones the description load or the host's re-read
         // event has just read and checked.
-        channel = fp ? 0 : launch().activeChannel;
-        segment = launch().activeSegment;
-        SetActiveChannel(channel);
+        channel = fp ? 0 : doc.activeChannel();
+        segment = doc.activeSegment();
+        doc.TakeActive({channel, segment});
         if (!RecordSegment(segment, channel, path, fp))
             path = doc.WorkingFile(segment, channel);
         if (doc.pattSyncTable)
@@ -187,10 +161,9 @@ void LoadActiveSegment(WeDoc& doc) {
 }
 
 void UpdatePatternTable(WeDoc& doc, std::string path, int segment, int channel) {
-    const std::string& exch = exchange();
     if (path.empty())
-        ProfileRecord(strprintf("SegmTbl-ch%d", channel), std::to_string(segment).c_str(), path,
-                      260, exch, true);
+        path = ExchangeFile::Segments::File(ExchangeFile::Segments::ChannelTable(channel), segment)
+                   .value_or("");
     if (path.empty())
         path = doc.WorkingFile(segment, channel);
     if (!FileExists(path))
@@ -198,15 +171,13 @@ void UpdatePatternTable(WeDoc& doc, std::string path, int segment, int channel) 
     std::int64_t target = FileSize(path) / doc.patSyncFactor;
     if (target < 0)
         return;
-    const std::string section = strprintf("PattTbl-ch%d", channel);
-    const std::string key = std::to_string(segment);
-    std::string pattern;
-    if (ProfileRecord(section, key.c_str(), pattern, 260, exch, true) && FileExists(pattern) &&
-        FileSize(pattern) == target)
+    const std::optional<std::string> stored = ExchangeFile::Segments::PatternFile(channel, segment);
+    std::string pattern = stored.value_or("");
+    if (stored && FileExists(pattern) && FileSize(pattern) == target)
         return;
     if (pattern.empty()) {
         pattern = FolderOf(path) + strprintf("TemS%d.wpt%d", segment, channel);
-        WriteProfileKey(section, key, pattern, exch);
+        ExchangeFile::Segments::RecordPatternFile(channel, segment, pattern);
     }
     std::string bytes = ReadWholeFile(pattern).value_or(std::string());
     bytes.resize(static_cast<std::size_t>(target), '\0');
@@ -215,7 +186,7 @@ void UpdatePatternTable(WeDoc& doc, std::string path, int segment, int channel) 
 
 void SyncPartnerChannelSegment(WeDoc& doc) {
     const bool fp = launch().fpSegMode;
-    const int partner = launch().activeChannel ^ 1;
+    const int partner = doc.activeChannel() ^ 1;
     const int segment = doc.ActiveTableSegment();
     std::string path;
     if (!RecordSegment(segment, partner, path, fp)) {

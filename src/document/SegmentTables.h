@@ -10,12 +10,6 @@ namespace tw {
 
 class WeDoc;
 
-// The exchange-file section that holds the file of a segment: "SegmTbl-ch%d", or "FmSegmTbl" in
-// FP-segment mode and for negative (FM) segments.
-std::string SegmentTableSection(int segment, int channel, bool fpSegMode);
-// The key of a segment in its table: the number, "1" for a negative segment.
-std::string SegmentKey(int segment);
-
 // With a path: records it as the segment's file and marks the segment modified. With an empty
 // path: reads the segment's file into it; false when the table has no entry.
 bool RecordSegment(int segment, int channel, std::string& path, bool fpSegMode);

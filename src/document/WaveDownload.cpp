@@ -1,5 +1,4 @@
 #include "document/WaveDownload.h"
-#include "host/ExchangeFile.h"
 
 #include "app/FileUtil.h"
 #include "app/LaunchState.h"
@@ -8,6 +7,7 @@
 #include "app/StoredNumber.h"
 #include "document/SegmentTables.h"
 #include "document/WeDoc.h"
+#include "host/ExchangeFile.h"
 #include "host/HostLink.h"
 
 #include <algorithm>
@@ -18,10 +18,6 @@
 namespace tw {
 
 namespace {
-const std::string& exchange() {
-    return launch().exchangeFile;
-}
-
 std::string DescrValue(const char* section, const char* key, int size) {
     std::string v;
     ProfileRecord(section, key, v, size, launch().descrFile, true);
@@ -29,22 +25,14 @@ std::string DescrValue(const char* section, const char* key, int size) {
 }
 
 void CopyAdditionalBits(const WeDoc& doc) {
-    int s = ReadActiveSegment(0, false, 1).value_or(1);
-    for (int bit : {13, 14}) {
-        for (const char* kind : {"Bit", "Inv"}) {
-            std::string key = strprintf("%d%s%d", bit, kind, s);
-            std::string value;
-            if (ProfileRecord(doc.segTableSection, key.c_str(), value, 410, exchange(), true))
-                WriteGeneralSetting(strprintf("%d%s", bit, kind), value, "DwnStr");
-        }
-    }
+    const int s = ExchangeFile::Active::Segment(0, false, 1).value_or(1);
+    for (const auto& stored : ExchangeFile::MarkerBits::ForDownload(doc.segTableSection, s))
+        WriteGeneralSetting(strprintf(stored.invert ? "%dInv" : "%dBit", stored.bit), stored.value,
+                            "DwnStr");
 }
 
-std::string SegmentPath(const std::string& section, int segment, bool quiet) {
-    std::string path;
-    std::string key = std::to_string(segment);
-    ProfileRecord(section, key.c_str(), path, 260, exchange(), quiet);
-    return path;
+std::string SegmentPath(const std::string& table, int segment, bool quiet) {
+    return ExchangeFile::Segments::File(table, segment, !quiet).value_or("");
 }
 } // namespace
 
@@ -73,9 +61,10 @@ std::string FormatCommandTemplate(std::string_view templ, const std::vector<long
 }
 
 bool CombinedDownloadMode() {
-    double mode = ProfileNumber("DwnMode", 0, "Settings", kAbsent);
-    if (IsAbsent(mode) || mode < 0)
+    const std::optional<double> stored = ExchangeFile::Settings::DownloadMode();
+    if (!stored || *stored < 0)
         return false;
+    const double mode = *stored;
     std::istringstream names(DescrValue("ParmPnlName", "DwnMode", 80));
     std::string name;
     for (int i = 0; names >> name; ++i)
@@ -85,13 +74,12 @@ bool CombinedDownloadMode() {
 }
 
 std::string TraceTypePrefix(WeDoc& doc) {
-    std::string stored;
     int type = 0;
-    if (ProfileRecord("Settings", "TracType", stored, 260, exchange(), true)) {
-        type = StoredWhole(stored);
+    if (std::optional<int> stored = ExchangeFile::Settings::TraceType()) {
+        type = *stored;
     } else if (std::optional<int> chosen = doc.listener().askTraceType()) {
         type = *chosen;
-        WriteProfileKey("Settings", "TracType", std::to_string(type), exchange());
+        ExchangeFile::Settings::StoreTraceType(type);
     }
     if (type < 0 || type > 2)
         type = 0;
@@ -106,8 +94,8 @@ std::string TraceTypePrefix(WeDoc& doc) {
 }
 
 std::string StandardDownloadText(WeDoc& doc) {
-    const int segment = launch().activeSegment;
-    const int channel = launch().activeChannel;
+    const int segment = doc.activeSegment();
+    const int channel = doc.activeChannel();
     const long length = static_cast<long>(doc.wavelength());
     const bool combined = CombinedDownloadMode();
     std::string text;
@@ -123,8 +111,8 @@ std::string StandardDownloadText(WeDoc& doc) {
     std::string prefix = doc.hasTraceTypes ? TraceTypePrefix(doc) : std::string();
     if (combined) {
         int low = channel & ~1;
-        text += "Wav=" + SegmentPath(strprintf("SegmTbl-ch%d", low), segment, true) + "&" +
-                SegmentPath(strprintf("SegmTbl-ch%d", low + 1), segment, true);
+        text += "Wav=" + SegmentPath(ExchangeFile::Segments::ChannelTable(low), segment, true) +
+                "&" + SegmentPath(ExchangeFile::Segments::ChannelTable(low + 1), segment, true);
     } else {
         text += "Wav=" + SegmentPath(doc.segTableSection, segment, false);
     }
@@ -134,9 +122,9 @@ std::string StandardDownloadText(WeDoc& doc) {
     return "Cmd=" + text;
 }
 
-std::string FmDownloadText(const WeDoc&) {
+std::string FmDownloadText(const WeDoc& doc) {
     const bool fp = launch().fpSegMode;
-    const int segment = fp ? launch().activeSegment : -1;
+    const int segment = fp ? doc.activeSegment() : -1;
     std::string path;
     RecordSegment(segment, 0, path, fp);
     std::string text = "FMwav=" + path + "\n";
@@ -147,15 +135,14 @@ std::string FmDownloadText(const WeDoc&) {
 }
 
 int DownloadWaveform(WeDoc& doc) {
-    SetActiveChannel(ReadActiveChannel(ReadChannelCount(), launch().activeChannel));
+    doc.RereadActiveChannel();
     return doc.composer().Download(doc);
 }
 
 int SendTraceDownload(WeDoc& doc) {
     std::string text = StandardDownloadText(doc);
     bool sent = SendToExchangeHost(text);
-    WriteProfileKey(strprintf("SegmStt-Ch%d", launch().activeChannel),
-                    std::to_string(launch().activeSegment), "Loaded", exchange());
+    ExchangeFile::Segments::MarkLoaded(doc.activeChannel(), doc.activeSegment());
     return sent ? 1 : 0;
 }
 

@@ -239,6 +239,11 @@ FileResult ReadNativeFile(const std::string& path, PointLayout layout,
     return ReadNative(path, layout, values);
 }
 
+FileResult ReadNativeFile(const std::string& path, PointLayout layout,
+                          std::vector<std::int16_t>& values) {
+    return ReadNative(path, layout, values);
+}
+
 FileResult ResizeNativeFile(const std::string& path, std::size_t count, PointLayout layout) {
     const auto pointSize = static_cast<std::size_t>(BytesPerPoint(layout));
     std::ifstream in(path, std::ios::binary);

@@ -51,6 +51,9 @@ FileResult ReadNativeFile(const std::string& path, PointLayout layout,
                           PointBuffer<std::int16_t>& values);
 FileResult ReadNativeFile(const std::string& path, PointLayout layout,
                           PointBuffer<std::int32_t>& values);
+// The same into a vector (a pulse segment handed on as it is).
+FileResult ReadNativeFile(const std::string& path, PointLayout layout,
+                          std::vector<std::int16_t>& values);
 // Writes the points atomically (temporary file renamed over path); Int16 keeps the low 16 bits
 // of each point.
 FileResult WriteNativeFile(const std::string& path, SampleView points, PointLayout layout);

@@ -6,6 +6,7 @@
 #include "document/FormatRegistry.h"
 #include "document/ImportStream.h"
 #include "document/WaveFormats.h"
+#include "host/ExchangeFile.h"
 
 #include <algorithm>
 #include <cctype>
@@ -102,7 +103,7 @@ ImportResult ImportWith(PointReader read, ImportSource& in, const ImportContext&
 }
 
 bool AutoStretchEnabled() {
-    const std::string model = ProfileText("Model", "Instrument", launch().exchangeFile);
+    const std::string model = ExchangeFile::Instrument::Model();
     const std::string value = ProfileText("autoStretch" + model, "Option", launch().generalIni);
     return value.empty() || EqualsNoCase(value, "yes");
 }

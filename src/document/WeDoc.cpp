@@ -19,18 +19,13 @@
 
 namespace tw {
 
-namespace {
-const std::string& exchange() {
-    return launch().exchangeFile;
-}
-} // namespace
-
 WeDoc::WeDoc(Composer& composer)
     : composer_(composer),
       samples_(composer.layout() == PointLayout::Int16 ? SampleWidth::Int16 : SampleWidth::Int32) {
     const LaunchState& ls = launch();
     isFm = composer_.isFm();
     limits = LoadInstrumentDescription(samples_.width() == SampleWidth::Int32 ? 4 : 2);
+    active_ = limits.active;
     commonSegmForAllChan = limits.commonSegmForAllChan;
     moduleChans = limits.moduleChans;
     wavelengthMin = limits.wavelengthMin;
@@ -45,7 +40,7 @@ WeDoc::WeDoc(Composer& composer)
     channels = limits.channels;
     tmpFolder = ls.tmpFolder;
     undoFile = tmpFolder + composer_.undoFileName();
-    segTableSection = composer_.segTableSection(launch().activeChannel);
+    segTableSection = composer_.segTableSection(active_.channel);
     waveParSection = composer_.waveParSection();
     vMin = limits.vMin;
     vMax = limits.vMax;
@@ -59,7 +54,7 @@ bool WeDoc::SetUpFmChannel() {
 }
 
 WeDoc::~WeDoc() {
-    DeleteProfileSection(waveParSection, exchange());
+    ExchangeFile::WaveParameters::Forget(waveParSection);
     RemoveFile(tmpFolder + "^^Dwn.wav");
     PostComposerClosed(composer_.closedCode(), 0);
 }
@@ -81,11 +76,34 @@ std::string WeDoc::WorkingFile(int segment, int channel) const {
 }
 
 int WeDoc::ActiveTableSegment() const {
-    return composer_.segmented() ? launch().activeSegment : -1;
+    return composer_.segmented() ? active_.segment : -1;
 }
 
 std::string WeDoc::ActiveWorkingFile() const {
-    return WorkingFile(ActiveTableSegment(), launch().activeChannel);
+    return WorkingFile(ActiveTableSegment(), active_.channel);
+}
+
+void WeDoc::TakeActive(ChannelSegment place) {
+    if (place.channel == active_.channel && place.segment == active_.segment)
+        return;
+    active_ = place;
+    segTableSection = composer_.segTableSection(active_.channel);
+    listener().activeChanged();
+}
+
+void WeDoc::SelectSegment(int segment) {
+    TakeActive({active_.channel, segment});
+    ExchangeFile::Active::StoreSegment(segment, launch().fpSegMode);
+}
+
+void WeDoc::RereadActive() {
+    TakeActive(ExchangeFile::Active::Reread(active_, launch().fpSegMode));
+}
+
+void WeDoc::RereadActiveChannel() {
+    TakeActive(
+        {ExchangeFile::Active::Channel(ExchangeFile::Instrument::Channels(), active_.channel),
+         active_.segment});
 }
 
 void WeDoc::SetPathName(const std::string& path, bool addRecent) {
@@ -270,8 +288,7 @@ bool WeDoc::LoadWaveFile(const std::string& path, bool adopt, bool asIsOnCancel)
 }
 
 void WeDoc::AfterLengthChange() {
-    DeleteProfileKey(waveParSection, "Prv_bgn", exchange());
-    DeleteProfileKey(waveParSection, "Prv_end", exchange());
+    ExchangeFile::WaveParameters::ForgetRange(waveParSection);
     listener().rangeReset();
     listener().repaint(WeDocListener::kAll, WeDocListener::kAll);
 }
@@ -305,7 +322,7 @@ bool WeDoc::ChangeLength(long n, long from) {
     // they are cut or extended in place.
     samples_.Resize(static_cast<std::size_t>(n), initialPoint);
     const int segment = ActiveTableSegment();
-    const int channel = launch().activeChannel;
+    const int channel = active_.channel;
     if (!WriteChange(ActiveWorkingFile(), keepUndo))
         return false;
     SetPathName(ActiveWorkingFile(), true);
@@ -329,7 +346,7 @@ bool WeDoc::CommitEdit() {
     if (!WriteChange(working, keepUndo))
         return false;
     SetPathName(working, true);
-    RecordSegmentFile(ActiveTableSegment(), launch().activeChannel, working, launch().fpSegMode);
+    RecordSegmentFile(ActiveTableSegment(), active_.channel, working, launch().fpSegMode);
     if (change && !change->length)
         listener().repaint(change->first, change->last);
     else
@@ -348,7 +365,7 @@ bool WeDoc::New() {
     if (!WriteChange(working, keepUndo))
         return false;
     SetPathName(working, false);
-    RecordSegmentFile(ActiveTableSegment(), launch().activeChannel, working, launch().fpSegMode);
+    RecordSegmentFile(ActiveTableSegment(), active_.channel, working, launch().fpSegMode);
     RefreshFmMarkers();
     listener().wavelengthShown();
     AfterLengthChange();
@@ -389,15 +406,15 @@ bool WeDoc::Open(const std::string& path, int code) {
     SettleUndo(keepUndo);
     SetFileNameFrom(file);
     SetPathName(path, true);
-    RecordSegmentFile(ActiveTableSegment(), launch().activeChannel, file, launch().fpSegMode);
+    RecordSegmentFile(ActiveTableSegment(), active_.channel, file, launch().fpSegMode);
     composer_.WaveOpened(*this);
     AfterLengthChange();
     return true;
 }
 
 void WeDoc::RemoveModifMark() {
-    const int segment = ActiveTableSegment();
-    DeleteProfileKey("Modif", composer_.modifKey(segment, launch().activeChannel), exchange());
+    ExchangeFile::Segments::RemoveModified(
+        composer_.modifKey(ActiveTableSegment(), active_.channel));
 }
 
 SaveResult WeDoc::Save() {
@@ -414,7 +431,7 @@ SaveResult WeDoc::Save() {
         ReportFileFailure(written);
         return SaveResult::Saved;
     }
-    RecordSegmentFile(ActiveTableSegment(), launch().activeChannel, fileName, launch().fpSegMode);
+    RecordSegmentFile(ActiveTableSegment(), active_.channel, fileName, launch().fpSegMode);
     SetPathName(fileName, false);
     listener().titleSet(launch().appName + " -> " + fileName);
     RemoveModifMark();
@@ -447,8 +464,7 @@ bool WeDoc::SaveAs(const std::string& path, int code) {
     if (role == SaveRole::NamedExport)
         fileName = path;
     if (role == SaveRole::Document || (role == SaveRole::None && !fileName.empty())) {
-        RecordSegmentFile(ActiveTableSegment(), launch().activeChannel, fileName,
-                          launch().fpSegMode);
+        RecordSegmentFile(ActiveTableSegment(), active_.channel, fileName, launch().fpSegMode);
         SetPathName(fileName, false);
         listener().titleSet(launch().appName + " -> " + fileName);
     }
@@ -490,7 +506,7 @@ bool WeDoc::Undo() {
     AdoptPoints(working, true);
     fileName.clear();
     // The segment's file is the working file again, so a download sends what is shown.
-    RecordSegmentFile(ActiveTableSegment(), launch().activeChannel, working, launch().fpSegMode);
+    RecordSegmentFile(ActiveTableSegment(), active_.channel, working, launch().fpSegMode);
     listener().rangeReset();
     listener().repaint(WeDocListener::kAll, WeDocListener::kAll);
     return true;
@@ -498,7 +514,7 @@ bool WeDoc::Undo() {
 
 bool WeDoc::ClearMemory() {
     std::string text =
-        strprintf("Confirm clear the entire memory for channel %d", launch().activeChannel + 1);
+        strprintf("Confirm clear the entire memory for channel %d", active_.channel + 1);
     if (ask(launch().appName, text, Buttons::OkCancel, Icon::Question) != Answer::Ok)
         return false;
     SendToExchangeHost("Cmd=:TRAC:DEL:ALL");
@@ -506,13 +522,12 @@ bool WeDoc::ClearMemory() {
 }
 
 void WeDoc::SelectChannel(int index) {
-    if (index == launch().activeChannel)
+    if (index == active_.channel)
         return;
     if (composer_.channelTables())
-        DeleteProfileSection(waveParSection, exchange());
-    WriteProfileKey("Settings", "ActiveCh", std::to_string(index), exchange());
-    SetActiveChannel(index);
-    segTableSection = composer_.segTableSection(index);
+        ExchangeFile::WaveParameters::Forget(waveParSection);
+    ExchangeFile::Active::WriteChannel(index);
+    TakeActive({index, active_.segment});
     std::string stem;
     if (!ProfileRecord("Interface", "ActiveCh", stem, 40, launch().descrFile, true))
         stem = ":INST ";
@@ -520,7 +535,7 @@ void WeDoc::SelectChannel(int index) {
     SetUpFmChannel();
     LoadChannelSegment(*this);
     if (pattSyncTable)
-        UpdatePatternTable(*this, "", launch().activeSegment, index);
+        UpdatePatternTable(*this, "", active_.segment, index);
 }
 
 bool WeDoc::TrimLeft(long L) {

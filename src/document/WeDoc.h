@@ -24,7 +24,9 @@ struct WeDocListener {
     virtual void rangeReset() {}      // the view's horizontal range goes back to the whole wave
     virtual void wavelengthShown() {} // the frame's wavelength field shows `wavelength` again
     virtual void segmentShown() {}    // the frame's segment field shows the active segment
-    virtual void deviationShown() {}  // the FM composer's deviation field shows its text again
+    // The active channel or segment changed (a switch, the host's re-read event).
+    virtual void activeChanged() {}
+    virtual void deviationShown() {} // the FM composer's deviation field shows its text again
     virtual void titleSet(const std::string& /*title*/) {} // the main window's title text
     // The framework's path name changed; addRecent: also put it on the recent-file list.
     virtual void pathNameChanged(const std::string& /*path*/, bool /*addRecent*/) {}
@@ -55,6 +57,22 @@ class WeDoc {
     WeDocListener& listener() { return listener_ ? *listener_ : silent_; }
     Composer& composer() const { return composer_; }
 
+    // Where the user works: the active channel (0-based) and segment. The document holds them
+    // from the description load on; a change the user makes is published to the exchange file
+    // for the host, and every change is told to the listener.
+    const ChannelSegment& active() const { return active_; }
+    int activeChannel() const { return active_.channel; }
+    int activeSegment() const { return active_.segment; }
+    // The user's segment: stored as the channel's entry of "AcSeg" ("FPSeg").
+    void SelectSegment(int segment);
+    // A channel and segment the exchange file already holds (the segment stored for a channel,
+    // the one channel of FP-segment mode); nothing is written.
+    void TakeActive(ChannelSegment place);
+    // Host event 4: both as the host left them, numbers out of range keeping the present ones.
+    void RereadActive();
+    // The download's re-read of the channel alone.
+    void RereadActiveChannel();
+
     bool busy = false; // a wavelength correction is applied during a load
     bool isFm = false;
     bool commonSegmForAllChan = false;
@@ -71,7 +89,7 @@ class WeDoc {
     std::string undoFile;
     std::string fileName; // the user's file; empty while the wave lives only in the tmp folder
     std::string tmpFolder;
-    std::string segTableSection;
+    std::string segTableSection; // the active channel's segment table
     std::string waveParSection;
     std::vector<std::int32_t> fmMarkers; // point indices of the FM markers
     int fmMarkersInRange = 0;
@@ -148,7 +166,7 @@ class WeDoc {
     bool CanUndo() const;
     bool Undo();
     bool ClearMemory();
-    // Channel commands 1 to 4 (index 0 to 3).
+    // Channel commands 1 to 4 (index 0 to 3): published as "ActiveCh", told to the host.
     void SelectChannel(int index);
     // Trim Left keeps the points from L on, Trim Right those up to R; false when refused,
     // cancelled or not written. One Undo returns to the wave from before.
@@ -160,6 +178,7 @@ class WeDoc {
 
   private:
     Composer& composer_;
+    ChannelSegment active_;
     Samples samples_;
     WeDocListener* listener_ = nullptr;
     WeDocListener silent_;

@@ -6,8 +6,10 @@
 #include "app/ProfileFile.h"
 #include "app/ProfileStore.h"
 #include "app/Prompter.h"
+#include "expr/AliasValues.h"
 #include "expr/EquationState.h"
 #include "expr/ExprRange.h"
+#include "host/ExchangeFile.h"
 
 #include <algorithm>
 #include <cmath>
@@ -16,8 +18,10 @@ namespace tw {
 
 namespace {
 
-constexpr const char* kButtons = "Equ_Buttons";
-constexpr const char* kFieldKeys[] = {"Prv_bgn", "Prv_end", "Fmin", "Fmax", "Cycl"};
+using Stored = ExchangeFile::WaveParameters;
+// Where each field is kept, in field order.
+constexpr Stored::Key kFieldKeys[] = {Stored::Start, Stored::End, Stored::LowLevel,
+                                      Stored::HighLevel, Stored::Cycles};
 
 bool IsBlankText(const std::string& s) {
     return s.find_first_not_of(" \t") == std::string::npos;
@@ -79,24 +83,21 @@ void EquationEditor::ReadSettings() {
                                                       std::trunc(target_.lowerLevel()),
                                                       std::trunc(target_.upperLevel()), 1};
     for (int f = 0; f < kFieldCount; ++f) {
-        double v = ProfileNumber(kFieldKeys[f], 0, section, kAbsent);
-        if (IsAbsent(v)) {
+        std::optional<double> v = Stored::Number(section, kFieldKeys[f]);
+        if (!v) {
             v = defaults[f];
-            WriteProfileKey(section, kFieldKeys[f], SettingNumber(v), launch().exchangeFile);
+            Stored::Store(section, {{kFieldKeys[f], SettingNumber(*v)}});
         }
-        fields[f] = v;
+        fields[f] = *v;
     }
     previous_ = fields;
 
-    auto flag = [](const char* key, bool def) {
-        double v = ProfileNumber(key, 0, kButtons, kAbsent);
-        return IsAbsent(v) ? def : v != 0;
-    };
-    scaleRadio_ = flag("Scale", false);
+    using Dialogs = ExchangeFile::Dialogs;
+    scaleRadio_ = Dialogs::EquationButton(Dialogs::Scale).value_or(false);
     scaleFlag_ = scaleRadio_;
-    autoTicked_ = flag("CheckBox", false);
-    autoFlag_ = flag("AutoButton", scaleRadio_ || autoTicked_);
-    aliasesShown = flag("ButtonAliases", false);
+    autoTicked_ = Dialogs::EquationButton(Dialogs::CheckBox).value_or(false);
+    autoFlag_ = Dialogs::EquationButton(Dialogs::AutoButton).value_or(scaleRadio_ || autoTicked_);
+    aliasesShown = Dialogs::EquationButton(Dialogs::ButtonAliases).value_or(false);
 
     ReadDialogPosition(target_.composer().dialogSection(), position);
 }
@@ -163,34 +164,9 @@ bool EquationEditor::AcceptShortest(long shortest) {
 }
 
 bool EquationEditor::EvaluateAliases(const std::string& substituted, long& shortest) {
-    std::vector<std::size_t> used;
-    for (std::size_t n = 1; n <= aliases.size(); ++n)
-        if (AliasTable::Refers(substituted, n))
-            used.push_back(n);
-    for (std::size_t n : used) {
-        const AliasRow& row = aliases.rows()[n - 1];
-        if (IsBlankText(row.formula)) {
-            ask("Error", strprintf("Expression  {%zu} in column ref is empty", n));
-            return false;
-        }
-        if (row.formula.find('{') != std::string::npos) {
-            ask("Error", "Expression  in Alias incorrect");
-            return false;
-        }
-        std::string buffer = ToLower(row.formula);
-        parser_.shownFormula = row.formula;
-        parser_.CheckSyntax(buffer, static_cast<int>(n));
-        if (buffer == kMarkError) {
-            ask("Error", strprintf("Expression:\n%s, Incorrect,Index of Alias  %zu",
-                                   row.formula.c_str(), n));
-            return false;
-        }
-        if (buffer.starts_with("Err"))
-            return false;
-        shortest = std::min(shortest, parser_.ShortestWave(ToLower(row.formula), shortest));
-    }
-    // The main formula's own wave files bound the range as well.
-    shortest = std::min(shortest, parser_.ShortestWave(ToLower(substituted), shortest));
+    const std::vector<std::size_t> used = ReferredAliases(aliases, substituted);
+    if (!CheckAliases(parser_, aliases, used, substituted, shortest))
+        return false;
     if (shortest < parser_.per) {
         if (!AcceptShortest(shortest))
             return false;
@@ -198,25 +174,7 @@ bool EquationEditor::EvaluateAliases(const std::string& substituted, long& short
     const long s = static_cast<long>(fields[kStart]);
     const long e = static_cast<long>(fields[kEnd]);
     parser_.per = e - s + 1;
-    for (std::size_t n : used) {
-        std::string buffer = ToLower(aliases.rows()[n - 1].formula);
-        parser_.ToPostfix(buffer);
-        if (buffer == kMarkError)
-            return false;
-        const PostfixProgram& program = parser_.Compiled(buffer);
-        std::vector<double>& values = aliasValues_[n];
-        values.assign(static_cast<std::size_t>(std::max(0L, e - s + 1)), 0.0);
-        for (long i = s; i <= e; ++i) {
-            EvalResult r = program.Run(i - s, parser_.operands());
-            if (r.error) {
-                parser_.ReportEvalFailure(buffer, r.error);
-                ask("Error", strprintf("Expression in Alias incorrect.Index of Alias %zu", n));
-                return false;
-            }
-            values[i - s] = r.value;
-        }
-    }
-    return true;
+    return tw::EvaluateAliases(parser_, aliases, used, s, e, aliasValues_);
 }
 
 bool EquationEditor::Evaluate(bool forOk) {
@@ -327,21 +285,18 @@ void EquationEditor::SaveSettings(bool keepWave) {
 
     double start = fields[kStart], end = fields[kEnd];
     MoveRangeOn(start, end, static_cast<double>(Wavelength()));
-    {
-        profile::Transaction t(launch().exchangeFile);
-        t.write(kButtons, "Original", scaleRadio_ ? "0" : "1");
-        t.write(kButtons, "Scale", scaleRadio_ ? "1" : "0");
-        t.write(kButtons, "AutoButton", autoFlag_ ? "1" : "0");
-        t.write(kButtons, "CheckBox", autoTicked_ ? "1" : "0");
-        t.write(kButtons, "ButtonAliases", aliasesShown ? "1" : "0");
-        const std::string section = target_.composer().waveParSection();
-        t.write(section, "Prv_bgn", SettingNumber(start));
-        t.write(section, "Prv_end", SettingNumber(end));
-        t.write(section, "Fmin", SettingNumber(fields[kMin]));
-        t.write(section, "Fmax", SettingNumber(fields[kMax]));
-        t.write(section, "Cycl", SettingNumber(fields[kCycles]));
-        t.commit();
-    }
+    using Dialogs = ExchangeFile::Dialogs;
+    Dialogs::StoreEquation(target_.composer().waveParSection(),
+                           {{Dialogs::Original, !scaleRadio_},
+                            {Dialogs::Scale, scaleRadio_},
+                            {Dialogs::AutoButton, autoFlag_},
+                            {Dialogs::CheckBox, autoTicked_},
+                            {Dialogs::ButtonAliases, aliasesShown}},
+                           {{Stored::Start, SettingNumber(start)},
+                            {Stored::End, SettingNumber(end)},
+                            {Stored::LowLevel, SettingNumber(fields[kMin])},
+                            {Stored::HighLevel, SettingNumber(fields[kMax])},
+                            {Stored::Cycles, SettingNumber(fields[kCycles])}});
     StoreDialogPosition(target_.composer().dialogSection(), position);
     if (keepWave)
         target_.keepGenerated();
@@ -366,7 +321,7 @@ void EquationEditor::InsertAliasWave(std::size_t row, const std::string& path) {
 
 std::string EquationEditor::WaveFilter() const {
     std::string filter = target_.isFm() ? "Binary   (*.wvf)|*.wvf||" : "Binary   (*.wav)|*.wav||";
-    if (ProfileText("Model", "Instrument", launch().exchangeFile) == "QM8100") {
+    if (ExchangeFile::Instrument::Model() == "QM8100") {
         filter.pop_back();
         filter += "Binary   (*.wfm)|*.wfm|ASCII -space delimited (*.afm)|*.afm||";
     }

@@ -6,6 +6,7 @@
 #include "document/WeDoc.h"
 #include "fm/FmMarkers.h"
 #include "fm/FmNumberText.h"
+#include "host/ExchangeFile.h"
 
 #include <cmath>
 
@@ -26,7 +27,7 @@ void FmComposer::showDeviation(WeDoc& doc, std::string text) {
 }
 
 bool FmComposer::SetUpChannel(WeDoc& doc) {
-    failed_ = !LoadFmLimits(fm_);
+    failed_ = !LoadFmLimits(fm_, doc.activeSegment());
     showRange(doc);
     doc.initialPoint = abstract_ ? 500000000 : static_cast<std::int32_t>(fm_.base);
     showDeviation(doc, FmGeneralText(fm_.deviation));
@@ -54,13 +55,13 @@ void FmComposer::ComputeMarkers(WeDoc& doc) {
 void FmComposer::LoadSegmentRange(WeDoc& doc) {
     if (!launch().fpSegMode)
         return;
-    LoadSegmentDeviation(fm_);
+    LoadSegmentDeviation(fm_, doc.activeSegment());
     showRange(doc);
     showDeviation(doc, FmGeneralText(fm_.deviation));
 }
 
 DeviationChange FmComposer::ApplyDeviation(WeDoc& doc, std::string_view boxText) {
-    DeviationChange change = tw::ApplyDeviation(fm_, boxText);
+    DeviationChange change = tw::ApplyDeviation(fm_, boxText, doc.activeSegment());
     showDeviation(doc, change.boxText); // a refused value gives way to the previous one
     if (!change.accepted)
         return change;
@@ -102,11 +103,11 @@ bool FmComposer::segmented() const {
 }
 
 std::string FmComposer::segTableSection(int /*channel*/) const {
-    return "FmSegmTbl";
+    return ExchangeFile::Segments::FmTable();
 }
 
 std::string FmComposer::modifKey(int segment, int /*channel*/) const {
-    return strprintf("Segm%d", segment);
+    return ExchangeFile::Segments::SavedKey(segment);
 }
 
 int FmComposer::parameterTemplate() const {

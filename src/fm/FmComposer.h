@@ -49,9 +49,9 @@ class FmComposer : public Composer {
     bool isFm() const override { return true; }
     PointLayout layout() const override;
     std::string undoFileName() const override { return "UndoFC.wvf"; }
-    std::string waveParSection() const override { return kFmWaveParSection; }
+    std::string waveParSection() const override { return ExchangeFile::WaveParameters::kFm; }
     std::string waveDefaultsSection() const override { return "FmcWav_Defpar"; }
-    std::string dialogSection() const override { return "FmcOrg"; }
+    std::string dialogSection() const override { return ExchangeFile::Dialogs::kFm; }
     std::string workingFileName(int segment, int channel) const override;
     bool segmented() const override;
     bool channelTables() const override { return false; }

@@ -1,13 +1,11 @@
 #include "fm/FmMarkers.h"
 
 #include "app/FileUtil.h"
-#include "app/LaunchState.h"
-#include "app/ProfileFile.h"
-#include "app/ProfileStore.h"
 #include "app/Prompter.h"
 #include "app/StoredNumber.h"
 #include "app/StringTable.h"
 #include "fm/FmNumberText.h"
+#include "host/FmExchange.h"
 
 #include <algorithm>
 #include <cmath>
@@ -16,18 +14,6 @@
 namespace tw {
 
 namespace {
-// Each stored "Mrk<i>" text, in order, up to the first missing key.
-std::vector<std::string> readMarkTexts(int fmFuncMode) {
-    std::vector<std::string> texts;
-    std::string section = FmMarkSection(fmFuncMode);
-    for (int i = 0;; ++i) {
-        std::string key = "Mrk" + std::to_string(i), text;
-        if (!ProfileRecord(section, key.c_str(), text, 40, launch().exchangeFile, true))
-            return texts;
-        texts.push_back(text);
-    }
-}
-
 std::int32_t toInt32(double v) {
     v = std::trunc(v);
     if (!(v >= INT32_MIN))
@@ -36,13 +22,9 @@ std::int32_t toInt32(double v) {
 }
 } // namespace
 
-std::string FmMarkSection(int fmFuncMode) {
-    return "FmMark" + std::to_string(fmFuncMode);
-}
-
 std::vector<double> ReadFmMarkerValues(int fmFuncMode) {
     std::vector<double> values;
-    for (const std::string& text : readMarkTexts(fmFuncMode))
+    for (const std::string& text : FmExchange::MarkerTexts(fmFuncMode))
         if (auto v = LeadingValue(text))
             values.push_back(*v);
     return values;
@@ -81,24 +63,17 @@ FmMarkerPoints ComputeFmMarkerPoints(std::span<const std::int32_t> points,
 }
 
 void FmMarkerTable::load(int fmFuncMode) {
-    std::string section = FmMarkSection(fmFuncMode), sort;
     ascending_ = true;
-    if (ProfileRecord(section, "FmSort", sort, 40, launch().exchangeFile, true))
-        ascending_ = std::strtod(sort.c_str(), nullptr) != 0;
+    if (auto sort = FmExchange::MarkerSort(fmFuncMode))
+        ascending_ = std::strtod(sort->c_str(), nullptr) != 0;
     values_.clear();
-    for (const std::string& text : readMarkTexts(fmFuncMode))
+    for (const std::string& text : FmExchange::MarkerTexts(fmFuncMode))
         values_.push_back(toInt32(static_cast<double>(std::strtol(text.c_str(), nullptr, 10))));
     modified_ = false;
 }
 
 void FmMarkerTable::store(int fmFuncMode) {
-    std::vector<std::string> lines{std::string("FmSort=") + (ascending_ ? "1" : "0")};
-    for (std::size_t i = 0; i < values_.size(); ++i)
-        lines.push_back("Mrk" + std::to_string(i) + "=" + std::to_string(values_[i]));
-    profile::Transaction tx(launch().exchangeFile);
-    tx.deleteSection(FmMarkSection(fmFuncMode));
-    tx.writeSection(FmMarkSection(fmFuncMode), lines);
-    tx.commit();
+    FmExchange::StoreMarkers(fmFuncMode, ascending_, values_);
     modified_ = false;
 }
 

@@ -7,10 +7,7 @@
 
 namespace tw {
 
-// The exchange-file section of the marker table of one FM function mode ("FmMark0").
-std::string FmMarkSection(int fmFuncMode);
-
-// The stored marker values ("Mrk0", "Mrk1", ... up to the first missing key) as numbers.
+// The marker values stored for a function mode, as numbers.
 std::vector<double> ReadFmMarkerValues(int fmFuncMode);
 
 struct FmMarkerPoints {

@@ -4,7 +4,6 @@
 #include "app/LaunchState.h"
 #include "app/NumberText.h"
 #include "app/Printf.h"
-#include "app/ProfileFile.h"
 #include "app/ProfileStore.h"
 #include "app/Prompter.h"
 #include "app/StoredNumber.h"
@@ -12,6 +11,8 @@
 #include "document/SegmentTables.h"
 #include "document/WaveFormats.h"
 #include "fm/FmNumberText.h"
+#include "host/ExchangeFile.h"
+#include "host/FmExchange.h"
 #include "host/HostLink.h"
 #include "host/InstrumentDescription.h"
 
@@ -40,18 +41,16 @@ void readRange(const char* section, const char* key, double most, double& low, d
 }
 
 // A stored deviation, or a tenth of the carrier when there is none.
-double storedDeviation(const std::string& section, const std::string& key, double base) {
-    std::string text;
-    if (ProfileRecord(section, key.c_str(), text, 80, launch().exchangeFile, true))
-        if (auto d = LeadingValue(text))
+double storedDeviation(FmExchange::DeviationKey key, double base) {
+    if (auto text = FmExchange::Deviation(key))
+        if (auto d = LeadingValue(*text))
             return *d;
     return base * 0.1;
 }
 
 // A carrier becomes the FM composer's initial point, so it must be a 32-bit frequency.
-bool carrierFits(double base, const std::string& file, const std::string& section,
-                 const std::string& key, std::string_view used) {
-    return CheckedRange(base, 0, kMostFmPoint, {file, section, key}, used);
+bool carrierFits(double base, const StoredKey& where, std::string_view used) {
+    return CheckedRange(base, 0, kMostFmPoint, where, used);
 }
 
 bool descrHas(const char* section, const char* key, std::string* value = nullptr) {
@@ -72,7 +71,7 @@ void setRange(FmSettings& fm) {
 }
 } // namespace
 
-bool LoadFmLimits(FmSettings& fm) {
+bool LoadFmLimits(FmSettings& fm, int activeSegment) {
     const LaunchState& ls = launch();
     const auto mostPoints = static_cast<double>(MemoryPointLimit(sizeof(std::int32_t)));
     if (ls.fpSegMode) {
@@ -80,52 +79,51 @@ bool LoadFmLimits(FmSettings& fm) {
         readRange("ParmLst", "ModCarFrq", kMostFmPoint, fm.fmMin, fm.fmMax);
         readRange("ParmLst", "FPSeg", kMaxSegmentNumber, fm.fpSegMin, fm.fpSegMax);
     } else {
-        fm.fmFuncMode = wholeOr(ProfileNumber("FmFuncMode", 0, "Settings", kAbsent), 0);
+        fm.fmFuncMode = wholeOr(FmExchange::Read(FmExchange::FuncMode, kAbsent), 0);
         std::string rangeKey = "Sclk";
         std::string baseKey;
         if (descrHas("FmComposer", "FmBase", &baseKey))
             rangeKey = baseKey;
         readRange("FmComposer", "FmLen", mostPoints, fm.fmLenMin, fm.fmLenMax);
         readRange("ParmLst", rangeKey.c_str(), kMostFmPoint, fm.fmMin, fm.fmMax);
-        fm.wavelength = wholeOr(ProfileNumber("FmLen", 0, "FmComposer", kAbsent), 0);
+        fm.wavelength = wholeOr(FmExchange::Read(FmExchange::Wavelength, kAbsent), 0);
     }
-    return InitFmBase(fm);
+    return InitFmBase(fm, activeSegment);
 }
 
-bool InitFmBase(FmSettings& fm) {
+bool InitFmBase(FmSettings& fm, int activeSegment) {
     const LaunchState& ls = launch();
-    const std::string& exch = ls.exchangeFile;
-    const std::string devSection = ls.fpSegMode ? "FmSegmTbl" : "Settings";
-    std::string devKey = "FmDev";
-    std::string readSection = devSection;
+    // Written where FP-segment mode keeps it, read from "Settings" when the host gave no carrier.
+    FmExchange::DeviationKey devKey{ls.fpSegMode};
+    FmExchange::DeviationKey readKey = devKey;
 
-    fm.fmFuncMode = wholeOr(ProfileNumber("FmFuncMode", 0, "Settings", kAbsent), 0);
-    fm.base = ProfileNumber("ModCarFrq", 0, "Settings", kAbsent);
+    fm.fmFuncMode = wholeOr(FmExchange::Read(FmExchange::FuncMode, kAbsent), 0);
+    fm.base = FmExchange::Read(FmExchange::ModulationCarrier, kAbsent);
     if (!IsAbsent(fm.base) &&
-        !carrierFits(fm.base, exch, "Settings", "ModCarFrq", "the instrument's carrier"))
+        !carrierFits(fm.base, FmExchange::Where(FmExchange::ModulationCarrier),
+                     "the instrument's carrier"))
         fm.base = kAbsent;
     if (!IsAbsent(fm.base)) {
         // The host's own carrier is trusted as it is.
         if (ls.fpSegMode)
-            devKey += std::to_string(ls.activeSegment);
+            devKey.number = readKey.number = activeSegment;
     } else {
-        devKey += std::to_string(fm.fmFuncMode);
-        readSection = "Settings";
+        devKey.number = fm.fmFuncMode;
+        readKey = {false, fm.fmFuncMode};
         std::string baseKey;
         if (descrHas("FmComposer", "FmBase", &baseKey)) {
-            fm.base = ProfileNumber(baseKey, 0, "Settings", 6100000);
-            if (!carrierFits(fm.base, exch, "Settings", baseKey, "6100000"))
+            fm.base = FmExchange::ReadCarrier(baseKey, 6100000);
+            if (!carrierFits(fm.base, FmExchange::WhereCarrier(baseKey), "6100000"))
                 fm.base = 6100000;
-            devKey = "FmDev";
+            devKey.number = readKey.number = -1;
         } else {
-            double wmode = ProfileNumber("WformMode", 0, "Settings", kAbsent);
+            double wmode = FmExchange::Read(FmExchange::WaveformMode, kAbsent);
             bool stdWmode = !IsAbsent(wmode) && std::trunc(wmode) == 0;
-            std::string model;
-            ProfileRecord("Instrument", "Model", model, 260, exch, true);
+            const std::string model = ExchangeFile::Instrument::Model();
             if (stdWmode && !StartsWithNoCase(model, "K4412"))
-                fm.base = ProfileNumber("StdFmbase", 0, "FmComposer", kAbsent);
+                fm.base = FmExchange::Read(FmExchange::StandardBase, kAbsent);
             else
-                fm.base = ProfileNumber("Sclk", 0, "Settings", kAbsent);
+                fm.base = FmExchange::Read(FmExchange::SampleClock, kAbsent);
             if (fm.base <= fm.fmMin || fm.base >= fm.fmMax)
                 fm.base = fm.fmMax * 0.5;
             AppendLog(strprintf(" isStdWmode= %d\nfmbase=%g", wholeOr(wmode, 0), fm.base));
@@ -136,11 +134,11 @@ bool InitFmBase(FmSettings& fm) {
         }
     }
 
-    fm.deviation = storedDeviation(readSection, devKey, fm.base);
+    fm.deviation = storedDeviation(readKey, fm.base);
     fm.deviation = std::min({fm.deviation, 2 * (fm.fmMax - fm.base), 2 * (fm.base - fm.fmMin)});
 
     std::string conflict;
-    profile::Transaction tx(exch);
+    std::optional<double> newCarrier;
     if (fm.deviation == 0) {
         conflict = strprintf("Settings conflict\nBase frequency=%g and deviation.\nValues cann't "
                              "be corrected automatically and will be set to default",
@@ -151,13 +149,12 @@ bool InitFmBase(FmSettings& fm) {
         std::string first, second;
         items >> first >> second;
         fm.base = LeadingValue(second).value_or(0);
-        if (!carrierFits(fm.base, ls.descrFile, "ParmLst", "FmCarFrq", "0"))
+        if (!carrierFits(fm.base, {ls.descrFile, "ParmLst", "FmCarFrq"}, "0"))
             fm.base = 0;
         fm.deviation = fm.base * 0.1;
-        tx.write("Settings", "FmCarFrq", strprintf("%g", fm.base));
+        newCarrier = fm.base;
     }
-    tx.write(devSection, devKey, EngNumberText(fm.deviation, 9));
-    tx.commit();
+    FmExchange::StoreSetUp(devKey, EngNumberText(fm.deviation, 9), newCarrier);
     setRange(fm);
     if (!conflict.empty())
         warn(conflict);
@@ -174,7 +171,7 @@ bool DecideFmAbstractMode() {
     return ProfileNumberIn(ls.descrFile, "PtSize", 0, "FmComposer", kAbsent) != 4;
 }
 
-DeviationChange ApplyDeviation(FmSettings& fm, std::string_view boxText) {
+DeviationChange ApplyDeviation(FmSettings& fm, std::string_view boxText, int activeSegment) {
     const LaunchState& ls = launch();
     std::string text(boxText.substr(0, 20));
     double d = std::strtod(text.c_str(), nullptr);
@@ -187,31 +184,18 @@ DeviationChange ApplyDeviation(FmSettings& fm, std::string_view boxText) {
     fm.vMin = low;
     fm.deviation = d;
 
-    const std::string& exch = ls.exchangeFile;
     if (ls.fpSegMode) {
-        profile::Transaction tx(exch);
-        tx.write("FmSegmTbl", strprintf("FmDev%d", ls.activeSegment), EngNumberText(d, 9));
-        tx.deleteSection(kFmWaveParSection);
-        tx.commit();
+        FmExchange::StoreSegmentDeviation(activeSegment, EngNumberText(d, 9));
         return {true, text};
     }
-    std::string key = "FmDev";
+    FmExchange::DeviationKey key;
     if (!descrHas("FmComposer", "FmBase"))
-        key += std::to_string(fm.fmFuncMode);
-    {
-        profile::Transaction tx(exch);
-        tx.write("Settings", key, text);
-        if (fm.fmFuncMode == 0)
-            tx.write("Settings", "FmSt0", text);
-        tx.write("FmComposer", "FMax", FmStreamText(high));
-        tx.write("FmComposer", "FMin", FmStreamText(low));
-        tx.write("Common", "Modif", "Yes");
-        tx.deleteSection(kFmWaveParSection);
-        tx.commit();
-    }
+        key.number = fm.fmFuncMode;
+    FmExchange::StoreDeviation(key, text, fm.fmFuncMode == 0, FmStreamText(high),
+                               FmStreamText(low));
     // The host reads the new deviation from the exchange file, so it is told after the write.
     if (fm.fmFuncMode == 0) {
-        std::string host = HostTitle();
+        std::string host = ExchangeFile::Titles::Host();
         if (!host.empty())
             SendToHost(host, "Cmd=:FM:DEV " + text);
     }
@@ -241,16 +225,12 @@ std::string FmRangeFromLoadedWave(FmSettings& fm, std::span<const std::int32_t> 
         return t;
     };
     std::string devText = boxText(fm.deviation);
-    profile::Transaction tx(launch().exchangeFile);
-    tx.write("Settings", "FmDev0", devText);
-    tx.write("Settings", "FmCarFrq", boxText((fm.vMin + fm.vMax) / 2));
-    tx.commit();
+    FmExchange::StoreOpenedRange(devText, boxText((fm.vMin + fm.vMax) / 2));
     return devText;
 }
 
-void LoadSegmentDeviation(FmSettings& fm) {
-    fm.deviation =
-        storedDeviation("FmSegmTbl", strprintf("FmDev%d", launch().activeSegment), fm.base);
+void LoadSegmentDeviation(FmSettings& fm, int activeSegment) {
+    fm.deviation = storedDeviation({true, activeSegment}, fm.base);
     setRange(fm);
 }
 

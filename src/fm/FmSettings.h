@@ -18,16 +18,14 @@ struct FmSettings : FmLimits {
     double vMin = 0, vMax = 0; // always base -/+ deviation / 2 after a change
 };
 
-// The section of the exchange file that holds the FM wave parameters.
-inline constexpr const char* kFmWaveParSection = "FmcWav_Par";
-
 // Reads the limits and the wavelength, then establishes base and deviation (InitFmBase).
 // False when the carrier is outside the limits: the user was told and the application closes.
-bool LoadFmLimits(FmSettings& fm);
+// In FP-segment mode the deviation is the active segment's.
+bool LoadFmLimits(FmSettings& fm, int activeSegment);
 
 // Establishes base, deviation and the vertical range, writing the deviation back to the
 // exchange file. False (after string 3000) when the carrier cannot be brought inside the limits.
-bool InitFmBase(FmSettings& fm);
+bool InitFmBase(FmSettings& fm, int activeSegment);
 
 // Abstract mode: samples on a 0..1e9 scale instead of frequencies, as the description file
 // says. The FM composer decides it once, when it is created with the main frame.
@@ -42,13 +40,13 @@ struct DeviationChange {
 // The user's new deviation from the parameter bar. On acceptance the range follows, the
 // exchange file and the host are told and the wave parameter section is dropped; the caller
 // then refreshes the FM markers and the views.
-DeviationChange ApplyDeviation(FmSettings& fm, std::string_view boxText);
+DeviationChange ApplyDeviation(FmSettings& fm, std::string_view boxText, int activeSegment);
 
 // After loading a wave of absolute frequencies: range and deviation from its values. Returns
 // the text for the deviation box (also stored as [Settings] "FmDev0").
 std::string FmRangeFromLoadedWave(FmSettings& fm, std::span<const std::int32_t> points);
 
 // FP-segment mode: the active segment's own deviation, read before its working file is loaded.
-void LoadSegmentDeviation(FmSettings& fm);
+void LoadSegmentDeviation(FmSettings& fm, int activeSegment);
 
 } // namespace tw

@@ -11,6 +11,7 @@
 #include "document/SegmentTables.h"
 #include "document/WeDoc.h"
 #include "frame/MainFrame.h"
+#include "host/ExchangeFile.h"
 
 #include <QAction>
 #include <QApplication>
@@ -215,7 +216,7 @@ void FrameBars::buildInstrumentBar() {
     QToolBar* bar = frame_.addToolBar("Instrument Control Bar");
     bar->setObjectName("InstrumentControlBar");
     bar->setIconSize(QSize(20, 20));
-    const int buttons = composer_.instrumentButtons(ProfileNumber("Channels", 0, "Instrument", 1));
+    const int buttons = composer_.instrumentButtons(ExchangeFile::Instrument::ChannelsAsStored());
     for (int i = 0; i < buttons; ++i) {
         const int id = i == 0 ? kCmdDownload : i == 1 ? kCmdClearMemory : kCmdChannel1 + i - 2;
         QAction* a = frame_.action(id);
@@ -355,8 +356,8 @@ bool FrameBars::deviationBox() const {
 
 void FrameBars::showSegment() {
     const int slot = deviationBox() ? 2 : 1;
-    if (boxes_[slot])
-        boxes_[slot]->setText(QString::number(launch().activeSegment));
+    if (boxes_[slot] && doc_)
+        boxes_[slot]->setText(QString::number(doc_->activeSegment()));
     marks_[slot] = false;
 }
 

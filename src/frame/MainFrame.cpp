@@ -11,6 +11,7 @@
 #include "host/HostEvents.h"
 #include "host/HostLink.h"
 #include "host/qt/QtHostLink.h"
+#include "pulse/PulseComposer.h"
 #include "view/qt/WeditVw.h"
 
 #include <QAction>
@@ -176,7 +177,10 @@ void MainFrame::reread() {
         wave_->rereadFmSettings();
         return;
     }
-    RereadChannelAndSegment();
+    if (wave_)
+        wave_->document().RereadActive();
+    else if (pulse_)
+        pulse_->composer().RereadChannel();
     emit hostReread();
     view_->update();
 }

@@ -54,7 +54,8 @@ class MainFrame : public QMainWindow {
     void showAbout();
 
   signals:
-    // Host event 4 re-read the active channel and segment.
+    // Host event 4 re-read the active channel and segment (the document's, or the pulse
+    // composer's channel).
     void hostReread();
 
   protected:

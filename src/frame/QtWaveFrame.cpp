@@ -71,9 +71,13 @@ void QtWaveFrame::addCommands() {
     frame_.setCommand(kCmdClearMemory, {[doc] { doc->ClearMemory(); }, {}, {}});
     for (int i = 0; i < 4; ++i)
         frame_.setCommand(kCmdChannel1 + i, {[doc, i] { doc->SelectChannel(i); }, {}, {}});
-    frame_.setCommand(
-        kCmdAdditionalBits,
-        {[this, doc] { ShowAdditionalBitsDialog(&frame_, doc->segTableSection); }, {}, {}});
+    frame_.setCommand(kCmdAdditionalBits, {[this, doc] {
+                                               ShowAdditionalBitsDialog(&frame_,
+                                                                        doc->segTableSection,
+                                                                        doc->activeSegment());
+                                           },
+                                           {},
+                                           {}});
 }
 
 void QtWaveFrame::rereadFmSettings() {
@@ -110,6 +114,10 @@ void QtWaveFrame::wavelengthShown() {
 void QtWaveFrame::segmentShown() {
     if (bars_)
         bars_->showSegment();
+}
+
+void QtWaveFrame::activeChanged() {
+    segmentShown();
 }
 
 void QtWaveFrame::deviationShown() {

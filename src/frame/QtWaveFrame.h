@@ -25,6 +25,7 @@ class QtWaveFrame : public WeDocListener {
     void rangeReset() override;
     void wavelengthShown() override;
     void segmentShown() override;
+    void activeChanged() override; // the segment field follows
     void deviationShown() override;
     void titleSet(const std::string& title) override;
     std::string windowTitle() const override;

@@ -3,6 +3,7 @@
 #include "app/qt/QtPrompter.h"
 #include "frame/MainFrame.h"
 #include "host/HostLink.h"
+#include "host/Launch.h"
 #include "host/qt/QtHostLink.h"
 #include "host/qt/TerminationSignals.h"
 

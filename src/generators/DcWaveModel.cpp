@@ -7,6 +7,7 @@
 #include "app/StoredNumber.h"
 #include "generators/GeneratorSettings.h"
 #include "generators/ShapeFormulas.h"
+#include "host/ExchangeFile.h"
 
 #include <algorithm>
 #include <cmath>
@@ -14,7 +15,10 @@
 
 namespace tw {
 
-static const char* const kKeys[3] = {"Prv_bgn", "Prv_end", "Dc_level"};
+namespace {
+using Stored = ExchangeFile::WaveParameters;
+constexpr Stored::Key kKeys[3] = {Stored::Start, Stored::End, Stored::DcLevel};
+} // namespace
 
 DcWaveModel::DcWaveModel(GeneratorTarget& target) : target_(target) {
     const double w = static_cast<double>(target.samples().size());
@@ -33,11 +37,9 @@ double DcWaveModel::DefaultOf(int i) const {
 
 void DcWaveModel::Open() {
     target_.backupForDialog();
-    for (int i = 0; i < 3; ++i) {
-        auto v =
-            profile::GetValue(launch().exchangeFile, target_.composer().waveParSection(), kKeys[i]);
-        fields_[i].text = v ? *v : SettingNumber(DefaultOf(i));
-    }
+    for (int i = 0; i < 3; ++i)
+        fields_[i].text = Stored::Text(target_.composer().waveParSection(), kKeys[i])
+                              .value_or(SettingNumber(DefaultOf(i)));
 }
 
 bool DcWaveModel::Validate() {
@@ -96,14 +98,10 @@ bool DcWaveModel::Accept() {
     double start = values_[kStart];
     double end = values_[kEnd];
     MoveRangeOn(start, end, static_cast<double>(target_.samples().size()));
-    {
-        // Released before the commit, which records the segment in the same exchange file.
-        profile::Transaction t(launch().exchangeFile);
-        t.write(target_.composer().waveParSection(), kKeys[kStart], SettingNumber(start));
-        t.write(target_.composer().waveParSection(), kKeys[kEnd], SettingNumber(end));
-        t.write(target_.composer().waveParSection(), kKeys[kLevel], fields_[kLevel].text);
-        t.commit();
-    }
+    // Stored before the commit, which records the segment in the same exchange file.
+    Stored::Store(target_.composer().waveParSection(), {{kKeys[kStart], SettingNumber(start)},
+                                                        {kKeys[kEnd], SettingNumber(end)},
+                                                        {kKeys[kLevel], fields_[kLevel].text}});
     target_.keepGenerated();
     return true;
 }

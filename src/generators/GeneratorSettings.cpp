@@ -3,6 +3,7 @@
 #include "app/LaunchState.h"
 #include "app/Printf.h"
 #include "app/ProfileFile.h"
+#include "host/ExchangeFile.h"
 
 #include <algorithm>
 #include <cmath>
@@ -13,17 +14,17 @@
 namespace tw {
 
 bool ReadDialogPosition(const std::string& section, DialogPosition& pos) {
-    auto text = profile::GetValue(launch().exchangeFile, section, "DrawRect");
-    if (!text)
+    auto stored = ExchangeFile::Dialogs::Position(section);
+    if (!stored)
         return false;
-    return std::sscanf(text->c_str(), "%d %d", &pos.left, &pos.top) == 2;
+    pos.left = stored->first;
+    pos.top = stored->second;
+    return true;
 }
 
 void StoreDialogPosition(const std::string& section, DialogPosition pos) {
-    pos.left = std::clamp(pos.left, 0, 1000);
-    pos.top = std::clamp(pos.top, 0, 700);
-    profile::WriteValue(launch().exchangeFile, section, "DrawRect",
-                        strprintf("%d %d", pos.left, pos.top));
+    ExchangeFile::Dialogs::StorePosition(section, std::clamp(pos.left, 0, 1000),
+                                         std::clamp(pos.top, 0, 700));
 }
 
 void MoveRangeOn(double& start, double& end, double wavelength) {

@@ -11,8 +11,7 @@ struct DialogPosition {
     int left = 0;
     int top = 0;
 };
-// "DrawRect" of the composer's dialog section ("TdOrg", "FmcOrg"); false when absent or
-// unreadable.
+// The position stored in the composer's dialog section; false when absent or unreadable.
 bool ReadDialogPosition(const std::string& section, DialogPosition& pos);
 // Stored clamped to 0..1000 and 0..700 so that the dialog always opens on screen.
 void StoreDialogPosition(const std::string& section, DialogPosition pos);

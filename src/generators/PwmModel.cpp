@@ -2,12 +2,12 @@
 
 #include "app/LaunchState.h"
 #include "app/Printf.h"
-#include "app/ProfileFile.h"
 #include "app/Prompter.h"
 #include "app/StoredNumber.h"
 #include "document/WaveFormats.h"
 #include "generators/GeneratorSettings.h"
 #include "generators/ShapeFormulas.h"
+#include "host/ExchangeFile.h"
 #include "host/HostLink.h"
 
 #include <algorithm>
@@ -17,9 +17,7 @@
 namespace tw {
 namespace {
 
-constexpr const char* kSection = "PWM";
-
-// Every key of the section with the value a first run starts from.
+// Every key of the dialog's settings with the value a first run starts from.
 const std::pair<const char*, const char*> kDefaults[] = {{"Pulse_Period", "1e-4"},
                                                          {"Pulse_Width", "2e-5"},
                                                          {"High_Level", "1"},
@@ -59,7 +57,7 @@ std::string PwmModel::field(const std::string& key) const {
 void PwmModel::Open() {
     target_.backupForDialog();
     for (const auto& [key, value] : kDefaults)
-        if (auto v = profile::GetValue(launch().exchangeFile, kSection, key))
+        if (auto v = ExchangeFile::Dialogs::PwmField(key))
             fields_[key] = *v;
 }
 
@@ -236,10 +234,7 @@ void PwmModel::Cancel() {
 }
 
 void PwmModel::Store() {
-    profile::Transaction t(launch().exchangeFile);
-    for (const auto& [key, value] : fields_)
-        t.write(kSection, key, value);
-    t.commit();
+    ExchangeFile::Dialogs::StorePwmFields({fields_.begin(), fields_.end()});
 }
 
 } // namespace tw

@@ -10,8 +10,8 @@ namespace tw {
 // Edge alignment of the downloaded file.
 enum class PwmAlign { Leading = 0, Trailing = 1, Centered = 2 };
 
-// The model behind the "Pulse Parameter Modulation" dialog. Fields are kept as the texts of
-// section "PWM" of the exchange file, by key.
+// The model behind the "Pulse Parameter Modulation" dialog. Fields are kept as texts by key, as
+// the exchange file stores them.
 class PwmModel {
   public:
     explicit PwmModel(GeneratorTarget& target);

@@ -7,6 +7,7 @@
 #include "app/Prompter.h"
 #include "app/StoredNumber.h"
 #include "generators/GeneratorSettings.h"
+#include "host/ExchangeFile.h"
 
 #include <cctype>
 #include <cmath>
@@ -68,29 +69,28 @@ double WaveParamModel::Wavelength() const {
 }
 
 void WaveParamModel::Open() {
-    if (profile::SectionEntries(launch().exchangeFile, target_.composer().waveParSection()).size() <
-        3)
+    if (ExchangeFile::WaveParameters::Count(target_.composer().waveParSection()) < 3)
         Default();
     target_.backupForDialog();
     Initialise();
 }
 
 void WaveParamModel::Initialise() {
-    const std::string& exchange = launch().exchangeFile;
+    using Stored = ExchangeFile::WaveParameters;
     const std::string& descr = launch().descrFile;
     const std::string par = target_.composer().waveParSection();
     const double w = Wavelength();
     const double lo = target_.lowerLevel();
     const double hi = target_.upperLevel();
-    auto current = [&](const char* key, double def) {
-        auto v = profile::GetValue(exchange, par, key);
-        return v ? *v : SettingNumber(def);
+    auto field = [&](Stored::Key key, const char* label, double def, double lower, double upper) {
+        return GeneratorField{Stored::KeyText(key), label,
+                              Stored::Text(par, key).value_or(SettingNumber(def)), lower, upper};
     };
     fields_ = {
-        {"Prv_bgn", "Start", current("Prv_bgn", 0), 0, w - 1},
-        {"Prv_end", "End", current("Prv_end", std::trunc(w - 1)), 1, w - 1},
-        {"Wavmin", "Min", current("Wavmin", std::trunc(lo)), lo, hi - 1},
-        {"Wavmax", "Max", current("Wavmax", std::trunc(hi)), lo + 1, hi},
+        field(Stored::Start, "Start", 0, 0, w - 1),
+        field(Stored::End, "End", std::trunc(w - 1), 1, w - 1),
+        field(Stored::Min, "Min", std::trunc(lo), lo, hi - 1),
+        field(Stored::Max, "Max", std::trunc(hi), lo + 1, hi),
     };
     const char* section = ShapeSectionName(shape_);
     title_ = Blanks(profile::GetValue(descr, section, "Title").value_or(section));
@@ -108,7 +108,8 @@ void WaveParamModel::Initialise() {
             if (EqualsNoCase(f.key, "Cycl"))
                 f.upper = w / 2;
             f.checkBox = EqualsNoCase(f.key, "Inv");
-            f.text = profile::GetValue(exchange, par, f.key).value_or(line.empty() ? "0" : line[0]);
+            f.text =
+                Stored::Text(par, std::string_view(f.key)).value_or(line.empty() ? "0" : line[0]);
             if (f.checkBox)
                 f.text = std::string(1, StoredWhole(f.text) != 0 ? '1' : '0');
             fields_.push_back(f);
@@ -183,18 +184,17 @@ bool WaveParamModel::Accept() {
     double start = values_[0];
     double end = values_[1];
     MoveRangeOn(start, end, Wavelength());
-    {
-        // Released before the commit, which records the segment in the same exchange file.
-        profile::Transaction t(launch().exchangeFile);
-        const std::string par = target_.composer().waveParSection();
-        t.write(par, "Prv_bgn", SettingNumber(start));
-        t.write(par, "Prv_end", SettingNumber(end));
-        t.write(par, "Wavmin", SettingNumber(values_[2]));
-        t.write(par, "Wavmax", SettingNumber(values_[3]));
-        for (size_t i = 4; i < fields_.size(); ++i)
-            t.write(par, fields_[i].key, fields_[i].text.substr(0, 30));
-        t.commit();
-    }
+    using Stored = ExchangeFile::WaveParameters;
+    std::vector<std::pair<std::string, std::string>> shape;
+    for (size_t i = 4; i < fields_.size(); ++i)
+        shape.emplace_back(fields_[i].key, fields_[i].text.substr(0, 30));
+    // Stored before the commit, which records the segment in the same exchange file.
+    Stored::Store(target_.composer().waveParSection(),
+                  {{Stored::Start, SettingNumber(start)},
+                   {Stored::End, SettingNumber(end)},
+                   {Stored::Min, SettingNumber(values_[2])},
+                   {Stored::Max, SettingNumber(values_[3])}},
+                  shape);
     target_.keepGenerated();
     return true;
 }
@@ -208,11 +208,10 @@ void WaveParamModel::Cancel() {
 void WaveParamModel::Default() {
     const auto lines =
         profile::SectionEntries(launch().descrFile, target_.composer().waveDefaultsSection());
-    profile::Transaction t(launch().exchangeFile);
-    const std::string par = target_.composer().waveParSection();
+    std::vector<std::pair<std::string, std::string>> defaults;
     for (const auto& [key, line] : lines) {
         if (EqualsNoCase(key, "Equ")) {
-            t.write(par, key, line);
+            defaults.emplace_back(key, line);
             continue;
         }
         const auto words = Words(line);
@@ -228,9 +227,9 @@ void WaveParamModel::Default() {
             else if (first == "Wavmax")
                 first = SettingNumber(target_.upperLevel());
         }
-        t.write(par, key, first);
+        defaults.emplace_back(key, first);
     }
-    t.commit();
+    ExchangeFile::WaveParameters::Store(target_.composer().waveParSection(), {}, defaults);
     if (!fields_.empty())
         Initialise();
 }

@@ -1,5 +1,10 @@
 #pragma once
 #include <optional>
+#include <set>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
 
 namespace tw {
 
@@ -8,18 +13,200 @@ namespace tw {
 inline constexpr int kMaxChannels = 64;
 inline constexpr int kMaxSegmentNumber = 1 << 24;
 
-// "Instrument" "Channels" of the exchange file: 1 when absent; reported and 1 when outside
-// 1..kMaxChannels.
-int ReadChannelCount();
-// "Settings" "ActiveCh" of the exchange file (0-based): 0 when absent; reported and `fallback`
-// when it is not one of the instrument's `channels`.
-int ReadActiveChannel(int channels, int fallback);
-// The active segment stored for `channel`: its entry of the "Settings" "AcSeg" list, or the first
-// of "FPSeg" in FP-segment mode. Nothing when absent; reported and `fallback` when outside
-// 1..kMaxSegmentNumber.
-std::optional<int> ReadActiveSegment(int channel, bool fpSegMode, int fallback);
+// Where the user works: the active channel (0-based) and the active segment.
+struct ChannelSegment {
+    int channel = 0;
+    int segment = 1;
+};
 
-// Replaces the active channel's entry of the "AcSeg" (or "FPSeg") list in the exchange file.
-void StoreActiveSegment(int segment, bool fpSegMode);
+// The host's exchange file, "TempOndex.ondex" in the tmp folder: written by the host before the
+// launch and kept up to date by both programs. Every section and key of it that the program
+// reads or writes is named here and in FmExchange.h (the FM composer's); only the pulse train's
+// own sections belong to the train model (pulse/TrainModel.h). Each accessor is one read or one
+// rewrite of the file through the profile store, with the buffer sizes and the absence messages
+// the host's programs rely on; the rest of the program names no key.
+class ExchangeFile {
+  public:
+    // "Instrument": what the host drives.
+    struct Instrument {
+        // "DescrFile": the description file; "Record not found" when absent.
+        static std::string DescrFile();
+        // "Family"; nothing when absent (the program refuses to run).
+        static std::optional<std::string> Family();
+        // "Channels": 1 when absent; reported and 1 outside 1..kMaxChannels.
+        static int Channels();
+        // The same number as stored, 1 when absent, unchecked: the channel buttons and the pulse
+        // title only compare it.
+        static double ChannelsAsStored();
+        // "Model"; "" when absent, reported when asked to.
+        static std::string Model(bool reportAbsence = false);
+    };
+
+    // "Settings" "ActiveCh" and the per-channel list "AcSeg" ("FPSeg" in FP-segment mode): where
+    // the host left the user. The document, and the pulse composer for its channel, own the
+    // values in between.
+    struct Active {
+        // 0 when absent; reported and `fallback` when not one of the instrument's `channels`.
+        static int Channel(int channels, int fallback);
+        static void WriteChannel(int channel);
+        // The entry of `channel` (the first in FP-segment mode). Nothing when absent; reported
+        // and `fallback` outside 1..kMaxSegmentNumber.
+        static std::optional<int> Segment(int channel, bool fpSegMode, int fallback);
+        // Replaces the entry of the stored active channel: every number followed by one blank,
+        // at most 39 characters; a list without that entry is written back as it was, and a
+        // missing list is reported and left missing.
+        static void StoreSegment(int segment, bool fpSegMode);
+        // Host event 4: both again; numbers out of range keep those of `now`.
+        static ChannelSegment Reread(ChannelSegment now, bool fpSegMode);
+    };
+
+    // "Settings": the instrument's modes as the host set them.
+    struct Settings {
+        // "Rsclk": the suffix of the wavelength-increment key; "" when absent.
+        static std::string Rsclk();
+        // "Wfmt": the code-range key, or the suffix of "Vpts" in the pulse composer.
+        static std::optional<std::string> Wfmt();
+        // "TracType": the trace type index.
+        static std::optional<int> TraceType();
+        static void StoreTraceType(int type);
+        // "DwnMode": the index of the download mode.
+        static std::optional<double> DownloadMode();
+        // "Sclk": the sample clock at `index` of its per-channel list; `absent` when missing.
+        static double SampleClock(int index, double absent);
+        // The pulse download's values for the host: "Ampl", "Offs", "Sclk" and the waveform
+        // mode ("WformMode" for the family "K4412", else "WfMode"; "1" USER, "2" SEQ), each the
+        // channel's item of its per-channel text (ChannelSettingText).
+        static bool StorePulseDownload(int channel, const std::string& amplitude,
+                                       const std::string& offset, const std::string& sampleClock,
+                                       bool userMode);
+    };
+
+    // "AppTits": the windows' titles, by which the two programs find each other.
+    struct Titles {
+        // "AC": the host's title; "" when absent.
+        static std::string Host();
+        // The composer's own title under "TD", "FMC" or "PLS", rewritten only when it changed.
+        // False, and nothing written, for an unknown composer id.
+        static bool Publish(int composerId, const std::string& title);
+    };
+
+    // The segment tables: per channel "SegmTbl-ch%d" (0-based), "FmSegmTbl" for the FM
+    // composer; key the segment number, value the file that holds it. Beside them the marks
+    // the host reads: "Modif", "SegmStt-Ch%d", the pattern tables "PattTbl-ch%d" and the marker
+    // bits' "%dBit%d"/"%dInv%d" keys in a segment table.
+    struct Segments {
+        static std::string ChannelTable(int channel);
+        static std::string FmTable();
+        // The table of a segment: the channel's, or "FmSegmTbl" in FP-segment mode and for the
+        // FM composer's one wave (segment -1).
+        static std::string Table(int segment, int channel, bool fpSegMode);
+        // The key of a segment: its number, "1" for the FM composer's one wave.
+        static std::string Key(int segment);
+        // The segment's file; nothing when the table has none ("Record not found" when asked).
+        static std::optional<std::string> File(const std::string& table, int segment,
+                                               bool reportAbsence = false);
+        // Records path as the segment's file and marks the segment modified, in one rewrite.
+        static bool Record(const std::string& table, int segment, const std::string& path);
+        // The segment numbers the table has files for.
+        static std::set<long> Numbers(const std::string& table);
+        // "Modif" "Common": a channel or segment switch happened.
+        static void MarkSwitched();
+        // The key Save removes from "Modif": "Segm%d-%d" (segment, channel), or "Segm%d" for the
+        // FM composer's one table.
+        static std::string SavedKey(int segment, int channel);
+        static std::string SavedKey(int segment);
+        static void RemoveModified(const std::string& savedKey);
+        // "SegmStt-Ch%d": the host loaded the segment.
+        static void MarkLoaded(int channel, int segment);
+        // "PattTbl-ch%d": the segment's pattern file.
+        static std::optional<std::string> PatternFile(int channel, int segment);
+        static void RecordPatternFile(int channel, int segment, const std::string& path);
+    };
+
+    // The two marker bits' settings of a segment, kept in the segment's table.
+    struct MarkerBits {
+        static std::string ListKey(int bit, int segment);   // "%dBit%d"
+        static std::string InvertKey(int bit, int segment); // "%dInv%d"
+        struct Setting {
+            std::string list;   // the rise and fall points
+            std::string invert; // "1" when inverted
+        };
+        // As the editor reads them (quiet, "" when absent).
+        static Setting Read(const std::string& table, int bit, int segment);
+        // Both bits, starting at bit0, in one rewrite.
+        static bool Store(const std::string& table, int bit0, int segment,
+                          const Setting (&bits)[2]);
+        // The settings bits 13 and 14 have for the segment, as the download copies them.
+        struct Stored {
+            int bit = 13;
+            bool invert = false;
+            std::string value;
+        };
+        static std::vector<Stored> ForDownload(const std::string& table, int segment);
+    };
+
+    // The generators' last values: "TdWav_Par" in the standard composer, "FmcWav_Par" in the FM
+    // composer. Beside the fixed keys, a shape stores its parameters under the keys the
+    // description file lists for it.
+    struct WaveParameters {
+        static constexpr const char* kStandard = "TdWav_Par";
+        static constexpr const char* kFm = "FmcWav_Par";
+        enum Key { Start, End, Min, Max, DcLevel, LowLevel, HighLevel, Cycles };
+        static const char* KeyText(Key key); // "Prv_bgn", "Prv_end", "Wavmin", "Wavmax", ...
+
+        static std::optional<std::string> Text(const std::string& section, Key key);
+        static std::optional<std::string> Text(const std::string& section, std::string_view key);
+        // The number at the start of the value (an 80-character read); nothing when absent.
+        static std::optional<double> Number(const std::string& section, Key key);
+        static std::size_t Count(const std::string& section);
+        // Writes the values in one rewrite.
+        static bool Store(const std::string& section,
+                          const std::vector<std::pair<Key, std::string>>& values,
+                          const std::vector<std::pair<std::string, std::string>>& shapeValues = {});
+        // The anchors the user set: "Prv_bgn" and "Prv_end".
+        static bool StoreRange(const std::string& section, long start, long end);
+        // Forgets "Prv_bgn" and "Prv_end" (a new wave or length), or the whole section (another
+        // channel or segment, the end of the run).
+        static bool ForgetRange(const std::string& section);
+        static bool Forget(const std::string& section);
+    };
+
+    // Where the generator dialogs stood and how the equation editor was left.
+    struct Dialogs {
+        static constexpr const char* kStandard = "TdOrg";
+        static constexpr const char* kFm = "FmcOrg";
+        // "DrawRect": left and top, separated by a blank.
+        static std::optional<std::pair<int, int>> Position(const std::string& section);
+        static bool StorePosition(const std::string& section, int left, int top);
+        // "Equ_Buttons": the equation editor's buttons.
+        enum Button { Original, Scale, AutoButton, CheckBox, ButtonAliases };
+        static std::optional<bool> EquationButton(Button button);
+        // The equation editor's OK: its buttons and its range, levels and cycles (keys
+        // Start, End, LowLevel, HighLevel, Cycles of the wave parameters) in one rewrite.
+        static bool
+        StoreEquation(const std::string& waveParameters,
+                      const std::vector<std::pair<Button, bool>>& buttons,
+                      const std::vector<std::pair<WaveParameters::Key, std::string>>& values);
+        // "PWM": the pulse-width modulation dialog's fields by key.
+        static std::optional<std::string> PwmField(std::string_view key);
+        static bool StorePwmFields(const std::vector<std::pair<std::string, std::string>>& fields);
+    };
+
+    // "PulsSeq": the sequence table of the last pulse download, steps counted from 1: "Stp%d" the
+    // segment file, "Rpt%d" its repeat count.
+    struct PulseSequence {
+        struct Step {
+            std::string path;
+            std::string repeat;
+        };
+        static std::vector<Step> Read();
+        // Replaces the table by the steps.
+        static bool Write(const std::vector<Step>& steps);
+    };
+};
+
+// A "Settings" value that holds one text or one per channel: the channel's item (or the only
+// one) replaced by text, every item followed by a blank.
+std::string ChannelSettingText(const std::string& stored, int channel, const std::string& text);
 
 } // namespace tw

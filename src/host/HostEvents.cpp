@@ -1,7 +1,4 @@
 #include "host/HostEvents.h"
-#include "host/ExchangeFile.h"
-
-#include "app/LaunchState.h"
 
 #include <cstdint>
 
@@ -19,15 +16,6 @@ HostEventAction DecideHostEvent(HostEventCodes codes, long code, long data) {
         a.y = static_cast<std::int16_t>((data >> 16) & 0xFFFF);
     }
     return a;
-}
-
-void RereadChannelAndSegment() {
-    const LaunchState& ls = launch();
-    // Numbers the host left out of range keep the channel and segment shown now.
-    int channel = ReadActiveChannel(ReadChannelCount(), ls.activeChannel);
-    SetActiveChannel(channel);
-    if (auto segment = ReadActiveSegment(channel, ls.fpSegMode, ls.activeSegment))
-        SetActiveSegment(*segment);
 }
 
 int ApplyProgressNotice(ProgressState& state, long position, long show) {

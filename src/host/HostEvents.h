@@ -17,10 +17,6 @@ struct HostEventCodes {
 
 HostEventAction DecideHostEvent(HostEventCodes codes, long code, long data);
 
-// Event code 4: re-reads the active channel and segment from the exchange file into the
-// launch state.
-void RereadChannelAndSegment();
-
 // The progress bar shown along the bottom of the view for ProgressNotice.
 struct ProgressState {
     bool visible = false;

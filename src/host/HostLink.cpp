@@ -1,8 +1,8 @@
 #include "host/HostLink.h"
 
 #include "app/LaunchState.h"
-#include "app/ProfileStore.h"
 #include "app/Prompter.h"
+#include "host/ExchangeFile.h"
 
 namespace tw {
 
@@ -21,14 +21,8 @@ bool SendToHost(std::string_view title, std::string_view text) {
     return false;
 }
 
-std::string HostTitle() {
-    std::string title;
-    ProfileRecord("AppTits", "AC", title, 260, launch().exchangeFile, true);
-    return title;
-}
-
 bool SendToExchangeHost(std::string_view text) {
-    std::string title = HostTitle();
+    std::string title = ExchangeFile::Titles::Host();
     if (title.empty())
         return false;
     return SendToHost(title, text);

@@ -25,10 +25,7 @@ void SetHostLink(HostLink* link);
 // Sends text to the window titled `title`; "Unable to find target app." when there is none.
 bool SendToHost(std::string_view title, std::string_view text);
 
-// The host's title from the exchange file ("AppTits"/"AC"), or "" when absent.
-std::string HostTitle();
-
-// Sends text to the host named in the exchange file; does nothing when "AC" is absent.
+// Sends text to the host whose title the exchange file names; does nothing when it names none.
 // Returns true when the text was delivered.
 bool SendToExchangeHost(std::string_view text);
 

@@ -1,5 +1,4 @@
 #include "host/InstrumentDescription.h"
-#include "host/ExchangeFile.h"
 
 #include "app/FileUtil.h"
 #include "app/LaunchState.h"
@@ -149,25 +148,23 @@ bool ReadCodeRange(const std::string& key, double& vMin, double& vMax) {
 
 InstrumentLimits LoadInstrumentDescription(std::size_t pointBytes) {
     const LaunchState& ls = launch();
-    const std::string& exch = ls.exchangeFile;
     const std::string& descr = ls.descrFile;
     InstrumentLimits lim;
     std::string v;
 
     // The channel count first: the active channel must be one of the instrument's channels.
-    lim.channels = ReadChannelCount();
-    int channel = ReadActiveChannel(lim.channels, 0);
-    SetActiveChannel(channel);
-    lim.segTableSection = strprintf("SegmTbl-ch%d", channel);
+    lim.channels = ExchangeFile::Instrument::Channels();
+    lim.active.channel = ExchangeFile::Active::Channel(lim.channels, 0);
+    lim.segTableSection = ExchangeFile::Segments::ChannelTable(lim.active.channel);
 
-    if (auto segment = ReadActiveSegment(channel, ls.fpSegMode, 1)) {
-        SetActiveSegment(*segment);
+    if (auto segment = ExchangeFile::Active::Segment(lim.active.channel, ls.fpSegMode, 1)) {
+        lim.active.segment = *segment;
     } else {
-        SetActiveSegment(1);
-        StoreActiveSegment(1, ls.fpSegMode);
+        lim.active.segment = 1;
+        ExchangeFile::Active::StoreSegment(1, ls.fpSegMode);
     }
 
-    ProfileRecord("Instrument", "Model", lim.model, 260, exch, false);
+    lim.model = ExchangeFile::Instrument::Model(true);
     lim.modelFile = ls.tmpFolder + lim.model + ".ini";
 
     if (ProfileRecord("WaveDown", "PattSync", v, 260, descr, true))
@@ -180,18 +177,13 @@ InstrumentLimits LoadInstrumentDescription(std::size_t pointBytes) {
     ReadBoundedRange(segments, {from, "ParmLst", "AcSeg"}, 0, kMaxSegmentNumber, lim.segmentMin,
                      lim.segmentMax);
 
-    std::string codeKey = "Vpts";
-    if (ProfileRecord("Settings", "Wfmt", v, 260, exch, true))
-        codeKey = v;
-    ReadCodeRange(codeKey, lim.vMin, lim.vMax);
+    ReadCodeRange(ExchangeFile::Settings::Wfmt().value_or("Vpts"), lim.vMin, lim.vMax);
     lim.codeSpan = std::trunc(lim.vMax - lim.vMin);
     lim.resolutionBits = ResolutionBits(lim.vMin, lim.vMax);
     setWaveFolder(lim);
 
-    std::string rsclk;
-    ProfileRecord("Settings", "Rsclk", rsclk, 180, exch, true);
-    lim.resFactor =
-        describedCount(descr, "resFactor" + rsclk, "Axis", static_cast<int>(kMaxWavePoints), 2);
+    lim.resFactor = describedCount(descr, "resFactor" + ExchangeFile::Settings::Rsclk(), "Axis",
+                                   static_cast<int>(kMaxWavePoints), 2);
     lim.hasTraceTypes = has(descr, "ParmLst", "TracType");
     lim.commonSegmForAllChan = has(descr, "WaveDown", "CommonSegmForAllChan");
     lim.patSyncFactor =

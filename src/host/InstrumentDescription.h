@@ -1,5 +1,7 @@
 #pragma once
 #include "app/StoredNumber.h"
+#include "host/ExchangeFile.h"
+
 #include <cstddef>
 
 #include <string>
@@ -15,7 +17,9 @@ struct InstrumentLimits {
     int channels = 1;
     std::string model;
     std::string modelFile;
-    std::string segTableSection; // "SegmTbl-ch%d" of the active channel
+    // Where the host left the user when the load ran; the document takes it over.
+    ChannelSegment active;
+    std::string segTableSection; // the segment table of that channel
     bool pattSyncTable = false;
     bool moduleChans = false;
     bool hasTraceTypes = false;
@@ -44,9 +48,9 @@ int ResolutionBits(double vMin, double vMax);
 bool ReadCodeRange(const std::string& key, double& vMin, double& vMax);
 
 // The instrument description load, for points of pointBytes bytes in memory: no wavelength may
-// ask for more of them than the machine's memory holds. Also sets the launch state's active
-// channel, active segment (stored back as 1 when absent) and wave folder (created). The FM
-// composer reads its FM limits afterwards.
+// ask for more of them than the machine's memory holds. Also reads the active channel and
+// segment (storing the segment back as 1 when absent) and sets the launch state's wave folder
+// (created). The FM composer reads its FM limits afterwards.
 InstrumentLimits LoadInstrumentDescription(std::size_t pointBytes = 2);
 
 // Reads "two words, then two numbers" range lines such as "[ParmLst] AcSeg".

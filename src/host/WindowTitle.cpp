@@ -1,8 +1,8 @@
 #include "host/WindowTitle.h"
 
 #include "app/LaunchState.h"
-#include "app/ProfileStore.h"
 #include "app/Prompter.h"
+#include "host/ExchangeFile.h"
 
 namespace tw {
 
@@ -20,26 +20,11 @@ std::string BuildWindowTitle(const std::string& documentPath) {
 
 bool PublishTitle(const std::string& title) {
     const LaunchState& ls = launch();
-    const char* key = nullptr;
-    switch (ls.composerId) {
-    case kStandardComposer:
-        key = "TD";
-        break;
-    case kFmComposer:
-        key = "FMC";
-        break;
-    case kPulseComposer:
-        key = "PLS";
-        break;
-    default:
+    if (!ExchangeFile::Titles::Publish(ls.composerId, title)) {
         ask(ls.appName, "ATTENTION\nInvalid Composer ID", Buttons::Ok, Icon::Exclamation);
         return false;
     }
     AppendLog("\nCOMPOSER:" + title);
-    std::string current;
-    // Painting happens often; rewrite the exchange file only when the title changed.
-    if (!ProfileRecord("AppTits", key, current, 520, ls.exchangeFile, true) || current != title)
-        WriteProfileKey("AppTits", key, title, ls.exchangeFile);
     return true;
 }
 

@@ -10,7 +10,7 @@ std::string ShortPathForTitle(std::string_view path);
 // appName + " -> " + the document path (shortened): the waveform composers' title.
 std::string BuildWindowTitle(const std::string& documentPath);
 
-// Writes the title to the log and to "AppTits" of the exchange file under the composer's key.
+// Writes the title to the exchange file for the host and to the log.
 // Returns false (after "ATTENTION\nInvalid Composer ID") for an unknown composer.
 bool PublishTitle(const std::string& title);
 

@@ -3,6 +3,7 @@
 #include "app/LaunchState.h"
 #include "app/Printf.h"
 #include "app/ProfileStore.h"
+#include "host/ExchangeFile.h"
 #include "pulse/PulseDownload.h"
 #include "pulse/PulseFiles.h"
 #include "pulse/PulseOptions.h"
@@ -10,20 +11,26 @@
 
 namespace tw {
 
-std::string PulseTrainTitle() {
-    const LaunchState& ls = launch();
-    std::string channelText = strprintf("Ch%d", ls.activeChannel + 1);
-    std::string name;
-    if (!ProfileRecord("PulseRoot-" + channelText, "PulseOrg", name, 260, ls.exchangeFile, true)) {
+std::string PulseTrainTitle(int channel) {
+    std::string name = TrainOrigin(channel);
+    if (name.empty()) {
         name = "Untitled";
-        if (ProfileNumber("Channels", 0, "Instrument", 1) > 1)
-            name += "-" + channelText;
+        if (ExchangeFile::Instrument::ChannelsAsStored() > 1)
+            name += strprintf("-Ch%d", channel + 1);
     }
-    return ls.appName + " -> " + name;
+    return launch().appName + " -> " + name;
 }
 
-PulseComposer::PulseComposer() : limits(LoadPulseLimits()), editor(limits, *this) {
-    view.Load();
+namespace {
+// Where the host left the user; a number out of range keeps `fallback`.
+int storedChannel(int fallback) {
+    return ExchangeFile::Active::Channel(ExchangeFile::Instrument::Channels(), fallback);
+}
+} // namespace
+
+PulseComposer::PulseComposer()
+    : limits(LoadPulseLimits()), editor(limits, *this), activeChannel_(storedChannel(0)) {
+    view.Load(activeChannel_);
     editor.OpenSection();
     std::string rise;
     ProfileRecord(kPulseSettings, "RiseOnStrt", rise, 260, launch().generalIni, true);
@@ -38,11 +45,15 @@ void PulseComposer::Close() {
     if (closed_)
         return;
     closed_ = true;
-    view.Store();
+    view.Store(activeChannel_);
+}
+
+void PulseComposer::RereadChannel() {
+    activeChannel_ = storedChannel(activeChannel_);
 }
 
 std::string PulseComposer::windowTitle(const std::string&) const {
-    return PulseTrainTitle();
+    return PulseTrainTitle(activeChannel_);
 }
 
 std::string PulseComposer::horizontalUnit() const {
@@ -50,7 +61,7 @@ std::string PulseComposer::horizontalUnit() const {
 }
 
 void PulseComposer::trainChanged() {
-    view.Reload();
+    view.Reload(activeChannel_);
     listener().sectionListChanged();
     listener().editorChanged();
     listener().repaint();
@@ -71,7 +82,7 @@ void PulseComposer::ChooseSection(int index) {
         return;
     }
     if (index != editor.activeSection())
-        WriteTrainRoot("activePls", strprintf("%d", index));
+        WriteTrainRoot(activeChannel_, "activePls", strprintf("%d", index));
     editor.selectedRow = 0;
     editor.OpenSection();
     ShowEditor(true);
@@ -95,7 +106,7 @@ int PulseComposer::Download() {
 }
 
 bool PulseComposer::Save() {
-    return SaveTrain();
+    return SaveTrain(activeChannel_);
 }
 
 bool PulseComposer::SaveAs(const std::string& name) {
@@ -177,7 +188,8 @@ bool PulseComposer::IsChecked(int id) const {
 }
 
 TrainTrace PulseComposer::Trace() const {
-    return TracePulseTrain(ReadTrain(), {view.viewMode, editorVisible, editor.selectedRow});
+    return TracePulseTrain(ReadTrain(activeChannel_),
+                           {view.viewMode, editorVisible, editor.selectedRow});
 }
 
 } // namespace tw

@@ -23,21 +23,27 @@ struct PulseComposerListener : SummaryAsker {
     virtual ~PulseComposerListener() = default;
 };
 
-// The pulse-train composer's title: appName + " -> " + the train's origin file, "Untitled" (with
-// the channel when the instrument has more than one) while it has none.
-std::string PulseTrainTitle();
+// The pulse-train composer's title: appName + " -> " + the origin file of the channel's train,
+// "Untitled" (with the channel when the instrument has more than one) while it has none.
+std::string PulseTrainTitle(int channel);
 
 // The pulse-train composer without its windows: the instrument limits, the view's train state
 // and the editor model, and the handlers of the composer's menu commands. It has no waveform
 // document: the view draws its train instead.
 class PulseComposer : public PulseEditorHost, public Composer {
   public:
-    PulseComposer(); // loads the limits, the view state (a fresh train if none) and the editor
+    // Loads the limits, the active channel, the view state (a fresh train if none) and the editor.
+    PulseComposer();
     ~PulseComposer() override;
     PulseComposer(const PulseComposer&) = delete;
     PulseComposer& operator=(const PulseComposer&) = delete;
 
     void setListener(PulseComposerListener* listener) { listener_ = listener; }
+
+    // The channel whose train is composed (0-based): the one the host left in the exchange file
+    // at the start, and again at its re-read event.
+    int activeChannel() const override { return activeChannel_; }
+    void RereadChannel();
 
     // Runs a command that needs no dialog; false when `id` is not one of them.
     bool Execute(int id);
@@ -88,6 +94,7 @@ class PulseComposer : public PulseEditorHost, public Composer {
     PulseComposerListener* listener_ = nullptr;
     PulseComposerListener silent_;
     PulseComposerListener& listener() { return listener_ ? *listener_ : silent_; }
+    int activeChannel_ = 0;
     bool closed_ = false;
 };
 

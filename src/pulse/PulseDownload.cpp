@@ -39,25 +39,6 @@ void deleteTmpWaveFiles() {
         RemoveFile(p.string());
 }
 
-void updateChannelSettings(const DownloadSummary& s, bool userMode) {
-    const std::string& exchange = launch().exchangeFile;
-    const char* modeKey = launch().family == "K4412" ? "WformMode" : "WfMode";
-    const std::pair<const char*, std::string> values[] = {{"Ampl", s.amplitude},
-                                                          {"Offs", s.offset},
-                                                          {"Sclk", s.sampleClock},
-                                                          {modeKey, userMode ? "1" : "2"}};
-    std::vector<std::pair<const char*, std::string>> texts;
-    for (const auto& [key, text] : values) {
-        std::string stored;
-        ProfileRecord("Settings", key, stored, 40, exchange, true);
-        texts.emplace_back(key, ChannelSettingText(stored, launch().activeChannel, text));
-    }
-    profile::Transaction t(exchange);
-    for (const auto& [key, text] : texts)
-        t.write("Settings", key, text);
-    t.commit();
-}
-
 } // namespace
 
 std::string SummaryAttention(const DownloadSummary& s, const PulseLimits& limits) {
@@ -72,22 +53,6 @@ std::string SummaryAttention(const DownloadSummary& s, const PulseLimits& limits
     return names.empty() ? std::string() : "Attention: exceeds " + names + " resource(s)";
 }
 
-std::string ChannelSettingText(const std::string& stored, int channel, const std::string& text) {
-    std::vector<std::string> items;
-    if (stored.find(' ') != std::string::npos) {
-        std::istringstream in(stored);
-        std::string a, b;
-        in >> a >> b;
-        items = {a, b};
-    } else {
-        items = {stored};
-    }
-    std::string out;
-    for (size_t i = 0; i < items.size(); ++i)
-        out += (items.size() == 1 || static_cast<int>(i) == channel ? text : items[i]) + " ";
-    return out;
-}
-
 std::string PulseCommand(int mode, const DownloadSummary& s, const std::string& segmentPath,
                          long long sampleCount) {
     const char* word = StartsWithNoCase(s.waveformsMode, "Arb") ? "USER" : "SEQ";
@@ -100,7 +65,7 @@ std::string PulseCommand(int mode, const DownloadSummary& s, const std::string& 
         cmd +=
             strprintf("\ncmd=:TRAC:DEF 1, %lld;:TRAC:SEL 1", sampleCount) + "\nwav=" + segmentPath;
     else
-        cmd += "\nPLS_SEQ="; // the host takes the steps from "PulsSeq"
+        cmd += "\nPLS_SEQ="; // the host takes the steps from the sequence table
     return cmd;
 }
 
@@ -111,7 +76,7 @@ int DownloadTrain(const PulseEditor& editor, SummaryAsker& asker, int modeOverri
     if (!editor.CheckComplete())
         return kDownloadImpossible;
     const PulseLimits& limits = editor.limits();
-    TrainCompiler compiler(limits);
+    TrainCompiler compiler(limits, editor.channel());
     compiler.mode = ReadOperationMode();
     int compiled = compiler.RunClockLoop(editor.localDuration());
     if (compiled == TrainCompiler::kClockFailed)
@@ -173,7 +138,8 @@ int DownloadTrain(const PulseEditor& editor, SummaryAsker& asker, int modeOverri
     const std::string& first = segmenter.steps.front().path;
     out.command = PulseCommand(mode, s, first, FileSize(first) / 2);
     SendToExchangeHost(out.command);
-    updateChannelSettings(s, !sequenced);
+    ExchangeFile::Settings::StorePulseDownload(editor.channel(), s.amplitude, s.offset,
+                                               s.sampleClock, !sequenced);
     return kDownloadDone;
 }
 

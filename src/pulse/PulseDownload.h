@@ -59,10 +59,6 @@ int DownloadTrain(const PulseEditor& editor, SummaryAsker& asker, int modeOverri
 std::string PulseCommand(int mode, const DownloadSummary& summary, const std::string& segmentPath,
                          long long sampleCount);
 
-// A "Settings" value that holds one text or one per channel: the channel's item (or the only
-// one) replaced by text, every item followed by a blank.
-std::string ChannelSettingText(const std::string& stored, int channel, const std::string& text);
-
 // "&Download Pulse Train": clears the tmp folder's "*.wav", downloads, reports 3023 on 11 and
 // tells the host after a single-segment download.
 int DownloadPulseTrainCommand(const PulseEditor& editor, SummaryAsker& asker);

@@ -111,7 +111,7 @@ void PulseEditor::OpenSection() {
     bool raise = false, writeRepeat = false;
     {
         profile::Snapshot snap(exchange);
-        std::string root = TrainRootSection();
+        std::string root = TrainRootSection(channel());
         activeSection_ = std::max(0, StoredCount(LeadingNumber(snap.get(root, "activePls"), 0)));
         sectionCount_ = StoredCount(LeadingNumber(snap.get(root, "qPls"), 0));
         if (sectionCount_ < activeSection_ + 1) {
@@ -121,7 +121,7 @@ void PulseEditor::OpenSection() {
         timeUnit_ = TimeUnitIndex(LeadingNumber(snap.get(root, "tmUnitInd"), 1));
         timeFactor_ = UnitFactor(timeUnit_);
         levelUnit_ = LevelUnitIndex(LeadingNumber(snap.get(root, "voltInd"), 0));
-        std::string name = TrainSectionName(activeSection_);
+        std::string name = TrainSectionName(channel(), activeSection_);
         format_ = SectionFormat(LeadingNumber(snap.get(name, "SectFmt"), kNodeFormat));
         sectionStart_ = LeadingNumber(snap.get(name, "Start"), 0);
         auto repeat = snap.get(name, "Repeat");
@@ -170,7 +170,7 @@ void PulseEditor::OpenSection() {
         selectedRow = rowCount() - 1;
 
     if (raise || writeRepeat) {
-        TrainEdit e;
+        TrainEdit e(channel());
         if (raise)
             e.setRoot("qPls", strprintf("%d", sectionCount_));
         if (writeRepeat)
@@ -310,7 +310,7 @@ bool PulseEditor::EditCell(int row, int column, const std::string& typed) {
             return false;
     }
 
-    TrainEdit e;
+    TrainEdit e(channel());
     rows_[row][column] = text;
     if (format_ != kTemplateFormat && column != kLevelColumn) {
         double prev = row > 0 ? value(row - 1, kCumulativeColumn).value_or(0) : 0;
@@ -345,7 +345,7 @@ bool PulseEditor::SetFormat(int format) {
         say(StringText(3022));
         return false;
     }
-    TrainEdit e;
+    TrainEdit e(channel());
     std::vector<std::string> lines;
     for (const auto& line : e.sectionLines(activeSection_)) {
         int r, c;
@@ -366,15 +366,15 @@ void PulseEditor::saveSection() const {
     RemoveFile(trainUndoFile());
     RemoveFile(sectionUndoFile());
     std::vector<std::string> lines;
-    for (const auto& [k, v] :
-         profile::SectionEntries(launch().exchangeFile, TrainSectionName(activeSection_)))
+    for (const auto& [k, v] : profile::SectionEntries(launch().exchangeFile,
+                                                      TrainSectionName(channel(), activeSection_)))
         lines.push_back(k + "=" + v);
-    profile::WriteSection(sectionUndoFile(), TrainSectionName(activeSection_), lines);
+    profile::WriteSection(sectionUndoFile(), TrainSectionName(channel(), activeSection_), lines);
 }
 
 void PulseEditor::saveTrain() const {
     RemoveFile(trainUndoFile());
-    CopyTrain(trainUndoFile(), true);
+    CopyTrain(channel(), trainUndoFile(), true);
 }
 
 bool PulseEditor::CanUndo() const {
@@ -395,7 +395,7 @@ bool PulseEditor::InsertRow() {
     if (sel < 0 || sel >= rowCount() || !CheckComplete())
         return false;
     saveSection();
-    TrainEdit e;
+    TrainEdit e(channel());
     int a = activeSection_;
     for (int r = rowCount() - 1; r >= sel; --r)
         for (int c = 1; c < columnCount(); ++c)
@@ -419,7 +419,7 @@ bool PulseEditor::DeleteRow() {
         return false;
     }
     saveSection();
-    TrainEdit e;
+    TrainEdit e(channel());
     int a = activeSection_;
     int last = rowCount() - 1;
     for (int r = sel; r < last; ++r)
@@ -454,7 +454,7 @@ bool PulseEditor::DeleteRow() {
 
 void PulseEditor::DeleteAll() {
     saveSection();
-    TrainEdit e;
+    TrainEdit e(channel());
     int a = activeSection_;
     e.replaceSection(a, {strprintf("SectFmt=%d", format_),
                          "Start=" + e.sectionKey(a, "Start").value_or("0"), "Repeat=1"});
@@ -470,15 +470,16 @@ void PulseEditor::DeleteAll() {
 bool PulseEditor::Undo() {
     if (!CanUndo())
         return false;
-    auto lines = profile::SectionLines(sectionUndoFile(), TrainSectionName(activeSection_));
+    auto lines =
+        profile::SectionLines(sectionUndoFile(), TrainSectionName(channel(), activeSection_));
     {
-        TrainEdit restore;
+        TrainEdit restore(channel());
         restore.replaceSection(activeSection_, lines);
         restore.commit();
     }
     RemoveFile(sectionUndoFile());
     OpenSection();
-    TrainEdit e;
+    TrainEdit e(channel());
     storeDerived(e);
     commitAndNotify(e);
     return true;
@@ -493,7 +494,7 @@ bool PulseEditor::ApplyRepeat(const std::string& text) {
     if (v == repeat_)
         return true;
     repeat_ = v;
-    TrainEdit e;
+    TrainEdit e(channel());
     e.setSectionKey(activeSection_, "Repeat", strprintf("%d", v));
     e.recomputeStarts(activeSection_);
     e.recomputeDuration();
@@ -524,9 +525,9 @@ bool PulseEditor::CheckComplete() const {
 
 bool PulseEditor::CheckNewSectionPosition(int p) const {
     profile::Snapshot snap(launch().exchangeFile);
-    int count = StoredCount(LeadingNumber(snap.get(TrainRootSection(), "qPls"), 0));
+    int count = StoredCount(LeadingNumber(snap.get(TrainRootSection(channel()), "qPls"), 0));
     auto filled = [&](int i) {
-        return LeadingNumber(snap.get(TrainSectionName(i), "qItm"), 0) >= 1;
+        return LeadingNumber(snap.get(TrainSectionName(channel(), i), "qItm"), 0) >= 1;
     };
     if ((p > 0 && !filled(p - 1)) || (p < count && !filled(p))) {
         say("Only one empty section is allowed at any time");
@@ -550,11 +551,11 @@ std::vector<std::string> PulseEditor::freshSection(double start) const {
 bool PulseEditor::AppendSection() {
     if (!sectionCommandAllowed(kAppendSectionRefused) || !CheckComplete())
         return false;
-    int count = StoredCount(ReadTrainRootNumber("qPls", 0));
+    int count = StoredCount(ReadTrainRootNumber(channel(), "qPls", 0));
     if (!CheckNewSectionPosition(count))
         return false;
     saveTrain();
-    TrainEdit e;
+    TrainEdit e(channel());
     e.replaceSection(count, freshSection(e.rootNumber("Duration", 0)));
     e.setRoot("qPls", strprintf("%d", count + 1));
     e.setRoot("activePls", strprintf("%d", count));
@@ -566,12 +567,12 @@ bool PulseEditor::AppendSection() {
 bool PulseEditor::InsertSection() {
     if (!sectionCommandAllowed(kInsertSectionRefused) || !CheckComplete())
         return false;
-    int count = StoredCount(ReadTrainRootNumber("qPls", 0));
+    int count = StoredCount(ReadTrainRootNumber(channel(), "qPls", 0));
     int p = activeSection_;
     if (!CheckNewSectionPosition(p))
         return false;
     saveTrain();
-    TrainEdit e;
+    TrainEdit e(channel());
     double start = e.sectionNumber(p, "Start", 0);
     for (int i = count - 1; i >= p; --i)
         e.copySection(i, i + 1);
@@ -584,17 +585,17 @@ bool PulseEditor::InsertSection() {
 }
 
 bool PulseEditor::DeleteSection() {
-    int count = StoredCount(ReadTrainRootNumber("qPls", 0));
+    int count = StoredCount(ReadTrainRootNumber(channel(), "qPls", 0));
     if (count < 2)
         return RemoveAllSections();
     int a = activeSection_;
-    if (a > 0 && a < count - 1 && ReadSectionKey(a - 1, "LocDur", 0) == 0 &&
-        ReadSectionKey(a + 1, "LocDur", 0) == 0) {
+    if (a > 0 && a < count - 1 && ReadSectionKey(channel(), a - 1, "LocDur", 0) == 0 &&
+        ReadSectionKey(channel(), a + 1, "LocDur", 0) == 0) {
         say("Empty adjacent sections are prohibited.\nRemove one to be able to proceed.");
         return false;
     }
     saveTrain();
-    TrainEdit e;
+    TrainEdit e(channel());
     std::string firstStart = e.sectionKey(0, "Start").value_or("0");
     for (int i = a; i < count - 1; ++i)
         e.copySection(i + 1, i);
@@ -618,8 +619,8 @@ bool PulseEditor::RemoveAllSections() {
             Buttons::YesNo, Icon::Exclamation) != Answer::Yes)
         return false;
     saveTrain();
-    int count = StoredCount(ReadTrainRootNumber("qPls", 0));
-    TrainEdit e;
+    int count = StoredCount(ReadTrainRootNumber(channel(), "qPls", 0));
+    TrainEdit e(channel());
     for (int i = 0; i < count; ++i)
         e.deleteSection(i);
     e.replaceSection(0, freshSection(0));
@@ -631,7 +632,7 @@ bool PulseEditor::RemoveAllSections() {
 }
 
 bool PulseEditor::LoadTrain(const std::string& path) {
-    if (!CopyTrain(path, false, {limits_.LinkBound(), limits_.LoopBound()}))
+    if (!CopyTrain(channel(), path, false, {limits_.LinkBound(), limits_.LoopBound()}))
         return false;
     RemoveFile(trainUndoFile());
     OpenSection();

@@ -11,6 +11,8 @@ class TrainEdit;
 
 // What the editor needs from the view around it.
 struct PulseEditorHost {
+    // The channel whose train is edited (0-based).
+    virtual int activeChannel() const { return 0; }
     // Section commands are available only while the whole train is shown.
     virtual bool fullTrainView() const { return true; }
     // The stored train changed: reload the view's train state, redraw, rebuild the section list.
@@ -89,6 +91,7 @@ class PulseEditor {
     double localDuration() const { return localDuration_; }
     int repeat() const { return repeat_; }
     const PulseLimits& limits() const { return limits_; }
+    int channel() const { return host_.activeChannel(); } // whose train
     std::string sectionUndoFile() const;
     std::string trainUndoFile() const;
 

@@ -6,6 +6,7 @@
 #include "app/ProfileFile.h"
 #include "app/Prompter.h"
 #include "app/StringTable.h"
+#include "host/ExchangeFile.h"
 #include "pulse/PulseDownload.h"
 #include "pulse/PulseEditor.h"
 #include "pulse/TrainModel.h"
@@ -14,11 +15,15 @@
 
 namespace tw {
 
-bool SaveTrain() {
-    std::string name = ReadTrainRoot("PulseOrg");
+std::string TrainOrigin(int channel) {
+    return ReadTrainRoot(channel, "PulseOrg");
+}
+
+bool SaveTrain(int channel) {
+    std::string name = TrainOrigin(channel);
     if (name.empty() || ToUpper(name).find("UNTIT") != std::string::npos)
         return false;
-    return CopyTrain(name, true);
+    return CopyTrain(channel, name, true);
 }
 
 bool SaveTrainAs(const PulseEditor& editor, const std::string& chosen) {
@@ -34,8 +39,8 @@ bool SaveTrainAs(const PulseEditor& editor, const std::string& chosen) {
     } else if (EqualsNoCase(ext, "tss")) {
         return ExportSegmentTables(name, editor.limits());
     }
-    WriteTrainRoot("PulseOrg", name);
-    return CopyTrain(name, true);
+    WriteTrainRoot(editor.channel(), "PulseOrg", name);
+    return CopyTrain(editor.channel(), name, true);
 }
 
 namespace {
@@ -58,24 +63,21 @@ bool ExportSegmentTables(const std::string& path, const PulseLimits& limits) {
     std::vector<std::string> segments;
     std::vector<std::string> links;
     {
-        profile::Snapshot exchange(launch().exchangeFile);
         profile::Transaction t(work);
         t.deleteSection("SegmTbl-CH0");
         t.deleteSection("SequTbl-CH0-1");
-        for (int k = 1;; ++k) {
-            auto step = exchange.get("PulsSeq", strprintf("Stp%d", k));
-            if (!step)
-                break;
+        int k = 0;
+        for (const auto& step : ExchangeFile::PulseSequence::Read()) {
+            ++k;
             size_t j = 0;
-            while (j < segments.size() && segments[j] != *step)
+            while (j < segments.size() && segments[j] != step.path)
                 ++j;
             if (j == segments.size()) {
-                segments.push_back(*step);
-                t.write("SegmTbl-CH0", strprintf("%zu", j + 1), *step);
+                segments.push_back(step.path);
+                t.write("SegmTbl-CH0", strprintf("%zu", j + 1), step.path);
             }
-            std::string repeat = exchange.get("PulsSeq", strprintf("Rpt%d", k)).value_or("");
             links.push_back(
-                strprintf("%zu%s%s%s%s%s%s", j + 1, " ", repeat.c_str(), " ", "0", " ", "0"));
+                strprintf("%zu%s%s%s%s%s%s", j + 1, " ", step.repeat.c_str(), " ", "0", " ", "0"));
             t.write("SequTbl-CH0-1", strprintf("Link%d", k), links.back());
         }
         t.commit();

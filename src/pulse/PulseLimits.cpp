@@ -5,6 +5,7 @@
 #include "app/ProfileStore.h"
 #include "app/StoredNumber.h"
 #include "document/WaveFormats.h"
+#include "host/ExchangeFile.h"
 #include "host/InstrumentDescription.h"
 #include "pulse/TrainModel.h"
 
@@ -21,12 +22,6 @@ namespace {
 std::string described(const char* section, const std::string& key, bool quiet) {
     std::string v;
     ProfileRecord(section, key.c_str(), v, 260, launch().descrFile, quiet);
-    return v;
-}
-
-std::string exchangeSetting(const char* key) {
-    std::string v;
-    ProfileRecord("Settings", key, v, 180, launch().exchangeFile, true);
     return v;
 }
 
@@ -103,12 +98,12 @@ PulseLimits LoadPulseLimits() {
     if (hrange.size() >= 3)
         lim.memorySize = static_cast<double>(CheckedWhole(hrange[2], 0, most, most, where));
 
-    std::string resKey = "resFactor" + exchangeSetting("Rsclk");
+    std::string resKey = "resFactor" + ExchangeFile::Settings::Rsclk();
     if (auto res = StoredNumber(described("Axis", resKey, true)))
         lim.wlIncrement = static_cast<int>(CheckedWhole(*res, 1, most, 2, {descr, "Axis", resKey}));
 
     double vMin = 0, vMax = 0;
-    if (ReadCodeRange("Vpts" + exchangeSetting("Wfmt"), vMin, vMax)) {
+    if (ReadCodeRange("Vpts" + ExchangeFile::Settings::Wfmt().value_or(""), vMin, vMax)) {
         lim.vHalf = vMax;
         lim.codeBits = ResolutionBits(vMin, vMax);
     }

@@ -6,6 +6,7 @@
 #include "app/ProfileStore.h"
 #include "app/Prompter.h"
 #include "app/StoredNumber.h"
+#include "host/ExchangeFile.h"
 #include "pulse/TrainModel.h"
 
 #include <cmath>
@@ -69,24 +70,23 @@ int LevelUnitIndex(double stored) {
     return stored >= 0 && stored < 2 ? static_cast<int>(stored) : 0;
 }
 
-PulseOptions LoadPulseOptions(const PulseLimits& limits) {
+PulseOptions LoadPulseOptions(const PulseLimits& limits, int channel) {
     PulseOptions o;
     o.mode = ReadOperationMode();
     o.sequencedModes = limits.sequencedModes;
-    o.timeUnit = TimeUnitIndex(ReadTrainRootNumber("tmUnitInd", 1));
-    o.levelUnit = LevelUnitIndex(ReadTrainRootNumber("voltInd", 0));
+    o.timeUnit = TimeUnitIndex(ReadTrainRootNumber(channel, "tmUnitInd", 1));
+    o.levelUnit = LevelUnitIndex(ReadTrainRootNumber(channel, "voltInd", 0));
     o.forceClock = LeadingNumber(forcedClockKey("frcSclk_toVal"), 0) == 1;
     if (auto stored = forcedClockKey("forceSclk"))
         o.forcedClock = *stored;
     else
-        o.forcedClock =
-            EngNumberText(ProfileNumber("Sclk", launch().activeChannel, "Settings", 0), 9);
+        o.forcedClock = EngNumberText(ExchangeFile::Settings::SampleClock(channel, 0), 9);
     if (auto yRes = LeadingValue(general("yRes")))
         o.yRes = ClampedInt(*yRes);
     return o;
 }
 
-bool StorePulseOptions(const PulseOptions& o, const PulseLimits& limits) {
+bool StorePulseOptions(const PulseOptions& o, const PulseLimits& limits, int channel) {
     double clock = 0;
     if (!parseNumber(o.forcedClock, clock) || clock < limits.sclkMin || clock > limits.sclkMax) {
         ask(launch().appName, "SCLK value out of range", Buttons::Ok, Icon::Exclamation);
@@ -94,7 +94,7 @@ bool StorePulseOptions(const PulseOptions& o, const PulseLimits& limits) {
     }
     WriteGeneralSetting("forceSingSeg", strprintf("%d", o.mode), kPulseSettings);
     WriteGeneralSetting("yRes", strprintf("%d", o.yRes), kPulseSettings);
-    TrainEdit e;
+    TrainEdit e(channel);
     e.setRoot("tmUnitInd", strprintf("%d", o.timeUnit));
     e.setRoot("voltInd", strprintf("%d", o.levelUnit));
     e.raw().write(kForcedClockSection, "frcSclk_toVal", o.forceClock ? "1" : "0");

@@ -39,11 +39,12 @@ struct PulseOptions {
     bool sequencedModes = true; // the first and third mode buttons are enabled
 };
 
-PulseOptions LoadPulseOptions(const PulseLimits& limits);
+// The options of the channel's train (0-based channel).
+PulseOptions LoadPulseOptions(const PulseLimits& limits, int channel);
 
 // Stores the options; refuses a forced clock outside the instrument's range (ticked or not) with
 // "SCLK value out of range", storing nothing.
-bool StorePulseOptions(const PulseOptions& options, const PulseLimits& limits);
+bool StorePulseOptions(const PulseOptions& options, const PulseLimits& limits, int channel);
 
 // "Options: Operation mode= <name>.       Forced SCLK=<text or Disable>"
 std::string OptionsSummary();

@@ -12,14 +12,14 @@
 namespace tw {
 
 namespace {
-std::string viewModeKey() {
-    return strprintf("SectVw-ch%d", launch().activeChannel + 1);
+std::string viewModeKey(int channel) {
+    return strprintf("SectVw-ch%d", channel + 1);
 }
 } // namespace
 
-void PulseViewState::Reload() {
+void PulseViewState::Reload(int channel) {
     profile::Snapshot snap(launch().exchangeFile);
-    std::string root = TrainRootSection();
+    std::string root = TrainRootSection(channel);
     sectionCount = StoredCount(LeadingNumber(snap.get(root, "qPls"), 0));
     activeSection = StoredCount(LeadingNumber(snap.get(root, "activePls"), 0));
     trainDuration = LeadingNumber(snap.get(root, "Duration"), 0);
@@ -27,17 +27,18 @@ void PulseViewState::Reload() {
     levelHigh = LeadingNumber(snap.get(root, "VpMx"), levelHigh);
     timeUnit = TimeUnitIndex(LeadingNumber(snap.get(root, "tmUnitInd"), 1));
     activeFormat = SectionFormat(
-        LeadingNumber(snap.get(TrainSectionName(activeSection), "SectFmt"), kNodeFormat));
+        LeadingNumber(snap.get(TrainSectionName(channel, activeSection), "SectFmt"), kNodeFormat));
 }
 
-void PulseViewState::Load() {
-    Reload();
+void PulseViewState::Load(int channel) {
+    Reload(channel);
     std::string mode;
-    ProfileRecord(kPulseSettings, viewModeKey().c_str(), mode, 260, launch().generalIni, true);
+    ProfileRecord(kPulseSettings, viewModeKey(channel).c_str(), mode, 260, launch().generalIni,
+                  true);
     viewMode = StoredWhole(mode) == 1 ? 1 : 0;
     if (sectionCount > 0)
         return;
-    TrainEdit e;
+    TrainEdit e(channel);
     e.setRoot("qPls", "1");
     e.setRoot("activePls", "0");
     e.setRoot("Duration", strprintf("%g", trainDuration));
@@ -49,11 +50,11 @@ void PulseViewState::Load() {
     e.setSectionKey(0, "LocDur", "0");
     e.setRoot("tmUnitInd", "1");
     e.commit();
-    Reload();
+    Reload(channel);
 }
 
-void PulseViewState::Store() const {
-    WriteGeneralSetting(viewModeKey(), viewMode == 1 ? "1" : "0", kPulseSettings);
+void PulseViewState::Store(int channel) const {
+    WriteGeneralSetting(viewModeKey(channel), viewMode == 1 ? "1" : "0", kPulseSettings);
     WriteGeneralSetting("SectFmt", strprintf("%d", activeFormat), kPulseSettings);
     RemoveFile(launch().tmpFolder + "UndoSect.tmp");
     RemoveFile(launch().tmpFolder + "UndoPulse.tmp");

@@ -14,14 +14,14 @@ struct PulseViewState {
     double levelLow = 0, levelHigh = 0;
     int timeUnit = 1;
 
-    // At view creation: the train state and this channel's view mode; writes a fresh one-section
-    // train when the exchange file holds none.
-    void Load();
+    // At view creation: the train state of the channel (0-based) and its view mode; writes a
+    // fresh one-section train when the exchange file holds none.
+    void Load(int channel);
     // After a change of the stored train: everything but the view mode.
-    void Reload();
-    // At view close: the view mode and the active format go to the general settings, and the
-    // editor's undo files are deleted.
-    void Store() const;
+    void Reload(int channel);
+    // At view close: the channel's view mode and the active format go to the general settings,
+    // and the editor's undo files are deleted.
+    void Store(int channel) const;
 
     // "Full Train", then "Section <n>" for every section.
     std::vector<std::string> SectionList() const;

@@ -48,7 +48,7 @@ double TrainCompiler::MinSegment(double clock) const {
 }
 
 int TrainCompiler::CompileTrain(double requestedSclk) {
-    return Compile(ReadTrain(), requestedSclk);
+    return Compile(ReadTrain(channel_), requestedSclk);
 }
 
 bool TrainCompiler::buildLinks() {
@@ -335,7 +335,7 @@ double TrainCompiler::MaxSlope() const {
 }
 
 int TrainCompiler::RunClockLoop(double activeLocalDuration) {
-    TrainData train = ReadTrain();
+    TrainData train = ReadTrain(channel_);
     double requested = 0;
     for (;;) {
         int result = Compile(train, requested);

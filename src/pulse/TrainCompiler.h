@@ -32,7 +32,8 @@ long long Nearest(double x);
 // sample positions and codes.
 class TrainCompiler {
   public:
-    explicit TrainCompiler(const PulseLimits& limits) : limits_(limits) {}
+    // Compiles the train of the channel (0-based).
+    TrainCompiler(const PulseLimits& limits, int channel) : limits_(limits), channel_(channel) {}
 
     // Results.
     enum { kNoTrain = 0, kIncomplete = 1, kDeclined = 2, kCompiled = 4, kClockFailed = 5 };
@@ -69,6 +70,7 @@ class TrainCompiler {
     int tooLong(double samples) const; // reports a segment beyond kMaxTrainSamples
 
     const PulseLimits& limits_;
+    int channel_;
     TrainData train_;
     bool clockForced_ = false;
 };

@@ -27,16 +27,12 @@ const char* RowName(int format) {
     }
 }
 
-int TrainChannel() {
-    return launch().activeChannel + 1;
+std::string TrainRootSection(int channel) {
+    return strprintf("PulseRoot-ch%d", channel + 1);
 }
 
-std::string TrainRootSection() {
-    return strprintf("PulseRoot-ch%d", TrainChannel());
-}
-
-std::string TrainSectionName(int i) {
-    return strprintf("Pulse%d-ch%d", i, TrainChannel());
+std::string TrainSectionName(int channel, int i) {
+    return strprintf("Pulse%d-ch%d", i, channel + 1);
 }
 
 std::string CellKey(std::string_view rowName, int row, int column) {
@@ -75,7 +71,7 @@ std::vector<std::string> linesOf(const std::vector<std::pair<std::string, std::s
 
 } // namespace
 
-TrainEdit::TrainEdit() {
+TrainEdit::TrainEdit(int channel) : channel_(channel) {
     t_.emplace(launch().exchangeFile);
 }
 
@@ -86,37 +82,37 @@ bool TrainEdit::commit() {
 }
 
 std::optional<std::string> TrainEdit::root(std::string_view key) const {
-    return t_->get(TrainRootSection(), key);
+    return t_->get(TrainRootSection(channel_), key);
 }
 double TrainEdit::rootNumber(std::string_view key, double def) const {
     return LeadingNumber(root(key), def);
 }
 void TrainEdit::setRoot(std::string_view key, std::string_view text) {
-    t_->write(TrainRootSection(), key, text);
+    t_->write(TrainRootSection(channel_), key, text);
 }
 
 std::optional<std::string> TrainEdit::sectionKey(int i, std::string_view key) const {
-    return t_->get(TrainSectionName(i), key);
+    return t_->get(TrainSectionName(channel_, i), key);
 }
 double TrainEdit::sectionNumber(int i, std::string_view key, double def) const {
     return LeadingNumber(sectionKey(i, key), def);
 }
 void TrainEdit::setSectionKey(int i, std::string_view key, std::string_view text) {
-    t_->write(TrainSectionName(i), key, text);
+    t_->write(TrainSectionName(channel_, i), key, text);
 }
 void TrainEdit::deleteSectionKey(int i, std::string_view key) {
-    t_->deleteKey(TrainSectionName(i), key);
+    t_->deleteKey(TrainSectionName(channel_, i), key);
 }
 
 std::optional<std::string> TrainEdit::cell(int i, std::string_view rowName, int r, int c) const {
-    return t_->get(TrainSectionName(i), CellKey(rowName, r, c));
+    return t_->get(TrainSectionName(channel_, i), CellKey(rowName, r, c));
 }
 void TrainEdit::setCell(int i, std::string_view rowName, int r, int c,
                         const std::optional<std::string>& text) {
     if (text)
-        t_->write(TrainSectionName(i), CellKey(rowName, r, c), *text);
+        t_->write(TrainSectionName(channel_, i), CellKey(rowName, r, c), *text);
     else
-        t_->deleteKey(TrainSectionName(i), CellKey(rowName, r, c));
+        t_->deleteKey(TrainSectionName(channel_, i), CellKey(rowName, r, c));
 }
 
 void TrainEdit::recomputeStarts(int k) {
@@ -158,75 +154,77 @@ void TrainEdit::recomputeLevels() {
 }
 
 void TrainEdit::copySection(int from, int to) {
-    t_->writeSection(TrainSectionName(to), sectionLines(from));
+    t_->writeSection(TrainSectionName(channel_, to), sectionLines(from));
 }
 
 void TrainEdit::deleteSection(int i) {
-    t_->deleteSection(TrainSectionName(i));
+    t_->deleteSection(TrainSectionName(channel_, i));
 }
 
 void TrainEdit::replaceSection(int i, const std::vector<std::string>& lines) {
-    t_->writeSection(TrainSectionName(i), lines);
+    t_->writeSection(TrainSectionName(channel_, i), lines);
 }
 
 std::vector<std::string> TrainEdit::sectionLines(int i) const {
-    return linesOf(t_->entries(TrainSectionName(i)));
+    return linesOf(t_->entries(TrainSectionName(channel_, i)));
 }
 
-std::string ReadTrainRoot(std::string_view key) {
-    return profile::GetValue(launch().exchangeFile, TrainRootSection(), key).value_or("");
+std::string ReadTrainRoot(int channel, std::string_view key) {
+    return profile::GetValue(launch().exchangeFile, TrainRootSection(channel), key).value_or("");
 }
 
-double ReadTrainRootNumber(std::string_view key, double def) {
-    return LeadingNumber(profile::GetValue(launch().exchangeFile, TrainRootSection(), key), def);
+double ReadTrainRootNumber(int channel, std::string_view key, double def) {
+    return LeadingNumber(profile::GetValue(launch().exchangeFile, TrainRootSection(channel), key),
+                         def);
 }
 
-bool WriteTrainRoot(std::string_view key, std::string_view text) {
-    return profile::WriteValue(launch().exchangeFile, TrainRootSection(), key, text);
+bool WriteTrainRoot(int channel, std::string_view key, std::string_view text) {
+    return profile::WriteValue(launch().exchangeFile, TrainRootSection(channel), key, text);
 }
 
-double ReadSectionKey(int i, std::string_view key, double def) {
-    return LeadingNumber(profile::GetValue(launch().exchangeFile, TrainSectionName(i), key), def);
+double ReadSectionKey(int channel, int i, std::string_view key, double def) {
+    return LeadingNumber(
+        profile::GetValue(launch().exchangeFile, TrainSectionName(channel, i), key), def);
 }
 
-bool WriteSectionKey(int i, std::string_view key, std::string_view text) {
-    return profile::WriteValue(launch().exchangeFile, TrainSectionName(i), key, text);
+bool WriteSectionKey(int channel, int i, std::string_view key, std::string_view text) {
+    return profile::WriteValue(launch().exchangeFile, TrainSectionName(channel, i), key, text);
 }
 
-std::optional<std::string> ReadCell(int i, int r, int c) {
-    int format = SectionFormat(ReadSectionKey(i, "SectFmt", kNodeFormat));
-    return profile::GetValue(launch().exchangeFile, TrainSectionName(i),
+std::optional<std::string> ReadCell(int channel, int i, int r, int c) {
+    int format = SectionFormat(ReadSectionKey(channel, i, "SectFmt", kNodeFormat));
+    return profile::GetValue(launch().exchangeFile, TrainSectionName(channel, i),
                              CellKey(RowName(format), r, c));
 }
 
-bool WriteCell(int i, int r, int c, const std::optional<std::string>& text) {
-    TrainEdit e;
+bool WriteCell(int channel, int i, int r, int c, const std::optional<std::string>& text) {
+    TrainEdit e(channel);
     int format = SectionFormat(e.sectionNumber(i, "SectFmt", kNodeFormat));
     e.setCell(i, RowName(format), r, c, text);
     return e.commit();
 }
 
-void RecomputeStarts(int k) {
-    TrainEdit e;
+void RecomputeStarts(int channel, int k) {
+    TrainEdit e(channel);
     e.recomputeStarts(k);
     e.commit();
 }
 
-double RecomputeDuration() {
-    TrainEdit e;
+double RecomputeDuration(int channel) {
+    TrainEdit e(channel);
     double d = e.recomputeDuration();
     e.commit();
     return d;
 }
 
-void CopySectionKeys(int from, int to) {
-    TrainEdit e;
+void CopySectionKeys(int channel, int from, int to) {
+    TrainEdit e(channel);
     e.copySection(from, to);
     e.commit();
 }
 
-void DeleteSection(int i) {
-    TrainEdit e;
+void DeleteSection(int channel, int i) {
+    TrainEdit e(channel);
     e.deleteSection(i);
     e.commit();
 }
@@ -273,9 +271,9 @@ double entryNumber(const std::vector<std::pair<std::string, std::string>>& entri
 
 } // namespace
 
-TrainData ReadTrain() {
+TrainData ReadTrain(int channel) {
     profile::Snapshot snap(launch().exchangeFile);
-    std::string rootName = TrainRootSection();
+    std::string rootName = TrainRootSection(channel);
     auto rootNumber = [&](const char* key, double def) {
         return LeadingNumber(snap.get(rootName, key), def);
     };
@@ -287,7 +285,7 @@ TrainData ReadTrain() {
     train.timeUnit = TimeUnitIndex(rootNumber("tmUnitInd", 1));
     train.levelUnit = LevelUnitIndex(rootNumber("voltInd", 0));
     for (int i = 0; i < train.sectionCount; ++i) {
-        auto entries = snap.entries(TrainSectionName(i));
+        auto entries = snap.entries(TrainSectionName(channel, i));
         TrainSectionData s;
         s.format = SectionFormat(entryNumber(entries, "SectFmt", kNodeFormat));
         std::string_view rowName = RowName(s.format);
@@ -344,9 +342,9 @@ void reportRefused(const std::string& path, const std::vector<std::string>& refu
 
 } // namespace
 
-bool CopyTrain(const std::string& path, bool save, const TrainBounds& bounds) {
+bool CopyTrain(int channel, const std::string& path, bool save, const TrainBounds& bounds) {
     const std::string& exchange = launch().exchangeFile;
-    std::string suffix = strprintf("-ch%d", TrainChannel());
+    std::string suffix = strprintf("-ch%d", channel + 1);
     const std::string& fromFile = save ? exchange : path;
     const std::string& toFile = save ? path : exchange;
     std::string fromSuffix = save ? suffix : std::string();
@@ -384,7 +382,7 @@ bool CopyTrain(const std::string& path, bool save, const TrainBounds& bounds) {
         write(to);
         return to.commit();
     }
-    TrainEdit e;
+    TrainEdit e(channel);
     write(e.raw());
     if (!train.refused.empty()) {
         // What was refused or left out changes the starts and the duration.

@@ -9,15 +9,14 @@
 
 namespace tw {
 
-// The pulse train of the active channel lives only in the exchange file: a root section
-// "PulseRoot-ch<N>" and sections "Pulse<i>-ch<N>" (N = active channel + 1). Times are stored
-// in seconds, levels in volts.
+// The pulse train of a channel lives only in the exchange file: a root section "PulseRoot-ch<N>"
+// and sections "Pulse<i>-ch<N>" (N = the 0-based channel + 1). Every operation below takes the
+// channel, the pulse composer's active one. Times are stored in seconds, levels in volts.
 enum TrainFormat { kLinkFormat = 0, kNodeFormat = 1, kTemplateFormat = 2 };
 
 const char* RowName(int format); // "Link", "Node", "Tmpl"
-int TrainChannel();              // active channel + 1
-std::string TrainRootSection();
-std::string TrainSectionName(int i);
+std::string TrainRootSection(int channel);
+std::string TrainSectionName(int channel, int i);
 std::string CellKey(std::string_view rowName, int row, int column);
 // Reads "<rowName><r>-sub<c>" in any letter case.
 bool ParseCellKey(std::string_view key, std::string_view rowName, int& row, int& column);
@@ -47,7 +46,7 @@ std::string TimeText(double seconds);
 // no other write to the exchange file may run while a batch is open.
 class TrainEdit {
   public:
-    TrainEdit();
+    explicit TrainEdit(int channel);
 
     std::optional<std::string> root(std::string_view key) const;
     double rootNumber(std::string_view key, double def) const;
@@ -79,21 +78,22 @@ class TrainEdit {
     bool commit();
 
   private:
+    int channel_;
     std::optional<profile::Transaction> t_;
 };
 
 // One-key operations, each a single read or rewrite of the exchange file.
-std::string ReadTrainRoot(std::string_view key); // "" when absent
-double ReadTrainRootNumber(std::string_view key, double def);
-bool WriteTrainRoot(std::string_view key, std::string_view text);
-double ReadSectionKey(int i, std::string_view key, double def);
-bool WriteSectionKey(int i, std::string_view key, std::string_view text);
-std::optional<std::string> ReadCell(int i, int r, int c);
-bool WriteCell(int i, int r, int c, const std::optional<std::string>& text);
-void RecomputeStarts(int k);
-double RecomputeDuration();
-void CopySectionKeys(int from, int to);
-void DeleteSection(int i);
+std::string ReadTrainRoot(int channel, std::string_view key); // "" when absent
+double ReadTrainRootNumber(int channel, std::string_view key, double def);
+bool WriteTrainRoot(int channel, std::string_view key, std::string_view text);
+double ReadSectionKey(int channel, int i, std::string_view key, double def);
+bool WriteSectionKey(int channel, int i, std::string_view key, std::string_view text);
+std::optional<std::string> ReadCell(int channel, int i, int r, int c);
+bool WriteCell(int channel, int i, int r, int c, const std::optional<std::string>& text);
+void RecomputeStarts(int channel, int k);
+double RecomputeDuration(int channel);
+void CopySectionKeys(int channel, int from, int to);
+void DeleteSection(int channel, int i);
 
 // The whole train as read through one snapshot of the exchange file.
 struct TrainRow {
@@ -116,12 +116,12 @@ struct TrainData {
     int levelUnit = 0;
     std::vector<TrainSectionData> sections;
 };
-TrainData ReadTrain();
+TrainData ReadTrain(int channel);
 
 // save = true copies the train from the exchange file to the pulse master file `path`
 // ("PulseRoot", "Pulse<i>"); save = false copies it from `path` into the exchange file,
 // replacing the channel's train, within `bounds`: what they refuse is told to the user in one
 // message and left out (BoundTrain). False when the source holds no "qPls" (nothing copied).
-bool CopyTrain(const std::string& path, bool save, const TrainBounds& bounds = {});
+bool CopyTrain(int channel, const std::string& path, bool save, const TrainBounds& bounds = {});
 
 } // namespace tw

@@ -3,7 +3,6 @@
 #include "app/FileUtil.h"
 #include "app/LaunchState.h"
 #include "app/Printf.h"
-#include "app/ProfileFile.h"
 #include "app/Prompter.h"
 #include "document/WaveFormats.h"
 
@@ -247,13 +246,7 @@ void TrainSegmenter::BuildContinuous() {
 }
 
 bool TrainSegmenter::WriteSequenceTable() const {
-    profile::Transaction t(launch().exchangeFile);
-    t.deleteSection("PulsSeq");
-    for (size_t k = 0; k < steps.size(); ++k) {
-        t.write("PulsSeq", strprintf("Stp%zu", k + 1), steps[k].path);
-        t.write("PulsSeq", strprintf("Rpt%zu", k + 1), steps[k].repeat);
-    }
-    return t.commit();
+    return ExchangeFile::PulseSequence::Write(steps);
 }
 
 } // namespace tw

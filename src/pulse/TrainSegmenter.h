@@ -1,4 +1,5 @@
 #pragma once
+#include "host/ExchangeFile.h"
 #include "pulse/TrainCompiler.h"
 
 #include <string>
@@ -6,11 +7,8 @@
 
 namespace tw {
 
-// One step of the sequence table "PulsSeq": the segment file it plays and how often.
-struct SequenceStep {
-    std::string path;
-    std::string repeat;
-};
+// One step of the sequence table the host plays: the segment file and how often.
+using SequenceStep = ExchangeFile::PulseSequence::Step;
 
 // Cuts a compiled train into segment files "Seg-<n>.wav" in the tmp folder (16-bit
 // little-endian samples, no header) and the steps that play them. The steps are kept here and
@@ -28,7 +26,7 @@ class TrainSegmenter {
     // n samples of one code as one or two steps over short flat segments shared in this run.
     void WriteFlatRun(long long n, int code);
 
-    // Replaces "PulsSeq" by the steps (an empty table after a failure).
+    // Replaces the exchange file's sequence table by the steps (an empty table after a failure).
     bool WriteSequenceTable() const;
 
     static std::string SegmentPath(int n);

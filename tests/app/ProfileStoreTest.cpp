@@ -2,7 +2,7 @@
 #include "app/FileUtil.h"
 #include "app/LaunchState.h"
 #include "app/ProfileFile.h"
-#include "app/Startup.h"
+#include "host/Launch.h"
 #include "support/FileSizeLimit.h"
 #include "support/Sandbox.h"
 

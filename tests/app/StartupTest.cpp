@@ -1,8 +1,4 @@
 #include "app/Startup.h"
-#include "app/FileUtil.h"
-#include "app/LaunchState.h"
-#include "app/ProfileStore.h"
-#include "support/Sandbox.h"
 
 #include <gtest/gtest.h>
 
@@ -14,63 +10,6 @@ TEST(Startup, ComposerChoiceSearchesTheWholeCommandLine) {
     EXPECT_EQ(ComposerFromCommandLine("/opt/tw/tidewright fmc"), 1);
     EXPECT_EQ(ComposerFromCommandLine("/opt/tw/tidewright FMC pls"), 2);
     EXPECT_EQ(ComposerFromCommandLine("/home/u/apls/tidewright"), 2) << "p-l-s inside a path";
-}
-
-TEST(Startup, WithoutExchangeFileAllThreeMessagesAndFailure) {
-    test::Sandbox box(0, false);
-    StartupResult r = RunStartup("tidewright", box.root());
-    EXPECT_FALSE(r.ok);
-    ASSERT_EQ(box.prompts.asked.size(), 3u);
-    EXPECT_EQ(box.prompts.asked[0].text, "Tidewright cannot run as a standalone application");
-    EXPECT_EQ(box.prompts.asked[1].caption, "Record not found");
-    EXPECT_EQ(box.prompts.asked[1].text,
-              "File " + box.exchange() + "\nSect=Instrument\nKey=DescrFile");
-    EXPECT_EQ(box.prompts.asked[2].text, "Invalid application path =" + box.exchange());
-}
-
-TEST(Startup, MissingFamilyGivesOnlyTheInvalidPathMessage) {
-    test::Sandbox box;
-    box.write("Consolia/tmp/TempOndex.ondex", "[Instrument]\nDescrFile=" + box.descr() + "\n");
-    EXPECT_FALSE(RunStartup("tidewright", box.root()).ok);
-    ASSERT_EQ(box.prompts.asked.size(), 1u);
-    EXPECT_EQ(box.prompts.asked[0].text.rfind("Invalid application path =", 0), 0u);
-}
-
-TEST(Startup, SetsPathsComposerLogAndResourceSet) {
-    test::Sandbox box;
-    StartupResult r = RunStartup("/usr/bin/tidewright fmc", box.root());
-    ASSERT_TRUE(r.ok);
-    EXPECT_EQ(r.resourceSet, kFmResources);
-    EXPECT_EQ(launch().appName, "FM Tidewright");
-    EXPECT_EQ(launch().tmpFolder, box.root() + "/Consolia/tmp/");
-    EXPECT_EQ(launch().generalIni, box.root() + "/Consolia/General/General.ini");
-    EXPECT_EQ(launch().descrFile, box.descr());
-    EXPECT_EQ(launch().family, "TW2000");
-    EXPECT_EQ(*ReadWholeFile(launch().logFile),
-              "-----------CmdLine=/USR/BIN/TIDEWRIGHT FMC App=FM Tidewright\n");
-    EXPECT_EQ(AboutVersionLine(), "FM Tidewright Version 4.3");
-    EXPECT_EQ(AboutBuildLine(), "Build 96");
-    EXPECT_EQ(AboutTitle(), "About FM Tidewright");
-    EXPECT_TRUE(box.prompts.asked.empty());
-}
-
-TEST(Startup, MarkerBitsSelectTheAdditionalBitsMenu) {
-    test::Sandbox box;
-    EXPECT_EQ(RunStartup("tidewright", box.root()).resourceSet, kStandardResources);
-    box.set(box.descr(), "WaveDown", "UseMarkBits", "yEs");
-    EXPECT_EQ(RunStartup("tidewright", box.root()).resourceSet, kMarkerBitResources);
-    box.set(box.descr(), "WaveDown", "NotUseBitsDlg", "");
-    EXPECT_EQ(RunStartup("tidewright", box.root()).resourceSet, kStandardResources);
-    EXPECT_EQ(RunStartup("tidewright pls", box.root()).resourceSet, kPulseResources);
-}
-
-TEST(Startup, FpSegmentModeOnlyForTheFmComposer) {
-    test::Sandbox box;
-    box.set(box.descr(), "ParmLst", "FPSeg", "FP Segment 1 64");
-    RunStartup("tidewright", box.root());
-    EXPECT_FALSE(launch().fpSegMode);
-    RunStartup("tidewright FMC", box.root());
-    EXPECT_TRUE(launch().fpSegMode);
 }
 
 } // namespace

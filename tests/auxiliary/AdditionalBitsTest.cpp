@@ -1,6 +1,7 @@
 #include "auxiliary/AdditionalBits.h"
 
 #include "app/LaunchState.h"
+#include "host/ExchangeFile.h"
 #include "support/Sandbox.h"
 
 #include <gtest/gtest.h>
@@ -12,11 +13,12 @@ TEST(AdditionalBits, KeysAndLabelsFollowTheFirstMarkerBitAndTheSegment) {
     test::Sandbox box;
     box.set(box.descr(), "WaveDown", "MarkBit0", "4");
     box.set(box.exchange(), "Settings", "AcSeg", "3");
-    AdditionalBits bits = LoadAdditionalBits("SegmTbl-ch0");
+    AdditionalBits bits = LoadAdditionalBits("SegmTbl-ch0", 1);
     EXPECT_EQ(bits.Label(0), "B5");
     EXPECT_EQ(bits.Label(1), "B6");
-    EXPECT_EQ(bits.ListKey(0), "4Bit3");
-    EXPECT_EQ(bits.InvertKey(1), "5Inv3");
+    EXPECT_EQ(bits.segment, 3);
+    EXPECT_EQ(ExchangeFile::MarkerBits::ListKey(bits.bit0, bits.segment), "4Bit3");
+    EXPECT_EQ(ExchangeFile::MarkerBits::InvertKey(bits.bit0 + 1, bits.segment), "5Inv3");
     bits.list[0] = "27, 124; 250, 256;";
     bits.inverted[1] = true;
     ASSERT_TRUE(StoreAdditionalBits(bits, "SegmTbl-ch0"));
@@ -27,18 +29,18 @@ TEST(AdditionalBits, KeysAndLabelsFollowTheFirstMarkerBitAndTheSegment) {
 
     // Another segment reads and writes its own keys.
     box.set(box.exchange(), "Settings", "AcSeg", "4");
-    const AdditionalBits other = LoadAdditionalBits("SegmTbl-ch0");
+    const AdditionalBits other = LoadAdditionalBits("SegmTbl-ch0", 1);
     EXPECT_EQ(other.list[0], "");
     EXPECT_FALSE(other.inverted[1]);
     box.set(box.exchange(), "Settings", "AcSeg", "3");
-    const AdditionalBits again = LoadAdditionalBits("SegmTbl-ch0");
+    const AdditionalBits again = LoadAdditionalBits("SegmTbl-ch0", 1);
     EXPECT_EQ(again.list[0], "27, 124; 250, 256;");
     EXPECT_TRUE(again.inverted[1]);
 }
 
 TEST(AdditionalBits, DefaultLabelsAndMarkerSettings) {
     test::Sandbox box;
-    EXPECT_EQ(LoadAdditionalBits("SegmTbl-ch0").Label(0), "B13 ");
+    EXPECT_EQ(LoadAdditionalBits("SegmTbl-ch0", 1).Label(0), "B13 ");
     MarkerBitSettings s = ReadMarkerBitSettings();
     EXPECT_FALSE(s.inUse);
     EXPECT_EQ(s.bit0, 12);

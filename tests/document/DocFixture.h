@@ -5,7 +5,7 @@
 #include "document/SegmentTables.h"
 #include "document/WeDoc.h"
 #include "fm/FmComposer.h"
-#include "host/HostLink.h"
+#include "support/HostRecorder.h"
 #include "support/SampleValues.h"
 #include "support/Sandbox.h"
 
@@ -22,22 +22,8 @@
 namespace tw::test {
 
 // Stands in for the host window "Consolia": records every text and notice.
-struct RecordingLink : HostLink {
-    std::vector<std::string> sent;
-    std::vector<std::pair<long, long>> posted;
-    bool sendText(std::string_view title, std::string_view text) override {
-        if (title != "Consolia")
-            return false;
-        sent.emplace_back(text);
-        return true;
-    }
-    void postToAll(std::string_view, long first, long second) override {
-        posted.emplace_back(first, second);
-    }
-};
-
 struct CountingListener : WeDocListener {
-    int repaints = 0, resets = 0, wavelengthShows = 0, segmentShows = 0;
+    int repaints = 0, resets = 0, wavelengthShows = 0, segmentShows = 0, activeChanges = 0;
     std::optional<int> traceType = 0; // the answer to the trace-type question
     int traceTypeQuestions = 0;
     std::string title, windowText;
@@ -50,6 +36,7 @@ struct CountingListener : WeDocListener {
     void rangeReset() override { ++resets; }
     void wavelengthShown() override { ++wavelengthShows; }
     void segmentShown() override { ++segmentShows; }
+    void activeChanged() override { ++activeChanges; }
     void titleSet(const std::string& t) override { title = t; }
     void pathNameChanged(const std::string& p, bool recent) override {
         paths.emplace_back(p, recent);
@@ -98,7 +85,7 @@ class DocFixture : public ::testing::Test {
             composer = std::make_unique<Composer>();
     }
     Sandbox box;
-    RecordingLink link;
+    HostRecorder link{"Consolia"};
     CountingListener seen;
     std::unique_ptr<Composer> composer;
     std::unique_ptr<WeDoc> doc;
@@ -112,14 +99,8 @@ class DocFixture : public ::testing::Test {
     }
     BareFmComposer& bareFm() { return dynamic_cast<BareFmComposer&>(*composer); }
 
-    void SetUp() override {
-        box.set(box.exchange(), "AppTits", "AC", "Consolia");
-        SetHostLink(&link);
-    }
-    void TearDown() override {
-        doc.reset();
-        SetHostLink(nullptr);
-    }
+    void SetUp() override { box.set(box.exchange(), "AppTits", "AC", "Consolia"); }
+    void TearDown() override { doc.reset(); }
     void start() {
         doc = std::make_unique<WeDoc>(*composer);
         doc->setListener(&seen);

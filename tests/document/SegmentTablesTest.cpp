@@ -34,12 +34,12 @@ TEST_F(SegmentTablesTest, RecordSegmentPicksTheTableAndReadsBack) {
 TEST_F(SegmentTablesTest, StoreActiveSegmentReplacesTheChannelsEntry) {
     box.set(box.exchange(), "Settings", "ActiveCh", "1");
     box.set(box.exchange(), "Settings", "AcSeg", "1 2 3 4");
-    StoreActiveSegment(6, false);
+    ExchangeFile::Active::StoreSegment(6, false);
     std::string raw = ReadWholeFile(box.exchange()).value_or("");
     EXPECT_NE(raw.find("AcSeg=1 6 3 4 \n"), std::string::npos) << raw;
 
     box.set(box.exchange(), "Settings", "ActiveCh", "5");
-    StoreActiveSegment(9, false);
+    ExchangeFile::Active::StoreSegment(9, false);
     EXPECT_EQ(exch("Settings", "AcSeg"), "1 6 3 4");
 }
 
@@ -52,7 +52,7 @@ TEST_F(SegmentTablesTest, SegmentNumberGoesToTheNearestFreeOne) {
     EXPECT_EQ(segment, 3);
     EXPECT_EQ(box.prompts.lastText(),
               "Segment number 7 will be replaced with\nthe nearest free segment number 3.");
-    EXPECT_EQ(launch().activeSegment, 3);
+    EXPECT_EQ(doc->activeSegment(), 3);
     EXPECT_EQ(exch("Settings", "AcSeg"), "3 1");
     EXPECT_EQ(link.sent, std::vector<std::string>{"Cmd=:TRAC:SEL 3"});
     EXPECT_EQ(exch("Modif", "Common"), "Yes");
@@ -67,7 +67,7 @@ TEST_F(SegmentTablesTest, SegmentNumberGoesToTheNearestFreeOne) {
     EXPECT_TRUE(box.prompts.asked.empty());
     segment = 1;
     ASSERT_TRUE(CheckSegmentNumber(*doc, segment));
-    EXPECT_EQ(launch().activeSegment, 1);
+    EXPECT_EQ(doc->activeSegment(), 1);
 
     segment = 0;
     EXPECT_FALSE(CheckSegmentNumber(*doc, segment));

@@ -108,6 +108,23 @@ TEST_F(WaveDownloadTest, WithoutHostOrTableEntryTheSegmentIsStillMarkedLoaded) {
     EXPECT_EQ(exch("SegmStt-Ch0", "1"), "Loaded");
 }
 
+// After the host's re-read event switched the channel, the download names that channel's file,
+// not the one of the channel the document was loaded on.
+TEST_F(WaveDownloadTest, AfterTheHostSwitchedTheChannelTheDownloadSendsThatChannelsFile) {
+    start();
+    const std::string other = box.tmp() + "other.wav";
+    box.set(box.exchange(), "SegmTbl-ch1", "2", other);
+    box.set(box.exchange(), "Settings", "ActiveCh", "1");
+    box.set(box.exchange(), "Settings", "AcSeg", "1 2");
+    doc->RereadActive();
+    LoadActiveSegment(*doc);
+    EXPECT_EQ(doc->active().channel, 1);
+    EXPECT_EQ(doc->active().segment, 2);
+    EXPECT_EQ(download(), "Cmd=:TRAC:DEF 2,1024;:TRAC:SEL 2\nWav=" + other);
+    EXPECT_EQ(exch("SegmStt-Ch1", "2"), "Loaded");
+    EXPECT_TRUE(box.prompts.asked.empty()) << box.prompts.lastText();
+}
+
 TEST(CommandTemplate, NumbersFillOnlyIntegerConversions) {
     EXPECT_EQ(FormatCommandTemplate(":T %d,%d;:S %d", {3, 1000, 3}), ":T 3,1000;:S 3");
     EXPECT_EQ(FormatCommandTemplate("%s %d%% %d", {1}), "%s 1% ");
@@ -148,9 +165,8 @@ TEST_F(FmDownloadTest, OutsideFpSegmentModeTheDefaultFileIsSent) {
 
 TEST(PulseComposerDownload, GoesToThePulseTrainDownload) {
     test::Sandbox box(2);
-    test::RecordingLink link;
+    test::HostRecorder link{"Consolia"};
     box.set(box.exchange(), "AppTits", "AC", "Consolia");
-    SetHostLink(&link);
     {
         PulseComposer pulse;
         box.write("Consolia/tmp/stale.wav", "x");
@@ -160,7 +176,6 @@ TEST(PulseComposerDownload, GoesToThePulseTrainDownload) {
             << result;
         EXPECT_FALSE(FileExists(box.tmp() + "stale.wav"));
     }
-    SetHostLink(nullptr);
 }
 
 } // namespace

@@ -536,6 +536,34 @@ TEST_F(WeDocTest, ChannelSwitchSendsTheHostCommandAndLoadsThatChannel) {
     EXPECT_EQ(link.sent, (std::vector<std::string>{"Cmd=:INST:SEL 2", "Cmd=CHAN1", "Cmd=:INST 2"}));
 }
 
+// Where the user works is the document's: a switch is written to the exchange file for the host
+// and told to the listener; the host's own changes are taken over without a write.
+TEST_F(WeDocTest, TheActiveChannelAndSegmentArePublished) {
+    box.set(box.exchange(), "Settings", "AcSeg", "1 4");
+    start();
+    doc->SelectChannel(1);
+    EXPECT_EQ(exch("Settings", "ActiveCh"), "1");
+    EXPECT_EQ(doc->activeChannel(), 1);
+    EXPECT_EQ(doc->activeSegment(), 4) << "the host's entry for the channel";
+    EXPECT_EQ(doc->pathName, box.tmp() + "TemS4.wa1");
+    EXPECT_EQ(seen.activeChanges, 2) << "the channel, then its segment";
+
+    doc->SelectSegment(6);
+    EXPECT_EQ(exch("Settings", "AcSeg"), "1 6");
+    EXPECT_EQ(seen.activeChanges, 3);
+
+    box.set(box.exchange(), "Settings", "ActiveCh", "0");
+    const std::string before = ReadWholeFile(box.exchange()).value_or("");
+    doc->RereadActive();
+    EXPECT_EQ(doc->active().channel, 0);
+    EXPECT_EQ(doc->active().segment, 1);
+    EXPECT_EQ(doc->segTableSection, "SegmTbl-ch0");
+    EXPECT_EQ(seen.activeChanges, 4);
+    EXPECT_EQ(ReadWholeFile(box.exchange()).value_or(""), before);
+    doc->RereadActive();
+    EXPECT_EQ(seen.activeChanges, 4) << "nothing changed, nothing told";
+}
+
 TEST_F(WeDocTest, ClearMemoryAsksForTheActiveChannel) {
     start();
     box.prompts.then(Answer::Cancel);

@@ -2,7 +2,6 @@
 #include "app/FileUtil.h"
 #include "app/LaunchState.h"
 #include "app/ProfileFile.h"
-#include "app/Startup.h"
 #include "document/WaveDownload.h"
 #include "fm/FmMarkers.h"
 #include "frame/FrameBars.h"
@@ -10,6 +9,7 @@
 #include "frame/QtWaveFrame.h"
 #include "host/HostLink.h"
 #include "host/HostLinkProcess.h"
+#include "host/Launch.h"
 #include "support/SampleValues.h"
 #include "support/Sandbox.h"
 

@@ -113,8 +113,8 @@ TEST_F(FmFrame, Event4WithTheParameterBarRereadsTheFmSettings) {
     frame->hostEvent(4, 0);
     QTest::qWait(50);
     EXPECT_EQ(counter.paints, 0) << "the FM settings did not change";
-    EXPECT_EQ(launch().activeChannel, 0);
-    EXPECT_EQ(launch().activeSegment, 1);
+    EXPECT_EQ(document().activeChannel(), 0);
+    EXPECT_EQ(document().activeSegment(), 1);
 
     box.set(box.exchange(), "Settings", "FmDev0", "5e6");
     frame->hostEvent(4, 0);
@@ -122,7 +122,7 @@ TEST_F(FmFrame, Event4WithTheParameterBarRereadsTheFmSettings) {
     EXPECT_EQ(deviation->text(), "5e6");
     EXPECT_EQ(document().vMin, 122.5e6);
     EXPECT_GE(counter.paints, 1);
-    EXPECT_EQ(launch().activeChannel, 0);
+    EXPECT_EQ(document().activeChannel(), 0);
 }
 
 // Without the bar, or in FP-segment mode, event 4 reads the channel and segment as the other
@@ -134,7 +134,7 @@ TEST_F(FmFrame, Event4WithoutTheParameterBarRereadsChannelAndSegment) {
     box.set(box.exchange(), "Settings", "FmDev0", "5e6");
     box.set(box.exchange(), "Settings", "AcSeg", "3");
     frame->hostEvent(4, 0);
-    EXPECT_EQ(launch().activeSegment, 3);
+    EXPECT_EQ(document().activeSegment(), 3);
     EXPECT_EQ(deviation->text(), "1.25e7");
     EXPECT_EQ(document().vMin, 118.75e6);
 }
@@ -145,7 +145,7 @@ TEST_F(FmFrame, Event4InFpSegmentModeRereadsTheSegment) {
     ASSERT_TRUE(frame->bars()->visible(FrameBars::kParmBand));
     box.set(box.exchange(), "Settings", "FPSeg", "6");
     frame->hostEvent(4, 0);
-    EXPECT_EQ(launch().activeSegment, 6);
+    EXPECT_EQ(document().activeSegment(), 6);
     EXPECT_EQ(frame->bars()->segmentBox()->text(), "6");
 }
 

@@ -141,10 +141,10 @@ TEST_F(FrameTest, TypingInTheParameterBarWaitsForApplyOrReturn) {
     QTest::keyClick(segment, Qt::Key_Backspace);
     QTest::keyClicks(segment, "2");
     QTest::qWait(350);
-    EXPECT_EQ(launch().activeSegment, 1);
+    EXPECT_EQ(doc.activeSegment(), 1);
     EXPECT_TRUE(bars->pending(1));
     QTest::keyClick(segment, Qt::Key_Enter);
-    EXPECT_EQ(launch().activeSegment, 2);
+    EXPECT_EQ(doc.activeSegment(), 2);
     EXPECT_FALSE(bars->pending(1));
 }
 

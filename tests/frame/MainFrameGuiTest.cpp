@@ -153,8 +153,8 @@ TEST(MainFrame, HostEventsMoveCloseAndReread) {
     QObject::connect(&f, &MainFrame::hostReread, [&] { ++rereads; });
     f.hostEvent(4, 0);
     EXPECT_EQ(rereads, 1);
-    EXPECT_EQ(launch().activeChannel, 1);
-    EXPECT_EQ(launch().activeSegment, 7);
+    EXPECT_EQ(f.waveFrame()->document().activeChannel(), 1);
+    EXPECT_EQ(f.waveFrame()->document().activeSegment(), 7);
 
     f.hostEvent(17, 0); // the pulse-train composer's close
     f.hostEvent(10, 0); // the FM composer's close

@@ -52,7 +52,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (int r = 0; r < composer.editor.rowCount(); ++r)
         for (int c = 0; c < composer.editor.columnCount(); ++c)
             composer.editor.text(r, c);
-    TrainCompiler compiler(composer.limits);
-    compiler.Compile(ReadTrain(), 0);
+    TrainCompiler compiler(composer.limits, composer.activeChannel());
+    compiler.Compile(ReadTrain(composer.activeChannel()), 0);
     return 0;
 }

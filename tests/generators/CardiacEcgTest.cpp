@@ -1,5 +1,5 @@
-#include "HostRecorder.h"
 #include "MemoryTarget.h"
+#include "support/HostRecorder.h"
 
 #include "generators/CardiacEcg.h"
 #include "support/Sandbox.h"
@@ -84,8 +84,8 @@ TEST_F(CardiacEcgModelTest, ForceRateSendsTheClockAndOkStoresTheFields) {
     m.forceRate = true;
     ASSERT_EQ(m.Accept(), CardiacEcgModel::Outcome::Done);
     EXPECT_DOUBLE_EQ(m.sampleClock(), 500);
-    ASSERT_EQ(link.texts.size(), 1u);
-    EXPECT_EQ(link.texts[0], "cmd=:FREQ:RAST 500.000000");
+    ASSERT_EQ(link.sent.size(), 1u);
+    EXPECT_EQ(link.sent[0], "cmd=:FREQ:RAST 500.000000");
     EXPECT_EQ(box.get(box.descr(), "TdWav_Cardiac", "Rate"), "300");
     EXPECT_EQ(box.get(box.descr(), "TdWav_Cardiac", "ForceRate"), "1");
     EXPECT_EQ(doc.wave()[47], 8191); // the R stroke of 4 points starts at 43
@@ -112,7 +112,7 @@ TEST_F(CardiacEcgModelTest, ClockBelowTheInstrumentsLowestAsksFirst) {
     EXPECT_NE(doc.wave(), std::vector<std::int32_t>(100, 5));
     m.Cancel();
     EXPECT_EQ(doc.wave(), std::vector<std::int32_t>(100, 5));
-    EXPECT_TRUE(link.texts.empty());
+    EXPECT_TRUE(link.sent.empty());
 }
 
 } // namespace

@@ -1,5 +1,5 @@
-#include "HostRecorder.h"
 #include "MemoryTarget.h"
+#include "support/HostRecorder.h"
 
 #include "generators/qt/CardiacEcgDialog.h"
 #include "generators/qt/DcWaveDialog.h"
@@ -113,7 +113,7 @@ TEST_F(GeneratorDialogTest, PwmDialogRelabelsCalculatesAndRunsThePreview) {
     dialog.edit("Mod_Index")->setText("0");
     test::Button(dialog, "Calculate && Download")->click();
     EXPECT_TRUE(dialog.edit("Mod_Index")->hasSelectedText());
-    EXPECT_TRUE(link.texts.empty());
+    EXPECT_TRUE(link.sent.empty());
 }
 
 } // namespace

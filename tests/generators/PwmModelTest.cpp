@@ -1,5 +1,5 @@
-#include "HostRecorder.h"
 #include "MemoryTarget.h"
+#include "support/HostRecorder.h"
 
 #include "app/FileUtil.h"
 #include "document/WaveFormats.h"
@@ -81,10 +81,10 @@ TEST_F(PwmModelTest, DownloadSendsTheSettingsAndTheAlignedSegment) {
     set("Mod_Type", "1"); // trailing: the file starts at the first falling edge
     ASSERT_EQ(m.CalculateAndDownload(), PwmStatus::Ok);
     const std::string file = box.tmp() + "PulseWave.tmp";
-    ASSERT_EQ(link.texts.size(), 1u);
-    EXPECT_EQ(link.texts[0], "Cmd=:FREQ:RAST 10000000;:VOLT 2;:VOLT:OFFS 0;:FUNC:MODE USER;"
-                             ":TRAC:DEL:ALL;:TRAC:DEF 1,10000;:TRAC:SEL 1\nWav=" +
-                                 file);
+    ASSERT_EQ(link.sent.size(), 1u);
+    EXPECT_EQ(link.sent[0], "Cmd=:FREQ:RAST 10000000;:VOLT 2;:VOLT:OFFS 0;:FUNC:MODE USER;"
+                            ":TRAC:DEL:ALL;:TRAC:DEF 1,10000;:TRAC:SEL 1\nWav=" +
+                                file);
     std::vector<std::int32_t> sent = ReadNativeFile(file, PointLayout::Int16).points;
     ASSERT_EQ(sent.size(), 10000u);
     EXPECT_EQ(sent[0], doc.wave()[1000]);

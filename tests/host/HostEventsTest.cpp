@@ -3,9 +3,11 @@
 #include "app/LaunchState.h"
 #include "document/Composer.h"
 #include "fm/FmComposer.h"
+#include "host/ExchangeFile.h"
 #include "host/HostLink.h"
 #include "host/WindowTitle.h"
 #include "pulse/PulseComposer.h"
+#include "support/HostRecorder.h"
 #include "support/Sandbox.h"
 
 #include <gtest/gtest.h>
@@ -53,25 +55,26 @@ TEST(HostEvents, ProgressBarIsCreatedOnceAndRemoved) {
 
 TEST(HostEvents, RereadKeepsTheChannelAndSegmentShownForNumbersOutOfRange) {
     test::Sandbox box;
+    ChannelSegment now;
     box.set(box.exchange(), "Settings", "ActiveCh", "1");
     box.set(box.exchange(), "Settings", "AcSeg", "3 5");
-    RereadChannelAndSegment();
-    EXPECT_EQ(launch().activeChannel, 1);
-    EXPECT_EQ(launch().activeSegment, 5);
+    now = ExchangeFile::Active::Reread(now, false);
+    EXPECT_EQ(now.channel, 1);
+    EXPECT_EQ(now.segment, 5);
 
     // Before the check these were channel 1215752191 and segment -2147483648.
     box.set(box.exchange(), "Settings", "ActiveCh", "99999999999");
     box.set(box.exchange(), "Settings", "AcSeg", "1e12 7");
-    RereadChannelAndSegment();
-    EXPECT_EQ(launch().activeChannel, 1);
-    EXPECT_EQ(launch().activeSegment, 7);
+    now = ExchangeFile::Active::Reread(now, false);
+    EXPECT_EQ(now.channel, 1);
+    EXPECT_EQ(now.segment, 7);
     box.set(box.exchange(), "Settings", "ActiveCh", "1");
     box.set(box.exchange(), "Settings", "AcSeg", "3 1e12");
-    RereadChannelAndSegment();
-    EXPECT_EQ(launch().activeSegment, 7);
+    now = ExchangeFile::Active::Reread(now, false);
+    EXPECT_EQ(now.segment, 7);
     box.set(box.exchange(), "Settings", "ActiveCh", "2"); // the instrument has two channels
-    RereadChannelAndSegment();
-    EXPECT_EQ(launch().activeChannel, 1);
+    now = ExchangeFile::Active::Reread(now, false);
+    EXPECT_EQ(now.channel, 1);
     ASSERT_EQ(box.prompts.asked.size(), 4u);
     EXPECT_TRUE(box.prompts.sawText("Key=ActiveCh\nValue 99999999999 is out of range 0..1; 1 is "
                                     "used."));
@@ -81,48 +84,34 @@ TEST(HostEvents, RereadKeepsTheChannelAndSegmentShownForNumbersOutOfRange) {
     box.prompts.clear();
     box.set(box.exchange(), "Settings", "ActiveCh", "0");
     box.set(box.exchange(), "Settings", "AcSeg", "3 1e12");
-    RereadChannelAndSegment();
-    EXPECT_EQ(launch().activeChannel, 0);
-    EXPECT_EQ(launch().activeSegment, 3);
+    now = ExchangeFile::Active::Reread(now, false);
+    EXPECT_EQ(now.channel, 0);
+    EXPECT_EQ(now.segment, 3);
     EXPECT_TRUE(box.prompts.asked.empty()) << "only the active channel's entry matters";
 
     // A value that is no number reads as absent; one that is not finite is refused.
     box.set(box.exchange(), "Settings", "ActiveCh", "one");
-    RereadChannelAndSegment();
+    now = ExchangeFile::Active::Reread(now, false);
     EXPECT_TRUE(box.prompts.asked.empty());
     box.set(box.exchange(), "Settings", "ActiveCh", "inf");
-    RereadChannelAndSegment();
+    now = ExchangeFile::Active::Reread(now, false);
     EXPECT_TRUE(box.prompts.sawText("Key=ActiveCh\nValue inf is out of range 0..1; 0 is used."));
 }
 
-struct RecordingLink : HostLink {
-    std::vector<std::pair<std::string, std::string>> sent;
-    std::string window = "Consolia";
-    bool sendText(std::string_view title, std::string_view text) override {
-        if (title != window)
-            return false;
-        sent.emplace_back(title, text);
-        return true;
-    }
-    void postToAll(std::string_view, long, long) override {}
-};
-
 TEST(HostLink, SendsOnlyWhenTheHostIsNamedAndFound) {
     test::Sandbox box;
-    RecordingLink link;
-    SetHostLink(&link);
+    test::HostRecorder link{"Consolia"};
     EXPECT_FALSE(SendToExchangeHost("Cmd=:TRAC:DEL:ALL"));
     EXPECT_TRUE(box.prompts.asked.empty()) << "no AC key: silent skip";
 
     box.set(box.exchange(), "AppTits", "AC", "Consolia");
     EXPECT_TRUE(SendToExchangeHost("Cmd=:TRAC:DEL:ALL"));
     ASSERT_EQ(link.sent.size(), 1u);
-    EXPECT_EQ(link.sent[0].second, "Cmd=:TRAC:DEL:ALL");
+    EXPECT_EQ(link.sent[0], "Cmd=:TRAC:DEL:ALL");
 
     box.set(box.exchange(), "AppTits", "AC", "Somebody else");
     EXPECT_FALSE(SendToExchangeHost("Cmd=x"));
     EXPECT_EQ(box.prompts.lastText(), "Unable to find target app.");
-    SetHostLink(nullptr);
 }
 
 TEST(WindowTitle, ShortPathsTitlesAndPublication) {
@@ -138,9 +127,9 @@ TEST(WindowTitle, ShortPathsTitlesAndPublication) {
     EXPECT_EQ(*ReadWholeFile(launch().logFile), "\nCOMPOSER:" + title + "\n");
 
     test::Sandbox pulse(2);
-    EXPECT_EQ(PulseTrainTitle(), "Trainsmith -> Untitled-Ch1");
+    EXPECT_EQ(PulseTrainTitle(0), "Trainsmith -> Untitled-Ch1");
     pulse.set(pulse.exchange(), "PulseRoot-Ch1", "PulseOrg", "/t/train.pls");
-    EXPECT_EQ(PulseTrainTitle(), "Trainsmith -> /t/train.pls");
+    EXPECT_EQ(PulseTrainTitle(0), "Trainsmith -> /t/train.pls");
 
     LaunchState bad = launch();
     bad.composerId = 7;

@@ -62,9 +62,9 @@ TEST(InstrumentDescription, ActiveSegmentFromTheChannelsEntry) {
     test::Sandbox box;
     box.set(box.exchange(), "Settings", "ActiveCh", "1");
     box.set(box.exchange(), "Settings", "AcSeg", "3 5");
-    LoadInstrumentDescription();
-    EXPECT_EQ(launch().activeChannel, 1);
-    EXPECT_EQ(launch().activeSegment, 5);
+    InstrumentLimits lim = LoadInstrumentDescription();
+    EXPECT_EQ(lim.active.channel, 1);
+    EXPECT_EQ(lim.active.segment, 5);
 }
 
 TEST(InstrumentDescription, WavelengthsBeyondWhatTheMachineCanHoldAreRefused) {
@@ -125,8 +125,8 @@ TEST(InstrumentDescription, OutOfRangeChannelSegmentAndCodeNumbersAreRefused) {
     box.set(box.descr(), "Axis", "Vpts", "-1e300 1e300");
     box.set(box.descr(), "ParmLst", "AcSeg", "Segment Number 1 1e12");
     InstrumentLimits lim = LoadInstrumentDescription();
-    EXPECT_EQ(launch().activeChannel, 0);
-    EXPECT_EQ(launch().activeSegment, 1);
+    EXPECT_EQ(lim.active.channel, 0);
+    EXPECT_EQ(lim.active.segment, 1);
     EXPECT_EQ(lim.segTableSection, "SegmTbl-ch0");
     EXPECT_EQ(lim.segmentMax, 0);
     EXPECT_EQ(lim.vMin, 0);
@@ -153,9 +153,9 @@ TEST(InstrumentDescription, OutOfRangeChannelSegmentAndCodeNumbersAreRefused) {
     box.set(box.exchange(), "Instrument", "Channels", "1e12");
     box.set(box.descr(), "ParmLst", "AcSeg", "Segment Number 1 16384");
     box.set(box.descr(), "Axis", "Vpts", "-2147483648 2147483647");
-    LoadInstrumentDescription();
-    EXPECT_EQ(launch().activeChannel, 0);
-    EXPECT_EQ(launch().activeSegment, 3);
+    lim = LoadInstrumentDescription();
+    EXPECT_EQ(lim.active.channel, 0);
+    EXPECT_EQ(lim.active.segment, 3);
     EXPECT_EQ(launch().waveFolder, box.tmp() + "Wav32bit/") << "a 32-bit DAC is the widest";
     ASSERT_EQ(box.prompts.asked.size(), 2u);
     EXPECT_TRUE(box.prompts.sawText("Key=Channels\nValue 1000000000000 is out of range 1..64"));

@@ -3,10 +3,10 @@
 #include "app/FileUtil.h"
 #include "app/LaunchState.h"
 #include "app/ProfileStore.h"
-#include "host/HostLink.h"
 #include "pulse/PulseComposer.h"
 #include "pulse/PulseDownload.h"
 #include "pulse/PulseOptions.h"
+#include "support/HostRecorder.h"
 #include "support/Sandbox.h"
 
 #include <gtest/gtest.h>
@@ -15,20 +15,6 @@
 
 namespace tw {
 namespace {
-
-struct RecordingLink : HostLink {
-    std::vector<std::string> sent;
-    std::vector<std::pair<long, long>> posted;
-    bool sendText(std::string_view title, std::string_view text) override {
-        if (title != "Consolia")
-            return false;
-        sent.emplace_back(text);
-        return true;
-    }
-    void postToAll(std::string_view, long first, long second) override {
-        posted.emplace_back(first, second);
-    }
-};
 
 struct ScriptedSummary : PulseComposerListener {
     SummaryChoice answer{true, false};
@@ -46,18 +32,12 @@ struct ScriptedSummary : PulseComposerListener {
 class PulseDownloadTest : public ::testing::Test {
   protected:
     test::Sandbox box{2};
-    RecordingLink link;
+    test::HostRecorder link{"Consolia"};
     ScriptedSummary summary;
     std::unique_ptr<PulseComposer> composer;
 
-    void SetUp() override {
-        box.set(box.exchange(), "AppTits", "AC", "Consolia");
-        SetHostLink(&link);
-    }
-    void TearDown() override {
-        composer.reset();
-        SetHostLink(nullptr);
-    }
+    void SetUp() override { box.set(box.exchange(), "AppTits", "AC", "Consolia"); }
+    void TearDown() override { composer.reset(); }
     // A composer over the stored train whose download summary the test answers.
     void makeComposer() {
         composer = std::make_unique<PulseComposer>();
@@ -67,8 +47,14 @@ class PulseDownloadTest : public ::testing::Test {
         box.set(box.exchange(), "PulseRoot-ch1", "frcSclk_toVal", "1");
         box.set(box.exchange(), "PulseRoot-ch1", "forceSclk", clock);
     }
+    int channel = 0;
+    // The host's active channel, as the composer reads it when it starts.
+    void useChannel(int c) {
+        channel = c;
+        box.set(box.exchange(), "Settings", "ActiveCh", std::to_string(c));
+    }
     void start(const std::vector<test::BuiltSection>& train, int mode) {
-        test::WriteTrain(train);
+        test::WriteTrain(train, 2, channel);
         WriteGeneralSetting("forceSingSeg", std::to_string(mode), "PulseComp");
         makeComposer();
     }
@@ -78,7 +64,7 @@ class PulseDownloadTest : public ::testing::Test {
 };
 
 TEST_F(PulseDownloadTest, SingleSegmentSendsTheSegmentAndUpdatesTheChannelSettings) {
-    SetActiveChannel(1);
+    useChannel(1);
     box.set(box.exchange(), "Settings", "Sclk", "1e9 1e9");
     forceClock("1e6");
     start({{kLinkFormat, 1, {{1, 2.048e-3}, {-1, 2.048e-3}}}}, kSingleSegmentMode);

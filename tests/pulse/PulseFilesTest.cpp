@@ -51,8 +51,14 @@ class PulseFilesTest : public ::testing::Test {
     test::Sandbox box{2};
     std::unique_ptr<PulseComposer> composer;
 
+    int channel = 0;
+    // The host's active channel, as the composer reads it when it starts.
+    void useChannel(int c) {
+        channel = c;
+        box.set(box.exchange(), "Settings", "ActiveCh", std::to_string(c));
+    }
     void start(const std::vector<test::BuiltSection>& train, int mode) {
-        test::WriteTrain(train);
+        test::WriteTrain(train, 2, channel);
         WriteGeneralSetting("forceSingSeg", std::to_string(mode), "PulseComp");
         WriteGeneralSetting("hideSumm", "Hide", "PulseComp");
         composer = std::make_unique<PulseComposer>();
@@ -70,7 +76,7 @@ TEST_F(PulseFilesTest, WavSaveWritesTheSamplesAndAMasterFileBeside) {
     EXPECT_EQ(box.get(pls, "PulseRoot", "qPls"), "1");
     EXPECT_EQ(box.get(box.exchange(), "PulseRoot-ch1", "PulseOrg"), pls);
 
-    WriteSectionKey(0, "Repeat", "3");
+    WriteSectionKey(0, 0, "Repeat", "3");
     EXPECT_TRUE(composer->Save());
     EXPECT_EQ(box.get(pls, "Pulse0", "Repeat"), "3");
 
@@ -94,11 +100,11 @@ TEST_F(PulseFilesTest, SavingIntoTheTmpFolderAsksFirst) {
 }
 
 TEST_F(PulseFilesTest, OpenReplacesTheTrainAndDropsItsUndo) {
-    SetActiveChannel(1);
+    useChannel(1);
     start({{kLinkFormat, 1, {{1, 8e-6}}}, {kLinkFormat, 1, {{2, 8e-6}}}}, kSingleSegmentMode);
     std::string pls = box.root() + "/two.pls";
     ASSERT_TRUE(composer->SaveAs(pls));
-    SetActiveChannel(0);
+    useChannel(0);
     composer = std::make_unique<PulseComposer>();
     WriteFileAtomically(composer->editor.trainUndoFile(), "[PulseRoot]\nqPls=1\n");
     ASSERT_TRUE(composer->Open(pls));

@@ -20,8 +20,9 @@ struct BuiltSection {
     std::vector<BuiltRow> rows;
 };
 
-inline void WriteTrain(const std::vector<BuiltSection>& sections, int timeUnit = 2) {
-    TrainEdit e;
+inline void WriteTrain(const std::vector<BuiltSection>& sections, int timeUnit = 2,
+                       int channel = 0) {
+    TrainEdit e(channel);
     double start = 0, duration = 0, low = 0, high = 0;
     bool anyLevel = false;
     for (int i = 0; i < static_cast<int>(sections.size()); ++i) {

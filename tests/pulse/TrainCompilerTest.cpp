@@ -27,7 +27,7 @@ class TrainCompilerTest : public ::testing::Test {
 TEST_F(TrainCompilerTest, AutomaticClockDividesEveryLinkThenFitsTheWavelength) {
     writeShortLinks();
     PulseLimits limits = LoadPulseLimits();
-    TrainCompiler c(limits);
+    TrainCompiler c(limits, 0);
     c.mode = kSingleSegmentMode;
     ASSERT_EQ(c.CompileTrain(0), TrainCompiler::kCompiled);
     EXPECT_DOUBLE_EQ(c.baseSclk, 2e6); // exponent 7: products 10 and 25, divisor 5
@@ -44,7 +44,7 @@ TEST_F(TrainCompilerTest, ClockIsRaisedToAMultipleAboveTheInstrumentMinimum) {
     clockRange("SCLK 100e6 10000 250e6");
     test::WriteTrain({{kLinkFormat, 1, {{1, 1e-3}}}});
     PulseLimits limits = LoadPulseLimits();
-    TrainCompiler c(limits);
+    TrainCompiler c(limits, 0);
     c.mode = kSequencedMode;
     ASSERT_EQ(c.CompileTrain(0), TrainCompiler::kCompiled);
     EXPECT_DOUBLE_EQ(c.baseSclk, 10000);
@@ -54,14 +54,14 @@ TEST_F(TrainCompilerTest, ClockIsRaisedToAMultipleAboveTheInstrumentMinimum) {
 TEST_F(TrainCompilerTest, LinksBelowTheTimeGridAreAnInternalError) {
     test::WriteTrain({{kLinkFormat, 1, {{1, 1e-6}, {0, 4e-12}}}});
     PulseLimits limits = LoadPulseLimits();
-    TrainCompiler c(limits);
+    TrainCompiler c(limits, 0);
     EXPECT_EQ(c.CompileTrain(0), TrainCompiler::kNoTrain);
     EXPECT_EQ(box.prompts.lastText(), "Undocumented error.\nCall developer");
 }
 
 TEST_F(TrainCompilerTest, TrainsTooLongForOneSegmentAreRefused) {
     PulseLimits limits = LoadPulseLimits();
-    TrainCompiler c(limits);
+    TrainCompiler c(limits, 0);
     c.mode = kSingleSegmentMode;
     test::WriteTrain({{kLinkFormat, 1, {{1, 2}, {0, 1e-8}}}});
     EXPECT_EQ(c.CompileTrain(0), TrainCompiler::kClockFailed);
@@ -85,7 +85,7 @@ TEST_F(TrainCompilerTest, ForcedClockOutOfTheInstrumentsRangeIsWorkedOut) {
     writeShortLinks();
     force("1e300");
     PulseLimits limits = LoadPulseLimits();
-    TrainCompiler c(limits);
+    TrainCompiler c(limits, 0);
     c.mode = kSingleSegmentMode;
     ASSERT_EQ(c.CompileTrain(0), TrainCompiler::kCompiled);
     EXPECT_DOUBLE_EQ(c.sclk, 8e6);
@@ -97,7 +97,7 @@ TEST_F(TrainCompilerTest, ForcedClockOutOfTheInstrumentsRangeIsWorkedOut) {
 
 TEST_F(TrainCompilerTest, EmptyAndIncompleteTrains) {
     PulseLimits limits = LoadPulseLimits();
-    TrainCompiler c(limits);
+    TrainCompiler c(limits, 0);
     EXPECT_EQ(c.CompileTrain(0), TrainCompiler::kNoTrain);
     EXPECT_TRUE(box.prompts.asked.empty());
     test::WriteTrain({{kNodeFormat, 1, {{1, 0}}}}); // a start node alone makes no link
@@ -109,7 +109,7 @@ TEST_F(TrainCompilerTest, ForcedClockOffTheLinkGridAsksWhetherToWorkItOut) {
     writeShortLinks();
     force("3e6");
     PulseLimits limits = LoadPulseLimits();
-    TrainCompiler c(limits);
+    TrainCompiler c(limits, 0);
     box.prompts.then(Answer::Cancel);
     EXPECT_EQ(c.CompileTrain(0), TrainCompiler::kClockFailed);
     ASSERT_EQ(box.prompts.asked.size(), 1u);
@@ -128,7 +128,7 @@ TEST_F(TrainCompilerTest, ForcedClockOffTheLinkGridAsksWhetherToWorkItOut) {
 TEST_F(TrainCompilerTest, ForcedClockMustGiveAUsableWavelength) {
     writeShortLinks();
     PulseLimits limits = LoadPulseLimits();
-    TrainCompiler c(limits);
+    TrainCompiler c(limits, 0);
     c.mode = kSingleSegmentMode;
     force("2e6"); // 9 points: shorter than the 16-point minimum
     box.prompts.then(Answer::Ok);
@@ -157,7 +157,7 @@ TEST_F(TrainCompilerTest, ClockCeilingFallsBackToContinuousCopies) {
     clockRange("SCLK 100e6 10 3e6");
     writeShortLinks();
     PulseLimits limits = LoadPulseLimits();
-    TrainCompiler c(limits);
+    TrainCompiler c(limits, 0);
     c.mode = kSingleSegmentMode;
     box.prompts.then(Answer::No);
     EXPECT_EQ(c.CompileTrain(0), TrainCompiler::kDeclined);
@@ -185,7 +185,7 @@ TEST_F(TrainCompilerTest, ConversionMapsThePeakToPeakRangeOntoTheCodes) {
     test::WriteTrain({{kLinkFormat, 1, {{1, 4e-6}, {-0.5, 4e-6}}},
                       {kNodeFormat, 1, {{0, 0}, {0, 2e-6}, {1, 4e-6}}}});
     PulseLimits limits = LoadPulseLimits();
-    TrainCompiler c(limits);
+    TrainCompiler c(limits, 0);
     c.mode = kSequencedMode;
     ASSERT_EQ(c.CompileTrain(0), TrainCompiler::kCompiled);
     EXPECT_DOUBLE_EQ(c.sclk, 4e6); // 1 MS/s gives 4-point sections, below the minimum
@@ -209,7 +209,7 @@ TEST_F(TrainCompilerTest, ConversionMapsThePeakToPeakRangeOntoTheCodes) {
 TEST_F(TrainCompilerTest, SteepTransitionsRaiseTheClockUnlessItIsForced) {
     test::WriteTrain({{kNodeFormat, 1, {{0, 0}, {1, 1e-6}}}});
     PulseLimits limits = LoadPulseLimits();
-    TrainCompiler c(limits);
+    TrainCompiler c(limits, 0);
     c.mode = kSingleSegmentMode;
     ASSERT_EQ(c.RunClockLoop(1e-6), TrainCompiler::kCompiled);
     // 16 MS/s climbs 1024 codes a sample; ten times the clock brings it near 100.

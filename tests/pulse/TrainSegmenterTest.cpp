@@ -22,7 +22,7 @@ class TrainSegmenterTest : public ::testing::Test {
   protected:
     test::Sandbox box{2};
     PulseLimits limits = LoadPulseLimits();
-    TrainCompiler compiled{limits};
+    TrainCompiler compiled{limits, 0};
 
     void SetUp() override { compiled.sclk = 1e6; } // a 16-point minimum segment
 

@@ -69,7 +69,6 @@ Sandbox::~Sandbox() {
 void Sandbox::useFpSegments(int segment, const std::string& range) const {
     LaunchState s = launch();
     s.fpSegMode = true;
-    s.activeSegment = segment;
     SetLaunchState(s);
     set(exchange(), "Settings", "FPSeg", std::to_string(segment));
     set(descr_, "ParmLst", "FPSeg", range);

@@ -29,7 +29,7 @@ class Sandbox {
                     const std::string& key) const; // "<absent>" when missing
 
     // FP-segment mode, as a description file with an "FPSeg" range starts it, with `segment`
-    // the active FP segment in the launch state and the exchange file.
+    // the active FP segment in the exchange file.
     void useFpSegments(int segment, const std::string& range = "FP Segment 1 256") const;
 
     ScriptedPrompter prompts;

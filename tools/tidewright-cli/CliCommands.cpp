@@ -65,17 +65,6 @@ void InstallLaunchState() {
     SetLaunchState(state);
 }
 
-// The row a file's name reads as: Open's rule for a name (three-letter extensions, working
-// files), else a row whose extension is the name's whole extension (as ".pwav").
-const FileFormat* InputFormat(const std::string& path) {
-    const int code = FormatCodeFromName(path, kCliLayout);
-    if (code >= 0)
-        return FindFileFormat(kCliLayout, code);
-    const std::string extension = ExtensionOf(path);
-    const FileFormat* format = FileFormatOfExtension(kCliLayout, extension);
-    return format && EqualsNoCase(extension, format->extension) ? format : nullptr;
-}
-
 ImportContext ContextOf(const Options& o) {
     ImportContext ctx;
     ctx.layout = kCliLayout;
@@ -92,7 +81,7 @@ const FileFormat* ReadableFormat(const std::string& path) {
         Error("cannot read '" + path + "': no such file");
         return nullptr;
     }
-    const FileFormat* format = InputFormat(path);
+    const FileFormat* format = FileFormatOfPath(path, kCliLayout);
     if (!format || !format->reading.read) {
         Error("cannot tell the format of '" + path + "' from its extension (try --help)");
         return nullptr;

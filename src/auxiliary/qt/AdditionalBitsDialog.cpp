@@ -12,8 +12,9 @@
 
 namespace tw {
 
-bool ShowAdditionalBitsDialog(QWidget* parent, const std::string& segTableSection) {
-    AdditionalBits bits = LoadAdditionalBits(segTableSection);
+bool ShowAdditionalBitsDialog(QWidget* parent, const std::string& segTableSection,
+                              int activeSegment) {
+    AdditionalBits bits = LoadAdditionalBits(segTableSection, activeSegment);
     QDialog dialog(parent);
     dialog.setWindowTitle("Additional Bits Editor");
     auto* grid = new QGridLayout(&dialog);

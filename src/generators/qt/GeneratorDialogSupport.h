@@ -15,8 +15,7 @@ namespace tw {
 
 struct GeneratorTarget;
 
-// The generator dialogs open where the last one of the target's composer was closed
-// ("DrawRect").
+// The generator dialogs open where the last one of the target's composer was closed.
 void PlaceGeneratorDialog(QDialog& dialog, const GeneratorTarget& target);
 void RememberGeneratorDialogPlace(const QDialog& dialog, const GeneratorTarget& target);
 

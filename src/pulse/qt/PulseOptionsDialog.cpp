@@ -12,8 +12,9 @@
 
 namespace tw {
 
-PulseOptionsDialog::PulseOptionsDialog(const PulseLimits& limits, QWidget* parent)
-    : QDialog(parent), limits_(limits), options_(LoadPulseOptions(limits)) {
+PulseOptionsDialog::PulseOptionsDialog(const PulseLimits& limits, int channel, QWidget* parent)
+    : QDialog(parent), limits_(limits), channel_(channel),
+      options_(LoadPulseOptions(limits, channel)) {
     setWindowTitle("Pulse Editor Options");
     auto* layout = new QVBoxLayout(this);
 
@@ -73,7 +74,7 @@ void PulseOptionsDialog::accept() {
     o.forceClock = force_->isChecked();
     o.forcedClock = clock_->text().trimmed().toStdString();
     o.yRes = yRes_->text().toInt();
-    if (StorePulseOptions(o, limits_))
+    if (StorePulseOptions(o, limits_, channel_))
         QDialog::accept();
 }
 

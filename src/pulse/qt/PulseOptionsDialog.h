@@ -14,7 +14,8 @@ namespace tw {
 class PulseOptionsDialog : public QDialog {
     Q_OBJECT
   public:
-    PulseOptionsDialog(const PulseLimits& limits, QWidget* parent = nullptr);
+    // The options of the channel's train (0-based).
+    PulseOptionsDialog(const PulseLimits& limits, int channel, QWidget* parent = nullptr);
 
     void accept() override; // stores the options; stays open when the clock is refused
 
@@ -25,6 +26,7 @@ class PulseOptionsDialog : public QDialog {
 
   private:
     const PulseLimits& limits_;
+    int channel_;
     PulseOptions options_;
     QRadioButton* modes_[3];
     QComboBox* timeUnits_;

@@ -81,7 +81,7 @@ bool RunPulseCommand(PulseComposer& composer, int id, QWidget* frame) {
         saveAs(composer, frame);
         return true;
     case kCmdOptions: {
-        PulseOptionsDialog dialog(composer.limits, frame);
+        PulseOptionsDialog dialog(composer.limits, composer.activeChannel(), frame);
         if (dialog.exec() == QDialog::Accepted)
             composer.OptionsChanged();
         return true;

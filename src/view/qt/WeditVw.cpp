@@ -207,8 +207,9 @@ bool WeditVw::editing() const {
 }
 
 PlotUnits WeditVw::units() const {
-    const int voltInd = LevelUnitIndex(
-        ProfileNumber("voltInd", 0, strprintf("PulseRoot-ch%d", launch().activeChannel + 1), 0));
+    // The level unit of the channel's pulse train serves every composer's vertical scale.
+    const int channel = pulse_ ? pulse_->activeChannel() : doc_ ? doc_->activeChannel() : 0;
+    const int voltInd = LevelUnitIndex(ReadTrainRootNumber(channel, "voltInd", 0));
     return UnitsForComposer(composer_, voltInd);
 }
 
@@ -580,10 +581,7 @@ void WeditVw::restoreAnchors() {
 void WeditVw::storeAnchors() {
     if (!doc_ || doc_->waveParSection.empty())
         return;
-    profile::Transaction t(launch().exchangeFile);
-    t.write(doc_->waveParSection, "Prv_bgn", std::to_string(anchors_.L()));
-    t.write(doc_->waveParSection, "Prv_end", std::to_string(anchors_.R()));
-    t.commit();
+    ExchangeFile::WaveParameters::StoreRange(doc_->waveParSection, anchors_.L(), anchors_.R());
 }
 
 void WeditVw::showEntry(int side, bool focus) {

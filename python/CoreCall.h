@@ -1,0 +1,85 @@
+#pragma once
+#include "app/Prompter.h"
+
+#include <pybind11/pybind11.h>
+
+#include <mutex>
+#include <string>
+#include <type_traits>
+#include <utility>
+#include <vector>
+
+namespace tw::python {
+
+// A message box the core showed during a call.
+struct Message {
+    std::string caption;
+    std::string text;
+    Buttons buttons = Buttons::Ok;
+};
+
+// The prompter of a call: records every message and answers it with its default button, as the
+// program does with TIDEWRIGHT_NONINTERACTIVE=1.
+class MessageRecorder : public Prompter {
+  public:
+    Answer ask(std::string_view caption, std::string_view text, Buttons buttons,
+               Icon icon) override;
+    std::vector<Message> messages;
+};
+
+// A call the core refused: the messages it showed, or `fallback` when it showed none. Thrown
+// inside a core call and raised in Python as tidewright.Error.
+struct Refusal {
+    std::vector<Message> messages;
+    std::string fallback;
+};
+
+// The launch state, the prompter and the profile cache of the core are process-wide: core calls
+// run one at a time under this lock.
+std::mutex& CoreLock();
+
+// Runs f on the core with the GIL released, so that other Python threads run meanwhile, and
+// with `recorder` answering the core's messages. f must not touch Python objects. A Refusal
+// thrown without messages of its own takes the recorder's.
+template <class F> decltype(auto) RunOnCore(MessageRecorder& recorder, F&& f) {
+    pybind11::gil_scoped_release release;
+    std::lock_guard lock(CoreLock());
+    struct Installed {
+        explicit Installed(Prompter* p) { setPrompter(p); }
+        ~Installed() { setPrompter(nullptr); }
+    } installed(&recorder);
+    try {
+        return std::forward<F>(f)();
+    } catch (Refusal& refusal) {
+        if (refusal.messages.empty())
+            refusal.messages = recorder.messages;
+        throw;
+    }
+}
+
+// Messages of a call that went on regardless (a recommendation, a question answered with its
+// default) become Python warnings of the category tidewright.Warning.
+void WarnAbout(const std::vector<Message>& messages);
+
+// RunOnCore with a recorder of its own, whose messages become warnings when f returns.
+template <class F> decltype(auto) CallCore(F&& f) {
+    MessageRecorder recorder;
+    if constexpr (std::is_void_v<decltype(f())>) {
+        RunOnCore(recorder, std::forward<F>(f));
+        WarnAbout(recorder.messages);
+    } else {
+        auto result = RunOnCore(recorder, std::forward<F>(f));
+        WarnAbout(recorder.messages);
+        return result;
+    }
+}
+
+// Ends a core call with a refusal: the messages the call showed, or `text` when it showed none.
+[[noreturn]] inline void Fail(std::string text) {
+    throw Refusal{{}, std::move(text)};
+}
+
+// Registers tidewright.Error and tidewright.Warning and the translation of Refusal.
+void RegisterErrors(pybind11::module_& m);
+
+} // namespace tw::python

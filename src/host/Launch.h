@@ -1,0 +1,18 @@
+#pragma once
+#include "app/Startup.h"
+
+#include <string>
+
+namespace tw {
+
+struct StartupResult {
+    bool ok = false;
+    int resourceSet = kStandardResources;
+};
+
+// Runs start-up: derives the launch paths below appDataFolder, checks for the host's exchange
+// file, reads the instrument identity from it, picks the composer, writes the first log line and
+// picks the resource set. Messages go through the prompter; on failure the program must end.
+StartupResult RunStartup(const std::string& commandLine, const std::string& appDataFolder);
+
+} // namespace tw

@@ -1,0 +1,178 @@
+#include "host/ExchangeFile.h"
+
+#include "app/FileUtil.h"
+#include "app/LaunchState.h"
+#include "app/ProfileFile.h"
+#include "host/FmExchange.h"
+#include "support/Sandbox.h"
+
+#include <gtest/gtest.h>
+
+namespace tw {
+namespace {
+
+using X = ExchangeFile;
+
+// The host reads these texts by name, so each accessor must write exactly them. The whole file
+// is compared so that a key written under a wrong name shows as an extra line.
+TEST(ExchangeFile, WritesEveryKeyAsTheHostReadsIt) {
+    test::Sandbox box;
+    box.write("Consolia/tmp/TempOndex.ondex",
+              "[Settings]\nActiveCh=0\nAcSeg=1 1 1\n[AppTits]\nAC=Consolia\n");
+    X::Active::WriteChannel(1);
+    X::Active::StoreSegment(7, false);
+    X::Settings::StoreTraceType(2);
+    EXPECT_TRUE(X::Titles::Publish(kFmComposer, "FM Tidewright -> /.../a.wvf"));
+    const auto rewrites = profile::RewriteCount();
+    EXPECT_TRUE(X::Titles::Publish(kFmComposer, "FM Tidewright -> /.../a.wvf"));
+    EXPECT_EQ(profile::RewriteCount(), rewrites) << "an unchanged title is not written again";
+    EXPECT_FALSE(X::Titles::Publish(7, "x"));
+    const std::string table = X::Segments::ChannelTable(1);
+    X::Segments::Record(table, 7, "/w/TemS7.wa1");
+    X::Segments::Record(X::Segments::Table(-1, 0, false), -1, "/w/FmDef.wvf");
+    X::Segments::MarkSwitched();
+    X::Segments::MarkLoaded(1, 7);
+    X::Segments::RemoveModified(X::Segments::SavedKey(7));
+    X::Segments::RecordPatternFile(1, 7, "/w/TemS7.wpt1");
+    X::MarkerBits::Store(table, 13, 7, {{"1, 2;", "0"}, {"", "1"}});
+    X::WaveParameters::Store(X::WaveParameters::kStandard,
+                             {{X::WaveParameters::Min, "-5"}, {X::WaveParameters::DcLevel, "3"}},
+                             {{"Cycl", "2"}});
+    X::WaveParameters::StoreRange(X::WaveParameters::kStandard, 10, 20);
+    X::Dialogs::StorePosition(X::Dialogs::kFm, 5, 6);
+    X::Dialogs::StoreEquation(X::WaveParameters::kFm, {{X::Dialogs::Scale, true}},
+                              {{X::WaveParameters::HighLevel, "9"}});
+    X::Dialogs::StorePwmFields({{"Units", "1"}});
+    X::PulseSequence::Write({{"/w/Seg-2.wav", "1"}, {"/w/Seg-1.wav", "3"}});
+    X::PulseSequence::Write({{"/w/Seg-1.wav", "4"}});
+
+    EXPECT_EQ(ReadWholeFile(box.exchange()).value_or(""),
+              "[Settings]\nActiveCh=1\nAcSeg=1 7 1 \nTracType=2\n"
+              "[AppTits]\nAC=Consolia\nFMC=FM Tidewright -> /.../a.wvf\n"
+              "[SegmTbl-ch1]\n7=/w/TemS7.wa1\n13Bit7=1, 2;\n13Inv7=0\n14Bit7=\n14Inv7=1\n"
+              "[Modif]\n7=Yes\n1=Yes\nCommon=Yes\n"
+              "[FmSegmTbl]\n1=/w/FmDef.wvf\n"
+              "[SegmStt-Ch1]\n7=Loaded\n"
+              "[PattTbl-ch1]\n7=/w/TemS7.wpt1\n"
+              "[TdWav_Par]\nWavmin=-5\nDc_level=3\nCycl=2\nPrv_bgn=10\nPrv_end=20\n"
+              "[FmcOrg]\nDrawRect=5 6\n"
+              "[Equ_Buttons]\nScale=1\n"
+              "[FmcWav_Par]\nFmax=9\n"
+              "[PWM]\nUnits=1\n"
+              "[PulsSeq]\nStp1=/w/Seg-1.wav\nRpt1=4\n");
+
+    X::WaveParameters::ForgetRange(X::WaveParameters::kStandard);
+    EXPECT_EQ(box.get(box.exchange(), "TdWav_Par", "Prv_end"), "<absent>");
+    EXPECT_EQ(box.get(box.exchange(), "TdWav_Par", "Cycl"), "2") << "only the range goes";
+    X::WaveParameters::Forget(X::WaveParameters::kFm);
+    EXPECT_EQ(box.get(box.exchange(), "FmcWav_Par", "Fmax"), "<absent>");
+}
+
+// What the host wrote, in any letter case, reads back through the accessors; what it left out
+// reads as absent, quietly unless the key is required.
+TEST(ExchangeFile, ReadsWhatTheHostWrote) {
+    test::Sandbox box;
+    box.write("Consolia/tmp/TempOndex.ondex",
+              "[instrument]\ndescrfile=/d/TW.ini\nFAMILY=TW2000\nChannels=4\nModel=TW2014\n"
+              "[SETTINGS]\nActiveCh=2\nacseg=3 4 5 // the host's comment\nFPSeg=8 "
+              "9\nRsclk=2\nWfmt=Vpts12\n"
+              "TracType=1\nDwnMode=1 0\nSclk=1e8 2e8\n"
+              "[AppTits]\nAC=Consolia - TW2014\n"
+              "[SegmTbl-CH2]\n5=/w/TemS5.wa2\n9=/w/x.wav\n14Bit5=3, 9;\n14Inv5=1\n"
+              "[pattTbl-ch2]\n5=/w/TemS5.wpt2\n"
+              "[TdWav_Par]\nPrv_bgn=100\nPrv_end=200 points\nAmp=3\n"
+              "[TdOrg]\nDrawRect=40 50\n[Equ_Buttons]\nCheckBox=0\nAutoButton=1\n"
+              "[PWM]\nShape=2\n"
+              "[PulsSeq]\nStp1=/w/Seg-1.wav\nRpt1=2\nStp2=/w/Seg-2.wav\nStp4=/w/lost.wav\n");
+    EXPECT_EQ(X::Instrument::DescrFile(), "/d/TW.ini");
+    EXPECT_EQ(X::Instrument::Family(), "TW2000");
+    EXPECT_EQ(X::Instrument::Channels(), 4);
+    EXPECT_EQ(X::Instrument::ChannelsAsStored(), 4);
+    EXPECT_EQ(X::Instrument::Model(), "TW2014");
+    EXPECT_EQ(X::Active::Channel(4, 0), 2);
+    EXPECT_EQ(X::Active::Segment(2, false, 1), 5);
+    EXPECT_EQ(X::Active::Segment(2, true, 1), 8) << "FP-segment mode takes the first entry";
+    EXPECT_EQ(X::Settings::Rsclk(), "2");
+    EXPECT_EQ(X::Settings::Wfmt(), "Vpts12");
+    EXPECT_EQ(X::Settings::TraceType(), 1);
+    EXPECT_EQ(X::Settings::DownloadMode(), 1);
+    EXPECT_EQ(X::Settings::SampleClock(1, 0), 2e8);
+    EXPECT_EQ(X::Titles::Host(), "Consolia - TW2014");
+    const std::string table = X::Segments::ChannelTable(2);
+    EXPECT_EQ(X::Segments::File(table, 5), "/w/TemS5.wa2");
+    EXPECT_EQ(X::Segments::Numbers(table), (std::set<long>{5, 9}));
+    EXPECT_EQ(X::Segments::PatternFile(2, 5), "/w/TemS5.wpt2");
+    EXPECT_EQ(X::MarkerBits::Read(table, 14, 5).list, "3, 9;");
+    EXPECT_EQ(X::MarkerBits::Read(table, 14, 5).invert, "1");
+    const auto copies = X::MarkerBits::ForDownload(table, 5);
+    ASSERT_EQ(copies.size(), 2u);
+    EXPECT_EQ(copies[1].bit, 14);
+    EXPECT_TRUE(copies[1].invert);
+    const std::string par = X::WaveParameters::kStandard;
+    EXPECT_EQ(X::WaveParameters::Text(par, X::WaveParameters::End), "200 points");
+    EXPECT_EQ(X::WaveParameters::Number(par, X::WaveParameters::End), 200);
+    EXPECT_EQ(X::WaveParameters::Text(par, "Amp"), "3");
+    EXPECT_EQ(X::WaveParameters::Count(par), 3u);
+    EXPECT_EQ(X::Dialogs::Position(X::Dialogs::kStandard), std::make_pair(40, 50));
+    EXPECT_EQ(X::Dialogs::EquationButton(X::Dialogs::AutoButton), true);
+    EXPECT_EQ(X::Dialogs::EquationButton(X::Dialogs::CheckBox), false);
+    EXPECT_EQ(X::Dialogs::PwmField("Shape"), "2");
+    const auto steps = X::PulseSequence::Read();
+    ASSERT_EQ(steps.size(), 2u) << "the table ends at the first missing step";
+    EXPECT_EQ(steps[1].path, "/w/Seg-2.wav");
+    EXPECT_EQ(steps[1].repeat, "");
+    EXPECT_TRUE(box.prompts.asked.empty());
+
+    box.write("Consolia/tmp/TempOndex.ondex", "[Settings]\nActiveCh=1\n");
+    EXPECT_EQ(X::Instrument::Family(), std::nullopt);
+    EXPECT_EQ(X::Instrument::Channels(), 1);
+    EXPECT_EQ(X::Active::Segment(1, false, 1), std::nullopt);
+    EXPECT_EQ(X::Settings::TraceType(), std::nullopt);
+    EXPECT_EQ(X::Titles::Host(), "");
+    EXPECT_EQ(X::Dialogs::EquationButton(X::Dialogs::Scale), std::nullopt);
+    EXPECT_EQ(X::Segments::File(table, 5), std::nullopt);
+    EXPECT_TRUE(box.prompts.asked.empty()) << box.prompts.lastText();
+    EXPECT_EQ(X::Instrument::DescrFile(), "");
+    EXPECT_EQ(X::Segments::File(table, 5, true), std::nullopt);
+    ASSERT_EQ(box.prompts.asked.size(), 2u);
+    EXPECT_EQ(box.prompts.asked[0].text,
+              "File " + box.exchange() + "\nSect=Instrument\nKey=DescrFile");
+    EXPECT_EQ(box.prompts.asked[1].text, "File " + box.exchange() + "\nSect=SegmTbl-ch2\nKey=5");
+}
+
+// The FM composer's keys, as the host reads them.
+TEST(ExchangeFile, FmKeysAsTheHostReadsThem) {
+    test::Sandbox box(kFmComposer);
+    box.write("Consolia/tmp/TempOndex.ondex",
+              "[Settings]\nFmFuncMode=2\nModCarFrq=1e8\nWformMode=0\nSclk=2e8\nMyBase=7e6\n"
+              "[FmComposer]\nStdFmbase=6e6\nFmLen=4096\n[FmcWav_Par]\nPrv_bgn=3\n");
+    EXPECT_EQ(FmExchange::Read(FmExchange::FuncMode, 0), 2);
+    EXPECT_EQ(FmExchange::Read(FmExchange::ModulationCarrier, 0), 1e8);
+    EXPECT_EQ(FmExchange::Read(FmExchange::WaveformMode, 1), 0);
+    EXPECT_EQ(FmExchange::Read(FmExchange::SampleClock, 0), 2e8);
+    EXPECT_EQ(FmExchange::Read(FmExchange::StandardBase, 0), 6e6);
+    EXPECT_EQ(FmExchange::Read(FmExchange::Wavelength, 0), 4096);
+    EXPECT_EQ(FmExchange::ReadCarrier("MyBase", 0), 7e6);
+    EXPECT_EQ(FmExchange::Where(FmExchange::Wavelength).section, "FmComposer");
+
+    FmExchange::StoreSetUp({true, 4}, "2e6", 5e7);
+    FmExchange::StoreSegmentDeviation(5, "3e6");
+    FmExchange::StoreDeviation({false, 2}, "4e6", false, "1.02e8", "9.8e7");
+    FmExchange::StoreOpenedRange("6e6", "1e8");
+    FmExchange::StoreMarkers(2, false, {300, 100});
+    EXPECT_EQ(FmExchange::Deviation({true, 5}), "3e6");
+    EXPECT_EQ(FmExchange::Deviation({false, 2}), "4e6");
+    EXPECT_EQ(FmExchange::Deviation({false, -1}), std::nullopt);
+    EXPECT_EQ(FmExchange::MarkerTexts(2), (std::vector<std::string>{"300", "100"}));
+    EXPECT_EQ(FmExchange::MarkerSort(2), "0");
+    EXPECT_EQ(ReadWholeFile(box.exchange()).value_or(""),
+              "[Settings]\nFmFuncMode=2\nModCarFrq=1e8\nWformMode=0\nSclk=2e8\nMyBase=7e6\n"
+              "FmCarFrq=1e8\nFmDev2=4e6\nFmDev0=6e6\n"
+              "[FmComposer]\nStdFmbase=6e6\nFmLen=4096\nFMax=1.02e8\nFMin=9.8e7\n"
+              "[FmSegmTbl]\nFmDev4=2e6\nFmDev5=3e6\n"
+              "[Common]\nModif=Yes\n"
+              "[FmMark2]\nFmSort=0\nMrk0=300\nMrk1=100\n");
+}
+
+} // namespace
+} // namespace tw

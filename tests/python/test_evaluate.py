@@ -1,0 +1,126 @@
+"""evaluate against tidewright-cli eval, and the program's messages as exceptions."""
+import os
+import shutil
+import warnings
+
+import numpy as np
+import pytest
+
+import tidewright
+from conftest import WAVES, cli_ok
+
+BENCH_FORMULA = "amp*sin(omg*p)+0.25*amp*cos(3*omg*p)"
+
+
+def cli_eval(tmp_path, formula, points, lo=-8192, hi=8191, scale=False, cwd=None):
+    out = str(tmp_path / "cli.wav")
+    args = ["eval", formula, "-o", out, "--points", str(points), "--range", "%r:%r" % (lo, hi)]
+    cli_ok(*(args + (["--scale"] if scale else [])), cwd=cwd)
+    return np.fromfile(out, dtype="<i2")
+
+
+@pytest.mark.parametrize("formula,points,lo,hi,scale", [
+    (BENCH_FORMULA, 4096, -8192, 8191, False),
+    ("amp*sin(1.5*omg*(p+500))", 1000, 0, 16383, False),
+    ("P*2-5", 37, -8192, 8191, False),
+    ("-amp", 4, -100, 300, False),
+    ("p", 11, 0, 100, True),
+    ("p*40000-40000", 3, -8192, 8191, False),
+    ("2^3^2+p%7-(p>10 & p<20)*1000", 64, -8192, 8191, False),
+    ("amp*tan(f*p)+per*log(p+1)|3", 500, -5.5, 1000.25, False),
+    ("abs(sin(omg*p))^3*e*pi", 999, -1, 1, True),
+    ("5", 10, 0, 4095, True),
+])
+def test_values_are_the_tools_byte_for_byte(tmp_path, formula, points, lo, hi, scale):
+    expected = cli_eval(tmp_path, formula, points, lo, hi, scale)
+    got = tidewright.evaluate(formula, points, range=(lo, hi), scale=scale)
+    assert got.dtype == np.int16 and got.shape == (points,)
+    assert got.tobytes() == expected.tobytes()
+
+
+def test_the_first_points_of_a_sine():
+    assert tidewright.evaluate("amp*sin(omg*p)", 1000)[:4].tolist() == [0, 51, 102, 154]
+
+
+def test_wave_operands_are_read_relative_to_the_working_folder(tmp_path, monkeypatch):
+    # A relative name holds no function name ("sine" would read as sin and e).
+    shutil.copy(os.path.join(WAVES, "sine.wav"), tmp_path / "wave.wav")
+    expected = cli_eval(tmp_path, "wave.wav*0.5+p", 1000, cwd=tmp_path)
+    monkeypatch.chdir(tmp_path)
+    assert np.array_equal(tidewright.evaluate("wave.wav*0.5+p", 1000), expected)
+    assert np.array_equal(tidewright.evaluate("WAVE.WAV*0.5+p", 1000), expected)
+    with pytest.raises(tidewright.Error) as raised:
+        tidewright.evaluate("wave.wav", 1001)
+    assert str(raised.value) == "a wave in the formula has only 1000 points, fewer than 1001"
+
+
+def test_aliases_evaluate_as_the_equation_editors():
+    inline = tidewright.evaluate("amp*sin(omg*p)*0.5+p", 2000)
+    aliased = tidewright.evaluate("amp*{s}*0.5+{ramp}", 2000,
+                                  operands={"s": "sin(omg*p)", "{ramp}": "p"})
+    assert np.array_equal(aliased, inline)
+    # An array is a wave operand: the same as its file named in the formula.
+    wave = np.fromfile(os.path.join(WAVES, "sine.wav"), dtype="<i2")
+    by_array = tidewright.evaluate("{w}*2-p", 1000, operands={"w": wave})
+    by_file = tidewright.evaluate(os.path.join(WAVES, "sine.wav") + "*2-p", 1000)
+    assert np.array_equal(by_array, by_file)
+    with pytest.raises(tidewright.Error, match="only 1000 points, fewer than 1200"):
+        tidewright.evaluate("{w}", 1200, operands={"w": wave})
+
+
+@pytest.mark.parametrize("formula,operands,messages", [
+    ("p+", None, [("Error", "Expression:\np+\nincorrect")]),
+    ("p p", None, [("Error", "Expression:\np p\nincorrect")]),
+    ("((p)", None, [("Error", "Too much '(' or ')'  in Expression:\n((p)")]),
+    ("sin p", None, [("Error", "Expression:\nsin p, Incorrect.\nExample sin(p*org)")]),
+    ("cos sin(p)", None, [("Error", "Expression incorrect.\nFunction sin takes one argument")]),
+    ("2(p)", None, [("Error", "Expression:\n 2(p), Incorect.")]),
+    ("log(0-p)", None, [("Tidewright", "Invalid Log (Ln) Value")]),
+    ("tan(pi/2)", None, [("Tidewright", "Invalid Tan Value")]),
+    ("ctn(0)", None, [("Tidewright", "Invalid Ctn Value")]),
+    ("1/(p-p)", None, [("Tidewright", "Domain error.Divide by zero.")]),
+    ("  ", None, [("Error", "Expression is empty")]),
+    ("{nope}", {"a": "p"}, [
+        ("Tidewright", "The alias in the expression, doesn't  present in your list of Aliases"),
+        ("Error", "Expression:\n{nope}\nIncorrect")]),
+    ("{a}", {"a": "  "}, [("Error", "Expression  {1} in column ref is empty")]),
+    ("{a}", {"a": "p+"}, [("Error", "Expression:\np+, Incorrect,Index of Alias  1")]),
+    ("{a}", {"a": "ln(p-5)"}, [("Tidewright", "Invalid Log (Ln) Value"),
+                               ("Error", "Expression in Alias incorrect.Index of Alias 1")]),
+    ("{a}", {"toolong": "p"}, [
+        ("Tidewright",
+         "The name of the alias is too long. Maximum length of Alias is 6 characters.")]),
+])
+def test_refusals_raise_the_programs_messages(formula, operands, messages):
+    with pytest.raises(tidewright.Error) as raised:
+        tidewright.evaluate(formula, 10, operands=operands)
+    assert raised.value.messages == messages
+    assert str(raised.value) == messages[0][1]
+    assert raised.value.caption == messages[0][0]
+
+
+def test_messages_that_do_not_stop_the_call_are_warnings():
+    with warnings.catch_warnings(record=True) as caught:
+        warnings.simplefilter("always")
+        values = tidewright.evaluate("{a b}", 3, operands={"a b": "p"})
+    assert values.tolist() == [0, 1, 2]
+    assert [str(w.message) for w in caught] == [
+        "Tidewright: It is recommended not use spacing characters in the name of Alias."]
+    assert all(issubclass(w.category, tidewright.Warning) for w in caught)
+
+
+def test_arguments_out_of_bounds_are_python_errors():
+    with pytest.raises(ValueError, match="points"):
+        tidewright.evaluate("p", 0)
+    with pytest.raises(ValueError, match="range"):
+        tidewright.evaluate("p", 10, range=(1, 1))
+    with pytest.raises(TypeError, match="operands"):
+        tidewright.evaluate("p", 10, operands=["p"])
+    with pytest.raises(ValueError, match="cycles"):
+        tidewright.evaluate("p", 10, cycles=0)
+
+
+def test_cycles_repeat_the_first_part_on_the_scale_of_the_whole():
+    # The scale comes from the first pass over all 12 points: 90 / 11 per point.
+    values = tidewright.evaluate("p", 12, range=(0, 90), scale=True, cycles=3)
+    assert values.tolist() == [0, 8, 16, 24] * 3

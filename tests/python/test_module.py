@@ -1,0 +1,132 @@
+"""The module as a whole: number texts, documentation, threads, private folders, installation."""
+import os
+import pydoc
+import subprocess
+import sys
+import threading
+
+import numpy as np
+import pytest
+
+import tidewright
+from conftest import BUILD_DIR, PRIVATE_ENVIRONMENT, PRIVATE_TMP, SOURCE_DIR, WAVES
+
+FUNCTIONS = ["read_wave", "write_wave", "evaluate", "generate", "load_train", "new_train",
+             "eng_number_text", "trim_number_text", "compact_exponent"]
+
+
+@pytest.mark.parametrize("value,decimals,text", [
+    (1500, 2, "1.5e3"), (0.00025, 9, "250e-6"), (0.0000025, 9, "2.5e-6"), (-0.02, 3, "-20e-3"),
+    (12, 9, "12"), (1e-15, 9, "0"), (0.5, 3, "500e-3"), (999.9995, 9, "0.9999995e3"),
+    (999.9989, 2, "1000"), (float("inf"), 3, "inf"),
+])
+def test_eng_number_text(value, decimals, text):
+    assert tidewright.eng_number_text(value, decimals) == text
+
+
+def test_trim_and_compact():
+    assert [tidewright.trim_number_text(t) for t in ("100", "2.500", "3.000", "10", "10.0")] == [
+        "100", "2.5", "3", "10", "10"]
+    assert [tidewright.compact_exponent(t) for t in ("1.5e+003", "2e-005", "1e+010")] == [
+        "1.5e3", "2e-5", "1e+010"]
+    with pytest.raises(ValueError):
+        tidewright.eng_number_text(1, -1)
+
+
+def test_every_function_is_documented_and_help_reads():
+    assert tidewright.__version__.count(".") >= 1
+    text = pydoc.render_doc(tidewright, renderer=pydoc.plaintext)
+    for name in FUNCTIONS:
+        function = getattr(tidewright, name)
+        assert function.__doc__ and len(function.__doc__) > 60, name
+        assert name in text
+    for name in ("Train", "CompiledTrain", "Error", "Warning"):
+        assert getattr(tidewright, name).__doc__, name
+    assert issubclass(tidewright.Error, Exception)
+    assert issubclass(tidewright.Warning, UserWarning)
+    assert "cycl=1, phase=0, power=1" in tidewright.generate.__doc__
+
+
+def test_calls_from_several_threads_give_the_serial_results(tmp_path):
+    formula = "amp*sin(omg*p)+0.25*amp*cos(3*omg*p)"
+    jobs = [
+        lambda: tidewright.evaluate(formula, 20000),
+        lambda: tidewright.evaluate("{a}*p", 5000, operands={"a": "cos(omg*p)"}),
+        lambda: tidewright.generate("sine", 7000, cycl=3),
+        lambda: tidewright.generate("ecg", 3000),
+        lambda: tidewright.read_wave(os.path.join(WAVES, "sine.csv")),
+    ]
+    serial = [job() for job in jobs]
+    results, errors = {}, []
+
+    def run(worker):
+        try:
+            for round_ in range(5):
+                k = (worker + round_) % len(jobs)
+                results.setdefault(k, []).append(jobs[k]())
+        except Exception as error:  # reported below, with the thread's failure
+            errors.append(error)
+
+    threads = [threading.Thread(target=run, args=(w,)) for w in range(6)]
+    for t in threads:
+        t.start()
+    for t in threads:
+        t.join(timeout=120)
+    assert not errors
+    for k, outputs in results.items():
+        for out in outputs:
+            assert np.array_equal(out, serial[k]), k
+
+
+def test_other_threads_run_while_the_core_works():
+    ticks = []
+    done = threading.Event()
+
+    def count():
+        while not done.is_set():
+            ticks.append(1)
+
+    counter = threading.Thread(target=count)
+    counter.start()
+    try:
+        before = len(ticks)
+        tidewright.evaluate("amp*sin(omg*p)^3+log(p+1)", 3_000_000)
+        during = len(ticks) - before
+    finally:
+        done.set()
+        counter.join()
+    # With the GIL held for the whole call the counter would not have run at all.
+    assert during > 100
+
+
+def test_no_call_touches_the_application_data_folders_and_private_folders_go(tmp_path):
+    tidewright.generate("dc", 100, level=5)
+    tidewright.evaluate("{w}+1", 10, operands={"w": np.arange(10)})
+    train = tidewright.new_train()
+    train.save(tmp_path / "t.pls")
+    with pytest.raises(tidewright.Error):
+        tidewright.generate("sine", 100, cycl=1000)
+    del train
+    for name in os.listdir(PRIVATE_ENVIRONMENT):
+        if name != "tmpdir":
+            assert os.listdir(os.path.join(PRIVATE_ENVIRONMENT, name)) == [], name
+    assert [n for n in os.listdir(PRIVATE_TMP) if n.startswith("tidewright-py-")] == []
+
+
+def test_an_installed_module_imports_from_its_prefix(tmp_path):
+    if not os.path.exists(os.path.join(BUILD_DIR, "cmake_install.cmake")):
+        pytest.skip("no build folder at " + BUILD_DIR)
+    subprocess.run(["cmake", "--install", BUILD_DIR, "--prefix", str(tmp_path),
+                    "--component", "python"], check=True, capture_output=True, timeout=120)
+    installed = [os.path.join(root) for root, _, files in os.walk(tmp_path)
+                 for f in files if f.startswith("tidewright.") and f.endswith(".so")]
+    assert len(installed) == 1
+    assert installed[0].endswith("dist-packages")
+    run = subprocess.run(
+        [sys.executable, "-c", "import tidewright, numpy; print(tidewright.__file__);"
+         "print(tidewright.evaluate('amp*sin(omg*p)', 1000)[:4])"],
+        env=dict(os.environ, PYTHONPATH=installed[0]), cwd=SOURCE_DIR,
+        capture_output=True, text=True, timeout=120)
+    assert run.returncode == 0, run.stderr
+    assert run.stdout.splitlines() == [
+        os.path.join(installed[0], os.path.basename(tidewright.__file__)), "[  0  51 102 154]"]

@@ -1,0 +1,227 @@
+"""Pulse trains: loading, the editor's rules, and compilation as the download writes it."""
+import os
+import warnings
+
+import numpy as np
+import pytest
+
+import tidewright
+from conftest import PULSE_FILES, SAMPLE_INSTRUMENT, read_bytes
+
+DOWNLOAD_OPTION = ("Trainsmith", "Unable to download using the selected download option.\n"
+                   "Select Download Option throgh View>>Options menu.")
+
+
+def write_pls(path, sections, time_unit=2, forced_clock=None):
+    """A pulse master file as the editor leaves one: sections of (format, repeat, rows), rows of
+    (level V, time s), the time an interval in format 0 and a cumulative time in format 1."""
+    root = ["qPls=%d" % len(sections), "activePls=0", "tmUnitInd=%d" % time_unit, "voltInd=0"]
+    if forced_clock:
+        root += ["frcSclk_toVal=1", "forceSclk=" + forced_clock]
+    parts, start, low, high = [], 0.0, 0.0, 0.0
+    for i, (fmt, repeat, rows) in enumerate(sections):
+        name = ("Link", "Node")[fmt]
+        lines = ["SectFmt=%d" % fmt, "qItm=%d" % len(rows), "Start=%r" % start,
+                 "Repeat=%d" % repeat]
+        cumulative = previous = 0.0
+        for r, (level, time) in enumerate(rows):
+            if fmt == 0:
+                interval = time
+                cumulative += time
+            else:
+                cumulative = 0.0 if r == 0 else time
+                interval, previous = cumulative - previous, cumulative
+            lines += ["%s%d-sub1=%r" % (name, r, level), "%s%d-sub2=%r" % (name, r, interval),
+                      "%s%d-sub3=%r" % (name, r, cumulative)]
+            low, high = min(low, level), max(high, level)
+        lines.append("LocDur=%r" % cumulative)
+        parts.append("[Pulse%d]\n" % i + "\n".join(lines) + "\n")
+        start += repeat * cumulative
+    root += ["Duration=%r" % start, "VpMn=%r" % low, "VpMx=%r" % high]
+    with open(path, "w") as f:
+        f.write("[PulseRoot]\n" + "\n".join(root) + "\n" + "".join(parts))
+    return str(path)
+
+
+def instrument(tmp_path, old, new):
+    with open(SAMPLE_INSTRUMENT) as f:
+        text = f.read()
+    assert old in text
+    path = tmp_path / "instrument.ini"
+    path.write_text(text.replace(old, new))
+    return path
+
+
+def test_single_segment_joins_the_sections_with_their_repeats(tmp_path):
+    train = tidewright.load_train(write_pls(tmp_path / "t.pls",
+                                            [(0, 2, [(1, 8e-6)]), (0, 1, [(-1, 8e-6)])]))
+    built = train.compile()
+    assert built.mode == 1 and built.sclk == 1e6
+    assert len(built.segments) == 1 and built.sequence == [(0, 1)]
+    assert built.segments[0].dtype == np.int16
+    assert built.segments[0].tolist() == [16383] * 16 + [-16383] * 8
+    assert built.summary["memory_usage"] == "24"
+    assert built.summary["waveforms_mode"] == "Arbitrary"
+
+
+def test_sequenced_modes_build_the_programs_sequence_table(tmp_path):
+    train = tidewright.load_train(write_pls(tmp_path / "t.pls",
+                                            [(0, 2, [(1, 100e-6), (-1, 100e-6)])]))
+    built = train.compile(sclk=1e6, mode=0)
+    # 100 points high: 20 once and 16 five times; 84 low the same way and the last 16 on their
+    # own; the pass played twice.
+    assert built.mode == 0 and built.sclk == 1e6
+    assert len(built.sequence) == 10 and built.summary["steps"] == "10"
+    assert built.sequence[1][1] == 5 and built.sequence[3][1] == 4
+    assert built.sequence[9] == built.sequence[4]
+    played = np.concatenate([np.tile(built.segments[s], r) for s, r in built.sequence])
+    pass_ = [16383] * 100 + [-16383] * 100
+    assert played.tolist() == pass_ * 2
+
+    built = train.compile(sclk="1e6", mode=2)
+    assert built.sequence == [(0, 2)] and built.segments[0].tolist() == pass_
+    # The forced clock and the mode held for those compilations only.
+    assert train.compile().mode == 1
+
+
+def test_a_forced_clock_from_the_file_and_the_single_segment(tmp_path):
+    path = write_pls(tmp_path / "t.pls", [(0, 1, [(1, 2.048e-3), (-1, 2.048e-3)])],
+                     forced_clock="1e6")
+    built = tidewright.load_train(path).compile()
+    assert built.sclk == 1e6 and built.summary["sample_clock"] == "1e6"
+    assert built.summary["memory_usage"] == "4.096e3"
+    assert built.segments[0].tolist() == [16383] * 2048 + [-16383] * 2048
+
+
+def test_compilation_refusals_raise_the_programs_messages(tmp_path):
+    with pytest.raises(tidewright.Error) as raised:
+        tidewright.new_train().compile()  # its start node has no level yet
+    assert raised.value.messages == [
+        ("Trainsmith", "Section 1 incomplete.\nUnable to perform operation."), DOWNLOAD_OPTION]
+    with pytest.raises(tidewright.Error) as raised:
+        tidewright.load_train(write_pls(tmp_path / "none.pls", [(0, 1, [])])).compile()
+    assert raised.value.messages == [("Trainsmith", "Pulse Train incomplete."), DOWNLOAD_OPTION]
+
+    train = tidewright.load_train(write_pls(tmp_path / "t.pls",
+                                            [(0, 2, [(1, 100e-6), (-1, 100e-6)])]))
+    with pytest.raises(tidewright.Error) as raised:
+        train.compile(sclk=1)
+    assert raised.value.messages == [("Trainsmith", "SCLK value out of range")]
+
+    few_steps = instrument(tmp_path, "MaxSequStp=4096", "MaxSequStp=3")
+    with pytest.raises(tidewright.Error) as raised:
+        train.compile(few_steps, sclk=1e6, mode=0)
+    assert raised.value.messages[0][1].startswith("Exceeds max sequence steps")
+    assert raised.value.messages[-1] == DOWNLOAD_OPTION
+    with pytest.raises(ValueError, match="mode"):
+        train.compile(mode=5)
+
+
+def test_saved_trains_load_back_and_a_wav_is_the_single_segment(tmp_path):
+    path = write_pls(tmp_path / "t.pls", [(1, 3, [(0, 0), (0.5, 1e-6), (-0.25, 4e-6)]),
+                                          (0, 1, [(0.1, 2e-6)])])
+    train = tidewright.load_train(path)
+    train.save(tmp_path / "copy.pls")
+    again = tidewright.load_train(tmp_path / "copy.pls")
+    assert again.sections == train.sections
+    assert again.summary == train.summary
+    assert len(train.sections) == 2 and train.sections[0]["repeat"] == 3
+    assert train.sections[1]["rows"] == [{"level": 0.1, "interval": 2e-6, "cumulative": 2e-6}]
+    train.save(tmp_path / "samples.wav")
+    assert os.path.exists(tmp_path / "samples.pls")
+    single = train.compile(mode=1).segments[0]
+    assert read_bytes(tmp_path / "samples.wav") == single.astype("<i2").tobytes()
+
+
+def test_edits_keep_the_editors_rules(tmp_path):
+    train = tidewright.load_train(write_pls(tmp_path / "t.pls", [(0, 1, [(1, 2e-6)])]))
+    assert train.summary["time_unit"] == "us"
+    train.append_row(0)
+    train.edit(0, 1, "level", -1)
+    train.edit(0, 1, "interval", "2.5")
+    assert train.sections[0]["rows"][1] == {"level": -1.0, "interval": 2.5e-6,
+                                            "cumulative": 4.5e-6}
+    assert train.table(0) == [["1", "2", "2"], ["-1", "2.5", "4.5"]]
+    assert train.summary["duration"] == pytest.approx(4.5e-6)
+    train.set_repeat(0, 3)
+    assert train.summary["duration"] == pytest.approx(13.5e-6)
+
+    refusals = [
+        (lambda: train.edit(0, 1, "level", 100),
+         "Link: 2\nLevel 100  out of range.\nPrevious value will be restored."),
+        (lambda: train.edit(0, 0, "interval", 0),
+         "Link: 1\nTime interval 0 is not positive.\nPrevious value will be restored."),
+        (lambda: train.edit(0, 0, "level", "one"),
+         "Link: 1\nNon numeric value one is not allowed.\nPrevious value will be restored."),
+        (lambda: train.set_repeat(0, 0),
+         "Loops number: 0 out of range.\nPrevious value will be restored."),
+        (lambda: train.set_format(0, "points"),
+         "Pulse train format can be changed for an empty section only.\n"
+         "Use \"Edit\" commands to add a new pulse train section."),
+    ]
+    before = train.sections
+    for refuse, text in refusals:
+        with pytest.raises(tidewright.Error) as raised:
+            refuse()
+        assert str(raised.value) == text
+    assert train.sections == before
+
+    train.append_section()
+    with pytest.raises(tidewright.Error, match="^Only one empty section is allowed at any time$"):
+        train.append_section()
+    train.append_row(1)
+    train.edit(1, 0, "level", 0.5)
+    with pytest.raises(tidewright.Error, match="^Section 2 incomplete.\nUnable to perform"):
+        train.insert_row(1, 0)
+    with pytest.raises(tidewright.Error, match="Section 2 incomplete"):
+        train.edit(0, 0, "level", 0)  # leaving the incomplete section
+    train.edit(1, 0, "interval", 1)
+    assert len(train.sections) == 2 and train.sections[1]["start"] == pytest.approx(13.5e-6)
+    train.delete_section(0)
+    assert len(train.sections) == 1 and train.sections[0]["rows"][0]["level"] == 0.5
+    with pytest.raises(IndexError):
+        train.edit(3, 0, "level", 0)
+    with pytest.raises(ValueError, match="column"):
+        train.edit(0, 0, "time", 0)
+
+
+def test_a_new_train_is_built_through_the_editor():
+    train = tidewright.new_train()
+    assert train.summary["time_unit"] == "ms" and train.sections[0]["format"] == "points"
+    assert train.table(0) == [["", "0", "0"]]
+    train.edit(0, 0, "level", 0)
+    for row, (level, time) in enumerate([(1, 1), (1, 3)], start=1):
+        train.append_row(0)
+        train.edit(0, row, "level", level)
+        train.edit(0, row, "cumulative", time)
+    built = train.compile(mode=1)
+    assert built.sclk == 160000.0 and built.summary["sample_clock"] == "160e3"
+    ramp = built.segments[0]
+    # 0 V is code 0 on a train whose levels reach 1 V: codes run over -1 V .. 1 V.
+    assert len(ramp) == 480 and ramp[0] == 0 and ramp[160:].tolist() == [16383] * 320
+    with warnings.catch_warnings():
+        warnings.simplefilter("error")
+        train.remove_all_sections()
+    assert len(train.sections) == 1 and train.sections[0]["rows"] == []
+    assert train.table(0) == [["", "0", "0"]]
+
+
+def test_files_that_are_no_trains_are_refused_and_damaged_ones_bounded(tmp_path):
+    missing = str(tmp_path / "gone.pls")
+    with pytest.raises(tidewright.Error, match="^Unable to read " + missing):
+        tidewright.load_train(missing)
+    (tmp_path / "empty.pls").write_text("[Other]\nx=1\n")
+    with pytest.raises(tidewright.Error, match="holds no pulse train"):
+        tidewright.load_train(tmp_path / "empty.pls")
+    names = sorted(n for n in os.listdir(PULSE_FILES) if n.endswith(".pls"))
+    assert len(names) > 5
+    for name in names:
+        with warnings.catch_warnings():
+            warnings.simplefilter("ignore", tidewright.Warning)
+            try:
+                train = tidewright.load_train(os.path.join(PULSE_FILES, name))
+            except tidewright.Error:
+                continue
+            assert len(train.sections) <= 65536
+            for section in train.sections:
+                assert len(section["rows"]) <= 65536
