@@ -1,5 +1,5 @@
 # Debian packages the build, the tests and the benchmarks need; sourced by run.sh and test.sh.
-TW_PACKAGES=(build-essential cmake pkg-config qt6-base-dev qt6-qpa-plugins libgl-dev
+TW_PACKAGES=(build-essential cmake pkg-config qt6-base-dev qt6-svg-dev qt6-qpa-plugins libgl-dev
              libgtest-dev libgmock-dev libbenchmark-dev clang-14 libclang-rt-14-dev
              clang-format pybind11-dev python3-dev python3-numpy python3-pytest)
 

@@ -78,8 +78,10 @@ enum CommandId {
     kCmdPreDistortion = 33005,
     kCmdExit = 33006,
     kCmdAbout = 33007,
+    kCmdShowPeaks = 33008,
     kCmdRecentFile1 = 33011, // .. 33014: the four recent files
     kCmdRecentFile4 = 33014,
+    kCmdUserGuide = 33009,
 };
 
 } // namespace tw

@@ -80,7 +80,8 @@ MenuDef ViewMenu(int resourceSet) {
         m.items.push_back({kCmdMarkerBar, "&Marker Bar"});
     m.items.insert(m.items.end(), {{kCmdStatusBar, "&Status Bar"},
                                    kSeparator,
-                                   {kCmdCoarseFine, "Toggle coarse/fine waveform display"}});
+                                   {kCmdCoarseFine, "Toggle coarse/fine waveform display"},
+                                   {kCmdShowPeaks, "Show &Peaks"}});
     return m;
 }
 
@@ -97,7 +98,10 @@ MenuDef ToolsMenu(int resourceSet) {
 }
 
 MenuDef HelpMenu() {
-    return {"&Help", {{kCmdAbout, "&About " + launch().appName + "..."}}};
+    return {"&Help",
+            {{kCmdUserGuide, "&User Guide"},
+             kSeparator,
+             {kCmdAbout, "&About " + launch().appName + "..."}}};
 }
 
 std::vector<MenuDef> PulseMenus() {

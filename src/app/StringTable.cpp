@@ -123,6 +123,8 @@ constexpr Entry kStrings[] = {
     {33005, "SCLK/2 spur pre-distortion\nPre-Distortion"},
     {33006, "Quit the application\nExit"},
     {33007, "Display program information, version number and build\nAbout"},
+    {33008, "Show the least and the greatest of all points in each pixel column\nShow Peaks"},
+    {33009, "Open the user guide\nUser Guide"},
     {33011, "Open this document\nRecent file 1"},
     {33012, "Open this document\nRecent file 2"},
     {33013, "Open this document\nRecent file 3"},

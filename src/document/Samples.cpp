@@ -63,13 +63,14 @@ void Samples::Assign(std::span<const std::int32_t> values) {
 }
 
 void Samples::Resize(std::size_t n, std::int32_t value) {
+    const std::size_t kept = std::min(n, size());
     std::visit(
         [&](auto& v) {
             using Sample = typename std::decay_t<decltype(v)>::value_type;
             v.resize(n, ToStored<Sample>(value));
         },
         values_);
-    LengthChanged();
+    LengthChanged(kept);
 }
 
 FileResult Samples::ReadFile(const std::string& path, PointLayout layout) {
@@ -89,13 +90,23 @@ std::optional<Samples::Change> Samples::TakePending() {
     return std::exchange(pending_, std::nullopt);
 }
 
-void Samples::LengthChanged() {
-    Changed(0, empty() ? 0 : size() - 1, true);
+const PeakSummary& Samples::peaks(const MarkerBitMask& mask) const {
+    if (!peaks_.built() || peaks_.mask() != mask)
+        peaks_.Build(view(), mask);
+    return peaks_;
+}
+
+void Samples::LengthChanged(std::size_t kept) {
+    Changed(kept, empty() ? 0 : size() - 1, true);
 }
 
 void Samples::Changed(std::size_t first, std::size_t last, bool length) {
+    if (length)
+        peaks_.Resize(view(), first);
+    else
+        peaks_.Update(view(), first, last);
     if (length || !pending_) {
-        pending_ = Change{first, last, length};
+        pending_ = Change{length ? 0 : first, last, length};
         return;
     }
     pending_->first = std::min(pending_->first, first);

@@ -1,5 +1,6 @@
 #pragma once
 #include "app/FileUtil.h"
+#include "document/PeakSummary.h"
 #include "document/PointBuffer.h"
 #include "document/SampleSpan.h"
 #include "document/WaveFormats.h"
@@ -62,18 +63,23 @@ class Samples {
     const std::optional<Change>& pending() const { return pending_; }
     std::optional<Change> TakePending();
 
+    // The min/max summary of the points as mask shows them, for a peak view: built on the first
+    // call (again when the mask differs), then kept in step by every change of the points.
+    const PeakSummary& peaks(const MarkerBitMask& mask = {}) const;
+
   private:
     using Values = std::variant<PointBuffer<std::int16_t>, PointBuffer<std::int32_t>>;
     Values values_;
     std::optional<Change> pending_;
+    mutable PeakSummary peaks_;
 
     static Values Empty(SampleWidth width);
 
     SampleSpan all();
-    // Every change ends here: the one place that derived data (a min/max summary for a peak
-    // view) follows the points.
+    // Every change ends here: the one place that derived data (the peak summary) follows the
+    // points. After a length change the points before first are as they were.
     void Changed(std::size_t first, std::size_t last, bool length);
-    void LengthChanged();
+    void LengthChanged(std::size_t kept = 0);
 };
 
 template <class Writer> bool Samples::Write(std::size_t first, std::size_t last, Writer&& write) {

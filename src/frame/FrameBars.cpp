@@ -10,6 +10,7 @@
 #include "document/Composer.h"
 #include "document/SegmentTables.h"
 #include "document/WeDoc.h"
+#include "frame/CommandIcons.h"
 #include "frame/MainFrame.h"
 #include "host/ExchangeFile.h"
 
@@ -21,10 +22,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QPainter>
 #include <QPushButton>
 #include <QSettings>
-#include <QStyle>
 #include <QToolBar>
 
 #include <algorithm>
@@ -45,25 +44,6 @@ enum ParameterTemplate {
     kPulseTemplate = 1342,
     kFpSegTemplate = 1343
 };
-
-// Small drawn glyph icons for the wave edit and instrument bars.
-QIcon GlyphIcon(const QString& glyph, QColor colour = QColor(32, 72, 128)) {
-    QPixmap pixmap(40, 40);
-    pixmap.fill(Qt::transparent);
-    QPainter p(&pixmap);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setRenderHint(QPainter::TextAntialiasing);
-    p.setPen(Qt::NoPen);
-    p.setBrush(QColor(226, 234, 244));
-    p.drawRoundedRect(QRectF(2, 2, 36, 36), 7, 7);
-    QFont font("Arial");
-    font.setPixelSize(glyph.size() > 2 ? 15 : 19);
-    font.setBold(true);
-    p.setFont(font);
-    p.setPen(colour);
-    p.drawText(QRect(0, 0, 40, 40), Qt::AlignCenter, glyph);
-    return QIcon(pixmap);
-}
 
 } // namespace
 
@@ -88,11 +68,11 @@ FrameBars::FrameBars(MainFrame& frame, WeDoc* doc)
     const std::string minimum = ProfileText("minTDrct", "DrawRect", launch().generalIni);
     int w = 0, h = 0;
     if (std::sscanf(minimum.c_str(), "%d %d", &w, &h) == 2 && w > 0 && h > 0)
-        frame_.setMinimumSize(w, h + 50);
-    else
-        frame_.setMinimumSize(640, 420);
+        minimum_ = QSize(w, h + 50);
+    frame_.setMinimumSize(minimum_);
 
     applyVisibility();
+    wrapBands();
     frame_.installEventFilter(this);
 }
 
@@ -120,46 +100,30 @@ QToolBar* FrameBars::bar(Band band) const {
     return bars_[band];
 }
 
-void FrameBars::buildFileBar() {
-    QToolBar* bar = frame_.addToolBar("File Operation Bar");
-    bar->setObjectName("FileOperationBar");
+// Bands keep their place: they wrap into rows as the width allows (wrapBands), in their order.
+QToolBar* FrameBars::addBand(const QString& title, const QString& name) {
+    QToolBar* bar = frame_.addToolBar(title);
+    bar->setObjectName(name);
     bar->setIconSize(QSize(20, 20));
-    QStyle* style = frame_.style();
-    const std::pair<int, QStyle::StandardPixmap> buttons[] = {
-        {kCmdNew, QStyle::SP_FileIcon},
-        {kCmdOpen, QStyle::SP_DialogOpenButton},
-        {kCmdSave, QStyle::SP_DialogSaveButton},
-        {kCmdSaveAs, QStyle::SP_DriveFDIcon},
-        {kCmdPrint, QStyle::SP_FileDialogDetailedView}};
-    for (const auto& [id, icon] : buttons) {
-        QAction* a = frame_.action(id);
-        if (a->icon().isNull())
-            a->setIcon(style->standardIcon(icon));
-        bar->addAction(a);
-    }
-    if (!composer_.hasDocument()) {
-        QAction* a = frame_.action(kCmdPulseEditor);
-        if (a->icon().isNull())
-            a->setIcon(GlyphIcon("PE"));
-        bar->addAction(a);
-    }
+    bar->setMovable(false);
+    bar->setFloatable(false);
+    return bar;
+}
+
+void FrameBars::buildFileBar() {
+    QToolBar* bar = addBand("File Operation Bar", "FileOperationBar");
+    for (int id : {kCmdNew, kCmdOpen, kCmdSave, kCmdSaveAs, kCmdPrint})
+        bar->addAction(frame_.action(id));
+    if (!composer_.hasDocument())
+        bar->addAction(frame_.action(kCmdPulseEditor));
     bars_[kFileBand] = bar;
 }
 
 void FrameBars::buildEditBar() {
-    QToolBar* bar = frame_.addToolBar("Wave Edit Bar");
-    bar->setObjectName("WaveEditBar");
-    bar->setIconSize(QSize(20, 20));
-    const std::pair<int, const char*> buttons[] = {
-        {kCmdAutoline, "/\\"}, {kCmdSketch, "~"},    {kCmdFilter, "F"},    {kCmdSmooth, "S"},
-        {kCmdInvert, "-/+"},   {kCmdUnmark, "[ ]"},  {kCmdUndo, ""},       {kCmdZoomIn, "+"},
-        {kCmdZoomOut, "-"},    {kCmdTrimLeft, "|<"}, {kCmdTrimRight, ">|"}};
-    for (const auto& [id, glyph] : buttons) {
-        QAction* a = frame_.action(id);
-        if (a->icon().isNull())
-            a->setIcon(id == kCmdUndo ? frame_.style()->standardIcon(QStyle::SP_ArrowBack)
-                                      : GlyphIcon(glyph));
-        bar->addAction(a);
+    QToolBar* bar = addBand("Wave Edit Bar", "WaveEditBar");
+    for (int id : {kCmdAutoline, kCmdSketch, kCmdFilter, kCmdSmooth, kCmdInvert, kCmdUnmark,
+                   kCmdUndo, kCmdZoomIn, kCmdZoomOut, kCmdTrimLeft, kCmdTrimRight}) {
+        bar->addAction(frame_.action(id));
         if (id == kCmdUnmark || id == kCmdUndo || id == kCmdZoomOut)
             bar->addSeparator();
     }
@@ -185,7 +149,8 @@ void FrameBars::buildParameterBar() {
     const int form = composer_.parameterTemplate();
     if (form == kPulseTemplate) {
         auto* icon = new QLabel;
-        icon->setPixmap(GlyphIcon("P").pixmap(20, 20));
+        icon->setPixmap(
+            BundledIcon("pulse-train").pixmap(QSize(20, 20), frame_.devicePixelRatioF()));
         row->addWidget(icon);
         auto* text = new QLineEdit;
         text->setObjectName("1042");
@@ -203,9 +168,8 @@ void FrameBars::buildParameterBar() {
         row->addWidget(apply_);
         connect(apply_, &QPushButton::clicked, this, &FrameBars::apply);
     }
-    parmHolder_ =
-        frame_.addToolBar(form == kPulseTemplate ? "Pulse Parameter Bar" : "Wave Parameter Bar");
-    parmHolder_->setObjectName("ParameterBar");
+    parmHolder_ = addBand(form == kPulseTemplate ? "Pulse Parameter Bar" : "Wave Parameter Bar",
+                          "ParameterBar");
     parmHolder_->addWidget(parm_);
     bars_[kParmBand] = parmHolder_;
     showWavelength();
@@ -213,18 +177,11 @@ void FrameBars::buildParameterBar() {
 }
 
 void FrameBars::buildInstrumentBar() {
-    QToolBar* bar = frame_.addToolBar("Instrument Control Bar");
-    bar->setObjectName("InstrumentControlBar");
-    bar->setIconSize(QSize(20, 20));
+    QToolBar* bar = addBand("Instrument Control Bar", "InstrumentControlBar");
     const int buttons = composer_.instrumentButtons(ExchangeFile::Instrument::ChannelsAsStored());
     for (int i = 0; i < buttons; ++i) {
         const int id = i == 0 ? kCmdDownload : i == 1 ? kCmdClearMemory : kCmdChannel1 + i - 2;
-        QAction* a = frame_.action(id);
-        if (a->icon().isNull())
-            a->setIcon(i == 0   ? GlyphIcon("DL", QColor(20, 120, 60))
-                       : i == 1 ? GlyphIcon("CLR", QColor(160, 40, 40))
-                                : GlyphIcon(QString("C%1").arg(i - 1)));
-        bar->addAction(a);
+        bar->addAction(frame_.action(id));
     }
     bars_[kInstrumentBand] = bar;
 }
@@ -232,16 +189,14 @@ void FrameBars::buildInstrumentBar() {
 // The fifth band, which the FM composer's marker bar toggle shows: the markers table and how
 // many of its values the current range holds.
 void FrameBars::buildMarkerBar() {
-    QToolBar* bar = frame_.addToolBar("FM Marker Bar");
-    bar->setObjectName("MarkerBar");
-    bar->setIconSize(QSize(20, 20));
-    QAction* table = frame_.action(kCmdFmMarkers);
-    if (table->icon().isNull())
-        table->setIcon(GlyphIcon("M", QColor(0, 150, 0)));
-    bar->addAction(table);
+    QToolBar* bar = addBand("FM Marker Bar", "MarkerBar");
+    bar->addAction(frame_.action(kCmdFmMarkers));
     markerCount_ = new QLabel;
     markerCount_->setObjectName("markersInRange");
     markerCount_->setContentsMargins(6, 0, 6, 0);
+    // Room for any count, so the band's width (and the rows) stay put as the count changes.
+    markerCount_->setMinimumWidth(
+        markerCount_->fontMetrics().horizontalAdvance("Markers: 0000000") + 12);
     markerCount_->setToolTip("Stored FM marker values inside the current vertical range");
     bar->addWidget(markerCount_);
     bars_[kMarkerBand] = bar;
@@ -276,9 +231,36 @@ void FrameBars::toggle(Band band) {
 }
 
 void FrameBars::applyVisibility() {
+    bool changed = false;
     for (int b = 0; b < kBands; ++b)
-        if (bars_[b] && bars_[b]->isVisibleTo(&frame_) != flags_[b])
+        if (bars_[b] && bars_[b]->isVisibleTo(&frame_) != flags_[b]) {
             bars_[b]->setVisible(flags_[b]);
+            changed = true;
+        }
+    if (changed)
+        wrapBands();
+}
+
+// A band that does not fit beside the ones before it starts a new row, so no band ever folds
+// buttons into an overflow menu; the frame never gets narrower than its widest band.
+void FrameBars::wrapBands() {
+    int widest = 0;
+    int used = 0;
+    for (QToolBar* bar : frame_.findChildren<QToolBar*>(Qt::FindDirectChildrenOnly)) {
+        if (frame_.toolBarArea(bar) != Qt::TopToolBarArea)
+            continue;
+        const int width = bar->isVisibleTo(&frame_) ? bar->sizeHint().width() : 0;
+        const bool wrap = width > 0 && used > 0 && used + width > frame_.width();
+        if (frame_.toolBarBreak(bar) != wrap) {
+            if (wrap)
+                frame_.insertToolBarBreak(bar);
+            else
+                frame_.removeToolBarBreak(bar);
+        }
+        used = wrap ? width : used + width;
+        widest = std::max(widest, width);
+    }
+    frame_.setMinimumSize(std::max(minimum_.width(), widest), minimum_.height());
 }
 
 QMenu* FrameBars::barMenu() {
@@ -420,6 +402,9 @@ bool FrameBars::eventFilter(QObject* watched, QEvent* event) {
         if (event->type() == QEvent::Show && !placed_) {
             placed_ = true;
             restorePlacement();
+            wrapBands();
+        } else if (event->type() == QEvent::Resize) {
+            wrapBands();
         } else if (event->type() == QEvent::Close) {
             storeFlags();
             savePlacement();

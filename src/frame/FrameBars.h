@@ -1,5 +1,6 @@
 #pragma once
 #include <QObject>
+#include <QSize>
 #include <QString>
 
 #include <functional>
@@ -30,6 +31,7 @@ class FrameBars : public QObject {
     bool visible(Band band) const { return flags_[band]; }
     void toggle(Band band);
     void applyVisibility(); // the frame's 100 ms timer keeps the bands as the flags say
+    void wrapBands();
     QToolBar* bar(Band band) const;
     QMenu* barMenu();
     void showBarMenu(QPoint global);
@@ -60,6 +62,7 @@ class FrameBars : public QObject {
 
   private:
     void readFlags();
+    QToolBar* addBand(const QString& title, const QString& name);
     void buildFileBar();
     void buildEditBar();
     void buildParameterBar();
@@ -82,6 +85,7 @@ class FrameBars : public QObject {
     QLabel* markerCount_ = nullptr;
     QMenu* menu_ = nullptr;
     bool placed_ = false;
+    QSize minimum_{640, 420}; // "minTDrct", widened to the widest band by wrapBands
 };
 
 } // namespace tw

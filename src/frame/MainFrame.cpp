@@ -4,10 +4,14 @@
 #include "app/LaunchState.h"
 #include "app/MenuLayout.h"
 #include "app/Startup.h"
+#include "frame/AboutBox.h"
+#include "frame/CommandIcons.h"
+#include "frame/CommandShortcuts.h"
 #include "frame/ComposerFactory.h"
 #include "frame/FrameBars.h"
 #include "frame/QtPulseFrame.h"
 #include "frame/QtWaveFrame.h"
+#include "frame/UserGuide.h"
 #include "host/HostEvents.h"
 #include "host/HostLink.h"
 #include "host/qt/QtHostLink.h"
@@ -19,7 +23,6 @@
 #include <QCloseEvent>
 #include <QLabel>
 #include <QMenuBar>
-#include <QMessageBox>
 #include <QMouseEvent>
 #include <QStatusBar>
 #include <QTimer>
@@ -35,6 +38,7 @@ MainFrame::MainFrame(ComposerChoice choice, int resourceSet, QWidget* parent)
     // Qt reports only real changes, so a paint that sets the same title again logs nothing.
     connect(this, &QWidget::windowTitleChanged, this,
             [] { AppendLog("-----------appName=" + launch().appName); });
+    setWindowIcon(ApplicationIcon());
     setCentralWidget(view_);
     statusBar()->addWidget(ready_, 1);
     buildMenus();
@@ -83,6 +87,7 @@ void MainFrame::buildMenus() {
 void MainFrame::addFrameCommands() {
     setCommand(kCmdExit, {[this] { close(); }, {}, {}});
     setCommand(kCmdAbout, {[this] { showAbout(); }, {}, {}});
+    setCommand(kCmdUserGuide, {[this] { OpenUserGuide(); }, {}, {}});
     setCommand(kCmdStatusBar, {[this] { statusBar()->setVisible(!statusBar()->isVisible()); },
                                {},
                                [this] { return statusBar()->isVisible(); }});
@@ -95,6 +100,8 @@ QAction* MainFrame::action(int id) {
     a->setData(id);
     a->setStatusTip(QString::fromStdString(CommandStatusText(id)));
     a->setToolTip(QString::fromStdString(CommandToolTip(id)));
+    a->setIcon(CommandIcon(id));
+    a->setShortcuts(CommandShortcuts(id));
     a->setEnabled(false);
     connect(a, &QAction::triggered, this, [this, id] { runCommand(id); });
     actions_[id] = a;
@@ -123,14 +130,15 @@ void MainFrame::updateCommands() {
         auto it = commands_.find(id);
         bool has = it != commands_.end() && it->second.run;
         a->setEnabled(has && (!it->second.enabled || it->second.enabled()));
-        if (has && it->second.checked)
+        // A command may show a state it cannot change (the pulse-train composer's channel).
+        if (it != commands_.end() && it->second.checked)
             a->setChecked(it->second.checked());
     }
 }
 
 void MainFrame::showAbout() {
-    QMessageBox::about(this, QString::fromStdString(AboutTitle()),
-                       QString::fromStdString(AboutVersionLine() + "\n" + AboutBuildLine()));
+    AboutBox box(this);
+    box.exec();
 }
 
 void MainFrame::attachLink(QtHostLink& link) {

@@ -34,6 +34,9 @@ QtPulseFrame::QtPulseFrame(MainFrame& frame, PulseComposer& composer)
         frame.setCommand(id, {run(id), enabled(id), {}});
     for (int id = kCmdSection1; id <= kCmdSection10; ++id)
         frame.setCommand(id, {run(id), enabled(id), checked(id)});
+    // The train belongs to the host's active channel; its buttons show which, and cannot change it.
+    for (int i = 0; i < 4; ++i)
+        frame.setCommand(kCmdChannel1 + i, {{}, {}, [&c, i] { return c.activeChannel() == i; }});
     frame.setCommand(kCmdShowPulseSummary,
                      {run(kCmdShowPulseSummary), {}, checked(kCmdShowPulseSummary)});
 

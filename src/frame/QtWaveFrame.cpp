@@ -1,6 +1,7 @@
 #include "frame/QtWaveFrame.h"
 
 #include "app/Commands.h"
+#include "app/qt/AppProfile.h"
 #include "auxiliary/qt/AdditionalBitsDialog.h"
 #include "document/SegmentTables.h"
 #include "document/qt/DownloadOptionsDialog.h"
@@ -12,6 +13,21 @@
 #include <QTimer>
 
 namespace tw {
+
+namespace {
+
+// Show Peaks lives in the application's own profile: the next run draws as this one ended.
+const QString kShowPeaksKey = "Settings/ShowPeaks";
+
+bool StoredShowPeaks() {
+    return OpenAppProfile()->value(kShowPeaksKey, 0).toInt() != 0;
+}
+
+void StoreShowPeaks(bool show) {
+    OpenAppProfile()->setValue(kShowPeaksKey, show ? 1 : 0);
+}
+
+} // namespace
 
 QtWaveFrame::QtWaveFrame(MainFrame& frame, Composer& composer)
     : frame_(frame), composer_(composer), doc_(std::make_unique<WeDoc>(composer)) {
@@ -63,6 +79,13 @@ void QtWaveFrame::addCommands() {
                                        },
                                        {},
                                        [coarseFine] { return *coarseFine; }});
+    v->setShowPeaks(StoredShowPeaks());
+    frame_.setCommand(kCmdShowPeaks, {[v] {
+                                          v->setShowPeaks(!v->showPeaks());
+                                          StoreShowPeaks(v->showPeaks());
+                                      },
+                                      {},
+                                      [v] { return v->showPeaks(); }});
     frame_.setCommand(kCmdPrint, {[v] { v->print(); }, {}, {}});
     WeDoc* doc = doc_.get();
     frame_.setCommand(kCmdUndo, {[doc] { doc->Undo(); },
@@ -70,7 +93,9 @@ void QtWaveFrame::addCommands() {
                                  {}});
     frame_.setCommand(kCmdClearMemory, {[doc] { doc->ClearMemory(); }, {}, {}});
     for (int i = 0; i < 4; ++i)
-        frame_.setCommand(kCmdChannel1 + i, {[doc, i] { doc->SelectChannel(i); }, {}, {}});
+        frame_.setCommand(kCmdChannel1 + i, {[doc, i] { doc->SelectChannel(i); },
+                                             {},
+                                             [doc, i] { return doc->activeChannel() == i; }});
     frame_.setCommand(kCmdAdditionalBits, {[this, doc] {
                                                ShowAdditionalBitsDialog(&frame_,
                                                                         doc->segTableSection,

@@ -1,6 +1,7 @@
 #include "app/LaunchState.h"
 #include "app/Startup.h"
 #include "app/qt/QtPrompter.h"
+#include "frame/CommandIcons.h"
 #include "frame/MainFrame.h"
 #include "host/HostLink.h"
 #include "host/Launch.h"
@@ -19,6 +20,8 @@ int main(int argc, char** argv) {
     if (!started.ok)
         return 1;
     QApplication::setApplicationName(QString::fromStdString(tw::launch().appName));
+    QApplication::setWindowIcon(tw::ApplicationIcon());
+    QGuiApplication::setDesktopFileName("tidewright");
 
     tw::QuitOnTerminationSignals();
     tw::QtHostLink link;

@@ -6,6 +6,7 @@
 #include "app/MenuLayout.h"
 #include "app/Startup.h"
 #include "app/StringTable.h"
+#include "app/qt/AppProfile.h"
 #include "frame/QtPulseFrame.h"
 #include "frame/QtWaveFrame.h"
 #include "host/HostLink.h"
@@ -136,6 +137,33 @@ TEST(MainFrame, CoarseFineFlipsOnlyItsCheckMark) {
     EXPECT_FALSE(coarseFine->isChecked());
     coarseFine->trigger();
     EXPECT_TRUE(coarseFine->isChecked());
+}
+
+// Show Peaks starts off, and the next frame starts as the last one left it: the application's
+// own profile remembers it.
+TEST(MainFrame, ShowPeaksIsOffAtFirstAndRemembered) {
+    test::Sandbox box;
+    {
+        MainFrame f(kStandardResources);
+        EXPECT_TRUE(ItemsOf(f, "&View").contains("Show &Peaks"));
+        QAction* peaks = f.action(kCmdShowPeaks);
+        ASSERT_TRUE(peaks->isCheckable());
+        EXPECT_FALSE(peaks->isChecked());
+        EXPECT_FALSE(f.view()->showPeaks());
+        peaks->trigger();
+        EXPECT_TRUE(peaks->isChecked());
+        EXPECT_TRUE(f.view()->showPeaks());
+        EXPECT_EQ(OpenAppProfile()->value("Settings/ShowPeaks").toInt(), 1);
+    }
+    {
+        MainFrame next(kStandardResources);
+        EXPECT_TRUE(next.view()->showPeaks());
+        EXPECT_TRUE(next.action(kCmdShowPeaks)->isChecked());
+        next.runCommand(kCmdShowPeaks);
+        EXPECT_FALSE(next.view()->showPeaks());
+    }
+    MainFrame last(kStandardResources);
+    EXPECT_FALSE(last.view()->showPeaks());
 }
 
 TEST(MainFrame, HostEventsMoveCloseAndReread) {

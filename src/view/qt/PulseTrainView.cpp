@@ -1,8 +1,12 @@
 #include "view/qt/PulseTrainView.h"
 
+#include "view/qt/PlotRenderer.h"
+
 #include <QPainter>
 #include <QPen>
 #include <QPolygon>
+
+#include <algorithm>
 
 namespace tw {
 
@@ -23,7 +27,43 @@ QPoint toPixel(const PlotMapping& mapping, const TracePoint& p) {
     return QPoint(mapping.XToPixel(p.time), mapping.YToPixel(p.level));
 }
 
+void FitTrainMapping(PlotMapping& mapping, const TrainTrace& trace, const PlotRect& plot) {
+    bool any = false;
+    double t0 = 0, t1 = 0, v0 = 0, v1 = 0;
+    for (const TraceLine& line : trace.lines)
+        for (const TracePoint& pt : line.points) {
+            if (!any) {
+                t0 = t1 = pt.time;
+                v0 = v1 = pt.level;
+                any = true;
+            }
+            t0 = std::min(t0, pt.time);
+            t1 = std::max(t1, pt.time);
+            v0 = std::min(v0, pt.level);
+            v1 = std::max(v1, pt.level);
+        }
+    const double pad = v1 > v0 ? (v1 - v0) * 0.1 : 1;
+    mapping.xmin = t0;
+    mapping.xmax = any ? t1 : t0;
+    mapping.ymin = v0 - pad;
+    mapping.ymax = v1 + pad;
+    mapping.SetMapping(plot);
+}
+
 } // namespace
+
+ScaleTexts DrawPulsePlot(QPainter& painter, PlotMapping& mapping, const PlotRect& plot,
+                         const TrainTrace& trace, const PlotUnits& units, int textRight,
+                         bool printing) {
+    FitTrainMapping(mapping, trace, plot);
+    const ScaleTexts texts =
+        PlotRenderer(painter, mapping, plot, printing).drawFrame(units, textRight, true);
+    painter.save();
+    painter.setClipRect(ToQRect(plot));
+    DrawPulseTrain(painter, mapping, trace, printing);
+    painter.restore();
+    return texts;
+}
 
 void DrawPulseTrain(QPainter& painter, const PlotMapping& mapping, const TrainTrace& trace,
                     bool printing) {

@@ -1,10 +1,18 @@
 #pragma once
 #include "pulse/PulseTrace.h"
 #include "view/PlotMapping.h"
+#include "view/ScaleTexts.h"
 
 class QPainter;
 
 namespace tw {
+
+// The pulse-train composer's plot: the mapping fitted to the train (its time span along x, its
+// levels padded by a tenth of their span along y), the waveform plot's frame, grid and scale
+// texts drawn by the plot renderer, then the train clipped to the plot. Returns the scale texts.
+ScaleTexts DrawPulsePlot(QPainter& painter, PlotMapping& mapping, const PlotRect& plot,
+                         const TrainTrace& trace, const PlotUnits& units, int textRight,
+                         bool printing);
 
 // Draws the pulse train into the plot through the waveform plot's mapping (time along x, level
 // along y): plain sections, the emphasised active section, repeat

@@ -7,13 +7,12 @@
 #include "app/ProfileStore.h"
 #include "document/Composer.h"
 #include "document/WeDoc.h"
-#include "fm/qt/FmMarkerDots.h"
 #include "host/WindowTitle.h"
 #include "pulse/PulseComposer.h"
 #include "pulse/PulseOptions.h"
 #include "view/MarkedAreaOps.h"
 #include "view/ScaleTexts.h"
-#include "view/TraceColumns.h"
+#include "view/qt/PlotRenderer.h"
 #include "view/qt/PulseTrainView.h"
 
 #include <QCursor>
@@ -34,22 +33,7 @@ namespace tw {
 namespace {
 
 constexpr int kProgressBarId = 11001;
-const QColor kTraceColour(255, 255, 240);
-const QColor kShadeColour(29, 29, 9);
-const QColor kDarkPen(60, 60, 60);
 const QColor kLabelColour(10, 52, 95);
-
-QFont ArialFont(int pixels) {
-    QFont font("Arial");
-    font.setStyleHint(QFont::SansSerif);
-    font.setPixelSize(pixels);
-    font.setWeight(QFont::Normal);
-    return font;
-}
-
-QRect ToQRect(const PlotRect& r) {
-    return QRect(QPoint(r.left, r.top), QPoint(r.right, r.bottom));
-}
 
 } // namespace
 
@@ -99,13 +83,12 @@ class WaveMapWindow : public QWidget {
         if (!doc)
             return;
         const PlotMapping m = overview();
-        const TraceColumns cols =
-            ComputeTraceColumns(m, c, doc->samples().view(), doc->wavelength(), {}, m.fmAbstract);
-        QPolygon line;
-        for (std::size_t j = 0; j < cols.x.size(); ++j)
-            line << QPoint(cols.x[j], cols.y[j]);
-        p.setPen(QPen(QColor(255, 255, 192), 1));
-        p.drawPolyline(line);
+        // With peaks the map pools the points as the plot shows them; the points' summary
+        // holds one mask.
+        const bool peaks = view_.showPeaks();
+        PlotRenderer(p, m, c, false)
+            .drawTrace(doc->samples(), doc->wavelength(),
+                       peaks ? view_.traceMask() : MarkerBitMask{}, peaks, QColor(255, 255, 192));
         p.setClipRect(ToQRect(c));
         p.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
         const QRect f = frameRect();
@@ -217,6 +200,24 @@ int WeditVw::sampleTextWidth() const {
     return QFontMetrics(font()).horizontalAdvance(composer_.sampleText());
 }
 
+MarkerBitMask WeditVw::traceMask() {
+    if (!markerBitsRead_) {
+        markerBits_ = ReadMarkerBitSettings();
+        markerBitsRead_ = true;
+    }
+    if (!doc_)
+        return {};
+    return {doc_->hasTraceTypes || markerBits_.inUse, markerBits_.bit0, markerBits_.bit1,
+            -static_cast<long>(doc_->vMin)};
+}
+
+void WeditVw::setShowPeaks(bool show) {
+    showPeaks_ = show;
+    update();
+    if (mapWindow_->isVisible())
+        mapWindow_->update();
+}
+
 void WeditVw::resizeEvent(QResizeEvent*) {
     layoutPlot();
     placeProgressBar();
@@ -285,15 +286,21 @@ void WeditVw::render(QPainter& p, QRect area, bool printing) {
         r = {area.left() + w, area.top() + th, area.right() - w / 2,
              area.bottom() - static_cast<int>(1.5 * th)};
     }
+    const int textRight = std::max(width(), r.right + 1);
     if (pulse_) {
-        drawPulseTrain(p, r, printing);
+        scaleTexts_ = DrawPulsePlot(p, map_, r, pulse_->Trace(), units(), textRight, printing);
     } else {
         prepareMapping(r);
-        drawFrame(p, r, printing);
-        drawTrace(p, r);
-        drawMarkerStrips(p, r);
-        if (editing())
-            drawShading(p, r);
+        PlotRenderer plot(p, map_, r, printing);
+        scaleTexts_ = plot.drawFrame(units(), textRight, !composer_.hasDocument());
+        if (doc_) {
+            const Samples& samples = doc_->samples();
+            plot.drawTrace(samples, doc_->wavelength(), traceMask(), showPeaks_);
+            plot.drawFmMarkers(doc_->fmMarkers, samples.int32());
+            plot.drawMarkerStrips(samples, doc_->wavelength(), markerBits_,
+                                  -static_cast<long>(doc_->vMin));
+            plot.drawShading(anchors_.L(), anchors_.R());
+        }
     }
     if (printing) {
         p.setPen(Qt::black);
@@ -304,163 +311,6 @@ void WeditVw::render(QPainter& p, QRect area, bool printing) {
         drawDrawingOverlay(p);
     }
     PublishTitle(title);
-}
-
-void WeditVw::drawFrame(QPainter& p, const PlotRect& r, bool printing) {
-    const int thin = printing ? 4 : 1;
-    p.setBrush(Qt::NoBrush);
-    p.setPen(QPen(QColor(192, 192, 192), printing ? 5 : 2));
-    p.drawRect(QRect(QPoint(r.left - 1, r.top - 1), QPoint(r.right + 2, r.bottom + 2)));
-    p.setPen(QPen(kDarkPen, thin));
-    p.setBrush(Qt::black);
-    p.drawRect(ToQRect(r));
-    p.setBrush(Qt::NoBrush);
-
-    const int cy = (r.top + r.bottom) / 2;
-    const int cx = (r.left + r.right) / 2;
-    p.setPen(QPen(kDarkPen, printing ? 12 : 2));
-    p.drawLine(r.left, cy, r.right, cy);
-    p.drawLine(cx, r.top, cx, r.bottom);
-
-    const bool hasRange = map_.xmin < map_.xmax;
-    p.setPen(QPen(kDarkPen, thin));
-    if (hasRange) {
-        for (int k = 0; k <= 50; ++k) {
-            const int px = map_.XToPixel(map_.xmin + k * (map_.xmax - map_.xmin) / 50);
-            p.drawLine(px - 1, cy - 4, px - 1, cy + 3);
-        }
-        for (int k = 0; k <= 40; ++k) {
-            const int py = map_.YToPixel(map_.ymin + k * (map_.ymax - map_.ymin) / 40);
-            p.drawLine(cx - 4, py, cx + 3, py);
-        }
-    }
-    drawScaleTexts(p, r);
-
-    if (!hasRange)
-        return;
-    const QPen squarePen(QColor(0, 0, 129), printing ? 5 : 1);
-    for (int k = 0; k <= 10; ++k) {
-        const int px = map_.XToPixel(map_.xmin + k * (map_.xmax - map_.xmin) / 10);
-        if (k >= 1) {
-            p.setPen(QPen(kDarkPen, thin));
-            p.drawLine(px, r.bottom, px, r.top);
-        }
-        if (k % 2 == 0) {
-            p.setPen(squarePen);
-            p.drawRect(px - 3, r.bottom - 3, 4, 4);
-        }
-    }
-    for (int k = 0; k <= 8; ++k) {
-        const int py = map_.YToPixel(map_.ymin + k * (map_.ymax - map_.ymin) / 8);
-        if (k >= 1) {
-            p.setPen(QPen(kDarkPen, thin));
-            p.drawLine(r.left, py, r.right, py);
-        }
-        if (k % 2 == 0) {
-            p.setPen(squarePen);
-            p.drawRect(r.left - 3, py - 2, 4, 4);
-        }
-    }
-}
-
-void WeditVw::drawScaleTexts(QPainter& p, const PlotRect& r) {
-    p.setFont(ArialFont(14));
-    p.setPen(QColor(40, 44, 52));
-    const int right = std::max(width(), r.right + 1);
-    const QRect box(r.left, r.bottom + 4, right - r.left, 18);
-    if (map_.xmin >= map_.xmax && !composer_.hasDocument()) {
-        scaleTexts_ = {};
-        p.drawText(box, Qt::AlignLeft | Qt::AlignTop, "Pulse currently not specified");
-        p.drawText(QRect(0, (r.top + r.bottom) / 2 - 9, std::max(r.left - 4, 0), 18),
-                   Qt::AlignRight | Qt::AlignVCenter, "Empty");
-        return;
-    }
-    scaleTexts_ = MakeScaleTexts(map_.xmin, map_.xmax, map_.ymin, map_.ymax, units());
-    p.drawText(box, Qt::AlignLeft | Qt::AlignTop, QString::fromStdString(scaleTexts_.vertical));
-    p.drawText(box.translated(0, 14), Qt::AlignLeft | Qt::AlignTop,
-               QString::fromStdString(scaleTexts_.horizontal));
-    const int cy = (r.top + r.bottom) / 2;
-    p.setFont(ArialFont(11));
-    p.drawText(QRect(0, cy - 7, std::max(r.left - 4, 0), 16), Qt::AlignRight | Qt::AlignTop,
-               QString::fromStdString(scaleTexts_.midValue));
-}
-
-void WeditVw::drawTrace(QPainter& p, const PlotRect& r) {
-    if (!doc_ || doc_->samples().empty())
-        return;
-    MarkerBitMask mask;
-    if (!markerBitsRead_) {
-        markerBits_ = ReadMarkerBitSettings();
-        markerBitsRead_ = true;
-    }
-    mask.active = doc_->hasTraceTypes || markerBits_.inUse;
-    mask.bit0 = markerBits_.bit0;
-    mask.bit1 = markerBits_.bit1;
-    mask.offset = -static_cast<long>(doc_->vMin);
-    const TraceColumns cols = ComputeTraceColumns(map_, r, doc_->samples().view(),
-                                                  doc_->wavelength(), mask, map_.fmAbstract);
-    QPolygon line(static_cast<int>(cols.x.size()));
-    for (std::size_t j = 0; j < cols.x.size(); ++j)
-        line.setPoint(static_cast<int>(j), cols.x[j], cols.y[j]);
-    p.setPen(QPen(kTraceColour, 1));
-    p.drawPolyline(line);
-    if (!doc_->fmMarkers.empty()) {
-        const PlotMapping& m = map_;
-        const bool second = map_.fmAbstract;
-        DrawFmMarkerDots(
-            p, doc_->fmMarkers, doc_->samples().int32(),
-            [&m](double x) { return double(m.XToPixel(x)); },
-            [&m, second](double y) { return double(second ? m.Y2ToPixel(y) : m.YToPixel(y)); });
-    }
-}
-
-void WeditVw::drawMarkerStrips(QPainter& p, const PlotRect& r) {
-    if (!doc_ || !markerBits_.inUse || doc_->samples().empty())
-        return;
-    MarkerBitMask mask{true, markerBits_.bit0, markerBits_.bit1, -static_cast<long>(doc_->vMin)};
-    const Samples& samples = doc_->samples();
-    const TraceColumns cols = ComputeTraceColumns(map_, r, samples.view(), doc_->wavelength(), {});
-    const QColor bright[2] = {QColor(255, 0, 0), QColor(255, 255, 0)};
-    const QColor dark[2] = {QColor(128, 0, 0), QColor(128, 128, 0)};
-    const int bits[2] = {markerBits_.bit0, markerBits_.bit1};
-    p.setFont(ArialFont(8));
-    for (int k = 0; k < 2; ++k) {
-        const int base = r.bottom - 6 - 14 * (1 - k) - markerBits_.shiftMrkInd;
-        p.setPen(QPen(dark[k], 1));
-        p.drawLine(r.left, base, r.right, base);
-        p.setPen(QPen(bright[k], 3, Qt::SolidLine, Qt::FlatCap));
-        std::size_t j = 0;
-        while (j < cols.x.size()) {
-            if (!mask.IsSet(samples.at(cols.index[j]), bits[k])) {
-                ++j;
-                continue;
-            }
-            const std::size_t from = j;
-            while (j < cols.x.size() && mask.IsSet(samples.at(cols.index[j]), bits[k]))
-                ++j;
-            p.drawLine(cols.x[from], base - 3, cols.x[j - 1] + 1, base - 3);
-        }
-        p.setPen(bright[k]);
-        p.drawText(r.left + 3, base - 6, QString("Bit%1").arg(bits[k]));
-    }
-}
-
-void WeditVw::drawShading(QPainter& p, const PlotRect& r) {
-    p.save();
-    p.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
-    const long L = anchors_.L();
-    const long R = anchors_.R();
-    if (L >= map_.xmin && L <= map_.xmax) {
-        const int px = map_.XToPixel(L);
-        if (px > r.left)
-            p.fillRect(QRect(r.left, r.top, px - r.left, r.height() + 1), kShadeColour);
-    }
-    if (R >= map_.xmin && R <= map_.xmax) {
-        const int px = map_.XToPixel(R);
-        if (r.right > px)
-            p.fillRect(QRect(px + 1, r.top, r.right - px, r.height() + 1), kShadeColour);
-    }
-    p.restore();
 }
 
 int WeditVw::anchorPixel(int side) const {
@@ -522,35 +372,6 @@ void WeditVw::drawDrawingOverlay(QPainter& p) {
         p.setPen(QPen(QColor(128, 128, 128), 1));
         p.drawEllipse(QRect(v.x - 3, v.y - 3, 6, 6));
     }
-    p.restore();
-}
-
-void WeditVw::drawPulseTrain(QPainter& p, const PlotRect& r, bool printing) {
-    const TrainTrace trace = pulse_->Trace();
-    bool any = false;
-    double t0 = 0, t1 = 0, v0 = 0, v1 = 0;
-    for (const TraceLine& line : trace.lines)
-        for (const TracePoint& pt : line.points) {
-            if (!any) {
-                t0 = t1 = pt.time;
-                v0 = v1 = pt.level;
-                any = true;
-            }
-            t0 = std::min(t0, pt.time);
-            t1 = std::max(t1, pt.time);
-            v0 = std::min(v0, pt.level);
-            v1 = std::max(v1, pt.level);
-        }
-    const double pad = v1 > v0 ? (v1 - v0) * 0.1 : 1;
-    map_.xmin = t0;
-    map_.xmax = any ? t1 : t0;
-    map_.ymin = v0 - pad;
-    map_.ymax = v1 + pad;
-    map_.SetMapping(r);
-    drawFrame(p, r, printing);
-    p.save();
-    p.setClipRect(ToQRect(r));
-    DrawPulseTrain(p, map_, trace, printing);
     p.restore();
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 #include "auxiliary/AdditionalBits.h"
+#include "document/MarkerBitMask.h"
 #include "host/HostEvents.h"
 #include "view/Anchors.h"
 #include "view/DrawingTools.h"
@@ -90,6 +91,13 @@ class WeditVw : public QWidget {
     // Renders the view into a painter: the screen's off-screen buffer or a printed page.
     void render(QPainter& painter, QRect area, bool printing);
 
+    // Show Peaks: each column of the plot (and of the map and the printed page) also spans the
+    // least to the greatest of all points it covers.
+    bool showPeaks() const { return showPeaks_; }
+    void setShowPeaks(bool show);
+    // What the trace leaves out of each point: the marker bits, when in use or with trace types.
+    MarkerBitMask traceMask();
+
   protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -103,14 +111,8 @@ class WeditVw : public QWidget {
     void layoutPlot();
     void wholeRange();
     void prepareMapping(const PlotRect& plot);
-    void drawFrame(QPainter& p, const PlotRect& r, bool printing);
-    void drawScaleTexts(QPainter& p, const PlotRect& r);
-    void drawTrace(QPainter& p, const PlotRect& r);
-    void drawMarkerStrips(QPainter& p, const PlotRect& r);
-    void drawShading(QPainter& p, const PlotRect& r);
     void drawAnchors(QPainter& p, const PlotRect& r);
     void drawDrawingOverlay(QPainter& p);
-    void drawPulseTrain(QPainter& p, const PlotRect& r, bool printing);
     PlotUnits units() const;
     int sampleTextWidth() const;
 
@@ -144,6 +146,7 @@ class WeditVw : public QWidget {
     bool rangeSet_ = false;
     MarkerBitSettings markerBits_;
     bool markerBitsRead_ = false;
+    bool showPeaks_ = false;
 
     QLineEdit* entry_ = nullptr;
     int entrySide_ = 0;

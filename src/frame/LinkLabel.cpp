@@ -1,0 +1,49 @@
+#include "frame/LinkLabel.h"
+
+#include <QDesktopServices>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QUrl>
+
+namespace tw {
+
+LinkLabel::LinkLabel(const QString& text, Mode mode, QWidget* parent)
+    : QLabel(text, parent), mode_(mode) {
+    setTextFormat(Qt::PlainText);
+    setCursor(Qt::PointingHandCursor);
+    setFocusPolicy(Qt::StrongFocus);
+    QPalette p = palette();
+    p.setColor(QPalette::WindowText, p.color(QPalette::Link));
+    setPalette(p);
+    QFont f = font();
+    f.setUnderline(true);
+    setFont(f);
+    setToolTip(target().toDisplayString());
+}
+
+QUrl LinkLabel::target() const {
+    if (mode_ == Mode::Mail)
+        return QUrl("mailto:" + text());
+    return QUrl::fromUserInput(text());
+}
+
+void LinkLabel::follow() {
+    QDesktopServices::openUrl(target());
+    emit clicked();
+}
+
+void LinkLabel::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
+        follow();
+    QLabel::mouseReleaseEvent(event);
+}
+
+void LinkLabel::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Space || event->key() == Qt::Key_Return ||
+        event->key() == Qt::Key_Enter)
+        follow();
+    else
+        QLabel::keyPressEvent(event);
+}
+
+} // namespace tw

@@ -1,0 +1,265 @@
+// The whole view, pixel for pixel, against images recorded in tests/data/view: the three
+// composers at several sizes and zooms, on screen and on paper. Any change to the drawing of the
+// frame, grid, scale texts, trace, shading, FM dots, bit strips or the pulse train shows here.
+// Set TW_RECORD_PLOT_PIXELS=1 to record the images again after a change that is meant.
+#include "pulse/TrainBuilder.h"
+#include "support/SampleValues.h"
+#include "view/qt/WeditVw.h"
+
+#include "app/LaunchState.h"
+#include "document/Composer.h"
+#include "document/WeDoc.h"
+#include "fm/FmComposer.h"
+#include "pulse/PulseComposer.h"
+#include "support/Sandbox.h"
+
+#include <QDir>
+#include <QFontMetrics>
+#include <QImage>
+#include <QPainter>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <fstream>
+#include <functional>
+#include <memory>
+
+namespace tw {
+namespace {
+
+QString RecordedDir() {
+    return QString(TW_TEST_DATA_DIR) + "/view";
+}
+
+bool Recording() {
+    const char* record = std::getenv("TW_RECORD_PLOT_PIXELS");
+    return record && *record == '1';
+}
+
+// The images hold text, so they match only where "Arial" resolves to the same font with the
+// same advances as where they were recorded.
+std::string FontPrint() {
+    QFont font("Arial");
+    font.setStyleHint(QFont::SansSerif);
+    std::string print = QFontInfo(font).family().toStdString();
+    for (int pixels : {8, 11, 12, 14, 16}) {
+        font.setPixelSize(pixels);
+        const QFontMetrics m(font);
+        print += " " + std::to_string(m.horizontalAdvance("23456 2.2345678 Pts Bit13")) + "/" +
+                 std::to_string(m.height());
+    }
+    return print;
+}
+
+// The FM composer without its settings file: the channel set-up leaves the document alone.
+struct QuietFmComposer : FmComposer {
+    explicit QuietFmComposer(bool abstract) : FmComposer(abstract) {}
+    bool SetUpChannel(WeDoc&) override { return true; }
+    void ComputeMarkers(WeDoc&) override {}
+};
+
+// A wave with some of everything: a slow sine, a fast ripple and single-point spikes.
+void FillWave(WeDoc& doc, std::size_t n, double amplitude, double centre) {
+    doc.Allocate(n);
+    doc.samples().Write(0, Samples::kLast, [&](SampleSpan points) {
+        std::visit(
+            [&](auto all) {
+                using Sample = typename decltype(all)::value_type;
+                for (std::size_t i = 0; i < n; ++i) {
+                    const double t = static_cast<double>(i) / static_cast<double>(n);
+                    double v = amplitude *
+                               (0.6 * std::sin(6.2832 * 3 * t) + 0.2 * std::sin(6.2832 * 97 * t));
+                    if (i % 331 == 17)
+                        v = amplitude * 0.95;
+                    all[i] = ToStored<Sample>(static_cast<std::int32_t>(centre + v));
+                }
+            },
+            points);
+    });
+}
+
+struct Scene {
+    const char* name;
+    int width, height;
+    // Builds what the scene shows on the view.
+    std::function<void(WeditVw&, WeDoc*)> setUp = {};
+    bool printing = false;
+};
+
+class PlotPixelsTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        if (Recording()) {
+            QDir().mkpath(RecordedDir());
+            std::ofstream(RecordedDir().toStdString() + "/fonts.txt") << FontPrint() << "\n";
+            return;
+        }
+        std::ifstream in(RecordedDir().toStdString() + "/fonts.txt");
+        std::string recorded;
+        std::getline(in, recorded);
+        if (recorded != FontPrint())
+            GTEST_SKIP() << "the images were recorded with the font \"" << recorded
+                         << "\"; here \"Arial\" is \"" << FontPrint() << "\"";
+    }
+
+    // Renders the view as the screen (or a page) gets it and compares it with the recorded
+    // image, or records it.
+    void Check(WeditVw& view, WeDoc* doc, const Scene& scene) {
+        view.resize(scene.width, scene.height);
+        view.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+        if (doc)
+            view.resetRange();
+        if (scene.setUp)
+            scene.setUp(view, doc);
+        QImage image(scene.width, scene.height, QImage::Format_RGB32);
+        {
+            QPainter painter(&image);
+            view.render(painter, image.rect(), scene.printing);
+        }
+        const QString file = RecordedDir() + "/" + scene.name + ".png";
+        if (Recording()) {
+            ASSERT_TRUE(image.save(file)) << file.toStdString();
+            return;
+        }
+        const QImage recorded = QImage(file).convertToFormat(QImage::Format_RGB32);
+        ASSERT_FALSE(recorded.isNull()) << "no recorded image " << file.toStdString();
+        ASSERT_EQ(recorded.size(), image.size()) << scene.name;
+        int differing = 0;
+        QPoint first(-1, -1);
+        QImage diff(image.size(), QImage::Format_RGB32);
+        diff.fill(Qt::black);
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                if (image.pixel(x, y) != recorded.pixel(x, y)) {
+                    if (differing++ == 0)
+                        first = QPoint(x, y);
+                    diff.setPixel(x, y, qRgb(255, 0, 0));
+                }
+        if (differing > 0) {
+            const QString out = QString(TW_BINARY_DIR) + "/" + scene.name;
+            image.save(out + "-actual.png");
+            diff.save(out + "-diff.png");
+        }
+        EXPECT_EQ(differing, 0) << scene.name << ": first at (" << first.x() << ", " << first.y()
+                                << "); see " << TW_BINARY_DIR << "/" << scene.name
+                                << "-actual.png and -diff.png";
+    }
+
+    void CheckDocument(int composerId, Composer& composer, const Scene& scene,
+                       const std::function<void(WeDoc&)>& fill) {
+        test::Sandbox box(composerId);
+        if (std::string(scene.name).find("bits") != std::string::npos)
+            box.set(box.descr(), "WaveDown", "UseMarkBits", "yes");
+        WeDoc doc(composer);
+        fill(doc);
+        WeditVw view(composer);
+        view.setDocument(&doc);
+        Check(view, &doc, scene);
+    }
+};
+
+void Anchors(WeditVw& view, long left, long right) {
+    ASSERT_TRUE(view.enterAnchorValue(1, QString::number(right)));
+    ASSERT_TRUE(view.enterAnchorValue(0, QString::number(left)));
+}
+
+TEST_F(PlotPixelsTest, StandardComposer) {
+    const auto anchored = [](WeditVw& v, WeDoc*) { Anchors(v, 200, 800); };
+    const auto zoomed = [](WeditVw& v, WeDoc*) {
+        Anchors(v, 200, 800);
+        v.zoomIn();
+        Anchors(v, 300, 500);
+    };
+    const Scene scenes[] = {
+        {"standard-1k-1000x600", 1000, 600, anchored},
+        {"standard-1k-zoomed-800x500", 800, 500, zoomed},
+        {"standard-1k-narrow-300x200", 300, 200},
+        {"standard-1k-print-2000x1400", 2000, 1400, anchored, true},
+    };
+    for (const Scene& scene : scenes) {
+        Composer composer;
+        CheckDocument(kStandardComposer, composer, scene,
+                      [](WeDoc& doc) { FillWave(doc, 1000, 7000, 0); });
+    }
+}
+
+TEST_F(PlotPixelsTest, StandardComposerLongWaves) {
+    const Scene scenes[] = {
+        {"standard-4M-1600x900", 1600, 900},
+        {"standard-4M-zoomed-1200x700", 1200, 700,
+         [](WeditVw& v, WeDoc*) { v.zoomTo(1000000, 1000999); }},
+    };
+    for (const Scene& scene : scenes) {
+        Composer composer;
+        CheckDocument(kStandardComposer, composer, scene,
+                      [](WeDoc& doc) { FillWave(doc, std::size_t{1} << 22, 7000, 0); });
+    }
+}
+
+// Marker bits in use (the strips and the masked trace) and trace types (the mask alone).
+TEST_F(PlotPixelsTest, StandardComposerMaskedBits) {
+    const auto fill = [](WeDoc& doc) {
+        FillWave(doc, 2000, 3000, 8192);
+        doc.vMin = 0;
+        doc.vMax = 16383;
+        test::Put(doc.samples(), 300, std::vector<std::int32_t>(200, 8192 + (1 << 12)));
+        test::Put(doc.samples(), 900, std::vector<std::int32_t>(100, 8192 + (3 << 12)));
+    };
+    const Scene bits{"standard-bits-900x560", 900, 560,
+                     [](WeditVw& v, WeDoc*) { Anchors(v, 100, 1900); }};
+    Composer composer;
+    CheckDocument(kStandardComposer, composer, bits, fill);
+    const Scene types{"standard-types-900x560", 900, 560};
+    CheckDocument(kStandardComposer, composer, types, [&](WeDoc& doc) {
+        fill(doc);
+        doc.hasTraceTypes = true;
+    });
+}
+
+TEST_F(PlotPixelsTest, FmComposer) {
+    const auto fill = [](WeDoc& doc) {
+        doc.vMin = 400000000;
+        doc.vMax = 600000000;
+        FillWave(doc, 3000, 90000000, 500000000);
+        doc.fmMarkers = {0, 250, 1000, 2999};
+    };
+    for (bool abstract : {false, true}) {
+        QuietFmComposer composer(abstract);
+        const Scene screen{abstract ? "fm-abstract-1000x600" : "fm-1000x600", 1000, 600,
+                           [](WeditVw& v, WeDoc*) { Anchors(v, 500, 2500); }};
+        CheckDocument(kFmComposer, composer, screen, fill);
+        const Scene page{
+            abstract ? "fm-abstract-print-1600x1200" : "fm-print-1600x1200", 1600, 1200, {}, true};
+        CheckDocument(kFmComposer, composer, page, fill);
+    }
+}
+
+TEST_F(PlotPixelsTest, PulseComposer) {
+    const Scene scenes[] = {
+        {"pulse-1000x600", 1000, 600},
+        {"pulse-print-1600x1200", 1600, 1200, {}, true},
+    };
+    for (const Scene& scene : scenes) {
+        test::Sandbox box(kPulseComposer);
+        test::WriteTrain({{kLinkFormat, 1, {{0, 1e-3}, {0.5, 2e-3}, {0, 1e-3}}},
+                          {kLinkFormat, 3, {{0.2, 1e-3}, {-0.3, 1e-3}}}},
+                         1);
+        PulseComposer composer;
+        WeditVw view(composer);
+        view.setPulseComposer(&composer);
+        Check(view, nullptr, scene);
+    }
+    test::Sandbox empty(kPulseComposer);
+    test::WriteTrain({}, 1);
+    PulseComposer composer;
+    WeditVw view(composer);
+    view.setPulseComposer(&composer);
+    Check(view, nullptr, {"pulse-empty-640x400", 640, 400});
+}
+
+} // namespace
+} // namespace tw

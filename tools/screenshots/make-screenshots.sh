@@ -1,0 +1,125 @@
+#!/usr/bin/env bash
+# Makes the user guide's screenshots (docs/images/*.png) from the real program: each composer
+# runs beside consolia-sim on the sample instrument under Xvfb in a 1024x700 window, is driven
+# by keys (xdotool) and photographed window by window (xwd). Run it again after the GUI changes.
+#
+#   tools/screenshots/make-screenshots.sh [BUILD_DIR [OUT_DIR]]    (build, docs/images)
+#   TW_SCREENSHOT_SCALE=2 tools/screenshots/make-screenshots.sh build /tmp/shots-200
+#
+# Needs: xvfb (xvfb-run), x11-apps (xwd), xdotool, python3; and tidewright and consolia-sim built.
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+root=$(cd "$here/../.." && pwd)
+build=$(cd "${1:-$root/build}" && pwd)
+out=${2:-$root/docs/images}
+scale=${TW_SCREENSHOT_SCALE:-1}
+
+for tool in xvfb-run xwd xdotool python3; do
+    command -v "$tool" > /dev/null || {
+        echo "make-screenshots: $tool is missing (apt-get install xvfb x11-apps xdotool python3)" >&2
+        exit 1
+    }
+done
+for program in "$build/tidewright" "$build/tools/consolia-sim"; do
+    [[ -x $program ]] || { echo "make-screenshots: build $program first" >&2; exit 1; }
+done
+
+if [[ -z ${TW_SCREENSHOT_DISPLAY:-} ]]; then
+    # A screen larger than the window, so dialogs and the pulse editor fit beside it.
+    TW_SCREENSHOT_DISPLAY=1 exec xvfb-run -a -s "-screen 0 $((2200 * scale))x$((1500 * scale))x24" \
+        "$0" "$build" "$out"
+fi
+
+mkdir -p "$out"
+work=$(mktemp -d)
+sim_pid=""
+cleanup() {
+    [[ -n $sim_pid ]] && kill "$sim_pid" 2> /dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+# A private home: no profile, placement or icon theme of the user's reaches the pictures.
+export HOME=$work/home XDG_CONFIG_HOME=$work/home/.config XDG_RUNTIME_DIR=$work/run
+export QT_SCALE_FACTOR=$scale QT_QPA_PLATFORM=xcb TIDEWRIGHT_LINK_DIR=$work/link
+mkdir -p "$HOME" && mkdir -m 700 "$XDG_RUNTIME_DIR"
+
+# Waits for a shown window whose title matches the regular expression; prints its id.
+window() {
+    local id
+    for _ in $(seq 100); do
+        id=$(xdotool search --onlyvisible --name "$1" 2> /dev/null | tail -1 || true)
+        [[ -n $id ]] && { echo "$id"; return; }
+        sleep 0.1
+    done
+    echo "make-screenshots: no window \"$1\" appeared" >&2
+    exit 1
+}
+
+shot() { # window id, picture name
+    sleep 0.7 # let the paint settle
+    xwd -silent -id "$1" -out "$work/shot.xwd"
+    python3 "$here/xwd2png.py" "$work/shot.xwd" "$out/$2.png"
+    echo "make-screenshots: $out/$2.png"
+}
+
+keys() { # window id, keys...
+    local id=$1
+    shift
+    xdotool windowfocus --sync "$id" 2> /dev/null || xdotool windowfocus "$id"
+    for k in "$@"; do
+        xdotool key --delay 80 "$k"
+        sleep 0.3
+    done
+}
+
+# Starts COMPOSER beside consolia-sim in a fresh application-data folder; EXTRA is appended to
+# the exchange file first (a pulse train, for example).
+start() { # composer, exchange extra
+    local data=$work/appdata-$1
+    mkdir -p "$data/Consolia/tmp"
+    cp "$root/data/TempOndex.ondex" "$data/Consolia/tmp/TempOndex.ondex"
+    printf '%s\n' "${2:-}" >> "$data/Consolia/tmp/TempOndex.ondex"
+    mkfifo "$work/in-$1"
+    "$build/tools/consolia-sim" --app-data "$data" --keep --composer "$1" \
+        --tidewright "$build/tidewright" < "$work/in-$1" > "$work/sim-$1.log" 2>&1 &
+    sim_pid=$!
+    exec 3> "$work/in-$1"
+}
+
+stop() {
+    echo quit >&3
+    exec 3>&-
+    wait "$sim_pid" || true
+    sim_pid=""
+}
+
+# Standard composer: a sine from the Wave menu, then the main window with it.
+start standard
+main=$(window '^Tidewright')
+keys "$main" alt+w s
+dialog=$(window '^Sine')
+shot "$dialog" sine-dialog
+keys "$dialog" Return
+shot "$main" standard
+stop
+
+# FM composer: a triangle modulation, the main window, then the FM markers table.
+start fm
+main=$(window '^FM Tidewright')
+keys "$main" alt+w t
+keys "$(window '^Triangle')" Return
+shot "$main" fm
+keys "$main" alt+w m
+shot "$(window 'Marker')" fm-markers
+stop
+
+# Pulse-train composer with a two-section train: the main window with the editor beside it.
+start pulse "$(sed -e 's/^\[\(Pulse[^]]*\)\]/[\1-ch1]/' "$here/sample-train.ini")"
+main=$(window '^Trainsmith')
+editor=$(window '^Pulse Editor')
+xdotool windowmove "$main" 0 0
+xdotool windowmove "$editor" $((1040 * scale)) 0
+shot "$main" pulse
+shot "$editor" pulse-editor
+stop
