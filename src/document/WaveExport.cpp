@@ -2,15 +2,36 @@
 #include "document/FormatRegistry.h"
 #include "document/WaveFormats.h"
 
+#include <algorithm>
 #include <sstream>
+#include <vector>
 
 namespace tw {
 
 namespace {
 
+constexpr std::size_t kBlockPoints = 1 << 15;
+
 FormatWriter WriterOf(PointLayout layout, int formatCode) {
     const FileFormat* format = FindFileFormat(layout, formatCode);
     return format ? format->writing.write : nullptr;
+}
+
+// The points a block at a time, widened to 32 bits, so that no writer holds a second wave.
+bool WriteInBlocks(std::ostream& out, FormatWriter write, SampleView points,
+                   const ExportContext& ctx) {
+    return std::visit(
+        [&](auto values) {
+            std::vector<std::int32_t> block(std::min(kBlockPoints, values.size()));
+            for (std::size_t first = 0; first < values.size(); first += block.size()) {
+                const std::size_t n = std::min(block.size(), values.size() - first);
+                std::copy_n(values.begin() + static_cast<std::ptrdiff_t>(first), n, block.begin());
+                if (!write(out, std::span(block).first(n), first, ctx))
+                    return false;
+            }
+            return true;
+        },
+        points);
 }
 
 } // namespace
@@ -19,17 +40,18 @@ std::string EncodeWaveFile(std::span<const std::int32_t> points, int formatCode,
                            const ExportContext& ctx) {
     const FormatWriter write = WriterOf(ctx.layout, formatCode);
     std::ostringstream out;
-    if (!write || !write(out, points, ctx))
+    if (!write || !WriteInBlocks(out, write, points, ctx))
         return {};
     return std::move(out).str();
 }
 
-FileResult ExportWaveFile(const std::string& path, int formatCode,
-                          std::span<const std::int32_t> points, const ExportContext& ctx) {
+FileResult ExportWaveFile(const std::string& path, int formatCode, SampleView points,
+                          const ExportContext& ctx) {
     const FormatWriter write = WriterOf(ctx.layout, formatCode);
     if (!write)
         return FileResult::Failed(FileResult::Action::Write, path, "no writer for this format");
-    return WriteFileAtomically(path, [&](std::ostream& out) { return write(out, points, ctx); });
+    return WriteFileAtomically(
+        path, [&](std::ostream& out) { return WriteInBlocks(out, write, points, ctx); });
 }
 
 } // namespace tw

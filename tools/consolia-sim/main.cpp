@@ -20,8 +20,10 @@ const char* kUsage =
     "  --composer standard|fm|pulse  which composer to launch (standard)\n"
     "  --tidewright PATH             the program to launch (the tidewright next to this one)\n"
     "  --app-data DIR                the application-data folder (the user's)\n"
-    "  --data DIR                    the bundled data folder (instrument, exchange template)\n"
-    "  --title TEXT                  this host window's title\n"
+    "  --data DIR                    the bundled data folder (instruments, exchange template)\n"
+    "  --instrument NAME             the sample instrument DIR/instrument/NAME.ini (TW2014;\n"
+    "                                TW3256 holds 256M points per segment)\n"
+    "  --title TEXT                  this host window's title (Consolia - NAME (simulated))\n"
     "  --keep                        keep an existing exchange file (only update its names)\n"
     "  --no-launch                   do not launch the composer\n"
     "  --do COMMAND                  run COMMAND once the composer is up (repeatable)\n"
@@ -74,6 +76,8 @@ int main(int argc, char** argv) {
             o.appData = value();
         else if (arg == "--data")
             o.dataDir = value();
+        else if (arg == "--instrument")
+            o.instrument = value();
         else if (arg == "--title")
             o.title = value();
         else if (arg == "--keep")
