@@ -7,7 +7,7 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 source ./tools/deps.sh
-install_deps
+install_deps "${TW_PACKAGING_PACKAGES[@]}" # CI's tools/check-package.sh needs them
 
 if [[ "${1:-}" == "--fuzz" ]]; then
     seconds="${2:-60}"

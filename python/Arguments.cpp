@@ -77,9 +77,11 @@ std::vector<std::int32_t> IntegerPoints(const py::handle& points, std::int64_t l
 }
 
 long PointCount(long points) {
-    if (points < 1 || static_cast<unsigned long>(points) > kMaxWavePoints)
-        throw py::value_error("points must be a whole number from 1 to " +
-                              std::to_string(kMaxWavePoints));
+    // The points are made in 16 bits.
+    const std::size_t most = MemoryPointLimit(sizeof(std::int16_t));
+    if (points < 1 || static_cast<unsigned long>(points) > most)
+        throw py::value_error("points must be a whole number from 1 to " + std::to_string(most) +
+                              " (what the memory holds)");
     return points;
 }
 

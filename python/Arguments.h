@@ -25,7 +25,7 @@ LevelRange RangeArgument(const pybind11::handle& range);
 std::vector<std::int32_t> IntegerPoints(const pybind11::handle& points, std::int64_t lowest,
                                         std::int64_t highest, const std::string& what);
 
-// A whole number of points from 1 to the most a segment holds; ValueError otherwise.
+// A whole number of points from 1 to the most 16-bit points memory holds; ValueError otherwise.
 long PointCount(long points);
 
 // Hands the vector's memory to a new numpy array without copying it.

@@ -117,9 +117,9 @@ class NativeFile {
 // Native points straight into a new array: no copy on the way, as numpy.fromfile reads.
 template <class Sample> py::array ReadNativeArray(const NativeFile& file, const std::string& path) {
     const auto count = static_cast<std::uint64_t>(file.size()) / sizeof(Sample);
-    if (count > kMaxWavePoints)
+    if (count > MemoryPointLimit(sizeof(Sample)))
         Fail(FileResult::Failed(FileResult::Action::Read, path,
-                                "more points than any instrument holds")
+                                "more points than this machine's memory holds")
                  .message());
     if (count == 0)
         Fail(ImportFailed().error);

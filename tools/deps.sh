@@ -1,12 +1,15 @@
 # Debian packages the build, the tests and the benchmarks need; sourced by run.sh and test.sh.
 TW_PACKAGES=(build-essential cmake pkg-config qt6-base-dev qt6-svg-dev qt6-qpa-plugins libgl-dev
              libgtest-dev libgmock-dev libbenchmark-dev clang-14 libclang-rt-14-dev
-             clang-format pybind11-dev python3-dev python3-numpy python3-pytest
+             clang-format librsvg2-bin pybind11-dev python3-dev python3-numpy python3-pytest
              libsndfile1-dev libmatio-dev)
+# What tools/check-package.sh validates and packages with.
+TW_PACKAGING_PACKAGES=(desktop-file-utils appstream man-db dpkg-dev file lintian)
 
+# install_deps [MORE_PACKAGES...]: installs those of TW_PACKAGES and MORE_PACKAGES that are missing.
 install_deps() {
     local missing=()
-    for p in "${TW_PACKAGES[@]}"; do
+    for p in "${TW_PACKAGES[@]}" "$@"; do
         dpkg -s "$p" > /dev/null 2>&1 || missing+=("$p")
     done
     [[ ${#missing[@]} -eq 0 ]] && return 0

@@ -73,6 +73,7 @@ class StagedFile {
     void discard();
     bool staged() const { return !temp_.empty(); }
     const std::string& target() const { return target_; }
+    const std::string& temporary() const { return temp_; } // "" when nothing is staged
 
   private:
     std::string target_;

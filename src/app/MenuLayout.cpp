@@ -23,8 +23,10 @@ MenuDef FileMenu(bool pulse) {
                                    {kCmdPrint, "&Print..."},
                                    {kCmdPrintPreview, "Print Pre&view"},
                                    {kCmdPrintSetup, "P&rint Setup..."},
-                                   kSeparator,
-                                   {kCmdExit, "E&xit"}});
+                                   kSeparator});
+    for (int id = kCmdRecentFile1; id <= kCmdRecentFile4; ++id)
+        m.items.push_back({id, "Recent File"});
+    m.items.insert(m.items.end(), {kSeparator, {kCmdExit, "E&xit"}});
     return m;
 }
 

@@ -96,6 +96,8 @@ class Composer {
     virtual std::string placementKey() const { return "Rect"; }
     // Pixels the default window position moves right when no placement is stored.
     virtual int placementShift() const { return 0; }
+    // The application profile's section of the File menu's recent files.
+    virtual std::string recentFilesSection() const { return "RecentFiles"; }
     // The cardiac and pulse-width generators.
     virtual bool cardiacAndPwm() const { return true; }
     // The FM markers table and its bar; the function mode picks the stored table.

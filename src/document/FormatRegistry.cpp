@@ -2,6 +2,7 @@
 
 #include "app/FileUtil.h"
 #include "document/ColumnImport.h"
+#include "document/ImportStream.h"
 #include "document/LeCroyImport.h"
 #include "document/MatFormat.h"
 #include "document/NpyFormat.h"
@@ -17,43 +18,55 @@ namespace {
 
 constexpr unsigned kBothDialogs = kOpenDialog | kSaveDialog;
 
-constexpr FormatReading kNativeIn{[](std::string_view bytes, const ImportContext& ctx) {
-                                      return ImportNativeBytes(bytes, ctx, true);
+constexpr FormatReading kNativeIn{[](ImportSource& in, const ImportContext& ctx, PointSink& out) {
+                                      return ReadNativeImport(in, ctx, out, true);
                                   },
                                   OpenRole::Native};
-constexpr FormatReading kPositiveIn{[](std::string_view bytes, const ImportContext& ctx) {
-                                        return ImportNativeBytes(bytes, ctx, false);
+constexpr FormatReading kPositiveIn{[](ImportSource& in, const ImportContext& ctx, PointSink& out) {
+                                        return ReadNativeImport(in, ctx, out, false);
                                     },
                                     OpenRole::AsIs};
-constexpr FormatReading kAsciiIn{[](std::string_view bytes, const ImportContext& ctx) {
-                                     return ParseAsciiPoints(bytes, ctx.layout);
+constexpr FormatReading kAsciiIn{[](ImportSource& in, const ImportContext& ctx, PointSink& out) {
+                                     return ReadAsciiPoints(in, ctx.layout, out);
                                  },
                                  OpenRole::Converted};
-constexpr FormatReading kColumnsIn{ImportColumns, OpenRole::Converted, true};
-constexpr FormatReading kLeCroyIn{ImportLeCroy, OpenRole::Converted};
-constexpr FormatReading kNpyIn{ImportNpy, OpenRole::Converted};
-constexpr FormatReading kMatIn{ImportMat, OpenRole::Converted};
+constexpr FormatReading kColumnsIn{ReadColumnPoints, OpenRole::Converted, true};
+constexpr FormatReading kLeCroyIn{ReadLeCroyPoints, OpenRole::Converted};
+// NumPy and MATLAB files are parsed whole.
+constexpr FormatReading kNpyIn{[](ImportSource& in, const ImportContext& ctx, PointSink& out) {
+                                   return ReadWholeImport(in, ctx, out, ImportNpy);
+                               },
+                               OpenRole::Converted};
+constexpr FormatReading kMatIn{[](ImportSource& in, const ImportContext& ctx, PointSink& out) {
+                                   return ReadWholeImport(in, ctx, out, ImportMat);
+                               },
+                               OpenRole::Converted};
 // The FM composer writes NumPy arrays of its points but has no code range to read values into.
 constexpr FormatReading kNotRead{};
 
-// Text writers hand over the whole text at once.
-template <std::string (*Format)(std::span<const std::int32_t>)>
-bool WriteText(std::ostream& out, std::span<const std::int32_t> points, const ExportContext&) {
-    const std::string text = Format(points);
-    return static_cast<bool>(out.write(text.data(), static_cast<std::streamsize>(text.size())));
+// The text writers need no more than the block and where it starts.
+template <bool (*Write)(std::ostream&, std::span<const std::int32_t>, std::size_t)>
+bool WriteBlock(std::ostream& out, std::span<const std::int32_t> points, std::size_t first,
+                const ExportContext&) {
+    return Write(out, points, first);
 }
 
 constexpr FormatWriting kNativeOut{
-    [](std::ostream& out, std::span<const std::int32_t> points, const ExportContext& ctx) {
-        return WriteNativePoints(out, points, ctx.layout);
-    },
+    [](std::ostream& out, std::span<const std::int32_t> points, std::size_t,
+       const ExportContext& ctx) { return WriteNativePoints(out, points, ctx.layout); },
     SaveRole::Document};
-constexpr FormatWriting kAsciiOut{WriteText<FormatAsciiPoints>, SaveRole::NamedExport};
-constexpr FormatWriting kCsvOut{WriteText<FormatCsvPoints>, SaveRole::NamedExport};
-constexpr FormatWriting kPositiveOut{WriteText<EncodePositivePoints>, SaveRole::Export};
-constexpr FormatWriting kNpyOut{WriteNpy, SaveRole::Export};
-constexpr FormatWriting kPcmWavOut{WritePcm16Wave, SaveRole::Export};
-constexpr FormatWriting kMatOut{WriteMat, SaveRole::Export};
+constexpr FormatWriting kAsciiOut{WriteBlock<WriteAsciiPoints>, SaveRole::NamedExport};
+constexpr FormatWriting kCsvOut{WriteBlock<WriteCsvPoints>, SaveRole::NamedExport};
+constexpr FormatWriting kPositiveOut{WriteBlock<WritePositivePoints>, SaveRole::Export};
+// These take the whole wave: the first block is all of it.
+template <bool (*Write)(std::ostream&, std::span<const std::int32_t>, const ExportContext&)>
+bool WriteWhole(std::ostream& out, std::span<const std::int32_t> points, std::size_t,
+                const ExportContext& ctx) {
+    return Write(out, points, ctx);
+}
+constexpr FormatWriting kNpyOut{WriteWhole<WriteNpy>, SaveRole::Export, true};
+constexpr FormatWriting kPcmWavOut{WriteWhole<WritePcm16Wave>, SaveRole::Export, true};
+constexpr FormatWriting kMatOut{WriteWhole<WriteMat>, SaveRole::Export, true};
 constexpr FormatWriting kNoWriter{};
 // Save As passes over LeCroy's ".0*" in silence but shows the document's file again for the
 // other forms it cannot write.

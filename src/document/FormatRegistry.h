@@ -1,6 +1,7 @@
 #pragma once
 #include "document/WaveFormats.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <iosfwd>
 #include <span>
@@ -28,13 +29,13 @@ enum class SaveRole {
     NamedExport, // a copy in another form that becomes the fileName
 };
 
-using FormatReader = ImportResult (*)(std::string_view bytes, const ImportContext& ctx);
-// Streams the file's bytes; false gives up (nothing is then written).
+// Streams the bytes of a block of points whose first is point number `first` of the wave, so that
+// a wave is written a block at a time; false gives up (nothing is then written).
 using FormatWriter = bool (*)(std::ostream& out, std::span<const std::int32_t> points,
-                              const ExportContext& ctx);
+                              std::size_t first, const ExportContext& ctx);
 
 struct FormatReading {
-    FormatReader read = nullptr; // nullptr: Open refuses the format
+    PointReader read = nullptr; // nullptr: Open refuses the format
     OpenRole open = OpenRole::Converted;
     bool asksDimension = false; // column text: Open asks the dimension question first
 };
@@ -42,6 +43,9 @@ struct FormatReading {
 struct FormatWriting {
     FormatWriter write = nullptr; // nullptr: nothing is written
     SaveRole save = SaveRole::None;
+    // The writer takes the whole wave in one block: its header states the length, or its library
+    // writes a variable at once. The command-line tool gathers such an output's points first.
+    bool whole = false;
 };
 
 // One row of the format table: all that the file dialogs, Open, Save As and the command-line

@@ -1,9 +1,9 @@
 #pragma once
+#include "document/ImportStream.h"
 #include "document/WaveFormats.h"
 
 #include <cstdint>
 #include <string_view>
-#include <vector>
 
 namespace tw {
 
@@ -15,14 +15,16 @@ struct LeCroyDescriptor {
     std::int64_t dataStart = 0;
 };
 
-// Finds "WAVEDESC" in the first 400 bytes and reads the fields; false when it is missing or the
-// lengths point outside the file.
+// Finds "WAVEDESC" in the first 400 bytes of head, the start of a file of fileSize bytes, and
+// reads the fields; false when it is missing or the lengths point outside the file.
+bool ReadLeCroyDescriptor(std::string_view head, std::uint64_t fileSize, LeCroyDescriptor& desc);
+// The same for a whole file's bytes.
 bool ReadLeCroyDescriptor(std::string_view bytes, LeCroyDescriptor& desc);
 
-// The signed 16-bit sample values before the stretch.
-std::vector<std::int32_t> LeCroySamples(std::string_view data, const LeCroyDescriptor& desc);
-
-// Descriptor, samples, min-max stretch onto vMin..vMax and truncation into points.
+// Descriptor, samples, min-max stretch onto vMin..vMax and truncation into points: the samples
+// are read twice, a block at a time, once for their extremes and once for the points.
+bool ReadLeCroyPoints(ImportSource& in, const ImportContext& ctx, PointSink& out);
+// The same over a whole file's bytes.
 ImportResult ImportLeCroy(std::string_view bytes, const ImportContext& ctx);
 
 } // namespace tw

@@ -18,18 +18,20 @@ LinearMap IntegerFullScaleMap(int bits, double vMin, double vMax) {
     return {scale, vMin + scale * fullScale};
 }
 
-LinearMap ColumnValueMap(std::span<const double> values, const ImportContext& ctx) {
+LinearMap ColumnValueMap(double minimum, double maximum, const ImportContext& ctx) {
     if (ctx.fullScale)
         return FullScaleMap(ctx.vMin, ctx.vMax);
-    if (!ctx.stretch)
-        return {};
+    return ctx.stretch ? ColumnStretch(minimum, maximum, ctx.vMin, ctx.vMax) : LinearMap{};
+}
+
+LinearMap ColumnValueMap(std::span<const double> values, const ImportContext& ctx) {
     double minimum = 1e9;
     double maximum = -1e9;
     for (double v : values) {
         minimum = std::min(minimum, v);
         maximum = std::max(maximum, v);
     }
-    return ColumnStretch(minimum, maximum, ctx.vMin, ctx.vMax);
+    return ColumnValueMap(minimum, maximum, ctx);
 }
 
 ImportResult MapIntoRange(std::span<const double> values, LinearMap map, const ImportContext& ctx) {

@@ -14,6 +14,8 @@ LinearMap FullScaleMap(double vMin, double vMax);
 LinearMap IntegerFullScaleMap(int bits, double vMin, double vMax);
 // The map the column import takes for values of a file: full scale when the user reads values as
 // fractions of full scale, else the stretch of the instrument's "autoStretch" option, else none.
+LinearMap ColumnValueMap(double minimum, double maximum, const ImportContext& ctx);
+// The same over values in memory.
 LinearMap ColumnValueMap(std::span<const double> values, const ImportContext& ctx);
 
 // Points of values under map, each rounded to the nearest whole number and held inside

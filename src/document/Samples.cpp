@@ -1,19 +1,20 @@
 #include "document/Samples.h"
 
+#include <new>
 #include <utility>
 
 namespace tw {
 
 Samples::Values Samples::Empty(SampleWidth width) {
     if (width == SampleWidth::Int32)
-        return std::vector<std::int32_t>();
-    return std::vector<std::int16_t>();
+        return PointBuffer<std::int32_t>();
+    return PointBuffer<std::int16_t>();
 }
 
 Samples::Samples(SampleWidth width) : values_(Empty(width)) {}
 
 SampleWidth Samples::width() const {
-    return std::holds_alternative<std::vector<std::int16_t>>(values_) ? SampleWidth::Int16
+    return std::holds_alternative<PointBuffer<std::int16_t>>(values_) ? SampleWidth::Int16
                                                                       : SampleWidth::Int32;
 }
 
@@ -26,17 +27,17 @@ std::int32_t Samples::at(std::size_t i) const {
 }
 
 SampleView Samples::view() const {
-    return std::visit([](const auto& v) { return SampleView(std::span(v)); }, values_);
+    return std::visit([](const auto& v) { return SampleView(v.span()); }, values_);
 }
 
 std::span<const std::int32_t> Samples::int32() const {
-    if (const auto* v = std::get_if<std::vector<std::int32_t>>(&values_))
-        return *v;
+    if (const auto* v = std::get_if<PointBuffer<std::int32_t>>(&values_))
+        return v->span();
     return {};
 }
 
 SampleSpan Samples::all() {
-    return std::visit([](auto& v) { return SampleSpan(std::span(v)); }, values_);
+    return std::visit([](auto& v) { return SampleSpan(v.span()); }, values_);
 }
 
 void Samples::Assign(std::size_t n, std::int32_t value) {
@@ -53,7 +54,8 @@ void Samples::Assign(std::span<const std::int32_t> values) {
     std::visit(
         [&](auto& v) {
             using Sample = typename std::decay_t<decltype(v)>::value_type;
-            v.resize(values.size());
+            if (!v.resize(values.size()))
+                throw std::bad_alloc();
             std::transform(values.begin(), values.end(), v.begin(), ToStored<Sample>);
         },
         values_);
@@ -71,19 +73,12 @@ void Samples::Resize(std::size_t n, std::int32_t value) {
     LengthChanged(kept);
 }
 
-void Samples::Adopt(Samples&& other) {
-    values_ = std::move(other.values_);
-    other.pending_.reset();
-    LengthChanged();
-}
-
 FileResult Samples::ReadFile(const std::string& path, PointLayout layout) {
-    Values read = Empty(width());
-    FileResult result = std::visit([&](auto& v) { return ReadNativeFile(path, layout, v); }, read);
-    if (result) {
-        values_ = std::move(read);
+    const std::size_t before = size();
+    FileResult result =
+        std::visit([&](auto& v) { return ReadNativeFile(path, layout, v); }, values_);
+    if (result || size() != before)
         LengthChanged();
-    }
     return result;
 }
 

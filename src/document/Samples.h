@@ -1,6 +1,7 @@
 #pragma once
 #include "app/FileUtil.h"
 #include "document/PeakSummary.h"
+#include "document/PointBuffer.h"
 #include "document/SampleSpan.h"
 #include "document/WaveFormats.h"
 
@@ -12,7 +13,6 @@
 #include <string>
 #include <type_traits>
 #include <variant>
-#include <vector>
 
 namespace tw {
 
@@ -22,7 +22,6 @@ namespace tw {
 class Samples {
   public:
     explicit Samples(SampleWidth width = SampleWidth::Int16);
-    // A load is built aside and then adopted whole (Adopt); nothing else copies or assigns.
     Samples(Samples&&) = default;
     Samples& operator=(Samples&&) = delete;
     Samples(const Samples&) = delete;
@@ -42,14 +41,16 @@ class Samples {
     static constexpr std::size_t kLast = static_cast<std::size_t>(-1);
     template <class Writer> bool Write(std::size_t first, std::size_t last, Writer&& write);
 
-    // Length changes; each marks the whole wave.
+    // Length changes; each marks the whole wave. A length change resizes the points where they
+    // lie, so the wave is never held twice; std::bad_alloc when the memory is not there.
     void Assign(std::size_t n, std::int32_t value);
     void Assign(std::span<const std::int32_t> values); // each converted with ToStored
     void Resize(std::size_t n, std::int32_t value);    // new points get value
-    void Adopt(Samples&& other);                       // takes other's points (its width too)
 
-    // Replaces the points by a native file's, read straight into the stored width; on failure
-    // nothing changes.
+    // Replaces the points by a native file's, read straight into the storage they have, in the
+    // stored width: no second copy of the wave is made. A file that cannot be opened or held
+    // (too many points for the memory) changes nothing; a read that breaks off midway leaves
+    // the wave empty, for the caller that keeps the points on disk to read them back.
     FileResult ReadFile(const std::string& path, PointLayout layout);
     FileResult WriteFile(const std::string& path, PointLayout layout) const;
 
@@ -67,7 +68,7 @@ class Samples {
     const PeakSummary& peaks(const MarkerBitMask& mask = {}) const;
 
   private:
-    using Values = std::variant<std::vector<std::int16_t>, std::vector<std::int32_t>>;
+    using Values = std::variant<PointBuffer<std::int16_t>, PointBuffer<std::int32_t>>;
     Values values_;
     std::optional<Change> pending_;
     mutable PeakSummary peaks_;

@@ -193,10 +193,7 @@ void SyncPartnerChannelSegment(WeDoc& doc) {
         path = doc.WorkingFile(segment, partner);
         RecordSegmentFile(segment, partner, path, fp);
     }
-    Samples points(doc.samples().width());
-    points.ReadFile(path, doc.composer().layout()); // a missing file starts empty
-    points.Resize(doc.samples().size(), 0);
-    points.WriteFile(path, doc.composer().layout());
+    ResizeNativeFile(path, doc.samples().size(), doc.composer().layout());
 }
 
 } // namespace tw

@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <filesystem>
 #include <fstream>
+#include <type_traits>
 
 namespace tw {
 
@@ -45,6 +46,8 @@ void StoreLe32(char* p, std::int32_t value) {
     p[3] = static_cast<char>((v >> 24) & 0xFF);
 }
 
+} // namespace
+
 void DecodeNativeInto(std::string_view bytes, PointLayout layout, std::int32_t* points) {
     const std::size_t size = static_cast<std::size_t>(BytesPerPoint(layout));
     const std::size_t count = bytes.size() / size;
@@ -64,6 +67,8 @@ void DecodeNativeInto(std::string_view bytes, PointLayout layout, std::int32_t* 
         break;
     }
 }
+
+namespace {
 
 // Writes the points' bytes to out, which holds points.size() x the point size.
 template <class Sample>
@@ -110,75 +115,73 @@ std::string EncodeNativePoints(std::span<const std::int32_t> points, PointLayout
 namespace {
 
 constexpr std::size_t kChunkPoints = 1 << 15;
+constexpr auto kRead = FileResult::Action::Read;
 
-// Reads count points of pointSize bytes a chunk at a time into Raw values and hands each chunk
-// to append; a chunk stays in the L2 cache between its read and its copy into the points.
-template <class Raw, class Append>
-bool ReadInChunks(std::istream& in, std::size_t count, std::size_t pointSize, Append append) {
-    std::vector<Raw> chunk(std::min(kChunkPoints, count) * pointSize / sizeof(Raw));
+// Puts count points of the file into to[0..count), converting each into Sample: a narrower
+// value widens (an int16_t is sign-extended), a wider one keeps its low bits (ToStored).
+template <class Sample>
+bool ReadPointsInto(std::istream& in, std::size_t count, PointLayout layout, Sample* to) {
+    // The file's byte order is the host's: where the widths agree its bytes are the values.
+    if constexpr (std::endian::native == std::endian::little)
+        if (layout == (sizeof(Sample) == 2 ? PointLayout::Int16 : PointLayout::Int32))
+            return static_cast<bool>(in.read(reinterpret_cast<char*>(to),
+                                             static_cast<std::streamsize>(count * sizeof(Sample))));
+    const auto pointSize = static_cast<std::size_t>(BytesPerPoint(layout));
+    std::string chunk(std::min(kChunkPoints, count) * pointSize, '\0');
+    std::vector<std::int32_t> decoded(
+        std::is_same_v<Sample, std::int32_t> ? 0 : std::min(kChunkPoints, count));
     for (std::size_t done = 0; done < count;) {
         const std::size_t n = std::min(kChunkPoints, count - done);
-        if (!in.read(reinterpret_cast<char*>(chunk.data()),
-                     static_cast<std::streamsize>(n * pointSize)))
+        if (!in.read(chunk.data(), static_cast<std::streamsize>(n * pointSize)))
             return false;
-        append(chunk.data(), n);
+        const std::string_view bytes(chunk.data(), n * pointSize);
+        if constexpr (std::is_same_v<Sample, std::int32_t>) {
+            DecodeNativeInto(bytes, layout, to + done); // already the stored width
+        } else {
+            DecodeNativeInto(bytes, layout, decoded.data());
+            std::transform(decoded.begin(), decoded.begin() + static_cast<std::ptrdiff_t>(n),
+                           to + done, ToStored<Sample>);
+        }
         done += n;
     }
     return true;
 }
 
-// Appends the file's points, each built once in place: inserting a narrower value widens it
-// (an int16_t is sign-extended), a wider one keeps its low bits (ToStored).
-template <class Sample>
-bool AppendFilePoints(std::istream& in, std::size_t count, PointLayout layout,
-                      std::vector<Sample>& points) {
-    auto append = [&points](const auto* values, std::size_t n) {
-        if constexpr (sizeof(*values) <= sizeof(Sample)) {
-            points.insert(points.end(), values, values + n);
-        } else {
-            for (std::size_t i = 0; i < n; ++i)
-                points.push_back(ToStored<Sample>(values[i]));
-        }
-    };
-    // The file's byte order is the host's: its bytes are the values.
-    if constexpr (std::endian::native == std::endian::little) {
-        if (layout == PointLayout::Int16)
-            return ReadInChunks<std::int16_t>(in, count, 2, append);
-        if (layout == PointLayout::Int32)
-            return ReadInChunks<std::int32_t>(in, count, 4, append);
-    }
-    const auto pointSize = static_cast<std::size_t>(BytesPerPoint(layout));
-    std::vector<std::int32_t> decoded(std::min(kChunkPoints, count));
-    return ReadInChunks<char>(in, count, pointSize, [&](const char* bytes, std::size_t n) {
-        DecodeNativeInto(std::string_view(bytes, n * pointSize), layout, decoded.data());
-        append(decoded.data(), n);
-    });
+template <class Sample> bool SizeFor(std::vector<Sample>& points, std::size_t n) {
+    points.resize(n);
+    return true;
 }
 
-template <class Sample>
-FileResult ReadNative(const std::string& path, PointLayout layout, std::vector<Sample>& points) {
-    points.clear();
+template <class Sample> bool SizeFor(PointBuffer<Sample>& points, std::size_t n) {
+    return points.resize(n);
+}
+
+// Sizes points to the file's count and reads them. Until the read itself begins (the file
+// opened, its count within what memory holds, the memory there) a failure leaves points alone;
+// a read that breaks off leaves them empty.
+template <class Points>
+FileResult ReadNative(const std::string& path, PointLayout layout, Points& points) {
+    using Sample = std::remove_reference_t<decltype(points[0])>;
     const std::int64_t size = FileSize(path);
     const auto pointSize = static_cast<std::size_t>(BytesPerPoint(layout));
-    constexpr auto kRead = FileResult::Action::Read;
     if (size < 0) {
         std::error_code ec;
         (void)std::filesystem::file_size(path, ec);
         return FileResult::Failed(kRead, path, ec);
     }
-    if (static_cast<std::uint64_t>(size) / pointSize > kMaxWavePoints)
-        return FileResult::Failed(kRead, path, "more points than any instrument holds");
+    const std::size_t count = static_cast<std::size_t>(size) / pointSize;
+    if (count > MemoryPointLimit(sizeof(Sample)))
+        return FileResult::Failed(kRead, path, "more points than this machine's memory holds");
     std::ifstream in(path, std::ios::binary);
     if (!in)
         return FileResult::FromErrno(kRead, path, errno);
-    const std::size_t count = static_cast<std::size_t>(size) / pointSize;
-    // Reserving rather than resizing: zero-filling the points first would cost a whole extra
-    // pass over them.
-    points.reserve(count);
+    if (!SizeFor(points, count))
+        return FileResult::Failed(kRead, path,
+                                  "not enough memory for " + std::to_string(count) + " points");
     errno = 0;
-    if (!AppendFilePoints(in, count, layout, points)) {
+    if (!ReadPointsInto(in, count, layout, points.data())) {
         const int error = errno;
-        points = {};
+        points = Points();
         return error != 0 ? FileResult::FromErrno(kRead, path, error)
                           : FileResult::Failed(kRead, path, "the file ended early");
     }
@@ -227,13 +230,52 @@ NativeReadResult ReadNativeFile(const std::string& path, PointLayout layout) {
 }
 
 FileResult ReadNativeFile(const std::string& path, PointLayout layout,
-                          std::vector<std::int16_t>& values) {
+                          PointBuffer<std::int16_t>& values) {
     return ReadNative(path, layout, values);
 }
 
 FileResult ReadNativeFile(const std::string& path, PointLayout layout,
-                          std::vector<std::int32_t>& values) {
+                          PointBuffer<std::int32_t>& values) {
     return ReadNative(path, layout, values);
+}
+
+FileResult ReadNativeFile(const std::string& path, PointLayout layout,
+                          std::vector<std::int16_t>& values) {
+    return ReadNative(path, layout, values);
+}
+
+FileResult ResizeNativeFile(const std::string& path, std::size_t count, PointLayout layout) {
+    const auto pointSize = static_cast<std::size_t>(BytesPerPoint(layout));
+    std::ifstream in(path, std::ios::binary);
+    const std::int64_t size = in ? FileSize(path) : 0;
+    const std::size_t kept =
+        std::min(count, static_cast<std::size_t>(std::max<std::int64_t>(size, 0)) / pointSize);
+    int readError = 0;
+    FileResult written = WriteFileAtomically(path, [&](std::ostream& out) {
+        std::string bytes(std::min(kChunkPoints, count) * pointSize, '\0');
+        std::vector<std::int32_t> points(std::min(kChunkPoints, count));
+        for (std::size_t done = 0; done < count;) {
+            const std::size_t n = std::min(kChunkPoints, count - done);
+            const std::size_t old = done < kept ? std::min(n, kept - done) : 0;
+            errno = 0;
+            if (old > 0 && !in.read(bytes.data(), static_cast<std::streamsize>(old * pointSize))) {
+                readError = errno != 0 ? errno : EIO;
+                return false;
+            }
+            DecodeNativeInto(std::string_view(bytes.data(), old * pointSize), layout,
+                             points.data());
+            std::fill(points.begin() + static_cast<std::ptrdiff_t>(old),
+                      points.begin() + static_cast<std::ptrdiff_t>(n), 0);
+            EncodeNativeInto<std::int32_t>(std::span(points).first(n), layout, bytes.data());
+            if (!out.write(bytes.data(), static_cast<std::streamsize>(n * pointSize)))
+                return false;
+            done += n;
+        }
+        return true;
+    });
+    if (readError != 0)
+        return FileResult::FromErrno(kRead, path, readError);
+    return written;
 }
 
 FileResult WriteNativeFile(const std::string& path, SampleView points, PointLayout layout) {

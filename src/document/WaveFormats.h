@@ -1,5 +1,6 @@
 #pragma once
 #include "app/PointLimits.h"
+#include "document/PointBuffer.h"
 #include "document/SampleSpan.h"
 
 #include <cstddef>
@@ -28,6 +29,8 @@ PointLayout NativeLayoutFor(int composerId, bool fpSegMode);
 // Points of a native file's bytes: size / bytes per point, a partial last point is dropped.
 // Int16 points are sign-extended into the 32-bit values.
 std::vector<std::int32_t> DecodeNativePoints(std::string_view bytes, PointLayout layout);
+// The same into points, which has room for them.
+void DecodeNativeInto(std::string_view bytes, PointLayout layout, std::int32_t* points);
 // The file bytes for points; Int16 keeps the low 16 bits of each point.
 std::string EncodeNativePoints(std::span<const std::int32_t> points, PointLayout layout);
 // The same bytes streamed a chunk at a time; false when the stream failed.
@@ -38,18 +41,25 @@ struct NativeReadResult {
     std::vector<std::int32_t> points;
     FileResult failure; // why not, when !ok
 };
-// Reads a whole native file in one go; fails when it cannot be read or exceeds kMaxWavePoints.
-// An empty file reads as zero points.
+// Reads a whole native file in one go; fails when it cannot be read or has more points than
+// this machine's memory holds (MemoryPointLimit). An empty file reads as zero points.
 NativeReadResult ReadNativeFile(const std::string& path, PointLayout layout);
-// The same straight into values of a stored width (16-bit values keep a 32-bit point's low 16
-// bits); values holds the points on success and is left empty otherwise.
+// The same straight into the storage values already has, in its width (16-bit values keep a
+// 32-bit point's low 16 bits), without a second copy of the wave. A file that cannot be opened
+// or held leaves values as they were; a read that breaks off leaves them empty.
+FileResult ReadNativeFile(const std::string& path, PointLayout layout,
+                          PointBuffer<std::int16_t>& values);
+FileResult ReadNativeFile(const std::string& path, PointLayout layout,
+                          PointBuffer<std::int32_t>& values);
+// The same into a vector (a pulse segment handed on as it is).
 FileResult ReadNativeFile(const std::string& path, PointLayout layout,
                           std::vector<std::int16_t>& values);
-FileResult ReadNativeFile(const std::string& path, PointLayout layout,
-                          std::vector<std::int32_t>& values);
 // Writes the points atomically (temporary file renamed over path); Int16 keeps the low 16 bits
 // of each point.
 FileResult WriteNativeFile(const std::string& path, SampleView points, PointLayout layout);
+// Rewrites path with count points, a block at a time: its first points as they were (as many as
+// it had), the rest zero. A missing file counts as one of no points.
+FileResult ResizeNativeFile(const std::string& path, std::size_t count, PointLayout layout);
 
 // Format codes are positions in the composer's extension list (the rows of FormatRegistry.h).
 // Standard composer: 0 native ".wav" (or RIFF), 1 ASCII, 2 comma-delimited columns, 3 LeCroy
@@ -100,19 +110,39 @@ struct ImportResult {
 // A failed import: string 3014 (no such file, or no waveform of the form in it), or the
 // system's refusal of a file that is there.
 ImportResult ImportFailed(FileResult failure = {});
-// The points of a native file's bytes; with riffHeader, a file that begins with "RIFF" (any
-// case) loses its 44-byte header first. Fails on no points and on more than kMaxWavePoints.
-ImportResult ImportNativeBytes(std::string_view bytes, const ImportContext& ctx, bool riffHeader);
+
+// Every import reads its input a piece at a time and hands its points on a block at a time
+// (ImportStream.h), so that none holds a whole file: a reader of one form turns an input into
+// points; false when the input holds no waveform of the form, has more points than memory
+// holds, or the sink refused them.
+class ImportSource;
+class PointSink;
+using PointReader = bool (*)(ImportSource& in, const ImportContext& ctx, PointSink& out);
+// The points of a native file; with riffHeader, a file that begins with "RIFF" (any case) loses
+// its 44-byte header first. Fails on no points.
+bool ReadNativeImport(ImportSource& in, const ImportContext& ctx, PointSink& out, bool riffHeader);
+// A reader over a parser of a whole file (NumPy, MATLAB, WAV audio): the input read into memory,
+// refused past an eighth of what memory holds, and the parser's points handed on; its refusal
+// and clipping are noted on the input.
+bool ReadWholeImport(ImportSource& in, const ImportContext& ctx, PointSink& out,
+                     ImportResult (*import)(std::string_view bytes, const ImportContext& ctx));
+// What a reader makes of an input, collected in memory.
+ImportResult ImportWith(PointReader read, ImportSource& in, const ImportContext& ctx);
 
 // Layout from the launch state, stretch from the general settings for the instrument's model.
 ImportContext ImportContextForLaunch(PointLayout layout, double vMin, double vMax, int askDim);
 // False when section "Option", key "autoStretch" + model holds a value other than "yes".
 bool AutoStretchEnabled();
 
-// Converts file content of the given format (the row of ctx.layout's code) into points. Pure: no
-// files, no prompts.
+// Streams the points of an input of the given format (the row of ctx.layout's code) into out.
+// The result is ok or says why not (its points stay empty: they went to out); a failure of out
+// itself is out's to tell.
+ImportResult StreamWave(ImportSource& in, int formatCode, const ImportContext& ctx, PointSink& out);
+// The same into memory.
+ImportResult ImportWave(ImportSource& in, int formatCode, const ImportContext& ctx);
+// Converts file content of the given format into points. Pure: no files, no prompts.
 ImportResult ImportWaveBytes(std::string_view bytes, int formatCode, const ImportContext& ctx);
-// The same over a file read in one go; kCodeFromName works the code out from the name.
+// The same over a file; kCodeFromName works the code out from the name.
 ImportResult ImportWaveFile(const std::string& path, int formatCode, const ImportContext& ctx);
 
 // The code of a file opened by name: native for "wa"+digit working files, else its extension
@@ -145,10 +175,10 @@ struct ExportContext {
 };
 // Save As writers: the rows of ctx.layout with a writer (standard: native 0, ASCII 1,
 // comma-delimited 2, positive 16-bit 4). Codes without one write nothing and fail, as does a
-// failed write. Files are replaced atomically.
+// failed write. Files are replaced atomically and written a block of points at a time.
 std::string EncodeWaveFile(std::span<const std::int32_t> points, int formatCode,
                            const ExportContext& ctx);
-FileResult ExportWaveFile(const std::string& path, int formatCode,
-                          std::span<const std::int32_t> points, const ExportContext& ctx);
+FileResult ExportWaveFile(const std::string& path, int formatCode, SampleView points,
+                          const ExportContext& ctx);
 
 } // namespace tw

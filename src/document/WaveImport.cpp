@@ -5,6 +5,7 @@
 #include "app/StringTable.h"
 #include "document/DimensionQuestion.h"
 #include "document/FormatRegistry.h"
+#include "document/ImportStream.h"
 #include "document/RiffWave.h"
 #include "document/WaveFormats.h"
 #include "host/ExchangeFile.h"
@@ -12,18 +13,18 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <optional>
+#include <functional>
+#include <vector>
 
 namespace tw {
 
 namespace {
 
-// Text forms take several bytes per point; beyond this no file can fit kMaxWavePoints anyway
-// in the memory the import may take.
-constexpr std::int64_t kMaxImportBytes = std::int64_t{1} << 30;
 constexpr std::size_t kRiffHeaderLength = 44;
+constexpr std::size_t kChunkBytes = 1 << 20;
 constexpr auto kRead = FileResult::Action::Read;
 
 bool IsRiff(std::string_view bytes) {
@@ -46,32 +47,13 @@ std::int64_t SizeOfInput(const std::string& path, FileResult& failure) {
     return -1;
 }
 
-struct InputBytes {
-    std::optional<std::string> bytes;
-    FileResult failure; // why a file that is there could not be read
-};
-
-InputBytes ReadImportFile(const std::string& path) {
-    InputBytes input;
-    const std::int64_t size = SizeOfInput(path, input.failure);
-    if (size < 0 || size > kMaxImportBytes)
-        return input;
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        input.failure = FileResult::FromErrno(kRead, path, errno);
-        return input;
-    }
-    std::string bytes(static_cast<std::size_t>(size), '\0');
-    errno = 0;
-    in.read(bytes.data(), size);
-    if (in.bad()) {
-        input.failure = errno != 0 ? FileResult::FromErrno(kRead, path, errno)
-                                   : FileResult::Failed(kRead, path, "the file could not be read");
-        return input;
-    }
-    bytes.resize(static_cast<std::size_t>(in.gcount()));
-    input.bytes = std::move(bytes);
-    return input;
+// Where a native file's points begin: after the 44-byte header of a RIFF file when asked.
+std::uint64_t NativeStart(ImportSource& in, bool riffHeader) {
+    char head[4];
+    if (riffHeader && in.readAt(0, head, sizeof head) == sizeof head &&
+        IsRiff(std::string_view(head, sizeof head)))
+        return std::min<std::uint64_t>(in.size(), kRiffHeaderLength);
+    return 0;
 }
 
 } // namespace
@@ -83,18 +65,79 @@ ImportResult ImportFailed(FileResult failure) {
     return result;
 }
 
-ImportResult ImportNativeBytes(std::string_view bytes, const ImportContext& ctx, bool riffHeader) {
-    if (riffHeader && NeedsAudioLibrary(bytes))
-        return ImportAudioWave(bytes, ctx);
-    if (riffHeader && IsRiff(bytes))
-        bytes.remove_prefix(std::min(bytes.size(), kRiffHeaderLength));
-    if (bytes.size() / static_cast<std::size_t>(BytesPerPoint(ctx.layout)) > kMaxWavePoints)
-        return ImportFailed();
+bool ReadNativeImport(ImportSource& in, const ImportContext& ctx, PointSink& out, bool riffHeader) {
+    if (riffHeader) {
+        char head[kRiffHeaderLength];
+        if (NeedsAudioLibrary(std::string_view(head, in.readAt(0, head, sizeof head))))
+            return ReadWholeImport(in, ctx, out, ImportAudioWave);
+    }
+    const std::uint64_t start = NativeStart(in, riffHeader);
+    const auto pointSize = static_cast<std::size_t>(BytesPerPoint(ctx.layout));
+    const std::uint64_t count = (in.size() - start) / pointSize;
+    const std::size_t chunkPoints = kChunkBytes / pointSize;
+    PointBatch batch(out, ctx.layout);
+    if (!batch.expect(count))
+        return false;
+    std::vector<char> chunk(static_cast<std::size_t>(std::min<std::uint64_t>(chunkPoints, count)) *
+                            pointSize);
+    std::vector<std::int32_t> points(chunk.size() / pointSize);
+    in.seek(start);
+    for (std::uint64_t done = 0; done < count;) {
+        const auto n = static_cast<std::size_t>(std::min<std::uint64_t>(chunkPoints, count - done));
+        if (in.readFully(chunk.data(), n * pointSize) != n * pointSize)
+            return false;
+        DecodeNativeInto(std::string_view(chunk.data(), n * pointSize), ctx.layout, points.data());
+        if (!batch.addAll(std::span(points).first(n)))
+            return false;
+        done += n;
+    }
+    return count > 0;
+}
+
+bool ReadWholeImport(ImportSource& in, const ImportContext& ctx, PointSink& out,
+                     ImportResult (*import)(std::string_view bytes, const ImportContext& ctx)) {
+    // The parser's values (doubles) and points come on top of the bytes.
+    if (in.size() > MemoryPointLimit(8))
+        return false;
+    std::string bytes(static_cast<std::size_t>(in.size()), '\0');
+    if (in.readAt(0, bytes.data(), bytes.size()) != bytes.size())
+        return false;
+    ImportResult imported = import(bytes, ctx);
+    if (!imported.ok) {
+        if (!imported.failure)
+            in.failed(std::move(imported.failure));
+        else if (imported.error != StringText(3014))
+            in.refuse(std::move(imported.error));
+        return false;
+    }
+    in.clip(imported.clipped);
+    PointBatch batch(out, ctx.layout);
+    return batch.expect(imported.points.size()) && batch.addAll(imported.points) && batch.flush();
+}
+
+// What became of a reader's run over an input: ok, or the input's failure or refusal.
+ImportResult ImportOutcome(ImportSource& in, bool made) {
+    if (!in.failure())
+        return ImportFailed(in.failure());
     ImportResult result;
-    result.points = DecodeNativePoints(bytes, ctx.layout);
-    if (result.points.empty())
-        return ImportFailed();
+    if (!made) {
+        result = ImportFailed();
+        if (!in.refusal().empty())
+            result.error = in.refusal();
+        return result;
+    }
     result.ok = true;
+    result.clipped = in.clipped();
+    return result;
+}
+
+ImportResult ImportWith(PointReader read, ImportSource& in, const ImportContext& ctx) {
+    if (!in.present() || !in.failure())
+        return ImportFailed(in.failure());
+    CollectedPoints collected;
+    ImportResult result = ImportOutcome(in, read(in, ctx, collected));
+    if (result.ok)
+        result.points = std::move(collected.points);
     return result;
 }
 
@@ -123,11 +166,27 @@ ImportContext ImportContextForLaunch(PointLayout layout, double vMin, double vMa
     return ctx;
 }
 
-ImportResult ImportWaveBytes(std::string_view bytes, int formatCode, const ImportContext& ctx) {
+ImportResult StreamWave(ImportSource& in, int formatCode, const ImportContext& ctx,
+                        PointSink& out) {
     const FileFormat* format = FindFileFormat(ctx.layout, formatCode);
     if (!format || !format->reading.read)
         return ImportFailed();
-    return format->reading.read(bytes, ctx);
+    if (!in.present() || !in.failure())
+        return ImportFailed(in.failure());
+    return ImportOutcome(in, format->reading.read(in, ctx, out));
+}
+
+ImportResult ImportWave(ImportSource& in, int formatCode, const ImportContext& ctx) {
+    CollectedPoints collected;
+    ImportResult result = StreamWave(in, formatCode, ctx, collected);
+    if (result.ok)
+        result.points = std::move(collected.points);
+    return result;
+}
+
+ImportResult ImportWaveBytes(std::string_view bytes, int formatCode, const ImportContext& ctx) {
+    ImportSource in(bytes);
+    return ImportWave(in, formatCode, ctx);
 }
 
 int FormatCodeFromName(const std::string& path, PointLayout layout) {
@@ -143,13 +202,8 @@ int FormatCodeFromName(const std::string& path, PointLayout layout) {
 ImportResult ImportWaveFile(const std::string& path, int formatCode, const ImportContext& ctx) {
     if (formatCode == kCodeFromName)
         formatCode = FormatCodeFromName(path, ctx.layout);
-    const FileFormat* format = FindFileFormat(ctx.layout, formatCode);
-    if (!format || !format->reading.read)
-        return ImportFailed();
-    InputBytes input = ReadImportFile(path);
-    if (!input.bytes)
-        return ImportFailed(std::move(input.failure));
-    return format->reading.read(*input.bytes, ctx);
+    ImportSource in(path);
+    return ImportWave(in, formatCode, ctx);
 }
 
 std::string ConvertedPathFor(const std::string& path, int formatCode, PointLayout layout) {
@@ -180,52 +234,102 @@ ConvertResult NotConverted(std::string error = StringText(3014)) {
     return result;
 }
 
-bool Holds(const std::string& path, std::string_view bytes) {
-    return FileSize(path) == static_cast<std::int64_t>(bytes.size()) &&
-           ReadWholeFile(path) == bytes;
+// Whether two files hold the same bytes, compared a block at a time.
+bool SameContent(const std::string& a, const std::string& b) {
+    const std::int64_t size = FileSize(a);
+    if (size < 0 || FileSize(b) != size)
+        return false;
+    std::ifstream inA(a, std::ios::binary), inB(b, std::ios::binary);
+    std::vector<char> blockA(kChunkBytes), blockB(kChunkBytes);
+    for (std::int64_t left = size; left > 0;) {
+        const auto n = static_cast<std::streamsize>(std::min<std::int64_t>(left, kChunkBytes));
+        if (!inA.read(blockA.data(), n) || !inB.read(blockB.data(), n) ||
+            std::memcmp(blockA.data(), blockB.data(), static_cast<std::size_t>(n)) != 0)
+            return false;
+        left -= n;
+    }
+    return true;
+}
+
+// Writes a converted file's bytes into a stream: ok, or why the input gave none.
+using Producer = std::function<ImportResult(std::ostream& out)>;
+
+// The converted bytes staged beside a target.
+struct Staged {
+    StagedFile file;
+    FileResult written;
+    ImportResult made;
+    bool streamFailed = false;
+
+    bool importFailed() const { return !made.ok && !streamFailed && !made.error.empty(); }
+    ConvertResult importFailure() const {
+        return made.failure ? NotConverted(made.error) : FileFailed(made.failure);
+    }
+};
+
+Staged Stage(const std::string& target, const Producer& produce) {
+    Staged s{StagedFile(target), {}, {}, false};
+    s.written = s.file.write([&](std::ostream& out) {
+        s.made = produce(out);
+        s.streamFailed = !out;
+        return s.made.ok;
+    });
+    return s;
 }
 
 // Puts the converted bytes at `place` beside the input, unless another file the user keeps is
 // there or the folder cannot be written (staging the temporary is the test); then in the
-// fallback folder.
-ConvertResult PlaceConverted(const std::string& place, std::string_view bytes,
+// fallback folder. A place that already holds exactly these bytes is used as it is.
+ConvertResult PlaceConverted(const std::string& place, const Producer& produce,
                              const ImportContext& ctx) {
-    if (Holds(place, bytes))
-        return Placed(place);
     const bool taken = FileExists(place);
-    StagedFile staged(place);
-    FileResult written = staged.write(bytes);
-    if (written && (!taken || (ctx.mayReplace && ctx.mayReplace(place)))) {
-        if (FileResult committed = staged.commit(); !committed)
-            return FileFailed(std::move(committed));
-        return Placed(place);
+    Staged beside = Stage(place, produce);
+    if (beside.importFailed())
+        return beside.importFailure();
+    if (beside.written) {
+        if (taken && SameContent(beside.file.temporary(), place))
+            return Placed(place);
+        if (!taken || (ctx.mayReplace && ctx.mayReplace(place))) {
+            if (FileResult committed = beside.file.commit(); !committed)
+                return FileFailed(std::move(committed));
+            return Placed(place);
+        }
     }
-    staged.discard();
-    if (ctx.fallbackFolder.empty()) {
-        if (!written)
-            return FileFailed(std::move(written));
-        return NotConverted();
-    }
+    beside.file.discard();
+    if (ctx.fallbackFolder.empty())
+        return beside.written ? NotConverted() : FileFailed(std::move(beside.written));
     if (!CreateFolder(ctx.fallbackFolder))
         return FileFailed(FileResult::Failed(FileResult::Action::Write, ctx.fallbackFolder,
                                              "the folder cannot be made"));
     const std::string fallback = ctx.fallbackFolder + FileNameOf(place);
-    if (Holds(fallback, bytes))
+    Staged there = Stage(fallback, produce);
+    if (there.importFailed())
+        return there.importFailure();
+    if (!there.written)
+        return FileFailed(std::move(there.written));
+    // A folder that cannot be written may already hold these points beside the input.
+    if (taken && !beside.written && SameContent(there.file.temporary(), place))
+        return Placed(place);
+    if (FileExists(fallback) && SameContent(there.file.temporary(), fallback))
         return Placed(fallback);
-    if (FileResult moved = WriteFileAtomically(fallback, bytes); !moved)
-        return FileFailed(std::move(moved));
+    if (FileResult committed = there.file.commit(); !committed)
+        return FileFailed(std::move(committed));
     return Placed(fallback);
 }
 
-ConvertResult PlaceImported(ImportResult imported, const std::string& place,
-                            const ImportContext& ctx) {
-    if (!imported.ok)
-        return imported.failure ? NotConverted(std::move(imported.error))
-                                : FileFailed(std::move(imported.failure));
-    ConvertResult placed =
-        PlaceConverted(place, EncodeNativePoints(imported.points, ctx.layout), ctx);
-    placed.clipped = imported.clipped;
-    return placed;
+// The bytes of the input from offset on, as they are.
+ImportResult CopyFrom(const std::string& path, std::uint64_t offset, std::ostream& out) {
+    ImportSource in(path);
+    std::vector<char> chunk(kChunkBytes);
+    in.seek(offset);
+    for (std::size_t n; (n = in.read(chunk.data(), chunk.size())) > 0;)
+        if (!out.write(chunk.data(), static_cast<std::streamsize>(n)))
+            return ImportFailed();
+    if (!in.present() || !in.failure())
+        return ImportFailed(in.failure());
+    ImportResult result;
+    result.ok = true;
+    return result;
 }
 
 } // namespace
@@ -242,37 +346,46 @@ ConvertResult ConvertToBinary(const std::string& path, int formatCode, const Imp
         return FileFailed(std::move(unreadable));
     if (size < BytesPerPoint(ctx.layout))
         return NotConverted();
+    const std::string place = ConvertedPathFor(path, formatCode, ctx.layout);
     switch (format->reading.open) {
     case OpenRole::AsIs:
         return Placed(path);
     case OpenRole::Native: {
-        char head[4] = {};
+        char head[kRiffHeaderLength] = {};
         std::ifstream in(path, std::ios::binary);
         if (!in)
             return FileFailed(FileResult::FromErrno(kRead, path, errno));
-        const bool read = static_cast<bool>(in.read(head, sizeof head));
-        if (!read && !in.eof())
+        if (!in.read(head, sizeof head) && !in.eof())
             return FileFailed(FileResult::FromErrno(kRead, path, errno));
-        if (!read || !IsRiff(std::string_view(head, sizeof head)))
+        const std::string_view start(head, static_cast<std::size_t>(in.gcount()));
+        if (!IsRiff(start))
             return Placed(path);
-        in.close();
-        InputBytes input = ReadImportFile(path);
-        if (!input.bytes)
-            return input.failure ? NotConverted() : FileFailed(std::move(input.failure));
-        if (NeedsAudioLibrary(*input.bytes))
-            return PlaceImported(ImportAudioWave(*input.bytes, ctx),
-                                 ConvertedPathFor(path, formatCode, ctx.layout), ctx);
-        if (input.bytes->size() < kRiffHeaderLength + BytesPerPoint(ctx.layout))
+        // WAV audio other than the canonical file is read through the library, as a conversion.
+        if (NeedsAudioLibrary(start))
+            break;
+        if (static_cast<std::uint64_t>(size) < kRiffHeaderLength + BytesPerPoint(ctx.layout))
             return NotConverted();
         // The samples go over as they are, header dropped.
-        return PlaceConverted(ConvertedPathFor(path, formatCode, ctx.layout),
-                              std::string_view(*input.bytes).substr(kRiffHeaderLength), ctx);
+        return PlaceConverted(
+            place, [&](std::ostream& out) { return CopyFrom(path, kRiffHeaderLength, out); }, ctx);
     }
     case OpenRole::Converted:
         break;
     }
-    return PlaceImported(ImportWaveFile(path, formatCode, ctx),
-                         ConvertedPathFor(path, formatCode, ctx.layout), ctx);
+    std::size_t clipped = 0;
+    ConvertResult converted = PlaceConverted(
+        place,
+        [&](std::ostream& out) {
+            ImportSource in(path);
+            NativeEncoder encoder(out, ctx.layout);
+            ImportResult made = StreamWave(in, formatCode, ctx, encoder);
+            clipped = made.clipped;
+            return made;
+        },
+        ctx);
+    if (converted.ok)
+        converted.clipped = clipped;
+    return converted;
 }
 
 } // namespace tw

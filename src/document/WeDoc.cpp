@@ -24,7 +24,7 @@ WeDoc::WeDoc(Composer& composer)
       samples_(composer.layout() == PointLayout::Int16 ? SampleWidth::Int16 : SampleWidth::Int32) {
     const LaunchState& ls = launch();
     isFm = composer_.isFm();
-    limits = LoadInstrumentDescription();
+    limits = LoadInstrumentDescription(samples_.width() == SampleWidth::Int32 ? 4 : 2);
     active_ = limits.active;
     commonSegmForAllChan = limits.commonSegmForAllChan;
     moduleChans = limits.moduleChans;
@@ -211,12 +211,11 @@ WavelengthCheck WeDoc::CheckWavelengthIncrement(long& n) {
     return WavelengthCheck::Corrected;
 }
 
-std::optional<Samples> WeDoc::ReadForLoad(const std::string& file, bool adopt, bool asIsOnCancel) {
-    Samples loaded(samples_.width());
+bool WeDoc::ReadForLoad(const std::string& file, bool adopt, bool asIsOnCancel) {
     const std::int64_t size = FileSize(file);
     if (size < 0) {
-        ReportFileFailure(loaded.ReadFile(file, composer_.layout()));
-        return std::nullopt;
+        ReportFileFailure(samples_.ReadFile(file, composer_.layout()));
+        return false;
     }
     LoadFpSegmentRange();
     long count = static_cast<long>(size / bytesPerPoint);
@@ -227,27 +226,45 @@ std::optional<Samples> WeDoc::ReadForLoad(const std::string& file, bool adopt, b
         WavelengthCheck check = CheckWavelengthIncrement(n);
         busy = false;
         if (check == WavelengthCheck::Cancelled && !asIsOnCancel)
-            return std::nullopt;
+            return false;
         cut = check == WavelengthCheck::Corrected;
         count = n;
     }
-    if (FileResult read = loaded.ReadFile(file, composer_.layout()); !read) {
+    // The file is read into the points' own storage, so a load never holds two waves; on a
+    // failure the points come back from the file that holds them.
+    const std::size_t before = samples_.size();
+    if (FileResult read = samples_.ReadFile(file, composer_.layout()); !read) {
         ReportFileFailure(read);
-        return std::nullopt;
+        if (samples_.size() != before) // the read broke off midway
+            PutPointsBack(before);
+        return false;
     }
-    if (loaded.size() != static_cast<std::size_t>(count))
-        loaded.Resize(static_cast<std::size_t>(count), initialPoint);
+    if (samples_.size() != static_cast<std::size_t>(count))
+        samples_.Resize(static_cast<std::size_t>(count), initialPoint);
     if (cut) {
-        if (FileResult written = loaded.WriteFile(file, composer_.layout()); !written) {
+        if (FileResult written = samples_.WriteFile(file, composer_.layout()); !written) {
             ReportFileFailure(written);
-            return std::nullopt;
+            PutPointsBack(before);
+            return false;
         }
     }
-    return loaded;
+    return true;
 }
 
-void WeDoc::AdoptPoints(Samples loaded, const std::string& file, bool adopt) {
-    samples_.Adopt(std::move(loaded));
+void WeDoc::PutPointsBack(std::size_t count) {
+    if (!pointsFile_.empty()) {
+        RestorePoints();
+        return;
+    }
+    // No file holds them: they were a new wave's.
+    samples_.Assign(count, initialPoint);
+    samples_.TakePending();
+    RefreshFmMarkers();
+    listener().wavelengthShown();
+    listener().repaint(WeDocListener::kAll, WeDocListener::kAll);
+}
+
+void WeDoc::AdoptPoints(const std::string& file, bool adopt) {
     AdoptPointsFile(file);
     listener().wavelengthShown();
     RefreshFmMarkers();
@@ -264,10 +281,9 @@ bool WeDoc::LoadWaveFile(const std::string& path, bool adopt, bool asIsOnCancel)
         if (file.empty())
             return false;
     }
-    auto loaded = ReadForLoad(file, adopt, asIsOnCancel);
-    if (!loaded)
+    if (!ReadForLoad(file, adopt, asIsOnCancel))
         return false;
-    AdoptPoints(std::move(*loaded), file, adopt);
+    AdoptPoints(file, adopt);
     return true;
 }
 
@@ -370,22 +386,23 @@ bool WeDoc::Open(const std::string& path, int code) {
     if (!SnapshotForUndo())
         return false;
     const bool keepUndo = UndoStagedForThisChange();
-    auto loaded = ReadForLoad(file, true, false);
-    if (!loaded) {
+    const std::size_t before = samples_.size();
+    if (!ReadForLoad(file, true, false)) {
         pendingUndo_.discard();
         return false;
     }
     // A stray partial point at the end is dropped from the file too, so that the segment's file
     // holds exactly the points.
-    const auto exact = static_cast<std::int64_t>(loaded->size()) * bytesPerPoint;
+    const auto exact = static_cast<std::int64_t>(samples_.size()) * bytesPerPoint;
     if (FileSize(file) != exact) {
-        if (FileResult written = loaded->WriteFile(file, composer_.layout()); !written) {
+        if (FileResult written = samples_.WriteFile(file, composer_.layout()); !written) {
             pendingUndo_.discard();
             ReportFileFailure(written);
+            PutPointsBack(before);
             return false;
         }
     }
-    AdoptPoints(std::move(*loaded), file, false);
+    AdoptPoints(file, false);
     SettleUndo(keepUndo);
     SetFileNameFrom(file);
     SetPathName(path, true);
@@ -473,11 +490,8 @@ std::string WeDoc::ConvertToNative(const std::string& path, int code) {
 }
 
 FileResult WeDoc::ExportPoints(const std::string& path, int code) const {
-    // The text exports build the whole file in memory anyway; their writers take 32-bit points.
-    std::vector<std::int32_t> points(samples_.size());
-    std::visit([&](auto values) { std::copy(values.begin(), values.end(), points.begin()); },
-               samples_.view());
-    return ExportWaveFile(path, code, points, ExportContext{composer_.layout(), vMin, vMax, {}});
+    return ExportWaveFile(path, code, samples_.view(),
+                          ExportContext{composer_.layout(), vMin, vMax, {}});
 }
 
 bool WeDoc::CanUndo() const {
@@ -488,17 +502,20 @@ bool WeDoc::Undo() {
     if (!CanUndo())
         return false;
     pendingUndo_.discard();
-    auto loaded = ReadForLoad(undoFile, true, true);
-    if (!loaded)
-        return false;
     // Moving the copy over the working file replaces it in one step, so the host never reads
-    // half a file, and leaves no undo behind.
+    // half a file, and leaves no undo behind. The points are read from there only afterwards,
+    // into their own storage, so that a refused move leaves them alone.
     const std::string working = ActiveWorkingFile();
     if (FileResult moved = MoveFileOver(undoFile, working); !moved) {
         ReportFileFailure(moved);
         return false;
     }
-    AdoptPoints(std::move(*loaded), working, true);
+    const std::size_t before = samples_.size();
+    if (!ReadForLoad(working, true, true)) {
+        PutPointsBack(before); // what the points' file holds now
+        return false;
+    }
+    AdoptPoints(working, true);
     fileName.clear();
     // The segment's file is the working file again, so a download sends what is shown.
     RecordSegmentFile(ActiveTableSegment(), active_.channel, working, launch().fpSegMode);

@@ -177,6 +177,9 @@ class WeDoc {
     // cancelled or not written. One Undo returns to the wave from before.
     bool TrimLeft(long L);
     bool TrimRight(long R);
+    // After a read into the points that failed midway: the count points from before it, read
+    // back from pointsFile() (a new wave's when no file holds them) and shown.
+    void PutPointsBack(std::size_t count);
 
   private:
     Composer& composer_;
@@ -194,10 +197,11 @@ class WeDoc {
     bool ChangeLength(long n, long from);
     void RemoveModifMark();
     void AdoptPointsFile(const std::string& path);
-    // The points of a native file as a load takes them (increment question, file cut or
-    // extended to match), or nothing when cancelled or unreadable (shown).
-    std::optional<Samples> ReadForLoad(const std::string& file, bool adopt, bool asIsOnCancel);
-    void AdoptPoints(Samples loaded, const std::string& file, bool adopt);
+    // Reads a native file into the points as a load takes them (increment question, file cut
+    // or extended to match); false when cancelled or unreadable (shown), the points then as
+    // they were.
+    bool ReadForLoad(const std::string& file, bool adopt, bool asIsOnCancel);
+    void AdoptPoints(const std::string& file, bool adopt);
     // Whether the staged undo snapshot still shows the points from before the change under way.
     bool UndoStagedForThisChange() const;
     void SettleUndo(bool keep);

@@ -3,6 +3,7 @@
 #include "app/FileUtil.h"
 #include "app/Printf.h"
 #include "app/Prompter.h"
+#include "expr/ProgramRun.h"
 
 #include <algorithm>
 
@@ -55,17 +56,15 @@ bool EvaluateAliases(ExprParser& parser, const AliasTable& aliases,
         parser.ToPostfix(buffer);
         if (buffer == kMarkError)
             return false;
-        const PostfixProgram& program = parser.Compiled(buffer);
         std::vector<double>& row = values[n];
         row.assign(static_cast<std::size_t>(std::max(0L, end - start + 1)), 0.0);
-        for (long i = start; i <= end; ++i) {
-            EvalResult r = program.Run(i - start, parser.operands());
-            if (r.error) {
-                parser.ReportEvalFailure(buffer, r.error);
-                ask("Error", strprintf("Expression in Alias incorrect.Index of Alias %zu", n));
-                return false;
-            }
-            row[i - start] = r.value;
+        const RunFailure failure = RunProgram(
+            parser.Compiled(buffer), parser.operands(), std::span<double>(row),
+            [](std::size_t i) { return static_cast<long>(i); }, [](double v) { return v; });
+        if (failure.at >= 0) {
+            parser.ReportEvalFailure(buffer, failure.error);
+            ask("Error", strprintf("Expression in Alias incorrect.Index of Alias %zu", n));
+            return false;
         }
     }
     return true;

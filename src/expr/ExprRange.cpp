@@ -18,15 +18,6 @@ long TruncLong(double v) {
 
 } // namespace
 
-std::int32_t StoredPoint(double v, double lowest, double highest) {
-    if (std::isnan(v))
-        v = 0;
-    lowest = std::max(lowest, -2147483648.0);
-    highest = std::min(highest, 2147483647.0);
-    v = std::clamp(v, lowest, std::max(lowest, highest));
-    return static_cast<std::int32_t>(std::trunc(v));
-}
-
 void SetRangeConstants(ExprParser& parser, const ExprRange& range) {
     double span = (range.hi - range.lo) * range.k;
     parser.amp = TruncLong(span) / 2;
@@ -37,7 +28,7 @@ namespace {
 
 template <class Sample>
 bool Evaluate(ExprParser& parser, const std::string& formula, const std::string& typed,
-              const ExprRange& range, std::span<Sample> points) {
+              const ExprRange& range, std::span<Sample> points, RunSharing sharing) {
     const long s = range.start, e = range.end;
     if (s < 0 || e < s || static_cast<std::size_t>(e) >= points.size())
         return false;
@@ -62,39 +53,39 @@ bool Evaluate(ExprParser& parser, const std::string& formula, const std::string&
         return false;
     };
 
-    double vmin = 1e30, vmax = -1e30;
-    for (long i = s; i <= e; ++i) {
-        EvalResult r = program.Run(i - s, operands);
-        if (r.error)
-            return failed(r.error);
-        vmin = std::min(vmin, r.value);
-        vmax = std::max(vmax, r.value);
-        points[i] = ToStored<Sample>(StoredPoint(r.value, range.lowest, range.highest));
-    }
+    const PointStore toPoint(range.lowest, range.highest);
+    auto stored = [toPoint](double v) { return ToStored<Sample>(toPoint(v)); };
+    const std::span<Sample> target =
+        points.subspan(static_cast<std::size_t>(s), static_cast<std::size_t>(e - s + 1));
+    ValueSpan values;
+    RunFailure failure = RunProgram(
+        program, operands, target, [](std::size_t i) { return static_cast<long>(i); }, stored,
+        range.scaled ? &values : nullptr, sharing);
+    if (failure.at >= 0)
+        return failed(failure.error);
     if (!range.scaled)
         return true;
 
-    const double scale = vmax == vmin ? 1.0 : span / (vmax - vmin);
-    const double offset = range.lo - scale * vmin;
+    const double scale = values.hi == values.lo ? 1.0 : span / (values.hi - values.lo);
+    const double offset = range.lo - scale * values.lo;
     const double q =
         static_cast<double>(e - s + 1) / static_cast<double>(std::max(1L, range.cycles));
-    for (long i = s; i <= e; ++i) {
-        long j = s + TruncLong(std::fmod(static_cast<double>(i - s), q));
-        EvalResult r = program.Run(j - s, operands);
-        if (r.error)
-            return failed(r.error);
-        points[i] =
-            ToStored<Sample>(StoredPoint(scale * r.value + offset, range.lowest, range.highest));
-    }
+    failure = RunProgram(
+        program, operands, target,
+        [q](std::size_t i) { return TruncLong(std::fmod(static_cast<double>(i), q)); },
+        [stored, scale, offset](double v) { return stored(scale * v + offset); }, nullptr, sharing);
+    if (failure.at >= 0)
+        return failed(failure.error);
     return true;
 }
 
 } // namespace
 
 bool EvaluateOverRange(ExprParser& parser, const std::string& formula, const std::string& typed,
-                       const ExprRange& range, SampleSpan points) {
-    return std::visit([&](auto values) { return Evaluate(parser, formula, typed, range, values); },
-                      points);
+                       const ExprRange& range, SampleSpan points, RunSharing sharing) {
+    return std::visit(
+        [&](auto values) { return Evaluate(parser, formula, typed, range, values, sharing); },
+        points);
 }
 
 } // namespace tw

@@ -1,7 +1,10 @@
 #pragma once
 #include "document/SampleSpan.h"
 #include "expr/ExprParser.h"
+#include "expr/ProgramRun.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <string>
 
@@ -25,10 +28,25 @@ void SetRangeConstants(ExprParser& parser, const ExprRange& range);
 // points [start, end]: the first pass as computed, then, when scaled, the first
 // (end - start + 1) / cycles points repeated and stretched to the span. typed is the formula as
 // the user typed it, for the messages. False when nothing or not everything was written.
+// The passes run in blocks and, over a long range, on the machine's cores (sharing); the points
+// are the same to the bit as those of one loop over them.
 bool EvaluateOverRange(ExprParser& parser, const std::string& formula, const std::string& typed,
-                       const ExprRange& range, SampleSpan points);
+                       const ExprRange& range, SampleSpan points, RunSharing sharing = {});
 
-// The point value of v: truncated toward zero, NaN as 0, clamped to [lowest, highest].
-std::int32_t StoredPoint(double v, double lowest, double highest);
+// How a computed value becomes a point: NaN as 0, clamped to [lowest, highest] (and to 32 bits),
+// truncated toward zero. Every evaluated point goes through it, so the bounds are worked out once.
+struct PointStore {
+    double lo, hi;
+    PointStore(double lowest, double highest)
+        : lo(std::max(lowest, -2147483648.0)), hi(std::max(lo, std::min(highest, 2147483647.0))) {}
+    std::int32_t operator()(double v) const {
+        v = std::isnan(v) ? 0 : v;
+        return static_cast<std::int32_t>(std::clamp(v, lo, hi)); // the conversion truncates
+    }
+};
+
+inline std::int32_t StoredPoint(double v, double lowest, double highest) {
+    return PointStore(lowest, highest)(v);
+}
 
 } // namespace tw

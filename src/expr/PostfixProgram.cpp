@@ -1,5 +1,6 @@
 #include "expr/PostfixProgram.h"
 
+#include <algorithm>
 #include <charconv>
 #include <limits>
 
@@ -26,6 +27,93 @@ std::size_t IndexOf(std::string_view digits) {
 
 bool IsOperatorSymbol(char c) {
     return std::string_view("+-*/%^&|<>=").find(c) != std::string_view::npos;
+}
+
+// The operands of a block step: the register written itself, another register, a constant.
+struct Self {
+    double operator()(const double* x, std::size_t k) const { return x[k]; }
+};
+struct Register {
+    const double* values;
+    double operator()(const double*, std::size_t k) const { return values[k]; }
+};
+struct Constant {
+    double value;
+    double operator()(const double*, std::size_t) const { return value; }
+};
+
+// One operator over a block through the very function a single point uses; true when a point
+// failed. With the operator known here, the loops of the plain operators vectorise.
+template <char C, class L, class R> bool Combine(double* x, L l, R r, std::size_t n) {
+    int failed = 0;
+    for (std::size_t k = 0; k < n; ++k) {
+        int error = 0;
+        x[k] = expr::ApplyBinary(C, l(x, k), r(x, k), error);
+        failed |= error;
+    }
+    return failed != 0;
+}
+
+template <class L, class R> bool Combine(char symbol, double* x, L l, R r, std::size_t n) {
+    switch (symbol) {
+    case '+':
+        return Combine<'+'>(x, l, r, n);
+    case '-':
+        return Combine<'-'>(x, l, r, n);
+    case '*':
+        return Combine<'*'>(x, l, r, n);
+    case '/':
+        return Combine<'/'>(x, l, r, n);
+    case '%':
+        return Combine<'%'>(x, l, r, n);
+    case '^':
+        return Combine<'^'>(x, l, r, n);
+    case '&':
+        return Combine<'&'>(x, l, r, n);
+    case '|':
+        return Combine<'|'>(x, l, r, n);
+    case '<':
+        return Combine<'<'>(x, l, r, n);
+    case '>':
+        return Combine<'>'>(x, l, r, n);
+    case '=':
+        return Combine<'='>(x, l, r, n);
+    default:
+        return true;
+    }
+}
+
+template <expr::Function F> bool Apply(double* x, std::size_t n) {
+    int failed = 0;
+    for (std::size_t k = 0; k < n; ++k) {
+        int error = 0;
+        x[k] = expr::ApplyFunction(F, x[k], error);
+        failed |= error;
+    }
+    return failed != 0;
+}
+
+bool Apply(expr::Function f, double* x, std::size_t n) {
+    using expr::Function;
+    switch (f) {
+    case Function::Abs:
+        return Apply<Function::Abs>(x, n);
+    case Function::Sin:
+        return Apply<Function::Sin>(x, n);
+    case Function::Cos:
+        return Apply<Function::Cos>(x, n);
+    case Function::Tan:
+        return Apply<Function::Tan>(x, n);
+    case Function::Ctn:
+        return Apply<Function::Ctn>(x, n);
+    case Function::Ln:
+        return Apply<Function::Ln>(x, n);
+    case Function::Log:
+        return Apply<Function::Log>(x, n);
+    case Function::Unknown:
+        break;
+    }
+    return true;
 }
 
 } // namespace
@@ -78,6 +166,7 @@ PostfixProgram PostfixProgram::Compile(std::string_view text) {
             program.maxDepth_ = depth;
     });
     program.failsAfterSteps_ = failed || depth != 1;
+    program.CompileBlocks();
     return program;
 }
 
@@ -132,6 +221,161 @@ EvalResult PostfixProgram::Run(long point, const ExprOperands& operands) const {
     if (failsAfterSteps_)
         return {expr::kFailValue, expr::kStackFailure};
     return {st[0], 0};
+}
+
+// Replays the stack machine once with the kind of every stack entry: operations on constants
+// alone are done here, the others become steps over registers of kBlock values.
+void PostfixProgram::CompileBlocks() {
+    if (failsAfterSteps_)
+        return; // every point fails, so the first one ends any run
+    struct Entry {
+        bool constant;
+        double value;
+        std::uint32_t reg;
+    };
+    std::vector<Entry> stack;
+    std::vector<std::uint32_t> freeRegisters;
+    std::uint32_t registers = 0;
+    auto takeRegister = [&] {
+        if (freeRegisters.empty())
+            return registers++;
+        std::uint32_t r = freeRegisters.back();
+        freeRegisters.pop_back();
+        return r;
+    };
+    std::vector<BlockStep> blockSteps;
+    for (const Step& s : steps_) {
+        BlockStep b{};
+        switch (s.op) {
+        case Op::Number:
+            stack.push_back({true, s.value, 0});
+            continue;
+        case Op::Point:
+        case Op::Wave:
+        case Op::Alias:
+            b.op = s.op == Op::Point  ? BlockOp::Point
+                   : s.op == Op::Wave ? BlockOp::Wave
+                                      : BlockOp::Alias;
+            b.index = s.index;
+            b.target = takeRegister();
+            stack.push_back({false, 0, b.target});
+            break;
+        case Op::Function: {
+            Entry& x = stack.back();
+            if (x.constant) {
+                int error = 0;
+                x.value = expr::ApplyFunction(s.function, x.value, error);
+                if (error)
+                    return; // fails at every point that gets this far: the first one does
+                continue;
+            }
+            b.op = BlockOp::Function;
+            b.function = s.function;
+            b.target = x.reg;
+            break;
+        }
+        default: {
+            const Entry r = stack.back();
+            stack.pop_back();
+            Entry l{true, 0.0, 0};
+            if (!s.zeroLeft) {
+                l = stack.back();
+                stack.pop_back();
+            }
+            b.symbol = s.symbol;
+            if (l.constant && r.constant) {
+                int error = 0;
+                const double v = expr::ApplyBinary(s.symbol, l.value, r.value, error);
+                if (error)
+                    return;
+                stack.push_back({true, v, 0});
+                continue;
+            }
+            if (r.constant) {
+                b.op = BlockOp::WithConstant;
+                b.target = l.reg;
+                b.constant = r.value;
+            } else if (l.constant) {
+                b.op = BlockOp::ConstantWith;
+                b.target = r.reg;
+                b.constant = l.value;
+            } else {
+                b.op = BlockOp::WithRegister;
+                b.target = l.reg;
+                b.other = r.reg;
+                freeRegisters.push_back(r.reg);
+            }
+            stack.push_back({false, 0, b.target});
+        }
+        }
+        blockSteps.push_back(b);
+    }
+    blockSteps_ = std::move(blockSteps);
+    registers_ = registers;
+    constantResult_ = stack.back().constant;
+    resultConstant_ = stack.back().value;
+    resultRegister_ = stack.back().reg;
+    blocks_ = true;
+}
+
+PostfixProgram::BlockResult PostfixProgram::RunPointByPoint(std::span<const long> points,
+                                                            const ExprOperands& operands,
+                                                            double* values) const {
+    for (std::size_t k = 0; k < points.size(); ++k) {
+        const EvalResult r = Run(points[k], operands);
+        if (r.error)
+            return {values, k, r.error};
+        values[k] = r.value;
+    }
+    return {values, points.size(), 0};
+}
+
+PostfixProgram::BlockResult PostfixProgram::RunBlock(std::span<const long> points,
+                                                     const ExprOperands& operands,
+                                                     std::span<double> scratch,
+                                                     double* spare) const {
+    const std::size_t n = std::min(points.size(), kBlock);
+    points = points.first(n);
+    if (!blocks_ || scratch.size() < scratchSize())
+        return RunPointByPoint(points, operands, spare);
+    auto registerAt = [&](std::uint32_t r) { return scratch.data() + r * kBlock; };
+    for (const BlockStep& b : blockSteps_) {
+        double* x = registerAt(b.target);
+        bool failed = false;
+        switch (b.op) {
+        case BlockOp::Point:
+            for (std::size_t k = 0; k < n; ++k)
+                x[k] = static_cast<double>(points[k]);
+            break;
+        case BlockOp::Wave:
+            for (std::size_t k = 0; k < n; ++k)
+                x[k] = operands.wave(b.index, points[k]);
+            break;
+        case BlockOp::Alias:
+            for (std::size_t k = 0; k < n; ++k)
+                x[k] = operands.alias(b.index, points[k]);
+            break;
+        case BlockOp::Function:
+            failed = Apply(b.function, x, n);
+            break;
+        case BlockOp::WithRegister:
+            failed = Combine(b.symbol, x, Self{}, Register{registerAt(b.other)}, n);
+            break;
+        case BlockOp::WithConstant:
+            failed = Combine(b.symbol, x, Self{}, Constant{b.constant}, n);
+            break;
+        case BlockOp::ConstantWith:
+            failed = Combine(b.symbol, x, Constant{b.constant}, Self{}, n);
+            break;
+        }
+        // Some point failed: which one first, and at which step, is what Run finds.
+        if (failed)
+            return RunPointByPoint(points, operands, spare);
+    }
+    if (!constantResult_)
+        return {registerAt(resultRegister_), n, 0};
+    std::fill(spare, spare + n, resultConstant_);
+    return {spare, n, 0};
 }
 
 } // namespace tw

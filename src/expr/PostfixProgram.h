@@ -3,6 +3,7 @@
 #include "expr/ExprOperands.h"
 
 #include <cstdint>
+#include <span>
 #include <string_view>
 #include <vector>
 
@@ -11,8 +12,15 @@ namespace tw {
 // A postfix program text turned once into steps: numbers converted, operators and functions
 // resolved, the stack depth of every step known. Running it gives exactly what evaluating the
 // text token by token gives.
+//
+// It also runs over a block of points at a time: every step is one loop over the block, the
+// steps of constants alone are done once when compiling, and each point still sees the same
+// operations on the same values in the same order, so the values are the same to the bit.
 class PostfixProgram {
   public:
+    // The most points RunBlock takes: a block's working values stay in the first-level cache.
+    static constexpr std::size_t kBlock = 1024;
+
     enum class Op : std::uint8_t {
         Number,
         Point,
@@ -38,14 +46,61 @@ class PostfixProgram {
 
     EvalResult Run(long point, const ExprOperands& operands) const;
 
+    // A block's values, and where it failed: the position of its first failing point and the
+    // error; failedAt is the block's size when every point gave a value.
+    struct BlockResult {
+        const double* values;
+        std::size_t failedAt = 0;
+        int error = 0;
+    };
+    // Evaluates the program at each of points (at most kBlock) as Run would at each point in
+    // turn, up to and not past the first failing one. The values are left in scratch, which
+    // holds scratchSize() doubles of the caller's (so that blocks run on several threads at
+    // once), or in spare, which holds kBlock.
+    BlockResult RunBlock(std::span<const long> points, const ExprOperands& operands,
+                         std::span<double> scratch, double* spare) const;
+    std::size_t scratchSize() const { return registers_ * kBlock; }
+
     const std::vector<Step>& steps() const { return steps_; }
     // False when the program fails at every point (after running its steps for domain errors).
     bool wellFormed() const { return !failsAfterSteps_; }
 
   private:
+    // One step of the block program: an operand loaded into a register, or an operation on one
+    // register (in place) and a constant or a second register.
+    enum class BlockOp : std::uint8_t {
+        Point,
+        Wave,
+        Alias,
+        Function,
+        WithRegister,
+        WithConstant,
+        ConstantWith
+    };
+    struct BlockStep {
+        BlockOp op;
+        char symbol = 0;
+        expr::Function function = expr::Function::Unknown;
+        std::uint32_t target = 0; // the register written
+        std::uint32_t other = 0;  // the right operand's register of WithRegister
+        double constant = 0;      // right operand of WithConstant, left of ConstantWith
+        std::size_t index = 0;    // wave or alias number
+    };
+
     std::vector<Step> steps_;
     std::size_t maxDepth_ = 0;
     bool failsAfterSteps_ = true;
+
+    std::vector<BlockStep> blockSteps_;
+    std::size_t registers_ = 0;
+    bool blocks_ = false;         // false: every block runs point by point (it fails at once)
+    bool constantResult_ = false; // the value is resultConstant_ at every point
+    double resultConstant_ = 0;
+    std::uint32_t resultRegister_ = 0;
+
+    void CompileBlocks();
+    BlockResult RunPointByPoint(std::span<const long> points, const ExprOperands& operands,
+                                double* values) const;
 };
 
 // Calls f(token) for each blank-terminated word of a program; text after the last blank is no

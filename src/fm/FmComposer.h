@@ -68,6 +68,7 @@ class FmComposer : public Composer {
     int instrumentButtons(double /*channels*/) const override { return 1; }
     std::string placementKey() const override { return "FmRect"; }
     int placementShift() const override { return 100; }
+    std::string recentFilesSection() const override { return "FmRecentFiles"; }
     bool cardiacAndPwm() const override { return false; }
     bool fmMarkers() const override { return true; }
     int fmFuncMode() const override { return fm_.fmFuncMode; }

@@ -73,7 +73,7 @@ void setRange(FmSettings& fm) {
 
 bool LoadFmLimits(FmSettings& fm, int activeSegment) {
     const LaunchState& ls = launch();
-    const auto mostPoints = static_cast<double>(kMaxWavePoints);
+    const auto mostPoints = static_cast<double>(MemoryPointLimit(sizeof(std::int32_t)));
     if (ls.fpSegMode) {
         readRange("FmComposer", "FmLen", mostPoints, fm.fmLenMin, fm.fmLenMax);
         readRange("ParmLst", "ModCarFrq", kMostFmPoint, fm.fmMin, fm.fmMax);

@@ -62,6 +62,16 @@ bool AskMatVariable(WeDoc& doc, const DialogChoice& chosen, QWidget* parent) {
 
 } // namespace
 
+void OpenWaveFile(MainFrame& frame, WeDoc& doc, const DialogChoice& choice) {
+    if (choice.path.empty())
+        return;
+    if (AsksDimension(doc.composer().layout(), choice.code))
+        doc.askDim = AskDimension(DialogDimensionAsker(&frame));
+    if (!AskAudioChannel(doc, choice, &frame) || !AskMatVariable(doc, choice, &frame))
+        return;
+    doc.Open(choice.path, choice.code);
+}
+
 void InstallDocumentCommands(MainFrame& frame, WeDoc& doc) {
     // Shared by Open and Save As, as one dialog that remembers its folder and filter.
     auto memory = std::make_shared<FileDialogMemory>();
@@ -69,19 +79,13 @@ void InstallDocumentCommands(MainFrame& frame, WeDoc& doc) {
     WeDoc* d = &doc;
 
     frame.setCommand(kCmdNew, {[d] { d->New(); }, {}, {}});
-    frame.setCommand(kCmdOpen, {[f, d, memory] {
-                                    DialogChoice c =
-                                        ChooseWaveFile(f, DialogKind::Open, d->fileName, *memory);
-                                    if (c.path.empty())
-                                        return;
-                                    if (AsksDimension(d->composer().layout(), c.code))
-                                        d->askDim = AskDimension(DialogDimensionAsker(f));
-                                    if (!AskAudioChannel(*d, c, f) || !AskMatVariable(*d, c, f))
-                                        return;
-                                    d->Open(c.path, c.code);
-                                },
-                                {},
-                                {}});
+    frame.setCommand(kCmdOpen,
+                     {[f, d, memory] {
+                          OpenWaveFile(*f, *d,
+                                       ChooseWaveFile(f, DialogKind::Open, d->fileName, *memory));
+                      },
+                      {},
+                      {}});
     auto saveAs = [f, d, memory] {
         DialogChoice c = ChooseWaveFile(f, DialogKind::Save, d->fileName, *memory);
         if (!c.path.empty())

@@ -9,8 +9,10 @@
 #include "frame/CommandShortcuts.h"
 #include "frame/ComposerFactory.h"
 #include "frame/FrameBars.h"
+#include "frame/PrintCommands.h"
 #include "frame/QtPulseFrame.h"
 #include "frame/QtWaveFrame.h"
+#include "frame/StatusReadout.h"
 #include "frame/UserGuide.h"
 #include "host/HostEvents.h"
 #include "host/HostLink.h"
@@ -43,6 +45,8 @@ MainFrame::MainFrame(ComposerChoice choice, int resourceSet, QWidget* parent)
     statusBar()->addWidget(ready_, 1);
     buildMenus();
     addFrameCommands();
+    InstallPrintCommands(*this);
+    InstallReadout(*this);
     if (choice.pulse)
         pulse_ = std::make_unique<QtPulseFrame>(*this, *choice.pulse);
     else

@@ -2,6 +2,7 @@
 
 #include "app/Commands.h"
 #include "frame/MainFrame.h"
+#include "frame/RecentFileMenu.h"
 #include "host/HostLink.h"
 #include "pulse/qt/QtPulseWindows.h"
 #include "view/qt/WeditVw.h"
@@ -21,6 +22,10 @@ QtPulseFrame::QtPulseFrame(MainFrame& frame, PulseComposer& composer)
     };
     hooks.sectionListChanged = [this] { fillSectionList(); };
     hooks.titleChanged = [this] { frame_.view()->update(); };
+    hooks.trainOpened = [this](const std::string& path) {
+        if (recent_)
+            recent_->add(path);
+    };
     windows_ = std::make_unique<QtPulseWindows>(composer_, &frame, std::move(hooks));
     frame.view()->setPulseComposer(&composer_);
 
@@ -51,6 +56,9 @@ QtPulseFrame::QtPulseFrame(MainFrame& frame, PulseComposer& composer)
             composer_.ChooseSection(index - 1);
     });
     fillSectionList();
+    recent_ =
+        std::make_unique<RecentFileMenu>(frame, composer_.recentFilesSection(),
+                                         [this](const std::string& path) { composer_.Open(path); });
 }
 
 QtPulseFrame::~QtPulseFrame() {

@@ -8,6 +8,7 @@ namespace tw {
 class MainFrame;
 class PulseComposer;
 class QtPulseWindows;
+class RecentFileMenu;
 
 // The pulse-train composer inside the frame: its windows, its menu commands, and the section
 // drop-down list ("Full Train", "Section 1" ...). It hands the view the train to draw and, as
@@ -18,6 +19,7 @@ class QtPulseFrame {
     ~QtPulseFrame();
 
     PulseComposer& composer() { return composer_; }
+    const RecentFileMenu& recentFiles() const { return *recent_; }
     void close(); // the view closes: stores the view mode
 
   private:
@@ -27,6 +29,7 @@ class QtPulseFrame {
     MainFrame& frame_;
     PulseComposer& composer_;
     std::unique_ptr<QtPulseWindows> windows_;
+    std::unique_ptr<RecentFileMenu> recent_;
     QComboBox* sections_;
 };
 

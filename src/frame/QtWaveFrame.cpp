@@ -3,11 +3,13 @@
 #include "app/Commands.h"
 #include "app/qt/AppProfile.h"
 #include "auxiliary/qt/AdditionalBitsDialog.h"
+#include "document/FileFilters.h"
 #include "document/SegmentTables.h"
 #include "document/qt/DownloadOptionsDialog.h"
 #include "frame/DocumentCommands.h"
 #include "frame/FrameBars.h"
 #include "frame/MainFrame.h"
+#include "frame/RecentFileMenu.h"
 #include "view/qt/WeditVw.h"
 
 #include <QTimer>
@@ -36,6 +38,11 @@ QtWaveFrame::QtWaveFrame(MainFrame& frame, Composer& composer)
     frame_.view()->setDocument(doc_.get());
     addCommands();
     InstallDocumentCommands(frame_, *doc_);
+    recent_ = std::make_unique<RecentFileMenu>(
+        frame_, composer_.recentFilesSection(), [this](const std::string& path) {
+            OpenWaveFile(frame_, *doc_,
+                         ResolveTypedName(path, -1, DialogKind::Open, CurrentFormatTable()));
+        });
     closeIfSetUpFailed();
     QObject::connect(&frame_, &MainFrame::hostReread, &frame_,
                      [this] { LoadActiveSegment(*doc_); });
@@ -86,7 +93,6 @@ void QtWaveFrame::addCommands() {
                                       },
                                       {},
                                       [v] { return v->showPeaks(); }});
-    frame_.setCommand(kCmdPrint, {[v] { v->print(); }, {}, {}});
     WeDoc* doc = doc_.get();
     frame_.setCommand(kCmdUndo, {[doc] { doc->Undo(); },
                                  [doc, v] { return doc->CanUndo() && v->tools().toolsAllowed(); },
@@ -152,6 +158,11 @@ void QtWaveFrame::deviationShown() {
 
 void QtWaveFrame::titleSet(const std::string& title) {
     frame_.setWindowTitle(QString::fromStdString(title));
+}
+
+void QtWaveFrame::pathNameChanged(const std::string& path, bool addRecent) {
+    if (addRecent && recent_)
+        recent_->add(path);
 }
 
 std::string QtWaveFrame::windowTitle() const {

@@ -7,6 +7,7 @@ namespace tw {
 
 class FrameBars;
 class MainFrame;
+class RecentFileMenu;
 
 // The standard and FM composers inside the frame: the one document, the view's editing
 // commands, and the document's requests to the windows around it.
@@ -16,6 +17,7 @@ class QtWaveFrame : public WeDocListener {
     ~QtWaveFrame() override;
 
     WeDoc& document() { return *doc_; }
+    const RecentFileMenu& recentFiles() const { return *recent_; }
     void setBars(FrameBars* bars);
     // Host event 4 in the FM composer with its parameter bar up: the view is redrawn only when
     // the carrier, the deviation range or the modulation mode changed.
@@ -28,6 +30,7 @@ class QtWaveFrame : public WeDocListener {
     void activeChanged() override; // the segment field follows
     void deviationShown() override;
     void titleSet(const std::string& title) override;
+    void pathNameChanged(const std::string& path, bool addRecent) override;
     std::string windowTitle() const override;
     std::optional<int> askTraceType() override;
 
@@ -39,6 +42,7 @@ class QtWaveFrame : public WeDocListener {
     Composer& composer_;
     std::unique_ptr<WeDoc> doc_;
     FrameBars* bars_ = nullptr;
+    std::unique_ptr<RecentFileMenu> recent_;
 };
 
 } // namespace tw

@@ -15,13 +15,13 @@ int main(int argc, char** argv) {
     // Before QApplication takes its own options (-style, -qwindowtitle, ...) out of argv.
     const std::string commandLine = tw::JoinCommandLine(argc, argv);
     QApplication app(argc, argv);
+    QGuiApplication::setDesktopFileName(TW_DESKTOP_ID);
     tw::InstallGuiPrompter();
     const tw::StartupResult started = tw::RunStartup(commandLine, tw::FindAppDataFolder());
     if (!started.ok)
         return 1;
     QApplication::setApplicationName(QString::fromStdString(tw::launch().appName));
     QApplication::setWindowIcon(tw::ApplicationIcon());
-    QGuiApplication::setDesktopFileName("tidewright");
 
     tw::QuitOnTerminationSignals();
     tw::QtHostLink link;

@@ -5,6 +5,7 @@
 #include "app/Printf.h"
 #include "app/ProfileFile.h"
 #include "app/Prompter.h"
+#include "app/SharedWork.h"
 #include "app/StoredNumber.h"
 #include "generators/GeneratorSettings.h"
 #include "generators/ShapeFormulas.h"
@@ -40,14 +41,24 @@ template <class Sample> struct Writer {
     }
 };
 
+// Puts value(j) at point s + j for j in [0, count). The points of one stroke are distinct, so a
+// long stroke is shared among the cores; strokes still follow each other in order.
+template <class Put, class Value>
+void Stroke(const Put& put, std::int64_t s, std::int64_t count, Value value) {
+    ForPieces(0, count, [&](std::int64_t from, std::int64_t to) {
+        for (std::int64_t j = from; j < to; ++j)
+            put(s + j, value(static_cast<double>(j)));
+    });
+}
+
 template <class Put>
 void Bump(const Put& put, double n, double start, double width, double height, double h) {
     const std::int64_t s = Round(n * start * 0.01);
     const std::int64_t len = Round(n * width * 0.01);
     const auto l = static_cast<double>(len);
-    for (std::int64_t j = 0; j < len; ++j)
-        put(s + j,
-            (std::sin((static_cast<double>(j) + 0.75 * l) * 2 * kPi / l) + 1) * height * h * 0.5);
+    Stroke(put, s, len, [&](double j) {
+        return (std::sin((j + 0.75 * l) * 2 * kPi / l) + 1) * height * h * 0.5;
+    });
 }
 
 template <class Sample> void Generate(std::span<Sample> wave, const EcgShape& e, double h) {
@@ -60,27 +71,24 @@ template <class Sample> void Generate(std::span<Sample> wave, const EcgShape& e,
     std::int64_t s = Round(n * e.t1 * 0.01);
     std::int64_t len = Round(n * e.w2 * 0.002);
     double l = static_cast<double>(len);
-    for (std::int64_t j = 0; j < len; ++j)
-        put(s + j,
-            (std::sin((static_cast<double>(j) + l) * 2 * kPi / (4 * l)) - 1) * std::fabs(e.h2) * h);
+    Stroke(put, s, len, [&](double j) {
+        return (std::sin((j + l) * 2 * kPi / (4 * l)) - 1) * std::fabs(e.h2) * h;
+    });
 
     s = Round((e.w2 * 0.7 + e.t1) * n * 0.01);
     len = Round(n * e.w2 * 0.003);
     l = static_cast<double>(len);
-    for (std::int64_t j = 0; j < len; ++j)
-        put(s + j,
-            (std::sin(static_cast<double>(j) * 2 * kPi / (4 * l)) - 1) * std::fabs(e.h3) * h);
+    Stroke(put, s, len,
+           [&](double j) { return (std::sin(j * 2 * kPi / (4 * l)) - 1) * std::fabs(e.h3) * h; });
 
     len = Round(n * e.w2 * 0.0025);
     l = static_cast<double>(len);
     if (len == 0)
         return; // a QRS too narrow for its R stroke
     s = Round((e.w2 * 0.2 + e.t1) * n * 0.01);
-    for (std::int64_t j = 0; j <= len; ++j)
-        put(s + j, static_cast<double>(j) * (1 - e.h2) * h / l + e.h2 * h);
+    Stroke(put, s, len + 1, [&](double j) { return j * (1 - e.h2) * h / l + e.h2 * h; });
     s = Round((e.w2 * 0.45 + e.t1) * n * 0.01);
-    for (std::int64_t j = 0; j <= len; ++j)
-        put(s + j, static_cast<double>(j) * (e.h3 - 1) * h / l + h);
+    Stroke(put, s, len + 1, [&](double j) { return j * (e.h3 - 1) * h / l + h; });
 }
 
 } // namespace

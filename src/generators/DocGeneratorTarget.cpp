@@ -62,4 +62,8 @@ void DocGeneratorTarget::pointsReloaded() {
     doc_.RefreshFmMarkers();
 }
 
+void DocGeneratorTarget::pointsLost(std::size_t count) {
+    doc_.PutPointsBack(count);
+}
+
 } // namespace tw

@@ -31,6 +31,7 @@ class DocGeneratorTarget : public GeneratorTarget {
     void restoreAnchors() override;
     void wavelengthChanged() override;
     void pointsReloaded() override;
+    void pointsLost(std::size_t count) override;
 
   private:
     WeDoc& doc_;

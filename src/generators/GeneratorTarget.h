@@ -2,6 +2,7 @@
 #include "document/Composer.h"
 #include "document/Samples.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -28,11 +29,15 @@ struct GeneratorTarget {
     virtual void wavelengthChanged() {}
     // The points were just read back from the dialog backup.
     virtual void pointsReloaded() {}
+    // A read into the points broke off midway: the count points from before it come back.
+    virtual void pointsLost(std::size_t /*count*/) {}
     // The dialog's opening copy of the whole wave ("orgWave.tmp", in the composer's native
     // point layout): put back by Preview and Cancel, copied over the undo file by OK. OK leaves
     // it in place for later reloads; the generator menu commands remove it afterwards.
     bool backupForDialog();
-    bool restoreDialogBackup(); // false (points untouched) when it cannot be read
+    // Read into the points' own storage; false when the backup cannot be read (the points as
+    // they were).
+    bool restoreDialogBackup();
     bool acceptDialogBackup();
     // OK: commit the generated wave so that one Undo returns to the wave before the dialog.
     void keepGenerated() {

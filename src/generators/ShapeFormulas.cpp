@@ -1,5 +1,7 @@
 #include "generators/ShapeFormulas.h"
 
+#include "app/SharedWork.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -43,14 +45,22 @@ int PowerOf(double& p) {
     return static_cast<int>(std::min(n, 1.0e6));
 }
 
-// Stores value(i) + bias at every point of the range that lies inside the wave.
+// Stores value(i) + bias at every point of the range that lies inside the wave. A value that
+// depends on i alone lets a long range be shared among the cores; inOrder keeps one pass.
 template <class Sample, class F>
-void Fill(std::span<Sample> wave, const Frame& f, F value, double bias) {
+void Fill(std::span<Sample> wave, const Frame& f, F value, double bias, bool inOrder = false) {
     const auto size = static_cast<std::int64_t>(wave.size());
     std::int64_t lo = std::max<std::int64_t>(0, -f.first);
     std::int64_t hi = std::min<std::int64_t>(f.count, size - f.first);
-    for (std::int64_t i = lo; i < hi; ++i)
-        wave[static_cast<size_t>(f.first + i)] = ToStored<Sample>(TruncToPoint(value(i) + bias));
+    auto fill = [&](std::int64_t from, std::int64_t to) {
+        for (std::int64_t i = from; i < to; ++i)
+            wave[static_cast<size_t>(f.first + i)] =
+                ToStored<Sample>(TruncToPoint(value(i) + bias));
+    };
+    if (inOrder)
+        fill(lo, hi);
+    else
+        ForPieces(lo, hi, fill);
 }
 
 double Phase(const Frame& f, std::int64_t i) {
@@ -189,7 +199,7 @@ template <class Sample> void Generate(std::span<Sample> wave, ShapeRequest& r) {
                 const double rnd = (std::rand() % 32768) * 3.051850947599719e-05;
                 return (rnd - shift) * span + mid;
             },
-            0);
+            0, true);
         break;
     }
     }

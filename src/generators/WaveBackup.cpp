@@ -21,8 +21,12 @@ bool GeneratorTarget::backupForDialog() {
 }
 
 bool GeneratorTarget::restoreDialogBackup() {
-    if (!samples().ReadFile(WaveBackupPath(), BackupLayout(*this)))
+    const std::size_t before = samples().size();
+    if (!samples().ReadFile(WaveBackupPath(), BackupLayout(*this))) {
+        if (samples().size() != before)
+            pointsLost(before);
         return false;
+    }
     pointsReloaded();
     return true;
 }

@@ -50,25 +50,31 @@ std::string modelFirst(const std::string& modelFile, const char* section, const 
     return v;
 }
 
-// A wavelength sizes the point array and the working file, so none may exceed what the program
-// can hold. A refused initial wavelength gives a new segment's length, a refused limit the
-// bound itself.
-double checkedWavelength(double points, double fallback, const StoredKey& where) {
-    return static_cast<double>(CheckedWhole(points, 0, static_cast<long long>(kMaxWavePoints),
+// A wavelength sizes the point array and the working file, so none may ask for more points than
+// the machine can hold. A refused initial wavelength gives a new segment's length, a
+// refused limit the bound itself.
+double checkedWavelength(double points, double most, double fallback, const StoredKey& where) {
+    if (std::isfinite(points) && std::trunc(points) > most) {
+        ReportStoredValue(where, strprintf("Value %.15g is more points than this machine can "
+                                           "hold (%.15g); %.15g is used.",
+                                           points, most, fallback));
+        return fallback;
+    }
+    return static_cast<double>(CheckedWhole(points, 0, static_cast<long long>(most),
                                             static_cast<long long>(fallback), where));
 }
 
-void readWavelengths(InstrumentLimits& lim) {
+void readWavelengths(InstrumentLimits& lim, std::size_t pointBytes) {
     std::string from;
     std::istringstream hrange(modelFirst(lim.modelFile, "Axis", "HRange", from));
     double initial = 0, low = 0, high = 0;
     hrange >> initial >> low >> high;
     StoredKey where{from, "Axis", "HRange"};
-    const double most = static_cast<double>(kMaxWavePoints);
+    const double most = static_cast<double>(MemoryPointLimit(pointBytes));
     lim.initialWavelength =
-        checkedWavelength(initial, static_cast<double>(kNewSegmentPoints), where);
-    lim.wavelengthMin = checkedWavelength(low, 0, where);
-    lim.wavelengthMax = checkedWavelength(high, most, where);
+        checkedWavelength(initial, most, static_cast<double>(kNewSegmentPoints), where);
+    lim.wavelengthMin = checkedWavelength(low, most, 0, where);
+    lim.wavelengthMax = checkedWavelength(high, most, most, where);
 }
 
 // Wave folders are named for the resolution: without a code range there is none to name.
@@ -140,7 +146,7 @@ bool ReadCodeRange(const std::string& key, double& vMin, double& vMax) {
     return true;
 }
 
-InstrumentLimits LoadInstrumentDescription() {
+InstrumentLimits LoadInstrumentDescription(std::size_t pointBytes) {
     const LaunchState& ls = launch();
     const std::string& descr = ls.descrFile;
     InstrumentLimits lim;
@@ -165,7 +171,7 @@ InstrumentLimits LoadInstrumentDescription() {
         lim.pattSyncTable = EqualsNoCase(v, "PattTbl");
     lim.moduleChans = has(descr, "Instrument", "ModuleChans");
 
-    readWavelengths(lim);
+    readWavelengths(lim, pointBytes);
     std::string from;
     std::string segments = modelFirst(lim.modelFile, "ParmLst", "AcSeg", from);
     ReadBoundedRange(segments, {from, "ParmLst", "AcSeg"}, 0, kMaxSegmentNumber, lim.segmentMin,

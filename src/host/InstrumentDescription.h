@@ -47,10 +47,11 @@ int ResolutionBits(double vMin, double vMax);
 // and gives false.
 bool ReadCodeRange(const std::string& key, double& vMin, double& vMax);
 
-// The instrument description load. Also reads the active channel and segment (storing the
-// segment back as 1 when absent) and sets the launch state's wave folder (created). The FM
-// composer reads its FM limits afterwards.
-InstrumentLimits LoadInstrumentDescription();
+// The instrument description load, for points of pointBytes bytes in memory: no wavelength may
+// ask for more of them than the machine's memory holds. Also reads the active channel and
+// segment (storing the segment back as 1 when absent) and sets the launch state's wave folder
+// (created). The FM composer reads its FM limits afterwards.
+InstrumentLimits LoadInstrumentDescription(std::size_t pointBytes = 2);
 
 // Reads "two words, then two numbers" range lines such as "[ParmLst] AcSeg".
 bool ReadRangeLine(const std::string& text, double& low, double& high);

@@ -119,6 +119,8 @@ bool PulseComposer::SaveAs(const std::string& name) {
 bool PulseComposer::Open(const std::string& name) {
     bool loaded = editor.LoadTrain(name);
     listener().titleChanged();
+    if (loaded)
+        listener().trainOpened(name);
     return loaded;
 }
 

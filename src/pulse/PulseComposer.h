@@ -18,6 +18,7 @@ struct PulseComposerListener : SummaryAsker {
     virtual void editorChanged() {}      // the editor dialog reloads its table and texts
     virtual void editorShown(bool) {}    // the editor dialog is shown or hidden
     virtual void titleChanged() {}       // the main window rebuilds its title
+    virtual void trainOpened(const std::string& /*path*/) {} // Open read a train file
     // The editor reads a section, rowsRead of rows so far (its progress bar).
     virtual void editorOpening(int /*rowsRead*/, int /*rows*/) {}
     virtual ~PulseComposerListener() = default;
@@ -84,6 +85,7 @@ class PulseComposer : public PulseEditorHost, public Composer {
     int parameterTemplate() const override { return 1342; }
     std::string placementKey() const override { return "FmRect"; }
     int placementShift() const override { return 100; }
+    std::string recentFilesSection() const override { return "PulseRecentFiles"; }
 
     PulseLimits limits;
     PulseViewState view;

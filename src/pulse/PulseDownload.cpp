@@ -104,9 +104,9 @@ int DownloadTrain(const PulseEditor& editor, SummaryAsker& asker, int modeOverri
     if (segmenter.tooLong) {
         segmenter.steps.clear();
         ask(launch().appName,
-            strprintf("The pulse train needs more than %zu samples of segments; it cannot be "
+            strprintf("The pulse train needs more than %lld samples of segments; it cannot be "
                       "built.",
-                      kMaxWavePoints),
+                      kMaxTrainSamples),
             Buttons::Ok, Icon::Exclamation);
     }
     built = built && !segmenter.steps.empty();

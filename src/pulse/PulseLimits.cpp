@@ -89,10 +89,10 @@ PulseLimits LoadPulseLimits() {
         }
     }
 
-    // Segment lengths size the segment files.
+    // Segment lengths size the segment files: none beyond what the machine holds of 16-bit points.
     auto hrange = numbersAfter(described("Axis", "Hrange", false), 0);
     StoredKey where{descr, "Axis", "Hrange"};
-    const auto most = static_cast<long long>(kMaxWavePoints);
+    const auto most = static_cast<long long>(MemoryPointLimit(sizeof(std::int16_t)));
     if (hrange.size() >= 2)
         lim.minWavelength = static_cast<double>(CheckedWhole(hrange[1], 0, most, 0, where));
     if (hrange.size() >= 3)

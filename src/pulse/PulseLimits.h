@@ -28,6 +28,9 @@ struct PulseLimits {
     int LoopBound() const;
 };
 
+// The most samples the segments of one train hold in all: each segment is built in memory before
+// it is written.
+inline constexpr long long kMaxTrainSamples = 1LL << 27;
 // The longest sequence table the program builds.
 inline constexpr int kMaxSequenceSteps = 1 << 20;
 // The highest sample clock any description may give, samples per second.

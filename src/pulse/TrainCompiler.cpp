@@ -133,8 +133,8 @@ bool TrainCompiler::automaticClock() {
 int TrainCompiler::tooLong(double samples) const {
     warn(launch().appName.c_str(),
          strprintf("The pulse train needs %.15g samples in one segment at %g samples a second; a "
-                   "segment holds at most %zu.",
-                   samples, sclk, kMaxWavePoints),
+                   "segment holds at most %lld.",
+                   samples, sclk, kMaxTrainSamples),
          Buttons::Ok);
     return kClockFailed;
 }
@@ -202,7 +202,7 @@ int TrainCompiler::testForcedClock() const {
 }
 
 int TrainCompiler::fitWavelength() {
-    const auto most = static_cast<long long>(kMaxWavePoints);
+    const auto most = kMaxTrainSamples;
     if (mode == kSingleSegmentMode) {
         auto count = [&](double clock) { return Nearest(train_.duration * clock); };
         if (baseSclk > limits_.sclkMax) {

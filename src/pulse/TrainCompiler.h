@@ -67,7 +67,7 @@ class TrainCompiler {
     int fitWavelength();
     std::vector<SectionRange> ranges() const;
     bool timesFinite() const;          // link times, local durations and the duration
-    int tooLong(double samples) const; // reports a segment beyond kMaxWavePoints
+    int tooLong(double samples) const; // reports a segment beyond kMaxTrainSamples
 
     const PulseLimits& limits_;
     int channel_;

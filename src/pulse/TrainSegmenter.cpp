@@ -33,7 +33,7 @@ std::string repeated(const std::string& block, long long times) {
 
 TrainSegmenter::TrainSegmenter(const TrainCompiler& compiled, int mode)
     : mode(mode), minSegment(compiled.MinSegment(compiled.sclk)), compiled_(compiled),
-      links_(compiled.links), budget_(static_cast<long long>(kMaxWavePoints)) {}
+      links_(compiled.links), budget_(kMaxTrainSamples) {}
 
 bool TrainSegmenter::take(long long samples, long long times) {
     if (tooLong || samples < 0 || times < 0 || (samples > 0 && times > budget_ / samples))

@@ -33,7 +33,7 @@ class TrainSegmenter {
 
     int mode;
     double minSegment;
-    bool tooLong = false; // the segments would pass kMaxWavePoints samples: nothing more written
+    bool tooLong = false; // the segments would pass kMaxTrainSamples samples: nothing more written
     int nextSegment = 1;
     int segmentCount = 1;
     double memoryUsed = 0;

@@ -2,12 +2,14 @@
 #include "app/FileUtil.h"
 #include "document/FormatRegistry.h"
 #include "document/WaveFormats.h"
+#include "support/ResourceProbe.h"
 #include "support/Sandbox.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <sstream>
 #include <string>
 #include <sys/wait.h>
@@ -52,6 +54,14 @@ class CliTest : public ::testing::Test {
         r.out = ReadWholeFile(at("stdout")).value_or("");
         r.err = ReadWholeFile(at("stderr")).value_or("");
         return r;
+    }
+    // The program's peak resident memory in MiB, its output thrown away; -1 when it failed.
+    double peakMiB(const std::vector<std::string>& args) const {
+        std::string command = Quoted(TW_CLI_PROGRAM);
+        for (const auto& a : args)
+            command += " " + Quoted(a);
+        const test::ChildRun run = test::RunMeasured("exec " + command + " >/dev/null 2>&1");
+        return run.exit == 0 ? static_cast<double>(run.peakBytes) / (1 << 20) : -1;
     }
     std::vector<std::int32_t> wav(const std::string& path) const {
         NativeReadResult r = ReadNativeFile(path, PointLayout::Int16);
@@ -136,6 +146,66 @@ TEST_F(CliTest, InfoReportsPointsExtremesAndFormat) {
     EXPECT_EQ(cli({"info", waves + "sine-riff.wav"}).out, sine + "native 16-bit\n");
     EXPECT_EQ(cli({"info", waves + "sine.asc"}).out, sine + "ASCII\n");
     EXPECT_EQ(cli({"info", waves + "sine.csv"}).out, sine + "comma-delimited columns\n");
+}
+
+// Inputs stream through: info holds no wave, convert no more than its output (the limits of
+// memory; the input sizes are far above what would fit under them if a file were held whole).
+TEST_F(CliTest, InfoAndConvertStreamWithinTheirMemory) {
+    const std::string csv = at("rows.csv");
+    {
+        std::ofstream out(csv, std::ios::binary);
+        out << "Scope\r\nTime,Volt\r\n";
+        std::string rows;
+        for (int row = 0; row < 3'000'000; ++row) {
+            rows += std::to_string(row) + "e-9," + std::to_string(row % 20001 - 10000) + "e-4\r\n";
+            if (rows.size() > (1 << 20)) {
+                out << rows;
+                rows.clear();
+            }
+        }
+        out << rows;
+    }
+    const std::string wave = at("long.wav");
+    {
+        std::ofstream out(wave, std::ios::binary);
+        std::vector<std::int16_t> block(1 << 20);
+        for (std::size_t i = 0; i < block.size(); ++i)
+            block[i] = static_cast<std::int16_t>(i * 7);
+        for (int n = 0; n < 16; ++n) // 32 MiB
+            out.write(reinterpret_cast<const char*>(block.data()),
+                      static_cast<std::streamsize>(block.size() * 2));
+    }
+    // What the program takes to start (the audio and MATLAB libraries bring HDF5, curl and the
+    // codecs: about 10 MiB) is not the streaming's: the bounds count from it.
+    {
+        std::ofstream out(at("tiny.asc"));
+        out << "1 2 3\n";
+    }
+    const double start = peakMiB({"info", at("tiny.asc")});
+    ASSERT_GT(start, 0);
+    const double constant = start + 20;
+    const double csvInfo = peakMiB({"info", csv});
+    const double waveInfo = peakMiB({"info", wave});
+    EXPECT_GT(csvInfo, 0);
+    EXPECT_LT(csvInfo, constant);
+    EXPECT_GT(waveInfo, 0);
+    EXPECT_LT(waveInfo, constant);
+
+    const double toWave = peakMiB({"convert", csv, at("rows.wav")});
+    const double outMiB = static_cast<double>(FileSize(at("rows.wav"))) / (1 << 20);
+    EXPECT_GT(toWave, 0);
+    EXPECT_LE(toWave, 1.2 * outMiB + 50);
+    // 3,000,000 rows of text again, written a block at a time.
+    const double toText = peakMiB({"convert", at("rows.wav"), at("again.csv")});
+    EXPECT_GT(toText, 0);
+    EXPECT_LT(toText, constant);
+    EXPECT_EQ(cli({"info", at("again.csv")}).out.substr(0, 16), "points: 3000000\n");
+    // And as ASCII there and back.
+    EXPECT_GT(peakMiB({"convert", at("rows.wav"), at("rows.asc")}), 0);
+    const double fromAscii = peakMiB({"convert", at("rows.asc"), at("back.wav")});
+    EXPECT_GT(fromAscii, 0);
+    EXPECT_LE(fromAscii, 1.2 * outMiB + 50);
+    EXPECT_EQ(ReadWholeFile(at("back.wav")), ReadWholeFile(at("rows.wav")));
 }
 
 TEST_F(CliTest, BadFilesFailWithOneLineAndWriteNothing) {

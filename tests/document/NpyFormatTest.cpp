@@ -153,6 +153,8 @@ TEST(NpyHeaderTest, BadFilesAreRefusedWithString3014AndWhy) {
         EXPECT_FALSE(r.ok);
         EXPECT_TRUE(r.points.empty());
         EXPECT_EQ(r.error.rfind(StringText(3014), 0), 0u) << r.error;
+        // The reason reaches Open and the tool through the streaming import.
+        EXPECT_EQ(ImportWaveBytes(bytes, kNpyCode, {}).error, r.error);
     }
 }
 

@@ -1,11 +1,13 @@
-// Random formulas through the whole engine: check, conversion, both range passes, and the
-// compiled program against the text evaluation. Over ranges longer than the wave files, so
-// that a read outside a file shows under the address sanitizer.
+// Random formulas through the whole engine: check, conversion, both range passes, the compiled
+// program against the text evaluation, and its block run against its point-by-point one. Over
+// ranges longer than the wave files, so that a read outside a file shows under the address
+// sanitizer.
 #include "app/FileUtil.h"
 #include "app/LaunchState.h"
 #include "app/Prompter.h"
 #include "expr/ExprParser.h"
 #include "expr/ExprRange.h"
+#include "expr/ProgramRun.h"
 #include "expr/support/PostfixReference.h"
 
 #include <cmath>
@@ -85,6 +87,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         for (long point : {0L, 2L, 5L, 40L})
             Same(compiled.Run(point, parser.operands()),
                  EvalPostfixText(p, point, parser.operands()));
+        // In blocks the same values up to the same first failure.
+        std::vector<double> values(50, 0.5);
+        const RunFailure failure = RunProgram(
+            compiled, parser.operands(), std::span<double>(values),
+            [](std::size_t i) { return static_cast<long>(i); }, [](double v) { return v; }, nullptr,
+            RunSharing{.threads = 1});
+        long failedAt = -1;
+        for (long i = 0; i < 50 && failedAt < 0; ++i) {
+            const EvalResult r = compiled.Run(i, parser.operands());
+            if (r.error) {
+                failedAt = i;
+                Same({expr::kFailValue, failure.error}, r);
+            } else {
+                Same({values[i], 0}, r);
+            }
+        }
+        if (failedAt != failure.at)
+            __builtin_trap();
         std::string buffer = p;
         parser.EvalPostfix(buffer, 1);
     }

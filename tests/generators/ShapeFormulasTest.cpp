@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace tw {
@@ -38,6 +39,27 @@ TEST(ShapeFormulasTest, SineStartsAtCentrePeaksAndCrossesZeroWhereExpected) {
     // A start phase of 90 degrees begins at the peak.
     r = Request(Shape::Sine, 0, 999, 0, 4095, {1, 90, 1});
     EXPECT_EQ(Make(r)[0], 4095);
+}
+
+// A long range is shared among the cores. Moving the start before the wave's first point makes
+// a short wave, filled in one pass, show any window of it: each must hold the same points.
+TEST(ShapeFormulasTest, LongRangesStoreWhatShortOnesStore) {
+    constexpr std::int64_t kLong = 300000, kShort = 3000, kPiece = 1 << 16;
+    for (Shape shape : {Shape::Sine, Shape::Triangle, Shape::Square, Shape::Sinc, Shape::Gaussian,
+                        Shape::Exponent, Shape::Pulse}) {
+        const ShapeRequest request = Request(shape, 0, kLong - 1, -8000, 8000, {7, 30, 2, 20, 10});
+        ShapeRequest r = request;
+        const auto whole = Make(r, kLong);
+        for (std::int64_t offset :
+             {std::int64_t{0}, kPiece - 1000, 2 * kPiece - 10, kLong - kShort}) {
+            r = request;
+            r.start = static_cast<double>(-offset);
+            r.end = static_cast<double>(kLong - 1 - offset);
+            const auto part = Make(r, kShort);
+            EXPECT_TRUE(std::equal(part.begin(), part.end(), whole.begin() + offset))
+                << static_cast<int>(shape) << " from " << offset;
+        }
+    }
 }
 
 TEST(ShapeFormulasTest, SinePowerIsWholeAndAtLeastOne) {

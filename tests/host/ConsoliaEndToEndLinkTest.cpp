@@ -33,6 +33,20 @@ TEST(ConsoliaEndToEnd, StandardComposerPublishesItsTitleAndClosesOnEvent3) {
     EXPECT_NE(log.find("\nCOMPOSER:Tidewright -> /.../TemS1.wa0"), std::string::npos);
 }
 
+TEST(ConsoliaEndToEnd, TheInstrumentOptionNamesTheSampleInstrumentAndItsModel) {
+    test::Sandbox box;
+    auto sim = Consolia(box, {"--instrument", "TW3256", "--do", "close", "--expect", "1"});
+    EXPECT_EQ(sim.finish(), 0) << sim.output();
+    const std::string descr = box.get(box.exchange(), "Instrument", "DescrFile");
+    EXPECT_EQ(FileNameOf(descr), "TW3256.ini");
+    EXPECT_EQ(box.get(descr, "Axis", "HRange"), "1024 64 268435456");
+    EXPECT_EQ(box.get(box.exchange(), "Instrument", "Model"), "TW3256");
+    EXPECT_EQ(box.get(box.exchange(), "AppTits", "AC"), "Consolia - TW3256 (simulated)");
+    // The new segment holds the instrument's initial 1024 16-bit points, in its 16-bit folder.
+    EXPECT_EQ(FileSize(box.tmp() + "TemS1.wa0"), 2048);
+    EXPECT_TRUE(FileExists(box.tmp() + "Wav16bit"));
+}
+
 TEST(ConsoliaEndToEnd, PulseComposerClosesOnlyOnEvent17) {
     test::Sandbox box;
     auto sim = Consolia(box, {"--composer", "pulse", "--do", "event 3", "--do", "event 10", "--do",

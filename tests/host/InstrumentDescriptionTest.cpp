@@ -1,6 +1,7 @@
 #include "host/InstrumentDescription.h"
 #include "app/FileUtil.h"
 #include "app/LaunchState.h"
+#include "app/PointLimits.h"
 #include "app/ProfileStore.h"
 #include "document/SegmentTables.h"
 #include "document/WaveFormats.h"
@@ -66,25 +67,29 @@ TEST(InstrumentDescription, ActiveSegmentFromTheChannelsEntry) {
     EXPECT_EQ(lim.active.segment, 5);
 }
 
-TEST(InstrumentDescription, WavelengthsBeyondWhatThePointsCanHoldAreRefused) {
+TEST(InstrumentDescription, WavelengthsBeyondWhatTheMachineCanHoldAreRefused) {
     test::Sandbox box;
     box.set(box.descr(), "Axis", "HRange", "1000000000000 16 1000000000000");
     // Before the check the document asked for a trillion points and threw std::bad_alloc.
     Composer standard;
     WeDoc doc(standard);
+    const std::size_t most = MemoryPointLimit(2);
+    const std::string mostText = std::to_string(most);
     EXPECT_EQ(doc.samples().size(), kNewSegmentPoints);
     EXPECT_EQ(doc.wavelengthMin, 16);
-    EXPECT_EQ(doc.wavelengthMax, static_cast<double>(kMaxWavePoints));
+    EXPECT_EQ(doc.wavelengthMax, static_cast<double>(most));
     ASSERT_EQ(box.prompts.asked.size(), 2u);
     EXPECT_EQ(box.prompts.asked[0].caption, "Tidewright");
     EXPECT_EQ(box.prompts.asked[0].text,
               "File " + box.descr() +
-                  "\nSect=Axis\nKey=HRange\nValue 1000000000000 is out of range 0..134217728; "
-                  "1024 is used.");
+                  "\nSect=Axis\nKey=HRange\nValue 1000000000000 is more points than this machine "
+                  "can hold (" +
+                  mostText + "); 1024 is used.");
     EXPECT_EQ(box.prompts.asked[1].text,
               "File " + box.descr() +
-                  "\nSect=Axis\nKey=HRange\nValue 1000000000000 is out of range 0..134217728; "
-                  "134217728 is used.");
+                  "\nSect=Axis\nKey=HRange\nValue 1000000000000 is more points than this machine "
+                  "can hold (" +
+                  mostText + "); " + mostText + " is used.");
     EXPECT_EQ(doc.segmentMax, 16384) << "the load goes on";
     EXPECT_EQ(doc.vMax, 16383);
 
@@ -93,15 +98,23 @@ TEST(InstrumentDescription, WavelengthsBeyondWhatThePointsCanHoldAreRefused) {
     InstrumentLimits lim = LoadInstrumentDescription();
     EXPECT_EQ(lim.initialWavelength, 1024);
     EXPECT_EQ(lim.wavelengthMin, 0);
-    EXPECT_EQ(lim.wavelengthMax, static_cast<double>(kMaxWavePoints));
+    EXPECT_EQ(lim.wavelengthMax, static_cast<double>(most));
     ASSERT_EQ(box.prompts.asked.size(), 3u);
     EXPECT_TRUE(box.prompts.sawText("TW2014.ini\nSect=Axis\nKey=HRange\nValue 4000000000"))
         << "the model file that holds the value is named";
 
+    // The FM composer's points take twice the memory.
     box.prompts.clear();
-    box.write("Consolia/tmp/TW2014.ini", "[Axis]\nHRange=134217728 16 134217728\n");
+    box.write("Consolia/tmp/TW2014.ini",
+              "[Axis]\nHRange=1000 16 " + std::to_string(MemoryPointLimit(4) + 1) + "\n");
+    lim = LoadInstrumentDescription(4);
+    EXPECT_EQ(lim.wavelengthMax, static_cast<double>(MemoryPointLimit(4)));
+    EXPECT_EQ(box.prompts.asked.size(), 1u);
+
+    box.prompts.clear();
+    box.write("Consolia/tmp/TW2014.ini", "[Axis]\nHRange=268435456 16 268435456\n");
     lim = LoadInstrumentDescription();
-    EXPECT_EQ(lim.initialWavelength, 134217728) << "the largest wavelength is still taken";
+    EXPECT_EQ(lim.initialWavelength, 268435456) << "256M points are taken";
     EXPECT_TRUE(box.prompts.asked.empty());
 }
 

@@ -1,6 +1,7 @@
 #include "TrainBuilder.h"
 
 #include "app/LaunchState.h"
+#include "app/PointLimits.h"
 #include "app/ProfileFile.h"
 #include "app/ProfileStore.h"
 #include "pulse/PulseLimits.h"
@@ -220,7 +221,8 @@ TEST(PulseLimits, NumbersOutOfRangeAreRefusedNamingTheirKey) {
     EXPECT_EQ(l.sclkMin, 0);
     EXPECT_EQ(l.sclkMax, 0);
     EXPECT_EQ(l.minWavelength, 0);
-    EXPECT_EQ(l.memorySize, 134217728);
+    const auto most = static_cast<double>(MemoryPointLimit(2));
+    EXPECT_EQ(l.memorySize, most);
     EXPECT_EQ(l.vHalf, 0);
     EXPECT_EQ(l.codeBits, 0);
     ASSERT_EQ(box.prompts.asked.size(), 6u);
@@ -230,8 +232,9 @@ TEST(PulseLimits, NumbersOutOfRangeAreRefusedNamingTheirKey) {
                   "used.");
     EXPECT_TRUE(box.prompts.sawText("Key=Sclk\nThe sample clock range 0.5..1e+300 does not lie "
                                     "within 1..1000000000000; no sample clock range is used."));
-    EXPECT_TRUE(box.prompts.sawText("Key=Hrange\nValue inf is out of range 0..134217728; "
-                                    "134217728 is used."));
+    const std::string mostText = std::to_string(MemoryPointLimit(2));
+    EXPECT_TRUE(box.prompts.sawText("Key=Hrange\nValue inf is out of range 0.." + mostText + "; " +
+                                    mostText + " is used."));
 }
 
 } // namespace

@@ -43,6 +43,8 @@ const char* kHelp = "commands:\n"
 } // namespace
 
 Consolia::Consolia(Options options) : o_(std::move(options)) {
+    if (o_.title.empty())
+        o_.title = "Consolia - " + o_.instrument + " (simulated)";
     connect(&ticker_, &QTimer::timeout, this, &Consolia::tick);
 }
 
@@ -60,7 +62,7 @@ std::string Consolia::exchangeFile() const {
 
 bool Consolia::writeExchangeFile() {
     const std::string file = exchangeFile();
-    const std::string descr = o_.dataDir + "/instrument/TW2014.ini";
+    const std::string descr = o_.dataDir + "/instrument/" + o_.instrument + ".ini";
     if (!FileExists(descr)) {
         Out("consolia-sim: no sample instrument at " + descr + "\n");
         return false;
@@ -76,6 +78,7 @@ bool Consolia::writeExchangeFile() {
     }
     profile::Transaction t(file);
     t.write("Instrument", "DescrFile", descr);
+    t.write("Instrument", "Model", o_.instrument);
     t.write("AppTits", "AC", o_.title);
     for (const char* key : {"TD", "FMC", "PLS"})
         t.deleteKey("AppTits", key);

@@ -17,8 +17,9 @@ struct Options {
     std::string composer = "standard"; // standard, fm or pulse
     std::string tidewright;            // the program to launch
     std::string appData;               // the application-data folder
-    std::string dataDir;               // the bundled instrument and exchange-file template
-    std::string title = "Consolia - TW2014 (simulated)";
+    std::string dataDir;               // the bundled instruments and exchange-file template
+    std::string instrument = "TW2014"; // data/instrument/<instrument>.ini, the model's name
+    std::string title;                 // empty: "Consolia - <instrument> (simulated)"
     bool launch = true;
     bool keepExchange = false;
     int expect = -1; // quit after this many messages (texts and notifications); -1: never

@@ -6,6 +6,7 @@
 #include "host/qt/TerminationSignals.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 
 #include <cstdio>
@@ -17,10 +18,12 @@ namespace {
 const char* kUsage =
     "usage: consolia-sim [options]\n"
     "  --composer standard|fm|pulse  which composer to launch (standard)\n"
-    "  --tidewright PATH             the program to launch (beside this one)\n"
+    "  --tidewright PATH             the program to launch (the tidewright next to this one)\n"
     "  --app-data DIR                the application-data folder (the user's)\n"
-    "  --data DIR                    the bundled data folder (instrument, exchange template)\n"
-    "  --title TEXT                  this host window's title\n"
+    "  --data DIR                    the bundled data folder (instruments, exchange template)\n"
+    "  --instrument NAME             the sample instrument DIR/instrument/NAME.ini (TW2014;\n"
+    "                                TW3256 holds 256M points per segment)\n"
+    "  --title TEXT                  this host window's title (Consolia - NAME (simulated))\n"
     "  --keep                        keep an existing exchange file (only update its names)\n"
     "  --no-launch                   do not launch the composer\n"
     "  --do COMMAND                  run COMMAND once the composer is up (repeatable)\n"
@@ -29,11 +32,24 @@ const char* kUsage =
     "Commands (on standard input or with --do): event CODE [DATA], close, move X Y, reread,\n"
     "progress POS SHOW, windows, wait MS, quit.\n";
 
+// Installed, the program lies beside this one; in the build tree, one folder up.
 std::string DefaultTidewright() {
-    QString beside = QCoreApplication::applicationDirPath() + "/../tidewright";
-    if (QFileInfo(beside).isExecutable())
-        return QFileInfo(beside).canonicalFilePath().toStdString();
+    const QDir bin(QCoreApplication::applicationDirPath());
+    for (const char* path : {"tidewright", "../tidewright"}) {
+        const QFileInfo program(bin.filePath(path));
+        if (program.isFile() && program.isExecutable())
+            return program.canonicalFilePath().toStdString();
+    }
     return "tidewright";
+}
+
+// The installed data first, so that an installed program never reads the source tree.
+std::string DefaultDataDir() {
+    const QDir bin(QCoreApplication::applicationDirPath());
+    const QString installed = bin.filePath(TW_INSTALLED_DATA_DIR);
+    if (QFileInfo(installed + "/instrument/TW2014.ini").isFile())
+        return QDir::cleanPath(installed).toStdString();
+    return TW_SOURCE_DATA_DIR;
 }
 
 } // namespace
@@ -42,7 +58,7 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     tw::sim::Options o;
     o.tidewright = DefaultTidewright();
-    o.dataDir = TW_DATA_DIR;
+    o.dataDir = DefaultDataDir();
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
         auto value = [&]() -> std::string {
@@ -60,6 +76,8 @@ int main(int argc, char** argv) {
             o.appData = value();
         else if (arg == "--data")
             o.dataDir = value();
+        else if (arg == "--instrument")
+            o.instrument = value();
         else if (arg == "--title")
             o.title = value();
         else if (arg == "--keep")

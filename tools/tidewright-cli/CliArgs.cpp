@@ -74,10 +74,15 @@ bool ParseRange(std::string_view text, double& lo, double& hi) {
            lo < hi;
 }
 
+// eval holds its points in 16 bits.
+std::size_t MostEvalPoints() {
+    return MemoryPointLimit(sizeof(std::int16_t));
+}
+
 bool ParsePoints(std::string_view text, long& points) {
     auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), points);
     return ec == std::errc() && end == text.data() + text.size() && points >= 1 &&
-           static_cast<unsigned long>(points) <= kMaxWavePoints;
+           static_cast<unsigned long>(points) <= MostEvalPoints();
 }
 
 ParseResult Fail(std::string error) {
@@ -126,7 +131,7 @@ ParseResult ParseArgs(std::span<const std::string> args) {
             const std::string* v = value();
             if (!v || !ParsePoints(*v, o.points))
                 return Fail("--points needs a whole number from 1 to " +
-                            std::to_string(kMaxWavePoints));
+                            std::to_string(MostEvalPoints()) + " (what the memory holds)");
         } else if (eval && a == "-o") {
             const std::string* v = value();
             if (!v || v->empty())

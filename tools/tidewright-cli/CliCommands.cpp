@@ -6,6 +6,7 @@
 #include "app/LaunchState.h"
 #include "app/Prompter.h"
 #include "document/FormatRegistry.h"
+#include "document/ImportStream.h"
 #include "document/WaveFormats.h"
 #include "expr/ExprRange.h"
 
@@ -13,6 +14,7 @@
 #include <cmath>
 #include <filesystem>
 #include <iostream>
+#include <limits>
 
 namespace tw::cli {
 
@@ -63,23 +65,7 @@ void InstallLaunchState() {
     SetLaunchState(state);
 }
 
-struct Imported {
-    bool ok = false;
-    const FileFormat* format = nullptr;
-    std::vector<std::int32_t> points;
-};
-
-Imported Import(const std::string& path, const Options& o) {
-    Imported in;
-    if (!FileExists(path)) {
-        Error("cannot read '" + path + "': no such file");
-        return in;
-    }
-    in.format = FileFormatOfPath(path, kCliLayout);
-    if (!in.format || !in.format->reading.read) {
-        Error("cannot tell the format of '" + path + "' from its extension (try --help)");
-        return in;
-    }
+ImportContext ContextOf(const Options& o) {
     ImportContext ctx;
     ctx.layout = kCliLayout;
     ctx.vMin = o.lo;
@@ -89,19 +75,35 @@ Imported Import(const std::string& path, const Options& o) {
     ctx.fullScale = o.fullScale;
     ctx.channel = o.channel;
     ctx.variable = o.variable;
-    ImportResult r = ImportWaveFile(path, in.format->code, ctx);
-    if (!r.failure) {
-        Error("cannot read '" + path + "': " + Flatten(r.failure.error()));
-        return in;
+    return ctx;
+}
+
+// The format of an input that is there, or nothing after saying why not.
+const FileFormat* ReadableFormat(const std::string& path) {
+    if (!FileExists(path)) {
+        Error("cannot read '" + path + "': no such file");
+        return nullptr;
     }
-    if (!r.ok) {
-        Error("cannot read '" + path + "' as " + std::string(in.format->name) + ": " +
-              Flatten(r.error));
-        return in;
+    const FileFormat* format = FileFormatOfPath(path, kCliLayout);
+    if (!format || !format->reading.read) {
+        Error("cannot tell the format of '" + path + "' from its extension (try --help)");
+        return nullptr;
     }
-    in.ok = true;
-    in.points = std::move(r.points);
-    return in;
+    return format;
+}
+
+// Streams the input's points into out, a block at a time.
+ImportResult Import(const std::string& path, const FileFormat& format, const Options& o,
+                    PointSink& out) {
+    ImportSource in(path);
+    return StreamWave(in, format.code, ContextOf(o), out);
+}
+
+int ReadError(const std::string& path, const FileFormat& format, const ImportResult& r) {
+    if (!r.failure)
+        return Error("cannot read '" + path + "': " + Flatten(r.failure.error()));
+    return Error("cannot read '" + path + "' as " + std::string(format.name) + ": " +
+                 Flatten(r.error));
 }
 
 std::string WritableExtensions() {
@@ -115,8 +117,9 @@ std::string WritableExtensions() {
     return text;
 }
 
-// Values are exported from the code range lo..hi.
-int Write(const Options& o, const std::string& path, std::span<const std::int32_t> points) {
+// The format of an output: the one --format names, else the one its extension names; or
+// nothing after saying why not.
+const FileFormat* WritableFormat(const Options& o, const std::string& path) {
     const FileFormat* format = FileFormatOfExtension(kCliLayout, ExtensionOf(path));
     if (!o.format.empty()) {
         format = nullptr;
@@ -124,14 +127,60 @@ int Write(const Options& o, const std::string& path, std::span<const std::int32_
             if (EqualsNoCase(f.name, o.format) && f.writing.write)
                 format = &f;
     }
-    if (!format || !format->writing.write)
-        return Error("cannot write '" + path + "': use " + WritableExtensions());
-    if (FileResult written =
-            ExportWaveFile(path, format->code, points, ExportContext{kCliLayout, o.lo, o.hi, {}});
+    if (!format || !format->writing.write) {
+        Error("cannot write '" + path + "': use " + WritableExtensions());
+        return nullptr;
+    }
+    return format;
+}
+
+// Values are exported from the code range lo..hi.
+ExportContext ExportContextOf(const Options& o) {
+    return ExportContext{kCliLayout, o.lo, o.hi, {}};
+}
+
+int Write(const Options& o, const std::string& path, SampleView points) {
+    const FileFormat* format = WritableFormat(o, path);
+    if (!format)
+        return kFailed;
+    if (FileResult written = ExportWaveFile(path, format->code, points, ExportContextOf(o));
         !written)
         return Error("cannot write '" + path + "': " + Flatten(written.error()));
     return 0;
 }
+
+// Writes the points it is handed in an output format, numbering them on.
+class FormatSink : public PointSink {
+  public:
+    FormatSink(std::ostream& out, const FileFormat& format, ExportContext ctx)
+        : out_(out), format_(format), ctx_(std::move(ctx)) {}
+    bool take(std::span<const std::int32_t> points) override {
+        const bool written = format_.writing.write(out_, points, count_, ctx_);
+        count_ += points.size();
+        return written;
+    }
+
+  private:
+    std::ostream& out_;
+    const FileFormat& format_;
+    ExportContext ctx_;
+    std::size_t count_ = 0;
+};
+
+// The number of points and their extremes.
+struct Extremes : PointSink {
+    std::uint64_t count = 0;
+    std::int32_t lo = std::numeric_limits<std::int32_t>::max();
+    std::int32_t hi = std::numeric_limits<std::int32_t>::min();
+    bool take(std::span<const std::int32_t> points) override {
+        for (std::int32_t p : points) {
+            lo = std::min(lo, p);
+            hi = std::max(hi, p);
+        }
+        count += points.size();
+        return true;
+    }
+};
 
 int Eval(const Options& o) {
     FirstMessagePrompter messages;
@@ -146,7 +195,7 @@ int Eval(const Options& o) {
     SetRangeConstants(parser, range);
     const std::string& typed = o.operands[0];
     const std::string formula = ToLower(typed);
-    std::vector<std::int32_t> points(static_cast<std::size_t>(o.points));
+    std::vector<std::int16_t> points(static_cast<std::size_t>(o.points)); // the file's width
     bool ok = formula.find_first_not_of(" \t") != std::string::npos;
     if (ok) {
         // A wave operand must cover every point; without one the engine answers its own
@@ -166,18 +215,47 @@ int Eval(const Options& o) {
     return Write(o, o.output, points);
 }
 
+// The input streams through into the output: neither is ever held whole.
 int Convert(const Options& o) {
-    Imported in = Import(o.operands[0], o);
-    return in.ok ? Write(o, o.operands[1], in.points) : kFailed;
+    const std::string& input = o.operands[0];
+    const std::string& output = o.operands[1];
+    const FileFormat* from = ReadableFormat(input);
+    const FileFormat* to = from ? WritableFormat(o, output) : nullptr;
+    if (!to)
+        return kFailed;
+    // A format that takes the whole wave at once gets it once it is all read.
+    if (to->writing.whole) {
+        CollectedPoints points;
+        if (ImportResult r = Import(input, *from, o, points); !r.ok)
+            return ReadError(input, *from, r);
+        return Write(o, output, std::span<const std::int32_t>(points.points));
+    }
+    ImportResult imported;
+    bool outputFailed = false;
+    FileResult written = WriteFileAtomically(output, [&](std::ostream& out) {
+        FormatSink sink(out, *to, ExportContextOf(o));
+        imported = Import(input, *from, o, sink);
+        outputFailed = !out;
+        return imported.ok;
+    });
+    // An import that stopped because its output could not be written is the output's failure.
+    if (!imported.ok && !imported.error.empty() && !outputFailed)
+        return ReadError(input, *from, imported);
+    if (!written)
+        return Error("cannot write '" + output + "': " + Flatten(written.error()));
+    return 0;
 }
 
 int Info(const Options& o) {
-    Imported in = Import(o.operands[0], o);
-    if (!in.ok)
+    const std::string& input = o.operands[0];
+    const FileFormat* format = ReadableFormat(input);
+    if (!format)
         return kFailed;
-    auto [lo, hi] = std::minmax_element(in.points.begin(), in.points.end());
-    std::cout << "points: " << in.points.size() << "\nmin: " << *lo << "\nmax: " << *hi
-              << "\nformat: " << in.format->name << '\n';
+    Extremes points;
+    if (ImportResult r = Import(input, *format, o, points); !r.ok)
+        return ReadError(input, *format, r);
+    std::cout << "points: " << points.count << "\nmin: " << points.lo << "\nmax: " << points.hi
+              << "\nformat: " << format->name << '\n';
     return 0;
 }
 

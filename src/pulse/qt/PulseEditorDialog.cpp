@@ -2,6 +2,7 @@
 
 #include "app/LaunchState.h"
 #include "app/ProfileStore.h"
+#include "app/WindowPlacement.h"
 #include "pulse/PulseComposer.h"
 #include "pulse/qt/PulseSectionModel.h"
 
@@ -12,12 +13,16 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMainWindow>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QTableView>
+#include <QTimer>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <sstream>
 
 namespace tw {
@@ -136,8 +141,13 @@ PulseEditorDialog::PulseEditorDialog(PulseComposer& composer, QWidget* parent)
     progress_->hide();
     layout->addWidget(progress_);
 
-    restorePlacement();
+    resize(460, 520);
     reload();
+}
+
+PulseEditorDialog::~PulseEditorDialog() {
+    if (isVisible()) // the frame closes with the editor shown: no hide event comes
+        storePlacement();
 }
 
 void PulseEditorDialog::reload() {
@@ -222,13 +232,61 @@ void PulseEditorDialog::storePlacement() const {
     WriteGeneralSetting("PulsColw", widths, "DrawRect");
 }
 
-void PulseEditorDialog::restorePlacement() {
+namespace {
+
+QRect ScreenArea(const QWidget& w) {
+    return w.screen()->availableGeometry();
+}
+
+WindowRect ToWindowRect(const QRect& r) {
+    return {r.left(), r.top(), r.width(), r.height()};
+}
+
+} // namespace
+
+// The remembered rectangle, held on the screen; true when there is one.
+bool PulseEditorDialog::restorePlacement() {
     std::istringstream in(drawRect("PulsCompDlg"));
-    int l, t, r, b;
-    if (in >> l >> t >> r >> b && r > l && b > t)
-        setGeometry(QRect(QPoint(l, t), QPoint(r, b)));
-    else
-        resize(460, 520);
+    long l, t, r, b;
+    if (!(in >> l >> t >> r >> b && r > l && b > t && r - l < 100000 && b - t < 100000))
+        return false;
+    const QSize least = minimumSizeHint();
+    const WindowRect held = HoldOnScreen(
+        {int(std::clamp(l, -100000L, 100000L)), int(std::clamp(t, -100000L, 100000L)),
+         std::max(int(r - l + 1), least.width()), std::max(int(b - t + 1), least.height())},
+        ToWindowRect(ScreenArea(*this)));
+    setGeometry(held.left, held.top, held.width, held.height);
+    return true;
+}
+
+// Beside the main window, clear of its menu and bars, by the whole window with its frame.
+void PulseEditorDialog::placeBesideMain() {
+    auto* main = parentWidget() ? qobject_cast<QMainWindow*>(parentWidget()->window()) : nullptr;
+    if (!main || !main->isVisible())
+        return;
+    const QRect outer = frameGeometry();
+    const QRect inner = geometry();
+    const QMargins frame(inner.left() - outer.left(), inner.top() - outer.top(),
+                         outer.right() - inner.right(), outer.bottom() - inner.bottom());
+    const int barsBottom = main->centralWidget()
+                               ? main->centralWidget()->mapToGlobal(QPoint(0, 0)).y()
+                               : main->geometry().top();
+    const WindowRect placed =
+        PlaceBeside(ToWindowRect(main->frameGeometry()), barsBottom,
+                    ToWindowRect(ScreenArea(*main)), outer.width(), outer.height());
+    setGeometry(QRect(placed.left, placed.top, placed.width, placed.height).marginsRemoved(frame));
+}
+
+void PulseEditorDialog::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (placed_)
+        return;
+    placed_ = true;
+    if (restorePlacement())
+        return;
+    placeBesideMain();
+    // Once the window system has framed the editor and the main window's bars have settled.
+    QTimer::singleShot(0, this, [this] { placeBesideMain(); });
 }
 
 void PulseEditorDialog::hideEvent(QHideEvent* event) {

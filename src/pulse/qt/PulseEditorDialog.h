@@ -19,6 +19,7 @@ class PulseEditorDialog : public QDialog {
     Q_OBJECT
   public:
     PulseEditorDialog(PulseComposer& composer, QWidget* parent = nullptr);
+    ~PulseEditorDialog() override;
 
     // Shows the table and the texts of the model again (after any change of the train).
     void reload();
@@ -28,6 +29,7 @@ class PulseEditorDialog : public QDialog {
     QTableView* table() const { return table_; }
 
   protected:
+    void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -38,7 +40,8 @@ class PulseEditorDialog : public QDialog {
     void runRowCommand(bool (*command)(PulseComposer&));
     void applyRepeat();
     void storePlacement() const;
-    void restorePlacement();
+    bool restorePlacement();
+    void placeBesideMain();
 
     PulseComposer& composer_;
     PulseSectionModel* rows_;
@@ -53,6 +56,7 @@ class PulseEditorDialog : public QDialog {
     QLabel* status_;
     QProgressBar* progress_;
     bool filling_ = false;
+    bool placed_ = false; // placed at its first showing, once the main window has its place
 };
 
 } // namespace tw

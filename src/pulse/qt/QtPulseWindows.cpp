@@ -3,6 +3,7 @@
 #include "pulse/qt/PulseOptionsDialog.h"
 
 #include <QFileDialog>
+#include <QTimer>
 
 namespace tw {
 
@@ -11,7 +12,9 @@ QtPulseWindows::QtPulseWindows(PulseComposer& composer, QWidget* frame, FrameHoo
       editor_(new PulseEditorDialog(composer, frame)) {
     summary_.parent = frame;
     composer_.setListener(this);
-    editor_->setVisible(composer_.editorVisible);
+    // Shown once the event loop runs, when the main window stands where it will be: the editor
+    // places itself beside it.
+    QTimer::singleShot(0, editor_, [this] { editor_->setVisible(composer_.editorVisible); });
 }
 
 QtPulseWindows::~QtPulseWindows() {
@@ -46,6 +49,10 @@ void QtPulseWindows::editorShown(bool shown) {
 void QtPulseWindows::titleChanged() {
     if (hooks_.titleChanged)
         hooks_.titleChanged();
+}
+void QtPulseWindows::trainOpened(const std::string& path) {
+    if (hooks_.trainOpened)
+        hooks_.trainOpened(path);
 }
 void QtPulseWindows::editorOpening(int rowsRead, int rows) {
     if (editor_)

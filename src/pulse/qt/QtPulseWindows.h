@@ -16,9 +16,10 @@ namespace tw {
 class QtPulseWindows : public PulseComposerListener {
   public:
     struct FrameHooks {
-        std::function<void()> repaint;            // the view draws the train again
-        std::function<void()> sectionListChanged; // the drop-down list of sections
-        std::function<void()> titleChanged;       // the window title
+        std::function<void()> repaint;                       // the view draws the train again
+        std::function<void()> sectionListChanged;            // the drop-down list of sections
+        std::function<void()> titleChanged;                  // the window title
+        std::function<void(const std::string&)> trainOpened; // the recent-file list
     };
     QtPulseWindows(PulseComposer& composer, QWidget* frame, FrameHooks hooks);
     ~QtPulseWindows() override;
@@ -28,6 +29,7 @@ class QtPulseWindows : public PulseComposerListener {
     void editorChanged() override;
     void editorShown(bool shown) override;
     void titleChanged() override;
+    void trainOpened(const std::string& path) override;
     SummaryChoice askSummary(const DownloadSummary& summary, const std::string& attention) override;
     void editorOpening(int rowsRead, int rows) override;
 

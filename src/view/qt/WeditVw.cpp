@@ -20,7 +20,6 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QPrintDialog>
 #include <QPrinter>
 #include <QProgressBar>
 #include <QTimer>
@@ -519,6 +518,8 @@ void WeditVw::mousePressEvent(QMouseEvent* e) {
 
 void WeditVw::mouseMoveEvent(QMouseEvent* e) {
     QPoint pos = e->position().toPoint();
+    if (pointerMoved)
+        pointerMoved(pos);
     if (editing() && tools_.active()) {
         holdCursor(pos);
         if (tools_.mode() == DrawingTools::Mode::Sketch) {
@@ -559,6 +560,11 @@ void WeditVw::mouseReleaseEvent(QMouseEvent* e) {
     storeAnchors();
     hideEntry();
     update();
+}
+
+void WeditVw::leaveEvent(QEvent*) {
+    if (pointerMoved)
+        pointerMoved(std::nullopt);
 }
 
 void WeditVw::startTool(DrawingTools::Mode mode) {
@@ -691,11 +697,7 @@ void WeditVw::trimRight() {
         resetRange();
 }
 
-void WeditVw::print() {
-    QPrinter printer(QPrinter::HighResolution);
-    QPrintDialog dialog(&printer, this);
-    if (dialog.exec() != QDialog::Accepted)
-        return;
+void WeditVw::print(QPrinter& printer) {
     QPainter painter(&printer);
     render(painter, painter.viewport(), true);
     painter.end();

@@ -38,6 +38,8 @@ class WeditVw : public QWidget {
     ~WeditVw() override;
 
     void setPulseComposer(PulseComposer* composer) { pulse_ = composer; }
+    PulseComposer* pulseComposer() const { return pulse_; }
+    const Composer& composer() const { return composer_; }
     void setDocument(WeDoc* doc);
     WeDoc* document() const { return doc_; }
     // The host's progress notice: a bar along the bottom edge while `show` is 1. Returns 11.
@@ -47,6 +49,8 @@ class WeditVw : public QWidget {
 
     // Right click outside the tools: the frame's bar menu at a global position.
     std::function<void(QPoint)> barMenuRequested;
+    // The mouse moved over the view, or left it (nothing): the frame's readout follows it.
+    std::function<void(std::optional<QPoint>)> pointerMoved;
 
     // What the tests and the frame read.
     const PlotMapping& mapping() const { return map_; }
@@ -59,6 +63,7 @@ class WeditVw : public QWidget {
     QWidget* mapWindow() const;
     // The scale texts of the last paint (empty while the pulse view has no train).
     const ScaleTexts& scaleTexts() const { return scaleTexts_; }
+    PlotUnits units() const;
 
     void startAutoline();
     void startSketch();
@@ -70,7 +75,9 @@ class WeditVw : public QWidget {
     void invert();
     void trimLeft();
     void trimRight();
-    void print();
+    // One page on the printer, laid out for the page as Print, Print Preview and Print Setup
+    // have set it up.
+    void print(QPrinter& printer);
     // The whole wave again (New, Open, Undo, wavelength changes).
     void resetRange();
     // Sets the visible range from the map window's frame.
@@ -104,6 +111,7 @@ class WeditVw : public QWidget {
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void leaveEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
@@ -113,7 +121,6 @@ class WeditVw : public QWidget {
     void prepareMapping(const PlotRect& plot);
     void drawAnchors(QPainter& p, const PlotRect& r);
     void drawDrawingOverlay(QPainter& p);
-    PlotUnits units() const;
     int sampleTextWidth() const;
 
     bool editing() const; // a document to draw and edit

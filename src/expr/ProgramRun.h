@@ -1,0 +1,161 @@
+#pragma once
+#include "app/SharedWork.h"
+#include "expr/PostfixProgram.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cstddef>
+#include <limits>
+#include <span>
+#include <vector>
+
+namespace tw {
+
+// How a run shares its points among threads. Tests choose small sizes to reach every seam.
+struct RunSharing {
+    unsigned threads = 0;               // 0: WorkThreads()
+    std::size_t parallelFrom = 1 << 16; // shorter runs stay on the calling thread
+    std::size_t tilePoints = 2048;      // the points a thread takes at a time
+    std::size_t roundTiles = 256;       // tiles between two meetings of the threads
+};
+
+// The lowest and highest value of a run as std::min and std::max find them going through the
+// points in order. Both keep the first of equal values, so spans of consecutive pieces taken in
+// order give the same bits (-0.0 or 0.0) as one pass over all of them.
+struct ValueSpan {
+    double lo = 1e30, hi = -1e30;
+    void Take(double v) {
+        lo = std::min(lo, v);
+        hi = std::max(hi, v);
+    }
+    void Take(const ValueSpan& later) {
+        lo = std::min(lo, later.lo);
+        hi = std::max(hi, later.hi);
+    }
+};
+
+// The first point of a run that failed and its error; at is -1 when every point gave a value.
+struct RunFailure {
+    long at = -1;
+    int error = 0;
+};
+
+namespace run_parts {
+
+// What one thread of a run works in.
+struct Buffers {
+    std::vector<long> points = std::vector<long>(PostfixProgram::kBlock);
+    std::vector<double> spare = std::vector<double>(PostfixProgram::kBlock);
+    std::vector<double> scratch;
+};
+
+// What became of one tile of a round.
+struct TileOutcome {
+    ValueSpan values;
+    long failedAt = -1;
+    int error = 0;
+    bool written = false;
+};
+
+} // namespace run_parts
+
+// What a loop calling program.Run(pointOf(i)) for i = 0, 1, ... and storing store(value) in
+// out[i] does, to the bit, in blocks and, for a long run, on several threads while the calling
+// one waits: at the first failing point it stops, with the indexes before it stored and the
+// others as they were. values, when given, gets the span of the values stored.
+template <class Out, class PointOf, class Store>
+RunFailure RunProgram(const PostfixProgram& program, const ExprOperands& operands,
+                      std::span<Out> out, PointOf pointOf, Store store, ValueSpan* values = nullptr,
+                      RunSharing sharing = {}) {
+    constexpr std::size_t kBlock = PostfixProgram::kBlock;
+    constexpr std::size_t kNone = std::numeric_limits<std::size_t>::max();
+    const std::size_t count = out.size();
+    const std::size_t tilePoints = std::max<std::size_t>(1, sharing.tilePoints);
+    const std::size_t tiles = (count + tilePoints - 1) / tilePoints;
+    unsigned threads = sharing.threads ? sharing.threads : WorkThreads();
+    if (count < sharing.parallelFrom)
+        threads = 1;
+    threads = static_cast<unsigned>(std::min<std::size_t>(threads, tiles));
+    // Alone, the tiles run in order and each one ends a round; shared, a tile may finish after
+    // a later one, which then has to give its points back when the earlier one failed.
+    const bool shared = threads > 1;
+    const std::size_t roundTiles = shared ? std::max<std::size_t>(1, sharing.roundTiles) : 1;
+
+    using run_parts::Buffers;
+    using run_parts::TileOutcome;
+    std::vector<Buffers> buffers(std::max(1u, threads));
+    for (Buffers& b : buffers)
+        b.scratch.resize(program.scratchSize());
+    std::vector<TileOutcome> outcomes(roundTiles);
+    std::vector<Out> before(shared ? std::min(count, roundTiles * tilePoints) : 0);
+
+    std::atomic<std::size_t> firstFailedTile{kNone};
+    std::size_t roundFirst = 0; // first tile of the round under way
+    ValueSpan span;
+    RunFailure failure;
+
+    auto work = [&](std::size_t tile, unsigned thread) {
+        TileOutcome& o = outcomes[tile - roundFirst];
+        o = {};
+        if (tile > firstFailedTile.load(std::memory_order_relaxed))
+            return; // a point before this tile failed
+        const std::size_t first = tile * tilePoints;
+        const std::size_t end = std::min(count, first + tilePoints);
+        if (shared)
+            std::copy(out.begin() + first, out.begin() + end,
+                      before.begin() + (first - roundFirst * tilePoints));
+        o.written = true;
+        Buffers& b = buffers[thread];
+        for (std::size_t at = first; at < end; at += kBlock) {
+            const std::size_t n = std::min(kBlock, end - at);
+            for (std::size_t k = 0; k < n; ++k)
+                b.points[k] = pointOf(at + k);
+            const PostfixProgram::BlockResult r =
+                program.RunBlock({b.points.data(), n}, operands, b.scratch, b.spare.data());
+            if (values)
+                for (std::size_t k = 0; k < r.failedAt; ++k)
+                    o.values.Take(r.values[k]);
+            for (std::size_t k = 0; k < r.failedAt; ++k)
+                out[at + k] = store(r.values[k]);
+            if (r.failedAt < n) {
+                o.failedAt = static_cast<long>(at + r.failedAt);
+                o.error = r.error;
+                std::size_t seen = firstFailedTile.load(std::memory_order_relaxed);
+                while (tile < seen && !firstFailedTile.compare_exchange_weak(seen, tile))
+                    ;
+                return;
+            }
+        }
+    };
+    // Alone after every round: the tiles' spans in point order, and the points of tiles after a
+    // failed one put back.
+    auto roundDone = [&] {
+        const std::size_t inRound = std::min(roundTiles, tiles - roundFirst);
+        bool stop = false;
+        for (std::size_t t = 0; t < inRound; ++t) {
+            const TileOutcome& o = outcomes[t];
+            if (stop) {
+                if (o.written) {
+                    const std::size_t first = (roundFirst + t) * tilePoints;
+                    const std::size_t end = std::min(count, first + tilePoints);
+                    const auto from = before.begin() + (first - roundFirst * tilePoints);
+                    std::copy(from, from + (end - first), out.begin() + first);
+                }
+                continue;
+            }
+            span.Take(o.values);
+            if (o.failedAt >= 0) {
+                failure = {o.failedAt, o.error};
+                stop = true;
+            }
+        }
+        roundFirst += roundTiles;
+        return !stop;
+    };
+    ShareTiles(tiles, roundTiles, threads, work, roundDone);
+    if (values)
+        *values = span;
+    return failure;
+}
+
+} // namespace tw

@@ -1,0 +1,31 @@
+#pragma once
+#include "pulse/PulseTrace.h"
+#include "view/PlotMapping.h"
+
+#include <optional>
+#include <string>
+
+namespace tw {
+
+// What a point's value means in the status bar's readout: a DAC code (standard composer), a
+// frequency (FM composer) or a value of the FM abstract 0..10^9 scale.
+enum class ReadoutValue { Code, Hertz, Scale };
+
+// The point the trace shows in a plot column (half a point further in the last column, as the
+// trace samples it), or nothing outside the plot or past the wave.
+std::optional<long> PointUnderColumn(const PlotMapping& mapping, const PlotRect& plot, int px,
+                                     double wavelength);
+
+// "Point 12  Code -8192" / "Point 12  12.5e6 Hz" / "Point 12  500e6".
+std::string PointReadout(long index, double value, ReadoutValue kind);
+// The anchors' marked range: "Marked 100..499 (400 points)".
+std::string MarkedReadout(long left, long right);
+
+// The train's level at a time in design units, on the last drawn line that covers it; nothing
+// where no line does. A vertical edge reads as the level after it.
+std::optional<double> TrainLevelAt(const TrainTrace& trace, double time);
+// "Time 1.5us  Level 250mV": time in the design time unit, level scaled by 10^(3 voltInd).
+std::string TrainReadout(double time, const std::string& timeUnit, std::optional<double> volts,
+                         int voltInd);
+
+} // namespace tw

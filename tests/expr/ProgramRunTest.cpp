@@ -1,0 +1,226 @@
+#include "ExprTestSupport.h"
+
+#include "RandomFormulas.h"
+#include "expr/ExprRange.h"
+#include "expr/ProgramRun.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+
+namespace tw {
+namespace {
+
+constexpr double kUntouched = -7.25; // what out holds before a run
+constexpr long kPoints = 2000;
+
+struct Outcome {
+    std::vector<double> values = std::vector<double>(kPoints, kUntouched);
+    RunFailure failure;
+    ValueSpan span;
+};
+
+// The yardstick: Run at every point in turn, stopping at the first failure.
+template <class PointOf>
+Outcome PointByPoint(const PostfixProgram& program, const ExprOperands& operands, PointOf pointOf) {
+    Outcome o;
+    for (long i = 0; i < kPoints; ++i) {
+        const EvalResult r = program.Run(pointOf(static_cast<std::size_t>(i)), operands);
+        if (r.error) {
+            o.failure = {i, r.error};
+            break;
+        }
+        o.span.Take(r.value);
+        o.values[i] = r.value;
+    }
+    return o;
+}
+
+template <class PointOf>
+Outcome InBlocks(const PostfixProgram& program, const ExprOperands& operands, PointOf pointOf,
+                 RunSharing sharing) {
+    Outcome o;
+    o.failure = RunProgram(
+        program, operands, std::span<double>(o.values), pointOf, [](double v) { return v; },
+        &o.span, sharing);
+    return o;
+}
+
+::testing::AssertionResult Same(const Outcome& a, const Outcome& b) {
+    if (a.failure.at != b.failure.at || a.failure.error != b.failure.error)
+        return ::testing::AssertionFailure()
+               << "failure at " << a.failure.at << " (" << a.failure.error << ") vs "
+               << b.failure.at << " (" << b.failure.error << ")";
+    // The span's bits, so that -0.0 and 0.0 count as different.
+    if (std::memcmp(&a.span, &b.span, sizeof a.span) != 0)
+        return ::testing::AssertionFailure() << "span " << a.span.lo << ".." << a.span.hi << " vs "
+                                             << b.span.lo << ".." << b.span.hi;
+    for (long i = 0; i < kPoints; ++i)
+        if (!test::SameBits(a.values[i], b.values[i]))
+            return ::testing::AssertionFailure()
+                   << "point " << i << ": " << a.values[i] << " vs " << b.values[i];
+    return ::testing::AssertionSuccess();
+}
+
+// Threads, tile sizes and rounds chosen so that tiles straddle blocks and rounds, and a failure
+// can fall in any of them while other threads run ahead.
+const RunSharing kSharings[] = {
+    {.threads = 1},
+    {.threads = 3, .parallelFrom = 0, .tilePoints = 300, .roundTiles = 3},
+    {.threads = 2, .parallelFrom = 0, .tilePoints = 1024, .roundTiles = 2},
+    {.threads = 2, .parallelFrom = 0},
+};
+
+// Blocks on one thread and on several give what Run gives point by point, to the bit: values,
+// the first failure in point order, the points after it left alone, and the span of the values.
+TEST(ProgramRunTest, BlocksAndThreadsMatchPointByPointOnRandomFormulas) {
+    test::ExprSandbox box;
+    box.wave("a.wav", {1, -2, 3, -4, 5, 32767, -32768, 0});
+    box.wave("b.wav", {9, 8, 7});
+    std::vector<std::vector<double>> aliases(3);
+    for (long i = 0; i < kPoints; ++i) {
+        aliases[1].push_back(static_cast<double>(i) * 0.5 - 300);
+        if (i < kPoints / 2) // read past its end from the middle on
+            aliases[2].push_back(i % 3 == 0 ? -0.0 : std::sin(static_cast<double>(i)));
+    }
+    ExprParser parser;
+    parser.amp = 8191;
+    parser.per = kPoints;
+    parser.SetAliases(&aliases, 2);
+
+    std::vector<std::string> formulas = {
+        "1/(p-1200)",            // fails at the first point of a tile
+        "ln(1000-p)+1/(p-1500)", // the first of two failures in point order
+        "1/(p-1999)",            // at the last point
+        "1/(p-1199)+ln(1450-p)", // late in a tile, while the next tiles fail early
+        "0*(700-p)",             // 0.0 first, -0.0 later: the span keeps the first
+        "0*(p-700)-0*p",
+        "{1}*sin(p)+{2}",
+        "amp*sin(omg*p)+0.25*amp*cos(3*omg*p)",
+        "5",
+    };
+    test::FormulaMaker maker(7);
+    while (formulas.size() < 600)
+        formulas.push_back(maker.formula(4));
+
+    const double q = static_cast<double>(kPoints) / 3;
+    auto identity = [](std::size_t i) { return static_cast<long>(i); };
+    auto cycle = [q](std::size_t i) {
+        return static_cast<long>(std::fmod(static_cast<double>(i), q));
+    };
+    int evaluated = 0, failedPartWay = 0;
+    for (const std::string& formula : formulas) {
+        std::string program = test::Postfix(parser, formula);
+        box.prompts.clear();
+        if (program.starts_with("Err"))
+            continue;
+        ++evaluated;
+        const PostfixProgram& compiled = parser.Compiled(program);
+        const ExprOperands operands = parser.operands();
+        const Outcome expected = PointByPoint(compiled, operands, identity);
+        const Outcome expectedCycle = PointByPoint(compiled, operands, cycle);
+        failedPartWay += expected.failure.at > 0;
+        for (const RunSharing& sharing : kSharings) {
+            ASSERT_TRUE(Same(InBlocks(compiled, operands, identity, sharing), expected))
+                << formula << " on " << sharing.threads << " threads";
+            ASSERT_TRUE(Same(InBlocks(compiled, operands, cycle, sharing), expectedCycle))
+                << formula << " on " << sharing.threads << " threads, in cycles";
+        }
+    }
+    EXPECT_GT(evaluated, 300);
+    EXPECT_GE(failedPartWay, 3);
+}
+
+// The passes over a range as single loops over the points, as the engine ran them before it
+// ran blocks, storing as it stored.
+std::int32_t Stored(double v, const ExprRange& range) {
+    if (std::isnan(v))
+        v = 0;
+    const double lowest = std::max(range.lowest, -2147483648.0);
+    const double highest = std::min(range.highest, 2147483647.0);
+    return static_cast<std::int32_t>(std::trunc(std::clamp(v, lowest, std::max(lowest, highest))));
+}
+
+std::vector<std::int32_t> PointByPointRange(ExprParser& parser, const std::string& formula,
+                                            const ExprRange& range,
+                                            std::vector<std::int32_t> points) {
+    SetRangeConstants(parser, range);
+    const PostfixProgram& program = parser.Compiled(test::Postfix(parser, formula));
+    const long s = range.start, e = range.end;
+    double vmin = 1e30, vmax = -1e30;
+    for (long i = s; i <= e; ++i) {
+        const EvalResult r = program.Run(i - s, parser.operands());
+        if (r.error)
+            return points;
+        vmin = std::min(vmin, r.value);
+        vmax = std::max(vmax, r.value);
+        points[i] = Stored(r.value, range);
+    }
+    if (!range.scaled)
+        return points;
+    const double span = (range.hi - range.lo) * range.k;
+    const double scale = vmax == vmin ? 1.0 : span / (vmax - vmin);
+    const double offset = range.lo - scale * vmin;
+    const double q = static_cast<double>(e - s + 1) / static_cast<double>(range.cycles);
+    for (long i = s; i <= e; ++i) {
+        const long j = s + static_cast<long>(std::fmod(static_cast<double>(i - s), q));
+        const EvalResult r = program.Run(j - s, parser.operands());
+        points[i] = Stored(scale * r.value + offset, range);
+    }
+    return points;
+}
+
+// A range long enough to be shared among the cores stores what the single loops stored, in
+// both passes, in 16 and in 32 bits.
+TEST(ProgramRunTest, LongRangesStoreWhatTheSingleLoopsStored) {
+    test::ExprSandbox box;
+    std::vector<std::int16_t> wave(1000);
+    for (std::size_t i = 0; i < wave.size(); ++i)
+        wave[i] = static_cast<std::int16_t>(i * 37 % 2001 - 1000);
+    box.wave("w.wav", wave);
+    ExprParser parser;
+    const long n = 300000;
+    for (const std::string formula :
+         {"amp*sin(omg*p)+0.25*amp*cos(3*omg*p)", "0*(150000-p)+w.wav*3-p/7",
+          "(p>1000 & p<200000)*ln(p+1)*abs(tan(p/9999))"}) {
+        for (bool scaled : {false, true}) {
+            const ExprRange range{.start = 7,
+                                  .end = 7 + n - 1,
+                                  .lo = -20000,
+                                  .hi = 20000,
+                                  .cycles = 3,
+                                  .scaled = scaled,
+                                  .lowest = -32768,
+                                  .highest = 32767};
+            const std::vector<std::int32_t> expected =
+                PointByPointRange(parser, formula, range, std::vector<std::int32_t>(n + 10, -1));
+            std::vector<std::int32_t> wide(n + 10, -1);
+            ASSERT_TRUE(EvaluateOverRange(parser, formula, formula, range, wide)) << formula;
+            EXPECT_EQ(wide, expected) << formula << (scaled ? ", scaled" : "");
+            std::vector<std::int16_t> narrow(n + 10, -1);
+            ASSERT_TRUE(EvaluateOverRange(parser, formula, formula, range, narrow)) << formula;
+            EXPECT_TRUE(std::equal(
+                narrow.begin(), narrow.end(), expected.begin(),
+                [](std::int16_t a, std::int32_t b) { return a == static_cast<std::int16_t>(b); }))
+                << formula << (scaled ? ", scaled" : "");
+        }
+    }
+}
+
+// Over a long range the failure reported is the first in point order, however the threads ran
+// into the later ones, and the points from it on keep what they held.
+TEST(ProgramRunTest, LongRangeReportsTheFirstFailureAndKeepsThePointsAfterIt) {
+    test::ExprSandbox box;
+    ExprParser parser;
+    std::vector<std::int32_t> points(400000, -1);
+    const ExprRange range{.start = 0, .end = 399999, .lo = -100, .hi = 100};
+    EXPECT_FALSE(EvaluateOverRange(parser, "ln(250000-p)+1/(p-150000)", "typed", range, points));
+    ASSERT_EQ(box.prompts.asked.size(), 1u);
+    EXPECT_EQ(box.prompts.lastText(), "Domain error.Divide by zero.");
+    EXPECT_EQ(points[149999], static_cast<std::int32_t>(std::log(100001.0) + 1.0 / -1));
+    EXPECT_EQ(std::count(points.begin() + 150000, points.end(), -1), 250000);
+}
+
+} // namespace
+} // namespace tw

@@ -1,0 +1,85 @@
+#include "app/LaunchState.h"
+#include "app/Startup.h"
+#include "app/qt/AppProfile.h"
+#include "frame/MainFrame.h"
+#include "pulse/qt/PulseEditorDialog.h"
+#include "support/Sandbox.h"
+
+#include <QScreen>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace tw {
+namespace {
+
+void StorePlacement(QRect r) {
+    OpenAppProfile()->setValue(
+        "Settings/FmRect",
+        QString::asprintf("%04d %04d %04d %04d", r.left(), r.top(), r.right() + 1, r.bottom() + 1));
+}
+
+struct PulseRun {
+    // The frame opens where its stored placement says.
+    explicit PulseRun(QRect placement) : frame((StorePlacement(placement), kPulseResources)) {
+        frame.show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&frame));
+        editor = frame.findChild<PulseEditorDialog*>();
+        EXPECT_TRUE(editor && QTest::qWaitFor([this] { return editor->isVisible(); }, 2000));
+        QTest::qWait(50); // the second placement, once the bars have settled
+    }
+    // The menu and bars: the frame above its central widget.
+    QRect barsArea() const {
+        const QRect f = frame.frameGeometry();
+        return QRect(f.topLeft(),
+                     QPoint(f.right(), frame.centralWidget()->mapToGlobal(QPoint(0, 0)).y() - 1));
+    }
+    MainFrame frame;
+    PulseEditorDialog* editor = nullptr;
+};
+
+QRect Screen() {
+    return QGuiApplication::primaryScreen()->availableGeometry();
+}
+
+TEST(PulseEditorPlacement, OpensBesideTheMainWindowClearOfItsMenuAndBars) {
+    test::Sandbox box(kPulseComposer);
+    box.set(launch().generalIni, "DrawRect", "minTDrct", "300 300"); // room beside it
+    const QRect screen = Screen();
+    {
+        PulseRun run(QRect(screen.left(), screen.top() + 30, screen.width() / 3, 400));
+        EXPECT_GE(run.editor->frameGeometry().left(), run.frame.frameGeometry().right());
+        EXPECT_TRUE(screen.contains(run.editor->frameGeometry()));
+        run.frame.grab().save(QString(TW_BINARY_DIR) + "/PulseEditorPlacement-main.png");
+    }
+    box.set(launch().generalIni, "DrawRect", "PulsCompDlg", "");
+    PulseRun full(screen.adjusted(0, 0, 0, -40));
+    EXPECT_FALSE(full.editor->frameGeometry().intersects(full.barsArea()));
+    EXPECT_TRUE(screen.contains(full.editor->frameGeometry()));
+}
+
+TEST(PulseEditorPlacement, RemembersItsPlaceHeldOnTheScreen) {
+    test::Sandbox box(kPulseComposer);
+    const QRect screen = Screen();
+    {
+        PulseRun run(QRect(screen.left(), screen.top() + 30, screen.width() / 3, 400));
+        run.editor->setGeometry(screen.left() + 37, screen.top() + 41, 500, 450);
+    } // the editor is still shown when the frame closes
+    EXPECT_EQ(box.get(launch().generalIni, "DrawRect", "PulsCompDlg"), QString("%1 %2 %3 %4")
+                                                                           .arg(screen.left() + 37)
+                                                                           .arg(screen.top() + 41)
+                                                                           .arg(screen.left() + 536)
+                                                                           .arg(screen.top() + 490)
+                                                                           .toStdString());
+    {
+        PulseRun run(QRect(screen.left(), screen.top() + 30, screen.width() / 3, 400));
+        EXPECT_EQ(run.editor->geometry(), QRect(screen.left() + 37, screen.top() + 41, 500, 450));
+    }
+    box.set(launch().generalIni, "DrawRect", "PulsCompDlg", "90000 90000 90499 90449");
+    PulseRun run(QRect(screen.left(), screen.top() + 30, screen.width() / 3, 400));
+    EXPECT_TRUE(screen.contains(run.editor->geometry()));
+    EXPECT_EQ(run.editor->size(), QSize(500, 450));
+}
+
+} // namespace
+} // namespace tw

@@ -1,0 +1,120 @@
+#include "app/LaunchState.h"
+#include "app/NumberText.h"
+#include "app/ProfileFile.h"
+#include "app/Startup.h"
+#include "document/WeDoc.h"
+#include "frame/MainFrame.h"
+#include "frame/QtWaveFrame.h"
+#include "pulse/TrainBuilder.h"
+#include "support/Sandbox.h"
+#include "view/qt/WeditVw.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace tw {
+namespace {
+
+struct ShownFrame {
+    explicit ShownFrame(int resourceSet) : frame(resourceSet) {
+        frame.resize(1024, 700);
+        frame.show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&frame));
+        frame.view()->repaint();
+    }
+
+    // The status bar's readout after the mouse moved to `pos` in the view.
+    std::string readoutAt(QPoint pos) {
+        WeditVw* v = frame.view();
+        QMouseEvent move(QEvent::MouseMove, pos, v->mapToGlobal(pos), Qt::NoButton, Qt::NoButton,
+                         Qt::NoModifier);
+        QApplication::sendEvent(v, &move);
+        return frame.findChild<QLabel*>("Readout")->text().toStdString();
+    }
+
+    MainFrame frame;
+};
+
+// A column of the plot's left part and the row of the centre line.
+QPoint InsidePlot(const WeditVw& v, int column) {
+    return {v.plot().left + column, (v.plot().top + v.plot().bottom) / 2};
+}
+
+TEST(Readout, StandardComposerShowsThePointsCodeAndTheMarkedRange) {
+    test::Sandbox box;
+    ShownFrame shown(kStandardResources);
+    WeditVw* v = shown.frame.view();
+    WeDoc& doc = shown.frame.waveFrame()->document();
+    ASSERT_TRUE(doc.samples().Write(0, Samples::kLast, [](SampleSpan all) {
+        std::visit(
+            [](auto points) {
+                for (std::size_t i = 0; i < points.size(); ++i)
+                    points[i] = static_cast<std::int16_t>(long(i % 1000) - 500);
+            },
+            all);
+    }));
+    ASSERT_TRUE(doc.CommitEdit());
+    v->markAnchors(10, 109);
+    v->repaint();
+
+    const QPoint at = InsidePlot(*v, 37);
+    const long index = static_cast<long>(v->mapping().PixelToX(at.x()));
+    const std::string code = std::to_string(index % 1000 - 500);
+    EXPECT_EQ(shown.readoutAt(at), "Point " + std::to_string(index) + "  Code " + code +
+                                       "    Marked 10..109 (100 points)");
+    EXPECT_EQ(shown.readoutAt({2, 2}), "") << "outside the plot";
+    shown.readoutAt(at);
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(v, &leave);
+    EXPECT_EQ(shown.frame.findChild<QLabel*>("Readout")->text(), "");
+    shown.frame.grab().save(QString(TW_BINARY_DIR) + "/Readout-standard.png");
+}
+
+TEST(Readout, FmComposerShowsHertzOrTheAbstractScale) {
+    for (bool abstract : {false, true}) {
+        test::Sandbox box(kFmComposer);
+        if (abstract) {
+            profile::DeleteKey(box.descr(), "FmComposer", "IsAbstr");
+            profile::DeleteKey(box.descr(), "FmComposer", "PtSize");
+        }
+        ShownFrame shown(kFmResources);
+        WeditVw* v = shown.frame.view();
+        const WeDoc& doc = shown.frame.waveFrame()->document();
+        const QPoint at = InsidePlot(*v, 5);
+        const long index = static_cast<long>(v->mapping().PixelToX(at.x()));
+        const std::string text = shown.readoutAt(at);
+        EXPECT_EQ(text.substr(0, text.find("    ")),
+                  "Point " + std::to_string(index) + "  " +
+                      EngNumberText(doc.samples().at(std::size_t(index)), 9) +
+                      (abstract ? "" : " Hz"))
+            << text;
+    }
+}
+
+TEST(Readout, PulseTrainComposerShowsTimeAndLevelInTheTrainsUnits) {
+    test::Sandbox box(kPulseComposer);
+    // 0 V for 1 ms, 0.5 V for 2 ms, 0 V for 1 ms.
+    test::WriteTrain({{kLinkFormat, 1, {{0, 1e-3}, {0.5, 2e-3}, {0, 1e-3}}}}, 1);
+    {
+        ShownFrame shown(kPulseResources);
+        const WeditVw* v = shown.frame.view();
+        const QPoint at(v->mapping().XToPixel(2.0), (v->plot().top + v->plot().bottom) / 2);
+        const std::string time = EngNumberText(v->mapping().PixelToX(at.x()), 9);
+        EXPECT_EQ(shown.readoutAt(at), "Time " + time + "ms  Level 500e-3V");
+    }
+    box.set(box.exchange(), "PulseRoot-ch1", "tmUnitInd", "2");
+    box.set(box.exchange(), "PulseRoot-ch1", "voltInd", "1");
+    ShownFrame shown(kPulseResources);
+    const WeditVw* v = shown.frame.view();
+    const QPoint at(v->mapping().XToPixel(500.0), (v->plot().top + v->plot().bottom) / 2);
+    const std::string time = EngNumberText(v->mapping().PixelToX(at.x()), 9);
+    EXPECT_EQ(shown.readoutAt(at), "Time " + time + "us  Level 0mV");
+    shown.frame.grab().save(QString(TW_BINARY_DIR) + "/Readout-pulse.png");
+}
+
+} // namespace
+} // namespace tw

@@ -1,0 +1,137 @@
+#include "frame/RecentFileMenu.h"
+
+#include "app/Commands.h"
+#include "app/FileUtil.h"
+#include "app/LaunchState.h"
+#include "app/Startup.h"
+#include "app/qt/AppProfile.h"
+#include "document/FileFilters.h"
+#include "document/WeDoc.h"
+#include "frame/MainFrame.h"
+#include "frame/QtPulseFrame.h"
+#include "frame/QtWaveFrame.h"
+#include "pulse/PulseComposer.h"
+#include "pulse/TrainBuilder.h"
+#include "support/Sandbox.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QMenuBar>
+
+#include <gtest/gtest.h>
+
+namespace tw {
+namespace {
+
+using Paths = std::vector<std::string>;
+
+std::string CopySine(const test::Sandbox& box, const std::string& name) {
+    const std::string path = box.root() + "/" + name;
+    EXPECT_TRUE(CopyFileOver(std::string(TW_SOURCE_DIR) + "/data/waves/sine.wav", path));
+    return path;
+}
+
+bool OpenFile(WeDoc& doc, const std::string& path) {
+    return doc.Open(path, ResolveTypedName(path, -1, DialogKind::Open, CurrentFormatTable()).code);
+}
+
+QStringList FileMenuItems(MainFrame& f) {
+    QStringList out;
+    QMenu* file = f.menuBar()->actions().front()->menu();
+    for (QAction* a : file->actions())
+        if (!a->isSeparator() && a->isVisible())
+            out << a->text();
+    return out;
+}
+
+TEST(RecentFiles, OpenEditsAndLengthChangesFillTheListAndAnEntryOpensItsFile) {
+    test::Sandbox box;
+    const std::string a = CopySine(box, "a.wav");
+    const std::string b = CopySine(box, "b.wav");
+    MainFrame f(kStandardResources);
+    WeDoc& doc = f.waveFrame()->document();
+    const std::string working = box.tmp() + "TemS1.wa0";
+    const RecentFileMenu& recent = f.waveFrame()->recentFiles();
+    EXPECT_TRUE(recent.files().entries().empty());
+    EXPECT_TRUE(FileMenuItems(f).contains("Recent File"));
+    EXPECT_FALSE(f.action(kCmdRecentFile1)->isEnabled());
+
+    ASSERT_TRUE(OpenFile(doc, a));
+    EXPECT_EQ(recent.files().entries(), (Paths{a}));
+    ASSERT_TRUE(doc.SetWavelength(static_cast<long>(doc.wavelength()) + 4));
+    EXPECT_EQ(recent.files().entries(), (Paths{working, a}));
+    ASSERT_TRUE(OpenFile(doc, b));
+    ASSERT_TRUE(doc.CommitEdit());
+    EXPECT_EQ(recent.files().entries(), (Paths{working, b, a}));
+    const QStringList items = FileMenuItems(f);
+    EXPECT_TRUE(items.contains(QString::fromStdString("&3 " + a)));
+    EXPECT_FALSE(items.contains("Recent File"));
+    QMenu* file = f.menuBar()->actions().front()->menu();
+    file->popup(QPoint(0, 0));
+    file->grab().save(QString(TW_BINARY_DIR) + "/RecentFiles-menu.png");
+    file->hide();
+
+    // The third entry opens a.wav through Open: it becomes the document's file and moves up.
+    f.action(kCmdRecentFile1 + 2)->trigger();
+    EXPECT_EQ(doc.fileName, a);
+    EXPECT_EQ(doc.pathName, a);
+    EXPECT_EQ(recent.files().entries(), (Paths{a, working, b}));
+    EXPECT_TRUE(box.prompts.asked.empty()) << box.prompts.lastText();
+
+    // b.wav is gone: its entry is removed with the reason, and the document stays as it was.
+    ASSERT_TRUE(RemoveFile(b));
+    f.action(kCmdRecentFile1 + 2)->trigger();
+    EXPECT_TRUE(box.prompts.sawText("Unable to open " + b + "\nNo such file or directory"));
+    EXPECT_EQ(recent.files().entries(), (Paths{a, working}));
+    EXPECT_EQ(doc.pathName, a);
+    EXPECT_FALSE(f.action(kCmdRecentFile1 + 2)->isVisible());
+}
+
+TEST(RecentFiles, EachComposerKeepsItsOwnListInTheApplicationProfile) {
+    Paths standard;
+    {
+        test::Sandbox box;
+        const std::string a = CopySine(box, "a.wav");
+        {
+            MainFrame f(kStandardResources);
+            ASSERT_TRUE(OpenFile(f.waveFrame()->document(), a));
+        }
+        MainFrame again(kStandardResources);
+        EXPECT_EQ(again.waveFrame()->recentFiles().files().entries(), (Paths{a}));
+        auto profile = OpenAppProfile();
+        EXPECT_EQ(profile->value("RecentFiles/File1").toString().toStdString(), a);
+        EXPECT_FALSE(profile->contains("FmRecentFiles/File1"));
+    }
+    {
+        test::Sandbox box(kFmComposer);
+        OpenAppProfile()->setValue("RecentFiles/File1", "/standard/only.wav");
+        MainFrame f(kFmResources);
+        WeDoc& doc = f.waveFrame()->document();
+        EXPECT_TRUE(f.waveFrame()->recentFiles().files().entries().empty());
+        ASSERT_TRUE(doc.CommitEdit());
+        const std::string working = box.tmp() + doc.composer().workingFileName(-1, 0);
+        EXPECT_EQ(f.waveFrame()->recentFiles().files().entries(), (Paths{working}));
+        EXPECT_EQ(OpenAppProfile()->value("FmRecentFiles/File1").toString().toStdString(), working);
+    }
+}
+
+TEST(RecentFiles, ThePulseTrainComposerListsTheTrainsItOpens) {
+    test::Sandbox box(kPulseComposer);
+    test::WriteTrain({{kLinkFormat, 1, {{0, 1e-3}, {0.5, 2e-3}}}}, 1);
+    const std::string train = box.root() + "/train.pls";
+    {
+        MainFrame f(kPulseResources);
+        auto& c = static_cast<PulseComposer&>(f.composer());
+        ASSERT_TRUE(c.SaveAs(train));
+        ASSERT_TRUE(c.Open(train));
+    }
+    MainFrame f(kPulseResources);
+    EXPECT_TRUE(FileMenuItems(f).contains(QString::fromStdString("&1 " + train)));
+    ASSERT_TRUE(RemoveFile(train));
+    f.action(kCmdRecentFile1)->trigger();
+    EXPECT_TRUE(box.prompts.sawText("Unable to open " + train));
+    EXPECT_TRUE(FileMenuItems(f).contains("Recent File"));
+}
+
+} // namespace
+} // namespace tw
