@@ -8,6 +8,7 @@
 #include "document/FormatRegistry.h"
 #include "document/WaveFormats.h"
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cerrno>
@@ -43,19 +44,18 @@ const FileFormat* WritableFormat(const std::string& path) {
 }
 
 std::string WritableExtensions() {
-    std::string text;
-    std::size_t count = 0, total = 0;
+    // Each extension once: several composers, and the native and audio WAV, share some.
+    std::vector<std::string_view> extensions;
     for (const FileFormat& format : AllFileFormats())
-        total += format.writing.write ? 1 : 0;
-    for (const FileFormat& format : AllFileFormats()) {
-        if (!format.writing.write)
-            continue;
-        ++count;
-        text += (count == 1       ? ""
-                 : count == total ? " or "
-                                  : ", ") +
-                std::string(".") + std::string(format.extension);
-    }
+        if (format.writing.write &&
+            std::find(extensions.begin(), extensions.end(), format.extension) == extensions.end())
+            extensions.push_back(format.extension);
+    std::string text;
+    for (std::size_t i = 0; i < extensions.size(); ++i)
+        text += (i == 0                       ? ""
+                 : i + 1 == extensions.size() ? " or "
+                                              : ", ") +
+                std::string(".") + std::string(extensions[i]);
     return text;
 }
 

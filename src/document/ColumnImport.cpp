@@ -1,6 +1,8 @@
 #include "document/ColumnImport.h"
 
 #include "app/FileUtil.h"
+#include "document/ImportStream.h"
+#include "document/PointMapping.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -196,12 +198,16 @@ bool ReadColumnPoints(ImportSource& in, const ImportContext& ctx, PointSink& out
             in.failed(values.failure());
         return false;
     }
-    const LinearMap map =
-        ctx.stretch ? ColumnStretch(values.minimum(), values.maximum(), ctx.vMin, ctx.vMax)
-                    : LinearMap{};
+    const LinearMap map = ColumnValueMap(values.minimum(), values.maximum(), ctx);
     PointBatch batch(out, ctx.layout);
+    std::size_t clipped = 0;
     const bool mapped = values.forEach([&](std::span<const double> block) {
         for (double v : block) {
+            // Fractions of full scale end at full scale.
+            if (ctx.fullScale && std::fabs(v) > 1) {
+                v = std::clamp(v, -1.0, 1.0);
+                ++clipped;
+            }
             std::int32_t point = 0;
             if (!WholePoint(v * map.scale + map.offset + 0.5, ctx.layout, point) ||
                 !batch.add(point))
@@ -211,6 +217,7 @@ bool ReadColumnPoints(ImportSource& in, const ImportContext& ctx, PointSink& out
     });
     if (!values.failure())
         in.failed(values.failure());
+    in.clip(clipped);
     return mapped && batch.flush();
 }
 

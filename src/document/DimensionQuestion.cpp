@@ -16,6 +16,8 @@ DimensionChoice StoredDimensionChoice() {
     choice.twoDimensional = IsAbsent(is2dim) || is2dim == 1 ? 1 : 0;
     const double always = ProfileNumberIn(ini, "askDimDlg", 0, kSection, 0);
     choice.always = !IsAbsent(always) && always != 0;
+    const double fullScale = ProfileNumberIn(ini, "FullScale", 0, kSection, 0);
+    choice.fullScale = !IsAbsent(fullScale) && fullScale != 0;
     return choice;
 }
 
@@ -29,6 +31,7 @@ int AskDimension(const DimensionAsker& asker) {
     }
     WriteGeneralSetting("Is2dim", choice.twoDimensional ? "1" : "0", kSection);
     WriteGeneralSetting("askDimDlg", choice.always ? "1" : "0", kSection);
+    WriteGeneralSetting("FullScale", choice.fullScale ? "1" : "0", kSection);
     return choice.twoDimensional;
 }
 

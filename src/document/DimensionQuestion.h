@@ -8,6 +8,7 @@ namespace tw {
 struct DimensionChoice {
     int twoDimensional = 1; // the radio: 0 one-dimensional array, 1 two-dimensional array
     bool always = false;    // "Always use selected option "
+    bool fullScale = false; // values are fractions of full scale: -1.0 ... +1.0, not stretched
 };
 
 // Shows the question starting from initial; nullopt when cancelled. The GUI passes the dialog,
@@ -18,7 +19,8 @@ using DimensionAsker = std::function<std::optional<DimensionChoice>(const Dimens
 DimensionChoice StoredDimensionChoice();
 
 // Asks (unless "Always" was ticked before, which counts as OK at once), stores the answer in
-// "Is2dim" and "askDimDlg" and returns the document's askDim: the radio, or 0 on Cancel.
+// "Is2dim", "askDimDlg" and "FullScale" and returns the document's askDim: the radio, or 0 on
+// Cancel.
 int AskDimension(const DimensionAsker& asker);
 
 } // namespace tw

@@ -106,6 +106,11 @@ DialogChoice ResolveTypedName(const std::string& typedPath, int filterIndex, Dia
         return choice;
     }
     choice.code = FormatCodeOfExtension(extension, table);
+    // Two rows may share an extension (the native ".wav" and the audio ".wav"): the chosen
+    // filter's row wins when the typed extension is its own.
+    if (filterIndex >= 0 && filterIndex < static_cast<int>(listed.size()) &&
+        EqualsNoCase(extension, listed[static_cast<std::size_t>(filterIndex)]->extension))
+        choice.code = listed[static_cast<std::size_t>(filterIndex)]->code;
     if (choice.code == static_cast<int>(table.formats.size()))
         ask(launch().appName, StringText(3009), Buttons::Ok, Icon::Exclamation);
     return choice;

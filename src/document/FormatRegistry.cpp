@@ -4,6 +4,9 @@
 #include "document/ColumnImport.h"
 #include "document/ImportStream.h"
 #include "document/LeCroyImport.h"
+#include "document/MatFormat.h"
+#include "document/NpyFormat.h"
+#include "document/RiffWave.h"
 #include "document/TextWave.h"
 
 #include <algorithm>
@@ -29,6 +32,17 @@ constexpr FormatReading kAsciiIn{[](ImportSource& in, const ImportContext& ctx, 
                                  OpenRole::Converted};
 constexpr FormatReading kColumnsIn{ReadColumnPoints, OpenRole::Converted, true};
 constexpr FormatReading kLeCroyIn{ReadLeCroyPoints, OpenRole::Converted};
+// NumPy and MATLAB files are parsed whole.
+constexpr FormatReading kNpyIn{[](ImportSource& in, const ImportContext& ctx, PointSink& out) {
+                                   return ReadWholeImport(in, ctx, out, ImportNpy);
+                               },
+                               OpenRole::Converted};
+constexpr FormatReading kMatIn{[](ImportSource& in, const ImportContext& ctx, PointSink& out) {
+                                   return ReadWholeImport(in, ctx, out, ImportMat);
+                               },
+                               OpenRole::Converted};
+// The FM composer writes NumPy arrays of its points but has no code range to read values into.
+constexpr FormatReading kNotRead{};
 
 // The text writers need no more than the block and where it starts.
 template <bool (*Write)(std::ostream&, std::span<const std::int32_t>, std::size_t)>
@@ -44,6 +58,15 @@ constexpr FormatWriting kNativeOut{
 constexpr FormatWriting kAsciiOut{WriteBlock<WriteAsciiPoints>, SaveRole::NamedExport};
 constexpr FormatWriting kCsvOut{WriteBlock<WriteCsvPoints>, SaveRole::NamedExport};
 constexpr FormatWriting kPositiveOut{WriteBlock<WritePositivePoints>, SaveRole::Export};
+// These take the whole wave: the first block is all of it.
+template <bool (*Write)(std::ostream&, std::span<const std::int32_t>, const ExportContext&)>
+bool WriteWhole(std::ostream& out, std::span<const std::int32_t> points, std::size_t,
+                const ExportContext& ctx) {
+    return Write(out, points, ctx);
+}
+constexpr FormatWriting kNpyOut{WriteWhole<WriteNpy>, SaveRole::Export, true};
+constexpr FormatWriting kPcmWavOut{WriteWhole<WritePcm16Wave>, SaveRole::Export, true};
+constexpr FormatWriting kMatOut{WriteWhole<WriteMat>, SaveRole::Export, true};
 constexpr FormatWriting kNoWriter{};
 // Save As passes over LeCroy's ".0*" in silence but shows the document's file again for the
 // other forms it cannot write.
@@ -73,16 +96,24 @@ constexpr FileFormat kFormats[] = {
      "space-delimited columns", kColumnsIn, kNoWriter},
     {kInt16, kTxtCode, "txt", "Comma delimited(*txt)|*.txt", kOpenDialog,
      "comma-delimited text columns", kColumnsIn, kNoWriter},
+    {kInt16, kNpyCode, "npy", "NumPy array (*.npy)|*.npy", kBothDialogs, "NumPy", kNpyIn, kNpyOut},
+    {kInt16, kPcmWavCode, "wav", "PCM audio 16-bit (*.wav)|*.wav", kSaveDialog, "16-bit PCM WAV",
+     kNativeIn, kPcmWavOut},
+    {kInt16, kMatCode, "mat", "MATLAB file (*.mat)|*.mat", kBothDialogs, "MATLAB", kMatIn, kMatOut},
 
     {kInt32, kNativeCode, "wvf", "Binary   (*.wvf)|*.wvf", kBothDialogs, "native 32-bit", kNativeIn,
      kNativeOut},
     {kInt32, kAsciiCode, "asf", "ASCII -space delimited (*.asf)|*.asf", kBothDialogs, "ASCII",
      kAsciiIn, kAsciiOut},
+    {kInt32, kFmNpyCode, "npy", "NumPy array (*.npy)|*.npy", kSaveDialog, "NumPy", kNotRead,
+     kNpyOut},
 
     {kRecord6, kNativeCode, "wfp", "Binary   (*.wfp)|*.wfp", kBothDialogs, "native 6-byte records",
      kNativeIn, kNativeOut},
     {kRecord6, kAsciiCode, "afp", "ASCII -space delimited (*.afp)|*.afp", kBothDialogs, "ASCII",
      kAsciiIn, kAsciiOut},
+    {kRecord6, kFmNpyCode, "npy", "NumPy array (*.npy)|*.npy", kSaveDialog, "NumPy", kNotRead,
+     kNpyOut},
 };
 
 } // namespace

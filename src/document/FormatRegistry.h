@@ -43,6 +43,9 @@ struct FormatReading {
 struct FormatWriting {
     FormatWriter write = nullptr; // nullptr: nothing is written
     SaveRole save = SaveRole::None;
+    // The writer takes the whole wave in one block: its header states the length, or its library
+    // writes a variable at once. The command-line tool gathers such an output's points first.
+    bool whole = false;
 };
 
 // One row of the format table: all that the file dialogs, Open, Save As and the command-line

@@ -42,6 +42,16 @@ class ImportSource {
         if (failure_)
             failure_ = std::move(why);
     }
+    // What a reader found for the user: the message that replaces the bare string 3014 when the
+    // input holds no waveform of the form (the first stays), and how many values it held at the
+    // code range's ends.
+    void refuse(std::string message) {
+        if (refusal_.empty())
+            refusal_ = std::move(message);
+    }
+    const std::string& refusal() const { return refusal_; }
+    void clip(std::size_t count) { clipped_ += count; }
+    std::size_t clipped() const { return clipped_; }
 
   private:
     std::string path_;
@@ -51,6 +61,8 @@ class ImportSource {
     std::uint64_t size_ = 0, position_ = 0;
     bool present_ = true;
     FileResult failure_;
+    std::string refusal_;
+    std::size_t clipped_ = 0;
 };
 
 // Where an import's points go, a block at a time, in order.

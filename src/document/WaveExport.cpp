@@ -12,17 +12,21 @@ namespace {
 
 constexpr std::size_t kBlockPoints = 1 << 15;
 
-FormatWriter WriterOf(PointLayout layout, int formatCode) {
+// The row of a format that has a writer.
+const FileFormat* WritableFormat(PointLayout layout, int formatCode) {
     const FileFormat* format = FindFileFormat(layout, formatCode);
-    return format ? format->writing.write : nullptr;
+    return format && format->writing.write ? format : nullptr;
 }
 
-// The points a block at a time, widened to 32 bits, so that no writer holds a second wave.
-bool WriteInBlocks(std::ostream& out, FormatWriter write, SampleView points,
+// The points a block at a time, widened to 32 bits, so that no writer holds a second wave (but
+// for the formats that take it whole).
+bool WriteInBlocks(std::ostream& out, const FileFormat& format, SampleView points,
                    const ExportContext& ctx) {
+    const FormatWriter write = format.writing.write;
     return std::visit(
         [&](auto values) {
-            std::vector<std::int32_t> block(std::min(kBlockPoints, values.size()));
+            std::vector<std::int32_t> block(
+                format.writing.whole ? values.size() : std::min(kBlockPoints, values.size()));
             for (std::size_t first = 0; first < values.size(); first += block.size()) {
                 const std::size_t n = std::min(block.size(), values.size() - first);
                 std::copy_n(values.begin() + static_cast<std::ptrdiff_t>(first), n, block.begin());
@@ -38,20 +42,25 @@ bool WriteInBlocks(std::ostream& out, FormatWriter write, SampleView points,
 
 std::string EncodeWaveFile(std::span<const std::int32_t> points, int formatCode,
                            const ExportContext& ctx) {
-    const FormatWriter write = WriterOf(ctx.layout, formatCode);
+    const FileFormat* format = WritableFormat(ctx.layout, formatCode);
     std::ostringstream out;
-    if (!write || !WriteInBlocks(out, write, points, ctx))
+    if (!format || !WriteInBlocks(out, *format, points, ctx))
         return {};
     return std::move(out).str();
 }
 
 FileResult ExportWaveFile(const std::string& path, int formatCode, SampleView points,
                           const ExportContext& ctx) {
-    const FormatWriter write = WriterOf(ctx.layout, formatCode);
-    if (!write)
+    const FileFormat* format = WritableFormat(ctx.layout, formatCode);
+    if (!format)
         return FileResult::Failed(FileResult::Action::Write, path, "no writer for this format");
+    ExportContext named = ctx;
+    if (named.name.empty()) {
+        named.name = FileNameOf(path);
+        named.name = named.name.substr(0, named.name.find_last_of('.'));
+    }
     return WriteFileAtomically(
-        path, [&](std::ostream& out) { return WriteInBlocks(out, write, points, ctx); });
+        path, [&](std::ostream& out) { return WriteInBlocks(out, *format, points, named); });
 }
 
 } // namespace tw

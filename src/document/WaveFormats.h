@@ -74,6 +74,10 @@ enum FormatCode {
     kTraceCode = 5,
     kPrnCode = 6,
     kTxtCode = 7,
+    kNpyCode = 8,    // NumPy ".npy"; the FM composer's is kFmNpyCode
+    kPcmWavCode = 9, // a 16-bit PCM WAV for audio tools, written only
+    kMatCode = 10,   // MATLAB ".mat"
+    kFmNpyCode = 2,
     kCodeFromName = -3, // work the code out from the file name
 };
 
@@ -83,8 +87,11 @@ struct ImportContext {
     PointLayout layout = PointLayout::Int16;
     double vMin = -8192; // the instrument's code range, target of the stretch
     double vMax = 8191;
-    bool stretch = true; // the instrument's "autoStretch" option
-    int askDim = 1;      // column files: 0 one value per number, 1 time/value pairs
+    bool stretch = true;    // the instrument's "autoStretch" option
+    int askDim = 1;         // column files: 0 one value per number, 1 time/value pairs
+    bool fullScale = false; // column values are fractions of full scale: -1 ... +1, no stretch
+    int channel = 0;        // the channel taken from a multi-channel audio file, 0-based
+    std::string variable{}; // the variable taken from a MATLAB file; empty: the first
     // Open's conversion writes beside the input. Where that place holds another file, the
     // converted points replace it only when mayReplace(path) says so (no question: never);
     // otherwise, and when the input's folder cannot be written, they go to fallbackFolder
@@ -96,8 +103,9 @@ struct ImportContext {
 struct ImportResult {
     bool ok = false;
     std::vector<std::int32_t> points;
-    std::string error;  // the text to show when !ok: string 3014, or failure's message
-    FileResult failure; // a file that is there but could not be read, and why
+    std::string error;       // the text to show when !ok: string 3014, or failure's message
+    FileResult failure;      // a file that is there but could not be read, and why
+    std::size_t clipped = 0; // points held at the code range's ends
 };
 // A failed import: string 3014 (no such file, or no waveform of the form in it), or the
 // system's refusal of a file that is there.
@@ -113,6 +121,11 @@ using PointReader = bool (*)(ImportSource& in, const ImportContext& ctx, PointSi
 // The points of a native file; with riffHeader, a file that begins with "RIFF" (any case) loses
 // its 44-byte header first. Fails on no points.
 bool ReadNativeImport(ImportSource& in, const ImportContext& ctx, PointSink& out, bool riffHeader);
+// A reader over a parser of a whole file (NumPy, MATLAB, WAV audio): the input read into memory,
+// refused past an eighth of what memory holds, and the parser's points handed on; its refusal
+// and clipping are noted on the input.
+bool ReadWholeImport(ImportSource& in, const ImportContext& ctx, PointSink& out,
+                     ImportResult (*import)(std::string_view bytes, const ImportContext& ctx));
 // What a reader makes of an input, collected in memory.
 ImportResult ImportWith(PointReader read, ImportSource& in, const ImportContext& ctx);
 
@@ -139,10 +152,11 @@ int FormatCodeFromName(const std::string& path, PointLayout layout);
 
 struct ConvertResult {
     bool ok = false;
-    std::string path;   // the native binary file now holding the points
-    std::string error;  // the text to show when !ok: string 3014, or failure's message
-    FileResult failure; // the input that could not be read or the output that could not be
-                        // written, and why
+    std::string path;        // the native binary file now holding the points
+    std::string error;       // the text to show when !ok: string 3014, or failure's message
+    FileResult failure;      // the input that could not be read or the output that could not be
+                             // written, and why
+    std::size_t clipped = 0; // points held at the code range's ends
 };
 // The converted file's place beside the input: RIFF: the name + "_TBR", others: the input's
 // name with the native extension.
@@ -155,6 +169,9 @@ ConvertResult ConvertToBinary(const std::string& path, int formatCode, const Imp
 
 struct ExportContext {
     PointLayout layout = PointLayout::Int16;
+    double vMin = -8192; // the code range, mapped onto full scale by the audio export
+    double vMax = 8191;
+    std::string name{}; // what a named container (a MATLAB variable) is called; empty: "wave"
 };
 // Save As writers: the rows of ctx.layout with a writer (standard: native 0, ASCII 1,
 // comma-delimited 2, positive 16-bit 4). Codes without one write nothing and fail, as does a

@@ -3,8 +3,10 @@
 #include "app/ProfileStore.h"
 #include "app/Prompter.h"
 #include "app/StringTable.h"
+#include "document/DimensionQuestion.h"
 #include "document/FormatRegistry.h"
 #include "document/ImportStream.h"
+#include "document/RiffWave.h"
 #include "document/WaveFormats.h"
 #include "host/ExchangeFile.h"
 
@@ -64,6 +66,11 @@ ImportResult ImportFailed(FileResult failure) {
 }
 
 bool ReadNativeImport(ImportSource& in, const ImportContext& ctx, PointSink& out, bool riffHeader) {
+    if (riffHeader) {
+        char head[kRiffHeaderLength];
+        if (NeedsAudioLibrary(std::string_view(head, in.readAt(0, head, sizeof head))))
+            return ReadWholeImport(in, ctx, out, ImportAudioWave);
+    }
     const std::uint64_t start = NativeStart(in, riffHeader);
     const auto pointSize = static_cast<std::size_t>(BytesPerPoint(ctx.layout));
     const std::uint64_t count = (in.size() - start) / pointSize;
@@ -87,18 +94,50 @@ bool ReadNativeImport(ImportSource& in, const ImportContext& ctx, PointSink& out
     return count > 0;
 }
 
+bool ReadWholeImport(ImportSource& in, const ImportContext& ctx, PointSink& out,
+                     ImportResult (*import)(std::string_view bytes, const ImportContext& ctx)) {
+    // The parser's values (doubles) and points come on top of the bytes.
+    if (in.size() > MemoryPointLimit(8))
+        return false;
+    std::string bytes(static_cast<std::size_t>(in.size()), '\0');
+    if (in.readAt(0, bytes.data(), bytes.size()) != bytes.size())
+        return false;
+    ImportResult imported = import(bytes, ctx);
+    if (!imported.ok) {
+        if (!imported.failure)
+            in.failed(std::move(imported.failure));
+        else if (imported.error != StringText(3014))
+            in.refuse(std::move(imported.error));
+        return false;
+    }
+    in.clip(imported.clipped);
+    PointBatch batch(out, ctx.layout);
+    return batch.expect(imported.points.size()) && batch.addAll(imported.points) && batch.flush();
+}
+
+// What became of a reader's run over an input: ok, or the input's failure or refusal.
+ImportResult ImportOutcome(ImportSource& in, bool made) {
+    if (!in.failure())
+        return ImportFailed(in.failure());
+    ImportResult result;
+    if (!made) {
+        result = ImportFailed();
+        if (!in.refusal().empty())
+            result.error = in.refusal();
+        return result;
+    }
+    result.ok = true;
+    result.clipped = in.clipped();
+    return result;
+}
+
 ImportResult ImportWith(PointReader read, ImportSource& in, const ImportContext& ctx) {
     if (!in.present() || !in.failure())
         return ImportFailed(in.failure());
     CollectedPoints collected;
-    const bool made = read(in, ctx, collected);
-    if (!in.failure())
-        return ImportFailed(in.failure());
-    if (!made)
-        return ImportFailed();
-    ImportResult result;
-    result.ok = true;
-    result.points = std::move(collected.points);
+    ImportResult result = ImportOutcome(in, read(in, ctx, collected));
+    if (result.ok)
+        result.points = std::move(collected.points);
     return result;
 }
 
@@ -115,6 +154,7 @@ ImportContext ImportContextForLaunch(PointLayout layout, double vMin, double vMa
     ctx.vMax = vMax;
     ctx.stretch = AutoStretchEnabled();
     ctx.askDim = askDim;
+    ctx.fullScale = StoredDimensionChoice().fullScale;
     ctx.mayReplace = [](const std::string& place) {
         return ask(launch().appName,
                    place + "\nalready exists.\nPress:\n\t'Yes' - to replace it with the converted "
@@ -133,14 +173,7 @@ ImportResult StreamWave(ImportSource& in, int formatCode, const ImportContext& c
         return ImportFailed();
     if (!in.present() || !in.failure())
         return ImportFailed(in.failure());
-    const bool made = format->reading.read(in, ctx, out);
-    if (!in.failure())
-        return ImportFailed(in.failure());
-    if (!made)
-        return ImportFailed();
-    ImportResult result;
-    result.ok = true;
-    return result;
+    return ImportOutcome(in, format->reading.read(in, ctx, out));
 }
 
 ImportResult ImportWave(ImportSource& in, int formatCode, const ImportContext& ctx) {
@@ -195,9 +228,9 @@ ConvertResult FileFailed(FileResult failure) {
     return result;
 }
 
-ConvertResult NotConverted() {
+ConvertResult NotConverted(std::string error = StringText(3014)) {
     ConvertResult result;
-    result.error = StringText(3014);
+    result.error = std::move(error);
     return result;
 }
 
@@ -230,7 +263,7 @@ struct Staged {
 
     bool importFailed() const { return !made.ok && !streamFailed && !made.error.empty(); }
     ConvertResult importFailure() const {
-        return made.failure ? NotConverted() : FileFailed(made.failure);
+        return made.failure ? NotConverted(made.error) : FileFailed(made.failure);
     }
 };
 
@@ -318,15 +351,18 @@ ConvertResult ConvertToBinary(const std::string& path, int formatCode, const Imp
     case OpenRole::AsIs:
         return Placed(path);
     case OpenRole::Native: {
-        char head[4] = {};
+        char head[kRiffHeaderLength] = {};
         std::ifstream in(path, std::ios::binary);
         if (!in)
             return FileFailed(FileResult::FromErrno(kRead, path, errno));
-        const bool read = static_cast<bool>(in.read(head, sizeof head));
-        if (!read && !in.eof())
+        if (!in.read(head, sizeof head) && !in.eof())
             return FileFailed(FileResult::FromErrno(kRead, path, errno));
-        if (!read || !IsRiff(std::string_view(head, sizeof head)))
+        const std::string_view start(head, static_cast<std::size_t>(in.gcount()));
+        if (!IsRiff(start))
             return Placed(path);
+        // WAV audio other than the canonical file is read through the library, as a conversion.
+        if (NeedsAudioLibrary(start))
+            break;
         if (static_cast<std::uint64_t>(size) < kRiffHeaderLength + BytesPerPoint(ctx.layout))
             return NotConverted();
         // The samples go over as they are, header dropped.
@@ -336,14 +372,20 @@ ConvertResult ConvertToBinary(const std::string& path, int formatCode, const Imp
     case OpenRole::Converted:
         break;
     }
-    return PlaceConverted(
+    std::size_t clipped = 0;
+    ConvertResult converted = PlaceConverted(
         place,
         [&](std::ostream& out) {
             ImportSource in(path);
             NativeEncoder encoder(out, ctx.layout);
-            return StreamWave(in, formatCode, ctx, encoder);
+            ImportResult made = StreamWave(in, formatCode, ctx, encoder);
+            clipped = made.clipped;
+            return made;
         },
         ctx);
+    if (converted.ok)
+        converted.clipped = clipped;
+    return converted;
 }
 
 } // namespace tw

@@ -373,13 +373,13 @@ bool WeDoc::New() {
 }
 
 bool WeDoc::Open(const std::string& path, int code) {
-    ConvertResult converted =
-        ConvertToBinary(path, code, ImportContextForLaunch(composer_.layout(), vMin, vMax, askDim));
+    ConvertResult converted = ConvertToBinary(path, code, OpenContext());
     if (!converted.ok) {
         if (!converted.failure)
             ReportFileFailure(converted.failure);
         else
-            ask(launch().appName, StringText(3014), Buttons::Ok, Icon::Exclamation);
+            ask(launch().appName, converted.error.empty() ? StringText(3014) : converted.error,
+                Buttons::Ok, Icon::Exclamation);
         return false;
     }
     const std::string& file = converted.path;
@@ -409,6 +409,11 @@ bool WeDoc::Open(const std::string& path, int code) {
     RecordSegmentFile(ActiveTableSegment(), active_.channel, file, launch().fpSegMode);
     composer_.WaveOpened(*this);
     AfterLengthChange();
+    if (converted.clipped > 0)
+        ask(launch().appName,
+            std::to_string(converted.clipped) +
+                " points lay outside the instrument's code range and were clipped to it.",
+            Buttons::Ok, Icon::Information);
     return true;
 }
 
@@ -471,15 +476,22 @@ bool WeDoc::SaveAs(const std::string& path, int code) {
     return true;
 }
 
+ImportContext WeDoc::OpenContext() const {
+    ImportContext ctx = ImportContextForLaunch(composer_.layout(), vMin, vMax, askDim);
+    ctx.channel = audioChannel;
+    ctx.variable = matVariable;
+    return ctx;
+}
+
 std::string WeDoc::ConvertToNative(const std::string& path, int code) {
-    ConvertResult converted =
-        ConvertToBinary(path, code, ImportContextForLaunch(composer_.layout(), vMin, vMax, askDim));
+    ConvertResult converted = ConvertToBinary(path, code, OpenContext());
     ReportFileFailure(converted.failure);
     return converted.ok ? converted.path : std::string();
 }
 
 FileResult WeDoc::ExportPoints(const std::string& path, int code) const {
-    return ExportWaveFile(path, code, samples_.view(), ExportContext{composer_.layout()});
+    return ExportWaveFile(path, code, samples_.view(),
+                          ExportContext{composer_.layout(), vMin, vMax, {}});
 }
 
 bool WeDoc::CanUndo() const {

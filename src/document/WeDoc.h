@@ -2,6 +2,7 @@
 #include "app/FileUtil.h"
 #include "document/Composer.h"
 #include "document/Samples.h"
+#include "document/WaveFormats.h"
 #include "host/InstrumentDescription.h"
 
 #include <cstddef>
@@ -99,6 +100,8 @@ class WeDoc {
     double wavelength() const { return static_cast<double>(samples_.size()); }
     double vMin = 0, vMax = 0;
     int askDim = 0;
+    int audioChannel = 0;    // the channel Open takes from a multi-channel audio file, 0-based
+    std::string matVariable; // the variable Open takes from a MATLAB file; empty: the first
     std::int32_t initialPoint = 0; // value of a new point (the FM composer sets its carrier)
     // The framework's name of the active segment's file, shown in the title: the working file
     // after New, a wavelength change and every edit, the user's file after Save and a binary
@@ -142,6 +145,8 @@ class WeDoc {
     // file holding the points of path (format code from the file dialog, -3: from the name),
     // or "" when it cannot be converted.
     std::string ConvertToNative(const std::string& path, int code);
+    // What Open's conversion takes from the launch, the limits and the user's answers.
+    ImportContext OpenContext() const;
     // Save As exports: the formats of the composer that have a writer.
     FileResult ExportPoints(const std::string& path, int code) const;
 

@@ -2,9 +2,11 @@
 
 #include "app/Commands.h"
 #include "document/FormatRegistry.h"
+#include "document/MatFormat.h"
 #include "document/WaveDownload.h"
 #include "document/WaveFormats.h"
 #include "document/WeDoc.h"
+#include "document/qt/ChannelDialog.h"
 #include "document/qt/DimensionDialog.h"
 #include "document/qt/WaveFileDialog.h"
 #include "expr/qt/EquationEditorDialog.h"
@@ -14,15 +16,59 @@
 #include "generators/DocGeneratorTarget.h"
 #include "view/qt/WeditVw.h"
 
+#include <QInputDialog>
+
 #include <memory>
 
 namespace tw {
+
+namespace {
+
+// A multi-channel audio file asks which channel to take; false when the user cancelled.
+bool AskAudioChannel(WeDoc& doc, const DialogChoice& chosen, QWidget* parent) {
+    doc.audioChannel = 0;
+    const FileFormat* format = FindFileFormat(doc.composer().layout(), chosen.code);
+    if (!format || format->reading.open != OpenRole::Native)
+        return true;
+    const std::optional<int> channels = AudioChannelsOfFile(chosen.path);
+    if (!channels || *channels < 2)
+        return true;
+    const std::optional<int> channel = AskChannel(*channels, DialogChannelAsker(parent));
+    if (!channel)
+        return false;
+    doc.audioChannel = *channel;
+    return true;
+}
+
+// A MATLAB file of several variables asks which to take; false when the user cancelled.
+bool AskMatVariable(WeDoc& doc, const DialogChoice& chosen, QWidget* parent) {
+    doc.matVariable.clear();
+    if (doc.composer().layout() != PointLayout::Int16 || chosen.code != kMatCode)
+        return true;
+    const std::vector<std::string> names = MatVariablesOfFile(chosen.path);
+    if (names.size() < 2)
+        return true;
+    QStringList items;
+    for (const std::string& name : names)
+        items << QString::fromStdString(name);
+    bool ok = false;
+    const QString item = QInputDialog::getItem(
+        parent, "MATLAB Variable", "The file holds several variables. Open:", items, 0, false, &ok);
+    if (!ok)
+        return false;
+    doc.matVariable = item.toStdString();
+    return true;
+}
+
+} // namespace
 
 void OpenWaveFile(MainFrame& frame, WeDoc& doc, const DialogChoice& choice) {
     if (choice.path.empty())
         return;
     if (AsksDimension(doc.composer().layout(), choice.code))
         doc.askDim = AskDimension(DialogDimensionAsker(&frame));
+    if (!AskAudioChannel(doc, choice, &frame) || !AskMatVariable(doc, choice, &frame))
+        return;
     doc.Open(choice.path, choice.code);
 }
 

@@ -14,6 +14,11 @@ def lecroy(desc_len=346, text_len=0, reserved_len=0, data=b"", prefix=b"#9000000
     return prefix + bytes(desc) + data
 
 
+def npy(header, data):
+    text = header.encode()
+    return b"\x93NUMPY\x01\x00" + len(text).to_bytes(2, "little") + text + data
+
+
 def main():
     rng = random.Random(20240607)
     noise = bytes(rng.randrange(256) for _ in range(600))
@@ -42,6 +47,17 @@ def main():
         "negative-length.001": lecroy(text_len=-2000, data=b"abcd"),
         "one-sample-byte.trc": lecroy(data=b"\x05"),
         "marker-too-late.trc": bytes(395) + lecroy(prefix=b"", data=b"abcdef"),
+        "wave-no-data.wav": b"RIFF\x24\x00\x00\x00WAVEfmt \x10\x00\x00\x00\x01\x00\x02\x00"
+        + b"\x40\x1f\x00\x00\x00\x7d\x00\x00\x04\x00\x10\x00" + b"LIST\x04\x00\x00\x00INFO",
+        "wave-no-channels.wav": b"RIFF\x28\x00\x00\x00WAVEfmt \x10\x00\x00\x00\x01\x00\x00\x00"
+        + b"\x40\x1f\x00\x00\x00\x7d\x00\x00\x04\x00\x18\x00data\x04\x00\x00\x00abcd",
+        "matrix.npy": npy("{'descr': '<i2', 'fortran_order': False, 'shape': (2, 2), }", bytes(8)),
+        "cut.npy": npy("{'descr': '<f8', 'fortran_order': False, 'shape': (100,), }", bytes(16)),
+        "huge-shape.npy": npy("{'descr': '<i2', 'fortran_order': False, 'shape': (1" + "0" * 17
+                              + ",), }", bytes(16)),
+        "complex.npy": npy("{'descr': '<c8', 'fortran_order': False, 'shape': (2,), }", bytes(16)),
+        "empty.mat": b"",
+        "garbage.mat": b"MATLAB 5.0 MAT-file".ljust(116, b" ") + bytes(8) + b"\x00\x01IM" + noise,
     }
     os.makedirs(HERE, exist_ok=True)
     for name, content in files.items():

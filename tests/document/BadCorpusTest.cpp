@@ -41,7 +41,10 @@ TEST(BadCorpusTest, EveryFileFailsUnderItsOwnExtension) {
             auto r = ImportWaveFile(file, code, ctx);
             EXPECT_FALSE(r.ok);
             EXPECT_TRUE(r.points.empty());
-            EXPECT_EQ(r.error, "Cannot convert the format to binary format \nor invalid file path");
+            // String 3014, and for the forms read through a library, why.
+            EXPECT_EQ(r.error.rfind(
+                          "Cannot convert the format to binary format \nor invalid file path", 0),
+                      0u);
         }
         // Open's conversion of a copy leaves the folder as it was.
         const std::string copy = box.tmp() + FileNameOf(file);
@@ -57,7 +60,7 @@ TEST(BadCorpusTest, EveryImporterCopesWithEveryFile) {
     for (const std::string& file : BadFiles()) {
         const std::string bytes = ReadWholeFile(file).value_or("");
         for (PointLayout layout : {PointLayout::Int16, PointLayout::Int32, PointLayout::Record6})
-            for (int code = kCodeFromName; code <= kTxtCode + 1; ++code)
+            for (int code = kCodeFromName; code <= kMatCode + 1; ++code)
                 for (int askDim : {0, 1}) {
                     ImportContext ctx;
                     ctx.layout = layout;

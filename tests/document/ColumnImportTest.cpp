@@ -94,3 +94,30 @@ TEST(ColumnImportTest, AutoStretchOptionIsPerModel) {
 
 } // namespace
 } // namespace tw
+
+namespace tw {
+namespace {
+
+// Read as fractions of full scale, a wave that peaks at 0.5 stays at half scale; values beyond
+// full scale end there and are counted.
+TEST(ColumnImportTest, FullScaleValuesAreNotStretched) {
+    ImportContext ctx;
+    ctx.vMin = 0;
+    ctx.vMax = 16383;
+    ctx.askDim = 0;
+    ctx.fullScale = true;
+    ImportResult r = ImportColumns("0\n0.5\n-0.5\n1\n-1\n1.25\n", ctx);
+    ASSERT_TRUE(r.ok);
+    const double scale = 16383 / 2.0;
+    std::vector<std::int32_t> expected;
+    for (double v : {0.0, 0.5, -0.5, 1.0, -1.0, 1.0})
+        expected.push_back(static_cast<std::int32_t>(v * scale + scale + 0.5));
+    EXPECT_EQ(r.points, expected);
+    EXPECT_EQ(r.points[1], 12287);
+    EXPECT_EQ(r.clipped, 1u);
+    ctx.fullScale = false; // stretched, 0.5 would reach the top
+    EXPECT_EQ(ImportColumns("0\n0.5\n", ctx).points[1], 16383);
+}
+
+} // namespace
+} // namespace tw

@@ -1,5 +1,6 @@
 #include "document/qt/DimensionDialog.h"
 #include "app/LaunchState.h"
+#include "document/WaveFormats.h"
 #include "support/Sandbox.h"
 
 #include <QApplication>
@@ -40,6 +41,26 @@ TEST(DimensionDialogTest, OkStoresTheClickedChoice) {
     EXPECT_EQ(AskDimension(DialogDimensionAsker(nullptr)), 0);
     EXPECT_EQ(box.get(launch().generalIni, "StartUp", "Is2dim"), "0");
     EXPECT_EQ(box.get(launch().generalIni, "StartUp", "askDimDlg"), "1");
+}
+
+// The full-scale box sits below the original controls and is remembered with them.
+TEST(DimensionDialogTest, TheFullScaleChoiceIsRemembered) {
+    test::Sandbox box;
+    WhenShown([](DimensionDialog& d) {
+        EXPECT_FALSE(d.fullScaleBox()->isChecked());
+        EXPECT_GT(d.fullScaleBox()->y(), d.alwaysBox()->y());
+        d.fullScaleBox()->click();
+        Button(d, QDialogButtonBox::Ok)->click();
+    });
+    AskDimension(DialogDimensionAsker(nullptr));
+    EXPECT_EQ(box.get(launch().generalIni, "StartUp", "FullScale"), "1");
+    EXPECT_TRUE(StoredDimensionChoice().fullScale);
+    EXPECT_TRUE(ImportContextForLaunch(PointLayout::Int16, 0, 16383, 1).fullScale);
+    WhenShown([](DimensionDialog& d) {
+        EXPECT_TRUE(d.fullScaleBox()->isChecked());
+        Button(d, QDialogButtonBox::Cancel)->click();
+    });
+    AskDimension(DialogDimensionAsker(nullptr));
 }
 
 } // namespace

@@ -33,7 +33,8 @@ TEST_F(DocumentFormatsTest, SaveAsFollowsTheRoleOfTheCodesRow) {
          {Case{kAsciiCode, "a.asc", true, true}, Case{kCsvCode, "c.csv", true, true},
           Case{kLeCroyCode, "l.001", false, false}, Case{kPositiveCode, "p.pwav", true, false},
           Case{kTraceCode, "t.trc", false, false}, Case{kTxtCode, "x.txt", false, false},
-          Case{9, "u.doc", false, false}}) {
+          Case{static_cast<int>(FileFormatsOf(PointLayout::Int16).size()), "u.doc", false,
+               false}}) {
         SCOPED_TRACE(c.name);
         doc->fileName = native;
         seen.title.clear();
@@ -49,17 +50,18 @@ TEST_F(DocumentFormatsTest, SaveAsFollowsTheRoleOfTheCodesRow) {
     EXPECT_EQ(exch("SegmTbl-ch0", "1"), native);
 }
 
-// The FM dialog gives code 2, one past its list, for an extension it does not know: nothing is
+// The FM dialog gives the code one past its list for an extension it does not know: nothing is
 // written and nothing is read as columns.
 TEST_F(FmDocumentFormatsTest, CodesPastTheListReadAndWriteNothing) {
     start();
+    const int past = static_cast<int>(FileFormatsOf(PointLayout::Int32).size());
     const std::string csv = box.root() + "/fm.csv";
-    ASSERT_TRUE(doc->SaveAs(csv, 2));
+    ASSERT_TRUE(doc->SaveAs(csv, past));
     EXPECT_FALSE(FileExists(csv));
 
     const std::vector<std::int32_t> before = test::Values(doc->samples());
     const std::string rows = box.write("rows.txt", "0,1\n1,2\n2,3\n");
-    EXPECT_FALSE(doc->Open(rows, 2));
+    EXPECT_FALSE(doc->Open(rows, past));
     EXPECT_EQ(box.prompts.lastText(),
               "Cannot convert the format to binary format \nor invalid file path");
     EXPECT_EQ(test::Values(doc->samples()), before);

@@ -19,16 +19,18 @@ std::vector<std::string> Patterns(std::string_view filter) {
 TEST(FileFiltersTest, FiltersSplitIntoDisplayAndPattern) {
     const FormatTable& standard = FormatTableFor(0, false);
     auto open = ParseFilter(FileFilter(standard, DialogKind::Open));
-    ASSERT_EQ(open.size(), 7u);
+    ASSERT_EQ(open.size(), DialogFormats(standard, DialogKind::Open).size());
     EXPECT_EQ(open[0].display, "Binary   (*.wav)");
     EXPECT_EQ(open[3].display, "LeCroy  format (*.0* )");
+    // The formats added later follow the original entries.
+    EXPECT_EQ(Patterns(FileFilter(standard, DialogKind::Open)),
+              (std::vector<std::string>{"*.wav", "*.asc", "*.csv", "*.0*", "*.trc", "*.prn",
+                                        "*.txt", "*.npy", "*.mat"}));
     EXPECT_EQ(
-        Patterns(FileFilter(standard, DialogKind::Open)),
-        (std::vector<std::string>{"*.wav", "*.asc", "*.csv", "*.0*", "*.trc", "*.prn", "*.txt"}));
-    EXPECT_EQ(Patterns(FileFilter(standard, DialogKind::Save)),
-              (std::vector<std::string>{"*.wav", "*.asc", "*.csv", "*.pwav"}));
+        Patterns(FileFilter(standard, DialogKind::Save)),
+        (std::vector<std::string>{"*.wav", "*.asc", "*.csv", "*.pwav", "*.npy", "*.wav", "*.mat"}));
     EXPECT_EQ(Patterns(FileFilter(FormatTableFor(1, true), DialogKind::Save)),
-              (std::vector<std::string>{"*.wfp", "*.afp"}));
+              (std::vector<std::string>{"*.wfp", "*.afp", "*.npy"}));
 }
 
 TEST(FileFiltersTest, ExtensionsMatchOverTheLengthOfEachEntry) {
@@ -39,10 +41,12 @@ TEST(FileFiltersTest, ExtensionsMatchOverTheLengthOfEachEntry) {
     EXPECT_EQ(FormatCodeOfExtension("trc", standard), kTraceCode);
     EXPECT_EQ(FormatCodeOfExtension("txt", standard), kTxtCode);
     EXPECT_EQ(FormatCodeOfExtension("wave", standard), kNativeCode);
-    EXPECT_EQ(FormatCodeOfExtension("wa", standard), 8);
-    EXPECT_EQ(FormatCodeOfExtension("", standard), 8);
+    const int past = static_cast<int>(standard.formats.size());
+    EXPECT_EQ(FormatCodeOfExtension("wa", standard), past);
+    EXPECT_EQ(FormatCodeOfExtension("", standard), past);
     EXPECT_EQ(FormatCodeOfExtension("afp", FormatTableFor(1, true)), kAsciiCode);
-    EXPECT_EQ(FormatCodeOfExtension("asc", FormatTableFor(1, false)), 2);
+    EXPECT_EQ(FormatCodeOfExtension("asc", FormatTableFor(1, false)),
+              static_cast<int>(FormatTableFor(1, false).formats.size()));
 }
 
 TEST(FileFiltersTest, TypedNamesAreCompletedOrRefused) {
@@ -62,12 +66,13 @@ TEST(FileFiltersTest, TypedNamesAreCompletedOrRefused) {
     EXPECT_TRUE(box.prompts.asked.empty());
 
     auto bad = ResolveTypedName("/w/s.doc", 0, DialogKind::Open, standard);
-    EXPECT_EQ(bad.code, 8);
+    EXPECT_EQ(bad.code, static_cast<int>(standard.formats.size()));
     ASSERT_EQ(box.prompts.asked.size(), 1u);
     EXPECT_EQ(box.prompts.asked[0].caption, "Tidewright");
     EXPECT_EQ(box.prompts.asked[0].text, "Illegal file name extension.");
     EXPECT_EQ(box.prompts.asked[0].icon, Icon::Exclamation);
-    EXPECT_EQ(ResolveTypedName("/w/s.wav", 0, DialogKind::Save, FormatTableFor(1, false)).code, 2);
+    EXPECT_EQ(ResolveTypedName("/w/s.wav", 0, DialogKind::Save, FormatTableFor(1, false)).code,
+              static_cast<int>(FormatTableFor(1, false).formats.size()));
 }
 
 } // namespace

@@ -32,7 +32,7 @@ TEST(WaveFileDialogTest, SaveCompletesTheNameFromTheFilterAndRemembersIt) {
     QStringList filters;
     TypeWhenShown(2, "sine", &filters);
     DialogChoice choice = ChooseWaveFile(nullptr, DialogKind::Save, "/x/old.wav", memory);
-    ASSERT_EQ(filters.size(), 4);
+    ASSERT_EQ(filters.size(), 7);
     EXPECT_EQ(filters[3], "Positive format (16-bit only) (*.pwav ) (*.pwav)");
     EXPECT_EQ(choice.path, box.root() + "/sine.csv");
     EXPECT_EQ(choice.code, kCsvCode);
@@ -63,9 +63,11 @@ TEST(WaveFileDialogTest, ListsTheRowsOfTheRunningComposersTable) {
             FileDialogMemory memory;
             EXPECT_TRUE(ChooseWaveFile(nullptr, kind, "", memory).path.empty());
             EXPECT_EQ(filters, expected) << composer;
-            EXPECT_EQ(filters.size(), composer == kFmComposer    ? 2
-                                      : kind == DialogKind::Open ? 7
-                                                                 : 4);
+            // The original entries, then NumPy (and for the standard composer MATLAB and
+            // the audio WAV).
+            EXPECT_EQ(filters.size(), composer == kFmComposer    ? 2 + int(kind == DialogKind::Save)
+                                      : kind == DialogKind::Open ? 9
+                                                                 : 7);
         }
     }
 }

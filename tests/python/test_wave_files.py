@@ -101,7 +101,7 @@ def test_points_that_do_not_fit_the_form_are_refused_and_nothing_is_written(tmp_
         tidewright.write_wave(path, [1, 2, 3])
     with pytest.raises(ValueError, match="one-dimensional"):
         tidewright.write_wave(path, np.zeros((2, 2), dtype=np.int16))
-    with pytest.raises(ValueError, match=r"\.wav, \.asc, \.csv, \.pwav, \.wvf, \.asf, \.wfp or \.afp"):
+    with pytest.raises(ValueError, match=r"\.wav, \.asc, \.csv, \.pwav, \.npy, \.mat, \.wvf, \.asf, \.wfp or \.afp"):
         tidewright.write_wave(tmp_path / "x.trc", np.zeros(3, dtype=np.int16))
     assert os.listdir(tmp_path) == []
 

@@ -17,10 +17,14 @@ constexpr std::string_view kCommands =
     "      evaluate FORMULA of the point number p over N points (default 1000) and write them\n"
     "      to OUT; amp and per come from the level range (default -8192:8191); --scale\n"
     "      stretches the values onto the range\n"
-    "  convert IN OUT [--range LO:HI] [--no-stretch] [--single]\n"
+    "  convert IN OUT [IMPORT OPTIONS] [--format NAME]\n"
     "      read IN in the format its name gives and write OUT in the format of its extension\n"
-    "  info FILE [--range LO:HI] [--no-stretch] [--single]\n"
+    "      (or the one --format names, such as \"16-bit PCM WAV\")\n"
+    "  info FILE [IMPORT OPTIONS]\n"
     "      print the number of points, the lowest and highest point and the format of FILE\n"
+    "  import options: --range LO:HI, --no-stretch, --single, --full-scale (column values\n"
+    "      are fractions of full scale), --channel N (of a WAV, from 1), --variable NAME\n"
+    "      (of a MATLAB file; default the first)\n"
     "  help, --help, -h\n"
     "      show this text\n";
 
@@ -42,8 +46,8 @@ std::string MakeUsage() {
         usage += format.reading.read ? "r" : " ";
         usage += format.writing.write ? "w  " : "   ";
         usage += format.name;
-        if (format.reading.open == OpenRole::Native)
-            usage += " (a RIFF header is skipped)";
+        if (format.reading.open == OpenRole::Native && format.code == kNativeCode)
+            usage += " (a WAV file other than 16-bit mono is read as audio)";
         usage += "\n";
         if (format.reading.asksDimension)
             columns += (columns.empty() ? "" : ", ") + pattern;
@@ -139,6 +143,24 @@ ParseResult ParseArgs(std::span<const std::string> args) {
             o.stretch = false;
         } else if (!eval && a == "--single") {
             o.singleValues = true;
+        } else if (!eval && a == "--full-scale") {
+            o.fullScale = true;
+        } else if (!eval && a == "--channel") {
+            const std::string* v = value();
+            long channel = 0;
+            if (!v || !ParsePoints(*v, channel) || channel > 1024)
+                return Fail("--channel needs a channel number from 1");
+            o.channel = static_cast<int>(channel - 1);
+        } else if (!eval && a == "--variable") {
+            const std::string* v = value();
+            if (!v || v->empty())
+                return Fail("--variable needs a name");
+            o.variable = *v;
+        } else if (o.command == Command::Convert && a == "--format") {
+            const std::string* v = value();
+            if (!v || v->empty())
+                return Fail("--format needs a format name (try --help)");
+            o.format = *v;
         } else if (a.size() > 1 && a[0] == '-' && !(eval && o.operands.empty())) {
             // A formula may start with '-', so only eval's first operand is taken as it stands.
             return Fail("unknown option '" + a + "' for " + name + " (try --help)");

@@ -22,6 +22,10 @@ struct Options {
     bool scale = false;           // eval: stretch the values onto lo..hi
     bool stretch = true;          // imports: stretch column files onto lo..hi
     bool singleValues = false;    // imports: column files hold one value per number
+    bool fullScale = false;       // imports: column values are fractions of full scale
+    int channel = 0;              // imports: the channel of a multi-channel WAV, 0-based
+    std::string variable;         // imports: the variable of a MATLAB file; empty: the first
+    std::string format;           // convert: OUT's format by its name; empty: by extension
 };
 
 struct ParseResult {

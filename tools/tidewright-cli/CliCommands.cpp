@@ -72,6 +72,9 @@ ImportContext ContextOf(const Options& o) {
     ctx.vMax = o.hi;
     ctx.stretch = o.stretch;
     ctx.askDim = o.singleValues ? 0 : 1;
+    ctx.fullScale = o.fullScale;
+    ctx.channel = o.channel;
+    ctx.variable = o.variable;
     return ctx;
 }
 
@@ -114,9 +117,16 @@ std::string WritableExtensions() {
     return text;
 }
 
-// The format an output's extension names, or nothing after saying why not.
-const FileFormat* WritableFormat(const std::string& path) {
+// The format of an output: the one --format names, else the one its extension names; or
+// nothing after saying why not.
+const FileFormat* WritableFormat(const Options& o, const std::string& path) {
     const FileFormat* format = FileFormatOfExtension(kCliLayout, ExtensionOf(path));
+    if (!o.format.empty()) {
+        format = nullptr;
+        for (const FileFormat& f : FileFormatsOf(kCliLayout))
+            if (EqualsNoCase(f.name, o.format) && f.writing.write)
+                format = &f;
+    }
     if (!format || !format->writing.write) {
         Error("cannot write '" + path + "': use " + WritableExtensions());
         return nullptr;
@@ -124,11 +134,16 @@ const FileFormat* WritableFormat(const std::string& path) {
     return format;
 }
 
-int Write(const std::string& path, SampleView points) {
-    const FileFormat* format = WritableFormat(path);
+// Values are exported from the code range lo..hi.
+ExportContext ExportContextOf(const Options& o) {
+    return ExportContext{kCliLayout, o.lo, o.hi, {}};
+}
+
+int Write(const Options& o, const std::string& path, SampleView points) {
+    const FileFormat* format = WritableFormat(o, path);
     if (!format)
         return kFailed;
-    if (FileResult written = ExportWaveFile(path, format->code, points, ExportContext{kCliLayout});
+    if (FileResult written = ExportWaveFile(path, format->code, points, ExportContextOf(o));
         !written)
         return Error("cannot write '" + path + "': " + Flatten(written.error()));
     return 0;
@@ -137,9 +152,10 @@ int Write(const std::string& path, SampleView points) {
 // Writes the points it is handed in an output format, numbering them on.
 class FormatSink : public PointSink {
   public:
-    FormatSink(std::ostream& out, const FileFormat& format) : out_(out), format_(format) {}
+    FormatSink(std::ostream& out, const FileFormat& format, ExportContext ctx)
+        : out_(out), format_(format), ctx_(std::move(ctx)) {}
     bool take(std::span<const std::int32_t> points) override {
-        const bool written = format_.writing.write(out_, points, count_, ExportContext{kCliLayout});
+        const bool written = format_.writing.write(out_, points, count_, ctx_);
         count_ += points.size();
         return written;
     }
@@ -147,6 +163,7 @@ class FormatSink : public PointSink {
   private:
     std::ostream& out_;
     const FileFormat& format_;
+    ExportContext ctx_;
     std::size_t count_ = 0;
 };
 
@@ -195,7 +212,7 @@ int Eval(const Options& o) {
     if (!ok)
         return Error("cannot evaluate '" + typed + "'" +
                      (messages.first.empty() ? "" : ": " + messages.first));
-    return Write(o.output, points);
+    return Write(o, o.output, points);
 }
 
 // The input streams through into the output: neither is ever held whole.
@@ -203,13 +220,20 @@ int Convert(const Options& o) {
     const std::string& input = o.operands[0];
     const std::string& output = o.operands[1];
     const FileFormat* from = ReadableFormat(input);
-    const FileFormat* to = from ? WritableFormat(output) : nullptr;
+    const FileFormat* to = from ? WritableFormat(o, output) : nullptr;
     if (!to)
         return kFailed;
+    // A format that takes the whole wave at once gets it once it is all read.
+    if (to->writing.whole) {
+        CollectedPoints points;
+        if (ImportResult r = Import(input, *from, o, points); !r.ok)
+            return ReadError(input, *from, r);
+        return Write(o, output, std::span<const std::int32_t>(points.points));
+    }
     ImportResult imported;
     bool outputFailed = false;
     FileResult written = WriteFileAtomically(output, [&](std::ostream& out) {
-        FormatSink sink(out, *to);
+        FormatSink sink(out, *to, ExportContextOf(o));
         imported = Import(input, *from, o, sink);
         outputFailed = !out;
         return imported.ok;

@@ -20,17 +20,20 @@ DimensionDialog::DimensionDialog(const DimensionChoice& initial, QWidget* parent
     (initial.twoDimensional ? two_ : one_)->setChecked(true);
     always_ = new QCheckBox("Always use selected option ", this);
     always_->setChecked(initial.always);
+    fullScale_ = new QCheckBox("Values are fractions of full scale (-1.0 ... +1.0)", this);
+    fullScale_->setChecked(initial.fullScale);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(group);
     layout->addWidget(always_);
+    layout->addWidget(fullScale_);
     layout->addWidget(buttons);
 }
 
 DimensionChoice DimensionDialog::choice() const {
-    return {two_->isChecked() ? 1 : 0, always_->isChecked()};
+    return {two_->isChecked() ? 1 : 0, always_->isChecked(), fullScale_->isChecked()};
 }
 
 DimensionAsker DialogDimensionAsker(QWidget* parent) {

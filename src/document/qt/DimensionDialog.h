@@ -18,11 +18,13 @@ class DimensionDialog : public QDialog {
     QRadioButton* oneDimensional() const { return one_; }
     QRadioButton* twoDimensional() const { return two_; }
     QCheckBox* alwaysBox() const { return always_; }
+    QCheckBox* fullScaleBox() const { return fullScale_; }
 
   private:
     QRadioButton* one_;
     QRadioButton* two_;
     QCheckBox* always_;
+    QCheckBox* fullScale_;
 };
 
 // The asker AskDimension uses in the GUI: the dialog, modal over parent.

@@ -1,0 +1,57 @@
+#include "document/ChannelQuestion.h"
+
+#include "app/FileUtil.h"
+#include "app/LaunchState.h"
+#include "app/ProfileStore.h"
+#include "document/RiffWave.h"
+
+#include <fstream>
+
+namespace tw {
+
+namespace {
+constexpr const char* kSection = "StartUp";
+// The audio library finds the channel count in the header; the samples need not be read.
+constexpr std::streamsize kHeadBytes = 1 << 20;
+} // namespace
+
+ChannelChoice StoredChannelChoice() {
+    const std::string& ini = launch().generalIni;
+    ChannelChoice choice;
+    const double channel = ProfileNumberIn(ini, "WavChannel", 0, kSection, 0);
+    choice.channel = IsAbsent(channel) || channel < 0 || channel > 1023 ? 0 : int(channel);
+    const double always = ProfileNumberIn(ini, "askChanDlg", 0, kSection, 0);
+    choice.always = !IsAbsent(always) && always != 0;
+    return choice;
+}
+
+std::optional<int> AskChannel(int channels, const ChannelAsker& asker) {
+    ChannelChoice choice = StoredChannelChoice();
+    const bool fits = choice.channel < channels;
+    if (!fits)
+        choice.channel = 0;
+    if (!choice.always || !fits) {
+        std::optional<ChannelChoice> answer = asker ? asker(channels, choice) : std::nullopt;
+        if (!answer)
+            return std::nullopt;
+        choice = *answer;
+    }
+    if (choice.channel < 0 || choice.channel >= channels)
+        return std::nullopt;
+    WriteGeneralSetting("WavChannel", std::to_string(choice.channel), kSection);
+    WriteGeneralSetting("askChanDlg", choice.always ? "1" : "0", kSection);
+    return choice.channel;
+}
+
+std::optional<int> AudioChannelsOfFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::string head(static_cast<std::size_t>(kHeadBytes), '\0');
+    if (!in.read(head.data(), kHeadBytes) && in.gcount() <= 0)
+        return std::nullopt;
+    head.resize(static_cast<std::size_t>(in.gcount()));
+    if (!NeedsAudioLibrary(head))
+        return std::nullopt;
+    return WaveChannels(head);
+}
+
+} // namespace tw

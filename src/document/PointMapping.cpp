@@ -1,0 +1,68 @@
+#include "document/PointMapping.h"
+
+#include "app/StringTable.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace tw {
+
+LinearMap FullScaleMap(double vMin, double vMax) {
+    const double scale = (vMax - vMin) / 2;
+    return {scale, vMin + scale};
+}
+
+LinearMap IntegerFullScaleMap(int bits, double vMin, double vMax) {
+    const double fullScale = std::ldexp(1.0, bits - 1);
+    const double scale = (vMax - vMin) / (2 * fullScale - 1);
+    return {scale, vMin + scale * fullScale};
+}
+
+LinearMap ColumnValueMap(double minimum, double maximum, const ImportContext& ctx) {
+    if (ctx.fullScale)
+        return FullScaleMap(ctx.vMin, ctx.vMax);
+    return ctx.stretch ? ColumnStretch(minimum, maximum, ctx.vMin, ctx.vMax) : LinearMap{};
+}
+
+LinearMap ColumnValueMap(std::span<const double> values, const ImportContext& ctx) {
+    double minimum = 1e9;
+    double maximum = -1e9;
+    for (double v : values) {
+        minimum = std::min(minimum, v);
+        maximum = std::max(maximum, v);
+    }
+    return ColumnValueMap(minimum, maximum, ctx);
+}
+
+ImportResult MapIntoRange(std::span<const double> values, LinearMap map, const ImportContext& ctx) {
+    // The code range, narrowed to what the layout's points can hold.
+    const bool narrow = ctx.layout == PointLayout::Int16;
+    const double lo = std::ceil(std::max(ctx.vMin, narrow ? -32768.0 : -2147483648.0));
+    const double hi = std::floor(std::min(ctx.vMax, narrow ? 32767.0 : 2147483647.0));
+    if (!(lo <= hi))
+        return ImportFailed();
+    ImportResult result;
+    result.points.reserve(values.size());
+    for (double v : values) {
+        if (std::isnan(v))
+            return ImportRefused("The file holds a value that is not a number.");
+        double point = std::floor(v * map.scale + map.offset + 0.5);
+        if (std::isnan(point) || point < lo || point > hi) {
+            point = std::isnan(point) ? lo : std::clamp(point, lo, hi);
+            ++result.clipped;
+        }
+        result.points.push_back(static_cast<std::int32_t>(point));
+    }
+    result.ok = !result.points.empty();
+    if (!result.ok)
+        return ImportFailed();
+    return result;
+}
+
+ImportResult ImportRefused(const std::string& why) {
+    ImportResult result = ImportFailed();
+    result.error = std::string(StringText(3014)) + "\n" + why;
+    return result;
+}
+
+} // namespace tw

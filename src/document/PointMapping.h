@@ -1,0 +1,28 @@
+#pragma once
+#include "document/ColumnImport.h"
+#include "document/WaveFormats.h"
+
+#include <span>
+#include <string>
+
+namespace tw {
+
+// -1.0 ... +1.0 onto vMin ... vMax, without stretching.
+LinearMap FullScaleMap(double vMin, double vMax);
+// The whole range of a signed integer of `bits` bits, -2^(bits-1) ... 2^(bits-1)-1, onto
+// vMin ... vMax, so that equal ranges map one to one.
+LinearMap IntegerFullScaleMap(int bits, double vMin, double vMax);
+// The map the column import takes for values of a file: full scale when the user reads values as
+// fractions of full scale, else the stretch of the instrument's "autoStretch" option, else none.
+LinearMap ColumnValueMap(double minimum, double maximum, const ImportContext& ctx);
+// The same over values in memory.
+LinearMap ColumnValueMap(std::span<const double> values, const ImportContext& ctx);
+
+// Points of values under map, each rounded to the nearest whole number and held inside
+// [vMin, vMax]; result.clipped counts the held ones. A value that is not a number fails.
+ImportResult MapIntoRange(std::span<const double> values, LinearMap map, const ImportContext& ctx);
+
+// A failed import of a file that is there but cannot be taken, with string 3014 and why.
+ImportResult ImportRefused(const std::string& why);
+
+} // namespace tw

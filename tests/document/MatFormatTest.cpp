@@ -1,0 +1,135 @@
+// MATLAB files as libmatio writes them (versions 5 and 7.3): vectors of every numeric class
+// read like column values, the variable chosen by name, complex values and matrices refused; the
+// int16 export read back by the library.
+#include "document/MatFormat.h"
+#include "app/FileUtil.h"
+#include "app/StringTable.h"
+#include "support/Sandbox.h"
+
+#include <gtest/gtest.h>
+
+#include <matio.h>
+
+#include <algorithm>
+#include <cmath>
+#include <complex>
+
+namespace tw {
+namespace {
+
+using Points = std::vector<std::int32_t>;
+
+template <typename T>
+void Put(mat_t* mat, const char* name, matio_classes c, matio_types t, std::vector<T> data,
+         std::size_t rows, std::size_t cols, int flags = 0) {
+    size_t dims[2] = {rows, cols};
+    matvar_t* var = Mat_VarCreate(name, c, t, 2, dims, data.data(), flags);
+    ASSERT_NE(var, nullptr);
+    EXPECT_EQ(Mat_VarWrite(mat, var, MAT_COMPRESSION_NONE), 0);
+    Mat_VarFree(var);
+}
+
+// a: double column, b: int16 row, u: uint32 column, s: single, c: complex, m: 2x3, t: text.
+bool WriteSample(const std::string& path, mat_ft version) {
+    mat_t* mat = Mat_CreateVer(path.c_str(), nullptr, version);
+    if (!mat)
+        return false;
+    Put(mat, "a", MAT_C_DOUBLE, MAT_T_DOUBLE, std::vector<double>{0, 0.5, -0.25}, 3, 1);
+    Put(mat, "b", MAT_C_INT16, MAT_T_INT16, std::vector<std::int16_t>{7, -300, 12}, 1, 3);
+    Put(mat, "u", MAT_C_UINT32, MAT_T_UINT32, std::vector<std::uint32_t>{1, 4000000000u}, 2, 1);
+    Put(mat, "s", MAT_C_SINGLE, MAT_T_SINGLE, std::vector<float>{0.25f, -1}, 2, 1);
+    std::vector<double> re{1, 2}, im{3, 4};
+    mat_complex_split_t split{re.data(), im.data()};
+    size_t dims[2] = {2, 1};
+    matvar_t* c = Mat_VarCreate("c", MAT_C_DOUBLE, MAT_T_DOUBLE, 2, dims, &split, MAT_F_COMPLEX);
+    Mat_VarWrite(mat, c, MAT_COMPRESSION_NONE);
+    Mat_VarFree(c);
+    Put(mat, "m", MAT_C_DOUBLE, MAT_T_DOUBLE, std::vector<double>(6, 1.0), 2, 3);
+    Put(mat, "t", MAT_C_CHAR, MAT_T_UINT8, std::vector<char>{'h', 'i'}, 1, 2);
+    Mat_Close(mat);
+    return true;
+}
+
+class MatFormatTest : public ::testing::TestWithParam<mat_ft> {
+  protected:
+    void SetUp() override {
+        path = box.root() + "/sample.mat";
+        if (!WriteSample(path, GetParam()))
+            GTEST_SKIP() << "this libmatio does not write the version";
+        bytes = ReadWholeFile(path).value_or("");
+    }
+    ImportResult Read(const std::string& variable, bool stretch = true) {
+        ImportContext ctx;
+        ctx.vMin = 0;
+        ctx.vMax = 16383;
+        ctx.stretch = stretch;
+        ctx.variable = variable;
+        return ImportMat(bytes, ctx);
+    }
+    test::Sandbox box;
+    std::string path;
+    std::string bytes;
+};
+
+TEST_P(MatFormatTest, VectorsOfEveryNumericClassReadLikeColumnValues) {
+    // Version 7.3 lists them by name.
+    std::vector<std::string> names = MatVariables(bytes);
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"a", "b", "c", "m", "s", "t", "u"}));
+    // Stretched: +-0.5 onto 0 ... 16383, rounded to nearest.
+    const double scale = 16383 / 1.0;
+    Points stretched;
+    for (double v : {0.0, 0.5, -0.25})
+        stretched.push_back(static_cast<std::int32_t>(std::floor(v * scale + 8191.5 + 0.5)));
+    for (const char* first : {"", "a"}) {
+        ImportResult r = Read(first);
+        ASSERT_TRUE(r.ok) << r.error;
+        EXPECT_EQ(r.points, stretched);
+    }
+    ImportResult b = Read("b", false);
+    ASSERT_TRUE(b.ok) << b.error;
+    EXPECT_EQ(b.points, (Points{7, 0, 12}));
+    EXPECT_EQ(b.clipped, 1u) << "-300 lies below the code range";
+    ImportResult u = Read("u", false);
+    EXPECT_EQ(u.points, (Points{1, 16383}));
+    ImportResult s = Read("s");
+    EXPECT_EQ(s.points, (Points{10239, 0})) << "stretched: -1 ... 1 onto the range";
+}
+
+TEST_P(MatFormatTest, ComplexValuesMatricesAndOtherClassesAreRefusedWithWhy) {
+    for (auto [variable, why] :
+         {std::pair{"c", "is complex."}, std::pair{"m", "is a matrix"},
+          std::pair{"t", "is not numeric."}, std::pair{"z", "no variable z"}}) {
+        SCOPED_TRACE(variable);
+        ImportResult r = Read(variable);
+        EXPECT_FALSE(r.ok);
+        EXPECT_TRUE(r.points.empty());
+        EXPECT_EQ(r.error.rfind(StringText(3014), 0), 0u);
+        EXPECT_NE(r.error.find(why), std::string::npos) << r.error;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Versions, MatFormatTest, ::testing::Values(MAT_FT_MAT5, MAT_FT_MAT73));
+
+TEST(MatExportTest, OneInt16VectorNamedAfterTheFile) {
+    test::Sandbox box;
+    const std::string path = box.root() + "/my wave-1.mat";
+    const Points points{-8192, 0, 8191, 5};
+    ASSERT_TRUE(ExportWaveFile(path, kMatCode, points, {}));
+    mat_t* mat = Mat_Open(path.c_str(), MAT_ACC_RDONLY);
+    ASSERT_NE(mat, nullptr);
+    matvar_t* var = Mat_VarRead(mat, "my_wave_1");
+    ASSERT_NE(var, nullptr);
+    EXPECT_EQ(var->class_type, MAT_C_INT16);
+    EXPECT_EQ(var->rank, 2);
+    EXPECT_EQ(var->dims[0] * var->dims[1], points.size());
+    const auto* data = static_cast<const std::int16_t*>(var->data);
+    EXPECT_EQ(Points(data, data + points.size()), points);
+    Mat_VarFree(var);
+    Mat_Close(mat);
+    EXPECT_EQ(MatVariableName("9lives"), "w9lives");
+    EXPECT_EQ(MatVariableName(std::string(80, 'x')).size(), 63u);
+}
+
+} // namespace
+} // namespace tw

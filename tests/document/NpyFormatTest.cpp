@@ -1,0 +1,162 @@
+// NumPy ".npy" files: read as numpy writes them in every integer and float type and either byte
+// order, written so that numpy.load gives the points back, and bad headers refused.
+#include "document/NpyFormat.h"
+#include "app/FileUtil.h"
+#include "app/StringTable.h"
+#include "document/PointMapping.h"
+#include "support/PythonScript.h"
+#include "support/Sandbox.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <sstream>
+
+namespace tw {
+namespace {
+
+std::string PythonList(const std::vector<double>& values) {
+    std::ostringstream out;
+    out.precision(17);
+    out << "[";
+    for (double v : values)
+        out << v << ",";
+    out << "]";
+    return out.str();
+}
+
+std::vector<std::int32_t> Expected(const std::vector<double>& values, double scale, double offset,
+                                   double lo, double hi) {
+    std::vector<std::int32_t> points;
+    for (double v : values)
+        points.push_back(
+            static_cast<std::int32_t>(std::clamp(std::floor(v * scale + offset + 0.5), lo, hi)));
+    return points;
+}
+
+class NpyFormatTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        if (!test::HavePythonNumpy())
+            GTEST_SKIP() << "no /usr/bin/python3 with numpy";
+        folder = test::MakeTempFolder("tw-npy");
+    }
+    // numpy's own file of the values in the dtype.
+    std::string Save(const std::string& name, const std::string& dtype,
+                     const std::vector<double>& values) {
+        const std::string path = folder + "/" + name;
+        const auto done = test::RunPython("import numpy as np\nnp.save('" + path + "', np.array(" +
+                                          PythonList(values) + ", dtype='" + dtype + "'))\n");
+        EXPECT_TRUE(done.has_value()) << dtype;
+        return path;
+    }
+    std::string folder;
+};
+
+TEST_F(NpyFormatTest, FloatsOfEveryWidthAndOrderAreFractionsOfFullScale) {
+    const std::vector<double> values{0, 0.5, -0.5, 1, -1, 0.25, 1.5, -2};
+    ImportContext ctx;
+    ctx.vMin = 0;
+    ctx.vMax = 16383;
+    const double scale = 16383 / 2.0;
+    for (const char* dtype : {"<f2", ">f2", "<f4", ">f4", "<f8", ">f8"}) {
+        SCOPED_TRACE(dtype);
+        ImportResult r = ImportWaveFile(Save("f.npy", dtype, values), kNpyCode, ctx);
+        ASSERT_TRUE(r.ok) << r.error;
+        EXPECT_EQ(r.points, Expected(values, scale, scale, 0, 16383));
+        EXPECT_EQ(r.points[1], 12287); // half scale stays half scale
+        EXPECT_EQ(r.clipped, 2u);
+    }
+}
+
+TEST_F(NpyFormatTest, IntegersOfEveryWidthAndOrderFollowTheColumnRules) {
+    const std::vector<double> values{0, 1, 7, 100, 127, 3};
+    ImportContext ctx; // -8192 ... 8191, stretched: 127 reaches the top
+    const double scale = (8191 + 8192) / (2 * 127.0);
+    for (const char* dtype : {"|i1", "|u1", "<i2", ">i2", "<u2", ">u2", "<i4", ">i4", "<u4", ">u4",
+                              "<i8", ">i8", "<u8", ">u8"}) {
+        SCOPED_TRACE(dtype);
+        const std::string path = Save("i.npy", dtype, values);
+        ctx.stretch = true;
+        ImportResult r = ImportWaveFile(path, kNpyCode, ctx);
+        ASSERT_TRUE(r.ok) << r.error;
+        EXPECT_EQ(r.points, Expected(values, scale, -8192 + scale * 127, -8192, 8191));
+        ctx.stretch = false;
+        r = ImportWaveFile(path, kNpyCode, ctx);
+        ASSERT_TRUE(r.ok);
+        EXPECT_EQ(r.points, (std::vector<std::int32_t>{0, 1, 7, 100, 127, 3}));
+    }
+}
+
+TEST_F(NpyFormatTest, WrittenFilesReadBackInNumpy) {
+    const std::vector<std::int32_t> points{-32768, -1, 0, 1, 32767};
+    const std::vector<std::int32_t> wide{-2147483647 - 1, -5, 0, 5, 2147483647};
+    for (auto [layout, values, code, dtype] :
+         {std::tuple{PointLayout::Int16, points, kNpyCode, "int16"},
+          std::tuple{PointLayout::Int32, wide, kFmNpyCode, "int32"}}) {
+        SCOPED_TRACE(dtype);
+        const std::string path = folder + "/out.npy";
+        ASSERT_TRUE(ExportWaveFile(path, code, values, ExportContext{layout}));
+        const auto seen = test::RunPython("import numpy as np\na = np.load('" + path +
+                                          "')\nprint(a.dtype, a.shape, ' '.join(map(str, a)))\n");
+        ASSERT_TRUE(seen);
+        std::string expected = std::string(dtype) + " (5,)";
+        for (std::int32_t v : values)
+            expected += " " + std::to_string(v);
+        EXPECT_EQ(*seen, expected + "\n");
+        ImportContext ctx;
+        ctx.layout = layout;
+        ctx.stretch = false;
+        ctx.vMin = -2147483648.0;
+        ctx.vMax = 2147483647.0;
+        EXPECT_EQ(ImportNpy(ReadWholeFile(path).value_or(""), ctx).points, values);
+    }
+}
+
+std::string Npy(std::string_view header, std::string_view data = std::string(16, '\0')) {
+    std::string bytes("\x93NUMPY\x01\x00", 8);
+    bytes += static_cast<char>(header.size() & 0xff);
+    bytes += static_cast<char>(header.size() >> 8);
+    return bytes.append(header).append(data);
+}
+
+TEST(NpyHeaderTest, BadFilesAreRefusedWithString3014AndWhy) {
+    const std::string good = "{'descr': '<i2', 'fortran_order': False, 'shape': (8,), }\n";
+    ASSERT_TRUE(ImportNpy(Npy(good), {}).ok);
+    std::string v2("\x93NUMPY\x02\x00", 8);
+    v2 += std::string("\x3c\x00\x00\x00", 4) + good + std::string(2, ' ') + std::string(16, '\0');
+    EXPECT_TRUE(ImportNpy(v2, {}).ok);
+    for (std::string bytes :
+         {Npy("{'descr': '<i2', 'fortran_order': False, 'shape': (4, 2), }"),
+          Npy("{'descr': '<i2', 'fortran_order': False, 'shape': (), }"),
+          Npy("{'descr': '<i2', 'fortran_order': False, 'shape': (0,), }"),
+          Npy("{'descr': '<i2', 'fortran_order': False, 'shape': (9,), }"),
+          Npy("{'descr': '<i2', 'fortran_order': False, 'shape': (99999999999999999999,), }"),
+          Npy("{'descr': '<i2', 'fortran_order': False, 'shape': (134217729,), }"),
+          Npy("{'descr': '<c8', 'fortran_order': False, 'shape': (1,), }"),
+          Npy("{'descr': '|b1', 'fortran_order': False, 'shape': (1,), }"),
+          Npy("{'descr': '<U4', 'fortran_order': False, 'shape': (1,), }"),
+          Npy("{'descr': '<f16', 'fortran_order': False, 'shape': (1,), }"),
+          Npy("{'descr': '|i2', 'fortran_order': False, 'shape': (1,), }"),
+          Npy("{'descr': '<i2', 'shape': (1,), }"),
+          Npy("{'descr': '<i2', 'descr': '<i2', 'fortran_order': False, 'shape': (1,), }"),
+          Npy("{'descr': '<i2', 'fortran_order': False, 'shape': (1,), 'x': 1}"),
+          Npy("{'descr': '<i2', 'fortran_order': False, 'shape': (1,) "),
+          Npy("{'descr': '<f8', 'fortran_order': False, 'shape': (2,), }",
+              std::string("\0\0\0\0\0\0\xf8\x7f", 8) + std::string(8, '\0')),
+          Npy(good).substr(0, 20),
+          std::string("\x93NUMPY\x01\x00\xff\xff", 10) + good,
+          std::string("\x93NUMPY\x04\x00", 8) + good,
+          std::string("\x93NUMP")}) {
+        SCOPED_TRACE(bytes);
+        ImportResult r = ImportNpy(bytes, {});
+        EXPECT_FALSE(r.ok);
+        EXPECT_TRUE(r.points.empty());
+        EXPECT_EQ(r.error.rfind(StringText(3014), 0), 0u) << r.error;
+        // The reason reaches Open and the tool through the streaming import.
+        EXPECT_EQ(ImportWaveBytes(bytes, kNpyCode, {}).error, r.error);
+    }
+}
+
+} // namespace
+} // namespace tw

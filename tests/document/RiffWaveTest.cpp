@@ -1,0 +1,264 @@
+// WAV files of every encoding, as libsndfile and Python's wave module write them, read into the
+// code range; the canonical 16-bit mono file kept as native points; the 16-bit PCM export.
+#include "DocFixture.h"
+
+#include "app/StringTable.h"
+#include "document/ChannelQuestion.h"
+#include "document/RiffWave.h"
+#include "support/PythonScript.h"
+
+#include <sndfile.h>
+
+#include <cmath>
+
+namespace tw {
+namespace {
+
+using Points = std::vector<std::int32_t>;
+
+// The integer full scale, -2^(bits-1) ... 2^(bits-1)-1, onto lo ... hi, rounded to nearest.
+Points IntegerExpected(const std::vector<std::int64_t>& values, int bits, double lo, double hi) {
+    const double fs = std::pow(2.0, bits - 1);
+    Points points;
+    for (std::int64_t v : values)
+        points.push_back(static_cast<std::int32_t>(
+            std::floor(lo + (double(v) + fs) * (hi - lo) / (2 * fs - 1) + 0.5)));
+    return points;
+}
+
+// Writes frames of `channels` interleaved samples with libsndfile; integer encodings take the
+// values left-justified in 32 bits.
+std::string WriteWithLibsndfile(const std::string& path, int format, int channels,
+                                const std::vector<double>& interleaved, int bits) {
+    SF_INFO info{};
+    info.samplerate = 8000;
+    info.channels = channels;
+    info.format = SF_FORMAT_WAV | format;
+    SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
+    EXPECT_NE(file, nullptr) << sf_strerror(nullptr);
+    if (!file)
+        return path;
+    const sf_count_t frames = static_cast<sf_count_t>(interleaved.size()) / channels;
+    if (bits > 0) {
+        std::vector<int> ints;
+        for (double v : interleaved)
+            ints.push_back(static_cast<int>(static_cast<std::int64_t>(v) << (32 - bits)));
+        EXPECT_EQ(sf_writef_int(file, ints.data(), frames), frames);
+    } else {
+        EXPECT_EQ(sf_writef_double(file, interleaved.data(), frames), frames);
+    }
+    sf_close(file);
+    return path;
+}
+
+class RiffWaveTest : public test::DocFixture {
+  protected:
+    ImportContext Context(double lo, double hi, int channel = 0) {
+        ImportContext ctx;
+        ctx.vMin = lo;
+        ctx.vMax = hi;
+        ctx.channel = channel;
+        return ctx;
+    }
+};
+
+TEST_F(RiffWaveTest, EveryIntegerEncodingMapsItsFullScaleOntoTheCodeRange) {
+    struct Case {
+        int format;
+        int bits;
+    };
+    for (Case c : {Case{SF_FORMAT_PCM_U8, 8}, Case{SF_FORMAT_PCM_16, 16},
+                   Case{SF_FORMAT_PCM_24, 24}, Case{SF_FORMAT_PCM_32, 32}}) {
+        SCOPED_TRACE(c.bits);
+        const std::int64_t top = (std::int64_t{1} << (c.bits - 1)) - 1;
+        const std::vector<std::int64_t> left{0, 1, -1, top, -top - 1, top / 3};
+        const std::vector<std::int64_t> right{5, -top / 2, top, 0, 2, -7};
+        std::vector<double> interleaved;
+        for (std::size_t i = 0; i < left.size(); ++i)
+            interleaved.insert(interleaved.end(), {double(left[i]), double(right[i])});
+        const std::string path =
+            WriteWithLibsndfile(box.root() + "/s.wav", c.format, 2, interleaved, c.bits);
+        for (auto [lo, hi] : {std::pair{0.0, 16383.0}, std::pair{-32768.0, 32767.0}}) {
+            ImportResult first = ImportWaveFile(path, kNativeCode, Context(lo, hi));
+            ASSERT_TRUE(first.ok) << first.error;
+            EXPECT_EQ(first.points, IntegerExpected(left, c.bits, lo, hi));
+            EXPECT_EQ(first.clipped, 0u);
+            EXPECT_EQ(ImportWaveFile(path, kNativeCode, Context(lo, hi, 1)).points,
+                      IntegerExpected(right, c.bits, lo, hi));
+        }
+        // A 16-bit file into a 16-bit range keeps its values.
+        if (c.bits == 16) {
+            EXPECT_EQ(ImportWaveFile(path, kNativeCode, Context(-32768, 32767)).points,
+                      (Points{0, 1, -1, 32767, -32768, 10922}));
+        }
+    }
+}
+
+TEST_F(RiffWaveTest, FloatEncodingsAreFractionsOfFullScaleAndClippingIsCounted) {
+    const std::vector<double> values{0, 0.5, -0.5, 1, -1, 1.5, -3};
+    for (int format : {SF_FORMAT_FLOAT, SF_FORMAT_DOUBLE}) {
+        const std::string path = WriteWithLibsndfile(box.root() + "/f.wav", format, 1, values, 0);
+        ImportResult r = ImportWaveFile(path, kNativeCode, Context(0, 16383));
+        ASSERT_TRUE(r.ok) << r.error;
+        EXPECT_EQ(r.points, (Points{8192, 12287, 4096, 16383, 0, 16383, 0}));
+        EXPECT_EQ(r.clipped, 2u);
+    }
+}
+
+TEST_F(RiffWaveTest, PythonWaveFilesOfOneTwoAndThreeBytesReadTheChosenChannel) {
+    if (!test::HavePythonNumpy())
+        GTEST_SKIP() << "no /usr/bin/python3";
+    const std::string path = box.root() + "/py.wav";
+    for (int width : {1, 2, 3}) {
+        SCOPED_TRACE(width);
+        // 1000 stereo frames: the left channel a ramp, the right its negative.
+        const auto done = test::RunPython(
+            "import wave\nw = wave.open('" + path + "', 'wb')\nw.setnchannels(2)\n" +
+            "w.setsampwidth(" + std::to_string(width) + ")\nw.setframerate(8000)\n" +
+            "fs = 1 << (8 * " + std::to_string(width) + " - 1)\nout = bytearray()\n" +
+            "for i in range(1000):\n    for v in (i * 7 % fs, -(i * 7 % fs)):\n" +
+            "        u = v + fs if " + std::to_string(width) + " == 1 else v\n" +
+            "        out += u.to_bytes(" + std::to_string(width) + ", 'little', signed=" +
+            std::to_string(width) + " > 1)\nw.writeframes(bytes(out))\nw.close()\n");
+        ASSERT_TRUE(done);
+        const int bits = 8 * width;
+        const std::int64_t fs = std::int64_t{1} << (bits - 1);
+        std::vector<std::int64_t> left, right;
+        for (std::int64_t i = 0; i < 1000; ++i) {
+            left.push_back(i * 7 % fs);
+            right.push_back(-(i * 7 % fs));
+        }
+        ImportResult r = ImportWaveFile(path, kNativeCode, Context(0, 16383));
+        ASSERT_TRUE(r.ok) << r.error;
+        EXPECT_EQ(r.points.size(), 1000u);
+        EXPECT_EQ(r.points, IntegerExpected(left, bits, 0, 16383));
+        EXPECT_EQ(ImportWaveFile(path, kNativeCode, Context(0, 16383, 1)).points,
+                  IntegerExpected(right, bits, 0, 16383));
+        EXPECT_FALSE(ImportWaveFile(path, kNativeCode, Context(0, 16383, 2)).ok);
+    }
+}
+
+std::string Le(std::uint32_t v, int bytes) {
+    std::string out;
+    for (int i = 0; i < bytes; ++i, v >>= 8)
+        out += static_cast<char>(v & 0xff);
+    return out;
+}
+
+// A 16-bit mono PCM file with optional chunks before its data.
+std::string Pcm16Mono(const std::string& samples, const std::string& extra = "") {
+    const std::string fmt = "fmt " + Le(16, 4) + Le(1, 2) + Le(1, 2) + Le(8000, 4) + Le(16000, 4) +
+                            Le(2, 2) + Le(16, 2);
+    const std::string data = "data" + Le(std::uint32_t(samples.size()), 4) + samples;
+    return "RIFF" + Le(std::uint32_t(4 + fmt.size() + extra.size() + data.size()), 4) + "WAVE" +
+           fmt + extra + data;
+}
+
+TEST_F(RiffWaveTest, TheCanonicalFileStaysNativeAndOtherChunksAreNotPoints) {
+    const std::string samples = test::Int16Bytes({100, -200, 300, -400});
+    const std::string canonical = Pcm16Mono(samples);
+    ASSERT_EQ(canonical.size(), 44 + samples.size());
+    EXPECT_TRUE(IsCanonicalPcm16(canonical));
+    const std::string path = box.write("c.wav", canonical);
+    ConvertResult c = ConvertToBinary(path, kNativeCode, Context(0, 16383));
+    ASSERT_TRUE(c.ok);
+    EXPECT_EQ(c.path, box.root() + "/c_TBR.wav");
+    EXPECT_EQ(ReadWholeFile(c.path), samples) << "the samples as they stand, out of range or not";
+
+    const std::string list = "LIST" + Le(16, 4) + "INFOISFT" + Le(4, 4) + "abc" + '\0';
+    const std::string fact = "fact" + Le(4, 4) + Le(4, 4);
+    for (const std::string& extra : {list, fact, list + fact}) {
+        ImportResult r =
+            ImportWaveBytes(Pcm16Mono(samples, extra), kNativeCode, Context(-32768, 32767));
+        ASSERT_TRUE(r.ok) << r.error;
+        EXPECT_EQ(r.points, (Points{100, -200, 300, -400}));
+    }
+}
+
+TEST_F(RiffWaveTest, ThePcmExportIsReadByAudioToolsAndBackExactly) {
+    const Points points{0, 1, 8191, 8192, 16383, 12000};
+    const std::string path = box.root() + "/e.wav";
+    ExportContext ctx{PointLayout::Int16, 0, 16383, {}};
+    ASSERT_TRUE(ExportWaveFile(path, kPcmWavCode, points, ctx));
+
+    SF_INFO info{};
+    SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
+    ASSERT_NE(file, nullptr);
+    EXPECT_EQ(info.format, SF_FORMAT_WAV | SF_FORMAT_PCM_16);
+    EXPECT_EQ(info.channels, 1);
+    std::vector<short> read(points.size());
+    EXPECT_EQ(sf_readf_short(file, read.data(), sf_count_t(read.size())), sf_count_t(read.size()));
+    sf_close(file);
+    std::vector<short> expected;
+    for (std::int32_t p : points)
+        expected.push_back(static_cast<short>(std::floor(p * 65535.0 / 16383 + 0.5) - 32768));
+    EXPECT_EQ(read, expected);
+
+    ImportResult back = ImportWaveFile(path, kNativeCode, Context(0, 16383));
+    ASSERT_TRUE(back.ok);
+    EXPECT_EQ(back.points, points);
+
+    if (!test::HavePythonNumpy())
+        return;
+    const auto seen = test::RunPython("import wave\nw = wave.open('" + path +
+                                      "')\nprint(w.getnchannels(), w.getsampwidth(), "
+                                      "w.getnframes(), list(w.readframes(2)))\n");
+    ASSERT_TRUE(seen);
+    EXPECT_EQ(*seen, "1 2 6 [0, 128, 4, 128]\n");
+}
+
+TEST_F(RiffWaveTest, OpenReportsClippingOnceAndRefusesBadFilesUnchanged) {
+    start();
+    const std::string path = WriteWithLibsndfile(box.root() + "/loud.wav", SF_FORMAT_FLOAT, 1,
+                                                 std::vector<double>(1000, 2.0), 0);
+    ASSERT_TRUE(doc->Open(path, kNativeCode));
+    EXPECT_EQ(test::Values(doc->samples()), Points(1000, 16383));
+    ASSERT_EQ(box.prompts.asked.size(), 1u);
+    EXPECT_EQ(box.prompts.lastText(),
+              "1000 points lay outside the instrument's code range and were clipped to it.");
+
+    const Points before = test::Values(doc->samples());
+    const std::string pathName = doc->pathName;
+    std::string bad = Pcm16Mono(std::string(200, '\x01'));
+    bad[22] = 0; // no channels
+    for (const std::string& bytes : {bad, bad.substr(0, 30), std::string("RIFF\0\0\0\0WAVE", 12)}) {
+        box.prompts.clear();
+        EXPECT_FALSE(doc->Open(box.write("bad.wav", bytes), kNativeCode));
+        ASSERT_EQ(box.prompts.asked.size(), 1u);
+        EXPECT_EQ(box.prompts.lastText().rfind(StringText(3014), 0), 0u);
+        EXPECT_EQ(test::Values(doc->samples()), before);
+        EXPECT_EQ(doc->pathName, pathName);
+        EXPECT_FALSE(FileExists(box.root() + "/bad_TBR.wav"));
+    }
+}
+
+TEST_F(RiffWaveTest, TheChannelQuestionIsRememberedLikeTheDimensionQuestion) {
+    int asked = 0;
+    std::optional<ChannelChoice> answer = ChannelChoice{2, false};
+    ChannelAsker asker = [&](int channels, const ChannelChoice& initial) {
+        ++asked;
+        EXPECT_EQ(channels, 4);
+        EXPECT_LT(initial.channel, channels);
+        return answer;
+    };
+    EXPECT_EQ(AskChannel(4, asker), 2);
+    EXPECT_EQ(StoredChannelChoice().channel, 2);
+    answer = std::nullopt;
+    EXPECT_EQ(AskChannel(4, asker), std::nullopt) << "Cancel abandons the Open";
+    EXPECT_EQ(StoredChannelChoice().channel, 2);
+    answer = ChannelChoice{3, true};
+    EXPECT_EQ(AskChannel(4, asker), 3);
+    EXPECT_EQ(asked, 3);
+    EXPECT_EQ(AskChannel(4, asker), 3) << "Always: no question";
+    EXPECT_EQ(asked, 3);
+    answer = ChannelChoice{1, true};
+    EXPECT_EQ(AskChannel(2,
+                         [&](int, const ChannelChoice& initial) {
+                             EXPECT_EQ(initial.channel, 0) << "a stored channel the file lacks";
+                             return answer;
+                         }),
+              1);
+}
+
+} // namespace
+} // namespace tw
