@@ -14,6 +14,20 @@ namespace tw::test {
 // What the machine has to spare, to skip tests that need much of it, and peak resident memory,
 // for tests that bound it (never time).
 
+// AddressSanitizer keeps shadow memory and holds freed blocks back, so resident sizes measured
+// under it say nothing of the program's own; bounds on them are skipped there.
+#if defined(__SANITIZE_ADDRESS__)
+inline constexpr bool kResidentSizesInflated = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+inline constexpr bool kResidentSizesInflated = true;
+#else
+inline constexpr bool kResidentSizesInflated = false;
+#endif
+#else
+inline constexpr bool kResidentSizesInflated = false;
+#endif
+
 // "MemAvailable" of /proc/meminfo in bytes; 0 when unknown.
 inline std::uint64_t AvailableMemoryBytes() {
     std::ifstream info("/proc/meminfo");
