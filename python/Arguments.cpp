@@ -11,19 +11,18 @@ namespace tw::python {
 
 namespace {
 
+// Copies values (already converted to T by numpy) that lie within [lowest, highest].
 template <class T>
-bool CopyChecked(const py::array& array, std::int64_t lowest, std::int64_t highest,
-                 std::vector<std::int32_t>& out) {
-    if (!py::isinstance<py::array_t<T>>(array))
-        return false;
+std::vector<std::int32_t> CopyChecked(const py::array& array, std::int64_t lowest,
+                                      std::int64_t highest) {
     const auto values = py::array_t<T, py::array::c_style | py::array::forcecast>::ensure(array);
     const T* data = values.data();
     const auto n = static_cast<std::size_t>(values.size());
-    out.resize(n);
+    std::vector<std::int32_t> out(n);
     for (std::size_t i = 0; i < n; ++i) {
         bool inside;
         if constexpr (std::is_unsigned_v<T>)
-            inside = static_cast<std::uint64_t>(data[i]) <= static_cast<std::uint64_t>(highest);
+            inside = data[i] <= static_cast<std::uint64_t>(highest);
         else
             inside = data[i] >= lowest && data[i] <= highest;
         if (!inside)
@@ -32,7 +31,7 @@ bool CopyChecked(const py::array& array, std::int64_t lowest, std::int64_t highe
                                   std::to_string(highest));
         out[i] = static_cast<std::int32_t>(data[i]);
     }
-    return true;
+    return out;
 }
 
 } // namespace
@@ -54,26 +53,34 @@ LevelRange RangeArgument(const py::handle& range) {
     return r;
 }
 
+py::array IntegerArray(const py::handle& points, const std::string& what) {
+    py::array array;
+    try {
+        array = py::module_::import("numpy").attr("asarray")(points);
+    } catch (const py::error_already_set&) {
+        throw py::type_error(what + " must be a sequence or array of integers");
+    }
+    const char kind = array.dtype().kind();
+    if (kind != 'i' && kind != 'u')
+        throw py::type_error(what + " must be integers (any width and byte order), not " +
+                             py::str(array.dtype()).cast<std::string>());
+    if (array.ndim() != 1)
+        throw py::value_error(what + " must be one-dimensional, not of shape " +
+                              py::str(py::tuple(array.attr("shape"))).cast<std::string>());
+    return array;
+}
+
 std::vector<std::int32_t> IntegerPoints(const py::handle& points, std::int64_t lowest,
                                         std::int64_t highest, const std::string& what) {
-    if (!py::isinstance<py::array>(points))
-        throw py::type_error(what + " must be a numpy array of integers");
-    const auto array = py::reinterpret_borrow<py::array>(points);
-    if (array.ndim() != 1)
-        throw py::value_error(what + " must be one-dimensional");
-    std::vector<std::int32_t> out;
-    const bool copied = CopyChecked<std::int16_t>(array, lowest, highest, out) ||
-                        CopyChecked<std::int32_t>(array, lowest, highest, out) ||
-                        CopyChecked<std::int64_t>(array, lowest, highest, out) ||
-                        CopyChecked<std::int8_t>(array, lowest, highest, out) ||
-                        CopyChecked<std::uint8_t>(array, lowest, highest, out) ||
-                        CopyChecked<std::uint16_t>(array, lowest, highest, out) ||
-                        CopyChecked<std::uint32_t>(array, lowest, highest, out) ||
-                        CopyChecked<std::uint64_t>(array, lowest, highest, out);
-    if (!copied)
-        throw py::type_error(what + " must be integers, not " +
-                             py::str(array.dtype()).cast<std::string>());
-    return out;
+    const py::array array = IntegerArray(points, what);
+    // The program's own widths as they stand; numpy turns the others into 64-bit integers.
+    if (py::isinstance<py::array_t<std::int16_t>>(array))
+        return CopyChecked<std::int16_t>(array, lowest, highest);
+    if (py::isinstance<py::array_t<std::int32_t>>(array))
+        return CopyChecked<std::int32_t>(array, lowest, highest);
+    if (array.dtype().kind() == 'u' && array.dtype().itemsize() == 8)
+        return CopyChecked<std::uint64_t>(array, lowest, highest);
+    return CopyChecked<std::int64_t>(array, lowest, highest);
 }
 
 long PointCount(long points) {

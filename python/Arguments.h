@@ -19,9 +19,12 @@ struct LevelRange {
 };
 LevelRange RangeArgument(const pybind11::handle& range);
 
-// A one-dimensional array of integers within [lowest, highest], as 32-bit points. TypeError for
-// other element types, ValueError for other shapes and for values outside the bounds (what
-// names them: "points for .wav").
+// An array-like of integers (any width and byte order) as a numpy array. TypeError for other
+// element types, ValueError for other shapes (what names them: "points for .wav").
+pybind11::array IntegerArray(const pybind11::handle& points, const std::string& what);
+
+// A one-dimensional array-like of integers within [lowest, highest], as 32-bit points. TypeError
+// for other element types, ValueError for other shapes and for values outside the bounds.
 std::vector<std::int32_t> IntegerPoints(const pybind11::handle& points, std::int64_t lowest,
                                         std::int64_t highest, const std::string& what);
 

@@ -1,8 +1,14 @@
 #include "CoreCall.h"
 
+#include "document/PointMapping.h"
+
 #include <pybind11/stl.h>
 
+#include <cerrno>
+#include <cstring>
+
 namespace py = pybind11;
+using namespace pybind11::literals;
 
 namespace tw::python {
 
@@ -10,6 +16,27 @@ namespace {
 
 PyObject* errorType = nullptr;
 PyObject* warningType = nullptr;
+PyObject* clipWarningType = nullptr;
+PyObject* fileErrorType = nullptr;
+PyObject* missingFileType = nullptr;
+PyObject* fileAccessType = nullptr;
+
+void SetFileError(const FileRefusal& refusal) {
+    PyObject* type = refusal.error == ENOENT                             ? missingFileType
+                     : refusal.error == EACCES || refusal.error == EPERM ? fileAccessType
+                                                                         : fileErrorType;
+    py::object error = py::reinterpret_borrow<py::object>(type)(
+        refusal.error, std::strerror(refusal.error), refusal.path);
+    PyErr_SetObject(type, error.ptr());
+}
+
+// A class of this module over the given bases, with its documentation.
+PyObject* NewClass(const char* name, const char* doc, py::tuple bases) {
+    PyObject* type = PyErr_NewExceptionWithDoc(name, doc, bases.ptr(), nullptr);
+    if (!type)
+        throw py::error_already_set();
+    return type;
+}
 
 void SetError(const Refusal& refusal) {
     py::list messages;
@@ -44,6 +71,12 @@ void WarnAbout(const std::vector<Message>& messages) {
     }
 }
 
+void WarnClipped(std::size_t count) {
+    py::object warning = py::reinterpret_borrow<py::object>(clipWarningType)(ClippedMessage(count));
+    warning.attr("count") = count;
+    py::module_::import("warnings").attr("warn")(warning, "stacklevel"_a = 1);
+}
+
 void RegisterErrors(py::module_& m) {
     errorType = PyErr_NewExceptionWithDoc(
         "tidewright.Error",
@@ -55,14 +88,40 @@ void RegisterErrors(py::module_& m) {
         "tidewright.Warning",
         "A message of the core that did not stop the call (\"caption: text\").", PyExc_UserWarning,
         nullptr);
-    m.attr("Error") = py::reinterpret_borrow<py::object>(errorType);
-    m.attr("Warning") = py::reinterpret_borrow<py::object>(warningType);
+    const auto error = py::reinterpret_borrow<py::object>(errorType);
+    const auto warning = py::reinterpret_borrow<py::object>(warningType);
+    clipWarningType =
+        NewClass("tidewright.ClipWarning",
+                 "Points of a read lay outside the code range and were clipped to it (an infinity\n"
+                 "among them); `count` is their number, the text the program's.",
+                 py::make_tuple(warning));
+    const auto builtins = py::module_::import("builtins");
+    fileErrorType = NewClass("tidewright.FileError",
+                             "A file the system refused: an OSError with errno, strerror and\n"
+                             "filename, and a tidewright.Error.",
+                             py::make_tuple(error, builtins.attr("OSError")));
+    const auto fileError = py::reinterpret_borrow<py::object>(fileErrorType);
+    missingFileType = NewClass("tidewright.MissingFileError",
+                               "No file of that name: a FileNotFoundError and a tidewright.Error.",
+                               py::make_tuple(fileError, builtins.attr("FileNotFoundError")));
+    fileAccessType = NewClass("tidewright.FileAccessError",
+                              "The file may not be read or written: a PermissionError and a "
+                              "tidewright.Error.",
+                              py::make_tuple(fileError, builtins.attr("PermissionError")));
+    m.attr("Error") = error;
+    m.attr("Warning") = warning;
+    m.attr("ClipWarning") = py::reinterpret_borrow<py::object>(clipWarningType);
+    m.attr("FileError") = fileError;
+    m.attr("MissingFileError") = py::reinterpret_borrow<py::object>(missingFileType);
+    m.attr("FileAccessError") = py::reinterpret_borrow<py::object>(fileAccessType);
     py::register_exception_translator([](std::exception_ptr p) {
         try {
             if (p)
                 std::rethrow_exception(p);
         } catch (const Refusal& refusal) {
             SetError(refusal);
+        } catch (const FileRefusal& refusal) {
+            SetFileError(refusal);
         }
     });
 }

@@ -3,6 +3,7 @@
 
 #include <pybind11/pybind11.h>
 
+#include <cstddef>
 #include <mutex>
 #include <string>
 #include <type_traits>
@@ -79,7 +80,20 @@ template <class F> decltype(auto) CallCore(F&& f) {
     throw Refusal{{}, std::move(text)};
 }
 
-// Registers tidewright.Error and tidewright.Warning and the translation of Refusal.
+// A file the system refused, raised in Python as tidewright.MissingFileError (a
+// FileNotFoundError), tidewright.FileAccessError (a PermissionError) or tidewright.FileError (an
+// OSError), each a tidewright.Error too, with the errno, its text and the path.
+struct FileRefusal {
+    int error = 0;
+    std::string path;
+};
+
+// A read's points clipped to the code range: a tidewright.ClipWarning with the program's text,
+// its `count` the number of points.
+void WarnClipped(std::size_t count);
+
+// Registers tidewright.Error, tidewright.Warning, the file errors and tidewright.ClipWarning, and
+// the translation of Refusal and FileRefusal.
 void RegisterErrors(pybind11::module_& m);
 
 } // namespace tw::python

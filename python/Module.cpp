@@ -28,8 +28,14 @@ the description file, the general settings) get a private folder of their own
 under the system's temporary folder, removed afterwards: the user's
 application-data folder is never touched.
 
-Functions: read_wave, write_wave, evaluate, generate, load_train, new_train,
-eng_number_text, trim_number_text, compact_exponent.)";
+Functions: read_wave, write_wave, info, evaluate, generate, load_train,
+new_train, eng_number_text, trim_number_text, compact_exponent. Waveform files:
+native .wav and any other WAV, .npy, .mat, .csv/.prn/.txt columns, .asc, LeCroy
+.0*/.trc, .pwav and the FM composer's .wvf/.asf/.wfp/.afp; help(read_wave)
+shows how each one's values become points. Clipped points are reported as a
+tidewright.ClipWarning; missing and unreadable files raise
+tidewright.MissingFileError (a FileNotFoundError) and tidewright.FileAccessError
+(a PermissionError), both tidewright.Error.)";
 
 std::string EngNumberTextOf(double value, int decimals) {
     if (decimals < 0 || decimals > 30)
@@ -49,7 +55,7 @@ std::string Compacted(std::string text) {
 
 } // namespace
 
-PYBIND11_MODULE(tidewright, m) {
+PYBIND11_MODULE(_core, m) {
     // Every docstring starts with its own signature, in Python's terms.
     py::options options;
     options.disable_function_signatures();
@@ -57,35 +63,7 @@ PYBIND11_MODULE(tidewright, m) {
     m.attr("__version__") = TW_VERSION;
     tw::python::RegisterErrors(m);
 
-    m.def("read_wave", &tw::python::ReadWave, "path"_a, py::kw_only(),
-          "range"_a = py::make_tuple(-8192, 8191), "stretch"_a = true, "columns"_a = 2,
-          R"(read_wave(path, *, range=(-8192, 8191), stretch=True, columns=2) -> numpy.ndarray
-
-Reads the points of a waveform file of any form Open reads, chosen by the
-file's extension: native ".wav" (a RIFF header is skipped), ".asc", column
-text ".csv", ".prn", ".txt", LeCroy ".0*" and ".trc", ".pwav" (taken as
-native points, as Open takes it), and the FM composer's ".wvf", ".asf",
-".wfp", ".afp".
-
-range     the code range column files and LeCroy files are stretched onto
-stretch   False: column values are only rounded, LeCroy values only truncated
-columns   column files: 2 reads (time, value) rows and keeps the value,
-          1 takes every number as a value of its own
-
-Returns int16 points, int32 for the FM composer's forms. Nothing is written
-beside the input or anywhere else. Raises tidewright.Error with the program's
-text when the file cannot be read or holds no waveform of its form.)");
-
-    m.def("write_wave", &tw::python::WriteWave, "path"_a, "points"_a,
-          R"(write_wave(path, points) -> None
-
-Writes points (a one-dimensional integer array) in the form the extension
-names, byte for byte as Save As writes it: ".wav" native 16-bit, ".asc"
-ASCII, ".csv" comma-delimited, ".pwav" positive 16-bit; ".wvf" native 32-bit
-and ".asf" ASCII for FM points, ".wfp" 6-byte records and ".afp" ASCII in
-FP-segment mode. Points must fit the form (16-bit or 32-bit). The file is
-replaced atomically; a failed write raises tidewright.Error naming the file
-and the system's reason, and leaves the file as it was.)");
+    tw::python::RegisterWaveFiles(m);
 
     m.def(
         "evaluate", &tw::python::Evaluate, "formula"_a, "points"_a, py::kw_only(),

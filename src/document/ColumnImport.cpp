@@ -133,7 +133,9 @@ LinearMap ColumnStretch(double minimum, double maximum, double vMin, double vMax
     const double a = std::max(std::fabs(minimum), std::fabs(maximum));
     if (a == 0)
         return {1e20, vMin};
-    const double scale = (vMax - vMin) / (2 * a);
+    // Halving the span rather than doubling A: 2A overflows for A beyond 8.9e307, and a scale of
+    // 0 would flatten the wave. The quotient is the same, halving being exact.
+    const double scale = (vMax - vMin) / 2 / a;
     return {scale, vMin + scale * a};
 }
 

@@ -28,6 +28,9 @@ LinearMap ColumnValueMap(std::span<const double> values, const ImportContext& ct
     double minimum = 1e9;
     double maximum = -1e9;
     for (double v : values) {
+        // An infinity would stretch every finite value onto the middle; it is clipped instead.
+        if (std::isinf(v))
+            continue;
         minimum = std::min(minimum, v);
         maximum = std::max(maximum, v);
     }
@@ -46,8 +49,10 @@ ImportResult MapIntoRange(std::span<const double> values, LinearMap map, const I
     for (double v : values) {
         if (std::isnan(v))
             return ImportRefused("The file holds a value that is not a number.");
-        double point = std::floor(v * map.scale + map.offset + 0.5);
-        if (std::isnan(point) || point < lo || point > hi) {
+        // An infinity ends at its own end of the range, whatever the map would make of it.
+        double point =
+            std::isinf(v) ? (v > 0 ? hi : lo) : std::floor(v * map.scale + map.offset + 0.5);
+        if (std::isinf(v) || std::isnan(point) || point < lo || point > hi) {
             point = std::isnan(point) ? lo : std::clamp(point, lo, hi);
             ++result.clipped;
         }
@@ -57,6 +62,11 @@ ImportResult MapIntoRange(std::span<const double> values, LinearMap map, const I
     if (!result.ok)
         return ImportFailed();
     return result;
+}
+
+std::string ClippedMessage(std::size_t clipped) {
+    return std::to_string(clipped) +
+           " points lay outside the instrument's code range and were clipped to it.";
 }
 
 ImportResult ImportRefused(const std::string& why) {

@@ -2,6 +2,7 @@
 #include "document/ColumnImport.h"
 #include "document/WaveFormats.h"
 
+#include <cstddef>
 #include <span>
 #include <string>
 
@@ -19,8 +20,12 @@ LinearMap ColumnValueMap(double minimum, double maximum, const ImportContext& ct
 LinearMap ColumnValueMap(std::span<const double> values, const ImportContext& ctx);
 
 // Points of values under map, each rounded to the nearest whole number and held inside
-// [vMin, vMax]; result.clipped counts the held ones. A value that is not a number fails.
+// [vMin, vMax]; result.clipped counts the held ones, infinities among them, which end at their
+// own end of the range. A value that is not a number fails.
 ImportResult MapIntoRange(std::span<const double> values, LinearMap map, const ImportContext& ctx);
+
+// What Open, the command-line tool and the Python module say of the points an import clipped.
+std::string ClippedMessage(std::size_t clipped);
 
 // A failed import of a file that is there but cannot be taken, with string 3014 and why.
 ImportResult ImportRefused(const std::string& why);

@@ -8,6 +8,7 @@
 #include "app/Prompter.h"
 #include "app/StringTable.h"
 #include "document/FormatRegistry.h"
+#include "document/PointMapping.h"
 #include "document/SegmentTables.h"
 #include "document/WaveFormats.h"
 #include "host/HostLink.h"
@@ -410,10 +411,7 @@ bool WeDoc::Open(const std::string& path, int code) {
     composer_.WaveOpened(*this);
     AfterLengthChange();
     if (converted.clipped > 0)
-        ask(launch().appName,
-            std::to_string(converted.clipped) +
-                " points lay outside the instrument's code range and were clipped to it.",
-            Buttons::Ok, Icon::Information);
+        ask(launch().appName, ClippedMessage(converted.clipped), Buttons::Ok, Icon::Information);
     return true;
 }
 

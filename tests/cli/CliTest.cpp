@@ -7,9 +7,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <sstream>
 #include <string>
 #include <sys/wait.h>
@@ -141,11 +143,14 @@ TEST_F(CliTest, InfoReportsPointsExtremesAndFormat) {
     const std::string sine = "points: 1000\nmin: -8191\nmax: 8191\nformat: ";
     CliRun r = cli({"info", waves + "sine.wav"});
     EXPECT_EQ(r.exit, 0);
-    EXPECT_EQ(r.out, sine + "native 16-bit\n");
+    EXPECT_EQ(r.out, sine + "native 16-bit\nencoding: headerless native 16-bit points\n");
     // The RIFF header is not taken for points.
-    EXPECT_EQ(cli({"info", waves + "sine-riff.wav"}).out, sine + "native 16-bit\n");
-    EXPECT_EQ(cli({"info", waves + "sine.asc"}).out, sine + "ASCII\n");
-    EXPECT_EQ(cli({"info", waves + "sine.csv"}).out, sine + "comma-delimited columns\n");
+    EXPECT_EQ(cli({"info", waves + "sine-riff.wav"}).out,
+              sine + "native 16-bit\nencoding: RIFF WAV, 16-bit integer, 1 channel, 1000000 Hz, "
+                     "samples taken as points\n");
+    EXPECT_EQ(cli({"info", waves + "sine.asc"}).out, sine + "ASCII\nencoding: ASCII\n");
+    EXPECT_EQ(cli({"info", waves + "sine.csv"}).out,
+              sine + "comma-delimited columns\nencoding: comma-delimited columns\n");
 }
 
 // Inputs stream through: info holds no wave, convert no more than its output (the limits of
@@ -263,7 +268,7 @@ TEST_F(CliTest, EveryFormatOfTheTableIsListedWrittenAndRead) {
         // Read as this row: its points, or its own complaint about them.
         CliRun r = cli({"info", file});
         const std::string read(byExtension->name);
-        EXPECT_TRUE(r.out.ends_with("format: " + read + "\n") ||
+        EXPECT_TRUE(r.out.find("format: " + read + "\n") != std::string::npos ||
                     r.err.find(" as " + read + ": ") != std::string::npos)
             << r.out << r.err;
     }
@@ -346,10 +351,68 @@ TEST_F(CliTest, NewFormatsConvertBothWays) {
     const std::string audio = at("audio.wav");
     ASSERT_EQ(cli({"convert", waves + "sine.wav", audio, "--format", "16-bit pcm wav"}).exit, 0);
     EXPECT_EQ(ReadWholeFile(audio)->substr(0, 4), "RIFF");
-    EXPECT_EQ(cli({"info", audio}).out, sine + "native 16-bit\n");
+    EXPECT_EQ(cli({"info", audio}).out,
+              sine + "native 16-bit\nencoding: RIFF WAV, 16-bit integer, 1 channel, 44100 Hz\n");
     ExpectFailure(cli({"info", audio, "--channel", "2"}), "cannot read");
-    ExpectFailure(cli({"convert", audio, at("x.npy"), "--format", "nothing"}), "cannot write");
     ASSERT_EQ(cli({"info", audio, "--variable", "a", "--full-scale"}).exit, 0);
+}
+
+} // namespace
+} // namespace tw
+
+namespace tw {
+namespace {
+
+// What a Unix user takes for granted: --version, "-" for standard input and output, bad usage as
+// exit 2 with the choices, and a manual page that lists what --help lists.
+TEST_F(CliTest, BehavesAsAUnixTool) {
+    CliRun version = cli({"--version"});
+    EXPECT_EQ(version.exit, 0);
+    EXPECT_TRUE(version.out.starts_with("tidewright-cli 4.")) << version.out;
+
+    const std::string program = Quoted(TW_CLI_PROGRAM);
+    const std::string piped = "cat " + Quoted(waves + "sine.csv") + " | " + program +
+                              " convert - - --from csv --format asc >" + Quoted(at("out.asc"));
+    ASSERT_EQ(std::system(piped.c_str()), 0);
+    ASSERT_EQ(cli({"convert", waves + "sine.csv", at("file.asc")}).exit, 0);
+    EXPECT_EQ(ReadWholeFile(at("out.asc")), ReadWholeFile(at("file.asc")));
+    const std::string npy = program + " convert " + Quoted(waves + "sine.wav") +
+                            " - --format NumPy | " + program +
+                            " info - --from .npy --no-stretch >" + Quoted(at("info"));
+    ASSERT_EQ(std::system(npy.c_str()), 0);
+    EXPECT_TRUE(ReadWholeFile(at("info"))->starts_with("points: 1000\nmin: -8191\nmax: 8191\n"));
+
+    CliRun bad = cli({"convert", waves + "sine.wav", at("x.npy"), "--format", "nothing"});
+    ExpectFailure(bad, "'nothing' is no format written here: use \"native 16-bit\", \"ASCII\"");
+    EXPECT_EQ(bad.exit, 2);
+    EXPECT_NE(bad.err.find("\"16-bit PCM WAV\", \"MATLAB\""), std::string::npos) << bad.err;
+    EXPECT_EQ(cli({"info", "-"}).exit, 2) << "standard input needs --from";
+    EXPECT_EQ(cli({"convert", waves + "sine.wav", "-"}).exit, 2) << "stdout needs --format";
+
+    // Every option of the usage stands in the manual page, and the page names no other.
+    const std::string page =
+        ReadWholeFile(std::string(TW_SOURCE_DIR) + "/data/man/tidewright-cli.1").value_or("");
+    std::string unescaped;
+    for (std::size_t i = 0; i < page.size(); ++i) {
+        if (page.compare(i, 2, "\\f") == 0)
+            i += 2; // a font change, \fB or \fR
+        else if (page[i] != '\\')
+            unescaped += page[i];
+    }
+    auto options = [](const std::string& text) {
+        std::set<std::string> found;
+        for (std::size_t at = text.find("--"); at != std::string::npos;
+             at = text.find("--", at + 2)) {
+            std::size_t end = at + 2;
+            while (end < text.size() &&
+                   (std::isalpha(static_cast<unsigned char>(text[end])) || text[end] == '-'))
+                ++end;
+            if (end > at + 2)
+                found.insert(text.substr(at, end - at));
+        }
+        return found;
+    };
+    EXPECT_EQ(options(cli({"--help"}).out), options(unescaped));
 }
 
 } // namespace

@@ -1,9 +1,13 @@
 #include "document/ColumnImport.h"
 
 #include "app/LaunchState.h"
+#include "document/PointMapping.h"
 #include "support/Sandbox.h"
 
 #include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
 
 namespace tw {
 namespace {
@@ -117,6 +121,36 @@ TEST(ColumnImportTest, FullScaleValuesAreNotStretched) {
     EXPECT_EQ(r.clipped, 1u);
     ctx.fullScale = false; // stretched, 0.5 would reach the top
     EXPECT_EQ(ImportColumns("0\n0.5\n", ctx).points[1], 16383);
+}
+
+} // namespace
+} // namespace tw
+
+namespace tw {
+namespace {
+
+// One huge value (2A overflows beyond 8.9e307) or an infinity must not flatten the wave: the
+// stretch spans the finite values, and each infinity is clipped at its own end and counted.
+TEST(ColumnImportTest, HugeAndInfiniteValuesKeepTheStretch) {
+    ImportContext ctx;
+    ctx.vMin = 0;
+    ctx.vMax = 16383;
+    const double inf = std::numeric_limits<double>::infinity();
+    struct Case {
+        std::vector<double> values;
+        std::vector<std::int32_t> points;
+        std::size_t clipped;
+    };
+    for (const Case& c : {Case{{1e308, -1e308, 5e307, 0}, {16383, 0, 12287, 8192}, 0},
+                          Case{{inf, 0.5, -0.5, -inf}, {16383, 16383, 0, 0}, 2},
+                          Case{{inf, -inf}, {16383, 0}, 2}}) {
+        ImportResult r = MapIntoRange(c.values, ColumnValueMap(c.values, ctx), ctx);
+        EXPECT_EQ(r.points, c.points);
+        EXPECT_EQ(r.clipped, c.clipped);
+    }
+    EXPECT_EQ(ImportColumns("Time\n0 1e308\n1 -1e308\n", ctx).points,
+              (std::vector<std::int32_t>{16383, 0}));
+    EXPECT_FALSE(MapIntoRange(std::vector<double>{0, std::nan("")}, {}, ctx).ok);
 }
 
 } // namespace

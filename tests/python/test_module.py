@@ -11,8 +11,8 @@ import pytest
 import tidewright
 from conftest import BUILD_DIR, PRIVATE_ENVIRONMENT, PRIVATE_TMP, SOURCE_DIR, WAVES
 
-FUNCTIONS = ["read_wave", "write_wave", "evaluate", "generate", "load_train", "new_train",
-             "eng_number_text", "trim_number_text", "compact_exponent"]
+FUNCTIONS = ["read_wave", "write_wave", "info", "evaluate", "generate", "load_train",
+             "new_train", "eng_number_text", "trim_number_text", "compact_exponent"]
 
 
 @pytest.mark.parametrize("value,decimals,text", [
@@ -40,7 +40,7 @@ def test_every_function_is_documented_and_help_reads():
         function = getattr(tidewright, name)
         assert function.__doc__ and len(function.__doc__) > 60, name
         assert name in text
-    for name in ("Train", "CompiledTrain", "Error", "Warning"):
+    for name in ("Train", "CompiledTrain", "Error", "Warning", "ClipWarning", "MissingFileError"):
         assert getattr(tidewright, name).__doc__, name
     assert issubclass(tidewright.Error, Exception)
     assert issubclass(tidewright.Warning, UserWarning)
@@ -118,15 +118,27 @@ def test_an_installed_module_imports_from_its_prefix(tmp_path):
         pytest.skip("no build folder at " + BUILD_DIR)
     subprocess.run(["cmake", "--install", BUILD_DIR, "--prefix", str(tmp_path),
                     "--component", "python"], check=True, capture_output=True, timeout=120)
-    installed = [os.path.join(root) for root, _, files in os.walk(tmp_path)
-                 for f in files if f.startswith("tidewright.") and f.endswith(".so")]
-    assert len(installed) == 1
-    assert installed[0].endswith("dist-packages")
+    package = [root for root, _, files in os.walk(tmp_path)
+               if any(f.startswith("_core.") and f.endswith(".so") for f in files)]
+    assert len(package) == 1
+    assert package[0].endswith(os.path.join("dist-packages", "tidewright"))
+    assert {"__init__.py", "__init__.pyi", "py.typed"} <= set(os.listdir(package[0]))
     run = subprocess.run(
         [sys.executable, "-c", "import tidewright, numpy; print(tidewright.__file__);"
          "print(tidewright.evaluate('amp*sin(omg*p)', 1000)[:4])"],
-        env=dict(os.environ, PYTHONPATH=installed[0]), cwd=SOURCE_DIR,
+        env=dict(os.environ, PYTHONPATH=os.path.dirname(package[0])), cwd=SOURCE_DIR,
         capture_output=True, text=True, timeout=120)
     assert run.returncode == 0, run.stderr
     assert run.stdout.splitlines() == [
-        os.path.join(installed[0], os.path.basename(tidewright.__file__)), "[  0  51 102 154]"]
+        os.path.join(package[0], "__init__.py"), "[  0  51 102 154]"]
+
+
+def test_the_type_stubs_name_every_public_name():
+    import ast
+    stubs = os.path.join(os.path.dirname(tidewright.__file__), "__init__.pyi")
+    with open(stubs) as f:
+        tree = ast.parse(f.read())
+    named = {node.name for node in tree.body if isinstance(node, (ast.FunctionDef, ast.ClassDef))}
+    named |= {node.target.id for node in tree.body if isinstance(node, ast.AnnAssign)}
+    assert set(tidewright.__all__) <= named, "add them to python/tidewright/__init__.pyi"
+    assert os.path.exists(os.path.join(os.path.dirname(stubs), "py.typed"))

@@ -13,20 +13,25 @@ constexpr std::string_view kCommands =
     "usage: tidewright-cli COMMAND [OPTIONS]\n"
     "\n"
     "commands:\n"
-    "  eval FORMULA -o OUT [--points N] [--range LO:HI] [--scale]\n"
+    "  eval FORMULA -o OUT [--points N] [--range LO:HI] [--scale] [--format NAME]\n"
     "      evaluate FORMULA of the point number p over N points (default 1000) and write them\n"
     "      to OUT; amp and per come from the level range (default -8192:8191); --scale\n"
     "      stretches the values onto the range\n"
     "  convert IN OUT [IMPORT OPTIONS] [--format NAME]\n"
     "      read IN in the format its name gives and write OUT in the format of its extension\n"
-    "      (or the one --format names, such as \"16-bit PCM WAV\")\n"
+    "      (or the one --format names, such as \"16-bit PCM WAV\" or asc)\n"
     "  info FILE [IMPORT OPTIONS]\n"
-    "      print the number of points, the lowest and highest point and the format of FILE\n"
+    "      print the number of points, the lowest and highest point, the format and the\n"
+    "      encoding of FILE (a WAV's samples, channels and rate; a MATLAB file's variables)\n"
     "  import options: --range LO:HI, --no-stretch, --single, --full-scale (column values\n"
     "      are fractions of full scale), --channel N (of a WAV, from 1), --variable NAME\n"
-    "      (of a MATLAB file; default the first)\n"
+    "      (of a MATLAB file; default the first), --from NAME (IN's format by name)\n"
+    "  - as IN or FILE reads standard input (with --from), as OUT writes standard output\n"
+    "      (with --format); points clipped to the range are counted on standard error\n"
     "  help, --help, -h\n"
-    "      show this text\n";
+    "      show this text\n"
+    "  --version\n"
+    "      show the program's version\n";
 
 // ".wav" of the filter "Binary   (*.wav)|*.wav".
 std::string PatternOf(const FileFormat& format) {
@@ -89,7 +94,30 @@ ParseResult Fail(std::string error) {
     return {false, {}, std::move(error)};
 }
 
+std::string FormatNames(bool writing) {
+    std::string names, extensions;
+    for (const FileFormat& f : FileFormatsOf(kCliLayout)) {
+        if (!(writing ? f.writing.write != nullptr : f.reading.read != nullptr))
+            continue;
+        names += (names.empty() ? "\"" : ", \"") + std::string(f.name) + "\"";
+        if (extensions.find(" " + std::string(f.extension) + ",") == std::string::npos)
+            extensions += " " + std::string(f.extension) + ",";
+    }
+    extensions.pop_back();
+    return names + " or an extension:" + extensions;
+}
+
 } // namespace
+
+const FileFormat* FormatNamed(std::string_view name, bool writing) {
+    if (name.starts_with('.'))
+        name.remove_prefix(1);
+    for (const FileFormat& f : FileFormatsOf(kCliLayout))
+        if ((writing ? f.writing.write != nullptr : f.reading.read != nullptr) &&
+            (EqualsNoCase(f.name, name) || EqualsNoCase(f.extension, name)))
+            return &f;
+    return nullptr;
+}
 
 std::string_view UsageText() {
     static const std::string usage = MakeUsage();
@@ -104,6 +132,10 @@ ParseResult ParseArgs(std::span<const std::string> args) {
     const std::string& name = args[0];
     if (name == "help" || name == "--help" || name == "-h")
         return result;
+    if (name == "--version") {
+        o.command = Command::Version;
+        return result;
+    }
     if (name == "eval")
         o.command = Command::Eval;
     else if (name == "convert")
@@ -156,11 +188,14 @@ ParseResult ParseArgs(std::span<const std::string> args) {
             if (!v || v->empty())
                 return Fail("--variable needs a name");
             o.variable = *v;
-        } else if (o.command == Command::Convert && a == "--format") {
+        } else if ((a == "--format" && o.command != Command::Info) || (a == "--from" && !eval)) {
+            const bool writing = a == "--format";
             const std::string* v = value();
-            if (!v || v->empty())
-                return Fail("--format needs a format name (try --help)");
-            o.format = *v;
+            const FileFormat* f = v ? FormatNamed(*v, writing) : nullptr;
+            if (!f)
+                return Fail(a + (v ? " '" + *v + "' is no format " : " needs a format ") +
+                            (writing ? "written" : "read") + " here: use " + FormatNames(writing));
+            (writing ? o.format : o.from) = f;
         } else if (a.size() > 1 && a[0] == '-' && !(eval && o.operands.empty())) {
             // A formula may start with '-', so only eval's first operand is taken as it stands.
             return Fail("unknown option '" + a + "' for " + name + " (try --help)");
@@ -178,6 +213,12 @@ ParseResult ParseArgs(std::span<const std::string> args) {
                     " (try --help)");
     if (eval && o.output.empty())
         return Fail("eval needs -o OUT");
+    const std::string& in = o.operands[0];
+    const std::string& out = eval ? o.output : o.operands.back();
+    if (!eval && in == kStdStream && !o.from)
+        return Fail("standard input needs --from NAME (try --help)");
+    if (o.command != Command::Info && out == kStdStream && !o.format)
+        return Fail("standard output needs --format NAME (try --help)");
     return result;
 }
 

@@ -5,16 +5,23 @@
 #include "app/FileUtil.h"
 #include "app/LaunchState.h"
 #include "app/Prompter.h"
+#include "document/FileFacts.h"
 #include "document/FormatRegistry.h"
 #include "document/ImportStream.h"
+#include "document/PointMapping.h"
 #include "document/WaveFormats.h"
 #include "expr/ExprRange.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
+#include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <iostream>
 #include <limits>
+#include <memory>
+#include <variant>
 
 namespace tw::cli {
 
@@ -78,12 +85,70 @@ ImportContext ContextOf(const Options& o) {
     return ctx;
 }
 
+// A warning that does not fail the command.
+void Warn(const std::string& path, const std::string& text) {
+    std::cerr << "tidewright-cli: " << (path == kStdStream ? "standard input" : path) << ": "
+              << text << '\n';
+}
+
+void ReportClipped(const std::string& path, std::size_t clipped) {
+    if (clipped > 0)
+        Warn(path, ClippedMessage(clipped));
+}
+
+// Standard input, copied into an unnamed temporary file so that the readers may seek in it and
+// nothing is left behind; its name is the file's /proc entry.
+class StandardInput {
+  public:
+    FileResult copy() {
+        file_.reset(std::tmpfile());
+        if (!file_)
+            return FileResult::FromErrno(FileResult::Action::Write, "a temporary file", errno);
+        char buffer[1 << 16];
+        for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, stdin)) > 0;)
+            if (std::fwrite(buffer, 1, n, file_.get()) != n)
+                return FileResult::FromErrno(FileResult::Action::Write, "a temporary file", errno);
+        if (std::ferror(stdin))
+            return FileResult::FromErrno(FileResult::Action::Read, "standard input", errno);
+        if (std::fflush(file_.get()) != 0)
+            return FileResult::FromErrno(FileResult::Action::Write, "a temporary file", errno);
+        return {};
+    }
+    std::string path() const { return "/proc/self/fd/" + std::to_string(fileno(file_.get())); }
+
+  private:
+    struct Closer {
+        void operator()(std::FILE* f) const { std::fclose(f); }
+    };
+    std::unique_ptr<std::FILE, Closer> file_;
+};
+
+// The file an input names: itself, or standard input's copy.
+struct Input {
+    std::string path;
+    StandardInput standard;
+};
+
+bool OpenInput(const std::string& name, Input& in) {
+    in.path = name;
+    if (name != kStdStream)
+        return true;
+    if (FileResult copied = in.standard.copy(); !copied) {
+        Error("cannot read standard input: " + Flatten(copied.error()));
+        return false;
+    }
+    in.path = in.standard.path();
+    return true;
+}
+
 // The format of an input that is there, or nothing after saying why not.
-const FileFormat* ReadableFormat(const std::string& path) {
+const FileFormat* ReadableFormat(const Options& o, const std::string& path) {
     if (!FileExists(path)) {
         Error("cannot read '" + path + "': no such file");
         return nullptr;
     }
+    if (o.from)
+        return o.from;
     const FileFormat* format = FileFormatOfPath(path, kCliLayout);
     if (!format || !format->reading.read) {
         Error("cannot tell the format of '" + path + "' from its extension (try --help)");
@@ -120,13 +185,8 @@ std::string WritableExtensions() {
 // The format of an output: the one --format names, else the one its extension names; or
 // nothing after saying why not.
 const FileFormat* WritableFormat(const Options& o, const std::string& path) {
-    const FileFormat* format = FileFormatOfExtension(kCliLayout, ExtensionOf(path));
-    if (!o.format.empty()) {
-        format = nullptr;
-        for (const FileFormat& f : FileFormatsOf(kCliLayout))
-            if (EqualsNoCase(f.name, o.format) && f.writing.write)
-                format = &f;
-    }
+    const FileFormat* format =
+        o.format ? o.format : FileFormatOfExtension(kCliLayout, ExtensionOf(path));
     if (!format || !format->writing.write) {
         Error("cannot write '" + path + "': use " + WritableExtensions());
         return nullptr;
@@ -139,10 +199,22 @@ ExportContext ExportContextOf(const Options& o) {
     return ExportContext{kCliLayout, o.lo, o.hi, {}};
 }
 
+int WriteStandardOutput(const FileFormat& format, std::span<const std::int32_t> points,
+                        const ExportContext& ctx) {
+    if (!format.writing.write(std::cout, points, 0, ctx) || !std::cout.flush())
+        return Error("cannot write standard output: " + std::string(std::strerror(errno)));
+    return 0;
+}
+
 int Write(const Options& o, const std::string& path, SampleView points) {
     const FileFormat* format = WritableFormat(o, path);
     if (!format)
         return kFailed;
+    if (path == kStdStream) {
+        std::vector<std::int32_t> all;
+        std::visit([&](auto span) { all.assign(span.begin(), span.end()); }, points);
+        return WriteStandardOutput(*format, all, ExportContextOf(o));
+    }
     if (FileResult written = ExportWaveFile(path, format->code, points, ExportContextOf(o));
         !written)
         return Error("cannot write '" + path + "': " + Flatten(written.error()));
@@ -217,45 +289,75 @@ int Eval(const Options& o) {
 
 // The input streams through into the output: neither is ever held whole.
 int Convert(const Options& o) {
-    const std::string& input = o.operands[0];
+    Input in;
+    const std::string& name = o.operands[0];
     const std::string& output = o.operands[1];
-    const FileFormat* from = ReadableFormat(input);
+    if (!OpenInput(name, in))
+        return kFailed;
+    const FileFormat* from = ReadableFormat(o, in.path);
     const FileFormat* to = from ? WritableFormat(o, output) : nullptr;
     if (!to)
         return kFailed;
     // A format that takes the whole wave at once gets it once it is all read.
     if (to->writing.whole) {
         CollectedPoints points;
-        if (ImportResult r = Import(input, *from, o, points); !r.ok)
-            return ReadError(input, *from, r);
-        return Write(o, output, std::span<const std::int32_t>(points.points));
+        ImportResult r = Import(in.path, *from, o, points);
+        if (!r.ok)
+            return ReadError(name, *from, r);
+        const int exit = Write(o, output, std::span<const std::int32_t>(points.points));
+        if (exit == 0)
+            ReportClipped(name, r.clipped);
+        return exit;
     }
     ImportResult imported;
     bool outputFailed = false;
-    FileResult written = WriteFileAtomically(output, [&](std::ostream& out) {
+    auto stream = [&](std::ostream& out) {
         FormatSink sink(out, *to, ExportContextOf(o));
-        imported = Import(input, *from, o, sink);
+        imported = Import(in.path, *from, o, sink);
         outputFailed = !out;
         return imported.ok;
-    });
+    };
+    FileResult written;
+    if (output == kStdStream) {
+        stream(std::cout);
+        if (!std::cout.flush())
+            outputFailed = true;
+        if (outputFailed)
+            written = FileResult::FromErrno(FileResult::Action::Write, "standard output", errno);
+    } else {
+        written = WriteFileAtomically(output, stream);
+    }
     // An import that stopped because its output could not be written is the output's failure.
     if (!imported.ok && !imported.error.empty() && !outputFailed)
-        return ReadError(input, *from, imported);
+        return ReadError(name, *from, imported);
     if (!written)
-        return Error("cannot write '" + output + "': " + Flatten(written.error()));
+        return Error("cannot write '" + written.path() + "': " + Flatten(written.error()));
+    ReportClipped(name, imported.clipped);
     return 0;
 }
 
 int Info(const Options& o) {
-    const std::string& input = o.operands[0];
-    const FileFormat* format = ReadableFormat(input);
+    Input in;
+    const std::string& name = o.operands[0];
+    if (!OpenInput(name, in))
+        return kFailed;
+    const FileFormat* format = ReadableFormat(o, in.path);
     if (!format)
         return kFailed;
     Extremes points;
-    if (ImportResult r = Import(input, *format, o, points); !r.ok)
-        return ReadError(input, *format, r);
+    ImportResult r = Import(in.path, *format, o, points);
+    if (!r.ok)
+        return ReadError(name, *format, r);
+    const FileFacts facts = DescribeWaveFile(in.path, *format);
     std::cout << "points: " << points.count << "\nmin: " << points.lo << "\nmax: " << points.hi
-              << "\nformat: " << format->name << '\n';
+              << "\nformat: " << format->name << "\nencoding: " << facts.encoding << '\n';
+    if (!facts.variables.empty()) {
+        std::cout << "variables:";
+        for (const std::string& v : facts.variables)
+            std::cout << ' ' << v;
+        std::cout << '\n';
+    }
+    ReportClipped(name, r.clipped);
     return 0;
 }
 
@@ -269,6 +371,9 @@ int RunCli(std::span<const std::string> args) {
     switch (parsed.options.command) {
     case Command::Help:
         std::cout << UsageText();
+        return 0;
+    case Command::Version:
+        std::cout << "tidewright-cli " TW_VERSION "\n";
         return 0;
     case Command::Eval:
         return Eval(parsed.options);
