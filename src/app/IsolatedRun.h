@@ -47,8 +47,9 @@ IsolatedOutcome RunIsolated(const std::function<bool(int output)>& work,
 void LimitNewFiles(int spare);
 
 // An anonymous file holding bytes, and a path that opens it while the process lives
-// ("/proc/self/fd/N"): a copy for a library that reads only from a path vanishes with the
-// process, however it ends. Invalid when the system refuses.
+// ("/proc/self/fd/N"): a file for a library that works only on a path vanishes with the
+// process, however it ends (HDF5, which resolves the path, cannot open it). Invalid when the
+// system refuses.
 struct AnonymousCopy {
     OwnedFd fd;
     std::string path;
