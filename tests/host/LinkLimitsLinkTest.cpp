@@ -189,22 +189,33 @@ TEST(LinkLimits, ListeningOutlivesABurstOfConnections) {
     idle.clear();
     QTest::qWait(200); // their places come free
 
-    Sockets waiting;
-    for (int i = 0; i < 3; ++i) {
-        waiting.push_back(std::make_unique<QLocalSocket>());
-        waiting.back()->connectToServer(QString::fromStdString(socket));
-        ASSERT_TRUE(waiting.back()->waitForConnected(2000));
-    }
+    // Room for the three peers' own sockets only: accept finds no descriptor left.
     rlimit saved{};
     ::getrlimit(RLIMIT_NOFILE, &saved);
     int highest = 0;
     for (int fd = 0; fd < 4096; ++fd)
         highest = ::fcntl(fd, F_GETFD) >= 0 ? fd : highest;
+    // Free descriptors below the highest would take the peers: they are filled first.
+    std::vector<int> fillers;
+    for (int fd; (fd = ::open("/dev/null", O_RDONLY)) >= 0;) {
+        fillers.push_back(fd);
+        if (fd > highest)
+            break;
+    }
+    highest = fillers.back();
     rlimit none = saved;
-    none.rlim_cur = static_cast<rlim_t>(highest + 1);
+    none.rlim_cur = static_cast<rlim_t>(highest + 1 + 3);
     ::setrlimit(RLIMIT_NOFILE, &none);
+    Sockets waiting;
+    for (int i = 0; i < 3; ++i) {
+        waiting.push_back(std::make_unique<QLocalSocket>());
+        waiting.back()->connectToServer(QString::fromStdString(socket));
+        EXPECT_TRUE(waiting.back()->waitForConnected(2000));
+    }
     QTest::qWait(300); // accept fails: no descriptor left
     ::setrlimit(RLIMIT_NOFILE, &saved);
+    for (int fd : fillers)
+        ::close(fd);
     waiting.clear();
     QTest::qWait(200);
     ASSERT_TRUE(SendRaw(socket, "after the burst"));
