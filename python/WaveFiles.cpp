@@ -9,6 +9,7 @@
 #include "document/FormatRegistry.h"
 #include "document/ImportStream.h"
 #include "document/MatFormat.h"
+#include "document/RiffWave.h"
 #include "document/WaveFormats.h"
 
 #include <pybind11/stl.h>
@@ -116,10 +117,12 @@ class NativeFile {
     NativeFile& operator=(const NativeFile&) = delete;
 
     std::int64_t size() const { return size_; }
+    // A RIFF header, or an RF64 or Wave64 one: the core reads those.
     bool BeginsWithRiff() const {
-        std::array<char, 4> head{};
-        return ::pread(fd_, head.data(), head.size(), 0) == 4 &&
-               EqualsNoCase(std::string_view(head.data(), head.size()), "RIFF");
+        std::array<char, 16> head{};
+        const ssize_t got = ::pread(fd_, head.data(), head.size(), 0);
+        const std::string_view start(head.data(), got > 0 ? std::size_t(got) : 0);
+        return StartsWithNoCase(start, "RIFF") || IsLargeWave(start);
     }
     // Reads the first `bytes` bytes into data.
     void ReadInto(void* data, std::size_t bytes) const {

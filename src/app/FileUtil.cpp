@@ -1,4 +1,5 @@
 #include "app/FileUtil.h"
+#include "app/RegularFile.h"
 
 #include <algorithm>
 #include <atomic>
@@ -9,6 +10,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <limits>
 #include <mutex>
 #include <ostream>
 #include <sstream>
@@ -17,7 +19,9 @@
 #include <utility>
 #include <vector>
 
+#include <csignal>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -71,18 +75,7 @@ bool CreateFolder(const std::string& path) {
 }
 
 std::optional<std::string> ReadWholeFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return std::nullopt;
-    in.seekg(0, std::ios::end);
-    auto size = in.tellg();
-    if (size < 0)
-        return std::nullopt;
-    std::string data(static_cast<size_t>(size), '\0');
-    in.seekg(0);
-    in.read(data.data(), size);
-    data.resize(static_cast<size_t>(in.gcount()));
-    return data;
+    return ReadFileStart(path, std::numeric_limits<std::size_t>::max());
 }
 
 namespace {
@@ -115,6 +108,15 @@ struct FolderScan {
     std::unordered_map<std::string, std::vector<std::string>> staleByTarget;
 };
 
+// The process that wrote a temporary, from its "<process id>-<count>" tag.
+bool WriterIsDead(std::string_view name) {
+    const std::string_view tag = name.substr(name.rfind(kTempMark) + kTempMark.size());
+    const long pid = std::strtol(std::string(tag.substr(0, tag.find('-'))).c_str(), nullptr, 10);
+    return pid > 0 && ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH;
+}
+
+// Stale temporaries by target; those whose writer is dead under "" (of any target: a Save As
+// killed midway may leave a large one whose target is never written again).
 std::unordered_map<std::string, std::vector<std::string>>
 ListStaleTemporaries(const std::string& folder) {
     std::unordered_map<std::string, std::vector<std::string>> stale;
@@ -132,7 +134,8 @@ ListStaleTemporaries(const std::string& folder) {
         std::error_code timeError;
         const auto written = it->last_write_time(timeError);
         if (!timeError && now - written > kStaleTemporaryAge)
-            stale[std::string(*target)].push_back(it->path().string());
+            stale[WriterIsDead(name) ? std::string() : std::string(*target)].push_back(
+                it->path().string());
     }
     return stale;
 }
@@ -140,7 +143,7 @@ ListStaleTemporaries(const std::string& folder) {
 // Looking at a folder at most once a minute keeps writes cheap where one process writes
 // thousands of files into it (the pulse segments), and still catches, in a long-running
 // process, leftovers that were too young at the last look. What a look found for a target is
-// removed at that target's next write.
+// removed at that target's next write, what dead writers left at once.
 void RemoveStaleTemporaries(const std::string& path) {
     static std::mutex mutex;
     static std::unordered_map<std::string, FolderScan> scans;
@@ -155,11 +158,13 @@ void RemoveStaleTemporaries(const std::string& path) {
             scan.at = now;
             scan.staleByTarget = ListStaleTemporaries(folder);
         }
-        auto found = scan.staleByTarget.find(FileNameOf(path));
-        if (found == scan.staleByTarget.end())
-            return;
-        stale = std::move(found->second);
-        scan.staleByTarget.erase(found);
+        for (const std::string& target : {std::string(), FileNameOf(path)}) {
+            auto found = scan.staleByTarget.find(target);
+            if (found == scan.staleByTarget.end())
+                continue;
+            stale.insert(stale.end(), found->second.begin(), found->second.end());
+            scan.staleByTarget.erase(found);
+        }
     }
     for (const std::string& temp : stale)
         RemoveFile(temp);

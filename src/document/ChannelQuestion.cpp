@@ -3,16 +3,15 @@
 #include "app/FileUtil.h"
 #include "app/LaunchState.h"
 #include "app/ProfileStore.h"
+#include "app/RegularFile.h"
 #include "document/RiffWave.h"
-
-#include <fstream>
 
 namespace tw {
 
 namespace {
 constexpr const char* kSection = "StartUp";
 // The audio library finds the channel count in the header; the samples need not be read.
-constexpr std::streamsize kHeadBytes = 1 << 20;
+constexpr std::size_t kHeadBytes = 1 << 20;
 } // namespace
 
 ChannelChoice StoredChannelChoice() {
@@ -44,14 +43,10 @@ std::optional<int> AskChannel(int channels, const ChannelAsker& asker) {
 }
 
 std::optional<int> AudioChannelsOfFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::string head(static_cast<std::size_t>(kHeadBytes), '\0');
-    if (!in.read(head.data(), kHeadBytes) && in.gcount() <= 0)
+    const std::optional<std::string> head = ReadFileStart(path, kHeadBytes);
+    if (!head || !NeedsAudioLibrary(*head))
         return std::nullopt;
-    head.resize(static_cast<std::size_t>(in.gcount()));
-    if (!NeedsAudioLibrary(head))
-        return std::nullopt;
-    return WaveChannels(head);
+    return WaveChannels(*head);
 }
 
 } // namespace tw

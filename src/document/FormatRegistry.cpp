@@ -32,11 +32,8 @@ constexpr FormatReading kAsciiIn{[](ImportSource& in, const ImportContext& ctx, 
                                  OpenRole::Converted};
 constexpr FormatReading kColumnsIn{ReadColumnPoints, OpenRole::Converted, true};
 constexpr FormatReading kLeCroyIn{ReadLeCroyPoints, OpenRole::Converted};
-// NumPy and MATLAB files are parsed whole.
-constexpr FormatReading kNpyIn{[](ImportSource& in, const ImportContext& ctx, PointSink& out) {
-                                   return ReadWholeImport(in, ctx, out, ImportNpy);
-                               },
-                               OpenRole::Converted};
+constexpr FormatReading kNpyIn{ReadNpyPoints, OpenRole::Converted};
+// MATLAB files are parsed whole, by the library in a child process.
 constexpr FormatReading kMatIn{[](ImportSource& in, const ImportContext& ctx, PointSink& out) {
                                    return ReadWholeImport(in, ctx, out, ImportMat);
                                },

@@ -1,6 +1,7 @@
 #include "document/LeCroyImport.h"
 
 #include "app/FileUtil.h"
+#include "document/PointMapping.h"
 #include "document/TextWave.h"
 
 #include <algorithm>
@@ -67,13 +68,18 @@ bool EachSampleBlock(ImportSource& in, const LeCroyDescriptor& desc, std::uint64
 
 } // namespace
 
-bool ReadLeCroyDescriptor(std::string_view head, std::uint64_t fileSize, LeCroyDescriptor& desc) {
+namespace {
+
+// Why head holds no descriptor of a trace of fileSize bytes, or "" when it does.
+std::string WhyNoDescriptor(std::string_view head, std::uint64_t fileSize, LeCroyDescriptor& desc) {
     std::string_view search = head.substr(0, kSearchLength);
     std::size_t d = 0;
     while (d + kMarker.size() <= search.size() && !StartsWithNoCase(search.substr(d), kMarker))
         ++d;
-    if (d + kMarker.size() > search.size() || head.size() < d + kDescriptorLength)
-        return false;
+    if (d + kMarker.size() > search.size())
+        return "It holds no \"WAVEDESC\" within its first 400 bytes.";
+    if (head.size() < d + kDescriptorLength)
+        return "Its descriptor is cut short.";
     const auto* p = reinterpret_cast<const unsigned char*>(head.data()) + d;
     desc.offset = d;
     desc.sampleType = Le16(p + 32);
@@ -83,9 +89,17 @@ bool ReadLeCroyDescriptor(std::string_view head, std::uint64_t fileSize, LeCroyD
     const std::int64_t textLength = Le32(p + 40);
     const std::int64_t reservedLength = Le32(p + 44);
     if (descLength < 0 || textLength < 0 || reservedLength < 0)
-        return false;
+        return "Its descriptor gives a negative block length.";
     desc.dataStart = static_cast<std::int64_t>(d) + descLength + textLength + reservedLength;
-    return static_cast<std::uint64_t>(desc.dataStart) <= fileSize;
+    if (static_cast<std::uint64_t>(desc.dataStart) > fileSize)
+        return "Its descriptor places the samples past the end of the file.";
+    return "";
+}
+
+} // namespace
+
+bool ReadLeCroyDescriptor(std::string_view head, std::uint64_t fileSize, LeCroyDescriptor& desc) {
+    return WhyNoDescriptor(head, fileSize, desc).empty();
 }
 
 bool ReadLeCroyDescriptor(std::string_view bytes, LeCroyDescriptor& desc) {
@@ -96,12 +110,17 @@ bool ReadLeCroyPoints(ImportSource& in, const ImportContext& ctx, PointSink& out
     char head[kSearchLength + kDescriptorLength];
     const std::size_t got = in.readAt(0, head, sizeof head);
     LeCroyDescriptor desc;
-    if (!ReadLeCroyDescriptor(std::string_view(head, got), in.size(), desc))
+    const std::string why = WhyNoDescriptor(std::string_view(head, got), in.size(), desc);
+    if (!why.empty()) {
+        in.refuse(ImportRefused(why).error);
         return false;
+    }
     // Word samples take two bytes each; a last odd byte is no sample.
     std::uint64_t bytes = in.size() - static_cast<std::uint64_t>(desc.dataStart);
-    if (bytes < 2)
+    if (bytes < 2) {
+        in.refuse(ImportRefused("It holds no samples after its descriptor.").error);
         return false;
+    }
     if (desc.sampleType == 1)
         bytes -= bytes % 2;
     double minimum = 1000000000;

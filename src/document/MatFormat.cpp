@@ -1,48 +1,36 @@
 #include "document/MatFormat.h"
 
 #include "app/FileUtil.h"
+#include "app/IsolatedRun.h"
+#include "document/Hdf5Screen.h"
+#include "document/IsolatedImport.h"
 #include "document/PointMapping.h"
 
 #include <matio.h>
 
 #include <cctype>
+#include <cerrno>
+#include <csignal>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <memory>
 #include <ostream>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace tw {
 
 namespace {
 
+namespace fs = std::filesystem;
+
 constexpr std::size_t kMaxVariables = 10000;
-// The library reads only from a path: files pass through a private temporary copy.
 constexpr std::int64_t kMaxMatBytes = std::int64_t{1} << 30;
-
-class TempFile {
-  public:
-    TempFile() {
-        std::error_code ec;
-        std::string pattern = (std::filesystem::temp_directory_path(ec) / "tw-mat-XXXXXX").string();
-        const int fd = mkstemp(pattern.data());
-        if (fd >= 0) {
-            close(fd);
-            path_ = pattern;
-        }
-    }
-    ~TempFile() {
-        if (!path_.empty())
-            RemoveFile(path_);
-    }
-    TempFile(const TempFile&) = delete;
-    TempFile& operator=(const TempFile&) = delete;
-    const std::string& path() const { return path_; }
-
-  private:
-    std::string path_;
-};
+// zlib, which version 5 files compress with, never expands data more than about 1,032 times.
+constexpr double kMostExpansion = 1100;
+// The library holds one file open at a time (the copy, by stdio or HDF5): no other can open.
+constexpr int kFilesTheLibraryOpens = 1;
 
 struct MatCloser {
     void operator()(mat_t* mat) const { Mat_Close(mat); }
@@ -55,17 +43,62 @@ using MatVar = std::unique_ptr<matvar_t, VarFreer>;
 
 void Quiet(int, char*) {}
 
-MatFile OpenMat(const TempFile& temp, std::string_view bytes) {
+// HDF5 opens a file only by a path it can resolve, which no anonymous file has: the library
+// reads a private copy, made and removed by the program around the child that reads it, so that
+// no crash of the library leaves it behind. Copies of programs killed midway are removed by the
+// next read.
+class PrivateCopy {
+  public:
+    explicit PrivateCopy(std::string_view bytes) {
+        std::error_code ec;
+        const fs::path folder = fs::temp_directory_path(ec);
+        RemoveCopiesOfDeadPrograms(folder);
+        std::string pattern =
+            (folder / (kCopyPrefix + std::to_string(::getpid()) + "-XXXXXX")).string();
+        const int fd = ::mkstemp(pattern.data());
+        if (fd < 0)
+            return;
+        const bool written = WriteAll(fd, bytes.data(), bytes.size());
+        ::close(fd);
+        path_ = pattern;
+        if (!written)
+            remove();
+    }
+    ~PrivateCopy() { remove(); }
+    PrivateCopy(const PrivateCopy&) = delete;
+    PrivateCopy& operator=(const PrivateCopy&) = delete;
+    const std::string& path() const { return path_; }
+
+  private:
+    static constexpr const char* kCopyPrefix = "tw-mat-";
+    void remove() {
+        if (!path_.empty())
+            RemoveFile(path_);
+        path_.clear();
+    }
+    static void RemoveCopiesOfDeadPrograms(const fs::path& folder) {
+        std::error_code ec;
+        for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+            const std::string name = it->path().filename().string();
+            if (name.rfind(kCopyPrefix, 0) != 0)
+                continue;
+            const long pid = std::strtol(name.c_str() + std::strlen(kCopyPrefix), nullptr, 10);
+            if (pid > 0 && ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH)
+                RemoveFile(it->path().string());
+        }
+    }
+    std::string path_;
+};
+
+// Runs in the reader's child; version 7.3 files are first screened for links to other files.
+MatFile OpenMat(const std::string& path, std::uint64_t size, std::string& why) {
     static const bool quiet = (Mat_LogInitFunc("tidewright", Quiet), true);
     (void)quiet;
-    if (temp.path().empty() || static_cast<std::int64_t>(bytes.size()) > kMaxMatBytes)
+    if (path.empty() || static_cast<std::int64_t>(size) > kMaxMatBytes)
         return nullptr;
-    {
-        std::ofstream out(temp.path(), std::ios::binary | std::ios::trunc);
-        if (!out.write(bytes.data(), static_cast<std::streamsize>(bytes.size())) || !out.flush())
-            return nullptr;
-    }
-    return MatFile(Mat_Open(temp.path().c_str(), MAT_ACC_RDONLY));
+    LimitNewFiles(kFilesTheLibraryOpens);
+    why = WhyHdf5IsRefused(path, size);
+    return MatFile(why.empty() ? Mat_Open(path.c_str(), MAT_ACC_RDONLY) : nullptr);
 }
 
 std::size_t Elements(const matvar_t& var, std::size_t& longest) {
@@ -132,24 +165,21 @@ std::vector<std::string> Names(mat_t* mat) {
     return names;
 }
 
-} // namespace
-
-std::vector<std::string> MatVariables(std::string_view bytes) {
-    TempFile temp;
-    MatFile mat = OpenMat(temp, bytes);
-    return mat ? Names(mat.get()) : std::vector<std::string>{};
+// The variable's values need at least this many bytes of the file.
+double LeastStoredBytes(const matvar_t& var, std::size_t count, mat_t* mat) {
+    const double bytes =
+        static_cast<double>(count) * static_cast<double>(Mat_SizeOfClass(var.class_type));
+    // Version 7.3 sizes are screened by the HDF5 look; version 5 data may be compressed.
+    if (Mat_GetVersion(mat) == MAT_FT_MAT73)
+        return 0;
+    return var.compression == MAT_COMPRESSION_NONE ? bytes : bytes / kMostExpansion;
 }
 
-std::vector<std::string> MatVariablesOfFile(const std::string& path) {
-    if (FileSize(path) > kMaxMatBytes)
-        return {};
-    const auto bytes = ReadWholeFile(path);
-    return bytes ? MatVariables(*bytes) : std::vector<std::string>{};
-}
-
-ImportResult ImportMat(std::string_view bytes, const ImportContext& ctx) {
-    TempFile temp;
-    MatFile mat = OpenMat(temp, bytes);
+ImportResult ReadMat(const std::string& path, std::uint64_t size, const ImportContext& ctx) {
+    std::string why;
+    MatFile mat = OpenMat(path, size, why);
+    if (!why.empty())
+        return UnreadableFile(why);
     if (!mat)
         return ImportRefused("It is not a MATLAB file the library reads.");
     MatVar info;
@@ -172,11 +202,57 @@ ImportResult ImportMat(std::string_view bytes, const ImportContext& ctx) {
         return ImportRefused("The variable " + name + " has no length a waveform can take.");
     if (count != longest)
         return ImportRefused("The variable " + name + " is a matrix, not a vector.");
+    if (LeastStoredBytes(*info, count, mat.get()) > static_cast<double>(size))
+        return UnreadableFile("it claims more data than it holds");
     MatVar var(Mat_VarRead(mat.get(), name.c_str()));
     std::vector<double> values;
     if (!var || var->isComplex || !ReadValues(*var, count, values))
         return ImportRefused("The variable " + name + " cannot be read.");
     return MapIntoRange(values, ColumnValueMap(values, ctx), ctx);
+}
+
+// The names, each ended by a zero byte.
+bool WriteNames(int output, const std::string& path, std::uint64_t size) {
+    std::string why;
+    MatFile mat = OpenMat(path, size, why);
+    std::string names;
+    for (const std::string& name : mat ? Names(mat.get()) : std::vector<std::string>{})
+        names.append(name).push_back('\0');
+    return WriteAll(output, names.data(), names.size());
+}
+
+} // namespace
+
+std::vector<std::string> MatVariables(std::string_view bytes) {
+    const PrivateCopy copy(bytes);
+    IsolatedOutcome outcome =
+        RunIsolated([&](int output) { return WriteNames(output, copy.path(), bytes.size()); },
+                    ReaderLimits(bytes.size()));
+    std::vector<std::string> names;
+    struct stat info {};
+    if (!outcome.ok || ::fstat(outcome.output.get(), &info) != 0 ||
+        static_cast<std::uint64_t>(info.st_size) > kMaxVariables * 64)
+        return names;
+    std::string text(static_cast<std::size_t>(info.st_size), '\0');
+    if (!ReadAllAt(outcome.output.get(), text.data(), text.size(), 0))
+        return names;
+    for (std::size_t at = 0, end; (end = text.find('\0', at)) != std::string::npos; at = end + 1)
+        names.emplace_back(text.substr(at, end - at));
+    return names;
+}
+
+std::vector<std::string> MatVariablesOfFile(const std::string& path) {
+    if (FileSize(path) > kMaxMatBytes)
+        return {};
+    const auto bytes = ReadWholeFile(path);
+    return bytes ? MatVariables(*bytes) : std::vector<std::string>{};
+}
+
+ImportResult ImportMat(std::string_view bytes, const ImportContext& ctx) {
+    const PrivateCopy copy(bytes);
+    return ImportIsolated(bytes, ctx, [&](std::string_view, const ImportContext& c) {
+        return ReadMat(copy.path(), bytes.size(), c);
+    });
 }
 
 std::string MatVariableName(std::string_view stem) {
@@ -189,12 +265,12 @@ std::string MatVariableName(std::string_view stem) {
 }
 
 bool WriteMat(std::ostream& out, std::span<const std::int32_t> points, const ExportContext& ctx) {
-    TempFile temp;
-    if (temp.path().empty())
+    const AnonymousCopy copy = AnonymousCopyOf({});
+    if (!copy.fd)
         return false;
     std::vector<std::int16_t> data(points.begin(), points.end());
     {
-        MatFile mat(Mat_CreateVer(temp.path().c_str(), nullptr, MAT_FT_MAT5));
+        MatFile mat(Mat_CreateVer(copy.path.c_str(), nullptr, MAT_FT_MAT5));
         if (!mat)
             return false;
         size_t dims[2] = {data.size(), 1};
@@ -204,8 +280,12 @@ bool WriteMat(std::ostream& out, std::span<const std::int32_t> points, const Exp
         if (!var || Mat_VarWrite(mat.get(), var.get(), MAT_COMPRESSION_NONE) != 0)
             return false;
     }
-    const auto bytes = ReadWholeFile(temp.path());
-    return bytes && out.write(bytes->data(), static_cast<std::streamsize>(bytes->size()));
+    struct stat info {};
+    if (::fstat(copy.fd.get(), &info) != 0)
+        return false;
+    std::string bytes(static_cast<std::size_t>(info.st_size), '\0');
+    return ReadAllAt(copy.fd.get(), bytes.data(), bytes.size(), 0) &&
+           out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
 } // namespace tw

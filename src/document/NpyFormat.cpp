@@ -1,7 +1,9 @@
 #include "document/NpyFormat.h"
 
+#include "document/ImportStream.h"
 #include "document/PointMapping.h"
 
+#include <algorithm>
 #include <bit>
 #include <cctype>
 #include <cmath>
@@ -15,6 +17,9 @@ namespace {
 constexpr std::string_view kMagic("\x93NUMPY", 6);
 // numpy itself refuses headers beyond 10000 bytes unless told otherwise.
 constexpr std::size_t kMaxHeaderLength = 10000;
+constexpr std::size_t kMostHead = 12 + kMaxHeaderLength;
+// Elements converted at a time: their numbers and points stay in the second-level cache.
+constexpr std::size_t kBlockElements = 16384;
 
 std::uint64_t LittleEndian(std::string_view bytes) {
     std::uint64_t value = 0;
@@ -191,29 +196,30 @@ double Element(const NpyArray& array, std::size_t i) {
 
 } // namespace
 
-std::optional<NpyArray> ParseNpy(std::string_view bytes, std::string& why) {
+std::optional<NpyArray> ParseNpyHeader(std::string_view head, std::uint64_t fileSize,
+                                       std::string& why) {
     why = "It is not a NumPy array file.";
-    if (bytes.size() < 10 || bytes.substr(0, 6) != kMagic)
+    if (head.size() < 10 || head.substr(0, 6) != kMagic)
         return std::nullopt;
-    const int major = static_cast<unsigned char>(bytes[6]);
+    const int major = static_cast<unsigned char>(head[6]);
     std::size_t prefix = 10;
-    std::uint64_t headerLength = LittleEndian(bytes.substr(8, 2));
+    std::uint64_t headerLength = LittleEndian(head.substr(8, 2));
     if (major == 2 || major == 3) {
-        if (bytes.size() < 12)
+        if (head.size() < 12)
             return std::nullopt;
         prefix = 12;
-        headerLength = LittleEndian(bytes.substr(8, 4));
+        headerLength = LittleEndian(head.substr(8, 4));
     } else if (major != 1) {
         why = "Its NumPy file version is not known.";
         return std::nullopt;
     }
-    if (headerLength > kMaxHeaderLength || headerLength > bytes.size() - prefix)
+    if (headerLength > kMaxHeaderLength || headerLength > head.size() - prefix)
         return std::nullopt;
     std::string descr;
     bool fortran = false;
     std::vector<std::uint64_t> shape;
     NpyArray array;
-    if (!HeaderReader(bytes.substr(prefix, headerLength)).read(descr, fortran, shape))
+    if (!HeaderReader(head.substr(prefix, headerLength)).read(descr, fortran, shape))
         return std::nullopt;
     if (!ParseDescr(descr, array)) {
         why = "Its element type '" + descr + "' is neither an integer nor a float.";
@@ -228,13 +234,19 @@ std::optional<NpyArray> ParseNpy(std::string_view bytes, std::string& why) {
         return std::nullopt;
     }
     array.count = static_cast<std::size_t>(shape[0]);
-    const std::string_view data = bytes.substr(prefix + headerLength);
-    const std::size_t needed = array.count * static_cast<std::size_t>(array.itemSize);
-    if (data.size() < needed) {
+    array.dataOffset = prefix + headerLength;
+    // The claimed length is checked against the file before it sizes anything.
+    if (fileSize - array.dataOffset < array.count * static_cast<std::uint64_t>(array.itemSize)) {
         why = "The file ends before its array does.";
         return std::nullopt;
     }
-    array.data = data.substr(0, needed);
+    return array;
+}
+
+std::optional<NpyArray> ParseNpy(std::string_view bytes, std::string& why) {
+    std::optional<NpyArray> array = ParseNpyHeader(bytes, bytes.size(), why);
+    if (array)
+        array->data = bytes.substr(array->dataOffset, array->count * array->itemSize);
     return array;
 }
 
@@ -245,15 +257,68 @@ std::vector<double> NpyValues(const NpyArray& array) {
     return values;
 }
 
-ImportResult ImportNpy(std::string_view bytes, const ImportContext& ctx) {
+bool ReadNpyPoints(ImportSource& in, const ImportContext& ctx, PointSink& out) {
+    std::string head(static_cast<std::size_t>(std::min<std::uint64_t>(in.size(), kMostHead)), '\0');
+    head.resize(in.readAt(0, head.data(), head.size()));
     std::string why;
-    const std::optional<NpyArray> array = ParseNpy(bytes, why);
-    if (!array)
-        return ImportRefused(why);
-    const std::vector<double> values = NpyValues(*array);
-    const LinearMap map =
-        array->kind == 'f' ? FullScaleMap(ctx.vMin, ctx.vMax) : ColumnValueMap(values, ctx);
-    return MapIntoRange(values, map, ctx);
+    const std::optional<NpyArray> array = ParseNpyHeader(head, in.size(), why);
+    if (!array) {
+        in.refuse(ImportRefused(why).error);
+        return false;
+    }
+    // The elements a block at a time, as numbers.
+    std::string raw;
+    std::vector<double> values;
+    auto eachBlock = [&](const auto& take) {
+        const auto size = static_cast<std::size_t>(array->itemSize);
+        for (std::size_t done = 0; done < array->count;) {
+            const std::size_t n = std::min(kBlockElements, array->count - done);
+            raw.resize(n * size);
+            if (in.readAt(array->dataOffset + done * size, raw.data(), raw.size()) != raw.size())
+                return false;
+            NpyArray block = *array;
+            block.count = n;
+            block.data = raw;
+            values.resize(n);
+            for (std::size_t i = 0; i < n; ++i)
+                values[i] = Element(block, i);
+            if (!take(std::span<const double>(values)))
+                return false;
+            done += n;
+        }
+        return true;
+    };
+    LinearMap map = FullScaleMap(ctx.vMin, ctx.vMax);
+    if (array->kind != 'f') {
+        // Integers are stretched between their extremes: a first reading finds them.
+        double minimum = 1e9, maximum = -1e9;
+        eachBlock([&](std::span<const double> block) {
+            for (double v : block) {
+                minimum = std::min(minimum, v);
+                maximum = std::max(maximum, v);
+            }
+            return true;
+        });
+        map = ColumnValueMap(minimum, maximum, ctx);
+    }
+    PointBatch batch(out, ctx.layout);
+    if (!batch.expect(array->count))
+        return false;
+    return eachBlock([&](std::span<const double> block) {
+               ImportResult mapped = MapIntoRange(block, map, ctx);
+               if (!mapped.ok) {
+                   in.refuse(mapped.error);
+                   return false;
+               }
+               in.clip(mapped.clipped);
+               return batch.addAll(mapped.points);
+           }) &&
+           batch.flush();
+}
+
+ImportResult ImportNpy(std::string_view bytes, const ImportContext& ctx) {
+    ImportSource in(bytes);
+    return ImportWith(ReadNpyPoints, in, ctx);
 }
 
 bool WriteNpy(std::ostream& out, std::span<const std::int32_t> points, const ExportContext& ctx) {

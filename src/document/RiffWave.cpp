@@ -1,6 +1,7 @@
 #include "document/RiffWave.h"
 
 #include "app/FileUtil.h"
+#include "document/IsolatedImport.h"
 #include "document/PointMapping.h"
 
 #include <sndfile.h>
@@ -125,20 +126,37 @@ bool IsCanonicalPcm16(std::string_view bytes) {
            Le(bytes, 34, 2) == 16 && bytes.substr(36, 4) == "data";
 }
 
+bool IsLargeWave(std::string_view bytes) {
+    static constexpr std::string_view kWave64Riff(
+        "riff\x2e\x91\xcf\x11\xa5\xd6\x28\xdb\x04\xc1\x00\x00", 16);
+    return (bytes.size() >= 12 && bytes.starts_with("RF64") && bytes.substr(8, 4) == "WAVE") ||
+           bytes.starts_with(kWave64Riff);
+}
+
 bool NeedsAudioLibrary(std::string_view bytes) {
-    return IsRiffWave(bytes) && !IsCanonicalPcm16(bytes);
+    return (IsRiffWave(bytes) && !IsCanonicalPcm16(bytes)) || IsLargeWave(bytes);
 }
 
 std::optional<int> WaveChannels(std::string_view bytes) {
-    Memory memory{bytes};
-    SF_INFO info;
-    SoundFile file = OpenWave(memory, info);
-    if (!file || info.channels < 1)
+    int channels = 0;
+    IsolatedOutcome outcome = RunIsolated(
+        [&](int output) {
+            Memory memory{bytes};
+            SF_INFO info;
+            SoundFile file = OpenWave(memory, info);
+            const int found = file ? info.channels : 0;
+            return WriteAll(output, &found, sizeof found);
+        },
+        ReaderLimits(bytes.size()));
+    if (!outcome.ok || !ReadAllAt(outcome.output.get(), &channels, sizeof channels, 0) ||
+        channels < 1)
         return std::nullopt;
-    return info.channels;
+    return channels;
 }
 
-ImportResult ImportAudioWave(std::string_view bytes, const ImportContext& ctx) {
+namespace {
+
+ImportResult ReadAudioWave(std::string_view bytes, const ImportContext& ctx) {
     Memory memory{bytes};
     SF_INFO info;
     SoundFile file = OpenWave(memory, info);
@@ -169,6 +187,13 @@ ImportResult ImportAudioWave(std::string_view bytes, const ImportContext& ctx) {
     const LinearMap map =
         bits > 0 ? IntegerFullScaleMap(bits, ctx.vMin, ctx.vMax) : FullScaleMap(ctx.vMin, ctx.vMax);
     return MapIntoRange(values, map, ctx);
+}
+
+} // namespace
+
+ImportResult ImportAudioWave(std::string_view bytes, const ImportContext& ctx) {
+    // The library recognises many formats by their content: a file named .wav reaches them all.
+    return ImportIsolated(bytes, ctx, ReadAudioWave);
 }
 
 bool WritePcm16Wave(std::ostream& out, std::span<const std::int32_t> points,

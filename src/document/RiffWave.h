@@ -14,14 +14,18 @@ bool IsRiffWave(std::string_view bytes);
 // The canonical 16-bit mono PCM file whose samples start right after a 44-byte header: its
 // samples are the points as they stand.
 bool IsCanonicalPcm16(std::string_view bytes);
-// Whether Open reads the file through the audio library: a WAVE file other than the canonical.
+// An RF64 or Wave64 file: WAVE audio past 4 GiB, whose header no 44 bytes hold.
+bool IsLargeWave(std::string_view bytes);
+// Whether Open reads the file through the audio library: a WAVE file other than the canonical,
+// RF64 and Wave64.
 bool NeedsAudioLibrary(std::string_view bytes);
 
 // The channels of a WAVE file the audio library reads, or nullopt.
 std::optional<int> WaveChannels(std::string_view bytes);
 
 // One channel (ctx.channel) of any WAVE file the audio library reads: integer samples map their
-// full scale onto vMin ... vMax, float samples -1.0 ... +1.0; clipping is counted.
+// full scale onto vMin ... vMax, float samples -1.0 ... +1.0; clipping is counted. The library
+// runs in a child process (ImportIsolated).
 ImportResult ImportAudioWave(std::string_view bytes, const ImportContext& ctx);
 // A 16-bit mono PCM WAV of the points, vMin ... vMax mapped onto the 16-bit full scale. A short
 // LIST chunk names the program, so that the file is read back through the audio library with

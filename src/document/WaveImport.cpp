@@ -358,11 +358,11 @@ ConvertResult ConvertToBinary(const std::string& path, int formatCode, const Imp
         if (!in.read(head, sizeof head) && !in.eof())
             return FileFailed(FileResult::FromErrno(kRead, path, errno));
         const std::string_view start(head, static_cast<std::size_t>(in.gcount()));
-        if (!IsRiff(start))
-            return Placed(path);
         // WAV audio other than the canonical file is read through the library, as a conversion.
         if (NeedsAudioLibrary(start))
             break;
+        if (!IsRiff(start))
+            return Placed(path);
         if (static_cast<std::uint64_t>(size) < kRiffHeaderLength + BytesPerPoint(ctx.layout))
             return NotConverted();
         // The samples go over as they are, header dropped.

@@ -11,6 +11,7 @@
 #include <ostream>
 #include <vector>
 
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace tw {
@@ -18,7 +19,16 @@ namespace {
 
 namespace fs = std::filesystem;
 
-TEST(AtomicWrite, RemovesOnlyStaleTemporariesOfItsOwnTarget) {
+// A writer's process id that no process has now.
+std::string DeadProcessId() {
+    const pid_t child = ::fork();
+    if (child == 0)
+        ::_exit(0);
+    ::waitpid(child, nullptr, 0);
+    return std::to_string(child);
+}
+
+TEST(AtomicWrite, RemovesStaleTemporariesOfItsTargetAndOfDeadWriters) {
     const std::string folder = test::MakeTempFolder("tw-file-util");
     const std::string target = folder + "/TempOndex.ondex";
     const auto old = fs::file_time_type::clock::now() - std::chrono::minutes(2);
@@ -31,7 +41,8 @@ TEST(AtomicWrite, RemovesOnlyStaleTemporariesOfItsOwnTarget) {
     };
     const std::string dead = make("TempOndex.ondex.~tw123-4", true);
     const std::string live = make("TempOndex.ondex.~tw456-7", false); // another writer, mid-write
-    const std::string otherTarget = make("TempOndex.ondex2.~tw123-4", true);
+    const std::string otherTarget = make("TempOndex.ondex2.~tw1-4", true); // its writer lives
+    const std::string deadWriters = make("Big.wav.~tw" + DeadProcessId() + "-4", true);
     const std::string notOurs = make("TempOndex.ondex.~twbackup", true);
     const std::string longer = make("TempOndex.ondex.~tw1-2.bak", true);
     // This process's own temporary waits for its commit, however old it looks.
@@ -42,6 +53,7 @@ TEST(AtomicWrite, RemovesOnlyStaleTemporariesOfItsOwnTarget) {
     EXPECT_FALSE(FileExists(dead));
     EXPECT_TRUE(FileExists(live));
     EXPECT_TRUE(FileExists(otherTarget));
+    EXPECT_FALSE(FileExists(deadWriters)) << "a Save As killed midway, of any target";
     EXPECT_TRUE(FileExists(notOurs));
     EXPECT_TRUE(FileExists(longer));
     EXPECT_TRUE(FileExists(own));

@@ -2,10 +2,13 @@
 #include "app/FileUtil.h"
 #include "document/FormatRegistry.h"
 #include "document/WaveFormats.h"
+#include "support/HostileFiles.h"
 #include "support/ResourceProbe.h"
 #include "support/Sandbox.h"
 
 #include <gtest/gtest.h>
+
+#include <sndfile.h>
 
 #include <cctype>
 #include <cstdlib>
@@ -197,6 +200,21 @@ TEST_F(CliTest, InfoAndConvertStreamWithinTheirMemory) {
     EXPECT_LT(csvInfo, constant);
     EXPECT_GT(waveInfo, 0);
     EXPECT_LT(waveInfo, constant);
+    // 32 MiB of 8-bit NumPy elements: no longer 13 bytes held for each.
+    {
+        std::ofstream out(at("bytes.npy"), std::ios::binary);
+        std::string header = "{'descr': '|i1', 'fortran_order': False, 'shape': (33554432,), }";
+        header.resize(117, ' ');
+        out << std::string("\x93NUMPY\x01\x00\x76\x00", 10) << header << '\n';
+        std::string block(1 << 20, '\0');
+        for (std::size_t i = 0; i < block.size(); ++i)
+            block[i] = static_cast<char>(i * 7);
+        for (int n = 0; n < 32; ++n)
+            out << block;
+    }
+    const double npyInfo = peakMiB({"info", at("bytes.npy")});
+    EXPECT_GT(npyInfo, 0);
+    EXPECT_LT(npyInfo, constant);
 
     const double toWave = peakMiB({"convert", csv, at("rows.wav")});
     const double outMiB = static_cast<double>(FileSize(at("rows.wav"))) / (1 << 20);
@@ -355,6 +373,32 @@ TEST_F(CliTest, NewFormatsConvertBothWays) {
               sine + "native 16-bit\nencoding: RIFF WAV, 16-bit integer, 1 channel, 44100 Hz\n");
     ExpectFailure(cli({"info", audio, "--channel", "2"}), "cannot read");
     ASSERT_EQ(cli({"info", audio, "--variable", "a", "--full-scale"}).exit, 0);
+}
+
+// Crafted MATLAB files: refused with why, in one line, nothing written, no other file read.
+TEST_F(CliTest, HostileMatFilesAreRefusedWithWhy) {
+    test::HostileFolder files(at("hostile"));
+    for (const test::HostileFile& file : test::HostileMatFiles()) {
+        SCOPED_TRACE(file.name);
+        ExpectFailure(cli({"convert", files.at(file.name), at("out.asc")}), file.why);
+        EXPECT_FALSE(FileExists(at("out.asc")));
+    }
+}
+
+// Their headers were read as points.
+TEST_F(CliTest, Rf64AndWave64FilesAreReadAsAudio) {
+    for (int container : {SF_FORMAT_RF64, SF_FORMAT_W64}) {
+        SF_INFO info{};
+        info.samplerate = 8000;
+        info.channels = 1;
+        info.format = container | SF_FORMAT_PCM_16;
+        SNDFILE* file = sf_open(at("big.wav").c_str(), SFM_WRITE, &info);
+        ASSERT_NE(file, nullptr);
+        const short samples[3] = {100, -200, 300};
+        sf_write_short(file, samples, 3);
+        sf_close(file);
+        EXPECT_EQ(cli({"info", at("big.wav")}).out.rfind("points: 3\n", 0), 0u);
+    }
 }
 
 } // namespace

@@ -26,14 +26,14 @@ Points IntegerExpected(const std::vector<std::int64_t>& values, int bits, double
     return points;
 }
 
-// Writes frames of `channels` interleaved samples with libsndfile; integer encodings take the
-// values left-justified in 32 bits.
+// Writes frames of `channels` interleaved samples with libsndfile (a WAV file unless format names
+// another container); integer encodings take the values left-justified in 32 bits.
 std::string WriteWithLibsndfile(const std::string& path, int format, int channels,
                                 const std::vector<double>& interleaved, int bits) {
     SF_INFO info{};
     info.samplerate = 8000;
     info.channels = channels;
-    info.format = SF_FORMAT_WAV | format;
+    info.format = ((format & SF_FORMAT_TYPEMASK) ? 0 : SF_FORMAT_WAV) | format;
     SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
     EXPECT_NE(file, nullptr) << sf_strerror(nullptr);
     if (!file)
@@ -229,6 +229,25 @@ TEST_F(RiffWaveTest, OpenReportsClippingOnceAndRefusesBadFilesUnchanged) {
         EXPECT_EQ(test::Values(doc->samples()), before);
         EXPECT_EQ(doc->pathName, pathName);
         EXPECT_FALSE(FileExists(box.root() + "/bad_TBR.wav"));
+    }
+}
+
+// Their headers were taken for points.
+TEST_F(RiffWaveTest, Rf64AndWave64FilesAreReadThroughTheLibrary) {
+    start();
+    std::vector<double> samples;
+    Points points;
+    for (int i = 0; i < 1000; ++i) {
+        samples.push_back(i * 7 - 3000);
+        points.push_back(i * 7 - 3000);
+    }
+    for (int container : {SF_FORMAT_RF64, SF_FORMAT_W64}) {
+        SCOPED_TRACE(container);
+        const std::string path = WriteWithLibsndfile(box.root() + "/big.wav",
+                                                     container | SF_FORMAT_PCM_16, 1, samples, 16);
+        EXPECT_EQ(ImportWaveFile(path, kNativeCode, Context(-32768, 32767)).points, points);
+        ASSERT_TRUE(doc->Open(path, kNativeCode));
+        EXPECT_EQ(doc->samples().size(), points.size());
     }
 }
 

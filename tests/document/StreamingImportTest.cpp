@@ -147,7 +147,8 @@ void ExpectSame(const std::string& input, int code, const ImportContext& ctx,
         ASSERT_EQ(got.ok, expected.ok) << "reads of " << most << " bytes, input:\n" << input;
         ASSERT_EQ(got.points, expected.points) << "reads of " << most << " bytes, input:\n"
                                                << input;
-        ASSERT_EQ(got.error, expected.error);
+        // The reader may add why to the reference's text.
+        ASSERT_EQ(got.error.substr(0, expected.error.size()), expected.error);
     }
 }
 

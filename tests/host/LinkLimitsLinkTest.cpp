@@ -15,6 +15,9 @@
 #include <fstream>
 #include <memory>
 
+#include <fcntl.h>
+#include <sys/resource.h>
+
 namespace tw {
 namespace {
 
@@ -165,6 +168,58 @@ TEST(LinkLimits, HostStandInDropsFloodingPeersAndStillTakesMessages) {
     ASSERT_TRUE(SendToHost("Host A", "Cmd=:TRAC:DEL:ALL"));
     EXPECT_TRUE(host.waitFor("--- message 1 (17 bytes) ---\nCmd=:TRAC:DEL:ALL\n"));
     SetHostLink(nullptr);
+}
+
+// Peers beyond the bound are dropped, and a burst that leaves no descriptor for accept pauses
+// the window's listening instead of ending it: the host is served once descriptors are back.
+TEST(LinkLimits, ListeningOutlivesABurstOfConnections) {
+    test::Sandbox box;
+    const std::string folder = box.root() + "/link";
+    LinkLimits limits;
+    limits.maxPeers = 4;
+    QtHostLink link(folder, limits);
+    std::vector<std::string> got;
+    QtLinkWindow window(link, {[&](std::string_view t) { got.emplace_back(t); }, {}});
+    window.setTitle("Host A");
+    const std::string socket = SocketOf(folder, "Host A");
+    ASSERT_NE(socket, "");
+
+    Sockets idle = Flood(socket, 7, "");
+    EXPECT_EQ(Dropped(idle, 3, 2000), 3);
+    idle.clear();
+    QTest::qWait(200); // their places come free
+
+    // Room for the three peers' own sockets only: accept finds no descriptor left.
+    rlimit saved{};
+    ::getrlimit(RLIMIT_NOFILE, &saved);
+    int highest = 0;
+    for (int fd = 0; fd < 4096; ++fd)
+        highest = ::fcntl(fd, F_GETFD) >= 0 ? fd : highest;
+    // Free descriptors below the highest would take the peers: they are filled first.
+    std::vector<int> fillers;
+    for (int fd; (fd = ::open("/dev/null", O_RDONLY)) >= 0;) {
+        fillers.push_back(fd);
+        if (fd > highest)
+            break;
+    }
+    highest = fillers.back();
+    rlimit none = saved;
+    none.rlim_cur = static_cast<rlim_t>(highest + 1 + 3);
+    ::setrlimit(RLIMIT_NOFILE, &none);
+    Sockets waiting;
+    for (int i = 0; i < 3; ++i) {
+        waiting.push_back(std::make_unique<QLocalSocket>());
+        waiting.back()->connectToServer(QString::fromStdString(socket));
+        EXPECT_TRUE(waiting.back()->waitForConnected(2000));
+    }
+    QTest::qWait(300); // accept fails: no descriptor left
+    ::setrlimit(RLIMIT_NOFILE, &saved);
+    for (int fd : fillers)
+        ::close(fd);
+    waiting.clear();
+    QTest::qWait(200);
+    ASSERT_TRUE(SendRaw(socket, "after the burst"));
+    EXPECT_EQ(got, (std::vector<std::string>{"after the burst"}));
 }
 
 } // namespace

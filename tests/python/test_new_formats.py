@@ -1,11 +1,15 @@
 """NumPy, MATLAB and WAV audio files through read_wave and write_wave: the core's own readers."""
 import math
+import os
+import shutil
+import struct
 import wave
 
 import numpy as np
 import pytest
 
 import tidewright
+from conftest import BAD_FILES
 
 RANGE = (0, 16383)
 
@@ -49,3 +53,36 @@ def test_bad_npy_is_refused_with_string_3014(tmp_path):
     np.save(tmp_path / "m.npy", np.zeros((2, 3), dtype="<i2"))
     with pytest.raises(Exception, match="Cannot convert the format"):
         tidewright.read_wave(tmp_path / "m.npy")
+
+
+HOSTILE = os.path.join(os.path.dirname(BAD_FILES), "hostile")
+
+
+@pytest.mark.parametrize("name, why", [
+    ("external-storage.mat", "it refers to data in another file"),
+    ("external-fifo.mat", "it refers to data in another file"),
+    ("virtual.mat", "it refers to data in another file"),
+    ("external-link.mat", "it refers to data in another file"),
+    ("unallocated.mat", "it claims more data than it holds"),
+    ("claims-2g.mat", "it claims more data than it holds"),
+    ("self-cell.mat", "the reader failed on it"),
+])
+def test_hostile_mat_files_are_refused_with_why(tmp_path, monkeypatch, name, why):
+    for f in os.listdir(HOSTILE):
+        shutil.copy(os.path.join(HOSTILE, f), tmp_path)
+    os.mkfifo(tmp_path / "fifo")
+    monkeypatch.chdir(tmp_path)  # the files' external names are relative to it
+    with pytest.raises(Exception, match="The file could not be read: " + why):
+        tidewright.read_wave(tmp_path / name)
+
+
+def test_rf64_wav_is_read_as_audio_not_as_points(tmp_path):
+    samples = [100, -200, 300, -32768, 32767]
+    data = struct.pack("<%dh" % len(samples), *samples)
+    fmt = struct.pack("<IHHIIHH", 16, 1, 1, 8000, 16000, 2, 16)
+    size = 4 + (8 + 28) + (4 + len(fmt)) + 8 + len(data)
+    ds64 = b"ds64" + struct.pack("<IQQQI", 28, size, len(data), len(samples), 0)
+    body = b"WAVE" + ds64 + b"fmt " + fmt + b"data\xff\xff\xff\xff" + data
+    (tmp_path / "big.wav").write_bytes(b"RF64\xff\xff\xff\xff" + body)
+    points = tidewright.read_wave(tmp_path / "big.wav", range=(-32768, 32767))
+    assert points.tolist() == samples

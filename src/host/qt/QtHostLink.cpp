@@ -12,8 +12,14 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <memory>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 namespace tw {
 
@@ -181,23 +187,52 @@ QtLinkWindow::QtLinkWindow(QtHostLink& link, LinkHandlers handlers, QObject* par
     : QObject(parent), link_(link), handlers_(std::move(handlers)) {
     base_ = "w" + std::to_string(QCoreApplication::applicationPid()) + "-" +
             std::to_string(++link_.next_);
-    connect(&server_, &QLocalServer::newConnection, this, &QtLinkWindow::accept);
     link_.windows_.push_back(this);
-    if (!link_.refusal_.empty())
-        return;
-    std::string path = link_.folder_ + "/" + base_ + ".sock";
-    QLocalServer::removeServer(Q(path));
-    server_.setSocketOptions(QLocalServer::UserAccessOption);
-    if (!server_.listen(Q(path)))
-        std::fprintf(stderr, "host link: cannot listen on %s: %s\n", path.c_str(),
-                     server_.errorString().toLocal8Bit().constData());
+    if (link_.refusal_.empty())
+        listen(link_.folder_ + "/" + base_ + ".sock");
 }
 
 QtLinkWindow::~QtLinkWindow() {
     setTitle("");
-    server_.close();
+    if (listener_ >= 0) {
+        delete pending_;
+        ::close(listener_);
+        ::unlink(socketPath_.c_str());
+    }
     auto& ws = link_.windows_;
     ws.erase(std::remove(ws.begin(), ws.end(), this), ws.end());
+}
+
+void QtLinkWindow::listen(const std::string& path) {
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    const char* failed = nullptr;
+    if (path.size() >= sizeof address.sun_path)
+        failed = "the path is too long for a socket";
+    else if (fd < 0)
+        failed = std::strerror(errno);
+    if (!failed) {
+        std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
+        ::unlink(path.c_str());
+        // The folder is the user's alone; the socket is too.
+        if (::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+            ::chmod(path.c_str(), 0600) != 0 || ::listen(fd, SOMAXCONN) != 0)
+            failed = std::strerror(errno);
+    }
+    if (failed) {
+        std::fprintf(stderr, "host link: cannot listen on %s: %s\n", path.c_str(), failed);
+        if (fd >= 0)
+            ::close(fd);
+        return;
+    }
+    listener_ = fd;
+    socketPath_ = path;
+    pending_ = new QSocketNotifier(fd, QSocketNotifier::Read);
+    connect(pending_, &QSocketNotifier::activated, this, &QtLinkWindow::accept);
+    resume_.setSingleShot(true);
+    resume_.setInterval(link::kAcceptPauseMs);
+    connect(&resume_, &QTimer::timeout, this, [this] { pending_->setEnabled(true); });
 }
 
 void QtLinkWindow::setTitle(const std::string& title) {
@@ -205,7 +240,7 @@ void QtLinkWindow::setTitle(const std::string& title) {
     if (title.empty()) {
         if (!title_.empty())
             RemoveFile(file);
-    } else if (title != title_ && server_.isListening()) {
+    } else if (title != title_ && listening()) {
         WriteFileAtomically(file, title);
     }
     title_ = title;
@@ -222,45 +257,83 @@ void QtLinkWindow::handleEvent(std::string_view name, long first, long second) {
 }
 
 void QtLinkWindow::accept() {
-    while (QLocalSocket* socket = server_.nextPendingConnection()) {
-        // Qt's own buffer stays small; what waits for the rest of a frame counts against the
-        // process's budget.
-        socket->setReadBufferSize(link::kReadChunk);
-        auto reader = std::make_shared<link::FrameReader>(&link_.buffers_);
-        auto* idle = new QTimer(socket);
-        idle->setSingleShot(true);
-        idle->setInterval(link_.limits_.idleMs);
-        connect(idle, &QTimer::timeout, socket, &QLocalSocket::abort);
-        connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-        connect(socket, &QLocalSocket::readyRead, this, [this, socket, reader, idle] {
-            // A handler may run a nested event loop in which the peer hangs up.
-            QPointer<QLocalSocket> alive(socket);
-            QByteArray bytes = socket->readAll();
-            if (!reader->append(std::string_view(bytes.constData(), std::size_t(bytes.size())))) {
-                socket->abort();
-                return;
-            }
-            while (auto frame = reader->next()) {
-                idle->stop();
-                if (frame->kind == link::kData) {
-                    handleText(frame->payload);
-                    if (!alive)
-                        return;
-                    std::string ack = link::EncodeAck(0);
-                    socket->write(ack.data(), qint64(ack.size()));
-                    socket->flush();
-                } else if (frame->kind == link::kEvent) {
-                    handleEvent(frame->payload, long(frame->first), long(frame->second));
-                    if (!alive)
-                        return;
-                }
-                idle->start();
-            }
-            if (reader->failed())
-                socket->abort();
-        });
-        idle->start();
+    for (;;) {
+        const int fd = ::accept4(listener_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+        if (fd >= 0) {
+            serve(fd);
+            continue;
+        }
+        if (errno == EINTR || errno == ECONNABORTED)
+            continue;
+        if (errno != EAGAIN && errno != EWOULDBLOCK) {
+            // Out of descriptors or memory: the peer waits in the backlog while we pause, and
+            // the socket stays.
+            std::fprintf(stderr, "host link: cannot accept a connection on %s: %s; retrying\n",
+                         socketPath_.c_str(), std::strerror(errno));
+            pending_->setEnabled(false);
+            resume_.start();
+        }
+        return;
     }
+}
+
+void QtLinkWindow::serve(int fd) {
+    if (peers_ >= link_.limits_.maxPeers) {
+        if (!full_)
+            std::fprintf(stderr, "host link: %d connections on %s; dropping more\n", peers_,
+                         socketPath_.c_str());
+        full_ = true;
+        ::close(fd);
+        return;
+    }
+    auto* socket = new QLocalSocket(this);
+    if (!socket->setSocketDescriptor(fd)) {
+        ::close(fd);
+        delete socket;
+        return;
+    }
+    ++peers_;
+    connect(socket, &QObject::destroyed, this, [this] {
+        if (--peers_ < link_.limits_.maxPeers)
+            full_ = false;
+    });
+    // Qt's own buffer stays small; what waits for the rest of a frame counts against the
+    // process's budget.
+    socket->setReadBufferSize(link::kReadChunk);
+    auto reader = std::make_shared<link::FrameReader>(&link_.buffers_);
+    auto* idle = new QTimer(socket);
+    idle->setSingleShot(true);
+    idle->setInterval(link_.limits_.idleMs);
+    connect(idle, &QTimer::timeout, socket, &QLocalSocket::abort);
+    connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+    connect(socket, &QLocalSocket::readyRead, this, [this, socket, reader, idle] {
+        // A handler may run a nested event loop in which the peer hangs up.
+        QPointer<QLocalSocket> alive(socket);
+        QByteArray bytes = socket->readAll();
+        if (!reader->append(std::string_view(bytes.constData(), std::size_t(bytes.size())))) {
+            socket->abort();
+            return;
+        }
+        while (auto frame = reader->next()) {
+            idle->stop();
+            if (frame->kind == link::kData) {
+                handleText(frame->payload);
+                if (!alive)
+                    return;
+                std::string ack = link::EncodeAck(0);
+                socket->write(ack.data(), qint64(ack.size()));
+                socket->flush();
+            } else if (frame->kind == link::kEvent) {
+                handleEvent(frame->payload, long(frame->first), long(frame->second));
+                if (!alive)
+                    return;
+            }
+            idle->start();
+        }
+        if (reader->failed())
+            socket->abort();
+    });
+    idle->start();
 }
 
 } // namespace tw

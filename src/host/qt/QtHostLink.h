@@ -3,8 +3,9 @@
 #include "host/LinkFolder.h"
 #include "host/LinkFrames.h"
 
-#include <QLocalServer>
 #include <QObject>
+#include <QSocketNotifier>
+#include <QTimer>
 
 #include <functional>
 #include <string>
@@ -30,12 +31,17 @@ inline constexpr int kAckMs = 10 * 60 * 1000;
 inline constexpr int kIdleMs = 10 * 1000;
 // What a receiver takes from one socket at a time.
 inline constexpr int kReadChunk = 64 * 1024;
+// Connections one window serves at once; the host needs one or two.
+inline constexpr int kMaxPeers = 64;
+// After the system refuses a connection (no descriptor left), listening pauses this long.
+inline constexpr int kAcceptPauseMs = 200;
 } // namespace link
 
 // The receiving side's bounds; tests shrink them.
 struct LinkLimits {
     std::size_t bufferBudget = link::kBufferBudget; // unfinished frames, all connections
     int idleMs = link::kIdleMs;
+    int maxPeers = link::kMaxPeers; // connections beyond are dropped at once
 };
 
 class QtLinkWindow;
@@ -91,17 +97,25 @@ class QtLinkWindow : public QObject {
     // Registers under `title` (replacing the previous one); "" unregisters.
     void setTitle(const std::string& title);
     const std::string& title() const { return title_; }
-    bool listening() const { return server_.isListening(); }
+    bool listening() const { return listener_ >= 0; }
 
   private:
     friend class QtHostLink;
+    void listen(const std::string& path);
     void accept();
+    void serve(int fd);
     void handleText(std::string_view text);
     void handleEvent(std::string_view name, long first, long second);
 
     QtHostLink& link_;
     LinkHandlers handlers_;
-    QLocalServer server_;
+    // Our own socket rather than QLocalServer's, which closes for good on a failed accept.
+    int listener_ = -1;
+    std::string socketPath_;
+    QSocketNotifier* pending_ = nullptr;
+    QTimer resume_; // listening again after a pause
+    int peers_ = 0;
+    bool full_ = false; // the bound of peers was logged and has not been left since
     std::string base_;
     std::string title_;
 };

@@ -1,0 +1,207 @@
+#include "app/IsolatedRun.h"
+
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <fcntl.h>
+#include <new>
+#include <sys/mman.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+#if defined(__SANITIZE_ADDRESS__)
+#define TW_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define TW_ASAN 1
+#endif
+#endif
+
+namespace tw {
+
+namespace {
+
+constexpr int kOutputFd = 3;
+constexpr int kWorkFailed = 3;
+constexpr int kOutOfMemory = 4;
+
+// Address space the child has already: the program's own, copied by the fork.
+std::uint64_t AddressSpaceNow() {
+    const int fd = ::open("/proc/self/statm", O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return 0;
+    char text[64] = {};
+    const ssize_t n = ::read(fd, text, sizeof text - 1);
+    ::close(fd);
+    if (n <= 0)
+        return 0;
+    return std::strtoull(text, nullptr, 10) * static_cast<std::uint64_t>(::sysconf(_SC_PAGESIZE));
+}
+
+void SetLimit(int resource, std::uint64_t value) {
+    const rlimit limit{static_cast<rlim_t>(value), static_cast<rlim_t>(value)};
+    ::setrlimit(resource, &limit);
+}
+
+[[noreturn]] void RunChild(const std::function<bool(int)>& work, int output,
+                           const IsolationLimits& limits) {
+    // The reader's own faults end the child with their signal, whatever handlers the program
+    // has (a sanitizer's stay: they report before they end it).
+#ifndef TW_ASAN
+    for (int sig : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT})
+        std::signal(sig, SIG_DFL);
+    if (limits.memoryBytes > 0)
+        SetLimit(RLIMIT_AS, AddressSpaceNow() + limits.memoryBytes);
+#endif
+    std::signal(SIGPIPE, SIG_DFL);
+    SetLimit(RLIMIT_CORE, 0);
+    SetLimit(RLIMIT_CPU, static_cast<std::uint64_t>(limits.cpuSeconds));
+    if (limits.outputBytes > 0)
+        SetLimit(RLIMIT_FSIZE, limits.outputBytes);
+    if (output != kOutputFd && ::dup2(output, kOutputFd) < 0)
+        ::_exit(kWorkFailed);
+    ::close_range(kOutputFd + 1, ~0u, 0);
+    int code = kWorkFailed;
+    try {
+        code = work(kOutputFd) ? 0 : kWorkFailed;
+    } catch (const std::bad_alloc&) {
+        code = kOutOfMemory;
+    } catch (...) {
+    }
+    ::_exit(code);
+}
+
+std::string Seconds(std::chrono::milliseconds time) {
+    return std::to_string((time.count() + 999) / 1000) + " s";
+}
+
+std::string WhyEnded(int status, bool timedOut, const IsolationLimits& limits) {
+    if (timedOut)
+        return "it took longer than " + Seconds(limits.wallClock) + " to read";
+    if (WIFSIGNALED(status)) {
+        const int sig = WTERMSIG(status);
+        if (sig == SIGXCPU)
+            return "it took more than " + std::to_string(limits.cpuSeconds) +
+                   " s of processor time to read";
+        if (sig == SIGXFSZ)
+            return "its reading grew larger than the file can hold";
+        if (sig == SIGKILL)
+            return "its reader was stopped by the system";
+        const char* name = ::strsignal(sig);
+        return std::string("the reader failed on it (") + (name ? name : "signal") + ")";
+    }
+    if (WIFEXITED(status) && WEXITSTATUS(status) == kOutOfMemory)
+        return "it needs more memory to read than the file can hold";
+    return "the reader gave up on it";
+}
+
+} // namespace
+
+OwnedFd::~OwnedFd() {
+    if (fd_ >= 0)
+        ::close(fd_);
+}
+
+OwnedFd& OwnedFd::operator=(OwnedFd&& other) noexcept {
+    if (this != &other) {
+        if (fd_ >= 0)
+            ::close(fd_);
+        fd_ = other.fd_;
+        other.fd_ = -1;
+    }
+    return *this;
+}
+
+IsolatedOutcome RunIsolated(const std::function<bool(int output)>& work,
+                            const IsolationLimits& limits) {
+    IsolatedOutcome outcome;
+    OwnedFd output(::memfd_create("tw-isolated", MFD_CLOEXEC));
+    if (!output) {
+        outcome.why = std::string("no reader could be started: ") + std::strerror(errno);
+        return outcome;
+    }
+    const pid_t child = ::fork();
+    if (child < 0) {
+        outcome.why = std::string("no reader could be started: ") + std::strerror(errno);
+        return outcome;
+    }
+    if (child == 0)
+        RunChild(work, output.get(), limits);
+
+    // Waiting by polling keeps to calls that cannot hang: a short sleep growing to 20 ms.
+    const auto deadline = std::chrono::steady_clock::now() + limits.wallClock;
+    auto pause = std::chrono::microseconds(100);
+    int status = 0;
+    bool timedOut = false;
+    for (;;) {
+        const pid_t done = ::waitpid(child, &status, WNOHANG);
+        if (done == child || (done < 0 && errno != EINTR))
+            break;
+        if (std::chrono::steady_clock::now() >= deadline) {
+            ::kill(child, SIGKILL);
+            while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+            }
+            timedOut = true;
+            break;
+        }
+        std::this_thread::sleep_for(pause);
+        pause = std::min<std::chrono::microseconds>(pause * 2, std::chrono::milliseconds(20));
+    }
+    if (!timedOut && WIFEXITED(status) && WEXITSTATUS(status) == 0) {
+        outcome.ok = true;
+        outcome.output = std::move(output);
+    } else {
+        outcome.why = WhyEnded(status, timedOut, limits);
+    }
+    return outcome;
+}
+
+void LimitNewFiles(int spare) {
+    int highest = 2;
+    for (int fd = 3; fd < 1024; ++fd)
+        if (::fcntl(fd, F_GETFD) >= 0)
+            highest = fd;
+    SetLimit(RLIMIT_NOFILE, static_cast<std::uint64_t>(highest + 1 + spare));
+}
+
+AnonymousCopy AnonymousCopyOf(std::string_view bytes) {
+    AnonymousCopy copy;
+    copy.fd = OwnedFd(::memfd_create("tw-copy", MFD_CLOEXEC));
+    if (!copy.fd || !WriteAll(copy.fd.get(), bytes.data(), bytes.size()))
+        return {};
+    copy.path = "/proc/self/fd/" + std::to_string(copy.fd.get());
+    return copy;
+}
+
+bool WriteAll(int fd, const void* data, std::size_t size) {
+    const char* p = static_cast<const char*>(data);
+    while (size > 0) {
+        const ssize_t n = ::write(fd, p, size);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        p += n;
+        size -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+bool ReadAllAt(int fd, void* data, std::size_t size, std::uint64_t offset) {
+    char* p = static_cast<char*>(data);
+    while (size > 0) {
+        const ssize_t n = ::pread(fd, p, size, static_cast<off_t>(offset));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        p += n;
+        size -= static_cast<std::size_t>(n);
+        offset += static_cast<std::uint64_t>(n);
+    }
+    return true;
+}
+
+} // namespace tw

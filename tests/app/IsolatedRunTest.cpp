@@ -1,0 +1,74 @@
+// Work run apart from the program: its output comes back, and its crash, hang, runaway
+// allocation or opening of files ends it with a reason while the program goes on.
+#include "app/IsolatedRun.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <fcntl.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+namespace tw {
+namespace {
+
+using namespace std::chrono_literals;
+
+TEST(IsolatedRun, OutputComesBackAndOnlyTheOutputIsOpen) {
+    const int opened = ::open("/dev/null", O_RDONLY);
+    const int parentFile = ::fcntl(opened, F_DUPFD, 50); // inherited without close-on-exec
+    ::close(opened);
+    ASSERT_GE(parentFile, 50);
+    IsolatedOutcome run = RunIsolated(
+        [&](int out) {
+            const bool closed = ::fcntl(parentFile, F_GETFD) < 0;
+            LimitNewFiles(0);
+            const bool refused = ::open("/dev/null", O_RDONLY) < 0;
+            const char text[] = {closed ? 'c' : '-', refused ? 'r' : '-'};
+            return WriteAll(out, text, sizeof text);
+        },
+        {});
+    ::close(parentFile);
+    ASSERT_TRUE(run.ok) << run.why;
+    char text[3] = {};
+    EXPECT_TRUE(ReadAllAt(run.output.get(), text, 2, 0));
+    EXPECT_STREQ(text, "cr");
+}
+
+TEST(IsolatedRun, CrashHangAndRunawayWorkEndWithAReason) {
+    struct Case {
+        std::function<bool(int)> work;
+        const char* why;
+    };
+    const std::vector<Case> cases {
+        {[](int) { return std::raise(SIGSEGV) == 0; }, "the reader failed on it (Segmentation"},
+            {[](int) {
+                 std::this_thread::sleep_for(1h);
+                 return true;
+             },
+             "it took longer than 1 s to read"},
+            {[](int) { return false; }, "the reader gave up on it"},
+#if !defined(__SANITIZE_ADDRESS__)
+            {[](int) {
+                 std::vector<std::vector<char>> hoard;
+                 for (;;)
+                     hoard.emplace_back(8 << 20, 'x');
+                 return true;
+             },
+             "it needs more memory to read than the file can hold"},
+#endif
+    };
+    IsolationLimits limits;
+    limits.memoryBytes = 32 << 20;
+    for (const Case& c : cases) {
+        // Only the hang waits for the clock; a loaded machine is slow to fault pages in.
+        limits.wallClock = std::string_view(c.why).starts_with("it took") ? 1s : 60s;
+        IsolatedOutcome run = RunIsolated(c.work, limits);
+        EXPECT_FALSE(run.ok);
+        EXPECT_EQ(run.why.rfind(c.why, 0), 0u) << c.why << " / " << run.why;
+    }
+}
+
+} // namespace
+} // namespace tw

@@ -1,0 +1,36 @@
+// MATLAB files crafted as an attacker would: whatever the reader is led to, no other file is
+// read, the program lives on, and Open says why with the document and the folder untouched.
+#include "DocFixture.h"
+
+#include "document/MatFormat.h"
+#include "support/HostileFiles.h"
+
+namespace tw {
+namespace {
+
+class HostileMatTest : public test::DocFixture {};
+
+TEST_F(HostileMatTest, FilesPointingElsewhereClaimingTooMuchOrCrashingTheLibraryAreRefused) {
+    start();
+    const std::string folder = box.root() + "/hostile";
+    test::HostileFolder files(folder);
+    const auto before = test::Values(doc->samples());
+    for (const test::HostileFile& file : test::HostileMatFiles()) {
+        SCOPED_TRACE(file.name);
+        const std::string path = files.at(file.name);
+        ImportResult read = ImportWaveFile(path, kMatCode, {});
+        EXPECT_FALSE(read.ok);
+        EXPECT_NE(read.error.find(file.why), std::string::npos) << read.error;
+        EXPECT_LE(MatVariablesOfFile(path).size(), 1u);
+
+        box.prompts.clear();
+        EXPECT_FALSE(doc->Open(path, kMatCode));
+        ASSERT_EQ(box.prompts.asked.size(), 1u);
+        EXPECT_NE(box.prompts.asked[0].text.find(file.why), std::string::npos);
+        EXPECT_EQ(test::Values(doc->samples()), before);
+        EXPECT_FALSE(FileExists(ReplaceExtension(path, "wav")));
+    }
+}
+
+} // namespace
+} // namespace tw
