@@ -458,16 +458,7 @@ PostfixProgram::BlockResult PostfixProgram::RunPointByPoint(std::span<const long
     return {values, points.size(), 0};
 }
 
-// The block loops built for the widest vectors the processor has, chosen when the program
-// starts; + - * / and the conversions round the same at every width.
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
-#define TW_WIDEST_VECTORS                                                                          \
-    __attribute__((target_clones("default", "avx2", "arch=x86-64-v4"), flatten))
-#else
-#define TW_WIDEST_VECTORS
-#endif
-
-TW_WIDEST_VECTORS PostfixProgram::BlockResult
+TW_WIDEST_VECTORS __attribute__((flatten)) PostfixProgram::BlockResult
 PostfixProgram::RunBlock(std::span<const long> points, const ExprOperands& operands,
                          std::span<double> scratch, double* spare, Precision precision) const {
     const std::size_t n = std::min(points.size(), kBlock);

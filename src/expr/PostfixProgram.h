@@ -7,6 +7,14 @@
 #include <string_view>
 #include <vector>
 
+// A block loop built for the widest vectors the processor has, chosen when the program starts;
+// + - * / and the conversions round the same at every width.
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
+#define TW_WIDEST_VECTORS __attribute__((target_clones("default", "avx2", "arch=x86-64-v4")))
+#else
+#define TW_WIDEST_VECTORS
+#endif
+
 namespace tw {
 
 // A postfix program text turned once into steps: numbers converted, operators and functions

@@ -59,6 +59,21 @@ struct TileOutcome {
     bool written = false;
 };
 
+// The codes of the values' lower ends into out; true when the upper end of some value has
+// another code, or its distance is unknown.
+template <class Out, class Store>
+TW_WIDEST_VECTORS bool LowerCodes(const double* v, const double* d, std::size_t n, Store& store,
+                                  Out* out) {
+    int doubt = 0;
+    for (std::size_t k = 0; k < n; ++k) {
+        const double e = 2 * d[k]; // twice: the interval's ends are rounded too
+        const Out below = store(v[k] - e), above = store(v[k] + e);
+        out[k] = below;
+        doubt |= (below != above) | !(e < std::numeric_limits<double>::infinity());
+    }
+    return doubt != 0;
+}
+
 // Stores a block of values with distances as Run's values would be stored. store is monotonic,
 // so the codes at both ends of the interval around a value are the only ones it can take: where
 // they differ, or the distance is unknown, Run recomputes the value (and may fail there, which
@@ -70,15 +85,8 @@ void StoreBounded(const PostfixProgram& program, const ExprOperands& operands, c
     const std::size_t n = r.failedAt;
     const double* v = r.values;
     const double* d = r.distances;
-    // Branch-free, so that it vectorises: the codes, and whether any is in doubt.
     constexpr double kInfinity = std::numeric_limits<double>::infinity();
-    int doubt = 0;
-    for (std::size_t k = 0; k < n; ++k) {
-        const double e = 2 * d[k]; // twice: the interval's ends are rounded too
-        const Out below = store(v[k] - e), above = store(v[k] + e);
-        out[at + k] = below;
-        doubt |= (below != above) | !(e < kInfinity);
-    }
+    const bool doubt = LowerCodes(v, d, n, store, out.data() + at);
     if (!doubt && !span)
         return;
     double lowestHigh = kInfinity, highestLow = -kInfinity;
@@ -92,7 +100,7 @@ void StoreBounded(const PostfixProgram& program, const ExprOperands& operands, c
     ValueSpan block;
     for (std::size_t k = 0; k < n; ++k) {
         const double e = 2 * d[k];
-        const bool codeInDoubt = !(e < kInfinity) || store(v[k] - e) != store(v[k] + e);
+        const bool codeInDoubt = doubt && (!(e < kInfinity) || store(v[k] - e) != store(v[k] + e));
         const bool extreme = span && !(v[k] - e > lowestHigh && v[k] + e < highestLow);
         if (!codeInDoubt && !extreme)
             continue;
