@@ -2,8 +2,9 @@
 // against numpy and numexpr (bench/peers/eval_rate.py through /usr/bin/python3), the two sides
 // taking turns for several rounds so that both see the same machine. Prints points per second,
 // the ratio to the best peer of each round (its least and its median), the load average of each
-// round, the peers' peak memory as /usr/bin/time reports it, and whether every run stored the
-// codes of the scalar run (the engine without vector functions).
+// round, one thread against one thread in processor time (which a busy machine disturbs far less
+// than the wall clock), the peers' peak memory as /usr/bin/time reports it, and whether every run
+// stored the codes of the scalar run (the engine without vector functions).
 //
 // Usage: ExprBench [--rounds R] [--points N]
 #include "app/Prompter.h"
@@ -15,6 +16,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <map>
 #include <string>
 #include <vector>
@@ -46,16 +48,26 @@ double LoadAverage() {
     return getloadavg(load, 1) == 1 ? load[0] : -1;
 }
 
-// Points per second of one evaluation into points (already touched); false when refused.
+double ThreadSeconds() {
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
+}
+
+// Points per second of one evaluation into points (already touched), on the wall clock and in
+// the calling thread's processor time; false when refused.
 bool Evaluate(const char* formula, std::vector<std::int16_t>& points, unsigned threads,
-              double& rate) {
+              double& rate, double* cpuRate = nullptr) {
     ExprParser parser;
     const ExprRange range{
         .start = 0, .end = static_cast<long>(points.size()) - 1, .lo = -8192, .hi = 8191};
+    const double cpu = ThreadSeconds();
     const auto start = std::chrono::steady_clock::now();
     if (!EvaluateOverRange(parser, formula, formula, range, points, {.threads = threads}))
         return false;
     rate = static_cast<double>(points.size()) / Seconds(start);
+    if (cpuRate)
+        *cpuRate = static_cast<double>(points.size()) / (ThreadSeconds() - cpu);
     return true;
 }
 
@@ -127,13 +139,18 @@ int main(int argc, char** argv) {
 
     // ours[f][t], peers[f][t] (the best peer of the round), ratio[f][t]; t = threads - 1.
     std::vector<double> ours[kFormulaCount][2], best[kFormulaCount][2], ratio[kFormulaCount][2];
+    // One thread against one thread in processor time: ours, numpy's and numexpr's.
+    std::vector<double> cpuOurs[kFormulaCount], cpuNumpy[kFormulaCount], cpuNumexpr[kFormulaCount];
     std::vector<double> loads, peaks;
     bool same = true, peersMissing = false;
     for (int round = 0; round < rounds; ++round) {
         double rate[kFormulaCount][2] = {};
         for (int f = 0; f < kFormulaCount; ++f)
             for (unsigned t : {1u, 2u}) {
-                Evaluate(kFormulas[f], points, t, rate[f][t - 1]);
+                double cpu = 0;
+                Evaluate(kFormulas[f], points, t, rate[f][t - 1], &cpu);
+                if (t == 1)
+                    cpuOurs[f].push_back(cpu);
                 same = same && points == expected[f];
             }
         const std::map<std::string, double> peer = PeerRound(count);
@@ -150,6 +167,10 @@ int main(int argc, char** argv) {
                 const double b =
                     std::max(of("numpy/" + n), of("numexpr" + std::to_string(t + 1) + "/" + n));
                 peersMissing = peersMissing || b == 0;
+                if (t == 0) {
+                    cpuNumpy[f].push_back(of("numpy-cpu/" + n));
+                    cpuNumexpr[f].push_back(of("numexpr-cpu/" + n));
+                }
                 ours[f][t].push_back(rate[f][t]);
                 best[f][t].push_back(b);
                 if (b > 0)
@@ -166,6 +187,12 @@ int main(int argc, char** argv) {
                         kFormulas[f], t + 1, t ? "s" : "", Median(ours[f][t]), Least(ours[f][t]),
                         Median(best[f][t]), Least(ratio[f][t]), Median(ratio[f][t]),
                         Median(ratio[f][t]) >= 3 ? "met" : "NOT met");
+    for (int f = 0; f < kFormulaCount; ++f)
+        std::printf("%s, 1 thread in processor time (medians): ours %.3g, numpy %.3g, numexpr "
+                    "%.3g points/s; %.2f x the best\n",
+                    kFormulas[f], Median(cpuOurs[f]), Median(cpuNumpy[f]), Median(cpuNumexpr[f]),
+                    Median(cpuOurs[f]) /
+                        std::max({Median(cpuNumpy[f]), Median(cpuNumexpr[f]), 1.0}));
     std::printf("load average per round: least %.2f, median %.2f, most %.2f\n", Least(loads),
                 Median(loads), loads.empty() ? 0 : *std::max_element(loads.begin(), loads.end()));
     if (!peaks.empty())

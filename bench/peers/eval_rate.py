@@ -7,7 +7,8 @@ writes into output buffers allocated beforehand (numpy's ufuncs with out=, numex
 with out=): the peers' best case, with no conversion to 16-bit points, which the engine's figures
 include. numpy runs on one thread (its ufuncs have no others); numexpr on each count of
 --threads. Prints one line per way and formula: "<way>/<formula number> <points per second>",
-the fastest of --runs. Debian's python3-numpy and python3-numexpr; a missing module prints
+the fastest of --runs; for the ways on one thread also "<way>-cpu/<formula number>" in processor
+time, which a busy machine disturbs far less than the wall clock. Debian's python3-numpy and python3-numexpr; a missing module prints
 "<way> missing".
 
 Usage: bench/peers/eval_rate.py [--points N] [--runs R] [--threads 1,2]
@@ -25,12 +26,14 @@ FORMULAS = [
 
 
 def fastest(runs, work):
-    best = float("inf")
+    """The fastest wall and processor seconds of runs calls of work."""
+    wall = cpu = float("inf")
     for _ in range(runs):
-        start = time.perf_counter()
+        start, start_cpu = time.perf_counter(), time.process_time()
         work()
-        best = min(best, time.perf_counter() - start)
-    return best
+        wall = min(wall, time.perf_counter() - start)
+        cpu = min(cpu, time.process_time() - start_cpu)
+    return wall, cpu
 
 
 def numpy_ways(np, p, amp, omg, per):
@@ -83,7 +86,9 @@ def main():
     p = np.arange(args.points, dtype=np.float64)
     for number, way in enumerate(numpy_ways(np, p, amp, omg, per), 1):
         way()  # the output pages are touched before the timing
-        print("numpy/%d %.6g" % (number, args.points / fastest(args.runs, way)), flush=True)
+        wall, cpu = fastest(args.runs, way)
+        print("numpy/%d %.6g\nnumpy-cpu/%d %.6g" % (number, args.points / wall, number,
+                                                      args.points / cpu), flush=True)
     try:
         import numexpr as ne
     except ImportError:
@@ -95,9 +100,11 @@ def main():
         ne.set_num_threads(count)
         for number, formula in enumerate(FORMULAS, 1):
             ne.evaluate(formula, local_dict=names, out=out)  # compiled once, outside the timing
-            seconds = fastest(args.runs,
-                              lambda: ne.evaluate(formula, local_dict=names, out=out))
-            print("numexpr%d/%d %.6g" % (count, number, args.points / seconds), flush=True)
+            wall, cpu = fastest(args.runs,
+                                lambda: ne.evaluate(formula, local_dict=names, out=out))
+            print("numexpr%d/%d %.6g" % (count, number, args.points / wall), flush=True)
+            if count == 1:
+                print("numexpr-cpu/%d %.6g" % (number, args.points / cpu), flush=True)
 
 
 if __name__ == "__main__":
