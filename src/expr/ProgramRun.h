@@ -86,9 +86,12 @@ void StoreBounded(const PostfixProgram& program, const ExprOperands& operands, c
     const double* v = r.values;
     const double* d = r.distances;
     constexpr double kInfinity = std::numeric_limits<double>::infinity();
-    const bool doubt = LowerCodes(v, d, n, store, out.data() + at);
+    // Kept apart until the block is known good: the points from a failure on stay as they were.
+    Out codes[PostfixProgram::kBlock];
+    auto storeUpTo = [&](std::size_t end) { std::copy(codes, codes + end, out.begin() + at); };
+    const bool doubt = LowerCodes(v, d, n, store, codes);
     if (!doubt && !span)
-        return;
+        return storeUpTo(n);
     double lowestHigh = kInfinity, highestLow = -kInfinity;
     if (span)
         for (std::size_t k = 0; k < n; ++k) {
@@ -108,11 +111,12 @@ void StoreBounded(const PostfixProgram& program, const ExprOperands& operands, c
         if (exact.error) {
             r.failedAt = k;
             r.error = exact.error;
-            return; // the run fails: its span is of no use
+            return storeUpTo(k); // the run fails: its span is of no use
         }
         block.Take(exact.value);
-        out[at + k] = store(exact.value);
+        codes[k] = store(exact.value);
     }
+    storeUpTo(n);
     if (span)
         span->Take(block);
 }
@@ -122,7 +126,8 @@ void StoreBounded(const PostfixProgram& program, const ExprOperands& operands, c
 // What a loop calling program.Run(pointOf(i)) for i = 0, 1, ... and storing store(value) in
 // out[i] does, to the bit, in blocks and, for a long run, on several threads while the calling
 // one waits: at the first failing point it stops, with the indexes before it stored and the
-// others as they were. values, when given, gets the span of the values stored. Integer codes
+// others as they were. values, when given, gets the span of the values stored (for codes, of a
+// run that did not fail). Integer codes
 // come from a run through the vector functions where the program has them (store must be
 // monotonic, as every rounding to a code is); doubles are Run's bits.
 template <class Out, class PointOf, class Store>
