@@ -1,26 +1,23 @@
-// Evaluates amp*sin(omg*p)+0.25*amp*cos(3*omg*p) over 16,777,216 points into 16-bit points:
-// the postfix text scanned token by token for every point, the compiled program point by point
-// (the engine's path before blocks), in blocks on one thread and on two, and the same formula
-// written as a C++ loop. In the same run, bench/peers/eval_rate.py measures numpy and numexpr
-// (1 and 2 threads) through /usr/bin/python3. Prints points per second and the ratios, and
-// checks that the block runs store the same points as the point-by-point one.
-#include "app/LaunchState.h"
+// Evaluates three formulas over 16,777,216 points into 16-bit points, on 1 and on 2 threads,
+// against numpy and numexpr (bench/peers/eval_rate.py through /usr/bin/python3), the two sides
+// taking turns for several rounds so that both see the same machine. Prints points per second,
+// the ratio to the best peer of each round (its least and its median), the load average of each
+// round, one thread against one thread in processor time (which a busy machine disturbs far less
+// than the wall clock), the peers' peak memory as /usr/bin/time reports it, and whether every run
+// stored the codes of the scalar run (the engine without vector functions).
+//
+// Usage: ExprBench [--rounds R] [--points N]
 #include "app/Prompter.h"
-#include "app/SharedWork.h"
-#include "expr/ExprParser.h"
 #include "expr/ExprRange.h"
-#include "expr/support/PostfixReference.h"
+#include "expr/VectorMath.h"
 
-#include "RatioReporter.h"
-
-#include <benchmark/benchmark.h>
-
-#include <cmath>
+#include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <map>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -28,11 +25,13 @@ namespace {
 
 using namespace tw;
 
-constexpr long kPoints = 16777216;
-// The text evaluation is too slow for every point of the range; it runs over its first
-// sixteenth and the rate is what is compared.
-constexpr long kTextPoints = kPoints / 16;
-const std::string kFormula = "amp*sin(omg*p)+0.25*amp*cos(3*omg*p)";
+// The engine's texts; the peers' are in eval_rate.py, in the same order.
+const char* const kFormulas[] = {
+    "amp*sin(omg*p)+0.25*amp*cos(3*omg*p)",
+    "amp*sin(omg*p)*cos(5*omg*p)",
+    "amp*ln(1+p/per)-amp/2",
+};
+constexpr int kFormulaCount = 3;
 
 struct Silent : Prompter {
     Answer ask(std::string_view, std::string_view, Buttons b, Icon) override {
@@ -40,206 +39,169 @@ struct Silent : Prompter {
     }
 };
 
-struct Prepared {
-    ExprParser parser;
-    std::string program;
-    Prepared() {
-        static Silent silent;
-        setPrompter(&silent);
-        parser.amp = 8191;
-        parser.per = kPoints;
-        program = kFormula;
-        parser.CheckSyntax(program, 0);
-        parser.ToPostfix(program);
-        if (program.starts_with("Err")) {
-            std::fprintf(stderr, "formula refused: %s\n", program.c_str());
-            std::exit(1);
-        }
-    }
-};
-
-Prepared& prepared() {
-    static Prepared p;
-    return p;
+double Seconds(std::chrono::steady_clock::time_point since) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
 }
-
-// The points of each way, to check that they agree.
-std::map<std::string, std::vector<std::int16_t>>& results() {
-    static std::map<std::string, std::vector<std::int16_t>> r;
-    return r;
-}
-
-void BM_TextScanning(benchmark::State& state) {
-    Prepared& p = prepared();
-    ExprOperands operands = p.parser.operands();
-    for (auto _ : state) {
-        double sum = 0;
-        for (long i = 0; i < kTextPoints; ++i)
-            sum += EvalPostfixText(p.program, i, operands).value;
-        benchmark::DoNotOptimize(sum);
-    }
-    state.SetItemsProcessed(state.iterations() * kTextPoints);
-}
-BENCHMARK(BM_TextScanning)->Unit(benchmark::kMillisecond)->Iterations(1);
-
-// The engine's loop before blocks: the compiled program point by point, each value stored.
-void BM_PointByPoint(benchmark::State& state) {
-    Prepared& p = prepared();
-    ExprOperands operands = p.parser.operands();
-    std::vector<std::int16_t>& out = results()["point by point"];
-    out.assign(kPoints, 0);
-    const PointStore toPoint(-32768, 32767);
-    for (auto _ : state) {
-        const PostfixProgram& program = p.parser.Compiled(p.program);
-        for (long i = 0; i < kPoints; ++i)
-            out[i] = static_cast<std::int16_t>(toPoint(program.Run(i, operands).value));
-        benchmark::DoNotOptimize(out.data());
-    }
-    state.SetItemsProcessed(state.iterations() * kPoints);
-}
-BENCHMARK(BM_PointByPoint)->Unit(benchmark::kMillisecond)->Iterations(2);
-
-// The engine as the editor and the command line run it, over the same points.
-void RunBlocks(benchmark::State& state, const char* name, RunSharing sharing) {
-    std::vector<std::int16_t>& out = results()[name];
-    out.assign(kPoints, 0);
-    ExprParser parser;
-    const ExprRange range{.start = 0, .end = kPoints - 1, .lo = -8192, .hi = 8191};
-    for (auto _ : state) {
-        if (!EvaluateOverRange(parser, kFormula, kFormula, range, out, sharing))
-            state.SkipWithError("formula refused");
-        benchmark::DoNotOptimize(out.data());
-    }
-    state.SetItemsProcessed(state.iterations() * kPoints);
-}
-
-void BM_Blocks(benchmark::State& state) {
-    RunBlocks(state, "blocks", {.threads = 1});
-}
-BENCHMARK(BM_Blocks)->Unit(benchmark::kMillisecond)->Iterations(2)->UseRealTime();
-
-void BM_BlocksOnTwoThreads(benchmark::State& state) {
-    RunBlocks(state, "blocks on two threads", {.threads = 2});
-}
-BENCHMARK(BM_BlocksOnTwoThreads)->Unit(benchmark::kMillisecond)->Iterations(2)->UseRealTime();
-
-void BM_HandWritten(benchmark::State& state) {
-    // The constants as the program holds them: omg is its six-digit text read back.
-    const double amp = 8191;
-    std::ostringstream omgText;
-    omgText << 6.283185307179586 / static_cast<double>(kPoints);
-    const double omg = std::stod(omgText.str());
-    for (auto _ : state) {
-        double sum = 0;
-        for (long i = 0; i < kPoints; ++i) {
-            double p = static_cast<double>(i);
-            sum += amp * std::sin(omg * p) + 0.25 * amp * std::cos(3 * omg * p);
-        }
-        benchmark::DoNotOptimize(sum);
-    }
-    state.SetItemsProcessed(state.iterations() * kPoints);
-}
-BENCHMARK(BM_HandWritten)->Unit(benchmark::kMillisecond)->Iterations(2);
 
 double LoadAverage() {
-    double load[1] = {0};
+    double load[1] = {-1};
     return getloadavg(load, 1) == 1 ? load[0] : -1;
 }
 
-// Points per second of each way bench/peers/eval_rate.py measures ("numpy", "numexpr_1", ...);
-// empty when python3 or the script cannot run.
-std::map<std::string, double> PeerRates() {
-    const std::string command = "/usr/bin/python3 " TW_SOURCE_DIR "/bench/peers/eval_rate.py "
-                                "--threads 1,2 --points " +
-                                std::to_string(kPoints);
+double ThreadSeconds() {
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
+}
+
+// Points per second of one evaluation into points (already touched), on the wall clock and in
+// the calling thread's processor time; false when refused.
+bool Evaluate(const char* formula, std::vector<std::int16_t>& points, unsigned threads,
+              double& rate, double* cpuRate = nullptr) {
+    ExprParser parser;
+    const ExprRange range{
+        .start = 0, .end = static_cast<long>(points.size()) - 1, .lo = -8192, .hi = 8191};
+    const double cpu = ThreadSeconds();
+    const auto start = std::chrono::steady_clock::now();
+    if (!EvaluateOverRange(parser, formula, formula, range, points, {.threads = threads}))
+        return false;
+    rate = static_cast<double>(points.size()) / Seconds(start);
+    if (cpuRate)
+        *cpuRate = static_cast<double>(points.size()) / (ThreadSeconds() - cpu);
+    return true;
+}
+
+// One round of the peers: "<way>/<formula>" to points per second, and "peak KiB" of the
+// interpreter. OPENBLAS_CORETYPE and OPENBLAS_L2_SIZE are unset for this command alone.
+std::map<std::string, double> PeerRound(std::size_t points) {
+    const std::string command =
+        "env -u OPENBLAS_CORETYPE -u OPENBLAS_L2_SIZE /usr/bin/time -f 'peak-KiB %M' "
+        "/usr/bin/python3 " TW_SOURCE_DIR "/bench/peers/eval_rate.py --runs 1 --threads 1,2 "
+        "--points " +
+        std::to_string(points) + " 2>&1";
     std::map<std::string, double> rates;
     FILE* pipe = popen(command.c_str(), "r");
     if (!pipe)
         return rates;
-    char name[64];
-    char value[64];
+    char name[64], value[64];
     while (std::fscanf(pipe, "%63s %63s", name, value) == 2) {
         char* end = nullptr;
-        const double rate = std::strtod(value, &end);
-        if (*end == '\0' && rate > 0)
-            rates[name] = rate;
+        const double v = std::strtod(value, &end);
+        if (*end == '\0' && v > 0)
+            rates[name] = v;
     }
     pclose(pipe);
     return rates;
 }
 
-// Also keeps the processor seconds of the calling thread per iteration.
-struct Reporter : tw::bench::SecondsReporter {
-    std::map<std::string, double> cpu;
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const auto& run : runs)
-            if (run.run_type == Run::RT_Iteration && run.iterations > 0)
-                cpu[run.benchmark_name()] =
-                    run.cpu_accumulated_time / static_cast<double>(run.iterations);
-        SecondsReporter::ReportRuns(runs);
-    }
-};
+double Median(std::vector<double> v) {
+    if (v.empty())
+        return 0;
+    std::sort(v.begin(), v.end());
+    return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
+}
+
+double Least(const std::vector<double>& v) {
+    return v.empty() ? 0 : *std::min_element(v.begin(), v.end());
+}
 
 } // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    Reporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    // Points per second; the text evaluation covers only its share of the points.
-    auto rate = [&reporter](const char* name, long points) {
-        const double s = reporter.of(name);
-        return s > 0 ? static_cast<double>(points) / s : 0.0;
-    };
-    const double text = rate("BM_TextScanning/iterations:1", kTextPoints),
-                 point = rate("BM_PointByPoint/iterations:2", kPoints),
-                 one = rate("BM_Blocks/iterations:2/real_time", kPoints),
-                 two = rate("BM_BlocksOnTwoThreads/iterations:2/real_time", kPoints),
-                 hand = rate("BM_HandWritten/iterations:2", kPoints);
-    if (text > 0 && point > 0 && one > 0 && two > 0 && hand > 0) {
-        std::printf("points per second: (a) text scanning %.3g, (b) compiled point by point %.3g, "
-                    "(c) blocks on 1 thread %.3g, (d) blocks on 2 threads %.3g, "
-                    "(e) hand-written %.3g\n",
-                    text, point, one, two, hand);
-        std::printf("(c)/(b) = %.2f, (d)/(b) = %.2f, (d)/(c) = %.2f; (e)/(c) = %.2f, "
-                    "(b)/(a) = %.1f (goal: at least 20)\n",
-                    one / point, two / point, two / one, hand / one, point / text);
+    int rounds = 5;
+    std::size_t count = 16777216;
+    for (int i = 1; i + 1 < argc; i += 2) {
+        const std::string a = argv[i];
+        if (a == "--rounds")
+            rounds = std::max(1, std::atoi(argv[i + 1]));
+        else if (a == "--points")
+            count = static_cast<std::size_t>(std::max(1000L, std::atol(argv[i + 1])));
     }
-    const std::map<std::string, double> peers = PeerRates();
-    if (one > 0 && two > 0 && peers.contains("numpy") && peers.contains("numexpr_1") &&
-        peers.contains("numexpr_2")) {
-        const double numpy = peers.at("numpy"), ne1 = peers.at("numexpr_1"),
-                     ne2 = peers.at("numexpr_2");
-        std::printf("peers (float64 values, no 16-bit points): numpy %.3g, numexpr on 1 thread "
-                    "%.3g, numexpr on 2 threads %.3g\n",
-                    numpy, ne1, ne2);
-        auto verdict = [](double ratio) { return ratio > 1 ? "ahead" : "NOT ahead"; };
-        std::printf("1 thread: %.2f x numexpr (%s), %.2f x numpy (%s)\n", one / ne1,
-                    verdict(one / ne1), one / numpy, verdict(one / numpy));
-        std::printf("2 threads: %.2f x numexpr (%s), %.2f x numpy (%s)\n", two / ne2,
-                    verdict(two / ne2), two / numpy, verdict(two / numpy));
-        // On a busy machine the wall clock mostly measures the other processes: the calling
-        // thread's processor time compares one thread with one thread.
-        const double oneCpu = reporter.cpu.contains("BM_Blocks/iterations:2/real_time")
-                                  ? kPoints / reporter.cpu.at("BM_Blocks/iterations:2/real_time")
-                                  : 0.0;
-        if (oneCpu > 0 && peers.contains("numpy_cpu") && peers.contains("numexpr_1_cpu"))
-            std::printf("1 thread in processor time: blocks %.3g, numpy %.3g, numexpr %.3g; "
-                        "%.2f x numexpr (%s), %.2f x numpy (%s)\n",
-                        oneCpu, peers.at("numpy_cpu"), peers.at("numexpr_1_cpu"),
-                        oneCpu / peers.at("numexpr_1_cpu"),
-                        verdict(oneCpu / peers.at("numexpr_1_cpu")), oneCpu / peers.at("numpy_cpu"),
-                        verdict(oneCpu / peers.at("numpy_cpu")));
-        std::printf("load average while measuring: %.2f\n", LoadAverage());
-    } else {
-        std::printf("numpy and numexpr not measured: /usr/bin/python3 with python3-numpy and "
+    static Silent silent;
+    setPrompter(&silent);
+    const expr::VectorLevel level = expr::BestVectorLevel();
+    std::printf("%zu points into 16-bit points, %d rounds; vector functions: %s\n", count, rounds,
+                expr::VectorLevelName(level));
+
+    // The scalar run's codes and rate: the engine as it was before the vector functions.
+    std::vector<std::vector<std::int16_t>> expected(kFormulaCount);
+    std::vector<std::int16_t> points(count, 1);
+    expr::SetVectorLevel(expr::VectorLevel::Scalar);
+    for (int f = 0; f < kFormulaCount; ++f) {
+        double rate = 0;
+        expected[f].assign(count, 0);
+        if (!Evaluate(kFormulas[f], expected[f], 1, rate))
+            return std::fprintf(stderr, "formula refused: %s\n", kFormulas[f]), 1;
+        std::printf("scalar, 1 thread, %s: %.3g points/s (load %.2f)\n", kFormulas[f], rate,
+                    LoadAverage());
+    }
+    expr::SetVectorLevel(level);
+
+    // ours[f][t], peers[f][t] (the best peer of the round), ratio[f][t]; t = threads - 1.
+    std::vector<double> ours[kFormulaCount][2], best[kFormulaCount][2], ratio[kFormulaCount][2];
+    // One thread against one thread in processor time: ours, numpy's and numexpr's.
+    std::vector<double> cpuOurs[kFormulaCount], cpuNumpy[kFormulaCount], cpuNumexpr[kFormulaCount];
+    std::vector<double> loads, peaks;
+    bool same = true, peersMissing = false;
+    for (int round = 0; round < rounds; ++round) {
+        double rate[kFormulaCount][2] = {};
+        for (int f = 0; f < kFormulaCount; ++f)
+            for (unsigned t : {1u, 2u}) {
+                double cpu = 0;
+                Evaluate(kFormulas[f], points, t, rate[f][t - 1], &cpu);
+                if (t == 1)
+                    cpuOurs[f].push_back(cpu);
+                same = same && points == expected[f];
+            }
+        const std::map<std::string, double> peer = PeerRound(count);
+        loads.push_back(LoadAverage());
+        if (peer.contains("peak-KiB"))
+            peaks.push_back(peer.at("peak-KiB") / 1024);
+        for (int f = 0; f < kFormulaCount; ++f)
+            for (int t = 0; t < 2; ++t) {
+                const std::string n = std::to_string(f + 1);
+                auto of = [&](const std::string& way) {
+                    return peer.contains(way) ? peer.at(way) : 0.0;
+                };
+                // numpy has one thread on any number of cores.
+                const double b =
+                    std::max(of("numpy/" + n), of("numexpr" + std::to_string(t + 1) + "/" + n));
+                peersMissing = peersMissing || b == 0;
+                if (t == 0) {
+                    cpuNumpy[f].push_back(of("numpy-cpu/" + n));
+                    cpuNumexpr[f].push_back(of("numexpr-cpu/" + n));
+                }
+                ours[f][t].push_back(rate[f][t]);
+                best[f][t].push_back(b);
+                if (b > 0)
+                    ratio[f][t].push_back(rate[f][t] / b);
+            }
+        std::printf("round %d: load %.2f\n", round + 1, loads.back());
+        std::fflush(stdout);
+    }
+
+    for (int f = 0; f < kFormulaCount; ++f)
+        for (int t = 0; t < 2; ++t)
+            std::printf("%s, %d thread%s: ours %.3g points/s (median; least %.3g), best peer %.3g "
+                        "(median); ratio least %.2f, median %.2f (goal 3): %s\n",
+                        kFormulas[f], t + 1, t ? "s" : "", Median(ours[f][t]), Least(ours[f][t]),
+                        Median(best[f][t]), Least(ratio[f][t]), Median(ratio[f][t]),
+                        Median(ratio[f][t]) >= 3 ? "met" : "NOT met");
+    for (int f = 0; f < kFormulaCount; ++f)
+        std::printf("%s, 1 thread in processor time (medians): ours %.3g, numpy %.3g, numexpr "
+                    "%.3g points/s; %.2f x the best\n",
+                    kFormulas[f], Median(cpuOurs[f]), Median(cpuNumpy[f]), Median(cpuNumexpr[f]),
+                    Median(cpuOurs[f]) /
+                        std::max({Median(cpuNumpy[f]), Median(cpuNumexpr[f]), 1.0}));
+    std::printf("load average per round: least %.2f, median %.2f, most %.2f\n", Least(loads),
+                Median(loads), loads.empty() ? 0 : *std::max_element(loads.begin(), loads.end()));
+    if (!peaks.empty())
+        std::printf("peers' peak memory (/usr/bin/time, numpy and numexpr in one interpreter): "
+                    "%.0f MiB\n",
+                    Median(peaks));
+    if (peersMissing)
+        std::printf("some peers not measured: /usr/bin/python3 with python3-numpy and "
                     "python3-numexpr is needed\n");
-    }
-    const auto& r = results();
-    for (const char* name : {"blocks", "blocks on two threads"})
-        if (r.contains(name) && r.contains("point by point"))
-            std::printf("%s: %s points as point by point\n", name,
-                        r.at(name) == r.at("point by point") ? "the same" : "NOT THE SAME");
-    benchmark::Shutdown();
-    return 0;
+    std::printf("codes: %s the scalar run's in every round\n", same ? "the same as" : "NOT");
+    return same ? 0 : 1;
 }

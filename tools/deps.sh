@@ -4,6 +4,8 @@ TW_PACKAGES=(build-essential cmake pkg-config qt6-base-dev qt6-svg-dev qt6-qpa-p
              clang-format librsvg2-bin pybind11-dev python3-dev python3-numpy python3-pytest
              libsndfile1-dev libmatio-dev python3-scipy python3-venv python3-pip
              python3-setuptools python3-wheel libhdf5-dev)
+# The expression benchmarks' peer (numexpr) and their peak-memory figures (/usr/bin/time).
+TW_PACKAGES+=(python3-numexpr time)
 # What tools/check-package.sh validates and packages with.
 TW_PACKAGING_PACKAGES=(desktop-file-utils appstream man-db dpkg-dev file lintian)
 

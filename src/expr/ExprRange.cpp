@@ -26,11 +26,14 @@ void SetRangeConstants(ExprParser& parser, const ExprRange& range) {
 
 namespace {
 
-template <class Sample>
+// Runs both passes over the range a piece at a time: pieces.at(first, n) is where points
+// [first, first + n) of the range go, pieces.take(codes) hands them on once stored (false: stop).
+// Every point is stored as one loop over the range stores it, whatever the pieces.
+template <class Sample, class Pieces>
 bool Evaluate(ExprParser& parser, const std::string& formula, const std::string& typed,
-              const ExprRange& range, std::span<Sample> points, RunSharing sharing) {
+              const ExprRange& range, Pieces& pieces, RunSharing sharing) {
     const long s = range.start, e = range.end;
-    if (s < 0 || e < s || static_cast<std::size_t>(e) >= points.size())
+    if (s < 0 || e < s)
         return false;
     SetRangeConstants(parser, range);
     const double span = (range.hi - range.lo) * range.k;
@@ -55,37 +58,83 @@ bool Evaluate(ExprParser& parser, const std::string& formula, const std::string&
 
     const PointStore toPoint(range.lowest, range.highest);
     auto stored = [toPoint](double v) { return ToStored<Sample>(toPoint(v)); };
-    const std::span<Sample> target =
-        points.subspan(static_cast<std::size_t>(s), static_cast<std::size_t>(e - s + 1));
+    const auto count = static_cast<std::size_t>(e - s + 1);
+    // One pass over the pieces; the first pass of a scaled range only finds the values' span.
+    auto pass = [&](auto pointOf, auto store, ValueSpan* values) {
+        for (std::size_t first = 0; first < count; first += pieces.size) {
+            const std::size_t n = std::min(pieces.size, count - first);
+            const std::span<Sample> out = pieces.at(first, n);
+            ValueSpan piece;
+            const RunFailure failure = RunProgram(
+                program, operands, out, [&](std::size_t i) { return pointOf(first + i); }, store,
+                values ? &piece : nullptr, sharing);
+            if (failure.at >= 0)
+                return failed(failure.error);
+            if (values)
+                values->Take(piece);
+            else if (!pieces.take(out))
+                return false;
+        }
+        return true;
+    };
     ValueSpan values;
-    RunFailure failure = RunProgram(
-        program, operands, target, [](std::size_t i) { return static_cast<long>(i); }, stored,
-        range.scaled ? &values : nullptr, sharing);
-    if (failure.at >= 0)
-        return failed(failure.error);
+    if (!pass([](std::size_t i) { return static_cast<long>(i); }, stored,
+              range.scaled ? &values : nullptr))
+        return false;
     if (!range.scaled)
         return true;
 
     const double scale = values.hi == values.lo ? 1.0 : span / (values.hi - values.lo);
     const double offset = range.lo - scale * values.lo;
-    const double q =
-        static_cast<double>(e - s + 1) / static_cast<double>(std::max(1L, range.cycles));
-    failure = RunProgram(
-        program, operands, target,
-        [q](std::size_t i) { return TruncLong(std::fmod(static_cast<double>(i), q)); },
-        [stored, scale, offset](double v) { return stored(scale * v + offset); }, nullptr, sharing);
-    if (failure.at >= 0)
-        return failed(failure.error);
-    return true;
+    const double q = static_cast<double>(count) / static_cast<double>(std::max(1L, range.cycles));
+    return pass([q](std::size_t i) { return TruncLong(std::fmod(static_cast<double>(i), q)); },
+                [stored, scale, offset](double v) { return stored(scale * v + offset); }, nullptr);
 }
+
+// The whole range in one piece, stored in place.
+template <class Sample> struct InPlace {
+    std::span<Sample> target;
+    std::size_t size = target.size();
+    std::span<Sample> at(std::size_t first, std::size_t n) { return target.subspan(first, n); }
+    bool take(std::span<Sample>) { return true; }
+};
+
+// Pieces in one buffer, each handed on.
+struct Streamed {
+    std::size_t size;
+    const std::function<bool(std::span<const std::int32_t>)>& sink;
+    std::vector<std::int32_t> buffer = std::vector<std::int32_t>(size);
+    std::span<std::int32_t> at(std::size_t, std::size_t n) { return {buffer.data(), n}; }
+    bool take(std::span<std::int32_t> codes) { return sink(codes); }
+};
 
 } // namespace
 
 bool EvaluateOverRange(ExprParser& parser, const std::string& formula, const std::string& typed,
                        const ExprRange& range, SampleSpan points, RunSharing sharing) {
     return std::visit(
-        [&](auto values) { return Evaluate(parser, formula, typed, range, values, sharing); },
+        [&](auto values) {
+            using Sample = typename decltype(values)::value_type;
+            if (range.start < 0 || range.end < range.start ||
+                static_cast<std::size_t>(range.end) >= values.size())
+                return false;
+            InPlace<Sample> pieces{
+                values.subspan(static_cast<std::size_t>(range.start),
+                               static_cast<std::size_t>(range.end - range.start + 1))};
+            return Evaluate<Sample>(parser, formula, typed, range, pieces, sharing);
+        },
         points);
+}
+
+bool EvaluateInPieces(ExprParser& parser, const std::string& formula, const std::string& typed,
+                      const ExprRange& range,
+                      const std::function<bool(std::span<const std::int32_t>)>& sink,
+                      std::size_t piecePoints, RunSharing sharing) {
+    const long points = range.end - range.start + 1;
+    Streamed pieces{
+        std::clamp<std::size_t>(piecePoints, 1, static_cast<std::size_t>(std::max(1L, points))),
+        sink};
+    return Evaluate<std::int32_t>(parser, formula, typed, range, pieces, sharing);
 }
 
 } // namespace tw

@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <functional>
+#include <span>
 #include <string>
 
 namespace tw {
@@ -32,6 +34,14 @@ void SetRangeConstants(ExprParser& parser, const ExprRange& range);
 // are the same to the bit as those of one loop over them.
 bool EvaluateOverRange(ExprParser& parser, const std::string& formula, const std::string& typed,
                        const ExprRange& range, SampleSpan points, RunSharing sharing = {});
+
+// The same points, for a range too long to hold: evaluated a piece of piecePoints at a time and
+// handed to sink in order as the range's codes (false from sink stops the run, which returns
+// false). When the formula fails at some point, the pieces before its piece have been handed on.
+bool EvaluateInPieces(ExprParser& parser, const std::string& formula, const std::string& typed,
+                      const ExprRange& range,
+                      const std::function<bool(std::span<const std::int32_t>)>& sink,
+                      std::size_t piecePoints = std::size_t{1} << 20, RunSharing sharing = {});
 
 // How a computed value becomes a point: NaN as 0, clamped to [lowest, highest] (and to 32 bits),
 // truncated toward zero. Every evaluated point goes through it, so the bounds are worked out once.

@@ -1,7 +1,10 @@
 #include "expr/PostfixProgram.h"
 
+#include "expr/VectorMath.h"
+
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <limits>
 
 namespace tw {
@@ -114,6 +117,112 @@ bool Apply(expr::Function f, double* x, std::size_t n) {
         break;
     }
     return true;
+}
+
+// Bounded runs: how far a value may lie from the one Run computes. An operation on values with
+// distances grows them by its own rounding on both sides (kRounding of the result, generously)
+// and a little more for the rounding of the bound itself; kFloor keeps a distance from vanishing
+// in an underflow. An unknown distance is infinity (or NaN, which every test takes as unknown).
+constexpr double kGrowth = 1 + 0x1p-40;
+constexpr double kRounding = 0x1p-50;
+constexpr double kFloor = 1e-300;
+constexpr double kUnknown = std::numeric_limits<double>::infinity();
+
+// The distance of l C r = v from Run's, given the distances of l and r.
+template <char C> double Distance(double l, double r, double dl, double dr, double v) {
+    double d;
+    if constexpr (C == '+' || C == '-') {
+        d = dl + dr;
+    } else if constexpr (C == '*') {
+        d = std::fabs(l) * dr + std::fabs(r) * dl + dl * dr;
+    } else if constexpr (C == '/' || C == '%') {
+        const double m = std::fabs(r);
+        if (!(m > 2 * dr)) // Run's divisor may be 0, or the quotient unbounded
+            return kUnknown;
+        d = (dl * m + std::fabs(l) * dr) / (m * (m - dr));
+    } else { // comparisons give 0 or 1, the same as Run's unless the operands are too close
+        return std::fabs(l - r) > 2 * (dl + dr) ? 0 : kUnknown;
+    }
+    return d * kGrowth + kRounding * std::fabs(v) + kFloor;
+}
+
+// The distances of an operand's values (all 0 for one without).
+struct Bounds {
+    const double* d;
+    double operator()(std::size_t k) const { return d[k]; }
+};
+
+// Combine with the distance of every result in dx.
+template <char C, class L, class R, class DL, class DR>
+bool CombineBounded(double* x, double* dx, L l, R r, DL dl, DR dr, std::size_t n) {
+    int failed = 0;
+    for (std::size_t k = 0; k < n; ++k) {
+        int error = 0;
+        const double a = l(x, k), b = r(x, k);
+        const double v = expr::ApplyBinary(C, a, b, error);
+        failed |= error;
+        dx[k] = Distance<C>(a, b, dl(k), dr(k), v);
+        x[k] = v;
+    }
+    return failed != 0;
+}
+
+template <class L, class R, class DL, class DR>
+bool CombineBounded(char symbol, double* x, double* dx, L l, R r, DL dl, DR dr, std::size_t n) {
+    switch (symbol) {
+    case '+':
+        return CombineBounded<'+'>(x, dx, l, r, dl, dr, n);
+    case '-':
+        return CombineBounded<'-'>(x, dx, l, r, dl, dr, n);
+    case '*':
+        return CombineBounded<'*'>(x, dx, l, r, dl, dr, n);
+    case '/':
+        return CombineBounded<'/'>(x, dx, l, r, dl, dr, n);
+    case '%':
+        return CombineBounded<'%'>(x, dx, l, r, dl, dr, n);
+    case '<':
+        return CombineBounded<'<'>(x, dx, l, r, dl, dr, n);
+    case '>':
+        return CombineBounded<'>'>(x, dx, l, r, dl, dr, n);
+    case '=':
+        return CombineBounded<'='>(x, dx, l, r, dl, dr, n);
+    default: // the others never see a bounded value (CompileBlocks)
+        return true;
+    }
+}
+
+// A function's vector variant over a block, with the distances of its values in dx; dIn holds
+// the distances of its arguments, or is null when they are Run's to the bit.
+bool ApplyVector(expr::Function f, double* x, double* dx, const double* dIn, std::size_t n) {
+    using expr::Function;
+    const bool trig = f == Function::Sin || f == Function::Cos;
+    if (trig) { // both move by at most the argument's distance
+        if (dIn)
+            for (std::size_t k = 0; k < n; ++k)
+                dx[k] = dIn[k] * kGrowth + expr::kTrigDistance;
+        else
+            std::fill(dx, dx + n, expr::kTrigDistance);
+        expr::ApplyVector(f, x, n);
+        return false;
+    }
+    // ln and log: a domain error as Run finds it; a bound from the argument's distance
+    // (log10 moves less than ln) and the variant's own relative one.
+    if (!dIn) {
+        std::fill(dx, dx + n, 0.0);
+        dIn = dx;
+    }
+    int failed = 0;
+    for (std::size_t k = 0; k < n; ++k) {
+        failed |= !(x[k] > 0);
+        const double d = dIn[k];
+        dx[k] = x[k] > 2 * d ? d / (x[k] - d) * kGrowth : kUnknown;
+    }
+    if (failed)
+        return true;
+    expr::ApplyVector(f, x, n);
+    for (std::size_t k = 0; k < n; ++k)
+        dx[k] += expr::kLogDistance * std::fabs(x[k]) + kFloor;
+    return false;
 }
 
 } // namespace
@@ -232,7 +341,9 @@ void PostfixProgram::CompileBlocks() {
         bool constant;
         double value;
         std::uint32_t reg;
+        bool bounded = false; // its values may come from a vector function
     };
+    bool anyVector = false, unbounded = false;
     std::vector<Entry> stack;
     std::vector<std::uint32_t> freeRegisters;
     std::uint32_t registers = 0;
@@ -272,6 +383,13 @@ void PostfixProgram::CompileBlocks() {
             b.op = BlockOp::Function;
             b.function = s.function;
             b.target = x.reg;
+            b.targetBounded = x.bounded;
+            b.vector = expr::HasVectorVariant(s.function);
+            anyVector |= b.vector;
+            // tan and ctn have no bound on their values' distances
+            unbounded |= x.bounded && !b.vector && s.function != expr::Function::Abs;
+            x.bounded = b.vector || x.bounded;
+            b.resultBounded = x.bounded;
             break;
         }
         default: {
@@ -295,17 +413,25 @@ void PostfixProgram::CompileBlocks() {
                 b.op = BlockOp::WithConstant;
                 b.target = l.reg;
                 b.constant = r.value;
+                b.targetBounded = l.bounded;
             } else if (l.constant) {
                 b.op = BlockOp::ConstantWith;
                 b.target = r.reg;
                 b.constant = l.value;
+                b.targetBounded = r.bounded;
             } else {
                 b.op = BlockOp::WithRegister;
                 b.target = l.reg;
                 b.other = r.reg;
+                b.targetBounded = l.bounded;
+                b.otherBounded = r.bounded;
                 freeRegisters.push_back(r.reg);
             }
-            stack.push_back({false, 0, b.target});
+            b.resultBounded = l.bounded || r.bounded;
+            // ^, & and | have no bound on their values' distances
+            unbounded |= b.resultBounded &&
+                         std::string_view("+-*/%<>=").find(s.symbol) == std::string_view::npos;
+            stack.push_back({false, 0, b.target, b.resultBounded});
         }
         }
         blockSteps.push_back(b);
@@ -316,6 +442,8 @@ void PostfixProgram::CompileBlocks() {
     resultConstant_ = stack.back().value;
     resultRegister_ = stack.back().reg;
     blocks_ = true;
+    vectorMath_ = anyVector && !unbounded && !constantResult_;
+    resultBounded_ = stack.back().bounded;
 }
 
 PostfixProgram::BlockResult PostfixProgram::RunPointByPoint(std::span<const long> points,
@@ -330,18 +458,45 @@ PostfixProgram::BlockResult PostfixProgram::RunPointByPoint(std::span<const long
     return {values, points.size(), 0};
 }
 
-PostfixProgram::BlockResult PostfixProgram::RunBlock(std::span<const long> points,
-                                                     const ExprOperands& operands,
-                                                     std::span<double> scratch,
-                                                     double* spare) const {
+TW_WIDEST_VECTORS __attribute__((flatten)) PostfixProgram::BlockResult
+PostfixProgram::RunBlock(std::span<const long> points, const ExprOperands& operands,
+                         std::span<double> scratch, double* spare, Precision precision) const {
     const std::size_t n = std::min(points.size(), kBlock);
     points = points.first(n);
     if (!blocks_ || scratch.size() < scratchSize())
         return RunPointByPoint(points, operands, spare);
-    auto registerAt = [&](std::uint32_t r) { return scratch.data() + r * kBlock; };
+    auto registerAt = [&](std::uint32_t r) { return scratch.data() + r * kStride; };
+    const bool bounded = precision == Precision::Bounded && vectorMath_ &&
+                         expr::ActiveVectorLevel() != expr::VectorLevel::Scalar;
+    // The distances of register r's values follow all the registers in scratch.
+    auto distancesAt = [&](std::uint32_t r) { return registerAt(registers_ + r); };
+    static constexpr double kNone[kBlock] = {};
+    auto boundsOf = [&](bool has, std::uint32_t r) { return Bounds{has ? distancesAt(r) : kNone}; };
     for (const BlockStep& b : blockSteps_) {
         double* x = registerAt(b.target);
         bool failed = false;
+        if (bounded && b.resultBounded && b.op != BlockOp::Function) {
+            double* dx = distancesAt(b.target);
+            const Bounds dt = boundsOf(b.targetBounded, b.target);
+            if (b.op == BlockOp::WithRegister)
+                failed = CombineBounded(b.symbol, x, dx, Self{}, Register{registerAt(b.other)}, dt,
+                                        boundsOf(b.otherBounded, b.other), n);
+            else if (b.op == BlockOp::WithConstant)
+                failed = CombineBounded(b.symbol, x, dx, Self{}, Constant{b.constant}, dt,
+                                        Bounds{kNone}, n);
+            else
+                failed = CombineBounded(b.symbol, x, dx, Constant{b.constant}, Self{},
+                                        Bounds{kNone}, dt, n);
+            if (failed)
+                return RunPointByPoint(points, operands, spare);
+            continue;
+        }
+        if (bounded && b.vector) {
+            if (ApplyVector(b.function, x, distancesAt(b.target),
+                            b.targetBounded ? distancesAt(b.target) : nullptr, n))
+                return RunPointByPoint(points, operands, spare);
+            continue;
+        }
         switch (b.op) {
         case BlockOp::Point:
             for (std::size_t k = 0; k < n; ++k)
@@ -373,7 +528,8 @@ PostfixProgram::BlockResult PostfixProgram::RunBlock(std::span<const long> point
             return RunPointByPoint(points, operands, spare);
     }
     if (!constantResult_)
-        return {registerAt(resultRegister_), n, 0};
+        return {registerAt(resultRegister_), n, 0,
+                bounded && resultBounded_ ? distancesAt(resultRegister_) : nullptr};
     std::fill(spare, spare + n, resultConstant_);
     return {spare, n, 0};
 }

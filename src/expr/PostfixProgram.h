@@ -7,6 +7,14 @@
 #include <string_view>
 #include <vector>
 
+// A block loop built for the widest vectors the processor has, chosen when the program starts;
+// + - * / and the conversions round the same at every width.
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
+#define TW_WIDEST_VECTORS __attribute__((target_clones("default", "avx2", "arch=x86-64-v4")))
+#else
+#define TW_WIDEST_VECTORS
+#endif
+
 namespace tw {
 
 // A postfix program text turned once into steps: numbers converted, operators and functions
@@ -20,6 +28,9 @@ class PostfixProgram {
   public:
     // The most points RunBlock takes: a block's working values stay in the first-level cache.
     static constexpr std::size_t kBlock = 1024;
+    // Registers lie this far apart in the scratch, off a multiple of 4 KiB, so that a loop over
+    // two of them does not stall on their addresses aliasing in the cache.
+    static constexpr std::size_t kStride = kBlock + 8;
 
     enum class Op : std::uint8_t {
         Number,
@@ -47,19 +58,28 @@ class PostfixProgram {
     EvalResult Run(long point, const ExprOperands& operands) const;
 
     // A block's values, and where it failed: the position of its first failing point and the
-    // error; failedAt is the block's size when every point gave a value.
+    // error; failedAt is the block's size when every point gave a value. distances, when given,
+    // bounds how far each value may lie from Run's (0: none, infinity or NaN: unknown); without
+    // them the values are Run's to the bit.
     struct BlockResult {
         const double* values;
         std::size_t failedAt = 0;
         int error = 0;
+        const double* distances = nullptr;
     };
+    // How a block may be run: to Run's bits, or through the vector functions (VectorMath.h)
+    // with the distance of every value bounded, for a caller that needs only the code each value
+    // rounds to and recomputes the values whose bounds straddle two codes.
+    enum class Precision : std::uint8_t { Bits, Bounded };
     // Evaluates the program at each of points (at most kBlock) as Run would at each point in
     // turn, up to and not past the first failing one. The values are left in scratch, which
     // holds scratchSize() doubles of the caller's (so that blocks run on several threads at
-    // once), or in spare, which holds kBlock.
+    // once), or in spare, which holds kBlock. A point that fails only through a bounded value's
+    // distance is not reported: its distance is unknown, and Run finds the failure.
     BlockResult RunBlock(std::span<const long> points, const ExprOperands& operands,
-                         std::span<double> scratch, double* spare) const;
-    std::size_t scratchSize() const { return registers_ * kBlock; }
+                         std::span<double> scratch, double* spare,
+                         Precision precision = Precision::Bits) const;
+    std::size_t scratchSize() const { return (vectorMath_ ? 2 : 1) * registers_ * kStride; }
 
     const std::vector<Step>& steps() const { return steps_; }
     // False when the program fails at every point (after running its steps for domain errors).
@@ -85,6 +105,10 @@ class PostfixProgram {
         std::uint32_t other = 0;  // the right operand's register of WithRegister
         double constant = 0;      // right operand of WithConstant, left of ConstantWith
         std::size_t index = 0;    // wave or alias number
+        // Bounded runs: whether the target and the other register hold values with distances
+        // before the step, and the target after it; whether a function runs its vector variant.
+        bool targetBounded = false, otherBounded = false, resultBounded = false;
+        bool vector = false;
     };
 
     std::vector<Step> steps_;
@@ -97,6 +121,9 @@ class PostfixProgram {
     bool constantResult_ = false; // the value is resultConstant_ at every point
     double resultConstant_ = 0;
     std::uint32_t resultRegister_ = 0;
+    // Some function has a vector variant, and every operation on its values has a bound.
+    bool vectorMath_ = false;
+    bool resultBounded_ = false;
 
     void CompileBlocks();
     BlockResult RunPointByPoint(std::span<const long> points, const ExprOperands& operands,

@@ -4,9 +4,11 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cmath>
 #include <cstddef>
 #include <limits>
 #include <span>
+#include <type_traits>
 #include <vector>
 
 namespace tw {
@@ -57,12 +59,77 @@ struct TileOutcome {
     bool written = false;
 };
 
+// The codes of the values' lower ends into out; true when the upper end of some value has
+// another code, or its distance is unknown.
+template <class Out, class Store>
+TW_WIDEST_VECTORS bool LowerCodes(const double* v, const double* d, std::size_t n, Store& store,
+                                  Out* out) {
+    int doubt = 0;
+    for (std::size_t k = 0; k < n; ++k) {
+        const double e = 2 * d[k]; // twice: the interval's ends are rounded too
+        const Out below = store(v[k] - e), above = store(v[k] + e);
+        out[k] = below;
+        doubt |= (below != above) | !(e < std::numeric_limits<double>::infinity());
+    }
+    return doubt != 0;
+}
+
+// Stores a block of values with distances as Run's values would be stored. store is monotonic,
+// so the codes at both ends of the interval around a value are the only ones it can take: where
+// they differ, or the distance is unknown, Run recomputes the value (and may fail there, which
+// ends the block). With span, the values that may be its lowest or highest are recomputed too.
+template <class Out, class Store>
+void StoreBounded(const PostfixProgram& program, const ExprOperands& operands, const long* points,
+                  PostfixProgram::BlockResult& r, Store& store, std::span<Out> out, std::size_t at,
+                  ValueSpan* span) {
+    const std::size_t n = r.failedAt;
+    const double* v = r.values;
+    const double* d = r.distances;
+    constexpr double kInfinity = std::numeric_limits<double>::infinity();
+    // Kept apart until the block is known good: the points from a failure on stay as they were.
+    Out codes[PostfixProgram::kBlock];
+    auto storeUpTo = [&](std::size_t end) { std::copy(codes, codes + end, out.begin() + at); };
+    const bool doubt = LowerCodes(v, d, n, store, codes);
+    if (!doubt && !span)
+        return storeUpTo(n);
+    double lowestHigh = kInfinity, highestLow = -kInfinity;
+    if (span)
+        for (std::size_t k = 0; k < n; ++k) {
+            lowestHigh = std::min(lowestHigh, v[k] + 2 * d[k]);
+            highestLow = std::max(highestLow, v[k] - 2 * d[k]);
+        }
+    // A value whose interval starts above the lowest end of another's cannot be the lowest (nor
+    // equal to it); only the others are taken, in point order, so the span is that of all.
+    ValueSpan block;
+    for (std::size_t k = 0; k < n; ++k) {
+        const double e = 2 * d[k];
+        const bool codeInDoubt = doubt && (!(e < kInfinity) || store(v[k] - e) != store(v[k] + e));
+        const bool extreme = span && !(v[k] - e > lowestHigh && v[k] + e < highestLow);
+        if (!codeInDoubt && !extreme)
+            continue;
+        const EvalResult exact = program.Run(points[k], operands);
+        if (exact.error) {
+            r.failedAt = k;
+            r.error = exact.error;
+            return storeUpTo(k); // the run fails: its span is of no use
+        }
+        block.Take(exact.value);
+        codes[k] = store(exact.value);
+    }
+    storeUpTo(n);
+    if (span)
+        span->Take(block);
+}
+
 } // namespace run_parts
 
 // What a loop calling program.Run(pointOf(i)) for i = 0, 1, ... and storing store(value) in
 // out[i] does, to the bit, in blocks and, for a long run, on several threads while the calling
 // one waits: at the first failing point it stops, with the indexes before it stored and the
-// others as they were. values, when given, gets the span of the values stored.
+// others as they were. values, when given, gets the span of the values stored (for codes, of a
+// run that did not fail). Integer codes
+// come from a run through the vector functions where the program has them (store must be
+// monotonic, as every rounding to a code is); doubles are Run's bits.
 template <class Out, class PointOf, class Store>
 RunFailure RunProgram(const PostfixProgram& program, const ExprOperands& operands,
                       std::span<Out> out, PointOf pointOf, Store store, ValueSpan* values = nullptr,
@@ -87,6 +154,9 @@ RunFailure RunProgram(const PostfixProgram& program, const ExprOperands& operand
     for (Buffers& b : buffers)
         b.scratch.resize(program.scratchSize());
     std::vector<TileOutcome> outcomes(roundTiles);
+    // Codes only need the code each value rounds to; values kept as doubles need Run's bits.
+    const auto precision = std::is_floating_point_v<Out> ? PostfixProgram::Precision::Bits
+                                                         : PostfixProgram::Precision::Bounded;
     std::vector<Out> before(shared ? std::min(count, roundTiles * tilePoints) : 0);
 
     std::atomic<std::size_t> firstFailedTile{kNone};
@@ -110,13 +180,18 @@ RunFailure RunProgram(const PostfixProgram& program, const ExprOperands& operand
             const std::size_t n = std::min(kBlock, end - at);
             for (std::size_t k = 0; k < n; ++k)
                 b.points[k] = pointOf(at + k);
-            const PostfixProgram::BlockResult r =
-                program.RunBlock({b.points.data(), n}, operands, b.scratch, b.spare.data());
-            if (values)
+            PostfixProgram::BlockResult r = program.RunBlock({b.points.data(), n}, operands,
+                                                             b.scratch, b.spare.data(), precision);
+            if (r.distances) {
+                run_parts::StoreBounded(program, operands, b.points.data(), r, store, out, at,
+                                        values ? &o.values : nullptr);
+            } else {
+                if (values)
+                    for (std::size_t k = 0; k < r.failedAt; ++k)
+                        o.values.Take(r.values[k]);
                 for (std::size_t k = 0; k < r.failedAt; ++k)
-                    o.values.Take(r.values[k]);
-            for (std::size_t k = 0; k < r.failedAt; ++k)
-                out[at + k] = store(r.values[k]);
+                    out[at + k] = store(r.values[k]);
+            }
             if (r.failedAt < n) {
                 o.failedAt = static_cast<long>(at + r.failedAt);
                 o.error = r.error;

@@ -104,5 +104,34 @@ TEST_F(ExprRangeTest, WaveOperandOverItsOwnLength) {
               (std::vector<std::int32_t>{-1, 50, -100, 150, -200, -1}));
 }
 
+// In pieces the codes handed on are those stored in place, whatever the pieces' length, in both
+// passes; a failure hands on only the pieces before its own, and a refusing sink stops the run.
+TEST_F(ExprRangeTest, PiecesHandOnWhatTheRangeStores) {
+    for (const std::string formula : {"amp*sin(omg*p)+p%7", "ln(950-p)*300"}) {
+        for (bool scaled : {false, true}) {
+            const ExprRange range{
+                .end = 999, .lo = -2000, .hi = 2000, .cycles = 3, .scaled = scaled};
+            std::vector<std::int32_t> whole(1000, -1);
+            const bool ok = EvaluateOverRange(parser, formula, formula, range, whole);
+            for (std::size_t piece : {1000, 7, 256}) {
+                std::vector<std::int32_t> streamed;
+                auto sink = [&](std::span<const std::int32_t> codes) {
+                    streamed.insert(streamed.end(), codes.begin(), codes.end());
+                    return true;
+                };
+                ASSERT_EQ(EvaluateInPieces(parser, formula, formula, range, sink, piece), ok);
+                if (ok)
+                    EXPECT_EQ(streamed, whole) << formula << " in pieces of " << piece;
+                else // ln fails at point 950
+                    EXPECT_EQ(streamed.size(), scaled ? 0 : 950 / piece * piece) << formula;
+            }
+        }
+    }
+    int pieces = 0;
+    EXPECT_FALSE(EvaluateInPieces(
+        parser, "p", "p", {.end = 99}, [&](auto) { return ++pieces < 3; }, 10));
+    EXPECT_EQ(pieces, 3);
+}
+
 } // namespace
 } // namespace tw

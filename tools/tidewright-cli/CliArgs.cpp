@@ -79,7 +79,7 @@ bool ParseRange(std::string_view text, double& lo, double& hi) {
            lo < hi;
 }
 
-// eval holds its points in 16 bits.
+// eval holds its points in 16 bits for the formats written whole (it streams the others).
 std::size_t MostEvalPoints() {
     return MemoryPointLimit(sizeof(std::int16_t));
 }

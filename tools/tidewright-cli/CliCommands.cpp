@@ -267,7 +267,11 @@ int Eval(const Options& o) {
     SetRangeConstants(parser, range);
     const std::string& typed = o.operands[0];
     const std::string formula = ToLower(typed);
-    std::vector<std::int16_t> points(static_cast<std::size_t>(o.points)); // the file's width
+    const FileFormat* format = WritableFormat(o, o.output);
+    if (!format) {
+        setPrompter(nullptr);
+        return kFailed;
+    }
     bool ok = formula.find_first_not_of(" \t") != std::string::npos;
     if (ok) {
         // A wave operand must cover every point; without one the engine answers its own
@@ -278,13 +282,39 @@ int Eval(const Options& o) {
             return Error("a wave in the formula has only " + std::to_string(shortest) +
                          " points, fewer than " + std::to_string(o.points));
         }
-        ok = messages.first.empty() && EvaluateOverRange(parser, formula, typed, range, points);
+        ok = messages.first.empty();
+    }
+    // The points go to the file a piece at a time (the codes of the 16-bit range); a format
+    // that takes the whole wave at once gets them collected, in the file's width.
+    std::vector<std::int16_t> whole;
+    bool evaluated = false, outputFailed = false;
+    FileResult written;
+    if (ok && format->writing.whole) {
+        evaluated = EvaluateInPieces(parser, formula, typed, range,
+                                     [&](std::span<const std::int32_t> codes) {
+                                         whole.insert(whole.end(), codes.begin(), codes.end());
+                                         return true;
+                                     });
+    } else if (ok) {
+        written = WriteFileAtomically(o.output, [&](std::ostream& out) {
+            FormatSink sink(out, *format, ExportContextOf(o));
+            evaluated = EvaluateInPieces(parser, formula, typed, range,
+                                         [&](std::span<const std::int32_t> codes) {
+                                             outputFailed = !sink.take(codes) || !out;
+                                             return !outputFailed;
+                                         });
+            return evaluated;
+        });
     }
     setPrompter(nullptr);
-    if (!ok)
+    if (!ok || (!evaluated && !outputFailed))
         return Error("cannot evaluate '" + typed + "'" +
                      (messages.first.empty() ? "" : ": " + messages.first));
-    return Write(o, o.output, points);
+    if (!written)
+        return Error("cannot write '" + o.output + "': " + Flatten(written.error()));
+    if (format->writing.whole)
+        return Write(o, o.output, whole);
+    return 0;
 }
 
 // The input streams through into the output: neither is ever held whole.

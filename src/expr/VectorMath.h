@@ -1,0 +1,38 @@
+#pragma once
+#include "expr/ExprMath.h"
+
+#include <cstddef>
+
+namespace tw::expr {
+
+// The C library's vector variants of sin, cos, ln and log (glibc's libmvec), chosen at run time
+// by what the processor has. They are not libm's scalar functions to the bit, so the engine uses
+// them only where it bounds the difference and recomputes, one point at a time, every value too
+// near a code boundary (PostfixProgram, RunProgram).
+enum class VectorLevel : unsigned char { Scalar, Avx2, Avx512 };
+
+// The widest level this processor runs.
+VectorLevel BestVectorLevel();
+// The level the engine uses: the best, unless SetVectorLevel chose a lower one.
+VectorLevel ActiveVectorLevel();
+// Uses wanted, or the best level below it that this processor runs; returns the level now in
+// use. For tests and benchmarks, which compare the levels.
+VectorLevel SetVectorLevel(VectorLevel wanted);
+const char* VectorLevelName(VectorLevel level);
+
+// Whether f has a vector variant.
+constexpr bool HasVectorVariant(Function f) {
+    return f == Function::Sin || f == Function::Cos || f == Function::Ln || f == Function::Log;
+}
+
+// x[k] = f(x[k]) for k < n through the active level's vector variant of f (which has one); the
+// plain libm function at the scalar level. No domain checks: the caller makes them.
+void ApplyVector(Function f, double* x, std::size_t n);
+
+// How far a vector variant's value may lie from libm's scalar one for the same argument, with a
+// wide margin (the tests measure the real distance): absolute for sin and cos, relative to the
+// value for ln and log.
+inline constexpr double kTrigDistance = 0x1p-44;
+inline constexpr double kLogDistance = 0x1p-44;
+
+} // namespace tw::expr

@@ -1,0 +1,186 @@
+#include "ExprTestSupport.h"
+
+#include "RandomFormulas.h"
+#include "expr/ExprRange.h"
+#include "expr/VectorMath.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <random>
+
+namespace tw {
+namespace {
+
+using expr::VectorLevel;
+
+// The levels above scalar this processor runs; each test puts the best one back.
+std::vector<VectorLevel> VectorLevels() {
+    std::vector<VectorLevel> levels;
+    for (VectorLevel l : {VectorLevel::Avx2, VectorLevel::Avx512})
+        if (l <= expr::BestVectorLevel())
+            levels.push_back(l);
+    return levels;
+}
+
+struct RestoreLevel {
+    ~RestoreLevel() { expr::SetVectorLevel(expr::BestVectorLevel()); }
+};
+
+// The distances the engine assumes hold, with room: arguments of every size and sign, near the
+// zeros of sin and cos, near 1 for the logarithms, and block tails of every length.
+TEST(VectorMathTest, VariantsStayWithinTheirDistanceOfLibm) {
+    RestoreLevel restore;
+    std::mt19937_64 rng(28);
+    std::vector<double> args;
+    for (int i = 0; i < 20000; ++i) {
+        const double mantissa = std::uniform_real_distribution<double>(-1, 1)(rng);
+        args.push_back(std::ldexp(mantissa, std::uniform_int_distribution<int>(-60, 90)(rng)));
+        args.push_back(std::uniform_int_distribution<int>(-1000000, 1000000)(rng) * expr::kHalfPi);
+        args.push_back(1 + std::ldexp(mantissa, -std::uniform_int_distribution<int>(1, 52)(rng)));
+    }
+    for (VectorLevel level : VectorLevels()) {
+        ASSERT_EQ(expr::SetVectorLevel(level), level);
+        for (expr::Function f :
+             {expr::Function::Sin, expr::Function::Cos, expr::Function::Ln, expr::Function::Log}) {
+            const bool trig = f == expr::Function::Sin || f == expr::Function::Cos;
+            for (std::size_t n : {args.size(), std::size_t{5}, std::size_t{3}}) {
+                std::vector<double> x(args.begin(), args.begin() + static_cast<long>(n));
+                if (!trig)
+                    for (double& v : x)
+                        v = std::fabs(v) + 1e-300;
+                std::vector<double> y = x;
+                expr::ApplyVector(f, y.data(), n);
+                for (std::size_t k = 0; k < n; ++k) {
+                    int error = 0;
+                    const double scalar = expr::ApplyFunction(f, x[k], error);
+                    const double bound = trig ? expr::kTrigDistance
+                                              : expr::kLogDistance * std::fabs(scalar) + 1e-300;
+                    ASSERT_LE(std::fabs(y[k] - scalar), bound)
+                        << expr::VectorLevelName(level) << " function " << static_cast<int>(f)
+                        << " at " << x[k];
+                }
+            }
+        }
+    }
+}
+
+// The formulas of the expression tests and the fuzzing seeds, and some made to stress the
+// bounds: values near codes, quotients of small values, comparisons of close ones.
+std::vector<std::string> Corpus() {
+    std::vector<std::string> formulas = {"amp*sin(omg*p)+0.25*amp*cos(3*omg*p)",
+                                         "amp*sin(1.5*omg*(p+500))",
+                                         "sin(cos(p))",
+                                         "sin(omg*50*p)*1.15",
+                                         "{1}*sin(p)+{2}",
+                                         "w800.wav*sin(p)",
+                                         "2^sin(p)+1",
+                                         "sin(p)^2",
+                                         "ln(1000-p)+1/(p-1500)",
+                                         "1/(p-1199)+ln(1450-p)",
+                                         "-sin(p)",
+                                         "ln(p)",
+                                         "log(p)*1e4",
+                                         "1000*cos(0*p)",
+                                         "1e4*sin(p*pi)",
+                                         "amp/sin(p*pi/2)",
+                                         "1/(sin(p*pi))",
+                                         "1e6*ln(abs(sin(p)))",
+                                         "(sin(p)>0.5)*amp",
+                                         "(sin(p)=sin(p))*7",
+                                         "(cos(p)<cos(p+2*pi))*amp",
+                                         "cos(p)%0.3*1e5",
+                                         "sin(p*1e15)*amp",
+                                         "sin(p)*1e300*1e10",
+                                         "0*sin(p)-0*cos(p)",
+                                         "tan(sin(p))*amp",
+                                         "ln(sin(p)+1)*amp",
+                                         "log(1+cos(p)*1e-9)*1e12",
+                                         "abs(sin(p))*amp-amp/2",
+                                         "(p>1000 & p<2000)*ln(p+1)*abs(tan(p/999))",
+                                         "sin(p/1e6)*1e9",
+                                         "cos(p)*cos(p)*amp"};
+    for (const auto& seed : std::filesystem::directory_iterator(TW_SOURCE_DIR "/tests/fuzz/expr")) {
+        std::ifstream in(seed.path(), std::ios::binary);
+        std::string text((std::istreambuf_iterator<char>(in)), {});
+        if (text.size() > 1)
+            formulas.push_back(ToLower(text.substr(1))); // the first byte holds the options
+    }
+    test::FormulaMaker maker(2028);
+    while (formulas.size() < 400)
+        formulas.push_back(maker.formula(4));
+    return formulas;
+}
+
+// Through the vector functions every code is the one the scalar run stores, on 1, 2 and 3
+// threads, in 16 and 32 bits (where codes lie far closer than the values' distances), in both
+// passes, and a failing formula fails at the same point.
+TEST(VectorMathTest, CodesEqualTheScalarRunsOnTheCorpusAndRandomFormulas) {
+    RestoreLevel restore;
+    test::ExprSandbox box;
+    std::vector<std::int16_t> wave(800);
+    for (std::size_t i = 0; i < wave.size(); ++i)
+        wave[i] = static_cast<std::int16_t>(i * 37 % 2001 - 1000);
+    box.wave("w800.wav", wave);
+    box.wave("a.wav", {1, -2, 3, -4, 5, 32767, -32768, 0});
+    box.wave("b.wav", {9, 8, 7});
+    std::vector<std::vector<double>> aliases(3);
+    for (long i = 0; i < 3000; ++i)
+        aliases[1].push_back(std::sin(static_cast<double>(i)) * 0.5 - 0.1);
+    const long n = 2500;
+    const RunSharing sharings[] = {
+        {.threads = 1},
+        {.threads = 2, .parallelFrom = 0, .tilePoints = 1024, .roundTiles = 2},
+        {.threads = 3, .parallelFrom = 0, .tilePoints = 300, .roundTiles = 3},
+    };
+    struct Codes {
+        double lo, hi, lowest, highest;
+    };
+    const Codes widths[] = {{-32768, 32767, -32768, 32767},
+                            {-2.0e9, 2.0e9, -2147483648.0, 2147483647.0}};
+    int evaluated = 0;
+    for (const std::string& formula : Corpus()) {
+        for (const Codes& w : widths) {
+            for (bool scaled : {false, true}) {
+                const ExprRange range{.start = 3,
+                                      .end = 3 + n - 1,
+                                      .lo = w.lo,
+                                      .hi = w.hi,
+                                      .cycles = 3,
+                                      .scaled = scaled,
+                                      .lowest = w.lowest,
+                                      .highest = w.highest};
+                auto run = [&](RunSharing sharing, std::vector<std::int32_t>& points) {
+                    ExprParser parser;
+                    parser.SetAliases(&aliases, 1);
+                    return EvaluateOverRange(parser, formula, formula, range, points, sharing);
+                };
+                expr::SetVectorLevel(VectorLevel::Scalar);
+                std::vector<std::int32_t> expected(n + 6, -1);
+                const bool ok = run({.threads = 1}, expected);
+                const std::string message = box.prompts.lastText();
+                box.prompts.clear();
+                evaluated += ok;
+                for (VectorLevel level : VectorLevels()) {
+                    expr::SetVectorLevel(level);
+                    for (const RunSharing& sharing : sharings) {
+                        std::vector<std::int32_t> points(n + 6, -1);
+                        ASSERT_EQ(run(sharing, points), ok) << formula;
+                        ASSERT_EQ(box.prompts.lastText(), message) << formula;
+                        box.prompts.clear();
+                        ASSERT_EQ(points, expected)
+                            << formula << " at " << expr::VectorLevelName(level) << " on "
+                            << sharing.threads << " threads" << (scaled ? ", scaled" : "")
+                            << ", codes to " << w.highest;
+                    }
+                }
+            }
+        }
+    }
+    EXPECT_GT(evaluated, 600);
+}
+
+} // namespace
+} // namespace tw
