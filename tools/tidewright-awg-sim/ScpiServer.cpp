@@ -156,6 +156,23 @@ bool ScpiServer::take(Client& c, const char* data, std::size_t size) {
 }
 
 bool ScpiServer::readFrom(Client& c) {
+    // A block's payload goes straight from the socket into the segment.
+    if (c.state == Client::State::Payload && c.target.at) {
+        const ssize_t n =
+            ::recv(c.fd, c.target.at,
+                   static_cast<std::size_t>(std::min<std::uint64_t>(c.remaining, 1 << 30)), 0);
+        if (n == 0)
+            return false;
+        if (n < 0)
+            return errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR;
+        c.target.at += n;
+        c.remaining -= static_cast<std::uint64_t>(n);
+        if (c.remaining == 0) {
+            c.state = Client::State::Text;
+            c.target = {};
+        }
+        return true;
+    }
     static char buffer[256 * 1024];
     const ssize_t n = ::recv(c.fd, buffer, sizeof buffer, 0);
     if (n == 0)

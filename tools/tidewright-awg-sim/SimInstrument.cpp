@@ -251,10 +251,17 @@ void SimInstrument::command(const std::string& h, const std::vector<std::string>
             return queue(kOutOfMemory, "Out of memory;" + std::to_string(others + m) +
                                            " points would exceed " +
                                            std::to_string(limits_.memory));
+        const auto bytes = static_cast<std::size_t>(m) * 2;
+        // Defined again at its length, a segment keeps its memory, as an instrument's does.
+        if (old != c.segments.end() && old->second.points->size() == bytes &&
+            old->second.points.use_count() == 1) {
+            old->second.filled = false;
+            return;
+        }
         try {
             if (old != c.segments.end())
                 old->second.points.reset();
-            c.segments[n] = {std::make_shared<Bytes>(static_cast<std::size_t>(m) * 2), false};
+            c.segments[n] = {std::make_shared<Bytes>(bytes), false};
         } catch (const std::bad_alloc&) {
             c.segments.erase(n);
             queue(kOutOfMemory, "Out of memory;the simulator could not hold the segment");

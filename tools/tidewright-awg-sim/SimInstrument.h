@@ -1,4 +1,5 @@
 #pragma once
+#include "SegmentMemory.h"
 #include "SimLimits.h"
 
 #include <cstdint>
@@ -8,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace tw::sim {
@@ -25,7 +27,7 @@ enum ScpiError {
     kQueueOverflow = -350,
 };
 
-using Bytes = std::vector<char>;
+using Bytes = std::vector<char, SegmentMemory<char>>;
 
 // An answer to a query: a line, or a definite-length block of stored points.
 struct Answer {
