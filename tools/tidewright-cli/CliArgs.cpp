@@ -25,6 +25,10 @@ constexpr std::string_view kCommands =
     "  import options: --range LO:HI, --no-stretch, --single, --full-scale (column values\n"
     "      are fractions of full scale), --channel N (of a WAV, from 1), --variable NAME\n"
     "      (of a MATLAB file; default the first)\n"
+    "  send RESOURCE FILE [--segment N] [--channel N] [--instrument MODEL]\n"
+    "  query RESOURCE TEXT\n"
+    "      put native 16-bit points onto an instrument, or send it a command or query\n"
+    "      (RESOURCE: tcp://HOST[:PORT] or usbtmc:///dev/usbtmcN; see send --help)\n"
     "  help, --help, -h\n"
     "      show this text\n";
 

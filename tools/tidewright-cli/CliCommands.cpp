@@ -271,7 +271,7 @@ int RunCli(std::span<const std::string> args) {
     InstallLaunchState();
     switch (parsed.options.command) {
     case Command::Help:
-        std::cout << UsageText() << InstrumentUsageText();
+        std::cout << UsageText();
         return 0;
     case Command::Eval:
         return Eval(parsed.options);
