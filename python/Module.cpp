@@ -1,6 +1,7 @@
 #include "CoreCall.h"
 #include "Formulas.h"
 #include "Generators.h"
+#include "Instrument.h"
 #include "Trains.h"
 #include "WaveFiles.h"
 
@@ -134,4 +135,5 @@ The text with its first "+00" removed and its first "-00" shortened to "-"
 ("1.5e+003" -> "1.5e3", "2e-005" -> "2e-5").)");
 
     tw::python::RegisterTrains(m);
+    tw::python::RegisterInstrument(m);
 }

@@ -6,6 +6,8 @@ TW_PACKAGES=(build-essential cmake pkg-config qt6-base-dev qt6-svg-dev qt6-qpa-p
              python3-setuptools python3-wheel libhdf5-dev)
 # The expression benchmarks' peer (numexpr) and their peak-memory figures (/usr/bin/time).
 TW_PACKAGES+=(python3-numexpr time)
+# The independent client that checks the simulated instrument byte for byte.
+TW_PACKAGES+=(python3-pyvisa-py)
 # What tools/check-package.sh validates and packages with.
 TW_PACKAGING_PACKAGES=(desktop-file-utils appstream man-db dpkg-dev file lintian)
 

@@ -412,7 +412,12 @@ bool ExchangeFile::Dialogs::StorePwmFields(
 }
 
 std::vector<ExchangeFile::PulseSequence::Step> ExchangeFile::PulseSequence::Read() {
-    profile::Snapshot snap(exchange());
+    return ReadFrom(exchange());
+}
+
+std::vector<ExchangeFile::PulseSequence::Step>
+ExchangeFile::PulseSequence::ReadFrom(const std::string& exchangeFile) {
+    profile::Snapshot snap(exchangeFile);
     std::vector<Step> steps;
     for (int k = 1;; ++k) {
         auto path = snap.get("PulsSeq", strprintf("Stp%d", k));

@@ -200,6 +200,8 @@ class ExchangeFile {
             std::string repeat;
         };
         static std::vector<Step> Read();
+        // The same from another exchange file: a host carrying out the pulse download.
+        static std::vector<Step> ReadFrom(const std::string& exchangeFile);
         // Replaces the table by the steps.
         static bool Write(const std::vector<Step>& steps);
     };

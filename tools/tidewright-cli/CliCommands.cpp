@@ -1,6 +1,7 @@
 #include "CliCommands.h"
 
 #include "CliArgs.h"
+#include "InstrumentCommands.h"
 
 #include "app/FileUtil.h"
 #include "app/LaunchState.h"
@@ -394,6 +395,8 @@ int Info(const Options& o) {
 } // namespace
 
 int RunCli(std::span<const std::string> args) {
+    if (std::optional<int> code = RunInstrumentCommand(args))
+        return *code;
     ParseResult parsed = ParseArgs(args);
     if (!parsed.ok)
         return Error(parsed.error, kUsage);

@@ -1,0 +1,135 @@
+#pragma once
+#include "instrument/InstrumentSession.h"
+#include "instrument/SocketTransport.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace tw::test {
+
+// tidewright-awg-sim on loopback for one test: started, its port read from its first line, and
+// killed at the end.
+class SimProcess {
+  public:
+    explicit SimProcess(std::vector<std::string> extra = {}, int port = 0) { start(extra, port); }
+    ~SimProcess() { kill(); }
+    SimProcess(const SimProcess&) = delete;
+    SimProcess& operator=(const SimProcess&) = delete;
+
+    void start(std::vector<std::string> extra, int port) {
+        extra_ = extra;
+        std::vector<std::string> args{TW_AWG_SIM_PROGRAM, "--listen",
+                                      "127.0.0.1:" + std::to_string(port)};
+        args.insert(args.end(), extra.begin(), extra.end());
+        int out[2];
+        ASSERT_EQ(::pipe(out), 0);
+        pid_ = ::fork();
+        if (pid_ == 0) {
+            ::dup2(out[1], 1);
+            ::close(out[0]);
+            std::vector<char*> argv;
+            for (auto& a : args)
+                argv.push_back(a.data());
+            argv.push_back(nullptr);
+            ::execv(argv[0], argv.data());
+            ::_exit(127);
+        }
+        ::close(out[1]);
+        std::string line;
+        char c;
+        while (::read(out[0], &c, 1) == 1 && c != '\n')
+            line += c;
+        ::close(out[0]);
+        ASSERT_TRUE(line.starts_with("listening on 127.0.0.1:")) << line;
+        port_ = std::stoi(line.substr(line.rfind(':') + 1));
+    }
+    void kill() {
+        if (pid_ > 0) {
+            ::kill(pid_, SIGKILL);
+            ::waitpid(pid_, nullptr, 0);
+        }
+        pid_ = -1;
+    }
+    // Started again on the same port, as after a power cycle.
+    void restart() {
+        kill();
+        start(extra_, port_);
+    }
+    int port() const { return port_; }
+    std::string resource() const { return "tcp://127.0.0.1:" + std::to_string(port_); }
+
+  private:
+    pid_t pid_ = -1;
+    int port_ = 0;
+    std::vector<std::string> extra_;
+};
+
+// A session on the simulator with a profile of no length rules.
+inline InstrumentSession Connect(const SimProcess& sim, InstrumentProfile profile = {}) {
+    auto transport = std::make_unique<SocketTransport>("127.0.0.1", sim.port());
+    transport->timeouts.readMs = 5000;
+    return InstrumentSession(std::move(transport), std::move(profile));
+}
+
+// A folder of its own under the test's temporary folder, removed afterwards.
+struct TempFolder {
+    std::filesystem::path path;
+    TempFolder() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "tw-instr-XXXXXX").string();
+        path = ::mkdtemp(pattern.data());
+    }
+    ~TempFolder() {
+        std::error_code ec;
+        std::filesystem::remove_all(path, ec);
+    }
+    std::string write(const std::string& name, const std::string& bytes) const {
+        std::ofstream(path / name, std::ios::binary) << bytes;
+        return (path / name).string();
+    }
+};
+
+// n 16-bit points that differ from each other and from any shifted copy: 0, 7, 14, ...
+inline std::string Points(std::size_t n, int salt = 0) {
+    std::string bytes(n * 2, '\0');
+    for (std::size_t i = 0; i < n; ++i) {
+        const auto v = static_cast<std::uint16_t>(i * 7 + static_cast<std::size_t>(salt) * 13);
+        bytes[2 * i] = static_cast<char>(v & 0xff);
+        bytes[2 * i + 1] = static_cast<char>(v >> 8);
+    }
+    return bytes;
+}
+
+// A description for the simulator with loose length rules: any length from 1 to `longest`.
+inline std::string LooseDescription(const TempFolder& folder, long longest) {
+    return folder.write("LOOSE.ini", "[Axis]\nHRange=1000 1 " + std::to_string(longest) +
+                                         "\nresFactor=1\n[ParmLst]\nAcSeg=Segment Number 1 64\n"
+                                         "Sclk=SCLK 100e6 10 250e6\nAmpl=Amplitude Vpp 0.05 10\n"
+                                         "[SegmTbl]\nMaxSequStp=16\nMaxLoopNo=1000000\n");
+}
+
+// The payload of a read-back query.
+inline std::string ReadBack(InstrumentSession& session, const std::string& query) {
+    std::string bytes;
+    Outcome o = session.queryBlock(
+        query, [&](std::span<const char> piece) { bytes.append(piece.data(), piece.size()); });
+    EXPECT_TRUE(o.ok()) << o.message();
+    return bytes;
+}
+
+inline std::string Ask(InstrumentSession& session, const std::string& query) {
+    std::string answer;
+    Outcome o = session.query(query, answer);
+    EXPECT_TRUE(o.ok()) << o.message();
+    return answer;
+}
+
+} // namespace tw::test

@@ -1,0 +1,138 @@
+#include "SimProcess.h"
+
+#include <chrono>
+#include <thread>
+
+#include <netinet/in.h>
+#include <sys/socket.h>
+
+namespace tw {
+namespace {
+
+using test::Ask;
+using test::Points;
+using test::ReadBack;
+
+class SimTransferTest : public ::testing::Test {
+  protected:
+    test::TempFolder folder;
+};
+
+// Block headers of 1 to 7 length digits; 268,435,456 points (9 digits) run in InstrumentBench.
+TEST_F(SimTransferTest, PayloadReadBackEqualsTheFileForEveryHeaderWidth) {
+    test::SimProcess sim({"--instrument", test::LooseDescription(folder, 2'000'000)});
+    InstrumentSession session = test::Connect(sim);
+    int segment = 1;
+    for (std::size_t points : {1u, 9u, 10u, 1'000'000u}) {
+        const std::string bytes = Points(points, segment);
+        const std::string file = folder.write("w" + std::to_string(points) + ".wav", bytes);
+        Outcome o = session.sendWave(BlockSource::Files({file}), segment, 1);
+        ASSERT_TRUE(o.ok()) << points << ": " << o.message();
+        ASSERT_EQ(Ask(session, ":TRAC:DEF? " + std::to_string(segment)), std::to_string(points));
+        EXPECT_TRUE(ReadBack(session, ":TRAC:DATA?") == bytes) << points << " points";
+        ++segment;
+    }
+}
+
+TEST_F(SimTransferTest, InstrumentErrorsReachTheCallerWithNumberTextAndCommand) {
+    test::SimProcess sim({"--instrument", test::LooseDescription(folder, 4096)});
+    InstrumentSession session = test::Connect(sim);
+    Outcome o =
+        session.sendWave(BlockSource::Files({folder.write("long.wav", Points(4100))}), 2, 0);
+    ASSERT_EQ(o.failure, "");
+    ASSERT_EQ(o.errors.size(), 2u) << o.message();
+    EXPECT_EQ(o.errors[0].code, -222);
+    EXPECT_EQ(o.errors[0].text, "Data out of range;segment length 4100 is outside 1 to 4096");
+    EXPECT_EQ(o.errors[0].command, ":TRAC:DEF 2,4100");
+    EXPECT_EQ(o.errors[1].code, -221); // the block found no segment to fill
+    EXPECT_EQ(o.errors[1].command, ":TRAC:DATA (4100 points)");
+    // The session goes on, and the errors were all read.
+    EXPECT_TRUE(session.write(":TRAC:DEF 2,4096").ok());
+    EXPECT_EQ(Ask(session, "SYST:ERR?"), "0,\"No error\"");
+}
+
+TEST_F(SimTransferTest, ProfileRulesRefuseAWaveBeforeAnythingIsSent) {
+    test::SimProcess sim;
+    InstrumentProfile p;
+    p.model = "TW2014";
+    p.minPoints = 16;
+    p.granularity = 4;
+    InstrumentSession session = test::Connect(sim, p);
+    const std::string file = folder.write("w.wav", Points(18));
+    Outcome o = session.execute("Cmd=:TRAC:DEF 1,18;:TRAC:SEL 1\nWav=" + file, "");
+    EXPECT_EQ(o.failure,
+              file + " has 18 points, not a multiple of the TW2014 profile's Granularity 4");
+    EXPECT_EQ(Ask(session, ":TRAC:CAT?"), "0,0"); // not even the commands before it went out
+}
+
+TEST_F(SimTransferTest, StalledInstrumentEndsInABoundedTimeOut) {
+    // A listener that accepts connections (the kernel does) and never reads or answers.
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t size = sizeof a;
+    ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&a), size), 0);
+    ASSERT_EQ(::listen(fd, 4), 0);
+    ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &size);
+    const Timeouts quick{1000, 300, 300};
+    auto transport = std::make_unique<SocketTransport>("127.0.0.1", ntohs(a.sin_port));
+    transport->timeouts = quick;
+    InstrumentSession session(std::move(transport), {});
+
+    const auto start = std::chrono::steady_clock::now();
+    std::string answer;
+    Outcome asked = session.query("*IDN?", answer);
+    EXPECT_NE(asked.failure.find("no answer within 300 ms"), std::string::npos) << asked.failure;
+    SocketTransport writer("127.0.0.1", ntohs(a.sin_port));
+    writer.timeouts = quick;
+    const std::string big(64 << 20, '\0'); // more than the socket buffers take
+    BlockWrite sent = WriteBlock(writer, ":TRAC:DATA", BlockSource::Memory(big), 2, false, {});
+    EXPECT_NE(sent.status.error.find("the instrument took no data for 300 ms"), std::string::npos)
+        << sent.status.error;
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+    ::close(fd);
+}
+
+TEST_F(SimTransferTest, KilledOrCancelledTransferIsReportedAndTheNextOneWorks) {
+    test::SimProcess sim;
+    InstrumentSession session = test::Connect(sim);
+    const std::string bytes = Points(8 << 20);
+    const std::string file = folder.write("big.wav", bytes);
+
+    Outcome killed =
+        session.sendWave(BlockSource::Files({file}), 1, 0, [&](std::uint64_t sent, std::uint64_t) {
+            if (sent >= (4u << 20))
+                sim.kill();
+            return true;
+        });
+    EXPECT_NE(killed.failure.find("connection"), std::string::npos) << killed.message();
+    sim.restart();
+    Outcome cancelled = session.sendWave(BlockSource::Files({file}), 1, 0,
+                                         [](std::uint64_t sent, std::uint64_t total) {
+                                             EXPECT_EQ(total, 16u << 20);
+                                             return sent < (2u << 20);
+                                         });
+    EXPECT_TRUE(cancelled.cancelled);
+    Outcome again = session.sendWave(BlockSource::Files({file}), 1, 0);
+    ASSERT_TRUE(again.ok()) << again.message();
+    EXPECT_TRUE(ReadBack(session, ":TRAC:DATA?") == bytes);
+}
+
+TEST_F(SimTransferTest, GarbageAndOverlongCommandsDropOnlyThatClient) {
+    test::SimProcess sim;
+    for (const std::string& garbage : {std::string("\x01\x02\xff\n", 4), std::string(70000, 'A'),
+                                       std::string(":TRAC:DATA #0\n")}) {
+        InstrumentSession bad = test::Connect(sim);
+        (void)bad.transport().write(garbage, true);
+        char c;
+        std::size_t got = 0;
+        bool end = false;
+        EXPECT_FALSE(bad.transport().read({&c, 1}, got, end, 2000)) << "not dropped";
+    }
+    InstrumentSession good = test::Connect(sim);
+    EXPECT_EQ(Ask(good, "*IDN?"), "Tidewell,TW2014,SIM-0001,4.3");
+}
+
+} // namespace
+} // namespace tw
