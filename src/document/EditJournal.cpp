@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <string_view>
 #include <utility>
 
 #include <fcntl.h>
@@ -77,63 +78,69 @@ std::array<std::uint64_t, 7> Header(const FilePatch& p) {
             p.offset, p.target.size(), p.before.size()};
 }
 
-// The patch written to path.new, flushed to the disk and renamed to path, so that path holds
-// a whole patch or none.
+std::uint64_t Fnv1a(std::uint64_t hash, std::string_view bytes) {
+    for (const char c : bytes)
+        hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211u;
+    return hash;
+}
+
+constexpr std::uint64_t kFnvBasis = 14695981039346656037u;
+
+// The patch in path, flushed to the disk before anything is written on its word. A write cut
+// off leaves a file that ReadPatchFile refuses: short, or with a hash that does not match (the
+// disk may keep the end of a file and lose its middle).
 FileResult WritePatchFile(const std::string& path, const FilePatch& p) {
-    const std::string temp = path + ".new";
-    Fd fd(::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600));
+    Fd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600));
     if (!fd.ok())
         return FileResult::FromErrno(kWrite, path, errno);
     const auto header = Header(p);
-    std::string bytes(kMagic, sizeof kMagic);
-    bytes.append(reinterpret_cast<const char*>(header.data()), sizeof header);
-    bytes += p.target;
-    std::uint64_t at = 0;
-    bool ok = WriteAll(fd.get(), bytes.data(), bytes.size(), at);
-    at += bytes.size();
-    ok = ok && WriteAll(fd.get(), p.before.data(), p.before.size(), at);
-    at += p.before.size();
-    ok = ok && WriteAll(fd.get(), kEnd, sizeof kEnd, at);
-    ok = ok && ::fdatasync(fd.get()) == 0;
+    std::string head(kMagic, sizeof kMagic);
+    head.append(reinterpret_cast<const char*>(header.data()), sizeof header);
+    head += p.target;
+    const std::uint64_t hash = Fnv1a(Fnv1a(kFnvBasis, head), p.before);
+    std::string tail(reinterpret_cast<const char*>(&hash), sizeof hash);
+    tail.append(kEnd, sizeof kEnd);
+    const bool ok = WriteAll(fd.get(), head.data(), head.size(), 0) &&
+                    WriteAll(fd.get(), p.before.data(), p.before.size(), head.size()) &&
+                    WriteAll(fd.get(), tail.data(), tail.size(), head.size() + p.before.size()) &&
+                    ::fdatasync(fd.get()) == 0;
     const int error = errno;
-    if (!ok || ::close(fd.release()) != 0 || std::rename(temp.c_str(), path.c_str()) != 0) {
+    if (!ok || ::close(fd.release()) != 0) {
         const int failed = ok ? errno : error;
-        RemoveFile(temp);
+        RemoveFile(path);
         return FileResult::FromErrno(kWrite, path, failed);
     }
-    // The rename itself reaches the disk with its folder.
-    const std::string folder = FolderOf(path);
-    Fd dir(::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (dir.ok())
-        ::fsync(dir.get());
     return {};
 }
 
-// The patch in path; its old bytes only withBefore. Nothing for a missing or partial file.
+// The patch in path; its old bytes (and the check of its hash) only withBefore. Nothing for a
+// missing or partial file.
 std::optional<FilePatch> ReadPatchFile(const std::string& path, bool withBefore) {
     Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     struct stat st {};
     if (!fd.ok() || ::fstat(fd.get(), &st) != 0)
         return std::nullopt;
-    char magic[sizeof kMagic];
+    std::string head(sizeof kMagic + 7 * sizeof(std::uint64_t), '\0');
     std::array<std::uint64_t, 7> h{};
-    if (!ReadAll(fd.get(), magic, sizeof magic, 0) ||
-        std::memcmp(magic, kMagic, sizeof kMagic) != 0 ||
-        !ReadAll(fd.get(), reinterpret_cast<char*>(h.data()), sizeof h, sizeof kMagic) ||
-        h[5] > kMaxTarget)
+    if (!ReadAll(fd.get(), head.data(), head.size(), 0) ||
+        std::memcmp(head.data(), kMagic, sizeof kMagic) != 0)
         return std::nullopt;
-    const std::uint64_t beforeAt = sizeof kMagic + sizeof h + h[5];
-    char end[sizeof kEnd];
-    if (static_cast<std::uint64_t>(st.st_size) != beforeAt + h[6] + sizeof kEnd ||
-        !ReadAll(fd.get(), end, sizeof end, beforeAt + h[6]) ||
-        std::memcmp(end, kEnd, sizeof kEnd) != 0)
+    std::memcpy(h.data(), head.data() + sizeof kMagic, sizeof h);
+    if (h[5] > kMaxTarget)
+        return std::nullopt;
+    const std::uint64_t beforeAt = head.size() + h[5];
+    std::uint64_t tail[2] = {};
+    if (static_cast<std::uint64_t>(st.st_size) != beforeAt + h[6] + sizeof tail ||
+        !ReadAll(fd.get(), reinterpret_cast<char*>(tail), sizeof tail, beforeAt + h[6]) ||
+        std::memcmp(&tail[1], kEnd, sizeof kEnd) != 0)
         return std::nullopt;
     FilePatch p{std::string(h[5], '\0'), h[0], h[1], h[2], h[3], h[4], {}};
-    if (!ReadAll(fd.get(), p.target.data(), p.target.size(), sizeof kMagic + sizeof h))
+    if (!ReadAll(fd.get(), p.target.data(), p.target.size(), head.size()))
         return std::nullopt;
     if (withBefore) {
         p.before.resize(h[6]);
-        if (!ReadAll(fd.get(), p.before.data(), p.before.size(), beforeAt))
+        if (!ReadAll(fd.get(), p.before.data(), p.before.size(), beforeAt) ||
+            Fnv1a(Fnv1a(Fnv1a(kFnvBasis, head), p.target), p.before) != tail[0])
             return std::nullopt;
     }
     return p;
@@ -173,8 +180,6 @@ EditJournal::EditJournal(std::string undoFile)
 void EditJournal::Recover() const {
     Replay(pending_);
     Replay(undoing_);
-    for (const std::string* name : {&pending_, &delta_, &undoing_})
-        RemoveFile(*name + ".new");
     // An undo snapshot staged by a killed process ("<undo>.~tw<process>-<n>") is a second name
     // of a working file, which would keep every later edit from being written in place.
     const std::string staged = FileNameOf(undoFile_) + ".~tw";

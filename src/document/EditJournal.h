@@ -24,9 +24,9 @@ struct FilePatch {
 //   "<undo>.delta"    the patch of the last write: the undo point, held as the change's old bytes
 //                     instead of a copy of the whole file;
 //   "<undo>.undoing"  the patch of an Undo under way: at the next open the Undo is finished.
-// A journal is written to a temporary, flushed to the disk and renamed into place before the
-// working file is touched, so a process killed at any moment leaves the file wholly before or
-// wholly after the change, and the undo point as it belongs to that state.
+// A journal is flushed to the disk before the working file is touched, and each step from one
+// state to the next is one rename, so a process killed at any moment leaves the file wholly
+// before or wholly after the change, and the undo point as it belongs to that state.
 class EditJournal {
   public:
     explicit EditJournal(std::string undoFile);

@@ -170,6 +170,14 @@ TEST_F(EditJournalTest, TheUndoPointOutlivesOtherWritesAndFailures) {
     Apply(expected, 1);
     EXPECT_EQ(test::Values(doc->samples()), Widened(expected));
     EXPECT_FALSE(doc->CanUndo());
+
+    // A Save leaves the working file holding the points, so the next edit goes into it.
+    const std::string saved = box.root() + "/saved.wav";
+    doc->fileName = saved;
+    ASSERT_EQ(doc->Save(), SaveResult::Saved);
+    ASSERT_TRUE(Apply(*doc, 4));
+    EXPECT_TRUE(FileExists(journal(".delta")));
+    EXPECT_EQ(ReadInt16File(saved), expected);
 }
 
 } // namespace
