@@ -18,7 +18,8 @@ namespace {
 constexpr auto kWrite = FileResult::Action::Write;
 constexpr char kMagic[8] = {'T', 'W', 'P', 'A', 'T', 'C', 'H', '1'};
 constexpr char kEnd[8] = {'T', 'W', 'E', 'N', 'D', 0, 0, 0};
-// Files beyond this are not ours: a patch is at most a quarter of a working file.
+// A longer target path is not one of ours: refused before it sizes anything. The old bytes are
+// bounded by the journal's own length.
 constexpr std::uint64_t kMaxTarget = 4096;
 
 // A descriptor closed when it goes out of scope.
