@@ -1,30 +1,36 @@
-// Open, Save, a wavelength change, Undo and an Invert of 1,000 points of a 16,777,216- and a
-// 268,435,456-point document of the sample instrument TW3256, each as a ratio to a plain
-// std::ifstream read (Open, Undo) or std::ofstream write (the others) of the same file in the
-// same run (goal: every ratio <= 2). Then the peak resident memory of each operation on each
-// document, each in a process of its own so that peaks do not mix (goal for 256M points:
+// The document's operations on a 268,435,456-point segment of the sample instrument TW3256
+// (512 MiB of points) against the physical limits measured in the same run: a memcpy of the
+// same bytes and a read of the wave's file from the page cache. Goals: a 1,000-point edit
+// (Invert, a drawing stroke, a formula over a marked range) with its undo point and the working
+// file written <= 50 ms, a wavelength change <= 0.5 s, Undo <= 0.3 s. Each figure is the minimum
+// and median of several rounds, with the load average when it was taken (the machine is shared).
+// Then the peak resident memory of each operation, each in a process of its own (goal:
 // <= 1.5 x the points' bytes + 100 MiB).
-#include "RatioReporter.h"
-
 #include "app/FileUtil.h"
 #include "app/LaunchState.h"
 #include "app/ProfileFile.h"
 #include "app/Prompter.h"
 #include "document/SegmentTables.h"
 #include "document/WeDoc.h"
+#include "expr/ExprRange.h"
+#include "view/DrawingTools.h"
 #include "view/MarkedAreaOps.h"
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include <fcntl.h>
 #include <unistd.h>
 
 namespace {
@@ -32,9 +38,10 @@ namespace {
 namespace fs = std::filesystem;
 using namespace tw;
 
-constexpr long kSizes[] = {16777216, 268435456};
-constexpr long kInvertPoints = 1000;
-const char* const kOperations[] = {"Open", "Save", "SetWavelength", "Undo", "Invert"};
+constexpr long kPoints = 268435456;
+constexpr long kEditPoints = 1000;
+constexpr int kRounds = 5;
+const char* const kPeakOperations[] = {"Open", "Save", "SetWavelength", "Undo", "Invert"};
 
 struct Silent : Prompter {
     Answer ask(std::string_view, std::string_view, Buttons b, Icon) override {
@@ -42,15 +49,20 @@ struct Silent : Prompter {
     }
 };
 
-std::string WavePath(const std::string& root, long points) {
-    return root + "/wave" + std::to_string(points) + ".wav";
+std::string& RootFolder() {
+    static std::string root = (fs::temp_directory_path() / "tw-document-bench").string();
+    return root;
 }
 
-// A private tmp folder and the sample instrument TW3256; with `make`, also the waves.
+std::string WavePath() {
+    return RootFolder() + "/wave.wav";
+}
+
+// A private tmp folder and the sample instrument TW3256; with `make`, also the wave.
 struct BenchFolder {
-    std::string root;
     Silent silent;
-    BenchFolder(std::string at, bool make) : root(std::move(at)) {
+    explicit BenchFolder(bool make) {
+        const std::string& root = RootFolder();
         if (make) {
             fs::remove_all(root);
             CreateFolder(root);
@@ -67,30 +79,17 @@ struct BenchFolder {
             if (!CopyFileOver(std::string(TW_SOURCE_DIR) + "/data/instrument/TW3256.ini",
                               s.descrFile))
                 std::fprintf(stderr, "cannot copy the instrument TW3256\n");
-            for (long points : kSizes)
-                MakeWave(WavePath(root, points), points);
+            MakeWave(WavePath());
         }
         SetLaunchState(s);
         setPrompter(&silent);
     }
     ~BenchFolder() { setPrompter(nullptr); }
 
-    // No segment files, undo file or tables from an earlier document: each starts as a new
-    // segment of the instrument's initial length.
-    static void FreshSegments() {
-        const LaunchState& s = launch();
-        fs::remove_all(s.tmpFolder);
-        CreateFolder(s.tmpFolder);
-        std::ofstream(s.exchangeFile) << "[Instrument]\nDescrFile=" << s.descrFile
-                                      << "\nFamily=TW3000\nModel=TW3256\nChannels=2\n"
-                                      << "[Settings]\nActiveCh=0\nAcSeg=1 1 \n";
-        profile::ClearCache();
-    }
-
-    static void MakeWave(const std::string& path, long points) {
+    static void MakeWave(const std::string& path) {
         std::vector<std::int16_t> block(1 << 20);
         std::ofstream out(path, std::ios::binary);
-        for (long done = 0; done < points; done += static_cast<long>(block.size())) {
+        for (long done = 0; done < kPoints; done += static_cast<long>(block.size())) {
             for (std::size_t i = 0; i < block.size(); ++i)
                 block[i] = static_cast<std::int16_t>((done + static_cast<long>(i)) % 65536);
             out.write(reinterpret_cast<const char*>(block.data()),
@@ -99,37 +98,37 @@ struct BenchFolder {
     }
 };
 
-std::string& RootFolder() {
-    static std::string root = (fs::temp_directory_path() / "tw-document-bench").string();
-    return root;
+// No segment files, undo file or tables from an earlier document.
+void FreshSegments() {
+    const LaunchState& s = launch();
+    fs::remove_all(s.tmpFolder);
+    CreateFolder(s.tmpFolder);
+    std::ofstream(s.exchangeFile) << "[Instrument]\nDescrFile=" << s.descrFile
+                                  << "\nFamily=TW3000\nModel=TW3256\nChannels=2\n"
+                                  << "[Settings]\nActiveCh=0\nAcSeg=1 1 \n";
+    profile::ClearCache();
 }
 
-std::unique_ptr<WeDoc> OpenedDocument(long points) {
+std::unique_ptr<WeDoc> OpenedDocument() {
     static Composer standard;
-    BenchFolder::FreshSegments();
+    FreshSegments();
     auto doc = std::make_unique<WeDoc>(standard);
     LoadActiveSegment(*doc);
-    if (!doc->Open(WavePath(RootFolder(), points), 0))
-        std::fprintf(stderr, "cannot open the %ld-point wave\n", points);
+    if (!doc->Open(WavePath(), 0))
+        std::fprintf(stderr, "cannot open the wave\n");
     return doc;
 }
 
-// The operations as the menu commands and the view run them; false when one failed.
-bool Save(WeDoc& doc) {
-    doc.fileName = RootFolder() + "/saved.wav";
-    return doc.Save() == SaveResult::Saved && doc.pathName == doc.fileName;
+// The operations as the menu commands, the view and the equation editor run them; false when
+// one failed. Each edit takes its undo point first.
+long EditStart(int round) {
+    return kPoints / 2 + round * 4096L;
 }
 
-bool ChangeWavelength(WeDoc& doc, long points, bool& shorter) {
-    shorter = !shorter;
-    return doc.SetWavelength(shorter ? points - doc.resFactor : points);
-}
-
-bool Invert(WeDoc& doc, long points) {
-    const long L = points / 2, R = L + kInvertPoints - 1;
-    if (!doc.SnapshotForUndo())
-        return false;
-    return doc.samples().Write(static_cast<std::size_t>(L), static_cast<std::size_t>(R),
+bool Invert(WeDoc& doc, int round) {
+    const long L = EditStart(round), R = L + kEditPoints - 1;
+    return doc.SnapshotForUndo() &&
+           doc.samples().Write(static_cast<std::size_t>(L), static_cast<std::size_t>(R),
                                [&](SampleSpan s) {
                                    return InvertArea(s, L, R, InvertMirror::AboutZero, 0,
                                                      SampleLimits{doc.vMin, doc.vMax});
@@ -137,114 +136,158 @@ bool Invert(WeDoc& doc, long points) {
            doc.CommitEdit();
 }
 
-// An undo file that lands with the edit written after it.
-bool PrepareUndo(WeDoc& doc) {
-    return doc.SnapshotForUndo() && doc.CommitEdit();
-}
-
-void SetRate(benchmark::State& state, long points) {
-    state.counters["points/s"] = benchmark::Counter(static_cast<double>(points),
-                                                    benchmark::Counter::kIsIterationInvariantRate);
-}
-
-void BM_PlainRead(benchmark::State& state) {
-    const long points = state.range(0);
-    const std::string path = WavePath(RootFolder(), points);
-    for (auto _ : state) {
-        std::ifstream in(path, std::ios::binary);
-        std::vector<std::int16_t> values(static_cast<std::size_t>(fs::file_size(path) / 2));
-        in.read(reinterpret_cast<char*>(values.data()),
-                static_cast<std::streamsize>(values.size() * 2));
-        benchmark::DoNotOptimize(values.data());
+// A freehand stroke: ten segments of 100 points, one commit.
+bool Stroke(WeDoc& doc, int round) {
+    if (!doc.SnapshotForUndo())
+        return false;
+    for (long s = 0; s < 10; ++s) {
+        SegmentWrite seg{true, EditStart(round) + s * 100, EditStart(round) + s * 100 + 99,    0,
+                         0,    (s % 2 ? -3.0 : 3.0),       1000.0 * static_cast<double>(round)};
+        seg.intercept -= seg.slope * static_cast<double>(seg.first);
+        doc.samples().Write(static_cast<std::size_t>(seg.first), static_cast<std::size_t>(seg.last),
+                            [&](SampleSpan points) { WriteSegment(points, seg); });
     }
-    SetRate(state, points);
+    return doc.CommitEdit();
 }
 
-void BM_PlainWrite(benchmark::State& state) {
-    const long points = state.range(0);
-    std::vector<std::int16_t> values(static_cast<std::size_t>(points));
-    std::ifstream(WavePath(RootFolder(), points), std::ios::binary)
-        .read(reinterpret_cast<char*>(values.data()),
-              static_cast<std::streamsize>(values.size() * 2));
-    const std::string path = RootFolder() + "/plain.wav";
-    for (auto _ : state) {
-        std::ofstream out(path, std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(values.data()),
-                  static_cast<std::streamsize>(values.size() * 2));
-        out.close();
-        if (!out)
-            state.SkipWithError("plain write failed");
+bool Formula(WeDoc& doc, int round) {
+    static ExprParser parser;
+    const std::string formula = "amp*sin(omg*p)+0.25*amp*cos(3*omg*p)";
+    const ExprRange range{.start = EditStart(round),
+                          .end = EditStart(round) + kEditPoints - 1,
+                          .lo = -20000,
+                          .hi = 20000,
+                          .lowest = doc.vMin,
+                          .highest = doc.vMax};
+    bool evaluated = false;
+    return doc.SnapshotForUndo() &&
+           doc.samples().Write(
+               static_cast<std::size_t>(range.start), static_cast<std::size_t>(range.end),
+               [&](SampleSpan points) {
+                   SetRangeConstants(parser, range);
+                   evaluated = EvaluateOverRange(parser, formula, formula, range, points);
+               }) &&
+           evaluated && doc.CommitEdit();
+}
+
+bool ChangeWavelength(WeDoc& doc) {
+    const bool full = doc.wavelength() == static_cast<double>(kPoints);
+    return doc.SetWavelength(full ? kPoints - doc.resFactor : kPoints);
+}
+
+bool Save(WeDoc& doc) {
+    doc.fileName = RootFolder() + "/saved.wav";
+    return doc.Save() == SaveResult::Saved && doc.pathName == doc.fileName;
+}
+
+double LoadAverage() {
+    double load[1] = {-1};
+    return getloadavg(load, 1) == 1 ? load[0] : -1;
+}
+
+double Seconds(const std::function<bool()>& run, bool& ok) {
+    const auto t0 = std::chrono::steady_clock::now();
+    ok = run() && ok;
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+}
+
+// Min and median of the rounds, and the load average after them.
+struct Figure {
+    double min = 0, median = 0, load = 0;
+    bool ok = true;
+};
+
+// prepare runs untimed before each round.
+Figure Measure(const std::function<bool(int)>& run,
+               const std::function<bool(int)>& prepare = nullptr) {
+    Figure f;
+    std::vector<double> times;
+    for (int round = 0; round < kRounds; ++round) {
+        if (prepare)
+            f.ok = prepare(round) && f.ok;
+        times.push_back(Seconds([&] { return run(round); }, f.ok));
     }
-    SetRate(state, points);
+    std::sort(times.begin(), times.end());
+    f.min = times.front();
+    f.median = times[times.size() / 2];
+    f.load = LoadAverage();
+    return f;
 }
 
-void BM_Open(benchmark::State& state) {
-    const long points = state.range(0);
-    auto doc = OpenedDocument(points);
-    for (auto _ : state)
-        if (!doc->Open(WavePath(RootFolder(), points), 0))
-            state.SkipWithError("open failed");
-    SetRate(state, points);
+// The bytes of the wave copied in memory, both blocks touched before.
+Figure MemcpyLimit() {
+    const std::size_t bytes = static_cast<std::size_t>(kPoints) * 2;
+    std::vector<char> from(bytes, 1), to(bytes, 0);
+    return Measure([&](int) {
+        std::memcpy(to.data(), from.data(), bytes);
+        benchmark::DoNotOptimize(to.data());
+        return true;
+    });
 }
 
-void BM_Save(benchmark::State& state) {
-    const long points = state.range(0);
-    auto doc = OpenedDocument(points);
-    for (auto _ : state)
-        if (!Save(*doc))
-            state.SkipWithError("save failed");
-    SetRate(state, points);
+// The wave's file read from the page cache into a touched block.
+Figure PageCacheReadLimit() {
+    const std::size_t bytes = static_cast<std::size_t>(kPoints) * 2;
+    std::vector<char> into(bytes, 0);
+    return Measure([&](int) {
+        const int fd = ::open(WavePath().c_str(), O_RDONLY | O_CLOEXEC);
+        std::size_t done = 0;
+        while (fd >= 0 && done < bytes) {
+            const ssize_t r =
+                ::pread(fd, into.data() + done, bytes - done, static_cast<off_t>(done));
+            if (r <= 0)
+                break;
+            done += static_cast<std::size_t>(r);
+        }
+        if (fd >= 0)
+            ::close(fd);
+        benchmark::DoNotOptimize(into.data());
+        return done == bytes;
+    });
 }
 
-void BM_SetWavelength(benchmark::State& state) {
-    const long points = state.range(0);
-    auto doc = OpenedDocument(points);
-    bool shorter = false;
-    for (auto _ : state)
-        if (!ChangeWavelength(*doc, points, shorter))
-            state.SkipWithError("wavelength change failed");
-    SetRate(state, points);
+void Print(const char* name, const Figure& f, double memcpy, double read, double goal) {
+    std::printf("  %-34s min %8.1f ms  median %8.1f ms  x memcpy %6.3f  x read %6.3f", name,
+                f.min * 1e3, f.median * 1e3, f.median / memcpy, f.median / read);
+    if (goal > 0)
+        std::printf("  goal <= %4.0f ms %s", goal * 1e3, f.median <= goal ? "met" : "NOT met");
+    std::printf("  (load %.2f)%s\n", f.load, f.ok ? "" : "  FAILED");
 }
 
-void BM_Undo(benchmark::State& state) {
-    const long points = state.range(0);
-    auto doc = OpenedDocument(points);
-    for (auto _ : state) {
-        state.PauseTiming();
-        const bool prepared = PrepareUndo(*doc);
-        state.ResumeTiming();
-        if (!prepared || !doc->Undo())
-            state.SkipWithError("undo failed");
-    }
-    SetRate(state, points);
-}
+void RunTimes() {
+    std::printf("%ld points (%ld MiB), %d rounds each, load average at the start %.2f\n", kPoints,
+                kPoints * 2 >> 20, kRounds, LoadAverage());
+    const Figure memcpy = MemcpyLimit();
+    const Figure read = PageCacheReadLimit();
+    std::printf("physical limits, same bytes:\n");
+    std::printf("  %-34s min %8.1f ms  median %8.1f ms  (load %.2f)\n", "memcpy", memcpy.min * 1e3,
+                memcpy.median * 1e3, memcpy.load);
+    std::printf("  %-34s min %8.1f ms  median %8.1f ms  (load %.2f)\n", "read from the page cache",
+                read.min * 1e3, read.median * 1e3, read.load);
+    const double m = memcpy.median, r = read.median;
 
-void BM_Invert(benchmark::State& state) {
-    const long points = state.range(0);
-    auto doc = OpenedDocument(points);
-    for (auto _ : state)
-        if (!Invert(*doc, points))
-            state.SkipWithError("invert failed");
-    SetRate(state, points);
-}
-
-void RegisterAll() {
-    using Bench = void (*)(benchmark::State&);
-    const std::pair<const char*, Bench> all[] = {
-        {"PlainRead", BM_PlainRead}, {"PlainWrite", BM_PlainWrite},       {"Open", BM_Open},
-        {"Save", BM_Save},           {"SetWavelength", BM_SetWavelength}, {"Undo", BM_Undo},
-        {"Invert", BM_Invert}};
-    for (long points : kSizes)
-        for (const auto& [name, bench] : all)
-            benchmark::RegisterBenchmark(name, bench)
-                ->Arg(points)
-                ->Iterations(points > kSizes[0] ? 3 : 10)
-                ->Unit(benchmark::kMillisecond);
-}
-
-std::string Key(const char* name, long points) {
-    return std::string(name) + "/" + std::to_string(points) +
-           "/iterations:" + (points > kSizes[0] ? "3" : "10");
+    std::printf("document operations:\n");
+    auto doc = OpenedDocument();
+    Print("Open", Measure([&](int) { return doc->Open(WavePath(), 0); }), m, r, 0);
+    Print("first edit after Open (whole file)",
+          Measure([&](int round) { return Invert(*doc, round); },
+                  [&](int) { return doc->Open(WavePath(), 0); }),
+          m, r, 0);
+    Print("Invert of 1,000 points", Measure([&](int round) { return Invert(*doc, round); }), m, r,
+          0.05);
+    Print("drawing stroke of 1,000 points", Measure([&](int round) { return Stroke(*doc, round); }),
+          m, r, 0.05);
+    Print("formula over 1,000 marked points",
+          Measure([&](int round) { return Formula(*doc, round); }), m, r, 0.05);
+    Print("wavelength change (-/+ 32 points)", Measure([&](int) { return ChangeWavelength(*doc); }),
+          m, r, 0.5);
+    Print("Undo of an Invert",
+          Measure([&](int) { return doc->Undo(); }, [&](int round) { return Invert(*doc, round); }),
+          m, r, 0.3);
+    Print("Undo of a wavelength change",
+          Measure([&](int) { return doc->Undo(); }, [&](int) { return ChangeWavelength(*doc); }), m,
+          r, 0.3);
+    Print("Save", Measure([&](int) { return Save(*doc); }), m, r, 0);
 }
 
 // "VmHWM" of this process, in kiB.
@@ -258,27 +301,26 @@ long PeakResidentKib() {
 }
 
 // One operation on a freshly opened document, in a process of its own; prints the peak.
-int MeasureInChild(const std::string& operation, long points) {
-    BenchFolder folder(RootFolder(), false);
-    auto doc = OpenedDocument(points);
-    bool shorter = false, done = doc->wavelength() == static_cast<double>(points);
+int MeasureInChild(const std::string& operation) {
+    BenchFolder folder(false);
+    auto doc = OpenedDocument();
+    bool done = doc->wavelength() == static_cast<double>(kPoints);
     if (operation == "Save")
         done = done && Save(*doc);
     else if (operation == "SetWavelength")
-        done = done && ChangeWavelength(*doc, points, shorter);
+        done = done && ChangeWavelength(*doc);
     else if (operation == "Undo")
-        done = done && PrepareUndo(*doc) && doc->Undo();
+        done = done && Invert(*doc, 0) && Invert(*doc, 1) && doc->Undo();
     else if (operation == "Invert")
-        done = done && Invert(*doc, points);
+        done = done && Invert(*doc, 0) && Invert(*doc, 1);
     else if (operation != "Open")
         done = false;
     std::printf("%ld\n", done ? PeakResidentKib() : -1);
     return done ? 0 : 1;
 }
 
-long PeakOfChild(const char* exe, const char* operation, long points) {
-    const std::string command =
-        std::string("'") + exe + "' --peak-of " + operation + " " + std::to_string(points);
+long PeakOfChild(const char* exe, const char* operation) {
+    const std::string command = std::string("'") + exe + "' --peak-of " + operation;
     FILE* child = ::popen(command.c_str(), "r");
     long kib = -1;
     if (child) {
@@ -290,70 +332,31 @@ long PeakOfChild(const char* exe, const char* operation, long points) {
     return kib;
 }
 
-void PrintRatios(const tw::bench::SecondsReporter& reporter) {
-    bool met = true;
-    for (long points : kSizes) {
-        const double read = reporter.of(Key("PlainRead", points));
-        const double write = reporter.of(Key("PlainWrite", points));
-        if (read <= 0 || write <= 0)
-            continue;
-        std::printf("\n%ld points (%ld MiB): plain read %.1f ms, plain write %.1f ms\n", points,
-                    points * 2 >> 20, read * 1e3, write * 1e3);
-        for (const char* name : kOperations) {
-            const bool reads = std::strcmp(name, "Open") == 0 || std::strcmp(name, "Undo") == 0;
-            const double s = reporter.of(Key(name, points));
-            if (s <= 0)
-                continue;
-            const double ratio = s / (reads ? read : write);
-            met = met && ratio <= 2;
-            std::printf("  %-13s %8.1f ms, %.3g points/s, ratio to plain %s %.2f (goal <= 2)\n",
-                        name, s * 1e3, static_cast<double>(points) / s, reads ? "read " : "write",
-                        ratio);
-        }
-    }
-    std::printf("time goal (every ratio <= 2): %s\n", met ? "met" : "NOT met");
-}
-
 void PrintPeaks(const char* exe) {
-    bool met = true;
-    for (long points : kSizes) {
-        const double mib = static_cast<double>(points) * 2 / (1 << 20);
-        const double goal = 1.5 * mib + 100;
-        std::printf("\npeak resident memory, %ld-point document (%.0f MiB of points), one "
-                    "process per operation:\n",
-                    points, mib);
-        for (const char* name : kOperations) {
-            const long kib = PeakOfChild(exe, name, points);
-            if (kib < 0) {
-                std::printf("  %-13s failed\n", name);
-                met = false;
-                continue;
-            }
-            const double peak = static_cast<double>(kib) / 1024;
-            if (points == kSizes[1])
-                met = met && peak <= goal;
-            std::printf("  %-13s %7.1f MiB, %.2f x the points' bytes%s\n", name, peak, peak / mib,
-                        points == kSizes[1] ? "" : " (no goal)");
+    const double mib = static_cast<double>(kPoints) * 2 / (1 << 20);
+    const double goal = 1.5 * mib + 100;
+    std::printf("peak resident memory, one process per operation (goal <= %.0f MiB):\n", goal);
+    for (const char* name : kPeakOperations) {
+        const long kib = PeakOfChild(exe, name);
+        if (kib < 0) {
+            std::printf("  %-13s failed\n", name);
+            continue;
         }
-        if (points == kSizes[1])
-            std::printf("  goal: <= 1.5 x %.0f MiB + 100 MiB = %.0f MiB\n", mib, goal);
+        const double peak = static_cast<double>(kib) / 1024;
+        std::printf("  %-13s %7.1f MiB, %.2f x the points' bytes, %s\n", name, peak, peak / mib,
+                    peak <= goal ? "met" : "NOT met");
     }
-    std::printf("memory goal: %s\n", met ? "met" : "NOT met");
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc == 4 && std::strcmp(argv[1], "--peak-of") == 0)
-        return MeasureInChild(argv[2], std::atol(argv[3]));
-    benchmark::Initialize(&argc, argv);
+    if (argc == 3 && std::strcmp(argv[1], "--peak-of") == 0)
+        return MeasureInChild(argv[2]);
     int status = 0;
     {
-        BenchFolder folder(RootFolder(), true);
-        RegisterAll();
-        tw::bench::SecondsReporter reporter;
-        benchmark::RunSpecifiedBenchmarks(&reporter);
-        PrintRatios(reporter);
+        BenchFolder folder(true);
+        RunTimes();
         char exe[4096] = {};
         const ssize_t n = ::readlink("/proc/self/exe", exe, sizeof exe - 1);
         if (n > 0)
@@ -362,6 +365,5 @@ int main(int argc, char** argv) {
             status = 1;
     }
     fs::remove_all(RootFolder());
-    benchmark::Shutdown();
     return status;
 }

@@ -115,7 +115,7 @@ void LoadChannelSegment(WeDoc& doc) {
     doc.listener().segmentShown();
     doc.SetFileNameFrom(path);
     doc.listener().rangeReset();
-    RemoveFile(doc.undoFile);
+    doc.DropUndo();
     doc.listener().repaint(WeDocListener::kAll, WeDocListener::kAll);
 }
 

@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <utility>
 #include <variant>
 
@@ -41,6 +42,8 @@ WeDoc::WeDoc(Composer& composer)
     channels = limits.channels;
     tmpFolder = ls.tmpFolder;
     undoFile = tmpFolder + composer_.undoFileName();
+    journal_ = EditJournal(undoFile);
+    journal_.Recover(); // before anything reads a working file
     segTableSection = composer_.segTableSection(active_.channel);
     waveParSection = composer_.waveParSection();
     vMin = limits.vMin;
@@ -67,6 +70,7 @@ void WeDoc::Allocate(std::size_t n) {
 
 void WeDoc::AdoptPointsFile(const std::string& path) {
     pointsFile_ = path;
+    savedFrom_.clear();
     ++pointsVersion_;
     // Whoever made the file or the new points shows them whole: nothing is left to commit.
     samples_.TakePending();
@@ -127,6 +131,8 @@ FileResult WeDoc::SnapshotForUndo(const std::string& path) {
         // No file holds the points: there is nothing to go back to.
         pendingUndo_.discard();
         RemoveFile(target);
+        if (path.empty())
+            journal_.DropUndo();
         return {};
     }
     FileResult taken;
@@ -156,13 +162,24 @@ void WeDoc::SettleUndo(bool keep) {
         RemoveFile(undoFile);
         ReportFileFailure(kept);
     }
+    journal_.DropUndo(); // older than the undo file, or wrong with it gone
+}
+
+bool WeDoc::HoldsPoints(const std::string& file) const {
+    return !file.empty() && (file == pointsFile_ || file == savedFrom_);
 }
 
 FileResult WeDoc::WriteWorkingFile(const std::string& path) {
     const std::string target = path.empty() ? pathName : path;
+    // A Save leaves the working file as it is, so the next edit is still written into it.
+    const std::string working = ActiveWorkingFile();
+    const bool workingKept = target != working && HoldsPoints(working) && !samples_.pending();
     FileResult written = samples_.WriteFile(target, composer_.layout());
-    if (written)
+    if (written) {
         AdoptPointsFile(target);
+        if (workingKept)
+            savedFrom_ = working;
+    }
     return written;
 }
 
@@ -179,14 +196,60 @@ void WeDoc::RestorePoints() {
     listener().repaint(WeDocListener::kAll, WeDocListener::kAll);
 }
 
-bool WeDoc::WriteChange(const std::string& working, bool keepUndo) {
-    if (FileResult written = WriteWorkingFile(working); !written) {
+bool WeDoc::WritesInPlace(const std::string& working, const PointChange& c) const {
+    if (composer_.layout() == PointLayout::Record6 || !HoldsPoints(working))
+        return false;
+    const auto bpp = static_cast<std::uint64_t>(bytesPerPoint);
+    const std::uint64_t count = samples_.size();
+    const std::uint64_t newEnd = c.length ? count : c.last + 1;
+    const std::uint64_t oldEnd = c.length ? c.oldCount : c.last + 1;
+    const std::uint64_t moved =
+        (newEnd - std::min(c.first, newEnd)) + (oldEnd - std::min(c.first, oldEnd));
+    // Beyond a quarter of the file, a new file costs little more and leaves the old one whole
+    // as the undo file.
+    return moved * 4 <= std::max(count, c.oldCount) &&
+           EditJournal::CanWriteInPlace(working, c.oldCount * bpp,
+                                        UndoStagedForThisChange() ? pendingUndo_.temporary()
+                                                                  : std::string());
+}
+
+FileResult WeDoc::WriteInPlace(const std::string& working, const PointChange& c, bool keepUndo) {
+    if (keepUndo)
+        pendingUndo_.discard(); // a second name of the working file, which changes where it lies
+    const std::size_t count = samples_.size();
+    const std::size_t end = c.length ? count : std::min(c.last + 1, count);
+    const std::size_t first = std::min(c.first, end);
+    const auto bpp = static_cast<std::size_t>(bytesPerPoint);
+    const auto bytes = std::visit(
+        [&](auto all) {
+            return std::span<const char>(reinterpret_cast<const char*>(all.data() + first),
+                                         (end - first) * bpp);
+        },
+        samples_.view());
+    FileResult written = journal_.Write(working, first * bpp, bytes, count * bpp, keepUndo);
+    if (written)
+        AdoptPointsFile(working);
+    return written;
+}
+
+bool WeDoc::WriteChange(const std::string& working, bool keepUndo,
+                        std::optional<PointChange> change) {
+    const bool inPlace = change && WritesInPlace(working, *change);
+    FileResult written;
+    if (inPlace)
+        written = WriteInPlace(working, *change, keepUndo);
+    else if (!keepUndo && journal_.HoldsUndoOf(working))
+        written = journal_.MakeUndoFile(working); // the patch would not outlive its file
+    if (written && !inPlace)
+        written = WriteWorkingFile(working);
+    if (!written) {
         pendingUndo_.discard();
         ReportFileFailure(written);
         RestorePoints();
         return false;
     }
-    SettleUndo(keepUndo);
+    if (!inPlace)
+        SettleUndo(keepUndo);
     return true;
 }
 
@@ -324,7 +387,11 @@ bool WeDoc::ChangeLength(long n, long from) {
     samples_.Resize(static_cast<std::size_t>(n), initialPoint);
     const int segment = ActiveTableSegment();
     const int channel = active_.channel;
-    if (!WriteChange(ActiveWorkingFile(), keepUndo))
+    std::optional<PointChange> tail; // only the points past the shorter length changed
+    if (from == 0)
+        tail = PointChange{static_cast<std::size_t>(std::min(n, size)),
+                           static_cast<std::size_t>(n) - 1, static_cast<std::size_t>(size), true};
+    if (!WriteChange(ActiveWorkingFile(), keepUndo, tail))
         return false;
     SetPathName(ActiveWorkingFile(), true);
     RecordSegmentFile(segment, channel, pathName, launch().fpSegMode);
@@ -344,7 +411,10 @@ bool WeDoc::CommitEdit() {
     const bool keepUndo = UndoStagedForThisChange();
     const std::string working = ActiveWorkingFile();
     RefreshFmMarkers();
-    if (!WriteChange(working, keepUndo))
+    std::optional<PointChange> values;
+    if (change && !change->length)
+        values = PointChange{change->first, change->last, samples_.size(), false};
+    if (!WriteChange(working, keepUndo, values))
         return false;
     SetPathName(working, true);
     RecordSegmentFile(ActiveTableSegment(), active_.channel, working, launch().fpSegMode);
@@ -493,25 +563,68 @@ FileResult WeDoc::ExportPoints(const std::string& path, int code) const {
 }
 
 bool WeDoc::CanUndo() const {
-    return FileExists(undoFile);
+    return FileExists(undoFile) || journal_.HoldsUndoOf(ActiveWorkingFile());
+}
+
+void WeDoc::DropUndo() {
+    RemoveFile(undoFile);
+    journal_.DropUndo();
+}
+
+std::optional<bool> WeDoc::UndoInPlace(const std::string& working) {
+    if (!journal_.HoldsUndoOf(working))
+        return std::nullopt;
+    // The patch gives back the points only where they are the file's.
+    if (!HoldsPoints(working) || samples_.pending()) {
+        if (FileResult made = journal_.MakeUndoFile(working); !made) {
+            ReportFileFailure(made);
+            return false;
+        }
+        return std::nullopt;
+    }
+    FileResult undone;
+    const std::optional<FilePatch> p = journal_.Undo(working, undone);
+    if (!p) {
+        ReportFileFailure(undone);
+        return undone ? std::nullopt : std::optional<bool>(false);
+    }
+    const auto bpp = static_cast<std::size_t>(bytesPerPoint);
+    samples_.Resize(p->oldLength / bpp, initialPoint);
+    const std::size_t first = p->offset / bpp, count = p->before.size() / bpp;
+    if (count > 0)
+        samples_.Write(first, first + count - 1, [&](SampleSpan points) {
+            std::visit(
+                [&](auto all) {
+                    std::memcpy(reinterpret_cast<char*>(all.data()) + p->offset, p->before.data(),
+                                p->before.size());
+                },
+                points);
+        });
+    RemoveFile(undoFile); // older than the patch
+    return true;
 }
 
 bool WeDoc::Undo() {
     if (!CanUndo())
         return false;
     pendingUndo_.discard();
-    // Moving the copy over the working file replaces it in one step, so the host never reads
-    // half a file, and leaves no undo behind. The points are read from there only afterwards,
-    // into their own storage, so that a refused move leaves them alone.
     const std::string working = ActiveWorkingFile();
-    if (FileResult moved = MoveFileOver(undoFile, working); !moved) {
-        ReportFileFailure(moved);
-        return false;
-    }
-    const std::size_t before = samples_.size();
-    if (!ReadForLoad(working, true, true)) {
-        PutPointsBack(before); // what the points' file holds now
-        return false;
+    if (const std::optional<bool> patched = UndoInPlace(working)) {
+        if (!*patched)
+            return false;
+    } else {
+        // Moving the copy over the working file replaces it in one step, so the host never
+        // reads half a file, and leaves no undo behind. The points are read from there only
+        // afterwards, into their own storage, so that a refused move leaves them alone.
+        if (FileResult moved = MoveFileOver(undoFile, working); !moved) {
+            ReportFileFailure(moved);
+            return false;
+        }
+        const std::size_t before = samples_.size();
+        if (!ReadForLoad(working, true, true)) {
+            PutPointsBack(before); // what the points' file holds now
+            return false;
+        }
     }
     AdoptPoints(working, true);
     fileName.clear();

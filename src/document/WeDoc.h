@@ -1,6 +1,7 @@
 #pragma once
 #include "app/FileUtil.h"
 #include "document/Composer.h"
+#include "document/EditJournal.h"
 #include "document/Samples.h"
 #include "document/WaveFormats.h"
 #include "host/InstrumentDescription.h"
@@ -170,6 +171,8 @@ class WeDoc {
     bool SaveAs(const std::string& path, int code);
     bool CanUndo() const;
     bool Undo();
+    // Removes the undo point (a segment switch): the undo file and its journal.
+    void DropUndo();
     bool ClearMemory();
     // Channel commands 1 to 4 (index 0 to 3): published as "ActiveCh", told to the host.
     void SelectChannel(int index);
@@ -188,15 +191,26 @@ class WeDoc {
     WeDocListener* listener_ = nullptr;
     WeDocListener silent_;
     std::string pointsFile_;
+    std::string savedFrom_; // the working file, which still holds the points after a Save from it
     unsigned pointsVersion_ = 0; // counts the changes of pointsFile_ and of its content
     StagedFile pendingUndo_;     // the undo snapshot of the change under way
     unsigned pendingVersion_ = 0;
+    EditJournal journal_{
+        std::string()}; // in-place writes of the working file and their undo points
+
+    // Points from first on changed, through last (the end after a length change), of oldCount.
+    struct PointChange {
+        std::size_t first = 0, last = 0, oldCount = 0;
+        bool length = false;
+    };
 
     void AfterLengthChange();
     // The wavelength change of SetWavelength and the trims: n points, those before from cut off.
     bool ChangeLength(long n, long from);
     void RemoveModifMark();
     void AdoptPointsFile(const std::string& path);
+    // Whether file holds exactly the points in memory.
+    bool HoldsPoints(const std::string& file) const;
     // Reads a native file into the points as a load takes them (increment question, file cut
     // or extended to match); false when cancelled or unreadable (shown), the points then as
     // they were.
@@ -207,7 +221,14 @@ class WeDoc {
     void SettleUndo(bool keep);
     // Writes changed points to the working file; on failure shows it, puts the points back from
     // pointsFile() and leaves the undo file alone.
-    bool WriteChange(const std::string& working, bool keepUndo);
+    bool WriteChange(const std::string& working, bool keepUndo,
+                     std::optional<PointChange> change = std::nullopt);
+    // Writes a change of few points into the working file where it lies, journaled; false when
+    // the whole file is better written anew (see docs/document.md).
+    bool WritesInPlace(const std::string& working, const PointChange& change) const;
+    FileResult WriteInPlace(const std::string& working, const PointChange& change, bool keepUndo);
+    // Undo from the journal's patch: the file and the points patched where they changed.
+    std::optional<bool> UndoInPlace(const std::string& working);
     void RestorePoints();
 };
 

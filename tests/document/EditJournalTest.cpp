@@ -1,0 +1,184 @@
+// Small edits of a large wave are written into the working file where they lie, with a journal:
+// a process killed at any moment leaves the file wholly before or after an edit, and Undo after a
+// restart still gives back the wave from before the last edit.
+#include "DocFixture.h"
+
+#include "support/FileSizeLimit.h"
+
+#include <algorithm>
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace tw {
+namespace {
+
+using test::ReadInt16File;
+using Wave = std::vector<std::int16_t>;
+
+constexpr std::size_t kPoints = 1 << 20;
+constexpr std::size_t kEditPoints = 1000;
+
+// Edit k of a chain: every fifth one a wavelength change of 32 points, the others 1,000 points
+// set to k.
+std::size_t EditStart(int k, std::size_t size) {
+    return (static_cast<std::size_t>(k) * 104729u) % (size - kEditPoints);
+}
+
+void Apply(Wave& wave, int k) {
+    if (k % 5 == 0) {
+        wave.resize(wave.size() == kPoints ? kPoints - 32 : kPoints, 0);
+        return;
+    }
+    const std::size_t at = EditStart(k, wave.size());
+    std::fill_n(wave.begin() + static_cast<long>(at), kEditPoints, static_cast<std::int16_t>(k));
+}
+
+bool Apply(WeDoc& doc, int k) {
+    const std::size_t size = doc.samples().size();
+    if (k % 5 == 0)
+        return doc.SetWavelength(static_cast<long>(size == kPoints ? kPoints - 32 : kPoints));
+    if (!doc.SnapshotForUndo())
+        return false;
+    test::Put(doc.samples(), EditStart(k, size), std::vector<std::int32_t>(kEditPoints, k));
+    return doc.CommitEdit();
+}
+
+std::vector<std::int32_t> Widened(const Wave& wave) {
+    return {wave.begin(), wave.end()};
+}
+
+class EditJournalTest : public test::DocFixture {
+  protected:
+    void startLarge() {
+        start();
+        ASSERT_TRUE(doc->SetWavelength(static_cast<long>(kPoints)));
+        working = doc->pathName;
+    }
+    // A document started anew on the files as they are: what a restart finds.
+    void restart() {
+        doc.reset();
+        start();
+    }
+    std::string journal(const char* kind) const { return doc->undoFile + kind; }
+    std::string working;
+};
+
+TEST_F(EditJournalTest, KilledEditsLeaveTheFileBeforeOrAfterAndUndoGoesBack) {
+    startLarge();
+    Wave previous, current = ReadInt16File(working);
+    int done = 0; // the working file holds edit `done` of the chain
+    int cutOff = 0;
+    for (int round = 0; round < 40; ++round) {
+        SCOPED_TRACE(round);
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            for (int k = done + 1;; ++k)
+                if (!Apply(*doc, k))
+                    _exit(1);
+        }
+        ::usleep(static_cast<useconds_t>(round * 7919 % 25000));
+        ::kill(child, SIGKILL);
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFSIGNALED(status)) << "the editing child failed";
+        cutOff += FileExists(journal(".pending")) || FileExists(journal(".undoing"));
+
+        restart();
+        const Wave file = ReadInt16File(working);
+        for (int k = done + 1; file != current && k < done + 10000; ++k) {
+            previous = current;
+            Apply(current, k);
+            done = k;
+        }
+        ASSERT_EQ(file, current) << "the working file is no state of the chain";
+        EXPECT_EQ(test::Values(doc->samples()), Widened(current));
+        EXPECT_FALSE(FileExists(journal(".pending")));
+        if (done == 0)
+            continue;
+        ASSERT_TRUE(doc->Undo());
+        EXPECT_EQ(test::Values(doc->samples()), Widened(previous));
+        EXPECT_EQ(ReadInt16File(working), previous);
+        ASSERT_TRUE(Apply(*doc, done)); // back on the chain, with the same undo point
+    }
+    RecordProperty("kills during a write", cutOff);
+}
+
+// The journal's states as a kill leaves them, put in place by hand: a write under way is rolled
+// back, an Undo under way finished, a journal cut short (the file not yet touched) dropped.
+TEST_F(EditJournalTest, TheNextOpenRollsBackOrFinishesWhatAKillCutOff) {
+    startLarge();
+    const Wave before = ReadInt16File(working);
+    struct Case {
+        const char* journal;
+        bool torn;
+    };
+    for (const Case c :
+         {Case{".pending", false}, Case{".undoing", false}, Case{".pending", true}}) {
+        SCOPED_TRACE(std::string(c.journal) + (c.torn ? " torn" : ""));
+        ASSERT_TRUE(Apply(*doc, 1));
+        const Wave after = ReadInt16File(working);
+        ASSERT_TRUE(FileExists(journal(".delta")));
+        std::filesystem::rename(journal(".delta"), journal(c.journal));
+        if (c.torn) {
+            std::filesystem::resize_file(journal(c.journal), 100);
+        } else { // the file half written
+            std::fstream half(working, std::ios::in | std::ios::out | std::ios::binary);
+            half.seekp(static_cast<std::streamoff>(EditStart(1, kPoints) * 2));
+            half.write(reinterpret_cast<const char*>(before.data() + EditStart(1, kPoints)),
+                       kEditPoints);
+        }
+        restart();
+        const Wave& expected = c.torn ? after : before;
+        EXPECT_EQ(ReadInt16File(working), expected);
+        EXPECT_EQ(test::Values(doc->samples()), Widened(expected));
+        EXPECT_FALSE(FileExists(journal(c.journal)));
+    }
+}
+
+// The undo point is a patch only while nothing else changes the file: an edit without an undo
+// point of its own makes it a file first; a failed journal leaves everything as it was.
+TEST_F(EditJournalTest, TheUndoPointOutlivesOtherWritesAndFailures) {
+    startLarge();
+    const Wave before = ReadInt16File(working);
+    ASSERT_TRUE(Apply(*doc, 1));
+    EXPECT_FALSE(FileExists(doc->undoFile)) << "the undo point is the journal's patch";
+    ASSERT_TRUE(doc->CanUndo());
+
+    test::Put(doc->samples(), 10, 3);
+    ASSERT_TRUE(doc->CommitEdit());
+    EXPECT_EQ(ReadInt16File(working)[10], 3);
+    ASSERT_TRUE(FileExists(doc->undoFile));
+    EXPECT_EQ(ReadInt16File(doc->undoFile), before);
+
+    ASSERT_TRUE(Apply(*doc, 2));
+    const Wave edited = ReadInt16File(working);
+    {
+        test::FileSizeLimit diskFull(1000);
+        EXPECT_FALSE(Apply(*doc, 3));
+        EXPECT_EQ(box.prompts.lastText(), "Unable to write " + working + "\nFile too large");
+    }
+    EXPECT_EQ(ReadInt16File(working), edited);
+    EXPECT_EQ(test::Values(doc->samples()), Widened(edited));
+    ASSERT_TRUE(doc->Undo());
+    Wave expected = before;
+    expected[10] = 3;
+    Apply(expected, 1);
+    EXPECT_EQ(test::Values(doc->samples()), Widened(expected));
+    EXPECT_FALSE(doc->CanUndo());
+
+    // A Save leaves the working file holding the points, so the next edit goes into it.
+    const std::string saved = box.root() + "/saved.wav";
+    doc->fileName = saved;
+    ASSERT_EQ(doc->Save(), SaveResult::Saved);
+    ASSERT_TRUE(Apply(*doc, 4));
+    EXPECT_TRUE(FileExists(journal(".delta")));
+    EXPECT_EQ(ReadInt16File(saved), expected);
+}
+
+} // namespace
+} // namespace tw
