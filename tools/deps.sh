@@ -2,7 +2,8 @@
 TW_PACKAGES=(build-essential cmake pkg-config qt6-base-dev qt6-svg-dev qt6-qpa-plugins libgl-dev
              libgtest-dev libgmock-dev libbenchmark-dev clang-14 libclang-rt-14-dev
              clang-format librsvg2-bin pybind11-dev python3-dev python3-numpy python3-pytest
-             libsndfile1-dev libmatio-dev)
+             libsndfile1-dev libmatio-dev
+             xvfb openbox poppler-utils) # a managed screen for the desktop tests; PDF pages read back
 # What tools/check-package.sh validates and packages with.
 TW_PACKAGING_PACKAGES=(desktop-file-utils appstream man-db dpkg-dev file lintian)
 
