@@ -56,6 +56,10 @@ struct Desk {
                 test::Button(*dialog, "OK")->click();
         });
         frame.runCommand(kCmdSine);
+        // The window manager hands the activation back once the dialog is gone.
+        frame.activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&frame));
+        QTest::qWait(100);
     }
     test::Sandbox box;
     MainFrame frame;

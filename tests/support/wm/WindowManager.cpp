@@ -30,7 +30,7 @@ bool WaitForWindowManager(int milliseconds) {
 
 bool WaitFramed(QWidget& window) {
     if (!QTest::qWaitForWindowExposed(&window, 5000) ||
-        !QTest::qWaitFor([&window] { return Framed(window); }, 5000))
+        !QTest::qWaitFor([&window] { return Framed(window); }, 10000))
         return false;
     // The placement after show checks the frame again within its settling time.
     QTest::qWait(1600);
