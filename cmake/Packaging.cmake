@@ -34,11 +34,13 @@ macro(tw_package component name summary description)
     set(tw_package_${component}_args ${ARGN})
     install(FILES ${PROJECT_SOURCE_DIR}/data/debian/copyright
             DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/${name} COMPONENT ${component})
+    # Debian's own files go into the packages only (cpack installs by component), never into
+    # a prefix of `cmake --install`.
     install(FILES ${TW_DEBIAN_CHANGELOG_GZ} DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/${name}
-            RENAME changelog.Debian.gz COMPONENT ${component})
+            RENAME changelog.Debian.gz COMPONENT ${component} EXCLUDE_FROM_ALL)
     install(FILES ${PROJECT_SOURCE_DIR}/data/debian/lintian-overrides
             DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides RENAME ${name}
-            COMPONENT ${component})
+            COMPONENT ${component} EXCLUDE_FROM_ALL)
 endmacro()
 
 tw_package(tw_runtime tidewright "waveform composer for arbitrary waveform generators" [[

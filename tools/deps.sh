@@ -8,6 +8,8 @@ TW_PACKAGES=(build-essential cmake pkg-config qt6-base-dev qt6-svg-dev qt6-qpa-p
 TW_PACKAGES+=(python3-numexpr time)
 # The independent client that checks the simulated instrument byte for byte.
 TW_PACKAGES+=(python3-pyvisa-py)
+# A managed screen for the desktop tests; PDF pages read back.
+TW_PACKAGES+=(xvfb openbox poppler-utils)
 # What tools/check-package.sh validates and packages with.
 TW_PACKAGING_PACKAGES=(desktop-file-utils appstream man-db dpkg-dev file lintian)
 

@@ -45,8 +45,8 @@ MenuDef EditMenu() {
              {kCmdTrimLeft, "Trim &Left"},
              {kCmdTrimRight, "Trim &Right"},
              kSeparator,
-             {kCmdZoomIn, "Zoom In"},
-             {kCmdZoomOut, "Zoom Out"}}};
+             {kCmdZoomIn, "&Zoom In"},
+             {kCmdZoomOut, "Zoom &Out"}}};
 }
 
 MenuDef WaveMenu(int resourceSet) {

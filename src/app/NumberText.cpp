@@ -32,6 +32,23 @@ std::string EngNumberText(double value, int decimals) {
     return text;
 }
 
+std::string PrefixedNumberText(double value, std::string_view unit, int decimals) {
+    static const char* const kPrefixes[] = {"f", "p", "n", "µ", "m", "", "k", "M", "G", "T"};
+    std::string text = EngNumberText(value, decimals);
+    const std::size_t e = text.find('e');
+    std::string prefix;
+    if (e != std::string::npos) {
+        const int index = std::stoi(text.substr(e + 1)) / 3 + 5;
+        if (index < 0 || index > 9)
+            return text + (unit.empty() ? "" : " ") + std::string(unit);
+        prefix = kPrefixes[index];
+        text.erase(e);
+    }
+    if (unit.empty())
+        return text + prefix;
+    return text + " " + prefix + std::string(unit);
+}
+
 void TrimNumberText(std::string& text) {
     if (text.find('.') == std::string::npos)
         return;

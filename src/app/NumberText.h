@@ -1,5 +1,6 @@
 #pragma once
 #include <string>
+#include <string_view>
 
 namespace tw {
 
@@ -7,6 +8,11 @@ namespace tw {
 // of 3 ("1.5e3", "250e-6", "0"). The host parses these texts, so they must match exactly.
 // Values that are not finite read "inf", "-inf" and "nan", as the C library prints them.
 std::string EngNumberText(double value, int decimals);
+
+// A value for people to read: engineering notation with 3 decimals at most, its exponent as a
+// prefix of the unit ("784.102 µs", "99.0039 MHz" with decimals 4, "500M" without a unit).
+// Exponents past the prefixes (below f, above T) stay written out.
+std::string PrefixedNumberText(double value, std::string_view unit, int decimals = 3);
 
 // Removes trailing zeros after a decimal point, then a trailing point ("2.500" -> "2.5").
 void TrimNumberText(std::string& text);

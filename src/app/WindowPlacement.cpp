@@ -12,6 +12,16 @@ WindowRect HoldOnScreen(WindowRect r, const WindowRect& screen) {
     return r;
 }
 
+WindowRect HoldFrameOnScreen(const WindowRect& client, const FrameMargins& f,
+                             const WindowRect& screen) {
+    const int across = f.left + f.right, down = f.top + f.bottom;
+    const WindowRect outer = HoldOnScreen(
+        {client.left - f.left, client.top - f.top, client.width + across, client.height + down},
+        screen);
+    return {outer.left + f.left, outer.top + f.top, std::max(outer.width - across, 1),
+            std::max(outer.height - down, 1)};
+}
+
 WindowRect PlaceBeside(const WindowRect& main, int barsBottom, const WindowRect& screen, int width,
                        int height) {
     WindowRect r{0, main.top, width, height};

@@ -19,4 +19,14 @@ WindowRect PlaceBeside(const WindowRect& main, int barsBottom, const WindowRect&
 // A remembered rectangle moved, and shrunk where it is larger, so it lies wholly on the screen.
 WindowRect HoldOnScreen(WindowRect r, const WindowRect& screen);
 
+// The window manager's decorations around a window's client area, in pixels.
+struct FrameMargins {
+    int left = 0, top = 0, right = 0, bottom = 0;
+};
+
+// The client rectangle moved, and shrunk where needed, so that the whole window with its frame
+// lies on the screen.
+WindowRect HoldFrameOnScreen(const WindowRect& client, const FrameMargins& frame,
+                             const WindowRect& screen);
+
 } // namespace tw

@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 
 namespace tw {
 
@@ -238,10 +239,13 @@ bool EquationEditor::Evaluate(bool forOk) {
     parser_.SetAliases(&aliasValues_, static_cast<int>(aliases.size()));
     // A failure part way leaves points written, so the range is marked whatever the outcome.
     bool evaluated = false;
+    const std::unique_ptr<Progress> progress = target_.startProgress();
+    RunSharing sharing;
+    sharing.progress = progress.get();
     target_.samples().Write(static_cast<std::size_t>(range.start),
                             static_cast<std::size_t>(range.end), [&](SampleSpan points) {
-                                evaluated =
-                                    EvaluateOverRange(parser_, engineFormula, typed, range, points);
+                                evaluated = EvaluateOverRange(parser_, engineFormula, typed, range,
+                                                              points, sharing);
                             });
     return finish(evaluated);
 }

@@ -50,6 +50,8 @@ bool Evaluate(ExprParser& parser, const std::string& formula, const std::string&
     const PostfixProgram& program = parser.Compiled(buffer);
     const ExprOperands operands = parser.operands();
     auto failed = [&](int error) {
+        if (error == kRunCancelled)
+            return false; // the user stopped it: nothing to report
         parser.ReportEvalFailure(buffer, error);
         if (buffer == kMarkError)
             ask("Error", vformat("Expression:\n %s, Incorect.", typed.c_str()));

@@ -1,4 +1,5 @@
 #pragma once
+#include "app/Progress.h"
 #include "app/SharedWork.h"
 #include "expr/PostfixProgram.h"
 
@@ -15,6 +16,7 @@ namespace tw {
 
 // How a run shares its points among threads. Tests choose small sizes to reach every seam.
 struct RunSharing {
+    Progress* progress = nullptr;       // told after each round; a cancel stops the run
     unsigned threads = 0;               // 0: WorkThreads()
     std::size_t parallelFrom = 1 << 16; // shorter runs stay on the calling thread
     std::size_t tilePoints = 2048;      // the points a thread takes at a time
@@ -41,6 +43,8 @@ struct RunFailure {
     long at = -1;
     int error = 0;
 };
+// The error of a run the user cancelled: no fault of the formula.
+constexpr int kRunCancelled = std::numeric_limits<int>::min();
 
 namespace run_parts {
 
@@ -225,6 +229,11 @@ RunFailure RunProgram(const PostfixProgram& program, const ExprOperands& operand
             }
         }
         roundFirst += roundTiles;
+        const std::size_t done = std::min(count, roundFirst * tilePoints);
+        if (!stop && sharing.progress && !sharing.progress->advance(done, count)) {
+            failure = {static_cast<long>(done), kRunCancelled};
+            stop = true;
+        }
         return !stop;
     };
     ShareTiles(tiles, roundTiles, threads, work, roundDone);

@@ -23,6 +23,9 @@ AboutBox::AboutBox(QWidget* parent) : QDialog(parent), picture_(new PictureContr
     version->setFont(bold);
     text->addWidget(version);
     text->addWidget(new QLabel(QString::fromStdString(AboutBuildLine())));
+    text->addWidget(new QLabel(QString("Copyright \u00a9 2026 Tidewright maintainers")));
+    text->addWidget(new QLabel("Licence: all rights reserved; no licence to copy, modify or\n"
+                               "redistribute this software has been granted yet."));
     if (const QString docs = DocumentationFolder(); !docs.isEmpty()) {
         text->addSpacing(8);
         text->addWidget(new QLabel("Documentation:"));

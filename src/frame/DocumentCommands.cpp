@@ -1,6 +1,7 @@
 #include "frame/DocumentCommands.h"
 
 #include "app/Commands.h"
+#include "app/qt/ProgressDialog.h"
 #include "document/FormatRegistry.h"
 #include "document/MatFormat.h"
 #include "document/WaveDownload.h"
@@ -16,13 +17,26 @@
 #include "generators/DocGeneratorTarget.h"
 #include "view/qt/WeditVw.h"
 
+#include <QApplication>
 #include <QInputDialog>
+#include <QStatusBar>
 
 #include <memory>
 
 namespace tw {
 
 namespace {
+
+constexpr int kStatusMs = 15000;
+
+// What the status bar says after Download: what the host was handed, or that it took nothing.
+std::string DownloadStatus(const WeDoc& doc, bool sent) {
+    if (!sent)
+        return "Download: the host did not answer; nothing was handed to it";
+    return "Downloaded to the host: channel " + std::to_string(doc.activeChannel() + 1) +
+           ", segment " + std::to_string(doc.activeSegment()) + ", " +
+           std::to_string(static_cast<long long>(doc.wavelength())) + " points";
+}
 
 // A multi-channel audio file asks which channel to take; false when the user cancelled.
 bool AskAudioChannel(WeDoc& doc, const DialogChoice& chosen, QWidget* parent) {
@@ -98,7 +112,14 @@ void InstallDocumentCommands(MainFrame& frame, WeDoc& doc) {
                                 },
                                 {},
                                 {}});
-    frame.setCommand(kCmdDownload, {[d] { DownloadWaveform(*d); }, {}, {}});
+    frame.setCommand(kCmdDownload, {[&frame, d] {
+                                        const bool sent = DownloadWaveform(*d) == 1;
+                                        frame.statusBar()->showMessage(
+                                            QString::fromStdString(DownloadStatus(*d, sent)),
+                                            kStatusMs);
+                                    },
+                                    {},
+                                    {}});
 
     WeditVw* view = frame.view();
     DocGeneratorTarget::Hooks hooks;
@@ -107,6 +128,10 @@ void InstallDocumentCommands(MainFrame& frame, WeDoc& doc) {
     };
     hooks.restoreAnchors = [view] { view->restoreAnchors(); };
     hooks.dialogClosed = [view] { view->forgetAnchorMark(); };
+    hooks.startProgress = [f]() -> std::unique_ptr<Progress> {
+        QWidget* over = QApplication::activeModalWidget(); // the generator's dialog
+        return std::make_unique<ProgressDialog>(over ? over : f, "Computing the wave...");
+    };
     InstallGeneratorCommands(frame, doc, hooks);
     frame.setCommand(kCmdEquation, {[f, d, hooks] {
                                         DocGeneratorTarget target(*d, hooks);

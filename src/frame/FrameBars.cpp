@@ -13,6 +13,7 @@
 #include "frame/CommandIcons.h"
 #include "frame/MainFrame.h"
 #include "host/ExchangeFile.h"
+#include "view/qt/WeditVw.h"
 
 #include <QAction>
 #include <QApplication>
@@ -29,6 +30,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <vector>
 
 namespace tw {
 
@@ -145,6 +147,7 @@ void FrameBars::buildParameterBar() {
         boxes_[slot] = box;
         connect(box, &QLineEdit::textEdited, this, [this, slot] { markPending(slot); });
         connect(box, &QLineEdit::returnPressed, this, &FrameBars::apply);
+        box->installEventFilter(this);
     };
     const int form = composer_.parameterTemplate();
     if (form == kPulseTemplate) {
@@ -155,6 +158,7 @@ void FrameBars::buildParameterBar() {
         auto* text = new QLineEdit;
         text->setObjectName("1042");
         text->setReadOnly(true);
+        text->setFocusPolicy(Qt::NoFocus);
         text->setFixedWidth(220);
         row->addWidget(text);
     } else {
@@ -172,6 +176,15 @@ void FrameBars::buildParameterBar() {
                           "ParameterBar");
     parmHolder_->addWidget(parm_);
     bars_[kParmBand] = parmHolder_;
+    // Tab runs from the plot through the boxes as they stand in the bar, then Apply.
+    QWidget* previous = frame_.view();
+    for (int slot : form == kFpSegTemplate ? std::vector{2, 0, 1} : std::vector{0, 1})
+        if (boxes_[slot]) {
+            QWidget::setTabOrder(previous, boxes_[slot]);
+            previous = boxes_[slot];
+        }
+    if (apply_)
+        QWidget::setTabOrder(previous, apply_);
     showWavelength();
     showSegment();
 }
@@ -398,6 +411,12 @@ void FrameBars::restorePlacement() {
 }
 
 bool FrameBars::eventFilter(QObject* watched, QEvent* event) {
+    // A box takes the keys of the commands (Ctrl+Z ...) only while it holds typed text not yet
+    // applied; otherwise they run their commands.
+    if (event->type() == QEvent::ShortcutOverride)
+        for (int slot : {0, 1, 2})
+            if (watched == boxes_[slot] && !marks_[slot])
+                return true;
     if (watched == &frame_) {
         if (event->type() == QEvent::Show && !placed_) {
             placed_ = true;

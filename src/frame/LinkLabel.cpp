@@ -1,5 +1,8 @@
 #include "frame/LinkLabel.h"
 
+#include "app/LaunchState.h"
+#include "app/Prompter.h"
+
 #include <QDesktopServices>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -28,7 +31,11 @@ QUrl LinkLabel::target() const {
 }
 
 void LinkLabel::follow() {
-    QDesktopServices::openUrl(target());
+    if (!QDesktopServices::openUrl(target()))
+        ask(launch().appName,
+            "Cannot open " + target().toDisplayString().toStdString() +
+                "\nNo program on this system opens it; open it by hand.",
+            Buttons::Ok, Icon::Exclamation);
     emit clicked();
 }
 

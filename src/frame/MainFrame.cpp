@@ -4,6 +4,7 @@
 #include "app/LaunchState.h"
 #include "app/MenuLayout.h"
 #include "app/Startup.h"
+#include "app/qt/ScreenFit.h"
 #include "frame/AboutBox.h"
 #include "frame/CommandIcons.h"
 #include "frame/CommandShortcuts.h"
@@ -41,6 +42,7 @@ MainFrame::MainFrame(ComposerChoice choice, int resourceSet, QWidget* parent)
     connect(this, &QWidget::windowTitleChanged, this,
             [] { AppendLog("-----------appName=" + launch().appName); });
     setWindowIcon(ApplicationIcon());
+    KeepWindowsOnScreen(); // this window, its dialogs and message boxes, at any scale
     setCentralWidget(view_);
     statusBar()->addWidget(ready_, 1);
     buildMenus();
@@ -62,6 +64,7 @@ MainFrame::MainFrame(ComposerChoice choice, int resourceSet, QWidget* parent)
     });
     timer->start(100);
     updateCommands();
+    view_->setFocus(); // the window opens with the keys on the plot
 }
 
 MainFrame::~MainFrame() {
@@ -91,7 +94,7 @@ void MainFrame::buildMenus() {
 void MainFrame::addFrameCommands() {
     setCommand(kCmdExit, {[this] { close(); }, {}, {}});
     setCommand(kCmdAbout, {[this] { showAbout(); }, {}, {}});
-    setCommand(kCmdUserGuide, {[this] { OpenUserGuide(); }, {}, {}});
+    setCommand(kCmdUserGuide, {[this] { OpenUserGuide(this); }, {}, {}});
     setCommand(kCmdStatusBar, {[this] { statusBar()->setVisible(!statusBar()->isVisible()); },
                                {},
                                [this] { return statusBar()->isVisible(); }});

@@ -1,6 +1,7 @@
 #include "frame/PaperDialog.h"
 
 #include <QButtonGroup>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -10,8 +11,9 @@
 
 namespace tw {
 
-PaperDialog::PaperDialog(QPrinter& printer, QWidget* parent)
-    : QDialog(parent), printer_(printer), size_(new QComboBox(this)),
+PaperDialog::PaperDialog(QPrinter& printer, bool& screenColours, QWidget* parent)
+    : QDialog(parent), printer_(printer), screenColours_(screenColours),
+      colours_(new QCheckBox("Print in the &screen's colours", this)), size_(new QComboBox(this)),
       orientation_(new QButtonGroup(this)) {
     setWindowTitle("Page Setup");
     const QPageLayout layout = printer.pageLayout();
@@ -36,6 +38,10 @@ PaperDialog::PaperDialog(QPrinter& printer, QWidget* parent)
     auto* form = new QFormLayout(this);
     form->addRow("Paper &size", size_);
     form->addRow("Orientation", orientationRow);
+    colours_->setChecked(screenColours);
+    colours_->setToolTip("A black plot with a light trace, as on the screen; otherwise black on "
+                         "white, which suits paper");
+    form->addRow("Colours", colours_);
     form->addRow(buttons);
 }
 
@@ -43,6 +49,7 @@ void PaperDialog::accept() {
     printer_.setPageSize(
         QPageSize(static_cast<QPageSize::PageSizeId>(size_->currentData().toInt())));
     printer_.setPageOrientation(static_cast<QPageLayout::Orientation>(orientation_->checkedId()));
+    screenColours_ = colours_->isChecked();
     QDialog::accept();
 }
 

@@ -2,22 +2,25 @@
 #include <QDialog>
 
 class QButtonGroup;
+class QCheckBox;
 class QComboBox;
 class QPrinter;
 
 namespace tw {
 
-// Print Setup where the system has no printer of its own (printing goes to a PDF file), which
-// the platform's page setup dialog refuses: the paper size and the orientation.
+// Print Setup: the paper size, the orientation, and whether the page is printed black on white
+// or in the screen's colours.
 class PaperDialog : public QDialog {
     Q_OBJECT
   public:
-    explicit PaperDialog(QPrinter& printer, QWidget* parent = nullptr);
+    PaperDialog(QPrinter& printer, bool& screenColours, QWidget* parent = nullptr);
 
     void accept() override;
 
   private:
     QPrinter& printer_;
+    bool& screenColours_;
+    QCheckBox* colours_;
     QComboBox* size_;
     QButtonGroup* orientation_;
 };

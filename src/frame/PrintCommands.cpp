@@ -5,7 +5,6 @@
 #include "frame/PaperDialog.h"
 #include "view/qt/WeditVw.h"
 
-#include <QPageSetupDialog>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
@@ -14,33 +13,47 @@
 
 namespace tw {
 
+namespace {
+
+// What Print Setup chose for the run: the printer with its paper, and the colours.
+struct PaperChoice {
+    QPrinter printer{QPrinter::HighResolution};
+    bool screenColours = false;
+    PaperChoice() {
+        printer.setPageOrientation(QPageLayout::Landscape); // a wave is wider than high
+        // A centimetre all round; a printer that cannot print that close to the edge refuses
+        // them and keeps its own, wider margins.
+        printer.setPageMargins(QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter);
+    }
+};
+
+} // namespace
+
 void InstallPrintCommands(MainFrame& frame) {
-    auto printer = std::make_shared<QPrinter>(QPrinter::HighResolution);
+    auto paper = std::make_shared<PaperChoice>();
     MainFrame* f = &frame;
-    frame.setCommand(kCmdPrint, {[f, printer] {
-                                     QPrintDialog dialog(printer.get(), f);
+    frame.setCommand(kCmdPrint, {[f, paper] {
+                                     QPrintDialog dialog(&paper->printer, f);
                                      if (dialog.exec() == QDialog::Accepted)
-                                         f->view()->print(*printer);
+                                         f->view()->print(paper->printer, paper->screenColours);
                                  },
                                  {},
                                  {}});
     frame.setCommand(kCmdPrintPreview,
-                     {[f, printer] {
-                          QPrintPreviewDialog dialog(printer.get(), f);
+                     {[f, paper] {
+                          QPrintPreviewDialog dialog(&paper->printer, f);
                           QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, f,
-                                           [f](QPrinter* page) { f->view()->print(*page); });
+                                           [f, paper](QPrinter* page) {
+                                               f->view()->print(*page, paper->screenColours);
+                                           });
                           dialog.exec();
                       },
                       {},
                       {}});
-    frame.setCommand(kCmdPrintSetup, {[f, printer] {
-                                          if (printer->outputFormat() == QPrinter::NativeFormat) {
-                                              QPageSetupDialog dialog(printer.get(), f);
-                                              dialog.exec();
-                                          } else {
-                                              PaperDialog dialog(*printer, f);
-                                              dialog.exec();
-                                          }
+    frame.setCommand(kCmdPrintSetup, {[f, paper] {
+                                          PaperDialog dialog(paper->printer, paper->screenColours,
+                                                             f);
+                                          dialog.exec();
                                       },
                                       {},
                                       {}});

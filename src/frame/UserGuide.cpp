@@ -4,10 +4,10 @@
 #include "app/Prompter.h"
 
 #include <QCoreApplication>
-#include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
 #include <QStringList>
+#include <QTextBrowser>
 #include <QUrl>
 
 namespace tw {
@@ -30,17 +30,37 @@ QString DocumentationFolder() {
     return {};
 }
 
-void OpenUserGuide() {
+QTextBrowser* OpenUserGuide(QWidget* parent) {
     const QString folder = DocumentationFolder();
     if (folder.isEmpty()) {
         ask(launch().appName,
             ("The user guide " + QString(kGuide) + " was not found in " + Candidates().join(" or "))
                 .toStdString());
-        return;
+        return nullptr;
     }
     const QString guide = folder + '/' + kGuide;
-    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(guide)))
-        ask(launch().appName, ("No program of the desktop could show " + guide).toStdString());
+    // One guide window beside the frame; F1 again brings it up.
+    auto* window = parent ? parent->findChild<QTextBrowser*>("UserGuide") : nullptr;
+    if (!window) {
+        window = new QTextBrowser(parent);
+        window->setObjectName("UserGuide");
+        window->setWindowFlag(Qt::Window);
+        window->setAttribute(Qt::WA_DeleteOnClose);
+        window->setWindowTitle(QString::fromStdString(launch().appName) + " User Guide");
+        window->setOpenExternalLinks(true);
+        window->setSearchPaths({folder}); // the pictures under images/
+        window->resize(780, 640);
+    }
+    window->setSource(QUrl::fromLocalFile(guide), QTextDocument::MarkdownResource);
+    if (window->toPlainText().isEmpty()) {
+        ask(launch().appName, ("The user guide " + guide + " could not be read").toStdString());
+        window->close();
+        return nullptr;
+    }
+    window->show();
+    window->raise();
+    window->activateWindow();
+    return window;
 }
 
 } // namespace tw

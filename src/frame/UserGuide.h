@@ -1,6 +1,9 @@
 #pragma once
 #include <QString>
 
+class QTextBrowser;
+class QWidget;
+
 namespace tw {
 
 // The folder of the project's documentation: the installed one beside the program
@@ -8,8 +11,8 @@ namespace tw {
 // Empty when neither holds the user guide.
 QString DocumentationFolder();
 
-// Help > User Guide: shows docs/user-guide.md with the desktop's viewer, or tells the user
-// where it was looked for.
-void OpenUserGuide();
+// Help > User Guide: shows the user guide rendered from its Markdown in a window of its own
+// (one per parent), or tells the user which file was looked for where. Returns the window.
+QTextBrowser* OpenUserGuide(QWidget* parent);
 
 } // namespace tw

@@ -9,9 +9,40 @@
 #include "host/qt/TerminationSignals.h"
 
 #include <QApplication>
+#include <cstdio>
 #include <string>
+#include <string_view>
+
+namespace {
+
+// --help and --version answer at once, before Qt or the host's files are looked at.
+bool AnswerOption(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view option = argv[i];
+        if (option == "--version") {
+            std::printf("tidewright %s\n", TW_VERSION);
+            return true;
+        }
+        if (option == "--help" || option == "-h") {
+            std::printf("Usage: tidewright [FMC | PLS]\n"
+                        "Composes the waveforms of an arbitrary waveform generator; started by\n"
+                        "the instrument's control program beside its exchange file.\n"
+                        "  (none)  the waveform composer\n"
+                        "  FMC     the FM composer\n"
+                        "  PLS     the pulse-train composer\n"
+                        "  --help, --version  print this or the version and exit\n"
+                        "See tidewright(1) and the user guide (F1).\n");
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
+    if (AnswerOption(argc, argv))
+        return 0;
     // Before QApplication takes its own options (-style, -qwindowtitle, ...) out of argv.
     const std::string commandLine = tw::JoinCommandLine(argc, argv);
     QApplication app(argc, argv);

@@ -43,6 +43,10 @@ void DocGeneratorTarget::redraw() {
     doc_.listener().repaint(WeDocListener::kAll, WeDocListener::kAll);
 }
 
+std::unique_ptr<Progress> DocGeneratorTarget::startProgress() {
+    return hooks_.startProgress ? hooks_.startProgress() : nullptr;
+}
+
 void DocGeneratorTarget::markAnchors(double start, double end) {
     if (hooks_.markAnchors)
         hooks_.markAnchors(start, end);

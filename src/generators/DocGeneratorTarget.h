@@ -2,6 +2,7 @@
 #include "generators/GeneratorTarget.h"
 
 #include <functional>
+#include <memory>
 
 namespace tw {
 
@@ -15,6 +16,7 @@ class DocGeneratorTarget : public GeneratorTarget {
         std::function<void(double, double)> markAnchors; // the view's start and end anchors
         std::function<void()> restoreAnchors;
         std::function<void()> dialogClosed; // the anchors from before the dialog are forgotten
+        std::function<std::unique_ptr<Progress>()> startProgress; // shown to the user
     };
     explicit DocGeneratorTarget(WeDoc& doc, Hooks hooks = {});
 
@@ -27,6 +29,7 @@ class DocGeneratorTarget : public GeneratorTarget {
     std::string undoFile() const override;
     void commitEdit() override;
     void redraw() override;
+    std::unique_ptr<Progress> startProgress() override;
     void markAnchors(double start, double end) override;
     void restoreAnchors() override;
     void wavelengthChanged() override;

@@ -1,9 +1,11 @@
 #pragma once
+#include "app/Progress.h"
 #include "document/Composer.h"
 #include "document/Samples.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 namespace tw {
@@ -23,6 +25,9 @@ struct GeneratorTarget {
     // Writes the working file, marks the segment modified and repaints.
     virtual void commitEdit() = 0;
     virtual void redraw() {}
+    // Where one long generation reports its progress and learns of a cancel, for as long as
+    // the caller holds it; none (nobody told, nothing cancels) by default.
+    virtual std::unique_ptr<Progress> startProgress() { return nullptr; }
     virtual void markAnchors(double /*start*/, double /*end*/) {}
     virtual void restoreAnchors() {} // back to the anchors from before the dialog
     // The points were replaced by a wave of another length: show all of it.

@@ -1,5 +1,6 @@
 #include "generators/ShapeFormulas.h"
 
+#include "app/Progress.h"
 #include "app/SharedWork.h"
 
 #include <algorithm>
@@ -45,22 +46,32 @@ int PowerOf(double& p) {
     return static_cast<int>(std::min(n, 1.0e6));
 }
 
-// Stores value(i) + bias at every point of the range that lies inside the wave. A value that
-// depends on i alone lets a long range be shared among the cores; inOrder keeps one pass.
+// Stores value(i) + bias at every point of the range that lies inside the wave, in slabs with
+// the progress told between them; false when it was cancelled (the points are partly written).
+// A value that depends on i alone lets a slab be shared among the cores; inOrder keeps one pass.
 template <class Sample, class F>
-void Fill(std::span<Sample> wave, const Frame& f, F value, double bias, bool inOrder = false) {
+bool Fill(std::span<Sample> wave, const Frame& f, F value, double bias, Progress& progress,
+          bool inOrder = false) {
+    constexpr std::int64_t kSlab = 1 << 20;
     const auto size = static_cast<std::int64_t>(wave.size());
-    std::int64_t lo = std::max<std::int64_t>(0, -f.first);
-    std::int64_t hi = std::min<std::int64_t>(f.count, size - f.first);
+    const std::int64_t lo = std::max<std::int64_t>(0, -f.first);
+    const std::int64_t hi = std::min<std::int64_t>(f.count, size - f.first);
     auto fill = [&](std::int64_t from, std::int64_t to) {
         for (std::int64_t i = from; i < to; ++i)
             wave[static_cast<size_t>(f.first + i)] =
                 ToStored<Sample>(TruncToPoint(value(i) + bias));
     };
-    if (inOrder)
-        fill(lo, hi);
-    else
-        ForPieces(lo, hi, fill);
+    for (std::int64_t from = lo; from < hi; from += kSlab) {
+        const std::int64_t to = std::min(hi, from + kSlab);
+        if (inOrder)
+            fill(from, to);
+        else
+            ForPieces(from, to, fill);
+        if (!progress.advance(static_cast<std::uint64_t>(to - lo),
+                              static_cast<std::uint64_t>(hi - lo)))
+            return false;
+    }
+    return true;
 }
 
 double Phase(const Frame& f, std::int64_t i) {
@@ -103,10 +114,11 @@ double PulseLevel(double t, const double* b, double lowV, double highV) {
     }
 }
 
-template <class Sample> void Generate(std::span<Sample> wave, ShapeRequest& r) {
+template <class Sample> bool Generate(std::span<Sample> wave, ShapeRequest& r) {
     const Frame f = MakeFrame(r);
     if (f.count <= 0)
-        return;
+        return true;
+    Progress& progress = r.progress ? *r.progress : NoProgress();
     const double highV = r.max * r.level.k + r.level.o;
     const double lowV = r.min * r.level.k + r.level.o;
     switch (r.shape) {
@@ -115,36 +127,34 @@ template <class Sample> void Generate(std::span<Sample> wave, ShapeRequest& r) {
         const double step = 2 * kPi * r.p[0] / static_cast<double>(f.count);
         const double phase = r.p[1] * kDegree;
         const double bias = r.fm ? 0 : 0.5;
-        Fill(
+        return Fill(
             wave, f,
             [&](std::int64_t i) {
                 return IntPower(std::sin(static_cast<double>(i) * step + phase), n) * f.half +
                        f.centre;
             },
-            bias);
-        break;
+            bias, progress);
     }
     case Shape::Triangle: {
         const int n = PowerOf(r.p[2]);
         const double x1 = r.p[1] * 0.01 * f.period * 0.5;
-        Fill(
+        return Fill(
             wave, f,
             [&](std::int64_t i) {
                 return IntPower(TriangleLine(Phase(f, i), x1, f.period), n) * f.half + f.centre;
             },
-            0);
-        break;
+            0, progress);
     }
     case Shape::Square: {
         const double high = r.p[1] * 0.01 * f.period;
-        Fill(
-            wave, f, [&](std::int64_t i) { return Phase(f, i) < high ? highV : lowV; }, 0);
-        break;
+        return Fill(
+            wave, f, [&](std::int64_t i) { return Phase(f, i) < high ? highV : lowV; }, 0,
+            progress);
     }
     case Shape::Sinc: {
         const double a = std::trunc(f.half);
         const double c = std::trunc(f.centre);
-        Fill(
+        return Fill(
             wave, f,
             [&](std::int64_t i) {
                 const double m = std::trunc(Phase(f, i) - f.period * 0.5);
@@ -153,22 +163,20 @@ template <class Sample> void Generate(std::span<Sample> wave, ShapeRequest& r) {
                 const double x = m * r.p[1] * kPi / f.period;
                 return std::trunc(f.half * std::sin(x) / x) + c;
             },
-            0);
-        break;
+            0, progress);
     }
     case Shape::Gaussian:
-        Fill(
+        return Fill(
             wave, f,
             [&](std::int64_t i) {
                 const double x = (Phase(f, i) - f.period * 0.5) / r.p[1];
                 return (2 * std::exp(-x * x) - 1) * f.half + f.centre;
             },
-            0);
-        break;
+            0, progress);
     case Shape::Exponent: {
         const double b = r.p[1] > 0 ? 1 : 0;
         const bool invert = r.p[2] != 0;
-        Fill(
+        return Fill(
             wave, f,
             [&](std::int64_t i) {
                 const double x = Phase(f, i) / r.p[1];
@@ -176,33 +184,32 @@ template <class Sample> void Generate(std::span<Sample> wave, ShapeRequest& r) {
                 v = std::clamp(v, -std::fabs(f.half), std::fabs(f.half));
                 return (invert ? -v : v) + f.centre;
             },
-            0);
-        break;
+            0, progress);
     }
     case Shape::Pulse: {
         for (int j = 1; j <= 4; ++j)
             r.p[j] = r.p[j] * f.period * 0.01;
         const double b[5] = {0, r.p[1], r.p[1] + r.p[2], r.p[1] + r.p[2] + r.p[3],
                              r.p[1] + r.p[2] + r.p[3] + r.p[4]};
-        Fill(
-            wave, f, [&](std::int64_t i) { return PulseLevel(Phase(f, i), b, lowV, highV); }, 0);
-        break;
+        return Fill(
+            wave, f, [&](std::int64_t i) { return PulseLevel(Phase(f, i), b, lowV, highV); }, 0,
+            progress);
     }
     case Shape::Noise: {
         std::srand(r.noiseSeed);
         const double span = (r.max - r.min) * r.level.k;
         const double mid = (r.max + r.min) * 0.5;
         const double shift = r.fm ? 0 : 0.5;
-        Fill(
+        return Fill(
             wave, f,
             [&](std::int64_t) {
                 const double rnd = (std::rand() % 32768) * 3.051850947599719e-05;
                 return (rnd - shift) * span + mid;
             },
-            0, true);
-        break;
+            0, progress, true);
     }
     }
+    return true;
 }
 
 } // namespace
@@ -224,8 +231,8 @@ std::int32_t TruncToPoint(double v) {
     return static_cast<std::int32_t>(v);
 }
 
-void GenerateShape(SampleSpan wave, ShapeRequest& r) {
-    std::visit([&r](auto points) { Generate(points, r); }, wave);
+bool GenerateShape(SampleSpan wave, ShapeRequest& r) {
+    return std::visit([&r](auto points) { return Generate(points, r); }, wave);
 }
 
 } // namespace tw

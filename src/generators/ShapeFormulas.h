@@ -6,6 +6,8 @@
 
 namespace tw {
 
+struct Progress;
+
 enum class Shape { Sine, Triangle, Square, Sinc, Gaussian, Exponent, Pulse, Noise };
 
 // The level conversion of a generator: levels are sample codes (K 1, O 0) except in the FM
@@ -23,14 +25,16 @@ struct ShapeRequest {
     double min = 0, max = 0;
     std::array<double, 5> p{};
     LevelConversion level;
-    bool fm = false;        // FM composer: plain truncation, noise keeps its offset
-    unsigned noiseSeed = 1; // the dialog seeds from the clock
+    bool fm = false;              // FM composer: plain truncation, noise keeps its offset
+    unsigned noiseSeed = 1;       // the dialog seeds from the clock
+    Progress* progress = nullptr; // none: nobody is told, nothing cancels
 };
 
 // Fills points start..end of wave with the shape. Some parameters are converted in place
 // (the sine and triangle power, the pulse percentages become durations) and the caller
-// stores them as they come back. Points outside the wave are left alone.
-void GenerateShape(SampleSpan wave, ShapeRequest& req);
+// stores them as they come back. Points outside the wave are left alone. False when the
+// progress was cancelled: the points are then partly written and the caller puts them back.
+bool GenerateShape(SampleSpan wave, ShapeRequest& req);
 
 // A double stored into a point: truncated toward zero, saturated to the 32-bit range.
 std::int32_t TruncToPoint(double v);

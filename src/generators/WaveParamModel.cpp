@@ -143,7 +143,7 @@ bool WaveParamModel::Validate() {
     return true;
 }
 
-void WaveParamModel::Generate() {
+bool WaveParamModel::Generate() {
     ShapeRequest r;
     r.shape = shape_;
     r.start = values_[0];
@@ -156,22 +156,32 @@ void WaveParamModel::Generate() {
         r.level = AbstractLevelConversion(target_.lowerLevel(), target_.upperLevel());
     r.fm = target_.isFm();
     r.noiseSeed = static_cast<unsigned>(std::time(nullptr));
+    const std::unique_ptr<Progress> progress = target_.startProgress();
+    r.progress = progress.get();
     // The shape fills start .. end, cut to the wave.
+    bool done = true;
     target_.samples().Write(static_cast<std::size_t>(r.start), static_cast<std::size_t>(r.end),
-                            [&r](SampleSpan points) { GenerateShape(points, r); });
+                            [&r, &done](SampleSpan points) { done = GenerateShape(points, r); });
+    if (!done) { // cancelled: the wave from before the dialog, the fields as they were
+        target_.restoreDialogBackup();
+        target_.redraw();
+        return false;
+    }
     for (size_t i = 4; i < values_.size(); ++i)
         values_[i] = r.p[i - 4];
     // The power is a whole number of at least 1; the user sees what was used.
     if ((shape_ == Shape::Sine || shape_ == Shape::Triangle) && fields_.size() > 6 &&
         Number(fields_[6].text) != r.p[2])
         fields_[6].text = SettingNumber(r.p[2]);
+    return true;
 }
 
 bool WaveParamModel::Preview() {
     if (!Validate())
         return false;
     target_.restoreDialogBackup();
-    Generate();
+    if (!Generate())
+        return false;
     target_.redraw();
     return true;
 }
@@ -180,7 +190,8 @@ bool WaveParamModel::Accept() {
     if (!Validate())
         return false;
     target_.restoreDialogBackup();
-    Generate();
+    if (!Generate())
+        return false;
     double start = values_[0];
     double end = values_[1];
     MoveRangeOn(start, end, Wavelength());

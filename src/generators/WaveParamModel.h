@@ -35,6 +35,8 @@ class WaveParamModel {
     bool Validate();
     bool Preview();
     // Generates, stores the settings and hands the change to the document with one undo step.
+    // False, with the wave from before the dialog, when a field is refused or the user cancels
+    // the generation midway.
     bool Accept();
     void Cancel();
     // Writes the description file's defaults into the settings and fills the fields again.
@@ -49,7 +51,7 @@ class WaveParamModel {
     const GeneratorTarget& target() const { return target_; }
 
   private:
-    void Generate();
+    bool Generate(); // false when cancelled midway (the wave put back)
     double Wavelength() const;
 
     Shape shape_;

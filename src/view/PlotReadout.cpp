@@ -6,6 +6,19 @@
 
 namespace tw {
 
+namespace {
+
+// The design time unit ("s", "ms", "us", "ns", "ps") as its power of ten.
+double SecondsPerUnit(const std::string& unit) {
+    const std::string prefixes = "munp";
+    if (unit.size() == 2 && unit[1] == 's')
+        if (const std::size_t at = prefixes.find(unit[0]); at != std::string::npos)
+            return std::pow(10.0, -3.0 * static_cast<double>(at + 1));
+    return 1;
+}
+
+} // namespace
+
 std::optional<long> PointUnderColumn(const PlotMapping& mapping, const PlotRect& plot, int px,
                                      double wavelength) {
     if (px < plot.left || px >= plot.right || !(mapping.xScale > 0))
@@ -24,11 +37,11 @@ std::string PointReadout(long index, double value, ReadoutValue kind) {
     case ReadoutValue::Code:
         return text + "Code " + std::to_string(std::llround(value));
     case ReadoutValue::Hertz:
-        return text + EngNumberText(value, 9) + " Hz";
+        return text + PrefixedNumberText(value, "Hz", 6);
     case ReadoutValue::Scale:
         break;
     }
-    return text + EngNumberText(value, 9);
+    return text + PrefixedNumberText(value, "", 6);
 }
 
 std::string MarkedReadout(long left, long right) {
@@ -52,12 +65,10 @@ std::optional<double> TrainLevelAt(const TrainTrace& trace, double time) {
     return level;
 }
 
-std::string TrainReadout(double time, const std::string& timeUnit, std::optional<double> volts,
-                         int voltInd) {
-    std::string text = "Time " + EngNumberText(time, 9) + timeUnit;
+std::string TrainReadout(double time, const std::string& timeUnit, std::optional<double> volts) {
+    std::string text = "Time " + PrefixedNumberText(time * SecondsPerUnit(timeUnit), "s");
     if (volts)
-        text += "  Level " + EngNumberText(*volts * std::pow(10.0, 3 * voltInd), 9) +
-                (voltInd == 1 ? "mV" : "V");
+        text += "  Level " + PrefixedNumberText(*volts, "V");
     return text;
 }
 

@@ -16,7 +16,7 @@ enum class ReadoutValue { Code, Hertz, Scale };
 std::optional<long> PointUnderColumn(const PlotMapping& mapping, const PlotRect& plot, int px,
                                      double wavelength);
 
-// "Point 12  Code -8192" / "Point 12  12.5e6 Hz" / "Point 12  500e6".
+// "Point 12  Code -8192" / "Point 12  12.5 MHz" / "Point 12  500M".
 std::string PointReadout(long index, double value, ReadoutValue kind);
 // The anchors' marked range: "Marked 100..499 (400 points)".
 std::string MarkedReadout(long left, long right);
@@ -24,8 +24,8 @@ std::string MarkedReadout(long left, long right);
 // The train's level at a time in design units, on the last drawn line that covers it; nothing
 // where no line does. A vertical edge reads as the level after it.
 std::optional<double> TrainLevelAt(const TrainTrace& trace, double time);
-// "Time 1.5us  Level 250mV": time in the design time unit, level scaled by 10^(3 voltInd).
-std::string TrainReadout(double time, const std::string& timeUnit, std::optional<double> volts,
-                         int voltInd);
+// "Time 1.5 µs  Level 250 mV": time given in the design time unit, the level in volts, each
+// with its prefix.
+std::string TrainReadout(double time, const std::string& timeUnit, std::optional<double> volts);
 
 } // namespace tw

@@ -34,5 +34,25 @@ TEST(CommandLine, QtOptionsStayInTheComposerSearchAndTheLog) {
                          " -QWINDOWTITLE PLS -STYLE FUSION App=Trainsmith");
 }
 
+// Answered without an exchange file, a display or a message about the host.
+TEST(CommandLine, HelpAndVersionPrintAndExitAtOnce) {
+    for (const char* option : {"--help", "--version"}) {
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("APPDATA", "/nonexistent");
+        env.remove("DISPLAY");
+        env.remove("QT_QPA_PLATFORM");
+        p.setProcessEnvironment(env);
+        p.start(TW_BINARY_DIR "/tidewright", {option});
+        ASSERT_TRUE(p.waitForFinished(10000)) << option;
+        EXPECT_EQ(p.exitCode(), 0) << option;
+        EXPECT_EQ(p.readAllStandardError().toStdString(), "") << option;
+        const QString out = QString::fromUtf8(p.readAllStandardOutput());
+        EXPECT_TRUE(out.startsWith(option == std::string("--help") ? "Usage: tidewright"
+                                                                   : "tidewright " TW_VERSION_TEXT))
+            << out.toStdString();
+    }
+}
+
 } // namespace
 } // namespace tw

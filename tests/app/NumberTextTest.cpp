@@ -24,6 +24,15 @@ TEST(NumberText, EngineeringNotationCharacterForCharacter) {
     EXPECT_EQ(EngNumberText(16384, 9), "16.384e3");
 }
 
+TEST(NumberText, PrefixedForPeopleWithinThePrefixesOnly) {
+    EXPECT_EQ(PrefixedNumberText(99003907, "Hz", 6), "99.003907 MHz");
+    EXPECT_EQ(PrefixedNumberText(-0.00025, "V"), "-250 µV");
+    EXPECT_EQ(PrefixedNumberText(12, "s"), "12 s");
+    EXPECT_EQ(PrefixedNumberText(2.5e13, "Hz"), "25 THz");
+    EXPECT_EQ(PrefixedNumberText(5e15, "Hz"), "5e15 Hz");
+    EXPECT_EQ(PrefixedNumberText(1.5e6, ""), "1.5M");
+}
+
 TEST(NumberText, ValuesThatAreNotFiniteReadAsTheCLibraryPrintsThem) {
     const double inf = std::numeric_limits<double>::infinity();
     EXPECT_EQ(EngNumberText(inf, 9), "inf");

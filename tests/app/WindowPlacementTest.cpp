@@ -32,5 +32,17 @@ TEST(WindowPlacement, RememberedRectangleIsHeldOnTheScreen) {
     EXPECT_EQ(HoldOnScreen({2000, 100, 460, 520}, second), (WindowRect{2000, 100, 460, 520}));
 }
 
+TEST(WindowPlacement, TheFrameWithItsDecorationsIsHeldOnTheScreen) {
+    const FrameMargins frame{4, 28, 4, 4};
+    const WindowRect small{0, 0, 1024, 700};
+    // The client at the top-left corner: moved so the title bar is on the screen too.
+    EXPECT_EQ(HoldFrameOnScreen({100, 0, 600, 400}, frame, small), (WindowRect{100, 28, 600, 400}));
+    // The default window on a screen of the same size: the whole frame fits.
+    EXPECT_EQ(HoldFrameOnScreen({100, 0, 1024, 700}, frame, small), (WindowRect{4, 28, 1016, 668}));
+    // Twice the scale: 2048x1400 pixels on 1920x1080 are 1024x700 on 960x540.
+    EXPECT_EQ(HoldFrameOnScreen({0, 0, 1024, 700}, {2, 14, 2, 2}, {0, 0, 960, 540}),
+              (WindowRect{2, 14, 956, 524}));
+}
+
 } // namespace
 } // namespace tw

@@ -97,6 +97,26 @@ TEST_F(ExprRangeTest, FailuresStopWithTheirMessages) {
     EXPECT_FALSE(Run("p", {.start = 5, .end = 20})); // past the end of the points
 }
 
+// Cancels at its second report, and counts them.
+struct CancelSecond : Progress {
+    int reports = 0;
+    bool advance(std::uint64_t, std::uint64_t) override { return ++reports < 2; }
+};
+
+TEST_F(ExprRangeTest, ACancelledRunStopsAfterItsRoundWithoutAMessage) {
+    for (unsigned threads : {1u, 3u}) {
+        CancelSecond progress;
+        std::vector<std::int32_t> wave(10000, -1);
+        const RunSharing sharing{&progress, threads, 1, 1000, 2};
+        EXPECT_FALSE(EvaluateOverRange(parser, "p", "p", {.start = 0, .end = 9999, .hi = 1e9}, wave,
+                                       sharing));
+        EXPECT_EQ(progress.reports, 2);
+        EXPECT_TRUE(box.prompts.asked.empty()) << box.prompts.lastText();
+        EXPECT_EQ(wave[1999], 1999) << threads;
+        EXPECT_EQ(wave[9999], -1) << "nothing computed after the cancel";
+    }
+}
+
 TEST_F(ExprRangeTest, WaveOperandOverItsOwnLength) {
     box.wave("w.wav", {100, -200, 300, -400});
     ASSERT_TRUE(Run("w.wav/2", {.start = 1, .end = 4}));

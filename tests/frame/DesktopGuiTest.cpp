@@ -18,7 +18,9 @@
 #include <QFileInfo>
 #include <QIcon>
 #include <QImage>
+#include <QLabel>
 #include <QTest>
+#include <QTextBrowser>
 #include <QToolBar>
 #include <QToolButton>
 #include <QUrl>
@@ -200,6 +202,11 @@ TEST(Desktop, AboutBoxShowsThePictureAndLinksTheDocumentation) {
     UrlCatcher catcher;
     AboutBox about;
     EXPECT_EQ(about.windowTitle(), "About FM Tidewright");
+    QString texts;
+    for (QLabel* label : about.findChildren<QLabel*>())
+        texts += label->text() + "\n";
+    for (const char* part : {"Version 4.3", "Copyright", "Licence"})
+        EXPECT_TRUE(texts.contains(part)) << part << " in " << texts.toStdString();
     ASSERT_NE(about.picture()->pixmap().isNull(), true);
     EXPECT_TRUE(box.prompts.asked.empty()) << box.prompts.lastText();
     ASSERT_NE(about.link(), nullptr);
@@ -230,15 +237,19 @@ TEST(Desktop, APictureThatCannotBeShownIsReported) {
     EXPECT_TRUE(picture.pixmap().isNull());
 }
 
-TEST(Desktop, HelpUserGuideOpensTheGuide) {
+TEST(Desktop, HelpUserGuideShowsTheGuideRendered) {
     test::Sandbox box;
-    UrlCatcher catcher;
     MainFrame frame(kStandardResources);
     EXPECT_TRUE(frame.action(kCmdUserGuide)->isEnabled());
     frame.runCommand(kCmdUserGuide);
-    ASSERT_EQ(catcher.opened.size(), 1);
-    EXPECT_TRUE(catcher.opened[0].toLocalFile().endsWith("/user-guide.md"));
-    EXPECT_TRUE(QFileInfo(catcher.opened[0].toLocalFile()).isFile());
+    auto* guide = frame.findChild<QTextBrowser*>("UserGuide");
+    ASSERT_NE(guide, nullptr);
+    EXPECT_TRUE(guide->isVisible());
+    const QString text = guide->toPlainText();
+    EXPECT_TRUE(text.contains("Tidewright")) << text.left(200).toStdString();
+    EXPECT_FALSE(text.contains("## ")) << "rendered, not raw Markdown";
+    frame.runCommand(kCmdUserGuide);
+    EXPECT_EQ(frame.findChildren<QTextBrowser*>("UserGuide").size(), 1);
     EXPECT_TRUE(box.prompts.asked.empty()) << box.prompts.lastText();
 }
 

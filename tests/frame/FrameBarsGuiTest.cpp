@@ -64,7 +64,7 @@ class FrameTest : public ::testing::Test {
 
 TEST_F(FrameTest, BarFlagsAndPlacementSurviveARun) {
     box.set(launch().generalIni, "ViewsTD", "visParm", "0");
-    (*OpenAppProfile()).setValue("Settings/Rect", "0100 0050 0900 0650");
+    (*OpenAppProfile()).setValue("Settings/Rect", "0100 0050 0750 0550"); // fits the screen
     {
         MainFrame frame(127);
         frame.show();
@@ -72,7 +72,7 @@ TEST_F(FrameTest, BarFlagsAndPlacementSurviveARun) {
         FrameBars* bars = frame.bars();
         EXPECT_FALSE(bars->bar(FrameBars::kParmBand)->isVisible());
         EXPECT_TRUE(bars->bar(FrameBars::kEditBand)->isVisible());
-        EXPECT_EQ(frame.geometry(), QRect(100, 50, 800, 600));
+        EXPECT_EQ(frame.geometry(), QRect(100, 50, 650, 500));
         frame.runCommand(kCmdParameterBar);
         EXPECT_TRUE(bars->bar(FrameBars::kParmBand)->isVisible());
         frame.runCommand(kCmdWaveEditBar);

@@ -23,6 +23,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <set>
+
 namespace tw {
 namespace {
 
@@ -70,13 +73,21 @@ TEST(MainFrame, EachResourceSetHasItsMenus) {
 TEST(MainFrame, EveryMenuCommandHasStatusTextAndToolTip) {
     test::Sandbox box;
     for (int set : {kPulseResources, kStandardResources, kFmResources, kMarkerBitResources})
-        for (const MenuDef& menu : MenuLayout(set))
+        for (const MenuDef& menu : MenuLayout(set)) {
+            std::set<char> keys; // the Edit menu's accelerator letters, each once
             for (const MenuItem& item : menu.items) {
                 if (item.id == 0)
                     continue;
                 EXPECT_FALSE(CommandStatusText(item.id).empty()) << item.id << " " << item.text;
                 EXPECT_FALSE(CommandToolTip(item.id).empty()) << item.id << " " << item.text;
+                const std::size_t amp = item.text.find('&');
+                EXPECT_TRUE(amp != std::string::npos || menu.title != "&Edit") << item.text;
+                if (menu.title == "&Edit" && amp != std::string::npos) {
+                    EXPECT_TRUE(keys.insert(std::tolower(item.text[amp + 1])).second)
+                        << menu.title << ": " << item.text;
+                }
             }
+        }
     EXPECT_EQ(std::string(StringText(kCmdFileBar)), "Show or hide the File bar\nToggle File Bar");
 }
 

@@ -1,3 +1,4 @@
+#include "app/Commands.h"
 #include "app/LaunchState.h"
 #include "app/NumberText.h"
 #include "app/ProfileFile.h"
@@ -6,12 +7,14 @@
 #include "frame/MainFrame.h"
 #include "frame/QtWaveFrame.h"
 #include "pulse/TrainBuilder.h"
+#include "support/HostRecorder.h"
 #include "support/Sandbox.h"
 #include "view/qt/WeditVw.h"
 
 #include <QApplication>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QStatusBar>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -66,6 +69,17 @@ TEST(Readout, StandardComposerShowsThePointsCodeAndTheMarkedRange) {
     const std::string code = std::to_string(index % 1000 - 500);
     EXPECT_EQ(shown.readoutAt(at), "Point " + std::to_string(index) + "  Code " + code +
                                        "    Marked 10..109 (100 points)");
+    // Another channel: the readout follows without a mouse move; Download says what it sent.
+    test::HostRecorder host;
+    box.set(box.exchange(), "AppTits", "AC", "Consolia");
+    shown.frame.runCommand(kCmdChannel1 + 1);
+    v->repaint();
+    EXPECT_EQ(shown.frame.findChild<QLabel*>("Readout")->text().toStdString(),
+              "Point " + std::to_string(index) + "  Code 0    Marked 0..1023 (1024 points)");
+    shown.frame.runCommand(kCmdDownload);
+    EXPECT_EQ(shown.frame.statusBar()->currentMessage().toStdString(),
+              "Downloaded to the host: channel 2, segment 1, 1024 points");
+    shown.frame.runCommand(kCmdChannel1);
     EXPECT_EQ(shown.readoutAt({2, 2}), "") << "outside the plot";
     shown.readoutAt(at);
     QEvent leave(QEvent::Leave);
@@ -87,10 +101,10 @@ TEST(Readout, FmComposerShowsHertzOrTheAbstractScale) {
         const QPoint at = InsidePlot(*v, 5);
         const long index = static_cast<long>(v->mapping().PixelToX(at.x()));
         const std::string text = shown.readoutAt(at);
-        EXPECT_EQ(text.substr(0, text.find("    ")),
-                  "Point " + std::to_string(index) + "  " +
-                      EngNumberText(doc.samples().at(std::size_t(index)), 9) +
-                      (abstract ? "" : " Hz"))
+        EXPECT_EQ(
+            text.substr(0, text.find("    ")),
+            "Point " + std::to_string(index) + "  " +
+                PrefixedNumberText(doc.samples().at(std::size_t(index)), abstract ? "" : "Hz", 6))
             << text;
     }
 }
@@ -103,16 +117,16 @@ TEST(Readout, PulseTrainComposerShowsTimeAndLevelInTheTrainsUnits) {
         ShownFrame shown(kPulseResources);
         const WeditVw* v = shown.frame.view();
         const QPoint at(v->mapping().XToPixel(2.0), (v->plot().top + v->plot().bottom) / 2);
-        const std::string time = EngNumberText(v->mapping().PixelToX(at.x()), 9);
-        EXPECT_EQ(shown.readoutAt(at), "Time " + time + "ms  Level 500e-3V");
+        const std::string time = PrefixedNumberText(v->mapping().PixelToX(at.x()) * 1e-3, "s");
+        EXPECT_EQ(shown.readoutAt(at), "Time " + time + "  Level 500 mV");
     }
     box.set(box.exchange(), "PulseRoot-ch1", "tmUnitInd", "2");
     box.set(box.exchange(), "PulseRoot-ch1", "voltInd", "1");
     ShownFrame shown(kPulseResources);
     const WeditVw* v = shown.frame.view();
     const QPoint at(v->mapping().XToPixel(500.0), (v->plot().top + v->plot().bottom) / 2);
-    const std::string time = EngNumberText(v->mapping().PixelToX(at.x()), 9);
-    EXPECT_EQ(shown.readoutAt(at), "Time " + time + "us  Level 0mV");
+    const std::string time = PrefixedNumberText(v->mapping().PixelToX(at.x()) * 1e-6, "s");
+    EXPECT_EQ(shown.readoutAt(at), "Time " + time + "  Level 0 V");
     shown.frame.grab().save(QString(TW_BINARY_DIR) + "/Readout-pulse.png");
 }
 

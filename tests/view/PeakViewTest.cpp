@@ -66,10 +66,11 @@ class PeakViewTest : public ::testing::Test {
         return column;
     }
     // How many of the rows between two values (both included) the trace covers in a column.
-    static int TraceRows(const QImage& image, int column, int fromRow, int toRow) {
+    static int TraceRows(const QImage& image, int column, int fromRow, int toRow,
+                         QColor trace = kTrace) {
         int rows = 0;
         for (int y = std::min(fromRow, toRow); y <= std::max(fromRow, toRow); ++y)
-            rows += image.pixelColor(column, y) == kTrace;
+            rows += image.pixelColor(column, y) == trace;
         return rows;
     }
 };
@@ -101,8 +102,9 @@ TEST_F(PeakViewTest, ASinglePointGlitchInA16MPointWaveShowsOnScreenAndOnPaper) {
     // The page has its own mapping, read back after rendering it.
     const QImage page = Render(true);
     const int pageColumn = ColumnOf(glitch);
-    EXPECT_EQ(TraceRows(page, pageColumn, m.YToPixel(14000), m.YToPixel(2000)),
-              m.YToPixel(2000) - m.YToPixel(14000) + 1);
+    EXPECT_EQ(TraceRows(page, pageColumn, m.YToPixel(14000), m.YToPixel(2000), Qt::black),
+              m.YToPixel(2000) - m.YToPixel(14000) + 1)
+        << "black on the white page";
     view->setShowPeaks(false);
     const QImage plainPage = Render(true);
     EXPECT_EQ(TraceRows(plainPage, pageColumn, m.YToPixel(14000), m.YToPixel(2000) - 1), 0);

@@ -30,12 +30,14 @@ TEST(PlotReadout, PointUnderAColumnIsTheOneTheTraceDraws) {
 
 TEST(PlotReadout, TextsOfEachComposer) {
     EXPECT_EQ(PointReadout(12, -8192, ReadoutValue::Code), "Point 12  Code -8192");
-    EXPECT_EQ(PointReadout(12, 12500000, ReadoutValue::Hertz), "Point 12  12.5e6 Hz");
-    EXPECT_EQ(PointReadout(0, 500000000, ReadoutValue::Scale), "Point 0  500e6");
+    EXPECT_EQ(PointReadout(12, 12500000, ReadoutValue::Hertz), "Point 12  12.5 MHz");
+    EXPECT_EQ(PointReadout(12, 99003907, ReadoutValue::Hertz), "Point 12  99.003907 MHz");
+    EXPECT_EQ(PointReadout(0, 500000000, ReadoutValue::Scale), "Point 0  500M");
     EXPECT_EQ(MarkedReadout(100, 499), "Marked 100..499 (400 points)");
-    EXPECT_EQ(TrainReadout(1.5, "us", 0.25, 1), "Time 1.5us  Level 250mV");
-    EXPECT_EQ(TrainReadout(2, "ms", 0.5, 0), "Time 2ms  Level 500e-3V");
-    EXPECT_EQ(TrainReadout(9, "ms", std::nullopt, 0), "Time 9ms");
+    EXPECT_EQ(TrainReadout(1.5, "us", 0.25), "Time 1.5 µs  Level 250 mV");
+    EXPECT_EQ(TrainReadout(2, "ms", 0.5), "Time 2 ms  Level 500 mV");
+    EXPECT_EQ(TrainReadout(0.784101783841, "ms", std::nullopt), "Time 784.102 µs");
+    EXPECT_EQ(TrainReadout(1500, "s", 3), "Time 1.5 ks  Level 3 V");
 }
 
 TEST(PlotReadout, TrainLevelFollowsTheDrawnLines) {

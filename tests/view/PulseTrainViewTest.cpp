@@ -27,7 +27,7 @@ TEST(PulseTrainView, DrawsEachLineWithItsPenAndTheMarker) {
     QImage image(200, 100, QImage::Format_RGB32);
     image.fill(Qt::black);
     QPainter painter(&image);
-    DrawPulseTrain(painter, GridMapping(), trace, false);
+    DrawPulseTrain(painter, GridMapping(), trace);
     painter.end();
     EXPECT_EQ(image.pixelColor(20, 40), QColor(255, 255, 252));
     EXPECT_EQ(image.pixelColor(60, 60), QColor(179, 197, 107));

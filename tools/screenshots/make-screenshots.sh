@@ -6,7 +6,8 @@
 #   tools/screenshots/make-screenshots.sh [BUILD_DIR [OUT_DIR]]    (build, docs/images)
 #   TW_SCREENSHOT_SCALE=2 tools/screenshots/make-screenshots.sh build /tmp/shots-200
 #
-# Needs: xvfb (xvfb-run), x11-apps (xwd), xdotool, python3; and tidewright and consolia-sim built.
+# Needs: xvfb (xvfb-run), openbox, x11-apps (xwd), xdotool, python3; and tidewright and
+# consolia-sim built.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
@@ -14,9 +15,9 @@ build=$(cd "${1:-$root/build}" && pwd)
 out=${2:-$root/docs/images}
 scale=${TW_SCREENSHOT_SCALE:-1}
 
-for tool in xvfb-run xwd xdotool python3; do
+for tool in xvfb-run openbox xwd xdotool python3; do
     command -v "$tool" > /dev/null || {
-        echo "make-screenshots: $tool is missing (apt-get install xvfb x11-apps xdotool python3)" >&2
+        echo "make-screenshots: $tool is missing (apt-get install xvfb openbox x11-apps xdotool python3)" >&2
         exit 1
     }
 done
@@ -33,8 +34,10 @@ fi
 mkdir -p "$out"
 work=$(mktemp -d)
 sim_pid=""
+wm_pid=""
 cleanup() {
     [[ -n $sim_pid ]] && kill "$sim_pid" 2> /dev/null || true
+    [[ -n $wm_pid ]] && kill "$wm_pid" 2> /dev/null || true
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -43,6 +46,10 @@ trap cleanup EXIT
 export HOME=$work/home XDG_CONFIG_HOME=$work/home/.config XDG_RUNTIME_DIR=$work/run
 export QT_SCALE_FACTOR=$scale QT_QPA_PLATFORM=xcb TIDEWRIGHT_LINK_DIR=$work/link
 mkdir -p "$HOME" && mkdir -m 700 "$XDG_RUNTIME_DIR"
+# A window manager places and frames the windows as on a user's desktop.
+openbox --sm-disable > /dev/null 2>&1 &
+wm_pid=$!
+sleep 1
 
 # Waits for a shown window whose title matches the regular expression; prints its id.
 window() {

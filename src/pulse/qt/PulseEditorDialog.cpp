@@ -3,6 +3,7 @@
 #include "app/LaunchState.h"
 #include "app/ProfileStore.h"
 #include "app/WindowPlacement.h"
+#include "app/qt/ScreenFit.h"
 #include "pulse/PulseComposer.h"
 #include "pulse/qt/PulseSectionModel.h"
 
@@ -23,7 +24,9 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <memory>
 #include <sstream>
+#include <utility>
 
 namespace tw {
 
@@ -264,10 +267,8 @@ void PulseEditorDialog::placeBesideMain() {
     auto* main = parentWidget() ? qobject_cast<QMainWindow*>(parentWidget()->window()) : nullptr;
     if (!main || !main->isVisible())
         return;
-    const QRect outer = frameGeometry();
-    const QRect inner = geometry();
-    const QMargins frame(inner.left() - outer.left(), inner.top() - outer.top(),
-                         outer.right() - inner.right(), outer.bottom() - inner.bottom());
+    const QMargins frame = WindowFrameMargins(*this);
+    const QRect outer = geometry().marginsAdded(frame);
     const int barsBottom = main->centralWidget()
                                ? main->centralWidget()->mapToGlobal(QPoint(0, 0)).y()
                                : main->geometry().top();
@@ -285,8 +286,26 @@ void PulseEditorDialog::showEvent(QShowEvent* event) {
     if (restorePlacement())
         return;
     placeBesideMain();
-    // Once the window system has framed the editor and the main window's bars have settled.
-    QTimer::singleShot(0, this, [this] { placeBesideMain(); });
+    // The window manager frames both windows a moment later, and the main window's bars settle
+    // (they wrap into rows as its width allows): placed again whenever that changed, for a
+    // short while.
+    auto* settle = new QTimer(this);
+    auto* main = parentWidget() ? qobject_cast<QMainWindow*>(parentWidget()->window()) : nullptr;
+    auto seen = std::make_shared<QList<QRect>>();
+    connect(settle, &QTimer::timeout, this, [this, settle, main, seen, ticks = 0]() mutable {
+        QList<QRect> now{QRect(QPoint(), QSize()) + WindowFrameMargins(*this)};
+        if (main)
+            now << main->frameGeometry()
+                << (main->centralWidget()
+                        ? QRect(main->centralWidget()->mapToGlobal(QPoint(0, 0)), QSize(1, 1))
+                        : QRect());
+        if (now != *seen)
+            placeBesideMain();
+        *seen = now;
+        if (++ticks >= 80)
+            settle->deleteLater();
+    });
+    settle->start(50);
 }
 
 void PulseEditorDialog::hideEvent(QHideEvent* event) {

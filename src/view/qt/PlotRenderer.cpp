@@ -14,7 +14,6 @@ namespace tw {
 namespace {
 
 const QColor kShadeColour(29, 29, 9);
-const QColor kDarkPen(60, 60, 60);
 
 } // namespace
 
@@ -30,30 +29,51 @@ QRect ToQRect(const PlotRect& r) {
     return QRect(QPoint(r.left, r.top), QPoint(r.right, r.bottom));
 }
 
+PlotFace PlotFace::Paper(bool screenColours) {
+    PlotFace face;
+    face.paper = true;
+    face.screenColours = screenColours;
+    face.scaleText = 9;
+    face.midText = 8;
+    face.thin = 0.3;
+    face.frame = 0.8;
+    face.cross = 0.6;
+    face.trace = 0.6;
+    face.square = 0.5;
+    if (!screenColours) {
+        face.plot = Qt::white;
+        face.ink = Qt::black;
+        face.grid = QColor(170, 170, 170);
+        face.traceColour = Qt::black;
+    }
+    return face;
+}
+
 PlotRenderer::PlotRenderer(QPainter& painter, const PlotMapping& mapping, const PlotRect& plot,
-                           bool printing)
-    : p_(painter), map_(mapping), r_(plot), printing_(printing) {}
+                           const PlotFace& face)
+    : p_(painter), map_(mapping), r_(plot), face_(face) {}
 
 ScaleTexts PlotRenderer::drawFrame(const PlotUnits& units, int textRight, bool pulseTrain) {
     QPainter& p = p_;
     const PlotRect& r = r_;
-    const int thin = printing_ ? 4 : 1;
+    const QPen thin(face_.grid, face_.thin);
     p.setBrush(Qt::NoBrush);
-    p.setPen(QPen(QColor(192, 192, 192), printing_ ? 5 : 2));
+    p.setPen(
+        QPen(face_.paper && !face_.screenColours ? Qt::black : QColor(192, 192, 192), face_.frame));
     p.drawRect(QRect(QPoint(r.left - 1, r.top - 1), QPoint(r.right + 2, r.bottom + 2)));
-    p.setPen(QPen(kDarkPen, thin));
-    p.setBrush(Qt::black);
+    p.setPen(thin);
+    p.setBrush(face_.plot);
     p.drawRect(ToQRect(r));
     p.setBrush(Qt::NoBrush);
 
     const int cy = (r.top + r.bottom) / 2;
     const int cx = (r.left + r.right) / 2;
-    p.setPen(QPen(kDarkPen, printing_ ? 12 : 2));
+    p.setPen(QPen(face_.grid, face_.cross));
     p.drawLine(r.left, cy, r.right, cy);
     p.drawLine(cx, r.top, cx, r.bottom);
 
     const bool hasRange = map_.xmin < map_.xmax;
-    p.setPen(QPen(kDarkPen, thin));
+    p.setPen(thin);
     if (hasRange) {
         for (int k = 0; k <= 50; ++k) {
             const int px = map_.XToPixel(map_.xmin + k * (map_.xmax - map_.xmin) / 50);
@@ -68,11 +88,11 @@ ScaleTexts PlotRenderer::drawFrame(const PlotUnits& units, int textRight, bool p
 
     if (!hasRange)
         return texts;
-    const QPen squarePen(QColor(0, 0, 129), printing_ ? 5 : 1);
+    const QPen squarePen(QColor(0, 0, 129), face_.square);
     for (int k = 0; k <= 10; ++k) {
         const int px = map_.XToPixel(map_.xmin + k * (map_.xmax - map_.xmin) / 10);
         if (k >= 1) {
-            p.setPen(QPen(kDarkPen, thin));
+            p.setPen(thin);
             p.drawLine(px, r.bottom, px, r.top);
         }
         if (k % 2 == 0) {
@@ -83,7 +103,7 @@ ScaleTexts PlotRenderer::drawFrame(const PlotUnits& units, int textRight, bool p
     for (int k = 0; k <= 8; ++k) {
         const int py = map_.YToPixel(map_.ymin + k * (map_.ymax - map_.ymin) / 8);
         if (k >= 1) {
-            p.setPen(QPen(kDarkPen, thin));
+            p.setPen(thin);
             p.drawLine(r.left, py, r.right, py);
         }
         if (k % 2 == 0) {
@@ -97,9 +117,11 @@ ScaleTexts PlotRenderer::drawFrame(const PlotUnits& units, int textRight, bool p
 ScaleTexts PlotRenderer::drawScaleTexts(const PlotUnits& units, int textRight, bool pulseTrain) {
     QPainter& p = p_;
     const PlotRect& r = r_;
-    p.setFont(ArialFont(14));
-    p.setPen(QColor(40, 44, 52));
-    const QRect box(r.left, r.bottom + 4, textRight - r.left, 18);
+    p.setFont(ArialFont(face_.scaleText));
+    p.setPen(face_.ink);
+    // On paper the lines are a font's height apart; the screen keeps its tighter rows.
+    const int line = face_.paper ? p.fontMetrics().height() + 3 : 14;
+    const QRect box(r.left, r.bottom + 4, textRight - r.left, line + 4);
     if (map_.xmin >= map_.xmax && pulseTrain) {
         p.drawText(box, Qt::AlignLeft | Qt::AlignTop, "Pulse currently not specified");
         p.drawText(QRect(0, (r.top + r.bottom) / 2 - 9, std::max(r.left - 4, 0), 18),
@@ -108,19 +130,21 @@ ScaleTexts PlotRenderer::drawScaleTexts(const PlotUnits& units, int textRight, b
     }
     const ScaleTexts texts = MakeScaleTexts(map_.xmin, map_.xmax, map_.ymin, map_.ymax, units);
     p.drawText(box, Qt::AlignLeft | Qt::AlignTop, QString::fromStdString(texts.vertical));
-    p.drawText(box.translated(0, 14), Qt::AlignLeft | Qt::AlignTop,
+    p.drawText(box.translated(0, line), Qt::AlignLeft | Qt::AlignTop,
                QString::fromStdString(texts.horizontal));
     const int cy = (r.top + r.bottom) / 2;
-    p.setFont(ArialFont(11));
-    p.drawText(QRect(0, cy - 7, std::max(r.left - 4, 0), 16), Qt::AlignRight | Qt::AlignTop,
-               QString::fromStdString(texts.midValue));
+    p.setFont(ArialFont(face_.midText));
+    const int mid = face_.paper ? p.fontMetrics().height() + 2 : 16;
+    p.drawText(QRect(0, cy - mid / 2 + 1, std::max(r.left - 4, 0), mid),
+               Qt::AlignRight | Qt::AlignTop, QString::fromStdString(texts.midValue));
     return texts;
 }
 
 void PlotRenderer::drawTrace(const Samples& samples, double wavelength, const MarkerBitMask& mask,
-                             bool peaks, QColor colour) {
+                             bool peaks, std::optional<QColor> given) {
     if (samples.empty())
         return;
+    const QColor colour = given.value_or(face_.traceColour);
     if (peaks) {
         // Each column a one-pixel rectangle from its least to its greatest point, reaching the
         // next column's sample: joined without a line, and filled, which costs far less than
@@ -141,7 +165,7 @@ void PlotRenderer::drawTrace(const Samples& samples, double wavelength, const Ma
     QPolygon line(static_cast<int>(cols.x.size()));
     for (std::size_t j = 0; j < cols.x.size(); ++j)
         line.setPoint(static_cast<int>(j), cols.x[j], cols.y[j]);
-    p_.setPen(QPen(colour, 1));
+    p_.setPen(QPen(colour, face_.trace));
     p_.drawPolyline(line);
 }
 
@@ -192,16 +216,21 @@ void PlotRenderer::drawMarkerStrips(const Samples& samples, double wavelength,
 void PlotRenderer::drawShading(long left, long right) {
     const PlotRect& r = r_;
     p_.save();
-    p_.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+    // Paper (a PDF, a printer) knows no XOR: a see-through grey there.
+    QColor shade = kShadeColour;
+    if (face_.paper)
+        shade = face_.screenColours ? QColor(255, 255, 255, 40) : QColor(0, 0, 0, 30);
+    else
+        p_.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
     if (left >= map_.xmin && left <= map_.xmax) {
         const int px = map_.XToPixel(left);
         if (px > r.left)
-            p_.fillRect(QRect(r.left, r.top, px - r.left, r.height() + 1), kShadeColour);
+            p_.fillRect(QRect(r.left, r.top, px - r.left, r.height() + 1), shade);
     }
     if (right >= map_.xmin && right <= map_.xmax) {
         const int px = map_.XToPixel(right);
         if (r.right > px)
-            p_.fillRect(QRect(px + 1, r.top, r.right - px, r.height() + 1), kShadeColour);
+            p_.fillRect(QRect(px + 1, r.top, r.right - px, r.height() + 1), shade);
     }
     p_.restore();
 }

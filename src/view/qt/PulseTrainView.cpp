@@ -12,14 +12,16 @@ namespace tw {
 
 namespace {
 
-QPen penFor(TracePen pen, bool printing) {
+QPen penFor(TracePen pen, const PlotFace& face) {
+    const bool ink = face.paper && !face.screenColours;
+    const double scale = face.paper ? 0.5 : 1; // points on paper
     switch (pen) {
     case TracePen::Emphasised:
-        return QPen(QColor(10, 185, 242), printing ? 12 : 2, Qt::SolidLine);
+        return QPen(ink ? QColor(Qt::black) : QColor(10, 185, 242), 2 * scale);
     case TracePen::Repeat:
-        return QPen(QColor(179, 197, 107), printing ? 4 : 1, Qt::SolidLine);
+        return QPen(ink ? QColor(120, 120, 120) : QColor(179, 197, 107), scale);
     default:
-        return QPen(QColor(255, 255, 252), printing ? 4 : 1, Qt::SolidLine);
+        return QPen(ink ? QColor(Qt::black) : QColor(255, 255, 252), scale);
     }
 }
 
@@ -54,19 +56,19 @@ void FitTrainMapping(PlotMapping& mapping, const TrainTrace& trace, const PlotRe
 
 ScaleTexts DrawPulsePlot(QPainter& painter, PlotMapping& mapping, const PlotRect& plot,
                          const TrainTrace& trace, const PlotUnits& units, int textRight,
-                         bool printing) {
+                         const PlotFace& face) {
     FitTrainMapping(mapping, trace, plot);
     const ScaleTexts texts =
-        PlotRenderer(painter, mapping, plot, printing).drawFrame(units, textRight, true);
+        PlotRenderer(painter, mapping, plot, face).drawFrame(units, textRight, true);
     painter.save();
     painter.setClipRect(ToQRect(plot));
-    DrawPulseTrain(painter, mapping, trace, printing);
+    DrawPulseTrain(painter, mapping, trace, face);
     painter.restore();
     return texts;
 }
 
 void DrawPulseTrain(QPainter& painter, const PlotMapping& mapping, const TrainTrace& trace,
-                    bool printing) {
+                    const PlotFace& face) {
     painter.save();
     painter.setBrush(Qt::NoBrush);
     for (const TraceLine& line : trace.lines) {
@@ -74,7 +76,7 @@ void DrawPulseTrain(QPainter& painter, const PlotMapping& mapping, const TrainTr
         polygon.reserve(static_cast<int>(line.points.size()));
         for (const TracePoint& p : line.points)
             polygon << toPixel(mapping, p);
-        painter.setPen(penFor(line.pen, printing));
+        painter.setPen(penFor(line.pen, face));
         painter.drawPolyline(polygon);
     }
     if (trace.marker) {

@@ -2,6 +2,7 @@
 #include "pulse/PulseTrace.h"
 #include "view/PlotMapping.h"
 #include "view/ScaleTexts.h"
+#include "view/qt/PlotRenderer.h"
 
 class QPainter;
 
@@ -12,12 +13,12 @@ namespace tw {
 // texts drawn by the plot renderer, then the train clipped to the plot. Returns the scale texts.
 ScaleTexts DrawPulsePlot(QPainter& painter, PlotMapping& mapping, const PlotRect& plot,
                          const TrainTrace& trace, const PlotUnits& units, int textRight,
-                         bool printing);
+                         const PlotFace& face = PlotFace::Screen());
 
 // Draws the pulse train into the plot through the waveform plot's mapping (time along x, level
 // along y): plain sections, the emphasised active section, repeat
 // copies and the editor's selected row, with the pens the view uses on screen or on paper.
 void DrawPulseTrain(QPainter& painter, const PlotMapping& mapping, const TrainTrace& trace,
-                    bool printing);
+                    const PlotFace& face = PlotFace::Screen());
 
 } // namespace tw

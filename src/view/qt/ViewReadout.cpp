@@ -17,8 +17,7 @@ std::string ViewReadout(const WeditVw& view, QPoint pos) {
             return {};
         const double time = mapping.PixelToX(pos.x());
         const PlotUnits units = view.units();
-        return TrainReadout(time, units.horizontal, TrainLevelAt(pulse->Trace(), time),
-                            units.voltInd);
+        return TrainReadout(time, units.horizontal, TrainLevelAt(pulse->Trace(), time));
     }
     const WeDoc* doc = view.document();
     if (!doc)

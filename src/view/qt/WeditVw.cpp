@@ -32,6 +32,7 @@ namespace tw {
 namespace {
 
 constexpr int kProgressBarId = 11001;
+constexpr int kPaperTitle = 12; // points
 const QColor kLabelColour(10, 52, 95);
 
 } // namespace
@@ -85,9 +86,9 @@ class WaveMapWindow : public QWidget {
         // With peaks the map pools the points as the plot shows them; the points' summary
         // holds one mask.
         const bool peaks = view_.showPeaks();
-        PlotRenderer(p, m, c, false)
-            .drawTrace(doc->samples(), doc->wavelength(),
-                       peaks ? view_.traceMask() : MarkerBitMask{}, peaks, QColor(255, 255, 192));
+        PlotRenderer(p, m, c).drawTrace(doc->samples(), doc->wavelength(),
+                                        peaks ? view_.traceMask() : MarkerBitMask{}, peaks,
+                                        QColor(255, 255, 192));
         p.setClipRect(ToQRect(c));
         p.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
         const QRect f = frameRect();
@@ -157,6 +158,9 @@ WeditVw::WeditVw(const Composer& composer, QWidget* parent) : QWidget(parent), c
     map_.fm = composer_.fmScale();
     map_.fmAbstract = composer_.abstractMode();
     setAttribute(Qt::WA_OpaquePaintEvent);
+    // The plot takes the keys (a click or Tab gives it the focus), so the commands' shortcuts
+    // reach the wave rather than a box of the bars.
+    setFocusPolicy(Qt::StrongFocus);
     setMinimumSize(200, 120);
     setMouseTracking(true);
     setFont(ArialFont(16)); // the layout's margins leave room for the mid-value label
@@ -264,11 +268,17 @@ void WeditVw::paintEvent(QPaintEvent*) {
     {
         QPainter p(&buffer_);
         render(p, rect(), false);
+        if (hasFocus())
+            drawFocusCue(p);
     }
     QPainter(this).drawImage(0, 0, buffer_);
+    // The readout follows what the plot now shows (another channel, segment or wave).
+    if (pointerMoved && pointer_)
+        pointerMoved(*pointer_);
 }
 
-void WeditVw::render(QPainter& p, QRect area, bool printing) {
+void WeditVw::render(QPainter& p, QRect area, bool printing, bool screenColours) {
+    const PlotFace face = printing ? PlotFace::Paper(screenColours) : PlotFace::Screen();
     p.fillRect(area, Qt::white);
     const std::string title =
         composer_.windowTitle(doc_ && !doc_->pathName.empty() ? doc_->pathName : "Untitled");
@@ -278,19 +288,25 @@ void WeditVw::render(QPainter& p, QRect area, bool printing) {
 
     p.setFont(ArialFont(14));
     PlotRect r = plot_;
+    QRect titleBox;
     if (printing) {
-        const QFontMetrics fm(p.font());
-        const int w = fm.horizontalAdvance("23456");
-        const int th = fm.height();
-        r = {area.left() + w, area.top() + th, area.right() - w / 2,
-             area.bottom() - static_cast<int>(1.5 * th)};
+        // A page in points: the title on top, the mid-value label left of the plot, the two
+        // scale lines below it, each in its own room.
+        const QFontMetrics titleFont(ArialFont(kPaperTitle), p.device());
+        const QFontMetrics scaleFont(ArialFont(face.scaleText), p.device());
+        const QFontMetrics midFont(ArialFont(face.midText), p.device());
+        titleBox = QRect(area.left(), area.top(), area.width(), titleFont.height());
+        // Room for the longest mid-value label.
+        const int left = area.left() + midFont.horizontalAdvance("-999.999999e-99") + 6;
+        r = {left, titleBox.bottom() + 10, area.right() - 6,
+             area.bottom() - 2 * (scaleFont.height() + 3) - 8};
     }
-    const int textRight = std::max(width(), r.right + 1);
+    const int textRight = printing ? area.right() : std::max(width(), r.right + 1);
     if (pulse_) {
-        scaleTexts_ = DrawPulsePlot(p, map_, r, pulse_->Trace(), units(), textRight, printing);
+        scaleTexts_ = DrawPulsePlot(p, map_, r, pulse_->Trace(), units(), textRight, face);
     } else {
         prepareMapping(r);
-        PlotRenderer plot(p, map_, r, printing);
+        PlotRenderer plot(p, map_, r, face);
         scaleTexts_ = plot.drawFrame(units(), textRight, !composer_.hasDocument());
         if (doc_) {
             const Samples& samples = doc_->samples();
@@ -302,14 +318,33 @@ void WeditVw::render(QPainter& p, QRect area, bool printing) {
         }
     }
     if (printing) {
+        p.setFont(ArialFont(kPaperTitle));
         p.setPen(Qt::black);
-        p.drawText(QRect(area.left(), area.top(), area.width(), r.top - area.top()),
-                   Qt::AlignHCenter | Qt::AlignVCenter, QString::fromStdString(title));
+        p.drawText(titleBox, Qt::AlignHCenter | Qt::AlignVCenter, QString::fromStdString(title));
     } else if (editing()) {
         drawAnchors(p, r);
         drawDrawingOverlay(p);
     }
     PublishTitle(title);
+}
+
+// A border in the highlight colour along the view's edges while the plot holds the keys.
+void WeditVw::drawFocusCue(QPainter& p) {
+    p.save();
+    p.setPen(QPen(palette().color(QPalette::Highlight), 2));
+    p.setBrush(Qt::NoBrush);
+    p.drawRect(QRectF(rect()).adjusted(1, 1, -1, -1));
+    p.restore();
+}
+
+void WeditVw::focusInEvent(QFocusEvent* event) {
+    QWidget::focusInEvent(event);
+    update();
+}
+
+void WeditVw::focusOutEvent(QFocusEvent* event) {
+    QWidget::focusOutEvent(event);
+    update();
 }
 
 int WeditVw::anchorPixel(int side) const {
@@ -518,6 +553,7 @@ void WeditVw::mousePressEvent(QMouseEvent* e) {
 
 void WeditVw::mouseMoveEvent(QMouseEvent* e) {
     QPoint pos = e->position().toPoint();
+    pointer_ = pos;
     if (pointerMoved)
         pointerMoved(pos);
     if (editing() && tools_.active()) {
@@ -563,6 +599,7 @@ void WeditVw::mouseReleaseEvent(QMouseEvent* e) {
 }
 
 void WeditVw::leaveEvent(QEvent*) {
+    pointer_.reset();
     if (pointerMoved)
         pointerMoved(std::nullopt);
 }
@@ -697,9 +734,13 @@ void WeditVw::trimRight() {
         resetRange();
 }
 
-void WeditVw::print(QPrinter& printer) {
+void WeditVw::print(QPrinter& printer, bool screenColours) {
     QPainter painter(&printer);
-    render(painter, painter.viewport(), true);
+    // One unit a point: the page's texts and lines have their sizes whatever the resolution.
+    const double unit = printer.resolution() / 72.0;
+    painter.scale(unit, unit);
+    const QSize page = (QSizeF(painter.viewport().size()) / unit).toSize();
+    render(painter, QRect(QPoint(0, 0), page), true, screenColours);
     painter.end();
     prepareMapping(plot_);
 }

@@ -75,9 +75,9 @@ class WeditVw : public QWidget {
     void invert();
     void trimLeft();
     void trimRight();
-    // One page on the printer, laid out for the page as Print, Print Preview and Print Setup
-    // have set it up.
-    void print(QPrinter& printer);
+    // One page on the printer, laid out in points within the printer's margins as Print, Print
+    // Preview and Print Setup have set it up: black on white, or in the screen's colours.
+    void print(QPrinter& printer, bool screenColours = false);
     // The whole wave again (New, Open, Undo, wavelength changes).
     void resetRange();
     // Sets the visible range from the map window's frame.
@@ -95,8 +95,9 @@ class WeditVw : public QWidget {
     bool canTrimLeft() const;
     bool canTrimRight() const;
 
-    // Renders the view into a painter: the screen's off-screen buffer or a printed page.
-    void render(QPainter& painter, QRect area, bool printing);
+    // Renders the view into a painter: the screen's off-screen buffer, or a printed page whose
+    // area is in points.
+    void render(QPainter& painter, QRect area, bool printing, bool screenColours = false);
 
     // Show Peaks: each column of the plot (and of the map and the printed page) also spans the
     // least to the greatest of all points it covers.
@@ -112,6 +113,8 @@ class WeditVw : public QWidget {
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void leaveEvent(QEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
@@ -121,6 +124,7 @@ class WeditVw : public QWidget {
     void prepareMapping(const PlotRect& plot);
     void drawAnchors(QPainter& p, const PlotRect& r);
     void drawDrawingOverlay(QPainter& p);
+    void drawFocusCue(QPainter& p);
     int sampleTextWidth() const;
 
     bool editing() const; // a document to draw and edit
@@ -162,6 +166,7 @@ class WeditVw : public QWidget {
     WaveMapWindow* mapWindow_ = nullptr;
     QImage buffer_;
     ScaleTexts scaleTexts_;
+    std::optional<QPoint> pointer_; // where the mouse is over the view, for the readout
 };
 
 } // namespace tw

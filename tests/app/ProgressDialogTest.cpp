@@ -1,0 +1,33 @@
+#include "app/qt/ProgressDialog.h"
+
+#include <QApplication>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace tw {
+namespace {
+
+TEST(ProgressDialog, AppearsOnlyAfterItsDelayAndItsCancelStopsTheWork) {
+    ProgressDialog slow(nullptr, "Working", 60000);
+    EXPECT_TRUE(slow.advance(1, 10));
+    EXPECT_FALSE(slow.shown()) << "a short operation shows nothing";
+
+    ProgressDialog quick(nullptr, "Working", 0);
+    ASSERT_TRUE(quick.advance(5, 10));
+    ASSERT_TRUE(quick.shown());
+    QProgressDialog* dialog = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* d = qobject_cast<QProgressDialog*>(w); d && d->isVisible())
+            dialog = d;
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(dialog->value(), 500);
+    QTest::mouseClick(dialog->findChild<QPushButton*>(), Qt::LeftButton);
+    EXPECT_FALSE(quick.advance(6, 10));
+    EXPECT_FALSE(quick.advance(7, 10)) << "cancelled stays cancelled";
+}
+
+} // namespace
+} // namespace tw

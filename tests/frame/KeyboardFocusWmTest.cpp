@@ -1,0 +1,115 @@
+// Keys as a user presses them on a managed desktop: the plot holds the focus, and the commands'
+// shortcuts reach the wave unless a box of the bars holds typed, unapplied text.
+#include "app/Commands.h"
+#include "app/LaunchState.h"
+#include "app/Startup.h"
+#include "document/WeDoc.h"
+#include "frame/FrameBars.h"
+#include "frame/MainFrame.h"
+#include "frame/QtWaveFrame.h"
+#include "support/Sandbox.h"
+#include "support/gui/Widgets.h"
+#include "support/wm/WindowManager.h"
+#include "view/qt/WeditVw.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QFile>
+#include <QLineEdit>
+#include <QTest>
+#include <QTimer>
+#include <QToolBar>
+
+#include <gtest/gtest.h>
+
+namespace tw {
+namespace {
+
+QByteArray Contents(const std::string& path) {
+    QFile file(QString::fromStdString(path));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+struct Desk {
+    explicit Desk(int composer) : box(composer), frame(ResourcesOf(composer)) {
+        frame.resize(1024, 700);
+        frame.show();
+        EXPECT_TRUE(test::WaitFramed(frame));
+        frame.activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&frame));
+    }
+    static int ResourcesOf(int composer) {
+        return composer == kFmComposer ? kFmResources : kStandardResources;
+    }
+    QByteArray working() { return Contents(frame.waveFrame()->document().ActiveWorkingFile()); }
+    void press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QTest::keyClick(frame.windowHandle(), key, modifiers);
+        QTest::qWait(20);
+    }
+    void click(int command) {
+        QToolBar* bar = frame.bars()->bar(FrameBars::kEditBand);
+        QTest::mouseClick(bar->widgetForAction(frame.action(command)), Qt::LeftButton);
+    }
+    void sine() {
+        QTimer::singleShot(100, [] {
+            if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
+                test::Button(*dialog, "OK")->click();
+        });
+        frame.runCommand(kCmdSine);
+        // The window manager hands the activation back once the dialog is gone.
+        frame.activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&frame));
+        QTest::qWait(100);
+    }
+    test::Sandbox box;
+    MainFrame frame;
+};
+
+TEST(KeyboardFocus, CtrlZAfterInvertRestoresTheWorkingFile) {
+    TW_REQUIRE_WINDOW_MANAGER();
+    for (int composer : {kStandardComposer, kFmComposer}) {
+        SCOPED_TRACE(composer);
+        Desk desk(composer);
+        WeditVw* plot = desk.frame.view();
+        EXPECT_EQ(QApplication::focusWidget(), plot) << "the plot has the keys from the start";
+        desk.sine();
+        const QByteArray sine = desk.working();
+        ASSERT_FALSE(sine.isEmpty());
+        desk.click(kCmdInvert);
+        ASSERT_NE(desk.working(), sine);
+        desk.press(Qt::Key_Z, Qt::ControlModifier);
+        EXPECT_EQ(desk.working(), sine);
+
+        // A box that was only clicked passes the key on; one with typed text keeps it.
+        QLineEdit* wavelength = desk.frame.bars()->wavelengthBox();
+        QTest::mouseClick(wavelength, Qt::LeftButton);
+        ASSERT_TRUE(wavelength->hasFocus());
+        desk.click(kCmdInvert);
+        const QByteArray inverted = desk.working();
+        desk.press(Qt::Key_Z, Qt::ControlModifier);
+        EXPECT_EQ(desk.working(), sine);
+        desk.click(kCmdInvert);
+        desk.press(Qt::Key_End);
+        desk.press(Qt::Key_7);
+        desk.press(Qt::Key_Z, Qt::ControlModifier);
+        EXPECT_EQ(desk.working(), inverted) << "Ctrl+Z undid the typing, not the wave";
+        EXPECT_EQ(wavelength->text(), "1024");
+
+        QTest::mouseClick(plot, Qt::LeftButton, {}, plot->rect().center());
+        EXPECT_TRUE(plot->hasFocus());
+    }
+}
+
+TEST(KeyboardFocus, TabRunsFromThePlotThroughTheParameterBoxes) {
+    TW_REQUIRE_WINDOW_MANAGER();
+    Desk desk(kStandardComposer);
+    FrameBars& bars = *desk.frame.bars();
+    const QWidget* expected[] = {bars.wavelengthBox(), bars.secondBox(), desk.frame.view()};
+    for (const QWidget* next : expected) {
+        desk.press(Qt::Key_Tab);
+        EXPECT_EQ(QApplication::focusWidget(), next);
+    }
+}
+
+} // namespace
+} // namespace tw

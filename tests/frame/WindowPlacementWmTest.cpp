@@ -1,0 +1,93 @@
+// Windows on a managed screen: every top-level window lies with its frame inside the screen's
+// available area, at 1024x700 and at twice the scale on 1920x1080.
+#include "app/Commands.h"
+#include "app/LaunchState.h"
+#include "app/Startup.h"
+#include "app/qt/AppProfile.h"
+#include "frame/AboutBox.h"
+#include "frame/FrameBars.h"
+#include "frame/MainFrame.h"
+#include "pulse/qt/PulseEditorDialog.h"
+#include "support/Sandbox.h"
+#include "support/wm/WindowManager.h"
+
+#include <QScreen>
+#include <QTest>
+#include <QToolBar>
+
+#include <gtest/gtest.h>
+
+namespace tw {
+namespace {
+
+std::string Text(const QRect& r) {
+    return QString("%1,%2 %3x%4")
+        .arg(r.x())
+        .arg(r.y())
+        .arg(r.width())
+        .arg(r.height())
+        .toStdString();
+}
+
+void ExpectOnScreen(QWidget& window, const char* what) {
+    ASSERT_TRUE(test::WaitFramed(window)) << what;
+    const QRect area = window.screen()->availableGeometry();
+    EXPECT_TRUE(area.contains(window.frameGeometry()))
+        << what << ": " << Text(window.frameGeometry()) << " on " << Text(area) << ", at least "
+        << window.minimumSize().width() << "x" << window.minimumSize().height() << " / "
+        << window.minimumSizeHint().width() << "x" << window.minimumSizeHint().height();
+}
+
+int Resources(int composer) {
+    return composer == kFmComposer      ? kFmResources
+           : composer == kPulseComposer ? kPulseResources
+                                        : kStandardResources;
+}
+
+TEST(WindowsOnScreen, EveryComposerOpensWithItsFrameOnTheScreen) {
+    TW_REQUIRE_WINDOW_MANAGER();
+    for (int composer : {kStandardComposer, kFmComposer, kPulseComposer}) {
+        SCOPED_TRACE(composer);
+        test::Sandbox box(composer);
+        box.set(box.exchange(), "Instrument", "Channels", "4");
+        MainFrame frame(Resources(composer));
+        frame.resize(1024, 700); // as the program opens it
+        frame.show();
+        ExpectOnScreen(frame, "main window");
+        EXPECT_GT(frame.frameGeometry().height(), frame.height()) << "openbox framed it";
+
+        AboutBox about(&frame);
+        about.show();
+        ExpectOnScreen(about, "About box");
+        about.close();
+
+        if (composer != kPulseComposer)
+            continue;
+        auto* editor = frame.findChild<PulseEditorDialog*>();
+        ASSERT_TRUE(editor && QTest::qWaitFor([editor] { return editor->isVisible(); }));
+        ExpectOnScreen(*editor, "Pulse Editor");
+        QToolBar* instrument = frame.bars()->bar(FrameBars::kInstrumentBand);
+        for (QAction* a : instrument->actions()) {
+            QWidget* button = instrument->widgetForAction(a);
+            const QRect at(button->mapToGlobal(QPoint(0, 0)), button->size());
+            EXPECT_FALSE(editor->frameGeometry().intersects(at))
+                << "the editor covers " << a->toolTip().toStdString();
+        }
+    }
+}
+
+TEST(WindowsOnScreen, RememberedPlacementsOffTheScreenArePulledBack) {
+    TW_REQUIRE_WINDOW_MANAGER();
+    for (const char* stored :
+         {"3000 -200 4000 0600", "-900 0400 0100 1300", "0000 0000 5000 4000"}) {
+        SCOPED_TRACE(stored);
+        test::Sandbox box;
+        OpenAppProfile()->setValue("Settings/Rect", stored);
+        MainFrame frame(kStandardResources);
+        frame.show();
+        ExpectOnScreen(frame, "main window");
+    }
+}
+
+} // namespace
+} // namespace tw
