@@ -108,12 +108,14 @@ FileFacts DescribeWaveFile(const std::string& path, const FileFormat& format) {
                                         std::string(format.name) + " points"
                                   : "headerless " + std::string(format.name) + " points";
         }
-    } else if (format.code == kNpyCode && in.size() <= MemoryPointLimit(8)) {
-        std::string bytes(static_cast<std::size_t>(in.size()), '\0');
+    } else if (format.code == kNpyCode) {
+        // The header alone: the elements may be gigabytes.
+        std::string head(static_cast<std::size_t>(std::min<std::uint64_t>(in.size(), kNpyMostHead)),
+                         '\0');
+        head.resize(in.readAt(0, head.data(), head.size()));
         std::string why;
-        if (in.readAt(0, bytes.data(), bytes.size()) == bytes.size())
-            if (const std::optional<NpyArray> array = ParseNpy(bytes, why))
-                facts.encoding = NpyText(*array);
+        if (const std::optional<NpyArray> array = ParseNpyHeader(head, in.size(), why))
+            facts.encoding = NpyText(*array);
     } else if (format.code == kMatCode) {
         facts.variables = MatVariablesOfFile(path);
     }

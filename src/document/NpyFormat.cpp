@@ -15,9 +15,6 @@ namespace tw {
 namespace {
 
 constexpr std::string_view kMagic("\x93NUMPY", 6);
-// numpy itself refuses headers beyond 10000 bytes unless told otherwise.
-constexpr std::size_t kMaxHeaderLength = 10000;
-constexpr std::size_t kMostHead = 12 + kMaxHeaderLength;
 // Elements converted at a time: their numbers and points stay in the second-level cache.
 constexpr std::size_t kBlockElements = 16384;
 
@@ -213,7 +210,7 @@ std::optional<NpyArray> ParseNpyHeader(std::string_view head, std::uint64_t file
         why = "Its NumPy file version is not known.";
         return std::nullopt;
     }
-    if (headerLength > kMaxHeaderLength || headerLength > head.size() - prefix)
+    if (headerLength > kNpyMaxHeaderLength || headerLength > head.size() - prefix)
         return std::nullopt;
     std::string descr;
     bool fortran = false;
@@ -258,7 +255,8 @@ std::vector<double> NpyValues(const NpyArray& array) {
 }
 
 bool ReadNpyPoints(ImportSource& in, const ImportContext& ctx, PointSink& out) {
-    std::string head(static_cast<std::size_t>(std::min<std::uint64_t>(in.size(), kMostHead)), '\0');
+    std::string head(static_cast<std::size_t>(std::min<std::uint64_t>(in.size(), kNpyMostHead)),
+                     '\0');
     head.resize(in.readAt(0, head.data(), head.size()));
     std::string why;
     const std::optional<NpyArray> array = ParseNpyHeader(head, in.size(), why);

@@ -25,6 +25,10 @@ struct NpyArray {
 // of "descr", "fortran_order" and "shape", a 1-D shape within kMaxWavePoints and data enough
 // for it. nullopt with why otherwise.
 std::optional<NpyArray> ParseNpy(std::string_view bytes, std::string& why);
+// The most a header can take with its preamble (numpy itself refuses headers beyond 10000 bytes
+// unless told otherwise).
+constexpr std::size_t kNpyMaxHeaderLength = 10000;
+constexpr std::size_t kNpyMostHead = 12 + kNpyMaxHeaderLength;
 // The same from the file's first bytes (head) and its size: data stays empty.
 std::optional<NpyArray> ParseNpyHeader(std::string_view head, std::uint64_t fileSize,
                                        std::string& why);
