@@ -13,50 +13,14 @@
 
 namespace tw {
 
-namespace {
-
-// Waits for fd to become ready for `events`; false on time-out. EINTR restarts the wait.
-bool WaitFor(int fd, short events, int timeoutMs) {
-    pollfd p{fd, events, 0};
-    for (;;) {
-        const int n = ::poll(&p, 1, timeoutMs);
-        if (n > 0)
-            return true;
-        if (n == 0 || errno != EINTR)
-            return false;
-    }
-}
-
-std::string Seconds(int ms) {
-    return ms % 1000 == 0 ? std::to_string(ms / 1000) + " s" : std::to_string(ms) + " ms";
-}
-
-} // namespace
-
 SocketTransport::SocketTransport(std::string host, int port)
     : host_(std::move(host)), port_(port) {}
-
-SocketTransport::~SocketTransport() {
-    reset();
-}
 
 std::string SocketTransport::name() const {
     return ResourceText({Resource::Kind::Tcp, host_, port_, {}});
 }
 
-void SocketTransport::reset() {
-    if (fd_ >= 0)
-        ::close(fd_);
-    fd_ = -1;
-}
-
-Status SocketTransport::lost(const std::string& what, int error) {
-    reset();
-    return Status::Failed(name() + ": " + what +
-                          (error ? ": " + std::string(std::strerror(error)) : ""));
-}
-
-Status SocketTransport::connect() {
+Status SocketTransport::open() {
     addrinfo hints{};
     hints.ai_family = AF_UNSPEC;
     hints.ai_socktype = SOCK_STREAM;
@@ -73,7 +37,7 @@ Status SocketTransport::connect() {
         int rc = ::connect(fd, a->ai_addr, a->ai_addrlen);
         if (rc != 0 && errno == EINPROGRESS) {
             if (!WaitFor(fd, POLLOUT, timeouts.connectMs)) {
-                why = "no answer to the connection within " + Seconds(timeouts.connectMs);
+                why = "no answer to the connection within " + DurationText(timeouts.connectMs);
                 ::close(fd);
                 continue;
             }
@@ -100,48 +64,9 @@ Status SocketTransport::connect() {
     return {};
 }
 
-Status SocketTransport::write(std::span<const char> bytes, bool) {
-    if (fd_ < 0)
-        if (Status s = connect(); !s)
-            return s;
-    while (!bytes.empty()) {
-        const ssize_t n = ::send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL);
-        if (n > 0) {
-            bytes = bytes.subspan(static_cast<std::size_t>(n));
-            continue;
-        }
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
-            if (!WaitFor(fd_, POLLOUT, timeouts.writeMs))
-                return lost("the instrument took no data for " + Seconds(timeouts.writeMs), 0);
-            continue;
-        }
-        return lost("the connection was lost while sending", errno);
-    }
-    return {};
-}
-
-Status SocketTransport::read(std::span<char> buffer, std::size_t& got, bool& end, int timeoutMs) {
-    got = 0;
-    end = false;
-    if (fd_ < 0)
-        return Status::Failed(name() + ": nothing was asked on this connection");
-    for (;;) {
-        const ssize_t n = ::recv(fd_, buffer.data(), buffer.size(), 0);
-        if (n > 0) {
-            got = static_cast<std::size_t>(n);
-            return {};
-        }
-        if (n == 0)
-            return lost("the instrument closed the connection", 0);
-        if (errno == EINTR)
-            continue;
-        if (errno != EAGAIN && errno != EWOULDBLOCK)
-            return lost("the connection was lost while reading", errno);
-        if (!WaitFor(fd_, POLLIN, timeoutMs))
-            return lost("no answer within " + Seconds(timeoutMs), 0);
-    }
+// send(), not write(): a peer gone away must give EPIPE, not end the program by SIGPIPE.
+ssize_t SocketTransport::put(const char* data, std::size_t size) {
+    return ::send(fd_, data, size, MSG_NOSIGNAL);
 }
 
 } // namespace tw
