@@ -278,24 +278,9 @@ std::vector<std::string> VariablesOf(const std::string& path) {
     return CallCore([&] { return MatVariablesOfFile(path); });
 }
 
-// The number of points and their extremes.
-struct Extremes : PointSink {
-    std::uint64_t count = 0;
-    std::int32_t lo = std::numeric_limits<std::int32_t>::max();
-    std::int32_t hi = std::numeric_limits<std::int32_t>::min();
-    bool take(std::span<const std::int32_t> points) override {
-        for (std::int32_t p : points) {
-            lo = std::min(lo, p);
-            hi = std::max(hi, p);
-        }
-        count += points.size();
-        return true;
-    }
-};
-
 struct Counted {
     ImportResult result;
-    Extremes extremes;
+    PointExtremes extremes;
 };
 
 Counted CountPoints(const std::string& path, const FileFormat& format, const ImportContext& ctx) {

@@ -129,6 +129,21 @@ struct CollectedPoints : PointSink {
     }
 };
 
+// Counts an import's points and keeps their extremes, holding none of them (info).
+struct PointExtremes : PointSink {
+    std::uint64_t count = 0;
+    std::int32_t lo = std::numeric_limits<std::int32_t>::max();
+    std::int32_t hi = std::numeric_limits<std::int32_t>::min();
+    bool take(std::span<const std::int32_t> points) override {
+        for (std::int32_t p : points) {
+            lo = p < lo ? p : lo;
+            hi = p > hi ? p : hi;
+        }
+        count += points.size();
+        return true;
+    }
+};
+
 // Encodes an import's points as a native file into a stream.
 class NativeEncoder : public PointSink {
   public:

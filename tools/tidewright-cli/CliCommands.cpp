@@ -240,21 +240,6 @@ class FormatSink : public PointSink {
     std::size_t count_ = 0;
 };
 
-// The number of points and their extremes.
-struct Extremes : PointSink {
-    std::uint64_t count = 0;
-    std::int32_t lo = std::numeric_limits<std::int32_t>::max();
-    std::int32_t hi = std::numeric_limits<std::int32_t>::min();
-    bool take(std::span<const std::int32_t> points) override {
-        for (std::int32_t p : points) {
-            lo = std::min(lo, p);
-            hi = std::max(hi, p);
-        }
-        count += points.size();
-        return true;
-    }
-};
-
 int Eval(const Options& o) {
     FirstMessagePrompter messages;
     setPrompter(&messages);
@@ -375,7 +360,7 @@ int Info(const Options& o) {
     const FileFormat* format = ReadableFormat(o, in.path);
     if (!format)
         return kFailed;
-    Extremes points;
+    PointExtremes points;
     ImportResult r = Import(in.path, *format, o, points);
     if (!r.ok)
         return ReadError(name, *format, r);
