@@ -56,6 +56,8 @@ MainFrame::MainFrame(ComposerChoice choice, int resourceSet, QWidget* parent)
     bars_ = new FrameBars(*this, wave_ ? &wave_->document() : nullptr);
     if (wave_)
         wave_->setBars(bars_);
+    if (pulse_)
+        pulse_->showTrainText(); // the bars hold its box only now
     view_->barMenuRequested = [this](QPoint global) { bars_->showBarMenu(global); };
     auto* timer = new QTimer(this);
     connect(timer, &QTimer::timeout, this, [this] {

@@ -1,6 +1,7 @@
 #include "frame/QtPulseFrame.h"
 
 #include "app/Commands.h"
+#include "app/NumberText.h"
 #include "frame/MainFrame.h"
 #include "frame/RecentFileMenu.h"
 #include "host/HostLink.h"
@@ -8,6 +9,8 @@
 #include "view/qt/WeditVw.h"
 
 #include <QComboBox>
+#include <QFileInfo>
+#include <QLineEdit>
 #include <QSignalBlocker>
 #include <QToolBar>
 
@@ -18,10 +21,14 @@ QtPulseFrame::QtPulseFrame(MainFrame& frame, PulseComposer& composer)
     QtPulseWindows::FrameHooks hooks;
     hooks.repaint = [this] {
         showViewMode();
+        showTrainText();
         frame_.view()->update();
     };
     hooks.sectionListChanged = [this] { fillSectionList(); };
-    hooks.titleChanged = [this] { frame_.view()->update(); };
+    hooks.titleChanged = [this] {
+        showTrainText();
+        frame_.view()->update();
+    };
     hooks.trainOpened = [this](const std::string& path) {
         if (recent_)
             recent_->add(path);
@@ -70,6 +77,26 @@ QtPulseFrame::~QtPulseFrame() {
 
 void QtPulseFrame::close() {
     composer_.Close();
+}
+
+void QtPulseFrame::showTrainText() {
+    auto* box = frame_.findChild<QLineEdit*>("1042");
+    if (!box)
+        return;
+    // The title's name part: the origin file, or "Untitled" (with the channel) before one.
+    const std::string title = composer_.windowTitle("");
+    const auto arrow = title.find(" -> ");
+    QString text = QFileInfo(QString::fromStdString(
+                                 arrow == std::string::npos ? title : title.substr(arrow + 4)))
+                       .fileName();
+    text += QString::fromUtf8(" \u2014 ") +
+            QString::fromStdString(PrefixedNumberText(composer_.view.trainDuration, "s"));
+    if (const int n = composer_.compiledSegments; n >= 0)
+        text += QString::fromUtf8(" \u2014 %1 segment%2").arg(n).arg(n == 1 ? "" : "s");
+    box->setText(text);
+    box->setCursorPosition(0); // a long name shows its beginning
+    box->setAccessibleName("Pulse train");
+    box->setToolTip("The train's file name, its duration and the segments of its last download");
 }
 
 void QtPulseFrame::fillSectionList() {

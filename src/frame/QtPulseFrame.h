@@ -21,6 +21,9 @@ class QtPulseFrame {
     PulseComposer& composer() { return composer_; }
     const RecentFileMenu& recentFiles() const { return *recent_; }
     void close(); // the view closes: stores the view mode
+    // The parameter bar's text: the train's file name, its duration and, once compiled, its
+    // segments ("train.pls — 12 ms — 3 segments").
+    void showTrainText();
 
   private:
     void fillSectionList();

@@ -102,7 +102,12 @@ void PulseComposer::SelectRow(int row) {
 }
 
 int PulseComposer::Download() {
-    return DownloadPulseTrainCommand(editor, listener());
+    DownloadReport report;
+    int code = DownloadPulseTrainCommand(editor, listener(), &report);
+    if (!report.summary.segments.empty())
+        compiledSegments = static_cast<int>(LeadingNumber(report.summary.segments, -1));
+    listener().repaint();
+    return code;
 }
 
 bool PulseComposer::Save() {

@@ -56,6 +56,8 @@ class PulseComposer : public PulseEditorHost, public Composer {
     void ShowEditor(bool show); // records "RiseOnStrt"
     void SelectRow(int row);    // the editor's selection, marked in the view
     int Download();
+    // Populated segments of the last download's compilation; -1 before one.
+    int compiledSegments = -1;
     // Save: false when the train has no name yet and Save As must ask for one.
     bool Save();
     bool SaveAs(const std::string& name);

@@ -143,9 +143,10 @@ int DownloadTrain(const PulseEditor& editor, SummaryAsker& asker, int modeOverri
     return kDownloadDone;
 }
 
-int DownloadPulseTrainCommand(const PulseEditor& editor, SummaryAsker& asker) {
+int DownloadPulseTrainCommand(const PulseEditor& editor, SummaryAsker& asker,
+                              DownloadReport* report) {
     deleteTmpWaveFiles();
-    int code = DownloadTrain(editor, asker, -1, false);
+    int code = DownloadTrain(editor, asker, -1, false, report);
     if (code == kDownloadImpossible)
         ask(launch().appName, StringText(3023), Buttons::Ok, Icon::Exclamation);
     else if (code == kDownloadDone && ReadOperationMode() == kSingleSegmentMode)

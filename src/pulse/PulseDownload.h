@@ -61,7 +61,8 @@ std::string PulseCommand(int mode, const DownloadSummary& summary, const std::st
 
 // "&Download Pulse Train": clears the tmp folder's "*.wav", downloads, reports 3023 on 11 and
 // tells the host after a single-segment download.
-int DownloadPulseTrainCommand(const PulseEditor& editor, SummaryAsker& asker);
+int DownloadPulseTrainCommand(const PulseEditor& editor, SummaryAsker& asker,
+                              DownloadReport* report = nullptr);
 
 // Saving under a ".wav" name: the train as one segment of samples copied to path.
 bool SaveTrainSamples(const PulseEditor& editor, const std::string& path);
