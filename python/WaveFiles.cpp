@@ -315,14 +315,13 @@ py::dict Info(const py::object& path, const ReadChoices& choices) {
         info["bits"] = facts.wave->bits;
     }
     if (r.format->code == kMatCode) {
-        // Each variable by the points it gives; None for one that is no waveform.
+        // Each variable by its dimensions; None for one of more than the reader tells.
         py::dict variables;
-        for (const std::string& name : facts.variables) {
-            ImportContext one = r.ctx;
-            one.variable = name;
-            const Counted c = CallCore([&] { return CountPoints(r.path, *r.format, one); });
-            variables[py::str(name)] =
-                c.result.ok ? py::object(py::make_tuple(c.extremes.count)) : py::none();
+        for (const MatVariable& v : facts.variables) {
+            py::tuple shape(v.dims.size());
+            for (std::size_t i = 0; i < v.dims.size(); ++i)
+                shape[i] = py::int_(v.dims[i]);
+            variables[py::str(v.name)] = v.dims.empty() ? py::object(py::none()) : shape;
         }
         info["variables"] = variables;
     }
@@ -431,9 +430,10 @@ const char* const kInfoDoc =
 What the file is and what read_wave with the same keywords makes of it:
 "format" (the form's name), "encoding" (e.g. "RIFF WAV, 24-bit integer,
 2 channels, 48000 Hz", "NumPy, 32-bit float"), for a WAV "channels",
-"sample_rate" and "bits", for a .mat "variables" ({name: (points,)}, None
-for a variable that is no vector), "points", "min", "max" and "clipped" (of
-the chosen or first variable or channel). Raises as read_wave does.)";
+"sample_rate" and "bits", for a .mat "variables" ({name: shape}, the
+variable's MATLAB dimensions such as (1, 1000), None where unknown),
+"points", "min", "max" and "clipped" (of the chosen or first variable or
+channel). Raises as read_wave does.)";
 
 ReadChoices ChoicesOf(py::object range, bool stretch, int columns, bool fullScale, int channel,
                       py::object variable) {

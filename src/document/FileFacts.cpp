@@ -117,7 +117,7 @@ FileFacts DescribeWaveFile(const std::string& path, const FileFormat& format) {
         if (const std::optional<NpyArray> array = ParseNpyHeader(head, in.size(), why))
             facts.encoding = NpyText(*array);
     } else if (format.code == kMatCode) {
-        facts.variables = MatVariablesOfFile(path);
+        facts.variables = MatVariableShapesOfFile(path);
     }
     return facts;
 }

@@ -1,5 +1,6 @@
 #pragma once
 #include "document/FormatRegistry.h"
+#include "document/MatFormat.h"
 
 #include <optional>
 #include <string>
@@ -27,7 +28,7 @@ std::string DescribeWaveEncoding(const WaveEncoding& encoding);
 struct FileFacts {
     std::string encoding;               // how the file stores its values, in words
     std::optional<WaveEncoding> wave;   // a RIFF WAVE file's encoding
-    std::vector<std::string> variables; // a MATLAB file's variables, in file order
+    std::vector<MatVariable> variables; // a MATLAB file's variables, in file order
 };
 // The facts of a file read as `format`; only headers are read (and a NumPy file's array).
 FileFacts DescribeWaveFile(const std::string& path, const FileFormat& format);

@@ -10,6 +10,7 @@
 
 #include <cctype>
 #include <cerrno>
+#include <charconv>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
@@ -17,6 +18,7 @@
 #include <memory>
 #include <ostream>
 #include <sys/stat.h>
+#include <system_error>
 #include <unistd.h>
 
 namespace tw {
@@ -154,15 +156,18 @@ bool IsNumeric(matio_classes c) {
     return c >= MAT_C_DOUBLE && c <= MAT_C_UINT64;
 }
 
-std::vector<std::string> Names(mat_t* mat) {
-    std::vector<std::string> names;
-    while (names.size() < kMaxVariables) {
+std::vector<MatVariable> Variables(mat_t* mat) {
+    std::vector<MatVariable> variables;
+    while (variables.size() < kMaxVariables) {
         MatVar var(Mat_VarReadNextInfo(mat));
         if (!var)
             break;
-        names.emplace_back(var->name ? var->name : "");
+        MatVariable& v = variables.emplace_back();
+        v.name = var->name ? var->name : "";
+        if (var->rank > 0 && static_cast<std::size_t>(var->rank) <= kMatMostDims && var->dims)
+            v.dims.assign(var->dims, var->dims + var->rank);
     }
-    return names;
+    return variables;
 }
 
 // The variable's values need at least this many bytes of the file.
@@ -211,41 +216,95 @@ ImportResult ReadMat(const std::string& path, std::uint64_t size, const ImportCo
     return MapIntoRange(values, ColumnValueMap(values, ctx), ctx);
 }
 
-// The names, each ended by a zero byte.
-bool WriteNames(int output, const std::string& path, std::uint64_t size) {
+// Each variable as its name and its dimensions joined by 'x' (empty when unknown), each ended
+// by a zero byte.
+bool WriteVariables(int output, const std::string& path, std::uint64_t size) {
     std::string why;
     MatFile mat = OpenMat(path, size, why);
-    std::string names;
-    for (const std::string& name : mat ? Names(mat.get()) : std::vector<std::string>{})
-        names.append(name).push_back('\0');
-    return WriteAll(output, names.data(), names.size());
+    std::string text;
+    for (const MatVariable& v : mat ? Variables(mat.get()) : std::vector<MatVariable>{}) {
+        text.append(v.name).push_back('\0');
+        for (std::size_t i = 0; i < v.dims.size(); ++i)
+            text.append(i ? "x" : "").append(std::to_string(v.dims[i]));
+        text.push_back('\0');
+    }
+    return WriteAll(output, text.data(), text.size());
+}
+
+// The dimensions the child wrote; empty when they are not at most kMatMostDims numbers.
+std::vector<std::uint64_t> ParsedDims(std::string_view text) {
+    std::vector<std::uint64_t> dims;
+    while (!text.empty() && dims.size() < kMatMostDims) {
+        std::uint64_t d = 0;
+        const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), d);
+        if (ec != std::errc{})
+            return {};
+        dims.push_back(d);
+        text.remove_prefix(static_cast<std::size_t>(end - text.data()));
+        if (!text.empty() && text.front() != 'x')
+            return {};
+        if (!text.empty())
+            text.remove_prefix(1);
+    }
+    return text.empty() ? dims : std::vector<std::uint64_t>{};
+}
+
+} // namespace
+
+std::vector<MatVariable> MatVariableShapes(std::string_view bytes) {
+    const PrivateCopy copy(bytes);
+    IsolatedOutcome outcome =
+        RunIsolated([&](int output) { return WriteVariables(output, copy.path(), bytes.size()); },
+                    ReaderLimits(bytes.size()));
+    std::vector<MatVariable> variables;
+    struct stat info {};
+    // A name of at most 64 bytes, each dimension of at most 20 digits and a separator.
+    constexpr std::uint64_t kMostText = kMaxVariables * (64 + kMatMostDims * 21 + 1);
+    if (!outcome.ok || ::fstat(outcome.output.get(), &info) != 0 ||
+        static_cast<std::uint64_t>(info.st_size) > kMostText)
+        return variables;
+    std::string text(static_cast<std::size_t>(info.st_size), '\0');
+    if (!ReadAllAt(outcome.output.get(), text.data(), text.size(), 0))
+        return variables;
+    const std::string_view all(text);
+    for (std::size_t at = 0;;) {
+        const std::size_t nameEnd = all.find('\0', at);
+        const std::size_t dimsEnd =
+            nameEnd == std::string_view::npos ? nameEnd : all.find('\0', nameEnd + 1);
+        if (dimsEnd == std::string_view::npos)
+            break;
+        variables.push_back({std::string(all.substr(at, nameEnd - at)),
+                             ParsedDims(all.substr(nameEnd + 1, dimsEnd - nameEnd - 1))});
+        at = dimsEnd + 1;
+    }
+    return variables;
+}
+
+std::vector<MatVariable> MatVariableShapesOfFile(const std::string& path) {
+    if (FileSize(path) > kMaxMatBytes)
+        return {};
+    const auto bytes = ReadWholeFile(path);
+    return bytes ? MatVariableShapes(*bytes) : std::vector<MatVariable>{};
+}
+
+namespace {
+
+std::vector<std::string> NamesOf(const std::vector<MatVariable>& variables) {
+    std::vector<std::string> names;
+    names.reserve(variables.size());
+    for (const MatVariable& v : variables)
+        names.push_back(v.name);
+    return names;
 }
 
 } // namespace
 
 std::vector<std::string> MatVariables(std::string_view bytes) {
-    const PrivateCopy copy(bytes);
-    IsolatedOutcome outcome =
-        RunIsolated([&](int output) { return WriteNames(output, copy.path(), bytes.size()); },
-                    ReaderLimits(bytes.size()));
-    std::vector<std::string> names;
-    struct stat info {};
-    if (!outcome.ok || ::fstat(outcome.output.get(), &info) != 0 ||
-        static_cast<std::uint64_t>(info.st_size) > kMaxVariables * 64)
-        return names;
-    std::string text(static_cast<std::size_t>(info.st_size), '\0');
-    if (!ReadAllAt(outcome.output.get(), text.data(), text.size(), 0))
-        return names;
-    for (std::size_t at = 0, end; (end = text.find('\0', at)) != std::string::npos; at = end + 1)
-        names.emplace_back(text.substr(at, end - at));
-    return names;
+    return NamesOf(MatVariableShapes(bytes));
 }
 
 std::vector<std::string> MatVariablesOfFile(const std::string& path) {
-    if (FileSize(path) > kMaxMatBytes)
-        return {};
-    const auto bytes = ReadWholeFile(path);
-    return bytes ? MatVariables(*bytes) : std::vector<std::string>{};
+    return NamesOf(MatVariableShapesOfFile(path));
 }
 
 ImportResult ImportMat(std::string_view bytes, const ImportContext& ctx) {

@@ -10,8 +10,19 @@
 
 namespace tw {
 
-// The names of the variables of a MATLAB file (versions 5 and 7.3), in file order; empty when
-// the library cannot read it.
+// A variable of a MATLAB file: its name and its dimensions (empty when it has more than
+// kMatMostDims).
+struct MatVariable {
+    std::string name;
+    std::vector<std::uint64_t> dims;
+};
+constexpr std::size_t kMatMostDims = 8;
+
+// The variables of a MATLAB file (versions 5 and 7.3), in file order; empty when the library
+// cannot read it.
+std::vector<MatVariable> MatVariableShapes(std::string_view bytes);
+std::vector<MatVariable> MatVariableShapesOfFile(const std::string& path);
+// Their names alone.
 std::vector<std::string> MatVariables(std::string_view bytes);
 std::vector<std::string> MatVariablesOfFile(const std::string& path);
 

@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cmath>
 #include <complex>
+#include <map>
 
 namespace tw {
 namespace {
@@ -76,6 +77,11 @@ TEST_P(MatFormatTest, VectorsOfEveryNumericClassReadLikeColumnValues) {
     std::vector<std::string> names = MatVariables(bytes);
     std::sort(names.begin(), names.end());
     EXPECT_EQ(names, (std::vector<std::string>{"a", "b", "c", "m", "s", "t", "u"}));
+    std::map<std::string, std::vector<std::uint64_t>> dims;
+    for (const MatVariable& v : MatVariableShapes(bytes))
+        dims[v.name] = v.dims;
+    EXPECT_EQ(dims["a"], (std::vector<std::uint64_t>{3, 1}));
+    EXPECT_EQ(dims["m"], (std::vector<std::uint64_t>{2, 3}));
     // Stretched: +-0.5 onto 0 ... 16383, rounded to nearest.
     const double scale = 16383 / 1.0;
     Points stretched;

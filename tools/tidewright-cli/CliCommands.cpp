@@ -369,8 +369,15 @@ int Info(const Options& o) {
               << "\nformat: " << format->name << "\nencoding: " << facts.encoding << '\n';
     if (!facts.variables.empty()) {
         std::cout << "variables:";
-        for (const std::string& v : facts.variables)
-            std::cout << ' ' << v;
+        const char* between = " ";
+        for (const MatVariable& v : facts.variables) {
+            std::cout << between << v.name << ' ';
+            between = ", ";
+            for (std::size_t i = 0; i < v.dims.size(); ++i)
+                std::cout << (i ? "x" : "") << v.dims[i];
+            if (v.dims.empty())
+                std::cout << '?';
+        }
         std::cout << '\n';
     }
     ReportClipped(name, r.clipped);
