@@ -28,6 +28,10 @@ inline constexpr bool kResidentSizesInflated = false;
 inline constexpr bool kResidentSizesInflated = false;
 #endif
 
+// The same sanitizer catches a deliberate crash itself and has the memory limit of isolated work
+// lifted, so tests of how isolated work ends are skipped there.
+inline constexpr bool kUnderAddressSanitizer = kResidentSizesInflated;
+
 // "MemAvailable" of /proc/meminfo in bytes; 0 when unknown.
 inline std::uint64_t AvailableMemoryBytes() {
     std::ifstream info("/proc/meminfo");
