@@ -8,6 +8,8 @@ TW_PACKAGES=(build-essential cmake pkg-config qt6-base-dev qt6-svg-dev qt6-qpa-p
 TW_PACKAGES+=(python3-numexpr time)
 # The independent client that checks the simulated instrument byte for byte.
 TW_PACKAGES+=(python3-pyvisa-py)
+# ONC RPC for VXI-11 instruments (the packages' dependency on libtirpc3 comes from shlibdeps).
+TW_PACKAGES+=(libtirpc-dev)
 # A managed screen for the desktop tests; PDF pages read back.
 TW_PACKAGES+=(xvfb openbox poppler-utils)
 # What tools/check-package.sh validates and packages with.

@@ -20,24 +20,28 @@ std::string SocketTransport::name() const {
     return ResourceText({Resource::Kind::Tcp, host_, port_, {}});
 }
 
-Status SocketTransport::open() {
+int ConnectTcp(const std::string& host, int port, int timeoutMs, std::string& why) {
     addrinfo hints{};
     hints.ai_family = AF_UNSPEC;
     hints.ai_socktype = SOCK_STREAM;
     addrinfo* found = nullptr;
-    const std::string port = std::to_string(port_);
-    if (int rc = ::getaddrinfo(host_.c_str(), port.c_str(), &hints, &found); rc != 0)
-        return Status::Failed(name() + ": cannot find the host: " + ::gai_strerror(rc));
-    std::string why = "no address";
-    for (addrinfo* a = found; a; a = a->ai_next) {
+    const std::string service = std::to_string(port);
+    if (int rc = ::getaddrinfo(host.c_str(), service.c_str(), &hints, &found); rc != 0) {
+        why = std::string("cannot find the host: ") + ::gai_strerror(rc);
+        return -1;
+    }
+    why = "cannot connect: no address";
+    int connected = -1;
+    for (addrinfo* a = found; a && connected < 0; a = a->ai_next) {
         const int fd =
             ::socket(a->ai_family, a->ai_socktype | SOCK_CLOEXEC | SOCK_NONBLOCK, a->ai_protocol);
         if (fd < 0)
             continue;
         int rc = ::connect(fd, a->ai_addr, a->ai_addrlen);
         if (rc != 0 && errno == EINPROGRESS) {
-            if (!WaitFor(fd, POLLOUT, timeouts.connectMs)) {
-                why = "no answer to the connection within " + DurationText(timeouts.connectMs);
+            if (!WaitFor(fd, POLLOUT, timeoutMs)) {
+                why =
+                    "cannot connect: no answer to the connection within " + DurationText(timeoutMs);
                 ::close(fd);
                 continue;
             }
@@ -48,19 +52,24 @@ Status SocketTransport::open() {
             errno = error;
         }
         if (rc != 0) {
-            why = std::strerror(errno);
+            why = std::string("cannot connect: ") + std::strerror(errno);
             ::close(fd);
             continue;
         }
         // Commands are short and each waits for its answer: do not hold them back.
         int one = 1;
         ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-        fd_ = fd;
-        break;
+        connected = fd;
     }
     ::freeaddrinfo(found);
+    return connected;
+}
+
+Status SocketTransport::open() {
+    std::string why;
+    fd_ = ConnectTcp(host_, port_, timeouts.connectMs, why);
     if (fd_ < 0)
-        return Status::Failed(name() + ": cannot connect: " + why);
+        return Status::Failed(name() + ": " + why);
     return {};
 }
 

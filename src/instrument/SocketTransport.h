@@ -18,4 +18,8 @@ class SocketTransport : public DescriptorTransport {
     int port_;
 };
 
+// A non-blocking TCP socket connected to host:port within timeoutMs; -1 with `why` set when
+// no address of the host answers.
+int ConnectTcp(const std::string& host, int port, int timeoutMs, std::string& why);
+
 } // namespace tw

@@ -2,6 +2,7 @@
 
 #include "instrument/SocketTransport.h"
 #include "instrument/UsbtmcTransport.h"
+#include "instrument/Vxi11Transport.h"
 
 namespace tw {
 
@@ -12,9 +13,9 @@ std::unique_ptr<Transport> OpenTransport(const Resource& resource, std::string& 
     case Resource::Kind::Usbtmc:
         return std::make_unique<UsbtmcTransport>(resource.device);
     case Resource::Kind::Vxi11:
-        break;
+        return std::make_unique<Vxi11Transport>(resource.host, resource.port, resource.device);
     }
-    error = ResourceText(resource) + ": this build does not reach instruments of that kind yet";
+    error = ResourceText(resource) + ": not an instrument resource";
     return nullptr;
 }
 

@@ -1,22 +1,23 @@
 #pragma once
 #include "instrument/InstrumentSession.h"
+#include "instrument/SimulatorLaunch.h"
 #include "instrument/SocketTransport.h"
 
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
-#include <sys/wait.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 namespace tw::test {
 
-// tidewright-awg-sim on loopback for one test: started, its port read from its first line, and
+// tidewright-awg-sim on loopback for one test: started, its ports read from its first lines, and
 // killed at the end.
 class SimProcess {
   public:
@@ -27,49 +28,23 @@ class SimProcess {
 
     void start(std::vector<std::string> extra, int port) {
         extra_ = extra;
-        std::vector<std::string> args{TW_AWG_SIM_PROGRAM, "--listen",
-                                      "127.0.0.1:" + std::to_string(port)};
+        std::vector<std::string> args{"--listen", "127.0.0.1:" + std::to_string(port)};
         args.insert(args.end(), extra.begin(), extra.end());
-        int out[2];
-        ASSERT_EQ(::pipe(out), 0);
-        pid_ = ::fork();
-        if (pid_ == 0) {
-            ::dup2(out[1], 1);
-            ::close(out[0]);
-            std::vector<char*> argv;
-            for (auto& a : args)
-                argv.push_back(a.data());
-            argv.push_back(nullptr);
-            ::execv(argv[0], argv.data());
-            ::_exit(127);
-        }
-        ::close(out[1]);
-        std::string line;
-        char c;
-        while (::read(out[0], &c, 1) == 1 && c != '\n')
-            line += c;
-        ::close(out[0]);
-        ASSERT_TRUE(line.starts_with("listening on 127.0.0.1:")) << line;
-        port_ = std::stoi(line.substr(line.rfind(':') + 1));
+        launch_ = LaunchSimulator(TW_AWG_SIM_PROGRAM, args);
+        ASSERT_EQ(launch_.error, "");
     }
-    void kill() {
-        if (pid_ > 0) {
-            ::kill(pid_, SIGKILL);
-            ::waitpid(pid_, nullptr, 0);
-        }
-        pid_ = -1;
-    }
+    void kill() { StopSimulator(launch_, true); }
     // Started again on the same port, as after a power cycle.
     void restart() {
         kill();
-        start(extra_, port_);
+        start(extra_, launch_.port);
     }
-    int port() const { return port_; }
-    std::string resource() const { return "tcp://127.0.0.1:" + std::to_string(port_); }
+    int port() const { return launch_.port; }
+    int vxi11Port() const { return launch_.vxi11Port; }
+    std::string resource() const { return "tcp://127.0.0.1:" + std::to_string(port()); }
 
   private:
-    pid_t pid_ = -1;
-    int port_ = 0;
+    SimulatorLaunch launch_;
     std::vector<std::string> extra_;
 };
 
@@ -79,6 +54,25 @@ inline InstrumentSession Connect(const SimProcess& sim, InstrumentProfile profil
     transport->timeouts.readMs = 5000;
     return InstrumentSession(std::move(transport), std::move(profile));
 }
+
+// A loopback listener that takes connections (the kernel does) and never reads or answers.
+struct StalledListener {
+    int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    int port = 0;
+    StalledListener() {
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t size = sizeof a;
+        EXPECT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&a), size), 0);
+        EXPECT_EQ(::listen(fd, 4), 0);
+        ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &size);
+        port = ntohs(a.sin_port);
+    }
+    ~StalledListener() { ::close(fd); }
+    StalledListener(const StalledListener&) = delete;
+    StalledListener& operator=(const StalledListener&) = delete;
+};
 
 // A folder of its own under the test's temporary folder, removed afterwards.
 struct TempFolder {

@@ -3,9 +3,6 @@
 #include <chrono>
 #include <thread>
 
-#include <netinet/in.h>
-#include <sys/socket.h>
-
 namespace tw {
 namespace {
 
@@ -66,17 +63,9 @@ TEST_F(SimTransferTest, ProfileRulesRefuseAWaveBeforeAnythingIsSent) {
 }
 
 TEST_F(SimTransferTest, StalledInstrumentEndsInABoundedTimeOut) {
-    // A listener that accepts connections (the kernel does) and never reads or answers.
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t size = sizeof a;
-    ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&a), size), 0);
-    ASSERT_EQ(::listen(fd, 4), 0);
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &size);
+    test::StalledListener stalled;
     const Timeouts quick{1000, 300, 300};
-    auto transport = std::make_unique<SocketTransport>("127.0.0.1", ntohs(a.sin_port));
+    auto transport = std::make_unique<SocketTransport>("127.0.0.1", stalled.port);
     transport->timeouts = quick;
     InstrumentSession session(std::move(transport), {});
 
@@ -84,14 +73,13 @@ TEST_F(SimTransferTest, StalledInstrumentEndsInABoundedTimeOut) {
     std::string answer;
     Outcome asked = session.query("*IDN?", answer);
     EXPECT_NE(asked.failure.find("no answer within 300 ms"), std::string::npos) << asked.failure;
-    SocketTransport writer("127.0.0.1", ntohs(a.sin_port));
+    SocketTransport writer("127.0.0.1", stalled.port);
     writer.timeouts = quick;
     const std::string big(64 << 20, '\0'); // more than the socket buffers take
     BlockWrite sent = WriteBlock(writer, ":TRAC:DATA", BlockSource::Memory(big), 2, false, {});
     EXPECT_NE(sent.status.error.find("the instrument took no data for 300 ms"), std::string::npos)
         << sent.status.error;
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
-    ::close(fd);
 }
 
 TEST_F(SimTransferTest, KilledOrCancelledTransferIsReportedAndTheNextOneWorks) {

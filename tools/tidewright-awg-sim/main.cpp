@@ -1,8 +1,8 @@
 // tidewright-awg-sim: a simulated arbitrary waveform generator on loopback, for the tests, the
 // benchmarks and a host program's default instrument.
-#include "ScpiServer.h"
 #include "SimInstrument.h"
 #include "SimLimits.h"
+#include "SimServer.h"
 
 #include "instrument/InstrumentFolder.h"
 
@@ -19,8 +19,13 @@
 namespace {
 
 constexpr const char* kUsage =
-    "usage: tidewright-awg-sim --listen 127.0.0.1:PORT [--instrument MODEL] [--npy FILE]\n"
+    "usage: tidewright-awg-sim --listen 127.0.0.1:PORT [--vxi11-port N] [--instrument MODEL]\n"
+    "                          [--npy FILE]\n"
     "  --listen ADDRESS:PORT  a loopback address (127.x.x.x or [::1]); PORT 0 picks a free one\n"
+    "  --vxi11-port N         also serve VXI-11 on the same address, port N (0 picks one)\n"
+    "  --vxi11-max-recv N     the maxRecvSize VXI-11 links announce (1024 to 4294967295;\n"
+    "                         1048576 by default)\n"
+    "  --vxi11-log FILE       append one line per device_write to FILE: its size and END\n"
     "  --instrument MODEL     the sample instrument (TW2014, TW3256) or a description file\n"
     "  --npy FILE             write what the output would be to FILE at each OUTP ON\n";
 
@@ -87,7 +92,8 @@ int Listen(const std::string& text, std::string& shown, std::string& error) {
 } // namespace
 
 int main(int argc, char** argv) {
-    std::string listen, model = "TW2014", npy;
+    std::string listen, model = "TW2014", npy, vxi11Port, vxi11Log;
+    tw::sim::Vxi11Settings vxi11;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         if (a == "--help" || a == "-h") {
@@ -103,8 +109,17 @@ int main(int argc, char** argv) {
         else if (a == "--npy")
             npy = argv[++i];
         else if (a == "--vxi11-port")
-            return Usage("VXI-11 is not served by this build");
-        else
+            vxi11Port = argv[++i];
+        else if (a == "--vxi11-log")
+            vxi11Log = argv[++i];
+        else if (a == "--vxi11-max-recv") {
+            const std::string v = argv[++i];
+            unsigned long long n = 0;
+            if (std::from_chars(v.data(), v.data() + v.size(), n).ptr != v.data() + v.size() ||
+                n < 1024 || n > 0xFFFFFFFFull)
+                return Usage("--vxi11-max-recv needs a number from 1024 to 4294967295");
+            vxi11.maxRecvSize = static_cast<std::uint32_t>(n);
+        } else
             return Usage("unknown argument " + a);
     }
     if (listen.empty())
@@ -118,10 +133,25 @@ int main(int argc, char** argv) {
     const int fd = Listen(listen, shown, error);
     if (fd < 0)
         return Usage(error);
+    int vxi11Fd = -1;
+    std::string vxi11Shown;
+    if (!vxi11Port.empty()) {
+        vxi11Fd = Listen(listen.substr(0, listen.rfind(':') + 1) + vxi11Port, vxi11Shown, error);
+        if (vxi11Fd < 0)
+            return Usage(error);
+    }
+    if (!vxi11Log.empty() && !(vxi11.log = std::fopen(vxi11Log.c_str(), "a")))
+        return Usage("cannot write " + vxi11Log + ": " + std::strerror(errno));
     std::cout << "listening on " << shown << std::endl;
+    if (vxi11Fd >= 0)
+        std::cout << "vxi11 listening on " << vxi11Shown << std::endl;
     tw::sim::SimInstrument instrument(limits, npy);
-    tw::sim::ScpiServer server(instrument, fd);
+    tw::sim::SimServer server(instrument, fd, vxi11Fd, vxi11);
     server.run();
     ::close(fd);
+    if (vxi11Fd >= 0)
+        ::close(vxi11Fd);
+    if (vxi11.log)
+        std::fclose(vxi11.log);
     return 0;
 }
