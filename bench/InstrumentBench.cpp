@@ -4,10 +4,10 @@
 // Build: cmake --build build --target InstrumentBench tidewright-awg-sim
 // Run:   build/bench/InstrumentBench [--points N]
 #include "instrument/InstrumentSession.h"
+#include "instrument/SimulatorLaunch.h"
 #include "instrument/SocketTransport.h"
 
 #include <chrono>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -49,28 +49,6 @@ std::string WritePoints(long points) {
         out.write(reinterpret_cast<const char*>(piece.data()), n * 2);
     }
     return path;
-}
-
-// The simulator, started on a free loopback port; its process id and port.
-pid_t StartSimulator(int& port) {
-    int out[2];
-    if (::pipe(out) != 0)
-        return -1;
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        ::dup2(out[1], 1);
-        ::execl(TW_AWG_SIM_PROGRAM, TW_AWG_SIM_PROGRAM, "--listen", "127.0.0.1:0", "--instrument",
-                "TW3256", static_cast<char*>(nullptr));
-        ::_exit(127);
-    }
-    ::close(out[1]);
-    std::string line;
-    char c;
-    while (::read(out[0], &c, 1) == 1 && c != '\n')
-        line += c;
-    ::close(out[0]);
-    port = std::stoi(line.substr(line.rfind(':') + 1));
-    return pid;
 }
 
 // The yardstick: the same file copied to a socket whose other end, a child process, only reads.
@@ -120,10 +98,13 @@ int main(int argc, char** argv) {
         points = std::stol(argv[2]);
     const std::string path = WritePoints(points);
     const double megabytes = static_cast<double>(points) * 2 / 1e6;
-    int port = 0;
-    const pid_t sim = StartSimulator(port);
-
-    auto transport = std::make_unique<tw::SocketTransport>("127.0.0.1", port);
+    tw::SimulatorLaunch sim = tw::LaunchSimulator(
+        TW_AWG_SIM_PROGRAM, {"--listen", "127.0.0.1:0", "--instrument", "TW3256"});
+    if (!sim.error.empty()) {
+        std::fprintf(stderr, "%s\n", sim.error.c_str());
+        return 1;
+    }
+    auto transport = std::make_unique<tw::SocketTransport>("127.0.0.1", sim.port);
     tw::InstrumentProfile profile; // TW3256's rules are checked by the simulator
     tw::InstrumentSession session(std::move(transport), profile);
     std::string idn;
@@ -152,8 +133,7 @@ int main(int argc, char** argv) {
         back += piece.size();
     });
     equal = equal && read.ok() && back == static_cast<std::uint64_t>(points) * 2;
-    ::kill(sim, SIGTERM);
-    ::waitpid(sim, nullptr, 0);
+    tw::StopSimulator(sim);
 
     const double plainSeconds = PlainCopySeconds(path);
     std::remove(path.c_str());
