@@ -171,8 +171,9 @@ TEST(ComposerDownloads, LeaveTheInstrumentHoldingTheComposersFilesAndSequence) {
             ASSERT_TRUE(o.ok()) << message << "\n" << o.message();
         }
         for (const Holds& h : holds) {
-            if (h.segment)
+            if (h.segment) {
                 ASSERT_TRUE(session.write(":TRAC:SEL " + std::to_string(h.segment)).ok());
+            }
             const std::string back = ReadBack(session, h.segment ? ":TRAC:DATA?" : ":FM:DATA?");
             EXPECT_TRUE(back == Joined(h.files)) << h.segment << ": " << back.size() << " bytes";
         }
