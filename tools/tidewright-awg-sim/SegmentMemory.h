@@ -1,4 +1,6 @@
 #pragma once
+#include "SegmentArena.h"
+
 #include <cstddef>
 #include <memory>
 #include <new>
@@ -8,9 +10,10 @@
 
 namespace tw::sim {
 
-// The allocator of segment memory. Large segments are mapped on their own and asked for huge
-// pages, so that filling half a gigabyte takes hundreds of page faults rather than a hundred
-// thousand; memory is not cleared when a segment is defined (a fresh mapping is zero anyway).
+// The allocator of segment memory. Large segments come from the arena when it holds room, else
+// are mapped on their own and asked for huge pages, so that filling half a gigabyte takes
+// hundreds of page faults rather than a hundred thousand; memory is not cleared when a segment is
+// defined (an instrument's is not either).
 template <class T> struct SegmentMemory {
     using value_type = T;
     static constexpr std::size_t kMapped = std::size_t{2} << 20;
@@ -22,6 +25,8 @@ template <class T> struct SegmentMemory {
         const std::size_t bytes = n * sizeof(T);
         if (bytes < kMapped)
             return std::allocator<T>().allocate(n);
+        if (void* held = SegmentArena::instance().take(bytes))
+            return static_cast<T*>(held);
         void* p =
             ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
         if (p == MAP_FAILED)
@@ -32,7 +37,7 @@ template <class T> struct SegmentMemory {
     void deallocate(T* p, std::size_t n) noexcept {
         if (n * sizeof(T) < kMapped)
             std::allocator<T>().deallocate(p, n);
-        else
+        else if (!SegmentArena::instance().give(p, n * sizeof(T)))
             ::munmap(p, n * sizeof(T));
     }
     template <class U> void construct(U* p) noexcept { ::new (static_cast<void*>(p)) U; }

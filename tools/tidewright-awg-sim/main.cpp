@@ -1,5 +1,6 @@
 // tidewright-awg-sim: a simulated arbitrary waveform generator on loopback, for the tests, the
 // benchmarks and a host program's default instrument.
+#include "SegmentArena.h"
 #include "SimInstrument.h"
 #include "SimLimits.h"
 #include "SimServer.h"
@@ -20,14 +21,16 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: tidewright-awg-sim --listen 127.0.0.1:PORT [--vxi11-port N] [--instrument MODEL]\n"
-    "                          [--npy FILE]\n"
+    "                          [--npy FILE] [--preallocate]\n"
     "  --listen ADDRESS:PORT  a loopback address (127.x.x.x or [::1]); PORT 0 picks a free one\n"
     "  --vxi11-port N         also serve VXI-11 on the same address, port N (0 picks one)\n"
     "  --vxi11-max-recv N     the maxRecvSize VXI-11 links announce (1024 to 4294967295;\n"
     "                         1048576 by default)\n"
     "  --vxi11-log FILE       append one line per device_write to FILE: its size and END\n"
     "  --instrument MODEL     the sample instrument (TW2014, TW3256) or a description file\n"
-    "  --npy FILE             write what the output would be to FILE at each OUTP ON\n";
+    "  --npy FILE             write what the output would be to FILE at each OUTP ON\n"
+    "  --preallocate          hold one channel's waveform memory from the start, written\n"
+    "                         through, so that transfers meet no page faults\n";
 
 int Usage(const std::string& error) {
     std::cerr << "tidewright-awg-sim: " << error << "\n" << kUsage;
@@ -94,11 +97,16 @@ int Listen(const std::string& text, std::string& shown, std::string& error) {
 int main(int argc, char** argv) {
     std::string listen, model = "TW2014", npy, vxi11Port, vxi11Log;
     tw::sim::Vxi11Settings vxi11;
+    bool preallocate = false;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         if (a == "--help" || a == "-h") {
             std::cout << kUsage;
             return 0;
+        }
+        if (a == "--preallocate") {
+            preallocate = true;
+            continue;
         }
         if (i + 1 >= argc)
             return Usage(a.starts_with("--") ? a + " needs a value" : "unknown argument " + a);
@@ -130,6 +138,9 @@ int main(int argc, char** argv) {
     std::string error, shown;
     if (!tw::sim::ReadSimLimits(description, limits, error))
         return Usage(error);
+    if (preallocate &&
+        !tw::sim::SegmentArena::instance().reserve(static_cast<std::size_t>(limits.memory) * 2))
+        return Usage("cannot hold " + std::to_string(limits.memory) + " points of memory");
     const int fd = Listen(listen, shown, error);
     if (fd < 0)
         return Usage(error);
