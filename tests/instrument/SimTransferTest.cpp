@@ -1,6 +1,7 @@
 #include "SimProcess.h"
 
 #include <chrono>
+#include <map>
 #include <thread>
 
 namespace tw {
@@ -28,6 +29,33 @@ TEST_F(SimTransferTest, PayloadReadBackEqualsTheFileForEveryHeaderWidth) {
         ASSERT_EQ(Ask(session, ":TRAC:DEF? " + std::to_string(segment)), std::to_string(points));
         EXPECT_TRUE(ReadBack(session, ":TRAC:DATA?") == bytes) << points << " points";
         ++segment;
+    }
+}
+
+// Memory held from the start (12,000,000 points) is carved into segments, and what a deleted one
+// gave back serves the next: no segment may overlap another.
+TEST_F(SimTransferTest, HeldMemoryServesSegmentsWithoutOverlap) {
+    test::SimProcess sim(
+        {"--instrument", test::LooseDescription(folder, 12'000'000), "--preallocate"});
+    InstrumentSession session = test::Connect(sim);
+    std::map<int, std::string> held;
+    auto send = [&](int segment, std::size_t points) {
+        held[segment] = Points(points, segment);
+        const std::string file = folder.write("s" + std::to_string(segment), held[segment]);
+        Outcome o = session.sendWave(BlockSource::Files({file}), segment, 1);
+        ASSERT_TRUE(o.ok()) << segment << ": " << o.message();
+    };
+    send(1, 3'000'000);
+    send(2, 5'000'000);
+    send(3, 4'000'000);
+    ASSERT_TRUE(session.write(":TRAC:DEL 2").ok());
+    held.erase(2);
+    send(4, 2'000'000); // into the hole segment 2 left
+    send(5, 2'500'000); // the rest of the hole
+    send(1, 1'200'000); // defined again, shorter
+    for (const auto& [segment, bytes] : held) {
+        ASSERT_TRUE(session.write(":TRAC:SEL " + std::to_string(segment)).ok());
+        EXPECT_TRUE(ReadBack(session, ":TRAC:DATA?") == bytes) << "segment " << segment;
     }
 }
 
