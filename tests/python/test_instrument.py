@@ -12,16 +12,48 @@ from conftest import BUILD_DIR
 SIM = os.path.join(BUILD_DIR, "tools", "tidewright-awg-sim")
 
 
-@pytest.fixture
-def sim():
+def _simulator(*extra):
+    """The simulator started with extra arguments, and the ports of its first lines."""
     if not os.path.exists(SIM):
         pytest.skip("tidewright-awg-sim is not built at " + SIM)
-    process = subprocess.Popen([SIM, "--listen", "127.0.0.1:0"], stdout=subprocess.PIPE, text=True)
-    line = process.stdout.readline()
-    assert line.startswith("listening on 127.0.0.1:"), line
-    yield int(line.rsplit(":", 1)[1])
+    process = subprocess.Popen([SIM, "--listen", "127.0.0.1:0", *extra], stdout=subprocess.PIPE,
+                               text=True)
+    ports = []
+    prefixes = ["listening on 127.0.0.1:"]
+    if "--vxi11-port" in extra:
+        prefixes.append("vxi11 listening on 127.0.0.1:")
+    for prefix in prefixes:
+        line = process.stdout.readline()
+        assert line.startswith(prefix), line
+        ports.append(int(line.rsplit(":", 1)[1]))
+    return process, ports
+
+
+@pytest.fixture
+def sim():
+    process, ports = _simulator()
+    yield ports[0]
     process.kill()
     process.wait()
+
+
+@pytest.fixture
+def vxi11_sim():
+    process, ports = _simulator("--vxi11-port", "0")
+    yield ports[1]
+    process.kill()
+    process.wait()
+
+
+def test_instrument_over_vxi11_sends_and_reads_back(vxi11_sim):
+    points = (np.arange(70000) * 11 - 30000).astype(np.int16)
+    with tidewright.Instrument(f"vxi11://127.0.0.1:{vxi11_sim}/inst0") as awg:
+        assert awg.query("*IDN?").startswith("Tidewell,TW2014,")
+        awg.send_wave(points, segment=2)
+        assert awg.query(":TRAC:DEF? 2") == "70000"
+        with pytest.raises(tidewright.InstrumentError) as refused:
+            awg.write(":TRAC:DEF 1,16777220")
+        assert refused.value.errors[0][0] == -222
 
 
 def test_instrument_sends_writes_queries_and_raises_instrument_errors(sim):
