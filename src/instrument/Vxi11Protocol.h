@@ -101,8 +101,4 @@ bool_t XdrReadResp(XDR* x, ReadResp* p);
 bool_t XdrDeviceError(XDR* x, DeviceError* p);
 bool_t XdrLink(XDR* x, int* lid);
 
-template <class T> xdrproc_t Proc(bool_t (*f)(XDR*, T*)) {
-    return reinterpret_cast<xdrproc_t>(f);
-}
-
 } // namespace tw::vxi11

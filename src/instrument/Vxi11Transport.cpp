@@ -75,6 +75,15 @@ CLIENT* RpcClient(const std::string& host, int port, u_int program, u_int versio
     return client;
 }
 
+// One call of `procedure`: the arguments encoded by `encode`, the reply decoded into `result`.
+template <class A, class R>
+clnt_stat Call(CLIENT* client, u_int procedure, bool_t (*encode)(XDR*, A*), A& arguments,
+               bool_t (*decode)(XDR*, R*), R& result, int waitMs) {
+    return clnt_call(client, procedure, reinterpret_cast<xdrproc_t>(encode),
+                     reinterpret_cast<char*>(&arguments), reinterpret_cast<xdrproc_t>(decode),
+                     reinterpret_cast<char*>(&result), Within(waitMs));
+}
+
 std::string CallFailure(clnt_stat status, const char* call, int timeoutMs) {
     if (status == RPC_TIMEDOUT)
         return std::string("no answer to ") + call + " within " + DurationText(timeoutMs);
@@ -108,9 +117,8 @@ void Vxi11Transport::reset() {
         return;
     SigpipeHeld held;
     vxi11::DeviceError answer;
-    clnt_call(client_, vxi11::kDestroyLink, vxi11::Proc(vxi11::XdrLink),
-              reinterpret_cast<char*>(&lid_), vxi11::Proc(vxi11::XdrDeviceError),
-              reinterpret_cast<char*>(&answer), Within(timeouts.connectMs));
+    Call(client_, vxi11::kDestroyLink, vxi11::XdrLink, lid_, vxi11::XdrDeviceError, answer,
+         timeouts.connectMs);
     clnt_destroy(client_);
     client_ = nullptr;
 }
@@ -124,9 +132,7 @@ Status Vxi11Transport::portFromPortmapper(int& port) {
     pmap asked{vxi11::kCoreProgram, vxi11::kCoreVersion, IPPROTO_TCP, 0};
     u_long answer = 0;
     const clnt_stat status =
-        clnt_call(portmapper, PMAPPROC_GETPORT, reinterpret_cast<xdrproc_t>(xdr_pmap),
-                  reinterpret_cast<char*>(&asked), reinterpret_cast<xdrproc_t>(xdr_u_long),
-                  reinterpret_cast<char*>(&answer), Within(timeouts.readMs));
+        Call(portmapper, PMAPPROC_GETPORT, xdr_pmap, asked, xdr_u_long, answer, timeouts.readMs);
     clnt_destroy(portmapper);
     if (status != RPC_SUCCESS)
         return Status::Failed(
@@ -152,10 +158,8 @@ Status Vxi11Transport::open() {
     asked.device = device_.data();
     asked.deviceSize = static_cast<u_int>(device_.size());
     vxi11::CreateLinkResp link;
-    const clnt_stat status =
-        clnt_call(client_, vxi11::kCreateLink, vxi11::Proc(vxi11::XdrCreateLinkParms),
-                  reinterpret_cast<char*>(&asked), vxi11::Proc(vxi11::XdrCreateLinkResp),
-                  reinterpret_cast<char*>(&link), Within(timeouts.readMs));
+    const clnt_stat status = Call(client_, vxi11::kCreateLink, vxi11::XdrCreateLinkParms, asked,
+                                  vxi11::XdrCreateLinkResp, link, timeouts.readMs);
     if (status != RPC_SUCCESS)
         return failed(CallFailure(status, "create_link", timeouts.readMs));
     if (link.error != vxi11::kNoError)
@@ -185,10 +189,8 @@ Status Vxi11Transport::write(std::span<const char> bytes, bool end) {
         vxi11::WriteResp taken;
         // The instrument waits up to ioTimeout itself; its answer may take a moment more.
         const int waitMs = timeoutMs + timeouts.connectMs;
-        const clnt_stat status =
-            clnt_call(client_, vxi11::kDeviceWrite, vxi11::Proc(vxi11::XdrWriteParms),
-                      reinterpret_cast<char*>(&asked), vxi11::Proc(vxi11::XdrWriteResp),
-                      reinterpret_cast<char*>(&taken), Within(waitMs));
+        const clnt_stat status = Call(client_, vxi11::kDeviceWrite, vxi11::XdrWriteParms, asked,
+                                      vxi11::XdrWriteResp, taken, waitMs);
         if (status != RPC_SUCCESS)
             return failed(CallFailure(status, "device_write", waitMs));
         if (taken.error == vxi11::kIoTimeout)
@@ -219,10 +221,8 @@ Status Vxi11Transport::read(std::span<char> buffer, std::size_t& got, bool& end,
         answer.data = buffer.data();
         answer.capacity = asked.requestSize;
         const int waitMs = timeoutMs + timeouts.connectMs;
-        const clnt_stat status =
-            clnt_call(client_, vxi11::kDeviceRead, vxi11::Proc(vxi11::XdrReadParms),
-                      reinterpret_cast<char*>(&asked), vxi11::Proc(vxi11::XdrReadResp),
-                      reinterpret_cast<char*>(&answer), Within(waitMs));
+        const clnt_stat status = Call(client_, vxi11::kDeviceRead, vxi11::XdrReadParms, asked,
+                                      vxi11::XdrReadResp, answer, waitMs);
         if (status != RPC_SUCCESS)
             return failed(CallFailure(status, "device_read", waitMs));
         if (answer.error == vxi11::kIoTimeout)
