@@ -119,6 +119,16 @@ bool Vxi11Connection::process() {
     return true;
 }
 
+bool Vxi11Connection::reply(u_int xid, u_int state, std::size_t resultBytes,
+                            const std::function<void(XDR*)>& result) {
+    Reply r(reply_, xid, resultBytes);
+    r.put(state);
+    if (result)
+        result(r.xdr());
+    r.finish();
+    return true;
+}
+
 bool Vxi11Connection::answer(const char* record, std::size_t size) {
     XDR in;
     xdrmem_create(&in, const_cast<char*>(record), static_cast<u_int>(size), XDR_DECODE);
@@ -137,152 +147,122 @@ bool Vxi11Connection::answer(const char* record, std::size_t size) {
         return true;
     }
     const bool core = program == kCoreProgram, portmapper = program == PMAPPROG;
-    const u_int wanted = core ? kCoreVersion : PMAPVERS;
-    if (!core && !portmapper) {
-        Reply r(reply_, xid, 0);
-        r.put(kProgUnavail);
-        r.finish();
-        return true;
-    }
-    if (version != wanted) {
-        Reply r(reply_, xid, 8);
-        for (u_int v : {u_int{kProgMismatch}, wanted, wanted})
-            r.put(v);
-        r.finish();
-        return true;
-    }
-    auto garbage = [&] {
-        Reply r(reply_, xid, 0);
-        r.put(kGarbage);
-        r.finish();
-        return true;
-    };
-    if (procedure == 0) {
-        Reply r(reply_, xid, 0);
-        r.put(kSuccess);
-        r.finish();
-        return true;
-    }
-    if (portmapper) {
-        pmap asked{};
-        if (procedure != PMAPPROC_GETPORT) {
-            Reply r(reply_, xid, 0);
-            r.put(kProcUnavail);
-            r.finish();
-            return true;
-        }
-        if (!xdr_pmap(&in, &asked))
-            return garbage();
-        sockaddr_storage self{};
-        socklen_t length = sizeof self;
-        ::getsockname(fd_, reinterpret_cast<sockaddr*>(&self), &length);
-        const u_int port = self.ss_family == AF_INET6
-                               ? ntohs(reinterpret_cast<sockaddr_in6*>(&self)->sin6_port)
-                               : ntohs(reinterpret_cast<sockaddr_in*>(&self)->sin_port);
-        const bool known = asked.pm_prog == kCoreProgram && asked.pm_vers == kCoreVersion &&
-                           asked.pm_prot == IPPROTO_TCP;
-        Reply r(reply_, xid, 4);
-        r.put(kSuccess);
-        r.put(known ? port : 0);
-        r.finish();
-        return true;
-    }
+    u_int wanted = core ? kCoreVersion : PMAPVERS;
+    if (!core && !portmapper)
+        return reply(xid, kProgUnavail);
+    if (version != wanted)
+        return reply(xid, kProgMismatch, 8, [&](XDR* x) {
+            xdr_u_int(x, &wanted);
+            xdr_u_int(x, &wanted);
+        });
+    if (procedure == 0)
+        return reply(xid, kSuccess);
+    if (portmapper)
+        return procedure == PMAPPROC_GETPORT ? getPort(&in, xid) : reply(xid, kProcUnavail);
     switch (procedure) {
-    case kCreateLink: {
-        CreateLinkParms asked;
-        if (!XdrCreateLinkParms(&in, &asked))
-            return garbage();
-        CreateLinkResp link;
-        const std::string device(asked.device, asked.deviceSize);
-        if (!device.starts_with("inst")) {
-            link.error = kParameterError;
-        } else if (links_.size() >= kMostLinks) {
-            link.error = kOutOfResources;
-        } else {
-            link.lid = nextLink_++;
-            link.maxRecvSize = settings_.maxRecvSize;
-            links_.emplace(link.lid, std::make_unique<ScpiStream>(instrument_));
+    case kCreateLink:
+        return createLink(&in, xid);
+    case kDeviceWrite:
+        return deviceWrite(&in, xid);
+    case kDeviceRead:
+        return deviceRead(&in, xid);
+    case kDestroyLink:
+        return destroyLink(&in, xid);
+    default:
+        return reply(xid, kProcUnavail);
+    }
+}
+
+bool Vxi11Connection::getPort(XDR* in, u_int xid) {
+    pmap asked{};
+    if (!xdr_pmap(in, &asked))
+        return reply(xid, kGarbage);
+    sockaddr_storage self{};
+    socklen_t length = sizeof self;
+    ::getsockname(fd_, reinterpret_cast<sockaddr*>(&self), &length);
+    u_int port = self.ss_family == AF_INET6
+                     ? ntohs(reinterpret_cast<sockaddr_in6*>(&self)->sin6_port)
+                     : ntohs(reinterpret_cast<sockaddr_in*>(&self)->sin_port);
+    if (asked.pm_prog != kCoreProgram || asked.pm_vers != kCoreVersion ||
+        asked.pm_prot != IPPROTO_TCP)
+        port = 0; // not registered
+    return reply(xid, kSuccess, 4, [&](XDR* x) { xdr_u_int(x, &port); });
+}
+
+bool Vxi11Connection::createLink(XDR* in, u_int xid) {
+    CreateLinkParms asked;
+    if (!XdrCreateLinkParms(in, &asked))
+        return reply(xid, kGarbage);
+    CreateLinkResp link;
+    const std::string device(asked.device, asked.deviceSize);
+    if (!device.starts_with("inst")) {
+        link.error = kParameterError;
+    } else if (links_.size() >= kMostLinks) {
+        link.error = kOutOfResources;
+    } else {
+        link.lid = nextLink_++;
+        link.maxRecvSize = settings_.maxRecvSize;
+        links_.emplace(link.lid, std::make_unique<ScpiStream>(instrument_));
+    }
+    return reply(xid, kSuccess, 16, [&](XDR* x) { XdrCreateLinkResp(x, &link); });
+}
+
+bool Vxi11Connection::deviceWrite(XDR* in, u_int xid) {
+    WriteParms asked;
+    if (!XdrWriteParms(in, &asked))
+        return reply(xid, kGarbage);
+    const bool end = (asked.flags & kFlagEnd) != 0;
+    if (settings_.log) {
+        std::fprintf(settings_.log, "device_write %u %s\n", asked.size, end ? "END" : "-");
+        std::fflush(settings_.log);
+    }
+    WriteResp taken;
+    const auto link = links_.find(asked.lid);
+    if (link == links_.end()) {
+        taken.error = kInvalidLink;
+    } else if (asked.size > settings_.maxRecvSize) {
+        taken.error = kParameterError; // longer than this link takes
+    } else {
+        if (!link->second->take(asked.data, asked.size) || (end && !link->second->endMessage()))
+            return false; // broke the syntax or flooded the answers: dropped as on a socket
+        taken.size = asked.size;
+    }
+    return reply(xid, kSuccess, 8, [&](XDR* x) { XdrWriteResp(x, &taken); });
+}
+
+bool Vxi11Connection::deviceRead(XDR* in, u_int xid) {
+    ReadParms asked;
+    if (!XdrReadParms(in, &asked))
+        return reply(xid, kGarbage);
+    const auto link = links_.find(asked.lid);
+    ReadResp got;
+    std::vector<char> data;
+    if (link == links_.end()) {
+        got.error = kInvalidLink;
+    } else if (!link->second->answering()) {
+        got.error = kIoTimeout; // answers come at once here, so none will come
+    } else {
+        ScpiStream& stream = *link->second;
+        const std::size_t most = std::min<std::size_t>(asked.requestSize, kMostReadPiece);
+        for (std::span<const char> piece;
+             data.size() < most && !(piece = stream.nextAnswer()).empty();) {
+            const std::size_t n = std::min(piece.size(), most - data.size());
+            data.insert(data.end(), piece.begin(), piece.begin() + n);
+            stream.answerTaken(n);
         }
-        Reply r(reply_, xid, 16);
-        r.put(kSuccess);
-        XdrCreateLinkResp(r.xdr(), &link);
-        r.finish();
-        return true;
+        got.reason = stream.answering() ? kReasonRequestCount : kReasonEnd;
     }
-    case kDeviceWrite: {
-        WriteParms asked;
-        if (!XdrWriteParms(&in, &asked))
-            return garbage();
-        const bool end = (asked.flags & kFlagEnd) != 0;
-        if (settings_.log) {
-            std::fprintf(settings_.log, "device_write %u %s\n", asked.size, end ? "END" : "-");
-            std::fflush(settings_.log);
-        }
-        WriteResp taken;
-        const auto link = links_.find(asked.lid);
-        if (link == links_.end()) {
-            taken.error = kInvalidLink;
-        } else if (asked.size > settings_.maxRecvSize) {
-            taken.error = kParameterError; // longer than this link takes
-        } else {
-            if (!link->second->take(asked.data, asked.size) || (end && !link->second->endMessage()))
-                return false; // broke the syntax or flooded the answers: dropped as on a socket
-            taken.size = asked.size;
-        }
-        Reply r(reply_, xid, 8);
-        r.put(kSuccess);
-        XdrWriteResp(r.xdr(), &taken);
-        r.finish();
-        return true;
-    }
-    case kDeviceRead: {
-        ReadParms asked;
-        if (!XdrReadParms(&in, &asked))
-            return garbage();
-        const auto link = links_.find(asked.lid);
-        ReadResp got;
-        std::vector<char> data;
-        if (link == links_.end()) {
-            got.error = kInvalidLink;
-        } else if (!link->second->answering()) {
-            got.error = kIoTimeout; // answers come at once here, so none will come
-        } else {
-            ScpiStream& stream = *link->second;
-            const std::size_t most = std::min<std::size_t>(asked.requestSize, kMostReadPiece);
-            for (std::span<const char> piece;
-                 data.size() < most && !(piece = stream.nextAnswer()).empty();) {
-                const std::size_t n = std::min(piece.size(), most - data.size());
-                data.insert(data.end(), piece.begin(), piece.begin() + n);
-                stream.answerTaken(n);
-            }
-            got.reason = stream.answering() ? kReasonRequestCount : kReasonEnd;
-        }
-        got.size = static_cast<u_int>(data.size());
-        got.data = data.data();
-        Reply r(reply_, xid, 12 + data.size());
-        r.put(kSuccess);
-        XdrReadResp(r.xdr(), &got);
-        r.finish();
-        return true;
-    }
-    case kDestroyLink: {
-        int lid = 0;
-        if (!XdrLink(&in, &lid))
-            return garbage();
-        DeviceError result{links_.erase(lid) ? kNoError : kInvalidLink};
-        Reply r(reply_, xid, 4);
-        r.put(kSuccess);
-        XdrDeviceError(r.xdr(), &result);
-        r.finish();
-        return true;
-    }
-    default: {
-        Reply r(reply_, xid, 0);
-        r.put(kProcUnavail);
-        r.finish();
-        return true;
-    }
-    }
+    got.size = static_cast<u_int>(data.size());
+    got.data = data.data();
+    return reply(xid, kSuccess, 12 + data.size(), [&](XDR* x) { XdrReadResp(x, &got); });
+}
+
+bool Vxi11Connection::destroyLink(XDR* in, u_int xid) {
+    int lid = 0;
+    if (!XdrLink(in, &lid))
+        return reply(xid, kGarbage);
+    DeviceError result{links_.erase(lid) ? kNoError : kInvalidLink};
+    return reply(xid, kSuccess, 4, [&](XDR* x) { XdrDeviceError(x, &result); });
 }
 
 } // namespace tw::sim

@@ -2,8 +2,11 @@
 #include "Connection.h"
 #include "ScpiStream.h"
 
+#include <rpc/rpc.h>
+
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -36,6 +39,14 @@ class Vxi11Connection : public Connection {
     // Consumes unread_ up to the end of the next whole record and answers it; false to drop.
     bool process();
     bool answer(const char* record, std::size_t size);
+    // Puts the reply of accept state `state` with its result (at most resultBytes) in reply_.
+    bool reply(u_int xid, u_int state, std::size_t resultBytes = 0,
+               const std::function<void(XDR*)>& result = {});
+    bool getPort(XDR* in, u_int xid);
+    bool createLink(XDR* in, u_int xid);
+    bool deviceWrite(XDR* in, u_int xid);
+    bool deviceRead(XDR* in, u_int xid);
+    bool destroyLink(XDR* in, u_int xid);
 
     SimInstrument& instrument_;
     const Vxi11Settings& settings_;
