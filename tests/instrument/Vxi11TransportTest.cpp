@@ -124,6 +124,28 @@ TEST_F(Vxi11TransportTest, StalledServerOrPortmapperEndsInABoundedTimeOut) {
     }
 }
 
+// The instrument gone mid-block is an error, not the end of the program by SIGPIPE, and the
+// next transfer links again.
+TEST_F(Vxi11TransportTest, KilledInstrumentIsReportedAndTheNextTransferLinksAgain) {
+    const std::string bytes = Points(4 << 20);
+    const std::string file = folder.write("big.wav", bytes);
+    auto sim = std::make_unique<test::SimProcess>(std::vector<std::string>{"--vxi11-port", "0"});
+    const int port = sim->vxi11Port();
+    InstrumentSession session = Vxi11Session(port);
+    Outcome killed =
+        session.sendWave(BlockSource::Files({file}), 1, 0, [&](std::uint64_t sent, std::uint64_t) {
+            if (sent >= (2u << 20))
+                sim.reset();
+            return true;
+        });
+    EXPECT_NE(killed.failure.find("device_write failed"), std::string::npos) << killed.message();
+    sim = std::make_unique<test::SimProcess>(
+        std::vector<std::string>{"--vxi11-port", std::to_string(port)});
+    Outcome again = session.sendWave(BlockSource::Files({file}), 1, 0);
+    ASSERT_TRUE(again.ok()) << again.message();
+    EXPECT_TRUE(ReadBack(session, ":TRAC:DATA?") == bytes);
+}
+
 // Raw bytes on the simulator's VXI-11 port; true when it closed the connection.
 bool DroppedAfter(int port, const std::string& bytes) {
     std::string why;
