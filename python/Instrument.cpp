@@ -112,7 +112,9 @@ void RegisterInstrument(py::module_& m) {
                            R"(Instrument(resource, *, instrument=None, timeout=10.0)
 
 An instrument reached by a resource text: "tcp://HOST[:PORT]" (the raw SCPI
-socket, port 5025 by default). instrument names the profile ("TW2014",
+socket, port 5025 by default), "vxi11://HOST[:PORT][/DEVICE]" (VXI-11, the port
+from the host's portmapper unless given, device inst0 by default) or
+"usbtmc:///dev/usbtmcN". instrument names the profile ("TW2014",
 "TW3256" or the path of a ".scpi" file); by default the profile whose
 identity begins the instrument's *IDN? answer. timeout is in seconds for
 each wait. After any call the instrument's error queue has been read: its

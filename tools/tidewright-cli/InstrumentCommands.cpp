@@ -97,7 +97,8 @@ int Query(std::span<const std::string> args) {
 } // namespace
 
 std::string_view InstrumentUsageText() {
-    return "\ninstruments (RESOURCE: tcp://HOST[:PORT], port 5025 by default, or\n"
+    return "\ninstruments (RESOURCE: tcp://HOST[:PORT], port 5025 by default,\n"
+           "vxi11://HOST[:PORT][/DEVICE], the port from the host's portmapper unless given, or\n"
            "usbtmc:///dev/usbtmcN):\n"
            "  send RESOURCE FILE [--segment N] [--channel N] [--instrument MODEL]\n"
            "      send the native 16-bit points of FILE into segment N (default 1) of channel N\n"
