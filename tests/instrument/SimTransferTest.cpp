@@ -1,6 +1,8 @@
 #include "SimProcess.h"
 
 #include <chrono>
+#include <fstream>
+#include <iterator>
 #include <map>
 #include <thread>
 
@@ -57,6 +59,25 @@ TEST_F(SimTransferTest, HeldMemoryServesSegmentsWithoutOverlap) {
         ASSERT_TRUE(session.write(":TRAC:SEL " + std::to_string(segment)).ok());
         EXPECT_TRUE(ReadBack(session, ":TRAC:DATA?") == bytes) << "segment " << segment;
     }
+}
+
+// "What the output would be": in SEQ mode the sequence expanded, after a header of 64-byte lines.
+TEST_F(SimTransferTest, OutputOnWritesTheSequenceExpandedAsNpy) {
+    const std::string npy = (folder.path / "out.npy").string();
+    test::SimProcess sim({"--npy", npy});
+    InstrumentSession session = test::Connect(sim);
+    const std::string a = Points(400, 1), b = Points(384, 2);
+    ASSERT_TRUE(session.sendWave(BlockSource::Files({folder.write("a", a)}), 1, 1).ok());
+    ASSERT_TRUE(session.sendWave(BlockSource::Files({folder.write("b", b)}), 2, 1).ok());
+    for (const char* command :
+         {":SEQ:DEF 1,1,1", ":SEQ:DEF 2,2,3", ":SEQ:DEF 3,1,2", ":FUNC:MODE SEQ", ":OUTP ON"})
+        ASSERT_TRUE(session.write(command).ok()) << command;
+    const std::string expanded = a + b + b + b + a + a;
+    std::ifstream in(npy, std::ios::binary);
+    const std::string saved((std::istreambuf_iterator<char>(in)), {});
+    ASSERT_GT(saved.size(), expanded.size());
+    EXPECT_TRUE(saved.substr(saved.size() - expanded.size()) == expanded);
+    EXPECT_EQ((saved.size() - expanded.size()) % 64, 0u);
 }
 
 TEST_F(SimTransferTest, InstrumentErrorsReachTheCallerWithNumberTextAndCommand) {
