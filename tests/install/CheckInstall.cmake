@@ -11,7 +11,7 @@ if(failed)
 endif()
 
 set(expected
-    bin/tidewright bin/tidewright-cli bin/consolia-sim
+    bin/tidewright bin/tidewright-cli bin/consolia-sim bin/tidewright-host bin/tidewright-awg-sim
     share/tidewright/instrument/TW2014.ini share/tidewright/TempOndex.ondex
     share/tidewright/waves/sine.wav share/tidewright/waves/sine.asc
     share/tidewright/waves/sine.csv share/tidewright/waves/sine-riff.wav
@@ -19,7 +19,8 @@ set(expected
     share/metainfo/org.tidewright.Tidewright.metainfo.xml
     share/icons/hicolor/scalable/apps/tidewright.svg
     share/man/man1/tidewright.1.gz share/man/man1/tidewright-cli.1.gz
-    share/man/man1/consolia-sim.1.gz
+    share/man/man1/consolia-sim.1.gz share/man/man1/tidewright-host.1.gz
+    share/man/man1/tidewright-awg-sim.1.gz
     share/doc/tidewright/copyright share/doc/tidewright-dev-tools/copyright
     share/doc/tidewright/user-guide.md share/doc/tidewright/images/standard.png)
 if(PNG_ICONS)

@@ -80,8 +80,8 @@ int main(int argc, char** argv) {
         return exitCode;
     QApplication app(argc, argv);
     QApplication::setApplicationName("Tidewright Host");
-    QGuiApplication::setDesktopFileName(TW_HOST_DESKTOP_ID);
-    QApplication::setWindowIcon(QIcon::fromTheme("tidewright-host"));
+    QGuiApplication::setDesktopFileName(TW_DESKTOP_ID);
+    QApplication::setWindowIcon(QIcon::fromTheme("tidewright"));
     tw::LaunchState named;
     named.appName = "Tidewright Host"; // the caption of the link's messages
     tw::SetLaunchState(named);
