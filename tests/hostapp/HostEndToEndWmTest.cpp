@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QProcess>
 #include <QProgressDialog>
+#include <QSpinBox>
 #include <QThread>
 #include <QTimer>
 
@@ -222,6 +223,14 @@ TEST(HostEndToEnd, ComposersDownloadThroughTheHostIntoTheSimulatedInstrument) {
             const std::string file = MessageFile(host, "Wav=");
             EXPECT_EQ(reader.block({":INST:SEL 1", ":TRAC:SEL 1"}, ":TRAC:DATA?"),
                       ReadWholeFile(file).value_or("<none>"));
+            // Another segment chosen in the host: the composer follows.
+            host.segmentBox()->setValue(2);
+            EXPECT_EQ(box.get(host.exchange().path(), "Settings", "AcSeg"), "2 1");
+            EXPECT_TRUE(WaitUntil([&] {
+                return host.exchange().composerTitle(ComposerKindOf(0)).find("TemS2") !=
+                       std::string::npos;
+            })) << host.exchange().composerTitle(ComposerKindOf(0));
+            host.segmentBox()->setValue(1);
         } else if (run.composer == 1) {
             EXPECT_EQ(reader.block({}, ":FM:DATA?"),
                       ReadWholeFile(MessageFile(host, "FMwav=")).value_or("<none>"));
@@ -256,6 +265,18 @@ TEST(HostEndToEnd, ComposersDownloadThroughTheHostIntoTheSimulatedInstrument) {
     SendAsComposer(hostTitle, "Cmd=:TRAC:DEF 1,16777220");
     EXPECT_TRUE(Logged(host, HostLog::Kind::Error, "instrument error -222")) << host.log().text();
     EXPECT_TRUE(box.prompts.sawText("after :TRAC:DEF 1,16777220")) << box.prompts.lastText();
+
+    // Files only: the message and its file go to the folder, nothing to the instrument.
+    const std::string kept = box.root() + "/kept";
+    CreateFolder(kept);
+    host.setFilesOnlyFolder(kept);
+    const std::string wave = box.write("w.wav", std::string(2048, '\1'));
+    SendAsComposer(hostTitle, "Cmd=:TRAC:DEF 99,1024;:TRAC:SEL 99\nWav=" + wave);
+    EXPECT_EQ(ReadWholeFile(kept + "/0001-w.wav"), ReadWholeFile(wave));
+    EXPECT_EQ(ReadWholeFile(kept + "/0001-message.txt"),
+              "Cmd=:TRAC:DEF 99,1024;:TRAC:SEL 99\nWav=" + kept + "/0001-w.wav\n");
+    host.setFilesOnlyFolder("");
+    EXPECT_EQ(ReaderOf(host).query(":TRAC:DEF? 99"), "0");
 
     // A 256M-point transfer cancelled: host and instrument go on.
     host.instrumentBox()->setCurrentText("TW3256");
