@@ -69,7 +69,9 @@ HostWindow::HostWindow(QtHostLink& link, HostSetup setup, QWidget* parent)
 }
 
 HostWindow::~HostWindow() {
-    // The composer goes first, while the link still answers its last messages.
+    // The composer goes first, while the link still answers its last messages; the window that
+    // would follow its end is going already.
+    composer_.setFinished(nullptr);
     composer_.stop();
 }
 
