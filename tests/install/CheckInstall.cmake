@@ -75,3 +75,10 @@ file(STRINGS ${WORK}/appdata/Consolia/tmp/TempOndex.ondex descr REGEX "^DescrFil
 if(NOT descr STREQUAL "DescrFile=${prefix}/share/tidewright/instrument/TW2014.ini")
     message(SEND_ERROR "the exchange file names \"${descr}\", not the installed instrument")
 endif()
+
+# The installed host answers from its prefix.
+execute_process(COMMAND ${prefix}/bin/tidewright-host --version OUTPUT_VARIABLE version
+                RESULT_VARIABLE failed TIMEOUT 30)
+if(failed OR NOT version MATCHES "^tidewright-host ")
+    message(SEND_ERROR "installed tidewright-host --version: ${failed}\n${version}")
+endif()
