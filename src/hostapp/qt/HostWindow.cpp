@@ -302,6 +302,7 @@ void HostWindow::updateState() {
         composerActions_[id]->setEnabled(!running);
         composerButtons_[id]->setEnabled(!running);
     }
+    instrument_->setEnabled(!running); // a running composer works with this instrument's limits
     composerState_->setText(running ? QString("Running: ") + composer_.kind().name
                                     : "No composer running");
     filesOnly_->setChecked(!filesOnlyFolder_.empty());
