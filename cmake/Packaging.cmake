@@ -47,9 +47,11 @@ tw_package(tw_runtime tidewright "waveform composer for arbitrary waveform gener
 Tidewright designs the waveforms an arbitrary waveform generator plays:
 standard shapes, formulas, freehand drawing and operations on a marked range
 of one segment, FM modulating waveforms, and pulse trains fitted to the
-instrument's memory. The instrument's control program launches it.
-The package also holds tidewright-cli, which makes, converts and describes
-waveform files without a display.]])
+instrument's memory. Tidewright Host launches the composers beside the
+instrument and sends what they compose to it (raw SCPI socket or USBTMC),
+or to tidewright-awg-sim, the simulated instrument it starts for practice and
+demonstrations. The package also holds tidewright-cli, which makes, converts
+and describes waveform files without a display.]])
 if(TW_GUI)
     tw_package(tw_devtools tidewright-dev-tools "development tools for Tidewright" [[
 consolia-sim stands in for the instrument's control program: it writes the

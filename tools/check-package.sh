@@ -14,6 +14,8 @@ echo "== cmake --install $build --prefix $prefix"
 cmake --install "$build" --prefix "$prefix" > /dev/null
 "$prefix/bin/tidewright-cli" --help > /dev/null
 "$prefix/bin/consolia-sim" --help > /dev/null
+"$prefix/bin/tidewright-host" --help > /dev/null
+"$prefix/bin/tidewright-awg-sim" --help > /dev/null
 
 echo "== desktop-file-validate"
 for entry in "$prefix"/share/applications/*.desktop; do

@@ -12,6 +12,8 @@ TW_PACKAGES+=(python3-pyvisa-py)
 TW_PACKAGES+=(libtirpc-dev)
 # A managed screen for the desktop tests; PDF pages read back.
 TW_PACKAGES+=(xvfb openbox poppler-utils)
+# Keys typed into the composers the host launches (tests/hostapp), as a user types them.
+TW_PACKAGES+=(xdotool)
 # What tools/check-package.sh validates and packages with.
 TW_PACKAGING_PACKAGES=(desktop-file-utils appstream man-db dpkg-dev file lintian)
 

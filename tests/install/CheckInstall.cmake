@@ -11,7 +11,7 @@ if(failed)
 endif()
 
 set(expected
-    bin/tidewright bin/tidewright-cli bin/consolia-sim
+    bin/tidewright bin/tidewright-cli bin/consolia-sim bin/tidewright-host bin/tidewright-awg-sim
     share/tidewright/instrument/TW2014.ini share/tidewright/TempOndex.ondex
     share/tidewright/waves/sine.wav share/tidewright/waves/sine.asc
     share/tidewright/waves/sine.csv share/tidewright/waves/sine-riff.wav
@@ -19,7 +19,8 @@ set(expected
     share/metainfo/org.tidewright.Tidewright.metainfo.xml
     share/icons/hicolor/scalable/apps/tidewright.svg
     share/man/man1/tidewright.1.gz share/man/man1/tidewright-cli.1.gz
-    share/man/man1/consolia-sim.1.gz
+    share/man/man1/consolia-sim.1.gz share/man/man1/tidewright-host.1.gz
+    share/man/man1/tidewright-awg-sim.1.gz
     share/doc/tidewright/copyright share/doc/tidewright-dev-tools/copyright
     share/doc/tidewright/user-guide.md share/doc/tidewright/images/standard.png)
 if(PNG_ICONS)
@@ -73,4 +74,11 @@ expect_output("ComposerClosed 5 0" "the composer did not close on the host's eve
 file(STRINGS ${WORK}/appdata/Consolia/tmp/TempOndex.ondex descr REGEX "^DescrFile=")
 if(NOT descr STREQUAL "DescrFile=${prefix}/share/tidewright/instrument/TW2014.ini")
     message(SEND_ERROR "the exchange file names \"${descr}\", not the installed instrument")
+endif()
+
+# The installed host answers from its prefix.
+execute_process(COMMAND ${prefix}/bin/tidewright-host --version OUTPUT_VARIABLE version
+                RESULT_VARIABLE failed TIMEOUT 30)
+if(failed OR NOT version MATCHES "^tidewright-host ")
+    message(SEND_ERROR "installed tidewright-host --version: ${failed}\n${version}")
 endif()

@@ -21,7 +21,8 @@ for tool in xvfb-run openbox xwd xdotool python3; do
         exit 1
     }
 done
-for program in "$build/tidewright" "$build/tools/consolia-sim"; do
+for program in "$build/tidewright" "$build/tools/consolia-sim" "$build/tools/tidewright-host" \
+    "$build/tools/tidewright-awg-sim"; do
     [[ -x $program ]] || { echo "make-screenshots: build $program first" >&2; exit 1; }
 done
 
@@ -35,8 +36,10 @@ mkdir -p "$out"
 work=$(mktemp -d)
 sim_pid=""
 wm_pid=""
+host_pid=""
 cleanup() {
     [[ -n $sim_pid ]] && kill "$sim_pid" 2> /dev/null || true
+    [[ -n $host_pid ]] && kill "$host_pid" 2> /dev/null || true
     [[ -n $wm_pid ]] && kill "$wm_pid" 2> /dev/null || true
     rm -rf "$work"
 }
@@ -100,6 +103,23 @@ stop() {
     wait "$sim_pid" || true
     sim_pid=""
 }
+
+# Tidewright Host with the simulated instrument: a sine from the waveform composer downloaded,
+# then the host in front with its log.
+APPDATA=$work/appdata-host "$build/tools/tidewright-host" --simulated --composer standard \
+    > "$work/host.log" 2>&1 &
+host_pid=$!
+host=$(window '^Tidewright Host')
+main=$(window '^Tidewright ->')
+keys "$main" alt+w s
+keys "$(window '^Sine')" Return
+keys "$main" ctrl+d
+sleep 1
+xdotool windowactivate --sync "$host" 2> /dev/null || true
+shot "$host" host
+kill "$host_pid"
+wait "$host_pid" || true
+host_pid=""
 
 # Standard composer: a sine from the Wave menu, then the main window with it.
 start standard

@@ -1,0 +1,315 @@
+#include "app/FileUtil.h"
+#include "app/ProfileFile.h"
+#include "host/ExchangeFile.h"
+#include "host/qt/QtHostLink.h"
+#include "hostapp/qt/HostWindow.h"
+#include "instrument/InstrumentSession.h"
+#include "support/Sandbox.h"
+#include "support/wm/WindowManager.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QProcess>
+#include <QProgressDialog>
+#include <QSpinBox>
+#include <QThread>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <fcntl.h>
+#include <regex>
+#include <thread>
+#include <unistd.h>
+
+namespace tw {
+namespace {
+
+constexpr const char* kInstruments = TW_SOURCE_DIR "/data/instrument";
+
+void Pump(int ms) {
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < ms) {
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+        QThread::msleep(10);
+    }
+}
+
+template <class Done> bool WaitUntil(Done done, int ms = 30000) {
+    QElapsedTimer clock;
+    clock.start();
+    while (!done()) {
+        if (clock.elapsed() > ms)
+            return false;
+        Pump(50);
+    }
+    return true;
+}
+
+std::string Xdotool(const QStringList& args) {
+    QProcess p;
+    p.start("xdotool", args);
+    while (!p.waitForFinished(20))
+        QApplication::processEvents();
+    return p.readAllStandardOutput().trimmed().toStdString();
+}
+
+// The last shown window whose title matches; "" when none appears in time.
+std::string XWindow(const QString& title, int ms = 30000) {
+    std::string id;
+    WaitUntil(
+        [&] {
+            const std::string found = Xdotool({"search", "--onlyvisible", "--name", title});
+            id = found.substr(found.rfind('\n') == std::string::npos ? 0 : found.rfind('\n') + 1);
+            return !id.empty();
+        },
+        ms);
+    return id;
+}
+
+// Keys typed into another program's window, as a user types them.
+void Keys(const std::string& window, const QStringList& keys);
+
+// The keys that open a dialog, again while it does not come: a window manager on a loaded
+// machine may hand the focus over late and lose the first keys.
+std::string OpenDialog(const std::string& window, const QStringList& keys, const QString& title) {
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        if (attempt > 0)
+            Keys(window, {"Escape"});
+        Keys(window, keys);
+        if (std::string dialog = XWindow(title, 8000); !dialog.empty())
+            return dialog;
+    }
+    return {};
+}
+
+void Keys(const std::string& window, const QStringList& keys) {
+    Xdotool({"windowactivate", "--sync", QString::fromStdString(window)});
+    for (const QString& key : keys) {
+        Xdotool({"key", "--delay", "80", key});
+        Pump(300);
+    }
+}
+
+// A line of that kind holding the fragment, among the lines from `from` on.
+bool Logged(const HostWindow& host, HostLog::Kind kind, const std::string& fragment,
+            std::size_t from = 0) {
+    const auto& lines = host.log().lines();
+    for (std::size_t i = from; i < lines.size(); ++i)
+        if (lines[i].kind == kind && lines[i].text.find(fragment) != std::string::npos)
+            return true;
+    return false;
+}
+
+// The file a logged message names after `tag` ("Wav=", "FMwav=").
+std::string MessageFile(const HostWindow& host, const std::string& tag) {
+    std::string file;
+    for (const HostLog::Line& line : host.log().lines())
+        if (line.kind == HostLog::Kind::Message)
+            if (auto at = line.text.find(tag); at != std::string::npos)
+                file =
+                    line.text.substr(at + tag.size(), line.text.find('\n', at) - at - tag.size());
+    return file;
+}
+
+// What the instrument holds, read by a client of its own.
+struct Reader {
+    std::unique_ptr<InstrumentSession> session;
+    std::string query(const std::string& command) {
+        std::string answer;
+        EXPECT_TRUE(session->query(command, answer).ok()) << command;
+        return answer;
+    }
+    std::string block(const std::vector<std::string>& select, const std::string& command) {
+        for (const std::string& s : select)
+            EXPECT_TRUE(session->write(s).ok()) << s;
+        std::string bytes;
+        EXPECT_TRUE(session
+                        ->queryBlock(command,
+                                     [&](std::span<const char> piece) {
+                                         bytes.append(piece.data(), piece.size());
+                                     })
+                        .ok());
+        return bytes;
+    }
+};
+
+Reader ReaderOf(const HostWindow& host) {
+    SessionOpen open =
+        OpenInstrumentSession(host.resourceBox()->text().toStdString(), kInstruments, "");
+    EXPECT_TRUE(open.session) << open.error;
+    return {std::move(open.session)};
+}
+
+// Sends a host message to the host as a composer does, from a thread of its own so the host
+// (on this thread) can carry it out meanwhile.
+void SendAsComposer(const std::string& hostTitle, const std::string& text) {
+    std::atomic<bool> sent = false;
+    std::thread composer([&] {
+        QtHostLink link;
+        link.sendText(hostTitle, text);
+        sent = true;
+    });
+    WaitUntil([&] { return sent.load(); }, 120000);
+    composer.join();
+}
+
+// The pulse train the screenshots use, on channel 1.
+std::string SampleTrain() {
+    std::string train = ReadWholeFile(TW_SOURCE_DIR "/tools/screenshots/sample-train.ini").value();
+    return std::regex_replace(train, std::regex(R"(\[(Pulse[^\]]*)\])"), "[$1-ch1]");
+}
+
+struct ComposerRun {
+    int composer;
+    const char* window;    // its main window's title
+    QStringList keys;      // from opening to the download
+    const char* dialog;    // a dialog the keys open and Return accepts; "" none
+    QStringList afterKeys; // then these
+};
+
+TEST(HostEndToEnd, ComposersDownloadThroughTheHostIntoTheSimulatedInstrument) {
+    TW_REQUIRE_WINDOW_MANAGER();
+    test::Sandbox box(0, false);
+    QtHostLink link;
+    HostWindow host(link, {box.root(), kInstruments, TW_BINARY_DIR "/tidewright",
+                           TW_BINARY_DIR "/tools/tidewright-awg-sim"});
+    host.show();
+    ASSERT_TRUE(test::WaitFramed(host));
+    ASSERT_TRUE(host.useSimulatedInstrument()) << box.prompts.lastText();
+    const std::string hostTitle = host.windowTitle().toStdString();
+    EXPECT_EQ(box.get(host.exchange().path(), "AppTits", "AC"), hostTitle);
+    EXPECT_EQ(box.get(host.exchange().path(), "Instrument", "Channels"), "2");
+    // The user's pulse train, kept in the exchange file from an earlier session.
+    WriteFileAtomically(host.exchange().path(),
+                        ReadWholeFile(host.exchange().path()).value() + SampleTrain());
+    profile::ClearCache();
+    // The pulse composer's download option, as its Options dialog stores it: a sequence.
+    profile::WriteValue(box.root() + "/Consolia/General/General.ini", "PulseComp", "forceSingSeg",
+                        "0");
+
+    const ComposerRun runs[] = {
+        {0, "^Tidewright ->", {"alt+w", "s"}, "^Sine", {"ctrl+d"}},
+        {1, "^FM Tidewright", {"alt+w", "s"}, "^Sine", {"ctrl+d"}},
+        {2, "^Trainsmith", {"ctrl+d"}, "Download Summary", {}},
+    };
+    for (const ComposerRun& run : runs) {
+        SCOPED_TRACE(run.window);
+        const std::size_t before = host.log().lines().size();
+        host.startComposer(run.composer);
+        const std::string window = XWindow(run.window);
+        ASSERT_FALSE(window.empty());
+        Pump(1000); // the composer settles where the host placed it
+        const std::string dialog = OpenDialog(window, run.keys, run.dialog);
+        ASSERT_FALSE(dialog.empty()) << run.dialog;
+        auto finished = [&] {
+            return Logged(host, HostLog::Kind::Note, "Done", before) ||
+                   Logged(host, HostLog::Kind::Error, "", before);
+        };
+        for (int attempt = 0; attempt < 4 && !finished(); ++attempt) {
+            if (attempt == 0 || !XWindow(run.dialog, 500).empty())
+                Keys(dialog, {"Return"});
+            Keys(window, run.afterKeys);
+            WaitUntil(finished, 15000);
+        }
+        ASSERT_TRUE(finished()) << host.log().text();
+        EXPECT_FALSE(Logged(host, HostLog::Kind::Error, "", before)) << host.log().text();
+        Reader reader = ReaderOf(host);
+        if (run.composer == 0) {
+            const std::string file = MessageFile(host, "Wav=");
+            EXPECT_EQ(reader.block({":INST:SEL 1", ":TRAC:SEL 1"}, ":TRAC:DATA?"),
+                      ReadWholeFile(file).value_or("<none>"));
+            // Another segment chosen in the host: the composer follows.
+            host.segmentBox()->setValue(2);
+            EXPECT_EQ(box.get(host.exchange().path(), "Settings", "AcSeg"), "2 1");
+            EXPECT_TRUE(WaitUntil([&] {
+                return host.exchange().composerTitle(ComposerKindOf(0)).find("TemS2") !=
+                       std::string::npos;
+            })) << host.exchange().composerTitle(ComposerKindOf(0));
+            host.segmentBox()->setValue(1);
+        } else if (run.composer == 1) {
+            EXPECT_EQ(reader.block({}, ":FM:DATA?"),
+                      ReadWholeFile(MessageFile(host, "FMwav=")).value_or("<none>"));
+        } else {
+            const auto steps = ExchangeFile::PulseSequence::ReadFrom(host.exchange().path());
+            ASSERT_FALSE(steps.empty());
+            std::string expected;
+            std::vector<std::string> files;
+            for (const auto& step : steps) {
+                if (std::find(files.begin(), files.end(), step.path) == files.end())
+                    files.push_back(step.path);
+                const auto segment =
+                    std::find(files.begin(), files.end(), step.path) - files.begin();
+                expected +=
+                    (expected.empty() ? "" : ",") + std::to_string(segment + 1) + "," + step.repeat;
+            }
+            EXPECT_EQ(reader.query(":SEQ:CAT?"), expected);
+            for (std::size_t s = 0; s < files.size(); ++s)
+                EXPECT_EQ(reader.block({":TRAC:SEL " + std::to_string(s + 1)}, ":TRAC:DATA?"),
+                          ReadWholeFile(files[s]).value_or("<none>"));
+        }
+        // Closing the host closes the composer first, then the host.
+        Pump(500);
+        host.close();
+        ASSERT_TRUE(WaitUntil([&] { return !host.composerRunning(); })) << host.log().text();
+        ASSERT_TRUE(WaitUntil([&] { return !host.isVisible(); }));
+        host.show();
+    }
+
+    // An instrument error: in the log and in a box.
+    box.prompts.clear();
+    SendAsComposer(hostTitle, "Cmd=:TRAC:DEF 1,16777220");
+    EXPECT_TRUE(Logged(host, HostLog::Kind::Error, "instrument error -222")) << host.log().text();
+    EXPECT_TRUE(box.prompts.sawText("after :TRAC:DEF 1,16777220")) << box.prompts.lastText();
+
+    // Files only: the message and its file go to the folder, nothing to the instrument.
+    const std::string kept = box.root() + "/kept";
+    CreateFolder(kept);
+    host.setFilesOnlyFolder(kept);
+    const std::string wave = box.write("w.wav", std::string(2048, '\1'));
+    SendAsComposer(hostTitle, "Cmd=:TRAC:DEF 99,1024;:TRAC:SEL 99\nWav=" + wave);
+    EXPECT_EQ(ReadWholeFile(kept + "/0001-w.wav"), ReadWholeFile(wave));
+    EXPECT_EQ(ReadWholeFile(kept + "/0001-message.txt"),
+              "Cmd=:TRAC:DEF 99,1024;:TRAC:SEL 99\nWav=" + kept + "/0001-w.wav\n");
+    host.setFilesOnlyFolder("");
+    EXPECT_EQ(ReaderOf(host).query(":TRAC:DEF? 99"), "0");
+
+    // A 256M-point transfer cancelled: host and instrument go on.
+    host.instrumentBox()->setCurrentText("TW3256");
+    ASSERT_TRUE(WaitUntil([&] { return host.resourceBox()->text().startsWith("tcp://"); }));
+    const std::string big = box.root() + "/big.wav";
+    {
+        const int fd = ::open(big.c_str(), O_CREAT | O_WRONLY | O_TRUNC, 0600);
+        ASSERT_GE(fd, 0);
+        ASSERT_EQ(::ftruncate(fd, std::int64_t(2) << 28), 0); // 268,435,456 16-bit points
+        ::close(fd);
+    }
+    QTimer cancel;
+    bool cancelled = false;
+    QObject::connect(&cancel, &QTimer::timeout, [&] {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* dialog = qobject_cast<QProgressDialog*>(w); dialog && dialog->isVisible()) {
+                dialog->cancel();
+                cancelled = true;
+            }
+    });
+    cancel.start(5);
+    SendAsComposer(host.windowTitle().toStdString(),
+                   "Cmd=:TRAC:DEF 1,268435456;:TRAC:SEL 1\nWav=" + big);
+    cancel.stop();
+    EXPECT_TRUE(cancelled);
+    EXPECT_TRUE(Logged(host, HostLog::Kind::Error, "cancelled while sending")) << host.log().text();
+    const std::size_t before = host.log().lines().size();
+    SendAsComposer(host.windowTitle().toStdString(), "Cmd=:TRAC:DEF 1,1024");
+    EXPECT_TRUE(Logged(host, HostLog::Kind::Note, "Done", before)) << host.log().text();
+    EXPECT_EQ(ReaderOf(host).query(":TRAC:DEF? 1"), "1024");
+    EXPECT_TRUE(host.testConnection());
+    RemoveFile(big);
+}
+
+} // namespace
+} // namespace tw
