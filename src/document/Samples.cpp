@@ -116,6 +116,10 @@ FileResult Samples::WriteFile(const std::string& path, PointLayout layout) const
     return WriteNativeFile(path, view(), layout);
 }
 
+FileResult Samples::WriteFile(StagedFile& staged, PointLayout layout) const {
+    return WriteNativeFile(staged, view(), layout);
+}
+
 std::optional<Samples::Change> Samples::TakePending() {
     return std::exchange(pending_, std::nullopt);
 }
