@@ -144,9 +144,8 @@ FileResult WeDoc::SnapshotForUndo(const std::string& path) {
         return {};
     }
     FileResult taken;
-    // The working file when it holds the points: a second name in the same folder.
-    const std::string from =
-        HoldsPoints(ActiveWorkingFile()) && !samples_.pending() ? ActiveWorkingFile() : pointsFile_;
+    // The working file when it holds the same points: a second name in the same folder.
+    const std::string from = HoldsPoints(ActiveWorkingFile()) ? ActiveWorkingFile() : pointsFile_;
     if (path.empty()) {
         pendingUndo_ = StagedFile(undoFile);
         taken = pendingUndo_.linkTo(from);
@@ -477,6 +476,7 @@ bool WeDoc::Open(const std::string& path, int code) {
         return false;
     }
     const std::string& file = converted.path;
+    workingCopy_.Cancel(); // of the wave that is being replaced
     if (!SnapshotForUndo())
         return false;
     const bool keepUndo = UndoStagedForThisChange();

@@ -116,6 +116,9 @@ class WeDoc {
     // undone by reading the points back from it. Empty while no file holds them.
     const std::string& pointsFile() const { return pointsFile_; }
 
+    // Whether the working file is still being copied from an opened file (see document.md).
+    bool CopyingWorkingFile() const { return workingCopy_.busy(); }
+
     void Allocate(std::size_t n);
     // Takes the undo copy of pointsFile() before a change: with path empty, for undoFile, where
     // it lands only when the change is written (CommitEdit, SetWavelength, New, Open), so that a

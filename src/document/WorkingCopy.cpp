@@ -22,10 +22,15 @@ void WorkingCopy::Start(const std::string& from, const std::string& to, unsigned
     Cancel();
     staged_ = StagedFile(to);
     tag_ = tag;
+    finished_ = false;
     thread_ = std::thread([this, from] { Copy(from); });
 }
 
 void WorkingCopy::Copy(const std::string& from) {
+    struct Finish {
+        std::atomic<bool>& finished;
+        ~Finish() { finished = true; }
+    } finish{finished_};
     const int fd = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
     struct stat before {
     }, after{};

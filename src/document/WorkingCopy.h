@@ -27,10 +27,13 @@ class WorkingCopy {
     bool Take(const std::string& to, unsigned tag);
     // Drops a copy under way or not taken.
     void Cancel();
+    // Whether a copy is under way (not yet finished).
+    bool busy() const { return thread_.joinable() && !finished_; }
 
   private:
     std::thread thread_;
     std::atomic<bool> cancel_{false};
+    std::atomic<bool> finished_{false};
     StagedFile staged_;
     bool copied_ = false;
     unsigned tag_ = 0;
