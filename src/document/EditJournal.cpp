@@ -1,6 +1,7 @@
 #include "document/EditJournal.h"
 
 #include <array>
+#include <atomic>
 #include <cerrno>
 #include <cinttypes>
 #include <cstdio>
@@ -9,6 +10,7 @@
 #include <fstream>
 #include <sstream>
 #include <string_view>
+#include <thread>
 #include <utility>
 
 #include <fcntl.h>
@@ -203,6 +205,25 @@ std::optional<Identity> IdentityOf(const std::string& path) {
     return Identity{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
 }
 
+// Removes path, an undo file that may hold a whole wave: the file system takes a while to free
+// a large one, so that is renamed out of the way at once and removed by a thread of its own. A kill
+// leaves it to the next document's sweep of the undo file's staged names.
+void RemoveSoon(const std::string& path) {
+    constexpr std::int64_t kLarge = 64 << 20;
+    if (FileSize(path) < kLarge) {
+        RemoveFile(path);
+        return;
+    }
+    static std::atomic<unsigned> counter{0};
+    const std::string doomed =
+        path + ".~twold-" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
+    if (std::rename(path.c_str(), doomed.c_str()) != 0) {
+        RemoveFile(path);
+        return;
+    }
+    std::thread([doomed] { RemoveFile(doomed); }).detach();
+}
+
 } // namespace
 
 EditJournal::EditJournal(std::string undoFile)
@@ -320,7 +341,7 @@ FileResult EditJournal::Write(const std::string& target, std::uint64_t offset,
         RemoveFile(pending_);
         DropUndo();
     }
-    RemoveFile(undoFile_);
+    RemoveSoon(undoFile_);
     return {};
 }
 

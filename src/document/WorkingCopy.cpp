@@ -16,21 +16,35 @@ bool SameFile(const struct stat& a, const struct stat& b) {
            a.st_mtim.tv_sec == b.st_mtim.tv_sec && a.st_mtim.tv_nsec == b.st_mtim.tv_nsec;
 }
 
+// The copy's bytes on the disk here, off the user's way: otherwise the first edit's flush of
+// its journal would wait for the file system to write the whole copy.
+bool Flush(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    const bool flushed = fd >= 0 && ::fdatasync(fd) == 0;
+    if (fd >= 0)
+        ::close(fd);
+    return flushed;
+}
+
 } // namespace
 
 void WorkingCopy::Start(const std::string& from, const std::string& to, unsigned tag) {
     Cancel();
-    staged_ = StagedFile(to);
-    tag_ = tag;
-    finished_ = false;
-    thread_ = std::thread([this, from] { Copy(from); });
+    state_ = std::make_shared<State>();
+    state_->staged = StagedFile(to);
+    state_->tag = tag;
+    thread_ = std::thread([state = state_, from] { Copy(*state, from); });
 }
 
-void WorkingCopy::Copy(const std::string& from) {
+void WorkingCopy::Copy(State& state, const std::string& from) {
     struct Finish {
-        std::atomic<bool>& finished;
-        ~Finish() { finished = true; }
-    } finish{finished_};
+        State& state;
+        ~Finish() {
+            if (state.cancel)
+                state.staged.discard();
+            state.finished = true;
+        }
+    } finish{state};
     const int fd = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
     struct stat before {
     }, after{};
@@ -40,9 +54,9 @@ void WorkingCopy::Copy(const std::string& from) {
         return;
     }
     std::vector<char> chunk(1 << 20);
-    const FileResult written = staged_.write([&](std::ostream& out) {
+    const FileResult written = state.staged.write([&](std::ostream& out) {
         for (;;) {
-            if (cancel_)
+            if (state.cancel)
                 return false;
             const ssize_t n = ::read(fd, chunk.data(), chunk.size());
             if (n < 0 && errno == EINTR)
@@ -54,28 +68,29 @@ void WorkingCopy::Copy(const std::string& from) {
         }
     });
     // Whatever changed the file meanwhile may have torn the copy.
-    copied_ = written && ::fstat(fd, &after) == 0 && SameFile(before, after);
+    state.copied = written && ::fstat(fd, &after) == 0 && SameFile(before, after) &&
+                   Flush(state.staged.temporary());
     ::close(fd);
 }
 
 bool WorkingCopy::Take(const std::string& to, unsigned tag) {
-    if (!thread_.joinable() || tag != tag_ || to != staged_.target()) {
+    if (!state_ || tag != state_->tag || to != state_->staged.target()) {
         Cancel();
         return false;
     }
     thread_.join();
-    const bool taken = copied_ && staged_.commit();
+    const bool taken = state_->copied && state_->staged.commit();
     Cancel();
     return taken;
 }
 
 void WorkingCopy::Cancel() {
-    cancel_ = true;
+    if (!state_)
+        return;
+    state_->cancel = true;
     if (thread_.joinable())
-        thread_.join();
-    cancel_ = false;
-    copied_ = false;
-    staged_.discard();
+        thread_.detach();
+    state_.reset();
 }
 
 } // namespace tw

@@ -2,7 +2,7 @@
 #include "app/FileUtil.h"
 
 #include <atomic>
-#include <cstdint>
+#include <memory>
 #include <string>
 #include <thread>
 
@@ -25,20 +25,23 @@ class WorkingCopy {
     // Waits for the copy of to tagged tag and renames it over to; true when to then holds what
     // from held at Start (a from changed since is not copied). Any other copy is dropped.
     bool Take(const std::string& to, unsigned tag);
-    // Drops a copy under way or not taken.
+    // Drops a copy under way or not taken, without waiting: its thread stops at its next block
+    // and removes what it wrote.
     void Cancel();
     // Whether a copy is under way (not yet finished).
-    bool busy() const { return thread_.joinable() && !finished_; }
+    bool busy() const { return state_ && !state_->finished; }
 
   private:
+    struct State {
+        std::atomic<bool> cancel{false}, finished{false};
+        StagedFile staged;
+        bool copied = false;
+        unsigned tag = 0;
+    };
+    std::shared_ptr<State> state_; // shared with the thread, which may outlive a cancel
     std::thread thread_;
-    std::atomic<bool> cancel_{false};
-    std::atomic<bool> finished_{false};
-    StagedFile staged_;
-    bool copied_ = false;
-    unsigned tag_ = 0;
 
-    void Copy(const std::string& from);
+    static void Copy(State& state, const std::string& from);
 };
 
 } // namespace tw
