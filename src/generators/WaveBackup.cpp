@@ -26,7 +26,7 @@ std::size_t StoredBytes(const Samples& s) {
     return s.width() == SampleWidth::Int16 ? 2 : 4;
 }
 
-// Bytes of the stored points [first, first + bytes / width) read from or written to file.
+// bytes.size() bytes of path at byte offset at, read into bytes or written from them.
 bool TransferBytes(const std::string& path, std::size_t at, std::string& bytes, bool write) {
     std::fstream f(path, std::ios::binary | (write ? std::ios::in | std::ios::out : std::ios::in));
     if (write)
