@@ -1,11 +1,16 @@
 #include "document/EditJournal.h"
 
 #include <array>
+#include <atomic>
 #include <cerrno>
+#include <cinttypes>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <string_view>
+#include <thread>
 #include <utility>
 
 #include <fcntl.h>
@@ -172,13 +177,109 @@ void Replay(const std::string& path) {
     RemoveFile(path);
 }
 
+// A record of a replacement under way: the target, the identity its new file will have, the
+// staged new file and the staged undo file, one a line, then "end" (a record cut short has none).
+constexpr std::string_view kReplaceMagic = "TWREPLACE1";
+constexpr std::uint64_t kMaxRecord = 4 * kMaxTarget + 128;
+
+FileResult WriteFlushed(const std::string& path, std::string_view content) {
+    Fd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600));
+    if (!fd.ok() || !WriteAll(fd.get(), content.data(), content.size(), 0) ||
+        ::fdatasync(fd.get()) != 0 || ::close(fd.release()) != 0) {
+        const int error = errno;
+        RemoveFile(path);
+        return FileResult::FromErrno(kWrite, path, error);
+    }
+    return {};
+}
+
+struct Identity {
+    std::uint64_t device = 0, inode = 0;
+    bool operator==(const Identity&) const = default;
+};
+
+std::optional<Identity> IdentityOf(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0)
+        return std::nullopt;
+    return Identity{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
+}
+
+// Removes path, an undo file that may hold a whole wave: the file system takes a while to free
+// a large one, so that is renamed out of the way at once and removed by a thread of its own. A kill
+// leaves it to the next document's sweep of the undo file's staged names.
+void RemoveSoon(const std::string& path) {
+    constexpr std::int64_t kLarge = 64 << 20;
+    if (FileSize(path) < kLarge) {
+        RemoveFile(path);
+        return;
+    }
+    static std::atomic<unsigned> counter{0};
+    const std::string doomed =
+        path + ".~twold-" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
+    if (std::rename(path.c_str(), doomed.c_str()) != 0) {
+        RemoveFile(path);
+        return;
+    }
+    std::thread([doomed] { RemoveFile(doomed); }).detach();
+}
+
 } // namespace
 
 EditJournal::EditJournal(std::string undoFile)
     : undoFile_(std::move(undoFile)), pending_(undoFile_ + ".pending"),
-      delta_(undoFile_ + ".delta"), undoing_(undoFile_ + ".undoing") {}
+      delta_(undoFile_ + ".delta"), undoing_(undoFile_ + ".undoing"),
+      replacing_(undoFile_ + ".replacing") {}
+
+FileResult EditJournal::Replace(StagedFile& next, StagedFile& undo, FileResult& undoKept) const {
+    const std::optional<Identity> id = IdentityOf(next.temporary());
+    if (!id)
+        return FileResult::FromErrno(kWrite, next.target(), errno);
+    const std::string record = std::string(kReplaceMagic) + "\n" + next.target() + "\n" +
+                               std::to_string(id->device) + " " + std::to_string(id->inode) + "\n" +
+                               next.temporary() + "\n" + undo.temporary() + "\nend\n";
+    if (FileResult journaled = WriteFlushed(replacing_, record); !journaled)
+        return FileResult::Failed(kWrite, next.target(), journaled.error());
+    if (FileResult replaced = next.commit(); !replaced) {
+        RemoveFile(replacing_);
+        return replaced;
+    }
+    undoKept = undo.commit();
+    if (!undoKept)
+        RemoveFile(undoFile_); // an older undo file would give back the wrong points
+    RemoveFile(replacing_);
+    DropUndo(); // a patch of the replaced file
+    return {};
+}
+
+// A replacement cut off: finished when its target was renamed, else undone.
+void EditJournal::FinishReplace() const {
+    std::ifstream in(replacing_, std::ios::binary);
+    std::string text(kMaxRecord, '\0');
+    in.read(text.data(), static_cast<std::streamsize>(text.size()));
+    text.resize(static_cast<std::size_t>(in.gcount()));
+    std::istringstream lines(text);
+    std::string magic, target, next, undo, end;
+    Identity id;
+    std::string ids;
+    if (std::getline(lines, magic) && magic == kReplaceMagic && std::getline(lines, target) &&
+        std::getline(lines, ids) && std::getline(lines, next) && std::getline(lines, undo) &&
+        std::getline(lines, end) && end == "end" &&
+        std::sscanf(ids.c_str(), "%" SCNu64 " %" SCNu64, &id.device, &id.inode) == 2) {
+        if (IdentityOf(target) == id) {
+            if (!undo.empty() && FileExists(undo) &&
+                std::rename(undo.c_str(), undoFile_.c_str()) != 0)
+                RemoveFile(undoFile_);
+        } else {
+            RemoveFile(next);
+            RemoveFile(undo);
+        }
+    }
+    RemoveFile(replacing_);
+}
 
 void EditJournal::Recover() const {
+    FinishReplace();
     Replay(pending_);
     Replay(undoing_);
     // An undo snapshot staged by a killed process ("<undo>.~tw<process>-<n>") is a second name
@@ -240,7 +341,7 @@ FileResult EditJournal::Write(const std::string& target, std::uint64_t offset,
         RemoveFile(pending_);
         DropUndo();
     }
-    RemoveFile(undoFile_);
+    RemoveSoon(undoFile_);
     return {};
 }
 

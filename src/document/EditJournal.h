@@ -23,7 +23,9 @@ struct FilePatch {
 //   "<undo>.pending"  the patch of a write under way: at the next open the file is rolled back;
 //   "<undo>.delta"    the patch of the last write: the undo point, held as the change's old bytes
 //                     instead of a copy of the whole file;
-//   "<undo>.undoing"  the patch of an Undo under way: at the next open the Undo is finished.
+//   "<undo>.undoing"  the patch of an Undo under way: at the next open the Undo is finished;
+//   "<undo>.replacing" a whole new file under way, renamed over target and its old bytes over
+//                     the undo file: at the next open both renames are made, or neither.
 // A journal is flushed to the disk before the working file is touched, and each step from one
 // state to the next is one rename, so a process killed at any moment leaves the file wholly
 // before or wholly after the change, and the undo point as it belongs to that state.
@@ -39,6 +41,10 @@ class EditJournal {
     // into the undo file). On a failure target is as it was.
     FileResult Write(const std::string& target, std::uint64_t offset, std::span<const char> bytes,
                      std::uint64_t newLength, bool keepAsUndo) const;
+    // Renames next over its target and undo (a second name of the target's old bytes) over the
+    // undo file, so that a kill between the two leaves neither or both. The result is the
+    // target's; undoKept tells whether the undo file could be replaced (else it is removed).
+    FileResult Replace(StagedFile& next, StagedFile& undo, FileResult& undoKept) const;
     // Whether target can take an in-place write: a file of length bytes with no other name
     // than alsoNamed (the staged undo snapshot, dropped before the write), which would change
     // with it.
@@ -54,7 +60,8 @@ class EditJournal {
     void DropUndo() const;
 
   private:
-    std::string undoFile_, pending_, delta_, undoing_;
+    std::string undoFile_, pending_, delta_, undoing_, replacing_;
+    void FinishReplace() const;
 };
 
 } // namespace tw

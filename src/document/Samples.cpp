@@ -1,5 +1,7 @@
 #include "document/Samples.h"
 
+#include <cerrno>
+#include <fstream>
 #include <new>
 #include <utility>
 
@@ -82,8 +84,40 @@ FileResult Samples::ReadFile(const std::string& path, PointLayout layout) {
     return result;
 }
 
+FileResult Samples::ReadBack(const std::string& path, PointLayout layout) {
+    const std::optional<Change> marked = pending_;
+    const auto bytesPerPoint = static_cast<std::size_t>(BytesPerPoint(layout));
+    const bool storedBytes = layout != PointLayout::Record6 &&
+                             bytesPerPoint == (width() == SampleWidth::Int16 ? 2u : 4u) &&
+                             FileSize(path) == static_cast<std::int64_t>(size() * bytesPerPoint);
+    FileResult read;
+    if (marked && (marked->length || !storedBytes)) {
+        read = ReadFile(path, layout);
+    } else if (marked) {
+        std::ifstream in(path, std::ios::binary);
+        const std::size_t bytes = (marked->last - marked->first + 1) * bytesPerPoint;
+        std::visit(
+            [&](auto& v) {
+                in.seekg(static_cast<std::streamoff>(marked->first * bytesPerPoint));
+                in.read(reinterpret_cast<char*>(v.data() + marked->first),
+                        static_cast<std::streamsize>(bytes));
+            },
+            values_);
+        if (!in)
+            read = FileResult::FromErrno(FileResult::Action::Read, path, errno != 0 ? errno : EIO);
+        Changed(marked->first, marked->last, false);
+    }
+    if (read)
+        pending_.reset();
+    return read;
+}
+
 FileResult Samples::WriteFile(const std::string& path, PointLayout layout) const {
     return WriteNativeFile(path, view(), layout);
+}
+
+FileResult Samples::WriteFile(StagedFile& staged, PointLayout layout) const {
+    return WriteNativeFile(staged, view(), layout);
 }
 
 std::optional<Samples::Change> Samples::TakePending() {

@@ -53,6 +53,12 @@ class Samples {
     // the wave empty, for the caller that keeps the points on disk to read them back.
     FileResult ReadFile(const std::string& path, PointLayout layout);
     FileResult WriteFile(const std::string& path, PointLayout layout) const;
+    FileResult WriteFile(StagedFile& staged, PointLayout layout) const; // staged, not committed
+    // Puts back the marked points from path, which held all the points before the marks were
+    // made: only the marked range where the file's bytes are the stored points, the whole file
+    // after a length change. The points then equal the file and carry no mark. A failure is
+    // that of ReadFile.
+    FileResult ReadBack(const std::string& path, PointLayout layout);
 
     // What changed since the last commit: the merged range of changed points, and whether the
     // length changed (the whole wave is then new).

@@ -209,10 +209,8 @@ bool WriteNativeValues(std::ostream& out, std::span<const Sample> points, PointL
 }
 
 template <class Sample>
-FileResult WriteNative(const std::string& path, std::span<const Sample> points,
-                       PointLayout layout) {
-    return WriteFileAtomically(
-        path, [&](std::ostream& out) { return WriteNativeValues(out, points, layout); });
+FileResult WriteNative(StagedFile& staged, std::span<const Sample> points, PointLayout layout) {
+    return staged.write([&](std::ostream& out) { return WriteNativeValues(out, points, layout); });
 }
 
 } // namespace
@@ -278,8 +276,15 @@ FileResult ResizeNativeFile(const std::string& path, std::size_t count, PointLay
     return written;
 }
 
+FileResult WriteNativeFile(StagedFile& staged, SampleView points, PointLayout layout) {
+    return std::visit([&](auto values) { return WriteNative(staged, values, layout); }, points);
+}
+
 FileResult WriteNativeFile(const std::string& path, SampleView points, PointLayout layout) {
-    return std::visit([&](auto values) { return WriteNative(path, values, layout); }, points);
+    StagedFile staged(path);
+    if (FileResult written = WriteNativeFile(staged, points, layout); !written)
+        return written;
+    return staged.commit();
 }
 
 } // namespace tw

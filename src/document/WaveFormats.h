@@ -1,4 +1,5 @@
 #pragma once
+#include "app/FileUtil.h"
 #include "app/PointLimits.h"
 #include "document/PointBuffer.h"
 #include "document/SampleSpan.h"
@@ -57,6 +58,8 @@ FileResult ReadNativeFile(const std::string& path, PointLayout layout,
 // Writes the points atomically (temporary file renamed over path); Int16 keeps the low 16 bits
 // of each point.
 FileResult WriteNativeFile(const std::string& path, SampleView points, PointLayout layout);
+// The same file staged beside its target, for the caller to commit.
+FileResult WriteNativeFile(StagedFile& staged, SampleView points, PointLayout layout);
 // Rewrites path with count points, a block at a time: its first points as they were (as many as
 // it had), the rest zero. A missing file counts as one of no points.
 FileResult ResizeNativeFile(const std::string& path, std::size_t count, PointLayout layout);

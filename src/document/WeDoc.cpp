@@ -69,6 +69,7 @@ void WeDoc::Allocate(std::size_t n) {
 }
 
 void WeDoc::AdoptPointsFile(const std::string& path) {
+    workingCopy_.Cancel(); // of the points from before
     pointsFile_ = path;
     savedFrom_.clear();
     ++pointsVersion_;
@@ -125,7 +126,14 @@ void WeDoc::SetFileNameFrom(const std::string& path) {
     fileName = InTmpFolder(path) ? std::string() : path;
 }
 
+void WeDoc::TakeWorkingCopy() {
+    const std::string working = ActiveWorkingFile();
+    if (workingCopy_.Take(working, pointsVersion_))
+        savedFrom_ = working;
+}
+
 FileResult WeDoc::SnapshotForUndo(const std::string& path) {
+    TakeWorkingCopy();
     const std::string& target = path.empty() ? undoFile : path;
     if (pointsFile_.empty()) {
         // No file holds the points: there is nothing to go back to.
@@ -136,12 +144,14 @@ FileResult WeDoc::SnapshotForUndo(const std::string& path) {
         return {};
     }
     FileResult taken;
+    // The working file when it holds the same points: a second name in the same folder.
+    const std::string from = HoldsPoints(ActiveWorkingFile()) ? ActiveWorkingFile() : pointsFile_;
     if (path.empty()) {
         pendingUndo_ = StagedFile(undoFile);
-        taken = pendingUndo_.linkTo(pointsFile_);
+        taken = pendingUndo_.linkTo(from);
         pendingVersion_ = pointsVersion_;
     } else {
-        taken = SnapshotFile(pointsFile_, path);
+        taken = SnapshotFile(from, path);
     }
     ReportFileFailure(taken);
     return taken;
@@ -234,6 +244,7 @@ FileResult WeDoc::WriteInPlace(const std::string& working, const PointChange& c,
 
 bool WeDoc::WriteChange(const std::string& working, bool keepUndo,
                         std::optional<PointChange> change) {
+    TakeWorkingCopy();
     const bool inPlace = change && WritesInPlace(working, *change);
     FileResult written;
     if (inPlace)
@@ -241,16 +252,27 @@ bool WeDoc::WriteChange(const std::string& working, bool keepUndo,
     else if (!keepUndo && journal_.HoldsUndoOf(working))
         written = journal_.MakeUndoFile(working); // the patch would not outlive its file
     if (written && !inPlace)
-        written = WriteWorkingFile(working);
+        written = keepUndo ? ReplaceWorkingFile(working) : WriteWorkingFile(working);
     if (!written) {
         pendingUndo_.discard();
         ReportFileFailure(written);
         RestorePoints();
         return false;
     }
-    if (!inPlace)
-        SettleUndo(keepUndo);
+    pendingUndo_.discard(); // committed, or not this change's
     return true;
+}
+
+FileResult WeDoc::ReplaceWorkingFile(const std::string& working) {
+    StagedFile next(working);
+    FileResult written = samples_.WriteFile(next, composer_.layout());
+    FileResult undoKept;
+    if (written)
+        written = journal_.Replace(next, pendingUndo_, undoKept);
+    if (written)
+        AdoptPointsFile(working);
+    ReportFileFailure(undoKept);
+    return written;
 }
 
 void WeDoc::RefreshFmMarkers() {
@@ -454,6 +476,7 @@ bool WeDoc::Open(const std::string& path, int code) {
         return false;
     }
     const std::string& file = converted.path;
+    workingCopy_.Cancel(); // of the wave that is being replaced
     if (!SnapshotForUndo())
         return false;
     const bool keepUndo = UndoStagedForThisChange();
@@ -479,6 +502,10 @@ bool WeDoc::Open(const std::string& path, int code) {
     SetPathName(path, true);
     RecordSegmentFile(ActiveTableSegment(), active_.channel, file, launch().fpSegMode);
     composer_.WaveOpened(*this);
+    // The first edit is then written into the working file where it lies.
+    if (const std::string working = ActiveWorkingFile();
+        file != working && composer_.layout() != PointLayout::Record6)
+        workingCopy_.Start(file, working, pointsVersion_);
     AfterLengthChange();
     if (converted.clipped > 0)
         ask(launch().appName, ClippedMessage(converted.clipped), Buttons::Ok, Icon::Information);

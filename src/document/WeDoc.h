@@ -4,6 +4,7 @@
 #include "document/EditJournal.h"
 #include "document/Samples.h"
 #include "document/WaveFormats.h"
+#include "document/WorkingCopy.h"
 #include "host/InstrumentDescription.h"
 
 #include <cstddef>
@@ -115,6 +116,9 @@ class WeDoc {
     // undone by reading the points back from it. Empty while no file holds them.
     const std::string& pointsFile() const { return pointsFile_; }
 
+    // Whether the working file is still being copied from an opened file (see document.md).
+    bool CopyingWorkingFile() const { return workingCopy_.busy(); }
+
     void Allocate(std::size_t n);
     // Takes the undo copy of pointsFile() before a change: with path empty, for undoFile, where
     // it lands only when the change is written (CommitEdit, SetWavelength, New, Open), so that a
@@ -191,12 +195,15 @@ class WeDoc {
     WeDocListener* listener_ = nullptr;
     WeDocListener silent_;
     std::string pointsFile_;
-    std::string savedFrom_; // the working file, which still holds the points after a Save from it
+    // The working file while it still holds the points of pointsFile_: after a Save from it, or
+    // once the copy of an opened file is taken.
+    std::string savedFrom_;
     unsigned pointsVersion_ = 0; // counts the changes of pointsFile_ and of its content
     StagedFile pendingUndo_;     // the undo snapshot of the change under way
     unsigned pendingVersion_ = 0;
     EditJournal journal_{
-        std::string()}; // in-place writes of the working file and their undo points
+        std::string()};       // in-place writes of the working file and their undo points
+    WorkingCopy workingCopy_; // the working file made from an opened file meanwhile
 
     // Points from first on changed, through last (the end after a length change), of oldCount.
     struct PointChange {
@@ -205,6 +212,9 @@ class WeDoc {
     };
 
     void AfterLengthChange();
+    // The working file copied from the opened file meanwhile, if it is whole, becomes the file
+    // the next change is written into.
+    void TakeWorkingCopy();
     // The wavelength change of SetWavelength and the trims: n points, those before from cut off.
     bool ChangeLength(long n, long from);
     void RemoveModifMark();
@@ -227,6 +237,9 @@ class WeDoc {
     // the whole file is better written anew (see docs/document.md).
     bool WritesInPlace(const std::string& working, const PointChange& change) const;
     FileResult WriteInPlace(const std::string& working, const PointChange& change, bool keepUndo);
+    // The whole working file written anew and renamed over the old one, whose bytes become the
+    // undo file through the staged snapshot, journaled.
+    FileResult ReplaceWorkingFile(const std::string& working);
     // Undo from the journal's patch: the file and the points patched where they changed.
     std::optional<bool> UndoInPlace(const std::string& working);
     void RestorePoints();

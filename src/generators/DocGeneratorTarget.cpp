@@ -35,8 +35,17 @@ std::string DocGeneratorTarget::undoFile() const {
     return doc_.undoFile;
 }
 
-void DocGeneratorTarget::commitEdit() {
+void DocGeneratorTarget::commitPoints() {
     doc_.CommitEdit();
+}
+
+std::string DocGeneratorTarget::pointsHeldBy() const {
+    // Six-byte records are not the stored points' bytes.
+    return doc_.composer().layout() == PointLayout::Record6 ? std::string() : doc_.pointsFile();
+}
+
+bool DocGeneratorTarget::snapshotForUndo() {
+    return doc_.SnapshotForUndo().ok();
 }
 
 void DocGeneratorTarget::redraw() {

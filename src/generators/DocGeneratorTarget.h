@@ -27,7 +27,6 @@ class DocGeneratorTarget : public GeneratorTarget {
     bool abstractLevels() const override;
     const Composer& composer() const override;
     std::string undoFile() const override;
-    void commitEdit() override;
     void redraw() override;
     std::unique_ptr<Progress> startProgress() override;
     void markAnchors(double start, double end) override;
@@ -35,6 +34,11 @@ class DocGeneratorTarget : public GeneratorTarget {
     void wavelengthChanged() override;
     void pointsReloaded() override;
     void pointsLost(std::size_t count) override;
+
+  protected:
+    void commitPoints() override;
+    std::string pointsHeldBy() const override;
+    bool snapshotForUndo() override;
 
   private:
     WeDoc& doc_;

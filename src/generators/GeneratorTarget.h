@@ -2,6 +2,7 @@
 #include "app/Progress.h"
 #include "document/Composer.h"
 #include "document/Samples.h"
+#include "generators/WaveBackup.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -22,8 +23,9 @@ struct GeneratorTarget {
     // The composer the wave belongs to: its settings sections and its files' point layout.
     virtual const Composer& composer() const = 0;
     virtual std::string undoFile() const = 0;
-    // Writes the working file, marks the segment modified and repaints.
-    virtual void commitEdit() = 0;
+    // Writes the working file, marks the segment modified and repaints; the dialog's backup
+    // keeps the wave from before the dialog through it.
+    void commitEdit();
     virtual void redraw() {}
     // Where one long generation reports its progress and learns of a cancel, for as long as
     // the caller holds it; none (nobody told, nothing cancels) by default.
@@ -36,20 +38,29 @@ struct GeneratorTarget {
     virtual void pointsReloaded() {}
     // A read into the points broke off midway: the count points from before it come back.
     virtual void pointsLost(std::size_t /*count*/) {}
-    // The dialog's opening copy of the whole wave ("orgWave.tmp", in the composer's native
-    // point layout): put back by Preview and Cancel, copied over the undo file by OK. OK leaves
-    // it in place for later reloads; the generator menu commands remove it afterwards.
+    // The wave as it was when the dialog opened (DialogBackup): put back by Preview and
+    // Cancel; OK commits so that one Undo returns to it. OK leaves it for later reloads; the
+    // generator menu commands remove a copy afterwards.
     bool backupForDialog();
-    // Read into the points' own storage; false when the backup cannot be read (the points as
-    // they were).
+    // Into the points' own storage; false when the backup cannot be read (the points as they
+    // were, or put back by pointsLost after a read that broke off).
     bool restoreDialogBackup();
-    bool acceptDialogBackup();
     // OK: commit the generated wave so that one Undo returns to the wave before the dialog.
-    void keepGenerated() {
-        commitEdit();
-        acceptDialogBackup();
-    }
+    void keepGenerated();
     virtual ~GeneratorTarget() = default;
+
+  protected:
+    virtual void commitPoints() = 0; // the commit itself
+    // The file whose bytes are the stored points but for the changes marked since; none by
+    // default, and the dialog then copies the whole wave.
+    virtual std::string pointsHeldBy() const { return {}; }
+    // Takes the undo point of the change about to be committed; false when it cannot be (told).
+    virtual bool snapshotForUndo() { return false; }
+
+  private:
+    DialogBackup backup_;
+    bool keepBackupThroughCommit();
+    bool copyBackup();
 };
 
 } // namespace tw

@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -20,12 +21,16 @@ using test::ReadInt16File;
 using Wave = std::vector<std::int16_t>;
 
 constexpr std::size_t kPoints = 1 << 20;
-constexpr std::size_t kEditPoints = 1000;
+constexpr std::size_t kWidePoints = kPoints * 3 / 10; // written as a whole new file
 
-// Edit k of a chain: every fifth one a wavelength change of 32 points, the others 1,000 points
-// set to k.
+// Edit k of a chain: every fifth one a wavelength change of 32 points, every third of the others
+// 30% of the points set to k (a whole new file), the rest 1,000 points set to k.
+std::size_t EditPoints(int k) {
+    return k % 3 == 0 ? kWidePoints : 1000;
+}
+
 std::size_t EditStart(int k, std::size_t size) {
-    return (static_cast<std::size_t>(k) * 104729u) % (size - kEditPoints);
+    return (static_cast<std::size_t>(k) * 104729u) % (size - EditPoints(k));
 }
 
 void Apply(Wave& wave, int k) {
@@ -34,7 +39,7 @@ void Apply(Wave& wave, int k) {
         return;
     }
     const std::size_t at = EditStart(k, wave.size());
-    std::fill_n(wave.begin() + static_cast<long>(at), kEditPoints, static_cast<std::int16_t>(k));
+    std::fill_n(wave.begin() + static_cast<long>(at), EditPoints(k), static_cast<std::int16_t>(k));
 }
 
 bool Apply(WeDoc& doc, int k) {
@@ -43,7 +48,7 @@ bool Apply(WeDoc& doc, int k) {
         return doc.SetWavelength(static_cast<long>(size == kPoints ? kPoints - 32 : kPoints));
     if (!doc.SnapshotForUndo())
         return false;
-    test::Put(doc.samples(), EditStart(k, size), std::vector<std::int32_t>(kEditPoints, k));
+    test::Put(doc.samples(), EditStart(k, size), std::vector<std::int32_t>(EditPoints(k), k));
     return doc.CommitEdit();
 }
 
@@ -86,7 +91,8 @@ TEST_F(EditJournalTest, KilledEditsLeaveTheFileBeforeOrAfterAndUndoGoesBack) {
         int status = 0;
         ASSERT_EQ(waitpid(child, &status, 0), child);
         ASSERT_TRUE(WIFSIGNALED(status)) << "the editing child failed";
-        cutOff += FileExists(journal(".pending")) || FileExists(journal(".undoing"));
+        cutOff += FileExists(journal(".pending")) || FileExists(journal(".undoing")) ||
+                  FileExists(journal(".replacing"));
 
         restart();
         const Wave file = ReadInt16File(working);
@@ -98,6 +104,7 @@ TEST_F(EditJournalTest, KilledEditsLeaveTheFileBeforeOrAfterAndUndoGoesBack) {
         ASSERT_EQ(file, current) << "the working file is no state of the chain";
         EXPECT_EQ(test::Values(doc->samples()), Widened(current));
         EXPECT_FALSE(FileExists(journal(".pending")));
+        EXPECT_FALSE(FileExists(journal(".replacing")));
         if (done == 0)
             continue;
         ASSERT_TRUE(doc->Undo());
@@ -106,6 +113,59 @@ TEST_F(EditJournalTest, KilledEditsLeaveTheFileBeforeOrAfterAndUndoGoesBack) {
         ASSERT_TRUE(Apply(*doc, done)); // back on the chain, with the same undo point
     }
     RecordProperty("kills during a write", cutOff);
+}
+
+// After Open of a file outside the tmp folder the working file is copied meanwhile, so that the
+// first edit is written into it where it lies; the opened file is left alone.
+TEST_F(EditJournalTest, TheFirstEditAfterOpenGoesIntoACopyMadeMeanwhile) {
+    startLarge();
+    const std::string opened = box.root() + "/opened.wav";
+    const Wave wave(kPoints, 7);
+    std::ofstream(opened, std::ios::binary)
+        .write(reinterpret_cast<const char*>(wave.data()),
+               static_cast<std::streamsize>(wave.size() * 2));
+    ASSERT_TRUE(doc->Open(opened, 0));
+    ASSERT_TRUE(Apply(*doc, 1));
+    EXPECT_TRUE(FileExists(journal(".delta")));
+    Wave edited = wave;
+    Apply(edited, 1);
+    EXPECT_EQ(ReadInt16File(working), edited);
+    EXPECT_EQ(ReadInt16File(opened), wave);
+    ASSERT_TRUE(doc->Undo());
+    EXPECT_EQ(ReadInt16File(working), wave);
+}
+
+// A whole new file cut off between its two renames, put in place by hand: once the working file
+// is replaced its old bytes become the undo file; before that the new file is dropped.
+TEST_F(EditJournalTest, AWholeNewFileCutOffBetweenItsRenamesIsFinishedOrDropped) {
+    startLarge();
+    const Wave first = ReadInt16File(working);
+    for (const bool renamed : {false, true}) {
+        SCOPED_TRACE(renamed ? "working file renamed" : "nothing renamed");
+        ASSERT_TRUE(Apply(*doc, 1)); // its undo point: the journal's patch
+        const Wave before = ReadInt16File(working);
+        Wave after = before;
+        Apply(after, 3);
+        const std::string next = working + ".~twkilled", undo = doc->undoFile + ".~twkilled";
+        std::ofstream(next, std::ios::binary)
+            .write(reinterpret_cast<const char*>(after.data()),
+                   static_cast<std::streamsize>(after.size() * 2));
+        std::filesystem::create_hard_link(working, undo);
+        struct stat st {};
+        ASSERT_EQ(::stat(next.c_str(), &st), 0);
+        std::ofstream(journal(".replacing")) << "TWREPLACE1\n"
+                                             << working << "\n"
+                                             << st.st_dev << " " << st.st_ino << "\n"
+                                             << next << "\n"
+                                             << undo << "\nend\n";
+        if (renamed)
+            std::filesystem::rename(next, working);
+        restart();
+        EXPECT_EQ(ReadInt16File(working), renamed ? after : before);
+        EXPECT_FALSE(FileExists(next) || FileExists(undo) || FileExists(journal(".replacing")));
+        ASSERT_TRUE(doc->Undo());
+        EXPECT_EQ(test::Values(doc->samples()), Widened(renamed ? before : first));
+    }
 }
 
 // The journal's states as a kill leaves them, put in place by hand: a write under way is rolled
@@ -130,7 +190,7 @@ TEST_F(EditJournalTest, TheNextOpenRollsBackOrFinishesWhatAKillCutOff) {
             std::fstream half(working, std::ios::in | std::ios::out | std::ios::binary);
             half.seekp(static_cast<std::streamoff>(EditStart(1, kPoints) * 2));
             half.write(reinterpret_cast<const char*>(before.data() + EditStart(1, kPoints)),
-                       kEditPoints);
+                       static_cast<std::streamsize>(EditPoints(1)));
         }
         restart();
         const Wave& expected = c.torn ? after : before;

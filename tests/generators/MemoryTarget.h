@@ -31,7 +31,7 @@ struct MemoryTarget : GeneratorTarget {
         return fm ? static_cast<const Composer&>(fmComposer) : standardComposer;
     }
     std::string undoFile() const override { return launch().tmpFolder + "UndoTD.wav"; }
-    void commitEdit() override { ++commits; }
+    void commitPoints() override { ++commits; }
     void redraw() override { ++redraws; }
     void markAnchors(double s, double e) override {
         anchorStart = s;
