@@ -73,17 +73,18 @@ void Samples::Resize(std::size_t n, std::int32_t value) {
     LengthChanged(kept);
 }
 
-FileResult Samples::ReadFile(const std::string& path, PointLayout layout) {
+FileResult Samples::ReadFile(const std::string& path, PointLayout layout, Progress& progress) {
     const std::size_t before = size();
     FileResult result =
-        std::visit([&](auto& v) { return ReadNativeFile(path, layout, v); }, values_);
+        std::visit([&](auto& v) { return ReadNativeFile(path, layout, v, progress); }, values_);
     if (result || size() != before)
         LengthChanged();
     return result;
 }
 
-FileResult Samples::WriteFile(const std::string& path, PointLayout layout) const {
-    return WriteNativeFile(path, view(), layout);
+FileResult Samples::WriteFile(const std::string& path, PointLayout layout,
+                              Progress& progress) const {
+    return WriteNativeFile(path, view(), layout, progress);
 }
 
 std::optional<Samples::Change> Samples::TakePending() {

@@ -51,8 +51,11 @@ class Samples {
     // stored width: no second copy of the wave is made. A file that cannot be opened or held
     // (too many points for the memory) changes nothing; a read that breaks off midway leaves
     // the wave empty, for the caller that keeps the points on disk to read them back.
-    FileResult ReadFile(const std::string& path, PointLayout layout);
-    FileResult WriteFile(const std::string& path, PointLayout layout) const;
+    // A cancel through progress is a read that broke off.
+    FileResult ReadFile(const std::string& path, PointLayout layout,
+                        Progress& progress = NoProgress());
+    FileResult WriteFile(const std::string& path, PointLayout layout,
+                         Progress& progress = NoProgress()) const;
 
     // What changed since the last commit: the merged range of changed points, and whether the
     // length changed (the whole wave is then new).
