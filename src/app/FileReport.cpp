@@ -6,7 +6,7 @@
 namespace tw {
 
 void ReportFileFailure(const FileResult& result) {
-    if (!result)
+    if (!result && !result.cancelled())
         ask(launch().appName, result.message(), Buttons::Ok, Icon::Exclamation);
 }
 

@@ -45,6 +45,12 @@ FileResult FileResult::FromErrno(Action action, std::string path, int error) {
     return Failed(action, std::move(path), std::generic_category().message(error));
 }
 
+FileResult FileResult::Cancelled(Action action, std::string path) {
+    FileResult result = Failed(action, std::move(path), "cancelled");
+    result.cancelled_ = true;
+    return result;
+}
+
 std::string FileResult::message() const {
     if (ok_)
         return {};

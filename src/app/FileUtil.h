@@ -19,12 +19,15 @@ class FileResult {
     static FileResult Failed(Action action, std::string path, std::string reason);
     static FileResult Failed(Action action, std::string path, std::error_code ec);
     static FileResult FromErrno(Action action, std::string path, int error);
+    // The user stopped the read or write midway: nothing to report, and nothing was changed.
+    static FileResult Cancelled(Action action, std::string path);
 
     explicit operator bool() const { return ok_; }
     bool ok() const { return ok_; }
     Action action() const { return action_; }
     const std::string& path() const { return path_; }
     const std::string& error() const { return reason_; }
+    bool cancelled() const { return cancelled_; }
     // "Unable to write <path>\n<reason>" (or read).
     std::string message() const;
 
@@ -33,6 +36,7 @@ class FileResult {
     Action action_ = Action::Write;
     std::string path_;
     std::string reason_;
+    bool cancelled_ = false;
 };
 
 bool FileExists(const std::string& path);

@@ -115,7 +115,7 @@ OwnedFd& OwnedFd::operator=(OwnedFd&& other) noexcept {
 }
 
 IsolatedOutcome RunIsolated(const std::function<bool(int output)>& work,
-                            const IsolationLimits& limits) {
+                            const IsolationLimits& limits, Progress& progress) {
     IsolatedOutcome outcome;
     OwnedFd output(::memfd_create("tw-isolated", MFD_CLOEXEC));
     if (!output) {
@@ -131,7 +131,8 @@ IsolatedOutcome RunIsolated(const std::function<bool(int output)>& work,
         RunChild(work, output.get(), limits);
 
     // Waiting by polling keeps to calls that cannot hang: a short sleep growing to 20 ms.
-    const auto deadline = std::chrono::steady_clock::now() + limits.wallClock;
+    const auto started = std::chrono::steady_clock::now();
+    const auto deadline = started + limits.wallClock;
     auto pause = std::chrono::microseconds(100);
     int status = 0;
     bool timedOut = false;
@@ -139,17 +140,24 @@ IsolatedOutcome RunIsolated(const std::function<bool(int output)>& work,
         const pid_t done = ::waitpid(child, &status, WNOHANG);
         if (done == child || (done < 0 && errno != EINTR))
             break;
-        if (std::chrono::steady_clock::now() >= deadline) {
+        const auto now = std::chrono::steady_clock::now();
+        using std::chrono::duration_cast, std::chrono::milliseconds;
+        outcome.cancelled =
+            !progress.advance(duration_cast<milliseconds>(now - started).count(),
+                              duration_cast<milliseconds>(limits.wallClock).count());
+        if (outcome.cancelled || now >= deadline) {
             ::kill(child, SIGKILL);
             while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
             }
-            timedOut = true;
+            timedOut = !outcome.cancelled;
             break;
         }
         std::this_thread::sleep_for(pause);
         pause = std::min<std::chrono::microseconds>(pause * 2, std::chrono::milliseconds(20));
     }
-    if (!timedOut && WIFEXITED(status) && WEXITSTATUS(status) == 0) {
+    if (outcome.cancelled) {
+        outcome.why = "was cancelled";
+    } else if (!timedOut && WIFEXITED(status) && WEXITSTATUS(status) == 0) {
         outcome.ok = true;
         outcome.output = std::move(output);
     } else {

@@ -1,4 +1,6 @@
 #pragma once
+#include "app/Progress.h"
+
 #include <chrono>
 #include <cstdint>
 #include <functional>
@@ -32,16 +34,19 @@ class OwnedFd {
 
 struct IsolatedOutcome {
     bool ok = false;
-    OwnedFd output;  // what the work wrote, from its start (an anonymous file)
-    std::string why; // when !ok, what became of the work, as the end of a sentence
+    OwnedFd output;         // what the work wrote, from its start (an anonymous file)
+    std::string why;        // when !ok, what became of the work, as the end of a sentence
+    bool cancelled = false; // the user cancelled: the child was ended
 };
 
 // Runs work in a forked child under limits: a crash, a hang or a runaway allocation there ends
 // the child, not the program. The child keeps only standard input and output and the output
 // file, at descriptor 3, which work writes and returns true on success. Only the work runs in
 // the child (the program may have threads whose locks the fork copied), and it ends with _exit.
+// While it waits, progress is told the time gone against the wall-clock limit; a cancel ends
+// the child.
 IsolatedOutcome RunIsolated(const std::function<bool(int output)>& work,
-                            const IsolationLimits& limits);
+                            const IsolationLimits& limits, Progress& progress = NoProgress());
 
 // In the child: no file can be opened beyond `spare` more than those open now.
 void LimitNewFiles(int spare);

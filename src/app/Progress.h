@@ -14,4 +14,20 @@ struct Progress {
 // Tells nobody and never cancels: for callers without a user to show it to.
 Progress& NoProgress();
 
+// Passes each advance on and remembers a cancel, for a caller whose work below it only learns
+// "stop" (a stream writer's false) and must tell a cancel from a failure.
+class CancelWatch final : public Progress {
+  public:
+    explicit CancelWatch(Progress& inner) : inner_(inner) {}
+    bool advance(std::uint64_t done, std::uint64_t total) override {
+        cancelled_ = cancelled_ || !inner_.advance(done, total);
+        return !cancelled_;
+    }
+    bool cancelled() const { return cancelled_; }
+
+  private:
+    Progress& inner_;
+    bool cancelled_ = false;
+};
+
 } // namespace tw

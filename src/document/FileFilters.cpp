@@ -6,24 +6,45 @@
 #include "app/StringTable.h"
 #include "document/WaveFormats.h"
 
+#include <algorithm>
+
 namespace tw {
 
 namespace {
+
+std::string_view PatternOf(const FileFormat& format) {
+    return format.filter.substr(format.filter.find('|') + 1);
+}
 
 std::string JoinFilters(std::span<const FileFormat> formats, unsigned dialog) {
     std::string filter;
     for (const FileFormat& format : formats)
         if (format.dialogs & dialog)
             filter.append(format.filter).append("|");
-    return filter + "|";
+    return filter;
+}
+
+// Every pattern of the Open dialog's entries, once each, in one entry after them all, so that
+// the entries before it keep the places their codes follow.
+std::string AllSupportedEntry(std::span<const FileFormat> formats) {
+    std::vector<std::string_view> patterns;
+    for (const FileFormat& format : formats)
+        if ((format.dialogs & kOpenDialog) &&
+            std::find(patterns.begin(), patterns.end(), PatternOf(format)) == patterns.end())
+            patterns.push_back(PatternOf(format));
+    std::string entry = std::string(kAllSupportedFiles) + "|";
+    for (std::size_t i = 0; i < patterns.size(); ++i)
+        entry.append(i ? ";" : "").append(patterns[i]);
+    return entry + "|";
 }
 
 FormatTable MakeTable(PointLayout layout) {
     FormatTable table;
     table.layout = layout;
     table.formats = FileFormatsOf(layout);
-    table.openFilter = JoinFilters(table.formats, kOpenDialog);
-    table.saveFilter = JoinFilters(table.formats, kSaveDialog);
+    table.openFilter =
+        JoinFilters(table.formats, kOpenDialog) + AllSupportedEntry(table.formats) + "|";
+    table.saveFilter = JoinFilters(table.formats, kSaveDialog) + "|";
     return table;
 }
 

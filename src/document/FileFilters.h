@@ -10,8 +10,12 @@ namespace tw {
 
 enum class DialogKind { Open, Save };
 
+// The Open dialog's last entry: every pattern its other entries list.
+inline constexpr std::string_view kAllSupportedFiles = "All supported files";
+
 // One composer's formats as its file dialogs show them: the rows, whose places are the format
-// codes, and each dialog's filter ("display|pattern|...||") made of the rows it lists.
+// codes, and each dialog's filter ("display|pattern|...||") made of the rows it lists, the Open
+// dialog's followed by kAllSupportedFiles (patterns separated by ';').
 struct FormatTable {
     PointLayout layout = PointLayout::Int16;
     std::span<const FileFormat> formats;
@@ -24,7 +28,8 @@ const FormatTable& FormatTableFor(int composerId, bool fpSegMode);
 // The running composer's table (launch state).
 const FormatTable& CurrentFormatTable();
 std::string_view FileFilter(const FormatTable& table, DialogKind kind);
-// The rows a dialog lists, in the order of its filters.
+// The rows a dialog lists, in the order of its filters (the Open dialog's last entry, which
+// lists them all, is none of them).
 std::vector<const FileFormat*> DialogFormats(const FormatTable& table, DialogKind kind);
 
 struct FilterEntry {
@@ -44,8 +49,9 @@ struct DialogChoice {
 };
 // Completes what the user typed in a file dialog under the filter at filterIndex (0-based):
 // a name without extension gets the extension and code of the format that filter lists (under
-// the Open dialog's original filters: of the extension list's entry at the filter's place); an
-// extension that matches no entry shows string 3009 and gives the code one past the list's end.
+// the Open dialog's original filters: of the extension list's entry at the filter's place; under
+// its last entry a name needs its extension); an extension that matches no entry shows string 3009
+// and gives the code one past the list's end.
 DialogChoice ResolveTypedName(const std::string& typedPath, int filterIndex, DialogKind kind,
                               const FormatTable& table);
 

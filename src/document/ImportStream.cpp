@@ -14,6 +14,8 @@ namespace {
 constexpr auto kRead = FileResult::Action::Read;
 // A piece fits the second-level cache with room for what its parser writes.
 constexpr std::size_t kPieceBytes = 256 << 10;
+// The most one read takes while it reports progress.
+constexpr std::size_t kReportedReadBytes = std::size_t(1) << 22;
 
 std::size_t InMemoryBytes(PointLayout layout) {
     return layout == PointLayout::Int16 ? sizeof(std::int16_t) : sizeof(std::int32_t);
@@ -43,6 +45,13 @@ std::size_t ImportSource::read(char* to, std::size_t n) {
     if (!failure_ || position_ >= size_)
         return 0;
     n = static_cast<std::size_t>(std::min<std::uint64_t>({n, mostPerRead_, size_ - position_}));
+    if (progress_) {
+        n = std::min(n, kReportedReadBytes); // a whole input read at once still reports
+        if (!progress_->advance(position_, size_)) {
+            failure_ = FileResult::Cancelled(kRead, path_);
+            return 0;
+        }
+    }
     if (path_.empty()) {
         std::memcpy(to, bytes_.data() + position_, n);
     } else {

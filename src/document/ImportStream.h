@@ -26,6 +26,10 @@ class ImportSource {
     // there (!present()); one that cannot be opened is a failure.
     explicit ImportSource(const std::string& path);
 
+    // From now on each read tells progress how far into the input it is; a cancel fails the
+    // input (FileResult::cancelled).
+    void reportTo(Progress* progress) { progress_ = progress; }
+
     bool present() const { return present_; }
     std::uint64_t size() const { return size_; }
     // Up to n bytes from the current position; 0 at the end or after a failure.
@@ -63,6 +67,7 @@ class ImportSource {
     FileResult failure_;
     std::string refusal_;
     std::size_t clipped_ = 0;
+    Progress* progress_ = nullptr;
 };
 
 // Where an import's points go, a block at a time, in order.

@@ -76,7 +76,9 @@ ImportResult ImportIsolated(std::string_view bytes, const ImportContext& ctx,
                             const WholeImport& import) {
     IsolatedOutcome outcome =
         RunIsolated([&](int output) { return WriteResult(output, import(bytes, ctx)); },
-                    ReaderLimits(bytes.size()));
+                    ReaderLimits(bytes.size()), ctx.progress ? *ctx.progress : NoProgress());
+    if (outcome.cancelled)
+        return ImportFailed(FileResult::Cancelled(FileResult::Action::Read, "the reader"));
     return outcome.ok ? ReadResult(outcome.output.get()) : UnreadableFile(outcome.why);
 }
 

@@ -75,10 +75,10 @@ void Samples::Resize(std::size_t n, std::int32_t value) {
     LengthChanged(kept);
 }
 
-FileResult Samples::ReadFile(const std::string& path, PointLayout layout) {
+FileResult Samples::ReadFile(const std::string& path, PointLayout layout, Progress& progress) {
     const std::size_t before = size();
     FileResult result =
-        std::visit([&](auto& v) { return ReadNativeFile(path, layout, v); }, values_);
+        std::visit([&](auto& v) { return ReadNativeFile(path, layout, v, progress); }, values_);
     if (result || size() != before)
         LengthChanged();
     return result;
@@ -112,12 +112,13 @@ FileResult Samples::ReadBack(const std::string& path, PointLayout layout) {
     return read;
 }
 
-FileResult Samples::WriteFile(const std::string& path, PointLayout layout) const {
-    return WriteNativeFile(path, view(), layout);
+FileResult Samples::WriteFile(const std::string& path, PointLayout layout,
+                              Progress& progress) const {
+    return WriteNativeFile(path, view(), layout, progress);
 }
 
-FileResult Samples::WriteFile(StagedFile& staged, PointLayout layout) const {
-    return WriteNativeFile(staged, view(), layout);
+FileResult Samples::WriteFile(StagedFile& staged, PointLayout layout, Progress& progress) const {
+    return WriteNativeFile(staged, view(), layout, progress);
 }
 
 std::optional<Samples::Change> Samples::TakePending() {

@@ -51,9 +51,13 @@ class Samples {
     // stored width: no second copy of the wave is made. A file that cannot be opened or held
     // (too many points for the memory) changes nothing; a read that breaks off midway leaves
     // the wave empty, for the caller that keeps the points on disk to read them back.
-    FileResult ReadFile(const std::string& path, PointLayout layout);
-    FileResult WriteFile(const std::string& path, PointLayout layout) const;
-    FileResult WriteFile(StagedFile& staged, PointLayout layout) const; // staged, not committed
+    // A cancel through progress is a read that broke off.
+    FileResult ReadFile(const std::string& path, PointLayout layout,
+                        Progress& progress = NoProgress());
+    FileResult WriteFile(const std::string& path, PointLayout layout,
+                         Progress& progress = NoProgress()) const;
+    FileResult WriteFile(StagedFile& staged, PointLayout layout, // staged, not committed
+                         Progress& progress = NoProgress()) const;
     // Puts back the marked points from path, which held all the points before the marks were
     // made: only the marked range where the file's bytes are the stored points, the whole file
     // after a length change. The points then equal the file and carry no mark. A failure is

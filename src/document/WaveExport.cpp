@@ -21,7 +21,7 @@ const FileFormat* WritableFormat(PointLayout layout, int formatCode) {
 // The points a block at a time, widened to 32 bits, so that no writer holds a second wave (but
 // for the formats that take it whole).
 bool WriteInBlocks(std::ostream& out, const FileFormat& format, SampleView points,
-                   const ExportContext& ctx) {
+                   const ExportContext& ctx, Progress& progress = NoProgress()) {
     const FormatWriter write = format.writing.write;
     return std::visit(
         [&](auto values) {
@@ -29,6 +29,8 @@ bool WriteInBlocks(std::ostream& out, const FileFormat& format, SampleView point
                 format.writing.whole ? values.size() : std::min(kBlockPoints, values.size()));
             for (std::size_t first = 0; first < values.size(); first += block.size()) {
                 const std::size_t n = std::min(block.size(), values.size() - first);
+                if (!progress.advance(first, values.size()))
+                    return false;
                 std::copy_n(values.begin() + static_cast<std::ptrdiff_t>(first), n, block.begin());
                 if (!write(out, std::span(block).first(n), first, ctx))
                     return false;
@@ -50,7 +52,7 @@ std::string EncodeWaveFile(std::span<const std::int32_t> points, int formatCode,
 }
 
 FileResult ExportWaveFile(const std::string& path, int formatCode, SampleView points,
-                          const ExportContext& ctx) {
+                          const ExportContext& ctx, Progress& progress) {
     const FileFormat* format = WritableFormat(ctx.layout, formatCode);
     if (!format)
         return FileResult::Failed(FileResult::Action::Write, path, "no writer for this format");
@@ -59,8 +61,10 @@ FileResult ExportWaveFile(const std::string& path, int formatCode, SampleView po
         named.name = FileNameOf(path);
         named.name = named.name.substr(0, named.name.find_last_of('.'));
     }
-    return WriteFileAtomically(
-        path, [&](std::ostream& out) { return WriteInBlocks(out, *format, points, named); });
+    CancelWatch watch(progress);
+    FileResult written = WriteFileAtomically(
+        path, [&](std::ostream& out) { return WriteInBlocks(out, *format, points, named, watch); });
+    return watch.cancelled() ? FileResult::Cancelled(FileResult::Action::Write, path) : written;
 }
 
 } // namespace tw

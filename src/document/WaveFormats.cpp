@@ -117,22 +117,36 @@ namespace {
 constexpr std::size_t kChunkPoints = 1 << 15;
 constexpr auto kRead = FileResult::Action::Read;
 
+// Where the file's bytes are the values they are read or written this many at a time, between
+// two reports of progress.
+constexpr std::size_t kRawChunkPoints = 1 << 22;
+
 // Puts count points of the file into to[0..count), converting each into Sample: a narrower
 // value widens (an int16_t is sign-extended), a wider one keeps its low bits (ToStored).
 template <class Sample>
-bool ReadPointsInto(std::istream& in, std::size_t count, PointLayout layout, Sample* to) {
+bool ReadPointsInto(std::istream& in, std::size_t count, PointLayout layout, Sample* to,
+                    Progress& progress) {
     // The file's byte order is the host's: where the widths agree its bytes are the values.
     if constexpr (std::endian::native == std::endian::little)
-        if (layout == (sizeof(Sample) == 2 ? PointLayout::Int16 : PointLayout::Int32))
-            return static_cast<bool>(in.read(reinterpret_cast<char*>(to),
-                                             static_cast<std::streamsize>(count * sizeof(Sample))));
+        if (layout == (sizeof(Sample) == 2 ? PointLayout::Int16 : PointLayout::Int32)) {
+            for (std::size_t done = 0; done < count;) {
+                const std::size_t n = std::min(kRawChunkPoints, count - done);
+                if (!progress.advance(done, count) ||
+                    !in.read(reinterpret_cast<char*>(to + done),
+                             static_cast<std::streamsize>(n * sizeof(Sample))))
+                    return false;
+                done += n;
+            }
+            return true;
+        }
     const auto pointSize = static_cast<std::size_t>(BytesPerPoint(layout));
     std::string chunk(std::min(kChunkPoints, count) * pointSize, '\0');
     std::vector<std::int32_t> decoded(
         std::is_same_v<Sample, std::int32_t> ? 0 : std::min(kChunkPoints, count));
     for (std::size_t done = 0; done < count;) {
         const std::size_t n = std::min(kChunkPoints, count - done);
-        if (!in.read(chunk.data(), static_cast<std::streamsize>(n * pointSize)))
+        if (!progress.advance(done, count) ||
+            !in.read(chunk.data(), static_cast<std::streamsize>(n * pointSize)))
             return false;
         const std::string_view bytes(chunk.data(), n * pointSize);
         if constexpr (std::is_same_v<Sample, std::int32_t>) {
@@ -160,7 +174,8 @@ template <class Sample> bool SizeFor(PointBuffer<Sample>& points, std::size_t n)
 // opened, its count within what memory holds, the memory there) a failure leaves points alone;
 // a read that breaks off leaves them empty.
 template <class Points>
-FileResult ReadNative(const std::string& path, PointLayout layout, Points& points) {
+FileResult ReadNative(const std::string& path, PointLayout layout, Points& points,
+                      Progress& progress = NoProgress()) {
     using Sample = std::remove_reference_t<decltype(points[0])>;
     const std::int64_t size = FileSize(path);
     const auto pointSize = static_cast<std::size_t>(BytesPerPoint(layout));
@@ -179,9 +194,12 @@ FileResult ReadNative(const std::string& path, PointLayout layout, Points& point
         return FileResult::Failed(kRead, path,
                                   "not enough memory for " + std::to_string(count) + " points");
     errno = 0;
-    if (!ReadPointsInto(in, count, layout, points.data())) {
+    CancelWatch watch(progress);
+    if (!ReadPointsInto(in, count, layout, points.data(), watch)) {
         const int error = errno;
         points = Points();
+        if (watch.cancelled())
+            return FileResult::Cancelled(kRead, path);
         return error != 0 ? FileResult::FromErrno(kRead, path, error)
                           : FileResult::Failed(kRead, path, "the file ended early");
     }
@@ -189,18 +207,27 @@ FileResult ReadNative(const std::string& path, PointLayout layout, Points& point
 }
 
 template <class Sample>
-bool WriteNativeValues(std::ostream& out, std::span<const Sample> points, PointLayout layout) {
+bool WriteNativeValues(std::ostream& out, std::span<const Sample> points, PointLayout layout,
+                       Progress& progress = NoProgress()) {
     // A chunk at a time, so that a 16M-point wave is not built in memory as a whole file first.
     if constexpr (std::endian::native == std::endian::little)
         if (layout == (sizeof(Sample) == 2 ? PointLayout::Int16 : PointLayout::Int32)) {
-            out.write(reinterpret_cast<const char*>(points.data()),
-                      static_cast<std::streamsize>(points.size_bytes()));
+            for (std::size_t done = 0; done < points.size() && out;) {
+                const std::size_t n = std::min(kRawChunkPoints, points.size() - done);
+                if (!progress.advance(done, points.size()))
+                    return false;
+                out.write(reinterpret_cast<const char*>(points.data() + done),
+                          static_cast<std::streamsize>(n * sizeof(Sample)));
+                done += n;
+            }
             return static_cast<bool>(out);
         }
     const auto pointSize = static_cast<std::size_t>(BytesPerPoint(layout));
     std::string chunk(std::min(kChunkPoints, points.size()) * pointSize, '\0');
     for (std::size_t done = 0; done < points.size() && out;) {
         const std::size_t n = std::min(kChunkPoints, points.size() - done);
+        if (!progress.advance(done, points.size()))
+            return false;
         EncodeNativeInto(points.subspan(done, n), layout, chunk.data());
         out.write(chunk.data(), static_cast<std::streamsize>(n * pointSize));
         done += n;
@@ -209,8 +236,13 @@ bool WriteNativeValues(std::ostream& out, std::span<const Sample> points, PointL
 }
 
 template <class Sample>
-FileResult WriteNative(StagedFile& staged, std::span<const Sample> points, PointLayout layout) {
-    return staged.write([&](std::ostream& out) { return WriteNativeValues(out, points, layout); });
+FileResult WriteNative(StagedFile& staged, std::span<const Sample> points, PointLayout layout,
+                       Progress& progress) {
+    CancelWatch watch(progress);
+    FileResult written = staged.write(
+        [&](std::ostream& out) { return WriteNativeValues(out, points, layout, watch); });
+    return watch.cancelled() ? FileResult::Cancelled(FileResult::Action::Write, staged.target())
+                             : written;
 }
 
 } // namespace
@@ -228,13 +260,13 @@ NativeReadResult ReadNativeFile(const std::string& path, PointLayout layout) {
 }
 
 FileResult ReadNativeFile(const std::string& path, PointLayout layout,
-                          PointBuffer<std::int16_t>& values) {
-    return ReadNative(path, layout, values);
+                          PointBuffer<std::int16_t>& values, Progress& progress) {
+    return ReadNative(path, layout, values, progress);
 }
 
 FileResult ReadNativeFile(const std::string& path, PointLayout layout,
-                          PointBuffer<std::int32_t>& values) {
-    return ReadNative(path, layout, values);
+                          PointBuffer<std::int32_t>& values, Progress& progress) {
+    return ReadNative(path, layout, values, progress);
 }
 
 FileResult ReadNativeFile(const std::string& path, PointLayout layout,
@@ -276,13 +308,16 @@ FileResult ResizeNativeFile(const std::string& path, std::size_t count, PointLay
     return written;
 }
 
-FileResult WriteNativeFile(StagedFile& staged, SampleView points, PointLayout layout) {
-    return std::visit([&](auto values) { return WriteNative(staged, values, layout); }, points);
+FileResult WriteNativeFile(StagedFile& staged, SampleView points, PointLayout layout,
+                           Progress& progress) {
+    return std::visit([&](auto values) { return WriteNative(staged, values, layout, progress); },
+                      points);
 }
 
-FileResult WriteNativeFile(const std::string& path, SampleView points, PointLayout layout) {
+FileResult WriteNativeFile(const std::string& path, SampleView points, PointLayout layout,
+                           Progress& progress) {
     StagedFile staged(path);
-    if (FileResult written = WriteNativeFile(staged, points, layout); !written)
+    if (FileResult written = WriteNativeFile(staged, points, layout, progress); !written)
         return written;
     return staged.commit();
 }

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "app/FileUtil.h"
+#include "app/Progress.h"
 
 namespace tw {
 
@@ -47,19 +48,22 @@ struct NativeReadResult {
 NativeReadResult ReadNativeFile(const std::string& path, PointLayout layout);
 // The same straight into the storage values already has, in its width (16-bit values keep a
 // 32-bit point's low 16 bits), without a second copy of the wave. A file that cannot be opened
-// or held leaves values as they were; a read that breaks off leaves them empty.
+// or held leaves values as they were; a read that breaks off (or is cancelled through progress,
+// FileResult::cancelled) leaves them empty.
 FileResult ReadNativeFile(const std::string& path, PointLayout layout,
-                          PointBuffer<std::int16_t>& values);
+                          PointBuffer<std::int16_t>& values, Progress& progress = NoProgress());
 FileResult ReadNativeFile(const std::string& path, PointLayout layout,
-                          PointBuffer<std::int32_t>& values);
+                          PointBuffer<std::int32_t>& values, Progress& progress = NoProgress());
 // The same into a vector (a pulse segment handed on as it is).
 FileResult ReadNativeFile(const std::string& path, PointLayout layout,
                           std::vector<std::int16_t>& values);
 // Writes the points atomically (temporary file renamed over path); Int16 keeps the low 16 bits
-// of each point.
-FileResult WriteNativeFile(const std::string& path, SampleView points, PointLayout layout);
+// of each point. A cancel through progress leaves path as it was.
+FileResult WriteNativeFile(const std::string& path, SampleView points, PointLayout layout,
+                           Progress& progress = NoProgress());
 // The same file staged beside its target, for the caller to commit.
-FileResult WriteNativeFile(StagedFile& staged, SampleView points, PointLayout layout);
+FileResult WriteNativeFile(StagedFile& staged, SampleView points, PointLayout layout,
+                           Progress& progress = NoProgress());
 // Rewrites path with count points, a block at a time: its first points as they were (as many as
 // it had), the rest zero. A missing file counts as one of no points.
 FileResult ResizeNativeFile(const std::string& path, std::size_t count, PointLayout layout);
@@ -101,6 +105,9 @@ struct ImportContext {
     // (empty: the conversion fails instead).
     std::function<bool(const std::string& path)> mayReplace{};
     std::string fallbackFolder{};
+    // Told as the input is read and while an isolated reader runs; a cancel stops the import
+    // (and ends the reader) with a failure that is FileResult::cancelled. None: nobody is told.
+    Progress* progress = nullptr;
 };
 
 struct ImportResult {
@@ -182,6 +189,6 @@ struct ExportContext {
 std::string EncodeWaveFile(std::span<const std::int32_t> points, int formatCode,
                            const ExportContext& ctx);
 FileResult ExportWaveFile(const std::string& path, int formatCode, SampleView points,
-                          const ExportContext& ctx);
+                          const ExportContext& ctx, Progress& progress = NoProgress());
 
 } // namespace tw

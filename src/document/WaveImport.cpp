@@ -318,8 +318,10 @@ ConvertResult PlaceConverted(const std::string& place, const Producer& produce,
 }
 
 // The bytes of the input from offset on, as they are.
-ImportResult CopyFrom(const std::string& path, std::uint64_t offset, std::ostream& out) {
+ImportResult CopyFrom(const std::string& path, std::uint64_t offset, std::ostream& out,
+                      Progress* progress) {
     ImportSource in(path);
+    in.reportTo(progress);
     std::vector<char> chunk(kChunkBytes);
     in.seek(offset);
     for (std::size_t n; (n = in.read(chunk.data(), chunk.size())) > 0;)
@@ -367,7 +369,9 @@ ConvertResult ConvertToBinary(const std::string& path, int formatCode, const Imp
             return NotConverted();
         // The samples go over as they are, header dropped.
         return PlaceConverted(
-            place, [&](std::ostream& out) { return CopyFrom(path, kRiffHeaderLength, out); }, ctx);
+            place,
+            [&](std::ostream& out) { return CopyFrom(path, kRiffHeaderLength, out, ctx.progress); },
+            ctx);
     }
     case OpenRole::Converted:
         break;
@@ -377,6 +381,7 @@ ConvertResult ConvertToBinary(const std::string& path, int formatCode, const Imp
         place,
         [&](std::ostream& out) {
             ImportSource in(path);
+            in.reportTo(ctx.progress);
             NativeEncoder encoder(out, ctx.layout);
             ImportResult made = StreamWave(in, formatCode, ctx, encoder);
             clipped = made.clipped;

@@ -179,12 +179,12 @@ bool WeDoc::HoldsPoints(const std::string& file) const {
     return !file.empty() && (file == pointsFile_ || file == savedFrom_);
 }
 
-FileResult WeDoc::WriteWorkingFile(const std::string& path) {
+FileResult WeDoc::WriteWorkingFile(const std::string& path, Progress& progress) {
     const std::string target = path.empty() ? pathName : path;
     // A Save leaves the working file as it is, so the next edit is still written into it.
     const std::string working = ActiveWorkingFile();
     const bool workingKept = target != working && HoldsPoints(working) && !samples_.pending();
-    FileResult written = samples_.WriteFile(target, composer_.layout());
+    FileResult written = samples_.WriteFile(target, composer_.layout(), progress);
     if (written) {
         AdoptPointsFile(target);
         if (workingKept)
@@ -243,7 +243,7 @@ FileResult WeDoc::WriteInPlace(const std::string& working, const PointChange& c,
 }
 
 bool WeDoc::WriteChange(const std::string& working, bool keepUndo,
-                        std::optional<PointChange> change) {
+                        std::optional<PointChange> change, Progress& progress) {
     TakeWorkingCopy();
     const bool inPlace = change && WritesInPlace(working, *change);
     FileResult written;
@@ -252,7 +252,8 @@ bool WeDoc::WriteChange(const std::string& working, bool keepUndo,
     else if (!keepUndo && journal_.HoldsUndoOf(working))
         written = journal_.MakeUndoFile(working); // the patch would not outlive its file
     if (written && !inPlace)
-        written = keepUndo ? ReplaceWorkingFile(working) : WriteWorkingFile(working);
+        written = keepUndo ? ReplaceWorkingFile(working, progress)
+                           : WriteWorkingFile(working, progress);
     if (!written) {
         pendingUndo_.discard();
         ReportFileFailure(written);
@@ -263,9 +264,9 @@ bool WeDoc::WriteChange(const std::string& working, bool keepUndo,
     return true;
 }
 
-FileResult WeDoc::ReplaceWorkingFile(const std::string& working) {
+FileResult WeDoc::ReplaceWorkingFile(const std::string& working, Progress& progress) {
     StagedFile next(working);
-    FileResult written = samples_.WriteFile(next, composer_.layout());
+    FileResult written = samples_.WriteFile(next, composer_.layout(), progress);
     FileResult undoKept;
     if (written)
         written = journal_.Replace(next, pendingUndo_, undoKept);
@@ -297,7 +298,8 @@ WavelengthCheck WeDoc::CheckWavelengthIncrement(long& n) {
     return WavelengthCheck::Corrected;
 }
 
-bool WeDoc::ReadForLoad(const std::string& file, bool adopt, bool asIsOnCancel) {
+bool WeDoc::ReadForLoad(const std::string& file, bool adopt, bool asIsOnCancel,
+                        Progress& progress) {
     const std::int64_t size = FileSize(file);
     if (size < 0) {
         ReportFileFailure(samples_.ReadFile(file, composer_.layout()));
@@ -319,7 +321,7 @@ bool WeDoc::ReadForLoad(const std::string& file, bool adopt, bool asIsOnCancel) 
     // The file is read into the points' own storage, so a load never holds two waves; on a
     // failure the points come back from the file that holds them.
     const std::size_t before = samples_.size();
-    if (FileResult read = samples_.ReadFile(file, composer_.layout()); !read) {
+    if (FileResult read = samples_.ReadFile(file, composer_.layout(), progress); !read) {
         ReportFileFailure(read);
         if (samples_.size() != before) // the read broke off midway
             PutPointsBack(before);
@@ -379,11 +381,11 @@ void WeDoc::AfterLengthChange() {
     listener().repaint(WeDocListener::kAll, WeDocListener::kAll);
 }
 
-bool WeDoc::SetWavelength(long n) {
-    return ChangeLength(n, 0);
+bool WeDoc::SetWavelength(long n, Progress& progress) {
+    return ChangeLength(n, 0, progress);
 }
 
-bool WeDoc::ChangeLength(long n, long from) {
+bool WeDoc::ChangeLength(long n, long from, Progress& progress) {
     if (static_cast<double>(n) == wavelength()) {
         listener().wavelengthShown();
         return false;
@@ -413,7 +415,7 @@ bool WeDoc::ChangeLength(long n, long from) {
     if (from == 0)
         tail = PointChange{static_cast<std::size_t>(std::min(n, size)),
                            static_cast<std::size_t>(n) - 1, static_cast<std::size_t>(size), true};
-    if (!WriteChange(ActiveWorkingFile(), keepUndo, tail))
+    if (!WriteChange(ActiveWorkingFile(), keepUndo, tail, progress))
         return false;
     SetPathName(ActiveWorkingFile(), true);
     RecordSegmentFile(segment, channel, pathName, launch().fpSegMode);
@@ -465,8 +467,10 @@ bool WeDoc::New() {
     return true;
 }
 
-bool WeDoc::Open(const std::string& path, int code) {
-    ConvertResult converted = ConvertToBinary(path, code, OpenContext());
+bool WeDoc::Open(const std::string& path, int code, Progress& progress) {
+    ImportContext ctx = OpenContext();
+    ctx.progress = &progress;
+    ConvertResult converted = ConvertToBinary(path, code, ctx);
     if (!converted.ok) {
         if (!converted.failure)
             ReportFileFailure(converted.failure);
@@ -481,7 +485,7 @@ bool WeDoc::Open(const std::string& path, int code) {
         return false;
     const bool keepUndo = UndoStagedForThisChange();
     const std::size_t before = samples_.size();
-    if (!ReadForLoad(file, true, false)) {
+    if (!ReadForLoad(file, true, false, progress)) {
         pendingUndo_.discard();
         return false;
     }
@@ -517,7 +521,7 @@ void WeDoc::RemoveModifMark() {
         composer_.modifKey(ActiveTableSegment(), active_.channel));
 }
 
-SaveResult WeDoc::Save() {
+SaveResult WeDoc::Save(Progress& progress) {
     std::string title = ToUpper(listener().windowTitle());
     std::size_t untitled = title.find("UNTIT");
     if (fileName.empty() || (untitled != std::string::npos && untitled > 0))
@@ -527,7 +531,7 @@ SaveResult WeDoc::Save() {
         fileName.clear();
         return SaveResult::NeedsSaveAs;
     }
-    if (FileResult written = WriteWorkingFile(fileName); !written) {
+    if (FileResult written = WriteWorkingFile(fileName, progress); !written) {
         ReportFileFailure(written);
         return SaveResult::Saved;
     }
@@ -538,7 +542,7 @@ SaveResult WeDoc::Save() {
     return SaveResult::Saved;
 }
 
-bool WeDoc::SaveAs(const std::string& path, int code) {
+bool WeDoc::SaveAs(const std::string& path, int code, Progress& progress) {
     if (path.empty())
         return false;
     if (InTmpFolder(path) &&
@@ -550,9 +554,9 @@ bool WeDoc::SaveAs(const std::string& path, int code) {
         return true;
     FileResult written;
     if (role == SaveRole::Document)
-        written = WriteWorkingFile(path);
+        written = WriteWorkingFile(path, progress);
     else if (role == SaveRole::Export || role == SaveRole::NamedExport)
-        written = ExportPoints(path, code);
+        written = ExportPoints(path, code, progress);
     if (!written) {
         ReportFileFailure(written);
         return false;
@@ -584,9 +588,9 @@ std::string WeDoc::ConvertToNative(const std::string& path, int code) {
     return converted.ok ? converted.path : std::string();
 }
 
-FileResult WeDoc::ExportPoints(const std::string& path, int code) const {
+FileResult WeDoc::ExportPoints(const std::string& path, int code, Progress& progress) const {
     return ExportWaveFile(path, code, samples_.view(),
-                          ExportContext{composer_.layout(), vMin, vMax, {}});
+                          ExportContext{composer_.layout(), vMin, vMax, {}}, progress);
 }
 
 bool WeDoc::CanUndo() const {

@@ -126,14 +126,14 @@ class WeDoc {
     // A failure is shown to the user; the caller then leaves the points alone.
     FileResult SnapshotForUndo(const std::string& path = {});
     // Writes all points to path (the path name when empty); the file then holds the points.
-    FileResult WriteWorkingFile(const std::string& path = {});
+    FileResult WriteWorkingFile(const std::string& path = {}, Progress& progress = NoProgress());
     // asIsOnCancel: a cancelled increment question still loads the file unchanged (segment
     // switches); otherwise the document stays as it was. Read and write failures are shown.
     bool LoadWaveFile(const std::string& path, bool adopt, bool asIsOnCancel = false);
     // The increment question (string 3001); n is corrected in place.
     WavelengthCheck CheckWavelengthIncrement(long& n);
     // The user's wavelength change; false when refused or cancelled (the field is restored).
-    bool SetWavelength(long n);
+    bool SetWavelength(long n, Progress& progress = NoProgress());
     // After generators and tools changed points: writes them once and repaints the range the
     // changes named (all of it after a length change or when none was named). False when the
     // working file could not be written: the user is told and the points are back as they were
@@ -153,7 +153,8 @@ class WeDoc {
     // What Open's conversion takes from the launch, the limits and the user's answers.
     ImportContext OpenContext() const;
     // Save As exports: the formats of the composer that have a writer.
-    FileResult ExportPoints(const std::string& path, int code) const;
+    FileResult ExportPoints(const std::string& path, int code,
+                            Progress& progress = NoProgress()) const;
 
     // The working file of a segment and channel in the tmp folder.
     std::string WorkingFile(int segment, int channel) const;
@@ -166,13 +167,14 @@ class WeDoc {
     void SetFileNameFrom(const std::string& path);
     bool InTmpFolder(const std::string& path) const;
 
-    // Each failure of a menu command is shown and leaves the document and its files as they were.
+    // Each failure of a menu command is shown and leaves the document and its files as they were;
+    // so does a cancel through progress, which is not shown.
     bool New();
     // Path and format code from the open dialog (the dimension question is asked before).
-    bool Open(const std::string& path, int code);
-    SaveResult Save();
+    bool Open(const std::string& path, int code, Progress& progress = NoProgress());
+    SaveResult Save(Progress& progress = NoProgress());
     // Path and format code from the save dialog; false when the user declined (string 3010).
-    bool SaveAs(const std::string& path, int code);
+    bool SaveAs(const std::string& path, int code, Progress& progress = NoProgress());
     bool CanUndo() const;
     bool Undo();
     // Removes the undo point (a segment switch): the undo file and its journal.
@@ -216,7 +218,7 @@ class WeDoc {
     // the next change is written into.
     void TakeWorkingCopy();
     // The wavelength change of SetWavelength and the trims: n points, those before from cut off.
-    bool ChangeLength(long n, long from);
+    bool ChangeLength(long n, long from, Progress& progress = NoProgress());
     void RemoveModifMark();
     void AdoptPointsFile(const std::string& path);
     // Whether file holds exactly the points in memory.
@@ -224,7 +226,8 @@ class WeDoc {
     // Reads a native file into the points as a load takes them (increment question, file cut
     // or extended to match); false when cancelled or unreadable (shown), the points then as
     // they were.
-    bool ReadForLoad(const std::string& file, bool adopt, bool asIsOnCancel);
+    bool ReadForLoad(const std::string& file, bool adopt, bool asIsOnCancel,
+                     Progress& progress = NoProgress());
     void AdoptPoints(const std::string& file, bool adopt);
     // Whether the staged undo snapshot still shows the points from before the change under way.
     bool UndoStagedForThisChange() const;
@@ -232,14 +235,15 @@ class WeDoc {
     // Writes changed points to the working file; on failure shows it, puts the points back from
     // pointsFile() and leaves the undo file alone.
     bool WriteChange(const std::string& working, bool keepUndo,
-                     std::optional<PointChange> change = std::nullopt);
+                     std::optional<PointChange> change = std::nullopt,
+                     Progress& progress = NoProgress());
     // Writes a change of few points into the working file where it lies, journaled; false when
     // the whole file is better written anew (see docs/document.md).
     bool WritesInPlace(const std::string& working, const PointChange& change) const;
     FileResult WriteInPlace(const std::string& working, const PointChange& change, bool keepUndo);
     // The whole working file written anew and renamed over the old one, whose bytes become the
     // undo file through the staged snapshot, journaled.
-    FileResult ReplaceWorkingFile(const std::string& working);
+    FileResult ReplaceWorkingFile(const std::string& working, Progress& progress);
     // Undo from the journal's patch: the file and the points patched where they changed.
     std::optional<bool> UndoInPlace(const std::string& working);
     void RestorePoints();

@@ -1,6 +1,7 @@
 #include "frame/DocumentCommands.h"
 
 #include "app/Commands.h"
+#include "app/FileUtil.h"
 #include "app/qt/ProgressDialog.h"
 #include "document/FormatRegistry.h"
 #include "document/MatFormat.h"
@@ -83,7 +84,9 @@ void OpenWaveFile(MainFrame& frame, WeDoc& doc, const DialogChoice& choice) {
         doc.askDim = AskDimension(DialogDimensionAsker(&frame));
     if (!AskAudioChannel(doc, choice, &frame) || !AskMatVariable(doc, choice, &frame))
         return;
-    doc.Open(choice.path, choice.code);
+    ProgressDialog progress(&frame,
+                            "Opening " + QString::fromStdString(FileNameOf(choice.path)) + "...");
+    doc.Open(choice.path, choice.code, progress);
 }
 
 void InstallDocumentCommands(MainFrame& frame, WeDoc& doc) {
@@ -102,12 +105,19 @@ void InstallDocumentCommands(MainFrame& frame, WeDoc& doc) {
                       {}});
     auto saveAs = [f, d, memory] {
         DialogChoice c = ChooseWaveFile(f, DialogKind::Save, d->fileName, *memory);
-        if (!c.path.empty())
-            d->SaveAs(c.path, c.code);
+        if (c.path.empty())
+            return;
+        ProgressDialog progress(f, "Saving " + QString::fromStdString(FileNameOf(c.path)) + "...");
+        d->SaveAs(c.path, c.code, progress);
     };
     frame.setCommand(kCmdSaveAs, {saveAs, {}, {}});
-    frame.setCommand(kCmdSave, {[d, saveAs] {
-                                    if (d->Save() == SaveResult::NeedsSaveAs)
+    frame.setCommand(kCmdSave, {[f, d, saveAs] {
+                                    SaveResult saved;
+                                    {
+                                        ProgressDialog progress(f, "Saving...");
+                                        saved = d->Save(progress);
+                                    }
+                                    if (saved == SaveResult::NeedsSaveAs)
                                         saveAs();
                                 },
                                 {},

@@ -7,6 +7,7 @@
 #include "app/ProfileStore.h"
 #include "app/StoredNumber.h"
 #include "app/qt/AppProfile.h"
+#include "app/qt/ProgressDialog.h"
 #include "document/Composer.h"
 #include "document/SegmentTables.h"
 #include "document/WeDoc.h"
@@ -321,7 +322,8 @@ void FrameBars::apply() {
         const QString text = boxes_[box]->text();
         marks_[box] = false;
         if (box == 0 && doc_) {
-            doc_->SetWavelength(text.toLong());
+            ProgressDialog progress(&frame_, "Changing the wavelength...");
+            doc_->SetWavelength(text.toLong(), progress);
             showWavelength();
         } else if (box == 1 && deviationBox()) {
             if (applyDeviation)

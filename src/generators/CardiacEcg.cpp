@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <memory>
 
 namespace tw {
 namespace {
@@ -41,60 +42,97 @@ template <class Sample> struct Writer {
     }
 };
 
+// The points written so far against all there are to write (the clearing and every stroke),
+// told to progress between pieces.
+struct Work {
+    static constexpr std::int64_t kPiece = 1 << 22;
+    Progress& progress;
+    std::uint64_t total;
+    std::uint64_t done = 0;
+    bool go = true;
+    bool next(std::int64_t points) {
+        go = go && progress.advance(done, total);
+        done += static_cast<std::uint64_t>(std::max<std::int64_t>(points, 0));
+        return go;
+    }
+};
+
 // Puts value(j) at point s + j for j in [0, count). The points of one stroke are distinct, so a
 // long stroke is shared among the cores; strokes still follow each other in order.
 template <class Put, class Value>
-void Stroke(const Put& put, std::int64_t s, std::int64_t count, Value value) {
-    ForPieces(0, count, [&](std::int64_t from, std::int64_t to) {
-        for (std::int64_t j = from; j < to; ++j)
-            put(s + j, value(static_cast<double>(j)));
-    });
+void Stroke(const Put& put, std::int64_t s, std::int64_t count, Value value, Work& work) {
+    for (std::int64_t piece = 0; piece < count; piece += Work::kPiece) {
+        const std::int64_t end = std::min(count, piece + Work::kPiece);
+        if (!work.next(end - piece))
+            return;
+        ForPieces(piece, end, [&](std::int64_t from, std::int64_t to) {
+            for (std::int64_t j = from; j < to; ++j)
+                put(s + j, value(static_cast<double>(j)));
+        });
+    }
 }
 
 template <class Put>
-void Bump(const Put& put, double n, double start, double width, double height, double h) {
+void Bump(const Put& put, double n, double start, double width, double height, double h,
+          Work& work) {
     const std::int64_t s = Round(n * start * 0.01);
     const std::int64_t len = Round(n * width * 0.01);
     const auto l = static_cast<double>(len);
-    Stroke(put, s, len, [&](double j) {
-        return (std::sin((j + 0.75 * l) * 2 * kPi / l) + 1) * height * h * 0.5;
-    });
+    Stroke(
+        put, s, len,
+        [&](double j) { return (std::sin((j + 0.75 * l) * 2 * kPi / l) + 1) * height * h * 0.5; },
+        work);
 }
 
-template <class Sample> void Generate(std::span<Sample> wave, const EcgShape& e, double h) {
-    std::fill(wave.begin(), wave.end(), 0);
+template <class Sample>
+bool Generate(std::span<Sample> wave, const EcgShape& e, double h, Progress& progress) {
+    // The strokes cover the wave at most once more.
+    Work work{progress, 2 * static_cast<std::uint64_t>(wave.size())};
+    for (std::size_t at = 0; at < wave.size(); at += Work::kPiece) {
+        const std::size_t end = std::min(wave.size(), at + Work::kPiece);
+        if (!work.next(static_cast<std::int64_t>(end - at)))
+            return false;
+        std::fill(wave.begin() + static_cast<std::ptrdiff_t>(at),
+                  wave.begin() + static_cast<std::ptrdiff_t>(end), 0);
+    }
     const Writer<Sample> put{wave};
     const auto n = static_cast<double>(wave.size());
-    Bump(put, n, e.t0, e.w1, e.h1, h);
-    Bump(put, n, e.t2, e.w3, e.h4, h);
+    Bump(put, n, e.t0, e.w1, e.h1, h, work);
+    Bump(put, n, e.t2, e.w3, e.h4, h, work);
 
     std::int64_t s = Round(n * e.t1 * 0.01);
     std::int64_t len = Round(n * e.w2 * 0.002);
     double l = static_cast<double>(len);
-    Stroke(put, s, len, [&](double j) {
-        return (std::sin((j + l) * 2 * kPi / (4 * l)) - 1) * std::fabs(e.h2) * h;
-    });
+    Stroke(
+        put, s, len,
+        [&](double j) { return (std::sin((j + l) * 2 * kPi / (4 * l)) - 1) * std::fabs(e.h2) * h; },
+        work);
 
     s = Round((e.w2 * 0.7 + e.t1) * n * 0.01);
     len = Round(n * e.w2 * 0.003);
     l = static_cast<double>(len);
-    Stroke(put, s, len,
-           [&](double j) { return (std::sin(j * 2 * kPi / (4 * l)) - 1) * std::fabs(e.h3) * h; });
+    Stroke(
+        put, s, len,
+        [&](double j) { return (std::sin(j * 2 * kPi / (4 * l)) - 1) * std::fabs(e.h3) * h; },
+        work);
 
     len = Round(n * e.w2 * 0.0025);
     l = static_cast<double>(len);
     if (len == 0)
-        return; // a QRS too narrow for its R stroke
+        return work.go; // a QRS too narrow for its R stroke
     s = Round((e.w2 * 0.2 + e.t1) * n * 0.01);
-    Stroke(put, s, len + 1, [&](double j) { return j * (1 - e.h2) * h / l + e.h2 * h; });
+    Stroke(
+        put, s, len + 1, [&](double j) { return j * (1 - e.h2) * h / l + e.h2 * h; }, work);
     s = Round((e.w2 * 0.45 + e.t1) * n * 0.01);
-    Stroke(put, s, len + 1, [&](double j) { return j * (e.h3 - 1) * h / l + h; });
+    Stroke(
+        put, s, len + 1, [&](double j) { return j * (e.h3 - 1) * h / l + h; }, work);
+    return work.go;
 }
 
 } // namespace
 
-void GenerateEcg(SampleSpan wave, const EcgShape& e, double h) {
-    std::visit([&](auto points) { Generate(points, e, h); }, wave);
+bool GenerateEcg(SampleSpan wave, const EcgShape& e, double h, Progress& progress) {
+    return std::visit([&](auto points) { return Generate(points, e, h, progress); }, wave);
 }
 
 double EcgSampleClock(double points, double rate) {
@@ -171,22 +209,30 @@ CardiacEcgModel::Outcome CardiacEcgModel::Validate() {
     return Outcome::Done;
 }
 
-void CardiacEcgModel::Generate() {
+bool CardiacEcgModel::Generate() {
     target_.restoreDialogBackup();
     EcgShape e{values_[kH1], values_[kH2], values_[kH3], values_[kH4], values_[kW1],
                values_[kW2], values_[kW3], values_[kT0], values_[kT1], values_[kT2]};
     const double vMin = DescribedNumber("Axis", "Vpts", 0, 0);
     const double vMax = DescribedNumber("Axis", "Vpts", 1, 0);
     Samples& wave = target_.samples();
-    wave.Write(0, Samples::kLast,
-               [&](SampleSpan points) { GenerateEcg(points, e, std::trunc((vMax - vMin) / 2)); });
+    const std::unique_ptr<Progress> shown = target_.startProgress();
+    Progress& progress = shown ? *shown : NoProgress();
+    bool made = true;
+    wave.Write(0, Samples::kLast, [&](SampleSpan points) {
+        made = GenerateEcg(points, e, std::trunc((vMax - vMin) / 2), progress);
+    });
+    if (!made) // a preview before this one may stand: the points come back from their file
+        target_.pointsLost(wave.size());
+    return made;
 }
 
 CardiacEcgModel::Outcome CardiacEcgModel::Preview() {
     const Outcome o = Validate();
     if (o != Outcome::Done)
         return o;
-    Generate();
+    if (!Generate())
+        return Outcome::Refused;
     target_.commitEdit();
     return o;
 }
@@ -195,7 +241,8 @@ CardiacEcgModel::Outcome CardiacEcgModel::Accept() {
     const Outcome o = Validate();
     if (o != Outcome::Done)
         return o;
-    Generate();
+    if (!Generate())
+        return Outcome::Refused;
     profile::Transaction t(launch().descrFile);
     for (int i = 0; i < kFieldCount; ++i)
         t.write("TdWav_Cardiac", kSpecs[i].key, texts_[i]);

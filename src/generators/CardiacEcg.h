@@ -17,8 +17,8 @@ struct EcgShape {
 };
 
 // Replaces the whole wave with one period: P wave, QRS complex and T wave; h is the half
-// range of the instrument's codes.
-void GenerateEcg(SampleSpan wave, const EcgShape& s, double h);
+// range of the instrument's codes. False when cancelled through progress (the wave half made).
+bool GenerateEcg(SampleSpan wave, const EcgShape& s, double h, Progress& progress = NoProgress());
 
 // The sample clock at which a wave of n points repeats at rate beats per minute.
 double EcgSampleClock(double points, double rate);
@@ -45,7 +45,7 @@ class CardiacEcgModel {
 
   private:
     Outcome Validate();
-    void Generate();
+    bool Generate(); // false: cancelled, the points as before
 
     GeneratorTarget& target_;
     std::array<std::string, kFieldCount> texts_;

@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <memory>
 
 namespace tw {
 
@@ -64,28 +65,41 @@ bool DcWaveModel::Validate() {
     return true;
 }
 
-void DcWaveModel::Fill() {
+bool DcWaveModel::Fill() {
     Samples& wave = target_.samples();
     if (wave.empty())
-        return;
+        return true;
     const auto first = static_cast<size_t>(values_[kStart]);
     const auto last = std::min(static_cast<size_t>(values_[kEnd]), wave.size() - 1);
     const std::int32_t level = TruncToPoint(values_[kLevel]);
+    const std::unique_ptr<Progress> shown = target_.startProgress();
+    Progress& progress = shown ? *shown : NoProgress();
+    constexpr std::size_t kPiece = std::size_t(1) << 22;
+    bool filled = true;
     wave.Write(first, last, [&](SampleSpan points) {
         std::visit(
             [&](auto all) {
                 using Sample = typename decltype(all)::value_type;
-                std::ranges::fill(all.subspan(first, last - first + 1), ToStored<Sample>(level));
+                for (std::size_t at = first; at <= last && filled; at += kPiece) {
+                    filled = progress.advance(at - first, last - first + 1);
+                    if (filled)
+                        std::ranges::fill(all.subspan(at, std::min(kPiece, last + 1 - at)),
+                                          ToStored<Sample>(level));
+                }
             },
             points);
     });
+    if (!filled) // cancelled: the points come back from the file that holds them
+        target_.pointsLost(wave.size());
+    return filled;
 }
 
 bool DcWaveModel::Preview() {
     if (!Validate())
         return false;
     target_.restoreDialogBackup();
-    Fill();
+    if (!Fill())
+        return false;
     target_.redraw();
     return true;
 }
@@ -94,7 +108,8 @@ bool DcWaveModel::Accept() {
     if (!Validate())
         return false;
     target_.restoreDialogBackup();
-    Fill();
+    if (!Fill())
+        return false;
     double start = values_[kStart];
     double end = values_[kEnd];
     MoveRangeOn(start, end, static_cast<double>(target_.samples().size()));

@@ -31,7 +31,7 @@ class DcWaveModel {
     const GeneratorTarget& target() const { return target_; }
 
   private:
-    void Fill();
+    bool Fill(); // false: cancelled, the points as before
     double DefaultOf(int i) const;
 
     GeneratorTarget& target_;

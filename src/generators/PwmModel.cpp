@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <memory>
 
 namespace tw {
 namespace {
@@ -189,8 +190,13 @@ PwmStatus PwmModel::Calculate() {
 
     const std::int32_t high = TruncToPoint(inst.codeSpan * in.high / a);
     const std::int32_t low = TruncToPoint(inst.codeSpan * in.low / a);
-    wave_ = in.byDelay ? BuildDelayWave(in, plan.length, plan.count.n, high, low)
-                       : BuildWidthWave(plan, high, low);
+    const std::unique_ptr<Progress> shown = target_.startProgress();
+    Progress& progress = shown ? *shown : NoProgress();
+    PwmWave wave = in.byDelay ? BuildDelayWave(in, plan.length, plan.count.n, high, low, progress)
+                              : BuildWidthWave(plan, high, low, progress);
+    if (wave.points.empty())
+        return PwmStatus::Stopped; // cancelled before the wave was touched
+    wave_ = std::move(wave);
     plan_ = plan;
     target_.samples().Assign(wave_.points);
     target_.wavelengthChanged();

@@ -172,15 +172,19 @@ PwmResult PlanPwm(const PwmInput& in, const PwmInstrument& inst, PwmPlan& plan) 
     return {};
 }
 
-PwmWave BuildWidthWave(const PwmPlan& plan, std::int32_t highCode, std::int32_t lowCode) {
+PwmWave BuildWidthWave(const PwmPlan& plan, std::int32_t highCode, std::int32_t lowCode,
+                       Progress& progress) {
     PwmWave w;
     w.points.assign(static_cast<size_t>(plan.length), lowCode);
     const double toPoints = plan.resolution * plan.sclk;
     std::vector<long long> at(plan.edges.size());
     for (size_t i = 0; i < at.size(); ++i)
         at[i] = Round(plan.edges[i] * toPoints);
-    for (size_t i = 0; i + 1 < at.size(); ++i)
+    for (size_t i = 0; i + 1 < at.size(); ++i) {
+        if (!progress.advance(i, at.size()))
+            return {};
         Fill(w.points, at[i], at[i + 1], i % 2 == 0 ? lowCode : highCode);
+    }
     if (at.size() >= 3) {
         w.firstFall = at[2];
         w.firstMiddle = (at[1] + at[2]) / 2;
@@ -189,7 +193,7 @@ PwmWave BuildWidthWave(const PwmPlan& plan, std::int32_t highCode, std::int32_t 
 }
 
 PwmWave BuildDelayWave(const PwmInput& in, long long length, long long pulses,
-                       std::int32_t highCode, std::int32_t lowCode) {
+                       std::int32_t highCode, std::int32_t lowCode, Progress& progress) {
     PwmWave w;
     w.points.assign(static_cast<size_t>(length), lowCode);
     if (pulses <= 0)
@@ -197,6 +201,8 @@ PwmWave BuildDelayWave(const PwmInput& in, long long length, long long pulses,
     const long long q = length / pulses;
     const double a = std::trunc((in.offset - in.index) * static_cast<double>(q) * 0.01);
     for (long long k = 0; k < pulses; ++k) {
+        if (!progress.advance(static_cast<std::uint64_t>(k), static_cast<std::uint64_t>(pulses)))
+            return {};
         const double d = in.law == PwmLaw::Sine
                              ? static_cast<double>(pulses / 2) +
                                    std::trunc(std::sin(2 * kPi * static_cast<double>(k) /

@@ -1,4 +1,6 @@
 #pragma once
+#include "app/Progress.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -72,8 +74,11 @@ struct PwmWave {
     long long firstFall = 0;
     long long firstMiddle = 0;
 };
-PwmWave BuildWidthWave(const PwmPlan& plan, std::int32_t highCode, std::int32_t lowCode);
+// A cancel through progress gives a wave of no points.
+PwmWave BuildWidthWave(const PwmPlan& plan, std::int32_t highCode, std::int32_t lowCode,
+                       Progress& progress = NoProgress());
 PwmWave BuildDelayWave(const PwmInput& in, long long length, long long pulses,
-                       std::int32_t highCode, std::int32_t lowCode);
+                       std::int32_t highCode, std::int32_t lowCode,
+                       Progress& progress = NoProgress());
 
 } // namespace tw

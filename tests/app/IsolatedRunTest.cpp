@@ -43,14 +43,15 @@ TEST(IsolatedRun, CrashHangAndRunawayWorkEndWithAReason) {
     struct Case {
         std::function<bool(int)> work;
         const char* why;
+        int cancelAt = 0; // the user's Cancel at this report of the wait
+    };
+    const auto hang = [](int) {
+        std::this_thread::sleep_for(1h);
+        return true;
     };
     const std::vector<Case> cases {
         {[](int) { return std::raise(SIGSEGV) == 0; }, "the reader failed on it (Segmentation"},
-            {[](int) {
-                 std::this_thread::sleep_for(1h);
-                 return true;
-             },
-             "it took longer than 1 s to read"},
+            {hang, "it took longer than 1 s to read"}, {hang, "was cancelled", 3},
             {[](int) { return false; }, "the reader gave up on it"},
 #if !defined(__SANITIZE_ADDRESS__)
             {[](int) {
@@ -67,8 +68,14 @@ TEST(IsolatedRun, CrashHangAndRunawayWorkEndWithAReason) {
     for (const Case& c : cases) {
         // Only the hang waits for the clock; a loaded machine is slow to fault pages in.
         limits.wallClock = std::string_view(c.why).starts_with("it took") ? 1s : 60s;
-        IsolatedOutcome run = RunIsolated(c.work, limits);
+        struct CancelAt : Progress {
+            int left;
+            explicit CancelAt(int at) : left(at) {}
+            bool advance(std::uint64_t, std::uint64_t) override { return left == 0 || --left > 0; }
+        } progress(c.cancelAt);
+        IsolatedOutcome run = RunIsolated(c.work, limits, progress);
         EXPECT_FALSE(run.ok);
+        EXPECT_EQ(run.cancelled, c.cancelAt > 0) << c.why;
         EXPECT_EQ(run.why.rfind(c.why, 0), 0u) << c.why << " / " << run.why;
     }
 }

@@ -19,13 +19,15 @@ std::vector<std::string> Patterns(std::string_view filter) {
 TEST(FileFiltersTest, FiltersSplitIntoDisplayAndPattern) {
     const FormatTable& standard = FormatTableFor(0, false);
     auto open = ParseFilter(FileFilter(standard, DialogKind::Open));
-    ASSERT_EQ(open.size(), DialogFormats(standard, DialogKind::Open).size());
+    ASSERT_EQ(open.size(), DialogFormats(standard, DialogKind::Open).size() + 1);
+    EXPECT_EQ(open.back().display, kAllSupportedFiles);
     EXPECT_EQ(open[0].display, "Binary   (*.wav)");
     EXPECT_EQ(open[3].display, "LeCroy  format (*.0* )");
     // The formats added later follow the original entries.
     EXPECT_EQ(Patterns(FileFilter(standard, DialogKind::Open)),
               (std::vector<std::string>{"*.wav", "*.asc", "*.csv", "*.0*", "*.trc", "*.prn",
-                                        "*.txt", "*.npy", "*.mat"}));
+                                        "*.txt", "*.npy", "*.mat",
+                                        "*.wav;*.asc;*.csv;*.0*;*.trc;*.prn;*.txt;*.npy;*.mat"}));
     EXPECT_EQ(
         Patterns(FileFilter(standard, DialogKind::Save)),
         (std::vector<std::string>{"*.wav", "*.asc", "*.csv", "*.pwav", "*.npy", "*.wav", "*.mat"}));

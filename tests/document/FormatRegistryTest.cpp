@@ -50,19 +50,22 @@ TEST(FormatRegistryTest, DialogFiltersAreTheTextsAsTheyStand) {
               "Binary   (*.wav)|*.wav|ASCII -space delimited (*.asc)|*.asc|Comma "
               "delimited(*csv)|*.csv|LeCroy  format (*.0* )|*.0*|LeCroy  format (*.trc "
               ")|*.trc|Space delimited(*.prn)|*.prn|Comma delimited(*txt)|*.txt|"
-              "NumPy array (*.npy)|*.npy|MATLAB file (*.mat)|*.mat||");
+              "NumPy array (*.npy)|*.npy|MATLAB file (*.mat)|*.mat|All supported files|"
+              "*.wav;*.asc;*.csv;*.0*;*.trc;*.prn;*.txt;*.npy;*.mat||");
     EXPECT_EQ(
         FileFilter(standard, DialogKind::Save),
         "Binary   (*.wav)|*.wav|ASCII -space delimited (*.asc)|*.asc|Comma "
         "delimited(*csv)|*.csv|Positive format (16-bit only) (*.pwav )|*.pwav|"
         "NumPy array (*.npy)|*.npy|PCM audio 16-bit (*.wav)|*.wav|MATLAB file (*.mat)|*.mat||");
     EXPECT_EQ(FileFilter(FormatTableOf(PointLayout::Int32), DialogKind::Open),
-              "Binary   (*.wvf)|*.wvf|ASCII -space delimited (*.asf)|*.asf||");
+              "Binary   (*.wvf)|*.wvf|ASCII -space delimited (*.asf)|*.asf|"
+              "All supported files|*.wvf;*.asf||");
     EXPECT_EQ(FileFilter(FormatTableOf(PointLayout::Int32), DialogKind::Save),
               "Binary   (*.wvf)|*.wvf|ASCII -space delimited (*.asf)|*.asf|"
               "NumPy array (*.npy)|*.npy||");
     EXPECT_EQ(FileFilter(FormatTableOf(PointLayout::Record6), DialogKind::Open),
-              "Binary   (*.wfp)|*.wfp|ASCII -space delimited (*.afp)|*.afp||");
+              "Binary   (*.wfp)|*.wfp|ASCII -space delimited (*.afp)|*.afp|"
+              "All supported files|*.wfp;*.afp||");
     EXPECT_EQ(FileFilter(FormatTableOf(PointLayout::Record6), DialogKind::Save),
               "Binary   (*.wfp)|*.wfp|ASCII -space delimited (*.afp)|*.afp|"
               "NumPy array (*.npy)|*.npy||");
@@ -106,7 +109,7 @@ TEST(FormatRegistryTest, BareNamesTakeTheFormatOfTheirFilterOrItsPlace) {
             const FormatTable& table = FormatTableOf(layout);
             const auto entries = ParseFilter(FileFilter(table, kind));
             const auto listed = DialogFormats(table, kind);
-            ASSERT_EQ(entries.size(), listed.size());
+            ASSERT_EQ(entries.size(), listed.size() + (kind == DialogKind::Open ? 1 : 0));
             for (std::size_t i = 0; i < listed.size(); ++i) {
                 SCOPED_TRACE(entries[i].display);
                 DialogChoice c = ResolveTypedName("/w/name", static_cast<int>(i), kind, table);
@@ -127,6 +130,24 @@ TEST(FormatRegistryTest, BareNamesTakeTheFormatOfTheirFilterOrItsPlace) {
     EXPECT_EQ(ResolveTypedName("/w/t", 4, DialogKind::Open, standard).path, "/w/t.pwav");
     EXPECT_EQ(ResolveTypedName("/w/t", 5, DialogKind::Open, standard).path, "/w/t.trc");
     EXPECT_EQ(ResolveTypedName("/w/t", 6, DialogKind::Open, standard).code, kPrnCode);
+
+    // Under the last entry, "All supported files", the extension names the format; a bare name
+    // is refused.
+    const int all = static_cast<int>(DialogFormats(standard, DialogKind::Open).size());
+    const struct {
+        const char* typed;
+        int code;
+    } byExtension[] = {{"/w/t.trc", kTraceCode},
+                       {"/w/t.001", kLeCroyCode},
+                       {"/w/t.mat", kMatCode},
+                       {"/w/t.wav", kNativeCode}};
+    for (const auto& c : byExtension)
+        EXPECT_EQ(ResolveTypedName(c.typed, all, DialogKind::Open, standard).code, c.code)
+            << c.typed;
+    EXPECT_TRUE(box.prompts.asked.empty());
+    EXPECT_EQ(ResolveTypedName("/w/t", all, DialogKind::Open, standard).code,
+              static_cast<int>(standard.formats.size()));
+    EXPECT_EQ(box.prompts.asked.size(), 1u);
 }
 
 struct Sample {

@@ -46,13 +46,19 @@ TEST(WaveFileDialogTest, ListsTheRowsOfTheRunningComposersTable) {
         test::Sandbox box(composer);
         for (DialogKind kind : {DialogKind::Open, DialogKind::Save}) {
             QStringList expected;
+            QStringList patterns;
             for (const FileFormat* f : DialogFormats(CurrentFormatTable(), kind)) {
                 const std::string_view filter = f->filter;
                 const auto bar = filter.find('|');
-                expected << QString::fromStdString(std::string(filter.substr(0, bar)) + " (" +
-                                                   std::string(filter.substr(bar + 1)) + ")")
+                const QString pattern = QString::fromStdString(std::string(filter.substr(bar + 1)));
+                expected << (QString::fromStdString(std::string(filter.substr(0, bar))) + " (" +
+                             pattern + ")")
                                 .simplified(); // as the dialog keeps it
+                if (!patterns.contains(pattern))
+                    patterns << pattern;
             }
+            if (kind == DialogKind::Open) // after them all, so that each keeps its place
+                expected << "All supported files (" + patterns.join(' ') + ")";
             QStringList filters;
             QTimer::singleShot(0, [&filters] {
                 auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
@@ -64,9 +70,9 @@ TEST(WaveFileDialogTest, ListsTheRowsOfTheRunningComposersTable) {
             EXPECT_TRUE(ChooseWaveFile(nullptr, kind, "", memory).path.empty());
             EXPECT_EQ(filters, expected) << composer;
             // The original entries, then NumPy (and for the standard composer MATLAB and
-            // the audio WAV).
-            EXPECT_EQ(filters.size(), composer == kFmComposer    ? 2 + int(kind == DialogKind::Save)
-                                      : kind == DialogKind::Open ? 9
+            // the audio WAV); the Open dialogs end with all supported files.
+            EXPECT_EQ(filters.size(), composer == kFmComposer    ? 3
+                                      : kind == DialogKind::Open ? 10
                                                                  : 7);
         }
     }

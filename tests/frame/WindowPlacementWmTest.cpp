@@ -4,6 +4,7 @@
 #include "app/LaunchState.h"
 #include "app/Startup.h"
 #include "app/qt/AppProfile.h"
+#include "document/qt/WaveFileDialog.h"
 #include "frame/AboutBox.h"
 #include "frame/FrameBars.h"
 #include "frame/MainFrame.h"
@@ -11,9 +12,13 @@
 #include "support/Sandbox.h"
 #include "support/wm/WindowManager.h"
 
+#include <QFileDialog>
+#include <QHeaderView>
 #include <QScreen>
 #include <QTest>
+#include <QTimer>
 #include <QToolBar>
+#include <QTreeView>
 
 #include <gtest/gtest.h>
 
@@ -87,6 +92,36 @@ TEST(WindowsOnScreen, RememberedPlacementsOffTheScreenArePulledBack) {
         frame.show();
         ExpectOnScreen(frame, "main window");
     }
+}
+
+// The Open dialog shows its name, size, type and date columns whole, on the screen.
+TEST(WindowsOnScreen, TheOpenDialogShowsEveryColumn) {
+    TW_REQUIRE_WINDOW_MANAGER();
+    test::Sandbox box;
+    MainFrame frame(kStandardResources);
+    frame.show();
+    ASSERT_TRUE(test::WaitFramed(frame));
+    QTimer::singleShot(0, [] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        ExpectOnScreen(*dialog, "Open dialog");
+        auto* tree = dialog->findChild<QTreeView*>("treeView");
+        ASSERT_TRUE(tree && tree->isVisible()) << "the detail view";
+        const QHeaderView* header = tree->header();
+        ASSERT_EQ(header->count(), 4);
+        for (int column = 0; column < header->count(); ++column) {
+            SCOPED_TRACE(column);
+            EXPECT_FALSE(header->isSectionHidden(column));
+            const QString title =
+                tree->model()->headerData(column, Qt::Horizontal).toString() + "MM";
+            EXPECT_GE(header->sectionSize(column), header->fontMetrics().horizontalAdvance(title));
+            EXPECT_LE(header->sectionViewportPosition(column) + header->sectionSize(column),
+                      tree->viewport()->width());
+        }
+        dialog->reject();
+    });
+    FileDialogMemory memory;
+    EXPECT_TRUE(ChooseWaveFile(&frame, DialogKind::Open, "", memory).path.empty());
 }
 
 } // namespace

@@ -129,6 +129,10 @@ dialog=$(window '^Sine')
 shot "$dialog" sine-dialog
 keys "$dialog" Return
 shot "$main" standard
+keys "$main" ctrl+o
+open=$(window '^Open')
+shot "$open" open-dialog
+keys "$open" Escape
 stop
 
 # FM composer: a triangle modulation, the main window, then the FM markers table.
