@@ -3,7 +3,9 @@
 #   ./test.sh                 build and run the whole suite
 #   ./test.sh --sanitize      the same with AddressSanitizer and UndefinedBehaviorSanitizer
 #   ./test.sh --sanitize-core the sanitizer build without the GUI: core, tools and their tests
-#   ./test.sh --fuzz SECONDS  build the libFuzzer targets with clang and run each that long
+#   ./test.sh --fuzz SECONDS [TARGET...]
+#                             build the libFuzzer targets with clang and run each (or those named,
+#                             as MatFuzz) that long
 set -euo pipefail
 cd "$(dirname "$0")"
 source ./tools/deps.sh
@@ -11,12 +13,14 @@ install_deps "${TW_PACKAGING_PACKAGES[@]}" # CI's tools/check-package.sh needs t
 
 if [[ "${1:-}" == "--fuzz" ]]; then
     seconds="${2:-60}"
+    shift $(($# < 2 ? $# : 2))
     cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTW_FUZZ=ON -DTW_GUI=OFF \
         -DTW_BENCH=OFF -DCMAKE_CXX_COMPILER=clang++-14 > /dev/null
     cmake --build build-fuzz -j"$(nproc)"
     failed=()
     for src in tests/fuzz/*Fuzz.cpp; do
         target=$(basename "$src" .cpp)
+        [[ $# -eq 0 || " $* " == *" $target "* ]] || continue
         corpus=$(echo "${target%Fuzz}" | tr '[:upper:]' '[:lower:]')
         # New inputs go to a work corpus; the checked-in seeds stay as they are.
         work=build-fuzz/corpus/$corpus artifacts=build-fuzz/artifacts/$corpus/
