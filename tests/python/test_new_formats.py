@@ -66,6 +66,9 @@ HOSTILE = os.path.join(os.path.dirname(BAD_FILES), "hostile")
     ("unallocated.mat", "it claims more data than it holds"),
     ("claims-2g.mat", "it claims more data than it holds"),
     ("self-cell.mat", "the reader failed on it"),
+    ("zlib-bomb.mat", "it expands to more than 1 GiB when decompressed"),
+    ("hdf5-bomb.mat", "it expands to more than 1 GiB when decompressed"),
+    ("v4-long-name.mat", "it claims more data than it holds"),
 ])
 def test_hostile_mat_files_are_refused_with_why(tmp_path, monkeypatch, name, why):
     for f in os.listdir(HOSTILE):
