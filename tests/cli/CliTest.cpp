@@ -62,6 +62,14 @@ class CliTest : public ::testing::Test {
         r.err = ReadWholeFile(at("stderr")).value_or("");
         return r;
     }
+    // A one-channel audio file of format opened for writing by libsndfile.
+    static SNDFILE* monoAudio(const std::string& path, int format) {
+        SF_INFO info{};
+        info.samplerate = 8000;
+        info.channels = 1;
+        info.format = format;
+        return sf_open(path.c_str(), SFM_WRITE, &info);
+    }
     // The program's peak resident memory in MiB, its output thrown away; -1 when it failed.
     double peakMiB(const std::vector<std::string>& args) const {
         std::string command = Quoted(TW_CLI_PROGRAM);
@@ -399,11 +407,7 @@ TEST_F(CliTest, HostileMatFilesAreRefusedWithWhy) {
 TEST_F(CliTest, AudioWaveStreamsWithinTwiceItsPoints) {
     if (test::kResidentSizesInflated)
         GTEST_SKIP() << "resident memory under AddressSanitizer";
-    SF_INFO info{};
-    info.samplerate = 8000;
-    info.channels = 1;
-    info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_U8;
-    SNDFILE* file = sf_open(at("bytes.wav").c_str(), SFM_WRITE, &info);
+    SNDFILE* file = monoAudio(at("bytes.wav"), SF_FORMAT_WAV | SF_FORMAT_PCM_U8);
     ASSERT_NE(file, nullptr);
     std::vector<short> block(1 << 20);
     for (std::size_t i = 0; i < block.size(); ++i)
@@ -426,11 +430,7 @@ TEST_F(CliTest, AudioWaveStreamsWithinTwiceItsPoints) {
 // Their headers were read as points.
 TEST_F(CliTest, Rf64AndWave64FilesAreReadAsAudio) {
     for (int container : {SF_FORMAT_RF64, SF_FORMAT_W64}) {
-        SF_INFO info{};
-        info.samplerate = 8000;
-        info.channels = 1;
-        info.format = container | SF_FORMAT_PCM_16;
-        SNDFILE* file = sf_open(at("big.wav").c_str(), SFM_WRITE, &info);
+        SNDFILE* file = monoAudio(at("big.wav"), container | SF_FORMAT_PCM_16);
         ASSERT_NE(file, nullptr);
         const short samples[3] = {100, -200, 300};
         sf_write_short(file, samples, 3);
