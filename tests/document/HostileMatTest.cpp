@@ -6,6 +6,9 @@
 #include "support/HostileFiles.h"
 #include "support/ResourceProbe.h"
 
+#include <cstdlib>
+#include <filesystem>
+
 namespace tw {
 namespace {
 
@@ -39,6 +42,27 @@ TEST_F(HostileMatTest, FilesPointingElsewhereClaimingTooMuchOrCrashingTheLibrary
         EXPECT_EQ(test::Values(doc->samples()), before);
         EXPECT_FALSE(FileExists(ReplaceExtension(path, "wav")));
     }
+}
+
+// Inputs the fuzzer found to crash or hang the library (first byte: the fuzz entry's options):
+// the reader's child ends and the file is refused with why.
+TEST_F(HostileMatTest, InputsThatStopTheLibraryAreContained) {
+    if (test::kUnderAddressSanitizer)
+        GTEST_SKIP() << "the sanitizer catches the crash before the isolation sees it";
+    ::setenv("TIDEWRIGHT_READER_SECONDS", "3", 1);
+    int files = 0;
+    for (const auto& entry :
+         std::filesystem::directory_iterator(TW_SOURCE_DIR "/tests/fuzz/mat-contained")) {
+        SCOPED_TRACE(entry.path().string());
+        const auto bytes = ReadWholeFile(entry.path().string());
+        ASSERT_TRUE(bytes && !bytes->empty());
+        const ImportResult read = ImportWaveBytes(std::string_view(*bytes).substr(1), kMatCode, {});
+        EXPECT_FALSE(read.ok);
+        EXPECT_NE(read.error.find("The file could not be read: "), std::string::npos) << read.error;
+        ++files;
+    }
+    ::unsetenv("TIDEWRIGHT_READER_SECONDS");
+    EXPECT_GE(files, 2);
 }
 
 } // namespace
