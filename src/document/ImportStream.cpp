@@ -67,17 +67,6 @@ void ImportSource::seek(std::uint64_t offset) {
     }
 }
 
-void ImportSource::reopen() {
-    position_ = 0;
-    if (path_.empty() || !failure_)
-        return;
-    file_.close();
-    file_.clear();
-    file_.open(path_, std::ios::binary);
-    if (!file_)
-        failure_ = FileResult::FromErrno(kRead, path_, errno);
-}
-
 std::size_t ImportSource::readAt(std::uint64_t offset, char* to, std::size_t n) {
     seek(offset);
     return readFully(to, n);

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -140,10 +141,15 @@ bool ReadIsolated(ImportSource& in, const ImportContext& ctx, PointSink& out,
                   const StreamedImport& read) {
     const ImportResult result = RunReader(
         [&](PointSink& child) {
-            in.reopen();
-            ImportResult made = read(in, ctx, child);
-            if (!in.failure())
-                made = ImportFailed(in.failure());
+            // The child keeps none of the program's descriptors (the number of the one the
+            // program read the file by may now be the result's): it opens the file again.
+            std::optional<ImportSource> again;
+            if (!in.path().empty())
+                again.emplace(in.path());
+            ImportSource& source = again ? *again : in;
+            ImportResult made = read(source, ctx, child);
+            if (!source.failure())
+                made = ImportFailed(source.failure());
             return made;
         },
         static_cast<std::size_t>(in.size()), out, ctx.layout);
