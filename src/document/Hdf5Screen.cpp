@@ -1,5 +1,7 @@
 #include "document/Hdf5Screen.h"
 
+#include "document/MatScreen.h"
+
 #include <hdf5.h>
 
 namespace tw {
@@ -12,6 +14,7 @@ constexpr double kMostExpansion = 1100;
 
 constexpr const char* kForeignData = "it refers to data in another file";
 constexpr const char* kClaimsMore = "it claims more data than it holds";
+constexpr const char* kExpandsTooFar = "it expands to more than 1 GiB when decompressed";
 
 struct Hid {
     hid_t id;
@@ -43,6 +46,8 @@ std::string WhyDatasetIsRefused(hid_t dataset, std::uint64_t fileBytes) {
     const double claimed = static_cast<double>(count) * static_cast<double>(size);
     const auto stored = static_cast<double>(H5Dget_storage_size(dataset));
     const bool filtered = H5Pget_nfilters(plist.id) > 0;
+    if (filtered && claimed > static_cast<double>(kMatMostInflatedBytes))
+        return kExpandsTooFar;
     if (stored > static_cast<double>(fileBytes) ||
         claimed > (filtered ? stored * kMostExpansion : stored))
         return kClaimsMore;

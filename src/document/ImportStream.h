@@ -39,6 +39,8 @@ class ImportSource {
     // The same from the current position.
     std::size_t readFully(char* to, std::size_t n);
     void seek(std::uint64_t offset);
+    // The file's path; empty for bytes in memory.
+    const std::string& path() const { return path_; }
     // Why the import could not go on for a reason of the system (the file could not be read, a
     // temporary file not written); success while it could. The first reason stays.
     const FileResult& failure() const { return failure_; }

@@ -1,5 +1,6 @@
 #pragma once
 #include "app/IsolatedRun.h"
+#include "document/ImportStream.h"
 #include "document/WaveFormats.h"
 
 #include <functional>
@@ -8,6 +9,9 @@
 namespace tw {
 
 using WholeImport = std::function<ImportResult(std::string_view bytes, const ImportContext& ctx)>;
+// A reader that hands its points on a block at a time: ok, or why it gave none.
+using StreamedImport =
+    std::function<ImportResult(ImportSource& in, const ImportContext& ctx, PointSink& out)>;
 
 // What a reader of another tool's file of fileBytes bytes may take: memory a margin over a
 // multiple of the file, a minute of processor time, two minutes in all
@@ -19,6 +23,12 @@ IsolationLimits ReaderLimits(std::size_t fileBytes);
 // leaves the program as it was.
 ImportResult ImportIsolated(std::string_view bytes, const ImportContext& ctx,
                             const WholeImport& import);
+
+// The same for a reader that streams: its points come back through an anonymous file and go on
+// to out a block at a time, so that neither process holds them whole. False when the reader gave
+// none, its failure or refusal given to in, as a PointReader does.
+bool ReadIsolated(ImportSource& in, const ImportContext& ctx, PointSink& out,
+                  const StreamedImport& read);
 
 // The refusal of a file whose reader was stopped, why as the end of the sentence.
 ImportResult UnreadableFile(const std::string& why);

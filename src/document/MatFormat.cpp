@@ -4,6 +4,7 @@
 #include "app/IsolatedRun.h"
 #include "document/Hdf5Screen.h"
 #include "document/IsolatedImport.h"
+#include "document/MatScreen.h"
 #include "document/PointMapping.h"
 
 #include <matio.h>
@@ -252,6 +253,8 @@ std::vector<std::uint64_t> ParsedDims(std::string_view text) {
 } // namespace
 
 std::vector<MatVariable> MatVariableShapes(std::string_view bytes) {
+    if (!WhyMatIsRefused(bytes).empty())
+        return {};
     const PrivateCopy copy(bytes);
     IsolatedOutcome outcome =
         RunIsolated([&](int output) { return WriteVariables(output, copy.path(), bytes.size()); },
@@ -308,6 +311,9 @@ std::vector<std::string> MatVariablesOfFile(const std::string& path) {
 }
 
 ImportResult ImportMat(std::string_view bytes, const ImportContext& ctx) {
+    // Sizes the library would allocate by are checked first, here, before any memory grows.
+    if (const std::string why = WhyMatIsRefused(bytes); !why.empty())
+        return UnreadableFile(why);
     const PrivateCopy copy(bytes);
     return ImportIsolated(bytes, ctx, [&](std::string_view, const ImportContext& c) {
         return ReadMat(copy.path(), bytes.size(), c);

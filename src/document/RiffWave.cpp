@@ -28,33 +28,34 @@ std::uint32_t Le(std::string_view bytes, std::size_t at, std::size_t size) {
     return value;
 }
 
-// The audio library reads from the bytes in memory.
-struct Memory {
-    std::string_view bytes;
+// The audio library reads the import's input a piece at a time.
+struct Reading {
+    ImportSource& in;
     sf_count_t at = 0;
 };
 
 sf_count_t Length(void* user) {
-    return static_cast<sf_count_t>(static_cast<Memory*>(user)->bytes.size());
+    return static_cast<sf_count_t>(static_cast<Reading*>(user)->in.size());
 }
 
 sf_count_t Seek(sf_count_t offset, int whence, void* user) {
-    auto* m = static_cast<Memory*>(user);
-    const auto size = static_cast<sf_count_t>(m->bytes.size());
-    const sf_count_t base = whence == SEEK_CUR ? m->at : whence == SEEK_END ? size : 0;
+    auto* r = static_cast<Reading*>(user);
+    const auto size = static_cast<sf_count_t>(r->in.size());
+    const sf_count_t base = whence == SEEK_CUR ? r->at : whence == SEEK_END ? size : 0;
     if (offset < -base || offset > size - base)
         return -1;
-    m->at = base + offset;
-    return m->at;
+    r->at = base + offset;
+    return r->at;
 }
 
 sf_count_t Read(void* to, sf_count_t count, void* user) {
-    auto* m = static_cast<Memory*>(user);
-    const sf_count_t left = static_cast<sf_count_t>(m->bytes.size()) - m->at;
+    auto* r = static_cast<Reading*>(user);
+    const sf_count_t left = static_cast<sf_count_t>(r->in.size()) - r->at;
     const sf_count_t n = std::clamp<sf_count_t>(count, 0, std::max<sf_count_t>(left, 0));
-    std::memcpy(to, m->bytes.data() + m->at, static_cast<std::size_t>(n));
-    m->at += n;
-    return n;
+    const std::size_t got = r->in.readAt(static_cast<std::uint64_t>(r->at), static_cast<char*>(to),
+                                         static_cast<std::size_t>(n));
+    r->at += static_cast<sf_count_t>(got);
+    return static_cast<sf_count_t>(got);
 }
 
 sf_count_t Write(const void*, sf_count_t, void*) {
@@ -62,7 +63,7 @@ sf_count_t Write(const void*, sf_count_t, void*) {
 }
 
 sf_count_t Tell(void* user) {
-    return static_cast<Memory*>(user)->at;
+    return static_cast<Reading*>(user)->at;
 }
 
 struct Closer {
@@ -70,10 +71,10 @@ struct Closer {
 };
 using SoundFile = std::unique_ptr<SNDFILE, Closer>;
 
-SoundFile OpenWave(Memory& memory, SF_INFO& info) {
+SoundFile OpenWave(Reading& reading, SF_INFO& info) {
     static SF_VIRTUAL_IO io{Length, Seek, Read, Write, Tell};
     info = {};
-    return SoundFile(sf_open_virtual(&io, SFM_READ, &info, &memory));
+    return SoundFile(sf_open_virtual(&io, SFM_READ, &info, &reading));
 }
 
 // Bits of an integer encoding whose samples are read exactly; 0 for the others.
@@ -93,20 +94,33 @@ int IntegerBits(int format) {
     }
 }
 
+// One channel's samples, a block at a time, mapped into the code range and handed to out: ok, or
+// why not.
 template <typename Sample, typename ReadFrames, typename Convert>
-bool ReadChannel(SNDFILE* file, const SF_INFO& info, int channel, ReadFrames readFrames,
-                 Convert convert, std::vector<double>& values) {
+ImportResult StreamChannel(SNDFILE* file, const SF_INFO& info, const ImportContext& ctx,
+                           ReadFrames readFrames, Convert convert, const LinearMap& map,
+                           PointSink& out) {
     std::vector<Sample> buffer(static_cast<std::size_t>(kChunkFrames * info.channels));
-    while (values.size() < static_cast<std::size_t>(info.frames)) {
-        const sf_count_t got = readFrames(file, buffer.data(), kChunkFrames);
+    std::vector<double> values;
+    ImportResult result;
+    for (sf_count_t left = info.frames; left > 0;) {
+        const sf_count_t got = readFrames(file, buffer.data(), std::min(kChunkFrames, left));
         if (got <= 0)
             break;
+        left -= got;
+        values.resize(static_cast<std::size_t>(got));
         for (sf_count_t f = 0; f < got; ++f)
-            values.push_back(
-                convert(buffer[static_cast<std::size_t>(f * info.channels + channel)]));
+            values[static_cast<std::size_t>(f)] =
+                convert(buffer[static_cast<std::size_t>(f * info.channels + ctx.channel)]);
+        ImportResult block = MapIntoRange(values, map, ctx);
+        if (!block.ok)
+            return block;
+        if (!out.take(block.points))
+            return ImportFailed();
+        result.clipped += block.clipped;
+        result.ok = true;
     }
-    values.resize(std::min(values.size(), static_cast<std::size_t>(info.frames)));
-    return !values.empty();
+    return result.ok ? result : ImportRefused("It holds no samples.");
 }
 
 void PutLe(std::string& out, std::uint32_t value, int bytes) {
@@ -141,9 +155,10 @@ std::optional<int> WaveChannels(std::string_view bytes) {
     int channels = 0;
     IsolatedOutcome outcome = RunIsolated(
         [&](int output) {
-            Memory memory{bytes};
+            ImportSource in(bytes);
+            Reading reading{in};
             SF_INFO info;
-            SoundFile file = OpenWave(memory, info);
+            SoundFile file = OpenWave(reading, info);
             const int found = file ? info.channels : 0;
             return WriteAll(output, &found, sizeof found);
         },
@@ -156,10 +171,10 @@ std::optional<int> WaveChannels(std::string_view bytes) {
 
 namespace {
 
-ImportResult ReadAudioWave(std::string_view bytes, const ImportContext& ctx) {
-    Memory memory{bytes};
+ImportResult ReadAudioWaveHere(ImportSource& in, const ImportContext& ctx, PointSink& out) {
+    Reading reading{in};
     SF_INFO info;
-    SoundFile file = OpenWave(memory, info);
+    SoundFile file = OpenWave(reading, info);
     if (!file)
         return ImportRefused(std::string("The audio library cannot read it: ") +
                              sf_strerror(nullptr));
@@ -170,30 +185,22 @@ ImportResult ReadAudioWave(std::string_view bytes, const ImportContext& ctx) {
                              std::to_string(ctx.channel + 1) + ".");
     if (info.frames < 1 || static_cast<std::uint64_t>(info.frames) > kMaxWavePoints)
         return ImportRefused("Its length is not a waveform's.");
-    std::vector<double> values;
-    // The header's count is the library's; the file's size bounds what it can hold.
-    values.reserve(std::min(static_cast<std::size_t>(info.frames), bytes.size()));
     const int bits = IntegerBits(info.format);
-    bool read;
     if (bits > 0)
-        read = ReadChannel<int>(
-            file.get(), info, ctx.channel, sf_readf_int,
-            [bits](int v) { return static_cast<double>(v >> (32 - bits)); }, values);
-    else
-        read = ReadChannel<double>(
-            file.get(), info, ctx.channel, sf_readf_double, [](double v) { return v; }, values);
-    if (!read)
-        return ImportRefused("It holds no samples.");
-    const LinearMap map =
-        bits > 0 ? IntegerFullScaleMap(bits, ctx.vMin, ctx.vMax) : FullScaleMap(ctx.vMin, ctx.vMax);
-    return MapIntoRange(values, map, ctx);
+        return StreamChannel<int>(
+            file.get(), info, ctx, sf_readf_int,
+            [bits](int v) { return static_cast<double>(v >> (32 - bits)); },
+            IntegerFullScaleMap(bits, ctx.vMin, ctx.vMax), out);
+    return StreamChannel<double>(
+        file.get(), info, ctx, sf_readf_double, [](double v) { return v; },
+        FullScaleMap(ctx.vMin, ctx.vMax), out);
 }
 
 } // namespace
 
-ImportResult ImportAudioWave(std::string_view bytes, const ImportContext& ctx) {
+bool ReadAudioWave(ImportSource& in, const ImportContext& ctx, PointSink& out) {
     // The library recognises many formats by their content: a file named .wav reaches them all.
-    return ImportIsolated(bytes, ctx, ReadAudioWave);
+    return ReadIsolated(in, ctx, out, ReadAudioWaveHere);
 }
 
 bool WritePcm16Wave(std::ostream& out, std::span<const std::int32_t> points,

@@ -1,4 +1,5 @@
 #pragma once
+#include "document/ImportStream.h"
 #include "document/WaveFormats.h"
 
 #include <cstdint>
@@ -23,10 +24,10 @@ bool NeedsAudioLibrary(std::string_view bytes);
 // The channels of a WAVE file the audio library reads, or nullopt.
 std::optional<int> WaveChannels(std::string_view bytes);
 
-// One channel (ctx.channel) of any WAVE file the audio library reads: integer samples map their
-// full scale onto vMin ... vMax, float samples -1.0 ... +1.0; clipping is counted. The library
-// runs in a child process (ImportIsolated).
-ImportResult ImportAudioWave(std::string_view bytes, const ImportContext& ctx);
+// One channel (ctx.channel) of any WAVE file the audio library reads, a PointReader: integer
+// samples map their full scale onto vMin ... vMax, float samples -1.0 ... +1.0; clipping is
+// counted. The library runs in a child process that streams the points back (ReadIsolated).
+bool ReadAudioWave(ImportSource& in, const ImportContext& ctx, PointSink& out);
 // A 16-bit mono PCM WAV of the points, vMin ... vMax mapped onto the 16-bit full scale. A short
 // LIST chunk names the program, so that the file is read back through the audio library with
 // that map undone rather than taken as native points.

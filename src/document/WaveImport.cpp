@@ -69,7 +69,7 @@ bool ReadNativeImport(ImportSource& in, const ImportContext& ctx, PointSink& out
     if (riffHeader) {
         char head[kRiffHeaderLength];
         if (NeedsAudioLibrary(std::string_view(head, in.readAt(0, head, sizeof head))))
-            return ReadWholeImport(in, ctx, out, ImportAudioWave);
+            return ReadAudioWave(in, ctx, out);
     }
     const std::uint64_t start = NativeStart(in, riffHeader);
     const auto pointSize = static_cast<std::size_t>(BytesPerPoint(ctx.layout));

@@ -1,11 +1,15 @@
 /* Writes tests/data/hostile/: MATLAB 7.3 files that point the reader at other files, claim
  * more than they hold or crash the library, and the files they point at.
- * cc make_hostile_mat.c $(pkg-config --cflags --libs matio hdf5) -o /tmp/mhm && /tmp/mhm hostile
+ * cc make_hostile_mat.c $(pkg-config --cflags --libs matio hdf5 zlib) -o /tmp/mhm && /tmp/mhm
+ * hostile
  */
 #include <hdf5.h>
 #include <matio.h>
+#include <stdint.h>
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
+#include <zlib.h>
 
 static char folder[4096];
 
@@ -46,6 +50,47 @@ static void put_x(hid_t file, hsize_t n, hid_t dcpl, const double* data) {
     H5Sclose(space);
 }
 
+/* A version 5 variable "x" of n doubles, all zero, compressed: 2^28 of them are 2 GiB that
+ * deflate to 2 MB. */
+static void write_zlib_bomb(const char* name, uint32_t n) {
+    mat_t* mat = Mat_CreateVer(at(name), NULL, MAT_FT_MAT5);
+    Mat_Close(mat);
+    const uint32_t data = n * 8u;
+    const uint32_t head[] = {14, 48 + data, 6, 8, 6, 0, 5, 8, n, 1, 0x00010001u, 'x', 9, data};
+    static unsigned char out[1 << 16];
+    static const unsigned char zeros[1 << 16];
+    z_stream z;
+    memset(&z, 0, sizeof z);
+    deflateInit(&z, 9);
+    FILE* f = fopen(at(name), "r+b");
+    fseek(f, 0, SEEK_END);
+    long tag = ftell(f);
+    const uint32_t compressed[2] = {15, 0};
+    fwrite(compressed, sizeof compressed, 1, f);
+    uint64_t left = data;
+    int flush = Z_NO_FLUSH;
+    z.next_in = (unsigned char*)head;
+    z.avail_in = sizeof head;
+    uint32_t written = 0;
+    do {
+        if (z.avail_in == 0 && flush == Z_NO_FLUSH) {
+            z.next_in = (unsigned char*)zeros;
+            z.avail_in = left < sizeof zeros ? (uInt)left : sizeof zeros;
+            left -= z.avail_in;
+            flush = left == 0 ? Z_FINISH : Z_NO_FLUSH;
+        }
+        z.next_out = out;
+        z.avail_out = sizeof out;
+        deflate(&z, flush);
+        fwrite(out, 1, sizeof out - z.avail_out, f);
+        written += sizeof out - z.avail_out;
+    } while (!(flush == Z_FINISH && z.avail_out != 0));
+    deflateEnd(&z);
+    fseek(f, tag + 4, SEEK_SET);
+    fwrite(&written, sizeof written, 1, f);
+    fclose(f);
+}
+
 int main(int argc, char** argv) {
     snprintf(folder, sizeof folder, "%s", argc > 1 ? argv[1] : ".");
     const double secret[4] = {1, -1, 0.5, 0.25};
@@ -57,8 +102,8 @@ int main(int argc, char** argv) {
     hid_t src = H5Fcreate(at("secret.h5"), H5F_ACC_TRUNC, H5P_DEFAULT, H5P_DEFAULT);
     hsize_t four[2] = {4, 1};
     hid_t four_space = H5Screate_simple(2, four, NULL);
-    hid_t y = H5Dcreate2(src, "y", H5T_IEEE_F64LE, four_space, H5P_DEFAULT, H5P_DEFAULT,
-                         H5P_DEFAULT);
+    hid_t y =
+        H5Dcreate2(src, "y", H5T_IEEE_F64LE, four_space, H5P_DEFAULT, H5P_DEFAULT, H5P_DEFAULT);
     H5Dwrite(y, H5T_NATIVE_DOUBLE, H5S_ALL, H5S_ALL, H5P_DEFAULT, secret);
     H5Dclose(y);
     H5Fclose(src);
@@ -102,8 +147,8 @@ int main(int argc, char** argv) {
     file = open_mat73("self-cell.mat");
     hsize_t one[2] = {1, 1};
     hid_t space = H5Screate_simple(2, one, NULL);
-    hid_t cell = H5Dcreate2(file, "c", H5T_STD_REF_OBJ, space, H5P_DEFAULT, H5P_DEFAULT,
-                            H5P_DEFAULT);
+    hid_t cell =
+        H5Dcreate2(file, "c", H5T_STD_REF_OBJ, space, H5P_DEFAULT, H5P_DEFAULT, H5P_DEFAULT);
     set_class(cell, "cell");
     hobj_ref_t self;
     H5Rcreate(&self, file, "/c", H5R_OBJECT, -1);
@@ -122,9 +167,38 @@ int main(int argc, char** argv) {
     Mat_VarFree(var);
     Mat_Close(mat);
     f = fopen(at("claims-2g.mat"), "r+b");
-    const unsigned rows = 0x7fffffffu; /* the first dimension, after the tags of the matrix, */
+    const unsigned rows = 0x7fffffffu;    /* the first dimension, after the tags of the matrix, */
     fseek(f, 128 + 8 + 16 + 8, SEEK_SET); /* its array flags and its dimensions */
     fwrite(&rows, sizeof rows, 1, f);
+    fclose(f);
+
+    write_zlib_bomb("zlib-bomb.mat", 1u << 28);
+
+    /* Version 7.3: 2^28 doubles in deflated chunks of 2^20, one of them written. */
+    file = open_mat73("hdf5-bomb.mat");
+    dcpl = H5Pcreate(H5P_DATASET_CREATE);
+    H5Pset_chunk(dcpl, 2, chunk);
+    H5Pset_deflate(dcpl, 9);
+    H5Pset_fill_time(dcpl, H5D_FILL_TIME_NEVER);
+    put_x(file, 1u << 28, dcpl, NULL);
+    H5Pclose(dcpl);
+    hid_t set = H5Dopen2(file, "x", H5P_DEFAULT);
+    hid_t whole = H5Dget_space(set);
+    hsize_t start[2] = {0, 0};
+    H5Sselect_hyperslab(whole, H5S_SELECT_SET, start, NULL, chunk, NULL);
+    hid_t part = H5Screate_simple(2, chunk, NULL);
+    double* zero = calloc(chunk[0], sizeof(double));
+    H5Dwrite(set, H5T_NATIVE_DOUBLE, part, whole, H5P_DEFAULT, zero);
+    free(zero);
+    H5Sclose(part);
+    H5Sclose(whole);
+    H5Dclose(set);
+    H5Fclose(file);
+
+    /* Version 4: a 1 x 1 double matrix whose name claims 2 GB, in 60 bytes. */
+    const int32_t v4[15] = {0, 1, 1, 0, 0x7fffffff, 'x', 0, 0, 0, 0, 0, 0, 0, 0, 0};
+    f = fopen(at("v4-long-name.mat"), "wb");
+    fwrite(v4, sizeof v4, 1, f);
     fclose(f);
     return 0;
 }

@@ -6,6 +6,9 @@
 #include "support/HostileFiles.h"
 #include "support/ResourceProbe.h"
 
+#include <cstdlib>
+#include <filesystem>
+
 namespace tw {
 namespace {
 
@@ -27,12 +30,39 @@ TEST_F(HostileMatTest, FilesPointingElsewhereClaimingTooMuchOrCrashingTheLibrary
         EXPECT_LE(MatVariablesOfFile(path).size(), 1u);
 
         box.prompts.clear();
+        // Refused before memory grows: the claims would need gigabytes.
+        const bool measured = !test::kResidentSizesInflated && test::ResetPeakResident();
+        const std::int64_t start = test::PeakResidentBytes();
         EXPECT_FALSE(doc->Open(path, kMatCode));
+        if (measured) {
+            EXPECT_LT(test::PeakResidentBytes() - start, std::int64_t{32} << 20);
+        }
         ASSERT_EQ(box.prompts.asked.size(), 1u);
         EXPECT_NE(box.prompts.asked[0].text.find(file.why), std::string::npos);
         EXPECT_EQ(test::Values(doc->samples()), before);
         EXPECT_FALSE(FileExists(ReplaceExtension(path, "wav")));
     }
+}
+
+// Inputs the fuzzer found to crash or hang the library (first byte: the fuzz entry's options):
+// the reader's child ends and the file is refused with why.
+TEST_F(HostileMatTest, InputsThatStopTheLibraryAreContained) {
+    if (test::kUnderAddressSanitizer)
+        GTEST_SKIP() << "the sanitizer catches the crash before the isolation sees it";
+    ::setenv("TIDEWRIGHT_READER_SECONDS", "3", 1);
+    int files = 0;
+    for (const auto& entry :
+         std::filesystem::directory_iterator(TW_SOURCE_DIR "/tests/fuzz/mat-contained")) {
+        SCOPED_TRACE(entry.path().string());
+        const auto bytes = ReadWholeFile(entry.path().string());
+        ASSERT_TRUE(bytes && !bytes->empty());
+        const ImportResult read = ImportWaveBytes(std::string_view(*bytes).substr(1), kMatCode, {});
+        EXPECT_FALSE(read.ok);
+        EXPECT_NE(read.error.find("The file could not be read: "), std::string::npos) << read.error;
+        ++files;
+    }
+    ::unsetenv("TIDEWRIGHT_READER_SECONDS");
+    EXPECT_GE(files, 2);
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 """NumPy, MATLAB and WAV audio files through read_wave and write_wave: the core's own readers."""
 import math
 import os
+import resource
 import shutil
 import struct
 import wave
@@ -66,6 +67,9 @@ HOSTILE = os.path.join(os.path.dirname(BAD_FILES), "hostile")
     ("unallocated.mat", "it claims more data than it holds"),
     ("claims-2g.mat", "it claims more data than it holds"),
     ("self-cell.mat", "the reader failed on it"),
+    ("zlib-bomb.mat", "it expands to more than 1 GiB when decompressed"),
+    ("hdf5-bomb.mat", "it expands to more than 1 GiB when decompressed"),
+    ("v4-long-name.mat", "it claims more data than it holds"),
 ])
 def test_hostile_mat_files_are_refused_with_why(tmp_path, monkeypatch, name, why):
     for f in os.listdir(HOSTILE):
@@ -86,3 +90,18 @@ def test_rf64_wav_is_read_as_audio_not_as_points(tmp_path):
     (tmp_path / "big.wav").write_bytes(b"RF64\xff\xff\xff\xff" + body)
     points = tidewright.read_wave(tmp_path / "big.wav", range=(-32768, 32767))
     assert points.tolist() == samples
+
+
+def test_audio_wave_is_read_a_block_at_a_time(tmp_path):
+    # 16M 8-bit samples: the reader's child once held the file, 8 bytes a value and the points.
+    with wave.open(str(tmp_path / "bytes.wav"), "wb") as w:
+        w.setnchannels(1)
+        w.setsampwidth(1)
+        w.setframerate(8000)
+        w.writeframes(bytes(range(256)) * (1 << 16))
+    before = resource.getrusage(resource.RUSAGE_SELF).ru_maxrss
+    points = tidewright.read_wave(tmp_path / "bytes.wav", range=(-32768, 32767))
+    assert len(points) == 1 << 24
+    assert points[0] == -32768 and points[255] == 32767
+    child = resource.getrusage(resource.RUSAGE_CHILDREN).ru_maxrss
+    assert child < before + 64 * 1024, (child, before)  # KiB

@@ -16,6 +16,9 @@ const std::vector<HostileFile>& HostileMatFiles() {
         {"unallocated.mat", "The file could not be read: it claims more data than it holds."},
         {"claims-2g.mat", "it claims more data than it holds"},
         {"self-cell.mat", "The file could not be read: the reader failed on it (Segmentation"},
+        {"zlib-bomb.mat", "The file could not be read: it expands to more than 1 GiB when"},
+        {"hdf5-bomb.mat", "it expands to more than 1 GiB when decompressed"},
+        {"v4-long-name.mat", "The file could not be read: it claims more data than it holds."},
     };
     return files;
 }

@@ -39,7 +39,7 @@ inline ImportContext ContextFrom(std::uint8_t options, int code) {
 inline void FuzzImport(const std::uint8_t* data, std::size_t size, int code,
                        const char* extension) {
     InstallSilentPrompter();
-    // Readers run in a child process: one that hangs is stopped well within -timeout.
+    // The seed replay reads in a child process: one that hangs is stopped well within -timeout.
     static const int seconds = setenv("TIDEWRIGHT_READER_SECONDS", "3", 0);
     (void)seconds;
     if (size < 1)
