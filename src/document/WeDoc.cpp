@@ -252,8 +252,8 @@ bool WeDoc::WriteChange(const std::string& working, bool keepUndo,
     else if (!keepUndo && journal_.HoldsUndoOf(working))
         written = journal_.MakeUndoFile(working); // the patch would not outlive its file
     if (written && !inPlace)
-        written = keepUndo ? ReplaceWorkingFile(working, progress)
-                           : WriteWorkingFile(working, progress);
+        written =
+            keepUndo ? ReplaceWorkingFile(working, progress) : WriteWorkingFile(working, progress);
     if (!written) {
         pendingUndo_.discard();
         ReportFileFailure(written);
