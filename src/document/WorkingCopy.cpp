@@ -69,7 +69,7 @@ void WorkingCopy::Copy(State& state, const std::string& from) {
     });
     // Whatever changed the file meanwhile may have torn the copy.
     state.copied = written && ::fstat(fd, &after) == 0 && SameFile(before, after) &&
-                   Flush(state.staged.temporary());
+                   !state.cancel && Flush(state.staged.temporary());
     ::close(fd);
 }
 
@@ -89,7 +89,7 @@ void WorkingCopy::Cancel() {
         return;
     state_->cancel = true;
     if (thread_.joinable())
-        thread_.detach();
+        thread_.join();
     state_.reset();
 }
 

@@ -25,8 +25,9 @@ class WorkingCopy {
     // Waits for the copy of to tagged tag and renames it over to; true when to then holds what
     // from held at Start (a from changed since is not copied). Any other copy is dropped.
     bool Take(const std::string& to, unsigned tag);
-    // Drops a copy under way or not taken, without waiting: its thread stops at its next block
-    // and removes what it wrote.
+    // Drops a copy under way or not taken: its thread stops at its next block and removes what
+    // it wrote. Waits for that thread, which must not outlive the process's static state (the
+    // staged writer's bookkeeping) at exit.
     void Cancel();
     // Whether a copy is under way (not yet finished).
     bool busy() const { return state_ && !state_->finished; }
@@ -38,7 +39,7 @@ class WorkingCopy {
         bool copied = false;
         unsigned tag = 0;
     };
-    std::shared_ptr<State> state_; // shared with the thread, which may outlive a cancel
+    std::shared_ptr<State> state_; // shared with the copying thread
     std::thread thread_;
 
     static void Copy(State& state, const std::string& from);
