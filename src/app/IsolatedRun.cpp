@@ -190,8 +190,8 @@ void LimitNewFiles([[maybe_unused]] int spare) {
     for (int fd = 3; fd < 1024; ++fd)
         if (::fcntl(fd, F_GETFD) >= 0)
             highest = fd;
-    // Two more for a pipe: the sanitizers probe memory through one of their own.
-    SetLimit(RLIMIT_NOFILE, static_cast<std::uint64_t>(highest + 1 + spare + 2));
+    SetLimit(RLIMIT_NOFILE,
+             static_cast<std::uint64_t>(highest + 1 + spare + kSanitizerDescriptors));
 #endif
 }
 

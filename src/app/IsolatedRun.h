@@ -48,7 +48,15 @@ struct IsolatedOutcome {
 IsolatedOutcome RunIsolated(const std::function<bool(int output)>& work,
                             const IsolationLimits& limits, Progress& progress = NoProgress());
 
-// In the child: no file can be opened beyond `spare` more than those open now.
+// Sanitizer builds probe memory through a pipe of their own, which the child must be able to open.
+#if defined(__SANITIZE_ADDRESS__)
+inline constexpr int kSanitizerDescriptors = 2;
+#else
+inline constexpr int kSanitizerDescriptors = 0;
+#endif
+
+// In the child: no file can be opened beyond `spare` more than those open now (and the
+// sanitizers' pipe).
 void LimitNewFiles(int spare);
 
 // An anonymous file holding bytes, and a path that opens it while the process lives
