@@ -50,11 +50,20 @@ template <class Done> bool WaitUntil(Done done, int ms = 30000) {
     return true;
 }
 
+// Bounded: xdotool waits for ever on a window that is never mapped or activated.
 std::string Xdotool(const QStringList& args) {
     QProcess p;
     p.start("xdotool", args);
-    while (!p.waitForFinished(20))
+    QElapsedTimer clock;
+    clock.start();
+    while (!p.waitForFinished(20)) {
         QApplication::processEvents();
+        if (clock.elapsed() > 10000) {
+            p.kill();
+            p.waitForFinished(1000);
+            return {};
+        }
+    }
     return p.readAllStandardOutput().trimmed().toStdString();
 }
 
@@ -88,7 +97,8 @@ std::string OpenDialog(const std::string& window, const QStringList& keys, const
 }
 
 void Keys(const std::string& window, const QStringList& keys) {
-    Xdotool({"windowactivate", "--sync", QString::fromStdString(window)});
+    Xdotool({"windowactivate", QString::fromStdString(window)});
+    WaitUntil([&] { return Xdotool({"getactivewindow"}) == window; }, 5000);
     for (const QString& key : keys) {
         Xdotool({"key", "--delay", "80", key});
         Pump(300);
