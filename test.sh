@@ -3,6 +3,8 @@
 #   ./test.sh                 build and run the whole suite
 #   ./test.sh --sanitize      the same with AddressSanitizer and UndefinedBehaviorSanitizer
 #   ./test.sh --sanitize-core the sanitizer build without the GUI: core, tools and their tests
+#   ./test.sh --coverage      the whole suite on an instrumented build, then the line and branch
+#                             coverage of src/, tools/ and python/ (gcovr)
 #   ./test.sh --fuzz SECONDS [TARGET...]
 #                             build the libFuzzer targets with clang and run each (or those named,
 #                             as MatFuzz) that long
@@ -10,12 +12,15 @@ set -euo pipefail
 cd "$(dirname "$0")"
 source ./tools/deps.sh
 install_deps "${TW_PACKAGING_PACKAGES[@]}" # CI's tools/check-package.sh needs them
+# CI builds with warnings as errors (TW_WERROR=1).
+werror=()
+[[ -n "${TW_WERROR:-}" ]] && werror=(-DTW_WERROR=ON)
 
 if [[ "${1:-}" == "--fuzz" ]]; then
     seconds="${2:-60}"
     shift $(($# < 2 ? $# : 2))
     cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTW_FUZZ=ON -DTW_GUI=OFF \
-        -DTW_BENCH=OFF -DCMAKE_CXX_COMPILER=clang++-14 > /dev/null
+        -DTW_BENCH=OFF -DCMAKE_CXX_COMPILER=clang++-14 "${werror[@]}" > /dev/null
     cmake --build build-fuzz -j"$(nproc)"
     export LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
     # HDF5 faults on crafted MATLAB 7.3 files within seconds, and the fuzz build reads in its own
@@ -76,9 +81,24 @@ case "${1:-}" in
     build_dir=build-asan-core
     cmake_args=(-DCMAKE_BUILD_TYPE=Debug -DTW_SANITIZE=ON -DTW_BENCH=OFF -DTW_GUI=OFF)
     ;;
+--coverage)
+    install_deps gcovr
+    build_dir=build-coverage
+    cmake_args=(-DCMAKE_BUILD_TYPE=Debug -DTW_COVERAGE=ON -DTW_BENCH=OFF -DTW_PYTHON=ON)
+    find "$build_dir" -name '*.gcda' -delete 2> /dev/null || true
+    ;;
 esac
+cmake_args+=("${werror[@]}")
 cmake -S . -B "$build_dir" "${cmake_args[@]}" > /dev/null
 cmake --build "$build_dir" -j"$(nproc)"
 # Leaks inside system libraries (fontconfig) are not ours to fix.
 export LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
 ctest --test-dir "$build_dir" --output-on-failure -j"$(nproc)" --timeout 600
+if [[ "${1:-}" == "--coverage" ]]; then
+    # Branches only exceptions take and those the compiler adds for itself would drown the
+    # figure the code's own decisions give.
+    gcovr --root . --object-directory "$build_dir" -j"$(nproc)" \
+        --filter 'src/' --filter 'tools/' --filter 'python/' \
+        --exclude-throw-branches --exclude-unreachable-branches \
+        --txt "$build_dir/coverage.txt" --print-summary
+fi

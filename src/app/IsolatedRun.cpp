@@ -27,6 +27,7 @@ constexpr int kOutputFd = 3;
 constexpr int kWorkFailed = 3;
 constexpr int kOutOfMemory = 4;
 
+#ifndef TW_ASAN
 // Address space the child has already: the program's own, copied by the fork.
 std::uint64_t AddressSpaceNow() {
     const int fd = ::open("/proc/self/statm", O_RDONLY | O_CLOEXEC);
@@ -39,6 +40,7 @@ std::uint64_t AddressSpaceNow() {
         return 0;
     return std::strtoull(text, nullptr, 10) * static_cast<std::uint64_t>(::sysconf(_SC_PAGESIZE));
 }
+#endif
 
 void SetLimit(int resource, std::uint64_t value) {
     const rlimit limit{static_cast<rlim_t>(value), static_cast<rlim_t>(value)};

@@ -55,6 +55,7 @@ class PulseComposer : public PulseEditorHost, public Composer {
     void ChooseSection(int index);
     void ShowEditor(bool show); // records "RiseOnStrt"
     void SelectRow(int row);    // the editor's selection, marked in the view
+    using Composer::Download;
     int Download();
     // Populated segments of the last download's compilation; -1 before one.
     int compiledSegments = -1;

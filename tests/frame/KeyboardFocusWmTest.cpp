@@ -36,7 +36,7 @@ struct Desk {
         frame.show();
         EXPECT_TRUE(test::WaitFramed(frame));
         frame.activateWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(&frame));
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&frame, 20000));
     }
     static int ResourcesOf(int composer) {
         return composer == kFmComposer ? kFmResources : kStandardResources;
@@ -58,7 +58,7 @@ struct Desk {
         frame.runCommand(kCmdSine);
         // The window manager hands the activation back once the dialog is gone.
         frame.activateWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(&frame));
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&frame, 20000));
         QTest::qWait(100);
     }
     test::Sandbox box;

@@ -52,7 +52,6 @@ class Vxi11Connection : public Connection {
     const Vxi11Settings& settings_;
     std::vector<char> unread_; // received, not yet processed (at most one receive's worth)
     std::vector<char> record_; // the fragments of the record being put together
-    bool lastFragment_ = false;
     std::vector<char> reply_;
     std::size_t sent_ = 0;
     std::map<int, std::unique_ptr<ScpiStream>> links_;

@@ -28,9 +28,10 @@ bool WaitForWindowManager(int milliseconds) {
     return false;
 }
 
+// Generous: on a loaded machine openbox frames a window seconds late.
 bool WaitFramed(QWidget& window) {
-    if (!QTest::qWaitForWindowExposed(&window, 5000) ||
-        !QTest::qWaitFor([&window] { return Framed(window); }, 10000))
+    if (!QTest::qWaitForWindowExposed(&window, 20000) ||
+        !QTest::qWaitFor([&window] { return Framed(window); }, 20000))
         return false;
     // The placement after show checks the frame again within its settling time.
     QTest::qWait(1600);
