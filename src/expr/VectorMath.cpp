@@ -74,7 +74,7 @@ template <bool Cos> [[gnu::always_inline]] inline void SinCos(double* x, std::si
         s = __builtin_fma(r * r2, s, r);
         // sin(r + j pi) = (-1)^j sin r; cos x = sin(r + (j + 1) pi)
         const std::uint64_t odd = (std::bit_cast<std::uint64_t>(t) ^ (Cos ? 1 : 0)) << 63;
-        // an argument out of reach stays, to be told from the values (all within [-1, 1]); a
+        // an argument out of reach stays, to be told from the values (all far within reach); a
         // select of bits, which the compiler vectorises where it would not a conditional
         const std::uint64_t keep = std::uint64_t{std::fabs(x[k]) <= kReducedUpTo} - 1;
         large |= keep;
@@ -83,7 +83,7 @@ template <bool Cos> [[gnu::always_inline]] inline void SinCos(double* x, std::si
     }
     if (large) // rare: libm's reduction covers every argument
         for (std::size_t k = 0; k < n; ++k)
-            if (!(std::fabs(x[k]) <= 1))
+            if (!(std::fabs(x[k]) <= kReducedUpTo))
                 x[k] = Cos ? std::cos(x[k]) : std::sin(x[k]);
 }
 
