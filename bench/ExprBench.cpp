@@ -6,7 +6,8 @@
 // than the wall clock), the peers' peak memory as /usr/bin/time reports it, and whether every run
 // stored the codes of the scalar run (the engine without vector functions).
 //
-// Usage: ExprBench [--rounds R] [--points N]
+// Usage: ExprBench [--rounds R] [--points N] [--profile]
+// --profile runs only the engine's vector runs, one thread, for a profiler to look at.
 #include "app/Prompter.h"
 #include "expr/ExprRange.h"
 #include "expr/VectorMath.h"
@@ -110,18 +111,35 @@ double Least(const std::vector<double>& v) {
 int main(int argc, char** argv) {
     int rounds = 5;
     std::size_t count = 16777216;
-    for (int i = 1; i + 1 < argc; i += 2) {
+    bool profile = false;
+    for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
-        if (a == "--rounds")
-            rounds = std::max(1, std::atoi(argv[i + 1]));
+        if (a == "--profile")
+            profile = true;
+        else if (i + 1 == argc)
+            break;
+        else if (a == "--rounds")
+            rounds = std::max(1, std::atoi(argv[++i]));
         else if (a == "--points")
-            count = static_cast<std::size_t>(std::max(1000L, std::atol(argv[i + 1])));
+            count = static_cast<std::size_t>(std::max(1000L, std::atol(argv[++i])));
     }
     static Silent silent;
     setPrompter(&silent);
     const expr::VectorLevel level = expr::BestVectorLevel();
     std::printf("%zu points into 16-bit points, %d rounds; vector functions: %s\n", count, rounds,
                 expr::VectorLevelName(level));
+
+    if (profile) {
+        std::vector<std::int16_t> points(count, 1);
+        for (int round = 0; round < rounds; ++round)
+            for (const char* formula : kFormulas) {
+                double rate = 0, cpu = 0;
+                Evaluate(formula, points, 1, rate, &cpu);
+                std::printf("%s: %.3g points/s, %.3g in processor time (load %.2f)\n", formula,
+                            rate, cpu, LoadAverage());
+            }
+        return 0;
+    }
 
     // The scalar run's codes and rate: the engine as it was before the vector functions.
     std::vector<std::vector<std::int16_t>> expected(kFormulaCount);

@@ -68,7 +68,8 @@ bool Evaluate(ExprParser& parser, const std::string& formula, const std::string&
             const std::span<Sample> out = pieces.at(first, n);
             ValueSpan piece;
             const RunFailure failure = RunProgram(
-                program, operands, out, [&](std::size_t i) { return pointOf(first + i); }, store,
+                program, operands, out,
+                [&pointOf, first](std::size_t i) { return pointOf(first + i); }, store,
                 values ? &piece : nullptr, sharing);
             if (failure.at >= 0)
                 return failed(failure.error);

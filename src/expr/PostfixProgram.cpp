@@ -6,6 +6,7 @@
 #include <charconv>
 #include <cmath>
 #include <limits>
+#include <type_traits>
 
 namespace tw {
 
@@ -128,11 +129,32 @@ constexpr double kRounding = 0x1p-50;
 constexpr double kFloor = 1e-300;
 constexpr double kUnknown = std::numeric_limits<double>::infinity();
 
-// The distance of l C r = v from Run's, given the distances of l and r.
-template <char C> double Distance(double l, double r, double dl, double dr, double v) {
+// The distances of an operand's values: all 0 for a constant (NoBounds, which spares the terms
+// it would zero: the commonest step is a bounded value and a constant), or one for each value.
+struct NoBounds {
+    double operator()(std::size_t) const { return 0; }
+};
+struct Bounds {
+    const double* d;
+    double operator()(std::size_t k) const { return d[k]; }
+};
+
+// The distance of l C r = v from Run's, given the distances of l and r (an unknown one is
+// infinite, so is the distance of an infinite value, and so their products stay unknown).
+template <char C, class DL = Bounds, class DR = Bounds>
+double Distance(double l, double r, double dl, double dr, double v) {
+    constexpr bool exactL = std::is_same_v<DL, NoBounds>, exactR = std::is_same_v<DR, NoBounds>;
     double d;
-    if constexpr (C == '+' || C == '-') {
+    if constexpr ((C == '+' || C == '-') && exactL) {
+        d = dr;
+    } else if constexpr ((C == '+' || C == '-') && exactR) {
+        d = dl;
+    } else if constexpr (C == '+' || C == '-') {
         d = dl + dr;
+    } else if constexpr (C == '*' && exactL) {
+        d = std::fabs(l) * dr;
+    } else if constexpr (C == '*' && exactR) {
+        d = std::fabs(r) * dl;
     } else if constexpr (C == '*') {
         d = std::fabs(l) * dr + std::fabs(r) * dl + dl * dr;
     } else if constexpr (C == '/' || C == '%') {
@@ -146,12 +168,6 @@ template <char C> double Distance(double l, double r, double dl, double dr, doub
     return d * kGrowth + kRounding * std::fabs(v) + kFloor;
 }
 
-// The distances of an operand's values (all 0 for one without).
-struct Bounds {
-    const double* d;
-    double operator()(std::size_t k) const { return d[k]; }
-};
-
 // Combine with the distance of every result in dx.
 template <char C, class L, class R, class DL, class DR>
 bool CombineBounded(double* x, double* dx, L l, R r, DL dl, DR dr, std::size_t n) {
@@ -161,7 +177,7 @@ bool CombineBounded(double* x, double* dx, L l, R r, DL dl, DR dr, std::size_t n
         const double a = l(x, k), b = r(x, k);
         const double v = expr::ApplyBinary(C, a, b, error);
         failed |= error;
-        dx[k] = Distance<C>(a, b, dl(k), dr(k), v);
+        dx[k] = Distance<C, DL, DR>(a, b, dl(k), dr(k), v);
         x[k] = v;
     }
     return failed != 0;
@@ -206,22 +222,21 @@ bool ApplyVector(expr::Function f, double* x, double* dx, const double* dIn, std
         return false;
     }
     // ln and log: a domain error as Run finds it; a bound from the argument's distance
-    // (log10 moves less than ln) and the variant's own relative one.
-    if (!dIn) {
-        std::fill(dx, dx + n, 0.0);
-        dIn = dx;
-    }
+    // (log10 moves less than ln), none for an exact argument (sparing a division), and the
+    // variant's own relative one.
     int failed = 0;
-    for (std::size_t k = 0; k < n; ++k) {
+    for (std::size_t k = 0; k < n; ++k)
         failed |= !(x[k] > 0);
-        const double d = dIn[k];
-        dx[k] = x[k] > 2 * d ? d / (x[k] - d) * kGrowth : kUnknown;
-    }
     if (failed)
         return true;
+    if (dIn)
+        for (std::size_t k = 0; k < n; ++k) {
+            const double d = dIn[k];
+            dx[k] = x[k] > 2 * d ? d / (x[k] - d) * kGrowth : kUnknown;
+        }
     expr::ApplyVector(f, x, n);
     for (std::size_t k = 0; k < n; ++k)
-        dx[k] += expr::kLogDistance * std::fabs(x[k]) + kFloor;
+        dx[k] = (dIn ? dx[k] : 0.0) + (expr::kLogDistance * std::fabs(x[k]) + kFloor);
     return false;
 }
 
@@ -483,10 +498,10 @@ PostfixProgram::RunBlock(std::span<const long> points, const ExprOperands& opera
                                         boundsOf(b.otherBounded, b.other), n);
             else if (b.op == BlockOp::WithConstant)
                 failed = CombineBounded(b.symbol, x, dx, Self{}, Constant{b.constant}, dt,
-                                        Bounds{kNone}, n);
+                                        NoBounds{}, n);
             else
-                failed = CombineBounded(b.symbol, x, dx, Constant{b.constant}, Self{},
-                                        Bounds{kNone}, dt, n);
+                failed = CombineBounded(b.symbol, x, dx, Constant{b.constant}, Self{}, NoBounds{},
+                                        dt, n);
             if (failed)
                 return RunPointByPoint(points, operands, spare);
             continue;

@@ -5,10 +5,10 @@
 
 namespace tw::expr {
 
-// The C library's vector variants of sin, cos, ln and log (glibc's libmvec), chosen at run time
-// by what the processor has. They are not libm's scalar functions to the bit, so the engine uses
-// them only where it bounds the difference and recomputes, one point at a time, every value too
-// near a code boundary (PostfixProgram, RunProgram).
+// Vector variants of sin and cos (our own) and of ln and log (glibc's libmvec), chosen at run
+// time by what the processor has. They are not libm's scalar functions to the bit, so the engine
+// uses them only where it bounds the difference and recomputes, one point at a time, every value
+// too near a code boundary (PostfixProgram, RunProgram).
 enum class VectorLevel : unsigned char { Scalar, Avx2, Avx512 };
 
 // The widest level this processor runs.
@@ -34,5 +34,8 @@ void ApplyVector(Function f, double* x, std::size_t n);
 // value for ln and log.
 inline constexpr double kTrigDistance = 0x1p-44;
 inline constexpr double kLogDistance = 0x1p-44;
+// The vector sin and cos reduce arguments up to this size themselves; larger ones, infinities
+// and NaN get libm's values.
+inline constexpr double kReducedUpTo = 0x1p30;
 
 } // namespace tw::expr

@@ -7,8 +7,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <limits>
 #include <random>
 
 namespace tw {
@@ -62,6 +64,60 @@ TEST(VectorMathTest, VariantsStayWithinTheirDistanceOfLibm) {
                         << expr::VectorLevelName(level) << " function " << static_cast<int>(f)
                         << " at " << x[k];
                 }
+            }
+        }
+    }
+}
+
+// sin and cos at the edges of their own reduction: zeros, the largest argument reduced and the
+// next, multiples of pi and pi/2 up there, infinities and NaN (libm's values beyond the reach),
+// at every level and in blocks of every length, every level giving the same bits.
+TEST(VectorMathTest, SinAndCosAtTheEdgesOfTheirReduction) {
+    RestoreLevel restore;
+    const double reach = expr::kReducedUpTo, inf = std::numeric_limits<double>::infinity();
+    std::vector<double> args = {0.0,
+                                -0.0,
+                                5e-324,
+                                -1e-300,
+                                1e-8,
+                                expr::kHalfPi,
+                                -expr::kPi,
+                                reach,
+                                -reach,
+                                std::nextafter(reach, inf),
+                                -std::nextafter(reach, inf),
+                                1e22,
+                                -1e300,
+                                inf,
+                                -inf,
+                                std::numeric_limits<double>::quiet_NaN()};
+    for (double m :
+         {1.0, 3.0, 1e5, 341782637.0, 683565275.0}) // the last two below and past the reach
+        for (double at : {m * expr::kPi, (m + 0.5) * expr::kPi, std::nextafter(m * expr::kPi, 0)})
+            args.insert(args.end(), {at, -at});
+    for (expr::Function f : {expr::Function::Sin, expr::Function::Cos}) {
+        std::vector<double> first;
+        for (VectorLevel level : VectorLevels()) {
+            expr::SetVectorLevel(level);
+            for (std::size_t n = 1; n <= args.size(); n += args.size() - 1) {
+                std::vector<double> y(args.begin(), args.begin() + static_cast<long>(n));
+                expr::ApplyVector(f, y.data(), n);
+                for (std::size_t k = 0; k < n; ++k) {
+                    int error = 0;
+                    const double scalar = expr::ApplyFunction(f, args[k], error);
+                    if (!(std::fabs(args[k]) <= reach))
+                        EXPECT_TRUE(std::memcmp(&y[k], &scalar, sizeof scalar) == 0 ||
+                                    (std::isnan(y[k]) && std::isnan(scalar)))
+                            << "beyond the reach, libm's value at " << args[k];
+                    else
+                        EXPECT_LE(std::fabs(y[k] - scalar), expr::kTrigDistance) << args[k];
+                }
+                if (n < args.size())
+                    continue;
+                if (first.empty())
+                    first = y;
+                EXPECT_EQ(0, std::memcmp(first.data(), y.data(), n * sizeof(double)))
+                    << expr::VectorLevelName(level);
             }
         }
     }
