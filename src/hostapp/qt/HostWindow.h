@@ -1,8 +1,8 @@
 #pragma once
+#include "host/qt/ComposerRunner.h"
 #include "hostapp/HostExchange.h"
 #include "hostapp/HostLog.h"
 #include "hostapp/InstrumentFacts.h"
-#include "hostapp/qt/ComposerRunner.h"
 #include "hostapp/qt/HostPrograms.h"
 #include "instrument/InstrumentSession.h"
 #include "instrument/SimulatorLaunch.h"
