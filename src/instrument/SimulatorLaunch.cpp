@@ -78,9 +78,9 @@ SimulatorLaunch LaunchSimulator(const std::string& program,
     int out[2];
     const int nothing = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
     if (nothing < 0 || ::pipe2(out, O_CLOEXEC) != 0) {
+        launch.error = "Cannot start " + program + "\n" + std::strerror(errno);
         if (nothing >= 0)
             ::close(nothing);
-        launch.error = "Cannot start " + program + "\n" + std::strerror(errno);
         return launch;
     }
     std::vector<std::string> args{program};
