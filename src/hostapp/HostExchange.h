@@ -1,6 +1,6 @@
 #pragma once
+#include "host/ComposerKinds.h"
 #include "host/ExchangeFile.h"
-#include "hostapp/ComposerKinds.h"
 #include "hostapp/InstrumentFacts.h"
 
 #include <string>

@@ -1,5 +1,7 @@
 #include "hostapp/LoggedTransport.h"
 
+#include "app/FileUtil.h"
+
 #include <algorithm>
 #include <charconv>
 
@@ -112,19 +114,21 @@ LoggedSessionOpen OpenLoggedSession(const std::string& resourceText,
                                     const std::string& profileFolder, const std::string& model,
                                     HostLog& log) {
     LoggedSessionOpen open;
+    if (open.error = MissingProfileNote(profileFolder, model); !open.error.empty())
+        return open; // whatever the resource, nothing could be sent
     ResourceParse parse = ParseResource(resourceText);
     if (!parse.resource) {
         open.error = parse.error;
         return open;
     }
-    std::unique_ptr<Transport> transport = OpenTransport(*parse.resource, open.error);
-    if (!transport)
-        return open;
     ProfileLoad load = FindInstrumentProfile(profileFolder, model);
     if (!load.profile) {
         open.error = load.error;
         return open;
     }
+    std::unique_ptr<Transport> transport = OpenTransport(*parse.resource, open.error);
+    if (!transport)
+        return open;
     auto session = std::make_unique<InstrumentSession>(
         std::make_unique<LoggedTransport>(std::move(transport), log), *load.profile);
     if (Outcome o = session->query("*IDN?", open.identity); !o.ok()) {
@@ -138,6 +142,15 @@ LoggedSessionOpen OpenLoggedSession(const std::string& resourceText,
     }
     open.session = std::move(session);
     return open;
+}
+
+std::string MissingProfileNote(const std::string& folder, const std::string& model) {
+    const std::string path = folder + "/" + model + ".scpi";
+    if (FileExists(path))
+        return {};
+    return "The " + model + " has no instrument profile (" + path +
+           "), so the host cannot send to it.\nChoose Instrument > Files Only to keep the "
+           "composers' messages and files in a folder.";
 }
 
 } // namespace tw

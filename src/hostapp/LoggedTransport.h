@@ -47,4 +47,8 @@ struct LoggedSessionOpen {
 LoggedSessionOpen OpenLoggedSession(const std::string& resource, const std::string& profileFolder,
                                     const std::string& model, HostLog& log);
 
+// Why the host cannot send to `model`: it has no profile in `folder` (the commands it needs);
+// "" when it has one.
+std::string MissingProfileNote(const std::string& folder, const std::string& model);
+
 } // namespace tw

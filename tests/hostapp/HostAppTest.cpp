@@ -1,6 +1,6 @@
 #include "app/FileUtil.h"
 #include "app/ProfileFile.h"
-#include "hostapp/ComposerKinds.h"
+#include "host/ComposerKinds.h"
 #include "hostapp/FilesOnly.h"
 #include "hostapp/HostExchange.h"
 #include "hostapp/HostLog.h"

@@ -48,13 +48,7 @@ Consolia::Consolia(Options options) : o_(std::move(options)) {
     connect(&ticker_, &QTimer::timeout, this, &Consolia::tick);
 }
 
-Consolia::~Consolia() {
-    if (composer_.state() != QProcess::NotRunning) {
-        composer_.terminate();
-        if (!composer_.waitForFinished(3000))
-            composer_.kill();
-    }
-}
+Consolia::~Consolia() = default; // the composer is stopped before the link goes
 
 std::string Consolia::exchangeFile() const {
     return o_.appData + "/Consolia/tmp/TempOndex.ondex";
@@ -80,14 +74,17 @@ bool Consolia::writeExchangeFile() {
     t.write("Instrument", "DescrFile", descr);
     t.write("Instrument", "Model", o_.instrument);
     t.write("AppTits", "AC", o_.title);
-    for (const char* key : {"TD", "FMC", "PLS"})
-        t.deleteKey("AppTits", key);
+    for (int id = 0; id < kComposerKinds; ++id)
+        t.deleteKey("AppTits", ComposerKindOf(id).titleKey);
     return t.commit();
 }
 
+const ComposerKind& Consolia::kind() const {
+    return ComposerKindOf(o_.composer == "fm" ? 1 : o_.composer == "pulse" ? 2 : 0);
+}
+
 std::string Consolia::composerTitle() const {
-    const char* key = o_.composer == "fm" ? "FMC" : o_.composer == "pulse" ? "PLS" : "TD";
-    return profile::GetValue(exchangeFile(), "AppTits", key).value_or("");
+    return profile::GetValue(exchangeFile(), "AppTits", kind().titleKey).value_or("");
 }
 
 bool Consolia::start() {
@@ -117,29 +114,17 @@ bool Consolia::start() {
 }
 
 void Consolia::launchComposer() {
-    QStringList args;
-    if (o_.composer == "fm")
-        args << "FMC";
-    else if (o_.composer == "pulse")
-        args << "PLS";
-    composer_.setProcessChannelMode(QProcess::ForwardedChannels);
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("APPDATA", QString::fromStdString(o_.appData));
-    env.insert("TIDEWRIGHT_LINK_DIR", QString::fromStdString(link_.folder()));
-    composer_.setProcessEnvironment(env);
-    connect(&composer_, &QProcess::finished, this, [this](int code, QProcess::ExitStatus) {
+    composer_.setFinished([this](int code) {
         Out("consolia-sim: tidewright exited with code " + std::to_string(code) + "\n");
         if (o_.expect < 0 || messages_ >= o_.expect)
             finish(code == 0 ? kDone : kProblem);
     });
-    connect(&composer_, &QProcess::errorOccurred, this, [this](QProcess::ProcessError e) {
-        if (e == QProcess::FailedToStart) {
-            Out("consolia-sim: cannot start " + o_.tidewright + "\n");
-            finish(kProblem);
-        }
-    });
-    Out("consolia-sim: launching " + o_.tidewright + " " + args.join(' ').toStdString() + "\n");
-    composer_.start(QString::fromStdString(o_.tidewright), args);
+    Out("consolia-sim: launching " + o_.tidewright + " " + kind().argument + "\n");
+    std::string error;
+    if (!composer_.start(kind(), o_.tidewright, o_.appData, link_.folder(), error)) {
+        Out("consolia-sim: " + error + "\n");
+        QTimer::singleShot(0, this, [this] { finish(kProblem); });
+    }
 }
 
 void Consolia::received(std::string_view text) {
@@ -162,8 +147,7 @@ void Consolia::notified(std::string_view name, long first, long second) {
 }
 
 void Consolia::counted() {
-    if (o_.expect >= 0 && messages_ >= o_.expect &&
-        (!o_.launch || composer_.state() == QProcess::NotRunning))
+    if (o_.expect >= 0 && messages_ >= o_.expect && (!o_.launch || !composer_.running()))
         QTimer::singleShot(0, this, [this] { finish(kDone); });
 }
 
@@ -220,7 +204,6 @@ bool Consolia::command(const std::string& line) {
     std::istringstream in(line);
     std::string verb;
     in >> verb;
-    const bool fm = o_.composer == "fm";
     if (verb == "event") {
         long code = 0, data = 0;
         if (in >> code) {
@@ -228,13 +211,14 @@ bool Consolia::command(const std::string& line) {
             return postHostEvent(code, data);
         }
     } else if (verb == "close") {
-        return postHostEvent(fm ? 10 : o_.composer == "pulse" ? 17 : 3, 0);
+        return postHostEvent(kind().closeEvent, 0);
     } else if (verb == "move") {
         long x = 0, y = 0;
         if (in >> x >> y)
-            return postHostEvent(fm ? 13 : 6, (x & 0xFFFF) | ((y & 0xFFFF) << 16));
+            return postHostEvent(kind().moveEvent,
+                                 MoveEventData(static_cast<int>(x), static_cast<int>(y)));
     } else if (verb == "reread") {
-        return postHostEvent(4, 0);
+        return postHostEvent(kRereadEvent, 0);
     } else if (verb == "progress") {
         long pos = 0, show = 1;
         if (in >> pos) {

@@ -1,8 +1,9 @@
 #pragma once
+#include "host/ComposerKinds.h"
+#include "host/qt/ComposerRunner.h"
 #include "host/qt/QtHostLink.h"
 
 #include <QObject>
-#include <QProcess>
 #include <QSocketNotifier>
 #include <QTimer>
 
@@ -44,6 +45,7 @@ class Consolia : public QObject {
   private:
     std::string exchangeFile() const;
     bool writeExchangeFile();
+    const ComposerKind& kind() const;
     std::string composerTitle() const;
     void launchComposer();
     void received(std::string_view text);
@@ -57,7 +59,7 @@ class Consolia : public QObject {
     Options o_;
     QtHostLink link_;
     std::unique_ptr<QtLinkWindow> window_;
-    QProcess composer_;
+    ComposerRunner composer_;
     QTimer ticker_;
     std::unique_ptr<QSocketNotifier> stdin_;
     std::deque<std::string> pending_; // actions waiting for the composer's window

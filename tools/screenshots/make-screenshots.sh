@@ -6,8 +6,9 @@
 #   tools/screenshots/make-screenshots.sh [BUILD_DIR [OUT_DIR]]    (build, docs/images)
 #   TW_SCREENSHOT_SCALE=2 tools/screenshots/make-screenshots.sh build /tmp/shots-200
 #
-# Needs: xvfb (xvfb-run), openbox, x11-apps (xwd), xdotool, python3; and tidewright and
-# consolia-sim built.
+# Needs: xvfb (xvfb-run), openbox, x11-apps (xwd), xdotool, python3, unshare (util-linux, with
+# user namespaces allowed); and tidewright, consolia-sim, tidewright-host and tidewright-awg-sim
+# built.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
@@ -105,21 +106,37 @@ stop() {
 }
 
 # Tidewright Host with the simulated instrument: a sine from the waveform composer downloaded,
-# then the host in front with its log.
-APPDATA=$work/appdata-host "$build/tools/tidewright-host" --simulated --composer standard \
-    > "$work/host.log" 2>&1 &
-host_pid=$!
-host=$(window '^Tidewright Host')
-main=$(window '^Tidewright ->')
-keys "$main" alt+w s
-keys "$(window '^Sine')" Return
-keys "$main" ctrl+d
-sleep 1
-xdotool windowactivate --sync "$host" 2> /dev/null || true
-shot "$host" host
-kill "$host_pid"
-wait "$host_pid" || true
-host_pid=""
+# then the host in front with its log, in a 1024x700 window. Its log shows the folders it uses,
+# so it runs in a mount namespace of its own where they have a user's names: the programs in
+# /usr/local/bin, their data in /usr/local/share/tidewright and the home folder /home/ada.
+neutral=$work/neutral
+mkdir -p "$neutral/local/bin" "$neutral/local/share/tidewright" "$neutral/home/ada"
+cp "$build/tidewright" "$build/tools/tidewright-host" "$build/tools/tidewright-awg-sim" \
+    "$neutral/local/bin/"
+cp -r "$root/data/instrument" "$root/data/TempOndex.ondex" "$neutral/local/share/tidewright/"
+if unshare --user --map-root-user --mount true 2> /dev/null; then
+    unshare --user --map-root-user --mount sh -c '
+        mount --bind "$1/local" /usr/local && mount --bind "$1/home" /home || exit 1
+        cd /home/ada
+        HOME=/home/ada XDG_CONFIG_HOME=/home/ada/.config \
+            exec /usr/local/bin/tidewright-host --simulated --composer standard' \
+        host "$neutral" > "$work/host.log" 2>&1 &
+    host_pid=$!
+    host=$(window '^Tidewright Host')
+    xdotool windowsize "$host" $((1024 * scale)) $((700 * scale))
+    main=$(window '^Tidewright ->')
+    keys "$main" alt+w s
+    keys "$(window '^Sine')" Return
+    keys "$main" ctrl+d
+    sleep 1
+    xdotool windowactivate --sync "$host" 2> /dev/null || true
+    shot "$host" host
+    kill "$host_pid"
+    wait "$host_pid" || true
+    host_pid=""
+else
+    echo "make-screenshots: unshare --user --mount is refused here; host.png is left as it was" >&2
+fi
 
 # Standard composer: a sine from the Wave menu, then the main window with it.
 start standard

@@ -2,7 +2,6 @@
 // the instrument.
 #include "app/LaunchState.h"
 #include "app/qt/QtPrompter.h"
-#include "app/qt/ScreenFit.h"
 #include "host/qt/QtHostLink.h"
 #include "host/qt/TerminationSignals.h"
 #include "hostapp/qt/HostWindow.h"
@@ -86,7 +85,6 @@ int main(int argc, char** argv) {
     named.appName = "Tidewright Host"; // the caption of the link's messages
     tw::SetLaunchState(named);
     tw::InstallGuiPrompter();
-    tw::KeepWindowsOnScreen();
     tw::QuitOnTerminationSignals();
 
     tw::QtHostLink link;

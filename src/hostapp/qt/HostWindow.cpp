@@ -4,6 +4,7 @@
 #include "app/WindowPlacement.h"
 #include "app/qt/AppProfile.h"
 #include "app/qt/ProgressDialog.h"
+#include "app/qt/ScreenFit.h"
 #include "host/qt/QtHostLink.h"
 #include "hostapp/FilesOnly.h"
 #include "hostapp/LoggedTransport.h"
@@ -66,6 +67,7 @@ HostWindow::HostWindow(QtHostLink& link, HostSetup setup, QWidget* parent)
     connect(&placeWait_, &QTimer::timeout, this, &HostWindow::placeComposer);
     restoreSettings();
     updateState();
+    KeepWindowsOnScreen(); // a remembered placement off this screen is pulled back
 }
 
 HostWindow::~HostWindow() {
@@ -200,6 +202,9 @@ void HostWindow::chooseInstrument(const QString& model) {
     active_ = {channel_->value() - 1, segment_->value()};
     updateTitle();
     log_.add(HostLog::Kind::Note, "Instrument: " + facts_.name + " (" + facts_.descrFile + ")");
+    if (const std::string note = MissingProfileNote(setup_.instrumentFolder, facts_.model);
+        !note.empty())
+        log_.add(HostLog::Kind::Error, note); // a box follows when the user reaches for it
     if (simulator_.running())
         useSimulatedInstrument(); // the simulator plays one model
     writeExchange();
@@ -267,12 +272,14 @@ bool HostWindow::testConnection() {
 bool HostWindow::useSimulatedInstrument() {
     if (busy_)
         return false;
-    std::string error;
-    const std::string resource = simulator_.start(setup_.simulator, facts_.model, error);
-    if (resource.empty()) {
-        report(error);
+    StopSimulator(simulator_);
+    simulator_ = LaunchSimulator(setup_.simulator,
+                                 {"--listen", "127.0.0.1:0", "--instrument", facts_.model});
+    if (!simulator_.error.empty()) {
+        report(simulator_.error);
         return false;
     }
+    const std::string resource = simulator_.resource();
     log_.add(HostLog::Kind::Note, "Simulated " + facts_.model + " listening at " + resource);
     resource_->setText(Q(resource));
     setFilesOnlyFolder("");
@@ -308,6 +315,9 @@ void HostWindow::updateState() {
     filesOnly_->setChecked(!filesOnlyFolder_.empty());
     if (!filesOnlyFolder_.empty())
         connection_->setText("Files only: messages and files go to " + Q(filesOnlyFolder_));
+    else if (!MissingProfileNote(setup_.instrumentFolder, facts_.model).empty())
+        connection_->setText("No instrument profile for the " + Q(facts_.model) +
+                             ": Files Only keeps the composers' messages");
     else if (!session_)
         connection_->setText(simulator_.running() ? "Simulated instrument" : "Not connected");
 }

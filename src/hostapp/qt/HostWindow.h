@@ -1,11 +1,11 @@
 #pragma once
+#include "host/qt/ComposerRunner.h"
 #include "hostapp/HostExchange.h"
 #include "hostapp/HostLog.h"
 #include "hostapp/InstrumentFacts.h"
-#include "hostapp/qt/ComposerRunner.h"
 #include "hostapp/qt/HostPrograms.h"
-#include "hostapp/qt/SimulatorProcess.h"
 #include "instrument/InstrumentSession.h"
+#include "instrument/SimulatorLaunch.h"
 
 #include <QMainWindow>
 #include <QTimer>
@@ -82,7 +82,7 @@ class HostWindow : public QMainWindow {
     ChannelSegment active_;
     std::unique_ptr<QtLinkWindow> linkWindow_;
     ComposerRunner composer_;
-    SimulatorProcess simulator_;
+    SimulatorLaunch simulator_; // stopped with the window
     std::unique_ptr<InstrumentSession> session_;
     std::string filesOnlyFolder_;
     bool busy_ = false; // a message is being carried out

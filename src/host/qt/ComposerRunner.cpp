@@ -1,4 +1,4 @@
-#include "hostapp/qt/ComposerRunner.h"
+#include "host/qt/ComposerRunner.h"
 
 namespace tw {
 

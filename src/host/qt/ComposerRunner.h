@@ -1,5 +1,5 @@
 #pragma once
-#include "hostapp/ComposerKinds.h"
+#include "host/ComposerKinds.h"
 
 #include <QObject>
 #include <QProcess>

@@ -1,4 +1,4 @@
-#include "hostapp/ComposerKinds.h"
+#include "host/ComposerKinds.h"
 
 namespace tw {
 
