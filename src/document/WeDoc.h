@@ -87,7 +87,8 @@ class WeDoc {
     void RereadActiveChannel();
 
     // The instrument as the description load found it, with what this composer takes of it
-    // (trace types and pattern tables only where it has them).
+    // (trace types and pattern tables only where it has them). Its `active` and
+    // `segTableSection` are the load's; the document's own follow below and above.
     const InstrumentLimits& limits() const { return limits_; }
     int bytesPerPoint() const { return BytesPerPoint(composer_.layout()); } // in files
     const std::string& tmpFolder() const { return tmpFolder_; }
