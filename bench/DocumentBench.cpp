@@ -118,7 +118,7 @@ std::unique_ptr<WeDoc> OpenedDocument() {
     FreshSegments();
     auto doc = std::make_unique<WeDoc>(standard);
     LoadActiveSegment(*doc);
-    if (!doc->Open(WavePath(), 0))
+    if (!doc->Open({WavePath(), 0}))
         std::fprintf(stderr, "cannot open the wave\n");
     return doc;
 }
@@ -135,7 +135,7 @@ bool Invert(WeDoc& doc, int round) {
            doc.samples().Write(static_cast<std::size_t>(L), static_cast<std::size_t>(R),
                                [&](SampleSpan s) {
                                    return InvertArea(s, L, R, InvertMirror::AboutZero, 0,
-                                                     SampleLimits{doc.vMin, doc.vMax});
+                                                     SampleLimits{doc.vMin(), doc.vMax()});
                                }) &&
            doc.CommitEdit();
 }
@@ -177,12 +177,12 @@ bool Generator(WeDoc& doc, int round) {
 
 bool ChangeWavelength(WeDoc& doc) {
     const bool full = doc.wavelength() == static_cast<double>(kPoints);
-    return doc.SetWavelength(full ? kPoints - doc.resFactor : kPoints);
+    return doc.SetWavelength(full ? kPoints - doc.limits().resFactor : kPoints);
 }
 
 bool Save(WeDoc& doc) {
-    doc.fileName = RootFolder() + "/saved.wav";
-    return doc.Save() == SaveResult::Saved && doc.pathName == doc.fileName;
+    doc.SetFileNameFrom(RootFolder() + "/saved.wav");
+    return doc.Save() == SaveResult::Saved && doc.pathName() == doc.fileName();
 }
 
 double LoadAverage() {
@@ -273,11 +273,13 @@ void RunTimes() {
 
     std::printf("document operations:\n");
     auto doc = OpenedDocument();
-    Print("Open", Measure([&](int) { return doc->Open(WavePath(), 0); }), m, r, 0);
+    Print("Open", Measure([&](int) { return doc->Open({WavePath(), 0}); }), m, r, 0);
     // Open starts the working file's copy; the first edit waits for it when it comes at once.
     Print("first edit at once after Open",
           Measure([&](int round) { return Invert(*doc, round); },
-                  [&](int) { return doc->Open(WavePath(), 0); }),
+                  [&](int) {
+                      return doc->Open({WavePath(), 0});
+                  }),
           m, r, 0);
     Figure copied = Measure(
         [&](int) {
@@ -285,12 +287,14 @@ void RunTimes() {
                 std::this_thread::sleep_for(std::chrono::milliseconds(5));
             return true;
         },
-        [&](int) { return doc->Open(WavePath(), 0); });
+        [&](int) {
+            return doc->Open({WavePath(), 0});
+        });
     Print("working file copied after Open", copied, m, r, 0);
     Print("first edit once the copy is made",
           Measure([&](int round) { return Invert(*doc, round); },
                   [&](int) {
-                      const bool opened = doc->Open(WavePath(), 0);
+                      const bool opened = doc->Open({WavePath(), 0});
                       while (doc->CopyingWorkingFile())
                           std::this_thread::sleep_for(std::chrono::milliseconds(5));
                       return opened;

@@ -4,6 +4,7 @@
 #include "host/HostEvents.h"
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -60,7 +61,7 @@ class Composer {
     virtual bool wavelengthIncrements() const { return true; }
     // Trace types and pattern tables, when the description file asks for them.
     virtual bool tracesAndPatterns() const { return true; }
-    // The value of a new point before the channel set-up gives one.
+    // The value of a new point (the FM composer's carrier once the channel set-up gives one).
     virtual std::int32_t initialPoint() const { return 0; }
     virtual const FmLimits& fmLimits() const;
 
@@ -103,6 +104,10 @@ class Composer {
     // The FM markers table and its bar; the function mode picks the stored table.
     virtual bool fmMarkers() const { return false; }
     virtual int fmFuncMode() const { return 0; }
+    // The points of the current wave the FM markers stand at, and how many of the table's
+    // values lie within the range (ComputeMarkers keeps them in step).
+    virtual std::span<const std::int32_t> fmMarkerPoints() const { return {}; }
+    virtual int fmMarkersInRange() const { return 0; }
     // The parameter bar's deviation box: its text, and a typed value.
     virtual std::string DeviationText() const { return {}; }
     virtual void TakeDeviation(WeDoc& /*doc*/, std::string_view /*text*/) {}

@@ -72,6 +72,8 @@ constexpr FormatWriting kPassedOver{nullptr, SaveRole::Passed};
 constexpr auto kInt16 = PointLayout::Int16;
 constexpr auto kInt32 = PointLayout::Int32;
 constexpr auto kRecord6 = PointLayout::Record6;
+// Save also writes the FM points under this name, in the FM composer's binary form.
+constexpr std::string_view kFmSecondBinary = "wfm";
 
 // Layout, code, extension, filter, dialogs, name, reading, writing. A composer's rows stand in
 // code order, and each dialog lists them in that order: a new format is a row at the end of its
@@ -153,6 +155,18 @@ const FileFormat* FileFormatOfPath(const std::string& path, PointLayout layout) 
 bool AsksDimension(PointLayout layout, int code) {
     const FileFormat* format = FindFileFormat(layout, code);
     return format && format->reading.asksDimension;
+}
+
+bool SavesAsBinary(const std::string& path) {
+    const std::string extension = ExtensionOf(path);
+    if (EqualsNoCase(extension, kFmSecondBinary))
+        return true;
+    for (PointLayout layout : {kInt16, kInt32}) {
+        const FileFormat* native = FindFileFormat(layout, kNativeCode);
+        if (native && EqualsNoCase(extension, native->extension))
+            return true;
+    }
+    return false;
 }
 
 } // namespace tw

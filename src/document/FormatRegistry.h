@@ -75,5 +75,8 @@ const FileFormat* FileFormatOfExtension(PointLayout layout, std::string_view ext
 const FileFormat* FileFormatOfPath(const std::string& path, PointLayout layout);
 // Whether Open asks the dimension question before it reads a file of the code.
 bool AsksDimension(PointLayout layout, int code);
+// Whether Save writes the points to a file of this name as it stands: the binary form of the
+// standard or FM composer, in either composer (any case).
+bool SavesAsBinary(const std::string& path);
 
 } // namespace tw

@@ -19,7 +19,7 @@ namespace tw {
 namespace {
 // A new segment file: kNewSegmentPoints points of the document's initial value.
 bool CreateSegmentFile(const WeDoc& doc, const std::string& path) {
-    std::vector<std::int32_t> fresh(kNewSegmentPoints, doc.initialPoint);
+    std::vector<std::int32_t> fresh(kNewSegmentPoints, doc.composer().initialPoint());
     return WriteNativeFile(path, fresh, doc.composer().layout()).ok();
 }
 } // namespace
@@ -57,7 +57,7 @@ void SelectSegmentOnHost(int segment) {
 
 bool CheckSegmentNumber(WeDoc& doc, int& segment) {
     const bool fp = launch().fpSegMode;
-    const double maximum = fp ? doc.composer().fmLimits().fpSegMax : doc.segmentMax;
+    const double maximum = fp ? doc.composer().fmLimits().fpSegMax : doc.limits().segmentMax;
     if (segment < 1 || segment > maximum) {
         segment = doc.activeSegment();
         doc.listener().segmentShown();
@@ -65,7 +65,7 @@ bool CheckSegmentNumber(WeDoc& doc, int& segment) {
         return false;
     }
     // One read of the table instead of one lookup per lower segment number.
-    const std::set<long> used = ExchangeFile::Segments::Numbers(doc.segTableSection);
+    const std::set<long> used = ExchangeFile::Segments::Numbers(doc.segTableSection());
     int below = 0;
     auto it = used.lower_bound(segment);
     if (it != used.begin())
@@ -84,7 +84,7 @@ bool CheckSegmentNumber(WeDoc& doc, int& segment) {
         SelectSegmentOnHost(segment);
     }
     LoadChannelSegment(doc);
-    if (doc.pattSyncTable)
+    if (doc.limits().pattSyncTable)
         UpdatePatternTable(doc, "", doc.activeSegment(), doc.activeChannel());
     return true;
 }
@@ -135,7 +135,7 @@ void LoadActiveSegment(WeDoc& doc) {
         doc.TakeActive({channel, segment});
         if (!RecordSegment(segment, channel, path, fp))
             path = doc.WorkingFile(segment, channel);
-        if (doc.pattSyncTable)
+        if (doc.limits().pattSyncTable)
             UpdatePatternTable(doc, path, segment, channel);
     }
     if (!FileExists(path)) {
@@ -147,7 +147,7 @@ void LoadActiveSegment(WeDoc& doc) {
         doc.SetPathName(path, false);
         doc.listener().wavelengthShown();
     } else {
-        std::string converted = doc.ConvertToNative(path, -3);
+        std::string converted = doc.ConvertToNative({path, kCodeFromName});
         if (!converted.empty()) {
             doc.LoadWaveFile(converted, true, true);
         } else {
@@ -157,7 +157,7 @@ void LoadActiveSegment(WeDoc& doc) {
         }
     }
     doc.listener().segmentShown();
-    doc.SetFileNameFrom(doc.pathName);
+    doc.SetFileNameFrom(doc.pathName());
 }
 
 void UpdatePatternTable(WeDoc& doc, std::string path, int segment, int channel) {
@@ -168,7 +168,7 @@ void UpdatePatternTable(WeDoc& doc, std::string path, int segment, int channel) 
         path = doc.WorkingFile(segment, channel);
     if (!FileExists(path))
         CreateSegmentFile(doc, path);
-    std::int64_t target = FileSize(path) / doc.patSyncFactor;
+    std::int64_t target = FileSize(path) / doc.limits().patSyncFactor;
     if (target < 0)
         return;
     const std::optional<std::string> stored = ExchangeFile::Segments::PatternFile(channel, segment);

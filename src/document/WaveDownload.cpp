@@ -26,7 +26,7 @@ std::string DescrValue(const char* section, const char* key, int size) {
 
 void CopyAdditionalBits(const WeDoc& doc) {
     const int s = ExchangeFile::Active::Segment(0, false, 1).value_or(1);
-    for (const auto& stored : ExchangeFile::MarkerBits::ForDownload(doc.segTableSection, s))
+    for (const auto& stored : ExchangeFile::MarkerBits::ForDownload(doc.segTableSection(), s))
         WriteGeneralSetting(strprintf(stored.invert ? "%dInv" : "%dBit", stored.bit), stored.value,
                             "DwnStr");
 }
@@ -108,13 +108,13 @@ std::string StandardDownloadText(WeDoc& doc) {
         text = FormatCommandTemplate(templ, {segment, combined ? 2 * length : length, segment});
     }
     text += "\n";
-    std::string prefix = doc.hasTraceTypes ? TraceTypePrefix(doc) : std::string();
+    std::string prefix = doc.limits().hasTraceTypes ? TraceTypePrefix(doc) : std::string();
     if (combined) {
         int low = channel & ~1;
         text += "Wav=" + SegmentPath(ExchangeFile::Segments::ChannelTable(low), segment, true) +
                 "&" + SegmentPath(ExchangeFile::Segments::ChannelTable(low + 1), segment, true);
     } else {
-        text += "Wav=" + SegmentPath(doc.segTableSection, segment, false);
+        text += "Wav=" + SegmentPath(doc.segTableSection(), segment, false);
     }
     const bool pilot = StartsWithNoCase(DescrValue("Instrument", "Pilot", 260), "ye");
     if (!pilot && !prefix.empty())
@@ -149,7 +149,7 @@ int SendTraceDownload(WeDoc& doc) {
 int SendFmDownload(WeDoc& doc) {
     std::string text = FmDownloadText(doc);
     doc.RefreshFmMarkers();
-    WriteFmMarkerFile(doc.tmpFolder, doc.fmMarkers);
+    WriteFmMarkerFile(doc.tmpFolder(), doc.composer().fmMarkerPoints());
     return SendToExchangeHost(text) ? 1 : 0;
 }
 

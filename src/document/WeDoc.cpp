@@ -24,32 +24,20 @@ namespace tw {
 WeDoc::WeDoc(Composer& composer)
     : composer_(composer),
       samples_(composer.layout() == PointLayout::Int16 ? SampleWidth::Int16 : SampleWidth::Int32) {
-    const LaunchState& ls = launch();
-    isFm = composer_.isFm();
-    limits = LoadInstrumentDescription(samples_.width() == SampleWidth::Int32 ? 4 : 2);
-    active_ = limits.active;
-    commonSegmForAllChan = limits.commonSegmForAllChan;
-    moduleChans = limits.moduleChans;
-    wavelengthMin = limits.wavelengthMin;
-    wavelengthMax = limits.wavelengthMax;
-    segmentMin = limits.segmentMin;
-    segmentMax = limits.segmentMax;
-    resFactor = limits.resFactor;
-    bytesPerPoint = BytesPerPoint(composer_.layout());
-    hasTraceTypes = composer_.tracesAndPatterns() && limits.hasTraceTypes;
-    pattSyncTable = composer_.tracesAndPatterns() && limits.pattSyncTable;
-    patSyncFactor = limits.patSyncFactor > 0 ? limits.patSyncFactor : 2;
-    channels = limits.channels;
-    tmpFolder = ls.tmpFolder;
-    undoFile = tmpFolder + composer_.undoFileName();
-    journal_ = EditJournal(undoFile);
+    limits_ = LoadInstrumentDescription(samples_.width() == SampleWidth::Int32 ? 4 : 2);
+    limits_.hasTraceTypes = composer_.tracesAndPatterns() && limits_.hasTraceTypes;
+    limits_.pattSyncTable = composer_.tracesAndPatterns() && limits_.pattSyncTable;
+    if (limits_.patSyncFactor <= 0)
+        limits_.patSyncFactor = 2;
+    active_ = limits_.active;
+    tmpFolder_ = launch().tmpFolder;
+    undoFile_ = tmpFolder_ + composer_.undoFileName();
+    journal_ = EditJournal(undoFile_);
     journal_.Recover(); // before anything reads a working file
-    segTableSection = composer_.segTableSection(active_.channel);
-    waveParSection = composer_.waveParSection();
-    vMin = limits.vMin;
-    vMax = limits.vMax;
-    initialPoint = composer_.initialPoint();
-    Allocate(limits.initialWavelength > 0 ? static_cast<std::size_t>(limits.initialWavelength) : 0);
+    vMin_ = limits_.vMin;
+    vMax_ = limits_.vMax;
+    Allocate(limits_.initialWavelength > 0 ? static_cast<std::size_t>(limits_.initialWavelength)
+                                           : 0);
     SetUpFmChannel();
 }
 
@@ -58,13 +46,18 @@ bool WeDoc::SetUpFmChannel() {
 }
 
 WeDoc::~WeDoc() {
-    ExchangeFile::WaveParameters::Forget(waveParSection);
-    RemoveFile(tmpFolder + "^^Dwn.wav");
+    ExchangeFile::WaveParameters::Forget(waveParSection());
+    RemoveFile(tmpFolder_ + "^^Dwn.wav");
     PostComposerClosed(composer_.closedCode(), 0);
 }
 
+void WeDoc::FrameValues(double vMin, double vMax) {
+    vMin_ = vMin;
+    vMax_ = vMax;
+}
+
 void WeDoc::Allocate(std::size_t n) {
-    samples_.Assign(n, initialPoint);
+    samples_.Assign(n, composer_.initialPoint());
     AdoptPointsFile({}); // no file holds the new points yet
 }
 
@@ -78,7 +71,7 @@ void WeDoc::AdoptPointsFile(const std::string& path) {
 }
 
 std::string WeDoc::WorkingFile(int segment, int channel) const {
-    return tmpFolder + composer_.workingFileName(segment, channel);
+    return tmpFolder_ + composer_.workingFileName(segment, channel);
 }
 
 int WeDoc::ActiveTableSegment() const {
@@ -93,7 +86,6 @@ void WeDoc::TakeActive(ChannelSegment place) {
     if (place.channel == active_.channel && place.segment == active_.segment)
         return;
     active_ = place;
-    segTableSection = composer_.segTableSection(active_.channel);
     listener().activeChanged();
 }
 
@@ -113,17 +105,17 @@ void WeDoc::RereadActiveChannel() {
 }
 
 void WeDoc::SetPathName(const std::string& path, bool addRecent) {
-    pathName = path;
+    pathName_ = path;
     listener().pathNameChanged(path, addRecent);
 }
 
 bool WeDoc::InTmpFolder(const std::string& path) const {
-    return !tmpFolder.empty() && path.size() >= tmpFolder.size() &&
-           EqualsNoCase(std::string_view(path).substr(0, tmpFolder.size()), tmpFolder);
+    return !tmpFolder_.empty() && path.size() >= tmpFolder_.size() &&
+           EqualsNoCase(std::string_view(path).substr(0, tmpFolder_.size()), tmpFolder_);
 }
 
 void WeDoc::SetFileNameFrom(const std::string& path) {
-    fileName = InTmpFolder(path) ? std::string() : path;
+    fileName_ = InTmpFolder(path) ? std::string() : path;
 }
 
 void WeDoc::TakeWorkingCopy() {
@@ -134,7 +126,7 @@ void WeDoc::TakeWorkingCopy() {
 
 FileResult WeDoc::SnapshotForUndo(const std::string& path) {
     TakeWorkingCopy();
-    const std::string& target = path.empty() ? undoFile : path;
+    const std::string& target = path.empty() ? undoFile_ : path;
     if (pointsFile_.empty()) {
         // No file holds the points: there is nothing to go back to.
         pendingUndo_.discard();
@@ -147,7 +139,7 @@ FileResult WeDoc::SnapshotForUndo(const std::string& path) {
     // The working file when it holds the same points: a second name in the same folder.
     const std::string from = HoldsPoints(ActiveWorkingFile()) ? ActiveWorkingFile() : pointsFile_;
     if (path.empty()) {
-        pendingUndo_ = StagedFile(undoFile);
+        pendingUndo_ = StagedFile(undoFile_);
         taken = pendingUndo_.linkTo(from);
         pendingVersion_ = pointsVersion_;
     } else {
@@ -169,7 +161,7 @@ void WeDoc::SettleUndo(bool keep) {
     }
     if (FileResult kept = pendingUndo_.commit(); !kept) {
         // An older undo file would give back the wrong points.
-        RemoveFile(undoFile);
+        RemoveFile(undoFile_);
         ReportFileFailure(kept);
     }
     journal_.DropUndo(); // older than the undo file, or wrong with it gone
@@ -180,7 +172,7 @@ bool WeDoc::HoldsPoints(const std::string& file) const {
 }
 
 FileResult WeDoc::WriteWorkingFile(const std::string& path, Progress& progress) {
-    const std::string target = path.empty() ? pathName : path;
+    const std::string target = path.empty() ? pathName_ : path;
     // A Save leaves the working file as it is, so the next edit is still written into it.
     const std::string working = ActiveWorkingFile();
     const bool workingKept = target != working && HoldsPoints(working) && !samples_.pending();
@@ -209,7 +201,7 @@ void WeDoc::RestorePoints() {
 bool WeDoc::WritesInPlace(const std::string& working, const PointChange& c) const {
     if (composer_.layout() == PointLayout::Record6 || !HoldsPoints(working))
         return false;
-    const auto bpp = static_cast<std::uint64_t>(bytesPerPoint);
+    const auto bpp = static_cast<std::uint64_t>(bytesPerPoint());
     const std::uint64_t count = samples_.size();
     const std::uint64_t newEnd = c.length ? count : c.last + 1;
     const std::uint64_t oldEnd = c.length ? c.oldCount : c.last + 1;
@@ -229,7 +221,7 @@ FileResult WeDoc::WriteInPlace(const std::string& working, const PointChange& c,
     const std::size_t count = samples_.size();
     const std::size_t end = c.length ? count : std::min(c.last + 1, count);
     const std::size_t first = std::min(c.first, end);
-    const auto bpp = static_cast<std::size_t>(bytesPerPoint);
+    const auto bpp = static_cast<std::size_t>(bytesPerPoint());
     const auto bytes = std::visit(
         [&](auto all) {
             return std::span<const char>(reinterpret_cast<const char*>(all.data() + first),
@@ -285,6 +277,7 @@ void WeDoc::LoadFpSegmentRange() {
 }
 
 WavelengthCheck WeDoc::CheckWavelengthIncrement(long& n) {
+    const int resFactor = limits_.resFactor;
     if (!composer_.wavelengthIncrements() || resFactor <= 1 || n % resFactor == 0)
         return WavelengthCheck::Kept;
     Answer a = ask(launch().appName, vformat(StringText(3001), static_cast<int>(n), resFactor),
@@ -306,13 +299,13 @@ bool WeDoc::ReadForLoad(const std::string& file, bool adopt, bool asIsOnCancel,
         return false;
     }
     LoadFpSegmentRange();
-    long count = static_cast<long>(size / bytesPerPoint);
+    long count = static_cast<long>(size / bytesPerPoint());
     bool cut = false;
-    if (adopt && composer_.wavelengthIncrements() && resFactor > 1) {
-        busy = true;
+    if (adopt && composer_.wavelengthIncrements() && limits_.resFactor > 1) {
+        busy_ = true;
         long n = count;
         WavelengthCheck check = CheckWavelengthIncrement(n);
-        busy = false;
+        busy_ = false;
         if (check == WavelengthCheck::Cancelled && !asIsOnCancel)
             return false;
         cut = check == WavelengthCheck::Corrected;
@@ -328,7 +321,7 @@ bool WeDoc::ReadForLoad(const std::string& file, bool adopt, bool asIsOnCancel,
         return false;
     }
     if (samples_.size() != static_cast<std::size_t>(count))
-        samples_.Resize(static_cast<std::size_t>(count), initialPoint);
+        samples_.Resize(static_cast<std::size_t>(count), composer_.initialPoint());
     if (cut) {
         if (FileResult written = samples_.WriteFile(file, composer_.layout()); !written) {
             ReportFileFailure(written);
@@ -345,7 +338,7 @@ void WeDoc::PutPointsBack(std::size_t count) {
         return;
     }
     // No file holds them: they were a new wave's.
-    samples_.Assign(count, initialPoint);
+    samples_.Assign(count, composer_.initialPoint());
     samples_.TakePending();
     RefreshFmMarkers();
     listener().wavelengthShown();
@@ -361,11 +354,11 @@ void WeDoc::AdoptPoints(const std::string& file, bool adopt) {
 }
 
 bool WeDoc::LoadWaveFile(const std::string& path, bool adopt, bool asIsOnCancel) {
-    if (busy)
+    if (busy_)
         return false;
     std::string file = path;
     if (file.find(".w") == std::string::npos && file.find(".W") == std::string::npos) {
-        file = ConvertToNative(file, -3);
+        file = ConvertToNative({file, kCodeFromName});
         if (file.empty())
             return false;
     }
@@ -376,7 +369,7 @@ bool WeDoc::LoadWaveFile(const std::string& path, bool adopt, bool asIsOnCancel)
 }
 
 void WeDoc::AfterLengthChange() {
-    ExchangeFile::WaveParameters::ForgetRange(waveParSection);
+    ExchangeFile::WaveParameters::ForgetRange(waveParSection());
     listener().rangeReset();
     listener().repaint(WeDocListener::kAll, WeDocListener::kAll);
 }
@@ -390,7 +383,7 @@ bool WeDoc::ChangeLength(long n, long from, Progress& progress) {
         listener().wavelengthShown();
         return false;
     }
-    if (n < wavelengthMin || n > wavelengthMax) {
+    if (n < limits_.wavelengthMin || n > limits_.wavelengthMax) {
         ask(launch().appName, StringText(3002), Buttons::Ok, Icon::Exclamation);
         listener().wavelengthShown();
         return false;
@@ -408,7 +401,7 @@ bool WeDoc::ChangeLength(long n, long from, Progress& progress) {
         });
     // The points in memory are the undo copy's content (moved to the start by Trim Left), so
     // they are cut or extended in place.
-    samples_.Resize(static_cast<std::size_t>(n), initialPoint);
+    samples_.Resize(static_cast<std::size_t>(n), composer_.initialPoint());
     const int segment = ActiveTableSegment();
     const int channel = active_.channel;
     std::optional<PointChange> tail; // only the points past the shorter length changed
@@ -418,13 +411,13 @@ bool WeDoc::ChangeLength(long n, long from, Progress& progress) {
     if (!WriteChange(ActiveWorkingFile(), keepUndo, tail, progress))
         return false;
     SetPathName(ActiveWorkingFile(), true);
-    RecordSegmentFile(segment, channel, pathName, launch().fpSegMode);
-    if (pattSyncTable)
+    RecordSegmentFile(segment, channel, pathName_, launch().fpSegMode);
+    if (limits_.pattSyncTable)
         UpdatePatternTable(*this, "", segment, channel);
-    AppendLog("SetWlen = " + std::to_string(FileSize(pathName) / 2));
+    AppendLog("SetWlen = " + std::to_string(FileSize(pathName_) / 2));
     RefreshFmMarkers();
     listener().wavelengthShown();
-    if (commonSegmForAllChan || moduleChans)
+    if (limits_.commonSegmForAllChan || limits_.moduleChans)
         SyncPartnerChannelSegment(*this);
     AfterLengthChange();
     return true;
@@ -456,7 +449,7 @@ bool WeDoc::New() {
     const std::string working = ActiveWorkingFile();
     // Allocate with the current wavelength, keeping the file that still holds the old points
     // for the case that the new ones cannot be written.
-    samples_.Assign(samples_.size(), initialPoint);
+    samples_.Assign(samples_.size(), composer_.initialPoint());
     if (!WriteChange(working, keepUndo))
         return false;
     SetPathName(working, false);
@@ -467,10 +460,10 @@ bool WeDoc::New() {
     return true;
 }
 
-bool WeDoc::Open(const std::string& path, int code, Progress& progress) {
-    ImportContext ctx = OpenContext();
+bool WeDoc::Open(const OpenRequest& request, Progress& progress) {
+    ImportContext ctx = OpenContext(request);
     ctx.progress = &progress;
-    ConvertResult converted = ConvertToBinary(path, code, ctx);
+    ConvertResult converted = ConvertToBinary(request.path, request.code, ctx);
     if (!converted.ok) {
         if (!converted.failure)
             ReportFileFailure(converted.failure);
@@ -491,7 +484,7 @@ bool WeDoc::Open(const std::string& path, int code, Progress& progress) {
     }
     // A stray partial point at the end is dropped from the file too, so that the segment's file
     // holds exactly the points.
-    const auto exact = static_cast<std::int64_t>(samples_.size()) * bytesPerPoint;
+    const auto exact = static_cast<std::int64_t>(samples_.size()) * bytesPerPoint();
     if (FileSize(file) != exact) {
         if (FileResult written = samples_.WriteFile(file, composer_.layout()); !written) {
             pendingUndo_.discard();
@@ -503,7 +496,7 @@ bool WeDoc::Open(const std::string& path, int code, Progress& progress) {
     AdoptPoints(file, false);
     SettleUndo(keepUndo);
     SetFileNameFrom(file);
-    SetPathName(path, true);
+    SetPathName(request.path, true);
     RecordSegmentFile(ActiveTableSegment(), active_.channel, file, launch().fpSegMode);
     composer_.WaveOpened(*this);
     // The first edit is then written into the working file where it lies.
@@ -522,22 +515,19 @@ void WeDoc::RemoveModifMark() {
 }
 
 SaveResult WeDoc::Save(Progress& progress) {
-    std::string title = ToUpper(listener().windowTitle());
-    std::size_t untitled = title.find("UNTIT");
-    if (fileName.empty() || (untitled != std::string::npos && untitled > 0))
+    if (fileName_.empty() || ToUpper(FileNameOf(fileName_)).find("UNTIT") != std::string::npos)
         return SaveResult::NeedsSaveAs;
-    std::string ext = fileName.size() >= 4 ? ToLower(fileName.substr(fileName.size() - 4)) : "";
-    if (ext != ".wav" && ext != ".wvf" && ext != ".wfm") {
-        fileName.clear();
+    if (!SavesAsBinary(fileName_)) {
+        fileName_.clear();
         return SaveResult::NeedsSaveAs;
     }
-    if (FileResult written = WriteWorkingFile(fileName, progress); !written) {
+    if (FileResult written = WriteWorkingFile(fileName_, progress); !written) {
         ReportFileFailure(written);
         return SaveResult::Saved;
     }
-    RecordSegmentFile(ActiveTableSegment(), active_.channel, fileName, launch().fpSegMode);
-    SetPathName(fileName, false);
-    listener().titleSet(launch().appName + " -> " + fileName);
+    RecordSegmentFile(ActiveTableSegment(), active_.channel, fileName_, launch().fpSegMode);
+    SetPathName(fileName_, false);
+    listener().titleSet(launch().appName + " -> " + fileName_);
     RemoveModifMark();
     return SaveResult::Saved;
 }
@@ -562,43 +552,43 @@ bool WeDoc::SaveAs(const std::string& path, int code, Progress& progress) {
         return false;
     }
     if (role == SaveRole::Document) {
-        fileName = path;
+        fileName_ = path;
         RemoveModifMark();
     }
     if (role == SaveRole::NamedExport)
-        fileName = path;
-    if (role == SaveRole::Document || (role == SaveRole::None && !fileName.empty())) {
-        RecordSegmentFile(ActiveTableSegment(), active_.channel, fileName, launch().fpSegMode);
-        SetPathName(fileName, false);
-        listener().titleSet(launch().appName + " -> " + fileName);
+        fileName_ = path;
+    if (role == SaveRole::Document || (role == SaveRole::None && !fileName_.empty())) {
+        RecordSegmentFile(ActiveTableSegment(), active_.channel, fileName_, launch().fpSegMode);
+        SetPathName(fileName_, false);
+        listener().titleSet(launch().appName + " -> " + fileName_);
     }
     return true;
 }
 
-ImportContext WeDoc::OpenContext() const {
-    ImportContext ctx = ImportContextForLaunch(composer_.layout(), vMin, vMax, askDim);
-    ctx.channel = audioChannel;
-    ctx.variable = matVariable;
+ImportContext WeDoc::OpenContext(const OpenRequest& request) const {
+    ImportContext ctx = ImportContextForLaunch(composer_.layout(), vMin_, vMax_, request.dimension);
+    ctx.channel = request.audioChannel;
+    ctx.variable = request.matVariable;
     return ctx;
 }
 
-std::string WeDoc::ConvertToNative(const std::string& path, int code) {
-    ConvertResult converted = ConvertToBinary(path, code, OpenContext());
+std::string WeDoc::ConvertToNative(const OpenRequest& request) {
+    ConvertResult converted = ConvertToBinary(request.path, request.code, OpenContext(request));
     ReportFileFailure(converted.failure);
     return converted.ok ? converted.path : std::string();
 }
 
 FileResult WeDoc::ExportPoints(const std::string& path, int code, Progress& progress) const {
     return ExportWaveFile(path, code, samples_.view(),
-                          ExportContext{composer_.layout(), vMin, vMax, {}}, progress);
+                          ExportContext{composer_.layout(), vMin_, vMax_, {}}, progress);
 }
 
 bool WeDoc::CanUndo() const {
-    return FileExists(undoFile) || journal_.HoldsUndoOf(ActiveWorkingFile());
+    return FileExists(undoFile_) || journal_.HoldsUndoOf(ActiveWorkingFile());
 }
 
 void WeDoc::DropUndo() {
-    RemoveFile(undoFile);
+    RemoveFile(undoFile_);
     journal_.DropUndo();
 }
 
@@ -619,8 +609,8 @@ std::optional<bool> WeDoc::UndoInPlace(const std::string& working) {
         ReportFileFailure(undone);
         return undone ? std::nullopt : std::optional<bool>(false);
     }
-    const auto bpp = static_cast<std::size_t>(bytesPerPoint);
-    samples_.Resize(p->oldLength / bpp, initialPoint);
+    const auto bpp = static_cast<std::size_t>(bytesPerPoint());
+    samples_.Resize(p->oldLength / bpp, composer_.initialPoint());
     const std::size_t first = p->offset / bpp, count = p->before.size() / bpp;
     if (count > 0)
         samples_.Write(first, first + count - 1, [&](SampleSpan points) {
@@ -631,7 +621,7 @@ std::optional<bool> WeDoc::UndoInPlace(const std::string& working) {
                 },
                 points);
         });
-    RemoveFile(undoFile); // older than the patch
+    RemoveFile(undoFile_); // older than the patch
     return true;
 }
 
@@ -647,7 +637,7 @@ bool WeDoc::Undo() {
         // Moving the copy over the working file replaces it in one step, so the host never
         // reads half a file, and leaves no undo behind. The points are read from there only
         // afterwards, into their own storage, so that a refused move leaves them alone.
-        if (FileResult moved = MoveFileOver(undoFile, working); !moved) {
+        if (FileResult moved = MoveFileOver(undoFile_, working); !moved) {
             ReportFileFailure(moved);
             return false;
         }
@@ -658,7 +648,7 @@ bool WeDoc::Undo() {
         }
     }
     AdoptPoints(working, true);
-    fileName.clear();
+    fileName_.clear();
     // The segment's file is the working file again, so a download sends what is shown.
     RecordSegmentFile(ActiveTableSegment(), active_.channel, working, launch().fpSegMode);
     listener().rangeReset();
@@ -679,7 +669,7 @@ void WeDoc::SelectChannel(int index) {
     if (index == active_.channel)
         return;
     if (composer_.channelTables())
-        ExchangeFile::WaveParameters::Forget(waveParSection);
+        ExchangeFile::WaveParameters::Forget(waveParSection());
     ExchangeFile::Active::WriteChannel(index);
     TakeActive({index, active_.segment});
     std::string stem;
@@ -688,7 +678,7 @@ void WeDoc::SelectChannel(int index) {
     SendToExchangeHost("Cmd=" + CommandStem(stem) + std::to_string(index + 1));
     SetUpFmChannel();
     LoadChannelSegment(*this);
-    if (pattSyncTable)
+    if (limits_.pattSyncTable)
         UpdatePatternTable(*this, "", active_.segment, index);
 }
 

@@ -12,6 +12,7 @@
 #include <limits>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace tw {
@@ -33,8 +34,6 @@ struct WeDocListener {
     virtual void titleSet(const std::string& /*title*/) {} // the main window's title text
     // The framework's path name changed; addRecent: also put it on the recent-file list.
     virtual void pathNameChanged(const std::string& /*path*/, bool /*addRecent*/) {}
-    // The main window's current title (Save looks for "UNTIT" in it).
-    virtual std::string windowTitle() const { return {}; }
     // The download's trace-type question ("Download Options"): 0 "arb", 1 "dig", 2 "alL", or
     // nothing when the user cancels. Without windows the answer is "Wave Only".
     virtual std::optional<int> askTraceType() { return 0; }
@@ -45,6 +44,17 @@ struct WeDocListener {
 enum class WavelengthCheck { Kept, Corrected, Cancelled };
 
 enum class SaveResult { Saved, NeedsSaveAs };
+
+// What Open reads: the file, its form and the answers to that form's questions, which the GUI
+// asks before (DimensionQuestion.h, ChannelQuestion.h, the MATLAB variable list).
+struct OpenRequest {
+    OpenRequest(std::string file, int formatCode) : path(std::move(file)), code(formatCode) {}
+    std::string path;
+    int code = kNativeCode;  // from the open dialog; kCodeFromName: from the name
+    int dimension = 0;       // a column file's dimension answer
+    int audioChannel = 0;    // the channel taken from a multi-channel audio file, 0-based
+    std::string matVariable; // the variable taken from a MATLAB file; empty: the first
+};
 
 // The waveform of the active segment of the active channel: the one owner of the points. Every
 // change is written to the segment's working file at once, so nothing is ever unsaved. What the
@@ -76,40 +86,31 @@ class WeDoc {
     // The download's re-read of the channel alone.
     void RereadActiveChannel();
 
-    bool busy = false; // a wavelength correction is applied during a load
-    bool isFm = false;
-    bool commonSegmForAllChan = false;
-    bool moduleChans = false;
-    double wavelengthMin = 0, wavelengthMax = 0;
-    double segmentMin = 0, segmentMax = 0;
-    // The FM ranges (fmLenMin, fmMax, ...) are the FM composer's own: composer().fmLimits().
-    int resFactor = 2;
-    int bytesPerPoint = 2; // in files: 2 standard, 4 FM, 6 FM in FP-segment mode
-    bool hasTraceTypes = false;
-    bool pattSyncTable = false;
-    int patSyncFactor = 2;
-    int channels = 1;
-    std::string undoFile;
-    std::string fileName; // the user's file; empty while the wave lives only in the tmp folder
-    std::string tmpFolder;
-    std::string segTableSection; // the active channel's segment table
-    std::string waveParSection;
-    std::vector<std::int32_t> fmMarkers; // point indices of the FM markers
-    int fmMarkersInRange = 0;
+    // The instrument as the description load found it, with what this composer takes of it
+    // (trace types and pattern tables only where it has them). Its `active` and
+    // `segTableSection` are the load's; the document's own follow below and above.
+    const InstrumentLimits& limits() const { return limits_; }
+    int bytesPerPoint() const { return BytesPerPoint(composer_.layout()); } // in files
+    const std::string& tmpFolder() const { return tmpFolder_; }
+    const std::string& undoFile() const { return undoFile_; }
+    // The active channel's segment table.
+    std::string segTableSection() const { return composer_.segTableSection(active_.channel); }
+    std::string waveParSection() const { return composer_.waveParSection(); }
     // The points, each change marked for the commit (Samples.h).
     Samples& samples() { return samples_; }
     const Samples& samples() const { return samples_; }
     double wavelength() const { return static_cast<double>(samples_.size()); }
-    double vMin = 0, vMax = 0;
-    int askDim = 0;
-    int audioChannel = 0;    // the channel Open takes from a multi-channel audio file, 0-based
-    std::string matVariable; // the variable Open takes from a MATLAB file; empty: the first
-    std::int32_t initialPoint = 0; // value of a new point (the FM composer sets its carrier)
+    // The vertical range the points are drawn and converted in: the instrument's code range, or
+    // the range the FM composer frames them in.
+    double vMin() const { return vMin_; }
+    double vMax() const { return vMax_; }
+    void FrameValues(double vMin, double vMax);
+    // The user's file; empty while the wave lives only in the tmp folder.
+    const std::string& fileName() const { return fileName_; }
     // The framework's name of the active segment's file, shown in the title: the working file
     // after New, a wavelength change and every edit, the user's file after Save and a binary
     // Save As, the chosen file (of any form) after Open.
-    std::string pathName;
-    InstrumentLimits limits;
+    const std::string& pathName() const { return pathName_; }
 
     // The native file that holds exactly the points in memory (the converted file after an Open
     // of another form): undo snapshots are taken of it, and a change that cannot be written is
@@ -147,11 +148,10 @@ class WeDoc {
     bool SetUpFmChannel();
 
     // The one place that hands other file forms to the format converters: the native binary
-    // file holding the points of path (format code from the file dialog, -3: from the name),
-    // or "" when it cannot be converted.
-    std::string ConvertToNative(const std::string& path, int code);
+    // file holding the points of the request's file, or "" when it cannot be converted.
+    std::string ConvertToNative(const OpenRequest& request);
     // What Open's conversion takes from the launch, the limits and the user's answers.
-    ImportContext OpenContext() const;
+    ImportContext OpenContext(const OpenRequest& request) const;
     // Save As exports: the formats of the composer that have a writer.
     FileResult ExportPoints(const std::string& path, int code,
                             Progress& progress = NoProgress()) const;
@@ -170,8 +170,9 @@ class WeDoc {
     // Each failure of a menu command is shown and leaves the document and its files as they were;
     // so does a cancel through progress, which is not shown.
     bool New();
-    // Path and format code from the open dialog (the dimension question is asked before).
-    bool Open(const std::string& path, int code, Progress& progress = NoProgress());
+    bool Open(const OpenRequest& request, Progress& progress = NoProgress());
+    // Save As is needed while the document has no file of its own, or one that is no binary
+    // form Save writes (FormatRegistry.h) or is named "Untitled".
     SaveResult Save(Progress& progress = NoProgress());
     // Path and format code from the save dialog; false when the user declined (string 3010).
     bool SaveAs(const std::string& path, int code, Progress& progress = NoProgress());
@@ -192,7 +193,14 @@ class WeDoc {
 
   private:
     Composer& composer_;
+    InstrumentLimits limits_;
     ChannelSegment active_;
+    std::string tmpFolder_;
+    std::string undoFile_;
+    double vMin_ = 0, vMax_ = 0;
+    std::string fileName_;
+    std::string pathName_;
+    bool busy_ = false; // a wavelength correction is applied during a load
     Samples samples_;
     WeDocListener* listener_ = nullptr;
     WeDocListener silent_;

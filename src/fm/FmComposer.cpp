@@ -17,8 +17,7 @@ FmComposer::FmComposer() : FmComposer(DecideFmAbstractMode()) {}
 FmComposer::FmComposer(bool abstractMode) : abstract_(abstractMode) {}
 
 void FmComposer::showRange(WeDoc& doc) const {
-    doc.vMin = fm_.vMin;
-    doc.vMax = fm_.vMax;
+    doc.FrameValues(fm_.vMin, fm_.vMax);
 }
 
 void FmComposer::showDeviation(WeDoc& doc, std::string text) {
@@ -29,7 +28,7 @@ void FmComposer::showDeviation(WeDoc& doc, std::string text) {
 bool FmComposer::SetUpChannel(WeDoc& doc) {
     failed_ = !LoadFmLimits(fm_, doc.activeSegment());
     showRange(doc);
-    doc.initialPoint = abstract_ ? 500000000 : static_cast<std::int32_t>(fm_.base);
+    initialPoint_ = abstract_ ? 500000000 : static_cast<std::int32_t>(fm_.base);
     showDeviation(doc, FmGeneralText(fm_.deviation));
     return !failed_;
 }
@@ -46,10 +45,8 @@ bool FmComposer::RereadSettings(WeDoc& doc) {
 
 void FmComposer::ComputeMarkers(WeDoc& doc) {
     std::vector<double> values = ReadFmMarkerValues(fm_.fmFuncMode);
-    FmMarkerPoints marks =
-        ComputeFmMarkerPoints(doc.samples().int32(), values, doc.vMin, doc.vMax, abstract_);
-    doc.fmMarkers = std::move(marks.indices);
-    doc.fmMarkersInRange = marks.valuesInRange;
+    markers_ =
+        ComputeFmMarkerPoints(doc.samples().int32(), values, doc.vMin(), doc.vMax(), abstract_);
 }
 
 void FmComposer::LoadSegmentRange(WeDoc& doc) {

@@ -1,5 +1,6 @@
 #pragma once
 #include "document/Composer.h"
+#include "fm/FmMarkers.h"
 #include "fm/FmSettings.h"
 
 #include <string>
@@ -10,8 +11,8 @@ namespace tw {
 class WeDoc;
 
 // The FM composer: the shared document over 32-bit points, with the FM settings that frame
-// them. Owns the FM settings and abstract mode and keeps the document's vertical range, new-point
-// value and marker points in step with them.
+// them. Owns the FM settings, abstract mode, the new-point value and the marker points, and keeps
+// the document's vertical range in step with them.
 class FmComposer : public Composer {
   public:
     FmComposer(); // decides abstract mode from the description file
@@ -60,7 +61,7 @@ class FmComposer : public Composer {
     bool wavelengthIncrements() const override { return false; }
     bool tracesAndPatterns() const override { return false; }
     // Mid-scale until the channel set-up puts the carrier there (or keeps it in abstract mode).
-    std::int32_t initialPoint() const override { return 500000000; }
+    std::int32_t initialPoint() const override { return initialPoint_; }
     const char* sampleText() const override { return "2.2345678"; }
     std::string verticalUnit() const override { return "Hz"; }
     bool fmScale() const override { return true; }
@@ -72,7 +73,12 @@ class FmComposer : public Composer {
     bool cardiacAndPwm() const override { return false; }
     bool fmMarkers() const override { return true; }
     int fmFuncMode() const override { return fm_.fmFuncMode; }
+    std::span<const std::int32_t> fmMarkerPoints() const override { return markers_.indices; }
+    int fmMarkersInRange() const override { return markers_.valuesInRange; }
     bool followsHostSettings() const override;
+
+  protected:
+    FmMarkerPoints markers_;
 
   private:
     void showRange(WeDoc& doc) const;
@@ -81,6 +87,7 @@ class FmComposer : public Composer {
     std::string deviationBox_;
     bool failed_ = false;
     bool abstract_ = false;
+    std::int32_t initialPoint_ = 500000000;
 };
 
 } // namespace tw

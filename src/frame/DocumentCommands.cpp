@@ -40,27 +40,25 @@ std::string DownloadStatus(const WeDoc& doc, bool sent) {
 }
 
 // A multi-channel audio file asks which channel to take; false when the user cancelled.
-bool AskAudioChannel(WeDoc& doc, const DialogChoice& chosen, QWidget* parent) {
-    doc.audioChannel = 0;
-    const FileFormat* format = FindFileFormat(doc.composer().layout(), chosen.code);
+bool AskAudioChannel(const WeDoc& doc, OpenRequest& request, QWidget* parent) {
+    const FileFormat* format = FindFileFormat(doc.composer().layout(), request.code);
     if (!format || format->reading.open != OpenRole::Native)
         return true;
-    const std::optional<int> channels = AudioChannelsOfFile(chosen.path);
+    const std::optional<int> channels = AudioChannelsOfFile(request.path);
     if (!channels || *channels < 2)
         return true;
     const std::optional<int> channel = AskChannel(*channels, DialogChannelAsker(parent));
     if (!channel)
         return false;
-    doc.audioChannel = *channel;
+    request.audioChannel = *channel;
     return true;
 }
 
 // A MATLAB file of several variables asks which to take; false when the user cancelled.
-bool AskMatVariable(WeDoc& doc, const DialogChoice& chosen, QWidget* parent) {
-    doc.matVariable.clear();
-    if (doc.composer().layout() != PointLayout::Int16 || chosen.code != kMatCode)
+bool AskMatVariable(const WeDoc& doc, OpenRequest& request, QWidget* parent) {
+    if (doc.composer().layout() != PointLayout::Int16 || request.code != kMatCode)
         return true;
-    const std::vector<std::string> names = MatVariablesOfFile(chosen.path);
+    const std::vector<std::string> names = MatVariablesOfFile(request.path);
     if (names.size() < 2)
         return true;
     QStringList items;
@@ -71,7 +69,7 @@ bool AskMatVariable(WeDoc& doc, const DialogChoice& chosen, QWidget* parent) {
         parent, "MATLAB Variable", "The file holds several variables. Open:", items, 0, false, &ok);
     if (!ok)
         return false;
-    doc.matVariable = item.toStdString();
+    request.matVariable = item.toStdString();
     return true;
 }
 
@@ -80,13 +78,14 @@ bool AskMatVariable(WeDoc& doc, const DialogChoice& chosen, QWidget* parent) {
 void OpenWaveFile(MainFrame& frame, WeDoc& doc, const DialogChoice& choice) {
     if (choice.path.empty())
         return;
+    OpenRequest request{choice.path, choice.code};
     if (AsksDimension(doc.composer().layout(), choice.code))
-        doc.askDim = AskDimension(DialogDimensionAsker(&frame));
-    if (!AskAudioChannel(doc, choice, &frame) || !AskMatVariable(doc, choice, &frame))
+        request.dimension = AskDimension(DialogDimensionAsker(&frame));
+    if (!AskAudioChannel(doc, request, &frame) || !AskMatVariable(doc, request, &frame))
         return;
     ProgressDialog progress(&frame,
                             "Opening " + QString::fromStdString(FileNameOf(choice.path)) + "...");
-    doc.Open(choice.path, choice.code, progress);
+    doc.Open(request, progress);
 }
 
 void InstallDocumentCommands(MainFrame& frame, WeDoc& doc) {
@@ -99,12 +98,12 @@ void InstallDocumentCommands(MainFrame& frame, WeDoc& doc) {
     frame.setCommand(kCmdOpen,
                      {[f, d, memory] {
                           OpenWaveFile(*f, *d,
-                                       ChooseWaveFile(f, DialogKind::Open, d->fileName, *memory));
+                                       ChooseWaveFile(f, DialogKind::Open, d->fileName(), *memory));
                       },
                       {},
                       {}});
     auto saveAs = [f, d, memory] {
-        DialogChoice c = ChooseWaveFile(f, DialogKind::Save, d->fileName, *memory);
+        DialogChoice c = ChooseWaveFile(f, DialogKind::Save, d->fileName(), *memory);
         if (c.path.empty())
             return;
         ProgressDialog progress(f, "Saving " + QString::fromStdString(FileNameOf(c.path)) + "...");
@@ -152,15 +151,16 @@ void InstallDocumentCommands(MainFrame& frame, WeDoc& doc) {
                                     {},
                                     {}});
     if (doc.composer().fmMarkers())
-        frame.setCommand(kCmdFmMarkers,
-                         {[f, d] {
-                              FmMarkersDialog dlg(d->composer().fmFuncMode(), d->vMin, d->vMax, f);
-                              dlg.exec();
-                              d->RefreshFmMarkers();
-                              d->listener().repaint(WeDocListener::kAll, WeDocListener::kAll);
-                          },
-                          {},
-                          {}});
+        frame.setCommand(kCmdFmMarkers, {[f, d] {
+                                             FmMarkersDialog dlg(d->composer().fmFuncMode(),
+                                                                 d->vMin(), d->vMax(), f);
+                                             dlg.exec();
+                                             d->RefreshFmMarkers();
+                                             d->listener().repaint(WeDocListener::kAll,
+                                                                   WeDocListener::kAll);
+                                         },
+                                         {},
+                                         {}});
 }
 
 } // namespace tw

@@ -220,7 +220,7 @@ void FrameBars::buildMarkerBar() {
 void FrameBars::showMarkerCount() {
     if (!markerCount_ || !doc_)
         return;
-    const QString text = QString("Markers: %1").arg(doc_->fmMarkersInRange);
+    const QString text = QString("Markers: %1").arg(composer_.fmMarkersInRange());
     if (markerCount_->text() != text)
         markerCount_->setText(text);
 }

@@ -104,7 +104,7 @@ void QtWaveFrame::addCommands() {
                                              [doc, i] { return doc->activeChannel() == i; }});
     frame_.setCommand(kCmdAdditionalBits, {[this, doc] {
                                                ShowAdditionalBitsDialog(&frame_,
-                                                                        doc->segTableSection,
+                                                                        doc->segTableSection(),
                                                                         doc->activeSegment());
                                            },
                                            {},
@@ -163,10 +163,6 @@ void QtWaveFrame::titleSet(const std::string& title) {
 void QtWaveFrame::pathNameChanged(const std::string& path, bool addRecent) {
     if (addRecent && recent_)
         recent_->add(path);
-}
-
-std::string QtWaveFrame::windowTitle() const {
-    return frame_.windowTitle().toStdString();
 }
 
 std::optional<int> QtWaveFrame::askTraceType() {

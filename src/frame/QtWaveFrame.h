@@ -31,7 +31,6 @@ class QtWaveFrame : public WeDocListener {
     void deviationShown() override;
     void titleSet(const std::string& title) override;
     void pathNameChanged(const std::string& path, bool addRecent) override;
-    std::string windowTitle() const override;
     std::optional<int> askTraceType() override;
 
   private:

@@ -12,15 +12,15 @@ Samples& DocGeneratorTarget::samples() {
 }
 
 double DocGeneratorTarget::lowerLevel() const {
-    return doc_.vMin;
+    return doc_.vMin();
 }
 
 double DocGeneratorTarget::upperLevel() const {
-    return doc_.vMax;
+    return doc_.vMax();
 }
 
 bool DocGeneratorTarget::isFm() const {
-    return doc_.isFm;
+    return doc_.composer().isFm();
 }
 
 bool DocGeneratorTarget::abstractLevels() const {
@@ -32,7 +32,7 @@ const Composer& DocGeneratorTarget::composer() const {
 }
 
 std::string DocGeneratorTarget::undoFile() const {
-    return doc_.undoFile;
+    return doc_.undoFile();
 }
 
 void DocGeneratorTarget::commitPoints() {

@@ -55,10 +55,10 @@ TEST_F(BigDocumentTest, A256MPointSegmentRoundTripsWithinItsMemory) {
     const std::string wave = box.root() + "/big.wav";
     WriteRamp(wave, kPoints);
     start();
-    ASSERT_EQ(doc->wavelengthMax, static_cast<double>(kPoints));
+    ASSERT_EQ(doc->limits().wavelengthMax, static_cast<double>(kPoints));
     const bool fromHere = test::ResetPeakResident();
 
-    ASSERT_TRUE(doc->Open(wave, kNativeCode));
+    ASSERT_TRUE(doc->Open({wave, kNativeCode}));
     ASSERT_EQ(doc->wavelength(), static_cast<double>(kPoints));
     EXPECT_EQ(doc->samples().at(kPoints - 1), Ramp(kPoints - 1));
 
@@ -71,16 +71,16 @@ TEST_F(BigDocumentTest, A256MPointSegmentRoundTripsWithinItsMemory) {
             all[i] = Inverted(all[i]);
     }));
     ASSERT_TRUE(doc->CommitEdit());
-    const std::string working = doc->pathName;
+    const std::string working = doc->pathName();
     EXPECT_EQ(FileSize(working), static_cast<std::int64_t>(2 * kPoints));
     EXPECT_EQ(PointInFile(working, L), Inverted(Ramp(L)));
     EXPECT_EQ(PointInFile(working, R + 1), Ramp(R + 1));
 
-    doc->fileName = box.root() + "/saved.wav";
+    doc->SetFileNameFrom(box.root() + "/saved.wav");
     ASSERT_EQ(doc->Save(), SaveResult::Saved);
-    EXPECT_EQ(FileSize(doc->fileName), static_cast<std::int64_t>(2 * kPoints));
-    EXPECT_EQ(PointInFile(doc->fileName, R), Inverted(Ramp(R)));
-    EXPECT_EQ(PointInFile(doc->fileName, kPoints - 1), Ramp(kPoints - 1));
+    EXPECT_EQ(FileSize(doc->fileName()), static_cast<std::int64_t>(2 * kPoints));
+    EXPECT_EQ(PointInFile(doc->fileName(), R), Inverted(Ramp(R)));
+    EXPECT_EQ(PointInFile(doc->fileName(), kPoints - 1), Ramp(kPoints - 1));
 
     // The instrument's increment is 32 points.
     ASSERT_TRUE(doc->SetWavelength(static_cast<long>(kPoints) - 32));

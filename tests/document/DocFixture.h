@@ -26,7 +26,7 @@ struct CountingListener : WeDocListener {
     int repaints = 0, resets = 0, wavelengthShows = 0, segmentShows = 0, activeChanges = 0;
     std::optional<int> traceType = 0; // the answer to the trace-type question
     int traceTypeQuestions = 0;
-    std::string title, windowText;
+    std::string title;
     std::vector<std::pair<std::string, bool>> paths;
     std::vector<std::pair<std::size_t, std::size_t>> repainted;
     void repaint(std::size_t first, std::size_t last) override {
@@ -41,7 +41,6 @@ struct CountingListener : WeDocListener {
     void pathNameChanged(const std::string& p, bool recent) override {
         paths.emplace_back(p, recent);
     }
-    std::string windowTitle() const override { return windowText; }
     std::optional<int> askTraceType() override {
         ++traceTypeQuestions;
         return traceType;
@@ -73,6 +72,7 @@ struct BareFmComposer : FmComposer {
     }
     void LoadSegmentRange(WeDoc&) override {}
     void WaveOpened(WeDoc&) override {}
+    void PlaceMarkers(std::vector<std::int32_t> at) { markers_.indices = std::move(at); }
 };
 
 // A sandboxed standard (or FM) composer with its document after the view's first update.

@@ -36,13 +36,13 @@ TEST_F(DocumentFormatsTest, SaveAsFollowsTheRoleOfTheCodesRow) {
           Case{static_cast<int>(FileFormatsOf(PointLayout::Int16).size()), "u.doc", false,
                false}}) {
         SCOPED_TRACE(c.name);
-        doc->fileName = native;
+        doc->SetFileNameFrom(native);
         seen.title.clear();
         seen.paths.clear();
         const std::string path = box.root() + "/" + c.name;
         ASSERT_TRUE(doc->SaveAs(path, c.code));
         EXPECT_EQ(FileExists(path), c.written);
-        EXPECT_EQ(doc->fileName, c.named ? path : native);
+        EXPECT_EQ(doc->fileName(), c.named ? path : native);
         const bool shown = !c.written && c.code != kLeCroyCode;
         EXPECT_EQ(seen.title, shown ? "Tidewright -> " + native : "");
         EXPECT_EQ(seen.paths.size(), shown ? 1u : 0u);
@@ -61,15 +61,15 @@ TEST_F(FmDocumentFormatsTest, CodesPastTheListReadAndWriteNothing) {
 
     const std::vector<std::int32_t> before = test::Values(doc->samples());
     const std::string rows = box.write("rows.txt", "0,1\n1,2\n2,3\n");
-    EXPECT_FALSE(doc->Open(rows, past));
+    EXPECT_FALSE(doc->Open({rows, past}));
     EXPECT_EQ(box.prompts.lastText(),
               "Cannot convert the format to binary format \nor invalid file path");
     EXPECT_EQ(test::Values(doc->samples()), before);
 
     const std::string asf = box.root() + "/fm.asf";
     ASSERT_TRUE(doc->SaveAs(asf, kAsciiCode));
-    EXPECT_EQ(doc->fileName, asf);
-    EXPECT_TRUE(doc->Open(asf, kAsciiCode));
+    EXPECT_EQ(doc->fileName(), asf);
+    EXPECT_TRUE(doc->Open({asf, kAsciiCode}));
     EXPECT_EQ(test::Values(doc->samples()), before);
 }
 
@@ -78,13 +78,13 @@ TEST_F(DocumentFormatsTest, OpenOfAFileThatCannotBeReadNamesItAndTheReason) {
     const std::string folder = box.root() + "/waves/folder.asc";
     ASSERT_TRUE(CreateFolder(folder));
     box.prompts.clear();
-    EXPECT_FALSE(doc->Open(folder, kAsciiCode));
+    EXPECT_FALSE(doc->Open({folder, kAsciiCode}));
     ASSERT_EQ(box.prompts.asked.size(), 1u);
     EXPECT_EQ(box.prompts.asked[0].caption, "Tidewright");
     EXPECT_EQ(box.prompts.asked[0].text, "Unable to read " + folder + "\nIs a directory");
     EXPECT_EQ(box.prompts.asked[0].icon, Icon::Exclamation);
-    EXPECT_EQ(doc->pathName, box.tmp() + "TemS1.wa0");
-    EXPECT_EQ(ReadInt16File(doc->pathName).size(), doc->samples().size());
+    EXPECT_EQ(doc->pathName(), box.tmp() + "TemS1.wa0");
+    EXPECT_EQ(ReadInt16File(doc->pathName()).size(), doc->samples().size());
 }
 
 } // namespace

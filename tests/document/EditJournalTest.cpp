@@ -61,14 +61,14 @@ class EditJournalTest : public test::DocFixture {
     void startLarge() {
         start();
         ASSERT_TRUE(doc->SetWavelength(static_cast<long>(kPoints)));
-        working = doc->pathName;
+        working = doc->pathName();
     }
     // A document started anew on the files as they are: what a restart finds.
     void restart() {
         doc.reset();
         start();
     }
-    std::string journal(const char* kind) const { return doc->undoFile + kind; }
+    std::string journal(const char* kind) const { return doc->undoFile() + kind; }
     std::string working;
 };
 
@@ -124,7 +124,7 @@ TEST_F(EditJournalTest, TheFirstEditAfterOpenGoesIntoACopyMadeMeanwhile) {
     std::ofstream(opened, std::ios::binary)
         .write(reinterpret_cast<const char*>(wave.data()),
                static_cast<std::streamsize>(wave.size() * 2));
-    ASSERT_TRUE(doc->Open(opened, 0));
+    ASSERT_TRUE(doc->Open({opened, 0}));
     ASSERT_TRUE(Apply(*doc, 1));
     EXPECT_TRUE(FileExists(journal(".delta")));
     Wave edited = wave;
@@ -146,7 +146,7 @@ TEST_F(EditJournalTest, AWholeNewFileCutOffBetweenItsRenamesIsFinishedOrDropped)
         const Wave before = ReadInt16File(working);
         Wave after = before;
         Apply(after, 3);
-        const std::string next = working + ".~twkilled", undo = doc->undoFile + ".~twkilled";
+        const std::string next = working + ".~twkilled", undo = doc->undoFile() + ".~twkilled";
         std::ofstream(next, std::ios::binary)
             .write(reinterpret_cast<const char*>(after.data()),
                    static_cast<std::streamsize>(after.size() * 2));
@@ -206,14 +206,14 @@ TEST_F(EditJournalTest, TheUndoPointOutlivesOtherWritesAndFailures) {
     startLarge();
     const Wave before = ReadInt16File(working);
     ASSERT_TRUE(Apply(*doc, 1));
-    EXPECT_FALSE(FileExists(doc->undoFile)) << "the undo point is the journal's patch";
+    EXPECT_FALSE(FileExists(doc->undoFile())) << "the undo point is the journal's patch";
     ASSERT_TRUE(doc->CanUndo());
 
     test::Put(doc->samples(), 10, 3);
     ASSERT_TRUE(doc->CommitEdit());
     EXPECT_EQ(ReadInt16File(working)[10], 3);
-    ASSERT_TRUE(FileExists(doc->undoFile));
-    EXPECT_EQ(ReadInt16File(doc->undoFile), before);
+    ASSERT_TRUE(FileExists(doc->undoFile()));
+    EXPECT_EQ(ReadInt16File(doc->undoFile()), before);
 
     ASSERT_TRUE(Apply(*doc, 2));
     const Wave edited = ReadInt16File(working);
@@ -233,7 +233,7 @@ TEST_F(EditJournalTest, TheUndoPointOutlivesOtherWritesAndFailures) {
 
     // A Save leaves the working file holding the points, so the next edit goes into it.
     const std::string saved = box.root() + "/saved.wav";
-    doc->fileName = saved;
+    doc->SetFileNameFrom(saved);
     ASSERT_EQ(doc->Save(), SaveResult::Saved);
     ASSERT_TRUE(Apply(*doc, 4));
     EXPECT_TRUE(FileExists(journal(".delta")));

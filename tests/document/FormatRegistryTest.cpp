@@ -266,5 +266,13 @@ TEST(FormatRegistryTest, UnreadableInputsSayWhy) {
     EXPECT_TRUE(ImportWaveFile(missing, kAsciiCode, {}).failure);
 }
 
+// Save writes the standard and FM binary names in either composer, ".wfm" too, and no other.
+TEST(FormatRegistryTest, SaveWritesOnlyTheBinaryNames) {
+    for (const char* name : {"/w/a.wav", "/w/A.WVF", "/w/b.Wfm"})
+        EXPECT_TRUE(SavesAsBinary(name)) << name;
+    for (const char* name : {"/w/a.wfp", "/w/a.asc", "/w/a.pwav", "/w/a.wa0", "/w/wav", "/w.wav/a"})
+        EXPECT_FALSE(SavesAsBinary(name)) << name;
+}
+
 } // namespace
 } // namespace tw

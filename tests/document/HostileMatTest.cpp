@@ -33,7 +33,7 @@ TEST_F(HostileMatTest, FilesPointingElsewhereClaimingTooMuchOrCrashingTheLibrary
         // Refused before memory grows: the claims would need gigabytes.
         const bool measured = !test::kResidentSizesInflated && test::ResetPeakResident();
         const std::int64_t start = test::PeakResidentBytes();
-        EXPECT_FALSE(doc->Open(path, kMatCode));
+        EXPECT_FALSE(doc->Open({path, kMatCode}));
         if (measured) {
             EXPECT_LT(test::PeakResidentBytes() - start, std::int64_t{32} << 20);
         }

@@ -169,7 +169,7 @@ TEST_F(PeakSummaryDocTest, StaysRightThroughCommitsWavelengthChangesUndoAndLoads
     std::vector<std::int16_t> opened(5000);
     for (std::size_t i = 0; i < opened.size(); ++i)
         opened[i] = static_cast<std::int16_t>(i % 97 == 0 ? -8000 : i % 13);
-    ASSERT_TRUE(doc->Open(box.write("waves/opened.wav", test::Int16Bytes(opened)), 0));
+    ASSERT_TRUE(doc->Open({box.write("waves/opened.wav", test::Int16Bytes(opened)), 0}));
     EXPECT_TRUE(MatchesThePoints(doc->samples()));
     ASSERT_TRUE(doc->New());
     EXPECT_TRUE(MatchesThePoints(doc->samples()));

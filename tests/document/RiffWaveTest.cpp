@@ -211,23 +211,23 @@ TEST_F(RiffWaveTest, OpenReportsClippingOnceAndRefusesBadFilesUnchanged) {
     start();
     const std::string path = WriteWithLibsndfile(box.root() + "/loud.wav", SF_FORMAT_FLOAT, 1,
                                                  std::vector<double>(1000, 2.0), 0);
-    ASSERT_TRUE(doc->Open(path, kNativeCode));
+    ASSERT_TRUE(doc->Open({path, kNativeCode}));
     EXPECT_EQ(test::Values(doc->samples()), Points(1000, 16383));
     ASSERT_EQ(box.prompts.asked.size(), 1u);
     EXPECT_EQ(box.prompts.lastText(),
               "1000 points lay outside the instrument's code range and were clipped to it.");
 
     const Points before = test::Values(doc->samples());
-    const std::string pathName = doc->pathName;
+    const std::string pathName = doc->pathName();
     std::string bad = Pcm16Mono(std::string(200, '\x01'));
     bad[22] = 0; // no channels
     for (const std::string& bytes : {bad, bad.substr(0, 30), std::string("RIFF\0\0\0\0WAVE", 12)}) {
         box.prompts.clear();
-        EXPECT_FALSE(doc->Open(box.write("bad.wav", bytes), kNativeCode));
+        EXPECT_FALSE(doc->Open({box.write("bad.wav", bytes), kNativeCode}));
         ASSERT_EQ(box.prompts.asked.size(), 1u);
         EXPECT_EQ(box.prompts.lastText().rfind(StringText(3014), 0), 0u);
         EXPECT_EQ(test::Values(doc->samples()), before);
-        EXPECT_EQ(doc->pathName, pathName);
+        EXPECT_EQ(doc->pathName(), pathName);
         EXPECT_FALSE(FileExists(box.root() + "/bad_TBR.wav"));
     }
 }
@@ -246,7 +246,7 @@ TEST_F(RiffWaveTest, Rf64AndWave64FilesAreReadThroughTheLibrary) {
         const std::string path = WriteWithLibsndfile(box.root() + "/big.wav",
                                                      container | SF_FORMAT_PCM_16, 1, samples, 16);
         EXPECT_EQ(ImportWaveFile(path, kNativeCode, Context(-32768, 32767)).points, points);
-        ASSERT_TRUE(doc->Open(path, kNativeCode));
+        ASSERT_TRUE(doc->Open({path, kNativeCode}));
         EXPECT_EQ(doc->samples().size(), points.size());
     }
 }

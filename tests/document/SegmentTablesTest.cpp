@@ -57,8 +57,8 @@ TEST_F(SegmentTablesTest, SegmentNumberGoesToTheNearestFreeOne) {
     EXPECT_EQ(link.sent, std::vector<std::string>{"Cmd=:TRAC:SEL 3"});
     EXPECT_EQ(exch("Modif", "Common"), "Yes");
     // A never-used segment gets a 1024-point file named after segment and channel.
-    EXPECT_EQ(doc->pathName, box.tmp() + "TemS3.wa0");
-    EXPECT_EQ(ReadInt16File(doc->pathName).size(), 1024u);
+    EXPECT_EQ(doc->pathName(), box.tmp() + "TemS3.wa0");
+    EXPECT_EQ(ReadInt16File(doc->pathName()).size(), 1024u);
 
     box.prompts.clear();
     segment = 4;
@@ -96,12 +96,12 @@ TEST_F(SegmentTablesTest, SwitchingSegmentsLoadsTheirFilesAndDropsUndo) {
     CheckSegmentNumber(*doc, segment);
     EXPECT_EQ(doc->wavelength(), 200);
     EXPECT_EQ(doc->samples().at(0), 7);
-    EXPECT_EQ(doc->fileName, box.root() + "/seg2.wav");
+    EXPECT_EQ(doc->fileName(), box.root() + "/seg2.wav");
     EXPECT_FALSE(doc->CanUndo());
     segment = 1;
     CheckSegmentNumber(*doc, segment);
     EXPECT_EQ(doc->wavelength(), 400);
-    EXPECT_TRUE(doc->fileName.empty());
+    EXPECT_TRUE(doc->fileName().empty());
 }
 
 TEST_F(SegmentTablesTest, CancelledIncrementQuestionShowsTheSegmentUnchanged) {
@@ -113,7 +113,7 @@ TEST_F(SegmentTablesTest, CancelledIncrementQuestionShowsTheSegmentUnchanged) {
     CheckSegmentNumber(*doc, segment);
     EXPECT_TRUE(box.prompts.sawText("Wavelength = 1001"));
     EXPECT_EQ(doc->wavelength(), 1001);
-    EXPECT_EQ(doc->pathName, box.root() + "/odd.wav");
+    EXPECT_EQ(doc->pathName(), box.root() + "/odd.wav");
     EXPECT_EQ(ReadWholeFile(box.root() + "/odd.wav"), bytes);
 
     // Answering Yes cuts the file to the increment.
@@ -131,16 +131,16 @@ TEST_F(SegmentTablesTest, UnreadableSegmentFileAtStartGivesANewWaveform) {
     entry(0, 1, bad);
     start();
     EXPECT_EQ(doc->wavelength(), 1000);
-    EXPECT_EQ(doc->pathName, box.tmp() + "TemS1.wa0");
-    EXPECT_EQ(ReadInt16File(doc->pathName), std::vector<std::int16_t>(1000, 0));
+    EXPECT_EQ(doc->pathName(), box.tmp() + "TemS1.wa0");
+    EXPECT_EQ(ReadInt16File(doc->pathName()), std::vector<std::int16_t>(1000, 0));
     EXPECT_EQ(ReadWholeFile(bad), "garbage");
-    EXPECT_TRUE(doc->fileName.empty());
+    EXPECT_TRUE(doc->fileName().empty());
 }
 
 TEST_F(SegmentTablesTest, PatternFileFollowsTheSegmentLength) {
     box.set(box.descr(), "WaveDown", "PattSync", "PattTbl");
     start();
-    ASSERT_TRUE(doc->pattSyncTable);
+    ASSERT_TRUE(doc->limits().pattSyncTable);
     doc->SetWavelength(1000);
     std::string pattern = box.tmp() + "TemS1.wpt0";
     EXPECT_EQ(exch("PattTbl-ch0", "1"), pattern);

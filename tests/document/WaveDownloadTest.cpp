@@ -73,7 +73,7 @@ TEST_F(WaveDownloadTest, FamilyAndCombinedModeChangeTheSegmentCommand) {
 TEST_F(WaveDownloadTest, TraceTypePrefixIsAskedStoredAndSuppressed) {
     box.set(box.descr(), "ParmLst", "TracType", "Trace type");
     start();
-    ASSERT_TRUE(doc->hasTraceTypes);
+    ASSERT_TRUE(doc->limits().hasTraceTypes);
     std::string wav = "\nWav=" + box.tmp() + "TemS1.wa0";
     seen.traceType.reset();
     EXPECT_EQ(download(), "Cmd=:TRAC:TYPE arb;:TRAC:DEF 1,1024;:TRAC:SEL 1" + wav);
@@ -137,11 +137,11 @@ class FmDownloadTest : public test::DocFixture {
 
 TEST_F(FmDownloadTest, FpSegmentModeSendsTheDefinitionAndTheMarkerFile) {
     box.useFpSegments(5, "FP Segment 1 64");
-    bareFm().markers = [](WeDoc& d) { d.fmMarkers = {0, 258}; };
+    bareFm().markers = [this](WeDoc&) { bareFm().PlaceMarkers({0, 258}); };
     start();
-    EXPECT_EQ(doc->bytesPerPoint, 6);
+    EXPECT_EQ(doc->bytesPerPoint(), 6);
     std::string file = box.tmp() + "TemS5.wfp";
-    EXPECT_EQ(doc->pathName, file);
+    EXPECT_EQ(doc->pathName(), file);
     doc->samples().Assign(1000, 500000000);
     doc->CommitEdit();
     EXPECT_EQ(FileSize(file), 6000);
@@ -154,7 +154,7 @@ TEST_F(FmDownloadTest, FpSegmentModeSendsTheDefinitionAndTheMarkerFile) {
 
 TEST_F(FmDownloadTest, OutsideFpSegmentModeTheDefaultFileIsSent) {
     start();
-    EXPECT_EQ(doc->bytesPerPoint, 4);
+    EXPECT_EQ(doc->bytesPerPoint(), 4);
     EXPECT_EQ(doc->samples().at(0), 500000000);
     std::string file = box.tmp() + "FmDef.wvf";
     EXPECT_EQ(exch("FmSegmTbl", "1"), file);

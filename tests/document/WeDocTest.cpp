@@ -48,15 +48,15 @@ TEST_F(WeDocTest, FirstUpdateCreatesTheWorkingFileAndDestructionCleansUp) {
     box.set(box.exchange(), "TdWav_Par", "Prv_bgn", "3");
     box.write("Consolia/tmp/^^Dwn.wav", "x");
     start();
-    EXPECT_EQ(doc->resFactor, 4);
-    EXPECT_EQ(doc->bytesPerPoint, 2);
-    EXPECT_EQ(doc->undoFile, box.tmp() + "UndoTD.wav");
+    EXPECT_EQ(doc->limits().resFactor, 4);
+    EXPECT_EQ(doc->bytesPerPoint(), 2);
+    EXPECT_EQ(doc->undoFile(), box.tmp() + "UndoTD.wav");
     std::string working = box.tmp() + "TemS1.wa0";
-    EXPECT_EQ(doc->pathName, working);
+    EXPECT_EQ(doc->pathName(), working);
     EXPECT_EQ(doc->wavelength(), 1024);
     EXPECT_EQ(ReadInt16File(working), std::vector<std::int16_t>(1024, 0));
     EXPECT_EQ(exch("SegmTbl-ch0", "1"), working);
-    EXPECT_TRUE(doc->fileName.empty());
+    EXPECT_TRUE(doc->fileName().empty());
 
     doc.reset();
     EXPECT_EQ(exch("TdWav_Par", "Prv_bgn"), "<absent>");
@@ -86,7 +86,7 @@ TEST_F(WeDocTest, WavelengthIncrementQuestionTruncatesRoundsOrCancels) {
                       "round off wavelength.");
         EXPECT_EQ(box.prompts.asked[0].buttons, Buttons::YesNoCancel);
     }
-    EXPECT_EQ(ReadInt16File(doc->pathName).size(), 1004u);
+    EXPECT_EQ(ReadInt16File(doc->pathName()).size(), 1004u);
 }
 
 TEST_F(WeDocTest, WavelengthOutOfRangeOrUnchangedLeavesEverythingAlone) {
@@ -108,7 +108,7 @@ TEST_F(WeDocTest, LengtheningKeepsValuesAndUndoReturnsOnce) {
     test::Iota(doc->samples(), 1);
     doc->CommitEdit();
     doc->SetWavelength(120);
-    std::vector<std::int16_t> file = ReadInt16File(doc->pathName);
+    std::vector<std::int16_t> file = ReadInt16File(doc->pathName());
     ASSERT_EQ(file.size(), 120u);
     EXPECT_EQ(file[99], 100);
     EXPECT_EQ(file[100], 0);
@@ -132,17 +132,17 @@ TEST_F(WeDocTest, CommitWritesOnceAndRepaintsWhatTheEditsMarked) {
     EXPECT_EQ(doc->samples().width(), SampleWidth::Int16);
     test::Put(doc->samples(), 100, {1, 2});
     test::Put(doc->samples(), 10, 3);
-    EXPECT_EQ(ReadInt16File(doc->pathName)[101], 0) << "nothing is written before the commit";
+    EXPECT_EQ(ReadInt16File(doc->pathName())[101], 0) << "nothing is written before the commit";
     ASSERT_TRUE(doc->CommitEdit());
     using Range = std::pair<std::size_t, std::size_t>;
     EXPECT_EQ(seen.repainted, std::vector<Range>{Range(10, 101)});
-    EXPECT_EQ(seen.paths, (std::vector<std::pair<std::string, bool>>{{doc->pathName, true}}));
-    EXPECT_EQ(ReadInt16File(doc->pathName)[101], 2);
+    EXPECT_EQ(seen.paths, (std::vector<std::pair<std::string, bool>>{{doc->pathName(), true}}));
+    EXPECT_EQ(ReadInt16File(doc->pathName())[101], 2);
 
     doc->samples().Resize(2048, 0);
     ASSERT_TRUE(doc->CommitEdit());
     EXPECT_EQ(seen.repainted.back(), Range(WeDocListener::kAll, WeDocListener::kAll));
-    EXPECT_EQ(ReadInt16File(doc->pathName).size(), 2048u);
+    EXPECT_EQ(ReadInt16File(doc->pathName()).size(), 2048u);
     EXPECT_EQ(seen.paths.size(), 2u);
 }
 
@@ -178,7 +178,7 @@ TEST_F(WeDocTest, SaveAsBinaryMakesTheUserFileTheSegmentsFileAndSaveRewritesIt) 
     box.set(box.exchange(), "Modif", "Segm1-0", "Yes");
     test::Put(doc->samples(), 0, 12);
     ASSERT_TRUE(doc->SaveAs(user, 0));
-    EXPECT_EQ(doc->fileName, user);
+    EXPECT_EQ(doc->fileName(), user);
     EXPECT_EQ(ReadInt16File(user)[0], 12);
     EXPECT_EQ(exch("SegmTbl-ch0", "1"), user);
     EXPECT_EQ(exch("Modif", "Segm1-0"), "<absent>");
@@ -188,12 +188,11 @@ TEST_F(WeDocTest, SaveAsBinaryMakesTheUserFileTheSegmentsFileAndSaveRewritesIt) 
     EXPECT_EQ(doc->Save(), SaveResult::Saved);
     EXPECT_EQ(ReadInt16File(user)[0], 13);
 
-    seen.windowText = "Tidewright - Untitled";
+    ASSERT_TRUE(doc->SaveAs(box.root() + "/Untitled.wav", 0));
     EXPECT_EQ(doc->Save(), SaveResult::NeedsSaveAs);
-    seen.windowText.clear();
-    doc->fileName = box.root() + "/mine.asc";
+    ASSERT_TRUE(doc->SaveAs(box.root() + "/mine.asc", kAsciiCode));
     EXPECT_EQ(doc->Save(), SaveResult::NeedsSaveAs);
-    EXPECT_TRUE(doc->fileName.empty());
+    EXPECT_TRUE(doc->fileName().empty());
 }
 
 TEST_F(WeDocTest, SaveAsIntoTheTmpFolderAsksFirst) {
@@ -213,18 +212,18 @@ TEST_F(WeDocTest, OpenLoadsTheFileAndAFileInsideTmpHasNoFileName) {
     std::vector<std::int16_t> values(200);
     std::iota(values.begin(), values.end(), -100);
     std::string user = box.write("waves/ramp.wav", test::Int16Bytes(values));
-    ASSERT_TRUE(doc->Open(user, 0));
+    ASSERT_TRUE(doc->Open({user, 0}));
     EXPECT_EQ(doc->wavelength(), 200);
     EXPECT_EQ(doc->samples().at(199), 99);
-    EXPECT_EQ(doc->fileName, user);
-    EXPECT_EQ(doc->pathName, user);
+    EXPECT_EQ(doc->fileName(), user);
+    EXPECT_EQ(doc->pathName(), user);
     EXPECT_EQ(exch("SegmTbl-ch0", "1"), user);
     ASSERT_TRUE(doc->CanUndo());
-    EXPECT_EQ(ReadInt16File(doc->undoFile).size(), 1024u);
+    EXPECT_EQ(ReadInt16File(doc->undoFile()).size(), 1024u);
 
     std::string inTmp = box.write("Consolia/tmp/ramp.wav", test::Int16Bytes(values));
-    ASSERT_TRUE(doc->Open(inTmp, 0));
-    EXPECT_TRUE(doc->fileName.empty());
+    ASSERT_TRUE(doc->Open({inTmp, 0}));
+    EXPECT_TRUE(doc->fileName().empty());
     EXPECT_EQ(doc->Save(), SaveResult::NeedsSaveAs);
 }
 
@@ -236,7 +235,7 @@ TEST_F(WeDocTest, OpenThenSaveAsGivesBackEveryNativeFileByteForByte) {
         bytes += static_cast<char>(v & 0xFF);
         bytes += static_cast<char>(v >> 8);
     }
-    ASSERT_TRUE(doc->Open(box.write("waves/all.wav", bytes), kNativeCode));
+    ASSERT_TRUE(doc->Open({box.write("waves/all.wav", bytes), kNativeCode}));
     EXPECT_EQ(doc->samples().width(), SampleWidth::Int16);
     const std::string copy = box.root() + "/copy.wav";
     ASSERT_TRUE(doc->SaveAs(copy, kNativeCode));
@@ -246,17 +245,17 @@ TEST_F(WeDocTest, OpenThenSaveAsGivesBackEveryNativeFileByteForByte) {
 TEST_F(WeDocTest, OtherFormsAreConvertedOnOpenAndExportedOnSaveAs) {
     start();
     std::string ascii = box.write("waves/three.asc", "-1 0 1 2");
-    ASSERT_TRUE(doc->Open(ascii, 1));
+    ASSERT_TRUE(doc->Open({ascii, 1}));
     EXPECT_EQ(test::Values(doc->samples()), (std::vector<std::int32_t>{-1, 0, 1, 2}));
-    EXPECT_EQ(doc->fileName, box.root() + "/waves/three.wav");
+    EXPECT_EQ(doc->fileName(), box.root() + "/waves/three.wav");
 
     std::string csv = box.root() + "/out.csv";
     ASSERT_TRUE(doc->SaveAs(csv, 2));
     EXPECT_EQ(ReadWholeFile(csv).value_or(""), "0, -1\r\n1, 0\r\n2, 1\r\n3, 2");
-    EXPECT_EQ(doc->fileName, csv);
+    EXPECT_EQ(doc->fileName(), csv);
     std::string positive = box.root() + "/out.pwav";
     ASSERT_TRUE(doc->SaveAs(positive, 4));
-    EXPECT_EQ(doc->fileName, csv);
+    EXPECT_EQ(doc->fileName(), csv);
     EXPECT_EQ(exch("SegmTbl-ch0", "1"), box.root() + "/waves/three.wav");
 }
 
@@ -264,24 +263,24 @@ TEST_F(WeDocTest, FailedOpenReportsAndKeepsTheWaveform) {
     start();
     test::Put(doc->samples(), 1, 5);
     doc->CommitEdit();
-    EXPECT_FALSE(doc->Open(box.root() + "/missing.wav", 0));
+    EXPECT_FALSE(doc->Open({box.root() + "/missing.wav", 0}));
     EXPECT_EQ(box.prompts.lastText(),
               "Cannot convert the format to binary format \nor invalid file path");
     EXPECT_EQ(doc->samples().at(1), 5);
-    EXPECT_EQ(doc->pathName, box.tmp() + "TemS1.wa0");
-    EXPECT_EQ(ReadInt16File(doc->pathName)[1], 5);
+    EXPECT_EQ(doc->pathName(), box.tmp() + "TemS1.wa0");
+    EXPECT_EQ(ReadInt16File(doc->pathName())[1], 5);
 
-    const std::string working = ReadWholeFile(doc->pathName).value_or("");
+    const std::string working = ReadWholeFile(doc->pathName()).value_or("");
     for (const auto& entry :
          std::filesystem::directory_iterator(std::string(TW_TEST_DATA_DIR) + "/bad")) {
         std::string file = entry.path().string();
         SCOPED_TRACE(file);
         box.prompts.clear();
-        EXPECT_FALSE(doc->Open(file, FormatCodeFromName(file, PointLayout::Int16)));
+        EXPECT_FALSE(doc->Open({file, FormatCodeFromName(file, PointLayout::Int16)}));
         EXPECT_EQ(box.prompts.asked.size(), 1u);
         EXPECT_EQ(doc->samples().size(), 1024u);
-        EXPECT_EQ(doc->pathName, box.tmp() + "TemS1.wa0");
-        EXPECT_EQ(ReadWholeFile(doc->pathName), working);
+        EXPECT_EQ(doc->pathName(), box.tmp() + "TemS1.wa0");
+        EXPECT_EQ(ReadWholeFile(doc->pathName()), working);
         EXPECT_FALSE(doc->CanUndo());
     }
 }
@@ -295,7 +294,6 @@ TEST_F(WeDocTest, UndoAfterOpeningAnotherFormGivesBackTheOpenedPoints) {
     std::string rows = "Time,Amplitude\r\n";
     for (std::size_t i = 0; i < values.size(); ++i)
         rows += std::to_string(i) + "," + std::to_string(values[i]) + "\r\n";
-    doc->askDim = 1;
     struct Case {
         std::string file;
         int code;
@@ -308,7 +306,9 @@ TEST_F(WeDocTest, UndoAfterOpeningAnotherFormGivesBackTheOpenedPoints) {
           Case{box.write("waves/r.wav", "RIFF" + std::string(40, 'h') + test::Int16Bytes(values)),
                kNativeCode}}) {
         SCOPED_TRACE(c.file);
-        ASSERT_TRUE(doc->Open(c.file, c.code));
+        OpenRequest request{c.file, c.code};
+        request.dimension = 1;
+        ASSERT_TRUE(doc->Open(request));
         const std::vector<std::int32_t> opened = test::Values(doc->samples());
         ASSERT_EQ(opened.size(), c.code == kTraceCode ? 100u : 100u);
         ASSERT_TRUE(doc->SnapshotForUndo());
@@ -316,7 +316,7 @@ TEST_F(WeDocTest, UndoAfterOpeningAnotherFormGivesBackTheOpenedPoints) {
         ASSERT_TRUE(doc->CommitEdit());
         ASSERT_TRUE(doc->Undo());
         EXPECT_EQ(test::Values(doc->samples()), opened);
-        EXPECT_EQ(ReadInt16File(doc->pathName).size(), 100u);
+        EXPECT_EQ(ReadInt16File(doc->pathName()).size(), 100u);
         EXPECT_FALSE(doc->CanUndo());
     }
 }
@@ -327,7 +327,7 @@ TEST_F(WeDocTest, OpenAsksBeforeItsConversionReplacesAnotherFileBesideTheSource)
     const std::string neighbour = box.write("waves/x.wav", mine);
     const std::string asc = box.write("waves/x.asc", "1 2 3 4");
     // Unanswered, as with TIDEWRIGHT_NONINTERACTIVE=1: the default is to keep the file.
-    ASSERT_TRUE(doc->Open(asc, kAsciiCode));
+    ASSERT_TRUE(doc->Open({asc, kAsciiCode}));
     ASSERT_EQ(box.prompts.asked.size(), 1u);
     EXPECT_EQ(box.prompts.asked[0].caption, "Tidewright");
     EXPECT_EQ(box.prompts.asked[0].text.rfind(neighbour + "\nalready exists.", 0), 0u);
@@ -337,21 +337,21 @@ TEST_F(WeDocTest, OpenAsksBeforeItsConversionReplacesAnotherFileBesideTheSource)
     EXPECT_EQ(doc->pointsFile(), inTmp);
     EXPECT_EQ(ReadInt16File(inTmp), (std::vector<std::int16_t>{1, 2, 3, 4}));
     EXPECT_EQ(exch("SegmTbl-ch0", "1"), inTmp);
-    EXPECT_EQ(doc->pathName, asc);
-    EXPECT_TRUE(doc->fileName.empty()) << "the points live only in the tmp folder";
+    EXPECT_EQ(doc->pathName(), asc);
+    EXPECT_TRUE(doc->fileName().empty()) << "the points live only in the tmp folder";
 
     box.prompts.clear();
     box.prompts.then(Answer::Yes);
-    ASSERT_TRUE(doc->Open(asc, kAsciiCode));
+    ASSERT_TRUE(doc->Open({asc, kAsciiCode}));
     EXPECT_EQ(ReadInt16File(neighbour), (std::vector<std::int16_t>{1, 2, 3, 4}));
-    EXPECT_EQ(doc->fileName, neighbour);
+    EXPECT_EQ(doc->fileName(), neighbour);
     box.prompts.clear();
-    ASSERT_TRUE(doc->Open(asc, kAsciiCode));
+    ASSERT_TRUE(doc->Open({asc, kAsciiCode}));
     EXPECT_TRUE(box.prompts.asked.empty()) << "a file holding exactly these points is used";
 
     const std::string tbr = box.write("waves/r_TBR.wav", "mine");
     ASSERT_TRUE(
-        doc->Open(box.write("waves/r.wav", "RIFF" + std::string(40, 'h') + mine), kNativeCode));
+        doc->Open({box.write("waves/r.wav", "RIFF" + std::string(40, 'h') + mine), kNativeCode}));
     EXPECT_TRUE(box.prompts.sawText(tbr + "\nalready exists."));
     EXPECT_EQ(ReadWholeFile(tbr), "mine");
     EXPECT_EQ(doc->pointsFile(), box.tmp() + "Converted/r_TBR.wav");
@@ -372,7 +372,7 @@ TEST_F(WeDocTest, OpenConvertsIntoTheTmpFolderWhenTheSourceFolderCannotBeWritten
             mount(folder.c_str(), folder.c_str(), nullptr, MS_BIND, nullptr) ||
             mount(nullptr, folder.c_str(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr))
             _exit(77);
-        const bool opened = doc->Open(asc, kAsciiCode);
+        const bool opened = doc->Open({asc, kAsciiCode});
         const int result = !opened                                              ? 1
                            : !box.prompts.asked.empty()                         ? 2
                            : doc->pointsFile() != box.tmp() + "Converted/x.wav" ? 3
@@ -393,13 +393,13 @@ TEST_F(WeDocTest, OpenConvertsIntoTheTmpFolderWhenTheSourceFolderCannotBeWritten
 TEST_F(WeDocTest, OpenOfAFileWithAStrayByteLeavesExactlyThePointsInIt) {
     start();
     const std::string odd = box.write("waves/odd.wav", std::string(2001, '\x01'));
-    ASSERT_TRUE(doc->Open(odd, kNativeCode));
+    ASSERT_TRUE(doc->Open({odd, kNativeCode}));
     EXPECT_EQ(doc->wavelength(), 1000);
     EXPECT_EQ(doc->pointsFile(), odd);
     EXPECT_EQ(FileSize(odd), 2000);
     const std::string riff =
         box.write("waves/odd-riff.wav", "RIFF" + std::string(40, 'h') + std::string(2001, 'r'));
-    ASSERT_TRUE(doc->Open(riff, kNativeCode));
+    ASSERT_TRUE(doc->Open({riff, kNativeCode}));
     EXPECT_EQ(FileSize(doc->pointsFile()), 2000);
     EXPECT_EQ(FileSize(riff), 2045) << "the file the user chose stays";
 }
@@ -411,9 +411,9 @@ TEST_F(WeDocTest, FailedWritesAreShownAndLeaveTheDocumentAsItWas) {
     ASSERT_TRUE(doc->SnapshotForUndo());
     test::Fill(doc->samples(), 5);
     ASSERT_TRUE(doc->CommitEdit());
-    const std::string working = doc->pathName;
+    const std::string working = doc->pathName();
     const std::string workingBytes = ReadWholeFile(working).value_or("");
-    const std::string undoBytes = ReadWholeFile(doc->undoFile).value_or("");
+    const std::string undoBytes = ReadWholeFile(doc->undoFile()).value_or("");
     const std::vector<std::int32_t> before = test::Values(doc->samples());
     const std::string asc =
         box.write("waves/long.asc", Join(std::vector<std::int16_t>(600, 1), " "));
@@ -424,10 +424,10 @@ TEST_F(WeDocTest, FailedWritesAreShownAndLeaveTheDocumentAsItWas) {
         SCOPED_TRACE(what);
         EXPECT_EQ(test::Values(doc->samples()), before);
         EXPECT_EQ(doc->wavelength(), 1024);
-        EXPECT_EQ(doc->pathName, working);
+        EXPECT_EQ(doc->pathName(), working);
         EXPECT_EQ(doc->pointsFile(), working);
         EXPECT_EQ(ReadWholeFile(working), workingBytes);
-        EXPECT_EQ(ReadWholeFile(doc->undoFile), undoBytes);
+        EXPECT_EQ(ReadWholeFile(doc->undoFile()), undoBytes);
         EXPECT_EQ(exch("Modif", "1"), "<absent>");
     };
     {
@@ -443,7 +443,7 @@ TEST_F(WeDocTest, FailedWritesAreShownAndLeaveTheDocumentAsItWas) {
         unchanged("SetWavelength");
         EXPECT_FALSE(doc->New());
         unchanged("New");
-        EXPECT_FALSE(doc->Open(asc, kAsciiCode));
+        EXPECT_FALSE(doc->Open({asc, kAsciiCode}));
         EXPECT_EQ(box.prompts.lastText(),
                   "Unable to write " + box.tmp() + "Converted/long.wav" + full);
         unchanged("Open");
@@ -484,8 +484,8 @@ TEST_F(WeDocTest, TrimsKeepThePointsBesideTheAnchorsAndUndoReturns) {
     EXPECT_EQ(doc->wavelength(), 1000);
     EXPECT_EQ(doc->samples().at(0), 24);
     EXPECT_EQ(doc->samples().at(999), 1023);
-    EXPECT_EQ(ReadInt16File(doc->pathName)[0], 24);
-    EXPECT_EQ(doc->pathName, box.tmp() + "TemS1.wa0");
+    EXPECT_EQ(ReadInt16File(doc->pathName())[0], 24);
+    EXPECT_EQ(doc->pathName(), box.tmp() + "TemS1.wa0");
     EXPECT_FALSE(FileExists(box.tmp() + "AA.tmp"));
     ASSERT_TRUE(doc->Undo());
     EXPECT_EQ(test::Values(doc->samples()), ramp);
@@ -504,7 +504,7 @@ TEST_F(WeDocTest, TrimsKeepThePointsBesideTheAnchorsAndUndoReturns) {
     EXPECT_FALSE(doc->TrimLeft(1020));
     EXPECT_EQ(box.prompts.lastText(), "Value is out of range. Previous value will be restored.");
     EXPECT_EQ(test::Values(doc->samples()), ramp);
-    EXPECT_EQ(ReadInt16File(doc->pathName)[0], 0);
+    EXPECT_EQ(ReadInt16File(doc->pathName())[0], 0);
 
     ASSERT_TRUE(doc->TrimRight(499));
     EXPECT_EQ(doc->wavelength(), 500);
@@ -524,8 +524,8 @@ TEST_F(WeDocTest, ChannelSwitchSendsTheHostCommandAndLoadsThatChannel) {
     EXPECT_EQ(link.sent, std::vector<std::string>{"Cmd=:INST:SEL 2"});
     EXPECT_EQ(exch("Settings", "ActiveCh"), "1");
     EXPECT_EQ(exch("TdWav_Par", "Prv_bgn"), "<absent>");
-    EXPECT_EQ(doc->segTableSection, "SegmTbl-ch1");
-    EXPECT_EQ(doc->pathName, box.tmp() + "TemS1.wa1");
+    EXPECT_EQ(doc->segTableSection(), "SegmTbl-ch1");
+    EXPECT_EQ(doc->pathName(), box.tmp() + "TemS1.wa1");
     EXPECT_EQ(exch("SegmTbl-ch1", "1"), box.tmp() + "TemS1.wa1");
 
     // A value without a blank after its first character is used whole; none at all gives ":INST ".
@@ -545,7 +545,7 @@ TEST_F(WeDocTest, TheActiveChannelAndSegmentArePublished) {
     EXPECT_EQ(exch("Settings", "ActiveCh"), "1");
     EXPECT_EQ(doc->activeChannel(), 1);
     EXPECT_EQ(doc->activeSegment(), 4) << "the host's entry for the channel";
-    EXPECT_EQ(doc->pathName, box.tmp() + "TemS4.wa1");
+    EXPECT_EQ(doc->pathName(), box.tmp() + "TemS4.wa1");
     EXPECT_EQ(seen.activeChanges, 2) << "the channel, then its segment";
 
     doc->SelectSegment(6);
@@ -557,7 +557,7 @@ TEST_F(WeDocTest, TheActiveChannelAndSegmentArePublished) {
     doc->RereadActive();
     EXPECT_EQ(doc->active().channel, 0);
     EXPECT_EQ(doc->active().segment, 1);
-    EXPECT_EQ(doc->segTableSection, "SegmTbl-ch0");
+    EXPECT_EQ(doc->segTableSection(), "SegmTbl-ch0");
     EXPECT_EQ(seen.activeChanges, 4);
     EXPECT_EQ(ReadWholeFile(box.exchange()).value_or(""), before);
     doc->RereadActive();
@@ -581,7 +581,7 @@ TEST_F(WeDocTest, SixteenMegapointWaveformEditsAndUndoes) {
     ASSERT_TRUE(doc->SetWavelength(big));
     test::Put(doc->samples(), big - 1, 4321);
     doc->CommitEdit();
-    EXPECT_EQ(FileSize(doc->pathName), 2 * big);
+    EXPECT_EQ(FileSize(doc->pathName()), 2 * big);
     doc->SetWavelength(1000);
     ASSERT_TRUE(doc->Undo());
     EXPECT_EQ(doc->wavelength(), big);

@@ -71,9 +71,10 @@ TEST(FmConsoliaEndToEnd, DeviationAndDownloadReachTheHost) {
 
         frame.action(kCmdDownload)->trigger();
         ASSERT_TRUE(sim.waitFor("FMwav=")) << sim.output();
-        EXPECT_EQ(ReadWholeFile(launch().tmpFolder + "$xMark"), FmMarkerFileText(doc.fmMarkers));
-        ASSERT_EQ(doc.fmMarkers.size(), 1u);
-        EXPECT_EQ(doc.fmMarkers[0], 500);
+        EXPECT_EQ(ReadWholeFile(launch().tmpFolder + "$xMark"),
+                  FmMarkerFileText(doc.composer().fmMarkerPoints()));
+        ASSERT_EQ(doc.composer().fmMarkerPoints().size(), 1u);
+        EXPECT_EQ(doc.composer().fmMarkerPoints()[0], 500);
         frame.close();
     }
     SetHostLink(nullptr);

@@ -63,7 +63,7 @@ TEST_F(FmFrame, DeviationBoxAppliesRefusesAndFollowsOpenAndReread) {
 
     type("2e6");
     EXPECT_EQ(deviation->text(), "2e6");
-    EXPECT_EQ(document().vMax, 126e6);
+    EXPECT_EQ(document().vMax(), 126e6);
     EXPECT_EQ(link.sent, std::vector<std::string>{"Cmd=:FM:DEV 2e6"});
     EXPECT_EQ(markers->text(), "Markers: 0") << "127e6 lies above the new range";
     EXPECT_FALSE(frame->bars()->applyButton()->isEnabled());
@@ -71,14 +71,14 @@ TEST_F(FmFrame, DeviationBoxAppliesRefusesAndFollowsOpenAndReread) {
     const std::string file = box.write("two.wvf", "");
     ASSERT_TRUE(
         WriteNativeFile(file, std::vector<std::int32_t>(500, 90000000), PointLayout::Int32));
-    ASSERT_TRUE(document().Open(file, 0));
+    ASSERT_TRUE(document().Open({file, 0}));
     EXPECT_EQ(deviation->text(), "9000000") << "a flat wave spans a tenth of its value";
 
     // The host changed the stored deviation and asks for a re-read (event 4).
     box.set(box.exchange(), "Settings", "FmDev0", "5e6");
     frame->hostEvent(4, 0);
     EXPECT_EQ(deviation->text(), "5e6");
-    EXPECT_EQ(document().vMin, 122.5e6);
+    EXPECT_EQ(document().vMin(), 122.5e6);
 
     // After the next re-read the carrier cannot be brought inside the limits: the frame closes.
     frame->show();
@@ -120,7 +120,7 @@ TEST_F(FmFrame, Event4WithTheParameterBarRereadsTheFmSettings) {
     frame->hostEvent(4, 0);
     QTest::qWait(50);
     EXPECT_EQ(deviation->text(), "5e6");
-    EXPECT_EQ(document().vMin, 122.5e6);
+    EXPECT_EQ(document().vMin(), 122.5e6);
     EXPECT_GE(counter.paints, 1);
     EXPECT_EQ(document().activeChannel(), 0);
 }
@@ -136,7 +136,7 @@ TEST_F(FmFrame, Event4WithoutTheParameterBarRereadsChannelAndSegment) {
     frame->hostEvent(4, 0);
     EXPECT_EQ(document().activeSegment(), 3);
     EXPECT_EQ(deviation->text(), "1.25e7");
-    EXPECT_EQ(document().vMin, 118.75e6);
+    EXPECT_EQ(document().vMin(), 118.75e6);
 }
 
 TEST_F(FmFrame, Event4InFpSegmentModeRereadsTheSegment) {
@@ -171,7 +171,7 @@ TEST_F(FmFrame, MarkerCrossingsAreGreenDotsOnTheTrace) {
     WeDoc& doc = document();
     auto shot = [this] { return frame->view()->grab().toImage(); };
     // A ramp over the whole range, crossing the marker value at its middle.
-    const double lo = doc.vMin, step = (doc.vMax - doc.vMin) / double(doc.samples().size());
+    const double lo = doc.vMin(), step = (doc.vMax() - doc.vMin()) / double(doc.samples().size());
     for (std::size_t i = 0; i < doc.samples().size(); ++i)
         test::Put(doc.samples(), i, static_cast<std::int32_t>(lo + step * double(i)));
     doc.CommitEdit();
@@ -185,7 +185,7 @@ TEST_F(FmFrame, MarkerCrossingsAreGreenDotsOnTheTrace) {
 
     box.set(box.exchange(), "FmMark0", "Mrk0", "125000000");
     doc.RefreshFmMarkers();
-    ASSERT_EQ(doc.fmMarkers.size(), 1u);
+    ASSERT_EQ(doc.composer().fmMarkerPoints().size(), 1u);
     image = shot();
     frame->grab().save(QString(TW_BINARY_DIR) + "/FmFrame-markers.png");
     Green middle = FindGreen(image);

@@ -125,7 +125,7 @@ TEST_F(GeneratorAnchorsTest, OkLeavesTheAnchorsOnTheGeneratedRange) {
     runSquare([](WaveParamDlg& dialog) { test::Button(dialog, "OK")->click(); });
     EXPECT_EQ(anchors(), Span(100, 299));
     EXPECT_EQ(box.get(box.exchange(), "TdWav_Par", "Prv_bgn"), "300"); // the next call goes on
-    EXPECT_EQ(doc.samples().at(100), static_cast<std::int32_t>(doc.vMax));
+    EXPECT_EQ(doc.samples().at(100), static_cast<std::int32_t>(doc.vMax()));
     EXPECT_EQ(doc.samples().at(300), after);
 
     // The closed dialog's mark is forgotten: the next Cancel returns to the anchors of OK.
@@ -152,14 +152,14 @@ using GeneratorMenuTest = GeneratorAnchorsTest;
 TEST_F(GeneratorMenuTest, MenuCommandRunsTheDialogAndRemovesItsBackup) {
     WeDoc& doc = wave->document();
     doc.CommitEdit();
-    const std::string before = ReadWholeFile(doc.pathName).value_or("");
+    const std::string before = ReadWholeFile(doc.pathName()).value_or("");
     ASSERT_EQ(before.size(), 2048u);
     EXPECT_TRUE(frame->action(kCmdSine)->isEnabled());
     EXPECT_TRUE(frame->action(kCmdPwm)->isEnabled());
 
     run(kCmdSquare, [](QDialog& dialog) { dialog.reject(); });
     EXPECT_FALSE(FileExists(WaveBackupPath()));
-    EXPECT_EQ(ReadWholeFile(doc.pathName).value_or(""), before);
+    EXPECT_EQ(ReadWholeFile(doc.pathName()).value_or(""), before);
     EXPECT_FALSE(RunGeneratorCommand(doc, kCmdEquation, nullptr));
 }
 

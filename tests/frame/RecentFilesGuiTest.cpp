@@ -32,7 +32,8 @@ std::string CopySine(const test::Sandbox& box, const std::string& name) {
 }
 
 bool OpenFile(WeDoc& doc, const std::string& path) {
-    return doc.Open(path, ResolveTypedName(path, -1, DialogKind::Open, CurrentFormatTable()).code);
+    return doc.Open(
+        {path, ResolveTypedName(path, -1, DialogKind::Open, CurrentFormatTable()).code});
 }
 
 QStringList FileMenuItems(MainFrame& f) {
@@ -73,8 +74,8 @@ TEST(RecentFiles, OpenEditsAndLengthChangesFillTheListAndAnEntryOpensItsFile) {
 
     // The third entry opens a.wav through Open: it becomes the document's file and moves up.
     f.action(kCmdRecentFile1 + 2)->trigger();
-    EXPECT_EQ(doc.fileName, a);
-    EXPECT_EQ(doc.pathName, a);
+    EXPECT_EQ(doc.fileName(), a);
+    EXPECT_EQ(doc.pathName(), a);
     EXPECT_EQ(recent.files().entries(), (Paths{a, working, b}));
     EXPECT_TRUE(box.prompts.asked.empty()) << box.prompts.lastText();
 
@@ -83,7 +84,7 @@ TEST(RecentFiles, OpenEditsAndLengthChangesFillTheListAndAnEntryOpensItsFile) {
     f.action(kCmdRecentFile1 + 2)->trigger();
     EXPECT_TRUE(box.prompts.sawText("Unable to open " + b + "\nNo such file or directory"));
     EXPECT_EQ(recent.files().entries(), (Paths{a, working}));
-    EXPECT_EQ(doc.pathName, a);
+    EXPECT_EQ(doc.pathName(), a);
     EXPECT_FALSE(f.action(kCmdRecentFile1 + 2)->isVisible());
 }
 

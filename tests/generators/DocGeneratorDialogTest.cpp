@@ -23,10 +23,10 @@ class DocGeneratorDialogTest : public test::DocFixture {
         start();
         test::Iota(doc->samples(), -512);
         doc->CommitEdit();
-        before = ReadWholeFile(doc->pathName).value_or("");
+        before = ReadWholeFile(doc->pathName()).value_or("");
         ASSERT_EQ(before.size(), 2048u);
     }
-    std::string working() const { return ReadWholeFile(doc->pathName).value_or(""); }
+    std::string working() const { return ReadWholeFile(doc->pathName()).value_or(""); }
 };
 
 TEST_F(DocGeneratorDialogTest, CancelRestoresTheDocumentByteForByte) {

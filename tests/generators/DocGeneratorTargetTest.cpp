@@ -20,7 +20,7 @@ class DocGeneratorTargetTest : public test::DocFixture {
         test::Iota(doc->samples(), first);
         doc->CommitEdit();
         original = test::Values(doc->samples());
-        originalBytes = ReadWholeFile(doc->pathName).value_or("");
+        originalBytes = ReadWholeFile(doc->pathName()).value_or("");
     }
     // Preview and Cancel commit nothing; OK commits once.
     // commitPreview: the preview is committed, as the ECG dialog's is.
@@ -32,7 +32,7 @@ class DocGeneratorTargetTest : public test::DocFixture {
         ASSERT_NE(test::Values(doc->samples()), original);
         if (commitPreview) {
             target.commitEdit();
-            ASSERT_NE(ReadWholeFile(doc->pathName), originalBytes);
+            ASSERT_NE(ReadWholeFile(doc->pathName()), originalBytes);
         }
         const std::size_t commits = seen.paths.size();
         square.Cancel();
@@ -63,7 +63,7 @@ TEST_F(DocGeneratorTargetTest, TheBackupIsTheDocumentsFileAndOneUndoReturnsToIt)
         DocGeneratorTarget target(*doc);
         squareOver(target, c.last, c.commitDuringDialog);
         EXPECT_EQ(FileExists(WaveBackupPath()), c.copied);
-        EXPECT_EQ(ReadWholeFile(doc->pathName).value_or("").size(), originalBytes.size());
+        EXPECT_EQ(ReadWholeFile(doc->pathName()).value_or("").size(), originalBytes.size());
         const auto generated = test::Values(doc->samples());
         // The backup outlives OK: the equation editor evaluates from it again.
         ASSERT_TRUE(target.restoreDialogBackup());
@@ -73,7 +73,7 @@ TEST_F(DocGeneratorTargetTest, TheBackupIsTheDocumentsFileAndOneUndoReturnsToIt)
 
         ASSERT_TRUE(doc->Undo());
         EXPECT_EQ(test::Values(doc->samples()), original);
-        EXPECT_EQ(ReadWholeFile(doc->pathName), originalBytes);
+        EXPECT_EQ(ReadWholeFile(doc->pathName()), originalBytes);
         doc.reset();
     }
 }
@@ -112,7 +112,7 @@ TEST_F(FpSegmentGeneratorTargetTest, BackupKeepsTheSixByteRecordsOfTheUndoFile) 
     int markerRuns = 0;
     bareFm().markers = [&markerRuns](WeDoc&) { ++markerRuns; };
     start();
-    ASSERT_EQ(doc->bytesPerPoint, 6);
+    ASSERT_EQ(doc->bytesPerPoint(), 6);
     fill(400000000);
     DocGeneratorTarget target(*doc);
     markerRuns = 0;

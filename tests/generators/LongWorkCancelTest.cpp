@@ -68,7 +68,7 @@ TEST_F(LongWorkCancel, ACancelMidwayLeavesWaveWorkingFileAndUndoAsTheyWere) {
     } operations[] = {
         {"Save",
          [&](WeDoc& d, Progress& p) {
-             d.fileName = out + ".wav";
+             d.SetFileNameFrom(out + ".wav");
              EXPECT_EQ(d.Save(p), SaveResult::Saved);
          },
          out + ".wav"},
@@ -79,9 +79,14 @@ TEST_F(LongWorkCancel, ACancelMidwayLeavesWaveWorkingFileAndUndoAsTheyWere) {
          [&](WeDoc& d, Progress& p) { EXPECT_FALSE(d.SaveAs(out + ".csv", kCsvCode, p)); },
          out + ".csv"},
         {"Open, native",
-         [&](WeDoc& d, Progress& p) { EXPECT_FALSE(d.Open(native, kNativeCode, p)); }, ""},
+         [&](WeDoc& d, Progress& p) {
+             EXPECT_FALSE(d.Open({native, kNativeCode}, p));
+         },
+         ""},
         {"Open, comma-delimited",
-         [&](WeDoc& d, Progress& p) { EXPECT_FALSE(d.Open(columns, kCsvCode, p)); },
+         [&](WeDoc& d, Progress& p) {
+             EXPECT_FALSE(d.Open({columns, kCsvCode}, p));
+         },
          ConvertedPathFor(columns, kCsvCode, PointLayout::Int16)},
         {"Wavelength",
          [&](WeDoc& d, Progress& p) { EXPECT_FALSE(d.SetWavelength(2 * kPoints, p)); }, ""},
@@ -124,7 +129,7 @@ TEST_F(LongWorkCancel, ACancelMidwayLeavesWaveWorkingFileAndUndoAsTheyWere) {
     const std::string working = doc->ActiveWorkingFile();
     const std::vector<std::int32_t> points = test::Values(doc->samples());
     const std::optional<std::string> file = ReadWholeFile(working);
-    const std::optional<std::string> undo = ReadWholeFile(doc->undoFile);
+    const std::optional<std::string> undo = ReadWholeFile(doc->undoFile());
     const bool couldUndo = doc->CanUndo();
     for (const auto& op : operations) {
         SCOPED_TRACE(op.name);
@@ -135,7 +140,7 @@ TEST_F(LongWorkCancel, ACancelMidwayLeavesWaveWorkingFileAndUndoAsTheyWere) {
         EXPECT_EQ(test::Values(doc->samples()), points);
         EXPECT_FALSE(doc->samples().pending());
         EXPECT_EQ(ReadWholeFile(working), file);
-        EXPECT_EQ(ReadWholeFile(doc->undoFile), undo);
+        EXPECT_EQ(ReadWholeFile(doc->undoFile()), undo);
         EXPECT_EQ(doc->CanUndo(), couldUndo);
         EXPECT_EQ(doc->ActiveWorkingFile(), working);
         if (!op.written.empty()) {

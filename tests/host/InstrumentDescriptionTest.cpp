@@ -76,8 +76,8 @@ TEST(InstrumentDescription, WavelengthsBeyondWhatTheMachineCanHoldAreRefused) {
     const std::size_t most = MemoryPointLimit(2);
     const std::string mostText = std::to_string(most);
     EXPECT_EQ(doc.samples().size(), kNewSegmentPoints);
-    EXPECT_EQ(doc.wavelengthMin, 16);
-    EXPECT_EQ(doc.wavelengthMax, static_cast<double>(most));
+    EXPECT_EQ(doc.limits().wavelengthMin, 16);
+    EXPECT_EQ(doc.limits().wavelengthMax, static_cast<double>(most));
     ASSERT_EQ(box.prompts.asked.size(), 2u);
     EXPECT_EQ(box.prompts.asked[0].caption, "Tidewright");
     EXPECT_EQ(box.prompts.asked[0].text,
@@ -90,8 +90,8 @@ TEST(InstrumentDescription, WavelengthsBeyondWhatTheMachineCanHoldAreRefused) {
                   "\nSect=Axis\nKey=HRange\nValue 1000000000000 is more points than this machine "
                   "can hold (" +
                   mostText + "); " + mostText + " is used.");
-    EXPECT_EQ(doc.segmentMax, 16384) << "the load goes on";
-    EXPECT_EQ(doc.vMax, 16383);
+    EXPECT_EQ(doc.limits().segmentMax, 16384) << "the load goes on";
+    EXPECT_EQ(doc.vMax(), 16383);
 
     box.prompts.clear();
     box.write("Consolia/tmp/TW2014.ini", "[Axis]\nHRange=4000000000 -1 1e999\n");

@@ -134,8 +134,8 @@ TEST_F(PeakViewTest, FmAbstractModeDrawsThePeaksThroughTheSecondMapping) {
     box = std::make_unique<test::Sandbox>(kFmComposer);
     composer = std::make_unique<QuietFmComposer>();
     Show(std::size_t{1} << 20, 300000000);
-    doc->vMin = 250000000; // the first mapping's range, which the abstract trace does not use
-    doc->vMax = 350000000;
+    // The first mapping's range, which the abstract trace does not use.
+    doc->FrameValues(250000000, 350000000);
     view->setShowPeaks(true);
     const long glitch = 500001;
     test::Put(doc->samples(), glitch, 800000000);

@@ -56,7 +56,10 @@ std::string FontPrint() {
 
 // The FM composer without its settings file: the channel set-up leaves the document alone.
 struct QuietFmComposer : FmComposer {
-    explicit QuietFmComposer(bool abstract) : FmComposer(abstract) {}
+    explicit QuietFmComposer(bool abstract, std::vector<std::int32_t> markers = {})
+        : FmComposer(abstract) {
+        markers_.indices = std::move(markers);
+    }
     bool SetUpChannel(WeDoc&) override { return true; }
     void ComputeMarkers(WeDoc&) override {}
 };
@@ -154,6 +157,8 @@ class PlotPixelsTest : public ::testing::Test {
         test::Sandbox box(composerId);
         if (std::string(scene.name).find("bits") != std::string::npos)
             box.set(box.descr(), "WaveDown", "UseMarkBits", "yes");
+        if (std::string(scene.name).find("types") != std::string::npos)
+            box.set(box.descr(), "ParmLst", "TracType", "yes");
         WeDoc doc(composer);
         fill(doc);
         WeditVw view(composer);
@@ -204,8 +209,7 @@ TEST_F(PlotPixelsTest, StandardComposerLongWaves) {
 TEST_F(PlotPixelsTest, StandardComposerMaskedBits) {
     const auto fill = [](WeDoc& doc) {
         FillWave(doc, 2000, 3000, 8192);
-        doc.vMin = 0;
-        doc.vMax = 16383;
+        doc.FrameValues(0, 16383);
         test::Put(doc.samples(), 300, std::vector<std::int32_t>(200, 8192 + (1 << 12)));
         test::Put(doc.samples(), 900, std::vector<std::int32_t>(100, 8192 + (3 << 12)));
     };
@@ -214,21 +218,16 @@ TEST_F(PlotPixelsTest, StandardComposerMaskedBits) {
     Composer composer;
     CheckDocument(kStandardComposer, composer, bits, fill);
     const Scene types{"standard-types-900x560", 900, 560};
-    CheckDocument(kStandardComposer, composer, types, [&](WeDoc& doc) {
-        fill(doc);
-        doc.hasTraceTypes = true;
-    });
+    CheckDocument(kStandardComposer, composer, types, fill);
 }
 
 TEST_F(PlotPixelsTest, FmComposer) {
     const auto fill = [](WeDoc& doc) {
-        doc.vMin = 400000000;
-        doc.vMax = 600000000;
+        doc.FrameValues(400000000, 600000000);
         FillWave(doc, 3000, 90000000, 500000000);
-        doc.fmMarkers = {0, 250, 1000, 2999};
     };
     for (bool abstract : {false, true}) {
-        QuietFmComposer composer(abstract);
+        QuietFmComposer composer(abstract, {0, 250, 1000, 2999});
         const Scene screen{abstract ? "fm-abstract-1000x600" : "fm-1000x600", 1000, 600,
                            [](WeditVw& v, WeDoc*) { Anchors(v, 500, 2500); }};
         CheckDocument(kFmComposer, composer, screen, fill);

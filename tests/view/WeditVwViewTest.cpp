@@ -168,8 +168,8 @@ TEST_F(WeditVwTest, AnchorDragStopsBeforeTheOtherHandleAndAtTheRangeStart) {
     EXPECT_EQ(view->anchors().L(), 0);
     QTest::mouseRelease(view.get(), Qt::LeftButton, {}, QPoint(0, start.y()));
     EXPECT_FALSE(view->valueEntry()->isVisible());
-    EXPECT_EQ(box.get(box.exchange(), doc->waveParSection, "Prv_bgn"), "0");
-    EXPECT_EQ(box.get(box.exchange(), doc->waveParSection, "Prv_end"), "600");
+    EXPECT_EQ(box.get(box.exchange(), doc->waveParSection(), "Prv_bgn"), "0");
+    EXPECT_EQ(box.get(box.exchange(), doc->waveParSection(), "Prv_end"), "600");
 }
 
 TEST_F(WeditVwTest, ZoomInThenOutRestoresTheRangeAndKeepsTheAnchors) {
@@ -218,7 +218,7 @@ TEST_F(WeditVwTest, TitleNamesTheDocumentsPathShortened) {
     };
     EXPECT_EQ(published(), "Tidewright -> " + ShortPathForTitle(doc->ActiveWorkingFile()));
     const std::string asc = box.write("waves/tri.asc", "1 2 3 4");
-    ASSERT_TRUE(doc->Open(asc, 1));
+    ASSERT_TRUE(doc->Open({asc, 1}));
     EXPECT_EQ(published(), "Tidewright -> /.../tri.asc");
     view->resetRange();
     ASSERT_TRUE(view->enterAnchorValue(0, "0"));
@@ -249,7 +249,7 @@ TEST_F(WeditVwTest, MarkedAreaCommandsEditOnlyTheAreaAndTrimsChangeTheLength) {
     EXPECT_EQ(doc->samples().at(0), 0);
     EXPECT_EQ(doc->samples().at(100), 200);
     EXPECT_EQ(doc->samples().at(899), 999);
-    EXPECT_FALSE(FileExists(doc->tmpFolder + "AA.tmp"));
+    EXPECT_FALSE(FileExists(doc->tmpFolder() + "AA.tmp"));
     ASSERT_TRUE(doc->Undo()); // back to the wave from before the trim
     EXPECT_EQ(doc->wavelength(), 1000);
     EXPECT_EQ(doc->samples().at(99), 99);

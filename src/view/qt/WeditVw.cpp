@@ -210,8 +210,8 @@ MarkerBitMask WeditVw::traceMask() {
     }
     if (!doc_)
         return {};
-    return {doc_->hasTraceTypes || markerBits_.inUse, markerBits_.bit0, markerBits_.bit1,
-            -static_cast<long>(doc_->vMin)};
+    return {doc_->limits().hasTraceTypes || markerBits_.inUse, markerBits_.bit0, markerBits_.bit1,
+            -static_cast<long>(doc_->vMin())};
 }
 
 void WeditVw::setShowPeaks(bool show) {
@@ -255,9 +255,9 @@ void WeditVw::prepareMapping(const PlotRect& plot) {
     if (editing()) {
         if (!rangeSet_)
             wholeRange();
-        map_.ymin = doc_->vMin;
-        map_.ymax = doc_->vMax;
-        map_.secondSpan = std::trunc(doc_->vMax - doc_->vMin);
+        map_.ymin = doc_->vMin();
+        map_.ymax = doc_->vMax();
+        map_.secondSpan = std::trunc(doc_->vMax() - doc_->vMin());
     }
     map_.SetMapping(plot);
 }
@@ -281,7 +281,7 @@ void WeditVw::render(QPainter& p, QRect area, bool printing, bool screenColours)
     const PlotFace face = printing ? PlotFace::Paper(screenColours) : PlotFace::Screen();
     p.fillRect(area, Qt::white);
     const std::string title =
-        composer_.windowTitle(doc_ && !doc_->pathName.empty() ? doc_->pathName : "Untitled");
+        composer_.windowTitle(doc_ && !doc_->pathName().empty() ? doc_->pathName() : "Untitled");
     if (!printing)
         if (QWidget* top = window(); top != this)
             top->setWindowTitle(QString::fromStdString(title));
@@ -311,9 +311,9 @@ void WeditVw::render(QPainter& p, QRect area, bool printing, bool screenColours)
         if (doc_) {
             const Samples& samples = doc_->samples();
             plot.drawTrace(samples, doc_->wavelength(), traceMask(), showPeaks_);
-            plot.drawFmMarkers(doc_->fmMarkers, samples.int32());
+            plot.drawFmMarkers(composer_.fmMarkerPoints(), samples.int32());
             plot.drawMarkerStrips(samples, doc_->wavelength(), markerBits_,
-                                  -static_cast<long>(doc_->vMin));
+                                  -static_cast<long>(doc_->vMin()));
             plot.drawShading(anchors_.L(), anchors_.R());
         }
     }
@@ -434,9 +434,9 @@ void WeditVw::restoreAnchors() {
 }
 
 void WeditVw::storeAnchors() {
-    if (!doc_ || doc_->waveParSection.empty())
+    if (!doc_ || doc_->waveParSection().empty())
         return;
-    ExchangeFile::WaveParameters::StoreRange(doc_->waveParSection, anchors_.L(), anchors_.R());
+    ExchangeFile::WaveParameters::StoreRange(doc_->waveParSection(), anchors_.L(), anchors_.R());
 }
 
 void WeditVw::showEntry(int side, bool focus) {
@@ -713,7 +713,7 @@ void WeditVw::invert() {
     const InvertMirror mirror = !map_.fm          ? InvertMirror::AboutZero
                                 : map_.fmAbstract ? InvertMirror::FmAbstract
                                                   : InvertMirror::AboutCentre;
-    const double centre = doc_ ? doc_->initialPoint : 0;
+    const double centre = doc_ ? composer_.initialPoint() : 0;
     const long L = anchors_.L(), R = anchors_.R();
     snapshotAndCommit(L, R, [L, R, limits, mirror, centre](SampleSpan s) {
         return InvertArea(s, L, R, mirror, centre, limits);
