@@ -221,9 +221,8 @@ TEST(QtHostLink, AHostThatNeverAcknowledgesIsLeftAfterTheTimeOutWhileNoticesStil
     QtHostLink hostSide(LinkFolder(box));
     FakeHost host(LinkFolder(box));
     ASSERT_TRUE(host.listening);
-    QTimer::singleShot(20, [&] {
-        hostSide.postTo("Tidewright -> Untitled", kProgressNoticeName, 40, 1);
-    });
+    QTimer::singleShot(
+        20, [&] { hostSide.postTo("Tidewright -> Untitled", kProgressNoticeName, 40, 1); });
     QElapsedTimer clock;
     clock.start();
     EXPECT_TRUE(composer.link.sendText("Host A", "Cmd=:TRAC:DEL:ALL"));

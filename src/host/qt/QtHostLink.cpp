@@ -66,8 +66,7 @@ void AwaitAck(QLocalSocket& socket, int ms) {
     auto read = [&] {
         QByteArray bytes = socket.readAll();
         ended = !reader.append(std::string_view(bytes.constData(), std::size_t(bytes.size()))) ||
-                reader.next() || reader.failed() ||
-                socket.state() != QLocalSocket::ConnectedState;
+                reader.next() || reader.failed() || socket.state() != QLocalSocket::ConnectedState;
         if (ended)
             loop.quit();
     };
