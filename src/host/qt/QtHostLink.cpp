@@ -11,6 +11,7 @@
 #include <QEventLoop>
 #include <QLocalSocket>
 #include <QPointer>
+#include <QThread>
 #include <QTimer>
 
 #include <algorithm>
@@ -73,6 +74,13 @@ void AwaitAck(QLocalSocket& socket, int ms) {
     read();
     if (ended)
         return;
+    QCoreApplication* app = QCoreApplication::instance();
+    if (!app || QThread::currentThread() != app->thread()) {
+        // Off the windows' thread there is no input to hold: the plain blocking wait.
+        while (!ended && socket.waitForReadyRead(ms))
+            read();
+        return;
+    }
     QObject::connect(&socket, &QLocalSocket::readyRead, &loop, read);
     QObject::connect(&socket, &QLocalSocket::disconnected, &loop, read);
     QObject::connect(&socket, &QLocalSocket::errorOccurred, &loop, read);
