@@ -36,7 +36,7 @@ class ArrayTarget : public GeneratorTarget {
     bool abstractLevels() const override { return false; }
     const Composer& composer() const override { return composer_; }
     std::string undoFile() const override { return launch().tmpFolder + composer_.undoFileName(); }
-    void commitPoints() override {}
+    bool commitPoints(Progress&) override { return true; }
 
     std::vector<std::int16_t> values() const {
         const auto points = std::get<std::span<const std::int16_t>>(stored_.view());

@@ -423,7 +423,7 @@ bool WeDoc::ChangeLength(long n, long from, Progress& progress) {
     return true;
 }
 
-bool WeDoc::CommitEdit() {
+bool WeDoc::CommitEdit(Progress& progress) {
     const std::optional<Samples::Change> change = samples_.TakePending();
     const bool keepUndo = UndoStagedForThisChange();
     const std::string working = ActiveWorkingFile();
@@ -431,7 +431,7 @@ bool WeDoc::CommitEdit() {
     std::optional<PointChange> values;
     if (change && !change->length)
         values = PointChange{change->first, change->last, samples_.size(), false};
-    if (!WriteChange(working, keepUndo, values))
+    if (!WriteChange(working, keepUndo, values, progress))
         return false;
     SetPathName(working, true);
     RecordSegmentFile(ActiveTableSegment(), active_.channel, working, launch().fpSegMode);

@@ -137,9 +137,9 @@ class WeDoc {
     bool SetWavelength(long n, Progress& progress = NoProgress());
     // After generators and tools changed points: writes them once and repaints the range the
     // changes named (all of it after a length change or when none was named). False when the
-    // working file could not be written: the user is told and the points are back as they were
-    // before the change.
-    bool CommitEdit();
+    // working file could not be written (the user is told) or the write was cancelled: the
+    // points are back as they were before the change.
+    bool CommitEdit(Progress& progress = NoProgress());
     void RefreshFmMarkers();
     // FP-segment mode: the active segment's own deviation and range, before its wave is read
     // or, for a segment without a file yet, made.

@@ -35,8 +35,8 @@ std::string DocGeneratorTarget::undoFile() const {
     return doc_.undoFile();
 }
 
-void DocGeneratorTarget::commitPoints() {
-    doc_.CommitEdit();
+bool DocGeneratorTarget::commitPoints(Progress& progress) {
+    return doc_.CommitEdit(progress);
 }
 
 std::string DocGeneratorTarget::pointsHeldBy() const {

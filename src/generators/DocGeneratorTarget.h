@@ -36,7 +36,7 @@ class DocGeneratorTarget : public GeneratorTarget {
     void pointsLost(std::size_t count) override;
 
   protected:
-    void commitPoints() override;
+    bool commitPoints(Progress& progress) override;
     std::string pointsHeldBy() const override;
     bool snapshotForUndo() override;
 

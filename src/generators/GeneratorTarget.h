@@ -24,8 +24,8 @@ struct GeneratorTarget {
     virtual const Composer& composer() const = 0;
     virtual std::string undoFile() const = 0;
     // Writes the working file, marks the segment modified and repaints; the dialog's backup
-    // keeps the wave from before the dialog through it.
-    void commitEdit();
+    // keeps the wave from before the dialog through it. False when cancelled or failed.
+    bool commitEdit(Progress& progress = NoProgress());
     virtual void redraw() {}
     // Where one long generation reports its progress and learns of a cancel, for as long as
     // the caller holds it; none (nobody told, nothing cancels) by default.
@@ -46,11 +46,14 @@ struct GeneratorTarget {
     // were, or put back by pointsLost after a read that broke off).
     bool restoreDialogBackup();
     // OK: commit the generated wave so that one Undo returns to the wave before the dialog.
+    // The commit reports to startProgress; a cancel or a failure leaves the wave, its file and
+    // its undo point as they were before OK.
     void keepGenerated();
     virtual ~GeneratorTarget() = default;
 
   protected:
-    virtual void commitPoints() = 0; // the commit itself
+    // The commit itself; false when it was cancelled or failed (the points from before it).
+    virtual bool commitPoints(Progress& progress) = 0;
     // The file whose bytes are the stored points but for the changes marked since; none by
     // default, and the dialog then copies the whole wave.
     virtual std::string pointsHeldBy() const { return {}; }

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <memory>
 #include <variant>
 
 namespace tw {
@@ -84,9 +85,9 @@ bool GeneratorTarget::keepBackupThroughCommit() {
     return true;
 }
 
-void GeneratorTarget::commitEdit() {
+bool GeneratorTarget::commitEdit(Progress& progress) {
     keepBackupThroughCommit();
-    commitPoints();
+    return commitPoints(progress);
 }
 
 bool GeneratorTarget::restoreDialogBackup() {
@@ -115,6 +116,8 @@ bool GeneratorTarget::restoreDialogBackup() {
 }
 
 void GeneratorTarget::keepGenerated() {
+    const std::unique_ptr<Progress> shown = startProgress();
+    Progress& progress = shown ? *shown : NoProgress();
     if (!backup_.copied && backup_.kept.empty() && backup_.file == pointsHeldBy() &&
         !backup_.file.empty()) {
         // The document's file still holds the wave from before the dialog: the undo point is
@@ -123,12 +126,12 @@ void GeneratorTarget::keepGenerated() {
             restoreDialogBackup();
             return;
         }
-        commitEdit();
+        commitEdit(progress);
         return;
     }
     copyBackup();
-    commitPoints();
-    CopyFileOver(backup_.file, undoFile());
+    if (commitPoints(progress)) // else the undo point stays the previous change's
+        CopyFileOver(backup_.file, undoFile());
 }
 
 } // namespace tw

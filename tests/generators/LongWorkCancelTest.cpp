@@ -7,6 +7,7 @@
 #include "generators/DcWaveModel.h"
 #include "generators/DocGeneratorTarget.h"
 #include "generators/PwmModel.h"
+#include "generators/WaveParamModel.h"
 
 #include <functional>
 #include <memory>
@@ -35,6 +36,15 @@ DocGeneratorTarget::Hooks ReportingTo(Progress& progress) {
             bool advance(std::uint64_t d, std::uint64_t t) override { return to.advance(d, t); }
         };
         return std::make_unique<Forward>(progress);
+    };
+    return hooks;
+}
+
+// Leaves the generation itself untold: only the commit after OK reports to the test.
+DocGeneratorTarget::Hooks CommitReportingTo(Progress& progress) {
+    DocGeneratorTarget::Hooks hooks = ReportingTo(progress);
+    hooks.startProgress = [started = 0, forward = hooks.startProgress]() mutable {
+        return ++started == 1 ? nullptr : forward();
     };
     return hooks;
 }
@@ -104,6 +114,14 @@ TEST_F(LongWorkCancel, ACancelMidwayLeavesWaveWorkingFileAndUndoAsTheyWere) {
              DcWaveModel m(target);
              m.Open();
              EXPECT_FALSE(m.Accept());
+         },
+         ""},
+        {"Sine, writing the wave after OK",
+         [&](WeDoc& d, Progress& p) {
+             DocGeneratorTarget target(d, CommitReportingTo(p));
+             WaveParamModel m(Shape::Sine, target);
+             m.Open();
+             EXPECT_TRUE(m.Accept());
          },
          ""},
         {"PWM",

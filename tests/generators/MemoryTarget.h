@@ -31,7 +31,10 @@ struct MemoryTarget : GeneratorTarget {
         return fm ? static_cast<const Composer&>(fmComposer) : standardComposer;
     }
     std::string undoFile() const override { return launch().tmpFolder + "UndoTD.wav"; }
-    void commitPoints() override { ++commits; }
+    bool commitPoints(Progress&) override {
+        ++commits;
+        return true;
+    }
     void redraw() override { ++redraws; }
     void markAnchors(double s, double e) override {
         anchorStart = s;

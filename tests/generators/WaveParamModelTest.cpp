@@ -179,7 +179,6 @@ struct ProgressTarget : test::MemoryTarget {
         Progress& to;
     };
     std::unique_ptr<Progress> startProgress() override {
-        counter.reports.clear();
         return std::make_unique<Forward>(counter);
     }
     CountingProgress counter;
@@ -190,6 +189,7 @@ TEST(WaveParamProgress, ALongGenerationReportsAndACancelLeavesTheWaveAsItWas) {
     ProgressTarget doc(3'000'000, 7);
     for (int cancelAt : {2, 0}) {
         doc.counter.cancelAt = cancelAt;
+        doc.counter.reports.clear();
         const auto before = doc.wave();
         WaveParamModel m(Shape::Sine, doc);
         m.Open();

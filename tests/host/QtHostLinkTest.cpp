@@ -2,10 +2,15 @@
 
 #include "HostLinkProcess.h"
 #include "app/FileUtil.h"
+#include "host/HostEvents.h"
 #include "host/HostLink.h"
 #include "support/Sandbox.h"
 
 #include <QDir>
+#include <QElapsedTimer>
+#include <QKeyEvent>
+#include <QLocalServer>
+#include <QLocalSocket>
 #include <QProcess>
 
 #include <gtest/gtest.h>
@@ -119,6 +124,110 @@ TEST(QtHostLink, ComposerClosedReachesEveryRegisteredWindow) {
     QCoreApplication::processEvents();
     EXPECT_EQ(local, std::vector<std::string>{std::string(kComposerClosedName) + " 18 1"});
     SetHostLink(nullptr);
+}
+
+// Counts the key presses that reach it.
+struct KeyCounter : QObject {
+    int presses = 0;
+    bool event(QEvent* e) override {
+        presses += e->type() == QEvent::KeyPress;
+        return QObject::event(e);
+    }
+};
+
+int PressKey(KeyCounter& keys) {
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_Z, Qt::ControlModifier);
+    QCoreApplication::sendEvent(&keys, &press);
+    return keys.presses;
+}
+
+// A host registered as "Host A" that takes each connection the sender opens.
+struct FakeHost {
+    explicit FakeHost(const std::string& folder) {
+        listening = server.listen(QString::fromStdString(folder + "/h1-1.sock"));
+        WriteFileAtomically(folder + "/h1-1.title", "Host A");
+    }
+    QLocalServer server;
+    bool listening = false;
+};
+
+// The composer's side: its window and the bar that its ProgressNotice moves.
+struct Sender {
+    Sender(const std::string& folder, int ackMs)
+        : link(folder, LinkLimits{.ackMs = ackMs}),
+          window(link, {{}, [this](std::string_view name, long position, long show) {
+                            if (name == kProgressNoticeName)
+                                ApplyProgressNotice(bar, position, show);
+                        }}) {
+        window.setTitle("Tidewright -> Untitled");
+    }
+    QtHostLink link;
+    ProgressState bar;
+    QtLinkWindow window;
+};
+
+// As tidewright-host does while it feeds the instrument: the host posts ProgressNotice to the
+// composer and acknowledges the text only once each notice has shown on the composer's bar.
+TEST(QtHostLink, WhileTheHostWorksOnATextTheSenderShowsItsProgressAndTakesNoInput) {
+    test::Sandbox box;
+    Sender composer(LinkFolder(box), 20000);
+    QtHostLink hostSide(LinkFolder(box));
+    FakeHost host(LinkFolder(box));
+    ASSERT_TRUE(host.listening);
+
+    const std::vector<int> notices{25, 50, 75};
+    std::vector<int> shown; // the composer's bar before the acknowledgement
+    std::size_t posted = 0;
+    std::string received;
+    KeyCounter keys;
+    int pressesBeforeAck = -1;
+    QLocalSocket* peer = nullptr;
+    QTimer step;
+    step.setInterval(10);
+    QObject::connect(&host.server, &QLocalServer::newConnection, [&] {
+        peer = host.server.nextPendingConnection();
+        step.start();
+    });
+    QObject::connect(&step, &QTimer::timeout, [&] {
+        if (posted > 0 && composer.bar.position != notices[posted - 1])
+            return; // not shown yet
+        if (posted > 0)
+            shown.push_back(composer.bar.position);
+        if (posted < notices.size()) {
+            hostSide.postTo("Tidewright -> Untitled", kProgressNoticeName, notices[posted++], 1);
+            return;
+        }
+        step.stop();
+        pressesBeforeAck = PressKey(keys);
+        received = peer->readAll().toStdString();
+        const std::string ack = link::EncodeAck(0);
+        peer->write(ack.data(), qint64(ack.size()));
+        peer->flush();
+    });
+
+    const std::string text = "Cmd=:TRAC:DEF 1,1024";
+    EXPECT_TRUE(composer.link.sendText("Host A", text));
+    EXPECT_EQ(shown, notices);
+    EXPECT_TRUE(composer.bar.visible);
+    EXPECT_EQ(received, link::EncodeData(1, text));
+    EXPECT_EQ(pressesBeforeAck, 0);
+    EXPECT_EQ(PressKey(keys), 1); // the hold ends with the wait
+}
+
+TEST(QtHostLink, AHostThatNeverAcknowledgesIsLeftAfterTheTimeOutWhileNoticesStillShow) {
+    test::Sandbox box;
+    const int ackMs = 300;
+    Sender composer(LinkFolder(box), ackMs);
+    QtHostLink hostSide(LinkFolder(box));
+    FakeHost host(LinkFolder(box));
+    ASSERT_TRUE(host.listening);
+    QTimer::singleShot(
+        20, [&] { hostSide.postTo("Tidewright -> Untitled", kProgressNoticeName, 40, 1); });
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_TRUE(composer.link.sendText("Host A", "Cmd=:TRAC:DEL:ALL"));
+    EXPECT_GE(clock.elapsed(), ackMs);
+    EXPECT_EQ(composer.bar.position, 40);
 }
 
 // An environment variable set for one scope.

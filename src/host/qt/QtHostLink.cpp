@@ -1,14 +1,17 @@
 #include "host/qt/QtHostLink.h"
 
+#include "host/qt/InputHold.h"
+
 #include "app/FileUtil.h"
 #include "app/LaunchState.h"
 #include "app/Prompter.h"
 
 #include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QDir>
+#include <QEventLoop>
 #include <QLocalSocket>
 #include <QPointer>
+#include <QThread>
 #include <QTimer>
 
 #include <algorithm>
@@ -25,7 +28,6 @@ namespace tw {
 
 namespace {
 
-using link::kAckMs;
 using link::kConnectMs;
 using link::kWriteMs;
 
@@ -53,22 +55,38 @@ Connect ConnectTo(QLocalSocket& socket, const std::string& path) {
                : Connect::Failed;
 }
 
-// Waits for the acknowledgement of a data frame. Its result is not used; a receiver that
-// goes away or answers anything else ends the wait too.
-void AwaitAck(QLocalSocket& socket) {
+// Waits up to `ms` for the acknowledgement of a data frame. Its result is not used; a receiver
+// that goes away or answers anything else ends the wait too. Meanwhile this process's event loop
+// runs without the user's input: the windows repaint and hear the receiver's notifications (its
+// ProgressNotice while it works on the text), and no second edit or message can begin.
+void AwaitAck(QLocalSocket& socket, int ms) {
     link::BufferBudget room(64);
     link::FrameReader reader(&room);
-    QDeadlineTimer deadline(kAckMs);
-    for (;;) {
+    QEventLoop loop;
+    bool ended = false;
+    auto read = [&] {
         QByteArray bytes = socket.readAll();
-        if (!reader.append(std::string_view(bytes.constData(), std::size_t(bytes.size()))))
-            return;
-        if (reader.next())
-            return;
-        if (reader.failed() || socket.state() != QLocalSocket::ConnectedState ||
-            !socket.waitForReadyRead(int(std::min<qint64>(deadline.remainingTime(), kAckMs))))
-            return;
+        ended = !reader.append(std::string_view(bytes.constData(), std::size_t(bytes.size()))) ||
+                reader.next() || reader.failed() || socket.state() != QLocalSocket::ConnectedState;
+        if (ended)
+            loop.quit();
+    };
+    read();
+    if (ended)
+        return;
+    QCoreApplication* app = QCoreApplication::instance();
+    if (!app || QThread::currentThread() != app->thread()) {
+        // Off the windows' thread there is no input to hold: the plain blocking wait.
+        while (!ended && socket.waitForReadyRead(ms))
+            read();
+        return;
     }
+    QObject::connect(&socket, &QLocalSocket::readyRead, &loop, read);
+    QObject::connect(&socket, &QLocalSocket::disconnected, &loop, read);
+    QObject::connect(&socket, &QLocalSocket::errorOccurred, &loop, read);
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    InputHold hold;
+    loop.exec();
 }
 
 } // namespace
@@ -129,7 +147,7 @@ bool QtHostLink::sendText(std::string_view title, std::string_view text) {
             continue;
         if (!WriteAll(socket, link::EncodeData(1, text)))
             continue;
-        AwaitAck(socket);
+        AwaitAck(socket, limits_.ackMs);
         return true;
     }
     return false;

@@ -37,11 +37,12 @@ inline constexpr int kMaxPeers = 64;
 inline constexpr int kAcceptPauseMs = 200;
 } // namespace link
 
-// The receiving side's bounds; tests shrink them.
+// The receiving side's bounds and the sender's wait for an acknowledgement; tests shrink them.
 struct LinkLimits {
     std::size_t bufferBudget = link::kBufferBudget; // unfinished frames, all connections
     int idleMs = link::kIdleMs;
     int maxPeers = link::kMaxPeers; // connections beyond are dropped at once
+    int ackMs = link::kAckMs;       // a host that has not acknowledged a text by then is left
 };
 
 class QtLinkWindow;
