@@ -96,7 +96,7 @@ cmake -S . -B "$build_dir" "${cmake_args[@]}" > /dev/null
 cmake --build "$build_dir" -j"$(nproc)"
 # Leaks inside system libraries (fontconfig) are not ours to fix.
 export LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
-tools/run-ctest.sh "$build_dir" -j"$(nproc)" --timeout 600
+ctest --test-dir "$build_dir" --output-on-failure -j"$(nproc)" --timeout 600
 if [[ "${1:-}" == "--coverage" ]]; then
     # Branches only exceptions take and those the compiler adds for itself would drown the
     # figure the code's own decisions give.

@@ -3,7 +3,7 @@ TW_PACKAGES=(build-essential cmake pkg-config qt6-base-dev qt6-svg-dev qt6-qpa-p
              libgtest-dev libgmock-dev libbenchmark-dev clang-14 libclang-rt-14-dev
              clang-format librsvg2-bin pybind11-dev python3-dev python3-numpy python3-pytest
              libsndfile1-dev libmatio-dev python3-scipy python3-venv python3-pip
-             python3-setuptools python3-wheel libhdf5-dev zlib1g-dev)
+             python3-setuptools python3-wheel libhdf5-dev zlib1g-dev libxcb1-dev)
 # The expression benchmarks' peer (numexpr) and their peak-memory figures (/usr/bin/time).
 TW_PACKAGES+=(python3-numexpr time)
 # The independent client that checks the simulated instrument byte for byte.

@@ -4,6 +4,7 @@
 #include "app/LaunchState.h"
 #include "app/Startup.h"
 #include "app/qt/AppProfile.h"
+#include "app/qt/ScreenFit.h"
 #include "document/qt/WaveFileDialog.h"
 #include "frame/AboutBox.h"
 #include "frame/FrameBars.h"
@@ -37,8 +38,8 @@ std::string Text(const QRect& r) {
 void ExpectOnScreen(QWidget& window, const char* what) {
     ASSERT_TRUE(test::WaitFramed(window)) << what;
     const QRect area = window.screen()->availableGeometry();
-    EXPECT_TRUE(area.contains(window.frameGeometry()))
-        << what << ": " << Text(window.frameGeometry()) << " on " << Text(area) << ", at least "
+    EXPECT_TRUE(area.contains(WindowFrame(window)))
+        << what << ": " << Text(WindowFrame(window)) << " on " << Text(area) << ", at least "
         << window.minimumSize().width() << "x" << window.minimumSize().height() << " / "
         << window.minimumSizeHint().width() << "x" << window.minimumSizeHint().height();
 }
@@ -59,7 +60,7 @@ TEST(WindowsOnScreen, EveryComposerOpensWithItsFrameOnTheScreen) {
         frame.resize(1024, 700); // as the program opens it
         frame.show();
         ExpectOnScreen(frame, "main window");
-        EXPECT_GT(frame.frameGeometry().height(), frame.height()) << "openbox framed it";
+        EXPECT_GT(WindowFrame(frame).height(), frame.height()) << "openbox framed it";
 
         AboutBox about(&frame);
         about.show();
@@ -75,8 +76,14 @@ TEST(WindowsOnScreen, EveryComposerOpensWithItsFrameOnTheScreen) {
         for (QAction* a : instrument->actions()) {
             QWidget* button = instrument->widgetForAction(a);
             const QRect at(button->mapToGlobal(QPoint(0, 0)), button->size());
-            EXPECT_FALSE(editor->frameGeometry().intersects(at))
-                << "the editor covers " << a->toolTip().toStdString();
+            EXPECT_FALSE(WindowFrame(*editor).intersects(at))
+                << "the editor (" << Text(WindowFrame(*editor)) << ") covers "
+                << a->toolTip().toStdString() << " (" << Text(at) << ") main "
+                << Text(WindowFrame(frame)) << " client " << Text(frame.geometry()) << " central "
+                << Text(QRect(frame.centralWidget()->mapToGlobal(QPoint(0, 0)),
+                              frame.centralWidget()->size()))
+                << " bar "
+                << Text(QRect(instrument->mapToGlobal(QPoint(0, 0)), instrument->size()));
         }
     }
 }

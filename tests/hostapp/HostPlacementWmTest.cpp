@@ -1,4 +1,5 @@
 #include "app/qt/AppProfile.h"
+#include "app/qt/ScreenFit.h"
 #include "host/qt/QtHostLink.h"
 #include "hostapp/qt/HostWindow.h"
 #include "support/Sandbox.h"
@@ -62,9 +63,9 @@ TEST(HostPlacement, RememberedPlacementsOffTheScreenArePulledBack) {
         host.show();
         ASSERT_TRUE(test::WaitFramed(host));
         const QRect area = host.screen()->availableGeometry();
-        EXPECT_TRUE(area.contains(host.frameGeometry()))
-            << host.frameGeometry().x() << "," << host.frameGeometry().y() << " "
-            << host.frameGeometry().width() << "x" << host.frameGeometry().height();
+        EXPECT_TRUE(area.contains(WindowFrame(host)))
+            << WindowFrame(host).x() << "," << WindowFrame(host).y() << " "
+            << WindowFrame(host).width() << "x" << WindowFrame(host).height();
     }
 }
 

@@ -412,9 +412,10 @@ void HostWindow::placeComposer() {
         return;
     placeWait_.stop();
     const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    const QRect frame = WindowFrame(*this);
     const WindowRect at =
-        PlaceBeside(RectOf(frameGeometry()), frameGeometry().top(),
-                    RectOf(screen->availableGeometry()), kComposerWidth, kComposerHeight);
+        PlaceBeside(RectOf(frame), frame.top(), RectOf(screen->availableGeometry()), kComposerWidth,
+                    kComposerHeight);
     postToComposer(kHostEventName, composer_.kind().moveEvent, MoveEventData(at.left, at.top));
 }
 

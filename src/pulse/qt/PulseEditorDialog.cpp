@@ -8,6 +8,7 @@
 #include "pulse/qt/PulseSectionModel.h"
 
 #include <QCloseEvent>
+#include <QDeadlineTimer>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -273,8 +274,8 @@ void PulseEditorDialog::placeBesideMain() {
                                ? main->centralWidget()->mapToGlobal(QPoint(0, 0)).y()
                                : main->geometry().top();
     const WindowRect placed =
-        PlaceBeside(ToWindowRect(main->frameGeometry()), barsBottom,
-                    ToWindowRect(ScreenArea(*main)), outer.width(), outer.height());
+        PlaceBeside(ToWindowRect(WindowFrame(*main)), barsBottom, ToWindowRect(ScreenArea(*main)),
+                    outer.width(), outer.height());
     setGeometry(QRect(placed.left, placed.top, placed.width, placed.height).marginsRemoved(frame));
 }
 
@@ -287,24 +288,30 @@ void PulseEditorDialog::showEvent(QShowEvent* event) {
         return;
     placeBesideMain();
     // The window manager frames both windows a moment later, and the main window's bars settle
-    // (they wrap into rows as its width allows): placed again whenever that changed, for a
-    // short while.
+    // (they wrap into rows as its width allows, once the main window was fitted on the
+    // screen, which goes on for seconds): placed again whenever that changed, for as long as
+    // windows are fitted after a show and until nothing changed for two seconds.
     auto* settle = new QTimer(this);
     auto* main = parentWidget() ? qobject_cast<QMainWindow*>(parentWidget()->window()) : nullptr;
     auto seen = std::make_shared<QList<QRect>>();
-    connect(settle, &QTimer::timeout, this, [this, settle, main, seen, ticks = 0]() mutable {
-        QList<QRect> now{QRect(QPoint(), QSize()) + WindowFrameMargins(*this)};
-        if (main)
-            now << main->frameGeometry()
-                << (main->centralWidget()
-                        ? QRect(main->centralWidget()->mapToGlobal(QPoint(0, 0)), QSize(1, 1))
-                        : QRect());
-        if (now != *seen)
-            placeBesideMain();
-        *seen = now;
-        if (++ticks >= 80)
-            settle->deleteLater();
-    });
+    connect(
+        settle, &QTimer::timeout, this,
+        [this, settle, main, seen, fitting = QDeadlineTimer(kWindowFitMs + 1000),
+         quiet = QDeadlineTimer(2000), ticks = QDeadlineTimer(30000)]() mutable {
+            QList<QRect> now{QRect(QPoint(), QSize()) + WindowFrameMargins(*this)};
+            if (main)
+                now << WindowFrame(*main)
+                    << (main->centralWidget()
+                            ? QRect(main->centralWidget()->mapToGlobal(QPoint(0, 0)), QSize(1, 1))
+                            : QRect());
+            if (now != *seen) {
+                placeBesideMain();
+                quiet = QDeadlineTimer(2000);
+            }
+            *seen = now;
+            if ((fitting.hasExpired() && quiet.hasExpired()) || ticks.hasExpired())
+                settle->deleteLater();
+        });
     settle->start(50);
 }
 

@@ -1,5 +1,7 @@
 #include "support/wm/WindowManager.h"
 
+#include "app/qt/ScreenFit.h"
+
 #include <QDeadlineTimer>
 #include <QTest>
 
@@ -8,13 +10,12 @@ namespace tw::test {
 namespace {
 
 bool Framed(const QWidget& w) {
-    return w.frameGeometry().top() < w.geometry().top();
+    return OwnFrameMargins(w).top() > 0;
 }
 
 } // namespace
 
-// A window shown before openbox runs keeps its unframed geometry in Qt: a fresh probe each
-// round until one is framed.
+// A fresh probe each round until openbox, once it runs, frames one.
 bool WaitForWindowManager(int milliseconds) {
     QDeadlineTimer deadline(milliseconds);
     while (!deadline.hasExpired()) {
@@ -28,19 +29,9 @@ bool WaitForWindowManager(int milliseconds) {
     return false;
 }
 
-// Generous, and shown again when openbox missed the first map: it sometimes leaves a window
-// unframed for good, even on a quiet machine.
 bool WaitFramed(QWidget& window) {
-    bool framed = false;
-    for (int round = 0; round < 3 && !framed; ++round) {
-        if (round > 0) {
-            window.hide();
-            window.show();
-        }
-        framed = QTest::qWaitForWindowExposed(&window, 10000) &&
-                 QTest::qWaitFor([&window] { return Framed(window); }, 8000);
-    }
-    if (!framed)
+    if (!QTest::qWaitForWindowExposed(&window, 10000) ||
+        !QTest::qWaitFor([&window] { return Framed(window); }, 10000))
         return false;
     // The placement after show checks the frame again within its settling time.
     QTest::qWait(1600);
