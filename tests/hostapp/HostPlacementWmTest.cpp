@@ -63,9 +63,9 @@ TEST(HostPlacement, RememberedPlacementsOffTheScreenArePulledBack) {
         host.show();
         ASSERT_TRUE(test::WaitFramed(host));
         const QRect area = host.screen()->availableGeometry();
-        EXPECT_TRUE(area.contains(WindowFrame(host)))
-            << WindowFrame(host).x() << "," << WindowFrame(host).y() << " "
-            << WindowFrame(host).width() << "x" << WindowFrame(host).height();
+        const QRect frame = WindowFrame(host);
+        EXPECT_TRUE(area.contains(frame))
+            << frame.x() << "," << frame.y() << " " << frame.width() << "x" << frame.height();
     }
 }
 

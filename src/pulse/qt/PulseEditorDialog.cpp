@@ -25,7 +25,6 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
-#include <memory>
 #include <sstream>
 #include <utility>
 
@@ -293,23 +292,22 @@ void PulseEditorDialog::showEvent(QShowEvent* event) {
     // windows are fitted after a show and until nothing changed for two seconds.
     auto* settle = new QTimer(this);
     auto* main = parentWidget() ? qobject_cast<QMainWindow*>(parentWidget()->window()) : nullptr;
-    auto seen = std::make_shared<QList<QRect>>();
     connect(
         settle, &QTimer::timeout, this,
-        [this, settle, main, seen, fitting = QDeadlineTimer(kWindowFitMs + 1000),
-         quiet = QDeadlineTimer(2000), ticks = QDeadlineTimer(30000)]() mutable {
+        [this, settle, main, seen = QList<QRect>(), fitting = QDeadlineTimer(kWindowFitMs + 1000),
+         quiet = QDeadlineTimer(2000), giveUp = QDeadlineTimer(30000)]() mutable {
             QList<QRect> now{QRect(QPoint(), QSize()) + WindowFrameMargins(*this)};
             if (main)
                 now << WindowFrame(*main)
                     << (main->centralWidget()
                             ? QRect(main->centralWidget()->mapToGlobal(QPoint(0, 0)), QSize(1, 1))
                             : QRect());
-            if (now != *seen) {
+            if (now != seen) {
                 placeBesideMain();
                 quiet = QDeadlineTimer(2000);
             }
-            *seen = now;
-            if ((fitting.hasExpired() && quiet.hasExpired()) || ticks.hasExpired())
+            seen = now;
+            if ((fitting.hasExpired() && quiet.hasExpired()) || giveUp.hasExpired())
                 settle->deleteLater();
         });
     settle->start(50);
