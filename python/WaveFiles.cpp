@@ -19,6 +19,7 @@
 #include <bit>
 #include <cerrno>
 #include <filesystem>
+#include <iterator>
 #include <limits>
 
 #include <fcntl.h>
@@ -165,21 +166,14 @@ template <class Sample> py::array ReadNativeArray(const NativeFile& file, const 
     return points;
 }
 
-template <class Sample> std::vector<Sample> Narrowed(std::vector<std::int32_t>&& points) {
-    if constexpr (sizeof(Sample) == sizeof(std::int32_t)) {
-        return std::move(points);
-    } else {
-        std::vector<Sample> values(points.size());
-        for (std::size_t i = 0; i < points.size(); ++i)
-            values[i] = ToStored<Sample>(points[i]);
-        return values;
-    }
-}
-
-// An import's points with the count it clipped.
-template <class Sample> struct ReadPoints {
+// An import's points straight into the array's type as they come: the points are held once.
+template <class Sample> struct SampleSink : PointSink {
     std::vector<Sample> points;
-    std::size_t clipped = 0;
+    void expect(std::uint64_t count) override { points.reserve(static_cast<std::size_t>(count)); }
+    bool take(std::span<const std::int32_t> block) override {
+        std::transform(block.begin(), block.end(), std::back_inserter(points), ToStored<Sample>);
+        return true;
+    }
 };
 
 template <class Sample>
@@ -193,14 +187,16 @@ py::array Read(const std::string& path, const FileFormat& format, const ImportCo
         if (!file.BeginsWithRiff())
             return ReadNativeArray<Sample>(file, path);
     }
-    ReadPoints<Sample> read = CallCore([&] {
-        ImportResult imported = ImportWaveFile(path, format.code, ctx);
+    SampleSink<Sample> read;
+    const std::size_t clipped = CallCore([&] {
+        ImportSource in(path);
+        ImportResult imported = StreamWave(in, format.code, ctx, read);
         if (!imported.ok)
             Fail(imported.error);
-        return ReadPoints<Sample>{Narrowed<Sample>(std::move(imported.points)), imported.clipped};
+        return imported.clipped;
     });
-    if (read.clipped > 0)
-        WarnClipped(read.clipped);
+    if (clipped > 0)
+        WarnClipped(clipped);
     return ToArray(std::move(read.points));
 }
 

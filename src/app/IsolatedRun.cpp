@@ -4,12 +4,15 @@
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
+#include <limits>
 #include <new>
+#include <poll.h>
 #include <sys/mman.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
+#include <vector>
 
 #if defined(__SANITIZE_ADDRESS__)
 #define TW_ASAN 1
@@ -116,14 +119,47 @@ OwnedFd& OwnedFd::operator=(OwnedFd&& other) noexcept {
     return *this;
 }
 
-IsolatedOutcome RunIsolated(const std::function<bool(int output)>& work,
-                            const IsolationLimits& limits, Progress& progress) {
+namespace {
+
+constexpr std::size_t kPumpBytes = std::size_t{1} << 16;
+constexpr int kReadsPerLook = 16;
+
+// Hands on what the output holds now, at most `reads` buffers of it (so that the wait still
+// looks at the clock while a busy child writes): false when `read` refused it. atEnd is set once
+// the output has ended (every writer gone, or the in-process run's file read to its end).
+bool Pump(int fd, const OutputReader& read, std::vector<char>& buffer, bool& atEnd,
+          int reads = std::numeric_limits<int>::max()) {
+    for (; reads > 0; --reads) {
+        const ssize_t n = ::read(fd, buffer.data(), buffer.size());
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            atEnd = n == 0 || errno != EAGAIN;
+            return true;
+        }
+        if (!read(std::span(buffer.data(), static_cast<std::size_t>(n))))
+            return false;
+    }
+    return true;
+}
+
+IsolatedOutcome Run(const std::function<bool(int output)>& work, const IsolationLimits& limits,
+                    Progress& progress, const OutputReader* read) {
     IsolatedOutcome outcome;
-    OwnedFd output(::memfd_create("tw-isolated", MFD_CLOEXEC));
-    if (!output) {
+    std::vector<char> buffer(read ? kPumpBytes : 0);
+    bool atEnd = !read;
+#ifdef TW_ISOLATION_IN_PROCESS
+    const bool streamed = false; // the work runs here: a pipe it fills would never be emptied
+#else
+    const bool streamed = read != nullptr;
+#endif
+    int ends[2] = {-1, -1};
+    if (streamed ? ::pipe2(ends, O_CLOEXEC) != 0
+                 : (ends[1] = ::memfd_create("tw-isolated", MFD_CLOEXEC)) < 0) {
         outcome.why = std::string("no reader could be started: ") + std::strerror(errno);
         return outcome;
     }
+    OwnedFd readEnd(ends[0]), output(ends[1]);
 #ifdef TW_ISOLATION_IN_PROCESS
     // The fuzz build runs the work here, where libFuzzer sees its coverage, its faults and its
     // allocations; shipped programs never do.
@@ -138,8 +174,14 @@ IsolatedOutcome RunIsolated(const std::function<bool(int output)>& work,
         outcome.why = "the reader gave up on it";
         return outcome;
     }
+    if (read && (::lseek(output.get(), 0, SEEK_SET) != 0 ||
+                 !Pump(output.get(), *read, buffer, atEnd) || !atEnd)) {
+        outcome.why = "the program took no more of what it read";
+        return outcome;
+    }
     outcome.ok = true;
-    outcome.output = std::move(output);
+    if (!read)
+        outcome.output = std::move(output);
     return outcome;
 #endif
     const pid_t child = ::fork();
@@ -149,13 +191,18 @@ IsolatedOutcome RunIsolated(const std::function<bool(int output)>& work,
     }
     if (child == 0)
         RunChild(work, output.get(), limits);
+    if (streamed) {
+        output = OwnedFd(); // the pipe ends when the child's end closes
+        ::fcntl(readEnd.get(), F_SETFL, O_NONBLOCK);
+    }
 
-    // Waiting by polling keeps to calls that cannot hang: a short sleep growing to 20 ms.
+    // Waiting by polling keeps to calls that cannot hang: a short wait growing to 20 ms, cut
+    // short by output to take.
     const auto started = std::chrono::steady_clock::now();
     const auto deadline = started + limits.wallClock;
     auto pause = std::chrono::microseconds(100);
     int status = 0;
-    bool timedOut = false;
+    bool timedOut = false, refused = false;
     for (;;) {
         const pid_t done = ::waitpid(child, &status, WNOHANG);
         if (done == child || (done < 0 && errno != EINTR))
@@ -165,25 +212,53 @@ IsolatedOutcome RunIsolated(const std::function<bool(int output)>& work,
         outcome.cancelled =
             !progress.advance(duration_cast<milliseconds>(now - started).count(),
                               duration_cast<milliseconds>(limits.wallClock).count());
-        if (outcome.cancelled || now >= deadline) {
+        refused = !atEnd && !Pump(readEnd.get(), *read, buffer, atEnd, kReadsPerLook);
+        if (outcome.cancelled || refused || now >= deadline) {
             ::kill(child, SIGKILL);
             while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
             }
-            timedOut = !outcome.cancelled;
+            timedOut = !outcome.cancelled && !refused;
             break;
         }
-        std::this_thread::sleep_for(pause);
+        if (atEnd) {
+            std::this_thread::sleep_for(pause);
+        } else {
+            pollfd ready{readEnd.get(), POLLIN, 0};
+            const timespec wait{0, static_cast<long>(pause.count()) * 1000};
+            ::ppoll(&ready, 1, &wait, nullptr);
+        }
         pause = std::min<std::chrono::microseconds>(pause * 2, std::chrono::milliseconds(20));
     }
+    const bool exited = !timedOut && !outcome.cancelled && !refused && WIFEXITED(status) &&
+                        WEXITSTATUS(status) == 0;
+    // What the child wrote before it ended waits in the pipe.
+    if (exited && !atEnd && (!Pump(readEnd.get(), *read, buffer, atEnd) || !atEnd))
+        refused = true;
     if (outcome.cancelled) {
         outcome.why = "was cancelled";
-    } else if (!timedOut && WIFEXITED(status) && WEXITSTATUS(status) == 0) {
+    } else if (refused) {
+        outcome.why = "the program took no more of what it read";
+    } else if (exited) {
         outcome.ok = true;
-        outcome.output = std::move(output);
+        if (!read)
+            outcome.output = std::move(output);
     } else {
         outcome.why = WhyEnded(status, timedOut, limits);
     }
     return outcome;
+}
+
+} // namespace
+
+IsolatedOutcome RunIsolated(const std::function<bool(int output)>& work,
+                            const IsolationLimits& limits, Progress& progress) {
+    return Run(work, limits, progress, nullptr);
+}
+
+IsolatedOutcome RunIsolated(const std::function<bool(int output)>& work,
+                            const IsolationLimits& limits, Progress& progress,
+                            const OutputReader& read) {
+    return Run(work, limits, progress, &read);
 }
 
 void LimitNewFiles([[maybe_unused]] int spare) {

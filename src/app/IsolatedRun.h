@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -47,6 +48,15 @@ struct IsolatedOutcome {
 // the child.
 IsolatedOutcome RunIsolated(const std::function<bool(int output)>& work,
                             const IsolationLimits& limits, Progress& progress = NoProgress());
+
+// Takes the work's output as it comes; false when the program will take no more.
+using OutputReader = std::function<bool(std::span<const char> bytes)>;
+// The same, but the work writes into a pipe that `read` empties while the work runs, so that
+// its output never lies whole anywhere (outcome.output stays empty). When read refuses, the
+// child is ended and the outcome is not ok.
+IsolatedOutcome RunIsolated(const std::function<bool(int output)>& work,
+                            const IsolationLimits& limits, Progress& progress,
+                            const OutputReader& read);
 
 // Sanitizer builds probe memory through a pipe of their own, which the child must be able to open.
 #if defined(__SANITIZE_ADDRESS__)

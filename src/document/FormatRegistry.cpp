@@ -33,11 +33,7 @@ constexpr FormatReading kAsciiIn{[](ImportSource& in, const ImportContext& ctx, 
 constexpr FormatReading kColumnsIn{ReadColumnPoints, OpenRole::Converted, true};
 constexpr FormatReading kLeCroyIn{ReadLeCroyPoints, OpenRole::Converted};
 constexpr FormatReading kNpyIn{ReadNpyPoints, OpenRole::Converted};
-// MATLAB files are parsed whole, by the library in a child process.
-constexpr FormatReading kMatIn{[](ImportSource& in, const ImportContext& ctx, PointSink& out) {
-                                   return ReadWholeImport(in, ctx, out, ImportMat);
-                               },
-                               OpenRole::Converted};
+constexpr FormatReading kMatIn{ReadMatPoints, OpenRole::Converted};
 // The FM composer writes NumPy arrays of its points but has no code range to read values into.
 constexpr FormatReading kNotRead{};
 

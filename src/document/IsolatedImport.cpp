@@ -6,9 +6,8 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <optional>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <vector>
 
 namespace tw {
@@ -20,87 +19,126 @@ constexpr std::uint64_t kReaderMargin = std::uint64_t{512} << 20;
 constexpr std::uint64_t kBytesPerFileByte = 16;
 
 constexpr std::size_t kBlockPoints = 1 << 16;
+constexpr std::uint64_t kMostErrorBytes = 1 << 16;
 
-// The child's result: this header, the points, then the error text.
-struct ResultHeader {
+// The child's result comes as records, each this header and its payload: points as they come (a
+// block at most), the count it expects, and last its end: ok, clipped and the error text.
+struct Record {
+    enum Kind : std::uint64_t { kPoints = 1, kExpect, kEnd };
+    std::uint64_t kind;
+    std::uint64_t count; // points, points expected, or the error's bytes
     std::uint64_t ok;
     std::uint64_t clipped;
-    std::uint64_t errorBytes;
-    std::uint64_t count;
 };
 
-// Writes the points as they come, then the header once the reader has ended.
+// Writes the records as the reader makes them.
 class ResultWriter : public PointSink {
   public:
-    explicit ResultWriter(int fd) : fd_(fd) {
-        const ResultHeader none{};
-        written_ = WriteAll(fd_, &none, sizeof none);
+    explicit ResultWriter(int fd) : fd_(fd) {}
+    void expect(std::uint64_t count) override {
+        written_ = written_ && put({Record::kExpect, count, 0, 0}, {});
     }
     bool take(std::span<const std::int32_t> points) override {
-        count_ += points.size();
-        return written_ = written_ && WriteAll(fd_, points.data(), points.size_bytes());
+        for (std::size_t at = 0; written_ && at < points.size(); at += kBlockPoints) {
+            const auto block = points.subspan(at, std::min(kBlockPoints, points.size() - at));
+            written_ = put({Record::kPoints, block.size(), 0, 0},
+                           {reinterpret_cast<const char*>(block.data()), block.size_bytes()});
+        }
+        return written_;
     }
     bool finish(const ImportResult& made) {
-        const ResultHeader header{made.ok, made.clipped, made.error.size(), count_};
-        return written_ && WriteAll(fd_, made.error.data(), made.error.size()) &&
-               ::lseek(fd_, 0, SEEK_SET) == 0 && WriteAll(fd_, &header, sizeof header);
+        const std::string_view error =
+            std::string_view(made.error).substr(0, static_cast<std::size_t>(kMostErrorBytes));
+        return written_ && put({Record::kEnd, error.size(), made.ok, made.clipped}, error);
     }
 
   private:
+    bool put(const Record& record, std::string_view payload) const {
+        return WriteAll(fd_, &record, sizeof record) &&
+               WriteAll(fd_, payload.data(), payload.size());
+    }
     int fd_;
-    std::uint64_t count_ = 0;
-    bool written_ = false;
+    bool written_ = true;
 };
 
-// What the child made, its points handed on to out a block at a time.
-ImportResult ReadResult(int fd, PointSink& out, PointLayout layout) {
-    struct stat info {};
-    ResultHeader header{};
-    if (::fstat(fd, &info) != 0 || !ReadAllAt(fd, &header, sizeof header, 0))
-        return UnreadableFile("its reader gave no result");
-    const auto size = static_cast<std::uint64_t>(info.st_size);
-    // Every count is checked against what the child wrote before it sizes anything.
-    if (header.errorBytes > size || header.count > kMaxWavePoints ||
-        size != sizeof header + header.errorBytes + header.count * sizeof(std::int32_t))
-        return UnreadableFile("its reader gave a damaged result");
-    ImportResult result;
-    result.ok = header.ok != 0;
-    result.clipped = header.clipped;
-    result.error.resize(header.errorBytes);
-    const std::uint64_t pointsAt = sizeof header;
-    if (!ReadAllAt(fd, result.error.data(), result.error.size(),
-                   pointsAt + header.count * sizeof(std::int32_t)))
-        return UnreadableFile("its reader gave a damaged result");
-    if (!result.ok)
-        return result;
-    PointBatch batch(out, layout);
-    result.ok = batch.expect(header.count);
-    std::vector<std::int32_t> block(std::min<std::size_t>(kBlockPoints, header.count));
-    for (std::uint64_t done = 0; result.ok && done < header.count;) {
-        const auto n =
-            static_cast<std::size_t>(std::min<std::uint64_t>(block.size(), header.count - done));
-        if (!ReadAllAt(fd, block.data(), n * sizeof(std::int32_t),
-                       pointsAt + done * sizeof(std::int32_t)))
-            return UnreadableFile("its reader gave a damaged result");
-        result.ok = batch.addAll(std::span(block).first(n));
-        done += n;
+// Takes the child's records as their bytes come, the points on to out a block at a time.
+class ResultReader {
+  public:
+    ResultReader(PointSink& out, PointLayout layout) : batch_(out, layout) {}
+
+    // False when the records are damaged or out refused the points.
+    bool feed(std::span<const char> bytes) {
+        pending_.insert(pending_.end(), bytes.begin(), bytes.end());
+        std::size_t used = 0;
+        while (ok_ && pending_.size() - used >= sizeof(Record)) {
+            Record r;
+            std::memcpy(&r, pending_.data() + used, sizeof r);
+            // Every count is checked before it sizes anything.
+            const std::uint64_t payload = r.kind == Record::kPoints ? r.count * sizeof(std::int32_t)
+                                          : r.kind == Record::kEnd  ? r.count
+                                                                    : 0;
+            if (ended_ || r.kind < Record::kPoints || r.kind > Record::kEnd ||
+                (r.kind == Record::kPoints && r.count > kBlockPoints) ||
+                (r.kind == Record::kEnd && r.count > kMostErrorBytes)) {
+                damaged_ = true;
+                return ok_ = false;
+            }
+            if (pending_.size() - used - sizeof r < payload)
+                break;
+            take(r, pending_.data() + used + sizeof r);
+            used += sizeof r + static_cast<std::size_t>(payload);
+        }
+        pending_.erase(pending_.begin(), pending_.begin() + static_cast<std::ptrdiff_t>(used));
+        return ok_;
     }
-    result.ok = result.ok && batch.flush();
-    return result;
-}
+
+    // Whether the program stopped taking the records (damaged, or refused by out).
+    bool stopped() const { return !ok_; }
+
+    // What the child made, once its output has ended.
+    ImportResult result() {
+        if (damaged_ || (ok_ && (!ended_ || !pending_.empty())))
+            return UnreadableFile("its reader gave a damaged result");
+        if (!ok_ || !batch_.flush())
+            return ImportFailed();
+        return std::move(end_);
+    }
+
+  private:
+    void take(const Record& r, const char* payload) {
+        if (r.kind == Record::kExpect) {
+            ok_ = r.count <= kMaxWavePoints && batch_.expect(r.count);
+        } else if (r.kind == Record::kPoints) {
+            block_.resize(static_cast<std::size_t>(r.count));
+            std::memcpy(block_.data(), payload, block_.size() * sizeof(std::int32_t));
+            ok_ = batch_.addAll(block_);
+        } else {
+            ended_ = true;
+            end_.ok = r.ok != 0;
+            end_.clipped = r.clipped;
+            end_.error.assign(payload, static_cast<std::size_t>(r.count));
+        }
+    }
+    PointBatch batch_;
+    std::vector<char> pending_;
+    std::vector<std::int32_t> block_;
+    ImportResult end_;
+    bool ended_ = false, ok_ = true, damaged_ = false;
+};
 
 ImportResult RunReader(const std::function<ImportResult(PointSink& out)>& read,
                        std::size_t fileBytes, PointSink& out, const ImportContext& ctx) {
+    ResultReader result(out, ctx.layout);
     IsolatedOutcome outcome = RunIsolated(
         [&](int output) {
             ResultWriter writer(output);
             return writer.finish(read(writer));
         },
-        ReaderLimits(fileBytes), ctx.progress ? *ctx.progress : NoProgress());
+        ReaderLimits(fileBytes), ctx.progress ? *ctx.progress : NoProgress(),
+        [&](std::span<const char> bytes) { return result.feed(bytes); });
     if (outcome.cancelled)
         return ImportFailed(FileResult::Cancelled(FileResult::Action::Read, "the reader"));
-    return outcome.ok ? ReadResult(outcome.output.get(), out, ctx.layout)
-                      : UnreadableFile(outcome.why);
+    return outcome.ok || result.stopped() ? result.result() : UnreadableFile(outcome.why);
 }
 
 } // namespace
@@ -121,23 +159,6 @@ IsolationLimits ReaderLimits(std::size_t fileBytes) {
 
 ImportResult UnreadableFile(const std::string& why) {
     return ImportRefused("The file could not be read: " + why + ".");
-}
-
-ImportResult ImportIsolated(std::string_view bytes, const ImportContext& ctx,
-                            const WholeImport& import) {
-    CollectedPoints collected;
-    ImportResult result = RunReader(
-        [&](PointSink& out) {
-            ImportResult made = import(bytes, ctx);
-            if (made.ok && !out.take(made.points))
-                made = UnreadableFile("its reader could not hand on its points");
-            made.points = {};
-            return made;
-        },
-        bytes.size(), collected, ctx);
-    if (result.ok)
-        result.points = std::move(collected.points);
-    return result;
 }
 
 bool ReadIsolated(ImportSource& in, const ImportContext& ctx, PointSink& out,

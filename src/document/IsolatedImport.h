@@ -8,7 +8,6 @@
 
 namespace tw {
 
-using WholeImport = std::function<ImportResult(std::string_view bytes, const ImportContext& ctx)>;
 // A reader that hands its points on a block at a time: ok, or why it gave none.
 using StreamedImport =
     std::function<ImportResult(ImportSource& in, const ImportContext& ctx, PointSink& out)>;
@@ -18,15 +17,11 @@ using StreamedImport =
 // (TIDEWRIGHT_READER_SECONDS, fewer seconds for both).
 IsolationLimits ReaderLimits(std::size_t fileBytes);
 
-// Runs import in a child process (RunIsolated) and brings back its result, so that a crash, a
-// hang or a runaway allocation of a library ends as "The file could not be read: <why>." and
-// leaves the program as it was.
-ImportResult ImportIsolated(std::string_view bytes, const ImportContext& ctx,
-                            const WholeImport& import);
-
-// The same for a reader that streams: its points come back through an anonymous file and go on
-// to out a block at a time, so that neither process holds them whole. False when the reader gave
-// none, its failure or refusal given to in, as a PointReader does.
+// Runs read in a child process (RunIsolated), so that a crash, a hang or a runaway allocation of
+// a library ends as "The file could not be read: <why>." and leaves the program as it was. Its
+// points come back through a pipe while it runs and go on to out a block at a time, so that
+// neither process holds them whole. False when the reader gave none, its failure or refusal
+// given to in, as a PointReader does.
 bool ReadIsolated(ImportSource& in, const ImportContext& ctx, PointSink& out,
                   const StreamedImport& read);
 

@@ -17,9 +17,11 @@
 #include <cstring>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <ostream>
 #include <sys/stat.h>
 #include <system_error>
+#include <type_traits>
 #include <unistd.h>
 
 namespace tw {
@@ -30,6 +32,7 @@ namespace fs = std::filesystem;
 
 constexpr std::size_t kMaxVariables = 10000;
 constexpr std::int64_t kMaxMatBytes = std::int64_t{1} << 30;
+constexpr std::size_t kValueBlock = 16384;
 // zlib, which version 5 files compress with, never expands data more than about 1,032 times.
 constexpr double kMostExpansion = 1100;
 // The library holds one file open at a time (the copy, by stdio or HDF5): no other can open.
@@ -117,39 +120,73 @@ std::size_t Elements(const matvar_t& var, std::size_t& longest) {
     return var.rank > 0 ? count : 0;
 }
 
+// The values a block at a time as doubles, read twice: the stretch needs their extremes first,
+// and neither pass holds more than a block beside the library's copy.
 template <typename T>
-bool Widen(const matvar_t& var, std::size_t count, std::vector<double>& values) {
-    if (var.data_size != static_cast<int>(sizeof(T)) || !var.data || var.nbytes < count * sizeof(T))
-        return false;
-    const T* data = static_cast<const T*>(var.data);
-    values.assign(data, data + count);
-    return true;
+ImportResult MapInBlocks(std::span<const T> data, const ImportContext& ctx, PointSink& out) {
+    std::vector<double> block;
+    auto forEachBlock = [&](auto&& use) {
+        for (std::size_t at = 0; at < data.size(); at += kValueBlock) {
+            const auto part = data.subspan(at, std::min(kValueBlock, data.size() - at));
+            block.assign(part.begin(), part.end());
+            if (!use(std::span<const double>(block)))
+                return false;
+        }
+        return true;
+    };
+    ValueExtremes extremes;
+    forEachBlock([&](std::span<const double> values) {
+        extremes.add(values);
+        return true;
+    });
+    const LinearMap map = ColumnValueMap(extremes.minimum, extremes.maximum, ctx);
+    ImportResult result;
+    result.ok = forEachBlock([&](std::span<const double> values) {
+        ImportResult mapped = MapIntoRange(values, map, ctx);
+        if (!mapped.ok) {
+            result = std::move(mapped);
+            return false;
+        }
+        result.clipped += mapped.clipped;
+        return out.take(mapped.points);
+    });
+    return result;
 }
 
-bool ReadValues(const matvar_t& var, std::size_t count, std::vector<double>& values) {
+// Hands the variable's data, as the type of its class, to map; nullopt when the library holds
+// no data of that type for every element.
+template <typename Map>
+std::optional<ImportResult> WithValues(const matvar_t& var, std::size_t count, Map&& map) {
+    auto typed = [&](auto* type) -> std::optional<ImportResult> {
+        using T = std::remove_pointer_t<decltype(type)>;
+        if (var.data_size != static_cast<int>(sizeof(T)) || !var.data ||
+            var.nbytes < count * sizeof(T))
+            return std::nullopt;
+        return map(std::span<const T>(static_cast<const T*>(var.data), count));
+    };
     switch (var.class_type) {
     case MAT_C_DOUBLE:
-        return Widen<double>(var, count, values);
+        return typed(static_cast<double*>(nullptr));
     case MAT_C_SINGLE:
-        return Widen<float>(var, count, values);
+        return typed(static_cast<float*>(nullptr));
     case MAT_C_INT8:
-        return Widen<std::int8_t>(var, count, values);
+        return typed(static_cast<std::int8_t*>(nullptr));
     case MAT_C_UINT8:
-        return Widen<std::uint8_t>(var, count, values);
+        return typed(static_cast<std::uint8_t*>(nullptr));
     case MAT_C_INT16:
-        return Widen<std::int16_t>(var, count, values);
+        return typed(static_cast<std::int16_t*>(nullptr));
     case MAT_C_UINT16:
-        return Widen<std::uint16_t>(var, count, values);
+        return typed(static_cast<std::uint16_t*>(nullptr));
     case MAT_C_INT32:
-        return Widen<std::int32_t>(var, count, values);
+        return typed(static_cast<std::int32_t*>(nullptr));
     case MAT_C_UINT32:
-        return Widen<std::uint32_t>(var, count, values);
+        return typed(static_cast<std::uint32_t*>(nullptr));
     case MAT_C_INT64:
-        return Widen<std::int64_t>(var, count, values);
+        return typed(static_cast<std::int64_t*>(nullptr));
     case MAT_C_UINT64:
-        return Widen<std::uint64_t>(var, count, values);
+        return typed(static_cast<std::uint64_t*>(nullptr));
     default:
-        return false;
+        return std::nullopt;
     }
 }
 
@@ -181,7 +218,8 @@ double LeastStoredBytes(const matvar_t& var, std::size_t count, mat_t* mat) {
     return var.compression == MAT_COMPRESSION_NONE ? bytes : bytes / kMostExpansion;
 }
 
-ImportResult ReadMat(const std::string& path, std::uint64_t size, const ImportContext& ctx) {
+ImportResult ReadMat(const std::string& path, std::uint64_t size, const ImportContext& ctx,
+                     PointSink& out) {
     std::string why;
     MatFile mat = OpenMat(path, size, why);
     if (!why.empty())
@@ -211,10 +249,13 @@ ImportResult ReadMat(const std::string& path, std::uint64_t size, const ImportCo
     if (LeastStoredBytes(*info, count, mat.get()) > static_cast<double>(size))
         return UnreadableFile("it claims more data than it holds");
     MatVar var(Mat_VarRead(mat.get(), name.c_str()));
-    std::vector<double> values;
-    if (!var || var->isComplex || !ReadValues(*var, count, values))
+    std::optional<ImportResult> mapped;
+    if (var && !var->isComplex)
+        mapped =
+            WithValues(*var, count, [&](auto values) { return MapInBlocks(values, ctx, out); });
+    if (!mapped)
         return ImportRefused("The variable " + name + " cannot be read.");
-    return MapIntoRange(values, ColumnValueMap(values, ctx), ctx);
+    return std::move(*mapped);
 }
 
 // Each variable as its name and its dimensions joined by 'x' (empty when unknown), each ended
@@ -310,14 +351,27 @@ std::vector<std::string> MatVariablesOfFile(const std::string& path) {
     return NamesOf(MatVariableShapesOfFile(path));
 }
 
-ImportResult ImportMat(std::string_view bytes, const ImportContext& ctx) {
+bool ReadMatPoints(ImportSource& in, const ImportContext& ctx, PointSink& out) {
+    // The look at its sizes and the library's copy take the file whole.
+    if (in.size() > static_cast<std::uint64_t>(kMaxMatBytes))
+        return false;
+    std::string bytes(static_cast<std::size_t>(in.size()), '\0');
+    if (in.readAt(0, bytes.data(), bytes.size()) != bytes.size())
+        return false;
     // Sizes the library would allocate by are checked first, here, before any memory grows.
-    if (const std::string why = WhyMatIsRefused(bytes); !why.empty())
-        return UnreadableFile(why);
+    if (const std::string why = WhyMatIsRefused(bytes); !why.empty()) {
+        in.refuse(UnreadableFile(why).error);
+        return false;
+    }
     const PrivateCopy copy(bytes);
-    return ImportIsolated(bytes, ctx, [&](std::string_view, const ImportContext& c) {
-        return ReadMat(copy.path(), bytes.size(), c);
+    return ReadIsolated(in, ctx, out, [&](ImportSource&, const ImportContext& c, PointSink& child) {
+        return ReadMat(copy.path(), bytes.size(), c, child);
     });
+}
+
+ImportResult ImportMat(std::string_view bytes, const ImportContext& ctx) {
+    ImportSource in(bytes);
+    return ImportWith(ReadMatPoints, in, ctx);
 }
 
 std::string MatVariableName(std::string_view stem) {

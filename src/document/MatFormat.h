@@ -1,4 +1,5 @@
 #pragma once
+#include "document/ImportStream.h"
 #include "document/WaveFormats.h"
 
 #include <cstdint>
@@ -28,7 +29,10 @@ std::vector<std::string> MatVariablesOfFile(const std::string& path);
 
 // The variable ctx.variable (empty: the first) when it is a real numeric vector, its values
 // taken as the column import takes its values; complex values, matrices and other classes are
-// refused with why.
+// refused with why. A PointReader: the library reads it in a child process that hands the points
+// back a block at a time.
+bool ReadMatPoints(ImportSource& in, const ImportContext& ctx, PointSink& out);
+// The same of bytes in memory.
 ImportResult ImportMat(std::string_view bytes, const ImportContext& ctx);
 // A version 5 file of one int16 column vector named after ctx.name.
 bool WriteMat(std::ostream& out, std::span<const std::int32_t> points, const ExportContext& ctx);

@@ -15,6 +15,9 @@ constexpr const char* kClaimsMore = "it claims more data than it holds";
 constexpr const char* kDamaged = "its structure is damaged";
 constexpr const char* kBadCompression = "its compressed data is damaged";
 constexpr const char* kExpandsTooFar = "it expands to more than 1 GiB when decompressed";
+constexpr const char* kExpandsPastClaim = "it expands to more than the size it claims";
+// Deflate never makes more than about 1,032 bytes of one.
+constexpr double kMostExpansion = 1100;
 
 constexpr std::size_t kHeaderBytes = 128;
 constexpr std::uint32_t kMiInt32 = 5, kMiUint32 = 6, kMiMatrix = 14, kMiCompressed = 15;
@@ -124,16 +127,21 @@ std::string WhyMatrixIsRefused(std::string_view seen, std::uint64_t contentBytes
     return "";
 }
 
-// A compressed variable, expanded a block at a time: only its first bytes are kept.
+// A compressed variable, expanded a block at a time: only its first bytes are kept. Expansion
+// stops at the size the variable claims, which may be neither past our cap nor past what deflate
+// can make of the stream's bytes.
 std::string WhyCompressedIsRefused(std::string_view data, bool big) {
     z_stream z{};
     if (inflateInit(&z) != Z_OK)
         return kBadCompression;
+    const double mostByFormat = static_cast<double>(data.size()) * kMostExpansion;
     std::string kept;
     std::array<unsigned char, 65536> block{};
     std::uint64_t total = 0, most = kMatMostInflatedBytes;
+    const char* why = nullptr; // set when expansion is refused
+    const char* past = kExpandsTooFar;
     int status = Z_OK;
-    while (status == Z_OK) {
+    while (status == Z_OK && !why) {
         if (z.avail_in == 0 && !data.empty()) {
             const std::size_t n = std::min<std::size_t>(data.size(), UINT_MAX);
             z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
@@ -148,24 +156,27 @@ std::string WhyCompressedIsRefused(std::string_view data, bool big) {
         if (kept.size() < kKeptInflated)
             kept.append(reinterpret_cast<const char*>(block.data()),
                         std::min(made, kKeptInflated - kept.size()));
-        if (kept.size() >= 8 && most == kMatMostInflatedBytes) {
+        if (kept.size() >= 8 && past == kExpandsTooFar) {
             const std::uint64_t claimed = 8 + std::uint64_t{U32(kept, 4, big)};
             if (U32(kept, 0, big) != kMiMatrix)
-                status = Z_DATA_ERROR;
+                why = kBadCompression;
             else if (claimed > kMatMostInflatedBytes)
-                status = Z_MEM_ERROR;
+                why = kExpandsTooFar;
+            else if (static_cast<double>(claimed) > mostByFormat)
+                why = kClaimsMore;
             most = claimed;
+            past = kExpandsPastClaim;
         }
         if (total > most)
-            status = most == kMatMostInflatedBytes ? Z_MEM_ERROR : Z_DATA_ERROR;
+            why = past;
         if (status == Z_BUF_ERROR && made == 0 && z.avail_in == 0 && data.empty())
             break; // the input ended before the stream did
         if (status == Z_BUF_ERROR)
             status = Z_OK;
     }
     inflateEnd(&z);
-    if (status == Z_MEM_ERROR)
-        return kExpandsTooFar;
+    if (why)
+        return why;
     if (status != Z_STREAM_END && status != Z_BUF_ERROR)
         return kBadCompression;
     if (kept.size() < 8 || total < most)

@@ -24,17 +24,19 @@ LinearMap ColumnValueMap(double minimum, double maximum, const ImportContext& ct
     return ctx.stretch ? ColumnStretch(minimum, maximum, ctx.vMin, ctx.vMax) : LinearMap{};
 }
 
-LinearMap ColumnValueMap(std::span<const double> values, const ImportContext& ctx) {
-    double minimum = 1e9;
-    double maximum = -1e9;
+void ValueExtremes::add(std::span<const double> values) {
     for (double v : values) {
-        // An infinity would stretch every finite value onto the middle; it is clipped instead.
         if (std::isinf(v))
             continue;
         minimum = std::min(minimum, v);
         maximum = std::max(maximum, v);
     }
-    return ColumnValueMap(minimum, maximum, ctx);
+}
+
+LinearMap ColumnValueMap(std::span<const double> values, const ImportContext& ctx) {
+    ValueExtremes extremes;
+    extremes.add(values);
+    return ColumnValueMap(extremes.minimum, extremes.maximum, ctx);
 }
 
 ImportResult MapIntoRange(std::span<const double> values, LinearMap map, const ImportContext& ctx) {

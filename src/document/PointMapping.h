@@ -18,6 +18,13 @@ LinearMap IntegerFullScaleMap(int bits, double vMin, double vMax);
 LinearMap ColumnValueMap(double minimum, double maximum, const ImportContext& ctx);
 // The same over values in memory.
 LinearMap ColumnValueMap(std::span<const double> values, const ImportContext& ctx);
+// The extremes that map stretches by, gathered a block of values at a time; infinities are left
+// out (they would stretch every finite value onto the middle: they are clipped instead).
+struct ValueExtremes {
+    double minimum = 1e9;
+    double maximum = -1e9;
+    void add(std::span<const double> values);
+};
 
 // Points of values under map, each rounded to the nearest whole number and held inside
 // [vMin, vMax]; result.clipped counts the held ones, infinities among them, which end at their

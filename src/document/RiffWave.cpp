@@ -185,6 +185,7 @@ ImportResult ReadAudioWaveHere(ImportSource& in, const ImportContext& ctx, Point
                              std::to_string(ctx.channel + 1) + ".");
     if (info.frames < 1 || static_cast<std::uint64_t>(info.frames) > kMaxWavePoints)
         return ImportRefused("Its length is not a waveform's.");
+    out.expect(static_cast<std::uint64_t>(info.frames)); // the points are held just once
     const int bits = IntegerBits(info.format);
     if (bits > 0)
         return StreamChannel<int>(

@@ -131,11 +131,6 @@ using PointReader = bool (*)(ImportSource& in, const ImportContext& ctx, PointSi
 // The points of a native file; with riffHeader, a file that begins with "RIFF" (any case) loses
 // its 44-byte header first. Fails on no points.
 bool ReadNativeImport(ImportSource& in, const ImportContext& ctx, PointSink& out, bool riffHeader);
-// A reader over a parser of a whole file (NumPy, MATLAB, WAV audio): the input read into memory,
-// refused past an eighth of what memory holds, and the parser's points handed on; its refusal
-// and clipping are noted on the input.
-bool ReadWholeImport(ImportSource& in, const ImportContext& ctx, PointSink& out,
-                     ImportResult (*import)(std::string_view bytes, const ImportContext& ctx));
 // What a reader makes of an input, collected in memory.
 ImportResult ImportWith(PointReader read, ImportSource& in, const ImportContext& ctx);
 

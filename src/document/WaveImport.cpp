@@ -94,27 +94,6 @@ bool ReadNativeImport(ImportSource& in, const ImportContext& ctx, PointSink& out
     return count > 0;
 }
 
-bool ReadWholeImport(ImportSource& in, const ImportContext& ctx, PointSink& out,
-                     ImportResult (*import)(std::string_view bytes, const ImportContext& ctx)) {
-    // The parser's values (doubles) and points come on top of the bytes.
-    if (in.size() > MemoryPointLimit(8))
-        return false;
-    std::string bytes(static_cast<std::size_t>(in.size()), '\0');
-    if (in.readAt(0, bytes.data(), bytes.size()) != bytes.size())
-        return false;
-    ImportResult imported = import(bytes, ctx);
-    if (!imported.ok) {
-        if (!imported.failure)
-            in.failed(std::move(imported.failure));
-        else if (imported.error != StringText(3014))
-            in.refuse(std::move(imported.error));
-        return false;
-    }
-    in.clip(imported.clipped);
-    PointBatch batch(out, ctx.layout);
-    return batch.expect(imported.points.size()) && batch.addAll(imported.points) && batch.flush();
-}
-
 // What became of a reader's run over an input: ok, or the input's failure or refusal.
 ImportResult ImportOutcome(ImportSource& in, bool made) {
     if (!in.failure())

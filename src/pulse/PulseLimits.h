@@ -35,6 +35,8 @@ inline constexpr long long kMaxTrainSamples = 1LL << 27;
 inline constexpr int kMaxSequenceSteps = 1 << 20;
 // The highest sample clock any description may give, samples per second.
 inline constexpr double kMostSampleClock = 1e12;
+// The most times the train's clock is raised by its base to fit a wavelength.
+inline constexpr double kMostClockSteps = 1 << 22;
 
 // Reads the limits; a value out of range is reported, naming its key, and leaves its default.
 PulseLimits LoadPulseLimits();

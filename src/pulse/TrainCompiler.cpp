@@ -38,6 +38,17 @@ Answer warn(const char* caption, const std::string& text, Buttons buttons) {
     return ask(caption, text, buttons, Icon::Exclamation);
 }
 
+// The fewest copies (at least 1) of n points whose total is a multiple of increment and at least
+// least points; as a double, since a description may ask for more than any count holds.
+double CopiesToFit(long long n, int increment, double least) {
+    if (n <= 0)
+        return 1;
+    const long long step =
+        increment > 1 ? increment / std::gcd(n, static_cast<long long>(increment)) : 1;
+    const double atLeast = std::max(1.0, std::ceil(least / static_cast<double>(n)));
+    return std::ceil(atLeast / static_cast<double>(step)) * static_cast<double>(step);
+}
+
 } // namespace
 
 double TrainCompiler::MinSegment(double clock) const {
@@ -203,33 +214,34 @@ int TrainCompiler::testForcedClock() const {
 
 int TrainCompiler::fitWavelength() {
     const auto most = kMaxTrainSamples;
+    // The clock rises a base at a time: a description's tiny lowest clock must not make that
+    // search run for hours, so it stops after kMostClockSteps as it would at the instrument's top.
+    const double sclkMax = std::min(limits_.sclkMax, baseSclk * kMostClockSteps);
     if (mode == kSingleSegmentMode) {
         auto count = [&](double clock) { return Nearest(train_.duration * clock); };
-        if (baseSclk > limits_.sclkMax) {
+        if (baseSclk > sclkMax) {
             // Even at its own clock the train is too fast for the instrument: no copy helps.
-            warn(launch().appName.c_str(), vformat(StringText(3024), limits_.sclkMax, sclk),
-                 Buttons::Ok);
+            warn(launch().appName.c_str(), vformat(StringText(3024), sclkMax, sclk), Buttons::Ok);
             return kClockFailed;
         }
         long long n = count(sclk);
         while ((!multipleOf(n, limits_.wlIncrement) || n < limits_.minWavelength) &&
-               sclk <= limits_.sclkMax) {
+               sclk <= sclkMax) {
             sclk += baseSclk;
             n = count(sclk);
         }
-        if (sclk > limits_.sclkMax) {
+        double needed = 1;
+        if (sclk > sclkMax) {
             sclk = baseSclk;
             if (warn(launch().appName.c_str(), StringText(3029), Buttons::YesNo) != Answer::Yes)
                 return kDeclined;
             n = count(baseSclk);
-            copies = 1;
-            while (n > 0 && n <= most &&
-                   (!multipleOf(copies * n, limits_.wlIncrement) ||
-                    copies * n < limits_.minWavelength))
-                ++copies;
+            if (n <= most)
+                needed = CopiesToFit(n, limits_.wlIncrement, limits_.minWavelength);
         }
-        if (n > most || n * copies > most)
-            return tooLong(train_.duration * sclk * static_cast<double>(copies));
+        if (n > most || static_cast<double>(n) * needed > static_cast<double>(most))
+            return tooLong(train_.duration * sclk * needed);
+        copies = static_cast<int>(needed);
         return kCompiled;
     }
     if (mode != kSequencedMode && mode != kSectionPerSegmentMode)
@@ -242,13 +254,13 @@ int TrainCompiler::fitWavelength() {
         double minSegment = MinSegment(sclk);
         auto length = [&] { return Nearest(d * sclk); };
         while ((!multipleOf(length(), limits_.wlIncrement) || length() < minSegment) &&
-               sclk <= limits_.sclkMax) {
+               sclk <= sclkMax) {
             sclk += baseSclk;
             minSegment = MinSegment(sclk);
         }
         if (mode == kSectionPerSegmentMode && length() > most)
             return tooLong(d * sclk);
-        if (sclk <= limits_.sclkMax)
+        if (sclk <= sclkMax)
             continue;
         if (withLinks == 1 && sclk != baseSclk) {
             if (warn(launch().appName.c_str(), StringText(3029), Buttons::YesNo) != Answer::Yes)
@@ -257,8 +269,7 @@ int TrainCompiler::fitWavelength() {
             mode = kContinuousMode;
             return kCompiled;
         }
-        warn(launch().appName.c_str(), vformat(StringText(3024), limits_.sclkMax, sclk),
-             Buttons::Ok);
+        warn(launch().appName.c_str(), vformat(StringText(3024), sclkMax, sclk), Buttons::Ok);
         return kClockFailed;
     }
     return kCompiled;

@@ -7,6 +7,8 @@
 
 #include <csignal>
 #include <fcntl.h>
+#include <filesystem>
+#include <string>
 #include <thread>
 #include <unistd.h>
 #include <vector>
@@ -80,6 +82,44 @@ TEST(IsolatedRun, CrashHangAndRunawayWorkEndWithAReason) {
         EXPECT_EQ(run.cancelled, c.cancelAt > 0) << c.why;
         EXPECT_EQ(run.why.rfind(c.why, 0), 0u) << c.why << " / " << run.why;
     }
+}
+
+// A reader's output is taken while it runs, never held whole: the work goes on only once the
+// program has its first bytes; output the program refuses ends the work.
+TEST(IsolatedRun, StreamedOutputIsTakenWhileTheWorkRuns) {
+    const std::string seen =
+        (std::filesystem::temp_directory_path() / ("tw-streamed-" + std::to_string(::getpid())))
+            .string();
+    std::string taken;
+    IsolatedOutcome run = RunIsolated(
+        [&](int out) {
+            if (!WriteAll(out, "a", 1))
+                return false;
+            for (int i = 0; i < 2000 && ::access(seen.c_str(), F_OK) != 0; ++i)
+                std::this_thread::sleep_for(10ms);
+            return ::access(seen.c_str(), F_OK) == 0 && WriteAll(out, "b", 1);
+        },
+        {}, NoProgress(),
+        [&](std::span<const char> bytes) {
+            taken.append(bytes.data(), bytes.size());
+            ::close(::open(seen.c_str(), O_WRONLY | O_CREAT, 0600));
+            return true;
+        });
+    ::unlink(seen.c_str());
+    EXPECT_TRUE(run.ok) << run.why;
+    EXPECT_FALSE(run.output);
+    EXPECT_EQ(taken, "ab");
+
+    const std::vector<char> block(1 << 16, 'x');
+    run = RunIsolated(
+        [&](int out) {
+            while (WriteAll(out, block.data(), block.size())) {
+            }
+            return true;
+        },
+        {}, NoProgress(), [](std::span<const char>) { return false; });
+    EXPECT_FALSE(run.ok);
+    EXPECT_EQ(run.why, "the program took no more of what it read");
 }
 
 } // namespace

@@ -195,6 +195,28 @@ int main(int argc, char** argv) {
     H5Dclose(set);
     H5Fclose(file);
 
+    /* Version 7.3: 1,024 doubles in one deflated chunk of 8 KiB whose stream expands to
+     * 128 MiB. */
+    file = open_mat73("chunk-bomb.mat");
+    dcpl = H5Pcreate(H5P_DATASET_CREATE);
+    hsize_t small[2] = {1024, 1};
+    H5Pset_chunk(dcpl, 2, small);
+    H5Pset_deflate(dcpl, 9);
+    put_x(file, 1024, dcpl, NULL);
+    H5Pclose(dcpl);
+    set = H5Dopen2(file, "x", H5P_DEFAULT);
+    const uLong plain = 128ul << 20;
+    unsigned char* nothing = calloc(plain, 1);
+    uLongf packed = compressBound(plain);
+    unsigned char* stream = malloc(packed);
+    compress2(stream, &packed, nothing, plain, 9);
+    const hsize_t origin[2] = {0, 0};
+    H5Dwrite_chunk(set, H5P_DEFAULT, 0, origin, packed, stream);
+    free(stream);
+    free(nothing);
+    H5Dclose(set);
+    H5Fclose(file);
+
     /* Version 4: a 1 x 1 double matrix whose name claims 2 GB, in 60 bytes. */
     const int32_t v4[15] = {0, 1, 1, 0, 0x7fffffff, 'x', 0, 0, 0, 0, 0, 0, 0, 0, 0};
     f = fopen(at("v4-long-name.mat"), "wb");

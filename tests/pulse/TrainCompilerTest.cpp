@@ -181,6 +181,31 @@ TEST_F(TrainCompilerTest, ClockCeilingFallsBackToContinuousCopies) {
               std::string::npos);
 }
 
+// A description with a lowest clock of 1 S/s under a top of 1e12: the clock search, a base at a
+// time, ran 1e12 steps when no segment could reach the loop time, and copies were counted one by
+// one up to the minimum length.
+TEST_F(TrainCompilerTest, TinyLowestClockBoundsTheClockSearch) {
+    clockRange("SCLK 1 1 1e12");
+    box.set(box.descr(), "SegmTbl", "MinSequLoopTime", "1e6");
+    test::WriteTrain({{kLinkFormat, 1, {{1, 1}}}, {kLinkFormat, 1, {{-1, 1}}}});
+    PulseLimits limits = LoadPulseLimits();
+    TrainCompiler c(limits, 0);
+    c.mode = kSequencedMode;
+    EXPECT_EQ(c.CompileTrain(0), TrainCompiler::kClockFailed);
+    EXPECT_NE(box.prompts.lastText().find("(SClK max = 4.1943e+06 required = 4.1943e+06)"),
+              std::string::npos)
+        << box.prompts.lastText();
+
+    box.set(box.descr(), "Axis", "Hrange", "1000 1e9 1e9");
+    test::WriteTrain({{kLinkFormat, 1, {{1, 1}}}});
+    limits = LoadPulseLimits();
+    c.mode = kSingleSegmentMode;
+    box.prompts.then(Answer::Yes);
+    EXPECT_EQ(c.CompileTrain(0), TrainCompiler::kClockFailed);
+    EXPECT_EQ(box.prompts.lastText(), "The pulse train needs 1000000000 samples in one segment at "
+                                      "1 samples a second; a segment holds at most 134217728.");
+}
+
 TEST_F(TrainCompilerTest, ConversionMapsThePeakToPeakRangeOntoTheCodes) {
     test::WriteTrain({{kLinkFormat, 1, {{1, 4e-6}, {-0.5, 4e-6}}},
                       {kNodeFormat, 1, {{0, 0}, {0, 2e-6}, {1, 4e-6}}}});

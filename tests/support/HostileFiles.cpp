@@ -18,6 +18,8 @@ const std::vector<HostileFile>& HostileMatFiles() {
         {"self-cell.mat", "The file could not be read: the reader failed on it (Segmentation"},
         {"zlib-bomb.mat", "The file could not be read: it expands to more than 1 GiB when"},
         {"hdf5-bomb.mat", "it expands to more than 1 GiB when decompressed"},
+        {"chunk-bomb.mat", "The file could not be read: a chunk of it expands past the size of a "
+                           "chunk."},
         {"v4-long-name.mat", "The file could not be read: it claims more data than it holds."},
     };
     return files;
