@@ -50,8 +50,8 @@ struct DialogChoice {
 // Completes what the user typed in a file dialog under the filter at filterIndex (0-based):
 // a name without extension gets the extension and code of the format that filter lists (under
 // the Open dialog's original filters: of the extension list's entry at the filter's place; under
-// its last entry a name needs its extension); an extension that matches no entry shows string 3009
-// and gives the code one past the list's end.
+// its last entry a name needs its extension); an extension that matches no entry shows
+// kMsgIllegalExtension and gives the code one past the list's end.
 DialogChoice ResolveTypedName(const std::string& typedPath, int filterIndex, DialogKind kind,
                               const FormatTable& table);
 

@@ -113,11 +113,11 @@ struct ImportContext {
 struct ImportResult {
     bool ok = false;
     std::vector<std::int32_t> points;
-    std::string error;       // the text to show when !ok: string 3014, or failure's message
+    std::string error;       // the text to show when !ok: kMsgCannotConvert, or failure's message
     FileResult failure;      // a file that is there but could not be read, and why
     std::size_t clipped = 0; // points held at the code range's ends
 };
-// A failed import: string 3014 (no such file, or no waveform of the form in it), or the
+// A failed import: kMsgCannotConvert (no such file, or no waveform of the form in it), or the
 // system's refusal of a file that is there.
 ImportResult ImportFailed(FileResult failure = {});
 
@@ -163,7 +163,7 @@ int FormatCodeFromName(const std::string& path, PointLayout layout);
 struct ConvertResult {
     bool ok = false;
     std::string path;        // the native binary file now holding the points
-    std::string error;       // the text to show when !ok: string 3014, or failure's message
+    std::string error;       // the text to show when !ok: kMsgCannotConvert, or failure's message
     FileResult failure;      // the input that could not be read or the output that could not be
                              // written, and why
     std::size_t clipped = 0; // points held at the code range's ends

@@ -1,5 +1,6 @@
 #include "app/FileUtil.h"
 #include "app/LaunchState.h"
+#include "app/MessageIds.h"
 #include "app/ProfileStore.h"
 #include "app/Prompter.h"
 #include "app/StringTable.h"
@@ -35,7 +36,7 @@ std::string_view NativeExtension(PointLayout layout) {
     return layout == PointLayout::Int16 ? "wav" : "wvf";
 }
 
-// A file's size; a path that names no file is no failure of the system but string 3014's
+// A file's size; a path that names no file is no failure of the system but kMsgCannotConvert's
 // "invalid file path", so it comes back as -1 without one.
 std::int64_t SizeOfInput(const std::string& path, FileResult& failure) {
     std::error_code ec;
@@ -60,7 +61,7 @@ std::uint64_t NativeStart(ImportSource& in, bool riffHeader) {
 
 ImportResult ImportFailed(FileResult failure) {
     ImportResult result;
-    result.error = failure ? StringText(3014) : failure.message();
+    result.error = failure ? StringText(kMsgCannotConvert) : failure.message();
     result.failure = std::move(failure);
     return result;
 }
@@ -106,7 +107,7 @@ bool ReadWholeImport(ImportSource& in, const ImportContext& ctx, PointSink& out,
     if (!imported.ok) {
         if (!imported.failure)
             in.failed(std::move(imported.failure));
-        else if (imported.error != StringText(3014))
+        else if (imported.error != StringText(kMsgCannotConvert))
             in.refuse(std::move(imported.error));
         return false;
     }
@@ -228,7 +229,7 @@ ConvertResult FileFailed(FileResult failure) {
     return result;
 }
 
-ConvertResult NotConverted(std::string error = StringText(3014)) {
+ConvertResult NotConverted(std::string error = StringText(kMsgCannotConvert)) {
     ConvertResult result;
     result.error = std::move(error);
     return result;

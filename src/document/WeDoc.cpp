@@ -3,6 +3,7 @@
 #include "app/FileReport.h"
 #include "app/FileUtil.h"
 #include "app/LaunchState.h"
+#include "app/MessageIds.h"
 #include "app/Printf.h"
 #include "app/ProfileStore.h"
 #include "app/Prompter.h"
@@ -280,7 +281,8 @@ WavelengthCheck WeDoc::CheckWavelengthIncrement(long& n) {
     const int resFactor = limits_.resFactor;
     if (!composer_.wavelengthIncrements() || resFactor <= 1 || n % resFactor == 0)
         return WavelengthCheck::Kept;
-    Answer a = ask(launch().appName, vformat(StringText(3001), static_cast<int>(n), resFactor),
+    Answer a = ask(launch().appName,
+                   vformat(StringText(kMsgWavelengthIncrement), static_cast<int>(n), resFactor),
                    Buttons::YesNoCancel, Icon::Exclamation);
     if (a == Answer::Cancel)
         return WavelengthCheck::Cancelled;
@@ -384,7 +386,7 @@ bool WeDoc::ChangeLength(long n, long from, Progress& progress) {
         return false;
     }
     if (n < limits_.wavelengthMin || n > limits_.wavelengthMax) {
-        ask(launch().appName, StringText(3002), Buttons::Ok, Icon::Exclamation);
+        ask(launch().appName, StringText(kMsgValueOutOfRange), Buttons::Ok, Icon::Exclamation);
         listener().wavelengthShown();
         return false;
     }
@@ -468,7 +470,8 @@ bool WeDoc::Open(const OpenRequest& request, Progress& progress) {
         if (!converted.failure)
             ReportFileFailure(converted.failure);
         else
-            ask(launch().appName, converted.error.empty() ? StringText(3014) : converted.error,
+            ask(launch().appName,
+                converted.error.empty() ? StringText(kMsgCannotConvert) : converted.error,
                 Buttons::Ok, Icon::Exclamation);
         return false;
     }
@@ -535,8 +538,8 @@ SaveResult WeDoc::Save(Progress& progress) {
 bool WeDoc::SaveAs(const std::string& path, int code, Progress& progress) {
     if (path.empty())
         return false;
-    if (InTmpFolder(path) &&
-        ask(launch().appName, StringText(3010), Buttons::YesNo, Icon::Exclamation) == Answer::No)
+    if (InTmpFolder(path) && ask(launch().appName, StringText(kMsgSaveInTemporaryFolder),
+                                 Buttons::YesNo, Icon::Exclamation) == Answer::No)
         return false;
     const FileFormat* format = FindFileFormat(composer_.layout(), code);
     const SaveRole role = format ? format->writing.save : SaveRole::None;

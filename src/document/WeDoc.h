@@ -131,7 +131,7 @@ class WeDoc {
     // asIsOnCancel: a cancelled increment question still loads the file unchanged (segment
     // switches); otherwise the document stays as it was. Read and write failures are shown.
     bool LoadWaveFile(const std::string& path, bool adopt, bool asIsOnCancel = false);
-    // The increment question (string 3001); n is corrected in place.
+    // The increment question (kMsgWavelengthIncrement); n is corrected in place.
     WavelengthCheck CheckWavelengthIncrement(long& n);
     // The user's wavelength change; false when refused or cancelled (the field is restored).
     bool SetWavelength(long n, Progress& progress = NoProgress());
@@ -174,7 +174,8 @@ class WeDoc {
     // Save As is needed while the document has no file of its own, or one that is no binary
     // form Save writes (FormatRegistry.h) or is named "Untitled".
     SaveResult Save(Progress& progress = NoProgress());
-    // Path and format code from the save dialog; false when the user declined (string 3010).
+    // Path and format code from the save dialog; false when the user declined
+    // (kMsgSaveInTemporaryFolder).
     bool SaveAs(const std::string& path, int code, Progress& progress = NoProgress());
     bool CanUndo() const;
     bool Undo();

@@ -2,6 +2,7 @@
 
 #include "app/FileUtil.h"
 #include "app/LaunchState.h"
+#include "app/MessageIds.h"
 #include "app/Printf.h"
 #include "app/Prompter.h"
 #include "app/StringTable.h"
@@ -205,12 +206,12 @@ void ExprParser::ReadWord() {
         if (ext == std::string_view::npos)
             continue;
         if (cursor_ - start != 1 || !std::isalpha(static_cast<unsigned char>(text_[start])))
-            throw Raised{3008};
+            throw Raised{kMsgUnknownEquation};
         cursor_ += ext + 4;
         token_ = text_.substr(start, cursor_ - start);
         auto found = FindWaveOperandFile(token_);
         if (!found)
-            throw Raised{3007};
+            throw Raised{kMsgWaveformFileMissing};
         wavePath_ = *found;
         kind_ = kWave;
         return;
@@ -221,7 +222,7 @@ void ExprParser::ReadWord() {
         auto found = FindWaveOperandFile(
             word.find(":\\") == std::string::npos ? launch().waveFolder + word : word);
         if (!found)
-            throw Raised{3007};
+            throw Raised{kMsgWaveformFileMissing};
         token_ = word;
         wavePath_ = *found;
         kind_ = kWave;
@@ -246,7 +247,7 @@ void ExprParser::ReadWord() {
     } else if (word == "omg") {
         token_ = DefaultDoubleText(6.283185307179586 / static_cast<double>(per));
     } else {
-        throw Raised{3008};
+        throw Raised{kMsgUnknownEquation};
     }
 }
 
@@ -364,9 +365,9 @@ void ExprParser::ToPostfix(std::string& buffer) {
             more = GetToken();
             const std::string tok = token_;
             if (tok.empty())
-                throw Raised{3004};
+                throw Raised{kMsgExpressionEmpty};
             if (functionPending && tok != "(")
-                throw Raised{61451};
+                throw Raised{kMsgOneArgument};
             if (tok == "}") {
                 --braceDepth;
             } else if (tok == "{") {
@@ -383,7 +384,7 @@ void ExprParser::ToPostfix(std::string& buffer) {
             } else if (kind_ == kWave) {
                 WaveOperand wave;
                 if (!ReadWaveOperand(wavePath_, wave))
-                    throw Raised{3007};
+                    throw Raised{kMsgWaveformFileMissing};
                 emit("wh" + std::to_string(waves_.size()));
                 waves_.push_back(std::move(wave));
                 openBracket = false;
@@ -424,16 +425,17 @@ void ExprParser::ToPostfix(std::string& buffer) {
         }
         buffer = out;
         if (functionPending)
-            throw Raised{61451};
+            throw Raised{kMsgOneArgument};
         if (braceDepth < 0) {
             ask("Error", "Expression incorrect ");
             buffer = kMarkError;
         }
     } catch (const Raised& e) {
-        if (e.id != 61451)
+        if (e.id != kMsgOneArgument)
             return; // the conversion ends and the buffer stays as it stood
         if (IsFunctionWithMessage(token_))
-            ask("Error", "Expression incorrect.\n" + vformat(StringText(61451), token_.c_str()));
+            ask("Error",
+                "Expression incorrect.\n" + vformat(StringText(kMsgOneArgument), token_.c_str()));
         else
             ask("Error",
                 vformat("Expression:\n%s, Incorrect.\nExample sin(p*org)", formula.c_str()));

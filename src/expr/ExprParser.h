@@ -30,7 +30,7 @@ class ExprParser {
     void SetAliases(const std::vector<std::vector<double>>* values, int count);
 
     // Tokenising over a text: Start sets the cursor, GetToken reads one token and returns 1
-    // while text remains after it. May raise 3007 or 3008.
+    // while text remains after it. May raise kMsgWaveformFileMissing or kMsgUnknownEquation.
     void Start(std::string_view text);
     int GetToken();
     const std::string& token() const { return token_; }
