@@ -4,7 +4,6 @@
 #include "app/LaunchState.h"
 #include "app/MessageIds.h"
 #include "app/Printf.h"
-#include "app/Prompter.h"
 #include "app/StringTable.h"
 #include "expr/ExprMath.h"
 #include "expr/WaveOperandFile.h"
@@ -105,6 +104,11 @@ void Trim(std::string& s) {
     while (lead < s.size() && IsBlank(s[lead]))
         ++lead;
     s.erase(0, lead);
+}
+
+// The parser's own refusals of a formula, in the caption they have always had.
+Notice ExprError(std::string text, int id = 0) {
+    return Notice{id, "Error", std::move(text)};
 }
 
 bool IsFunctionWithMessage(const std::string& token) {
@@ -312,7 +316,7 @@ bool ExprParser::SecondPassCorrect() {
     return !BeginsWithAny(last, kBinaryStarts);
 }
 
-void ExprParser::CheckSyntax(std::string& buffer, int aliasIndex) {
+Result ExprParser::CheckSyntax(std::string& buffer, int aliasIndex) {
     const std::string shown = shownFormula.empty() ? buffer : shownFormula;
     bool unbalanced = false;
     bool correct = false;
@@ -320,33 +324,30 @@ void ExprParser::CheckSyntax(std::string& buffer, int aliasIndex) {
         Start(buffer);
         correct = FirstPassCorrect(unbalanced) && (unbalanced || SecondPassCorrect());
     } catch (const Raised&) {
-        if (aliasIndex == 0)
-            ask("Error", vformat("Expression:\n%s\nincorrect", shown.c_str()));
-        else
-            ask("Error", vformat("Expression:\n %s, Incorrect,\nIndex of Alias  %d", shown.c_str(),
-                                 aliasIndex));
         buffer = kMarkRaised;
-        return;
+        if (aliasIndex == 0)
+            return ExprError(vformat("Expression:\n%s\nincorrect", shown.c_str()));
+        return ExprError(
+            vformat("Expression:\n %s, Incorrect,\nIndex of Alias  %d", shown.c_str(), aliasIndex));
     }
     if (correct && unbalanced) {
         if (aliasIndex == 0) {
-            ask("Error", vformat("Too much '(' or ')'  in Expression:\n%s", shown.c_str()));
             buffer = kMarkError;
-        } else {
-            ask("Error", vformat("Too much '(' or ')' in Expression:\n%s,\nIndex of Alias %d",
-                                 shown.c_str(), aliasIndex));
-            buffer = kMarkBracket;
+            return ExprError(vformat("Too much '(' or ')'  in Expression:\n%s", shown.c_str()));
         }
-        return;
+        buffer = kMarkBracket;
+        return ExprError(vformat("Too much '(' or ')' in Expression:\n%s,\nIndex of Alias %d",
+                                 shown.c_str(), aliasIndex));
     }
     if (correct)
-        return;
-    if (aliasIndex == 0)
-        ask("Error", vformat("Expression:\n%s\nincorrect", shown.c_str()));
+        return {};
     buffer = kMarkError;
+    if (aliasIndex == 0)
+        return ExprError(vformat("Expression:\n%s\nincorrect", shown.c_str()));
+    return Result::Failed();
 }
 
-void ExprParser::ToPostfix(std::string& buffer) {
+Result ExprParser::ToPostfix(std::string& buffer) {
     FreeWaves();
     const std::string formula = buffer;
     std::vector<std::string> stack;
@@ -427,20 +428,21 @@ void ExprParser::ToPostfix(std::string& buffer) {
         if (functionPending)
             throw Raised{kMsgOneArgument};
         if (braceDepth < 0) {
-            ask("Error", "Expression incorrect ");
             buffer = kMarkError;
+            return ExprError("Expression incorrect ");
         }
     } catch (const Raised& e) {
         if (e.id != kMsgOneArgument)
-            return; // the conversion ends and the buffer stays as it stood
-        if (IsFunctionWithMessage(token_))
-            ask("Error",
-                "Expression incorrect.\n" + vformat(StringText(kMsgOneArgument), token_.c_str()));
-        else
-            ask("Error",
-                vformat("Expression:\n%s, Incorrect.\nExample sin(p*org)", formula.c_str()));
+            return Result::Failed(); // the conversion ends and the buffer stays as it stood
         buffer = kMarkError;
+        if (IsFunctionWithMessage(token_))
+            return ExprError("Expression incorrect.\n" +
+                                 vformat(StringText(kMsgOneArgument), token_.c_str()),
+                             kMsgOneArgument);
+        return ExprError(
+            vformat("Expression:\n%s, Incorrect.\nExample sin(p*org)", formula.c_str()));
     }
+    return {};
 }
 
 const PostfixProgram& ExprParser::Compiled(const std::string& program) {
@@ -452,19 +454,21 @@ const PostfixProgram& ExprParser::Compiled(const std::string& program) {
     return compiled_;
 }
 
-void ExprParser::ReportEvalFailure(std::string& buffer, int error) {
+Result ExprParser::EvalFailure(std::string& buffer, int error) {
     if (error == expr::kStackFailure) {
         buffer = kMarkError;
-        return;
+        return Result::Failed();
     }
-    ask(launch().appName, StringText(error), Buttons::Ok, Icon::Exclamation);
     buffer = kMarkDomain;
+    return Notice{error, launch().appName, StringText(error)};
 }
 
-double ExprParser::EvalPostfix(std::string& buffer, long point) {
+double ExprParser::EvalPostfix(std::string& buffer, long point, Result* failure) {
     EvalResult r = Compiled(buffer).Run(point, operands());
     if (r.error) {
-        ReportEvalFailure(buffer, r.error);
+        Result failed = EvalFailure(buffer, r.error);
+        if (failure)
+            *failure = std::move(failed);
         return expr::kFailValue;
     }
     return r.value;
