@@ -74,8 +74,9 @@ AliasTable MakeAliases(const std::vector<Operand>& operands, const PrivateFolder
             if (FileResult written = WriteNativeFile(formula, points, PointLayout::Int16); !written)
                 Fail(written.message());
         }
-        table.Add();
-        if (!table.Rename(i, operand.name))
+        // Through the call's recorder: a refusal ends the call, a warning is raised after it.
+        Show(prompter(), table.Add());
+        if (!Show(prompter(), table.Rename(i, operand.name)))
             Fail("");
         table.SetFormula(i, formula);
     }

@@ -1,4 +1,5 @@
 #pragma once
+#include "app/Result.h"
 #include "document/FormatRegistry.h"
 
 #include <span>
@@ -46,6 +47,7 @@ int FormatCodeOfExtension(std::string_view extension, const FormatTable& table);
 struct DialogChoice {
     std::string path; // empty when cancelled
     int code = 0;
+    Result refused; // what the user is told about an extension of no format
 };
 // Completes what the user typed in a file dialog under the filter at filterIndex (0-based):
 // a name without extension gets the extension and code of the format that filter lists (under

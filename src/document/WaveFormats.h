@@ -1,6 +1,7 @@
 #pragma once
 #include "app/FileUtil.h"
 #include "app/PointLimits.h"
+#include "app/Prompter.h"
 #include "document/PointBuffer.h"
 #include "document/SampleSpan.h"
 
@@ -140,7 +141,8 @@ bool ReadWholeImport(ImportSource& in, const ImportContext& ctx, PointSink& out,
 ImportResult ImportWith(PointReader read, ImportSource& in, const ImportContext& ctx);
 
 // Layout from the launch state, stretch from the general settings for the instrument's model.
-ImportContext ImportContextForLaunch(PointLayout layout, double vMin, double vMax, int askDim);
+ImportContext ImportContextForLaunch(PointLayout layout, double vMin, double vMax, int askDim,
+                                     Prompter& asks);
 // False when section "Option", key "autoStretch" + model holds a value other than "yes".
 bool AutoStretchEnabled();
 

@@ -2,7 +2,6 @@
 #include "app/LaunchState.h"
 #include "app/MessageIds.h"
 #include "app/ProfileStore.h"
-#include "app/Prompter.h"
 #include "app/StringTable.h"
 #include "document/DimensionQuestion.h"
 #include "document/FormatRegistry.h"
@@ -148,7 +147,8 @@ bool AutoStretchEnabled() {
     return value.empty() || EqualsNoCase(value, "yes");
 }
 
-ImportContext ImportContextForLaunch(PointLayout layout, double vMin, double vMax, int askDim) {
+ImportContext ImportContextForLaunch(PointLayout layout, double vMin, double vMax, int askDim,
+                                     Prompter& asks) {
     ImportContext ctx;
     ctx.layout = layout;
     ctx.vMin = vMin;
@@ -156,8 +156,8 @@ ImportContext ImportContextForLaunch(PointLayout layout, double vMin, double vMa
     ctx.stretch = AutoStretchEnabled();
     ctx.askDim = askDim;
     ctx.fullScale = StoredDimensionChoice().fullScale;
-    ctx.mayReplace = [](const std::string& place) {
-        return ask(launch().appName,
+    ctx.mayReplace = [&asks](const std::string& place) {
+        return ask(asks, launch().appName,
                    place + "\nalready exists.\nPress:\n\t'Yes' - to replace it with the converted "
                            "points,\n\t'No' - to keep it and convert into the temporary folder.",
                    Buttons::YesNoDefaultNo, Icon::Exclamation) == Answer::Yes;

@@ -1,5 +1,6 @@
 #pragma once
 #include "app/FileUtil.h"
+#include "app/Prompter.h"
 #include "document/Composer.h"
 #include "document/EditJournal.h"
 #include "document/Samples.h"
@@ -61,7 +62,8 @@ struct OpenRequest {
 // standard and FM composers do differently, the document asks its composer.
 class WeDoc {
   public:
-    explicit WeDoc(Composer& composer); // loads the instrument description
+    // Loads the instrument description; the document's questions and failures go to prompts.
+    WeDoc(Composer& composer, Prompter& prompts);
     ~WeDoc(); // deletes the wave-parameter section and posts the composer-closed notice
     WeDoc(const WeDoc&) = delete;
     WeDoc& operator=(const WeDoc&) = delete;
@@ -69,6 +71,7 @@ class WeDoc {
     void setListener(WeDocListener* listener) { listener_ = listener; }
     WeDocListener& listener() { return listener_ ? *listener_ : silent_; }
     Composer& composer() const { return composer_; }
+    Prompter& prompts() const { return prompts_; }
 
     // Where the user works: the active channel (0-based) and segment. The document holds them
     // from the description load on; a change the user makes is published to the exchange file
@@ -194,6 +197,7 @@ class WeDoc {
 
   private:
     Composer& composer_;
+    Prompter& prompts_;
     InstrumentLimits limits_;
     ChannelSegment active_;
     std::string tmpFolder_;
