@@ -116,7 +116,7 @@ void FreshSegments() {
 std::unique_ptr<WeDoc> OpenedDocument() {
     static Composer standard;
     FreshSegments();
-    auto doc = std::make_unique<WeDoc>(standard);
+    auto doc = std::make_unique<WeDoc>(standard, prompter());
     LoadActiveSegment(*doc);
     if (!doc->Open({WavePath(), 0}))
         std::fprintf(stderr, "cannot open the wave\n");
@@ -156,7 +156,7 @@ bool Stroke(WeDoc& doc, int round) {
 
 // The equation editor's OK over the marked points, as the user runs it.
 bool Formula(WeDoc& doc, int round) {
-    DocGeneratorTarget target(doc);
+    DocGeneratorTarget target(doc, prompter());
     EquationEditor editor(target);
     editor.Open();
     editor.fields = {static_cast<double>(EditStart(round)),
@@ -167,7 +167,7 @@ bool Formula(WeDoc& doc, int round) {
 
 // The Sine dialog's OK over the marked points.
 bool Generator(WeDoc& doc, int round) {
-    DocGeneratorTarget target(doc);
+    DocGeneratorTarget target(doc, prompter());
     WaveParamModel sine(Shape::Sine, target);
     sine.Open();
     sine.fields()[0].text = std::to_string(EditStart(round));

@@ -43,7 +43,7 @@ Run Generate(tw::WeDoc& doc, bool withDialog, double cancelAfterMs) {
         hooks.startProgress = []() -> std::unique_ptr<tw::Progress> {
             return std::make_unique<tw::ProgressDialog>(nullptr, "Computing the wave...");
         };
-    tw::DocGeneratorTarget target(doc, hooks);
+    tw::DocGeneratorTarget target(doc, tw::prompter(), hooks);
     tw::WaveParamModel model(tw::Shape::Sine, target);
     model.Open();
     Run run;
@@ -100,7 +100,7 @@ int main(int argc, char** argv) {
     SetUp(root);
     {
         tw::Composer composer;
-        tw::WeDoc doc(composer);
+        tw::WeDoc doc(composer, tw::prompter());
         doc.samples().Assign(kPoints, 0);
         if (!doc.CommitEdit())
             return 1;

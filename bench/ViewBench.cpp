@@ -56,7 +56,7 @@ struct Bench {
             << "\nFamily=TW2000\nModel=TW2014\nChannels=2\n[Settings]\nActiveCh=0\nAcSeg=1 1 \n";
         s.family = "TW2000";
         tw::SetLaunchState(s);
-        doc = std::make_unique<tw::WeDoc>(composer);
+        doc = std::make_unique<tw::WeDoc>(composer, tw::prompter());
         view = std::make_unique<tw::WeditVw>(composer);
         view->resize(1600, 900);
         view->setDocument(doc.get());

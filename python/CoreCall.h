@@ -1,5 +1,6 @@
 #pragma once
 #include "app/Prompter.h"
+#include "app/Result.h"
 
 #include <pybind11/pybind11.h>
 
@@ -78,6 +79,16 @@ template <class F> decltype(auto) CallCore(F&& f) {
 // Ends a core call with a refusal: the messages the call showed, or `text` when it showed none.
 [[noreturn]] inline void Fail(std::string text) {
     throw Refusal{{}, std::move(text)};
+}
+
+// Ends a core call with a core operation's failure: its messages, or `text` when it has none.
+inline void FailUnless(const Result& result, std::string text) {
+    if (result)
+        return;
+    Refusal refusal{{}, std::move(text)};
+    for (const Notice& n : result.messages())
+        refusal.messages.push_back({n.caption, n.text, n.buttons});
+    throw refusal;
 }
 
 // A file the system refused, raised in Python as tidewright.MissingFileError (a

@@ -6,7 +6,6 @@
 
 #include "app/FileUtil.h"
 #include "app/Printf.h"
-#include "app/Prompter.h"
 #include "document/WaveFormats.h"
 #include "expr/AliasValues.h"
 #include "expr/ExprRange.h"
@@ -75,8 +74,9 @@ AliasTable MakeAliases(const std::vector<Operand>& operands, const PrivateFolder
             if (FileResult written = WriteNativeFile(formula, points, PointLayout::Int16); !written)
                 Fail(written.message());
         }
-        table.Add();
-        if (!table.Rename(i, operand.name))
+        // Through the call's recorder: a refusal ends the call, a warning is raised after it.
+        Show(prompter(), table.Add());
+        if (!Show(prompter(), table.Rename(i, operand.name)))
             Fail("");
         table.SetFormula(i, formula);
     }
@@ -107,8 +107,7 @@ std::vector<std::int16_t> EvaluateOnCore(const std::string& typed, long points,
     LaunchScope scope(state);
 
     if (typed.find_first_not_of(" \t") == std::string::npos) {
-        ask("Error", "Expression is empty");
-        Fail("");
+        FailUnless(Notice{0, "Error", "Expression is empty"}, "");
     }
     ExprParser parser;
     ExprRange range;
@@ -124,20 +123,22 @@ std::vector<std::int16_t> EvaluateOnCore(const std::string& typed, long points,
     std::vector<std::vector<double>> aliasValues;
     std::string formula = ToLower(typed);
     if (typed.find('{') != std::string::npos) {
-        const std::string substituted = aliases.Substitute(typed);
+        Result refused;
+        const std::string substituted = aliases.Substitute(typed, &refused);
         if (substituted == kMarkError) {
-            ask("Error", strprintf("Expression:\n%s\nIncorrect", typed.c_str()));
-            Fail("");
+            FailUnless(refused
+                           .then(Notice{0, "Error",
+                                        strprintf("Expression:\n%s\nIncorrect", typed.c_str())})
+                           .fail(),
+                       "");
         }
         aliasValues.assign(std::max<std::size_t>(100, aliases.size() + 1), {});
         parser.SetAliases(&aliasValues, static_cast<int>(aliases.size()));
         const std::vector<std::size_t> used = ReferredAliases(aliases, substituted);
         long shortest = parser.per;
-        if (!CheckAliases(parser, aliases, used, substituted, shortest))
-            Fail("");
+        FailUnless(CheckAliases(parser, aliases, used, substituted, shortest), "");
         CheckShortest(shortest, points);
-        if (!EvaluateAliases(parser, aliases, used, 0, points - 1, aliasValues))
-            Fail("");
+        FailUnless(EvaluateAliases(parser, aliases, used, 0, points - 1, aliasValues), "");
         formula = ToLower(substituted);
     } else {
         const std::size_t before = shown.size();
@@ -147,8 +148,8 @@ std::vector<std::int16_t> EvaluateOnCore(const std::string& typed, long points,
         CheckShortest(shortest, points);
     }
     std::vector<std::int16_t> values(static_cast<std::size_t>(points));
-    if (!EvaluateOverRange(parser, formula, typed, range, std::span<std::int16_t>(values)))
-        Fail("cannot evaluate '" + typed + "'");
+    FailUnless(EvaluateOverRange(parser, formula, typed, range, std::span<std::int16_t>(values)),
+               "cannot evaluate '" + typed + "'");
     return values;
 }
 

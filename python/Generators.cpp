@@ -26,7 +26,8 @@ namespace {
 // A fresh standard-composer document of the call's length and levels, as a generator sees it.
 class ArrayTarget : public GeneratorTarget {
   public:
-    ArrayTarget(long points, const LevelRange& levels) : lower_(levels.low), upper_(levels.high) {
+    ArrayTarget(long points, const LevelRange& levels, Prompter& prompts)
+        : prompts_(prompts), lower_(levels.low), upper_(levels.high) {
         stored_.Assign(static_cast<std::size_t>(points), 0);
     }
     Samples& samples() override { return stored_; }
@@ -37,6 +38,7 @@ class ArrayTarget : public GeneratorTarget {
     const Composer& composer() const override { return composer_; }
     std::string undoFile() const override { return launch().tmpFolder + composer_.undoFileName(); }
     bool commitPoints(Progress&) override { return true; }
+    Prompter& prompts() override { return prompts_; }
 
     std::vector<std::int16_t> values() const {
         const auto points = std::get<std::span<const std::int16_t>>(stored_.view());
@@ -46,6 +48,7 @@ class ArrayTarget : public GeneratorTarget {
   private:
     Samples stored_{SampleWidth::Int16};
     Composer composer_;
+    Prompter& prompts_; // the call's recorder
     double lower_, upper_;
 };
 
@@ -121,7 +124,7 @@ std::vector<std::int16_t> GenerateOnCore(const ShapeChoice& choice, long points,
     profile::WriteValue(folder.state().descrFile, "Axis", "Vpts",
                         SettingNumber(levels.low) + " " + SettingNumber(levels.high));
     LaunchScope scope(folder.state());
-    ArrayTarget target(points, levels);
+    ArrayTarget target(points, levels, prompter()); // the call's recorder
     bool done = false;
     switch (choice.kind) {
     case Kind::Standard: {

@@ -5,6 +5,7 @@
 #include "PrivateFolder.h"
 
 #include "app/FileUtil.h"
+#include "app/MessageIds.h"
 #include "app/ProfileFile.h"
 #include "app/ProfileStore.h"
 #include "app/Prompter.h"
@@ -398,7 +399,8 @@ CompiledTrain Train::Compile(const py::object& instrumentArgument, const py::obj
         Built out;
         const int code = DownloadTrain(editor, summary, -1, false, &out.report);
         if (code == kDownloadImpossible) {
-            ask(launch().appName, StringText(3023), Buttons::Ok, Icon::Exclamation);
+            ask(launch().appName, StringText(kMsgDownloadOptionUnusable), Buttons::Ok,
+                Icon::Exclamation);
             Fail("");
         }
         if (code != kDownloadDone)

@@ -1,13 +1,16 @@
 #include "app/FileReport.h"
 
 #include "app/LaunchState.h"
-#include "app/Prompter.h"
 
 namespace tw {
 
-void ReportFileFailure(const FileResult& result) {
+void ReportFileFailure(Prompter& prompts, const FileResult& result) {
     if (!result && !result.cancelled())
-        ask(launch().appName, result.message(), Buttons::Ok, Icon::Exclamation);
+        prompts.ask(launch().appName, result.message(), Buttons::Ok, Icon::Exclamation);
+}
+
+void ReportFileFailure(const FileResult& result) {
+    ReportFileFailure(prompter(), result);
 }
 
 } // namespace tw

@@ -35,6 +35,12 @@ Prompter& prompter();
 Answer ask(std::string_view caption, std::string_view text, Buttons buttons = Buttons::Ok,
            Icon icon = Icon::Exclamation);
 
+// Asks through a prompter handed to the caller, with the usual buttons and icon.
+inline Answer ask(Prompter& prompter, std::string_view caption, std::string_view text,
+                  Buttons buttons = Buttons::Ok, Icon icon = Icon::Exclamation) {
+    return prompter.ask(caption, text, buttons, icon);
+}
+
 // The one-line form of a message used on standard error and in test logs.
 std::string oneLineMessage(std::string_view caption, std::string_view text);
 

@@ -2,7 +2,7 @@
 
 #include "app/FileUtil.h"
 #include "app/LaunchState.h"
-#include "app/Prompter.h"
+#include "app/MessageIds.h"
 #include "app/StringTable.h"
 #include "document/WaveFormats.h"
 
@@ -133,7 +133,8 @@ DialogChoice ResolveTypedName(const std::string& typedPath, int filterIndex, Dia
         EqualsNoCase(extension, listed[static_cast<std::size_t>(filterIndex)]->extension))
         choice.code = listed[static_cast<std::size_t>(filterIndex)]->code;
     if (choice.code == static_cast<int>(table.formats.size()))
-        ask(launch().appName, StringText(3009), Buttons::Ok, Icon::Exclamation);
+        choice.refused =
+            Notice{kMsgIllegalExtension, launch().appName, StringText(kMsgIllegalExtension)};
     return choice;
 }
 

@@ -1,4 +1,5 @@
 #pragma once
+#include "app/Result.h"
 #include "document/FormatRegistry.h"
 
 #include <span>
@@ -46,12 +47,13 @@ int FormatCodeOfExtension(std::string_view extension, const FormatTable& table);
 struct DialogChoice {
     std::string path; // empty when cancelled
     int code = 0;
+    Result refused; // what the user is told about an extension of no format
 };
 // Completes what the user typed in a file dialog under the filter at filterIndex (0-based):
 // a name without extension gets the extension and code of the format that filter lists (under
 // the Open dialog's original filters: of the extension list's entry at the filter's place; under
-// its last entry a name needs its extension); an extension that matches no entry shows string 3009
-// and gives the code one past the list's end.
+// its last entry a name needs its extension); an extension that matches no entry shows
+// kMsgIllegalExtension and gives the code one past the list's end.
 DialogChoice ResolveTypedName(const std::string& typedPath, int filterIndex, DialogKind kind,
                               const FormatTable& table);
 

@@ -48,8 +48,8 @@ class ImportSource {
         if (failure_)
             failure_ = std::move(why);
     }
-    // What a reader found for the user: the message that replaces the bare string 3014 when the
-    // input holds no waveform of the form (the first stays), and how many values it held at the
+    // What a reader found for the user: the message that replaces the bare kMsgCannotConvert when
+    // the input holds no waveform of the form (the first stays), and how many values it held at the
     // code range's ends.
     void refuse(std::string message) {
         if (refusal_.empty())

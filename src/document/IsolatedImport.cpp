@@ -1,5 +1,6 @@
 #include "document/IsolatedImport.h"
 
+#include "app/MessageIds.h"
 #include "app/PointLimits.h"
 #include "app/StringTable.h"
 #include "document/PointMapping.h"
@@ -180,7 +181,7 @@ bool ReadIsolated(ImportSource& in, const ImportContext& ctx, PointSink& out,
     if (result.failure.cancelled())
         in.failed(result.failure);
     if (!result.ok) {
-        if (!result.error.empty() && result.error != StringText(3014))
+        if (!result.error.empty() && result.error != StringText(kMsgCannotConvert))
             in.refuse(result.error);
         return false;
     }

@@ -1,5 +1,6 @@
 #include "document/PointMapping.h"
 
+#include "app/MessageIds.h"
 #include "app/StringTable.h"
 
 #include <algorithm>
@@ -73,7 +74,7 @@ std::string ClippedMessage(std::size_t clipped) {
 
 ImportResult ImportRefused(const std::string& why) {
     ImportResult result = ImportFailed();
-    result.error = std::string(StringText(3014)) + "\n" + why;
+    result.error = std::string(StringText(kMsgCannotConvert)) + "\n" + why;
     return result;
 }
 

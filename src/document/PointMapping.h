@@ -34,7 +34,7 @@ ImportResult MapIntoRange(std::span<const double> values, LinearMap map, const I
 // What Open, the command-line tool and the Python module say of the points an import clipped.
 std::string ClippedMessage(std::size_t clipped);
 
-// A failed import of a file that is there but cannot be taken, with string 3014 and why.
+// A failed import of a file that is there but cannot be taken, with kMsgCannotConvert and why.
 ImportResult ImportRefused(const std::string& why);
 
 } // namespace tw

@@ -2,9 +2,9 @@
 
 #include "app/FileUtil.h"
 #include "app/LaunchState.h"
+#include "app/MessageIds.h"
 #include "app/Printf.h"
 #include "app/ProfileStore.h"
-#include "app/Prompter.h"
 #include "app/StringTable.h"
 #include "document/WaveFormats.h"
 #include "document/WeDoc.h"
@@ -61,7 +61,8 @@ bool CheckSegmentNumber(WeDoc& doc, int& segment) {
     if (segment < 1 || segment > maximum) {
         segment = doc.activeSegment();
         doc.listener().segmentShown();
-        ask(launch().appName, StringText(3002), Buttons::Ok, Icon::Exclamation);
+        ask(doc.prompts(), launch().appName, StringText(kMsgValueOutOfRange), Buttons::Ok,
+            Icon::Exclamation);
         return false;
     }
     // One read of the table instead of one lookup per lower segment number.
@@ -73,7 +74,8 @@ bool CheckSegmentNumber(WeDoc& doc, int& segment) {
     if (below < 1)
         below = 0;
     if (below + 1 < segment) {
-        ask(launch().appName, vformat(StringText(3031), segment, below + 1), Buttons::Ok,
+        ask(doc.prompts(), launch().appName,
+            vformat(StringText(kMsgSegmentReplaced), segment, below + 1), Buttons::Ok,
             Icon::Exclamation);
         segment = below + 1;
         doc.listener().segmentShown();

@@ -23,8 +23,8 @@ std::string CommandStem(std::string_view value);
 // Sends the segment-select command to the host.
 void SelectSegmentOnHost(int segment);
 
-// The segment field's change: refuses (3002) or corrects (3031) the number, then switches to it.
-// segment is left as the field must show it. False when refused.
+// The segment field's change: refuses (kMsgValueOutOfRange) or corrects (kMsgSegmentReplaced) the
+// number, then switches to it. segment is left as the field must show it. False when refused.
 bool CheckSegmentNumber(WeDoc& doc, int& segment);
 
 // Loads the active channel's active segment into the document (channel and segment switches).

@@ -1,6 +1,7 @@
 #pragma once
 #include "app/FileUtil.h"
 #include "app/PointLimits.h"
+#include "app/Prompter.h"
 #include "document/PointBuffer.h"
 #include "document/SampleSpan.h"
 
@@ -113,11 +114,11 @@ struct ImportContext {
 struct ImportResult {
     bool ok = false;
     std::vector<std::int32_t> points;
-    std::string error;       // the text to show when !ok: string 3014, or failure's message
+    std::string error;       // the text to show when !ok: kMsgCannotConvert, or failure's message
     FileResult failure;      // a file that is there but could not be read, and why
     std::size_t clipped = 0; // points held at the code range's ends
 };
-// A failed import: string 3014 (no such file, or no waveform of the form in it), or the
+// A failed import: kMsgCannotConvert (no such file, or no waveform of the form in it), or the
 // system's refusal of a file that is there.
 ImportResult ImportFailed(FileResult failure = {});
 
@@ -135,7 +136,8 @@ bool ReadNativeImport(ImportSource& in, const ImportContext& ctx, PointSink& out
 ImportResult ImportWith(PointReader read, ImportSource& in, const ImportContext& ctx);
 
 // Layout from the launch state, stretch from the general settings for the instrument's model.
-ImportContext ImportContextForLaunch(PointLayout layout, double vMin, double vMax, int askDim);
+ImportContext ImportContextForLaunch(PointLayout layout, double vMin, double vMax, int askDim,
+                                     Prompter& asks);
 // False when section "Option", key "autoStretch" + model holds a value other than "yes".
 bool AutoStretchEnabled();
 
@@ -158,7 +160,7 @@ int FormatCodeFromName(const std::string& path, PointLayout layout);
 struct ConvertResult {
     bool ok = false;
     std::string path;        // the native binary file now holding the points
-    std::string error;       // the text to show when !ok: string 3014, or failure's message
+    std::string error;       // the text to show when !ok: kMsgCannotConvert, or failure's message
     FileResult failure;      // the input that could not be read or the output that could not be
                              // written, and why
     std::size_t clipped = 0; // points held at the code range's ends

@@ -1,7 +1,7 @@
 #include "app/FileUtil.h"
 #include "app/LaunchState.h"
+#include "app/MessageIds.h"
 #include "app/ProfileStore.h"
-#include "app/Prompter.h"
 #include "app/StringTable.h"
 #include "document/DimensionQuestion.h"
 #include "document/FormatRegistry.h"
@@ -35,7 +35,7 @@ std::string_view NativeExtension(PointLayout layout) {
     return layout == PointLayout::Int16 ? "wav" : "wvf";
 }
 
-// A file's size; a path that names no file is no failure of the system but string 3014's
+// A file's size; a path that names no file is no failure of the system but kMsgCannotConvert's
 // "invalid file path", so it comes back as -1 without one.
 std::int64_t SizeOfInput(const std::string& path, FileResult& failure) {
     std::error_code ec;
@@ -60,7 +60,7 @@ std::uint64_t NativeStart(ImportSource& in, bool riffHeader) {
 
 ImportResult ImportFailed(FileResult failure) {
     ImportResult result;
-    result.error = failure ? StringText(3014) : failure.message();
+    result.error = failure ? StringText(kMsgCannotConvert) : failure.message();
     result.failure = std::move(failure);
     return result;
 }
@@ -126,7 +126,8 @@ bool AutoStretchEnabled() {
     return value.empty() || EqualsNoCase(value, "yes");
 }
 
-ImportContext ImportContextForLaunch(PointLayout layout, double vMin, double vMax, int askDim) {
+ImportContext ImportContextForLaunch(PointLayout layout, double vMin, double vMax, int askDim,
+                                     Prompter& asks) {
     ImportContext ctx;
     ctx.layout = layout;
     ctx.vMin = vMin;
@@ -134,8 +135,8 @@ ImportContext ImportContextForLaunch(PointLayout layout, double vMin, double vMa
     ctx.stretch = AutoStretchEnabled();
     ctx.askDim = askDim;
     ctx.fullScale = StoredDimensionChoice().fullScale;
-    ctx.mayReplace = [](const std::string& place) {
-        return ask(launch().appName,
+    ctx.mayReplace = [&asks](const std::string& place) {
+        return ask(asks, launch().appName,
                    place + "\nalready exists.\nPress:\n\t'Yes' - to replace it with the converted "
                            "points,\n\t'No' - to keep it and convert into the temporary folder.",
                    Buttons::YesNoDefaultNo, Icon::Exclamation) == Answer::Yes;
@@ -207,7 +208,7 @@ ConvertResult FileFailed(FileResult failure) {
     return result;
 }
 
-ConvertResult NotConverted(std::string error = StringText(3014)) {
+ConvertResult NotConverted(std::string error = StringText(kMsgCannotConvert)) {
     ConvertResult result;
     result.error = std::move(error);
     return result;

@@ -3,9 +3,9 @@
 #include "app/FileReport.h"
 #include "app/FileUtil.h"
 #include "app/LaunchState.h"
+#include "app/MessageIds.h"
 #include "app/Printf.h"
 #include "app/ProfileStore.h"
-#include "app/Prompter.h"
 #include "app/StringTable.h"
 #include "document/FormatRegistry.h"
 #include "document/PointMapping.h"
@@ -21,8 +21,8 @@
 
 namespace tw {
 
-WeDoc::WeDoc(Composer& composer)
-    : composer_(composer),
+WeDoc::WeDoc(Composer& composer, Prompter& prompts)
+    : composer_(composer), prompts_(prompts),
       samples_(composer.layout() == PointLayout::Int16 ? SampleWidth::Int16 : SampleWidth::Int32) {
     limits_ = LoadInstrumentDescription(samples_.width() == SampleWidth::Int32 ? 4 : 2);
     limits_.hasTraceTypes = composer_.tracesAndPatterns() && limits_.hasTraceTypes;
@@ -145,7 +145,7 @@ FileResult WeDoc::SnapshotForUndo(const std::string& path) {
     } else {
         taken = SnapshotFile(from, path);
     }
-    ReportFileFailure(taken);
+    ReportFileFailure(prompts_, taken);
     return taken;
 }
 
@@ -162,7 +162,7 @@ void WeDoc::SettleUndo(bool keep) {
     if (FileResult kept = pendingUndo_.commit(); !kept) {
         // An older undo file would give back the wrong points.
         RemoveFile(undoFile_);
-        ReportFileFailure(kept);
+        ReportFileFailure(prompts_, kept);
     }
     journal_.DropUndo(); // older than the undo file, or wrong with it gone
 }
@@ -189,7 +189,7 @@ void WeDoc::RestorePoints() {
     if (pointsFile_.empty())
         return;
     if (FileResult read = samples_.ReadFile(pointsFile_, composer_.layout()); !read) {
-        ReportFileFailure(read);
+        ReportFileFailure(prompts_, read);
         return;
     }
     samples_.TakePending(); // they are the file's, shown in full below
@@ -248,7 +248,7 @@ bool WeDoc::WriteChange(const std::string& working, bool keepUndo,
             keepUndo ? ReplaceWorkingFile(working, progress) : WriteWorkingFile(working, progress);
     if (!written) {
         pendingUndo_.discard();
-        ReportFileFailure(written);
+        ReportFileFailure(prompts_, written);
         RestorePoints();
         return false;
     }
@@ -264,7 +264,7 @@ FileResult WeDoc::ReplaceWorkingFile(const std::string& working, Progress& progr
         written = journal_.Replace(next, pendingUndo_, undoKept);
     if (written)
         AdoptPointsFile(working);
-    ReportFileFailure(undoKept);
+    ReportFileFailure(prompts_, undoKept);
     return written;
 }
 
@@ -280,7 +280,8 @@ WavelengthCheck WeDoc::CheckWavelengthIncrement(long& n) {
     const int resFactor = limits_.resFactor;
     if (!composer_.wavelengthIncrements() || resFactor <= 1 || n % resFactor == 0)
         return WavelengthCheck::Kept;
-    Answer a = ask(launch().appName, vformat(StringText(3001), static_cast<int>(n), resFactor),
+    Answer a = ask(prompts_, launch().appName,
+                   vformat(StringText(kMsgWavelengthIncrement), static_cast<int>(n), resFactor),
                    Buttons::YesNoCancel, Icon::Exclamation);
     if (a == Answer::Cancel)
         return WavelengthCheck::Cancelled;
@@ -295,7 +296,7 @@ bool WeDoc::ReadForLoad(const std::string& file, bool adopt, bool asIsOnCancel,
                         Progress& progress) {
     const std::int64_t size = FileSize(file);
     if (size < 0) {
-        ReportFileFailure(samples_.ReadFile(file, composer_.layout()));
+        ReportFileFailure(prompts_, samples_.ReadFile(file, composer_.layout()));
         return false;
     }
     LoadFpSegmentRange();
@@ -315,7 +316,7 @@ bool WeDoc::ReadForLoad(const std::string& file, bool adopt, bool asIsOnCancel,
     // failure the points come back from the file that holds them.
     const std::size_t before = samples_.size();
     if (FileResult read = samples_.ReadFile(file, composer_.layout(), progress); !read) {
-        ReportFileFailure(read);
+        ReportFileFailure(prompts_, read);
         if (samples_.size() != before) // the read broke off midway
             PutPointsBack(before);
         return false;
@@ -324,7 +325,7 @@ bool WeDoc::ReadForLoad(const std::string& file, bool adopt, bool asIsOnCancel,
         samples_.Resize(static_cast<std::size_t>(count), composer_.initialPoint());
     if (cut) {
         if (FileResult written = samples_.WriteFile(file, composer_.layout()); !written) {
-            ReportFileFailure(written);
+            ReportFileFailure(prompts_, written);
             PutPointsBack(before);
             return false;
         }
@@ -384,7 +385,8 @@ bool WeDoc::ChangeLength(long n, long from, Progress& progress) {
         return false;
     }
     if (n < limits_.wavelengthMin || n > limits_.wavelengthMax) {
-        ask(launch().appName, StringText(3002), Buttons::Ok, Icon::Exclamation);
+        ask(prompts_, launch().appName, StringText(kMsgValueOutOfRange), Buttons::Ok,
+            Icon::Exclamation);
         listener().wavelengthShown();
         return false;
     }
@@ -466,9 +468,10 @@ bool WeDoc::Open(const OpenRequest& request, Progress& progress) {
     ConvertResult converted = ConvertToBinary(request.path, request.code, ctx);
     if (!converted.ok) {
         if (!converted.failure)
-            ReportFileFailure(converted.failure);
+            ReportFileFailure(prompts_, converted.failure);
         else
-            ask(launch().appName, converted.error.empty() ? StringText(3014) : converted.error,
+            ask(prompts_, launch().appName,
+                converted.error.empty() ? StringText(kMsgCannotConvert) : converted.error,
                 Buttons::Ok, Icon::Exclamation);
         return false;
     }
@@ -488,7 +491,7 @@ bool WeDoc::Open(const OpenRequest& request, Progress& progress) {
     if (FileSize(file) != exact) {
         if (FileResult written = samples_.WriteFile(file, composer_.layout()); !written) {
             pendingUndo_.discard();
-            ReportFileFailure(written);
+            ReportFileFailure(prompts_, written);
             PutPointsBack(before);
             return false;
         }
@@ -505,7 +508,8 @@ bool WeDoc::Open(const OpenRequest& request, Progress& progress) {
         workingCopy_.Start(file, working, pointsVersion_);
     AfterLengthChange();
     if (converted.clipped > 0)
-        ask(launch().appName, ClippedMessage(converted.clipped), Buttons::Ok, Icon::Information);
+        ask(prompts_, launch().appName, ClippedMessage(converted.clipped), Buttons::Ok,
+            Icon::Information);
     return true;
 }
 
@@ -522,7 +526,7 @@ SaveResult WeDoc::Save(Progress& progress) {
         return SaveResult::NeedsSaveAs;
     }
     if (FileResult written = WriteWorkingFile(fileName_, progress); !written) {
-        ReportFileFailure(written);
+        ReportFileFailure(prompts_, written);
         return SaveResult::Saved;
     }
     RecordSegmentFile(ActiveTableSegment(), active_.channel, fileName_, launch().fpSegMode);
@@ -535,8 +539,8 @@ SaveResult WeDoc::Save(Progress& progress) {
 bool WeDoc::SaveAs(const std::string& path, int code, Progress& progress) {
     if (path.empty())
         return false;
-    if (InTmpFolder(path) &&
-        ask(launch().appName, StringText(3010), Buttons::YesNo, Icon::Exclamation) == Answer::No)
+    if (InTmpFolder(path) && ask(prompts_, launch().appName, StringText(kMsgSaveInTemporaryFolder),
+                                 Buttons::YesNo, Icon::Exclamation) == Answer::No)
         return false;
     const FileFormat* format = FindFileFormat(composer_.layout(), code);
     const SaveRole role = format ? format->writing.save : SaveRole::None;
@@ -548,7 +552,7 @@ bool WeDoc::SaveAs(const std::string& path, int code, Progress& progress) {
     else if (role == SaveRole::Export || role == SaveRole::NamedExport)
         written = ExportPoints(path, code, progress);
     if (!written) {
-        ReportFileFailure(written);
+        ReportFileFailure(prompts_, written);
         return false;
     }
     if (role == SaveRole::Document) {
@@ -566,7 +570,8 @@ bool WeDoc::SaveAs(const std::string& path, int code, Progress& progress) {
 }
 
 ImportContext WeDoc::OpenContext(const OpenRequest& request) const {
-    ImportContext ctx = ImportContextForLaunch(composer_.layout(), vMin_, vMax_, request.dimension);
+    ImportContext ctx =
+        ImportContextForLaunch(composer_.layout(), vMin_, vMax_, request.dimension, prompts_);
     ctx.channel = request.audioChannel;
     ctx.variable = request.matVariable;
     return ctx;
@@ -574,7 +579,7 @@ ImportContext WeDoc::OpenContext(const OpenRequest& request) const {
 
 std::string WeDoc::ConvertToNative(const OpenRequest& request) {
     ConvertResult converted = ConvertToBinary(request.path, request.code, OpenContext(request));
-    ReportFileFailure(converted.failure);
+    ReportFileFailure(prompts_, converted.failure);
     return converted.ok ? converted.path : std::string();
 }
 
@@ -598,7 +603,7 @@ std::optional<bool> WeDoc::UndoInPlace(const std::string& working) {
     // The patch gives back the points only where they are the file's.
     if (!HoldsPoints(working) || samples_.pending()) {
         if (FileResult made = journal_.MakeUndoFile(working); !made) {
-            ReportFileFailure(made);
+            ReportFileFailure(prompts_, made);
             return false;
         }
         return std::nullopt;
@@ -606,7 +611,7 @@ std::optional<bool> WeDoc::UndoInPlace(const std::string& working) {
     FileResult undone;
     const std::optional<FilePatch> p = journal_.Undo(working, undone);
     if (!p) {
-        ReportFileFailure(undone);
+        ReportFileFailure(prompts_, undone);
         return undone ? std::nullopt : std::optional<bool>(false);
     }
     const auto bpp = static_cast<std::size_t>(bytesPerPoint());
@@ -638,7 +643,7 @@ bool WeDoc::Undo() {
         // reads half a file, and leaves no undo behind. The points are read from there only
         // afterwards, into their own storage, so that a refused move leaves them alone.
         if (FileResult moved = MoveFileOver(undoFile_, working); !moved) {
-            ReportFileFailure(moved);
+            ReportFileFailure(prompts_, moved);
             return false;
         }
         const std::size_t before = samples_.size();
@@ -659,7 +664,7 @@ bool WeDoc::Undo() {
 bool WeDoc::ClearMemory() {
     std::string text =
         strprintf("Confirm clear the entire memory for channel %d", active_.channel + 1);
-    if (ask(launch().appName, text, Buttons::OkCancel, Icon::Question) != Answer::Ok)
+    if (ask(prompts_, launch().appName, text, Buttons::OkCancel, Icon::Question) != Answer::Ok)
         return false;
     SendToExchangeHost("Cmd=:TRAC:DEL:ALL");
     return true;

@@ -1,5 +1,6 @@
 #pragma once
 #include "app/FileUtil.h"
+#include "app/Prompter.h"
 #include "document/Composer.h"
 #include "document/EditJournal.h"
 #include "document/Samples.h"
@@ -61,7 +62,8 @@ struct OpenRequest {
 // standard and FM composers do differently, the document asks its composer.
 class WeDoc {
   public:
-    explicit WeDoc(Composer& composer); // loads the instrument description
+    // Loads the instrument description; the document's questions and failures go to prompts.
+    WeDoc(Composer& composer, Prompter& prompts);
     ~WeDoc(); // deletes the wave-parameter section and posts the composer-closed notice
     WeDoc(const WeDoc&) = delete;
     WeDoc& operator=(const WeDoc&) = delete;
@@ -69,6 +71,7 @@ class WeDoc {
     void setListener(WeDocListener* listener) { listener_ = listener; }
     WeDocListener& listener() { return listener_ ? *listener_ : silent_; }
     Composer& composer() const { return composer_; }
+    Prompter& prompts() const { return prompts_; }
 
     // Where the user works: the active channel (0-based) and segment. The document holds them
     // from the description load on; a change the user makes is published to the exchange file
@@ -131,7 +134,7 @@ class WeDoc {
     // asIsOnCancel: a cancelled increment question still loads the file unchanged (segment
     // switches); otherwise the document stays as it was. Read and write failures are shown.
     bool LoadWaveFile(const std::string& path, bool adopt, bool asIsOnCancel = false);
-    // The increment question (string 3001); n is corrected in place.
+    // The increment question (kMsgWavelengthIncrement); n is corrected in place.
     WavelengthCheck CheckWavelengthIncrement(long& n);
     // The user's wavelength change; false when refused or cancelled (the field is restored).
     bool SetWavelength(long n, Progress& progress = NoProgress());
@@ -174,7 +177,8 @@ class WeDoc {
     // Save As is needed while the document has no file of its own, or one that is no binary
     // form Save writes (FormatRegistry.h) or is named "Untitled".
     SaveResult Save(Progress& progress = NoProgress());
-    // Path and format code from the save dialog; false when the user declined (string 3010).
+    // Path and format code from the save dialog; false when the user declined
+    // (kMsgSaveInTemporaryFolder).
     bool SaveAs(const std::string& path, int code, Progress& progress = NoProgress());
     bool CanUndo() const;
     bool Undo();
@@ -193,6 +197,7 @@ class WeDoc {
 
   private:
     Composer& composer_;
+    Prompter& prompts_;
     InstrumentLimits limits_;
     ChannelSegment active_;
     std::string tmpFolder_;

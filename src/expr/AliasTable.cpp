@@ -3,7 +3,6 @@
 #include "app/FileUtil.h"
 #include "app/LaunchState.h"
 #include "app/Printf.h"
-#include "app/Prompter.h"
 
 #include <algorithm>
 
@@ -11,54 +10,47 @@ namespace tw {
 
 namespace {
 
-void Tell(const char* text) {
-    ask(launch().appName, text, Buttons::Ok, Icon::Exclamation);
+Notice Refusal(const char* text) {
+    return Notice{0, launch().appName, text};
 }
 
 } // namespace
 
-bool AliasTable::Add() {
-    if (!rows_.empty() && rows_.back().formula.empty()) {
-        Tell("You have new Allies without Expression");
-        return false;
-    }
+Result AliasTable::Add() {
+    if (!rows_.empty() && rows_.back().formula.empty())
+        return Refusal("You have new Allies without Expression");
     rows_.push_back({"{}", ""});
-    return true;
+    return {};
 }
 
-bool AliasTable::Rename(std::size_t row, const std::string& name) {
+Result AliasTable::Rename(std::size_t row, const std::string& name) {
     if (row >= rows_.size() || name.empty())
-        return false;
-    if (name.front() != '{' || name.find('}') != name.size() - 1) {
-        Tell("The name of the expression must to be in curly brackets  ");
-        return false;
-    }
+        return Result::Failed();
+    if (name.front() != '{' || name.find('}') != name.size() - 1)
+        return Refusal("The name of the expression must to be in curly brackets  ");
     const std::string inner = name.substr(1, name.size() - 2);
-    if (inner.empty()) {
-        Tell("No Alias name was entered for the expression");
-        return false;
-    }
-    if (inner.size() > 6) {
-        Tell("The name of the alias is too long. Maximum length of Alias is 6 characters.");
-        return false;
-    }
-    if (inner.find_first_of("{}") != std::string::npos) {
-        Tell("It is forbidden to use '{' or '}' in the name of Alias.");
-        return false;
-    }
+    if (inner.empty())
+        return Refusal("No Alias name was entered for the expression");
+    if (inner.size() > 6)
+        return Refusal(
+            "The name of the alias is too long. Maximum length of Alias is 6 characters.");
+    if (inner.find_first_of("{}") != std::string::npos)
+        return Refusal("It is forbidden to use '{' or '}' in the name of Alias.");
+    Result renamed;
     if (inner.find_first_of(" \t") != std::string::npos)
-        Tell("It is recommended not use spacing characters in the name of Alias.");
+        renamed.then(Refusal("It is recommended not use spacing characters in the name of Alias."));
     for (std::size_t i = 0; i < rows_.size(); ++i) {
         if (i != row && rows_[i].name == name) {
-            ask("Error",
-                strprintf("An Alias with the name:%s  already exists. \nThe previous name has been "
-                          "restored",
-                          name.c_str()));
-            return false;
+            return renamed
+                .then(Notice{0, "Error",
+                             strprintf("An Alias with the name:%s  already exists. \nThe previous "
+                                       "name has been restored",
+                                       name.c_str())})
+                .fail();
         }
     }
     rows_[row].name = name;
-    return true;
+    return renamed;
 }
 
 void AliasTable::SetFormula(std::size_t row, const std::string& formula) {
@@ -66,30 +58,33 @@ void AliasTable::SetFormula(std::size_t row, const std::string& formula) {
         rows_[row].formula = formula;
 }
 
-bool AliasTable::Delete(int row, const std::string& formulaBox) {
-    if (row < 0 || static_cast<std::size_t>(row) >= rows_.size()) {
-        Tell("No Item selected!");
-        return false;
-    }
+Result AliasTable::Delete(int row, const std::string& formulaBox, Prompter& asks) {
+    if (row < 0 || static_cast<std::size_t>(row) >= rows_.size())
+        return Refusal("No Item selected!");
     if (formulaBox.find(rows_[row].name) != std::string::npos &&
-        ask("Warning",
-            "The Alias that you want to delete exists in the edit field of the current "
-            "expression. Do you wish to continue?",
-            Buttons::YesNo, Icon::Question) != Answer::Yes)
-        return false;
+        asks.ask("Warning",
+                 "The Alias that you want to delete exists in the edit field of the current "
+                 "expression. Do you wish to continue?",
+                 Buttons::YesNo, Icon::Question) != Answer::Yes)
+        return Result::Failed();
     rows_.erase(rows_.begin() + row);
-    return true;
+    return {};
 }
 
-bool AliasTable::DeleteAll() {
-    if (ask("Attention", "Are you sure you want to delete all references from the list?",
-            Buttons::YesNo, Icon::Question) != Answer::Yes)
+bool AliasTable::DeleteAll(Prompter& asks) {
+    if (asks.ask("Attention", "Are you sure you want to delete all references from the list?",
+                 Buttons::YesNo, Icon::Question) != Answer::Yes)
         return false;
     rows_.clear();
     return true;
 }
 
-std::string AliasTable::Substitute(const std::string& formula) const {
+std::string AliasTable::Substitute(const std::string& formula, Result* failure) const {
+    auto refused = [failure](const char* text) {
+        if (failure)
+            *failure = Refusal(text);
+        return std::string(kSubstitutionError);
+    };
     std::string out;
     std::size_t at = 0;
     for (;;) {
@@ -98,18 +93,14 @@ std::string AliasTable::Substitute(const std::string& formula) const {
             break;
         std::size_t close = formula.find('}', at);
         if (close == std::string::npos || close < open)
-            return "Error";
+            return kSubstitutionError;
         std::string name = formula.substr(open, close - open + 1);
-        if (name == "{}") {
-            Tell(" Aliases empty");
-            return "Error";
-        }
+        if (name == "{}")
+            return refused(" Aliases empty");
         auto row = std::find_if(rows_.begin(), rows_.end(),
                                 [&](const AliasRow& r) { return r.name == name; });
-        if (row == rows_.end()) {
-            Tell("The alias in the expression, doesn't  present in your list of Aliases");
-            return "Error";
-        }
+        if (row == rows_.end())
+            return refused("The alias in the expression, doesn't  present in your list of Aliases");
         out += formula.substr(at, open - at);
         out += "{" + std::to_string(row - rows_.begin() + 1) + "}";
         at = close + 1;

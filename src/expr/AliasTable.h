@@ -1,4 +1,6 @@
 #pragma once
+#include "app/Result.h"
+
 #include <cstddef>
 #include <string>
 #include <vector>
@@ -14,6 +16,8 @@ struct AliasRow {
 
 // The alias list: its name rules, additions and deletions, and the substitution of names by
 // their numbers before a formula reaches the engine.
+inline constexpr const char* kSubstitutionError = "Error";
+
 class AliasTable {
   public:
     const std::vector<AliasRow>& rows() const { return rows_; }
@@ -22,16 +26,18 @@ class AliasTable {
     void Clear() { rows_.clear(); }
 
     // Appends a row named "{}" when the last row already has a formula.
-    bool Add();
-    // Applies the name rules; on refusal the row keeps its old name. True when renamed.
-    bool Rename(std::size_t row, const std::string& name);
+    Result Add();
+    // Applies the name rules; on refusal the row keeps its old name. Ok when renamed (a name
+    // with spaces is renamed with a warning).
+    Result Rename(std::size_t row, const std::string& name);
     void SetFormula(std::size_t row, const std::string& formula);
     // row < 0: nothing selected. Asks first when the name occurs in the formula box.
-    bool Delete(int row, const std::string& formulaBox);
-    bool DeleteAll();
+    Result Delete(int row, const std::string& formulaBox, Prompter& asks);
+    bool DeleteAll(Prompter& asks); // asks first
 
-    // The formula with each {name} replaced by {N}, or "Error".
-    std::string Substitute(const std::string& formula) const;
+    // The formula with each {name} replaced by {N}, or "Error" (and, given failure, what to tell
+    // the user when there is something).
+    std::string Substitute(const std::string& formula, Result* failure = nullptr) const;
     // Whether {N} occurs in a substituted formula.
     static bool Refers(const std::string& substituted, std::size_t n);
 

@@ -2,7 +2,6 @@
 
 #include "app/FileUtil.h"
 #include "app/Printf.h"
-#include "app/Prompter.h"
 #include "expr/ProgramRun.h"
 
 #include <algorithm>
@@ -18,56 +17,55 @@ std::vector<std::size_t> ReferredAliases(const AliasTable& aliases,
     return used;
 }
 
-bool CheckAliases(ExprParser& parser, const AliasTable& aliases,
-                  const std::vector<std::size_t>& used, const std::string& substituted,
-                  long& shortest) {
+namespace {
+Notice AliasError(std::string text) {
+    return Notice{0, "Error", std::move(text)};
+}
+} // namespace
+
+Result CheckAliases(ExprParser& parser, const AliasTable& aliases,
+                    const std::vector<std::size_t>& used, const std::string& substituted,
+                    long& shortest) {
     for (std::size_t n : used) {
         const AliasRow& row = aliases.rows()[n - 1];
-        if (row.formula.find_first_not_of(" \t") == std::string::npos) {
-            ask("Error", strprintf("Expression  {%zu} in column ref is empty", n));
-            return false;
-        }
-        if (row.formula.find('{') != std::string::npos) {
-            ask("Error", "Expression  in Alias incorrect");
-            return false;
-        }
+        if (row.formula.find_first_not_of(" \t") == std::string::npos)
+            return AliasError(strprintf("Expression  {%zu} in column ref is empty", n));
+        if (row.formula.find('{') != std::string::npos)
+            return AliasError("Expression  in Alias incorrect");
         std::string buffer = ToLower(row.formula);
         parser.shownFormula = row.formula;
-        parser.CheckSyntax(buffer, static_cast<int>(n));
-        if (buffer == kMarkError) {
-            ask("Error", strprintf("Expression:\n%s, Incorrect,Index of Alias  %zu",
-                                   row.formula.c_str(), n));
-            return false;
-        }
+        Result checked = parser.CheckSyntax(buffer, static_cast<int>(n));
+        if (buffer == kMarkError)
+            return checked.then(AliasError(strprintf(
+                "Expression:\n%s, Incorrect,Index of Alias  %zu", row.formula.c_str(), n)));
         if (buffer.starts_with("Err"))
-            return false;
+            return checked.fail();
         shortest = std::min(shortest, parser.ShortestWave(ToLower(row.formula), shortest));
     }
     // The main formula's own wave files bound the range as well.
     shortest = std::min(shortest, parser.ShortestWave(ToLower(substituted), shortest));
-    return true;
+    return {};
 }
 
-bool EvaluateAliases(ExprParser& parser, const AliasTable& aliases,
-                     const std::vector<std::size_t>& used, long start, long end,
-                     std::vector<std::vector<double>>& values) {
+Result EvaluateAliases(ExprParser& parser, const AliasTable& aliases,
+                       const std::vector<std::size_t>& used, long start, long end,
+                       std::vector<std::vector<double>>& values) {
     for (std::size_t n : used) {
         std::string buffer = ToLower(aliases.rows()[n - 1].formula);
-        parser.ToPostfix(buffer);
+        Result converted = parser.ToPostfix(buffer);
         if (buffer == kMarkError)
-            return false;
+            return converted.fail();
         std::vector<double>& row = values[n];
         row.assign(static_cast<std::size_t>(std::max(0L, end - start + 1)), 0.0);
         const RunFailure failure = RunProgram(
             parser.Compiled(buffer), parser.operands(), std::span<double>(row),
             [](std::size_t i) { return static_cast<long>(i); }, [](double v) { return v; });
-        if (failure.at >= 0) {
-            parser.ReportEvalFailure(buffer, failure.error);
-            ask("Error", strprintf("Expression in Alias incorrect.Index of Alias %zu", n));
-            return false;
-        }
+        if (failure.at >= 0)
+            return converted.then(parser.EvalFailure(buffer, failure.error))
+                .then(AliasError(strprintf("Expression in Alias incorrect.Index of Alias %zu", n)))
+                .fail();
     }
-    return true;
+    return {};
 }
 
 } // namespace tw

@@ -5,7 +5,6 @@
 #include "app/Printf.h"
 #include "app/ProfileFile.h"
 #include "app/ProfileStore.h"
-#include "app/Prompter.h"
 #include "expr/AliasValues.h"
 #include "expr/EquationState.h"
 #include "expr/ExprRange.h"
@@ -134,7 +133,7 @@ bool EquationEditor::Validate() {
     for (int f = 0; f < kFieldCount; ++f) {
         double lo = lowerLimit(Field(f)), hi = upperLimit(Field(f)), v = fields[f];
         if (!(v >= lo && v <= hi)) {
-            ask(launch().appName,
+            ask(target_.prompts(), launch().appName,
                 strprintf("Parameter %d Value = %g\nParameter range:%g -> %g", f + 1, v, lo, hi),
                 Buttons::Ok, Icon::Exclamation);
             fields[f] = previous_[f];
@@ -142,11 +141,13 @@ bool EquationEditor::Validate() {
         }
     }
     if (!(fields[kStart] < fields[kEnd])) {
-        ask(launch().appName, strprintf("min=%g  max=%g", fields[kStart], fields[kEnd]));
+        ask(target_.prompts(), launch().appName,
+            strprintf("min=%g  max=%g", fields[kStart], fields[kEnd]));
         return false;
     }
     if (!(fields[kMin] <= fields[kMax])) {
-        ask(launch().appName, strprintf("min=%g  max=%g", fields[kMin], fields[kMax]));
+        ask(target_.prompts(), launch().appName,
+            strprintf("min=%g  max=%g", fields[kMin], fields[kMax]));
         return false;
     }
     previous_ = fields;
@@ -155,7 +156,7 @@ bool EquationEditor::Validate() {
 }
 
 bool EquationEditor::AcceptShortest(long shortest) {
-    if (ask("Warning",
+    if (ask(target_.prompts(), "Warning",
             "Length of the inserted wave is smaller than the range of the anchor. Would you like "
             "Consolia to correct the end point of the anchor?",
             Buttons::YesNo, Icon::Question) != Answer::Yes)
@@ -166,7 +167,7 @@ bool EquationEditor::AcceptShortest(long shortest) {
 
 bool EquationEditor::EvaluateAliases(const std::string& substituted, long& shortest) {
     const std::vector<std::size_t> used = ReferredAliases(aliases, substituted);
-    if (!CheckAliases(parser_, aliases, used, substituted, shortest))
+    if (!Show(target_.prompts(), CheckAliases(parser_, aliases, used, substituted, shortest)))
         return false;
     if (shortest < parser_.per) {
         if (!AcceptShortest(shortest))
@@ -175,7 +176,7 @@ bool EquationEditor::EvaluateAliases(const std::string& substituted, long& short
     const long s = static_cast<long>(fields[kStart]);
     const long e = static_cast<long>(fields[kEnd]);
     parser_.per = e - s + 1;
-    return tw::EvaluateAliases(parser_, aliases, used, s, e, aliasValues_);
+    return Show(target_.prompts(), tw::EvaluateAliases(parser_, aliases, used, s, e, aliasValues_));
 }
 
 bool EquationEditor::Evaluate(bool forOk) {
@@ -193,7 +194,7 @@ bool EquationEditor::Evaluate(bool forOk) {
     };
     const std::string typed = formula.substr(0, kFormulaLength);
     if (IsBlankText(typed)) {
-        ask("Error", "Expression is empty");
+        ask(target_.prompts(), "Error", "Expression is empty");
         return finish(false);
     }
     ExprRange range;
@@ -223,10 +224,13 @@ bool EquationEditor::Evaluate(bool forOk) {
         if (shortest < parser_.per && !AcceptShortest(shortest))
             return finish(false);
     } else {
-        std::string substituted = aliases.Substitute(typed);
+        Result refused;
+        std::string substituted = aliases.Substitute(typed, &refused);
         if (substituted == kMarkError) {
+            Show(target_.prompts(), refused);
             if (forOk)
-                ask("Error", strprintf("Expression:\n%s\nIncorrect", typed.c_str()));
+                ask(target_.prompts(), "Error",
+                    strprintf("Expression:\n%s\nIncorrect", typed.c_str()));
             return finish(false);
         }
         parser_.SetAliases(&aliasValues_, static_cast<int>(aliases.size()));
@@ -238,7 +242,7 @@ bool EquationEditor::Evaluate(bool forOk) {
     setRange();
     parser_.SetAliases(&aliasValues_, static_cast<int>(aliases.size()));
     // A failure part way leaves points written, so the range is marked whatever the outcome.
-    bool evaluated = false;
+    Result evaluated = Result::Failed();
     const std::unique_ptr<Progress> progress = target_.startProgress();
     RunSharing sharing;
     sharing.progress = progress.get();
@@ -247,7 +251,7 @@ bool EquationEditor::Evaluate(bool forOk) {
                                 evaluated = EvaluateOverRange(parser_, engineFormula, typed, range,
                                                               points, sharing);
                             });
-    return finish(evaluated);
+    return finish(Show(target_.prompts(), evaluated));
 }
 
 bool EquationEditor::Preview() {
@@ -338,8 +342,9 @@ void EquationEditor::ClearHistory() {
         RemoveFile(file);
         return;
     }
-    if (ask("Warning", "Are you sure you want to delete all expressions from the history?",
-            Buttons::YesNo, Icon::Question) != Answer::Yes)
+    if (ask(target_.prompts(), "Warning",
+            "Are you sure you want to delete all expressions from the history?", Buttons::YesNo,
+            Icon::Question) != Answer::Yes)
         return;
     RemoveFile(file);
     profile::ClearCache();
@@ -364,7 +369,8 @@ bool EquationEditor::SaveEquationFile(const std::string& path) {
     const std::string stateFile = EquationStateFile();
     WriteEquationState(stateFile, formula.substr(0, kFormulaLength), aliases.rows());
     if (!CopyFileOver(stateFile, target)) {
-        ask(launch().appName, strprintf("Cannot write the file\n%s", target.c_str()));
+        ask(target_.prompts(), launch().appName,
+            strprintf("Cannot write the file\n%s", target.c_str()));
         return false;
     }
     return true;
@@ -373,7 +379,8 @@ bool EquationEditor::SaveEquationFile(const std::string& path) {
 bool EquationEditor::OpenEquationFile(const std::string& path) {
     EquationState chosen = LoadEquationState(path);
     if (chosen.current.empty() && chosen.history.empty()) {
-        ask(launch().appName, strprintf("%s\nis not an equation file.", path.c_str()));
+        ask(target_.prompts(), launch().appName,
+            strprintf("%s\nis not an equation file.", path.c_str()));
         return false;
     }
     if (!CopyFileOver(path, EquationStateFile()))

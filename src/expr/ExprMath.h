@@ -1,4 +1,6 @@
 #pragma once
+#include "app/MessageIds.h"
+
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -84,7 +86,7 @@ inline double ApplyBinary(char c, double l, double r, int& error) {
     case '/':
     case '%':
         if (r == 0) {
-            error = 3006;
+            error = kMsgDivideByZero;
             return 0;
         }
         return l / r;
@@ -142,31 +144,31 @@ inline double ApplyFunction(Function f, double x, int& error) {
         return std::cos(x);
     case Function::Tan:
         if (x != 0 && std::fabs(std::fmod(x, kHalfPi)) < 1e-12) {
-            error = 61447;
+            error = kMsgInvalidTan;
             return 0;
         }
         return std::tan(x);
     case Function::Ctn: {
         if (x != 0 && std::fabs(std::fmod(x, kPi)) < 1e-12) {
-            error = 61448;
+            error = kMsgInvalidCtn;
             return 0;
         }
         double v = std::tan(kHalfPi - x);
         if (v > 1e12) {
-            error = 61448;
+            error = kMsgInvalidCtn;
             return 0;
         }
         return v;
     }
     case Function::Ln:
         if (x <= 0) {
-            error = 61446;
+            error = kMsgInvalidLog;
             return 0;
         }
         return std::log(x);
     case Function::Log:
         if (x <= 0) {
-            error = 61446;
+            error = kMsgInvalidLog;
             return 0;
         }
         return std::log10(x);

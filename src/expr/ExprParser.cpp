@@ -2,8 +2,8 @@
 
 #include "app/FileUtil.h"
 #include "app/LaunchState.h"
+#include "app/MessageIds.h"
 #include "app/Printf.h"
-#include "app/Prompter.h"
 #include "app/StringTable.h"
 #include "expr/ExprMath.h"
 #include "expr/WaveOperandFile.h"
@@ -106,6 +106,11 @@ void Trim(std::string& s) {
     s.erase(0, lead);
 }
 
+// The parser's own refusals of a formula, in the caption they have always had.
+Notice ExprError(std::string text, int id = 0) {
+    return Notice{id, "Error", std::move(text)};
+}
+
 bool IsFunctionWithMessage(const std::string& token) {
     for (const char* f : {"sin", "cos", "ctn", "log", "ln", "abs"})
         if (token == f)
@@ -205,12 +210,12 @@ void ExprParser::ReadWord() {
         if (ext == std::string_view::npos)
             continue;
         if (cursor_ - start != 1 || !std::isalpha(static_cast<unsigned char>(text_[start])))
-            throw Raised{3008};
+            throw Raised{kMsgUnknownEquation};
         cursor_ += ext + 4;
         token_ = text_.substr(start, cursor_ - start);
         auto found = FindWaveOperandFile(token_);
         if (!found)
-            throw Raised{3007};
+            throw Raised{kMsgWaveformFileMissing};
         wavePath_ = *found;
         kind_ = kWave;
         return;
@@ -221,7 +226,7 @@ void ExprParser::ReadWord() {
         auto found = FindWaveOperandFile(
             word.find(":\\") == std::string::npos ? launch().waveFolder + word : word);
         if (!found)
-            throw Raised{3007};
+            throw Raised{kMsgWaveformFileMissing};
         token_ = word;
         wavePath_ = *found;
         kind_ = kWave;
@@ -246,7 +251,7 @@ void ExprParser::ReadWord() {
     } else if (word == "omg") {
         token_ = DefaultDoubleText(6.283185307179586 / static_cast<double>(per));
     } else {
-        throw Raised{3008};
+        throw Raised{kMsgUnknownEquation};
     }
 }
 
@@ -311,7 +316,7 @@ bool ExprParser::SecondPassCorrect() {
     return !BeginsWithAny(last, kBinaryStarts);
 }
 
-void ExprParser::CheckSyntax(std::string& buffer, int aliasIndex) {
+Result ExprParser::CheckSyntax(std::string& buffer, int aliasIndex) {
     const std::string shown = shownFormula.empty() ? buffer : shownFormula;
     bool unbalanced = false;
     bool correct = false;
@@ -319,33 +324,30 @@ void ExprParser::CheckSyntax(std::string& buffer, int aliasIndex) {
         Start(buffer);
         correct = FirstPassCorrect(unbalanced) && (unbalanced || SecondPassCorrect());
     } catch (const Raised&) {
-        if (aliasIndex == 0)
-            ask("Error", vformat("Expression:\n%s\nincorrect", shown.c_str()));
-        else
-            ask("Error", vformat("Expression:\n %s, Incorrect,\nIndex of Alias  %d", shown.c_str(),
-                                 aliasIndex));
         buffer = kMarkRaised;
-        return;
+        if (aliasIndex == 0)
+            return ExprError(vformat("Expression:\n%s\nincorrect", shown.c_str()));
+        return ExprError(
+            vformat("Expression:\n %s, Incorrect,\nIndex of Alias  %d", shown.c_str(), aliasIndex));
     }
     if (correct && unbalanced) {
         if (aliasIndex == 0) {
-            ask("Error", vformat("Too much '(' or ')'  in Expression:\n%s", shown.c_str()));
             buffer = kMarkError;
-        } else {
-            ask("Error", vformat("Too much '(' or ')' in Expression:\n%s,\nIndex of Alias %d",
-                                 shown.c_str(), aliasIndex));
-            buffer = kMarkBracket;
+            return ExprError(vformat("Too much '(' or ')'  in Expression:\n%s", shown.c_str()));
         }
-        return;
+        buffer = kMarkBracket;
+        return ExprError(vformat("Too much '(' or ')' in Expression:\n%s,\nIndex of Alias %d",
+                                 shown.c_str(), aliasIndex));
     }
     if (correct)
-        return;
-    if (aliasIndex == 0)
-        ask("Error", vformat("Expression:\n%s\nincorrect", shown.c_str()));
+        return {};
     buffer = kMarkError;
+    if (aliasIndex == 0)
+        return ExprError(vformat("Expression:\n%s\nincorrect", shown.c_str()));
+    return Result::Failed();
 }
 
-void ExprParser::ToPostfix(std::string& buffer) {
+Result ExprParser::ToPostfix(std::string& buffer) {
     FreeWaves();
     const std::string formula = buffer;
     std::vector<std::string> stack;
@@ -364,9 +366,9 @@ void ExprParser::ToPostfix(std::string& buffer) {
             more = GetToken();
             const std::string tok = token_;
             if (tok.empty())
-                throw Raised{3004};
+                throw Raised{kMsgExpressionEmpty};
             if (functionPending && tok != "(")
-                throw Raised{61451};
+                throw Raised{kMsgOneArgument};
             if (tok == "}") {
                 --braceDepth;
             } else if (tok == "{") {
@@ -383,7 +385,7 @@ void ExprParser::ToPostfix(std::string& buffer) {
             } else if (kind_ == kWave) {
                 WaveOperand wave;
                 if (!ReadWaveOperand(wavePath_, wave))
-                    throw Raised{3007};
+                    throw Raised{kMsgWaveformFileMissing};
                 emit("wh" + std::to_string(waves_.size()));
                 waves_.push_back(std::move(wave));
                 openBracket = false;
@@ -424,21 +426,23 @@ void ExprParser::ToPostfix(std::string& buffer) {
         }
         buffer = out;
         if (functionPending)
-            throw Raised{61451};
+            throw Raised{kMsgOneArgument};
         if (braceDepth < 0) {
-            ask("Error", "Expression incorrect ");
             buffer = kMarkError;
+            return ExprError("Expression incorrect ");
         }
     } catch (const Raised& e) {
-        if (e.id != 61451)
-            return; // the conversion ends and the buffer stays as it stood
-        if (IsFunctionWithMessage(token_))
-            ask("Error", "Expression incorrect.\n" + vformat(StringText(61451), token_.c_str()));
-        else
-            ask("Error",
-                vformat("Expression:\n%s, Incorrect.\nExample sin(p*org)", formula.c_str()));
+        if (e.id != kMsgOneArgument)
+            return Result::Failed(); // the conversion ends and the buffer stays as it stood
         buffer = kMarkError;
+        if (IsFunctionWithMessage(token_))
+            return ExprError("Expression incorrect.\n" +
+                                 vformat(StringText(kMsgOneArgument), token_.c_str()),
+                             kMsgOneArgument);
+        return ExprError(
+            vformat("Expression:\n%s, Incorrect.\nExample sin(p*org)", formula.c_str()));
     }
+    return {};
 }
 
 const PostfixProgram& ExprParser::Compiled(const std::string& program) {
@@ -450,19 +454,21 @@ const PostfixProgram& ExprParser::Compiled(const std::string& program) {
     return compiled_;
 }
 
-void ExprParser::ReportEvalFailure(std::string& buffer, int error) {
+Result ExprParser::EvalFailure(std::string& buffer, int error) {
     if (error == expr::kStackFailure) {
         buffer = kMarkError;
-        return;
+        return Result::Failed();
     }
-    ask(launch().appName, StringText(error), Buttons::Ok, Icon::Exclamation);
     buffer = kMarkDomain;
+    return Notice{error, launch().appName, StringText(error)};
 }
 
-double ExprParser::EvalPostfix(std::string& buffer, long point) {
+double ExprParser::EvalPostfix(std::string& buffer, long point, Result* failure) {
     EvalResult r = Compiled(buffer).Run(point, operands());
     if (r.error) {
-        ReportEvalFailure(buffer, r.error);
+        Result failed = EvalFailure(buffer, r.error);
+        if (failure)
+            *failure = std::move(failed);
         return expr::kFailValue;
     }
     return r.value;

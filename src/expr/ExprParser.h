@@ -1,4 +1,5 @@
 #pragma once
+#include "app/Result.h"
 #include "expr/ExprOperands.h"
 #include "expr/PostfixProgram.h"
 
@@ -16,7 +17,7 @@ inline constexpr const char* kMarkDomain = "ErrorDomain";
 
 // The expression engine: checks a formula of the point number, turns it into a postfix program
 // and evaluates that program. Every stage works on the caller's text buffer and leaves its result
-// or an error marker there; messages go to the user where the failure is found.
+// or an error marker there, and returns what the user is to be told; its caller shows it.
 class ExprParser {
   public:
     enum TokenKind : unsigned char { kSign = 0, kOperator = 1, kPoint = 2, kNumber = 3, kWave = 4 };
@@ -30,7 +31,7 @@ class ExprParser {
     void SetAliases(const std::vector<std::vector<double>>* values, int count);
 
     // Tokenising over a text: Start sets the cursor, GetToken reads one token and returns 1
-    // while text remains after it. May raise 3007 or 3008.
+    // while text remains after it. May raise kMsgWaveformFileMissing or kMsgUnknownEquation.
     void Start(std::string_view text);
     int GetToken();
     const std::string& token() const { return token_; }
@@ -39,9 +40,10 @@ class ExprParser {
     // '/' never reads as an operator).
     const std::string& wavePath() const { return wavePath_; }
 
-    void CheckSyntax(std::string& buffer, int aliasIndex);
-    void ToPostfix(std::string& buffer);
-    double EvalPostfix(std::string& buffer, long point);
+    Result CheckSyntax(std::string& buffer, int aliasIndex);
+    Result ToPostfix(std::string& buffer);
+    // A failed evaluation leaves its marker and, given failure, what to tell the user there.
+    double EvalPostfix(std::string& buffer, long point, Result* failure = nullptr);
     long ShortestWave(const std::string& buffer, long limit);
 
     // The program of a postfix text, compiled once and kept while the text stays the same.
@@ -52,7 +54,7 @@ class ExprParser {
     void FreeWaves();
     // What EvalPostfix does with a failed evaluation: the marker, and the message of a domain
     // error.
-    void ReportEvalFailure(std::string& buffer, int error);
+    Result EvalFailure(std::string& buffer, int error);
 
   private:
     std::string text_;

@@ -1,7 +1,6 @@
 #include "expr/ExprRange.h"
 
 #include "app/Printf.h"
-#include "app/Prompter.h"
 
 #include <algorithm>
 #include <cmath>
@@ -30,32 +29,33 @@ namespace {
 // [first, first + n) of the range go, pieces.take(codes) hands them on once stored (false: stop).
 // Every point is stored as one loop over the range stores it, whatever the pieces.
 template <class Sample, class Pieces>
-bool Evaluate(ExprParser& parser, const std::string& formula, const std::string& typed,
-              const ExprRange& range, Pieces& pieces, RunSharing sharing) {
+Result Evaluate(ExprParser& parser, const std::string& formula, const std::string& typed,
+                const ExprRange& range, Pieces& pieces, RunSharing sharing) {
     const long s = range.start, e = range.end;
     if (s < 0 || e < s)
-        return false;
+        return Result::Failed();
     SetRangeConstants(parser, range);
     const double span = (range.hi - range.lo) * range.k;
 
     std::string buffer = formula;
     parser.shownFormula = typed;
-    parser.CheckSyntax(buffer, 0);
+    Result told = parser.CheckSyntax(buffer, 0);
     if (buffer.starts_with("Err"))
-        return false;
-    parser.ToPostfix(buffer);
+        return told.fail();
+    told.then(parser.ToPostfix(buffer));
     if (buffer == kMarkError)
-        return false;
+        return told.fail();
+    told = {}; // a conversion that ends early leaves the buffer to fail in the evaluation
 
     const PostfixProgram& program = parser.Compiled(buffer);
     const ExprOperands operands = parser.operands();
     auto failed = [&](int error) {
         if (error == kRunCancelled)
-            return false; // the user stopped it: nothing to report
-        parser.ReportEvalFailure(buffer, error);
+            return Result::Failed(); // the user stopped it: nothing to report
+        Result failure = parser.EvalFailure(buffer, error);
         if (buffer == kMarkError)
-            ask("Error", vformat("Expression:\n %s, Incorect.", typed.c_str()));
-        return false;
+            failure.then(Notice{0, "Error", vformat("Expression:\n %s, Incorect.", typed.c_str())});
+        return failure;
     };
 
     const PointStore toPoint(range.lowest, range.highest);
@@ -76,16 +76,15 @@ bool Evaluate(ExprParser& parser, const std::string& formula, const std::string&
             if (values)
                 values->Take(piece);
             else if (!pieces.take(out))
-                return false;
+                return Result::Failed();
         }
-        return true;
+        return Result();
     };
     ValueSpan values;
-    if (!pass([](std::size_t i) { return static_cast<long>(i); }, stored,
-              range.scaled ? &values : nullptr))
-        return false;
-    if (!range.scaled)
-        return true;
+    if (Result first = pass([](std::size_t i) { return static_cast<long>(i); }, stored,
+                            range.scaled ? &values : nullptr);
+        !first || !range.scaled)
+        return first;
 
     const double scale = values.hi == values.lo ? 1.0 : span / (values.hi - values.lo);
     const double offset = range.lo - scale * values.lo;
@@ -113,14 +112,14 @@ struct Streamed {
 
 } // namespace
 
-bool EvaluateOverRange(ExprParser& parser, const std::string& formula, const std::string& typed,
-                       const ExprRange& range, SampleSpan points, RunSharing sharing) {
+Result EvaluateOverRange(ExprParser& parser, const std::string& formula, const std::string& typed,
+                         const ExprRange& range, SampleSpan points, RunSharing sharing) {
     return std::visit(
         [&](auto values) {
             using Sample = typename decltype(values)::value_type;
             if (range.start < 0 || range.end < range.start ||
                 static_cast<std::size_t>(range.end) >= values.size())
-                return false;
+                return Result::Failed();
             InPlace<Sample> pieces{
                 values.subspan(static_cast<std::size_t>(range.start),
                                static_cast<std::size_t>(range.end - range.start + 1))};
@@ -129,10 +128,10 @@ bool EvaluateOverRange(ExprParser& parser, const std::string& formula, const std
         points);
 }
 
-bool EvaluateInPieces(ExprParser& parser, const std::string& formula, const std::string& typed,
-                      const ExprRange& range,
-                      const std::function<bool(std::span<const std::int32_t>)>& sink,
-                      std::size_t piecePoints, RunSharing sharing) {
+Result EvaluateInPieces(ExprParser& parser, const std::string& formula, const std::string& typed,
+                        const ExprRange& range,
+                        const std::function<bool(std::span<const std::int32_t>)>& sink,
+                        std::size_t piecePoints, RunSharing sharing) {
     const long points = range.end - range.start + 1;
     Streamed pieces{
         std::clamp<std::size_t>(piecePoints, 1, static_cast<std::size_t>(std::max(1L, points))),

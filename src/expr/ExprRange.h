@@ -29,19 +29,20 @@ void SetRangeConstants(ExprParser& parser, const ExprRange& range);
 // Checks and converts formula (lower-cased, aliases already numbered) and writes its values into
 // points [start, end]: the first pass as computed, then, when scaled, the first
 // (end - start + 1) / cycles points repeated and stretched to the span. typed is the formula as
-// the user typed it, for the messages. False when nothing or not everything was written.
+// the user typed it, for the messages. Failed when nothing or not everything was written, with
+// what the user is to be told.
 // The passes run in blocks and, over a long range, on the machine's cores (sharing); the points
 // are the same to the bit as those of one loop over them.
-bool EvaluateOverRange(ExprParser& parser, const std::string& formula, const std::string& typed,
-                       const ExprRange& range, SampleSpan points, RunSharing sharing = {});
+Result EvaluateOverRange(ExprParser& parser, const std::string& formula, const std::string& typed,
+                         const ExprRange& range, SampleSpan points, RunSharing sharing = {});
 
 // The same points, for a range too long to hold: evaluated a piece of piecePoints at a time and
-// handed to sink in order as the range's codes (false from sink stops the run, which returns
-// false). When the formula fails at some point, the pieces before its piece have been handed on.
-bool EvaluateInPieces(ExprParser& parser, const std::string& formula, const std::string& typed,
-                      const ExprRange& range,
-                      const std::function<bool(std::span<const std::int32_t>)>& sink,
-                      std::size_t piecePoints = std::size_t{1} << 20, RunSharing sharing = {});
+// handed to sink in order as the range's codes (false from sink stops the run, which then
+// fails). When the formula fails at some point, the pieces before its piece have been handed on.
+Result EvaluateInPieces(ExprParser& parser, const std::string& formula, const std::string& typed,
+                        const ExprRange& range,
+                        const std::function<bool(std::span<const std::int32_t>)>& sink,
+                        std::size_t piecePoints = std::size_t{1} << 20, RunSharing sharing = {});
 
 // How a computed value becomes a point: NaN as 0, clamped to [lowest, highest] (and to 32 bits),
 // truncated toward zero. Every evaluated point goes through it, so the bounds are worked out once.

@@ -1,6 +1,7 @@
 #include "fm/FmMarkers.h"
 
 #include "app/FileUtil.h"
+#include "app/MessageIds.h"
 #include "app/Prompter.h"
 #include "app/StoredNumber.h"
 #include "app/StringTable.h"
@@ -94,7 +95,7 @@ FmMarkerTable::AddResult FmMarkerTable::add(std::string_view text, double vMin, 
         return AddResult::Ignored;
     std::int32_t value = toInt32(std::strtod(typed.c_str(), nullptr));
     if (value < vMin || value > vMax)
-        ask("Warning", StringText(3016), Buttons::Ok, Icon::Exclamation);
+        ask("Warning", StringText(kMsgFmMarkerOutOfRange), Buttons::Ok, Icon::Exclamation);
     auto at = std::lower_bound(values_.begin(), values_.end(), value);
     if (at != values_.end() && *at == value)
         return AddResult::Duplicate;

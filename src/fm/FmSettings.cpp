@@ -2,6 +2,7 @@
 
 #include "app/FileUtil.h"
 #include "app/LaunchState.h"
+#include "app/MessageIds.h"
 #include "app/NumberText.h"
 #include "app/Printf.h"
 #include "app/ProfileStore.h"
@@ -128,7 +129,7 @@ bool InitFmBase(FmSettings& fm, int activeSegment) {
                 fm.base = fm.fmMax * 0.5;
             AppendLog(strprintf(" isStdWmode= %d\nfmbase=%g", wholeOr(wmode, 0), fm.base));
             if (fm.base <= fm.fmMin || fm.base >= fm.fmMax) {
-                warn(vformat(StringText(3000), fm.base, fm.fmMin, fm.fmMax));
+                warn(vformat(StringText(kMsgFmClockLimit), fm.base, fm.fmMin, fm.fmMax));
                 return false;
             }
         }
@@ -177,7 +178,7 @@ DeviationChange ApplyDeviation(FmSettings& fm, std::string_view boxText, int act
     double d = std::strtod(text.c_str(), nullptr);
     double low = fm.base - d / 2, high = fm.base + d / 2;
     if (!std::isfinite(d) || low < fm.fmMin || high > fm.fmMax) {
-        warn(StringText(3011));
+        warn(StringText(kMsgDeviationRangeExceeded));
         return {false, FmGeneralText(fm.deviation)};
     }
     fm.vMax = high;

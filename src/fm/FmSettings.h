@@ -24,7 +24,8 @@ struct FmSettings : FmLimits {
 bool LoadFmLimits(FmSettings& fm, int activeSegment);
 
 // Establishes base, deviation and the vertical range, writing the deviation back to the
-// exchange file. False (after string 3000) when the carrier cannot be brought inside the limits.
+// exchange file. False (after kMsgFmClockLimit) when the carrier cannot be brought inside the
+// limits.
 bool InitFmBase(FmSettings& fm, int activeSegment);
 
 // Abstract mode: samples on a 0..1e9 scale instead of frequencies, as the description file

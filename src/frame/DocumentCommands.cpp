@@ -143,7 +143,7 @@ void InstallDocumentCommands(MainFrame& frame, WeDoc& doc) {
     };
     InstallGeneratorCommands(frame, doc, hooks);
     frame.setCommand(kCmdEquation, {[f, d, hooks] {
-                                        DocGeneratorTarget target(*d, hooks);
+                                        DocGeneratorTarget target(*d, prompter(), hooks);
                                         EquationEditorDialog dlg(target, f);
                                         dlg.exec();
                                         hooks.dialogClosed();

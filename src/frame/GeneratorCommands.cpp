@@ -29,7 +29,7 @@ bool RunGeneratorCommand(WeDoc& doc, int id, QWidget* parent, DocGeneratorTarget
     if (!IsGenerator(id) || (WaveComposerOnly(id) && !doc.composer().cardiacAndPwm()))
         return false;
     const std::function<void()> closed = hooks.dialogClosed;
-    DocGeneratorTarget target(doc, std::move(hooks));
+    DocGeneratorTarget target(doc, prompter(), std::move(hooks));
     std::unique_ptr<QDialog> dialog;
     if (id == kCmdDcWave)
         dialog = std::make_unique<DcWaveDialog>(target, parent);

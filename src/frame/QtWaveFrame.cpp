@@ -32,7 +32,7 @@ void StoreShowPeaks(bool show) {
 } // namespace
 
 QtWaveFrame::QtWaveFrame(MainFrame& frame, Composer& composer)
-    : frame_(frame), composer_(composer), doc_(std::make_unique<WeDoc>(composer)) {
+    : frame_(frame), composer_(composer), doc_(std::make_unique<WeDoc>(composer, prompter())) {
     doc_->setListener(this);
     LoadActiveSegment(*doc_);
     frame_.view()->setDocument(doc_.get());
@@ -40,8 +40,10 @@ QtWaveFrame::QtWaveFrame(MainFrame& frame, Composer& composer)
     InstallDocumentCommands(frame_, *doc_);
     recent_ = std::make_unique<RecentFileMenu>(
         frame_, composer_.recentFilesSection(), [this](const std::string& path) {
-            OpenWaveFile(frame_, *doc_,
-                         ResolveTypedName(path, -1, DialogKind::Open, CurrentFormatTable()));
+            DialogChoice choice =
+                ResolveTypedName(path, -1, DialogKind::Open, CurrentFormatTable());
+            Show(prompter(), choice.refused);
+            OpenWaveFile(frame_, *doc_, choice);
         });
     closeIfSetUpFailed();
     QObject::connect(&frame_, &MainFrame::hostReread, &frame_,

@@ -160,8 +160,9 @@ CardiacEcgModel::Outcome CardiacEcgModel::Validate() {
     for (int i = 0; i < kFieldCount; ++i) {
         values_[i] = LeadingValue(texts_[i]).value_or(0);
         if (values_[i] < kSpecs[i].lower || values_[i] > kSpecs[i].upper) {
-            ask(kSpecs[i].key, strprintf("Data %.2f out of range.\nRange: [%.2f,%.2f]", values_[i],
-                                         kSpecs[i].lower, kSpecs[i].upper));
+            ask(target_.prompts(), kSpecs[i].key,
+                strprintf("Data %.2f out of range.\nRange: [%.2f,%.2f]", values_[i],
+                          kSpecs[i].lower, kSpecs[i].upper));
             focus_ = i;
             return Outcome::Refused;
         }
@@ -176,7 +177,7 @@ CardiacEcgModel::Outcome CardiacEcgModel::Validate() {
                 {v[kT2] + v[kW3] <= 100, "T2+W3<=100%"}};
     for (const auto& s : sums) {
         if (!s.ok) {
-            ask(s.rule, "Cardiac components are out of range");
+            ask(target_.prompts(), s.rule, "Cardiac components are out of range");
             return Outcome::Refused;
         }
     }
@@ -188,7 +189,7 @@ CardiacEcgModel::Outcome CardiacEcgModel::Validate() {
             const double x = edge == 0 ? lo[c] : hi[c];
             for (int other = 0; other < 3; ++other) {
                 if (other != c && lo[other] <= x && x <= hi[other]) {
-                    ask("Setting conflict",
+                    ask(target_.prompts(), "Setting conflict",
                         strprintf("Cardiac component %s overlaps other fields", names[c][edge]));
                     return Outcome::Refused;
                 }
@@ -199,7 +200,7 @@ CardiacEcgModel::Outcome CardiacEcgModel::Validate() {
     // The clock line holds the default, lowest and highest clock.
     const double lowest = DescribedNumber("ParmLst", "Sclk", 1, 0);
     if (clock_ < lowest &&
-        ask("Warning",
+        ask(target_.prompts(), "Warning",
             "The ratio of (wavelength * Rate / 60) conflicts with the minimum sample clock "
             "limit.\nPress NO to close this dialog box and set the number of waveform points "
             "according the formula:\nwavelength = (sample clock * 60 / Rate)\nPress YES to "

@@ -49,8 +49,9 @@ bool DcWaveModel::Validate() {
         Field& f = fields_[i];
         values_[i] = LeadingValue(f.text).value_or(0);
         if (values_[i] < f.lower || values_[i] > f.upper) {
-            ask(f.name, strprintf("Data %.2f out of range.\nRange: [%.2f,%.2f]", values_[i],
-                                  f.lower, f.upper));
+            ask(target_.prompts(), f.name,
+                strprintf("Data %.2f out of range.\nRange: [%.2f,%.2f]", values_[i], f.lower,
+                          f.upper));
             values_[i] = values_[i] < f.lower ? f.lower : f.upper;
             f.text = SettingNumber(values_[i]);
             focus_ = i;
@@ -58,7 +59,7 @@ bool DcWaveModel::Validate() {
         }
     }
     if (values_[kStart] > values_[kEnd]) {
-        ask("Error", "Start must beequalor  less than End");
+        ask(target_.prompts(), "Error", "Start must beequalor  less than End");
         focus_ = kEnd;
         return false;
     }

@@ -4,8 +4,8 @@
 
 namespace tw {
 
-DocGeneratorTarget::DocGeneratorTarget(WeDoc& doc, Hooks hooks)
-    : doc_(doc), hooks_(std::move(hooks)) {}
+DocGeneratorTarget::DocGeneratorTarget(WeDoc& doc, Prompter& prompts, Hooks hooks)
+    : doc_(doc), prompts_(prompts), hooks_(std::move(hooks)) {}
 
 Samples& DocGeneratorTarget::samples() {
     return doc_.samples();

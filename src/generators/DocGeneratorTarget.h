@@ -18,7 +18,7 @@ class DocGeneratorTarget : public GeneratorTarget {
         std::function<void()> dialogClosed; // the anchors from before the dialog are forgotten
         std::function<std::unique_ptr<Progress>()> startProgress; // shown to the user
     };
-    explicit DocGeneratorTarget(WeDoc& doc, Hooks hooks = {});
+    DocGeneratorTarget(WeDoc& doc, Prompter& prompts, Hooks hooks = {});
 
     Samples& samples() override;
     double lowerLevel() const override;
@@ -27,6 +27,7 @@ class DocGeneratorTarget : public GeneratorTarget {
     bool abstractLevels() const override;
     const Composer& composer() const override;
     std::string undoFile() const override;
+    Prompter& prompts() override { return prompts_; }
     void redraw() override;
     std::unique_ptr<Progress> startProgress() override;
     void markAnchors(double start, double end) override;
@@ -42,6 +43,7 @@ class DocGeneratorTarget : public GeneratorTarget {
 
   private:
     WeDoc& doc_;
+    Prompter& prompts_;
     Hooks hooks_;
 };
 

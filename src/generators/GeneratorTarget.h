@@ -1,5 +1,6 @@
 #pragma once
 #include "app/Progress.h"
+#include "app/Prompter.h"
 #include "document/Composer.h"
 #include "document/Samples.h"
 #include "generators/WaveBackup.h"
@@ -23,6 +24,8 @@ struct GeneratorTarget {
     // The composer the wave belongs to: its settings sections and its files' point layout.
     virtual const Composer& composer() const = 0;
     virtual std::string undoFile() const = 0;
+    // Where the generator's refusals and questions go: the boxes of the dialog's user.
+    virtual Prompter& prompts() = 0;
     // Writes the working file, marks the segment modified and repaints; the dialog's backup
     // keeps the wave from before the dialog through it. False when cancelled or failed.
     bool commitEdit(Progress& progress = NoProgress());

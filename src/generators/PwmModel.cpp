@@ -89,7 +89,7 @@ PwmInstrument PwmModel::LoadInstrument() {
 }
 
 bool PwmModel::Refuse(const std::string& key, const std::string& text) {
-    ask("Error", text);
+    ask(target_.prompts(), "Error", text);
     focus_ = key;
     return false;
 }
@@ -171,7 +171,7 @@ PwmStatus PwmModel::Calculate() {
         return PwmStatus::Refused;
     const PwmInstrument inst = LoadInstrument();
     PwmPlan plan;
-    const PwmResult r = PlanPwm(in, inst, plan);
+    const PwmResult r = PlanPwm(in, inst, plan, target_.prompts());
     if (r.status != PwmStatus::Ok) {
         focus_ = r.focus;
         return r.status;
@@ -182,7 +182,8 @@ PwmStatus PwmModel::Calculate() {
     field("Offset") = "0";
     const double a = 2 * std::max(std::fabs(in.high), std::fabs(in.low));
     if (!(a >= inst.amplMin && a <= inst.amplMax) || a <= 0) {
-        ask("Error", strprintf("Amplitude out of range, [%g-%g]", inst.amplMin, inst.amplMax));
+        ask(target_.prompts(), "Error",
+            strprintf("Amplitude out of range, [%g-%g]", inst.amplMin, inst.amplMax));
         focus_ = "High_Level";
         return PwmStatus::Refused;
     }
@@ -220,7 +221,7 @@ PwmStatus PwmModel::CalculateAndDownload() {
         aligned[j] = points[(static_cast<size_t>(start) + j) % points.size()];
     const std::string file = launch().tmpFolder + "PulseWave.tmp";
     if (!WriteNativeFile(file, aligned, PointLayout::Int16)) {
-        ask(launch().appName, "Cannot write " + file);
+        ask(target_.prompts(), launch().appName, "Cannot write " + file);
         return PwmStatus::Refused;
     }
     SendToExchangeHost(strprintf("Cmd=:FREQ:RAST %s;:VOLT %s;:VOLT:OFFS 0;:FUNC:MODE USER;"

@@ -57,9 +57,10 @@ void ClockAndLength(const PwmInput& in, const PwmInstrument& inst, PwmPlan& plan
     plan.length = RoundUpTo(plan.length, inst.granularity);
 }
 
-PwmResult NotImplemented(const char* focus) {
-    ask("Error", "Due to Instrument restrictions for the given parameters\nthe PWM will  not be "
-                 "implemented");
+PwmResult NotImplemented(Prompter& asks, const char* focus) {
+    ask(asks, "Error",
+        "Due to Instrument restrictions for the given parameters\nthe PWM will  not be "
+        "implemented");
     return {PwmStatus::Refused, focus};
 }
 
@@ -115,31 +116,33 @@ long long EdgeStepDivisor(const std::vector<double>& edges) {
     return std::max<long long>(g, 1);
 }
 
-PwmResult PlanPwm(const PwmInput& in, const PwmInstrument& inst, PwmPlan& plan) {
+PwmResult PlanPwm(const PwmInput& in, const PwmInstrument& inst, PwmPlan& plan, Prompter& asks) {
     plan.count = CountPulses(in.modPeriod, in.pulsePeriod);
     // Every pulse takes two points at least: more than the memory holds cannot be built.
     if (plan.count.n < 1 || 2 * static_cast<double>(plan.count.n) > inst.memory)
-        return NotImplemented("Mod_Period");
+        return NotImplemented(asks, "Mod_Period");
     plan.widths = PulseWidths(in, plan.count);
     plan.resolution = in.resolution;
     plan.edges = EdgeSteps(in.pulsePeriod, plan.widths, plan.resolution);
     const double dmin = SmallestEdgeDistance(plan.edges);
     if (dmin <= 0) {
-        ask("Error", "Due to Instrument restrictions for the given parameters the PWM will  not "
-                     "be implemented. \nThe ratio between the PW and Modulation Index must be "
-                     "smaller than the pulse period");
+        ask(asks, "Error",
+            "Due to Instrument restrictions for the given parameters the PWM will  not "
+            "be implemented. \nThe ratio between the PW and Modulation Index must be "
+            "smaller than the pulse period");
         return {PwmStatus::Refused, "Mod_Index"};
     }
     bool confirmed = false;
     if (dmin < 1) {
         plan.resolution = in.resolution * dmin;
         if (plan.resolution < 1 / inst.maxSclk) {
-            ask("Error", "Due to Instrument restrictions for the given parameters the PWM will  "
-                         "not be implemented\nThe given PulseWidth requires a higher SCLK than "
-                         "is possible by this unit");
+            ask(asks, "Error",
+                "Due to Instrument restrictions for the given parameters the PWM will  "
+                "not be implemented\nThe given PulseWidth requires a higher SCLK than "
+                "is possible by this unit");
             return {PwmStatus::Refused, "Pulse_Width"};
         }
-        if (ask("Confirm resolution change",
+        if (ask(asks, "Confirm resolution change",
                 strprintf("Due to Instrument restrictions for the given parameters\nthe PWM will "
                           "be implemented with Time resolution = %s\n\n Continue ?",
                           strprintf("%.4g", plan.resolution).c_str()),
@@ -150,20 +153,20 @@ PwmResult PlanPwm(const PwmInput& in, const PwmInstrument& inst, PwmPlan& plan) 
     }
     ClockAndLength(in, inst, plan, true);
     if (in.byDelay)
-        return plan.length < 1 ? NotImplemented("Precision") : PwmResult{};
+        return plan.length < 1 ? NotImplemented(asks, "Precision") : PwmResult{};
     if (static_cast<double>(plan.length) > inst.memory) {
         plan.resolution *= static_cast<double>(plan.length) / inst.memory;
         plan.edges = EdgeSteps(in.pulsePeriod, plan.widths, plan.resolution);
         // An edge distance below one step would merge two edges.
         if (SmallestEdgeDistance(plan.edges) < 1)
-            return NotImplemented("Mod_Index");
+            return NotImplemented(asks, "Mod_Index");
         ClockAndLength(in, inst, plan, false);
         confirmed = false;
     }
     if (plan.length < 1)
-        return NotImplemented("Precision");
+        return NotImplemented(asks, "Precision");
     if (plan.resolution != in.resolution && !confirmed &&
-        ask("Confirm resolution change",
+        ask(asks, "Confirm resolution change",
             strprintf("Due to Instrument restrictions for the given parameters\nthe PWM will be "
                       "implemented with Time resolution = %g\n\n Continue ?",
                       plan.resolution),

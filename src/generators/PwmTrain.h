@@ -1,5 +1,6 @@
 #pragma once
 #include "app/Progress.h"
+#include "app/Prompter.h"
 
 #include <cstdint>
 #include <string>
@@ -65,8 +66,9 @@ struct PwmResult {
     std::string focus; // the key of the field to select after a refusal
 };
 
-// Works out clock and length, asking the user where the resolution has to change.
-PwmResult PlanPwm(const PwmInput& in, const PwmInstrument& inst, PwmPlan& plan);
+// Works out clock and length, asking the user where the resolution has to change; refusals are
+// told through asks as well.
+PwmResult PlanPwm(const PwmInput& in, const PwmInstrument& inst, PwmPlan& plan, Prompter& asks);
 
 // The segment's points and the two alignment positions besides its start.
 struct PwmWave {

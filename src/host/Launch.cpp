@@ -2,6 +2,7 @@
 
 #include "app/FileUtil.h"
 #include "app/LaunchState.h"
+#include "app/MessageIds.h"
 #include "app/Printf.h"
 #include "app/ProfileStore.h"
 #include "app/Prompter.h"
@@ -29,7 +30,7 @@ StartupResult RunStartup(const std::string& commandLine, const std::string& appD
     StartupResult result;
 
     if (!FileExists(s.exchangeFile))
-        ask(s.appName, StringText(3015), Buttons::Ok, Icon::Exclamation);
+        ask(s.appName, StringText(kMsgStandaloneRefused), Buttons::Ok, Icon::Exclamation);
 
     s.descrFile = ExchangeFile::Instrument::DescrFile();
     std::optional<std::string> family = ExchangeFile::Instrument::Family();

@@ -2,6 +2,7 @@
 
 #include "app/FileUtil.h"
 #include "app/LaunchState.h"
+#include "app/MessageIds.h"
 #include "app/NumberText.h"
 #include "app/Printf.h"
 #include "app/ProfileFile.h"
@@ -148,7 +149,8 @@ int DownloadPulseTrainCommand(const PulseEditor& editor, SummaryAsker& asker,
     deleteTmpWaveFiles();
     int code = DownloadTrain(editor, asker, -1, false, report);
     if (code == kDownloadImpossible)
-        ask(launch().appName, StringText(3023), Buttons::Ok, Icon::Exclamation);
+        ask(launch().appName, StringText(kMsgDownloadOptionUnusable), Buttons::Ok,
+            Icon::Exclamation);
     else if (code == kDownloadDone && ReadOperationMode() == kSingleSegmentMode)
         PostComposerClosed(18, 1);
     return code;

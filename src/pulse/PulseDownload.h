@@ -59,8 +59,8 @@ int DownloadTrain(const PulseEditor& editor, SummaryAsker& asker, int modeOverri
 std::string PulseCommand(int mode, const DownloadSummary& summary, const std::string& segmentPath,
                          long long sampleCount);
 
-// "&Download Pulse Train": clears the tmp folder's "*.wav", downloads, reports 3023 on 11 and
-// tells the host after a single-segment download.
+// "&Download Pulse Train": clears the tmp folder's "*.wav", downloads, reports
+// kMsgDownloadOptionUnusable on 11 and tells the host after a single-segment download.
 int DownloadPulseTrainCommand(const PulseEditor& editor, SummaryAsker& asker,
                               DownloadReport* report = nullptr);
 

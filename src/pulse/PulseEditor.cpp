@@ -2,6 +2,7 @@
 
 #include "app/FileUtil.h"
 #include "app/LaunchState.h"
+#include "app/MessageIds.h"
 #include "app/NumberText.h"
 #include "app/Printf.h"
 #include "app/ProfileFile.h"
@@ -197,15 +198,15 @@ bool PulseEditor::validate(int row, int column, const std::string& text, double 
             }
         if (low < limits_.levelMin || high > limits_.levelMax ||
             (limits_.ampOfsIndependent && high - low > limits_.levelMax))
-            return refuse(984, row, text);
+            return refuse(kMsgLinkLevelOutOfRange, row, text);
         return true;
     }
     if (column == kIntervalColumn) {
         if (format_ == kLinkFormat && v <= 0)
-            return refuse(983, row, text);
+            return refuse(kMsgLinkIntervalNotPositive, row, text);
         // An interval shorter than a sample is the compilation's to report: it knows the clock.
         if (format_ == kNodeFormat && v < 0)
-            return refuse(993, row, text);
+            return refuse(kMsgLinkIntervalNegative, row, text);
         return true;
     }
     std::optional<double> above, below;
@@ -216,10 +217,10 @@ bool PulseEditor::validate(int row, int column, const std::string& text, double 
     if (!above && format_ == kLinkFormat)
         above = 0.0; // a DC-interval section starts at its own time 0
     if ((above && v < *above) || (below && v > *below))
-        return refuse(980, row, text);
+        return refuse(kMsgLinkTimeSequence, row, text);
     double step = v - above.value_or(0);
     if (belowResolution(step) || (format_ == kLinkFormat && step == 0))
-        return refuse(981, row, text);
+        return refuse(kMsgLinkTimeResolution, row, text);
     return true;
 }
 
@@ -298,14 +299,14 @@ bool PulseEditor::EditCell(int row, int column, const std::string& typed) {
     if (text.empty())
         return false;
     if (format_ == kNodeFormat && row == 0 && column != kLevelColumn && text != "0")
-        return refuse(992, row, text);
+        return refuse(kMsgPointsFieldNotEditable, row, text);
     if (text == previous)
         return true;
 
     double v = 0;
     if (format_ != kTemplateFormat) {
         if (!parseNumber(text, v))
-            return refuse(991, row, text);
+            return refuse(kMsgLinkNotNumeric, row, text);
         if (!validate(row, column, text, v))
             return false;
     }
@@ -342,7 +343,7 @@ bool PulseEditor::SetFormat(int format) {
     if (format == format_)
         return true;
     if (storedRows_ != 0) {
-        say(StringText(3022));
+        say(StringText(kMsgTrainFormatEmptyOnly));
         return false;
     }
     TrainEdit e(channel());
@@ -488,7 +489,7 @@ bool PulseEditor::Undo() {
 bool PulseEditor::ApplyRepeat(const std::string& text) {
     int v = StoredWhole(text);
     if (v < 1 || v > limits_.maxLoopNo) {
-        say(vformat(StringText(985), v));
+        say(vformat(StringText(kMsgLoopsOutOfRange), v));
         return false;
     }
     if (v == repeat_)
@@ -519,7 +520,7 @@ bool PulseEditor::IsComplete() const {
 bool PulseEditor::CheckComplete() const {
     if (IsComplete())
         return true;
-    say(vformat(StringText(994), activeSection_ + 1));
+    say(vformat(StringText(kMsgSectionIncomplete), activeSection_ + 1));
     return false;
 }
 

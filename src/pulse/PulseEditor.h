@@ -51,13 +51,13 @@ class PulseEditor {
     // then holds the previous text again.
     bool EditCell(int row, int column, const std::string& text);
 
-    bool SetFormat(int format); // false: refused with 3022, the format stays
+    bool SetFormat(int format); // false: refused with kMsgTrainFormatEmptyOnly, the format stays
     void AppendRow();
     bool InsertRow(); // before selectedRow
     bool DeleteRow(); // selectedRow
     void DeleteAll();
     bool Undo();
-    bool ApplyRepeat(const std::string& text); // false: refused with 985
+    bool ApplyRepeat(const std::string& text); // false: refused with kMsgLoopsOutOfRange
     bool CanUndo() const;
 
     // Train commands of the "Edit Train" menu.
@@ -70,7 +70,8 @@ class PulseEditor {
     // Replaces the train by the one in a pulse master file (also the train undo).
     bool LoadTrain(const std::string& path);
 
-    // The open section has no empty cell but in a blank last row; else 994 is shown.
+    // The open section has no empty cell but in a blank last row; else kMsgSectionIncomplete is
+    // shown.
     bool CheckComplete() const;
     bool IsComplete() const;
     // 0 <= p <= "qPls": the sections around a new one at p are not empty; else the message.

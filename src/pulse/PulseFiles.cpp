@@ -2,6 +2,7 @@
 
 #include "app/FileUtil.h"
 #include "app/LaunchState.h"
+#include "app/MessageIds.h"
 #include "app/Printf.h"
 #include "app/ProfileFile.h"
 #include "app/Prompter.h"
@@ -29,7 +30,8 @@ bool SaveTrain(int channel) {
 bool SaveTrainAs(const PulseEditor& editor, const std::string& chosen) {
     std::string name = chosen;
     if (StartsWithNoCase(name, launch().tmpFolder) &&
-        ask(launch().appName, StringText(3010), Buttons::YesNo, Icon::Exclamation) != Answer::Yes)
+        ask(launch().appName, StringText(kMsgSaveInTemporaryFolder), Buttons::YesNo,
+            Icon::Exclamation) != Answer::Yes)
         return false;
     std::string ext = ExtensionOf(name);
     if (EqualsNoCase(ext, "wav")) {

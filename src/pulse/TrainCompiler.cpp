@@ -1,6 +1,7 @@
 #include "pulse/TrainCompiler.h"
 
 #include "app/LaunchState.h"
+#include "app/MessageIds.h"
 #include "app/NumberText.h"
 #include "app/Printf.h"
 #include "app/ProfileFile.h"
@@ -186,7 +187,8 @@ int TrainCompiler::testForcedClock() const {
     }
     if (deviation != 0) {
         Answer a = warn("Timing problem",
-                        vformat(StringText(3026), EngNumberText(deviation / sclk, 9).c_str()),
+                        vformat(StringText(kMsgForcedClockResolution),
+                                EngNumberText(deviation / sclk, 9).c_str()),
                         Buttons::OkCancel);
         return a == Answer::Ok ? 1 : 2;
     }
@@ -202,7 +204,9 @@ int TrainCompiler::testForcedClock() const {
         }
     }
     for (long long n : lengths) {
-        int id = n < limits_.minWavelength ? 3027 : !multipleOf(n, limits_.wlIncrement) ? 3028 : 0;
+        int id = n < limits_.minWavelength             ? kMsgForcedClockTooShort
+                 : !multipleOf(n, limits_.wlIncrement) ? kMsgForcedClockIncrement
+                                                       : 0;
         if (id == 0)
             continue;
         Answer a = warn("Wavelength problem", vformat(StringText(id), static_cast<double>(n)),
@@ -221,7 +225,8 @@ int TrainCompiler::fitWavelength() {
         auto count = [&](double clock) { return Nearest(train_.duration * clock); };
         if (baseSclk > sclkMax) {
             // Even at its own clock the train is too fast for the instrument: no copy helps.
-            warn(launch().appName.c_str(), vformat(StringText(3024), sclkMax, sclk), Buttons::Ok);
+            warn(launch().appName.c_str(),
+                 vformat(StringText(kMsgClockResolutionShort), sclkMax, sclk), Buttons::Ok);
             return kClockFailed;
         }
         long long n = count(sclk);
@@ -233,7 +238,8 @@ int TrainCompiler::fitWavelength() {
         double needed = 1;
         if (sclk > sclkMax) {
             sclk = baseSclk;
-            if (warn(launch().appName.c_str(), StringText(3029), Buttons::YesNo) != Answer::Yes)
+            if (warn(launch().appName.c_str(), StringText(kMsgContinuousOnly), Buttons::YesNo) !=
+                Answer::Yes)
                 return kDeclined;
             n = count(baseSclk);
             if (n <= most)
@@ -263,13 +269,15 @@ int TrainCompiler::fitWavelength() {
         if (sclk <= sclkMax)
             continue;
         if (withLinks == 1 && sclk != baseSclk) {
-            if (warn(launch().appName.c_str(), StringText(3029), Buttons::YesNo) != Answer::Yes)
+            if (warn(launch().appName.c_str(), StringText(kMsgContinuousOnly), Buttons::YesNo) !=
+                Answer::Yes)
                 return kDeclined;
             sclk = baseSclk;
             mode = kContinuousMode;
             return kCompiled;
         }
-        warn(launch().appName.c_str(), vformat(StringText(3024), sclkMax, sclk), Buttons::Ok);
+        warn(launch().appName.c_str(),
+             vformat(StringText(kMsgClockResolutionShort), sclkMax, sclk), Buttons::Ok);
         return kClockFailed;
     }
     return kCompiled;

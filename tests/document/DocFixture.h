@@ -102,7 +102,7 @@ class DocFixture : public ::testing::Test {
     void SetUp() override { box.set(box.exchange(), "AppTits", "AC", "Consolia"); }
     void TearDown() override { doc.reset(); }
     void start() {
-        doc = std::make_unique<WeDoc>(*composer);
+        doc = std::make_unique<WeDoc>(*composer, box.prompts);
         doc->setListener(&seen);
         LoadActiveSegment(*doc);
         seen = CountingListener();

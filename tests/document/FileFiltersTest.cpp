@@ -53,27 +53,32 @@ TEST(FileFiltersTest, ExtensionsMatchOverTheLengthOfEachEntry) {
 
 TEST(FileFiltersTest, TypedNamesAreCompletedOrRefused) {
     test::Sandbox box;
+    auto resolve = [&](auto&&... typed) {
+        DialogChoice choice = ResolveTypedName(typed...);
+        Show(box.prompts, choice.refused);
+        return choice;
+    };
     const FormatTable& standard = FormatTableFor(0, false);
-    auto csv = ResolveTypedName("/w/sine", 2, DialogKind::Save, standard);
+    auto csv = resolve("/w/sine", 2, DialogKind::Save, standard);
     EXPECT_EQ(csv.path, "/w/sine.csv");
     EXPECT_EQ(csv.code, kCsvCode);
-    auto positive = ResolveTypedName("/w/sine", 3, DialogKind::Save, standard);
+    auto positive = resolve("/w/sine", 3, DialogKind::Save, standard);
     EXPECT_EQ(positive.path, "/w/sine.pwav");
     EXPECT_EQ(positive.code, kPositiveCode);
-    auto lecroy = ResolveTypedName("/w.d/trace", 3, DialogKind::Open, standard);
+    auto lecroy = resolve("/w.d/trace", 3, DialogKind::Open, standard);
     EXPECT_EQ(lecroy.path, "/w.d/trace.0");
     EXPECT_EQ(lecroy.code, kLeCroyCode);
     // A typed extension wins over the chosen filter.
-    EXPECT_EQ(ResolveTypedName("/w/s.ASC", 0, DialogKind::Save, standard).code, kAsciiCode);
+    EXPECT_EQ(resolve("/w/s.ASC", 0, DialogKind::Save, standard).code, kAsciiCode);
     EXPECT_TRUE(box.prompts.asked.empty());
 
-    auto bad = ResolveTypedName("/w/s.doc", 0, DialogKind::Open, standard);
+    auto bad = resolve("/w/s.doc", 0, DialogKind::Open, standard);
     EXPECT_EQ(bad.code, static_cast<int>(standard.formats.size()));
     ASSERT_EQ(box.prompts.asked.size(), 1u);
     EXPECT_EQ(box.prompts.asked[0].caption, "Tidewright");
     EXPECT_EQ(box.prompts.asked[0].text, "Illegal file name extension.");
     EXPECT_EQ(box.prompts.asked[0].icon, Icon::Exclamation);
-    EXPECT_EQ(ResolveTypedName("/w/s.wav", 0, DialogKind::Save, FormatTableFor(1, false)).code,
+    EXPECT_EQ(resolve("/w/s.wav", 0, DialogKind::Save, FormatTableFor(1, false)).code,
               static_cast<int>(FormatTableFor(1, false).formats.size()));
 }
 

@@ -104,6 +104,11 @@ TEST(FormatRegistryTest, EveryRowCanDoWhatItsDialogsOffer) {
 // pattern takes the completed name.
 TEST(FormatRegistryTest, BareNamesTakeTheFormatOfTheirFilterOrItsPlace) {
     test::Sandbox box;
+    auto resolve = [&](auto&&... typed) {
+        DialogChoice choice = ResolveTypedName(typed...);
+        Show(box.prompts, choice.refused);
+        return choice;
+    };
     for (PointLayout layout : kLayouts)
         for (DialogKind kind : {DialogKind::Open, DialogKind::Save}) {
             const FormatTable& table = FormatTableOf(layout);
@@ -112,7 +117,7 @@ TEST(FormatRegistryTest, BareNamesTakeTheFormatOfTheirFilterOrItsPlace) {
             ASSERT_EQ(entries.size(), listed.size() + (kind == DialogKind::Open ? 1 : 0));
             for (std::size_t i = 0; i < listed.size(); ++i) {
                 SCOPED_TRACE(entries[i].display);
-                DialogChoice c = ResolveTypedName("/w/name", static_cast<int>(i), kind, table);
+                DialogChoice c = resolve("/w/name", static_cast<int>(i), kind, table);
                 if (layout == PointLayout::Int16 && kind == DialogKind::Open && i >= 4)
                     continue; // the extension list's entry at the filter's place, below
                 EXPECT_EQ(c.code, listed[i]->code);
@@ -120,16 +125,16 @@ TEST(FormatRegistryTest, BareNamesTakeTheFormatOfTheirFilterOrItsPlace) {
                 EXPECT_EQ(fnmatch(entries[i].pattern.c_str(), FileNameOf(c.path).c_str(), 0), 0)
                     << entries[i].pattern;
                 // Typed with its extension under its filter, the name finds the same format.
-                EXPECT_EQ(ResolveTypedName(c.path, static_cast<int>(i), kind, table).code, c.code);
+                EXPECT_EQ(resolve(c.path, static_cast<int>(i), kind, table).code, c.code);
             }
         }
     EXPECT_TRUE(box.prompts.asked.empty());
     // Under the standard Open dialog's ".trc", ".prn" and ".txt" filters a bare name takes the
     // extension list's entry at the filter's place, as that dialog always did.
     const FormatTable& standard = FormatTableOf(PointLayout::Int16);
-    EXPECT_EQ(ResolveTypedName("/w/t", 4, DialogKind::Open, standard).path, "/w/t.pwav");
-    EXPECT_EQ(ResolveTypedName("/w/t", 5, DialogKind::Open, standard).path, "/w/t.trc");
-    EXPECT_EQ(ResolveTypedName("/w/t", 6, DialogKind::Open, standard).code, kPrnCode);
+    EXPECT_EQ(resolve("/w/t", 4, DialogKind::Open, standard).path, "/w/t.pwav");
+    EXPECT_EQ(resolve("/w/t", 5, DialogKind::Open, standard).path, "/w/t.trc");
+    EXPECT_EQ(resolve("/w/t", 6, DialogKind::Open, standard).code, kPrnCode);
 
     // Under the last entry, "All supported files", the extension names the format; a bare name
     // is refused.
@@ -142,10 +147,9 @@ TEST(FormatRegistryTest, BareNamesTakeTheFormatOfTheirFilterOrItsPlace) {
                        {"/w/t.mat", kMatCode},
                        {"/w/t.wav", kNativeCode}};
     for (const auto& c : byExtension)
-        EXPECT_EQ(ResolveTypedName(c.typed, all, DialogKind::Open, standard).code, c.code)
-            << c.typed;
+        EXPECT_EQ(resolve(c.typed, all, DialogKind::Open, standard).code, c.code) << c.typed;
     EXPECT_TRUE(box.prompts.asked.empty());
-    EXPECT_EQ(ResolveTypedName("/w/t", all, DialogKind::Open, standard).code,
+    EXPECT_EQ(resolve("/w/t", all, DialogKind::Open, standard).code,
               static_cast<int>(standard.formats.size()));
     EXPECT_EQ(box.prompts.asked.size(), 1u);
 }

@@ -10,6 +10,12 @@ class AliasTableTest : public ::testing::Test {
   protected:
     test::Sandbox box;
     AliasTable table;
+    std::string Substitute(const std::string& formula) {
+        Result refused;
+        std::string substituted = table.Substitute(formula, &refused);
+        Show(box.prompts, refused);
+        return substituted;
+    }
     void SetUp() override {
         table.Assign({{"{ref25}", "sin(omg*p)"}, {"{my_sin}", "sin(omg*50*p)*1.15"}});
     }
@@ -31,66 +37,66 @@ TEST_F(AliasTableTest, NameRulesFirstFailingRuleWins) {
           Case{"{ref25}", "An Alias with the name:{ref25}  already exists. \nThe "
                           "previous name has been restored"}}) {
         box.prompts.clear();
-        EXPECT_FALSE(table.Rename(1, c.name)) << c.name;
+        EXPECT_FALSE(Show(box.prompts, table.Rename(1, c.name))) << c.name;
         EXPECT_EQ(table.rows()[1].name, "{my_sin}");
         EXPECT_EQ(box.prompts.lastText(), c.message) << c.name;
     }
     EXPECT_EQ(box.prompts.asked.back().caption, "Error");
 
     box.prompts.clear();
-    EXPECT_TRUE(table.Rename(1, "{abcdef}")); // six characters are allowed
-    EXPECT_TRUE(table.Rename(1, "{my_sin}")); // its own name again
+    EXPECT_TRUE(Show(box.prompts, table.Rename(1, "{abcdef}"))); // six characters are allowed
+    EXPECT_TRUE(Show(box.prompts, table.Rename(1, "{my_sin}"))); // its own name again
     EXPECT_TRUE(box.prompts.asked.empty());
-    EXPECT_TRUE(table.Rename(1, "{a b}"));
+    EXPECT_TRUE(Show(box.prompts, table.Rename(1, "{a b}")));
     EXPECT_EQ(box.prompts.lastText(),
               "It is recommended not use spacing characters in the name of Alias.");
     EXPECT_EQ(table.rows()[1].name, "{a b}");
-    EXPECT_TRUE(table.Rename(0, "{REF25}")); // names compare with case
+    EXPECT_TRUE(Show(box.prompts, table.Rename(0, "{REF25}"))); // names compare with case
 }
 
 TEST_F(AliasTableTest, AddAndDeleteKeepTheListConsistent) {
-    EXPECT_TRUE(table.Add());
+    EXPECT_TRUE(Show(box.prompts, table.Add()));
     EXPECT_EQ(table.rows().back(), (AliasRow{"{}", ""}));
-    EXPECT_FALSE(table.Add());
+    EXPECT_FALSE(Show(box.prompts, table.Add()));
     EXPECT_EQ(box.prompts.lastText(), "You have new Allies without Expression");
     EXPECT_EQ(table.size(), 3u);
 
-    EXPECT_FALSE(table.Delete(-1, ""));
+    EXPECT_FALSE(Show(box.prompts, table.Delete(-1, "", box.prompts)));
     EXPECT_EQ(box.prompts.lastText(), "No Item selected!");
 
     // A name used in the formula box asks first; No keeps the row.
     box.prompts.then(Answer::No);
-    EXPECT_FALSE(table.Delete(0, "amp*{ref25}"));
+    EXPECT_FALSE(Show(box.prompts, table.Delete(0, "amp*{ref25}", box.prompts)));
     EXPECT_EQ(box.prompts.asked.back().caption, "Warning");
     EXPECT_EQ(table.size(), 3u);
     box.prompts.then(Answer::Yes);
-    EXPECT_TRUE(table.Delete(0, "amp*{ref25}"));
+    EXPECT_TRUE(Show(box.prompts, table.Delete(0, "amp*{ref25}", box.prompts)));
     // The rows after it move up a number.
-    EXPECT_EQ(table.Substitute("{my_sin}"), "{1}");
+    EXPECT_EQ(Substitute("{my_sin}"), "{1}");
 
     box.prompts.then(Answer::No);
-    EXPECT_FALSE(table.DeleteAll());
+    EXPECT_FALSE(table.DeleteAll(box.prompts));
     EXPECT_EQ(box.prompts.asked.back().caption, "Attention");
     EXPECT_EQ(box.prompts.lastText(),
               "Are you sure you want to delete all references from the list?");
     box.prompts.then(Answer::Yes);
-    EXPECT_TRUE(table.DeleteAll());
+    EXPECT_TRUE(table.DeleteAll(box.prompts));
     EXPECT_EQ(table.size(), 0u);
-    EXPECT_TRUE(table.Add()); // an empty list takes a new row
+    EXPECT_TRUE(Show(box.prompts, table.Add())); // an empty list takes a new row
 }
 
 TEST_F(AliasTableTest, SubstitutionReplacesNamesByRowNumbers) {
-    EXPECT_EQ(table.Substitute("amp*({my_sin}>{ref25})*0.75*(p>per/4 & p<per*0.75)"),
+    EXPECT_EQ(Substitute("amp*({my_sin}>{ref25})*0.75*(p>per/4 & p<per*0.75)"),
               "amp*({2}>{1})*0.75*(p>per/4 & p<per*0.75)");
-    EXPECT_EQ(table.Substitute("{ref25}+{ref25}-p"), "{1}+{1}-p");
+    EXPECT_EQ(Substitute("{ref25}+{ref25}-p"), "{1}+{1}-p");
     EXPECT_TRUE(box.prompts.asked.empty());
 
-    EXPECT_EQ(table.Substitute("p}+{ref25}"), "Error");
-    EXPECT_EQ(table.Substitute("{ref25"), "Error");
+    EXPECT_EQ(Substitute("p}+{ref25}"), "Error");
+    EXPECT_EQ(Substitute("{ref25"), "Error");
     EXPECT_TRUE(box.prompts.asked.empty()); // refused without a message
-    EXPECT_EQ(table.Substitute("p+{}"), "Error");
+    EXPECT_EQ(Substitute("p+{}"), "Error");
     EXPECT_EQ(box.prompts.lastText(), " Aliases empty");
-    EXPECT_EQ(table.Substitute("{Ref25}"), "Error");
+    EXPECT_EQ(Substitute("{Ref25}"), "Error");
     EXPECT_EQ(box.prompts.lastText(),
               "The alias in the expression, doesn't  present in your list of Aliases");
     EXPECT_EQ(box.prompts.asked.back().caption, "Tidewright");

@@ -17,7 +17,7 @@ namespace {
 class EquationEditorTest : public ::testing::Test {
   protected:
     test::ExprSandbox box;
-    test::MemoryTarget doc{1000, 7};
+    test::MemoryTarget doc{box.prompts, 1000, 7};
     EquationEditor editor{doc};
     std::string stateFile() const { return EquationStateFile(); }
     void open(double start, double end, double lo, double hi, double cycles = 1) {

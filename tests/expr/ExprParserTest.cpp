@@ -101,9 +101,9 @@ TEST_F(ExprParserTest, SyntaxMessagesAndMarkersForMainFormulaAndAliases) {
 
 TEST_F(ExprParserTest, FunctionWithoutBracketIsRefusedByTheConversion) {
     std::string buffer = "sin p";
-    parser.CheckSyntax(buffer, 0);
+    Show(box.prompts, parser.CheckSyntax(buffer, 0));
     EXPECT_EQ(buffer, "sin p");
-    parser.ToPostfix(buffer);
+    Show(box.prompts, parser.ToPostfix(buffer));
     EXPECT_EQ(buffer, "Error");
     EXPECT_EQ(box.prompts.lastText(), "Expression:\nsin p, Incorrect.\nExample sin(p*org)");
 
@@ -130,7 +130,9 @@ TEST_F(ExprParserTest, DomainErrorsShowTheirTextAndMarkTheBuffer) {
           Case{"1%(p-p)", "Domain error.Divide by zero."}}) {
         box.prompts.clear();
         std::string program = Postfix(parser, c.formula);
-        EXPECT_EQ(parser.EvalPostfix(program, 5), 1.11e9) << c.formula;
+        Result failure;
+        EXPECT_EQ(parser.EvalPostfix(program, 5, &failure), 1.11e9) << c.formula;
+        Show(box.prompts, failure);
         EXPECT_EQ(program, "ErrorDomain");
         ASSERT_EQ(box.prompts.asked.size(), 1u) << c.formula;
         EXPECT_EQ(box.prompts.asked[0].text, c.text);

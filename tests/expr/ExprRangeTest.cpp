@@ -16,7 +16,7 @@ class ExprRangeTest : public ::testing::Test {
     std::vector<std::int32_t> points = std::vector<std::int32_t>(20, -1);
 
     bool Run(const std::string& formula, ExprRange range) {
-        return EvaluateOverRange(parser, formula, formula, range, points);
+        return Show(box.prompts, EvaluateOverRange(parser, formula, formula, range, points));
     }
 };
 
@@ -108,8 +108,9 @@ TEST_F(ExprRangeTest, ACancelledRunStopsAfterItsRoundWithoutAMessage) {
         CancelSecond progress;
         std::vector<std::int32_t> wave(10000, -1);
         const RunSharing sharing{&progress, threads, 1, 1000, 2};
-        EXPECT_FALSE(EvaluateOverRange(parser, "p", "p", {.start = 0, .end = 9999, .hi = 1e9}, wave,
-                                       sharing));
+        EXPECT_FALSE(Show(box.prompts,
+                          EvaluateOverRange(parser, "p", "p", {.start = 0, .end = 9999, .hi = 1e9},
+                                            wave, sharing)));
         EXPECT_EQ(progress.reports, 2);
         EXPECT_TRUE(box.prompts.asked.empty()) << box.prompts.lastText();
         EXPECT_EQ(wave[1999], 1999) << threads;
@@ -132,14 +133,17 @@ TEST_F(ExprRangeTest, PiecesHandOnWhatTheRangeStores) {
             const ExprRange range{
                 .end = 999, .lo = -2000, .hi = 2000, .cycles = 3, .scaled = scaled};
             std::vector<std::int32_t> whole(1000, -1);
-            const bool ok = EvaluateOverRange(parser, formula, formula, range, whole);
+            const bool ok =
+                Show(box.prompts, EvaluateOverRange(parser, formula, formula, range, whole));
             for (std::size_t piece : {1000, 7, 256}) {
                 std::vector<std::int32_t> streamed;
                 auto sink = [&](std::span<const std::int32_t> codes) {
                     streamed.insert(streamed.end(), codes.begin(), codes.end());
                     return true;
                 };
-                ASSERT_EQ(EvaluateInPieces(parser, formula, formula, range, sink, piece), ok);
+                ASSERT_EQ(Show(box.prompts,
+                               EvaluateInPieces(parser, formula, formula, range, sink, piece)),
+                          ok);
                 if (ok)
                     EXPECT_EQ(streamed, whole) << formula << " in pieces of " << piece;
                 else // ln fails at point 950
@@ -148,8 +152,9 @@ TEST_F(ExprRangeTest, PiecesHandOnWhatTheRangeStores) {
         }
     }
     int pieces = 0;
-    EXPECT_FALSE(EvaluateInPieces(
-        parser, "p", "p", {.end = 99}, [&](auto) { return ++pieces < 3; }, 10));
+    EXPECT_FALSE(Show(box.prompts,
+                      EvaluateInPieces(
+                          parser, "p", "p", {.end = 99}, [&](auto) { return ++pieces < 3; }, 10)));
     EXPECT_EQ(pieces, 3);
 }
 

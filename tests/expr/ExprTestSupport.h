@@ -35,16 +35,19 @@ struct ExprSandbox : Sandbox {
 // Check and conversion as the editor runs them; the postfix text, or the marker left.
 inline std::string Postfix(ExprParser& parser, const std::string& formula, int alias = 0) {
     std::string buffer = formula;
-    parser.CheckSyntax(buffer, alias);
+    Show(prompter(), parser.CheckSyntax(buffer, alias));
     if (buffer.starts_with("Err"))
         return buffer;
-    parser.ToPostfix(buffer);
+    Show(prompter(), parser.ToPostfix(buffer));
     return buffer;
 }
 
 inline double Value(ExprParser& parser, const std::string& formula, long point = 0) {
     std::string program = Postfix(parser, formula);
-    return parser.EvalPostfix(program, point);
+    Result failure;
+    const double value = parser.EvalPostfix(program, point, &failure);
+    Show(prompter(), failure);
+    return value;
 }
 
 } // namespace tw::test

@@ -215,7 +215,8 @@ TEST(ProgramRunTest, LongRangeReportsTheFirstFailureAndKeepsThePointsAfterIt) {
     ExprParser parser;
     std::vector<std::int32_t> points(400000, -1);
     const ExprRange range{.start = 0, .end = 399999, .lo = -100, .hi = 100};
-    EXPECT_FALSE(EvaluateOverRange(parser, "ln(250000-p)+1/(p-150000)", "typed", range, points));
+    EXPECT_FALSE(Show(box.prompts, EvaluateOverRange(parser, "ln(250000-p)+1/(p-150000)", "typed",
+                                                     range, points)));
     ASSERT_EQ(box.prompts.asked.size(), 1u);
     EXPECT_EQ(box.prompts.lastText(), "Domain error.Divide by zero.");
     EXPECT_EQ(points[149999], static_cast<std::int32_t>(std::log(100001.0) + 1.0 / -1));

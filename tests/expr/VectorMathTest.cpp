@@ -211,7 +211,8 @@ TEST(VectorMathTest, CodesEqualTheScalarRunsOnTheCorpusAndRandomFormulas) {
                 auto run = [&](RunSharing sharing, std::vector<std::int32_t>& points) {
                     ExprParser parser;
                     parser.SetAliases(&aliases, 1);
-                    return EvaluateOverRange(parser, formula, formula, range, points, sharing);
+                    return Show(box.prompts, EvaluateOverRange(parser, formula, formula, range,
+                                                               points, sharing));
                 };
                 expr::SetVectorLevel(VectorLevel::Scalar);
                 std::vector<std::int32_t> expected(n + 6, -1);

@@ -80,7 +80,7 @@ TEST_F(FmComposerTest, OpenedFrequenciesSetTheRangeAndARefusedDeviationShowsTheO
 
     // In abstract mode the points are no frequencies: the range stays.
     FmComposer abstract(true);
-    WeDoc second(abstract);
+    WeDoc second(abstract, box.prompts);
     ASSERT_TRUE(abstract.ApplyDeviation(second, "2e6").accepted);
     ASSERT_TRUE(second.Open({file, 0}));
     EXPECT_EQ(second.vMax(), 126e6);

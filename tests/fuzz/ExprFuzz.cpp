@@ -75,13 +75,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                     .lowest = -32768,
                     .highest = 32767};
     std::vector<std::int32_t> points(20);
-    EvaluateOverRange(parser, text, text, range, points);
+    static_cast<void>(EvaluateOverRange(parser, text, text, range, points));
 
     // The conversion's program, and the raw text taken as a program.
     std::string program = text;
-    parser.CheckSyntax(program, options & 3);
+    static_cast<void>(parser.CheckSyntax(program, options & 3));
     if (!program.starts_with("Err"))
-        parser.ToPostfix(program);
+        static_cast<void>(parser.ToPostfix(program));
     for (const std::string& p : {program, text}) {
         const PostfixProgram& compiled = parser.Compiled(p);
         for (long point : {0L, 2L, 5L, 40L})

@@ -32,7 +32,7 @@ class DocGeneratorDialogTest : public test::DocFixture {
 TEST_F(DocGeneratorDialogTest, CancelRestoresTheDocumentByteForByte) {
     const auto points = test::Values(doc->samples());
     {
-        DocGeneratorTarget target(*doc);
+        DocGeneratorTarget target(*doc, box.prompts);
         WaveParamDlg dialog(Shape::Noise, target);
         test::Button(dialog, "Preview")->click();
         EXPECT_NE(test::Values(doc->samples()), points);
@@ -42,7 +42,7 @@ TEST_F(DocGeneratorDialogTest, CancelRestoresTheDocumentByteForByte) {
     EXPECT_EQ(working(), before);
 
     // The heartbeat's preview commits; its Cancel commits the restored wave again.
-    DocGeneratorTarget target(*doc);
+    DocGeneratorTarget target(*doc, box.prompts);
     CardiacEcgDialog ecg(target);
     test::Button(ecg, "Preview")->click();
     EXPECT_NE(working(), before);
@@ -52,7 +52,7 @@ TEST_F(DocGeneratorDialogTest, CancelRestoresTheDocumentByteForByte) {
 }
 
 TEST_F(DocGeneratorDialogTest, OkLeavesOneUndoBackToTheWaveBeforeTheDialog) {
-    DocGeneratorTarget target(*doc);
+    DocGeneratorTarget target(*doc, box.prompts);
     {
         PwmDialog dialog(target);
         test::Button(dialog, "Calculate")->click();

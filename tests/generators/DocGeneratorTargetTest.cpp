@@ -60,7 +60,7 @@ TEST_F(DocGeneratorTargetTest, TheBackupIsTheDocumentsFileAndOneUndoReturnsToIt)
         start();
         fill(-300);
         RemoveFile(WaveBackupPath());
-        DocGeneratorTarget target(*doc);
+        DocGeneratorTarget target(*doc, box.prompts);
         squareOver(target, c.last, c.commitDuringDialog);
         EXPECT_EQ(FileExists(WaveBackupPath()), c.copied);
         EXPECT_EQ(ReadWholeFile(doc->pathName()).value_or("").size(), originalBytes.size());
@@ -81,7 +81,7 @@ TEST_F(DocGeneratorTargetTest, TheBackupIsTheDocumentsFileAndOneUndoReturnsToIt)
 TEST_F(DocGeneratorTargetTest, EquationEditorReloadsTheBackupAfterItsOk) {
     start();
     fill(0);
-    DocGeneratorTarget target(*doc);
+    DocGeneratorTarget target(*doc, box.prompts);
     EquationEditor editor(target);
     editor.Open();
     editor.fields = {0, 99, 0, 16383, 1};
@@ -114,7 +114,7 @@ TEST_F(FpSegmentGeneratorTargetTest, BackupKeepsTheSixByteRecordsOfTheUndoFile) 
     start();
     ASSERT_EQ(doc->bytesPerPoint(), 6);
     fill(400000000);
-    DocGeneratorTarget target(*doc);
+    DocGeneratorTarget target(*doc, box.prompts);
     markerRuns = 0;
     squareOverEverything(target);
     EXPECT_GT(markerRuns, 0); // reloading the backup recomputes the markers

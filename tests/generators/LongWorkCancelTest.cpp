@@ -102,7 +102,7 @@ TEST_F(LongWorkCancel, ACancelMidwayLeavesWaveWorkingFileAndUndoAsTheyWere) {
          [&](WeDoc& d, Progress& p) { EXPECT_FALSE(d.SetWavelength(2 * kPoints, p)); }, ""},
         {"Cardiac ECG",
          [&](WeDoc& d, Progress& p) {
-             DocGeneratorTarget target(d, ReportingTo(p));
+             DocGeneratorTarget target(d, box.prompts, ReportingTo(p));
              CardiacEcgModel m(target);
              m.Open();
              EXPECT_EQ(m.Preview(), CardiacEcgModel::Outcome::Refused);
@@ -110,7 +110,7 @@ TEST_F(LongWorkCancel, ACancelMidwayLeavesWaveWorkingFileAndUndoAsTheyWere) {
          ""},
         {"DC",
          [&](WeDoc& d, Progress& p) {
-             DocGeneratorTarget target(d, ReportingTo(p));
+             DocGeneratorTarget target(d, box.prompts, ReportingTo(p));
              DcWaveModel m(target);
              m.Open();
              EXPECT_FALSE(m.Accept());
@@ -118,7 +118,7 @@ TEST_F(LongWorkCancel, ACancelMidwayLeavesWaveWorkingFileAndUndoAsTheyWere) {
          ""},
         {"Sine, writing the wave after OK",
          [&](WeDoc& d, Progress& p) {
-             DocGeneratorTarget target(d, CommitReportingTo(p));
+             DocGeneratorTarget target(d, box.prompts, CommitReportingTo(p));
              WaveParamModel m(Shape::Sine, target);
              m.Open();
              EXPECT_TRUE(m.Accept());
@@ -126,7 +126,7 @@ TEST_F(LongWorkCancel, ACancelMidwayLeavesWaveWorkingFileAndUndoAsTheyWere) {
          ""},
         {"PWM",
          [&](WeDoc& d, Progress& p) {
-             DocGeneratorTarget target(d, ReportingTo(p));
+             DocGeneratorTarget target(d, box.prompts, ReportingTo(p));
              PwmModel m(target);
              m.Open();
              for (const auto& [key, value] : {std::pair{"Units", "1"},

@@ -20,7 +20,12 @@ struct MemoryTarget : GeneratorTarget {
     Composer standardComposer;
     FmComposer fmComposer{false};
 
-    explicit MemoryTarget(size_t n = 1000, std::int32_t fill = 0) { stored.Assign(n, fill); }
+    Prompter& asked; // the test's scripted answers
+
+    explicit MemoryTarget(Prompter& asked, size_t n = 1000, std::int32_t fill = 0) : asked(asked) {
+        stored.Assign(n, fill);
+    }
+    Prompter& prompts() override { return asked; }
     Samples& samples() override { return stored; }
     std::vector<std::int32_t> wave() const { return Values(stored); }
     double lowerLevel() const override { return lower; }

@@ -72,7 +72,7 @@ TEST(InstrumentDescription, WavelengthsBeyondWhatTheMachineCanHoldAreRefused) {
     box.set(box.descr(), "Axis", "HRange", "1000000000000 16 1000000000000");
     // Before the check the document asked for a trillion points and threw std::bad_alloc.
     Composer standard;
-    WeDoc doc(standard);
+    WeDoc doc(standard, box.prompts);
     const std::size_t most = MemoryPointLimit(2);
     const std::string mostText = std::to_string(most);
     EXPECT_EQ(doc.samples().size(), kNewSegmentPoints);

@@ -35,7 +35,7 @@ struct ComposerRun {
 
     WeDoc& start(std::unique_ptr<Composer> c) {
         composer = std::move(c);
-        doc = std::make_unique<WeDoc>(*composer);
+        doc = std::make_unique<WeDoc>(*composer, box.prompts);
         doc->setListener(&seen);
         LoadActiveSegment(*doc);
         return *doc;

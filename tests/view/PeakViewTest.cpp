@@ -35,7 +35,7 @@ class PeakViewTest : public ::testing::Test {
     std::unique_ptr<WeditVw> view;
 
     void Show(std::size_t points, std::int32_t value) {
-        doc = std::make_unique<WeDoc>(*composer);
+        doc = std::make_unique<WeDoc>(*composer, box->prompts);
         doc->Allocate(points);
         test::Fill(doc->samples(), value);
         view = std::make_unique<WeditVw>(*composer);

@@ -159,7 +159,7 @@ class PlotPixelsTest : public ::testing::Test {
             box.set(box.descr(), "WaveDown", "UseMarkBits", "yes");
         if (std::string(scene.name).find("types") != std::string::npos)
             box.set(box.descr(), "ParmLst", "TracType", "yes");
-        WeDoc doc(composer);
+        WeDoc doc(composer, box.prompts);
         fill(doc);
         WeditVw view(composer);
         view.setDocument(&doc);

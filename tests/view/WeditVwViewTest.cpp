@@ -33,7 +33,7 @@ class WeditVwTest : public ::testing::Test {
     std::unique_ptr<WeditVw> view;
 
     void SetUp() override {
-        doc = std::make_unique<WeDoc>(composer);
+        doc = std::make_unique<WeDoc>(composer, box.prompts);
         LoadActiveSegment(*doc);
         doc->Allocate(1000);
         doc->SetPathName(doc->ActiveWorkingFile(), false);

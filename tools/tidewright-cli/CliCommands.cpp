@@ -273,7 +273,8 @@ int Eval(const Options& o) {
     // The points go to the file a piece at a time (the codes of the 16-bit range); a format
     // that takes the whole wave at once gets them collected, in the file's width.
     std::vector<std::int16_t> whole;
-    bool evaluated = false, outputFailed = false;
+    Result evaluated = Result::Failed();
+    bool outputFailed = false;
     FileResult written;
     if (ok && format->writing.whole) {
         evaluated = EvaluateInPieces(parser, formula, typed, range,
@@ -289,10 +290,12 @@ int Eval(const Options& o) {
                                              outputFailed = !sink.take(codes) || !out;
                                              return !outputFailed;
                                          });
-            return evaluated;
+            return evaluated.ok();
         });
     }
     setPrompter(nullptr);
+    if (messages.first.empty() && !evaluated.messages().empty())
+        messages.first = Flatten(evaluated.messages().front().text);
     if (!ok || (!evaluated && !outputFailed))
         return Error("cannot evaluate '" + typed + "'" +
                      (messages.first.empty() ? "" : ": " + messages.first));

@@ -64,7 +64,9 @@ DialogChoice ChooseWaveFile(QWidget* parent, DialogKind kind, const std::string&
     const int filterIndex = static_cast<int>(
         filters.contains(selected) ? filters.indexOf(selected) : displays.indexOf(selected));
     memory.remember(typed, filterIndex);
-    return ResolveTypedName(typed, filterIndex, kind, table);
+    DialogChoice choice = ResolveTypedName(typed, filterIndex, kind, table);
+    Show(prompter(), choice.refused);
+    return choice;
 }
 
 } // namespace tw

@@ -61,7 +61,7 @@ bool AliasTableModel::setData(const QModelIndex& index, const QVariant& value, i
     const std::string text = value.toString().toStdString();
     bool stored = false;
     if (index.column() == kNameColumn) {
-        stored = aliases_.Rename(row, text); // refused: the old name stays
+        stored = Show(prompter(), aliases_.Rename(row, text)); // refused: the old name stays
     } else if (index.column() == kFormulaColumn) {
         aliases_.SetFormula(row, text);
         stored = true;

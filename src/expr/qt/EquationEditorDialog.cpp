@@ -158,11 +158,13 @@ void EquationEditorDialog::build() {
     connect(Button("Add", aliasPanel_, aliasButtons), &QPushButton::clicked, this,
             &EquationEditorDialog::addAlias);
     connect(Button("Delete", aliasPanel_, aliasButtons), &QPushButton::clicked, this, [this] {
-        if (model_.aliases.Delete(selectedAlias(), formula_->currentText().toStdString()))
+        if (Show(prompter(),
+                 model_.aliases.Delete(selectedAlias(), formula_->currentText().toStdString(),
+                                       prompter())))
             showAliases();
     });
     connect(Button("Delete All", aliasPanel_, aliasButtons), &QPushButton::clicked, this, [this] {
-        if (model_.aliases.DeleteAll())
+        if (model_.aliases.DeleteAll(prompter()))
             showAliases();
     });
     auto* aliasWave = Button("Insert Wave", aliasPanel_, aliasButtons);
@@ -170,7 +172,7 @@ void EquationEditorDialog::build() {
     connect(aliasWave, &QPushButton::clicked, this, [this] {
         int row = selectedAlias();
         if (row < 0) {
-            model_.aliases.Delete(row, {}); // tells that nothing is selected
+            Show(prompter(), model_.aliases.Delete(row, {}, prompter())); // nothing is selected
             return;
         }
         QString path = chooseFile("Insert Wave", QtFileFilter(model_.WaveFilter()), false);
@@ -248,7 +250,7 @@ void EquationEditorDialog::onAliasClicked(const QModelIndex& index) {
 }
 
 void EquationEditorDialog::addAlias() {
-    if (!model_.aliases.Add())
+    if (!Show(prompter(), model_.aliases.Add()))
         return;
     showAliases();
     int row = static_cast<int>(model_.aliases.size()) - 1;
