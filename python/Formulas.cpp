@@ -111,6 +111,7 @@ std::vector<std::int16_t> EvaluateOnCore(const std::string& typed, long points,
         Fail("");
     }
     ExprParser parser;
+    parser.waveFolder = state.waveFolder;
     ExprRange range;
     range.end = points - 1;
     range.lo = levels.low;

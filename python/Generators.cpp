@@ -45,7 +45,7 @@ class ArrayTarget : public GeneratorTarget {
 
   private:
     Samples stored_{SampleWidth::Int16};
-    Composer composer_;
+    Composer composer_{launch()};
     double lower_, upper_;
 };
 

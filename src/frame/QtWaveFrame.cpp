@@ -41,7 +41,8 @@ QtWaveFrame::QtWaveFrame(MainFrame& frame, Composer& composer)
     recent_ = std::make_unique<RecentFileMenu>(
         frame_, composer_.recentFilesSection(), [this](const std::string& path) {
             OpenWaveFile(frame_, *doc_,
-                         ResolveTypedName(path, -1, DialogKind::Open, CurrentFormatTable()));
+                         ResolveTypedName(path, -1, DialogKind::Open,
+                                          CurrentFormatTable(composer_.session())));
         });
     closeIfSetUpFailed();
     QObject::connect(&frame_, &MainFrame::hostReread, &frame_,
@@ -102,13 +103,13 @@ void QtWaveFrame::addCommands() {
         frame_.setCommand(kCmdChannel1 + i, {[doc, i] { doc->SelectChannel(i); },
                                              {},
                                              [doc, i] { return doc->activeChannel() == i; }});
-    frame_.setCommand(kCmdAdditionalBits, {[this, doc] {
-                                               ShowAdditionalBitsDialog(&frame_,
-                                                                        doc->segTableSection(),
-                                                                        doc->activeSegment());
-                                           },
-                                           {},
-                                           {}});
+    frame_.setCommand(kCmdAdditionalBits,
+                      {[this, doc] {
+                           ShowAdditionalBitsDialog(&frame_, doc->session().descrFile,
+                                                    doc->segTableSection(), doc->activeSegment());
+                       },
+                       {},
+                       {}});
 }
 
 void QtWaveFrame::rereadFmSettings() {

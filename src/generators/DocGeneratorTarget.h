@@ -27,6 +27,7 @@ class DocGeneratorTarget : public GeneratorTarget {
     bool abstractLevels() const override;
     const Composer& composer() const override;
     std::string undoFile() const override;
+    std::string waveFolder() const override;
     void redraw() override;
     std::unique_ptr<Progress> startProgress() override;
     void markAnchors(double start, double end) override;

@@ -23,6 +23,8 @@ struct GeneratorTarget {
     // The composer the wave belongs to: its settings sections and its files' point layout.
     virtual const Composer& composer() const = 0;
     virtual std::string undoFile() const = 0;
+    // The document's wave folder (ends in '/'): formulas name its waves without the folder.
+    virtual std::string waveFolder() const { return {}; }
     // Writes the working file, marks the segment modified and repaints; the dialog's backup
     // keeps the wave from before the dialog through it. False when cancelled or failed.
     bool commitEdit(Progress& progress = NoProgress());
