@@ -114,7 +114,7 @@ void FreshSegments() {
 }
 
 std::unique_ptr<WeDoc> OpenedDocument() {
-    static Composer standard;
+    static Composer standard{launch()};
     FreshSegments();
     auto doc = std::make_unique<WeDoc>(standard, prompter());
     LoadActiveSegment(*doc);

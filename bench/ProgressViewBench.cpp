@@ -99,7 +99,7 @@ int main(int argc, char** argv) {
     const std::string root = (fs::temp_directory_path() / "tw-progressbench").string();
     SetUp(root);
     {
-        tw::Composer composer;
+        tw::Composer composer{tw::launch()};
         tw::WeDoc doc(composer, tw::prompter());
         doc.samples().Assign(kPoints, 0);
         if (!doc.CommitEdit())

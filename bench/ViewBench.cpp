@@ -37,7 +37,7 @@ constexpr long kEdit = 1000;
 
 struct Bench {
     std::string root;
-    tw::Composer composer;
+    tw::Composer composer{tw::launch()};
     std::unique_ptr<tw::WeDoc> doc;
     std::unique_ptr<tw::WeditVw> view;
 

@@ -110,6 +110,7 @@ std::vector<std::int16_t> EvaluateOnCore(const std::string& typed, long points,
         FailUnless(Notice{0, "Error", "Expression is empty"}, "");
     }
     ExprParser parser;
+    parser.waveFolder = state.waveFolder;
     ExprRange range;
     range.end = points - 1;
     range.lo = levels.low;

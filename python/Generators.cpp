@@ -47,7 +47,7 @@ class ArrayTarget : public GeneratorTarget {
 
   private:
     Samples stored_{SampleWidth::Int16};
-    Composer composer_;
+    Composer composer_{launch()};
     Prompter& prompts_; // the call's recorder
     double lower_, upper_;
 };

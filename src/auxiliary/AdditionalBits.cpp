@@ -17,28 +17,28 @@ bool ReadQuiet(const char* key, std::string& out, int size, const std::string& s
     return ProfileRecord(section, key, out, size, file, true) == 1;
 }
 
-int DescriptionNumber(const char* key, int def, int size = 60) {
+int DescriptionNumber(const std::string& descr, const char* key, int def, int size = 60) {
     std::string text;
-    if (!ReadQuiet(key, text, size, "WaveDown", launch().descrFile) || text.empty())
+    if (!ReadQuiet(key, text, size, "WaveDown", descr) || text.empty())
         return def;
     return static_cast<short>(StoredWhole(text));
 }
 
 } // namespace
 
-MarkerBitSettings ReadMarkerBitSettings() {
+MarkerBitSettings ReadMarkerBitSettings(const std::string& descr) {
     MarkerBitSettings s;
     std::string use;
-    ReadQuiet("UseMarkBits", use, 60, "WaveDown", launch().descrFile);
+    ReadQuiet("UseMarkBits", use, 60, "WaveDown", descr);
     s.inUse = use.size() >= 2 && std::tolower(static_cast<unsigned char>(use[0])) == 'y' &&
               std::tolower(static_cast<unsigned char>(use[1])) == 'e';
     if (!s.inUse)
         return s;
-    s.bit0 = DescriptionNumber("MarkBit0", 12);
-    s.bit1 = DescriptionNumber("MarkBit1", 13);
-    s.shiftMrkInd = DescriptionNumber("shiftMrkInd", 0);
-    s.mrkSectWd = DescriptionNumber("mrkSectWd", 1);
-    s.mrkSectShift = DescriptionNumber("mrkSectShift", 0);
+    s.bit0 = DescriptionNumber(descr, "MarkBit0", 12);
+    s.bit1 = DescriptionNumber(descr, "MarkBit1", 13);
+    s.shiftMrkInd = DescriptionNumber(descr, "shiftMrkInd", 0);
+    s.mrkSectWd = DescriptionNumber(descr, "mrkSectWd", 1);
+    s.mrkSectShift = DescriptionNumber(descr, "mrkSectShift", 0);
     return s;
 }
 
@@ -48,9 +48,10 @@ std::string AdditionalBits::Label(int k) const {
     return strprintf("B%d", bit0 + 1 + k);
 }
 
-AdditionalBits LoadAdditionalBits(const std::string& segTableSection, int activeSegment) {
+AdditionalBits LoadAdditionalBits(const std::string& descr, const std::string& segTableSection,
+                                  int activeSegment) {
     AdditionalBits bits;
-    bits.bit0 = DescriptionNumber("MarkBit0", 12, 2000);
+    bits.bit0 = DescriptionNumber(descr, "MarkBit0", 12, 2000);
     bits.segment = ExchangeFile::Active::Segment(0, false, activeSegment).value_or(activeSegment);
     for (int k = 0; k < 2; ++k) {
         auto stored = ExchangeFile::MarkerBits::Read(segTableSection, bits.bit0 + k, bits.segment);

@@ -10,7 +10,7 @@ struct MarkerBitSettings {
     int bit0 = 12, bit1 = 13;
     int shiftMrkInd = 0, mrkSectWd = 1, mrkSectShift = 0;
 };
-MarkerBitSettings ReadMarkerBitSettings();
+MarkerBitSettings ReadMarkerBitSettings(const std::string& descr);
 
 // The rise/fall lists and invert flags of the two marker bits of one segment, as the
 // "Additional Bits Editor" shows and stores them in the exchange file.
@@ -25,7 +25,8 @@ struct AdditionalBits {
 
 // Reads the definitions of the active segment from segTableSection of the exchange file: the
 // first entry of the host's active segments, the document's active segment when there is none.
-AdditionalBits LoadAdditionalBits(const std::string& segTableSection, int activeSegment);
+AdditionalBits LoadAdditionalBits(const std::string& descr, const std::string& segTableSection,
+                                  int activeSegment);
 // Ok: writes both lists (unchecked, an empty list stays an empty value) and both flags.
 bool StoreAdditionalBits(const AdditionalBits& bits, const std::string& segTableSection);
 

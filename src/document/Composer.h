@@ -1,4 +1,5 @@
 #pragma once
+#include "app/LaunchState.h"
 #include "document/WaveFormats.h"
 #include "host/ExchangeFile.h"
 #include "host/HostEvents.h"
@@ -28,10 +29,15 @@ struct FmLimits {
 // composer (pulse/) override what they change.
 class Composer {
   public:
-    Composer() = default;
+    // The session start-up learned, kept by its owner for the composer's life: the document,
+    // the generators and the composer's own parts read it here.
+    explicit Composer(const LaunchState& session) : session_(session) {}
+    Composer(LaunchState&&) = delete;
     Composer(const Composer&) = delete;
     Composer& operator=(const Composer&) = delete;
     virtual ~Composer() = default;
+
+    const LaunchState& session() const { return session_; }
 
     // The run.
     virtual long closedCode() const { return 5; } // the ComposerClosed notice at exit
@@ -117,6 +123,9 @@ class Composer {
     virtual bool RereadSettings(WeDoc& /*doc*/) { return false; }
     // The last channel set-up failed: the application closes.
     virtual bool setUpFailed() const { return false; }
+
+  private:
+    const LaunchState& session_;
 };
 
 } // namespace tw

@@ -69,8 +69,8 @@ const FormatTable& FormatTableFor(int composerId, bool fpSegMode) {
     return FormatTableOf(NativeLayoutFor(composerId, fpSegMode));
 }
 
-const FormatTable& CurrentFormatTable() {
-    return FormatTableFor(launch().composerId, launch().fpSegMode);
+const FormatTable& CurrentFormatTable(const LaunchState& session) {
+    return FormatTableFor(session.composerId, session.fpSegMode);
 }
 
 std::string_view FileFilter(const FormatTable& table, DialogKind kind) {
@@ -139,7 +139,7 @@ DialogChoice ResolveTypedName(const std::string& typedPath, int filterIndex, Dia
 }
 
 std::string FileDialogMemory::initialFolder() const {
-    return used ? folder : launch().waveFolder;
+    return used ? folder : waveFolder;
 }
 
 void FileDialogMemory::remember(const std::string& chosenPath, int chosenFilter) {

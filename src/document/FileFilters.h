@@ -1,4 +1,5 @@
 #pragma once
+#include "app/LaunchState.h"
 #include "app/Result.h"
 #include "document/FormatRegistry.h"
 
@@ -26,8 +27,8 @@ struct FormatTable {
 
 const FormatTable& FormatTableOf(PointLayout layout);
 const FormatTable& FormatTableFor(int composerId, bool fpSegMode);
-// The running composer's table (launch state).
-const FormatTable& CurrentFormatTable();
+// The running composer's table.
+const FormatTable& CurrentFormatTable(const LaunchState& session);
 std::string_view FileFilter(const FormatTable& table, DialogKind kind);
 // The rows a dialog lists, in the order of its filters (the Open dialog's last entry, which
 // lists them all, is none of them).
@@ -63,8 +64,9 @@ struct FileDialogMemory {
     std::string folder;
     int filterIndex = 0;
     bool used = false;
+    std::string waveFolder; // the document's, where the first dialog opens
 
-    std::string initialFolder() const; // launch().waveFolder until the first choice
+    std::string initialFolder() const; // the wave folder until the first choice
     void remember(const std::string& chosenPath, int chosenFilter);
 };
 

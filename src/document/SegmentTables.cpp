@@ -47,16 +47,16 @@ std::string CommandStem(std::string_view value) {
     return std::string(value.substr(0, blank + 1));
 }
 
-void SelectSegmentOnHost(int segment) {
+void SelectSegmentOnHost(const LaunchState& session, int segment) {
     std::string stem;
-    const char* key = launch().fpSegMode ? "FPSeg" : "AcSeg"; // of the description file
-    if (!ProfileRecord("Interface", key, stem, 40, launch().descrFile, true))
+    const char* key = session.fpSegMode ? "FPSeg" : "AcSeg"; // of the description file
+    if (!ProfileRecord("Interface", key, stem, 40, session.descrFile, true))
         stem = ":SEL ";
     SendToExchangeHost("Cmd=" + CommandStem(stem) + std::to_string(segment));
 }
 
 bool CheckSegmentNumber(WeDoc& doc, int& segment) {
-    const bool fp = launch().fpSegMode;
+    const bool fp = doc.session().fpSegMode;
     const double maximum = fp ? doc.composer().fmLimits().fpSegMax : doc.limits().segmentMax;
     if (segment < 1 || segment > maximum) {
         segment = doc.activeSegment();
@@ -83,7 +83,7 @@ bool CheckSegmentNumber(WeDoc& doc, int& segment) {
     if (segment != doc.activeSegment()) {
         ExchangeFile::WaveParameters::Forget(ExchangeFile::WaveParameters::kStandard);
         doc.SelectSegment(segment);
-        SelectSegmentOnHost(segment);
+        SelectSegmentOnHost(doc.session(), segment);
     }
     LoadChannelSegment(doc);
     if (doc.limits().pattSyncTable)
@@ -92,7 +92,7 @@ bool CheckSegmentNumber(WeDoc& doc, int& segment) {
 }
 
 void LoadChannelSegment(WeDoc& doc) {
-    const bool fp = launch().fpSegMode;
+    const bool fp = doc.session().fpSegMode;
     const int channel = doc.activeChannel();
     ExchangeFile::Segments::MarkSwitched();
     const int previous = doc.activeSegment();
@@ -122,7 +122,7 @@ void LoadChannelSegment(WeDoc& doc) {
 }
 
 void LoadActiveSegment(WeDoc& doc) {
-    const bool fp = launch().fpSegMode;
+    const bool fp = doc.session().fpSegMode;
     std::string path;
     int segment = -1;
     int channel = 0;
@@ -187,7 +187,7 @@ void UpdatePatternTable(WeDoc& doc, std::string path, int segment, int channel) 
 }
 
 void SyncPartnerChannelSegment(WeDoc& doc) {
-    const bool fp = launch().fpSegMode;
+    const bool fp = doc.session().fpSegMode;
     const int partner = doc.activeChannel() ^ 1;
     const int segment = doc.ActiveTableSegment();
     std::string path;

@@ -1,4 +1,5 @@
 #pragma once
+#include "app/LaunchState.h"
 #include "host/ExchangeFile.h"
 #include "host/InstrumentDescription.h"
 
@@ -21,7 +22,7 @@ void RecordSegmentFile(int segment, int channel, const std::string& path, bool f
 std::string CommandStem(std::string_view value);
 
 // Sends the segment-select command to the host.
-void SelectSegmentOnHost(int segment);
+void SelectSegmentOnHost(const LaunchState& session, int segment);
 
 // The segment field's change: refuses (kMsgValueOutOfRange) or corrects (kMsgSegmentReplaced) the
 // number, then switches to it. segment is left as the field must show it. False when refused.

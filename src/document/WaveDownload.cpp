@@ -18,9 +18,9 @@
 namespace tw {
 
 namespace {
-std::string DescrValue(const char* section, const char* key, int size) {
+std::string DescrValue(const std::string& descr, const char* section, const char* key, int size) {
     std::string v;
-    ProfileRecord(section, key, v, size, launch().descrFile, true);
+    ProfileRecord(section, key, v, size, descr, true);
     return v;
 }
 
@@ -60,12 +60,12 @@ std::string FormatCommandTemplate(std::string_view templ, const std::vector<long
     return out;
 }
 
-bool CombinedDownloadMode() {
+bool CombinedDownloadMode(const std::string& descr) {
     const std::optional<double> stored = ExchangeFile::Settings::DownloadMode();
     if (!stored || *stored < 0)
         return false;
     const double mode = *stored;
-    std::istringstream names(DescrValue("ParmPnlName", "DwnMode", 80));
+    std::istringstream names(DescrValue(descr, "ParmPnlName", "DwnMode", 80));
     std::string name;
     for (int i = 0; names >> name; ++i)
         if (i == static_cast<int>(mode))
@@ -85,7 +85,7 @@ std::string TraceTypePrefix(WeDoc& doc) {
         type = 0;
     std::string prefix;
     std::string iface;
-    if (ProfileRecord("Interface", "TracType", iface, 100, launch().descrFile, true) &&
+    if (ProfileRecord("Interface", "TracType", iface, 100, doc.session().descrFile, true) &&
         !EqualsNoCase(iface, "stuB"))
         prefix = strprintf(":TRAC:TYPE %s;", kTraceTypeNames[type]);
     if (type != 0)
@@ -97,13 +97,14 @@ std::string StandardDownloadText(WeDoc& doc) {
     const int segment = doc.activeSegment();
     const int channel = doc.activeChannel();
     const long length = static_cast<long>(doc.wavelength());
-    const bool combined = CombinedDownloadMode();
+    const LaunchState& session = doc.session();
+    const bool combined = CombinedDownloadMode(session.descrFile);
     std::string text;
-    if (launch().family == "K2290") {
+    if (session.family == "K2290") {
         text = strprintf("%d %ld", segment, length);
     } else {
         std::string templ;
-        if (!ProfileRecord("WaveDown", "tmplDefSel", templ, 80, launch().descrFile, true))
+        if (!ProfileRecord("WaveDown", "tmplDefSel", templ, 80, session.descrFile, true))
             templ = ":TRAC:DEF %d,%d;:TRAC:SEL %d";
         text = FormatCommandTemplate(templ, {segment, combined ? 2 * length : length, segment});
     }
@@ -116,14 +117,15 @@ std::string StandardDownloadText(WeDoc& doc) {
     } else {
         text += "Wav=" + SegmentPath(doc.segTableSection(), segment, false);
     }
-    const bool pilot = StartsWithNoCase(DescrValue("Instrument", "Pilot", 260), "ye");
+    const bool pilot =
+        StartsWithNoCase(DescrValue(session.descrFile, "Instrument", "Pilot", 260), "ye");
     if (!pilot && !prefix.empty())
         text = prefix + text;
     return "Cmd=" + text;
 }
 
 std::string FmDownloadText(const WeDoc& doc) {
-    const bool fp = launch().fpSegMode;
+    const bool fp = doc.session().fpSegMode;
     const int segment = fp ? doc.activeSegment() : -1;
     std::string path;
     RecordSegment(segment, 0, path, fp);

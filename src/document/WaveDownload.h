@@ -18,7 +18,7 @@ inline constexpr const char* kTraceTypeNames[] = {"arb", "dig", "alL"};
 std::string FormatCommandTemplate(std::string_view templ, const std::vector<long>& numbers);
 
 // Whether the download mode chosen in the exchange file is a combined one ("COMb...").
-bool CombinedDownloadMode();
+bool CombinedDownloadMode(const std::string& descr);
 
 // The trace-type prefix (":TRAC:TYPE arb;"), asking for the type through the document's listener
 // when none is stored; also copies the additional-bit settings of the active segment for

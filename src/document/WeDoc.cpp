@@ -24,13 +24,13 @@ namespace tw {
 WeDoc::WeDoc(Composer& composer, Prompter& prompts)
     : composer_(composer), prompts_(prompts),
       samples_(composer.layout() == PointLayout::Int16 ? SampleWidth::Int16 : SampleWidth::Int32) {
-    limits_ = LoadInstrumentDescription(samples_.width() == SampleWidth::Int32 ? 4 : 2);
+    limits_ = LoadInstrumentDescription(session(), samples_.width() == SampleWidth::Int32 ? 4 : 2);
     limits_.hasTraceTypes = composer_.tracesAndPatterns() && limits_.hasTraceTypes;
     limits_.pattSyncTable = composer_.tracesAndPatterns() && limits_.pattSyncTable;
     if (limits_.patSyncFactor <= 0)
         limits_.patSyncFactor = 2;
     active_ = limits_.active;
-    tmpFolder_ = launch().tmpFolder;
+    tmpFolder_ = session().tmpFolder;
     undoFile_ = tmpFolder_ + composer_.undoFileName();
     journal_ = EditJournal(undoFile_);
     journal_.Recover(); // before anything reads a working file
@@ -91,11 +91,11 @@ void WeDoc::TakeActive(ChannelSegment place) {
 
 void WeDoc::SelectSegment(int segment) {
     TakeActive({active_.channel, segment});
-    ExchangeFile::Active::StoreSegment(segment, launch().fpSegMode);
+    ExchangeFile::Active::StoreSegment(segment, session().fpSegMode);
 }
 
 void WeDoc::RereadActive() {
-    TakeActive(ExchangeFile::Active::Reread(active_, launch().fpSegMode));
+    TakeActive(ExchangeFile::Active::Reread(active_, session().fpSegMode));
 }
 
 void WeDoc::RereadActiveChannel() {
@@ -413,7 +413,7 @@ bool WeDoc::ChangeLength(long n, long from, Progress& progress) {
     if (!WriteChange(ActiveWorkingFile(), keepUndo, tail, progress))
         return false;
     SetPathName(ActiveWorkingFile(), true);
-    RecordSegmentFile(segment, channel, pathName_, launch().fpSegMode);
+    RecordSegmentFile(segment, channel, pathName_, session().fpSegMode);
     if (limits_.pattSyncTable)
         UpdatePatternTable(*this, "", segment, channel);
     AppendLog("SetWlen = " + std::to_string(FileSize(pathName_) / 2));
@@ -436,7 +436,7 @@ bool WeDoc::CommitEdit(Progress& progress) {
     if (!WriteChange(working, keepUndo, values, progress))
         return false;
     SetPathName(working, true);
-    RecordSegmentFile(ActiveTableSegment(), active_.channel, working, launch().fpSegMode);
+    RecordSegmentFile(ActiveTableSegment(), active_.channel, working, session().fpSegMode);
     if (change && !change->length)
         listener().repaint(change->first, change->last);
     else
@@ -455,7 +455,7 @@ bool WeDoc::New() {
     if (!WriteChange(working, keepUndo))
         return false;
     SetPathName(working, false);
-    RecordSegmentFile(ActiveTableSegment(), active_.channel, working, launch().fpSegMode);
+    RecordSegmentFile(ActiveTableSegment(), active_.channel, working, session().fpSegMode);
     RefreshFmMarkers();
     listener().wavelengthShown();
     AfterLengthChange();
@@ -500,7 +500,7 @@ bool WeDoc::Open(const OpenRequest& request, Progress& progress) {
     SettleUndo(keepUndo);
     SetFileNameFrom(file);
     SetPathName(request.path, true);
-    RecordSegmentFile(ActiveTableSegment(), active_.channel, file, launch().fpSegMode);
+    RecordSegmentFile(ActiveTableSegment(), active_.channel, file, session().fpSegMode);
     composer_.WaveOpened(*this);
     // The first edit is then written into the working file where it lies.
     if (const std::string working = ActiveWorkingFile();
@@ -529,9 +529,9 @@ SaveResult WeDoc::Save(Progress& progress) {
         ReportFileFailure(prompts_, written);
         return SaveResult::Saved;
     }
-    RecordSegmentFile(ActiveTableSegment(), active_.channel, fileName_, launch().fpSegMode);
+    RecordSegmentFile(ActiveTableSegment(), active_.channel, fileName_, session().fpSegMode);
     SetPathName(fileName_, false);
-    listener().titleSet(launch().appName + " -> " + fileName_);
+    listener().titleSet(session().appName + " -> " + fileName_);
     RemoveModifMark();
     return SaveResult::Saved;
 }
@@ -562,9 +562,9 @@ bool WeDoc::SaveAs(const std::string& path, int code, Progress& progress) {
     if (role == SaveRole::NamedExport)
         fileName_ = path;
     if (role == SaveRole::Document || (role == SaveRole::None && !fileName_.empty())) {
-        RecordSegmentFile(ActiveTableSegment(), active_.channel, fileName_, launch().fpSegMode);
+        RecordSegmentFile(ActiveTableSegment(), active_.channel, fileName_, session().fpSegMode);
         SetPathName(fileName_, false);
-        listener().titleSet(launch().appName + " -> " + fileName_);
+        listener().titleSet(session().appName + " -> " + fileName_);
     }
     return true;
 }
@@ -655,7 +655,7 @@ bool WeDoc::Undo() {
     AdoptPoints(working, true);
     fileName_.clear();
     // The segment's file is the working file again, so a download sends what is shown.
-    RecordSegmentFile(ActiveTableSegment(), active_.channel, working, launch().fpSegMode);
+    RecordSegmentFile(ActiveTableSegment(), active_.channel, working, session().fpSegMode);
     listener().rangeReset();
     listener().repaint(WeDocListener::kAll, WeDocListener::kAll);
     return true;
@@ -678,7 +678,7 @@ void WeDoc::SelectChannel(int index) {
     ExchangeFile::Active::WriteChannel(index);
     TakeActive({index, active_.segment});
     std::string stem;
-    if (!ProfileRecord("Interface", "ActiveCh", stem, 40, launch().descrFile, true))
+    if (!ProfileRecord("Interface", "ActiveCh", stem, 40, session().descrFile, true))
         stem = ":INST ";
     SendToExchangeHost("Cmd=" + CommandStem(stem) + std::to_string(index + 1));
     SetUpFmChannel();

@@ -94,6 +94,7 @@ class WeDoc {
     // `segTableSection` are the load's; the document's own follow below and above.
     const InstrumentLimits& limits() const { return limits_; }
     int bytesPerPoint() const { return BytesPerPoint(composer_.layout()); } // in files
+    const LaunchState& session() const { return composer_.session(); }
     const std::string& tmpFolder() const { return tmpFolder_; }
     const std::string& undoFile() const { return undoFile_; }
     // The active channel's segment table.

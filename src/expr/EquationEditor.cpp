@@ -72,6 +72,7 @@ double EquationEditor::upperLimit(Field f) const {
 }
 
 void EquationEditor::Open() {
+    parser_.waveFolder = target_.waveFolder();
     ReadSettings();
     LoadState();
     target_.backupForDialog();
@@ -103,7 +104,7 @@ void EquationEditor::ReadSettings() {
 }
 
 void EquationEditor::LoadState() {
-    const std::string file = EquationStateFile();
+    const std::string file = EquationStateFile(target_.composer().session().tmpFolder);
     EquationState state = LoadEquationState(file);
     formula = state.current.empty() ? kDefaultFormula : state.current;
     history = state.history;
@@ -282,7 +283,7 @@ void EquationEditor::Default() {
 }
 
 void EquationEditor::SaveSettings(bool keepWave) {
-    const std::string stateFile = EquationStateFile();
+    const std::string stateFile = EquationStateFile(target_.composer().session().tmpFolder);
     const std::string typed = formula.substr(0, kFormulaLength);
     auto known = std::find(history.begin(), history.end(), typed);
     if (known == history.end()) {
@@ -313,7 +314,7 @@ void EquationEditor::SaveSettings(bool keepWave) {
 }
 
 std::string EquationEditor::NameInWaveFolder(const std::string& path) const {
-    const std::string& folder = launch().waveFolder;
+    const std::string& folder = parser_.waveFolder;
     if (!folder.empty() && FolderOf(path) == folder)
         return FileNameOf(path);
     return path;
@@ -337,7 +338,7 @@ std::string EquationEditor::WaveFilter() const {
 }
 
 void EquationEditor::ClearHistory() {
-    const std::string file = EquationStateFile();
+    const std::string file = EquationStateFile(target_.composer().session().tmpFolder);
     if (history.empty()) {
         RemoveFile(file);
         return;
@@ -359,14 +360,15 @@ void EquationEditor::PickHistory(int index) {
         return;
     historyIndex = index;
     formula = history[index];
-    aliases.Assign(LoadEquationAliases(EquationStateFile(), formula));
+    aliases.Assign(
+        LoadEquationAliases(EquationStateFile(target_.composer().session().tmpFolder), formula));
 }
 
 bool EquationEditor::SaveEquationFile(const std::string& path) {
     std::string target = path;
     if (!EqualsNoCase(ExtensionOf(target), "equ"))
         target += ".equ";
-    const std::string stateFile = EquationStateFile();
+    const std::string stateFile = EquationStateFile(target_.composer().session().tmpFolder);
     WriteEquationState(stateFile, formula.substr(0, kFormulaLength), aliases.rows());
     if (!CopyFileOver(stateFile, target)) {
         ask(target_.prompts(), launch().appName,
@@ -383,7 +385,7 @@ bool EquationEditor::OpenEquationFile(const std::string& path) {
             strprintf("%s\nis not an equation file.", path.c_str()));
         return false;
     }
-    if (!CopyFileOver(path, EquationStateFile()))
+    if (!CopyFileOver(path, EquationStateFile(target_.composer().session().tmpFolder)))
         return false;
     profile::ClearCache();
     LoadState();

@@ -59,8 +59,9 @@ class EquationEditor {
 
     void InsertWave(const std::string& path);
     void InsertAliasWave(std::size_t row, const std::string& path);
-    // The filter of the Insert Wave file dialogs.
+    // The filter of the Insert Wave file dialogs, and the folder they open in.
     std::string WaveFilter() const;
+    const std::string& waveFolder() const { return parser_.waveFolder; }
     static constexpr const char* kEquationFilter = "Binary (*.equ) |*.equ||";
 
     void ClearHistory();

@@ -18,8 +18,8 @@ bool IsHistorySection(const std::string& name) {
 
 } // namespace
 
-std::string EquationStateFile() {
-    return launch().tmpFolder + "Td.Equ";
+std::string EquationStateFile(const std::string& tmpFolder) {
+    return tmpFolder + "Td.Equ";
 }
 
 EquationState LoadEquationState(const std::string& file) {

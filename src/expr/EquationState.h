@@ -15,7 +15,7 @@ struct EquationState {
     std::vector<std::string> history; // in file order
 };
 
-std::string EquationStateFile();
+std::string EquationStateFile(const std::string& tmpFolder);
 
 EquationState LoadEquationState(const std::string& file);
 // The aliases kept in a history formula's section.

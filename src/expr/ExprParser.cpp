@@ -223,8 +223,8 @@ void ExprParser::ReadWord() {
     std::string word = text_.substr(start, cursor_ - start);
     if (word.find('.') != std::string::npos) {
         Trim(word);
-        auto found = FindWaveOperandFile(
-            word.find(":\\") == std::string::npos ? launch().waveFolder + word : word);
+        auto found =
+            FindWaveOperandFile(word.find(":\\") == std::string::npos ? waveFolder + word : word);
         if (!found)
             throw Raised{kMsgWaveformFileMissing};
         token_ = word;

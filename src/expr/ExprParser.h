@@ -26,6 +26,8 @@ class ExprParser {
     long per = 0; // number of points of the range
     // The formula as the editor's box shows it, for the messages; "" uses the buffer's text.
     std::string shownFormula;
+    // Where a wave named without a folder is found (ends in '/'); "" for none.
+    std::string waveFolder;
 
     // The editor's alias value arrays ({N} reads row N) and the number of rows in its list.
     void SetAliases(const std::vector<std::vector<double>>* values, int count);

@@ -1,6 +1,5 @@
 #include "fm/FmComposer.h"
 
-#include "app/LaunchState.h"
 #include "app/Printf.h"
 #include "document/WaveDownload.h"
 #include "document/WeDoc.h"
@@ -12,9 +11,11 @@
 
 namespace tw {
 
-FmComposer::FmComposer() : FmComposer(DecideFmAbstractMode()) {}
+FmComposer::FmComposer(const LaunchState& session)
+    : FmComposer(session, DecideFmAbstractMode(session)) {}
 
-FmComposer::FmComposer(bool abstractMode) : abstract_(abstractMode) {}
+FmComposer::FmComposer(const LaunchState& session, bool abstractMode)
+    : Composer(session), abstract_(abstractMode) {}
 
 void FmComposer::showRange(WeDoc& doc) const {
     doc.FrameValues(fm_.vMin, fm_.vMax);
@@ -26,7 +27,7 @@ void FmComposer::showDeviation(WeDoc& doc, std::string text) {
 }
 
 bool FmComposer::SetUpChannel(WeDoc& doc) {
-    failed_ = !LoadFmLimits(fm_, doc.activeSegment());
+    failed_ = !LoadFmLimits(session(), fm_, doc.activeSegment());
     showRange(doc);
     initialPoint_ = abstract_ ? 500000000 : static_cast<std::int32_t>(fm_.base);
     showDeviation(doc, FmGeneralText(fm_.deviation));
@@ -50,7 +51,7 @@ void FmComposer::ComputeMarkers(WeDoc& doc) {
 }
 
 void FmComposer::LoadSegmentRange(WeDoc& doc) {
-    if (!launch().fpSegMode)
+    if (!session().fpSegMode)
         return;
     LoadSegmentDeviation(fm_, doc.activeSegment());
     showRange(doc);
@@ -58,7 +59,7 @@ void FmComposer::LoadSegmentRange(WeDoc& doc) {
 }
 
 DeviationChange FmComposer::ApplyDeviation(WeDoc& doc, std::string_view boxText) {
-    DeviationChange change = tw::ApplyDeviation(fm_, boxText, doc.activeSegment());
+    DeviationChange change = tw::ApplyDeviation(session(), fm_, boxText, doc.activeSegment());
     showDeviation(doc, change.boxText); // a refused value gives way to the previous one
     if (!change.accepted)
         return change;
@@ -69,7 +70,7 @@ DeviationChange FmComposer::ApplyDeviation(WeDoc& doc, std::string_view boxText)
 }
 
 void FmComposer::WaveOpened(WeDoc& doc) {
-    if (!abstract_ && !launch().fpSegMode)
+    if (!abstract_ && !session().fpSegMode)
         RangeFromLoadedWave(doc);
 }
 
@@ -86,17 +87,17 @@ int FmComposer::Download(WeDoc& doc) {
 }
 
 PointLayout FmComposer::layout() const {
-    return launch().fpSegMode ? PointLayout::Record6 : PointLayout::Int32;
+    return session().fpSegMode ? PointLayout::Record6 : PointLayout::Int32;
 }
 
 std::string FmComposer::workingFileName(int segment, int /*channel*/) const {
-    if (launch().fpSegMode)
+    if (session().fpSegMode)
         return strprintf("TemS%d.wfp", segment);
     return segment == -2 ? "FmDef.wfm" : "FmDef.wvf";
 }
 
 bool FmComposer::segmented() const {
-    return launch().fpSegMode;
+    return session().fpSegMode;
 }
 
 std::string FmComposer::segTableSection(int /*channel*/) const {
@@ -108,11 +109,11 @@ std::string FmComposer::modifKey(int segment, int /*channel*/) const {
 }
 
 int FmComposer::parameterTemplate() const {
-    return launch().fpSegMode ? 1343 : 1341;
+    return session().fpSegMode ? 1343 : 1341;
 }
 
 bool FmComposer::followsHostSettings() const {
-    return !launch().fpSegMode;
+    return !session().fpSegMode;
 }
 
 } // namespace tw

@@ -15,8 +15,9 @@ class WeDoc;
 // the document's vertical range in step with them.
 class FmComposer : public Composer {
   public:
-    FmComposer(); // decides abstract mode from the description file
-    explicit FmComposer(bool abstractMode);
+    // Decides abstract mode from the description file.
+    explicit FmComposer(const LaunchState& session);
+    FmComposer(const LaunchState& session, bool abstractMode);
 
     // LoadFmLimits for the active channel; false when the application must close.
     bool SetUpChannel(WeDoc& doc) override;

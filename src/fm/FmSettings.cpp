@@ -35,10 +35,11 @@ int wholeOr(double value, int def) {
 }
 
 // A range of the description file that must lie within 0..most.
-void readRange(const char* section, const char* key, double most, double& low, double& high) {
+void readRange(const std::string& descr, const char* section, const char* key, double most,
+               double& low, double& high) {
     std::string v;
-    ProfileRecord(section, key, v, 280, launch().descrFile, false);
-    ReadBoundedRange(v, {launch().descrFile, section, key}, 0, most, low, high);
+    ProfileRecord(section, key, v, 280, descr, false);
+    ReadBoundedRange(v, {descr, section, key}, 0, most, low, high);
 }
 
 // A stored deviation, or a tenth of the carrier when there is none.
@@ -54,9 +55,10 @@ bool carrierFits(double base, const StoredKey& where, std::string_view used) {
     return CheckedRange(base, 0, kMostFmPoint, where, used);
 }
 
-bool descrHas(const char* section, const char* key, std::string* value = nullptr) {
+bool descrHas(const std::string& descr, const char* section, const char* key,
+              std::string* value = nullptr) {
     std::string v;
-    bool present = ProfileRecord(section, key, v, 260, launch().descrFile, true) == 1;
+    bool present = ProfileRecord(section, key, v, 260, descr, true) == 1;
     if (value)
         *value = v;
     return present;
@@ -72,28 +74,27 @@ void setRange(FmSettings& fm) {
 }
 } // namespace
 
-bool LoadFmLimits(FmSettings& fm, int activeSegment) {
-    const LaunchState& ls = launch();
+bool LoadFmLimits(const LaunchState& ls, FmSettings& fm, int activeSegment) {
+    const std::string& descr = ls.descrFile;
     const auto mostPoints = static_cast<double>(MemoryPointLimit(sizeof(std::int32_t)));
     if (ls.fpSegMode) {
-        readRange("FmComposer", "FmLen", mostPoints, fm.fmLenMin, fm.fmLenMax);
-        readRange("ParmLst", "ModCarFrq", kMostFmPoint, fm.fmMin, fm.fmMax);
-        readRange("ParmLst", "FPSeg", kMaxSegmentNumber, fm.fpSegMin, fm.fpSegMax);
+        readRange(descr, "FmComposer", "FmLen", mostPoints, fm.fmLenMin, fm.fmLenMax);
+        readRange(descr, "ParmLst", "ModCarFrq", kMostFmPoint, fm.fmMin, fm.fmMax);
+        readRange(descr, "ParmLst", "FPSeg", kMaxSegmentNumber, fm.fpSegMin, fm.fpSegMax);
     } else {
         fm.fmFuncMode = wholeOr(FmExchange::Read(FmExchange::FuncMode, kAbsent), 0);
         std::string rangeKey = "Sclk";
         std::string baseKey;
-        if (descrHas("FmComposer", "FmBase", &baseKey))
+        if (descrHas(ls.descrFile, "FmComposer", "FmBase", &baseKey))
             rangeKey = baseKey;
-        readRange("FmComposer", "FmLen", mostPoints, fm.fmLenMin, fm.fmLenMax);
-        readRange("ParmLst", rangeKey.c_str(), kMostFmPoint, fm.fmMin, fm.fmMax);
+        readRange(descr, "FmComposer", "FmLen", mostPoints, fm.fmLenMin, fm.fmLenMax);
+        readRange(descr, "ParmLst", rangeKey.c_str(), kMostFmPoint, fm.fmMin, fm.fmMax);
         fm.wavelength = wholeOr(FmExchange::Read(FmExchange::Wavelength, kAbsent), 0);
     }
-    return InitFmBase(fm, activeSegment);
+    return InitFmBase(ls, fm, activeSegment);
 }
 
-bool InitFmBase(FmSettings& fm, int activeSegment) {
-    const LaunchState& ls = launch();
+bool InitFmBase(const LaunchState& ls, FmSettings& fm, int activeSegment) {
     // Written where FP-segment mode keeps it, read from "Settings" when the host gave no carrier.
     FmExchange::DeviationKey devKey{ls.fpSegMode};
     FmExchange::DeviationKey readKey = devKey;
@@ -112,7 +113,7 @@ bool InitFmBase(FmSettings& fm, int activeSegment) {
         devKey.number = fm.fmFuncMode;
         readKey = {false, fm.fmFuncMode};
         std::string baseKey;
-        if (descrHas("FmComposer", "FmBase", &baseKey)) {
+        if (descrHas(ls.descrFile, "FmComposer", "FmBase", &baseKey)) {
             fm.base = FmExchange::ReadCarrier(baseKey, 6100000);
             if (!carrierFits(fm.base, FmExchange::WhereCarrier(baseKey), "6100000"))
                 fm.base = 6100000;
@@ -162,18 +163,17 @@ bool InitFmBase(FmSettings& fm, int activeSegment) {
     return true;
 }
 
-bool DecideFmAbstractMode() {
-    const LaunchState& ls = launch();
+bool DecideFmAbstractMode(const LaunchState& ls) {
     std::string isAbstr;
-    if (descrHas("FmComposer", "IsAbstr", &isAbstr) && EqualsNoCase(isAbstr, "NO"))
+    if (descrHas(ls.descrFile, "FmComposer", "IsAbstr", &isAbstr) && EqualsNoCase(isAbstr, "NO"))
         return false;
     if (ls.fpSegMode)
         return false;
     return ProfileNumberIn(ls.descrFile, "PtSize", 0, "FmComposer", kAbsent) != 4;
 }
 
-DeviationChange ApplyDeviation(FmSettings& fm, std::string_view boxText, int activeSegment) {
-    const LaunchState& ls = launch();
+DeviationChange ApplyDeviation(const LaunchState& ls, FmSettings& fm, std::string_view boxText,
+                               int activeSegment) {
     std::string text(boxText.substr(0, 20));
     double d = std::strtod(text.c_str(), nullptr);
     double low = fm.base - d / 2, high = fm.base + d / 2;
@@ -190,7 +190,7 @@ DeviationChange ApplyDeviation(FmSettings& fm, std::string_view boxText, int act
         return {true, text};
     }
     FmExchange::DeviationKey key;
-    if (!descrHas("FmComposer", "FmBase"))
+    if (!descrHas(ls.descrFile, "FmComposer", "FmBase"))
         key.number = fm.fmFuncMode;
     FmExchange::StoreDeviation(key, text, fm.fmFuncMode == 0, FmStreamText(high),
                                FmStreamText(low));

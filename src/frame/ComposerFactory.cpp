@@ -9,16 +9,16 @@ ComposerChoice MakeComposer(const LaunchState& state) {
     ComposerChoice choice;
     switch (state.composerId) {
     case kFmComposer:
-        choice.composer = std::make_unique<FmComposer>();
+        choice.composer = std::make_unique<FmComposer>(state);
         break;
     case kPulseComposer: {
-        auto pulse = std::make_unique<PulseComposer>();
+        auto pulse = std::make_unique<PulseComposer>(state);
         choice.pulse = pulse.get();
         choice.composer = std::move(pulse);
         break;
     }
     default:
-        choice.composer = std::make_unique<Composer>();
+        choice.composer = std::make_unique<Composer>(state);
         break;
     }
     return choice;

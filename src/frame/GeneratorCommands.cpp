@@ -40,7 +40,7 @@ bool RunGeneratorCommand(WeDoc& doc, int id, QWidget* parent, DocGeneratorTarget
     else
         dialog = std::make_unique<WaveParamDlg>(static_cast<Shape>(id - kCmdSine), target, parent);
     dialog->exec();
-    RemoveFile(WaveBackupPath());
+    RemoveFile(WaveBackupPath(doc.session().tmpFolder));
     if (closed)
         closed();
     return true;

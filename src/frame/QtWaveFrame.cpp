@@ -40,8 +40,8 @@ QtWaveFrame::QtWaveFrame(MainFrame& frame, Composer& composer)
     InstallDocumentCommands(frame_, *doc_);
     recent_ = std::make_unique<RecentFileMenu>(
         frame_, composer_.recentFilesSection(), [this](const std::string& path) {
-            DialogChoice choice =
-                ResolveTypedName(path, -1, DialogKind::Open, CurrentFormatTable());
+            DialogChoice choice = ResolveTypedName(path, -1, DialogKind::Open,
+                                                   CurrentFormatTable(composer_.session()));
             Show(prompter(), choice.refused);
             OpenWaveFile(frame_, *doc_, choice);
         });
@@ -104,13 +104,13 @@ void QtWaveFrame::addCommands() {
         frame_.setCommand(kCmdChannel1 + i, {[doc, i] { doc->SelectChannel(i); },
                                              {},
                                              [doc, i] { return doc->activeChannel() == i; }});
-    frame_.setCommand(kCmdAdditionalBits, {[this, doc] {
-                                               ShowAdditionalBitsDialog(&frame_,
-                                                                        doc->segTableSection(),
-                                                                        doc->activeSegment());
-                                           },
-                                           {},
-                                           {}});
+    frame_.setCommand(kCmdAdditionalBits,
+                      {[this, doc] {
+                           ShowAdditionalBitsDialog(&frame_, doc->session().descrFile,
+                                                    doc->segTableSection(), doc->activeSegment());
+                       },
+                       {},
+                       {}});
 }
 
 void QtWaveFrame::rereadFmSettings() {

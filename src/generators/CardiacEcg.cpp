@@ -1,15 +1,14 @@
 #include "generators/CardiacEcg.h"
 
 #include "app/FileUtil.h"
-#include "app/LaunchState.h"
 #include "app/Printf.h"
-#include "app/ProfileFile.h"
 #include "app/Prompter.h"
 #include "app/SharedWork.h"
 #include "app/StoredNumber.h"
 #include "generators/GeneratorSettings.h"
 #include "generators/ShapeFormulas.h"
 #include "host/HostLink.h"
+#include "host/InstrumentDescription.h"
 
 #include <algorithm>
 #include <cmath>
@@ -145,7 +144,7 @@ CardiacEcgModel::CardiacEcgModel(GeneratorTarget& target) : target_(target) {
 
 void CardiacEcgModel::Open() {
     target_.backupForDialog();
-    const auto entries = profile::SectionEntries(launch().descrFile, "TdWav_Cardiac");
+    const auto entries = CardiacSettings(target_.composer().session().descrFile);
     for (const auto& [key, value] : entries) {
         for (int i = 0; i < kFieldCount; ++i)
             if (EqualsNoCase(key, kSpecs[i].key))
@@ -198,7 +197,8 @@ CardiacEcgModel::Outcome CardiacEcgModel::Validate() {
     }
     clock_ = EcgSampleClock(static_cast<double>(target_.samples().size()), v[kRate]);
     // The clock line holds the default, lowest and highest clock.
-    const double lowest = DescribedNumber("ParmLst", "Sclk", 1, 0);
+    const double lowest =
+        DescribedNumber(target_.composer().session().descrFile, "ParmLst", "Sclk", 1, 0);
     if (clock_ < lowest &&
         ask(target_.prompts(), "Warning",
             "The ratio of (wavelength * Rate / 60) conflicts with the minimum sample clock "
@@ -214,8 +214,10 @@ bool CardiacEcgModel::Generate() {
     target_.restoreDialogBackup();
     EcgShape e{values_[kH1], values_[kH2], values_[kH3], values_[kH4], values_[kW1],
                values_[kW2], values_[kW3], values_[kT0], values_[kT1], values_[kT2]};
-    const double vMin = DescribedNumber("Axis", "Vpts", 0, 0);
-    const double vMax = DescribedNumber("Axis", "Vpts", 1, 0);
+    const double vMin =
+        DescribedNumber(target_.composer().session().descrFile, "Axis", "Vpts", 0, 0);
+    const double vMax =
+        DescribedNumber(target_.composer().session().descrFile, "Axis", "Vpts", 1, 0);
     Samples& wave = target_.samples();
     const std::unique_ptr<Progress> shown = target_.startProgress();
     Progress& progress = shown ? *shown : NoProgress();
@@ -244,11 +246,11 @@ CardiacEcgModel::Outcome CardiacEcgModel::Accept() {
         return o;
     if (!Generate())
         return Outcome::Refused;
-    profile::Transaction t(launch().descrFile);
+    DescribedEntries fields;
     for (int i = 0; i < kFieldCount; ++i)
-        t.write("TdWav_Cardiac", kSpecs[i].key, texts_[i]);
-    t.write("TdWav_Cardiac", "ForceRate", forceRate ? "1" : "0");
-    t.commit();
+        fields.emplace_back(kSpecs[i].key, texts_[i]);
+    fields.emplace_back("ForceRate", forceRate ? "1" : "0");
+    StoreCardiacSettings(target_.composer().session().descrFile, fields);
     if (forceRate)
         SendToExchangeHost(strprintf("cmd=:FREQ:RAST %Lf", static_cast<long double>(clock_)));
     target_.keepGenerated();

@@ -35,6 +35,10 @@ std::string DocGeneratorTarget::undoFile() const {
     return doc_.undoFile();
 }
 
+std::string DocGeneratorTarget::waveFolder() const {
+    return doc_.limits().waveFolder;
+}
+
 bool DocGeneratorTarget::commitPoints(Progress& progress) {
     return doc_.CommitEdit(progress);
 }

@@ -28,6 +28,7 @@ class DocGeneratorTarget : public GeneratorTarget {
     const Composer& composer() const override;
     std::string undoFile() const override;
     Prompter& prompts() override { return prompts_; }
+    std::string waveFolder() const override;
     void redraw() override;
     std::unique_ptr<Progress> startProgress() override;
     void markAnchors(double start, double end) override;

@@ -38,9 +38,10 @@ std::string SettingNumber(double v) {
     return strprintf("%.15g", v);
 }
 
-std::vector<double> DescribedNumbers(const char* section, const char* key) {
+std::vector<double> DescribedNumbers(const std::string& descr, const char* section,
+                                     const char* key) {
     std::vector<double> numbers;
-    auto line = profile::GetValue(launch().descrFile, section, key);
+    auto line = profile::GetValue(descr, section, key);
     if (!line)
         return numbers;
     std::istringstream in(*line);
@@ -55,8 +56,9 @@ std::vector<double> DescribedNumbers(const char* section, const char* key) {
     return numbers;
 }
 
-double DescribedNumber(const char* section, const char* key, size_t index, double def) {
-    auto numbers = DescribedNumbers(section, key);
+double DescribedNumber(const std::string& descr, const char* section, const char* key, size_t index,
+                       double def) {
+    auto numbers = DescribedNumbers(descr, section, key);
     return index < numbers.size() ? numbers[index] : def;
 }
 

@@ -25,8 +25,10 @@ std::string SettingNumber(double v);
 
 // The numbers of a description-file line after its leading words ("SCLK 100e6 10 250e6" gives
 // 100e6, 10 and 250e6); empty when the key is absent.
-std::vector<double> DescribedNumbers(const char* section, const char* key);
+std::vector<double> DescribedNumbers(const std::string& descr, const char* section,
+                                     const char* key);
 // One of them, or def when the line is shorter.
-double DescribedNumber(const char* section, const char* key, size_t index, double def);
+double DescribedNumber(const std::string& descr, const char* section, const char* key, size_t index,
+                       double def);
 
 } // namespace tw

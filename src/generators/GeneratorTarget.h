@@ -26,6 +26,8 @@ struct GeneratorTarget {
     virtual std::string undoFile() const = 0;
     // Where the generator's refusals and questions go: the boxes of the dialog's user.
     virtual Prompter& prompts() = 0;
+    // The document's wave folder (ends in '/'): formulas name its waves without the folder.
+    virtual std::string waveFolder() const { return {}; }
     // Writes the working file, marks the segment modified and repaints; the dialog's backup
     // keeps the wave from before the dialog through it. False when cancelled or failed.
     bool commitEdit(Progress& progress = NoProgress());

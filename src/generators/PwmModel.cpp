@@ -75,16 +75,16 @@ std::string PwmModel::Label(const std::string& key) const {
     return key;
 }
 
-PwmInstrument PwmModel::LoadInstrument() {
+PwmInstrument PwmModel::LoadInstrument(const std::string& descr) {
     PwmInstrument i;
-    i.maxSclk = DescribedNumber("ParmLst", "Sclk", 2, 0);
-    i.minSegment = DescribedNumber("Axis", "HRange", 1, 0);
-    i.memory = DescribedNumber("Axis", "HRange", 2, 0);
-    i.granularity = DescribedNumber("Axis", "resFactor", 0, 1);
-    i.amplMin = DescribedNumber("ParmLst", "Ampl", 0, 0);
-    i.amplMax = DescribedNumber("ParmLst", "Ampl", 1, 0);
-    i.codeSpan =
-        std::trunc(DescribedNumber("Axis", "Vpts", 1, 0) - DescribedNumber("Axis", "Vpts", 0, 0));
+    i.maxSclk = DescribedNumber(descr, "ParmLst", "Sclk", 2, 0);
+    i.minSegment = DescribedNumber(descr, "Axis", "HRange", 1, 0);
+    i.memory = DescribedNumber(descr, "Axis", "HRange", 2, 0);
+    i.granularity = DescribedNumber(descr, "Axis", "resFactor", 0, 1);
+    i.amplMin = DescribedNumber(descr, "ParmLst", "Ampl", 0, 0);
+    i.amplMax = DescribedNumber(descr, "ParmLst", "Ampl", 1, 0);
+    i.codeSpan = std::trunc(DescribedNumber(descr, "Axis", "Vpts", 1, 0) -
+                            DescribedNumber(descr, "Axis", "Vpts", 0, 0));
     return i;
 }
 
@@ -151,7 +151,7 @@ bool PwmModel::CheckInputs(PwmInput& in) {
         return Refuse("Mod_Index", period ? "(1 - Mod. Index/200 + Mod. Offset/100) should be >= 0"
                                           : "Pulse Width * (1 - Mod. Index/2 + Mod. Offset) must "
                                             "be greater or equal to 0");
-    const PwmInstrument inst = LoadInstrument();
+    const PwmInstrument inst = LoadInstrument(target_.composer().session().descrFile);
     if (!(1 / in.pulsePeriod < 0.4 * inst.maxSclk))
         return Refuse("Pulse_Period", period ? "Pulse Period must be longer than 2.5 / maximum SCLK"
                                              : "Pulse Frequency must be less than maximum SCLK / "
@@ -169,7 +169,7 @@ PwmStatus PwmModel::Calculate() {
     PwmInput in;
     if (!CheckInputs(in))
         return PwmStatus::Refused;
-    const PwmInstrument inst = LoadInstrument();
+    const PwmInstrument inst = LoadInstrument(target_.composer().session().descrFile);
     PwmPlan plan;
     const PwmResult r = PlanPwm(in, inst, plan, target_.prompts());
     if (r.status != PwmStatus::Ok) {
@@ -219,7 +219,7 @@ PwmStatus PwmModel::CalculateAndDownload() {
     std::vector<std::int32_t> aligned(points.size());
     for (size_t j = 0; j < points.size(); ++j)
         aligned[j] = points[(static_cast<size_t>(start) + j) % points.size()];
-    const std::string file = launch().tmpFolder + "PulseWave.tmp";
+    const std::string file = target_.composer().session().tmpFolder + "PulseWave.tmp";
     if (!WriteNativeFile(file, aligned, PointLayout::Int16)) {
         ask(target_.prompts(), launch().appName, "Cannot write " + file);
         return PwmStatus::Refused;

@@ -36,7 +36,7 @@ class PwmModel {
     const PwmPlan& plan() const { return plan_; }
     const PwmWave& wave() const { return wave_; }
 
-    static PwmInstrument LoadInstrument();
+    static PwmInstrument LoadInstrument(const std::string& descr);
 
     const GeneratorTarget& target() const { return target_; }
 

@@ -12,8 +12,8 @@
 
 namespace tw {
 
-std::string WaveBackupPath() {
-    return launch().tmpFolder + "orgWave.tmp";
+std::string WaveBackupPath(const std::string& tmpFolder) {
+    return tmpFolder + "orgWave.tmp";
 }
 
 namespace {
@@ -45,7 +45,7 @@ bool GeneratorTarget::backupForDialog() {
     backup_ = {samples().pending() ? std::string() : pointsHeldBy(), false, 0, {}};
     if (!backup_.file.empty())
         return true;
-    backup_ = {WaveBackupPath(), true, 0, {}};
+    backup_ = {WaveBackupPath(composer().session().tmpFolder), true, 0, {}};
     return samples().WriteFile(backup_.file, BackupLayout(*this)).ok();
 }
 
@@ -53,7 +53,7 @@ bool GeneratorTarget::backupForDialog() {
 bool GeneratorTarget::copyBackup() {
     if (backup_.copied)
         return true;
-    const std::string copy = WaveBackupPath();
+    const std::string copy = WaveBackupPath(composer().session().tmpFolder);
     if (!CopyFileOver(backup_.file, copy) ||
         (!backup_.kept.empty() &&
          !TransferBytes(copy, backup_.keptFirst * StoredBytes(samples()), backup_.kept, true)))

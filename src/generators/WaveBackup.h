@@ -16,6 +16,6 @@ struct DialogBackup {
     std::string kept; // the stored points' bytes from keptFirst on, where file changed since
 };
 
-std::string WaveBackupPath(); // tmp folder + "orgWave.tmp"
+std::string WaveBackupPath(const std::string& tmpFolder); // + "orgWave.tmp"
 
 } // namespace tw

@@ -77,7 +77,7 @@ void WaveParamModel::Open() {
 
 void WaveParamModel::Initialise() {
     using Stored = ExchangeFile::WaveParameters;
-    const std::string& descr = launch().descrFile;
+    const std::string& descr = target_.composer().session().descrFile;
     const std::string par = target_.composer().waveParSection();
     const double w = Wavelength();
     const double lo = target_.lowerLevel();
@@ -217,8 +217,8 @@ void WaveParamModel::Cancel() {
 }
 
 void WaveParamModel::Default() {
-    const auto lines =
-        profile::SectionEntries(launch().descrFile, target_.composer().waveDefaultsSection());
+    const auto lines = profile::SectionEntries(target_.composer().session().descrFile,
+                                               target_.composer().waveDefaultsSection());
     std::vector<std::pair<std::string, std::string>> defaults;
     for (const auto& [key, line] : lines) {
         if (EqualsNoCase(key, "Equ")) {

@@ -4,6 +4,7 @@
 #include "app/LaunchState.h"
 #include "app/PointLimits.h"
 #include "app/Printf.h"
+#include "app/ProfileFile.h"
 #include "app/ProfileStore.h"
 #include "app/StoredNumber.h"
 
@@ -39,13 +40,13 @@ bool has(const std::string& file, const char* section, const char* key) {
 
 // Reads key first from the model file (quietly), then from the description file (reported).
 // `from` names the file the value came from.
-std::string modelFirst(const std::string& modelFile, const char* section, const char* key,
-                       std::string& from) {
+std::string modelFirst(const std::string& descr, const std::string& modelFile, const char* section,
+                       const char* key, std::string& from) {
     std::string v;
     from = modelFile;
     if (FileExists(modelFile) && ProfileRecord(section, key, v, 260, modelFile, true))
         return v;
-    from = launch().descrFile;
+    from = descr;
     ProfileRecord(section, key, v, 260, from, false);
     return v;
 }
@@ -64,9 +65,9 @@ double checkedWavelength(double points, double most, double fallback, const Stor
                                             static_cast<long long>(fallback), where));
 }
 
-void readWavelengths(InstrumentLimits& lim, std::size_t pointBytes) {
+void readWavelengths(const std::string& descr, InstrumentLimits& lim, std::size_t pointBytes) {
     std::string from;
-    std::istringstream hrange(modelFirst(lim.modelFile, "Axis", "HRange", from));
+    std::istringstream hrange(modelFirst(descr, lim.modelFile, "Axis", "HRange", from));
     double initial = 0, low = 0, high = 0;
     hrange >> initial >> low >> high;
     StoredKey where{from, "Axis", "HRange"};
@@ -78,17 +79,13 @@ void readWavelengths(InstrumentLimits& lim, std::size_t pointBytes) {
 }
 
 // Wave folders are named for the resolution: without a code range there is none to name.
-void setWaveFolder(const InstrumentLimits& lim) {
-    const LaunchState& ls = launch();
+void setWaveFolder(const LaunchState& ls, InstrumentLimits& lim) {
     std::string grouping;
     ProfileRecord("StartUp", "ForceYresWaveGrouping", grouping, 260, ls.generalIni, true);
-    if (lim.resolutionBits == 0 || (!grouping.empty() && !EqualsNoCase(grouping, "Yes"))) {
-        SetWaveFolder("");
+    if (lim.resolutionBits == 0 || (!grouping.empty() && !EqualsNoCase(grouping, "Yes")))
         return;
-    }
-    std::string folder = ls.tmpFolder + strprintf("Wav%dbit/", lim.resolutionBits);
-    CreateFolder(folder);
-    SetWaveFolder(folder);
+    lim.waveFolder = ls.tmpFolder + strprintf("Wav%dbit/", lim.resolutionBits);
+    CreateFolder(lim.waveFolder);
 }
 
 // Small whole-number settings of the description file: `def` when absent, reported and `def`
@@ -124,8 +121,7 @@ bool CodeRangeFits(double vMin, double vMax) {
            vMax <= INT32_MAX && vMax - vMin <= 4294967295.0;
 }
 
-bool ReadCodeRange(const std::string& key, double& vMin, double& vMax) {
-    const std::string& descr = launch().descrFile;
+bool ReadCodeRange(const std::string& descr, const std::string& key, double& vMin, double& vMax) {
     std::string v;
     double low = 0, high = 0;
     if (!ProfileRecord("Axis", key.c_str(), v, 260, descr, false)) {
@@ -146,8 +142,7 @@ bool ReadCodeRange(const std::string& key, double& vMin, double& vMax) {
     return true;
 }
 
-InstrumentLimits LoadInstrumentDescription(std::size_t pointBytes) {
-    const LaunchState& ls = launch();
+InstrumentLimits LoadInstrumentDescription(const LaunchState& ls, std::size_t pointBytes) {
     const std::string& descr = ls.descrFile;
     InstrumentLimits lim;
     std::string v;
@@ -171,16 +166,16 @@ InstrumentLimits LoadInstrumentDescription(std::size_t pointBytes) {
         lim.pattSyncTable = EqualsNoCase(v, "PattTbl");
     lim.moduleChans = has(descr, "Instrument", "ModuleChans");
 
-    readWavelengths(lim, pointBytes);
+    readWavelengths(descr, lim, pointBytes);
     std::string from;
-    std::string segments = modelFirst(lim.modelFile, "ParmLst", "AcSeg", from);
+    std::string segments = modelFirst(descr, lim.modelFile, "ParmLst", "AcSeg", from);
     ReadBoundedRange(segments, {from, "ParmLst", "AcSeg"}, 0, kMaxSegmentNumber, lim.segmentMin,
                      lim.segmentMax);
 
-    ReadCodeRange(ExchangeFile::Settings::Wfmt().value_or("Vpts"), lim.vMin, lim.vMax);
+    ReadCodeRange(descr, ExchangeFile::Settings::Wfmt().value_or("Vpts"), lim.vMin, lim.vMax);
     lim.codeSpan = std::trunc(lim.vMax - lim.vMin);
     lim.resolutionBits = ResolutionBits(lim.vMin, lim.vMax);
-    setWaveFolder(lim);
+    setWaveFolder(ls, lim);
 
     lim.resFactor = describedCount(descr, "resFactor" + ExchangeFile::Settings::Rsclk(), "Axis",
                                    static_cast<int>(kMaxWavePoints), 2);
@@ -189,6 +184,21 @@ InstrumentLimits LoadInstrumentDescription(std::size_t pointBytes) {
     lim.patSyncFactor =
         describedCount(descr, "patSyncFactor", "WaveDown", static_cast<int>(kMaxWavePoints), 2);
     return lim;
+}
+
+namespace {
+constexpr const char* kCardiacSection = "TdWav_Cardiac";
+}
+
+DescribedEntries CardiacSettings(const std::string& descr) {
+    return profile::SectionEntries(descr, kCardiacSection);
+}
+
+bool StoreCardiacSettings(const std::string& descr, const DescribedEntries& entries) {
+    profile::Transaction t(descr);
+    for (const auto& [key, value] : entries)
+        t.write(kCardiacSection, key, value);
+    return t.commit();
 }
 
 } // namespace tw

@@ -1,10 +1,13 @@
 #pragma once
+#include "app/LaunchState.h"
 #include "app/StoredNumber.h"
 #include "host/ExchangeFile.h"
 
 #include <cstddef>
 
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace tw {
 
@@ -32,6 +35,7 @@ struct InstrumentLimits {
     double vMin = 0, vMax = 0;
     double codeSpan = 0; // whole part of vMax - vMin
     int resolutionBits = 0;
+    std::string waveFolder; // named for the resolution, ends in '/'; "" when none is used
 };
 
 // A code range the program takes: finite, vMin < vMax, both within the 32-bit points, and a
@@ -45,13 +49,13 @@ int ResolutionBits(double vMin, double vMax);
 // Reads the code range of section "Axis", key `key` of the description file. A missing key is
 // reported by the profile store, a range that does not fit names the key; either leaves 0 0
 // and gives false.
-bool ReadCodeRange(const std::string& key, double& vMin, double& vMax);
+bool ReadCodeRange(const std::string& descr, const std::string& key, double& vMin, double& vMax);
 
 // The instrument description load, for points of pointBytes bytes in memory: no wavelength may
 // ask for more of them than the machine's memory holds. Also reads the active channel and
-// segment (storing the segment back as 1 when absent) and sets the launch state's wave folder
-// (created). The FM composer reads its FM limits afterwards.
-InstrumentLimits LoadInstrumentDescription(std::size_t pointBytes = 2);
+// segment (storing the segment back as 1 when absent) and the wave folder (created). The FM
+// composer reads its FM limits afterwards.
+InstrumentLimits LoadInstrumentDescription(const LaunchState& session, std::size_t pointBytes = 2);
 
 // Reads "two words, then two numbers" range lines such as "[ParmLst] AcSeg".
 bool ReadRangeLine(const std::string& text, double& low, double& high);
@@ -60,6 +64,12 @@ bool ReadRangeLine(const std::string& text, double& low, double& high);
 // reported, naming `where`, and read as 0 0 (false).
 bool ReadBoundedRange(const std::string& text, const StoredKey& where, double low, double high,
                       double& first, double& second);
+
+// The cardiac generator's last fields, which the description file keeps ("TdWav_Cardiac"), and
+// their rewrite in one go.
+using DescribedEntries = std::vector<std::pair<std::string, std::string>>;
+DescribedEntries CardiacSettings(const std::string& descr);
+bool StoreCardiacSettings(const std::string& descr, const DescribedEntries& entries);
 
 // FM points are 32-bit frequencies: no FM frequency range may pass this.
 inline constexpr double kMostFmPoint = 2147483647.0;

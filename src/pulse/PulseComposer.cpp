@@ -28,8 +28,9 @@ int storedChannel(int fallback) {
 }
 } // namespace
 
-PulseComposer::PulseComposer()
-    : limits(LoadPulseLimits()), editor(limits, *this), activeChannel_(storedChannel(0)) {
+PulseComposer::PulseComposer(const LaunchState& session)
+    : Composer(session), limits(LoadPulseLimits()), editor(limits, *this),
+      activeChannel_(storedChannel(0)) {
     view.Load(activeChannel_);
     editor.OpenSection();
     std::string rise;

@@ -34,7 +34,7 @@ std::string PulseTrainTitle(int channel);
 class PulseComposer : public PulseEditorHost, public Composer {
   public:
     // Loads the limits, the active channel, the view state (a fresh train if none) and the editor.
-    PulseComposer();
+    explicit PulseComposer(const LaunchState& session);
     ~PulseComposer() override;
     PulseComposer(const PulseComposer&) = delete;
     PulseComposer& operator=(const PulseComposer&) = delete;

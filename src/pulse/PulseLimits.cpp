@@ -103,7 +103,7 @@ PulseLimits LoadPulseLimits() {
         lim.wlIncrement = static_cast<int>(CheckedWhole(*res, 1, most, 2, {descr, "Axis", resKey}));
 
     double vMin = 0, vMax = 0;
-    if (ReadCodeRange("Vpts" + ExchangeFile::Settings::Wfmt().value_or(""), vMin, vMax)) {
+    if (ReadCodeRange(descr, "Vpts" + ExchangeFile::Settings::Wfmt().value_or(""), vMin, vMax)) {
         lim.vHalf = vMax;
         lim.codeBits = ResolutionBits(vMin, vMax);
     }

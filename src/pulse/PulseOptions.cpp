@@ -7,6 +7,7 @@
 #include "app/Prompter.h"
 #include "app/StoredNumber.h"
 #include "host/ExchangeFile.h"
+#include "host/PulseExchange.h"
 #include "pulse/TrainModel.h"
 
 #include <cmath>
@@ -22,8 +23,8 @@ std::string general(const char* key) {
     return v;
 }
 
-std::optional<std::string> forcedClockKey(const char* key) {
-    return profile::GetValue(launch().exchangeFile, kForcedClockSection, key);
+ForcedClock forcedClock() {
+    return ReadForcedClock(launch().exchangeFile);
 }
 
 bool parseNumber(const std::string& text, double& value) {
@@ -76,9 +77,10 @@ PulseOptions LoadPulseOptions(const PulseLimits& limits, int channel) {
     o.sequencedModes = limits.sequencedModes;
     o.timeUnit = TimeUnitIndex(ReadTrainRootNumber(channel, "tmUnitInd", 1));
     o.levelUnit = LevelUnitIndex(ReadTrainRootNumber(channel, "voltInd", 0));
-    o.forceClock = LeadingNumber(forcedClockKey("frcSclk_toVal"), 0) == 1;
-    if (auto stored = forcedClockKey("forceSclk"))
-        o.forcedClock = *stored;
+    const ForcedClock forced = forcedClock();
+    o.forceClock = forced.on;
+    if (forced.clock)
+        o.forcedClock = *forced.clock;
     else
         o.forcedClock = EngNumberText(ExchangeFile::Settings::SampleClock(channel, 0), 9);
     if (auto yRes = LeadingValue(general("yRes")))
@@ -97,8 +99,7 @@ bool StorePulseOptions(const PulseOptions& o, const PulseLimits& limits, int cha
     TrainEdit e(channel);
     e.setRoot("tmUnitInd", strprintf("%d", o.timeUnit));
     e.setRoot("voltInd", strprintf("%d", o.levelUnit));
-    e.raw().write(kForcedClockSection, "frcSclk_toVal", o.forceClock ? "1" : "0");
-    e.raw().write(kForcedClockSection, "forceSclk", o.forcedClock);
+    StoreForcedClock(e.raw(), {o.forceClock, o.forcedClock});
     return e.commit();
 }
 
@@ -108,9 +109,8 @@ std::string OptionsSummary() {
                                         "Section per Segment"};
     const char* name = mode >= 0 && mode <= 2 ? names[mode] : "Not defined";
     std::string clock = "Disable";
-    auto stored = forcedClockKey("forceSclk");
-    if (LeadingNumber(forcedClockKey("frcSclk_toVal"), 0) == 1 && stored)
-        clock = *stored;
+    if (const ForcedClock forced = forcedClock(); forced.on && forced.clock)
+        clock = *forced.clock;
     return strprintf("Options: Operation mode= %s.       Forced SCLK=", name) + clock;
 }
 

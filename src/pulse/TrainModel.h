@@ -1,5 +1,6 @@
 #pragma once
 #include "app/ProfileFile.h"
+#include "host/PulseExchange.h"
 #include "pulse/TrainBounds.h"
 
 #include <optional>
@@ -20,8 +21,6 @@ std::string TrainSectionName(int channel, int i);
 std::string CellKey(std::string_view rowName, int row, int column);
 // Reads "<rowName><r>-sub<c>" in any letter case.
 bool ParseCellKey(std::string_view key, std::string_view rowName, int& row, int& column);
-// The forced-clock keys stay in the first channel's root whatever the active channel.
-inline constexpr const char* kForcedClockSection = "PulseRoot-ch1";
 
 // The first number of a stored value (the profile store's number rule), or def; a number that
 // is not finite counts as none.

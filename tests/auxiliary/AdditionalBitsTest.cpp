@@ -13,7 +13,7 @@ TEST(AdditionalBits, KeysAndLabelsFollowTheFirstMarkerBitAndTheSegment) {
     test::Sandbox box;
     box.set(box.descr(), "WaveDown", "MarkBit0", "4");
     box.set(box.exchange(), "Settings", "AcSeg", "3");
-    AdditionalBits bits = LoadAdditionalBits("SegmTbl-ch0", 1);
+    AdditionalBits bits = LoadAdditionalBits(box.descr(), "SegmTbl-ch0", 1);
     EXPECT_EQ(bits.Label(0), "B5");
     EXPECT_EQ(bits.Label(1), "B6");
     EXPECT_EQ(bits.segment, 3);
@@ -29,26 +29,26 @@ TEST(AdditionalBits, KeysAndLabelsFollowTheFirstMarkerBitAndTheSegment) {
 
     // Another segment reads and writes its own keys.
     box.set(box.exchange(), "Settings", "AcSeg", "4");
-    const AdditionalBits other = LoadAdditionalBits("SegmTbl-ch0", 1);
+    const AdditionalBits other = LoadAdditionalBits(box.descr(), "SegmTbl-ch0", 1);
     EXPECT_EQ(other.list[0], "");
     EXPECT_FALSE(other.inverted[1]);
     box.set(box.exchange(), "Settings", "AcSeg", "3");
-    const AdditionalBits again = LoadAdditionalBits("SegmTbl-ch0", 1);
+    const AdditionalBits again = LoadAdditionalBits(box.descr(), "SegmTbl-ch0", 1);
     EXPECT_EQ(again.list[0], "27, 124; 250, 256;");
     EXPECT_TRUE(again.inverted[1]);
 }
 
 TEST(AdditionalBits, DefaultLabelsAndMarkerSettings) {
     test::Sandbox box;
-    EXPECT_EQ(LoadAdditionalBits("SegmTbl-ch0", 1).Label(0), "B13 ");
-    MarkerBitSettings s = ReadMarkerBitSettings();
+    EXPECT_EQ(LoadAdditionalBits(box.descr(), "SegmTbl-ch0", 1).Label(0), "B13 ");
+    MarkerBitSettings s = ReadMarkerBitSettings(box.descr());
     EXPECT_FALSE(s.inUse);
     EXPECT_EQ(s.bit0, 12);
     EXPECT_EQ(s.bit1, 13);
     box.set(box.descr(), "WaveDown", "UseMarkBits", "YES");
     box.set(box.descr(), "WaveDown", "MarkBit1", "15");
     box.set(box.descr(), "WaveDown", "mrkSectWd", "3");
-    s = ReadMarkerBitSettings();
+    s = ReadMarkerBitSettings(box.descr());
     EXPECT_TRUE(s.inUse);
     EXPECT_EQ(s.bit0, 12);
     EXPECT_EQ(s.bit1, 15);

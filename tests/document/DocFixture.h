@@ -63,7 +63,7 @@ inline std::string Int16Bytes(const std::vector<std::int16_t>& values) {
 // The FM composer's document forms without its settings: the channel set-up does nothing and
 // the marker points are what a test makes them.
 struct BareFmComposer : FmComposer {
-    BareFmComposer() : FmComposer(false) {}
+    explicit BareFmComposer(const LaunchState& session) : FmComposer(session, false) {}
     std::function<void(WeDoc&)> markers;
     bool SetUpChannel(WeDoc&) override { return true; }
     void ComputeMarkers(WeDoc& d) override {
@@ -80,9 +80,9 @@ class DocFixture : public ::testing::Test {
   protected:
     explicit DocFixture(int composerId = 0) : box(composerId) {
         if (composerId == kFmComposer)
-            composer = std::make_unique<BareFmComposer>();
+            composer = std::make_unique<BareFmComposer>(box.session());
         else
-            composer = std::make_unique<Composer>();
+            composer = std::make_unique<Composer>(box.session());
     }
     Sandbox box;
     HostRecorder link{"Consolia"};
@@ -92,7 +92,7 @@ class DocFixture : public ::testing::Test {
 
     // Replaces the composer the document is started with.
     template <class C> C& use() {
-        auto made = std::make_unique<C>();
+        auto made = std::make_unique<C>(box.session());
         C& c = *made;
         composer = std::move(made);
         return c;

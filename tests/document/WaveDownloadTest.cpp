@@ -46,19 +46,11 @@ TEST_F(WaveDownloadTest, GeneratedWaveIsCommittedAndDownloadedToItsSegment) {
 
 TEST_F(WaveDownloadTest, FamilyAndCombinedModeChangeTheSegmentCommand) {
     start();
-    SetLaunchState([] {
-        LaunchState s = launch();
-        s.family = "K2290";
-        return s;
-    }());
+    box.session().family = "K2290";
     doc->SetWavelength(256);
     EXPECT_EQ(download(), "Cmd=1 256\nWav=" + box.tmp() + "TemS1.wa0");
 
-    SetLaunchState([] {
-        LaunchState s = launch();
-        s.family = "TW2000";
-        return s;
-    }());
+    box.session().family = "TW2000";
     doc->SelectChannel(1);
     doc->SetWavelength(512);
     box.set(box.exchange(), "Settings", "DwnMode", "1");
@@ -168,7 +160,7 @@ TEST(PulseComposerDownload, GoesToThePulseTrainDownload) {
     test::HostRecorder link{"Consolia"};
     box.set(box.exchange(), "AppTits", "AC", "Consolia");
     {
-        PulseComposer pulse;
+        PulseComposer pulse{box.session()};
         box.write("Consolia/tmp/stale.wav", "x");
         int result = pulse.Download();
         EXPECT_TRUE(result == kDownloadStopped || result == kDownloadImpossible ||

@@ -27,11 +27,12 @@ void TypeWhenShown(int filterIndex, const QString& name, QStringList* filtersSee
 
 TEST(WaveFileDialogTest, SaveCompletesTheNameFromTheFilterAndRemembersIt) {
     test::Sandbox box;
-    SetWaveFolder(box.root() + "/");
     FileDialogMemory memory;
+    memory.waveFolder = box.root() + "/";
     QStringList filters;
     TypeWhenShown(2, "sine", &filters);
-    DialogChoice choice = ChooseWaveFile(nullptr, DialogKind::Save, "/x/old.wav", memory);
+    DialogChoice choice = ChooseWaveFile(nullptr, DialogKind::Save, "/x/old.wav", memory,
+                                         CurrentFormatTable(box.session()));
     ASSERT_EQ(filters.size(), 7);
     EXPECT_EQ(filters[3], "Positive format (16-bit only) (*.pwav ) (*.pwav)");
     EXPECT_EQ(choice.path, box.root() + "/sine.csv");
@@ -47,7 +48,7 @@ TEST(WaveFileDialogTest, ListsTheRowsOfTheRunningComposersTable) {
         for (DialogKind kind : {DialogKind::Open, DialogKind::Save}) {
             QStringList expected;
             QStringList patterns;
-            for (const FileFormat* f : DialogFormats(CurrentFormatTable(), kind)) {
+            for (const FileFormat* f : DialogFormats(CurrentFormatTable(box.session()), kind)) {
                 const std::string_view filter = f->filter;
                 const auto bar = filter.find('|');
                 const QString pattern = QString::fromStdString(std::string(filter.substr(bar + 1)));
@@ -67,7 +68,8 @@ TEST(WaveFileDialogTest, ListsTheRowsOfTheRunningComposersTable) {
                 dialog->reject();
             });
             FileDialogMemory memory;
-            EXPECT_TRUE(ChooseWaveFile(nullptr, kind, "", memory).path.empty());
+            EXPECT_TRUE(ChooseWaveFile(nullptr, kind, "", memory, CurrentFormatTable(box.session()))
+                            .path.empty());
             EXPECT_EQ(filters, expected) << composer;
             // The original entries, then NumPy (and for the standard composer MATLAB and
             // the audio WAV); the Open dialogs end with all supported files.

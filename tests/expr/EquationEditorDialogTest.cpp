@@ -18,6 +18,7 @@ class EquationEditorDialogTest : public ::testing::Test {
   protected:
     test::ExprSandbox box;
     test::MemoryTarget doc{box.prompts, 100, 7};
+    EquationEditorDialogTest() { doc.waves = box.waves; }
 
     static QString cell(const QTableView* table, int row, int column) {
         return table->model()->index(row, column).data().toString();

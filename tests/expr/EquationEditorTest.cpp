@@ -19,7 +19,8 @@ class EquationEditorTest : public ::testing::Test {
     test::ExprSandbox box;
     test::MemoryTarget doc{box.prompts, 1000, 7};
     EquationEditor editor{doc};
-    std::string stateFile() const { return EquationStateFile(); }
+    EquationEditorTest() { doc.waves = box.waves; }
+    std::string stateFile() const { return EquationStateFile(box.session().tmpFolder); }
     void open(double start, double end, double lo, double hi, double cycles = 1) {
         for (auto [key, v] : {std::pair{"Prv_bgn", start},
                               {"Prv_end", end},

@@ -19,6 +19,7 @@ class ExprParserTest : public ::testing::Test {
     void SetUp() override {
         parser.amp = 8191;
         parser.per = 1000;
+        parser.waveFolder = box.waves;
     }
     std::vector<std::string> Tokens(const std::string& text) {
         std::vector<std::string> out;

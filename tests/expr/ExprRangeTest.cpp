@@ -14,6 +14,7 @@ class ExprRangeTest : public ::testing::Test {
     test::ExprSandbox box;
     ExprParser parser;
     std::vector<std::int32_t> points = std::vector<std::int32_t>(20, -1);
+    ExprRangeTest() { parser.waveFolder = box.waves; }
 
     bool Run(const std::string& formula, ExprRange range) {
         return Show(box.prompts, EvaluateOverRange(parser, formula, formula, range, points));

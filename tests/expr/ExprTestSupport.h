@@ -17,7 +17,6 @@ struct ExprSandbox : Sandbox {
     ExprSandbox() {
         waves = root() + "/waves/";
         CreateFolder(waves);
-        SetWaveFolder(waves);
     }
     // A native file of 16-bit little-endian samples, plus extra trailing bytes.
     std::string wave(const std::string& name, const std::vector<std::int16_t>& samples,

@@ -180,6 +180,7 @@ TEST(ProgramRunTest, LongRangesStoreWhatTheSingleLoopsStored) {
         wave[i] = static_cast<std::int16_t>(i * 37 % 2001 - 1000);
     box.wave("w.wav", wave);
     ExprParser parser;
+    parser.waveFolder = box.waves;
     const long n = 300000;
     for (const std::string formula :
          {"amp*sin(omg*p)+0.25*amp*cos(3*omg*p)", "0*(150000-p)+w.wav*3-p/7",

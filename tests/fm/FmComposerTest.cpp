@@ -79,7 +79,7 @@ TEST_F(FmComposerTest, OpenedFrequenciesSetTheRangeAndARefusedDeviationShowsTheO
     EXPECT_EQ(exch("Settings", "FmCarFrq"), "175000000");
 
     // In abstract mode the points are no frequencies: the range stays.
-    FmComposer abstract(true);
+    FmComposer abstract(box.session(), true);
     WeDoc second(abstract, box.prompts);
     ASSERT_TRUE(abstract.ApplyDeviation(second, "2e6").accepted);
     ASSERT_TRUE(second.Open({file, 0}));

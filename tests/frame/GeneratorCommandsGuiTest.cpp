@@ -158,7 +158,7 @@ TEST_F(GeneratorMenuTest, MenuCommandRunsTheDialogAndRemovesItsBackup) {
     EXPECT_TRUE(frame->action(kCmdPwm)->isEnabled());
 
     run(kCmdSquare, [](QDialog& dialog) { dialog.reject(); });
-    EXPECT_FALSE(FileExists(WaveBackupPath()));
+    EXPECT_FALSE(FileExists(WaveBackupPath(box.session().tmpFolder)));
     EXPECT_EQ(ReadWholeFile(doc.pathName()).value_or(""), before);
     EXPECT_FALSE(RunGeneratorCommand(doc, kCmdEquation, nullptr));
 }

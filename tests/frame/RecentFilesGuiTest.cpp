@@ -33,7 +33,8 @@ std::string CopySine(const test::Sandbox& box, const std::string& name) {
 
 bool OpenFile(WeDoc& doc, const std::string& path) {
     return doc.Open(
-        {path, ResolveTypedName(path, -1, DialogKind::Open, CurrentFormatTable()).code});
+        {path,
+         ResolveTypedName(path, -1, DialogKind::Open, CurrentFormatTable(doc.session())).code});
 }
 
 QStringList FileMenuItems(MainFrame& f) {

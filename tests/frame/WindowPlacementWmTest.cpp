@@ -128,7 +128,9 @@ TEST(WindowsOnScreen, TheOpenDialogShowsEveryColumn) {
         dialog->reject();
     });
     FileDialogMemory memory;
-    EXPECT_TRUE(ChooseWaveFile(&frame, DialogKind::Open, "", memory).path.empty());
+    EXPECT_TRUE(
+        ChooseWaveFile(&frame, DialogKind::Open, "", memory, CurrentFormatTable(box.session()))
+            .path.empty());
 }
 
 } // namespace

@@ -3,7 +3,6 @@
 // ranges longer than the wave files, so that a read outside a file shows under the address
 // sanitizer.
 #include "app/FileUtil.h"
-#include "app/LaunchState.h"
 #include "app/Prompter.h"
 #include "expr/ExprParser.h"
 #include "expr/ExprRange.h"
@@ -28,6 +27,8 @@ struct Silent : Prompter {
     }
 };
 
+std::string waveFolder; // where the operands live
+
 void Setup() {
     static bool done = false;
     if (done)
@@ -39,9 +40,7 @@ void Setup() {
     std::filesystem::create_directories(folder);
     std::ofstream(folder / "a.wav", std::ios::binary).write("\x01\x00\xff\x7f\x00\x80", 6);
     std::ofstream(folder / "b.wav", std::ios::binary).write("\x05", 1); // no whole sample
-    LaunchState s = launch();
-    s.waveFolder = folder.string() + "/";
-    SetLaunchState(s);
+    waveFolder = folder.string() + "/";
 }
 
 void Same(const EvalResult& a, const EvalResult& b) {
@@ -63,6 +62,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     std::vector<std::vector<double>> aliases = {{}, {1, -2, 3}, {0.5}};
     ExprParser parser;
+    parser.waveFolder = waveFolder;
     parser.SetAliases(&aliases, options & 3);
     parser.ShortestWave(text, 100);
 

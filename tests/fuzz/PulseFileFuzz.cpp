@@ -45,7 +45,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzz::WriteBytes(pls, fuzz::AsText(data, size));
     profile::ClearCache();
 
-    PulseComposer composer;
+    PulseComposer composer{launch()};
     composer.Open(pls);
     composer.Trace();
     composer.SectionList();

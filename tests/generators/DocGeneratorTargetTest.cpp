@@ -59,10 +59,10 @@ TEST_F(DocGeneratorTargetTest, TheBackupIsTheDocumentsFileAndOneUndoReturnsToIt)
         SCOPED_TRACE(std::to_string(c.last) + (c.commitDuringDialog ? " committed" : ""));
         start();
         fill(-300);
-        RemoveFile(WaveBackupPath());
+        RemoveFile(WaveBackupPath(box.session().tmpFolder));
         DocGeneratorTarget target(*doc, box.prompts);
         squareOver(target, c.last, c.commitDuringDialog);
-        EXPECT_EQ(FileExists(WaveBackupPath()), c.copied);
+        EXPECT_EQ(FileExists(WaveBackupPath(box.session().tmpFolder)), c.copied);
         EXPECT_EQ(ReadWholeFile(doc->pathName()).value_or("").size(), originalBytes.size());
         const auto generated = test::Values(doc->samples());
         // The backup outlives OK: the equation editor evaluates from it again.

@@ -17,8 +17,8 @@ struct MemoryTarget : GeneratorTarget {
     int commits = 0, redraws = 0, lengthChanges = 0;
     double anchorStart = -1, anchorEnd = -1;
 
-    Composer standardComposer;
-    FmComposer fmComposer{false};
+    Composer standardComposer{launch()};
+    FmComposer fmComposer{launch(), false};
 
     Prompter& asked; // the test's scripted answers
 
@@ -36,6 +36,8 @@ struct MemoryTarget : GeneratorTarget {
         return fm ? static_cast<const Composer&>(fmComposer) : standardComposer;
     }
     std::string undoFile() const override { return launch().tmpFolder + "UndoTD.wav"; }
+    std::string waves; // the wave folder
+    std::string waveFolder() const override { return waves; }
     bool commitPoints(Progress&) override {
         ++commits;
         return true;

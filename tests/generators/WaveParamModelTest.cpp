@@ -42,7 +42,7 @@ TEST_F(WaveParamModelTest, OpensFromTheDescriptionFileAndWritesMissingDefaults) 
     EXPECT_EQ(doc.anchorEnd, 999);
 
     // The backup holds the wave as it was, 2 bytes a point.
-    EXPECT_EQ(FileSize(WaveBackupPath()), 2000);
+    EXPECT_EQ(FileSize(WaveBackupPath(box.session().tmpFolder)), 2000);
     WaveParamModel exp(Shape::Exponent, doc);
     exp.Open();
     EXPECT_TRUE(exp.fields()[6].checkBox);
@@ -150,7 +150,7 @@ TEST(WaveParamModelFmTest, FmComposerUsesItsOwnSectionsAndAbstractLevels) {
     doc.upper = 1999;
     WaveParamModel m(Shape::Square, doc);
     m.Open();
-    EXPECT_EQ(FileSize(WaveBackupPath()), 400);
+    EXPECT_EQ(FileSize(WaveBackupPath(box.session().tmpFolder)), 400);
     m.fields()[2].text = "1000";
     m.fields()[3].text = "1999";
     ASSERT_TRUE(m.Accept());

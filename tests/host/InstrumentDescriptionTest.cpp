@@ -15,7 +15,7 @@ namespace {
 
 TEST(InstrumentDescription, SampleInstrumentWithDefaults) {
     test::Sandbox box;
-    InstrumentLimits lim = LoadInstrumentDescription();
+    InstrumentLimits lim = LoadInstrumentDescription(box.session());
     EXPECT_EQ(lim.channels, 2);
     EXPECT_EQ(lim.model, "TW2014");
     EXPECT_EQ(lim.initialWavelength, 1000);
@@ -27,15 +27,15 @@ TEST(InstrumentDescription, SampleInstrumentWithDefaults) {
     EXPECT_EQ(lim.resolutionBits, 14);
     EXPECT_EQ(lim.resFactor, 4);
     EXPECT_EQ(lim.segTableSection, "SegmTbl-ch0");
-    EXPECT_EQ(launch().waveFolder, box.tmp() + "Wav14bit/");
-    EXPECT_TRUE(FileExists(launch().waveFolder));
+    EXPECT_EQ(lim.waveFolder, box.tmp() + "Wav14bit/");
+    EXPECT_TRUE(FileExists(lim.waveFolder));
     EXPECT_TRUE(box.prompts.asked.empty());
 }
 
 TEST(InstrumentDescription, ModelFileFirstForHRangeOnly) {
     test::Sandbox box;
     box.write("Consolia/tmp/TW2014.ini", "[Axis]\nHRange=2048 32 4096\n");
-    InstrumentLimits lim = LoadInstrumentDescription();
+    InstrumentLimits lim = LoadInstrumentDescription(box.session());
     EXPECT_EQ(lim.initialWavelength, 2048);
     EXPECT_EQ(lim.wavelengthMax, 4096);
     EXPECT_EQ(lim.segmentMax, 16384) << "AcSeg still comes from the description file";
@@ -45,24 +45,24 @@ TEST(InstrumentDescription, RsclkWfmtAndWaveGrouping) {
     test::Sandbox box;
     box.set(box.exchange(), "Settings", "Rsclk", "2");
     box.set(box.exchange(), "Settings", "Wfmt", "Vpts12");
-    InstrumentLimits lim = LoadInstrumentDescription();
+    InstrumentLimits lim = LoadInstrumentDescription(box.session());
     EXPECT_EQ(lim.resFactor, 8);
     EXPECT_EQ(lim.vMax, 4095);
     EXPECT_EQ(lim.resolutionBits, 12);
-    EXPECT_EQ(launch().waveFolder, box.tmp() + "Wav12bit/");
+    EXPECT_EQ(lim.waveFolder, box.tmp() + "Wav12bit/");
 
     box.set(box.exchange(), "Settings", "Rsclk", "7");
     box.set(box.root() + "/Consolia/General/General.ini", "StartUp", "ForceYresWaveGrouping", "No");
-    lim = LoadInstrumentDescription();
+    lim = LoadInstrumentDescription(box.session());
     EXPECT_EQ(lim.resFactor, 2) << "no resFactor7 key: the default increment";
-    EXPECT_EQ(launch().waveFolder, "");
+    EXPECT_EQ(lim.waveFolder, "");
 }
 
 TEST(InstrumentDescription, ActiveSegmentFromTheChannelsEntry) {
     test::Sandbox box;
     box.set(box.exchange(), "Settings", "ActiveCh", "1");
     box.set(box.exchange(), "Settings", "AcSeg", "3 5");
-    InstrumentLimits lim = LoadInstrumentDescription();
+    InstrumentLimits lim = LoadInstrumentDescription(box.session());
     EXPECT_EQ(lim.active.channel, 1);
     EXPECT_EQ(lim.active.segment, 5);
 }
@@ -71,7 +71,7 @@ TEST(InstrumentDescription, WavelengthsBeyondWhatTheMachineCanHoldAreRefused) {
     test::Sandbox box;
     box.set(box.descr(), "Axis", "HRange", "1000000000000 16 1000000000000");
     // Before the check the document asked for a trillion points and threw std::bad_alloc.
-    Composer standard;
+    Composer standard{box.session()};
     WeDoc doc(standard, box.prompts);
     const std::size_t most = MemoryPointLimit(2);
     const std::string mostText = std::to_string(most);
@@ -95,7 +95,7 @@ TEST(InstrumentDescription, WavelengthsBeyondWhatTheMachineCanHoldAreRefused) {
 
     box.prompts.clear();
     box.write("Consolia/tmp/TW2014.ini", "[Axis]\nHRange=4000000000 -1 1e999\n");
-    InstrumentLimits lim = LoadInstrumentDescription();
+    InstrumentLimits lim = LoadInstrumentDescription(box.session());
     EXPECT_EQ(lim.initialWavelength, 1024);
     EXPECT_EQ(lim.wavelengthMin, 0);
     EXPECT_EQ(lim.wavelengthMax, static_cast<double>(most));
@@ -107,13 +107,13 @@ TEST(InstrumentDescription, WavelengthsBeyondWhatTheMachineCanHoldAreRefused) {
     box.prompts.clear();
     box.write("Consolia/tmp/TW2014.ini",
               "[Axis]\nHRange=1000 16 " + std::to_string(MemoryPointLimit(4) + 1) + "\n");
-    lim = LoadInstrumentDescription(4);
+    lim = LoadInstrumentDescription(box.session(), 4);
     EXPECT_EQ(lim.wavelengthMax, static_cast<double>(MemoryPointLimit(4)));
     EXPECT_EQ(box.prompts.asked.size(), 1u);
 
     box.prompts.clear();
     box.write("Consolia/tmp/TW2014.ini", "[Axis]\nHRange=268435456 16 268435456\n");
-    lim = LoadInstrumentDescription();
+    lim = LoadInstrumentDescription(box.session());
     EXPECT_EQ(lim.initialWavelength, 268435456) << "256M points are taken";
     EXPECT_TRUE(box.prompts.asked.empty());
 }
@@ -124,14 +124,14 @@ TEST(InstrumentDescription, OutOfRangeChannelSegmentAndCodeNumbersAreRefused) {
     box.set(box.exchange(), "Settings", "AcSeg", "1e12 4");
     box.set(box.descr(), "Axis", "Vpts", "-1e300 1e300");
     box.set(box.descr(), "ParmLst", "AcSeg", "Segment Number 1 1e12");
-    InstrumentLimits lim = LoadInstrumentDescription();
+    InstrumentLimits lim = LoadInstrumentDescription(box.session());
     EXPECT_EQ(lim.active.channel, 0);
     EXPECT_EQ(lim.active.segment, 1);
     EXPECT_EQ(lim.segTableSection, "SegmTbl-ch0");
     EXPECT_EQ(lim.segmentMax, 0);
     EXPECT_EQ(lim.vMin, 0);
     EXPECT_EQ(lim.vMax, 0);
-    EXPECT_EQ(launch().waveFolder, "") << "no resolution, no wave folder";
+    EXPECT_EQ(lim.waveFolder, "") << "no resolution, no wave folder";
     EXPECT_FALSE(FileExists(box.tmp() + "Wav0bit"));
     ASSERT_EQ(box.prompts.asked.size(), 4u);
     EXPECT_EQ(box.prompts.asked[0].text,
@@ -153,10 +153,10 @@ TEST(InstrumentDescription, OutOfRangeChannelSegmentAndCodeNumbersAreRefused) {
     box.set(box.exchange(), "Instrument", "Channels", "1e12");
     box.set(box.descr(), "ParmLst", "AcSeg", "Segment Number 1 16384");
     box.set(box.descr(), "Axis", "Vpts", "-2147483648 2147483647");
-    lim = LoadInstrumentDescription();
+    lim = LoadInstrumentDescription(box.session());
     EXPECT_EQ(lim.active.channel, 0);
     EXPECT_EQ(lim.active.segment, 3);
-    EXPECT_EQ(launch().waveFolder, box.tmp() + "Wav32bit/") << "a 32-bit DAC is the widest";
+    EXPECT_EQ(lim.waveFolder, box.tmp() + "Wav32bit/") << "a 32-bit DAC is the widest";
     ASSERT_EQ(box.prompts.asked.size(), 2u);
     EXPECT_TRUE(box.prompts.sawText("Key=Channels\nValue 1000000000000 is out of range 1..64"));
     EXPECT_TRUE(box.prompts.sawText("Key=ActiveCh\nValue 2 is out of range 0..0; 0 is used."));
@@ -164,7 +164,7 @@ TEST(InstrumentDescription, OutOfRangeChannelSegmentAndCodeNumbersAreRefused) {
     for (const char* range : {"0 4294967296", "5 5", "nan 7", "7 3"}) {
         box.prompts.clear();
         box.set(box.descr(), "Axis", "Vpts", range);
-        InstrumentLimits refused = LoadInstrumentDescription();
+        InstrumentLimits refused = LoadInstrumentDescription(box.session());
         EXPECT_EQ(refused.vMax, 0) << range;
         EXPECT_EQ(refused.resolutionBits, 0) << range;
         EXPECT_TRUE(box.prompts.sawText("Key=Vpts\nThe code range")) << range;

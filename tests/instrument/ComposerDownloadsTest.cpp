@@ -70,7 +70,7 @@ std::vector<Holds> PulseDownload(ComposerRun& run, int mode) {
     // High 100 us, low 60 us, played twice: sequenced modes cut it into several segments.
     test::WriteTrain({{kLinkFormat, 2, {{1, 100e-6}, {-1, 60e-6}}}}, 2, 0);
     WriteGeneralSetting("forceSingSeg", std::to_string(mode % 5), kPulseSettings);
-    auto composer = std::make_unique<PulseComposer>();
+    auto composer = std::make_unique<PulseComposer>(run.box.session());
     PulseComposer& pulse = *composer;
     run.start(std::move(composer));
     PulseComposerListener accepts;
@@ -88,7 +88,7 @@ const Row kRows[] = {
     {"standard",
      0,
      [](ComposerRun& run) -> std::vector<Holds> {
-         WeDoc& doc = run.start(std::make_unique<Composer>());
+         WeDoc& doc = run.start(std::make_unique<Composer>(run.box.session()));
          int segment = 2; // the next after the last defined
          CheckSegmentNumber(doc, segment);
          run.compose(1000, 1);
@@ -99,7 +99,7 @@ const Row kRows[] = {
     {"two-channel",
      0,
      [](ComposerRun& run) -> std::vector<Holds> {
-         WeDoc& doc = run.start(std::make_unique<Composer>());
+         WeDoc& doc = run.start(std::make_unique<Composer>(run.box.session()));
          run.compose(512, 1);
          doc.SelectChannel(1);
          run.compose(512, 2);
@@ -112,7 +112,7 @@ const Row kRows[] = {
     {"FM",
      kFmComposer,
      [](ComposerRun& run) -> std::vector<Holds> {
-         WeDoc& doc = run.start(std::make_unique<FmComposer>());
+         WeDoc& doc = run.start(std::make_unique<FmComposer>(run.box.session()));
          run.compose(1024, 3);
          DownloadWaveform(doc);
          return {{0, {run.file("FmDef.wvf")}}};
@@ -123,7 +123,7 @@ const Row kRows[] = {
      [](ComposerRun& run) -> std::vector<Holds> {
          run.box.useFpSegments(2);
          run.box.set(run.box.exchange(), "Settings", "ModCarFrq", "100e6");
-         WeDoc& doc = run.start(std::make_unique<FmComposer>());
+         WeDoc& doc = run.start(std::make_unique<FmComposer>(run.box.session()));
          run.compose(300, 4);
          DownloadWaveform(doc);
          const std::string sent = run.link.sent.back();

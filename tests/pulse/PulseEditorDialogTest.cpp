@@ -52,7 +52,7 @@ class PulseEditorDialogTest : public ::testing::Test {
 
 TEST_F(PulseEditorDialogTest, CellsAreEditedInPlaceAndRefusalsPutTheOldTextBack) {
     test::WriteTrain({{kLinkFormat, 1, {{1, 2e-6}, {-1, 3e-6}}}});
-    PulseComposer composer;
+    PulseComposer composer{box.session()};
     PulseEditorDialog dialog(composer);
     dialog.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
@@ -93,7 +93,7 @@ struct ProgressWatch : QObject {
 
 TEST_F(PulseEditorDialogTest, ALongSectionIsReadWithTheProgressBarRunning) {
     test::WriteTrain({{kLinkFormat, 1, std::vector<test::BuiltRow>(300, {1, 1e-6})}});
-    PulseComposer composer;
+    PulseComposer composer{box.session()};
     QWidget frame;
     QtPulseWindows windows(composer, &frame, {});
     composer.ShowEditor(true);
@@ -115,7 +115,7 @@ TEST_F(PulseEditorDialogTest, ALongSectionIsReadWithTheProgressBarRunning) {
 
 TEST_F(PulseEditorDialogTest, FormatAndRepeatRefusalsRestoreTheControls) {
     test::WriteTrain({{kLinkFormat, 1, {{1, 2e-6}}}});
-    PulseComposer composer;
+    PulseComposer composer{box.session()};
     PulseEditorDialog dialog(composer);
     dialog.show();
     auto* points = dialog.findChild<QRadioButton*>();

@@ -39,6 +39,7 @@ Sandbox::Sandbox(int composerId, bool withExchangeFile) : root_(MakeTempFolder("
         s.descrFile = descr_;
         s.family = "TW2000";
     }
+    session_ = s;
     SetLaunchState(s);
     profile::ClearCache();
     setPrompter(&prompts);
@@ -66,10 +67,9 @@ Sandbox::~Sandbox() {
     fs::remove_all(root_, ec);
 }
 
-void Sandbox::useFpSegments(int segment, const std::string& range) const {
-    LaunchState s = launch();
-    s.fpSegMode = true;
-    SetLaunchState(s);
+void Sandbox::useFpSegments(int segment, const std::string& range) {
+    session_.fpSegMode = true;
+    SetLaunchState(session_);
     set(exchange(), "Settings", "FPSeg", std::to_string(segment));
     set(descr_, "ParmLst", "FPSeg", range);
 }

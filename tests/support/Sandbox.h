@@ -1,4 +1,5 @@
 #pragma once
+#include "app/LaunchState.h"
 #include "support/ScriptedPrompter.h"
 
 #include <optional>
@@ -18,6 +19,9 @@ class Sandbox {
     Sandbox(const Sandbox&) = delete;
     Sandbox& operator=(const Sandbox&) = delete;
 
+    // The session a test hands to what it builds; a test may change it afterwards.
+    const LaunchState& session() const { return session_; }
+    LaunchState& session() { return session_; }
     const std::string& root() const { return root_; } // the application-data folder
     std::string tmp() const;                          // its Consolia/tmp/
     std::string exchange() const;                     // the exchange file
@@ -30,13 +34,14 @@ class Sandbox {
 
     // FP-segment mode, as a description file with an "FPSeg" range starts it, with `segment`
     // the active FP segment in the exchange file.
-    void useFpSegments(int segment, const std::string& range = "FP Segment 1 256") const;
+    void useFpSegments(int segment, const std::string& range = "FP Segment 1 256");
 
     ScriptedPrompter prompts;
 
   private:
     std::string root_;
     std::string descr_;
+    LaunchState session_;
     std::vector<std::pair<std::string, std::optional<std::string>>> savedEnv_;
 };
 

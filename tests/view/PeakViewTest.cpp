@@ -22,7 +22,7 @@ namespace {
 const QColor kTrace(255, 255, 240);
 
 struct QuietFmComposer : FmComposer {
-    QuietFmComposer() : FmComposer(true) {}
+    explicit QuietFmComposer(const LaunchState& session) : FmComposer(session, true) {}
     bool SetUpChannel(WeDoc&) override { return true; }
     void ComputeMarkers(WeDoc&) override {}
 };
@@ -30,7 +30,7 @@ struct QuietFmComposer : FmComposer {
 class PeakViewTest : public ::testing::Test {
   protected:
     std::unique_ptr<test::Sandbox> box = std::make_unique<test::Sandbox>();
-    std::unique_ptr<Composer> composer = std::make_unique<Composer>();
+    std::unique_ptr<Composer> composer = std::make_unique<Composer>(box->session());
     std::unique_ptr<WeDoc> doc;
     std::unique_ptr<WeditVw> view;
 
@@ -132,7 +132,7 @@ TEST_F(PeakViewTest, MarkerBitsStayOutOfThePeaks) {
 TEST_F(PeakViewTest, FmAbstractModeDrawsThePeaksThroughTheSecondMapping) {
     box.reset();
     box = std::make_unique<test::Sandbox>(kFmComposer);
-    composer = std::make_unique<QuietFmComposer>();
+    composer = std::make_unique<QuietFmComposer>(box->session());
     Show(std::size_t{1} << 20, 300000000);
     // The first mapping's range, which the abstract trace does not use.
     doc->FrameValues(250000000, 350000000);

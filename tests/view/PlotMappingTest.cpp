@@ -101,9 +101,9 @@ TEST(ScaleTexts, PointRangesCountPointsAndFoldKilo) {
 
 TEST(ScaleTexts, EachComposerNamesItsOwnUnits) {
     test::Sandbox box(2);
-    Composer wave;
-    FmComposer fm(false);
-    PulseComposer pulse;
+    Composer wave{box.session()};
+    FmComposer fm(box.session(), false);
+    PulseComposer pulse{box.session()};
     const ScaleTexts standard = MakeScaleTexts(0, 16383, -8192, 8191, UnitsForComposer(wave, 0));
     EXPECT_EQ(standard.horizontal, "Horizontal Scale: 16kPts [1.6kPts/Div]");
     EXPECT_EQ(standard.vertical, "Vertical Scale: 16kPts  [2kPts/Div]");

@@ -56,8 +56,9 @@ std::string FontPrint() {
 
 // The FM composer without its settings file: the channel set-up leaves the document alone.
 struct QuietFmComposer : FmComposer {
-    explicit QuietFmComposer(bool abstract, std::vector<std::int32_t> markers = {})
-        : FmComposer(abstract) {
+    QuietFmComposer(const LaunchState& session, bool abstract,
+                    std::vector<std::int32_t> markers = {})
+        : FmComposer(session, abstract) {
         markers_.indices = std::move(markers);
     }
     bool SetUpChannel(WeDoc&) override { return true; }
@@ -186,7 +187,7 @@ TEST_F(PlotPixelsTest, StandardComposer) {
         {"standard-1k-print-2000x1400", 2000, 1400, anchored, true},
     };
     for (const Scene& scene : scenes) {
-        Composer composer;
+        Composer composer{launch()};
         CheckDocument(kStandardComposer, composer, scene,
                       [](WeDoc& doc) { FillWave(doc, 1000, 7000, 0); });
     }
@@ -199,7 +200,7 @@ TEST_F(PlotPixelsTest, StandardComposerLongWaves) {
          [](WeditVw& v, WeDoc*) { v.zoomTo(1000000, 1000999); }},
     };
     for (const Scene& scene : scenes) {
-        Composer composer;
+        Composer composer{launch()};
         CheckDocument(kStandardComposer, composer, scene,
                       [](WeDoc& doc) { FillWave(doc, std::size_t{1} << 22, 7000, 0); });
     }
@@ -215,7 +216,7 @@ TEST_F(PlotPixelsTest, StandardComposerMaskedBits) {
     };
     const Scene bits{"standard-bits-900x560", 900, 560,
                      [](WeditVw& v, WeDoc*) { Anchors(v, 100, 1900); }};
-    Composer composer;
+    Composer composer{launch()};
     CheckDocument(kStandardComposer, composer, bits, fill);
     const Scene types{"standard-types-900x560", 900, 560};
     CheckDocument(kStandardComposer, composer, types, fill);
@@ -227,7 +228,7 @@ TEST_F(PlotPixelsTest, FmComposer) {
         FillWave(doc, 3000, 90000000, 500000000);
     };
     for (bool abstract : {false, true}) {
-        QuietFmComposer composer(abstract, {0, 250, 1000, 2999});
+        QuietFmComposer composer(launch(), abstract, {0, 250, 1000, 2999});
         const Scene screen{abstract ? "fm-abstract-1000x600" : "fm-1000x600", 1000, 600,
                            [](WeditVw& v, WeDoc*) { Anchors(v, 500, 2500); }};
         CheckDocument(kFmComposer, composer, screen, fill);
@@ -247,14 +248,14 @@ TEST_F(PlotPixelsTest, PulseComposer) {
         test::WriteTrain({{kLinkFormat, 1, {{0, 1e-3}, {0.5, 2e-3}, {0, 1e-3}}},
                           {kLinkFormat, 3, {{0.2, 1e-3}, {-0.3, 1e-3}}}},
                          1);
-        PulseComposer composer;
+        PulseComposer composer{box.session()};
         WeditVw view(composer);
         view.setPulseComposer(&composer);
         Check(view, nullptr, scene);
     }
     test::Sandbox empty(kPulseComposer);
     test::WriteTrain({}, 1);
-    PulseComposer composer;
+    PulseComposer composer{launch()};
     WeditVw view(composer);
     view.setPulseComposer(&composer);
     Check(view, nullptr, {"pulse-empty-640x400", 640, 400});

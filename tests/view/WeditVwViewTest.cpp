@@ -28,7 +28,7 @@ const QColor kTraceShaded(255 ^ 29, 255 ^ 29, 240 ^ 9);
 class WeditVwTest : public ::testing::Test {
   protected:
     test::Sandbox box;
-    Composer composer;
+    Composer composer{box.session()};
     std::unique_ptr<WeDoc> doc;
     std::unique_ptr<WeditVw> view;
 

@@ -244,6 +244,7 @@ int Eval(const Options& o) {
     FirstMessagePrompter messages;
     setPrompter(&messages);
     ExprParser parser;
+    parser.waveFolder = launch().waveFolder;
     ExprRange range;
     range.end = o.points - 1;
     range.lo = o.lo;

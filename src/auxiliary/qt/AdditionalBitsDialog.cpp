@@ -12,9 +12,9 @@
 
 namespace tw {
 
-bool ShowAdditionalBitsDialog(QWidget* parent, const std::string& segTableSection,
-                              int activeSegment) {
-    AdditionalBits bits = LoadAdditionalBits(segTableSection, activeSegment);
+bool ShowAdditionalBitsDialog(QWidget* parent, const std::string& descr,
+                              const std::string& segTableSection, int activeSegment) {
+    AdditionalBits bits = LoadAdditionalBits(descr, segTableSection, activeSegment);
     QDialog dialog(parent);
     dialog.setWindowTitle("Additional Bits Editor");
     auto* grid = new QGridLayout(&dialog);

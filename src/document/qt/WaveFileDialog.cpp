@@ -31,8 +31,7 @@ void SizeForColumns(QFileDialog& dialog, QWidget* parent) {
 } // namespace
 
 DialogChoice ChooseWaveFile(QWidget* parent, DialogKind kind, const std::string& fileName,
-                            FileDialogMemory& memory) {
-    const FormatTable& table = CurrentFormatTable();
+                            FileDialogMemory& memory, const FormatTable& table) {
     QStringList filters;
     QStringList displays;
     // The pattern goes in a trailing "( )" for Qt to match on; the display text is shown alone.

@@ -312,7 +312,7 @@ bool EquationEditorDialog::confirmBar() {
 
 QString EquationEditorDialog::chooseWithDialog(const QString& caption, const QString& filter,
                                                bool save) {
-    const QString folder = Text(launch().waveFolder);
+    const QString folder = Text(model_.waveFolder());
     if (!save)
         return QFileDialog::getOpenFileName(this, caption, folder, filter);
     QFileDialog dialog(this, caption, folder, filter);

@@ -205,7 +205,7 @@ int WeditVw::sampleTextWidth() const {
 
 MarkerBitMask WeditVw::traceMask() {
     if (!markerBitsRead_) {
-        markerBits_ = ReadMarkerBitSettings();
+        markerBits_ = ReadMarkerBitSettings(composer_.session().descrFile);
         markerBitsRead_ = true;
     }
     if (!doc_)
