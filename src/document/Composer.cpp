@@ -22,6 +22,11 @@ std::string Composer::modifKey(int segment, int channel) const {
     return ExchangeFile::Segments::SavedKey(segment, channel);
 }
 
+const ValueScale& Composer::valueScale() const {
+    static constexpr ValueScale codes(ValueScale::Unit::Code);
+    return codes;
+}
+
 const FmLimits& Composer::fmLimits() const {
     static const FmLimits none;
     return none;

@@ -18,10 +18,10 @@ struct GeneratorTarget {
     virtual Samples& samples() = 0;
     virtual double lowerLevel() const = 0;
     virtual double upperLevel() const = 0;
-    virtual bool isFm() const = 0;
-    virtual bool abstractLevels() const = 0; // the FM composer's 0..10^9 scale
     // The composer the wave belongs to: its settings sections and its files' point layout.
     virtual const Composer& composer() const = 0;
+    // What the points' values stand for.
+    const ValueScale& valueScale() const { return composer().valueScale(); }
     virtual std::string undoFile() const = 0;
     // Writes the working file, marks the segment modified and repaints; the dialog's backup
     // keeps the wave from before the dialog through it. False when cancelled or failed.

@@ -19,16 +19,17 @@ struct MemoryTarget : GeneratorTarget {
 
     Composer standardComposer;
     FmComposer fmComposer{false};
+    FmComposer abstractComposer{true};
 
     explicit MemoryTarget(size_t n = 1000, std::int32_t fill = 0) { stored.Assign(n, fill); }
     Samples& samples() override { return stored; }
     std::vector<std::int32_t> wave() const { return Values(stored); }
     double lowerLevel() const override { return lower; }
     double upperLevel() const override { return upper; }
-    bool isFm() const override { return fm; }
-    bool abstractLevels() const override { return abstract; }
     const Composer& composer() const override {
-        return fm ? static_cast<const Composer&>(fmComposer) : standardComposer;
+        return abstract ? static_cast<const Composer&>(abstractComposer)
+               : fm     ? static_cast<const Composer&>(fmComposer)
+                        : standardComposer;
     }
     std::string undoFile() const override { return launch().tmpFolder + "UndoTD.wav"; }
     bool commitPoints(Progress&) override {
