@@ -36,8 +36,4 @@ int Composer::Download(WeDoc& doc) {
     return SendTraceDownload(doc);
 }
 
-int Composer::instrumentButtons(double channels) const {
-    return channels < 2 ? 2 : channels < 3 ? 4 : 6;
-}
-
 } // namespace tw

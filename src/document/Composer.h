@@ -88,22 +88,11 @@ class Composer {
     virtual std::string waveOperandFilter() const { return "Binary   (*.wav)|*.wav||"; }
 
     // The view.
-    virtual const char* sampleText() const { return "23456"; } // sizes the left margin
     virtual std::string horizontalUnit() const { return "Pts"; }
     virtual std::string verticalUnit() const { return "Pts"; }
 
-    // The frame.
-    virtual int parameterTemplate() const { return 1340; } // the wave parameter bar's form
-    virtual int instrumentButtons(double channels) const;  // Download, Clear memory, channels
-    virtual std::string placementKey() const { return "Rect"; }
-    // Pixels the default window position moves right when no placement is stored.
-    virtual int placementShift() const { return 0; }
-    // The application profile's section of the File menu's recent files.
-    virtual std::string recentFilesSection() const { return "RecentFiles"; }
-    // The cardiac and pulse-width generators.
-    virtual bool cardiacAndPwm() const { return true; }
-    // The FM markers table and its bar; the function mode picks the stored table.
-    virtual bool fmMarkers() const { return false; }
+    // What the frame's parameter bar and FM markers dialog show and take (the frame's own
+    // differences are its FrameProfile). The function mode picks the stored markers table.
     virtual int fmFuncMode() const { return 0; }
     // The points of the current wave the FM markers stand at, and how many of the table's
     // values lie within the range (ComputeMarkers keeps them in step).

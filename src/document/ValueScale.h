@@ -30,6 +30,8 @@ class ValueScale {
     double equationFactor(double lower, double upper) const;
     // What an equation computes: "Amplitude" or "Frequency".
     const char* quantity() const { return centredCodes() ? "Amplitude" : "Frequency"; }
+    // The widest value the vertical scale shows: it sizes the view's left margin.
+    const char* widestText() const { return centredCodes() ? "23456" : "2.2345678"; }
 
   private:
     Unit unit_;

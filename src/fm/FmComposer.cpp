@@ -107,10 +107,6 @@ std::string FmComposer::modifKey(int segment, int /*channel*/) const {
     return ExchangeFile::Segments::SavedKey(segment);
 }
 
-int FmComposer::parameterTemplate() const {
-    return launch().fpSegMode ? 1343 : 1341;
-}
-
 bool FmComposer::followsHostSettings() const {
     return !launch().fpSegMode;
 }

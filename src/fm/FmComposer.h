@@ -62,15 +62,7 @@ class FmComposer : public Composer {
     bool tracesAndPatterns() const override { return false; }
     // Mid-scale until the channel set-up puts the carrier there (or keeps it in abstract mode).
     std::int32_t initialPoint() const override { return initialPoint_; }
-    const char* sampleText() const override { return "2.2345678"; }
     std::string verticalUnit() const override { return "Hz"; }
-    int parameterTemplate() const override;
-    int instrumentButtons(double /*channels*/) const override { return 1; }
-    std::string placementKey() const override { return "FmRect"; }
-    int placementShift() const override { return 100; }
-    std::string recentFilesSection() const override { return "FmRecentFiles"; }
-    bool cardiacAndPwm() const override { return false; }
-    bool fmMarkers() const override { return true; }
     int fmFuncMode() const override { return fm_.fmFuncMode; }
     std::span<const std::int32_t> fmMarkerPoints() const override { return markers_.indices; }
     int fmMarkersInRange() const override { return markers_.valuesInRange; }

@@ -200,7 +200,7 @@ PlotUnits WeditVw::units() const {
 }
 
 int WeditVw::sampleTextWidth() const {
-    return QFontMetrics(font()).horizontalAdvance(composer_.sampleText());
+    return QFontMetrics(font()).horizontalAdvance(composer_.valueScale().widestText());
 }
 
 MarkerBitMask WeditVw::traceMask() {
