@@ -33,8 +33,6 @@ class ArrayTarget : public GeneratorTarget {
     Samples& samples() override { return stored_; }
     double lowerLevel() const override { return lower_; }
     double upperLevel() const override { return upper_; }
-    bool isFm() const override { return false; }
-    bool abstractLevels() const override { return false; }
     const Composer& composer() const override { return composer_; }
     std::string undoFile() const override { return launch().tmpFolder + composer_.undoFileName(); }
     bool commitPoints(Progress&) override { return true; }

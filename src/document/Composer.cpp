@@ -22,6 +22,11 @@ std::string Composer::modifKey(int segment, int channel) const {
     return ExchangeFile::Segments::SavedKey(segment, channel);
 }
 
+const ValueScale& Composer::valueScale() const {
+    static constexpr ValueScale codes(ValueScale::Unit::Code);
+    return codes;
+}
+
 const FmLimits& Composer::fmLimits() const {
     static const FmLimits none;
     return none;
@@ -29,10 +34,6 @@ const FmLimits& Composer::fmLimits() const {
 
 int Composer::Download(WeDoc& doc) {
     return SendTraceDownload(doc);
-}
-
-int Composer::instrumentButtons(double channels) const {
-    return channels < 2 ? 2 : channels < 3 ? 4 : 6;
 }
 
 } // namespace tw

@@ -1,5 +1,6 @@
 #pragma once
 #include "app/LaunchState.h"
+#include "document/ValueScale.h"
 #include "document/WaveFormats.h"
 #include "host/ExchangeFile.h"
 #include "host/HostEvents.h"
@@ -48,7 +49,11 @@ class Composer {
     virtual bool hasDocument() const { return true; }
 
     // The document.
-    virtual bool isFm() const { return false; } // the document's `isFm`
+    // What the points' values stand for: codes, frequencies or the abstract scale.
+    virtual const ValueScale& valueScale() const;
+    // FM abstract mode: points are values on that 0..10^9 scale, drawn through the second
+    // mapping, mirrored about its middle and started at 500000000.
+    bool abstractMode() const { return valueScale().abstractValues(); }
     virtual PointLayout layout() const { return PointLayout::Int16; }
     virtual std::string undoFileName() const { return "UndoTD.wav"; }
     virtual std::string waveParSection() const { return ExchangeFile::WaveParameters::kStandard; }
@@ -85,30 +90,15 @@ class Composer {
     // The generators: their defaults (description file) and dialog position (exchange file)
     virtual std::string waveDefaultsSection() const { return "TdWav_Defpar"; }
     virtual std::string dialogSection() const { return ExchangeFile::Dialogs::kStandard; }
+    // The file dialog's filter for the waves an equation names.
+    virtual std::string waveOperandFilter() const { return "Binary   (*.wav)|*.wav||"; }
 
     // The view.
-    virtual const char* sampleText() const { return "23456"; } // sizes the left margin
     virtual std::string horizontalUnit() const { return "Pts"; }
     virtual std::string verticalUnit() const { return "Pts"; }
-    // The second vertical mapping spans 0..10^9 (the FM composer) instead of the instrument's
-    // code range centred on zero.
-    virtual bool fmScale() const { return false; }
-    // FM abstract mode: points are values on that 0..10^9 scale, drawn through the second
-    // mapping, mirrored about its middle and started at 500000000.
-    virtual bool abstractMode() const { return false; }
 
-    // The frame.
-    virtual int parameterTemplate() const { return 1340; } // the wave parameter bar's form
-    virtual int instrumentButtons(double channels) const;  // Download, Clear memory, channels
-    virtual std::string placementKey() const { return "Rect"; }
-    // Pixels the default window position moves right when no placement is stored.
-    virtual int placementShift() const { return 0; }
-    // The application profile's section of the File menu's recent files.
-    virtual std::string recentFilesSection() const { return "RecentFiles"; }
-    // The cardiac and pulse-width generators.
-    virtual bool cardiacAndPwm() const { return true; }
-    // The FM markers table and its bar; the function mode picks the stored table.
-    virtual bool fmMarkers() const { return false; }
+    // What the frame's parameter bar and FM markers dialog show and take (the frame's own
+    // differences are its FrameProfile). The function mode picks the stored markers table.
     virtual int fmFuncMode() const { return 0; }
     // The points of the current wave the FM markers stand at, and how many of the table's
     // values lie within the range (ComputeMarkers keeps them in step).

@@ -29,15 +29,6 @@ bool IsBlankText(const std::string& s) {
 
 } // namespace
 
-double EquationLevelFactor(bool fm, bool fmAbstract, double vMin, double vMax) {
-    double span = vMax - vMin;
-    if (span == 0)
-        return 1;
-    if (fm)
-        return fmAbstract ? 1000000000.0 / span : 1;
-    return std::trunc(span) / span;
-}
-
 EquationEditor::EquationEditor(GeneratorTarget& target) : target_(target) {}
 
 double EquationEditor::lowerLimit(Field f) const {
@@ -204,14 +195,13 @@ bool EquationEditor::Evaluate(bool forOk) {
                  static_cast<long>(fields[kEnd]),
                  fields[kMin],
                  fields[kMax],
-                 EquationLevelFactor(target_.isFm(), target_.abstractLevels(), target_.lowerLevel(),
-                                     target_.upperLevel()),
+                 target_.valueScale().equationFactor(target_.lowerLevel(), target_.upperLevel()),
                  static_cast<long>(fields[kCycles]),
                  scaledPass(),
                  target_.lowerLevel(),
                  target_.upperLevel()};
         // FM values (frequencies or the abstract scale) are only kept within 32 bits.
-        if (target_.isFm()) {
+        if (!target_.valueScale().centredCodes()) {
             range.lowest = -2147483648.0;
             range.highest = 2147483647.0;
         }
@@ -329,7 +319,7 @@ void EquationEditor::InsertAliasWave(std::size_t row, const std::string& path) {
 }
 
 std::string EquationEditor::WaveFilter() const {
-    std::string filter = target_.isFm() ? "Binary   (*.wvf)|*.wvf||" : "Binary   (*.wav)|*.wav||";
+    std::string filter = target_.composer().waveOperandFilter();
     if (ExchangeFile::Instrument::Model() == "QM8100") {
         filter.pop_back();
         filter += "Binary   (*.wfm)|*.wfm|ASCII -space delimited (*.afm)|*.afm||";

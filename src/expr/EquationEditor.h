@@ -12,10 +12,6 @@
 
 namespace tw {
 
-// The factor K: the waveform composer's whole-number share of its level span; the FM composer's
-// 10^9 scale in abstract mode, else 1.
-double EquationLevelFactor(bool fm, bool fmAbstract, double vMin, double vMax);
-
 // The "Equation Editor" without its window: the five fields and their limits, the formula and
 // its history, the aliases, the level mode, and the Preview/OK/Cancel steps over the document.
 class EquationEditor {

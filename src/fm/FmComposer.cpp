@@ -108,10 +108,6 @@ std::string FmComposer::modifKey(int segment, int /*channel*/) const {
     return ExchangeFile::Segments::SavedKey(segment);
 }
 
-int FmComposer::parameterTemplate() const {
-    return session().fpSegMode ? 1343 : 1341;
-}
-
 bool FmComposer::followsHostSettings() const {
     return !session().fpSegMode;
 }

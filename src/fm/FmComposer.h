@@ -44,16 +44,16 @@ class FmComposer : public Composer {
     const FmSettings& settings() const { return fm_; }
     const FmLimits& fmLimits() const override { return fm_; }
     bool setUpFailed() const override { return failed_; }
-    bool abstractMode() const override { return abstract_; }
+    const ValueScale& valueScale() const override { return scale_; }
 
     long closedCode() const override { return 12; }
     HostEventCodes hostEvents() const override { return {10, 13}; }
-    bool isFm() const override { return true; }
     PointLayout layout() const override;
     std::string undoFileName() const override { return "UndoFC.wvf"; }
     std::string waveParSection() const override { return ExchangeFile::WaveParameters::kFm; }
     std::string waveDefaultsSection() const override { return "FmcWav_Defpar"; }
     std::string dialogSection() const override { return ExchangeFile::Dialogs::kFm; }
+    std::string waveOperandFilter() const override { return "Binary   (*.wvf)|*.wvf||"; }
     std::string workingFileName(int segment, int channel) const override;
     bool segmented() const override;
     bool channelTables() const override { return false; }
@@ -63,16 +63,7 @@ class FmComposer : public Composer {
     bool tracesAndPatterns() const override { return false; }
     // Mid-scale until the channel set-up puts the carrier there (or keeps it in abstract mode).
     std::int32_t initialPoint() const override { return initialPoint_; }
-    const char* sampleText() const override { return "2.2345678"; }
     std::string verticalUnit() const override { return "Hz"; }
-    bool fmScale() const override { return true; }
-    int parameterTemplate() const override;
-    int instrumentButtons(double /*channels*/) const override { return 1; }
-    std::string placementKey() const override { return "FmRect"; }
-    int placementShift() const override { return 100; }
-    std::string recentFilesSection() const override { return "FmRecentFiles"; }
-    bool cardiacAndPwm() const override { return false; }
-    bool fmMarkers() const override { return true; }
     int fmFuncMode() const override { return fm_.fmFuncMode; }
     std::span<const std::int32_t> fmMarkerPoints() const override { return markers_.indices; }
     int fmMarkersInRange() const override { return markers_.valuesInRange; }
@@ -88,6 +79,7 @@ class FmComposer : public Composer {
     std::string deviationBox_;
     bool failed_ = false;
     bool abstract_ = false;
+    ValueScale scale_{abstract_ ? ValueScale::Unit::Scale : ValueScale::Unit::Hertz};
     std::int32_t initialPoint_ = 500000000;
 };
 

@@ -10,15 +10,18 @@ ComposerChoice MakeComposer(const LaunchState& state) {
     switch (state.composerId) {
     case kFmComposer:
         choice.composer = std::make_unique<FmComposer>(state);
+        choice.profile = std::make_unique<FmFrameProfile>(state.fpSegMode);
         break;
     case kPulseComposer: {
         auto pulse = std::make_unique<PulseComposer>(state);
         choice.pulse = pulse.get();
         choice.composer = std::move(pulse);
+        choice.profile = std::make_unique<PulseFrameProfile>();
         break;
     }
     default:
         choice.composer = std::make_unique<Composer>(state);
+        choice.profile = std::make_unique<FrameProfile>();
         break;
     }
     return choice;

@@ -152,7 +152,7 @@ void InstallDocumentCommands(MainFrame& frame, WeDoc& doc) {
                                     },
                                     {},
                                     {}});
-    if (doc.composer().fmMarkers())
+    if (frame.profile().fmMarkers())
         frame.setCommand(kCmdFmMarkers, {[f, d] {
                                              FmMarkersDialog dlg(d->composer().fmFuncMode(),
                                                                  d->vMin(), d->vMax(), f);

@@ -58,7 +58,7 @@ FrameBars::FrameBars(MainFrame& frame, WeDoc* doc)
         buildEditBar();
     buildParameterBar();
     buildInstrumentBar();
-    if (composer_.fmMarkers())
+    if (frame_.profile().fmMarkers())
         buildMarkerBar();
     addToggles();
     for (QToolBar* bar : bars_)
@@ -150,7 +150,7 @@ void FrameBars::buildParameterBar() {
         connect(box, &QLineEdit::returnPressed, this, &FrameBars::apply);
         box->installEventFilter(this);
     };
-    const int form = composer_.parameterTemplate();
+    const int form = frame_.profile().parameterTemplate();
     if (form == kPulseTemplate) {
         auto* icon = new QLabel;
         icon->setPixmap(
@@ -192,7 +192,8 @@ void FrameBars::buildParameterBar() {
 
 void FrameBars::buildInstrumentBar() {
     QToolBar* bar = addBand("Instrument Control Bar", "InstrumentControlBar");
-    const int buttons = composer_.instrumentButtons(ExchangeFile::Instrument::ChannelsAsStored());
+    const int buttons =
+        frame_.profile().instrumentButtons(ExchangeFile::Instrument::ChannelsAsStored());
     for (int i = 0; i < buttons; ++i) {
         const int id = i == 0 ? kCmdDownload : i == 1 ? kCmdClearMemory : kCmdChannel1 + i - 2;
         bar->addAction(frame_.action(id));
@@ -347,7 +348,7 @@ void FrameBars::showWavelength() {
 }
 
 bool FrameBars::deviationBox() const {
-    const int form = composer_.parameterTemplate();
+    const int form = frame_.profile().parameterTemplate();
     return form == kFmTemplate || form == kFpSegTemplate;
 }
 
@@ -366,7 +367,7 @@ void FrameBars::showDeviation(const QString& text) {
 }
 
 std::string FrameBars::PlacementKey() const {
-    return composer_.placementKey();
+    return frame_.profile().placementKey();
 }
 
 void FrameBars::savePlacement() const {
@@ -402,8 +403,8 @@ void FrameBars::restorePlacement() {
         // The last field runs to the end: bounded, so that b - t stays an int.
         const int b = std::clamp(StoredWhole(rect.substr(15)), -99999, 99999);
         frame_.setGeometry(l, t, std::max(r - l, 1), std::max(b - t, 1));
-    } else if (composer_.placementShift() != 0) {
-        frame_.move(frame_.pos() + QPoint(composer_.placementShift(), 0));
+    } else if (frame_.profile().placementShift() != 0) {
+        frame_.move(frame_.pos() + QPoint(frame_.profile().placementShift(), 0));
     }
     if (icon)
         frame_.setWindowState(max ? Qt::WindowMinimized | Qt::WindowMaximized

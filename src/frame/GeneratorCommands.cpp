@@ -26,7 +26,7 @@ bool IsGenerator(int id) {
 } // namespace
 
 bool RunGeneratorCommand(WeDoc& doc, int id, QWidget* parent, DocGeneratorTarget::Hooks hooks) {
-    if (!IsGenerator(id) || (WaveComposerOnly(id) && !doc.composer().cardiacAndPwm()))
+    if (!IsGenerator(id))
         return false;
     const std::function<void()> closed = hooks.dialogClosed;
     DocGeneratorTarget target(doc, prompter(), std::move(hooks));
@@ -50,7 +50,7 @@ void InstallGeneratorCommands(MainFrame& frame, WeDoc& doc, DocGeneratorTarget::
     const int ids[] = {kCmdSine,  kCmdTriangle, kCmdSquare, kCmdSinc,    kCmdGaussian, kCmdExponent,
                        kCmdPulse, kCmdNoise,    kCmdDcWave, kCmdCardiac, kCmdPwm};
     for (int id : ids) {
-        if (WaveComposerOnly(id) && !doc.composer().cardiacAndPwm())
+        if (WaveComposerOnly(id) && !frame.profile().cardiacAndPwm())
             continue;
         frame.setCommand(
             id,

@@ -37,7 +37,8 @@ MainFrame::MainFrame(int resourceSet, QWidget* parent)
 
 MainFrame::MainFrame(ComposerChoice choice, int resourceSet, QWidget* parent)
     : QMainWindow(parent), resourceSet_(resourceSet), composer_(std::move(choice.composer)),
-      view_(new WeditVw(*composer_, this)), ready_(new QLabel("Ready", this)) {
+      profile_(std::move(choice.profile)), view_(new WeditVw(*composer_, this)),
+      ready_(new QLabel("Ready", this)) {
     // Qt reports only real changes, so a paint that sets the same title again logs nothing.
     connect(this, &QWidget::windowTitleChanged, this,
             [] { AppendLog("-----------appName=" + launch().appName); });

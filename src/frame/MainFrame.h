@@ -1,4 +1,6 @@
 #pragma once
+#include "frame/FrameProfile.h"
+
 #include <QMainWindow>
 #include <QPointer>
 
@@ -43,6 +45,7 @@ class MainFrame : public QMainWindow {
 
     int resourceSet() const { return resourceSet_; }
     Composer& composer() const { return *composer_; }
+    const FrameProfile& profile() const { return *profile_; }
     WeditVw* view() const { return view_; }
     FrameBars* bars() const { return bars_; }
     QtWaveFrame* waveFrame() const { return wave_.get(); }
@@ -72,6 +75,7 @@ class MainFrame : public QMainWindow {
 
     int resourceSet_;
     std::unique_ptr<Composer> composer_; // outlives the parts below, which are given it
+    std::unique_ptr<FrameProfile> profile_;
     WeditVw* view_;
     QLabel* ready_;
     QPointer<QAction> hovered_; // the menu item under the mouse

@@ -64,7 +64,7 @@ QtPulseFrame::QtPulseFrame(MainFrame& frame, PulseComposer& composer)
     });
     fillSectionList();
     recent_ =
-        std::make_unique<RecentFileMenu>(frame, composer_.recentFilesSection(),
+        std::make_unique<RecentFileMenu>(frame, frame.profile().recentFilesSection(),
                                          [this](const std::string& path) { composer_.Open(path); });
 }
 

@@ -39,7 +39,7 @@ QtWaveFrame::QtWaveFrame(MainFrame& frame, Composer& composer)
     addCommands();
     InstallDocumentCommands(frame_, *doc_);
     recent_ = std::make_unique<RecentFileMenu>(
-        frame_, composer_.recentFilesSection(), [this](const std::string& path) {
+        frame_, frame_.profile().recentFilesSection(), [this](const std::string& path) {
             DialogChoice choice = ResolveTypedName(path, -1, DialogKind::Open,
                                                    CurrentFormatTable(composer_.session()));
             Show(prompter(), choice.refused);

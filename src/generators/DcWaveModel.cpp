@@ -23,7 +23,7 @@ constexpr Stored::Key kKeys[3] = {Stored::Start, Stored::End, Stored::DcLevel};
 
 DcWaveModel::DcWaveModel(GeneratorTarget& target) : target_(target) {
     const double w = static_cast<double>(target.samples().size());
-    const double top = target.upperLevel() - (target.isFm() ? 0 : 1);
+    const double top = target.valueScale().highestLevel(target.upperLevel());
     fields_ = {Field{"Start", "", 0, w - 1}, Field{"End", "", 0, w - 1},
                Field{"Level", "", target.lowerLevel(), top}};
 }
@@ -31,8 +31,8 @@ DcWaveModel::DcWaveModel(GeneratorTarget& target) : target_(target) {
 double DcWaveModel::DefaultOf(int i) const {
     if (i == kEnd)
         return static_cast<double>(target_.samples().size()) - 1;
-    if (i == kLevel && target_.isFm())
-        return std::trunc((target_.lowerLevel() + target_.upperLevel()) / 2);
+    if (i == kLevel)
+        return target_.valueScale().defaultLevel(target_.lowerLevel(), target_.upperLevel());
     return 0;
 }
 

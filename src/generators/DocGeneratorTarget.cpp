@@ -19,14 +19,6 @@ double DocGeneratorTarget::upperLevel() const {
     return doc_.vMax();
 }
 
-bool DocGeneratorTarget::isFm() const {
-    return doc_.composer().isFm();
-}
-
-bool DocGeneratorTarget::abstractLevels() const {
-    return doc_.composer().abstractMode();
-}
-
 const Composer& DocGeneratorTarget::composer() const {
     return doc_.composer();
 }

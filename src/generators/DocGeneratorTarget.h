@@ -9,7 +9,7 @@ namespace tw {
 class WeDoc;
 
 // The document as the generators see it. The view's anchors come in as hooks, so that this
-// stays free of the windows; abstract mode is the document's composer's.
+// stays free of the windows; the value scale is the document's composer's.
 class DocGeneratorTarget : public GeneratorTarget {
   public:
     struct Hooks {
@@ -23,8 +23,6 @@ class DocGeneratorTarget : public GeneratorTarget {
     Samples& samples() override;
     double lowerLevel() const override;
     double upperLevel() const override;
-    bool isFm() const override;
-    bool abstractLevels() const override;
     const Composer& composer() const override;
     std::string undoFile() const override;
     Prompter& prompts() override { return prompts_; }

@@ -19,10 +19,10 @@ struct GeneratorTarget {
     virtual Samples& samples() = 0;
     virtual double lowerLevel() const = 0;
     virtual double upperLevel() const = 0;
-    virtual bool isFm() const = 0;
-    virtual bool abstractLevels() const = 0; // the FM composer's 0..10^9 scale
     // The composer the wave belongs to: its settings sections and its files' point layout.
     virtual const Composer& composer() const = 0;
+    // What the points' values stand for.
+    const ValueScale& valueScale() const { return composer().valueScale(); }
     virtual std::string undoFile() const = 0;
     // Where the generator's refusals and questions go: the boxes of the dialog's user.
     virtual Prompter& prompts() = 0;

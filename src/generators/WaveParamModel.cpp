@@ -152,9 +152,9 @@ bool WaveParamModel::Generate() {
     r.max = values_[3];
     for (size_t i = 4; i < values_.size(); ++i)
         r.p[i - 4] = values_[i];
-    if (target_.abstractLevels())
+    if (target_.valueScale().abstractValues())
         r.level = AbstractLevelConversion(target_.lowerLevel(), target_.upperLevel());
-    r.fm = target_.isFm();
+    r.fm = !target_.valueScale().centredCodes();
     r.noiseSeed = static_cast<unsigned>(std::time(nullptr));
     const std::unique_ptr<Progress> progress = target_.startProgress();
     r.progress = progress.get();

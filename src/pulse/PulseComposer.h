@@ -85,10 +85,6 @@ class PulseComposer : public PulseEditorHost, public Composer {
     bool hasDocument() const override { return false; }
     std::string horizontalUnit() const override; // the design time unit
     std::string verticalUnit() const override { return "V"; }
-    int parameterTemplate() const override { return 1342; }
-    std::string placementKey() const override { return "FmRect"; }
-    int placementShift() const override { return 100; }
-    std::string recentFilesSection() const override { return "PulseRecentFiles"; }
 
     PulseLimits limits;
     PulseViewState view;

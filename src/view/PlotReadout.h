@@ -1,4 +1,5 @@
 #pragma once
+#include "document/ValueScale.h"
 #include "pulse/PulseTrace.h"
 #include "view/PlotMapping.h"
 
@@ -7,9 +8,8 @@
 
 namespace tw {
 
-// What a point's value means in the status bar's readout: a DAC code (standard composer), a
-// frequency (FM composer) or a value of the FM abstract 0..10^9 scale.
-enum class ReadoutValue { Code, Hertz, Scale };
+// What a point's value means in the status bar's readout: the composer's value scale's unit.
+using ReadoutValue = ValueScale::Unit;
 
 // The point the trace shows in a plot column (half a point further in the last column, as the
 // trace samples it), or nothing outside the plot or past the wave.

@@ -19,6 +19,7 @@ struct MemoryTarget : GeneratorTarget {
 
     Composer standardComposer{launch()};
     FmComposer fmComposer{launch(), false};
+    FmComposer abstractComposer{launch(), true};
 
     Prompter& asked; // the test's scripted answers
 
@@ -30,10 +31,10 @@ struct MemoryTarget : GeneratorTarget {
     std::vector<std::int32_t> wave() const { return Values(stored); }
     double lowerLevel() const override { return lower; }
     double upperLevel() const override { return upper; }
-    bool isFm() const override { return fm; }
-    bool abstractLevels() const override { return abstract; }
     const Composer& composer() const override {
-        return fm ? static_cast<const Composer&>(fmComposer) : standardComposer;
+        return abstract ? static_cast<const Composer&>(abstractComposer)
+               : fm     ? static_cast<const Composer&>(fmComposer)
+                        : standardComposer;
     }
     std::string undoFile() const override { return launch().tmpFolder + "UndoTD.wav"; }
     std::string waves; // the wave folder

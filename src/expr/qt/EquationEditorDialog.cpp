@@ -60,11 +60,11 @@ EquationEditorDialog::EquationEditorDialog(GeneratorTarget& target, QWidget* par
 
 void EquationEditorDialog::build() {
     setWindowTitle("Equation Editor");
-    const bool fm = model_.target().isFm();
     auto* layout = new QVBoxLayout(this);
 
     auto* formulaRow = new QHBoxLayout;
-    formulaRow->addWidget(new QLabel(fm ? "Frequency(p) =" : "Amplitude(p) =", this));
+    const std::string quantity = model_.target().valueScale().quantity();
+    formulaRow->addWidget(new QLabel(QString::fromStdString(quantity + "(p) ="), this));
     formula_ = new QComboBox(this);
     formula_->setObjectName("formula");
     formula_->setEditable(true);
@@ -115,7 +115,7 @@ void EquationEditorDialog::build() {
     auto* groups = new QHBoxLayout;
     auto* range = new QGroupBox("Range", this);
     auto* rangeGrid = new QGridLayout(range);
-    auto* levels = new QGroupBox(fm ? "Waveform Frequency" : "Waveform Amplitude", this);
+    auto* levels = new QGroupBox(QString::fromStdString("Waveform " + quantity), this);
     auto* levelGrid = new QGridLayout(levels);
     const char* names[] = {"Start (pts)", "End (pts)", "Min", "Max", "Cycles"};
     for (int f = 0; f < EquationEditor::kFieldCount; ++f) {

@@ -22,10 +22,7 @@ std::string ViewReadout(const WeditVw& view, QPoint pos) {
     const WeDoc* doc = view.document();
     if (!doc)
         return {};
-    const Composer& composer = view.composer();
-    const ReadoutValue kind = composer.abstractMode() ? ReadoutValue::Scale
-                              : composer.isFm()       ? ReadoutValue::Hertz
-                                                      : ReadoutValue::Code;
+    const ReadoutValue kind = view.composer().valueScale().unit();
     const Samples& samples = doc->samples();
     const auto index = PointUnderColumn(mapping, plot, pos.x(),
                                         std::min<double>(doc->wavelength(), samples.size()));

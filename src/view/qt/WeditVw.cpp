@@ -155,8 +155,8 @@ class WaveMapWindow : public QWidget {
 };
 
 WeditVw::WeditVw(const Composer& composer, QWidget* parent) : QWidget(parent), composer_(composer) {
-    map_.fm = composer_.fmScale();
-    map_.fmAbstract = composer_.abstractMode();
+    map_.fm = !composer_.valueScale().centredCodes();
+    map_.fmAbstract = composer_.valueScale().abstractValues();
     setAttribute(Qt::WA_OpaquePaintEvent);
     // The plot takes the keys (a click or Tab gives it the focus), so the commands' shortcuts
     // reach the wave rather than a box of the bars.
@@ -200,7 +200,7 @@ PlotUnits WeditVw::units() const {
 }
 
 int WeditVw::sampleTextWidth() const {
-    return QFontMetrics(font()).horizontalAdvance(composer_.sampleText());
+    return QFontMetrics(font()).horizontalAdvance(composer_.valueScale().widestText());
 }
 
 MarkerBitMask WeditVw::traceMask() {
@@ -700,19 +700,22 @@ void WeditVw::filter() {
 }
 
 void WeditVw::smooth() {
-    const SampleLimits limits =
-        map_.fm ? SampleLimits{0, 1.0e9} : SampleLimits{map_.ymin, map_.ymax};
+    const ValueScale& scale = composer_.valueScale();
+    const SampleLimits limits = scale.centredCodes() ? SampleLimits{map_.ymin, map_.ymax}
+                                                     : SampleLimits{0, ValueScale::kFullScale};
     const long L = anchors_.L(), R = anchors_.R();
     snapshotAndCommit(L, R + 1,
                       [L, R, limits](SampleSpan s) { return SmoothArea(s, L, R, limits); });
 }
 
 void WeditVw::invert() {
-    const SampleLimits limits =
-        map_.fm ? SampleLimits{0, 1.0e9} : SampleLimits{map_.ymin, std::trunc(map_.ymax)};
-    const InvertMirror mirror = !map_.fm          ? InvertMirror::AboutZero
-                                : map_.fmAbstract ? InvertMirror::FmAbstract
-                                                  : InvertMirror::AboutCentre;
+    const ValueScale& scale = composer_.valueScale();
+    const SampleLimits limits = scale.centredCodes()
+                                    ? SampleLimits{map_.ymin, std::trunc(map_.ymax)}
+                                    : SampleLimits{0, ValueScale::kFullScale};
+    const InvertMirror mirror = scale.centredCodes()     ? InvertMirror::AboutZero
+                                : scale.abstractValues() ? InvertMirror::FmAbstract
+                                                         : InvertMirror::AboutCentre;
     const double centre = doc_ ? composer_.initialPoint() : 0;
     const long L = anchors_.L(), R = anchors_.R();
     snapshotAndCommit(L, R, [L, R, limits, mirror, centre](SampleSpan s) {
