@@ -43,6 +43,14 @@ constexpr std::array<const char*, 4> kColumnNames = {"index", "level", "interval
 // The view around the editor: the whole train is always shown.
 struct ScriptHost : PulseEditorHost {};
 
+// The editor outlives every call: it asks through the prompter of the call running it.
+struct InstalledPrompter : Prompter {
+    Answer ask(std::string_view caption, std::string_view text, Buttons buttons,
+               Icon icon) override {
+        return prompter().ask(caption, text, buttons, icon);
+    }
+};
+
 // The download summary: accepted when it reaches no limit of the instrument, as the dialog
 // allows; the attention line is kept for the refusal.
 struct SummaryRecorder : SummaryAsker {
@@ -131,6 +139,7 @@ struct Train::State {
     PrivateFolder folder;
     PulseLimits limits;
     ScriptHost host;
+    InstalledPrompter prompts; // the running call's recorder
     std::unique_ptr<PulseEditor> editor;
     explicit State(const std::string& instrument) : folder(kPulseComposer, instrument) {}
 };
@@ -139,10 +148,11 @@ Train::Train(const std::string& path, const std::string& instrument) {
     CallCore([&] {
         state_ = std::make_unique<State>(instrument);
         LaunchScope scope(state_->folder.state());
-        state_->limits = LoadPulseLimits();
+        state_->limits = LoadPulseLimits(state_->folder.state());
         PulseViewState view;
         view.Load(0); // a fresh one-section train, as the composer starts
-        state_->editor = std::make_unique<PulseEditor>(state_->limits, state_->host);
+        state_->editor = std::make_unique<PulseEditor>(state_->limits, state_->host,
+                                                      state_->folder.state(), state_->prompts);
         state_->editor->OpenSection();
         if (!path.empty() && !state_->editor->LoadTrain(ReadableFile(path)))
             Fail(path + " holds no pulse train (no \"qPls\" in section \"PulseRoot\")");

@@ -7,7 +7,7 @@
 #include "app/Printf.h"
 #include "app/ProfileFile.h"
 #include "app/ProfileStore.h"
-#include "app/Prompter.h"
+#include "app/Result.h"
 #include "app/StoredNumber.h"
 #include "app/StringTable.h"
 #include "pulse/PulseOptions.h"
@@ -50,14 +50,15 @@ std::string levelText(double v) {
     return strprintf("%.10g", v);
 }
 
-void say(const std::string& text) {
-    ask(launch().appName, text, Buttons::Ok, Icon::Exclamation);
-}
-
 } // namespace
 
-PulseEditor::PulseEditor(const PulseLimits& limits, PulseEditorHost& host)
-    : limits_(limits), host_(host) {}
+PulseEditor::PulseEditor(const PulseLimits& limits, PulseEditorHost& host,
+                         const LaunchState& session, Prompter& prompts)
+    : limits_(limits), host_(host), session_(session), prompts_(prompts) {}
+
+void PulseEditor::say(const std::string& text) const {
+    ask(prompts_, session_.appName, text, Buttons::Ok, Icon::Exclamation);
+}
 
 int PulseEditor::columnCount() const {
     return format_ == kTemplateFormat ? 2 : 4;
@@ -78,10 +79,10 @@ double PulseEditor::levelFactor() const {
 }
 
 std::string PulseEditor::sectionUndoFile() const {
-    return launch().tmpFolder + "UndoSect.tmp";
+    return session_.tmpFolder + "UndoSect.tmp";
 }
 std::string PulseEditor::trainUndoFile() const {
-    return launch().tmpFolder + "UndoPulse.tmp";
+    return session_.tmpFolder + "UndoPulse.tmp";
 }
 
 PulseEditor::Row PulseEditor::emptyRow(int index) const {
@@ -105,7 +106,7 @@ std::optional<double> PulseEditor::value(int row, int column) const {
 }
 
 void PulseEditor::OpenSection() {
-    const std::string& exchange = launch().exchangeFile;
+    const std::string& exchange = session_.exchangeFile;
     int previous = activeSection_;
     bool reopened = !rows_.empty();
     std::vector<std::pair<std::string, std::string>> entries;
@@ -367,7 +368,7 @@ void PulseEditor::saveSection() const {
     RemoveFile(trainUndoFile());
     RemoveFile(sectionUndoFile());
     std::vector<std::string> lines;
-    for (const auto& [k, v] : profile::SectionEntries(launch().exchangeFile,
+    for (const auto& [k, v] : profile::SectionEntries(session_.exchangeFile,
                                                       TrainSectionName(channel(), activeSection_)))
         lines.push_back(k + "=" + v);
     profile::WriteSection(sectionUndoFile(), TrainSectionName(channel(), activeSection_), lines);
@@ -375,7 +376,7 @@ void PulseEditor::saveSection() const {
 
 void PulseEditor::saveTrain() const {
     RemoveFile(trainUndoFile());
-    CopyTrain(channel(), trainUndoFile(), true);
+    (void)CopyTrain(channel(), trainUndoFile(), true); // saving tells nothing
 }
 
 bool PulseEditor::CanUndo() const {
@@ -525,7 +526,7 @@ bool PulseEditor::CheckComplete() const {
 }
 
 bool PulseEditor::CheckNewSectionPosition(int p) const {
-    profile::Snapshot snap(launch().exchangeFile);
+    profile::Snapshot snap(session_.exchangeFile);
     int count = StoredCount(LeadingNumber(snap.get(TrainRootSection(channel()), "qPls"), 0));
     auto filled = [&](int i) {
         return LeadingNumber(snap.get(TrainSectionName(channel(), i), "qItm"), 0) >= 1;
@@ -615,7 +616,7 @@ bool PulseEditor::DeleteSection() {
 bool PulseEditor::RemoveAllSections() {
     if (!sectionCommandAllowed(kAppendSectionRefused))
         return false;
-    if (ask(launch().appName,
+    if (ask(prompts_, session_.appName,
             "You are about remove all sections of the sectFmt.\nConfirm your intention.",
             Buttons::YesNo, Icon::Exclamation) != Answer::Yes)
         return false;
@@ -633,7 +634,8 @@ bool PulseEditor::RemoveAllSections() {
 }
 
 bool PulseEditor::LoadTrain(const std::string& path) {
-    if (!CopyTrain(channel(), path, false, {limits_.LinkBound(), limits_.LoopBound()}))
+    if (!Show(prompts_,
+              CopyTrain(channel(), path, false, {limits_.LinkBound(), limits_.LoopBound()})))
         return false;
     RemoveFile(trainUndoFile());
     OpenSection();

@@ -1,4 +1,5 @@
 #pragma once
+#include "app/Result.h"
 #include "pulse/PulseLimits.h"
 
 #include <string>
@@ -22,6 +23,7 @@ bool SaveTrainAs(const PulseEditor& editor, const std::string& name);
 
 // The segment-and-sequence export of the last download's sequence table: a text part whose
 // "Header"/"Length" gives its own size, followed by the samples of every listed segment.
-bool ExportSegmentTables(const std::string& path, const PulseLimits& limits);
+Result ExportSegmentTables(const LaunchState& session, const std::string& path,
+                           const PulseLimits& limits);
 
 } // namespace tw

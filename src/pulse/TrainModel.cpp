@@ -330,19 +330,19 @@ bool isTrainSection(const std::string& lowerName, const std::string& lowerSuffix
 
 namespace {
 
-void reportRefused(const std::string& path, const std::vector<std::string>& refused) {
+Notice refusedNotice(const std::string& path, const std::vector<std::string>& refused) {
     constexpr size_t kShown = 12;
     std::string text = "File " + path;
     for (size_t i = 0; i < refused.size() && i < kShown; ++i)
         text += "\n" + refused[i];
     if (refused.size() > kShown)
         text += strprintf("\n... and %zu more.", refused.size() - kShown);
-    ask(launch().appName, text, Buttons::Ok, Icon::Exclamation);
+    return {0, launch().appName, text, Buttons::Ok, Icon::Exclamation};
 }
 
 } // namespace
 
-bool CopyTrain(int channel, const std::string& path, bool save, const TrainBounds& bounds) {
+Result CopyTrain(int channel, const std::string& path, bool save, const TrainBounds& bounds) {
     const std::string& exchange = launch().exchangeFile;
     std::string suffix = strprintf("-ch%d", channel + 1);
     const std::string& fromFile = save ? exchange : path;
@@ -352,7 +352,7 @@ bool CopyTrain(int channel, const std::string& path, bool save, const TrainBound
 
     profile::Snapshot from(fromFile);
     if (!from.get("PulseRoot" + fromSuffix, "qPls"))
-        return false;
+        return Result::Failed();
     BoundedTrain train;
     if (save) {
         train.root = linesOf(from.entries("PulseRoot" + fromSuffix));
@@ -380,7 +380,7 @@ bool CopyTrain(int channel, const std::string& path, bool save, const TrainBound
     if (save) {
         profile::Transaction to(toFile);
         write(to);
-        return to.commit();
+        return to.commit() ? Result() : Result::Failed();
     }
     TrainEdit e(channel);
     write(e.raw());
@@ -390,10 +390,10 @@ bool CopyTrain(int channel, const std::string& path, bool save, const TrainBound
         e.recomputeDuration();
     }
     if (!e.commit())
-        return false;
+        return Result::Failed();
     if (!train.refused.empty())
-        reportRefused(path, train.refused);
-    return true;
+        return Result().then(refusedNotice(path, train.refused));
+    return {};
 }
 
 } // namespace tw

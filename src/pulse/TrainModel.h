@@ -1,5 +1,6 @@
 #pragma once
 #include "app/ProfileFile.h"
+#include "app/Result.h"
 #include "host/PulseExchange.h"
 #include "pulse/TrainBounds.h"
 
@@ -120,7 +121,8 @@ TrainData ReadTrain(int channel);
 // save = true copies the train from the exchange file to the pulse master file `path`
 // ("PulseRoot", "Pulse<i>"); save = false copies it from `path` into the exchange file,
 // replacing the channel's train, within `bounds`: what they refuse is told to the user in one
-// message and left out (BoundTrain). False when the source holds no "qPls" (nothing copied).
-bool CopyTrain(int channel, const std::string& path, bool save, const TrainBounds& bounds = {});
+// message of the result and left out (BoundTrain). Failed when the source holds no "qPls"
+// (nothing copied) or the rewrite failed.
+Result CopyTrain(int channel, const std::string& path, bool save, const TrainBounds& bounds = {});
 
 } // namespace tw

@@ -127,9 +127,9 @@ TEST(WindowTitle, ShortPathsTitlesAndPublication) {
     EXPECT_EQ(*ReadWholeFile(launch().logFile), "\nCOMPOSER:" + title + "\n");
 
     test::Sandbox pulse(2);
-    EXPECT_EQ(PulseTrainTitle(0), "Trainsmith -> Untitled-Ch1");
+    EXPECT_EQ(PulseTrainTitle(pulse.session(), 0), "Trainsmith -> Untitled-Ch1");
     pulse.set(pulse.exchange(), "PulseRoot-Ch1", "PulseOrg", "/t/train.pls");
-    EXPECT_EQ(PulseTrainTitle(0), "Trainsmith -> /t/train.pls");
+    EXPECT_EQ(PulseTrainTitle(pulse.session(), 0), "Trainsmith -> /t/train.pls");
 
     LaunchState bad = launch();
     bad.composerId = 7;

@@ -38,8 +38,8 @@ class PulseEditorTest : public ::testing::Test {
         open();
     }
     void open() {
-        limits = LoadPulseLimits();
-        ed = std::make_unique<PulseEditor>(limits, host);
+        limits = LoadPulseLimits(box.session());
+        ed = std::make_unique<PulseEditor>(limits, host, box.session(), box.prompts);
         ed->OpenSection();
     }
     std::string stored(int i, const std::string& key) const {
@@ -131,7 +131,7 @@ TEST_F(PulseEditorTest, IntervalsShorterThanASampleAreLeftToTheCompilation) {
     EXPECT_TRUE(box.prompts.asked.empty()) << box.prompts.lastText();
     EXPECT_DOUBLE_EQ(std::stod(stored(0, "Link0-sub2")), 1e-9);
 
-    TrainCompiler c(limits, 0);
+    TrainCompiler c(limits, 0, box.session(), box.prompts);
     c.mode = kSingleSegmentMode;
     EXPECT_EQ(c.CompileTrain(0), TrainCompiler::kClockFailed);
     EXPECT_EQ(box.prompts.lastText(),

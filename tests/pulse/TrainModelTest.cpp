@@ -118,7 +118,7 @@ TEST(TrainModel, LoadingAFileRefusesWhatTheInstrumentCannotTake) {
         "[Pulse2]\nSectFmt=0\nqItm=2\nLink0-sub1=1\nLink0-sub2=1e-3\nLink1-sub1=1\n"
         "Link1-sub2=1e-3\n"
         "[Pulse3]\nSectFmt=0\nqItm=1\nLink0-sub1=1\nLink0-sub2=1e-3\n");
-    ASSERT_TRUE(CopyTrain(0, pls, false, {8, 1000}));
+    ASSERT_TRUE(Show(box.prompts, CopyTrain(0, pls, false, {8, 1000})));
     auto exch = [&](const char* section, const char* key) {
         return box.get(box.exchange(), section, key);
     };
@@ -152,44 +152,44 @@ TEST(TrainModel, LoadingAFileRefusesWhatTheInstrumentCannotTake) {
     // A file within the bounds is copied as it stands, without a message.
     box.prompts.clear();
     ASSERT_TRUE(CopyTrain(0, pls, true));
-    ASSERT_TRUE(CopyTrain(0, pls, false, {8, 1000}));
+    ASSERT_TRUE(Show(box.prompts, CopyTrain(0, pls, false, {8, 1000})));
     EXPECT_TRUE(box.prompts.asked.empty()) << box.prompts.lastText();
 }
 
 TEST(PulseOptions, StoreGoesToItsThreeHomesAndRefusesAClockOutOfRange) {
     test::Sandbox box(2);
-    PulseLimits limits = LoadPulseLimits();
-    PulseOptions o = LoadPulseOptions(limits, 1);
+    PulseLimits limits = LoadPulseLimits(box.session());
+    PulseOptions o = LoadPulseOptions(box.session(), limits, 1);
     EXPECT_EQ(o.mode, kSingleSegmentMode);
     o.mode = kSequencedMode;
     o.timeUnit = 2;
     o.forceClock = true;
     o.forcedClock = "300e6"; // above the highest clock
-    EXPECT_FALSE(StorePulseOptions(o, limits, 1));
+    EXPECT_FALSE(Show(box.prompts, StorePulseOptions(box.session(), o, limits, 1)));
     EXPECT_TRUE(box.prompts.sawText("SCLK value out of range"));
     EXPECT_EQ(box.get(box.exchange(), "PulseRoot-ch1", "forceSclk"), "<absent>");
 
     o.forcedClock = "20e6";
-    ASSERT_TRUE(StorePulseOptions(o, limits, 1));
+    ASSERT_TRUE(Show(box.prompts, StorePulseOptions(box.session(), o, limits, 1)));
     EXPECT_EQ(box.get(box.exchange(), "PulseRoot-ch2", "tmUnitInd"), "2");
     EXPECT_EQ(box.get(box.exchange(), "PulseRoot-ch1", "frcSclk_toVal"), "1");
     EXPECT_EQ(box.get(box.exchange(), "PulseRoot-ch1", "forceSclk"), "20e6");
     EXPECT_EQ(box.get(launch().generalIni, "PulseComp", "forceSingSeg"), "0");
-    EXPECT_EQ(OptionsSummary(), "Options: Operation mode= Freely Selected.       Forced SCLK=20e6");
+    EXPECT_EQ(OptionsSummary(box.session()), "Options: Operation mode= Freely Selected.       Forced SCLK=20e6");
 
     WriteGeneralSetting("forceSingSeg", "7", kPulseSettings);
-    EXPECT_EQ(ReadOperationMode(), kSingleSegmentMode);
-    EXPECT_EQ(OptionsSummary(), "Options: Operation mode= Not defined.       Forced SCLK=20e6");
+    EXPECT_EQ(ReadOperationMode(box.session()), kSingleSegmentMode);
+    EXPECT_EQ(OptionsSummary(box.session()), "Options: Operation mode= Not defined.       Forced SCLK=20e6");
     WriteGeneralSetting("forceSingSeg", "2", kPulseSettings);
-    EXPECT_EQ(ReadOperationMode(), kSectionPerSegmentMode);
+    EXPECT_EQ(ReadOperationMode(box.session()), kSectionPerSegmentMode);
     box.set(box.descr(), "ParmPnlName", "WformMode", "Arb Mod");
-    EXPECT_EQ(ReadOperationMode(), kSingleSegmentMode);
-    EXPECT_FALSE(LoadPulseLimits().sequencedModes);
+    EXPECT_EQ(ReadOperationMode(box.session()), kSingleSegmentMode);
+    EXPECT_FALSE(LoadPulseLimits(box.session()).sequencedModes);
 }
 
 TEST(PulseLimits, ReadFromTheSampleInstrument) {
     test::Sandbox box(2);
-    PulseLimits l = LoadPulseLimits();
+    PulseLimits l = LoadPulseLimits(box.session());
     EXPECT_EQ(l.maxSequStp, 4096);
     EXPECT_EQ(l.maxLoopNo, 1000000);
     EXPECT_DOUBLE_EQ(l.sclkMin, 10);
@@ -201,7 +201,7 @@ TEST(PulseLimits, ReadFromTheSampleInstrument) {
     EXPECT_DOUBLE_EQ(l.levelMax, 5); // half the amplitude: offset and amplitude share the range
     box.set(box.descr(), "ParmConditions", "ampOfs_Indep", "true");
     box.set(box.exchange(), "Settings", "Rsclk", "2");
-    l = LoadPulseLimits();
+    l = LoadPulseLimits(box.session());
     EXPECT_DOUBLE_EQ(l.levelMax, 10);
     EXPECT_EQ(l.wlIncrement, 8);
     EXPECT_TRUE(box.prompts.asked.empty());
@@ -214,7 +214,7 @@ TEST(PulseLimits, NumbersOutOfRangeAreRefusedNamingTheirKey) {
     box.set(box.descr(), "ParmLst", "Sclk", "SCLK 100e6 0.5 1e300");
     box.set(box.descr(), "Axis", "Hrange", "1000 1e12 inf");
     box.set(box.descr(), "Axis", "Vpts", "-1e300 1e300");
-    PulseLimits l = LoadPulseLimits();
+    PulseLimits l = LoadPulseLimits(box.session());
     EXPECT_EQ(l.maxLinkNo, 0);
     EXPECT_EQ(l.LinkBound(), kMaxTrainCount);
     EXPECT_EQ(l.minLoopTime, 0);
@@ -235,6 +235,15 @@ TEST(PulseLimits, NumbersOutOfRangeAreRefusedNamingTheirKey) {
     const std::string mostText = std::to_string(MemoryPointLimit(2));
     EXPECT_TRUE(box.prompts.sawText("Key=Hrange\nValue inf is out of range 0.." + mostText + "; " +
                                     mostText + " is used."));
+}
+
+TEST(PulseLimits, AnIncrementBeyondAnyCountKeepsItsDefault) {
+    test::Sandbox box(2);
+    for (const char* huge : {"1e12", "4294967300", "1e300"}) {
+        box.set(box.descr(), "Axis", "resFactor", huge);
+        EXPECT_EQ(LoadPulseLimits(box.session()).wlIncrement, 2) << huge;
+    }
+    EXPECT_EQ(box.prompts.asked.size(), 3u);
 }
 
 } // namespace
