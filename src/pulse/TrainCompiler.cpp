@@ -34,8 +34,8 @@ bool multipleOf(long long n, int increment) {
     return increment <= 1 || n % increment == 0;
 }
 
-// The fewest copies (at least 1) of n points whose total is a multiple of increment and at least
-// least points; as a double, since a description may ask for more than any count holds.
+} // namespace
+
 double CopiesToFit(long long n, int increment, double least) {
     if (n <= 0)
         return 1;
@@ -44,8 +44,6 @@ double CopiesToFit(long long n, int increment, double least) {
     const double atLeast = std::max(1.0, std::ceil(least / static_cast<double>(n)));
     return std::ceil(atLeast / static_cast<double>(step)) * static_cast<double>(step);
 }
-
-} // namespace
 
 Answer TrainCompiler::warn(const char* caption, const std::string& text, Buttons buttons) const {
     return ask(prompts_, caption, text, buttons, Icon::Exclamation);

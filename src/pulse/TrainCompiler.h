@@ -29,6 +29,9 @@ struct SectionRange {
 long long WholeCount(double x);
 // x + 0.5 truncated toward zero, the rounding every clock and position step uses.
 long long Nearest(double x);
+// The fewest copies (at least 1) of n points whose total is a multiple of increment and at least
+// least points; as a double, since a description may ask for more than any count holds.
+double CopiesToFit(long long n, int increment, double least);
 
 // Works out the sample clock a train needs and turns its table description into links in
 // sample positions and codes.

@@ -239,11 +239,14 @@ void TrainSegmenter::BuildContinuous() {
     auto n = static_cast<long long>(links_[static_cast<size_t>(range.last)][1]);
     if (n <= 0)
         return;
-    const int wl = compiled_.limits().wlIncrement;
-    auto copies =
-        std::max(1LL, static_cast<long long>(std::ceil(compiled_.limits().minWavelength / n)));
-    while ((copies * n) % wl != 0)
-        ++copies;
+    const PulseLimits& limits = compiled_.limits();
+    const double needed = CopiesToFit(n, limits.wlIncrement, limits.minWavelength);
+    // A description's huge increment asks for more copies than any segment holds.
+    if (needed * static_cast<double>(n) > static_cast<double>(kMaxTrainSamples)) {
+        tooLong = true;
+        return;
+    }
+    const auto copies = static_cast<long long>(needed);
     steps.push_back({writeSegment(0, n, range.first, static_cast<int>(copies)), "1"});
     memoryUsed = static_cast<double>(n * copies);
     segmentCount = 1;

@@ -117,6 +117,13 @@ TEST_F(TrainSegmenterTest, ContinuousSegmentHoldsWholePasses) {
     ASSERT_EQ(s.steps.size(), 1u);
     EXPECT_EQ(samplesOf(s.steps[0].path).size(), 28u); // 3 passes reach 16, 4 a multiple of 4
     EXPECT_DOUBLE_EQ(s.memoryUsed, 28);
+
+    // An increment no whole passes reach within a segment's limit builds nothing, at once.
+    limits.wlIncrement = 2147483647;
+    TrainSegmenter huge(compiled, kContinuousMode);
+    huge.BuildContinuous();
+    EXPECT_TRUE(huge.tooLong);
+    EXPECT_TRUE(huge.steps.empty());
 }
 
 } // namespace
