@@ -152,7 +152,7 @@ Train::Train(const std::string& path, const std::string& instrument) {
         PulseViewState view;
         view.Load(0); // a fresh one-section train, as the composer starts
         state_->editor = std::make_unique<PulseEditor>(state_->limits, state_->host,
-                                                      state_->folder.state(), state_->prompts);
+                                                       state_->folder.state(), state_->prompts);
         state_->editor->OpenSection();
         if (!path.empty() && !state_->editor->LoadTrain(ReadableFile(path)))
             Fail(path + " holds no pulse train (no \"qPls\" in section \"PulseRoot\")");
@@ -175,7 +175,7 @@ void Train::Select(int section) {
         return;
     if (!e.CheckComplete())
         Fail("");
-    WriteTrainRoot(e.channel(), "activePls", std::to_string(section));
+    WriteTrainRoot(e.session().exchangeFile, e.channel(), "activePls", std::to_string(section));
     e.selectedRow = 0;
     e.OpenSection();
 }
@@ -183,7 +183,8 @@ void Train::Select(int section) {
 template <class F> decltype(auto) Train::OnSection(int section, F&& f) {
     return CallCore([&] {
         LaunchScope scope(launchState());
-        const int count = StoredCount(ReadTrainRootNumber(editor().channel(), "qPls", 0));
+        const int count = StoredCount(
+            ReadTrainRootNumber(launchState().exchangeFile, editor().channel(), "qPls", 0));
         if (section < 0 || section >= count)
             throw py::index_error("no section " + std::to_string(section) + " in a train of " +
                                   std::to_string(count));
@@ -200,7 +201,8 @@ template <class F> decltype(auto) Train::OnTrain(F&& f) {
 }
 
 py::list Train::Sections() {
-    const TrainData train = OnTrain([](PulseEditor& e) { return ReadTrain(e.channel()); });
+    const TrainData train =
+        OnTrain([](PulseEditor& e) { return ReadTrain(e.session().exchangeFile, e.channel()); });
     py::list sections;
     for (const TrainSectionData& s : train.sections) {
         py::list rows;
@@ -215,7 +217,8 @@ py::list Train::Sections() {
 }
 
 py::dict Train::Summary() {
-    const TrainData t = OnTrain([](PulseEditor& e) { return ReadTrain(e.channel()); });
+    const TrainData t =
+        OnTrain([](PulseEditor& e) { return ReadTrain(e.session().exchangeFile, e.channel()); });
     return py::dict("sections"_a = t.sectionCount, "active_section"_a = t.activeSection,
                     "duration"_a = t.duration, "level_low"_a = t.levelLow,
                     "level_high"_a = t.levelHigh, "time_unit"_a = TimeUnitLabel(t.timeUnit),
@@ -363,7 +366,7 @@ CompiledTrain Train::Compile(const py::object& instrumentArgument, const py::obj
         if (!instrument.empty())
             state.descrFile = state_->folder.CopyDescription(instrument, "compile.ini");
         LaunchScope scope(state);
-        const PulseLimits limits = instrument.empty() ? state_->limits : LoadPulseLimits();
+        const PulseLimits limits = instrument.empty() ? state_->limits : LoadPulseLimits(state);
 
         // The forced clock the Options dialog would store, for this compilation only.
         struct RestoreForcedClock {
@@ -389,11 +392,10 @@ CompiledTrain Train::Compile(const py::object& instrumentArgument, const py::obj
             restore.forced = profile::GetValue(exchange, kForcedClockSection, "frcSclk_toVal");
             restore.clock = profile::GetValue(exchange, kForcedClockSection, "forceSclk");
             restore.armed = true;
-            PulseOptions options = LoadPulseOptions(limits, 0);
+            PulseOptions options = LoadPulseOptions(state, limits, 0);
             options.forceClock = true;
             options.forcedClock = *forcedClock;
-            if (!StorePulseOptions(options, limits, 0))
-                Fail("");
+            FailUnless(StorePulseOptions(state, options, limits, 0), "");
         }
         // The mode of operation is the general settings' "forceSingSeg", 1 when absent.
         if (mode)
@@ -403,7 +405,7 @@ CompiledTrain Train::Compile(const py::object& instrumentArgument, const py::obj
 
         RemoveWaveFiles(launch().tmpFolder);
         ScriptHost host;
-        PulseEditor editor(limits, host);
+        PulseEditor editor(limits, host, state, prompter());
         editor.OpenSection();
         SummaryRecorder summary;
         Built out;
@@ -428,8 +430,8 @@ CompiledTrain Train::Compile(const py::object& instrumentArgument, const py::obj
         }
         for (int n = 1; n <= segments; ++n) {
             std::vector<std::int16_t> samples;
-            if (FileResult read =
-                    ReadNativeFile(TrainSegmenter::SegmentPath(n), PointLayout::Int16, samples);
+            if (FileResult read = ReadNativeFile(TrainSegmenter::SegmentPath(state.tmpFolder, n),
+                                                 PointLayout::Int16, samples);
                 !read)
                 Fail(read.message());
             out.segments.push_back(std::move(samples));

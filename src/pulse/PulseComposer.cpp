@@ -11,7 +11,7 @@
 namespace tw {
 
 std::string PulseTrainTitle(const LaunchState& session, int channel) {
-    std::string name = TrainOrigin(channel);
+    std::string name = TrainOrigin(session.exchangeFile, channel);
     if (name.empty()) {
         name = "Untitled";
         if (ExchangeFile::Instrument::ChannelsAsStored() > 1)
@@ -82,7 +82,7 @@ void PulseComposer::ChooseSection(int index) {
         return;
     }
     if (index != editor.activeSection())
-        WriteTrainRoot(activeChannel_, "activePls", strprintf("%d", index));
+        WriteTrainRoot(session().exchangeFile, activeChannel_, "activePls", strprintf("%d", index));
     editor.selectedRow = 0;
     editor.OpenSection();
     ShowEditor(true);
@@ -111,7 +111,7 @@ int PulseComposer::Download() {
 }
 
 bool PulseComposer::Save() {
-    return SaveTrain(activeChannel_);
+    return SaveTrain(session(), activeChannel_);
 }
 
 bool PulseComposer::SaveAs(const std::string& name) {
@@ -195,7 +195,7 @@ bool PulseComposer::IsChecked(int id) const {
 }
 
 TrainTrace PulseComposer::Trace() const {
-    return TracePulseTrain(ReadTrain(activeChannel_),
+    return TracePulseTrain(ReadTrain(session().exchangeFile, activeChannel_),
                            {view.viewMode, editorVisible, editor.selectedRow});
 }
 

@@ -16,15 +16,15 @@
 
 namespace tw {
 
-std::string TrainOrigin(int channel) {
-    return ReadTrainRoot(channel, "PulseOrg");
+std::string TrainOrigin(const std::string& exchange, int channel) {
+    return ReadTrainRoot(exchange, channel, "PulseOrg");
 }
 
-bool SaveTrain(int channel) {
-    std::string name = TrainOrigin(channel);
+bool SaveTrain(const LaunchState& session, int channel) {
+    std::string name = TrainOrigin(session.exchangeFile, channel);
     if (name.empty() || ToUpper(name).find("UNTIT") != std::string::npos)
         return false;
-    return CopyTrain(channel, name, true).ok();
+    return CopyTrain(session, channel, name, true).ok();
 }
 
 bool SaveTrainAs(const PulseEditor& editor, const std::string& chosen) {
@@ -42,16 +42,16 @@ bool SaveTrainAs(const PulseEditor& editor, const std::string& chosen) {
     } else if (EqualsNoCase(ext, "tss")) {
         return Show(editor.prompts(), ExportSegmentTables(session, name, editor.limits()));
     }
-    WriteTrainRoot(editor.channel(), "PulseOrg", name);
-    return CopyTrain(editor.channel(), name, true).ok();
+    WriteTrainRoot(session.exchangeFile, editor.channel(), "PulseOrg", name);
+    return CopyTrain(session, editor.channel(), name, true).ok();
 }
 
 namespace {
 
 Result corrupted(const std::string& path) {
     RemoveFile(path);
-    return Notice{0, "Attention", "Segment table corrupted, impossible to export file",
-                  Buttons::Ok, Icon::Exclamation};
+    return Notice{0, "Attention", "Segment table corrupted, impossible to export file", Buttons::Ok,
+                  Icon::Exclamation};
 }
 
 } // namespace

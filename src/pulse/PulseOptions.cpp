@@ -69,8 +69,8 @@ PulseOptions LoadPulseOptions(const LaunchState& session, const PulseLimits& lim
     PulseOptions o;
     o.mode = ReadOperationMode(session);
     o.sequencedModes = limits.sequencedModes;
-    o.timeUnit = TimeUnitIndex(ReadTrainRootNumber(channel, "tmUnitInd", 1));
-    o.levelUnit = LevelUnitIndex(ReadTrainRootNumber(channel, "voltInd", 0));
+    o.timeUnit = TimeUnitIndex(ReadTrainRootNumber(session.exchangeFile, channel, "tmUnitInd", 1));
+    o.levelUnit = LevelUnitIndex(ReadTrainRootNumber(session.exchangeFile, channel, "voltInd", 0));
     const ForcedClock forced = ReadForcedClock(session.exchangeFile);
     o.forceClock = forced.on;
     if (forced.clock)
@@ -90,7 +90,7 @@ Result StorePulseOptions(const LaunchState& session, const PulseOptions& o,
                       Icon::Exclamation};
     WriteGeneralSetting("forceSingSeg", strprintf("%d", o.mode), kPulseSettings);
     WriteGeneralSetting("yRes", strprintf("%d", o.yRes), kPulseSettings);
-    TrainEdit e(channel);
+    TrainEdit e(session.exchangeFile, channel);
     e.setRoot("tmUnitInd", strprintf("%d", o.timeUnit));
     e.setRoot("voltInd", strprintf("%d", o.levelUnit));
     StoreForcedClock(e.raw(), {o.forceClock, o.forcedClock});

@@ -57,7 +57,7 @@ double TrainCompiler::MinSegment(double clock) const {
 }
 
 int TrainCompiler::CompileTrain(double requestedSclk) {
-    return Compile(ReadTrain(channel_), requestedSclk);
+    return Compile(ReadTrain(session_.exchangeFile, channel_), requestedSclk);
 }
 
 bool TrainCompiler::buildLinks() {
@@ -273,8 +273,8 @@ int TrainCompiler::fitWavelength() {
             mode = kContinuousMode;
             return kCompiled;
         }
-        warn(session_.appName.c_str(),
-             vformat(StringText(kMsgClockResolutionShort), sclkMax, sclk), Buttons::Ok);
+        warn(session_.appName.c_str(), vformat(StringText(kMsgClockResolutionShort), sclkMax, sclk),
+             Buttons::Ok);
         return kClockFailed;
     }
     return kCompiled;
@@ -351,7 +351,7 @@ double TrainCompiler::MaxSlope() const {
 }
 
 int TrainCompiler::RunClockLoop(double activeLocalDuration) {
-    TrainData train = ReadTrain(channel_);
+    TrainData train = ReadTrain(session_.exchangeFile, channel_);
     double requested = 0;
     for (;;) {
         int result = Compile(train, requested);

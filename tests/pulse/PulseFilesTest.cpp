@@ -76,7 +76,7 @@ TEST_F(PulseFilesTest, WavSaveWritesTheSamplesAndAMasterFileBeside) {
     EXPECT_EQ(box.get(pls, "PulseRoot", "qPls"), "1");
     EXPECT_EQ(box.get(box.exchange(), "PulseRoot-ch1", "PulseOrg"), pls);
 
-    WriteSectionKey(0, 0, "Repeat", "3");
+    WriteSectionKey(box.exchange(), 0, 0, "Repeat", "3");
     EXPECT_TRUE(composer->Save());
     EXPECT_EQ(box.get(pls, "Pulse0", "Repeat"), "3");
 
