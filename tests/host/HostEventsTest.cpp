@@ -21,7 +21,7 @@ TEST(HostEvents, EachCodeReachesOnlyItsComposer) {
     test::Sandbox box(2);
     Composer standard{box.session()};
     FmComposer fm(box.session(), false);
-    PulseComposer pulse{box.session()};
+    PulseComposer pulse{box.session(), box.prompts};
     const HostEventCodes codes[] = {standard.hostEvents(), fm.hostEvents(), pulse.hostEvents()};
     EXPECT_EQ(DecideHostEvent(codes[0], 3, 0).kind, HostEventAction::Close);
     EXPECT_EQ(DecideHostEvent(codes[1], 3, 0).kind, HostEventAction::Ignore);

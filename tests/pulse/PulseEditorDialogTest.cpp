@@ -158,7 +158,7 @@ TEST_F(PulseEditorDialogTest, SummaryCannotBeAcceptedOverTheResources) {
 TEST_F(PulseEditorDialogTest, OptionsStayOpenOnAClockOutOfRange) {
     box.set(box.descr(), "ParmPnlName", "WformMode", "Arb");
     PulseLimits limits = LoadPulseLimits(box.session());
-    PulseOptionsDialog dialog(limits, 0);
+    PulseOptionsDialog dialog(box.session(), limits, 0);
     EXPECT_FALSE(dialog.modeButton(0)->isEnabled());
     EXPECT_TRUE(dialog.modeButton(1)->isChecked());
     EXPECT_FALSE(dialog.clockEdit()->isEnabled());
