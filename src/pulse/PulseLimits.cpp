@@ -103,8 +103,8 @@ PulseLimits LoadPulseLimits(const LaunchState& session) {
     // An increment is a count of points, held as an int: bounded by both.
     const long long mostIncrement = std::min<long long>(most, INT_MAX);
     if (auto res = StoredNumber(described(descr, "Axis", resKey, true)))
-        lim.wlIncrement = static_cast<int>(
-            CheckedWhole(*res, 1, mostIncrement, 2, {descr, "Axis", resKey}));
+        lim.wlIncrement =
+            static_cast<int>(CheckedWhole(*res, 1, mostIncrement, 2, {descr, "Axis", resKey}));
 
     double vMin = 0, vMax = 0;
     if (ReadCodeRange(descr, "Vpts" + ExchangeFile::Settings::Wfmt().value_or(""), vMin, vMax)) {
