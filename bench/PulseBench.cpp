@@ -64,10 +64,10 @@ void writeTrain(int sections) {
 void BM_CompileAndSegment(benchmark::State& state) {
     BenchFolder folder;
     writeTrain(static_cast<int>(state.range(0)));
-    PulseLimits limits = LoadPulseLimits();
+    PulseLimits limits = LoadPulseLimits(launch());
     size_t steps = 0;
     for (auto _ : state) {
-        TrainCompiler compiler(limits, 0);
+        TrainCompiler compiler(limits, 0, launch(), prompter());
         compiler.mode = kSequencedMode;
         if (compiler.RunClockLoop(0) != TrainCompiler::kCompiled)
             state.SkipWithError("compilation failed");

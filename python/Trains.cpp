@@ -43,6 +43,14 @@ constexpr std::array<const char*, 4> kColumnNames = {"index", "level", "interval
 // The view around the editor: the whole train is always shown.
 struct ScriptHost : PulseEditorHost {};
 
+// The editor outlives every call: it asks through the prompter of the call running it.
+struct InstalledPrompter : Prompter {
+    Answer ask(std::string_view caption, std::string_view text, Buttons buttons,
+               Icon icon) override {
+        return prompter().ask(caption, text, buttons, icon);
+    }
+};
+
 // The download summary: accepted when it reaches no limit of the instrument, as the dialog
 // allows; the attention line is kept for the refusal.
 struct SummaryRecorder : SummaryAsker {
@@ -131,6 +139,7 @@ struct Train::State {
     PrivateFolder folder;
     PulseLimits limits;
     ScriptHost host;
+    InstalledPrompter prompts; // the running call's recorder
     std::unique_ptr<PulseEditor> editor;
     explicit State(const std::string& instrument) : folder(kPulseComposer, instrument) {}
 };
@@ -139,10 +148,11 @@ Train::Train(const std::string& path, const std::string& instrument) {
     CallCore([&] {
         state_ = std::make_unique<State>(instrument);
         LaunchScope scope(state_->folder.state());
-        state_->limits = LoadPulseLimits();
+        state_->limits = LoadPulseLimits(state_->folder.state());
         PulseViewState view;
         view.Load(0); // a fresh one-section train, as the composer starts
-        state_->editor = std::make_unique<PulseEditor>(state_->limits, state_->host);
+        state_->editor = std::make_unique<PulseEditor>(state_->limits, state_->host,
+                                                       state_->folder.state(), state_->prompts);
         state_->editor->OpenSection();
         if (!path.empty() && !state_->editor->LoadTrain(ReadableFile(path)))
             Fail(path + " holds no pulse train (no \"qPls\" in section \"PulseRoot\")");
@@ -165,7 +175,7 @@ void Train::Select(int section) {
         return;
     if (!e.CheckComplete())
         Fail("");
-    WriteTrainRoot(e.channel(), "activePls", std::to_string(section));
+    WriteTrainRoot(e.session().exchangeFile, e.channel(), "activePls", std::to_string(section));
     e.selectedRow = 0;
     e.OpenSection();
 }
@@ -173,7 +183,8 @@ void Train::Select(int section) {
 template <class F> decltype(auto) Train::OnSection(int section, F&& f) {
     return CallCore([&] {
         LaunchScope scope(launchState());
-        const int count = StoredCount(ReadTrainRootNumber(editor().channel(), "qPls", 0));
+        const int count = StoredCount(
+            ReadTrainRootNumber(launchState().exchangeFile, editor().channel(), "qPls", 0));
         if (section < 0 || section >= count)
             throw py::index_error("no section " + std::to_string(section) + " in a train of " +
                                   std::to_string(count));
@@ -190,7 +201,8 @@ template <class F> decltype(auto) Train::OnTrain(F&& f) {
 }
 
 py::list Train::Sections() {
-    const TrainData train = OnTrain([](PulseEditor& e) { return ReadTrain(e.channel()); });
+    const TrainData train =
+        OnTrain([](PulseEditor& e) { return ReadTrain(e.session().exchangeFile, e.channel()); });
     py::list sections;
     for (const TrainSectionData& s : train.sections) {
         py::list rows;
@@ -205,7 +217,8 @@ py::list Train::Sections() {
 }
 
 py::dict Train::Summary() {
-    const TrainData t = OnTrain([](PulseEditor& e) { return ReadTrain(e.channel()); });
+    const TrainData t =
+        OnTrain([](PulseEditor& e) { return ReadTrain(e.session().exchangeFile, e.channel()); });
     return py::dict("sections"_a = t.sectionCount, "active_section"_a = t.activeSection,
                     "duration"_a = t.duration, "level_low"_a = t.levelLow,
                     "level_high"_a = t.levelHigh, "time_unit"_a = TimeUnitLabel(t.timeUnit),
@@ -353,7 +366,7 @@ CompiledTrain Train::Compile(const py::object& instrumentArgument, const py::obj
         if (!instrument.empty())
             state.descrFile = state_->folder.CopyDescription(instrument, "compile.ini");
         LaunchScope scope(state);
-        const PulseLimits limits = instrument.empty() ? state_->limits : LoadPulseLimits();
+        const PulseLimits limits = instrument.empty() ? state_->limits : LoadPulseLimits(state);
 
         // The forced clock the Options dialog would store, for this compilation only.
         struct RestoreForcedClock {
@@ -379,11 +392,10 @@ CompiledTrain Train::Compile(const py::object& instrumentArgument, const py::obj
             restore.forced = profile::GetValue(exchange, kForcedClockSection, "frcSclk_toVal");
             restore.clock = profile::GetValue(exchange, kForcedClockSection, "forceSclk");
             restore.armed = true;
-            PulseOptions options = LoadPulseOptions(limits, 0);
+            PulseOptions options = LoadPulseOptions(state, limits, 0);
             options.forceClock = true;
             options.forcedClock = *forcedClock;
-            if (!StorePulseOptions(options, limits, 0))
-                Fail("");
+            FailUnless(StorePulseOptions(state, options, limits, 0), "");
         }
         // The mode of operation is the general settings' "forceSingSeg", 1 when absent.
         if (mode)
@@ -393,7 +405,7 @@ CompiledTrain Train::Compile(const py::object& instrumentArgument, const py::obj
 
         RemoveWaveFiles(launch().tmpFolder);
         ScriptHost host;
-        PulseEditor editor(limits, host);
+        PulseEditor editor(limits, host, state, prompter());
         editor.OpenSection();
         SummaryRecorder summary;
         Built out;
@@ -418,8 +430,8 @@ CompiledTrain Train::Compile(const py::object& instrumentArgument, const py::obj
         }
         for (int n = 1; n <= segments; ++n) {
             std::vector<std::int16_t> samples;
-            if (FileResult read =
-                    ReadNativeFile(TrainSegmenter::SegmentPath(n), PointLayout::Int16, samples);
+            if (FileResult read = ReadNativeFile(TrainSegmenter::SegmentPath(state.tmpFolder, n),
+                                                 PointLayout::Int16, samples);
                 !read)
                 Fail(read.message());
             out.segments.push_back(std::move(samples));

@@ -1,5 +1,6 @@
 #include "frame/ComposerFactory.h"
 
+#include "app/Prompter.h"
 #include "fm/FmComposer.h"
 #include "pulse/PulseComposer.h"
 
@@ -13,7 +14,7 @@ ComposerChoice MakeComposer(const LaunchState& state) {
         choice.profile = std::make_unique<FmFrameProfile>(state.fpSegMode);
         break;
     case kPulseComposer: {
-        auto pulse = std::make_unique<PulseComposer>(state);
+        auto pulse = std::make_unique<PulseComposer>(state, prompter());
         choice.pulse = pulse.get();
         choice.composer = std::move(pulse);
         choice.profile = std::make_unique<PulseFrameProfile>();

@@ -1,6 +1,5 @@
 #include "pulse/PulseComposer.h"
 
-#include "app/LaunchState.h"
 #include "app/Printf.h"
 #include "app/ProfileStore.h"
 #include "host/ExchangeFile.h"
@@ -11,14 +10,14 @@
 
 namespace tw {
 
-std::string PulseTrainTitle(int channel) {
-    std::string name = TrainOrigin(channel);
+std::string PulseTrainTitle(const LaunchState& session, int channel) {
+    std::string name = TrainOrigin(session.exchangeFile, channel);
     if (name.empty()) {
         name = "Untitled";
         if (ExchangeFile::Instrument::ChannelsAsStored() > 1)
             name += strprintf("-Ch%d", channel + 1);
     }
-    return launch().appName + " -> " + name;
+    return session.appName + " -> " + name;
 }
 
 namespace {
@@ -28,13 +27,13 @@ int storedChannel(int fallback) {
 }
 } // namespace
 
-PulseComposer::PulseComposer(const LaunchState& session)
-    : Composer(session), limits(LoadPulseLimits()), editor(limits, *this),
+PulseComposer::PulseComposer(const LaunchState& session, Prompter& prompts)
+    : Composer(session), limits(LoadPulseLimits(session)), editor(limits, *this, session, prompts),
       activeChannel_(storedChannel(0)) {
     view.Load(activeChannel_);
     editor.OpenSection();
     std::string rise;
-    ProfileRecord(kPulseSettings, "RiseOnStrt", rise, 260, launch().generalIni, true);
+    ProfileRecord(kPulseSettings, "RiseOnStrt", rise, 260, session.generalIni, true);
     editorVisible = rise != "Hide";
 }
 
@@ -54,7 +53,7 @@ void PulseComposer::RereadChannel() {
 }
 
 std::string PulseComposer::windowTitle(const std::string&) const {
-    return PulseTrainTitle(activeChannel_);
+    return PulseTrainTitle(session(), activeChannel_);
 }
 
 std::string PulseComposer::horizontalUnit() const {
@@ -83,7 +82,7 @@ void PulseComposer::ChooseSection(int index) {
         return;
     }
     if (index != editor.activeSection())
-        WriteTrainRoot(activeChannel_, "activePls", strprintf("%d", index));
+        WriteTrainRoot(session().exchangeFile, activeChannel_, "activePls", strprintf("%d", index));
     editor.selectedRow = 0;
     editor.OpenSection();
     ShowEditor(true);
@@ -112,7 +111,7 @@ int PulseComposer::Download() {
 }
 
 bool PulseComposer::Save() {
-    return SaveTrain(activeChannel_);
+    return SaveTrain(session(), activeChannel_);
 }
 
 bool PulseComposer::SaveAs(const std::string& name) {
@@ -131,7 +130,7 @@ bool PulseComposer::Open(const std::string& name) {
 }
 
 void PulseComposer::ToggleSummary() {
-    ToggleSummaryShown();
+    ToggleSummaryShown(session());
 }
 
 void PulseComposer::OptionsChanged() {
@@ -191,12 +190,12 @@ bool PulseComposer::IsChecked(int id) const {
     if (id >= kCmdSection1 && id <= kCmdSection10)
         return id - kCmdSection1 == view.activeSection;
     if (id == kCmdShowPulseSummary)
-        return !SummaryHidden();
+        return !SummaryHidden(session());
     return false;
 }
 
 TrainTrace PulseComposer::Trace() const {
-    return TracePulseTrain(ReadTrain(activeChannel_),
+    return TracePulseTrain(ReadTrain(session().exchangeFile, activeChannel_),
                            {view.viewMode, editorVisible, editor.selectedRow});
 }
 

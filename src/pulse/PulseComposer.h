@@ -26,15 +26,16 @@ struct PulseComposerListener : SummaryAsker {
 
 // The pulse-train composer's title: appName + " -> " + the origin file of the channel's train,
 // "Untitled" (with the channel when the instrument has more than one) while it has none.
-std::string PulseTrainTitle(int channel);
+std::string PulseTrainTitle(const LaunchState& session, int channel);
 
 // The pulse-train composer without its windows: the instrument limits, the view's train state
 // and the editor model, and the handlers of the composer's menu commands. It has no waveform
 // document: the view draws its train instead.
 class PulseComposer : public PulseEditorHost, public Composer {
   public:
-    // Loads the limits, the active channel, the view state (a fresh train if none) and the editor.
-    explicit PulseComposer(const LaunchState& session);
+    // Loads the limits, the active channel, the view state (a fresh train if none) and the editor,
+    // whose refusals and questions go to prompts.
+    PulseComposer(const LaunchState& session, Prompter& prompts);
     ~PulseComposer() override;
     PulseComposer(const PulseComposer&) = delete;
     PulseComposer& operator=(const PulseComposer&) = delete;

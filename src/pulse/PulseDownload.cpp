@@ -29,11 +29,11 @@ bool reaches(const std::string& value, double limit) {
     return !value.empty() && std::atof(value.c_str()) >= limit;
 }
 
-void deleteTmpWaveFiles() {
+void deleteTmpWaveFiles(const std::string& tmpFolder) {
     namespace fs = std::filesystem;
     std::error_code ec;
     std::vector<fs::path> doomed;
-    for (const auto& entry : fs::directory_iterator(launch().tmpFolder, ec))
+    for (const auto& entry : fs::directory_iterator(tmpFolder, ec))
         if (entry.is_regular_file(ec) && EqualsNoCase(ExtensionOf(entry.path().string()), "wav"))
             doomed.push_back(entry.path());
     for (const auto& p : doomed)
@@ -77,8 +77,9 @@ int DownloadTrain(const PulseEditor& editor, SummaryAsker& asker, int modeOverri
     if (!editor.CheckComplete())
         return kDownloadImpossible;
     const PulseLimits& limits = editor.limits();
-    TrainCompiler compiler(limits, editor.channel());
-    compiler.mode = ReadOperationMode();
+    const LaunchState& session = editor.session();
+    TrainCompiler compiler(limits, editor.channel(), session, editor.prompts());
+    compiler.mode = ReadOperationMode(session);
     int compiled = compiler.RunClockLoop(editor.localDuration());
     if (compiled == TrainCompiler::kClockFailed)
         return kDownloadStopped;
@@ -104,7 +105,7 @@ int DownloadTrain(const PulseEditor& editor, SummaryAsker& asker, int modeOverri
     }
     if (segmenter.tooLong) {
         segmenter.steps.clear();
-        ask(launch().appName,
+        ask(editor.prompts(), session.appName,
             strprintf("The pulse train needs more than %lld samples of segments; it cannot be "
                       "built.",
                       kMaxTrainSamples),
@@ -129,7 +130,7 @@ int DownloadTrain(const PulseEditor& editor, SummaryAsker& asker, int modeOverri
     s.steps = sequenced ? strprintf("%zu", segmenter.steps.size()) : std::string();
     s.waveformsMode = sequenced ? "Sequenced" : "Arbitrary";
 
-    if (!SummaryHidden()) {
+    if (!SummaryHidden(session)) {
         SummaryChoice choice = asker.askSummary(s, SummaryAttention(s, limits));
         if (!choice.accepted)
             return kDownloadStopped;
@@ -146,12 +147,13 @@ int DownloadTrain(const PulseEditor& editor, SummaryAsker& asker, int modeOverri
 
 int DownloadPulseTrainCommand(const PulseEditor& editor, SummaryAsker& asker,
                               DownloadReport* report) {
-    deleteTmpWaveFiles();
+    const LaunchState& session = editor.session();
+    deleteTmpWaveFiles(session.tmpFolder);
     int code = DownloadTrain(editor, asker, -1, false, report);
     if (code == kDownloadImpossible)
-        ask(launch().appName, StringText(kMsgDownloadOptionUnusable), Buttons::Ok,
+        ask(editor.prompts(), session.appName, StringText(kMsgDownloadOptionUnusable), Buttons::Ok,
             Icon::Exclamation);
-    else if (code == kDownloadDone && ReadOperationMode() == kSingleSegmentMode)
+    else if (code == kDownloadDone && ReadOperationMode(session) == kSingleSegmentMode)
         PostComposerClosed(18, 1);
     return code;
 }
@@ -161,7 +163,7 @@ bool SaveTrainSamples(const PulseEditor& editor, const std::string& path) {
     SummaryAsker unasked;
     if (DownloadTrain(editor, unasked, kSingleSegmentMode, true) != kDownloadDone)
         return false;
-    return CopyFileOver(TrainSegmenter::SegmentPath(1), path).ok();
+    return CopyFileOver(TrainSegmenter::SegmentPath(editor.session().tmpFolder, 1), path).ok();
 }
 
 } // namespace tw

@@ -7,7 +7,7 @@
 #include "app/Printf.h"
 #include "app/ProfileFile.h"
 #include "app/ProfileStore.h"
-#include "app/Prompter.h"
+#include "app/Result.h"
 #include "app/StoredNumber.h"
 #include "app/StringTable.h"
 #include "pulse/PulseOptions.h"
@@ -50,14 +50,15 @@ std::string levelText(double v) {
     return strprintf("%.10g", v);
 }
 
-void say(const std::string& text) {
-    ask(launch().appName, text, Buttons::Ok, Icon::Exclamation);
-}
-
 } // namespace
 
-PulseEditor::PulseEditor(const PulseLimits& limits, PulseEditorHost& host)
-    : limits_(limits), host_(host) {}
+PulseEditor::PulseEditor(const PulseLimits& limits, PulseEditorHost& host,
+                         const LaunchState& session, Prompter& prompts)
+    : limits_(limits), host_(host), session_(session), prompts_(prompts) {}
+
+void PulseEditor::say(const std::string& text) const {
+    ask(prompts_, session_.appName, text, Buttons::Ok, Icon::Exclamation);
+}
 
 int PulseEditor::columnCount() const {
     return format_ == kTemplateFormat ? 2 : 4;
@@ -78,10 +79,10 @@ double PulseEditor::levelFactor() const {
 }
 
 std::string PulseEditor::sectionUndoFile() const {
-    return launch().tmpFolder + "UndoSect.tmp";
+    return session_.tmpFolder + "UndoSect.tmp";
 }
 std::string PulseEditor::trainUndoFile() const {
-    return launch().tmpFolder + "UndoPulse.tmp";
+    return session_.tmpFolder + "UndoPulse.tmp";
 }
 
 PulseEditor::Row PulseEditor::emptyRow(int index) const {
@@ -105,7 +106,7 @@ std::optional<double> PulseEditor::value(int row, int column) const {
 }
 
 void PulseEditor::OpenSection() {
-    const std::string& exchange = launch().exchangeFile;
+    const std::string& exchange = session_.exchangeFile;
     int previous = activeSection_;
     bool reopened = !rows_.empty();
     std::vector<std::pair<std::string, std::string>> entries;
@@ -171,7 +172,7 @@ void PulseEditor::OpenSection() {
         selectedRow = rowCount() - 1;
 
     if (raise || writeRepeat) {
-        TrainEdit e(channel());
+        TrainEdit e(session_.exchangeFile, channel());
         if (raise)
             e.setRoot("qPls", strprintf("%d", sectionCount_));
         if (writeRepeat)
@@ -311,7 +312,7 @@ bool PulseEditor::EditCell(int row, int column, const std::string& typed) {
             return false;
     }
 
-    TrainEdit e(channel());
+    TrainEdit e(session_.exchangeFile, channel());
     rows_[row][column] = text;
     if (format_ != kTemplateFormat && column != kLevelColumn) {
         double prev = row > 0 ? value(row - 1, kCumulativeColumn).value_or(0) : 0;
@@ -346,7 +347,7 @@ bool PulseEditor::SetFormat(int format) {
         say(StringText(kMsgTrainFormatEmptyOnly));
         return false;
     }
-    TrainEdit e(channel());
+    TrainEdit e(session_.exchangeFile, channel());
     std::vector<std::string> lines;
     for (const auto& line : e.sectionLines(activeSection_)) {
         int r, c;
@@ -367,7 +368,7 @@ void PulseEditor::saveSection() const {
     RemoveFile(trainUndoFile());
     RemoveFile(sectionUndoFile());
     std::vector<std::string> lines;
-    for (const auto& [k, v] : profile::SectionEntries(launch().exchangeFile,
+    for (const auto& [k, v] : profile::SectionEntries(session_.exchangeFile,
                                                       TrainSectionName(channel(), activeSection_)))
         lines.push_back(k + "=" + v);
     profile::WriteSection(sectionUndoFile(), TrainSectionName(channel(), activeSection_), lines);
@@ -375,7 +376,7 @@ void PulseEditor::saveSection() const {
 
 void PulseEditor::saveTrain() const {
     RemoveFile(trainUndoFile());
-    CopyTrain(channel(), trainUndoFile(), true);
+    (void)CopyTrain(session_, channel(), trainUndoFile(), true); // saving tells nothing
 }
 
 bool PulseEditor::CanUndo() const {
@@ -396,7 +397,7 @@ bool PulseEditor::InsertRow() {
     if (sel < 0 || sel >= rowCount() || !CheckComplete())
         return false;
     saveSection();
-    TrainEdit e(channel());
+    TrainEdit e(session_.exchangeFile, channel());
     int a = activeSection_;
     for (int r = rowCount() - 1; r >= sel; --r)
         for (int c = 1; c < columnCount(); ++c)
@@ -420,7 +421,7 @@ bool PulseEditor::DeleteRow() {
         return false;
     }
     saveSection();
-    TrainEdit e(channel());
+    TrainEdit e(session_.exchangeFile, channel());
     int a = activeSection_;
     int last = rowCount() - 1;
     for (int r = sel; r < last; ++r)
@@ -455,7 +456,7 @@ bool PulseEditor::DeleteRow() {
 
 void PulseEditor::DeleteAll() {
     saveSection();
-    TrainEdit e(channel());
+    TrainEdit e(session_.exchangeFile, channel());
     int a = activeSection_;
     e.replaceSection(a, {strprintf("SectFmt=%d", format_),
                          "Start=" + e.sectionKey(a, "Start").value_or("0"), "Repeat=1"});
@@ -474,13 +475,13 @@ bool PulseEditor::Undo() {
     auto lines =
         profile::SectionLines(sectionUndoFile(), TrainSectionName(channel(), activeSection_));
     {
-        TrainEdit restore(channel());
+        TrainEdit restore(session_.exchangeFile, channel());
         restore.replaceSection(activeSection_, lines);
         restore.commit();
     }
     RemoveFile(sectionUndoFile());
     OpenSection();
-    TrainEdit e(channel());
+    TrainEdit e(session_.exchangeFile, channel());
     storeDerived(e);
     commitAndNotify(e);
     return true;
@@ -495,7 +496,7 @@ bool PulseEditor::ApplyRepeat(const std::string& text) {
     if (v == repeat_)
         return true;
     repeat_ = v;
-    TrainEdit e(channel());
+    TrainEdit e(session_.exchangeFile, channel());
     e.setSectionKey(activeSection_, "Repeat", strprintf("%d", v));
     e.recomputeStarts(activeSection_);
     e.recomputeDuration();
@@ -525,7 +526,7 @@ bool PulseEditor::CheckComplete() const {
 }
 
 bool PulseEditor::CheckNewSectionPosition(int p) const {
-    profile::Snapshot snap(launch().exchangeFile);
+    profile::Snapshot snap(session_.exchangeFile);
     int count = StoredCount(LeadingNumber(snap.get(TrainRootSection(channel()), "qPls"), 0));
     auto filled = [&](int i) {
         return LeadingNumber(snap.get(TrainSectionName(channel(), i), "qItm"), 0) >= 1;
@@ -552,11 +553,11 @@ std::vector<std::string> PulseEditor::freshSection(double start) const {
 bool PulseEditor::AppendSection() {
     if (!sectionCommandAllowed(kAppendSectionRefused) || !CheckComplete())
         return false;
-    int count = StoredCount(ReadTrainRootNumber(channel(), "qPls", 0));
+    int count = StoredCount(ReadTrainRootNumber(session_.exchangeFile, channel(), "qPls", 0));
     if (!CheckNewSectionPosition(count))
         return false;
     saveTrain();
-    TrainEdit e(channel());
+    TrainEdit e(session_.exchangeFile, channel());
     e.replaceSection(count, freshSection(e.rootNumber("Duration", 0)));
     e.setRoot("qPls", strprintf("%d", count + 1));
     e.setRoot("activePls", strprintf("%d", count));
@@ -568,12 +569,12 @@ bool PulseEditor::AppendSection() {
 bool PulseEditor::InsertSection() {
     if (!sectionCommandAllowed(kInsertSectionRefused) || !CheckComplete())
         return false;
-    int count = StoredCount(ReadTrainRootNumber(channel(), "qPls", 0));
+    int count = StoredCount(ReadTrainRootNumber(session_.exchangeFile, channel(), "qPls", 0));
     int p = activeSection_;
     if (!CheckNewSectionPosition(p))
         return false;
     saveTrain();
-    TrainEdit e(channel());
+    TrainEdit e(session_.exchangeFile, channel());
     double start = e.sectionNumber(p, "Start", 0);
     for (int i = count - 1; i >= p; --i)
         e.copySection(i, i + 1);
@@ -586,17 +587,18 @@ bool PulseEditor::InsertSection() {
 }
 
 bool PulseEditor::DeleteSection() {
-    int count = StoredCount(ReadTrainRootNumber(channel(), "qPls", 0));
+    int count = StoredCount(ReadTrainRootNumber(session_.exchangeFile, channel(), "qPls", 0));
     if (count < 2)
         return RemoveAllSections();
     int a = activeSection_;
-    if (a > 0 && a < count - 1 && ReadSectionKey(channel(), a - 1, "LocDur", 0) == 0 &&
-        ReadSectionKey(channel(), a + 1, "LocDur", 0) == 0) {
+    if (a > 0 && a < count - 1 &&
+        ReadSectionKey(session_.exchangeFile, channel(), a - 1, "LocDur", 0) == 0 &&
+        ReadSectionKey(session_.exchangeFile, channel(), a + 1, "LocDur", 0) == 0) {
         say("Empty adjacent sections are prohibited.\nRemove one to be able to proceed.");
         return false;
     }
     saveTrain();
-    TrainEdit e(channel());
+    TrainEdit e(session_.exchangeFile, channel());
     std::string firstStart = e.sectionKey(0, "Start").value_or("0");
     for (int i = a; i < count - 1; ++i)
         e.copySection(i + 1, i);
@@ -615,13 +617,13 @@ bool PulseEditor::DeleteSection() {
 bool PulseEditor::RemoveAllSections() {
     if (!sectionCommandAllowed(kAppendSectionRefused))
         return false;
-    if (ask(launch().appName,
+    if (ask(prompts_, session_.appName,
             "You are about remove all sections of the sectFmt.\nConfirm your intention.",
             Buttons::YesNo, Icon::Exclamation) != Answer::Yes)
         return false;
     saveTrain();
-    int count = StoredCount(ReadTrainRootNumber(channel(), "qPls", 0));
-    TrainEdit e(channel());
+    int count = StoredCount(ReadTrainRootNumber(session_.exchangeFile, channel(), "qPls", 0));
+    TrainEdit e(session_.exchangeFile, channel());
     for (int i = 0; i < count; ++i)
         e.deleteSection(i);
     e.replaceSection(0, freshSection(0));
@@ -633,7 +635,8 @@ bool PulseEditor::RemoveAllSections() {
 }
 
 bool PulseEditor::LoadTrain(const std::string& path) {
-    if (!CopyTrain(channel(), path, false, {limits_.LinkBound(), limits_.LoopBound()}))
+    if (!Show(prompts_, CopyTrain(session_, channel(), path, false,
+                                  {limits_.LinkBound(), limits_.LoopBound()})))
         return false;
     RemoveFile(trainUndoFile());
     OpenSection();

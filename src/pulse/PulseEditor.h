@@ -1,4 +1,6 @@
 #pragma once
+#include "app/LaunchState.h"
+#include "app/Prompter.h"
 #include "pulse/PulseLimits.h"
 
 #include <optional>
@@ -32,7 +34,9 @@ inline constexpr int kCumulativeColumn = 3;
 // rewrite of the file.
 class PulseEditor {
   public:
-    PulseEditor(const PulseLimits& limits, PulseEditorHost& host);
+    // Its refusals and questions go to prompts.
+    PulseEditor(const PulseLimits& limits, PulseEditorHost& host, const LaunchState& session,
+                Prompter& prompts);
 
     // Reads the active section ("activePls") and fills the table.
     void OpenSection();
@@ -93,6 +97,8 @@ class PulseEditor {
     int repeat() const { return repeat_; }
     const PulseLimits& limits() const { return limits_; }
     int channel() const { return host_.activeChannel(); } // whose train
+    const LaunchState& session() const { return session_; }
+    Prompter& prompts() const { return prompts_; }
     std::string sectionUndoFile() const;
     std::string trainUndoFile() const;
 
@@ -103,6 +109,7 @@ class PulseEditor {
     void renumber(int from);
     std::optional<double> value(int row, int column) const;
     bool validate(int row, int column, const std::string& text, double v) const;
+    void say(const std::string& text) const;
     bool refuse(int id, int row, const std::string& text) const;
     void storeRow(TrainEdit& e, int row) const;
     void storeDerived(TrainEdit& e);
@@ -115,6 +122,8 @@ class PulseEditor {
 
     const PulseLimits& limits_;
     PulseEditorHost& host_;
+    const LaunchState& session_;
+    Prompter& prompts_;
     std::vector<Row> rows_;
     int activeSection_ = 0;
     int sectionCount_ = 1;

@@ -5,7 +5,7 @@
 #include "app/MessageIds.h"
 #include "app/Printf.h"
 #include "app/ProfileFile.h"
-#include "app/Prompter.h"
+#include "app/Result.h"
 #include "app/StringTable.h"
 #include "host/ExchangeFile.h"
 #include "pulse/PulseDownload.h"
@@ -16,22 +16,23 @@
 
 namespace tw {
 
-std::string TrainOrigin(int channel) {
-    return ReadTrainRoot(channel, "PulseOrg");
+std::string TrainOrigin(const std::string& exchange, int channel) {
+    return ReadTrainRoot(exchange, channel, "PulseOrg");
 }
 
-bool SaveTrain(int channel) {
-    std::string name = TrainOrigin(channel);
+bool SaveTrain(const LaunchState& session, int channel) {
+    std::string name = TrainOrigin(session.exchangeFile, channel);
     if (name.empty() || ToUpper(name).find("UNTIT") != std::string::npos)
         return false;
-    return CopyTrain(channel, name, true);
+    return CopyTrain(session, channel, name, true).ok();
 }
 
 bool SaveTrainAs(const PulseEditor& editor, const std::string& chosen) {
     std::string name = chosen;
-    if (StartsWithNoCase(name, launch().tmpFolder) &&
-        ask(launch().appName, StringText(kMsgSaveInTemporaryFolder), Buttons::YesNo,
-            Icon::Exclamation) != Answer::Yes)
+    const LaunchState& session = editor.session();
+    if (StartsWithNoCase(name, session.tmpFolder) &&
+        ask(editor.prompts(), session.appName, StringText(kMsgSaveInTemporaryFolder),
+            Buttons::YesNo, Icon::Exclamation) != Answer::Yes)
         return false;
     std::string ext = ExtensionOf(name);
     if (EqualsNoCase(ext, "wav")) {
@@ -39,25 +40,25 @@ bool SaveTrainAs(const PulseEditor& editor, const std::string& chosen) {
             return false;
         name = name.substr(0, name.size() - 3) + "pls";
     } else if (EqualsNoCase(ext, "tss")) {
-        return ExportSegmentTables(name, editor.limits());
+        return Show(editor.prompts(), ExportSegmentTables(session, name, editor.limits()));
     }
-    WriteTrainRoot(editor.channel(), "PulseOrg", name);
-    return CopyTrain(editor.channel(), name, true);
+    WriteTrainRoot(session.exchangeFile, editor.channel(), "PulseOrg", name);
+    return CopyTrain(session, editor.channel(), name, true).ok();
 }
 
 namespace {
 
-bool corrupted(const std::string& path) {
-    ask("Attention", "Segment table corrupted, impossible to export file", Buttons::Ok,
-        Icon::Exclamation);
+Result corrupted(const std::string& path) {
     RemoveFile(path);
-    return false;
+    return Notice{0, "Attention", "Segment table corrupted, impossible to export file", Buttons::Ok,
+                  Icon::Exclamation};
 }
 
 } // namespace
 
-bool ExportSegmentTables(const std::string& path, const PulseLimits& limits) {
-    std::string workFolder = launch().tmpFolder + "tmmp/";
+Result ExportSegmentTables(const LaunchState& session, const std::string& path,
+                           const PulseLimits& limits) {
+    std::string workFolder = session.tmpFolder + "tmmp/";
     CreateFolder(workFolder);
     std::string work = workFolder + "TempPulse.ini";
 
@@ -114,7 +115,7 @@ bool ExportSegmentTables(const std::string& path, const PulseLimits& limits) {
             return corrupted(path);
         content += *samples;
     }
-    return WriteFileAtomically(path, content) || corrupted(path);
+    return WriteFileAtomically(path, content) ? Result() : corrupted(path);
 }
 
 } // namespace tw

@@ -1,4 +1,5 @@
 #pragma once
+#include "app/Result.h"
 #include "pulse/PulseLimits.h"
 
 #include <string>
@@ -9,11 +10,11 @@ class PulseEditor;
 
 // The pulse master file the channel's train was last saved to or opened from ("PulseOrg"); ""
 // while it has none.
-std::string TrainOrigin(int channel);
+std::string TrainOrigin(const std::string& exchange, int channel);
 
 // "&Save": writes the channel's train to its pulse master file. False when the train has no name
 // yet (empty, or "Untitled"): the caller then runs Save As.
-bool SaveTrain(int channel);
+bool SaveTrain(const LaunchState& session, int channel);
 
 // "&Save As..." with the chosen name: ".wav" saves the train as one segment of samples and a
 // pulse master file beside it, ".tss" exports the segment and sequence tables, any other name
@@ -22,6 +23,7 @@ bool SaveTrainAs(const PulseEditor& editor, const std::string& name);
 
 // The segment-and-sequence export of the last download's sequence table: a text part whose
 // "Header"/"Length" gives its own size, followed by the samples of every listed segment.
-bool ExportSegmentTables(const std::string& path, const PulseLimits& limits);
+Result ExportSegmentTables(const LaunchState& session, const std::string& path,
+                           const PulseLimits& limits);
 
 } // namespace tw

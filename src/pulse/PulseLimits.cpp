@@ -1,6 +1,5 @@
 #include "pulse/PulseLimits.h"
 
-#include "app/LaunchState.h"
 #include "app/Printf.h"
 #include "app/ProfileStore.h"
 #include "app/StoredNumber.h"
@@ -9,6 +8,7 @@
 #include "host/InstrumentDescription.h"
 #include "pulse/TrainModel.h"
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <cstdlib>
@@ -19,9 +19,10 @@ namespace tw {
 
 namespace {
 
-std::string described(const char* section, const std::string& key, bool quiet) {
+std::string described(const std::string& descr, const char* section, const std::string& key,
+                      bool quiet) {
     std::string v;
-    ProfileRecord(section, key.c_str(), v, 260, launch().descrFile, quiet);
+    ProfileRecord(section, key.c_str(), v, 260, descr, quiet);
     return v;
 }
 
@@ -53,30 +54,30 @@ int PulseLimits::LoopBound() const {
     return maxLoopNo > 0 ? maxLoopNo : INT_MAX;
 }
 
-bool SingleSegmentOnly() {
-    std::string modes = described("ParmPnlName", "WformMode", true);
+bool SingleSegmentOnly(const std::string& descr) {
+    std::string modes = described(descr, "ParmPnlName", "WformMode", true);
     if (modes.empty())
-        modes = described("ParmPnlName", "WfMode", true);
+        modes = described(descr, "ParmPnlName", "WfMode", true);
     return !modes.empty() && modes.find("Seq") == std::string::npos;
 }
 
-PulseLimits LoadPulseLimits() {
+PulseLimits LoadPulseLimits(const LaunchState& session) {
     PulseLimits lim;
-    const std::string& descr = launch().descrFile;
+    const std::string& descr = session.descrFile;
     // A whole-number limit: absent gives 0 (reported by the store), out of range 0 (reported).
     auto whole = [&](const char* section, const char* key, long long high) {
-        auto v = StoredNumber(described(section, key, false));
+        auto v = StoredNumber(described(descr, section, key, false));
         return v ? static_cast<int>(CheckedWhole(*v, 0, high, 0, {descr, section, key})) : 0;
     };
     lim.maxLinkNo = whole("SegmTbl", "MaxLinkNo", kMaxTrainCount);
     lim.maxLoopNo = whole("SegmTbl", "MaxLoopNo", INT_MAX);
     lim.maxSequStp = whole("SegmTbl", "MaxSequStp", kMaxSequenceSteps);
-    if (auto t = StoredNumber(described("SegmTbl", "MinSequLoopTime", false)))
+    if (auto t = StoredNumber(described(descr, "SegmTbl", "MinSequLoopTime", false)))
         if (CheckedRange(*t, 0, 1e6, {descr, "SegmTbl", "MinSequLoopTime"}, "0"))
             lim.minLoopTime = *t;
 
     // Each clock step adds the lowest clock, so it must be a whole sample a second at least.
-    auto sclk = numbersAfter(described("ParmLst", "Sclk", false), 1);
+    auto sclk = numbersAfter(described(descr, "ParmLst", "Sclk", false), 1);
     if (sclk.size() >= 3) {
         if (sclk[1] >= 1 && sclk[1] <= sclk[2] && sclk[2] <= kMostSampleClock) {
             lim.sclkMin = sclk[1];
@@ -90,7 +91,7 @@ PulseLimits LoadPulseLimits() {
     }
 
     // Segment lengths size the segment files: none beyond what the machine holds of 16-bit points.
-    auto hrange = numbersAfter(described("Axis", "Hrange", false), 0);
+    auto hrange = numbersAfter(described(descr, "Axis", "Hrange", false), 0);
     StoredKey where{descr, "Axis", "Hrange"};
     const auto most = static_cast<long long>(MemoryPointLimit(sizeof(std::int16_t)));
     if (hrange.size() >= 2)
@@ -99,8 +100,11 @@ PulseLimits LoadPulseLimits() {
         lim.memorySize = static_cast<double>(CheckedWhole(hrange[2], 0, most, most, where));
 
     std::string resKey = "resFactor" + ExchangeFile::Settings::Rsclk();
-    if (auto res = StoredNumber(described("Axis", resKey, true)))
-        lim.wlIncrement = static_cast<int>(CheckedWhole(*res, 1, most, 2, {descr, "Axis", resKey}));
+    // An increment is a count of points, held as an int: bounded by both.
+    const long long mostIncrement = std::min<long long>(most, INT_MAX);
+    if (auto res = StoredNumber(described(descr, "Axis", resKey, true)))
+        lim.wlIncrement =
+            static_cast<int>(CheckedWhole(*res, 1, mostIncrement, 2, {descr, "Axis", resKey}));
 
     double vMin = 0, vMax = 0;
     if (ReadCodeRange(descr, "Vpts" + ExchangeFile::Settings::Wfmt().value_or(""), vMin, vMax)) {
@@ -108,13 +112,13 @@ PulseLimits LoadPulseLimits() {
         lim.codeBits = ResolutionBits(vMin, vMax);
     }
 
-    auto ampl = numbersAfter(described("ParmLst", "Ampl", false), 2);
-    std::string indep = described("ParmConditions", "ampOfs_Indep", true);
+    auto ampl = numbersAfter(described(descr, "ParmLst", "Ampl", false), 2);
+    std::string indep = described(descr, "ParmConditions", "ampOfs_Indep", true);
     lim.ampOfsIndependent = indep == "true";
     if (ampl.size() >= 2 && CheckedRange(ampl[1], 0, 1e6, {descr, "ParmLst", "Ampl"}, "0"))
         lim.levelMax = lim.ampOfsIndependent ? ampl[1] : ampl[1] / 2;
     lim.levelMin = -lim.levelMax;
-    lim.sequencedModes = !SingleSegmentOnly();
+    lim.sequencedModes = !SingleSegmentOnly(descr);
     return lim;
 }
 

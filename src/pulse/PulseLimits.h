@@ -1,4 +1,6 @@
 #pragma once
+#include "app/LaunchState.h"
+
 #include <string>
 
 namespace tw {
@@ -39,10 +41,10 @@ inline constexpr double kMostSampleClock = 1e12;
 inline constexpr double kMostClockSteps = 1 << 22;
 
 // Reads the limits; a value out of range is reported, naming its key, and leaves its default.
-PulseLimits LoadPulseLimits();
+PulseLimits LoadPulseLimits(const LaunchState& session);
 
-// True when the description names its waveform modes ("WformMode", else "WfMode") and none is
-// "Seq": such an instrument plays single segments only.
-bool SingleSegmentOnly();
+// True when the description file `descr` names its waveform modes ("WformMode", else "WfMode") and
+// none is "Seq": such an instrument plays single segments only.
+bool SingleSegmentOnly(const std::string& descr);
 
 } // namespace tw

@@ -1,10 +1,8 @@
 #include "pulse/PulseOptions.h"
 
-#include "app/LaunchState.h"
 #include "app/NumberText.h"
 #include "app/Printf.h"
 #include "app/ProfileStore.h"
-#include "app/Prompter.h"
 #include "app/StoredNumber.h"
 #include "host/ExchangeFile.h"
 #include "host/PulseExchange.h"
@@ -17,14 +15,10 @@ namespace tw {
 
 namespace {
 
-std::string general(const char* key) {
+std::string general(const LaunchState& session, const char* key) {
     std::string v;
-    ProfileRecord(kPulseSettings, key, v, 260, launch().generalIni, true);
+    ProfileRecord(kPulseSettings, key, v, 260, session.generalIni, true);
     return v;
-}
-
-ForcedClock forcedClock() {
-    return ReadForcedClock(launch().exchangeFile);
 }
 
 bool parseNumber(const std::string& text, double& value) {
@@ -37,15 +31,15 @@ bool parseNumber(const std::string& text, double& value) {
 }
 
 // "forceSingSeg" as stored: the single-segment mode when absent.
-int storedMode() {
-    return StoredWhole(general("forceSingSeg"), kSingleSegmentMode);
+int storedMode(const LaunchState& session) {
+    return StoredWhole(general(session, "forceSingSeg"), kSingleSegmentMode);
 }
 
 } // namespace
 
-int ReadOperationMode() {
-    int mode = storedMode();
-    if (mode < 0 || mode > 2 || SingleSegmentOnly())
+int ReadOperationMode(const LaunchState& session) {
+    int mode = storedMode(session);
+    if (mode < 0 || mode > 2 || SingleSegmentOnly(session.descrFile))
         mode = kSingleSegmentMode;
     return mode;
 }
@@ -71,55 +65,55 @@ int LevelUnitIndex(double stored) {
     return stored >= 0 && stored < 2 ? static_cast<int>(stored) : 0;
 }
 
-PulseOptions LoadPulseOptions(const PulseLimits& limits, int channel) {
+PulseOptions LoadPulseOptions(const LaunchState& session, const PulseLimits& limits, int channel) {
     PulseOptions o;
-    o.mode = ReadOperationMode();
+    o.mode = ReadOperationMode(session);
     o.sequencedModes = limits.sequencedModes;
-    o.timeUnit = TimeUnitIndex(ReadTrainRootNumber(channel, "tmUnitInd", 1));
-    o.levelUnit = LevelUnitIndex(ReadTrainRootNumber(channel, "voltInd", 0));
-    const ForcedClock forced = forcedClock();
+    o.timeUnit = TimeUnitIndex(ReadTrainRootNumber(session.exchangeFile, channel, "tmUnitInd", 1));
+    o.levelUnit = LevelUnitIndex(ReadTrainRootNumber(session.exchangeFile, channel, "voltInd", 0));
+    const ForcedClock forced = ReadForcedClock(session.exchangeFile);
     o.forceClock = forced.on;
     if (forced.clock)
         o.forcedClock = *forced.clock;
     else
         o.forcedClock = EngNumberText(ExchangeFile::Settings::SampleClock(channel, 0), 9);
-    if (auto yRes = LeadingValue(general("yRes")))
+    if (auto yRes = LeadingValue(general(session, "yRes")))
         o.yRes = ClampedInt(*yRes);
     return o;
 }
 
-bool StorePulseOptions(const PulseOptions& o, const PulseLimits& limits, int channel) {
+Result StorePulseOptions(const LaunchState& session, const PulseOptions& o,
+                         const PulseLimits& limits, int channel) {
     double clock = 0;
-    if (!parseNumber(o.forcedClock, clock) || clock < limits.sclkMin || clock > limits.sclkMax) {
-        ask(launch().appName, "SCLK value out of range", Buttons::Ok, Icon::Exclamation);
-        return false;
-    }
+    if (!parseNumber(o.forcedClock, clock) || clock < limits.sclkMin || clock > limits.sclkMax)
+        return Notice{0, session.appName, "SCLK value out of range", Buttons::Ok,
+                      Icon::Exclamation};
     WriteGeneralSetting("forceSingSeg", strprintf("%d", o.mode), kPulseSettings);
     WriteGeneralSetting("yRes", strprintf("%d", o.yRes), kPulseSettings);
-    TrainEdit e(channel);
+    TrainEdit e(session.exchangeFile, channel);
     e.setRoot("tmUnitInd", strprintf("%d", o.timeUnit));
     e.setRoot("voltInd", strprintf("%d", o.levelUnit));
     StoreForcedClock(e.raw(), {o.forceClock, o.forcedClock});
-    return e.commit();
+    return e.commit() ? Result() : Result::Failed();
 }
 
-std::string OptionsSummary() {
-    int mode = storedMode();
+std::string OptionsSummary(const LaunchState& session) {
+    int mode = storedMode(session);
     static const char* const names[] = {"Freely Selected", "Force Single Segment",
                                         "Section per Segment"};
     const char* name = mode >= 0 && mode <= 2 ? names[mode] : "Not defined";
     std::string clock = "Disable";
-    if (const ForcedClock forced = forcedClock(); forced.on && forced.clock)
+    if (const ForcedClock forced = ReadForcedClock(session.exchangeFile); forced.on && forced.clock)
         clock = *forced.clock;
     return strprintf("Options: Operation mode= %s.       Forced SCLK=", name) + clock;
 }
 
-bool SummaryHidden() {
-    return general("hideSumm") == "Hide";
+bool SummaryHidden(const LaunchState& session) {
+    return general(session, "hideSumm") == "Hide";
 }
 
-void ToggleSummaryShown() {
-    WriteGeneralSetting("hideSumm", SummaryHidden() ? "Show" : "Hide", kPulseSettings);
+void ToggleSummaryShown(const LaunchState& session) {
+    WriteGeneralSetting("hideSumm", SummaryHidden(session) ? "Show" : "Hide", kPulseSettings);
 }
 
 } // namespace tw

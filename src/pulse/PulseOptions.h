@@ -1,4 +1,5 @@
 #pragma once
+#include "app/Result.h"
 #include "pulse/PulseLimits.h"
 
 #include <string>
@@ -18,7 +19,7 @@ inline constexpr const char* kPulseSettings = "PulseComp"; // section of the gen
 
 // "forceSingSeg" of the general settings: 1 when outside 0..2 or when the instrument plays
 // single segments only.
-int ReadOperationMode();
+int ReadOperationMode(const LaunchState& session);
 
 const char* TimeUnitLabel(int index);  // "sec", "ms", "us", "ns"
 const char* LevelUnitLabel(int index); // "V", "mV"
@@ -40,18 +41,19 @@ struct PulseOptions {
 };
 
 // The options of the channel's train (0-based channel).
-PulseOptions LoadPulseOptions(const PulseLimits& limits, int channel);
+PulseOptions LoadPulseOptions(const LaunchState& session, const PulseLimits& limits, int channel);
 
 // Stores the options; refuses a forced clock outside the instrument's range (ticked or not) with
 // "SCLK value out of range", storing nothing.
-bool StorePulseOptions(const PulseOptions& options, const PulseLimits& limits, int channel);
+Result StorePulseOptions(const LaunchState& session, const PulseOptions& options,
+                         const PulseLimits& limits, int channel);
 
 // "Options: Operation mode= <name>.       Forced SCLK=<text or Disable>"
-std::string OptionsSummary();
+std::string OptionsSummary(const LaunchState& session);
 
 // "hideSumm": the download summary is skipped only for exactly "Hide".
-bool SummaryHidden();
+bool SummaryHidden(const LaunchState& session);
 // "Show Pulse Summary": flips "hideSumm" between "Hide" and "Show".
-void ToggleSummaryShown();
+void ToggleSummaryShown(const LaunchState& session);
 
 } // namespace tw

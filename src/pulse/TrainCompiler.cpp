@@ -1,6 +1,5 @@
 #include "pulse/TrainCompiler.h"
 
-#include "app/LaunchState.h"
 #include "app/MessageIds.h"
 #include "app/NumberText.h"
 #include "app/Printf.h"
@@ -35,12 +34,8 @@ bool multipleOf(long long n, int increment) {
     return increment <= 1 || n % increment == 0;
 }
 
-Answer warn(const char* caption, const std::string& text, Buttons buttons) {
-    return ask(caption, text, buttons, Icon::Exclamation);
-}
+} // namespace
 
-// The fewest copies (at least 1) of n points whose total is a multiple of increment and at least
-// least points; as a double, since a description may ask for more than any count holds.
 double CopiesToFit(long long n, int increment, double least) {
     if (n <= 0)
         return 1;
@@ -50,7 +45,9 @@ double CopiesToFit(long long n, int increment, double least) {
     return std::ceil(atLeast / static_cast<double>(step)) * static_cast<double>(step);
 }
 
-} // namespace
+Answer TrainCompiler::warn(const char* caption, const std::string& text, Buttons buttons) const {
+    return ask(prompts_, caption, text, buttons, Icon::Exclamation);
+}
 
 double TrainCompiler::MinSegment(double clock) const {
     double wl = limits_.wlIncrement;
@@ -60,7 +57,7 @@ double TrainCompiler::MinSegment(double clock) const {
 }
 
 int TrainCompiler::CompileTrain(double requestedSclk) {
-    return Compile(ReadTrain(channel_), requestedSclk);
+    return Compile(ReadTrain(session_.exchangeFile, channel_), requestedSclk);
 }
 
 bool TrainCompiler::buildLinks() {
@@ -130,7 +127,7 @@ bool TrainCompiler::automaticClock() {
     long long divisor = 0;
     for (double d : distinct)
         if (d * scale < 0.999999) {
-            warn(launch().appName.c_str(), "Undocumented error.\nCall developer", Buttons::Ok);
+            warn(session_.appName.c_str(), "Undocumented error.\nCall developer", Buttons::Ok);
             return false;
         }
     for (double d : distinct) {
@@ -143,7 +140,7 @@ bool TrainCompiler::automaticClock() {
 }
 
 int TrainCompiler::tooLong(double samples) const {
-    warn(launch().appName.c_str(),
+    warn(session_.appName.c_str(),
          strprintf("The pulse train needs %.15g samples in one segment at %g samples a second; a "
                    "segment holds at most %lld.",
                    samples, sclk, kMaxTrainSamples),
@@ -225,7 +222,7 @@ int TrainCompiler::fitWavelength() {
         auto count = [&](double clock) { return Nearest(train_.duration * clock); };
         if (baseSclk > sclkMax) {
             // Even at its own clock the train is too fast for the instrument: no copy helps.
-            warn(launch().appName.c_str(),
+            warn(session_.appName.c_str(),
                  vformat(StringText(kMsgClockResolutionShort), sclkMax, sclk), Buttons::Ok);
             return kClockFailed;
         }
@@ -238,7 +235,7 @@ int TrainCompiler::fitWavelength() {
         double needed = 1;
         if (sclk > sclkMax) {
             sclk = baseSclk;
-            if (warn(launch().appName.c_str(), StringText(kMsgContinuousOnly), Buttons::YesNo) !=
+            if (warn(session_.appName.c_str(), StringText(kMsgContinuousOnly), Buttons::YesNo) !=
                 Answer::Yes)
                 return kDeclined;
             n = count(baseSclk);
@@ -269,14 +266,14 @@ int TrainCompiler::fitWavelength() {
         if (sclk <= sclkMax)
             continue;
         if (withLinks == 1 && sclk != baseSclk) {
-            if (warn(launch().appName.c_str(), StringText(kMsgContinuousOnly), Buttons::YesNo) !=
+            if (warn(session_.appName.c_str(), StringText(kMsgContinuousOnly), Buttons::YesNo) !=
                 Answer::Yes)
                 return kDeclined;
             sclk = baseSclk;
             mode = kContinuousMode;
             return kCompiled;
         }
-        warn(launch().appName.c_str(), vformat(StringText(kMsgClockResolutionShort), sclkMax, sclk),
+        warn(session_.appName.c_str(), vformat(StringText(kMsgClockResolutionShort), sclkMax, sclk),
              Buttons::Ok);
         return kClockFailed;
     }
@@ -290,19 +287,19 @@ int TrainCompiler::Compile(const TrainData& train, double requestedSclk) {
     if (train.sectionCount == 0)
         return kNoTrain;
     if (!buildLinks()) {
-        warn(launch().appName.c_str(), "Pulse Train incomplete.", Buttons::Ok);
+        warn(session_.appName.c_str(), "Pulse Train incomplete.", Buttons::Ok);
         return kIncomplete;
     }
     if (!timesFinite()) {
-        warn(launch().appName.c_str(),
+        warn(session_.appName.c_str(),
              "The pulse train is too long to be built: its times exceed the largest number.",
              Buttons::Ok);
         return kNoTrain;
     }
 
-    profile::Snapshot snap(launch().exchangeFile);
-    clockForced_ = LeadingNumber(snap.get(kForcedClockSection, "frcSclk_toVal"), 0) == 1;
-    auto forcedClock = snap.get(kForcedClockSection, "forceSclk");
+    const ForcedClock forced = ReadForcedClock(session_.exchangeFile);
+    clockForced_ = forced.on;
+    const std::optional<std::string>& forcedClock = forced.clock;
     bool automatic = true;
     if (requestedSclk > 0) {
         sclk = requestedSclk;
@@ -311,7 +308,7 @@ int TrainCompiler::Compile(const TrainData& train, double requestedSclk) {
         // The Options dialog keeps the clock within the instrument's range; a file may not.
         sclk = LeadingNumber(forcedClock, 0);
         automatic = !CheckedRange(sclk, limits_.sclkMin, limits_.sclkMax,
-                                  {launch().exchangeFile, kForcedClockSection, "forceSclk"},
+                                  {session_.exchangeFile, kForcedClockSection, "forceSclk"},
                                   "the clock worked out for the train");
     }
     if (!automatic && clockForced_) {
@@ -354,7 +351,7 @@ double TrainCompiler::MaxSlope() const {
 }
 
 int TrainCompiler::RunClockLoop(double activeLocalDuration) {
-    TrainData train = ReadTrain(channel_);
+    TrainData train = ReadTrain(session_.exchangeFile, channel_);
     double requested = 0;
     for (;;) {
         int result = Compile(train, requested);

@@ -1,4 +1,6 @@
 #pragma once
+#include "app/LaunchState.h"
+#include "app/Prompter.h"
 #include "pulse/PulseLimits.h"
 #include "pulse/PulseOptions.h"
 #include "pulse/TrainModel.h"
@@ -27,13 +29,18 @@ struct SectionRange {
 long long WholeCount(double x);
 // x + 0.5 truncated toward zero, the rounding every clock and position step uses.
 long long Nearest(double x);
+// The fewest copies (at least 1) of n points whose total is a multiple of increment and at least
+// least points; as a double, since a description may ask for more than any count holds.
+double CopiesToFit(long long n, int increment, double least);
 
 // Works out the sample clock a train needs and turns its table description into links in
 // sample positions and codes.
 class TrainCompiler {
   public:
-    // Compiles the train of the channel (0-based).
-    TrainCompiler(const PulseLimits& limits, int channel) : limits_(limits), channel_(channel) {}
+    // Compiles the train of the channel (0-based); what it has to tell or ask goes to prompts.
+    TrainCompiler(const PulseLimits& limits, int channel, const LaunchState& session,
+                  Prompter& prompts)
+        : limits_(limits), channel_(channel), session_(session), prompts_(prompts) {}
 
     // Results.
     enum { kNoTrain = 0, kIncomplete = 1, kDeclined = 2, kCompiled = 4, kClockFailed = 5 };
@@ -59,6 +66,8 @@ class TrainCompiler {
     std::vector<LinkEntry> links;
     std::vector<SectionRange> sectionRanges;
     const PulseLimits& limits() const { return limits_; }
+    const LaunchState& session() const { return session_; }
+    Prompter& prompts() const { return prompts_; }
 
   private:
     bool buildLinks();
@@ -68,9 +77,12 @@ class TrainCompiler {
     std::vector<SectionRange> ranges() const;
     bool timesFinite() const;          // link times, local durations and the duration
     int tooLong(double samples) const; // reports a segment beyond kMaxTrainSamples
+    Answer warn(const char* caption, const std::string& text, Buttons buttons) const;
 
     const PulseLimits& limits_;
     int channel_;
+    const LaunchState& session_;
+    Prompter& prompts_;
     TrainData train_;
     bool clockForced_ = false;
 };

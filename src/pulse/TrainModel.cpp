@@ -71,8 +71,8 @@ std::vector<std::string> linesOf(const std::vector<std::pair<std::string, std::s
 
 } // namespace
 
-TrainEdit::TrainEdit(int channel) : channel_(channel) {
-    t_.emplace(launch().exchangeFile);
+TrainEdit::TrainEdit(const std::string& exchange, int channel) : channel_(channel) {
+    t_.emplace(exchange);
 }
 
 bool TrainEdit::commit() {
@@ -169,62 +169,65 @@ std::vector<std::string> TrainEdit::sectionLines(int i) const {
     return linesOf(t_->entries(TrainSectionName(channel_, i)));
 }
 
-std::string ReadTrainRoot(int channel, std::string_view key) {
-    return profile::GetValue(launch().exchangeFile, TrainRootSection(channel), key).value_or("");
+std::string ReadTrainRoot(const std::string& exchange, int channel, std::string_view key) {
+    return profile::GetValue(exchange, TrainRootSection(channel), key).value_or("");
 }
 
-double ReadTrainRootNumber(int channel, std::string_view key, double def) {
-    return LeadingNumber(profile::GetValue(launch().exchangeFile, TrainRootSection(channel), key),
-                         def);
+double ReadTrainRootNumber(const std::string& exchange, int channel, std::string_view key,
+                           double def) {
+    return LeadingNumber(profile::GetValue(exchange, TrainRootSection(channel), key), def);
 }
 
-bool WriteTrainRoot(int channel, std::string_view key, std::string_view text) {
-    return profile::WriteValue(launch().exchangeFile, TrainRootSection(channel), key, text);
+bool WriteTrainRoot(const std::string& exchange, int channel, std::string_view key,
+                    std::string_view text) {
+    return profile::WriteValue(exchange, TrainRootSection(channel), key, text);
 }
 
-double ReadSectionKey(int channel, int i, std::string_view key, double def) {
-    return LeadingNumber(
-        profile::GetValue(launch().exchangeFile, TrainSectionName(channel, i), key), def);
+double ReadSectionKey(const std::string& exchange, int channel, int i, std::string_view key,
+                      double def) {
+    return LeadingNumber(profile::GetValue(exchange, TrainSectionName(channel, i), key), def);
 }
 
-bool WriteSectionKey(int channel, int i, std::string_view key, std::string_view text) {
-    return profile::WriteValue(launch().exchangeFile, TrainSectionName(channel, i), key, text);
+bool WriteSectionKey(const std::string& exchange, int channel, int i, std::string_view key,
+                     std::string_view text) {
+    return profile::WriteValue(exchange, TrainSectionName(channel, i), key, text);
 }
 
-std::optional<std::string> ReadCell(int channel, int i, int r, int c) {
-    int format = SectionFormat(ReadSectionKey(channel, i, "SectFmt", kNodeFormat));
-    return profile::GetValue(launch().exchangeFile, TrainSectionName(channel, i),
+std::optional<std::string> ReadCell(const std::string& exchange, int channel, int i, int r, int c) {
+    int format = SectionFormat(ReadSectionKey(exchange, channel, i, "SectFmt", kNodeFormat));
+    return profile::GetValue(exchange, TrainSectionName(channel, i),
                              CellKey(RowName(format), r, c));
 }
 
-bool WriteCell(int channel, int i, int r, int c, const std::optional<std::string>& text) {
-    TrainEdit e(channel);
+bool WriteCell(const std::string& exchange, int channel, int i, int r, int c,
+               const std::optional<std::string>& text) {
+    TrainEdit e(exchange, channel);
     int format = SectionFormat(e.sectionNumber(i, "SectFmt", kNodeFormat));
     e.setCell(i, RowName(format), r, c, text);
     return e.commit();
 }
 
-void RecomputeStarts(int channel, int k) {
-    TrainEdit e(channel);
+void RecomputeStarts(const std::string& exchange, int channel, int k) {
+    TrainEdit e(exchange, channel);
     e.recomputeStarts(k);
     e.commit();
 }
 
-double RecomputeDuration(int channel) {
-    TrainEdit e(channel);
+double RecomputeDuration(const std::string& exchange, int channel) {
+    TrainEdit e(exchange, channel);
     double d = e.recomputeDuration();
     e.commit();
     return d;
 }
 
-void CopySectionKeys(int channel, int from, int to) {
-    TrainEdit e(channel);
+void CopySectionKeys(const std::string& exchange, int channel, int from, int to) {
+    TrainEdit e(exchange, channel);
     e.copySection(from, to);
     e.commit();
 }
 
-void DeleteSection(int channel, int i) {
-    TrainEdit e(channel);
+void DeleteSection(const std::string& exchange, int channel, int i) {
+    TrainEdit e(exchange, channel);
     e.deleteSection(i);
     e.commit();
 }
@@ -271,8 +274,8 @@ double entryNumber(const std::vector<std::pair<std::string, std::string>>& entri
 
 } // namespace
 
-TrainData ReadTrain(int channel) {
-    profile::Snapshot snap(launch().exchangeFile);
+TrainData ReadTrain(const std::string& exchange, int channel) {
+    profile::Snapshot snap(exchange);
     std::string rootName = TrainRootSection(channel);
     auto rootNumber = [&](const char* key, double def) {
         return LeadingNumber(snap.get(rootName, key), def);
@@ -330,20 +333,22 @@ bool isTrainSection(const std::string& lowerName, const std::string& lowerSuffix
 
 namespace {
 
-void reportRefused(const std::string& path, const std::vector<std::string>& refused) {
+Notice refusedNotice(const std::string& caption, const std::string& path,
+                     const std::vector<std::string>& refused) {
     constexpr size_t kShown = 12;
     std::string text = "File " + path;
     for (size_t i = 0; i < refused.size() && i < kShown; ++i)
         text += "\n" + refused[i];
     if (refused.size() > kShown)
         text += strprintf("\n... and %zu more.", refused.size() - kShown);
-    ask(launch().appName, text, Buttons::Ok, Icon::Exclamation);
+    return {0, caption, text, Buttons::Ok, Icon::Exclamation};
 }
 
 } // namespace
 
-bool CopyTrain(int channel, const std::string& path, bool save, const TrainBounds& bounds) {
-    const std::string& exchange = launch().exchangeFile;
+Result CopyTrain(const LaunchState& session, int channel, const std::string& path, bool save,
+                 const TrainBounds& bounds) {
+    const std::string& exchange = session.exchangeFile;
     std::string suffix = strprintf("-ch%d", channel + 1);
     const std::string& fromFile = save ? exchange : path;
     const std::string& toFile = save ? path : exchange;
@@ -352,7 +357,7 @@ bool CopyTrain(int channel, const std::string& path, bool save, const TrainBound
 
     profile::Snapshot from(fromFile);
     if (!from.get("PulseRoot" + fromSuffix, "qPls"))
-        return false;
+        return Result::Failed();
     BoundedTrain train;
     if (save) {
         train.root = linesOf(from.entries("PulseRoot" + fromSuffix));
@@ -380,9 +385,9 @@ bool CopyTrain(int channel, const std::string& path, bool save, const TrainBound
     if (save) {
         profile::Transaction to(toFile);
         write(to);
-        return to.commit();
+        return to.commit() ? Result() : Result::Failed();
     }
-    TrainEdit e(channel);
+    TrainEdit e(exchange, channel);
     write(e.raw());
     if (!train.refused.empty()) {
         // What was refused or left out changes the starts and the duration.
@@ -390,10 +395,10 @@ bool CopyTrain(int channel, const std::string& path, bool save, const TrainBound
         e.recomputeDuration();
     }
     if (!e.commit())
-        return false;
+        return Result::Failed();
     if (!train.refused.empty())
-        reportRefused(path, train.refused);
-    return true;
+        return Result().then(refusedNotice(session.appName, path, train.refused));
+    return {};
 }
 
 } // namespace tw

@@ -1,5 +1,7 @@
 #pragma once
+#include "app/LaunchState.h"
 #include "app/ProfileFile.h"
+#include "app/Result.h"
 #include "host/PulseExchange.h"
 #include "pulse/TrainBounds.h"
 
@@ -45,7 +47,7 @@ std::string TimeText(double seconds);
 // no other write to the exchange file may run while a batch is open.
 class TrainEdit {
   public:
-    explicit TrainEdit(int channel);
+    TrainEdit(const std::string& exchange, int channel);
 
     std::optional<std::string> root(std::string_view key) const;
     double rootNumber(std::string_view key, double def) const;
@@ -81,18 +83,24 @@ class TrainEdit {
     std::optional<profile::Transaction> t_;
 };
 
-// One-key operations, each a single read or rewrite of the exchange file.
-std::string ReadTrainRoot(int channel, std::string_view key); // "" when absent
-double ReadTrainRootNumber(int channel, std::string_view key, double def);
-bool WriteTrainRoot(int channel, std::string_view key, std::string_view text);
-double ReadSectionKey(int channel, int i, std::string_view key, double def);
-bool WriteSectionKey(int channel, int i, std::string_view key, std::string_view text);
-std::optional<std::string> ReadCell(int channel, int i, int r, int c);
-bool WriteCell(int channel, int i, int r, int c, const std::optional<std::string>& text);
-void RecomputeStarts(int channel, int k);
-double RecomputeDuration(int channel);
-void CopySectionKeys(int channel, int from, int to);
-void DeleteSection(int channel, int i);
+// One-key operations, each a single read or rewrite of the exchange file `exchange`.
+std::string ReadTrainRoot(const std::string& exchange, int channel,
+                          std::string_view key); // "" when absent
+double ReadTrainRootNumber(const std::string& exchange, int channel, std::string_view key,
+                           double def);
+bool WriteTrainRoot(const std::string& exchange, int channel, std::string_view key,
+                    std::string_view text);
+double ReadSectionKey(const std::string& exchange, int channel, int i, std::string_view key,
+                      double def);
+bool WriteSectionKey(const std::string& exchange, int channel, int i, std::string_view key,
+                     std::string_view text);
+std::optional<std::string> ReadCell(const std::string& exchange, int channel, int i, int r, int c);
+bool WriteCell(const std::string& exchange, int channel, int i, int r, int c,
+               const std::optional<std::string>& text);
+void RecomputeStarts(const std::string& exchange, int channel, int k);
+double RecomputeDuration(const std::string& exchange, int channel);
+void CopySectionKeys(const std::string& exchange, int channel, int from, int to);
+void DeleteSection(const std::string& exchange, int channel, int i);
 
 // The whole train as read through one snapshot of the exchange file.
 struct TrainRow {
@@ -115,12 +123,14 @@ struct TrainData {
     int levelUnit = 0;
     std::vector<TrainSectionData> sections;
 };
-TrainData ReadTrain(int channel);
+TrainData ReadTrain(const std::string& exchange, int channel);
 
-// save = true copies the train from the exchange file to the pulse master file `path`
+// save = true copies the train from the session's exchange file to the pulse master file `path`
 // ("PulseRoot", "Pulse<i>"); save = false copies it from `path` into the exchange file,
 // replacing the channel's train, within `bounds`: what they refuse is told to the user in one
-// message and left out (BoundTrain). False when the source holds no "qPls" (nothing copied).
-bool CopyTrain(int channel, const std::string& path, bool save, const TrainBounds& bounds = {});
+// message of the result and left out (BoundTrain). Failed when the source holds no "qPls"
+// (nothing copied) or the rewrite failed.
+Result CopyTrain(const LaunchState& session, int channel, const std::string& path, bool save,
+                 const TrainBounds& bounds = {});
 
 } // namespace tw

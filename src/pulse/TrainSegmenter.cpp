@@ -42,8 +42,12 @@ bool TrainSegmenter::take(long long samples, long long times) {
     return true;
 }
 
-std::string TrainSegmenter::SegmentPath(int n) {
-    return launch().tmpFolder + strprintf("Seg-%d.wav", n);
+std::string TrainSegmenter::SegmentPath(const std::string& tmpFolder, int n) {
+    return tmpFolder + strprintf("Seg-%d.wav", n);
+}
+
+std::string TrainSegmenter::segmentPath(int n) const {
+    return SegmentPath(compiled_.session().tmpFolder, n);
 }
 
 std::string TrainSegmenter::writeSegment(long long pos, long long len, int link, int times) {
@@ -69,7 +73,7 @@ std::string TrainSegmenter::writeSegment(long long pos, long long len, int link,
         const LinkEntry& l = links_[static_cast<size_t>(j)];
         appendSample(block, p * l[2] + l[3]);
     }
-    std::string path = SegmentPath(nextSegment++);
+    std::string path = segmentPath(nextSegment++);
     WriteFileAtomically(path, times > 1 ? repeated(block, times) : block);
     return path;
 }
@@ -85,7 +89,7 @@ void TrainSegmenter::WriteStretch(long long pos, long long len, int link, int re
 std::string TrainSegmenter::flatSegment(int code, long long length) {
     for (const auto& f : flatSegments_)
         if (f.code == code && f.length == length)
-            return SegmentPath(f.segment);
+            return segmentPath(f.segment);
     if (!take(length))
         return std::string();
     int segment = nextSegment++;
@@ -93,7 +97,7 @@ std::string TrainSegmenter::flatSegment(int code, long long length) {
     block.reserve(static_cast<size_t>(length) * 2);
     for (long long i = 0; i < length; ++i)
         appendSample(block, code);
-    std::string path = SegmentPath(segment);
+    std::string path = segmentPath(segment);
     WriteFileAtomically(path, block);
     flatSegments_.push_back({segment, code, length});
     return path;
@@ -181,7 +185,7 @@ int TrainSegmenter::BuildSequenced() {
             steps.clear();
             AppendLog("\n=========" + std::string("Exceeds max sequence steps") +
                       "  Mode of Operation= " + strprintf("%d", mode) + "\n");
-            ask(launch().appName,
+            ask(compiled_.prompts(), compiled_.session().appName,
                 "Exceeds max sequence steps\nTry in the Optins another Mode of Operation,\nSee "
                 "log file",
                 Buttons::Ok, Icon::Exclamation);
@@ -208,10 +212,10 @@ int TrainSegmenter::BuildPerSection() {
         return 4;
     }
     // One segment for the whole train: the later sections' files join the first.
-    std::string first = SegmentPath(1);
+    std::string first = segmentPath(1);
     std::string content = ReadWholeFile(first).value_or("");
     for (size_t i = 2; i <= steps.size(); ++i) {
-        std::string path = SegmentPath(static_cast<int>(i));
+        std::string path = segmentPath(static_cast<int>(i));
         content += ReadWholeFile(path).value_or("");
         RemoveFile(path);
     }
@@ -235,11 +239,14 @@ void TrainSegmenter::BuildContinuous() {
     auto n = static_cast<long long>(links_[static_cast<size_t>(range.last)][1]);
     if (n <= 0)
         return;
-    const int wl = compiled_.limits().wlIncrement;
-    auto copies =
-        std::max(1LL, static_cast<long long>(std::ceil(compiled_.limits().minWavelength / n)));
-    while ((copies * n) % wl != 0)
-        ++copies;
+    const PulseLimits& limits = compiled_.limits();
+    const double needed = CopiesToFit(n, limits.wlIncrement, limits.minWavelength);
+    // A description's huge increment asks for more copies than any segment holds.
+    if (needed * static_cast<double>(n) > static_cast<double>(kMaxTrainSamples)) {
+        tooLong = true;
+        return;
+    }
+    const auto copies = static_cast<long long>(needed);
     steps.push_back({writeSegment(0, n, range.first, static_cast<int>(copies)), "1"});
     memoryUsed = static_cast<double>(n * copies);
     segmentCount = 1;

@@ -29,7 +29,7 @@ class TrainSegmenter {
     // Replaces the exchange file's sequence table by the steps (an empty table after a failure).
     bool WriteSequenceTable() const;
 
-    static std::string SegmentPath(int n);
+    static std::string SegmentPath(const std::string& tmpFolder, int n);
 
     int mode;
     double minSegment;
@@ -45,6 +45,7 @@ class TrainSegmenter {
         int code;
         long long length;
     };
+    std::string segmentPath(int n) const; // in the session's tmp folder
     std::string writeSegment(long long pos, long long len, int link, int times);
     bool take(long long samples, long long times = 1); // from the budget, else tooLong
     std::string flatSegment(int code, long long length);

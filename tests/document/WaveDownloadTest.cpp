@@ -160,7 +160,7 @@ TEST(PulseComposerDownload, GoesToThePulseTrainDownload) {
     test::HostRecorder link{"Consolia"};
     box.set(box.exchange(), "AppTits", "AC", "Consolia");
     {
-        PulseComposer pulse{box.session()};
+        PulseComposer pulse{box.session(), box.prompts};
         box.write("Consolia/tmp/stale.wav", "x");
         int result = pulse.Download();
         EXPECT_TRUE(result == kDownloadStopped || result == kDownloadImpossible ||

@@ -45,14 +45,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzz::WriteBytes(pls, fuzz::AsText(data, size));
     profile::ClearCache();
 
-    PulseComposer composer{launch()};
+    PulseComposer composer{launch(), prompter()};
     composer.Open(pls);
     composer.Trace();
     composer.SectionList();
     for (int r = 0; r < composer.editor.rowCount(); ++r)
         for (int c = 0; c < composer.editor.columnCount(); ++c)
             composer.editor.text(r, c);
-    TrainCompiler compiler(composer.limits, composer.activeChannel());
-    compiler.Compile(ReadTrain(composer.activeChannel()), 0);
+    TrainCompiler compiler(composer.limits, composer.activeChannel(), launch(), prompter());
+    compiler.Compile(ReadTrain(launch().exchangeFile, composer.activeChannel()), 0);
     return 0;
 }

@@ -21,7 +21,7 @@ TEST(HostEvents, EachCodeReachesOnlyItsComposer) {
     test::Sandbox box(2);
     Composer standard{box.session()};
     FmComposer fm(box.session(), false);
-    PulseComposer pulse{box.session()};
+    PulseComposer pulse{box.session(), box.prompts};
     const HostEventCodes codes[] = {standard.hostEvents(), fm.hostEvents(), pulse.hostEvents()};
     EXPECT_EQ(DecideHostEvent(codes[0], 3, 0).kind, HostEventAction::Close);
     EXPECT_EQ(DecideHostEvent(codes[1], 3, 0).kind, HostEventAction::Ignore);
@@ -127,9 +127,9 @@ TEST(WindowTitle, ShortPathsTitlesAndPublication) {
     EXPECT_EQ(*ReadWholeFile(launch().logFile), "\nCOMPOSER:" + title + "\n");
 
     test::Sandbox pulse(2);
-    EXPECT_EQ(PulseTrainTitle(0), "Trainsmith -> Untitled-Ch1");
+    EXPECT_EQ(PulseTrainTitle(pulse.session(), 0), "Trainsmith -> Untitled-Ch1");
     pulse.set(pulse.exchange(), "PulseRoot-Ch1", "PulseOrg", "/t/train.pls");
-    EXPECT_EQ(PulseTrainTitle(0), "Trainsmith -> /t/train.pls");
+    EXPECT_EQ(PulseTrainTitle(pulse.session(), 0), "Trainsmith -> /t/train.pls");
 
     LaunchState bad = launch();
     bad.composerId = 7;

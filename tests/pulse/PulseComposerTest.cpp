@@ -13,7 +13,7 @@ namespace {
 TEST(PulseComposer, ComposesTheTrainOfTheHostsActiveChannel) {
     test::Sandbox box(kPulseComposer);
     box.set(box.exchange(), "Settings", "ActiveCh", "1");
-    PulseComposer composer{box.session()};
+    PulseComposer composer{box.session(), box.prompts};
     EXPECT_EQ(composer.activeChannel(), 1);
     EXPECT_EQ(box.get(box.exchange(), "PulseRoot-ch2", "qPls"), "1") << "a fresh train";
     EXPECT_EQ(box.get(box.exchange(), "PulseRoot-ch1", "qPls"), "<absent>");

@@ -40,7 +40,7 @@ class PulseDownloadTest : public ::testing::Test {
     void TearDown() override { composer.reset(); }
     // A composer over the stored train whose download summary the test answers.
     void makeComposer() {
-        composer = std::make_unique<PulseComposer>(box.session());
+        composer = std::make_unique<PulseComposer>(box.session(), box.prompts);
         composer->setListener(&summary);
     }
     void forceClock(const char* clock) const {

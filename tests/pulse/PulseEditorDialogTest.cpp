@@ -52,7 +52,7 @@ class PulseEditorDialogTest : public ::testing::Test {
 
 TEST_F(PulseEditorDialogTest, CellsAreEditedInPlaceAndRefusalsPutTheOldTextBack) {
     test::WriteTrain({{kLinkFormat, 1, {{1, 2e-6}, {-1, 3e-6}}}});
-    PulseComposer composer{box.session()};
+    PulseComposer composer{box.session(), box.prompts};
     PulseEditorDialog dialog(composer);
     dialog.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
@@ -93,7 +93,7 @@ struct ProgressWatch : QObject {
 
 TEST_F(PulseEditorDialogTest, ALongSectionIsReadWithTheProgressBarRunning) {
     test::WriteTrain({{kLinkFormat, 1, std::vector<test::BuiltRow>(300, {1, 1e-6})}});
-    PulseComposer composer{box.session()};
+    PulseComposer composer{box.session(), box.prompts};
     QWidget frame;
     QtPulseWindows windows(composer, &frame, {});
     composer.ShowEditor(true);
@@ -115,7 +115,7 @@ TEST_F(PulseEditorDialogTest, ALongSectionIsReadWithTheProgressBarRunning) {
 
 TEST_F(PulseEditorDialogTest, FormatAndRepeatRefusalsRestoreTheControls) {
     test::WriteTrain({{kLinkFormat, 1, {{1, 2e-6}}}});
-    PulseComposer composer{box.session()};
+    PulseComposer composer{box.session(), box.prompts};
     PulseEditorDialog dialog(composer);
     dialog.show();
     auto* points = dialog.findChild<QRadioButton*>();
@@ -157,8 +157,8 @@ TEST_F(PulseEditorDialogTest, SummaryCannotBeAcceptedOverTheResources) {
 
 TEST_F(PulseEditorDialogTest, OptionsStayOpenOnAClockOutOfRange) {
     box.set(box.descr(), "ParmPnlName", "WformMode", "Arb");
-    PulseLimits limits = LoadPulseLimits();
-    PulseOptionsDialog dialog(limits, 0);
+    PulseLimits limits = LoadPulseLimits(box.session());
+    PulseOptionsDialog dialog(box.session(), limits, 0);
     EXPECT_FALSE(dialog.modeButton(0)->isEnabled());
     EXPECT_TRUE(dialog.modeButton(1)->isChecked());
     EXPECT_FALSE(dialog.clockEdit()->isEnabled());

@@ -38,8 +38,8 @@ class PulseEditorTest : public ::testing::Test {
         open();
     }
     void open() {
-        limits = LoadPulseLimits();
-        ed = std::make_unique<PulseEditor>(limits, host);
+        limits = LoadPulseLimits(box.session());
+        ed = std::make_unique<PulseEditor>(limits, host, box.session(), box.prompts);
         ed->OpenSection();
     }
     std::string stored(int i, const std::string& key) const {
@@ -61,8 +61,8 @@ class PulseEditorTest : public ::testing::Test {
 };
 
 TEST_F(PulseEditorTest, StoresSecondsAndVoltsWhateverTheDesignUnits) {
-    WriteTrainRoot(0, "tmUnitInd", "2");
-    WriteTrainRoot(0, "voltInd", "1");
+    WriteTrainRoot(box.exchange(), 0, "tmUnitInd", "2");
+    WriteTrainRoot(box.exchange(), 0, "voltInd", "1");
     open();
     EXPECT_EQ(ed->DesignUnitsText(), "mV, us");
     typeIntervals({{"500", "2.5"}});
@@ -74,7 +74,7 @@ TEST_F(PulseEditorTest, StoresSecondsAndVoltsWhateverTheDesignUnits) {
     EXPECT_EQ(root("Duration"), "2.5e-06");
     EXPECT_EQ(root("VpMx"), "0.5");
 
-    WriteTrainRoot(0, "tmUnitInd", "1");
+    WriteTrainRoot(box.exchange(), 0, "tmUnitInd", "1");
     open();
     EXPECT_DOUBLE_EQ(std::stod(ed->text(0, kIntervalColumn)), 0.0025);
     EXPECT_EQ(ed->DurationText(), "2.5e-3 ms");
@@ -131,7 +131,7 @@ TEST_F(PulseEditorTest, IntervalsShorterThanASampleAreLeftToTheCompilation) {
     EXPECT_TRUE(box.prompts.asked.empty()) << box.prompts.lastText();
     EXPECT_DOUBLE_EQ(std::stod(stored(0, "Link0-sub2")), 1e-9);
 
-    TrainCompiler c(limits, 0);
+    TrainCompiler c(limits, 0, box.session(), box.prompts);
     c.mode = kSingleSegmentMode;
     EXPECT_EQ(c.CompileTrain(0), TrainCompiler::kClockFailed);
     EXPECT_EQ(box.prompts.lastText(),
@@ -266,19 +266,19 @@ TEST_F(PulseEditorTest, SectionCommandsKeepAtMostOneEmptySection) {
     host.full = true;
 
     // Sections 0 and 2 empty around a filled section 1: deleting 1 would join two empties.
-    WriteTrainRoot(0, "activePls", "0");
+    WriteTrainRoot(box.exchange(), 0, "activePls", "0");
     ed->OpenSection();
     ASSERT_TRUE(ed->InsertSection());
     EXPECT_EQ(root("qPls"), "3");
     EXPECT_EQ(stored(1, "Link0-sub1"), "1");
     EXPECT_EQ(stored(2, "Start"), "1e-3");
-    WriteTrainRoot(0, "activePls", "1");
+    WriteTrainRoot(box.exchange(), 0, "activePls", "1");
     ed->OpenSection();
     EXPECT_FALSE(ed->DeleteSection());
     EXPECT_EQ(box.prompts.lastText(),
               "Empty adjacent sections are prohibited.\nRemove one to be able to proceed.");
 
-    WriteTrainRoot(0, "activePls", "0");
+    WriteTrainRoot(box.exchange(), 0, "activePls", "0");
     ed->OpenSection();
     ASSERT_TRUE(ed->DeleteSection());
     EXPECT_EQ(root("qPls"), "2");

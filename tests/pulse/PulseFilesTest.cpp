@@ -61,7 +61,7 @@ class PulseFilesTest : public ::testing::Test {
         test::WriteTrain(train, 2, channel);
         WriteGeneralSetting("forceSingSeg", std::to_string(mode), "PulseComp");
         WriteGeneralSetting("hideSumm", "Hide", "PulseComp");
-        composer = std::make_unique<PulseComposer>(box.session());
+        composer = std::make_unique<PulseComposer>(box.session(), box.prompts);
     }
 };
 
@@ -76,13 +76,13 @@ TEST_F(PulseFilesTest, WavSaveWritesTheSamplesAndAMasterFileBeside) {
     EXPECT_EQ(box.get(pls, "PulseRoot", "qPls"), "1");
     EXPECT_EQ(box.get(box.exchange(), "PulseRoot-ch1", "PulseOrg"), pls);
 
-    WriteSectionKey(0, 0, "Repeat", "3");
+    WriteSectionKey(box.exchange(), 0, 0, "Repeat", "3");
     EXPECT_TRUE(composer->Save());
     EXPECT_EQ(box.get(pls, "Pulse0", "Repeat"), "3");
 
     // A train that cannot compile writes neither file.
     test::WriteTrain({{kNodeFormat, 1, {{1, 0}}}});
-    composer = std::make_unique<PulseComposer>(box.session());
+    composer = std::make_unique<PulseComposer>(box.session(), box.prompts);
     EXPECT_FALSE(composer->SaveAs(box.root() + "/bad.wav"));
     EXPECT_FALSE(FileExists(box.root() + "/bad.wav"));
     EXPECT_FALSE(FileExists(box.root() + "/bad.pls"));
@@ -105,7 +105,7 @@ TEST_F(PulseFilesTest, OpenReplacesTheTrainAndDropsItsUndo) {
     std::string pls = box.root() + "/two.pls";
     ASSERT_TRUE(composer->SaveAs(pls));
     useChannel(0);
-    composer = std::make_unique<PulseComposer>(box.session());
+    composer = std::make_unique<PulseComposer>(box.session(), box.prompts);
     WriteFileAtomically(composer->editor.trainUndoFile(), "[PulseRoot]\nqPls=1\n");
     ASSERT_TRUE(composer->Open(pls));
     EXPECT_EQ(box.get(box.exchange(), "Pulse1-ch1", "Link0-sub1"), "2");
@@ -120,7 +120,7 @@ TEST_F(PulseFilesTest, OpenKeepsTheTrainWithinTheInstrumentsLinks) {
     std::string pls = box.root() + "/three-links.pls";
     ASSERT_TRUE(composer->SaveAs(pls));
     box.set(box.descr(), "SegmTbl", "MaxLinkNo", "2");
-    composer = std::make_unique<PulseComposer>(box.session());
+    composer = std::make_unique<PulseComposer>(box.session(), box.prompts);
     ASSERT_TRUE(composer->Open(pls));
     EXPECT_EQ(composer->view.sectionCount, 1);
     EXPECT_TRUE(box.prompts.sawText("The train holds more than 2 links, the most the instrument "

@@ -88,7 +88,7 @@ TEST(PulseComposer, SectionMenusFollowTheTrain) {
     test::WriteTrain({{kLinkFormat, 1, {{1, 1e-6}}},
                       {kLinkFormat, 1, {{2, 1e-6}}},
                       {kLinkFormat, 1, {{3, 1e-6}}}});
-    PulseComposer c{box.session()};
+    PulseComposer c{box.session(), box.prompts};
     EXPECT_TRUE(c.IsEnabled(kCmdSection1 + 2));
     EXPECT_FALSE(c.IsEnabled(kCmdSection1 + 3));
     EXPECT_FALSE(c.IsEnabled(kCmdFullTrain));

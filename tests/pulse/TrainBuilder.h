@@ -22,7 +22,7 @@ struct BuiltSection {
 
 inline void WriteTrain(const std::vector<BuiltSection>& sections, int timeUnit = 2,
                        int channel = 0) {
-    TrainEdit e(channel);
+    TrainEdit e(launch().exchangeFile, channel);
     double start = 0, duration = 0, low = 0, high = 0;
     bool anyLevel = false;
     for (int i = 0; i < static_cast<int>(sections.size()); ++i) {

@@ -26,8 +26,8 @@ class TrainCompilerTest : public ::testing::Test {
 
 TEST_F(TrainCompilerTest, AutomaticClockDividesEveryLinkThenFitsTheWavelength) {
     writeShortLinks();
-    PulseLimits limits = LoadPulseLimits();
-    TrainCompiler c(limits, 0);
+    PulseLimits limits = LoadPulseLimits(box.session());
+    TrainCompiler c(limits, 0, box.session(), box.prompts);
     c.mode = kSingleSegmentMode;
     ASSERT_EQ(c.CompileTrain(0), TrainCompiler::kCompiled);
     EXPECT_DOUBLE_EQ(c.baseSclk, 2e6); // exponent 7: products 10 and 25, divisor 5
@@ -43,8 +43,8 @@ TEST_F(TrainCompilerTest, AutomaticClockDividesEveryLinkThenFitsTheWavelength) {
 TEST_F(TrainCompilerTest, ClockIsRaisedToAMultipleAboveTheInstrumentMinimum) {
     clockRange("SCLK 100e6 10000 250e6");
     test::WriteTrain({{kLinkFormat, 1, {{1, 1e-3}}}});
-    PulseLimits limits = LoadPulseLimits();
-    TrainCompiler c(limits, 0);
+    PulseLimits limits = LoadPulseLimits(box.session());
+    TrainCompiler c(limits, 0, box.session(), box.prompts);
     c.mode = kSequencedMode;
     ASSERT_EQ(c.CompileTrain(0), TrainCompiler::kCompiled);
     EXPECT_DOUBLE_EQ(c.baseSclk, 10000);
@@ -53,15 +53,15 @@ TEST_F(TrainCompilerTest, ClockIsRaisedToAMultipleAboveTheInstrumentMinimum) {
 
 TEST_F(TrainCompilerTest, LinksBelowTheTimeGridAreAnInternalError) {
     test::WriteTrain({{kLinkFormat, 1, {{1, 1e-6}, {0, 4e-12}}}});
-    PulseLimits limits = LoadPulseLimits();
-    TrainCompiler c(limits, 0);
+    PulseLimits limits = LoadPulseLimits(box.session());
+    TrainCompiler c(limits, 0, box.session(), box.prompts);
     EXPECT_EQ(c.CompileTrain(0), TrainCompiler::kNoTrain);
     EXPECT_EQ(box.prompts.lastText(), "Undocumented error.\nCall developer");
 }
 
 TEST_F(TrainCompilerTest, TrainsTooLongForOneSegmentAreRefused) {
-    PulseLimits limits = LoadPulseLimits();
-    TrainCompiler c(limits, 0);
+    PulseLimits limits = LoadPulseLimits(box.session());
+    TrainCompiler c(limits, 0, box.session(), box.prompts);
     c.mode = kSingleSegmentMode;
     test::WriteTrain({{kLinkFormat, 1, {{1, 2}, {0, 1e-8}}}});
     EXPECT_EQ(c.CompileTrain(0), TrainCompiler::kClockFailed);
@@ -84,8 +84,8 @@ TEST_F(TrainCompilerTest, TrainsTooLongForOneSegmentAreRefused) {
 TEST_F(TrainCompilerTest, ForcedClockOutOfTheInstrumentsRangeIsWorkedOut) {
     writeShortLinks();
     force("1e300");
-    PulseLimits limits = LoadPulseLimits();
-    TrainCompiler c(limits, 0);
+    PulseLimits limits = LoadPulseLimits(box.session());
+    TrainCompiler c(limits, 0, box.session(), box.prompts);
     c.mode = kSingleSegmentMode;
     ASSERT_EQ(c.CompileTrain(0), TrainCompiler::kCompiled);
     EXPECT_DOUBLE_EQ(c.sclk, 8e6);
@@ -96,8 +96,8 @@ TEST_F(TrainCompilerTest, ForcedClockOutOfTheInstrumentsRangeIsWorkedOut) {
 }
 
 TEST_F(TrainCompilerTest, EmptyAndIncompleteTrains) {
-    PulseLimits limits = LoadPulseLimits();
-    TrainCompiler c(limits, 0);
+    PulseLimits limits = LoadPulseLimits(box.session());
+    TrainCompiler c(limits, 0, box.session(), box.prompts);
     EXPECT_EQ(c.CompileTrain(0), TrainCompiler::kNoTrain);
     EXPECT_TRUE(box.prompts.asked.empty());
     test::WriteTrain({{kNodeFormat, 1, {{1, 0}}}}); // a start node alone makes no link
@@ -108,8 +108,8 @@ TEST_F(TrainCompilerTest, EmptyAndIncompleteTrains) {
 TEST_F(TrainCompilerTest, ForcedClockOffTheLinkGridAsksWhetherToWorkItOut) {
     writeShortLinks();
     force("3e6");
-    PulseLimits limits = LoadPulseLimits();
-    TrainCompiler c(limits, 0);
+    PulseLimits limits = LoadPulseLimits(box.session());
+    TrainCompiler c(limits, 0, box.session(), box.prompts);
     box.prompts.then(Answer::Cancel);
     EXPECT_EQ(c.CompileTrain(0), TrainCompiler::kClockFailed);
     ASSERT_EQ(box.prompts.asked.size(), 1u);
@@ -127,8 +127,8 @@ TEST_F(TrainCompilerTest, ForcedClockOffTheLinkGridAsksWhetherToWorkItOut) {
 
 TEST_F(TrainCompilerTest, ForcedClockMustGiveAUsableWavelength) {
     writeShortLinks();
-    PulseLimits limits = LoadPulseLimits();
-    TrainCompiler c(limits, 0);
+    PulseLimits limits = LoadPulseLimits(box.session());
+    TrainCompiler c(limits, 0, box.session(), box.prompts);
     c.mode = kSingleSegmentMode;
     force("2e6"); // 9 points: shorter than the 16-point minimum
     box.prompts.then(Answer::Ok);
@@ -156,8 +156,8 @@ TEST_F(TrainCompilerTest, ForcedClockMustGiveAUsableWavelength) {
 TEST_F(TrainCompilerTest, ClockCeilingFallsBackToContinuousCopies) {
     clockRange("SCLK 100e6 10 3e6");
     writeShortLinks();
-    PulseLimits limits = LoadPulseLimits();
-    TrainCompiler c(limits, 0);
+    PulseLimits limits = LoadPulseLimits(box.session());
+    TrainCompiler c(limits, 0, box.session(), box.prompts);
     c.mode = kSingleSegmentMode;
     box.prompts.then(Answer::No);
     EXPECT_EQ(c.CompileTrain(0), TrainCompiler::kDeclined);
@@ -188,8 +188,8 @@ TEST_F(TrainCompilerTest, TinyLowestClockBoundsTheClockSearch) {
     clockRange("SCLK 1 1 1e12");
     box.set(box.descr(), "SegmTbl", "MinSequLoopTime", "1e6");
     test::WriteTrain({{kLinkFormat, 1, {{1, 1}}}, {kLinkFormat, 1, {{-1, 1}}}});
-    PulseLimits limits = LoadPulseLimits();
-    TrainCompiler c(limits, 0);
+    PulseLimits limits = LoadPulseLimits(box.session());
+    TrainCompiler c(limits, 0, box.session(), box.prompts);
     c.mode = kSequencedMode;
     EXPECT_EQ(c.CompileTrain(0), TrainCompiler::kClockFailed);
     EXPECT_NE(box.prompts.lastText().find("(SClK max = 4.1943e+06 required = 4.1943e+06)"),
@@ -198,7 +198,7 @@ TEST_F(TrainCompilerTest, TinyLowestClockBoundsTheClockSearch) {
 
     box.set(box.descr(), "Axis", "Hrange", "1000 1e9 1e9");
     test::WriteTrain({{kLinkFormat, 1, {{1, 1}}}});
-    limits = LoadPulseLimits();
+    limits = LoadPulseLimits(box.session());
     c.mode = kSingleSegmentMode;
     box.prompts.then(Answer::Yes);
     EXPECT_EQ(c.CompileTrain(0), TrainCompiler::kClockFailed);
@@ -209,8 +209,8 @@ TEST_F(TrainCompilerTest, TinyLowestClockBoundsTheClockSearch) {
 TEST_F(TrainCompilerTest, ConversionMapsThePeakToPeakRangeOntoTheCodes) {
     test::WriteTrain({{kLinkFormat, 1, {{1, 4e-6}, {-0.5, 4e-6}}},
                       {kNodeFormat, 1, {{0, 0}, {0, 2e-6}, {1, 4e-6}}}});
-    PulseLimits limits = LoadPulseLimits();
-    TrainCompiler c(limits, 0);
+    PulseLimits limits = LoadPulseLimits(box.session());
+    TrainCompiler c(limits, 0, box.session(), box.prompts);
     c.mode = kSequencedMode;
     ASSERT_EQ(c.CompileTrain(0), TrainCompiler::kCompiled);
     EXPECT_DOUBLE_EQ(c.sclk, 4e6); // 1 MS/s gives 4-point sections, below the minimum
@@ -233,8 +233,8 @@ TEST_F(TrainCompilerTest, ConversionMapsThePeakToPeakRangeOntoTheCodes) {
 
 TEST_F(TrainCompilerTest, SteepTransitionsRaiseTheClockUnlessItIsForced) {
     test::WriteTrain({{kNodeFormat, 1, {{0, 0}, {1, 1e-6}}}});
-    PulseLimits limits = LoadPulseLimits();
-    TrainCompiler c(limits, 0);
+    PulseLimits limits = LoadPulseLimits(box.session());
+    TrainCompiler c(limits, 0, box.session(), box.prompts);
     c.mode = kSingleSegmentMode;
     ASSERT_EQ(c.RunClockLoop(1e-6), TrainCompiler::kCompiled);
     // 16 MS/s climbs 1024 codes a sample; ten times the clock brings it near 100.

@@ -18,31 +18,32 @@ namespace {
 
 TEST(TrainModel, DerivedStartsAndDurationFollowRepeatsAndLocalDurations) {
     test::Sandbox box(2);
-    WriteTrainRoot(0, "qPls", "2");
-    WriteSectionKey(0, 0, "Start", "0");
-    WriteSectionKey(0, 0, "Repeat", "3");
-    WriteSectionKey(0, 0, "locDur", "1e-6"); // written in one spelling, read in the other
-    WriteSectionKey(0, 1, "LocDur", "2e-6");
-    EXPECT_DOUBLE_EQ(ReadSectionKey(0, 0, "LocDur", 0), 1e-6);
+    WriteTrainRoot(box.exchange(), 0, "qPls", "2");
+    WriteSectionKey(box.exchange(), 0, 0, "Start", "0");
+    WriteSectionKey(box.exchange(), 0, 0, "Repeat", "3");
+    WriteSectionKey(box.exchange(), 0, 0, "locDur",
+                    "1e-6"); // written in one spelling, read in the other
+    WriteSectionKey(box.exchange(), 0, 1, "LocDur", "2e-6");
+    EXPECT_DOUBLE_EQ(ReadSectionKey(box.exchange(), 0, 0, "LocDur", 0), 1e-6);
 
-    RecomputeStarts(0, 0);
+    RecomputeStarts(box.exchange(), 0, 0);
     EXPECT_EQ(box.get(box.exchange(), "Pulse1-ch1", "Start"), "3e-6");
-    EXPECT_DOUBLE_EQ(RecomputeDuration(0), 5e-6);
+    EXPECT_DOUBLE_EQ(RecomputeDuration(box.exchange(), 0), 5e-6);
     EXPECT_EQ(box.get(box.exchange(), "PulseRoot-ch1", "Duration"), "5e-06");
 }
 
 TEST(TrainModel, CellsAndSectionCopies) {
     test::Sandbox box(2);
-    WriteTrainRoot(0, "qPls", "2");
-    WriteSectionKey(0, 0, "SectFmt", "0");
-    EXPECT_TRUE(WriteCell(0, 0, 3, 2, std::string("2.5e-6")));
+    WriteTrainRoot(box.exchange(), 0, "qPls", "2");
+    WriteSectionKey(box.exchange(), 0, 0, "SectFmt", "0");
+    EXPECT_TRUE(WriteCell(box.exchange(), 0, 0, 3, 2, std::string("2.5e-6")));
     EXPECT_EQ(box.get(box.exchange(), "Pulse0-ch1", "Link3-sub2"), "2.5e-6");
-    EXPECT_EQ(ReadCell(0, 0, 3, 2).value_or(""), "2.5e-6");
-    CopySectionKeys(0, 0, 1);
+    EXPECT_EQ(ReadCell(box.exchange(), 0, 0, 3, 2).value_or(""), "2.5e-6");
+    CopySectionKeys(box.exchange(), 0, 0, 1);
     EXPECT_EQ(box.get(box.exchange(), "Pulse1-ch1", "Link3-sub2"), "2.5e-6");
-    WriteCell(0, 0, 3, 2, std::nullopt);
-    EXPECT_FALSE(ReadCell(0, 0, 3, 2));
-    DeleteSection(0, 1);
+    WriteCell(box.exchange(), 0, 0, 3, 2, std::nullopt);
+    EXPECT_FALSE(ReadCell(box.exchange(), 0, 0, 3, 2));
+    DeleteSection(box.exchange(), 0, 1);
     EXPECT_EQ(box.get(box.exchange(), "Pulse1-ch1", "SectFmt"), "<absent>");
 }
 
@@ -50,7 +51,7 @@ TEST(TrainModel, ReadTrainTakesEverySectionFromOneSnapshot) {
     test::Sandbox box(2);
     test::WriteTrain(
         {{kLinkFormat, 2, {{1, 1e-6}, {-1, 2e-6}}}, {kNodeFormat, 1, {{0, 0}, {1, 1e-6}}}});
-    TrainData t = ReadTrain(0);
+    TrainData t = ReadTrain(box.exchange(), 0);
     ASSERT_EQ(t.sectionCount, 2);
     EXPECT_EQ(t.sections[0].repeat, 2);
     EXPECT_DOUBLE_EQ(t.sections[0].rows[1].cumulative.value_or(0), 3e-6);
@@ -64,19 +65,20 @@ TEST(TrainModel, MasterFilesCarryNoChannel) {
     EXPECT_EQ(TrainRootSection(1), "PulseRoot-ch2");
     test::WriteTrain({{kLinkFormat, 1, {{1, 1e-3}}}, {kLinkFormat, 1, {{2, 1e-3}}}}, 2, 1);
     std::string pls = box.root() + "/train.pls";
-    ASSERT_TRUE(CopyTrain(1, pls, true));
+    ASSERT_TRUE(CopyTrain(box.session(), 1, pls, true));
     EXPECT_EQ(box.get(pls, "PulseRoot", "qPls"), "2");
     EXPECT_EQ(box.get(pls, "Pulse1", "Link0-sub1"), "2");
 
-    WriteTrainRoot(0, "qPls", "3"); // a longer train already on channel 1 is replaced whole
-    WriteSectionKey(0, 2, "SectFmt", "0");
-    ASSERT_TRUE(CopyTrain(0, pls, false));
+    WriteTrainRoot(box.exchange(), 0, "qPls",
+                   "3"); // a longer train already on channel 1 is replaced whole
+    WriteSectionKey(box.exchange(), 0, 2, "SectFmt", "0");
+    ASSERT_TRUE(CopyTrain(box.session(), 0, pls, false));
     EXPECT_EQ(box.get(box.exchange(), "PulseRoot-ch1", "qPls"), "2");
     EXPECT_EQ(box.get(box.exchange(), "Pulse1-ch1", "Link0-sub1"), "2");
     EXPECT_EQ(box.get(box.exchange(), "Pulse2-ch1", "SectFmt"), "<absent>");
 
     std::string empty = box.write("empty.pls", "[PulseRoot]\nDuration=1\n");
-    EXPECT_FALSE(CopyTrain(0, empty, false));
+    EXPECT_FALSE(CopyTrain(box.session(), 0, empty, false));
     EXPECT_EQ(box.get(box.exchange(), "PulseRoot-ch1", "qPls"), "2");
 }
 
@@ -84,7 +86,7 @@ TEST(TrainModel, WhatAFileClaimsSizesNoMoreThanItHolds) {
     test::Sandbox box(2);
     {
         // Before, 20 sections claiming 65536 rows took 20 x 65536 rows; 300 took a gigabyte.
-        TrainEdit e(0);
+        TrainEdit e(box.exchange(), 0);
         for (int i = 0; i < 20; ++i)
             e.replaceSection(i, {"SectFmt=0", "qItm=65536", "Link0-sub1=1", "Link0-sub2=1e-3",
                                  "Link70000-sub1=2", "LocDur=inf", "Repeat=1e300"});
@@ -94,7 +96,7 @@ TEST(TrainModel, WhatAFileClaimsSizesNoMoreThanItHolds) {
         e.setRoot("voltInd", "-3");
         e.commit();
     }
-    TrainData t = ReadTrain(0);
+    TrainData t = ReadTrain(box.exchange(), 0);
     ASSERT_EQ(t.sections.size(), 21u);
     EXPECT_EQ(t.sections[0].rowCount, 2) << "two cell keys: at most two rows";
     EXPECT_EQ(t.sections[0].rows.size(), 2u);
@@ -118,7 +120,7 @@ TEST(TrainModel, LoadingAFileRefusesWhatTheInstrumentCannotTake) {
         "[Pulse2]\nSectFmt=0\nqItm=2\nLink0-sub1=1\nLink0-sub2=1e-3\nLink1-sub1=1\n"
         "Link1-sub2=1e-3\n"
         "[Pulse3]\nSectFmt=0\nqItm=1\nLink0-sub1=1\nLink0-sub2=1e-3\n");
-    ASSERT_TRUE(CopyTrain(0, pls, false, {8, 1000}));
+    ASSERT_TRUE(Show(box.prompts, CopyTrain(box.session(), 0, pls, false, {8, 1000})));
     auto exch = [&](const char* section, const char* key) {
         return box.get(box.exchange(), section, key);
     };
@@ -151,45 +153,47 @@ TEST(TrainModel, LoadingAFileRefusesWhatTheInstrumentCannotTake) {
 
     // A file within the bounds is copied as it stands, without a message.
     box.prompts.clear();
-    ASSERT_TRUE(CopyTrain(0, pls, true));
-    ASSERT_TRUE(CopyTrain(0, pls, false, {8, 1000}));
+    ASSERT_TRUE(CopyTrain(box.session(), 0, pls, true));
+    ASSERT_TRUE(Show(box.prompts, CopyTrain(box.session(), 0, pls, false, {8, 1000})));
     EXPECT_TRUE(box.prompts.asked.empty()) << box.prompts.lastText();
 }
 
 TEST(PulseOptions, StoreGoesToItsThreeHomesAndRefusesAClockOutOfRange) {
     test::Sandbox box(2);
-    PulseLimits limits = LoadPulseLimits();
-    PulseOptions o = LoadPulseOptions(limits, 1);
+    PulseLimits limits = LoadPulseLimits(box.session());
+    PulseOptions o = LoadPulseOptions(box.session(), limits, 1);
     EXPECT_EQ(o.mode, kSingleSegmentMode);
     o.mode = kSequencedMode;
     o.timeUnit = 2;
     o.forceClock = true;
     o.forcedClock = "300e6"; // above the highest clock
-    EXPECT_FALSE(StorePulseOptions(o, limits, 1));
+    EXPECT_FALSE(Show(box.prompts, StorePulseOptions(box.session(), o, limits, 1)));
     EXPECT_TRUE(box.prompts.sawText("SCLK value out of range"));
     EXPECT_EQ(box.get(box.exchange(), "PulseRoot-ch1", "forceSclk"), "<absent>");
 
     o.forcedClock = "20e6";
-    ASSERT_TRUE(StorePulseOptions(o, limits, 1));
+    ASSERT_TRUE(Show(box.prompts, StorePulseOptions(box.session(), o, limits, 1)));
     EXPECT_EQ(box.get(box.exchange(), "PulseRoot-ch2", "tmUnitInd"), "2");
     EXPECT_EQ(box.get(box.exchange(), "PulseRoot-ch1", "frcSclk_toVal"), "1");
     EXPECT_EQ(box.get(box.exchange(), "PulseRoot-ch1", "forceSclk"), "20e6");
     EXPECT_EQ(box.get(launch().generalIni, "PulseComp", "forceSingSeg"), "0");
-    EXPECT_EQ(OptionsSummary(), "Options: Operation mode= Freely Selected.       Forced SCLK=20e6");
+    EXPECT_EQ(OptionsSummary(box.session()),
+              "Options: Operation mode= Freely Selected.       Forced SCLK=20e6");
 
     WriteGeneralSetting("forceSingSeg", "7", kPulseSettings);
-    EXPECT_EQ(ReadOperationMode(), kSingleSegmentMode);
-    EXPECT_EQ(OptionsSummary(), "Options: Operation mode= Not defined.       Forced SCLK=20e6");
+    EXPECT_EQ(ReadOperationMode(box.session()), kSingleSegmentMode);
+    EXPECT_EQ(OptionsSummary(box.session()),
+              "Options: Operation mode= Not defined.       Forced SCLK=20e6");
     WriteGeneralSetting("forceSingSeg", "2", kPulseSettings);
-    EXPECT_EQ(ReadOperationMode(), kSectionPerSegmentMode);
+    EXPECT_EQ(ReadOperationMode(box.session()), kSectionPerSegmentMode);
     box.set(box.descr(), "ParmPnlName", "WformMode", "Arb Mod");
-    EXPECT_EQ(ReadOperationMode(), kSingleSegmentMode);
-    EXPECT_FALSE(LoadPulseLimits().sequencedModes);
+    EXPECT_EQ(ReadOperationMode(box.session()), kSingleSegmentMode);
+    EXPECT_FALSE(LoadPulseLimits(box.session()).sequencedModes);
 }
 
 TEST(PulseLimits, ReadFromTheSampleInstrument) {
     test::Sandbox box(2);
-    PulseLimits l = LoadPulseLimits();
+    PulseLimits l = LoadPulseLimits(box.session());
     EXPECT_EQ(l.maxSequStp, 4096);
     EXPECT_EQ(l.maxLoopNo, 1000000);
     EXPECT_DOUBLE_EQ(l.sclkMin, 10);
@@ -201,7 +205,7 @@ TEST(PulseLimits, ReadFromTheSampleInstrument) {
     EXPECT_DOUBLE_EQ(l.levelMax, 5); // half the amplitude: offset and amplitude share the range
     box.set(box.descr(), "ParmConditions", "ampOfs_Indep", "true");
     box.set(box.exchange(), "Settings", "Rsclk", "2");
-    l = LoadPulseLimits();
+    l = LoadPulseLimits(box.session());
     EXPECT_DOUBLE_EQ(l.levelMax, 10);
     EXPECT_EQ(l.wlIncrement, 8);
     EXPECT_TRUE(box.prompts.asked.empty());
@@ -214,7 +218,7 @@ TEST(PulseLimits, NumbersOutOfRangeAreRefusedNamingTheirKey) {
     box.set(box.descr(), "ParmLst", "Sclk", "SCLK 100e6 0.5 1e300");
     box.set(box.descr(), "Axis", "Hrange", "1000 1e12 inf");
     box.set(box.descr(), "Axis", "Vpts", "-1e300 1e300");
-    PulseLimits l = LoadPulseLimits();
+    PulseLimits l = LoadPulseLimits(box.session());
     EXPECT_EQ(l.maxLinkNo, 0);
     EXPECT_EQ(l.LinkBound(), kMaxTrainCount);
     EXPECT_EQ(l.minLoopTime, 0);
@@ -235,6 +239,15 @@ TEST(PulseLimits, NumbersOutOfRangeAreRefusedNamingTheirKey) {
     const std::string mostText = std::to_string(MemoryPointLimit(2));
     EXPECT_TRUE(box.prompts.sawText("Key=Hrange\nValue inf is out of range 0.." + mostText + "; " +
                                     mostText + " is used."));
+}
+
+TEST(PulseLimits, AnIncrementBeyondAnyCountKeepsItsDefault) {
+    test::Sandbox box(2);
+    for (const char* huge : {"1e12", "4294967300", "1e300"}) {
+        box.set(box.descr(), "Axis", "resFactor", huge);
+        EXPECT_EQ(LoadPulseLimits(box.session()).wlIncrement, 2) << huge;
+    }
+    EXPECT_EQ(box.prompts.asked.size(), 3u);
 }
 
 } // namespace

@@ -21,8 +21,8 @@ std::vector<short> samplesOf(const std::string& path) {
 class TrainSegmenterTest : public ::testing::Test {
   protected:
     test::Sandbox box{2};
-    PulseLimits limits = LoadPulseLimits();
-    TrainCompiler compiled{limits, 0};
+    PulseLimits limits = LoadPulseLimits(box.session());
+    TrainCompiler compiled{limits, 0, box.session(), box.prompts};
 
     void SetUp() override { compiled.sclk = 1e6; } // a 16-point minimum segment
 
@@ -38,7 +38,7 @@ TEST_F(TrainSegmenterTest, FlatRunsUseShortSegmentsSharedWithinADownload) {
     s.minSegment = 384;
     s.WriteFlatRun(10000, -7);
     ASSERT_EQ(s.steps.size(), 2u);
-    EXPECT_EQ(s.steps[0].path, TrainSegmenter::SegmentPath(1));
+    EXPECT_EQ(s.steps[0].path, TrainSegmenter::SegmentPath(box.session().tmpFolder, 1));
     EXPECT_EQ(s.steps[0].repeat, "1");
     EXPECT_EQ(s.steps[1].repeat, "25");
     EXPECT_EQ(FileSize(s.steps[0].path), 800);
@@ -117,6 +117,13 @@ TEST_F(TrainSegmenterTest, ContinuousSegmentHoldsWholePasses) {
     ASSERT_EQ(s.steps.size(), 1u);
     EXPECT_EQ(samplesOf(s.steps[0].path).size(), 28u); // 3 passes reach 16, 4 a multiple of 4
     EXPECT_DOUBLE_EQ(s.memoryUsed, 28);
+
+    // An increment no whole passes reach within a segment's limit builds nothing, at once.
+    limits.wlIncrement = 2147483647;
+    TrainSegmenter huge(compiled, kContinuousMode);
+    huge.BuildContinuous();
+    EXPECT_TRUE(huge.tooLong);
+    EXPECT_TRUE(huge.steps.empty());
 }
 
 } // namespace

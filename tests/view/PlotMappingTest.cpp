@@ -103,7 +103,7 @@ TEST(ScaleTexts, EachComposerNamesItsOwnUnits) {
     test::Sandbox box(2);
     Composer wave{box.session()};
     FmComposer fm(box.session(), false);
-    PulseComposer pulse{box.session()};
+    PulseComposer pulse{box.session(), box.prompts};
     const ScaleTexts standard = MakeScaleTexts(0, 16383, -8192, 8191, UnitsForComposer(wave, 0));
     EXPECT_EQ(standard.horizontal, "Horizontal Scale: 16kPts [1.6kPts/Div]");
     EXPECT_EQ(standard.vertical, "Vertical Scale: 16kPts  [2kPts/Div]");

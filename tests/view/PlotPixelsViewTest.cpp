@@ -248,14 +248,14 @@ TEST_F(PlotPixelsTest, PulseComposer) {
         test::WriteTrain({{kLinkFormat, 1, {{0, 1e-3}, {0.5, 2e-3}, {0, 1e-3}}},
                           {kLinkFormat, 3, {{0.2, 1e-3}, {-0.3, 1e-3}}}},
                          1);
-        PulseComposer composer{box.session()};
+        PulseComposer composer{box.session(), box.prompts};
         WeditVw view(composer);
         view.setPulseComposer(&composer);
         Check(view, nullptr, scene);
     }
     test::Sandbox empty(kPulseComposer);
     test::WriteTrain({}, 1);
-    PulseComposer composer{launch()};
+    PulseComposer composer{empty.session(), empty.prompts};
     WeditVw view(composer);
     view.setPulseComposer(&composer);
     Check(view, nullptr, {"pulse-empty-640x400", 640, 400});

@@ -39,9 +39,9 @@ std::string placementText(const QWidget& w) {
     return out.str();
 }
 
-std::string drawRect(const char* key) {
+std::string drawRect(const LaunchState& session, const char* key) {
     std::string v;
-    ProfileRecord("DrawRect", key, v, 260, launch().generalIni, true);
+    ProfileRecord("DrawRect", key, v, 260, session.generalIni, true);
     return v;
 }
 
@@ -159,7 +159,7 @@ void PulseEditorDialog::reload() {
     PulseEditor& ed = composer_.editor;
     filling_ = true;
     rows_->reload();
-    std::istringstream widths(drawRect("PulsColw"));
+    std::istringstream widths(drawRect(composer_.session(), "PulsColw"));
     int w, c = 0;
     while (widths >> w && c < rows_->columnCount())
         table_->setColumnWidth(c++, w);
@@ -249,7 +249,7 @@ WindowRect ToWindowRect(const QRect& r) {
 
 // The remembered rectangle, held on the screen; true when there is one.
 bool PulseEditorDialog::restorePlacement() {
-    std::istringstream in(drawRect("PulsCompDlg"));
+    std::istringstream in(drawRect(composer_.session(), "PulsCompDlg"));
     long l, t, r, b;
     if (!(in >> l >> t >> r >> b && r > l && b > t && r - l < 100000 && b - t < 100000))
         return false;

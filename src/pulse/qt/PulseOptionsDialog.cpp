@@ -1,5 +1,7 @@
 #include "pulse/qt/PulseOptionsDialog.h"
 
+#include "app/Result.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -12,9 +14,10 @@
 
 namespace tw {
 
-PulseOptionsDialog::PulseOptionsDialog(const PulseLimits& limits, int channel, QWidget* parent)
-    : QDialog(parent), limits_(limits), channel_(channel),
-      options_(LoadPulseOptions(limits, channel)) {
+PulseOptionsDialog::PulseOptionsDialog(const LaunchState& session, const PulseLimits& limits,
+                                       int channel, QWidget* parent)
+    : QDialog(parent), session_(session), limits_(limits), channel_(channel),
+      options_(LoadPulseOptions(session, limits, channel)) {
     setWindowTitle("Pulse Editor Options");
     auto* layout = new QVBoxLayout(this);
 
@@ -74,7 +77,7 @@ void PulseOptionsDialog::accept() {
     o.forceClock = force_->isChecked();
     o.forcedClock = clock_->text().trimmed().toStdString();
     o.yRes = yRes_->text().toInt();
-    if (StorePulseOptions(o, limits_, channel_))
+    if (Show(prompter(), StorePulseOptions(session_, o, limits_, channel_)))
         QDialog::accept();
 }
 

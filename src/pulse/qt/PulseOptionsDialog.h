@@ -15,7 +15,8 @@ class PulseOptionsDialog : public QDialog {
     Q_OBJECT
   public:
     // The options of the channel's train (0-based).
-    PulseOptionsDialog(const PulseLimits& limits, int channel, QWidget* parent = nullptr);
+    PulseOptionsDialog(const LaunchState& session, const PulseLimits& limits, int channel,
+                       QWidget* parent = nullptr);
 
     void accept() override; // stores the options; stays open when the clock is refused
 
@@ -25,6 +26,7 @@ class PulseOptionsDialog : public QDialog {
     QComboBox* timeUnits() const { return timeUnits_; }
 
   private:
+    const LaunchState& session_;
     const PulseLimits& limits_;
     int channel_;
     PulseOptions options_;

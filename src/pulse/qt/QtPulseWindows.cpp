@@ -88,7 +88,8 @@ bool RunPulseCommand(PulseComposer& composer, int id, QWidget* frame) {
         saveAs(composer, frame);
         return true;
     case kCmdOptions: {
-        PulseOptionsDialog dialog(composer.limits, composer.activeChannel(), frame);
+        PulseOptionsDialog dialog(composer.session(), composer.limits, composer.activeChannel(),
+                                  frame);
         if (dialog.exec() == QDialog::Accepted)
             composer.OptionsChanged();
         return true;

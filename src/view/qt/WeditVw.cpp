@@ -195,7 +195,8 @@ bool WeditVw::editing() const {
 PlotUnits WeditVw::units() const {
     // The level unit of the channel's pulse train serves every composer's vertical scale.
     const int channel = pulse_ ? pulse_->activeChannel() : doc_ ? doc_->activeChannel() : 0;
-    const int voltInd = LevelUnitIndex(ReadTrainRootNumber(channel, "voltInd", 0));
+    const int voltInd = LevelUnitIndex(
+        ReadTrainRootNumber(composer_.session().exchangeFile, channel, "voltInd", 0));
     return UnitsForComposer(composer_, voltInd);
 }
 
