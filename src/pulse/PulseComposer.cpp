@@ -31,7 +31,7 @@ int storedChannel(int fallback) {
 PulseComposer::PulseComposer(const LaunchState& session)
     : Composer(session), limits(LoadPulseLimits()), editor(limits, *this),
       activeChannel_(storedChannel(0)) {
-    view.Load(activeChannel_);
+    view.Load(session, activeChannel_);
     editor.OpenSection();
     std::string rise;
     ProfileRecord(kPulseSettings, "RiseOnStrt", rise, 260, launch().generalIni, true);
@@ -46,7 +46,7 @@ void PulseComposer::Close() {
     if (closed_)
         return;
     closed_ = true;
-    view.Store(activeChannel_);
+    view.Store(session(), activeChannel_);
 }
 
 void PulseComposer::RereadChannel() {
@@ -62,7 +62,7 @@ std::string PulseComposer::horizontalUnit() const {
 }
 
 void PulseComposer::trainChanged() {
-    view.Reload(activeChannel_);
+    view.Reload(session(), activeChannel_);
     listener().sectionListChanged();
     listener().editorChanged();
     listener().repaint();
