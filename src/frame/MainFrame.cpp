@@ -71,6 +71,7 @@ MainFrame::MainFrame(ComposerChoice choice, int resourceSet, QWidget* parent)
 void MainFrame::setView(PlotView& view, WeditVw* waveView) {
     view_ = &view;
     waveView_ = waveView;
+    takeCentralWidget(); // an earlier view stays its part's, which deletes it
     setCentralWidget(view_);
 }
 

@@ -51,7 +51,7 @@ class MainFrame : public QMainWindow {
     PlotView* plotView() const { return view_; }
     // The wave composers' view; none with the pulse composer.
     WeditVw* view() const { return waveView_; }
-    // The composer's part hands the frame its view as it makes it, once.
+    // The composer's part hands the frame the view it made and deletes.
     void setView(PlotView& view, WeditVw* waveView = nullptr);
     FrameBars* bars() const { return bars_; }
     QtWaveFrame* waveFrame() const { return wave_.get(); }

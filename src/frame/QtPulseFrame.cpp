@@ -73,6 +73,7 @@ QtPulseFrame::~QtPulseFrame() {
     windows_.reset();
     composer_.Close();
     PostComposerClosed(composer_.closedCode(), 0);
+    delete view_;
 }
 
 void QtPulseFrame::close() {

@@ -32,7 +32,7 @@ class QtPulseFrame {
 
     MainFrame& frame_;
     PulseComposer& composer_;
-    PulseTrainView* view_; // the frame's central widget
+    PulseTrainView* view_; // the frame's central widget, deleted with this part
     std::unique_ptr<QtPulseWindows> windows_;
     std::unique_ptr<RecentFileMenu> recent_;
     QComboBox* sections_;
