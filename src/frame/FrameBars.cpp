@@ -317,8 +317,9 @@ void FrameBars::apply() {
             continue;
         const QString text = boxes_[box]->text();
         marks_[box] = false;
-        const auto& change =
-            box == 0 ? applyWavelength : box == 1 && deviationBox() ? applyDeviation : applySegment;
+        const auto& change = box == 0                     ? applyWavelength
+                             : box == 1 && deviationBox() ? applyDeviation
+                                                          : applySegment;
         if (change)
             change(text);
         boxes_[box]->setEnabled(true);

@@ -57,8 +57,8 @@ std::string WeditVw::titleName() const {
 std::string WeditVw::readoutAt(QPoint pos) const {
     const ReadoutValue kind = composer().valueScale().unit();
     const Samples& samples = doc_.samples();
-    const auto index = PointUnderColumn(map_, plot_, pos.x(),
-                                        std::min<double>(doc_.wavelength(), samples.size()));
+    const auto index =
+        PointUnderColumn(map_, plot_, pos.x(), std::min<double>(doc_.wavelength(), samples.size()));
     const std::string marked = MarkedReadout(anchors_.L(), anchors_.R());
     if (!index)
         return marked;
@@ -107,8 +107,7 @@ void WeditVw::prepareMapping(const PlotRect& plot) {
     map_.SetMapping(plot);
 }
 
-ScaleTexts WeditVw::drawPlot(QPainter& p, const PlotRect& r, int textRight,
-                             const PlotFace& face) {
+ScaleTexts WeditVw::drawPlot(QPainter& p, const PlotRect& r, int textRight, const PlotFace& face) {
     prepareMapping(r);
     PlotRenderer plot(p, map_, r, face);
     const ScaleTexts texts = plot.drawFrame(units(), textRight, false);
@@ -444,8 +443,7 @@ void WeditVw::snapshotAndCommit(long first, long last,
         return;
     if (!doc_.SnapshotForUndo())
         return;
-    if (doc_.samples().Write(static_cast<std::size_t>(first), static_cast<std::size_t>(last),
-                             edit))
+    if (doc_.samples().Write(static_cast<std::size_t>(first), static_cast<std::size_t>(last), edit))
         doc_.CommitEdit();
     update();
 }
