@@ -57,9 +57,8 @@ struct Bench {
         s.family = "TW2000";
         tw::SetLaunchState(s);
         doc = std::make_unique<tw::WeDoc>(composer, tw::prompter());
-        view = std::make_unique<tw::WeditVw>(composer);
+        view = std::make_unique<tw::WeditVw>(composer, *doc);
         view->resize(1600, 900);
-        view->setDocument(doc.get());
         view->show(); // lays the plot out
     }
     ~Bench() {

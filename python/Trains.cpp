@@ -150,7 +150,7 @@ Train::Train(const std::string& path, const std::string& instrument) {
         LaunchScope scope(state_->folder.state());
         state_->limits = LoadPulseLimits(state_->folder.state());
         PulseViewState view;
-        view.Load(0); // a fresh one-section train, as the composer starts
+        view.Load(state_->folder.state(), 0); // a fresh one-section train, as the composer starts
         state_->editor = std::make_unique<PulseEditor>(state_->limits, state_->host,
                                                        state_->folder.state(), state_->prompts);
         state_->editor->OpenSection();

@@ -7,14 +7,11 @@
 #include "app/ProfileStore.h"
 #include "app/StoredNumber.h"
 #include "app/qt/AppProfile.h"
-#include "app/qt/ProgressDialog.h"
 #include "document/Composer.h"
-#include "document/SegmentTables.h"
-#include "document/WeDoc.h"
 #include "frame/CommandIcons.h"
 #include "frame/MainFrame.h"
 #include "host/ExchangeFile.h"
-#include "view/qt/WeditVw.h"
+#include "view/qt/PlotView.h"
 
 #include <QAction>
 #include <QApplication>
@@ -50,8 +47,8 @@ enum ParameterTemplate {
 
 } // namespace
 
-FrameBars::FrameBars(MainFrame& frame, WeDoc* doc)
-    : QObject(&frame), frame_(frame), composer_(frame.composer()), doc_(doc) {
+FrameBars::FrameBars(MainFrame& frame)
+    : QObject(&frame), frame_(frame), composer_(frame.composer()) {
     readFlags();
     buildFileBar();
     if (composer_.hasDocument())
@@ -68,7 +65,7 @@ FrameBars::FrameBars(MainFrame& frame, WeDoc* doc)
                     [this, bar](QPoint at) { showBarMenu(bar->mapToGlobal(at)); });
         }
 
-    const std::string minimum = ProfileText("minTDrct", "DrawRect", launch().generalIni);
+    const std::string minimum = ProfileText("minTDrct", "DrawRect", composer_.session().generalIni);
     int w = 0, h = 0;
     if (std::sscanf(minimum.c_str(), "%d %d", &w, &h) == 2 && w > 0 && h > 0)
         minimum_ = QSize(w, h + 50);
@@ -84,13 +81,13 @@ FrameBars::~FrameBars() = default;
 void FrameBars::readFlags() {
     for (int b = 0; b < kBands; ++b) {
         const std::optional<std::string> v =
-            profile::GetValue(launch().generalIni, "ViewsTD", kFlagKeys[b]);
+            profile::GetValue(composer_.session().generalIni, "ViewsTD", kFlagKeys[b]);
         flags_[b] = !v || v->empty() || std::atof(v->c_str()) != 0;
     }
 }
 
 void FrameBars::storeFlags() const {
-    profile::Transaction t(launch().generalIni);
+    profile::Transaction t(composer_.session().generalIni);
     for (int b = 0; b < kBands; ++b) {
         if (!composer_.hasDocument() && b == kParmBand)
             continue;
@@ -178,7 +175,7 @@ void FrameBars::buildParameterBar() {
     parmHolder_->addWidget(parm_);
     bars_[kParmBand] = parmHolder_;
     // Tab runs from the plot through the boxes as they stand in the bar, then Apply.
-    QWidget* previous = frame_.view();
+    QWidget* previous = frame_.plotView();
     for (int slot : form == kFpSegTemplate ? std::vector{2, 0, 1} : std::vector{0, 1})
         if (boxes_[slot]) {
             QWidget::setTabOrder(previous, boxes_[slot]);
@@ -186,8 +183,6 @@ void FrameBars::buildParameterBar() {
         }
     if (apply_)
         QWidget::setTabOrder(previous, apply_);
-    showWavelength();
-    showSegment();
 }
 
 void FrameBars::buildInstrumentBar() {
@@ -219,7 +214,7 @@ void FrameBars::buildMarkerBar() {
 }
 
 void FrameBars::showMarkerCount() {
-    if (!markerCount_ || !doc_)
+    if (!markerCount_)
         return;
     const QString text = QString("Markers: %1").arg(composer_.fmMarkersInRange());
     if (markerCount_->text() != text)
@@ -322,18 +317,11 @@ void FrameBars::apply() {
             continue;
         const QString text = boxes_[box]->text();
         marks_[box] = false;
-        if (box == 0 && doc_) {
-            ProgressDialog progress(&frame_, "Changing the wavelength...");
-            doc_->SetWavelength(text.toLong(), progress);
-            showWavelength();
-        } else if (box == 1 && deviationBox()) {
-            if (applyDeviation)
-                applyDeviation(text);
-        } else if (doc_) {
-            int segment = text.toInt();
-            CheckSegmentNumber(*doc_, segment);
-            showSegment();
-        }
+        const auto& change = box == 0                     ? applyWavelength
+                             : box == 1 && deviationBox() ? applyDeviation
+                                                          : applySegment;
+        if (change)
+            change(text);
         boxes_[box]->setEnabled(true);
         boxes_[box]->setFocus();
     }
@@ -341,9 +329,9 @@ void FrameBars::apply() {
         apply_->setEnabled(marks_[0] || marks_[1] || marks_[2]);
 }
 
-void FrameBars::showWavelength() {
-    if (boxes_[0] && doc_)
-        boxes_[0]->setText(QString::number(static_cast<long long>(doc_->wavelength())));
+void FrameBars::showWavelength(long long wavelength) {
+    if (boxes_[0])
+        boxes_[0]->setText(QString::number(wavelength));
     marks_[0] = false;
 }
 
@@ -352,10 +340,10 @@ bool FrameBars::deviationBox() const {
     return form == kFmTemplate || form == kFpSegTemplate;
 }
 
-void FrameBars::showSegment() {
+void FrameBars::showSegment(int segment) {
     const int slot = deviationBox() ? 2 : 1;
-    if (boxes_[slot] && doc_)
-        boxes_[slot]->setText(QString::number(doc_->activeSegment()));
+    if (boxes_[slot])
+        boxes_[slot]->setText(QString::number(segment));
     marks_[slot] = false;
 }
 

@@ -17,14 +17,14 @@ namespace tw {
 
 class Composer;
 class MainFrame;
-class WeDoc;
 
 // The frame's bars (file, wave edit, wave parameters, instrument control), their visibility
 // flags kept in "ViewsTD", the bar menu, the minimum size and the window placement, as the
-// frame's composer has them.
+// frame's composer has them. The parameter boxes show and change the document through the
+// wave composers' part, which fills the hooks below.
 class FrameBars : public QObject {
   public:
-    FrameBars(MainFrame& frame, WeDoc* doc);
+    explicit FrameBars(MainFrame& frame);
     ~FrameBars() override;
 
     enum Band { kFileBand, kEditBand, kParmBand, kInstrumentBand, kMarkerBand, kBands };
@@ -44,11 +44,13 @@ class FrameBars : public QObject {
     QPushButton* applyButton() const { return apply_; }
     bool pending(int box) const { return marks_[box]; }
     void apply();
-    void showWavelength();
-    void showSegment();
+    void showWavelength(long long wavelength);
+    void showSegment(int segment);
     void showDeviation(const QString& text); // the FM composer's parameter bar
     void showMarkerCount();                  // FM composer: marker values in the range
-    // The deviation box's change (the FM composer's parameter bar).
+    // The boxes' changes: the wavelength, the active segment, the deviation (FM composer).
+    std::function<void(const QString&)> applyWavelength;
+    std::function<void(const QString&)> applySegment;
     std::function<void(const QString&)> applyDeviation;
 
     void storeFlags() const;
@@ -74,7 +76,6 @@ class FrameBars : public QObject {
 
     MainFrame& frame_;
     const Composer& composer_;
-    WeDoc* doc_;
     bool flags_[kBands] = {true, true, true, true, true};
     QToolBar* bars_[kBands] = {};
     QToolBar* parmHolder_ = nullptr;

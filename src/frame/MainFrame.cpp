@@ -37,24 +37,22 @@ MainFrame::MainFrame(int resourceSet, QWidget* parent)
 
 MainFrame::MainFrame(ComposerChoice choice, int resourceSet, QWidget* parent)
     : QMainWindow(parent), resourceSet_(resourceSet), composer_(std::move(choice.composer)),
-      profile_(std::move(choice.profile)), view_(new WeditVw(*composer_, this)),
-      ready_(new QLabel("Ready", this)) {
+      profile_(std::move(choice.profile)), ready_(new QLabel("Ready", this)) {
     // Qt reports only real changes, so a paint that sets the same title again logs nothing.
     connect(this, &QWidget::windowTitleChanged, this,
             [] { AppendLog("-----------appName=" + launch().appName); });
     setWindowIcon(ApplicationIcon());
     KeepWindowsOnScreen(); // this window, its dialogs and message boxes, at any scale
-    setCentralWidget(view_);
     statusBar()->addWidget(ready_, 1);
     buildMenus();
     addFrameCommands();
     InstallPrintCommands(*this);
-    InstallReadout(*this);
     if (choice.pulse)
         pulse_ = std::make_unique<QtPulseFrame>(*this, *choice.pulse);
     else
         wave_ = std::make_unique<QtWaveFrame>(*this, *composer_);
-    bars_ = new FrameBars(*this, wave_ ? &wave_->document() : nullptr);
+    InstallReadout(*this);
+    bars_ = new FrameBars(*this);
     if (wave_)
         wave_->setBars(bars_);
     if (pulse_)
@@ -68,6 +66,13 @@ MainFrame::MainFrame(ComposerChoice choice, int resourceSet, QWidget* parent)
     timer->start(100);
     updateCommands();
     view_->setFocus(); // the window opens with the keys on the plot
+}
+
+void MainFrame::setView(PlotView& view, WeditVw* waveView) {
+    view_ = &view;
+    waveView_ = waveView;
+    takeCentralWidget(); // an earlier view stays its part's, which deletes it
+    setCentralWidget(view_);
 }
 
 MainFrame::~MainFrame() {

@@ -20,6 +20,7 @@ class QtPulseFrame;
 class QtWaveFrame;
 class QtHostLink;
 class QtLinkWindow;
+class PlotView;
 class WeditVw;
 
 // The one frame window: menus of the start-up resource set, status bar, the view, and the
@@ -46,7 +47,12 @@ class MainFrame : public QMainWindow {
     int resourceSet() const { return resourceSet_; }
     Composer& composer() const { return *composer_; }
     const FrameProfile& profile() const { return *profile_; }
-    WeditVw* view() const { return view_; }
+    // The central plot: the wave composers' view or the pulse train's.
+    PlotView* plotView() const { return view_; }
+    // The wave composers' view; none with the pulse composer.
+    WeditVw* view() const { return waveView_; }
+    // The composer's part hands the frame the view it made and deletes.
+    void setView(PlotView& view, WeditVw* waveView = nullptr);
     FrameBars* bars() const { return bars_; }
     QtWaveFrame* waveFrame() const { return wave_.get(); }
 
@@ -76,7 +82,8 @@ class MainFrame : public QMainWindow {
     int resourceSet_;
     std::unique_ptr<Composer> composer_; // outlives the parts below, which are given it
     std::unique_ptr<FrameProfile> profile_;
-    WeditVw* view_;
+    PlotView* view_ = nullptr;
+    WeditVw* waveView_ = nullptr;
     QLabel* ready_;
     QPointer<QAction> hovered_; // the menu item under the mouse
     std::map<int, QAction*> actions_;

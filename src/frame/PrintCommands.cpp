@@ -3,7 +3,7 @@
 #include "app/Commands.h"
 #include "frame/MainFrame.h"
 #include "frame/PaperDialog.h"
-#include "view/qt/WeditVw.h"
+#include "view/qt/PlotView.h"
 
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
@@ -35,7 +35,7 @@ void InstallPrintCommands(MainFrame& frame) {
     frame.setCommand(kCmdPrint, {[f, paper] {
                                      QPrintDialog dialog(&paper->printer, f);
                                      if (dialog.exec() == QDialog::Accepted)
-                                         f->view()->print(paper->printer, paper->screenColours);
+                                         f->plotView()->print(paper->printer, paper->screenColours);
                                  },
                                  {},
                                  {}});
@@ -44,7 +44,7 @@ void InstallPrintCommands(MainFrame& frame) {
                           QPrintPreviewDialog dialog(&paper->printer, f);
                           QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, f,
                                            [f, paper](QPrinter* page) {
-                                               f->view()->print(*page, paper->screenColours);
+                                               f->plotView()->print(*page, paper->screenColours);
                                            });
                           dialog.exec();
                       },

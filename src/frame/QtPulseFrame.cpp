@@ -6,7 +6,7 @@
 #include "frame/RecentFileMenu.h"
 #include "host/HostLink.h"
 #include "pulse/qt/QtPulseWindows.h"
-#include "view/qt/WeditVw.h"
+#include "view/qt/PulseTrainView.h"
 
 #include <QComboBox>
 #include <QFileInfo>
@@ -17,24 +17,25 @@
 namespace tw {
 
 QtPulseFrame::QtPulseFrame(MainFrame& frame, PulseComposer& composer)
-    : frame_(frame), composer_(composer), sections_(new QComboBox(&frame)) {
+    : frame_(frame), composer_(composer), view_(new PulseTrainView(composer, &frame)),
+      sections_(new QComboBox(&frame)) {
+    frame.setView(*view_);
     QtPulseWindows::FrameHooks hooks;
     hooks.repaint = [this] {
         showViewMode();
         showTrainText();
-        frame_.view()->update();
+        view_->update();
     };
     hooks.sectionListChanged = [this] { fillSectionList(); };
     hooks.titleChanged = [this] {
         showTrainText();
-        frame_.view()->update();
+        view_->update();
     };
     hooks.trainOpened = [this](const std::string& path) {
         if (recent_)
             recent_->add(path);
     };
     windows_ = std::make_unique<QtPulseWindows>(composer_, &frame, std::move(hooks));
-    frame.view()->setPulseComposer(&composer_);
 
     PulseComposer& c = composer_;
     auto enabled = [&c](int id) { return [&c, id] { return c.IsEnabled(id); }; };
@@ -69,10 +70,10 @@ QtPulseFrame::QtPulseFrame(MainFrame& frame, PulseComposer& composer)
 }
 
 QtPulseFrame::~QtPulseFrame() {
-    frame_.view()->setPulseComposer(nullptr);
     windows_.reset();
     composer_.Close();
     PostComposerClosed(composer_.closedCode(), 0);
+    delete view_;
 }
 
 void QtPulseFrame::close() {

@@ -7,6 +7,7 @@ namespace tw {
 
 class MainFrame;
 class PulseComposer;
+class PulseTrainView;
 class QtPulseWindows;
 class RecentFileMenu;
 
@@ -31,6 +32,7 @@ class QtPulseFrame {
 
     MainFrame& frame_;
     PulseComposer& composer_;
+    PulseTrainView* view_; // the frame's central widget, deleted with this part
     std::unique_ptr<QtPulseWindows> windows_;
     std::unique_ptr<RecentFileMenu> recent_;
     QComboBox* sections_;

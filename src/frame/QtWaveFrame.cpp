@@ -2,6 +2,7 @@
 
 #include "app/Commands.h"
 #include "app/qt/AppProfile.h"
+#include "app/qt/ProgressDialog.h"
 #include "auxiliary/qt/AdditionalBitsDialog.h"
 #include "document/FileFilters.h"
 #include "document/SegmentTables.h"
@@ -32,10 +33,11 @@ void StoreShowPeaks(bool show) {
 } // namespace
 
 QtWaveFrame::QtWaveFrame(MainFrame& frame, Composer& composer)
-    : frame_(frame), composer_(composer), doc_(std::make_unique<WeDoc>(composer, prompter())) {
+    : frame_(frame), composer_(composer), doc_(std::make_unique<WeDoc>(composer, prompter())),
+      view_(new WeditVw(composer, *doc_, &frame)) {
+    frame_.setView(*view_, view_);
     doc_->setListener(this);
     LoadActiveSegment(*doc_);
-    frame_.view()->setDocument(doc_.get());
     addCommands();
     InstallDocumentCommands(frame_, *doc_);
     recent_ = std::make_unique<RecentFileMenu>(
@@ -51,7 +53,7 @@ QtWaveFrame::QtWaveFrame(MainFrame& frame, Composer& composer)
 }
 
 QtWaveFrame::~QtWaveFrame() {
-    frame_.view()->setDocument(nullptr);
+    delete view_; // it draws the document, which goes with this part
     doc_->setListener(nullptr);
 }
 
@@ -63,7 +65,7 @@ void QtWaveFrame::closeIfSetUpFailed() {
 }
 
 void QtWaveFrame::addCommands() {
-    WeditVw* v = frame_.view();
+    WeditVw* v = view_;
     auto allowed = [v] { return v->tools().toolsAllowed(); };
     frame_.setCommand(kCmdAutoline,
                       {[v] { v->startAutoline(); }, [v] { return v->tools().CanStartAutoline(); },
@@ -115,7 +117,7 @@ void QtWaveFrame::addCommands() {
 
 void QtWaveFrame::rereadFmSettings() {
     if (composer_.RereadSettings(*doc_))
-        frame_.view()->update();
+        view_->update();
     closeIfSetUpFailed();
 }
 
@@ -126,27 +128,39 @@ void QtWaveFrame::setBars(FrameBars* bars) {
     bars_->applyDeviation = [this](const QString& text) {
         composer_.TakeDeviation(*doc_, text.toStdString());
     };
+    bars_->applyWavelength = [this](const QString& text) {
+        ProgressDialog progress(&frame_, "Changing the wavelength...");
+        doc_->SetWavelength(text.toLong(), progress);
+        wavelengthShown();
+    };
+    bars_->applySegment = [this](const QString& text) {
+        int segment = text.toInt();
+        CheckSegmentNumber(*doc_, segment);
+        segmentShown();
+    };
+    wavelengthShown();
+    segmentShown();
     deviationShown();
 }
 
 void QtWaveFrame::repaint(std::size_t, std::size_t) {
-    frame_.view()->update();
+    view_->update();
     if (bars_)
         bars_->showMarkerCount();
 }
 
 void QtWaveFrame::rangeReset() {
-    frame_.view()->resetRange();
+    view_->resetRange();
 }
 
 void QtWaveFrame::wavelengthShown() {
     if (bars_)
-        bars_->showWavelength();
+        bars_->showWavelength(doc_->wavelength());
 }
 
 void QtWaveFrame::segmentShown() {
     if (bars_)
-        bars_->showSegment();
+        bars_->showSegment(doc_->activeSegment());
 }
 
 void QtWaveFrame::activeChanged() {

@@ -8,6 +8,7 @@ namespace tw {
 class FrameBars;
 class MainFrame;
 class RecentFileMenu;
+class WeditVw;
 
 // The standard and FM composers inside the frame: the one document, the view's editing
 // commands, and the document's requests to the windows around it.
@@ -40,6 +41,7 @@ class QtWaveFrame : public WeDocListener {
     MainFrame& frame_;
     Composer& composer_;
     std::unique_ptr<WeDoc> doc_;
+    WeditVw* view_; // the frame's central widget, deleted with the document
     FrameBars* bars_ = nullptr;
     std::unique_ptr<RecentFileMenu> recent_;
 };

@@ -1,8 +1,7 @@
 #include "frame/StatusReadout.h"
 
 #include "frame/MainFrame.h"
-#include "view/qt/ViewReadout.h"
-#include "view/qt/WeditVw.h"
+#include "view/qt/PlotView.h"
 
 #include <QLabel>
 #include <QStatusBar>
@@ -13,9 +12,9 @@ void InstallReadout(MainFrame& frame) {
     auto* label = new QLabel(&frame);
     label->setObjectName("Readout");
     frame.statusBar()->addPermanentWidget(label);
-    WeditVw* view = frame.view();
+    PlotView* view = frame.plotView();
     view->pointerMoved = [view, label](std::optional<QPoint> pos) {
-        label->setText(pos ? QString::fromStdString(ViewReadout(*view, *pos)) : QString());
+        label->setText(pos ? QString::fromStdString(view->readout(*pos)) : QString());
     };
 }
 

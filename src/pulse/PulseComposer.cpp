@@ -30,7 +30,7 @@ int storedChannel(int fallback) {
 PulseComposer::PulseComposer(const LaunchState& session, Prompter& prompts)
     : Composer(session), limits(LoadPulseLimits(session)), editor(limits, *this, session, prompts),
       activeChannel_(storedChannel(0)) {
-    view.Load(activeChannel_);
+    view.Load(session, activeChannel_);
     editor.OpenSection();
     std::string rise;
     ProfileRecord(kPulseSettings, "RiseOnStrt", rise, 260, session.generalIni, true);
@@ -45,7 +45,7 @@ void PulseComposer::Close() {
     if (closed_)
         return;
     closed_ = true;
-    view.Store(activeChannel_);
+    view.Store(session(), activeChannel_);
 }
 
 void PulseComposer::RereadChannel() {
@@ -61,7 +61,7 @@ std::string PulseComposer::horizontalUnit() const {
 }
 
 void PulseComposer::trainChanged() {
-    view.Reload(activeChannel_);
+    view.Reload(session(), activeChannel_);
     listener().sectionListChanged();
     listener().editorChanged();
     listener().repaint();

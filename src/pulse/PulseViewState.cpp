@@ -17,8 +17,8 @@ std::string viewModeKey(int channel) {
 }
 } // namespace
 
-void PulseViewState::Reload(int channel) {
-    profile::Snapshot snap(launch().exchangeFile);
+void PulseViewState::Reload(const LaunchState& session, int channel) {
+    profile::Snapshot snap(session.exchangeFile);
     std::string root = TrainRootSection(channel);
     sectionCount = StoredCount(LeadingNumber(snap.get(root, "qPls"), 0));
     activeSection = StoredCount(LeadingNumber(snap.get(root, "activePls"), 0));
@@ -30,10 +30,10 @@ void PulseViewState::Reload(int channel) {
         LeadingNumber(snap.get(TrainSectionName(channel, activeSection), "SectFmt"), kNodeFormat));
 }
 
-void PulseViewState::Load(int channel) {
-    Reload(channel);
+void PulseViewState::Load(const LaunchState& session, int channel) {
+    Reload(session, channel);
     std::string mode;
-    ProfileRecord(kPulseSettings, viewModeKey(channel).c_str(), mode, 260, launch().generalIni,
+    ProfileRecord(kPulseSettings, viewModeKey(channel).c_str(), mode, 260, session.generalIni,
                   true);
     viewMode = StoredWhole(mode) == 1 ? 1 : 0;
     if (sectionCount > 0)
@@ -50,14 +50,14 @@ void PulseViewState::Load(int channel) {
     e.setSectionKey(0, "LocDur", "0");
     e.setRoot("tmUnitInd", "1");
     e.commit();
-    Reload(channel);
+    Reload(session, channel);
 }
 
-void PulseViewState::Store(int channel) const {
+void PulseViewState::Store(const LaunchState& session, int channel) const {
     WriteGeneralSetting(viewModeKey(channel), viewMode == 1 ? "1" : "0", kPulseSettings);
     WriteGeneralSetting("SectFmt", strprintf("%d", activeFormat), kPulseSettings);
-    RemoveFile(launch().tmpFolder + "UndoSect.tmp");
-    RemoveFile(launch().tmpFolder + "UndoPulse.tmp");
+    RemoveFile(session.tmpFolder + "UndoSect.tmp");
+    RemoveFile(session.tmpFolder + "UndoPulse.tmp");
 }
 
 std::vector<std::string> PulseViewState::SectionList() const {

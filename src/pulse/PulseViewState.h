@@ -4,6 +4,8 @@
 
 namespace tw {
 
+struct LaunchState;
+
 // What the main view keeps of the train between paints.
 struct PulseViewState {
     int viewMode = 0; // 0 full train, 1 single section
@@ -16,12 +18,12 @@ struct PulseViewState {
 
     // At view creation: the train state of the channel (0-based) and its view mode; writes a
     // fresh one-section train when the exchange file holds none.
-    void Load(int channel);
+    void Load(const LaunchState& session, int channel);
     // After a change of the stored train: everything but the view mode.
-    void Reload(int channel);
+    void Reload(const LaunchState& session, int channel);
     // At view close: the channel's view mode and the active format go to the general settings,
     // and the editor's undo files are deleted.
-    void Store(int channel) const;
+    void Store(const LaunchState& session, int channel) const;
 
     // "Full Train", then "Section <n>" for every section.
     std::vector<std::string> SectionList() const;

@@ -27,12 +27,12 @@ struct ShownFrame {
         frame.resize(1024, 700);
         frame.show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(&frame));
-        frame.view()->repaint();
+        frame.plotView()->repaint();
     }
 
     // The status bar's readout after the mouse moved to `pos` in the view.
     std::string readoutAt(QPoint pos) {
-        WeditVw* v = frame.view();
+        PlotView* v = frame.plotView();
         QMouseEvent move(QEvent::MouseMove, pos, v->mapToGlobal(pos), Qt::NoButton, Qt::NoButton,
                          Qt::NoModifier);
         QApplication::sendEvent(v, &move);
@@ -115,7 +115,7 @@ TEST(Readout, PulseTrainComposerShowsTimeAndLevelInTheTrainsUnits) {
     test::WriteTrain({{kLinkFormat, 1, {{0, 1e-3}, {0.5, 2e-3}, {0, 1e-3}}}}, 1);
     {
         ShownFrame shown(kPulseResources);
-        const WeditVw* v = shown.frame.view();
+        const PlotView* v = shown.frame.plotView();
         const QPoint at(v->mapping().XToPixel(2.0), (v->plot().top + v->plot().bottom) / 2);
         const std::string time = PrefixedNumberText(v->mapping().PixelToX(at.x()) * 1e-3, "s");
         EXPECT_EQ(shown.readoutAt(at), "Time " + time + "  Level 500 mV");
@@ -123,7 +123,7 @@ TEST(Readout, PulseTrainComposerShowsTimeAndLevelInTheTrainsUnits) {
     box.set(box.exchange(), "PulseRoot-ch1", "tmUnitInd", "2");
     box.set(box.exchange(), "PulseRoot-ch1", "voltInd", "1");
     ShownFrame shown(kPulseResources);
-    const WeditVw* v = shown.frame.view();
+    const PlotView* v = shown.frame.plotView();
     const QPoint at(v->mapping().XToPixel(500.0), (v->plot().top + v->plot().bottom) / 2);
     const std::string time = PrefixedNumberText(v->mapping().PixelToX(at.x()) * 1e-6, "s");
     EXPECT_EQ(shown.readoutAt(at), "Time " + time + "  Level 0 V");

@@ -34,7 +34,8 @@ class PulseEditorTest : public ::testing::Test {
     std::unique_ptr<PulseEditor> ed;
 
     void SetUp() override {
-        PulseViewState().Load(0); // the fresh train of a new composer: one "Points" section, ms
+        PulseViewState().Load(box.session(),
+                              0); // the fresh train of a new composer: one "Points" section, ms
         open();
     }
     void open() {

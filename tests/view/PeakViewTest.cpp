@@ -38,8 +38,7 @@ class PeakViewTest : public ::testing::Test {
         doc = std::make_unique<WeDoc>(*composer, box->prompts);
         doc->Allocate(points);
         test::Fill(doc->samples(), value);
-        view = std::make_unique<WeditVw>(*composer);
-        view->setDocument(doc.get());
+        view = std::make_unique<WeditVw>(*composer, *doc);
         view->resize(1000, 600);
         view->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(view.get()));

@@ -4,6 +4,7 @@
 // Set TW_RECORD_PLOT_PIXELS=1 to record the images again after a change that is meant.
 #include "pulse/TrainBuilder.h"
 #include "support/SampleValues.h"
+#include "view/qt/PulseTrainView.h"
 #include "view/qt/WeditVw.h"
 
 #include "app/LaunchState.h"
@@ -111,14 +112,12 @@ class PlotPixelsTest : public ::testing::Test {
 
     // Renders the view as the screen (or a page) gets it and compares it with the recorded
     // image, or records it.
-    void Check(WeditVw& view, WeDoc* doc, const Scene& scene) {
+    void Check(PlotView& view, const Scene& scene, const std::function<void()>& setUp = {}) {
         view.resize(scene.width, scene.height);
         view.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
-        if (doc)
-            view.resetRange();
-        if (scene.setUp)
-            scene.setUp(view, doc);
+        if (setUp)
+            setUp();
         QImage image(scene.width, scene.height, QImage::Format_RGB32);
         {
             QPainter painter(&image);
@@ -162,9 +161,12 @@ class PlotPixelsTest : public ::testing::Test {
             box.set(box.descr(), "ParmLst", "TracType", "yes");
         WeDoc doc(composer, box.prompts);
         fill(doc);
-        WeditVw view(composer);
-        view.setDocument(&doc);
-        Check(view, &doc, scene);
+        WeditVw view(composer, doc);
+        Check(view, scene, [&] {
+            view.resetRange();
+            if (scene.setUp)
+                scene.setUp(view, &doc);
+        });
     }
 };
 
@@ -249,16 +251,14 @@ TEST_F(PlotPixelsTest, PulseComposer) {
                           {kLinkFormat, 3, {{0.2, 1e-3}, {-0.3, 1e-3}}}},
                          1);
         PulseComposer composer{box.session(), box.prompts};
-        WeditVw view(composer);
-        view.setPulseComposer(&composer);
-        Check(view, nullptr, scene);
+        PulseTrainView view(composer);
+        Check(view, scene);
     }
     test::Sandbox empty(kPulseComposer);
     test::WriteTrain({}, 1);
     PulseComposer composer{empty.session(), empty.prompts};
-    WeditVw view(composer);
-    view.setPulseComposer(&composer);
-    Check(view, nullptr, {"pulse-empty-640x400", 640, 400});
+    PulseTrainView view(composer);
+    Check(view, {"pulse-empty-640x400", 640, 400});
 }
 
 } // namespace

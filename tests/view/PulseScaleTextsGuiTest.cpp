@@ -4,7 +4,7 @@
 #include "app/Startup.h"
 #include "frame/MainFrame.h"
 #include "support/Sandbox.h"
-#include "view/qt/WeditVw.h"
+#include "view/qt/PlotView.h"
 
 #include <QTest>
 
@@ -18,9 +18,9 @@ ScaleTexts ShownScaleTexts(const QString& shot) {
     f.resize(1280, 800);
     f.show();
     EXPECT_TRUE(QTest::qWaitForWindowExposed(&f));
-    f.view()->repaint();
+    f.plotView()->repaint();
     f.grab().save(QString(TW_BINARY_DIR) + "/" + shot);
-    return f.view()->scaleTexts();
+    return f.plotView()->scaleTexts();
 }
 
 // A 4 ms train between 0 and 0.5 V, which the plot pads by a tenth of the level span to

@@ -38,8 +38,7 @@ class WeditVwTest : public ::testing::Test {
         doc->Allocate(1000);
         doc->SetPathName(doc->ActiveWorkingFile(), false);
         doc->WriteWorkingFile();
-        view = std::make_unique<WeditVw>(composer);
-        view->setDocument(doc.get());
+        view = std::make_unique<WeditVw>(composer, *doc);
         view->resize(1000, 600);
         view->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(view.get()));

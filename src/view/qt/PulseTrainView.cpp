@@ -1,5 +1,7 @@
 #include "view/qt/PulseTrainView.h"
 
+#include "pulse/PulseComposer.h"
+#include "view/PlotReadout.h"
 #include "view/qt/PlotRenderer.h"
 
 #include <QPainter>
@@ -88,6 +90,25 @@ void DrawPulseTrain(QPainter& painter, const PlotMapping& mapping, const TrainTr
             painter.drawLine(from, toPixel(mapping, trace.marker->to));
     }
     painter.restore();
+}
+
+PulseTrainView::PulseTrainView(const PulseComposer& composer, QWidget* parent)
+    : PlotView(composer, parent), pulse_(composer) {}
+
+int PulseTrainView::channel() const {
+    return pulse_.activeChannel();
+}
+
+ScaleTexts PulseTrainView::drawPlot(QPainter& p, const PlotRect& plot, int textRight,
+                                    const PlotFace& face) {
+    return DrawPulsePlot(p, map_, plot, pulse_.Trace(), units(), textRight, face);
+}
+
+std::string PulseTrainView::readoutAt(QPoint pos) const {
+    if (!(map_.xmin < map_.xmax))
+        return {};
+    const double time = map_.PixelToX(pos.x());
+    return TrainReadout(time, units().horizontal, TrainLevelAt(pulse_.Trace(), time));
 }
 
 } // namespace tw

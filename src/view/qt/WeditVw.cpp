@@ -1,27 +1,18 @@
 #include "view/qt/WeditVw.h"
 
-#include "app/FileUtil.h"
 #include "app/LaunchState.h"
-#include "app/Printf.h"
-#include "app/ProfileFile.h"
-#include "app/ProfileStore.h"
 #include "document/Composer.h"
 #include "document/WeDoc.h"
-#include "host/WindowTitle.h"
-#include "pulse/PulseComposer.h"
-#include "pulse/PulseOptions.h"
 #include "view/MarkedAreaOps.h"
-#include "view/ScaleTexts.h"
+#include "view/PlotReadout.h"
 #include "view/qt/PlotRenderer.h"
-#include "view/qt/PulseTrainView.h"
+#include "view/qt/WaveMapWindow.h"
 
 #include <QCursor>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QPrinter>
-#include <QProgressBar>
 #include <QTimer>
 
 #include <algorithm>
@@ -31,139 +22,12 @@ namespace tw {
 
 namespace {
 
-constexpr int kProgressBarId = 11001;
-constexpr int kPaperTitle = 12; // points
 const QColor kLabelColour(10, 52, 95);
 
 } // namespace
 
-// The overview of the whole wave with a frame over the zoomed range; dragging the frame pans.
-class WaveMapWindow : public QWidget {
-  public:
-    explicit WaveMapWindow(WeditVw& view) : QWidget(&view), view_(view) {
-        resize(220, 140);
-        setMinimumSize(80, 60);
-        hide();
-    }
-    static constexpr int kCaption = 18;
-
-    PlotMapping overview() const {
-        PlotMapping m;
-        const WeDoc* doc = view_.document();
-        m.xmin = 0;
-        m.xmax = doc ? doc->wavelength() - 1 : 0;
-        m.ymin = std::trunc(view_.mapping().ymin);
-        m.ymax = std::trunc(view_.mapping().ymax);
-        m.fm = view_.mapping().fm;
-        m.fmAbstract = view_.mapping().fmAbstract;
-        m.SetMapping(client());
-        return m;
-    }
-    PlotRect client() const { return {1, kCaption + 1, width() - 2, height() - 2}; }
-    QRect frameRect() const {
-        const PlotMapping m = overview();
-        const PlotMapping& v = view_.mapping();
-        QRect r(QPoint(m.XToPixel(v.xmin), m.YToPixel(v.ymax)),
-                QPoint(m.XToPixel(v.xmax), m.YToPixel(v.ymin)));
-        return r.translated(shift_, 0);
-    }
-
-  protected:
-    void paintEvent(QPaintEvent*) override {
-        QPainter p(this);
-        p.fillRect(rect(), QColor(236, 239, 243));
-        p.setPen(QColor(90, 96, 110));
-        p.drawRect(rect().adjusted(0, 0, -1, -1));
-        p.setFont(ArialFont(11));
-        p.drawText(QRect(0, 0, width(), kCaption), Qt::AlignCenter, "--- Waveform Map ---");
-        const PlotRect c = client();
-        p.fillRect(ToQRect(c), Qt::black);
-        p.fillRect(QRect(width() - 8, height() - 8, 6, 6), QColor(120, 126, 140));
-        const WeDoc* doc = view_.document();
-        if (!doc)
-            return;
-        const PlotMapping m = overview();
-        // With peaks the map pools the points as the plot shows them; the points' summary
-        // holds one mask.
-        const bool peaks = view_.showPeaks();
-        PlotRenderer(p, m, c).drawTrace(doc->samples(), doc->wavelength(),
-                                        peaks ? view_.traceMask() : MarkerBitMask{}, peaks,
-                                        QColor(255, 255, 192));
-        p.setClipRect(ToQRect(c));
-        p.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
-        const QRect f = frameRect();
-        if (f.width() < 5) {
-            p.setPen(QPen(Qt::white, 1));
-            p.setBrush(Qt::NoBrush);
-            p.drawEllipse(f.center(), 5, 5);
-            p.drawLine(f.center().x(), c.top, f.center().x(), c.bottom);
-        } else {
-            p.fillRect(f, Qt::white);
-        }
-    }
-    void mousePressEvent(QMouseEvent* e) override {
-        if (e->button() == Qt::LeftButton &&
-            frameRect().adjusted(-5, 0, 5, 0).contains(e->position().toPoint())) {
-            dragging_ = true;
-            start_ = e->position().toPoint().x();
-            if (view_.valueEntry())
-                view_.valueEntry()->hide();
-        }
-    }
-    void mouseMoveEvent(QMouseEvent* e) override {
-        const QPoint at = e->position().toPoint();
-        if (moving_) {
-            const QPoint to = mapToParent(at) - *moving_;
-            move(std::clamp(to.x(), 0, std::max(0, parentWidget()->width() - width())),
-                 std::clamp(to.y(), 0, std::max(0, parentWidget()->height() - height())));
-            return;
-        }
-        if (resizing_) {
-            resize(std::max(at.x(), minimumWidth()), std::max(at.y(), minimumHeight()));
-            return;
-        }
-        if (!dragging_)
-            return;
-        const QRect base = frameRect().translated(-shift_, 0);
-        const PlotRect c = client();
-        const int delta = e->position().toPoint().x() - start_;
-        shift_ = std::clamp(delta, c.left - base.left(), std::max(0, c.right - base.right()));
-        update();
-    }
-    void mouseReleaseEvent(QMouseEvent*) override {
-        moving_.reset();
-        resizing_ = false;
-        if (!dragging_)
-            return;
-        dragging_ = false;
-        const QRect f = frameRect();
-        shift_ = 0;
-        const PlotMapping m = overview();
-        const long first = std::max(0L, static_cast<long>(m.PixelToX(f.left())));
-        const long last = static_cast<long>(m.PixelToX(std::max(f.left() + 3, f.right())));
-        view_.zoomTo(first, last);
-        update();
-    }
-
-  private:
-    WeditVw& view_;
-    bool dragging_ = false;
-    std::optional<QPoint> moving_;
-    bool resizing_ = false;
-    int start_ = 0;
-    int shift_ = 0;
-};
-
-WeditVw::WeditVw(const Composer& composer, QWidget* parent) : QWidget(parent), composer_(composer) {
-    map_.fm = !composer_.valueScale().centredCodes();
-    map_.fmAbstract = composer_.valueScale().abstractValues();
-    setAttribute(Qt::WA_OpaquePaintEvent);
-    // The plot takes the keys (a click or Tab gives it the focus), so the commands' shortcuts
-    // reach the wave rather than a box of the bars.
-    setFocusPolicy(Qt::StrongFocus);
-    setMinimumSize(200, 120);
-    setMouseTracking(true);
-    setFont(ArialFont(16)); // the layout's margins leave room for the mid-value label
+WeditVw::WeditVw(const Composer& composer, WeDoc& doc, QWidget* parent)
+    : PlotView(composer, parent), doc_(doc) {
     entry_ = new QLineEdit(this);
     entry_->setAlignment(Qt::AlignCenter);
     entry_->setMaxLength(20);
@@ -173,7 +37,7 @@ WeditVw::WeditVw(const Composer& composer, QWidget* parent) : QWidget(parent), c
     badTimer_ = new QTimer(this);
     badTimer_->setSingleShot(true);
     connect(badTimer_, &QTimer::timeout, this, [this] { entry_->setText(badRestore_); });
-    mapWindow_ = new WaveMapWindow(*this);
+    mapWindow_ = NewWaveMapWindow(*this);
 }
 
 WeditVw::~WeditVw() = default;
@@ -182,37 +46,33 @@ QWidget* WeditVw::mapWindow() const {
     return mapWindow_;
 }
 
-void WeditVw::setDocument(WeDoc* doc) {
-    doc_ = doc;
-    rangeSet_ = false;
-    update();
+int WeditVw::channel() const {
+    return doc_.activeChannel();
 }
 
-bool WeditVw::editing() const {
-    return doc_ != nullptr;
+std::string WeditVw::titleName() const {
+    return doc_.pathName().empty() ? "Untitled" : doc_.pathName();
 }
 
-PlotUnits WeditVw::units() const {
-    // The level unit of the channel's pulse train serves every composer's vertical scale.
-    const int channel = pulse_ ? pulse_->activeChannel() : doc_ ? doc_->activeChannel() : 0;
-    const int voltInd = LevelUnitIndex(
-        ReadTrainRootNumber(composer_.session().exchangeFile, channel, "voltInd", 0));
-    return UnitsForComposer(composer_, voltInd);
-}
-
-int WeditVw::sampleTextWidth() const {
-    return QFontMetrics(font()).horizontalAdvance(composer_.valueScale().widestText());
+std::string WeditVw::readoutAt(QPoint pos) const {
+    const ReadoutValue kind = composer().valueScale().unit();
+    const Samples& samples = doc_.samples();
+    const auto index =
+        PointUnderColumn(map_, plot_, pos.x(), std::min<double>(doc_.wavelength(), samples.size()));
+    const std::string marked = MarkedReadout(anchors_.L(), anchors_.R());
+    if (!index)
+        return marked;
+    return PointReadout(*index, samples.at(static_cast<std::size_t>(*index)), kind) + "    " +
+           marked;
 }
 
 MarkerBitMask WeditVw::traceMask() {
     if (!markerBitsRead_) {
-        markerBits_ = ReadMarkerBitSettings(composer_.session().descrFile);
+        markerBits_ = ReadMarkerBitSettings(composer().session().descrFile);
         markerBitsRead_ = true;
     }
-    if (!doc_)
-        return {};
-    return {doc_->limits().hasTraceTypes || markerBits_.inUse, markerBits_.bit0, markerBits_.bit1,
-            -static_cast<long>(doc_->vMin())};
+    return {doc_.limits().hasTraceTypes || markerBits_.inUse, markerBits_.bit0, markerBits_.bit1,
+            -static_cast<long>(doc_.vMin())};
 }
 
 void WeditVw::setShowPeaks(bool show) {
@@ -220,20 +80,6 @@ void WeditVw::setShowPeaks(bool show) {
     update();
     if (mapWindow_->isVisible())
         mapWindow_->update();
-}
-
-void WeditVw::resizeEvent(QResizeEvent*) {
-    layoutPlot();
-    placeProgressBar();
-}
-
-void WeditVw::layoutPlot() {
-    const PlotLayout layout =
-        LayoutPlot(width(), height(), sampleTextWidth(),
-                   QFontMetrics(font()).horizontalAdvance("Pts"), !composer_.hasDocument());
-    plot_ = layout.plot;
-    handleSize_ = layout.handleSize;
-    prepareMapping(plot_);
 }
 
 void WeditVw::resetRange() {
@@ -244,7 +90,7 @@ void WeditVw::resetRange() {
 }
 
 void WeditVw::wholeRange() {
-    const double last = doc_ ? std::max(0.0, std::trunc(doc_->wavelength() - 1)) : 0;
+    const double last = std::max(0.0, std::trunc(doc_.wavelength() - 1));
     map_.xmin = 0;
     map_.xmax = last;
     anchors_.SetRanges(map_.xmin, map_.xmax);
@@ -253,99 +99,29 @@ void WeditVw::wholeRange() {
 }
 
 void WeditVw::prepareMapping(const PlotRect& plot) {
-    if (editing()) {
-        if (!rangeSet_)
-            wholeRange();
-        map_.ymin = doc_->vMin();
-        map_.ymax = doc_->vMax();
-        map_.secondSpan = std::trunc(doc_->vMax() - doc_->vMin());
-    }
+    if (!rangeSet_)
+        wholeRange();
+    map_.ymin = doc_.vMin();
+    map_.ymax = doc_.vMax();
+    map_.secondSpan = std::trunc(doc_.vMax() - doc_.vMin());
     map_.SetMapping(plot);
 }
 
-void WeditVw::paintEvent(QPaintEvent*) {
-    if (buffer_.size() != size())
-        buffer_ = QImage(size(), QImage::Format_RGB32);
-    {
-        QPainter p(&buffer_);
-        render(p, rect(), false);
-        if (hasFocus())
-            drawFocusCue(p);
-    }
-    QPainter(this).drawImage(0, 0, buffer_);
-    // The readout follows what the plot now shows (another channel, segment or wave).
-    if (pointerMoved && pointer_)
-        pointerMoved(*pointer_);
+ScaleTexts WeditVw::drawPlot(QPainter& p, const PlotRect& r, int textRight, const PlotFace& face) {
+    prepareMapping(r);
+    PlotRenderer plot(p, map_, r, face);
+    const ScaleTexts texts = plot.drawFrame(units(), textRight, false);
+    const Samples& samples = doc_.samples();
+    plot.drawTrace(samples, doc_.wavelength(), traceMask(), showPeaks_);
+    plot.drawFmMarkers(composer().fmMarkerPoints(), samples.int32());
+    plot.drawMarkerStrips(samples, doc_.wavelength(), markerBits_, -static_cast<long>(doc_.vMin()));
+    plot.drawShading(anchors_.L(), anchors_.R());
+    return texts;
 }
 
-void WeditVw::render(QPainter& p, QRect area, bool printing, bool screenColours) {
-    const PlotFace face = printing ? PlotFace::Paper(screenColours) : PlotFace::Screen();
-    p.fillRect(area, Qt::white);
-    const std::string title =
-        composer_.windowTitle(doc_ && !doc_->pathName().empty() ? doc_->pathName() : "Untitled");
-    if (!printing)
-        if (QWidget* top = window(); top != this)
-            top->setWindowTitle(QString::fromStdString(title));
-
-    p.setFont(ArialFont(14));
-    PlotRect r = plot_;
-    QRect titleBox;
-    if (printing) {
-        // A page in points: the title on top, the mid-value label left of the plot, the two
-        // scale lines below it, each in its own room.
-        const QFontMetrics titleFont(ArialFont(kPaperTitle), p.device());
-        const QFontMetrics scaleFont(ArialFont(face.scaleText), p.device());
-        const QFontMetrics midFont(ArialFont(face.midText), p.device());
-        titleBox = QRect(area.left(), area.top(), area.width(), titleFont.height());
-        // Room for the longest mid-value label.
-        const int left = area.left() + midFont.horizontalAdvance("-999.999999e-99") + 6;
-        r = {left, titleBox.bottom() + 10, area.right() - 6,
-             area.bottom() - 2 * (scaleFont.height() + 3) - 8};
-    }
-    const int textRight = printing ? area.right() : std::max(width(), r.right + 1);
-    if (pulse_) {
-        scaleTexts_ = DrawPulsePlot(p, map_, r, pulse_->Trace(), units(), textRight, face);
-    } else {
-        prepareMapping(r);
-        PlotRenderer plot(p, map_, r, face);
-        scaleTexts_ = plot.drawFrame(units(), textRight, !composer_.hasDocument());
-        if (doc_) {
-            const Samples& samples = doc_->samples();
-            plot.drawTrace(samples, doc_->wavelength(), traceMask(), showPeaks_);
-            plot.drawFmMarkers(composer_.fmMarkerPoints(), samples.int32());
-            plot.drawMarkerStrips(samples, doc_->wavelength(), markerBits_,
-                                  -static_cast<long>(doc_->vMin()));
-            plot.drawShading(anchors_.L(), anchors_.R());
-        }
-    }
-    if (printing) {
-        p.setFont(ArialFont(kPaperTitle));
-        p.setPen(Qt::black);
-        p.drawText(titleBox, Qt::AlignHCenter | Qt::AlignVCenter, QString::fromStdString(title));
-    } else if (editing()) {
-        drawAnchors(p, r);
-        drawDrawingOverlay(p);
-    }
-    PublishTitle(title);
-}
-
-// A border in the highlight colour along the view's edges while the plot holds the keys.
-void WeditVw::drawFocusCue(QPainter& p) {
-    p.save();
-    p.setPen(QPen(palette().color(QPalette::Highlight), 2));
-    p.setBrush(Qt::NoBrush);
-    p.drawRect(QRectF(rect()).adjusted(1, 1, -1, -1));
-    p.restore();
-}
-
-void WeditVw::focusInEvent(QFocusEvent* event) {
-    QWidget::focusInEvent(event);
-    update();
-}
-
-void WeditVw::focusOutEvent(QFocusEvent* event) {
-    QWidget::focusOutEvent(event);
-    update();
+void WeditVw::drawOverlay(QPainter& p, const PlotRect& r) {
+    drawAnchors(p, r);
+    drawDrawingOverlay(p);
 }
 
 int WeditVw::anchorPixel(int side) const {
@@ -435,9 +211,9 @@ void WeditVw::restoreAnchors() {
 }
 
 void WeditVw::storeAnchors() {
-    if (!doc_ || doc_->waveParSection().empty())
+    if (doc_.waveParSection().empty())
         return;
-    ExchangeFile::WaveParameters::StoreRange(doc_->waveParSection(), anchors_.L(), anchors_.R());
+    ExchangeFile::WaveParameters::StoreRange(doc_.waveParSection(), anchors_.L(), anchors_.R());
 }
 
 void WeditVw::showEntry(int side, bool focus) {
@@ -511,11 +287,6 @@ void WeditVw::repaintStrip(const SegmentWrite& write) {
 }
 
 void WeditVw::mousePressEvent(QMouseEvent* e) {
-    if (!editing()) {
-        if (e->button() == Qt::RightButton && barMenuRequested)
-            barMenuRequested(e->globalPosition().toPoint());
-        return;
-    }
     QPoint pos = e->position().toPoint();
     if (tools_.active()) {
         if (e->button() == Qt::RightButton) {
@@ -524,7 +295,7 @@ void WeditVw::mousePressEvent(QMouseEvent* e) {
         }
         if (e->button() != Qt::LeftButton || !plot_.contains(pos.x(), pos.y()))
             return;
-        const SegmentWrite w = tools_.LeftDown({pos.x(), pos.y()}, map_, plot_, doc_->samples());
+        const SegmentWrite w = tools_.LeftDown({pos.x(), pos.y()}, map_, plot_, doc_.samples());
         if (w.changed)
             repaintStrip(w);
         else
@@ -553,14 +324,12 @@ void WeditVw::mousePressEvent(QMouseEvent* e) {
 }
 
 void WeditVw::mouseMoveEvent(QMouseEvent* e) {
+    PlotView::mouseMoveEvent(e);
     QPoint pos = e->position().toPoint();
-    pointer_ = pos;
-    if (pointerMoved)
-        pointerMoved(pos);
-    if (editing() && tools_.active()) {
+    if (tools_.active()) {
         holdCursor(pos);
         if (tools_.mode() == DrawingTools::Mode::Sketch) {
-            const SegmentWrite w = tools_.Move({pos.x(), pos.y()}, map_, plot_, doc_->samples());
+            const SegmentWrite w = tools_.Move({pos.x(), pos.y()}, map_, plot_, doc_.samples());
             if (w.changed)
                 repaintStrip(w);
         } else if (tools_.hasVertex()) {
@@ -585,7 +354,7 @@ void WeditVw::mouseMoveEvent(QMouseEvent* e) {
 void WeditVw::mouseReleaseEvent(QMouseEvent* e) {
     if (e->button() != Qt::LeftButton)
         return;
-    if (editing() && tools_.LeftUp()) {
+    if (tools_.LeftUp()) {
         update();
         return;
     }
@@ -599,16 +368,8 @@ void WeditVw::mouseReleaseEvent(QMouseEvent* e) {
     update();
 }
 
-void WeditVw::leaveEvent(QEvent*) {
-    pointer_.reset();
-    if (pointerMoved)
-        pointerMoved(std::nullopt);
-}
-
 void WeditVw::startTool(DrawingTools::Mode mode) {
-    if (!editing())
-        return;
-    if (!doc_->SnapshotForUndo())
+    if (!doc_.SnapshotForUndo())
         return;
     tools_.Start(mode);
     unmark();
@@ -619,7 +380,7 @@ void WeditVw::startTool(DrawingTools::Mode mode) {
 void WeditVw::endTool() {
     releaseMouse();
     if (tools_.End())
-        doc_->CommitEdit();
+        doc_.CommitEdit();
     update();
 }
 
@@ -639,21 +400,19 @@ void WeditVw::unmark() {
 }
 
 bool WeditVw::canZoomIn() const {
-    return editing() && CanZoomIn(anchors_, map_);
+    return CanZoomIn(anchors_, map_);
 }
 
 bool WeditVw::canZoomOut() const {
-    return editing() && CanZoomOut(map_, doc_->wavelength());
+    return CanZoomOut(map_, doc_.wavelength());
 }
 
 bool WeditVw::canTrimLeft() const {
-    return editing() &&
-           AreaCommandsEnabled(true, anchors_.L(), anchors_.R(), doc_->wavelength()).trimLeft;
+    return AreaCommandsEnabled(true, anchors_.L(), anchors_.R(), doc_.wavelength()).trimLeft;
 }
 
 bool WeditVw::canTrimRight() const {
-    return editing() &&
-           AreaCommandsEnabled(true, anchors_.L(), anchors_.R(), doc_->wavelength()).trimRight;
+    return AreaCommandsEnabled(true, anchors_.L(), anchors_.R(), doc_.wavelength()).trimRight;
 }
 
 void WeditVw::zoomIn() {
@@ -668,29 +427,24 @@ void WeditVw::zoomIn() {
 }
 
 void WeditVw::zoomOut() {
-    if (!editing())
-        return;
-    ZoomOut(anchors_, map_, doc_->wavelength());
+    ZoomOut(anchors_, map_, doc_.wavelength());
     update();
     mapWindow_->hide();
 }
 
 void WeditVw::zoomTo(long first, long last) {
-    if (!editing())
-        return;
-    ZoomTo(anchors_, map_, first, std::min<long>(last, static_cast<long>(doc_->wavelength()) - 1));
+    ZoomTo(anchors_, map_, first, std::min<long>(last, static_cast<long>(doc_.wavelength()) - 1));
     update();
 }
 
 void WeditVw::snapshotAndCommit(long first, long last,
                                 const std::function<bool(SampleSpan)>& edit) {
-    if (!editing() || !tools_.toolsAllowed() || first < 0 || last < first)
+    if (!tools_.toolsAllowed() || first < 0 || last < first)
         return;
-    if (!doc_->SnapshotForUndo())
+    if (!doc_.SnapshotForUndo())
         return;
-    if (doc_->samples().Write(static_cast<std::size_t>(first), static_cast<std::size_t>(last),
-                              edit))
-        doc_->CommitEdit();
+    if (doc_.samples().Write(static_cast<std::size_t>(first), static_cast<std::size_t>(last), edit))
+        doc_.CommitEdit();
     update();
 }
 
@@ -701,7 +455,7 @@ void WeditVw::filter() {
 }
 
 void WeditVw::smooth() {
-    const ValueScale& scale = composer_.valueScale();
+    const ValueScale& scale = composer().valueScale();
     const SampleLimits limits = scale.centredCodes() ? SampleLimits{map_.ymin, map_.ymax}
                                                      : SampleLimits{0, ValueScale::kFullScale};
     const long L = anchors_.L(), R = anchors_.R();
@@ -710,14 +464,14 @@ void WeditVw::smooth() {
 }
 
 void WeditVw::invert() {
-    const ValueScale& scale = composer_.valueScale();
+    const ValueScale& scale = composer().valueScale();
     const SampleLimits limits = scale.centredCodes()
                                     ? SampleLimits{map_.ymin, std::trunc(map_.ymax)}
                                     : SampleLimits{0, ValueScale::kFullScale};
     const InvertMirror mirror = scale.centredCodes()     ? InvertMirror::AboutZero
                                 : scale.abstractValues() ? InvertMirror::FmAbstract
                                                          : InvertMirror::AboutCentre;
-    const double centre = doc_ ? composer_.initialPoint() : 0;
+    const double centre = composer().initialPoint();
     const long L = anchors_.L(), R = anchors_.R();
     snapshotAndCommit(L, R, [L, R, limits, mirror, centre](SampleSpan s) {
         return InvertArea(s, L, R, mirror, centre, limits);
@@ -727,51 +481,15 @@ void WeditVw::invert() {
 void WeditVw::trimLeft() {
     if (!canTrimLeft())
         return;
-    if (doc_->TrimLeft(anchors_.L()))
+    if (doc_.TrimLeft(anchors_.L()))
         resetRange();
 }
 
 void WeditVw::trimRight() {
     if (!canTrimRight())
         return;
-    if (doc_->TrimRight(anchors_.R()))
+    if (doc_.TrimRight(anchors_.R()))
         resetRange();
-}
-
-void WeditVw::print(QPrinter& printer, bool screenColours) {
-    QPainter painter(&printer);
-    // One unit a point: the page's texts and lines have their sizes whatever the resolution.
-    const double unit = printer.resolution() / 72.0;
-    painter.scale(unit, unit);
-    const QSize page = (QSizeF(painter.viewport().size()) / unit).toSize();
-    render(painter, QRect(QPoint(0, 0), page), true, screenColours);
-    painter.end();
-    prepareMapping(plot_);
-}
-
-int WeditVw::progressNotice(long position, long show) {
-    int result = ApplyProgressNotice(progress_, position, show);
-    if (!progress_.visible) {
-        delete bar_;
-        bar_ = nullptr;
-        return result;
-    }
-    if (!bar_) {
-        bar_ = new QProgressBar(this);
-        bar_->setObjectName(QString::number(kProgressBarId));
-        bar_->setTextVisible(false);
-        bar_->setRange(0, 100);
-        placeProgressBar();
-        bar_->show();
-    }
-    bar_->setValue(progress_.position);
-    return result;
-}
-
-void WeditVw::placeProgressBar() {
-    // 10 pixels high across the full width, ending 1 pixel above the bottom edge.
-    if (bar_)
-        bar_->setGeometry(0, height() - 11, width(), 10);
 }
 
 } // namespace tw

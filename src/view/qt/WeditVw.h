@@ -1,69 +1,37 @@
 #pragma once
 #include "auxiliary/AdditionalBits.h"
 #include "document/MarkerBitMask.h"
-#include "host/HostEvents.h"
 #include "view/Anchors.h"
 #include "view/DrawingTools.h"
-#include "view/PlotMapping.h"
-#include "view/ScaleTexts.h"
-
-#include <QImage>
-#include <QWidget>
+#include "view/qt/PlotView.h"
 
 #include <functional>
 #include <optional>
 
 class QLineEdit;
-class QPainter;
-class QPrinter;
-class QProgressBar;
 class QTimer;
 
 namespace tw {
 
-class Composer;
-class PulseComposer;
-class WaveMapWindow;
 class WeDoc;
 
-// The one view of the frame: the plot of the active channel's waveform with its frame, grid,
-// scale texts, anchors, shading outside the anchors and the editing tools. Every paint builds
-// the window title, sets it on the frame and publishes it to the host and the log. The
-// composer it is given says its margins, units and vertical mappings; the pulse-train composer
-// hands it its train, which it draws instead.
-class WeditVw : public QWidget {
+// The standard and FM composers' view: the plot of the document's active channel with its
+// frame, grid, scale texts, anchors, shading outside the anchors and the editing tools. The
+// composer it is given says its margins, units and vertical mappings.
+class WeditVw : public PlotView {
     Q_OBJECT
   public:
-    explicit WeditVw(const Composer& composer, QWidget* parent = nullptr);
+    WeditVw(const Composer& composer, WeDoc& doc, QWidget* parent = nullptr);
     ~WeditVw() override;
 
-    void setPulseComposer(PulseComposer* composer) { pulse_ = composer; }
-    PulseComposer* pulseComposer() const { return pulse_; }
-    const Composer& composer() const { return composer_; }
-    void setDocument(WeDoc* doc);
-    WeDoc* document() const { return doc_; }
-    // The host's progress notice: a bar along the bottom edge while `show` is 1. Returns 11.
-    int progressNotice(long position, long show);
-    QProgressBar* progressBar() const { return bar_; }
-    const ProgressState& progress() const { return progress_; }
-
-    // Right click outside the tools: the frame's bar menu at a global position.
-    std::function<void(QPoint)> barMenuRequested;
-    // The mouse moved over the view, or left it (nothing): the frame's readout follows it.
-    std::function<void(std::optional<QPoint>)> pointerMoved;
+    WeDoc& document() const { return doc_; }
 
     // What the tests and the frame read.
-    const PlotMapping& mapping() const { return map_; }
-    const PlotRect& plot() const { return plot_; }
     const Anchors& anchors() const { return anchors_; }
     const DrawingTools& tools() const { return tools_; }
-    int handleSize() const { return handleSize_; }
     QRect handleRect(int side) const;
     QLineEdit* valueEntry() const { return entry_; }
     QWidget* mapWindow() const;
-    // The scale texts of the last paint (empty while the pulse view has no train).
-    const ScaleTexts& scaleTexts() const { return scaleTexts_; }
-    PlotUnits units() const;
 
     void startAutoline();
     void startSketch();
@@ -75,9 +43,6 @@ class WeditVw : public QWidget {
     void invert();
     void trimLeft();
     void trimRight();
-    // One page on the printer, laid out in points within the printer's margins as Print, Print
-    // Preview and Print Setup have set it up: black on white, or in the screen's colours.
-    void print(QPrinter& printer, bool screenColours = false);
     // The whole wave again (New, Open, Undo, wavelength changes).
     void resetRange();
     // Sets the visible range from the map window's frame.
@@ -95,10 +60,6 @@ class WeditVw : public QWidget {
     bool canTrimLeft() const;
     bool canTrimRight() const;
 
-    // Renders the view into a painter: the screen's off-screen buffer, or a printed page whose
-    // area is in points.
-    void render(QPainter& painter, QRect area, bool printing, bool screenColours = false);
-
     // Show Peaks: each column of the plot (and of the map and the printed page) also spans the
     // least to the greatest of all points it covers.
     bool showPeaks() const { return showPeaks_; }
@@ -107,27 +68,24 @@ class WeditVw : public QWidget {
     MarkerBitMask traceMask();
 
   protected:
-    void paintEvent(QPaintEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
+    int channel() const override;
+    std::string titleName() const override;
+    void prepareMapping(const PlotRect& plot) override;
+    ScaleTexts drawPlot(QPainter& p, const PlotRect& plot, int textRight,
+                        const PlotFace& face) override;
+    void drawOverlay(QPainter& p, const PlotRect& plot) override;
+    std::string readoutAt(QPoint pos) const override;
+
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
-    void leaveEvent(QEvent* event) override;
-    void focusInEvent(QFocusEvent* event) override;
-    void focusOutEvent(QFocusEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
-    void placeProgressBar();
-    void layoutPlot();
     void wholeRange();
-    void prepareMapping(const PlotRect& plot);
     void drawAnchors(QPainter& p, const PlotRect& r);
     void drawDrawingOverlay(QPainter& p);
-    void drawFocusCue(QPainter& p);
-    int sampleTextWidth() const;
 
-    bool editing() const; // a document to draw and edit
     int anchorPixel(int side) const;
     void setAnchor(int side, long value);
     void showEntry(int side, bool focus);
@@ -140,15 +98,7 @@ class WeditVw : public QWidget {
     void holdCursor(QPoint& pos);
     void repaintStrip(const SegmentWrite& write);
 
-    const Composer& composer_;
-    PulseComposer* pulse_ = nullptr;
-    WeDoc* doc_ = nullptr;
-    ProgressState progress_;
-    QProgressBar* bar_ = nullptr;
-
-    PlotMapping map_;
-    PlotRect plot_;
-    int handleSize_ = 11;
+    WeDoc& doc_;
     Anchors anchors_;
     std::optional<std::pair<long, long>> anchorsBeforeMark_;
     DrawingTools tools_;
@@ -163,10 +113,7 @@ class WeditVw : public QWidget {
     int entrySide_ = 0;
     QTimer* badTimer_ = nullptr;
     QString badRestore_;
-    WaveMapWindow* mapWindow_ = nullptr;
-    QImage buffer_;
-    ScaleTexts scaleTexts_;
-    std::optional<QPoint> pointer_; // where the mouse is over the view, for the readout
+    QWidget* mapWindow_ = nullptr; // the map of the whole wave
 };
 
 } // namespace tw
