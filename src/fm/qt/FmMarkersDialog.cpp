@@ -24,7 +24,7 @@ QPushButton* button(const char* text, QWidget* parent) {
 
 FmMarkersDialog::FmMarkersDialog(int fmFuncMode, double vMin, double vMax, QWidget* parent)
     : QDialog(parent), fmFuncMode_(fmFuncMode), vMin_(vMin), vMax_(vMax),
-      list_(new FmMarkerListModel(table_, this)), combo_(new QComboBox(this)),
+      table_(prompter()), list_(new FmMarkerListModel(table_, this)), combo_(new QComboBox(this)),
       ascend_(new QRadioButton("Ascend", this)), descend_(new QRadioButton("Descend", this)) {
     setWindowTitle("FM Markers Table");
     combo_->setEditable(true);
