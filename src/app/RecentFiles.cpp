@@ -1,6 +1,5 @@
 #include "app/RecentFiles.h"
 
-
 #include <algorithm>
 #include <filesystem>
 #include <system_error>

@@ -59,7 +59,8 @@ void FmComposer::LoadSegmentRange(WeDoc& doc) {
 }
 
 DeviationChange FmComposer::ApplyDeviation(WeDoc& doc, std::string_view boxText) {
-    DeviationChange change = tw::ApplyDeviation(session(), doc.prompts(), fm_, boxText, doc.activeSegment());
+    DeviationChange change =
+        tw::ApplyDeviation(session(), doc.prompts(), fm_, boxText, doc.activeSegment());
     showDeviation(doc, change.boxText); // a refused value gives way to the previous one
     if (!change.accepted)
         return change;

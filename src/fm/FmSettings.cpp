@@ -64,7 +64,7 @@ bool descrHas(const std::string& descr, const char* section, const char* key,
     return present;
 }
 
-void warn(const LaunchState& ls, Prompter& prompts, const std::string& text) {
+void showWarning(const LaunchState& ls, Prompter& prompts, const std::string& text) {
     ask(prompts, ls.appName, text, Buttons::Ok, Icon::Exclamation);
 }
 
@@ -130,7 +130,8 @@ bool InitFmBase(const LaunchState& ls, Prompter& prompts, FmSettings& fm, int ac
                 fm.base = fm.fmMax * 0.5;
             AppendLog(strprintf(" isStdWmode= %d\nfmbase=%g", wholeOr(wmode, 0), fm.base));
             if (fm.base <= fm.fmMin || fm.base >= fm.fmMax) {
-                warn(ls, prompts, vformat(StringText(kMsgFmClockLimit), fm.base, fm.fmMin, fm.fmMax));
+                showWarning(ls, prompts,
+                            vformat(StringText(kMsgFmClockLimit), fm.base, fm.fmMin, fm.fmMax));
                 return false;
             }
         }
@@ -159,7 +160,7 @@ bool InitFmBase(const LaunchState& ls, Prompter& prompts, FmSettings& fm, int ac
     FmExchange::StoreSetUp(devKey, EngNumberText(fm.deviation, 9), newCarrier);
     setRange(fm);
     if (!conflict.empty())
-        warn(ls, prompts, conflict);
+        showWarning(ls, prompts, conflict);
     return true;
 }
 
@@ -178,7 +179,7 @@ DeviationChange ApplyDeviation(const LaunchState& ls, Prompter& prompts, FmSetti
     double d = std::strtod(text.c_str(), nullptr);
     double low = fm.base - d / 2, high = fm.base + d / 2;
     if (!std::isfinite(d) || low < fm.fmMin || high > fm.fmMax) {
-        warn(ls, prompts, StringText(kMsgDeviationRangeExceeded));
+        showWarning(ls, prompts, StringText(kMsgDeviationRangeExceeded));
         return {false, FmGeneralText(fm.deviation)};
     }
     fm.vMax = high;

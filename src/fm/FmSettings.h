@@ -24,8 +24,7 @@ struct FmSettings : FmLimits {
 // Reads the limits and the wavelength, then establishes base and deviation (InitFmBase).
 // False when the carrier is outside the limits: the user was told and the application closes.
 // In FP-segment mode the deviation is the active segment's.
-bool LoadFmLimits(const LaunchState& session, Prompter& prompts, FmSettings& fm,
-                  int activeSegment);
+bool LoadFmLimits(const LaunchState& session, Prompter& prompts, FmSettings& fm, int activeSegment);
 
 // Establishes base, deviation and the vertical range, writing the deviation back to the
 // exchange file. False (after kMsgFmClockLimit) when the carrier cannot be brought inside the
