@@ -9,6 +9,7 @@
 
 #include <matio.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <charconv>
@@ -33,8 +34,7 @@ namespace fs = std::filesystem;
 constexpr std::size_t kMaxVariables = 10000;
 constexpr std::int64_t kMaxMatBytes = std::int64_t{1} << 30;
 constexpr std::size_t kValueBlock = 16384;
-// zlib, which version 5 files compress with, never expands data more than about 1,032 times.
-constexpr double kMostExpansion = 1100;
+constexpr std::size_t kSlabValues = std::size_t{1} << 20;
 // The library holds one file open at a time (the copy, by stdio or HDF5): no other can open.
 constexpr int kFilesTheLibraryOpens = 1;
 
@@ -120,29 +120,47 @@ std::size_t Elements(const matvar_t& var, std::size_t& longest) {
     return var.rank > 0 ? count : 0;
 }
 
-// The values a block at a time as doubles, read twice: the stretch needs their extremes first,
-// and neither pass holds more than a block beside the library's copy.
+// The values a slab at a time through the library, a block at a time as doubles, read twice: the
+// stretch needs their extremes first. A compressed version 5 variable is inflated from its start
+// for every slab, so it comes in four slabs, not in many small ones: a slab of doubles then holds
+// as many bytes as the points made of the whole variable.
 template <typename T>
-ImportResult MapInBlocks(std::span<const T> data, const ImportContext& ctx, PointSink& out) {
+std::optional<ImportResult> MapSlabs(mat_t* mat, matvar_t* var, std::size_t count,
+                                     const ImportContext& ctx, PointSink& out) {
+    const bool inflatedFromStart =
+        Mat_GetVersion(mat) != MAT_FT_MAT73 && var->compression != MAT_COMPRESSION_NONE;
+    const std::size_t slab =
+        std::min(count, inflatedFromStart ? std::max(kSlabValues, (count + 3) / 4) : kSlabValues);
+    std::vector<T> values(slab);
     std::vector<double> block;
+    bool readable = true;
     auto forEachBlock = [&](auto&& use) {
-        for (std::size_t at = 0; at < data.size(); at += kValueBlock) {
-            const auto part = data.subspan(at, std::min(kValueBlock, data.size() - at));
-            block.assign(part.begin(), part.end());
-            if (!use(std::span<const double>(block)))
-                return false;
+        for (std::size_t at = 0; at < count; at += slab) {
+            const std::size_t n = std::min(slab, count - at);
+            if (Mat_VarReadDataLinear(mat, var, values.data(), static_cast<int>(at), 1,
+                                      static_cast<int>(n)) != 0)
+                return readable = false;
+            for (std::size_t b = 0; b < n; b += kValueBlock) {
+                const auto first = values.begin() + static_cast<std::ptrdiff_t>(b);
+                block.assign(first,
+                             first + static_cast<std::ptrdiff_t>(std::min(kValueBlock, n - b)));
+                if (!use(std::span<const double>(block)))
+                    return false;
+            }
         }
         return true;
     };
     ValueExtremes extremes;
-    forEachBlock([&](std::span<const double> values) {
-        extremes.add(values);
+    forEachBlock([&](std::span<const double> part) {
+        extremes.add(part);
         return true;
     });
+    if (!readable)
+        return std::nullopt;
     const LinearMap map = ColumnValueMap(extremes.minimum, extremes.maximum, ctx);
     ImportResult result;
-    result.ok = forEachBlock([&](std::span<const double> values) {
-        ImportResult mapped = MapIntoRange(values, map, ctx);
+    result.ok = forEachBlock([&](std::span<const double> part) {
+        ImportResult mapped = MapIntoRange(part, map, ctx);
         if (!mapped.ok) {
             result = std::move(mapped);
             return false;
@@ -150,41 +168,34 @@ ImportResult MapInBlocks(std::span<const T> data, const ImportContext& ctx, Poin
         result.clipped += mapped.clipped;
         return out.take(mapped.points);
     });
+    if (!readable)
+        return std::nullopt;
     return result;
 }
 
-// Hands the variable's data, as the type of its class, to map; nullopt when the library holds
-// no data of that type for every element.
-template <typename Map>
-std::optional<ImportResult> WithValues(const matvar_t& var, std::size_t count, Map&& map) {
-    auto typed = [&](auto* type) -> std::optional<ImportResult> {
-        using T = std::remove_pointer_t<decltype(type)>;
-        if (var.data_size != static_cast<int>(sizeof(T)) || !var.data ||
-            var.nbytes < count * sizeof(T))
-            return std::nullopt;
-        return map(std::span<const T>(static_cast<const T*>(var.data), count));
-    };
-    switch (var.class_type) {
+// Calls use with a null pointer of the type that holds one value of the class.
+template <typename Use> std::optional<ImportResult> WithClassType(matio_classes c, Use&& use) {
+    switch (c) {
     case MAT_C_DOUBLE:
-        return typed(static_cast<double*>(nullptr));
+        return use(static_cast<double*>(nullptr));
     case MAT_C_SINGLE:
-        return typed(static_cast<float*>(nullptr));
+        return use(static_cast<float*>(nullptr));
     case MAT_C_INT8:
-        return typed(static_cast<std::int8_t*>(nullptr));
+        return use(static_cast<std::int8_t*>(nullptr));
     case MAT_C_UINT8:
-        return typed(static_cast<std::uint8_t*>(nullptr));
+        return use(static_cast<std::uint8_t*>(nullptr));
     case MAT_C_INT16:
-        return typed(static_cast<std::int16_t*>(nullptr));
+        return use(static_cast<std::int16_t*>(nullptr));
     case MAT_C_UINT16:
-        return typed(static_cast<std::uint16_t*>(nullptr));
+        return use(static_cast<std::uint16_t*>(nullptr));
     case MAT_C_INT32:
-        return typed(static_cast<std::int32_t*>(nullptr));
+        return use(static_cast<std::int32_t*>(nullptr));
     case MAT_C_UINT32:
-        return typed(static_cast<std::uint32_t*>(nullptr));
+        return use(static_cast<std::uint32_t*>(nullptr));
     case MAT_C_INT64:
-        return typed(static_cast<std::int64_t*>(nullptr));
+        return use(static_cast<std::int64_t*>(nullptr));
     case MAT_C_UINT64:
-        return typed(static_cast<std::uint64_t*>(nullptr));
+        return use(static_cast<std::uint64_t*>(nullptr));
     default:
         return std::nullopt;
     }
@@ -215,7 +226,7 @@ double LeastStoredBytes(const matvar_t& var, std::size_t count, mat_t* mat) {
     // Version 7.3 sizes are screened by the HDF5 look; version 5 data may be compressed.
     if (Mat_GetVersion(mat) == MAT_FT_MAT73)
         return 0;
-    return var.compression == MAT_COMPRESSION_NONE ? bytes : bytes / kMostExpansion;
+    return var.compression == MAT_COMPRESSION_NONE ? bytes : bytes / kMatMostExpansion;
 }
 
 ImportResult ReadMat(const std::string& path, std::uint64_t size, const ImportContext& ctx,
@@ -248,11 +259,13 @@ ImportResult ReadMat(const std::string& path, std::uint64_t size, const ImportCo
         return ImportRefused("The variable " + name + " is a matrix, not a vector.");
     if (LeastStoredBytes(*info, count, mat.get()) > static_cast<double>(size))
         return UnreadableFile("it claims more data than it holds");
-    MatVar var(Mat_VarRead(mat.get(), name.c_str()));
+    MatVar var(Mat_VarReadInfo(mat.get(), name.c_str()));
     std::optional<ImportResult> mapped;
-    if (var && !var->isComplex)
-        mapped =
-            WithValues(*var, count, [&](auto values) { return MapInBlocks(values, ctx, out); });
+    if (var && !var->isComplex && var->class_type == info->class_type)
+        mapped = WithClassType(var->class_type, [&](auto* type) {
+            using T = std::remove_pointer_t<decltype(type)>;
+            return MapSlabs<T>(mat.get(), var.get(), count, ctx, out);
+        });
     if (!mapped)
         return ImportRefused("The variable " + name + " cannot be read.");
     return std::move(*mapped);

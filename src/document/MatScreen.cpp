@@ -16,8 +16,6 @@ constexpr const char* kDamaged = "its structure is damaged";
 constexpr const char* kBadCompression = "its compressed data is damaged";
 constexpr const char* kExpandsTooFar = "it expands to more than 1 GiB when decompressed";
 constexpr const char* kExpandsPastClaim = "it expands to more than the size it claims";
-// Deflate never makes more than about 1,032 bytes of one.
-constexpr double kMostExpansion = 1100;
 
 constexpr std::size_t kHeaderBytes = 128;
 constexpr std::uint32_t kMiInt32 = 5, kMiUint32 = 6, kMiMatrix = 14, kMiCompressed = 15;
@@ -134,7 +132,7 @@ std::string WhyCompressedIsRefused(std::string_view data, bool big) {
     z_stream z{};
     if (inflateInit(&z) != Z_OK)
         return kBadCompression;
-    const double mostByFormat = static_cast<double>(data.size()) * kMostExpansion;
+    const double mostByFormat = static_cast<double>(data.size()) * kMatMostExpansion;
     std::string kept;
     std::array<unsigned char, 65536> block{};
     std::uint64_t total = 0, most = kMatMostInflatedBytes;

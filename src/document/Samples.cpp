@@ -4,6 +4,7 @@
 #include <fstream>
 #include <new>
 #include <utility>
+#include <vector>
 
 namespace tw {
 
@@ -95,17 +96,22 @@ FileResult Samples::ReadBack(const std::string& path, PointLayout layout) {
         read = ReadFile(path, layout);
     } else if (marked) {
         std::ifstream in(path, std::ios::binary);
-        const std::size_t bytes = (marked->last - marked->first + 1) * bytesPerPoint;
+        const std::size_t count = marked->last - marked->first + 1;
         std::visit(
             [&](auto& v) {
+                // Read aside first: a read that breaks off leaves the marked points as they are.
+                std::vector<std::remove_reference_t<decltype(*v.data())>> old(count);
                 in.seekg(static_cast<std::streamoff>(marked->first * bytesPerPoint));
-                in.read(reinterpret_cast<char*>(v.data() + marked->first),
-                        static_cast<std::streamsize>(bytes));
+                in.read(reinterpret_cast<char*>(old.data()),
+                        static_cast<std::streamsize>(count * bytesPerPoint));
+                if (in)
+                    std::copy(old.begin(), old.end(), v.data() + marked->first);
             },
             values_);
         if (!in)
             read = FileResult::FromErrno(FileResult::Action::Read, path, errno != 0 ? errno : EIO);
-        Changed(marked->first, marked->last, false);
+        else
+            Changed(marked->first, marked->last, false);
     }
     if (read)
         pending_.reset();

@@ -61,7 +61,7 @@ class Samples {
     // Puts back the marked points from path, which held all the points before the marks were
     // made: only the marked range where the file's bytes are the stored points, the whole file
     // after a length change. The points then equal the file and carry no mark. A failure is
-    // that of ReadFile.
+    // that of ReadFile; a marked range that cannot be read whole is left as it was.
     FileResult ReadBack(const std::string& path, PointLayout layout);
 
     // What changed since the last commit: the merged range of changed points, and whether the

@@ -173,7 +173,9 @@ bool WeDoc::HoldsPoints(const std::string& file) const {
 
 FileResult WeDoc::WriteWorkingFile(const std::string& path, Progress& progress) {
     const std::string target = path.empty() ? pathName_ : path;
-    // A Save leaves the working file as it is, so the next edit is still written into it.
+    // A Save leaves the working file as it is, so the next edit is still written into it; a copy
+    // of the opened file under way is waited for and taken, not dropped with the points' file.
+    TakeWorkingCopy();
     const std::string working = ActiveWorkingFile();
     const bool workingKept = target != working && HoldsPoints(working) && !samples_.pending();
     FileResult written = samples_.WriteFile(target, composer_.layout(), progress);

@@ -276,8 +276,8 @@ int TrainCompiler::fitWavelength() {
             mode = kContinuousMode;
             return kCompiled;
         }
-        warn(launch().appName.c_str(),
-             vformat(StringText(kMsgClockResolutionShort), sclkMax, sclk), Buttons::Ok);
+        warn(launch().appName.c_str(), vformat(StringText(kMsgClockResolutionShort), sclkMax, sclk),
+             Buttons::Ok);
         return kClockFailed;
     }
     return kCompiled;

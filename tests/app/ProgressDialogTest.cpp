@@ -10,7 +10,7 @@
 namespace tw {
 namespace {
 
-TEST(ProgressDialog, AppearsOnlyAfterItsDelayAndItsCancelStopsTheWork) {
+TEST(ProgressDialog, AppearsOnlyAfterItsDelayAndOnlyItsCancelStopsTheWork) {
     ProgressDialog slow(nullptr, "Working", 60000);
     EXPECT_TRUE(slow.advance(1, 10));
     EXPECT_FALSE(slow.shown()) << "a short operation shows nothing";
@@ -24,9 +24,11 @@ TEST(ProgressDialog, AppearsOnlyAfterItsDelayAndItsCancelStopsTheWork) {
             dialog = d;
     ASSERT_NE(dialog, nullptr);
     EXPECT_EQ(dialog->value(), 500);
+    QTest::keyClick(dialog, Qt::Key_Return);
+    EXPECT_TRUE(quick.advance(6, 10)) << "Return typed into the dialog does not cancel";
     QTest::mouseClick(dialog->findChild<QPushButton*>(), Qt::LeftButton);
-    EXPECT_FALSE(quick.advance(6, 10));
-    EXPECT_FALSE(quick.advance(7, 10)) << "cancelled stays cancelled";
+    EXPECT_FALSE(quick.advance(7, 10));
+    EXPECT_FALSE(quick.advance(8, 10)) << "cancelled stays cancelled";
 }
 
 } // namespace

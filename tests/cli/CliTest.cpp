@@ -430,26 +430,46 @@ TEST_F(CliTest, AudioWaveStreamsWithinTwiceItsPoints) {
 
 // A compressed MATLAB variable's points go to the program as they are mapped: the reader's child
 // held the library's values, our doubles and the points (14 bytes a point of int16), the program
-// the points again.
+// the points again; a variable of doubles came whole from the library, 8 bytes a point.
 TEST_F(CliTest, MatVariableStreamsWithinTwiceItsPoints) {
     if (test::kResidentSizesInflated)
         GTEST_SKIP() << "resident memory under AddressSanitizer";
-    std::vector<std::int16_t> values(16 << 20);
-    for (std::size_t i = 0; i < values.size(); ++i)
-        values[i] = static_cast<std::int16_t>(i % 16384) - 8192;
-    mat_t* mat = Mat_CreateVer(at("int16.mat").c_str(), nullptr, MAT_FT_MAT5);
-    ASSERT_NE(mat, nullptr);
-    std::size_t dims[2] = {values.size(), 1};
-    matvar_t* var =
-        Mat_VarCreate("x", MAT_C_INT16, MAT_T_INT16, 2, dims, values.data(), MAT_F_DONT_COPY_DATA);
-    ASSERT_EQ(Mat_VarWrite(mat, var, MAT_COMPRESSION_ZLIB), 0);
-    Mat_VarFree(var);
-    Mat_Close(mat);
+    const std::size_t count = 16 << 20;
+    const struct {
+        const char* name;
+        matio_classes type;
+        matio_types stored;
+        std::int32_t point12345;
+    } variables[] = {{"int16.mat", MAT_C_INT16, MAT_T_INT16, 12345 - 8192},
+                     {"double.mat", MAT_C_DOUBLE, MAT_T_DOUBLE, 1000}};
+    {
+        // Written first and let go: the measured program starts as a copy of this one.
+        std::vector<std::int16_t> ramp(count);
+        std::vector<double> square(count);
+        for (std::size_t i = 0; i < count; ++i) {
+            ramp[i] = static_cast<std::int16_t>(i % 16384) - 8192;
+            square[i] = (i / 4096) % 2 ? 1000 : -1000;
+        }
+        for (const auto& v : variables) {
+            mat_t* mat = Mat_CreateVer(at(v.name).c_str(), nullptr, MAT_FT_MAT5);
+            ASSERT_NE(mat, nullptr);
+            std::size_t dims[2] = {count, 1};
+            void* values = v.type == MAT_C_INT16 ? static_cast<void*>(ramp.data()) : square.data();
+            matvar_t* var =
+                Mat_VarCreate("x", v.type, v.stored, 2, dims, values, MAT_F_DONT_COPY_DATA);
+            ASSERT_EQ(Mat_VarWrite(mat, var, MAT_COMPRESSION_ZLIB), 0);
+            Mat_VarFree(var);
+            Mat_Close(mat);
+        }
+    }
     const double start = cli({"info", waves + "sine.wav"}).peakMiB;
-    const CliRun converted = cli({"convert", at("int16.mat"), at("points.wav"), "--no-stretch"});
-    ASSERT_EQ(converted.exit, 0) << converted.err;
-    EXPECT_EQ(wav(at("points.wav"))[12345], 12345 - 8192);
-    EXPECT_LT(converted.peakMiB, start + 2 * 32 + 24);
+    for (const auto& v : variables) {
+        SCOPED_TRACE(v.name);
+        const CliRun converted = cli({"convert", at(v.name), at("points.wav"), "--no-stretch"});
+        ASSERT_EQ(converted.exit, 0) << converted.err;
+        EXPECT_EQ(wav(at("points.wav"))[12345], v.point12345);
+        EXPECT_LT(converted.peakMiB, start + 2 * 32 + 24);
+    }
 }
 
 // Their headers were read as points.

@@ -116,7 +116,8 @@ TEST_F(EditJournalTest, KilledEditsLeaveTheFileBeforeOrAfterAndUndoGoesBack) {
 }
 
 // After Open of a file outside the tmp folder the working file is copied meanwhile, so that the
-// first edit is written into it where it lies; the opened file is left alone.
+// first edit is written into it where it lies, also after a Save As made while it was copied; the
+// opened file is left alone.
 TEST_F(EditJournalTest, TheFirstEditAfterOpenGoesIntoACopyMadeMeanwhile) {
     startLarge();
     const std::string opened = box.root() + "/opened.wav";
@@ -124,15 +125,22 @@ TEST_F(EditJournalTest, TheFirstEditAfterOpenGoesIntoACopyMadeMeanwhile) {
     std::ofstream(opened, std::ios::binary)
         .write(reinterpret_cast<const char*>(wave.data()),
                static_cast<std::streamsize>(wave.size() * 2));
-    ASSERT_TRUE(doc->Open({opened, 0}));
-    ASSERT_TRUE(Apply(*doc, 1));
-    EXPECT_TRUE(FileExists(journal(".delta")));
-    Wave edited = wave;
-    Apply(edited, 1);
-    EXPECT_EQ(ReadInt16File(working), edited);
-    EXPECT_EQ(ReadInt16File(opened), wave);
-    ASSERT_TRUE(doc->Undo());
-    EXPECT_EQ(ReadInt16File(working), wave);
+    for (const bool savedAs : {false, true}) {
+        SCOPED_TRACE(savedAs ? "saved as before the edit" : "edited first");
+        ASSERT_TRUE(doc->Open({opened, 0}));
+        if (savedAs) {
+            ASSERT_TRUE(doc->SaveAs(box.root() + "/saved.wav", kNativeCode));
+        }
+        RemoveFile(journal(".delta"));
+        ASSERT_TRUE(Apply(*doc, 1));
+        EXPECT_TRUE(FileExists(journal(".delta"))) << "the edit was written in place";
+        Wave edited = wave;
+        Apply(edited, 1);
+        EXPECT_EQ(ReadInt16File(working), edited);
+        EXPECT_EQ(ReadInt16File(opened), wave);
+        ASSERT_TRUE(doc->Undo());
+        EXPECT_EQ(ReadInt16File(working), wave);
+    }
 }
 
 // A whole new file cut off between its two renames, put in place by hand: once the working file

@@ -1,6 +1,6 @@
 // MATLAB files as libmatio writes them (versions 5 and 7.3): vectors of every numeric class
-// read like column values, the variable chosen by name, complex values and matrices refused; the
-// int16 export read back by the library.
+// read like column values, compressed or not, the variable chosen by name, complex values and
+// matrices refused; the int16 export read back by the library.
 #include "document/MatFormat.h"
 #include "app/FileUtil.h"
 #include "app/StringTable.h"
@@ -20,21 +20,32 @@ namespace {
 
 using Points = std::vector<std::int32_t>;
 
+constexpr std::size_t kLongColumn = 2'500'000;
+
+struct Kind {
+    mat_ft version;
+    matio_compression compression;
+};
+
+matio_compression compression = MAT_COMPRESSION_NONE; // of the file being written
+
 template <typename T>
 void Put(mat_t* mat, const char* name, matio_classes c, matio_types t, std::vector<T> data,
          std::size_t rows, std::size_t cols, int flags = 0) {
     size_t dims[2] = {rows, cols};
     matvar_t* var = Mat_VarCreate(name, c, t, 2, dims, data.data(), flags);
     ASSERT_NE(var, nullptr);
-    EXPECT_EQ(Mat_VarWrite(mat, var, MAT_COMPRESSION_NONE), 0);
+    EXPECT_EQ(Mat_VarWrite(mat, var, compression), 0);
     Mat_VarFree(var);
 }
 
-// a: double column, b: int16 row, u: uint32 column, s: single, c: complex, m: 2x3, t: text.
-bool WriteSample(const std::string& path, mat_ft version) {
-    mat_t* mat = Mat_CreateVer(path.c_str(), nullptr, version);
+// a: double column, b: int16 row, u: uint32 column, s: single, c: complex, m: 2x3, t: text,
+// l: a long int16 column of i % 7, read in several slabs.
+bool WriteSample(const std::string& path, Kind kind) {
+    mat_t* mat = Mat_CreateVer(path.c_str(), nullptr, kind.version);
     if (!mat)
         return false;
+    compression = kind.compression;
     Put(mat, "a", MAT_C_DOUBLE, MAT_T_DOUBLE, std::vector<double>{0, 0.5, -0.25}, 3, 1);
     Put(mat, "b", MAT_C_INT16, MAT_T_INT16, std::vector<std::int16_t>{7, -300, 12}, 1, 3);
     Put(mat, "u", MAT_C_UINT32, MAT_T_UINT32, std::vector<std::uint32_t>{1, 4000000000u}, 2, 1);
@@ -43,15 +54,19 @@ bool WriteSample(const std::string& path, mat_ft version) {
     mat_complex_split_t split{re.data(), im.data()};
     size_t dims[2] = {2, 1};
     matvar_t* c = Mat_VarCreate("c", MAT_C_DOUBLE, MAT_T_DOUBLE, 2, dims, &split, MAT_F_COMPLEX);
-    Mat_VarWrite(mat, c, MAT_COMPRESSION_NONE);
+    Mat_VarWrite(mat, c, compression);
     Mat_VarFree(c);
     Put(mat, "m", MAT_C_DOUBLE, MAT_T_DOUBLE, std::vector<double>(6, 1.0), 2, 3);
     Put(mat, "t", MAT_C_CHAR, MAT_T_UINT8, std::vector<char>{'h', 'i'}, 1, 2);
+    std::vector<std::int16_t> longColumn(kLongColumn);
+    for (std::size_t i = 0; i < longColumn.size(); ++i)
+        longColumn[i] = static_cast<std::int16_t>(i % 7);
+    Put(mat, "l", MAT_C_INT16, MAT_T_INT16, longColumn, longColumn.size(), 1);
     Mat_Close(mat);
     return true;
 }
 
-class MatFormatTest : public ::testing::TestWithParam<mat_ft> {
+class MatFormatTest : public ::testing::TestWithParam<Kind> {
   protected:
     void SetUp() override {
         path = box.root() + "/sample.mat";
@@ -76,7 +91,7 @@ TEST_P(MatFormatTest, VectorsOfEveryNumericClassReadLikeColumnValues) {
     // Version 7.3 lists them by name.
     std::vector<std::string> names = MatVariables(bytes);
     std::sort(names.begin(), names.end());
-    EXPECT_EQ(names, (std::vector<std::string>{"a", "b", "c", "m", "s", "t", "u"}));
+    EXPECT_EQ(names, (std::vector<std::string>{"a", "b", "c", "l", "m", "s", "t", "u"}));
     std::map<std::string, std::vector<std::uint64_t>> dims;
     for (const MatVariable& v : MatVariableShapes(bytes))
         dims[v.name] = v.dims;
@@ -100,6 +115,10 @@ TEST_P(MatFormatTest, VectorsOfEveryNumericClassReadLikeColumnValues) {
     EXPECT_EQ(u.points, (Points{1, 16383}));
     ImportResult s = Read("s");
     EXPECT_EQ(s.points, (Points{10239, 0})) << "stretched: -1 ... 1 onto the range";
+    ImportResult l = Read("l", false);
+    ASSERT_EQ(l.points.size(), kLongColumn);
+    for (std::size_t i = 0; i < kLongColumn; ++i)
+        ASSERT_EQ(l.points[i], static_cast<std::int32_t>(i % 7)) << "point " << i;
 }
 
 TEST_P(MatFormatTest, ComplexValuesMatricesAndOtherClassesAreRefusedWithWhy) {
@@ -115,7 +134,15 @@ TEST_P(MatFormatTest, ComplexValuesMatricesAndOtherClassesAreRefusedWithWhy) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Versions, MatFormatTest, ::testing::Values(MAT_FT_MAT5, MAT_FT_MAT73));
+INSTANTIATE_TEST_SUITE_P(Versions, MatFormatTest,
+                         ::testing::Values(Kind{MAT_FT_MAT5, MAT_COMPRESSION_NONE},
+                                           Kind{MAT_FT_MAT5, MAT_COMPRESSION_ZLIB},
+                                           Kind{MAT_FT_MAT73, MAT_COMPRESSION_NONE}),
+                         [](const auto& info) {
+                             return std::string(info.param.version == MAT_FT_MAT73 ? "V73" : "V5") +
+                                    (info.param.compression == MAT_COMPRESSION_ZLIB ? "Compressed"
+                                                                                    : "");
+                         });
 
 TEST(MatExportTest, OneInt16VectorNamedAfterTheFile) {
     test::Sandbox box;
