@@ -63,6 +63,13 @@ std::string WavePath() {
 }
 
 // A private tmp folder and the sample instrument TW3256; with `make`, also the wave.
+// The benchmark's own session: handed to its composer, and installed for the exchange-file
+// accessors.
+LaunchState& Session() {
+    static LaunchState session;
+    return session;
+}
+
 struct BenchFolder {
     Silent silent;
     explicit BenchFolder(bool make) {
@@ -71,7 +78,8 @@ struct BenchFolder {
             fs::remove_all(root);
             CreateFolder(root);
         }
-        LaunchState s;
+        LaunchState& s = Session();
+        s = LaunchState{};
         DeriveLaunchPaths(s, root);
         s.composerId = kStandardComposer;
         s.appName = "Tidewright";
@@ -104,7 +112,7 @@ struct BenchFolder {
 
 // No segment files, undo file or tables from an earlier document.
 void FreshSegments() {
-    const LaunchState& s = launch();
+    const LaunchState& s = Session();
     fs::remove_all(s.tmpFolder);
     CreateFolder(s.tmpFolder);
     std::ofstream(s.exchangeFile) << "[Instrument]\nDescrFile=" << s.descrFile
@@ -114,7 +122,7 @@ void FreshSegments() {
 }
 
 std::unique_ptr<WeDoc> OpenedDocument() {
-    static Composer standard{launch()};
+    static Composer standard{Session()};
     FreshSegments();
     auto doc = std::make_unique<WeDoc>(standard, prompter());
     LoadActiveSegment(*doc);

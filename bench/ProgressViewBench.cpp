@@ -75,7 +75,7 @@ Run Generate(tw::WeDoc& doc, bool withDialog, double cancelAfterMs) {
     return run;
 }
 
-void SetUp(const std::string& root) {
+tw::LaunchState SetUp(const std::string& root) {
     fs::remove_all(root);
     tw::LaunchState s;
     tw::DeriveLaunchPaths(s, root);
@@ -88,6 +88,7 @@ void SetUp(const std::string& root) {
         << "\nFamily=TW2000\nModel=TW2014\nChannels=2\n[Settings]\nActiveCh=0\nAcSeg=1 1 \n";
     s.family = "TW2000";
     tw::SetLaunchState(s);
+    return s;
 }
 
 } // namespace
@@ -97,9 +98,9 @@ int main(int argc, char** argv) {
     qputenv("TIDEWRIGHT_NONINTERACTIVE", "1");
     QApplication app(argc, argv);
     const std::string root = (fs::temp_directory_path() / "tw-progressbench").string();
-    SetUp(root);
+    const tw::LaunchState session = SetUp(root);
     {
-        tw::Composer composer{tw::launch()};
+        tw::Composer composer{session};
         tw::WeDoc doc(composer, tw::prompter());
         doc.samples().Assign(kPoints, 0);
         if (!doc.CommitEdit())

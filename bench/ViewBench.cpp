@@ -37,14 +37,15 @@ constexpr long kEdit = 1000;
 
 struct Bench {
     std::string root;
-    tw::Composer composer{tw::launch()};
+    tw::LaunchState session; // the benchmark's own, handed to its composer
+    tw::Composer composer{session};
     std::unique_ptr<tw::WeDoc> doc;
     std::unique_ptr<tw::WeditVw> view;
 
     Bench() {
         root = (fs::temp_directory_path() / "tw-viewbench").string();
         fs::remove_all(root);
-        tw::LaunchState s;
+        tw::LaunchState& s = session;
         tw::DeriveLaunchPaths(s, root);
         tw::CreateFolder(s.tmpFolder);
         tw::CreateFolder(s.generalFolder);

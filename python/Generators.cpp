@@ -26,15 +26,18 @@ namespace {
 // A fresh standard-composer document of the call's length and levels, as a generator sees it.
 class ArrayTarget : public GeneratorTarget {
   public:
-    ArrayTarget(long points, const LevelRange& levels, Prompter& prompts)
-        : prompts_(prompts), lower_(levels.low), upper_(levels.high) {
+    ArrayTarget(const LaunchState& session, long points, const LevelRange& levels,
+                Prompter& prompts)
+        : composer_(session), prompts_(prompts), lower_(levels.low), upper_(levels.high) {
         stored_.Assign(static_cast<std::size_t>(points), 0);
     }
     Samples& samples() override { return stored_; }
     double lowerLevel() const override { return lower_; }
     double upperLevel() const override { return upper_; }
     const Composer& composer() const override { return composer_; }
-    std::string undoFile() const override { return launch().tmpFolder + composer_.undoFileName(); }
+    std::string undoFile() const override {
+        return composer_.session().tmpFolder + composer_.undoFileName();
+    }
     bool commitPoints(Progress&) override { return true; }
     Prompter& prompts() override { return prompts_; }
 
@@ -45,7 +48,7 @@ class ArrayTarget : public GeneratorTarget {
 
   private:
     Samples stored_{SampleWidth::Int16};
-    Composer composer_{launch()};
+    Composer composer_;
     Prompter& prompts_; // the call's recorder
     double lower_, upper_;
 };
@@ -122,7 +125,7 @@ std::vector<std::int16_t> GenerateOnCore(const ShapeChoice& choice, long points,
     profile::WriteValue(folder.state().descrFile, "Axis", "Vpts",
                         SettingNumber(levels.low) + " " + SettingNumber(levels.high));
     LaunchScope scope(folder.state());
-    ArrayTarget target(points, levels, prompter()); // the call's recorder
+    ArrayTarget target(folder.state(), points, levels, prompter()); // the call's recorder
     bool done = false;
     switch (choice.kind) {
     case Kind::Standard: {

@@ -498,7 +498,8 @@ typed in the train's design units (summary["time_unit"], ["level_unit"]),
 as in the editor's table; stored values are seconds and volts.
 
 Editing a section opens it, as choosing it in the view does: the section
-open before must be complete (else string 994).)")
+open before must be complete (else "Section N incomplete. Unable to perform
+operation.").)")
         .def_property_readonly("sections", &Train::Sections,
                                R"(The sections as stored: a list of dicts with "format"
 ("intervals", "points" or "template"), "start" and "duration" (seconds,

@@ -27,7 +27,6 @@ const LaunchState& launch();
 
 // Start-up and tests install the whole state at once.
 void SetLaunchState(const LaunchState& state);
-void SetWaveFolder(const std::string& folder);
 
 // Fills the folder and file names below an application-data folder ("" is allowed).
 void DeriveLaunchPaths(LaunchState& state, const std::string& appDataFolder);

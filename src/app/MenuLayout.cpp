@@ -99,14 +99,12 @@ MenuDef ToolsMenu(int resourceSet) {
     return m;
 }
 
-MenuDef HelpMenu() {
+MenuDef HelpMenu(const std::string& appName) {
     return {"&Help",
-            {{kCmdUserGuide, "&User Guide"},
-             kSeparator,
-             {kCmdAbout, "&About " + launch().appName + "..."}}};
+            {{kCmdUserGuide, "&User Guide"}, kSeparator, {kCmdAbout, "&About " + appName + "..."}}};
 }
 
-std::vector<MenuDef> PulseMenus() {
+std::vector<MenuDef> PulseMenus(const std::string& appName) {
     MenuDef train{"Edit &Train",
                   {{kCmdAppendSection, "&Append Section"},
                    {kCmdInsertSection, "&Insert Section"},
@@ -127,7 +125,7 @@ std::vector<MenuDef> PulseMenus() {
                                          {kCmdInstrumentBar, "&Instrument Control Bar"},
                                          {kCmdStatusBar, "&Status Bar"}});
     MenuDef tools{"&Tools", {{kCmdDownload, "&Download Pulse Train"}}};
-    return {FileMenu(true), train, view, tools, HelpMenu()};
+    return {FileMenu(true), train, view, tools, HelpMenu(appName)};
 }
 
 std::string TextPart(int id, bool second) {
@@ -140,11 +138,11 @@ std::string TextPart(int id, bool second) {
 
 } // namespace
 
-std::vector<MenuDef> MenuLayout(int resourceSet) {
+std::vector<MenuDef> MenuLayout(int resourceSet, const std::string& appName) {
     if (resourceSet == kPulseResources)
-        return PulseMenus();
-    return {FileMenu(false),        EditMenu(), WaveMenu(resourceSet), ViewMenu(resourceSet),
-            ToolsMenu(resourceSet), HelpMenu()};
+        return PulseMenus(appName);
+    return {FileMenu(false),        EditMenu(),       WaveMenu(resourceSet), ViewMenu(resourceSet),
+            ToolsMenu(resourceSet), HelpMenu(appName)};
 }
 
 std::string CommandStatusText(int id) {

@@ -15,8 +15,8 @@ struct MenuDef {
 };
 
 // The menu bar of a resource set (127 pulse train, 128 standard, 129 FM, 150 standard with
-// marker bits), in display order, with '&' marking the mnemonic.
-std::vector<MenuDef> MenuLayout(int resourceSet);
+// marker bits), in display order, with '&' marking the mnemonic; About names `appName`.
+std::vector<MenuDef> MenuLayout(int resourceSet, const std::string& appName);
 
 // The two halves of a command's string-table text "status\ntool tip" ("" when absent).
 std::string CommandStatusText(int id);

@@ -1,8 +1,5 @@
 #include "app/RecentFiles.h"
 
-#include "app/LaunchState.h"
-#include "app/Prompter.h"
-
 #include <algorithm>
 #include <filesystem>
 #include <system_error>
@@ -76,7 +73,7 @@ std::string RecentFiles::Choose(std::size_t index) {
     if (reason.empty())
         return path;
     Remove(path);
-    ask(launch().appName,
+    ask(prompts_, caption_,
         "Unable to open " + path + "\n" + reason + "\nIt is removed from the recent-file list.",
         Buttons::Ok, Icon::Exclamation);
     return {};

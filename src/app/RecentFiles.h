@@ -1,6 +1,9 @@
 #pragma once
+#include "app/Prompter.h"
+
 #include <cstddef>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace tw {
@@ -10,6 +13,10 @@ namespace tw {
 class RecentFiles {
   public:
     static constexpr std::size_t kMax = 4;
+
+    // A file that is gone is reported through `prompts`, captioned `caption`.
+    RecentFiles(Prompter& prompts, std::string caption)
+        : prompts_(prompts), caption_(std::move(caption)) {}
 
     const std::vector<std::string>& entries() const { return entries_; }
     // Takes stored entries as they come: blanks and repeats are dropped, at most kMax kept.
@@ -23,6 +30,8 @@ class RecentFiles {
     std::string Choose(std::size_t index);
 
   private:
+    Prompter& prompts_;
+    std::string caption_;
     std::vector<std::string> entries_;
 };
 

@@ -7,7 +7,7 @@
 namespace tw {
 
 std::string Composer::windowTitle(const std::string& documentPath) const {
-    return BuildWindowTitle(documentPath);
+    return BuildWindowTitle(session_, documentPath);
 }
 
 std::string Composer::workingFileName(int segment, int channel) const {

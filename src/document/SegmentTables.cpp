@@ -61,7 +61,7 @@ bool CheckSegmentNumber(WeDoc& doc, int& segment) {
     if (segment < 1 || segment > maximum) {
         segment = doc.activeSegment();
         doc.listener().segmentShown();
-        ask(doc.prompts(), launch().appName, StringText(kMsgValueOutOfRange), Buttons::Ok,
+        ask(doc.prompts(), doc.session().appName, StringText(kMsgValueOutOfRange), Buttons::Ok,
             Icon::Exclamation);
         return false;
     }
@@ -74,7 +74,7 @@ bool CheckSegmentNumber(WeDoc& doc, int& segment) {
     if (below < 1)
         below = 0;
     if (below + 1 < segment) {
-        ask(doc.prompts(), launch().appName,
+        ask(doc.prompts(), doc.session().appName,
             vformat(StringText(kMsgSegmentReplaced), segment, below + 1), Buttons::Ok,
             Icon::Exclamation);
         segment = below + 1;

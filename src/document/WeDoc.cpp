@@ -282,7 +282,7 @@ WavelengthCheck WeDoc::CheckWavelengthIncrement(long& n) {
     const int resFactor = limits_.resFactor;
     if (!composer_.wavelengthIncrements() || resFactor <= 1 || n % resFactor == 0)
         return WavelengthCheck::Kept;
-    Answer a = ask(prompts_, launch().appName,
+    Answer a = ask(prompts_, session().appName,
                    vformat(StringText(kMsgWavelengthIncrement), static_cast<int>(n), resFactor),
                    Buttons::YesNoCancel, Icon::Exclamation);
     if (a == Answer::Cancel)
@@ -387,7 +387,7 @@ bool WeDoc::ChangeLength(long n, long from, Progress& progress) {
         return false;
     }
     if (n < limits_.wavelengthMin || n > limits_.wavelengthMax) {
-        ask(prompts_, launch().appName, StringText(kMsgValueOutOfRange), Buttons::Ok,
+        ask(prompts_, session().appName, StringText(kMsgValueOutOfRange), Buttons::Ok,
             Icon::Exclamation);
         listener().wavelengthShown();
         return false;
@@ -472,7 +472,7 @@ bool WeDoc::Open(const OpenRequest& request, Progress& progress) {
         if (!converted.failure)
             ReportFileFailure(prompts_, converted.failure);
         else
-            ask(prompts_, launch().appName,
+            ask(prompts_, session().appName,
                 converted.error.empty() ? StringText(kMsgCannotConvert) : converted.error,
                 Buttons::Ok, Icon::Exclamation);
         return false;
@@ -510,7 +510,7 @@ bool WeDoc::Open(const OpenRequest& request, Progress& progress) {
         workingCopy_.Start(file, working, pointsVersion_);
     AfterLengthChange();
     if (converted.clipped > 0)
-        ask(prompts_, launch().appName, ClippedMessage(converted.clipped), Buttons::Ok,
+        ask(prompts_, session().appName, ClippedMessage(converted.clipped), Buttons::Ok,
             Icon::Information);
     return true;
 }
@@ -541,7 +541,7 @@ SaveResult WeDoc::Save(Progress& progress) {
 bool WeDoc::SaveAs(const std::string& path, int code, Progress& progress) {
     if (path.empty())
         return false;
-    if (InTmpFolder(path) && ask(prompts_, launch().appName, StringText(kMsgSaveInTemporaryFolder),
+    if (InTmpFolder(path) && ask(prompts_, session().appName, StringText(kMsgSaveInTemporaryFolder),
                                  Buttons::YesNo, Icon::Exclamation) == Answer::No)
         return false;
     const FileFormat* format = FindFileFormat(composer_.layout(), code);
@@ -666,7 +666,7 @@ bool WeDoc::Undo() {
 bool WeDoc::ClearMemory() {
     std::string text =
         strprintf("Confirm clear the entire memory for channel %d", active_.channel + 1);
-    if (ask(prompts_, launch().appName, text, Buttons::OkCancel, Icon::Question) != Answer::Ok)
+    if (ask(prompts_, session().appName, text, Buttons::OkCancel, Icon::Question) != Answer::Ok)
         return false;
     SendToExchangeHost("Cmd=:TRAC:DEL:ALL");
     return true;

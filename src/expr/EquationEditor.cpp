@@ -125,7 +125,7 @@ bool EquationEditor::Validate() {
     for (int f = 0; f < kFieldCount; ++f) {
         double lo = lowerLimit(Field(f)), hi = upperLimit(Field(f)), v = fields[f];
         if (!(v >= lo && v <= hi)) {
-            ask(target_.prompts(), launch().appName,
+            ask(target_.prompts(), target_.composer().session().appName,
                 strprintf("Parameter %d Value = %g\nParameter range:%g -> %g", f + 1, v, lo, hi),
                 Buttons::Ok, Icon::Exclamation);
             fields[f] = previous_[f];
@@ -133,12 +133,12 @@ bool EquationEditor::Validate() {
         }
     }
     if (!(fields[kStart] < fields[kEnd])) {
-        ask(target_.prompts(), launch().appName,
+        ask(target_.prompts(), target_.composer().session().appName,
             strprintf("min=%g  max=%g", fields[kStart], fields[kEnd]));
         return false;
     }
     if (!(fields[kMin] <= fields[kMax])) {
-        ask(target_.prompts(), launch().appName,
+        ask(target_.prompts(), target_.composer().session().appName,
             strprintf("min=%g  max=%g", fields[kMin], fields[kMax]));
         return false;
     }
@@ -361,7 +361,7 @@ bool EquationEditor::SaveEquationFile(const std::string& path) {
     const std::string stateFile = EquationStateFile(target_.composer().session().tmpFolder);
     WriteEquationState(stateFile, formula.substr(0, kFormulaLength), aliases.rows());
     if (!CopyFileOver(stateFile, target)) {
-        ask(target_.prompts(), launch().appName,
+        ask(target_.prompts(), target_.composer().session().appName,
             strprintf("Cannot write the file\n%s", target.c_str()));
         return false;
     }
@@ -371,7 +371,7 @@ bool EquationEditor::SaveEquationFile(const std::string& path) {
 bool EquationEditor::OpenEquationFile(const std::string& path) {
     EquationState chosen = LoadEquationState(path);
     if (chosen.current.empty() && chosen.history.empty()) {
-        ask(target_.prompts(), launch().appName,
+        ask(target_.prompts(), target_.composer().session().appName,
             strprintf("%s\nis not an equation file.", path.c_str()));
         return false;
     }

@@ -27,7 +27,7 @@ void FmComposer::showDeviation(WeDoc& doc, std::string text) {
 }
 
 bool FmComposer::SetUpChannel(WeDoc& doc) {
-    failed_ = !LoadFmLimits(session(), fm_, doc.activeSegment());
+    failed_ = !LoadFmLimits(session(), doc.prompts(), fm_, doc.activeSegment());
     showRange(doc);
     initialPoint_ = abstract_ ? 500000000 : static_cast<std::int32_t>(fm_.base);
     showDeviation(doc, FmGeneralText(fm_.deviation));
@@ -59,7 +59,8 @@ void FmComposer::LoadSegmentRange(WeDoc& doc) {
 }
 
 DeviationChange FmComposer::ApplyDeviation(WeDoc& doc, std::string_view boxText) {
-    DeviationChange change = tw::ApplyDeviation(session(), fm_, boxText, doc.activeSegment());
+    DeviationChange change =
+        tw::ApplyDeviation(session(), doc.prompts(), fm_, boxText, doc.activeSegment());
     showDeviation(doc, change.boxText); // a refused value gives way to the previous one
     if (!change.accepted)
         return change;

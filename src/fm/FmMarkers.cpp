@@ -95,7 +95,8 @@ FmMarkerTable::AddResult FmMarkerTable::add(std::string_view text, double vMin, 
         return AddResult::Ignored;
     std::int32_t value = toInt32(std::strtod(typed.c_str(), nullptr));
     if (value < vMin || value > vMax)
-        ask("Warning", StringText(kMsgFmMarkerOutOfRange), Buttons::Ok, Icon::Exclamation);
+        ask(prompts_, "Warning", StringText(kMsgFmMarkerOutOfRange), Buttons::Ok,
+            Icon::Exclamation);
     auto at = std::lower_bound(values_.begin(), values_.end(), value);
     if (at != values_.end() && *at == value)
         return AddResult::Duplicate;
@@ -112,8 +113,8 @@ void FmMarkerTable::removeAt(int listPosition) {
 }
 
 void FmMarkerTable::close(int fmFuncMode) {
-    if (modified_ && ask("Data is modified", "Do you want to save changes ?", Buttons::YesNo,
-                         Icon::Question) == Answer::Yes)
+    if (modified_ && ask(prompts_, "Data is modified", "Do you want to save changes ?",
+                         Buttons::YesNo, Icon::Question) == Answer::Yes)
         store(fmFuncMode);
 }
 

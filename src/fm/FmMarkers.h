@@ -1,4 +1,6 @@
 #pragma once
+#include "app/Prompter.h"
+
 #include <cstdint>
 #include <span>
 #include <string>
@@ -28,6 +30,9 @@ class FmMarkerTable {
   public:
     enum class AddResult { Ignored, Duplicate, Added };
 
+    // The range warning and the save question go through `prompts`.
+    explicit FmMarkerTable(Prompter& prompts) : prompts_(prompts) {}
+
     // Reads the table of the function mode and clears the modified flag.
     void load(int fmFuncMode);
     // Replaces the stored section with this table and clears the modified flag.
@@ -55,6 +60,7 @@ class FmMarkerTable {
   private:
     std::size_t valueIndex(int listPosition) const;
 
+    Prompter& prompts_;
     std::vector<std::int32_t> values_;
     bool ascending_ = true;
     bool modified_ = false;

@@ -64,8 +64,8 @@ bool descrHas(const std::string& descr, const char* section, const char* key,
     return present;
 }
 
-void warn(const std::string& text) {
-    ask(launch().appName, text, Buttons::Ok, Icon::Exclamation);
+void showWarning(const LaunchState& ls, Prompter& prompts, const std::string& text) {
+    ask(prompts, ls.appName, text, Buttons::Ok, Icon::Exclamation);
 }
 
 void setRange(FmSettings& fm) {
@@ -74,7 +74,7 @@ void setRange(FmSettings& fm) {
 }
 } // namespace
 
-bool LoadFmLimits(const LaunchState& ls, FmSettings& fm, int activeSegment) {
+bool LoadFmLimits(const LaunchState& ls, Prompter& prompts, FmSettings& fm, int activeSegment) {
     const std::string& descr = ls.descrFile;
     const auto mostPoints = static_cast<double>(MemoryPointLimit(sizeof(std::int32_t)));
     if (ls.fpSegMode) {
@@ -91,10 +91,10 @@ bool LoadFmLimits(const LaunchState& ls, FmSettings& fm, int activeSegment) {
         readRange(descr, "ParmLst", rangeKey.c_str(), kMostFmPoint, fm.fmMin, fm.fmMax);
         fm.wavelength = wholeOr(FmExchange::Read(FmExchange::Wavelength, kAbsent), 0);
     }
-    return InitFmBase(ls, fm, activeSegment);
+    return InitFmBase(ls, prompts, fm, activeSegment);
 }
 
-bool InitFmBase(const LaunchState& ls, FmSettings& fm, int activeSegment) {
+bool InitFmBase(const LaunchState& ls, Prompter& prompts, FmSettings& fm, int activeSegment) {
     // Written where FP-segment mode keeps it, read from "Settings" when the host gave no carrier.
     FmExchange::DeviationKey devKey{ls.fpSegMode};
     FmExchange::DeviationKey readKey = devKey;
@@ -130,7 +130,8 @@ bool InitFmBase(const LaunchState& ls, FmSettings& fm, int activeSegment) {
                 fm.base = fm.fmMax * 0.5;
             AppendLog(strprintf(" isStdWmode= %d\nfmbase=%g", wholeOr(wmode, 0), fm.base));
             if (fm.base <= fm.fmMin || fm.base >= fm.fmMax) {
-                warn(vformat(StringText(kMsgFmClockLimit), fm.base, fm.fmMin, fm.fmMax));
+                showWarning(ls, prompts,
+                            vformat(StringText(kMsgFmClockLimit), fm.base, fm.fmMin, fm.fmMax));
                 return false;
             }
         }
@@ -159,7 +160,7 @@ bool InitFmBase(const LaunchState& ls, FmSettings& fm, int activeSegment) {
     FmExchange::StoreSetUp(devKey, EngNumberText(fm.deviation, 9), newCarrier);
     setRange(fm);
     if (!conflict.empty())
-        warn(conflict);
+        showWarning(ls, prompts, conflict);
     return true;
 }
 
@@ -172,13 +173,13 @@ bool DecideFmAbstractMode(const LaunchState& ls) {
     return ProfileNumberIn(ls.descrFile, "PtSize", 0, "FmComposer", kAbsent) != 4;
 }
 
-DeviationChange ApplyDeviation(const LaunchState& ls, FmSettings& fm, std::string_view boxText,
-                               int activeSegment) {
+DeviationChange ApplyDeviation(const LaunchState& ls, Prompter& prompts, FmSettings& fm,
+                               std::string_view boxText, int activeSegment) {
     std::string text(boxText.substr(0, 20));
     double d = std::strtod(text.c_str(), nullptr);
     double low = fm.base - d / 2, high = fm.base + d / 2;
     if (!std::isfinite(d) || low < fm.fmMin || high > fm.fmMax) {
-        warn(StringText(kMsgDeviationRangeExceeded));
+        showWarning(ls, prompts, StringText(kMsgDeviationRangeExceeded));
         return {false, FmGeneralText(fm.deviation)};
     }
     fm.vMax = high;

@@ -1,4 +1,5 @@
 #pragma once
+#include "app/Prompter.h"
 #include "document/Composer.h"
 
 #include <cstdint>
@@ -18,15 +19,17 @@ struct FmSettings : FmLimits {
     double vMin = 0, vMax = 0; // always base -/+ deviation / 2 after a change
 };
 
+// Its warnings go through `prompts`, captioned with the session's name.
+
 // Reads the limits and the wavelength, then establishes base and deviation (InitFmBase).
 // False when the carrier is outside the limits: the user was told and the application closes.
 // In FP-segment mode the deviation is the active segment's.
-bool LoadFmLimits(const LaunchState& session, FmSettings& fm, int activeSegment);
+bool LoadFmLimits(const LaunchState& session, Prompter& prompts, FmSettings& fm, int activeSegment);
 
 // Establishes base, deviation and the vertical range, writing the deviation back to the
 // exchange file. False (after kMsgFmClockLimit) when the carrier cannot be brought inside the
 // limits.
-bool InitFmBase(const LaunchState& session, FmSettings& fm, int activeSegment);
+bool InitFmBase(const LaunchState& session, Prompter& prompts, FmSettings& fm, int activeSegment);
 
 // Abstract mode: samples on a 0..1e9 scale instead of frequencies, as the description file
 // says. The FM composer decides it once, when it is created with the main frame.
@@ -41,8 +44,8 @@ struct DeviationChange {
 // The user's new deviation from the parameter bar. On acceptance the range follows, the
 // exchange file and the host are told and the wave parameter section is dropped; the caller
 // then refreshes the FM markers and the views.
-DeviationChange ApplyDeviation(const LaunchState& session, FmSettings& fm, std::string_view boxText,
-                               int activeSegment);
+DeviationChange ApplyDeviation(const LaunchState& session, Prompter& prompts, FmSettings& fm,
+                               std::string_view boxText, int activeSegment);
 
 // After loading a wave of absolute frequencies: range and deviation from its values. Returns
 // the text for the deviation box (also stored as [Settings] "FmDev0").

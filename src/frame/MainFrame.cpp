@@ -40,7 +40,7 @@ MainFrame::MainFrame(ComposerChoice choice, int resourceSet, QWidget* parent)
       profile_(std::move(choice.profile)), ready_(new QLabel("Ready", this)) {
     // Qt reports only real changes, so a paint that sets the same title again logs nothing.
     connect(this, &QWidget::windowTitleChanged, this,
-            [] { AppendLog("-----------appName=" + launch().appName); });
+            [this] { AppendLog("-----------appName=" + composer_->session().appName); });
     setWindowIcon(ApplicationIcon());
     KeepWindowsOnScreen(); // this window, its dialogs and message boxes, at any scale
     statusBar()->addWidget(ready_, 1);
@@ -83,7 +83,7 @@ MainFrame::~MainFrame() {
 }
 
 void MainFrame::buildMenus() {
-    for (const MenuDef& def : MenuLayout(resourceSet_)) {
+    for (const MenuDef& def : MenuLayout(resourceSet_, composer_->session().appName)) {
         QMenu* menu = menuBar()->addMenu(QString::fromStdString(def.title));
         for (const MenuItem& item : def.items) {
             if (item.id == 0) {
@@ -102,7 +102,8 @@ void MainFrame::buildMenus() {
 void MainFrame::addFrameCommands() {
     setCommand(kCmdExit, {[this] { close(); }, {}, {}});
     setCommand(kCmdAbout, {[this] { showAbout(); }, {}, {}});
-    setCommand(kCmdUserGuide, {[this] { OpenUserGuide(this); }, {}, {}});
+    setCommand(kCmdUserGuide,
+               {[this] { OpenUserGuide(composer_->session().appName, this); }, {}, {}});
     setCommand(kCmdStatusBar, {[this] { statusBar()->setVisible(!statusBar()->isVisible()); },
                                {},
                                [this] { return statusBar()->isVisible(); }});

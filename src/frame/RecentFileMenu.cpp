@@ -1,7 +1,9 @@
 #include "frame/RecentFileMenu.h"
 
 #include "app/Commands.h"
+#include "app/Prompter.h"
 #include "app/qt/AppProfile.h"
+#include "document/Composer.h"
 #include "frame/MainFrame.h"
 
 #include <QAction>
@@ -18,7 +20,8 @@ QString EntryKey(std::size_t index) {
 
 RecentFileMenu::RecentFileMenu(MainFrame& frame, std::string section,
                                std::function<void(const std::string&)> open)
-    : frame_(frame), section_(std::move(section)), open_(std::move(open)) {
+    : frame_(frame), section_(std::move(section)), open_(std::move(open)),
+      files_(prompter(), frame.composer().session().appName) {
     for (std::size_t i = 0; i < RecentFiles::kMax; ++i)
         frame_.setCommand(
             kCmdRecentFile1 + static_cast<int>(i),

@@ -30,10 +30,10 @@ QString DocumentationFolder() {
     return {};
 }
 
-QTextBrowser* OpenUserGuide(QWidget* parent) {
+QTextBrowser* OpenUserGuide(const std::string& appName, QWidget* parent) {
     const QString folder = DocumentationFolder();
     if (folder.isEmpty()) {
-        ask(launch().appName,
+        ask(appName,
             ("The user guide " + QString(kGuide) + " was not found in " + Candidates().join(" or "))
                 .toStdString());
         return nullptr;
@@ -46,14 +46,14 @@ QTextBrowser* OpenUserGuide(QWidget* parent) {
         window->setObjectName("UserGuide");
         window->setWindowFlag(Qt::Window);
         window->setAttribute(Qt::WA_DeleteOnClose);
-        window->setWindowTitle(QString::fromStdString(launch().appName) + " User Guide");
+        window->setWindowTitle(QString::fromStdString(appName) + " User Guide");
         window->setOpenExternalLinks(true);
         window->setSearchPaths({folder}); // the pictures under images/
         window->resize(780, 640);
     }
     window->setSource(QUrl::fromLocalFile(guide), QTextDocument::MarkdownResource);
     if (window->toPlainText().isEmpty()) {
-        ask(launch().appName, ("The user guide " + guide + " could not be read").toStdString());
+        ask(appName, ("The user guide " + guide + " could not be read").toStdString());
         window->close();
         return nullptr;
     }

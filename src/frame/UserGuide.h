@@ -1,5 +1,6 @@
 #pragma once
 #include <QString>
+#include <string>
 
 class QTextBrowser;
 class QWidget;
@@ -13,6 +14,6 @@ QString DocumentationFolder();
 
 // Help > User Guide: shows the user guide rendered from its Markdown in a window of its own
 // (one per parent), or tells the user which file was looked for where. Returns the window.
-QTextBrowser* OpenUserGuide(QWidget* parent);
+QTextBrowser* OpenUserGuide(const std::string& appName, QWidget* parent);
 
 } // namespace tw

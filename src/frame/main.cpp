@@ -48,7 +48,8 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QGuiApplication::setDesktopFileName(TW_DESKTOP_ID);
     tw::InstallGuiPrompter();
-    const tw::StartupResult started = tw::RunStartup(commandLine, tw::FindAppDataFolder());
+    const tw::StartupResult started =
+        tw::RunStartup(tw::prompter(), commandLine, tw::FindAppDataFolder());
     if (!started.ok)
         return 1;
     QApplication::setApplicationName(QString::fromStdString(tw::launch().appName));

@@ -221,7 +221,7 @@ PwmStatus PwmModel::CalculateAndDownload() {
         aligned[j] = points[(static_cast<size_t>(start) + j) % points.size()];
     const std::string file = target_.composer().session().tmpFolder + "PulseWave.tmp";
     if (!WriteNativeFile(file, aligned, PointLayout::Int16)) {
-        ask(target_.prompts(), launch().appName, "Cannot write " + file);
+        ask(target_.prompts(), target_.composer().session().appName, "Cannot write " + file);
         return PwmStatus::Refused;
     }
     SendToExchangeHost(strprintf("Cmd=:FREQ:RAST %s;:VOLT %s;:VOLT:OFFS 0;:FUNC:MODE USER;"

@@ -127,7 +127,7 @@ bool WaveParamModel::Validate() {
         double v = f.checkBox ? (StoredWhole(f.text) != 0 ? 1 : 0) : Number(f.text);
         values_[i] = v;
         if (v < f.lower || v > f.upper) {
-            ask(target_.prompts(), launch().appName,
+            ask(target_.prompts(), target_.composer().session().appName,
                 strprintf("Parameter %d value = %.2f \nRange: min= %.2f  max=%.2f",
                           static_cast<int>(i + 1), v, f.lower, f.upper));
             values_[i] = v < f.lower ? f.lower : f.upper;
@@ -136,7 +136,7 @@ bool WaveParamModel::Validate() {
         }
     }
     if (!(values_[0] < values_[1]) || !(values_[2] <= values_[3])) {
-        ask(target_.prompts(), launch().appName, "Invalid Min/Max values.");
+        ask(target_.prompts(), target_.composer().session().appName, "Invalid Min/Max values.");
         return false;
     }
     target_.markAnchors(values_[0], values_[1]);

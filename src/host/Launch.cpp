@@ -23,19 +23,20 @@ bool markerBitsInUse(const std::string& descr) {
 }
 } // namespace
 
-StartupResult RunStartup(const std::string& commandLine, const std::string& appDataFolder) {
+StartupResult RunStartup(Prompter& prompts, const std::string& commandLine,
+                         const std::string& appDataFolder) {
     LaunchState s;
     DeriveLaunchPaths(s, appDataFolder);
     SetLaunchState(s);
     StartupResult result;
 
     if (!FileExists(s.exchangeFile))
-        ask(s.appName, StringText(kMsgStandaloneRefused), Buttons::Ok, Icon::Exclamation);
+        ask(prompts, s.appName, StringText(kMsgStandaloneRefused), Buttons::Ok, Icon::Exclamation);
 
     s.descrFile = ExchangeFile::Instrument::DescrFile();
     std::optional<std::string> family = ExchangeFile::Instrument::Family();
     if (!family) {
-        ask(s.appName, strprintf("Invalid application path =%s", s.exchangeFile.c_str()),
+        ask(prompts, s.appName, strprintf("Invalid application path =%s", s.exchangeFile.c_str()),
             Buttons::Ok, Icon::Exclamation);
         SetLaunchState(s);
         return result;

@@ -1,4 +1,5 @@
 #pragma once
+#include "app/Prompter.h"
 #include "app/Startup.h"
 
 #include <string>
@@ -12,7 +13,8 @@ struct StartupResult {
 
 // Runs start-up: derives the launch paths below appDataFolder, checks for the host's exchange
 // file, reads the instrument identity from it, picks the composer, writes the first log line and
-// picks the resource set. Messages go through the prompter; on failure the program must end.
-StartupResult RunStartup(const std::string& commandLine, const std::string& appDataFolder);
+// picks the resource set. Messages go through `prompts`; on failure the program must end.
+StartupResult RunStartup(Prompter& prompts, const std::string& commandLine,
+                         const std::string& appDataFolder);
 
 } // namespace tw

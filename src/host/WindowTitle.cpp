@@ -14,8 +14,8 @@ std::string ShortPathForTitle(std::string_view path) {
     return std::string(path.substr(0, first + 1)) + "..." + std::string(path.substr(last));
 }
 
-std::string BuildWindowTitle(const std::string& documentPath) {
-    return launch().appName + " -> " + ShortPathForTitle(documentPath);
+std::string BuildWindowTitle(const LaunchState& session, const std::string& documentPath) {
+    return session.appName + " -> " + ShortPathForTitle(documentPath);
 }
 
 bool PublishTitle(const std::string& title) {

@@ -1,4 +1,6 @@
 #pragma once
+#include "app/LaunchState.h"
+
 #include <string>
 #include <string_view>
 
@@ -8,7 +10,7 @@ namespace tw {
 std::string ShortPathForTitle(std::string_view path);
 
 // appName + " -> " + the document path (shortened): the waveform composers' title.
-std::string BuildWindowTitle(const std::string& documentPath);
+std::string BuildWindowTitle(const LaunchState& session, const std::string& documentPath);
 
 // Writes the title to the exchange file for the host and to the log.
 // Returns false (after "ATTENTION\nInvalid Composer ID") for an unknown composer.

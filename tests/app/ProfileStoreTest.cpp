@@ -135,7 +135,7 @@ TEST_F(ProfileStoreTest, ByteOrderMarkIsReadPastAndKept) {
     EXPECT_EQ(read("First", "A"), "");
     std::string exchange = *ReadWholeFile(box.exchange());
     box.write("Consolia/tmp/TempOndex.ondex", bom + exchange);
-    EXPECT_TRUE(RunStartup("tidewright", box.root()).ok);
+    EXPECT_TRUE(RunStartup(box.prompts, "tidewright", box.root()).ok);
     EXPECT_TRUE(box.prompts.asked.empty()) << box.prompts.lastText();
 }
 

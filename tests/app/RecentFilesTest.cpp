@@ -12,7 +12,8 @@ namespace {
 using Paths = std::vector<std::string>;
 
 TEST(RecentFiles, KeepsFourNewestFirstEachOnce) {
-    RecentFiles list;
+    test::ScriptedPrompter prompts;
+    RecentFiles list{prompts, "Tidewright"};
     for (const char* p : {"/a", "/b", "/c", "/d", "/e"})
         EXPECT_TRUE(list.Add(p));
     EXPECT_EQ(list.entries(), (Paths{"/e", "/d", "/c", "/b"}));
@@ -26,7 +27,8 @@ TEST(RecentFiles, KeepsFourNewestFirstEachOnce) {
 }
 
 TEST(RecentFiles, RestoreDropsBlanksAndRepeats) {
-    RecentFiles list;
+    test::ScriptedPrompter prompts;
+    RecentFiles list{prompts, "Tidewright"};
     list.Restore({"", "/a", "/a", "", "/b", "/c", "/d", "/e"});
     EXPECT_EQ(list.entries(), (Paths{"/a", "/b", "/c", "/d"}));
 }
@@ -35,7 +37,7 @@ TEST(RecentFiles, ChoosingAFileThatIsGoneRemovesItAndSaysWhy) {
     test::Sandbox box;
     const std::string there = box.write("there.wav", "ab");
     const std::string gone = box.root() + "/gone.wav";
-    RecentFiles list;
+    RecentFiles list{box.prompts, box.session().appName};
     list.Restore({gone, there, box.root()});
 
     EXPECT_EQ(list.Choose(1), there);

@@ -17,7 +17,7 @@ namespace {
 class EquationEditorDialogTest : public ::testing::Test {
   protected:
     test::ExprSandbox box;
-    test::MemoryTarget doc{box.prompts, 100, 7};
+    test::MemoryTarget doc{box.session(), box.prompts, 100, 7};
     EquationEditorDialogTest() { doc.waves = box.waves; }
 
     static QString cell(const QTableView* table, int row, int column) {

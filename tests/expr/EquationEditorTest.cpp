@@ -17,7 +17,7 @@ namespace {
 class EquationEditorTest : public ::testing::Test {
   protected:
     test::ExprSandbox box;
-    test::MemoryTarget doc{box.prompts, 1000, 7};
+    test::MemoryTarget doc{box.session(), box.prompts, 1000, 7};
     EquationEditor editor{doc};
     EquationEditorTest() { doc.waves = box.waves; }
     std::string stateFile() const { return EquationStateFile(box.session().tmpFolder); }

@@ -57,7 +57,7 @@ TEST(FmMarkerPoints, MarkerFileIsLittleEndianInt32) {
 class FmMarkerTableTest : public ::testing::Test {
   protected:
     test::Sandbox box{1};
-    FmMarkerTable table;
+    FmMarkerTable table{box.prompts};
     std::vector<std::string> shown() const {
         std::vector<std::string> texts;
         for (int i = 0; i < table.size(); ++i)

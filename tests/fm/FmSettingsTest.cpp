@@ -32,14 +32,14 @@ class FmSettingsTest : public ::testing::Test {
 TEST_F(FmSettingsTest, CarrierAtOrOutsideALimitBecomesHalfTheMaximum) {
     for (const char* sclk : {"10", "250e6", "1e9"}) {
         setExch("Settings", "Sclk", sclk);
-        ASSERT_TRUE(LoadFmLimits(box.session(), fm, 1)) << sclk;
+        ASSERT_TRUE(LoadFmLimits(box.session(), box.prompts, fm, 1)) << sclk;
         EXPECT_EQ(fm.fmMin, 10);
         EXPECT_EQ(fm.fmMax, 250e6);
         EXPECT_EQ(fm.base, 125e6) << sclk;
     }
     setExch("Settings", "Sclk", "100e6");
     profile::DeleteKey(box.exchange(), "Settings", "FmDev0");
-    ASSERT_TRUE(LoadFmLimits(box.session(), fm, 1));
+    ASSERT_TRUE(LoadFmLimits(box.session(), box.prompts, fm, 1));
     EXPECT_EQ(fm.base, 100e6);
     EXPECT_EQ(fm.deviation, 10e6) << "no stored deviation: a tenth of the carrier";
     EXPECT_EQ(fm.vMin, 95e6);
@@ -53,7 +53,7 @@ TEST_F(FmSettingsTest, NumbersNoFmPointCanHoldAreRefused) {
     setExch("Settings", "ModCarFrq", "1e300");
     setExch("Settings", "Sclk", "100e6");
     setExch("Settings", "FmDev0", "inf");
-    ASSERT_TRUE(LoadFmLimits(box.session(), fm, 1));
+    ASSERT_TRUE(LoadFmLimits(box.session(), box.prompts, fm, 1));
     EXPECT_EQ(fm.base, 100e6) << "refused like an absent host carrier";
     EXPECT_EQ(fm.deviation, 10e6) << "a deviation that is not finite is none";
     ASSERT_EQ(box.prompts.asked.size(), 1u);
@@ -62,19 +62,19 @@ TEST_F(FmSettingsTest, NumbersNoFmPointCanHoldAreRefused) {
                   "\nSect=Settings\nKey=ModCarFrq\nValue 1e+300 is out of range 0..2147483647; "
                   "the instrument's carrier is used.");
 
-    EXPECT_FALSE(ApplyDeviation(box.session(), fm, "nan", 1).accepted);
+    EXPECT_FALSE(ApplyDeviation(box.session(), box.prompts, fm, "nan", 1).accepted);
     EXPECT_EQ(fm.deviation, 10e6);
 
     box.prompts.clear();
     box.set(box.descr(), "ParmLst", "Sclk", "SCLK 100e6 10 1e300");
-    EXPECT_FALSE(LoadFmLimits(box.session(), fm, 1)) << "no range: no carrier fits";
+    EXPECT_FALSE(LoadFmLimits(box.session(), box.prompts, fm, 1)) << "no range: no carrier fits";
     EXPECT_TRUE(box.prompts.sawText("Key=Sclk\nThe range 10..1e+300 does not lie within "
                                     "0..2147483647; no range is used."));
 }
 
 TEST_F(FmSettingsTest, CarrierThatCannotBeRescuedFailsWithTheLimitMessage) {
     box.set(box.descr(), "ParmLst", "Sclk", "SCLK x 100 150");
-    EXPECT_FALSE(LoadFmLimits(box.session(), fm, 1));
+    EXPECT_FALSE(LoadFmLimits(box.session(), box.prompts, fm, 1));
     ASSERT_EQ(box.prompts.asked.size(), 1u);
     EXPECT_EQ(box.prompts.asked[0].caption, "FM Tidewright");
     EXPECT_EQ(box.prompts.asked[0].text,
@@ -86,7 +86,7 @@ TEST_F(FmSettingsTest, CarrierThatCannotBeRescuedFailsWithTheLimitMessage) {
 TEST_F(FmSettingsTest, StoredDeviationIsCutToTwiceTheSmallerDistance) {
     setExch("Settings", "Sclk", "200e6");
     setExch("Settings", "FmDev0", "1e9");
-    ASSERT_TRUE(LoadFmLimits(box.session(), fm, 1));
+    ASSERT_TRUE(LoadFmLimits(box.session(), box.prompts, fm, 1));
     EXPECT_EQ(fm.deviation, 100e6) << "50e6 to the upper limit is the nearer";
     EXPECT_EQ(fm.vMax, 250e6);
     EXPECT_EQ(fm.vMin, 150e6);
@@ -94,18 +94,18 @@ TEST_F(FmSettingsTest, StoredDeviationIsCutToTwiceTheSmallerDistance) {
 
     setExch("Settings", "FmFuncMode", "3");
     setExch("Settings", "FmDev3", "2.5e6");
-    ASSERT_TRUE(LoadFmLimits(box.session(), fm, 1));
+    ASSERT_TRUE(LoadFmLimits(box.session(), box.prompts, fm, 1));
     EXPECT_EQ(fm.deviation, 2.5e6) << "the key follows the function mode";
 }
 
 TEST_F(FmSettingsTest, CarrierKeyChoice) {
     // The host's own carrier is used as it is, even outside the limits.
     setExch("Settings", "ModCarFrq", "300e6");
-    ASSERT_TRUE(LoadFmLimits(box.session(), fm, 1));
+    ASSERT_TRUE(LoadFmLimits(box.session(), box.prompts, fm, 1));
     EXPECT_EQ(fm.base, 300e6);
     setExch("Settings", "ModCarFrq", "20e6");
     setExch("Settings", "FmDev", "1e6");
-    ASSERT_TRUE(LoadFmLimits(box.session(), fm, 1));
+    ASSERT_TRUE(LoadFmLimits(box.session(), box.prompts, fm, 1));
     EXPECT_EQ(fm.deviation, 1e6) << "with ModCarFrq the key has no function mode";
 
     box.set(box.exchange(), "Settings", "ModCarFrq", "");
@@ -113,14 +113,14 @@ TEST_F(FmSettingsTest, CarrierKeyChoice) {
     setExch("Settings", "WformMode", "0");
     setExch("Settings", "Sclk", "100e6");
     setExch("FmComposer", "StdFmbase", "60e6");
-    ASSERT_TRUE(LoadFmLimits(box.session(), fm, 1));
+    ASSERT_TRUE(LoadFmLimits(box.session(), box.prompts, fm, 1));
     EXPECT_EQ(fm.base, 60e6) << "standard waveform mode takes the standard FM carrier";
     setExch("Instrument", "Model", "k4412b");
-    ASSERT_TRUE(LoadFmLimits(box.session(), fm, 1));
+    ASSERT_TRUE(LoadFmLimits(box.session(), box.prompts, fm, 1));
     EXPECT_EQ(fm.base, 100e6) << "except on the K4412 models";
     setExch("Settings", "WformMode", "1");
     setExch("Instrument", "Model", "TW2014");
-    ASSERT_TRUE(LoadFmLimits(box.session(), fm, 1));
+    ASSERT_TRUE(LoadFmLimits(box.session(), box.prompts, fm, 1));
     EXPECT_EQ(fm.base, 100e6);
 }
 
@@ -129,12 +129,12 @@ TEST_F(FmSettingsTest, FmBaseNamesTheRangeAndCarrierKeys) {
     box.set(box.descr(), "ParmLst", "FmClk", "Fm Clock 1e6 100e6");
     setExch("Settings", "FmFuncMode", "2");
     setExch("Settings", "FmDev", "4e6");
-    ASSERT_TRUE(LoadFmLimits(box.session(), fm, 1));
+    ASSERT_TRUE(LoadFmLimits(box.session(), box.prompts, fm, 1));
     EXPECT_EQ(fm.fmMax, 100e6);
     EXPECT_EQ(fm.base, 6100000) << "the carrier key's default";
     EXPECT_EQ(fm.deviation, 4e6) << "FmBase instruments keep one deviation key";
 
-    ASSERT_TRUE(ApplyDeviation(box.session(), fm, "3e6", 1).accepted);
+    ASSERT_TRUE(ApplyDeviation(box.session(), box.prompts, fm, "3e6", 1).accepted);
     EXPECT_EQ(exch("Settings", "FmDev"), "3e6");
     EXPECT_EQ(exch("Settings", "FmDev2"), "<absent>");
     EXPECT_EQ(exch("Settings", "FmSt0"), "<absent>") << "function mode 2";
@@ -144,7 +144,7 @@ TEST_F(FmSettingsTest, FmBaseNamesTheRangeAndCarrierKeys) {
 TEST_F(FmSettingsTest, ZeroDeviationIsASettingsConflict) {
     setExch("Settings", "Sclk", "100e6");
     setExch("Settings", "FmDev0", "0");
-    ASSERT_TRUE(LoadFmLimits(box.session(), fm, 1));
+    ASSERT_TRUE(LoadFmLimits(box.session(), box.prompts, fm, 1));
     EXPECT_EQ(fm.base, 50e6) << "the description file's default carrier";
     EXPECT_EQ(fm.deviation, 5e6);
     EXPECT_EQ(fm.vMin, 47.5e6);
@@ -159,8 +159,8 @@ TEST_F(FmSettingsTest, ZeroDeviationIsASettingsConflict) {
 TEST_F(FmSettingsTest, TypedDeviationTouchingALimitIsAcceptedAndTold) {
     setExch("AppTits", "AC", "Consolia - TW2014");
     setExch(ExchangeFile::WaveParameters::kFm, "Shape", "Sine");
-    ASSERT_TRUE(LoadFmLimits(box.session(), fm, 1)); // carrier 125e6
-    DeviationChange c = ApplyDeviation(box.session(), fm, "249999980", 1);
+    ASSERT_TRUE(LoadFmLimits(box.session(), box.prompts, fm, 1)); // carrier 125e6
+    DeviationChange c = ApplyDeviation(box.session(), box.prompts, fm, "249999980", 1);
     ASSERT_TRUE(c.accepted);
     EXPECT_EQ(fm.vMin, 10) << "exactly the lower limit";
     EXPECT_EQ(fm.vMax, 249999990);
@@ -174,17 +174,17 @@ TEST_F(FmSettingsTest, TypedDeviationTouchingALimitIsAcceptedAndTold) {
     EXPECT_EQ(link.windows[0], "Consolia - TW2014");
     EXPECT_EQ(link.sent[0], "Cmd=:FM:DEV 249999980");
 
-    EXPECT_TRUE(ApplyDeviation(box.session(), fm, "250e6", 1).accepted == false);
+    EXPECT_TRUE(ApplyDeviation(box.session(), box.prompts, fm, "250e6", 1).accepted == false);
     fm.base = 249999000;
-    EXPECT_TRUE(ApplyDeviation(box.session(), fm, "2000", 1).accepted)
+    EXPECT_TRUE(ApplyDeviation(box.session(), box.prompts, fm, "2000", 1).accepted)
         << "high exactly at the upper limit";
     EXPECT_TRUE(box.prompts.asked.size() == 1u);
 }
 
 TEST_F(FmSettingsTest, RefusedDeviationRestoresThePreviousValue) {
-    ASSERT_TRUE(LoadFmLimits(box.session(), fm, 1)); // carrier 125e6, deviation 12.5e6
+    ASSERT_TRUE(LoadFmLimits(box.session(), box.prompts, fm, 1)); // carrier 125e6, deviation 12.5e6
     box.prompts.clear();
-    DeviationChange c = ApplyDeviation(box.session(), fm, "251e6", 1);
+    DeviationChange c = ApplyDeviation(box.session(), box.prompts, fm, "251e6", 1);
     EXPECT_FALSE(c.accepted);
     EXPECT_EQ(c.boxText, "1.25e7");
     EXPECT_EQ(box.prompts.lastText(),
@@ -200,12 +200,12 @@ TEST_F(FmSettingsTest, FpSegmentModeKeepsADeviationPerSegment) {
     box.useFpSegments(2);
     setExch("Settings", "ModCarFrq", "100e6");
     setExch("FmSegmTbl", "FmDev2", "8e6");
-    ASSERT_TRUE(LoadFmLimits(box.session(), fm, 2));
+    ASSERT_TRUE(LoadFmLimits(box.session(), box.prompts, fm, 2));
     EXPECT_EQ(fm.fmMax, 250e6) << "FP-segment limits come from ModCarFrq";
     EXPECT_EQ(fm.fpSegMax, 256);
     EXPECT_EQ(fm.deviation, 8e6);
 
-    ASSERT_TRUE(ApplyDeviation(box.session(), fm, "6e6", 2).accepted);
+    ASSERT_TRUE(ApplyDeviation(box.session(), box.prompts, fm, "6e6", 2).accepted);
     EXPECT_EQ(exch("FmSegmTbl", "FmDev2"), "6e6");
     EXPECT_EQ(exch("Settings", "FmDev0"), "<absent>");
     EXPECT_EQ(exch("Common", "Modif"), "<absent>");
@@ -220,7 +220,7 @@ TEST_F(FmSettingsTest, FpSegmentModeKeepsADeviationPerSegment) {
 }
 
 TEST_F(FmSettingsTest, RangeFromLoadedWave) {
-    ASSERT_TRUE(LoadFmLimits(box.session(), fm, 1));
+    ASSERT_TRUE(LoadFmLimits(box.session(), box.prompts, fm, 1));
     std::vector<std::int32_t> wave{1000500, 3000000, 2000000};
     EXPECT_EQ(FmRangeFromLoadedWave(fm, wave), "1999500");
     EXPECT_EQ(fm.vMin, 1000500);

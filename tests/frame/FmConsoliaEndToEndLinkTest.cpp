@@ -40,7 +40,7 @@ TEST(FmConsoliaEndToEnd, DeviationAndDownloadReachTheHost) {
                          {"--no-launch", "--composer", "fm", "--expect", "3", "--timeout", "30"});
     ASSERT_TRUE(sim.waitFor("listening")) << sim.output();
 
-    const StartupResult started = RunStartup("tidewright FMC", box.root());
+    const StartupResult started = RunStartup(box.prompts, "tidewright FMC", box.root());
     ASSERT_TRUE(started.ok) << box.prompts.lastText();
     ASSERT_EQ(launch().composerId, kFmComposer);
     const std::string exchange = launch().exchangeFile;

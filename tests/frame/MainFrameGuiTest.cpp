@@ -73,7 +73,7 @@ TEST(MainFrame, EachResourceSetHasItsMenus) {
 TEST(MainFrame, EveryMenuCommandHasStatusTextAndToolTip) {
     test::Sandbox box;
     for (int set : {kPulseResources, kStandardResources, kFmResources, kMarkerBitResources})
-        for (const MenuDef& menu : MenuLayout(set)) {
+        for (const MenuDef& menu : MenuLayout(set, box.session().appName)) {
             std::set<char> keys; // the Edit menu's accelerator letters, each once
             for (const MenuItem& item : menu.items) {
                 if (item.id == 0)

@@ -15,11 +15,17 @@ namespace {
 
 using namespace tw;
 
+// The fuzzer's own session: handed to the composer, and installed for the accessors.
+LaunchState& Session() {
+    static LaunchState session;
+    return session;
+}
+
 const std::string& Root() {
     static const std::string root = [] {
         fuzz::InstallSilentPrompter();
         std::string folder = fuzz::ScratchFolder("tw-pulse-fuzz");
-        LaunchState s;
+        LaunchState& s = Session();
         DeriveLaunchPaths(s, folder);
         s.composerId = 2;
         s.appName = "Trainsmith";
@@ -38,14 +44,14 @@ const std::string& Root() {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string& root = Root();
-    fuzz::WriteBytes(launch().exchangeFile, "[Instrument]\nDescrFile=" + launch().descrFile +
-                                                "\nFamily=TW2000\nModel=TW2014\nChannels=2\n"
-                                                "[Settings]\nActiveCh=0\nAcSeg=1 1 \n");
+    fuzz::WriteBytes(Session().exchangeFile, "[Instrument]\nDescrFile=" + Session().descrFile +
+                                                 "\nFamily=TW2000\nModel=TW2014\nChannels=2\n"
+                                                 "[Settings]\nActiveCh=0\nAcSeg=1 1 \n");
     const std::string pls = root + "in.pls";
     fuzz::WriteBytes(pls, fuzz::AsText(data, size));
     profile::ClearCache();
 
-    PulseComposer composer{launch(), prompter()};
+    PulseComposer composer{Session(), prompter()};
     composer.Open(pls);
     composer.Trace();
     composer.SectionList();

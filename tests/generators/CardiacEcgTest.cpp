@@ -43,7 +43,7 @@ TEST(CardiacEcgTest, DefaultsPlaceTheWavesAndThePeakOfR) {
 class CardiacEcgModelTest : public ::testing::Test {
   protected:
     test::Sandbox box;
-    test::MemoryTarget doc{box.prompts, 100, 5};
+    test::MemoryTarget doc{box.session(), box.prompts, 100, 5};
     test::HostRecorder link;
     CardiacEcgModel m{doc};
     void SetUp() override {

@@ -10,7 +10,7 @@ namespace {
 
 TEST(DcWaveModelTest, FillsTheRangeStoresAndMovesOn) {
     test::Sandbox box;
-    test::MemoryTarget doc(box.prompts, 100, 7);
+    test::MemoryTarget doc(box.session(), box.prompts, 100, 7);
     doc.lower = -100;
     DcWaveModel m(doc);
     m.Open();
@@ -32,7 +32,7 @@ TEST(DcWaveModelTest, FillsTheRangeStoresAndMovesOn) {
 
 TEST(DcWaveModelTest, ChecksRangesInOrderThenStartBeforeEnd) {
     test::Sandbox box;
-    test::MemoryTarget doc(box.prompts, 100, 7);
+    test::MemoryTarget doc(box.session(), box.prompts, 100, 7);
     doc.lower = -8192;
     doc.upper = 8191;
     DcWaveModel m(doc);
@@ -57,7 +57,7 @@ TEST(DcWaveModelTest, ChecksRangesInOrderThenStartBeforeEnd) {
 
 TEST(DcWaveModelTest, FmComposerDefaultsToTheMiddleLevel) {
     test::Sandbox box(1);
-    test::MemoryTarget doc(box.prompts, 10, 0);
+    test::MemoryTarget doc(box.session(), box.prompts, 10, 0);
     doc.fm = true;
     doc.lower = 0;
     doc.upper = 1000000000;

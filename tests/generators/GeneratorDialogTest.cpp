@@ -27,7 +27,7 @@ namespace {
 class GeneratorDialogTest : public ::testing::Test {
   protected:
     test::Sandbox box;
-    test::MemoryTarget doc{box.prompts, 1000};
+    test::MemoryTarget doc{box.session(), box.prompts, 1000};
     void SetUp() override { test::Iota(doc.stored, 100); }
 };
 

@@ -17,13 +17,17 @@ struct MemoryTarget : GeneratorTarget {
     int commits = 0, redraws = 0, lengthChanges = 0;
     double anchorStart = -1, anchorEnd = -1;
 
-    Composer standardComposer{launch()};
-    FmComposer fmComposer{launch(), false};
-    FmComposer abstractComposer{launch(), true};
+    Composer standardComposer;
+    FmComposer fmComposer;
+    FmComposer abstractComposer;
 
     Prompter& asked; // the test's scripted answers
 
-    explicit MemoryTarget(Prompter& asked, size_t n = 1000, std::int32_t fill = 0) : asked(asked) {
+    // The composers read the test's session: its folders and the application name of captions.
+    MemoryTarget(const LaunchState& session, Prompter& asked, size_t n = 1000,
+                 std::int32_t fill = 0)
+        : standardComposer(session), fmComposer(session, false), abstractComposer(session, true),
+          asked(asked) {
         stored.Assign(n, fill);
     }
     Prompter& prompts() override { return asked; }
@@ -36,7 +40,9 @@ struct MemoryTarget : GeneratorTarget {
                : fm     ? static_cast<const Composer&>(fmComposer)
                         : standardComposer;
     }
-    std::string undoFile() const override { return launch().tmpFolder + "UndoTD.wav"; }
+    std::string undoFile() const override {
+        return standardComposer.session().tmpFolder + "UndoTD.wav";
+    }
     std::string waves; // the wave folder
     std::string waveFolder() const override { return waves; }
     bool commitPoints(Progress&) override {

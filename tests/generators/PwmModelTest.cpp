@@ -14,7 +14,7 @@ namespace {
 class PwmModelTest : public ::testing::Test {
   protected:
     test::Sandbox box;
-    test::MemoryTarget doc{box.prompts, 1000, 3};
+    test::MemoryTarget doc{box.session(), box.prompts, 1000, 3};
     test::HostRecorder link;
     PwmModel m{doc};
 

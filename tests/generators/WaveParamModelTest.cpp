@@ -19,7 +19,7 @@ namespace {
 class WaveParamModelTest : public ::testing::Test {
   protected:
     test::Sandbox box;
-    test::MemoryTarget doc{box.prompts};
+    test::MemoryTarget doc{box.session(), box.prompts};
 
     void SetUp() override { test::Iota(doc.stored, -500); }
     std::string par(const char* key) const { return box.get(box.exchange(), "TdWav_Par", key); }
@@ -144,7 +144,7 @@ TEST_F(WaveParamModelTest, DefaultReplacesTheDocumentWordsAndZeroPowerBecomesOne
 
 TEST(WaveParamModelFmTest, FmComposerUsesItsOwnSectionsAndAbstractLevels) {
     test::Sandbox box(1);
-    test::MemoryTarget doc(box.prompts, 100, 500000000);
+    test::MemoryTarget doc(box.session(), box.prompts, 100, 500000000);
     doc.fm = doc.abstract = true;
     doc.lower = 1000; // K = 10^6, O = -10^9
     doc.upper = 1999;
@@ -186,7 +186,7 @@ struct ProgressTarget : test::MemoryTarget {
 
 TEST(WaveParamProgress, ALongGenerationReportsAndACancelLeavesTheWaveAsItWas) {
     test::Sandbox box;
-    ProgressTarget doc(box.prompts, 3'000'000, 7);
+    ProgressTarget doc(box.session(), box.prompts, 3'000'000, 7);
     for (int cancelAt : {2, 0}) {
         doc.counter.cancelAt = cancelAt;
         doc.counter.reports.clear();

@@ -120,7 +120,7 @@ TEST(WindowTitle, ShortPathsTitlesAndPublication) {
     EXPECT_EQ(ShortPathForTitle("dir/f.wav"), "dir/f.wav");
 
     test::Sandbox box;
-    std::string title = BuildWindowTitle("/home/u/x.wav");
+    std::string title = BuildWindowTitle(box.session(), "/home/u/x.wav");
     EXPECT_EQ(title, "Tidewright -> /.../x.wav");
     EXPECT_TRUE(PublishTitle(title));
     EXPECT_EQ(box.get(box.exchange(), "AppTits", "TD"), title);

@@ -11,7 +11,7 @@ namespace {
 
 TEST(Startup, WithoutExchangeFileAllThreeMessagesAndFailure) {
     test::Sandbox box(0, false);
-    StartupResult r = RunStartup("tidewright", box.root());
+    StartupResult r = RunStartup(box.prompts, "tidewright", box.root());
     EXPECT_FALSE(r.ok);
     ASSERT_EQ(box.prompts.asked.size(), 3u);
     EXPECT_EQ(box.prompts.asked[0].text, "Tidewright cannot run as a standalone application");
@@ -24,14 +24,14 @@ TEST(Startup, WithoutExchangeFileAllThreeMessagesAndFailure) {
 TEST(Startup, MissingFamilyGivesOnlyTheInvalidPathMessage) {
     test::Sandbox box;
     box.write("Consolia/tmp/TempOndex.ondex", "[Instrument]\nDescrFile=" + box.descr() + "\n");
-    EXPECT_FALSE(RunStartup("tidewright", box.root()).ok);
+    EXPECT_FALSE(RunStartup(box.prompts, "tidewright", box.root()).ok);
     ASSERT_EQ(box.prompts.asked.size(), 1u);
     EXPECT_EQ(box.prompts.asked[0].text.rfind("Invalid application path =", 0), 0u);
 }
 
 TEST(Startup, SetsPathsComposerLogAndResourceSet) {
     test::Sandbox box;
-    StartupResult r = RunStartup("/usr/bin/tidewright fmc", box.root());
+    StartupResult r = RunStartup(box.prompts, "/usr/bin/tidewright fmc", box.root());
     ASSERT_TRUE(r.ok);
     EXPECT_EQ(r.resourceSet, kFmResources);
     EXPECT_EQ(launch().appName, "FM Tidewright");
@@ -49,20 +49,20 @@ TEST(Startup, SetsPathsComposerLogAndResourceSet) {
 
 TEST(Startup, MarkerBitsSelectTheAdditionalBitsMenu) {
     test::Sandbox box;
-    EXPECT_EQ(RunStartup("tidewright", box.root()).resourceSet, kStandardResources);
+    EXPECT_EQ(RunStartup(box.prompts, "tidewright", box.root()).resourceSet, kStandardResources);
     box.set(box.descr(), "WaveDown", "UseMarkBits", "yEs");
-    EXPECT_EQ(RunStartup("tidewright", box.root()).resourceSet, kMarkerBitResources);
+    EXPECT_EQ(RunStartup(box.prompts, "tidewright", box.root()).resourceSet, kMarkerBitResources);
     box.set(box.descr(), "WaveDown", "NotUseBitsDlg", "");
-    EXPECT_EQ(RunStartup("tidewright", box.root()).resourceSet, kStandardResources);
-    EXPECT_EQ(RunStartup("tidewright pls", box.root()).resourceSet, kPulseResources);
+    EXPECT_EQ(RunStartup(box.prompts, "tidewright", box.root()).resourceSet, kStandardResources);
+    EXPECT_EQ(RunStartup(box.prompts, "tidewright pls", box.root()).resourceSet, kPulseResources);
 }
 
 TEST(Startup, FpSegmentModeOnlyForTheFmComposer) {
     test::Sandbox box;
     box.set(box.descr(), "ParmLst", "FPSeg", "FP Segment 1 64");
-    RunStartup("tidewright", box.root());
+    RunStartup(box.prompts, "tidewright", box.root());
     EXPECT_FALSE(launch().fpSegMode);
-    RunStartup("tidewright FMC", box.root());
+    RunStartup(box.prompts, "tidewright FMC", box.root());
     EXPECT_TRUE(launch().fpSegMode);
 }
 
