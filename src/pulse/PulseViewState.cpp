@@ -38,7 +38,7 @@ void PulseViewState::Load(const LaunchState& session, int channel) {
     viewMode = StoredWhole(mode) == 1 ? 1 : 0;
     if (sectionCount > 0)
         return;
-    TrainEdit e(launch().exchangeFile, channel);
+    TrainEdit e(session.exchangeFile, channel);
     e.setRoot("qPls", "1");
     e.setRoot("activePls", "0");
     e.setRoot("Duration", strprintf("%g", trainDuration));
