@@ -49,9 +49,10 @@ class SimProcess {
 };
 
 // A session on the simulator with a profile of no length rules.
-inline InstrumentSession Connect(const SimProcess& sim, InstrumentProfile profile = {}) {
+inline InstrumentSession Connect(const SimProcess& sim, InstrumentProfile profile = {},
+                                 int readMs = 5000) {
     auto transport = std::make_unique<SocketTransport>("127.0.0.1", sim.port());
-    transport->timeouts.readMs = 5000;
+    transport->timeouts.readMs = readMs;
     return InstrumentSession(std::move(transport), std::move(profile));
 }
 
