@@ -83,8 +83,12 @@ class ParsedFile {
     };
 
     std::vector<Section> sections; // sections[0] holds the lines before the first section
-    std::string eol = "\n";        // the ending of new lines: the one most lines of the file use
-    std::string bom;               // a UTF-8 byte-order mark the file begins with, kept on rewrite
+    // Section names to their places, made at the first lookup: a train of thousands of sections
+    // would otherwise cost a scan of them all for every key read.
+    mutable std::unordered_map<std::string, size_t> sectionIndex;
+    mutable bool sectionsIndexed = false;
+    std::string eol = "\n"; // the ending of new lines: the one most lines of the file use
+    std::string bom;        // a UTF-8 byte-order mark the file begins with, kept on rewrite
 
     // Every line keeps its own ending, so a file of mixed endings (or with stray CRs) comes back
     // byte for byte except for the lines a rewrite changes.
@@ -168,11 +172,14 @@ class ParsedFile {
     }
 
     const Section* section(std::string_view name) const {
-        std::string key = lower(trim(name));
-        for (size_t i = 1; i < sections.size(); ++i)
-            if (sections[i].lowerName == key)
-                return &sections[i];
-        return nullptr;
+        if (!sectionsIndexed) {
+            sectionIndex.clear();
+            for (size_t i = 1; i < sections.size(); ++i)
+                sectionIndex.emplace(sections[i].lowerName, i); // first occurrence wins
+            sectionsIndexed = true;
+        }
+        auto it = sectionIndex.find(lower(trim(name)));
+        return it == sectionIndex.end() ? nullptr : &sections[it->second];
     }
     Section* section(std::string_view name) {
         return const_cast<Section*>(static_cast<const ParsedFile*>(this)->section(name));
@@ -227,6 +234,8 @@ class ParsedFile {
         s.headerEol = eol;
         s.lowerName = lower(trim(name));
         sections.push_back(std::move(s));
+        if (sectionsIndexed)
+            sectionIndex.emplace(sections.back().lowerName, sections.size() - 1);
         return sections.back();
     }
 
@@ -269,6 +278,7 @@ class ParsedFile {
         if (!s)
             return false;
         sections.erase(sections.begin() + (s - sections.data()));
+        sectionsIndexed = false;
         return true;
     }
 
