@@ -14,5 +14,7 @@ export PIP_NO_INDEX=1 PIP_DISABLE_PIP_VERSION_CHECK=1
 "$work/venv/bin/pip" wheel --no-build-isolation --no-deps -w "$work/wheels" . > "$work/wheel.log" 2>&1 ||
     { tail -n 40 "$work/wheel.log"; exit 1; }
 wheel=$(ls "$work"/wheels/tidewright-*.whl)
-/usr/bin/python3 -m zipfile -l "$wheel" | grep -q "tidewright/py.typed"
+# The listing is read whole first: grep -q leaving early would break the listing's pipe.
+listing=$(/usr/bin/python3 -m zipfile -l "$wheel")
+grep -q "tidewright/py.typed" <<< "$listing"
 echo "pip wheel: $(basename "$wheel")"
