@@ -3,10 +3,10 @@
 #include "expr/VectorMath.h"
 
 #include <algorithm>
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <limits>
-#include <type_traits>
 
 namespace tw {
 
@@ -120,123 +120,132 @@ bool Apply(expr::Function f, double* x, std::size_t n) {
     return true;
 }
 
-// Bounded runs: how far a value may lie from the one Run computes. An operation on values with
-// distances grows them by its own rounding on both sides (kRounding of the result, generously)
-// and a little more for the rounding of the bound itself; kFloor keeps a distance from vanishing
-// in an underflow. An unknown distance is infinity (or NaN, which every test takes as unknown).
+// Bounded runs: how far the values of a register's block may lie from the ones Run computes, one
+// distance for the whole block. An operation on values with distances grows them by its own
+// rounding on both sides (kRounding of the largest result, generously) and a little more for the
+// rounding of the bound itself; kFloor keeps a distance from vanishing in an underflow. An
+// unknown distance is infinity (or NaN, which every test takes as unknown).
 constexpr double kGrowth = 1 + 0x1p-40;
 constexpr double kRounding = 0x1p-50;
 constexpr double kFloor = 1e-300;
 constexpr double kUnknown = std::numeric_limits<double>::infinity();
 
-// The distances of an operand's values: all 0 for a constant (NoBounds, which spares the terms
-// it would zero: the commonest step is a bounded value and a constant), or one for each value.
-struct NoBounds {
-    double operator()(std::size_t) const { return 0; }
-};
-struct Bounds {
-    const double* d;
-    double operator()(std::size_t k) const { return d[k]; }
+// The magnitudes a bound needs are found in the loop of the operation itself, as the bits of
+// absolute values: as integers they order as the values do (which vectorises without the rules
+// of floating-point maxima), and a NaN's exceed infinity's, so a NaN among them is never lost.
+constexpr std::uint64_t kMagnitudeBits = 0x7fffffffffffffff;
+inline std::uint64_t MagnitudeBits(double x) {
+    return std::bit_cast<std::uint64_t>(x) & kMagnitudeBits;
+}
+inline double Magnitude(std::uint64_t bits) { return std::bit_cast<double>(bits); }
+
+// The largest operands and result of a block, and the least divisor or gap between compared
+// values.
+struct Extremes {
+    std::uint64_t l = 0, r = 0, v = 0, least = kMagnitudeBits;
 };
 
-// The distance of l C r = v from Run's, given the distances of l and r (an unknown one is
-// infinite, so is the distance of an infinite value, and so their products stay unknown).
-template <char C, class DL = Bounds, class DR = Bounds>
-double Distance(double l, double r, double dl, double dr, double v) {
-    constexpr bool exactL = std::is_same_v<DL, NoBounds>, exactR = std::is_same_v<DR, NoBounds>;
+template <char C> constexpr bool kComparison = C == '<' || C == '>' || C == '=';
+template <char C> constexpr bool kDivision = C == '/' || C == '%';
+
+// The distance of l C r from Run's for a whole block, given the distances of l and r (an unknown
+// one is infinite, so is a product with an infinite magnitude, and so it stays unknown).
+template <char C> double Distance(double dl, double dr, const Extremes& e) {
+    const double ml = Magnitude(e.l), mr = Magnitude(e.r);
     double d;
-    if constexpr ((C == '+' || C == '-') && exactL) {
-        d = dr;
-    } else if constexpr ((C == '+' || C == '-') && exactR) {
-        d = dl;
-    } else if constexpr (C == '+' || C == '-') {
+    if constexpr (C == '+' || C == '-') {
         d = dl + dr;
-    } else if constexpr (C == '*' && exactL) {
-        d = std::fabs(l) * dr;
-    } else if constexpr (C == '*' && exactR) {
-        d = std::fabs(r) * dl;
     } else if constexpr (C == '*') {
-        d = std::fabs(l) * dr + std::fabs(r) * dl + dl * dr;
-    } else if constexpr (C == '/' || C == '%') {
-        const double m = std::fabs(r);
+        d = ml * dr + mr * dl + dl * dr;
+    } else if constexpr (kDivision<C>) {
+        const double m = Magnitude(e.least);
         if (!(m > 2 * dr)) // Run's divisor may be 0, or the quotient unbounded
             return kUnknown;
-        d = (dl * m + std::fabs(l) * dr) / (m * (m - dr));
-    } else { // comparisons give 0 or 1, the same as Run's unless the operands are too close
-        return std::fabs(l - r) > 2 * (dl + dr) ? 0 : kUnknown;
+        d = (dl * m + ml * dr) / (m * (m - dr));
+    } else { // comparisons give 0 or 1, the same as Run's unless some operands are too close
+        return Magnitude(e.least) > 2 * (dl + dr) ? 0 : kUnknown;
     }
-    return d * kGrowth + kRounding * std::fabs(v) + kFloor;
+    return d * kGrowth + kRounding * Magnitude(e.v) + kFloor;
 }
 
-// Combine with the distance of every result in dx.
-template <char C, class L, class R, class DL, class DR>
-bool CombineBounded(double* x, double* dx, L l, R r, DL dl, DR dr, std::size_t n) {
+// Combine, finding the magnitudes the distance of C needs; the distance of the results in d.
+template <char C, class L, class R>
+bool CombineBounded(double* x, L l, R r, std::size_t n, double dl, double dr, double& d) {
     int failed = 0;
+    Extremes e;
     for (std::size_t k = 0; k < n; ++k) {
         int error = 0;
         const double a = l(x, k), b = r(x, k);
         const double v = expr::ApplyBinary(C, a, b, error);
         failed |= error;
-        dx[k] = Distance<C, DL, DR>(a, b, dl(k), dr(k), v);
         x[k] = v;
+        if constexpr (C == '*' || kDivision<C>)
+            e.l = std::max(e.l, MagnitudeBits(a));
+        if constexpr (C == '*')
+            e.r = std::max(e.r, MagnitudeBits(b));
+        if constexpr (kDivision<C>)
+            e.least = std::min(e.least, MagnitudeBits(b));
+        if constexpr (kComparison<C>)
+            e.least = std::min(e.least, MagnitudeBits(a - b));
+        else
+            e.v = std::max(e.v, MagnitudeBits(v));
     }
+    d = Distance<C>(dl, dr, e);
     return failed != 0;
 }
 
-template <class L, class R, class DL, class DR>
-bool CombineBounded(char symbol, double* x, double* dx, L l, R r, DL dl, DR dr, std::size_t n) {
+template <class L, class R>
+bool CombineBounded(char symbol, double* x, L l, R r, std::size_t n, double dl, double dr,
+                    double& d) {
     switch (symbol) {
     case '+':
-        return CombineBounded<'+'>(x, dx, l, r, dl, dr, n);
+        return CombineBounded<'+'>(x, l, r, n, dl, dr, d);
     case '-':
-        return CombineBounded<'-'>(x, dx, l, r, dl, dr, n);
+        return CombineBounded<'-'>(x, l, r, n, dl, dr, d);
     case '*':
-        return CombineBounded<'*'>(x, dx, l, r, dl, dr, n);
+        return CombineBounded<'*'>(x, l, r, n, dl, dr, d);
     case '/':
-        return CombineBounded<'/'>(x, dx, l, r, dl, dr, n);
+        return CombineBounded<'/'>(x, l, r, n, dl, dr, d);
     case '%':
-        return CombineBounded<'%'>(x, dx, l, r, dl, dr, n);
+        return CombineBounded<'%'>(x, l, r, n, dl, dr, d);
     case '<':
-        return CombineBounded<'<'>(x, dx, l, r, dl, dr, n);
+        return CombineBounded<'<'>(x, l, r, n, dl, dr, d);
     case '>':
-        return CombineBounded<'>'>(x, dx, l, r, dl, dr, n);
+        return CombineBounded<'>'>(x, l, r, n, dl, dr, d);
     case '=':
-        return CombineBounded<'='>(x, dx, l, r, dl, dr, n);
+        return CombineBounded<'='>(x, l, r, n, dl, dr, d);
     default: // the others never see a bounded value (CompileBlocks)
         return true;
     }
 }
 
-// A function's vector variant over a block, with the distances of its values in dx; dIn holds
-// the distances of its arguments, or is null when they are Run's to the bit.
-bool ApplyVector(expr::Function f, double* x, double* dx, const double* dIn, std::size_t n) {
+// A function's vector variant over a block, given its arguments' distance dIn (0: Run's bits);
+// the distance of its values in d.
+bool ApplyVector(expr::Function f, double* x, std::size_t n, bool coarse, double dIn,
+                 double& d) {
     using expr::Function;
-    const bool trig = f == Function::Sin || f == Function::Cos;
-    if (trig) { // both move by at most the argument's distance
-        if (dIn)
-            for (std::size_t k = 0; k < n; ++k)
-                dx[k] = dIn[k] * kGrowth + expr::kTrigDistance;
-        else
-            std::fill(dx, dx + n, expr::kTrigDistance);
-        expr::ApplyVector(f, x, n);
+    if (f == Function::Sin || f == Function::Cos) { // both move by at most the argument's distance
+        expr::ApplyVector(f, x, n, coarse);
+        d = dIn * kGrowth + (coarse ? expr::kTrigCoarseDistance : expr::kTrigDistance);
         return false;
     }
-    // ln and log: a domain error as Run finds it; a bound from the argument's distance
-    // (log10 moves less than ln), none for an exact argument (sparing a division), and the
-    // variant's own relative one.
+    // ln and log: a domain error as Run finds it; a bound from the argument's distance at the
+    // least argument (log10 moves less than ln), and the variant's own relative one.
     int failed = 0;
-    for (std::size_t k = 0; k < n; ++k)
+    std::uint64_t least = kMagnitudeBits;
+    for (std::size_t k = 0; k < n; ++k) {
         failed |= !(x[k] > 0);
+        least = std::min(least, MagnitudeBits(x[k]));
+    }
     if (failed)
         return true;
-    if (dIn)
-        for (std::size_t k = 0; k < n; ++k) {
-            const double d = dIn[k];
-            dx[k] = x[k] > 2 * d ? d / (x[k] - d) * kGrowth : kUnknown;
-        }
+    const double m = Magnitude(least);
+    const double dArg = dIn == 0 ? 0 : m > 2 * dIn ? dIn / (m - dIn) * kGrowth : kUnknown;
     expr::ApplyVector(f, x, n);
+    std::uint64_t largest = 0;
     for (std::size_t k = 0; k < n; ++k)
-        dx[k] = (dIn ? dx[k] : 0.0) + (expr::kLogDistance * std::fabs(x[k]) + kFloor);
+        largest = std::max(largest, MagnitudeBits(x[k]));
+    d = dArg + (expr::kLogDistance * Magnitude(largest) + kFloor);
     return false;
 }
 
@@ -481,34 +490,32 @@ PostfixProgram::RunBlock(std::span<const long> points, const ExprOperands& opera
     if (!blocks_ || scratch.size() < scratchSize())
         return RunPointByPoint(points, operands, spare);
     auto registerAt = [&](std::uint32_t r) { return scratch.data() + r * kStride; };
-    const bool bounded = precision == Precision::Bounded && vectorMath_ &&
+    const bool bounded = precision != Precision::Bits && vectorMath_ &&
                          expr::ActiveVectorLevel() != expr::VectorLevel::Scalar;
-    // The distances of register r's values follow all the registers in scratch.
-    auto distancesAt = [&](std::uint32_t r) { return registerAt(registers_ + r); };
-    static constexpr double kNone[kBlock] = {};
-    auto boundsOf = [&](bool has, std::uint32_t r) { return Bounds{has ? distancesAt(r) : kNone}; };
+    const bool coarse = precision == Precision::Coarse;
+    // The distance of each register's values follows all the registers in scratch.
+    double* distance = registerAt(registers_);
+    auto distanceOf = [&](bool has, std::uint32_t r) { return has ? distance[r] : 0.0; };
     for (const BlockStep& b : blockSteps_) {
         double* x = registerAt(b.target);
         bool failed = false;
         if (bounded && b.resultBounded && b.op != BlockOp::Function) {
-            double* dx = distancesAt(b.target);
-            const Bounds dt = boundsOf(b.targetBounded, b.target);
+            const double dt = distanceOf(b.targetBounded, b.target);
+            double& d = distance[b.target];
             if (b.op == BlockOp::WithRegister)
-                failed = CombineBounded(b.symbol, x, dx, Self{}, Register{registerAt(b.other)}, dt,
-                                        boundsOf(b.otherBounded, b.other), n);
+                failed = CombineBounded(b.symbol, x, Self{}, Register{registerAt(b.other)}, n, dt,
+                                        distanceOf(b.otherBounded, b.other), d);
             else if (b.op == BlockOp::WithConstant)
-                failed = CombineBounded(b.symbol, x, dx, Self{}, Constant{b.constant}, dt,
-                                        NoBounds{}, n);
+                failed = CombineBounded(b.symbol, x, Self{}, Constant{b.constant}, n, dt, 0, d);
             else
-                failed = CombineBounded(b.symbol, x, dx, Constant{b.constant}, Self{}, NoBounds{},
-                                        dt, n);
+                failed = CombineBounded(b.symbol, x, Constant{b.constant}, Self{}, n, 0, dt, d);
             if (failed)
                 return RunPointByPoint(points, operands, spare);
             continue;
         }
         if (bounded && b.vector) {
-            if (ApplyVector(b.function, x, distancesAt(b.target),
-                            b.targetBounded ? distancesAt(b.target) : nullptr, n))
+            if (ApplyVector(b.function, x, n, coarse, distanceOf(b.targetBounded, b.target),
+                            distance[b.target]))
                 return RunPointByPoint(points, operands, spare);
             continue;
         }
@@ -543,8 +550,8 @@ PostfixProgram::RunBlock(std::span<const long> points, const ExprOperands& opera
             return RunPointByPoint(points, operands, spare);
     }
     if (!constantResult_)
-        return {registerAt(resultRegister_), n, 0,
-                bounded && resultBounded_ ? distancesAt(resultRegister_) : nullptr};
+        return {registerAt(resultRegister_), n, 0, bounded && resultBounded_,
+                bounded && resultBounded_ ? distance[resultRegister_] : 0};
     std::fill(spare, spare + n, resultConstant_);
     return {spare, n, 0};
 }

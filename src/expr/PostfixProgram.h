@@ -58,19 +58,21 @@ class PostfixProgram {
     EvalResult Run(long point, const ExprOperands& operands) const;
 
     // A block's values, and where it failed: the position of its first failing point and the
-    // error; failedAt is the block's size when every point gave a value. distances, when given,
-    // bounds how far each value may lie from Run's (0: none, infinity or NaN: unknown); without
-    // them the values are Run's to the bit.
+    // error; failedAt is the block's size when every point gave a value. When bounded, distance
+    // bounds how far every value may lie from Run's (infinity or NaN: unknown); otherwise the
+    // values are Run's to the bit.
     struct BlockResult {
         const double* values;
         std::size_t failedAt = 0;
         int error = 0;
-        const double* distances = nullptr;
+        bool bounded = false;
+        double distance = 0;
     };
     // How a block may be run: to Run's bits, or through the vector functions (VectorMath.h)
-    // with the distance of every value bounded, for a caller that needs only the code each value
-    // rounds to and recomputes the values whose bounds straddle two codes.
-    enum class Precision : std::uint8_t { Bits, Bounded };
+    // with the distance of the values bounded, for a caller that needs only the code each value
+    // rounds to and recomputes the values whose bounds straddle two codes; Coarse for codes so far
+    // apart (16 bits) that looser vector functions raise the recomputes by next to nothing.
+    enum class Precision : std::uint8_t { Bits, Bounded, Coarse };
     // Evaluates the program at each of points (at most kBlock) as Run would at each point in
     // turn, up to and not past the first failing one. The values are left in scratch, which
     // holds scratchSize() doubles of the caller's (so that blocks run on several threads at
@@ -79,7 +81,7 @@ class PostfixProgram {
     BlockResult RunBlock(std::span<const long> points, const ExprOperands& operands,
                          std::span<double> scratch, double* spare,
                          Precision precision = Precision::Bits) const;
-    std::size_t scratchSize() const { return (vectorMath_ ? 2 : 1) * registers_ * kStride; }
+    std::size_t scratchSize() const { return registers_ * kStride + registers_; }
 
     const std::vector<Step>& steps() const { return steps_; }
     // False when the program fails at every point (after running its steps for domain errors).

@@ -64,21 +64,23 @@ struct TileOutcome {
 };
 
 // The codes of the values' lower ends into out; true when the upper end of some value has
-// another code, or its distance is unknown.
+// another code, or the distance d is unknown.
 template <class Out, class Store>
-TW_WIDEST_VECTORS bool LowerCodes(const double* v, const double* d, std::size_t n, Store& store,
+TW_WIDEST_VECTORS bool LowerCodes(const double* v, double d, std::size_t n, Store& store,
                                   Out* out) {
+    const double e = 2 * d; // twice: the interval's ends are rounded too
+    if (!(e < std::numeric_limits<double>::infinity()))
+        return true;
     int doubt = 0;
     for (std::size_t k = 0; k < n; ++k) {
-        const double e = 2 * d[k]; // twice: the interval's ends are rounded too
         const Out below = store(v[k] - e), above = store(v[k] + e);
         out[k] = below;
-        doubt |= (below != above) | !(e < std::numeric_limits<double>::infinity());
+        doubt |= below != above;
     }
     return doubt != 0;
 }
 
-// Stores a block of values with distances as Run's values would be stored. store is monotonic,
+// Stores a block of values with a distance as Run's values would be stored. store is monotonic,
 // so the codes at both ends of the interval around a value are the only ones it can take: where
 // they differ, or the distance is unknown, Run recomputes the value (and may fail there, which
 // ends the block). With span, the values that may be its lowest or highest are recomputed too.
@@ -88,26 +90,26 @@ void StoreBounded(const PostfixProgram& program, const ExprOperands& operands, c
                   ValueSpan* span) {
     const std::size_t n = r.failedAt;
     const double* v = r.values;
-    const double* d = r.distances;
+    const double e = 2 * r.distance;
     constexpr double kInfinity = std::numeric_limits<double>::infinity();
+    const bool unknown = !(e < kInfinity);
     // Kept apart until the block is known good: the points from a failure on stay as they were.
     Out codes[PostfixProgram::kBlock];
     auto storeUpTo = [&](std::size_t end) { std::copy(codes, codes + end, out.begin() + at); };
-    const bool doubt = LowerCodes(v, d, n, store, codes);
+    const bool doubt = LowerCodes(v, r.distance, n, store, codes);
     if (!doubt && !span)
         return storeUpTo(n);
     double lowestHigh = kInfinity, highestLow = -kInfinity;
-    if (span)
+    if (span && !unknown)
         for (std::size_t k = 0; k < n; ++k) {
-            lowestHigh = std::min(lowestHigh, v[k] + 2 * d[k]);
-            highestLow = std::max(highestLow, v[k] - 2 * d[k]);
+            lowestHigh = std::min(lowestHigh, v[k] + e);
+            highestLow = std::max(highestLow, v[k] - e);
         }
     // A value whose interval starts above the lowest end of another's cannot be the lowest (nor
     // equal to it); only the others are taken, in point order, so the span is that of all.
     ValueSpan block;
     for (std::size_t k = 0; k < n; ++k) {
-        const double e = 2 * d[k];
-        const bool codeInDoubt = doubt && (!(e < kInfinity) || store(v[k] - e) != store(v[k] + e));
+        const bool codeInDoubt = doubt && (unknown || store(v[k] - e) != store(v[k] + e));
         const bool extreme = span && !(v[k] - e > lowestHigh && v[k] + e < highestLow);
         if (!codeInDoubt && !extreme)
             continue;
@@ -159,8 +161,10 @@ RunFailure RunProgram(const PostfixProgram& program, const ExprOperands& operand
         b.scratch.resize(program.scratchSize());
     std::vector<TileOutcome> outcomes(roundTiles);
     // Codes only need the code each value rounds to; values kept as doubles need Run's bits.
-    const auto precision = std::is_floating_point_v<Out> ? PostfixProgram::Precision::Bits
-                                                         : PostfixProgram::Precision::Bounded;
+    using Precision = PostfixProgram::Precision;
+    const Precision precision = std::is_floating_point_v<Out> ? Precision::Bits
+                                : sizeof(Out) <= 2            ? Precision::Coarse
+                                                              : Precision::Bounded;
     std::vector<Out> before(shared ? std::min(count, roundTiles * tilePoints) : 0);
 
     std::atomic<std::size_t> firstFailedTile{kNone};
@@ -186,7 +190,7 @@ RunFailure RunProgram(const PostfixProgram& program, const ExprOperands& operand
                 b.points[k] = pointOf(at + k);
             PostfixProgram::BlockResult r = program.RunBlock({b.points.data(), n}, operands,
                                                              b.scratch, b.spare.data(), precision);
-            if (r.distances) {
+            if (r.bounded) {
                 run_parts::StoreBounded(program, operands, b.points.data(), r, store, out, at,
                                         values ? &o.values : nullptr);
             } else {
