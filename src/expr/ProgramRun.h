@@ -63,6 +63,13 @@ struct TileOutcome {
     bool written = false;
 };
 
+// The points of a block, at the processor's widest vectors (most are consecutive numbers).
+template <class PointOf>
+TW_WIDEST_VECTORS void FillPoints(PointOf& pointOf, std::size_t at, std::size_t n, long* points) {
+    for (std::size_t k = 0; k < n; ++k)
+        points[k] = pointOf(at + k);
+}
+
 // The codes of the values' lower ends into out; true when the upper end of some value has
 // another code, or the distance d is unknown.
 template <class Out, class Store>
@@ -186,8 +193,7 @@ RunFailure RunProgram(const PostfixProgram& program, const ExprOperands& operand
         Buffers& b = buffers[thread];
         for (std::size_t at = first; at < end; at += kBlock) {
             const std::size_t n = std::min(kBlock, end - at);
-            for (std::size_t k = 0; k < n; ++k)
-                b.points[k] = pointOf(at + k);
+            run_parts::FillPoints(pointOf, at, n, b.points.data());
             PostfixProgram::BlockResult r = program.RunBlock({b.points.data(), n}, operands,
                                                              b.scratch, b.spare.data(), precision);
             if (r.bounded) {
