@@ -45,6 +45,12 @@ struct Constant {
     double value;
     double operator()(const double*, std::size_t) const { return value; }
 };
+struct Points {
+    const long* points;
+    double operator()(const double*, std::size_t k) const {
+        return static_cast<double>(points[k]);
+    }
+};
 
 // One operator over a block through the very function a single point uses; true when a point
 // failed. With the operator known here, the loops of the plain operators vectorise.
@@ -458,6 +464,17 @@ void PostfixProgram::CompileBlocks() {
             stack.push_back({false, 0, b.target, b.resultBounded});
         }
         }
+        // The points and a constant in one loop: a point is an exact value, so never bounded.
+        // (GCC leaves a quotient of a point scalar.)
+        const bool withConstant = (b.op == BlockOp::WithConstant || b.op == BlockOp::ConstantWith) &&
+                                  (b.symbol == '+' || b.symbol == '-' || b.symbol == '*');
+        if (withConstant && !blockSteps.empty() && blockSteps.back().op == BlockOp::Point &&
+            blockSteps.back().target == b.target) {
+            b.op = b.op == BlockOp::WithConstant ? BlockOp::PointWithConstant
+                                                 : BlockOp::ConstantWithPoint;
+            blockSteps.back() = b;
+            continue;
+        }
         blockSteps.push_back(b);
     }
     blockSteps_ = std::move(blockSteps);
@@ -523,6 +540,12 @@ PostfixProgram::RunBlock(std::span<const long> points, const ExprOperands& opera
         case BlockOp::Point:
             for (std::size_t k = 0; k < n; ++k)
                 x[k] = static_cast<double>(points[k]);
+            break;
+        case BlockOp::PointWithConstant:
+            failed = Combine(b.symbol, x, Points{points.data()}, Constant{b.constant}, n);
+            break;
+        case BlockOp::ConstantWithPoint:
+            failed = Combine(b.symbol, x, Constant{b.constant}, Points{points.data()}, n);
             break;
         case BlockOp::Wave:
             for (std::size_t k = 0; k < n; ++k)

@@ -89,9 +89,11 @@ class PostfixProgram {
 
   private:
     // One step of the block program: an operand loaded into a register, or an operation on one
-    // register (in place) and a constant or a second register.
+    // register (in place) and a constant or a second register, or the points and a constant.
     enum class BlockOp : std::uint8_t {
         Point,
+        PointWithConstant,
+        ConstantWithPoint,
         Wave,
         Alias,
         Function,
