@@ -7,6 +7,7 @@
 #include <charconv>
 #include <cmath>
 #include <limits>
+#include <type_traits>
 
 namespace tw {
 
@@ -175,21 +176,28 @@ template <char C> double Distance(double dl, double dr, const Extremes& e) {
 }
 
 // Combine, finding the magnitudes the distance of C needs; the distance of the results in d.
+// A constant's is known; in a product the other operand's multiplies the constant's distance,
+// 0, so it is left out (an infinite one shows in the result's magnitude).
 template <char C, class L, class R>
 bool CombineBounded(double* x, L l, R r, std::size_t n, double dl, double dr, double& d) {
+    constexpr bool constantL = std::is_same_v<L, Constant>, constantR = std::is_same_v<R, Constant>;
     int failed = 0;
     Extremes e;
+    if constexpr (constantL)
+        e.l = MagnitudeBits(l(x, 0));
+    if constexpr (constantR)
+        e.r = e.least = MagnitudeBits(r(x, 0));
     for (std::size_t k = 0; k < n; ++k) {
         int error = 0;
         const double a = l(x, k), b = r(x, k);
         const double v = expr::ApplyBinary(C, a, b, error);
         failed |= error;
         x[k] = v;
-        if constexpr (C == '*' || kDivision<C>)
+        if constexpr ((C == '*' || kDivision<C>) && !constantL && !constantR)
             e.l = std::max(e.l, MagnitudeBits(a));
-        if constexpr (C == '*')
+        if constexpr (C == '*' && !constantL && !constantR)
             e.r = std::max(e.r, MagnitudeBits(b));
-        if constexpr (kDivision<C>)
+        if constexpr (kDivision<C> && !constantR)
             e.least = std::min(e.least, MagnitudeBits(b));
         if constexpr (kComparison<C>)
             e.least = std::min(e.least, MagnitudeBits(a - b));
