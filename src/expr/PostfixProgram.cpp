@@ -30,6 +30,10 @@ std::size_t IndexOf(std::string_view digits) {
     return ec == std::errc() && end == digits.data() + digits.size() ? n : kNoIndex;
 }
 
+bool TrigFunction(expr::Function f) {
+    return f == expr::Function::Sin || f == expr::Function::Cos;
+}
+
 bool IsOperatorSymbol(char c) {
     return std::string_view("+-*/%^&|<>=").find(c) != std::string_view::npos;
 }
@@ -234,13 +238,16 @@ bool CombineBounded(char symbol, double* x, L l, R r, std::size_t n, double dl, 
 }
 
 // A function's vector variant over a block, given its arguments' distance dIn (0: Run's bits);
-// the distance of its values in d.
-bool ApplyVector(expr::Function f, double* x, std::size_t n, bool coarse, double dIn,
+// the distance of its values in d. sin and cos take a multiplication by scale along.
+bool ApplyVector(expr::Function f, double* x, std::size_t n, bool coarse, double scale, double dIn,
                  double& d) {
     using expr::Function;
     if (f == Function::Sin || f == Function::Cos) { // both move by at most the argument's distance
-        expr::ApplyVector(f, x, n, coarse);
+        expr::ApplyVector(f, x, n, coarse, scale);
+        const double m = std::fabs(scale);
         d = dIn * kGrowth + (coarse ? expr::kTrigCoarseDistance : expr::kTrigDistance);
+        if (scale != 1) // the product's values lie within m (1 + d)
+            d = m * d * kGrowth + kRounding * (m * (1 + d) * kGrowth) + kFloor;
         return false;
     }
     // ln and log: a domain error as Run finds it; a bound from the argument's distance at the
@@ -483,6 +490,16 @@ void PostfixProgram::CompileBlocks() {
             blockSteps.back() = b;
             continue;
         }
+        // sin or cos and a product with a constant in one loop (a product commutes to the bit).
+        if (withConstant && b.symbol == '*' && !blockSteps.empty() &&
+            blockSteps.back().op == BlockOp::Function && blockSteps.back().target == b.target &&
+            blockSteps.back().symbol == 0 && TrigFunction(blockSteps.back().function) &&
+            std::fabs(b.constant) <= expr::kLargestScale) {
+            blockSteps.back().symbol = '*';
+            blockSteps.back().constant = b.constant;
+            blockSteps.back().resultBounded = b.resultBounded;
+            continue;
+        }
         blockSteps.push_back(b);
     }
     blockSteps_ = std::move(blockSteps);
@@ -539,8 +556,8 @@ PostfixProgram::RunBlock(std::span<const long> points, const ExprOperands& opera
             continue;
         }
         if (bounded && b.vector) {
-            if (ApplyVector(b.function, x, n, coarse, distanceOf(b.targetBounded, b.target),
-                            distance[b.target]))
+            if (ApplyVector(b.function, x, n, coarse, b.symbol == '*' ? b.constant : 1,
+                            distanceOf(b.targetBounded, b.target), distance[b.target]))
                 return RunPointByPoint(points, operands, spare);
             continue;
         }
@@ -565,6 +582,8 @@ PostfixProgram::RunBlock(std::span<const long> points, const ExprOperands& opera
             break;
         case BlockOp::Function:
             failed = Apply(b.function, x, n);
+            if (b.symbol == '*')
+                Combine('*', x, Self{}, Constant{b.constant}, n);
             break;
         case BlockOp::WithRegister:
             failed = Combine(b.symbol, x, Self{}, Register{registerAt(b.other)}, n);

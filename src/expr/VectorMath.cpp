@@ -65,7 +65,7 @@ constexpr double kCoarseSinTerms[] = {-0x1.99aedeca40000p-26, 0x1.7166ff927e800p
 // The loop body both targets inline: vectorised by the compiler at their widths, and the same
 // operations at every width, so every level gives the same bits.
 template <bool Cos, const auto& terms>
-[[gnu::always_inline]] inline void SinCos(double* x, std::size_t n) {
+[[gnu::always_inline]] inline void SinCos(double* x, std::size_t n, double scale) {
     std::uint64_t large = 0;
     for (std::size_t k = 0; k < n; ++k) {
         // j: the integer nearest x/pi (sin) or x/pi - 1/2 (cos), its parity in the low bit of t
@@ -81,29 +81,34 @@ template <bool Cos, const auto& terms>
         s = __builtin_fma(r * r2, s, r);
         // sin(r + j pi) = (-1)^j sin r; cos x = sin(r + (j + 1) pi)
         const std::uint64_t odd = (std::bit_cast<std::uint64_t>(t) ^ (Cos ? 1 : 0)) << 63;
-        // an argument out of reach stays, to be told from the values (all far within reach); a
+        // an argument out of reach stays, to be told from the values (within kLargestScale); a
         // select of bits, which the compiler vectorises where it would not a conditional
         const std::uint64_t keep = std::uint64_t{std::fabs(x[k]) <= kReducedUpTo} - 1;
         large |= keep;
-        x[k] = std::bit_cast<double>(((std::bit_cast<std::uint64_t>(s) ^ odd) & ~keep) |
+        const double value = std::bit_cast<double>(std::bit_cast<std::uint64_t>(s) ^ odd) * scale;
+        x[k] = std::bit_cast<double>((std::bit_cast<std::uint64_t>(value) & ~keep) |
                                      (std::bit_cast<std::uint64_t>(x[k]) & keep));
     }
     if (large) // rare: libm's reduction covers every argument
         for (std::size_t k = 0; k < n; ++k)
             if (!(std::fabs(x[k]) <= kReducedUpTo))
-                x[k] = Cos ? std::cos(x[k]) : std::sin(x[k]);
+                x[k] = (Cos ? std::cos(x[k]) : std::sin(x[k])) * scale;
 }
 
-__attribute__((target("avx2,fma"))) void SinCos4(bool cos, bool coarse, double* x, std::size_t n) {
+__attribute__((target("avx2,fma"))) void SinCos4(bool cos, bool coarse, double* x, std::size_t n,
+                                              double scale) {
     if (coarse)
-        return cos ? SinCos<true, kCoarseSinTerms>(x, n) : SinCos<false, kCoarseSinTerms>(x, n);
-    return cos ? SinCos<true, kSinTerms>(x, n) : SinCos<false, kSinTerms>(x, n);
+        return cos ? SinCos<true, kCoarseSinTerms>(x, n, scale)
+                   : SinCos<false, kCoarseSinTerms>(x, n, scale);
+    return cos ? SinCos<true, kSinTerms>(x, n, scale) : SinCos<false, kSinTerms>(x, n, scale);
 }
 
-__attribute__((target("avx512f,fma"))) void SinCos8(bool cos, bool coarse, double* x, std::size_t n) {
+__attribute__((target("avx512f,fma"))) void SinCos8(bool cos, bool coarse, double* x, std::size_t n,
+                                              double scale) {
     if (coarse)
-        return cos ? SinCos<true, kCoarseSinTerms>(x, n) : SinCos<false, kCoarseSinTerms>(x, n);
-    return cos ? SinCos<true, kSinTerms>(x, n) : SinCos<false, kSinTerms>(x, n);
+        return cos ? SinCos<true, kCoarseSinTerms>(x, n, scale)
+                   : SinCos<false, kCoarseSinTerms>(x, n, scale);
+    return cos ? SinCos<true, kSinTerms>(x, n, scale) : SinCos<false, kSinTerms>(x, n, scale);
 }
 
 // glibc's ln and log.
@@ -179,14 +184,14 @@ const char* VectorLevelName(VectorLevel level) {
     return "scalar";
 }
 
-void ApplyVector(Function f, double* x, std::size_t n, bool coarse) {
-    [[maybe_unused]] const bool trig = f == Function::Sin || f == Function::Cos;
+void ApplyVector(Function f, double* x, std::size_t n, bool coarse, double scale) {
+    const bool trig = f == Function::Sin || f == Function::Cos;
     switch (ActiveVectorLevel()) {
 #if defined(TW_LIBMVEC)
     case VectorLevel::Avx512:
-        return trig ? SinCos8(f == Function::Cos, coarse, x, n) : Log8(f, x, n);
+        return trig ? SinCos8(f == Function::Cos, coarse, x, n, scale) : Log8(f, x, n);
     case VectorLevel::Avx2:
-        return trig ? SinCos4(f == Function::Cos, coarse, x, n) : Log4(f, x, n);
+        return trig ? SinCos4(f == Function::Cos, coarse, x, n, scale) : Log4(f, x, n);
 #endif
     default:
         break;
@@ -196,7 +201,7 @@ void ApplyVector(Function f, double* x, std::size_t n, bool coarse) {
                           : f == Function::Ln  ? static_cast<double (*)(double)>(std::log)
                                                : static_cast<double (*)(double)>(std::log10);
     for (std::size_t k = 0; k < n; ++k)
-        x[k] = g(x[k]);
+        x[k] = trig ? g(x[k]) * scale : g(x[k]);
 }
 
 } // namespace tw::expr

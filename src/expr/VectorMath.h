@@ -27,8 +27,10 @@ constexpr bool HasVectorVariant(Function f) {
 
 // x[k] = f(x[k]) for k < n through the active level's vector variant of f (which has one); the
 // plain libm function at the scalar level. No domain checks: the caller makes them. coarse
-// allows sin and cos kTrigCoarseDistance, for codes whose steps are far wider than that.
-void ApplyVector(Function f, double* x, std::size_t n, bool coarse = false);
+// allows sin and cos kTrigCoarseDistance, for codes whose steps are far wider than that; their
+// values are multiplied by scale in the same loop (a multiplication of its own, as Run does it),
+// which must lie within kLargestScale so that no value looks like an argument out of reach.
+void ApplyVector(Function f, double* x, std::size_t n, bool coarse = false, double scale = 1);
 
 // How far a vector variant's value may lie from libm's scalar one for the same argument, with a
 // wide margin (the tests measure the real distance): absolute for sin and cos, relative to the
@@ -39,5 +41,6 @@ inline constexpr double kTrigCoarseDistance = 0x1p-34;
 // The vector sin and cos reduce arguments up to this size themselves; larger ones, infinities
 // and NaN get libm's values.
 inline constexpr double kReducedUpTo = 0x1p30;
+inline constexpr double kLargestScale = 0x1p29;
 
 } // namespace tw::expr
