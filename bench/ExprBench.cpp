@@ -6,8 +6,9 @@
 // than the wall clock), the peers' peak memory as /usr/bin/time reports it, and whether every run
 // stored the codes of the scalar run (the engine without vector functions).
 //
-// Usage: ExprBench [--rounds R] [--points N] [--profile]
-// --profile runs only the engine's vector runs, one thread, for a profiler to look at.
+// Usage: ExprBench [--rounds R] [--points N] [--profile [--formula F]]
+// --profile runs only the engine's vector runs, one thread, for a profiler to look at (only the
+// F-th formula with --formula).
 #include "app/Prompter.h"
 #include "expr/ExprRange.h"
 #include "expr/VectorMath.h"
@@ -112,6 +113,7 @@ int main(int argc, char** argv) {
     int rounds = 5;
     std::size_t count = 16777216;
     bool profile = false;
+    int only = 0;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         if (a == "--profile")
@@ -122,6 +124,8 @@ int main(int argc, char** argv) {
             rounds = std::max(1, std::atoi(argv[++i]));
         else if (a == "--points")
             count = static_cast<std::size_t>(std::max(1000L, std::atol(argv[++i])));
+        else if (a == "--formula")
+            only = std::atoi(argv[++i]);
     }
     static Silent silent;
     setPrompter(&silent);
@@ -132,7 +136,10 @@ int main(int argc, char** argv) {
     if (profile) {
         std::vector<std::int16_t> points(count, 1);
         for (int round = 0; round < rounds; ++round)
-            for (const char* formula : kFormulas) {
+            for (int f = 0; f < kFormulaCount; ++f) {
+                if (only && only != f + 1)
+                    continue;
+                const char* formula = kFormulas[f];
                 double rate = 0, cpu = 0;
                 Evaluate(formula, points, 1, rate, &cpu);
                 std::printf("%s: %.3g points/s, %.3g in processor time (load %.2f)\n", formula,
