@@ -52,9 +52,7 @@ struct Constant {
 };
 struct Points {
     const long* points;
-    double operator()(const double*, std::size_t k) const {
-        return static_cast<double>(points[k]);
-    }
+    double operator()(const double*, std::size_t k) const { return static_cast<double>(points[k]); }
 };
 
 // One operator over a block through the very function a single point uses; true when a point
@@ -148,7 +146,9 @@ constexpr std::uint64_t kMagnitudeBits = 0x7fffffffffffffff;
 inline std::uint64_t MagnitudeBits(double x) {
     return std::bit_cast<std::uint64_t>(x) & kMagnitudeBits;
 }
-inline double Magnitude(std::uint64_t bits) { return std::bit_cast<double>(bits); }
+inline double Magnitude(std::uint64_t bits) {
+    return std::bit_cast<double>(bits);
+}
 
 // The largest operands and result of a block, and the least divisor or gap between compared
 // values.
@@ -197,7 +197,7 @@ bool CombineBounded(double* x, L l, R r, std::size_t n, double dl, double dr, do
         const double v = expr::ApplyBinary(C, a, b, error);
         failed |= error;
         x[k] = v;
-        if constexpr ((C == '*' || kDivision<C>) && !constantL && !constantR)
+        if constexpr (!constantL && !constantR && (C == '*' || kDivision<C>))
             e.l = std::max(e.l, MagnitudeBits(a));
         if constexpr (C == '*' && !constantL && !constantR)
             e.r = std::max(e.r, MagnitudeBits(b));
@@ -481,8 +481,9 @@ void PostfixProgram::CompileBlocks() {
         }
         // The points and a constant in one loop: a point is an exact value, so never bounded.
         // (GCC leaves a quotient of a point scalar.)
-        const bool withConstant = (b.op == BlockOp::WithConstant || b.op == BlockOp::ConstantWith) &&
-                                  (b.symbol == '+' || b.symbol == '-' || b.symbol == '*');
+        const bool withConstant =
+            (b.op == BlockOp::WithConstant || b.op == BlockOp::ConstantWith) &&
+            (b.symbol == '+' || b.symbol == '-' || b.symbol == '*');
         if (withConstant && !blockSteps.empty() && blockSteps.back().op == BlockOp::Point &&
             blockSteps.back().target == b.target) {
             b.op = b.op == BlockOp::WithConstant ? BlockOp::PointWithConstant

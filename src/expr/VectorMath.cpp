@@ -95,20 +95,22 @@ template <bool Cos, const auto& terms>
                 x[k] = (Cos ? std::cos(x[k]) : std::sin(x[k])) * scale;
 }
 
-__attribute__((target("avx2,fma"))) void SinCos4(bool cos, bool coarse, double* x, std::size_t n,
-                                              double scale) {
+[[gnu::always_inline]] inline void SinCos(bool cos, bool coarse, double* x, std::size_t n,
+                                          double scale) {
     if (coarse)
         return cos ? SinCos<true, kCoarseSinTerms>(x, n, scale)
                    : SinCos<false, kCoarseSinTerms>(x, n, scale);
     return cos ? SinCos<true, kSinTerms>(x, n, scale) : SinCos<false, kSinTerms>(x, n, scale);
 }
 
+__attribute__((target("avx2,fma"))) void SinCos4(bool cos, bool coarse, double* x, std::size_t n,
+                                                 double scale) {
+    SinCos(cos, coarse, x, n, scale);
+}
+
 __attribute__((target("avx512f,fma"))) void SinCos8(bool cos, bool coarse, double* x, std::size_t n,
-                                              double scale) {
-    if (coarse)
-        return cos ? SinCos<true, kCoarseSinTerms>(x, n, scale)
-                   : SinCos<false, kCoarseSinTerms>(x, n, scale);
-    return cos ? SinCos<true, kSinTerms>(x, n, scale) : SinCos<false, kSinTerms>(x, n, scale);
+                                                    double scale) {
+    SinCos(cos, coarse, x, n, scale);
 }
 
 // glibc's ln and log.

@@ -49,8 +49,10 @@ TEST(VectorMathTest, VariantsStayWithinTheirDistanceOfLibm) {
         for (expr::Function f :
              {expr::Function::Sin, expr::Function::Cos, expr::Function::Ln, expr::Function::Log}) {
             const bool trig = f == expr::Function::Sin || f == expr::Function::Cos;
-            for (auto [n, coarse] : {std::pair{args.size(), false}, {args.size(), true},
-                                     {std::size_t{5}, false}, {std::size_t{3}, true}}) {
+            for (auto [n, coarse] : {std::pair{args.size(), false},
+                                     {args.size(), true},
+                                     {std::size_t{5}, false},
+                                     {std::size_t{3}, true}}) {
                 std::vector<double> x(args.begin(), args.begin() + static_cast<long>(n));
                 if (!trig)
                     for (double& v : x)
