@@ -6,9 +6,9 @@
 // than the wall clock), the peers' peak memory as /usr/bin/time reports it, and whether every run
 // stored the codes of the scalar run (the engine without vector functions).
 //
-// Usage: ExprBench [--rounds R] [--points N] [--profile [--formula F]]
-// --profile runs only the engine's vector runs, one thread, for a profiler to look at (only the
-// F-th formula with --formula).
+// Usage: ExprBench [--rounds R] [--points N] [--profile [--formula F] [--threads T]]
+// --profile runs only the engine's vector runs, on one thread or T, for a profiler to look at
+// (only the F-th formula with --formula).
 #include "app/Prompter.h"
 #include "expr/ExprRange.h"
 #include "expr/VectorMath.h"
@@ -114,6 +114,7 @@ int main(int argc, char** argv) {
     std::size_t count = 16777216;
     bool profile = false;
     int only = 0;
+    unsigned threads = 1;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         if (a == "--profile")
@@ -126,6 +127,8 @@ int main(int argc, char** argv) {
             count = static_cast<std::size_t>(std::max(1000L, std::atol(argv[++i])));
         else if (a == "--formula")
             only = std::atoi(argv[++i]);
+        else if (a == "--threads")
+            threads = static_cast<unsigned>(std::max(1, std::atoi(argv[++i])));
     }
     static Silent silent;
     setPrompter(&silent);
@@ -141,7 +144,7 @@ int main(int argc, char** argv) {
                     continue;
                 const char* formula = kFormulas[f];
                 double rate = 0, cpu = 0;
-                Evaluate(formula, points, 1, rate, &cpu);
+                Evaluate(formula, points, threads, rate, &cpu);
                 std::printf("%s: %.3g points/s, %.3g in processor time (load %.2f)\n", formula,
                             rate, cpu, LoadAverage());
             }
