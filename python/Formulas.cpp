@@ -59,10 +59,11 @@ std::string WorkingFolder() {
     return ec ? std::string() : cwd + "/";
 }
 
-// The alias table of the call, its names under the editor's rules; wave operands are written
-// into the private folder and named by their paths.
-AliasTable MakeAliases(const std::vector<Operand>& operands, const PrivateFolder* folder) {
-    AliasTable table;
+// The alias table of the call, its names under the editor's rules, its refusals in the session's
+// caption; wave operands are written into the private folder and named by their paths.
+AliasTable MakeAliases(const LaunchState& session, const std::vector<Operand>& operands,
+                       const PrivateFolder* folder) {
+    AliasTable table(session.appName);
     for (std::size_t i = 0; i < operands.size(); ++i) {
         const Operand& operand = operands[i];
         std::string formula;
@@ -111,6 +112,7 @@ std::vector<std::int16_t> EvaluateOnCore(const std::string& typed, long points,
     }
     ExprParser parser;
     parser.waveFolder = state.waveFolder;
+    parser.caption = state.appName;
     ExprRange range;
     range.end = points - 1;
     range.lo = levels.low;
@@ -120,7 +122,7 @@ std::vector<std::int16_t> EvaluateOnCore(const std::string& typed, long points,
     range.scaled = scale;
     SetRangeConstants(parser, range);
 
-    const AliasTable aliases = MakeAliases(operands, folder ? &*folder : nullptr);
+    const AliasTable aliases = MakeAliases(state, operands, folder ? &*folder : nullptr);
     std::vector<std::vector<double>> aliasValues;
     std::string formula = ToLower(typed);
     if (typed.find('{') != std::string::npos) {

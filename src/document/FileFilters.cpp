@@ -106,8 +106,8 @@ int FormatCodeOfExtension(std::string_view extension, const FormatTable& table) 
     return format ? format->code : static_cast<int>(table.formats.size());
 }
 
-DialogChoice ResolveTypedName(const std::string& typedPath, int filterIndex, DialogKind kind,
-                              const FormatTable& table) {
+DialogChoice ResolveTypedName(const LaunchState& session, const std::string& typedPath,
+                              int filterIndex, DialogKind kind, const FormatTable& table) {
     DialogChoice choice{typedPath, 0};
     if (typedPath.empty())
         return choice;
@@ -134,7 +134,7 @@ DialogChoice ResolveTypedName(const std::string& typedPath, int filterIndex, Dia
         choice.code = listed[static_cast<std::size_t>(filterIndex)]->code;
     if (choice.code == static_cast<int>(table.formats.size()))
         choice.refused =
-            Notice{kMsgIllegalExtension, launch().appName, StringText(kMsgIllegalExtension)};
+            Notice{kMsgIllegalExtension, session.appName, StringText(kMsgIllegalExtension)};
     return choice;
 }
 

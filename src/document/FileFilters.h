@@ -54,9 +54,9 @@ struct DialogChoice {
 // a name without extension gets the extension and code of the format that filter lists (under
 // the Open dialog's original filters: of the extension list's entry at the filter's place; under
 // its last entry a name needs its extension); an extension that matches no entry shows
-// kMsgIllegalExtension and gives the code one past the list's end.
-DialogChoice ResolveTypedName(const std::string& typedPath, int filterIndex, DialogKind kind,
-                              const FormatTable& table);
+// kMsgIllegalExtension (in the session's caption) and gives the code one past the list's end.
+DialogChoice ResolveTypedName(const LaunchState& session, const std::string& typedPath,
+                              int filterIndex, DialogKind kind, const FormatTable& table);
 
 // What the waveform file dialogs remember between uses: the folder of the last chosen file
 // (the wave folder before the first choice) and the last chosen filter.

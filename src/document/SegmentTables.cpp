@@ -47,12 +47,13 @@ std::string CommandStem(std::string_view value) {
     return std::string(value.substr(0, blank + 1));
 }
 
-void SelectSegmentOnHost(const LaunchState& session, int segment) {
+void SelectSegmentOnHost(const LaunchState& session, Prompter& prompts, int segment) {
     std::string stem;
     const char* key = session.fpSegMode ? "FPSeg" : "AcSeg"; // of the description file
     if (!ProfileRecord("Interface", key, stem, 40, session.descrFile, true))
         stem = ":SEL ";
-    SendToExchangeHost("Cmd=" + CommandStem(stem) + std::to_string(segment));
+    Show(prompts,
+         SendToExchangeHost(session, "Cmd=" + CommandStem(stem) + std::to_string(segment)));
 }
 
 bool CheckSegmentNumber(WeDoc& doc, int& segment) {
@@ -83,7 +84,7 @@ bool CheckSegmentNumber(WeDoc& doc, int& segment) {
     if (segment != doc.activeSegment()) {
         ExchangeFile::WaveParameters::Forget(ExchangeFile::WaveParameters::kStandard);
         doc.SelectSegment(segment);
-        SelectSegmentOnHost(doc.session(), segment);
+        SelectSegmentOnHost(doc.session(), doc.prompts(), segment);
     }
     LoadChannelSegment(doc);
     if (doc.limits().pattSyncTable)

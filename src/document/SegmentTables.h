@@ -1,5 +1,6 @@
 #pragma once
 #include "app/LaunchState.h"
+#include "app/Prompter.h"
 #include "host/ExchangeFile.h"
 #include "host/InstrumentDescription.h"
 
@@ -22,7 +23,7 @@ void RecordSegmentFile(int segment, int channel, const std::string& path, bool f
 std::string CommandStem(std::string_view value);
 
 // Sends the segment-select command to the host.
-void SelectSegmentOnHost(const LaunchState& session, int segment);
+void SelectSegmentOnHost(const LaunchState& session, Prompter& prompts, int segment);
 
 // The segment field's change: refuses (kMsgValueOutOfRange) or corrects (kMsgSegmentReplaced) the
 // number, then switches to it. segment is left as the field must show it. False when refused.

@@ -143,7 +143,7 @@ int DownloadWaveform(WeDoc& doc) {
 
 int SendTraceDownload(WeDoc& doc) {
     std::string text = StandardDownloadText(doc);
-    bool sent = SendToExchangeHost(text);
+    bool sent = Show(doc.prompts(), SendToExchangeHost(doc.session(), text));
     ExchangeFile::Segments::MarkLoaded(doc.activeChannel(), doc.activeSegment());
     return sent ? 1 : 0;
 }
@@ -152,7 +152,7 @@ int SendFmDownload(WeDoc& doc) {
     std::string text = FmDownloadText(doc);
     doc.RefreshFmMarkers();
     WriteFmMarkerFile(doc.tmpFolder(), doc.composer().fmMarkerPoints());
-    return SendToExchangeHost(text) ? 1 : 0;
+    return Show(doc.prompts(), SendToExchangeHost(doc.session(), text)) ? 1 : 0;
 }
 
 std::string FmMarkerFileText(std::span<const std::int32_t> indices) {

@@ -1,5 +1,6 @@
 #pragma once
 #include "app/FileUtil.h"
+#include "app/LaunchState.h"
 #include "app/PointLimits.h"
 #include "app/Prompter.h"
 #include "document/PointBuffer.h"
@@ -135,9 +136,10 @@ bool ReadNativeImport(ImportSource& in, const ImportContext& ctx, PointSink& out
 // What a reader makes of an input, collected in memory.
 ImportResult ImportWith(PointReader read, ImportSource& in, const ImportContext& ctx);
 
-// Layout from the launch state, stretch from the general settings for the instrument's model.
-ImportContext ImportContextForLaunch(PointLayout layout, double vMin, double vMax, int askDim,
-                                     Prompter& asks);
+// Layout from the launch state, stretch from the general settings for the instrument's model;
+// questions through asks, in the session's caption.
+ImportContext ImportContextForLaunch(const LaunchState& session, PointLayout layout, double vMin,
+                                     double vMax, int askDim, Prompter& asks);
 // False when section "Option", key "autoStretch" + model holds a value other than "yes".
 bool AutoStretchEnabled();
 

@@ -126,8 +126,8 @@ bool AutoStretchEnabled() {
     return value.empty() || EqualsNoCase(value, "yes");
 }
 
-ImportContext ImportContextForLaunch(PointLayout layout, double vMin, double vMax, int askDim,
-                                     Prompter& asks) {
+ImportContext ImportContextForLaunch(const LaunchState& session, PointLayout layout, double vMin,
+                                     double vMax, int askDim, Prompter& asks) {
     ImportContext ctx;
     ctx.layout = layout;
     ctx.vMin = vMin;
@@ -135,8 +135,8 @@ ImportContext ImportContextForLaunch(PointLayout layout, double vMin, double vMa
     ctx.stretch = AutoStretchEnabled();
     ctx.askDim = askDim;
     ctx.fullScale = StoredDimensionChoice().fullScale;
-    ctx.mayReplace = [&asks](const std::string& place) {
-        return ask(asks, launch().appName,
+    ctx.mayReplace = [&asks, caption = session.appName](const std::string& place) {
+        return ask(asks, caption,
                    place + "\nalready exists.\nPress:\n\t'Yes' - to replace it with the converted "
                            "points,\n\t'No' - to keep it and convert into the temporary folder.",
                    Buttons::YesNoDefaultNo, Icon::Exclamation) == Answer::Yes;

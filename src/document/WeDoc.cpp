@@ -572,8 +572,8 @@ bool WeDoc::SaveAs(const std::string& path, int code, Progress& progress) {
 }
 
 ImportContext WeDoc::OpenContext(const OpenRequest& request) const {
-    ImportContext ctx =
-        ImportContextForLaunch(composer_.layout(), vMin_, vMax_, request.dimension, prompts_);
+    ImportContext ctx = ImportContextForLaunch(session(), composer_.layout(), vMin_, vMax_,
+                                               request.dimension, prompts_);
     ctx.channel = request.audioChannel;
     ctx.variable = request.matVariable;
     return ctx;
@@ -668,7 +668,7 @@ bool WeDoc::ClearMemory() {
         strprintf("Confirm clear the entire memory for channel %d", active_.channel + 1);
     if (ask(prompts_, session().appName, text, Buttons::OkCancel, Icon::Question) != Answer::Ok)
         return false;
-    SendToExchangeHost("Cmd=:TRAC:DEL:ALL");
+    Show(prompts_, SendToExchangeHost(session(), "Cmd=:TRAC:DEL:ALL"));
     return true;
 }
 
@@ -682,7 +682,8 @@ void WeDoc::SelectChannel(int index) {
     std::string stem;
     if (!ProfileRecord("Interface", "ActiveCh", stem, 40, session().descrFile, true))
         stem = ":INST ";
-    SendToExchangeHost("Cmd=" + CommandStem(stem) + std::to_string(index + 1));
+    Show(prompts_,
+         SendToExchangeHost(session(), "Cmd=" + CommandStem(stem) + std::to_string(index + 1)));
     SetUpFmChannel();
     LoadChannelSegment(*this);
     if (limits_.pattSyncTable)

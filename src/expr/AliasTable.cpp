@@ -1,20 +1,11 @@
 #include "expr/AliasTable.h"
 
 #include "app/FileUtil.h"
-#include "app/LaunchState.h"
 #include "app/Printf.h"
 
 #include <algorithm>
 
 namespace tw {
-
-namespace {
-
-Notice Refusal(const char* text) {
-    return Notice{0, launch().appName, text};
-}
-
-} // namespace
 
 Result AliasTable::Add() {
     if (!rows_.empty() && rows_.back().formula.empty())
@@ -80,7 +71,7 @@ bool AliasTable::DeleteAll(Prompter& asks) {
 }
 
 std::string AliasTable::Substitute(const std::string& formula, Result* failure) const {
-    auto refused = [failure](const char* text) {
+    auto refused = [this, failure](const char* text) {
         if (failure)
             *failure = Refusal(text);
         return std::string(kSubstitutionError);

@@ -20,6 +20,9 @@ inline constexpr const char* kSubstitutionError = "Error";
 
 class AliasTable {
   public:
+    // The caption of the table's own refusals: the application's name, from the owner's session.
+    explicit AliasTable(std::string caption) : caption_(std::move(caption)) {}
+
     const std::vector<AliasRow>& rows() const { return rows_; }
     std::size_t size() const { return rows_.size(); }
     void Assign(std::vector<AliasRow> rows) { rows_ = std::move(rows); }
@@ -42,6 +45,9 @@ class AliasTable {
     static bool Refers(const std::string& substituted, std::size_t n);
 
   private:
+    Notice Refusal(const char* text) const { return Notice{0, caption_, text}; }
+
+    std::string caption_;
     std::vector<AliasRow> rows_;
 };
 

@@ -29,7 +29,10 @@ bool IsBlankText(const std::string& s) {
 
 } // namespace
 
-EquationEditor::EquationEditor(GeneratorTarget& target) : target_(target) {}
+EquationEditor::EquationEditor(GeneratorTarget& target)
+    : aliases(target.composer().session().appName), target_(target) {
+    parser_.caption = target.composer().session().appName;
+}
 
 double EquationEditor::lowerLimit(Field f) const {
     switch (f) {

@@ -1,7 +1,6 @@
 #include "expr/ExprParser.h"
 
 #include "app/FileUtil.h"
-#include "app/LaunchState.h"
 #include "app/MessageIds.h"
 #include "app/Printf.h"
 #include "app/StringTable.h"
@@ -460,7 +459,7 @@ Result ExprParser::EvalFailure(std::string& buffer, int error) {
         return Result::Failed();
     }
     buffer = kMarkDomain;
-    return Notice{error, launch().appName, StringText(error)};
+    return Notice{error, caption, StringText(error)};
 }
 
 double ExprParser::EvalPostfix(std::string& buffer, long point, Result* failure) {

@@ -28,6 +28,8 @@ class ExprParser {
     std::string shownFormula;
     // Where a wave named without a folder is found (ends in '/'); "" for none.
     std::string waveFolder;
+    // The caption of a domain error: the application's name, from the owner's session.
+    std::string caption;
 
     // The editor's alias value arrays ({N} reads row N) and the number of rows in its list.
     void SetAliases(const std::vector<std::vector<double>>* values, int count);

@@ -199,7 +199,7 @@ DeviationChange ApplyDeviation(const LaunchState& ls, Prompter& prompts, FmSetti
     if (fm.fmFuncMode == 0) {
         std::string host = ExchangeFile::Titles::Host();
         if (!host.empty())
-            SendToHost(host, "Cmd=:FM:DEV " + text);
+            Show(prompts, SendToHost(ls, host, "Cmd=:FM:DEV " + text));
     }
     return {true, text};
 }

@@ -92,20 +92,19 @@ void InstallDocumentCommands(MainFrame& frame, WeDoc& doc) {
     // Shared by Open and Save As, as one dialog that remembers its folder and filter.
     auto memory = std::make_shared<FileDialogMemory>();
     memory->waveFolder = doc.limits().waveFolder;
-    const FormatTable& table = CurrentFormatTable(doc.session());
     MainFrame* f = &frame;
     WeDoc* d = &doc;
 
     frame.setCommand(kCmdNew, {[d] { d->New(); }, {}, {}});
-    frame.setCommand(kCmdOpen, {[f, d, memory, &table] {
+    frame.setCommand(kCmdOpen, {[f, d, memory] {
                                     OpenWaveFile(*f, *d,
                                                  ChooseWaveFile(f, DialogKind::Open, d->fileName(),
-                                                                *memory, table));
+                                                                *memory, d->session()));
                                 },
                                 {},
                                 {}});
-    auto saveAs = [f, d, memory, &table] {
-        DialogChoice c = ChooseWaveFile(f, DialogKind::Save, d->fileName(), *memory, table);
+    auto saveAs = [f, d, memory] {
+        DialogChoice c = ChooseWaveFile(f, DialogKind::Save, d->fileName(), *memory, d->session());
         if (c.path.empty())
             return;
         ProgressDialog progress(f, "Saving " + QString::fromStdString(FileNameOf(c.path)) + "...");

@@ -1,9 +1,9 @@
 #include "frame/LinkLabel.h"
 
-#include "app/LaunchState.h"
 #include "app/Prompter.h"
 
 #include <QDesktopServices>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QUrl>
@@ -31,8 +31,9 @@ QUrl LinkLabel::target() const {
 }
 
 void LinkLabel::follow() {
+    // Start-up names the application after its session.
     if (!QDesktopServices::openUrl(target()))
-        ask(launch().appName,
+        ask(QGuiApplication::applicationDisplayName().toStdString(),
             "Cannot open " + target().toDisplayString().toStdString() +
                 "\nNo program on this system opens it; open it by hand.",
             Buttons::Ok, Icon::Exclamation);

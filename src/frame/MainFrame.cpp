@@ -32,8 +32,8 @@
 
 namespace tw {
 
-MainFrame::MainFrame(int resourceSet, QWidget* parent)
-    : MainFrame(MakeComposer(launch()), resourceSet, parent) {}
+MainFrame::MainFrame(const LaunchState& session, int resourceSet, QWidget* parent)
+    : MainFrame(MakeComposer(session), resourceSet, parent) {}
 
 MainFrame::MainFrame(ComposerChoice choice, int resourceSet, QWidget* parent)
     : QMainWindow(parent), resourceSet_(resourceSet), composer_(std::move(choice.composer)),

@@ -15,6 +15,7 @@ namespace tw {
 
 class Composer;
 struct ComposerChoice;
+struct LaunchState;
 class FrameBars;
 class QtPulseFrame;
 class QtWaveFrame;
@@ -24,13 +25,13 @@ class PlotView;
 class WeditVw;
 
 // The one frame window: menus of the start-up resource set, status bar, the view, and the
-// host's notifications. It builds the run's composer from the launch state and gives it to its
-// parts. Subsystems give commands their handlers with setCommand; menu items without a handler
-// stay disabled.
+// host's notifications. It builds the run's composer from the session it is handed and gives it
+// to its parts. Subsystems give commands their handlers with setCommand; menu items without a
+// handler stay disabled.
 class MainFrame : public QMainWindow {
     Q_OBJECT
   public:
-    explicit MainFrame(int resourceSet, QWidget* parent = nullptr);
+    MainFrame(const LaunchState& session, int resourceSet, QWidget* parent = nullptr);
     ~MainFrame() override;
 
     struct Command {

@@ -42,7 +42,7 @@ QtWaveFrame::QtWaveFrame(MainFrame& frame, Composer& composer)
     InstallDocumentCommands(frame_, *doc_);
     recent_ = std::make_unique<RecentFileMenu>(
         frame_, frame_.profile().recentFilesSection(), [this](const std::string& path) {
-            DialogChoice choice = ResolveTypedName(path, -1, DialogKind::Open,
+            DialogChoice choice = ResolveTypedName(composer_.session(), path, -1, DialogKind::Open,
                                                    CurrentFormatTable(composer_.session()));
             Show(prompter(), choice.refused);
             OpenWaveFile(frame_, *doc_, choice);

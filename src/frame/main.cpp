@@ -52,15 +52,16 @@ int main(int argc, char** argv) {
         tw::RunStartup(tw::prompter(), commandLine, tw::FindAppDataFolder());
     if (!started.ok)
         return 1;
-    QApplication::setApplicationName(QString::fromStdString(tw::launch().appName));
+    const tw::LaunchState& session = tw::launch();
+    QApplication::setApplicationName(QString::fromStdString(session.appName));
     QApplication::setWindowIcon(tw::ApplicationIcon());
 
     tw::QuitOnTerminationSignals();
-    tw::QtHostLink link;
+    tw::QtHostLink link(session);
     tw::SetHostLink(&link);
     int result = 0;
     {
-        tw::MainFrame frame(started.resourceSet);
+        tw::MainFrame frame(session, started.resourceSet);
         frame.attachLink(link);
         frame.resize(1024, 700);
         frame.show();

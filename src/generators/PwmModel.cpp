@@ -224,11 +224,13 @@ PwmStatus PwmModel::CalculateAndDownload() {
         ask(target_.prompts(), target_.composer().session().appName, "Cannot write " + file);
         return PwmStatus::Refused;
     }
-    SendToExchangeHost(strprintf("Cmd=:FREQ:RAST %s;:VOLT %s;:VOLT:OFFS 0;:FUNC:MODE USER;"
-                                 ":TRAC:DEL:ALL;:TRAC:DEF 1,%lld;:TRAC:SEL 1\n",
-                                 field("SCLK").c_str(), field("Amplitude").c_str(),
-                                 static_cast<long long>(points.size())) +
-                       "Wav=" + file);
+    Show(target_.prompts(),
+         SendToExchangeHost(target_.composer().session(),
+                            strprintf("Cmd=:FREQ:RAST %s;:VOLT %s;:VOLT:OFFS 0;:FUNC:MODE USER;"
+                                      ":TRAC:DEL:ALL;:TRAC:DEF 1,%lld;:TRAC:SEL 1\n",
+                                      field("SCLK").c_str(), field("Amplitude").c_str(),
+                                      static_cast<long long>(points.size())) +
+                                "Wav=" + file));
     return PwmStatus::Ok;
 }
 

@@ -1,7 +1,5 @@
 #include "host/HostLink.h"
 
-#include "app/LaunchState.h"
-#include "app/Prompter.h"
 #include "host/ExchangeFile.h"
 
 namespace tw {
@@ -14,18 +12,17 @@ void SetHostLink(HostLink* link) {
     current = link;
 }
 
-bool SendToHost(std::string_view title, std::string_view text) {
+Result SendToHost(const LaunchState& session, std::string_view title, std::string_view text) {
     if (current && current->sendText(title, text))
-        return true;
-    ask(launch().appName, "Unable to find target app.", Buttons::Ok, Icon::Exclamation);
-    return false;
+        return {};
+    return Notice{0, session.appName, "Unable to find target app."};
 }
 
-bool SendToExchangeHost(std::string_view text) {
+Result SendToExchangeHost(const LaunchState& session, std::string_view text) {
     std::string title = ExchangeFile::Titles::Host();
     if (title.empty())
-        return false;
-    return SendToHost(title, text);
+        return Result::Failed();
+    return SendToHost(session, title, text);
 }
 
 void PostComposerClosed(long first, long second) {

@@ -1,4 +1,7 @@
 #pragma once
+#include "app/LaunchState.h"
+#include "app/Result.h"
+
 #include <string>
 #include <string_view>
 
@@ -22,12 +25,13 @@ struct HostLink {
 
 void SetHostLink(HostLink* link);
 
-// Sends text to the window titled `title`; "Unable to find target app." when there is none.
-bool SendToHost(std::string_view title, std::string_view text);
+// Sends text to the window titled `title`; fails with "Unable to find target app." (in the
+// session's caption) when there is none.
+Result SendToHost(const LaunchState& session, std::string_view title, std::string_view text);
 
-// Sends text to the host whose title the exchange file names; does nothing when it names none.
-// Returns true when the text was delivered.
-bool SendToExchangeHost(std::string_view text);
+// Sends text to the host whose title the exchange file names; fails without a message when it
+// names none. Succeeds when the text was delivered.
+Result SendToExchangeHost(const LaunchState& session, std::string_view text);
 
 // Posts the composer-closed notice to all top-level windows.
 void PostComposerClosed(long first, long second);

@@ -1,7 +1,5 @@
 #include "host/WindowTitle.h"
 
-#include "app/LaunchState.h"
-#include "app/Prompter.h"
 #include "host/ExchangeFile.h"
 
 namespace tw {
@@ -18,14 +16,11 @@ std::string BuildWindowTitle(const LaunchState& session, const std::string& docu
     return session.appName + " -> " + ShortPathForTitle(documentPath);
 }
 
-bool PublishTitle(const std::string& title) {
-    const LaunchState& ls = launch();
-    if (!ExchangeFile::Titles::Publish(ls.composerId, title)) {
-        ask(ls.appName, "ATTENTION\nInvalid Composer ID", Buttons::Ok, Icon::Exclamation);
-        return false;
-    }
+Result PublishTitle(const LaunchState& session, const std::string& title) {
+    if (!ExchangeFile::Titles::Publish(session.composerId, title))
+        return Notice{0, session.appName, "ATTENTION\nInvalid Composer ID"};
     AppendLog("\nCOMPOSER:" + title);
-    return true;
+    return {};
 }
 
 } // namespace tw

@@ -1,5 +1,6 @@
 #pragma once
 #include "app/LaunchState.h"
+#include "app/Result.h"
 
 #include <string>
 #include <string_view>
@@ -12,8 +13,8 @@ std::string ShortPathForTitle(std::string_view path);
 // appName + " -> " + the document path (shortened): the waveform composers' title.
 std::string BuildWindowTitle(const LaunchState& session, const std::string& documentPath);
 
-// Writes the title to the exchange file for the host and to the log.
-// Returns false (after "ATTENTION\nInvalid Composer ID") for an unknown composer.
-bool PublishTitle(const std::string& title);
+// Writes the title to the exchange file for the host and to the log. Fails with
+// "ATTENTION\nInvalid Composer ID" for an unknown composer.
+Result PublishTitle(const LaunchState& session, const std::string& title);
 
 } // namespace tw

@@ -139,7 +139,7 @@ int DownloadTrain(const PulseEditor& editor, SummaryAsker& asker, int modeOverri
 
     const std::string& first = segmenter.steps.front().path;
     out.command = PulseCommand(mode, s, first, FileSize(first) / 2);
-    SendToExchangeHost(out.command);
+    Show(editor.prompts(), SendToExchangeHost(session, out.command));
     ExchangeFile::Settings::StorePulseDownload(editor.channel(), s.amplitude, s.offset,
                                                s.sampleClock, !sequenced);
     return kDownloadDone;

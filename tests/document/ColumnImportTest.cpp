@@ -90,7 +90,9 @@ TEST(ColumnImportTest, AutoStretchOptionIsPerModel) {
     EXPECT_TRUE(AutoStretchEnabled());
     box.set(launch().generalIni, "Option", "autoStretchTW2014", "no");
     EXPECT_FALSE(AutoStretchEnabled());
-    EXPECT_FALSE(ImportContextForLaunch(PointLayout::Int16, -8192, 8191, 1, box.prompts).stretch);
+    EXPECT_FALSE(
+        ImportContextForLaunch(box.session(), PointLayout::Int16, -8192, 8191, 1, box.prompts)
+            .stretch);
     box.set(launch().generalIni, "Option", "autoStretchTW2014", "");
     box.set(launch().generalIni, "Option", "autoStretchOther", "no");
     EXPECT_TRUE(AutoStretchEnabled());

@@ -55,7 +55,8 @@ TEST(DimensionDialogTest, TheFullScaleChoiceIsRemembered) {
     AskDimension(DialogDimensionAsker(nullptr));
     EXPECT_EQ(box.get(launch().generalIni, "StartUp", "FullScale"), "1");
     EXPECT_TRUE(StoredDimensionChoice().fullScale);
-    EXPECT_TRUE(ImportContextForLaunch(PointLayout::Int16, 0, 16383, 1, box.prompts).fullScale);
+    EXPECT_TRUE(ImportContextForLaunch(box.session(), PointLayout::Int16, 0, 16383, 1, box.prompts)
+                    .fullScale);
     WhenShown([](DimensionDialog& d) {
         EXPECT_TRUE(d.fullScaleBox()->isChecked());
         Button(d, QDialogButtonBox::Cancel)->click();

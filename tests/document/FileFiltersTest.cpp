@@ -54,7 +54,7 @@ TEST(FileFiltersTest, ExtensionsMatchOverTheLengthOfEachEntry) {
 TEST(FileFiltersTest, TypedNamesAreCompletedOrRefused) {
     test::Sandbox box;
     auto resolve = [&](auto&&... typed) {
-        DialogChoice choice = ResolveTypedName(typed...);
+        DialogChoice choice = ResolveTypedName(box.session(), typed...);
         Show(box.prompts, choice.refused);
         return choice;
     };

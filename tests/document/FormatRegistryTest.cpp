@@ -105,7 +105,7 @@ TEST(FormatRegistryTest, EveryRowCanDoWhatItsDialogsOffer) {
 TEST(FormatRegistryTest, BareNamesTakeTheFormatOfTheirFilterOrItsPlace) {
     test::Sandbox box;
     auto resolve = [&](auto&&... typed) {
-        DialogChoice choice = ResolveTypedName(typed...);
+        DialogChoice choice = ResolveTypedName(box.session(), typed...);
         Show(box.prompts, choice.refused);
         return choice;
     };

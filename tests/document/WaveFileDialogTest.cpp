@@ -31,8 +31,8 @@ TEST(WaveFileDialogTest, SaveCompletesTheNameFromTheFilterAndRemembersIt) {
     memory.waveFolder = box.root() + "/";
     QStringList filters;
     TypeWhenShown(2, "sine", &filters);
-    DialogChoice choice = ChooseWaveFile(nullptr, DialogKind::Save, "/x/old.wav", memory,
-                                         CurrentFormatTable(box.session()));
+    DialogChoice choice =
+        ChooseWaveFile(nullptr, DialogKind::Save, "/x/old.wav", memory, box.session());
     ASSERT_EQ(filters.size(), 7);
     EXPECT_EQ(filters[3], "Positive format (16-bit only) (*.pwav ) (*.pwav)");
     EXPECT_EQ(choice.path, box.root() + "/sine.csv");
@@ -68,8 +68,7 @@ TEST(WaveFileDialogTest, ListsTheRowsOfTheRunningComposersTable) {
                 dialog->reject();
             });
             FileDialogMemory memory;
-            EXPECT_TRUE(ChooseWaveFile(nullptr, kind, "", memory, CurrentFormatTable(box.session()))
-                            .path.empty());
+            EXPECT_TRUE(ChooseWaveFile(nullptr, kind, "", memory, box.session()).path.empty());
             EXPECT_EQ(filters, expected) << composer;
             // The original entries, then NumPy (and for the standard composer MATLAB and
             // the audio WAV); the Open dialogs end with all supported files.

@@ -9,7 +9,7 @@ namespace {
 class AliasTableTest : public ::testing::Test {
   protected:
     test::Sandbox box;
-    AliasTable table;
+    AliasTable table{box.session().appName};
     std::string Substitute(const std::string& formula) {
         Result refused;
         std::string substituted = table.Substitute(formula, &refused);

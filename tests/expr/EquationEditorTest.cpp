@@ -153,6 +153,24 @@ TEST_F(EquationEditorTest, FailuresLeaveTheWaveAsItWas) {
     EXPECT_FALSE(FileExists(stateFile()));
 }
 
+// Messages in the application's name take it from the editor's session, not the process's.
+TEST_F(EquationEditorTest, MessagesInTheApplicationsNameTakeItFromTheSession) {
+    open(0, 999, 0, 16383);
+    box.session().appName = "FM Tidewright";
+    EquationEditor fm{doc};
+    fm.Open();
+    for (auto [formula, text] :
+         {std::pair{"1/(p-500)", "Domain error.Divide by zero."},
+          {"{nope}*p", "The alias in the expression, doesn't  present in your list of Aliases"}}) {
+        box.prompts.clear();
+        fm.formula = formula;
+        EXPECT_FALSE(fm.Ok()) << formula;
+        ASSERT_FALSE(box.prompts.asked.empty()) << formula;
+        EXPECT_EQ(box.prompts.asked[0].text, text);
+        EXPECT_EQ(box.prompts.asked[0].caption, "FM Tidewright") << formula;
+    }
+}
+
 TEST_F(EquationEditorTest, HelpExampleEvaluatesThroughItsAliases) {
     open(0, 999, 0, 2000);
     editor.formula = "amp*({my_sin}>{ref25})*0.75*(p>per/4 & p<per*0.75)";

@@ -20,6 +20,7 @@ class ExprParserTest : public ::testing::Test {
         parser.amp = 8191;
         parser.per = 1000;
         parser.waveFolder = box.waves;
+        parser.caption = box.session().appName;
     }
     std::vector<std::string> Tokens(const std::string& text) {
         std::vector<std::string> out;

@@ -74,7 +74,7 @@ TEST(Desktop, EveryBarButtonIsInSightAt1024x700AndAtTheSmallestWidth) {
     {
         test::Sandbox box;
         box.set(box.exchange(), "Instrument", "Channels", "4");
-        MainFrame frame(kStandardResources);
+        MainFrame frame(box.session(), kStandardResources);
         ShowAt(frame, 1024, 700);
         ExpectEveryButtonInSight(frame, "standard");
         // Narrower than any band: the frame keeps the widest band's width; bands take more rows.
@@ -90,7 +90,7 @@ TEST(Desktop, EveryBarButtonIsInSightAt1024x700AndAtTheSmallestWidth) {
         test::Sandbox box(kFmComposer);
         if (fpSegments)
             box.useFpSegments(1); // the widest parameter bar
-        MainFrame frame(kFmResources);
+        MainFrame frame(box.session(), kFmResources);
         ShowAt(frame, 1024, 700);
         ExpectEveryButtonInSight(frame, fpSegments ? "FM, FP segments" : "FM");
         ASSERT_NE(frame.bars()->bar(FrameBars::kMarkerBand), nullptr);
@@ -99,7 +99,7 @@ TEST(Desktop, EveryBarButtonIsInSightAt1024x700AndAtTheSmallestWidth) {
     {
         test::Sandbox box(kPulseComposer);
         box.set(box.exchange(), "Instrument", "Channels", "4");
-        MainFrame frame(kPulseResources);
+        MainFrame frame(box.session(), kPulseResources);
         ShowAt(frame, 1024, 700);
         ExpectEveryButtonInSight(frame, "pulse-train");
     }
@@ -109,7 +109,7 @@ TEST(Desktop, ChannelButtonsShowTheActiveChannel) {
     {
         test::Sandbox box;
         box.set(box.exchange(), "Instrument", "Channels", "4");
-        MainFrame frame(kStandardResources);
+        MainFrame frame(box.session(), kStandardResources);
         QAction* second = frame.action(kCmdChannel1 + 1);
         EXPECT_TRUE(frame.action(kCmdChannel1)->isChecked());
         EXPECT_FALSE(second->isChecked());
@@ -121,7 +121,7 @@ TEST(Desktop, ChannelButtonsShowTheActiveChannel) {
     test::Sandbox box(kPulseComposer);
     box.set(box.exchange(), "Instrument", "Channels", "4");
     box.set(box.exchange(), "Settings", "ActiveCh", "2");
-    MainFrame frame(kPulseResources);
+    MainFrame frame(box.session(), kPulseResources);
     EXPECT_TRUE(frame.action(kCmdChannel1 + 2)->isChecked());
     EXPECT_FALSE(frame.action(kCmdChannel1)->isChecked());
     EXPECT_FALSE(frame.action(kCmdChannel1 + 2)->isEnabled()) << "the host chooses the channel";
@@ -134,12 +134,12 @@ TEST(Desktop, BarIconsNeedNoIconThemeAndStaySharpAtTwiceTheScale) {
     QIcon::setThemeName("tw-no-such-theme");
     {
         test::Sandbox box(kPulseComposer);
-        MainFrame pulse(kPulseResources);
+        MainFrame pulse(box.session(), kPulseResources);
         EXPECT_FALSE(pulse.action(kCmdPulseEditor)->icon().isNull());
     }
     test::Sandbox box;
     box.set(box.exchange(), "Instrument", "Channels", "4");
-    MainFrame frame(kStandardResources);
+    MainFrame frame(box.session(), kStandardResources);
     EXPECT_FALSE(frame.windowIcon().isNull());
     for (QToolBar* bar : frame.findChildren<QToolBar*>())
         for (QAction* a : bar->actions()) {
@@ -162,7 +162,7 @@ TEST(Desktop, BarIconsNeedNoIconThemeAndStaySharpAtTwiceTheScale) {
 TEST(Desktop, StandardKeysRunTheirCommandsAndShowInTheMenus) {
     test::Sandbox box;
     box.set(box.exchange(), "Instrument", "Channels", "4");
-    MainFrame frame(kStandardResources);
+    MainFrame frame(box.session(), kStandardResources);
     ShowAt(frame, 1024, 700);
     frame.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&frame));
@@ -239,7 +239,7 @@ TEST(Desktop, APictureThatCannotBeShownIsReported) {
 
 TEST(Desktop, HelpUserGuideShowsTheGuideRendered) {
     test::Sandbox box;
-    MainFrame frame(kStandardResources);
+    MainFrame frame(box.session(), kStandardResources);
     EXPECT_TRUE(frame.action(kCmdUserGuide)->isEnabled());
     frame.runCommand(kCmdUserGuide);
     auto* guide = frame.findChild<QTextBrowser*>("UserGuide");

@@ -49,10 +49,10 @@ TEST(FmConsoliaEndToEnd, DeviationAndDownloadReachTheHost) {
     // The host's carrier comes from "Sclk" (100e6); its marker table for function mode 0.
     profile::WriteValue(exchange, "FmMark0", "Mrk0", "100000000");
 
-    QtHostLink link;
+    QtHostLink link(launch());
     SetHostLink(&link);
     {
-        MainFrame frame(started.resourceSet);
+        MainFrame frame(launch(), started.resourceSet);
         frame.attachLink(link);
         frame.resize(900, 600);
         frame.show();

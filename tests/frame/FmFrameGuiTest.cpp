@@ -32,7 +32,7 @@ class FmFrame : public test::DocFixture {
         DocFixture::TearDown();
     }
     void open() {
-        frame = std::make_unique<MainFrame>(kFmResources);
+        frame = std::make_unique<MainFrame>(box.session(), kFmResources);
         frame->resize(900, 600);
         deviation = frame->bars()->secondBox();
     }

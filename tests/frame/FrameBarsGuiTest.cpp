@@ -32,7 +32,7 @@ QList<int> ButtonIds(QToolBar* bar) {
 TEST(FrameBars, ButtonsFollowTheComposerAndTheInstrument) {
     test::Sandbox box;
     {
-        MainFrame f(kStandardResources);
+        MainFrame f(box.session(), kStandardResources);
         EXPECT_EQ(ButtonIds(f.bars()->bar(FrameBars::kFileBand)),
                   (QList<int>{kCmdNew, kCmdOpen, kCmdSave, kCmdSaveAs, kCmdPrint}));
         EXPECT_EQ(ButtonIds(f.bars()->bar(FrameBars::kEditBand)).size(), 11);
@@ -42,16 +42,16 @@ TEST(FrameBars, ButtonsFollowTheComposerAndTheInstrument) {
     }
     box.set(box.exchange(), "Instrument", "Channels", "4");
     {
-        MainFrame f(kStandardResources);
+        MainFrame f(box.session(), kStandardResources);
         EXPECT_EQ(ButtonIds(f.bars()->bar(FrameBars::kInstrumentBand)).size(), 6);
     }
     test::Sandbox fmBox(kFmComposer);
     {
-        MainFrame f(kFmResources);
+        MainFrame f(fmBox.session(), kFmResources);
         EXPECT_EQ(ButtonIds(f.bars()->bar(FrameBars::kInstrumentBand)), QList<int>{kCmdDownload});
     }
     test::Sandbox pulseBox(kPulseComposer);
-    MainFrame f(kPulseResources);
+    MainFrame f(pulseBox.session(), kPulseResources);
     EXPECT_EQ(f.bars()->bar(FrameBars::kEditBand), nullptr);
     EXPECT_EQ(ButtonIds(f.bars()->bar(FrameBars::kFileBand)).back(), kCmdPulseEditor);
 }
@@ -66,7 +66,7 @@ TEST_F(FrameTest, BarFlagsAndPlacementSurviveARun) {
     box.set(launch().generalIni, "ViewsTD", "visParm", "0");
     (*OpenAppProfile()).setValue("Settings/Rect", "0100 0050 0750 0550"); // fits the screen
     {
-        MainFrame frame(127);
+        MainFrame frame(box.session(), 127);
         frame.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame));
         FrameBars* bars = frame.bars();
@@ -91,7 +91,7 @@ TEST_F(FrameTest, BarFlagsAndPlacementSurviveARun) {
 }
 
 TEST_F(FrameTest, ParameterBarAppliesThePendingWavelength) {
-    MainFrame frame(127);
+    MainFrame frame(box.session(), 127);
     frame.resize(1280, 800);
     frame.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame));
@@ -113,7 +113,7 @@ TEST_F(FrameTest, ParameterBarAppliesThePendingWavelength) {
 // A slip of the keyboard in a parameter box must not reach the document before Apply: the
 // frame's timer only keeps the bars visible as their flags say.
 TEST_F(FrameTest, TypingInTheParameterBarWaitsForApplyOrReturn) {
-    MainFrame frame(kStandardResources);
+    MainFrame frame(box.session(), kStandardResources);
     frame.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame));
     FrameBars* bars = frame.bars();

@@ -43,7 +43,7 @@ class GeneratorAnchorsTest : public ::testing::Test {
 
     void SetUp() override {
         const bool fm = launch().composerId == kFmComposer;
-        frame = std::make_unique<MainFrame>(fm ? kFmResources : kStandardResources);
+        frame = std::make_unique<MainFrame>(box.session(), fm ? kFmResources : kStandardResources);
         wave = std::make_unique<QtWaveFrame>(*frame, frame->composer());
         frame->resize(1000, 700);
         frame->show();

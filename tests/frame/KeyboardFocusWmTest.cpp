@@ -31,7 +31,7 @@ QByteArray Contents(const std::string& path) {
 }
 
 struct Desk {
-    explicit Desk(int composer) : box(composer), frame(ResourcesOf(composer)) {
+    explicit Desk(int composer) : box(composer), frame(box.session(), ResourcesOf(composer)) {
         frame.resize(1024, 700);
         frame.show();
         EXPECT_TRUE(test::WaitFramed(frame));

@@ -24,7 +24,7 @@ constexpr std::size_t kPoints = 40'000'000;
 
 TEST(LongWork, SaveAsShowsTheProgressDialogAndItsCancelWritesNothing) {
     test::Sandbox box;
-    MainFrame frame(kStandardResources);
+    MainFrame frame(box.session(), kStandardResources);
     QtWaveFrame wave(frame, frame.composer());
     frame.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame));

@@ -48,7 +48,7 @@ QStringList ItemsOf(MainFrame& f, const QString& menu) {
 
 TEST(MainFrame, EachResourceSetHasItsMenus) {
     test::Sandbox box;
-    MainFrame standard(kStandardResources);
+    MainFrame standard(box.session(), kStandardResources);
     EXPECT_EQ(MenuTitles(standard),
               (QStringList{"&File", "&Edit", "&Wave", "&View", "&Tools", "&Help"}));
     QStringList wave = ItemsOf(standard, "&Wave");
@@ -58,10 +58,10 @@ TEST(MainFrame, EachResourceSetHasItsMenus) {
     EXPECT_FALSE(wave.contains("FM &Markers..."));
     EXPECT_TRUE(ItemsOf(standard, "&Tools").contains("&Pre-Distortion..."));
 
-    MainFrame bits(kMarkerBitResources);
+    MainFrame bits(box.session(), kMarkerBitResources);
     EXPECT_TRUE(ItemsOf(bits, "&Wave").contains("Additional Bits Editor ..."));
 
-    MainFrame fm(kFmResources);
+    MainFrame fm(box.session(), kFmResources);
     QStringList fmWave = ItemsOf(fm, "&Wave");
     EXPECT_TRUE(fmWave.contains("FM &Markers..."));
     EXPECT_FALSE(fmWave.contains("&DC...") || fmWave.contains("&Cardiac_ECG...") ||
@@ -93,7 +93,7 @@ TEST(MainFrame, EveryMenuCommandHasStatusTextAndToolTip) {
 
 TEST(MainFrame, HoverShowsStatusTextAndOnlyHandledCommandsAreEnabled) {
     test::Sandbox box;
-    MainFrame f(kStandardResources);
+    MainFrame f(box.session(), kStandardResources);
     f.show();
     QAction* autoline = f.action(kCmdAutoline);
     EXPECT_EQ(autoline->toolTip(), "Autoline");
@@ -133,7 +133,7 @@ TEST(MainFrame, HoverShowsStatusTextAndOnlyHandledCommandsAreEnabled) {
 // The view draws one sample per column either way: the command only flips its check mark.
 TEST(MainFrame, CoarseFineFlipsOnlyItsCheckMark) {
     test::Sandbox box;
-    MainFrame f(kStandardResources);
+    MainFrame f(box.session(), kStandardResources);
     f.resize(800, 600);
     f.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
@@ -155,7 +155,7 @@ TEST(MainFrame, CoarseFineFlipsOnlyItsCheckMark) {
 TEST(MainFrame, ShowPeaksIsOffAtFirstAndRemembered) {
     test::Sandbox box;
     {
-        MainFrame f(kStandardResources);
+        MainFrame f(box.session(), kStandardResources);
         EXPECT_TRUE(ItemsOf(f, "&View").contains("Show &Peaks"));
         QAction* peaks = f.action(kCmdShowPeaks);
         ASSERT_TRUE(peaks->isCheckable());
@@ -167,19 +167,19 @@ TEST(MainFrame, ShowPeaksIsOffAtFirstAndRemembered) {
         EXPECT_EQ(OpenAppProfile()->value("Settings/ShowPeaks").toInt(), 1);
     }
     {
-        MainFrame next(kStandardResources);
+        MainFrame next(box.session(), kStandardResources);
         EXPECT_TRUE(next.view()->showPeaks());
         EXPECT_TRUE(next.action(kCmdShowPeaks)->isChecked());
         next.runCommand(kCmdShowPeaks);
         EXPECT_FALSE(next.view()->showPeaks());
     }
-    MainFrame last(kStandardResources);
+    MainFrame last(box.session(), kStandardResources);
     EXPECT_FALSE(last.view()->showPeaks());
 }
 
 TEST(MainFrame, HostEventsMoveCloseAndReread) {
     test::Sandbox box;
-    MainFrame f(kStandardResources);
+    MainFrame f(box.session(), kStandardResources);
     f.resize(640, 480);
     f.show();
     f.hostEvent(6, (20L << 16) | 0xFFF6);
@@ -204,7 +204,7 @@ TEST(MainFrame, HostEventsMoveCloseAndReread) {
 
 TEST(MainFrame, ProgressBarRunsAlongTheBottomOfTheView) {
     test::Sandbox box;
-    MainFrame f(kStandardResources);
+    MainFrame f(box.session(), kStandardResources);
     f.resize(800, 600);
     f.show();
     WeditVw* v = f.view();
@@ -223,7 +223,7 @@ TEST(MainFrame, ProgressBarRunsAlongTheBottomOfTheView) {
 
 TEST(MainFrame, PaintPublishesTheTitle) {
     test::Sandbox box;
-    MainFrame f(kStandardResources);
+    MainFrame f(box.session(), kStandardResources);
     f.resize(1280, 800);
     f.show();
     QImage shot = f.grab().toImage();
@@ -246,7 +246,7 @@ TEST(MainFrame, EachNewFrameTitleLogsTheAppName) {
     test::Sandbox box;
     const std::string line = "-----------appName=Tidewright\n";
     auto log = [] { return ReadWholeFile(launch().logFile).value_or(""); };
-    MainFrame f(kStandardResources);
+    MainFrame f(box.session(), kStandardResources);
     f.resize(800, 600);
     f.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
@@ -265,7 +265,7 @@ TEST(MainFrame, EachNewFrameTitleLogsTheAppName) {
 
 TEST(MainFrame, PulseComposerDrivesItsMenusAndSectionList) {
     test::Sandbox box(kPulseComposer);
-    MainFrame f(kPulseResources);
+    MainFrame f(box.session(), kPulseResources);
     f.resize(1280, 800);
     f.show();
     EXPECT_EQ(MenuTitles(f), (QStringList{"&File", "Edit &Train", "&View", "&Tools", "&Help"}));

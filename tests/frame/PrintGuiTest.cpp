@@ -78,7 +78,7 @@ Preview ShowPreview(MainFrame& f, const QString& shot) {
 
 TEST(Printing, PreviewShowsThePlotsPageAndPageSetupHoldsForTheRun) {
     test::Sandbox box;
-    MainFrame f(kStandardResources);
+    MainFrame f(box.session(), kStandardResources);
     f.resize(1024, 700);
     f.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
@@ -104,7 +104,7 @@ TEST(Printing, PreviewShowsThePlotsPageAndPageSetupHoldsForTheRun) {
 TEST(Printing, ThePulseTrainComposerPrintsItsTrain) {
     test::Sandbox box(kPulseComposer);
     test::WriteTrain({{kLinkFormat, 1, {{0, 1e-3}, {0.5, 2e-3}, {0, 1e-3}}}}, 1);
-    MainFrame f(kPulseResources);
+    MainFrame f(box.session(), kPulseResources);
     f.resize(1024, 700);
     f.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
@@ -144,7 +144,7 @@ TEST(Printing, APdfPageIsBlackOnWhiteWithTextsInPointsWithinTheMargins) {
         QStandardPaths::findExecutable("pdftoppm").isEmpty())
         GTEST_SKIP() << "needs poppler-utils";
     test::Sandbox box;
-    MainFrame f(kStandardResources);
+    MainFrame f(box.session(), kStandardResources);
     f.resize(1024, 700);
     f.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));

@@ -21,7 +21,8 @@ void StorePlacement(QRect r) {
 
 struct PulseRun {
     // The frame opens where its stored placement says.
-    explicit PulseRun(QRect placement) : frame((StorePlacement(placement), kPulseResources)) {
+    PulseRun(const LaunchState& session, QRect placement)
+        : frame(session, (StorePlacement(placement), kPulseResources)) {
         frame.show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(&frame));
         editor = frame.findChild<PulseEditorDialog*>();
@@ -47,13 +48,14 @@ TEST(PulseEditorPlacement, OpensBesideTheMainWindowClearOfItsMenuAndBars) {
     box.set(launch().generalIni, "DrawRect", "minTDrct", "300 300"); // room beside it
     const QRect screen = Screen();
     {
-        PulseRun run(QRect(screen.left(), screen.top() + 30, screen.width() / 3, 400));
+        PulseRun run(box.session(),
+                     QRect(screen.left(), screen.top() + 30, screen.width() / 3, 400));
         EXPECT_GE(run.editor->frameGeometry().left(), run.frame.frameGeometry().right());
         EXPECT_TRUE(screen.contains(run.editor->frameGeometry()));
         run.frame.grab().save(QString(TW_BINARY_DIR) + "/PulseEditorPlacement-main.png");
     }
     box.set(launch().generalIni, "DrawRect", "PulsCompDlg", "");
-    PulseRun full(screen.adjusted(0, 0, 0, -40));
+    PulseRun full(box.session(), screen.adjusted(0, 0, 0, -40));
     EXPECT_FALSE(full.editor->frameGeometry().intersects(full.barsArea()));
     EXPECT_TRUE(screen.contains(full.editor->frameGeometry()));
 }
@@ -62,7 +64,8 @@ TEST(PulseEditorPlacement, RemembersItsPlaceHeldOnTheScreen) {
     test::Sandbox box(kPulseComposer);
     const QRect screen = Screen();
     {
-        PulseRun run(QRect(screen.left(), screen.top() + 30, screen.width() / 3, 400));
+        PulseRun run(box.session(),
+                     QRect(screen.left(), screen.top() + 30, screen.width() / 3, 400));
         run.editor->setGeometry(screen.left() + 37, screen.top() + 41, 500, 450);
     } // the editor is still shown when the frame closes
     EXPECT_EQ(box.get(launch().generalIni, "DrawRect", "PulsCompDlg"), QString("%1 %2 %3 %4")
@@ -72,11 +75,12 @@ TEST(PulseEditorPlacement, RemembersItsPlaceHeldOnTheScreen) {
                                                                            .arg(screen.top() + 490)
                                                                            .toStdString());
     {
-        PulseRun run(QRect(screen.left(), screen.top() + 30, screen.width() / 3, 400));
+        PulseRun run(box.session(),
+                     QRect(screen.left(), screen.top() + 30, screen.width() / 3, 400));
         EXPECT_EQ(run.editor->geometry(), QRect(screen.left() + 37, screen.top() + 41, 500, 450));
     }
     box.set(launch().generalIni, "DrawRect", "PulsCompDlg", "90000 90000 90499 90449");
-    PulseRun run(QRect(screen.left(), screen.top() + 30, screen.width() / 3, 400));
+    PulseRun run(box.session(), QRect(screen.left(), screen.top() + 30, screen.width() / 3, 400));
     EXPECT_TRUE(screen.contains(run.editor->geometry()));
     EXPECT_EQ(run.editor->size(), QSize(500, 450));
 }

@@ -23,7 +23,7 @@ namespace tw {
 namespace {
 
 struct ShownFrame {
-    explicit ShownFrame(int resourceSet) : frame(resourceSet) {
+    ShownFrame(const LaunchState& session, int resourceSet) : frame(session, resourceSet) {
         frame.resize(1024, 700);
         frame.show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(&frame));
@@ -49,7 +49,7 @@ QPoint InsidePlot(const WeditVw& v, int column) {
 
 TEST(Readout, StandardComposerShowsThePointsCodeAndTheMarkedRange) {
     test::Sandbox box;
-    ShownFrame shown(kStandardResources);
+    ShownFrame shown(box.session(), kStandardResources);
     WeditVw* v = shown.frame.view();
     WeDoc& doc = shown.frame.waveFrame()->document();
     ASSERT_TRUE(doc.samples().Write(0, Samples::kLast, [](SampleSpan all) {
@@ -95,7 +95,7 @@ TEST(Readout, FmComposerShowsHertzOrTheAbstractScale) {
             profile::DeleteKey(box.descr(), "FmComposer", "IsAbstr");
             profile::DeleteKey(box.descr(), "FmComposer", "PtSize");
         }
-        ShownFrame shown(kFmResources);
+        ShownFrame shown(box.session(), kFmResources);
         WeditVw* v = shown.frame.view();
         const WeDoc& doc = shown.frame.waveFrame()->document();
         const QPoint at = InsidePlot(*v, 5);
@@ -114,7 +114,7 @@ TEST(Readout, PulseTrainComposerShowsTimeAndLevelInTheTrainsUnits) {
     // 0 V for 1 ms, 0.5 V for 2 ms, 0 V for 1 ms.
     test::WriteTrain({{kLinkFormat, 1, {{0, 1e-3}, {0.5, 2e-3}, {0, 1e-3}}}}, 1);
     {
-        ShownFrame shown(kPulseResources);
+        ShownFrame shown(box.session(), kPulseResources);
         const PlotView* v = shown.frame.plotView();
         const QPoint at(v->mapping().XToPixel(2.0), (v->plot().top + v->plot().bottom) / 2);
         const std::string time = PrefixedNumberText(v->mapping().PixelToX(at.x()) * 1e-3, "s");
@@ -122,7 +122,7 @@ TEST(Readout, PulseTrainComposerShowsTimeAndLevelInTheTrainsUnits) {
     }
     box.set(box.exchange(), "PulseRoot-ch1", "tmUnitInd", "2");
     box.set(box.exchange(), "PulseRoot-ch1", "voltInd", "1");
-    ShownFrame shown(kPulseResources);
+    ShownFrame shown(box.session(), kPulseResources);
     const PlotView* v = shown.frame.plotView();
     const QPoint at(v->mapping().XToPixel(500.0), (v->plot().top + v->plot().bottom) / 2);
     const std::string time = PrefixedNumberText(v->mapping().PixelToX(at.x()) * 1e-6, "s");

@@ -32,9 +32,9 @@ std::string CopySine(const test::Sandbox& box, const std::string& name) {
 }
 
 bool OpenFile(WeDoc& doc, const std::string& path) {
-    return doc.Open(
-        {path,
-         ResolveTypedName(path, -1, DialogKind::Open, CurrentFormatTable(doc.session())).code});
+    return doc.Open({path, ResolveTypedName(doc.session(), path, -1, DialogKind::Open,
+                                            CurrentFormatTable(doc.session()))
+                               .code});
 }
 
 QStringList FileMenuItems(MainFrame& f) {
@@ -50,7 +50,7 @@ TEST(RecentFiles, OpenEditsAndLengthChangesFillTheListAndAnEntryOpensItsFile) {
     test::Sandbox box;
     const std::string a = CopySine(box, "a.wav");
     const std::string b = CopySine(box, "b.wav");
-    MainFrame f(kStandardResources);
+    MainFrame f(box.session(), kStandardResources);
     WeDoc& doc = f.waveFrame()->document();
     const std::string working = box.tmp() + "TemS1.wa0";
     const RecentFileMenu& recent = f.waveFrame()->recentFiles();
@@ -95,10 +95,10 @@ TEST(RecentFiles, EachComposerKeepsItsOwnListInTheApplicationProfile) {
         test::Sandbox box;
         const std::string a = CopySine(box, "a.wav");
         {
-            MainFrame f(kStandardResources);
+            MainFrame f(box.session(), kStandardResources);
             ASSERT_TRUE(OpenFile(f.waveFrame()->document(), a));
         }
-        MainFrame again(kStandardResources);
+        MainFrame again(box.session(), kStandardResources);
         EXPECT_EQ(again.waveFrame()->recentFiles().files().entries(), (Paths{a}));
         auto profile = OpenAppProfile();
         EXPECT_EQ(profile->value("RecentFiles/File1").toString().toStdString(), a);
@@ -107,7 +107,7 @@ TEST(RecentFiles, EachComposerKeepsItsOwnListInTheApplicationProfile) {
     {
         test::Sandbox box(kFmComposer);
         OpenAppProfile()->setValue("RecentFiles/File1", "/standard/only.wav");
-        MainFrame f(kFmResources);
+        MainFrame f(box.session(), kFmResources);
         WeDoc& doc = f.waveFrame()->document();
         EXPECT_TRUE(f.waveFrame()->recentFiles().files().entries().empty());
         ASSERT_TRUE(doc.CommitEdit());
@@ -122,12 +122,12 @@ TEST(RecentFiles, ThePulseTrainComposerListsTheTrainsItOpens) {
     test::WriteTrain({{kLinkFormat, 1, {{0, 1e-3}, {0.5, 2e-3}}}}, 1);
     const std::string train = box.root() + "/train.pls";
     {
-        MainFrame f(kPulseResources);
+        MainFrame f(box.session(), kPulseResources);
         auto& c = static_cast<PulseComposer&>(f.composer());
         ASSERT_TRUE(c.SaveAs(train));
         ASSERT_TRUE(c.Open(train));
     }
-    MainFrame f(kPulseResources);
+    MainFrame f(box.session(), kPulseResources);
     EXPECT_TRUE(FileMenuItems(f).contains(QString::fromStdString("&1 " + train)));
     ASSERT_TRUE(RemoveFile(train));
     f.action(kCmdRecentFile1)->trigger();

@@ -56,7 +56,7 @@ TEST(WindowsOnScreen, EveryComposerOpensWithItsFrameOnTheScreen) {
         SCOPED_TRACE(composer);
         test::Sandbox box(composer);
         box.set(box.exchange(), "Instrument", "Channels", "4");
-        MainFrame frame(Resources(composer));
+        MainFrame frame(box.session(), Resources(composer));
         frame.resize(1024, 700); // as the program opens it
         frame.show();
         ExpectOnScreen(frame, "main window");
@@ -95,7 +95,7 @@ TEST(WindowsOnScreen, RememberedPlacementsOffTheScreenArePulledBack) {
         SCOPED_TRACE(stored);
         test::Sandbox box;
         OpenAppProfile()->setValue("Settings/Rect", stored);
-        MainFrame frame(kStandardResources);
+        MainFrame frame(box.session(), kStandardResources);
         frame.show();
         ExpectOnScreen(frame, "main window");
     }
@@ -105,7 +105,7 @@ TEST(WindowsOnScreen, RememberedPlacementsOffTheScreenArePulledBack) {
 TEST(WindowsOnScreen, TheOpenDialogShowsEveryColumn) {
     TW_REQUIRE_WINDOW_MANAGER();
     test::Sandbox box;
-    MainFrame frame(kStandardResources);
+    MainFrame frame(box.session(), kStandardResources);
     frame.show();
     ASSERT_TRUE(test::WaitFramed(frame));
     QTimer::singleShot(0, [] {
@@ -128,9 +128,7 @@ TEST(WindowsOnScreen, TheOpenDialogShowsEveryColumn) {
         dialog->reject();
     });
     FileDialogMemory memory;
-    EXPECT_TRUE(
-        ChooseWaveFile(&frame, DialogKind::Open, "", memory, CurrentFormatTable(box.session()))
-            .path.empty());
+    EXPECT_TRUE(ChooseWaveFile(&frame, DialogKind::Open, "", memory, box.session()).path.empty());
 }
 
 } // namespace

@@ -101,16 +101,16 @@ TEST(HostEvents, RereadKeepsTheChannelAndSegmentShownForNumbersOutOfRange) {
 TEST(HostLink, SendsOnlyWhenTheHostIsNamedAndFound) {
     test::Sandbox box;
     test::HostRecorder link{"Consolia"};
-    EXPECT_FALSE(SendToExchangeHost("Cmd=:TRAC:DEL:ALL"));
+    EXPECT_FALSE(Show(box.prompts, SendToExchangeHost(box.session(), "Cmd=:TRAC:DEL:ALL")));
     EXPECT_TRUE(box.prompts.asked.empty()) << "no AC key: silent skip";
 
     box.set(box.exchange(), "AppTits", "AC", "Consolia");
-    EXPECT_TRUE(SendToExchangeHost("Cmd=:TRAC:DEL:ALL"));
+    EXPECT_TRUE(Show(box.prompts, SendToExchangeHost(box.session(), "Cmd=:TRAC:DEL:ALL")));
     ASSERT_EQ(link.sent.size(), 1u);
     EXPECT_EQ(link.sent[0], "Cmd=:TRAC:DEL:ALL");
 
     box.set(box.exchange(), "AppTits", "AC", "Somebody else");
-    EXPECT_FALSE(SendToExchangeHost("Cmd=x"));
+    EXPECT_FALSE(Show(box.prompts, SendToExchangeHost(box.session(), "Cmd=x")));
     EXPECT_EQ(box.prompts.lastText(), "Unable to find target app.");
 }
 
@@ -122,7 +122,7 @@ TEST(WindowTitle, ShortPathsTitlesAndPublication) {
     test::Sandbox box;
     std::string title = BuildWindowTitle(box.session(), "/home/u/x.wav");
     EXPECT_EQ(title, "Tidewright -> /.../x.wav");
-    EXPECT_TRUE(PublishTitle(title));
+    EXPECT_TRUE(Show(box.prompts, PublishTitle(box.session(), title)));
     EXPECT_EQ(box.get(box.exchange(), "AppTits", "TD"), title);
     EXPECT_EQ(*ReadWholeFile(launch().logFile), "\nCOMPOSER:" + title + "\n");
 
@@ -134,7 +134,7 @@ TEST(WindowTitle, ShortPathsTitlesAndPublication) {
     LaunchState bad = launch();
     bad.composerId = 7;
     SetLaunchState(bad);
-    EXPECT_FALSE(PublishTitle("x"));
+    EXPECT_FALSE(Show(pulse.prompts, PublishTitle(bad, "x")));
     EXPECT_EQ(pulse.prompts.lastText(), "ATTENTION\nInvalid Composer ID");
 }
 

@@ -76,7 +76,7 @@ inline int SimProcess::finish(int ms) {
 }
 
 inline bool WaitForTitle(const std::string& folder, const std::string& title, int ms) {
-    QtHostLink link(folder);
+    QtHostLink link(LaunchState{}, folder);
     QElapsedTimer clock;
     clock.start();
     for (;;) {

@@ -106,7 +106,7 @@ TEST(LinkLimits, UnfinishedFramesShareOneBudgetAndIdlePeersAreDropped) {
     LinkLimits limits;
     limits.bufferBudget = 100 * 1024;
     limits.idleMs = 400;
-    QtHostLink link(folder, limits);
+    QtHostLink link(box.session(), folder, limits);
     std::vector<std::string> got;
     QtLinkWindow window(link, {[&](std::string_view t) {
                                    got.emplace_back(t);
@@ -163,9 +163,9 @@ TEST(LinkLimits, HostStandInDropsFloodingPeersAndStillTakesMessages) {
     const long grown = PeakMemoryKiB(host.pid()) - before;
     EXPECT_LT(grown, 16 * 1024) << "the host stand-in grew by " << grown << " KiB";
 
-    QtHostLink link(folder);
+    QtHostLink link(box.session(), folder);
     SetHostLink(&link);
-    ASSERT_TRUE(SendToHost("Host A", "Cmd=:TRAC:DEL:ALL"));
+    ASSERT_TRUE(Show(box.prompts, SendToHost(box.session(), "Host A", "Cmd=:TRAC:DEL:ALL")));
     EXPECT_TRUE(host.waitFor("--- message 1 (17 bytes) ---\nCmd=:TRAC:DEL:ALL\n"));
     SetHostLink(nullptr);
 }
@@ -177,7 +177,7 @@ TEST(LinkLimits, ListeningOutlivesABurstOfConnections) {
     const std::string folder = box.root() + "/link";
     LinkLimits limits;
     limits.maxPeers = 4;
-    QtHostLink link(folder, limits);
+    QtHostLink link(box.session(), folder, limits);
     std::vector<std::string> got;
     QtLinkWindow window(link, {[&](std::string_view t) { got.emplace_back(t); }, {}});
     window.setTitle("Host A");

@@ -36,17 +36,18 @@ TEST(QtHostLink, TextReachesTheOtherProcessWholeInOrderBeforeSendReturns) {
     test::Sandbox box;
     test::SimProcess host(box.root(), {"--no-launch", "--title", "Host A"});
     ASSERT_TRUE(test::WaitForTitle(LinkFolder(box), "Host A"));
-    QtHostLink link(LinkFolder(box));
+    QtHostLink link(box.session(), LinkFolder(box));
     SetHostLink(&link);
 
     const std::string thirty = "Cmd=:TRAC:DEF 1,1024;:TRAC:SEL";
     ASSERT_EQ(thirty.size(), 30u);
-    ASSERT_TRUE(SendToHost("Host A", thirty));
+    ASSERT_TRUE(Show(box.prompts, SendToHost(box.session(), "Host A", thirty)));
     // The simulator prints before it acknowledges, so the block is there already.
     EXPECT_NE(host.output().find("--- message 1 (30 bytes) ---\n" + thirty + "\n--- end ---"),
               std::string::npos);
-    ASSERT_TRUE(SendToHost("Host A", "Cmd=:TRAC:DEL:ALL\nWav=/t/TemS1.wa0"));
-    ASSERT_TRUE(SendToHost("Host A", "third"));
+    ASSERT_TRUE(Show(box.prompts,
+                     SendToHost(box.session(), "Host A", "Cmd=:TRAC:DEL:ALL\nWav=/t/TemS1.wa0")));
+    ASSERT_TRUE(Show(box.prompts, SendToHost(box.session(), "Host A", "third")));
     std::string out = host.output();
     auto second = out.find("--- message 2 (34 bytes) ---\nCmd=:TRAC:DEL:ALL\nWav=/t/TemS1.wa0\n");
     auto third = out.find("--- message 3 (5 bytes) ---\nthird\n");
@@ -59,13 +60,13 @@ TEST(QtHostLink, TextReachesTheOtherProcessWholeInOrderBeforeSendReturns) {
 
 TEST(QtHostLink, UnknownOrVanishedTitleIsReportedAndForgotten) {
     test::Sandbox box;
-    QtHostLink link(LinkFolder(box));
+    QtHostLink link(box.session(), LinkFolder(box));
     SetHostLink(&link);
     // A registration left behind by a process that died: its socket does not answer.
     WriteFileAtomically(LinkFolder(box) + "/w1-1.title", "Host Gone");
 
-    EXPECT_FALSE(SendToHost("Host Gone", "Cmd=:X"));
-    EXPECT_FALSE(SendToHost("Host A", "Cmd=:X"));
+    EXPECT_FALSE(Show(box.prompts, SendToHost(box.session(), "Host Gone", "Cmd=:X")));
+    EXPECT_FALSE(Show(box.prompts, SendToHost(box.session(), "Host A", "Cmd=:X")));
     ASSERT_EQ(box.prompts.asked.size(), 2u);
     EXPECT_EQ(box.prompts.asked[0].caption, "Tidewright");
     EXPECT_EQ(box.prompts.asked[0].text, "Unable to find target app.");
@@ -75,7 +76,7 @@ TEST(QtHostLink, UnknownOrVanishedTitleIsReportedAndForgotten) {
 
 TEST(QtHostLink, WindowIsFoundByItsCurrentExactTitleOnly) {
     test::Sandbox box;
-    QtHostLink link(LinkFolder(box));
+    QtHostLink link(box.session(), LinkFolder(box));
     std::vector<std::string> got;
     QtLinkWindow window(link, {[&](std::string_view t) { got.emplace_back(t); }, {}});
     window.setTitle("Tidewright -> Untitled");
@@ -93,7 +94,7 @@ TEST(QtHostLink, EventsCarryTheirNameAndBothParameters) {
     test::Sandbox box;
     test::SimProcess host = Host(box, "Host A");
     ASSERT_TRUE(test::WaitForTitle(LinkFolder(box), "Host A"));
-    QtHostLink link(LinkFolder(box));
+    QtHostLink link(box.session(), LinkFolder(box));
     EXPECT_TRUE(link.postTo("Host A", kHostEventName, 6, (20L << 16) | 0xFFF6));
     EXPECT_TRUE(link.postTo("Host A", kProgressNoticeName, -3, 1));
     EXPECT_TRUE(host.waitFor("--- message 1: HostEvent 6 1376246 ---\n"
@@ -107,7 +108,7 @@ TEST(QtHostLink, ComposerClosedReachesEveryRegisteredWindow) {
     test::SimProcess b = Host(box, "Host B");
     ASSERT_TRUE(test::WaitForTitle(LinkFolder(box), "Host A"));
     ASSERT_TRUE(test::WaitForTitle(LinkFolder(box), "Host B"));
-    QtHostLink link(LinkFolder(box));
+    QtHostLink link(box.session(), LinkFolder(box));
     SetHostLink(&link);
     std::vector<std::string> local;
     QtLinkWindow own(link, {{}, [&](std::string_view name, long first, long second) {
@@ -154,7 +155,7 @@ struct FakeHost {
 // The composer's side: its window and the bar that its ProgressNotice moves.
 struct Sender {
     Sender(const std::string& folder, int ackMs)
-        : link(folder, LinkLimits{.ackMs = ackMs}),
+        : link(LaunchState{}, folder, LinkLimits{.ackMs = ackMs}),
           window(link, {{}, [this](std::string_view name, long position, long show) {
                             if (name == kProgressNoticeName)
                                 ApplyProgressNotice(bar, position, show);
@@ -171,7 +172,7 @@ struct Sender {
 TEST(QtHostLink, WhileTheHostWorksOnATextTheSenderShowsItsProgressAndTakesNoInput) {
     test::Sandbox box;
     Sender composer(LinkFolder(box), 20000);
-    QtHostLink hostSide(LinkFolder(box));
+    QtHostLink hostSide(box.session(), LinkFolder(box));
     FakeHost host(LinkFolder(box));
     ASSERT_TRUE(host.listening);
 
@@ -218,7 +219,7 @@ TEST(QtHostLink, AHostThatNeverAcknowledgesIsLeftAfterTheTimeOutWhileNoticesStil
     test::Sandbox box;
     const int ackMs = 300;
     Sender composer(LinkFolder(box), ackMs);
-    QtHostLink hostSide(LinkFolder(box));
+    QtHostLink hostSide(box.session(), LinkFolder(box));
     FakeHost host(LinkFolder(box));
     ASSERT_TRUE(host.listening);
     QTimer::singleShot(
@@ -257,7 +258,7 @@ std::string PlantOpenFolder(const std::string& path) {
 TEST(QtHostLink, FolderOthersCanReachIsRefusedAndNothingRegistersThere) {
     test::Sandbox box;
     const std::string open = PlantOpenFolder(box.root() + "/open");
-    QtHostLink link(open);
+    QtHostLink link(box.session(), open);
     SetHostLink(&link);
     ASSERT_EQ(box.prompts.asked.size(), 1u);
     EXPECT_EQ(box.prompts.asked[0].caption, "Tidewright");
@@ -270,7 +271,8 @@ TEST(QtHostLink, FolderOthersCanReachIsRefusedAndNothingRegistersThere) {
     EXPECT_FALSE(window.listening());
     // The planted title is not trusted: the composer reports the host as missing.
     EXPECT_TRUE(link.titles().empty());
-    EXPECT_FALSE(SendToHost("Consolia - TW2014 (simulated)", "Cmd=:TRAC:DEL:ALL"));
+    EXPECT_FALSE(Show(box.prompts, SendToHost(box.session(), "Consolia - TW2014 (simulated)",
+                                              "Cmd=:TRAC:DEL:ALL")));
     EXPECT_EQ(box.prompts.lastText(), "Unable to find target app.");
     EXPECT_EQ(QDir(QString::fromStdString(open)).entryList(QDir::Files | QDir::System),
               QStringList{"w1-1.title"});
@@ -284,7 +286,7 @@ TEST(QtHostLink, WithoutRuntimeFolderTheLinkFolderIsPerUserAndChecked) {
     ScopedEnv tmp("TMPDIR", box.root().c_str());
     const std::string own = box.root() + "/tidewright-link-" + std::to_string(::geteuid());
     {
-        QtHostLink link;
+        QtHostLink link(box.session());
         EXPECT_EQ(link.folder(), own);
         EXPECT_EQ(link.refusal(), "");
         QtLinkWindow window(link, {});
@@ -292,7 +294,7 @@ TEST(QtHostLink, WithoutRuntimeFolderTheLinkFolderIsPerUserAndChecked) {
     }
     std::filesystem::remove_all(own);
     PlantOpenFolder(own);
-    QtHostLink taken;
+    QtHostLink taken(box.session());
     EXPECT_NE(taken.refusal(), "");
     EXPECT_TRUE(box.prompts.sawText("TIDEWRIGHT_LINK_DIR"));
     EXPECT_TRUE(taken.titles().empty());

@@ -85,7 +85,7 @@ Reader ReaderOf(const HostWindow& host) {
 void SendAsComposer(const std::string& hostTitle, const std::string& text) {
     std::atomic<bool> sent = false;
     std::thread composer([&] {
-        QtHostLink link;
+        QtHostLink link(LaunchState{});
         link.sendText(hostTitle, text);
         sent = true;
     });
@@ -110,7 +110,7 @@ struct ComposerRun {
 TEST(HostEndToEnd, ComposersDownloadThroughTheHostIntoTheSimulatedInstrument) {
     TW_REQUIRE_WINDOW_MANAGER();
     test::Sandbox box(0, false);
-    QtHostLink link;
+    QtHostLink link(box.session());
     HostWindow host(link, {box.root(), kInstruments, TW_BINARY_DIR "/tidewright",
                            TW_BINARY_DIR "/tools/tidewright-awg-sim"});
     host.show();

@@ -24,7 +24,7 @@ HostSetup SetupIn(const test::Sandbox& box) {
 TEST(HostPlacement, TheHostRemembersItsInstrumentResourceAndPlace) {
     TW_REQUIRE_WINDOW_MANAGER();
     test::Sandbox box(0, false);
-    QtHostLink link;
+    QtHostLink link(box.session());
     QRect placed;
     {
         HostWindow host(link, SetupIn(box));
@@ -58,7 +58,7 @@ TEST(HostPlacement, RememberedPlacementsOffTheScreenArePulledBack) {
             shape.setGeometry(stored);
             OpenAppProfile()->setValue("Host/Geometry", shape.saveGeometry());
         }
-        QtHostLink link;
+        QtHostLink link(box.session());
         HostWindow host(link, SetupIn(box));
         host.show();
         ASSERT_TRUE(test::WaitFramed(host));

@@ -25,7 +25,7 @@ TEST(HostWindow, AnInstrumentWithoutAProfileWorksInFilesOnlyMode) {
     CreateFolder(instruments);
     WriteFileAtomically(instruments + "/BARE.ini",
                         ReadWholeFile(TW_SOURCE_DIR "/data/instrument/TW2014.ini").value());
-    QtHostLink link;
+    QtHostLink link(box.session());
     HostWindow host(link, {box.root(), instruments, "tidewright", "tidewright-awg-sim"});
     ASSERT_EQ(host.instrumentBox()->currentText(), "BARE");
     const std::string note = "The BARE has no instrument profile (" + instruments + "/BARE.scpi)";

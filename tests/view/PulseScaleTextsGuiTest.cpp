@@ -13,8 +13,8 @@
 namespace tw {
 namespace {
 
-ScaleTexts ShownScaleTexts(const QString& shot) {
-    MainFrame f(kPulseResources);
+ScaleTexts ShownScaleTexts(const LaunchState& session, const QString& shot) {
+    MainFrame f(session, kPulseResources);
     f.resize(1280, 800);
     f.show();
     EXPECT_TRUE(QTest::qWaitForWindowExposed(&f));
@@ -28,14 +28,14 @@ ScaleTexts ShownScaleTexts(const QString& shot) {
 TEST(PulseScaleTexts, NameTheTrainsTimeAndLevelUnits) {
     test::Sandbox box(kPulseComposer);
     test::WriteTrain({{kLinkFormat, 1, {{0, 1e-3}, {0.5, 2e-3}, {0, 1e-3}}}}, 1);
-    ScaleTexts ms = ShownScaleTexts("PulseScaleTexts-ms-V.png");
+    ScaleTexts ms = ShownScaleTexts(box.session(), "PulseScaleTexts-ms-V.png");
     EXPECT_EQ(ms.horizontal, "Horizontal Scale: 4ms [400e-3ms/Div]");
     EXPECT_EQ(ms.vertical, "Vertical Scale: 600e-3V  [75e-3V/Div]");
     EXPECT_EQ(ms.midValue, "250e-3") << "volts are not points: no half point added";
 
     box.set(box.exchange(), "PulseRoot-ch1", "tmUnitInd", "2");
     box.set(box.exchange(), "PulseRoot-ch1", "voltInd", "1");
-    ScaleTexts us = ShownScaleTexts("PulseScaleTexts-us-mV.png");
+    ScaleTexts us = ShownScaleTexts(box.session(), "PulseScaleTexts-us-mV.png");
     EXPECT_EQ(us.horizontal, "Horizontal Scale: 4e3us [400us/Div]");
     EXPECT_EQ(us.vertical, "Vertical Scale: 600mV  [75mV/Div]");
     EXPECT_EQ(us.midValue, "250e-3");

@@ -42,7 +42,8 @@ const char* kHelp = "commands:\n"
 
 } // namespace
 
-Consolia::Consolia(Options options) : o_(std::move(options)) {
+Consolia::Consolia(Options options, const LaunchState& session)
+    : o_(std::move(options)), link_(session) {
     if (o_.title.empty())
         o_.title = "Consolia - " + o_.instrument + " (simulated)";
     connect(&ticker_, &QTimer::timeout, this, &Consolia::tick);

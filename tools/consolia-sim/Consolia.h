@@ -35,7 +35,8 @@ enum Exit { kDone = 0, kProblem = 1, kTimedOut = 2 };
 // posts it events.
 class Consolia : public QObject {
   public:
-    explicit Consolia(Options options);
+    // The session names the caption of its messages.
+    Consolia(Options options, const LaunchState& session);
     ~Consolia() override;
     bool start(); // false after printing why it cannot
 

@@ -107,7 +107,7 @@ int main(int argc, char** argv) {
     named.appName = "consolia-sim"; // the caption of its messages
     tw::SetLaunchState(named);
     tw::QuitOnTerminationSignals(); // so that the composer it launched is stopped too
-    tw::sim::Consolia host(o);
+    tw::sim::Consolia host(o, named);
     if (!host.start())
         return tw::sim::kProblem;
     return app.exec();

@@ -87,7 +87,7 @@ int main(int argc, char** argv) {
     tw::InstallGuiPrompter();
     tw::QuitOnTerminationSignals();
 
-    tw::QtHostLink link;
+    tw::QtHostLink link(named);
     int result = 0;
     {
         tw::HostWindow window(link, tw::DefaultHostSetup());

@@ -31,7 +31,8 @@ void SizeForColumns(QFileDialog& dialog, QWidget* parent) {
 } // namespace
 
 DialogChoice ChooseWaveFile(QWidget* parent, DialogKind kind, const std::string& fileName,
-                            FileDialogMemory& memory, const FormatTable& table) {
+                            FileDialogMemory& memory, const LaunchState& session) {
+    const FormatTable& table = CurrentFormatTable(session);
     QStringList filters;
     QStringList displays;
     // The pattern goes in a trailing "( )" for Qt to match on; the display text is shown alone.
@@ -63,7 +64,7 @@ DialogChoice ChooseWaveFile(QWidget* parent, DialogKind kind, const std::string&
     const int filterIndex = static_cast<int>(
         filters.contains(selected) ? filters.indexOf(selected) : displays.indexOf(selected));
     memory.remember(typed, filterIndex);
-    DialogChoice choice = ResolveTypedName(typed, filterIndex, kind, table);
+    DialogChoice choice = ResolveTypedName(session, typed, filterIndex, kind, table);
     Show(prompter(), choice.refused);
     return choice;
 }

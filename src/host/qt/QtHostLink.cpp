@@ -3,7 +3,6 @@
 #include "host/qt/InputHold.h"
 
 #include "app/FileUtil.h"
-#include "app/LaunchState.h"
 #include "app/Prompter.h"
 
 #include <QCoreApplication>
@@ -91,13 +90,13 @@ void AwaitAck(QLocalSocket& socket, int ms) {
 
 } // namespace
 
-QtHostLink::QtHostLink(std::string folder, LinkLimits limits)
+QtHostLink::QtHostLink(const LaunchState& session, std::string folder, LinkLimits limits)
     : folder_(std::move(folder)), limits_(limits), buffers_(limits.bufferBudget) {
     while (folder_.size() > 1 && folder_.back() == '/')
         folder_.pop_back();
     refusal_ = PrepareLinkFolder(folder_);
     if (!refusal_.empty())
-        ask(launch().appName, refusal_, Buttons::Ok, Icon::Exclamation);
+        ask(session.appName, refusal_, Buttons::Ok, Icon::Exclamation);
 }
 
 QtHostLink::~QtHostLink() {

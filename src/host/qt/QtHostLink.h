@@ -49,11 +49,12 @@ class QtLinkWindow;
 
 // Window messages over local sockets. Every window listens on its own socket in the link
 // folder and names its title in a small file beside it; a sender looks the title up there.
-// A link folder that another account could reach is refused with a message; the link is then
-// off: no window registers and no title is found.
+// A link folder that another account could reach is refused with a message in the session's
+// caption; the link is then off: no window registers and no title is found.
 class QtHostLink : public HostLink {
   public:
-    explicit QtHostLink(std::string folder = DefaultLinkFolder(), LinkLimits limits = {});
+    explicit QtHostLink(const LaunchState& session, std::string folder = DefaultLinkFolder(),
+                        LinkLimits limits = {});
     ~QtHostLink() override;
     QtHostLink(const QtHostLink&) = delete;
     QtHostLink& operator=(const QtHostLink&) = delete;

@@ -113,7 +113,7 @@ void PlotView::render(QPainter& p, QRect area, bool printing, bool screenColours
     } else {
         drawOverlay(p, r);
     }
-    PublishTitle(title);
+    Show(prompter(), PublishTitle(composer_.session(), title));
 }
 
 // A border in the highlight colour along the view's edges while the plot holds the keys.
