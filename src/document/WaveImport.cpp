@@ -120,21 +120,21 @@ ImportResult ImportWith(PointReader read, ImportSource& in, const ImportContext&
     return result;
 }
 
-bool AutoStretchEnabled() {
-    const std::string model = ExchangeFile::Instrument::Model();
-    const std::string value = ProfileText("autoStretch" + model, "Option", launch().generalIni);
+bool AutoStretchEnabled(const LaunchState& session) {
+    const std::string model = ExchangeFile::Instrument(session).Model();
+    const std::string value = ProfileText("autoStretch" + model, "Option", session.generalIni);
     return value.empty() || EqualsNoCase(value, "yes");
 }
 
-ImportContext ImportContextForLaunch(PointLayout layout, double vMin, double vMax, int askDim,
-                                     Prompter& asks) {
+ImportContext ImportContextForLaunch(const LaunchState& session, PointLayout layout, double vMin,
+                                     double vMax, int askDim, Prompter& asks) {
     ImportContext ctx;
     ctx.layout = layout;
     ctx.vMin = vMin;
     ctx.vMax = vMax;
-    ctx.stretch = AutoStretchEnabled();
+    ctx.stretch = AutoStretchEnabled(session);
     ctx.askDim = askDim;
-    ctx.fullScale = StoredDimensionChoice().fullScale;
+    ctx.fullScale = StoredDimensionChoice(session).fullScale;
     ctx.mayReplace = [&asks](const std::string& place) {
         return ask(asks, launch().appName,
                    place + "\nalready exists.\nPress:\n\t'Yes' - to replace it with the converted "
@@ -142,7 +142,7 @@ ImportContext ImportContextForLaunch(PointLayout layout, double vMin, double vMa
                    Buttons::YesNoDefaultNo, Icon::Exclamation) == Answer::Yes;
     };
     ctx.fallbackFolder =
-        launch().tmpFolder.empty() ? std::string() : launch().tmpFolder + "Converted/";
+        session.tmpFolder.empty() ? std::string() : session.tmpFolder + "Converted/";
     return ctx;
 }
 

@@ -252,7 +252,8 @@ CardiacEcgModel::Outcome CardiacEcgModel::Accept() {
     fields.emplace_back("ForceRate", forceRate ? "1" : "0");
     StoreCardiacSettings(target_.composer().session().descrFile, fields);
     if (forceRate)
-        SendToExchangeHost(strprintf("cmd=:FREQ:RAST %Lf", static_cast<long double>(clock_)));
+        SendToExchangeHost(target_.composer().session(),
+                           strprintf("cmd=:FREQ:RAST %Lf", static_cast<long double>(clock_)));
     target_.keepGenerated();
     return o;
 }

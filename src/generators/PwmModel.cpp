@@ -58,7 +58,7 @@ std::string PwmModel::field(const std::string& key) const {
 void PwmModel::Open() {
     target_.backupForDialog();
     for (const auto& [key, value] : kDefaults)
-        if (auto v = ExchangeFile::Dialogs::PwmField(key))
+        if (auto v = ExchangeFile::Dialogs(target_.composer().session()).PwmField(key))
             fields_[key] = *v;
 }
 
@@ -224,11 +224,12 @@ PwmStatus PwmModel::CalculateAndDownload() {
         ask(target_.prompts(), target_.composer().session().appName, "Cannot write " + file);
         return PwmStatus::Refused;
     }
-    SendToExchangeHost(strprintf("Cmd=:FREQ:RAST %s;:VOLT %s;:VOLT:OFFS 0;:FUNC:MODE USER;"
+    SendToExchangeHost(target_.composer().session(),
+                       strprintf("Cmd=:FREQ:RAST %s;:VOLT %s;:VOLT:OFFS 0;:FUNC:MODE USER;"
                                  ":TRAC:DEL:ALL;:TRAC:DEF 1,%lld;:TRAC:SEL 1\n",
                                  field("SCLK").c_str(), field("Amplitude").c_str(),
                                  static_cast<long long>(points.size())) +
-                       "Wav=" + file);
+                           "Wav=" + file);
     return PwmStatus::Ok;
 }
 
@@ -241,7 +242,8 @@ void PwmModel::Cancel() {
 }
 
 void PwmModel::Store() {
-    ExchangeFile::Dialogs::StorePwmFields({fields_.begin(), fields_.end()});
+    ExchangeFile::Dialogs(target_.composer().session())
+        .StorePwmFields({fields_.begin(), fields_.end()});
 }
 
 } // namespace tw

@@ -21,8 +21,8 @@ bool SendToHost(std::string_view title, std::string_view text) {
     return false;
 }
 
-bool SendToExchangeHost(std::string_view text) {
-    std::string title = ExchangeFile::Titles::Host();
+bool SendToExchangeHost(const LaunchState& session, std::string_view text) {
+    std::string title = ExchangeFile::Titles(session).Host();
     if (title.empty())
         return false;
     return SendToHost(title, text);

@@ -1,4 +1,6 @@
 #pragma once
+#include "app/LaunchState.h"
+
 #include <string>
 #include <string_view>
 
@@ -25,9 +27,9 @@ void SetHostLink(HostLink* link);
 // Sends text to the window titled `title`; "Unable to find target app." when there is none.
 bool SendToHost(std::string_view title, std::string_view text);
 
-// Sends text to the host whose title the exchange file names; does nothing when it names none.
-// Returns true when the text was delivered.
-bool SendToExchangeHost(std::string_view text);
+// Sends text to the host whose title the session's exchange file names; does nothing when it
+// names none. Returns true when the text was delivered.
+bool SendToExchangeHost(const LaunchState& session, std::string_view text);
 
 // Posts the composer-closed notice to all top-level windows.
 void PostComposerClosed(long first, long second);

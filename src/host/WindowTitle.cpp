@@ -20,7 +20,7 @@ std::string BuildWindowTitle(const LaunchState& session, const std::string& docu
 
 bool PublishTitle(const std::string& title) {
     const LaunchState& ls = launch();
-    if (!ExchangeFile::Titles::Publish(ls.composerId, title)) {
+    if (!ExchangeFile::Titles(ls).Publish(ls.composerId, title)) {
         ask(ls.appName, "ATTENTION\nInvalid Composer ID", Buttons::Ok, Icon::Exclamation);
         return false;
     }
