@@ -63,6 +63,7 @@ class ParsedFile {
         std::string headerEol;
         std::string lowerName;
         std::vector<Line> lines;
+        bool deleted = false; // left in place: erasing from the front of thousands is quadratic
         mutable std::unordered_map<std::string, size_t> index;
         mutable bool indexed = false;
 
@@ -87,6 +88,8 @@ class ParsedFile {
     // would otherwise cost a scan of them all for every key read.
     mutable std::unordered_map<std::string, size_t> sectionIndex;
     mutable bool sectionsIndexed = false;
+    // Some name heads two sections: deleting the first bares the second.
+    mutable bool namesRepeat = false;
     std::string eol = "\n"; // the ending of new lines: the one most lines of the file use
     std::string bom;        // a UTF-8 byte-order mark the file begins with, kept on rewrite
 
@@ -151,6 +154,8 @@ class ParsedFile {
         };
         size_t total = 0;
         for (size_t i = 0; i < sections.size(); ++i) {
+            if (sections[i].deleted)
+                continue;
             if (i > 0)
                 follow(sections[i].headerEol);
             total += sections[i].header.size() + eol.size();
@@ -163,6 +168,8 @@ class ParsedFile {
         out.reserve(bom.size() + total);
         out.append(bom);
         for (size_t i = 0; i < sections.size(); ++i) {
+            if (sections[i].deleted)
+                continue;
             if (i > 0)
                 out.append(sections[i].header).append(sections[i].headerEol);
             for (const auto& l : sections[i].lines)
@@ -174,8 +181,10 @@ class ParsedFile {
     const Section* section(std::string_view name) const {
         if (!sectionsIndexed) {
             sectionIndex.clear();
+            namesRepeat = false;
             for (size_t i = 1; i < sections.size(); ++i)
-                sectionIndex.emplace(sections[i].lowerName, i); // first occurrence wins
+                if (!sections[i].deleted) // the first occurrence wins
+                    namesRepeat |= !sectionIndex.emplace(sections[i].lowerName, i).second;
             sectionsIndexed = true;
         }
         auto it = sectionIndex.find(lower(trim(name)));
@@ -218,6 +227,8 @@ class ParsedFile {
     std::vector<std::string> names() const {
         std::vector<std::string> out;
         for (size_t i = 1; i < sections.size(); ++i) {
+            if (sections[i].deleted)
+                continue;
             std::string_view t = trim(sections[i].header);
             auto close = t.find(']');
             out.emplace_back(trim(
@@ -277,8 +288,13 @@ class ParsedFile {
         Section* s = section(sectionName);
         if (!s)
             return false;
-        sections.erase(sections.begin() + (s - sections.data()));
-        sectionsIndexed = false;
+        s->deleted = true;
+        s->lines.clear();
+        s->index.clear();
+        if (namesRepeat)
+            sectionsIndexed = false;
+        else
+            sectionIndex.erase(s->lowerName);
         return true;
     }
 

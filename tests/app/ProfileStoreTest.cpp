@@ -182,6 +182,36 @@ TEST_F(ProfileStoreTest, TransactionWritesManyKeysOnce) {
     EXPECT_EQ(snap.entries("Big").size(), 100u);
 }
 
+// A deletion bares a later section of the same name and a rewrite puts a deleted one at the end.
+// The last part deletes a train's worth of sections from the front, as opening a train over
+// a long one does: done by erasing, that ran for minutes.
+TEST_F(ProfileStoreTest, DeletedSectionsLeaveTheRestAsTheyStood) {
+    box.write("p.ini", "[A]\nx=1\n[B]\ny=2\n[a]\nx=3\n[C]\nz=4");
+    {
+        profile::Transaction t(file);
+        t.deleteSection("A");
+        EXPECT_EQ(t.get("a", "x").value_or(""), "3");
+        t.deleteSection("B");
+        t.write("B", "y", "5");
+        t.deleteSection("a");
+        EXPECT_FALSE(t.get("a", "x"));
+        EXPECT_TRUE(t.commit());
+    }
+    EXPECT_EQ(*ReadWholeFile(file), "[C]\nz=4\n[B]\ny=5\n");
+
+    std::string train;
+    constexpr int kSections = 65536;
+    for (int i = 0; i < kSections; ++i)
+        train += "[Pulse" + std::to_string(i) + "]\nStart=0\n";
+    box.write("p.ini", train + "[PulseRoot]\nqPls=1\n");
+    profile::Transaction t(file);
+    for (int i = 0; i < kSections; ++i)
+        t.deleteSection("Pulse" + std::to_string(i));
+    t.writeSection("Pulse0", {"Start=1"});
+    EXPECT_TRUE(t.commit());
+    EXPECT_EQ(*ReadWholeFile(file), "[PulseRoot]\nqPls=1\n[Pulse0]\nStart=1\n");
+}
+
 // The exchange file no longer fits (a full disk): the user hears of it, once until the file is
 // written again (the title is published at every repaint), and the file stays whole.
 TEST_F(ProfileStoreTest, AFailedRewriteIsShownOnceUntilTheFileIsWrittenAgain) {

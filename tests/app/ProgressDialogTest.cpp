@@ -29,6 +29,13 @@ TEST(ProgressDialog, AppearsOnlyAfterItsDelayAndOnlyItsCancelStopsTheWork) {
     QTest::mouseClick(dialog->findChild<QPushButton*>(), Qt::LeftButton);
     EXPECT_FALSE(quick.advance(7, 10));
     EXPECT_FALSE(quick.advance(8, 10)) << "cancelled stays cancelled";
+
+    ProgressDialog escaped(nullptr, "Working", 0);
+    ASSERT_TRUE(escaped.advance(1, 10));
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* d = qobject_cast<QProgressDialog*>(w); d && d->isVisible() && d != dialog)
+            QTest::keyClick(d, Qt::Key_Escape);
+    EXPECT_FALSE(escaped.advance(2, 10)) << "Escape cancels";
 }
 
 } // namespace

@@ -33,10 +33,12 @@ bool ProgressDialog::advance(std::uint64_t done, std::uint64_t total) {
     if (!dialog_ && started_.elapsed() >= delayMs_) {
         dialog_ = new QProgressDialog(label_, QString(), 0, kSteps, parent_);
         // Return, typed just after a value in the window underneath, must not cancel the work:
-        // Cancel takes a click, Space or Escape, and is no default button.
+        // Cancel takes a click or Escape, and is no default button.
         auto* cancel = new QPushButton(QProgressDialog::tr("Cancel"), dialog_);
         cancel->setAutoDefault(false);
         dialog_->setCancelButton(cancel);
+        // Escape rejects the dialog, which only hides it: the work must stop with it.
+        QObject::connect(dialog_, &QDialog::rejected, dialog_, &QProgressDialog::cancel);
         dialog_->setWindowTitle(QApplication::applicationName());
         dialog_->setWindowModality(Qt::ApplicationModal);
         dialog_->setAutoClose(false);
