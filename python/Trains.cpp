@@ -370,12 +370,13 @@ CompiledTrain Train::Compile(const py::object& instrumentArgument, const py::obj
 
         // The forced clock the Options dialog would store, for this compilation only.
         struct RestoreForcedClock {
+            const std::string& exchange;
             bool armed = false;
             std::optional<std::string> forced, clock;
             ~RestoreForcedClock() {
                 if (!armed)
                     return;
-                profile::Transaction t(launch().exchangeFile);
+                profile::Transaction t(exchange);
                 auto put = [&](const char* key, const std::optional<std::string>& v) {
                     if (v)
                         t.write(kForcedClockSection, key, *v);
@@ -386,11 +387,11 @@ CompiledTrain Train::Compile(const py::object& instrumentArgument, const py::obj
                 put("forceSclk", clock);
                 t.commit();
             }
-        } restore;
+        } restore{state.exchangeFile, false, {}, {}};
         if (forcedClock) {
-            const std::string& exchange = launch().exchangeFile;
-            restore.forced = profile::GetValue(exchange, kForcedClockSection, "frcSclk_toVal");
-            restore.clock = profile::GetValue(exchange, kForcedClockSection, "forceSclk");
+            restore.forced =
+                profile::GetValue(state.exchangeFile, kForcedClockSection, "frcSclk_toVal");
+            restore.clock = profile::GetValue(state.exchangeFile, kForcedClockSection, "forceSclk");
             restore.armed = true;
             PulseOptions options = LoadPulseOptions(state, limits, 0);
             options.forceClock = true;
@@ -399,11 +400,11 @@ CompiledTrain Train::Compile(const py::object& instrumentArgument, const py::obj
         }
         // The mode of operation is the general settings' "forceSingSeg", 1 when absent.
         if (mode)
-            WriteGeneralSetting("forceSingSeg", std::to_string(*mode), kPulseSettings);
+            WriteGeneralSetting(state, "forceSingSeg", std::to_string(*mode), kPulseSettings);
         else
-            profile::DeleteKey(launch().generalIni, kPulseSettings, "forceSingSeg");
+            profile::DeleteKey(state.generalIni, kPulseSettings, "forceSingSeg");
 
-        RemoveWaveFiles(launch().tmpFolder);
+        RemoveWaveFiles(state.tmpFolder);
         ScriptHost host;
         PulseEditor editor(limits, host, state, prompter());
         editor.OpenSection();
@@ -411,7 +412,7 @@ CompiledTrain Train::Compile(const py::object& instrumentArgument, const py::obj
         Built out;
         const int code = DownloadTrain(editor, summary, -1, false, &out.report);
         if (code == kDownloadImpossible) {
-            ask(launch().appName, StringText(kMsgDownloadOptionUnusable), Buttons::Ok,
+            ask(state.appName, StringText(kMsgDownloadOptionUnusable), Buttons::Ok,
                 Icon::Exclamation);
             Fail("");
         }
@@ -420,7 +421,7 @@ CompiledTrain Train::Compile(const py::object& instrumentArgument, const py::obj
 
         int segments = 0;
         int k = 0;
-        for (const auto& step : ExchangeFile::PulseSequence::Read()) {
+        for (const auto& step : ExchangeFile::PulseSequence(state).Read()) {
             ++k;
             const int n = SegmentNumber(step.path);
             if (n < 1)

@@ -80,12 +80,9 @@ double ProfileNumberIn(const std::string& file, std::string_view key, int index,
     return v;
 }
 
-double ProfileNumber(std::string_view key, int index, std::string_view section, double def) {
-    return ProfileNumberIn(launch().exchangeFile, key, index, section, def);
-}
-
-bool WriteGeneralSetting(std::string_view key, std::string_view value, std::string_view section) {
-    return profile::WriteValue(launch().generalIni, section, key, value);
+bool WriteGeneralSetting(const LaunchState& session, std::string_view key, std::string_view value,
+                         std::string_view section) {
+    return profile::WriteValue(session.generalIni, section, key, value);
 }
 
 int CopyProfileSection(std::string_view fromSection, std::string_view toSection,

@@ -1,4 +1,6 @@
 #pragma once
+#include "app/LaunchState.h"
+
 #include <string>
 #include <string_view>
 
@@ -25,16 +27,14 @@ std::string ProfileText(std::string_view key, std::string_view section, const st
 int ProfileLongText(std::string_view section, std::string_view key, std::string& out,
                     const std::string& file, bool quiet);
 
-// The number at position index of the blank-separated list under section/key of the exchange
-// file; the default when the key is absent or the list is shorter.
-double ProfileNumber(std::string_view key, int index, std::string_view section, double def);
-
-// The same over any file (quiet, 80-character buffer).
+// The number at position index of the blank-separated list under section/key of the file; the
+// default when the key is absent or the list is shorter (quiet, 80-character buffer).
 double ProfileNumberIn(const std::string& file, std::string_view key, int index,
                        std::string_view section, double def);
 
-// Writes one key of the general settings file.
-bool WriteGeneralSetting(std::string_view key, std::string_view value, std::string_view section);
+// Writes one key of the session's general settings file.
+bool WriteGeneralSetting(const LaunchState& session, std::string_view key, std::string_view value,
+                         std::string_view section);
 
 // Copies every line of a section to another file under a new name. Returns the length read;
 // 0 when the section is empty or missing, in which case nothing is written.

@@ -48,23 +48,27 @@ std::string AdditionalBits::Label(int k) const {
     return strprintf("B%d", bit0 + 1 + k);
 }
 
-AdditionalBits LoadAdditionalBits(const std::string& descr, const std::string& segTableSection,
+AdditionalBits LoadAdditionalBits(const LaunchState& session, const std::string& segTableSection,
                                   int activeSegment) {
     AdditionalBits bits;
-    bits.bit0 = DescriptionNumber(descr, "MarkBit0", 12, 2000);
-    bits.segment = ExchangeFile::Active::Segment(0, false, activeSegment).value_or(activeSegment);
+    bits.bit0 = DescriptionNumber(session.descrFile, "MarkBit0", 12, 2000);
+    bits.segment =
+        ExchangeFile::Active(session).Segment(0, false, activeSegment).value_or(activeSegment);
     for (int k = 0; k < 2; ++k) {
-        auto stored = ExchangeFile::MarkerBits::Read(segTableSection, bits.bit0 + k, bits.segment);
+        auto stored =
+            ExchangeFile::MarkerBits(session).Read(segTableSection, bits.bit0 + k, bits.segment);
         bits.list[k] = stored.list;
         bits.inverted[k] = StoredWhole(stored.invert) != 0;
     }
     return bits;
 }
 
-bool StoreAdditionalBits(const AdditionalBits& bits, const std::string& segTableSection) {
+bool StoreAdditionalBits(const LaunchState& session, const AdditionalBits& bits,
+                         const std::string& segTableSection) {
     const ExchangeFile::MarkerBits::Setting settings[2] = {
         {bits.list[0], bits.inverted[0] ? "1" : "0"}, {bits.list[1], bits.inverted[1] ? "1" : "0"}};
-    return ExchangeFile::MarkerBits::Store(segTableSection, bits.bit0, bits.segment, settings);
+    return ExchangeFile::MarkerBits(session).Store(segTableSection, bits.bit0, bits.segment,
+                                                   settings);
 }
 
 } // namespace tw

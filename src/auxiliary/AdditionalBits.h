@@ -1,4 +1,6 @@
 #pragma once
+#include "app/LaunchState.h"
+
 #include <string>
 
 namespace tw {
@@ -25,9 +27,10 @@ struct AdditionalBits {
 
 // Reads the definitions of the active segment from segTableSection of the exchange file: the
 // first entry of the host's active segments, the document's active segment when there is none.
-AdditionalBits LoadAdditionalBits(const std::string& descr, const std::string& segTableSection,
+AdditionalBits LoadAdditionalBits(const LaunchState& session, const std::string& segTableSection,
                                   int activeSegment);
 // Ok: writes both lists (unchecked, an empty list stays an empty value) and both flags.
-bool StoreAdditionalBits(const AdditionalBits& bits, const std::string& segTableSection);
+bool StoreAdditionalBits(const LaunchState& session, const AdditionalBits& bits,
+                         const std::string& segTableSection);
 
 } // namespace tw

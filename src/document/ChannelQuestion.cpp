@@ -1,7 +1,6 @@
 #include "document/ChannelQuestion.h"
 
 #include "app/FileUtil.h"
-#include "app/LaunchState.h"
 #include "app/ProfileStore.h"
 #include "app/RegularFile.h"
 #include "document/RiffWave.h"
@@ -14,8 +13,8 @@ constexpr const char* kSection = "StartUp";
 constexpr std::size_t kHeadBytes = 1 << 20;
 } // namespace
 
-ChannelChoice StoredChannelChoice() {
-    const std::string& ini = launch().generalIni;
+ChannelChoice StoredChannelChoice(const LaunchState& session) {
+    const std::string& ini = session.generalIni;
     ChannelChoice choice;
     const double channel = ProfileNumberIn(ini, "WavChannel", 0, kSection, 0);
     choice.channel = IsAbsent(channel) || channel < 0 || channel > 1023 ? 0 : int(channel);
@@ -24,8 +23,8 @@ ChannelChoice StoredChannelChoice() {
     return choice;
 }
 
-std::optional<int> AskChannel(int channels, const ChannelAsker& asker) {
-    ChannelChoice choice = StoredChannelChoice();
+std::optional<int> AskChannel(const LaunchState& session, int channels, const ChannelAsker& asker) {
+    ChannelChoice choice = StoredChannelChoice(session);
     const bool fits = choice.channel < channels;
     if (!fits)
         choice.channel = 0;
@@ -37,8 +36,8 @@ std::optional<int> AskChannel(int channels, const ChannelAsker& asker) {
     }
     if (choice.channel < 0 || choice.channel >= channels)
         return std::nullopt;
-    WriteGeneralSetting("WavChannel", std::to_string(choice.channel), kSection);
-    WriteGeneralSetting("askChanDlg", choice.always ? "1" : "0", kSection);
+    WriteGeneralSetting(session, "WavChannel", std::to_string(choice.channel), kSection);
+    WriteGeneralSetting(session, "askChanDlg", choice.always ? "1" : "0", kSection);
     return choice.channel;
 }
 

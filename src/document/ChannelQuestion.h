@@ -1,4 +1,6 @@
 #pragma once
+#include "app/LaunchState.h"
+
 #include <functional>
 #include <optional>
 #include <string>
@@ -16,13 +18,13 @@ struct ChannelChoice {
 using ChannelAsker =
     std::function<std::optional<ChannelChoice>(int channels, const ChannelChoice&)>;
 
-// The starting choice from the general settings file, section "StartUp".
-ChannelChoice StoredChannelChoice();
+// The starting choice from the session's general settings file, section "StartUp".
+ChannelChoice StoredChannelChoice(const LaunchState& session);
 
 // Asks (unless "Always" was ticked before and the stored channel is one of the file's, which
 // counts as OK at once), stores the answer in "WavChannel" and "askChanDlg" and returns the
 // channel; nullopt when the user cancelled, and then nothing is stored.
-std::optional<int> AskChannel(int channels, const ChannelAsker& asker);
+std::optional<int> AskChannel(const LaunchState& session, int channels, const ChannelAsker& asker);
 
 // The channels of a file Open reads through the audio library, or nullopt for any other file
 // (it is read whole only when it begins like one).

@@ -1,6 +1,5 @@
 #include "document/DimensionQuestion.h"
 
-#include "app/LaunchState.h"
 #include "app/ProfileStore.h"
 
 namespace tw {
@@ -9,8 +8,8 @@ namespace {
 constexpr const char* kSection = "StartUp";
 }
 
-DimensionChoice StoredDimensionChoice() {
-    const std::string& ini = launch().generalIni;
+DimensionChoice StoredDimensionChoice(const LaunchState& session) {
+    const std::string& ini = session.generalIni;
     DimensionChoice choice;
     const double is2dim = ProfileNumberIn(ini, "Is2dim", 0, kSection, kAbsent);
     choice.twoDimensional = IsAbsent(is2dim) || is2dim == 1 ? 1 : 0;
@@ -21,17 +20,17 @@ DimensionChoice StoredDimensionChoice() {
     return choice;
 }
 
-int AskDimension(const DimensionAsker& asker) {
-    DimensionChoice choice = StoredDimensionChoice();
+int AskDimension(const LaunchState& session, const DimensionAsker& asker) {
+    DimensionChoice choice = StoredDimensionChoice(session);
     if (!choice.always) {
         std::optional<DimensionChoice> answer = asker ? asker(choice) : std::nullopt;
         if (!answer)
             return 0;
         choice = *answer;
     }
-    WriteGeneralSetting("Is2dim", choice.twoDimensional ? "1" : "0", kSection);
-    WriteGeneralSetting("askDimDlg", choice.always ? "1" : "0", kSection);
-    WriteGeneralSetting("FullScale", choice.fullScale ? "1" : "0", kSection);
+    WriteGeneralSetting(session, "Is2dim", choice.twoDimensional ? "1" : "0", kSection);
+    WriteGeneralSetting(session, "askDimDlg", choice.always ? "1" : "0", kSection);
+    WriteGeneralSetting(session, "FullScale", choice.fullScale ? "1" : "0", kSection);
     return choice.twoDimensional;
 }
 

@@ -1,4 +1,6 @@
 #pragma once
+#include "app/LaunchState.h"
+
 #include <functional>
 #include <optional>
 
@@ -15,12 +17,12 @@ struct DimensionChoice {
 // tests a scripted answer.
 using DimensionAsker = std::function<std::optional<DimensionChoice>(const DimensionChoice&)>;
 
-// The starting choice from the general settings file, section "StartUp".
-DimensionChoice StoredDimensionChoice();
+// The starting choice from the session's general settings file, section "StartUp".
+DimensionChoice StoredDimensionChoice(const LaunchState& session);
 
 // Asks (unless "Always" was ticked before, which counts as OK at once), stores the answer in
 // "Is2dim", "askDimDlg" and "FullScale" and returns the document's askDim: the radio, or 0 on
 // Cancel.
-int AskDimension(const DimensionAsker& asker);
+int AskDimension(const LaunchState& session, const DimensionAsker& asker);
 
 } // namespace tw

@@ -24,20 +24,22 @@ bool CreateSegmentFile(const WeDoc& doc, const std::string& path) {
 }
 } // namespace
 
-bool RecordSegment(int segment, int channel, std::string& path, bool fpSegMode) {
+bool RecordSegment(const LaunchState& session, int segment, int channel, std::string& path,
+                   bool fpSegMode) {
     const std::string table = ExchangeFile::Segments::Table(segment, channel, fpSegMode);
     if (!path.empty())
-        return ExchangeFile::Segments::Record(table, segment, path);
-    auto stored = ExchangeFile::Segments::File(table, segment);
+        return ExchangeFile::Segments(session).Record(table, segment, path);
+    auto stored = ExchangeFile::Segments(session).File(table, segment);
     path = stored.value_or("");
     return stored.has_value();
 }
 
-void RecordSegmentFile(int segment, int channel, const std::string& path, bool fpSegMode) {
+void RecordSegmentFile(const LaunchState& session, int segment, int channel,
+                       const std::string& path) {
     if (path.empty())
         return;
     std::string p = path;
-    RecordSegment(segment, channel, p, fpSegMode);
+    RecordSegment(session, segment, channel, p, session.fpSegMode);
 }
 
 std::string CommandStem(std::string_view value) {
@@ -67,7 +69,8 @@ bool CheckSegmentNumber(WeDoc& doc, int& segment) {
         return false;
     }
     // One read of the table instead of one lookup per lower segment number.
-    const std::set<long> used = ExchangeFile::Segments::Numbers(doc.segTableSection());
+    const std::set<long> used =
+        ExchangeFile::Segments(doc.session()).Numbers(doc.segTableSection());
     int below = 0;
     auto it = used.lower_bound(segment);
     if (it != used.begin())
@@ -82,7 +85,7 @@ bool CheckSegmentNumber(WeDoc& doc, int& segment) {
         doc.listener().segmentShown();
     }
     if (segment != doc.activeSegment()) {
-        ExchangeFile::WaveParameters::Forget(ExchangeFile::WaveParameters::kStandard);
+        ExchangeFile::WaveParameters(doc.session()).Forget(ExchangeFile::WaveParameters::kStandard);
         doc.SelectSegment(segment);
         SelectSegmentOnHost(doc.session(), doc.prompts(), segment);
     }
@@ -95,13 +98,14 @@ bool CheckSegmentNumber(WeDoc& doc, int& segment) {
 void LoadChannelSegment(WeDoc& doc) {
     const bool fp = doc.session().fpSegMode;
     const int channel = doc.activeChannel();
-    ExchangeFile::Segments::MarkSwitched();
+    ExchangeFile::Segments(doc.session()).MarkSwitched();
     const int previous = doc.activeSegment();
     doc.TakeActive(
-        {channel, ExchangeFile::Active::Segment(channel, fp, previous).value_or(previous)});
+        {channel,
+         ExchangeFile::Active(doc.session()).Segment(channel, fp, previous).value_or(previous)});
     const int segment = doc.ActiveTableSegment();
     std::string path;
-    if (!RecordSegment(segment, channel, path, fp))
+    if (!RecordSegment(doc.session(), segment, channel, path, fp))
         path = doc.WorkingFile(segment, channel);
     doc.SetPathName(path, false);
     if (FileExists(path)) {
@@ -114,7 +118,7 @@ void LoadChannelSegment(WeDoc& doc) {
         doc.WriteWorkingFile(path);
         doc.listener().wavelengthShown();
     }
-    RecordSegmentFile(segment, channel, path, fp);
+    RecordSegmentFile(doc.session(), segment, channel, path);
     doc.listener().segmentShown();
     doc.SetFileNameFrom(path);
     doc.listener().rangeReset();
@@ -128,7 +132,7 @@ void LoadActiveSegment(WeDoc& doc) {
     int segment = -1;
     int channel = 0;
     if (!doc.composer().segmented()) {
-        if (!RecordSegment(segment, channel, path, false))
+        if (!RecordSegment(doc.session(), segment, channel, path, false))
             path = doc.WorkingFile(segment, channel);
     } else {
         // The channel and segment are the ones the description load or the host's re-read
@@ -136,7 +140,7 @@ void LoadActiveSegment(WeDoc& doc) {
         channel = fp ? 0 : doc.activeChannel();
         segment = doc.activeSegment();
         doc.TakeActive({channel, segment});
-        if (!RecordSegment(segment, channel, path, fp))
+        if (!RecordSegment(doc.session(), segment, channel, path, fp))
             path = doc.WorkingFile(segment, channel);
         if (doc.limits().pattSyncTable)
             UpdatePatternTable(doc, path, segment, channel);
@@ -146,7 +150,7 @@ void LoadActiveSegment(WeDoc& doc) {
         doc.Allocate(kNewSegmentPoints);
         doc.RefreshFmMarkers();
         doc.WriteWorkingFile(path);
-        RecordSegmentFile(segment, channel, path, fp);
+        RecordSegmentFile(doc.session(), segment, channel, path);
         doc.SetPathName(path, false);
         doc.listener().wavelengthShown();
     } else {
@@ -165,7 +169,8 @@ void LoadActiveSegment(WeDoc& doc) {
 
 void UpdatePatternTable(WeDoc& doc, std::string path, int segment, int channel) {
     if (path.empty())
-        path = ExchangeFile::Segments::File(ExchangeFile::Segments::ChannelTable(channel), segment)
+        path = ExchangeFile::Segments(doc.session())
+                   .File(ExchangeFile::Segments::ChannelTable(channel), segment)
                    .value_or("");
     if (path.empty())
         path = doc.WorkingFile(segment, channel);
@@ -174,13 +179,14 @@ void UpdatePatternTable(WeDoc& doc, std::string path, int segment, int channel) 
     std::int64_t target = FileSize(path) / doc.limits().patSyncFactor;
     if (target < 0)
         return;
-    const std::optional<std::string> stored = ExchangeFile::Segments::PatternFile(channel, segment);
+    const std::optional<std::string> stored =
+        ExchangeFile::Segments(doc.session()).PatternFile(channel, segment);
     std::string pattern = stored.value_or("");
     if (stored && FileExists(pattern) && FileSize(pattern) == target)
         return;
     if (pattern.empty()) {
         pattern = FolderOf(path) + strprintf("TemS%d.wpt%d", segment, channel);
-        ExchangeFile::Segments::RecordPatternFile(channel, segment, pattern);
+        ExchangeFile::Segments(doc.session()).RecordPatternFile(channel, segment, pattern);
     }
     std::string bytes = ReadWholeFile(pattern).value_or(std::string());
     bytes.resize(static_cast<std::size_t>(target), '\0');
@@ -192,9 +198,9 @@ void SyncPartnerChannelSegment(WeDoc& doc) {
     const int partner = doc.activeChannel() ^ 1;
     const int segment = doc.ActiveTableSegment();
     std::string path;
-    if (!RecordSegment(segment, partner, path, fp)) {
+    if (!RecordSegment(doc.session(), segment, partner, path, fp)) {
         path = doc.WorkingFile(segment, partner);
-        RecordSegmentFile(segment, partner, path, fp);
+        RecordSegmentFile(doc.session(), segment, partner, path);
     }
     ResizeNativeFile(path, doc.samples().size(), doc.composer().layout());
 }

@@ -14,9 +14,11 @@ class WeDoc;
 
 // With a path: records it as the segment's file and marks the segment modified. With an empty
 // path: reads the segment's file into it; false when the table has no entry.
-bool RecordSegment(int segment, int channel, std::string& path, bool fpSegMode);
-// The recording form for paths that are not to be filled in.
-void RecordSegmentFile(int segment, int channel, const std::string& path, bool fpSegMode);
+bool RecordSegment(const LaunchState& session, int segment, int channel, std::string& path,
+                   bool fpSegMode);
+// The recording form for paths that are not to be filled in, in the session's segment mode.
+void RecordSegmentFile(const LaunchState& session, int segment, int channel,
+                       const std::string& path);
 
 // A host command stem from the description file: the value up to and including its first blank
 // after the first character, the whole value when it has none.

@@ -25,14 +25,16 @@ std::string DescrValue(const std::string& descr, const char* section, const char
 }
 
 void CopyAdditionalBits(const WeDoc& doc) {
-    const int s = ExchangeFile::Active::Segment(0, false, 1).value_or(1);
-    for (const auto& stored : ExchangeFile::MarkerBits::ForDownload(doc.segTableSection(), s))
-        WriteGeneralSetting(strprintf(stored.invert ? "%dInv" : "%dBit", stored.bit), stored.value,
-                            "DwnStr");
+    const int s = ExchangeFile::Active(doc.session()).Segment(0, false, 1).value_or(1);
+    for (const auto& stored :
+         ExchangeFile::MarkerBits(doc.session()).ForDownload(doc.segTableSection(), s))
+        WriteGeneralSetting(doc.session(), strprintf(stored.invert ? "%dInv" : "%dBit", stored.bit),
+                            stored.value, "DwnStr");
 }
 
-std::string SegmentPath(const std::string& table, int segment, bool quiet) {
-    return ExchangeFile::Segments::File(table, segment, !quiet).value_or("");
+std::string SegmentPath(const LaunchState& session, const std::string& table, int segment,
+                        bool quiet) {
+    return ExchangeFile::Segments(session).File(table, segment, !quiet).value_or("");
 }
 } // namespace
 
@@ -60,12 +62,12 @@ std::string FormatCommandTemplate(std::string_view templ, const std::vector<long
     return out;
 }
 
-bool CombinedDownloadMode(const std::string& descr) {
-    const std::optional<double> stored = ExchangeFile::Settings::DownloadMode();
+bool CombinedDownloadMode(const LaunchState& session) {
+    const std::optional<double> stored = ExchangeFile::Settings(session).DownloadMode();
     if (!stored || *stored < 0)
         return false;
     const double mode = *stored;
-    std::istringstream names(DescrValue(descr, "ParmPnlName", "DwnMode", 80));
+    std::istringstream names(DescrValue(session.descrFile, "ParmPnlName", "DwnMode", 80));
     std::string name;
     for (int i = 0; names >> name; ++i)
         if (i == static_cast<int>(mode))
@@ -75,11 +77,11 @@ bool CombinedDownloadMode(const std::string& descr) {
 
 std::string TraceTypePrefix(WeDoc& doc) {
     int type = 0;
-    if (std::optional<int> stored = ExchangeFile::Settings::TraceType()) {
+    if (std::optional<int> stored = ExchangeFile::Settings(doc.session()).TraceType()) {
         type = *stored;
     } else if (std::optional<int> chosen = doc.listener().askTraceType()) {
         type = *chosen;
-        ExchangeFile::Settings::StoreTraceType(type);
+        ExchangeFile::Settings(doc.session()).StoreTraceType(type);
     }
     if (type < 0 || type > 2)
         type = 0;
@@ -98,7 +100,7 @@ std::string StandardDownloadText(WeDoc& doc) {
     const int channel = doc.activeChannel();
     const long length = static_cast<long>(doc.wavelength());
     const LaunchState& session = doc.session();
-    const bool combined = CombinedDownloadMode(session.descrFile);
+    const bool combined = CombinedDownloadMode(session);
     std::string text;
     if (session.family == "K2290") {
         text = strprintf("%d %ld", segment, length);
@@ -112,10 +114,12 @@ std::string StandardDownloadText(WeDoc& doc) {
     std::string prefix = doc.limits().hasTraceTypes ? TraceTypePrefix(doc) : std::string();
     if (combined) {
         int low = channel & ~1;
-        text += "Wav=" + SegmentPath(ExchangeFile::Segments::ChannelTable(low), segment, true) +
-                "&" + SegmentPath(ExchangeFile::Segments::ChannelTable(low + 1), segment, true);
+        text += "Wav=" +
+                SegmentPath(session, ExchangeFile::Segments::ChannelTable(low), segment, true) +
+                "&" +
+                SegmentPath(session, ExchangeFile::Segments::ChannelTable(low + 1), segment, true);
     } else {
-        text += "Wav=" + SegmentPath(doc.segTableSection(), segment, false);
+        text += "Wav=" + SegmentPath(session, doc.segTableSection(), segment, false);
     }
     const bool pilot =
         StartsWithNoCase(DescrValue(session.descrFile, "Instrument", "Pilot", 260), "ye");
@@ -128,7 +132,7 @@ std::string FmDownloadText(const WeDoc& doc) {
     const bool fp = doc.session().fpSegMode;
     const int segment = fp ? doc.activeSegment() : -1;
     std::string path;
-    RecordSegment(segment, 0, path, fp);
+    RecordSegment(doc.session(), segment, 0, path, fp);
     std::string text = "FMwav=" + path + "\n";
     if (fp)
         text += strprintf("Cmd=:FM:SEGM:DEF %d, %lld\n", segment,
@@ -144,7 +148,7 @@ int DownloadWaveform(WeDoc& doc) {
 int SendTraceDownload(WeDoc& doc) {
     std::string text = StandardDownloadText(doc);
     bool sent = Show(doc.prompts(), SendToExchangeHost(doc.session(), text));
-    ExchangeFile::Segments::MarkLoaded(doc.activeChannel(), doc.activeSegment());
+    ExchangeFile::Segments(doc.session()).MarkLoaded(doc.activeChannel(), doc.activeSegment());
     return sent ? 1 : 0;
 }
 

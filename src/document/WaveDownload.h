@@ -1,4 +1,6 @@
 #pragma once
+#include "app/LaunchState.h"
+
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -17,8 +19,8 @@ inline constexpr const char* kTraceTypeNames[] = {"arb", "dig", "alL"};
 // percent sign, anything else stays as written, so a bad template cannot break the program.
 std::string FormatCommandTemplate(std::string_view templ, const std::vector<long>& numbers);
 
-// Whether the download mode chosen in the exchange file is a combined one ("COMb...").
-bool CombinedDownloadMode(const std::string& descr);
+// Whether the download mode chosen in the session's exchange file is a combined one ("COMb...").
+bool CombinedDownloadMode(const LaunchState& session);
 
 // The trace-type prefix (":TRAC:TYPE arb;"), asking for the type through the document's listener
 // when none is stored; also copies the additional-bit settings of the active segment for

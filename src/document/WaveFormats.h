@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "app/FileUtil.h"
+#include "app/LaunchState.h"
 #include "app/Progress.h"
 
 namespace tw {
@@ -90,7 +91,7 @@ enum FormatCode {
     kCodeFromName = -3, // work the code out from the file name
 };
 
-// What a conversion needs to know; filled from the launch state and profiles by
+// What a conversion needs to know; filled from the session and its files by
 // ImportContextForLaunch, or by hand in tests and fuzzers.
 struct ImportContext {
     PointLayout layout = PointLayout::Int16;
@@ -136,12 +137,13 @@ bool ReadNativeImport(ImportSource& in, const ImportContext& ctx, PointSink& out
 // What a reader makes of an input, collected in memory.
 ImportResult ImportWith(PointReader read, ImportSource& in, const ImportContext& ctx);
 
-// Layout from the launch state, stretch from the general settings for the instrument's model;
-// questions through asks, in the session's caption.
+// Stretch from the session's general settings for the instrument's model, the full-scale answer
+// of the dimension question, the fallback folder in the session's tmp folder; questions through
+// asks, in the session's caption.
 ImportContext ImportContextForLaunch(const LaunchState& session, PointLayout layout, double vMin,
                                      double vMax, int askDim, Prompter& asks);
 // False when section "Option", key "autoStretch" + model holds a value other than "yes".
-bool AutoStretchEnabled();
+bool AutoStretchEnabled(const LaunchState& session);
 
 // Streams the points of an input of the given format (the row of ctx.layout's code) into out.
 // The result is ok or says why not (its points stay empty: they went to out); a failure of out

@@ -120,9 +120,9 @@ ImportResult ImportWith(PointReader read, ImportSource& in, const ImportContext&
     return result;
 }
 
-bool AutoStretchEnabled() {
-    const std::string model = ExchangeFile::Instrument::Model();
-    const std::string value = ProfileText("autoStretch" + model, "Option", launch().generalIni);
+bool AutoStretchEnabled(const LaunchState& session) {
+    const std::string model = ExchangeFile::Instrument(session).Model();
+    const std::string value = ProfileText("autoStretch" + model, "Option", session.generalIni);
     return value.empty() || EqualsNoCase(value, "yes");
 }
 
@@ -132,9 +132,9 @@ ImportContext ImportContextForLaunch(const LaunchState& session, PointLayout lay
     ctx.layout = layout;
     ctx.vMin = vMin;
     ctx.vMax = vMax;
-    ctx.stretch = AutoStretchEnabled();
+    ctx.stretch = AutoStretchEnabled(session);
     ctx.askDim = askDim;
-    ctx.fullScale = StoredDimensionChoice().fullScale;
+    ctx.fullScale = StoredDimensionChoice(session).fullScale;
     ctx.mayReplace = [&asks, caption = session.appName](const std::string& place) {
         return ask(asks, caption,
                    place + "\nalready exists.\nPress:\n\t'Yes' - to replace it with the converted "
@@ -142,7 +142,7 @@ ImportContext ImportContextForLaunch(const LaunchState& session, PointLayout lay
                    Buttons::YesNoDefaultNo, Icon::Exclamation) == Answer::Yes;
     };
     ctx.fallbackFolder =
-        launch().tmpFolder.empty() ? std::string() : launch().tmpFolder + "Converted/";
+        session.tmpFolder.empty() ? std::string() : session.tmpFolder + "Converted/";
     return ctx;
 }
 

@@ -46,7 +46,7 @@ bool WeDoc::SetUpFmChannel() {
 }
 
 WeDoc::~WeDoc() {
-    ExchangeFile::WaveParameters::Forget(waveParSection());
+    ExchangeFile::WaveParameters(session()).Forget(waveParSection());
     RemoveFile(tmpFolder_ + "^^Dwn.wav");
     PostComposerClosed(composer_.closedCode(), 0);
 }
@@ -91,17 +91,17 @@ void WeDoc::TakeActive(ChannelSegment place) {
 
 void WeDoc::SelectSegment(int segment) {
     TakeActive({active_.channel, segment});
-    ExchangeFile::Active::StoreSegment(segment, session().fpSegMode);
+    ExchangeFile::Active(session()).StoreSegment(segment, session().fpSegMode);
 }
 
 void WeDoc::RereadActive() {
-    TakeActive(ExchangeFile::Active::Reread(active_, session().fpSegMode));
+    TakeActive(ExchangeFile::Active(session()).Reread(active_, session().fpSegMode));
 }
 
 void WeDoc::RereadActiveChannel() {
-    TakeActive(
-        {ExchangeFile::Active::Channel(ExchangeFile::Instrument::Channels(), active_.channel),
-         active_.segment});
+    TakeActive({ExchangeFile::Active(session()).Channel(
+                    ExchangeFile::Instrument(session()).Channels(), active_.channel),
+                active_.segment});
 }
 
 void WeDoc::SetPathName(const std::string& path, bool addRecent) {
@@ -372,7 +372,7 @@ bool WeDoc::LoadWaveFile(const std::string& path, bool adopt, bool asIsOnCancel)
 }
 
 void WeDoc::AfterLengthChange() {
-    ExchangeFile::WaveParameters::ForgetRange(waveParSection());
+    ExchangeFile::WaveParameters(session()).ForgetRange(waveParSection());
     listener().rangeReset();
     listener().repaint(WeDocListener::kAll, WeDocListener::kAll);
 }
@@ -415,7 +415,7 @@ bool WeDoc::ChangeLength(long n, long from, Progress& progress) {
     if (!WriteChange(ActiveWorkingFile(), keepUndo, tail, progress))
         return false;
     SetPathName(ActiveWorkingFile(), true);
-    RecordSegmentFile(segment, channel, pathName_, session().fpSegMode);
+    RecordSegmentFile(session(), segment, channel, pathName_);
     if (limits_.pattSyncTable)
         UpdatePatternTable(*this, "", segment, channel);
     AppendLog("SetWlen = " + std::to_string(FileSize(pathName_) / 2));
@@ -438,7 +438,7 @@ bool WeDoc::CommitEdit(Progress& progress) {
     if (!WriteChange(working, keepUndo, values, progress))
         return false;
     SetPathName(working, true);
-    RecordSegmentFile(ActiveTableSegment(), active_.channel, working, session().fpSegMode);
+    RecordSegmentFile(session(), ActiveTableSegment(), active_.channel, working);
     if (change && !change->length)
         listener().repaint(change->first, change->last);
     else
@@ -457,7 +457,7 @@ bool WeDoc::New() {
     if (!WriteChange(working, keepUndo))
         return false;
     SetPathName(working, false);
-    RecordSegmentFile(ActiveTableSegment(), active_.channel, working, session().fpSegMode);
+    RecordSegmentFile(session(), ActiveTableSegment(), active_.channel, working);
     RefreshFmMarkers();
     listener().wavelengthShown();
     AfterLengthChange();
@@ -502,7 +502,7 @@ bool WeDoc::Open(const OpenRequest& request, Progress& progress) {
     SettleUndo(keepUndo);
     SetFileNameFrom(file);
     SetPathName(request.path, true);
-    RecordSegmentFile(ActiveTableSegment(), active_.channel, file, session().fpSegMode);
+    RecordSegmentFile(session(), ActiveTableSegment(), active_.channel, file);
     composer_.WaveOpened(*this);
     // The first edit is then written into the working file where it lies.
     if (const std::string working = ActiveWorkingFile();
@@ -516,7 +516,7 @@ bool WeDoc::Open(const OpenRequest& request, Progress& progress) {
 }
 
 void WeDoc::RemoveModifMark() {
-    ExchangeFile::Segments::RemoveModified(
+    ExchangeFile::Segments(session()).RemoveModified(
         composer_.modifKey(ActiveTableSegment(), active_.channel));
 }
 
@@ -531,7 +531,7 @@ SaveResult WeDoc::Save(Progress& progress) {
         ReportFileFailure(prompts_, written);
         return SaveResult::Saved;
     }
-    RecordSegmentFile(ActiveTableSegment(), active_.channel, fileName_, session().fpSegMode);
+    RecordSegmentFile(session(), ActiveTableSegment(), active_.channel, fileName_);
     SetPathName(fileName_, false);
     listener().titleSet(session().appName + " -> " + fileName_);
     RemoveModifMark();
@@ -564,7 +564,7 @@ bool WeDoc::SaveAs(const std::string& path, int code, Progress& progress) {
     if (role == SaveRole::NamedExport)
         fileName_ = path;
     if (role == SaveRole::Document || (role == SaveRole::None && !fileName_.empty())) {
-        RecordSegmentFile(ActiveTableSegment(), active_.channel, fileName_, session().fpSegMode);
+        RecordSegmentFile(session(), ActiveTableSegment(), active_.channel, fileName_);
         SetPathName(fileName_, false);
         listener().titleSet(session().appName + " -> " + fileName_);
     }
@@ -657,7 +657,7 @@ bool WeDoc::Undo() {
     AdoptPoints(working, true);
     fileName_.clear();
     // The segment's file is the working file again, so a download sends what is shown.
-    RecordSegmentFile(ActiveTableSegment(), active_.channel, working, session().fpSegMode);
+    RecordSegmentFile(session(), ActiveTableSegment(), active_.channel, working);
     listener().rangeReset();
     listener().repaint(WeDocListener::kAll, WeDocListener::kAll);
     return true;
@@ -676,8 +676,8 @@ void WeDoc::SelectChannel(int index) {
     if (index == active_.channel)
         return;
     if (composer_.channelTables())
-        ExchangeFile::WaveParameters::Forget(waveParSection());
-    ExchangeFile::Active::WriteChannel(index);
+        ExchangeFile::WaveParameters(session()).Forget(waveParSection());
+    ExchangeFile::Active(session()).WriteChannel(index);
     TakeActive({index, active_.segment});
     std::string stem;
     if (!ProfileRecord("Interface", "ActiveCh", stem, 40, session().descrFile, true))

@@ -46,8 +46,8 @@ enum class WavelengthCheck { Kept, Corrected, Cancelled };
 
 enum class SaveResult { Saved, NeedsSaveAs };
 
-// What Open reads: the file, its form and the answers to that form's questions, which the GUI
-// asks before (DimensionQuestion.h, ChannelQuestion.h, the MATLAB variable list).
+// What Open reads: the file, its form and the answers to that form's questions, which the caller
+// asks before through AnswerOpenQuestions (OpenQuestions.h).
 struct OpenRequest {
     OpenRequest(std::string file, int formatCode) : path(std::move(file)), code(formatCode) {}
     std::string path;

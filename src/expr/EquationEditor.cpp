@@ -74,27 +74,29 @@ void EquationEditor::Open() {
 
 void EquationEditor::ReadSettings() {
     const std::string section = target_.composer().waveParSection();
+    const Stored stored(target_.composer().session());
     const std::array<double, kFieldCount> defaults = {0, static_cast<double>(Wavelength() - 1),
                                                       std::trunc(target_.lowerLevel()),
                                                       std::trunc(target_.upperLevel()), 1};
     for (int f = 0; f < kFieldCount; ++f) {
-        std::optional<double> v = Stored::Number(section, kFieldKeys[f]);
+        std::optional<double> v = stored.Number(section, kFieldKeys[f]);
         if (!v) {
             v = defaults[f];
-            Stored::Store(section, {{kFieldKeys[f], SettingNumber(*v)}});
+            stored.Store(section, {{kFieldKeys[f], SettingNumber(*v)}});
         }
         fields[f] = *v;
     }
     previous_ = fields;
 
     using Dialogs = ExchangeFile::Dialogs;
-    scaleRadio_ = Dialogs::EquationButton(Dialogs::Scale).value_or(false);
+    const Dialogs dialogs(target_.composer().session());
+    scaleRadio_ = dialogs.EquationButton(Dialogs::Scale).value_or(false);
     scaleFlag_ = scaleRadio_;
-    autoTicked_ = Dialogs::EquationButton(Dialogs::CheckBox).value_or(false);
-    autoFlag_ = Dialogs::EquationButton(Dialogs::AutoButton).value_or(scaleRadio_ || autoTicked_);
-    aliasesShown = Dialogs::EquationButton(Dialogs::ButtonAliases).value_or(false);
+    autoTicked_ = dialogs.EquationButton(Dialogs::CheckBox).value_or(false);
+    autoFlag_ = dialogs.EquationButton(Dialogs::AutoButton).value_or(scaleRadio_ || autoTicked_);
+    aliasesShown = dialogs.EquationButton(Dialogs::ButtonAliases).value_or(false);
 
-    ReadDialogPosition(target_.composer().dialogSection(), position);
+    ReadDialogPosition(target_.composer(), position);
 }
 
 void EquationEditor::LoadState() {
@@ -288,18 +290,19 @@ void EquationEditor::SaveSettings(bool keepWave) {
     double start = fields[kStart], end = fields[kEnd];
     MoveRangeOn(start, end, static_cast<double>(Wavelength()));
     using Dialogs = ExchangeFile::Dialogs;
-    Dialogs::StoreEquation(target_.composer().waveParSection(),
-                           {{Dialogs::Original, !scaleRadio_},
-                            {Dialogs::Scale, scaleRadio_},
-                            {Dialogs::AutoButton, autoFlag_},
-                            {Dialogs::CheckBox, autoTicked_},
-                            {Dialogs::ButtonAliases, aliasesShown}},
-                           {{Stored::Start, SettingNumber(start)},
-                            {Stored::End, SettingNumber(end)},
-                            {Stored::LowLevel, SettingNumber(fields[kMin])},
-                            {Stored::HighLevel, SettingNumber(fields[kMax])},
-                            {Stored::Cycles, SettingNumber(fields[kCycles])}});
-    StoreDialogPosition(target_.composer().dialogSection(), position);
+    Dialogs(target_.composer().session())
+        .StoreEquation(target_.composer().waveParSection(),
+                       {{Dialogs::Original, !scaleRadio_},
+                        {Dialogs::Scale, scaleRadio_},
+                        {Dialogs::AutoButton, autoFlag_},
+                        {Dialogs::CheckBox, autoTicked_},
+                        {Dialogs::ButtonAliases, aliasesShown}},
+                       {{Stored::Start, SettingNumber(start)},
+                        {Stored::End, SettingNumber(end)},
+                        {Stored::LowLevel, SettingNumber(fields[kMin])},
+                        {Stored::HighLevel, SettingNumber(fields[kMax])},
+                        {Stored::Cycles, SettingNumber(fields[kCycles])}});
+    StoreDialogPosition(target_.composer(), position);
     if (keepWave)
         target_.keepGenerated();
     WriteEquationState(stateFile, typed, aliases.rows());
@@ -323,7 +326,7 @@ void EquationEditor::InsertAliasWave(std::size_t row, const std::string& path) {
 
 std::string EquationEditor::WaveFilter() const {
     std::string filter = target_.composer().waveOperandFilter();
-    if (ExchangeFile::Instrument::Model() == "QM8100") {
+    if (ExchangeFile::Instrument(target_.composer().session()).Model() == "QM8100") {
         filter.pop_back();
         filter += "Binary   (*.wfm)|*.wfm|ASCII -space delimited (*.afm)|*.afm||";
     }

@@ -45,7 +45,7 @@ bool FmComposer::RereadSettings(WeDoc& doc) {
 }
 
 void FmComposer::ComputeMarkers(WeDoc& doc) {
-    std::vector<double> values = ReadFmMarkerValues(fm_.fmFuncMode);
+    std::vector<double> values = ReadFmMarkerValues(session(), fm_.fmFuncMode);
     markers_ =
         ComputeFmMarkerPoints(doc.samples().int32(), values, doc.vMin(), doc.vMax(), abstract_);
 }
@@ -53,7 +53,7 @@ void FmComposer::ComputeMarkers(WeDoc& doc) {
 void FmComposer::LoadSegmentRange(WeDoc& doc) {
     if (!session().fpSegMode)
         return;
-    LoadSegmentDeviation(fm_, doc.activeSegment());
+    LoadSegmentDeviation(session(), fm_, doc.activeSegment());
     showRange(doc);
     showDeviation(doc, FmGeneralText(fm_.deviation));
 }
@@ -76,7 +76,7 @@ void FmComposer::WaveOpened(WeDoc& doc) {
 }
 
 std::string FmComposer::RangeFromLoadedWave(WeDoc& doc) {
-    std::string text = FmRangeFromLoadedWave(fm_, doc.samples().int32());
+    std::string text = FmRangeFromLoadedWave(session(), fm_, doc.samples().int32());
     showRange(doc);
     doc.RefreshFmMarkers();
     showDeviation(doc, text);

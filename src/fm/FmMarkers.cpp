@@ -23,9 +23,9 @@ std::int32_t toInt32(double v) {
 }
 } // namespace
 
-std::vector<double> ReadFmMarkerValues(int fmFuncMode) {
+std::vector<double> ReadFmMarkerValues(const LaunchState& session, int fmFuncMode) {
     std::vector<double> values;
-    for (const std::string& text : FmExchange::MarkerTexts(fmFuncMode))
+    for (const std::string& text : FmExchange(session).MarkerTexts(fmFuncMode))
         if (auto v = LeadingValue(text))
             values.push_back(*v);
     return values;
@@ -65,16 +65,16 @@ FmMarkerPoints ComputeFmMarkerPoints(std::span<const std::int32_t> points,
 
 void FmMarkerTable::load(int fmFuncMode) {
     ascending_ = true;
-    if (auto sort = FmExchange::MarkerSort(fmFuncMode))
+    if (auto sort = FmExchange(session_).MarkerSort(fmFuncMode))
         ascending_ = std::strtod(sort->c_str(), nullptr) != 0;
     values_.clear();
-    for (const std::string& text : FmExchange::MarkerTexts(fmFuncMode))
+    for (const std::string& text : FmExchange(session_).MarkerTexts(fmFuncMode))
         values_.push_back(toInt32(static_cast<double>(std::strtol(text.c_str(), nullptr, 10))));
     modified_ = false;
 }
 
 void FmMarkerTable::store(int fmFuncMode) {
-    FmExchange::StoreMarkers(fmFuncMode, ascending_, values_);
+    FmExchange(session_).StoreMarkers(fmFuncMode, ascending_, values_);
     modified_ = false;
 }
 

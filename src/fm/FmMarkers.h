@@ -1,4 +1,5 @@
 #pragma once
+#include "app/LaunchState.h"
 #include "app/Prompter.h"
 
 #include <cstdint>
@@ -9,8 +10,8 @@
 
 namespace tw {
 
-// The marker values stored for a function mode, as numbers.
-std::vector<double> ReadFmMarkerValues(int fmFuncMode);
+// The marker values stored for a function mode in the session's exchange file, as numbers.
+std::vector<double> ReadFmMarkerValues(const LaunchState& session, int fmFuncMode);
 
 struct FmMarkerPoints {
     std::vector<std::int32_t> indices; // never empty: {0} when no value lies in the range
@@ -25,13 +26,14 @@ FmMarkerPoints ComputeFmMarkerPoints(std::span<const std::int32_t> points,
                                      bool abstract);
 
 // The marker table being edited: values ascending without duplicates, a display order and a
-// modified flag. The exchange file is the store; the dialog is a thin view over this.
+// modified flag. The session's exchange file is the store; the dialog is a thin view over this.
 class FmMarkerTable {
   public:
     enum class AddResult { Ignored, Duplicate, Added };
 
     // The range warning and the save question go through `prompts`.
-    explicit FmMarkerTable(Prompter& prompts) : prompts_(prompts) {}
+    FmMarkerTable(const LaunchState& session, Prompter& prompts)
+        : session_(session), prompts_(prompts) {}
 
     // Reads the table of the function mode and clears the modified flag.
     void load(int fmFuncMode);
@@ -60,6 +62,7 @@ class FmMarkerTable {
   private:
     std::size_t valueIndex(int listPosition) const;
 
+    const LaunchState& session_;
     Prompter& prompts_;
     std::vector<std::int32_t> values_;
     bool ascending_ = true;

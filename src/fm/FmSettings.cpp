@@ -43,8 +43,8 @@ void readRange(const std::string& descr, const char* section, const char* key, d
 }
 
 // A stored deviation, or a tenth of the carrier when there is none.
-double storedDeviation(FmExchange::DeviationKey key, double base) {
-    if (auto text = FmExchange::Deviation(key))
+double storedDeviation(const LaunchState& ls, FmExchange::DeviationKey key, double base) {
+    if (auto text = FmExchange(ls).Deviation(key))
         if (auto d = LeadingValue(*text))
             return *d;
     return base * 0.1;
@@ -82,28 +82,28 @@ bool LoadFmLimits(const LaunchState& ls, Prompter& prompts, FmSettings& fm, int 
         readRange(descr, "ParmLst", "ModCarFrq", kMostFmPoint, fm.fmMin, fm.fmMax);
         readRange(descr, "ParmLst", "FPSeg", kMaxSegmentNumber, fm.fpSegMin, fm.fpSegMax);
     } else {
-        fm.fmFuncMode = wholeOr(FmExchange::Read(FmExchange::FuncMode, kAbsent), 0);
+        fm.fmFuncMode = wholeOr(FmExchange(ls).Read(FmExchange::FuncMode, kAbsent), 0);
         std::string rangeKey = "Sclk";
         std::string baseKey;
         if (descrHas(ls.descrFile, "FmComposer", "FmBase", &baseKey))
             rangeKey = baseKey;
         readRange(descr, "FmComposer", "FmLen", mostPoints, fm.fmLenMin, fm.fmLenMax);
         readRange(descr, "ParmLst", rangeKey.c_str(), kMostFmPoint, fm.fmMin, fm.fmMax);
-        fm.wavelength = wholeOr(FmExchange::Read(FmExchange::Wavelength, kAbsent), 0);
+        fm.wavelength = wholeOr(FmExchange(ls).Read(FmExchange::Wavelength, kAbsent), 0);
     }
     return InitFmBase(ls, prompts, fm, activeSegment);
 }
 
 bool InitFmBase(const LaunchState& ls, Prompter& prompts, FmSettings& fm, int activeSegment) {
     // Written where FP-segment mode keeps it, read from "Settings" when the host gave no carrier.
+    const FmExchange exchange(ls);
     FmExchange::DeviationKey devKey{ls.fpSegMode};
     FmExchange::DeviationKey readKey = devKey;
 
-    fm.fmFuncMode = wholeOr(FmExchange::Read(FmExchange::FuncMode, kAbsent), 0);
-    fm.base = FmExchange::Read(FmExchange::ModulationCarrier, kAbsent);
-    if (!IsAbsent(fm.base) &&
-        !carrierFits(fm.base, FmExchange::Where(FmExchange::ModulationCarrier),
-                     "the instrument's carrier"))
+    fm.fmFuncMode = wholeOr(exchange.Read(FmExchange::FuncMode, kAbsent), 0);
+    fm.base = exchange.Read(FmExchange::ModulationCarrier, kAbsent);
+    if (!IsAbsent(fm.base) && !carrierFits(fm.base, exchange.Where(FmExchange::ModulationCarrier),
+                                           "the instrument's carrier"))
         fm.base = kAbsent;
     if (!IsAbsent(fm.base)) {
         // The host's own carrier is trusted as it is.
@@ -114,18 +114,18 @@ bool InitFmBase(const LaunchState& ls, Prompter& prompts, FmSettings& fm, int ac
         readKey = {false, fm.fmFuncMode};
         std::string baseKey;
         if (descrHas(ls.descrFile, "FmComposer", "FmBase", &baseKey)) {
-            fm.base = FmExchange::ReadCarrier(baseKey, 6100000);
-            if (!carrierFits(fm.base, FmExchange::WhereCarrier(baseKey), "6100000"))
+            fm.base = exchange.ReadCarrier(baseKey, 6100000);
+            if (!carrierFits(fm.base, exchange.WhereCarrier(baseKey), "6100000"))
                 fm.base = 6100000;
             devKey.number = readKey.number = -1;
         } else {
-            double wmode = FmExchange::Read(FmExchange::WaveformMode, kAbsent);
+            double wmode = exchange.Read(FmExchange::WaveformMode, kAbsent);
             bool stdWmode = !IsAbsent(wmode) && std::trunc(wmode) == 0;
-            const std::string model = ExchangeFile::Instrument::Model();
+            const std::string model = ExchangeFile::Instrument(ls).Model();
             if (stdWmode && !StartsWithNoCase(model, "K4412"))
-                fm.base = FmExchange::Read(FmExchange::StandardBase, kAbsent);
+                fm.base = exchange.Read(FmExchange::StandardBase, kAbsent);
             else
-                fm.base = FmExchange::Read(FmExchange::SampleClock, kAbsent);
+                fm.base = exchange.Read(FmExchange::SampleClock, kAbsent);
             if (fm.base <= fm.fmMin || fm.base >= fm.fmMax)
                 fm.base = fm.fmMax * 0.5;
             AppendLog(strprintf(" isStdWmode= %d\nfmbase=%g", wholeOr(wmode, 0), fm.base));
@@ -137,7 +137,7 @@ bool InitFmBase(const LaunchState& ls, Prompter& prompts, FmSettings& fm, int ac
         }
     }
 
-    fm.deviation = storedDeviation(readKey, fm.base);
+    fm.deviation = storedDeviation(ls, readKey, fm.base);
     fm.deviation = std::min({fm.deviation, 2 * (fm.fmMax - fm.base), 2 * (fm.base - fm.fmMin)});
 
     std::string conflict;
@@ -157,7 +157,7 @@ bool InitFmBase(const LaunchState& ls, Prompter& prompts, FmSettings& fm, int ac
         fm.deviation = fm.base * 0.1;
         newCarrier = fm.base;
     }
-    FmExchange::StoreSetUp(devKey, EngNumberText(fm.deviation, 9), newCarrier);
+    exchange.StoreSetUp(devKey, EngNumberText(fm.deviation, 9), newCarrier);
     setRange(fm);
     if (!conflict.empty())
         showWarning(ls, prompts, conflict);
@@ -187,24 +187,25 @@ DeviationChange ApplyDeviation(const LaunchState& ls, Prompter& prompts, FmSetti
     fm.deviation = d;
 
     if (ls.fpSegMode) {
-        FmExchange::StoreSegmentDeviation(activeSegment, EngNumberText(d, 9));
+        FmExchange(ls).StoreSegmentDeviation(activeSegment, EngNumberText(d, 9));
         return {true, text};
     }
     FmExchange::DeviationKey key;
     if (!descrHas(ls.descrFile, "FmComposer", "FmBase"))
         key.number = fm.fmFuncMode;
-    FmExchange::StoreDeviation(key, text, fm.fmFuncMode == 0, FmStreamText(high),
-                               FmStreamText(low));
+    FmExchange(ls).StoreDeviation(key, text, fm.fmFuncMode == 0, FmStreamText(high),
+                                  FmStreamText(low));
     // The host reads the new deviation from the exchange file, so it is told after the write.
     if (fm.fmFuncMode == 0) {
-        std::string host = ExchangeFile::Titles::Host();
+        std::string host = ExchangeFile::Titles(ls).Host();
         if (!host.empty())
             Show(prompts, SendToHost(ls, host, "Cmd=:FM:DEV " + text));
     }
     return {true, text};
 }
 
-std::string FmRangeFromLoadedWave(FmSettings& fm, std::span<const std::int32_t> points) {
+std::string FmRangeFromLoadedWave(const LaunchState& ls, FmSettings& fm,
+                                  std::span<const std::int32_t> points) {
     double lo = 1e20, hi = -1e20;
     for (std::int32_t p : points) {
         lo = std::min(lo, static_cast<double>(p));
@@ -227,12 +228,12 @@ std::string FmRangeFromLoadedWave(FmSettings& fm, std::span<const std::int32_t> 
         return t;
     };
     std::string devText = boxText(fm.deviation);
-    FmExchange::StoreOpenedRange(devText, boxText((fm.vMin + fm.vMax) / 2));
+    FmExchange(ls).StoreOpenedRange(devText, boxText((fm.vMin + fm.vMax) / 2));
     return devText;
 }
 
-void LoadSegmentDeviation(FmSettings& fm, int activeSegment) {
-    fm.deviation = storedDeviation({true, activeSegment}, fm.base);
+void LoadSegmentDeviation(const LaunchState& ls, FmSettings& fm, int activeSegment) {
+    fm.deviation = storedDeviation(ls, {true, activeSegment}, fm.base);
     setRange(fm);
 }
 

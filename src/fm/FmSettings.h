@@ -49,9 +49,10 @@ DeviationChange ApplyDeviation(const LaunchState& session, Prompter& prompts, Fm
 
 // After loading a wave of absolute frequencies: range and deviation from its values. Returns
 // the text for the deviation box (also stored as [Settings] "FmDev0").
-std::string FmRangeFromLoadedWave(FmSettings& fm, std::span<const std::int32_t> points);
+std::string FmRangeFromLoadedWave(const LaunchState& session, FmSettings& fm,
+                                  std::span<const std::int32_t> points);
 
 // FP-segment mode: the active segment's own deviation, read before its working file is loaded.
-void LoadSegmentDeviation(FmSettings& fm, int activeSegment);
+void LoadSegmentDeviation(const LaunchState& session, FmSettings& fm, int activeSegment);
 
 } // namespace tw

@@ -4,7 +4,7 @@
 #include "app/FileUtil.h"
 #include "app/qt/ProgressDialog.h"
 #include "document/FormatRegistry.h"
-#include "document/MatFormat.h"
+#include "document/OpenQuestions.h"
 #include "document/WaveDownload.h"
 #include "document/WaveFormats.h"
 #include "document/WeDoc.h"
@@ -39,38 +39,20 @@ std::string DownloadStatus(const WeDoc& doc, bool sent) {
            std::to_string(static_cast<long long>(doc.wavelength())) + " points";
 }
 
-// A multi-channel audio file asks which channel to take; false when the user cancelled.
-bool AskAudioChannel(const WeDoc& doc, OpenRequest& request, QWidget* parent) {
-    const FileFormat* format = FindFileFormat(doc.composer().layout(), request.code);
-    if (!format || format->reading.open != OpenRole::Native)
-        return true;
-    const std::optional<int> channels = AudioChannelsOfFile(request.path);
-    if (!channels || *channels < 2)
-        return true;
-    const std::optional<int> channel = AskChannel(*channels, DialogChannelAsker(parent));
-    if (!channel)
-        return false;
-    request.audioChannel = *channel;
-    return true;
-}
-
-// A MATLAB file of several variables asks which to take; false when the user cancelled.
-bool AskMatVariable(const WeDoc& doc, OpenRequest& request, QWidget* parent) {
-    if (doc.composer().layout() != PointLayout::Int16 || request.code != kMatCode)
-        return true;
-    const std::vector<std::string> names = MatVariablesOfFile(request.path);
-    if (names.size() < 2)
-        return true;
-    QStringList items;
-    for (const std::string& name : names)
-        items << QString::fromStdString(name);
-    bool ok = false;
-    const QString item = QInputDialog::getItem(
-        parent, "MATLAB Variable", "The file holds several variables. Open:", items, 0, false, &ok);
-    if (!ok)
-        return false;
-    request.matVariable = item.toStdString();
-    return true;
+// Open's questions as dialogs over parent.
+OpenQuestions DialogOpenQuestions(QWidget* parent) {
+    OpenQuestions questions{DialogDimensionAsker(parent), DialogChannelAsker(parent), {}};
+    questions.variable = [parent](const std::vector<std::string>& names) {
+        QStringList items;
+        for (const std::string& name : names)
+            items << QString::fromStdString(name);
+        bool ok = false;
+        const QString item =
+            QInputDialog::getItem(parent, "MATLAB Variable",
+                                  "The file holds several variables. Open:", items, 0, false, &ok);
+        return ok ? std::optional<std::string>(item.toStdString()) : std::nullopt;
+    };
+    return questions;
 }
 
 } // namespace
@@ -79,9 +61,8 @@ void OpenWaveFile(MainFrame& frame, WeDoc& doc, const DialogChoice& choice) {
     if (choice.path.empty())
         return;
     OpenRequest request{choice.path, choice.code};
-    if (AsksDimension(doc.composer().layout(), choice.code))
-        request.dimension = AskDimension(DialogDimensionAsker(&frame));
-    if (!AskAudioChannel(doc, request, &frame) || !AskMatVariable(doc, request, &frame))
+    if (!AnswerOpenQuestions(doc.session(), doc.composer().layout(), request,
+                             DialogOpenQuestions(&frame)))
         return;
     ProgressDialog progress(&frame,
                             "Opening " + QString::fromStdString(FileNameOf(choice.path)) + "...");
@@ -152,16 +133,16 @@ void InstallDocumentCommands(MainFrame& frame, WeDoc& doc) {
                                     {},
                                     {}});
     if (frame.profile().fmMarkers())
-        frame.setCommand(kCmdFmMarkers, {[f, d] {
-                                             FmMarkersDialog dlg(d->composer().fmFuncMode(),
-                                                                 d->vMin(), d->vMax(), f);
-                                             dlg.exec();
-                                             d->RefreshFmMarkers();
-                                             d->listener().repaint(WeDocListener::kAll,
-                                                                   WeDocListener::kAll);
-                                         },
-                                         {},
-                                         {}});
+        frame.setCommand(kCmdFmMarkers,
+                         {[f, d] {
+                              FmMarkersDialog dlg(d->session(), d->composer().fmFuncMode(),
+                                                  d->vMin(), d->vMax(), f);
+                              dlg.exec();
+                              d->RefreshFmMarkers();
+                              d->listener().repaint(WeDocListener::kAll, WeDocListener::kAll);
+                          },
+                          {},
+                          {}});
 }
 
 } // namespace tw

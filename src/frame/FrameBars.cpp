@@ -187,8 +187,8 @@ void FrameBars::buildParameterBar() {
 
 void FrameBars::buildInstrumentBar() {
     QToolBar* bar = addBand("Instrument Control Bar", "InstrumentControlBar");
-    const int buttons =
-        frame_.profile().instrumentButtons(ExchangeFile::Instrument::ChannelsAsStored());
+    const int buttons = frame_.profile().instrumentButtons(
+        ExchangeFile::Instrument(composer_.session()).ChannelsAsStored());
     for (int i = 0; i < buttons; ++i) {
         const int id = i == 0 ? kCmdDownload : i == 1 ? kCmdClearMemory : kCmdChannel1 + i - 2;
         bar->addAction(frame_.action(id));

@@ -106,13 +106,13 @@ void QtWaveFrame::addCommands() {
         frame_.setCommand(kCmdChannel1 + i, {[doc, i] { doc->SelectChannel(i); },
                                              {},
                                              [doc, i] { return doc->activeChannel() == i; }});
-    frame_.setCommand(kCmdAdditionalBits,
-                      {[this, doc] {
-                           ShowAdditionalBitsDialog(&frame_, doc->session().descrFile,
-                                                    doc->segTableSection(), doc->activeSegment());
-                       },
-                       {},
-                       {}});
+    frame_.setCommand(kCmdAdditionalBits, {[this, doc] {
+                                               ShowAdditionalBitsDialog(&frame_, doc->session(),
+                                                                        doc->segTableSection(),
+                                                                        doc->activeSegment());
+                                           },
+                                           {},
+                                           {}});
 }
 
 void QtWaveFrame::rereadFmSettings() {

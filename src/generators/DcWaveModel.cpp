@@ -39,7 +39,8 @@ double DcWaveModel::DefaultOf(int i) const {
 void DcWaveModel::Open() {
     target_.backupForDialog();
     for (int i = 0; i < 3; ++i)
-        fields_[i].text = Stored::Text(target_.composer().waveParSection(), kKeys[i])
+        fields_[i].text = Stored(target_.composer().session())
+                              .Text(target_.composer().waveParSection(), kKeys[i])
                               .value_or(SettingNumber(DefaultOf(i)));
 }
 
@@ -115,9 +116,10 @@ bool DcWaveModel::Accept() {
     double end = values_[kEnd];
     MoveRangeOn(start, end, static_cast<double>(target_.samples().size()));
     // Stored before the commit, which records the segment in the same exchange file.
-    Stored::Store(target_.composer().waveParSection(), {{kKeys[kStart], SettingNumber(start)},
-                                                        {kKeys[kEnd], SettingNumber(end)},
-                                                        {kKeys[kLevel], fields_[kLevel].text}});
+    Stored(target_.composer().session())
+        .Store(target_.composer().waveParSection(), {{kKeys[kStart], SettingNumber(start)},
+                                                     {kKeys[kEnd], SettingNumber(end)},
+                                                     {kKeys[kLevel], fields_[kLevel].text}});
     target_.keepGenerated();
     return true;
 }

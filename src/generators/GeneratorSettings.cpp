@@ -3,6 +3,7 @@
 #include "app/LaunchState.h"
 #include "app/Printf.h"
 #include "app/ProfileFile.h"
+#include "document/Composer.h"
 #include "host/ExchangeFile.h"
 
 #include <algorithm>
@@ -13,8 +14,8 @@
 
 namespace tw {
 
-bool ReadDialogPosition(const std::string& section, DialogPosition& pos) {
-    auto stored = ExchangeFile::Dialogs::Position(section);
+bool ReadDialogPosition(const Composer& composer, DialogPosition& pos) {
+    auto stored = ExchangeFile::Dialogs(composer.session()).Position(composer.dialogSection());
     if (!stored)
         return false;
     pos.left = stored->first;
@@ -22,9 +23,10 @@ bool ReadDialogPosition(const std::string& section, DialogPosition& pos) {
     return true;
 }
 
-void StoreDialogPosition(const std::string& section, DialogPosition pos) {
-    ExchangeFile::Dialogs::StorePosition(section, std::clamp(pos.left, 0, 1000),
-                                         std::clamp(pos.top, 0, 700));
+void StoreDialogPosition(const Composer& composer, DialogPosition pos) {
+    ExchangeFile::Dialogs(composer.session())
+        .StorePosition(composer.dialogSection(), std::clamp(pos.left, 0, 1000),
+                       std::clamp(pos.top, 0, 700));
 }
 
 void MoveRangeOn(double& start, double& end, double wavelength) {

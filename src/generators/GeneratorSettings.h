@@ -4,6 +4,8 @@
 
 namespace tw {
 
+class Composer;
+
 // Where the generators keep their settings and the dialogs their position is the composer's:
 // Composer::waveParSection, waveDefaultsSection and dialogSection.
 
@@ -12,9 +14,9 @@ struct DialogPosition {
     int top = 0;
 };
 // The position stored in the composer's dialog section; false when absent or unreadable.
-bool ReadDialogPosition(const std::string& section, DialogPosition& pos);
+bool ReadDialogPosition(const Composer& composer, DialogPosition& pos);
 // Stored clamped to 0..1000 and 0..700 so that the dialog always opens on screen.
-void StoreDialogPosition(const std::string& section, DialogPosition pos);
+void StoreDialogPosition(const Composer& composer, DialogPosition pos);
 
 // After OK a generator's range moves on behind the shape it just made, unless it ended
 // within the last three points.

@@ -58,7 +58,7 @@ std::string PwmModel::field(const std::string& key) const {
 void PwmModel::Open() {
     target_.backupForDialog();
     for (const auto& [key, value] : kDefaults)
-        if (auto v = ExchangeFile::Dialogs::PwmField(key))
+        if (auto v = ExchangeFile::Dialogs(target_.composer().session()).PwmField(key))
             fields_[key] = *v;
 }
 
@@ -243,7 +243,8 @@ void PwmModel::Cancel() {
 }
 
 void PwmModel::Store() {
-    ExchangeFile::Dialogs::StorePwmFields({fields_.begin(), fields_.end()});
+    ExchangeFile::Dialogs(target_.composer().session())
+        .StorePwmFields({fields_.begin(), fields_.end()});
 }
 
 } // namespace tw

@@ -69,7 +69,8 @@ double WaveParamModel::Wavelength() const {
 }
 
 void WaveParamModel::Open() {
-    if (ExchangeFile::WaveParameters::Count(target_.composer().waveParSection()) < 3)
+    if (ExchangeFile::WaveParameters(target_.composer().session())
+            .Count(target_.composer().waveParSection()) < 3)
         Default();
     target_.backupForDialog();
     Initialise();
@@ -77,6 +78,7 @@ void WaveParamModel::Open() {
 
 void WaveParamModel::Initialise() {
     using Stored = ExchangeFile::WaveParameters;
+    const Stored stored(target_.composer().session());
     const std::string& descr = target_.composer().session().descrFile;
     const std::string par = target_.composer().waveParSection();
     const double w = Wavelength();
@@ -84,7 +86,7 @@ void WaveParamModel::Initialise() {
     const double hi = target_.upperLevel();
     auto field = [&](Stored::Key key, const char* label, double def, double lower, double upper) {
         return GeneratorField{Stored::KeyText(key), label,
-                              Stored::Text(par, key).value_or(SettingNumber(def)), lower, upper};
+                              stored.Text(par, key).value_or(SettingNumber(def)), lower, upper};
     };
     fields_ = {
         field(Stored::Start, "Start", 0, 0, w - 1),
@@ -109,7 +111,7 @@ void WaveParamModel::Initialise() {
                 f.upper = w / 2;
             f.checkBox = EqualsNoCase(f.key, "Inv");
             f.text =
-                Stored::Text(par, std::string_view(f.key)).value_or(line.empty() ? "0" : line[0]);
+                stored.Text(par, std::string_view(f.key)).value_or(line.empty() ? "0" : line[0]);
             if (f.checkBox)
                 f.text = std::string(1, StoredWhole(f.text) != 0 ? '1' : '0');
             fields_.push_back(f);
@@ -200,12 +202,13 @@ bool WaveParamModel::Accept() {
     for (size_t i = 4; i < fields_.size(); ++i)
         shape.emplace_back(fields_[i].key, fields_[i].text.substr(0, 30));
     // Stored before the commit, which records the segment in the same exchange file.
-    Stored::Store(target_.composer().waveParSection(),
-                  {{Stored::Start, SettingNumber(start)},
-                   {Stored::End, SettingNumber(end)},
-                   {Stored::Min, SettingNumber(values_[2])},
-                   {Stored::Max, SettingNumber(values_[3])}},
-                  shape);
+    Stored(target_.composer().session())
+        .Store(target_.composer().waveParSection(),
+               {{Stored::Start, SettingNumber(start)},
+                {Stored::End, SettingNumber(end)},
+                {Stored::Min, SettingNumber(values_[2])},
+                {Stored::Max, SettingNumber(values_[3])}},
+               shape);
     target_.keepGenerated();
     return true;
 }
@@ -240,7 +243,8 @@ void WaveParamModel::Default() {
         }
         defaults.emplace_back(key, first);
     }
-    ExchangeFile::WaveParameters::Store(target_.composer().waveParSection(), {}, defaults);
+    ExchangeFile::WaveParameters(target_.composer().session())
+        .Store(target_.composer().waveParSection(), {}, defaults);
     if (!fields_.empty())
         Initialise();
 }

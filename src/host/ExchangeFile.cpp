@@ -1,6 +1,5 @@
 #include "host/ExchangeFile.h"
 
-#include "app/LaunchState.h"
 #include "app/Printf.h"
 #include "app/ProfileFile.h"
 #include "app/ProfileStore.h"
@@ -13,22 +12,19 @@
 namespace tw {
 
 namespace {
-const std::string& exchange() {
-    return launch().exchangeFile;
-}
-
 // ProfileRecord of the exchange file: the value, or nothing when absent (reported unless quiet)
 // or too long (always reported).
-std::optional<std::string> record(std::string_view section, const std::string& key, int size,
-                                  bool quiet = true) {
+std::optional<std::string> record(const std::string& file, std::string_view section,
+                                  const std::string& key, int size, bool quiet = true) {
     std::string v;
-    if (!ProfileRecord(section, key.c_str(), v, size, exchange(), quiet))
+    if (!ProfileRecord(section, key.c_str(), v, size, file, quiet))
         return std::nullopt;
     return v;
 }
 
-std::optional<double> number(std::string_view section, std::string_view key) {
-    const double v = ProfileNumber(key, 0, section, kAbsent);
+std::optional<double> number(const std::string& file, std::string_view section,
+                             std::string_view key) {
+    const double v = ProfileNumberIn(file, key, 0, section, kAbsent);
     return IsAbsent(v) ? std::nullopt : std::optional<double>(v);
 }
 
@@ -36,58 +32,58 @@ constexpr const char* kSettings = "Settings";
 constexpr const char* kModif = "Modif";
 } // namespace
 
-std::string ExchangeFile::Instrument::DescrFile() {
-    return record("Instrument", "DescrFile", 260, false).value_or("");
+std::string ExchangeFile::Instrument::DescrFile() const {
+    return record(file(), "Instrument", "DescrFile", 260, false).value_or("");
 }
 
-std::optional<std::string> ExchangeFile::Instrument::Family() {
-    return record("Instrument", "Family", 260);
+std::optional<std::string> ExchangeFile::Instrument::Family() const {
+    return record(file(), "Instrument", "Family", 260);
 }
 
-int ExchangeFile::Instrument::Channels() {
+int ExchangeFile::Instrument::Channels() const {
     std::optional<double> count;
-    if (auto v = record("Instrument", "Channels", 260); !v || !(count = StoredNumber(*v)))
+    if (auto v = record(file(), "Instrument", "Channels", 260); !v || !(count = StoredNumber(*v)))
         return 1;
     return static_cast<int>(
-        CheckedWhole(*count, 1, kMaxChannels, 1, {exchange(), "Instrument", "Channels"}));
+        CheckedWhole(*count, 1, kMaxChannels, 1, {file(), "Instrument", "Channels"}));
 }
 
-double ExchangeFile::Instrument::ChannelsAsStored() {
-    return ProfileNumber("Channels", 0, "Instrument", 1);
+double ExchangeFile::Instrument::ChannelsAsStored() const {
+    return ProfileNumberIn(file(), "Channels", 0, "Instrument", 1);
 }
 
-std::string ExchangeFile::Instrument::Model(bool reportAbsence) {
-    return record("Instrument", "Model", 260, !reportAbsence).value_or("");
+std::string ExchangeFile::Instrument::Model(bool reportAbsence) const {
+    return record(file(), "Instrument", "Model", 260, !reportAbsence).value_or("");
 }
 
-int ExchangeFile::Active::Channel(int channels, int fallback) {
+int ExchangeFile::Active::Channel(int channels, int fallback) const {
     std::optional<double> channel;
-    if (auto v = record(kSettings, "ActiveCh", 260); !v || !(channel = StoredNumber(*v)))
+    if (auto v = record(file(), kSettings, "ActiveCh", 260); !v || !(channel = StoredNumber(*v)))
         return 0;
     return static_cast<int>(
-        CheckedWhole(*channel, 0, channels - 1, fallback, {exchange(), kSettings, "ActiveCh"}));
+        CheckedWhole(*channel, 0, channels - 1, fallback, {file(), kSettings, "ActiveCh"}));
 }
 
-void ExchangeFile::Active::WriteChannel(int channel) {
-    WriteProfileKey(kSettings, "ActiveCh", std::to_string(channel), exchange());
+void ExchangeFile::Active::WriteChannel(int channel) const {
+    WriteProfileKey(kSettings, "ActiveCh", std::to_string(channel), file());
 }
 
-std::optional<int> ExchangeFile::Active::Segment(int channel, bool fpSegMode, int fallback) {
+std::optional<int> ExchangeFile::Active::Segment(int channel, bool fpSegMode, int fallback) const {
     const char* key = fpSegMode ? "FPSeg" : "AcSeg";
-    const double seg = ProfileNumber(key, fpSegMode ? 0 : channel, kSettings, kAbsent);
+    const double seg = ProfileNumberIn(file(), key, fpSegMode ? 0 : channel, kSettings, kAbsent);
     if (IsAbsent(seg))
         return std::nullopt;
     return static_cast<int>(
-        CheckedWhole(seg, 1, kMaxSegmentNumber, fallback, {exchange(), kSettings, key}));
+        CheckedWhole(seg, 1, kMaxSegmentNumber, fallback, {file(), kSettings, key}));
 }
 
-void ExchangeFile::Active::StoreSegment(int segment, bool fpSegMode) {
+void ExchangeFile::Active::StoreSegment(int segment, bool fpSegMode) const {
     // Quiet: a channel that is not in the list leaves the list as it is.
     int channel = 0;
-    if (auto v = record(kSettings, "ActiveCh", 260))
+    if (auto v = record(file(), kSettings, "ActiveCh", 260))
         channel = StoredWhole(*v);
     const char* key = fpSegMode ? "FPSeg" : "AcSeg";
-    auto list = record(kSettings, key, 260, false);
+    auto list = record(file(), kSettings, key, 260, false);
     if (!list)
         return;
     std::istringstream in(*list);
@@ -102,65 +98,66 @@ void ExchangeFile::Active::StoreSegment(int segment, bool fpSegMode) {
         out += std::to_string(x) + " ";
     if (out.size() > 39)
         out.resize(39);
-    WriteProfileKey(kSettings, key, out, exchange());
+    WriteProfileKey(kSettings, key, out, file());
 }
 
-ChannelSegment ExchangeFile::Active::Reread(ChannelSegment now, bool fpSegMode) {
+ChannelSegment ExchangeFile::Active::Reread(ChannelSegment now, bool fpSegMode) const {
     ChannelSegment read;
-    read.channel = Channel(Instrument::Channels(), now.channel);
+    read.channel = Channel(Instrument(session_).Channels(), now.channel);
     read.segment = Segment(read.channel, fpSegMode, now.segment).value_or(now.segment);
     return read;
 }
 
-std::string ExchangeFile::Settings::Rsclk() {
-    return record(kSettings, "Rsclk", 180).value_or("");
+std::string ExchangeFile::Settings::Rsclk() const {
+    return record(file(), kSettings, "Rsclk", 180).value_or("");
 }
 
-std::optional<std::string> ExchangeFile::Settings::Wfmt() {
-    return record(kSettings, "Wfmt", 260);
+std::optional<std::string> ExchangeFile::Settings::Wfmt() const {
+    return record(file(), kSettings, "Wfmt", 260);
 }
 
-std::optional<int> ExchangeFile::Settings::TraceType() {
-    if (auto v = record(kSettings, "TracType", 260))
+std::optional<int> ExchangeFile::Settings::TraceType() const {
+    if (auto v = record(file(), kSettings, "TracType", 260))
         return StoredWhole(*v);
     return std::nullopt;
 }
 
-void ExchangeFile::Settings::StoreTraceType(int type) {
-    WriteProfileKey(kSettings, "TracType", std::to_string(type), exchange());
+void ExchangeFile::Settings::StoreTraceType(int type) const {
+    WriteProfileKey(kSettings, "TracType", std::to_string(type), file());
 }
 
-std::optional<double> ExchangeFile::Settings::DownloadMode() {
-    return number(kSettings, "DwnMode");
+std::optional<double> ExchangeFile::Settings::DownloadMode() const {
+    return number(file(), kSettings, "DwnMode");
 }
 
-double ExchangeFile::Settings::SampleClock(int index, double absent) {
-    return ProfileNumber("Sclk", index, kSettings, absent);
+double ExchangeFile::Settings::SampleClock(int index, double absent) const {
+    return ProfileNumberIn(file(), "Sclk", index, kSettings, absent);
 }
 
 bool ExchangeFile::Settings::StorePulseDownload(int channel, const std::string& amplitude,
                                                 const std::string& offset,
-                                                const std::string& sampleClock, bool userMode) {
-    const char* modeKey = launch().family == "K4412" ? "WformMode" : "WfMode";
+                                                const std::string& sampleClock,
+                                                bool userMode) const {
+    const char* modeKey = session_.family == "K4412" ? "WformMode" : "WfMode";
     const std::pair<const char*, std::string> values[] = {{"Ampl", amplitude},
                                                           {"Offs", offset},
                                                           {"Sclk", sampleClock},
                                                           {modeKey, userMode ? "1" : "2"}};
     std::vector<std::pair<const char*, std::string>> texts;
     for (const auto& [key, text] : values)
-        texts.emplace_back(
-            key, ChannelSettingText(record(kSettings, key, 40).value_or(""), channel, text));
-    profile::Transaction t(exchange());
+        texts.emplace_back(key, ChannelSettingText(record(file(), kSettings, key, 40).value_or(""),
+                                                   channel, text));
+    profile::Transaction t(file());
     for (const auto& [key, text] : texts)
         t.write(kSettings, key, text);
     return t.commit();
 }
 
-std::string ExchangeFile::Titles::Host() {
-    return record("AppTits", "AC", 260).value_or("");
+std::string ExchangeFile::Titles::Host() const {
+    return record(file(), "AppTits", "AC", 260).value_or("");
 }
 
-bool ExchangeFile::Titles::Publish(int composerId, const std::string& title) {
+bool ExchangeFile::Titles::Publish(int composerId, const std::string& title) const {
     const char* key = composerId == kStandardComposer ? "TD"
                       : composerId == kFmComposer     ? "FMC"
                       : composerId == kPulseComposer  ? "PLS"
@@ -168,8 +165,8 @@ bool ExchangeFile::Titles::Publish(int composerId, const std::string& title) {
     if (!key)
         return false;
     // Painting happens often; rewrite the exchange file only when the title changed.
-    if (record("AppTits", key, 520) != title)
-        WriteProfileKey("AppTits", key, title, exchange());
+    if (record(file(), "AppTits", key, 520) != title)
+        WriteProfileKey("AppTits", key, title, file());
     return true;
 }
 
@@ -190,22 +187,22 @@ std::string ExchangeFile::Segments::Key(int segment) {
 }
 
 std::optional<std::string> ExchangeFile::Segments::File(const std::string& table, int segment,
-                                                        bool reportAbsence) {
-    return record(table, Key(segment), 260, !reportAbsence);
+                                                        bool reportAbsence) const {
+    return record(file(), table, Key(segment), 260, !reportAbsence);
 }
 
 bool ExchangeFile::Segments::Record(const std::string& table, int segment,
-                                    const std::string& path) {
+                                    const std::string& path) const {
     const std::string key = Key(segment);
-    profile::Transaction batch(exchange());
+    profile::Transaction batch(file());
     batch.write(table, key, path);
     batch.write(kModif, key, "Yes");
     return batch.commit();
 }
 
-std::set<long> ExchangeFile::Segments::Numbers(const std::string& table) {
+std::set<long> ExchangeFile::Segments::Numbers(const std::string& table) const {
     std::set<long> used;
-    for (const auto& [key, value] : profile::SectionEntries(exchange(), table)) {
+    for (const auto& [key, value] : profile::SectionEntries(file(), table)) {
         char* end = nullptr;
         long n = std::strtol(key.c_str(), &end, 10);
         if (end != key.c_str() && *end == '\0')
@@ -214,8 +211,8 @@ std::set<long> ExchangeFile::Segments::Numbers(const std::string& table) {
     return used;
 }
 
-void ExchangeFile::Segments::MarkSwitched() {
-    WriteProfileKey(kModif, "Common", "Yes", exchange());
+void ExchangeFile::Segments::MarkSwitched() const {
+    WriteProfileKey(kModif, "Common", "Yes", file());
 }
 
 std::string ExchangeFile::Segments::SavedKey(int segment, int channel) {
@@ -226,21 +223,21 @@ std::string ExchangeFile::Segments::SavedKey(int segment) {
     return strprintf("Segm%d", segment);
 }
 
-void ExchangeFile::Segments::RemoveModified(const std::string& savedKey) {
-    DeleteProfileKey(kModif, savedKey, exchange());
+void ExchangeFile::Segments::RemoveModified(const std::string& savedKey) const {
+    DeleteProfileKey(kModif, savedKey, file());
 }
 
-void ExchangeFile::Segments::MarkLoaded(int channel, int segment) {
-    WriteProfileKey(strprintf("SegmStt-Ch%d", channel), std::to_string(segment), "Loaded",
-                    exchange());
+void ExchangeFile::Segments::MarkLoaded(int channel, int segment) const {
+    WriteProfileKey(strprintf("SegmStt-Ch%d", channel), std::to_string(segment), "Loaded", file());
 }
 
-std::optional<std::string> ExchangeFile::Segments::PatternFile(int channel, int segment) {
-    return record(strprintf("PattTbl-ch%d", channel), std::to_string(segment), 260);
+std::optional<std::string> ExchangeFile::Segments::PatternFile(int channel, int segment) const {
+    return record(file(), strprintf("PattTbl-ch%d", channel), std::to_string(segment), 260);
 }
 
-void ExchangeFile::Segments::RecordPatternFile(int channel, int segment, const std::string& path) {
-    WriteProfileKey(strprintf("PattTbl-ch%d", channel), std::to_string(segment), path, exchange());
+void ExchangeFile::Segments::RecordPatternFile(int channel, int segment,
+                                               const std::string& path) const {
+    WriteProfileKey(strprintf("PattTbl-ch%d", channel), std::to_string(segment), path, file());
 }
 
 std::string ExchangeFile::MarkerBits::ListKey(int bit, int segment) {
@@ -259,14 +256,14 @@ std::string bitKey(int bit, bool invert, int segment) {
 } // namespace
 
 ExchangeFile::MarkerBits::Setting ExchangeFile::MarkerBits::Read(const std::string& table, int bit,
-                                                                 int segment) {
-    return {record(table, bitKey(bit, false, segment), 2000).value_or(""),
-            record(table, bitKey(bit, true, segment), 2000).value_or("")};
+                                                                 int segment) const {
+    return {record(file(), table, bitKey(bit, false, segment), 2000).value_or(""),
+            record(file(), table, bitKey(bit, true, segment), 2000).value_or("")};
 }
 
 bool ExchangeFile::MarkerBits::Store(const std::string& table, int bit0, int segment,
-                                     const Setting (&bits)[2]) {
-    profile::Transaction t(exchange());
+                                     const Setting (&bits)[2]) const {
+    profile::Transaction t(file());
     for (int k = 0; k < 2; ++k) {
         t.write(table, bitKey(bit0 + k, false, segment), bits[k].list);
         t.write(table, bitKey(bit0 + k, true, segment), bits[k].invert);
@@ -275,11 +272,11 @@ bool ExchangeFile::MarkerBits::Store(const std::string& table, int bit0, int seg
 }
 
 std::vector<ExchangeFile::MarkerBits::Stored>
-ExchangeFile::MarkerBits::ForDownload(const std::string& table, int segment) {
+ExchangeFile::MarkerBits::ForDownload(const std::string& table, int segment) const {
     std::vector<Stored> found;
     for (int bit : {13, 14})
         for (bool invert : {false, true})
-            if (auto value = record(table, bitKey(bit, invert, segment), 410))
+            if (auto value = record(file(), table, bitKey(bit, invert, segment), 410))
                 found.push_back({bit, invert, *value});
     return found;
 }
@@ -306,27 +303,29 @@ const char* ExchangeFile::WaveParameters::KeyText(Key key) {
     return "";
 }
 
-std::optional<std::string> ExchangeFile::WaveParameters::Text(const std::string& section, Key key) {
+std::optional<std::string> ExchangeFile::WaveParameters::Text(const std::string& section,
+                                                              Key key) const {
     return Text(section, KeyText(key));
 }
 
 std::optional<std::string> ExchangeFile::WaveParameters::Text(const std::string& section,
-                                                              std::string_view key) {
-    return profile::GetValue(exchange(), section, key);
+                                                              std::string_view key) const {
+    return profile::GetValue(file(), section, key);
 }
 
-std::optional<double> ExchangeFile::WaveParameters::Number(const std::string& section, Key key) {
-    return number(section, KeyText(key));
+std::optional<double> ExchangeFile::WaveParameters::Number(const std::string& section,
+                                                           Key key) const {
+    return number(file(), section, KeyText(key));
 }
 
-std::size_t ExchangeFile::WaveParameters::Count(const std::string& section) {
-    return profile::SectionEntries(exchange(), section).size();
+std::size_t ExchangeFile::WaveParameters::Count(const std::string& section) const {
+    return profile::SectionEntries(file(), section).size();
 }
 
 bool ExchangeFile::WaveParameters::Store(
     const std::string& section, const std::vector<std::pair<Key, std::string>>& values,
-    const std::vector<std::pair<std::string, std::string>>& shapeValues) {
-    profile::Transaction t(exchange());
+    const std::vector<std::pair<std::string, std::string>>& shapeValues) const {
+    profile::Transaction t(file());
     for (const auto& [key, text] : values)
         t.write(section, KeyText(key), text);
     for (const auto& [key, text] : shapeValues)
@@ -334,19 +333,20 @@ bool ExchangeFile::WaveParameters::Store(
     return t.commit();
 }
 
-bool ExchangeFile::WaveParameters::StoreRange(const std::string& section, long start, long end) {
+bool ExchangeFile::WaveParameters::StoreRange(const std::string& section, long start,
+                                              long end) const {
     return Store(section, {{Start, std::to_string(start)}, {End, std::to_string(end)}});
 }
 
-bool ExchangeFile::WaveParameters::ForgetRange(const std::string& section) {
-    profile::Transaction t(exchange());
+bool ExchangeFile::WaveParameters::ForgetRange(const std::string& section) const {
+    profile::Transaction t(file());
     t.deleteKey(section, KeyText(Start));
     t.deleteKey(section, KeyText(End));
     return t.commit();
 }
 
-bool ExchangeFile::WaveParameters::Forget(const std::string& section) {
-    return DeleteProfileSection(section, exchange());
+bool ExchangeFile::WaveParameters::Forget(const std::string& section) const {
+    return DeleteProfileSection(section, file());
 }
 
 namespace {
@@ -370,28 +370,29 @@ const char* buttonKey(ExchangeFile::Dialogs::Button button) {
 }
 } // namespace
 
-std::optional<std::pair<int, int>> ExchangeFile::Dialogs::Position(const std::string& section) {
-    auto text = profile::GetValue(exchange(), section, "DrawRect");
+std::optional<std::pair<int, int>>
+ExchangeFile::Dialogs::Position(const std::string& section) const {
+    auto text = profile::GetValue(file(), section, "DrawRect");
     std::pair<int, int> position;
     if (!text || std::sscanf(text->c_str(), "%d %d", &position.first, &position.second) != 2)
         return std::nullopt;
     return position;
 }
 
-bool ExchangeFile::Dialogs::StorePosition(const std::string& section, int left, int top) {
-    return profile::WriteValue(exchange(), section, "DrawRect", strprintf("%d %d", left, top));
+bool ExchangeFile::Dialogs::StorePosition(const std::string& section, int left, int top) const {
+    return profile::WriteValue(file(), section, "DrawRect", strprintf("%d %d", left, top));
 }
 
-std::optional<bool> ExchangeFile::Dialogs::EquationButton(Button button) {
-    if (auto v = number(kEquationButtons, buttonKey(button)))
+std::optional<bool> ExchangeFile::Dialogs::EquationButton(Button button) const {
+    if (auto v = number(file(), kEquationButtons, buttonKey(button)))
         return *v != 0;
     return std::nullopt;
 }
 
 bool ExchangeFile::Dialogs::StoreEquation(
     const std::string& waveParameters, const std::vector<std::pair<Button, bool>>& buttons,
-    const std::vector<std::pair<WaveParameters::Key, std::string>>& values) {
-    profile::Transaction t(exchange());
+    const std::vector<std::pair<WaveParameters::Key, std::string>>& values) const {
+    profile::Transaction t(file());
     for (const auto& [button, on] : buttons)
         t.write(kEquationButtons, buttonKey(button), on ? "1" : "0");
     for (const auto& [key, text] : values)
@@ -399,20 +400,20 @@ bool ExchangeFile::Dialogs::StoreEquation(
     return t.commit();
 }
 
-std::optional<std::string> ExchangeFile::Dialogs::PwmField(std::string_view key) {
-    return profile::GetValue(exchange(), "PWM", key);
+std::optional<std::string> ExchangeFile::Dialogs::PwmField(std::string_view key) const {
+    return profile::GetValue(file(), "PWM", key);
 }
 
 bool ExchangeFile::Dialogs::StorePwmFields(
-    const std::vector<std::pair<std::string, std::string>>& fields) {
-    profile::Transaction t(exchange());
+    const std::vector<std::pair<std::string, std::string>>& fields) const {
+    profile::Transaction t(file());
     for (const auto& [key, value] : fields)
         t.write("PWM", key, value);
     return t.commit();
 }
 
-std::vector<ExchangeFile::PulseSequence::Step> ExchangeFile::PulseSequence::Read() {
-    return ReadFrom(exchange());
+std::vector<ExchangeFile::PulseSequence::Step> ExchangeFile::PulseSequence::Read() const {
+    return ReadFrom(file());
 }
 
 std::vector<ExchangeFile::PulseSequence::Step>
@@ -427,8 +428,8 @@ ExchangeFile::PulseSequence::ReadFrom(const std::string& exchangeFile) {
     }
 }
 
-bool ExchangeFile::PulseSequence::Write(const std::vector<Step>& steps) {
-    profile::Transaction t(exchange());
+bool ExchangeFile::PulseSequence::Write(const std::vector<Step>& steps) const {
+    profile::Transaction t(file());
     t.deleteSection("PulsSeq");
     for (size_t k = 0; k < steps.size(); ++k) {
         t.write("PulsSeq", strprintf("Stp%zu", k + 1), steps[k].path);

@@ -1,6 +1,5 @@
 #include "host/FmExchange.h"
 
-#include "app/LaunchState.h"
 #include "app/Printf.h"
 #include "app/ProfileFile.h"
 #include "app/ProfileStore.h"
@@ -9,10 +8,6 @@
 namespace tw {
 
 namespace {
-const std::string& exchange() {
-    return launch().exchangeFile;
-}
-
 constexpr const char* kSettings = "Settings";
 constexpr const char* kFmSection = "FmComposer";
 
@@ -52,50 +47,50 @@ std::string markerSection(int funcMode) {
 }
 } // namespace
 
-double FmExchange::Read(Number number, double absent) {
+double FmExchange::Read(Number number, double absent) const {
     const NumberKey k = keyOf(number);
-    return ProfileNumber(k.key, 0, k.section, absent);
+    return ProfileNumberIn(file_, k.key, 0, k.section, absent);
 }
 
-double FmExchange::ReadCarrier(const std::string& key, double absent) {
-    return ProfileNumber(key, 0, kSettings, absent);
+double FmExchange::ReadCarrier(const std::string& key, double absent) const {
+    return ProfileNumberIn(file_, key, 0, kSettings, absent);
 }
 
-StoredKey FmExchange::Where(Number number) {
+StoredKey FmExchange::Where(Number number) const {
     const NumberKey k = keyOf(number);
-    return {exchange(), k.section, k.key};
+    return {file_, k.section, k.key};
 }
 
-StoredKey FmExchange::WhereCarrier(const std::string& key) {
-    return {exchange(), kSettings, key};
+StoredKey FmExchange::WhereCarrier(const std::string& key) const {
+    return {file_, kSettings, key};
 }
 
-std::optional<std::string> FmExchange::Deviation(DeviationKey key) {
+std::optional<std::string> FmExchange::Deviation(DeviationKey key) const {
     std::string text;
-    if (!ProfileRecord(sectionOf(key), keyText(key).c_str(), text, 80, exchange(), true))
+    if (!ProfileRecord(sectionOf(key), keyText(key).c_str(), text, 80, file_, true))
         return std::nullopt;
     return text;
 }
 
 bool FmExchange::StoreSetUp(DeviationKey key, const std::string& deviation,
-                            std::optional<double> carrier) {
-    profile::Transaction tx(exchange());
+                            std::optional<double> carrier) const {
+    profile::Transaction tx(file_);
     if (carrier)
         tx.write(kSettings, "FmCarFrq", strprintf("%g", *carrier));
     tx.write(sectionOf(key), keyText(key), deviation);
     return tx.commit();
 }
 
-bool FmExchange::StoreSegmentDeviation(int segment, const std::string& deviation) {
-    profile::Transaction tx(exchange());
+bool FmExchange::StoreSegmentDeviation(int segment, const std::string& deviation) const {
+    profile::Transaction tx(file_);
     tx.write(ExchangeFile::Segments::FmTable(), keyText({true, segment}), deviation);
     tx.deleteSection(ExchangeFile::WaveParameters::kFm);
     return tx.commit();
 }
 
 bool FmExchange::StoreDeviation(DeviationKey key, const std::string& deviation, bool firstMode,
-                                const std::string& highest, const std::string& lowest) {
-    profile::Transaction tx(exchange());
+                                const std::string& highest, const std::string& lowest) const {
+    profile::Transaction tx(file_);
     tx.write(sectionOf(key), keyText(key), deviation);
     if (firstMode)
         tx.write(kSettings, "FmSt0", deviation);
@@ -106,37 +101,37 @@ bool FmExchange::StoreDeviation(DeviationKey key, const std::string& deviation, 
     return tx.commit();
 }
 
-bool FmExchange::StoreOpenedRange(const std::string& deviation, const std::string& carrier) {
-    profile::Transaction tx(exchange());
+bool FmExchange::StoreOpenedRange(const std::string& deviation, const std::string& carrier) const {
+    profile::Transaction tx(file_);
     tx.write(kSettings, keyText({false, 0}), deviation);
     tx.write(kSettings, "FmCarFrq", carrier);
     return tx.commit();
 }
 
-std::vector<std::string> FmExchange::MarkerTexts(int funcMode) {
+std::vector<std::string> FmExchange::MarkerTexts(int funcMode) const {
     std::vector<std::string> texts;
     const std::string section = markerSection(funcMode);
     for (int i = 0;; ++i) {
         std::string key = "Mrk" + std::to_string(i), text;
-        if (!ProfileRecord(section, key.c_str(), text, 40, exchange(), true))
+        if (!ProfileRecord(section, key.c_str(), text, 40, file_, true))
             return texts;
         texts.push_back(text);
     }
 }
 
-std::optional<std::string> FmExchange::MarkerSort(int funcMode) {
+std::optional<std::string> FmExchange::MarkerSort(int funcMode) const {
     std::string sort;
-    if (!ProfileRecord(markerSection(funcMode), "FmSort", sort, 40, exchange(), true))
+    if (!ProfileRecord(markerSection(funcMode), "FmSort", sort, 40, file_, true))
         return std::nullopt;
     return sort;
 }
 
 bool FmExchange::StoreMarkers(int funcMode, bool ascending,
-                              const std::vector<std::int32_t>& values) {
+                              const std::vector<std::int32_t>& values) const {
     std::vector<std::string> lines{std::string("FmSort=") + (ascending ? "1" : "0")};
     for (std::size_t i = 0; i < values.size(); ++i)
         lines.push_back("Mrk" + std::to_string(i) + "=" + std::to_string(values[i]));
-    profile::Transaction tx(exchange());
+    profile::Transaction tx(file_);
     tx.deleteSection(markerSection(funcMode));
     tx.writeSection(markerSection(funcMode), lines);
     return tx.commit();

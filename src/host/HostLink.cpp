@@ -19,7 +19,7 @@ Result SendToHost(const LaunchState& session, std::string_view title, std::strin
 }
 
 Result SendToExchangeHost(const LaunchState& session, std::string_view text) {
-    std::string title = ExchangeFile::Titles::Host();
+    std::string title = ExchangeFile::Titles(session).Host();
     if (title.empty())
         return Result::Failed();
     return SendToHost(session, title, text);

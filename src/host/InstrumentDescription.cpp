@@ -148,18 +148,18 @@ InstrumentLimits LoadInstrumentDescription(const LaunchState& ls, std::size_t po
     std::string v;
 
     // The channel count first: the active channel must be one of the instrument's channels.
-    lim.channels = ExchangeFile::Instrument::Channels();
-    lim.active.channel = ExchangeFile::Active::Channel(lim.channels, 0);
+    lim.channels = ExchangeFile::Instrument(ls).Channels();
+    lim.active.channel = ExchangeFile::Active(ls).Channel(lim.channels, 0);
     lim.segTableSection = ExchangeFile::Segments::ChannelTable(lim.active.channel);
 
-    if (auto segment = ExchangeFile::Active::Segment(lim.active.channel, ls.fpSegMode, 1)) {
+    if (auto segment = ExchangeFile::Active(ls).Segment(lim.active.channel, ls.fpSegMode, 1)) {
         lim.active.segment = *segment;
     } else {
         lim.active.segment = 1;
-        ExchangeFile::Active::StoreSegment(1, ls.fpSegMode);
+        ExchangeFile::Active(ls).StoreSegment(1, ls.fpSegMode);
     }
 
-    lim.model = ExchangeFile::Instrument::Model(true);
+    lim.model = ExchangeFile::Instrument(ls).Model(true);
     lim.modelFile = ls.tmpFolder + lim.model + ".ini";
 
     if (ProfileRecord("WaveDown", "PattSync", v, 260, descr, true))
@@ -172,12 +172,12 @@ InstrumentLimits LoadInstrumentDescription(const LaunchState& ls, std::size_t po
     ReadBoundedRange(segments, {from, "ParmLst", "AcSeg"}, 0, kMaxSegmentNumber, lim.segmentMin,
                      lim.segmentMax);
 
-    ReadCodeRange(descr, ExchangeFile::Settings::Wfmt().value_or("Vpts"), lim.vMin, lim.vMax);
+    ReadCodeRange(descr, ExchangeFile::Settings(ls).Wfmt().value_or("Vpts"), lim.vMin, lim.vMax);
     lim.codeSpan = std::trunc(lim.vMax - lim.vMin);
     lim.resolutionBits = ResolutionBits(lim.vMin, lim.vMax);
     setWaveFolder(ls, lim);
 
-    lim.resFactor = describedCount(descr, "resFactor" + ExchangeFile::Settings::Rsclk(), "Axis",
+    lim.resFactor = describedCount(descr, "resFactor" + ExchangeFile::Settings(ls).Rsclk(), "Axis",
                                    static_cast<int>(kMaxWavePoints), 2);
     lim.hasTraceTypes = has(descr, "ParmLst", "TracType");
     lim.commonSegmForAllChan = has(descr, "WaveDown", "CommonSegmForAllChan");

@@ -33,8 +33,8 @@ StartupResult RunStartup(Prompter& prompts, const std::string& commandLine,
     if (!FileExists(s.exchangeFile))
         ask(prompts, s.appName, StringText(kMsgStandaloneRefused), Buttons::Ok, Icon::Exclamation);
 
-    s.descrFile = ExchangeFile::Instrument::DescrFile();
-    std::optional<std::string> family = ExchangeFile::Instrument::Family();
+    s.descrFile = ExchangeFile::Instrument(s).DescrFile();
+    std::optional<std::string> family = ExchangeFile::Instrument(s).Family();
     if (!family) {
         ask(prompts, s.appName, strprintf("Invalid application path =%s", s.exchangeFile.c_str()),
             Buttons::Ok, Icon::Exclamation);

@@ -14,7 +14,7 @@ std::string PulseTrainTitle(const LaunchState& session, int channel) {
     std::string name = TrainOrigin(session.exchangeFile, channel);
     if (name.empty()) {
         name = "Untitled";
-        if (ExchangeFile::Instrument::ChannelsAsStored() > 1)
+        if (ExchangeFile::Instrument(session).ChannelsAsStored() > 1)
             name += strprintf("-Ch%d", channel + 1);
     }
     return session.appName + " -> " + name;
@@ -22,14 +22,15 @@ std::string PulseTrainTitle(const LaunchState& session, int channel) {
 
 namespace {
 // Where the host left the user; a number out of range keeps `fallback`.
-int storedChannel(int fallback) {
-    return ExchangeFile::Active::Channel(ExchangeFile::Instrument::Channels(), fallback);
+int storedChannel(const LaunchState& session, int fallback) {
+    return ExchangeFile::Active(session).Channel(ExchangeFile::Instrument(session).Channels(),
+                                                 fallback);
 }
 } // namespace
 
 PulseComposer::PulseComposer(const LaunchState& session, Prompter& prompts)
     : Composer(session), limits(LoadPulseLimits(session)), editor(limits, *this, session, prompts),
-      activeChannel_(storedChannel(0)) {
+      activeChannel_(storedChannel(session, 0)) {
     view.Load(session, activeChannel_);
     editor.OpenSection();
     std::string rise;
@@ -49,7 +50,7 @@ void PulseComposer::Close() {
 }
 
 void PulseComposer::RereadChannel() {
-    activeChannel_ = storedChannel(activeChannel_);
+    activeChannel_ = storedChannel(session(), activeChannel_);
 }
 
 std::string PulseComposer::windowTitle(const std::string&) const {
@@ -91,7 +92,7 @@ void PulseComposer::ChooseSection(int index) {
 
 void PulseComposer::ShowEditor(bool show) {
     editorVisible = show;
-    WriteGeneralSetting("RiseOnStrt", show ? "Show" : "Hide", kPulseSettings);
+    WriteGeneralSetting(session(), "RiseOnStrt", show ? "Show" : "Hide", kPulseSettings);
     listener().editorShown(show);
     listener().repaint();
 }

@@ -134,14 +134,15 @@ int DownloadTrain(const PulseEditor& editor, SummaryAsker& asker, int modeOverri
         SummaryChoice choice = asker.askSummary(s, SummaryAttention(s, limits));
         if (!choice.accepted)
             return kDownloadStopped;
-        WriteGeneralSetting("hideSumm", choice.dontShowAgain ? "Hide" : "Show", kPulseSettings);
+        WriteGeneralSetting(session, "hideSumm", choice.dontShowAgain ? "Hide" : "Show",
+                            kPulseSettings);
     }
 
     const std::string& first = segmenter.steps.front().path;
     out.command = PulseCommand(mode, s, first, FileSize(first) / 2);
     Show(editor.prompts(), SendToExchangeHost(session, out.command));
-    ExchangeFile::Settings::StorePulseDownload(editor.channel(), s.amplitude, s.offset,
-                                               s.sampleClock, !sequenced);
+    ExchangeFile::Settings(session).StorePulseDownload(editor.channel(), s.amplitude, s.offset,
+                                                       s.sampleClock, !sequenced);
     return kDownloadDone;
 }
 

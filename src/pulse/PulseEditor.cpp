@@ -358,7 +358,7 @@ bool PulseEditor::SetFormat(int format) {
     lines.push_back(strprintf("SectFmt=%d", format));
     e.replaceSection(activeSection_, lines);
     e.commit();
-    WriteGeneralSetting("PulsColw", "", "DrawRect");
+    WriteGeneralSetting(session_, "PulsColw", "", "DrawRect");
     OpenSection();
     host_.trainChanged();
     return true;

@@ -70,7 +70,7 @@ Result ExportSegmentTables(const LaunchState& session, const std::string& path,
         t.deleteSection("SegmTbl-CH0");
         t.deleteSection("SequTbl-CH0-1");
         int k = 0;
-        for (const auto& step : ExchangeFile::PulseSequence::Read()) {
+        for (const auto& step : ExchangeFile::PulseSequence(session).Read()) {
             ++k;
             size_t j = 0;
             while (j < segments.size() && segments[j] != step.path)

@@ -99,7 +99,7 @@ PulseLimits LoadPulseLimits(const LaunchState& session) {
     if (hrange.size() >= 3)
         lim.memorySize = static_cast<double>(CheckedWhole(hrange[2], 0, most, most, where));
 
-    std::string resKey = "resFactor" + ExchangeFile::Settings::Rsclk();
+    std::string resKey = "resFactor" + ExchangeFile::Settings(session).Rsclk();
     // An increment is a count of points, held as an int: bounded by both.
     const long long mostIncrement = std::min<long long>(most, INT_MAX);
     if (auto res = StoredNumber(described(descr, "Axis", resKey, true)))
@@ -107,7 +107,8 @@ PulseLimits LoadPulseLimits(const LaunchState& session) {
             static_cast<int>(CheckedWhole(*res, 1, mostIncrement, 2, {descr, "Axis", resKey}));
 
     double vMin = 0, vMax = 0;
-    if (ReadCodeRange(descr, "Vpts" + ExchangeFile::Settings::Wfmt().value_or(""), vMin, vMax)) {
+    if (ReadCodeRange(descr, "Vpts" + ExchangeFile::Settings(session).Wfmt().value_or(""), vMin,
+                      vMax)) {
         lim.vHalf = vMax;
         lim.codeBits = ResolutionBits(vMin, vMax);
     }

@@ -76,7 +76,7 @@ PulseOptions LoadPulseOptions(const LaunchState& session, const PulseLimits& lim
     if (forced.clock)
         o.forcedClock = *forced.clock;
     else
-        o.forcedClock = EngNumberText(ExchangeFile::Settings::SampleClock(channel, 0), 9);
+        o.forcedClock = EngNumberText(ExchangeFile::Settings(session).SampleClock(channel, 0), 9);
     if (auto yRes = LeadingValue(general(session, "yRes")))
         o.yRes = ClampedInt(*yRes);
     return o;
@@ -88,8 +88,8 @@ Result StorePulseOptions(const LaunchState& session, const PulseOptions& o,
     if (!parseNumber(o.forcedClock, clock) || clock < limits.sclkMin || clock > limits.sclkMax)
         return Notice{0, session.appName, "SCLK value out of range", Buttons::Ok,
                       Icon::Exclamation};
-    WriteGeneralSetting("forceSingSeg", strprintf("%d", o.mode), kPulseSettings);
-    WriteGeneralSetting("yRes", strprintf("%d", o.yRes), kPulseSettings);
+    WriteGeneralSetting(session, "forceSingSeg", strprintf("%d", o.mode), kPulseSettings);
+    WriteGeneralSetting(session, "yRes", strprintf("%d", o.yRes), kPulseSettings);
     TrainEdit e(session.exchangeFile, channel);
     e.setRoot("tmUnitInd", strprintf("%d", o.timeUnit));
     e.setRoot("voltInd", strprintf("%d", o.levelUnit));
@@ -113,7 +113,8 @@ bool SummaryHidden(const LaunchState& session) {
 }
 
 void ToggleSummaryShown(const LaunchState& session) {
-    WriteGeneralSetting("hideSumm", SummaryHidden(session) ? "Show" : "Hide", kPulseSettings);
+    WriteGeneralSetting(session, "hideSumm", SummaryHidden(session) ? "Show" : "Hide",
+                        kPulseSettings);
 }
 
 } // namespace tw

@@ -54,8 +54,8 @@ void PulseViewState::Load(const LaunchState& session, int channel) {
 }
 
 void PulseViewState::Store(const LaunchState& session, int channel) const {
-    WriteGeneralSetting(viewModeKey(channel), viewMode == 1 ? "1" : "0", kPulseSettings);
-    WriteGeneralSetting("SectFmt", strprintf("%d", activeFormat), kPulseSettings);
+    WriteGeneralSetting(session, viewModeKey(channel), viewMode == 1 ? "1" : "0", kPulseSettings);
+    WriteGeneralSetting(session, "SectFmt", strprintf("%d", activeFormat), kPulseSettings);
     RemoveFile(session.tmpFolder + "UndoSect.tmp");
     RemoveFile(session.tmpFolder + "UndoPulse.tmp");
 }

@@ -253,7 +253,7 @@ void TrainSegmenter::BuildContinuous() {
 }
 
 bool TrainSegmenter::WriteSequenceTable() const {
-    return ExchangeFile::PulseSequence::Write(steps);
+    return ExchangeFile::PulseSequence(compiled_.session()).Write(steps);
 }
 
 } // namespace tw

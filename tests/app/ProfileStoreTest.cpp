@@ -74,9 +74,9 @@ TEST_F(ProfileStoreTest, RoomLimitIsReportedEvenWhenQuiet) {
 
 TEST_F(ProfileStoreTest, NumbersFromListsOfTheExchangeFile) {
     box.set(box.exchange(), "Settings", "List", "5 7 9");
-    EXPECT_EQ(ProfileNumber("list", 2, "settings", -1), 9);
-    EXPECT_EQ(ProfileNumber("List", 3, "Settings", -1), -1);
-    EXPECT_TRUE(IsAbsent(ProfileNumber("Nothing", 0, "Settings", kAbsent)));
+    EXPECT_EQ(ProfileNumberIn(box.exchange(), "list", 2, "settings", -1), 9);
+    EXPECT_EQ(ProfileNumberIn(box.exchange(), "List", 3, "Settings", -1), -1);
+    EXPECT_TRUE(IsAbsent(ProfileNumberIn(box.exchange(), "Nothing", 0, "Settings", kAbsent)));
 }
 
 TEST_F(ProfileStoreTest, RewritesKeepForeignLinesOrderAndCase) {

@@ -36,14 +36,14 @@ TEST(ChannelDialogTest, OkStoresTheChosenChannelAndCancelAbandons) {
         d.channelBox()->setCurrentIndex(2);
         Button(d, QDialogButtonBox::Ok)->click();
     });
-    EXPECT_EQ(AskChannel(3, DialogChannelAsker(nullptr)), 2);
+    EXPECT_EQ(AskChannel(box.session(), 3, DialogChannelAsker(nullptr)), 2);
     EXPECT_EQ(box.get(launch().generalIni, "StartUp", "WavChannel"), "2");
     EXPECT_EQ(box.get(launch().generalIni, "StartUp", "askChanDlg"), "0");
     WhenShown([](ChannelDialog& d) {
         EXPECT_EQ(d.channelBox()->currentIndex(), 2);
         Button(d, QDialogButtonBox::Cancel)->click();
     });
-    EXPECT_EQ(AskChannel(3, DialogChannelAsker(nullptr)), std::nullopt);
+    EXPECT_EQ(AskChannel(box.session(), 3, DialogChannelAsker(nullptr)), std::nullopt);
 }
 
 } // namespace

@@ -85,17 +85,17 @@ TEST(ColumnImportTest, WithoutStretchValuesAreOnlyRoundedAndMustFit) {
 
 TEST(ColumnImportTest, AutoStretchOptionIsPerModel) {
     test::Sandbox box;
-    EXPECT_TRUE(AutoStretchEnabled());
+    EXPECT_TRUE(AutoStretchEnabled(box.session()));
     box.set(launch().generalIni, "Option", "autoStretchTW2014", "YES");
-    EXPECT_TRUE(AutoStretchEnabled());
+    EXPECT_TRUE(AutoStretchEnabled(box.session()));
     box.set(launch().generalIni, "Option", "autoStretchTW2014", "no");
-    EXPECT_FALSE(AutoStretchEnabled());
+    EXPECT_FALSE(AutoStretchEnabled(box.session()));
     EXPECT_FALSE(
         ImportContextForLaunch(box.session(), PointLayout::Int16, -8192, 8191, 1, box.prompts)
             .stretch);
     box.set(launch().generalIni, "Option", "autoStretchTW2014", "");
     box.set(launch().generalIni, "Option", "autoStretchOther", "no");
-    EXPECT_TRUE(AutoStretchEnabled());
+    EXPECT_TRUE(AutoStretchEnabled(box.session()));
 }
 
 } // namespace

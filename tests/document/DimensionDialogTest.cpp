@@ -38,7 +38,7 @@ TEST(DimensionDialogTest, OkStoresTheClickedChoice) {
         d.alwaysBox()->click();
         Button(d, QDialogButtonBox::Ok)->click();
     });
-    EXPECT_EQ(AskDimension(DialogDimensionAsker(nullptr)), 0);
+    EXPECT_EQ(AskDimension(box.session(), DialogDimensionAsker(nullptr)), 0);
     EXPECT_EQ(box.get(launch().generalIni, "StartUp", "Is2dim"), "0");
     EXPECT_EQ(box.get(launch().generalIni, "StartUp", "askDimDlg"), "1");
 }
@@ -52,16 +52,16 @@ TEST(DimensionDialogTest, TheFullScaleChoiceIsRemembered) {
         d.fullScaleBox()->click();
         Button(d, QDialogButtonBox::Ok)->click();
     });
-    AskDimension(DialogDimensionAsker(nullptr));
+    AskDimension(box.session(), DialogDimensionAsker(nullptr));
     EXPECT_EQ(box.get(launch().generalIni, "StartUp", "FullScale"), "1");
-    EXPECT_TRUE(StoredDimensionChoice().fullScale);
+    EXPECT_TRUE(StoredDimensionChoice(box.session()).fullScale);
     EXPECT_TRUE(ImportContextForLaunch(box.session(), PointLayout::Int16, 0, 16383, 1, box.prompts)
                     .fullScale);
     WhenShown([](DimensionDialog& d) {
         EXPECT_TRUE(d.fullScaleBox()->isChecked());
         Button(d, QDialogButtonBox::Cancel)->click();
     });
-    AskDimension(DialogDimensionAsker(nullptr));
+    AskDimension(box.session(), DialogDimensionAsker(nullptr));
 }
 
 } // namespace

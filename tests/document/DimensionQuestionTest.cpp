@@ -20,23 +20,23 @@ TEST(DimensionQuestionTest, AnswersAreStoredAndStartTheNextQuestion) {
         shown.push_back(initial);
         return answer;
     };
-    EXPECT_EQ(AskDimension(asker), 0);
+    EXPECT_EQ(AskDimension(box.session(), asker), 0);
     EXPECT_EQ(shown.at(0).twoDimensional, 1); // first use
     EXPECT_EQ(Stored(box, "Is2dim"), "0");
     EXPECT_EQ(Stored(box, "askDimDlg"), "0");
     answer.reset(); // Cancel: one-dimensional, nothing stored
-    EXPECT_EQ(AskDimension(asker), 0);
+    EXPECT_EQ(AskDimension(box.session(), asker), 0);
     EXPECT_EQ(shown.at(1).twoDimensional, 0);
     box.set(launch().generalIni, "StartUp", "Is2dim", "7"); // neither absent nor 1
-    AskDimension(asker);
+    AskDimension(box.session(), asker);
     EXPECT_EQ(shown.at(2).twoDimensional, 0);
     EXPECT_EQ(Stored(box, "Is2dim"), "7");
     answer = DimensionChoice{1, true};
-    EXPECT_EQ(AskDimension(asker), 1);
+    EXPECT_EQ(AskDimension(box.session(), asker), 1);
     EXPECT_EQ(Stored(box, "askDimDlg"), "1");
     // "Always" answers at once, as if OK were pressed.
     box.set(launch().generalIni, "StartUp", "askDimDlg", "2");
-    EXPECT_EQ(AskDimension(asker), 1);
+    EXPECT_EQ(AskDimension(box.session(), asker), 1);
     EXPECT_EQ(shown.size(), 4u);
     EXPECT_EQ(Stored(box, "askDimDlg"), "1");
 }

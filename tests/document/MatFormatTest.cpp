@@ -4,6 +4,8 @@
 #include "document/MatFormat.h"
 #include "app/FileUtil.h"
 #include "app/StringTable.h"
+#include "document/OpenQuestions.h"
+#include "document/WeDoc.h"
 #include "support/Sandbox.h"
 
 #include <gtest/gtest.h>
@@ -162,6 +164,28 @@ TEST(MatExportTest, OneInt16VectorNamedAfterTheFile) {
     Mat_Close(mat);
     EXPECT_EQ(MatVariableName("9lives"), "w9lives");
     EXPECT_EQ(MatVariableName(std::string(80, 'x')).size(), 63u);
+}
+
+// A file of several variables asks which to take: the answer goes into the request and a cancel
+// abandons the Open.
+TEST(MatOpenQuestion, SeveralVariablesAskWhichToTake) {
+    test::Sandbox box;
+    const std::string path = box.root() + "/v.mat";
+    ASSERT_TRUE(WriteSample(path, {MAT_FT_MAT5, MAT_COMPRESSION_NONE}));
+    std::vector<std::string> offered;
+    std::optional<std::string> answer = "b";
+    OpenQuestions questions;
+    questions.variable = [&](const std::vector<std::string>& names) {
+        offered = names;
+        return answer;
+    };
+    OpenRequest request{path, kMatCode};
+    EXPECT_TRUE(AnswerOpenQuestions(box.session(), PointLayout::Int16, request, questions));
+    EXPECT_EQ(request.matVariable, "b");
+    ASSERT_FALSE(offered.empty());
+    EXPECT_EQ(offered.front(), "a");
+    answer.reset();
+    EXPECT_FALSE(AnswerOpenQuestions(box.session(), PointLayout::Int16, request, questions));
 }
 
 } // namespace

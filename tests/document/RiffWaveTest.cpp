@@ -4,6 +4,7 @@
 
 #include "app/StringTable.h"
 #include "document/ChannelQuestion.h"
+#include "document/OpenQuestions.h"
 #include "document/RiffWave.h"
 #include "support/PythonScript.h"
 
@@ -260,23 +261,70 @@ TEST_F(RiffWaveTest, TheChannelQuestionIsRememberedLikeTheDimensionQuestion) {
         EXPECT_LT(initial.channel, channels);
         return answer;
     };
-    EXPECT_EQ(AskChannel(4, asker), 2);
-    EXPECT_EQ(StoredChannelChoice().channel, 2);
+    EXPECT_EQ(AskChannel(box.session(), 4, asker), 2);
+    EXPECT_EQ(StoredChannelChoice(box.session()).channel, 2);
     answer = std::nullopt;
-    EXPECT_EQ(AskChannel(4, asker), std::nullopt) << "Cancel abandons the Open";
-    EXPECT_EQ(StoredChannelChoice().channel, 2);
+    EXPECT_EQ(AskChannel(box.session(), 4, asker), std::nullopt) << "Cancel abandons the Open";
+    EXPECT_EQ(StoredChannelChoice(box.session()).channel, 2);
     answer = ChannelChoice{3, true};
-    EXPECT_EQ(AskChannel(4, asker), 3);
+    EXPECT_EQ(AskChannel(box.session(), 4, asker), 3);
     EXPECT_EQ(asked, 3);
-    EXPECT_EQ(AskChannel(4, asker), 3) << "Always: no question";
+    EXPECT_EQ(AskChannel(box.session(), 4, asker), 3) << "Always: no question";
     EXPECT_EQ(asked, 3);
     answer = ChannelChoice{1, true};
-    EXPECT_EQ(AskChannel(2,
+    EXPECT_EQ(AskChannel(box.session(), 2,
                          [&](int, const ChannelChoice& initial) {
                              EXPECT_EQ(initial.channel, 0) << "a stored channel the file lacks";
                              return answer;
                          }),
               1);
+}
+
+// Open asks only what the file's form calls for, and a cancelled channel abandons the Open.
+TEST_F(RiffWaveTest, OpenAsksOnlyWhatTheFormCallsFor) {
+    const std::string mono =
+        WriteWithLibsndfile(box.root() + "/m.wav", SF_FORMAT_PCM_16, 1, {1, 2}, 16);
+    const std::string stereo =
+        WriteWithLibsndfile(box.root() + "/s.wav", SF_FORMAT_PCM_16, 2, {1, 2, 3, 4}, 16);
+    std::vector<std::string> asked;
+    std::optional<ChannelChoice> channel;
+    const OpenQuestions questions{
+        [&](const DimensionChoice&) {
+            asked.push_back("dimension");
+            return std::optional<DimensionChoice>(DimensionChoice{1, false, false});
+        },
+        [&](int channels, const ChannelChoice&) {
+            asked.push_back("channels " + std::to_string(channels));
+            return channel;
+        },
+        [&](const std::vector<std::string>&) {
+            asked.push_back("variable");
+            return std::optional<std::string>();
+        }};
+    const struct {
+        std::string path;
+        int code;
+        std::optional<ChannelChoice> channel;
+        bool opens;
+        std::vector<std::string> asked;
+        int dimension, audioChannel;
+    } cases[] = {
+        {mono, kNativeCode, {}, true, {}, 0, 0},
+        {box.root() + "/c.prn", kPrnCode, {}, true, {"dimension"}, 1, 0},
+        {stereo, kNativeCode, ChannelChoice{1, false}, true, {"channels 2"}, 0, 1},
+        {stereo, kNativeCode, std::nullopt, false, {"channels 2"}, 0, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path);
+        asked.clear();
+        channel = c.channel;
+        OpenRequest request{c.path, c.code};
+        EXPECT_EQ(AnswerOpenQuestions(box.session(), PointLayout::Int16, request, questions),
+                  c.opens);
+        EXPECT_EQ(asked, c.asked);
+        EXPECT_EQ(request.dimension, c.dimension);
+        EXPECT_EQ(request.audioChannel, c.audioChannel);
+    }
 }
 
 } // namespace

@@ -19,27 +19,27 @@ class SegmentTablesTest : public test::DocFixture {
 
 TEST_F(SegmentTablesTest, RecordSegmentPicksTheTableAndReadsBack) {
     std::string path = "/w/a.wav", fm = "/w/fm.wvf", fp = "/w/fp.wfp", back, none;
-    RecordSegment(4, 1, path, false);
-    RecordSegment(-1, 0, fm, false);
-    RecordSegment(3, 0, fp, true);
+    RecordSegment(box.session(), 4, 1, path, false);
+    RecordSegment(box.session(), -1, 0, fm, false);
+    RecordSegment(box.session(), 3, 0, fp, true);
     EXPECT_EQ(exch("SegmTbl-ch1", "4"), path);
     EXPECT_EQ(exch("FmSegmTbl", "1"), fm);
     EXPECT_EQ(exch("FmSegmTbl", "3"), fp);
     EXPECT_EQ(exch("Modif", "4"), "Yes");
-    EXPECT_TRUE(RecordSegment(4, 1, back, false));
+    EXPECT_TRUE(RecordSegment(box.session(), 4, 1, back, false));
     EXPECT_EQ(back, path);
-    EXPECT_FALSE(RecordSegment(5, 1, none, false));
+    EXPECT_FALSE(RecordSegment(box.session(), 5, 1, none, false));
 }
 
 TEST_F(SegmentTablesTest, StoreActiveSegmentReplacesTheChannelsEntry) {
     box.set(box.exchange(), "Settings", "ActiveCh", "1");
     box.set(box.exchange(), "Settings", "AcSeg", "1 2 3 4");
-    ExchangeFile::Active::StoreSegment(6, false);
+    ExchangeFile::Active(box.session()).StoreSegment(6, false);
     std::string raw = ReadWholeFile(box.exchange()).value_or("");
     EXPECT_NE(raw.find("AcSeg=1 6 3 4 \n"), std::string::npos) << raw;
 
     box.set(box.exchange(), "Settings", "ActiveCh", "5");
-    ExchangeFile::Active::StoreSegment(9, false);
+    ExchangeFile::Active(box.session()).StoreSegment(9, false);
     EXPECT_EQ(exch("Settings", "AcSeg"), "1 6 3 4");
 }
 

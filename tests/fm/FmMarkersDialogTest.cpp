@@ -28,7 +28,7 @@ TEST(FmMarkersDialog, EditsStoresAndAsksOnClose) {
     test::Sandbox box{1};
     box.set(box.exchange(), "FmMark0", "FmSort", "0");
     box.set(box.exchange(), "FmMark0", "Mrk0", "1500000");
-    auto dlg = std::make_unique<FmMarkersDialog>(0, 0, 1e7);
+    auto dlg = std::make_unique<FmMarkersDialog>(box.session(), 0, 0, 1e7);
     EXPECT_EQ(dlg->windowTitle(), "FM Markers Table");
     EXPECT_TRUE(dlg->descendButton()->isChecked());
 
@@ -53,7 +53,7 @@ TEST(FmMarkersDialog, EditsStoresAndAsksOnClose) {
     EXPECT_EQ(box.get(box.exchange(), "FmMark0", "FmSort"), "1");
     EXPECT_EQ(box.get(box.exchange(), "FmMark0", "Mrk1"), "3000000");
 
-    dlg = std::make_unique<FmMarkersDialog>(0, 0, 1e7);
+    dlg = std::make_unique<FmMarkersDialog>(box.session(), 0, 0, 1e7);
     dlg->values()->setEditText("4e6");
     dlg->addTyped();
     dlg->storeAndUpdate();

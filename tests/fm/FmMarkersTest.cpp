@@ -57,7 +57,7 @@ TEST(FmMarkerPoints, MarkerFileIsLittleEndianInt32) {
 class FmMarkerTableTest : public ::testing::Test {
   protected:
     test::Sandbox box{1};
-    FmMarkerTable table{box.prompts};
+    FmMarkerTable table{box.session(), box.prompts};
     std::vector<std::string> shown() const {
         std::vector<std::string> texts;
         for (int i = 0; i < table.size(); ++i)
@@ -77,7 +77,7 @@ TEST_F(FmMarkerTableTest, LoadStopsAtTheFirstGapAndKeepsTheOrder) {
     EXPECT_EQ(table.values(), Indices{1500000});
     EXPECT_FALSE(table.ascending());
     EXPECT_EQ(shown(), std::vector<std::string>{"1.50000000e6"});
-    EXPECT_EQ(ReadFmMarkerValues(0), std::vector<double>{1500000});
+    EXPECT_EQ(ReadFmMarkerValues(box.session(), 0), std::vector<double>{1500000});
 
     box.set(box.exchange(), "FmMark0", "FmSort", "7");
     table.load(0);

@@ -211,10 +211,10 @@ TEST_F(FmSettingsTest, FpSegmentModeKeepsADeviationPerSegment) {
     EXPECT_EQ(exch("Common", "Modif"), "<absent>");
     EXPECT_TRUE(link.sent.empty());
 
-    LoadSegmentDeviation(fm, 3);
+    LoadSegmentDeviation(box.session(), fm, 3);
     EXPECT_EQ(fm.deviation, 10e6) << "segment 3 has no deviation yet";
     EXPECT_EQ(fm.vMin, 95e6);
-    LoadSegmentDeviation(fm, 2);
+    LoadSegmentDeviation(box.session(), fm, 2);
     EXPECT_EQ(fm.vMin, 97e6);
     EXPECT_EQ(fm.vMax, 103e6);
 }
@@ -222,18 +222,18 @@ TEST_F(FmSettingsTest, FpSegmentModeKeepsADeviationPerSegment) {
 TEST_F(FmSettingsTest, RangeFromLoadedWave) {
     ASSERT_TRUE(LoadFmLimits(box.session(), box.prompts, fm, 1));
     std::vector<std::int32_t> wave{1000500, 3000000, 2000000};
-    EXPECT_EQ(FmRangeFromLoadedWave(fm, wave), "1999500");
+    EXPECT_EQ(FmRangeFromLoadedWave(box.session(), fm, wave), "1999500");
     EXPECT_EQ(fm.vMin, 1000500);
     EXPECT_EQ(fm.vMax, 3000000);
     EXPECT_EQ(exch("Settings", "FmCarFrq"), "2000250");
 
     std::vector<std::int32_t> flat{5000, 5000};
-    EXPECT_EQ(FmRangeFromLoadedWave(fm, flat), "500");
+    EXPECT_EQ(FmRangeFromLoadedWave(box.session(), fm, flat), "500");
     EXPECT_EQ(fm.vMin, 4750);
     EXPECT_EQ(fm.vMax, 5250);
 
     std::vector<std::int32_t> low{-5, 10};
-    FmRangeFromLoadedWave(fm, low);
+    FmRangeFromLoadedWave(box.session(), fm, low);
     EXPECT_EQ(fm.vMin, 9.5) << "both clamped to the lower limit: a flat range";
 }
 

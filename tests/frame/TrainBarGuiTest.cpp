@@ -22,8 +22,10 @@ TEST(TrainBar, ShowsTheTrainsNameDurationAndCompiledSegments) {
     box.set(box.exchange(), "AppTits", "AC", "Consolia");
     box.set(box.exchange(), "PulseRoot-ch1", "frcSclk_toVal", "1");
     box.set(box.exchange(), "PulseRoot-ch1", "forceSclk", "1e6");
-    WriteGeneralSetting("forceSingSeg", std::to_string(kSingleSegmentMode), kPulseSettings);
-    WriteGeneralSetting("hideSumm", "Hide", kPulseSettings); // no summary dialog to answer
+    WriteGeneralSetting(box.session(), "forceSingSeg", std::to_string(kSingleSegmentMode),
+                        kPulseSettings);
+    WriteGeneralSetting(box.session(), "hideSumm", "Hide",
+                        kPulseSettings); // no summary dialog to answer
     test::WriteTrain({{kLinkFormat, 1, {{1, 2.048e-3}, {-1, 2.048e-3}}}}, 2);
     const std::string train = box.root() + "/train.pls";
     MainFrame f(box.session(), kPulseResources);

@@ -17,34 +17,35 @@ using X = ExchangeFile;
 // is compared so that a key written under a wrong name shows as an extra line.
 TEST(ExchangeFile, WritesEveryKeyAsTheHostReadsIt) {
     test::Sandbox box;
+    const LaunchState& s = box.session();
     box.write("Consolia/tmp/TempOndex.ondex",
               "[Settings]\nActiveCh=0\nAcSeg=1 1 1\n[AppTits]\nAC=Consolia\n");
-    X::Active::WriteChannel(1);
-    X::Active::StoreSegment(7, false);
-    X::Settings::StoreTraceType(2);
-    EXPECT_TRUE(X::Titles::Publish(kFmComposer, "FM Tidewright -> /.../a.wvf"));
+    X::Active(s).WriteChannel(1);
+    X::Active(s).StoreSegment(7, false);
+    X::Settings(s).StoreTraceType(2);
+    EXPECT_TRUE(X::Titles(s).Publish(kFmComposer, "FM Tidewright -> /.../a.wvf"));
     const auto rewrites = profile::RewriteCount();
-    EXPECT_TRUE(X::Titles::Publish(kFmComposer, "FM Tidewright -> /.../a.wvf"));
+    EXPECT_TRUE(X::Titles(s).Publish(kFmComposer, "FM Tidewright -> /.../a.wvf"));
     EXPECT_EQ(profile::RewriteCount(), rewrites) << "an unchanged title is not written again";
-    EXPECT_FALSE(X::Titles::Publish(7, "x"));
+    EXPECT_FALSE(X::Titles(s).Publish(7, "x"));
     const std::string table = X::Segments::ChannelTable(1);
-    X::Segments::Record(table, 7, "/w/TemS7.wa1");
-    X::Segments::Record(X::Segments::Table(-1, 0, false), -1, "/w/FmDef.wvf");
-    X::Segments::MarkSwitched();
-    X::Segments::MarkLoaded(1, 7);
-    X::Segments::RemoveModified(X::Segments::SavedKey(7));
-    X::Segments::RecordPatternFile(1, 7, "/w/TemS7.wpt1");
-    X::MarkerBits::Store(table, 13, 7, {{"1, 2;", "0"}, {"", "1"}});
-    X::WaveParameters::Store(X::WaveParameters::kStandard,
-                             {{X::WaveParameters::Min, "-5"}, {X::WaveParameters::DcLevel, "3"}},
-                             {{"Cycl", "2"}});
-    X::WaveParameters::StoreRange(X::WaveParameters::kStandard, 10, 20);
-    X::Dialogs::StorePosition(X::Dialogs::kFm, 5, 6);
-    X::Dialogs::StoreEquation(X::WaveParameters::kFm, {{X::Dialogs::Scale, true}},
-                              {{X::WaveParameters::HighLevel, "9"}});
-    X::Dialogs::StorePwmFields({{"Units", "1"}});
-    X::PulseSequence::Write({{"/w/Seg-2.wav", "1"}, {"/w/Seg-1.wav", "3"}});
-    X::PulseSequence::Write({{"/w/Seg-1.wav", "4"}});
+    X::Segments(s).Record(table, 7, "/w/TemS7.wa1");
+    X::Segments(s).Record(X::Segments::Table(-1, 0, false), -1, "/w/FmDef.wvf");
+    X::Segments(s).MarkSwitched();
+    X::Segments(s).MarkLoaded(1, 7);
+    X::Segments(s).RemoveModified(X::Segments::SavedKey(7));
+    X::Segments(s).RecordPatternFile(1, 7, "/w/TemS7.wpt1");
+    X::MarkerBits(s).Store(table, 13, 7, {{"1, 2;", "0"}, {"", "1"}});
+    X::WaveParameters(s).Store(X::WaveParameters::kStandard,
+                               {{X::WaveParameters::Min, "-5"}, {X::WaveParameters::DcLevel, "3"}},
+                               {{"Cycl", "2"}});
+    X::WaveParameters(s).StoreRange(X::WaveParameters::kStandard, 10, 20);
+    X::Dialogs(s).StorePosition(X::Dialogs::kFm, 5, 6);
+    X::Dialogs(s).StoreEquation(X::WaveParameters::kFm, {{X::Dialogs::Scale, true}},
+                                {{X::WaveParameters::HighLevel, "9"}});
+    X::Dialogs(s).StorePwmFields({{"Units", "1"}});
+    X::PulseSequence(s).Write({{"/w/Seg-2.wav", "1"}, {"/w/Seg-1.wav", "3"}});
+    X::PulseSequence(s).Write({{"/w/Seg-1.wav", "4"}});
 
     EXPECT_EQ(ReadWholeFile(box.exchange()).value_or(""),
               "[Settings]\nActiveCh=1\nAcSeg=1 7 1 \nTracType=2\n"
@@ -61,10 +62,10 @@ TEST(ExchangeFile, WritesEveryKeyAsTheHostReadsIt) {
               "[PWM]\nUnits=1\n"
               "[PulsSeq]\nStp1=/w/Seg-1.wav\nRpt1=4\n");
 
-    X::WaveParameters::ForgetRange(X::WaveParameters::kStandard);
+    X::WaveParameters(s).ForgetRange(X::WaveParameters::kStandard);
     EXPECT_EQ(box.get(box.exchange(), "TdWav_Par", "Prv_end"), "<absent>");
     EXPECT_EQ(box.get(box.exchange(), "TdWav_Par", "Cycl"), "2") << "only the range goes";
-    X::WaveParameters::Forget(X::WaveParameters::kFm);
+    X::WaveParameters(s).Forget(X::WaveParameters::kFm);
     EXPECT_EQ(box.get(box.exchange(), "FmcWav_Par", "Fmax"), "<absent>");
 }
 
@@ -72,6 +73,7 @@ TEST(ExchangeFile, WritesEveryKeyAsTheHostReadsIt) {
 // reads as absent, quietly unless the key is required.
 TEST(ExchangeFile, ReadsWhatTheHostWrote) {
     test::Sandbox box;
+    const LaunchState& s = box.session();
     box.write("Consolia/tmp/TempOndex.ondex",
               "[instrument]\ndescrfile=/d/TW.ini\nFAMILY=TW2000\nChannels=4\nModel=TW2014\n"
               "[SETTINGS]\nActiveCh=2\nacseg=3 4 5 // the host's comment\nFPSeg=8 "
@@ -84,56 +86,56 @@ TEST(ExchangeFile, ReadsWhatTheHostWrote) {
               "[TdOrg]\nDrawRect=40 50\n[Equ_Buttons]\nCheckBox=0\nAutoButton=1\n"
               "[PWM]\nShape=2\n"
               "[PulsSeq]\nStp1=/w/Seg-1.wav\nRpt1=2\nStp2=/w/Seg-2.wav\nStp4=/w/lost.wav\n");
-    EXPECT_EQ(X::Instrument::DescrFile(), "/d/TW.ini");
-    EXPECT_EQ(X::Instrument::Family(), "TW2000");
-    EXPECT_EQ(X::Instrument::Channels(), 4);
-    EXPECT_EQ(X::Instrument::ChannelsAsStored(), 4);
-    EXPECT_EQ(X::Instrument::Model(), "TW2014");
-    EXPECT_EQ(X::Active::Channel(4, 0), 2);
-    EXPECT_EQ(X::Active::Segment(2, false, 1), 5);
-    EXPECT_EQ(X::Active::Segment(2, true, 1), 8) << "FP-segment mode takes the first entry";
-    EXPECT_EQ(X::Settings::Rsclk(), "2");
-    EXPECT_EQ(X::Settings::Wfmt(), "Vpts12");
-    EXPECT_EQ(X::Settings::TraceType(), 1);
-    EXPECT_EQ(X::Settings::DownloadMode(), 1);
-    EXPECT_EQ(X::Settings::SampleClock(1, 0), 2e8);
-    EXPECT_EQ(X::Titles::Host(), "Consolia - TW2014");
+    EXPECT_EQ(X::Instrument(s).DescrFile(), "/d/TW.ini");
+    EXPECT_EQ(X::Instrument(s).Family(), "TW2000");
+    EXPECT_EQ(X::Instrument(s).Channels(), 4);
+    EXPECT_EQ(X::Instrument(s).ChannelsAsStored(), 4);
+    EXPECT_EQ(X::Instrument(s).Model(), "TW2014");
+    EXPECT_EQ(X::Active(s).Channel(4, 0), 2);
+    EXPECT_EQ(X::Active(s).Segment(2, false, 1), 5);
+    EXPECT_EQ(X::Active(s).Segment(2, true, 1), 8) << "FP-segment mode takes the first entry";
+    EXPECT_EQ(X::Settings(s).Rsclk(), "2");
+    EXPECT_EQ(X::Settings(s).Wfmt(), "Vpts12");
+    EXPECT_EQ(X::Settings(s).TraceType(), 1);
+    EXPECT_EQ(X::Settings(s).DownloadMode(), 1);
+    EXPECT_EQ(X::Settings(s).SampleClock(1, 0), 2e8);
+    EXPECT_EQ(X::Titles(s).Host(), "Consolia - TW2014");
     const std::string table = X::Segments::ChannelTable(2);
-    EXPECT_EQ(X::Segments::File(table, 5), "/w/TemS5.wa2");
-    EXPECT_EQ(X::Segments::Numbers(table), (std::set<long>{5, 9}));
-    EXPECT_EQ(X::Segments::PatternFile(2, 5), "/w/TemS5.wpt2");
-    EXPECT_EQ(X::MarkerBits::Read(table, 14, 5).list, "3, 9;");
-    EXPECT_EQ(X::MarkerBits::Read(table, 14, 5).invert, "1");
-    const auto copies = X::MarkerBits::ForDownload(table, 5);
+    EXPECT_EQ(X::Segments(s).File(table, 5), "/w/TemS5.wa2");
+    EXPECT_EQ(X::Segments(s).Numbers(table), (std::set<long>{5, 9}));
+    EXPECT_EQ(X::Segments(s).PatternFile(2, 5), "/w/TemS5.wpt2");
+    EXPECT_EQ(X::MarkerBits(s).Read(table, 14, 5).list, "3, 9;");
+    EXPECT_EQ(X::MarkerBits(s).Read(table, 14, 5).invert, "1");
+    const auto copies = X::MarkerBits(s).ForDownload(table, 5);
     ASSERT_EQ(copies.size(), 2u);
     EXPECT_EQ(copies[1].bit, 14);
     EXPECT_TRUE(copies[1].invert);
     const std::string par = X::WaveParameters::kStandard;
-    EXPECT_EQ(X::WaveParameters::Text(par, X::WaveParameters::End), "200 points");
-    EXPECT_EQ(X::WaveParameters::Number(par, X::WaveParameters::End), 200);
-    EXPECT_EQ(X::WaveParameters::Text(par, "Amp"), "3");
-    EXPECT_EQ(X::WaveParameters::Count(par), 3u);
-    EXPECT_EQ(X::Dialogs::Position(X::Dialogs::kStandard), std::make_pair(40, 50));
-    EXPECT_EQ(X::Dialogs::EquationButton(X::Dialogs::AutoButton), true);
-    EXPECT_EQ(X::Dialogs::EquationButton(X::Dialogs::CheckBox), false);
-    EXPECT_EQ(X::Dialogs::PwmField("Shape"), "2");
-    const auto steps = X::PulseSequence::Read();
+    EXPECT_EQ(X::WaveParameters(s).Text(par, X::WaveParameters::End), "200 points");
+    EXPECT_EQ(X::WaveParameters(s).Number(par, X::WaveParameters::End), 200);
+    EXPECT_EQ(X::WaveParameters(s).Text(par, "Amp"), "3");
+    EXPECT_EQ(X::WaveParameters(s).Count(par), 3u);
+    EXPECT_EQ(X::Dialogs(s).Position(X::Dialogs::kStandard), std::make_pair(40, 50));
+    EXPECT_EQ(X::Dialogs(s).EquationButton(X::Dialogs::AutoButton), true);
+    EXPECT_EQ(X::Dialogs(s).EquationButton(X::Dialogs::CheckBox), false);
+    EXPECT_EQ(X::Dialogs(s).PwmField("Shape"), "2");
+    const auto steps = X::PulseSequence(s).Read();
     ASSERT_EQ(steps.size(), 2u) << "the table ends at the first missing step";
     EXPECT_EQ(steps[1].path, "/w/Seg-2.wav");
     EXPECT_EQ(steps[1].repeat, "");
     EXPECT_TRUE(box.prompts.asked.empty());
 
     box.write("Consolia/tmp/TempOndex.ondex", "[Settings]\nActiveCh=1\n");
-    EXPECT_EQ(X::Instrument::Family(), std::nullopt);
-    EXPECT_EQ(X::Instrument::Channels(), 1);
-    EXPECT_EQ(X::Active::Segment(1, false, 1), std::nullopt);
-    EXPECT_EQ(X::Settings::TraceType(), std::nullopt);
-    EXPECT_EQ(X::Titles::Host(), "");
-    EXPECT_EQ(X::Dialogs::EquationButton(X::Dialogs::Scale), std::nullopt);
-    EXPECT_EQ(X::Segments::File(table, 5), std::nullopt);
+    EXPECT_EQ(X::Instrument(s).Family(), std::nullopt);
+    EXPECT_EQ(X::Instrument(s).Channels(), 1);
+    EXPECT_EQ(X::Active(s).Segment(1, false, 1), std::nullopt);
+    EXPECT_EQ(X::Settings(s).TraceType(), std::nullopt);
+    EXPECT_EQ(X::Titles(s).Host(), "");
+    EXPECT_EQ(X::Dialogs(s).EquationButton(X::Dialogs::Scale), std::nullopt);
+    EXPECT_EQ(X::Segments(s).File(table, 5), std::nullopt);
     EXPECT_TRUE(box.prompts.asked.empty()) << box.prompts.lastText();
-    EXPECT_EQ(X::Instrument::DescrFile(), "");
-    EXPECT_EQ(X::Segments::File(table, 5, true), std::nullopt);
+    EXPECT_EQ(X::Instrument(s).DescrFile(), "");
+    EXPECT_EQ(X::Segments(s).File(table, 5, true), std::nullopt);
     ASSERT_EQ(box.prompts.asked.size(), 2u);
     EXPECT_EQ(box.prompts.asked[0].text,
               "File " + box.exchange() + "\nSect=Instrument\nKey=DescrFile");
@@ -143,28 +145,29 @@ TEST(ExchangeFile, ReadsWhatTheHostWrote) {
 // The FM composer's keys, as the host reads them.
 TEST(ExchangeFile, FmKeysAsTheHostReadsThem) {
     test::Sandbox box(kFmComposer);
+    const LaunchState& s = box.session();
     box.write("Consolia/tmp/TempOndex.ondex",
               "[Settings]\nFmFuncMode=2\nModCarFrq=1e8\nWformMode=0\nSclk=2e8\nMyBase=7e6\n"
               "[FmComposer]\nStdFmbase=6e6\nFmLen=4096\n[FmcWav_Par]\nPrv_bgn=3\n");
-    EXPECT_EQ(FmExchange::Read(FmExchange::FuncMode, 0), 2);
-    EXPECT_EQ(FmExchange::Read(FmExchange::ModulationCarrier, 0), 1e8);
-    EXPECT_EQ(FmExchange::Read(FmExchange::WaveformMode, 1), 0);
-    EXPECT_EQ(FmExchange::Read(FmExchange::SampleClock, 0), 2e8);
-    EXPECT_EQ(FmExchange::Read(FmExchange::StandardBase, 0), 6e6);
-    EXPECT_EQ(FmExchange::Read(FmExchange::Wavelength, 0), 4096);
-    EXPECT_EQ(FmExchange::ReadCarrier("MyBase", 0), 7e6);
-    EXPECT_EQ(FmExchange::Where(FmExchange::Wavelength).section, "FmComposer");
+    EXPECT_EQ(FmExchange(s).Read(FmExchange::FuncMode, 0), 2);
+    EXPECT_EQ(FmExchange(s).Read(FmExchange::ModulationCarrier, 0), 1e8);
+    EXPECT_EQ(FmExchange(s).Read(FmExchange::WaveformMode, 1), 0);
+    EXPECT_EQ(FmExchange(s).Read(FmExchange::SampleClock, 0), 2e8);
+    EXPECT_EQ(FmExchange(s).Read(FmExchange::StandardBase, 0), 6e6);
+    EXPECT_EQ(FmExchange(s).Read(FmExchange::Wavelength, 0), 4096);
+    EXPECT_EQ(FmExchange(s).ReadCarrier("MyBase", 0), 7e6);
+    EXPECT_EQ(FmExchange(s).Where(FmExchange::Wavelength).section, "FmComposer");
 
-    FmExchange::StoreSetUp({true, 4}, "2e6", 5e7);
-    FmExchange::StoreSegmentDeviation(5, "3e6");
-    FmExchange::StoreDeviation({false, 2}, "4e6", false, "1.02e8", "9.8e7");
-    FmExchange::StoreOpenedRange("6e6", "1e8");
-    FmExchange::StoreMarkers(2, false, {300, 100});
-    EXPECT_EQ(FmExchange::Deviation({true, 5}), "3e6");
-    EXPECT_EQ(FmExchange::Deviation({false, 2}), "4e6");
-    EXPECT_EQ(FmExchange::Deviation({false, -1}), std::nullopt);
-    EXPECT_EQ(FmExchange::MarkerTexts(2), (std::vector<std::string>{"300", "100"}));
-    EXPECT_EQ(FmExchange::MarkerSort(2), "0");
+    FmExchange(s).StoreSetUp({true, 4}, "2e6", 5e7);
+    FmExchange(s).StoreSegmentDeviation(5, "3e6");
+    FmExchange(s).StoreDeviation({false, 2}, "4e6", false, "1.02e8", "9.8e7");
+    FmExchange(s).StoreOpenedRange("6e6", "1e8");
+    FmExchange(s).StoreMarkers(2, false, {300, 100});
+    EXPECT_EQ(FmExchange(s).Deviation({true, 5}), "3e6");
+    EXPECT_EQ(FmExchange(s).Deviation({false, 2}), "4e6");
+    EXPECT_EQ(FmExchange(s).Deviation({false, -1}), std::nullopt);
+    EXPECT_EQ(FmExchange(s).MarkerTexts(2), (std::vector<std::string>{"300", "100"}));
+    EXPECT_EQ(FmExchange(s).MarkerSort(2), "0");
     EXPECT_EQ(ReadWholeFile(box.exchange()).value_or(""),
               "[Settings]\nFmFuncMode=2\nModCarFrq=1e8\nWformMode=0\nSclk=2e8\nMyBase=7e6\n"
               "FmCarFrq=1e8\nFmDev2=4e6\nFmDev0=6e6\n"

@@ -58,22 +58,22 @@ TEST(HostEvents, RereadKeepsTheChannelAndSegmentShownForNumbersOutOfRange) {
     ChannelSegment now;
     box.set(box.exchange(), "Settings", "ActiveCh", "1");
     box.set(box.exchange(), "Settings", "AcSeg", "3 5");
-    now = ExchangeFile::Active::Reread(now, false);
+    now = ExchangeFile::Active(box.session()).Reread(now, false);
     EXPECT_EQ(now.channel, 1);
     EXPECT_EQ(now.segment, 5);
 
     // Before the check these were channel 1215752191 and segment -2147483648.
     box.set(box.exchange(), "Settings", "ActiveCh", "99999999999");
     box.set(box.exchange(), "Settings", "AcSeg", "1e12 7");
-    now = ExchangeFile::Active::Reread(now, false);
+    now = ExchangeFile::Active(box.session()).Reread(now, false);
     EXPECT_EQ(now.channel, 1);
     EXPECT_EQ(now.segment, 7);
     box.set(box.exchange(), "Settings", "ActiveCh", "1");
     box.set(box.exchange(), "Settings", "AcSeg", "3 1e12");
-    now = ExchangeFile::Active::Reread(now, false);
+    now = ExchangeFile::Active(box.session()).Reread(now, false);
     EXPECT_EQ(now.segment, 7);
     box.set(box.exchange(), "Settings", "ActiveCh", "2"); // the instrument has two channels
-    now = ExchangeFile::Active::Reread(now, false);
+    now = ExchangeFile::Active(box.session()).Reread(now, false);
     EXPECT_EQ(now.channel, 1);
     ASSERT_EQ(box.prompts.asked.size(), 4u);
     EXPECT_TRUE(box.prompts.sawText("Key=ActiveCh\nValue 99999999999 is out of range 0..1; 1 is "
@@ -84,17 +84,17 @@ TEST(HostEvents, RereadKeepsTheChannelAndSegmentShownForNumbersOutOfRange) {
     box.prompts.clear();
     box.set(box.exchange(), "Settings", "ActiveCh", "0");
     box.set(box.exchange(), "Settings", "AcSeg", "3 1e12");
-    now = ExchangeFile::Active::Reread(now, false);
+    now = ExchangeFile::Active(box.session()).Reread(now, false);
     EXPECT_EQ(now.channel, 0);
     EXPECT_EQ(now.segment, 3);
     EXPECT_TRUE(box.prompts.asked.empty()) << "only the active channel's entry matters";
 
     // A value that is no number reads as absent; one that is not finite is refused.
     box.set(box.exchange(), "Settings", "ActiveCh", "one");
-    now = ExchangeFile::Active::Reread(now, false);
+    now = ExchangeFile::Active(box.session()).Reread(now, false);
     EXPECT_TRUE(box.prompts.asked.empty());
     box.set(box.exchange(), "Settings", "ActiveCh", "inf");
-    now = ExchangeFile::Active::Reread(now, false);
+    now = ExchangeFile::Active(box.session()).Reread(now, false);
     EXPECT_TRUE(box.prompts.sawText("Key=ActiveCh\nValue inf is out of range 0..1; 0 is used."));
 }
 

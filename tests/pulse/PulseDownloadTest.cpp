@@ -55,7 +55,7 @@ class PulseDownloadTest : public ::testing::Test {
     }
     void start(const std::vector<test::BuiltSection>& train, int mode) {
         test::WriteTrain(train, 2, channel);
-        WriteGeneralSetting("forceSingSeg", std::to_string(mode), "PulseComp");
+        WriteGeneralSetting(box.session(), "forceSingSeg", std::to_string(mode), "PulseComp");
         makeComposer();
     }
     std::string seq(const std::string& key) const {
@@ -108,7 +108,7 @@ TEST_F(PulseDownloadTest, SequencedModesNameTheSequenceTable) {
     EXPECT_EQ(seq("Stp11"), "<absent>");
     EXPECT_TRUE(link.posted.empty());
 
-    WriteGeneralSetting("forceSingSeg", "2", "PulseComp");
+    WriteGeneralSetting(box.session(), "forceSingSeg", "2", "PulseComp");
     ASSERT_EQ(composer->Download(), kDownloadDone);
     EXPECT_EQ(link.sent[1], head + "\nPLS_SEQ=");
     EXPECT_EQ(summary.last.steps, "1");
@@ -137,7 +137,7 @@ TEST_F(PulseDownloadTest, SingleSegmentJoinsTheSectionsWithTheirRepeats) {
 
 TEST_F(PulseDownloadTest, SummaryDecidesWhetherTheTrainIsSent) {
     start({{kLinkFormat, 1, {{1, 16e-6}}}}, kSingleSegmentMode);
-    WriteGeneralSetting("hideSumm", "hide", "PulseComp"); // only "Hide" hides it
+    WriteGeneralSetting(box.session(), "hideSumm", "hide", "PulseComp"); // only "Hide" hides it
     summary.answer = {false, false};
     EXPECT_EQ(composer->Download(), kDownloadStopped);
     EXPECT_EQ(summary.shown, 1);

@@ -59,8 +59,8 @@ class PulseFilesTest : public ::testing::Test {
     }
     void start(const std::vector<test::BuiltSection>& train, int mode) {
         test::WriteTrain(train, 2, channel);
-        WriteGeneralSetting("forceSingSeg", std::to_string(mode), "PulseComp");
-        WriteGeneralSetting("hideSumm", "Hide", "PulseComp");
+        WriteGeneralSetting(box.session(), "forceSingSeg", std::to_string(mode), "PulseComp");
+        WriteGeneralSetting(box.session(), "hideSumm", "Hide", "PulseComp");
         composer = std::make_unique<PulseComposer>(box.session(), box.prompts);
     }
 };

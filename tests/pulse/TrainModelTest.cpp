@@ -180,11 +180,11 @@ TEST(PulseOptions, StoreGoesToItsThreeHomesAndRefusesAClockOutOfRange) {
     EXPECT_EQ(OptionsSummary(box.session()),
               "Options: Operation mode= Freely Selected.       Forced SCLK=20e6");
 
-    WriteGeneralSetting("forceSingSeg", "7", kPulseSettings);
+    WriteGeneralSetting(box.session(), "forceSingSeg", "7", kPulseSettings);
     EXPECT_EQ(ReadOperationMode(box.session()), kSingleSegmentMode);
     EXPECT_EQ(OptionsSummary(box.session()),
               "Options: Operation mode= Not defined.       Forced SCLK=20e6");
-    WriteGeneralSetting("forceSingSeg", "2", kPulseSettings);
+    WriteGeneralSetting(box.session(), "forceSingSeg", "2", kPulseSettings);
     EXPECT_EQ(ReadOperationMode(box.session()), kSectionPerSegmentMode);
     box.set(box.descr(), "ParmPnlName", "WformMode", "Arb Mod");
     EXPECT_EQ(ReadOperationMode(box.session()), kSingleSegmentMode);

@@ -62,8 +62,8 @@ struct FirstMessagePrompter : Prompter {
 };
 
 // No profiles or instrument: the standard composer's 16-bit files, wave operands relative to
-// the working folder.
-void InstallLaunchState() {
+// the working folder. Installed too, for the captions of the core's messages.
+LaunchState InstallLaunchState() {
     LaunchState state;
     state.appName = "tidewright-cli";
     std::error_code ec;
@@ -71,6 +71,7 @@ void InstallLaunchState() {
     if (!ec)
         state.waveFolder = cwd + "/";
     SetLaunchState(state);
+    return state;
 }
 
 ImportContext ContextOf(const Options& o) {
@@ -240,11 +241,11 @@ class FormatSink : public PointSink {
     std::size_t count_ = 0;
 };
 
-int Eval(const Options& o) {
+int Eval(const Options& o, const LaunchState& session) {
     FirstMessagePrompter messages;
     setPrompter(&messages);
     ExprParser parser;
-    parser.waveFolder = launch().waveFolder;
+    parser.waveFolder = session.waveFolder;
     ExprRange range;
     range.end = o.points - 1;
     range.lo = o.lo;
@@ -396,7 +397,7 @@ int RunCli(std::span<const std::string> args) {
     ParseResult parsed = ParseArgs(args);
     if (!parsed.ok)
         return Error(parsed.error, kUsage);
-    InstallLaunchState();
+    const LaunchState session = InstallLaunchState();
     switch (parsed.options.command) {
     case Command::Help:
         std::cout << UsageText();
@@ -405,7 +406,7 @@ int RunCli(std::span<const std::string> args) {
         std::cout << "tidewright-cli " TW_VERSION "\n";
         return 0;
     case Command::Eval:
-        return Eval(parsed.options);
+        return Eval(parsed.options, session);
     case Command::Convert:
         return Convert(parsed.options);
     case Command::Info:

@@ -12,9 +12,9 @@
 
 namespace tw {
 
-bool ShowAdditionalBitsDialog(QWidget* parent, const std::string& descr,
+bool ShowAdditionalBitsDialog(QWidget* parent, const LaunchState& session,
                               const std::string& segTableSection, int activeSegment) {
-    AdditionalBits bits = LoadAdditionalBits(descr, segTableSection, activeSegment);
+    AdditionalBits bits = LoadAdditionalBits(session, segTableSection, activeSegment);
     QDialog dialog(parent);
     dialog.setWindowTitle("Additional Bits Editor");
     auto* grid = new QGridLayout(&dialog);
@@ -51,7 +51,7 @@ bool ShowAdditionalBitsDialog(QWidget* parent, const std::string& descr,
         bits.list[k] = lists[k]->text().toStdString();
         bits.inverted[k] = inverts[k]->isChecked();
     }
-    StoreAdditionalBits(bits, segTableSection);
+    StoreAdditionalBits(session, bits, segTableSection);
     return true;
 }
 

@@ -22,10 +22,12 @@ QPushButton* button(const char* text, QWidget* parent) {
 }
 } // namespace
 
-FmMarkersDialog::FmMarkersDialog(int fmFuncMode, double vMin, double vMax, QWidget* parent)
-    : QDialog(parent), fmFuncMode_(fmFuncMode), vMin_(vMin), vMax_(vMax), table_(prompter()),
-      list_(new FmMarkerListModel(table_, this)), combo_(new QComboBox(this)),
-      ascend_(new QRadioButton("Ascend", this)), descend_(new QRadioButton("Descend", this)) {
+FmMarkersDialog::FmMarkersDialog(const LaunchState& session, int fmFuncMode, double vMin,
+                                 double vMax, QWidget* parent)
+    : QDialog(parent), fmFuncMode_(fmFuncMode), vMin_(vMin), vMax_(vMax),
+      table_(session, prompter()), list_(new FmMarkerListModel(table_, this)),
+      combo_(new QComboBox(this)), ascend_(new QRadioButton("Ascend", this)),
+      descend_(new QRadioButton("Descend", this)) {
     setWindowTitle("FM Markers Table");
     combo_->setEditable(true);
     combo_->setModel(list_);

@@ -16,7 +16,8 @@ class FmMarkerListModel;
 class FmMarkersDialog : public QDialog {
     Q_OBJECT
   public:
-    FmMarkersDialog(int fmFuncMode, double vMin, double vMax, QWidget* parent = nullptr);
+    FmMarkersDialog(const LaunchState& session, int fmFuncMode, double vMin, double vMax,
+                    QWidget* parent = nullptr);
     ~FmMarkersDialog() override; // a modified table asks whether to save
 
     void addTyped();

@@ -13,12 +13,12 @@ namespace tw {
 
 void PlaceGeneratorDialog(QDialog& dialog, const GeneratorTarget& target) {
     DialogPosition pos;
-    if (ReadDialogPosition(target.composer().dialogSection(), pos))
+    if (ReadDialogPosition(target.composer(), pos))
         dialog.move(pos.left, pos.top);
 }
 
 void RememberGeneratorDialogPlace(const QDialog& dialog, const GeneratorTarget& target) {
-    StoreDialogPosition(target.composer().dialogSection(), {dialog.pos().x(), dialog.pos().y()});
+    StoreDialogPosition(target.composer(), {dialog.pos().x(), dialog.pos().y()});
 }
 
 void SelectField(QLineEdit* edit) {

@@ -228,11 +228,11 @@ bool PulseEditorDialog::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void PulseEditorDialog::storePlacement() const {
-    WriteGeneralSetting("PulsCompDlg", placementText(*this), "DrawRect");
+    WriteGeneralSetting(composer_.session(), "PulsCompDlg", placementText(*this), "DrawRect");
     std::string widths;
     for (int c = 0; c < rows_->columnCount(); ++c)
         widths += std::to_string(table_->columnWidth(c)) + " ";
-    WriteGeneralSetting("PulsColw", widths, "DrawRect");
+    WriteGeneralSetting(composer_.session(), "PulsColw", widths, "DrawRect");
 }
 
 namespace {

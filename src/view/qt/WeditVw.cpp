@@ -213,7 +213,8 @@ void WeditVw::restoreAnchors() {
 void WeditVw::storeAnchors() {
     if (doc_.waveParSection().empty())
         return;
-    ExchangeFile::WaveParameters::StoreRange(doc_.waveParSection(), anchors_.L(), anchors_.R());
+    ExchangeFile::WaveParameters(doc_.session())
+        .StoreRange(doc_.waveParSection(), anchors_.L(), anchors_.R());
 }
 
 void WeditVw::showEntry(int side, bool focus) {
