@@ -108,7 +108,8 @@ int FormatCodeOfExtension(std::string_view extension, const FormatTable& table) 
 
 DialogChoice ResolveTypedName(const LaunchState& session, const std::string& typedPath,
                               int filterIndex, DialogKind kind, const FormatTable& table) {
-    DialogChoice choice{typedPath, 0};
+    DialogChoice choice;
+    choice.path = typedPath;
     if (typedPath.empty())
         return choice;
     std::string extension = ExtensionOf(typedPath);
