@@ -30,10 +30,6 @@ std::size_t IndexOf(std::string_view digits) {
     return ec == std::errc() && end == digits.data() + digits.size() ? n : kNoIndex;
 }
 
-bool TrigFunction(expr::Function f) {
-    return f == expr::Function::Sin || f == expr::Function::Cos;
-}
-
 bool IsOperatorSymbol(char c) {
     return std::string_view("+-*/%^&|<>=").find(c) != std::string_view::npos;
 }
@@ -242,7 +238,7 @@ bool CombineBounded(char symbol, double* x, L l, R r, std::size_t n, double dl, 
 bool ApplyVector(expr::Function f, double* x, std::size_t n, bool coarse, double scale, double dIn,
                  double& d) {
     using expr::Function;
-    if (f == Function::Sin || f == Function::Cos) { // both move by at most the argument's distance
+    if (expr::IsSinOrCos(f)) { // both move by at most the argument's distance
         expr::ApplyVector(f, x, n, coarse, scale);
         const double m = std::fabs(scale);
         d = dIn * kGrowth + (coarse ? expr::kTrigCoarseDistance : expr::kTrigDistance);
@@ -494,7 +490,7 @@ void PostfixProgram::CompileBlocks() {
         // sin or cos and a product with a constant in one loop (a product commutes to the bit).
         if (withConstant && b.symbol == '*' && !blockSteps.empty() &&
             blockSteps.back().op == BlockOp::Function && blockSteps.back().target == b.target &&
-            blockSteps.back().symbol == 0 && TrigFunction(blockSteps.back().function) &&
+            blockSteps.back().symbol == 0 && expr::IsSinOrCos(blockSteps.back().function) &&
             std::fabs(b.constant) <= expr::kLargestScale) {
             blockSteps.back().symbol = '*';
             blockSteps.back().constant = b.constant;

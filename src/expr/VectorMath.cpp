@@ -187,7 +187,7 @@ const char* VectorLevelName(VectorLevel level) {
 }
 
 void ApplyVector(Function f, double* x, std::size_t n, bool coarse, double scale) {
-    const bool trig = f == Function::Sin || f == Function::Cos;
+    const bool trig = IsSinOrCos(f);
     switch (ActiveVectorLevel()) {
 #if defined(TW_LIBMVEC)
     case VectorLevel::Avx512:

@@ -20,9 +20,14 @@ VectorLevel ActiveVectorLevel();
 VectorLevel SetVectorLevel(VectorLevel wanted);
 const char* VectorLevelName(VectorLevel level);
 
+// sin and cos: the engine's own variants, which may take a product along (the others are libm's).
+constexpr bool IsSinOrCos(Function f) {
+    return f == Function::Sin || f == Function::Cos;
+}
+
 // Whether f has a vector variant.
 constexpr bool HasVectorVariant(Function f) {
-    return f == Function::Sin || f == Function::Cos || f == Function::Ln || f == Function::Log;
+    return IsSinOrCos(f) || f == Function::Ln || f == Function::Log;
 }
 
 // x[k] = f(x[k]) for k < n through the active level's vector variant of f (which has one); the
