@@ -258,11 +258,12 @@ bool ApplyVector(expr::Function f, double* x, std::size_t n, bool coarse, double
         return true;
     const double m = Magnitude(least);
     const double dArg = dIn == 0 ? 0 : m > 2 * dIn ? dIn / (m - dIn) * kGrowth : kUnknown;
-    expr::ApplyVector(f, x, n);
+    expr::ApplyVector(f, x, n, coarse);
     std::uint64_t largest = 0;
     for (std::size_t k = 0; k < n; ++k)
         largest = std::max(largest, MagnitudeBits(x[k]));
-    d = dArg + (expr::kLogDistance * Magnitude(largest) + kFloor);
+    d = dArg + (expr::kLogDistance * Magnitude(largest) + kFloor) +
+        (coarse ? expr::kLogCoarseDistance : 0);
     return false;
 }
 

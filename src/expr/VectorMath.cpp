@@ -113,8 +113,53 @@ __attribute__((target("avx512f,fma"))) void SinCos8(bool cos, bool coarse, doubl
     SinCos(cos, coarse, x, n, scale);
 }
 
+// For 16-bit codes, ln and log of our own, looser than glibc's and cheaper: x = 2^e m with m in
+// [sqrt(1/2), sqrt(2)), f = m - 1 exact, ln m = f + f^2 q(f) with q of degree 9 fitted on that
+// interval (within 3.1e-10 of ln m), ln x = e ln2 + ln m. Arguments outside the normal positive
+// numbers send the whole block to libm.
+constexpr double kLogTerms[] = {0x1.1b415c3110143p-4,  -0x1.e2e96d8c71f36p-4, 0x1.e65116b359d7fp-4,
+                                -0x1.fb4336bb5cf6cp-4, 0x1.2332b86aa9773p-3,  -0x1.5562e2e094a5bp-3,
+                                0x1.99a5461cffb11p-3,  -0x1.ffffedf7cbbdep-3, 0x1.555545f836e76p-2,
+                                -0x1.0000000009fdep-1};
+constexpr double kLn2 = 0x1.62e42fefa39efp-1;
+constexpr double kInvLn10 = 0x1.bcb7b1526e50ep-2;
+constexpr std::uint64_t kExponentOne = 0x3ff0000000000000;
+// Added to the bits of x, moves the exponent's step from 1 to sqrt(1/2) (and biases it by 1023).
+constexpr std::uint64_t kToHalfRoot = kExponentOne - 0x3fe6a09e667f3bcd;
+constexpr std::uint64_t kLeastNormal = 0x0010000000000000, kInfinity = 0x7ff0000000000000;
+
+template <bool Log10> [[gnu::always_inline]] inline void CoarseLog(double* x, std::size_t n) {
+    std::uint64_t outside = 0;
+    for (std::size_t k = 0; k < n; ++k)
+        outside |= std::bit_cast<std::uint64_t>(x[k]) - kLeastNormal >= kInfinity - kLeastNormal;
+    if (outside) { // rare: zeros, subnormals, infinities, NaN, negative numbers
+        for (std::size_t k = 0; k < n; ++k)
+            x[k] = Log10 ? std::log10(x[k]) : std::log(x[k]);
+        return;
+    }
+    for (std::size_t k = 0; k < n; ++k) {
+        const std::uint64_t bits = std::bit_cast<std::uint64_t>(x[k]);
+        const std::uint64_t u = bits + kToHalfRoot;
+        const double m = std::bit_cast<double>(bits - (u & ~(kLeastNormal - 1)) + kExponentOne);
+        // the exponent e + 1023 in the low bits of 2^52's mantissa: exact
+        const double e = std::bit_cast<double>((u >> 52) | 0x4330000000000000) - (0x1p52 + 1023);
+        const double f = m - 1;
+        double q = kLogTerms[0];
+        for (std::size_t i = 1; i < std::size(kLogTerms); ++i)
+            q = __builtin_fma(q, f, kLogTerms[i]);
+        const double y = __builtin_fma(e, kLn2, __builtin_fma(f * f, q, f));
+        x[k] = Log10 ? y * kInvLn10 : y;
+    }
+}
+
+[[gnu::always_inline]] inline void CoarseLog(Function f, double* x, std::size_t n) {
+    return f == Function::Ln ? CoarseLog<false>(x, n) : CoarseLog<true>(x, n);
+}
+
 // glibc's ln and log.
-__attribute__((target("avx2,fma"))) void Log4(Function f, double* x, std::size_t n) {
+__attribute__((target("avx2,fma"))) void Log4(Function f, double* x, std::size_t n, bool coarse) {
+    if (coarse)
+        return CoarseLog(f, x, n);
     __m256d (*g)(__m256d) = f == Function::Ln ? _ZGVdN4v_log : _ZGVdN4v_log10;
     std::size_t k = 0;
     for (; k + 4 <= n; k += 4)
@@ -127,7 +172,10 @@ __attribute__((target("avx2,fma"))) void Log4(Function f, double* x, std::size_t
     }
 }
 
-__attribute__((target("avx512f"))) void Log8(Function f, double* x, std::size_t n) {
+__attribute__((target("avx512f,fma"))) void Log8(Function f, double* x, std::size_t n,
+                                                 bool coarse) {
+    if (coarse)
+        return CoarseLog(f, x, n);
     __m512d (*g)(__m512d) = f == Function::Ln ? _ZGVeN8v_log : _ZGVeN8v_log10;
     std::size_t k = 0;
     for (; k + 8 <= n; k += 8)
@@ -191,9 +239,9 @@ void ApplyVector(Function f, double* x, std::size_t n, bool coarse, double scale
     switch (ActiveVectorLevel()) {
 #if defined(TW_LIBMVEC)
     case VectorLevel::Avx512:
-        return trig ? SinCos8(f == Function::Cos, coarse, x, n, scale) : Log8(f, x, n);
+        return trig ? SinCos8(f == Function::Cos, coarse, x, n, scale) : Log8(f, x, n, coarse);
     case VectorLevel::Avx2:
-        return trig ? SinCos4(f == Function::Cos, coarse, x, n, scale) : Log4(f, x, n);
+        return trig ? SinCos4(f == Function::Cos, coarse, x, n, scale) : Log4(f, x, n, coarse);
 #endif
     default:
         break;
