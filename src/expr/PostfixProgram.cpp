@@ -385,7 +385,7 @@ void PostfixProgram::CompileBlocks() {
         std::uint32_t reg;
         bool bounded = false; // its values may come from a vector function
     };
-    bool anyVector = false, unbounded = false;
+    bool anyVector = false, unbounded = false, mayFail = false;
     std::vector<Entry> stack;
     std::vector<std::uint32_t> freeRegisters;
     std::uint32_t registers = 0;
@@ -424,6 +424,7 @@ void PostfixProgram::CompileBlocks() {
             }
             b.op = BlockOp::Function;
             b.function = s.function;
+            mayFail |= s.function != expr::Function::Abs && !expr::IsSinOrCos(s.function);
             b.target = x.reg;
             b.targetBounded = x.bounded;
             b.vector = expr::HasVectorVariant(s.function);
@@ -451,6 +452,7 @@ void PostfixProgram::CompileBlocks() {
                 stack.push_back({true, v, 0});
                 continue;
             }
+            mayFail |= (s.symbol == '/' || s.symbol == '%') && !(r.constant && r.value != 0);
             if (r.constant) {
                 b.op = BlockOp::WithConstant;
                 b.target = l.reg;
@@ -506,6 +508,7 @@ void PostfixProgram::CompileBlocks() {
     resultConstant_ = stack.back().value;
     resultRegister_ = stack.back().reg;
     blocks_ = true;
+    mayFail_ = mayFail;
     vectorMath_ = anyVector && !unbounded && !constantResult_;
     resultBounded_ = stack.back().bounded;
 }
