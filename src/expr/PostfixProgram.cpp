@@ -248,21 +248,12 @@ bool ApplyVector(expr::Function f, double* x, std::size_t n, bool coarse, double
     }
     // ln and log: a domain error as Run finds it; a bound from the argument's distance at the
     // least argument (log10 moves less than ln), and the variant's own relative one.
-    int failed = 0;
-    std::uint64_t least = kMagnitudeBits;
-    for (std::size_t k = 0; k < n; ++k) {
-        failed |= !(x[k] > 0);
-        least = std::min(least, MagnitudeBits(x[k]));
-    }
-    if (failed)
+    const expr::LogBlock block = expr::ApplyLog(f, x, n, coarse);
+    if (!block.positive)
         return true;
-    const double m = Magnitude(least);
+    const double m = block.leastArgument;
     const double dArg = dIn == 0 ? 0 : m > 2 * dIn ? dIn / (m - dIn) * kGrowth : kUnknown;
-    expr::ApplyVector(f, x, n, coarse);
-    std::uint64_t largest = 0;
-    for (std::size_t k = 0; k < n; ++k)
-        largest = std::max(largest, MagnitudeBits(x[k]));
-    d = dArg + (expr::kLogDistance * Magnitude(largest) + kFloor) +
+    d = dArg + (expr::kLogDistance * block.largestValue + kFloor) +
         (coarse ? expr::kLogCoarseDistance : 0);
     return false;
 }

@@ -38,6 +38,16 @@ constexpr bool HasVectorVariant(Function f) {
 // no value looks like an argument out of reach.
 void ApplyVector(Function f, double* x, std::size_t n, bool coarse = false, double scale = 1);
 
+// What a bounded run needs of a block of ln or log besides its values, found in their loops:
+// whether every argument was above 0 (if not, neither the values nor the rest are of use), the
+// least argument and the largest magnitude of the values.
+struct LogBlock {
+    bool positive = false;
+    double leastArgument = 0, largestValue = 0;
+};
+// ApplyVector for ln or log, with the block's LogBlock.
+LogBlock ApplyLog(Function f, double* x, std::size_t n, bool coarse = false);
+
 // How far a vector variant's value may lie from libm's scalar one for the same argument, with a
 // wide margin (the tests measure the real distance): absolute for sin and cos, relative to the
 // value for ln and log, and for coarse ln and log kLogCoarseDistance, absolute, on top.
