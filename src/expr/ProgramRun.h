@@ -100,9 +100,14 @@ void StoreBounded(const PostfixProgram& program, const ExprOperands& operands, c
     const double e = 2 * r.distance;
     constexpr double kInfinity = std::numeric_limits<double>::infinity();
     const bool unknown = !(e < kInfinity);
-    // Kept apart until the block is known good: the points from a failure on stay as they were.
-    Out codes[PostfixProgram::kBlock];
-    auto storeUpTo = [&](std::size_t end) { std::copy(codes, codes + end, out.begin() + at); };
+    // Kept apart until the block is known good, when a point may fail: the points from a failure
+    // on stay as they were.
+    Out kept[PostfixProgram::kBlock];
+    Out* const codes = program.mayFail() ? kept : out.data() + at;
+    auto storeUpTo = [&](std::size_t end) {
+        if (codes == kept)
+            std::copy(kept, kept + end, out.begin() + at);
+    };
     const bool doubt = LowerCodes(v, r.distance, n, store, codes);
     if (!doubt && !span)
         return storeUpTo(n);
