@@ -60,6 +60,12 @@ template <class Log>
     return {true, std::bit_cast<double>(least), std::bit_cast<double>(largest)};
 }
 
+// libm's ln or log.
+void LibmLog(Function f, double* x, std::size_t n) {
+    for (std::size_t k = 0; k < n; ++k)
+        x[k] = f == Function::Ln ? std::log(x[k]) : std::log10(x[k]);
+}
+
 #if defined(TW_LIBMVEC)
 // sin and cos of our own, somewhat faster than libmvec's: the engine's formulas mostly take them,
 // and their bound (kTrigDistance, absolute) is all the engine asks of them. The argument is
@@ -153,12 +159,6 @@ constexpr std::uint64_t kExponentOne = 0x3ff0000000000000;
 // Added to the bits of x, moves the exponent's step from 1 to sqrt(1/2) (and biases it by 1023).
 constexpr std::uint64_t kToHalfRoot = kExponentOne - 0x3fe6a09e667f3bcd;
 constexpr std::uint64_t kLeastNormal = 0x0010000000000000, kInfinity = 0x7ff0000000000000;
-
-// libm's ln or log.
-void LibmLog(Function f, double* x, std::size_t n) {
-    for (std::size_t k = 0; k < n; ++k)
-        x[k] = f == Function::Ln ? std::log(x[k]) : std::log10(x[k]);
-}
 
 template <bool Log10> [[gnu::always_inline]] inline LogBlock CoarseLog(double* x, std::size_t n) {
     // the least argument as the least bits, which order as the values where all are positive
@@ -301,7 +301,7 @@ void ApplyVector(Function f, double* x, std::size_t n, bool coarse, double scale
         x[k] = (f == Function::Sin ? std::sin(x[k]) : std::cos(x[k])) * scale;
 }
 
-LogBlock ApplyLog(Function f, double* x, std::size_t n, bool coarse) {
+LogBlock ApplyLog(Function f, double* x, std::size_t n, [[maybe_unused]] bool coarse) {
     switch (ActiveVectorLevel()) {
 #if defined(TW_LIBMVEC)
     case VectorLevel::Avx512:
