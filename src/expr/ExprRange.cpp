@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <type_traits>
 
 namespace tw {
 
@@ -101,13 +102,21 @@ template <class Sample> struct InPlace {
     bool take(std::span<Sample>) { return true; }
 };
 
-// Pieces in one buffer, each handed on.
-struct Streamed {
+// Pieces in one buffer, each handed on. 16-bit codes are evaluated as such (through the looser,
+// cheaper vector functions) and widened for the sink.
+template <class Sample> struct Streamed {
+    static constexpr bool kWide = std::is_same_v<Sample, std::int32_t>;
     std::size_t size;
     const std::function<bool(std::span<const std::int32_t>)>& sink;
-    std::vector<std::int32_t> buffer = std::vector<std::int32_t>(size);
-    std::span<std::int32_t> at(std::size_t, std::size_t n) { return {buffer.data(), n}; }
-    bool take(std::span<std::int32_t> codes) { return sink(codes); }
+    std::vector<Sample> buffer = std::vector<Sample>(size);
+    std::vector<std::int32_t> widened = std::vector<std::int32_t>(kWide ? 0 : size);
+    std::span<Sample> at(std::size_t, std::size_t n) { return {buffer.data(), n}; }
+    bool take(std::span<Sample> codes) {
+        if constexpr (kWide)
+            return sink(codes);
+        std::copy(codes.begin(), codes.end(), widened.begin());
+        return sink({widened.data(), codes.size()});
+    }
 };
 
 } // namespace
@@ -133,9 +142,13 @@ Result EvaluateInPieces(ExprParser& parser, const std::string& formula, const st
                         const std::function<bool(std::span<const std::int32_t>)>& sink,
                         std::size_t piecePoints, RunSharing sharing) {
     const long points = range.end - range.start + 1;
-    Streamed pieces{
-        std::clamp<std::size_t>(piecePoints, 1, static_cast<std::size_t>(std::max(1L, points))),
-        sink};
+    const std::size_t size =
+        std::clamp<std::size_t>(piecePoints, 1, static_cast<std::size_t>(std::max(1L, points)));
+    if (range.lowest >= -32768 && range.highest <= 32767) {
+        Streamed<std::int16_t> pieces{size, sink};
+        return Evaluate<std::int16_t>(parser, formula, typed, range, pieces, sharing);
+    }
+    Streamed<std::int32_t> pieces{size, sink};
     return Evaluate<std::int32_t>(parser, formula, typed, range, pieces, sharing);
 }
 

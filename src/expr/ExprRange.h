@@ -39,6 +39,7 @@ Result EvaluateOverRange(ExprParser& parser, const std::string& formula, const s
 // The same points, for a range too long to hold: evaluated a piece of piecePoints at a time and
 // handed to sink in order as the range's codes (false from sink stops the run, which then
 // fails). When the formula fails at some point, the pieces before its piece have been handed on.
+// A range whose codes fit 16 bits is evaluated in 16-bit codes.
 Result EvaluateInPieces(ExprParser& parser, const std::string& formula, const std::string& typed,
                         const ExprRange& range,
                         const std::function<bool(std::span<const std::int32_t>)>& sink,

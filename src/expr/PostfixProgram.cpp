@@ -248,21 +248,13 @@ bool ApplyVector(expr::Function f, double* x, std::size_t n, bool coarse, double
     }
     // ln and log: a domain error as Run finds it; a bound from the argument's distance at the
     // least argument (log10 moves less than ln), and the variant's own relative one.
-    int failed = 0;
-    std::uint64_t least = kMagnitudeBits;
-    for (std::size_t k = 0; k < n; ++k) {
-        failed |= !(x[k] > 0);
-        least = std::min(least, MagnitudeBits(x[k]));
-    }
-    if (failed)
+    const expr::LogBlock block = expr::ApplyLog(f, x, n, coarse);
+    if (!block.positive)
         return true;
-    const double m = Magnitude(least);
+    const double m = block.leastArgument;
     const double dArg = dIn == 0 ? 0 : m > 2 * dIn ? dIn / (m - dIn) * kGrowth : kUnknown;
-    expr::ApplyVector(f, x, n);
-    std::uint64_t largest = 0;
-    for (std::size_t k = 0; k < n; ++k)
-        largest = std::max(largest, MagnitudeBits(x[k]));
-    d = dArg + (expr::kLogDistance * Magnitude(largest) + kFloor);
+    d = dArg + (expr::kLogDistance * block.largestValue + kFloor) +
+        (coarse ? expr::kLogCoarseDistance : 0);
     return false;
 }
 
@@ -384,7 +376,7 @@ void PostfixProgram::CompileBlocks() {
         std::uint32_t reg;
         bool bounded = false; // its values may come from a vector function
     };
-    bool anyVector = false, unbounded = false;
+    bool anyVector = false, unbounded = false, mayFail = false;
     std::vector<Entry> stack;
     std::vector<std::uint32_t> freeRegisters;
     std::uint32_t registers = 0;
@@ -423,6 +415,7 @@ void PostfixProgram::CompileBlocks() {
             }
             b.op = BlockOp::Function;
             b.function = s.function;
+            mayFail |= s.function != expr::Function::Abs && !expr::IsSinOrCos(s.function);
             b.target = x.reg;
             b.targetBounded = x.bounded;
             b.vector = expr::HasVectorVariant(s.function);
@@ -450,6 +443,7 @@ void PostfixProgram::CompileBlocks() {
                 stack.push_back({true, v, 0});
                 continue;
             }
+            mayFail |= (s.symbol == '/' || s.symbol == '%') && !(r.constant && r.value != 0);
             if (r.constant) {
                 b.op = BlockOp::WithConstant;
                 b.target = l.reg;
@@ -505,6 +499,7 @@ void PostfixProgram::CompileBlocks() {
     resultConstant_ = stack.back().value;
     resultRegister_ = stack.back().reg;
     blocks_ = true;
+    mayFail_ = mayFail;
     vectorMath_ = anyVector && !unbounded && !constantResult_;
     resultBounded_ = stack.back().bounded;
 }

@@ -86,6 +86,9 @@ class PostfixProgram {
     const std::vector<Step>& steps() const { return steps_; }
     // False when the program fails at every point (after running its steps for domain errors).
     bool wellFormed() const { return !failsAfterSteps_; }
+    // False when no point can fail: it divides by no value but constants other than 0 and takes
+    // no function with a domain (tan, ctn, ln, log).
+    bool mayFail() const { return mayFail_; }
 
   private:
     // One step of the block program: an operand loaded into a register, or an operation on one
@@ -118,6 +121,7 @@ class PostfixProgram {
     std::vector<Step> steps_;
     std::size_t maxDepth_ = 0;
     bool failsAfterSteps_ = true;
+    bool mayFail_ = true;
 
     std::vector<BlockStep> blockSteps_;
     std::size_t registers_ = 0;

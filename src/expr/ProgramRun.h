@@ -100,9 +100,14 @@ void StoreBounded(const PostfixProgram& program, const ExprOperands& operands, c
     const double e = 2 * r.distance;
     constexpr double kInfinity = std::numeric_limits<double>::infinity();
     const bool unknown = !(e < kInfinity);
-    // Kept apart until the block is known good: the points from a failure on stay as they were.
-    Out codes[PostfixProgram::kBlock];
-    auto storeUpTo = [&](std::size_t end) { std::copy(codes, codes + end, out.begin() + at); };
+    // Kept apart until the block is known good, when a point may fail: the points from a failure
+    // on stay as they were.
+    Out kept[PostfixProgram::kBlock];
+    Out* const codes = program.mayFail() ? kept : out.data() + at;
+    auto storeUpTo = [&](std::size_t end) {
+        if (codes == kept)
+            std::copy(kept, kept + end, out.begin() + at);
+    };
     const bool doubt = LowerCodes(v, r.distance, n, store, codes);
     if (!doubt && !span)
         return storeUpTo(n);
@@ -157,8 +162,10 @@ RunFailure RunProgram(const PostfixProgram& program, const ExprOperands& operand
         threads = 1;
     threads = static_cast<unsigned>(std::min<std::size_t>(threads, tiles));
     // Alone, the tiles run in order and each one ends a round; shared, a tile may finish after
-    // a later one, which then has to give its points back when the earlier one failed.
+    // a later one, which then has to give its points back when the earlier one failed (so it
+    // keeps them, unless no point can fail).
     const bool shared = threads > 1;
+    const bool keepBefore = shared && program.mayFail();
     const std::size_t roundTiles = shared ? std::max<std::size_t>(1, sharing.roundTiles) : 1;
 
     using run_parts::Buffers;
@@ -172,7 +179,7 @@ RunFailure RunProgram(const PostfixProgram& program, const ExprOperands& operand
     const Precision precision = std::is_floating_point_v<Out> ? Precision::Bits
                                 : sizeof(Out) <= 2            ? Precision::Coarse
                                                               : Precision::Bounded;
-    std::vector<Out> before(shared ? std::min(count, roundTiles * tilePoints) : 0);
+    std::vector<Out> before(keepBefore ? std::min(count, roundTiles * tilePoints) : 0);
 
     std::atomic<std::size_t> firstFailedTile{kNone};
     std::size_t roundFirst = 0; // first tile of the round under way
@@ -186,7 +193,7 @@ RunFailure RunProgram(const PostfixProgram& program, const ExprOperands& operand
             return; // a point before this tile failed
         const std::size_t first = tile * tilePoints;
         const std::size_t end = std::min(count, first + tilePoints);
-        if (shared)
+        if (keepBefore)
             std::copy(out.begin() + first, out.begin() + end,
                       before.begin() + (first - roundFirst * tilePoints));
         o.written = true;

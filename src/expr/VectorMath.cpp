@@ -34,6 +34,38 @@ namespace tw::expr {
 
 namespace {
 
+// As integers, the bits of absolute values order as the values do, and a NaN's exceed
+// infinity's, so a NaN among them is never lost.
+constexpr std::uint64_t kMagnitudeBits = 0x7fffffffffffffff;
+inline std::uint64_t MagnitudeBits(double v) {
+    return std::bit_cast<std::uint64_t>(v) & kMagnitudeBits;
+}
+
+// A logarithm of a block through log(x, n), with the check and least magnitude of its arguments
+// before it and the largest magnitude of its values after it.
+template <class Log>
+[[gnu::always_inline]] inline LogBlock WithBounds(double* x, std::size_t n, Log log) {
+    int failed = 0;
+    std::uint64_t least = kMagnitudeBits;
+    for (std::size_t k = 0; k < n; ++k) {
+        failed |= !(x[k] > 0);
+        least = std::min(least, MagnitudeBits(x[k]));
+    }
+    if (failed)
+        return {};
+    log(x, n);
+    std::uint64_t largest = 0;
+    for (std::size_t k = 0; k < n; ++k)
+        largest = std::max(largest, MagnitudeBits(x[k]));
+    return {true, std::bit_cast<double>(least), std::bit_cast<double>(largest)};
+}
+
+// libm's ln or log.
+void LibmLog(Function f, double* x, std::size_t n) {
+    for (std::size_t k = 0; k < n; ++k)
+        x[k] = f == Function::Ln ? std::log(x[k]) : std::log10(x[k]);
+}
+
 #if defined(TW_LIBMVEC)
 // sin and cos of our own, somewhat faster than libmvec's: the engine's formulas mostly take them,
 // and their bound (kTrigDistance, absolute) is all the engine asks of them. The argument is
@@ -113,8 +145,58 @@ __attribute__((target("avx512f,fma"))) void SinCos8(bool cos, bool coarse, doubl
     SinCos(cos, coarse, x, n, scale);
 }
 
+// For 16-bit codes, ln and log of our own, looser than glibc's and cheaper: x = 2^e m with m in
+// [sqrt(1/2), sqrt(2)), f = m - 1 exact, ln m = f + f^2 q(f) with q of degree 9 fitted on that
+// interval (within 3.1e-10 of ln m), ln x = e ln2 + ln m. Arguments outside the normal positive
+// numbers send the whole block to libm.
+constexpr double kLogTerms[] = {0x1.1b415c3110143p-4,  -0x1.e2e96d8c71f36p-4, 0x1.e65116b359d7fp-4,
+                                -0x1.fb4336bb5cf6cp-4, 0x1.2332b86aa9773p-3,  -0x1.5562e2e094a5bp-3,
+                                0x1.99a5461cffb11p-3,  -0x1.ffffedf7cbbdep-3, 0x1.555545f836e76p-2,
+                                -0x1.0000000009fdep-1};
+constexpr double kLn2 = 0x1.62e42fefa39efp-1;
+constexpr double kInvLn10 = 0x1.bcb7b1526e50ep-2;
+constexpr std::uint64_t kExponentOne = 0x3ff0000000000000;
+// Added to the bits of x, moves the exponent's step from 1 to sqrt(1/2) (and biases it by 1023).
+constexpr std::uint64_t kToHalfRoot = kExponentOne - 0x3fe6a09e667f3bcd;
+constexpr std::uint64_t kLeastNormal = 0x0010000000000000, kInfinity = 0x7ff0000000000000;
+
+template <bool Log10> [[gnu::always_inline]] inline LogBlock CoarseLog(double* x, std::size_t n) {
+    // the least argument as the least bits, which order as the values where all are positive
+    std::uint64_t outside = 0, least = kInfinity;
+    for (std::size_t k = 0; k < n; ++k) {
+        const std::uint64_t bits = std::bit_cast<std::uint64_t>(x[k]);
+        outside |= bits - kLeastNormal >= kInfinity - kLeastNormal;
+        least = std::min(least, bits);
+    }
+    if (outside) // rare: zeros, subnormals, infinities, NaN, negative numbers
+        return WithBounds(x, n, [](double* y, std::size_t m) {
+            LibmLog(Log10 ? Function::Log : Function::Ln, y, m);
+        });
+    std::uint64_t largest = 0;
+    for (std::size_t k = 0; k < n; ++k) {
+        const std::uint64_t bits = std::bit_cast<std::uint64_t>(x[k]);
+        const std::uint64_t u = bits + kToHalfRoot;
+        const double m = std::bit_cast<double>(bits - (u & ~(kLeastNormal - 1)) + kExponentOne);
+        // the exponent e + 1023 in the low bits of 2^52's mantissa: exact
+        const double e = std::bit_cast<double>((u >> 52) | 0x4330000000000000) - (0x1p52 + 1023);
+        const double f = m - 1;
+        double q = kLogTerms[0];
+        for (std::size_t i = 1; i < std::size(kLogTerms); ++i)
+            q = __builtin_fma(q, f, kLogTerms[i]);
+        double y = __builtin_fma(e, kLn2, __builtin_fma(f * f, q, f));
+        y = Log10 ? y * kInvLn10 : y;
+        x[k] = y;
+        largest = std::max(largest, MagnitudeBits(y));
+    }
+    return {true, std::bit_cast<double>(least), std::bit_cast<double>(largest)};
+}
+
+[[gnu::always_inline]] inline LogBlock CoarseLog(Function f, double* x, std::size_t n) {
+    return f == Function::Ln ? CoarseLog<false>(x, n) : CoarseLog<true>(x, n);
+}
+
 // glibc's ln and log.
-__attribute__((target("avx2,fma"))) void Log4(Function f, double* x, std::size_t n) {
+__attribute__((target("avx2,fma"))) void Libmvec4(Function f, double* x, std::size_t n) {
     __m256d (*g)(__m256d) = f == Function::Ln ? _ZGVdN4v_log : _ZGVdN4v_log10;
     std::size_t k = 0;
     for (; k + 4 <= n; k += 4)
@@ -127,7 +209,7 @@ __attribute__((target("avx2,fma"))) void Log4(Function f, double* x, std::size_t
     }
 }
 
-__attribute__((target("avx512f"))) void Log8(Function f, double* x, std::size_t n) {
+__attribute__((target("avx512f"))) void Libmvec8(Function f, double* x, std::size_t n) {
     __m512d (*g)(__m512d) = f == Function::Ln ? _ZGVeN8v_log : _ZGVeN8v_log10;
     std::size_t k = 0;
     for (; k + 8 <= n; k += 8)
@@ -138,6 +220,20 @@ __attribute__((target("avx512f"))) void Log8(Function f, double* x, std::size_t 
         _mm512_store_pd(lanes, g(_mm512_load_pd(lanes)));
         std::copy(lanes, lanes + (n - k), x + k);
     }
+}
+
+__attribute__((target("avx2,fma"))) LogBlock Log4(Function f, double* x, std::size_t n,
+                                                  bool coarse) {
+    if (coarse)
+        return CoarseLog(f, x, n);
+    return WithBounds(x, n, [f](double* y, std::size_t m) { Libmvec4(f, y, m); });
+}
+
+__attribute__((target("avx512f,fma"))) LogBlock Log8(Function f, double* x, std::size_t n,
+                                                     bool coarse) {
+    if (coarse)
+        return CoarseLog(f, x, n);
+    return WithBounds(x, n, [f](double* y, std::size_t m) { Libmvec8(f, y, m); });
 }
 #endif
 
@@ -187,23 +283,36 @@ const char* VectorLevelName(VectorLevel level) {
 }
 
 void ApplyVector(Function f, double* x, std::size_t n, bool coarse, double scale) {
-    const bool trig = IsSinOrCos(f);
+    if (!IsSinOrCos(f)) {
+        ApplyLog(f, x, n, coarse);
+        return;
+    }
     switch (ActiveVectorLevel()) {
 #if defined(TW_LIBMVEC)
     case VectorLevel::Avx512:
-        return trig ? SinCos8(f == Function::Cos, coarse, x, n, scale) : Log8(f, x, n);
+        return SinCos8(f == Function::Cos, coarse, x, n, scale);
     case VectorLevel::Avx2:
-        return trig ? SinCos4(f == Function::Cos, coarse, x, n, scale) : Log4(f, x, n);
+        return SinCos4(f == Function::Cos, coarse, x, n, scale);
 #endif
     default:
         break;
     }
-    double (*g)(double) = f == Function::Sin   ? static_cast<double (*)(double)>(std::sin)
-                          : f == Function::Cos ? static_cast<double (*)(double)>(std::cos)
-                          : f == Function::Ln  ? static_cast<double (*)(double)>(std::log)
-                                               : static_cast<double (*)(double)>(std::log10);
     for (std::size_t k = 0; k < n; ++k)
-        x[k] = trig ? g(x[k]) * scale : g(x[k]);
+        x[k] = (f == Function::Sin ? std::sin(x[k]) : std::cos(x[k])) * scale;
+}
+
+LogBlock ApplyLog(Function f, double* x, std::size_t n, [[maybe_unused]] bool coarse) {
+    switch (ActiveVectorLevel()) {
+#if defined(TW_LIBMVEC)
+    case VectorLevel::Avx512:
+        return Log8(f, x, n, coarse);
+    case VectorLevel::Avx2:
+        return Log4(f, x, n, coarse);
+#endif
+    default:
+        break;
+    }
+    return WithBounds(x, n, [f](double* y, std::size_t m) { LibmLog(f, y, m); });
 }
 
 } // namespace tw::expr

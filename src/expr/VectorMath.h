@@ -32,17 +32,29 @@ constexpr bool HasVectorVariant(Function f) {
 
 // x[k] = f(x[k]) for k < n through the active level's vector variant of f (which has one); the
 // plain libm function at the scalar level. No domain checks: the caller makes them. coarse
-// allows sin and cos kTrigCoarseDistance, for codes whose steps are far wider than that; their
-// values are multiplied by scale in the same loop (a multiplication of its own, as Run does it),
-// which must lie within kLargestScale so that no value looks like an argument out of reach.
+// allows sin and cos kTrigCoarseDistance, and ln and log kLogCoarseDistance more, for codes whose
+// steps are far wider than that. The values of sin and cos are multiplied by scale in the same
+// loop (a multiplication of its own, as Run does it), which must lie within kLargestScale so that
+// no value looks like an argument out of reach.
 void ApplyVector(Function f, double* x, std::size_t n, bool coarse = false, double scale = 1);
+
+// What a bounded run needs of a block of ln or log besides its values, found in their loops:
+// whether every argument was above 0 (if not, neither the values nor the rest are of use), the
+// least argument and the largest magnitude of the values.
+struct LogBlock {
+    bool positive = false;
+    double leastArgument = 0, largestValue = 0;
+};
+// ApplyVector for ln or log, with the block's LogBlock.
+LogBlock ApplyLog(Function f, double* x, std::size_t n, bool coarse = false);
 
 // How far a vector variant's value may lie from libm's scalar one for the same argument, with a
 // wide margin (the tests measure the real distance): absolute for sin and cos, relative to the
-// value for ln and log.
+// value for ln and log, and for coarse ln and log kLogCoarseDistance, absolute, on top.
 inline constexpr double kTrigDistance = 0x1p-44;
 inline constexpr double kLogDistance = 0x1p-44;
 inline constexpr double kTrigCoarseDistance = 0x1p-34;
+inline constexpr double kLogCoarseDistance = 0x1p-30;
 // The vector sin and cos reduce arguments up to this size themselves; larger ones, infinities
 // and NaN get libm's values.
 inline constexpr double kReducedUpTo = 0x1p30;

@@ -127,12 +127,21 @@ TEST_F(ExprRangeTest, WaveOperandOverItsOwnLength) {
 }
 
 // In pieces the codes handed on are those stored in place, whatever the pieces' length, in both
-// passes; a failure hands on only the pieces before its own, and a refusing sink stops the run.
+// passes and in 16-bit and 32-bit codes; a failure hands on only the pieces before its own, and a
+// refusing sink stops the run.
 TEST_F(ExprRangeTest, PiecesHandOnWhatTheRangeStores) {
     for (const std::string formula : {"amp*sin(omg*p)+p%7", "ln(950-p)*300"}) {
-        for (bool scaled : {false, true}) {
-            const ExprRange range{
-                .end = 999, .lo = -2000, .hi = 2000, .cycles = 3, .scaled = scaled};
+        for (auto [scaled, highest] : {std::pair{false, 32767.0},
+                                       {true, 32767.0},
+                                       {false, 2147483647.0},
+                                       {true, 2147483647.0}}) {
+            const ExprRange range{.end = 999,
+                                  .lo = -2000,
+                                  .hi = 2000,
+                                  .cycles = 3,
+                                  .scaled = scaled,
+                                  .lowest = -highest - 1,
+                                  .highest = highest};
             std::vector<std::int32_t> whole(1000, -1);
             const bool ok =
                 Show(box.prompts, EvaluateOverRange(parser, formula, formula, range, whole));

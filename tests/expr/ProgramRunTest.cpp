@@ -94,6 +94,7 @@ TEST(ProgramRunTest, BlocksAndThreadsMatchPointByPointOnRandomFormulas) {
         "ln(1000-p)+1/(p-1500)", // the first of two failures in point order
         "1/(p-1999)",            // at the last point
         "1/(p-1199)+ln(1450-p)", // late in a tile, while the next tiles fail early
+        "1/(p-1000)",            // while the next tiles of its round succeed
         "0*(700-p)",             // 0.0 first, -0.0 later: the span keeps the first
         "0*(p-700)-0*p",
         "{1}*sin(p)+{2}",
@@ -207,6 +208,24 @@ TEST(ProgramRunTest, LongRangesStoreWhatTheSingleLoopsStored) {
                 << formula << (scaled ? ", scaled" : "");
         }
     }
+}
+
+// A shared run keeps no copy of the points it overwrites for a program that cannot fail, so a
+// program that can must never pass for one.
+TEST(ProgramRunTest, ProgramsThatMayFailAreKnown) {
+    test::ExprSandbox box;
+    ExprParser parser;
+    parser.per = 1000;
+    for (auto [formula, mayFail] : {std::pair{"amp*sin(omg*p)*cos(3*p)-abs(p)^2", false},
+                                    {"p/7%3+(p>2 & p<9)|1", false},
+                                    {"1/(p-1000)", true},
+                                    {"p%(2-p)", true},
+                                    {"p/0", true},
+                                    {"ln(1+p)", true},
+                                    {"log(p+1)", true},
+                                    {"tan(p)", true},
+                                    {"ctn(p)", true}})
+        EXPECT_EQ(parser.Compiled(test::Postfix(parser, formula)).mayFail(), mayFail) << formula;
 }
 
 // Over a long range the failure reported is the first in point order, however the threads ran
