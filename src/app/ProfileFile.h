@@ -37,7 +37,7 @@ bool DeleteSection(const LaunchState& session, const std::string& file, std::str
 bool WriteSection(const LaunchState& session, const std::string& file, std::string_view section,
                   const std::vector<std::string>& lines);
 // The same for writers not handed a session (tests' set-up, the equation state): a failed rewrite
-// goes to the installed prompter.
+// goes to the installed prompter, in the name of the installed launch state.
 bool WriteValue(const std::string& file, std::string_view section, std::string_view key,
                 std::string_view value);
 bool DeleteKey(const std::string& file, std::string_view section, std::string_view key);
