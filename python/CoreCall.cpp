@@ -58,6 +58,17 @@ Answer MessageRecorder::ask(std::string_view caption, std::string_view text, But
     return defaultAnswer(buttons);
 }
 
+Prompter& CallPrompter() {
+    struct Forward : Prompter {
+        Answer ask(std::string_view caption, std::string_view text, Buttons buttons,
+                   Icon icon) override {
+            return prompter().ask(caption, text, buttons, icon);
+        }
+    };
+    static Forward forward;
+    return forward;
+}
+
 std::mutex& CoreLock() {
     static std::mutex lock;
     return lock;

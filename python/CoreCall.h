@@ -29,6 +29,10 @@ class MessageRecorder : public Prompter {
     std::vector<Message> messages;
 };
 
+// Asks through the prompter of the core call running at the time (the call's recorder): the
+// reporter of the sessions the module builds, which outlive a single call.
+Prompter& CallPrompter();
+
 // A call the core refused: the messages it showed, or `fallback` when it showed none. Thrown
 // inside a core call and raised in Python as tidewright.Error.
 struct Refusal {

@@ -105,7 +105,8 @@ std::vector<std::int16_t> EvaluateOnCore(const std::string& typed, long points,
         state = folder->state();
     }
     state.waveFolder = WorkingFolder();
-    LaunchScope scope(state);
+    state.reports = &CallPrompter();
+    ProfileCacheScope scope;
 
     if (typed.find_first_not_of(" \t") == std::string::npos) {
         FailUnless(Notice{0, "Error", "Expression is empty"}, "");

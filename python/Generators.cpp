@@ -122,9 +122,9 @@ std::vector<std::int16_t> GenerateOnCore(const ShapeChoice& choice, long points,
                                          const Parameters& parameters) {
     PrivateFolder folder(kStandardComposer, instrument);
     // The document's levels are the instrument's code range.
-    profile::WriteValue(folder.state().descrFile, "Axis", "Vpts",
+    profile::WriteValue(folder.state(), folder.state().descrFile, "Axis", "Vpts",
                         SettingNumber(levels.low) + " " + SettingNumber(levels.high));
-    LaunchScope scope(folder.state());
+    ProfileCacheScope scope;
     ArrayTarget target(folder.state(), points, levels, prompter()); // the call's recorder
     bool done = false;
     switch (choice.kind) {

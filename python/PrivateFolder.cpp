@@ -69,6 +69,7 @@ PrivateFolder::PrivateFolder(int composerId, const std::string& description) : r
     state_.composerId = composerId;
     state_.appName = composerId == kPulseComposer ? "Trainsmith" : "Tidewright";
     state_.family = "TW2000";
+    state_.reports = &CallPrompter();
     if (!CreateFolder(state_.tmpFolder) || !CreateFolder(state_.generalFolder)) {
         std::error_code ec;
         fs::remove_all(root_, ec);
@@ -77,7 +78,7 @@ PrivateFolder::PrivateFolder(int composerId, const std::string& description) : r
     try {
         state_.descrFile = CopyDescription(description, "instrument.ini");
         profile::ClearCache();
-        profile::Transaction exchange(state_.exchangeFile);
+        profile::Transaction exchange(state_, state_.exchangeFile);
         exchange.write("Instrument", "DescrFile", state_.descrFile);
         exchange.write("Instrument", "Family", state_.family);
         exchange.write("Instrument", "Channels", "1");
@@ -104,13 +105,11 @@ std::string PrivateFolder::CopyDescription(const std::string& path, const std::s
     return copy;
 }
 
-LaunchScope::LaunchScope(const LaunchState& state) : previous_(launch()) {
+ProfileCacheScope::ProfileCacheScope() {
     profile::ClearCache();
-    SetLaunchState(state);
 }
 
-LaunchScope::~LaunchScope() {
-    SetLaunchState(previous_);
+ProfileCacheScope::~ProfileCacheScope() {
     profile::ClearCache();
 }
 

@@ -31,17 +31,14 @@ class PrivateFolder {
     LaunchState state_;
 };
 
-// Installs a launch state for one core call; the previous one comes back afterwards. The
-// profile store's cache is emptied on both sides, since the folders of a call go away.
-class LaunchScope {
+// Empties the profile store's cache on both sides of a core call, since the folders of a call
+// go away.
+class ProfileCacheScope {
   public:
-    explicit LaunchScope(const LaunchState& state);
-    ~LaunchScope();
-    LaunchScope(const LaunchScope&) = delete;
-    LaunchScope& operator=(const LaunchScope&) = delete;
-
-  private:
-    LaunchState previous_;
+    ProfileCacheScope();
+    ~ProfileCacheScope();
+    ProfileCacheScope(const ProfileCacheScope&) = delete;
+    ProfileCacheScope& operator=(const ProfileCacheScope&) = delete;
 };
 
 } // namespace tw::python

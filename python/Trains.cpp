@@ -43,14 +43,6 @@ constexpr std::array<const char*, 4> kColumnNames = {"index", "level", "interval
 // The view around the editor: the whole train is always shown.
 struct ScriptHost : PulseEditorHost {};
 
-// The editor outlives every call: it asks through the prompter of the call running it.
-struct InstalledPrompter : Prompter {
-    Answer ask(std::string_view caption, std::string_view text, Buttons buttons,
-               Icon icon) override {
-        return prompter().ask(caption, text, buttons, icon);
-    }
-};
-
 // The download summary: accepted when it reaches no limit of the instrument, as the dialog
 // allows; the attention line is kept for the refusal.
 struct SummaryRecorder : SummaryAsker {
@@ -139,7 +131,6 @@ struct Train::State {
     PrivateFolder folder;
     PulseLimits limits;
     ScriptHost host;
-    InstalledPrompter prompts; // the running call's recorder
     std::unique_ptr<PulseEditor> editor;
     explicit State(const std::string& instrument) : folder(kPulseComposer, instrument) {}
 };
@@ -147,12 +138,12 @@ struct Train::State {
 Train::Train(const std::string& path, const std::string& instrument) {
     CallCore([&] {
         state_ = std::make_unique<State>(instrument);
-        LaunchScope scope(state_->folder.state());
+        ProfileCacheScope scope;
         state_->limits = LoadPulseLimits(state_->folder.state());
         PulseViewState view;
         view.Load(state_->folder.state(), 0); // a fresh one-section train, as the composer starts
         state_->editor = std::make_unique<PulseEditor>(state_->limits, state_->host,
-                                                       state_->folder.state(), state_->prompts);
+                                                       state_->folder.state(), CallPrompter());
         state_->editor->OpenSection();
         if (!path.empty() && !state_->editor->LoadTrain(ReadableFile(path)))
             Fail(path + " holds no pulse train (no \"qPls\" in section \"PulseRoot\")");
@@ -175,16 +166,16 @@ void Train::Select(int section) {
         return;
     if (!e.CheckComplete())
         Fail("");
-    WriteTrainRoot(e.session().exchangeFile, e.channel(), "activePls", std::to_string(section));
+    WriteTrainRoot(e.session(), e.channel(), "activePls", std::to_string(section));
     e.selectedRow = 0;
     e.OpenSection();
 }
 
 template <class F> decltype(auto) Train::OnSection(int section, F&& f) {
     return CallCore([&] {
-        LaunchScope scope(launchState());
-        const int count = StoredCount(
-            ReadTrainRootNumber(launchState().exchangeFile, editor().channel(), "qPls", 0));
+        ProfileCacheScope scope;
+        const int count =
+            StoredCount(ReadTrainRootNumber(launchState(), editor().channel(), "qPls", 0));
         if (section < 0 || section >= count)
             throw py::index_error("no section " + std::to_string(section) + " in a train of " +
                                   std::to_string(count));
@@ -195,14 +186,14 @@ template <class F> decltype(auto) Train::OnSection(int section, F&& f) {
 
 template <class F> decltype(auto) Train::OnTrain(F&& f) {
     return CallCore([&] {
-        LaunchScope scope(launchState());
+        ProfileCacheScope scope;
         return f(editor());
     });
 }
 
 py::list Train::Sections() {
     const TrainData train =
-        OnTrain([](PulseEditor& e) { return ReadTrain(e.session().exchangeFile, e.channel()); });
+        OnTrain([](PulseEditor& e) { return ReadTrain(e.session(), e.channel()); });
     py::list sections;
     for (const TrainSectionData& s : train.sections) {
         py::list rows;
@@ -217,8 +208,7 @@ py::list Train::Sections() {
 }
 
 py::dict Train::Summary() {
-    const TrainData t =
-        OnTrain([](PulseEditor& e) { return ReadTrain(e.session().exchangeFile, e.channel()); });
+    const TrainData t = OnTrain([](PulseEditor& e) { return ReadTrain(e.session(), e.channel()); });
     return py::dict("sections"_a = t.sectionCount, "active_section"_a = t.activeSection,
                     "duration"_a = t.duration, "level_low"_a = t.levelLow,
                     "level_high"_a = t.levelHigh, "time_unit"_a = TimeUnitLabel(t.timeUnit),
@@ -323,7 +313,7 @@ void Train::DeleteSection(int index) {
 void Train::RemoveAllSections() {
     MessageRecorder recorder;
     RunOnCore(recorder, [&] {
-        LaunchScope scope(launchState());
+        ProfileCacheScope scope;
         editor().OpenSection();
         if (!editor().RemoveAllSections())
             Fail("");
@@ -365,18 +355,18 @@ CompiledTrain Train::Compile(const py::object& instrumentArgument, const py::obj
         LaunchState state = launchState();
         if (!instrument.empty())
             state.descrFile = state_->folder.CopyDescription(instrument, "compile.ini");
-        LaunchScope scope(state);
+        ProfileCacheScope scope;
         const PulseLimits limits = instrument.empty() ? state_->limits : LoadPulseLimits(state);
 
         // The forced clock the Options dialog would store, for this compilation only.
         struct RestoreForcedClock {
-            const std::string& exchange;
+            const LaunchState& session;
             bool armed = false;
             std::optional<std::string> forced, clock;
             ~RestoreForcedClock() {
                 if (!armed)
                     return;
-                profile::Transaction t(exchange);
+                profile::Transaction t(session, session.exchangeFile);
                 auto put = [&](const char* key, const std::optional<std::string>& v) {
                     if (v)
                         t.write(kForcedClockSection, key, *v);
@@ -387,7 +377,7 @@ CompiledTrain Train::Compile(const py::object& instrumentArgument, const py::obj
                 put("forceSclk", clock);
                 t.commit();
             }
-        } restore{state.exchangeFile, false, {}, {}};
+        } restore{state, false, {}, {}};
         if (forcedClock) {
             restore.forced =
                 profile::GetValue(state.exchangeFile, kForcedClockSection, "frcSclk_toVal");
@@ -402,7 +392,7 @@ CompiledTrain Train::Compile(const py::object& instrumentArgument, const py::obj
         if (mode)
             WriteGeneralSetting(state, "forceSingSeg", std::to_string(*mode), kPulseSettings);
         else
-            profile::DeleteKey(state.generalIni, kPulseSettings, "forceSingSeg");
+            profile::DeleteKey(state, state.generalIni, kPulseSettings, "forceSingSeg");
 
         RemoveWaveFiles(state.tmpFolder);
         ScriptHost host;

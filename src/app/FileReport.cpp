@@ -4,13 +4,13 @@
 
 namespace tw {
 
-void ReportFileFailure(Prompter& prompts, const FileResult& result) {
+void ReportFileFailure(Prompter& prompts, const std::string& caption, const FileResult& result) {
     if (!result && !result.cancelled())
-        prompts.ask(launch().appName, result.message(), Buttons::Ok, Icon::Exclamation);
+        prompts.ask(caption, result.message(), Buttons::Ok, Icon::Exclamation);
 }
 
 void ReportFileFailure(const FileResult& result) {
-    ReportFileFailure(prompter(), result);
+    ReportFileFailure(prompter(), launch().appName, result);
 }
 
 } // namespace tw

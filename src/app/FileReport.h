@@ -4,10 +4,10 @@
 
 namespace tw {
 
-// Shows a failed file operation to the user: its path and the system's reason, captioned with the
-// application's name. Does nothing for a success.
+// Shows a failed file operation to the user through the prompter the caller was handed: its path
+// and the system's reason, under `caption` (the application's name). Nothing for a success.
+void ReportFileFailure(Prompter& prompts, const std::string& caption, const FileResult& result);
+// The same through the installed prompter, for the profile writers not handed a session.
 void ReportFileFailure(const FileResult& result);
-// The same, through the prompter the caller was handed.
-void ReportFileFailure(Prompter& prompts, const FileResult& result);
 
 } // namespace tw

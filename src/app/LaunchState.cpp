@@ -1,5 +1,7 @@
 #include "app/LaunchState.h"
 
+#include "app/Prompter.h"
+
 #include <cstdlib>
 #include <fstream>
 
@@ -15,15 +17,17 @@ std::string withoutTrailingSlash(std::string folder) {
 }
 } // namespace
 
+Prompter& Reports(const LaunchState& session) {
+    static StderrPrompter toStderr;
+    return session.reports ? *session.reports : toStderr;
+}
+
 const LaunchState& launch() {
     return state;
 }
 
 void SetLaunchState(const LaunchState& s) {
     state = s;
-}
-void SetWaveFolder(const std::string& folder) {
-    state.waveFolder = folder;
 }
 
 void DeriveLaunchPaths(LaunchState& s, const std::string& appDataFolder) {
@@ -45,10 +49,10 @@ std::string FindAppDataFolder() {
     return {};
 }
 
-void AppendLog(const std::string& line) {
-    if (state.logFile.empty())
+void AppendLog(const LaunchState& session, const std::string& line) {
+    if (session.logFile.empty())
         return;
-    std::ofstream out(state.logFile, std::ios::app | std::ios::binary);
+    std::ofstream out(session.logFile, std::ios::app | std::ios::binary);
     out << line << '\n';
 }
 

@@ -348,7 +348,8 @@ std::shared_ptr<const ParsedFile> parsedForRead(const std::string& file) {
 
 // A failed rewrite is shown once until that file is written again: the title is published at
 // every repaint, and a box per repaint would bury the user.
-void noteWriteOutcome(const std::string& file, const FileResult& written) {
+void noteWriteOutcome(const LaunchState* session, const std::string& file,
+                      const FileResult& written) {
     static std::mutex mutex;
     static std::unordered_set<std::string> failing;
     bool show = false;
@@ -359,7 +360,9 @@ void noteWriteOutcome(const std::string& file, const FileResult& written) {
         else
             show = failing.insert(file).second;
     }
-    if (show)
+    if (show && session)
+        ReportFileFailure(Reports(*session), session->appName, written);
+    else if (show)
         ReportFileFailure(written);
 }
 
@@ -421,6 +424,33 @@ std::vector<std::string> SectionNames(const std::string& file) {
     return parsedForRead(file)->names();
 }
 
+bool WriteValue(const LaunchState& session, const std::string& file, std::string_view section,
+                std::string_view key, std::string_view value) {
+    Transaction t(session, file);
+    t.write(section, key, value);
+    return t.commit();
+}
+
+bool DeleteKey(const LaunchState& session, const std::string& file, std::string_view section,
+               std::string_view key) {
+    Transaction t(session, file);
+    t.deleteKey(section, key);
+    return t.commit();
+}
+
+bool DeleteSection(const LaunchState& session, const std::string& file, std::string_view section) {
+    Transaction t(session, file);
+    t.deleteSection(section);
+    return t.commit();
+}
+
+bool WriteSection(const LaunchState& session, const std::string& file, std::string_view section,
+                  const std::vector<std::string>& lines) {
+    Transaction t(session, file);
+    t.writeSection(section, lines);
+    return t.commit();
+}
+
 bool WriteValue(const std::string& file, std::string_view section, std::string_view key,
                 std::string_view value) {
     Transaction t(file);
@@ -431,12 +461,6 @@ bool WriteValue(const std::string& file, std::string_view section, std::string_v
 bool DeleteKey(const std::string& file, std::string_view section, std::string_view key) {
     Transaction t(file);
     t.deleteKey(section, key);
-    return t.commit();
-}
-
-bool DeleteSection(const std::string& file, std::string_view section) {
-    Transaction t(file);
-    t.deleteSection(section);
     return t.commit();
 }
 
@@ -468,6 +492,11 @@ std::vector<std::pair<std::string, std::string>> Snapshot::entries(std::string_v
 }
 std::vector<std::string> Snapshot::sectionNames() const {
     return parsed_->names();
+}
+
+Transaction::Transaction(const LaunchState& session, std::string file)
+    : Transaction(std::move(file)) {
+    session_ = &session;
 }
 
 Transaction::Transaction(std::string file) : file_(std::move(file)) {
@@ -529,7 +558,7 @@ bool Transaction::commit() {
         releaseLock(file_, lockFd_);
         lockFd_ = -1;
     }
-    noteWriteOutcome(file_, written);
+    noteWriteOutcome(session_, file_, written);
     if (!written)
         return false;
     ++rewrites;

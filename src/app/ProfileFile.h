@@ -1,4 +1,6 @@
 #pragma once
+#include "app/LaunchState.h"
+
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -13,7 +15,9 @@ namespace tw {
 // Section and key names match without regard to case; a value is the text after '=' without
 // surrounding blanks and enclosing quotes. Rewrites keep every other line, comment and order,
 // and replace the file atomically so the host never reads half a file. Writers lock the file
-// "<file>.lock" around read-modify-write, so writes from two processes are not lost.
+// "<file>.lock" around read-modify-write, so writes from two processes are not lost. A failed
+// rewrite is told through the reporter of the session the write was handed (Reports), once until
+// that file is written again.
 namespace profile {
 
 std::optional<std::string> GetValue(const std::string& file, std::string_view section,
@@ -24,11 +28,19 @@ std::vector<std::pair<std::string, std::string>> SectionEntries(const std::strin
                                                                 std::string_view section);
 std::vector<std::string> SectionNames(const std::string& file);
 
+bool WriteValue(const LaunchState& session, const std::string& file, std::string_view section,
+                std::string_view key, std::string_view value);
+bool DeleteKey(const LaunchState& session, const std::string& file, std::string_view section,
+               std::string_view key);
+bool DeleteSection(const LaunchState& session, const std::string& file, std::string_view section);
+// Replaces the whole section by the given "key=value" lines (creating it when missing).
+bool WriteSection(const LaunchState& session, const std::string& file, std::string_view section,
+                  const std::vector<std::string>& lines);
+// The same for writers not handed a session (tests' set-up, the equation state): a failed rewrite
+// goes to the installed prompter, in the name of the installed launch state.
 bool WriteValue(const std::string& file, std::string_view section, std::string_view key,
                 std::string_view value);
 bool DeleteKey(const std::string& file, std::string_view section, std::string_view key);
-bool DeleteSection(const std::string& file, std::string_view section);
-// Replaces the whole section by the given "key=value" lines (creating it when missing).
 bool WriteSection(const std::string& file, std::string_view section,
                   const std::vector<std::string>& lines);
 
@@ -58,8 +70,9 @@ class Snapshot {
 // Several changes made as one locked read-modify-write and one atomic rewrite.
 class Transaction {
   public:
-    explicit Transaction(std::string file);
-    ~Transaction(); // releases the lock; uncommitted changes are dropped
+    Transaction(const LaunchState& session, std::string file);
+    explicit Transaction(std::string file); // not handed a session, as above
+    ~Transaction();                         // releases the lock; uncommitted changes are dropped
     Transaction(const Transaction&) = delete;
     Transaction& operator=(const Transaction&) = delete;
 
@@ -72,6 +85,7 @@ class Transaction {
     bool commit();
 
   private:
+    const LaunchState* session_ = nullptr; // whose reporter tells a failed rewrite
     std::string file_;
     std::unique_ptr<ParsedFile> parsed_;
     int lockFd_ = -1; // the held lock file, -1 when none could be had

@@ -27,8 +27,8 @@ void StripTrailingComment(std::string& value) {
             c = ' ';
 }
 
-int ProfileRecord(std::string_view section, const char* key, std::string& out, int size,
-                  const std::string& file, bool quiet) {
+int ProfileRecord(const LaunchState& session, std::string_view section, const char* key,
+                  std::string& out, int size, const std::string& file, bool quiet) {
     out.clear();
     std::optional<std::string> value;
     if (key)
@@ -43,34 +43,38 @@ int ProfileRecord(std::string_view section, const char* key, std::string& out, i
         return 1;
     }
     if (!fitted)
-        ask("Too few room in destination", recordText(file, section, key), Buttons::Ok, Icon::None);
+        Reports(session).ask("Too few room in destination", recordText(file, section, key),
+                             Buttons::Ok, Icon::None);
     else if (!quiet)
-        ask("Record not found", recordText(file, section, key), Buttons::Ok, Icon::None);
+        Reports(session).ask("Record not found", recordText(file, section, key), Buttons::Ok,
+                             Icon::None);
     return 0;
 }
 
-std::string ProfileText(std::string_view key, std::string_view section, const std::string& file) {
+std::string ProfileText(const LaunchState& session, std::string_view key, std::string_view section,
+                        const std::string& file) {
     std::string k(key), out;
-    return ProfileRecord(section, k.c_str(), out, 260, file, true) ? out : std::string();
+    return ProfileRecord(session, section, k.c_str(), out, 260, file, true) ? out : std::string();
 }
 
-int ProfileLongText(std::string_view section, std::string_view key, std::string& out,
-                    const std::string& file, bool quiet) {
+int ProfileLongText(const LaunchState& session, std::string_view section, std::string_view key,
+                    std::string& out, const std::string& file, bool quiet) {
     auto value = profile::GetValue(file, section, key);
     if (!value || EqualsNoCase(*value, "no")) {
         if (!quiet)
-            ask("Record not found", recordText(file, section, std::string(key).c_str()),
-                Buttons::Ok, Icon::None);
+            Reports(session).ask("Record not found",
+                                 recordText(file, section, std::string(key).c_str()), Buttons::Ok,
+                                 Icon::None);
         return 0;
     }
     out = std::move(*value);
     return 1;
 }
 
-double ProfileNumberIn(const std::string& file, std::string_view key, int index,
-                       std::string_view section, double def) {
+double ProfileNumberIn(const LaunchState& session, const std::string& file, std::string_view key,
+                       int index, std::string_view section, double def) {
     std::string k(key), text;
-    if (!ProfileRecord(section, k.c_str(), text, 80, file, true))
+    if (!ProfileRecord(session, section, k.c_str(), text, 80, file, true))
         return def;
     std::istringstream in(text);
     double v = def;
@@ -82,32 +86,35 @@ double ProfileNumberIn(const std::string& file, std::string_view key, int index,
 
 bool WriteGeneralSetting(const LaunchState& session, std::string_view key, std::string_view value,
                          std::string_view section) {
-    return profile::WriteValue(session.generalIni, section, key, value);
+    return profile::WriteValue(session, session.generalIni, section, key, value);
 }
 
-int CopyProfileSection(std::string_view fromSection, std::string_view toSection,
-                       const std::string& fromFile, const std::string& toFile) {
+int CopyProfileSection(const LaunchState& session, std::string_view fromSection,
+                       std::string_view toSection, const std::string& fromFile,
+                       const std::string& toFile) {
     auto lines = profile::SectionLines(fromFile, fromSection);
     int length = 0;
     for (const auto& l : lines)
         length += static_cast<int>(l.size()) + 1;
     if (length == 0)
         return 0;
-    profile::WriteSection(toFile, toSection, lines);
+    profile::WriteSection(session, toFile, toSection, lines);
     return length;
 }
 
-bool WriteProfileKey(std::string_view section, std::string_view key, std::string_view value,
-                     const std::string& file) {
-    return profile::WriteValue(file, section, key, value);
+bool WriteProfileKey(const LaunchState& session, std::string_view section, std::string_view key,
+                     std::string_view value, const std::string& file) {
+    return profile::WriteValue(session, file, section, key, value);
 }
 
-bool DeleteProfileKey(std::string_view section, std::string_view key, const std::string& file) {
-    return profile::DeleteKey(file, section, key);
+bool DeleteProfileKey(const LaunchState& session, std::string_view section, std::string_view key,
+                      const std::string& file) {
+    return profile::DeleteKey(session, file, section, key);
 }
 
-bool DeleteProfileSection(std::string_view section, const std::string& file) {
-    return profile::DeleteSection(file, section);
+bool DeleteProfileSection(const LaunchState& session, std::string_view section,
+                          const std::string& file) {
+    return profile::DeleteSection(session, file, section);
 }
 
 } // namespace tw

@@ -37,11 +37,11 @@ const char* AppNameFor(int composerId) {
     }
 }
 
-std::string AboutTitle() {
-    return "About " + launch().appName;
+std::string AboutTitle(const std::string& appName) {
+    return "About " + appName;
 }
-std::string AboutVersionLine() {
-    return strprintf("%s Version %d.%d", launch().appName.c_str(), 4, 3);
+std::string AboutVersionLine(const std::string& appName) {
+    return strprintf("%s Version %d.%d", appName.c_str(), 4, 3);
 }
 std::string AboutBuildLine() {
     return strprintf("Build %d", 96);

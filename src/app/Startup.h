@@ -18,9 +18,9 @@ std::string JoinCommandLine(int argc, const char* const* argv);
 int ComposerFromCommandLine(const std::string& commandLine);
 const char* AppNameFor(int composerId);
 
-// The About box: title, then its two lines.
-std::string AboutTitle();
-std::string AboutVersionLine();
+// The About box of the program named appName: title, then its two lines.
+std::string AboutTitle(const std::string& appName);
+std::string AboutVersionLine(const std::string& appName);
 std::string AboutBuildLine();
 
 } // namespace tw

@@ -39,36 +39,37 @@ int StoredWhole(std::string_view text, int fallback) {
     return v ? ClampedInt(*v) : fallback;
 }
 
-void ReportStoredValue(const StoredKey& where, std::string_view problem) {
-    ask(launch().appName,
-        "File " + where.file + "\nSect=" + where.section + "\nKey=" + where.key + "\n" +
-            std::string(problem),
-        Buttons::Ok, Icon::Exclamation);
+void ReportStoredValue(const LaunchState& session, const StoredKey& where,
+                       std::string_view problem) {
+    Reports(session).ask(session.appName,
+                         "File " + where.file + "\nSect=" + where.section + "\nKey=" + where.key +
+                             "\n" + std::string(problem),
+                         Buttons::Ok, Icon::Exclamation);
 }
 
-void ReportOutOfRange(const StoredKey& where, double value, double low, double high,
-                      std::string_view used) {
-    ReportStoredValue(where,
+void ReportOutOfRange(const LaunchState& session, const StoredKey& where, double value, double low,
+                      double high, std::string_view used) {
+    ReportStoredValue(session, where,
                       strprintf("Value %.15g is out of range %.15g..%.15g; ", value, low, high) +
                           std::string(used) + " is used.");
 }
 
-long long CheckedWhole(double value, long long low, long long high, long long fallback,
-                       const StoredKey& where) {
+long long CheckedWhole(const LaunchState& session, double value, long long low, long long high,
+                       long long fallback, const StoredKey& where) {
     double whole = std::trunc(value);
     if (std::isfinite(whole) && whole >= static_cast<double>(low) &&
         whole <= static_cast<double>(high))
         return static_cast<long long>(whole);
-    ReportOutOfRange(where, value, static_cast<double>(low), static_cast<double>(high),
+    ReportOutOfRange(session, where, value, static_cast<double>(low), static_cast<double>(high),
                      strprintf("%lld", fallback));
     return fallback;
 }
 
-bool CheckedRange(double value, double low, double high, const StoredKey& where,
-                  std::string_view used) {
+bool CheckedRange(const LaunchState& session, double value, double low, double high,
+                  const StoredKey& where, std::string_view used) {
     if (std::isfinite(value) && value >= low && value <= high)
         return true;
-    ReportOutOfRange(where, value, low, high, used);
+    ReportOutOfRange(session, where, value, low, high, used);
     return false;
 }
 

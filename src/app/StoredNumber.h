@@ -1,4 +1,6 @@
 #pragma once
+#include "app/LaunchState.h"
+
 #include <optional>
 #include <string>
 #include <string_view>
@@ -27,23 +29,25 @@ struct StoredKey {
     std::string key;
 };
 
-// Tells the user what is wrong with the value stored under `where`: the file, the section and
-// the key on three lines, then `problem`.
-void ReportStoredValue(const StoredKey& where, std::string_view problem);
+// Tells the user, through the session's reporter and in its name, what is wrong with the value
+// stored under `where`: the file, the section and the key on three lines, then `problem`. The
+// checks below tell the user the same way.
+void ReportStoredValue(const LaunchState& session, const StoredKey& where,
+                       std::string_view problem);
 
 // Tells the user that `where` holds `value`, which lies outside low..high, and that `used` is
 // used instead.
-void ReportOutOfRange(const StoredKey& where, double value, double low, double high,
-                      std::string_view used);
+void ReportOutOfRange(const LaunchState& session, const StoredKey& where, double value, double low,
+                      double high, std::string_view used);
 
 // The whole part of `value` when it is finite and lies within low..high; otherwise the user is
 // told and `fallback` is returned.
-long long CheckedWhole(double value, long long low, long long high, long long fallback,
-                       const StoredKey& where);
+long long CheckedWhole(const LaunchState& session, double value, long long low, long long high,
+                       long long fallback, const StoredKey& where);
 
 // True when `value` is finite and lies within low..high; otherwise the user is told that
 // `used` is used instead.
-bool CheckedRange(double value, double low, double high, const StoredKey& where,
-                  std::string_view used);
+bool CheckedRange(const LaunchState& session, double value, double low, double high,
+                  const StoredKey& where, std::string_view used);
 
 } // namespace tw

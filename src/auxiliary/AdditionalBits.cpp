@@ -12,33 +12,32 @@ namespace tw {
 
 namespace {
 
-bool ReadQuiet(const char* key, std::string& out, int size, const std::string& section,
-               const std::string& file) {
-    return ProfileRecord(section, key, out, size, file, true) == 1;
+bool ReadQuiet(const LaunchState& session, const char* key, std::string& out, int size) {
+    return ProfileRecord(session, "WaveDown", key, out, size, session.descrFile, true) == 1;
 }
 
-int DescriptionNumber(const std::string& descr, const char* key, int def, int size = 60) {
+int DescriptionNumber(const LaunchState& session, const char* key, int def, int size = 60) {
     std::string text;
-    if (!ReadQuiet(key, text, size, "WaveDown", descr) || text.empty())
+    if (!ReadQuiet(session, key, text, size) || text.empty())
         return def;
     return static_cast<short>(StoredWhole(text));
 }
 
 } // namespace
 
-MarkerBitSettings ReadMarkerBitSettings(const std::string& descr) {
+MarkerBitSettings ReadMarkerBitSettings(const LaunchState& session) {
     MarkerBitSettings s;
     std::string use;
-    ReadQuiet("UseMarkBits", use, 60, "WaveDown", descr);
+    ReadQuiet(session, "UseMarkBits", use, 60);
     s.inUse = use.size() >= 2 && std::tolower(static_cast<unsigned char>(use[0])) == 'y' &&
               std::tolower(static_cast<unsigned char>(use[1])) == 'e';
     if (!s.inUse)
         return s;
-    s.bit0 = DescriptionNumber(descr, "MarkBit0", 12);
-    s.bit1 = DescriptionNumber(descr, "MarkBit1", 13);
-    s.shiftMrkInd = DescriptionNumber(descr, "shiftMrkInd", 0);
-    s.mrkSectWd = DescriptionNumber(descr, "mrkSectWd", 1);
-    s.mrkSectShift = DescriptionNumber(descr, "mrkSectShift", 0);
+    s.bit0 = DescriptionNumber(session, "MarkBit0", 12);
+    s.bit1 = DescriptionNumber(session, "MarkBit1", 13);
+    s.shiftMrkInd = DescriptionNumber(session, "shiftMrkInd", 0);
+    s.mrkSectWd = DescriptionNumber(session, "mrkSectWd", 1);
+    s.mrkSectShift = DescriptionNumber(session, "mrkSectShift", 0);
     return s;
 }
 
@@ -51,7 +50,7 @@ std::string AdditionalBits::Label(int k) const {
 AdditionalBits LoadAdditionalBits(const LaunchState& session, const std::string& segTableSection,
                                   int activeSegment) {
     AdditionalBits bits;
-    bits.bit0 = DescriptionNumber(session.descrFile, "MarkBit0", 12, 2000);
+    bits.bit0 = DescriptionNumber(session, "MarkBit0", 12, 2000);
     bits.segment =
         ExchangeFile::Active(session).Segment(0, false, activeSegment).value_or(activeSegment);
     for (int k = 0; k < 2; ++k) {

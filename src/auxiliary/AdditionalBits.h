@@ -12,7 +12,7 @@ struct MarkerBitSettings {
     int bit0 = 12, bit1 = 13;
     int shiftMrkInd = 0, mrkSectWd = 1, mrkSectShift = 0;
 };
-MarkerBitSettings ReadMarkerBitSettings(const std::string& descr);
+MarkerBitSettings ReadMarkerBitSettings(const LaunchState& session);
 
 // The rise/fall lists and invert flags of the two marker bits of one segment, as the
 // "Additional Bits Editor" shows and stores them in the exchange file.

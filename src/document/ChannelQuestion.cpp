@@ -16,9 +16,9 @@ constexpr std::size_t kHeadBytes = 1 << 20;
 ChannelChoice StoredChannelChoice(const LaunchState& session) {
     const std::string& ini = session.generalIni;
     ChannelChoice choice;
-    const double channel = ProfileNumberIn(ini, "WavChannel", 0, kSection, 0);
+    const double channel = ProfileNumberIn(session, ini, "WavChannel", 0, kSection, 0);
     choice.channel = IsAbsent(channel) || channel < 0 || channel > 1023 ? 0 : int(channel);
-    const double always = ProfileNumberIn(ini, "askChanDlg", 0, kSection, 0);
+    const double always = ProfileNumberIn(session, ini, "askChanDlg", 0, kSection, 0);
     choice.always = !IsAbsent(always) && always != 0;
     return choice;
 }

@@ -11,11 +11,11 @@ constexpr const char* kSection = "StartUp";
 DimensionChoice StoredDimensionChoice(const LaunchState& session) {
     const std::string& ini = session.generalIni;
     DimensionChoice choice;
-    const double is2dim = ProfileNumberIn(ini, "Is2dim", 0, kSection, kAbsent);
+    const double is2dim = ProfileNumberIn(session, ini, "Is2dim", 0, kSection, kAbsent);
     choice.twoDimensional = IsAbsent(is2dim) || is2dim == 1 ? 1 : 0;
-    const double always = ProfileNumberIn(ini, "askDimDlg", 0, kSection, 0);
+    const double always = ProfileNumberIn(session, ini, "askDimDlg", 0, kSection, 0);
     choice.always = !IsAbsent(always) && always != 0;
-    const double fullScale = ProfileNumberIn(ini, "FullScale", 0, kSection, 0);
+    const double fullScale = ProfileNumberIn(session, ini, "FullScale", 0, kSection, 0);
     choice.fullScale = !IsAbsent(fullScale) && fullScale != 0;
     return choice;
 }

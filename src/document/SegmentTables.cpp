@@ -52,7 +52,7 @@ std::string CommandStem(std::string_view value) {
 void SelectSegmentOnHost(const LaunchState& session, Prompter& prompts, int segment) {
     std::string stem;
     const char* key = session.fpSegMode ? "FPSeg" : "AcSeg"; // of the description file
-    if (!ProfileRecord("Interface", key, stem, 40, session.descrFile, true))
+    if (!ProfileRecord(session, "Interface", key, stem, 40, session.descrFile, true))
         stem = ":SEL ";
     Show(prompts,
          SendToExchangeHost(session, "Cmd=" + CommandStem(stem) + std::to_string(segment)));

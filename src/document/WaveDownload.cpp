@@ -18,9 +18,9 @@
 namespace tw {
 
 namespace {
-std::string DescrValue(const std::string& descr, const char* section, const char* key, int size) {
+std::string DescrValue(const LaunchState& session, const char* section, const char* key, int size) {
     std::string v;
-    ProfileRecord(section, key, v, size, descr, true);
+    ProfileRecord(session, section, key, v, size, session.descrFile, true);
     return v;
 }
 
@@ -67,7 +67,7 @@ bool CombinedDownloadMode(const LaunchState& session) {
     if (!stored || *stored < 0)
         return false;
     const double mode = *stored;
-    std::istringstream names(DescrValue(session.descrFile, "ParmPnlName", "DwnMode", 80));
+    std::istringstream names(DescrValue(session, "ParmPnlName", "DwnMode", 80));
     std::string name;
     for (int i = 0; names >> name; ++i)
         if (i == static_cast<int>(mode))
@@ -87,7 +87,8 @@ std::string TraceTypePrefix(WeDoc& doc) {
         type = 0;
     std::string prefix;
     std::string iface;
-    if (ProfileRecord("Interface", "TracType", iface, 100, doc.session().descrFile, true) &&
+    if (ProfileRecord(doc.session(), "Interface", "TracType", iface, 100, doc.session().descrFile,
+                      true) &&
         !EqualsNoCase(iface, "stuB"))
         prefix = strprintf(":TRAC:TYPE %s;", kTraceTypeNames[type]);
     if (type != 0)
@@ -106,7 +107,7 @@ std::string StandardDownloadText(WeDoc& doc) {
         text = strprintf("%d %ld", segment, length);
     } else {
         std::string templ;
-        if (!ProfileRecord("WaveDown", "tmplDefSel", templ, 80, session.descrFile, true))
+        if (!ProfileRecord(session, "WaveDown", "tmplDefSel", templ, 80, session.descrFile, true))
             templ = ":TRAC:DEF %d,%d;:TRAC:SEL %d";
         text = FormatCommandTemplate(templ, {segment, combined ? 2 * length : length, segment});
     }
@@ -121,8 +122,7 @@ std::string StandardDownloadText(WeDoc& doc) {
     } else {
         text += "Wav=" + SegmentPath(session, doc.segTableSection(), segment, false);
     }
-    const bool pilot =
-        StartsWithNoCase(DescrValue(session.descrFile, "Instrument", "Pilot", 260), "ye");
+    const bool pilot = StartsWithNoCase(DescrValue(session, "Instrument", "Pilot", 260), "ye");
     if (!pilot && !prefix.empty())
         text = prefix + text;
     return "Cmd=" + text;

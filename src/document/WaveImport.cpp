@@ -122,7 +122,8 @@ ImportResult ImportWith(PointReader read, ImportSource& in, const ImportContext&
 
 bool AutoStretchEnabled(const LaunchState& session) {
     const std::string model = ExchangeFile::Instrument(session).Model();
-    const std::string value = ProfileText("autoStretch" + model, "Option", session.generalIni);
+    const std::string value =
+        ProfileText(session, "autoStretch" + model, "Option", session.generalIni);
     return value.empty() || EqualsNoCase(value, "yes");
 }
 

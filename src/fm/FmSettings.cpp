@@ -35,11 +35,11 @@ int wholeOr(double value, int def) {
 }
 
 // A range of the description file that must lie within 0..most.
-void readRange(const std::string& descr, const char* section, const char* key, double most,
+void readRange(const LaunchState& ls, const char* section, const char* key, double most,
                double& low, double& high) {
     std::string v;
-    ProfileRecord(section, key, v, 280, descr, false);
-    ReadBoundedRange(v, {descr, section, key}, 0, most, low, high);
+    ProfileRecord(ls, section, key, v, 280, ls.descrFile, false);
+    ReadBoundedRange(ls, v, {ls.descrFile, section, key}, 0, most, low, high);
 }
 
 // A stored deviation, or a tenth of the carrier when there is none.
@@ -51,14 +51,15 @@ double storedDeviation(const LaunchState& ls, FmExchange::DeviationKey key, doub
 }
 
 // A carrier becomes the FM composer's initial point, so it must be a 32-bit frequency.
-bool carrierFits(double base, const StoredKey& where, std::string_view used) {
-    return CheckedRange(base, 0, kMostFmPoint, where, used);
+bool carrierFits(const LaunchState& ls, double base, const StoredKey& where,
+                 std::string_view used) {
+    return CheckedRange(ls, base, 0, kMostFmPoint, where, used);
 }
 
-bool descrHas(const std::string& descr, const char* section, const char* key,
+bool descrHas(const LaunchState& ls, const char* section, const char* key,
               std::string* value = nullptr) {
     std::string v;
-    bool present = ProfileRecord(section, key, v, 260, descr, true) == 1;
+    bool present = ProfileRecord(ls, section, key, v, 260, ls.descrFile, true) == 1;
     if (value)
         *value = v;
     return present;
@@ -75,20 +76,19 @@ void setRange(FmSettings& fm) {
 } // namespace
 
 bool LoadFmLimits(const LaunchState& ls, Prompter& prompts, FmSettings& fm, int activeSegment) {
-    const std::string& descr = ls.descrFile;
     const auto mostPoints = static_cast<double>(MemoryPointLimit(sizeof(std::int32_t)));
     if (ls.fpSegMode) {
-        readRange(descr, "FmComposer", "FmLen", mostPoints, fm.fmLenMin, fm.fmLenMax);
-        readRange(descr, "ParmLst", "ModCarFrq", kMostFmPoint, fm.fmMin, fm.fmMax);
-        readRange(descr, "ParmLst", "FPSeg", kMaxSegmentNumber, fm.fpSegMin, fm.fpSegMax);
+        readRange(ls, "FmComposer", "FmLen", mostPoints, fm.fmLenMin, fm.fmLenMax);
+        readRange(ls, "ParmLst", "ModCarFrq", kMostFmPoint, fm.fmMin, fm.fmMax);
+        readRange(ls, "ParmLst", "FPSeg", kMaxSegmentNumber, fm.fpSegMin, fm.fpSegMax);
     } else {
         fm.fmFuncMode = wholeOr(FmExchange(ls).Read(FmExchange::FuncMode, kAbsent), 0);
         std::string rangeKey = "Sclk";
         std::string baseKey;
-        if (descrHas(ls.descrFile, "FmComposer", "FmBase", &baseKey))
+        if (descrHas(ls, "FmComposer", "FmBase", &baseKey))
             rangeKey = baseKey;
-        readRange(descr, "FmComposer", "FmLen", mostPoints, fm.fmLenMin, fm.fmLenMax);
-        readRange(descr, "ParmLst", rangeKey.c_str(), kMostFmPoint, fm.fmMin, fm.fmMax);
+        readRange(ls, "FmComposer", "FmLen", mostPoints, fm.fmLenMin, fm.fmLenMax);
+        readRange(ls, "ParmLst", rangeKey.c_str(), kMostFmPoint, fm.fmMin, fm.fmMax);
         fm.wavelength = wholeOr(FmExchange(ls).Read(FmExchange::Wavelength, kAbsent), 0);
     }
     return InitFmBase(ls, prompts, fm, activeSegment);
@@ -102,8 +102,9 @@ bool InitFmBase(const LaunchState& ls, Prompter& prompts, FmSettings& fm, int ac
 
     fm.fmFuncMode = wholeOr(exchange.Read(FmExchange::FuncMode, kAbsent), 0);
     fm.base = exchange.Read(FmExchange::ModulationCarrier, kAbsent);
-    if (!IsAbsent(fm.base) && !carrierFits(fm.base, exchange.Where(FmExchange::ModulationCarrier),
-                                           "the instrument's carrier"))
+    if (!IsAbsent(fm.base) &&
+        !carrierFits(ls, fm.base, exchange.Where(FmExchange::ModulationCarrier),
+                     "the instrument's carrier"))
         fm.base = kAbsent;
     if (!IsAbsent(fm.base)) {
         // The host's own carrier is trusted as it is.
@@ -113,9 +114,9 @@ bool InitFmBase(const LaunchState& ls, Prompter& prompts, FmSettings& fm, int ac
         devKey.number = fm.fmFuncMode;
         readKey = {false, fm.fmFuncMode};
         std::string baseKey;
-        if (descrHas(ls.descrFile, "FmComposer", "FmBase", &baseKey)) {
+        if (descrHas(ls, "FmComposer", "FmBase", &baseKey)) {
             fm.base = exchange.ReadCarrier(baseKey, 6100000);
-            if (!carrierFits(fm.base, exchange.WhereCarrier(baseKey), "6100000"))
+            if (!carrierFits(ls, fm.base, exchange.WhereCarrier(baseKey), "6100000"))
                 fm.base = 6100000;
             devKey.number = readKey.number = -1;
         } else {
@@ -128,7 +129,7 @@ bool InitFmBase(const LaunchState& ls, Prompter& prompts, FmSettings& fm, int ac
                 fm.base = exchange.Read(FmExchange::SampleClock, kAbsent);
             if (fm.base <= fm.fmMin || fm.base >= fm.fmMax)
                 fm.base = fm.fmMax * 0.5;
-            AppendLog(strprintf(" isStdWmode= %d\nfmbase=%g", wholeOr(wmode, 0), fm.base));
+            AppendLog(ls, strprintf(" isStdWmode= %d\nfmbase=%g", wholeOr(wmode, 0), fm.base));
             if (fm.base <= fm.fmMin || fm.base >= fm.fmMax) {
                 showWarning(ls, prompts,
                             vformat(StringText(kMsgFmClockLimit), fm.base, fm.fmMin, fm.fmMax));
@@ -147,12 +148,12 @@ bool InitFmBase(const LaunchState& ls, Prompter& prompts, FmSettings& fm, int ac
                              "be corrected automatically and will be set to default",
                              fm.base);
         std::string carrier;
-        ProfileRecord("ParmLst", "FmCarFrq", carrier, 80, ls.descrFile, false);
+        ProfileRecord(ls, "ParmLst", "FmCarFrq", carrier, 80, ls.descrFile, false);
         std::istringstream items(carrier);
         std::string first, second;
         items >> first >> second;
         fm.base = LeadingValue(second).value_or(0);
-        if (!carrierFits(fm.base, {ls.descrFile, "ParmLst", "FmCarFrq"}, "0"))
+        if (!carrierFits(ls, fm.base, {ls.descrFile, "ParmLst", "FmCarFrq"}, "0"))
             fm.base = 0;
         fm.deviation = fm.base * 0.1;
         newCarrier = fm.base;
@@ -166,11 +167,11 @@ bool InitFmBase(const LaunchState& ls, Prompter& prompts, FmSettings& fm, int ac
 
 bool DecideFmAbstractMode(const LaunchState& ls) {
     std::string isAbstr;
-    if (descrHas(ls.descrFile, "FmComposer", "IsAbstr", &isAbstr) && EqualsNoCase(isAbstr, "NO"))
+    if (descrHas(ls, "FmComposer", "IsAbstr", &isAbstr) && EqualsNoCase(isAbstr, "NO"))
         return false;
     if (ls.fpSegMode)
         return false;
-    return ProfileNumberIn(ls.descrFile, "PtSize", 0, "FmComposer", kAbsent) != 4;
+    return ProfileNumberIn(ls, ls.descrFile, "PtSize", 0, "FmComposer", kAbsent) != 4;
 }
 
 DeviationChange ApplyDeviation(const LaunchState& ls, Prompter& prompts, FmSettings& fm,
@@ -191,7 +192,7 @@ DeviationChange ApplyDeviation(const LaunchState& ls, Prompter& prompts, FmSetti
         return {true, text};
     }
     FmExchange::DeviationKey key;
-    if (!descrHas(ls.descrFile, "FmComposer", "FmBase"))
+    if (!descrHas(ls, "FmComposer", "FmBase"))
         key.number = fm.fmFuncMode;
     FmExchange(ls).StoreDeviation(key, text, fm.fmFuncMode == 0, FmStreamText(high),
                                   FmStreamText(low));

@@ -13,11 +13,12 @@
 
 namespace tw {
 
-AboutBox::AboutBox(QWidget* parent) : QDialog(parent), picture_(new PictureControl(this)) {
-    setWindowTitle(QString::fromStdString(AboutTitle()));
+AboutBox::AboutBox(const std::string& appName, QWidget* parent)
+    : QDialog(parent), picture_(new PictureControl(this)) {
+    setWindowTitle(QString::fromStdString(AboutTitle(appName)));
     picture_->load(":/icons/about.jpg");
     auto* text = new QVBoxLayout;
-    auto* version = new QLabel(QString::fromStdString(AboutVersionLine()));
+    auto* version = new QLabel(QString::fromStdString(AboutVersionLine(appName)));
     QFont bold = version->font();
     bold.setBold(true);
     version->setFont(bold);

@@ -65,7 +65,8 @@ FrameBars::FrameBars(MainFrame& frame)
                     [this, bar](QPoint at) { showBarMenu(bar->mapToGlobal(at)); });
         }
 
-    const std::string minimum = ProfileText("minTDrct", "DrawRect", composer_.session().generalIni);
+    const std::string minimum =
+        ProfileText(composer_.session(), "minTDrct", "DrawRect", composer_.session().generalIni);
     int w = 0, h = 0;
     if (std::sscanf(minimum.c_str(), "%d %d", &w, &h) == 2 && w > 0 && h > 0)
         minimum_ = QSize(w, h + 50);
@@ -87,7 +88,7 @@ void FrameBars::readFlags() {
 }
 
 void FrameBars::storeFlags() const {
-    profile::Transaction t(composer_.session().generalIni);
+    profile::Transaction t(composer_.session(), composer_.session().generalIni);
     for (int b = 0; b < kBands; ++b) {
         if (!composer_.hasDocument() && b == kParmBand)
             continue;

@@ -39,8 +39,9 @@ MainFrame::MainFrame(ComposerChoice choice, int resourceSet, QWidget* parent)
     : QMainWindow(parent), resourceSet_(resourceSet), composer_(std::move(choice.composer)),
       profile_(std::move(choice.profile)), ready_(new QLabel("Ready", this)) {
     // Qt reports only real changes, so a paint that sets the same title again logs nothing.
-    connect(this, &QWidget::windowTitleChanged, this,
-            [this] { AppendLog("-----------appName=" + composer_->session().appName); });
+    connect(this, &QWidget::windowTitleChanged, this, [this] {
+        AppendLog(composer_->session(), "-----------appName=" + composer_->session().appName);
+    });
     setWindowIcon(ApplicationIcon());
     KeepWindowsOnScreen(); // this window, its dialogs and message boxes, at any scale
     statusBar()->addWidget(ready_, 1);
@@ -153,7 +154,7 @@ void MainFrame::updateCommands() {
 }
 
 void MainFrame::showAbout() {
-    AboutBox box(this);
+    AboutBox box(composer_->session().appName, this);
     box.exec();
 }
 

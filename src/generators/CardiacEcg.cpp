@@ -250,7 +250,7 @@ CardiacEcgModel::Outcome CardiacEcgModel::Accept() {
     for (int i = 0; i < kFieldCount; ++i)
         fields.emplace_back(kSpecs[i].key, texts_[i]);
     fields.emplace_back("ForceRate", forceRate ? "1" : "0");
-    StoreCardiacSettings(target_.composer().session().descrFile, fields);
+    StoreCardiacSettings(target_.composer().session(), fields);
     if (forceRate)
         Show(target_.prompts(),
              SendToExchangeHost(target_.composer().session(),

@@ -14,17 +14,17 @@ namespace tw {
 namespace {
 // ProfileRecord of the exchange file: the value, or nothing when absent (reported unless quiet)
 // or too long (always reported).
-std::optional<std::string> record(const std::string& file, std::string_view section,
+std::optional<std::string> record(const LaunchState& session, std::string_view section,
                                   const std::string& key, int size, bool quiet = true) {
     std::string v;
-    if (!ProfileRecord(section, key.c_str(), v, size, file, quiet))
+    if (!ProfileRecord(session, section, key.c_str(), v, size, session.exchangeFile, quiet))
         return std::nullopt;
     return v;
 }
 
-std::optional<double> number(const std::string& file, std::string_view section,
+std::optional<double> number(const LaunchState& session, std::string_view section,
                              std::string_view key) {
-    const double v = ProfileNumberIn(file, key, 0, section, kAbsent);
+    const double v = ProfileNumberIn(session, session.exchangeFile, key, 0, section, kAbsent);
     return IsAbsent(v) ? std::nullopt : std::optional<double>(v);
 }
 
@@ -33,57 +33,58 @@ constexpr const char* kModif = "Modif";
 } // namespace
 
 std::string ExchangeFile::Instrument::DescrFile() const {
-    return record(file(), "Instrument", "DescrFile", 260, false).value_or("");
+    return record(session_, "Instrument", "DescrFile", 260, false).value_or("");
 }
 
 std::optional<std::string> ExchangeFile::Instrument::Family() const {
-    return record(file(), "Instrument", "Family", 260);
+    return record(session_, "Instrument", "Family", 260);
 }
 
 int ExchangeFile::Instrument::Channels() const {
     std::optional<double> count;
-    if (auto v = record(file(), "Instrument", "Channels", 260); !v || !(count = StoredNumber(*v)))
+    if (auto v = record(session_, "Instrument", "Channels", 260); !v || !(count = StoredNumber(*v)))
         return 1;
     return static_cast<int>(
-        CheckedWhole(*count, 1, kMaxChannels, 1, {file(), "Instrument", "Channels"}));
+        CheckedWhole(session_, *count, 1, kMaxChannels, 1, {file(), "Instrument", "Channels"}));
 }
 
 double ExchangeFile::Instrument::ChannelsAsStored() const {
-    return ProfileNumberIn(file(), "Channels", 0, "Instrument", 1);
+    return ProfileNumberIn(session_, file(), "Channels", 0, "Instrument", 1);
 }
 
 std::string ExchangeFile::Instrument::Model(bool reportAbsence) const {
-    return record(file(), "Instrument", "Model", 260, !reportAbsence).value_or("");
+    return record(session_, "Instrument", "Model", 260, !reportAbsence).value_or("");
 }
 
 int ExchangeFile::Active::Channel(int channels, int fallback) const {
     std::optional<double> channel;
-    if (auto v = record(file(), kSettings, "ActiveCh", 260); !v || !(channel = StoredNumber(*v)))
+    if (auto v = record(session_, kSettings, "ActiveCh", 260); !v || !(channel = StoredNumber(*v)))
         return 0;
-    return static_cast<int>(
-        CheckedWhole(*channel, 0, channels - 1, fallback, {file(), kSettings, "ActiveCh"}));
+    return static_cast<int>(CheckedWhole(session_, *channel, 0, channels - 1, fallback,
+                                         {file(), kSettings, "ActiveCh"}));
 }
 
 void ExchangeFile::Active::WriteChannel(int channel) const {
-    WriteProfileKey(kSettings, "ActiveCh", std::to_string(channel), file());
+    WriteProfileKey(session_, kSettings, "ActiveCh", std::to_string(channel), file());
 }
 
 std::optional<int> ExchangeFile::Active::Segment(int channel, bool fpSegMode, int fallback) const {
     const char* key = fpSegMode ? "FPSeg" : "AcSeg";
-    const double seg = ProfileNumberIn(file(), key, fpSegMode ? 0 : channel, kSettings, kAbsent);
+    const double seg =
+        ProfileNumberIn(session_, file(), key, fpSegMode ? 0 : channel, kSettings, kAbsent);
     if (IsAbsent(seg))
         return std::nullopt;
     return static_cast<int>(
-        CheckedWhole(seg, 1, kMaxSegmentNumber, fallback, {file(), kSettings, key}));
+        CheckedWhole(session_, seg, 1, kMaxSegmentNumber, fallback, {file(), kSettings, key}));
 }
 
 void ExchangeFile::Active::StoreSegment(int segment, bool fpSegMode) const {
     // Quiet: a channel that is not in the list leaves the list as it is.
     int channel = 0;
-    if (auto v = record(file(), kSettings, "ActiveCh", 260))
+    if (auto v = record(session_, kSettings, "ActiveCh", 260))
         channel = StoredWhole(*v);
     const char* key = fpSegMode ? "FPSeg" : "AcSeg";
-    auto list = record(file(), kSettings, key, 260, false);
+    auto list = record(session_, kSettings, key, 260, false);
     if (!list)
         return;
     std::istringstream in(*list);
@@ -98,7 +99,7 @@ void ExchangeFile::Active::StoreSegment(int segment, bool fpSegMode) const {
         out += std::to_string(x) + " ";
     if (out.size() > 39)
         out.resize(39);
-    WriteProfileKey(kSettings, key, out, file());
+    WriteProfileKey(session_, kSettings, key, out, file());
 }
 
 ChannelSegment ExchangeFile::Active::Reread(ChannelSegment now, bool fpSegMode) const {
@@ -109,29 +110,29 @@ ChannelSegment ExchangeFile::Active::Reread(ChannelSegment now, bool fpSegMode) 
 }
 
 std::string ExchangeFile::Settings::Rsclk() const {
-    return record(file(), kSettings, "Rsclk", 180).value_or("");
+    return record(session_, kSettings, "Rsclk", 180).value_or("");
 }
 
 std::optional<std::string> ExchangeFile::Settings::Wfmt() const {
-    return record(file(), kSettings, "Wfmt", 260);
+    return record(session_, kSettings, "Wfmt", 260);
 }
 
 std::optional<int> ExchangeFile::Settings::TraceType() const {
-    if (auto v = record(file(), kSettings, "TracType", 260))
+    if (auto v = record(session_, kSettings, "TracType", 260))
         return StoredWhole(*v);
     return std::nullopt;
 }
 
 void ExchangeFile::Settings::StoreTraceType(int type) const {
-    WriteProfileKey(kSettings, "TracType", std::to_string(type), file());
+    WriteProfileKey(session_, kSettings, "TracType", std::to_string(type), file());
 }
 
 std::optional<double> ExchangeFile::Settings::DownloadMode() const {
-    return number(file(), kSettings, "DwnMode");
+    return number(session_, kSettings, "DwnMode");
 }
 
 double ExchangeFile::Settings::SampleClock(int index, double absent) const {
-    return ProfileNumberIn(file(), "Sclk", index, kSettings, absent);
+    return ProfileNumberIn(session_, file(), "Sclk", index, kSettings, absent);
 }
 
 bool ExchangeFile::Settings::StorePulseDownload(int channel, const std::string& amplitude,
@@ -145,16 +146,17 @@ bool ExchangeFile::Settings::StorePulseDownload(int channel, const std::string& 
                                                           {modeKey, userMode ? "1" : "2"}};
     std::vector<std::pair<const char*, std::string>> texts;
     for (const auto& [key, text] : values)
-        texts.emplace_back(key, ChannelSettingText(record(file(), kSettings, key, 40).value_or(""),
-                                                   channel, text));
-    profile::Transaction t(file());
+        texts.emplace_back(
+            key,
+            ChannelSettingText(record(session_, kSettings, key, 40).value_or(""), channel, text));
+    profile::Transaction t(session_, file());
     for (const auto& [key, text] : texts)
         t.write(kSettings, key, text);
     return t.commit();
 }
 
 std::string ExchangeFile::Titles::Host() const {
-    return record(file(), "AppTits", "AC", 260).value_or("");
+    return record(session_, "AppTits", "AC", 260).value_or("");
 }
 
 bool ExchangeFile::Titles::Publish(int composerId, const std::string& title) const {
@@ -165,8 +167,8 @@ bool ExchangeFile::Titles::Publish(int composerId, const std::string& title) con
     if (!key)
         return false;
     // Painting happens often; rewrite the exchange file only when the title changed.
-    if (record(file(), "AppTits", key, 520) != title)
-        WriteProfileKey("AppTits", key, title, file());
+    if (record(session_, "AppTits", key, 520) != title)
+        WriteProfileKey(session_, "AppTits", key, title, file());
     return true;
 }
 
@@ -188,13 +190,13 @@ std::string ExchangeFile::Segments::Key(int segment) {
 
 std::optional<std::string> ExchangeFile::Segments::File(const std::string& table, int segment,
                                                         bool reportAbsence) const {
-    return record(file(), table, Key(segment), 260, !reportAbsence);
+    return record(session_, table, Key(segment), 260, !reportAbsence);
 }
 
 bool ExchangeFile::Segments::Record(const std::string& table, int segment,
                                     const std::string& path) const {
     const std::string key = Key(segment);
-    profile::Transaction batch(file());
+    profile::Transaction batch(session_, file());
     batch.write(table, key, path);
     batch.write(kModif, key, "Yes");
     return batch.commit();
@@ -212,7 +214,7 @@ std::set<long> ExchangeFile::Segments::Numbers(const std::string& table) const {
 }
 
 void ExchangeFile::Segments::MarkSwitched() const {
-    WriteProfileKey(kModif, "Common", "Yes", file());
+    WriteProfileKey(session_, kModif, "Common", "Yes", file());
 }
 
 std::string ExchangeFile::Segments::SavedKey(int segment, int channel) {
@@ -224,20 +226,22 @@ std::string ExchangeFile::Segments::SavedKey(int segment) {
 }
 
 void ExchangeFile::Segments::RemoveModified(const std::string& savedKey) const {
-    DeleteProfileKey(kModif, savedKey, file());
+    DeleteProfileKey(session_, kModif, savedKey, file());
 }
 
 void ExchangeFile::Segments::MarkLoaded(int channel, int segment) const {
-    WriteProfileKey(strprintf("SegmStt-Ch%d", channel), std::to_string(segment), "Loaded", file());
+    WriteProfileKey(session_, strprintf("SegmStt-Ch%d", channel), std::to_string(segment), "Loaded",
+                    file());
 }
 
 std::optional<std::string> ExchangeFile::Segments::PatternFile(int channel, int segment) const {
-    return record(file(), strprintf("PattTbl-ch%d", channel), std::to_string(segment), 260);
+    return record(session_, strprintf("PattTbl-ch%d", channel), std::to_string(segment), 260);
 }
 
 void ExchangeFile::Segments::RecordPatternFile(int channel, int segment,
                                                const std::string& path) const {
-    WriteProfileKey(strprintf("PattTbl-ch%d", channel), std::to_string(segment), path, file());
+    WriteProfileKey(session_, strprintf("PattTbl-ch%d", channel), std::to_string(segment), path,
+                    file());
 }
 
 std::string ExchangeFile::MarkerBits::ListKey(int bit, int segment) {
@@ -257,13 +261,13 @@ std::string bitKey(int bit, bool invert, int segment) {
 
 ExchangeFile::MarkerBits::Setting ExchangeFile::MarkerBits::Read(const std::string& table, int bit,
                                                                  int segment) const {
-    return {record(file(), table, bitKey(bit, false, segment), 2000).value_or(""),
-            record(file(), table, bitKey(bit, true, segment), 2000).value_or("")};
+    return {record(session_, table, bitKey(bit, false, segment), 2000).value_or(""),
+            record(session_, table, bitKey(bit, true, segment), 2000).value_or("")};
 }
 
 bool ExchangeFile::MarkerBits::Store(const std::string& table, int bit0, int segment,
                                      const Setting (&bits)[2]) const {
-    profile::Transaction t(file());
+    profile::Transaction t(session_, file());
     for (int k = 0; k < 2; ++k) {
         t.write(table, bitKey(bit0 + k, false, segment), bits[k].list);
         t.write(table, bitKey(bit0 + k, true, segment), bits[k].invert);
@@ -276,7 +280,7 @@ ExchangeFile::MarkerBits::ForDownload(const std::string& table, int segment) con
     std::vector<Stored> found;
     for (int bit : {13, 14})
         for (bool invert : {false, true})
-            if (auto value = record(file(), table, bitKey(bit, invert, segment), 410))
+            if (auto value = record(session_, table, bitKey(bit, invert, segment), 410))
                 found.push_back({bit, invert, *value});
     return found;
 }
@@ -315,7 +319,7 @@ std::optional<std::string> ExchangeFile::WaveParameters::Text(const std::string&
 
 std::optional<double> ExchangeFile::WaveParameters::Number(const std::string& section,
                                                            Key key) const {
-    return number(file(), section, KeyText(key));
+    return number(session_, section, KeyText(key));
 }
 
 std::size_t ExchangeFile::WaveParameters::Count(const std::string& section) const {
@@ -325,7 +329,7 @@ std::size_t ExchangeFile::WaveParameters::Count(const std::string& section) cons
 bool ExchangeFile::WaveParameters::Store(
     const std::string& section, const std::vector<std::pair<Key, std::string>>& values,
     const std::vector<std::pair<std::string, std::string>>& shapeValues) const {
-    profile::Transaction t(file());
+    profile::Transaction t(session_, file());
     for (const auto& [key, text] : values)
         t.write(section, KeyText(key), text);
     for (const auto& [key, text] : shapeValues)
@@ -339,14 +343,14 @@ bool ExchangeFile::WaveParameters::StoreRange(const std::string& section, long s
 }
 
 bool ExchangeFile::WaveParameters::ForgetRange(const std::string& section) const {
-    profile::Transaction t(file());
+    profile::Transaction t(session_, file());
     t.deleteKey(section, KeyText(Start));
     t.deleteKey(section, KeyText(End));
     return t.commit();
 }
 
 bool ExchangeFile::WaveParameters::Forget(const std::string& section) const {
-    return DeleteProfileSection(section, file());
+    return DeleteProfileSection(session_, section, file());
 }
 
 namespace {
@@ -380,11 +384,12 @@ ExchangeFile::Dialogs::Position(const std::string& section) const {
 }
 
 bool ExchangeFile::Dialogs::StorePosition(const std::string& section, int left, int top) const {
-    return profile::WriteValue(file(), section, "DrawRect", strprintf("%d %d", left, top));
+    return profile::WriteValue(session_, file(), section, "DrawRect",
+                               strprintf("%d %d", left, top));
 }
 
 std::optional<bool> ExchangeFile::Dialogs::EquationButton(Button button) const {
-    if (auto v = number(file(), kEquationButtons, buttonKey(button)))
+    if (auto v = number(session_, kEquationButtons, buttonKey(button)))
         return *v != 0;
     return std::nullopt;
 }
@@ -392,7 +397,7 @@ std::optional<bool> ExchangeFile::Dialogs::EquationButton(Button button) const {
 bool ExchangeFile::Dialogs::StoreEquation(
     const std::string& waveParameters, const std::vector<std::pair<Button, bool>>& buttons,
     const std::vector<std::pair<WaveParameters::Key, std::string>>& values) const {
-    profile::Transaction t(file());
+    profile::Transaction t(session_, file());
     for (const auto& [button, on] : buttons)
         t.write(kEquationButtons, buttonKey(button), on ? "1" : "0");
     for (const auto& [key, text] : values)
@@ -406,7 +411,7 @@ std::optional<std::string> ExchangeFile::Dialogs::PwmField(std::string_view key)
 
 bool ExchangeFile::Dialogs::StorePwmFields(
     const std::vector<std::pair<std::string, std::string>>& fields) const {
-    profile::Transaction t(file());
+    profile::Transaction t(session_, file());
     for (const auto& [key, value] : fields)
         t.write("PWM", key, value);
     return t.commit();
@@ -429,7 +434,7 @@ ExchangeFile::PulseSequence::ReadFrom(const std::string& exchangeFile) {
 }
 
 bool ExchangeFile::PulseSequence::Write(const std::vector<Step>& steps) const {
-    profile::Transaction t(file());
+    profile::Transaction t(session_, file());
     t.deleteSection("PulsSeq");
     for (size_t k = 0; k < steps.size(); ++k) {
         t.write("PulsSeq", strprintf("Stp%zu", k + 1), steps[k].path);

@@ -49,11 +49,11 @@ std::string markerSection(int funcMode) {
 
 double FmExchange::Read(Number number, double absent) const {
     const NumberKey k = keyOf(number);
-    return ProfileNumberIn(file_, k.key, 0, k.section, absent);
+    return ProfileNumberIn(session_, file_, k.key, 0, k.section, absent);
 }
 
 double FmExchange::ReadCarrier(const std::string& key, double absent) const {
-    return ProfileNumberIn(file_, key, 0, kSettings, absent);
+    return ProfileNumberIn(session_, file_, key, 0, kSettings, absent);
 }
 
 StoredKey FmExchange::Where(Number number) const {
@@ -67,14 +67,14 @@ StoredKey FmExchange::WhereCarrier(const std::string& key) const {
 
 std::optional<std::string> FmExchange::Deviation(DeviationKey key) const {
     std::string text;
-    if (!ProfileRecord(sectionOf(key), keyText(key).c_str(), text, 80, file_, true))
+    if (!ProfileRecord(session_, sectionOf(key), keyText(key).c_str(), text, 80, file_, true))
         return std::nullopt;
     return text;
 }
 
 bool FmExchange::StoreSetUp(DeviationKey key, const std::string& deviation,
                             std::optional<double> carrier) const {
-    profile::Transaction tx(file_);
+    profile::Transaction tx(session_, file_);
     if (carrier)
         tx.write(kSettings, "FmCarFrq", strprintf("%g", *carrier));
     tx.write(sectionOf(key), keyText(key), deviation);
@@ -82,7 +82,7 @@ bool FmExchange::StoreSetUp(DeviationKey key, const std::string& deviation,
 }
 
 bool FmExchange::StoreSegmentDeviation(int segment, const std::string& deviation) const {
-    profile::Transaction tx(file_);
+    profile::Transaction tx(session_, file_);
     tx.write(ExchangeFile::Segments::FmTable(), keyText({true, segment}), deviation);
     tx.deleteSection(ExchangeFile::WaveParameters::kFm);
     return tx.commit();
@@ -90,7 +90,7 @@ bool FmExchange::StoreSegmentDeviation(int segment, const std::string& deviation
 
 bool FmExchange::StoreDeviation(DeviationKey key, const std::string& deviation, bool firstMode,
                                 const std::string& highest, const std::string& lowest) const {
-    profile::Transaction tx(file_);
+    profile::Transaction tx(session_, file_);
     tx.write(sectionOf(key), keyText(key), deviation);
     if (firstMode)
         tx.write(kSettings, "FmSt0", deviation);
@@ -102,7 +102,7 @@ bool FmExchange::StoreDeviation(DeviationKey key, const std::string& deviation, 
 }
 
 bool FmExchange::StoreOpenedRange(const std::string& deviation, const std::string& carrier) const {
-    profile::Transaction tx(file_);
+    profile::Transaction tx(session_, file_);
     tx.write(kSettings, keyText({false, 0}), deviation);
     tx.write(kSettings, "FmCarFrq", carrier);
     return tx.commit();
@@ -113,7 +113,7 @@ std::vector<std::string> FmExchange::MarkerTexts(int funcMode) const {
     const std::string section = markerSection(funcMode);
     for (int i = 0;; ++i) {
         std::string key = "Mrk" + std::to_string(i), text;
-        if (!ProfileRecord(section, key.c_str(), text, 40, file_, true))
+        if (!ProfileRecord(session_, section, key.c_str(), text, 40, file_, true))
             return texts;
         texts.push_back(text);
     }
@@ -121,7 +121,7 @@ std::vector<std::string> FmExchange::MarkerTexts(int funcMode) const {
 
 std::optional<std::string> FmExchange::MarkerSort(int funcMode) const {
     std::string sort;
-    if (!ProfileRecord(markerSection(funcMode), "FmSort", sort, 40, file_, true))
+    if (!ProfileRecord(session_, markerSection(funcMode), "FmSort", sort, 40, file_, true))
         return std::nullopt;
     return sort;
 }
@@ -131,7 +131,7 @@ bool FmExchange::StoreMarkers(int funcMode, bool ascending,
     std::vector<std::string> lines{std::string("FmSort=") + (ascending ? "1" : "0")};
     for (std::size_t i = 0; i < values.size(); ++i)
         lines.push_back("Mrk" + std::to_string(i) + "=" + std::to_string(values[i]));
-    profile::Transaction tx(file_);
+    profile::Transaction tx(session_, file_);
     tx.deleteSection(markerSection(funcMode));
     tx.writeSection(markerSection(funcMode), lines);
     return tx.commit();

@@ -14,7 +14,8 @@ namespace tw {
 // session whose exchange file it reads.
 class FmExchange {
   public:
-    explicit FmExchange(const LaunchState& session) : file_(session.exchangeFile) {}
+    explicit FmExchange(const LaunchState& session)
+        : session_(session), file_(session.exchangeFile) {}
 
     // Numbers the host keeps for the FM composer, each the first of its value.
     enum Number {
@@ -64,6 +65,7 @@ class FmExchange {
     bool StoreMarkers(int funcMode, bool ascending, const std::vector<std::int32_t>& values) const;
 
   private:
+    const LaunchState& session_;
     const std::string& file_;
 };
 

@@ -46,10 +46,10 @@ bool CodeRangeFits(double vMin, double vMax);
 // does not fit.
 int ResolutionBits(double vMin, double vMax);
 
-// Reads the code range of section "Axis", key `key` of the description file. A missing key is
-// reported by the profile store, a range that does not fit names the key; either leaves 0 0
+// Reads the code range of section "Axis", key `key` of the session's description file. A missing
+// key is reported by the profile store, a range that does not fit names the key; either leaves 0 0
 // and gives false.
-bool ReadCodeRange(const std::string& descr, const std::string& key, double& vMin, double& vMax);
+bool ReadCodeRange(const LaunchState& session, const std::string& key, double& vMin, double& vMax);
 
 // The instrument description load, for points of pointBytes bytes in memory: no wavelength may
 // ask for more of them than the machine's memory holds. Also reads the active channel and
@@ -62,14 +62,14 @@ bool ReadRangeLine(const std::string& text, double& low, double& high);
 
 // The same for a range that must be finite and lie within low..high: one that does not is
 // reported, naming `where`, and read as 0 0 (false).
-bool ReadBoundedRange(const std::string& text, const StoredKey& where, double low, double high,
-                      double& first, double& second);
+bool ReadBoundedRange(const LaunchState& session, const std::string& text, const StoredKey& where,
+                      double low, double high, double& first, double& second);
 
 // The cardiac generator's last fields, which the description file keeps ("TdWav_Cardiac"), and
 // their rewrite in one go.
 using DescribedEntries = std::vector<std::pair<std::string, std::string>>;
 DescribedEntries CardiacSettings(const std::string& descr);
-bool StoreCardiacSettings(const std::string& descr, const DescribedEntries& entries);
+bool StoreCardiacSettings(const LaunchState& session, const DescribedEntries& entries);
 
 // FM points are 32-bit frequencies: no FM frequency range may pass this.
 inline constexpr double kMostFmPoint = 2147483647.0;

@@ -14,11 +14,11 @@
 namespace tw {
 
 namespace {
-bool markerBitsInUse(const std::string& descr) {
+bool markerBitsInUse(const LaunchState& s) {
     std::string value;
-    if (ProfileRecord("ParmLst", "TracType", value, 260, descr, true))
+    if (ProfileRecord(s, "ParmLst", "TracType", value, 260, s.descrFile, true))
         return true;
-    return ProfileRecord("WaveDown", "UseMarkBits", value, 80, descr, true) &&
+    return ProfileRecord(s, "WaveDown", "UseMarkBits", value, 80, s.descrFile, true) &&
            EqualsNoCase(value, "Yes");
 }
 } // namespace
@@ -27,6 +27,7 @@ StartupResult RunStartup(Prompter& prompts, const std::string& commandLine,
                          const std::string& appDataFolder) {
     LaunchState s;
     DeriveLaunchPaths(s, appDataFolder);
+    s.reports = &prompts;
     SetLaunchState(s);
     StartupResult result;
 
@@ -46,12 +47,12 @@ StartupResult RunStartup(Prompter& prompts, const std::string& commandLine,
     s.composerId = ComposerFromCommandLine(commandLine);
     s.appName = AppNameFor(s.composerId);
     SetLaunchState(s);
-    AppendLog("-----------CmdLine=" + ToUpper(commandLine) + " App=" + s.appName);
+    AppendLog(s, "-----------CmdLine=" + ToUpper(commandLine) + " App=" + s.appName);
 
     if (s.composerId == kFmComposer) {
         std::string fpSeg;
         s.fpSegMode =
-            ProfileRecord("ParmLst", "FPSeg", fpSeg, 260, s.descrFile, true) && !fpSeg.empty();
+            ProfileRecord(s, "ParmLst", "FPSeg", fpSeg, 260, s.descrFile, true) && !fpSeg.empty();
     }
 
     switch (s.composerId) {
@@ -63,9 +64,10 @@ StartupResult RunStartup(Prompter& prompts, const std::string& commandLine,
         break;
     default: {
         std::string dummy;
-        bool suppressed = ProfileRecord("WaveDown", "NotUseBitsDlg", dummy, 260, s.descrFile, true);
+        bool suppressed =
+            ProfileRecord(s, "WaveDown", "NotUseBitsDlg", dummy, 260, s.descrFile, true);
         result.resourceSet =
-            markerBitsInUse(s.descrFile) && !suppressed ? kMarkerBitResources : kStandardResources;
+            markerBitsInUse(s) && !suppressed ? kMarkerBitResources : kStandardResources;
     }
     }
     SetLaunchState(s);

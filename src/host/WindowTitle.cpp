@@ -19,7 +19,7 @@ std::string BuildWindowTitle(const LaunchState& session, const std::string& docu
 Result PublishTitle(const LaunchState& session, const std::string& title) {
     if (!ExchangeFile::Titles(session).Publish(session.composerId, title))
         return Notice{0, session.appName, "ATTENTION\nInvalid Composer ID"};
-    AppendLog("\nCOMPOSER:" + title);
+    AppendLog(session, "\nCOMPOSER:" + title);
     return {};
 }
 

@@ -8,12 +8,14 @@
 
 namespace tw {
 
-HostExchange::HostExchange(const std::string& appDataFolder) {
-    LaunchState paths;
-    DeriveLaunchPaths(paths, appDataFolder);
-    tmpFolder_ = paths.tmpFolder;
-    generalFolder_ = paths.generalFolder;
-    path_ = paths.exchangeFile;
+HostExchange::HostExchange(const std::string& appDataFolder, Prompter& reports,
+                           const std::string& caption) {
+    DeriveLaunchPaths(session_, appDataFolder);
+    session_.appName = caption;
+    session_.reports = &reports;
+    tmpFolder_ = session_.tmpFolder;
+    generalFolder_ = session_.generalFolder;
+    path_ = session_.exchangeFile;
 }
 
 std::string ActiveSegmentList(const std::string& stored, int channels, ChannelSegment active) {
@@ -46,7 +48,7 @@ std::string HostExchange::write(const InstrumentFacts& facts, const std::string&
                                 ChannelSegment active) const {
     if (!CreateFolder(tmpFolder_) || !CreateFolder(generalFolder_))
         return "Cannot create " + tmpFolder_;
-    profile::Transaction t(path_);
+    profile::Transaction t(session_, path_);
     if (t.get("Instrument", "Model").value_or(facts.model) != facts.model)
         for (const std::string& section : profile::SectionNames(path_))
             t.deleteSection(section);
@@ -74,7 +76,7 @@ std::string HostExchange::composerTitle(const ComposerKind& kind) const {
 }
 
 void HostExchange::forgetComposerTitle(const ComposerKind& kind) const {
-    profile::DeleteKey(path_, "AppTits", kind.titleKey);
+    profile::DeleteKey(session_, path_, "AppTits", kind.titleKey);
 }
 
 } // namespace tw

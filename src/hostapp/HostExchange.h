@@ -1,4 +1,5 @@
 #pragma once
+#include "app/LaunchState.h"
 #include "host/ComposerKinds.h"
 #include "host/ExchangeFile.h"
 #include "hostapp/InstrumentFacts.h"
@@ -9,10 +10,10 @@ namespace tw {
 
 // The host's side of the exchange file: what it writes before it launches a composer and reads
 // while one runs. The file lies where the composers look for it, below the application-data
-// folder.
+// folder. A failed rewrite is told through `reports`, under `caption`.
 class HostExchange {
   public:
-    explicit HostExchange(const std::string& appDataFolder);
+    HostExchange(const std::string& appDataFolder, Prompter& reports, const std::string& caption);
 
     const std::string& path() const { return path_; }
     const std::string& tmpFolder() const { return tmpFolder_; }
@@ -28,6 +29,7 @@ class HostExchange {
     void forgetComposerTitle(const ComposerKind& kind) const;
 
   private:
+    LaunchState session_; // the host's own: its folders, reporter and caption
     std::string tmpFolder_;
     std::string generalFolder_;
     std::string path_;

@@ -11,7 +11,7 @@
 namespace tw {
 
 std::string PulseTrainTitle(const LaunchState& session, int channel) {
-    std::string name = TrainOrigin(session.exchangeFile, channel);
+    std::string name = TrainOrigin(session, channel);
     if (name.empty()) {
         name = "Untitled";
         if (ExchangeFile::Instrument(session).ChannelsAsStored() > 1)
@@ -34,7 +34,7 @@ PulseComposer::PulseComposer(const LaunchState& session, Prompter& prompts)
     view.Load(session, activeChannel_);
     editor.OpenSection();
     std::string rise;
-    ProfileRecord(kPulseSettings, "RiseOnStrt", rise, 260, session.generalIni, true);
+    ProfileRecord(session, kPulseSettings, "RiseOnStrt", rise, 260, session.generalIni, true);
     editorVisible = rise != "Hide";
 }
 
@@ -83,7 +83,7 @@ void PulseComposer::ChooseSection(int index) {
         return;
     }
     if (index != editor.activeSection())
-        WriteTrainRoot(session().exchangeFile, activeChannel_, "activePls", strprintf("%d", index));
+        WriteTrainRoot(session(), activeChannel_, "activePls", strprintf("%d", index));
     editor.selectedRow = 0;
     editor.OpenSection();
     ShowEditor(true);
@@ -196,7 +196,7 @@ bool PulseComposer::IsChecked(int id) const {
 }
 
 TrainTrace PulseComposer::Trace() const {
-    return TracePulseTrain(ReadTrain(session().exchangeFile, activeChannel_),
+    return TracePulseTrain(ReadTrain(session(), activeChannel_),
                            {view.viewMode, editorVisible, editor.selectedRow});
 }
 

@@ -172,7 +172,7 @@ void PulseEditor::OpenSection() {
         selectedRow = rowCount() - 1;
 
     if (raise || writeRepeat) {
-        TrainEdit e(session_.exchangeFile, channel());
+        TrainEdit e(session_, channel());
         if (raise)
             e.setRoot("qPls", strprintf("%d", sectionCount_));
         if (writeRepeat)
@@ -312,7 +312,7 @@ bool PulseEditor::EditCell(int row, int column, const std::string& typed) {
             return false;
     }
 
-    TrainEdit e(session_.exchangeFile, channel());
+    TrainEdit e(session_, channel());
     rows_[row][column] = text;
     if (format_ != kTemplateFormat && column != kLevelColumn) {
         double prev = row > 0 ? value(row - 1, kCumulativeColumn).value_or(0) : 0;
@@ -347,7 +347,7 @@ bool PulseEditor::SetFormat(int format) {
         say(StringText(kMsgTrainFormatEmptyOnly));
         return false;
     }
-    TrainEdit e(session_.exchangeFile, channel());
+    TrainEdit e(session_, channel());
     std::vector<std::string> lines;
     for (const auto& line : e.sectionLines(activeSection_)) {
         int r, c;
@@ -371,7 +371,8 @@ void PulseEditor::saveSection() const {
     for (const auto& [k, v] : profile::SectionEntries(session_.exchangeFile,
                                                       TrainSectionName(channel(), activeSection_)))
         lines.push_back(k + "=" + v);
-    profile::WriteSection(sectionUndoFile(), TrainSectionName(channel(), activeSection_), lines);
+    profile::WriteSection(session_, sectionUndoFile(), TrainSectionName(channel(), activeSection_),
+                          lines);
 }
 
 void PulseEditor::saveTrain() const {
@@ -397,7 +398,7 @@ bool PulseEditor::InsertRow() {
     if (sel < 0 || sel >= rowCount() || !CheckComplete())
         return false;
     saveSection();
-    TrainEdit e(session_.exchangeFile, channel());
+    TrainEdit e(session_, channel());
     int a = activeSection_;
     for (int r = rowCount() - 1; r >= sel; --r)
         for (int c = 1; c < columnCount(); ++c)
@@ -421,7 +422,7 @@ bool PulseEditor::DeleteRow() {
         return false;
     }
     saveSection();
-    TrainEdit e(session_.exchangeFile, channel());
+    TrainEdit e(session_, channel());
     int a = activeSection_;
     int last = rowCount() - 1;
     for (int r = sel; r < last; ++r)
@@ -456,7 +457,7 @@ bool PulseEditor::DeleteRow() {
 
 void PulseEditor::DeleteAll() {
     saveSection();
-    TrainEdit e(session_.exchangeFile, channel());
+    TrainEdit e(session_, channel());
     int a = activeSection_;
     e.replaceSection(a, {strprintf("SectFmt=%d", format_),
                          "Start=" + e.sectionKey(a, "Start").value_or("0"), "Repeat=1"});
@@ -475,13 +476,13 @@ bool PulseEditor::Undo() {
     auto lines =
         profile::SectionLines(sectionUndoFile(), TrainSectionName(channel(), activeSection_));
     {
-        TrainEdit restore(session_.exchangeFile, channel());
+        TrainEdit restore(session_, channel());
         restore.replaceSection(activeSection_, lines);
         restore.commit();
     }
     RemoveFile(sectionUndoFile());
     OpenSection();
-    TrainEdit e(session_.exchangeFile, channel());
+    TrainEdit e(session_, channel());
     storeDerived(e);
     commitAndNotify(e);
     return true;
@@ -496,7 +497,7 @@ bool PulseEditor::ApplyRepeat(const std::string& text) {
     if (v == repeat_)
         return true;
     repeat_ = v;
-    TrainEdit e(session_.exchangeFile, channel());
+    TrainEdit e(session_, channel());
     e.setSectionKey(activeSection_, "Repeat", strprintf("%d", v));
     e.recomputeStarts(activeSection_);
     e.recomputeDuration();
@@ -553,11 +554,11 @@ std::vector<std::string> PulseEditor::freshSection(double start) const {
 bool PulseEditor::AppendSection() {
     if (!sectionCommandAllowed(kAppendSectionRefused) || !CheckComplete())
         return false;
-    int count = StoredCount(ReadTrainRootNumber(session_.exchangeFile, channel(), "qPls", 0));
+    int count = StoredCount(ReadTrainRootNumber(session_, channel(), "qPls", 0));
     if (!CheckNewSectionPosition(count))
         return false;
     saveTrain();
-    TrainEdit e(session_.exchangeFile, channel());
+    TrainEdit e(session_, channel());
     e.replaceSection(count, freshSection(e.rootNumber("Duration", 0)));
     e.setRoot("qPls", strprintf("%d", count + 1));
     e.setRoot("activePls", strprintf("%d", count));
@@ -569,12 +570,12 @@ bool PulseEditor::AppendSection() {
 bool PulseEditor::InsertSection() {
     if (!sectionCommandAllowed(kInsertSectionRefused) || !CheckComplete())
         return false;
-    int count = StoredCount(ReadTrainRootNumber(session_.exchangeFile, channel(), "qPls", 0));
+    int count = StoredCount(ReadTrainRootNumber(session_, channel(), "qPls", 0));
     int p = activeSection_;
     if (!CheckNewSectionPosition(p))
         return false;
     saveTrain();
-    TrainEdit e(session_.exchangeFile, channel());
+    TrainEdit e(session_, channel());
     double start = e.sectionNumber(p, "Start", 0);
     for (int i = count - 1; i >= p; --i)
         e.copySection(i, i + 1);
@@ -587,18 +588,17 @@ bool PulseEditor::InsertSection() {
 }
 
 bool PulseEditor::DeleteSection() {
-    int count = StoredCount(ReadTrainRootNumber(session_.exchangeFile, channel(), "qPls", 0));
+    int count = StoredCount(ReadTrainRootNumber(session_, channel(), "qPls", 0));
     if (count < 2)
         return RemoveAllSections();
     int a = activeSection_;
-    if (a > 0 && a < count - 1 &&
-        ReadSectionKey(session_.exchangeFile, channel(), a - 1, "LocDur", 0) == 0 &&
-        ReadSectionKey(session_.exchangeFile, channel(), a + 1, "LocDur", 0) == 0) {
+    if (a > 0 && a < count - 1 && ReadSectionKey(session_, channel(), a - 1, "LocDur", 0) == 0 &&
+        ReadSectionKey(session_, channel(), a + 1, "LocDur", 0) == 0) {
         say("Empty adjacent sections are prohibited.\nRemove one to be able to proceed.");
         return false;
     }
     saveTrain();
-    TrainEdit e(session_.exchangeFile, channel());
+    TrainEdit e(session_, channel());
     std::string firstStart = e.sectionKey(0, "Start").value_or("0");
     for (int i = a; i < count - 1; ++i)
         e.copySection(i + 1, i);
@@ -622,8 +622,8 @@ bool PulseEditor::RemoveAllSections() {
             Buttons::YesNo, Icon::Exclamation) != Answer::Yes)
         return false;
     saveTrain();
-    int count = StoredCount(ReadTrainRootNumber(session_.exchangeFile, channel(), "qPls", 0));
-    TrainEdit e(session_.exchangeFile, channel());
+    int count = StoredCount(ReadTrainRootNumber(session_, channel(), "qPls", 0));
+    TrainEdit e(session_, channel());
     for (int i = 0; i < count; ++i)
         e.deleteSection(i);
     e.replaceSection(0, freshSection(0));

@@ -16,12 +16,12 @@
 
 namespace tw {
 
-std::string TrainOrigin(const std::string& exchange, int channel) {
-    return ReadTrainRoot(exchange, channel, "PulseOrg");
+std::string TrainOrigin(const LaunchState& session, int channel) {
+    return ReadTrainRoot(session, channel, "PulseOrg");
 }
 
 bool SaveTrain(const LaunchState& session, int channel) {
-    std::string name = TrainOrigin(session.exchangeFile, channel);
+    std::string name = TrainOrigin(session, channel);
     if (name.empty() || ToUpper(name).find("UNTIT") != std::string::npos)
         return false;
     return CopyTrain(session, channel, name, true).ok();
@@ -42,7 +42,7 @@ bool SaveTrainAs(const PulseEditor& editor, const std::string& chosen) {
     } else if (EqualsNoCase(ext, "tss")) {
         return Show(editor.prompts(), ExportSegmentTables(session, name, editor.limits()));
     }
-    WriteTrainRoot(session.exchangeFile, editor.channel(), "PulseOrg", name);
+    WriteTrainRoot(session, editor.channel(), "PulseOrg", name);
     return CopyTrain(session, editor.channel(), name, true).ok();
 }
 
@@ -66,7 +66,7 @@ Result ExportSegmentTables(const LaunchState& session, const std::string& path,
     std::vector<std::string> segments;
     std::vector<std::string> links;
     {
-        profile::Transaction t(work);
+        profile::Transaction t(session, work);
         t.deleteSection("SegmTbl-CH0");
         t.deleteSection("SequTbl-CH0-1");
         int k = 0;
@@ -88,7 +88,7 @@ Result ExportSegmentTables(const LaunchState& session, const std::string& path,
 
     RemoveFile(path);
     {
-        profile::Transaction t(path);
+        profile::Transaction t(session, path);
         for (size_t j = 0; j < segments.size(); ++j) {
             std::int64_t size = FileSize(segments[j]);
             if (size < 0)
@@ -105,7 +105,7 @@ Result ExportSegmentTables(const LaunchState& session, const std::string& path,
             return corrupted(path);
     }
     // Same width as the placeholder, so the stated length stays true.
-    profile::WriteValue(path, "Header", "Length",
+    profile::WriteValue(session, path, "Header", "Length",
                         strprintf("%010lld", static_cast<long long>(FileSize(path))));
 
     std::string content = ReadWholeFile(path).value_or("");

@@ -10,7 +10,7 @@ class PulseEditor;
 
 // The pulse master file the channel's train was last saved to or opened from ("PulseOrg"); ""
 // while it has none.
-std::string TrainOrigin(const std::string& exchange, int channel);
+std::string TrainOrigin(const LaunchState& session, int channel);
 
 // "&Save": writes the channel's train to its pulse master file. False when the train has no name
 // yet (empty, or "Untitled"): the caller then runs Save As.

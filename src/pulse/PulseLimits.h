@@ -43,8 +43,8 @@ inline constexpr double kMostClockSteps = 1 << 22;
 // Reads the limits; a value out of range is reported, naming its key, and leaves its default.
 PulseLimits LoadPulseLimits(const LaunchState& session);
 
-// True when the description file `descr` names its waveform modes ("WformMode", else "WfMode") and
-// none is "Seq": such an instrument plays single segments only.
-bool SingleSegmentOnly(const std::string& descr);
+// True when the session's description file names its waveform modes ("WformMode", else "WfMode")
+// and none is "Seq": such an instrument plays single segments only.
+bool SingleSegmentOnly(const LaunchState& session);
 
 } // namespace tw

@@ -17,7 +17,7 @@ namespace {
 
 std::string general(const LaunchState& session, const char* key) {
     std::string v;
-    ProfileRecord(kPulseSettings, key, v, 260, session.generalIni, true);
+    ProfileRecord(session, kPulseSettings, key, v, 260, session.generalIni, true);
     return v;
 }
 
@@ -39,7 +39,7 @@ int storedMode(const LaunchState& session) {
 
 int ReadOperationMode(const LaunchState& session) {
     int mode = storedMode(session);
-    if (mode < 0 || mode > 2 || SingleSegmentOnly(session.descrFile))
+    if (mode < 0 || mode > 2 || SingleSegmentOnly(session))
         mode = kSingleSegmentMode;
     return mode;
 }
@@ -69,8 +69,8 @@ PulseOptions LoadPulseOptions(const LaunchState& session, const PulseLimits& lim
     PulseOptions o;
     o.mode = ReadOperationMode(session);
     o.sequencedModes = limits.sequencedModes;
-    o.timeUnit = TimeUnitIndex(ReadTrainRootNumber(session.exchangeFile, channel, "tmUnitInd", 1));
-    o.levelUnit = LevelUnitIndex(ReadTrainRootNumber(session.exchangeFile, channel, "voltInd", 0));
+    o.timeUnit = TimeUnitIndex(ReadTrainRootNumber(session, channel, "tmUnitInd", 1));
+    o.levelUnit = LevelUnitIndex(ReadTrainRootNumber(session, channel, "voltInd", 0));
     const ForcedClock forced = ReadForcedClock(session.exchangeFile);
     o.forceClock = forced.on;
     if (forced.clock)
@@ -90,7 +90,7 @@ Result StorePulseOptions(const LaunchState& session, const PulseOptions& o,
                       Icon::Exclamation};
     WriteGeneralSetting(session, "forceSingSeg", strprintf("%d", o.mode), kPulseSettings);
     WriteGeneralSetting(session, "yRes", strprintf("%d", o.yRes), kPulseSettings);
-    TrainEdit e(session.exchangeFile, channel);
+    TrainEdit e(session, channel);
     e.setRoot("tmUnitInd", strprintf("%d", o.timeUnit));
     e.setRoot("voltInd", strprintf("%d", o.levelUnit));
     StoreForcedClock(e.raw(), {o.forceClock, o.forcedClock});

@@ -33,12 +33,12 @@ void PulseViewState::Reload(const LaunchState& session, int channel) {
 void PulseViewState::Load(const LaunchState& session, int channel) {
     Reload(session, channel);
     std::string mode;
-    ProfileRecord(kPulseSettings, viewModeKey(channel).c_str(), mode, 260, session.generalIni,
-                  true);
+    ProfileRecord(session, kPulseSettings, viewModeKey(channel).c_str(), mode, 260,
+                  session.generalIni, true);
     viewMode = StoredWhole(mode) == 1 ? 1 : 0;
     if (sectionCount > 0)
         return;
-    TrainEdit e(session.exchangeFile, channel);
+    TrainEdit e(session, channel);
     e.setRoot("qPls", "1");
     e.setRoot("activePls", "0");
     e.setRoot("Duration", strprintf("%g", trainDuration));

@@ -57,7 +57,7 @@ double TrainCompiler::MinSegment(double clock) const {
 }
 
 int TrainCompiler::CompileTrain(double requestedSclk) {
-    return Compile(ReadTrain(session_.exchangeFile, channel_), requestedSclk);
+    return Compile(ReadTrain(session_, channel_), requestedSclk);
 }
 
 bool TrainCompiler::buildLinks() {
@@ -307,7 +307,7 @@ int TrainCompiler::Compile(const TrainData& train, double requestedSclk) {
     } else if (clockForced_ && forcedClock) {
         // The Options dialog keeps the clock within the instrument's range; a file may not.
         sclk = LeadingNumber(forcedClock, 0);
-        automatic = !CheckedRange(sclk, limits_.sclkMin, limits_.sclkMax,
+        automatic = !CheckedRange(session_, sclk, limits_.sclkMin, limits_.sclkMax,
                                   {session_.exchangeFile, kForcedClockSection, "forceSclk"},
                                   "the clock worked out for the train");
     }
@@ -351,7 +351,7 @@ double TrainCompiler::MaxSlope() const {
 }
 
 int TrainCompiler::RunClockLoop(double activeLocalDuration) {
-    TrainData train = ReadTrain(session_.exchangeFile, channel_);
+    TrainData train = ReadTrain(session_, channel_);
     double requested = 0;
     for (;;) {
         int result = Compile(train, requested);

@@ -71,8 +71,8 @@ std::vector<std::string> linesOf(const std::vector<std::pair<std::string, std::s
 
 } // namespace
 
-TrainEdit::TrainEdit(const std::string& exchange, int channel) : channel_(channel) {
-    t_.emplace(exchange);
+TrainEdit::TrainEdit(const LaunchState& session, int channel) : channel_(channel) {
+    t_.emplace(session, session.exchangeFile);
 }
 
 bool TrainEdit::commit() {
@@ -169,65 +169,68 @@ std::vector<std::string> TrainEdit::sectionLines(int i) const {
     return linesOf(t_->entries(TrainSectionName(channel_, i)));
 }
 
-std::string ReadTrainRoot(const std::string& exchange, int channel, std::string_view key) {
-    return profile::GetValue(exchange, TrainRootSection(channel), key).value_or("");
+std::string ReadTrainRoot(const LaunchState& session, int channel, std::string_view key) {
+    return profile::GetValue(session.exchangeFile, TrainRootSection(channel), key).value_or("");
 }
 
-double ReadTrainRootNumber(const std::string& exchange, int channel, std::string_view key,
+double ReadTrainRootNumber(const LaunchState& session, int channel, std::string_view key,
                            double def) {
-    return LeadingNumber(profile::GetValue(exchange, TrainRootSection(channel), key), def);
+    return LeadingNumber(profile::GetValue(session.exchangeFile, TrainRootSection(channel), key),
+                         def);
 }
 
-bool WriteTrainRoot(const std::string& exchange, int channel, std::string_view key,
+bool WriteTrainRoot(const LaunchState& session, int channel, std::string_view key,
                     std::string_view text) {
-    return profile::WriteValue(exchange, TrainRootSection(channel), key, text);
+    return profile::WriteValue(session, session.exchangeFile, TrainRootSection(channel), key, text);
 }
 
-double ReadSectionKey(const std::string& exchange, int channel, int i, std::string_view key,
+double ReadSectionKey(const LaunchState& session, int channel, int i, std::string_view key,
                       double def) {
-    return LeadingNumber(profile::GetValue(exchange, TrainSectionName(channel, i), key), def);
+    return LeadingNumber(profile::GetValue(session.exchangeFile, TrainSectionName(channel, i), key),
+                         def);
 }
 
-bool WriteSectionKey(const std::string& exchange, int channel, int i, std::string_view key,
+bool WriteSectionKey(const LaunchState& session, int channel, int i, std::string_view key,
                      std::string_view text) {
-    return profile::WriteValue(exchange, TrainSectionName(channel, i), key, text);
+    return profile::WriteValue(session, session.exchangeFile, TrainSectionName(channel, i), key,
+                               text);
 }
 
-std::optional<std::string> ReadCell(const std::string& exchange, int channel, int i, int r, int c) {
-    int format = SectionFormat(ReadSectionKey(exchange, channel, i, "SectFmt", kNodeFormat));
-    return profile::GetValue(exchange, TrainSectionName(channel, i),
+std::optional<std::string> ReadCell(const LaunchState& session, int channel, int i, int r, int c) {
+    int format = SectionFormat(ReadSectionKey(session, channel, i, "SectFmt", kNodeFormat));
+    return profile::GetValue(session.exchangeFile, TrainSectionName(channel, i),
                              CellKey(RowName(format), r, c));
 }
 
-bool WriteCell(const std::string& exchange, int channel, int i, int r, int c,
+bool WriteCell(const LaunchState& session, int channel, int i, int r, int c,
                const std::optional<std::string>& text) {
-    TrainEdit e(exchange, channel);
+    TrainEdit e(session, channel);
     int format = SectionFormat(e.sectionNumber(i, "SectFmt", kNodeFormat));
     e.setCell(i, RowName(format), r, c, text);
     return e.commit();
 }
 
-void RecomputeStarts(const std::string& exchange, int channel, int k) {
-    TrainEdit e(exchange, channel);
+void RecomputeStarts(const LaunchState& session, int channel, int k) {
+    TrainEdit e(session, channel);
     e.recomputeStarts(k);
     e.commit();
 }
 
-double RecomputeDuration(const std::string& exchange, int channel) {
-    TrainEdit e(exchange, channel);
+double RecomputeDuration(const LaunchState& session, int channel) {
+    TrainEdit e(session, channel);
     double d = e.recomputeDuration();
     e.commit();
     return d;
 }
 
-void CopySectionKeys(const std::string& exchange, int channel, int from, int to) {
-    TrainEdit e(exchange, channel);
+void CopySectionKeys(const LaunchState& session, int channel, int from, int to) {
+    TrainEdit e(session, channel);
     e.copySection(from, to);
     e.commit();
 }
 
-void DeleteSection(const std::string& exchange, int channel, int i) {
-    TrainEdit e(exchange, channel);
+void DeleteSection(const LaunchState& session, int channel, int i) {
+    TrainEdit e(session, channel);
     e.deleteSection(i);
     e.commit();
 }
@@ -274,8 +277,8 @@ double entryNumber(const std::vector<std::pair<std::string, std::string>>& entri
 
 } // namespace
 
-TrainData ReadTrain(const std::string& exchange, int channel) {
-    profile::Snapshot snap(exchange);
+TrainData ReadTrain(const LaunchState& session, int channel) {
+    profile::Snapshot snap(session.exchangeFile);
     std::string rootName = TrainRootSection(channel);
     auto rootNumber = [&](const char* key, double def) {
         return LeadingNumber(snap.get(rootName, key), def);
@@ -383,11 +386,11 @@ Result CopyTrain(const LaunchState& session, int channel, const std::string& pat
                 to.writeSection(strprintf("Pulse%zu", i) + toSuffix, train.sections[i]);
     };
     if (save) {
-        profile::Transaction to(toFile);
+        profile::Transaction to(session, toFile);
         write(to);
         return to.commit() ? Result() : Result::Failed();
     }
-    TrainEdit e(exchange, channel);
+    TrainEdit e(session, channel);
     write(e.raw());
     if (!train.refused.empty()) {
         // What was refused or left out changes the starts and the duration.

@@ -42,12 +42,12 @@ int SectionRowLimit(const std::vector<std::pair<std::string, std::string>>& entr
 // Time cells and derived times: engineering notation with 9 decimals.
 std::string TimeText(double seconds);
 
-// A batch of train changes on the exchange file: reads see the batch's own writes and
+// A batch of train changes on the session's exchange file: reads see the batch's own writes and
 // commit() rewrites the file once and ends the batch. Until then it holds the file's write lock:
 // no other write to the exchange file may run while a batch is open.
 class TrainEdit {
   public:
-    TrainEdit(const std::string& exchange, int channel);
+    TrainEdit(const LaunchState& session, int channel);
 
     std::optional<std::string> root(std::string_view key) const;
     double rootNumber(std::string_view key, double def) const;
@@ -83,26 +83,26 @@ class TrainEdit {
     std::optional<profile::Transaction> t_;
 };
 
-// One-key operations, each a single read or rewrite of the exchange file `exchange`.
-std::string ReadTrainRoot(const std::string& exchange, int channel,
+// One-key operations, each a single read or rewrite of the session's exchange file.
+std::string ReadTrainRoot(const LaunchState& session, int channel,
                           std::string_view key); // "" when absent
-double ReadTrainRootNumber(const std::string& exchange, int channel, std::string_view key,
+double ReadTrainRootNumber(const LaunchState& session, int channel, std::string_view key,
                            double def);
-bool WriteTrainRoot(const std::string& exchange, int channel, std::string_view key,
+bool WriteTrainRoot(const LaunchState& session, int channel, std::string_view key,
                     std::string_view text);
-double ReadSectionKey(const std::string& exchange, int channel, int i, std::string_view key,
+double ReadSectionKey(const LaunchState& session, int channel, int i, std::string_view key,
                       double def);
-bool WriteSectionKey(const std::string& exchange, int channel, int i, std::string_view key,
+bool WriteSectionKey(const LaunchState& session, int channel, int i, std::string_view key,
                      std::string_view text);
-std::optional<std::string> ReadCell(const std::string& exchange, int channel, int i, int r, int c);
-bool WriteCell(const std::string& exchange, int channel, int i, int r, int c,
+std::optional<std::string> ReadCell(const LaunchState& session, int channel, int i, int r, int c);
+bool WriteCell(const LaunchState& session, int channel, int i, int r, int c,
                const std::optional<std::string>& text);
-void RecomputeStarts(const std::string& exchange, int channel, int k);
-double RecomputeDuration(const std::string& exchange, int channel);
-void CopySectionKeys(const std::string& exchange, int channel, int from, int to);
-void DeleteSection(const std::string& exchange, int channel, int i);
+void RecomputeStarts(const LaunchState& session, int channel, int k);
+double RecomputeDuration(const LaunchState& session, int channel);
+void CopySectionKeys(const LaunchState& session, int channel, int from, int to);
+void DeleteSection(const LaunchState& session, int channel, int i);
 
-// The whole train as read through one snapshot of the exchange file.
+// The whole train as read through one snapshot of the session's exchange file.
 struct TrainRow {
     std::optional<double> level, interval, cumulative; // sub1, sub2, sub3
 };
@@ -123,7 +123,7 @@ struct TrainData {
     int levelUnit = 0;
     std::vector<TrainSectionData> sections;
 };
-TrainData ReadTrain(const std::string& exchange, int channel);
+TrainData ReadTrain(const LaunchState& session, int channel);
 
 // save = true copies the train from the session's exchange file to the pulse master file `path`
 // ("PulseRoot", "Pulse<i>"); save = false copies it from `path` into the exchange file,

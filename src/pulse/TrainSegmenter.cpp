@@ -183,8 +183,9 @@ int TrainSegmenter::BuildSequenced() {
         total += static_cast<long long>(sectionSteps) * repeat;
         if (total > compiled_.limits().maxSequStp) {
             steps.clear();
-            AppendLog("\n=========" + std::string("Exceeds max sequence steps") +
-                      "  Mode of Operation= " + strprintf("%d", mode) + "\n");
+            AppendLog(compiled_.session(),
+                      "\n=========" + std::string("Exceeds max sequence steps") +
+                          "  Mode of Operation= " + strprintf("%d", mode) + "\n");
             ask(compiled_.prompts(), compiled_.session().appName,
                 "Exceeds max sequence steps\nTry in the Optins another Mode of Operation,\nSee "
                 "log file",

@@ -2,6 +2,7 @@
 #include "app/FileUtil.h"
 #include "app/LaunchState.h"
 #include "app/ProfileFile.h"
+#include "app/StoredNumber.h"
 #include "host/Launch.h"
 #include "support/FileSizeLimit.h"
 #include "support/Sandbox.h"
@@ -9,6 +10,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <string>
+#include <vector>
 
 namespace tw {
 namespace {
@@ -19,7 +22,7 @@ class ProfileStoreTest : public ::testing::Test {
     std::string file = box.root() + "/p.ini";
     std::string read(const char* section, const char* key, int size = 260, bool quiet = true) {
         std::string out;
-        last = ProfileRecord(section, key, out, size, file, quiet);
+        last = ProfileRecord(box.session(), section, key, out, size, file, quiet);
         return out;
     }
     int last = 0;
@@ -48,8 +51,8 @@ TEST_F(ProfileStoreTest, SentinelAndQuietness) {
     EXPECT_TRUE(box.prompts.asked.empty()) << "quiet absence shows nothing";
 
     std::string longText;
-    EXPECT_EQ(ProfileLongText("S", "y", longText, file, true), 0);
-    EXPECT_EQ(ProfileLongText("S", "x", longText, file, true), 1);
+    EXPECT_EQ(ProfileLongText(box.session(), "S", "y", longText, file, true), 0);
+    EXPECT_EQ(ProfileLongText(box.session(), "S", "x", longText, file, true), 1);
     EXPECT_EQ(longText, "NOO");
 
     read("Sect", "Missing", 260, false);
@@ -69,26 +72,27 @@ TEST_F(ProfileStoreTest, RoomLimitIsReportedEvenWhenQuiet) {
     EXPECT_EQ(last, 0);
     ASSERT_EQ(box.prompts.asked.size(), 1u);
     EXPECT_EQ(box.prompts.asked[0].caption, "Too few room in destination");
-    EXPECT_EQ(ProfileText("long", "S", file), "");
+    EXPECT_EQ(ProfileText(box.session(), "long", "S", file), "");
 }
 
 TEST_F(ProfileStoreTest, NumbersFromListsOfTheExchangeFile) {
     box.set(box.exchange(), "Settings", "List", "5 7 9");
-    EXPECT_EQ(ProfileNumberIn(box.exchange(), "list", 2, "settings", -1), 9);
-    EXPECT_EQ(ProfileNumberIn(box.exchange(), "List", 3, "Settings", -1), -1);
-    EXPECT_TRUE(IsAbsent(ProfileNumberIn(box.exchange(), "Nothing", 0, "Settings", kAbsent)));
+    EXPECT_EQ(ProfileNumberIn(box.session(), box.exchange(), "list", 2, "settings", -1), 9);
+    EXPECT_EQ(ProfileNumberIn(box.session(), box.exchange(), "List", 3, "Settings", -1), -1);
+    EXPECT_TRUE(IsAbsent(
+        ProfileNumberIn(box.session(), box.exchange(), "Nothing", 0, "Settings", kAbsent)));
 }
 
 TEST_F(ProfileStoreTest, RewritesKeepForeignLinesOrderAndCase) {
     box.write("p.ini", "; host comment\r\n[First]\r\nA=1\r\n; keep me\r\nB=2\r\n\r\n[Second]\r\n"
                        "C=3\r\n");
-    WriteProfileKey("FIRST", "b", "20", file);
-    WriteProfileKey("first", "New", "x", file);
-    WriteProfileKey("Third", "D", "4", file);
+    WriteProfileKey(box.session(), "FIRST", "b", "20", file);
+    WriteProfileKey(box.session(), "first", "New", "x", file);
+    WriteProfileKey(box.session(), "Third", "D", "4", file);
     EXPECT_EQ(*ReadWholeFile(file), "; host comment\r\n[First]\r\nA=1\r\n; keep me\r\nB=20\r\n"
                                     "New=x\r\n\r\n[Second]\r\nC=3\r\n[Third]\r\nD=4\r\n");
-    DeleteProfileKey("first", "a", file);
-    DeleteProfileSection("SECOND", file);
+    DeleteProfileKey(box.session(), "first", "a", file);
+    DeleteProfileSection(box.session(), "SECOND", file);
     EXPECT_EQ(*ReadWholeFile(file), "; host comment\r\n[First]\r\n; keep me\r\nB=20\r\nNew=x\r\n"
                                     "\r\n[Third]\r\nD=4\r\n");
 }
@@ -96,25 +100,25 @@ TEST_F(ProfileStoreTest, RewritesKeepForeignLinesOrderAndCase) {
 TEST_F(ProfileStoreTest, RewritesKeepEachLinesOwnEnding) {
     // Lines ending in LF, CRLF, a stray CR before CRLF, and an unterminated last line.
     box.write("p.ini", "[A]\r\nx=1\r\r\ny=2\n; lf comment\n[B]\r\nz=3");
-    WriteProfileKey("a", "y", "5", file);
+    WriteProfileKey(box.session(), "a", "y", "5", file);
     EXPECT_EQ(*ReadWholeFile(file), "[A]\r\nx=1\r\r\ny=5\n; lf comment\n[B]\r\nz=3");
     EXPECT_EQ(profile::GetValue(file, "A", "x").value_or(""), "1");
     // New lines take the ending most lines use; the old last line gets one only now.
-    WriteProfileKey("B", "w", "4", file);
+    WriteProfileKey(box.session(), "B", "w", "4", file);
     EXPECT_EQ(*ReadWholeFile(file), "[A]\r\nx=1\r\r\ny=5\n; lf comment\n[B]\r\nz=3\r\nw=4\r\n");
-    DeleteProfileKey("B", "w", file);
+    DeleteProfileKey(box.session(), "B", "w", file);
     EXPECT_EQ(*ReadWholeFile(file), "[A]\r\nx=1\r\r\ny=5\n; lf comment\n[B]\r\nz=3\r\n");
 
     // Stray CRs without any LF: the first rewrite must not turn the second into CRLF.
     box.write("p.ini", "; [f]\r\xd6"
                        "3 4\r\r");
-    WriteProfileKey("S", "k", "v", file);
+    WriteProfileKey(box.session(), "S", "k", "v", file);
     const std::string once = *ReadWholeFile(file);
     EXPECT_EQ(once, "; [f]\r\xd6"
                     "3 4\r\r\n[S]\nk=v\n");
-    WriteProfileKey("S", "k", "v", file);
+    WriteProfileKey(box.session(), "S", "k", "v", file);
     EXPECT_EQ(*ReadWholeFile(file), once);
-    WriteProfileKey("S", "k", "w", file);
+    WriteProfileKey(box.session(), "S", "k", "w", file);
     EXPECT_EQ(*ReadWholeFile(file), "; [f]\r\xd6"
                                     "3 4\r\r\n[S]\nk=w\n");
 }
@@ -125,8 +129,8 @@ TEST_F(ProfileStoreTest, ByteOrderMarkIsReadPastAndKept) {
     EXPECT_EQ(read("First", "A"), "1");
     EXPECT_EQ(last, 1);
     EXPECT_EQ(profile::SectionNames(file), (std::vector<std::string>{"First", "Second"}));
-    WriteProfileKey("first", "A", "10", file);
-    WriteProfileKey("Third", "C", "3", file);
+    WriteProfileKey(box.session(), "first", "A", "10", file);
+    WriteProfileKey(box.session(), "Third", "C", "3", file);
     EXPECT_EQ(*ReadWholeFile(file),
               bom + "[First]\r\nA=10\r\n[Second]\r\nB=2\r\n[Third]\r\nC=3\r\n");
 
@@ -142,19 +146,19 @@ TEST_F(ProfileStoreTest, ByteOrderMarkIsReadPastAndKept) {
 TEST_F(ProfileStoreTest, SectionCopyAndEmptySections) {
     box.write("p.ini", "[Src]\nk1=a\nk2=b c\n[Empty]\n");
     std::string dest = box.root() + "/d.ini";
-    EXPECT_GT(CopyProfileSection("src", "Dst", file, dest), 0);
+    EXPECT_GT(CopyProfileSection(box.session(), "src", "Dst", file, dest), 0);
     EXPECT_EQ(profile::GetValue(dest, "dst", "K2").value_or(""), "b c");
-    EXPECT_EQ(CopyProfileSection("Empty", "E", file, dest), 0);
-    EXPECT_EQ(CopyProfileSection("Missing", "M", file, dest), 0);
+    EXPECT_EQ(CopyProfileSection(box.session(), "Empty", "E", file, dest), 0);
+    EXPECT_EQ(CopyProfileSection(box.session(), "Missing", "M", file, dest), 0);
     EXPECT_EQ(profile::SectionNames(dest), std::vector<std::string>{"Dst"});
 }
 
 TEST_F(ProfileStoreTest, WritesReplaceTheFileAtomicallyAndSeeForeignChanges) {
-    WriteProfileKey("S", "a", "1", file);
+    WriteProfileKey(box.session(), "S", "a", "1", file);
     auto before = std::filesystem::directory_iterator(box.root());
     // Another process rewrites the file behind our back; our next write must build on it.
     box.write("p.ini", "[S]\na=1\nhost=yes\n");
-    WriteProfileKey("S", "b", "2", file);
+    WriteProfileKey(box.session(), "S", "b", "2", file);
     EXPECT_EQ(*ReadWholeFile(file), "[S]\na=1\nhost=yes\nb=2\n");
     int leftovers = 0;
     for (auto& e : std::filesystem::directory_iterator(box.root()))
@@ -165,7 +169,7 @@ TEST_F(ProfileStoreTest, WritesReplaceTheFileAtomicallyAndSeeForeignChanges) {
 
 TEST_F(ProfileStoreTest, StaleLockOfADeadProcessIsTakenOver) {
     box.write("p.ini.lock", "999999999");
-    EXPECT_TRUE(WriteProfileKey("S", "a", "1", file));
+    EXPECT_TRUE(WriteProfileKey(box.session(), "S", "a", "1", file));
     EXPECT_FALSE(FileExists(file + ".lock"));
 }
 
@@ -215,13 +219,13 @@ TEST_F(ProfileStoreTest, DeletedSectionsLeaveTheRestAsTheyStood) {
 // The exchange file no longer fits (a full disk): the user hears of it, once until the file is
 // written again (the title is published at every repaint), and the file stays whole.
 TEST_F(ProfileStoreTest, AFailedRewriteIsShownOnceUntilTheFileIsWrittenAgain) {
-    const std::string exchange = launch().exchangeFile;
+    const std::string exchange = box.session().exchangeFile;
     const std::string before = ReadWholeFile(exchange).value_or("");
     const std::string longValue(200, 'x');
     auto failTwice = [&] {
         test::FileSizeLimit full(before.size() + 50);
-        EXPECT_FALSE(WriteProfileKey("AppTits", "TD", longValue, exchange));
-        EXPECT_FALSE(WriteProfileKey("AppTits", "TD", longValue + "y", exchange));
+        EXPECT_FALSE(WriteProfileKey(box.session(), "AppTits", "TD", longValue, exchange));
+        EXPECT_FALSE(WriteProfileKey(box.session(), "AppTits", "TD", longValue + "y", exchange));
     };
     failTwice();
     ASSERT_GE(box.prompts.asked.size(), 1u);
@@ -237,10 +241,43 @@ TEST_F(ProfileStoreTest, AFailedRewriteIsShownOnceUntilTheFileIsWrittenAgain) {
     EXPECT_EQ(shown(), 1);
     EXPECT_EQ(ReadWholeFile(exchange), before);
 
-    EXPECT_TRUE(WriteProfileKey("AppTits", "TD", "short", exchange));
+    EXPECT_TRUE(WriteProfileKey(box.session(), "AppTits", "TD", "short", exchange));
     failTwice();
     EXPECT_EQ(shown(), 2);
     EXPECT_EQ(profile::GetValue(exchange, "AppTits", "TD").value_or(""), "short");
+}
+
+// What the store has to tell goes to the reporter of the session it was handed, under that
+// session's name, never to the installed prompter; a session without one writes standard error.
+TEST_F(ProfileStoreTest, NoticesGoToTheSessionsOwnReporter) {
+    test::ScriptedPrompter reporter;
+    LaunchState pulse = box.session();
+    pulse.appName = "Trainsmith";
+    pulse.reports = &reporter;
+    box.write("p.ini", "[S]\nlong=" + std::string(300, 'b') + "\nn=7\n");
+    std::string out;
+    ProfileRecord(pulse, "S", "long", out, 260, file, true);
+    ProfileLongText(pulse, "S", "missing", out, file, false);
+    EXPECT_EQ(CheckedWhole(pulse, 7, 0, 5, 1, {file, "S", "n"}), 1);
+    {
+        test::FileSizeLimit full(100);
+        EXPECT_FALSE(WriteProfileKey(pulse, "S", "k", std::string(200, 'x'), file));
+    }
+    const std::vector<std::string> captions = {"Too few room in destination", "Record not found",
+                                               "Trainsmith", "Trainsmith"};
+    ASSERT_EQ(reporter.asked.size(), captions.size());
+    for (std::size_t i = 0; i < captions.size(); ++i)
+        EXPECT_EQ(reporter.asked[i].caption, captions[i]) << i;
+    EXPECT_EQ(reporter.asked[2].text, "File " + file +
+                                          "\nSect=S\nKey=n\nValue 7 is out of range "
+                                          "0..5; 1 is used.");
+    EXPECT_TRUE(box.prompts.asked.empty());
+
+    pulse.reports = nullptr;
+    testing::internal::CaptureStderr();
+    ProfileRecord(pulse, "S", "missing", out, 260, file, false);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "Record not found: File " + file + "\\nSect=S\\nKey=missing\n");
 }
 
 } // namespace

@@ -41,14 +41,14 @@ TEST(AdditionalBits, KeysAndLabelsFollowTheFirstMarkerBitAndTheSegment) {
 TEST(AdditionalBits, DefaultLabelsAndMarkerSettings) {
     test::Sandbox box;
     EXPECT_EQ(LoadAdditionalBits(box.session(), "SegmTbl-ch0", 1).Label(0), "B13 ");
-    MarkerBitSettings s = ReadMarkerBitSettings(box.descr());
+    MarkerBitSettings s = ReadMarkerBitSettings(box.session());
     EXPECT_FALSE(s.inUse);
     EXPECT_EQ(s.bit0, 12);
     EXPECT_EQ(s.bit1, 13);
     box.set(box.descr(), "WaveDown", "UseMarkBits", "YES");
     box.set(box.descr(), "WaveDown", "MarkBit1", "15");
     box.set(box.descr(), "WaveDown", "mrkSectWd", "3");
-    s = ReadMarkerBitSettings(box.descr());
+    s = ReadMarkerBitSettings(box.session());
     EXPECT_TRUE(s.inUse);
     EXPECT_EQ(s.bit0, 12);
     EXPECT_EQ(s.bit1, 15);

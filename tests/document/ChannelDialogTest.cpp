@@ -37,8 +37,8 @@ TEST(ChannelDialogTest, OkStoresTheChosenChannelAndCancelAbandons) {
         Button(d, QDialogButtonBox::Ok)->click();
     });
     EXPECT_EQ(AskChannel(box.session(), 3, DialogChannelAsker(nullptr)), 2);
-    EXPECT_EQ(box.get(launch().generalIni, "StartUp", "WavChannel"), "2");
-    EXPECT_EQ(box.get(launch().generalIni, "StartUp", "askChanDlg"), "0");
+    EXPECT_EQ(box.get(box.session().generalIni, "StartUp", "WavChannel"), "2");
+    EXPECT_EQ(box.get(box.session().generalIni, "StartUp", "askChanDlg"), "0");
     WhenShown([](ChannelDialog& d) {
         EXPECT_EQ(d.channelBox()->currentIndex(), 2);
         Button(d, QDialogButtonBox::Cancel)->click();

@@ -86,15 +86,15 @@ TEST(ColumnImportTest, WithoutStretchValuesAreOnlyRoundedAndMustFit) {
 TEST(ColumnImportTest, AutoStretchOptionIsPerModel) {
     test::Sandbox box;
     EXPECT_TRUE(AutoStretchEnabled(box.session()));
-    box.set(launch().generalIni, "Option", "autoStretchTW2014", "YES");
+    box.set(box.session().generalIni, "Option", "autoStretchTW2014", "YES");
     EXPECT_TRUE(AutoStretchEnabled(box.session()));
-    box.set(launch().generalIni, "Option", "autoStretchTW2014", "no");
+    box.set(box.session().generalIni, "Option", "autoStretchTW2014", "no");
     EXPECT_FALSE(AutoStretchEnabled(box.session()));
     EXPECT_FALSE(
         ImportContextForLaunch(box.session(), PointLayout::Int16, -8192, 8191, 1, box.prompts)
             .stretch);
-    box.set(launch().generalIni, "Option", "autoStretchTW2014", "");
-    box.set(launch().generalIni, "Option", "autoStretchOther", "no");
+    box.set(box.session().generalIni, "Option", "autoStretchTW2014", "");
+    box.set(box.session().generalIni, "Option", "autoStretchOther", "no");
     EXPECT_TRUE(AutoStretchEnabled(box.session()));
 }
 

@@ -39,8 +39,8 @@ TEST(DimensionDialogTest, OkStoresTheClickedChoice) {
         Button(d, QDialogButtonBox::Ok)->click();
     });
     EXPECT_EQ(AskDimension(box.session(), DialogDimensionAsker(nullptr)), 0);
-    EXPECT_EQ(box.get(launch().generalIni, "StartUp", "Is2dim"), "0");
-    EXPECT_EQ(box.get(launch().generalIni, "StartUp", "askDimDlg"), "1");
+    EXPECT_EQ(box.get(box.session().generalIni, "StartUp", "Is2dim"), "0");
+    EXPECT_EQ(box.get(box.session().generalIni, "StartUp", "askDimDlg"), "1");
 }
 
 // The full-scale box sits below the original controls and is remembered with them.
@@ -53,7 +53,7 @@ TEST(DimensionDialogTest, TheFullScaleChoiceIsRemembered) {
         Button(d, QDialogButtonBox::Ok)->click();
     });
     AskDimension(box.session(), DialogDimensionAsker(nullptr));
-    EXPECT_EQ(box.get(launch().generalIni, "StartUp", "FullScale"), "1");
+    EXPECT_EQ(box.get(box.session().generalIni, "StartUp", "FullScale"), "1");
     EXPECT_TRUE(StoredDimensionChoice(box.session()).fullScale);
     EXPECT_TRUE(ImportContextForLaunch(box.session(), PointLayout::Int16, 0, 16383, 1, box.prompts)
                     .fullScale);

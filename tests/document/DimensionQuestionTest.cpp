@@ -9,7 +9,7 @@ namespace tw {
 namespace {
 
 std::string Stored(const test::Sandbox& box, const char* key) {
-    return box.get(launch().generalIni, "StartUp", key);
+    return box.get(box.session().generalIni, "StartUp", key);
 }
 
 TEST(DimensionQuestionTest, AnswersAreStoredAndStartTheNextQuestion) {
@@ -27,7 +27,7 @@ TEST(DimensionQuestionTest, AnswersAreStoredAndStartTheNextQuestion) {
     answer.reset(); // Cancel: one-dimensional, nothing stored
     EXPECT_EQ(AskDimension(box.session(), asker), 0);
     EXPECT_EQ(shown.at(1).twoDimensional, 0);
-    box.set(launch().generalIni, "StartUp", "Is2dim", "7"); // neither absent nor 1
+    box.set(box.session().generalIni, "StartUp", "Is2dim", "7"); // neither absent nor 1
     AskDimension(box.session(), asker);
     EXPECT_EQ(shown.at(2).twoDimensional, 0);
     EXPECT_EQ(Stored(box, "Is2dim"), "7");
@@ -35,7 +35,7 @@ TEST(DimensionQuestionTest, AnswersAreStoredAndStartTheNextQuestion) {
     EXPECT_EQ(AskDimension(box.session(), asker), 1);
     EXPECT_EQ(Stored(box, "askDimDlg"), "1");
     // "Always" answers at once, as if OK were pressed.
-    box.set(launch().generalIni, "StartUp", "askDimDlg", "2");
+    box.set(box.session().generalIni, "StartUp", "askDimDlg", "2");
     EXPECT_EQ(AskDimension(box.session(), asker), 1);
     EXPECT_EQ(shown.size(), 4u);
     EXPECT_EQ(Stored(box, "askDimDlg"), "1");

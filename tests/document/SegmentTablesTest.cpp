@@ -79,7 +79,7 @@ TEST_F(SegmentTablesTest, SegmentNumberGoesToTheNearestFreeOne) {
 
 TEST_F(SegmentTablesTest, WithAnEmptyTableAnyNumberBecomesOne) {
     start();
-    DeleteProfileSection("SegmTbl-ch0", box.exchange());
+    DeleteProfileSection(box.session(), "SegmTbl-ch0", box.exchange());
     box.set(box.exchange(), "SegmTbl-ch0", "13Bit4", "1");
     int segment = 4;
     CheckSegmentNumber(*doc, segment);
@@ -162,7 +162,7 @@ TEST_F(SegmentTablesTest, PartnerChannelFollowsTheWavelength) {
     std::vector<std::int16_t> expected(16, 0);
     expected[0] = 1, expected[1] = 2, expected[2] = 3;
     EXPECT_EQ(ReadInt16File(partner), expected);
-    DeleteProfileKey("SegmTbl-ch1", "1", box.exchange());
+    DeleteProfileKey(box.session(), "SegmTbl-ch1", "1", box.exchange());
     doc->SetWavelength(20);
     EXPECT_EQ(exch("SegmTbl-ch1", "1"), box.tmp() + "TemS1.wa1");
     EXPECT_EQ(ReadInt16File(box.tmp() + "TemS1.wa1").size(), 20u);

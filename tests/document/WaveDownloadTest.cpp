@@ -76,9 +76,9 @@ TEST_F(WaveDownloadTest, TraceTypePrefixIsAskedStoredAndSuppressed) {
     box.set(box.exchange(), "SegmTbl-ch0", "14Inv1", "1");
     EXPECT_EQ(download(), "Cmd=:TRAC:TYPE dig;:TRAC:DEF 1,1024;:TRAC:SEL 1" + wav);
     EXPECT_EQ(exch("Settings", "TracType"), "1");
-    EXPECT_EQ(box.get(launch().generalIni, "DwnStr", "13Bit"), "R");
-    EXPECT_EQ(box.get(launch().generalIni, "DwnStr", "14Inv"), "1");
-    EXPECT_EQ(box.get(launch().generalIni, "DwnStr", "13Inv"), "<absent>");
+    EXPECT_EQ(box.get(box.session().generalIni, "DwnStr", "13Bit"), "R");
+    EXPECT_EQ(box.get(box.session().generalIni, "DwnStr", "14Inv"), "1");
+    EXPECT_EQ(box.get(box.session().generalIni, "DwnStr", "13Inv"), "<absent>");
     download();
     EXPECT_EQ(seen.traceTypeQuestions, 2);
 
@@ -91,11 +91,11 @@ TEST_F(WaveDownloadTest, TraceTypePrefixIsAskedStoredAndSuppressed) {
 
 TEST_F(WaveDownloadTest, WithoutHostOrTableEntryTheSegmentIsStillMarkedLoaded) {
     start();
-    DeleteProfileKey("SegmTbl-ch0", "1", box.exchange());
+    DeleteProfileKey(box.session(), "SegmTbl-ch0", "1", box.exchange());
     EXPECT_EQ(download(), "Cmd=:TRAC:DEF 1,1024;:TRAC:SEL 1\nWav=");
     EXPECT_EQ(box.prompts.asked.at(0).caption, "Record not found");
-    DeleteProfileKey("SegmStt-Ch0", "1", box.exchange());
-    DeleteProfileKey("AppTits", "AC", box.exchange());
+    DeleteProfileKey(box.session(), "SegmStt-Ch0", "1", box.exchange());
+    DeleteProfileKey(box.session(), "AppTits", "AC", box.exchange());
     EXPECT_EQ(download(), "<nothing>");
     EXPECT_EQ(exch("SegmStt-Ch0", "1"), "Loaded");
 }

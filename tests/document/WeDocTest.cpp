@@ -114,7 +114,7 @@ TEST_F(WeDocTest, LengtheningKeepsValuesAndUndoReturnsOnce) {
     EXPECT_EQ(file[100], 0);
     EXPECT_EQ(file[119], 0);
 
-    std::string log = ReadWholeFile(launch().logFile).value_or("");
+    std::string log = ReadWholeFile(box.session().logFile).value_or("");
     EXPECT_NE(log.find("SetWlen = 120\n"), std::string::npos);
 
     ASSERT_TRUE(doc->Undo());
@@ -418,7 +418,7 @@ TEST_F(WeDocTest, FailedWritesAreShownAndLeaveTheDocumentAsItWas) {
     const std::string asc =
         box.write("waves/long.asc", Join(std::vector<std::int16_t>(600, 1), " "));
     const std::string exported = box.root() + "/out.asc";
-    DeleteProfileKey("Modif", "1", box.exchange());
+    DeleteProfileKey(box.session(), "Modif", "1", box.exchange());
     const std::string full = "\nFile too large";
     auto unchanged = [&](const char* what) {
         SCOPED_TRACE(what);
@@ -531,7 +531,7 @@ TEST_F(WeDocTest, ChannelSwitchSendsTheHostCommandAndLoadsThatChannel) {
     // A value without a blank after its first character is used whole; none at all gives ":INST ".
     box.set(box.descr(), "Interface", "ActiveCh", "CHAN");
     doc->SelectChannel(0);
-    DeleteProfileKey("Interface", "ActiveCh", box.descr());
+    DeleteProfileKey(box.session(), "Interface", "ActiveCh", box.descr());
     doc->SelectChannel(1);
     EXPECT_EQ(link.sent, (std::vector<std::string>{"Cmd=:INST:SEL 2", "Cmd=CHAN1", "Cmd=:INST 2"}));
 }

@@ -200,7 +200,7 @@ TEST(Desktop, StandardKeysRunTheirCommandsAndShowInTheMenus) {
 TEST(Desktop, AboutBoxShowsThePictureAndLinksTheDocumentation) {
     test::Sandbox box(kFmComposer);
     UrlCatcher catcher;
-    AboutBox about;
+    AboutBox about(box.session().appName);
     EXPECT_EQ(about.windowTitle(), "About FM Tidewright");
     QString texts;
     for (QLabel* label : about.findChildren<QLabel*>())

@@ -63,7 +63,7 @@ class FrameTest : public ::testing::Test {
 };
 
 TEST_F(FrameTest, BarFlagsAndPlacementSurviveARun) {
-    box.set(launch().generalIni, "ViewsTD", "visParm", "0");
+    box.set(box.session().generalIni, "ViewsTD", "visParm", "0");
     (*OpenAppProfile()).setValue("Settings/Rect", "0100 0050 0750 0550"); // fits the screen
     {
         MainFrame frame(box.session(), 127);
@@ -81,8 +81,8 @@ TEST_F(FrameTest, BarFlagsAndPlacementSurviveARun) {
         frame.setGeometry(120, 60, 900, 640);
         frame.close();
     }
-    EXPECT_EQ(box.get(launch().generalIni, "ViewsTD", "visParm"), "1");
-    EXPECT_EQ(box.get(launch().generalIni, "ViewsTD", "visTool"), "0");
+    EXPECT_EQ(box.get(box.session().generalIni, "ViewsTD", "visParm"), "1");
+    EXPECT_EQ(box.get(box.session().generalIni, "ViewsTD", "visTool"), "0");
     const std::unique_ptr<QSettings> profile = OpenAppProfile();
     QSettings& settings = *profile;
     EXPECT_EQ(settings.value("Settings/Rect").toString(), "0120 0060 1020 0700");

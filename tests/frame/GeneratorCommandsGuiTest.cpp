@@ -42,7 +42,7 @@ class GeneratorAnchorsTest : public ::testing::Test {
     std::unique_ptr<QtWaveFrame> wave;
 
     void SetUp() override {
-        const bool fm = launch().composerId == kFmComposer;
+        const bool fm = box.session().composerId == kFmComposer;
         frame = std::make_unique<MainFrame>(box.session(), fm ? kFmResources : kStandardResources);
         wave = std::make_unique<QtWaveFrame>(*frame, frame->composer());
         frame->resize(1000, 700);

@@ -245,7 +245,7 @@ int CountOf(const std::string& text, const std::string& part) {
 TEST(MainFrame, EachNewFrameTitleLogsTheAppName) {
     test::Sandbox box;
     const std::string line = "-----------appName=Tidewright\n";
-    auto log = [] { return ReadWholeFile(launch().logFile).value_or(""); };
+    auto log = [&box] { return ReadWholeFile(box.session().logFile).value_or(""); };
     MainFrame f(box.session(), kStandardResources);
     f.resize(800, 600);
     f.show();

@@ -103,7 +103,7 @@ TEST(Printing, PreviewShowsThePlotsPageAndPageSetupHoldsForTheRun) {
 
 TEST(Printing, ThePulseTrainComposerPrintsItsTrain) {
     test::Sandbox box(kPulseComposer);
-    test::WriteTrain({{kLinkFormat, 1, {{0, 1e-3}, {0.5, 2e-3}, {0, 1e-3}}}}, 1);
+    test::WriteTrain(box.session(), {{kLinkFormat, 1, {{0, 1e-3}, {0.5, 2e-3}, {0, 1e-3}}}}, 1);
     MainFrame f(box.session(), kPulseResources);
     f.resize(1024, 700);
     f.show();

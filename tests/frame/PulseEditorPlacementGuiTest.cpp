@@ -45,7 +45,7 @@ QRect Screen() {
 
 TEST(PulseEditorPlacement, OpensBesideTheMainWindowClearOfItsMenuAndBars) {
     test::Sandbox box(kPulseComposer);
-    box.set(launch().generalIni, "DrawRect", "minTDrct", "300 300"); // room beside it
+    box.set(box.session().generalIni, "DrawRect", "minTDrct", "300 300"); // room beside it
     const QRect screen = Screen();
     {
         PulseRun run(box.session(),
@@ -54,7 +54,7 @@ TEST(PulseEditorPlacement, OpensBesideTheMainWindowClearOfItsMenuAndBars) {
         EXPECT_TRUE(screen.contains(run.editor->frameGeometry()));
         run.frame.grab().save(QString(TW_BINARY_DIR) + "/PulseEditorPlacement-main.png");
     }
-    box.set(launch().generalIni, "DrawRect", "PulsCompDlg", "");
+    box.set(box.session().generalIni, "DrawRect", "PulsCompDlg", "");
     PulseRun full(box.session(), screen.adjusted(0, 0, 0, -40));
     EXPECT_FALSE(full.editor->frameGeometry().intersects(full.barsArea()));
     EXPECT_TRUE(screen.contains(full.editor->frameGeometry()));
@@ -68,18 +68,19 @@ TEST(PulseEditorPlacement, RemembersItsPlaceHeldOnTheScreen) {
                      QRect(screen.left(), screen.top() + 30, screen.width() / 3, 400));
         run.editor->setGeometry(screen.left() + 37, screen.top() + 41, 500, 450);
     } // the editor is still shown when the frame closes
-    EXPECT_EQ(box.get(launch().generalIni, "DrawRect", "PulsCompDlg"), QString("%1 %2 %3 %4")
-                                                                           .arg(screen.left() + 37)
-                                                                           .arg(screen.top() + 41)
-                                                                           .arg(screen.left() + 536)
-                                                                           .arg(screen.top() + 490)
-                                                                           .toStdString());
+    EXPECT_EQ(box.get(box.session().generalIni, "DrawRect", "PulsCompDlg"),
+              QString("%1 %2 %3 %4")
+                  .arg(screen.left() + 37)
+                  .arg(screen.top() + 41)
+                  .arg(screen.left() + 536)
+                  .arg(screen.top() + 490)
+                  .toStdString());
     {
         PulseRun run(box.session(),
                      QRect(screen.left(), screen.top() + 30, screen.width() / 3, 400));
         EXPECT_EQ(run.editor->geometry(), QRect(screen.left() + 37, screen.top() + 41, 500, 450));
     }
-    box.set(launch().generalIni, "DrawRect", "PulsCompDlg", "90000 90000 90499 90449");
+    box.set(box.session().generalIni, "DrawRect", "PulsCompDlg", "90000 90000 90499 90449");
     PulseRun run(box.session(), QRect(screen.left(), screen.top() + 30, screen.width() / 3, 400));
     EXPECT_TRUE(screen.contains(run.editor->geometry()));
     EXPECT_EQ(run.editor->size(), QSize(500, 450));

@@ -112,7 +112,7 @@ TEST(Readout, FmComposerShowsHertzOrTheAbstractScale) {
 TEST(Readout, PulseTrainComposerShowsTimeAndLevelInTheTrainsUnits) {
     test::Sandbox box(kPulseComposer);
     // 0 V for 1 ms, 0.5 V for 2 ms, 0 V for 1 ms.
-    test::WriteTrain({{kLinkFormat, 1, {{0, 1e-3}, {0.5, 2e-3}, {0, 1e-3}}}}, 1);
+    test::WriteTrain(box.session(), {{kLinkFormat, 1, {{0, 1e-3}, {0.5, 2e-3}, {0, 1e-3}}}}, 1);
     {
         ShownFrame shown(box.session(), kPulseResources);
         const PlotView* v = shown.frame.plotView();

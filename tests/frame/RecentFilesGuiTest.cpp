@@ -119,7 +119,7 @@ TEST(RecentFiles, EachComposerKeepsItsOwnListInTheApplicationProfile) {
 
 TEST(RecentFiles, ThePulseTrainComposerListsTheTrainsItOpens) {
     test::Sandbox box(kPulseComposer);
-    test::WriteTrain({{kLinkFormat, 1, {{0, 1e-3}, {0.5, 2e-3}}}}, 1);
+    test::WriteTrain(box.session(), {{kLinkFormat, 1, {{0, 1e-3}, {0.5, 2e-3}}}}, 1);
     const std::string train = box.root() + "/train.pls";
     {
         MainFrame f(box.session(), kPulseResources);

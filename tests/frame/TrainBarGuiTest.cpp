@@ -26,7 +26,7 @@ TEST(TrainBar, ShowsTheTrainsNameDurationAndCompiledSegments) {
                         kPulseSettings);
     WriteGeneralSetting(box.session(), "hideSumm", "Hide",
                         kPulseSettings); // no summary dialog to answer
-    test::WriteTrain({{kLinkFormat, 1, {{1, 2.048e-3}, {-1, 2.048e-3}}}}, 2);
+    test::WriteTrain(box.session(), {{kLinkFormat, 1, {{1, 2.048e-3}, {-1, 2.048e-3}}}}, 2);
     const std::string train = box.root() + "/train.pls";
     MainFrame f(box.session(), kPulseResources);
     auto& c = static_cast<PulseComposer&>(f.composer());

@@ -62,7 +62,7 @@ TEST(WindowsOnScreen, EveryComposerOpensWithItsFrameOnTheScreen) {
         ExpectOnScreen(frame, "main window");
         EXPECT_GT(WindowFrame(frame).height(), frame.height()) << "openbox framed it";
 
-        AboutBox about(&frame);
+        AboutBox about(box.session().appName, &frame);
         about.show();
         ExpectOnScreen(about, "About box");
         about.close();

@@ -46,7 +46,8 @@ Entries Expected(Entries entries, const std::string& key, const std::string& val
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    fuzz::InstallSilentPrompter();
+    LaunchState session;
+    session.reports = &fuzz::InstallSilentPrompter();
     if (size < 1)
         return 0;
     const std::uint8_t pick = data[0];
@@ -68,13 +69,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     // The readers of the store over whatever is there.
     std::string out;
-    ProfileRecord(section, key.c_str(), out, 40, file, true);
-    ProfileLongText(section, key, out, file, true);
-    ProfileNumberIn(file, key, pick % 4, section, kAbsent);
+    ProfileRecord(session, section, key.c_str(), out, 40, file, true);
+    ProfileLongText(session, section, key, out, file, true);
+    ProfileNumberIn(session, file, key, pick % 4, section, kAbsent);
     for (const auto& name : names)
         for (const auto& [k, v] : profile::SectionEntries(file, name)) {
-            ProfileRecord(name, k.c_str(), out, 260, file, true);
-            ProfileNumberIn(file, k, 1, name, kAbsent);
+            ProfileRecord(session, name, k.c_str(), out, 260, file, true);
+            ProfileNumberIn(session, file, k, 1, name, kAbsent);
         }
 
     const std::string value = "v" + std::to_string(size) + "-" + std::to_string(pick);

@@ -23,7 +23,6 @@ LaunchState& Session() {
 
 const std::string& Root() {
     static const std::string root = [] {
-        fuzz::InstallSilentPrompter();
         std::string folder = fuzz::ScratchFolder("tw-pulse-fuzz");
         LaunchState& s = Session();
         DeriveLaunchPaths(s, folder);
@@ -31,10 +30,10 @@ const std::string& Root() {
         s.appName = "Trainsmith";
         s.descrFile = folder + "TW2014.ini";
         s.family = "TW2000";
+        s.reports = &fuzz::InstallSilentPrompter();
         CreateFolder(s.tmpFolder);
         CreateFolder(s.generalFolder);
         CopyFileOver(std::string(TW_SOURCE_DIR) + "/data/instrument/TW2014.ini", s.descrFile);
-        SetLaunchState(s);
         return folder;
     }();
     return root;
@@ -58,7 +57,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (int r = 0; r < composer.editor.rowCount(); ++r)
         for (int c = 0; c < composer.editor.columnCount(); ++c)
             composer.editor.text(r, c);
-    TrainCompiler compiler(composer.limits, composer.activeChannel(), launch(), prompter());
-    compiler.Compile(ReadTrain(launch().exchangeFile, composer.activeChannel()), 0);
+    TrainCompiler compiler(composer.limits, composer.activeChannel(), Session(), prompter());
+    compiler.Compile(ReadTrain(Session(), composer.activeChannel()), 0);
     return 0;
 }

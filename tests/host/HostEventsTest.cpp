@@ -124,16 +124,15 @@ TEST(WindowTitle, ShortPathsTitlesAndPublication) {
     EXPECT_EQ(title, "Tidewright -> /.../x.wav");
     EXPECT_TRUE(Show(box.prompts, PublishTitle(box.session(), title)));
     EXPECT_EQ(box.get(box.exchange(), "AppTits", "TD"), title);
-    EXPECT_EQ(*ReadWholeFile(launch().logFile), "\nCOMPOSER:" + title + "\n");
+    EXPECT_EQ(*ReadWholeFile(box.session().logFile), "\nCOMPOSER:" + title + "\n");
 
     test::Sandbox pulse(2);
     EXPECT_EQ(PulseTrainTitle(pulse.session(), 0), "Trainsmith -> Untitled-Ch1");
     pulse.set(pulse.exchange(), "PulseRoot-Ch1", "PulseOrg", "/t/train.pls");
     EXPECT_EQ(PulseTrainTitle(pulse.session(), 0), "Trainsmith -> /t/train.pls");
 
-    LaunchState bad = launch();
+    LaunchState bad = pulse.session();
     bad.composerId = 7;
-    SetLaunchState(bad);
     EXPECT_FALSE(Show(pulse.prompts, PublishTitle(bad, "x")));
     EXPECT_EQ(pulse.prompts.lastText(), "ATTENTION\nInvalid Composer ID");
 }

@@ -41,9 +41,9 @@ TEST(Startup, SetsPathsComposerLogAndResourceSet) {
     EXPECT_EQ(launch().family, "TW2000");
     EXPECT_EQ(*ReadWholeFile(launch().logFile),
               "-----------CmdLine=/USR/BIN/TIDEWRIGHT FMC App=FM Tidewright\n");
-    EXPECT_EQ(AboutVersionLine(), "FM Tidewright Version 4.3");
+    EXPECT_EQ(AboutVersionLine(launch().appName), "FM Tidewright Version 4.3");
     EXPECT_EQ(AboutBuildLine(), "Build 96");
-    EXPECT_EQ(AboutTitle(), "About FM Tidewright");
+    EXPECT_EQ(AboutTitle(launch().appName), "About FM Tidewright");
     EXPECT_TRUE(box.prompts.asked.empty());
 }
 

@@ -54,7 +54,7 @@ TEST(HostApp, InstrumentFactsComeFromTheDescriptionAndBadValuesAreRefused) {
 
 TEST(HostApp, ExchangeFileNamesTheInstrumentAndKeepsTheComposersWorkForTheSameModel) {
     test::Sandbox box(0, false);
-    const HostExchange exchange(box.root());
+    const HostExchange exchange(box.root(), box.prompts, "Tidewright Host");
     InstrumentFacts facts = LoadInstrumentFacts(TW_SOURCE_DIR "/data/instrument/TW2014.ini").facts;
     ASSERT_EQ(exchange.write(facts, "Tidewright Host - X", {1, 7}), "");
     auto get = [&](const char* section, const char* key) {

@@ -68,7 +68,7 @@ std::vector<Holds> PulseDownload(ComposerRun& run, int mode) {
     run.box.set(run.box.exchange(), "PulseRoot-ch1", "frcSclk_toVal", "1");
     run.box.set(run.box.exchange(), "PulseRoot-ch1", "forceSclk", "1e6");
     // High 100 us, low 60 us, played twice: sequenced modes cut it into several segments.
-    test::WriteTrain({{kLinkFormat, 2, {{1, 100e-6}, {-1, 60e-6}}}}, 2, 0);
+    test::WriteTrain(run.box.session(), {{kLinkFormat, 2, {{1, 100e-6}, {-1, 60e-6}}}}, 2, 0);
     WriteGeneralSetting(run.box.session(), "forceSingSeg", std::to_string(mode % 5),
                         kPulseSettings);
     auto composer = std::make_unique<PulseComposer>(run.box.session(), run.box.prompts);

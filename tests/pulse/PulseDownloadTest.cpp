@@ -54,7 +54,7 @@ class PulseDownloadTest : public ::testing::Test {
         box.set(box.exchange(), "Settings", "ActiveCh", std::to_string(c));
     }
     void start(const std::vector<test::BuiltSection>& train, int mode) {
-        test::WriteTrain(train, 2, channel);
+        test::WriteTrain(box.session(), train, 2, channel);
         WriteGeneralSetting(box.session(), "forceSingSeg", std::to_string(mode), "PulseComp");
         makeComposer();
     }
@@ -146,7 +146,7 @@ TEST_F(PulseDownloadTest, SummaryDecidesWhetherTheTrainIsSent) {
 
     summary.answer = {true, true};
     EXPECT_EQ(composer->Download(), kDownloadDone);
-    EXPECT_EQ(box.get(launch().generalIni, "PulseComp", "hideSumm"), "Hide");
+    EXPECT_EQ(box.get(box.session().generalIni, "PulseComp", "hideSumm"), "Hide");
     EXPECT_FALSE(composer->IsChecked(kCmdShowPulseSummary));
     EXPECT_EQ(composer->Download(), kDownloadDone);
     EXPECT_EQ(summary.shown, 2);

@@ -51,7 +51,7 @@ class PulseEditorDialogTest : public ::testing::Test {
 };
 
 TEST_F(PulseEditorDialogTest, CellsAreEditedInPlaceAndRefusalsPutTheOldTextBack) {
-    test::WriteTrain({{kLinkFormat, 1, {{1, 2e-6}, {-1, 3e-6}}}});
+    test::WriteTrain(box.session(), {{kLinkFormat, 1, {{1, 2e-6}, {-1, 3e-6}}}});
     PulseComposer composer{box.session(), box.prompts};
     PulseEditorDialog dialog(composer);
     dialog.show();
@@ -92,7 +92,8 @@ struct ProgressWatch : QObject {
 };
 
 TEST_F(PulseEditorDialogTest, ALongSectionIsReadWithTheProgressBarRunning) {
-    test::WriteTrain({{kLinkFormat, 1, std::vector<test::BuiltRow>(300, {1, 1e-6})}});
+    test::WriteTrain(box.session(),
+                     {{kLinkFormat, 1, std::vector<test::BuiltRow>(300, {1, 1e-6})}});
     PulseComposer composer{box.session(), box.prompts};
     QWidget frame;
     QtPulseWindows windows(composer, &frame, {});
@@ -114,7 +115,7 @@ TEST_F(PulseEditorDialogTest, ALongSectionIsReadWithTheProgressBarRunning) {
 }
 
 TEST_F(PulseEditorDialogTest, FormatAndRepeatRefusalsRestoreTheControls) {
-    test::WriteTrain({{kLinkFormat, 1, {{1, 2e-6}}}});
+    test::WriteTrain(box.session(), {{kLinkFormat, 1, {{1, 2e-6}}}});
     PulseComposer composer{box.session(), box.prompts};
     PulseEditorDialog dialog(composer);
     dialog.show();

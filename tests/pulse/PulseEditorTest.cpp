@@ -18,11 +18,12 @@ namespace {
 struct RecordingHost : PulseEditorHost {
     bool full = true;
     int changes = 0;
+    std::string lockFile;         // the exchange file's
     bool unlockedWhenTold = true; // the view may write the exchange file when it hears of a change
     bool fullTrainView() const override { return full; }
     void trainChanged() override {
         ++changes;
-        unlockedWhenTold &= !FileExists(launch().exchangeFile + ".lock");
+        unlockedWhenTold &= !FileExists(lockFile);
     }
 };
 
@@ -34,6 +35,7 @@ class PulseEditorTest : public ::testing::Test {
     std::unique_ptr<PulseEditor> ed;
 
     void SetUp() override {
+        host.lockFile = box.exchange() + ".lock";
         PulseViewState().Load(box.session(),
                               0); // the fresh train of a new composer: one "Points" section, ms
         open();
@@ -62,8 +64,8 @@ class PulseEditorTest : public ::testing::Test {
 };
 
 TEST_F(PulseEditorTest, StoresSecondsAndVoltsWhateverTheDesignUnits) {
-    WriteTrainRoot(box.exchange(), 0, "tmUnitInd", "2");
-    WriteTrainRoot(box.exchange(), 0, "voltInd", "1");
+    WriteTrainRoot(box.session(), 0, "tmUnitInd", "2");
+    WriteTrainRoot(box.session(), 0, "voltInd", "1");
     open();
     EXPECT_EQ(ed->DesignUnitsText(), "mV, us");
     typeIntervals({{"500", "2.5"}});
@@ -75,7 +77,7 @@ TEST_F(PulseEditorTest, StoresSecondsAndVoltsWhateverTheDesignUnits) {
     EXPECT_EQ(root("Duration"), "2.5e-06");
     EXPECT_EQ(root("VpMx"), "0.5");
 
-    WriteTrainRoot(box.exchange(), 0, "tmUnitInd", "1");
+    WriteTrainRoot(box.session(), 0, "tmUnitInd", "1");
     open();
     EXPECT_DOUBLE_EQ(std::stod(ed->text(0, kIntervalColumn)), 0.0025);
     EXPECT_EQ(ed->DurationText(), "2.5e-3 ms");
@@ -267,19 +269,19 @@ TEST_F(PulseEditorTest, SectionCommandsKeepAtMostOneEmptySection) {
     host.full = true;
 
     // Sections 0 and 2 empty around a filled section 1: deleting 1 would join two empties.
-    WriteTrainRoot(box.exchange(), 0, "activePls", "0");
+    WriteTrainRoot(box.session(), 0, "activePls", "0");
     ed->OpenSection();
     ASSERT_TRUE(ed->InsertSection());
     EXPECT_EQ(root("qPls"), "3");
     EXPECT_EQ(stored(1, "Link0-sub1"), "1");
     EXPECT_EQ(stored(2, "Start"), "1e-3");
-    WriteTrainRoot(box.exchange(), 0, "activePls", "1");
+    WriteTrainRoot(box.session(), 0, "activePls", "1");
     ed->OpenSection();
     EXPECT_FALSE(ed->DeleteSection());
     EXPECT_EQ(box.prompts.lastText(),
               "Empty adjacent sections are prohibited.\nRemove one to be able to proceed.");
 
-    WriteTrainRoot(box.exchange(), 0, "activePls", "0");
+    WriteTrainRoot(box.session(), 0, "activePls", "0");
     ed->OpenSection();
     ASSERT_TRUE(ed->DeleteSection());
     EXPECT_EQ(root("qPls"), "2");
@@ -307,7 +309,7 @@ TEST_F(PulseEditorTest, EditingALongSectionRewritesTheExchangeFileOnce) {
     std::vector<test::BuiltRow> rows;
     for (int r = 0; r < 1000; ++r)
         rows.push_back({r % 2 ? 1.0 : -1.0, 1e-6});
-    test::WriteTrain({{kLinkFormat, 2, rows}, {kLinkFormat, 1, {{0, 1e-6}}}});
+    test::WriteTrain(box.session(), {{kLinkFormat, 2, rows}, {kLinkFormat, 1, {{0, 1e-6}}}});
     open();
     ASSERT_EQ(ed->rowCount(), 1000);
 

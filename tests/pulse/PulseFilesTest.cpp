@@ -58,7 +58,7 @@ class PulseFilesTest : public ::testing::Test {
         box.set(box.exchange(), "Settings", "ActiveCh", std::to_string(c));
     }
     void start(const std::vector<test::BuiltSection>& train, int mode) {
-        test::WriteTrain(train, 2, channel);
+        test::WriteTrain(box.session(), train, 2, channel);
         WriteGeneralSetting(box.session(), "forceSingSeg", std::to_string(mode), "PulseComp");
         WriteGeneralSetting(box.session(), "hideSumm", "Hide", "PulseComp");
         composer = std::make_unique<PulseComposer>(box.session(), box.prompts);
@@ -76,12 +76,12 @@ TEST_F(PulseFilesTest, WavSaveWritesTheSamplesAndAMasterFileBeside) {
     EXPECT_EQ(box.get(pls, "PulseRoot", "qPls"), "1");
     EXPECT_EQ(box.get(box.exchange(), "PulseRoot-ch1", "PulseOrg"), pls);
 
-    WriteSectionKey(box.exchange(), 0, 0, "Repeat", "3");
+    WriteSectionKey(box.session(), 0, 0, "Repeat", "3");
     EXPECT_TRUE(composer->Save());
     EXPECT_EQ(box.get(pls, "Pulse0", "Repeat"), "3");
 
     // A train that cannot compile writes neither file.
-    test::WriteTrain({{kNodeFormat, 1, {{1, 0}}}});
+    test::WriteTrain(box.session(), {{kNodeFormat, 1, {{1, 0}}}});
     composer = std::make_unique<PulseComposer>(box.session(), box.prompts);
     EXPECT_FALSE(composer->SaveAs(box.root() + "/bad.wav"));
     EXPECT_FALSE(FileExists(box.root() + "/bad.wav"));

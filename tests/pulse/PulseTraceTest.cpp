@@ -85,9 +85,9 @@ TEST(PulseTrace, NodesAreRingedAndAnEmptyFirstSectionIsNotJoined) {
 
 TEST(PulseComposer, SectionMenusFollowTheTrain) {
     test::Sandbox box(2);
-    test::WriteTrain({{kLinkFormat, 1, {{1, 1e-6}}},
-                      {kLinkFormat, 1, {{2, 1e-6}}},
-                      {kLinkFormat, 1, {{3, 1e-6}}}});
+    test::WriteTrain(box.session(), {{kLinkFormat, 1, {{1, 1e-6}}},
+                                     {kLinkFormat, 1, {{2, 1e-6}}},
+                                     {kLinkFormat, 1, {{3, 1e-6}}}});
     PulseComposer c{box.session(), box.prompts};
     EXPECT_TRUE(c.IsEnabled(kCmdSection1 + 2));
     EXPECT_FALSE(c.IsEnabled(kCmdSection1 + 3));
@@ -110,7 +110,7 @@ TEST(PulseComposer, SectionMenusFollowTheTrain) {
     EXPECT_EQ(c.view.activeSection, 2);
 
     c.Close();
-    EXPECT_EQ(box.get(launch().generalIni, "PulseComp", "SectVw-ch1"), "1");
+    EXPECT_EQ(box.get(box.session().generalIni, "PulseComp", "SectVw-ch1"), "1");
 }
 
 } // namespace

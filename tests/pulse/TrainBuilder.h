@@ -1,5 +1,5 @@
 #pragma once
-// Writes pulse trains straight into the exchange file, the way the editor leaves them.
+// Writes pulse trains straight into the session's exchange file, the way the editor leaves them.
 #include "app/NumberText.h"
 #include "app/Printf.h"
 #include "pulse/TrainModel.h"
@@ -20,9 +20,9 @@ struct BuiltSection {
     std::vector<BuiltRow> rows;
 };
 
-inline void WriteTrain(const std::vector<BuiltSection>& sections, int timeUnit = 2,
-                       int channel = 0) {
-    TrainEdit e(launch().exchangeFile, channel);
+inline void WriteTrain(const LaunchState& session, const std::vector<BuiltSection>& sections,
+                       int timeUnit = 2, int channel = 0) {
+    TrainEdit e(session, channel);
     double start = 0, duration = 0, low = 0, high = 0;
     bool anyLevel = false;
     for (int i = 0; i < static_cast<int>(sections.size()); ++i) {
@@ -69,6 +69,13 @@ inline void WriteTrain(const std::vector<BuiltSection>& sections, int timeUnit =
     e.setRoot("VpMn", strprintf("%g", low));
     e.setRoot("VpMx", strprintf("%g", high));
     e.commit();
+}
+
+// The same into the installed launch state's exchange file, for the benchmarks, which install
+// their folder as it.
+inline void WriteTrain(const std::vector<BuiltSection>& sections, int timeUnit = 2,
+                       int channel = 0) {
+    WriteTrain(launch(), sections, timeUnit, channel);
 }
 
 } // namespace tw::test

@@ -19,8 +19,8 @@ class TrainCompilerTest : public ::testing::Test {
     }
     void clockRange(const char* line) const { box.set(box.descr(), "ParmLst", "Sclk", line); }
     // 1 us, 2.5 us and 1 us again at +-1 V.
-    static void writeShortLinks() {
-        test::WriteTrain({{kLinkFormat, 1, {{1, 1e-6}, {-1, 2.5e-6}, {1, 1e-6}}}});
+    void writeShortLinks() const {
+        test::WriteTrain(box.session(), {{kLinkFormat, 1, {{1, 1e-6}, {-1, 2.5e-6}, {1, 1e-6}}}});
     }
 };
 
@@ -42,7 +42,7 @@ TEST_F(TrainCompilerTest, AutomaticClockDividesEveryLinkThenFitsTheWavelength) {
 
 TEST_F(TrainCompilerTest, ClockIsRaisedToAMultipleAboveTheInstrumentMinimum) {
     clockRange("SCLK 100e6 10000 250e6");
-    test::WriteTrain({{kLinkFormat, 1, {{1, 1e-3}}}});
+    test::WriteTrain(box.session(), {{kLinkFormat, 1, {{1, 1e-3}}}});
     PulseLimits limits = LoadPulseLimits(box.session());
     TrainCompiler c(limits, 0, box.session(), box.prompts);
     c.mode = kSequencedMode;
@@ -52,7 +52,7 @@ TEST_F(TrainCompilerTest, ClockIsRaisedToAMultipleAboveTheInstrumentMinimum) {
 }
 
 TEST_F(TrainCompilerTest, LinksBelowTheTimeGridAreAnInternalError) {
-    test::WriteTrain({{kLinkFormat, 1, {{1, 1e-6}, {0, 4e-12}}}});
+    test::WriteTrain(box.session(), {{kLinkFormat, 1, {{1, 1e-6}, {0, 4e-12}}}});
     PulseLimits limits = LoadPulseLimits(box.session());
     TrainCompiler c(limits, 0, box.session(), box.prompts);
     EXPECT_EQ(c.CompileTrain(0), TrainCompiler::kNoTrain);
@@ -63,7 +63,7 @@ TEST_F(TrainCompilerTest, TrainsTooLongForOneSegmentAreRefused) {
     PulseLimits limits = LoadPulseLimits(box.session());
     TrainCompiler c(limits, 0, box.session(), box.prompts);
     c.mode = kSingleSegmentMode;
-    test::WriteTrain({{kLinkFormat, 1, {{1, 2}, {0, 1e-8}}}});
+    test::WriteTrain(box.session(), {{kLinkFormat, 1, {{1, 2}, {0, 1e-8}}}});
     EXPECT_EQ(c.CompileTrain(0), TrainCompiler::kClockFailed);
     EXPECT_EQ(box.prompts.lastText(),
               "The pulse train needs 200000001 samples in one segment at 1e+08 samples a second; "
@@ -73,9 +73,9 @@ TEST_F(TrainCompilerTest, TrainsTooLongForOneSegmentAreRefused) {
 
     // Times past any count saturate, times past the largest number are refused.
     c.mode = kSingleSegmentMode;
-    test::WriteTrain({{kLinkFormat, 1, {{1, 1e300}}}});
+    test::WriteTrain(box.session(), {{kLinkFormat, 1, {{1, 1e300}}}});
     EXPECT_EQ(c.CompileTrain(0), TrainCompiler::kClockFailed);
-    test::WriteTrain({{kLinkFormat, 1, {{1, 1e308}, {0, 1e308}}}});
+    test::WriteTrain(box.session(), {{kLinkFormat, 1, {{1, 1e308}, {0, 1e308}}}});
     EXPECT_EQ(c.CompileTrain(0), TrainCompiler::kNoTrain);
     EXPECT_EQ(box.prompts.lastText(),
               "The pulse train is too long to be built: its times exceed the largest number.");
@@ -100,7 +100,8 @@ TEST_F(TrainCompilerTest, EmptyAndIncompleteTrains) {
     TrainCompiler c(limits, 0, box.session(), box.prompts);
     EXPECT_EQ(c.CompileTrain(0), TrainCompiler::kNoTrain);
     EXPECT_TRUE(box.prompts.asked.empty());
-    test::WriteTrain({{kNodeFormat, 1, {{1, 0}}}}); // a start node alone makes no link
+    test::WriteTrain(box.session(),
+                     {{kNodeFormat, 1, {{1, 0}}}}); // a start node alone makes no link
     EXPECT_EQ(c.CompileTrain(0), TrainCompiler::kIncomplete);
     EXPECT_EQ(box.prompts.lastText(), "Pulse Train incomplete.");
 }
@@ -173,8 +174,8 @@ TEST_F(TrainCompilerTest, ClockCeilingFallsBackToContinuousCopies) {
     ASSERT_EQ(c.CompileTrain(0), TrainCompiler::kCompiled);
     EXPECT_EQ(c.mode, kContinuousMode);
 
-    test::WriteTrain(
-        {{kLinkFormat, 1, {{1, 1e-6}, {-1, 2.5e-6}, {1, 1e-6}}}, {kLinkFormat, 1, {{1, 1e-6}}}});
+    test::WriteTrain(box.session(), {{kLinkFormat, 1, {{1, 1e-6}, {-1, 2.5e-6}, {1, 1e-6}}},
+                                     {kLinkFormat, 1, {{1, 1e-6}}}});
     c.mode = kSequencedMode;
     EXPECT_EQ(c.CompileTrain(0), TrainCompiler::kClockFailed);
     EXPECT_NE(box.prompts.lastText().find("(SClK max = 3e+06 required = 4e+06)"),
@@ -187,7 +188,7 @@ TEST_F(TrainCompilerTest, ClockCeilingFallsBackToContinuousCopies) {
 TEST_F(TrainCompilerTest, TinyLowestClockBoundsTheClockSearch) {
     clockRange("SCLK 1 1 1e12");
     box.set(box.descr(), "SegmTbl", "MinSequLoopTime", "1e6");
-    test::WriteTrain({{kLinkFormat, 1, {{1, 1}}}, {kLinkFormat, 1, {{-1, 1}}}});
+    test::WriteTrain(box.session(), {{kLinkFormat, 1, {{1, 1}}}, {kLinkFormat, 1, {{-1, 1}}}});
     PulseLimits limits = LoadPulseLimits(box.session());
     TrainCompiler c(limits, 0, box.session(), box.prompts);
     c.mode = kSequencedMode;
@@ -197,7 +198,7 @@ TEST_F(TrainCompilerTest, TinyLowestClockBoundsTheClockSearch) {
         << box.prompts.lastText();
 
     box.set(box.descr(), "Axis", "Hrange", "1000 1e9 1e9");
-    test::WriteTrain({{kLinkFormat, 1, {{1, 1}}}});
+    test::WriteTrain(box.session(), {{kLinkFormat, 1, {{1, 1}}}});
     limits = LoadPulseLimits(box.session());
     c.mode = kSingleSegmentMode;
     box.prompts.then(Answer::Yes);
@@ -207,8 +208,8 @@ TEST_F(TrainCompilerTest, TinyLowestClockBoundsTheClockSearch) {
 }
 
 TEST_F(TrainCompilerTest, ConversionMapsThePeakToPeakRangeOntoTheCodes) {
-    test::WriteTrain({{kLinkFormat, 1, {{1, 4e-6}, {-0.5, 4e-6}}},
-                      {kNodeFormat, 1, {{0, 0}, {0, 2e-6}, {1, 4e-6}}}});
+    test::WriteTrain(box.session(), {{kLinkFormat, 1, {{1, 4e-6}, {-0.5, 4e-6}}},
+                                     {kNodeFormat, 1, {{0, 0}, {0, 2e-6}, {1, 4e-6}}}});
     PulseLimits limits = LoadPulseLimits(box.session());
     TrainCompiler c(limits, 0, box.session(), box.prompts);
     c.mode = kSequencedMode;
@@ -232,7 +233,7 @@ TEST_F(TrainCompilerTest, ConversionMapsThePeakToPeakRangeOntoTheCodes) {
 }
 
 TEST_F(TrainCompilerTest, SteepTransitionsRaiseTheClockUnlessItIsForced) {
-    test::WriteTrain({{kNodeFormat, 1, {{0, 0}, {1, 1e-6}}}});
+    test::WriteTrain(box.session(), {{kNodeFormat, 1, {{0, 0}, {1, 1e-6}}}});
     PulseLimits limits = LoadPulseLimits(box.session());
     TrainCompiler c(limits, 0, box.session(), box.prompts);
     c.mode = kSingleSegmentMode;

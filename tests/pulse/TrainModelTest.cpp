@@ -18,40 +18,40 @@ namespace {
 
 TEST(TrainModel, DerivedStartsAndDurationFollowRepeatsAndLocalDurations) {
     test::Sandbox box(2);
-    WriteTrainRoot(box.exchange(), 0, "qPls", "2");
-    WriteSectionKey(box.exchange(), 0, 0, "Start", "0");
-    WriteSectionKey(box.exchange(), 0, 0, "Repeat", "3");
-    WriteSectionKey(box.exchange(), 0, 0, "locDur",
+    WriteTrainRoot(box.session(), 0, "qPls", "2");
+    WriteSectionKey(box.session(), 0, 0, "Start", "0");
+    WriteSectionKey(box.session(), 0, 0, "Repeat", "3");
+    WriteSectionKey(box.session(), 0, 0, "locDur",
                     "1e-6"); // written in one spelling, read in the other
-    WriteSectionKey(box.exchange(), 0, 1, "LocDur", "2e-6");
-    EXPECT_DOUBLE_EQ(ReadSectionKey(box.exchange(), 0, 0, "LocDur", 0), 1e-6);
+    WriteSectionKey(box.session(), 0, 1, "LocDur", "2e-6");
+    EXPECT_DOUBLE_EQ(ReadSectionKey(box.session(), 0, 0, "LocDur", 0), 1e-6);
 
-    RecomputeStarts(box.exchange(), 0, 0);
+    RecomputeStarts(box.session(), 0, 0);
     EXPECT_EQ(box.get(box.exchange(), "Pulse1-ch1", "Start"), "3e-6");
-    EXPECT_DOUBLE_EQ(RecomputeDuration(box.exchange(), 0), 5e-6);
+    EXPECT_DOUBLE_EQ(RecomputeDuration(box.session(), 0), 5e-6);
     EXPECT_EQ(box.get(box.exchange(), "PulseRoot-ch1", "Duration"), "5e-06");
 }
 
 TEST(TrainModel, CellsAndSectionCopies) {
     test::Sandbox box(2);
-    WriteTrainRoot(box.exchange(), 0, "qPls", "2");
-    WriteSectionKey(box.exchange(), 0, 0, "SectFmt", "0");
-    EXPECT_TRUE(WriteCell(box.exchange(), 0, 0, 3, 2, std::string("2.5e-6")));
+    WriteTrainRoot(box.session(), 0, "qPls", "2");
+    WriteSectionKey(box.session(), 0, 0, "SectFmt", "0");
+    EXPECT_TRUE(WriteCell(box.session(), 0, 0, 3, 2, std::string("2.5e-6")));
     EXPECT_EQ(box.get(box.exchange(), "Pulse0-ch1", "Link3-sub2"), "2.5e-6");
-    EXPECT_EQ(ReadCell(box.exchange(), 0, 0, 3, 2).value_or(""), "2.5e-6");
-    CopySectionKeys(box.exchange(), 0, 0, 1);
+    EXPECT_EQ(ReadCell(box.session(), 0, 0, 3, 2).value_or(""), "2.5e-6");
+    CopySectionKeys(box.session(), 0, 0, 1);
     EXPECT_EQ(box.get(box.exchange(), "Pulse1-ch1", "Link3-sub2"), "2.5e-6");
-    WriteCell(box.exchange(), 0, 0, 3, 2, std::nullopt);
-    EXPECT_FALSE(ReadCell(box.exchange(), 0, 0, 3, 2));
-    DeleteSection(box.exchange(), 0, 1);
+    WriteCell(box.session(), 0, 0, 3, 2, std::nullopt);
+    EXPECT_FALSE(ReadCell(box.session(), 0, 0, 3, 2));
+    DeleteSection(box.session(), 0, 1);
     EXPECT_EQ(box.get(box.exchange(), "Pulse1-ch1", "SectFmt"), "<absent>");
 }
 
 TEST(TrainModel, ReadTrainTakesEverySectionFromOneSnapshot) {
     test::Sandbox box(2);
-    test::WriteTrain(
-        {{kLinkFormat, 2, {{1, 1e-6}, {-1, 2e-6}}}, {kNodeFormat, 1, {{0, 0}, {1, 1e-6}}}});
-    TrainData t = ReadTrain(box.exchange(), 0);
+    test::WriteTrain(box.session(), {{kLinkFormat, 2, {{1, 1e-6}, {-1, 2e-6}}},
+                                     {kNodeFormat, 1, {{0, 0}, {1, 1e-6}}}});
+    TrainData t = ReadTrain(box.session(), 0);
     ASSERT_EQ(t.sectionCount, 2);
     EXPECT_EQ(t.sections[0].repeat, 2);
     EXPECT_DOUBLE_EQ(t.sections[0].rows[1].cumulative.value_or(0), 3e-6);
@@ -63,15 +63,16 @@ TEST(TrainModel, ReadTrainTakesEverySectionFromOneSnapshot) {
 TEST(TrainModel, MasterFilesCarryNoChannel) {
     test::Sandbox box(2);
     EXPECT_EQ(TrainRootSection(1), "PulseRoot-ch2");
-    test::WriteTrain({{kLinkFormat, 1, {{1, 1e-3}}}, {kLinkFormat, 1, {{2, 1e-3}}}}, 2, 1);
+    test::WriteTrain(box.session(), {{kLinkFormat, 1, {{1, 1e-3}}}, {kLinkFormat, 1, {{2, 1e-3}}}},
+                     2, 1);
     std::string pls = box.root() + "/train.pls";
     ASSERT_TRUE(CopyTrain(box.session(), 1, pls, true));
     EXPECT_EQ(box.get(pls, "PulseRoot", "qPls"), "2");
     EXPECT_EQ(box.get(pls, "Pulse1", "Link0-sub1"), "2");
 
-    WriteTrainRoot(box.exchange(), 0, "qPls",
+    WriteTrainRoot(box.session(), 0, "qPls",
                    "3"); // a longer train already on channel 1 is replaced whole
-    WriteSectionKey(box.exchange(), 0, 2, "SectFmt", "0");
+    WriteSectionKey(box.session(), 0, 2, "SectFmt", "0");
     ASSERT_TRUE(CopyTrain(box.session(), 0, pls, false));
     EXPECT_EQ(box.get(box.exchange(), "PulseRoot-ch1", "qPls"), "2");
     EXPECT_EQ(box.get(box.exchange(), "Pulse1-ch1", "Link0-sub1"), "2");
@@ -86,7 +87,7 @@ TEST(TrainModel, WhatAFileClaimsSizesNoMoreThanItHolds) {
     test::Sandbox box(2);
     {
         // Before, 20 sections claiming 65536 rows took 20 x 65536 rows; 300 took a gigabyte.
-        TrainEdit e(box.exchange(), 0);
+        TrainEdit e(box.session(), 0);
         for (int i = 0; i < 20; ++i)
             e.replaceSection(i, {"SectFmt=0", "qItm=65536", "Link0-sub1=1", "Link0-sub2=1e-3",
                                  "Link70000-sub1=2", "LocDur=inf", "Repeat=1e300"});
@@ -96,7 +97,7 @@ TEST(TrainModel, WhatAFileClaimsSizesNoMoreThanItHolds) {
         e.setRoot("voltInd", "-3");
         e.commit();
     }
-    TrainData t = ReadTrain(box.exchange(), 0);
+    TrainData t = ReadTrain(box.session(), 0);
     ASSERT_EQ(t.sections.size(), 21u);
     EXPECT_EQ(t.sections[0].rowCount, 2) << "two cell keys: at most two rows";
     EXPECT_EQ(t.sections[0].rows.size(), 2u);
@@ -176,7 +177,7 @@ TEST(PulseOptions, StoreGoesToItsThreeHomesAndRefusesAClockOutOfRange) {
     EXPECT_EQ(box.get(box.exchange(), "PulseRoot-ch2", "tmUnitInd"), "2");
     EXPECT_EQ(box.get(box.exchange(), "PulseRoot-ch1", "frcSclk_toVal"), "1");
     EXPECT_EQ(box.get(box.exchange(), "PulseRoot-ch1", "forceSclk"), "20e6");
-    EXPECT_EQ(box.get(launch().generalIni, "PulseComp", "forceSingSeg"), "0");
+    EXPECT_EQ(box.get(box.session().generalIni, "PulseComp", "forceSingSeg"), "0");
     EXPECT_EQ(OptionsSummary(box.session()),
               "Options: Operation mode= Freely Selected.       Forced SCLK=20e6");
 

@@ -91,7 +91,7 @@ TEST_F(TrainSegmenterTest, TooManyStepsLeaveNoSequenceTable) {
                                       "of Operation,\nSee log file");
     s.WriteSequenceTable();
     EXPECT_EQ(box.get(box.exchange(), "PulsSeq", "Stp1"), "<absent>");
-    EXPECT_NE(ReadWholeFile(launch().logFile)
+    EXPECT_NE(ReadWholeFile(box.session().logFile)
                   .value_or("")
                   .find("\n=========Exceeds max sequence steps  Mode of Operation= 0\n"),
               std::string::npos);

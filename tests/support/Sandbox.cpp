@@ -39,8 +39,8 @@ Sandbox::Sandbox(int composerId, bool withExchangeFile) : root_(MakeTempFolder("
         s.descrFile = descr_;
         s.family = "TW2000";
     }
+    s.reports = &prompts;
     session_ = s;
-    SetLaunchState(s);
     profile::ClearCache();
     setPrompter(&prompts);
     // The application's own settings and the host-link registrations stay inside the sandbox,
@@ -69,7 +69,6 @@ Sandbox::~Sandbox() {
 
 void Sandbox::useFpSegments(int segment, const std::string& range) {
     session_.fpSegMode = true;
-    SetLaunchState(session_);
     set(exchange(), "Settings", "FPSeg", std::to_string(segment));
     set(descr_, "ParmLst", "FPSeg", range);
 }

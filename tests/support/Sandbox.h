@@ -10,8 +10,9 @@
 namespace tw::test {
 
 // A private application-data folder with the sample instrument and an exchange file naming it.
-// Installs itself as the launch state and a scripted prompter, points XDG_CONFIG_HOME and
-// TIDEWRIGHT_LINK_DIR into itself; removes everything and puts those variables back afterwards.
+// Its session reports through its scripted prompter, which it also installs; it points
+// XDG_CONFIG_HOME and TIDEWRIGHT_LINK_DIR into itself; removes everything and puts those
+// variables back afterwards.
 class Sandbox {
   public:
     explicit Sandbox(int composerId = 0, bool withExchangeFile = true);

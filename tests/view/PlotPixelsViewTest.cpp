@@ -152,13 +152,17 @@ class PlotPixelsTest : public ::testing::Test {
                                 << "-actual.png and -diff.png";
     }
 
-    void CheckDocument(int composerId, Composer& composer, const Scene& scene,
+    // The composer is made for the scene's sandbox.
+    using MakeComposer = std::function<std::unique_ptr<Composer>(const LaunchState&)>;
+    void CheckDocument(int composerId, const MakeComposer& make, const Scene& scene,
                        const std::function<void(WeDoc&)>& fill) {
         test::Sandbox box(composerId);
         if (std::string(scene.name).find("bits") != std::string::npos)
             box.set(box.descr(), "WaveDown", "UseMarkBits", "yes");
         if (std::string(scene.name).find("types") != std::string::npos)
             box.set(box.descr(), "ParmLst", "TracType", "yes");
+        const std::unique_ptr<Composer> made = make(box.session());
+        Composer& composer = *made;
         WeDoc doc(composer, box.prompts);
         fill(doc);
         WeditVw view(composer, doc);
@@ -169,6 +173,10 @@ class PlotPixelsTest : public ::testing::Test {
         });
     }
 };
+
+std::unique_ptr<Composer> StandardComposer(const LaunchState& session) {
+    return std::make_unique<Composer>(session);
+}
 
 void Anchors(WeditVw& view, long left, long right) {
     ASSERT_TRUE(view.enterAnchorValue(1, QString::number(right)));
@@ -188,11 +196,9 @@ TEST_F(PlotPixelsTest, StandardComposer) {
         {"standard-1k-narrow-300x200", 300, 200},
         {"standard-1k-print-2000x1400", 2000, 1400, anchored, true},
     };
-    for (const Scene& scene : scenes) {
-        Composer composer{launch()};
-        CheckDocument(kStandardComposer, composer, scene,
+    for (const Scene& scene : scenes)
+        CheckDocument(kStandardComposer, StandardComposer, scene,
                       [](WeDoc& doc) { FillWave(doc, 1000, 7000, 0); });
-    }
 }
 
 TEST_F(PlotPixelsTest, StandardComposerLongWaves) {
@@ -201,11 +207,9 @@ TEST_F(PlotPixelsTest, StandardComposerLongWaves) {
         {"standard-4M-zoomed-1200x700", 1200, 700,
          [](WeditVw& v, WeDoc*) { v.zoomTo(1000000, 1000999); }},
     };
-    for (const Scene& scene : scenes) {
-        Composer composer{launch()};
-        CheckDocument(kStandardComposer, composer, scene,
+    for (const Scene& scene : scenes)
+        CheckDocument(kStandardComposer, StandardComposer, scene,
                       [](WeDoc& doc) { FillWave(doc, std::size_t{1} << 22, 7000, 0); });
-    }
 }
 
 // Marker bits in use (the strips and the masked trace) and trace types (the mask alone).
@@ -218,10 +222,9 @@ TEST_F(PlotPixelsTest, StandardComposerMaskedBits) {
     };
     const Scene bits{"standard-bits-900x560", 900, 560,
                      [](WeditVw& v, WeDoc*) { Anchors(v, 100, 1900); }};
-    Composer composer{launch()};
-    CheckDocument(kStandardComposer, composer, bits, fill);
+    CheckDocument(kStandardComposer, StandardComposer, bits, fill);
     const Scene types{"standard-types-900x560", 900, 560};
-    CheckDocument(kStandardComposer, composer, types, fill);
+    CheckDocument(kStandardComposer, StandardComposer, types, fill);
 }
 
 TEST_F(PlotPixelsTest, FmComposer) {
@@ -230,7 +233,10 @@ TEST_F(PlotPixelsTest, FmComposer) {
         FillWave(doc, 3000, 90000000, 500000000);
     };
     for (bool abstract : {false, true}) {
-        QuietFmComposer composer(launch(), abstract, {0, 250, 1000, 2999});
+        const auto composer = [abstract](const LaunchState& session) -> std::unique_ptr<Composer> {
+            return std::make_unique<QuietFmComposer>(session, abstract,
+                                                     std::vector<std::int32_t>{0, 250, 1000, 2999});
+        };
         const Scene screen{abstract ? "fm-abstract-1000x600" : "fm-1000x600", 1000, 600,
                            [](WeditVw& v, WeDoc*) { Anchors(v, 500, 2500); }};
         CheckDocument(kFmComposer, composer, screen, fill);
@@ -247,7 +253,8 @@ TEST_F(PlotPixelsTest, PulseComposer) {
     };
     for (const Scene& scene : scenes) {
         test::Sandbox box(kPulseComposer);
-        test::WriteTrain({{kLinkFormat, 1, {{0, 1e-3}, {0.5, 2e-3}, {0, 1e-3}}},
+        test::WriteTrain(box.session(),
+                         {{kLinkFormat, 1, {{0, 1e-3}, {0.5, 2e-3}, {0, 1e-3}}},
                           {kLinkFormat, 3, {{0.2, 1e-3}, {-0.3, 1e-3}}}},
                          1);
         PulseComposer composer{box.session(), box.prompts};
@@ -255,7 +262,7 @@ TEST_F(PlotPixelsTest, PulseComposer) {
         Check(view, scene);
     }
     test::Sandbox empty(kPulseComposer);
-    test::WriteTrain({}, 1);
+    test::WriteTrain(empty.session(), {}, 1);
     PulseComposer composer{empty.session(), empty.prompts};
     PulseTrainView view(composer);
     Check(view, {"pulse-empty-640x400", 640, 400});

@@ -27,7 +27,7 @@ ScaleTexts ShownScaleTexts(const LaunchState& session, const QString& shot) {
 // -0.05 V .. 0.55 V: the scale texts speak the train's design units, not points.
 TEST(PulseScaleTexts, NameTheTrainsTimeAndLevelUnits) {
     test::Sandbox box(kPulseComposer);
-    test::WriteTrain({{kLinkFormat, 1, {{0, 1e-3}, {0.5, 2e-3}, {0, 1e-3}}}}, 1);
+    test::WriteTrain(box.session(), {{kLinkFormat, 1, {{0, 1e-3}, {0.5, 2e-3}, {0, 1e-3}}}}, 1);
     ScaleTexts ms = ShownScaleTexts(box.session(), "PulseScaleTexts-ms-V.png");
     EXPECT_EQ(ms.horizontal, "Horizontal Scale: 4ms [400e-3ms/Div]");
     EXPECT_EQ(ms.vertical, "Vertical Scale: 600e-3V  [75e-3V/Div]");

@@ -43,7 +43,7 @@ const char* kHelp = "commands:\n"
 } // namespace
 
 Consolia::Consolia(Options options, const LaunchState& session)
-    : o_(std::move(options)), link_(session) {
+    : o_(std::move(options)), session_(session), link_(session) {
     if (o_.title.empty())
         o_.title = "Consolia - " + o_.instrument + " (simulated)";
     connect(&ticker_, &QTimer::timeout, this, &Consolia::tick);
@@ -71,7 +71,7 @@ bool Consolia::writeExchangeFile() {
             return false;
         }
     }
-    profile::Transaction t(file);
+    profile::Transaction t(session_, file);
     t.write("Instrument", "DescrFile", descr);
     t.write("Instrument", "Model", o_.instrument);
     t.write("AppTits", "AC", o_.title);

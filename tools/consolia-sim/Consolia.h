@@ -35,7 +35,8 @@ enum Exit { kDone = 0, kProblem = 1, kTimedOut = 2 };
 // posts it events.
 class Consolia : public QObject {
   public:
-    // The session names the caption of its messages.
+    // The session names the caption of its messages and reports a failed rewrite; it outlives
+    // the simulator.
     Consolia(Options options, const LaunchState& session);
     ~Consolia() override;
     bool start(); // false after printing why it cannot
@@ -58,6 +59,7 @@ class Consolia : public QObject {
     bool postHostEvent(long code, long data);
 
     Options o_;
+    const LaunchState& session_;
     QtHostLink link_;
     std::unique_ptr<QtLinkWindow> window_;
     ComposerRunner composer_;

@@ -62,15 +62,14 @@ struct FirstMessagePrompter : Prompter {
 };
 
 // No profiles or instrument: the standard composer's 16-bit files, wave operands relative to
-// the working folder. Installed too, for the captions of the core's messages.
-LaunchState InstallLaunchState() {
+// the working folder; handed to what each command calls.
+LaunchState MakeSession() {
     LaunchState state;
     state.appName = "tidewright-cli";
     std::error_code ec;
     const std::string cwd = std::filesystem::current_path(ec).string();
     if (!ec)
         state.waveFolder = cwd + "/";
-    SetLaunchState(state);
     return state;
 }
 
@@ -397,7 +396,7 @@ int RunCli(std::span<const std::string> args) {
     ParseResult parsed = ParseArgs(args);
     if (!parsed.ok)
         return Error(parsed.error, kUsage);
-    const LaunchState session = InstallLaunchState();
+    const LaunchState session = MakeSession();
     switch (parsed.options.command) {
     case Command::Help:
         std::cout << UsageText();

@@ -50,7 +50,8 @@ WindowRect RectOf(const QRect& r) {
 } // namespace
 
 HostWindow::HostWindow(QtHostLink& link, HostSetup setup, QWidget* parent)
-    : QMainWindow(parent), link_(link), setup_(std::move(setup)), exchange_(setup_.appData) {
+    : QMainWindow(parent), link_(link), setup_(std::move(setup)),
+      exchange_(setup_.appData, prompter(), kCaption) {
     LinkHandlers handlers;
     handlers.text = [this](std::string_view text) { carryOut(text); };
     handlers.event = [this](std::string_view name, long first, long second) {

@@ -41,7 +41,7 @@ std::string placementText(const QWidget& w) {
 
 std::string drawRect(const LaunchState& session, const char* key) {
     std::string v;
-    ProfileRecord("DrawRect", key, v, 260, session.generalIni, true);
+    ProfileRecord(session, "DrawRect", key, v, 260, session.generalIni, true);
     return v;
 }
 

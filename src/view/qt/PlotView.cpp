@@ -39,8 +39,8 @@ PlotView::~PlotView() = default;
 
 PlotUnits PlotView::units() const {
     // The level unit of the channel's pulse train serves every composer's vertical scale.
-    const int voltInd = LevelUnitIndex(
-        ReadTrainRootNumber(composer_.session().exchangeFile, channel(), "voltInd", 0));
+    const int voltInd =
+        LevelUnitIndex(ReadTrainRootNumber(composer_.session(), channel(), "voltInd", 0));
     return UnitsForComposer(composer_, voltInd);
 }
 

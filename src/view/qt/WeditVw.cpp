@@ -68,7 +68,7 @@ std::string WeditVw::readoutAt(QPoint pos) const {
 
 MarkerBitMask WeditVw::traceMask() {
     if (!markerBitsRead_) {
-        markerBits_ = ReadMarkerBitSettings(composer().session().descrFile);
+        markerBits_ = ReadMarkerBitSettings(composer().session());
         markerBitsRead_ = true;
     }
     return {doc_.limits().hasTraceTypes || markerBits_.inUse, markerBits_.bit0, markerBits_.bit1,

@@ -17,9 +17,10 @@ struct SilentPrompter : Prompter {
     }
 };
 
-inline void InstallSilentPrompter() {
+inline Prompter& InstallSilentPrompter() {
     static SilentPrompter silent;
     setPrompter(&silent);
+    return silent;
 }
 
 // One folder per process, so that parallel fuzzing jobs never share files; /dev/shm when there.
