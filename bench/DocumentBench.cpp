@@ -63,8 +63,7 @@ std::string WavePath() {
 }
 
 // A private tmp folder and the sample instrument TW3256; with `make`, also the wave.
-// The benchmark's own session: handed to its composer, and installed for the exchange-file
-// accessors.
+// The benchmark's own session, handed to its composer; its notices go to the silent prompter.
 LaunchState& Session() {
     static LaunchState session;
     return session;
@@ -86,6 +85,7 @@ struct BenchFolder {
         s.family = "TW3000";
         s.descrFile = root + "/TW3256.ini";
         s.logFile.clear();
+        s.reports = &silent;
         if (make) {
             CreateFolder(s.generalFolder);
             if (!CopyFileOver(std::string(TW_SOURCE_DIR) + "/data/instrument/TW3256.ini",
@@ -93,10 +93,12 @@ struct BenchFolder {
                 std::fprintf(stderr, "cannot copy the instrument TW3256\n");
             MakeWave(WavePath());
         }
-        SetLaunchState(s);
         setPrompter(&silent);
     }
-    ~BenchFolder() { setPrompter(nullptr); }
+    ~BenchFolder() {
+        setPrompter(nullptr);
+        Session().reports = nullptr;
+    }
 
     static void MakeWave(const std::string& path) {
         std::vector<std::int16_t> block(1 << 20);

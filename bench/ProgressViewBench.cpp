@@ -87,7 +87,6 @@ tw::LaunchState SetUp(const std::string& root) {
         << "[Instrument]\nDescrFile=" << s.descrFile
         << "\nFamily=TW2000\nModel=TW2014\nChannels=2\n[Settings]\nActiveCh=0\nAcSeg=1 1 \n";
     s.family = "TW2000";
-    tw::SetLaunchState(s);
     return s;
 }
 

@@ -25,10 +25,10 @@ using namespace tw;
 
 struct BenchFolder {
     std::string root;
+    LaunchState s;
     BenchFolder() {
         root = (fs::temp_directory_path() / "tw-pulse-bench").string();
         fs::remove_all(root);
-        LaunchState s;
         DeriveLaunchPaths(s, root);
         s.composerId = kPulseComposer;
         s.appName = "Trainsmith";
@@ -42,7 +42,6 @@ struct BenchFolder {
                                       "MinSequLoopTime=1e-6\n";
         std::ofstream(s.exchangeFile)
             << "[Instrument]\nDescrFile=" << s.descrFile << "\n[Settings]\nActiveCh=0\n";
-        SetLaunchState(s);
         profile::ClearCache();
     }
     ~BenchFolder() { fs::remove_all(root); }
@@ -50,7 +49,7 @@ struct BenchFolder {
 
 // Sections of 100 DC links of 1 to 4 us on four levels: sequenced mode cuts them into short
 // stretches and flat runs, so every part of the segmentation runs.
-void writeTrain(int sections) {
+void writeTrain(const LaunchState& session, int sections) {
     std::vector<test::BuiltSection> train(static_cast<size_t>(sections));
     for (int i = 0; i < sections; ++i)
         for (int r = 0; r < 100; ++r)
@@ -58,16 +57,16 @@ void writeTrain(int sections) {
                 {0.5 * ((r + i) % 4) - 0.75, 1e-6 * (1 + (r * 7 + i) % 4)});
     for (auto& s : train)
         s.format = kLinkFormat;
-    test::WriteTrain(train);
+    test::WriteTrain(session, train);
 }
 
 void BM_CompileAndSegment(benchmark::State& state) {
     BenchFolder folder;
-    writeTrain(static_cast<int>(state.range(0)));
-    PulseLimits limits = LoadPulseLimits(launch());
+    writeTrain(folder.s, static_cast<int>(state.range(0)));
+    PulseLimits limits = LoadPulseLimits(folder.s);
     size_t steps = 0;
     for (auto _ : state) {
-        TrainCompiler compiler(limits, 0, launch(), prompter());
+        TrainCompiler compiler(limits, 0, folder.s, prompter());
         compiler.mode = kSequencedMode;
         if (compiler.RunClockLoop(0) != TrainCompiler::kCompiled)
             state.SkipWithError("compilation failed");

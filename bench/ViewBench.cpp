@@ -56,7 +56,6 @@ struct Bench {
             << "[Instrument]\nDescrFile=" << s.descrFile
             << "\nFamily=TW2000\nModel=TW2014\nChannels=2\n[Settings]\nActiveCh=0\nAcSeg=1 1 \n";
         s.family = "TW2000";
-        tw::SetLaunchState(s);
         doc = std::make_unique<tw::WeDoc>(composer, tw::prompter());
         view = std::make_unique<tw::WeditVw>(composer, *doc);
         view->resize(1600, 900);

@@ -9,8 +9,4 @@ void ReportFileFailure(Prompter& prompts, const std::string& caption, const File
         prompts.ask(caption, result.message(), Buttons::Ok, Icon::Exclamation);
 }
 
-void ReportFileFailure(const FileResult& result) {
-    ReportFileFailure(prompter(), launch().appName, result);
-}
-
 } // namespace tw

@@ -7,7 +7,5 @@ namespace tw {
 // Shows a failed file operation to the user through the prompter the caller was handed: its path
 // and the system's reason, under `caption` (the application's name). Nothing for a success.
 void ReportFileFailure(Prompter& prompts, const std::string& caption, const FileResult& result);
-// The same through the installed prompter, for the profile writers not handed a session.
-void ReportFileFailure(const FileResult& result);
 
 } // namespace tw

@@ -360,10 +360,11 @@ void noteWriteOutcome(const LaunchState* session, const std::string& file,
         else
             show = failing.insert(file).second;
     }
-    if (show && session)
-        ReportFileFailure(Reports(*session), session->appName, written);
-    else if (show)
-        ReportFileFailure(written);
+    // A writer without a session (tests' set-up, the fuzzer) has nobody to ask: standard error.
+    static const LaunchState unnamed;
+    const LaunchState& reportTo = session ? *session : unnamed;
+    if (show)
+        ReportFileFailure(Reports(reportTo), reportTo.appName, written);
 }
 
 std::string lockPathOf(const std::string& file) {

@@ -36,8 +36,8 @@ bool DeleteSection(const LaunchState& session, const std::string& file, std::str
 // Replaces the whole section by the given "key=value" lines (creating it when missing).
 bool WriteSection(const LaunchState& session, const std::string& file, std::string_view section,
                   const std::vector<std::string>& lines);
-// The same for writers not handed a session (tests' set-up, the equation state): a failed rewrite
-// goes to the installed prompter, in the name of the installed launch state.
+// The same for writers not handed a session (tests' set-up, the fuzzer): a failed rewrite goes to
+// standard error.
 bool WriteValue(const std::string& file, std::string_view section, std::string_view key,
                 std::string_view value);
 bool DeleteKey(const std::string& file, std::string_view section, std::string_view key);

@@ -305,8 +305,8 @@ void EquationEditor::SaveSettings(bool keepWave) {
     StoreDialogPosition(target_.composer(), position);
     if (keepWave)
         target_.keepGenerated();
-    WriteEquationState(stateFile, typed, aliases.rows());
-    WriteEquationIndex(stateFile, historyIndex);
+    WriteEquationState(target_.composer().session(), stateFile, typed, aliases.rows());
+    WriteEquationIndex(target_.composer().session(), stateFile, historyIndex);
 }
 
 std::string EquationEditor::NameInWaveFolder(const std::string& path) const {
@@ -365,7 +365,8 @@ bool EquationEditor::SaveEquationFile(const std::string& path) {
     if (!EqualsNoCase(ExtensionOf(target), "equ"))
         target += ".equ";
     const std::string stateFile = EquationStateFile(target_.composer().session().tmpFolder);
-    WriteEquationState(stateFile, formula.substr(0, kFormulaLength), aliases.rows());
+    WriteEquationState(target_.composer().session(), stateFile,
+                       formula.substr(0, kFormulaLength), aliases.rows());
     if (!CopyFileOver(stateFile, target)) {
         ask(target_.prompts(), target_.composer().session().appName,
             strprintf("Cannot write the file\n%s", target.c_str()));

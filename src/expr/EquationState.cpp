@@ -46,21 +46,21 @@ std::vector<AliasRow> LoadEquationAliases(const std::string& file, const std::st
     return rows;
 }
 
-bool WriteEquationState(const std::string& file, const std::string& formula,
+bool WriteEquationState(const LaunchState& session, const std::string& file, const std::string& formula,
                         const std::vector<AliasRow>& aliases) {
     std::vector<std::string> lines{"ExprName=" + formula};
     for (const AliasRow& row : aliases)
         if (!row.formula.empty())
             lines.push_back(row.name + "=" + row.formula);
-    profile::Transaction t(file);
+    profile::Transaction t(session, file);
     // Rewritten in place, so that the history keeps its order and its stored index.
     t.writeSection(formula, lines);
     t.write("CurrentExpr", "Name", formula);
     return t.commit();
 }
 
-bool WriteEquationIndex(const std::string& file, int index) {
-    return profile::WriteValue(file, "ExprInd", "ExprInd", std::to_string(index));
+bool WriteEquationIndex(const LaunchState& session, const std::string& file, int index) {
+    return profile::WriteValue(session, file, "ExprInd", "ExprInd", std::to_string(index));
 }
 
 } // namespace tw

@@ -1,4 +1,5 @@
 #pragma once
+#include "app/LaunchState.h"
 #include "expr/AliasTable.h"
 
 #include <string>
@@ -21,8 +22,9 @@ EquationState LoadEquationState(const std::string& file);
 // The aliases kept in a history formula's section.
 std::vector<AliasRow> LoadEquationAliases(const std::string& file, const std::string& formula);
 // The formula's section (its name and aliases with a formula) and the current formula.
-bool WriteEquationState(const std::string& file, const std::string& formula,
-                        const std::vector<AliasRow>& aliases);
-bool WriteEquationIndex(const std::string& file, int index);
+// A failed rewrite is told through the session's reporter.
+bool WriteEquationState(const LaunchState& session, const std::string& file,
+                        const std::string& formula, const std::vector<AliasRow>& aliases);
+bool WriteEquationIndex(const LaunchState& session, const std::string& file, int index);
 
 } // namespace tw

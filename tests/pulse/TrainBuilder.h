@@ -71,11 +71,4 @@ inline void WriteTrain(const LaunchState& session, const std::vector<BuiltSectio
     e.commit();
 }
 
-// The same into the installed launch state's exchange file, for the benchmarks, which install
-// their folder as it.
-inline void WriteTrain(const std::vector<BuiltSection>& sections, int timeUnit = 2,
-                       int channel = 0) {
-    WriteTrain(launch(), sections, timeUnit, channel);
-}
-
 } // namespace tw::test
