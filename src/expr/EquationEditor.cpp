@@ -365,8 +365,8 @@ bool EquationEditor::SaveEquationFile(const std::string& path) {
     if (!EqualsNoCase(ExtensionOf(target), "equ"))
         target += ".equ";
     const std::string stateFile = EquationStateFile(target_.composer().session().tmpFolder);
-    WriteEquationState(target_.composer().session(), stateFile,
-                       formula.substr(0, kFormulaLength), aliases.rows());
+    WriteEquationState(target_.composer().session(), stateFile, formula.substr(0, kFormulaLength),
+                       aliases.rows());
     if (!CopyFileOver(stateFile, target)) {
         ask(target_.prompts(), target_.composer().session().appName,
             strprintf("Cannot write the file\n%s", target.c_str()));

@@ -46,8 +46,8 @@ std::vector<AliasRow> LoadEquationAliases(const std::string& file, const std::st
     return rows;
 }
 
-bool WriteEquationState(const LaunchState& session, const std::string& file, const std::string& formula,
-                        const std::vector<AliasRow>& aliases) {
+bool WriteEquationState(const LaunchState& session, const std::string& file,
+                        const std::string& formula, const std::vector<AliasRow>& aliases) {
     std::vector<std::string> lines{"ExprName=" + formula};
     for (const AliasRow& row : aliases)
         if (!row.formula.empty())
