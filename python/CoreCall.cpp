@@ -58,11 +58,21 @@ Answer MessageRecorder::ask(std::string_view caption, std::string_view text, But
     return defaultAnswer(buttons);
 }
 
+namespace {
+MessageRecorder* callRecorder = nullptr; // the running call's, under CoreLock
+} // namespace
+
+void SetCallRecorder(MessageRecorder* recorder) {
+    callRecorder = recorder;
+}
+
 Prompter& CallPrompter() {
     struct Forward : Prompter {
         Answer ask(std::string_view caption, std::string_view text, Buttons buttons,
                    Icon icon) override {
-            return prompter().ask(caption, text, buttons, icon);
+            if (!callRecorder)
+                return defaultAnswer(buttons);
+            return callRecorder->ask(caption, text, buttons, icon);
         }
     };
     static Forward forward;

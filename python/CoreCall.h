@@ -29,9 +29,10 @@ class MessageRecorder : public Prompter {
     std::vector<Message> messages;
 };
 
-// Asks through the prompter of the core call running at the time (the call's recorder): the
-// reporter of the sessions the module builds, which outlive a single call.
+// Asks through the recorder of the core call running at the time: handed to what a call runs and
+// the reporter of the sessions the module builds, which outlive a single call.
 Prompter& CallPrompter();
+void SetCallRecorder(MessageRecorder* recorder); // by RunOnCore
 
 // A call the core refused: the messages it showed, or `fallback` when it showed none. Thrown
 // inside a core call and raised in Python as tidewright.Error.
@@ -40,8 +41,8 @@ struct Refusal {
     std::string fallback;
 };
 
-// The launch state, the prompter and the profile cache of the core are process-wide: core calls
-// run one at a time under this lock.
+// The profile cache of the core and the call's recorder are process-wide: core calls run one at a
+// time under this lock.
 std::mutex& CoreLock();
 
 // Runs f on the core with the GIL released, so that other Python threads run meanwhile, and
@@ -51,8 +52,8 @@ template <class F> decltype(auto) RunOnCore(MessageRecorder& recorder, F&& f) {
     pybind11::gil_scoped_release release;
     std::lock_guard lock(CoreLock());
     struct Installed {
-        explicit Installed(Prompter* p) { setPrompter(p); }
-        ~Installed() { setPrompter(nullptr); }
+        explicit Installed(MessageRecorder* r) { SetCallRecorder(r); }
+        ~Installed() { SetCallRecorder(nullptr); }
     } installed(&recorder);
     try {
         return std::forward<F>(f)();

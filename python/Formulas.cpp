@@ -76,8 +76,8 @@ AliasTable MakeAliases(const LaunchState& session, const std::vector<Operand>& o
                 Fail(written.message());
         }
         // Through the call's recorder: a refusal ends the call, a warning is raised after it.
-        Show(prompter(), table.Add());
-        if (!Show(prompter(), table.Rename(i, operand.name)))
+        Show(CallPrompter(), table.Add());
+        if (!Show(CallPrompter(), table.Rename(i, operand.name)))
             Fail("");
         table.SetFormula(i, formula);
     }

@@ -125,7 +125,7 @@ std::vector<std::int16_t> GenerateOnCore(const ShapeChoice& choice, long points,
     profile::WriteValue(folder.state(), folder.state().descrFile, "Axis", "Vpts",
                         SettingNumber(levels.low) + " " + SettingNumber(levels.high));
     ProfileCacheScope scope;
-    ArrayTarget target(folder.state(), points, levels, prompter()); // the call's recorder
+    ArrayTarget target(folder.state(), points, levels, CallPrompter());
     bool done = false;
     switch (choice.kind) {
     case Kind::Standard: {

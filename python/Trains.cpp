@@ -396,14 +396,14 @@ CompiledTrain Train::Compile(const py::object& instrumentArgument, const py::obj
 
         RemoveWaveFiles(state.tmpFolder);
         ScriptHost host;
-        PulseEditor editor(limits, host, state, prompter());
+        PulseEditor editor(limits, host, state, CallPrompter());
         editor.OpenSection();
         SummaryRecorder summary;
         Built out;
         const int code = DownloadTrain(editor, summary, -1, false, &out.report);
         if (code == kDownloadImpossible) {
-            ask(state.appName, StringText(kMsgDownloadOptionUnusable), Buttons::Ok,
-                Icon::Exclamation);
+            CallPrompter().ask(state.appName, StringText(kMsgDownloadOptionUnusable), Buttons::Ok,
+                               Icon::Exclamation);
             Fail("");
         }
         if (code != kDownloadDone)

@@ -5,7 +5,6 @@
 
 #include "app/FileUtil.h"
 #include "app/LaunchState.h"
-#include "app/Prompter.h"
 #include "document/FileFacts.h"
 #include "document/FormatRegistry.h"
 #include "document/ImportStream.h"
@@ -50,16 +49,6 @@ int Error(const std::string& text, int code = kFailed) {
     std::cerr << "tidewright-cli: " << text << '\n';
     return code;
 }
-
-// Keeps the first message the core shows, so that a failure is reported once, on one line.
-struct FirstMessagePrompter : Prompter {
-    std::string first;
-    Answer ask(std::string_view, std::string_view text, Buttons buttons, Icon) override {
-        if (first.empty())
-            first = Flatten(text);
-        return defaultAnswer(buttons);
-    }
-};
 
 // No profiles or instrument: the standard composer's 16-bit files, wave operands relative to
 // the working folder; handed to what each command calls.
@@ -241,8 +230,6 @@ class FormatSink : public PointSink {
 };
 
 int Eval(const Options& o, const LaunchState& session) {
-    FirstMessagePrompter messages;
-    setPrompter(&messages);
     ExprParser parser;
     parser.waveFolder = session.waveFolder;
     ExprRange range;
@@ -255,21 +242,16 @@ int Eval(const Options& o, const LaunchState& session) {
     const std::string& typed = o.operands[0];
     const std::string formula = ToLower(typed);
     const FileFormat* format = WritableFormat(o, o.output);
-    if (!format) {
-        setPrompter(nullptr);
+    if (!format)
         return kFailed;
-    }
     bool ok = formula.find_first_not_of(" \t") != std::string::npos;
     if (ok) {
         // A wave operand must cover every point; without one the engine answers its own
         // ceiling of 5000000.
         const long shortest = parser.ShortestWave(formula, parser.per);
-        if (shortest < parser.per && shortest < 5000000 && messages.first.empty()) {
-            setPrompter(nullptr);
+        if (shortest < parser.per && shortest < 5000000)
             return Error("a wave in the formula has only " + std::to_string(shortest) +
                          " points, fewer than " + std::to_string(o.points));
-        }
-        ok = messages.first.empty();
     }
     // The points go to the file a piece at a time (the codes of the 16-bit range); a format
     // that takes the whole wave at once gets them collected, in the file's width.
@@ -294,12 +276,11 @@ int Eval(const Options& o, const LaunchState& session) {
             return evaluated.ok();
         });
     }
-    setPrompter(nullptr);
-    if (messages.first.empty() && !evaluated.messages().empty())
-        messages.first = Flatten(evaluated.messages().front().text);
+    // The first message of a failure, on one line.
+    const std::string first =
+        evaluated.messages().empty() ? "" : Flatten(evaluated.messages().front().text);
     if (!ok || (!evaluated && !outputFailed))
-        return Error("cannot evaluate '" + typed + "'" +
-                     (messages.first.empty() ? "" : ": " + messages.first));
+        return Error("cannot evaluate '" + typed + "'" + (first.empty() ? "" : ": " + first));
     if (!written)
         return Error("cannot write '" + o.output + "': " + Flatten(written.error()));
     if (format->writing.whole)
