@@ -1,7 +1,5 @@
 #include "app/FileReport.h"
 
-#include "app/LaunchState.h"
-
 namespace tw {
 
 void ReportFileFailure(Prompter& prompts, const std::string& caption, const FileResult& result) {

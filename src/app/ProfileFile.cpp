@@ -346,6 +346,13 @@ std::shared_ptr<const ParsedFile> parsedForRead(const std::string& file) {
     return parsed;
 }
 
+// Writers without a session (tests' set-up, the fuzzer) have nobody to ask: an unnamed session's
+// reporter is standard error.
+const LaunchState& unnamedSession() {
+    static const LaunchState unnamed;
+    return unnamed;
+}
+
 // A failed rewrite is shown once until that file is written again: the title is published at
 // every repaint, and a box per repaint would bury the user.
 void noteWriteOutcome(const LaunchState* session, const std::string& file,
@@ -360,9 +367,7 @@ void noteWriteOutcome(const LaunchState* session, const std::string& file,
         else
             show = failing.insert(file).second;
     }
-    // A writer without a session (tests' set-up, the fuzzer) has nobody to ask: standard error.
-    static const LaunchState unnamed;
-    const LaunchState& reportTo = session ? *session : unnamed;
+    const LaunchState& reportTo = session ? *session : unnamedSession();
     if (show)
         ReportFileFailure(Reports(reportTo), reportTo.appName, written);
 }
@@ -454,22 +459,16 @@ bool WriteSection(const LaunchState& session, const std::string& file, std::stri
 
 bool WriteValue(const std::string& file, std::string_view section, std::string_view key,
                 std::string_view value) {
-    Transaction t(file);
-    t.write(section, key, value);
-    return t.commit();
+    return WriteValue(unnamedSession(), file, section, key, value);
 }
 
 bool DeleteKey(const std::string& file, std::string_view section, std::string_view key) {
-    Transaction t(file);
-    t.deleteKey(section, key);
-    return t.commit();
+    return DeleteKey(unnamedSession(), file, section, key);
 }
 
 bool WriteSection(const std::string& file, std::string_view section,
                   const std::vector<std::string>& lines) {
-    Transaction t(file);
-    t.writeSection(section, lines);
-    return t.commit();
+    return WriteSection(unnamedSession(), file, section, lines);
 }
 
 std::uint64_t RewriteCount() {

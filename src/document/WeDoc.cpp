@@ -145,7 +145,7 @@ FileResult WeDoc::SnapshotForUndo(const std::string& path) {
     } else {
         taken = SnapshotFile(from, path);
     }
-    ReportFileFailure(prompts_, session().appName, taken);
+    ReportFailure(taken);
     return taken;
 }
 
@@ -162,7 +162,7 @@ void WeDoc::SettleUndo(bool keep) {
     if (FileResult kept = pendingUndo_.commit(); !kept) {
         // An older undo file would give back the wrong points.
         RemoveFile(undoFile_);
-        ReportFileFailure(prompts_, session().appName, kept);
+        ReportFailure(kept);
     }
     journal_.DropUndo(); // older than the undo file, or wrong with it gone
 }
@@ -191,7 +191,7 @@ void WeDoc::RestorePoints() {
     if (pointsFile_.empty())
         return;
     if (FileResult read = samples_.ReadFile(pointsFile_, composer_.layout()); !read) {
-        ReportFileFailure(prompts_, session().appName, read);
+        ReportFailure(read);
         return;
     }
     samples_.TakePending(); // they are the file's, shown in full below
@@ -250,7 +250,7 @@ bool WeDoc::WriteChange(const std::string& working, bool keepUndo,
             keepUndo ? ReplaceWorkingFile(working, progress) : WriteWorkingFile(working, progress);
     if (!written) {
         pendingUndo_.discard();
-        ReportFileFailure(prompts_, session().appName, written);
+        ReportFailure(written);
         RestorePoints();
         return false;
     }
@@ -266,7 +266,7 @@ FileResult WeDoc::ReplaceWorkingFile(const std::string& working, Progress& progr
         written = journal_.Replace(next, pendingUndo_, undoKept);
     if (written)
         AdoptPointsFile(working);
-    ReportFileFailure(prompts_, session().appName, undoKept);
+    ReportFailure(undoKept);
     return written;
 }
 
@@ -298,7 +298,7 @@ bool WeDoc::ReadForLoad(const std::string& file, bool adopt, bool asIsOnCancel,
                         Progress& progress) {
     const std::int64_t size = FileSize(file);
     if (size < 0) {
-        ReportFileFailure(prompts_, session().appName, samples_.ReadFile(file, composer_.layout()));
+        ReportFailure(samples_.ReadFile(file, composer_.layout()));
         return false;
     }
     LoadFpSegmentRange();
@@ -318,7 +318,7 @@ bool WeDoc::ReadForLoad(const std::string& file, bool adopt, bool asIsOnCancel,
     // failure the points come back from the file that holds them.
     const std::size_t before = samples_.size();
     if (FileResult read = samples_.ReadFile(file, composer_.layout(), progress); !read) {
-        ReportFileFailure(prompts_, session().appName, read);
+        ReportFailure(read);
         if (samples_.size() != before) // the read broke off midway
             PutPointsBack(before);
         return false;
@@ -327,7 +327,7 @@ bool WeDoc::ReadForLoad(const std::string& file, bool adopt, bool asIsOnCancel,
         samples_.Resize(static_cast<std::size_t>(count), composer_.initialPoint());
     if (cut) {
         if (FileResult written = samples_.WriteFile(file, composer_.layout()); !written) {
-            ReportFileFailure(prompts_, session().appName, written);
+            ReportFailure(written);
             PutPointsBack(before);
             return false;
         }
@@ -470,7 +470,7 @@ bool WeDoc::Open(const OpenRequest& request, Progress& progress) {
     ConvertResult converted = ConvertToBinary(request.path, request.code, ctx);
     if (!converted.ok) {
         if (!converted.failure)
-            ReportFileFailure(prompts_, session().appName, converted.failure);
+            ReportFailure(converted.failure);
         else
             ask(prompts_, session().appName,
                 converted.error.empty() ? StringText(kMsgCannotConvert) : converted.error,
@@ -493,7 +493,7 @@ bool WeDoc::Open(const OpenRequest& request, Progress& progress) {
     if (FileSize(file) != exact) {
         if (FileResult written = samples_.WriteFile(file, composer_.layout()); !written) {
             pendingUndo_.discard();
-            ReportFileFailure(prompts_, session().appName, written);
+            ReportFailure(written);
             PutPointsBack(before);
             return false;
         }
@@ -528,7 +528,7 @@ SaveResult WeDoc::Save(Progress& progress) {
         return SaveResult::NeedsSaveAs;
     }
     if (FileResult written = WriteWorkingFile(fileName_, progress); !written) {
-        ReportFileFailure(prompts_, session().appName, written);
+        ReportFailure(written);
         return SaveResult::Saved;
     }
     RecordSegmentFile(session(), ActiveTableSegment(), active_.channel, fileName_);
@@ -554,7 +554,7 @@ bool WeDoc::SaveAs(const std::string& path, int code, Progress& progress) {
     else if (role == SaveRole::Export || role == SaveRole::NamedExport)
         written = ExportPoints(path, code, progress);
     if (!written) {
-        ReportFileFailure(prompts_, session().appName, written);
+        ReportFailure(written);
         return false;
     }
     if (role == SaveRole::Document) {
@@ -581,7 +581,7 @@ ImportContext WeDoc::OpenContext(const OpenRequest& request) const {
 
 std::string WeDoc::ConvertToNative(const OpenRequest& request) {
     ConvertResult converted = ConvertToBinary(request.path, request.code, OpenContext(request));
-    ReportFileFailure(prompts_, session().appName, converted.failure);
+    ReportFailure(converted.failure);
     return converted.ok ? converted.path : std::string();
 }
 
@@ -605,7 +605,7 @@ std::optional<bool> WeDoc::UndoInPlace(const std::string& working) {
     // The patch gives back the points only where they are the file's.
     if (!HoldsPoints(working) || samples_.pending()) {
         if (FileResult made = journal_.MakeUndoFile(working); !made) {
-            ReportFileFailure(prompts_, session().appName, made);
+            ReportFailure(made);
             return false;
         }
         return std::nullopt;
@@ -613,7 +613,7 @@ std::optional<bool> WeDoc::UndoInPlace(const std::string& working) {
     FileResult undone;
     const std::optional<FilePatch> p = journal_.Undo(working, undone);
     if (!p) {
-        ReportFileFailure(prompts_, session().appName, undone);
+        ReportFailure(undone);
         return undone ? std::nullopt : std::optional<bool>(false);
     }
     const auto bpp = static_cast<std::size_t>(bytesPerPoint());
@@ -645,7 +645,7 @@ bool WeDoc::Undo() {
         // reads half a file, and leaves no undo behind. The points are read from there only
         // afterwards, into their own storage, so that a refused move leaves them alone.
         if (FileResult moved = MoveFileOver(undoFile_, working); !moved) {
-            ReportFileFailure(prompts_, session().appName, moved);
+            ReportFailure(moved);
             return false;
         }
         const std::size_t before = samples_.size();
@@ -699,6 +699,10 @@ bool WeDoc::TrimLeft(long L) {
 
 bool WeDoc::TrimRight(long R) {
     return SetWavelength(R + 1);
+}
+
+void WeDoc::ReportFailure(const FileResult& result) const {
+    ReportFileFailure(prompts_, session().appName, result);
 }
 
 } // namespace tw

@@ -261,6 +261,8 @@ class WeDoc {
     // Undo from the journal's patch: the file and the points patched where they changed.
     std::optional<bool> UndoInPlace(const std::string& working);
     void RestorePoints();
+    // Shows a failed read or write with its path and reason, under the application's name.
+    void ReportFailure(const FileResult& result) const;
 };
 
 } // namespace tw
