@@ -6,9 +6,10 @@
 // than the wall clock), the peers' peak memory as /usr/bin/time reports it, and whether every run
 // stored the codes of the scalar run (the engine without vector functions).
 //
-// Usage: ExprBench [--rounds R] [--points N] [--profile [--formula F] [--threads T]]
+// Usage: ExprBench [--rounds R] [--points N] [--profile [--formula F | --text FORMULA] [--threads
+// T]]
 // --profile runs only the engine's vector runs, on one thread or T, for a profiler to look at
-// (only the F-th formula with --formula).
+// (only the F-th formula with --formula, or one of your own with --text).
 #include "app/Prompter.h"
 #include "expr/ExprRange.h"
 #include "expr/VectorMath.h"
@@ -115,6 +116,7 @@ int main(int argc, char** argv) {
     bool profile = false;
     int only = 0;
     unsigned threads = 1;
+    const char* text = nullptr;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         if (a == "--profile")
@@ -127,6 +129,8 @@ int main(int argc, char** argv) {
             count = static_cast<std::size_t>(std::max(1000L, std::atol(argv[++i])));
         else if (a == "--formula")
             only = std::atoi(argv[++i]);
+        else if (a == "--text")
+            text = argv[++i];
         else if (a == "--threads")
             threads = static_cast<unsigned>(std::max(1, std::atoi(argv[++i])));
     }
@@ -140,9 +144,9 @@ int main(int argc, char** argv) {
         std::vector<std::int16_t> points(count, 1);
         for (int round = 0; round < rounds; ++round)
             for (int f = 0; f < kFormulaCount; ++f) {
-                if (only && only != f + 1)
+                if ((only && only != f + 1) || (text && f > 0))
                     continue;
-                const char* formula = kFormulas[f];
+                const char* formula = text ? text : kFormulas[f];
                 double rate = 0, cpu = 0;
                 Evaluate(formula, points, threads, rate, &cpu);
                 std::printf("%s: %.3g points/s, %.3g in processor time (load %.2f)\n", formula,

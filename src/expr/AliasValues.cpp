@@ -57,9 +57,9 @@ Result EvaluateAliases(ExprParser& parser, const AliasTable& aliases,
             return converted.fail();
         std::vector<double>& row = values[n];
         row.assign(static_cast<std::size_t>(std::max(0L, end - start + 1)), 0.0);
-        const RunFailure failure = RunProgram(
-            parser.Compiled(buffer), parser.operands(), std::span<double>(row),
-            [](std::size_t i) { return static_cast<long>(i); }, [](double v) { return v; });
+        const RunFailure failure =
+            RunProgram(parser.Compiled(buffer), parser.operands(), std::span<double>(row),
+                       ConsecutivePoints{}, [](double v) { return v; });
         if (failure.at >= 0)
             return converted.then(parser.EvalFailure(buffer, failure.error))
                 .then(AliasError(strprintf("Expression in Alias incorrect.Index of Alias %zu", n)))

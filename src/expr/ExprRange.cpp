@@ -63,15 +63,14 @@ Result Evaluate(ExprParser& parser, const std::string& formula, const std::strin
     auto stored = [toPoint](double v) { return ToStored<Sample>(toPoint(v)); };
     const auto count = static_cast<std::size_t>(e - s + 1);
     // One pass over the pieces; the first pass of a scaled range only finds the values' span.
-    auto pass = [&](auto pointOf, auto store, ValueSpan* values) {
+    // pointsFrom(first) numbers the points of the piece that starts at first.
+    auto pass = [&](auto pointsFrom, auto store, ValueSpan* values) {
         for (std::size_t first = 0; first < count; first += pieces.size) {
             const std::size_t n = std::min(pieces.size, count - first);
             const std::span<Sample> out = pieces.at(first, n);
             ValueSpan piece;
-            const RunFailure failure = RunProgram(
-                program, operands, out,
-                [&pointOf, first](std::size_t i) { return pointOf(first + i); }, store,
-                values ? &piece : nullptr, sharing);
+            const RunFailure failure = RunProgram(program, operands, out, pointsFrom(first), store,
+                                                  values ? &piece : nullptr, sharing);
             if (failure.at >= 0)
                 return failed(failure.error);
             if (values)
@@ -82,16 +81,23 @@ Result Evaluate(ExprParser& parser, const std::string& formula, const std::strin
         return Result();
     };
     ValueSpan values;
-    if (Result first = pass([](std::size_t i) { return static_cast<long>(i); }, stored,
-                            range.scaled ? &values : nullptr);
+    auto consecutive = [](std::size_t first) {
+        return ConsecutivePoints{static_cast<long>(first)};
+    };
+    if (Result first = pass(consecutive, stored, range.scaled ? &values : nullptr);
         !first || !range.scaled)
         return first;
 
     const double scale = values.hi == values.lo ? 1.0 : span / (values.hi - values.lo);
     const double offset = range.lo - scale * values.lo;
     const double q = static_cast<double>(count) / static_cast<double>(std::max(1L, range.cycles));
-    return pass([q](std::size_t i) { return TruncLong(std::fmod(static_cast<double>(i), q)); },
-                [stored, scale, offset](double v) { return stored(scale * v + offset); }, nullptr);
+    auto cycled = [q](std::size_t first) {
+        return [q, first](std::size_t i) {
+            return TruncLong(std::fmod(static_cast<double>(first + i), q));
+        };
+    };
+    return pass(
+        cycled, [stored, scale, offset](double v) { return stored(scale * v + offset); }, nullptr);
 }
 
 // The whole range in one piece, stored in place.

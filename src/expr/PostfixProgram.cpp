@@ -50,6 +50,12 @@ struct Points {
     const long* points;
     double operator()(const double*, std::size_t k) const { return static_cast<double>(points[k]); }
 };
+struct Consecutive {
+    long first;
+    double operator()(const double*, std::size_t k) const {
+        return static_cast<double>(first + static_cast<long>(k));
+    }
+};
 
 // One operator over a block through the very function a single point uses; true when a point
 // failed. With the operator known here, the loops of the plain operators vectorise.
@@ -233,6 +239,18 @@ bool CombineBounded(char symbol, double* x, L l, R r, std::size_t n, double dl, 
     }
 }
 
+// Points over a constant as the points times its reciprocal (normal, as CompileBlocks checks):
+// each product lies within three roundings of the quotient; its distance is returned.
+template <class P> double QuotientBounded(double* x, P points, double divisor, std::size_t n) {
+    const double reciprocal = 1 / divisor;
+    std::uint64_t largest = 0;
+    for (std::size_t k = 0; k < n; ++k) {
+        x[k] = points(x, k) * reciprocal;
+        largest = std::max(largest, MagnitudeBits(x[k]));
+    }
+    return kRounding * Magnitude(largest) + kFloor;
+}
+
 // A function's vector variant over a block, given its arguments' distance dIn (0: Run's bits);
 // the distance of its values in d. sin and cos take a multiplication by scale along.
 bool ApplyVector(expr::Function f, double* x, std::size_t n, bool coarse, double scale, double dIn,
@@ -308,7 +326,10 @@ PostfixProgram PostfixProgram::Compile(std::string_view text) {
             program.maxDepth_ = depth;
     });
     program.failsAfterSteps_ = failed || depth != 1;
-    program.CompileBlocks();
+    // Quotients of points by constants are bounded where that costs no vector function.
+    program.CompileBlocks(true);
+    if (program.blocks_ && !program.vectorMath_ && program.boundedQuotients_)
+        program.CompileBlocks(false);
     return program;
 }
 
@@ -367,7 +388,7 @@ EvalResult PostfixProgram::Run(long point, const ExprOperands& operands) const {
 
 // Replays the stack machine once with the kind of every stack entry: operations on constants
 // alone are done here, the others become steps over registers of kBlock values.
-void PostfixProgram::CompileBlocks() {
+void PostfixProgram::CompileBlocks(bool quotients) {
     if (failsAfterSteps_)
         return; // every point fails, so the first one ends any run
     struct Entry {
@@ -376,7 +397,7 @@ void PostfixProgram::CompileBlocks() {
         std::uint32_t reg;
         bool bounded = false; // its values may come from a vector function
     };
-    bool anyVector = false, unbounded = false, mayFail = false;
+    bool anyVector = false, unbounded = false, mayFail = false, boundedQuotients = false;
     std::vector<Entry> stack;
     std::vector<std::uint32_t> freeRegisters;
     std::uint32_t registers = 0;
@@ -469,15 +490,22 @@ void PostfixProgram::CompileBlocks() {
             stack.push_back({false, 0, b.target, b.resultBounded});
         }
         }
-        // The points and a constant in one loop: a point is an exact value, so never bounded.
-        // (GCC leaves a quotient of a point scalar.)
+        // The points and a constant in one loop: a point is an exact value. A quotient by a
+        // constant (which GCC leaves scalar) is, in a bounded run, the product with the
+        // constant's reciprocal, within a few roundings of the quotient, so bounded itself.
         const bool withConstant =
             (b.op == BlockOp::WithConstant || b.op == BlockOp::ConstantWith) &&
             (b.symbol == '+' || b.symbol == '-' || b.symbol == '*');
-        if (withConstant && !blockSteps.empty() && blockSteps.back().op == BlockOp::Point &&
-            blockSteps.back().target == b.target) {
+        const bool quotient =
+            b.op == BlockOp::WithConstant && b.symbol == '/' && std::isnormal(1 / b.constant);
+        if ((withConstant || quotient) && !blockSteps.empty() &&
+            blockSteps.back().op == BlockOp::Point && blockSteps.back().target == b.target) {
             b.op = b.op == BlockOp::WithConstant ? BlockOp::PointWithConstant
                                                  : BlockOp::ConstantWithPoint;
+            if (quotient && quotients) {
+                b.resultBounded = stack.back().bounded = true;
+                boundedQuotients = true;
+            }
             blockSteps.back() = b;
             continue;
         }
@@ -501,10 +529,11 @@ void PostfixProgram::CompileBlocks() {
     blocks_ = true;
     mayFail_ = mayFail;
     vectorMath_ = anyVector && !unbounded && !constantResult_;
+    boundedQuotients_ = boundedQuotients;
     resultBounded_ = stack.back().bounded;
 }
 
-PostfixProgram::BlockResult PostfixProgram::RunPointByPoint(std::span<const long> points,
+PostfixProgram::BlockResult PostfixProgram::RunPointByPoint(BlockPoints points,
                                                             const ExprOperands& operands,
                                                             double* values) const {
     for (std::size_t k = 0; k < points.size(); ++k) {
@@ -517,10 +546,10 @@ PostfixProgram::BlockResult PostfixProgram::RunPointByPoint(std::span<const long
 }
 
 TW_WIDEST_VECTORS __attribute__((flatten)) PostfixProgram::BlockResult
-PostfixProgram::RunBlock(std::span<const long> points, const ExprOperands& operands,
+PostfixProgram::RunBlock(BlockPoints points, const ExprOperands& operands,
                          std::span<double> scratch, double* spare, Precision precision) const {
     const std::size_t n = std::min(points.size(), kBlock);
-    points = points.first(n);
+    points.count = n;
     if (!blocks_ || scratch.size() < scratchSize())
         return RunPointByPoint(points, operands, spare);
     auto registerAt = [&](std::uint32_t r) { return scratch.data() + r * kStride; };
@@ -533,6 +562,12 @@ PostfixProgram::RunBlock(std::span<const long> points, const ExprOperands& opera
     for (const BlockStep& b : blockSteps_) {
         double* x = registerAt(b.target);
         bool failed = false;
+        if (bounded && b.resultBounded && b.op == BlockOp::PointWithConstant) {
+            distance[b.target] = points.list
+                                     ? QuotientBounded(x, Points{points.list}, b.constant, n)
+                                     : QuotientBounded(x, Consecutive{points.first}, b.constant, n);
+            continue;
+        }
         if (bounded && b.resultBounded && b.op != BlockOp::Function) {
             const double dt = distanceOf(b.targetBounded, b.target);
             double& d = distance[b.target];
@@ -555,14 +590,22 @@ PostfixProgram::RunBlock(std::span<const long> points, const ExprOperands& opera
         }
         switch (b.op) {
         case BlockOp::Point:
-            for (std::size_t k = 0; k < n; ++k)
-                x[k] = static_cast<double>(points[k]);
+            if (points.list)
+                for (std::size_t k = 0; k < n; ++k)
+                    x[k] = Points{points.list}(x, k);
+            else
+                for (std::size_t k = 0; k < n; ++k)
+                    x[k] = Consecutive{points.first}(x, k);
             break;
         case BlockOp::PointWithConstant:
-            failed = Combine(b.symbol, x, Points{points.data()}, Constant{b.constant}, n);
+            failed = points.list
+                         ? Combine(b.symbol, x, Points{points.list}, Constant{b.constant}, n)
+                         : Combine(b.symbol, x, Consecutive{points.first}, Constant{b.constant}, n);
             break;
         case BlockOp::ConstantWithPoint:
-            failed = Combine(b.symbol, x, Constant{b.constant}, Points{points.data()}, n);
+            failed = points.list
+                         ? Combine(b.symbol, x, Constant{b.constant}, Points{points.list}, n)
+                         : Combine(b.symbol, x, Constant{b.constant}, Consecutive{points.first}, n);
             break;
         case BlockOp::Wave:
             for (std::size_t k = 0; k < n; ++k)

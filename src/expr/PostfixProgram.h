@@ -24,6 +24,15 @@ namespace tw {
 // It also runs over a block of points at a time: every step is one loop over the block, the
 // steps of constants alone are done once when compiling, and each point still sees the same
 // operations on the same values in the same order, so the values are the same to the bit.
+// The points of a block: those listed, or, with no list, first, first + 1, ... (count of them).
+struct BlockPoints {
+    const long* list = nullptr;
+    long first = 0;
+    std::size_t count = 0;
+    std::size_t size() const { return count; }
+    long operator[](std::size_t k) const { return list ? list[k] : first + static_cast<long>(k); }
+};
+
 class PostfixProgram {
   public:
     // The most points RunBlock takes: a block's working values stay in the first-level cache.
@@ -78,7 +87,7 @@ class PostfixProgram {
     // holds scratchSize() doubles of the caller's (so that blocks run on several threads at
     // once), or in spare, which holds kBlock. A point that fails only through a bounded value's
     // distance is not reported: its distance is unknown, and Run finds the failure.
-    BlockResult RunBlock(std::span<const long> points, const ExprOperands& operands,
+    BlockResult RunBlock(BlockPoints points, const ExprOperands& operands,
                          std::span<double> scratch, double* spare,
                          Precision precision = Precision::Bits) const;
     std::size_t scratchSize() const { return registers_ * kStride + registers_; }
@@ -132,9 +141,11 @@ class PostfixProgram {
     // Some function has a vector variant, and every operation on its values has a bound.
     bool vectorMath_ = false;
     bool resultBounded_ = false;
+    bool boundedQuotients_ = false; // some quotient of points by a constant is bounded
 
-    void CompileBlocks();
-    BlockResult RunPointByPoint(std::span<const long> points, const ExprOperands& operands,
+    // quotients: whether a quotient of points by a constant may be bounded (see the .cpp).
+    void CompileBlocks(bool quotients);
+    BlockResult RunPointByPoint(BlockPoints points, const ExprOperands& operands,
                                 double* values) const;
 };
 

@@ -46,6 +46,12 @@ struct RunFailure {
 // The error of a run the user cancelled: no fault of the formula.
 constexpr int kRunCancelled = std::numeric_limits<int>::min();
 
+// The point numbers first, first + 1, ...: a run's points, which its blocks need not list.
+struct ConsecutivePoints {
+    long first = 0;
+    long operator()(std::size_t i) const { return first + static_cast<long>(i); }
+};
+
 namespace run_parts {
 
 // What one thread of a run works in.
@@ -63,11 +69,22 @@ struct TileOutcome {
     bool written = false;
 };
 
-// The points of a block, at the processor's widest vectors (most are consecutive numbers).
+// The points of a block, at the processor's widest vectors; consecutive ones need no list.
 template <class PointOf>
-TW_WIDEST_VECTORS void FillPoints(PointOf& pointOf, std::size_t at, std::size_t n, long* points) {
+TW_WIDEST_VECTORS BlockPoints FillPoints(PointOf& pointOf, std::size_t at, std::size_t n,
+                                         long* list) {
+    if constexpr (std::is_same_v<PointOf, ConsecutivePoints>)
+        return {nullptr, pointOf(at), n};
     for (std::size_t k = 0; k < n; ++k)
-        points[k] = pointOf(at + k);
+        list[k] = pointOf(at + k);
+    return {list, 0, n};
+}
+
+// The codes of values that Run gave to the bit.
+template <class Out, class Store>
+TW_WIDEST_VECTORS void StoreValues(const double* v, std::size_t n, Store& store, Out* out) {
+    for (std::size_t k = 0; k < n; ++k)
+        out[k] = store(v[k]);
 }
 
 // The codes of the values' lower ends into out; true when the upper end of some value has
@@ -92,7 +109,7 @@ TW_WIDEST_VECTORS bool LowerCodes(const double* v, double d, std::size_t n, Stor
 // they differ, or the distance is unknown, Run recomputes the value (and may fail there, which
 // ends the block). With span, the values that may be its lowest or highest are recomputed too.
 template <class Out, class Store>
-void StoreBounded(const PostfixProgram& program, const ExprOperands& operands, const long* points,
+void StoreBounded(const PostfixProgram& program, const ExprOperands& operands, BlockPoints points,
                   PostfixProgram::BlockResult& r, Store& store, std::span<Out> out, std::size_t at,
                   ValueSpan* span) {
     const std::size_t n = r.failedAt;
@@ -200,18 +217,17 @@ RunFailure RunProgram(const PostfixProgram& program, const ExprOperands& operand
         Buffers& b = buffers[thread];
         for (std::size_t at = first; at < end; at += kBlock) {
             const std::size_t n = std::min(kBlock, end - at);
-            run_parts::FillPoints(pointOf, at, n, b.points.data());
-            PostfixProgram::BlockResult r = program.RunBlock({b.points.data(), n}, operands,
-                                                             b.scratch, b.spare.data(), precision);
+            const BlockPoints points = run_parts::FillPoints(pointOf, at, n, b.points.data());
+            PostfixProgram::BlockResult r =
+                program.RunBlock(points, operands, b.scratch, b.spare.data(), precision);
             if (r.bounded) {
-                run_parts::StoreBounded(program, operands, b.points.data(), r, store, out, at,
+                run_parts::StoreBounded(program, operands, points, r, store, out, at,
                                         values ? &o.values : nullptr);
             } else {
                 if (values)
                     for (std::size_t k = 0; k < r.failedAt; ++k)
                         o.values.Take(r.values[k]);
-                for (std::size_t k = 0; k < r.failedAt; ++k)
-                    out[at + k] = store(r.values[k]);
+                run_parts::StoreValues(r.values, r.failedAt, store, out.data() + at);
             }
             if (r.failedAt < n) {
                 o.failedAt = static_cast<long>(at + r.failedAt);

@@ -123,7 +123,7 @@ TEST(ProgramRunTest, BlocksAndThreadsMatchPointByPointOnRandomFormulas) {
         const Outcome expectedCycle = PointByPoint(compiled, operands, cycle);
         failedPartWay += expected.failure.at > 0;
         for (const RunSharing& sharing : kSharings) {
-            ASSERT_TRUE(Same(InBlocks(compiled, operands, identity, sharing), expected))
+            ASSERT_TRUE(Same(InBlocks(compiled, operands, ConsecutivePoints{}, sharing), expected))
                 << formula << " on " << sharing.threads << " threads";
             ASSERT_TRUE(Same(InBlocks(compiled, operands, cycle, sharing), expectedCycle))
                 << formula << " on " << sharing.threads << " threads, in cycles";

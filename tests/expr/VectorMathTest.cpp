@@ -137,7 +137,8 @@ TEST(VectorMathTest, SinAndCosAtTheEdgesOfTheirReduction) {
 }
 
 // The formulas of the expression tests and the fuzzing seeds, and some made to stress the
-// bounds: values near codes, quotients of small values, comparisons of close ones; {2} and {3}
+// bounds: values near codes, quotients of small values, the rounding by which a quotient of
+// points differs from their product with the reciprocal, comparisons of close ones; {2} and {3}
 // are libm's ln and log, so that the scalar run stores 1 at every point of the last four.
 std::vector<std::string> Corpus() {
     std::vector<std::string> formulas = {"amp*sin(omg*p)+0.25*amp*cos(3*omg*p)",
@@ -171,6 +172,8 @@ std::vector<std::string> Corpus() {
                                          "abs(sin(p))*amp-amp/2",
                                          "(p>1000 & p<2000)*ln(p+1)*abs(tan(p/999))",
                                          "sin(p/1e6)*1e9",
+                                         "sin(p*0)+(p/10-p*0.1)*1e20",
+                                         "cos(p*0)*(p/7-p*(1/7))*1e20",
                                          "cos(p)*cos(p)*amp",
                                          "1+(ln(p+1)-{2})*1e9",
                                          "1-(ln(p+1)-{2})*1e9",
