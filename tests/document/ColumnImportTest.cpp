@@ -98,12 +98,6 @@ TEST(ColumnImportTest, AutoStretchOptionIsPerModel) {
     EXPECT_TRUE(AutoStretchEnabled(box.session()));
 }
 
-} // namespace
-} // namespace tw
-
-namespace tw {
-namespace {
-
 // Read as fractions of full scale, a wave that peaks at 0.5 stays at half scale; values beyond
 // full scale end there and are counted.
 TEST(ColumnImportTest, FullScaleValuesAreNotStretched) {
@@ -124,12 +118,6 @@ TEST(ColumnImportTest, FullScaleValuesAreNotStretched) {
     ctx.fullScale = false; // stretched, 0.5 would reach the top
     EXPECT_EQ(ImportColumns("0\n0.5\n", ctx).points[1], 16383);
 }
-
-} // namespace
-} // namespace tw
-
-namespace tw {
-namespace {
 
 // One huge value (2A overflows beyond 8.9e307) or an infinity must not flatten the wave: the
 // stretch spans the finite values, and each infinity is clipped at its own end and counted.

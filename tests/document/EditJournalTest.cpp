@@ -120,11 +120,8 @@ TEST_F(EditJournalTest, KilledEditsLeaveTheFileBeforeOrAfterAndUndoGoesBack) {
 // opened file is left alone.
 TEST_F(EditJournalTest, TheFirstEditAfterOpenGoesIntoACopyMadeMeanwhile) {
     startLarge();
-    const std::string opened = box.root() + "/opened.wav";
     const Wave wave(kPoints, 7);
-    std::ofstream(opened, std::ios::binary)
-        .write(reinterpret_cast<const char*>(wave.data()),
-               static_cast<std::streamsize>(wave.size() * 2));
+    const std::string opened = box.write("opened.wav", test::Int16Bytes(wave));
     for (const bool savedAs : {false, true}) {
         SCOPED_TRACE(savedAs ? "saved as before the edit" : "edited first");
         ASSERT_TRUE(doc->Open({opened, 0}));
@@ -155,9 +152,7 @@ TEST_F(EditJournalTest, AWholeNewFileCutOffBetweenItsRenamesIsFinishedOrDropped)
         Wave after = before;
         Apply(after, 3);
         const std::string next = working + ".~twkilled", undo = doc->undoFile() + ".~twkilled";
-        std::ofstream(next, std::ios::binary)
-            .write(reinterpret_cast<const char*>(after.data()),
-                   static_cast<std::streamsize>(after.size() * 2));
+        std::ofstream(next, std::ios::binary) << test::Int16Bytes(after);
         std::filesystem::create_hard_link(working, undo);
         struct stat st {};
         ASSERT_EQ(::stat(next.c_str(), &st), 0);

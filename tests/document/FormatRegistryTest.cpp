@@ -1,11 +1,7 @@
 #include "document/FormatRegistry.h"
 
-#include "app/FileUtil.h"
-#include "app/LaunchState.h"
+#include "DocFixture.h"
 #include "document/FileFilters.h"
-#include "support/Sandbox.h"
-
-#include <gtest/gtest.h>
 
 #include <fnmatch.h>
 #include <map>
@@ -160,21 +156,12 @@ struct Sample {
     Points points;
 };
 
-std::string LeCroyBytes(const std::string& samples) {
-    std::string desc(346, '\0');
-    desc.replace(0, 8, "WAVEDESC");
-    desc[34] = 1; // low byte first
-    desc[36] = static_cast<char>(346 & 0xFF);
-    desc[37] = static_cast<char>(346 >> 8);
-    return desc + samples;
-}
-
 // A file of every row, as Open finds it, and the points it holds (no stretch).
 std::map<std::pair<PointLayout, int>, Sample> Samples() {
     const Points fm{500000000, -7, 0};
     const Points narrow{1, -2, 3};
     const std::string columns = "Time,Volt\r\n0,10\r\n1,20\r\n2,30\r\n";
-    const std::string trace = LeCroyBytes(std::string("\x01\xFF\x02", 3));
+    const std::string trace = test::LeCroyTrace(std::string("\x01\xFF\x02", 3));
     const Points traced{256, -256, 512};
     using enum PointLayout;
     return {

@@ -26,16 +26,6 @@ std::string Join(const std::vector<std::int16_t>& values, const std::string& sep
     return text;
 }
 
-// A LeCroy trace of byte samples: the descriptor, then one byte a point.
-std::string LeCroyTrace(const std::string& samples) {
-    std::string desc(346, '\0');
-    desc.replace(0, 8, "WAVEDESC");
-    desc[34] = 1;                             // low byte first
-    desc[36] = static_cast<char>(346 & 0xFF); // descriptor length
-    desc[37] = static_cast<char>(346 >> 8);
-    return desc + samples;
-}
-
 std::vector<std::string> Leftovers(const std::string& folder) {
     std::vector<std::string> temporaries;
     for (const auto& e : std::filesystem::directory_iterator(folder))
@@ -65,8 +55,20 @@ TEST_F(WeDocTest, FirstUpdateCreatesTheWorkingFileAndDestructionCleansUp) {
     EXPECT_EQ(link.posted[0], std::make_pair(5L, 0L));
 }
 
-TEST_F(WeDocTest, WavelengthIncrementQuestionTruncatesRoundsOrCancels) {
+// A length out of range or unchanged leaves everything alone; one the instrument's increment does
+// not divide asks.
+TEST_F(WeDocTest, WavelengthChangesAreCheckedAgainstTheInstrument) {
     start();
+    doc->SetWavelength(8);
+    EXPECT_EQ(box.prompts.lastText(), "Value is out of range. Previous value will be restored.");
+    doc->SetWavelength(16777220);
+    EXPECT_EQ(box.prompts.asked.size(), 2u);
+    doc->SetWavelength(1024);
+    EXPECT_EQ(box.prompts.asked.size(), 2u);
+    EXPECT_EQ(doc->wavelength(), 1024);
+    EXPECT_FALSE(doc->CanUndo());
+    EXPECT_EQ(seen.wavelengthShows, 3);
+
     struct Case {
         long typed;
         Answer answer;
@@ -87,19 +89,6 @@ TEST_F(WeDocTest, WavelengthIncrementQuestionTruncatesRoundsOrCancels) {
         EXPECT_EQ(box.prompts.asked[0].buttons, Buttons::YesNoCancel);
     }
     EXPECT_EQ(ReadInt16File(doc->pathName()).size(), 1004u);
-}
-
-TEST_F(WeDocTest, WavelengthOutOfRangeOrUnchangedLeavesEverythingAlone) {
-    start();
-    doc->SetWavelength(8);
-    EXPECT_EQ(box.prompts.lastText(), "Value is out of range. Previous value will be restored.");
-    doc->SetWavelength(16777220);
-    EXPECT_EQ(box.prompts.asked.size(), 2u);
-    doc->SetWavelength(1024);
-    EXPECT_EQ(box.prompts.asked.size(), 2u);
-    EXPECT_EQ(doc->wavelength(), 1024);
-    EXPECT_FALSE(doc->CanUndo());
-    EXPECT_EQ(seen.wavelengthShows, 3);
 }
 
 TEST_F(WeDocTest, LengtheningKeepsValuesAndUndoReturnsOnce) {
@@ -193,10 +182,8 @@ TEST_F(WeDocTest, SaveAsBinaryMakesTheUserFileTheSegmentsFileAndSaveRewritesIt) 
     ASSERT_TRUE(doc->SaveAs(box.root() + "/mine.asc", kAsciiCode));
     EXPECT_EQ(doc->Save(), SaveResult::NeedsSaveAs);
     EXPECT_TRUE(doc->fileName().empty());
-}
 
-TEST_F(WeDocTest, SaveAsIntoTheTmpFolderAsksFirst) {
-    start();
+    // Into the tmp folder only when the user says so.
     std::string inTmp = box.tmp() + "keep.wav";
     box.prompts.then(Answer::No);
     EXPECT_FALSE(doc->SaveAs(inTmp, 0));
@@ -225,16 +212,26 @@ TEST_F(WeDocTest, OpenLoadsTheFileAndAFileInsideTmpHasNoFileName) {
     ASSERT_TRUE(doc->Open({inTmp, 0}));
     EXPECT_TRUE(doc->fileName().empty());
     EXPECT_EQ(doc->Save(), SaveResult::NeedsSaveAs);
+
+    // A stray last byte is no point: the points file holds exactly the points.
+    const std::string odd = box.write("waves/odd.wav", std::string(2001, '\x01'));
+    ASSERT_TRUE(doc->Open({odd, kNativeCode}));
+    EXPECT_EQ(doc->wavelength(), 1000);
+    EXPECT_EQ(doc->pointsFile(), odd);
+    EXPECT_EQ(FileSize(odd), 2000);
+    const std::string riff =
+        box.write("waves/odd-riff.wav", "RIFF" + std::string(40, 'h') + std::string(2001, 'r'));
+    ASSERT_TRUE(doc->Open({riff, kNativeCode}));
+    EXPECT_EQ(FileSize(doc->pointsFile()), 2000);
+    EXPECT_EQ(FileSize(riff), 2045) << "the file the user chose stays";
 }
 
 // The standard composer's 16-bit points give back every file byte for byte.
 TEST_F(WeDocTest, OpenThenSaveAsGivesBackEveryNativeFileByteForByte) {
     start();
-    std::string bytes;
-    for (int v = 0; v < 65536; ++v) {
-        bytes += static_cast<char>(v & 0xFF);
-        bytes += static_cast<char>(v >> 8);
-    }
+    std::vector<std::int16_t> all(65536);
+    std::iota(all.begin(), all.end(), -32768);
+    const std::string bytes = test::Int16Bytes(all);
     ASSERT_TRUE(doc->Open({box.write("waves/all.wav", bytes), kNativeCode}));
     EXPECT_EQ(doc->samples().width(), SampleWidth::Int16);
     const std::string copy = box.root() + "/copy.wav";
@@ -301,7 +298,7 @@ TEST_F(WeDocTest, UndoAfterOpeningAnotherFormGivesBackTheOpenedPoints) {
     for (const Case& c :
          {Case{box.write("waves/a.asc", Join(values, " ")), kAsciiCode},
           Case{box.write("waves/c.csv", rows), kCsvCode},
-          Case{box.write("waves/t.trc", LeCroyTrace(std::string(100, '\x10') + "\x7f")),
+          Case{box.write("waves/t.trc", test::LeCroyTrace(std::string(100, '\x10') + "\x7f")),
                kTraceCode},
           Case{box.write("waves/r.wav", "RIFF" + std::string(40, 'h') + test::Int16Bytes(values)),
                kNativeCode}}) {
@@ -310,7 +307,7 @@ TEST_F(WeDocTest, UndoAfterOpeningAnotherFormGivesBackTheOpenedPoints) {
         request.dimension = 1;
         ASSERT_TRUE(doc->Open(request));
         const std::vector<std::int32_t> opened = test::Values(doc->samples());
-        ASSERT_EQ(opened.size(), c.code == kTraceCode ? 100u : 100u);
+        ASSERT_EQ(opened.size(), 100u);
         ASSERT_TRUE(doc->SnapshotForUndo());
         test::Fill(doc->samples(), 3);
         ASSERT_TRUE(doc->CommitEdit());
@@ -388,20 +385,6 @@ TEST_F(WeDocTest, OpenConvertsIntoTheTmpFolderWhenTheSourceFolderCannotBeWritten
     if (WEXITSTATUS(status) == 77)
         GTEST_SKIP() << "no read-only bind mount here";
     EXPECT_EQ(WEXITSTATUS(status), 0) << "1 not opened, 2 asked, 3 elsewhere, 4 points, 5 written";
-}
-
-TEST_F(WeDocTest, OpenOfAFileWithAStrayByteLeavesExactlyThePointsInIt) {
-    start();
-    const std::string odd = box.write("waves/odd.wav", std::string(2001, '\x01'));
-    ASSERT_TRUE(doc->Open({odd, kNativeCode}));
-    EXPECT_EQ(doc->wavelength(), 1000);
-    EXPECT_EQ(doc->pointsFile(), odd);
-    EXPECT_EQ(FileSize(odd), 2000);
-    const std::string riff =
-        box.write("waves/odd-riff.wav", "RIFF" + std::string(40, 'h') + std::string(2001, 'r'));
-    ASSERT_TRUE(doc->Open({riff, kNativeCode}));
-    EXPECT_EQ(FileSize(doc->pointsFile()), 2000);
-    EXPECT_EQ(FileSize(riff), 2045) << "the file the user chose stays";
 }
 
 // A full disk, as a file size limit makes it also for root: each failed write says which file and
