@@ -11,7 +11,7 @@ namespace {
 using Points = std::vector<std::int32_t>;
 const char* const k3014 = "Cannot convert the format to binary format \nor invalid file path";
 
-TEST(NativeWaveTest, LayoutsHaveTheirExactBytesAndKeepExtremes) {
+TEST(NativeWaveTest, LayoutsHaveTheirExactBytesKeepExtremesAndDropAPartialPoint) {
     const Points points{-2, 0x1234};
     EXPECT_EQ(EncodeNativePoints(points, PointLayout::Int16), std::string("\xFE\xFF\x34\x12", 4));
     EXPECT_EQ(EncodeNativePoints(points, PointLayout::Int32),
@@ -25,9 +25,7 @@ TEST(NativeWaveTest, LayoutsHaveTheirExactBytesAndKeepExtremes) {
     EXPECT_EQ(
         DecodeNativePoints(EncodeNativePoints(narrow, PointLayout::Int16), PointLayout::Int16),
         narrow);
-}
-
-TEST(NativeWaveTest, APartialLastPointIsDropped) {
+    // A partial last point is dropped.
     EXPECT_EQ(DecodeNativePoints(std::string(2001, '\0'), PointLayout::Int16).size(), 1000u);
     EXPECT_EQ(DecodeNativePoints(std::string(11, '\0'), PointLayout::Record6).size(), 1u);
     // A record's point is its bytes 2 to 5, whatever the first two hold.
@@ -83,16 +81,14 @@ TEST(WaveExportTest, OnlyCodesWithAWriterTouchTheDisk) {
     EXPECT_FALSE(ExportWaveFile(box.tmp() + "no/folder/x.wav", kNativeCode, Points{1}, {}));
 }
 
-TEST(AsciiImportTest, ReadsAnyWhiteSpaceAndTruncatesTowardZero) {
+TEST(AsciiImportTest, ReadsAnyWhiteSpaceTruncatesTowardZeroAndRefusesWhatIsNoPoint) {
     auto r = ImportWaveBytes(" 1\t-2.7\r\n2.7  +3\n\n-0.4 1e3 -1e-999 ", kAsciiCode, {});
     EXPECT_EQ(r.points, (Points{1, -2, 2, 3, 0, 1000, 0}));
     const Points fm{500000000, -7, 0};
     EXPECT_EQ(ImportWaveBytes(EncodeWaveFile(fm, kAsciiCode, {}), kAsciiCode, {PointLayout::Int32})
                   .points,
               fm);
-}
-
-TEST(AsciiImportTest, RefusesWhatIsNoPointOfTheLayout) {
+    // What is no point of the layout is refused.
     for (const char* text :
          {"", "  \n ", "1 2 x", "1,2", "40000", "-32769", "1e999", "nan", "- 1"}) {
         auto r = ImportWaveBytes(text, kAsciiCode, {});
@@ -104,7 +100,7 @@ TEST(AsciiImportTest, RefusesWhatIsNoPointOfTheLayout) {
     EXPECT_FALSE(ImportWaveBytes("5e9", kAsciiCode, {PointLayout::Int32}).ok);
 }
 
-TEST(ConvertToBinaryTest, RiffLosesItsHeaderIntoATbrFile) {
+TEST(ConvertToBinaryTest, RiffLosesItsHeaderIntoATbrFileAndOtherFormsBecomeANativeFile) {
     test::Sandbox box;
     std::string samples(2000, '\x01');
     const std::string path = box.write("rec.wav", "riff" + std::string(40, 'h') + samples);
@@ -115,18 +111,16 @@ TEST(ConvertToBinaryTest, RiffLosesItsHeaderIntoATbrFile) {
     EXPECT_EQ(ConvertToBinary(path, kNativeCode, {PointLayout::Int32}).path,
               box.root() + "/rec_TBR.wvf");
     EXPECT_EQ(ImportWaveFile(path, kNativeCode, {}).points.size(), 1000u);
-}
 
-TEST(ConvertToBinaryTest, OtherFormsBecomeANativeFileOfTheSameNameOrStayAsTheyAre) {
-    test::Sandbox box;
+    // Other forms become a native file of the same name, or stay as they are.
     const std::string native = box.write("a.wav", std::string(2001, '\0'));
     EXPECT_EQ(ConvertToBinary(native, kNativeCode, {}).path, native);
     const std::string positive = box.write("a.pwav", std::string(4, '\0'));
     EXPECT_EQ(ConvertToBinary(positive, kPositiveCode, {}).path, positive);
     const std::string asc = box.write("s.asc", "1 -2 3");
-    auto c = ConvertToBinary(asc, kAsciiCode, {});
-    EXPECT_EQ(c.path, box.root() + "/s.wav");
-    EXPECT_EQ(ReadNativeFile(c.path, PointLayout::Int16).points, (Points{1, -2, 3}));
+    auto ascii = ConvertToBinary(asc, kAsciiCode, {});
+    EXPECT_EQ(ascii.path, box.root() + "/s.wav");
+    EXPECT_EQ(ReadNativeFile(ascii.path, PointLayout::Int16).points, (Points{1, -2, 3}));
     auto fp = ConvertToBinary(asc, kAsciiCode, {PointLayout::Record6});
     EXPECT_EQ(fp.path, box.root() + "/s.wvf");
     EXPECT_EQ(FileSize(fp.path), 18);
