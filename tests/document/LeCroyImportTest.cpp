@@ -15,22 +15,19 @@ struct LeCroyFile {
     std::string user;
     std::string data;
 
-    static void Put16(std::string& s, std::size_t at, int v) {
-        s[at] = static_cast<char>(v & 0xFF);
-        s[at + 1] = static_cast<char>((v >> 8) & 0xFF);
-    }
-    static void Put32(std::string& s, std::size_t at, std::int32_t v) {
-        for (int i = 0; i < 4; ++i)
+    // Low byte first.
+    static void Put(std::string& s, std::size_t at, std::int32_t v, int bytes) {
+        for (int i = 0; i < bytes; ++i)
             s[at + static_cast<std::size_t>(i)] = static_cast<char>((v >> (8 * i)) & 0xFF);
     }
     std::string bytes() const {
         std::string desc(static_cast<std::size_t>(std::max(descLength, 48)), '\0');
         desc.replace(0, 8, "WAVEDESC");
-        Put16(desc, 32, sampleType);
-        Put16(desc, 34, byteOrder);
-        Put32(desc, 36, descLength);
-        Put32(desc, 40, textLength);
-        Put32(desc, 44, reservedLength);
+        Put(desc, 32, sampleType, 2);
+        Put(desc, 34, byteOrder, 2);
+        Put(desc, 36, descLength, 4);
+        Put(desc, 40, textLength, 4);
+        Put(desc, 44, reservedLength, 4);
         return prefix + desc + user + data;
     }
 };
