@@ -92,15 +92,12 @@ def test_messages_that_do_not_stop_the_call_are_warnings():
     assert all(issubclass(w.category, tidewright.Warning) for w in caught)
 
 
-def test_arguments_out_of_bounds_are_python_errors():
-    with pytest.raises(ValueError, match="points"):
-        tidewright.evaluate("p", 0)
-    with pytest.raises(ValueError, match="range"):
-        tidewright.evaluate("p", 10, range=(1, 1))
-    with pytest.raises(TypeError, match="operands"):
-        tidewright.evaluate("p", 10, operands=["p"])
-    with pytest.raises(ValueError, match="cycles"):
-        tidewright.evaluate("p", 10, cycles=0)
+@pytest.mark.parametrize("arguments,error,match", [
+    (dict(points=0), ValueError, "points"), (dict(range=(1, 1)), ValueError, "range"),
+    (dict(operands=["p"]), TypeError, "operands"), (dict(cycles=0), ValueError, "cycles")])
+def test_arguments_out_of_bounds_are_python_errors(arguments, error, match):
+    with pytest.raises(error, match=match):
+        tidewright.evaluate("p", **{"points": 10, **arguments})
 
 
 def test_cycles_repeat_the_first_part_on_the_scale_of_the_whole():
