@@ -231,7 +231,7 @@ TEST_F(CliTest, InfoAndConvertStreamWithinTheirMemory) {
     EXPECT_EQ(ReadWholeFile(at("back.wav")), ReadWholeFile(at("rows.wav")));
 }
 
-TEST_F(CliTest, BadFilesFailWithOneLineAndWriteNothing) {
+TEST_F(CliTest, BadOrRefusedFilesFailWithOneLineAndWriteNothing) {
     int files = 0;
     for (const auto& entry : fs::directory_iterator(TW_TEST_DATA_DIR "/bad")) {
         const std::string path = entry.path().string();
@@ -248,6 +248,14 @@ TEST_F(CliTest, BadFilesFailWithOneLineAndWriteNothing) {
     ExpectFailure(cli({"info", at("data.xyz")}), "format");
     ExpectFailure(cli({"convert", waves + "sine.wav", at("sine.trc")}), "cannot write");
     EXPECT_FALSE(FileExists(at("sine.trc")));
+    // A file the system refuses is named with the system's reason.
+    const std::string folder = at("folder.asc");
+    ASSERT_TRUE(CreateFolder(folder));
+    ExpectFailure(cli({"info", folder}), "cannot read '" + folder + "': Is a directory");
+    ExpectFailure(cli({"convert", waves + "sine.wav", folder}),
+                  "cannot write '" + folder + "': Is a directory");
+    ExpectFailure(cli({"convert", at("gone.wav"), at("x.asc")}),
+                  "cannot read '" + at("gone.wav") + "': no such file");
 }
 
 // The tool and the dialogs share one table: every format of the standard composer is listed
@@ -288,17 +296,6 @@ TEST_F(CliTest, EveryFormatOfTheTableIsListedWrittenAndRead) {
                     r.err.find(" as " + read + ": ") != std::string::npos)
             << r.out << r.err;
     }
-}
-
-// A file the system refuses is named with the system's reason, on the one line.
-TEST_F(CliTest, FilesThatCannotBeReadOrWrittenSayWhy) {
-    const std::string folder = at("folder.asc");
-    ASSERT_TRUE(CreateFolder(folder));
-    ExpectFailure(cli({"info", folder}), "cannot read '" + folder + "': Is a directory");
-    ExpectFailure(cli({"convert", waves + "sine.wav", folder}),
-                  "cannot write '" + folder + "': Is a directory");
-    ExpectFailure(cli({"convert", at("gone.wav"), at("x.asc")}),
-                  "cannot read '" + at("gone.wav") + "': no such file");
 }
 
 TEST_F(CliTest, BadCommandLinesAndFormulasFailWithOneLine) {

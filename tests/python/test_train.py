@@ -12,10 +12,10 @@ DOWNLOAD_OPTION = ("Trainsmith", "Unable to download using the selected download
                    "Select Download Option throgh View>>Options menu.")
 
 
-def write_pls(path, sections, time_unit=2, forced_clock=None):
+def write_pls(path, sections, forced_clock=None):
     """A pulse master file as the editor leaves one: sections of (format, repeat, rows), rows of
     (level V, time s), the time an interval in format 0 and a cumulative time in format 1."""
-    root = ["qPls=%d" % len(sections), "activePls=0", "tmUnitInd=%d" % time_unit, "voltInd=0"]
+    root = ["qPls=%d" % len(sections), "activePls=0", "tmUnitInd=2", "voltInd=0"]
     if forced_clock:
         root += ["frcSclk_toVal=1", "forceSclk=" + forced_clock]
     parts, start, low, high = [], 0.0, 0.0, 0.0

@@ -12,10 +12,6 @@ SAMPLES = ["sine.wav", "sine.asc", "sine.csv", "sine-riff.wav"]
 WRITABLE = [".wav", ".asc", ".csv", ".pwav"]
 
 
-def sine():
-    return np.fromfile(os.path.join(WAVES, "sine.wav"), dtype="<i2")
-
-
 @pytest.mark.parametrize("name", SAMPLES)
 @pytest.mark.parametrize("ext", WRITABLE)
 def test_read_then_write_is_convert_byte_for_byte(tmp_path, name, ext):
@@ -45,7 +41,7 @@ def test_every_form_of_the_sine_reads_alike_and_nothing_is_written_beside_it(tmp
         shutil.copy(os.path.join(WAVES, name), tmp_path)
     before = sorted(os.listdir(tmp_path))
     native = tidewright.read_wave(tmp_path / "sine.wav")
-    assert np.array_equal(native, sine())
+    assert np.array_equal(native, np.fromfile(os.path.join(WAVES, "sine.wav"), dtype="<i2"))
     assert native[250] == 8191 and native[750] == -8191
     assert np.array_equal(tidewright.read_wave(tmp_path / "sine.asc"), native)
     assert np.array_equal(tidewright.read_wave(str(tmp_path / "sine-riff.wav")), native)
