@@ -50,13 +50,16 @@ class CliTest : public ::testing::Test {
     }
     std::string at(const std::string& name) const { return folder + "/" + name; }
 
-    CliRun cli(const std::vector<std::string>& args) const {
-        std::string command = Quoted(TW_CLI_PROGRAM);
+    static std::string command(const std::vector<std::string>& args) {
+        std::string line = Quoted(TW_CLI_PROGRAM);
         for (const auto& a : args)
-            command += " " + Quoted(a);
-        command += " >" + Quoted(at("stdout")) + " 2>" + Quoted(at("stderr"));
+            line += " " + Quoted(a);
+        return line;
+    }
+    CliRun cli(const std::vector<std::string>& args) const {
         CliRun r;
-        const test::ChildRun run = test::RunMeasured(command);
+        const test::ChildRun run = test::RunMeasured(command(args) + " >" + Quoted(at("stdout")) +
+                                                     " 2>" + Quoted(at("stderr")));
         r.exit = run.exit;
         r.peakMiB = static_cast<double>(run.peakBytes) / (1 << 20);
         r.out = ReadWholeFile(at("stdout")).value_or("");
@@ -73,10 +76,7 @@ class CliTest : public ::testing::Test {
     }
     // The program's peak resident memory in MiB, its output thrown away; -1 when it failed.
     double peakMiB(const std::vector<std::string>& args) const {
-        std::string command = Quoted(TW_CLI_PROGRAM);
-        for (const auto& a : args)
-            command += " " + Quoted(a);
-        const test::ChildRun run = test::RunMeasured("exec " + command + " >/dev/null 2>&1");
+        const test::ChildRun run = test::RunMeasured("exec " + command(args) + " >/dev/null 2>&1");
         return run.exit == 0 ? static_cast<double>(run.peakBytes) / (1 << 20) : -1;
     }
     std::vector<std::int32_t> wav(const std::string& path) const {
@@ -92,6 +92,15 @@ std::vector<std::int32_t> Numbers(const std::string& text) {
     for (std::int32_t v; in >> v;)
         values.push_back(v);
     return values;
+}
+
+// A file of head, then block count times.
+void WriteRepeated(const std::string& path, const std::string& head, const std::string& block,
+                   int count) {
+    std::ofstream out(path, std::ios::binary);
+    out << head;
+    for (int n = 0; n < count; ++n)
+        out << block;
 }
 
 // A failure is one line on standard error, with the program's prefix, and nothing on stdout.
@@ -186,65 +195,43 @@ TEST_F(CliTest, InfoAndConvertStreamWithinTheirMemory) {
         }
         out << rows;
     }
+    // 32 MiB of native points and of 8-bit NumPy elements (these once took 13 bytes each).
+    std::string block(1 << 20, '\0');
+    for (std::size_t i = 0; i < block.size(); ++i)
+        block[i] = static_cast<char>(i * 7);
     const std::string wave = at("long.wav");
-    {
-        std::ofstream out(wave, std::ios::binary);
-        std::vector<std::int16_t> block(1 << 20);
-        for (std::size_t i = 0; i < block.size(); ++i)
-            block[i] = static_cast<std::int16_t>(i * 7);
-        for (int n = 0; n < 16; ++n) // 32 MiB
-            out.write(reinterpret_cast<const char*>(block.data()),
-                      static_cast<std::streamsize>(block.size() * 2));
-    }
+    WriteRepeated(wave, "", block, 32);
+    std::string header = "{'descr': '|i1', 'fortran_order': False, 'shape': (33554432,), }";
+    header.resize(117, ' ');
+    WriteRepeated(at("bytes.npy"), std::string("\x93NUMPY\x01\x00\x76\x00", 10) + header + '\n',
+                  block, 32);
     // What the program takes to start (the audio and MATLAB libraries bring HDF5, curl and the
     // codecs: about 10 MiB) is not the streaming's: the bounds count from it.
-    {
-        std::ofstream out(at("tiny.asc"));
-        out << "1 2 3\n";
-    }
+    WriteFileAtomically(at("tiny.asc"), "1 2 3\n");
     const double start = peakMiB({"info", at("tiny.asc")});
     ASSERT_GT(start, 0);
+    const auto expectPeakUnder = [this](const std::vector<std::string>& args, double bound) {
+        const double peak = peakMiB(args);
+        EXPECT_GT(peak, 0) << args[0] << ' ' << args[1]; // it succeeded
+        EXPECT_LT(peak, bound) << args[0] << ' ' << args[1];
+    };
     const double constant = start + 20;
-    const double csvInfo = peakMiB({"info", csv});
-    const double waveInfo = peakMiB({"info", wave});
-    EXPECT_GT(csvInfo, 0);
-    EXPECT_LT(csvInfo, constant);
-    EXPECT_GT(waveInfo, 0);
-    EXPECT_LT(waveInfo, constant);
-    // 32 MiB of 8-bit NumPy elements: no longer 13 bytes held for each.
-    {
-        std::ofstream out(at("bytes.npy"), std::ios::binary);
-        std::string header = "{'descr': '|i1', 'fortran_order': False, 'shape': (33554432,), }";
-        header.resize(117, ' ');
-        out << std::string("\x93NUMPY\x01\x00\x76\x00", 10) << header << '\n';
-        std::string block(1 << 20, '\0');
-        for (std::size_t i = 0; i < block.size(); ++i)
-            block[i] = static_cast<char>(i * 7);
-        for (int n = 0; n < 32; ++n)
-            out << block;
-    }
-    const double npyInfo = peakMiB({"info", at("bytes.npy")});
-    EXPECT_GT(npyInfo, 0);
-    EXPECT_LT(npyInfo, constant);
-
-    const double toWave = peakMiB({"convert", csv, at("rows.wav")});
-    const double outMiB = static_cast<double>(FileSize(at("rows.wav"))) / (1 << 20);
-    EXPECT_GT(toWave, 0);
-    EXPECT_LE(toWave, 1.2 * outMiB + 50);
+    expectPeakUnder({"info", csv}, constant);
+    expectPeakUnder({"info", wave}, constant);
+    expectPeakUnder({"info", at("bytes.npy")}, constant);
+    const double outMiB = 3'000'000 * 2.0 / (1 << 20);
+    expectPeakUnder({"convert", csv, at("rows.wav")}, 1.2 * outMiB + 50);
+    EXPECT_EQ(FileSize(at("rows.wav")), 6'000'000);
     // 3,000,000 rows of text again, written a block at a time.
-    const double toText = peakMiB({"convert", at("rows.wav"), at("again.csv")});
-    EXPECT_GT(toText, 0);
-    EXPECT_LT(toText, constant);
+    expectPeakUnder({"convert", at("rows.wav"), at("again.csv")}, constant);
     EXPECT_EQ(cli({"info", at("again.csv")}).out.substr(0, 16), "points: 3000000\n");
     // And as ASCII there and back.
     EXPECT_GT(peakMiB({"convert", at("rows.wav"), at("rows.asc")}), 0);
-    const double fromAscii = peakMiB({"convert", at("rows.asc"), at("back.wav")});
-    EXPECT_GT(fromAscii, 0);
-    EXPECT_LE(fromAscii, 1.2 * outMiB + 50);
+    expectPeakUnder({"convert", at("rows.asc"), at("back.wav")}, 1.2 * outMiB + 50);
     EXPECT_EQ(ReadWholeFile(at("back.wav")), ReadWholeFile(at("rows.wav")));
 }
 
-TEST_F(CliTest, BadFilesFailWithOneLineAndWriteNothing) {
+TEST_F(CliTest, BadOrRefusedFilesFailWithOneLineAndWriteNothing) {
     int files = 0;
     for (const auto& entry : fs::directory_iterator(TW_TEST_DATA_DIR "/bad")) {
         const std::string path = entry.path().string();
@@ -261,6 +248,14 @@ TEST_F(CliTest, BadFilesFailWithOneLineAndWriteNothing) {
     ExpectFailure(cli({"info", at("data.xyz")}), "format");
     ExpectFailure(cli({"convert", waves + "sine.wav", at("sine.trc")}), "cannot write");
     EXPECT_FALSE(FileExists(at("sine.trc")));
+    // A file the system refuses is named with the system's reason.
+    const std::string folder = at("folder.asc");
+    ASSERT_TRUE(CreateFolder(folder));
+    ExpectFailure(cli({"info", folder}), "cannot read '" + folder + "': Is a directory");
+    ExpectFailure(cli({"convert", waves + "sine.wav", folder}),
+                  "cannot write '" + folder + "': Is a directory");
+    ExpectFailure(cli({"convert", at("gone.wav"), at("x.asc")}),
+                  "cannot read '" + at("gone.wav") + "': no such file");
 }
 
 // The tool and the dialogs share one table: every format of the standard composer is listed
@@ -303,17 +298,6 @@ TEST_F(CliTest, EveryFormatOfTheTableIsListedWrittenAndRead) {
     }
 }
 
-// A file the system refuses is named with the system's reason, on the one line.
-TEST_F(CliTest, FilesThatCannotBeReadOrWrittenSayWhy) {
-    const std::string folder = at("folder.asc");
-    ASSERT_TRUE(CreateFolder(folder));
-    ExpectFailure(cli({"info", folder}), "cannot read '" + folder + "': Is a directory");
-    ExpectFailure(cli({"convert", waves + "sine.wav", folder}),
-                  "cannot write '" + folder + "': Is a directory");
-    ExpectFailure(cli({"convert", at("gone.wav"), at("x.asc")}),
-                  "cannot read '" + at("gone.wav") + "': no such file");
-}
-
 TEST_F(CliTest, BadCommandLinesAndFormulasFailWithOneLine) {
     ExpectFailure(cli({}), "no command");
     ExpectFailure(cli({"frobnicate"}), "unknown command");
@@ -333,17 +317,12 @@ TEST_F(CliTest, BadCommandLinesAndFormulasFailWithOneLine) {
     EXPECT_FALSE(FileExists(at("x.wav")));
 }
 
-TEST_F(CliTest, HelpListsEveryCommand) {
-    CliRun r = cli({"--help"});
-    EXPECT_EQ(r.exit, 0);
-    for (const char* word : {"eval", "convert", "info", "--points", "--range", "-o"})
-        EXPECT_NE(r.out.find(word), std::string::npos) << word;
-}
-
-TEST_F(CliTest, UsageEndsItsLastLineSoWhatFollowsStartsOnItsOwn) {
+TEST_F(CliTest, UsageListsEveryCommandAndEndsItsLastLine) {
     for (const char* help : {"--help", "-h", "help"}) {
         CliRun r = cli({help});
-        ASSERT_FALSE(r.out.empty()) << help;
+        EXPECT_EQ(r.exit, 0) << help;
+        for (const char* word : {"eval", "convert", "info", "--points", "--range", "-o"})
+            EXPECT_NE(r.out.find(word), std::string::npos) << help << ' ' << word;
         EXPECT_TRUE(r.out.ends_with("given\n")) << help;
         EXPECT_FALSE(r.out.ends_with("\n\n")) << help;
         EXPECT_EQ(r.err, "") << help;
@@ -359,12 +338,6 @@ TEST_F(CliTest, UsageEndsItsLastLineSoWhatFollowsStartsOnItsOwn) {
     EXPECT_NE(text.find("given\ntidewright-cli: unknown command 'frobnicate'"), std::string::npos)
         << text;
 }
-
-} // namespace
-} // namespace tw
-
-namespace tw {
-namespace {
 
 // The formats added to the table travel through the tool both ways: NumPy and MATLAB by their
 // extensions, the audio WAV by its name, and its second channel by --channel.
@@ -474,21 +447,20 @@ TEST_F(CliTest, MatVariableStreamsWithinTwiceItsPoints) {
 
 // Their headers were read as points.
 TEST_F(CliTest, Rf64AndWave64FilesAreReadAsAudio) {
+    const std::vector<std::int32_t> samples = {100, -200, 300, -32768, 32767};
+    const std::vector<short> shorts(samples.begin(), samples.end());
     for (int container : {SF_FORMAT_RF64, SF_FORMAT_W64}) {
+        SCOPED_TRACE(container);
         SNDFILE* file = monoAudio(at("big.wav"), container | SF_FORMAT_PCM_16);
         ASSERT_NE(file, nullptr);
-        const short samples[3] = {100, -200, 300};
-        sf_write_short(file, samples, 3);
+        sf_write_short(file, shorts.data(), 5);
         sf_close(file);
-        EXPECT_EQ(cli({"info", at("big.wav")}).out.rfind("points: 3\n", 0), 0u);
+        EXPECT_EQ(cli({"info", at("big.wav")}).out.rfind("points: 5\n", 0), 0u);
+        ASSERT_EQ(cli({"convert", at("big.wav"), at("big.asc"), "--range", "-32768:32767"}).exit,
+                  0);
+        EXPECT_EQ(Numbers(*ReadWholeFile(at("big.asc"))), samples);
     }
 }
-
-} // namespace
-} // namespace tw
-
-namespace tw {
-namespace {
 
 // What a Unix user takes for granted: --version, "-" for standard input and output, bad usage as
 // exit 2 with the choices, and a manual page that lists what --help lists.

@@ -55,14 +55,3 @@ def cli_ok(*args, cwd=None):
     run = cli(*args, cwd=cwd)
     assert run.returncode == 0, run.stderr
     return run
-
-
-def read_bytes(path):
-    with open(path, "rb") as f:
-        return f.read()
-
-
-def write_bytes(path, data):
-    with open(path, "wb") as f:
-        f.write(data)
-    return str(path)

@@ -2,6 +2,7 @@
 choices as keywords, info(), and huge or infinite values that do not flatten the wave."""
 import math
 import os
+import warnings
 import wave
 
 import numpy as np
@@ -42,33 +43,35 @@ def test_clipped_points_are_reported_by_the_module_and_the_tool(tmp_path):
 
 
 def test_huge_and_infinite_values_are_stretched_over_the_finite_ones(tmp_path):
-    # 2 * 1e308 overflows: a stretch computed that way puts every point at the bottom.
+    # 2 * 1e308 overflows: a stretch computed that way puts every point at the bottom. An
+    # infinity is clipped at its own end; the finite values keep their stretch.
     huge = [1e308, -1e308, 5e307, 0.0]
-    expected = [16383, 0, 12287, 8192]
     with open(tmp_path / "h.csv", "w") as f:
         f.write("Time,Value\n" + "".join(f"{i},{v!r}\n" for i, v in enumerate(huge)))
-    assert tidewright.read_wave(tmp_path / "h.csv", range=RANGE).tolist() == expected
-    cli_ok("convert", str(tmp_path / "h.csv"), str(tmp_path / "h.wav"), "--range", "0:16383")
-    assert np.fromfile(tmp_path / "h.wav", "<i2").tolist() == expected
     scipy.io.savemat(tmp_path / "h.mat", {"v": np.array(huge)})
-    assert tidewright.read_wave(tmp_path / "h.mat", range=RANGE).tolist() == expected
-    # An infinity is clipped at its own end; the finite values keep their stretch.
     scipy.io.savemat(tmp_path / "i.mat", {"v": np.array([np.inf, -0.5, 0.5, -np.inf])})
-    with pytest.warns(tidewright.ClipWarning) as caught:
-        assert tidewright.read_wave(tmp_path / "i.mat", range=RANGE).tolist() == [16383, 0,
-                                                                                16383, 0]
-    assert caught[0].message.count == 2
-    run = cli_ok("convert", str(tmp_path / "i.mat"), str(tmp_path / "i.wav"), "--range", "0:16383")
-    assert np.fromfile(tmp_path / "i.wav", "<i2").tolist() == [16383, 0, 16383, 0]
-    assert "2 points lay outside" in run.stderr
+    for name, expected, clipped in [("h.csv", [16383, 0, 12287, 8192], []),
+                                    ("h.mat", [16383, 0, 12287, 8192], []),
+                                    ("i.mat", [16383, 0, 16383, 0], [2])]:
+        with warnings.catch_warnings(record=True) as caught:
+            warnings.simplefilter("always")
+            assert tidewright.read_wave(tmp_path / name, range=RANGE).tolist() == expected, name
+        assert [w.message.count for w in caught if w.category is tidewright.ClipWarning] == clipped
+        run = cli_ok("convert", str(tmp_path / name), str(tmp_path / "out.wav"), "--range",
+                     "0:16383")
+        assert np.fromfile(tmp_path / "out.wav", "<i2").tolist() == expected, name
+        assert ("2 points lay outside" in run.stderr) == bool(clipped), run.stderr
     scipy.io.savemat(tmp_path / "n.mat", {"v": np.array([0.5, math.nan])})
     with pytest.raises(tidewright.Error, match="not a number"):
         tidewright.read_wave(tmp_path / "n.mat")
     assert cli("info", str(tmp_path / "n.mat")).returncode == 1
 
 
-def test_files_the_system_refuses_raise_oserrors_that_are_also_tidewright_errors(tmp_path):
+def test_files_the_system_refuses_raise_oserrors_named_with_its_reason(tmp_path):
     missing = str(tmp_path / "gone.wav")
+    with pytest.raises(tidewright.Error) as raised:
+        tidewright.read_wave(missing)
+    assert str(raised.value) == "[Errno 2] No such file or directory: '" + missing + "'"
     for call in (lambda: tidewright.read_wave(missing), lambda: tidewright.info(missing),
                  lambda: tidewright.write_wave(tmp_path / "no" / "x.wav", [1, 2])):
         with pytest.raises(FileNotFoundError) as raised:
@@ -79,6 +82,11 @@ def test_files_the_system_refuses_raise_oserrors_that_are_also_tidewright_errors
     with pytest.raises(tidewright.FileError) as raised:
         tidewright.read_wave(tmp_path)
     assert isinstance(raised.value, OSError) and isinstance(raised.value, tidewright.Error)
+    os.mkdir(tmp_path / "folder.asc")
+    with pytest.raises(tidewright.Error, match="Is a directory: '.*folder.asc'"):
+        tidewright.read_wave(tmp_path / "folder.asc")
+    with pytest.raises(tidewright.Error, match="folder.asc"):
+        tidewright.write_wave(tmp_path / "folder.asc", np.zeros(3, dtype=np.int16))
     if os.geteuid() != 0:  # root reads every file
         locked = tmp_path / "locked.wav"
         locked.write_bytes(b"\0\0")
@@ -87,27 +95,38 @@ def test_files_the_system_refuses_raise_oserrors_that_are_also_tidewright_errors
             tidewright.read_wave(locked)
 
 
+FORMS = ".wav, .asc, .csv, .pwav, .npy, .mat, .wvf, .asf, .wfp or .afp"
+
+
 @pytest.mark.parametrize("call,error,names", [
-    (lambda p: tidewright.read_wave(p / "x.abc"), ValueError, [".npy", ".mat", ".csv"]),
-    (lambda p: tidewright.write_wave(p / "x.abc", [1]), ValueError, [".npy", ".mat", ".pwav"]),
+    (lambda p: tidewright.read_wave(p / "x.abc"), ValueError, ["format", ".npy", ".mat", ".csv"]),
+    (lambda p: tidewright.write_wave(p / "x.abc", [1]), ValueError, [FORMS]),
     (lambda p: tidewright.write_wave(p / "x.wav", [1], format="mp3"), ValueError,
      ["'16-bit PCM WAV'", "'MATLAB'", "'NumPy'"]),
     (lambda p: tidewright.write_wave(p / "x.wav", [0.5]), TypeError, ["integers", "float64"]),
-    (lambda p: tidewright.write_wave(p / "x.wav", [[1], [2]]), ValueError, ["(2, 1)"]),
-    (lambda p: tidewright.read_wave(p / "x.csv", columns=3), ValueError, ["1", "2"]),
+    (lambda p: tidewright.write_wave(p / "x.wav", ["1", "2"]), TypeError, ["<U1"]),
+    (lambda p: tidewright.write_wave(p / "x.wav", [[1], [2]]), ValueError,
+     ["one-dimensional", "(2, 1)"]),
+    (lambda p: tidewright.write_wave(p / "x.wav", np.array([0, 40000], dtype=np.int32)),
+     ValueError, ["point 1 (40000)"]),
+    (lambda p: tidewright.read_wave(p / "x.csv", columns=3), ValueError, ["columns", "1", "2"]),
+    (lambda p: tidewright.read_wave(p / "x.csv", range=(5, 1)), ValueError, ["range"]),
 ])
-def test_bad_arguments_name_what_is_accepted(tmp_path, call, error, names):
+def test_bad_arguments_name_what_is_accepted_and_nothing_is_written(tmp_path, call, error, names):
     (tmp_path / "x.abc").write_bytes(b"1")
     (tmp_path / "x.csv").write_text("1\n")
     with pytest.raises(error) as raised:
         call(tmp_path)
     for name in names:
         assert name in str(raised.value)
+    assert sorted(os.listdir(tmp_path)) == ["x.abc", "x.csv"]
 
 
 def test_the_tools_choices_are_keywords(tmp_path):
     frames = np.array([[i * 30, -i * 30] for i in range(100)], dtype="<i2").tobytes()
     stereo = wav_file(tmp_path / "s.wav", 2, 2, 8000, frames)
+    assert tidewright.read_wave(stereo, range=(-32768, 32767)).tolist() == [
+        i * 30 for i in range(100)]
     assert tidewright.read_wave(stereo, range=(-32768, 32767), channel=1).tolist() == [
         -i * 30 for i in range(100)]
     wave_points = np.arange(-500, 500, dtype=np.int16)
@@ -123,15 +142,23 @@ def test_the_tools_choices_are_keywords(tmp_path):
 
 
 def test_write_wave_takes_any_integers_and_every_form(tmp_path):
-    points = [-8192, -1, 0, 1, 8191]
-    native = np.array(points, dtype="<i2").tobytes()
-    for given in (points, tuple(points), np.array(points, dtype=">i2"),
-                  np.array(points, dtype=">i8")):
+    extremes = [-32768, -1, 0, 1, 32767]
+    for given in (extremes, tuple(extremes), np.array(extremes, dtype=">i2"),
+                  *(np.array(extremes, dtype=t) for t in (np.int16, np.int32, np.int64, ">i8"))):
         tidewright.write_wave(tmp_path / "a.wav", given)
-        assert (tmp_path / "a.wav").read_bytes() == native
+        assert (tmp_path / "a.wav").read_bytes() == np.array(extremes, dtype="<i2").tobytes()
+        assert tidewright.read_wave(tmp_path / "a.wav").tolist() == extremes
+    tidewright.write_wave(tmp_path / "u.wav", np.arange(5, dtype=np.uint8))
+    assert tidewright.read_wave(tmp_path / "u.wav").tolist() == [0, 1, 2, 3, 4]
     tidewright.write_wave(tmp_path / "fm.npy", np.array([-70000, 70000], dtype=">i4"))
     loaded = np.load(tmp_path / "fm.npy")
     assert loaded.dtype == np.dtype("<i4") and loaded.tolist() == [-70000, 70000]
+    points = [-8192, -1, 0, 1, 8191]
+    tidewright.write_wave(tmp_path / "w.npy", np.array(points, dtype=np.int16))
+    loaded = np.load(tmp_path / "w.npy")
+    assert loaded.dtype == np.int16 and loaded.tolist() == points
+    tidewright.write_wave(tmp_path / "w.mat", points)
+    assert tidewright.read_wave(tmp_path / "w.mat", stretch=False).tolist() == points
     tidewright.write_wave(tmp_path / "audio.wav", points, format="16-bit PCM WAV")
     with wave.open(str(tmp_path / "audio.wav")) as w:
         assert (w.getnchannels(), w.getsampwidth(), w.getframerate()) == (1, 2, 44100)

@@ -12,56 +12,30 @@ from conftest import BUILD_DIR
 SIM = os.path.join(BUILD_DIR, "tools", "tidewright-awg-sim")
 
 
-def _simulator(*extra):
-    """The simulator started with extra arguments, and the ports of its first lines."""
+@pytest.fixture
+def ports():
+    """The simulator's ports: its own protocol's and VXI-11's."""
     if not os.path.exists(SIM):
         pytest.skip("tidewright-awg-sim is not built at " + SIM)
-    process = subprocess.Popen([SIM, "--listen", "127.0.0.1:0", *extra], stdout=subprocess.PIPE,
-                               text=True)
+    process = subprocess.Popen([SIM, "--listen", "127.0.0.1:0", "--vxi11-port", "0"],
+                               stdout=subprocess.PIPE, text=True)
     ports = []
-    prefixes = ["listening on 127.0.0.1:"]
-    if "--vxi11-port" in extra:
-        prefixes.append("vxi11 listening on 127.0.0.1:")
-    for prefix in prefixes:
+    for prefix in ("listening on 127.0.0.1:", "vxi11 listening on 127.0.0.1:"):
         line = process.stdout.readline()
         assert line.startswith(prefix), line
         ports.append(int(line.rsplit(":", 1)[1]))
-    return process, ports
-
-
-@pytest.fixture
-def sim():
-    process, ports = _simulator()
-    yield ports[0]
+    yield ports
     process.kill()
     process.wait()
 
 
-@pytest.fixture
-def vxi11_sim():
-    process, ports = _simulator("--vxi11-port", "0")
-    yield ports[1]
-    process.kill()
-    process.wait()
-
-
-def test_instrument_over_vxi11_sends_and_reads_back(vxi11_sim):
-    points = (np.arange(70000) * 11 - 30000).astype(np.int16)
-    with tidewright.Instrument(f"vxi11://127.0.0.1:{vxi11_sim}/inst0") as awg:
-        assert awg.query("*IDN?").startswith("Tidewell,TW2014,")
-        awg.send_wave(points, segment=2)
-        assert awg.query(":TRAC:DEF? 2") == "70000"
-        with pytest.raises(tidewright.InstrumentError) as refused:
-            awg.write(":TRAC:DEF 1,16777220")
-        assert refused.value.errors[0][0] == -222
-
-
-def test_instrument_sends_writes_queries_and_raises_instrument_errors(sim):
-    points = (np.arange(4096) * 7 - 16000).astype(np.int16)
-    with tidewright.Instrument(f"tcp://127.0.0.1:{sim}") as awg:
+@pytest.mark.parametrize("address", ["tcp://127.0.0.1:{0}", "vxi11://127.0.0.1:{1}/inst0"])
+def test_instrument_sends_writes_queries_and_raises_instrument_errors(ports, address):
+    points = (np.arange(70000) * 11 - 30000).astype(np.int16)  # more than one VXI-11 fragment
+    with tidewright.Instrument(address.format(*ports)) as awg:
         assert awg.query("*IDN?").startswith("Tidewell,TW2014,")
         awg.send_wave(points, segment=5, channel=2)
-        assert awg.query(":TRAC:DEF? 5") == "4096"
+        assert awg.query(":TRAC:DEF? 5") == "70000"
         awg.write(":INST:SEL 1")
         assert awg.query(":INST?") == "1"
         with pytest.raises(tidewright.InstrumentError) as refused:
@@ -77,10 +51,10 @@ def test_instrument_sends_writes_queries_and_raises_instrument_errors(sim):
         tidewright.Instrument("tcp://127.0.0.1:1", timeout=1)
 
 
-def test_pyvisa_blocks_read_back_byte_equal(sim):
+def test_pyvisa_blocks_read_back_byte_equal(ports):
     pyvisa = pytest.importorskip("pyvisa")
     rm = pyvisa.ResourceManager("@py")
-    awg = rm.open_resource(f"TCPIP0::127.0.0.1::{sim}::SOCKET", read_termination="\n",
+    awg = rm.open_resource(f"TCPIP0::127.0.0.1::{ports[0]}::SOCKET", read_termination="\n",
                            write_termination="\n", timeout=10000)
     try:
         values = (np.arange(100000) * 13 % 65536 - 32768).astype(np.int16)

@@ -6,14 +6,10 @@ import numpy as np
 import pytest
 
 import tidewright
-from conftest import BAD_FILES, WAVES, cli, cli_ok, read_bytes, write_bytes
+from conftest import BAD_FILES, WAVES, cli_ok
 
 SAMPLES = ["sine.wav", "sine.asc", "sine.csv", "sine-riff.wav"]
 WRITABLE = [".wav", ".asc", ".csv", ".pwav"]
-
-
-def sine():
-    return np.fromfile(os.path.join(WAVES, "sine.wav"), dtype="<i2")
 
 
 @pytest.mark.parametrize("name", SAMPLES)
@@ -24,7 +20,7 @@ def test_read_then_write_is_convert_byte_for_byte(tmp_path, name, ext):
     points = tidewright.read_wave(source)
     assert points.dtype == np.int16
     tidewright.write_wave(tmp_path / ("module" + ext), points)
-    assert read_bytes(tmp_path / ("module" + ext)) == read_bytes(tmp_path / ("cli" + ext))
+    assert (tmp_path / ("module" + ext)).read_bytes() == (tmp_path / ("cli" + ext)).read_bytes()
 
 
 @pytest.mark.parametrize("options,flags", [
@@ -45,7 +41,7 @@ def test_every_form_of_the_sine_reads_alike_and_nothing_is_written_beside_it(tmp
         shutil.copy(os.path.join(WAVES, name), tmp_path)
     before = sorted(os.listdir(tmp_path))
     native = tidewright.read_wave(tmp_path / "sine.wav")
-    assert np.array_equal(native, sine())
+    assert np.array_equal(native, np.fromfile(os.path.join(WAVES, "sine.wav"), dtype="<i2"))
     assert native[250] == 8191 and native[750] == -8191
     assert np.array_equal(tidewright.read_wave(tmp_path / "sine.asc"), native)
     assert np.array_equal(tidewright.read_wave(str(tmp_path / "sine-riff.wav")), native)
@@ -56,10 +52,10 @@ def test_every_form_of_the_sine_reads_alike_and_nothing_is_written_beside_it(tmp
 
 def test_positive_form_and_odd_byte_counts_read_as_open_reads_them(tmp_path):
     tidewright.write_wave(tmp_path / "p.pwav", np.array([-1, 0, 1], dtype=np.int16))
-    assert read_bytes(tmp_path / "p.pwav") == np.array([32767, 32768, 32769], "<u2").tobytes()
+    assert (tmp_path / "p.pwav").read_bytes() == np.array([32767, 32768, 32769], "<u2").tobytes()
     # Open takes a ".pwav" as native points, as they stand.
     assert tidewright.read_wave(tmp_path / "p.pwav").tolist() == [32767, -32768, -32767]
-    write_bytes(tmp_path / "odd.wav", bytes(2001))
+    (tmp_path / "odd.wav").write_bytes(bytes(2001))
     assert len(tidewright.read_wave(tmp_path / "odd.wav")) == 1000
 
 
@@ -73,37 +69,13 @@ def test_fm_forms_hold_32_bit_points(tmp_path, ext, encode):
     points = np.array([-2147483648, -5, 0, 7, 500000000, 2147483647], dtype=np.int32)
     path = tmp_path / ("fm" + ext)
     tidewright.write_wave(path, points)
-    assert read_bytes(path) == encode(points)
+    assert path.read_bytes() == encode(points)
     back = tidewright.read_wave(path)
     assert back.dtype == np.int32
     if ext in (".wvf", ".wfp"):
         assert np.array_equal(back, points)
     else:  # "%g" keeps six significant digits
         assert np.array_equal(back, [float("%g" % v) for v in points])
-
-
-def test_round_trips_through_numpy_for_every_integer_type(tmp_path):
-    values = [-32768, -1, 0, 1, 32767]
-    for dtype in (np.int16, np.int32, np.int64):
-        tidewright.write_wave(tmp_path / "r.wav", np.array(values, dtype=dtype))
-        assert tidewright.read_wave(tmp_path / "r.wav").tolist() == values
-    tidewright.write_wave(tmp_path / "u.wav", np.arange(5, dtype=np.uint8))
-    assert tidewright.read_wave(tmp_path / "u.wav").tolist() == [0, 1, 2, 3, 4]
-
-
-def test_points_that_do_not_fit_the_form_are_refused_and_nothing_is_written(tmp_path):
-    path = tmp_path / "x.wav"
-    with pytest.raises(ValueError, match="point 1 \\(40000\\)"):
-        tidewright.write_wave(path, np.array([0, 40000], dtype=np.int32))
-    with pytest.raises(TypeError, match="integers"):
-        tidewright.write_wave(path, np.array([0.5, 1.0]))
-    with pytest.raises(TypeError, match="<U1"):
-        tidewright.write_wave(path, ["1", "2"])
-    with pytest.raises(ValueError, match="one-dimensional"):
-        tidewright.write_wave(path, np.zeros((2, 2), dtype=np.int16))
-    with pytest.raises(ValueError, match=r"\.wav, \.asc, \.csv, \.pwav, \.npy, \.mat, \.wvf, \.asf, \.wfp or \.afp"):
-        tidewright.write_wave(tmp_path / "x.trc", np.zeros(3, dtype=np.int16))
-    assert os.listdir(tmp_path) == []
 
 
 def test_bad_files_raise_the_programs_text_and_leave_their_folder_alone(tmp_path):
@@ -115,28 +87,9 @@ def test_bad_files_raise_the_programs_text_and_leave_their_folder_alone(tmp_path
         with pytest.raises(tidewright.Error) as raised:
             tidewright.read_wave(tmp_path / name)
         assert str(raised.value), name
-        assert cli("info", str(tmp_path / name)).returncode != 0, name
     assert sorted(os.listdir(tmp_path)) == names
     with pytest.raises(tidewright.Error, match="Cannot convert the format to binary format"):
         tidewright.read_wave(tmp_path / "empty.wav")
-
-
-def test_files_the_system_refuses_are_named_with_its_reason(tmp_path):
-    missing = str(tmp_path / "gone.wav")
-    with pytest.raises(tidewright.Error) as raised:
-        tidewright.read_wave(missing)
-    assert str(raised.value) == "[Errno 2] No such file or directory: '" + missing + "'"
-    os.mkdir(tmp_path / "folder.asc")
-    with pytest.raises(tidewright.Error, match="Is a directory: '.*folder.asc'"):
-        tidewright.read_wave(tmp_path / "folder.asc")
-    with pytest.raises(tidewright.Error, match="folder.asc"):
-        tidewright.write_wave(tmp_path / "folder.asc", np.zeros(3, dtype=np.int16))
-    with pytest.raises(ValueError, match="format"):
-        tidewright.read_wave(write_bytes(tmp_path / "data.xyz", b"1 2 3"))
-    with pytest.raises(ValueError, match="columns"):
-        tidewright.read_wave(os.path.join(WAVES, "sine.csv"), columns=3)
-    with pytest.raises(ValueError, match="range"):
-        tidewright.read_wave(os.path.join(WAVES, "sine.csv"), range=(5, 1))
 
 
 def test_a_16m_point_native_file_reads_whole(tmp_path):
