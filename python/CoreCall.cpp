@@ -135,6 +135,8 @@ void RegisterErrors(py::module_& m) {
     m.attr("FileError") = fileError;
     m.attr("MissingFileError") = py::reinterpret_borrow<py::object>(missingFileType);
     m.attr("FileAccessError") = py::reinterpret_borrow<py::object>(fileAccessType);
+    // pybind11's translator type takes the pointer by value.
+    // NOLINTNEXTLINE(performance-unnecessary-value-param)
     py::register_exception_translator([](std::exception_ptr p) {
         try {
             if (p)

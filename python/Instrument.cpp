@@ -135,7 +135,7 @@ Granularity is refused before anything is sent.)")
              "query(text) -> str\n\nSends a query and returns its answer line.")
         .def("close", &Instrument::close, "close() -> None\n\nDrops the connection.")
         .def("__enter__", [](py::object self) { return self; })
-        .def("__exit__", [](Instrument& self, py::args) { self.close(); });
+        .def("__exit__", [](Instrument& self, const py::args&) { self.close(); });
 }
 
 } // namespace tw::python

@@ -99,7 +99,7 @@ PrivateFolder::~PrivateFolder() {
 }
 
 std::string PrivateFolder::CopyDescription(const std::string& path, const std::string& name) {
-    const std::string copy = root_ + "/" + name;
+    std::string copy = root_ + "/" + name;
     if (FileResult written = WriteFileAtomically(copy, ReadDescription(path)); !written)
         Fail(written.message());
     return copy;

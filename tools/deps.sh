@@ -14,6 +14,8 @@ TW_PACKAGES+=(libtirpc-dev)
 TW_PACKAGES+=(xvfb openbox poppler-utils)
 # Keys typed into the composers the host launches (tests/hostapp), as a user types them.
 TW_PACKAGES+=(xdotool)
+# The checks of .clang-tidy (tools/check-tidy.sh).
+TW_PACKAGES+=(clang-tidy-14)
 # What tools/check-package.sh validates and packages with.
 TW_PACKAGING_PACKAGES=(desktop-file-utils appstream man-db dpkg-dev file lintian)
 

@@ -267,8 +267,8 @@ void LimitNewFiles([[maybe_unused]] int spare) {
     for (int fd = 3; fd < 1024; ++fd)
         if (::fcntl(fd, F_GETFD) >= 0)
             highest = fd;
-    SetLimit(RLIMIT_NOFILE,
-             static_cast<std::uint64_t>(highest + 1 + spare + kSanitizerDescriptors));
+    const int wanted = highest + 1 + spare + kSanitizerDescriptors;
+    SetLimit(RLIMIT_NOFILE, static_cast<std::uint64_t>(wanted));
 #endif
 }
 

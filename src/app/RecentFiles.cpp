@@ -68,7 +68,7 @@ bool RecentFiles::Remove(const std::string& path) {
 std::string RecentFiles::Choose(std::size_t index) {
     if (index >= entries_.size())
         return {};
-    const std::string path = entries_[index];
+    std::string path = entries_[index];
     const std::string reason = MissingReason(path);
     if (reason.empty())
         return path;

@@ -289,7 +289,8 @@ WavelengthCheck WeDoc::CheckWavelengthIncrement(long& n) {
         return WavelengthCheck::Cancelled;
     if (a == Answer::Yes)
         n = n / resFactor * resFactor;
-    else
+    else // rounded as the host rounds it (n is positive)
+        // NOLINTNEXTLINE(bugprone-incorrect-roundings)
         n = static_cast<long>(static_cast<double>(n) / resFactor + 0.5) * resFactor;
     return WavelengthCheck::Corrected;
 }

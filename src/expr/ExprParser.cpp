@@ -388,10 +388,7 @@ Result ExprParser::ToPostfix(std::string& buffer) {
                 emit("wh" + std::to_string(waves_.size()));
                 waves_.push_back(std::move(wave));
                 openBracket = false;
-            } else if (kind_ == kNumber && tok[0] != '+' && tok[0] != '-') {
-                emit(tok);
-                openBracket = false;
-            } else if (kind_ == kPoint) {
+            } else if ((kind_ == kNumber && tok[0] != '+' && tok[0] != '-') || kind_ == kPoint) {
                 emit(tok);
                 openBracket = false;
             } else if (tok == "(") {

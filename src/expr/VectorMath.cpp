@@ -16,15 +16,15 @@
 #pragma GCC push_options
 #pragma GCC target("avx2,fma")
 #endif
-extern "C" __m256d _ZGVdN4v_log(__m256d);
-extern "C" __m256d _ZGVdN4v_log10(__m256d);
+extern "C" __m256d _ZGVdN4v_log(__m256d);   // NOLINT(bugprone-reserved-identifier): glibc's name
+extern "C" __m256d _ZGVdN4v_log10(__m256d); // NOLINT(bugprone-reserved-identifier): glibc's name
 #if !defined(__clang__)
 #pragma GCC pop_options
 #pragma GCC push_options
 #pragma GCC target("avx512f")
 #endif
-extern "C" __m512d _ZGVeN8v_log(__m512d);
-extern "C" __m512d _ZGVeN8v_log10(__m512d);
+extern "C" __m512d _ZGVeN8v_log(__m512d);   // NOLINT(bugprone-reserved-identifier): glibc's name
+extern "C" __m512d _ZGVeN8v_log10(__m512d); // NOLINT(bugprone-reserved-identifier): glibc's name
 #if !defined(__clang__)
 #pragma GCC pop_options
 #endif

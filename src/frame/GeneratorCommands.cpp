@@ -46,7 +46,8 @@ bool RunGeneratorCommand(WeDoc& doc, int id, QWidget* parent, DocGeneratorTarget
     return true;
 }
 
-void InstallGeneratorCommands(MainFrame& frame, WeDoc& doc, DocGeneratorTarget::Hooks hooks) {
+void InstallGeneratorCommands(MainFrame& frame, WeDoc& doc,
+                              const DocGeneratorTarget::Hooks& hooks) {
     const int ids[] = {kCmdSine,  kCmdTriangle, kCmdSquare, kCmdSinc,    kCmdGaussian, kCmdExponent,
                        kCmdPulse, kCmdNoise,    kCmdDcWave, kCmdCardiac, kCmdPwm};
     for (int id : ids) {

@@ -14,6 +14,7 @@ bool RunGeneratorCommand(WeDoc& doc, int id, QWidget* parent, DocGeneratorTarget
 
 // Gives the frame's generator commands (the standard shapes and DC wave; in the waveform
 // composer also the cardiac and the pulse width modulation generators) their handlers.
-void InstallGeneratorCommands(MainFrame& frame, WeDoc& doc, DocGeneratorTarget::Hooks hooks = {});
+void InstallGeneratorCommands(MainFrame& frame, WeDoc& doc,
+                              const DocGeneratorTarget::Hooks& hooks = {});
 
 } // namespace tw

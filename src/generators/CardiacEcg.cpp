@@ -30,6 +30,8 @@ constexpr Spec kSpecs[CardiacEcgModel::kFieldCount] = {
     {"T1", 0, 100, 40}, {"T2", 0, 100, 60},  {"Rate", 10, 300, 60}};
 
 std::int64_t Round(double x) {
+    // The rounding the stored waves were made with, kept to the byte.
+    // NOLINTNEXTLINE(bugprone-incorrect-roundings)
     return static_cast<std::int64_t>(x + 0.5);
 }
 

@@ -14,6 +14,8 @@ namespace {
 constexpr double kPi = 3.14159265358979323846;
 
 long long Round(double x) {
+    // The rounding the stored trains were made with, kept to the byte.
+    // NOLINTNEXTLINE(bugprone-incorrect-roundings)
     return static_cast<long long>(x + 0.5);
 }
 
@@ -207,6 +209,8 @@ PwmWave BuildDelayWave(const PwmInput& in, long long length, long long pulses,
         if (!progress.advance(static_cast<std::uint64_t>(k), static_cast<std::uint64_t>(pulses)))
             return {};
         const double d = in.law == PwmLaw::Sine
+                             // half the pulses, whole, as the trains have always taken it
+                             // NOLINTNEXTLINE(bugprone-integer-division)
                              ? static_cast<double>(pulses / 2) +
                                    std::trunc(std::sin(2 * kPi * static_cast<double>(k) /
                                                        static_cast<double>(pulses)) *

@@ -6,13 +6,14 @@
 #include <algorithm>
 #include <charconv>
 #include <map>
+#include <utility>
 
 namespace tw {
 
 namespace {
 
 // An answer line longer than this is not an answer: the connection is reset.
-constexpr std::size_t kMostLineBytes = 64 * 1024;
+constexpr std::size_t kMostLineBytes = std::size_t{64} * 1024;
 // SYST:ERR? is read at most this often after one command; a queue that never empties is broken.
 constexpr int kMostErrorReads = 100;
 constexpr std::uint64_t kMostRepeat = 1u << 30;
@@ -306,7 +307,7 @@ Outcome InstrumentSession::execute(std::string_view message, const std::string& 
     std::vector<Step> steps;
     // A wave block of the profile's points; refused (failure set) when the files break a rule.
     auto addWave = [&](std::vector<std::string> files, const std::string& what) {
-        BlockSource source = BlockSource::Files(files);
+        BlockSource source = BlockSource::Files(std::move(files));
         std::uint64_t bytes = 0;
         if (Status s = source.measure(bytes); !s)
             outcome.failure = s.error;

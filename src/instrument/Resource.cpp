@@ -6,7 +6,7 @@ namespace tw {
 
 namespace {
 
-ResourceParse Refuse(std::string_view text, std::string why) {
+ResourceParse Refuse(std::string_view text, const std::string& why) {
     return {std::nullopt, "'" + std::string(text) + "' is not an instrument resource: " + why};
 }
 

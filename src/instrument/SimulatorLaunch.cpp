@@ -86,6 +86,7 @@ SimulatorLaunch LaunchSimulator(const std::string& program,
     std::vector<std::string> args{program};
     args.insert(args.end(), arguments.begin(), arguments.end());
     std::vector<char*> argv;
+    argv.reserve(args.size() + 1);
     for (std::string& a : args)
         argv.push_back(a.data());
     argv.push_back(nullptr);

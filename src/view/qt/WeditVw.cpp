@@ -59,7 +59,7 @@ std::string WeditVw::readoutAt(QPoint pos) const {
     const Samples& samples = doc_.samples();
     const auto index =
         PointUnderColumn(map_, plot_, pos.x(), std::min<double>(doc_.wavelength(), samples.size()));
-    const std::string marked = MarkedReadout(anchors_.L(), anchors_.R());
+    std::string marked = MarkedReadout(anchors_.L(), anchors_.R());
     if (!index)
         return marked;
     return PointReadout(*index, samples.at(static_cast<std::size_t>(*index)), kind) + "    " +
@@ -110,7 +110,7 @@ void WeditVw::prepareMapping(const PlotRect& plot) {
 ScaleTexts WeditVw::drawPlot(QPainter& p, const PlotRect& r, int textRight, const PlotFace& face) {
     prepareMapping(r);
     PlotRenderer plot(p, map_, r, face);
-    const ScaleTexts texts = plot.drawFrame(units(), textRight, false);
+    ScaleTexts texts = plot.drawFrame(units(), textRight, false);
     const Samples& samples = doc_.samples();
     plot.drawTrace(samples, doc_.wavelength(), traceMask(), showPeaks_);
     plot.drawFmMarkers(composer().fmMarkerPoints(), samples.int32());
