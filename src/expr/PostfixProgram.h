@@ -17,13 +17,6 @@
 
 namespace tw {
 
-// A postfix program text turned once into steps: numbers converted, operators and functions
-// resolved, the stack depth of every step known. Running it gives exactly what evaluating the
-// text token by token gives.
-//
-// It also runs over a block of points at a time: every step is one loop over the block, the
-// steps of constants alone are done once when compiling, and each point still sees the same
-// operations on the same values in the same order, so the values are the same to the bit.
 // The points of a block: those listed, or, with no list, first, first + 1, ... (count of them).
 struct BlockPoints {
     const long* list = nullptr;
@@ -33,6 +26,13 @@ struct BlockPoints {
     long operator[](std::size_t k) const { return list ? list[k] : first + static_cast<long>(k); }
 };
 
+// A postfix program text turned once into steps: numbers converted, operators and functions
+// resolved, the stack depth of every step known. Running it gives exactly what evaluating the
+// text token by token gives.
+//
+// It also runs over a block of points at a time: every step is one loop over the block, the
+// steps of constants alone are done once when compiling, and each point still sees the same
+// operations on the same values in the same order, so the values are the same to the bit.
 class PostfixProgram {
   public:
     // The most points RunBlock takes: a block's working values stay in the first-level cache.
