@@ -6,8 +6,8 @@
 // than the wall clock), the peers' peak memory as /usr/bin/time reports it, and whether every run
 // stored the codes of the scalar run (the engine without vector functions).
 //
-// Usage: ExprBench [--rounds R] [--points N] [--profile [--formula F | --text FORMULA] [--threads
-// T]]
+// Usage: ExprBench [--rounds R] [--points N]
+//                  [--profile [--formula F | --text FORMULA] [--threads T]]
 // --profile runs only the engine's vector runs, on one thread or T, for a profiler to look at
 // (only the F-th formula with --formula, or one of your own with --text).
 #include "app/Prompter.h"

@@ -56,6 +56,10 @@ struct Consecutive {
         return static_cast<double>(first + static_cast<long>(k));
     }
 };
+// f called with the operand that reads a block's points: listed or consecutive.
+template <class F> auto WithPoints(const BlockPoints& points, F f) {
+    return points.list ? f(Points{points.list}) : f(Consecutive{points.first});
+}
 
 // One operator over a block through the very function a single point uses; true when a point
 // failed. With the operator known here, the loops of the plain operators vectorise.
@@ -563,9 +567,8 @@ PostfixProgram::RunBlock(BlockPoints points, const ExprOperands& operands,
         double* x = registerAt(b.target);
         bool failed = false;
         if (bounded && b.resultBounded && b.op == BlockOp::PointWithConstant) {
-            distance[b.target] = points.list
-                                     ? QuotientBounded(x, Points{points.list}, b.constant, n)
-                                     : QuotientBounded(x, Consecutive{points.first}, b.constant, n);
+            distance[b.target] =
+                WithPoints(points, [&](auto at) { return QuotientBounded(x, at, b.constant, n); });
             continue;
         }
         if (bounded && b.resultBounded && b.op != BlockOp::Function) {
@@ -590,22 +593,18 @@ PostfixProgram::RunBlock(BlockPoints points, const ExprOperands& operands,
         }
         switch (b.op) {
         case BlockOp::Point:
-            if (points.list)
+            WithPoints(points, [&](auto at) {
                 for (std::size_t k = 0; k < n; ++k)
-                    x[k] = Points{points.list}(x, k);
-            else
-                for (std::size_t k = 0; k < n; ++k)
-                    x[k] = Consecutive{points.first}(x, k);
+                    x[k] = at(x, k);
+            });
             break;
         case BlockOp::PointWithConstant:
-            failed = points.list
-                         ? Combine(b.symbol, x, Points{points.list}, Constant{b.constant}, n)
-                         : Combine(b.symbol, x, Consecutive{points.first}, Constant{b.constant}, n);
+            failed = WithPoints(
+                points, [&](auto at) { return Combine(b.symbol, x, at, Constant{b.constant}, n); });
             break;
         case BlockOp::ConstantWithPoint:
-            failed = points.list
-                         ? Combine(b.symbol, x, Constant{b.constant}, Points{points.list}, n)
-                         : Combine(b.symbol, x, Constant{b.constant}, Consecutive{points.first}, n);
+            failed = WithPoints(
+                points, [&](auto at) { return Combine(b.symbol, x, Constant{b.constant}, at, n); });
             break;
         case BlockOp::Wave:
             for (std::size_t k = 0; k < n; ++k)
