@@ -17,7 +17,7 @@ Wave Ramp(int n, int step = 10) {
     return w;
 }
 
-TEST(FilterArea, SeedsWithTheCentredSumOverNAndRunsTheRecursion) {
+TEST(FilterArea, SeedsWithTheCentredSumOverNRunsTheRecursionAndNeedsFifteenPoints) {
     Wave w(50, 0);
     w[9] = 30;
     w[10] = 60;
@@ -40,15 +40,12 @@ TEST(FilterArea, SeedsWithTheCentredSumOverNAndRunsTheRecursion) {
     Wave start = Ramp(100);
     ASSERT_TRUE(FilterArea(start, 0, 90, 99)); // N = 6, h = 3
     EXPECT_EQ(start[0], (960 + 970 + 980 + 0 + 10 + 20 + 30) / 6);
-}
 
-TEST(FilterArea, AnchorsCloserThanFifteenPointsChangeNothing) {
-    Wave w = Ramp(30);
-    const Wave before = w;
-    EXPECT_FALSE(FilterArea(w, 5, 19, 29));
-    EXPECT_EQ(w, before);
-    EXPECT_FALSE(FilterArea(w, 5, 40, 29)); // past the wave
-    EXPECT_EQ(w, before);
+    // Anchors closer than fifteen points, or past the wave, change nothing.
+    const Wave before = start;
+    EXPECT_FALSE(FilterArea(start, 5, 19, 99));
+    EXPECT_FALSE(FilterArea(start, 5, 140, 99));
+    EXPECT_EQ(start, before);
 }
 
 TEST(SmoothArea, RewritesLThroughRPlusOneAndKeepsARampStraight) {
