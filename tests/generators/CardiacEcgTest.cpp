@@ -19,17 +19,16 @@ TEST(CardiacEcgTest, DefaultsPlaceTheWavesAndThePeakOfR) {
             EXPECT_EQ(w[i], 0) << i;
         }
     }
-    EXPECT_EQ(w[225], 819);  // P peak: 0.1 h
-    EXPECT_EQ(w[725], 1638); // T peak: 0.2 h
-    EXPECT_EQ(w[400], 0);    // Q starts at 0 and dips to -0.1 h
-    EXPECT_EQ(w[429], -776); // sin(3 deg) short of the full depth
-    EXPECT_EQ(w[430], -819); // R upstroke from the Q depth
-    EXPECT_EQ(w[468], 8191);
+    // P and T peaks at 0.1 h and 0.2 h; Q from 0 down to -0.1 h (429: sin(3 deg) short of it),
+    // R's upstroke from there to its peak at 468, its downstroke over the start of S, which rises
+    // from -0.25 h back to 0.
+    const std::pair<std::size_t, std::int32_t> points[] = {{225, 819},   {725, 1638},  {400, 0},
+                                                           {429, -776},  {430, -819},  {468, 8191},
+                                                           {505, -1778}, {507, -1904}, {549, -1}};
+    for (auto [i, v] : points)
+        EXPECT_EQ(w[i], v) << i;
     EXPECT_LT(w[467], 8191);
     EXPECT_LT(w[469], 8191);
-    EXPECT_EQ(w[505], -1778); // R downstroke overwrites the start of S
-    EXPECT_EQ(w[507], -1904); // S rising from -0.25 h ...
-    EXPECT_EQ(w[549], -1);    // ... back up to 0
     EXPECT_GT(w[160], 0);
 
     EcgShape noQ;

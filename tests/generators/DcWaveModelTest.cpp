@@ -8,35 +8,15 @@
 namespace tw {
 namespace {
 
-TEST(DcWaveModelTest, FillsTheRangeStoresAndMovesOn) {
-    test::Sandbox box;
-    test::MemoryTarget doc(box.session(), box.prompts, 100, 7);
-    doc.lower = -100;
-    DcWaveModel m(doc);
-    m.Open();
-    EXPECT_EQ(m.fields()[DcWaveModel::kEnd].text, "99");
-    EXPECT_EQ(m.fields()[DcWaveModel::kLevel].text, "0");
-    m.fields()[DcWaveModel::kStart].text = "10";
-    m.fields()[DcWaveModel::kEnd].text = "19";
-    m.fields()[DcWaveModel::kLevel].text = "-40.7";
-    ASSERT_TRUE(m.Accept());
-    EXPECT_EQ(doc.wave()[9], 7);
-    EXPECT_EQ(doc.wave()[10], -40); // truncated toward zero
-    EXPECT_EQ(doc.wave()[19], -40);
-    EXPECT_EQ(doc.wave()[20], 7);
-    EXPECT_EQ(box.get(box.exchange(), "TdWav_Par", "Prv_bgn"), "20");
-    EXPECT_EQ(box.get(box.exchange(), "TdWav_Par", "Prv_end"), "99");
-    EXPECT_EQ(box.get(box.exchange(), "TdWav_Par", "Dc_level"), "-40.7");
-    EXPECT_EQ(doc.commits, 1);
-}
-
-TEST(DcWaveModelTest, ChecksRangesInOrderThenStartBeforeEnd) {
+// The checks go in order, ranges first and then start before end, each putting its field back.
+TEST(DcWaveModelTest, RefusesInOrderThenFillsTheRangeStoresAndMovesOn) {
     test::Sandbox box;
     test::MemoryTarget doc(box.session(), box.prompts, 100, 7);
     doc.lower = -8192;
     doc.upper = 8191;
     DcWaveModel m(doc);
     m.Open();
+    EXPECT_EQ(m.fields()[DcWaveModel::kLevel].text, "0");
     m.fields()[DcWaveModel::kEnd].text = "150";
     m.fields()[DcWaveModel::kLevel].text = "9000";
     EXPECT_FALSE(m.Preview());
@@ -53,6 +33,19 @@ TEST(DcWaveModelTest, ChecksRangesInOrderThenStartBeforeEnd) {
     EXPECT_EQ(box.prompts.lastText(), "Start must beequalor  less than End");
     EXPECT_EQ(m.focus(), DcWaveModel::kEnd);
     EXPECT_EQ(doc.wave(), std::vector<std::int32_t>(100, 7));
+
+    m.fields()[DcWaveModel::kStart].text = "10";
+    m.fields()[DcWaveModel::kEnd].text = "19";
+    m.fields()[DcWaveModel::kLevel].text = "-40.7";
+    ASSERT_TRUE(m.Accept());
+    EXPECT_EQ(doc.wave()[9], 7);
+    EXPECT_EQ(doc.wave()[10], -40); // truncated toward zero
+    EXPECT_EQ(doc.wave()[19], -40);
+    EXPECT_EQ(doc.wave()[20], 7);
+    EXPECT_EQ(box.get(box.exchange(), "TdWav_Par", "Prv_bgn"), "20");
+    EXPECT_EQ(box.get(box.exchange(), "TdWav_Par", "Prv_end"), "99");
+    EXPECT_EQ(box.get(box.exchange(), "TdWav_Par", "Dc_level"), "-40.7");
+    EXPECT_EQ(doc.commits, 1);
 }
 
 TEST(DcWaveModelTest, FmComposerDefaultsToTheMiddleLevel) {

@@ -1,7 +1,9 @@
 #include "../document/DocFixture.h"
 
 #include "expr/EquationEditor.h"
+#include "generators/CardiacEcg.h"
 #include "generators/DocGeneratorTarget.h"
+#include "generators/PwmModel.h"
 #include "generators/WaveBackup.h"
 #include "generators/WaveParamModel.h"
 
@@ -100,6 +102,31 @@ TEST_F(DocGeneratorTargetTest, EquationEditorReloadsTheBackupAfterItsOk) {
     doc->CommitEdit();
     ASSERT_TRUE(doc->Undo());
     EXPECT_EQ(test::Values(doc->samples()), original);
+}
+
+// The heartbeat's preview commits and its Cancel commits the restored wave again; PWM changes
+// the wavelength, and one Undo returns to the length and the bytes from before it.
+TEST_F(DocGeneratorTargetTest, CommittingGeneratorsLeaveTheFileAsItWasOrOneUndoFromIt) {
+    start();
+    fill(-512);
+    DocGeneratorTarget target(*doc, box.prompts);
+    CardiacEcgModel ecg(target);
+    ecg.Open();
+    ASSERT_EQ(ecg.Preview(), CardiacEcgModel::Outcome::Done);
+    EXPECT_NE(ReadWholeFile(doc->pathName()), originalBytes);
+    ecg.Cancel();
+    EXPECT_EQ(ReadWholeFile(doc->pathName()), originalBytes);
+    EXPECT_EQ(test::Values(doc->samples()), original);
+
+    PwmModel pwm(target);
+    pwm.Open();
+    ASSERT_EQ(pwm.Calculate(), PwmStatus::Ok);
+    EXPECT_EQ(ReadWholeFile(doc->pathName()).value_or("").size(), 20000u);
+    pwm.Cancel(); // Close keeps the train
+    EXPECT_EQ(doc->wavelength(), 10000);
+    ASSERT_TRUE(doc->Undo());
+    EXPECT_EQ(doc->wavelength(), 1024);
+    EXPECT_EQ(ReadWholeFile(doc->pathName()), originalBytes);
 }
 
 class FpSegmentGeneratorTargetTest : public DocGeneratorTargetTest {

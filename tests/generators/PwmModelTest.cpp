@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 namespace tw {
 namespace {
 
@@ -16,47 +18,35 @@ class PwmModelTest : public ::testing::Test {
     test::Sandbox box;
     test::MemoryTarget doc{box.session(), box.prompts, 1000, 3};
     test::HostRecorder link;
-    PwmModel m{doc};
+    std::optional<PwmModel> m;
 
     void SetUp() override {
         box.set(box.exchange(), "AppTits", "AC", "Consolia");
-        m.Open();
-        // 0.1 ms pulses of 20 us, modulated over 1 ms by 50 % with the sine law.
-        set("Units", "1");
-        set("Pulse_Period", "1e-4");
-        set("Pulse_Width", "2e-5");
-        set("High_Level", "1");
-        set("Low_Level", "0");
-        set("Mod_Period", "1e-3");
-        set("Mod_Index", "50");
-        set("Mod_Offset", "0");
-        set("Precision", "1e-7");
-        set("Shape", "0");
+        // 0.1 ms pulses of 20 us, modulated over 1 ms by 50 % with the sine law: the defaults.
+        m.emplace(doc);
+        m->Open();
     }
-    void set(const char* key, const char* value) { m.field(key) = value; }
+    void set(const char* key, const char* value) { m->field(key) = value; }
     std::string stored(const char* key) const { return box.get(box.exchange(), "PWM", key); }
 };
 
 TEST_F(PwmModelTest, TenPulsesOfOneModulationPeriod) {
-    ASSERT_EQ(m.Calculate(), PwmStatus::Ok);
+    ASSERT_EQ(m->Calculate(), PwmStatus::Ok);
     EXPECT_TRUE(box.prompts.asked.empty());
-    EXPECT_EQ(m.plan().count.n, 10);
-    EXPECT_EQ(m.field("SCLK"), "10000000");
-    EXPECT_EQ(m.field("Seg_Length"), "10000");
-    EXPECT_EQ(m.field("Amplitude"), "2");
-    EXPECT_EQ(m.field("Offset"), "0");
+    EXPECT_EQ(m->plan().count.n, 10);
+    EXPECT_EQ(m->field("SCLK"), "10000000");
+    EXPECT_EQ(m->field("Seg_Length"), "10000");
+    EXPECT_EQ(m->field("Amplitude"), "2");
+    EXPECT_EQ(m->field("Offset"), "0");
     ASSERT_EQ(doc.wave().size(), 10000u);
     EXPECT_EQ(doc.lengthChanges, 1);
-    // Pulse 0 keeps the plain width and ends its period; so does pulse 5.
-    EXPECT_EQ(doc.wave()[799], 0);
-    EXPECT_EQ(doc.wave()[800], 8191);
-    EXPECT_EQ(doc.wave()[999], 8191);
-    EXPECT_EQ(doc.wave()[1000], 0);
-    EXPECT_EQ(doc.wave()[5799], 0);
-    EXPECT_EQ(doc.wave()[5800], 8191);
-    // Pulse 2 is the widest: 20 us * (1 + 0.25 sin 72 deg).
-    EXPECT_EQ(doc.wave()[2752], 8191);
-    EXPECT_EQ(doc.wave()[2751], 0);
+    // Pulse 0 keeps the plain width and ends its period; so does pulse 5. Pulse 2 is the widest:
+    // 20 us * (1 + 0.25 sin 72 deg).
+    const std::pair<std::size_t, std::int32_t> points[] = {{799, 0},  {800, 8191}, {999, 8191},
+                                                           {1000, 0}, {5799, 0},   {5800, 8191},
+                                                           {2751, 0}, {2752, 8191}};
+    for (auto [i, v] : points)
+        EXPECT_EQ(doc.wave()[i], v) << i;
     EXPECT_EQ(stored("SCLK"), "10000000");
     EXPECT_EQ(stored("Pulse_Width"), "2e-5");
     EXPECT_EQ(ReadNativeFile(doc.undoFile(), PointLayout::Int16).points,
@@ -66,12 +56,12 @@ TEST_F(PwmModelTest, TenPulsesOfOneModulationPeriod) {
 TEST_F(PwmModelTest, TwoAndAHalfPulsesPerPeriodTakeTwoPeriods) {
     set("Mod_Period", "2.5e-4");
     set("Shape", "2");
-    ASSERT_EQ(m.Calculate(), PwmStatus::Ok);
-    EXPECT_EQ(m.plan().count.m, 2);
-    EXPECT_EQ(m.plan().count.n, 5);
+    ASSERT_EQ(m->Calculate(), PwmStatus::Ok);
+    EXPECT_EQ(m->plan().count.m, 2);
+    EXPECT_EQ(m->plan().count.n, 5);
     // Widths of 25 and 15 us put every edge on a 5 us grid.
-    EXPECT_EQ(m.field("SCLK"), "200000");
-    EXPECT_EQ(m.field("Seg_Length"), "100");
+    EXPECT_EQ(m->field("SCLK"), "200000");
+    EXPECT_EQ(m->field("Seg_Length"), "100");
     EXPECT_EQ(doc.wave()[96], 0);
     EXPECT_EQ(doc.wave()[97], 8191); // the last pulse ends the segment
     EXPECT_EQ(doc.wave()[99], 8191);
@@ -79,7 +69,7 @@ TEST_F(PwmModelTest, TwoAndAHalfPulsesPerPeriodTakeTwoPeriods) {
 
 TEST_F(PwmModelTest, DownloadSendsTheSettingsAndTheAlignedSegment) {
     set("Mod_Type", "1"); // trailing: the file starts at the first falling edge
-    ASSERT_EQ(m.CalculateAndDownload(), PwmStatus::Ok);
+    ASSERT_EQ(m->CalculateAndDownload(), PwmStatus::Ok);
     const std::string file = box.tmp() + "PulseWave.tmp";
     ASSERT_EQ(link.sent.size(), 1u);
     EXPECT_EQ(link.sent[0], "Cmd=:FREQ:RAST 10000000;:VOLT 2;:VOLT:OFFS 0;:FUNC:MODE USER;"
@@ -92,7 +82,7 @@ TEST_F(PwmModelTest, DownloadSendsTheSettingsAndTheAlignedSegment) {
     EXPECT_EQ(sent[8999], 8191);
 
     set("Mod_Type", "2"); // centred on the first pulse
-    ASSERT_EQ(m.CalculateAndDownload(), PwmStatus::Ok);
+    ASSERT_EQ(m->CalculateAndDownload(), PwmStatus::Ok);
     sent = ReadNativeFile(file, PointLayout::Int16).points;
     EXPECT_EQ(sent[0], 8191);
     EXPECT_EQ(sent[99], 8191);
@@ -103,7 +93,7 @@ TEST_F(PwmModelTest, CoarseResolutionIsRefinedAfterAsking) {
     set("Precision", "1e-4");
     set("Shape", "3"); // no width change: 20 us pulses, 80 us apart
     box.prompts.then(Answer::No);
-    EXPECT_EQ(m.Calculate(), PwmStatus::Stopped);
+    EXPECT_EQ(m->Calculate(), PwmStatus::Stopped);
     EXPECT_EQ(box.prompts.asked.back().caption, "Confirm resolution change");
     EXPECT_EQ(box.prompts.lastText(), "Due to Instrument restrictions for the given parameters\n"
                                       "the PWM will be implemented with Time resolution = "
@@ -111,21 +101,21 @@ TEST_F(PwmModelTest, CoarseResolutionIsRefinedAfterAsking) {
     EXPECT_EQ(doc.wave(), std::vector<std::int32_t>(1000, 3));
 
     box.prompts.then(Answer::Yes);
-    ASSERT_EQ(m.Calculate(), PwmStatus::Ok);
+    ASSERT_EQ(m->Calculate(), PwmStatus::Ok);
     EXPECT_EQ(box.prompts.asked.size(), 2u); // confirmed once, not again at the end
-    EXPECT_EQ(m.field("Precision"), "2e-05");
-    EXPECT_EQ(m.field("SCLK"), "50000");
-    EXPECT_EQ(m.field("Seg_Length"), "52"); // 50 points rounded up to a multiple of 4
+    EXPECT_EQ(m->field("Precision"), "2e-05");
+    EXPECT_EQ(m->field("SCLK"), "50000");
+    EXPECT_EQ(m->field("Seg_Length"), "52"); // 50 points rounded up to a multiple of 4
 }
 
 TEST_F(PwmModelTest, SegmentLongerThanTheMemoryCoarsensTheResolution) {
     box.set(box.descr(), "Axis", "HRange", "1000 16 4096");
     box.prompts.then(Answer::Yes);
-    ASSERT_EQ(m.Calculate(), PwmStatus::Ok);
+    ASSERT_EQ(m->Calculate(), PwmStatus::Ok);
     EXPECT_EQ(box.prompts.lastText(), "Due to Instrument restrictions for the given parameters\n"
                                       "the PWM will be implemented with Time resolution = "
                                       "2.44141e-07\n\n Continue ?");
-    EXPECT_EQ(m.field("Seg_Length"), "4096");
+    EXPECT_EQ(m->field("Seg_Length"), "4096");
 }
 
 TEST_F(PwmModelTest, InputChecksRefuseWithTheirMessages) {
@@ -150,11 +140,11 @@ TEST_F(PwmModelTest, InputChecksRefuseWithTheirMessages) {
         SetUp();
         set("Units", c.units);
         set(c.key, c.value);
-        EXPECT_EQ(m.Calculate(), PwmStatus::Refused) << c.message;
+        EXPECT_EQ(m->Calculate(), PwmStatus::Refused) << c.message;
         EXPECT_EQ(box.prompts.lastText(), c.message);
         EXPECT_EQ(box.prompts.asked.back().caption, "Error");
     }
-    EXPECT_EQ(m.focus(), "High_Level");
+    EXPECT_EQ(m->focus(), "High_Level");
     EXPECT_EQ(doc.wave(), std::vector<std::int32_t>(1000, 3));
     EXPECT_EQ(doc.commits, 0);
 
@@ -164,7 +154,7 @@ TEST_F(PwmModelTest, InputChecksRefuseWithTheirMessages) {
     set("Pulse_Period", "1e4");
     set("Pulse_Width", "1e5");
     set("Mod_Period", "1e3");
-    EXPECT_EQ(m.Calculate(), PwmStatus::Refused);
+    EXPECT_EQ(m->Calculate(), PwmStatus::Refused);
     EXPECT_EQ(box.prompts.lastText(), "Pulse Frequency must be less than maximum SCLK / 2.5");
     box.set(box.descr(), "ParmLst", "Sclk", "SCLK 100e6 10 250e6");
 
@@ -174,14 +164,14 @@ TEST_F(PwmModelTest, InputChecksRefuseWithTheirMessages) {
     set("Pulse_Period", "1000");
     set("Pulse_Width", "5000");
     set("Mod_Period", "2000");
-    EXPECT_EQ(m.Calculate(), PwmStatus::Refused);
+    EXPECT_EQ(m->Calculate(), PwmStatus::Refused);
     EXPECT_EQ(box.prompts.lastText(), "Pulse Frequency  must be higher than Modulation Frequency");
-    EXPECT_EQ(m.focus(), "Mod_Period");
+    EXPECT_EQ(m->focus(), "Mod_Period");
 }
 
 TEST_F(PwmModelTest, TrainsBeyondTheInstrumentAreRefused) {
     set("Mod_Period", "1000"); // ten million pulses: more than the memory can hold
-    EXPECT_EQ(m.Calculate(), PwmStatus::Refused);
+    EXPECT_EQ(m->Calculate(), PwmStatus::Refused);
     EXPECT_EQ(box.prompts.lastText(), "Due to Instrument restrictions for the given parameters\n"
                                       "the PWM will  not be implemented");
     EXPECT_EQ(doc.wave(), std::vector<std::int32_t>(1000, 3));
@@ -191,31 +181,31 @@ TEST_F(PwmModelTest, TrainsBeyondTheInstrumentAreRefused) {
     set("Shape", "3");
     set("Mod_Index", "0.001");
     set("Pulse_Width", "9.9999e-5"); // 1 ns low between pulses
-    EXPECT_EQ(m.Calculate(), PwmStatus::Refused);
+    EXPECT_EQ(m->Calculate(), PwmStatus::Refused);
     EXPECT_EQ(box.prompts.lastText(),
               "Due to Instrument restrictions for the given parameters the PWM will  not be "
               "implemented\nThe given PulseWidth requires a higher SCLK than is possible by this "
               "unit");
-    EXPECT_EQ(m.focus(), "Pulse_Width");
+    EXPECT_EQ(m->focus(), "Pulse_Width");
 }
 
 TEST_F(PwmModelTest, CancelBeforeCalculateRestoresAndCalculateCommits) {
     set("Mod_Index", "0");
-    EXPECT_EQ(m.Calculate(), PwmStatus::Refused);
-    m.Cancel();
+    EXPECT_EQ(m->Calculate(), PwmStatus::Refused);
+    m->Cancel();
     EXPECT_EQ(doc.wave(), std::vector<std::int32_t>(1000, 3));
 
     // Calculate commits like OK: the undo step holds the wave from before the dialog, also
     // after a second Calculate.
     set("Mod_Index", "50");
-    ASSERT_EQ(m.Calculate(), PwmStatus::Ok);
-    ASSERT_EQ(m.Calculate(), PwmStatus::Ok);
+    ASSERT_EQ(m->Calculate(), PwmStatus::Ok);
+    ASSERT_EQ(m->Calculate(), PwmStatus::Ok);
     EXPECT_EQ(doc.commits, 2);
     EXPECT_EQ(ReadNativeFile(doc.undoFile(), PointLayout::Int16).points,
               std::vector<std::int32_t>(1000, 3));
     // Close afterwards keeps the train, though the backup is still there.
     const auto train = doc.wave();
-    m.Cancel();
+    m->Cancel();
     EXPECT_EQ(doc.wave(), train);
 }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 namespace tw {
@@ -24,21 +25,6 @@ ShapeRequest Request(Shape s, double start, double end, double min, double max,
     r.max = max;
     r.p = p;
     return r;
-}
-
-TEST(ShapeFormulasTest, SineStartsAtCentrePeaksAndCrossesZeroWhereExpected) {
-    auto r = Request(Shape::Sine, 0, 999, 0, 4095, {1, 0, 1});
-    auto w = Make(r);
-    EXPECT_EQ(w[0], 2048); // 2047.5 rounded
-    EXPECT_EQ(w[250], 4095);
-    EXPECT_EQ(w[500], 2048);
-    EXPECT_EQ(w[750], 0);
-    EXPECT_GT(w[499], 2048);
-    EXPECT_LT(w[501], 2048);
-
-    // A start phase of 90 degrees begins at the peak.
-    r = Request(Shape::Sine, 0, 999, 0, 4095, {1, 90, 1});
-    EXPECT_EQ(Make(r)[0], 4095);
 }
 
 // A long range is shared among the cores. Moving the start before the wave's first point makes
@@ -76,103 +62,88 @@ TEST(ShapeFormulasTest, SinePowerIsWholeAndAtLeastOne) {
     EXPECT_EQ(once, Make(ref));
 }
 
-TEST(ShapeFormulasTest, RangeOnlyTouchesStartToEnd) {
-    auto r = Request(Shape::Sine, 100, 199, -100, 100, {2, 0, 1});
-    auto w = Make(r, 300);
-    EXPECT_EQ(w[99], -7);
-    EXPECT_EQ(w[200], -7);
-    EXPECT_EQ(w[100], 0);        // 0.5 truncated
-    EXPECT_EQ(w[100 + 12], 100); // i = 12.5 is the peak; 12 is just below
-    EXPECT_EQ(w[100 + 50], 0);   // second cycle starts again at the centre
-
-    // A range that reaches past the wave does not write outside it.
-    r = Request(Shape::Square, 250, 400, 0, 10, {1, 50});
-    w = Make(r, 300);
-    EXPECT_EQ(w[249], -7);
-    EXPECT_EQ(w[299], 10);
-}
-
-TEST(ShapeFormulasTest, TriangleBreakpoints) {
-    auto r = Request(Shape::Triangle, 0, 999, 0, 4095, {1, 50, 1});
-    auto w = Make(r);
-    EXPECT_EQ(w[0], 2047); // centre, truncated
-    EXPECT_EQ(w[125], 3071);
-    EXPECT_EQ(w[250], 4095);
-    EXPECT_EQ(w[500], 2047);
-    EXPECT_EQ(w[750], 0);
-    EXPECT_EQ(w[999], 2039);
-
-    // 100 %: a rise over half a period, a jump to the bottom, a rise back to the centre.
-    r = Request(Shape::Triangle, 0, 999, 0, 4095, {1, 100, 1});
-    w = Make(r);
-    EXPECT_EQ(w[250], 3071);
-    EXPECT_EQ(w[500], 4095);
-    EXPECT_EQ(w[501], 4);
-    EXPECT_EQ(w[750], 1023);
-}
-
-TEST(ShapeFormulasTest, SquareDutyCycle) {
-    auto r = Request(Shape::Square, 0, 999, -50, 50, {2, 50});
-    auto w = Make(r);
-    EXPECT_EQ(w[0], 50);
-    EXPECT_EQ(w[249], 50);
-    EXPECT_EQ(w[250], -50);
-    EXPECT_EQ(w[499], -50);
-    EXPECT_EQ(w[500], 50);
-}
-
-TEST(ShapeFormulasTest, PulseEdgesAndDurations) {
-    // Delay 10 %, no rise, high 40 %, no fall over a 100-point period: vertical edges.
-    auto r = Request(Shape::Pulse, 0, 99, 0, 1000, {1, 10, 0, 40, 0});
-    auto w = Make(r, 100);
-    EXPECT_EQ(w[10], 0);
-    EXPECT_EQ(w[11], 1000);
-    EXPECT_EQ(w[50], 1000);
-    EXPECT_EQ(w[51], 0);
-    EXPECT_EQ(r.p[1], 10); // percentages come back as durations in points
-    EXPECT_EQ(r.p[3], 40);
-
-    // With rise and fall times the edges are ramps.
-    r = Request(Shape::Pulse, 0, 199, 0, 1000, {1, 10, 10, 20, 20});
-    w = Make(r, 200);
-    EXPECT_EQ(w[20], 0);
-    EXPECT_EQ(w[30], 500);
-    EXPECT_EQ(w[40], 1000);
-    EXPECT_EQ(w[80], 1000);
-    EXPECT_EQ(w[100], 500);
-    EXPECT_EQ(w[120], 0);
-}
-
-TEST(ShapeFormulasTest, ExponentRiseDecayAndInvert) {
-    auto r = Request(Shape::Exponent, 0, 999, 0, 1000, {1, -100, 0});
-    auto w = Make(r);
-    EXPECT_EQ(w[0], 1000); // decays from Max toward Min
-    EXPECT_LT(w[500], 10);
-    EXPECT_GE(w[999], 0);
-
-    r = Request(Shape::Exponent, 0, 999, 0, 1000, {1, 100, 0});
-    w = Make(r);
-    EXPECT_EQ(w[0], 0); // grows from Min and is clipped at Max
-    EXPECT_EQ(w[999], 1000);
-
-    r = Request(Shape::Exponent, 0, 999, 0, 1000, {1, 100, 1});
-    w = Make(r);
-    EXPECT_EQ(w[0], 1000);
-    EXPECT_EQ(w[999], 0);
-}
-
-TEST(ShapeFormulasTest, SincAndGaussianPeakInTheMiddleOfThePeriod) {
-    auto r = Request(Shape::Sinc, 0, 999, -1000, 1000, {1, 10});
-    auto w = Make(r);
-    EXPECT_EQ(w[500], 1000);
-    EXPECT_EQ(w[0], 0);     // x = -5 pi: a zero crossing at the period start
-    EXPECT_EQ(w[550], 636); // x = pi / 2: 1000 * 2 / pi
-    EXPECT_EQ(w[600], 0);   // x = pi
-    r = Request(Shape::Gaussian, 0, 999, 0, 1000, {1, 100});
-    w = Make(r);
-    EXPECT_EQ(w[500], 1000);
-    EXPECT_EQ(w[600], 367); // 1000 / e
-    EXPECT_EQ(w[0], 0);
+// Points of each shape where a slip in its formula shows: peaks, crossings, breakpoints, edges.
+TEST(ShapeFormulasTest, EachShapeHasItsPointsWhereExpected) {
+    const struct {
+        const char* name;
+        ShapeRequest request;
+        std::size_t size;
+        std::vector<std::pair<std::size_t, std::int32_t>> points; // index, value
+    } rows[] = {
+        // 2047.5 rounded at the centre
+        {"sine",
+         Request(Shape::Sine, 0, 999, 0, 4095, {1, 0, 1}),
+         1000,
+         {{0, 2048}, {250, 4095}, {499, 2060}, {500, 2048}, {501, 2035}, {750, 0}}},
+        {"sine from 90 degrees",
+         Request(Shape::Sine, 0, 999, 0, 4095, {1, 90, 1}),
+         1000,
+         {{0, 4095}}},
+        // Only start to end is touched; 0.5 truncated at the start, the peak between 12 and 13.
+        {"sine over part of the wave",
+         Request(Shape::Sine, 100, 199, -100, 100, {2, 0, 1}),
+         300,
+         {{99, -7}, {200, -7}, {100, 0}, {112, 100}, {150, 0}}},
+        {"square past the wave's end",
+         Request(Shape::Square, 250, 400, 0, 10, {1, 50}),
+         300,
+         {{249, -7}, {299, 10}}},
+        {"triangle, 50 %",
+         Request(Shape::Triangle, 0, 999, 0, 4095, {1, 50, 1}),
+         1000,
+         {{0, 2047}, {125, 3071}, {250, 4095}, {500, 2047}, {750, 0}, {999, 2039}}},
+        // A rise over half a period, a jump to the bottom, a rise back to the centre.
+        {"triangle, 100 %",
+         Request(Shape::Triangle, 0, 999, 0, 4095, {1, 100, 1}),
+         1000,
+         {{250, 3071}, {500, 4095}, {501, 4}, {750, 1023}}},
+        {"square",
+         Request(Shape::Square, 0, 999, -50, 50, {2, 50}),
+         1000,
+         {{0, 50}, {249, 50}, {250, -50}, {499, -50}, {500, 50}}},
+        // Delay 10 %, no rise, high 40 %, no fall: vertical edges.
+        {"pulse",
+         Request(Shape::Pulse, 0, 99, 0, 1000, {1, 10, 0, 40, 0}),
+         100,
+         {{10, 0}, {11, 1000}, {50, 1000}, {51, 0}}},
+        {"pulse with ramps",
+         Request(Shape::Pulse, 0, 199, 0, 1000, {1, 10, 10, 20, 20}),
+         200,
+         {{20, 0}, {30, 500}, {40, 1000}, {80, 1000}, {100, 500}, {120, 0}}},
+        {"exponent decaying from max",
+         Request(Shape::Exponent, 0, 999, 0, 1000, {1, -100, 0}),
+         1000,
+         {{0, 1000}, {500, 6}, {999, 0}}},
+        {"exponent growing, clipped at max",
+         Request(Shape::Exponent, 0, 999, 0, 1000, {1, 100, 0}),
+         1000,
+         {{0, 0}, {999, 1000}}},
+        {"exponent inverted",
+         Request(Shape::Exponent, 0, 999, 0, 1000, {1, 100, 1}),
+         1000,
+         {{0, 1000}, {999, 0}}},
+        // x = -5 pi at the period start, pi / 2 (1000 * 2 / pi) at 550, pi at 600.
+        {"sinc",
+         Request(Shape::Sinc, 0, 999, -1000, 1000, {1, 10}),
+         1000,
+         {{500, 1000}, {0, 0}, {550, 636}, {600, 0}}},
+        {"gaussian",
+         Request(Shape::Gaussian, 0, 999, 0, 1000, {1, 100}),
+         1000,
+         {{500, 1000}, {600, 367}, {0, 0}}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        ShapeRequest r = row.request;
+        const auto w = Make(r, row.size);
+        for (auto [i, v] : row.points)
+            EXPECT_EQ(w[i], v) << i;
+    }
+    // The pulse's percentages come back as durations in points.
+    ShapeRequest pulse = rows[7].request;
+    Make(pulse, 100);
+    EXPECT_EQ(pulse.p[1], 10);
+    EXPECT_EQ(pulse.p[3], 40);
 }
 
 TEST(ShapeFormulasTest, NoiseStaysInRangeAndRepeatsWithItsSeed) {

@@ -8,9 +8,7 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <numeric>
-#include <utility>
 #include <vector>
 
 namespace tw {
@@ -158,57 +156,6 @@ TEST(WaveParamModelFmTest, FmComposerUsesItsOwnSectionsAndAbstractLevels) {
     EXPECT_EQ(doc.wave()[99], 0);
     EXPECT_EQ(box.get(box.exchange(), "FmcWav_Par", "Wavmax"), "1999");
     EXPECT_EQ(box.get(box.exchange(), "TdWav_Par", "Wavmax"), "<absent>");
-}
-
-// Counts the generation's reports and cancels at the given one (0: never).
-struct CountingProgress : Progress {
-    int cancelAt = 0;
-    std::vector<std::pair<std::uint64_t, std::uint64_t>> reports;
-    bool advance(std::uint64_t done, std::uint64_t total) override {
-        reports.emplace_back(done, total);
-        return cancelAt == 0 || static_cast<int>(reports.size()) < cancelAt;
-    }
-};
-
-// Hands each generation a progress that reports to the target's counter.
-struct ProgressTarget : test::MemoryTarget {
-    using MemoryTarget::MemoryTarget;
-    struct Forward : Progress {
-        explicit Forward(Progress& to) : to(to) {}
-        bool advance(std::uint64_t d, std::uint64_t t) override { return to.advance(d, t); }
-        Progress& to;
-    };
-    std::unique_ptr<Progress> startProgress() override {
-        return std::make_unique<Forward>(counter);
-    }
-    CountingProgress counter;
-};
-
-TEST(WaveParamProgress, ALongGenerationReportsAndACancelLeavesTheWaveAsItWas) {
-    test::Sandbox box;
-    ProgressTarget doc(box.session(), box.prompts, 3'000'000, 7);
-    for (int cancelAt : {2, 0}) {
-        doc.counter.cancelAt = cancelAt;
-        doc.counter.reports.clear();
-        const auto before = doc.wave();
-        WaveParamModel m(Shape::Sine, doc);
-        m.Open();
-        const std::string start = box.get(box.exchange(), "TdWav_Par", "Prv_bgn");
-        EXPECT_EQ(m.Accept(), cancelAt == 0);
-        const auto& reports = doc.counter.reports;
-        if (cancelAt) {
-            EXPECT_EQ(reports.size(), 2u);
-            EXPECT_EQ(doc.wave(), before);
-            EXPECT_EQ(doc.commits, 0);
-            EXPECT_EQ(box.get(box.exchange(), "TdWav_Par", "Prv_bgn"), start) << "not stored";
-        } else {
-            EXPECT_EQ(reports.size(), 3u); // a slab of a million points at a time
-            EXPECT_EQ(reports.back(),
-                      std::make_pair(std::uint64_t{3'000'000}, std::uint64_t{3'000'000}));
-            EXPECT_NE(doc.wave(), before);
-            EXPECT_EQ(doc.commits, 1);
-        }
-    }
 }
 
 } // namespace
