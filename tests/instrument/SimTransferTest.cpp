@@ -4,7 +4,6 @@
 #include <fstream>
 #include <iterator>
 #include <map>
-#include <thread>
 
 namespace tw {
 namespace {
@@ -32,38 +31,6 @@ TEST_F(SimTransferTest, PayloadReadBackEqualsTheFileForEveryHeaderWidth) {
         EXPECT_TRUE(ReadBack(session, ":TRAC:DATA?") == bytes) << points << " points";
         ++segment;
     }
-}
-
-// TW3256's longest segment, 268,435,456 points: a header of 9 length digits, the most a
-// definite-length block has (its #<n> is one digit). Written and compared a piece at a time.
-TEST_F(SimTransferTest, LongestSegmentOfTheLargerInstrumentReadsBackEqual) {
-    constexpr std::size_t kPoints = 268'435'456, kPiece = 1 << 20;
-    const std::string file = folder.write("longest.wav", "");
-    {
-        std::ofstream out(file, std::ios::binary | std::ios::trunc);
-        for (std::size_t at = 0; at < kPoints; at += kPiece)
-            out << Points(kPiece, static_cast<int>(at / kPiece));
-        ASSERT_TRUE(out.flush()) << file;
-    }
-    test::SimProcess sim({"--instrument", "TW3256"});
-    // A sanitizer build of the simulator takes seconds over half a gigabyte before it answers.
-    InstrumentSession session = test::Connect(sim, {}, 120'000);
-    Outcome o = session.sendWave(BlockSource::Files({file}), 1, 1);
-    ASSERT_TRUE(o.ok()) << o.message();
-    ASSERT_EQ(Ask(session, ":TRAC:DEF? 1"), std::to_string(kPoints));
-    std::string expected, pending;
-    std::size_t back = 0, mismatches = 0;
-    o = session.queryBlock(":TRAC:DATA?", [&](std::span<const char> piece) {
-        pending.append(piece.data(), piece.size());
-        for (; pending.size() >= 2 * kPiece; pending.erase(0, 2 * kPiece), back += kPiece) {
-            expected = Points(kPiece, static_cast<int>(back / kPiece));
-            mismatches += pending.compare(0, expected.size(), expected) != 0;
-        }
-    });
-    ASSERT_TRUE(o.ok()) << o.message();
-    EXPECT_EQ(back, kPoints);
-    EXPECT_TRUE(pending.empty());
-    EXPECT_EQ(mismatches, 0u) << "pieces of " << kPiece << " points that differ";
 }
 
 // Memory held from the start (12,000,000 points) is carved into segments, and what a deleted one
