@@ -1,12 +1,9 @@
 #include "fm/qt/FmMarkersDialog.h"
-#include "fm/qt/FmMarkerDots.h"
 #include "support/Sandbox.h"
 
 #include <QApplication>
 #include <QComboBox>
-#include <QImage>
 #include <QLineEdit>
-#include <QPainter>
 #include <QRadioButton>
 #include <QTest>
 
@@ -61,19 +58,6 @@ TEST(FmMarkersDialog, EditsStoresAndAsksOnClose) {
     dlg.reset();
     EXPECT_EQ(box.prompts.asked.size(), 1u) << "stored: nothing to ask";
     EXPECT_EQ(box.get(box.exchange(), "FmMark0", "Mrk2"), "4000000");
-}
-
-TEST(FmMarkerDots, GreenDotsCentredOnTheMarkedPoints) {
-    QImage image(40, 40, QImage::Format_RGB32);
-    image.fill(Qt::white);
-    QPainter p(&image);
-    std::vector<std::int32_t> points{0, 10, 20, 30};
-    std::vector<std::int32_t> marks{2, 99};
-    DrawFmMarkerDots(
-        p, marks, points, [](double i) { return i * 10; }, [](double v) { return v; });
-    p.end();
-    EXPECT_EQ(image.pixelColor(21, 20), QColor(0, 250, 0));
-    EXPECT_EQ(image.pixelColor(5, 5), QColor(Qt::white));
 }
 
 } // namespace

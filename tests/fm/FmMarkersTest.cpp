@@ -103,22 +103,6 @@ TEST_F(FmMarkerTableTest, AddKeepsOneSortedEntryPerValue) {
                                          "out of the current range.");
 }
 
-TEST_F(FmMarkerTableTest, DeleteInDescendingOrderRemovesTheSelectedEntry) {
-    for (const char* v : {"10", "20", "30"})
-        table.add(v, 0, 100);
-    table.store(0);
-    table.setAscending(false);
-    EXPECT_EQ(shown(), (std::vector<std::string>{"3.00000000e1", "2.00000000e1", "1.00000000e1"}));
-    table.removeAt(-1);
-    EXPECT_FALSE(table.modified());
-    table.removeAt(0);
-    EXPECT_EQ(table.values(), (Indices{10, 20}));
-    EXPECT_TRUE(table.modified());
-    table.setAscending(true);
-    table.removeAt(0);
-    EXPECT_EQ(table.values(), Indices{20});
-}
-
 TEST_F(FmMarkerTableTest, StoreRewritesTheSectionAndCloseAsksOnlyWhenModified) {
     box.set(box.exchange(), "FmMark0", "Mrk5", "999");
     table.add("-20", -100, 100);
