@@ -28,8 +28,17 @@ std::string DeadProcessId() {
     return std::to_string(child);
 }
 
-TEST(AtomicWrite, RemovesStaleTemporariesOfItsTargetAndOfDeadWriters) {
+// Each test writes in a folder of its own.
+class AtomicWrite : public ::testing::Test {
+  protected:
+    void TearDown() override {
+        std::error_code ec;
+        fs::remove_all(folder, ec);
+    }
     const std::string folder = test::MakeTempFolder("tw-file-util");
+};
+
+TEST_F(AtomicWrite, RemovesStaleTemporariesOfItsTargetAndOfDeadWriters) {
     const std::string target = folder + "/TempOndex.ondex";
     const auto old = fs::file_time_type::clock::now() - std::chrono::minutes(2);
     auto make = [&](const std::string& name, bool stale) {
@@ -57,14 +66,11 @@ TEST(AtomicWrite, RemovesStaleTemporariesOfItsTargetAndOfDeadWriters) {
     EXPECT_TRUE(FileExists(notOurs));
     EXPECT_TRUE(FileExists(longer));
     EXPECT_TRUE(FileExists(own));
-    std::error_code ec;
-    fs::remove_all(folder, ec);
 }
 
 // A reader that opened the old file (the host, say) keeps reading the old bytes whole: the copy
 // replaces the file instead of writing into it, and leaves no temporary behind.
-TEST(AtomicWrite, CopyReplacesTheTargetInsteadOfWritingIntoIt) {
-    const std::string folder = test::MakeTempFolder("tw-file-util");
+TEST_F(AtomicWrite, CopyReplacesTheTargetInsteadOfWritingIntoIt) {
     const std::string from = folder + "/new.wav", to = folder + "/TemS1.wav";
     ASSERT_TRUE(WriteFileAtomically(from, "new bytes"));
     ASSERT_TRUE(WriteFileAtomically(to, "old"));
@@ -80,12 +86,9 @@ TEST(AtomicWrite, CopyReplacesTheTargetInsteadOfWritingIntoIt) {
     for (const auto& e : fs::directory_iterator(folder))
         entries += e.path().filename().string().find(".~tw") == std::string::npos ? 1 : 100;
     EXPECT_EQ(entries, 3);
-    std::error_code ec;
-    fs::remove_all(folder, ec);
 }
 
-TEST(AtomicWrite, SnapshotKeepsTheBytesOfItsMomentThroughLaterWrites) {
-    const std::string folder = test::MakeTempFolder("tw-file-util");
+TEST_F(AtomicWrite, SnapshotKeepsTheBytesOfItsMomentThroughLaterWrites) {
     const std::string working = folder + "/TemS1.wav", undo = folder + "/undo.wav";
     ASSERT_TRUE(WriteFileAtomically(working, "before"));
     ASSERT_TRUE(WriteFileAtomically(undo, "older undo"));
@@ -99,8 +102,6 @@ TEST(AtomicWrite, SnapshotKeepsTheBytesOfItsMomentThroughLaterWrites) {
     EXPECT_EQ(ReadWholeFile(working), "after the edit") << "writing the snapshot leaves its source";
     EXPECT_FALSE(SnapshotFile(folder + "/missing", undo));
     EXPECT_EQ(ReadWholeFile(undo), "a generator's backup");
-    std::error_code ec;
-    fs::remove_all(folder, ec);
 }
 
 std::vector<std::string> EntriesOf(const std::string& folder) {
@@ -112,8 +113,7 @@ std::vector<std::string> EntriesOf(const std::string& folder) {
 }
 
 // Two processes writing the same file (the host and a composer) must never share a temporary.
-TEST(AtomicWrite, TemporariesAreNamedForTheWritingProcess) {
-    const std::string folder = test::MakeTempFolder("tw-file-util");
+TEST_F(AtomicWrite, TemporariesAreNamedForTheWritingProcess) {
     const std::string target = folder + "/TempOndex.ondex";
     std::vector<std::string> during;
     ASSERT_TRUE(WriteFileAtomically(target, [&](std::ostream& out) {
@@ -125,15 +125,12 @@ TEST(AtomicWrite, TemporariesAreNamedForTheWritingProcess) {
     EXPECT_EQ(during[0].rfind("TempOndex.ondex.~tw" + std::to_string(::getpid()) + "-", 0), 0u)
         << during[0];
     EXPECT_EQ(EntriesOf(folder), std::vector<std::string>{"TempOndex.ondex"});
-    std::error_code ec;
-    fs::remove_all(folder, ec);
 }
 
 // A full disk (a file size limit fails writes with EFBIG the same way, also for root), a folder
 // where the file should be and a missing folder: each failure names the file and the system's
 // reason, and leaves the target and the folder as they were.
-TEST(FileResult, FailedWritesNameTheFileAndTheSystemsReason) {
-    const std::string folder = test::MakeTempFolder("tw-file-util");
+TEST_F(AtomicWrite, FailedWritesNameTheFileAndTheSystemsReason) {
     const std::string target = folder + "/TemS1.wa0", big = folder + "/big.wav";
     ASSERT_TRUE(WriteFileAtomically(target, "old"));
     ASSERT_TRUE(WriteFileAtomically(big, std::string(5000, 'b')));
@@ -160,12 +157,9 @@ TEST(FileResult, FailedWritesNameTheFileAndTheSystemsReason) {
     EXPECT_EQ(snapshot.message(),
               "Unable to read " + folder + "/missing.wav\nNo such file or directory");
     EXPECT_EQ(EntriesOf(folder), (std::vector<std::string>{"TemS1.wa0", "big.wav", "taken.wav"}));
-    std::error_code ec;
-    fs::remove_all(folder, ec);
 }
 
-TEST(StagedFile, TheTargetChangesOnlyOnCommit) {
-    const std::string folder = test::MakeTempFolder("tw-file-util");
+TEST_F(AtomicWrite, AStagedFileChangesTheTargetOnlyOnCommit) {
     const std::string target = folder + "/undo.wav";
     ASSERT_TRUE(WriteFileAtomically(target, "old"));
     {
@@ -183,8 +177,6 @@ TEST(StagedFile, TheTargetChangesOnlyOnCommit) {
     EXPECT_EQ(ReadWholeFile(target), "new");
     EXPECT_FALSE(moved.commit()) << "a staged file commits once";
     EXPECT_EQ(EntriesOf(folder), std::vector<std::string>{"undo.wav"});
-    std::error_code ec;
-    fs::remove_all(folder, ec);
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <limits>
+#include <utility>
 
 namespace tw {
 namespace {
@@ -45,31 +46,22 @@ TEST(NumberText, ValuesThatAreNotFiniteReadAsTheCLibraryPrintsThem) {
 }
 
 TEST(NumberText, TrimAndCompact) {
-    std::string s = "100";
-    TrimNumberText(s);
-    EXPECT_EQ(s, "100");
-    s = "2.500";
-    TrimNumberText(s);
-    EXPECT_EQ(s, "2.5");
-    s = "3.000";
-    TrimNumberText(s);
-    EXPECT_EQ(s, "3");
-    s = "10.0";
-    TrimNumberText(s);
-    EXPECT_EQ(s, "10");
-
-    s = "1.5e+003";
-    CompactExponent(s);
-    EXPECT_EQ(s, "1.5e3");
-    s = "2e-005";
-    CompactExponent(s);
-    EXPECT_EQ(s, "2e-5");
-    s = "1e+010";
-    CompactExponent(s);
-    EXPECT_EQ(s, "1e+010");
-    s = "1.50000000e+006";
-    CompactExponent(s);
-    EXPECT_EQ(s, "1.50000000e6");
+    const std::pair<const char*, const char*> trimmed[] = {
+        {"100", "100"}, {"2.500", "2.5"}, {"3.000", "3"}, {"10.0", "10"}};
+    for (const auto& [text, expected] : trimmed) {
+        std::string s = text;
+        TrimNumberText(s);
+        EXPECT_EQ(s, expected);
+    }
+    const std::pair<const char*, const char*> compacted[] = {{"1.5e+003", "1.5e3"},
+                                                             {"2e-005", "2e-5"},
+                                                             {"1e+010", "1e+010"},
+                                                             {"1.50000000e+006", "1.50000000e6"}};
+    for (const auto& [text, expected] : compacted) {
+        std::string s = text;
+        CompactExponent(s);
+        EXPECT_EQ(s, expected);
+    }
 }
 
 } // namespace

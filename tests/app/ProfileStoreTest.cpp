@@ -44,7 +44,7 @@ TEST_F(ProfileStoreTest, CommentsTabsAndBlanksFollowTheStoreRules) {
     EXPECT_EQ(read("S", "F"), "quoted text");
 }
 
-TEST_F(ProfileStoreTest, SentinelAndQuietness) {
+TEST_F(ProfileStoreTest, SentinelQuietnessAndTheRoomLimit) {
     box.write("p.ini", "[s]\nx=NOO\ny=No\n");
     EXPECT_EQ(read("S", "x"), "");
     EXPECT_EQ(last, 0);
@@ -61,9 +61,9 @@ TEST_F(ProfileStoreTest, SentinelAndQuietness) {
     EXPECT_EQ(box.prompts.asked[0].text, "File " + file + "\nSect=Sect\nKey=Missing");
     read("Sect", nullptr, 260, false);
     EXPECT_EQ(box.prompts.asked.back().text, "File " + file + "\nSect=Sect\nKey=NULL");
-}
 
-TEST_F(ProfileStoreTest, RoomLimitIsReportedEvenWhenQuiet) {
+    // The room limit is reported even when quiet.
+    box.prompts.clear();
     box.write("p.ini",
               "[S]\nok=" + std::string(257, 'a') + "\nlong=" + std::string(258, 'b') + "\n");
     EXPECT_EQ(read("S", "ok").size(), 257u);
@@ -165,11 +165,10 @@ TEST_F(ProfileStoreTest, WritesReplaceTheFileAtomicallyAndSeeForeignChanges) {
         leftovers += e.path().filename().string().find(".~tw") != std::string::npos ||
                      e.path().extension() == ".lock";
     EXPECT_EQ(leftovers, 0) << "no temporary or lock file stays behind";
-}
 
-TEST_F(ProfileStoreTest, StaleLockOfADeadProcessIsTakenOver) {
+    // The lock file a dead process left does not hold up the next write.
     box.write("p.ini.lock", "999999999");
-    EXPECT_TRUE(WriteProfileKey(box.session(), "S", "a", "1", file));
+    EXPECT_TRUE(WriteProfileKey(box.session(), "S", "c", "3", file));
     EXPECT_FALSE(FileExists(file + ".lock"));
 }
 

@@ -11,7 +11,7 @@ namespace {
 
 using Paths = std::vector<std::string>;
 
-TEST(RecentFiles, KeepsFourNewestFirstEachOnce) {
+TEST(RecentFiles, KeepsFourNewestFirstEachOnceAlsoWhenRestored) {
     test::ScriptedPrompter prompts;
     RecentFiles list{prompts, "Tidewright"};
     for (const char* p : {"/a", "/b", "/c", "/d", "/e"})
@@ -24,11 +24,7 @@ TEST(RecentFiles, KeepsFourNewestFirstEachOnce) {
     EXPECT_TRUE(list.Remove("/e"));
     EXPECT_FALSE(list.Remove("/e"));
     EXPECT_EQ(list.entries(), (Paths{"/c", "/d", "/b"}));
-}
-
-TEST(RecentFiles, RestoreDropsBlanksAndRepeats) {
-    test::ScriptedPrompter prompts;
-    RecentFiles list{prompts, "Tidewright"};
+    // Restored from the profile: blanks and repeats dropped, four kept.
     list.Restore({"", "/a", "/a", "", "/b", "/c", "/d", "/e"});
     EXPECT_EQ(list.entries(), (Paths{"/a", "/b", "/c", "/d"}));
 }
