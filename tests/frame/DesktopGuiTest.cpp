@@ -105,28 +105,6 @@ TEST(Desktop, EveryBarButtonIsInSightAt1024x700AndAtTheSmallestWidth) {
     }
 }
 
-TEST(Desktop, ChannelButtonsShowTheActiveChannel) {
-    {
-        test::Sandbox box;
-        box.set(box.exchange(), "Instrument", "Channels", "4");
-        MainFrame frame(box.session(), kStandardResources);
-        QAction* second = frame.action(kCmdChannel1 + 1);
-        EXPECT_TRUE(frame.action(kCmdChannel1)->isChecked());
-        EXPECT_FALSE(second->isChecked());
-        frame.runCommand(kCmdChannel1 + 1);
-        EXPECT_EQ(frame.waveFrame()->document().activeChannel(), 1);
-        EXPECT_TRUE(second->isChecked());
-        EXPECT_FALSE(frame.action(kCmdChannel1)->isChecked());
-    }
-    test::Sandbox box(kPulseComposer);
-    box.set(box.exchange(), "Instrument", "Channels", "4");
-    box.set(box.exchange(), "Settings", "ActiveCh", "2");
-    MainFrame frame(box.session(), kPulseResources);
-    EXPECT_TRUE(frame.action(kCmdChannel1 + 2)->isChecked());
-    EXPECT_FALSE(frame.action(kCmdChannel1)->isChecked());
-    EXPECT_FALSE(frame.action(kCmdChannel1 + 2)->isEnabled()) << "the host chooses the channel";
-}
-
 TEST(Desktop, BarIconsNeedNoIconThemeAndStaySharpAtTwiceTheScale) {
     const QString theme = QIcon::themeName();
     const QStringList paths = QIcon::themeSearchPaths();

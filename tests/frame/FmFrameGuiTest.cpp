@@ -55,9 +55,7 @@ TEST_F(FmFrame, DeviationBoxAppliesRefusesAndFollowsOpenAndReread) {
     EXPECT_EQ(markers->text(), "Markers: 1");
     EXPECT_EQ(deviation->text(), "1.25e7");
     type("300e6");
-    ASSERT_EQ(box.prompts.asked.size(), 1u);
-    EXPECT_EQ(box.prompts.asked[0].text,
-              "Deviation range exceeds the limit.\nPrevious value will be restored.");
+    EXPECT_EQ(box.prompts.asked.size(), 1u) << "the refusal (FmSettingsTest has its text)";
     EXPECT_EQ(deviation->text(), "1.25e7");
     EXPECT_TRUE(link.sent.empty());
 
@@ -74,13 +72,7 @@ TEST_F(FmFrame, DeviationBoxAppliesRefusesAndFollowsOpenAndReread) {
     ASSERT_TRUE(document().Open({file, 0}));
     EXPECT_EQ(deviation->text(), "9000000") << "a flat wave spans a tenth of its value";
 
-    // The host changed the stored deviation and asks for a re-read (event 4).
-    box.set(box.exchange(), "Settings", "FmDev0", "5e6");
-    frame->hostEvent(4, 0);
-    EXPECT_EQ(deviation->text(), "5e6");
-    EXPECT_EQ(document().vMin(), 122.5e6);
-
-    // After the next re-read the carrier cannot be brought inside the limits: the frame closes.
+    // After a re-read the carrier cannot be brought inside the limits: the frame closes.
     frame->show();
     box.set(box.descr(), "ParmLst", "Sclk", "SCLK x 100 150");
     box.prompts.clear();
@@ -175,18 +167,10 @@ TEST_F(FmFrame, MarkerCrossingsAreGreenDotsOnTheTrace) {
     for (std::size_t i = 0; i < doc.samples().size(); ++i)
         test::Put(doc.samples(), i, static_cast<std::int32_t>(lo + step * double(i)));
     doc.CommitEdit();
-    // Without a value in the range the one marker point is the first point: bottom left.
-    QImage image = shot();
-    Green bare = FindGreen(image);
-    EXPECT_GE(bare.pixels, 12);
-    EXPECT_LE(bare.box.width(), 6);
-    EXPECT_LT(bare.box.right(), image.width() / 8);
-    EXPECT_GT(bare.box.top(), image.height() * 3 / 4);
-
     box.set(box.exchange(), "FmMark0", "Mrk0", "125000000");
     doc.RefreshFmMarkers();
     ASSERT_EQ(doc.composer().fmMarkerPoints().size(), 1u);
-    image = shot();
+    const QImage image = shot();
     frame->grab().save(QString(TW_BINARY_DIR) + "/FmFrame-markers.png");
     Green middle = FindGreen(image);
     EXPECT_GE(middle.pixels, 12);

@@ -29,7 +29,7 @@ QList<int> ButtonIds(QToolBar* bar) {
     return ids;
 }
 
-TEST(FrameBars, ButtonsFollowTheComposerAndTheInstrument) {
+TEST(FrameBars, ButtonsFollowTheComposerAndTheInstrumentAndShowTheActiveChannel) {
     test::Sandbox box;
     {
         MainFrame f(box.session(), kStandardResources);
@@ -44,6 +44,12 @@ TEST(FrameBars, ButtonsFollowTheComposerAndTheInstrument) {
     {
         MainFrame f(box.session(), kStandardResources);
         EXPECT_EQ(ButtonIds(f.bars()->bar(FrameBars::kInstrumentBand)).size(), 6);
+        // The channel buttons show the active channel.
+        EXPECT_TRUE(f.action(kCmdChannel1)->isChecked());
+        f.runCommand(kCmdChannel1 + 1);
+        EXPECT_EQ(f.waveFrame()->document().activeChannel(), 1);
+        EXPECT_TRUE(f.action(kCmdChannel1 + 1)->isChecked());
+        EXPECT_FALSE(f.action(kCmdChannel1)->isChecked());
     }
     test::Sandbox fmBox(kFmComposer);
     {
@@ -51,9 +57,14 @@ TEST(FrameBars, ButtonsFollowTheComposerAndTheInstrument) {
         EXPECT_EQ(ButtonIds(f.bars()->bar(FrameBars::kInstrumentBand)), QList<int>{kCmdDownload});
     }
     test::Sandbox pulseBox(kPulseComposer);
+    pulseBox.set(pulseBox.exchange(), "Instrument", "Channels", "4");
+    pulseBox.set(pulseBox.exchange(), "Settings", "ActiveCh", "2");
     MainFrame f(pulseBox.session(), kPulseResources);
     EXPECT_EQ(f.bars()->bar(FrameBars::kEditBand), nullptr);
     EXPECT_EQ(ButtonIds(f.bars()->bar(FrameBars::kFileBand)).back(), kCmdPulseEditor);
+    EXPECT_TRUE(f.action(kCmdChannel1 + 2)->isChecked());
+    EXPECT_FALSE(f.action(kCmdChannel1)->isChecked());
+    EXPECT_FALSE(f.action(kCmdChannel1 + 2)->isEnabled()) << "the host chooses the channel";
 }
 
 class FrameTest : public ::testing::Test {

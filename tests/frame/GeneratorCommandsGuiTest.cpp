@@ -117,34 +117,20 @@ TEST_F(GeneratorAnchorsTest, DialogShowsItsRangeAndCancelPutsTheEarlierAnchorsBa
     EXPECT_EQ(anchors(), Span(200, 800)); // not the ones of the first mark or the preview
 }
 
-TEST_F(GeneratorAnchorsTest, OkLeavesTheAnchorsOnTheGeneratedRange) {
-    setAnchors(200, 800);
-    generatorRange(100, 299);
-    const WeDoc& doc = wave->document();
-    const std::int32_t after = doc.samples().at(300);
-    runSquare([](WaveParamDlg& dialog) { test::Button(dialog, "OK")->click(); });
-    EXPECT_EQ(anchors(), Span(100, 299));
-    EXPECT_EQ(box.get(box.exchange(), "TdWav_Par", "Prv_bgn"), "300"); // the next call goes on
-    EXPECT_EQ(doc.samples().at(100), static_cast<std::int32_t>(doc.vMax()));
-    EXPECT_EQ(doc.samples().at(300), after);
-
-    // The closed dialog's mark is forgotten: the next Cancel returns to the anchors of OK.
-    Span opened;
-    cancelSquare(opened);
-    EXPECT_EQ(opened, Span(300, 1023));
-    EXPECT_EQ(anchors(), Span(100, 299));
-}
-
-TEST_F(GeneratorAnchorsTest, EquationEditorMarksItsRangeAndForgetsTheMarkWhenClosed) {
-    setAnchors(200, 800);
-    generatorRange(100, 299);
-    run(kCmdEquation, [](QDialog& editor) { test::Button(editor, "OK")->click(); });
-    EXPECT_EQ(anchors(), Span(100, 299));
-
-    Span opened;
-    cancelSquare(opened);
-    EXPECT_EQ(opened, Span(300, 1023));
-    EXPECT_EQ(anchors(), Span(100, 299));
+// OK leaves the anchors on the generated range, and the closed dialog's mark is forgotten: the
+// next Cancel returns to the anchors of OK, not to those before the dialog.
+TEST_F(GeneratorAnchorsTest, OkLeavesTheAnchorsOnTheGeneratedRangeAndForgetsTheMark) {
+    for (int command : {kCmdSquare, kCmdEquation}) {
+        SCOPED_TRACE(command);
+        setAnchors(200, 800);
+        generatorRange(100, 299);
+        run(command, [](QDialog& dialog) { test::Button(dialog, "OK")->click(); });
+        EXPECT_EQ(anchors(), Span(100, 299));
+        Span opened;
+        cancelSquare(opened);
+        EXPECT_EQ(opened, Span(300, 1023)) << "the next call goes on";
+        EXPECT_EQ(anchors(), Span(100, 299));
+    }
 }
 
 using GeneratorMenuTest = GeneratorAnchorsTest;

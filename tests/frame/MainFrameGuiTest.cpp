@@ -130,26 +130,6 @@ TEST(MainFrame, HoverShowsStatusTextAndOnlyHandledCommandsAreEnabled) {
     EXPECT_EQ(runs, 1);
 }
 
-// The view draws one sample per column either way: the command only flips its check mark.
-TEST(MainFrame, CoarseFineFlipsOnlyItsCheckMark) {
-    test::Sandbox box;
-    MainFrame f(box.session(), kStandardResources);
-    f.resize(800, 600);
-    f.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
-    QAction* coarseFine = f.action(kCmdCoarseFine);
-    ASSERT_TRUE(coarseFine->isCheckable());
-    EXPECT_FALSE(coarseFine->isChecked());
-    const QImage before = f.view()->grab().toImage();
-    coarseFine->trigger();
-    EXPECT_TRUE(coarseFine->isChecked());
-    EXPECT_EQ(f.view()->grab().toImage(), before);
-    f.runCommand(kCmdCoarseFine);
-    EXPECT_FALSE(coarseFine->isChecked());
-    coarseFine->trigger();
-    EXPECT_TRUE(coarseFine->isChecked());
-}
-
 // Show Peaks starts off, and the next frame starts as the last one left it: the application's
 // own profile remembers it.
 TEST(MainFrame, ShowPeaksIsOffAtFirstAndRemembered) {
@@ -219,18 +199,6 @@ TEST(MainFrame, ProgressBarRunsAlongTheBottomOfTheView) {
     EXPECT_EQ(v->progressBar(), nullptr);
     f.progressNotice(5, 1);
     EXPECT_EQ(v->progress().created, 2);
-}
-
-TEST(MainFrame, PaintPublishesTheTitle) {
-    test::Sandbox box;
-    MainFrame f(box.session(), kStandardResources);
-    f.resize(1280, 800);
-    f.show();
-    QImage shot = f.grab().toImage();
-    shot.save(QString(TW_BINARY_DIR) + "/MainFrame-standard.png");
-    // The document's path name, shortened: the working file of the active segment.
-    EXPECT_EQ(f.windowTitle(), "Tidewright -> /.../TemS1.wa0");
-    EXPECT_EQ(box.get(box.exchange(), "AppTits", "TD"), "Tidewright -> /.../TemS1.wa0");
 }
 
 int CountOf(const std::string& text, const std::string& part) {

@@ -57,6 +57,12 @@ struct Preview {
     int darkPixels = 0;
 };
 
+bool Shown(MainFrame& f) {
+    f.resize(1024, 700);
+    f.show();
+    return QTest::qWaitForWindowExposed(&f);
+}
+
 Preview ShowPreview(MainFrame& f, const QString& shot) {
     Preview seen;
     EXPECT_TRUE(WhileOpen<QPrintPreviewDialog>(f, kCmdPrintPreview, [&](QPrintPreviewDialog& d) {
@@ -77,11 +83,18 @@ Preview ShowPreview(MainFrame& f, const QString& shot) {
 }
 
 TEST(Printing, PreviewShowsThePlotsPageAndPageSetupHoldsForTheRun) {
+    {
+        test::Sandbox box(kPulseComposer);
+        test::WriteTrain(box.session(), {{kLinkFormat, 1, {{0, 1e-3}, {0.5, 2e-3}, {0, 1e-3}}}}, 1);
+        MainFrame pulse(box.session(), kPulseResources);
+        ASSERT_TRUE(Shown(pulse));
+        const Preview train = ShowPreview(pulse, "PrintPreview-pulse.png");
+        EXPECT_EQ(train.pages, 1);
+        EXPECT_GT(train.darkPixels, 200) << "the pulse-train composer prints its train";
+    }
     test::Sandbox box;
     MainFrame f(box.session(), kStandardResources);
-    f.resize(1024, 700);
-    f.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
+    ASSERT_TRUE(Shown(f));
     for (int id : {kCmdPrint, kCmdPrintPreview, kCmdPrintSetup})
         EXPECT_TRUE(f.action(id)->isEnabled()) << id;
 
@@ -99,18 +112,6 @@ TEST(Printing, PreviewShowsThePlotsPageAndPageSetupHoldsForTheRun) {
     const Preview second = ShowPreview(f, "PrintPreview-portrait.png");
     EXPECT_EQ(second.orientation, QPageLayout::Portrait);
     EXPECT_EQ(second.pages, 1);
-}
-
-TEST(Printing, ThePulseTrainComposerPrintsItsTrain) {
-    test::Sandbox box(kPulseComposer);
-    test::WriteTrain(box.session(), {{kLinkFormat, 1, {{0, 1e-3}, {0.5, 2e-3}, {0, 1e-3}}}}, 1);
-    MainFrame f(box.session(), kPulseResources);
-    f.resize(1024, 700);
-    f.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
-    const Preview preview = ShowPreview(f, "PrintPreview-pulse.png");
-    EXPECT_EQ(preview.pages, 1);
-    EXPECT_GT(preview.darkPixels, 200);
 }
 
 struct Word {
@@ -145,9 +146,7 @@ TEST(Printing, APdfPageIsBlackOnWhiteWithTextsInPointsWithinTheMargins) {
         GTEST_SKIP() << "needs poppler-utils";
     test::Sandbox box;
     MainFrame f(box.session(), kStandardResources);
-    f.resize(1024, 700);
-    f.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
+    ASSERT_TRUE(Shown(f));
     const QString pdf = QString::fromStdString(box.root()) + "/page.pdf";
     EXPECT_TRUE(WhileOpen<QPrintDialog>(f, kCmdPrint, [&](QPrintDialog& d) {
         d.printer()->setOutputFormat(QPrinter::PdfFormat);

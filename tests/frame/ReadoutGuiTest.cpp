@@ -111,22 +111,17 @@ TEST(Readout, FmComposerShowsHertzOrTheAbstractScale) {
 
 TEST(Readout, PulseTrainComposerShowsTimeAndLevelInTheTrainsUnits) {
     test::Sandbox box(kPulseComposer);
-    // 0 V for 1 ms, 0.5 V for 2 ms, 0 V for 1 ms.
+    // 0 V for 1 ms, 0.5 V for 2 ms, 0 V for 1 ms, shown in microseconds and volts.
     test::WriteTrain(box.session(), {{kLinkFormat, 1, {{0, 1e-3}, {0.5, 2e-3}, {0, 1e-3}}}}, 1);
-    {
-        ShownFrame shown(box.session(), kPulseResources);
-        const PlotView* v = shown.frame.plotView();
-        const QPoint at(v->mapping().XToPixel(2.0), (v->plot().top + v->plot().bottom) / 2);
-        const std::string time = PrefixedNumberText(v->mapping().PixelToX(at.x()) * 1e-3, "s");
-        EXPECT_EQ(shown.readoutAt(at), "Time " + time + "  Level 500 mV");
-    }
     box.set(box.exchange(), "PulseRoot-ch1", "tmUnitInd", "2");
     box.set(box.exchange(), "PulseRoot-ch1", "voltInd", "1");
     ShownFrame shown(box.session(), kPulseResources);
     const PlotView* v = shown.frame.plotView();
-    const QPoint at(v->mapping().XToPixel(500.0), (v->plot().top + v->plot().bottom) / 2);
-    const std::string time = PrefixedNumberText(v->mapping().PixelToX(at.x()) * 1e-6, "s");
-    EXPECT_EQ(shown.readoutAt(at), "Time " + time + "  Level 0 V");
+    for (const auto& [us, level] : {std::pair{500.0, "0 V"}, std::pair{2000.0, "500 mV"}}) {
+        const QPoint at(v->mapping().XToPixel(us), (v->plot().top + v->plot().bottom) / 2);
+        const std::string time = PrefixedNumberText(v->mapping().PixelToX(at.x()) * 1e-6, "s");
+        EXPECT_EQ(shown.readoutAt(at), "Time " + time + "  Level " + level);
+    }
     shown.frame.grab().save(QString(TW_BINARY_DIR) + "/Readout-pulse.png");
 }
 
