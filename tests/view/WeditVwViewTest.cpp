@@ -143,20 +143,16 @@ TEST_F(WeditVwTest, MarkedAreaCommandsEditOnlyTheAreaAndTrimsChangeTheLength) {
     EXPECT_EQ(doc->samples().at(199), 0);
     EXPECT_EQ(doc->samples().at(200), 200);
     EXPECT_TRUE(doc->CanUndo());
+    // The trims themselves are the document's (WeDocTest); the view hands them its anchors.
     ASSERT_TRUE(view->canTrimLeft());
     view->trimLeft();
     EXPECT_EQ(doc->wavelength(), 900);
     EXPECT_EQ(doc->samples().at(0), 0);
     EXPECT_EQ(doc->samples().at(100), 200);
-    EXPECT_EQ(doc->samples().at(899), 999);
-    EXPECT_FALSE(FileExists(doc->tmpFolder() + "AA.tmp"));
-    ASSERT_TRUE(doc->Undo()); // back to the wave from before the trim
-    EXPECT_EQ(doc->wavelength(), 1000);
-    EXPECT_EQ(doc->samples().at(99), 99);
-    view->resetRange();
     ASSERT_TRUE(view->enterAnchorValue(1, "499"));
     view->trimRight();
     EXPECT_EQ(doc->wavelength(), 500);
+    EXPECT_EQ(doc->samples().at(499), 599);
     EXPECT_FALSE(view->canTrimRight());
 }
 
