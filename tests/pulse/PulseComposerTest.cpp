@@ -1,12 +1,87 @@
 #include "pulse/PulseComposer.h"
-
+#include "TrainBuilder.h"
 #include "app/LaunchState.h"
+#include "pulse/PulseTrace.h"
 #include "support/Sandbox.h"
 
 #include <gtest/gtest.h>
 
 namespace tw {
 namespace {
+
+TrainSectionData dcSection(double start, int repeat, std::vector<std::pair<double, double>> rows) {
+    TrainSectionData s;
+    s.format = kLinkFormat;
+    s.start = start;
+    s.repeat = repeat;
+    double t = 0;
+    for (auto [level, interval] : rows) {
+        t += interval;
+        s.rows.push_back({level, interval, t});
+    }
+    s.rowCount = static_cast<int>(rows.size());
+    s.localDuration = t;
+    return s;
+}
+
+TrainData twoSections() {
+    TrainData t;
+    t.timeUnit = 1; // ms: times are drawn x 1000
+    t.sections = {dcSection(0, 3, {{1, 1e-3}, {1, 2e-3}, {0, 1e-3}}),
+                  dcSection(12e-3, 1, {{2, 1e-3}})};
+    t.sectionCount = 2;
+    t.activeSection = 1;
+    return t;
+}
+
+TEST(PulseTrace, SectionsJoinRepeatAndStandOutOnlyWhileTheEditorShows) {
+    TrainData t = twoSections();
+    TrainTrace hidden = TracePulseTrain(t, {0, false, 0});
+    ASSERT_EQ(hidden.lines.size(), 3u);
+    for (const auto& l : hidden.lines)
+        EXPECT_NE(l.pen, TracePen::Emphasised);
+    EXPECT_FALSE(hidden.marker);
+
+    // Equal levels add no corner: (0,1) (1,1) (3,1) then the step down to 0 and on to 4.
+    std::vector<TracePoint> first{{0, 1}, {1, 1}, {3, 1}, {3, 0}, {4, 0}};
+    EXPECT_EQ(hidden.lines[0].points, first);
+    const TraceLine& copies = hidden.lines[1];
+    EXPECT_EQ(copies.pen, TracePen::Repeat);
+    ASSERT_EQ(copies.points.size(), 1 + 2 * first.size());
+    EXPECT_EQ(copies.points[1], (TracePoint{4, 1}));
+    EXPECT_EQ(copies.points.back(), (TracePoint{12, 0}));
+    EXPECT_EQ(hidden.lines[2].points.front(), (TracePoint{12, 0})); // joined to the last copy
+
+    TrainTrace shown = TracePulseTrain(t, {0, true, 0});
+    EXPECT_EQ(shown.lines[2].pen, TracePen::Emphasised);
+    ASSERT_TRUE(shown.marker);
+    EXPECT_FALSE(shown.marker->ring);
+    EXPECT_EQ(shown.marker->from, (TracePoint{12, 2}));
+    EXPECT_EQ(shown.marker->to, (TracePoint{13, 2}));
+
+    TrainTrace single = TracePulseTrain(t, {1, true, 0});
+    ASSERT_EQ(single.lines.size(), 1u);
+    EXPECT_EQ(single.lines[0].points.front(), (TracePoint{12, 2}));
+}
+
+TEST(PulseTrace, NodesAreRingedAndAnEmptyFirstSectionIsNotJoined) {
+    TrainData t;
+    t.timeUnit = 0;
+    TrainSectionData empty;
+    TrainSectionData nodes;
+    nodes.format = kNodeFormat;
+    nodes.rows = {{0.0, 0.0, 0.0}, {1.0, 2.0, 2.0}, {std::nullopt, 1.0, 3.0}, {0.0, 0.0, 0.0}};
+    nodes.rowCount = 4;
+    t.sections = {empty, nodes};
+    t.sectionCount = 2;
+    t.activeSection = 1;
+    TrainTrace trace = TracePulseTrain(t, {0, true, 1});
+    ASSERT_EQ(trace.lines.size(), 1u);
+    EXPECT_EQ(trace.lines[0].points, (std::vector<TracePoint>{{0, 0}, {2, 1}}));
+    ASSERT_TRUE(trace.marker);
+    EXPECT_TRUE(trace.marker->ring);
+    EXPECT_EQ(trace.marker->from, (TracePoint{2, 1}));
+}
 
 // The pulse composer has no document: it keeps its own channel, the one the host left in the
 // exchange file when it starts and again at the host's re-read event.
@@ -29,6 +104,36 @@ TEST(PulseComposer, ComposesTheTrainOfTheHostsActiveChannel) {
     composer.RereadChannel();
     EXPECT_EQ(composer.activeChannel(), 0);
     EXPECT_TRUE(box.prompts.sawText("Key=ActiveCh\nValue 2 is out of range 0..1; 0 is used."));
+}
+
+TEST(PulseComposer, SectionMenusFollowTheTrain) {
+    test::Sandbox box(2);
+    test::WriteTrain(box.session(), {{kLinkFormat, 1, {{1, 1e-6}}},
+                                     {kLinkFormat, 1, {{2, 1e-6}}},
+                                     {kLinkFormat, 1, {{3, 1e-6}}}});
+    PulseComposer c{box.session(), box.prompts};
+    EXPECT_TRUE(c.IsEnabled(kCmdSection1 + 2));
+    EXPECT_FALSE(c.IsEnabled(kCmdSection1 + 3));
+    EXPECT_FALSE(c.IsEnabled(kCmdFullTrain));
+    EXPECT_EQ(c.SectionList().back(), "Section 3");
+
+    EXPECT_TRUE(c.Execute(kCmdSection1 + 2));
+    EXPECT_EQ(c.view.viewMode, 1);
+    EXPECT_EQ(c.view.activeSection, 2);
+    EXPECT_TRUE(c.IsChecked(kCmdSection1 + 2));
+    EXPECT_EQ(c.editor.text(0, 1), "3");
+    EXPECT_TRUE(c.IsEnabled(kCmdFullTrain));
+    EXPECT_FALSE(c.editor.AppendSection()); // only in the full-train view
+    EXPECT_EQ(box.prompts.lastText(), "Available in the \"Full Train\" Current View mode only");
+
+    c.editor.AppendRow();
+    ASSERT_TRUE(c.editor.EditCell(1, 1, "1"));
+    EXPECT_TRUE(c.Execute(kCmdSection1));
+    EXPECT_EQ(box.prompts.lastText(), "Section 3 incomplete.\nUnable to perform operation.");
+    EXPECT_EQ(c.view.activeSection, 2);
+
+    c.Close();
+    EXPECT_EQ(box.get(box.session().generalIni, "PulseComp", "SectVw-ch1"), "1");
 }
 
 } // namespace

@@ -6,12 +6,24 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 namespace tw {
 namespace {
 
 class TrainCompilerTest : public ::testing::Test {
   protected:
     test::Sandbox box{2};
+    PulseLimits limits;
+    std::optional<TrainCompiler> made;
+
+    // A compiler over the instrument's limits as the test has set them.
+    TrainCompiler& compiler(int mode = kSingleSegmentMode) {
+        limits = LoadPulseLimits(box.session());
+        made.emplace(limits, 0, box.session(), box.prompts);
+        made->mode = mode;
+        return *made;
+    }
 
     void force(const char* clock) const {
         box.set(box.exchange(), "PulseRoot-ch1", "frcSclk_toVal", "1");
@@ -26,9 +38,7 @@ class TrainCompilerTest : public ::testing::Test {
 
 TEST_F(TrainCompilerTest, AutomaticClockDividesEveryLinkThenFitsTheWavelength) {
     writeShortLinks();
-    PulseLimits limits = LoadPulseLimits(box.session());
-    TrainCompiler c(limits, 0, box.session(), box.prompts);
-    c.mode = kSingleSegmentMode;
+    TrainCompiler& c = compiler();
     ASSERT_EQ(c.CompileTrain(0), TrainCompiler::kCompiled);
     EXPECT_DOUBLE_EQ(c.baseSclk, 2e6); // exponent 7: products 10 and 25, divisor 5
     // 4.5 us gives 9 points at 2 MS/s; raised by 2 MS/s until the count is a multiple of 4.
@@ -43,9 +53,7 @@ TEST_F(TrainCompilerTest, AutomaticClockDividesEveryLinkThenFitsTheWavelength) {
 TEST_F(TrainCompilerTest, ClockIsRaisedToAMultipleAboveTheInstrumentMinimum) {
     clockRange("SCLK 100e6 10000 250e6");
     test::WriteTrain(box.session(), {{kLinkFormat, 1, {{1, 1e-3}}}});
-    PulseLimits limits = LoadPulseLimits(box.session());
-    TrainCompiler c(limits, 0, box.session(), box.prompts);
-    c.mode = kSequencedMode;
+    TrainCompiler& c = compiler(kSequencedMode);
     ASSERT_EQ(c.CompileTrain(0), TrainCompiler::kCompiled);
     EXPECT_DOUBLE_EQ(c.baseSclk, 10000);
     EXPECT_DOUBLE_EQ(c.sclk, 20000); // 10 points are below the 16-point minimum
@@ -53,16 +61,13 @@ TEST_F(TrainCompilerTest, ClockIsRaisedToAMultipleAboveTheInstrumentMinimum) {
 
 TEST_F(TrainCompilerTest, LinksBelowTheTimeGridAreAnInternalError) {
     test::WriteTrain(box.session(), {{kLinkFormat, 1, {{1, 1e-6}, {0, 4e-12}}}});
-    PulseLimits limits = LoadPulseLimits(box.session());
-    TrainCompiler c(limits, 0, box.session(), box.prompts);
+    TrainCompiler& c = compiler();
     EXPECT_EQ(c.CompileTrain(0), TrainCompiler::kNoTrain);
     EXPECT_EQ(box.prompts.lastText(), "Undocumented error.\nCall developer");
 }
 
 TEST_F(TrainCompilerTest, TrainsTooLongForOneSegmentAreRefused) {
-    PulseLimits limits = LoadPulseLimits(box.session());
-    TrainCompiler c(limits, 0, box.session(), box.prompts);
-    c.mode = kSingleSegmentMode;
+    TrainCompiler& c = compiler();
     test::WriteTrain(box.session(), {{kLinkFormat, 1, {{1, 2}, {0, 1e-8}}}});
     EXPECT_EQ(c.CompileTrain(0), TrainCompiler::kClockFailed);
     EXPECT_EQ(box.prompts.lastText(),
@@ -84,9 +89,7 @@ TEST_F(TrainCompilerTest, TrainsTooLongForOneSegmentAreRefused) {
 TEST_F(TrainCompilerTest, ForcedClockOutOfTheInstrumentsRangeIsWorkedOut) {
     writeShortLinks();
     force("1e300");
-    PulseLimits limits = LoadPulseLimits(box.session());
-    TrainCompiler c(limits, 0, box.session(), box.prompts);
-    c.mode = kSingleSegmentMode;
+    TrainCompiler& c = compiler();
     ASSERT_EQ(c.CompileTrain(0), TrainCompiler::kCompiled);
     EXPECT_DOUBLE_EQ(c.sclk, 8e6);
     EXPECT_EQ(box.prompts.lastText(),
@@ -96,8 +99,7 @@ TEST_F(TrainCompilerTest, ForcedClockOutOfTheInstrumentsRangeIsWorkedOut) {
 }
 
 TEST_F(TrainCompilerTest, EmptyAndIncompleteTrains) {
-    PulseLimits limits = LoadPulseLimits(box.session());
-    TrainCompiler c(limits, 0, box.session(), box.prompts);
+    TrainCompiler& c = compiler();
     EXPECT_EQ(c.CompileTrain(0), TrainCompiler::kNoTrain);
     EXPECT_TRUE(box.prompts.asked.empty());
     test::WriteTrain(box.session(),
@@ -109,8 +111,7 @@ TEST_F(TrainCompilerTest, EmptyAndIncompleteTrains) {
 TEST_F(TrainCompilerTest, ForcedClockOffTheLinkGridAsksWhetherToWorkItOut) {
     writeShortLinks();
     force("3e6");
-    PulseLimits limits = LoadPulseLimits(box.session());
-    TrainCompiler c(limits, 0, box.session(), box.prompts);
+    TrainCompiler& c = compiler();
     box.prompts.then(Answer::Cancel);
     EXPECT_EQ(c.CompileTrain(0), TrainCompiler::kClockFailed);
     ASSERT_EQ(box.prompts.asked.size(), 1u);
@@ -128,9 +129,7 @@ TEST_F(TrainCompilerTest, ForcedClockOffTheLinkGridAsksWhetherToWorkItOut) {
 
 TEST_F(TrainCompilerTest, ForcedClockMustGiveAUsableWavelength) {
     writeShortLinks();
-    PulseLimits limits = LoadPulseLimits(box.session());
-    TrainCompiler c(limits, 0, box.session(), box.prompts);
-    c.mode = kSingleSegmentMode;
+    TrainCompiler& c = compiler();
     force("2e6"); // 9 points: shorter than the 16-point minimum
     box.prompts.then(Answer::Ok);
     ASSERT_EQ(c.CompileTrain(0), TrainCompiler::kCompiled);
@@ -157,9 +156,7 @@ TEST_F(TrainCompilerTest, ForcedClockMustGiveAUsableWavelength) {
 TEST_F(TrainCompilerTest, ClockCeilingFallsBackToContinuousCopies) {
     clockRange("SCLK 100e6 10 3e6");
     writeShortLinks();
-    PulseLimits limits = LoadPulseLimits(box.session());
-    TrainCompiler c(limits, 0, box.session(), box.prompts);
-    c.mode = kSingleSegmentMode;
+    TrainCompiler& c = compiler();
     box.prompts.then(Answer::No);
     EXPECT_EQ(c.CompileTrain(0), TrainCompiler::kDeclined);
     EXPECT_EQ(box.prompts.lastText(),
@@ -189,9 +186,7 @@ TEST_F(TrainCompilerTest, TinyLowestClockBoundsTheClockSearch) {
     clockRange("SCLK 1 1 1e12");
     box.set(box.descr(), "SegmTbl", "MinSequLoopTime", "1e6");
     test::WriteTrain(box.session(), {{kLinkFormat, 1, {{1, 1}}}, {kLinkFormat, 1, {{-1, 1}}}});
-    PulseLimits limits = LoadPulseLimits(box.session());
-    TrainCompiler c(limits, 0, box.session(), box.prompts);
-    c.mode = kSequencedMode;
+    TrainCompiler& c = compiler(kSequencedMode);
     EXPECT_EQ(c.CompileTrain(0), TrainCompiler::kClockFailed);
     EXPECT_NE(box.prompts.lastText().find("(SClK max = 4.1943e+06 required = 4.1943e+06)"),
               std::string::npos)
@@ -210,9 +205,7 @@ TEST_F(TrainCompilerTest, TinyLowestClockBoundsTheClockSearch) {
 TEST_F(TrainCompilerTest, ConversionMapsThePeakToPeakRangeOntoTheCodes) {
     test::WriteTrain(box.session(), {{kLinkFormat, 1, {{1, 4e-6}, {-0.5, 4e-6}}},
                                      {kNodeFormat, 1, {{0, 0}, {0, 2e-6}, {1, 4e-6}}}});
-    PulseLimits limits = LoadPulseLimits(box.session());
-    TrainCompiler c(limits, 0, box.session(), box.prompts);
-    c.mode = kSequencedMode;
+    TrainCompiler& c = compiler(kSequencedMode);
     ASSERT_EQ(c.CompileTrain(0), TrainCompiler::kCompiled);
     EXPECT_DOUBLE_EQ(c.sclk, 4e6); // 1 MS/s gives 4-point sections, below the minimum
     c.ConvertToSamples();
@@ -234,9 +227,7 @@ TEST_F(TrainCompilerTest, ConversionMapsThePeakToPeakRangeOntoTheCodes) {
 
 TEST_F(TrainCompilerTest, SteepTransitionsRaiseTheClockUnlessItIsForced) {
     test::WriteTrain(box.session(), {{kNodeFormat, 1, {{0, 0}, {1, 1e-6}}}});
-    PulseLimits limits = LoadPulseLimits(box.session());
-    TrainCompiler c(limits, 0, box.session(), box.prompts);
-    c.mode = kSingleSegmentMode;
+    TrainCompiler& c = compiler();
     ASSERT_EQ(c.RunClockLoop(1e-6), TrainCompiler::kCompiled);
     // 16 MS/s climbs 1024 codes a sample; ten times the clock brings it near 100.
     EXPECT_DOUBLE_EQ(c.sclk, 160e6);

@@ -16,50 +16,6 @@
 namespace tw {
 namespace {
 
-TEST(TrainModel, DerivedStartsAndDurationFollowRepeatsAndLocalDurations) {
-    test::Sandbox box(2);
-    WriteTrainRoot(box.session(), 0, "qPls", "2");
-    WriteSectionKey(box.session(), 0, 0, "Start", "0");
-    WriteSectionKey(box.session(), 0, 0, "Repeat", "3");
-    WriteSectionKey(box.session(), 0, 0, "locDur",
-                    "1e-6"); // written in one spelling, read in the other
-    WriteSectionKey(box.session(), 0, 1, "LocDur", "2e-6");
-    EXPECT_DOUBLE_EQ(ReadSectionKey(box.session(), 0, 0, "LocDur", 0), 1e-6);
-
-    RecomputeStarts(box.session(), 0, 0);
-    EXPECT_EQ(box.get(box.exchange(), "Pulse1-ch1", "Start"), "3e-6");
-    EXPECT_DOUBLE_EQ(RecomputeDuration(box.session(), 0), 5e-6);
-    EXPECT_EQ(box.get(box.exchange(), "PulseRoot-ch1", "Duration"), "5e-06");
-}
-
-TEST(TrainModel, CellsAndSectionCopies) {
-    test::Sandbox box(2);
-    WriteTrainRoot(box.session(), 0, "qPls", "2");
-    WriteSectionKey(box.session(), 0, 0, "SectFmt", "0");
-    EXPECT_TRUE(WriteCell(box.session(), 0, 0, 3, 2, std::string("2.5e-6")));
-    EXPECT_EQ(box.get(box.exchange(), "Pulse0-ch1", "Link3-sub2"), "2.5e-6");
-    EXPECT_EQ(ReadCell(box.session(), 0, 0, 3, 2).value_or(""), "2.5e-6");
-    CopySectionKeys(box.session(), 0, 0, 1);
-    EXPECT_EQ(box.get(box.exchange(), "Pulse1-ch1", "Link3-sub2"), "2.5e-6");
-    WriteCell(box.session(), 0, 0, 3, 2, std::nullopt);
-    EXPECT_FALSE(ReadCell(box.session(), 0, 0, 3, 2));
-    DeleteSection(box.session(), 0, 1);
-    EXPECT_EQ(box.get(box.exchange(), "Pulse1-ch1", "SectFmt"), "<absent>");
-}
-
-TEST(TrainModel, ReadTrainTakesEverySectionFromOneSnapshot) {
-    test::Sandbox box(2);
-    test::WriteTrain(box.session(), {{kLinkFormat, 2, {{1, 1e-6}, {-1, 2e-6}}},
-                                     {kNodeFormat, 1, {{0, 0}, {1, 1e-6}}}});
-    TrainData t = ReadTrain(box.session(), 0);
-    ASSERT_EQ(t.sectionCount, 2);
-    EXPECT_EQ(t.sections[0].repeat, 2);
-    EXPECT_DOUBLE_EQ(t.sections[0].rows[1].cumulative.value_or(0), 3e-6);
-    EXPECT_DOUBLE_EQ(t.sections[1].start, 6e-6);
-    EXPECT_DOUBLE_EQ(t.duration, 7e-6);
-    EXPECT_DOUBLE_EQ(t.levelLow, -1);
-}
-
 TEST(TrainModel, MasterFilesCarryNoChannel) {
     test::Sandbox box(2);
     EXPECT_EQ(TrainRootSection(1), "PulseRoot-ch2");
@@ -192,26 +148,6 @@ TEST(PulseOptions, StoreGoesToItsThreeHomesAndRefusesAClockOutOfRange) {
     EXPECT_FALSE(LoadPulseLimits(box.session()).sequencedModes);
 }
 
-TEST(PulseLimits, ReadFromTheSampleInstrument) {
-    test::Sandbox box(2);
-    PulseLimits l = LoadPulseLimits(box.session());
-    EXPECT_EQ(l.maxSequStp, 4096);
-    EXPECT_EQ(l.maxLoopNo, 1000000);
-    EXPECT_DOUBLE_EQ(l.sclkMin, 10);
-    EXPECT_DOUBLE_EQ(l.sclkMax, 250e6);
-    EXPECT_DOUBLE_EQ(l.minWavelength, 16);
-    EXPECT_EQ(l.wlIncrement, 4);
-    EXPECT_DOUBLE_EQ(l.vHalf, 16383);
-    EXPECT_EQ(l.codeBits, 14);
-    EXPECT_DOUBLE_EQ(l.levelMax, 5); // half the amplitude: offset and amplitude share the range
-    box.set(box.descr(), "ParmConditions", "ampOfs_Indep", "true");
-    box.set(box.exchange(), "Settings", "Rsclk", "2");
-    l = LoadPulseLimits(box.session());
-    EXPECT_DOUBLE_EQ(l.levelMax, 10);
-    EXPECT_EQ(l.wlIncrement, 8);
-    EXPECT_TRUE(box.prompts.asked.empty());
-}
-
 TEST(PulseLimits, NumbersOutOfRangeAreRefusedNamingTheirKey) {
     test::Sandbox box(2);
     box.set(box.descr(), "SegmTbl", "MaxLinkNo", "99999999999");
@@ -242,13 +178,17 @@ TEST(PulseLimits, NumbersOutOfRangeAreRefusedNamingTheirKey) {
                                     mostText + " is used."));
 }
 
-TEST(PulseLimits, AnIncrementBeyondAnyCountKeepsItsDefault) {
+// The clock's resolution setting picks the increment's key; an increment beyond any count keeps
+// the default.
+TEST(PulseLimits, WavelengthIncrementFollowsTheClocksResolution) {
     test::Sandbox box(2);
     for (const char* huge : {"1e12", "4294967300", "1e300"}) {
         box.set(box.descr(), "Axis", "resFactor", huge);
         EXPECT_EQ(LoadPulseLimits(box.session()).wlIncrement, 2) << huge;
     }
     EXPECT_EQ(box.prompts.asked.size(), 3u);
+    box.set(box.exchange(), "Settings", "Rsclk", "2");
+    EXPECT_EQ(LoadPulseLimits(box.session()).wlIncrement, 8);
 }
 
 } // namespace
