@@ -19,38 +19,6 @@ ImportContext Unstretched(int askDim) {
     return ctx;
 }
 
-TEST(ColumnImportTest, HeaderEndsAtTheFirstTimeLine) {
-    EXPECT_EQ(ColumnHeaderLength("Scope 3\r\nTIME,V\r\n1,2\r\n"), 17u);
-    EXPECT_EQ(ColumnHeaderLength("\"Time\",\"Ampl\"\n1,2\n"), 14u);
-    EXPECT_EQ(ColumnHeaderLength("a\ntime"), 6u); // last line without a break
-    // "\"time" in lower case and "time" inside a line do not count.
-    EXPECT_EQ(ColumnHeaderLength("\"time\"\n1 2\n"), 0u);
-    EXPECT_EQ(ColumnHeaderLength("x time\n1 2\n"), 0u);
-    EXPECT_EQ(ColumnHeaderLength(""), 0u);
-}
-
-TEST(ColumnImportTest, QuotedTimeHeaderKeepsTheLastColumnOfEachRow) {
-    const std::string file = "Recorded by hand 2024\n\"Time\",\"Volt\"\n0,10\n1,-20\n2,30.6\n";
-    auto two = ImportColumns(file, Unstretched(1));
-    ASSERT_TRUE(two.ok);
-    EXPECT_EQ(two.points, (std::vector<std::int32_t>{10, -19, 31})); // +0.5, then toward zero
-    // One-dimensional: every number is a row of its own; the header's 2024 is skipped with it.
-    auto one = ImportColumns(file, Unstretched(0));
-    EXPECT_EQ(one.points, (std::vector<std::int32_t>{0, 10, 1, -19, 2, 31}));
-}
-
-TEST(ColumnImportTest, AnythingButDigitsAndSignsSeparatesNumbers) {
-    std::vector<double> values;
-    ASSERT_TRUE(ReadColumnValues("1;2\t+3 x -4e1 y - 5 6", 0, values));
-    EXPECT_EQ(values, (std::vector<double>{1, 2, 3, -40, 5, 6}));
-    values.clear();
-    // An unfinished last pair is dropped.
-    ASSERT_TRUE(ReadColumnValues("0 1\n1 2\n2", 1, values));
-    EXPECT_EQ(values, (std::vector<double>{1, 2}));
-    values.clear();
-    EXPECT_FALSE(ReadColumnValues("0 1\n1 1e999\n", 1, values));
-}
-
 TEST(ColumnImportTest, StretchMapsTheLargerMagnitudeOntoTheCodeRange) {
     ImportContext ctx;
     ctx.vMin = 0;

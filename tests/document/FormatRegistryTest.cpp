@@ -67,6 +67,28 @@ TEST(FormatRegistryTest, DialogFiltersAreTheTextsAsTheyStand) {
               "NumPy array (*.npy)|*.npy||");
     EXPECT_EQ(&FormatTableFor(kFmComposer, true), &FormatTableOf(PointLayout::Record6));
     EXPECT_EQ(&FormatTableFor(kPulseComposer, true), &FormatTableOf(PointLayout::Int16));
+
+    const auto entries = ParseFilter(FileFilter(standard, DialogKind::Open));
+    EXPECT_EQ(entries[3].display, "LeCroy  format (*.0* )");
+    EXPECT_EQ(entries[3].pattern, "*.0*");
+    EXPECT_EQ(entries.back().display, kAllSupportedFiles);
+    EXPECT_EQ(entries.back().pattern, "*.wav;*.asc;*.csv;*.0*;*.trc;*.prn;*.txt;*.npy;*.mat");
+}
+
+TEST(FormatRegistryTest, ExtensionsMatchOverTheLengthOfEachEntry) {
+    const FormatTable& standard = FormatTableFor(0, false);
+    EXPECT_EQ(FormatCodeOfExtension("WAV", standard), kNativeCode);
+    EXPECT_EQ(FormatCodeOfExtension("001", standard), kLeCroyCode);
+    EXPECT_EQ(FormatCodeOfExtension("pWav", standard), kPositiveCode);
+    EXPECT_EQ(FormatCodeOfExtension("trc", standard), kTraceCode);
+    EXPECT_EQ(FormatCodeOfExtension("txt", standard), kTxtCode);
+    EXPECT_EQ(FormatCodeOfExtension("wave", standard), kNativeCode);
+    const int past = static_cast<int>(standard.formats.size());
+    EXPECT_EQ(FormatCodeOfExtension("wa", standard), past);
+    EXPECT_EQ(FormatCodeOfExtension("", standard), past);
+    EXPECT_EQ(FormatCodeOfExtension("afp", FormatTableFor(1, true)), kAsciiCode);
+    EXPECT_EQ(FormatCodeOfExtension("asc", FormatTableFor(1, false)),
+              static_cast<int>(FormatTableFor(1, false).formats.size()));
 }
 
 // What a row promises in one place it keeps in the others, so that a new row cannot be offered
@@ -148,6 +170,21 @@ TEST(FormatRegistryTest, BareNamesTakeTheFormatOfTheirFilterOrItsPlace) {
     EXPECT_EQ(resolve("/w/t", all, DialogKind::Open, standard).code,
               static_cast<int>(standard.formats.size()));
     EXPECT_EQ(box.prompts.asked.size(), 1u);
+
+    // A dot in a folder's name is no extension; a typed extension wins over the chosen filter.
+    const DialogChoice lecroy = resolve("/w.d/trace", 3, DialogKind::Open, standard);
+    EXPECT_EQ(lecroy.path, "/w.d/trace.0");
+    EXPECT_EQ(lecroy.code, kLeCroyCode);
+    EXPECT_EQ(resolve("/w/s.ASC", 0, DialogKind::Save, standard).code, kAsciiCode);
+    box.prompts.clear();
+    EXPECT_EQ(resolve("/w/s.doc", 0, DialogKind::Open, standard).code,
+              static_cast<int>(standard.formats.size()));
+    ASSERT_EQ(box.prompts.asked.size(), 1u);
+    EXPECT_EQ(box.prompts.asked[0].caption, "Tidewright");
+    EXPECT_EQ(box.prompts.asked[0].text, "Illegal file name extension.");
+    EXPECT_EQ(box.prompts.asked[0].icon, Icon::Exclamation);
+    EXPECT_EQ(resolve("/w/s.wav", 0, DialogKind::Save, FormatTableFor(1, false)).code,
+              static_cast<int>(FormatTableFor(1, false).formats.size()));
 }
 
 struct Sample {

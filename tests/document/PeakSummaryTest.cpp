@@ -1,7 +1,10 @@
-#include "DocFixture.h"
-
 #include "document/PeakSummary.h"
+#include "support/SampleValues.h"
+#include "support/Sandbox.h"
 
+#include <gtest/gtest.h>
+
+#include <algorithm>
 #include <cmath>
 #include <random>
 
@@ -138,41 +141,6 @@ TEST(PeakSummary, FollowsEveryChangeOfThePoints) {
     ASSERT_TRUE(source.WriteFile(file, PointLayout::Int32));
     ASSERT_TRUE(s.ReadFile(file, PointLayout::Int32));
     EXPECT_TRUE(MatchesThePoints(s));
-}
-
-class PeakSummaryDocTest : public test::DocFixture {};
-
-TEST_F(PeakSummaryDocTest, StaysRightThroughCommitsWavelengthChangesUndoAndLoads) {
-    start();
-    ASSERT_TRUE(doc->SetWavelength(20000));
-    test::Put(doc->samples(), 0, Random(20000, 9, -8000, 8000));
-    ASSERT_TRUE(doc->CommitEdit());
-    ASSERT_TRUE(MatchesThePoints(doc->samples()));
-
-    ASSERT_TRUE(doc->SnapshotForUndo());
-    test::Put(doc->samples(), 7777, Random(1000, 10, 8100, 8191));
-    ASSERT_TRUE(doc->CommitEdit());
-    EXPECT_TRUE(MatchesThePoints(doc->samples()));
-    ASSERT_TRUE(doc->Undo());
-    EXPECT_TRUE(MatchesThePoints(doc->samples()));
-    EXPECT_LT(doc->samples().peaks().Range(doc->samples().view(), 7777, 8776).max, 8100);
-
-    ASSERT_TRUE(doc->SetWavelength(30000));
-    EXPECT_TRUE(MatchesThePoints(doc->samples()));
-    ASSERT_TRUE(doc->TrimLeft(5000));
-    EXPECT_TRUE(MatchesThePoints(doc->samples()));
-    ASSERT_TRUE(doc->SetWavelength(1000));
-    EXPECT_TRUE(MatchesThePoints(doc->samples()));
-    ASSERT_TRUE(doc->Undo());
-    EXPECT_TRUE(MatchesThePoints(doc->samples()));
-
-    std::vector<std::int16_t> opened(5000);
-    for (std::size_t i = 0; i < opened.size(); ++i)
-        opened[i] = static_cast<std::int16_t>(i % 97 == 0 ? -8000 : i % 13);
-    ASSERT_TRUE(doc->Open({box.write("waves/opened.wav", test::Int16Bytes(opened)), 0}));
-    EXPECT_TRUE(MatchesThePoints(doc->samples()));
-    ASSERT_TRUE(doc->New());
-    EXPECT_TRUE(MatchesThePoints(doc->samples()));
 }
 
 } // namespace

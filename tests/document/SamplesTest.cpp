@@ -85,23 +85,9 @@ TEST(Samples, SixteenBitStorageKeepsTheFileWritersBits) {
     EXPECT_EQ(narrow.at(0), static_cast<std::int16_t>(-40000));
     EXPECT_EQ(narrow.at(8), 70000 - 65536);
 
-    // Every 16-bit pattern, and a stray last byte that is no point, round-trip unchanged.
-    std::string bytes;
-    for (int v = 0; v < 65536; ++v) {
-        bytes += static_cast<char>(v & 0xFF);
-        bytes += static_cast<char>(v >> 8);
-    }
-    const std::string file = box.write("all.wav", bytes + "x");
-    Samples read(SampleWidth::Int16);
-    ASSERT_TRUE(read.ReadFile(file, PointLayout::Int16));
-    EXPECT_EQ(read.size(), 65536u);
-    EXPECT_EQ(read.at(0x8000), -32768);
-    ASSERT_TRUE(read.WriteFile(viaStorage, PointLayout::Int16));
-    EXPECT_EQ(ReadWholeFile(viaStorage), bytes);
-
     // A failed read leaves the points as they were.
-    EXPECT_FALSE(read.ReadFile(box.root() + "/missing.wav", PointLayout::Int16));
-    EXPECT_EQ(read.size(), 65536u);
+    EXPECT_FALSE(narrow.ReadFile(box.root() + "/missing.wav", PointLayout::Int16));
+    EXPECT_EQ(narrow.size(), computed.size());
 }
 
 } // namespace

@@ -31,18 +31,6 @@ TEST_F(SegmentTablesTest, RecordSegmentPicksTheTableAndReadsBack) {
     EXPECT_FALSE(RecordSegment(box.session(), 5, 1, none, false));
 }
 
-TEST_F(SegmentTablesTest, StoreActiveSegmentReplacesTheChannelsEntry) {
-    box.set(box.exchange(), "Settings", "ActiveCh", "1");
-    box.set(box.exchange(), "Settings", "AcSeg", "1 2 3 4");
-    ExchangeFile::Active(box.session()).StoreSegment(6, false);
-    std::string raw = ReadWholeFile(box.exchange()).value_or("");
-    EXPECT_NE(raw.find("AcSeg=1 6 3 4 \n"), std::string::npos) << raw;
-
-    box.set(box.exchange(), "Settings", "ActiveCh", "5");
-    ExchangeFile::Active(box.session()).StoreSegment(9, false);
-    EXPECT_EQ(exch("Settings", "AcSeg"), "1 6 3 4");
-}
-
 TEST_F(SegmentTablesTest, SegmentNumberGoesToTheNearestFreeOne) {
     box.set(box.descr(), "Interface", "AcSeg", ":TRAC:SEL 1");
     start();

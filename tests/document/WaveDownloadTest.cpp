@@ -2,8 +2,6 @@
 
 #include "app/ProfileStore.h"
 #include "document/WaveDownload.h"
-#include "pulse/PulseComposer.h"
-#include "pulse/PulseDownload.h"
 
 #include <cmath>
 
@@ -31,9 +29,7 @@ TEST_F(WaveDownloadTest, GeneratedWaveIsCommittedAndDownloadedToItsSegment) {
     doc->SetWavelength(1000);
     for (std::size_t i = 0; i < doc->samples().size(); ++i)
         test::Put(doc->samples(), i, static_cast<std::int32_t>(8191 + 8000 * std::sin(0.01 * i)));
-    seen.repaints = 0;
     doc->CommitEdit();
-    EXPECT_EQ(seen.repaints, 1);
 
     std::string working = box.tmp() + "TemS3.wa0";
     EXPECT_EQ(download(), "Cmd=:TRAC:DEF 3,1000;:TRAC:SEL 3\nWav=" + working);
@@ -153,21 +149,6 @@ TEST_F(FmDownloadTest, OutsideFpSegmentModeTheDefaultFileIsSent) {
     DownloadWaveform(*doc);
     EXPECT_EQ(link.sent, std::vector<std::string>{"FMwav=" + file + "\n"});
     EXPECT_EQ(FileSize(box.tmp() + "$xMark"), 0);
-}
-
-TEST(PulseComposerDownload, GoesToThePulseTrainDownload) {
-    test::Sandbox box(2);
-    test::HostRecorder link{"Consolia"};
-    box.set(box.exchange(), "AppTits", "AC", "Consolia");
-    {
-        PulseComposer pulse{box.session(), box.prompts};
-        box.write("Consolia/tmp/stale.wav", "x");
-        int result = pulse.Download();
-        EXPECT_TRUE(result == kDownloadStopped || result == kDownloadImpossible ||
-                    result == kDownloadDone)
-            << result;
-        EXPECT_FALSE(FileExists(box.tmp() + "stale.wav"));
-    }
 }
 
 } // namespace

@@ -14,11 +14,10 @@ namespace tw {
 namespace {
 
 // Types a bare name under the filter at index and accepts, as a user would.
-void TypeWhenShown(int filterIndex, const QString& name, QStringList* filtersSeen) {
+void TypeWhenShown(int filterIndex, const QString& name) {
     QTimer::singleShot(0, [=] {
         auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
         ASSERT_NE(dialog, nullptr);
-        *filtersSeen = dialog->nameFilters();
         dialog->selectNameFilter(dialog->nameFilters().at(filterIndex));
         dialog->findChild<QLineEdit*>("fileNameEdit")->setText(name);
         static_cast<QDialog*>(dialog)->accept(); // public in QDialog
@@ -29,12 +28,9 @@ TEST(WaveFileDialogTest, SaveCompletesTheNameFromTheFilterAndRemembersIt) {
     test::Sandbox box;
     FileDialogMemory memory;
     memory.waveFolder = box.root() + "/";
-    QStringList filters;
-    TypeWhenShown(2, "sine", &filters);
+    TypeWhenShown(2, "sine");
     DialogChoice choice =
         ChooseWaveFile(nullptr, DialogKind::Save, "/x/old.wav", memory, box.session());
-    ASSERT_EQ(filters.size(), 7);
-    EXPECT_EQ(filters[3], "Positive format (16-bit only) (*.pwav ) (*.pwav)");
     EXPECT_EQ(choice.path, box.root() + "/sine.csv");
     EXPECT_EQ(choice.code, kCsvCode);
     EXPECT_EQ(memory.filterIndex, 2);
