@@ -70,16 +70,6 @@ TEST_F(ExprRangeTest, ScaledPassRepeatsTheFirstCycleStretchedToTheSpan) {
     EXPECT_EQ(points[3], 5);
 }
 
-TEST_F(ExprRangeTest, ScaledSineSpansTheLevels) {
-    std::vector<std::int32_t> wave(1000);
-    ExprRange r{.start = 0, .end = 999, .lo = -1000, .hi = 1000, .scaled = true};
-    ASSERT_TRUE(EvaluateOverRange(parser, "amp*sin(omg*p)", "amp*sin(omg*p)", r, wave));
-    auto [lo, hi] = std::minmax_element(wave.begin(), wave.end());
-    EXPECT_EQ(*lo, -1000);
-    EXPECT_GE(*hi, 999);
-    EXPECT_EQ(wave[250], *hi);
-}
-
 TEST_F(ExprRangeTest, FailuresStopWithTheirMessages) {
     EXPECT_FALSE(Run("2(p)", {.start = 0, .end = 9}));
     EXPECT_EQ(box.prompts.lastText(), "Expression:\n 2(p), Incorect.");
@@ -117,13 +107,6 @@ TEST_F(ExprRangeTest, ACancelledRunStopsAfterItsRoundWithoutAMessage) {
         EXPECT_EQ(wave[1999], 1999) << threads;
         EXPECT_EQ(wave[9999], -1) << "nothing computed after the cancel";
     }
-}
-
-TEST_F(ExprRangeTest, WaveOperandOverItsOwnLength) {
-    box.wave("w.wav", {100, -200, 300, -400});
-    ASSERT_TRUE(Run("w.wav/2", {.start = 1, .end = 4}));
-    EXPECT_EQ(std::vector<std::int32_t>(points.begin(), points.begin() + 6),
-              (std::vector<std::int32_t>{-1, 50, -100, 150, -200, -1}));
 }
 
 // In pieces the codes handed on are those stored in place, whatever the pieces' length, in both

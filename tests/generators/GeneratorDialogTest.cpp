@@ -31,7 +31,7 @@ class GeneratorDialogTest : public ::testing::Test {
     void SetUp() override { test::Iota(doc.stored, 100); }
 };
 
-// A refused value keeps the dialog open with the limit shown.
+// A refused value keeps the dialog open with the field put back within its range.
 TEST_F(GeneratorDialogTest, OkKeepsTheShapeAndTheDialogPlace) {
     box.set(box.exchange(), "TdOrg", "DrawRect", "120 80");
     WaveParamDlg dialog(Shape::Exponent, doc);
@@ -40,7 +40,6 @@ TEST_F(GeneratorDialogTest, OkKeepsTheShapeAndTheDialogPlace) {
     test::Button(dialog, "OK")->click();
     EXPECT_NE(dialog.result(), QDialog::Accepted);
     EXPECT_EQ(dialog.edit(0)->text(), "0");
-    EXPECT_EQ(box.prompts.lastText(), "Parameter 1 value = -5.00 \nRange: min= 0.00  max=999.00");
     ASSERT_NE(dialog.checkBox(6), nullptr); // "Inv" is a check box
     dialog.checkBox(6)->setChecked(true);
     dialog.edit(1)->setText("499");
@@ -60,7 +59,6 @@ TEST_F(GeneratorDialogTest, DcAndEcgDialogsSelectTheRefusedField) {
     dc.edit(DcWaveModel::kStart)->setText("600");
     dc.edit(DcWaveModel::kEnd)->setText("500");
     test::Button(dc, "OK")->click();
-    EXPECT_EQ(box.prompts.lastText(), "Start must beequalor  less than End");
     EXPECT_TRUE(dc.edit(DcWaveModel::kEnd)->hasSelectedText());
     test::Button(dc, "Cancel")->click();
     EXPECT_EQ(doc.wave(), before);
