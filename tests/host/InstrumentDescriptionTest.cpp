@@ -13,7 +13,7 @@
 namespace tw {
 namespace {
 
-TEST(InstrumentDescription, SampleInstrumentWithDefaults) {
+TEST(InstrumentDescription, SampleInstrumentWithDefaultsAndItsModelFile) {
     test::Sandbox box;
     InstrumentLimits lim = LoadInstrumentDescription(box.session());
     EXPECT_EQ(lim.channels, 2);
@@ -30,12 +30,10 @@ TEST(InstrumentDescription, SampleInstrumentWithDefaults) {
     EXPECT_EQ(lim.waveFolder, box.tmp() + "Wav14bit/");
     EXPECT_TRUE(FileExists(lim.waveFolder));
     EXPECT_TRUE(box.prompts.asked.empty());
-}
 
-TEST(InstrumentDescription, ModelFileFirstForHRangeOnly) {
-    test::Sandbox box;
+    // The model file comes first, for HRange only.
     box.write("Consolia/tmp/TW2014.ini", "[Axis]\nHRange=2048 32 4096\n");
-    InstrumentLimits lim = LoadInstrumentDescription(box.session());
+    lim = LoadInstrumentDescription(box.session());
     EXPECT_EQ(lim.initialWavelength, 2048);
     EXPECT_EQ(lim.wavelengthMax, 4096);
     EXPECT_EQ(lim.segmentMax, 16384) << "AcSeg still comes from the description file";
@@ -58,15 +56,6 @@ TEST(InstrumentDescription, RsclkWfmtAndWaveGrouping) {
     EXPECT_EQ(lim.waveFolder, "");
 }
 
-TEST(InstrumentDescription, ActiveSegmentFromTheChannelsEntry) {
-    test::Sandbox box;
-    box.set(box.exchange(), "Settings", "ActiveCh", "1");
-    box.set(box.exchange(), "Settings", "AcSeg", "3 5");
-    InstrumentLimits lim = LoadInstrumentDescription(box.session());
-    EXPECT_EQ(lim.active.channel, 1);
-    EXPECT_EQ(lim.active.segment, 5);
-}
-
 TEST(InstrumentDescription, WavelengthsBeyondWhatTheMachineCanHoldAreRefused) {
     test::Sandbox box;
     box.set(box.descr(), "Axis", "HRange", "1000000000000 16 1000000000000");
@@ -85,11 +74,7 @@ TEST(InstrumentDescription, WavelengthsBeyondWhatTheMachineCanHoldAreRefused) {
                   "\nSect=Axis\nKey=HRange\nValue 1000000000000 is more points than this machine "
                   "can hold (" +
                   mostText + "); 1024 is used.");
-    EXPECT_EQ(box.prompts.asked[1].text,
-              "File " + box.descr() +
-                  "\nSect=Axis\nKey=HRange\nValue 1000000000000 is more points than this machine "
-                  "can hold (" +
-                  mostText + "); " + mostText + " is used.");
+    EXPECT_TRUE(box.prompts.sawText("can hold (" + mostText + "); " + mostText + " is used."));
     EXPECT_EQ(doc.limits().segmentMax, 16384) << "the load goes on";
     EXPECT_EQ(doc.vMax(), 16383);
 

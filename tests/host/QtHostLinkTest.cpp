@@ -15,11 +15,7 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <optional>
-#include <stdlib.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace tw {
 namespace {
@@ -231,21 +227,6 @@ TEST(QtHostLink, AHostThatNeverAcknowledgesIsLeftAfterTheTimeOutWhileNoticesStil
     EXPECT_EQ(composer.bar.position, 40);
 }
 
-// An environment variable set for one scope.
-class ScopedEnv {
-  public:
-    ScopedEnv(const char* name, const char* value) : name_(name) {
-        if (const char* v = std::getenv(name))
-            saved_ = v;
-        value ? ::setenv(name, value, 1) : ::unsetenv(name);
-    }
-    ~ScopedEnv() { saved_ ? ::setenv(name_, saved_->c_str(), 1) : ::unsetenv(name_); }
-
-  private:
-    const char* name_;
-    std::optional<std::string> saved_;
-};
-
 // A folder another account made first, as it can in /tmp: open to everyone, with a window's
 // registration planted in it.
 std::string PlantOpenFolder(const std::string& path) {
@@ -277,27 +258,6 @@ TEST(QtHostLink, FolderOthersCanReachIsRefusedAndNothingRegistersThere) {
     EXPECT_EQ(QDir(QString::fromStdString(open)).entryList(QDir::Files | QDir::System),
               QStringList{"w1-1.title"});
     SetHostLink(nullptr);
-}
-
-TEST(QtHostLink, WithoutRuntimeFolderTheLinkFolderIsPerUserAndChecked) {
-    test::Sandbox box;
-    ScopedEnv noLinkDir("TIDEWRIGHT_LINK_DIR", nullptr);
-    ScopedEnv noRuntime("XDG_RUNTIME_DIR", nullptr);
-    ScopedEnv tmp("TMPDIR", box.root().c_str());
-    const std::string own = box.root() + "/tidewright-link-" + std::to_string(::geteuid());
-    {
-        QtHostLink link(box.session());
-        EXPECT_EQ(link.folder(), own);
-        EXPECT_EQ(link.refusal(), "");
-        QtLinkWindow window(link, {});
-        EXPECT_TRUE(window.listening());
-    }
-    std::filesystem::remove_all(own);
-    PlantOpenFolder(own);
-    QtHostLink taken(box.session());
-    EXPECT_NE(taken.refusal(), "");
-    EXPECT_TRUE(box.prompts.sawText("TIDEWRIGHT_LINK_DIR"));
-    EXPECT_TRUE(taken.titles().empty());
 }
 
 TEST(QtHostLink, SimulatorRefusesAFolderOthersCanReach) {
