@@ -40,6 +40,22 @@ class WeditVwTest : public ::testing::Test {
     const PlotMapping& m() const { return view->mapping(); }
 };
 
+// The segments' points are DrawingToolsTest's; the view hands the tool its clicks and commits
+// at the right button.
+TEST_F(WeditVwTest, AutolineClicksWriteASegmentAndTheRightButtonCommits) {
+    view->startAutoline();
+    const QPoint a(m().XToPixel(100), m().YToPixel(2000));
+    const QPoint b(m().XToPixel(300), m().YToPixel(10000));
+    QTest::mouseClick(view.get(), Qt::LeftButton, {}, a);
+    QTest::mouseClick(view.get(), Qt::LeftButton, {}, b);
+    EXPECT_EQ(doc->samples().at(m().PixelToIndex(a.x())), m().PixelToValue(a.y()));
+    EXPECT_EQ(doc->samples().at(m().PixelToIndex(b.x())), m().PixelToValue(b.y()));
+    EXPECT_FALSE(doc->CanUndo());
+    QTest::mouseClick(view.get(), Qt::RightButton, {}, b);
+    EXPECT_FALSE(view->tools().active());
+    EXPECT_TRUE(doc->CanUndo());
+}
+
 // Counts the document's commits: each one makes the working file the path name with a recent
 // entry, once.
 struct CommitCounter : WeDocListener {
