@@ -219,6 +219,7 @@ TEST(MainFrame, EachNewFrameTitleLogsTheAppName) {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
     f.view()->repaint();
     f.view()->repaint();
+    EXPECT_EQ(f.windowTitle(), "Tidewright -> /.../TemS1.wa0");
     const std::string composerLine = "\nCOMPOSER:Tidewright -> /.../TemS1.wa0";
     EXPECT_EQ(CountOf(log(), line), 1) << log();
     EXPECT_LT(log().find(line), log().find(composerLine)) << log();
