@@ -109,7 +109,7 @@ TEST(Readout, FmComposerShowsHertzOrTheAbstractScale) {
     }
 }
 
-TEST(Readout, PulseTrainComposerShowsTimeAndLevelInTheTrainsUnits) {
+TEST(Readout, PulseTrainComposerShowsTimeLevelAndScalesInTheTrainsUnits) {
     test::Sandbox box(kPulseComposer);
     // 0 V for 1 ms, 0.5 V for 2 ms, 0 V for 1 ms, shown in microseconds and volts.
     test::WriteTrain(box.session(), {{kLinkFormat, 1, {{0, 1e-3}, {0.5, 2e-3}, {0, 1e-3}}}}, 1);
@@ -117,6 +117,10 @@ TEST(Readout, PulseTrainComposerShowsTimeAndLevelInTheTrainsUnits) {
     box.set(box.exchange(), "PulseRoot-ch1", "voltInd", "1");
     ShownFrame shown(box.session(), kPulseResources);
     const PlotView* v = shown.frame.plotView();
+    // The scale texts speak the same units; the plot pads the levels by a tenth of their span.
+    EXPECT_EQ(v->scaleTexts().horizontal, "Horizontal Scale: 4e3us [400us/Div]");
+    EXPECT_EQ(v->scaleTexts().vertical, "Vertical Scale: 600mV  [75mV/Div]");
+    EXPECT_EQ(v->scaleTexts().midValue, "250e-3") << "volts are not points: no half point added";
     for (const auto& [us, level] : {std::pair{500.0, "0 V"}, std::pair{2000.0, "500 mV"}}) {
         const QPoint at(v->mapping().XToPixel(us), (v->plot().top + v->plot().bottom) / 2);
         const std::string time = PrefixedNumberText(v->mapping().PixelToX(at.x()) * 1e-6, "s");
