@@ -66,14 +66,6 @@ class CliTest : public ::testing::Test {
         r.err = ReadWholeFile(at("stderr")).value_or("");
         return r;
     }
-    // A one-channel audio file of format opened for writing by libsndfile.
-    static SNDFILE* monoAudio(const std::string& path, int format) {
-        SF_INFO info{};
-        info.samplerate = 8000;
-        info.channels = 1;
-        info.format = format;
-        return sf_open(path.c_str(), SFM_WRITE, &info);
-    }
     // The program's peak resident memory in MiB, its output thrown away; -1 when it failed.
     double peakMiB(const std::vector<std::string>& args) const {
         const test::ChildRun run = test::RunMeasured("exec " + command(args) + " >/dev/null 2>&1");
@@ -141,28 +133,9 @@ TEST_F(CliTest, EvalWritesOneValuePerPoint) {
     EXPECT_EQ(Numbers(*ReadWholeFile(at("ramp.asc"))), (std::vector<std::int32_t>{0, 1, 2}));
 }
 
-TEST_F(CliTest, ConvertRoundTripsCsvThroughWavToAsc) {
-    ASSERT_EQ(cli({"convert", waves + "sine.csv", at("sine.wav")}).exit, 0);
-    ASSERT_EQ(cli({"convert", at("sine.wav"), at("sine.asc")}).exit, 0);
-    std::vector<std::int32_t> binary = wav(at("sine.wav"));
-    std::vector<std::int32_t> text = Numbers(*ReadWholeFile(at("sine.asc")));
-    EXPECT_EQ(text, binary);
-
-    // The stretched column values land within a code of the reference sine.
-    std::vector<std::int32_t> reference = wav(waves + "sine.wav");
-    ASSERT_EQ(binary.size(), reference.size());
-    for (std::size_t i = 0; i < binary.size(); ++i)
-        ASSERT_NEAR(binary[i], reference[i], 1) << i;
-
-    // Without the stretch the points stay in the file's units.
-    ASSERT_EQ(cli({"convert", waves + "sine.csv", at("raw.asc"), "--no-stretch"}).exit, 0);
-    std::vector<std::int32_t> raw = Numbers(*ReadWholeFile(at("raw.asc")));
-    ASSERT_EQ(raw.size(), 1000u);
-    EXPECT_EQ(*std::max_element(raw.begin(), raw.end()), 1);
-    EXPECT_GE(*std::min_element(raw.begin(), raw.end()), -1);
-}
-
-TEST_F(CliTest, InfoReportsPointsExtremesAndFormat) {
+// What the reading options reach: info's report of each form, the audio WAV's channel, the
+// MATLAB variable and the column file's units without the stretch.
+TEST_F(CliTest, InfoReportsEachFormAndTheReadingOptionsReachTheReaders) {
     const std::string sine = "points: 1000\nmin: -8191\nmax: 8191\nformat: ";
     CliRun r = cli({"info", waves + "sine.wav"});
     EXPECT_EQ(r.exit, 0);
@@ -174,6 +147,19 @@ TEST_F(CliTest, InfoReportsPointsExtremesAndFormat) {
     EXPECT_EQ(cli({"info", waves + "sine.asc"}).out, sine + "ASCII\nencoding: ASCII\n");
     EXPECT_EQ(cli({"info", waves + "sine.csv"}).out,
               sine + "comma-delimited columns\nencoding: comma-delimited columns\n");
+
+    const std::string audio = at("audio.wav");
+    ASSERT_EQ(cli({"convert", waves + "sine.wav", audio, "--format", "16-bit pcm wav"}).exit, 0);
+    EXPECT_EQ(cli({"info", audio}).out,
+              sine + "native 16-bit\nencoding: RIFF WAV, 16-bit integer, 1 channel, 44100 Hz\n");
+    ExpectFailure(cli({"info", audio, "--channel", "2"}), "cannot read");
+    ASSERT_EQ(cli({"info", audio, "--variable", "a", "--full-scale"}).exit, 0);
+
+    ASSERT_EQ(cli({"convert", waves + "sine.csv", at("raw.asc"), "--no-stretch"}).exit, 0);
+    std::vector<std::int32_t> raw = Numbers(*ReadWholeFile(at("raw.asc")));
+    ASSERT_EQ(raw.size(), 1000u);
+    EXPECT_EQ(*std::max_element(raw.begin(), raw.end()), 1);
+    EXPECT_GE(*std::min_element(raw.begin(), raw.end()), -1);
 }
 
 // Inputs stream through: info holds no wave, convert no more than its output (the limits of
@@ -300,7 +286,7 @@ TEST_F(CliTest, EveryFormatOfTheTableIsListedWrittenAndRead) {
 
 TEST_F(CliTest, BadCommandLinesAndFormulasFailWithOneLine) {
     ExpectFailure(cli({}), "no command");
-    ExpectFailure(cli({"frobnicate"}), "unknown command");
+    ExpectFailure(cli({"frobnicate"}), "unknown command 'frobnicate'");
     ExpectFailure(cli({"eval", "p"}), "-o");
     ExpectFailure(cli({"eval", "p", "-o"}), "-o");
     ExpectFailure(cli({"eval", "p", "--points", "0", "-o", at("x.wav")}), "--points");
@@ -315,48 +301,6 @@ TEST_F(CliTest, BadCommandLinesAndFormulasFailWithOneLine) {
     ExpectFailure(cli({"eval", "log(0-p)", "-o", at("x.wav")}), "Log");
     ExpectFailure(cli({"eval", "  ", "-o", at("x.wav")}), "cannot evaluate");
     EXPECT_FALSE(FileExists(at("x.wav")));
-}
-
-TEST_F(CliTest, UsageListsEveryCommandAndEndsItsLastLine) {
-    for (const char* help : {"--help", "-h", "help"}) {
-        CliRun r = cli({help});
-        EXPECT_EQ(r.exit, 0) << help;
-        for (const char* word : {"eval", "convert", "info", "--points", "--range", "-o"})
-            EXPECT_NE(r.out.find(word), std::string::npos) << help << ' ' << word;
-        EXPECT_TRUE(r.out.ends_with("given\n")) << help;
-        EXPECT_FALSE(r.out.ends_with("\n\n")) << help;
-        EXPECT_EQ(r.err, "") << help;
-    }
-    // As on a terminal: the usage, then a failing run, in one stream.
-    const std::string both = at("both");
-    const std::string program = Quoted(TW_CLI_PROGRAM);
-    ASSERT_EQ(std::system((program + " --help >" + Quoted(both) + " 2>&1; " + program +
-                           " frobnicate >>" + Quoted(both) + " 2>&1")
-                              .c_str()) != -1,
-              true);
-    const std::string text = ReadWholeFile(both).value_or("");
-    EXPECT_NE(text.find("given\ntidewright-cli: unknown command 'frobnicate'"), std::string::npos)
-        << text;
-}
-
-// The formats added to the table travel through the tool both ways: NumPy and MATLAB by their
-// extensions, the audio WAV by its name, and its second channel by --channel.
-TEST_F(CliTest, NewFormatsConvertBothWays) {
-    const std::string sine = "points: 1000\nmin: -8191\nmax: 8191\nformat: ";
-    for (const char* ext : {"npy", "mat"}) {
-        SCOPED_TRACE(ext);
-        const std::string out = at(std::string("s.") + ext);
-        ASSERT_EQ(cli({"convert", waves + "sine.wav", out}).exit, 0);
-        ASSERT_EQ(cli({"convert", out, at("back.wav"), "--no-stretch"}).exit, 0);
-        EXPECT_EQ(wav(at("back.wav")), wav(waves + "sine.wav"));
-    }
-    const std::string audio = at("audio.wav");
-    ASSERT_EQ(cli({"convert", waves + "sine.wav", audio, "--format", "16-bit pcm wav"}).exit, 0);
-    EXPECT_EQ(ReadWholeFile(audio)->substr(0, 4), "RIFF");
-    EXPECT_EQ(cli({"info", audio}).out,
-              sine + "native 16-bit\nencoding: RIFF WAV, 16-bit integer, 1 channel, 44100 Hz\n");
-    ExpectFailure(cli({"info", audio, "--channel", "2"}), "cannot read");
-    ASSERT_EQ(cli({"info", audio, "--variable", "a", "--full-scale"}).exit, 0);
 }
 
 // Crafted MATLAB files: refused with why, in one line, nothing written, no other file read,
@@ -381,7 +325,11 @@ TEST_F(CliTest, HostileMatFilesAreRefusedWithWhy) {
 TEST_F(CliTest, AudioWaveStreamsWithinTwiceItsPoints) {
     if (test::kResidentSizesInflated)
         GTEST_SKIP() << "resident memory under AddressSanitizer";
-    SNDFILE* file = monoAudio(at("bytes.wav"), SF_FORMAT_WAV | SF_FORMAT_PCM_U8);
+    SF_INFO info{};
+    info.samplerate = 8000;
+    info.channels = 1;
+    info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_U8;
+    SNDFILE* file = sf_open(at("bytes.wav").c_str(), SFM_WRITE, &info);
     ASSERT_NE(file, nullptr);
     std::vector<short> block(1 << 20);
     for (std::size_t i = 0; i < block.size(); ++i)
@@ -445,26 +393,22 @@ TEST_F(CliTest, MatVariableStreamsWithinTwiceItsPoints) {
     }
 }
 
-// Their headers were read as points.
-TEST_F(CliTest, Rf64AndWave64FilesAreReadAsAudio) {
-    const std::vector<std::int32_t> samples = {100, -200, 300, -32768, 32767};
-    const std::vector<short> shorts(samples.begin(), samples.end());
-    for (int container : {SF_FORMAT_RF64, SF_FORMAT_W64}) {
-        SCOPED_TRACE(container);
-        SNDFILE* file = monoAudio(at("big.wav"), container | SF_FORMAT_PCM_16);
-        ASSERT_NE(file, nullptr);
-        sf_write_short(file, shorts.data(), 5);
-        sf_close(file);
-        EXPECT_EQ(cli({"info", at("big.wav")}).out.rfind("points: 5\n", 0), 0u);
-        ASSERT_EQ(cli({"convert", at("big.wav"), at("big.asc"), "--range", "-32768:32767"}).exit,
-                  0);
-        EXPECT_EQ(Numbers(*ReadWholeFile(at("big.asc"))), samples);
-    }
-}
-
-// What a Unix user takes for granted: --version, "-" for standard input and output, bad usage as
-// exit 2 with the choices, and a manual page that lists what --help lists.
+// What a Unix user takes for granted: the usage by every usual name, its last line ended,
+// --version, "-" for standard input and output, bad usage as exit 2 with the choices, and a manual
+// page that lists what --help lists.
 TEST_F(CliTest, BehavesAsAUnixTool) {
+    const std::string help = cli({"--help"}).out;
+    for (const char* spelling : {"--help", "-h", "help"}) {
+        CliRun r = cli({spelling});
+        EXPECT_EQ(r.exit, 0) << spelling;
+        EXPECT_EQ(r.out, help) << spelling;
+        EXPECT_EQ(r.err, "") << spelling;
+    }
+    for (const char* word : {"eval", "convert", "info", "-o"})
+        EXPECT_NE(help.find(word), std::string::npos) << word;
+    EXPECT_TRUE(help.ends_with("given\n"));
+    EXPECT_FALSE(help.ends_with("\n\n"));
+
     CliRun version = cli({"--version"});
     EXPECT_EQ(version.exit, 0);
     EXPECT_TRUE(version.out.starts_with("tidewright-cli 4.")) << version.out;
@@ -511,7 +455,7 @@ TEST_F(CliTest, BehavesAsAUnixTool) {
         }
         return found;
     };
-    EXPECT_EQ(options(cli({"--help"}).out), options(unescaped));
+    EXPECT_EQ(options(help), options(unescaped));
 }
 
 } // namespace
