@@ -214,9 +214,6 @@ TEST_F(FmSettingsTest, FpSegmentModeKeepsADeviationPerSegment) {
     LoadSegmentDeviation(box.session(), fm, 3);
     EXPECT_EQ(fm.deviation, 10e6) << "segment 3 has no deviation yet";
     EXPECT_EQ(fm.vMin, 95e6);
-    LoadSegmentDeviation(box.session(), fm, 2);
-    EXPECT_EQ(fm.vMin, 97e6);
-    EXPECT_EQ(fm.vMax, 103e6);
 }
 
 TEST_F(FmSettingsTest, RangeFromLoadedWave) {
