@@ -3,17 +3,15 @@
 // ranges longer than the wave files, so that a read outside a file shows under the address
 // sanitizer.
 #include "app/FileUtil.h"
-#include "app/Prompter.h"
 #include "expr/ExprParser.h"
 #include "expr/ExprRange.h"
 #include "expr/ProgramRun.h"
 #include "expr/support/PostfixReference.h"
+#include "support/FuzzSupport.h"
 
 #include <cmath>
 #include <cstdint>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -21,39 +19,28 @@ namespace {
 
 using namespace tw;
 
-struct Silent : Prompter {
-    Answer ask(std::string_view, std::string_view, Buttons b, Icon) override {
-        return defaultAnswer(b);
-    }
-};
-
-std::string waveFolder; // where the operands live
-
-void Setup() {
-    static bool done = false;
-    if (done)
-        return;
-    done = true;
-    static Silent silent;
-    setPrompter(&silent);
-    auto folder = std::filesystem::temp_directory_path() / "tw-expr-fuzz";
-    std::filesystem::create_directories(folder);
-    std::ofstream(folder / "a.wav", std::ios::binary).write("\x01\x00\xff\x7f\x00\x80", 6);
-    std::ofstream(folder / "b.wav", std::ios::binary).write("\x05", 1); // no whole sample
-    waveFolder = folder.string() + "/";
+// Where the operands live: one wave of whole samples, one without a whole sample.
+const std::string& WaveFolder() {
+    static const std::string folder = [] {
+        fuzz::InstallSilentPrompter();
+        const std::string& f = fuzz::ScratchFolder("tw-expr-fuzz");
+        fuzz::WriteBytes(f + "a.wav", std::string_view("\x01\x00\xff\x7f\x00\x80", 6));
+        fuzz::WriteBytes(f + "b.wav", "\x05");
+        return f;
+    }();
+    return folder;
 }
 
 void Same(const EvalResult& a, const EvalResult& b) {
-    bool sameValue = std::memcmp(&a.value, &b.value, sizeof a.value) == 0 ||
-                     (std::isnan(a.value) && std::isnan(b.value));
-    if (a.error != b.error || !sameValue)
-        __builtin_trap();
+    const bool sameValue = std::memcmp(&a.value, &b.value, sizeof a.value) == 0 ||
+                           (std::isnan(a.value) && std::isnan(b.value));
+    fuzz::Check(a.error == b.error && sameValue);
 }
 
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    Setup();
+    const std::string& waveFolder = WaveFolder();
     if (size < 1)
         return 0;
     const std::uint8_t options = data[0];
@@ -103,8 +90,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 Same({values[i], 0}, r);
             }
         }
-        if (failedAt != failure.at)
-            __builtin_trap();
+        fuzz::Check(failedAt == failure.at);
         std::string buffer = p;
         parser.EvalPostfix(buffer, 1);
     }

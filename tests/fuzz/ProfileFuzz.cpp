@@ -15,12 +15,8 @@
 namespace {
 
 using namespace tw;
+using fuzz::Check;
 using Entries = std::vector<std::pair<std::string, std::string>>;
-
-void Check(bool ok) {
-    if (!ok)
-        __builtin_trap();
-}
 
 // Entries of every section by lower-case name; a repeated name reads as its first section.
 std::map<std::string, Entries> Picture(const std::string& file) {

@@ -1,5 +1,6 @@
 #pragma once
-// Helpers shared by the fuzz entries: a silent prompter and a private scratch folder.
+// Helpers shared by the fuzz entries: a silent prompter, a private scratch folder and the check
+// that stops the run.
 #include "app/Prompter.h"
 
 #include <cstdint>
@@ -10,6 +11,11 @@
 #include <unistd.h>
 
 namespace tw::fuzz {
+
+inline void Check(bool ok) {
+    if (!ok)
+        __builtin_trap();
+}
 
 struct SilentPrompter : Prompter {
     Answer ask(std::string_view, std::string_view, Buttons b, Icon) override {

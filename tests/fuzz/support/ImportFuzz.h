@@ -14,11 +14,6 @@
 
 namespace tw::fuzz {
 
-inline void Check(bool ok) {
-    if (!ok)
-        __builtin_trap();
-}
-
 inline const char* NativeExtensionOf(PointLayout layout) {
     return layout == PointLayout::Int16 ? "wav" : "wvf";
 }
