@@ -50,21 +50,6 @@ bool ColumnHeaderFinder::finish() {
     return found_ || (gathering_ && tell(true));
 }
 
-std::size_t ColumnHeaderLength(std::string_view text) {
-    ColumnHeaderFinder header;
-    if (!header.feed(text) && !header.finish())
-        return 0;
-    const auto eol = text.find('\n', static_cast<std::size_t>(header.lineStart()));
-    return eol == std::string_view::npos ? text.size() : eol + 1;
-}
-
-bool ReadColumnValues(std::string_view text, int askDim, std::vector<double>& values) {
-    return ColumnRows(askDim).read(text, [&](double v) {
-        values.push_back(v);
-        return true;
-    });
-}
-
 namespace {
 
 // Values held in memory before they go to the temporary file: 8 MiB.

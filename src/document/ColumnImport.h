@@ -37,10 +37,6 @@ class ColumnHeaderFinder {
     bool tell(bool atEnd);
 };
 
-// The length of the header of a column file: everything up to and including the first line
-// that begins with "time" (any case) or "\"Time"; 0 when there is no such line.
-std::size_t ColumnHeaderLength(std::string_view text);
-
 // The row values after the header, a piece at a time: each row takes askDim + 1 numbers,
 // skipping anything but digits, '-' and '+' before each, and keeps the last. A row left
 // unfinished at a piece's end goes on in the next; one unfinished at the text's end is dropped.
@@ -57,9 +53,6 @@ class ColumnRows {
 
     static bool StartsNumber(char c) { return (c >= '0' && c <= '9') || c == '-' || c == '+'; }
 };
-
-// The same over a whole text into values. Fails on a number out of range.
-bool ReadColumnValues(std::string_view text, int askDim, std::vector<double>& values);
 
 // The values of a column file in order, with their extremes: in memory up to a bound, beyond it
 // in an unnamed temporary file, so that memory does not grow with the file.
