@@ -1,6 +1,5 @@
 """What Python and Unix users take for granted: clipping reported, OSError subclasses, the CLI's
-choices as keywords, info(), and huge or infinite values that do not flatten the wave."""
-import math
+choices as keywords and info()."""
 import os
 import warnings
 import wave
@@ -10,7 +9,7 @@ import pytest
 import scipy.io
 
 import tidewright
-from conftest import cli, cli_ok
+from conftest import cli_ok
 
 RANGE = (0, 16383)
 
@@ -40,31 +39,6 @@ def test_clipped_points_are_reported_by_the_module_and_the_tool(tmp_path):
                           "instrument's code range and were clipped to it.\n")
     assert np.fromfile(tmp_path / "f.wav", "<i2").tolist() == points.tolist()
     assert "5 points lay outside" in cli_ok("info", str(tmp_path / "f.npy")).stderr
-
-
-def test_huge_and_infinite_values_are_stretched_over_the_finite_ones(tmp_path):
-    # 2 * 1e308 overflows: a stretch computed that way puts every point at the bottom. An
-    # infinity is clipped at its own end; the finite values keep their stretch.
-    huge = [1e308, -1e308, 5e307, 0.0]
-    with open(tmp_path / "h.csv", "w") as f:
-        f.write("Time,Value\n" + "".join(f"{i},{v!r}\n" for i, v in enumerate(huge)))
-    scipy.io.savemat(tmp_path / "h.mat", {"v": np.array(huge)})
-    scipy.io.savemat(tmp_path / "i.mat", {"v": np.array([np.inf, -0.5, 0.5, -np.inf])})
-    for name, expected, clipped in [("h.csv", [16383, 0, 12287, 8192], []),
-                                    ("h.mat", [16383, 0, 12287, 8192], []),
-                                    ("i.mat", [16383, 0, 16383, 0], [2])]:
-        with warnings.catch_warnings(record=True) as caught:
-            warnings.simplefilter("always")
-            assert tidewright.read_wave(tmp_path / name, range=RANGE).tolist() == expected, name
-        assert [w.message.count for w in caught if w.category is tidewright.ClipWarning] == clipped
-        run = cli_ok("convert", str(tmp_path / name), str(tmp_path / "out.wav"), "--range",
-                     "0:16383")
-        assert np.fromfile(tmp_path / "out.wav", "<i2").tolist() == expected, name
-        assert ("2 points lay outside" in run.stderr) == bool(clipped), run.stderr
-    scipy.io.savemat(tmp_path / "n.mat", {"v": np.array([0.5, math.nan])})
-    with pytest.raises(tidewright.Error, match="not a number"):
-        tidewright.read_wave(tmp_path / "n.mat")
-    assert cli("info", str(tmp_path / "n.mat")).returncode == 1
 
 
 def test_files_the_system_refuses_raise_oserrors_named_with_its_reason(tmp_path):
@@ -141,7 +115,7 @@ def test_the_tools_choices_are_keywords(tmp_path):
                                     range=RANGE).tolist() == [12287, 0]
 
 
-def test_write_wave_takes_any_integers_and_every_form(tmp_path):
+def test_write_wave_takes_any_integers_and_a_format_by_name(tmp_path):
     extremes = [-32768, -1, 0, 1, 32767]
     for given in (extremes, tuple(extremes), np.array(extremes, dtype=">i2"),
                   *(np.array(extremes, dtype=t) for t in (np.int16, np.int32, np.int64, ">i8"))):
@@ -154,11 +128,6 @@ def test_write_wave_takes_any_integers_and_every_form(tmp_path):
     loaded = np.load(tmp_path / "fm.npy")
     assert loaded.dtype == np.dtype("<i4") and loaded.tolist() == [-70000, 70000]
     points = [-8192, -1, 0, 1, 8191]
-    tidewright.write_wave(tmp_path / "w.npy", np.array(points, dtype=np.int16))
-    loaded = np.load(tmp_path / "w.npy")
-    assert loaded.dtype == np.int16 and loaded.tolist() == points
-    tidewright.write_wave(tmp_path / "w.mat", points)
-    assert tidewright.read_wave(tmp_path / "w.mat", stretch=False).tolist() == points
     tidewright.write_wave(tmp_path / "audio.wav", points, format="16-bit PCM WAV")
     with wave.open(str(tmp_path / "audio.wav")) as w:
         assert (w.getnchannels(), w.getsampwidth(), w.getframerate()) == (1, 2, 44100)
@@ -172,10 +141,6 @@ def test_info_tells_the_encoding_and_what_read_wave_makes_of_it(tmp_path):
     assert info["encoding"] == "RIFF WAV, 24-bit integer, 2 channels, 48000 Hz"
     assert (info["channels"], info["sample_rate"], info["bits"]) == (2, 48000, 24)
     assert (info["points"], info["min"], info["max"]) == (3, -8192, 4095)
-    out = cli_ok("info", str(tmp_path / "w.wav")).stdout
-    assert "encoding: RIFF WAV, 24-bit integer, 2 channels, 48000 Hz\n" in out
-    mono = wav_file(tmp_path / "c.wav", 1, 2, 44100, np.array([5, -5], "<i2").tobytes())
-    assert tidewright.info(mono)["encoding"].endswith("samples taken as points")
     # info and the CLI read the first variable; the shapes are of all.
     for w, shapes, line in [
             (np.zeros(1000), {"fs": (1, 1), "v": (1, 1000)}, "variables: fs 1x1, v 1x1000\n"),

@@ -5,51 +5,27 @@ import struct
 import subprocess
 import sys
 
-import numpy as np
 import pytest
 
 import tidewright
 from conftest import BAD_FILES
 
-RANGE = (0, 16383)
-
-
-# The float forms are the C++ tests'; these prove the values reach the module and 2.0 warns.
-@pytest.mark.parametrize("dtype", ["<f4", ">f8", "<f2"])
-def test_npy_floats_read_as_fractions_of_full_scale(tmp_path, dtype):
-    np.save(tmp_path / "f.npy", np.array([0.0, 0.5, -0.5, 1.0, -1.0, 2.0], dtype=dtype))
-    with pytest.warns(tidewright.ClipWarning):
-        points = tidewright.read_wave(tmp_path / "f.npy", range=RANGE)
-    assert points.tolist() == [8192, 12287, 4096, 16383, 0, 16383]
-
-
-def test_bad_npy_is_refused_with_string_3014(tmp_path):
-    np.save(tmp_path / "m.npy", np.zeros((2, 3), dtype="<i2"))
-    with pytest.raises(Exception, match="Cannot convert the format"):
-        tidewright.read_wave(tmp_path / "m.npy")
-
-
 HOSTILE = os.path.join(os.path.dirname(BAD_FILES), "hostile")
 
 
+# The files and texts are the C++ tests'; these rows, one for each reason, prove the module
+# survives a reader that crashes and hands on why.
 @pytest.mark.parametrize("name, why", [
     ("external-storage.mat", "it refers to data in another file"),
-    ("external-fifo.mat", "it refers to data in another file"),
-    ("virtual.mat", "it refers to data in another file"),
-    ("external-link.mat", "it refers to data in another file"),
-    ("unallocated.mat", "it claims more data than it holds"),
     ("claims-2g.mat", "it claims more data than it holds"),
     ("self-cell.mat", "the reader failed on it"),
     ("zlib-bomb.mat", "it expands to more than 1 GiB when decompressed"),
-    ("hdf5-bomb.mat", "it expands to more than 1 GiB when decompressed"),
-    ("v4-long-name.mat", "it claims more data than it holds"),
 ])
 def test_hostile_mat_files_are_refused_with_why(tmp_path, monkeypatch, name, why):
     for f in os.listdir(HOSTILE):
         shutil.copy(os.path.join(HOSTILE, f), tmp_path)
-    os.mkfifo(tmp_path / "fifo")
     monkeypatch.chdir(tmp_path)  # the files' external names are relative to it
-    with pytest.raises(Exception, match="The file could not be read: " + why):
+    with pytest.raises(tidewright.Error, match="The file could not be read: " + why):
         tidewright.read_wave(tmp_path / name)
 
 
