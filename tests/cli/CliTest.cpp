@@ -66,11 +66,6 @@ class CliTest : public ::testing::Test {
         r.err = ReadWholeFile(at("stderr")).value_or("");
         return r;
     }
-    // The program's peak resident memory in MiB, its output thrown away; -1 when it failed.
-    double peakMiB(const std::vector<std::string>& args) const {
-        const test::ChildRun run = test::RunMeasured("exec " + command(args) + " >/dev/null 2>&1");
-        return run.exit == 0 ? static_cast<double>(run.peakBytes) / (1 << 20) : -1;
-    }
     std::vector<std::int32_t> wav(const std::string& path) const {
         NativeReadResult r = ReadNativeFile(path, PointLayout::Int16);
         EXPECT_TRUE(r.ok) << path;
@@ -194,12 +189,12 @@ TEST_F(CliTest, InfoAndConvertStreamWithinTheirMemory) {
     // What the program takes to start (the audio and MATLAB libraries bring HDF5, curl and the
     // codecs: about 10 MiB) is not the streaming's: the bounds count from it.
     WriteFileAtomically(at("tiny.asc"), "1 2 3\n");
-    const double start = peakMiB({"info", at("tiny.asc")});
+    const double start = cli({"info", at("tiny.asc")}).peakMiB;
     ASSERT_GT(start, 0);
     const auto expectPeakUnder = [this](const std::vector<std::string>& args, double bound) {
-        const double peak = peakMiB(args);
-        EXPECT_GT(peak, 0) << args[0] << ' ' << args[1]; // it succeeded
-        EXPECT_LT(peak, bound) << args[0] << ' ' << args[1];
+        const CliRun run = cli(args);
+        EXPECT_EQ(run.exit, 0) << args[0] << ' ' << args[1] << ": " << run.err;
+        EXPECT_LT(run.peakMiB, bound) << args[0] << ' ' << args[1];
     };
     const double constant = start + 20;
     expectPeakUnder({"info", csv}, constant);
@@ -212,7 +207,7 @@ TEST_F(CliTest, InfoAndConvertStreamWithinTheirMemory) {
     expectPeakUnder({"convert", at("rows.wav"), at("again.csv")}, constant);
     EXPECT_EQ(cli({"info", at("again.csv")}).out.substr(0, 16), "points: 3000000\n");
     // And as ASCII there and back.
-    EXPECT_GT(peakMiB({"convert", at("rows.wav"), at("rows.asc")}), 0);
+    EXPECT_EQ(cli({"convert", at("rows.wav"), at("rows.asc")}).exit, 0);
     expectPeakUnder({"convert", at("rows.asc"), at("back.wav")}, 1.2 * outMiB + 50);
     EXPECT_EQ(ReadWholeFile(at("back.wav")), ReadWholeFile(at("rows.wav")));
 }
@@ -229,7 +224,9 @@ TEST_F(CliTest, BadOrRefusedFilesFailWithOneLineAndWriteNothing) {
     }
     EXPECT_GT(files, 10);
 
-    ExpectFailure(cli({"info", at("missing.wav")}), "no such file");
+    const CliRun missing = cli({"info", at("missing.wav")});
+    ExpectFailure(missing, "no such file");
+    EXPECT_EQ(missing.exit, 1) << "a failed command, not a bad command line";
     WriteFileAtomically(at("data.xyz"), "1 2 3");
     ExpectFailure(cli({"info", at("data.xyz")}), "format");
     ExpectFailure(cli({"convert", waves + "sine.wav", at("sine.trc")}), "cannot write");
