@@ -70,14 +70,13 @@ TEST(FrameBars, ButtonsFollowTheComposerAndTheInstrumentAndShowTheActiveChannel)
 class FrameTest : public ::testing::Test {
   protected:
     test::Sandbox box;
-    void SetUp() override { qputenv("HOME", QByteArray::fromStdString(box.root())); }
 };
 
 TEST_F(FrameTest, BarFlagsAndPlacementSurviveARun) {
     box.set(box.session().generalIni, "ViewsTD", "visParm", "0");
     (*OpenAppProfile()).setValue("Settings/Rect", "0100 0050 0750 0550"); // fits the screen
     {
-        MainFrame frame(box.session(), 127);
+        MainFrame frame(box.session(), kStandardResources);
         frame.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame));
         FrameBars* bars = frame.bars();
