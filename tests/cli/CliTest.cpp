@@ -11,6 +11,7 @@
 #include <matio.h>
 #include <sndfile.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstdlib>
 #include <filesystem>
@@ -18,7 +19,6 @@
 #include <set>
 #include <sstream>
 #include <string>
-#include <sys/wait.h>
 #include <vector>
 
 namespace tw {
