@@ -45,6 +45,13 @@ TEST(NumberText, ValuesThatAreNotFiniteReadAsTheCLibraryPrintsThem) {
     EXPECT_EQ(FmScientificText(inf, 8), "inf");
 }
 
+// The FM settings store these in the exchange file as they stand.
+TEST(NumberText, FmStreamTextsHaveThreeExponentDigits) {
+    EXPECT_EQ(FmStreamText(1e7), "1e+007");
+    EXPECT_EQ(FmStreamText(2.5e-7), "2.5e-007");
+    EXPECT_EQ(FmStreamText(0.5), "0.5");
+}
+
 TEST(NumberText, TrimAndCompact) {
     const std::pair<const char*, const char*> trimmed[] = {
         {"100", "100"}, {"2.500", "2.5"}, {"3.000", "3"}, {"10.0", "10"}};

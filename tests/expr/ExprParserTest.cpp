@@ -179,6 +179,7 @@ TEST_F(ExprParserTest, TokenisingRules) {
     EXPECT_EQ(Tokens("-2.5e3"), (std::vector<std::string>{"-", "2.5e3"}));
     EXPECT_EQ(Tokens("2 -1"), (std::vector<std::string>{"2", "-", "1"}));
     EXPECT_EQ(Tokens("1e"), (std::vector<std::string>{"1", "2.718281828"}));
+    EXPECT_EQ(Tokens("2.5e-3*p"), (std::vector<std::string>{"2.5e-3", "*", "p"}));
     EXPECT_EQ(Tokens(".5+SIN(p)"), (std::vector<std::string>{".5", "+", "sin", "(", "p", ")"}));
     // A word that begins with a function name is split there.
     parser.Start("sinx");
