@@ -289,7 +289,9 @@ void PulseEditorDialog::showEvent(QShowEvent* event) {
     // The window manager frames both windows a moment later, and the main window's bars settle
     // (they wrap into rows as its width allows, once the main window was fitted on the
     // screen, which goes on for seconds): placed again whenever that changed, for as long as
-    // windows are fitted after a show and until nothing changed for two seconds.
+    // windows are fitted after a show, until the main window has its frame (a busy machine
+    // frames it late, and its title bar moves the bars down) and nothing changed for two
+    // seconds.
     auto* settle = new QTimer(this);
     auto* main = parentWidget() ? qobject_cast<QMainWindow*>(parentWidget()->window()) : nullptr;
     connect(
@@ -307,7 +309,8 @@ void PulseEditorDialog::showEvent(QShowEvent* event) {
                 quiet = QDeadlineTimer(2000);
             }
             seen = now;
-            if ((fitting.hasExpired() && quiet.hasExpired()) || giveUp.hasExpired())
+            const bool mainFramed = !main || !OwnFrameMargins(*main).isNull();
+            if ((fitting.hasExpired() && quiet.hasExpired() && mainFramed) || giveUp.hasExpired())
                 settle->deleteLater();
         });
     settle->start(50);
