@@ -6,6 +6,7 @@
 
 #include "app/FileUtil.h"
 #include "app/Printf.h"
+#include "document/ValueScale.h"
 #include "document/WaveFormats.h"
 #include "expr/AliasValues.h"
 #include "expr/ExprRange.h"
@@ -118,7 +119,7 @@ std::vector<std::int16_t> EvaluateOnCore(const std::string& typed, long points,
     range.end = points - 1;
     range.lo = levels.low;
     range.hi = levels.high;
-    range.k = std::trunc(levels.high - levels.low) / (levels.high - levels.low);
+    range.k = ValueScale().equationFactor(levels.low, levels.high); // the standard composer's codes
     range.cycles = cycles;
     range.scaled = scale;
     SetRangeConstants(parser, range);

@@ -9,6 +9,7 @@
 #include "document/FormatRegistry.h"
 #include "document/ImportStream.h"
 #include "document/PointMapping.h"
+#include "document/ValueScale.h"
 #include "document/WaveFormats.h"
 #include "expr/ExprRange.h"
 
@@ -236,7 +237,7 @@ int Eval(const Options& o, const LaunchState& session) {
     range.end = o.points - 1;
     range.lo = o.lo;
     range.hi = o.hi;
-    range.k = std::trunc(o.hi - o.lo) / (o.hi - o.lo);
+    range.k = ValueScale().equationFactor(o.lo, o.hi); // the standard composer's codes
     range.scaled = o.scale;
     SetRangeConstants(parser, range);
     const std::string& typed = o.operands[0];
