@@ -104,6 +104,10 @@ TEST_F(NpyFormatTest, WrittenFilesReadBackInNumpy) {
         for (std::int32_t v : values)
             expected += " " + std::to_string(v);
         EXPECT_EQ(*seen, expected + "\n");
+        // As numpy writes them: the data start on the next 64-byte boundary after the header.
+        EXPECT_EQ(FileSize(path) -
+                      static_cast<std::int64_t>(values.size()) * (code == kNpyCode ? 2 : 4),
+                  128);
         ImportContext ctx;
         ctx.layout = layout;
         ctx.stretch = false;
