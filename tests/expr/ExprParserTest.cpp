@@ -64,7 +64,7 @@ TEST_F(ExprParserTest, UnaryMinusForms) {
     EXPECT_EQ(Value(parser, "(2-p)", 7), -5); // the bracket mark is gone after the number
     EXPECT_EQ(Value(parser, "-sin(p)", 1), -std::sin(1.0));
     EXPECT_TRUE(box.prompts.asked.empty());
-    for (const char* refused : {"2*-p", "(+p)", "p++1", "p*", "*p", "(p*)", "p{1}"}) {
+    for (const char* refused : {"2*-p", "(+p)", "(/p)", "p++1", "p*", "*p", "(p*)", "p{1}"}) {
         box.prompts.clear();
         EXPECT_EQ(Postfix(parser, refused), "Error") << refused;
         EXPECT_EQ(box.prompts.lastText(), std::string("Expression:\n") + refused + "\nincorrect");
