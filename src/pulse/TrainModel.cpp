@@ -196,45 +196,6 @@ bool WriteSectionKey(const LaunchState& session, int channel, int i, std::string
                                text);
 }
 
-std::optional<std::string> ReadCell(const LaunchState& session, int channel, int i, int r, int c) {
-    int format = SectionFormat(ReadSectionKey(session, channel, i, "SectFmt", kNodeFormat));
-    return profile::GetValue(session.exchangeFile, TrainSectionName(channel, i),
-                             CellKey(RowName(format), r, c));
-}
-
-bool WriteCell(const LaunchState& session, int channel, int i, int r, int c,
-               const std::optional<std::string>& text) {
-    TrainEdit e(session, channel);
-    int format = SectionFormat(e.sectionNumber(i, "SectFmt", kNodeFormat));
-    e.setCell(i, RowName(format), r, c, text);
-    return e.commit();
-}
-
-void RecomputeStarts(const LaunchState& session, int channel, int k) {
-    TrainEdit e(session, channel);
-    e.recomputeStarts(k);
-    e.commit();
-}
-
-double RecomputeDuration(const LaunchState& session, int channel) {
-    TrainEdit e(session, channel);
-    double d = e.recomputeDuration();
-    e.commit();
-    return d;
-}
-
-void CopySectionKeys(const LaunchState& session, int channel, int from, int to) {
-    TrainEdit e(session, channel);
-    e.copySection(from, to);
-    e.commit();
-}
-
-void DeleteSection(const LaunchState& session, int channel, int i) {
-    TrainEdit e(session, channel);
-    e.deleteSection(i);
-    e.commit();
-}
-
 bool ParseCellKey(std::string_view key, std::string_view rowName, int& r, int& c) {
     if (key.size() <= rowName.size() || !StartsWithNoCase(key, rowName))
         return false;

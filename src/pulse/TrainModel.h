@@ -94,13 +94,6 @@ double ReadSectionKey(const LaunchState& session, int channel, int i, std::strin
                       double def);
 bool WriteSectionKey(const LaunchState& session, int channel, int i, std::string_view key,
                      std::string_view text);
-std::optional<std::string> ReadCell(const LaunchState& session, int channel, int i, int r, int c);
-bool WriteCell(const LaunchState& session, int channel, int i, int r, int c,
-               const std::optional<std::string>& text);
-void RecomputeStarts(const LaunchState& session, int channel, int k);
-double RecomputeDuration(const LaunchState& session, int channel);
-void CopySectionKeys(const LaunchState& session, int channel, int from, int to);
-void DeleteSection(const LaunchState& session, int channel, int i);
 
 // The whole train as read through one snapshot of the session's exchange file.
 struct TrainRow {

@@ -122,6 +122,9 @@ TEST_F(WeditVwTest, ZoomShowsTheMapWindowUntilZoomedOut) {
     view->zoomIn();
     EXPECT_EQ(m().xmin, 200);
     EXPECT_TRUE(view->mapWindow()->isVisible());
+    // Drawn over the plot: its caption band in the map's own grey.
+    const QPoint caption = view->mapWindow()->geometry().topLeft() + QPoint(3, 3);
+    EXPECT_EQ(view->grab().toImage().pixelColor(caption), QColor(236, 239, 243));
     view->zoomOut();
     EXPECT_EQ(m().xmax, 999);
     EXPECT_FALSE(view->mapWindow()->isVisible());
