@@ -64,8 +64,13 @@ TEST(PulseEditorPlacement, OpensBesideTheMainWindowClearOfItsMenuAndBars) {
     }
     box.set(box.session().generalIni, "DrawRect", "PulsCompDlg", "");
     PulseRun full(box.session(), screen.adjusted(0, 0, 0, -40));
-    EXPECT_TRUE(Rests([&] { return !full.editor->frameGeometry().intersects(full.barsArea()); }));
+    const auto clear = [&] { return !full.editor->frameGeometry().intersects(full.barsArea()); };
+    EXPECT_TRUE(Rests(clear));
     EXPECT_TRUE(screen.contains(full.editor->frameGeometry()));
+    // A window manager moving it onto the bars while the windows settle: it goes back.
+    QTest::qWait(300);
+    full.editor->move(full.editor->x(), full.frame.geometry().top());
+    EXPECT_TRUE(Rests(clear));
 }
 
 TEST(PulseEditorPlacement, RemembersItsPlaceHeldOnTheScreen) {

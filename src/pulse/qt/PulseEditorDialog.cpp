@@ -262,20 +262,20 @@ bool PulseEditorDialog::restorePlacement() {
     return true;
 }
 
-// Beside the main window, clear of its menu and bars, by the whole window with its frame.
-void PulseEditorDialog::placeBesideMain() {
+// Beside the main window, clear of its menu and bars: the whole window with its frame, or an
+// empty rectangle while the main window is not shown.
+QRect PulseEditorDialog::frameBesideMain() const {
     auto* main = parentWidget() ? qobject_cast<QMainWindow*>(parentWidget()->window()) : nullptr;
     if (!main || !main->isVisible())
-        return;
-    const QMargins frame = WindowFrameMargins(*this);
-    const QRect outer = geometry().marginsAdded(frame);
+        return {};
+    const QRect outer = WindowFrame(*this);
     const int barsBottom = main->centralWidget()
                                ? main->centralWidget()->mapToGlobal(QPoint(0, 0)).y()
                                : main->geometry().top();
     const WindowRect placed =
         PlaceBeside(ToWindowRect(WindowFrame(*main)), barsBottom, ToWindowRect(ScreenArea(*main)),
                     outer.width(), outer.height());
-    setGeometry(QRect(placed.left, placed.top, placed.width, placed.height).marginsRemoved(frame));
+    return {placed.left, placed.top, placed.width, placed.height};
 }
 
 void PulseEditorDialog::showEvent(QShowEvent* event) {
@@ -285,34 +285,29 @@ void PulseEditorDialog::showEvent(QShowEvent* event) {
     placed_ = true;
     if (restorePlacement())
         return;
-    placeBesideMain();
-    // The window manager frames both windows a moment later, and the main window's bars settle
-    // (they wrap into rows as its width allows, once the main window was fitted on the
-    // screen, which goes on for seconds): placed again whenever that changed, for as long as
-    // windows are fitted after a show, until the main window has its frame (a busy machine
-    // frames it late, and its title bar moves the bars down) and nothing changed for two
-    // seconds.
+    // The window manager frames both windows a moment later and may move the editor on the
+    // way, and the main window's bars settle (they wrap into rows as its width allows, once
+    // the main window was fitted on the screen, which goes on for seconds). So the editor is
+    // put back wherever it is not where it belongs, for as long as windows are fitted after a
+    // show, until the main window has its frame (a busy machine frames it late, and its title
+    // bar moves the bars down) and where it belongs stayed the same for two seconds.
     auto* settle = new QTimer(this);
     auto* main = parentWidget() ? qobject_cast<QMainWindow*>(parentWidget()->window()) : nullptr;
-    connect(
-        settle, &QTimer::timeout, this,
-        [this, settle, main, seen = QList<QRect>(), fitting = QDeadlineTimer(kWindowFitMs + 1000),
-         quiet = QDeadlineTimer(2000), giveUp = QDeadlineTimer(30000)]() mutable {
-            QList<QRect> now{QRect(QPoint(), QSize()) + WindowFrameMargins(*this)};
-            if (main)
-                now << WindowFrame(*main)
-                    << (main->centralWidget()
-                            ? QRect(main->centralWidget()->mapToGlobal(QPoint(0, 0)), QSize(1, 1))
-                            : QRect());
-            if (now != seen) {
-                placeBesideMain();
-                quiet = QDeadlineTimer(2000);
-            }
-            seen = now;
-            const bool mainFramed = !main || !OwnFrameMargins(*main).isNull();
-            if ((fitting.hasExpired() && quiet.hasExpired() && mainFramed) || giveUp.hasExpired())
-                settle->deleteLater();
-        });
+    auto place = [this, settle, main, before = QRect(),
+                  fitting = QDeadlineTimer(kWindowFitMs + 1000), quiet = QDeadlineTimer(2000),
+                  giveUp = QDeadlineTimer(30000)]() mutable {
+        const QRect target = frameBesideMain();
+        if (target != before)
+            quiet = QDeadlineTimer(2000);
+        before = target;
+        if (!target.isEmpty() && WindowFrame(*this) != target)
+            setGeometry(target.marginsRemoved(WindowFrameMargins(*this)));
+        const bool mainFramed = !main || !OwnFrameMargins(*main).isNull();
+        if ((fitting.hasExpired() && quiet.hasExpired() && mainFramed) || giveUp.hasExpired())
+            settle->deleteLater();
+    };
+    place();
+    connect(settle, &QTimer::timeout, this, place);
     settle->start(50);
 }
 

@@ -41,7 +41,7 @@ class PulseEditorDialog : public QDialog {
     void applyRepeat();
     void storePlacement() const;
     bool restorePlacement();
-    void placeBesideMain();
+    QRect frameBesideMain() const;
 
     PulseComposer& composer_;
     PulseSectionModel* rows_;
