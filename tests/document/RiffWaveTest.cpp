@@ -148,6 +148,9 @@ TEST_F(RiffWaveTest, ThePcmExportIsReadByAudioToolsAndBackExactly) {
     const std::string path = box.root() + "/e.wav";
     ExportContext ctx{PointLayout::Int16, 0, 16383, {}};
     ASSERT_TRUE(ExportWaveFile(path, kPcmWavCode, points, ctx));
+    // The RIFF size counts every chunk; audio tools read past a short one without a word.
+    const std::string bytes = ReadWholeFile(path).value_or("");
+    EXPECT_EQ(bytes.substr(4, 4), Le(std::uint32_t(bytes.size() - 8), 4)) << "the RIFF size";
 
     SF_INFO info{};
     SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
