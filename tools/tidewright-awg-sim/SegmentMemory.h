@@ -2,49 +2,53 @@
 #include "SegmentArena.h"
 
 #include <cstddef>
-#include <memory>
 #include <new>
-#include <utility>
 
 #include <sys/mman.h>
 
 namespace tw::sim {
 
-// The allocator of segment memory. Large segments come from the arena when it holds room, else
-// are mapped on their own and asked for huge pages, so that filling half a gigabyte takes
-// hundreds of page faults rather than a hundred thousand; memory is not cleared when a segment is
-// defined (an instrument's is not either).
-template <class T> struct SegmentMemory {
-    using value_type = T;
+// The bytes of a segment. Large segments come from the arena when it holds room, else are mapped
+// on their own and asked for huge pages, so that filling half a gigabyte takes hundreds of page
+// faults rather than a hundred thousand. The memory is not cleared when a segment is defined (an
+// instrument's is not either), and nothing walks it byte by byte: a container with an allocator
+// would, and an unoptimised build then takes seconds to define half a gigabyte.
+class SegmentMemory {
+  public:
+    SegmentMemory() = default;
+    explicit SegmentMemory(std::size_t size) : data_(Take(size)), size_(size) {}
+    ~SegmentMemory() { Give(data_, size_); }
+    SegmentMemory(const SegmentMemory&) = delete;
+    SegmentMemory& operator=(const SegmentMemory&) = delete;
+
+    char* data() { return data_; }
+    const char* data() const { return data_; }
+    std::size_t size() const { return size_; }
+
+  private:
     static constexpr std::size_t kMapped = std::size_t{2} << 20;
 
-    SegmentMemory() = default;
-    template <class U> SegmentMemory(const SegmentMemory<U>&) noexcept {}
-
-    T* allocate(std::size_t n) {
-        const std::size_t bytes = n * sizeof(T);
+    static char* Take(std::size_t bytes) {
         if (bytes < kMapped)
-            return std::allocator<T>().allocate(n);
+            return new char[bytes];
         if (void* held = SegmentArena::instance().take(bytes))
-            return static_cast<T*>(held);
+            return static_cast<char*>(held);
         void* p =
             ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
         if (p == MAP_FAILED)
             throw std::bad_alloc();
         ::madvise(p, bytes, MADV_HUGEPAGE);
-        return static_cast<T*>(p);
+        return static_cast<char*>(p);
     }
-    void deallocate(T* p, std::size_t n) noexcept {
-        if (n * sizeof(T) < kMapped)
-            std::allocator<T>().deallocate(p, n);
-        else if (!SegmentArena::instance().give(p, n * sizeof(T)))
-            ::munmap(p, n * sizeof(T));
+    static void Give(char* p, std::size_t bytes) noexcept {
+        if (bytes < kMapped)
+            delete[] p;
+        else if (!SegmentArena::instance().give(p, bytes))
+            ::munmap(p, bytes);
     }
-    template <class U> void construct(U* p) noexcept { ::new (static_cast<void*>(p)) U; }
-    template <class U, class... A> void construct(U* p, A&&... a) {
-        ::new (static_cast<void*>(p)) U(std::forward<A>(a)...);
-    }
-    template <class U> bool operator==(const SegmentMemory<U>&) const noexcept { return true; }
+
+    char* data_ = nullptr;
+    std::size_t size_ = 0;
 };
 
 } // namespace tw::sim

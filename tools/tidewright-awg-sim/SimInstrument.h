@@ -27,7 +27,7 @@ enum ScpiError {
     kQueueOverflow = -350,
 };
 
-using Bytes = std::vector<char, SegmentMemory<char>>;
+using Bytes = SegmentMemory;
 
 // An answer to a query: a line, or a definite-length block of stored points.
 struct Answer {
