@@ -53,49 +53,40 @@ TEST(HostEvents, ProgressBarIsCreatedOnceAndRemoved) {
     EXPECT_EQ(p.created, 2);
 }
 
+// Before the check, numbers out of range read as channel 1215752191 and segment -2147483648.
 TEST(HostEvents, RereadKeepsTheChannelAndSegmentShownForNumbersOutOfRange) {
-    test::Sandbox box;
+    test::Sandbox box; // an instrument of two channels
+    struct Step {
+        const char* channel;
+        const char* segments;
+        ChannelSegment shown;
+        const char* message; // "" for none
+    } steps[] = {
+        {"1", "3 5", {1, 5}, ""},
+        {"99999999999",
+         "1e12 7",
+         {1, 7},
+         "Key=ActiveCh\nValue 99999999999 is out of range 0..1; 1"},
+        {"1", "3 1e12", {1, 7}, "Key=AcSeg\nValue 1000000000000 is out of range 1..16777216; 7"},
+        {"2", "3 1e12", {1, 7}, "Key=ActiveCh\nValue 2 is out of range 0..1; 1 is used."},
+        {"0", "3 1e12", {0, 3}, ""},   // only the active channel's entry matters
+        {"one", "3 1e12", {0, 3}, ""}, // no number: absent
+        {"inf", "3 1e12", {0, 3}, "Key=ActiveCh\nValue inf is out of range 0..1; 0 is used."},
+    };
     ChannelSegment now;
-    box.set(box.exchange(), "Settings", "ActiveCh", "1");
-    box.set(box.exchange(), "Settings", "AcSeg", "3 5");
-    now = ExchangeFile::Active(box.session()).Reread(now, false);
-    EXPECT_EQ(now.channel, 1);
-    EXPECT_EQ(now.segment, 5);
-
-    // Before the check these were channel 1215752191 and segment -2147483648.
-    box.set(box.exchange(), "Settings", "ActiveCh", "99999999999");
-    box.set(box.exchange(), "Settings", "AcSeg", "1e12 7");
-    now = ExchangeFile::Active(box.session()).Reread(now, false);
-    EXPECT_EQ(now.channel, 1);
-    EXPECT_EQ(now.segment, 7);
-    box.set(box.exchange(), "Settings", "ActiveCh", "1");
-    box.set(box.exchange(), "Settings", "AcSeg", "3 1e12");
-    now = ExchangeFile::Active(box.session()).Reread(now, false);
-    EXPECT_EQ(now.segment, 7);
-    box.set(box.exchange(), "Settings", "ActiveCh", "2"); // the instrument has two channels
-    now = ExchangeFile::Active(box.session()).Reread(now, false);
-    EXPECT_EQ(now.channel, 1);
-    ASSERT_EQ(box.prompts.asked.size(), 4u);
-    EXPECT_TRUE(box.prompts.sawText("Key=ActiveCh\nValue 99999999999 is out of range 0..1; 1 is "
-                                    "used."));
-    EXPECT_TRUE(box.prompts.sawText("Key=AcSeg\nValue 1000000000000 is out of range "
-                                    "1..16777216; 7 is used."));
-
-    box.prompts.clear();
-    box.set(box.exchange(), "Settings", "ActiveCh", "0");
-    box.set(box.exchange(), "Settings", "AcSeg", "3 1e12");
-    now = ExchangeFile::Active(box.session()).Reread(now, false);
-    EXPECT_EQ(now.channel, 0);
-    EXPECT_EQ(now.segment, 3);
-    EXPECT_TRUE(box.prompts.asked.empty()) << "only the active channel's entry matters";
-
-    // A value that is no number reads as absent; one that is not finite is refused.
-    box.set(box.exchange(), "Settings", "ActiveCh", "one");
-    now = ExchangeFile::Active(box.session()).Reread(now, false);
-    EXPECT_TRUE(box.prompts.asked.empty());
-    box.set(box.exchange(), "Settings", "ActiveCh", "inf");
-    now = ExchangeFile::Active(box.session()).Reread(now, false);
-    EXPECT_TRUE(box.prompts.sawText("Key=ActiveCh\nValue inf is out of range 0..1; 0 is used."));
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.channel);
+        box.prompts.clear();
+        box.set(box.exchange(), "Settings", "ActiveCh", step.channel);
+        box.set(box.exchange(), "Settings", "AcSeg", step.segments);
+        now = ExchangeFile::Active(box.session()).Reread(now, false);
+        EXPECT_EQ(now.channel, step.shown.channel);
+        EXPECT_EQ(now.segment, step.shown.segment);
+        if (*step.message)
+            EXPECT_TRUE(box.prompts.sawText(step.message)) << box.prompts.lastText();
+        else
+            EXPECT_TRUE(box.prompts.asked.empty()) << box.prompts.lastText();
+    }
 }
 
 TEST(HostLink, SendsOnlyWhenTheHostIsNamedAndFound) {

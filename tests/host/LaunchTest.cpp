@@ -31,8 +31,10 @@ TEST(Startup, MissingFamilyGivesOnlyTheInvalidPathMessage) {
 
 TEST(Startup, SetsPathsComposerLogAndResourceSet) {
     test::Sandbox box;
+    box.set(box.descr(), "ParmLst", "FPSeg", "FP Segment 1 64");
     StartupResult r = RunStartup(box.prompts, "/usr/bin/tidewright fmc", box.root());
     ASSERT_TRUE(r.ok);
+    EXPECT_TRUE(launch().fpSegMode);
     EXPECT_EQ(r.resourceSet, kFmResources);
     EXPECT_EQ(launch().appName, "FM Tidewright");
     EXPECT_EQ(launch().tmpFolder, box.root() + "/Consolia/tmp/");
@@ -47,23 +49,20 @@ TEST(Startup, SetsPathsComposerLogAndResourceSet) {
     EXPECT_TRUE(box.prompts.asked.empty());
 }
 
-TEST(Startup, MarkerBitsSelectTheAdditionalBitsMenu) {
+TEST(Startup, CommandLineAndMarkerBitsSelectTheResourceSet) {
     test::Sandbox box;
+    box.set(box.descr(), "ParmLst", "FPSeg", "FP Segment 1 64");
     EXPECT_EQ(RunStartup(box.prompts, "tidewright", box.root()).resourceSet, kStandardResources);
+    EXPECT_FALSE(launch().fpSegMode) << "FP-segment mode is the FM composer's alone";
+    EXPECT_EQ(RunStartup(box.prompts, "tidewright FMC pls", box.root()).resourceSet,
+              kPulseResources);
+    EXPECT_EQ(RunStartup(box.prompts, "/home/u/apls/tidewright", box.root()).resourceSet,
+              kPulseResources)
+        << "p-l-s inside a path";
     box.set(box.descr(), "WaveDown", "UseMarkBits", "yEs");
     EXPECT_EQ(RunStartup(box.prompts, "tidewright", box.root()).resourceSet, kMarkerBitResources);
     box.set(box.descr(), "WaveDown", "NotUseBitsDlg", "");
     EXPECT_EQ(RunStartup(box.prompts, "tidewright", box.root()).resourceSet, kStandardResources);
-    EXPECT_EQ(RunStartup(box.prompts, "tidewright pls", box.root()).resourceSet, kPulseResources);
-}
-
-TEST(Startup, FpSegmentModeOnlyForTheFmComposer) {
-    test::Sandbox box;
-    box.set(box.descr(), "ParmLst", "FPSeg", "FP Segment 1 64");
-    RunStartup(box.prompts, "tidewright", box.root());
-    EXPECT_FALSE(launch().fpSegMode);
-    RunStartup(box.prompts, "tidewright FMC", box.root());
-    EXPECT_TRUE(launch().fpSegMode);
 }
 
 } // namespace
