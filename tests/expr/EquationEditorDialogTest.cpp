@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
 namespace tw {
 namespace {
 
@@ -34,43 +36,34 @@ class EquationEditorDialogTest : public ::testing::Test {
     }
 };
 
-TEST_F(EquationEditorDialogTest, PreviewAcceptKeepsTheWaveAndBackKeepsTheDialogOpen) {
-    EquationEditorDialog dialog(doc);
-    EXPECT_EQ(find<QComboBox>(dialog, "formula")->currentText(), "amp*sin(1.5*omg*(p+500))");
-    EXPECT_EQ(find<QLineEdit>(dialog, "End (pts)")->text(), "99");
-    setFormula(dialog, "p");
-    find<QLineEdit>(dialog, "End (pts)")->setText("9");
+TEST_F(EquationEditorDialogTest, PreviewBackCancelAndAcceptReachTheModel) {
+    auto dialog = std::make_unique<EquationEditorDialog>(doc);
+    EXPECT_EQ(find<QComboBox>(*dialog, "formula")->currentText(), "amp*sin(1.5*omg*(p+500))");
+    EXPECT_EQ(find<QLineEdit>(*dialog, "End (pts)")->text(), "99");
+    find<QLineEdit>(*dialog, "Cycles")->setText("0");
+    dialog->confirmPreview = [] { return false; };
+    find<QPushButton>(*dialog, "Preview")->click();
+    EXPECT_EQ(find<QLineEdit>(*dialog, "Cycles")->text(), "1") << "the refused field restored";
 
-    dialog.confirmPreview = [] { return false; };
-    find<QPushButton>(dialog, "Preview")->click();
-    EXPECT_EQ(dialog.result(), 0);
+    setFormula(*dialog, "p");
+    find<QLineEdit>(*dialog, "End (pts)")->setText("9");
+    find<QPushButton>(*dialog, "Preview")->click();
+    EXPECT_EQ(dialog->result(), 0) << "Back keeps the dialog open";
     EXPECT_EQ(doc.wave()[9], 9);
-    EXPECT_EQ(doc.commits, 0);
-
-    bool asked = false;
-    dialog.confirmPreview = [&] { return asked = true; };
-    setFormula(dialog, "p*2");
-    find<QPushButton>(dialog, "Preview")->click();
-    EXPECT_TRUE(asked);
-    EXPECT_EQ(dialog.result(), QDialog::Accepted);
-    EXPECT_EQ(doc.wave()[9], 18);
-    EXPECT_EQ(doc.wave()[10], 7);
-    EXPECT_EQ(doc.commits, 1);
-}
-
-TEST_F(EquationEditorDialogTest, RefusedFieldShowsItsPreviousValueAndCancelRestores) {
-    EquationEditorDialog dialog(doc);
-    find<QLineEdit>(dialog, "Cycles")->setText("0");
-    dialog.confirmPreview = [] { return false; };
-    find<QPushButton>(dialog, "Preview")->click();
-    EXPECT_EQ(find<QLineEdit>(dialog, "Cycles")->text(), "1");
-
-    setFormula(dialog, "p");
-    find<QPushButton>(dialog, "Preview")->click();
-    EXPECT_EQ(doc.wave()[50], 50);
-    find<QPushButton>(dialog, "Cancel")->click();
+    find<QPushButton>(*dialog, "Cancel")->click();
     EXPECT_EQ(doc.wave(), std::vector<std::int32_t>(100, 7));
-    EXPECT_EQ(dialog.result(), QDialog::Rejected);
+    EXPECT_EQ(dialog->result(), QDialog::Rejected);
+
+    dialog = std::make_unique<EquationEditorDialog>(doc);
+    bool asked = false;
+    dialog->confirmPreview = [&] { return asked = true; };
+    setFormula(*dialog, "p*2");
+    find<QPushButton>(*dialog, "Preview")->click();
+    EXPECT_TRUE(asked);
+    EXPECT_EQ(dialog->result(), QDialog::Accepted);
+    EXPECT_EQ(doc.wave()[9], 7) << "Back moved the range on to 10 .. 99";
+    EXPECT_EQ(doc.wave()[99], 178);
+    EXPECT_EQ(doc.commits, 1);
 }
 
 TEST_F(EquationEditorDialogTest, AliasPanelShowsShortPathsAndEditsFullOnes) {

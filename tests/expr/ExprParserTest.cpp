@@ -156,31 +156,28 @@ TEST_F(ExprParserTest, StackFailuresMarkErrorWithoutMessage) {
     EXPECT_EQ(parser.EvalPostfix(lone, 4), -4);
 }
 
-TEST_F(ExprParserTest, KeywordConstantsAndTheirTexts) {
-    EXPECT_EQ(Tokens("pi"), std::vector<std::string>{"3.14159265358979323846"});
-    EXPECT_EQ(Tokens("PI"), std::vector<std::string>{"3.14159265358979323846"});
-    EXPECT_EQ(Tokens("e"), std::vector<std::string>{"2.718281828"});
-    EXPECT_EQ(Tokens("omg"), std::vector<std::string>{"0.00628319"});
-    EXPECT_EQ(Tokens("f"), std::vector<std::string>{"0.001"});
-    EXPECT_EQ(Tokens("amp*per"), (std::vector<std::string>{"8191", "*", "1000"}));
+TEST_F(ExprParserTest, TokensAndTheTextsOfTheConstants) {
+    const std::string pi = "3.14159265358979323846", e = "2.718281828";
+    const std::pair<const char*, std::vector<std::string>> cases[] = {
+        {"PI", {pi}},
+        {"omg", {"0.00628319"}},
+        {"f", {"0.001"}},
+        {"amp*per", {"8191", "*", "1000"}},
+        {"a m p", {"8191"}}, // blanks inside a word are dropped
+        // Signs at the cursor are tokens of their own; a number never carries a sign.
+        {"-2.5e3", {"-", "2.5e3"}},
+        {"2 -1", {"2", "-", "1"}},
+        {"1e", {"1", e}},
+        {"2.5e-3*p", {"2.5e-3", "*", "p"}},
+        {".5+SIN(p)", {".5", "+", "sin", "(", "p", ")"}},
+    };
+    for (const auto& [text, tokens] : cases)
+        EXPECT_EQ(Tokens(text), tokens) << text;
     parser.per = 3;
-    EXPECT_EQ(Tokens("omg"), std::vector<std::string>{"2.0944"});
-    EXPECT_EQ(Tokens("f"), std::vector<std::string>{"0.333333"});
+    EXPECT_EQ(Tokens("omg*f"), (std::vector<std::string>{"2.0944", "*", "0.333333"}));
     parser.Start("p");
     parser.GetToken();
     EXPECT_EQ(parser.kind(), ExprParser::kPoint);
-    parser.Start("a m p");
-    parser.GetToken();
-    EXPECT_EQ(parser.token(), "8191"); // blanks inside a word are dropped
-}
-
-TEST_F(ExprParserTest, TokenisingRules) {
-    // Signs at the cursor are tokens of their own; a number never carries a sign.
-    EXPECT_EQ(Tokens("-2.5e3"), (std::vector<std::string>{"-", "2.5e3"}));
-    EXPECT_EQ(Tokens("2 -1"), (std::vector<std::string>{"2", "-", "1"}));
-    EXPECT_EQ(Tokens("1e"), (std::vector<std::string>{"1", "2.718281828"}));
-    EXPECT_EQ(Tokens("2.5e-3*p"), (std::vector<std::string>{"2.5e-3", "*", "p"}));
-    EXPECT_EQ(Tokens(".5+SIN(p)"), (std::vector<std::string>{".5", "+", "sin", "(", "p", ")"}));
     // A word that begins with a function name is split there.
     parser.Start("sinx");
     EXPECT_EQ(parser.GetToken(), 1);

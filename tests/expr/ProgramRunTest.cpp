@@ -1,7 +1,6 @@
 #include "ExprTestSupport.h"
 
 #include "RandomFormulas.h"
-#include "expr/ExprRange.h"
 #include "expr/ProgramRun.h"
 
 #include <gtest/gtest.h>
@@ -133,83 +132,6 @@ TEST(ProgramRunTest, BlocksAndThreadsMatchPointByPointOnRandomFormulas) {
     EXPECT_GE(failedPartWay, 3);
 }
 
-// The passes over a range as single loops over the points, as the engine ran them before it
-// ran blocks, storing as it stored.
-std::int32_t Stored(double v, const ExprRange& range) {
-    if (std::isnan(v))
-        v = 0;
-    const double lowest = std::max(range.lowest, -2147483648.0);
-    const double highest = std::min(range.highest, 2147483647.0);
-    return static_cast<std::int32_t>(std::trunc(std::clamp(v, lowest, std::max(lowest, highest))));
-}
-
-std::vector<std::int32_t> PointByPointRange(ExprParser& parser, const std::string& formula,
-                                            const ExprRange& range,
-                                            std::vector<std::int32_t> points) {
-    SetRangeConstants(parser, range);
-    const PostfixProgram& program = parser.Compiled(test::Postfix(parser, formula));
-    const long s = range.start, e = range.end;
-    double vmin = 1e30, vmax = -1e30;
-    for (long i = s; i <= e; ++i) {
-        const EvalResult r = program.Run(i - s, parser.operands());
-        if (r.error)
-            return points;
-        vmin = std::min(vmin, r.value);
-        vmax = std::max(vmax, r.value);
-        points[i] = Stored(r.value, range);
-    }
-    if (!range.scaled)
-        return points;
-    const double span = (range.hi - range.lo) * range.k;
-    const double scale = vmax == vmin ? 1.0 : span / (vmax - vmin);
-    const double offset = range.lo - scale * vmin;
-    const double q = static_cast<double>(e - s + 1) / static_cast<double>(range.cycles);
-    for (long i = s; i <= e; ++i) {
-        const long j = s + static_cast<long>(std::fmod(static_cast<double>(i - s), q));
-        const EvalResult r = program.Run(j - s, parser.operands());
-        points[i] = Stored(scale * r.value + offset, range);
-    }
-    return points;
-}
-
-// A range long enough to be shared among the cores stores what the single loops stored, in
-// both passes, in 16 and in 32 bits.
-TEST(ProgramRunTest, LongRangesStoreWhatTheSingleLoopsStored) {
-    test::ExprSandbox box;
-    std::vector<std::int16_t> wave(1000);
-    for (std::size_t i = 0; i < wave.size(); ++i)
-        wave[i] = static_cast<std::int16_t>(i * 37 % 2001 - 1000);
-    box.wave("w.wav", wave);
-    ExprParser parser;
-    parser.waveFolder = box.waves;
-    const long n = 300000;
-    for (const std::string formula :
-         {"amp*sin(omg*p)+0.25*amp*cos(3*omg*p)", "0*(150000-p)+w.wav*3-p/7",
-          "(p>1000 & p<200000)*ln(p+1)*abs(tan(p/9999))"}) {
-        for (bool scaled : {false, true}) {
-            const ExprRange range{.start = 7,
-                                  .end = 7 + n - 1,
-                                  .lo = -20000,
-                                  .hi = 20000,
-                                  .cycles = 3,
-                                  .scaled = scaled,
-                                  .lowest = -32768,
-                                  .highest = 32767};
-            const std::vector<std::int32_t> expected =
-                PointByPointRange(parser, formula, range, std::vector<std::int32_t>(n + 10, -1));
-            std::vector<std::int32_t> wide(n + 10, -1);
-            ASSERT_TRUE(EvaluateOverRange(parser, formula, formula, range, wide)) << formula;
-            EXPECT_EQ(wide, expected) << formula << (scaled ? ", scaled" : "");
-            std::vector<std::int16_t> narrow(n + 10, -1);
-            ASSERT_TRUE(EvaluateOverRange(parser, formula, formula, range, narrow)) << formula;
-            EXPECT_TRUE(std::equal(
-                narrow.begin(), narrow.end(), expected.begin(),
-                [](std::int16_t a, std::int32_t b) { return a == static_cast<std::int16_t>(b); }))
-                << formula << (scaled ? ", scaled" : "");
-        }
-    }
-}
-
 // A shared run keeps no copy of the points it overwrites for a program that cannot fail, so a
 // program that can must never pass for one.
 TEST(ProgramRunTest, ProgramsThatMayFailAreKnown) {
@@ -226,21 +148,6 @@ TEST(ProgramRunTest, ProgramsThatMayFailAreKnown) {
                                     {"tan(p)", true},
                                     {"ctn(p)", true}})
         EXPECT_EQ(parser.Compiled(test::Postfix(parser, formula)).mayFail(), mayFail) << formula;
-}
-
-// Over a long range the failure reported is the first in point order, however the threads ran
-// into the later ones, and the points from it on keep what they held.
-TEST(ProgramRunTest, LongRangeReportsTheFirstFailureAndKeepsThePointsAfterIt) {
-    test::ExprSandbox box;
-    ExprParser parser;
-    std::vector<std::int32_t> points(400000, -1);
-    const ExprRange range{.start = 0, .end = 399999, .lo = -100, .hi = 100};
-    EXPECT_FALSE(Show(box.prompts, EvaluateOverRange(parser, "ln(250000-p)+1/(p-150000)", "typed",
-                                                     range, points)));
-    ASSERT_EQ(box.prompts.asked.size(), 1u);
-    EXPECT_EQ(box.prompts.lastText(), "Domain error.Divide by zero.");
-    EXPECT_EQ(points[149999], static_cast<std::int32_t>(std::log(100001.0) + 1.0 / -1));
-    EXPECT_EQ(std::count(points.begin() + 150000, points.end(), -1), 250000);
 }
 
 } // namespace
