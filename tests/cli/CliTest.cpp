@@ -210,6 +210,69 @@ TEST_F(CliTest, InfoAndConvertStreamWithinTheirMemory) {
     EXPECT_EQ(cli({"convert", at("rows.wav"), at("rows.asc")}).exit, 0);
     expectPeakUnder({"convert", at("rows.asc"), at("back.wav")}, 1.2 * outMiB + 50);
     EXPECT_EQ(ReadWholeFile(at("back.wav")), ReadWholeFile(at("rows.wav")));
+
+    // WAV audio through the audio library: 8-bit samples once took 12.8 times their file; now
+    // info holds none of them and convert at most twice the points it writes.
+    SF_INFO info{};
+    info.samplerate = 8000;
+    info.channels = 1;
+    info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_U8;
+    SNDFILE* audio = sf_open(at("bytes.wav").c_str(), SFM_WRITE, &info);
+    ASSERT_NE(audio, nullptr);
+    std::vector<short> samples(1 << 20);
+    for (std::size_t i = 0; i < samples.size(); ++i)
+        samples[i] = static_cast<short>(i * 256);
+    for (int n = 0; n < 24; ++n) // 24 MiB
+        ASSERT_EQ(sf_write_short(audio, samples.data(), static_cast<sf_count_t>(samples.size())),
+                  static_cast<sf_count_t>(samples.size()));
+    sf_close(audio);
+    expectPeakUnder({"info", at("bytes.wav")}, start + 24);
+    expectPeakUnder({"convert", at("bytes.wav"), at("points.wav")}, start + 2 * 48 + 24);
+    EXPECT_EQ(FileSize(at("points.wav")), 48 << 20);
+}
+
+// A compressed MATLAB variable's points go to the program as they are mapped: the reader's child
+// held the library's values, our doubles and the points (14 bytes a point of int16), the program
+// the points again; a variable of doubles came whole from the library, 8 bytes a point.
+TEST_F(CliTest, MatVariableStreamsWithinTwiceItsPoints) {
+    if (test::kResidentSizesInflated)
+        GTEST_SKIP() << "resident memory under AddressSanitizer";
+    const std::size_t count = 16 << 20;
+    const struct {
+        const char* name;
+        matio_classes type;
+        matio_types stored;
+        std::int32_t point12345;
+    } variables[] = {{"int16.mat", MAT_C_INT16, MAT_T_INT16, 12345 - 8192},
+                     {"double.mat", MAT_C_DOUBLE, MAT_T_DOUBLE, 1000}};
+    {
+        // Written first and let go: the measured program starts as a copy of this one.
+        std::vector<std::int16_t> ramp(count);
+        std::vector<double> square(count);
+        for (std::size_t i = 0; i < count; ++i) {
+            ramp[i] = static_cast<std::int16_t>(i % 16384) - 8192;
+            square[i] = (i / 4096) % 2 ? 1000 : -1000;
+        }
+        for (const auto& v : variables) {
+            mat_t* mat = Mat_CreateVer(at(v.name).c_str(), nullptr, MAT_FT_MAT5);
+            ASSERT_NE(mat, nullptr);
+            std::size_t dims[2] = {count, 1};
+            void* values = v.type == MAT_C_INT16 ? static_cast<void*>(ramp.data()) : square.data();
+            matvar_t* var =
+                Mat_VarCreate("x", v.type, v.stored, 2, dims, values, MAT_F_DONT_COPY_DATA);
+            ASSERT_EQ(Mat_VarWrite(mat, var, MAT_COMPRESSION_ZLIB), 0);
+            Mat_VarFree(var);
+            Mat_Close(mat);
+        }
+    }
+    const double start = cli({"info", waves + "sine.wav"}).peakMiB;
+    for (const auto& v : variables) {
+        SCOPED_TRACE(v.name);
+        const CliRun converted = cli({"convert", at(v.name), at("points.wav"), "--no-stretch"});
+        ASSERT_EQ(converted.exit, 0) << converted.err;
+        EXPECT_EQ(wav(at("points.wav"))[12345], v.point12345);
+        EXPECT_LT(converted.peakMiB, start + 2 * 32 + 24);
+    }
 }
 
 TEST_F(CliTest, BadOrRefusedFilesFailWithOneLineAndWriteNothing) {
@@ -314,79 +377,6 @@ TEST_F(CliTest, HostileMatFilesAreRefusedWithWhy) {
         ExpectFailure(run, file.why);
         EXPECT_LT(run.peakMiB, start + 32);
         EXPECT_FALSE(FileExists(at("out.asc")));
-    }
-}
-
-// WAV audio through the audio library streams too: 8-bit samples once took 12.8 times their
-// file; now info holds none of them and convert at most twice the points it writes.
-TEST_F(CliTest, AudioWaveStreamsWithinTwiceItsPoints) {
-    if (test::kResidentSizesInflated)
-        GTEST_SKIP() << "resident memory under AddressSanitizer";
-    SF_INFO info{};
-    info.samplerate = 8000;
-    info.channels = 1;
-    info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_U8;
-    SNDFILE* file = sf_open(at("bytes.wav").c_str(), SFM_WRITE, &info);
-    ASSERT_NE(file, nullptr);
-    std::vector<short> block(1 << 20);
-    for (std::size_t i = 0; i < block.size(); ++i)
-        block[i] = static_cast<short>(i * 256);
-    for (int n = 0; n < 24; ++n) // 24 MiB
-        ASSERT_EQ(sf_write_short(file, block.data(), static_cast<sf_count_t>(block.size())),
-                  static_cast<sf_count_t>(block.size()));
-    sf_close(file);
-    const double start = cli({"info", waves + "sine.wav"}).peakMiB;
-    const CliRun described = cli({"info", at("bytes.wav")});
-    ASSERT_EQ(described.exit, 0) << described.err;
-    EXPECT_LT(described.peakMiB, start + 24);
-    const CliRun converted = cli({"convert", at("bytes.wav"), at("points.wav")});
-    ASSERT_EQ(converted.exit, 0) << converted.err;
-    const double outMiB = static_cast<double>(FileSize(at("points.wav"))) / (1 << 20);
-    EXPECT_EQ(outMiB, 48);
-    EXPECT_LT(converted.peakMiB, start + 2 * outMiB + 24);
-}
-
-// A compressed MATLAB variable's points go to the program as they are mapped: the reader's child
-// held the library's values, our doubles and the points (14 bytes a point of int16), the program
-// the points again; a variable of doubles came whole from the library, 8 bytes a point.
-TEST_F(CliTest, MatVariableStreamsWithinTwiceItsPoints) {
-    if (test::kResidentSizesInflated)
-        GTEST_SKIP() << "resident memory under AddressSanitizer";
-    const std::size_t count = 16 << 20;
-    const struct {
-        const char* name;
-        matio_classes type;
-        matio_types stored;
-        std::int32_t point12345;
-    } variables[] = {{"int16.mat", MAT_C_INT16, MAT_T_INT16, 12345 - 8192},
-                     {"double.mat", MAT_C_DOUBLE, MAT_T_DOUBLE, 1000}};
-    {
-        // Written first and let go: the measured program starts as a copy of this one.
-        std::vector<std::int16_t> ramp(count);
-        std::vector<double> square(count);
-        for (std::size_t i = 0; i < count; ++i) {
-            ramp[i] = static_cast<std::int16_t>(i % 16384) - 8192;
-            square[i] = (i / 4096) % 2 ? 1000 : -1000;
-        }
-        for (const auto& v : variables) {
-            mat_t* mat = Mat_CreateVer(at(v.name).c_str(), nullptr, MAT_FT_MAT5);
-            ASSERT_NE(mat, nullptr);
-            std::size_t dims[2] = {count, 1};
-            void* values = v.type == MAT_C_INT16 ? static_cast<void*>(ramp.data()) : square.data();
-            matvar_t* var =
-                Mat_VarCreate("x", v.type, v.stored, 2, dims, values, MAT_F_DONT_COPY_DATA);
-            ASSERT_EQ(Mat_VarWrite(mat, var, MAT_COMPRESSION_ZLIB), 0);
-            Mat_VarFree(var);
-            Mat_Close(mat);
-        }
-    }
-    const double start = cli({"info", waves + "sine.wav"}).peakMiB;
-    for (const auto& v : variables) {
-        SCOPED_TRACE(v.name);
-        const CliRun converted = cli({"convert", at(v.name), at("points.wav"), "--no-stretch"});
-        ASSERT_EQ(converted.exit, 0) << converted.err;
-        EXPECT_EQ(wav(at("points.wav"))[12345], v.point12345);
-        EXPECT_LT(converted.peakMiB, start + 2 * 32 + 24);
     }
 }
 

@@ -28,40 +28,32 @@ QPushButton* Button(DimensionDialog& d, QDialogButtonBox::StandardButton which) 
     return d.findChild<QDialogButtonBox*>()->button(which);
 }
 
-TEST(DimensionDialogTest, OkStoresTheClickedChoice) {
+// OK stores the clicked choices, the full-scale box (below the original controls) with them.
+TEST(DimensionDialogTest, OkStoresTheClickedChoicesAndTheyAreShownNextTime) {
     test::Sandbox box;
     WhenShown([](DimensionDialog& d) {
         EXPECT_EQ(d.windowTitle(), "Input Interpretation As...");
         EXPECT_TRUE(d.twoDimensional()->isChecked()); // first use
         EXPECT_EQ(d.alwaysBox()->text(), "Always use selected option ");
+        EXPECT_FALSE(d.fullScaleBox()->isChecked());
+        EXPECT_GT(d.fullScaleBox()->y(), d.alwaysBox()->y());
         d.oneDimensional()->click();
-        d.alwaysBox()->click();
+        d.fullScaleBox()->click();
         Button(d, QDialogButtonBox::Ok)->click();
     });
     EXPECT_EQ(AskDimension(box.session(), DialogDimensionAsker(nullptr)), 0);
     EXPECT_EQ(box.get(box.session().generalIni, "StartUp", "Is2dim"), "0");
-    EXPECT_EQ(box.get(box.session().generalIni, "StartUp", "askDimDlg"), "1");
-}
-
-// The full-scale box sits below the original controls and is remembered with them.
-TEST(DimensionDialogTest, TheFullScaleChoiceIsRemembered) {
-    test::Sandbox box;
-    WhenShown([](DimensionDialog& d) {
-        EXPECT_FALSE(d.fullScaleBox()->isChecked());
-        EXPECT_GT(d.fullScaleBox()->y(), d.alwaysBox()->y());
-        d.fullScaleBox()->click();
-        Button(d, QDialogButtonBox::Ok)->click();
-    });
-    AskDimension(box.session(), DialogDimensionAsker(nullptr));
     EXPECT_EQ(box.get(box.session().generalIni, "StartUp", "FullScale"), "1");
-    EXPECT_TRUE(StoredDimensionChoice(box.session()).fullScale);
     EXPECT_TRUE(ImportContextForLaunch(box.session(), PointLayout::Int16, 0, 16383, 1, box.prompts)
                     .fullScale);
     WhenShown([](DimensionDialog& d) {
+        EXPECT_TRUE(d.oneDimensional()->isChecked());
         EXPECT_TRUE(d.fullScaleBox()->isChecked());
-        Button(d, QDialogButtonBox::Cancel)->click();
+        d.alwaysBox()->click();
+        Button(d, QDialogButtonBox::Ok)->click();
     });
     AskDimension(box.session(), DialogDimensionAsker(nullptr));
+    EXPECT_EQ(box.get(box.session().generalIni, "StartUp", "askDimDlg"), "1");
 }
 
 } // namespace

@@ -23,19 +23,16 @@ namespace tw::test {
 
 // Stands in for the host window "Consolia": records every text and notice.
 struct CountingListener : WeDocListener {
-    int repaints = 0, resets = 0, wavelengthShows = 0, segmentShows = 0, activeChanges = 0;
+    int wavelengthShows = 0, activeChanges = 0;
     std::optional<int> traceType = 0; // the answer to the trace-type question
     int traceTypeQuestions = 0;
     std::string title;
     std::vector<std::pair<std::string, bool>> paths;
     std::vector<std::pair<std::size_t, std::size_t>> repainted;
     void repaint(std::size_t first, std::size_t last) override {
-        ++repaints;
         repainted.emplace_back(first, last);
     }
-    void rangeReset() override { ++resets; }
     void wavelengthShown() override { ++wavelengthShows; }
-    void segmentShown() override { ++segmentShows; }
     void activeChanged() override { ++activeChanges; }
     void titleSet(const std::string& t) override { title = t; }
     void pathNameChanged(const std::string& p, bool recent) override {

@@ -59,12 +59,6 @@ TEST(FormatRegistryTest, DialogFiltersAreTheTextsAsTheyStand) {
     EXPECT_EQ(FileFilter(FormatTableOf(PointLayout::Int32), DialogKind::Save),
               "Binary   (*.wvf)|*.wvf|ASCII -space delimited (*.asf)|*.asf|"
               "NumPy array (*.npy)|*.npy||");
-    EXPECT_EQ(FileFilter(FormatTableOf(PointLayout::Record6), DialogKind::Open),
-              "Binary   (*.wfp)|*.wfp|ASCII -space delimited (*.afp)|*.afp|"
-              "All supported files|*.wfp;*.afp||");
-    EXPECT_EQ(FileFilter(FormatTableOf(PointLayout::Record6), DialogKind::Save),
-              "Binary   (*.wfp)|*.wfp|ASCII -space delimited (*.afp)|*.afp|"
-              "NumPy array (*.npy)|*.npy||");
     EXPECT_EQ(&FormatTableFor(kFmComposer, true), &FormatTableOf(PointLayout::Record6));
     EXPECT_EQ(&FormatTableFor(kPulseComposer, true), &FormatTableOf(PointLayout::Int16));
 

