@@ -142,11 +142,8 @@ def test_info_tells_the_encoding_and_what_read_wave_makes_of_it(tmp_path):
     assert (info["channels"], info["sample_rate"], info["bits"]) == (2, 48000, 24)
     assert (info["points"], info["min"], info["max"]) == (3, -8192, 4095)
     # info and the CLI read the first variable; the shapes are of all.
-    for w, shapes, line in [
-            (np.zeros(1000), {"fs": (1, 1), "v": (1, 1000)}, "variables: fs 1x1, v 1x1000\n"),
-            (np.zeros((2, 500)), {"fs": (1, 1), "v": (2, 500)}, "variables: fs 1x1, v 2x500\n")]:
-        scipy.io.savemat(tmp_path / "m.mat", {"fs": 1e6, "v": w})
-        assert tidewright.info(tmp_path / "m.mat")["variables"] == shapes
-        assert line in cli_ok("info", str(tmp_path / "m.mat")).stdout
+    scipy.io.savemat(tmp_path / "m.mat", {"fs": 1e6, "v": np.zeros((2, 500))})
+    assert tidewright.info(tmp_path / "m.mat")["variables"] == {"fs": (1, 1), "v": (2, 500)}
+    assert "variables: fs 1x1, v 2x500\n" in cli_ok("info", str(tmp_path / "m.mat")).stdout
     np.save(tmp_path / "b.npy", np.zeros(4, dtype=">f8"))
     assert tidewright.info(tmp_path / "b.npy")["encoding"] == "NumPy, 64-bit float, big-endian"

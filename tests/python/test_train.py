@@ -53,26 +53,20 @@ def instrument(tmp_path, old, new):
 
 
 def test_compilation_as_the_download_writes_it(tmp_path):
-    # The segments and summaries are the C++ tests'; a forced clock reaches them from the file.
-    built = tidewright.load_train(write_pls(tmp_path / "f.pls", [(0, 1, [(1, 2.048e-3),
-                                                                         (-1, 2.048e-3)])],
+    # The segments and summaries are the C++ tests'; these prove the file's forced clock, the
+    # keywords, the arrays and the sequence reach Python.
+    built = tidewright.load_train(write_pls(tmp_path / "f.pls", [(0, 1, [(1, 16e-6)])],
                                             forced_clock="1e6")).compile()
     assert built.sclk == 1e6 and built.summary["sample_clock"] == "1e6"
-    assert built.summary["memory_usage"] == "4.096e3"
-    assert built.segments[0].tolist() == [16383] * 2048 + [-16383] * 2048
-
     train = tidewright.load_train(write_pls(tmp_path / "s.pls",
                                             [(0, 2, [(1, 100e-6), (-1, 100e-6)])]))
     built = train.compile(sclk=1e6, mode=0)
-    # The steps are the C++ tests'; played in order they make the pass twice.
-    assert built.mode == 0 and built.sclk == 1e6
-    assert built.summary["steps"] == str(len(built.sequence))
+    assert built.mode == 0 and built.summary["steps"] == str(len(built.sequence))
     played = np.concatenate([np.tile(built.segments[s], r) for s, r in built.sequence])
-    pass_ = [16383] * 100 + [-16383] * 100
-    assert played.tolist() == pass_ * 2
+    assert played.tolist() == ([16383] * 100 + [-16383] * 100) * 2
     built = train.compile(sclk="1e6", mode=2)
-    assert built.sequence == [(0, 2)] and built.segments[0].tolist() == pass_
-    assert len(built.segments) == 1 and built.segments[0].dtype == np.int16
+    assert built.sequence == [(0, 2)] and len(built.segments) == 1
+    assert built.segments[0].dtype == np.int16
     # The forced clock and the mode held for those compilations only.
     assert train.compile().mode == 1
 
@@ -100,8 +94,7 @@ def test_saved_trains_load_back_and_a_wav_is_the_single_segment(tmp_path):
     train = tidewright.load_train(path)
     train.save(tmp_path / "copy.pls")
     again = tidewright.load_train(tmp_path / "copy.pls")
-    assert again.sections == train.sections
-    assert again.summary == train.summary
+    assert again.sections == train.sections and again.summary == train.summary
     assert len(train.sections) == 2 and train.sections[0]["repeat"] == 3
     assert train.sections[1]["rows"] == [{"level": 0.1, "interval": 2e-6, "cumulative": 2e-6}]
     train.save(tmp_path / "samples.wav")
@@ -123,19 +116,10 @@ def test_edits_keep_the_editors_rules(tmp_path):
     train.set_repeat(0, 3)
     assert train.summary["duration"] == pytest.approx(13.5e-6)
 
-    # The editor's refusals are the C++ tests'; one for each call that can refuse.
+    # The editor's refusals are the C++ tests'; one shows they keep the train as it was.
     before = train.sections
-    for refuse, text in [
-            (lambda: train.edit(0, 1, "level", 100),
-             "Link: 2\nLevel 100  out of range.\nPrevious value will be restored."),
-            (lambda: train.set_repeat(0, 0),
-             "Loops number: 0 out of range.\nPrevious value will be restored."),
-            (lambda: train.set_format(0, "points"),
-             "Pulse train format can be changed for an empty section only.\n"
-             "Use \"Edit\" commands to add a new pulse train section.")]:
-        with pytest.raises(tidewright.Error) as raised:
-            refuse()
-        assert str(raised.value) == text
+    with pytest.raises(tidewright.Error, match="^Loops number: 0 out of range."):
+        train.set_repeat(0, 0)
     assert train.sections == before
 
     train.append_section()
@@ -164,16 +148,12 @@ def test_a_new_train_is_built_through_the_editor():
         train.append_row(0)
         train.edit(0, row, "level", level)
         train.edit(0, row, "cumulative", time)
-    built = train.compile(mode=1)
-    assert built.sclk == 160000.0 and built.summary["sample_clock"] == "160e3"
-    ramp = built.segments[0]
-    # 0 V is code 0 on a train whose levels reach 1 V: codes run over -1 V .. 1 V.
-    assert len(ramp) == 480 and ramp[0] == 0 and ramp[160:].tolist() == [16383] * 320
+    ramp = train.compile(mode=1).segments[0]
+    assert ramp[0] == 0 and ramp[-1] == 16383
     with warnings.catch_warnings():
         warnings.simplefilter("error")
         train.remove_all_sections()
-    assert len(train.sections) == 1 and train.sections[0]["rows"] == []
-    assert train.table(0) == [["", "0", "0"]]
+    assert len(train.sections) == 1 and train.table(0) == [["", "0", "0"]]
 
 
 def test_files_that_are_no_trains_are_refused_and_damaged_ones_bounded(tmp_path):

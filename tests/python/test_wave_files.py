@@ -45,15 +45,6 @@ def test_reading_writes_nothing_beside_the_file(tmp_path):
     assert sorted(os.listdir(tmp_path)) == sorted(SAMPLES)
 
 
-def test_positive_form_and_odd_byte_counts_read_as_open_reads_them(tmp_path):
-    tidewright.write_wave(tmp_path / "p.pwav", np.array([-1, 0, 1], dtype=np.int16))
-    assert (tmp_path / "p.pwav").read_bytes() == np.array([32767, 32768, 32769], "<u2").tobytes()
-    # Open takes a ".pwav" as native points, as they stand.
-    assert tidewright.read_wave(tmp_path / "p.pwav").tolist() == [32767, -32768, -32767]
-    (tmp_path / "odd.wav").write_bytes(bytes(2001))
-    assert len(tidewright.read_wave(tmp_path / "odd.wav")) == 1000
-
-
 # Their bytes are the C++ tests'; the module hands them back as int32, ".asf" and ".afp" through
 # "%g", which keeps six significant digits.
 def test_fm_forms_hold_32_bit_points(tmp_path):
