@@ -12,9 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <map>
 #include <memory>
-#include <sstream>
 
 namespace tw {
 namespace {
@@ -23,40 +21,10 @@ struct ScriptedSummary : PulseComposerListener {
     SummaryChoice answer{true, false};
     int shown = 0;
     DownloadSummary last;
-    std::string attention;
-    SummaryChoice askSummary(const DownloadSummary& s, const std::string& a) override {
+    SummaryChoice askSummary(const DownloadSummary& s, const std::string&) override {
         ++shown;
         last = s;
-        attention = a;
         return answer;
-    }
-};
-
-// A reader of segment-and-sequence exports written from the format alone: the "Length" value
-// of the text part says where the samples begin.
-struct TssFile {
-    std::map<std::string, std::map<std::string, std::string>> sections;
-    std::string samples;
-
-    static TssFile read(const std::string& path) {
-        TssFile f;
-        std::string all = ReadWholeFile(path).value_or("");
-        auto at = all.find("Length=");
-        if (at == std::string::npos)
-            return f;
-        size_t textSize = std::strtoul(all.substr(at + 7, 10).c_str(), nullptr, 10);
-        std::istringstream text(all.substr(0, textSize));
-        std::string line, section;
-        while (std::getline(text, line)) {
-            if (!line.empty() && line.back() == '\r')
-                line.pop_back();
-            if (!line.empty() && line.front() == '[')
-                section = line.substr(1, line.find(']') - 1);
-            else if (auto eq = line.find('='); eq != std::string::npos)
-                f.sections[section][line.substr(0, eq)] = line.substr(eq + 1);
-        }
-        f.samples = all.substr(std::min(textSize, all.size()));
-        return f;
     }
 };
 
@@ -121,44 +89,14 @@ TEST_F(PulseDownloadTest, SingleSegmentSendsTheSegmentAndUpdatesTheChannelSettin
     EXPECT_EQ(link.posted[0], std::make_pair(18L, 1L));
 }
 
-TEST_F(PulseDownloadTest, SequencedModesNameTheSequenceTable) {
-    forceClock("1e6");
-    start({{kLinkFormat, 2, {{1, 100e-6}, {-1, 100e-6}}}}, kSequencedMode);
-    ASSERT_EQ(composer->Download(), kDownloadDone);
-    ASSERT_EQ(link.sent.size(), 1u);
-    const std::string head = "Cmd=:FREQ:RAST 1e6;:VOLT 2.000;:VOLT:OFFS 0;:FUNC:MODE SEQ;"
-                             ":TRAC:DEL:ALL";
-    EXPECT_EQ(link.sent[0], head + "\nPLS_SEQ=");
-    EXPECT_EQ(summary.last.waveformsMode, "Sequenced");
-    // 100 points high: 20 once and 16 five times; 84 low the same way and the last 16 on their
-    // own, since a flat run must leave a whole minimum segment; the pass played twice.
-    EXPECT_EQ(summary.last.steps, "10");
-    EXPECT_EQ(seq("Rpt2"), "5");
-    EXPECT_EQ(seq("Rpt4"), "4");
-    EXPECT_EQ(seq("Stp10"), seq("Stp5"));
-    EXPECT_EQ(seq("Stp11"), "<absent>");
-    EXPECT_TRUE(link.posted.empty());
-
-    WriteGeneralSetting(box.session(), "forceSingSeg", "2", "PulseComp");
-    ASSERT_EQ(composer->Download(), kDownloadDone);
-    EXPECT_EQ(link.sent[1], head + "\nPLS_SEQ=");
-    EXPECT_EQ(summary.last.steps, "1");
-    EXPECT_EQ(seq("Rpt1"), "2");
-    EXPECT_EQ(seq("Stp2"), "<absent>");
-}
-
 TEST_F(PulseDownloadTest, SingleSegmentJoinsTheSectionsWithTheirRepeats) {
     start({{kLinkFormat, 2, {{1, 8e-6}}}, {kLinkFormat, 1, {{-1, 8e-6}}}}, kSingleSegmentMode);
     ASSERT_EQ(composer->Download(), kDownloadDone);
-    auto bytes = ReadWholeFile(box.tmp() + "Seg-1.wav").value_or("");
-    ASSERT_EQ(bytes.size(), 2u * 3 * 8);
-    auto sample = [&](size_t i) {
-        return static_cast<short>(static_cast<unsigned char>(bytes[2 * i]) |
-                                  static_cast<unsigned char>(bytes[2 * i + 1]) << 8);
-    };
-    EXPECT_EQ(sample(0), 16383);
-    EXPECT_EQ(sample(15), 16383);
-    EXPECT_EQ(sample(16), -16383);
+    const auto samples = test::SamplesOf(box.tmp() + "Seg-1.wav");
+    ASSERT_EQ(samples.size(), 3u * 8);
+    EXPECT_EQ(samples[0], 16383);
+    EXPECT_EQ(samples[15], 16383);
+    EXPECT_EQ(samples[16], -16383);
     EXPECT_FALSE(FileExists(box.tmp() + "Seg-2.wav"));
     EXPECT_EQ(seq("Stp1"), box.tmp() + "Seg-1.wav");
     EXPECT_EQ(seq("Rpt1"), "1");
@@ -207,31 +145,7 @@ TEST_F(PulseDownloadTest, SegmentsBeyondWhatAWaveformHoldsAreNotWritten) {
     EXPECT_TRUE(link.sent.empty());
 }
 
-TEST_F(PulseDownloadTest, FailuresEndWithTheDownloadOptionMessage) {
-    box.set(box.descr(), "SegmTbl", "MaxSequStp", "3");
-    forceClock("1e6");
-    start({{kLinkFormat, 2, {{1, 100e-6}, {-1, 100e-6}}}}, kSequencedMode);
-    box.set(box.exchange(), "PulsSeq", "Stp1", "stale");
-    EXPECT_EQ(composer->Download(), kDownloadImpossible);
-    ASSERT_GE(box.prompts.asked.size(), 2u);
-    EXPECT_NE(box.prompts.asked[0].text.find("Exceeds max sequence steps"), std::string::npos);
-    EXPECT_EQ(box.prompts.lastText(), "Unable to download using the selected download "
-                                      "option.\nSelect Download Option throgh View>>Options menu.");
-    EXPECT_EQ(seq("Stp1"), "<absent>");
-    EXPECT_TRUE(link.sent.empty());
-
-    // No host title: the files and settings are still written, nothing is sent.
-    box.set(box.descr(), "SegmTbl", "MaxSequStp", "4096");
-    profile::DeleteKey(box.exchange(), "AppTits", "AC");
-    makeComposer();
-    box.prompts.clear();
-    EXPECT_EQ(composer->Download(), kDownloadDone);
-    EXPECT_TRUE(link.sent.empty());
-    EXPECT_TRUE(box.prompts.asked.empty());
-    EXPECT_EQ(box.get(box.exchange(), "Settings", "WfMode"), "2");
-}
-
-TEST_F(PulseDownloadTest, WavSaveWritesTheSamplesAndAMasterFileBeside) {
+TEST_F(PulseDownloadTest, WavSaveWritesTheSamplesAndAMasterFileBesideAndTmpAsksFirst) {
     start({{kLinkFormat, 2, {{1, 8e-6}, {-1, 8e-6}}}}, kSequencedMode);
     EXPECT_FALSE(composer->Save()); // no name yet: Save As must ask
     std::string wav = box.root() + "/out.wav";
@@ -246,6 +160,14 @@ TEST_F(PulseDownloadTest, WavSaveWritesTheSamplesAndAMasterFileBeside) {
     EXPECT_TRUE(composer->Save());
     EXPECT_EQ(box.get(pls, "Pulse0", "Repeat"), "3");
 
+    box.prompts.then(Answer::No);
+    EXPECT_FALSE(composer->SaveAs(box.tmp() + "train.pls"));
+    EXPECT_EQ(box.prompts.lastText(), "Storing in Temporary folder is not recommended.\nSave ?");
+    EXPECT_FALSE(FileExists(box.tmp() + "train.pls"));
+    box.prompts.then(Answer::Yes);
+    EXPECT_TRUE(composer->SaveAs(box.tmp() + "train.pls"));
+    EXPECT_EQ(box.get(box.tmp() + "train.pls", "Pulse0", "Repeat"), "3");
+
     // A train that cannot compile writes neither file.
     test::WriteTrain(box.session(), {{kNodeFormat, 1, {{1, 0}}}});
     makeComposer();
@@ -254,37 +176,28 @@ TEST_F(PulseDownloadTest, WavSaveWritesTheSamplesAndAMasterFileBeside) {
     EXPECT_FALSE(FileExists(box.root() + "/bad.pls"));
 }
 
-TEST_F(PulseDownloadTest, SavingIntoTheTmpFolderAsksFirst) {
-    start({{kLinkFormat, 1, {{1, 8e-6}}}}, kSingleSegmentMode);
-    box.prompts.then(Answer::No);
-    EXPECT_FALSE(composer->SaveAs(box.tmp() + "train.pls"));
-    EXPECT_EQ(box.prompts.lastText(), "Storing in Temporary folder is not recommended.\nSave ?");
-    EXPECT_FALSE(FileExists(box.tmp() + "train.pls"));
-    box.prompts.then(Answer::Yes);
-    EXPECT_TRUE(composer->SaveAs(box.tmp() + "train.pls"));
-    EXPECT_EQ(box.get(box.tmp() + "train.pls", "Pulse0", "Link0-sub1"), "1");
-}
-
-TEST_F(PulseDownloadTest, OpenReplacesTheTrainAndDropsItsUndo) {
+TEST_F(PulseDownloadTest, OpenReplacesTheTrainDropsItsUndoAndKeepsWithinTheLinks) {
     useChannel(1);
-    start({{kLinkFormat, 1, {{1, 8e-6}}}, {kLinkFormat, 1, {{2, 8e-6}}}}, kSingleSegmentMode);
-    std::string pls = box.root() + "/two.pls";
-    ASSERT_TRUE(composer->SaveAs(pls));
-    useChannel(0);
-    makeComposer();
-    WriteFileAtomically(composer->editor.trainUndoFile(), "[PulseRoot]\nqPls=1\n");
-    ASSERT_TRUE(composer->Open(pls));
-    EXPECT_EQ(box.get(box.exchange(), "Pulse1-ch1", "Link0-sub1"), "2");
-    EXPECT_EQ(composer->view.sectionCount, 2);
-    EXPECT_FALSE(composer->editor.CanUndoTrain());
-    EXPECT_EQ(composer->editor.text(0, 1), "1");
-}
-
-TEST_F(PulseDownloadTest, OpenKeepsTheTrainWithinTheInstrumentsLinks) {
     start({{kLinkFormat, 1, {{1, 8e-6}, {2, 8e-6}}}, {kLinkFormat, 1, {{2, 8e-6}}}},
           kSingleSegmentMode);
     std::string pls = box.root() + "/three-links.pls";
     ASSERT_TRUE(composer->SaveAs(pls));
+    useChannel(0);
+    // A longer train already on the channel is replaced whole.
+    test::WriteTrain(box.session(), {{kLinkFormat, 1, {{1, 8e-6}}},
+                                     {kLinkFormat, 1, {{1, 8e-6}}},
+                                     {kLinkFormat, 1, {{1, 8e-6}}}});
+    makeComposer();
+    WriteFileAtomically(composer->editor.trainUndoFile(), "[PulseRoot]\nqPls=1\n");
+    ASSERT_TRUE(composer->Open(pls));
+    EXPECT_EQ(box.get(box.exchange(), "Pulse1-ch1", "Link0-sub1"), "2");
+    EXPECT_EQ(box.get(box.exchange(), "Pulse2-ch1", "SectFmt"), "<absent>");
+    EXPECT_EQ(composer->view.sectionCount, 2);
+    EXPECT_FALSE(composer->editor.CanUndoTrain());
+    EXPECT_EQ(composer->editor.text(0, 1), "1");
+    EXPECT_FALSE(composer->Open(box.write("empty.pls", "[PulseRoot]\nDuration=1\n")));
+    EXPECT_EQ(box.get(box.exchange(), "PulseRoot-ch1", "qPls"), "2");
+
     box.set(box.descr(), "SegmTbl", "MaxLinkNo", "2");
     makeComposer();
     ASSERT_TRUE(composer->Open(pls));
@@ -293,34 +206,77 @@ TEST_F(PulseDownloadTest, OpenKeepsTheTrainWithinTheInstrumentsLinks) {
                                     "takes: sections 2 to 2 are left out."));
 }
 
-TEST_F(PulseDownloadTest, SegmentTableExportStatesWhereItsSamplesBegin) {
+// 100 points high: 20 once and 16 five times; 84 low the same way and the last 16 on their own,
+// since a flat run must leave a whole minimum segment; the pass played twice.
+TEST_F(PulseDownloadTest, SequencedModesWriteTheSequenceTableOrFailWithTheOptionMessage) {
+    box.set(box.descr(), "SegmTbl", "MaxSequStp", "3");
     forceClock("1e6");
     start({{kLinkFormat, 2, {{1, 100e-6}, {-1, 100e-6}}}}, kSequencedMode);
+    box.set(box.exchange(), "PulsSeq", "Stp1", "stale");
+    EXPECT_EQ(composer->Download(), kDownloadImpossible);
+    ASSERT_GE(box.prompts.asked.size(), 2u);
+    EXPECT_NE(box.prompts.asked[0].text.find("Exceeds max sequence steps"), std::string::npos);
+    EXPECT_EQ(box.prompts.lastText(), "Unable to download using the selected download "
+                                      "option.\nSelect Download Option throgh View>>Options menu.");
+    EXPECT_EQ(seq("Stp1"), "<absent>");
+    EXPECT_TRUE(link.sent.empty());
+
+    box.set(box.descr(), "SegmTbl", "MaxSequStp", "4096");
+    makeComposer();
     ASSERT_EQ(composer->Download(), kDownloadDone);
+    ASSERT_EQ(link.sent.size(), 1u);
+    const std::string head = "Cmd=:FREQ:RAST 1e6;:VOLT 2.000;:VOLT:OFFS 0;:FUNC:MODE SEQ;"
+                             ":TRAC:DEL:ALL";
+    EXPECT_EQ(link.sent[0], head + "\nPLS_SEQ=");
+    EXPECT_EQ(summary.last.waveformsMode, "Sequenced");
+    EXPECT_EQ(summary.last.steps, "10");
+    EXPECT_EQ(seq("Rpt2"), "5");
+    EXPECT_EQ(seq("Rpt4"), "4");
+    EXPECT_EQ(seq("Stp10"), seq("Stp5"));
+    EXPECT_EQ(seq("Stp11"), "<absent>");
+    EXPECT_TRUE(link.posted.empty());
+
+    // The segment-table export states where its samples begin.
     std::string tss = box.root() + "/train.tss";
     ASSERT_TRUE(composer->SaveAs(tss));
-
-    TssFile f = TssFile::read(tss);
-    const auto& segments = f.sections["SegmTbl"];
-    EXPECT_EQ(segments.at("1"), "Seg-1.wav");
-    EXPECT_EQ(segments.at("FLen1"), "40");
-    EXPECT_EQ(segments.count("6"), 0u); // ten steps over five segment files
-    EXPECT_EQ(f.sections["Header"]["Bit"], "14");
-    const auto& steps = f.sections["SequTbl-1"];
-    EXPECT_EQ(steps.at("Link2"), "2 5 0 0");
-    EXPECT_EQ(steps.at("Link6"), "1 1 0 0");
-    EXPECT_EQ(steps.count("Link11"), 0u);
+    // The "Length" value of the text part says where the samples begin.
+    const std::string all = ReadWholeFile(tss).value_or("");
+    const auto length = all.find("Length=");
+    ASSERT_NE(length, std::string::npos);
+    const size_t textSize = std::strtoul(all.c_str() + length + 7, nullptr, 10);
+    EXPECT_EQ(box.get(tss, "SegmTbl", "1"), "Seg-1.wav");
+    EXPECT_EQ(box.get(tss, "SegmTbl", "FLen1"), "40");
+    EXPECT_EQ(box.get(tss, "SegmTbl", "6"), "<absent>"); // ten steps over five segment files
+    EXPECT_EQ(box.get(tss, "Header", "Bit"), "14");
+    EXPECT_EQ(box.get(tss, "SequTbl-1", "Link2"), "2 5 0 0");
+    EXPECT_EQ(box.get(tss, "SequTbl-1", "Link6"), "1 1 0 0");
+    EXPECT_EQ(box.get(tss, "SequTbl-1", "Link11"), "<absent>");
     std::string expected;
     for (int j = 1; j <= 5; ++j)
         expected += ReadWholeFile(box.tmp() + "Seg-" + std::to_string(j) + ".wav").value_or("?");
-    EXPECT_EQ(f.samples, expected);
+    EXPECT_EQ(all.substr(std::min(textSize, all.size())), expected);
     EXPECT_EQ(box.get(box.tmp() + "tmmp/TempPulse.ini", "SequTbl-CH0-1", "Link10"), "5 1 0 0");
-
     RemoveFile(box.tmp() + "Seg-3.wav");
     EXPECT_FALSE(composer->SaveAs(tss));
     EXPECT_EQ(box.prompts.asked.back().caption, "Attention");
     EXPECT_EQ(box.prompts.lastText(), "Segment table corrupted, impossible to export file");
     EXPECT_FALSE(FileExists(tss));
+
+    WriteGeneralSetting(box.session(), "forceSingSeg", "2", "PulseComp");
+    ASSERT_EQ(composer->Download(), kDownloadDone);
+    EXPECT_EQ(link.sent[1], head + "\nPLS_SEQ=");
+    EXPECT_EQ(summary.last.steps, "1");
+    EXPECT_EQ(seq("Rpt1"), "2");
+    EXPECT_EQ(seq("Stp2"), "<absent>");
+
+    // No host title: the files and settings are still written, nothing is sent.
+    profile::DeleteKey(box.exchange(), "AppTits", "AC");
+    makeComposer();
+    box.prompts.clear();
+    EXPECT_EQ(composer->Download(), kDownloadDone);
+    EXPECT_EQ(link.sent.size(), 2u);
+    EXPECT_TRUE(box.prompts.asked.empty());
+    EXPECT_EQ(box.get(box.exchange(), "Settings", "WfMode"), "2");
 }
 
 TEST(PulseDownload, ChannelSettingsKeepTheOtherChannelsItem) {

@@ -59,13 +59,6 @@ TEST_F(TrainCompilerTest, ClockIsRaisedToAMultipleAboveTheInstrumentMinimum) {
     EXPECT_DOUBLE_EQ(c.sclk, 20000); // 10 points are below the 16-point minimum
 }
 
-TEST_F(TrainCompilerTest, LinksBelowTheTimeGridAreAnInternalError) {
-    test::WriteTrain(box.session(), {{kLinkFormat, 1, {{1, 1e-6}, {0, 4e-12}}}});
-    TrainCompiler& c = compiler();
-    EXPECT_EQ(c.CompileTrain(0), TrainCompiler::kNoTrain);
-    EXPECT_EQ(box.prompts.lastText(), "Undocumented error.\nCall developer");
-}
-
 TEST_F(TrainCompilerTest, TrainsTooLongForOneSegmentAreRefused) {
     TrainCompiler& c = compiler();
     test::WriteTrain(box.session(), {{kLinkFormat, 1, {{1, 2}, {0, 1e-8}}}});
@@ -86,19 +79,7 @@ TEST_F(TrainCompilerTest, TrainsTooLongForOneSegmentAreRefused) {
               "The pulse train is too long to be built: its times exceed the largest number.");
 }
 
-TEST_F(TrainCompilerTest, ForcedClockOutOfTheInstrumentsRangeIsWorkedOut) {
-    writeShortLinks();
-    force("1e300");
-    TrainCompiler& c = compiler();
-    ASSERT_EQ(c.CompileTrain(0), TrainCompiler::kCompiled);
-    EXPECT_DOUBLE_EQ(c.sclk, 8e6);
-    EXPECT_EQ(box.prompts.lastText(),
-              "File " + box.exchange() +
-                  "\nSect=PulseRoot-ch1\nKey=forceSclk\nValue 1e+300 is out of range "
-                  "10..250000000; the clock worked out for the train is used.");
-}
-
-TEST_F(TrainCompilerTest, EmptyAndIncompleteTrains) {
+TEST_F(TrainCompilerTest, EmptyIncompleteAndOffGridTrainsAreRefused) {
     TrainCompiler& c = compiler();
     EXPECT_EQ(c.CompileTrain(0), TrainCompiler::kNoTrain);
     EXPECT_TRUE(box.prompts.asked.empty());
@@ -106,12 +87,16 @@ TEST_F(TrainCompilerTest, EmptyAndIncompleteTrains) {
                      {{kNodeFormat, 1, {{1, 0}}}}); // a start node alone makes no link
     EXPECT_EQ(c.CompileTrain(0), TrainCompiler::kIncomplete);
     EXPECT_EQ(box.prompts.lastText(), "Pulse Train incomplete.");
+    // A link below the time grid.
+    test::WriteTrain(box.session(), {{kLinkFormat, 1, {{1, 1e-6}, {0, 4e-12}}}});
+    EXPECT_EQ(c.CompileTrain(0), TrainCompiler::kNoTrain);
+    EXPECT_EQ(box.prompts.lastText(), "Undocumented error.\nCall developer");
 }
 
-TEST_F(TrainCompilerTest, ForcedClockOffTheLinkGridAsksWhetherToWorkItOut) {
+TEST_F(TrainCompilerTest, ForcedClockOffTheGridOrTheRangeIsWorkedOutAfterAsking) {
     writeShortLinks();
-    force("3e6");
     TrainCompiler& c = compiler();
+    force("3e6");
     box.prompts.then(Answer::Cancel);
     EXPECT_EQ(c.CompileTrain(0), TrainCompiler::kClockFailed);
     ASSERT_EQ(box.prompts.asked.size(), 1u);
@@ -125,11 +110,7 @@ TEST_F(TrainCompilerTest, ForcedClockOffTheLinkGridAsksWhetherToWorkItOut) {
     EXPECT_DOUBLE_EQ(c.baseSclk, 2e6);
     EXPECT_EQ(box.get(box.exchange(), "PulseRoot-ch1", "forceSclk"), "3e6");
     EXPECT_EQ(box.get(box.exchange(), "PulseRoot-ch1", "frcSclk_toVal"), "1");
-}
 
-TEST_F(TrainCompilerTest, ForcedClockMustGiveAUsableWavelength) {
-    writeShortLinks();
-    TrainCompiler& c = compiler();
     force("2e6"); // 9 points: shorter than the 16-point minimum
     box.prompts.then(Answer::Ok);
     ASSERT_EQ(c.CompileTrain(0), TrainCompiler::kCompiled);
@@ -151,6 +132,14 @@ TEST_F(TrainCompilerTest, ForcedClockMustGiveAUsableWavelength) {
     ASSERT_EQ(c.CompileTrain(0), TrainCompiler::kCompiled);
     EXPECT_DOUBLE_EQ(c.sclk, 8e6);
     EXPECT_TRUE(box.prompts.asked.empty());
+
+    force("1e300"); // out of the instrument's range: worked out, with a message
+    ASSERT_EQ(c.CompileTrain(0), TrainCompiler::kCompiled);
+    EXPECT_DOUBLE_EQ(c.sclk, 8e6);
+    EXPECT_EQ(box.prompts.lastText(),
+              "File " + box.exchange() +
+                  "\nSect=PulseRoot-ch1\nKey=forceSclk\nValue 1e+300 is out of range "
+                  "10..250000000; the clock worked out for the train is used.");
 }
 
 TEST_F(TrainCompilerTest, ClockCeilingFallsBackToContinuousCopies) {

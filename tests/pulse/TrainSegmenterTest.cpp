@@ -1,4 +1,5 @@
 #include "pulse/TrainSegmenter.h"
+#include "TrainBuilder.h"
 #include "app/FileUtil.h"
 #include "app/LaunchState.h"
 #include "pulse/PulseLimits.h"
@@ -8,15 +9,6 @@
 
 namespace tw {
 namespace {
-
-std::vector<short> samplesOf(const std::string& path) {
-    std::string bytes = ReadWholeFile(path).value_or("");
-    std::vector<short> out;
-    for (size_t i = 0; i + 1 < bytes.size(); i += 2)
-        out.push_back(static_cast<short>(static_cast<unsigned char>(bytes[i]) |
-                                         static_cast<unsigned char>(bytes[i + 1]) << 8));
-    return out;
-}
 
 class TrainSegmenterTest : public ::testing::Test {
   protected:
@@ -43,7 +35,7 @@ TEST_F(TrainSegmenterTest, FlatRunsUseShortSegmentsSharedWithinADownload) {
     EXPECT_EQ(s.steps[1].repeat, "25");
     EXPECT_EQ(FileSize(s.steps[0].path), 800);
     EXPECT_EQ(FileSize(s.steps[1].path), 768);
-    EXPECT_EQ(samplesOf(s.steps[1].path).back(), -7);
+    EXPECT_EQ(test::SamplesOf(s.steps[1].path).back(), -7);
     EXPECT_DOUBLE_EQ(s.memoryUsed, 400);
 
     s.WriteFlatRun(10000, -7);
@@ -69,10 +61,10 @@ TEST_F(TrainSegmenterTest, SequencedSectionsRepeatTheirSteps) {
     }
     EXPECT_EQ(s.steps[2].repeat, "4");
     EXPECT_EQ(s.segmentCount, 4);
-    auto ramp = samplesOf(s.steps[0].path);
+    auto ramp = test::SamplesOf(s.steps[0].path);
     ASSERT_EQ(ramp.size(), 32u);
     EXPECT_EQ(ramp[31], 31);
-    EXPECT_EQ(samplesOf(s.steps[3].path), std::vector<short>(16, 50));
+    EXPECT_EQ(test::SamplesOf(s.steps[3].path), std::vector<short>(16, 50));
     EXPECT_DOUBLE_EQ(s.memoryUsed, 32 + 20 + 16);
 
     ASSERT_TRUE(s.WriteSequenceTable());
@@ -104,7 +96,7 @@ TEST_F(TrainSegmenterTest, SectionPerSegmentPlaysEachSectionItsRepeatTimes) {
     EXPECT_EQ(s.BuildPerSection(), 4);
     ASSERT_EQ(s.steps.size(), 2u);
     EXPECT_EQ(s.steps[0].repeat, "3");
-    EXPECT_EQ(samplesOf(s.steps[1].path), std::vector<short>(20, -5));
+    EXPECT_EQ(test::SamplesOf(s.steps[1].path), std::vector<short>(20, -5));
     EXPECT_EQ(s.segmentCount, 2);
     EXPECT_DOUBLE_EQ(s.memoryUsed, 40);
 }
@@ -115,7 +107,7 @@ TEST_F(TrainSegmenterTest, ContinuousSegmentHoldsWholePasses) {
     TrainSegmenter s(compiled, kContinuousMode);
     s.BuildContinuous();
     ASSERT_EQ(s.steps.size(), 1u);
-    EXPECT_EQ(samplesOf(s.steps[0].path).size(), 28u); // 3 passes reach 16, 4 a multiple of 4
+    EXPECT_EQ(test::SamplesOf(s.steps[0].path).size(), 28u); // 3 passes reach 16, 4 a multiple of 4
     EXPECT_DOUBLE_EQ(s.memoryUsed, 28);
 
     // An increment no whole passes reach within a segment's limit builds nothing, at once.
