@@ -44,7 +44,6 @@ class DocGeneratorTargetTest : public test::DocFixture {
         ASSERT_NE(test::Values(doc->samples()), original);
         EXPECT_EQ(seen.paths.size(), commits + 1);
     }
-    void squareOverEverything(GeneratorTarget& target) { squareOver(target, 999); }
 };
 
 // The document's file is the dialog's backup while it holds the wave from before the dialog: a
@@ -143,7 +142,7 @@ TEST_F(FpSegmentGeneratorTargetTest, BackupKeepsTheSixByteRecordsOfTheUndoFile) 
     fill(400000000);
     DocGeneratorTarget target(*doc, box.prompts);
     markerRuns = 0;
-    squareOverEverything(target);
+    squareOver(target, 999);
     EXPECT_GT(markerRuns, 0); // reloading the backup recomputes the markers
     ASSERT_TRUE(doc->Undo());
     EXPECT_EQ(test::Values(doc->samples()), original);

@@ -48,7 +48,6 @@ TEST_F(GeneratorDialogTest, OkKeepsTheShapeAndTheDialogPlace) {
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
     EXPECT_EQ(doc.commits, 1);
     EXPECT_EQ(box.get(box.exchange(), "TdWav_Par", "Inv"), "1");
-    EXPECT_EQ(box.get(box.exchange(), "TdWav_Par", "Prv_bgn"), "500");
     EXPECT_EQ(box.get(box.exchange(), "TdOrg", "DrawRect"), "1000 30");
 }
 
