@@ -19,6 +19,10 @@ def npy(header, data):
     return b"\x93NUMPY\x01\x00" + len(text).to_bytes(2, "little") + text + data
 
 
+NPY_I2 = "{{'descr': '<i2', 'fortran_order': False, 'shape': {}, }}"
+NPY_GOOD = "{'descr': '<i2', 'fortran_order': False, 'shape': (8,), }\n"
+
+
 def main():
     rng = random.Random(20240607)
     noise = bytes(rng.randrange(256) for _ in range(600))
@@ -56,6 +60,30 @@ def main():
         "huge-shape.npy": npy("{'descr': '<i2', 'fortran_order': False, 'shape': (1" + "0" * 17
                               + ",), }", bytes(16)),
         "complex.npy": npy("{'descr': '<c8', 'fortran_order': False, 'shape': (2,), }", bytes(16)),
+        "no-shape.npy": npy(NPY_I2.format("()"), bytes(16)),
+        "zero-length.npy": npy(NPY_I2.format("(0,)"), bytes(16)),
+        "one-short.npy": npy(NPY_I2.format("(9,)"), bytes(16)),
+        "shape-overflow.npy": npy(NPY_I2.format("(99999999999999999999,)"), bytes(16)),
+        "past-longest.npy": npy(NPY_I2.format("(134217729,)"), bytes(16)),
+        "bool.npy": npy("{'descr': '|b1', 'fortran_order': False, 'shape': (1,), }", bytes(16)),
+        "text.npy": npy("{'descr': '<U4', 'fortran_order': False, 'shape': (1,), }", bytes(16)),
+        "long-double.npy": npy("{'descr': '<f16', 'fortran_order': False, 'shape': (1,), }",
+                               bytes(16)),
+        "no-byte-order.npy": npy("{'descr': '|i2', 'fortran_order': False, 'shape': (1,), }",
+                                 bytes(16)),
+        "no-order.npy": npy("{'descr': '<i2', 'shape': (1,), }", bytes(16)),
+        "descr-twice.npy": npy("{'descr': '<i2', 'descr': '<i2', 'fortran_order': False, "
+                               "'shape': (1,), }", bytes(16)),
+        "extra-key.npy": npy("{'descr': '<i2', 'fortran_order': False, 'shape': (1,), 'x': 1}",
+                             bytes(16)),
+        "open-header.npy": npy("{'descr': '<i2', 'fortran_order': False, 'shape': (1,) ",
+                               bytes(16)),
+        "nan.npy": npy("{'descr': '<f8', 'fortran_order': False, 'shape': (2,), }",
+                       b"\0\0\0\0\0\0\xf8\x7f" + bytes(8)),
+        "header-cut.npy": npy(NPY_GOOD, bytes(16))[:20],
+        "header-past-end.npy": b"\x93NUMPY\x01\x00\xff\xff" + NPY_GOOD.encode(),
+        "version-4.npy": b"\x93NUMPY\x04\x00" + NPY_GOOD.encode(),
+        "magic-cut.npy": b"\x93NUMP",
         "empty.mat": b"",
         "garbage.mat": b"MATLAB 5.0 MAT-file".ljust(116, b" ") + bytes(8) + b"\x00\x01IM" + noise,
     }

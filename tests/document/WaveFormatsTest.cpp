@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 namespace tw {
 namespace {
 
@@ -118,6 +120,26 @@ TEST(ConvertToBinaryTest, CodeFromNameFollowsTheExtension) {
     EXPECT_EQ(FormatCodeFromName(box.write("x.asf", "1"), PointLayout::Int16), -1);
     EXPECT_EQ(FormatCodeFromName(box.write("x.waX", "1"), PointLayout::Int16), -1);
     EXPECT_EQ(ImportWaveFile(work, kCodeFromName, {}).points, (Points{0, 0}));
+}
+
+TEST(BadCorpusTest, EveryImporterCopesWithEveryFile) {
+    for (const auto& entry : std::filesystem::directory_iterator(TW_TEST_DATA_DIR "/bad")) {
+        const std::string file = entry.path().string();
+        const std::string bytes = ReadWholeFile(file).value_or("");
+        for (PointLayout layout : {PointLayout::Int16, PointLayout::Int32, PointLayout::Record6})
+            for (int code = kCodeFromName; code <= kMatCode + 1; ++code)
+                for (int askDim : {0, 1}) {
+                    ImportContext ctx;
+                    ctx.layout = layout;
+                    ctx.askDim = askDim;
+                    auto r = code == kCodeFromName ? ImportWaveFile(file, code, ctx)
+                                                   : ImportWaveBytes(bytes, code, ctx);
+                    // Whatever a form makes of the bytes, success always brings points.
+                    EXPECT_EQ(r.ok, !r.points.empty()) << file << " code " << code;
+                    EXPECT_LE(r.points.size(), bytes.size()) << file << " code " << code;
+                    EXPECT_EQ(r.ok, r.error.empty()) << file << " code " << code;
+                }
+    }
 }
 
 } // namespace
