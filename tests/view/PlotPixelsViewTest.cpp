@@ -190,41 +190,33 @@ TEST_F(PlotPixelsTest, StandardComposer) {
         v.zoomIn();
         Anchors(v, 300, 500);
     };
-    const Scene scenes[] = {
-        {"standard-1k-1000x600", 1000, 600, anchored},
-        {"standard-1k-zoomed-800x500", 800, 500, zoomed},
-        {"standard-1k-narrow-300x200", 300, 200},
-        {"standard-1k-print-2000x1400", 2000, 1400, anchored, true},
-    };
-    for (const Scene& scene : scenes)
-        CheckDocument(kStandardComposer, StandardComposer, scene,
-                      [](WeDoc& doc) { FillWave(doc, 1000, 7000, 0); });
-}
-
-TEST_F(PlotPixelsTest, StandardComposerLongWaves) {
-    const Scene scenes[] = {
-        {"standard-4M-1600x900", 1600, 900},
-        {"standard-4M-zoomed-1200x700", 1200, 700,
-         [](WeditVw& v, WeDoc*) { v.zoomTo(1000000, 1000999); }},
-    };
-    for (const Scene& scene : scenes)
-        CheckDocument(kStandardComposer, StandardComposer, scene,
-                      [](WeDoc& doc) { FillWave(doc, std::size_t{1} << 22, 7000, 0); });
-}
-
-// Marker bits in use (the strips and the masked trace) and trace types (the mask alone).
-TEST_F(PlotPixelsTest, StandardComposerMaskedBits) {
-    const auto fill = [](WeDoc& doc) {
+    const auto short1k = [](WeDoc& doc) { FillWave(doc, 1000, 7000, 0); };
+    const auto long4M = [](WeDoc& doc) { FillWave(doc, std::size_t{1} << 22, 7000, 0); };
+    // Marker bits in use (the strips and the masked trace) and trace types (the mask alone).
+    const auto withBits = [](WeDoc& doc) {
         FillWave(doc, 2000, 3000, 8192);
         doc.FrameValues(0, 16383);
         test::Put(doc.samples(), 300, std::vector<std::int32_t>(200, 8192 + (1 << 12)));
         test::Put(doc.samples(), 900, std::vector<std::int32_t>(100, 8192 + (3 << 12)));
     };
-    const Scene bits{"standard-bits-900x560", 900, 560,
-                     [](WeditVw& v, WeDoc*) { Anchors(v, 100, 1900); }};
-    CheckDocument(kStandardComposer, StandardComposer, bits, fill);
-    const Scene types{"standard-types-900x560", 900, 560};
-    CheckDocument(kStandardComposer, StandardComposer, types, fill);
+    const struct {
+        Scene scene;
+        void (*fill)(WeDoc&);
+    } scenes[] = {
+        {{"standard-1k-1000x600", 1000, 600, anchored}, short1k},
+        {{"standard-1k-zoomed-800x500", 800, 500, zoomed}, short1k},
+        {{"standard-1k-narrow-300x200", 300, 200}, short1k},
+        {{"standard-1k-print-2000x1400", 2000, 1400, anchored, true}, short1k},
+        {{"standard-4M-1600x900", 1600, 900}, long4M},
+        {{"standard-4M-zoomed-1200x700", 1200, 700,
+          [](WeditVw& v, WeDoc*) { v.zoomTo(1000000, 1000999); }},
+         long4M},
+        {{"standard-bits-900x560", 900, 560, [](WeditVw& v, WeDoc*) { Anchors(v, 100, 1900); }},
+         withBits},
+        {{"standard-types-900x560", 900, 560}, withBits},
+    };
+    for (const auto& [scene, fill] : scenes)
+        CheckDocument(kStandardComposer, StandardComposer, scene, fill);
 }
 
 TEST_F(PlotPixelsTest, FmComposer) {
@@ -266,6 +258,34 @@ TEST_F(PlotPixelsTest, PulseComposer) {
     PulseComposer composer{empty.session(), empty.prompts};
     PulseTrainView view(composer);
     Check(view, {"pulse-empty-640x400", 640, 400});
+}
+
+// 10 pixels per time unit, level 0 at row 50 and 10 pixels per volt upwards.
+PlotMapping GridMapping() {
+    PlotMapping m;
+    m.xScale = 10;
+    m.xOffset = 0;
+    m.yScale = -10;
+    m.yOffset = 50;
+    return m;
+}
+
+TEST(PulseTrainView, DrawsEachLineWithItsPenAndTheMarker) {
+    TrainTrace trace;
+    trace.lines.push_back({TracePen::Plain, 0, {{0, 1}, {4, 1}}});
+    trace.lines.push_back({TracePen::Repeat, 0, {{4, 1}, {4, -1}, {8, -1}}});
+    trace.lines.push_back({TracePen::Emphasised, 1, {{8, 2}, {12, 2}}});
+    trace.marker = TraceMarker{true, {12, 2}, {12, 2}};
+    QImage image(200, 100, QImage::Format_RGB32);
+    image.fill(Qt::black);
+    QPainter painter(&image);
+    DrawPulseTrain(painter, GridMapping(), trace);
+    painter.end();
+    EXPECT_EQ(image.pixelColor(20, 40), QColor(255, 255, 252));
+    EXPECT_EQ(image.pixelColor(60, 60), QColor(179, 197, 107));
+    EXPECT_EQ(image.pixelColor(100, 30), QColor(10, 185, 242));
+    EXPECT_EQ(image.pixelColor(123, 30), QColor(Qt::red)); // the ring around (120, 30)
+    EXPECT_EQ(image.pixelColor(20, 60), QColor(Qt::black));
 }
 
 } // namespace
