@@ -10,7 +10,6 @@
 
 #include <chrono>
 #include <csignal>
-#include <cstdio>
 #include <filesystem>
 #include <random>
 #include <spawn.h>
@@ -78,7 +77,7 @@ TEST_F(ProfileProcessTest, WriterKilledAtRandomMomentsLeavesOldOrNewFileNeverAMi
     std::mt19937 random(seed);
     std::uniform_int_distribution<int> delayUs(0, 5000);
     const int kills = 200;
-    int survived = 0, changed = 0;
+    int changed = 0;
     long generation = 0;
     for (int i = 0; i < kills; ++i) {
         pid_t child = Spawn({"rewrite", file});
@@ -105,7 +104,6 @@ TEST_F(ProfileProcessTest, WriterKilledAtRandomMomentsLeavesOldOrNewFileNeverAMi
             whole = entries[k].first + "=" + entries[k].second == expected[k];
         EXPECT_TRUE(whole) << "kill " << i << " (seed " << seed << ") left generation " << now
                            << " after " << generation;
-        survived += whole;
         changed += now != generation;
         generation = now;
     }
@@ -115,10 +113,6 @@ TEST_F(ProfileProcessTest, WriterKilledAtRandomMomentsLeavesOldOrNewFileNeverAMi
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
     EXPECT_EQ(onDisk("Gen", "n"), std::to_string(generation));
     EXPECT_GT(changed, kills / 2) << "the kills should land while the child writes";
-    std::printf("kills survived: %d of %d (the file had changed at %d of them; %d temporary "
-                "files left by killed writers)\n",
-                survived, kills, changed, leftovers());
-    EXPECT_EQ(survived, kills);
 
     // A minute on, the leftovers are known dead: the next process to write the file removes them.
     const auto aMinuteAgo = fs::file_time_type::clock::now() - std::chrono::seconds(61);
@@ -140,20 +134,15 @@ TEST_F(ProfileProcessTest, ComposerAndHostWritingAtOnceLoseNoWrite) {
 
     profile::ClearCache();
     profile::Snapshot snap(file);
-    long lostTotal = 0;
     for (const std::string side : {"c", "h"}) {
         long written = std::atol(ReadWholeFile(file + "." + side + ".count").value_or("0").c_str());
         long lost = 0;
         for (long n = 0; n < written; ++n)
             lost += snap.get("Shared", side + std::to_string(n)) != std::to_string(n);
         lost += snap.get("Shared", side + "Last") != std::to_string(written - 1);
-        std::printf("%s side: %ld keys and %ld updates of one key written, %ld writes lost\n",
-                    side == "c" ? "composer" : "host", written, written, lost);
         EXPECT_GT(written, 10);
-        lostTotal += lost;
+        EXPECT_EQ(lost, 0) << side << " side: " << written << " keys and as many updates written";
     }
-    std::printf("writes lost: %ld\n", lostTotal);
-    EXPECT_EQ(lostTotal, 0);
     EXPECT_EQ(snap.get("Instrument", "Model"), "TW2014");
     EXPECT_FALSE(FileExists(file + ".lock"));
 }

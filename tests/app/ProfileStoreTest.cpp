@@ -75,14 +75,6 @@ TEST_F(ProfileStoreTest, SentinelQuietnessAndTheRoomLimit) {
     EXPECT_EQ(ProfileText(box.session(), "long", "S", file), "");
 }
 
-TEST_F(ProfileStoreTest, NumbersFromListsOfTheExchangeFile) {
-    box.set(box.exchange(), "Settings", "List", "5 7 9");
-    EXPECT_EQ(ProfileNumberIn(box.session(), box.exchange(), "list", 2, "settings", -1), 9);
-    EXPECT_EQ(ProfileNumberIn(box.session(), box.exchange(), "List", 3, "Settings", -1), -1);
-    EXPECT_TRUE(IsAbsent(
-        ProfileNumberIn(box.session(), box.exchange(), "Nothing", 0, "Settings", kAbsent)));
-}
-
 TEST_F(ProfileStoreTest, RewritesKeepForeignLinesOrderAndCase) {
     box.write("p.ini", "; host comment\r\n[First]\r\nA=1\r\n; keep me\r\nB=2\r\n\r\n[Second]\r\n"
                        "C=3\r\n");
@@ -141,16 +133,6 @@ TEST_F(ProfileStoreTest, ByteOrderMarkIsReadPastAndKept) {
     box.write("Consolia/tmp/TempOndex.ondex", bom + exchange);
     EXPECT_TRUE(RunStartup(box.prompts, "tidewright", box.root()).ok);
     EXPECT_TRUE(box.prompts.asked.empty()) << box.prompts.lastText();
-}
-
-TEST_F(ProfileStoreTest, SectionCopyAndEmptySections) {
-    box.write("p.ini", "[Src]\nk1=a\nk2=b c\n[Empty]\n");
-    std::string dest = box.root() + "/d.ini";
-    EXPECT_GT(CopyProfileSection(box.session(), "src", "Dst", file, dest), 0);
-    EXPECT_EQ(profile::GetValue(dest, "dst", "K2").value_or(""), "b c");
-    EXPECT_EQ(CopyProfileSection(box.session(), "Empty", "E", file, dest), 0);
-    EXPECT_EQ(CopyProfileSection(box.session(), "Missing", "M", file, dest), 0);
-    EXPECT_EQ(profile::SectionNames(dest), std::vector<std::string>{"Dst"});
 }
 
 TEST_F(ProfileStoreTest, WritesReplaceTheFileAtomicallyAndSeeForeignChanges) {

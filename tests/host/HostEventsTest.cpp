@@ -63,6 +63,7 @@ TEST(HostEvents, RereadKeepsTheChannelAndSegmentShownForNumbersOutOfRange) {
         const char* message; // "" for none
     } steps[] = {
         {"1", "3 5", {1, 5}, ""},
+        {"1", "3", {1, 5}, ""}, // no entry for channel 1
         {"99999999999",
          "1e12 7",
          {1, 7},

@@ -23,16 +23,22 @@ std::string LinkFolder(const test::Sandbox& box) {
     return box.root() + "/link";
 }
 
+// The link of this process, installed as the composers' own.
+class QtHostLinkTest : public ::testing::Test {
+  protected:
+    QtHostLinkTest() { SetHostLink(&link); }
+    ~QtHostLinkTest() override { SetHostLink(nullptr); }
+    test::Sandbox box;
+    QtHostLink link{box.session(), LinkFolder(box)};
+};
+
 test::SimProcess Host(const test::Sandbox& box, const QString& title) {
     return test::SimProcess(box.root(), {"--no-launch", "--title", title});
 }
 
-TEST(QtHostLink, TextReachesTheOtherProcessWholeInOrderBeforeSendReturns) {
-    test::Sandbox box;
+TEST_F(QtHostLinkTest, TextReachesTheOtherProcessWholeInOrderBeforeSendReturns) {
     test::SimProcess host = Host(box, "Host A");
     ASSERT_TRUE(test::WaitForTitle(LinkFolder(box), "Host A"));
-    QtHostLink link(box.session(), LinkFolder(box));
-    SetHostLink(&link);
 
     const std::string thirty = "Cmd=:TRAC:DEF 1,1024;:TRAC:SEL";
     ASSERT_TRUE(Show(box.prompts, SendToHost(box.session(), "Host A", thirty)));
@@ -49,13 +55,9 @@ TEST(QtHostLink, TextReachesTheOtherProcessWholeInOrderBeforeSendReturns) {
     EXPECT_NE(third, std::string::npos);
     EXPECT_LT(second, third);
     EXPECT_TRUE(box.prompts.asked.empty());
-    SetHostLink(nullptr);
 }
 
-TEST(QtHostLink, UnknownOrVanishedTitleIsReportedAndForgotten) {
-    test::Sandbox box;
-    QtHostLink link(box.session(), LinkFolder(box));
-    SetHostLink(&link);
+TEST_F(QtHostLinkTest, UnknownOrVanishedTitleIsReportedAndForgotten) {
     // A registration left behind by a process that died: its socket does not answer.
     WriteFileAtomically(LinkFolder(box) + "/w1-1.title", "Host Gone");
 
@@ -65,12 +67,9 @@ TEST(QtHostLink, UnknownOrVanishedTitleIsReportedAndForgotten) {
     EXPECT_EQ(box.prompts.asked[0].caption, "Tidewright");
     EXPECT_EQ(box.prompts.asked[0].text, "Unable to find target app.");
     EXPECT_FALSE(FileExists(LinkFolder(box) + "/w1-1.title"));
-    SetHostLink(nullptr);
 }
 
-TEST(QtHostLink, WindowIsFoundByItsCurrentExactTitleOnly) {
-    test::Sandbox box;
-    QtHostLink link(box.session(), LinkFolder(box));
+TEST_F(QtHostLinkTest, WindowIsFoundByItsCurrentExactTitleOnly) {
     std::vector<std::string> got;
     QtLinkWindow window(link, {[&](std::string_view t) { got.emplace_back(t); }, {}});
     window.setTitle("Tidewright -> Untitled");
@@ -84,14 +83,11 @@ TEST(QtHostLink, WindowIsFoundByItsCurrentExactTitleOnly) {
     EXPECT_EQ(link.titles(), std::vector<std::string>{"Tidewright -> /w/.../a.wav"});
 }
 
-TEST(QtHostLink, EventsCarryTheirNameAndBothParametersAndComposerClosedReachesEveryWindow) {
-    test::Sandbox box;
+TEST_F(QtHostLinkTest, EventsCarryTheirNameAndBothParametersAndComposerClosedReachesEveryWindow) {
     test::SimProcess a = Host(box, "Host A");
     test::SimProcess b = Host(box, "Host B");
     ASSERT_TRUE(test::WaitForTitle(LinkFolder(box), "Host A"));
     ASSERT_TRUE(test::WaitForTitle(LinkFolder(box), "Host B"));
-    QtHostLink link(box.session(), LinkFolder(box));
-    SetHostLink(&link);
     std::vector<std::string> local;
     QtLinkWindow own(link, {{}, [&](std::string_view name, long first, long second) {
                                 local.push_back(std::string(name) + " " + std::to_string(first) +
@@ -111,7 +107,6 @@ TEST(QtHostLink, EventsCarryTheirNameAndBothParametersAndComposerClosedReachesEv
     EXPECT_TRUE(b.waitFor("--- message 1: ComposerClosed 18 1 ---"));
     QCoreApplication::processEvents();
     EXPECT_EQ(local, std::vector<std::string>{std::string(kComposerClosedName) + " 18 1"});
-    SetHostLink(nullptr);
 }
 
 // Counts the key presses that reach it.

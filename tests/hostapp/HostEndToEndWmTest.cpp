@@ -201,18 +201,6 @@ TEST(HostEndToEnd, ComposersDownloadThroughTheHostIntoTheSimulatedInstrument) {
     EXPECT_TRUE(Logged(host, HostLog::Kind::Error, "instrument error -222")) << host.log().text();
     EXPECT_TRUE(box.prompts.sawText("after :TRAC:DEF 1,16777220")) << box.prompts.lastText();
 
-    // Files only: the message and its file go to the folder, nothing to the instrument.
-    const std::string kept = box.root() + "/kept";
-    CreateFolder(kept);
-    host.setFilesOnlyFolder(kept);
-    const std::string wave = box.write("w.wav", std::string(2048, '\1'));
-    SendAsComposer(hostTitle, "Cmd=:TRAC:DEF 99,1024;:TRAC:SEL 99\nWav=" + wave);
-    EXPECT_EQ(ReadWholeFile(kept + "/0001-w.wav"), ReadWholeFile(wave));
-    EXPECT_EQ(ReadWholeFile(kept + "/0001-message.txt"),
-              "Cmd=:TRAC:DEF 99,1024;:TRAC:SEL 99\nWav=" + kept + "/0001-w.wav\n");
-    host.setFilesOnlyFolder("");
-    EXPECT_EQ(ReaderOf(host).query(":TRAC:DEF? 99"), "0");
-
     // A 256M-point transfer cancelled: host and instrument go on.
     host.instrumentBox()->setCurrentText("TW3256");
     ASSERT_TRUE(WaitUntil([&] { return host.resourceBox()->text().startsWith("tcp://"); }));

@@ -20,8 +20,10 @@ HostSetup SetupIn(const test::Sandbox& box) {
     return {box.root(), kInstruments, "tidewright", "tidewright-awg-sim"};
 }
 
-// The host opens again with the instrument, resource and placement it was closed with.
-TEST(HostPlacement, TheHostRemembersItsInstrumentResourceAndPlace) {
+// The host opens again with the instrument, resource and placement it was closed with; a
+// placement remembered from a larger screen or another arrangement is pulled back onto this one,
+// frame and all.
+TEST(HostPlacement, TheHostRemembersItsInstrumentResourceAndPlaceWithinTheScreen) {
     TW_REQUIRE_WINDOW_MANAGER();
     test::Sandbox box(0, false);
     QtHostLink link(box.session());
@@ -43,28 +45,20 @@ TEST(HostPlacement, TheHostRemembersItsInstrumentResourceAndPlace) {
     EXPECT_EQ(again.instrumentBox()->currentText(), "TW3256");
     EXPECT_EQ(again.resourceBox()->text(), "tcp://127.0.0.1:5025");
     EXPECT_EQ(again.geometry(), placed);
-}
 
-// A placement remembered from a larger screen or another arrangement is pulled back onto this
-// one, frame and all.
-TEST(HostPlacement, RememberedPlacementsOffTheScreenArePulledBack) {
-    TW_REQUIRE_WINDOW_MANAGER();
     for (const QRect stored :
          {QRect(3000, -200, 900, 600), QRect(-900, 400, 800, 1300), QRect(0, 0, 5000, 4000)}) {
         SCOPED_TRACE(stored.x());
-        test::Sandbox box(0, false);
         {
             QWidget shape; // a saved geometry as a larger screen left it
             shape.setGeometry(stored);
             OpenAppProfile()->setValue("Host/Geometry", shape.saveGeometry());
         }
-        QtHostLink link(box.session());
         HostWindow host(link, SetupIn(box));
         host.show();
         ASSERT_TRUE(test::WaitFramed(host));
-        const QRect area = host.screen()->availableGeometry();
         const QRect frame = WindowFrame(host);
-        EXPECT_TRUE(area.contains(frame))
+        EXPECT_TRUE(host.screen()->availableGeometry().contains(frame))
             << frame.x() << "," << frame.y() << " " << frame.width() << "x" << frame.height();
     }
 }
