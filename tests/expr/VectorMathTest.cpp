@@ -11,7 +11,9 @@
 #include <filesystem>
 #include <fstream>
 #include <limits>
+#include <map>
 #include <random>
+#include <tuple>
 
 namespace tw {
 namespace {
@@ -33,7 +35,9 @@ struct RestoreLevel {
 
 // The distances the engine assumes hold, with room: arguments of every size and sign, near the
 // zeros of sin and cos, near 1 for the logarithms, and block tails of every length, for the
-// variants of 32-bit codes and the looser ones of 16-bit codes.
+// variants of 32-bit codes and the looser ones of 16-bit codes. Beyond the reach of their
+// reduction (infinities and NaN too) sin and cos give libm's bits, and at the reduction's edges
+// every level gives the same bits.
 TEST(VectorMathTest, VariantsStayWithinTheirDistanceOfLibm) {
     RestoreLevel restore;
     std::mt19937_64 rng(28);
@@ -44,6 +48,17 @@ TEST(VectorMathTest, VariantsStayWithinTheirDistanceOfLibm) {
         args.push_back(std::uniform_int_distribution<int>(-1000000, 1000000)(rng) * expr::kHalfPi);
         args.push_back(1 + std::ldexp(mantissa, -std::uniform_int_distribution<int>(1, 52)(rng)));
     }
+    // The edges of the reduction of sin and cos: the largest argument reduced and the next,
+    // multiples of pi and pi/2 below and past it.
+    const double reach = expr::kReducedUpTo, inf = std::numeric_limits<double>::infinity();
+    const double beyond = std::nextafter(reach, inf), nan = std::nan("");
+    std::vector<double> trigEdges = {0.0, -0.0, 5e-324, -1e-300, 1e-8, expr::kHalfPi, -expr::kPi};
+    trigEdges.insert(trigEdges.end(),
+                     {reach, -reach, beyond, -beyond, 1e22, -1e300, inf, -inf, nan});
+    for (double m : {1.0, 3.0, 1e5, 341782637.0, 683565275.0})
+        for (double at : {m * expr::kPi, (m + 0.5) * expr::kPi, std::nextafter(m * expr::kPi, 0)})
+            trigEdges.insert(trigEdges.end(), {at, -at});
+    std::map<std::tuple<expr::Function, std::size_t, bool>, std::vector<double>> firstLevel;
     for (VectorLevel level : VectorLevels()) {
         ASSERT_EQ(expr::SetVectorLevel(level), level);
         for (expr::Function f :
@@ -54,7 +69,9 @@ TEST(VectorMathTest, VariantsStayWithinTheirDistanceOfLibm) {
                                      {std::size_t{5}, false},
                                      {std::size_t{3}, true}}) {
                 std::vector<double> x(args.begin(), args.begin() + static_cast<long>(n));
-                if (!trig) { // and the edges of the logarithms' reduction and of their reach
+                if (trig) {
+                    x.insert(x.end(), trigEdges.begin(), trigEdges.end());
+                } else { // and the edges of the logarithms' reduction and of their reach
                     for (double& v : x)
                         v = std::fabs(v) + 1e-300;
                     const double root = std::sqrt(0.5), huge = std::numeric_limits<double>::max();
@@ -71,69 +88,26 @@ TEST(VectorMathTest, VariantsStayWithinTheirDistanceOfLibm) {
                                                      (coarse ? expr::kLogCoarseDistance : 0)
                                          : coarse ? expr::kTrigCoarseDistance
                                                   : expr::kTrigDistance;
-                    ASSERT_LE(std::fabs(y[k] - scalar), bound)
-                        << expr::VectorLevelName(level) << " function " << static_cast<int>(f)
-                        << " at " << x[k];
+                    if (trig && !(std::fabs(x[k]) <= reach)) {
+                        ASSERT_TRUE(test::SameBits(y[k], scalar)) << "libm's value at " << x[k];
+                    } else {
+                        ASSERT_LE(std::fabs(y[k] - scalar), bound)
+                            << expr::VectorLevelName(level) << " function " << static_cast<int>(f)
+                            << " at " << x[k];
+                    }
+                }
+                if (!trig)
+                    continue;
+                const std::vector<double> edges(y.end() - static_cast<long>(trigEdges.size()),
+                                                y.end());
+                const auto [first, added] = firstLevel.try_emplace({f, n, coarse}, edges);
+                if (!added) {
+                    ASSERT_EQ(0, std::memcmp(first->second.data(), edges.data(), edges.size() * 8))
+                        << expr::VectorLevelName(level) << " function " << static_cast<int>(f);
                 }
             }
         }
     }
-}
-
-// sin and cos at the edges of their own reduction: zeros, the largest argument reduced and the
-// next, multiples of pi and pi/2 up there, infinities and NaN (libm's values beyond the reach),
-// at every level and in blocks of every length, every level giving the same bits.
-TEST(VectorMathTest, SinAndCosAtTheEdgesOfTheirReduction) {
-    RestoreLevel restore;
-    const double reach = expr::kReducedUpTo, inf = std::numeric_limits<double>::infinity();
-    std::vector<double> args = {0.0,
-                                -0.0,
-                                5e-324,
-                                -1e-300,
-                                1e-8,
-                                expr::kHalfPi,
-                                -expr::kPi,
-                                reach,
-                                -reach,
-                                std::nextafter(reach, inf),
-                                -std::nextafter(reach, inf),
-                                1e22,
-                                -1e300,
-                                inf,
-                                -inf,
-                                std::numeric_limits<double>::quiet_NaN()};
-    for (double m :
-         {1.0, 3.0, 1e5, 341782637.0, 683565275.0}) // the last two below and past the reach
-        for (double at : {m * expr::kPi, (m + 0.5) * expr::kPi, std::nextafter(m * expr::kPi, 0)})
-            args.insert(args.end(), {at, -at});
-    for (expr::Function f : {expr::Function::Sin, expr::Function::Cos})
-        for (bool coarse : {false, true}) {
-            std::vector<double> first;
-            const double bound = coarse ? expr::kTrigCoarseDistance : expr::kTrigDistance;
-            for (VectorLevel level : VectorLevels()) {
-                expr::SetVectorLevel(level);
-                for (std::size_t n = 1; n <= args.size(); n += args.size() - 1) {
-                    std::vector<double> y(args.begin(), args.begin() + static_cast<long>(n));
-                    expr::ApplyVector(f, y.data(), n, coarse);
-                    for (std::size_t k = 0; k < n; ++k) {
-                        int error = 0;
-                        const double scalar = expr::ApplyFunction(f, args[k], error);
-                        if (!(std::fabs(args[k]) <= reach))
-                            EXPECT_TRUE(std::memcmp(&y[k], &scalar, sizeof scalar) == 0 ||
-                                        (std::isnan(y[k]) && std::isnan(scalar)))
-                                << "beyond the reach, libm's value at " << args[k];
-                        else
-                            EXPECT_LE(std::fabs(y[k] - scalar), bound) << args[k];
-                    }
-                    if (n < args.size())
-                        continue;
-                    if (first.empty())
-                        first = y;
-                    EXPECT_EQ(0, std::memcmp(first.data(), y.data(), n * sizeof(double)))
-                        << expr::VectorLevelName(level);
-                }
-            }
-        }
 }
 
 // The formulas of the expression tests and the fuzzing seeds, and some made to stress the
