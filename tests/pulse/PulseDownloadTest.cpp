@@ -62,11 +62,13 @@ class PulseDownloadTest : public ::testing::Test {
     }
 };
 
+// The sections join in one segment with their repeats.
 TEST_F(PulseDownloadTest, SingleSegmentSendsTheSegmentAndUpdatesTheChannelSettings) {
     useChannel(1);
     box.set(box.exchange(), "Settings", "Sclk", "1e9 1e9");
     forceClock("1e6");
-    start({{kLinkFormat, 1, {{1, 2.048e-3}, {-1, 2.048e-3}}}}, kSingleSegmentMode);
+    start({{kLinkFormat, 2, {{1, 2.048e-3}}}, {kLinkFormat, 1, {{-1, 2.048e-3}}}},
+          kSingleSegmentMode);
     std::string stale = box.tmp() + "old.wav";
     WriteFileAtomically(stale, "xx");
 
@@ -75,33 +77,26 @@ TEST_F(PulseDownloadTest, SingleSegmentSendsTheSegmentAndUpdatesTheChannelSettin
     std::string segment = box.tmp() + "Seg-1.wav";
     ASSERT_EQ(link.sent.size(), 1u);
     EXPECT_EQ(link.sent[0], "Cmd=:FREQ:RAST 1e6;:VOLT 2.000;:VOLT:OFFS 0;:FUNC:MODE USER;"
-                            ":TRAC:DEL:ALL\ncmd=:TRAC:DEF 1, 4096;:TRAC:SEL 1\nwav=" +
+                            ":TRAC:DEL:ALL\ncmd=:TRAC:DEF 1, 6144;:TRAC:SEL 1\nwav=" +
                                 segment);
-    EXPECT_EQ(FileSize(segment), 8192);
+    const auto samples = test::SamplesOf(segment);
+    ASSERT_EQ(samples.size(), 6144u);
+    EXPECT_EQ(samples[0], 16383);
+    EXPECT_EQ(samples[4095], 16383);
+    EXPECT_EQ(samples[4096], -16383);
+    EXPECT_FALSE(FileExists(box.tmp() + "Seg-2.wav"));
+    EXPECT_EQ(seq("Stp1"), segment);
+    EXPECT_EQ(seq("Rpt1"), "1");
+    EXPECT_EQ(seq("Stp2"), "<absent>");
     EXPECT_EQ(summary.last.waveformsMode, "Arbitrary");
     EXPECT_EQ(summary.last.steps, "");
-    EXPECT_EQ(summary.last.memoryUsage, "4.096e3");
+    EXPECT_EQ(summary.last.memoryUsage, "6.144e3");
     EXPECT_EQ(summary.last.offset, "0.000");
     EXPECT_EQ(box.get(box.exchange(), "Settings", "Sclk"), "1e9 1e6");
     EXPECT_EQ(box.get(box.exchange(), "Settings", "Ampl"), "2.000");
     EXPECT_EQ(box.get(box.exchange(), "Settings", "WfMode"), "1");
     ASSERT_EQ(link.posted.size(), 1u);
     EXPECT_EQ(link.posted[0], std::make_pair(18L, 1L));
-}
-
-TEST_F(PulseDownloadTest, SingleSegmentJoinsTheSectionsWithTheirRepeats) {
-    start({{kLinkFormat, 2, {{1, 8e-6}}}, {kLinkFormat, 1, {{-1, 8e-6}}}}, kSingleSegmentMode);
-    ASSERT_EQ(composer->Download(), kDownloadDone);
-    const auto samples = test::SamplesOf(box.tmp() + "Seg-1.wav");
-    ASSERT_EQ(samples.size(), 3u * 8);
-    EXPECT_EQ(samples[0], 16383);
-    EXPECT_EQ(samples[15], 16383);
-    EXPECT_EQ(samples[16], -16383);
-    EXPECT_FALSE(FileExists(box.tmp() + "Seg-2.wav"));
-    EXPECT_EQ(seq("Stp1"), box.tmp() + "Seg-1.wav");
-    EXPECT_EQ(seq("Rpt1"), "1");
-    EXPECT_EQ(seq("Stp2"), "<absent>");
-    EXPECT_EQ(summary.last.memoryUsage, "24");
 }
 
 TEST_F(PulseDownloadTest, SummaryDecidesWhetherTheTrainIsSent) {

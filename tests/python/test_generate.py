@@ -31,9 +31,6 @@ def test_defaults_are_the_sample_instruments_and_the_range():
     assert np.array_equal(tidewright.generate("pulse", 500),
                           tidewright.generate("pulse", 500, cycl="1", delay="10", rise="10",
                                               high="30", fall="10"))
-    # A power of 0 is taken as 1, as the dialog stores it back.
-    assert np.array_equal(tidewright.generate("sine", 1000, power=0),
-                          tidewright.generate("sine", 1000))
 
 
 # The texts are the C++ tests'; a field's name reaches Python as the caption.
