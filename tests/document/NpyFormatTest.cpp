@@ -65,7 +65,6 @@ TEST_F(NpyFormatTest, FloatsOfEveryWidthAndOrderAreFractionsOfFullScale) {
         ImportResult r = ImportWaveFile(Save("f.npy", dtype, values), kNpyCode, ctx);
         ASSERT_TRUE(r.ok) << r.error;
         EXPECT_EQ(r.points, Expected(values, scale, scale, 0, 16383));
-        EXPECT_EQ(r.points[1], 12287); // half scale stays half scale
         EXPECT_EQ(r.clipped, 2u);
     }
 }
