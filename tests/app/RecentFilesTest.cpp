@@ -2,8 +2,6 @@
 
 #include "support/Sandbox.h"
 
-#include <fstream>
-
 #include <gtest/gtest.h>
 
 namespace tw {

@@ -1,25 +1,12 @@
 #include "host/Launch.h"
 #include "app/FileUtil.h"
 #include "app/LaunchState.h"
-#include "app/ProfileStore.h"
 #include "support/Sandbox.h"
 
 #include <gtest/gtest.h>
 
 namespace tw {
 namespace {
-
-TEST(Startup, WithoutExchangeFileAllThreeMessagesAndFailure) {
-    test::Sandbox box(0, false);
-    StartupResult r = RunStartup(box.prompts, "tidewright", box.root());
-    EXPECT_FALSE(r.ok);
-    ASSERT_EQ(box.prompts.asked.size(), 3u);
-    EXPECT_EQ(box.prompts.asked[0].text, "Tidewright cannot run as a standalone application");
-    EXPECT_EQ(box.prompts.asked[1].caption, "Record not found");
-    EXPECT_EQ(box.prompts.asked[1].text,
-              "File " + box.exchange() + "\nSect=Instrument\nKey=DescrFile");
-    EXPECT_EQ(box.prompts.asked[2].text, "Invalid application path =" + box.exchange());
-}
 
 TEST(Startup, MissingFamilyGivesOnlyTheInvalidPathMessage) {
     test::Sandbox box;
