@@ -37,7 +37,6 @@ TEST_F(PwmModelTest, TenPulsesOfOneModulationPeriod) {
     EXPECT_EQ(m->plan().count.n, 10);
     EXPECT_EQ(m->field("SCLK"), "10000000");
     EXPECT_EQ(m->field("Seg_Length"), "10000");
-    EXPECT_EQ(m->field("Amplitude"), "2");
     EXPECT_EQ(m->field("Offset"), "0");
     ASSERT_EQ(doc.wave().size(), 10000u);
     EXPECT_EQ(doc.lengthChanges, 1);
