@@ -44,6 +44,18 @@ if importlib.util.find_spec("tidewright") is None:
     sys.path.insert(0, os.path.join(BUILD_DIR, "python"))
 
 
+def instrument(tmp_path, changes):
+    """The sample instrument's description with each (old, new) text replaced."""
+    with open(SAMPLE_INSTRUMENT) as f:
+        text = f.read()
+    for old, new in changes:
+        assert old in text
+        text = text.replace(old, new)
+    path = tmp_path / "instrument.ini"
+    path.write_text(text)
+    return path
+
+
 def cli(*args, cwd=None):
     """Runs tidewright-cli; the completed process."""
     if not os.path.exists(CLI):

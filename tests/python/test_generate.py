@@ -5,7 +5,7 @@ import numpy as np
 import pytest
 
 import tidewright
-from conftest import SAMPLE_INSTRUMENT
+from conftest import instrument
 
 
 # The formulas are the C++ tests'; these rows prove each kind of dialog's keywords reach it: a
@@ -51,15 +51,12 @@ def test_a_rate_the_clock_cannot_meet_is_a_warning():
 
 
 def test_another_instruments_keys_and_defaults(tmp_path):
-    with open(SAMPLE_INSTRUMENT) as f:
-        text = f.read()
-    text = text.replace("Keys=Cycl Phase Power", "Keys=Cycl Phase").replace(
-        "Cycl=1 Cycles 0.001 0", "Cycl=3 Cycles 0.001 0")
-    (tmp_path / "other.ini").write_text(text)
-    other = tidewright.generate("sine", 600, instrument=tmp_path / "other.ini")
+    other_ini = instrument(tmp_path, [("Keys=Cycl Phase Power", "Keys=Cycl Phase"),
+                                      ("Cycl=1 Cycles 0.001 0", "Cycl=3 Cycles 0.001 0")])
+    other = tidewright.generate("sine", 600, instrument=other_ini)
     assert np.array_equal(other, tidewright.generate("sine", 600, cycl=3))
     with pytest.raises(TypeError, match="its parameters are start, end, min, max, cycl, phase$"):
-        tidewright.generate("sine", 600, instrument=tmp_path / "other.ini", power=2)
+        tidewright.generate("sine", 600, instrument=other_ini, power=2)
     with pytest.raises(tidewright.Error, match="missing.ini"):
         tidewright.generate("sine", 600, instrument=tmp_path / "missing.ini")
 

@@ -6,7 +6,7 @@ import numpy as np
 import pytest
 
 import tidewright
-from conftest import PULSE_FILES, SAMPLE_INSTRUMENT
+from conftest import PULSE_FILES, instrument
 
 DOWNLOAD_OPTION = ("Trainsmith", "Unable to download using the selected download option.\n"
                    "Select Download Option throgh View>>Options menu.")
@@ -43,15 +43,6 @@ def write_pls(path, sections, forced_clock=None):
     return str(path)
 
 
-def instrument(tmp_path, old, new):
-    with open(SAMPLE_INSTRUMENT) as f:
-        text = f.read()
-    assert old in text
-    path = tmp_path / "instrument.ini"
-    path.write_text(text.replace(old, new))
-    return path
-
-
 def test_compilation_as_the_download_writes_it(tmp_path):
     # The segments and summaries are the C++ tests'; these prove the file's forced clock, the
     # keywords, the arrays and the sequence reach Python.
@@ -79,7 +70,7 @@ def test_compilation_as_the_download_writes_it(tmp_path):
     with pytest.raises(tidewright.Error) as raised:
         train.compile(sclk=1)
     assert raised.value.messages == [("Trainsmith", "SCLK value out of range")]
-    few_steps = instrument(tmp_path, "MaxSequStp=4096", "MaxSequStp=3")
+    few_steps = instrument(tmp_path, [("MaxSequStp=4096", "MaxSequStp=3")])
     with pytest.raises(tidewright.Error) as raised:
         train.compile(few_steps, sclk=1e6, mode=0)
     assert raised.value.messages[0][1].startswith("Exceeds max sequence steps")
