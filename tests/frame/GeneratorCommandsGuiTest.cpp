@@ -1,13 +1,10 @@
 #include "frame/GeneratorCommands.h"
 
+#include "FrameTestSupport.h"
+
 #include "app/Commands.h"
 #include "app/FileUtil.h"
-#include "app/LaunchState.h"
 #include "app/ProfileFile.h"
-#include "app/Startup.h"
-#include "fm/FmComposer.h"
-#include "fm/FmSettings.h"
-#include "frame/MainFrame.h"
 #include "frame/QtWaveFrame.h"
 #include "generators/WaveBackup.h"
 #include "generators/qt/WaveParamDialog.h"
@@ -16,12 +13,9 @@
 #include "view/qt/WeditVw.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QDialog>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTest>
-#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -45,9 +39,7 @@ class GeneratorAnchorsTest : public ::testing::Test {
         const bool fm = box.session().composerId == kFmComposer;
         frame = std::make_unique<MainFrame>(box.session(), fm ? kFmResources : kStandardResources);
         wave = std::make_unique<QtWaveFrame>(*frame, frame->composer());
-        frame->resize(1000, 700);
-        frame->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(frame.get()));
+        ASSERT_TRUE(test::ShowFrame(*frame, 1000, 700));
         ASSERT_EQ(wave->document().samples().size(), 1024u);
         view().resetRange();
         section = fm ? "FmcWav_Par" : "TdWav_Par";
@@ -72,18 +64,7 @@ class GeneratorAnchorsTest : public ::testing::Test {
     }
     // Runs a menu command; `drive` acts on its modal dialog while it is open.
     void run(int command, const std::function<void(QDialog&)>& drive) {
-        bool driven = false;
-        QTimer::singleShot(0, [&] {
-            auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-            if (!dialog)
-                return;
-            driven = true;
-            drive(*dialog);
-            if (dialog->isVisible()) // a refused OK leaves it open
-                dialog->reject();
-        });
-        frame->action(command)->trigger();
-        EXPECT_TRUE(driven);
+        EXPECT_TRUE(test::WhileModal([&] { frame->action(command)->trigger(); }, drive));
     }
     void runSquare(const std::function<void(WaveParamDlg&)>& drive) {
         run(kCmdSquare, [&](QDialog& d) {
@@ -92,15 +73,14 @@ class GeneratorAnchorsTest : public ::testing::Test {
             drive(*dialog);
         });
     }
-    void cancelSquare(Span& openedWith) {
-        runSquare([&](WaveParamDlg& dialog) {
-            openedWith = anchors();
-            test::Button(dialog, "Cancel")->click();
-        });
-    }
 };
 
-TEST_F(GeneratorAnchorsTest, DialogShowsItsRangeAndCancelPutsTheEarlierAnchorsBack) {
+// Cancel puts back the anchors from before the dialog, not those of its first mark or its
+// preview. OK leaves them on the generated range and forgets the mark: the next Cancel returns
+// to the anchors of OK.
+TEST_F(GeneratorAnchorsTest, CancelRestoresTheEarlierAnchorsAndOkLeavesTheGeneratedRange) {
+    EXPECT_TRUE(frame->action(kCmdPwm)->isEnabled());
+    EXPECT_FALSE(RunGeneratorCommand(wave->document(), kCmdEquation, nullptr));
     setAnchors(200, 800);
     generatorRange(100, 299);
     Span opened, previewed;
@@ -114,39 +94,22 @@ TEST_F(GeneratorAnchorsTest, DialogShowsItsRangeAndCancelPutsTheEarlierAnchorsBa
     });
     EXPECT_EQ(opened, Span(100, 299));
     EXPECT_EQ(previewed, Span(150, 600));
-    EXPECT_EQ(anchors(), Span(200, 800)); // not the ones of the first mark or the preview
-}
+    EXPECT_EQ(anchors(), Span(200, 800));
+    EXPECT_FALSE(FileExists(WaveBackupPath(box.session().tmpFolder)));
 
-// OK leaves the anchors on the generated range, and the closed dialog's mark is forgotten: the
-// next Cancel returns to the anchors of OK, not to those before the dialog.
-TEST_F(GeneratorAnchorsTest, OkLeavesTheAnchorsOnTheGeneratedRangeAndForgetsTheMark) {
     for (int command : {kCmdSquare, kCmdEquation}) {
         SCOPED_TRACE(command);
         setAnchors(200, 800);
         generatorRange(100, 299);
         run(command, [](QDialog& dialog) { test::Button(dialog, "OK")->click(); });
         EXPECT_EQ(anchors(), Span(100, 299));
-        Span opened;
-        cancelSquare(opened);
+        runSquare([&](WaveParamDlg& dialog) {
+            opened = anchors();
+            test::Button(dialog, "Cancel")->click();
+        });
         EXPECT_EQ(opened, Span(300, 1023)) << "the next call goes on";
         EXPECT_EQ(anchors(), Span(100, 299));
     }
-}
-
-using GeneratorMenuTest = GeneratorAnchorsTest;
-
-TEST_F(GeneratorMenuTest, MenuCommandRunsTheDialogAndRemovesItsBackup) {
-    WeDoc& doc = wave->document();
-    doc.CommitEdit();
-    const std::string before = ReadWholeFile(doc.pathName()).value_or("");
-    ASSERT_EQ(before.size(), 2048u);
-    EXPECT_TRUE(frame->action(kCmdSine)->isEnabled());
-    EXPECT_TRUE(frame->action(kCmdPwm)->isEnabled());
-
-    run(kCmdSquare, [](QDialog& dialog) { dialog.reject(); });
-    EXPECT_FALSE(FileExists(WaveBackupPath(box.session().tmpFolder)));
-    EXPECT_EQ(ReadWholeFile(doc.pathName()).value_or(""), before);
-    EXPECT_FALSE(RunGeneratorCommand(doc, kCmdEquation, nullptr));
 }
 
 // An instrument whose FM composer works on the abstract 0..10^9 scale.

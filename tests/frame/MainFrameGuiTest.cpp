@@ -1,25 +1,34 @@
 #include "frame/MainFrame.h"
 
+#include "FrameTestSupport.h"
+
 #include "app/Commands.h"
 #include "app/FileUtil.h"
-#include "app/LaunchState.h"
 #include "app/MenuLayout.h"
-#include "app/Startup.h"
+#include "app/ProfileStore.h"
 #include "app/StringTable.h"
 #include "app/qt/AppProfile.h"
+#include "document/WeDoc.h"
 #include "frame/QtPulseFrame.h"
 #include "frame/QtWaveFrame.h"
 #include "host/HostLink.h"
+#include "pulse/PulseComposer.h"
+#include "pulse/PulseDownload.h"
+#include "pulse/PulseOptions.h"
+#include "pulse/TrainBuilder.h"
+#include "support/HostRecorder.h"
 #include "support/Sandbox.h"
 #include "view/qt/WeditVw.h"
 
 #include <QAction>
 #include <QComboBox>
+#include <QFileDialog>
 #include <QImage>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QProgressBar>
+#include <QProgressDialog>
 #include <QStatusBar>
-#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -145,15 +154,9 @@ TEST(MainFrame, ShowPeaksIsOffAtFirstAndRemembered) {
         EXPECT_TRUE(f.view()->showPeaks());
         EXPECT_EQ(OpenAppProfile()->value("Settings/ShowPeaks").toInt(), 1);
     }
-    {
-        MainFrame next(box.session(), kStandardResources);
-        EXPECT_TRUE(next.view()->showPeaks());
-        EXPECT_TRUE(next.action(kCmdShowPeaks)->isChecked());
-        next.runCommand(kCmdShowPeaks);
-        EXPECT_FALSE(next.view()->showPeaks());
-    }
-    MainFrame last(box.session(), kStandardResources);
-    EXPECT_FALSE(last.view()->showPeaks());
+    MainFrame next(box.session(), kStandardResources);
+    EXPECT_TRUE(next.view()->showPeaks());
+    EXPECT_TRUE(next.action(kCmdShowPeaks)->isChecked());
 }
 
 TEST(MainFrame, HostEventsMoveCloseAndReread) {
@@ -252,8 +255,72 @@ TEST(MainFrame, PulseComposerDrivesItsMenusAndSectionList) {
     EXPECT_TRUE(f.action(kCmdSection1)->isChecked());
     EXPECT_EQ(list->currentIndex(), 1);
 
-    f.grab().toImage().save(QString(TW_BINARY_DIR) + "/MainFrame-pulse.png");
+    f.grab().toImage().save(QString(TW_BINARY_DIR) + "/MainFrame-pulse.png"); // paints the title
     EXPECT_EQ(f.windowTitle(), "Trainsmith -> Untitled-Ch1");
+}
+
+TEST(TrainBar, ShowsTheTrainsNameDurationAndCompiledSegments) {
+    test::Sandbox box(kPulseComposer);
+    test::HostRecorder host;
+    box.set(box.exchange(), "AppTits", "AC", "Consolia");
+    box.set(box.exchange(), "PulseRoot-ch1", "frcSclk_toVal", "1");
+    box.set(box.exchange(), "PulseRoot-ch1", "forceSclk", "1e6");
+    WriteGeneralSetting(box.session(), "forceSingSeg", std::to_string(kSingleSegmentMode),
+                        kPulseSettings);
+    WriteGeneralSetting(box.session(), "hideSumm", "Hide",
+                        kPulseSettings); // no summary dialog to answer
+    test::WriteTrain(box.session(), {{kLinkFormat, 1, {{1, 2.048e-3}, {-1, 2.048e-3}}}}, 2);
+    const std::string train = box.root() + "/train.pls";
+    MainFrame f(box.session(), kPulseResources);
+    auto& c = static_cast<PulseComposer&>(f.composer());
+    auto* text = f.findChild<QLineEdit*>("1042");
+    ASSERT_TRUE(text);
+    EXPECT_TRUE(text->text().startsWith("Untitled"));
+    EXPECT_FALSE(text->accessibleName().isEmpty());
+    ASSERT_TRUE(c.SaveAs(train));
+    ASSERT_TRUE(c.Open(train));
+    EXPECT_EQ(text->text(), QString::fromUtf8("train.pls \u2014 4.096 ms"));
+    ASSERT_EQ(c.Download(), kDownloadDone);
+    EXPECT_EQ(text->text(), QString::fromUtf8("train.pls \u2014 4.096 ms \u2014 1 segment"));
+}
+
+// A long operation started from the window shows the progress dialog, and its Cancel stops it:
+// enough comma-delimited text to take well over the dialog's delay.
+constexpr std::size_t kPoints = 40'000'000;
+
+TEST(LongWork, SaveAsShowsTheProgressDialogAndItsCancelWritesNothing) {
+    test::Sandbox box;
+    MainFrame frame(box.session(), kStandardResources);
+    QtWaveFrame wave(frame, frame.composer());
+    ASSERT_TRUE(test::ShowFrame(frame));
+    WeDoc& doc = wave.document();
+    doc.samples().Assign(kPoints, 1234);
+    ASSERT_TRUE(doc.CommitEdit());
+
+    QString shownLabel;
+    QTimer watch;
+    watch.setInterval(10);
+    QObject::connect(&watch, &QTimer::timeout, [&shownLabel] {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* d = qobject_cast<QProgressDialog*>(w); d && d->isVisible()) {
+                shownLabel = d->labelText();
+                d->cancel();
+            }
+    });
+    watch.start();
+    const QString name = QString::fromStdString(box.root() + "/big");
+    EXPECT_TRUE(test::WhileModal<QFileDialog>(
+        [&] { frame.runCommand(kCmdSaveAs); },
+        [&name](QFileDialog& dialog) {
+            // comma-delimited
+            dialog.selectNameFilter(dialog.nameFilters().at(2));
+            dialog.findChild<QLineEdit*>("fileNameEdit")->setText(name);
+            static_cast<QDialog&>(dialog).accept();
+        }));
+    watch.stop();
+    EXPECT_EQ(shownLabel, "Saving big.csv...");
+    EXPECT_FALSE(FileExists(box.root() + "/big.csv")) << "cancelled before its rename";
+    EXPECT_TRUE(box.prompts.asked.empty()) << box.prompts.lastText();
 }
 
 } // namespace

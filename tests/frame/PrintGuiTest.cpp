@@ -1,3 +1,5 @@
+#include "FrameTestSupport.h"
+
 #include "app/Commands.h"
 #include "app/LaunchState.h"
 #include "app/Startup.h"
@@ -6,7 +8,6 @@
 #include "support/Sandbox.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QButtonGroup>
 #include <QImage>
 #include <QPrintDialog>
@@ -18,9 +19,7 @@
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTest>
-#include <QTimer>
 
-#include <functional>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -28,44 +27,16 @@
 namespace tw {
 namespace {
 
-// Runs `inside` on the modal dialog of type D the command opens, then closes it.
-template <class D>
-bool WhileOpen(MainFrame& f, int command, const std::function<void(D&)>& inside) {
-    bool seen = false;
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        auto* dialog = qobject_cast<D*>(QApplication::activeModalWidget());
-        if (!dialog || seen)
-            return;
-        seen = true;
-        inside(*dialog);
-        if (dialog->isVisible())
-            dialog->accept();
-    });
-    poll.start(20);
-    QTimer::singleShot(10000, [&] { // never hang the suite on a dialog that stays up
-        if (auto* open = QApplication::activeModalWidget())
-            open->close();
-    });
-    f.runCommand(command);
-    return seen;
-}
-
 struct Preview {
     int pages = -1;
     QPageLayout::Orientation orientation = QPageLayout::Portrait;
     int darkPixels = 0;
 };
 
-bool Shown(MainFrame& f) {
-    f.resize(1024, 700);
-    f.show();
-    return QTest::qWaitForWindowExposed(&f);
-}
-
 Preview ShowPreview(MainFrame& f, const QString& shot) {
     Preview seen;
-    EXPECT_TRUE(WhileOpen<QPrintPreviewDialog>(f, kCmdPrintPreview, [&](QPrintPreviewDialog& d) {
+    const auto preview = [&f] { f.runCommand(kCmdPrintPreview); };
+    EXPECT_TRUE(test::WhileModal<QPrintPreviewDialog>(preview, [&](QPrintPreviewDialog& d) {
         auto* widget = d.findChild<QPrintPreviewWidget*>();
         ASSERT_NE(widget, nullptr);
         d.resize(900, 700);
@@ -87,14 +58,14 @@ TEST(Printing, PreviewShowsThePlotsPageAndPageSetupHoldsForTheRun) {
         test::Sandbox box(kPulseComposer);
         test::WriteTrain(box.session(), {{kLinkFormat, 1, {{0, 1e-3}, {0.5, 2e-3}, {0, 1e-3}}}}, 1);
         MainFrame pulse(box.session(), kPulseResources);
-        ASSERT_TRUE(Shown(pulse));
+        ASSERT_TRUE(test::ShowFrame(pulse));
         const Preview train = ShowPreview(pulse, "PrintPreview-pulse.png");
         EXPECT_EQ(train.pages, 1);
         EXPECT_GT(train.darkPixels, 200) << "the pulse-train composer prints its train";
     }
     test::Sandbox box;
     MainFrame f(box.session(), kStandardResources);
-    ASSERT_TRUE(Shown(f));
+    ASSERT_TRUE(test::ShowFrame(f));
     for (int id : {kCmdPrint, kCmdPrintPreview, kCmdPrintSetup})
         EXPECT_TRUE(f.action(id)->isEnabled()) << id;
 
@@ -103,12 +74,14 @@ TEST(Printing, PreviewShowsThePlotsPageAndPageSetupHoldsForTheRun) {
     EXPECT_GT(first.darkPixels, 200) << "the black trace and texts are on the page";
 
     EXPECT_EQ(first.orientation, QPageLayout::Landscape) << "the default";
-    EXPECT_TRUE(WhileOpen<QDialog>(f, kCmdPrintSetup, [](QDialog& d) {
+    const auto portrait = [](QDialog& d) {
         d.findChild<QRadioButton*>(QString(), Qt::FindChildrenRecursively)
             ->group()
             ->button(QPageLayout::Portrait)
             ->click();
-    }));
+        d.accept();
+    };
+    EXPECT_TRUE(test::WhileModal([&f] { f.runCommand(kCmdPrintSetup); }, portrait));
     const Preview second = ShowPreview(f, "PrintPreview-portrait.png");
     EXPECT_EQ(second.orientation, QPageLayout::Portrait);
     EXPECT_EQ(second.pages, 1);
@@ -146,13 +119,15 @@ TEST(Printing, APdfPageIsBlackOnWhiteWithTextsInPointsWithinTheMargins) {
         GTEST_SKIP() << "needs poppler-utils";
     test::Sandbox box;
     MainFrame f(box.session(), kStandardResources);
-    ASSERT_TRUE(Shown(f));
+    ASSERT_TRUE(test::ShowFrame(f));
     const QString pdf = QString::fromStdString(box.root()) + "/page.pdf";
-    EXPECT_TRUE(WhileOpen<QPrintDialog>(f, kCmdPrint, [&](QPrintDialog& d) {
-        d.printer()->setOutputFormat(QPrinter::PdfFormat);
-        d.printer()->setOutputFileName(pdf);
-        d.done(QDialog::Accepted); // as set here, not as the dialog's own fields say
-    }));
+    EXPECT_TRUE(test::WhileModal<QPrintDialog>(
+        [&f] { f.runCommand(kCmdPrint); },
+        [&](QPrintDialog& d) {
+            d.printer()->setOutputFormat(QPrinter::PdfFormat);
+            d.printer()->setOutputFileName(pdf);
+            d.done(QDialog::Accepted); // as set here, not as the dialog's own fields say
+        }));
     QSizeF page;
     const std::vector<Word> words = PdfWords(pdf, page);
     ASSERT_GT(page.width(), page.height()) << "landscape";

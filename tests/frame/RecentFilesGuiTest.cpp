@@ -68,25 +68,13 @@ TEST(RecentFiles, OpenEditsAndLengthChangesFillTheListAndAnEntryOpensItsFile) {
     const QStringList items = FileMenuItems(f);
     EXPECT_TRUE(items.contains(QString::fromStdString("&3 " + a)));
     EXPECT_FALSE(items.contains("Recent File"));
-    QMenu* file = f.menuBar()->actions().front()->menu();
-    file->popup(QPoint(0, 0));
-    file->grab().save(QString(TW_BINARY_DIR) + "/RecentFiles-menu.png");
-    file->hide();
-
     // The third entry opens a.wav through Open: it becomes the document's file and moves up.
+    // A gone file's entry is the pulse-train test's below.
     f.action(kCmdRecentFile1 + 2)->trigger();
     EXPECT_EQ(doc.fileName(), a);
     EXPECT_EQ(doc.pathName(), a);
     EXPECT_EQ(recent.files().entries(), (Paths{a, working, b}));
     EXPECT_TRUE(box.prompts.asked.empty()) << box.prompts.lastText();
-
-    // b.wav is gone: its entry is removed with the reason, and the document stays as it was.
-    ASSERT_TRUE(RemoveFile(b));
-    f.action(kCmdRecentFile1 + 2)->trigger();
-    EXPECT_TRUE(box.prompts.sawText("Unable to open " + b + "\nNo such file or directory"));
-    EXPECT_EQ(recent.files().entries(), (Paths{a, working}));
-    EXPECT_EQ(doc.pathName(), a);
-    EXPECT_FALSE(f.action(kCmdRecentFile1 + 2)->isVisible());
 }
 
 TEST(RecentFiles, EachComposerKeepsItsOwnListInTheApplicationProfile) {
