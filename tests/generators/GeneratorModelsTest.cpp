@@ -32,6 +32,7 @@ TEST_F(WaveParamModelTest, OpensFromTheDescriptionFileAndWritesMissingDefaults) 
     EXPECT_EQ(m.title(), "Sine Wave");
     ASSERT_EQ(m.fields().size(), 7u);
     EXPECT_EQ(m.fields()[1].text, "999");
+    EXPECT_EQ(m.fields()[2].text, "0");
     EXPECT_EQ(m.fields()[3].text, "16383");
     EXPECT_EQ(m.fields()[5].label, "Start Phase (deg)");
     EXPECT_EQ(m.fields()[4].upper, 500); // cycles: at most half the wavelength

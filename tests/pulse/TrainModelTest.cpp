@@ -100,6 +100,11 @@ TEST(PulseOptions, StoreGoesToItsThreeHomesAndRefusesAClockOutOfRange) {
     o.mode = kSequencedMode;
     o.timeUnit = 2;
     o.forceClock = true;
+    o.forcedClock = "300e6"; // above the highest clock
+    EXPECT_FALSE(Show(box.prompts, StorePulseOptions(box.session(), o, limits, 1)));
+    EXPECT_TRUE(box.prompts.sawText("SCLK value out of range"));
+    EXPECT_EQ(box.get(box.exchange(), "PulseRoot-ch1", "forceSclk"), "<absent>");
+
     o.forcedClock = "20e6";
     ASSERT_TRUE(Show(box.prompts, StorePulseOptions(box.session(), o, limits, 1)));
     EXPECT_EQ(box.get(box.exchange(), "PulseRoot-ch2", "tmUnitInd"), "2");
