@@ -1,13 +1,12 @@
 // What a desktop user expects of the frame at the default window size: every bar button in
 // sight, icons without any icon theme, the standard keys, the About box and the user guide.
+#include "FrameTestSupport.h"
+
 #include "app/Commands.h"
-#include "app/LaunchState.h"
-#include "app/Startup.h"
 #include "document/WeDoc.h"
 #include "frame/AboutBox.h"
 #include "frame/FrameBars.h"
 #include "frame/LinkLabel.h"
-#include "frame/MainFrame.h"
 #include "frame/PictureControl.h"
 #include "frame/QtWaveFrame.h"
 #include "support/Sandbox.h"
@@ -44,9 +43,7 @@ class UrlCatcher : public QObject {
 };
 
 void ShowAt(MainFrame& frame, int width, int height) {
-    frame.resize(width, height);
-    frame.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame));
+    ASSERT_TRUE(test::ShowFrame(frame, width, height));
     QTest::qWait(150); // a timer round: the bars are as their flags say
 }
 
@@ -82,9 +79,6 @@ TEST(Desktop, EveryBarButtonIsInSightAt1024x700AndAtTheSmallestWidth) {
         QTest::qWait(150);
         EXPECT_GE(frame.width(), frame.bars()->bar(FrameBars::kEditBand)->sizeHint().width());
         ExpectEveryButtonInSight(frame, "standard, narrowest");
-        frame.resize(1600, 900);
-        QTest::qWait(150);
-        ExpectEveryButtonInSight(frame, "standard, wide");
     }
     for (bool fpSegments : {false, true}) {
         test::Sandbox box(kFmComposer);
@@ -190,11 +184,8 @@ TEST(Desktop, AboutBoxShowsThePictureAndLinksTheDocumentation) {
     ASSERT_NE(about.link(), nullptr);
     about.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&about));
-    int clicks = 0;
-    QObject::connect(about.link(), &LinkLabel::clicked, [&clicks] { ++clicks; });
     QTest::mouseClick(about.link(), Qt::LeftButton);
     ASSERT_EQ(catcher.opened.size(), 1);
-    EXPECT_EQ(clicks, 1);
     EXPECT_TRUE(QFileInfo(catcher.opened[0].toLocalFile() + "/user-guide.md").isFile())
         << catcher.opened[0].toString().toStdString();
 

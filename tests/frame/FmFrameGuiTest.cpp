@@ -1,6 +1,5 @@
 #include "app/Commands.h"
 #include "app/LaunchState.h"
-#include "app/ProfileFile.h"
 #include "app/Startup.h"
 #include "document/DocFixture.h"
 #include "document/WaveFormats.h"
@@ -136,24 +135,6 @@ TEST_F(FmFrame, Event4InFpSegmentModeRereadsTheSegment) {
     frame->hostEvent(4, 0);
     EXPECT_EQ(document().activeSegment(), 6);
     EXPECT_EQ(frame->bars()->segmentBox()->text(), "6");
-}
-
-// An instrument whose FM composer works on the abstract 0..10^9 scale.
-class FmAbstractFrame : public FmFrame {
-  protected:
-    void SetUp() override {
-        FmFrame::SetUp();
-        profile::DeleteKey(box.descr(), "FmComposer", "IsAbstr");
-        profile::DeleteKey(box.descr(), "FmComposer", "PtSize");
-    }
-};
-
-// A new wave holds mid-scale points, which the second mapping draws at the plot's middle
-// (PlotPixelsTest has the drawing).
-TEST_F(FmAbstractFrame, NewWaveHoldsMidScalePoints) {
-    open();
-    ASSERT_TRUE(document().New());
-    EXPECT_EQ(document().samples().at(0), 500000000);
 }
 
 } // namespace

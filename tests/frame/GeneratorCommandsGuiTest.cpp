@@ -121,12 +121,15 @@ class FmAbstractGeneratorTest : public GeneratorAnchorsTest {
     }
 };
 
-TEST_F(FmAbstractGeneratorTest, ShapesAreConvertedToTheAbstractScale) {
+// A new wave holds mid-scale points (PlotPixelsTest draws them through the second mapping);
+// the shapes' Max and Min are the document's levels, and the points span the scale instead.
+TEST_F(FmAbstractGeneratorTest, NewWaveIsMidScaleAndShapesSpanTheAbstractScale) {
     ASSERT_TRUE(frame->composer().abstractMode());
+    WeDoc& doc = wave->document();
+    ASSERT_TRUE(doc.New());
+    EXPECT_EQ(doc.samples().at(0), 500000000);
     generatorRange(0, 1023);
     runSquare([](WaveParamDlg& dialog) { test::Button(dialog, "OK")->click(); });
-    const WeDoc& doc = wave->document();
-    // Max and Min are the document's levels; the points span the scale instead.
     EXPECT_GT(doc.samples().at(0), 999000000);
     EXPECT_EQ(doc.samples().at(doc.samples().size() - 1), 0);
 }

@@ -1,11 +1,10 @@
 // Keys as a user presses them on a managed desktop: the plot holds the focus, and the commands'
 // shortcuts reach the wave unless a box of the bars holds typed, unapplied text.
+#include "FrameTestSupport.h"
+
 #include "app/Commands.h"
-#include "app/LaunchState.h"
-#include "app/Startup.h"
 #include "document/WeDoc.h"
 #include "frame/FrameBars.h"
-#include "frame/MainFrame.h"
 #include "frame/QtWaveFrame.h"
 #include "support/Sandbox.h"
 #include "support/gui/Widgets.h"
@@ -17,7 +16,6 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QTest>
-#include <QTimer>
 #include <QToolBar>
 
 #include <gtest/gtest.h>
@@ -31,15 +29,12 @@ QByteArray Contents(const std::string& path) {
 }
 
 struct Desk {
-    explicit Desk(int composer) : box(composer), frame(box.session(), ResourcesOf(composer)) {
+    explicit Desk(int composer) : box(composer), frame(box.session(), test::ResourcesOf(composer)) {
         frame.resize(1024, 700);
         frame.show();
         EXPECT_TRUE(test::WaitFramed(frame));
         frame.activateWindow();
         EXPECT_TRUE(QTest::qWaitForWindowActive(&frame, 20000));
-    }
-    static int ResourcesOf(int composer) {
-        return composer == kFmComposer ? kFmResources : kStandardResources;
     }
     QByteArray working() { return Contents(frame.waveFrame()->document().ActiveWorkingFile()); }
     void press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
@@ -51,11 +46,8 @@ struct Desk {
         QTest::mouseClick(bar->widgetForAction(frame.action(command)), Qt::LeftButton);
     }
     void sine() {
-        QTimer::singleShot(100, [] {
-            if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
-                test::Button(*dialog, "OK")->click();
-        });
-        frame.runCommand(kCmdSine);
+        EXPECT_TRUE(test::WhileModal([this] { frame.runCommand(kCmdSine); },
+                                     [](QDialog& dialog) { test::Button(dialog, "OK")->click(); }));
         // The window manager hands the activation back once the dialog is gone.
         frame.activateWindow();
         EXPECT_TRUE(QTest::qWaitForWindowActive(&frame, 20000));

@@ -1,10 +1,9 @@
+#include "FrameTestSupport.h"
+
 #include "app/Commands.h"
-#include "app/LaunchState.h"
 #include "app/NumberText.h"
 #include "app/ProfileFile.h"
-#include "app/Startup.h"
 #include "document/WeDoc.h"
-#include "frame/MainFrame.h"
 #include "frame/QtWaveFrame.h"
 #include "pulse/TrainBuilder.h"
 #include "support/HostRecorder.h"
@@ -15,7 +14,6 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QStatusBar>
-#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -24,9 +22,7 @@ namespace {
 
 struct ShownFrame {
     ShownFrame(const LaunchState& session, int resourceSet) : frame(session, resourceSet) {
-        frame.resize(1024, 700);
-        frame.show();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(&frame));
+        EXPECT_TRUE(test::ShowFrame(frame));
         frame.plotView()->repaint();
     }
 

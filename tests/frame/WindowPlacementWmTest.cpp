@@ -1,14 +1,13 @@
 // Windows on a managed screen: every top-level window lies with its frame inside the screen's
 // available area, at 1024x700 and at twice the scale on 1920x1080.
+#include "FrameTestSupport.h"
+
 #include "app/Commands.h"
-#include "app/LaunchState.h"
-#include "app/Startup.h"
 #include "app/qt/AppProfile.h"
 #include "app/qt/ScreenFit.h"
 #include "document/qt/WaveFileDialog.h"
 #include "frame/AboutBox.h"
 #include "frame/FrameBars.h"
-#include "frame/MainFrame.h"
 #include "pulse/qt/PulseEditorDialog.h"
 #include "support/Sandbox.h"
 #include "support/wm/WindowManager.h"
@@ -16,8 +15,6 @@
 #include <QFileDialog>
 #include <QHeaderView>
 #include <QScreen>
-#include <QTest>
-#include <QTimer>
 #include <QToolBar>
 #include <QTreeView>
 
@@ -46,19 +43,13 @@ void ExpectOnScreen(QWidget& window, const char* what) {
         << window.minimumSizeHint().width() << "x" << window.minimumSizeHint().height();
 }
 
-int Resources(int composer) {
-    return composer == kFmComposer      ? kFmResources
-           : composer == kPulseComposer ? kPulseResources
-                                        : kStandardResources;
-}
-
 TEST(WindowsOnScreen, EveryComposerOpensWithItsFrameOnTheScreen) {
     TW_REQUIRE_WINDOW_MANAGER();
     for (int composer : {kStandardComposer, kFmComposer, kPulseComposer}) {
         SCOPED_TRACE(composer);
         test::Sandbox box(composer);
         box.set(box.exchange(), "Instrument", "Channels", "4");
-        MainFrame frame(box.session(), Resources(composer));
+        MainFrame frame(box.session(), test::ResourcesOf(composer));
         frame.resize(1024, 700); // as the program opens it
         frame.show();
         ExpectOnScreen(frame, "main window");
@@ -94,12 +85,8 @@ TEST(WindowsOnScreen, EveryComposerOpensWithItsFrameOnTheScreen) {
             const QRect at = buttonAt(a);
             EXPECT_FALSE(WindowFrame(*editor).intersects(at))
                 << "the editor (" << Text(WindowFrame(*editor)) << ") covers "
-                << a->toolTip().toStdString() << " (" << Text(at) << ") main "
-                << Text(WindowFrame(frame)) << " client " << Text(frame.geometry()) << " central "
-                << Text(QRect(frame.centralWidget()->mapToGlobal(QPoint(0, 0)),
-                              frame.centralWidget()->size()))
-                << " bar "
-                << Text(QRect(instrument->mapToGlobal(QPoint(0, 0)), instrument->size()));
+                << a->toolTip().toStdString() << " (" << Text(at) << ") under the frame at "
+                << Text(WindowFrame(frame));
         }
     }
 }
@@ -124,11 +111,14 @@ TEST(WindowsOnScreen, TheOpenDialogShowsEveryColumn) {
     MainFrame frame(box.session(), kStandardResources);
     frame.show();
     ASSERT_TRUE(test::WaitFramed(frame));
-    QTimer::singleShot(0, [] {
-        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-        ASSERT_NE(dialog, nullptr);
-        ExpectOnScreen(*dialog, "Open dialog");
-        auto* tree = dialog->findChild<QTreeView*>("treeView");
+    FileDialogMemory memory;
+    const auto open = [&] {
+        EXPECT_TRUE(
+            ChooseWaveFile(&frame, DialogKind::Open, "", memory, box.session()).path.empty());
+    };
+    EXPECT_TRUE(test::WhileModal<QFileDialog>(open, [](QFileDialog& dialog) {
+        ExpectOnScreen(dialog, "Open dialog");
+        auto* tree = dialog.findChild<QTreeView*>("treeView");
         ASSERT_TRUE(tree && tree->isVisible()) << "the detail view";
         const QHeaderView* header = tree->header();
         ASSERT_EQ(header->count(), 4);
@@ -141,10 +131,7 @@ TEST(WindowsOnScreen, TheOpenDialogShowsEveryColumn) {
             EXPECT_LE(header->sectionViewportPosition(column) + header->sectionSize(column),
                       tree->viewport()->width());
         }
-        dialog->reject();
-    });
-    FileDialogMemory memory;
-    EXPECT_TRUE(ChooseWaveFile(&frame, DialogKind::Open, "", memory, box.session()).path.empty());
+    }));
 }
 
 } // namespace
