@@ -24,7 +24,6 @@ namespace {
 class FmFrame : public test::DocFixture {
   protected:
     FmFrame() : DocFixture(kFmComposer) {}
-    void SetUp() override { DocFixture::SetUp(); }
     void TearDown() override {
         frame.reset();
         DocFixture::TearDown();
@@ -90,8 +89,10 @@ struct PaintCounter : QObject {
 };
 
 // With the parameter bar up, event 4 follows the host's FM settings and leaves channel and
-// segment alone; the view is drawn again only when the carrier, range or mode changed.
-TEST_F(FmFrame, Event4WithTheParameterBarRereadsTheFmSettings) {
+// segment alone; the view is drawn again only when the carrier, range or mode changed. Without
+// the bar, or in FP-segment mode, it reads the segment as the other composers do, and the FM
+// settings wait.
+TEST_F(FmFrame, Event4RereadsTheFmSettingsWithTheParameterBarAndTheSegmentWithout) {
     open();
     frame->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(frame.get()));
@@ -111,20 +112,15 @@ TEST_F(FmFrame, Event4WithTheParameterBarRereadsTheFmSettings) {
     EXPECT_EQ(deviation->text(), "5e6");
     EXPECT_EQ(document().vMin(), 122.5e6);
     EXPECT_GE(counter.paints, 1);
-}
 
-// Without the bar, or in FP-segment mode, event 4 reads the channel and segment as the other
-// composers do, and the FM settings wait.
-TEST_F(FmFrame, Event4WithoutTheParameterBarRereadsChannelAndSegment) {
-    open();
     frame->runCommand(kCmdParameterBar);
     ASSERT_FALSE(frame->bars()->visible(FrameBars::kParmBand));
-    box.set(box.exchange(), "Settings", "FmDev0", "5e6");
-    box.set(box.exchange(), "Settings", "AcSeg", "3");
+    box.set(box.exchange(), "Settings", "FmDev0", "1e6");
+    box.set(box.exchange(), "Settings", "AcSeg", "3 3");
     frame->hostEvent(4, 0);
     EXPECT_EQ(document().activeSegment(), 3);
-    EXPECT_EQ(deviation->text(), "1.25e7");
-    EXPECT_EQ(document().vMin(), 118.75e6);
+    EXPECT_EQ(deviation->text(), "5e6");
+    EXPECT_EQ(document().vMin(), 122.5e6);
 }
 
 TEST_F(FmFrame, Event4InFpSegmentModeRereadsTheSegment) {
