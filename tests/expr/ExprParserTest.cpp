@@ -192,12 +192,6 @@ TEST_F(ExprParserTest, TokensAndTheTextsOfTheConstants) {
 TEST_F(ExprParserTest, WaveFilesAsOperands) {
     box.wave("ramp.wav", {-3, 300, -32768, 32767}, "x"); // the odd last byte is no sample
     box.wave("two.wav", {7, 8});
-    parser.Start("ramp.wav");
-    EXPECT_EQ(parser.GetToken(), 0);
-    EXPECT_EQ(parser.kind(), ExprParser::kWave);
-    EXPECT_EQ(parser.token(), "ramp.wav");
-    EXPECT_EQ(parser.wavePath(), box.waves + "ramp.wav");
-
     std::string program = Postfix(parser, "ramp.wav*2+two.wav");
     EXPECT_EQ(program, "wh0 2 * wh1 + ");
     ASSERT_EQ(parser.waves().size(), 2u);
