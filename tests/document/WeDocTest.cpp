@@ -482,7 +482,11 @@ TEST_F(WeDocTest, TrimsWriteTheWorkingFileAskTheIncrementAndUndoReturns) {
     EXPECT_EQ(ReadInt16File(doc->pathName()).size(), 1024u);
 }
 
-TEST_F(WeDocTest, ChannelSwitchSendsTheHostCommandAndLoadsThatChannel) {
+// Where the user works is the document's: a switch is sent to the instrument, written to the
+// exchange file for the host and told to the listener; the host's own changes are taken over
+// without a write.
+TEST_F(WeDocTest, SwitchesAreSentAndPublishedAndTheHostsAreTakenOver) {
+    box.set(box.exchange(), "Settings", "AcSeg", "1 4");
     start();
     box.set(box.exchange(), "TdWav_Par", "Prv_bgn", "1");
     doc->SelectChannel(0);
@@ -492,9 +496,16 @@ TEST_F(WeDocTest, ChannelSwitchSendsTheHostCommandAndLoadsThatChannel) {
     doc->SelectChannel(1);
     EXPECT_EQ(link.sent, std::vector<std::string>{"Cmd=:INST:SEL 2"});
     EXPECT_EQ(exch("TdWav_Par", "Prv_bgn"), "<absent>");
+    EXPECT_EQ(exch("Settings", "ActiveCh"), "1");
+    EXPECT_EQ(doc->activeSegment(), 4) << "the host's entry for the channel";
     EXPECT_EQ(doc->segTableSection(), "SegmTbl-ch1");
-    EXPECT_EQ(doc->pathName(), box.tmp() + "TemS1.wa1");
-    EXPECT_EQ(exch("SegmTbl-ch1", "1"), box.tmp() + "TemS1.wa1");
+    EXPECT_EQ(doc->pathName(), box.tmp() + "TemS4.wa1");
+    EXPECT_EQ(exch("SegmTbl-ch1", "4"), box.tmp() + "TemS4.wa1");
+    EXPECT_EQ(seen.activeChanges, 2) << "the channel, then its segment";
+
+    doc->SelectSegment(6);
+    EXPECT_EQ(exch("Settings", "AcSeg"), "1 6");
+    EXPECT_EQ(seen.activeChanges, 3);
 
     // A value without a blank after its first character is used whole; none at all gives ":INST ".
     box.set(box.descr(), "Interface", "ActiveCh", "CHAN");
@@ -502,34 +513,18 @@ TEST_F(WeDocTest, ChannelSwitchSendsTheHostCommandAndLoadsThatChannel) {
     DeleteProfileKey(box.session(), "Interface", "ActiveCh", box.descr());
     doc->SelectChannel(1);
     EXPECT_EQ(link.sent, (std::vector<std::string>{"Cmd=:INST:SEL 2", "Cmd=CHAN1", "Cmd=:INST 2"}));
-}
-
-// Where the user works is the document's: a switch is written to the exchange file for the host
-// and told to the listener; the host's own changes are taken over without a write.
-TEST_F(WeDocTest, TheActiveChannelAndSegmentArePublished) {
-    box.set(box.exchange(), "Settings", "AcSeg", "1 4");
-    start();
-    doc->SelectChannel(1);
-    EXPECT_EQ(exch("Settings", "ActiveCh"), "1");
-    EXPECT_EQ(doc->activeChannel(), 1);
-    EXPECT_EQ(doc->activeSegment(), 4) << "the host's entry for the channel";
-    EXPECT_EQ(doc->pathName(), box.tmp() + "TemS4.wa1");
-    EXPECT_EQ(seen.activeChanges, 2) << "the channel, then its segment";
-
-    doc->SelectSegment(6);
-    EXPECT_EQ(exch("Settings", "AcSeg"), "1 6");
-    EXPECT_EQ(seen.activeChanges, 3);
 
     box.set(box.exchange(), "Settings", "ActiveCh", "0");
     const std::string before = ReadWholeFile(box.exchange()).value_or("");
+    const int changes = seen.activeChanges;
     doc->RereadActive();
     EXPECT_EQ(doc->active().channel, 0);
     EXPECT_EQ(doc->active().segment, 1);
     EXPECT_EQ(doc->segTableSection(), "SegmTbl-ch0");
-    EXPECT_EQ(seen.activeChanges, 4);
+    EXPECT_EQ(seen.activeChanges, changes + 1);
     EXPECT_EQ(ReadWholeFile(box.exchange()).value_or(""), before);
     doc->RereadActive();
-    EXPECT_EQ(seen.activeChanges, 4) << "nothing changed, nothing told";
+    EXPECT_EQ(seen.activeChanges, changes + 1) << "nothing changed, nothing told";
 }
 
 TEST_F(WeDocTest, ClearMemoryAsksForTheActiveChannel) {
