@@ -100,9 +100,14 @@ TEST(MainFrame, EveryMenuCommandHasStatusTextAndToolTip) {
     EXPECT_EQ(std::string(StringText(kCmdFileBar)), "Show or hide the File bar\nToggle File Bar");
 }
 
-TEST(MainFrame, HoverShowsStatusTextAndOnlyHandledCommandsAreEnabled) {
+// The standard composer's frame.
+class StandardFrame : public ::testing::Test {
+  protected:
     test::Sandbox box;
-    MainFrame f(box.session(), kStandardResources);
+    MainFrame f{box.session(), kStandardResources};
+};
+
+TEST_F(StandardFrame, HoverShowsStatusTextAndOnlyHandledCommandsAreEnabled) {
     f.show();
     QAction* autoline = f.action(kCmdAutoline);
     EXPECT_EQ(autoline->toolTip(), "Autoline");
@@ -159,9 +164,7 @@ TEST(MainFrame, ShowPeaksIsOffAtFirstAndRemembered) {
     EXPECT_TRUE(next.action(kCmdShowPeaks)->isChecked());
 }
 
-TEST(MainFrame, HostEventsMoveCloseAndReread) {
-    test::Sandbox box;
-    MainFrame f(box.session(), kStandardResources);
+TEST_F(StandardFrame, HostEventsMoveCloseAndReread) {
     f.resize(640, 480);
     f.show();
     f.hostEvent(6, (20L << 16) | 0xFFF6);
@@ -184,9 +187,7 @@ TEST(MainFrame, HostEventsMoveCloseAndReread) {
     EXPECT_FALSE(f.isVisible());
 }
 
-TEST(MainFrame, ProgressBarRunsAlongTheBottomOfTheView) {
-    test::Sandbox box;
-    MainFrame f(box.session(), kStandardResources);
+TEST_F(StandardFrame, ProgressBarRunsAlongTheBottomOfTheView) {
     f.resize(800, 600);
     f.show();
     WeditVw* v = f.view();
@@ -212,14 +213,10 @@ int CountOf(const std::string& text, const std::string& part) {
 
 // The frame title is built on every paint; the log gets the application's name only when the
 // title text changes, ahead of that paint's "COMPOSER:" line.
-TEST(MainFrame, EachNewFrameTitleLogsTheAppName) {
-    test::Sandbox box;
+TEST_F(StandardFrame, EachNewFrameTitleLogsTheAppName) {
     const std::string line = "-----------appName=Tidewright\n";
-    auto log = [&box] { return ReadWholeFile(box.session().logFile).value_or(""); };
-    MainFrame f(box.session(), kStandardResources);
-    f.resize(800, 600);
-    f.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
+    auto log = [this] { return ReadWholeFile(box.session().logFile).value_or(""); };
+    ASSERT_TRUE(test::ShowFrame(f, 800, 600));
     f.view()->repaint();
     f.view()->repaint();
     EXPECT_EQ(f.windowTitle(), "Tidewright -> /.../TemS1.wa0");
@@ -288,11 +285,9 @@ TEST(TrainBar, ShowsTheTrainsNameDurationAndCompiledSegments) {
 // enough comma-delimited text to take well over the dialog's delay.
 constexpr std::size_t kPoints = 40'000'000;
 
-TEST(LongWork, SaveAsShowsTheProgressDialogAndItsCancelWritesNothing) {
-    test::Sandbox box;
-    MainFrame frame(box.session(), kStandardResources);
-    QtWaveFrame wave(frame, frame.composer());
-    ASSERT_TRUE(test::ShowFrame(frame));
+TEST_F(StandardFrame, SaveAsShowsTheProgressDialogAndItsCancelWritesNothing) {
+    QtWaveFrame wave(f, f.composer());
+    ASSERT_TRUE(test::ShowFrame(f));
     WeDoc& doc = wave.document();
     doc.samples().Assign(kPoints, 1234);
     ASSERT_TRUE(doc.CommitEdit());
@@ -310,7 +305,7 @@ TEST(LongWork, SaveAsShowsTheProgressDialogAndItsCancelWritesNothing) {
     watch.start();
     const QString name = QString::fromStdString(box.root() + "/big");
     EXPECT_TRUE(test::WhileModal<QFileDialog>(
-        [&] { frame.runCommand(kCmdSaveAs); },
+        [&] { f.runCommand(kCmdSaveAs); },
         [&name](QFileDialog& dialog) {
             // comma-delimited
             dialog.selectNameFilter(dialog.nameFilters().at(2));

@@ -7,6 +7,7 @@
 #include "frame/QtWaveFrame.h"
 #include "pulse/TrainBuilder.h"
 #include "support/HostRecorder.h"
+#include "support/SampleValues.h"
 #include "support/Sandbox.h"
 #include "view/qt/WeditVw.h"
 
@@ -48,21 +49,14 @@ TEST(Readout, StandardComposerShowsThePointsCodeAndTheMarkedRange) {
     ShownFrame shown(box.session(), kStandardResources);
     WeditVw* v = shown.frame.view();
     WeDoc& doc = shown.frame.waveFrame()->document();
-    ASSERT_TRUE(doc.samples().Write(0, Samples::kLast, [](SampleSpan all) {
-        std::visit(
-            [](auto points) {
-                for (std::size_t i = 0; i < points.size(); ++i)
-                    points[i] = static_cast<std::int16_t>(long(i % 1000) - 500);
-            },
-            all);
-    }));
+    test::Iota(doc.samples(), -500);
     ASSERT_TRUE(doc.CommitEdit());
     v->markAnchors(10, 109);
     v->repaint();
 
     const QPoint at = InsidePlot(*v, 37);
     const long index = static_cast<long>(v->mapping().PixelToX(at.x()));
-    const std::string code = std::to_string(index % 1000 - 500);
+    const std::string code = std::to_string(index - 500);
     EXPECT_EQ(shown.readoutAt(at), "Point " + std::to_string(index) + "  Code " + code +
                                        "    Marked 10..109 (100 points)");
     // Another channel: the readout follows without a mouse move; Download says what it sent.
