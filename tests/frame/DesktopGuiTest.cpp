@@ -68,34 +68,33 @@ void ExpectEveryButtonInSight(MainFrame& frame, const char* composer) {
 }
 
 TEST(Desktop, EveryBarButtonIsInSightAt1024x700AndAtTheSmallestWidth) {
-    {
-        test::Sandbox box;
+    const struct {
+        int composer;
+        int fpSegment; // FP segments give the FM composer its widest parameter bar
+        const char* name;
+    } cases[] = {{kStandardComposer, 0, "standard"},
+                 {kFmComposer, 0, "FM"},
+                 {kFmComposer, 1, "FM, FP segments"},
+                 {kPulseComposer, 0, "pulse-train"}};
+    for (const auto& c : cases) {
+        test::Sandbox box(c.composer);
         box.set(box.exchange(), "Instrument", "Channels", "4");
-        MainFrame frame(box.session(), kStandardResources);
+        if (c.fpSegment)
+            box.useFpSegments(c.fpSegment);
+        MainFrame frame(box.session(), test::ResourcesOf(c.composer));
         ShowAt(frame, 1024, 700);
-        ExpectEveryButtonInSight(frame, "standard");
+        ExpectEveryButtonInSight(frame, c.name);
+        if (c.composer == kFmComposer) {
+            ASSERT_NE(frame.bars()->bar(FrameBars::kMarkerBand), nullptr);
+            EXPECT_TRUE(frame.bars()->bar(FrameBars::kMarkerBand)->isVisible());
+        }
+        if (c.composer != kStandardComposer)
+            continue;
         // Narrower than any band: the frame keeps the widest band's width; bands take more rows.
         frame.resize(200, 700);
         QTest::qWait(150);
         EXPECT_GE(frame.width(), frame.bars()->bar(FrameBars::kEditBand)->sizeHint().width());
         ExpectEveryButtonInSight(frame, "standard, narrowest");
-    }
-    for (bool fpSegments : {false, true}) {
-        test::Sandbox box(kFmComposer);
-        if (fpSegments)
-            box.useFpSegments(1); // the widest parameter bar
-        MainFrame frame(box.session(), kFmResources);
-        ShowAt(frame, 1024, 700);
-        ExpectEveryButtonInSight(frame, fpSegments ? "FM, FP segments" : "FM");
-        ASSERT_NE(frame.bars()->bar(FrameBars::kMarkerBand), nullptr);
-        EXPECT_TRUE(frame.bars()->bar(FrameBars::kMarkerBand)->isVisible());
-    }
-    {
-        test::Sandbox box(kPulseComposer);
-        box.set(box.exchange(), "Instrument", "Channels", "4");
-        MainFrame frame(box.session(), kPulseResources);
-        ShowAt(frame, 1024, 700);
-        ExpectEveryButtonInSight(frame, "pulse-train");
     }
 }
 

@@ -179,19 +179,23 @@ QRect Screen() {
     return QGuiApplication::primaryScreen()->availableGeometry();
 }
 
+// A third of the screen's width along its left edge.
+QRect LeftThird() {
+    const QRect screen = Screen();
+    return QRect(screen.left(), screen.top() + 30, screen.width() / 3, 400);
+}
+
 TEST(PulseEditorPlacement, OpensBesideTheMainWindowClearOfItsMenuAndBars) {
     test::Sandbox box(kPulseComposer);
     box.set(box.session().generalIni, "DrawRect", "minTDrct", "300 300"); // room beside it
     const QRect screen = Screen();
     {
-        PulseRun run(box.session(),
-                     QRect(screen.left(), screen.top() + 30, screen.width() / 3, 400));
+        PulseRun run(box.session(), LeftThird());
         EXPECT_TRUE(Rests([&] {
             return run.editor->frameGeometry().left() >= run.frame.frameGeometry().right();
         })) << run.editor->frameGeometry().left()
             << " beside " << run.frame.frameGeometry().right();
         EXPECT_TRUE(screen.contains(run.editor->frameGeometry()));
-        run.frame.grab().save(QString(TW_BINARY_DIR) + "/PulseEditorPlacement-main.png");
     }
     box.set(box.session().generalIni, "DrawRect", "PulsCompDlg", "");
     PulseRun full(box.session(), screen.adjusted(0, 0, 0, -40));
@@ -208,8 +212,7 @@ TEST(PulseEditorPlacement, RemembersItsPlaceHeldOnTheScreen) {
     test::Sandbox box(kPulseComposer);
     const QRect screen = Screen();
     {
-        PulseRun run(box.session(),
-                     QRect(screen.left(), screen.top() + 30, screen.width() / 3, 400));
+        PulseRun run(box.session(), LeftThird());
         run.editor->setGeometry(screen.left() + 37, screen.top() + 41, 500, 450);
     } // the editor is still shown when the frame closes
     EXPECT_EQ(box.get(box.session().generalIni, "DrawRect", "PulsCompDlg"),
@@ -220,12 +223,11 @@ TEST(PulseEditorPlacement, RemembersItsPlaceHeldOnTheScreen) {
                   .arg(screen.top() + 490)
                   .toStdString());
     {
-        PulseRun run(box.session(),
-                     QRect(screen.left(), screen.top() + 30, screen.width() / 3, 400));
+        PulseRun run(box.session(), LeftThird());
         EXPECT_EQ(run.editor->geometry(), QRect(screen.left() + 37, screen.top() + 41, 500, 450));
     }
     box.set(box.session().generalIni, "DrawRect", "PulsCompDlg", "90000 90000 90499 90449");
-    PulseRun run(box.session(), QRect(screen.left(), screen.top() + 30, screen.width() / 3, 400));
+    PulseRun run(box.session(), LeftThird());
     EXPECT_TRUE(screen.contains(run.editor->geometry()));
     EXPECT_EQ(run.editor->size(), QSize(500, 450));
 }
