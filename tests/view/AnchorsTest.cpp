@@ -39,7 +39,7 @@ TEST(Anchors, LabelsNeverCrossAndEntriesKeepToTheirRanges) {
     EXPECT_EQ(RefusedEntryText("12x"), "Bad:12x");
 }
 
-TEST(Anchors, ZoomInThenOutRestoresTheRangeAndKeepsTheAnchors) {
+TEST(Anchors, ZoomInThenOutRestoresTheRangeAndKeepsTheAnchorsAndZoomToKeepsARange) {
     Plot p;
     EXPECT_FALSE(CanZoomIn(p.anchors, p.mapping)); // anchors on the range's ends
     EXPECT_FALSE(CanZoomOut(p.mapping, 1000));
@@ -61,18 +61,17 @@ TEST(Anchors, ZoomInThenOutRestoresTheRangeAndKeepsTheAnchors) {
     EXPECT_EQ(p.anchors.R(), 300);
     EXPECT_EQ(p.anchors.right.max, 999);
     EXPECT_EQ(p.anchors.left.max, 299);
+
+    // The map window's range never starts below zero or collapses.
+    Plot map;
+    ZoomTo(map.anchors, map.mapping, -7, 40);
+    EXPECT_EQ(map.mapping.xmin, 0);
+    EXPECT_EQ(map.anchors.R(), 40);
+    ZoomTo(map.anchors, map.mapping, 50, 50);
+    EXPECT_LT(map.mapping.xmin, map.mapping.xmax);
 }
 
-TEST(Anchors, MapFrameRangeNeverStartsBelowZeroOrCollapses) {
-    Plot p;
-    ZoomTo(p.anchors, p.mapping, -7, 40);
-    EXPECT_EQ(p.mapping.xmin, 0);
-    EXPECT_EQ(p.anchors.R(), 40);
-    ZoomTo(p.anchors, p.mapping, 50, 50);
-    EXPECT_LT(p.mapping.xmin, p.mapping.xmax);
-}
-
-TEST(AnchorDrag, StopsAtTheRangeEndsAndFifteenPixelsBeforeTheOtherHandle) {
+TEST(AnchorDrag, StopsAtTheRangeEndsAndFifteenPixelsBeforeTheOtherHandleAndInsideTheLabel) {
     Plot p;
     p.anchors.SetLeft(400);
     p.anchors.SetRight(600);
@@ -103,18 +102,16 @@ TEST(AnchorDrag, StopsAtTheRangeEndsAndFifteenPixelsBeforeTheOtherHandle) {
     s = right.Move(5000, 20, p.mapping, p.anchors.right);
     ASSERT_TRUE(s.moved);
     EXPECT_EQ(s.value, 999);
-}
 
-TEST(AnchorDrag, ZoomedValuesStayInsideTheLabelRange) {
-    Plot p;
-    p.anchors.SetLeft(10);
-    p.anchors.SetRight(13);
-    ZoomIn(p.anchors, p.mapping); // about 333 pixels per point
-    const int rightPx = p.mapping.XToPixel(13);
-    AnchorDrag drag =
-        AnchorDrag::Start(0, p.mapping.XToPixel(10), p.mapping.XToPixel(10), 0, p.mapping, rightPx);
+    // Zoomed in to about 333 pixels per point, the values stay inside the label's range.
+    Plot z;
+    z.anchors.SetLeft(10);
+    z.anchors.SetRight(13);
+    ZoomIn(z.anchors, z.mapping);
+    AnchorDrag zoomed = AnchorDrag::Start(0, z.mapping.XToPixel(10), z.mapping.XToPixel(10), 0,
+                                          z.mapping, z.mapping.XToPixel(13));
     for (int x = 0; x < 1200; x += 7) {
-        const AnchorDrag::Step s = drag.Move(x, 0, p.mapping, p.anchors.left);
+        s = zoomed.Move(x, 0, z.mapping, z.anchors.left);
         if (s.moved) {
             EXPECT_GE(s.value, 10);
             EXPECT_LE(s.value, 12);

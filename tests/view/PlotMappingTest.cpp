@@ -40,6 +40,18 @@ TEST(PlotMapping, RangeEndsLandOnThePlotEdgesAndMapBack) {
     // Mouse points round to the nearest index; negative values truncate toward zero.
     EXPECT_EQ(m.PixelToIndex(451), 501);
     EXPECT_EQ(m.PixelToValue(430), -8191);
+
+    // The FM second mapping spans 0 .. 10^9.
+    PlotMapping fm;
+    fm.fm = true;
+    fm.xmax = 99;
+    fm.ymin = 0;
+    fm.ymax = 1000;
+    fm.SetMapping({0, 0, 100, 200});
+    EXPECT_EQ(fm.Y2ToPixel(0), 200);
+    EXPECT_EQ(fm.Y2ToPixel(1.0e9), 0);
+    fm.fmAbstract = true;
+    EXPECT_DOUBLE_EQ(fm.PixelToY(100), 5.0e8);
 }
 
 TEST(PlotMapping, DegenerateInputLeavesThePreviousMapping) {
@@ -61,19 +73,6 @@ TEST(PlotMapping, DegenerateInputLeavesThePreviousMapping) {
     m.SetMapping({0, 0, 100, 100});
     EXPECT_DOUBLE_EQ(m.xScale, 100.0 / 99);
     EXPECT_EQ(m.yScale, before.yScale);
-}
-
-TEST(PlotMapping, FmSecondMappingSpansZeroToTenToTheNine) {
-    PlotMapping m;
-    m.fm = true;
-    m.xmax = 99;
-    m.ymin = 0;
-    m.ymax = 1000;
-    m.SetMapping({0, 0, 100, 200});
-    EXPECT_EQ(m.Y2ToPixel(0), 200);
-    EXPECT_EQ(m.Y2ToPixel(1.0e9), 0);
-    m.fmAbstract = true;
-    EXPECT_DOUBLE_EQ(m.PixelToY(100), 5.0e8);
 }
 
 TEST(PlotLayout, MarginsFollowTheClientHeightAndTexts) {
