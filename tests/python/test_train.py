@@ -6,51 +6,18 @@ import numpy as np
 import pytest
 
 import tidewright
-from conftest import PULSE_FILES, instrument
+from conftest import PULSE_FILES, TRAINS, instrument
 
 DOWNLOAD_OPTION = ("Trainsmith", "Unable to download using the selected download option.\n"
                    "Select Download Option throgh View>>Options menu.")
 
 
-def write_pls(path, sections, forced_clock=None):
-    """A pulse master file as the editor leaves one: sections of (format, repeat, rows), rows of
-    (level V, time s), the time an interval in format 0 and a cumulative time in format 1."""
-    root = ["qPls=%d" % len(sections), "activePls=0", "tmUnitInd=2", "voltInd=0"]
-    if forced_clock:
-        root += ["frcSclk_toVal=1", "forceSclk=" + forced_clock]
-    parts, start, low, high = [], 0.0, 0.0, 0.0
-    for i, (fmt, repeat, rows) in enumerate(sections):
-        name = ("Link", "Node")[fmt]
-        lines = ["SectFmt=%d" % fmt, "qItm=%d" % len(rows), "Start=%r" % start,
-                 "Repeat=%d" % repeat]
-        cumulative = previous = 0.0
-        for r, (level, time) in enumerate(rows):
-            if fmt == 0:
-                interval = time
-                cumulative += time
-            else:
-                cumulative = 0.0 if r == 0 else time
-                interval, previous = cumulative - previous, cumulative
-            lines += ["%s%d-sub1=%r" % (name, r, level), "%s%d-sub2=%r" % (name, r, interval),
-                      "%s%d-sub3=%r" % (name, r, cumulative)]
-            low, high = min(low, level), max(high, level)
-        lines.append("LocDur=%r" % cumulative)
-        parts.append("[Pulse%d]\n" % i + "\n".join(lines) + "\n")
-        start += repeat * cumulative
-    root += ["Duration=%r" % start, "VpMn=%r" % low, "VpMx=%r" % high]
-    with open(path, "w") as f:
-        f.write("[PulseRoot]\n" + "\n".join(root) + "\n" + "".join(parts))
-    return str(path)
-
-
 def test_compilation_as_the_download_writes_it(tmp_path):
     # The segments and summaries are the C++ tests'; these prove the file's forced clock, the
     # keywords, the arrays and the sequence reach Python.
-    built = tidewright.load_train(write_pls(tmp_path / "f.pls", [(0, 1, [(1, 16e-6)])],
-                                            forced_clock="1e6")).compile()
+    built = tidewright.load_train(os.path.join(TRAINS, "forced-clock.pls")).compile()
     assert built.sclk == 1e6 and built.summary["sample_clock"] == "1e6"
-    train = tidewright.load_train(write_pls(tmp_path / "s.pls",
-                                            [(0, 2, [(1, 100e-6), (-1, 100e-6)])]))
+    train = tidewright.load_train(os.path.join(TRAINS, "square.pls"))
     built = train.compile(sclk=1e6, mode=0)
     assert built.mode == 0 and built.summary["steps"] == str(len(built.sequence))
     played = np.concatenate([np.tile(built.segments[s], r) for s, r in built.sequence])
@@ -80,9 +47,7 @@ def test_compilation_as_the_download_writes_it(tmp_path):
 
 
 def test_saved_trains_load_back_and_a_wav_is_the_single_segment(tmp_path):
-    path = write_pls(tmp_path / "t.pls", [(1, 3, [(0, 0), (0.5, 1e-6), (-0.25, 4e-6)]),
-                                          (0, 1, [(0.1, 2e-6)])])
-    train = tidewright.load_train(path)
+    train = tidewright.load_train(os.path.join(TRAINS, "points-and-link.pls"))
     train.save(tmp_path / "copy.pls")
     again = tidewright.load_train(tmp_path / "copy.pls")
     assert again.sections == train.sections and again.summary == train.summary
@@ -94,8 +59,8 @@ def test_saved_trains_load_back_and_a_wav_is_the_single_segment(tmp_path):
     assert (tmp_path / "samples.wav").read_bytes() == single.astype("<i2").tobytes()
 
 
-def test_edits_keep_the_editors_rules(tmp_path):
-    train = tidewright.load_train(write_pls(tmp_path / "t.pls", [(0, 1, [(1, 2e-6)])]))
+def test_edits_keep_the_editors_rules():
+    train = tidewright.load_train(os.path.join(TRAINS, "one-link.pls"))
     assert train.summary["time_unit"] == "us"
     train.append_row(0)
     train.edit(0, 1, "level", -1)

@@ -23,19 +23,6 @@ def test_read_then_write_is_convert_byte_for_byte(tmp_path, name, ext):
     assert (tmp_path / ("module" + ext)).read_bytes() == (tmp_path / ("cli" + ext)).read_bytes()
 
 
-@pytest.mark.parametrize("options,flags", [
-    (dict(stretch=False), ["--no-stretch"]),
-    (dict(columns=1), ["--single"]),
-    (dict(range=(0, 16383)), ["--range", "0:16383"]),
-    (dict(range=(-100.5, 99.25), stretch=True), ["--range", "-100.5:99.25"]),
-])
-def test_column_options_are_the_tools(tmp_path, options, flags):
-    source = os.path.join(WAVES, "sine.csv")
-    cli_ok("convert", source, str(tmp_path / "cli.wav"), *flags)
-    expected = np.fromfile(tmp_path / "cli.wav", dtype="<i2")
-    assert np.array_equal(tidewright.read_wave(source, **options), expected)
-
-
 # The forms' points are the C++ tests'; Open would leave "sine-riff_TBR.wav" and converted ".wav"
 # files beside them, the module none.
 def test_reading_writes_nothing_beside_the_file(tmp_path):

@@ -1,0 +1,17 @@
+[PulseRoot]
+qPls=1
+activePls=0
+tmUnitInd=2
+voltInd=0
+Duration=2e-06
+VpMn=0.0
+VpMx=1
+[Pulse0]
+SectFmt=0
+qItm=1
+Start=0.0
+Repeat=1
+Link0-sub1=1
+Link0-sub2=2e-06
+Link0-sub3=2e-06
+LocDur=2e-06
