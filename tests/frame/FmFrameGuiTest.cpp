@@ -77,7 +77,6 @@ TEST_F(FmFrame, DeviationBoxAppliesRefusesAndFollowsOpenAndReread) {
     EXPECT_TRUE(QTest::qWaitFor([this] { return !frame->isVisible(); }, 2000));
 }
 
-// Counts the paints a widget receives.
 struct PaintCounter : QObject {
     explicit PaintCounter(QWidget* w) { w->installEventFilter(this); }
     bool eventFilter(QObject*, QEvent* e) override {

@@ -143,7 +143,6 @@ TEST_F(FrameTest, TypingInTheParameterBarWaitsForApplyOrReturn) {
     EXPECT_FALSE(bars->applyButton()->isEnabled());
 }
 
-// The pulse-train composer's editor beside the frame.
 void StorePlacement(QRect r) {
     OpenAppProfile()->setValue(
         "Settings/FmRect",
@@ -179,7 +178,6 @@ QRect Screen() {
     return QGuiApplication::primaryScreen()->availableGeometry();
 }
 
-// A third of the screen's width along its left edge.
 QRect LeftThird() {
     const QRect screen = Screen();
     return QRect(screen.left(), screen.top() + 30, screen.width() / 3, 400);

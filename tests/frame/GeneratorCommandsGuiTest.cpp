@@ -62,7 +62,6 @@ class GeneratorAnchorsTest : public ::testing::Test {
         box.set(box.exchange(), section, "Cycl", "1");
         box.set(box.exchange(), section, "Duty", "50");
     }
-    // Runs a menu command; `drive` acts on its modal dialog while it is open.
     void run(int command, const std::function<void(QDialog&)>& drive) {
         EXPECT_TRUE(test::WhileModal([&] { frame->action(command)->trigger(); }, drive));
     }

@@ -100,7 +100,6 @@ TEST(MainFrame, EveryMenuCommandHasStatusTextAndToolTip) {
     EXPECT_EQ(std::string(StringText(kCmdFileBar)), "Show or hide the File bar\nToggle File Bar");
 }
 
-// The standard composer's frame.
 class StandardFrame : public ::testing::Test {
   protected:
     test::Sandbox box;

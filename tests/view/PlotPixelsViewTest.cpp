@@ -89,7 +89,6 @@ void FillWave(WeDoc& doc, std::size_t n, double amplitude, double centre) {
 struct Scene {
     const char* name;
     int width, height;
-    // Builds what the scene shows on the view.
     std::function<void(WeditVw&, WeDoc*)> setUp = {};
     bool printing = false;
 };
@@ -152,7 +151,6 @@ class PlotPixelsTest : public ::testing::Test {
                                 << "-actual.png and -diff.png";
     }
 
-    // The composer is made for the scene's sandbox.
     using MakeComposer = std::function<std::unique_ptr<Composer>(const LaunchState&)>;
     void CheckDocument(int composerId, const MakeComposer& make, const Scene& scene,
                        const std::function<void(WeDoc&)>& fill) {
