@@ -72,14 +72,4 @@ inline void WriteTrain(const LaunchState& session, const std::vector<BuiltSectio
     e.commit();
 }
 
-// The 16-bit little-endian points of a segment file.
-inline std::vector<short> SamplesOf(const std::string& path) {
-    std::string bytes = ReadWholeFile(path).value_or("");
-    std::vector<short> out;
-    for (size_t i = 0; i + 1 < bytes.size(); i += 2)
-        out.push_back(static_cast<short>(static_cast<unsigned char>(bytes[i]) |
-                                         static_cast<unsigned char>(bytes[i + 1]) << 8));
-    return out;
-}
-
 } // namespace tw::test

@@ -1,5 +1,6 @@
 #include "TrainBuilder.h"
 
+#include "document/WaveFormats.h"
 #include "pulse/PulseLimits.h"
 #include "pulse/TrainCompiler.h"
 #include "pulse/TrainSegmenter.h"
@@ -45,19 +46,6 @@ TEST_F(TrainCompilerTest, AutomaticClockDividesEveryLinkThenFitsTheWavelength) {
     // 4.5 us gives 9 points at 2 MS/s; raised by 2 MS/s until the count is a multiple of 4.
     EXPECT_DOUBLE_EQ(c.sclk, 8e6);
     EXPECT_TRUE(box.prompts.asked.empty());
-
-    c.mode = kSequencedMode;
-    ASSERT_EQ(c.CompileTrain(0), TrainCompiler::kCompiled);
-    EXPECT_DOUBLE_EQ(c.sclk, 8e6);
-}
-
-TEST_F(TrainCompilerTest, ClockIsRaisedToAMultipleAboveTheInstrumentMinimum) {
-    clockRange("SCLK 100e6 10000 250e6");
-    test::WriteTrain(box.session(), {{kLinkFormat, 1, {{1, 1e-3}}}});
-    TrainCompiler& c = compiler(kSequencedMode);
-    ASSERT_EQ(c.CompileTrain(0), TrainCompiler::kCompiled);
-    EXPECT_DOUBLE_EQ(c.baseSclk, 10000);
-    EXPECT_DOUBLE_EQ(c.sclk, 20000); // 10 points are below the 16-point minimum
 }
 
 TEST_F(TrainCompilerTest, TrainsTooLongForOneSegmentAreRefused) {
@@ -230,6 +218,10 @@ TEST_F(TrainCompilerTest, SteepTransitionsRaiseTheClockUnlessItIsForced) {
 }
 
 // The compiled train cut into segments and sequence steps.
+std::vector<std::int32_t> Points(const std::string& segment) {
+    return ReadNativeFile(segment, PointLayout::Int16).points;
+}
+
 class TrainSegmenterTest : public ::testing::Test {
   protected:
     test::Sandbox box{2};
@@ -255,7 +247,7 @@ TEST_F(TrainSegmenterTest, FlatRunsUseShortSegmentsSharedWithinADownload) {
     EXPECT_EQ(s.steps[1].repeat, "25");
     EXPECT_EQ(FileSize(s.steps[0].path), 800);
     EXPECT_EQ(FileSize(s.steps[1].path), 768);
-    EXPECT_EQ(test::SamplesOf(s.steps[1].path).back(), -7);
+    EXPECT_EQ(Points(s.steps[1].path).back(), -7);
     EXPECT_DOUBLE_EQ(s.memoryUsed, 400);
 
     s.WriteFlatRun(10000, -7);
@@ -281,10 +273,10 @@ TEST_F(TrainSegmenterTest, SequencedSectionsRepeatTheirSteps) {
     }
     EXPECT_EQ(s.steps[2].repeat, "4");
     EXPECT_EQ(s.segmentCount, 4);
-    auto ramp = test::SamplesOf(s.steps[0].path);
+    auto ramp = Points(s.steps[0].path);
     ASSERT_EQ(ramp.size(), 32u);
     EXPECT_EQ(ramp[31], 31);
-    EXPECT_EQ(test::SamplesOf(s.steps[3].path), std::vector<short>(16, 50));
+    EXPECT_EQ(Points(s.steps[3].path), std::vector<std::int32_t>(16, 50));
     EXPECT_DOUBLE_EQ(s.memoryUsed, 32 + 20 + 16);
 
     ASSERT_TRUE(s.WriteSequenceTable());
@@ -309,25 +301,13 @@ TEST_F(TrainSegmenterTest, TooManyStepsLeaveNoSequenceTable) {
               std::string::npos);
 }
 
-TEST_F(TrainSegmenterTest, SectionPerSegmentPlaysEachSectionItsRepeatTimes) {
-    compiled.links = {{-1, 3, 0, 1}, {0, 20, 0, 5}, {-1, 1, 1, 1}, {20, 40, 0, -5}};
-    compiled.sectionRanges = {{0, 1, 1}, {2, 3, 3}};
-    TrainSegmenter s(compiled, kSectionPerSegmentMode);
-    EXPECT_EQ(s.BuildPerSection(), 4);
-    ASSERT_EQ(s.steps.size(), 2u);
-    EXPECT_EQ(s.steps[0].repeat, "3");
-    EXPECT_EQ(test::SamplesOf(s.steps[1].path), std::vector<short>(20, -5));
-    EXPECT_EQ(s.segmentCount, 2);
-    EXPECT_DOUBLE_EQ(s.memoryUsed, 40);
-}
-
 TEST_F(TrainSegmenterTest, ContinuousSegmentHoldsWholePasses) {
     compiled.links = {{-1, 1, 0, 1}, {0, 7, 0, 3}};
     compiled.sectionRanges = {{0, 1, 1}};
     TrainSegmenter s(compiled, kContinuousMode);
     s.BuildContinuous();
     ASSERT_EQ(s.steps.size(), 1u);
-    EXPECT_EQ(test::SamplesOf(s.steps[0].path).size(), 28u); // 3 passes reach 16, 4 a multiple of 4
+    EXPECT_EQ(Points(s.steps[0].path).size(), 28u); // 3 passes reach 16, 4 a multiple of 4
     EXPECT_DOUBLE_EQ(s.memoryUsed, 28);
 
     // An increment no whole passes reach within a segment's limit builds nothing, at once.
