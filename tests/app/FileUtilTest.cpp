@@ -112,21 +112,6 @@ std::vector<std::string> EntriesOf(const std::string& folder) {
     return names;
 }
 
-// Two processes writing the same file (the host and a composer) must never share a temporary.
-TEST_F(AtomicWrite, TemporariesAreNamedForTheWritingProcess) {
-    const std::string target = folder + "/TempOndex.ondex";
-    std::vector<std::string> during;
-    ASSERT_TRUE(WriteFileAtomically(target, [&](std::ostream& out) {
-        during = EntriesOf(folder);
-        out << "new";
-        return true;
-    }));
-    ASSERT_EQ(during.size(), 1u);
-    EXPECT_EQ(during[0].rfind("TempOndex.ondex.~tw" + std::to_string(::getpid()) + "-", 0), 0u)
-        << during[0];
-    EXPECT_EQ(EntriesOf(folder), std::vector<std::string>{"TempOndex.ondex"});
-}
-
 // A full disk (a file size limit fails writes with EFBIG the same way, also for root), a folder
 // where the file should be and a missing folder: each failure names the file and the system's
 // reason, and leaves the target and the folder as they were.

@@ -9,7 +9,6 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -133,25 +132,6 @@ TEST_F(ProfileStoreTest, ByteOrderMarkIsReadPastAndKept) {
     box.write("Consolia/tmp/TempOndex.ondex", bom + exchange);
     EXPECT_TRUE(RunStartup(box.prompts, "tidewright", box.root()).ok);
     EXPECT_TRUE(box.prompts.asked.empty()) << box.prompts.lastText();
-}
-
-TEST_F(ProfileStoreTest, WritesReplaceTheFileAtomicallyAndSeeForeignChanges) {
-    WriteProfileKey(box.session(), "S", "a", "1", file);
-    auto before = std::filesystem::directory_iterator(box.root());
-    // Another process rewrites the file behind our back; our next write must build on it.
-    box.write("p.ini", "[S]\na=1\nhost=yes\n");
-    WriteProfileKey(box.session(), "S", "b", "2", file);
-    EXPECT_EQ(*ReadWholeFile(file), "[S]\na=1\nhost=yes\nb=2\n");
-    int leftovers = 0;
-    for (auto& e : std::filesystem::directory_iterator(box.root()))
-        leftovers += e.path().filename().string().find(".~tw") != std::string::npos ||
-                     e.path().extension() == ".lock";
-    EXPECT_EQ(leftovers, 0) << "no temporary or lock file stays behind";
-
-    // The lock file a dead process left does not hold up the next write.
-    box.write("p.ini.lock", "999999999");
-    EXPECT_TRUE(WriteProfileKey(box.session(), "S", "c", "3", file));
-    EXPECT_FALSE(FileExists(file + ".lock"));
 }
 
 // A deletion bares a later section of the same name and a rewrite puts a deleted one at the end.

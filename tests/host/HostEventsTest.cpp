@@ -4,10 +4,8 @@
 #include "document/Composer.h"
 #include "fm/FmComposer.h"
 #include "host/ExchangeFile.h"
-#include "host/HostLink.h"
 #include "host/WindowTitle.h"
 #include "pulse/PulseComposer.h"
-#include "support/HostRecorder.h"
 #include "support/Sandbox.h"
 
 #include <gtest/gtest.h>
@@ -88,22 +86,6 @@ TEST(HostEvents, RereadKeepsTheChannelAndSegmentShownForNumbersOutOfRange) {
         else
             EXPECT_TRUE(box.prompts.asked.empty()) << box.prompts.lastText();
     }
-}
-
-TEST(HostLink, SendsOnlyWhenTheHostIsNamedAndFound) {
-    test::Sandbox box;
-    test::HostRecorder link{"Consolia"};
-    EXPECT_FALSE(Show(box.prompts, SendToExchangeHost(box.session(), "Cmd=:TRAC:DEL:ALL")));
-    EXPECT_TRUE(box.prompts.asked.empty()) << "no AC key: silent skip";
-
-    box.set(box.exchange(), "AppTits", "AC", "Consolia");
-    EXPECT_TRUE(Show(box.prompts, SendToExchangeHost(box.session(), "Cmd=:TRAC:DEL:ALL")));
-    ASSERT_EQ(link.sent.size(), 1u);
-    EXPECT_EQ(link.sent[0], "Cmd=:TRAC:DEL:ALL");
-
-    box.set(box.exchange(), "AppTits", "AC", "Somebody else");
-    EXPECT_FALSE(Show(box.prompts, SendToExchangeHost(box.session(), "Cmd=x")));
-    EXPECT_EQ(box.prompts.lastText(), "Unable to find target app.");
 }
 
 TEST(WindowTitle, ShortPathsTitlesAndPublication) {

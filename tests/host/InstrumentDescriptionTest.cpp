@@ -18,10 +18,7 @@ TEST(InstrumentDescription, SampleInstrumentItsModelFileRsclkWfmtAndWaveGrouping
     EXPECT_EQ(lim.initialWavelength, 1000);
     EXPECT_EQ(lim.wavelengthMin, 16);
     EXPECT_EQ(lim.wavelengthMax, 16777216);
-    EXPECT_EQ(lim.segmentMin, 1);
     EXPECT_EQ(lim.segmentMax, 16384);
-    EXPECT_EQ(lim.vMax, 16383);
-    EXPECT_EQ(lim.resolutionBits, 14);
     EXPECT_EQ(lim.resFactor, 4);
     EXPECT_EQ(lim.segTableSection, "SegmTbl-ch0");
     EXPECT_EQ(lim.waveFolder, box.tmp() + "Wav14bit/");
@@ -81,14 +78,6 @@ TEST(InstrumentDescription, WavelengthsBeyondWhatTheMachineCanHoldAreRefused) {
     ASSERT_EQ(box.prompts.asked.size(), 3u);
     EXPECT_TRUE(box.prompts.sawText("TW2014.ini\nSect=Axis\nKey=HRange\nValue 4000000000"))
         << "the model file that holds the value is named";
-
-    // The FM composer's points take twice the memory.
-    box.prompts.clear();
-    box.write("Consolia/tmp/TW2014.ini",
-              "[Axis]\nHRange=1000 16 " + std::to_string(MemoryPointLimit(4) + 1) + "\n");
-    lim = LoadInstrumentDescription(box.session(), 4);
-    EXPECT_EQ(lim.wavelengthMax, static_cast<double>(MemoryPointLimit(4)));
-    EXPECT_EQ(box.prompts.asked.size(), 1u);
 
     box.prompts.clear();
     box.write("Consolia/tmp/TW2014.ini", "[Axis]\nHRange=268435456 16 268435456\n");

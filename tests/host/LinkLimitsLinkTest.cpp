@@ -100,29 +100,34 @@ long PeakMemoryKiB(qint64 pid) {
     return -1;
 }
 
-TEST(LinkLimits, UnfinishedFramesShareOneBudgetAndIdlePeersAreDropped) {
+// A window of this process registered as "Host A" under `limits`; it keeps the texts it gets
+// and takes longer than the idle time over "slow", as a message box would.
+struct Receiver {
+    explicit Receiver(LinkLimits limits) : limits(limits) { window.setTitle("Host A"); }
     test::Sandbox box;
-    const std::string folder = box.root() + "/link";
     LinkLimits limits;
-    limits.bufferBudget = 100 * 1024;
-    limits.idleMs = 400;
-    QtHostLink link(box.session(), folder, limits);
+    std::string folder = box.root() + "/link";
+    QtHostLink link{box.session(), folder, limits};
     std::vector<std::string> got;
-    QtLinkWindow window(link, {[&](std::string_view t) {
-                                   got.emplace_back(t);
-                                   if (t == "slow") // as a message box would, past the idle time
-                                       QTest::qWait(3 * limits.idleMs);
-                               },
-                               {}});
-    window.setTitle("Host A");
-    const std::string socket = SocketOf(folder, "Host A");
+    QtLinkWindow window{link,
+                        {[this](std::string_view t) {
+                             got.emplace_back(t);
+                             if (t == "slow")
+                                 QTest::qWait(3 * this->limits.idleMs);
+                         },
+                         {}}};
+};
+
+TEST(LinkLimits, UnfinishedFramesShareOneBudgetAndIdlePeersAreDropped) {
+    Receiver host({.bufferBudget = 100 * 1024, .idleMs = 400});
+    const std::string socket = SocketOf(host.folder, "Host A");
     ASSERT_NE(socket, "");
 
     // Six peers announce 30 KiB each and send 29 KiB: only three fit in 100 KiB together.
     Sockets flood = Flood(socket, 6, Unfinished(30 * 1024, 29 * 1024));
     EXPECT_EQ(Dropped(flood, 3, 1000), 3);
-    EXPECT_LE(link.buffers().peak(), limits.bufferBudget);
-    EXPECT_GT(link.buffers().used(), 80u * 1024);
+    EXPECT_LE(host.link.buffers().peak(), host.limits.bufferBudget);
+    EXPECT_GT(host.link.buffers().used(), 80u * 1024);
     // One that announces more than a frame may carry goes at once.
     Sockets oversized = Flood(socket, 1, Unfinished(link::kMaxPayload + 1, 0));
     EXPECT_EQ(Dropped(oversized, 1), 1);
@@ -130,7 +135,7 @@ TEST(LinkLimits, UnfinishedFramesShareOneBudgetAndIdlePeersAreDropped) {
     ASSERT_TRUE(SendRaw(socket, "Cmd=:TRAC:DEL:ALL"));
     // The time a handler takes does not count as idle.
     ASSERT_TRUE(SendRaw(socket, "slow"));
-    EXPECT_EQ(got, (std::vector<std::string>{"Cmd=:TRAC:DEL:ALL", "slow"}));
+    EXPECT_EQ(host.got, (std::vector<std::string>{"Cmd=:TRAC:DEL:ALL", "slow"}));
 
     // The survivors never finish their frames, and a peer that sends nothing holds a socket:
     // both are dropped when they have been idle long enough, and their bytes come back.
@@ -139,8 +144,8 @@ TEST(LinkLimits, UnfinishedFramesShareOneBudgetAndIdlePeersAreDropped) {
     EXPECT_EQ(Dropped(silent, 1), 1);
     QCoreApplication::processEvents(); // the dropped sockets go
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_EQ(link.buffers().used(), 0u);
-    EXPECT_LE(link.buffers().peak(), limits.bufferBudget);
+    EXPECT_EQ(host.link.buffers().used(), 0u);
+    EXPECT_LE(host.link.buffers().peak(), host.limits.bufferBudget);
 }
 
 TEST(LinkLimits, HostStandInDropsFloodingPeersAndStillTakesMessages) {
@@ -173,17 +178,9 @@ TEST(LinkLimits, HostStandInDropsFloodingPeersAndStillTakesMessages) {
 // Peers beyond the bound are dropped, and a burst that leaves no descriptor for accept pauses
 // the window's listening instead of ending it: the host is served once descriptors are back.
 TEST(LinkLimits, ListeningOutlivesABurstOfConnections) {
-    test::Sandbox box;
-    const std::string folder = box.root() + "/link";
-    LinkLimits limits;
-    limits.maxPeers = 4;
-    QtHostLink link(box.session(), folder, limits);
-    std::vector<std::string> got;
-    QtLinkWindow window(link, {[&](std::string_view t) { got.emplace_back(t); }, {}});
-    window.setTitle("Host A");
-    const std::string socket = SocketOf(folder, "Host A");
+    Receiver host({.maxPeers = 4});
+    const std::string socket = SocketOf(host.folder, "Host A");
     ASSERT_NE(socket, "");
-
     Sockets idle = Flood(socket, 7, "");
     EXPECT_EQ(Dropped(idle, 3, 2000), 3);
     idle.clear();
@@ -219,7 +216,7 @@ TEST(LinkLimits, ListeningOutlivesABurstOfConnections) {
     waiting.clear();
     QTest::qWait(200);
     ASSERT_TRUE(SendRaw(socket, "after the burst"));
-    EXPECT_EQ(got, (std::vector<std::string>{"after the burst"}));
+    EXPECT_EQ(host.got, (std::vector<std::string>{"after the burst"}));
 }
 
 } // namespace

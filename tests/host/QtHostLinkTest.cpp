@@ -36,27 +36,6 @@ test::SimProcess Host(const test::Sandbox& box, const QString& title) {
     return test::SimProcess(box.root(), {"--no-launch", "--title", title});
 }
 
-TEST_F(QtHostLinkTest, TextReachesTheOtherProcessWholeInOrderBeforeSendReturns) {
-    test::SimProcess host = Host(box, "Host A");
-    ASSERT_TRUE(test::WaitForTitle(LinkFolder(box), "Host A"));
-
-    const std::string thirty = "Cmd=:TRAC:DEF 1,1024;:TRAC:SEL";
-    ASSERT_TRUE(Show(box.prompts, SendToHost(box.session(), "Host A", thirty)));
-    // The simulator prints before it acknowledges, so the block is there already.
-    EXPECT_NE(host.output().find("--- message 1 (30 bytes) ---\n" + thirty + "\n--- end ---"),
-              std::string::npos);
-    ASSERT_TRUE(Show(box.prompts,
-                     SendToHost(box.session(), "Host A", "Cmd=:TRAC:DEL:ALL\nWav=/t/TemS1.wa0")));
-    ASSERT_TRUE(Show(box.prompts, SendToHost(box.session(), "Host A", "third")));
-    std::string out = host.output();
-    auto second = out.find("--- message 2 (34 bytes) ---\nCmd=:TRAC:DEL:ALL\nWav=/t/TemS1.wa0\n");
-    auto third = out.find("--- message 3 (5 bytes) ---\nthird\n");
-    EXPECT_NE(second, std::string::npos);
-    EXPECT_NE(third, std::string::npos);
-    EXPECT_LT(second, third);
-    EXPECT_TRUE(box.prompts.asked.empty());
-}
-
 TEST_F(QtHostLinkTest, UnknownOrVanishedTitleIsReportedAndForgotten) {
     // A registration left behind by a process that died: its socket does not answer.
     WriteFileAtomically(LinkFolder(box) + "/w1-1.title", "Host Gone");
@@ -83,11 +62,24 @@ TEST_F(QtHostLinkTest, WindowIsFoundByItsCurrentExactTitleOnly) {
     EXPECT_EQ(link.titles(), std::vector<std::string>{"Tidewright -> /w/.../a.wav"});
 }
 
-TEST_F(QtHostLinkTest, EventsCarryTheirNameAndBothParametersAndComposerClosedReachesEveryWindow) {
+// Texts arrive whole and in order before the send returns; events carry their name and both
+// parameters, and ComposerClosed reaches every window.
+TEST_F(QtHostLinkTest, TextsAndEventsReachTheOtherProcesses) {
     test::SimProcess a = Host(box, "Host A");
     test::SimProcess b = Host(box, "Host B");
     ASSERT_TRUE(test::WaitForTitle(LinkFolder(box), "Host A"));
     ASSERT_TRUE(test::WaitForTitle(LinkFolder(box), "Host B"));
+    const std::string thirty = "Cmd=:TRAC:DEF 1,1024;:TRAC:SEL";
+    ASSERT_TRUE(Show(box.prompts, SendToHost(box.session(), "Host A", thirty)));
+    // The simulator prints before it acknowledges, so the block is there already.
+    EXPECT_NE(a.output().find("--- message 1 (30 bytes) ---\n" + thirty + "\n--- end ---"),
+              std::string::npos);
+    ASSERT_TRUE(Show(box.prompts,
+                     SendToHost(box.session(), "Host A", "Cmd=:TRAC:DEL:ALL\nWav=/t/TemS1.wa0")));
+    EXPECT_NE(
+        a.output().find("--- message 2 (34 bytes) ---\nCmd=:TRAC:DEL:ALL\nWav=/t/TemS1.wa0\n"),
+        std::string::npos);
+    EXPECT_TRUE(box.prompts.asked.empty());
     std::vector<std::string> local;
     QtLinkWindow own(link, {{}, [&](std::string_view name, long first, long second) {
                                 local.push_back(std::string(name) + " " + std::to_string(first) +
@@ -98,12 +90,12 @@ TEST_F(QtHostLinkTest, EventsCarryTheirNameAndBothParametersAndComposerClosedRea
     EXPECT_TRUE(link.postTo("Host A", kHostEventName, 6, (20L << 16) | 0xFFF6));
     EXPECT_TRUE(link.postTo("Host A", kProgressNoticeName, -3, 1));
     EXPECT_FALSE(link.postTo("Nobody", kHostEventName, 3, 0));
-    EXPECT_TRUE(a.waitFor("--- message 1: HostEvent 6 1376246 ---\n"
-                          "--- message 2: ProgressNotice -3 1 ---\n"));
+    EXPECT_TRUE(a.waitFor("--- message 3: HostEvent 6 1376246 ---\n"
+                          "--- message 4: ProgressNotice -3 1 ---\n"));
     PostComposerClosed(18, 1);
     // Posted, not sent: this process's own window hears it from its event loop.
     EXPECT_TRUE(local.empty());
-    EXPECT_TRUE(a.waitFor("--- message 3: ComposerClosed 18 1 ---"));
+    EXPECT_TRUE(a.waitFor("--- message 5: ComposerClosed 18 1 ---"));
     EXPECT_TRUE(b.waitFor("--- message 1: ComposerClosed 18 1 ---"));
     QCoreApplication::processEvents();
     EXPECT_EQ(local, std::vector<std::string>{std::string(kComposerClosedName) + " 18 1"});
