@@ -4,7 +4,9 @@
 #include "expr/ExprParser.h"
 #include "support/Sandbox.h"
 
+#include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -47,6 +49,22 @@ inline double Value(ExprParser& parser, const std::string& formula, long point =
     const double value = parser.EvalPostfix(program, point, &failure);
     Show(prompter(), failure);
     return value;
+}
+
+// The same double, or both NaN.
+inline bool SameBits(double a, double b) {
+    return std::memcmp(&a, &b, sizeof a) == 0 || (std::isnan(a) && std::isnan(b));
+}
+
+// The formulas of the recorded programs (PostfixDifferentialTest): random ones of the whole
+// language over the operands a.wav, b.wav and {0} to {3}, well formed more often than not.
+inline std::vector<std::string> RecordedFormulas() {
+    std::vector<std::string> formulas;
+    std::ifstream in(TW_TEST_DATA_DIR "/expr/postfix-results.txt");
+    for (std::string formula, rest; std::getline(in, formula, '\t') && std::getline(in, rest);)
+        if (!formula.empty())
+            formulas.push_back(formula);
+    return formulas;
 }
 
 } // namespace tw::test

@@ -1,6 +1,5 @@
 #include "ExprTestSupport.h"
 
-#include "RandomFormulas.h"
 #include "expr/ExprRange.h"
 #include "expr/VectorMath.h"
 
@@ -110,58 +109,23 @@ TEST(VectorMathTest, VariantsStayWithinTheirDistanceOfLibm) {
     }
 }
 
-// The formulas of the expression tests and the fuzzing seeds, and some made to stress the
-// bounds: values near codes, quotients of small values, the rounding by which a quotient of
-// points differs from their product with the reciprocal, comparisons of close ones; {2} and {3}
-// are libm's ln and log, so that the scalar run stores 1 at every point of the last four.
+// The formulas of tests/data/expr/vector-formulas.txt and the fuzzing seeds, and recorded random
+// ones.
 std::vector<std::string> Corpus() {
-    std::vector<std::string> formulas = {"amp*sin(omg*p)+0.25*amp*cos(3*omg*p)",
-                                         "amp*sin(1.5*omg*(p+500))",
-                                         "sin(cos(p))",
-                                         "sin(omg*50*p)*1.15",
-                                         "{1}*sin(p)+{2}",
-                                         "w800.wav*sin(p)",
-                                         "2^sin(p)+1",
-                                         "sin(p)^2",
-                                         "ln(1000-p)+1/(p-1500)",
-                                         "1/(p-1199)+ln(1450-p)",
-                                         "-sin(p)",
-                                         "ln(p)",
-                                         "log(p)*1e4",
-                                         "1000*cos(0*p)",
-                                         "1e4*sin(p*pi)",
-                                         "amp/sin(p*pi/2)",
-                                         "1/(sin(p*pi))",
-                                         "1e6*ln(abs(sin(p)))",
-                                         "(sin(p)>0.5)*amp",
-                                         "(sin(p)=sin(p))*7",
-                                         "(cos(p)<cos(p+2*pi))*amp",
-                                         "cos(p)%0.3*1e5",
-                                         "sin(p*1e15)*amp",
-                                         "sin(p)*1e300*1e10",
-                                         "0*sin(p)-0*cos(p)",
-                                         "tan(sin(p))*amp",
-                                         "ln(sin(p)+1)*amp",
-                                         "log(1+cos(p)*1e-9)*1e12",
-                                         "abs(sin(p))*amp-amp/2",
-                                         "(p>1000 & p<2000)*ln(p+1)*abs(tan(p/999))",
-                                         "sin(p/1e6)*1e9",
-                                         "sin(p*0)+(p/10-p*0.1)*1e20",
-                                         "cos(p*0)*(p/7-p*(1/7))*1e20",
-                                         "cos(p)*cos(p)*amp",
-                                         "1+(ln(p+1)-{2})*1e9",
-                                         "1-(ln(p+1)-{2})*1e9",
-                                         "1+(log(p+1)-{3})*1e9",
-                                         "1-(log(p+1)-{3})*1e9"};
+    std::vector<std::string> formulas;
+    std::ifstream listed(TW_TEST_DATA_DIR "/expr/vector-formulas.txt");
+    for (std::string line; std::getline(listed, line);)
+        if (!line.starts_with('#'))
+            formulas.push_back(line);
     for (const auto& seed : std::filesystem::directory_iterator(TW_SOURCE_DIR "/tests/fuzz/expr")) {
         std::ifstream in(seed.path(), std::ios::binary);
         std::string text((std::istreambuf_iterator<char>(in)), {});
         if (text.size() > 1)
             formulas.push_back(ToLower(text.substr(1))); // the first byte holds the options
     }
-    test::FormulaMaker maker(2028);
-    while (formulas.size() < 400)
-        formulas.push_back(maker.formula(4));
+    const std::vector<std::string> recorded = test::RecordedFormulas();
+    formulas.insert(formulas.end(), recorded.end() - static_cast<long>(400 - formulas.size()),
+                    recorded.end());
     return formulas;
 }
 
