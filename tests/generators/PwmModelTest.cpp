@@ -206,18 +206,6 @@ TEST_F(PwmModelTest, CancelBeforeCalculateRestoresAndCalculateCommits) {
     EXPECT_EQ(doc.wave(), train);
 }
 
-TEST(PwmTrainTest, PulseCountHoldsWholeModulationPeriods) {
-    PulseCount c = CountPulses(1e-3, 1e-4); // r = 10
-    EXPECT_EQ(c.m, 1);
-    EXPECT_EQ(c.n, 10);
-    c = CountPulses(2.5e-4, 1e-4); // r = 2.5: 2500 and 1000 share 500
-    EXPECT_EQ(c.m, 2);
-    EXPECT_EQ(c.n, 5);
-    c = CountPulses(1.02e-3, 1e-4); // r = 10.2: 10200 and 1000 share 200
-    EXPECT_EQ(c.m, 5);
-    EXPECT_EQ(c.n, 51);
-}
-
 TEST(PwmTrainTest, WidthsFollowTheirLaw) {
     PwmInput in;
     in.pulseWidth = 1;
@@ -242,15 +230,6 @@ TEST(PwmTrainTest, WidthsFollowTheirLaw) {
     in.law = PwmLaw::External;
     w = PulseWidths(in, four);
     EXPECT_DOUBLE_EQ(w[3], 1.1);
-}
-
-TEST(PwmTrainTest, EdgesEndEachPeriodWithItsPulse) {
-    const std::vector<double> widths = {2, 3};
-    auto e = EdgeSteps(10, widths, 0.5);
-    EXPECT_EQ(e, (std::vector<double>{0, 16, 20, 34, 40}));
-    EXPECT_DOUBLE_EQ(SmallestEdgeDistance(e), 4);
-    EXPECT_EQ(EdgeStepDivisor(e), 2);
-    EXPECT_EQ(EdgeStepDivisor({0, 3, 5}), 1);
 }
 
 TEST(PwmTrainTest, DelayWavePlacesEachPulseInItsPart) {
