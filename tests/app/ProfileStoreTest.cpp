@@ -197,7 +197,7 @@ TEST_F(ProfileStoreTest, AFailedRewriteIsShownOnceUntilTheFileIsWrittenAgain) {
 }
 
 // What the store has to tell goes to the reporter of the session it was handed, under that
-// session's name, never to the installed prompter; a session without one writes standard error.
+// session's name, never to the installed prompter.
 TEST_F(ProfileStoreTest, NoticesGoToTheSessionsOwnReporter) {
     test::ScriptedPrompter reporter;
     LaunchState pulse = box.session();
@@ -221,12 +221,6 @@ TEST_F(ProfileStoreTest, NoticesGoToTheSessionsOwnReporter) {
                                           "\nSect=S\nKey=n\nValue 7 is out of range "
                                           "0..5; 1 is used.");
     EXPECT_TRUE(box.prompts.asked.empty());
-
-    pulse.reports = nullptr;
-    testing::internal::CaptureStderr();
-    ProfileRecord(pulse, "S", "missing", out, 260, file, false);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(),
-              "Record not found: File " + file + "\\nSect=S\\nKey=missing\n");
 }
 
 } // namespace
