@@ -156,10 +156,22 @@ TEST_F(FmSettingsTest, ZeroDeviationIsASettingsConflict) {
               "automatically and will be set to default");
 }
 
-TEST_F(FmSettingsTest, TypedDeviationTouchingALimitIsAcceptedAndTold) {
+TEST_F(FmSettingsTest, TypedDeviationPastALimitIsRefusedTouchingOneAcceptedAndTold) {
     setExch("AppTits", "AC", "Consolia - TW2014");
     setExch(ExchangeFile::WaveParameters::kFm, "Shape", "Sine");
-    ASSERT_TRUE(LoadFmLimits(box.session(), box.prompts, fm, 1)); // carrier 125e6
+    ASSERT_TRUE(LoadFmLimits(box.session(), box.prompts, fm, 1)); // carrier 125e6, deviation 12.5e6
+    DeviationChange refused = ApplyDeviation(box.session(), box.prompts, fm, "251e6", 1);
+    EXPECT_FALSE(refused.accepted);
+    EXPECT_EQ(refused.boxText, "1.25e7");
+    EXPECT_EQ(box.prompts.lastText(),
+              "Deviation range exceeds the limit.\nPrevious value will be restored.");
+    EXPECT_EQ(fm.deviation, 12.5e6);
+    EXPECT_EQ(fm.vMax, 131.25e6);
+    EXPECT_EQ(exch("Settings", "FmDev0"), "12.5e6");
+    EXPECT_EQ(exch("Settings", "FmSt0"), "<absent>");
+    EXPECT_TRUE(link.sent.empty());
+
+    box.prompts.clear();
     DeviationChange c = ApplyDeviation(box.session(), box.prompts, fm, "249999980", 1);
     ASSERT_TRUE(c.accepted);
     EXPECT_EQ(fm.vMin, 10) << "exactly the lower limit";
@@ -179,21 +191,6 @@ TEST_F(FmSettingsTest, TypedDeviationTouchingALimitIsAcceptedAndTold) {
     EXPECT_TRUE(ApplyDeviation(box.session(), box.prompts, fm, "2000", 1).accepted)
         << "high exactly at the upper limit";
     EXPECT_TRUE(box.prompts.asked.size() == 1u);
-}
-
-TEST_F(FmSettingsTest, RefusedDeviationRestoresThePreviousValue) {
-    ASSERT_TRUE(LoadFmLimits(box.session(), box.prompts, fm, 1)); // carrier 125e6, deviation 12.5e6
-    box.prompts.clear();
-    DeviationChange c = ApplyDeviation(box.session(), box.prompts, fm, "251e6", 1);
-    EXPECT_FALSE(c.accepted);
-    EXPECT_EQ(c.boxText, "1.25e7");
-    EXPECT_EQ(box.prompts.lastText(),
-              "Deviation range exceeds the limit.\nPrevious value will be restored.");
-    EXPECT_EQ(fm.deviation, 12.5e6);
-    EXPECT_EQ(fm.vMax, 131.25e6);
-    EXPECT_EQ(exch("Settings", "FmDev0"), "12.5e6");
-    EXPECT_EQ(exch("Settings", "FmSt0"), "<absent>");
-    EXPECT_TRUE(link.sent.empty());
 }
 
 TEST_F(FmSettingsTest, FpSegmentModeKeepsADeviationPerSegment) {
