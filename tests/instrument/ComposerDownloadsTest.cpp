@@ -76,27 +76,15 @@ std::vector<Holds> PulseDownload(ComposerRun& run, int mode) {
     run.start(std::move(composer));
     PulseComposerListener accepts;
     pulse.setListener(&accepts);
-    if (mode == kContinuousMode)
+    if (mode == kContinuousMode) {
         EXPECT_EQ(DownloadTrain(pulse.editor, accepts, kContinuousMode, false), kDownloadDone);
-    else
-        EXPECT_EQ(pulse.Download(), kDownloadDone);
-    if (mode == kSingleSegmentMode || mode == kContinuousMode)
         return {{1, {run.file("Seg-1.wav")}}};
+    }
+    EXPECT_EQ(pulse.Download(), kDownloadDone);
     return {}; // the sequence table names them
 }
 
 const Row kRows[] = {
-    {"standard",
-     0,
-     [](ComposerRun& run) -> std::vector<Holds> {
-         WeDoc& doc = run.start(std::make_unique<Composer>(run.box.session()));
-         int segment = 2; // the next after the last defined
-         CheckSegmentNumber(doc, segment);
-         run.compose(1000, 1);
-         DownloadWaveform(doc);
-         return {{2, {run.file("TemS2.wa0")}}};
-     },
-     {{":TRAC:DEF? 2", "1000"}}},
     {"two-channel",
      0,
      [](ComposerRun& run) -> std::vector<Holds> {
@@ -135,10 +123,6 @@ const Row kRows[] = {
      2,
      [](ComposerRun& run) { return PulseDownload(run, kSequencedMode); },
      {{":FUNC:MODE?", "SEQ"}, {":FREQ:RAST?", "1000000"}}},
-    {"pulse mode 1",
-     2,
-     [](ComposerRun& run) { return PulseDownload(run, kSingleSegmentMode); },
-     {{":FUNC:MODE?", "USER"}, {":TRAC:CAT?", "1,320"}}},
     {"pulse mode 5",
      2,
      [](ComposerRun& run) { return PulseDownload(run, kContinuousMode); },
