@@ -19,7 +19,8 @@ CLI = os.environ.get("TW_CLI", os.path.join(BUILD_DIR, "tools", "tidewright-cli"
 WAVES = os.path.join(SOURCE_DIR, "data", "waves")
 BAD_FILES = os.path.join(SOURCE_DIR, "tests", "data", "bad")
 PULSE_FILES = os.path.join(SOURCE_DIR, "tests", "fuzz", "pulsefile")
-TRAINS = os.path.join(SOURCE_DIR, "tests", "data", "python")  # pulse trains as the editor saves them
+# Pulse trains as the editor saves them, and values recorded from this build.
+RECORDED = os.path.join(SOURCE_DIR, "tests", "data", "python")
 SAMPLE_INSTRUMENT = os.path.join(SOURCE_DIR, "data", "instrument", "TW2014.ini")
 
 

@@ -1,4 +1,5 @@
-"""evaluate against tidewright-cli eval, and the program's messages as exceptions."""
+"""evaluate's values as the command-line tool's eval gives them, and the program's messages as
+exceptions."""
 import os
 import shutil
 import warnings
@@ -7,28 +8,21 @@ import numpy as np
 import pytest
 
 import tidewright
-from conftest import WAVES, cli_ok
+from conftest import RECORDED, WAVES
 
 BENCH_FORMULA = "amp*sin(omg*p)+0.25*amp*cos(3*omg*p)"
-
-
-def cli_eval(tmp_path, formula, points, lo=-8192, hi=8191, scale=False, cwd=None):
-    out = str(tmp_path / "cli.wav")
-    args = ["eval", formula, "-o", out, "--points", str(points), "--range", "%r:%r" % (lo, hi)]
-    cli_ok(*(args + (["--scale"] if scale else [])), cwd=cwd)
-    return np.fromfile(out, dtype="<i2")
-
+TOOL_VALUES = np.load(os.path.join(RECORDED, "evaluate.npz"))  # tidewright-cli eval's
 
 # The engine's values are the C++ tests'; these rows cover how the binding passes points, a
 # whole or fractional range and the stretch.
-@pytest.mark.parametrize("formula,points,lo,hi,scale", [
-    (BENCH_FORMULA, 4096, -8192, 8191, False),
-    ("p", 11, 0, 100, True),
-    ("amp*tan(f*p)+per*log(p+1)|3", 500, -5.5, 1000.25, False),
-    ("abs(sin(omg*p))^3*e*pi", 999, -1, 1, True),
+@pytest.mark.parametrize("name,formula,points,lo,hi,scale", [
+    ("bench", BENCH_FORMULA, 4096, -8192, 8191, False),
+    ("ramp", "p", 11, 0, 100, True),
+    ("tan_log", "amp*tan(f*p)+per*log(p+1)|3", 500, -5.5, 1000.25, False),
+    ("abs_sine", "abs(sin(omg*p))^3*e*pi", 999, -1, 1, True),
 ])
-def test_values_are_the_tools_byte_for_byte(tmp_path, formula, points, lo, hi, scale):
-    expected = cli_eval(tmp_path, formula, points, lo, hi, scale)
+def test_values_are_the_tools_byte_for_byte(name, formula, points, lo, hi, scale):
+    expected = TOOL_VALUES[name]
     got = tidewright.evaluate(formula, points, range=(lo, hi), scale=scale)
     assert got.dtype == np.int16 and got.shape == (points,)
     assert got.tobytes() == expected.tobytes()
@@ -37,7 +31,7 @@ def test_values_are_the_tools_byte_for_byte(tmp_path, formula, points, lo, hi, s
 def test_wave_operands_are_read_relative_to_the_working_folder(tmp_path, monkeypatch):
     # A relative name holds no function name ("sine" would read as sin and e).
     shutil.copy(os.path.join(WAVES, "sine.wav"), tmp_path / "wave.wav")
-    expected = cli_eval(tmp_path, "wave.wav*0.5+p", 1000, cwd=tmp_path)
+    expected = TOOL_VALUES["wave_operand"]
     monkeypatch.chdir(tmp_path)
     assert np.array_equal(tidewright.evaluate("wave.wav*0.5+p", 1000), expected)
     assert np.array_equal(tidewright.evaluate("WAVE.WAV*0.5+p", 1000), expected)

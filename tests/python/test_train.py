@@ -6,7 +6,7 @@ import numpy as np
 import pytest
 
 import tidewright
-from conftest import PULSE_FILES, TRAINS, instrument
+from conftest import PULSE_FILES, RECORDED, instrument
 
 DOWNLOAD_OPTION = ("Trainsmith", "Unable to download using the selected download option.\n"
                    "Select Download Option throgh View>>Options menu.")
@@ -15,9 +15,9 @@ DOWNLOAD_OPTION = ("Trainsmith", "Unable to download using the selected download
 def test_compilation_as_the_download_writes_it(tmp_path):
     # The segments and summaries are the C++ tests'; these prove the file's forced clock, the
     # keywords, the arrays and the sequence reach Python.
-    built = tidewright.load_train(os.path.join(TRAINS, "forced-clock.pls")).compile()
+    built = tidewright.load_train(os.path.join(RECORDED, "forced-clock.pls")).compile()
     assert built.sclk == 1e6 and built.summary["sample_clock"] == "1e6"
-    train = tidewright.load_train(os.path.join(TRAINS, "square.pls"))
+    train = tidewright.load_train(os.path.join(RECORDED, "square.pls"))
     built = train.compile(sclk=1e6, mode=0)
     assert built.mode == 0 and built.summary["steps"] == str(len(built.sequence))
     played = np.concatenate([np.tile(built.segments[s], r) for s, r in built.sequence])
@@ -47,7 +47,7 @@ def test_compilation_as_the_download_writes_it(tmp_path):
 
 
 def test_saved_trains_load_back_and_a_wav_is_the_single_segment(tmp_path):
-    train = tidewright.load_train(os.path.join(TRAINS, "points-and-link.pls"))
+    train = tidewright.load_train(os.path.join(RECORDED, "points-and-link.pls"))
     train.save(tmp_path / "copy.pls")
     again = tidewright.load_train(tmp_path / "copy.pls")
     assert again.sections == train.sections and again.summary == train.summary
@@ -60,7 +60,7 @@ def test_saved_trains_load_back_and_a_wav_is_the_single_segment(tmp_path):
 
 
 def test_edits_keep_the_editors_rules():
-    train = tidewright.load_train(os.path.join(TRAINS, "one-link.pls"))
+    train = tidewright.load_train(os.path.join(RECORDED, "one-link.pls"))
     assert train.summary["time_unit"] == "us"
     train.append_row(0)
     train.edit(0, 1, "level", -1)
