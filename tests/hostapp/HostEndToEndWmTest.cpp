@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QProcess>
 #include <QProgressDialog>
 #include <QSpinBox>
 #include <QTimer>
@@ -174,6 +175,33 @@ TEST(HostEndToEnd, TheComposerDownloadsThroughTheHostIntoTheSimulatedInstrument)
     EXPECT_EQ(ReaderOf(host).query(":TRAC:DEF? 1"), "1024");
     EXPECT_TRUE(host.testConnection());
     RemoveFile(big);
+}
+
+// The host program finds the simulator and the composer beside it: started with both, it brings
+// the composer up only once the simulator is. A termination signal ends it, composer and all.
+TEST(HostProgram, StartsTheSimulatorAndTheComposerItFindsBesideIt) {
+    test::Sandbox box(0, false);
+    const std::string folder = box.root() + "/link";
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("APPDATA", QString::fromStdString(box.root()));
+    env.insert("TIDEWRIGHT_LINK_DIR", QString::fromStdString(folder));
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.insert("TIDEWRIGHT_NONINTERACTIVE", "1");
+    QProcess host;
+    host.setProcessEnvironment(env);
+    host.setProcessChannelMode(QProcess::MergedChannels);
+    host.start(TW_BINARY_DIR "/tools/tidewright-host", {"--simulated", "--composer", "standard"});
+    QtHostLink link(LaunchState{}, folder);
+    const bool composerUp = WaitUntil([&] {
+        const auto titles = link.titles();
+        return std::any_of(titles.begin(), titles.end(),
+                           [](const std::string& t) { return t.starts_with("Tidewright ->"); });
+    });
+    host.terminate();
+    EXPECT_TRUE(host.waitForFinished(20000));
+    EXPECT_TRUE(composerUp) << host.readAll().toStdString();
+    EXPECT_EQ(host.exitCode(), 0);
+    EXPECT_TRUE(WaitUntil([&] { return link.titles().empty(); }, 10000));
 }
 
 } // namespace
