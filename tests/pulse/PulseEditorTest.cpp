@@ -5,7 +5,6 @@
 #include "app/ProfileFile.h"
 #include "pulse/PulseEditor.h"
 #include "pulse/PulseViewState.h"
-#include "pulse/TrainCompiler.h"
 #include "support/Sandbox.h"
 
 #include <gtest/gtest.h>
@@ -123,25 +122,6 @@ TEST_F(PulseEditorTest, RefusedValuesKeepTheStoredTrainAndTheOldText) {
     EXPECT_TRUE(ed->EditCell(2, kCumulativeColumn, "3.000004"));
     EXPECT_EQ(stored(0, "Node2-sub2"), "4e-9");
     EXPECT_EQ(box.prompts.asked.size(), 6u);
-}
-
-TEST_F(PulseEditorTest, IntervalsShorterThanASampleAreLeftToTheCompilation) {
-    // One sample of the fastest clock (250 MS/s) is 4 ns = 4e-6 ms; only the cumulative time
-    // column checks the instrument's resolution.
-    typeIntervals({{"1", "0.000001"}});
-    EXPECT_TRUE(box.prompts.asked.empty()) << box.prompts.lastText();
-    EXPECT_DOUBLE_EQ(std::stod(stored(0, "Link0-sub2")), 1e-9);
-
-    TrainCompiler c(limits, 0, box.session(), box.prompts);
-    c.mode = kSingleSegmentMode;
-    EXPECT_EQ(c.CompileTrain(0), TrainCompiler::kClockFailed);
-    EXPECT_EQ(box.prompts.lastText(),
-              "Can not comply with requested resolution/accuracy,\ndue Sampling clock "
-              "implementation restriction.\n(SClK max = 2.5e+08 required = 1e+09).\n\nYou may "
-              "continue with lower resolution.");
-    c.mode = kSequencedMode;
-    EXPECT_EQ(c.CompileTrain(0), TrainCompiler::kClockFailed);
-    EXPECT_EQ(box.prompts.asked.size(), 2u);
 }
 
 TEST_F(PulseEditorTest, DcIntervalsMustBePositiveAndLevelsFitTheRange) {
