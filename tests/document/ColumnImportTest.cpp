@@ -19,7 +19,7 @@ ImportContext Unstretched(int askDim) {
     return ctx;
 }
 
-TEST(ColumnImportTest, StretchMapsTheLargerMagnitudeOntoTheCodeRange) {
+TEST(ColumnImportTest, StretchMapsTheLargerMagnitudeAndFullScaleTheFractionsOntoTheCodeRange) {
     ImportContext ctx;
     ctx.vMin = 0;
     ctx.vMax = 16383;
@@ -28,7 +28,13 @@ TEST(ColumnImportTest, StretchMapsTheLargerMagnitudeOntoTheCodeRange) {
     auto r = ImportColumns("-0.5 0 0.25 0.5", ctx);
     ASSERT_TRUE(r.ok);
     EXPECT_EQ(r.points, (std::vector<std::int32_t>{0, 8192, 12287, 16383}));
-    EXPECT_EQ(ImportColumns("0 0", ctx).points, (std::vector<std::int32_t>{0, 0}));
+    // Read as fractions of full scale, a wave that peaks at 0.5 stays at half scale; values beyond
+    // full scale end there and are counted.
+    ctx.fullScale = true;
+    r = ImportColumns("0\n0.5\n-0.5\n1\n-1\n1.25\n", ctx);
+    EXPECT_EQ(r.points, (std::vector<std::int32_t>{8192, 12287, 4096, 16383, 0, 16383}));
+    EXPECT_EQ(r.clipped, 1u);
+    ctx.fullScale = false;
     // Rounding adds 0.5 and cuts toward zero, so below zero it lands one code higher.
     ctx.vMin = -8192;
     ctx.vMax = 8191;
@@ -64,26 +70,6 @@ TEST(ColumnImportTest, AutoStretchOptionIsPerModel) {
     box.set(box.session().generalIni, "Option", "autoStretchTW2014", "");
     box.set(box.session().generalIni, "Option", "autoStretchOther", "no");
     EXPECT_TRUE(AutoStretchEnabled(box.session()));
-}
-
-// Read as fractions of full scale, a wave that peaks at 0.5 stays at half scale; values beyond
-// full scale end there and are counted.
-TEST(ColumnImportTest, FullScaleValuesAreNotStretched) {
-    ImportContext ctx;
-    ctx.vMin = 0;
-    ctx.vMax = 16383;
-    ctx.askDim = 0;
-    ctx.fullScale = true;
-    ImportResult r = ImportColumns("0\n0.5\n-0.5\n1\n-1\n1.25\n", ctx);
-    ASSERT_TRUE(r.ok);
-    const double scale = 16383 / 2.0;
-    std::vector<std::int32_t> expected;
-    for (double v : {0.0, 0.5, -0.5, 1.0, -1.0, 1.0})
-        expected.push_back(static_cast<std::int32_t>(v * scale + scale + 0.5));
-    EXPECT_EQ(r.points, expected);
-    EXPECT_EQ(r.clipped, 1u);
-    ctx.fullScale = false; // stretched, 0.5 would reach the top
-    EXPECT_EQ(ImportColumns("0\n0.5\n", ctx).points[1], 16383);
 }
 
 // One huge value (2A overflows beyond 8.9e307) or an infinity must not flatten the wave: the
