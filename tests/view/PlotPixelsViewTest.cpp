@@ -1,6 +1,7 @@
 // The whole view, pixel for pixel, against images recorded in tests/data/view: the three
-// composers at several sizes and zooms, on screen and on paper. Any change to the drawing of the
-// frame, grid, scale texts, trace, shading, FM dots, bit strips or the pulse train shows here.
+// composers at several sizes and zooms, on screen and on paper, with and without Show Peaks. Any
+// change to the drawing of the frame, grid, scale texts, trace, peaks, shading, FM dots, bit
+// strips or the pulse train shows here.
 // Set TW_RECORD_PLOT_PIXELS=1 to record the images again after a change that is meant.
 #include "pulse/TrainBuilder.h"
 #include "support/SampleValues.h"
@@ -190,6 +191,8 @@ TEST_F(PlotPixelsTest, StandardComposer) {
     };
     const auto short1k = [](WeDoc& doc) { FillWave(doc, 1000, 7000, 0); };
     const auto long4M = [](WeDoc& doc) { FillWave(doc, std::size_t{1} << 22, 7000, 0); };
+    // The single-point spikes that the one-sample-per-column trace passes over.
+    const auto peaks = [](WeditVw& v, WeDoc*) { v.setShowPeaks(true); };
     // Marker bits in use (the strips and the masked trace) and trace types (the mask alone).
     const auto withBits = [](WeDoc& doc) {
         FillWave(doc, 2000, 3000, 8192);
@@ -206,12 +209,15 @@ TEST_F(PlotPixelsTest, StandardComposer) {
         {{"standard-1k-narrow-300x200", 300, 200}, short1k},
         {{"standard-1k-print-2000x1400", 2000, 1400, anchored, true}, short1k},
         {{"standard-4M-1600x900", 1600, 900}, long4M},
+        {{"standard-4M-peaks-1600x900", 1600, 900, peaks}, long4M},
+        {{"standard-4M-peaks-print-2000x1400", 2000, 1400, peaks, true}, long4M},
         {{"standard-4M-zoomed-1200x700", 1200, 700,
           [](WeditVw& v, WeDoc*) { v.zoomTo(1000000, 1000999); }},
          long4M},
         {{"standard-bits-900x560", 900, 560, [](WeditVw& v, WeDoc*) { Anchors(v, 100, 1900); }},
          withBits},
         {{"standard-types-900x560", 900, 560}, withBits},
+        {{"standard-bits-peaks-900x560", 900, 560, peaks}, withBits}, // the bits left out
     };
     for (const auto& [scene, fill] : scenes)
         CheckDocument(kStandardComposer, StandardComposer, scene, fill);
@@ -234,6 +240,15 @@ TEST_F(PlotPixelsTest, FmComposer) {
             abstract ? "fm-abstract-print-1600x1200" : "fm-print-1600x1200", 1600, 1200, {}, true};
         CheckDocument(kFmComposer, composer, page, fill);
     }
+    // Abstract mode draws the peaks through the second mapping.
+    const Scene peaks{"fm-abstract-peaks-1000x600", 1000, 600,
+                      [](WeditVw& v, WeDoc*) { v.setShowPeaks(true); }};
+    CheckDocument(
+        kFmComposer,
+        [](const LaunchState& session) -> std::unique_ptr<Composer> {
+            return std::make_unique<QuietFmComposer>(session, true);
+        },
+        peaks, fill);
 }
 
 TEST_F(PlotPixelsTest, PulseComposer) {

@@ -1,7 +1,5 @@
-// The wave's view: the tools, anchors and area commands it hands the mouse and keys, and Show
-// Peaks: a single-point glitch in a long wave seen whole, which the one-sample-per-column trace
-// passes over, is drawn in full, on screen and on paper; marker bits stay out of it and FM
-// abstract mode maps it through the second mapping.
+// The wave's view: the tools, anchors and area commands it hands the mouse and keys. Its drawing
+// is PlotPixelsTest's.
 #include "support/SampleValues.h"
 #include "view/qt/WeditVw.h"
 
@@ -10,12 +8,9 @@
 #include "document/Composer.h"
 #include "document/SegmentTables.h"
 #include "document/WeDoc.h"
-#include "fm/FmComposer.h"
 #include "support/Sandbox.h"
 
-#include <QImage>
 #include <QLineEdit>
-#include <QPainter>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -23,68 +18,28 @@
 namespace tw {
 namespace {
 
-const QColor kTrace(255, 255, 240);
-
-struct QuietFmComposer : FmComposer {
-    explicit QuietFmComposer(const LaunchState& session) : FmComposer(session, true) {}
-    bool SetUpChannel(WeDoc&) override { return true; }
-    void ComputeMarkers(WeDoc&) override {}
-};
-
 class WeditVwTest : public ::testing::Test {
   protected:
-    std::unique_ptr<test::Sandbox> box = std::make_unique<test::Sandbox>();
-    std::unique_ptr<Composer> composer = std::make_unique<Composer>(box->session());
+    test::Sandbox box;
+    Composer composer{box.session()};
     std::unique_ptr<WeDoc> doc;
     std::unique_ptr<WeditVw> view;
 
-    // The editing tests work on the active segment's working file; the peak tests on points
-    // alone.
-    void Show(std::size_t points, std::int32_t value, bool working = false) {
-        doc = std::make_unique<WeDoc>(*composer, box->prompts);
-        if (working)
-            LoadActiveSegment(*doc);
+    // The active segment's working file, all points at `value`.
+    void Show(std::size_t points, std::int32_t value) {
+        doc = std::make_unique<WeDoc>(composer, box.prompts);
+        LoadActiveSegment(*doc);
         doc->Allocate(points);
         test::Fill(doc->samples(), value);
-        if (working) {
-            doc->SetPathName(doc->ActiveWorkingFile(), false);
-            doc->WriteWorkingFile();
-        }
-        view = std::make_unique<WeditVw>(*composer, *doc);
+        doc->SetPathName(doc->ActiveWorkingFile(), false);
+        doc->WriteWorkingFile();
+        view = std::make_unique<WeditVw>(composer, *doc);
         view->resize(1000, 600);
         view->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(view.get()));
         view->resetRange();
     }
     const PlotMapping& m() const { return view->mapping(); }
-    QImage Render(bool printing = false) {
-        QImage image = printing ? QImage(2000, 1400, QImage::Format_RGB32)
-                                : QImage(view->size(), QImage::Format_RGB32);
-        QPainter painter(&image);
-        view->render(painter, image.rect(), printing);
-        return image;
-    }
-    // The pixel column whose span holds point i in the last rendering (screen or page): the last
-    // column that shows a point at or before it. The glitch must not be a column's own sample, or
-    // the plain trace would show it too.
-    int ColumnOf(long i) const {
-        const PlotMapping& m = view->mapping();
-        const int left = m.XToPixel(m.xmin);
-        int column = left;
-        for (int px = left; px < m.XToPixel(m.xmax); ++px)
-            if (static_cast<long>(m.PixelToX(px)) <= i)
-                column = px;
-        EXPECT_NE(static_cast<long>(m.PixelToX(column)), i) << "pick another glitch";
-        return column;
-    }
-    // How many of the rows between two values (both included) the trace covers in a column.
-    static int TraceRows(const QImage& image, int column, int fromRow, int toRow,
-                         QColor trace = kTrace) {
-        int rows = 0;
-        for (int y = std::min(fromRow, toRow); y <= std::max(fromRow, toRow); ++y)
-            rows += image.pixelColor(column, y) == trace;
-        return rows;
-    }
 };
 
 // Counts the document's commits: each one makes the working file the path name with a recent
@@ -97,7 +52,7 @@ struct CommitCounter : WeDocListener {
 // The segments' points are DrawingToolsTest's; the view hands the tools the mouse, the points
 // change as it goes, and the right button commits them once.
 TEST_F(WeditVwTest, SketchAndAutolineWriteAsTheMouseGoesAndTheRightButtonCommits) {
-    Show(1000, 0, true);
+    Show(1000, 0);
     CommitCounter seen;
     doc->setListener(&seen);
     view->startSketch();
@@ -131,7 +86,7 @@ TEST_F(WeditVwTest, SketchAndAutolineWriteAsTheMouseGoesAndTheRightButtonCommits
 }
 
 TEST_F(WeditVwTest, AnchorDragStopsBeforeTheOtherHandleAndAtTheRangeStart) {
-    Show(1000, 0, true);
+    Show(1000, 0);
     ASSERT_TRUE(view->enterAnchorValue(0, "300"));
     ASSERT_TRUE(view->enterAnchorValue(1, "600"));
     const QPoint start = view->handleRect(0).center();
@@ -150,13 +105,13 @@ TEST_F(WeditVwTest, AnchorDragStopsBeforeTheOtherHandleAndAtTheRangeStart) {
     EXPECT_EQ(view->anchors().L(), 0);
     QTest::mouseRelease(view.get(), Qt::LeftButton, {}, QPoint(0, start.y()));
     EXPECT_FALSE(view->valueEntry()->isVisible());
-    EXPECT_EQ(box->get(box->exchange(), doc->waveParSection(), "Prv_bgn"), "0");
-    EXPECT_EQ(box->get(box->exchange(), doc->waveParSection(), "Prv_end"), "600");
+    EXPECT_EQ(box.get(box.exchange(), doc->waveParSection(), "Prv_bgn"), "0");
+    EXPECT_EQ(box.get(box.exchange(), doc->waveParSection(), "Prv_end"), "600");
 }
 
 // The anchors' zoom itself is AnchorsTest's; the view adds the map window while zoomed in.
 TEST_F(WeditVwTest, ZoomShowsTheMapWindowUntilZoomedOut) {
-    Show(1000, 0, true);
+    Show(1000, 0);
     ASSERT_TRUE(view->enterAnchorValue(0, "200"));
     ASSERT_TRUE(view->enterAnchorValue(1, "800"));
     view->zoomIn();
@@ -171,7 +126,7 @@ TEST_F(WeditVwTest, ZoomShowsTheMapWindowUntilZoomedOut) {
 }
 
 TEST_F(WeditVwTest, RefusedAnchorValueShowsBadThenPutsTheTextBack) {
-    Show(1000, 0, true);
+    Show(1000, 0);
     ASSERT_TRUE(view->enterAnchorValue(1, "800"));
     QTest::mouseClick(view.get(), Qt::RightButton, {}, view->handleRect(0).center());
     QLineEdit* entry = view->valueEntry();
@@ -190,7 +145,7 @@ TEST_F(WeditVwTest, RefusedAnchorValueShowsBadThenPutsTheTextBack) {
 }
 
 TEST_F(WeditVwTest, MarkedAreaCommandsEditOnlyTheAreaAndTrimsChangeTheLength) {
-    Show(1000, 0, true);
+    Show(1000, 0);
     test::Iota(doc->samples(), 0);
     ASSERT_TRUE(view->enterAnchorValue(0, "100"));
     ASSERT_TRUE(view->enterAnchorValue(1, "199"));
@@ -215,69 +170,6 @@ TEST_F(WeditVwTest, MarkedAreaCommandsEditOnlyTheAreaAndTrimsChangeTheLength) {
     EXPECT_EQ(doc->wavelength(), 500);
     EXPECT_EQ(doc->samples().at(499), 599);
     EXPECT_FALSE(view->canTrimRight());
-}
-
-TEST_F(WeditVwTest, ASinglePointGlitchInA16MPointWaveShowsOnScreenAndOnPaper) {
-    Show(std::size_t{1} << 24, 2000);
-    const long glitch = 10000123;
-    test::Put(doc->samples(), glitch, 14000);
-    const PlotMapping& m = view->mapping();
-    const int column = ColumnOf(glitch);
-    const int base = m.YToPixel(2000), top = m.YToPixel(14000);
-    const int span = base - top + 1;
-    ASSERT_GT(span, 200);
-
-    EXPECT_EQ(TraceRows(Render(), column, top, base - 1), 0) << "the plain trace passes over it";
-    view->setShowPeaks(true);
-    EXPECT_EQ(TraceRows(Render(), column, top, base), span);
-    EXPECT_EQ(TraceRows(Render(), column - 1, top, base - 1), 0) << "only its column";
-
-    // The summary follows later edits (PeakSummaryTest); the page has its own mapping, read back
-    // after rendering it.
-    const QImage page = Render(true);
-    const int pageColumn = ColumnOf(glitch);
-    EXPECT_EQ(TraceRows(page, pageColumn, m.YToPixel(14000), m.YToPixel(2000), Qt::black),
-              m.YToPixel(2000) - m.YToPixel(14000) + 1)
-        << "black on the white page";
-    view->setShowPeaks(false);
-    const QImage plainPage = Render(true);
-    EXPECT_EQ(TraceRows(plainPage, pageColumn, m.YToPixel(14000), m.YToPixel(2000) - 1), 0);
-}
-
-// Marker bits are no part of the plotted value: a glitch in them alone draws nothing, one that
-// also changes the value spans to the value without them.
-TEST_F(WeditVwTest, MarkerBitsStayOutOfThePeaks) {
-    box->set(box->descr(), "WaveDown", "UseMarkBits", "yes");
-    Show(std::size_t{1} << 20, 3000); // above the bit strips along the bottom
-    view->setShowPeaks(true);
-    const long bitsOnly = 300001, withValue = 700001;
-    test::Put(doc->samples(), bitsOnly, 3000 + 0x1000);
-    test::Put(doc->samples(), withValue, 0x2000 + 4000);
-    const QImage image = Render();
-    const PlotMapping& m = view->mapping();
-    const int base = m.YToPixel(3000), top = m.YToPixel(4000);
-    ASSERT_GT(base - top, 10);
-    EXPECT_EQ(TraceRows(image, ColumnOf(bitsOnly), m.YToPixel(16383), base - 1), 0);
-    EXPECT_EQ(TraceRows(image, ColumnOf(withValue), top, base), base - top + 1);
-    EXPECT_EQ(TraceRows(image, ColumnOf(withValue), m.YToPixel(16383), top - 1), 0)
-        << "not up to the value with its bits";
-}
-
-TEST_F(WeditVwTest, FmAbstractModeDrawsThePeaksThroughTheSecondMapping) {
-    box.reset();
-    box = std::make_unique<test::Sandbox>(kFmComposer);
-    composer = std::make_unique<QuietFmComposer>(box->session());
-    Show(std::size_t{1} << 20, 300000000);
-    // The first mapping's range, which the abstract trace does not use.
-    doc->FrameValues(250000000, 350000000);
-    view->setShowPeaks(true);
-    const long glitch = 500001;
-    test::Put(doc->samples(), glitch, 800000000);
-    const QImage image = Render();
-    const PlotMapping& m = view->mapping();
-    ASSERT_TRUE(m.fmAbstract);
-    const int base = m.Y2ToPixel(300000000), top = m.Y2ToPixel(800000000);
-    EXPECT_EQ(TraceRows(image, ColumnOf(glitch), top, base), base - top + 1);
 }
 
 } // namespace
