@@ -1,6 +1,7 @@
 #pragma once
 #include "app/LaunchState.h"
 #include "document/Composer.h"
+#include "document/WaveFormats.h"
 #include "fm/FmComposer.h"
 #include "generators/GeneratorTarget.h"
 #include "support/SampleValues.h"
@@ -56,5 +57,12 @@ struct MemoryTarget : GeneratorTarget {
     }
     void wavelengthChanged() override { ++lengthChanges; }
 };
+
+// A wave of 16-bit points recorded in tests/data/generators.
+inline std::vector<std::int32_t> Recorded(const std::string& name) {
+    return ReadNativeFile(std::string(TW_SOURCE_DIR "/tests/data/generators/") + name,
+                          PointLayout::Int16)
+        .points;
+}
 
 } // namespace tw::test

@@ -38,15 +38,10 @@ TEST_F(PwmModelTest, TenPulsesOfOneModulationPeriod) {
     EXPECT_EQ(m->field("SCLK"), "10000000");
     EXPECT_EQ(m->field("Seg_Length"), "10000");
     EXPECT_EQ(m->field("Offset"), "0");
-    ASSERT_EQ(doc.wave().size(), 10000u);
     EXPECT_EQ(doc.lengthChanges, 1);
-    // Pulse 0 keeps the plain width and ends its period; so does pulse 5. Pulse 2 is the widest:
-    // 20 us * (1 + 0.25 sin 72 deg).
-    const std::pair<std::size_t, std::int32_t> points[] = {{799, 0},  {800, 8191}, {999, 8191},
-                                                           {1000, 0}, {5799, 0},   {5800, 8191},
-                                                           {2751, 0}, {2752, 8191}};
-    for (auto [i, v] : points)
-        EXPECT_EQ(doc.wave()[i], v) << i;
+    // Pulses 0 and 5 keep the plain width (800..999), each ending its period; pulse 2 is the
+    // widest: 20 us * (1 + 0.25 sin 72 deg).
+    EXPECT_EQ(doc.wave(), test::Recorded("pwm-ten-pulses.wav"));
     EXPECT_EQ(stored("SCLK"), "10000000");
     EXPECT_EQ(stored("Pulse_Width"), "2e-5");
     EXPECT_EQ(ReadNativeFile(doc.undoFile(), PointLayout::Int16).points,
@@ -61,9 +56,7 @@ TEST_F(PwmModelTest, TwoAndAHalfPulsesPerPeriodTakeTwoPeriods) {
     // Widths of 25 and 15 us put every edge on a 5 us grid.
     EXPECT_EQ(m->field("SCLK"), "200000");
     EXPECT_EQ(m->field("Seg_Length"), "100");
-    EXPECT_EQ(doc.wave()[96], 0);
-    EXPECT_EQ(doc.wave()[97], 8191); // the last pulse ends the segment
-    EXPECT_EQ(doc.wave()[99], 8191);
+    EXPECT_EQ(doc.wave(), test::Recorded("pwm-two-periods.wav")); // the last pulse ends it
 }
 
 TEST_F(PwmModelTest, DownloadSendsTheSettingsAndTheAlignedSegment) {
@@ -116,27 +109,31 @@ TEST_F(PwmModelTest, SegmentLongerThanTheMemoryCoarsensTheResolution) {
 }
 
 TEST_F(PwmModelTest, InputChecksRefuseWithTheirMessages) {
-    struct Case {
-        const char* key;
-        const char* value;
-        const char* units;
+    const struct {
+        std::vector<std::pair<const char*, const char*>> fields; // Units 0: frequencies
         const char* message;
     } cases[] = {
-        {"Pulse_Period", " ", "0", "Pulse Frequency is empty"},
-        {"Precision", "", "1", "Resolution is empty"},
-        {"Mod_Period", "0", "0", "Modulation Frequency must be greater than 0"},
-        {"Mod_Period", "1e-4", "1", "Modulation Period must  be longer than Pulse Period"},
-        {"Pulse_Width", "9e-5", "1",
+        {{{"Units", "0"}, {"Pulse_Period", " "}}, "Pulse Frequency is empty"},
+        {{{"Precision", ""}}, "Resolution is empty"},
+        {{{"Units", "0"}, {"Mod_Period", "0"}}, "Modulation Frequency must be greater than 0"},
+        {{{"Mod_Period", "1e-4"}}, "Modulation Period must  be longer than Pulse Period"},
+        {{{"Pulse_Width", "9e-5"}},
          "Pulse Width * (1 + Mod. Index/200 + Mod. Offset/100) must be less or equal to Pulse "
          "Period"},
-        {"Mod_Offset", "-80", "1", "(1 - Mod. Index/200 + Mod. Offset/100) should be >= 0"},
-        {"Mod_Index", "0", "1", "Modulation index must be greater  than 0"},
-        {"High_Level", "20", "1", "Amplitude out of range, [0.05-10]"},
+        {{{"Mod_Offset", "-80"}}, "(1 - Mod. Index/200 + Mod. Offset/100) should be >= 0"},
+        {{{"Mod_Index", "0"}}, "Modulation index must be greater  than 0"},
+        // In frequency units the pulse rate must exceed the modulation rate.
+        {{{"Units", "0"},
+          {"Pulse_Period", "1000"},
+          {"Pulse_Width", "5000"},
+          {"Mod_Period", "2000"}},
+         "Pulse Frequency  must be higher than Modulation Frequency"},
+        {{{"High_Level", "20"}}, "Amplitude out of range, [0.05-10]"},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SetUp();
-        set("Units", c.units);
-        set(c.key, c.value);
+        for (auto [key, value] : c.fields)
+            set(key, value);
         EXPECT_EQ(m->Calculate(), PwmStatus::Refused) << c.message;
         EXPECT_EQ(box.prompts.lastText(), c.message);
         EXPECT_EQ(box.prompts.asked.back().caption, "Error");
@@ -153,17 +150,6 @@ TEST_F(PwmModelTest, InputChecksRefuseWithTheirMessages) {
     set("Mod_Period", "1e3");
     EXPECT_EQ(m->Calculate(), PwmStatus::Refused);
     EXPECT_EQ(box.prompts.lastText(), "Pulse Frequency must be less than maximum SCLK / 2.5");
-    box.set(box.descr(), "ParmLst", "Sclk", "SCLK 100e6 10 250e6");
-
-    // In frequency units the pulse rate must exceed the modulation rate.
-    SetUp();
-    set("Units", "0");
-    set("Pulse_Period", "1000");
-    set("Pulse_Width", "5000");
-    set("Mod_Period", "2000");
-    EXPECT_EQ(m->Calculate(), PwmStatus::Refused);
-    EXPECT_EQ(box.prompts.lastText(), "Pulse Frequency  must be higher than Modulation Frequency");
-    EXPECT_EQ(m->focus(), "Mod_Period");
 }
 
 TEST_F(PwmModelTest, TrainsBeyondTheInstrumentAreRefused) {
@@ -239,23 +225,15 @@ TEST(PwmTrainTest, DelayWavePlacesEachPulseInItsPart) {
     in.index = 10;  // start area
     in.offset = 30; // end area
     auto w = BuildDelayWave(in, 10000, 10, 100, -100);
-    // q = 1000, a = 200; pulse 0: delay 5, from 105 to 305.
-    EXPECT_EQ(w.points[104], -100);
-    EXPECT_EQ(w.points[105], 100);
-    EXPECT_EQ(w.points[305], 100);
-    EXPECT_EQ(w.points[306], -100);
-    // Pulse 1: delay 5 + trunc(sin(36 deg) * 200) = 122.
-    EXPECT_EQ(w.points[1221], -100);
-    EXPECT_EQ(w.points[1222], 100);
-    EXPECT_EQ(w.points[1422], 100);
+    // q = 1000, a = 200; pulse 0: delay 5, from 105 to 305; pulse 1 from 1222 (delay 5 +
+    // trunc(sin(36 deg) * 200) = 122).
+    EXPECT_EQ(w.points, test::Recorded("pwm-delay-sine.wav"));
     EXPECT_EQ(w.firstFall, 306);
     EXPECT_EQ(w.firstMiddle, 205);
 
     in.law = PwmLaw::TwoLevel; // any other law: a fixed delay of 1
     w = BuildDelayWave(in, 10000, 10, 100, -100);
-    EXPECT_EQ(w.points[100], -100);
-    EXPECT_EQ(w.points[101], 100);
-    EXPECT_EQ(w.points[1101], 100);
+    EXPECT_EQ(w.points, test::Recorded("pwm-delay-fixed.wav"));
 }
 
 } // namespace

@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 
 namespace tw {
@@ -79,11 +80,9 @@ TEST_F(PulseDownloadTest, SingleSegmentSendsTheSegmentAndUpdatesTheChannelSettin
     EXPECT_EQ(link.sent[0], "Cmd=:FREQ:RAST 1e6;:VOLT 2.000;:VOLT:OFFS 0;:FUNC:MODE USER;"
                             ":TRAC:DEL:ALL\ncmd=:TRAC:DEF 1, 6144;:TRAC:SEL 1\nwav=" +
                                 segment);
-    const auto samples = ReadNativeFile(segment, PointLayout::Int16).points;
-    ASSERT_EQ(samples.size(), 6144u);
-    EXPECT_EQ(samples[0], 16383);
-    EXPECT_EQ(samples[4095], 16383);
-    EXPECT_EQ(samples[4096], -16383);
+    std::vector<std::int32_t> highTwiceThenLow(6144, -16383);
+    std::fill_n(highTwiceThenLow.begin(), 4096, 16383);
+    EXPECT_EQ(ReadNativeFile(segment, PointLayout::Int16).points, highTwiceThenLow);
     EXPECT_FALSE(FileExists(box.tmp() + "Seg-2.wav"));
     EXPECT_EQ(seq("Stp1"), segment);
     EXPECT_EQ(seq("Rpt1"), "1");
@@ -208,7 +207,12 @@ TEST_F(PulseDownloadTest, SequencedModesWriteTheSequenceTableOrFailWithTheOption
     box.set(box.exchange(), "PulsSeq", "Stp1", "stale");
     EXPECT_EQ(composer->Download(), kDownloadImpossible);
     ASSERT_GE(box.prompts.asked.size(), 2u);
-    EXPECT_NE(box.prompts.asked[0].text.find("Exceeds max sequence steps"), std::string::npos);
+    EXPECT_EQ(box.prompts.asked[0].text, "Exceeds max sequence steps\nTry in the Optins another "
+                                         "Mode of Operation,\nSee log file");
+    EXPECT_NE(ReadWholeFile(box.session().logFile)
+                  .value_or("")
+                  .find("\n=========Exceeds max sequence steps  Mode of Operation= 0\n"),
+              std::string::npos);
     EXPECT_EQ(box.prompts.lastText(), "Unable to download using the selected download "
                                       "option.\nSelect Download Option throgh View>>Options menu.");
     EXPECT_EQ(seq("Stp1"), "<absent>");

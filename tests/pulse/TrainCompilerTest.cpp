@@ -233,30 +233,6 @@ class TrainSegmenterTest : public ::testing::Test {
     }
 };
 
-TEST_F(TrainSegmenterTest, FlatRunsUseShortSegmentsSharedWithinADownload) {
-    TrainSegmenter s(compiled, kSequencedMode);
-    s.minSegment = 384;
-    s.WriteFlatRun(10000, -7);
-    ASSERT_EQ(s.steps.size(), 2u);
-    EXPECT_EQ(s.steps[0].path, TrainSegmenter::SegmentPath(box.session().tmpFolder, 1));
-    EXPECT_EQ(s.steps[0].repeat, "1");
-    EXPECT_EQ(s.steps[1].repeat, "25");
-    EXPECT_EQ(FileSize(s.steps[0].path), 800);
-    EXPECT_EQ(FileSize(s.steps[1].path), 768);
-    EXPECT_EQ(Points(s.steps[1].path).back(), -7);
-    EXPECT_DOUBLE_EQ(s.memoryUsed, 400);
-
-    s.WriteFlatRun(10000, -7);
-    s.WriteFlatRun(768, -7); // exactly two minimum segments: part B alone
-    ASSERT_EQ(s.steps.size(), 5u);
-    EXPECT_EQ(s.steps[2].path, s.steps[0].path);
-    EXPECT_EQ(s.steps[4].path, s.steps[1].path);
-    EXPECT_EQ(s.steps[4].repeat, "2");
-    EXPECT_EQ(s.nextSegment, 3);
-    s.WriteFlatRun(10000, 8);
-    EXPECT_EQ(s.nextSegment, 5);
-}
-
 TEST_F(TrainSegmenterTest, SequencedSectionsRepeatTheirSteps) {
     rampThenFlat(3);
     TrainSegmenter s(compiled, kSequencedMode);
@@ -278,23 +254,6 @@ TEST_F(TrainSegmenterTest, SequencedSectionsRepeatTheirSteps) {
     ASSERT_TRUE(s.WriteSequenceTable());
     EXPECT_EQ(box.get(box.exchange(), "PulsSeq", "Stp12"), s.steps[3].path);
     EXPECT_EQ(box.get(box.exchange(), "PulsSeq", "Rpt11"), "4");
-}
-
-TEST_F(TrainSegmenterTest, TooManyStepsLeaveNoSequenceTable) {
-    limits.maxSequStp = 10;
-    rampThenFlat(3);
-    box.set(box.exchange(), "PulsSeq", "Stp1", "stale");
-    TrainSegmenter s(compiled, kSequencedMode);
-    EXPECT_EQ(s.BuildSequenced(), 0);
-    EXPECT_TRUE(s.steps.empty());
-    EXPECT_EQ(box.prompts.lastText(), "Exceeds max sequence steps\nTry in the Optins another Mode "
-                                      "of Operation,\nSee log file");
-    s.WriteSequenceTable();
-    EXPECT_EQ(box.get(box.exchange(), "PulsSeq", "Stp1"), "<absent>");
-    EXPECT_NE(ReadWholeFile(box.session().logFile)
-                  .value_or("")
-                  .find("\n=========Exceeds max sequence steps  Mode of Operation= 0\n"),
-              std::string::npos);
 }
 
 TEST_F(TrainSegmenterTest, ContinuousSegmentHoldsWholePasses) {

@@ -120,9 +120,6 @@ TEST(PulseOptions, StoreGoesToItsThreeHomesAndRefusesAClockOutOfRange) {
               "Options: Operation mode= Not defined.       Forced SCLK=20e6");
     WriteGeneralSetting(box.session(), "forceSingSeg", "2", kPulseSettings);
     EXPECT_EQ(ReadOperationMode(box.session()), kSectionPerSegmentMode);
-    box.set(box.descr(), "ParmPnlName", "WformMode", "Arb Mod");
-    EXPECT_EQ(ReadOperationMode(box.session()), kSingleSegmentMode);
-    EXPECT_FALSE(LoadPulseLimits(box.session()).sequencedModes);
 }
 
 TEST(PulseLimits, NumbersOutOfRangeAreRefusedNamingTheirKey) {

@@ -79,8 +79,6 @@ def test_edits_keep_the_editors_rules():
     assert train.sections == before
 
     train.append_section()
-    with pytest.raises(tidewright.Error, match="^Only one empty section is allowed at any time$"):
-        train.append_section()
     train.append_row(1)
     train.edit(1, 0, "level", 0.5)
     with pytest.raises(tidewright.Error, match="^Section 2 incomplete.\nUnable to perform"):
