@@ -44,7 +44,7 @@ std::vector<std::string> Leftovers(const std::string& folder) {
     return temporaries;
 }
 
-TEST_F(WeDocTest, FirstUpdateCreatesTheWorkingFileAndDestructionCleansUp) {
+TEST_F(WeDocTest, FirstUpdateCreatesTheWorkingFileNewClearsItAndDestructionCleansUp) {
     box.set(box.exchange(), "TdWav_Par", "Prv_bgn", "3");
     box.write("Consolia/tmp/^^Dwn.wav", "x");
     start();
@@ -56,6 +56,17 @@ TEST_F(WeDocTest, FirstUpdateCreatesTheWorkingFileAndDestructionCleansUp) {
     EXPECT_EQ(exch("SegmTbl-ch0", "1"), working);
     EXPECT_TRUE(doc->fileName().empty());
 
+    // New keeps the length, clears the values and can be undone.
+    doc->samples().Assign(1024, 77);
+    doc->CommitEdit();
+    box.set(box.exchange(), "TdWav_Par", "Prv_end", "9");
+    doc->New();
+    EXPECT_EQ(test::Values(doc->samples()), std::vector<std::int32_t>(1024, 0));
+    EXPECT_EQ(exch("TdWav_Par", "Prv_end"), "<absent>");
+    ASSERT_TRUE(doc->Undo());
+    EXPECT_EQ(doc->samples().at(0), 77);
+
+    box.set(box.exchange(), "TdWav_Par", "Prv_bgn", "3");
     doc.reset();
     EXPECT_EQ(exch("TdWav_Par", "Prv_bgn"), "<absent>");
     EXPECT_FALSE(FileExists(box.tmp() + "^^Dwn.wav"));
@@ -133,18 +144,6 @@ TEST_F(WeDocTest, ASnapshotWithoutAChangeLeavesTheUndoFileAsItWas) {
     ASSERT_TRUE(doc->Undo());
     EXPECT_EQ(test::Values(doc->samples()), std::vector<std::int32_t>(1024, 0));
     EXPECT_TRUE(Leftovers(box.tmp()).empty());
-}
-
-TEST_F(WeDocTest, NewKeepsTheLengthClearsTheValuesAndCanBeUndone) {
-    start();
-    doc->samples().Assign(1024, 77);
-    doc->CommitEdit();
-    box.set(box.exchange(), "TdWav_Par", "Prv_end", "9");
-    doc->New();
-    EXPECT_EQ(test::Values(doc->samples()), std::vector<std::int32_t>(1024, 0));
-    EXPECT_EQ(exch("TdWav_Par", "Prv_end"), "<absent>");
-    ASSERT_TRUE(doc->Undo());
-    EXPECT_EQ(doc->samples().at(0), 77);
 }
 
 TEST_F(WeDocTest, SaveAsBinaryMakesTheUserFileTheSegmentsFileAndSaveRewritesIt) {
