@@ -2,31 +2,16 @@
 #include "app/FileUtil.h"
 #include "host/qt/QtHostLink.h"
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
-#include <QThread>
+#include <QTest>
 
 #include <algorithm>
 
 #include <string>
 
 namespace tw::test {
-
-// Waits, running the event loop, until `done` holds; false after `ms`.
-template <class Done> bool WaitFor(Done done, int ms) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        if (clock.elapsed() > ms)
-            return false;
-        QCoreApplication::processEvents();
-        QThread::msleep(20);
-    }
-    return true;
-}
 
 // A consolia-sim process whose standard output goes to a file, so a test can tell what the
 // simulator had handled at the moment a call returned.
@@ -51,7 +36,7 @@ class SimProcess {
     std::string output() const { return ReadWholeFile(outFile_).value_or(""); }
     // Waits until the output holds `fragment`; false after `ms`.
     bool waitFor(const std::string& fragment, int ms = 10000) const {
-        return WaitFor([&] { return output().find(fragment) != std::string::npos; }, ms);
+        return QTest::qWaitFor([&] { return output().find(fragment) != std::string::npos; }, ms);
     }
     // Waits for the process to end; its exit code, or -1 when it is still running after `ms`.
     int finish(int ms = 20000) { return process_.waitForFinished(ms) ? process_.exitCode() : -1; }
@@ -65,7 +50,7 @@ class SimProcess {
 // Waits, running the event loop, until `title` is registered on the link in `folder`.
 inline bool WaitForTitle(const std::string& folder, const std::string& title, int ms = 10000) {
     QtHostLink link(LaunchState{}, folder);
-    return WaitFor(
+    return QTest::qWaitFor(
         [&] {
             const auto titles = link.titles();
             return std::find(titles.begin(), titles.end(), title) != titles.end();

@@ -146,7 +146,7 @@ struct Sender {
 // acknowledges the text is left after the time-out.
 TEST(QtHostLink, WhileTheHostWorksOnATextTheSenderShowsItsProgressAndTakesNoInput) {
     test::Sandbox box;
-    const int ackMs = 3000;
+    const int ackMs = 1500;
     Sender composer(LinkFolder(box), ackMs);
     QtHostLink hostSide(box.session(), LinkFolder(box));
     FakeHost host(LinkFolder(box));
