@@ -1,6 +1,5 @@
 #include "view/PlotMapping.h"
-#include "document/Composer.h"
-#include "fm/FmComposer.h"
+#include "app/Startup.h"
 #include "pulse/PulseComposer.h"
 #include "support/Sandbox.h"
 #include "view/PlotReadout.h"
@@ -76,35 +75,11 @@ TEST(PlotMapping, DegenerateInputLeavesThePreviousMapping) {
     EXPECT_EQ(m.yScale, before.yScale);
 }
 
-TEST(PlotLayout, MarginsFollowTheClientHeightAndTexts) {
-    const PlotLayout l = LayoutPlot(1000, 600, 40, 20, false);
-    // H = 30: 30 + 15 at the top, 30 + 21 at the bottom, handles 11 at most.
-    EXPECT_EQ(l.plot.top, 45);
-    EXPECT_EQ(l.plot.bottom, 600 - 30 - 21);
-    EXPECT_EQ(l.plot.left, 40);
-    EXPECT_EQ(l.plot.right, 1000 - 17);
-    EXPECT_EQ(l.handleSize, 11);
-    const PlotLayout small = LayoutPlot(400, 100, 40, 20, true);
-    EXPECT_EQ(small.handleSize, 2);
-    EXPECT_EQ(small.plot.top, 5 + 2 - 2);
-    EXPECT_EQ(small.plot.bottom, 100 - 5 - 2 - 10);
-}
-
-TEST(ScaleTexts, EachComposerNamesItsOwnUnits) {
-    EXPECT_EQ(ScaleLine(false, 999, "Pts"), "Horizontal Scale: 1e3Pts [100Pts/Div]");
-    EXPECT_EQ(MidValueText(0, 1000, "Hz"), "500");
-    test::Sandbox box(2);
-    Composer wave{box.session()};
-    FmComposer fm(box.session(), false);
+// The standard and FM composers' scale texts are in the recorded images (PlotPixelsTest).
+TEST(ScaleTexts, ThePulseTrainComposerSpeaksTheTrainsUnits) {
+    test::Sandbox box(kPulseComposer);
     PulseComposer pulse{box.session(), box.prompts};
-    const ScaleTexts standard = MakeScaleTexts(0, 16383, -8192, 8191, UnitsForComposer(wave, 0));
-    EXPECT_EQ(standard.horizontal, "Horizontal Scale: 16kPts [1.6kPts/Div]");
-    EXPECT_EQ(standard.vertical, "Vertical Scale: 16kPts  [2kPts/Div]");
-    EXPECT_EQ(standard.midValue, "0");
-    EXPECT_EQ(MakeScaleTexts(0, 999, 0, 1000, UnitsForComposer(fm, 0)).vertical,
-              "Vertical Scale: 1e3Hz  [125Hz/Div]");
-    // The pulse-train composer: time along in the train's unit, volts up, nothing counted as
-    // points.
+    // Time along in the train's unit, volts up, nothing counted as points.
     pulse.view.timeUnit = 3;
     const ScaleTexts ns = MakeScaleTexts(0, 200, -1, 1, UnitsForComposer(pulse, 1));
     EXPECT_EQ(ns.horizontal, "Horizontal Scale: 200ns [20ns/Div]");
@@ -182,17 +157,6 @@ TEST(TraceColumns, PeakColumnsSpanEveryVisiblePoint) {
     ASSERT_EQ(columns.size(), recorded.size());
     for (std::size_t i = 0; i < columns.size(); ++i)
         EXPECT_EQ(columns[i], recorded[i]);
-}
-
-TEST(TraceColumns, MarkerBitsAreLeftOutOfThePlottedValue) {
-    const MarkerBitMask mask{true, 12, 13, 8192};
-    const std::int32_t code = 5 - 8192; // offset code 5 in a -8192 .. 8191 range
-    const std::int32_t withBits = (5 | 0x3000) - 8192;
-    EXPECT_EQ(mask.Strip(withBits), code);
-    EXPECT_EQ(mask.Strip(code), code);
-    EXPECT_TRUE(mask.IsSet(withBits, 12));
-    EXPECT_TRUE(mask.IsSet(withBits, 13));
-    EXPECT_FALSE(mask.IsSet(code, 13));
 }
 
 TEST(PlotReadout, PointUnderAColumnIsTheOneTheTraceDraws) {
