@@ -69,39 +69,30 @@ TEST_F(AtomicWrite, RemovesStaleTemporariesOfItsTargetAndOfDeadWriters) {
 }
 
 // A reader that opened the old file (the host, say) keeps reading the old bytes whole: the copy
-// replaces the file instead of writing into it, and leaves no temporary behind.
+// replaces the file instead of writing into it, and leaves no temporary behind. A snapshot keeps
+// the bytes of its moment.
 TEST_F(AtomicWrite, CopyReplacesTheTargetInsteadOfWritingIntoIt) {
     const std::string from = folder + "/new.wav", to = folder + "/TemS1.wav";
+    const std::string undo = folder + "/undo.wav";
     ASSERT_TRUE(WriteFileAtomically(from, "new bytes"));
     ASSERT_TRUE(WriteFileAtomically(to, "old"));
+    ASSERT_TRUE(WriteFileAtomically(undo, "older undo"));
     fs::create_hard_link(to, folder + "/reader-view");
+    ASSERT_TRUE(SnapshotFile(to, undo));
 
     ASSERT_TRUE(CopyFileOver(from, to));
     EXPECT_EQ(ReadWholeFile(to), "new bytes");
     EXPECT_EQ(ReadWholeFile(folder + "/reader-view"), "old");
+    EXPECT_EQ(ReadWholeFile(undo), "old");
+    ASSERT_TRUE(WriteFileAtomically(undo, "a generator's backup"));
+    EXPECT_EQ(ReadWholeFile(to), "new bytes") << "writing the snapshot leaves its source";
     EXPECT_TRUE(CopyFileOver(to, to)) << "a file copied onto itself stays";
     EXPECT_FALSE(CopyFileOver(folder + "/missing", to));
     EXPECT_EQ(ReadWholeFile(to), "new bytes");
     int entries = 0;
     for (const auto& e : fs::directory_iterator(folder))
         entries += e.path().filename().string().find(".~tw") == std::string::npos ? 1 : 100;
-    EXPECT_EQ(entries, 3);
-}
-
-TEST_F(AtomicWrite, SnapshotKeepsTheBytesOfItsMomentThroughLaterWrites) {
-    const std::string working = folder + "/TemS1.wav", undo = folder + "/undo.wav";
-    ASSERT_TRUE(WriteFileAtomically(working, "before"));
-    ASSERT_TRUE(WriteFileAtomically(undo, "older undo"));
-    ASSERT_TRUE(SnapshotFile(working, undo));
-    EXPECT_EQ(ReadWholeFile(undo), "before");
-
-    ASSERT_TRUE(WriteFileAtomically(working, "after the edit"));
-    ASSERT_TRUE(CopyFileOver(folder + "/TemS1.wav", folder + "/copy.wav"));
-    EXPECT_EQ(ReadWholeFile(undo), "before");
-    ASSERT_TRUE(WriteFileAtomically(undo, "a generator's backup"));
-    EXPECT_EQ(ReadWholeFile(working), "after the edit") << "writing the snapshot leaves its source";
-    EXPECT_FALSE(SnapshotFile(folder + "/missing", undo));
-    EXPECT_EQ(ReadWholeFile(undo), "a generator's backup");
+    EXPECT_EQ(entries, 4);
 }
 
 std::vector<std::string> EntriesOf(const std::string& folder) {

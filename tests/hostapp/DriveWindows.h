@@ -5,6 +5,7 @@
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QStringList>
+#include <QTest>
 #include <QThread>
 
 #include <string>
@@ -21,14 +22,7 @@ inline void Pump(int ms) {
 }
 
 template <class Done> bool WaitUntil(Done done, int ms = 30000) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        if (clock.elapsed() > ms)
-            return false;
-        Pump(50);
-    }
-    return true;
+    return QTest::qWaitFor(done, ms);
 }
 
 // Bounded: xdotool waits for ever on a window that is never mapped or activated.
