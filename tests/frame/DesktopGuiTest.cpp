@@ -103,11 +103,6 @@ TEST(Desktop, BarIconsNeedNoIconThemeAndStaySharpAtTwiceTheScale) {
     const QStringList paths = QIcon::themeSearchPaths();
     QIcon::setThemeSearchPaths({});
     QIcon::setThemeName("tw-no-such-theme");
-    {
-        test::Sandbox box(kPulseComposer);
-        MainFrame pulse(box.session(), kPulseResources);
-        EXPECT_FALSE(pulse.action(kCmdPulseEditor)->icon().isNull());
-    }
     test::Sandbox box;
     box.set(box.exchange(), "Instrument", "Channels", "4");
     MainFrame frame(box.session(), kStandardResources);

@@ -4,9 +4,7 @@
 
 #include "app/Commands.h"
 #include "app/FileUtil.h"
-#include "app/MenuLayout.h"
 #include "app/ProfileStore.h"
-#include "app/StringTable.h"
 #include "app/qt/AppProfile.h"
 #include "document/WeDoc.h"
 #include "frame/QtPulseFrame.h"
@@ -31,9 +29,6 @@
 #include <QStatusBar>
 
 #include <gtest/gtest.h>
-
-#include <cctype>
-#include <set>
 
 namespace tw {
 namespace {
@@ -77,27 +72,6 @@ TEST(MainFrame, EachResourceSetHasItsMenus) {
                  fmWave.contains("Pulse &Width Modulation..."));
     EXPECT_FALSE(ItemsOf(fm, "&Tools").contains("&Pre-Distortion..."));
     EXPECT_TRUE(ItemsOf(fm, "&View").contains("&Marker Bar"));
-}
-
-TEST(MainFrame, EveryMenuCommandHasStatusTextAndToolTip) {
-    test::Sandbox box;
-    for (int set : {kPulseResources, kStandardResources, kFmResources, kMarkerBitResources})
-        for (const MenuDef& menu : MenuLayout(set, box.session().appName)) {
-            std::set<char> keys; // the Edit menu's accelerator letters, each once
-            for (const MenuItem& item : menu.items) {
-                if (item.id == 0)
-                    continue;
-                EXPECT_FALSE(CommandStatusText(item.id).empty()) << item.id << " " << item.text;
-                EXPECT_FALSE(CommandToolTip(item.id).empty()) << item.id << " " << item.text;
-                const std::size_t amp = item.text.find('&');
-                EXPECT_TRUE(amp != std::string::npos || menu.title != "&Edit") << item.text;
-                if (menu.title == "&Edit" && amp != std::string::npos) {
-                    EXPECT_TRUE(keys.insert(std::tolower(item.text[amp + 1])).second)
-                        << menu.title << ": " << item.text;
-                }
-            }
-        }
-    EXPECT_EQ(std::string(StringText(kCmdFileBar)), "Show or hide the File bar\nToggle File Bar");
 }
 
 class StandardFrame : public ::testing::Test {

@@ -4,7 +4,6 @@
 #include "app/LaunchState.h"
 #include "app/Startup.h"
 #include "frame/MainFrame.h"
-#include "pulse/TrainBuilder.h"
 #include "support/Sandbox.h"
 
 #include <QAction>
@@ -54,15 +53,6 @@ Preview ShowPreview(MainFrame& f, const QString& shot) {
 }
 
 TEST(Printing, PreviewShowsThePlotsPageAndPageSetupHoldsForTheRun) {
-    {
-        test::Sandbox box(kPulseComposer);
-        test::WriteTrain(box.session(), {{kLinkFormat, 1, {{0, 1e-3}, {0.5, 2e-3}, {0, 1e-3}}}}, 1);
-        MainFrame pulse(box.session(), kPulseResources);
-        ASSERT_TRUE(test::ShowFrame(pulse));
-        const Preview train = ShowPreview(pulse, "PrintPreview-pulse.png");
-        EXPECT_EQ(train.pages, 1);
-        EXPECT_GT(train.darkPixels, 200) << "the pulse-train composer prints its train";
-    }
     test::Sandbox box;
     MainFrame f(box.session(), kStandardResources);
     ASSERT_TRUE(test::ShowFrame(f));

@@ -74,35 +74,21 @@ TEST(RecentFiles, OpenEditsAndLengthChangesFillTheListAndAnEntryOpensItsFile) {
     EXPECT_EQ(doc.fileName(), a);
     EXPECT_EQ(doc.pathName(), a);
     EXPECT_EQ(recent.files().entries(), (Paths{a, working, b}));
+    EXPECT_EQ(OpenAppProfile()->value("RecentFiles/File1").toString().toStdString(), a);
     EXPECT_TRUE(box.prompts.asked.empty()) << box.prompts.lastText();
 }
 
-TEST(RecentFiles, EachComposerKeepsItsOwnListInTheApplicationProfile) {
-    Paths standard;
-    {
-        test::Sandbox box;
-        const std::string a = CopySine(box, "a.wav");
-        {
-            MainFrame f(box.session(), kStandardResources);
-            ASSERT_TRUE(OpenFile(f.waveFrame()->document(), a));
-        }
-        MainFrame again(box.session(), kStandardResources);
-        EXPECT_EQ(again.waveFrame()->recentFiles().files().entries(), (Paths{a}));
-        auto profile = OpenAppProfile();
-        EXPECT_EQ(profile->value("RecentFiles/File1").toString().toStdString(), a);
-        EXPECT_FALSE(profile->contains("FmRecentFiles/File1"));
-    }
-    {
-        test::Sandbox box(kFmComposer);
-        OpenAppProfile()->setValue("RecentFiles/File1", "/standard/only.wav");
-        MainFrame f(box.session(), kFmResources);
-        WeDoc& doc = f.waveFrame()->document();
-        EXPECT_TRUE(f.waveFrame()->recentFiles().files().entries().empty());
-        ASSERT_TRUE(doc.CommitEdit());
-        const std::string working = box.tmp() + doc.composer().workingFileName(-1, 0);
-        EXPECT_EQ(f.waveFrame()->recentFiles().files().entries(), (Paths{working}));
-        EXPECT_EQ(OpenAppProfile()->value("FmRecentFiles/File1").toString().toStdString(), working);
-    }
+// Each composer keeps its own list in the application profile.
+TEST(RecentFiles, TheFmComposerKeepsItsOwnList) {
+    test::Sandbox box(kFmComposer);
+    OpenAppProfile()->setValue("RecentFiles/File1", "/standard/only.wav");
+    MainFrame f(box.session(), kFmResources);
+    WeDoc& doc = f.waveFrame()->document();
+    EXPECT_TRUE(f.waveFrame()->recentFiles().files().entries().empty());
+    ASSERT_TRUE(doc.CommitEdit());
+    const std::string working = box.tmp() + doc.composer().workingFileName(-1, 0);
+    EXPECT_EQ(f.waveFrame()->recentFiles().files().entries(), (Paths{working}));
+    EXPECT_EQ(OpenAppProfile()->value("FmRecentFiles/File1").toString().toStdString(), working);
 }
 
 TEST(RecentFiles, ThePulseTrainComposerListsTheTrainsItOpens) {
