@@ -91,7 +91,6 @@ TEST_F(GeneratorDialogTest, PwmDialogRelabelsCalculatesAndRunsThePreview) {
 
     test::Button(dialog, "Calculate")->click();
     EXPECT_EQ(dialog.edit("SCLK")->text(), "10000000");
-    EXPECT_EQ(doc.wave().size(), 10000u);
 
     dialog.previewButton()->click();
     EXPECT_EQ(dialog.previewButton()->text(), "Reduce <<");

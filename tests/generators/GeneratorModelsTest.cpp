@@ -43,9 +43,6 @@ TEST_F(WaveParamModelTest, OpensFromTheDescriptionFileAndWritesMissingDefaults) 
 
     // The backup holds the wave as it was, 2 bytes a point.
     EXPECT_EQ(FileSize(WaveBackupPath(box.session().tmpFolder)), 2000);
-    WaveParamModel exp(Shape::Exponent, doc);
-    exp.Open();
-    EXPECT_TRUE(exp.fields()[6].checkBox);
 }
 
 TEST_F(WaveParamModelTest, OkGeneratesStoresMovesTheRangeOnAndLeavesOneUndoStep) {
@@ -136,24 +133,6 @@ TEST_F(WaveParamModelTest, DefaultReplacesTheDocumentWordsAndZeroPowerBecomesOne
     m.fields()[6].text = "7";
     m.Default();
     EXPECT_EQ(m.fields()[6].text, "1");
-}
-
-TEST(WaveParamModelFmTest, FmComposerUsesItsOwnSectionsAndAbstractLevels) {
-    test::Sandbox box(1);
-    test::MemoryTarget doc(box.session(), box.prompts, 100, 500000000);
-    doc.fm = doc.abstract = true;
-    doc.lower = 1000; // K = 10^6, O = -10^9
-    doc.upper = 1999;
-    WaveParamModel m(Shape::Square, doc);
-    m.Open();
-    EXPECT_EQ(FileSize(WaveBackupPath(box.session().tmpFolder)), 400);
-    m.fields()[2].text = "1000";
-    m.fields()[3].text = "1999";
-    ASSERT_TRUE(m.Accept());
-    EXPECT_EQ(doc.wave()[0], 999000000);
-    EXPECT_EQ(doc.wave()[99], 0);
-    EXPECT_EQ(box.get(box.exchange(), "FmcWav_Par", "Wavmax"), "1999");
-    EXPECT_EQ(box.get(box.exchange(), "TdWav_Par", "Wavmax"), "<absent>");
 }
 
 // The checks go in order, ranges first and then start before end, each putting its field back.

@@ -43,9 +43,6 @@ def test_clipped_points_are_reported_by_the_module_and_the_tool(tmp_path):
 
 def test_files_the_system_refuses_raise_oserrors_named_with_its_reason(tmp_path):
     missing = str(tmp_path / "gone.wav")
-    with pytest.raises(tidewright.Error) as raised:
-        tidewright.read_wave(missing)
-    assert str(raised.value) == "[Errno 2] No such file or directory: '" + missing + "'"
     for call in (lambda: tidewright.read_wave(missing), lambda: tidewright.info(missing),
                  lambda: tidewright.write_wave(tmp_path / "no" / "x.wav", [1, 2])):
         with pytest.raises(FileNotFoundError) as raised:

@@ -25,12 +25,10 @@ def test_the_shapes_take_their_keywords(shape, count, parameters, points):
 
 
 def test_defaults_are_the_sample_instruments_and_the_range():
+    # A number's text is a number too.
     assert np.array_equal(tidewright.generate("sine", 1000),
-                          tidewright.generate("sine", 1000, start=0, end=999, min=-8192,
-                                              max=8191, cycl=1, phase=0, power=1))
-    assert np.array_equal(tidewright.generate("pulse", 500),
-                          tidewright.generate("pulse", 500, cycl="1", delay="10", rise="10",
-                                              high="30", fall="10"))
+                          tidewright.generate("sine", 1000, start=0, end="999", min=-8192,
+                                              max=8191, cycl="1", phase=0, power=1))
 
 
 # The texts are the C++ tests'; a field's name reaches Python as the caption.
