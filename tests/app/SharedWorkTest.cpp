@@ -33,18 +33,14 @@ TEST(SharedWorkTest, EveryTileRunsOnceAndRoundsMeetInOrder) {
         ASSERT_EQ(doneAtMeetings.size(), (kTiles + kRound - 1) / kRound);
         for (std::size_t m = 0; m < doneAtMeetings.size(); ++m)
             EXPECT_EQ(doneAtMeetings[m], std::min(kTiles, (m + 1) * kRound)) << threads;
-    }
-}
 
-TEST(SharedWorkTest, AMeetingStopsTheLaterRoundsAndAnErrorComesBack) {
-    for (unsigned threads : {1u, 2u}) {
-        std::atomic<std::size_t> done{0};
+        // A meeting stops the later rounds, and an error comes back.
+        done = 0;
         int meetings = 0;
         ShareTiles(
             100, 10, threads, [&](std::size_t, unsigned) { ++done; },
             [&] { return ++meetings < 2; });
         EXPECT_EQ(done.load(), 20u);
-
         EXPECT_THROW(ShareTiles(100, 10, threads,
                                 [](std::size_t tile, unsigned) {
                                     if (tile == 42)

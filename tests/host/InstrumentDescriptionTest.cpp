@@ -18,9 +18,7 @@ TEST(InstrumentDescription, SampleInstrumentItsModelFileRsclkWfmtAndWaveGrouping
     EXPECT_EQ(lim.initialWavelength, 1000);
     EXPECT_EQ(lim.wavelengthMin, 16);
     EXPECT_EQ(lim.wavelengthMax, 16777216);
-    EXPECT_EQ(lim.segmentMax, 16384);
     EXPECT_EQ(lim.resFactor, 4);
-    EXPECT_EQ(lim.segTableSection, "SegmTbl-ch0");
     EXPECT_EQ(lim.waveFolder, box.tmp() + "Wav14bit/");
     EXPECT_TRUE(FileExists(lim.waveFolder));
     EXPECT_TRUE(box.prompts.asked.empty());

@@ -66,6 +66,13 @@ TEST_F(LinkFolderTest, FolderOthersCouldReachIsRefusedAndLeftAlone) {
         ExpectRefused(PrepareLinkFolder(open), open, std::string("its mode is ") + octal);
         EXPECT_EQ(modeOf(open), mode);
     }
+    // A holder others can write must be sticky.
+    const std::string shared = folder("shared", 0777);
+    const std::string inside = folder("shared/link", 0700);
+    ExpectRefused(PrepareLinkFolder(inside), inside,
+                  "can be changed by other accounts (mode 0777)");
+    ::chmod(shared.c_str(), 01777); // as /tmp
+    EXPECT_EQ(PrepareLinkFolder(inside), "");
 }
 
 TEST_F(LinkFolderTest, PlantedLinkOrFileIsRefused) {
@@ -92,15 +99,6 @@ TEST_F(LinkFolderTest, FolderOfAnotherAccountIsRefused) {
     const std::string inside = folder("holder/link", 0700);
     ASSERT_EQ(::chown(holder.c_str(), kNobody, kNobody), 0);
     ExpectRefused(PrepareLinkFolder(inside), inside, holder + ", which holds it, belongs to");
-}
-
-TEST_F(LinkFolderTest, HolderOthersCanWriteMustBeSticky) {
-    const std::string shared = folder("shared", 0777);
-    const std::string inside = folder("shared/link", 0700);
-    ExpectRefused(PrepareLinkFolder(inside), inside,
-                  "can be changed by other accounts (mode 0777)");
-    ::chmod(shared.c_str(), 01777); // as /tmp
-    EXPECT_EQ(PrepareLinkFolder(inside), "");
 }
 
 TEST_F(LinkFolderTest, DefaultFolderIsPerUserWithoutRuntimeFolder) {
