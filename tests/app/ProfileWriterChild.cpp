@@ -51,9 +51,6 @@ int main(int argc, char** argv) {
         return Rewrite(argv[2]);
     if (mode == "keys" && argc == 5)
         return Keys(argv[2], argv[3], std::atoi(argv[4]));
-    if (mode == "set" && argc == 6)
-        return profile::WriteValue(argv[2], argv[3], argv[4], argv[5]) ? 0 : 1;
-    std::fprintf(stderr, "usage: ProfileWriterChild rewrite FILE | keys FILE PREFIX MS | "
-                         "set FILE SECTION KEY VALUE\n");
+    std::fprintf(stderr, "usage: ProfileWriterChild rewrite FILE | keys FILE PREFIX MS\n");
     return 2;
 }
