@@ -71,10 +71,17 @@ TEST_F(LongWorkCancel, ACancelMidwayLeavesWaveWorkingFileAndUndoAsTheyWere) {
     ASSERT_TRUE(ExportWaveFile(columns, kCsvCode, other, {}));
 
     using Run = std::function<void(WeDoc&, Progress&)>;
+    // A generator's dialog on the document, its generation reporting to the test.
+    const auto dialog = [this](std::function<void(GeneratorTarget&)> use) -> Run {
+        return [this, use](WeDoc& d, Progress& p) {
+            DocGeneratorTarget target(d, box.prompts, ReportingTo(p));
+            use(target);
+        };
+    };
     const struct {
         const char* name;
         Run run;
-        std::string written; // a file the operation would have made
+        std::string written = {}; // a file the operation would have made
     } operations[] = {
         // Save As writes a native file as Save does.
         {"Save",
@@ -89,55 +96,41 @@ TEST_F(LongWorkCancel, ACancelMidwayLeavesWaveWorkingFileAndUndoAsTheyWere) {
         {"Open, native",
          [&](WeDoc& d, Progress& p) {
              EXPECT_FALSE(d.Open({native, kNativeCode}, p));
-         },
-         ""},
+         }},
         {"Open, comma-delimited",
          [&](WeDoc& d, Progress& p) {
              EXPECT_FALSE(d.Open({columns, kCsvCode}, p));
          },
          ConvertedPathFor(columns, kCsvCode, PointLayout::Int16)},
         {"Wavelength",
-         [&](WeDoc& d, Progress& p) { EXPECT_FALSE(d.SetWavelength(2 * kPoints, p)); }, ""},
-        {"Cardiac ECG",
-         [&](WeDoc& d, Progress& p) {
-             DocGeneratorTarget target(d, box.prompts, ReportingTo(p));
-             CardiacEcgModel m(target);
+         [&](WeDoc& d, Progress& p) { EXPECT_FALSE(d.SetWavelength(2 * kPoints, p)); }},
+        {"Cardiac ECG", dialog([](GeneratorTarget& t) {
+             CardiacEcgModel m(t);
              m.Open();
              EXPECT_EQ(m.Preview(), CardiacEcgModel::Outcome::Refused);
-         },
-         ""},
-        {"DC",
-         [&](WeDoc& d, Progress& p) {
-             DocGeneratorTarget target(d, box.prompts, ReportingTo(p));
-             DcWaveModel m(target);
+         })},
+        {"DC", dialog([](GeneratorTarget& t) {
+             DcWaveModel m(t);
              m.Open();
              EXPECT_FALSE(m.Accept());
-         },
-         ""},
-        {"Sine",
-         [&](WeDoc& d, Progress& p) {
-             DocGeneratorTarget target(d, box.prompts, ReportingTo(p));
-             WaveParamModel m(Shape::Sine, target);
+         })},
+        {"Sine", dialog([](GeneratorTarget& t) {
+             WaveParamModel m(Shape::Sine, t);
              m.Open();
              EXPECT_FALSE(m.Accept());
-         },
-         ""},
+         })},
         {"Sine, writing the wave after OK",
          [&](WeDoc& d, Progress& p) {
              DocGeneratorTarget target(d, box.prompts, CommitReportingTo(p));
              WaveParamModel m(Shape::Sine, target);
              m.Open();
              EXPECT_TRUE(m.Accept());
-         },
-         ""},
-        {"PWM",
-         [&](WeDoc& d, Progress& p) {
-             DocGeneratorTarget target(d, box.prompts, ReportingTo(p));
-             PwmModel m(target);
+         }},
+        {"PWM", dialog([](GeneratorTarget& t) {
+             PwmModel m(t);
              m.Open();
              EXPECT_EQ(m.Calculate(), PwmStatus::Stopped);
-         },
-         ""},
+         })},
     };
     const std::string working = doc->ActiveWorkingFile();
     const std::vector<std::int32_t> points = test::Values(doc->samples());
