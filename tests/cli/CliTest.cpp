@@ -1,6 +1,5 @@
 // The command-line program run as a child process on the sample and the malformed files.
 #include "app/FileUtil.h"
-#include "document/FormatRegistry.h"
 #include "document/WaveFormats.h"
 #include "support/HostileFiles.h"
 #include "support/ResourceProbe.h"
@@ -301,46 +300,6 @@ TEST_F(CliTest, BadOrRefusedFilesFailWithOneLineAndWriteNothing) {
                   "cannot write '" + folder + "': Is a directory");
     ExpectFailure(cli({"convert", at("gone.wav"), at("x.asc")}),
                   "cannot read '" + at("gone.wav") + "': no such file");
-}
-
-// The tool and the dialogs share one table: every format of the standard composer is listed
-// in the help, written where it has a writer and read as itself.
-TEST_F(CliTest, EveryFormatOfTheTableIsListedWrittenAndRead) {
-    const std::string help = cli({"--help"}).out;
-    const std::vector<std::int32_t> sine = wav(waves + "sine.wav");
-    for (const FileFormat& f : FileFormatsOf(PointLayout::Int16)) {
-        const std::string name(f.name);
-        SCOPED_TRACE(name);
-        const std::string pattern(f.filter.substr(f.filter.find('|') + 2)); // ".wav", ".0*"
-        EXPECT_NE(help.find("  " + pattern + " "), std::string::npos) << help;
-        EXPECT_NE(help.find(name), std::string::npos);
-        std::string file = at("f" + std::to_string(f.code) + pattern);
-        if (file.back() == '*') {
-            file.pop_back();
-            file += "01"; // ".001": a trace's name
-        }
-        // A row that shares its extension with an earlier one is written by its name and read
-        // as the earlier row.
-        const FileFormat* byExtension = FileFormatOfExtension(f.layout, f.extension);
-        if (f.writing.write) {
-            CliRun r = cli({"convert", waves + "sine.wav", file, "--format", name});
-            ASSERT_EQ(r.exit, 0) << r.err;
-            ExportContext ctx;
-            ctx.name = "f" + std::to_string(f.code);
-            // The MATLAB header carries the time it was made.
-            const std::size_t stamped = f.code == kMatCode ? 128 : 0;
-            EXPECT_EQ(ReadWholeFile(file)->substr(stamped),
-                      EncodeWaveFile(sine, f.code, ctx).substr(stamped));
-        } else {
-            WriteFileAtomically(file, "1 2 3");
-        }
-        // Read as this row: its points, or its own complaint about them.
-        CliRun r = cli({"info", file});
-        const std::string read(byExtension->name);
-        EXPECT_TRUE(r.out.find("format: " + read + "\n") != std::string::npos ||
-                    r.err.find(" as " + read + ": ") != std::string::npos)
-            << r.out << r.err;
-    }
 }
 
 TEST_F(CliTest, BadCommandLinesAndFormulasFailWithOneLine) {
