@@ -74,7 +74,7 @@ TEST_F(ProfileStoreTest, SentinelQuietnessAndTheRoomLimit) {
     EXPECT_EQ(ProfileText(box.session(), "long", "S", file), "");
 }
 
-TEST_F(ProfileStoreTest, RewritesKeepForeignLinesOrderAndCase) {
+TEST_F(ProfileStoreTest, RewritesKeepForeignLinesOrderCaseAndEachLinesOwnEnding) {
     box.write("p.ini", "; host comment\r\n[First]\r\nA=1\r\n; keep me\r\nB=2\r\n\r\n[Second]\r\n"
                        "C=3\r\n");
     WriteProfileKey(box.session(), "FIRST", "b", "20", file);
@@ -86,9 +86,7 @@ TEST_F(ProfileStoreTest, RewritesKeepForeignLinesOrderAndCase) {
     DeleteProfileSection(box.session(), "SECOND", file);
     EXPECT_EQ(*ReadWholeFile(file), "; host comment\r\n[First]\r\n; keep me\r\nB=20\r\nNew=x\r\n"
                                     "\r\n[Third]\r\nD=4\r\n");
-}
 
-TEST_F(ProfileStoreTest, RewritesKeepEachLinesOwnEnding) {
     // Lines ending in LF, CRLF, a stray CR before CRLF, and an unterminated last line.
     box.write("p.ini", "[A]\r\nx=1\r\r\ny=2\n; lf comment\n[B]\r\nz=3");
     WriteProfileKey(box.session(), "a", "y", "5", file);

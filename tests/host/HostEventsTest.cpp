@@ -31,24 +31,6 @@ TEST(HostEvents, EachCodeReachesOnlyItsComposer) {
     EXPECT_EQ(DecideHostEvent(codes[1], 13, 0).kind, HostEventAction::Move);
     EXPECT_EQ(DecideHostEvent(codes[2], 4, 0).kind, HostEventAction::Reread);
     EXPECT_EQ(DecideHostEvent(codes[0], 7, 0).kind, HostEventAction::Ignore);
-
-    long xy = (20L << 16) | (static_cast<unsigned short>(-10));
-    HostEventAction move = DecideHostEvent(codes[0], 6, xy);
-    EXPECT_EQ(move.kind, HostEventAction::Move);
-    EXPECT_EQ(move.x, -10);
-    EXPECT_EQ(move.y, 20);
-}
-
-TEST(HostEvents, ProgressBarIsCreatedOnceAndRemoved) {
-    ProgressState p;
-    EXPECT_EQ(ApplyProgressNotice(p, 10, 1), 11);
-    ApplyProgressNotice(p, 40, 1);
-    EXPECT_EQ(p.created, 1);
-    EXPECT_EQ(p.position, 40);
-    ApplyProgressNotice(p, 0, 0);
-    EXPECT_FALSE(p.visible);
-    ApplyProgressNotice(p, 5, 1);
-    EXPECT_EQ(p.created, 2);
 }
 
 // Before the check, numbers out of range read as channel 1215752191 and segment -2147483648.
