@@ -3,6 +3,7 @@
 #include "FrameTestSupport.h"
 
 #include "app/Commands.h"
+#include "app/FileUtil.h"
 #include "document/WeDoc.h"
 #include "frame/FrameBars.h"
 #include "frame/QtWaveFrame.h"
@@ -13,7 +14,6 @@
 
 #include <QApplication>
 #include <QDialog>
-#include <QFile>
 #include <QLineEdit>
 #include <QTest>
 #include <QToolBar>
@@ -23,11 +23,6 @@
 namespace tw {
 namespace {
 
-QByteArray Contents(const std::string& path) {
-    QFile file(QString::fromStdString(path));
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 struct Desk {
     explicit Desk(int composer) : box(composer), frame(box.session(), test::ResourcesOf(composer)) {
         frame.resize(1024, 700);
@@ -36,7 +31,9 @@ struct Desk {
         frame.activateWindow();
         EXPECT_TRUE(QTest::qWaitForWindowActive(&frame, 20000));
     }
-    QByteArray working() { return Contents(frame.waveFrame()->document().ActiveWorkingFile()); }
+    std::string working() {
+        return ReadWholeFile(frame.waveFrame()->document().ActiveWorkingFile()).value_or("");
+    }
     void press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
         QTest::keyClick(frame.windowHandle(), key, modifiers);
         QTest::qWait(20);
@@ -65,8 +62,8 @@ TEST(KeyboardFocus, CtrlZAfterInvertRestoresTheWorkingFile) {
         WeditVw* plot = desk.frame.view();
         EXPECT_EQ(QApplication::focusWidget(), plot) << "the plot has the keys from the start";
         desk.sine();
-        const QByteArray sine = desk.working();
-        ASSERT_FALSE(sine.isEmpty());
+        const std::string sine = desk.working();
+        ASSERT_FALSE(sine.empty());
         desk.click(kCmdInvert);
         ASSERT_NE(desk.working(), sine);
         desk.press(Qt::Key_Z, Qt::ControlModifier);
@@ -77,7 +74,7 @@ TEST(KeyboardFocus, CtrlZAfterInvertRestoresTheWorkingFile) {
         QTest::mouseClick(wavelength, Qt::LeftButton);
         ASSERT_TRUE(wavelength->hasFocus());
         desk.click(kCmdInvert);
-        const QByteArray inverted = desk.working();
+        const std::string inverted = desk.working();
         desk.press(Qt::Key_Z, Qt::ControlModifier);
         EXPECT_EQ(desk.working(), sine);
         desk.click(kCmdInvert);
