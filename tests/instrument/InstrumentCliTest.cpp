@@ -23,7 +23,7 @@ CliRun Cli(const std::string& args) {
 }
 
 TEST(InstrumentCli, SendAndQueryExitCodesTellDoneInstrumentErrorAndUsage) {
-    test::TempFolder folder;
+    test::Sandbox folder{0, false};
     test::SimProcess sim;
     const std::string r = sim.resource();
     const std::string wave = folder.write("w.wav", test::Points(1000));

@@ -2,12 +2,11 @@
 #include "instrument/InstrumentSession.h"
 #include "instrument/SimulatorLaunch.h"
 #include "instrument/SocketTransport.h"
+#include "support/Sandbox.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -75,23 +74,6 @@ struct StalledListener {
     StalledListener& operator=(const StalledListener&) = delete;
 };
 
-// A folder of its own under the test's temporary folder, removed afterwards.
-struct TempFolder {
-    std::filesystem::path path;
-    TempFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "tw-instr-XXXXXX").string();
-        path = ::mkdtemp(pattern.data());
-    }
-    ~TempFolder() {
-        std::error_code ec;
-        std::filesystem::remove_all(path, ec);
-    }
-    std::string write(const std::string& name, const std::string& bytes) const {
-        std::ofstream(path / name, std::ios::binary) << bytes;
-        return (path / name).string();
-    }
-};
-
 // n 16-bit points that differ from each other and from any shifted copy: 0, 7, 14, ...
 inline std::string Points(std::size_t n, int salt = 0) {
     std::string bytes(n * 2, '\0');
@@ -104,7 +86,7 @@ inline std::string Points(std::size_t n, int salt = 0) {
 }
 
 // A description for the simulator with loose length rules: any length from 1 to `longest`.
-inline std::string LooseDescription(const TempFolder& folder, long longest) {
+inline std::string LooseDescription(const Sandbox& folder, long longest) {
     return folder.write("LOOSE.ini", "[Axis]\nHRange=1000 1 " + std::to_string(longest) +
                                          "\nresFactor=1\n[ParmLst]\nAcSeg=Segment Number 1 64\n"
                                          "Sclk=SCLK 100e6 10 250e6\nAmpl=Amplitude Vpp 0.05 10\n"

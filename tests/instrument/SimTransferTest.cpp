@@ -14,7 +14,7 @@ using test::ReadBack;
 
 class SimTransferTest : public ::testing::Test {
   protected:
-    test::TempFolder folder;
+    test::Sandbox folder{0, false};
 };
 
 // Block headers of 1 to 7 length digits.
@@ -62,7 +62,7 @@ TEST_F(SimTransferTest, HeldMemoryServesSegmentsWithoutOverlap) {
 
 // "What the output would be": in SEQ mode the sequence expanded, after a header of 64-byte lines.
 TEST_F(SimTransferTest, OutputOnWritesTheSequenceExpandedAsNpy) {
-    const std::string npy = (folder.path / "out.npy").string();
+    const std::string npy = folder.root() + "/out.npy";
     test::SimProcess sim({"--npy", npy});
     InstrumentSession session = test::Connect(sim);
     const std::string a = Points(400, 1), b = Points(384, 2);

@@ -41,7 +41,7 @@ InstrumentSession Vxi11Session(int port, int portmapperPort = 111, std::string d
 
 class Vxi11TransportTest : public ::testing::Test {
   protected:
-    test::TempFolder folder;
+    test::Sandbox folder{0, false};
 };
 
 // A block of more than vxi11::kMostWritePiece bytes, so that our own cap is reached too.
@@ -51,7 +51,7 @@ TEST_F(Vxi11TransportTest, PiecesNeverExceedMaxRecvSizeAndOnlyTheLastCarriesEnd)
     const std::string file = folder.write("w.wav", bytes);
     for (std::uint64_t announced : {1024ull, 4096ull, 0xFFFFFFFFull}) {
         SCOPED_TRACE(announced);
-        const std::string log = (folder.path / ("log" + std::to_string(announced))).string();
+        const std::string log = folder.root() + "/log" + std::to_string(announced);
         test::SimProcess sim({"--instrument", test::LooseDescription(folder, 1'000'000),
                               "--vxi11-port", "0", "--vxi11-max-recv", std::to_string(announced),
                               "--vxi11-log", log});
