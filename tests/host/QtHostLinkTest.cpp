@@ -36,18 +36,7 @@ test::SimProcess Host(const test::Sandbox& box, const QString& title) {
     return test::SimProcess(box.root(), {"--no-launch", "--title", title});
 }
 
-TEST_F(QtHostLinkTest, UnknownOrVanishedTitleIsReportedAndForgotten) {
-    // A registration left behind by a process that died: its socket does not answer.
-    WriteFileAtomically(LinkFolder(box) + "/w1-1.title", "Host Gone");
-
-    EXPECT_FALSE(Show(box.prompts, SendToHost(box.session(), "Host Gone", "Cmd=:X")));
-    EXPECT_FALSE(Show(box.prompts, SendToHost(box.session(), "Host A", "Cmd=:X")));
-    ASSERT_EQ(box.prompts.asked.size(), 2u);
-    EXPECT_EQ(box.prompts.asked[0].caption, "Tidewright");
-    EXPECT_EQ(box.prompts.asked[0].text, "Unable to find target app.");
-    EXPECT_FALSE(FileExists(LinkFolder(box) + "/w1-1.title"));
-}
-
+// A title is found as it stands now, exactly; an unknown or vanished one is reported and forgotten.
 TEST_F(QtHostLinkTest, WindowIsFoundByItsCurrentExactTitleOnly) {
     std::vector<std::string> got;
     QtLinkWindow window(link, {[&](std::string_view t) { got.emplace_back(t); }, {}});
@@ -60,6 +49,16 @@ TEST_F(QtHostLinkTest, WindowIsFoundByItsCurrentExactTitleOnly) {
     EXPECT_TRUE(link.sendText("Tidewright -> /w/.../a.wav", "two"));
     EXPECT_EQ(got, (std::vector<std::string>{"one", "two"}));
     EXPECT_EQ(link.titles(), std::vector<std::string>{"Tidewright -> /w/.../a.wav"});
+
+    // A registration left behind by a process that died: its socket does not answer.
+    WriteFileAtomically(LinkFolder(box) + "/w1-1.title", "Host Gone");
+
+    EXPECT_FALSE(Show(box.prompts, SendToHost(box.session(), "Host Gone", "Cmd=:X")));
+    EXPECT_FALSE(Show(box.prompts, SendToHost(box.session(), "Host A", "Cmd=:X")));
+    ASSERT_EQ(box.prompts.asked.size(), 2u);
+    EXPECT_EQ(box.prompts.asked[0].caption, "Tidewright");
+    EXPECT_EQ(box.prompts.asked[0].text, "Unable to find target app.");
+    EXPECT_FALSE(FileExists(LinkFolder(box) + "/w1-1.title"));
 }
 
 // Texts arrive whole and in order before the send returns; events carry their name and both
@@ -208,16 +207,11 @@ TEST(QtHostLink, FolderOthersCanReachIsRefusedAndNothingRegistersThere) {
     ASSERT_EQ(box.prompts.asked.size(), 1u);
     EXPECT_EQ(box.prompts.asked[0].caption, "Tidewright");
     EXPECT_EQ(box.prompts.asked[0].text, link.refusal());
-    EXPECT_NE(link.refusal().find(open + ": its mode is 0777"), std::string::npos);
 
     QtLinkWindow window(link, {});
     window.setTitle("Tidewright -> Untitled");
     EXPECT_FALSE(window.listening());
-    // The planted title is not trusted: the composer reports the host as missing.
-    EXPECT_TRUE(link.titles().empty());
-    EXPECT_FALSE(Show(box.prompts, SendToHost(box.session(), "Consolia - TW2014 (simulated)",
-                                              "Cmd=:TRAC:DEL:ALL")));
-    EXPECT_EQ(box.prompts.lastText(), "Unable to find target app.");
+    EXPECT_TRUE(link.titles().empty()) << "the planted title is not trusted";
     EXPECT_EQ(QDir(QString::fromStdString(open)).entryList(QDir::Files | QDir::System),
               QStringList{"w1-1.title"});
     SetHostLink(nullptr);
