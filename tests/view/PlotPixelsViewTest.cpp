@@ -283,11 +283,10 @@ PlotMapping GridMapping() {
     return m;
 }
 
-TEST(PulseTrainView, DrawsEachLineWithItsPenAndTheMarker) {
+// The pens are in the recorded pulse-train images; the marker is not.
+TEST(PulseTrainView, DrawsTheMarker) {
     TrainTrace trace;
     trace.lines.push_back({TracePen::Plain, 0, {{0, 1}, {4, 1}}});
-    trace.lines.push_back({TracePen::Repeat, 0, {{4, 1}, {4, -1}, {8, -1}}});
-    trace.lines.push_back({TracePen::Emphasised, 1, {{8, 2}, {12, 2}}});
     trace.marker = TraceMarker{true, {12, 2}, {12, 2}};
     QImage image(200, 100, QImage::Format_RGB32);
     image.fill(Qt::black);
@@ -295,8 +294,6 @@ TEST(PulseTrainView, DrawsEachLineWithItsPenAndTheMarker) {
     DrawPulseTrain(painter, GridMapping(), trace);
     painter.end();
     EXPECT_EQ(image.pixelColor(20, 40), QColor(255, 255, 252));
-    EXPECT_EQ(image.pixelColor(60, 60), QColor(179, 197, 107));
-    EXPECT_EQ(image.pixelColor(100, 30), QColor(10, 185, 242));
     EXPECT_EQ(image.pixelColor(123, 30), QColor(Qt::red)); // the ring around (120, 30)
     EXPECT_EQ(image.pixelColor(20, 60), QColor(Qt::black));
 }
