@@ -90,7 +90,7 @@ struct PaintCounter : QObject {
 // With the parameter bar up, event 4 follows the host's FM settings and leaves channel and
 // segment alone; the view is drawn again only when the carrier, range or mode changed. Without
 // the bar, or in FP-segment mode, it reads the segment as the other composers do, and the FM
-// settings wait.
+// settings wait. The FP-segment numbers are ExchangeFileTest's.
 TEST_F(FmFrame, Event4RereadsTheFmSettingsWithTheParameterBarAndTheSegmentWithout) {
     open();
     frame->show();
@@ -120,16 +120,6 @@ TEST_F(FmFrame, Event4RereadsTheFmSettingsWithTheParameterBarAndTheSegmentWithou
     EXPECT_EQ(document().activeSegment(), 3);
     EXPECT_EQ(deviation->text(), "5e6");
     EXPECT_EQ(document().vMin(), 122.5e6);
-}
-
-TEST_F(FmFrame, Event4InFpSegmentModeRereadsTheSegment) {
-    box.useFpSegments(2);
-    open();
-    ASSERT_TRUE(frame->bars()->visible(FrameBars::kParmBand));
-    box.set(box.exchange(), "Settings", "FPSeg", "6");
-    frame->hostEvent(4, 0);
-    EXPECT_EQ(document().activeSegment(), 6);
-    EXPECT_EQ(frame->bars()->segmentBox()->text(), "6");
 }
 
 } // namespace
