@@ -81,7 +81,7 @@ TEST_F(PulseEditorTest, StoresSecondsAndVoltsWhateverTheDesignUnits) {
     EXPECT_TRUE(box.prompts.asked.empty());
 }
 
-TEST_F(PulseEditorTest, RefusedValuesKeepTheStoredTrainAndTheOldText) {
+TEST_F(PulseEditorTest, RefusedValuesKeepTheTrainAndDeletedNodesRebuildTheNextInterval) {
     // The start node of a "Points" section keeps its fixed times.
     EXPECT_TRUE(ed->EditCell(0, kCumulativeColumn, "0"));
     EXPECT_TRUE(box.prompts.asked.empty());
@@ -122,16 +122,20 @@ TEST_F(PulseEditorTest, RefusedValuesKeepTheStoredTrainAndTheOldText) {
     EXPECT_TRUE(ed->EditCell(2, kCumulativeColumn, "3.000004"));
     EXPECT_EQ(stored(0, "Node2-sub2"), "4e-9");
     EXPECT_EQ(box.prompts.asked.size(), 6u);
+
+    // Deleting a node rebuilds the next one's interval from the node before.
+    ed->selectedRow = 0;
+    EXPECT_FALSE(ed->DeleteRow());
+    EXPECT_EQ(box.prompts.lastText(), "For design format \"Points\" first item cannot be removed");
+    ed->selectedRow = 1;
+    ASSERT_TRUE(ed->DeleteRow());
+    EXPECT_EQ(ed->text(1, kIntervalColumn), "3.000004");
+    EXPECT_EQ(stored(0, "Node1-sub2"), "3.000004e-3");
 }
 
-TEST_F(PulseEditorTest, DcIntervalsMustBePositiveAndLevelsFitTheRange) {
+// With offset and amplitude independent, the swing itself must fit the amplitude range.
+TEST_F(PulseEditorTest, LevelsFitTheAmplitudeRangeWhenTheOffsetIsIndependent) {
     typeIntervals({{"1", "1"}});
-    ed->AppendRow();
-    EXPECT_FALSE(ed->EditCell(1, kIntervalColumn, "0"));
-    EXPECT_EQ(box.prompts.lastText(),
-              "Link: 2\nTime interval 0 is not positive.\nPrevious value will be restored.");
-
-    // With offset and amplitude independent, the swing itself must fit the amplitude range.
     box.set(box.descr(), "ParmConditions", "ampOfs_Indep", "true");
     open();
     ed->AppendRow();
@@ -168,22 +172,10 @@ TEST_F(PulseEditorTest, TimeEditsRepairThePartnerColumnAndTheRowsBelow) {
     EXPECT_EQ(ed->rowCount(), 3);
     EXPECT_EQ(stored(0, "LocDur"), "7e-3");
     EXPECT_FALSE(ed->CanUndo());
-}
 
-TEST_F(PulseEditorTest, DeletingANodeRebuildsTheNextInterval) {
-    ASSERT_TRUE(ed->EditCell(0, kLevelColumn, "0"));
-    for (const char* t : {"1", "4", "6"}) {
-        ed->AppendRow();
-        ASSERT_TRUE(ed->EditCell(ed->rowCount() - 1, kLevelColumn, "1"));
-        ASSERT_TRUE(ed->EditCell(ed->rowCount() - 1, kCumulativeColumn, t));
-    }
-    ed->selectedRow = 0;
-    EXPECT_FALSE(ed->DeleteRow());
-    EXPECT_EQ(box.prompts.lastText(), "For design format \"Points\" first item cannot be removed");
-    ed->selectedRow = 2;
-    ASSERT_TRUE(ed->DeleteRow());
-    EXPECT_EQ(ed->text(2, kIntervalColumn), "5");
-    EXPECT_EQ(stored(0, "Node2-sub2"), "5e-3");
+    EXPECT_FALSE(ed->EditCell(1, kIntervalColumn, "0")); // a DC interval holds a level
+    EXPECT_EQ(box.prompts.lastText(),
+              "Link: 2\nTime interval 0 is not positive.\nPrevious value will be restored.");
 }
 
 TEST_F(PulseEditorTest, RowCommandsNeedACompleteSection) {
