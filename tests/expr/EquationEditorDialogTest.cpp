@@ -1,5 +1,7 @@
 #include "ExprTestSupport.h"
 
+#include "app/FileUtil.h"
+#include "document/WaveFormats.h"
 #include "expr/qt/EquationEditorDialog.h"
 #include "generators/MemoryTarget.h"
 
@@ -64,6 +66,9 @@ TEST_F(EquationEditorDialogTest, PreviewBackCancelAndAcceptReachTheModel) {
     EXPECT_EQ(doc.wave()[9], 7) << "Back moved the range on to 10 .. 99";
     EXPECT_EQ(doc.wave()[99], 178);
     EXPECT_EQ(doc.commits, 1);
+    EXPECT_EQ(ReadWholeFile(doc.undoFile()),
+              EncodeNativePoints(std::vector<std::int32_t>(100, 7), PointLayout::Int16))
+        << "one Undo returns to the wave from before the preview";
 }
 
 TEST_F(EquationEditorDialogTest, AliasPanelShowsShortPathsAndEditsFullOnes) {

@@ -228,25 +228,6 @@ TEST_F(EquationEditorTest, ShortWaveFileOffersToShortenTheRange) {
     EXPECT_EQ(doc.wave()[0], 4);
 }
 
-TEST_F(EquationEditorTest, PreviewThenAcceptKeepsThePreviewAndBackDoesNot) {
-    open(0, 9, 0, 100);
-    editor.formula = "p";
-    ASSERT_TRUE(editor.Preview());
-    EXPECT_EQ(doc.wave()[5], 5);
-    editor.Confirm(false); // Back: settings saved, the wave stays a preview
-    EXPECT_EQ(doc.commits, 0);
-    EXPECT_EQ(box.get(box.exchange(), "TdWav_Par", "Prv_bgn"), "10");
-    EXPECT_EQ(editor.history, std::vector<std::string>{"p"});
-    editor.formula = "p*3";
-    ASSERT_TRUE(editor.Preview());
-    EXPECT_EQ(doc.wave()[5], 15);
-    editor.Confirm(true);
-    EXPECT_EQ(doc.commits, 1);
-    EXPECT_EQ(doc.wave()[5], 15);
-    EXPECT_EQ(ReadWholeFile(doc.undoFile()),
-              EncodeNativePoints(std::vector<std::int32_t>(1000, 7), PointLayout::Int16));
-}
-
 TEST_F(EquationEditorTest, HistoryPickClearAndEquationFiles) {
     open(0, 999, 0, 16383);
     editor.formula = "{a}*2";
