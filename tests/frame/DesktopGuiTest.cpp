@@ -138,17 +138,11 @@ TEST(Desktop, StandardKeysRunTheirCommandsAndShowInTheMenus) {
         {kCmdPrint, QKeySequence::Print},   {kCmdUndo, QKeySequence::Undo},
         {kCmdZoomIn, QKeySequence::ZoomIn}, {kCmdZoomOut, QKeySequence::ZoomOut},
         {kCmdExit, QKeySequence::Quit},     {kCmdUserGuide, QKeySequence::HelpContents}};
-    std::map<int, QKeySequence> keys;
-    for (const auto& [id, key] : standard) {
-        const QList<QKeySequence> bound = QKeySequence::keyBindings(key);
-        if (!bound.isEmpty()) {
-            EXPECT_EQ(frame.action(id)->shortcut(), bound.first()) << id;
-        }
-        keys[id] = frame.action(id)->shortcut();
-    }
-    keys[kCmdDownload] = QKeySequence("Ctrl+D");
+    std::map<int, QKeySequence> keys{{kCmdDownload, QKeySequence("Ctrl+D")}};
     for (int i = 0; i < 4; ++i)
         keys[kCmdChannel1 + i] = QKeySequence(QString("Ctrl+%1").arg(i + 1));
+    for (const auto& [id, key] : standard) // the desktop's own binding, where it has one
+        keys[id] = QKeySequence::keyBindings(key).value(0, frame.action(id)->shortcut());
 
     std::map<int, int> ran;
     for (const auto& [id, key] : keys) {

@@ -137,7 +137,6 @@ TEST(Printing, APdfPageIsBlackOnWhiteWithTextsInPointsWithinTheMargins) {
     ASSERT_TRUE(render.waitForFinished(30000));
     const QImage image(pdf + ".png");
     ASSERT_FALSE(image.isNull());
-    image.save(QString(TW_BINARY_DIR) + "/Print-page.png");
     int white = 0;
     for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x < image.width(); ++x)

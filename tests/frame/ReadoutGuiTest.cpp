@@ -75,7 +75,6 @@ TEST(Readout, StandardComposerShowsThePointsCodeAndTheMarkedRange) {
     QEvent leave(QEvent::Leave);
     QApplication::sendEvent(v, &leave);
     EXPECT_EQ(shown.frame.findChild<QLabel*>("Readout")->text(), "");
-    shown.frame.grab().save(QString(TW_BINARY_DIR) + "/Readout-standard.png");
 }
 
 TEST(Readout, FmComposerShowsHertzOrTheAbstractScale) {
@@ -116,7 +115,6 @@ TEST(Readout, PulseTrainComposerShowsTimeLevelAndScalesInTheTrainsUnits) {
         const std::string time = PrefixedNumberText(v->mapping().PixelToX(at.x()) * 1e-6, "s");
         EXPECT_EQ(shown.readoutAt(at), "Time " + time + "  Level " + level);
     }
-    shown.frame.grab().save(QString(TW_BINARY_DIR) + "/Readout-pulse.png");
 }
 
 } // namespace
