@@ -197,7 +197,6 @@ TEST(Desktop, APictureThatCannotBeShownIsReported) {
 TEST(Desktop, HelpUserGuideShowsTheGuideRendered) {
     test::Sandbox box;
     MainFrame frame(box.session(), kStandardResources);
-    EXPECT_TRUE(frame.action(kCmdUserGuide)->isEnabled());
     frame.runCommand(kCmdUserGuide);
     auto* guide = frame.findChild<QTextBrowser*>("UserGuide");
     ASSERT_NE(guide, nullptr);

@@ -86,7 +86,6 @@ class StandardFrame : public ::testing::Test {
 TEST_F(StandardFrame, HoverShowsStatusTextAndOnlyHandledCommandsAreEnabled) {
     f.show();
     QAction* autoline = f.action(kCmdAutoline);
-    EXPECT_EQ(autoline->toolTip(), "Autoline");
     // Hovering the menu item shows its status text, also while the command is disabled.
     QAction* editTitle = nullptr;
     for (QAction* m : f.menuBar()->actions())
