@@ -39,17 +39,6 @@ bool Logged(const HostWindow& host, HostLog::Kind kind, const std::string& fragm
     return false;
 }
 
-// The file a logged message names after `tag` ("Wav=", "FMwav=").
-std::string MessageFile(const HostWindow& host, const std::string& tag) {
-    std::string file;
-    for (const HostLog::Line& line : host.log().lines())
-        if (line.kind == HostLog::Kind::Message)
-            if (auto at = line.text.find(tag); at != std::string::npos)
-                file =
-                    line.text.substr(at + tag.size(), line.text.find('\n', at) - at - tag.size());
-    return file;
-}
-
 // What the instrument holds, read by a client of its own.
 struct Reader {
     std::unique_ptr<InstrumentSession> session;
@@ -122,8 +111,9 @@ TEST(HostEndToEnd, TheComposerDownloadsThroughTheHostIntoTheSimulatedInstrument)
     }
     ASSERT_TRUE(finished()) << host.log().text();
     EXPECT_FALSE(Logged(host, HostLog::Kind::Error, "")) << host.log().text();
-    EXPECT_EQ(ReaderOf(host).block({":INST:SEL 1", ":TRAC:SEL 1"}, ":TRAC:DATA?"),
-              ReadWholeFile(MessageFile(host, "Wav=")).value_or("<none>"));
+    EXPECT_EQ(
+        ReaderOf(host).block({":INST:SEL 1", ":TRAC:SEL 1"}, ":TRAC:DATA?"),
+        ReadWholeFile(box.get(host.exchange().path(), "SegmTbl-ch0", "1")).value_or("<none>"));
     // Another segment chosen in the host: the composer follows.
     host.segmentBox()->setValue(2);
     EXPECT_EQ(box.get(host.exchange().path(), "Settings", "AcSeg"), "2 1");
