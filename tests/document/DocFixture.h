@@ -57,16 +57,6 @@ inline std::string Int16Bytes(const std::vector<std::int16_t>& values) {
     return bytes;
 }
 
-// A LeCroy trace of byte samples, low byte first: a 346-byte descriptor, then one byte a point.
-inline std::string LeCroyTrace(const std::string& samples) {
-    std::string desc(346, '\0');
-    desc.replace(0, 8, "WAVEDESC");
-    desc[34] = 1;
-    desc[36] = static_cast<char>(346 & 0xFF);
-    desc[37] = static_cast<char>(346 >> 8);
-    return desc + samples;
-}
-
 // The FM composer's document forms without its settings: the channel set-up does nothing and
 // the marker points are what a test makes them.
 struct BareFmComposer : FmComposer {

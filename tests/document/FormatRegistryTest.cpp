@@ -186,7 +186,8 @@ std::map<std::pair<PointLayout, int>, Sample> Samples() {
     const Points fm{500000000, -7, 0};
     const Points narrow{1, -2, 3};
     const std::string columns = "Time,Volt\r\n0,10\r\n1,20\r\n2,30\r\n";
-    const std::string trace = test::LeCroyTrace(std::string("\x01\xFF\x02", 3));
+    const std::string trace = // byte samples 1, -1 and 2
+        ReadWholeFile(TW_TEST_DATA_DIR "/document/lecroy/three-points.trc").value_or("");
     const Points traced{256, -256, 512};
     using enum PointLayout;
     return {
