@@ -83,7 +83,8 @@ void AwaitAck(QLocalSocket& socket, int ms) {
     QObject::connect(&socket, &QLocalSocket::readyRead, &loop, read);
     QObject::connect(&socket, &QLocalSocket::disconnected, &loop, read);
     QObject::connect(&socket, &QLocalSocket::errorOccurred, &loop, read);
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    // A coarse timer (Qt's choice from 2 s on) may end the wait up to 5% early.
+    QTimer::singleShot(ms, Qt::PreciseTimer, &loop, &QEventLoop::quit);
     InputHold hold;
     loop.exec();
 }
