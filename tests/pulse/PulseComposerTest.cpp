@@ -9,34 +9,21 @@
 namespace tw {
 namespace {
 
-TrainSectionData dcSection(double start, int repeat, std::vector<std::pair<double, double>> rows) {
-    TrainSectionData s;
-    s.format = kLinkFormat;
-    s.start = start;
-    s.repeat = repeat;
-    double t = 0;
-    for (auto [level, interval] : rows) {
-        t += interval;
-        s.rows.push_back({level, interval, t});
-    }
-    s.rowCount = static_cast<int>(rows.size());
-    s.localDuration = t;
-    return s;
-}
-
-TrainData twoSections() {
-    TrainData t;
-    t.timeUnit = 1; // ms: times are drawn x 1000
-    t.sections = {dcSection(0, 3, {{1, 1e-3}, {1, 2e-3}, {0, 1e-3}}),
-                  dcSection(12e-3, 1, {{2, 1e-3}})};
-    t.sectionCount = 2;
+// Section 0 played three times, then section 1 from 12 ms, the active one.
+TrainData twoSections(const test::Sandbox& box) {
+    test::WriteTrain(
+        box.session(),
+        {{kLinkFormat, 3, {{1, 1e-3}, {1, 2e-3}, {0, 1e-3}}}, {kLinkFormat, 1, {{2, 1e-3}}}},
+        1); // ms: times are drawn x 1000
+    TrainData t = ReadTrain(box.session(), 0);
     t.activeSection = 1;
     return t;
 }
 
 // The joins, repeats and pens of a whole train are the view's pixel tests'.
 TEST(PulseTrace, TheActiveSectionStandsOutOnlyWhileTheEditorShows) {
-    TrainData t = twoSections();
+    test::Sandbox box(2);
+    TrainData t = twoSections(box);
     EXPECT_FALSE(TracePulseTrain(t, {0, false, 0}).marker);
     TrainTrace shown = TracePulseTrain(t, {0, true, 0});
     ASSERT_EQ(shown.lines.size(), 3u);
