@@ -77,18 +77,15 @@ TEST_F(ExprParserTest, SyntaxMessagesAndMarkersForMainFormulaAndAliases) {
     EXPECT_EQ(Postfix(parser, "2+{p}"), "Error");
 }
 
+// A function must have its own bracket: the conversion refuses it, with these texts.
 TEST_F(ExprParserTest, FunctionWithoutBracketIsRefusedByTheConversion) {
-    std::string buffer = "sin p";
-    Show(box.prompts, parser.CheckSyntax(buffer, 0));
-    EXPECT_EQ(buffer, "sin p");
-    Show(box.prompts, parser.ToPostfix(buffer));
-    EXPECT_EQ(buffer, "Error");
-    EXPECT_EQ(box.prompts.lastText(), "Expression:\nsin p, Incorrect.\nExample sin(p*org)");
-
-    EXPECT_EQ(Postfix(parser, "cos sin(p)"), "Error");
-    EXPECT_EQ(box.prompts.lastText(), "Expression incorrect.\nFunction sin takes one argument");
-    EXPECT_EQ(Postfix(parser, "p+abs"), "Error");
-    EXPECT_EQ(box.prompts.lastText(), "Expression incorrect.\nFunction abs takes one argument");
+    for (auto [formula, text] :
+         {std::pair{"sin p", "Expression:\nsin p, Incorrect.\nExample sin(p*org)"},
+          {"cos sin(p)", "Expression incorrect.\nFunction sin takes one argument"},
+          {"p+abs", "Expression incorrect.\nFunction abs takes one argument"}}) {
+        EXPECT_EQ(Postfix(parser, formula), "Error") << formula;
+        EXPECT_EQ(box.prompts.lastText(), text);
+    }
 }
 
 TEST_F(ExprParserTest, DomainErrorsShowTheirTextAndMarkTheBuffer) {

@@ -64,10 +64,6 @@ TEST_F(ExprRangeTest, ScaledPassRepeatsTheFirstCycleStretchedToTheSpan) {
     ASSERT_TRUE(Run("5", {.start = 0, .end = 9, .lo = 30, .hi = 60, .scaled = true}));
     EXPECT_EQ(points[0], 30);
     EXPECT_EQ(points[9], 30);
-
-    // Without the scaled pass the values stay as computed.
-    ASSERT_TRUE(Run("5", {.start = 0, .end = 9, .lo = 30, .hi = 60}));
-    EXPECT_EQ(points[3], 5);
 }
 
 TEST_F(ExprRangeTest, FailuresStopWithTheirMessages) {

@@ -1,9 +1,5 @@
 #include "view/PlotMapping.h"
-#include "app/Startup.h"
-#include "pulse/PulseComposer.h"
-#include "support/Sandbox.h"
 #include "view/PlotReadout.h"
-#include "view/ScaleTexts.h"
 #include "view/TraceColumns.h"
 
 #include <gtest/gtest.h>
@@ -73,21 +69,6 @@ TEST(PlotMapping, DegenerateInputLeavesThePreviousMapping) {
     m.SetMapping({0, 0, 100, 100});
     EXPECT_DOUBLE_EQ(m.xScale, 100.0 / 99);
     EXPECT_EQ(m.yScale, before.yScale);
-}
-
-// The standard and FM composers' scale texts are in the recorded images (PlotPixelsTest).
-TEST(ScaleTexts, ThePulseTrainComposerSpeaksTheTrainsUnits) {
-    test::Sandbox box(kPulseComposer);
-    PulseComposer pulse{box.session(), box.prompts};
-    // Time along in the train's unit, volts up, nothing counted as points.
-    pulse.view.timeUnit = 3;
-    const ScaleTexts ns = MakeScaleTexts(0, 200, -1, 1, UnitsForComposer(pulse, 1));
-    EXPECT_EQ(ns.horizontal, "Horizontal Scale: 200ns [20ns/Div]");
-    EXPECT_EQ(ns.vertical, "Vertical Scale: 2e3mV  [250mV/Div]");
-    EXPECT_EQ(ns.midValue, "0");
-    pulse.view.timeUnit = 0;
-    EXPECT_EQ(MakeScaleTexts(0, 2, 0, 1, UnitsForComposer(pulse, 0)).horizontal,
-              "Horizontal Scale: 2sec [200e-3sec/Div]");
 }
 
 TEST(TraceColumns, OneSamplePerColumnClampedToThePlot) {
@@ -172,14 +153,10 @@ TEST(PlotReadout, PointUnderAColumnIsTheOneTheTraceDraws) {
     EXPECT_EQ(PointUnderColumn(m, plot, 200, 60), std::nullopt) << "past a shorter wave";
 }
 
+// The other texts are ReadoutGuiTest's, as the status bar shows them.
 TEST(PlotReadout, TextsOfEachComposer) {
-    EXPECT_EQ(PointReadout(12, -8192, ReadoutValue::Code), "Point 12  Code -8192");
-    EXPECT_EQ(PointReadout(12, 12500000, ReadoutValue::Hertz), "Point 12  12.5 MHz");
     EXPECT_EQ(PointReadout(12, 99003907, ReadoutValue::Hertz), "Point 12  99.003907 MHz");
-    EXPECT_EQ(PointReadout(0, 500000000, ReadoutValue::Scale), "Point 0  500M");
-    EXPECT_EQ(MarkedReadout(100, 499), "Marked 100..499 (400 points)");
     EXPECT_EQ(TrainReadout(1.5, "us", 0.25), "Time 1.5 µs  Level 250 mV");
-    EXPECT_EQ(TrainReadout(2, "ms", 0.5), "Time 2 ms  Level 500 mV");
     EXPECT_EQ(TrainReadout(0.784101783841, "ms", std::nullopt), "Time 784.102 µs");
     EXPECT_EQ(TrainReadout(1500, "s", 3), "Time 1.5 ks  Level 3 V");
 }
