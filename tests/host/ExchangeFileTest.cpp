@@ -14,7 +14,8 @@ namespace {
 using X = ExchangeFile;
 
 // The host reads these texts by name, so each accessor must write exactly them. The whole file
-// is compared so that a key written under a wrong name shows as an extra line.
+// is compared with the recorded one so that a key written under a wrong name shows as an extra
+// line.
 TEST(ExchangeFile, WritesEveryKeyAsTheHostReadsIt) {
     test::Sandbox box;
     const LaunchState& s = box.session();
@@ -47,20 +48,8 @@ TEST(ExchangeFile, WritesEveryKeyAsTheHostReadsIt) {
     X::PulseSequence(s).Write({{"/w/Seg-2.wav", "1"}, {"/w/Seg-1.wav", "3"}});
     X::PulseSequence(s).Write({{"/w/Seg-1.wav", "4"}});
 
-    EXPECT_EQ(ReadWholeFile(box.exchange()).value_or(""),
-              "[Settings]\nActiveCh=1\nAcSeg=1 7 1 \nTracType=2\n"
-              "[AppTits]\nAC=Consolia\nFMC=FM Tidewright -> /.../a.wvf\n"
-              "[SegmTbl-ch1]\n7=/w/TemS7.wa1\n13Bit7=1, 2;\n13Inv7=0\n14Bit7=\n14Inv7=1\n"
-              "[Modif]\n7=Yes\n1=Yes\nCommon=Yes\n"
-              "[FmSegmTbl]\n1=/w/FmDef.wvf\n"
-              "[SegmStt-Ch1]\n7=Loaded\n"
-              "[PattTbl-ch1]\n7=/w/TemS7.wpt1\n"
-              "[TdWav_Par]\nWavmin=-5\nDc_level=3\nCycl=2\nPrv_bgn=10\nPrv_end=20\n"
-              "[FmcOrg]\nDrawRect=5 6\n"
-              "[Equ_Buttons]\nScale=1\n"
-              "[FmcWav_Par]\nFmax=9\n"
-              "[PWM]\nUnits=1\n"
-              "[PulsSeq]\nStp1=/w/Seg-1.wav\nRpt1=4\n");
+    EXPECT_EQ(ReadWholeFile(box.exchange()),
+              ReadWholeFile(TW_TEST_DATA_DIR "/host/written-keys.ondex"));
 
     X::WaveParameters(s).ForgetRange(X::WaveParameters::kStandard);
     EXPECT_EQ(box.get(box.exchange(), "TdWav_Par", "Prv_end"), "<absent>");
@@ -139,13 +128,8 @@ TEST(ExchangeFile, FmKeysAsTheHostReadsThem) {
     EXPECT_EQ(FmExchange(s).Deviation({false, -1}), std::nullopt);
     EXPECT_EQ(FmExchange(s).MarkerTexts(2), (std::vector<std::string>{"300", "100"}));
     EXPECT_EQ(FmExchange(s).MarkerSort(2), "0");
-    EXPECT_EQ(ReadWholeFile(box.exchange()).value_or(""),
-              "[Settings]\nFmFuncMode=2\nModCarFrq=1e8\nWformMode=0\nSclk=2e8\nMyBase=7e6\n"
-              "FmCarFrq=1e8\nFmDev2=4e6\nFmDev0=6e6\n"
-              "[FmComposer]\nStdFmbase=6e6\nFmLen=4096\nFMax=1.02e8\nFMin=9.8e7\n"
-              "[FmSegmTbl]\nFmDev4=2e6\nFmDev5=3e6\n"
-              "[Common]\nModif=Yes\n"
-              "[FmMark2]\nFmSort=0\nMrk0=300\nMrk1=100\n");
+    EXPECT_EQ(ReadWholeFile(box.exchange()),
+              ReadWholeFile(TW_TEST_DATA_DIR "/host/written-fm-keys.ondex"));
 }
 
 } // namespace

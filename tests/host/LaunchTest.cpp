@@ -8,7 +8,7 @@
 namespace tw {
 namespace {
 
-TEST(Startup, SetsPathsComposerLogAndResourceSet) {
+TEST(Startup, SetsPathsComposerLogAndTheResourceSetOfCommandLineAndMarkerBits) {
     test::Sandbox box;
     box.set(box.descr(), "ParmLst", "FPSeg", "FP Segment 1 64");
     StartupResult r = RunStartup(box.prompts, "/usr/bin/tidewright fmc", box.root());
@@ -24,11 +24,7 @@ TEST(Startup, SetsPathsComposerLogAndResourceSet) {
               "-----------CmdLine=/USR/BIN/TIDEWRIGHT FMC App=FM Tidewright\n");
     EXPECT_EQ(AboutBuildLine(), "Build 96");
     EXPECT_TRUE(box.prompts.asked.empty());
-}
 
-TEST(Startup, CommandLineAndMarkerBitsSelectTheResourceSet) {
-    test::Sandbox box;
-    box.set(box.descr(), "ParmLst", "FPSeg", "FP Segment 1 64");
     EXPECT_EQ(RunStartup(box.prompts, "tidewright", box.root()).resourceSet, kStandardResources);
     EXPECT_FALSE(launch().fpSegMode) << "FP-segment mode is the FM composer's alone";
     EXPECT_EQ(RunStartup(box.prompts, "tidewright FMC pls", box.root()).resourceSet,

@@ -17,22 +17,6 @@ class SimTransferTest : public ::testing::Test {
     test::Sandbox folder{0, false};
 };
 
-// Block headers of 1 to 7 length digits.
-TEST_F(SimTransferTest, PayloadReadBackEqualsTheFileForEveryHeaderWidth) {
-    test::SimProcess sim({"--instrument", test::LooseDescription(folder, 2'000'000)});
-    InstrumentSession session = test::Connect(sim);
-    int segment = 1;
-    for (std::size_t points : {1u, 9u, 10u, 1'000'000u}) {
-        const std::string bytes = Points(points, segment);
-        const std::string file = folder.write("w" + std::to_string(points) + ".wav", bytes);
-        Outcome o = session.sendWave(BlockSource::Files({file}), segment, 1);
-        ASSERT_TRUE(o.ok()) << points << ": " << o.message();
-        ASSERT_EQ(Ask(session, ":TRAC:DEF? " + std::to_string(segment)), std::to_string(points));
-        EXPECT_TRUE(ReadBack(session, ":TRAC:DATA?") == bytes) << points << " points";
-        ++segment;
-    }
-}
-
 // Memory held from the start (12,000,000 points) is carved into segments, and what a deleted one
 // gave back serves the next: no segment may overlap another.
 TEST_F(SimTransferTest, HeldMemoryServesSegmentsWithoutOverlap) {
