@@ -13,36 +13,34 @@ namespace {
 
 using Indices = std::vector<std::int32_t>;
 
-Indices crossings(const std::vector<std::int32_t>& wave, const std::vector<double>& values,
-                  double vMin = 0, double vMax = 1000, bool abstract = false) {
-    return ComputeFmMarkerPoints(wave, values, vMin, vMax, abstract).indices;
-}
-
-TEST(FmMarkerPoints, CrossingsTakeTheNearerNeighbour) {
-    EXPECT_EQ(crossings({0, 4, 10}, {5}), Indices{1}) << "4 is nearer 5 than 10";
-    EXPECT_EQ(crossings({0, 6}, {5}), Indices{1});
-    EXPECT_EQ(crossings({0, 9, 0}, {5}), (Indices{1, 1})) << "up and down again";
-    EXPECT_EQ(crossings({0, 10, 20}, {10}), Indices{1})
-        << "touching the value exactly at one point marks that point once";
-    EXPECT_EQ(crossings({0, 100}, {20, 50}), Indices{0})
-        << "at most one marker per point, the first crossed value in list order";
-    EXPECT_EQ(crossings({0, 100}, {80, 20}), Indices{1});
-}
-
-TEST(FmMarkerPoints, ValuesOutsideTheRangeAreDropped) {
-    FmMarkerPoints none = ComputeFmMarkerPoints(std::vector<std::int32_t>{0, 2000, 0},
-                                                std::vector<double>{-1, 1001}, 0, 1000, false);
-    EXPECT_EQ(none.indices, Indices{0});
-    EXPECT_EQ(none.valuesInRange, 0);
-    EXPECT_EQ(crossings({0, 2000, 0}, {1000, 1001}), (Indices{1, 2}))
-        << "the range ends are inside; a tie marks the later point";
-}
-
-TEST(FmMarkerPoints, AbstractModeMapsValuesOntoTheSampleScale) {
-    // Range 1e6 .. 3e6: 2e6 lies in the middle, at 5e8 on the abstract scale.
-    std::vector<std::int32_t> wave{0, 400000000, 600000000};
-    EXPECT_EQ(crossings(wave, {2e6}, 1e6, 3e6, true), Indices{2});
-    EXPECT_EQ(crossings(wave, {2e6}, 1e6, 3e6, false), Indices{0}) << "not crossed as Hz";
+TEST(FmMarkerPoints, CrossingsTakeTheNearerNeighbourOfValuesInTheRange) {
+    const struct {
+        const char* why;
+        std::vector<std::int32_t> wave;
+        std::vector<double> values;
+        Indices expected;
+        double vMin = 0, vMax = 1000;
+        bool abstract = false;
+    } rows[] = {
+        {"4 is nearer 5 than 10", {0, 4, 10}, {5}, {1}},
+        {"6 is nearer 5 than 0", {0, 6}, {5}, {1}},
+        {"up and down again", {0, 9, 0}, {5}, {1, 1}},
+        {"touching the value exactly at one point marks that point once", {0, 10, 20}, {10}, {1}},
+        {"one marker a point: the first crossed value in list order", {0, 100}, {20, 50}, {0}},
+        {"the other list order", {0, 100}, {80, 20}, {1}},
+        {"values outside the range are dropped", {0, 2000, 0}, {-1, 1001}, {0}},
+        {"the range ends are inside; a tie marks the later", {0, 2000, 0}, {1000, 1001}, {1, 2}},
+        // Range 1e6 .. 3e6: 2e6 lies in the middle, at 5e8 on the abstract scale.
+        {"abstract", {0, 400000000, 600000000}, {2e6}, {2}, 1e6, 3e6, true},
+        {"not crossed as Hz", {0, 400000000, 600000000}, {2e6}, {0}, 1e6, 3e6},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.why);
+        EXPECT_EQ(
+            ComputeFmMarkerPoints(row.wave, row.values, row.vMin, row.vMax, row.abstract).indices,
+            row.expected);
+    }
+    EXPECT_EQ(ComputeFmMarkerPoints(rows[6].wave, rows[6].values, 0, 1000, false).valuesInRange, 0);
 }
 
 TEST(FmMarkerPoints, MarkerFileIsLittleEndianInt32) {
