@@ -1,24 +1,26 @@
 #pragma once
 // Driving other programs' windows under the window-manager tests' Xvfb screen, as a user would:
-// xdotool finds the windows and types into them.
+// xdotool finds the windows and types into them; the host's log tells what came of it.
+#include "hostapp/qt/HostWindow.h"
+
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QStringList>
 #include <QTest>
-#include <QThread>
 
 #include <string>
 
 namespace tw::test {
 
-inline void Pump(int ms) {
-    QElapsedTimer clock;
-    clock.start();
-    while (clock.elapsed() < ms) {
-        QApplication::processEvents(QEventLoop::AllEvents, 20);
-        QThread::msleep(10);
-    }
+// A line of that kind holding the fragment, among the lines from `from` on.
+inline bool Logged(const HostWindow& host, HostLog::Kind kind, const std::string& fragment,
+                   std::size_t from = 0) {
+    const auto& lines = host.log().lines();
+    for (std::size_t i = from; i < lines.size(); ++i)
+        if (lines[i].kind == kind && lines[i].text.find(fragment) != std::string::npos)
+            return true;
+    return false;
 }
 
 template <class Done> bool WaitUntil(Done done, int ms = 30000) {
@@ -61,7 +63,7 @@ inline void Keys(const std::string& window, const QStringList& keys) {
     WaitUntil([&] { return Xdotool({"getactivewindow"}) == window; }, 5000);
     for (const QString& key : keys) {
         Xdotool({"key", "--delay", "80", key});
-        Pump(300);
+        QTest::qWait(300);
     }
 }
 

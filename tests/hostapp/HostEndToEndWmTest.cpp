@@ -29,16 +29,6 @@ using namespace test;
 
 constexpr const char* kInstruments = TW_SOURCE_DIR "/data/instrument";
 
-// A line of that kind holding the fragment, among the lines from `from` on.
-bool Logged(const HostWindow& host, HostLog::Kind kind, const std::string& fragment,
-            std::size_t from = 0) {
-    const auto& lines = host.log().lines();
-    for (std::size_t i = from; i < lines.size(); ++i)
-        if (lines[i].kind == kind && lines[i].text.find(fragment) != std::string::npos)
-            return true;
-    return false;
-}
-
 // What the instrument holds, read by a client of its own.
 struct Reader {
     std::unique_ptr<InstrumentSession> session;
@@ -97,7 +87,7 @@ TEST(HostEndToEnd, TheComposerDownloadsThroughTheHostIntoTheSimulatedInstrument)
     host.startComposer(0);
     const std::string window = XWindow("^Tidewright ->");
     ASSERT_FALSE(window.empty());
-    Pump(1000); // the composer settles where the host placed it
+    QTest::qWait(1000); // the composer settles where the host placed it
     const std::string dialog = OpenDialog(window, {"alt+w", "s"}, "^Sine");
     ASSERT_FALSE(dialog.empty());
     auto finished = [&] {
@@ -122,7 +112,7 @@ TEST(HostEndToEnd, TheComposerDownloadsThroughTheHostIntoTheSimulatedInstrument)
     })) << host.exchange().composerTitle(ComposerKindOf(0));
     host.segmentBox()->setValue(1);
     // Closing the host closes the composer first, then the host.
-    Pump(500);
+    QTest::qWait(500);
     host.close();
     ASSERT_TRUE(WaitUntil([&] { return !host.composerRunning(); })) << host.log().text();
     ASSERT_TRUE(WaitUntil([&] { return !host.isVisible(); }));

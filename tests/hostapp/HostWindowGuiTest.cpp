@@ -1,3 +1,4 @@
+#include "DriveWindows.h"
 #include "app/FileUtil.h"
 #include "host/qt/QtHostLink.h"
 #include "hostapp/qt/HostWindow.h"
@@ -9,13 +10,6 @@
 
 namespace tw {
 namespace {
-
-bool Logged(const HostWindow& host, HostLog::Kind kind, const std::string& fragment) {
-    for (const HostLog::Line& line : host.log().lines())
-        if (line.kind == kind && line.text.find(fragment) != std::string::npos)
-            return true;
-    return false;
-}
 
 // An instrument described but without a profile: the host says why it cannot send to it, and
 // keeps the composers' messages in Files Only mode all the same.
@@ -29,7 +23,7 @@ TEST(HostWindow, AnInstrumentWithoutAProfileWorksInFilesOnlyMode) {
     HostWindow host(link, {box.root(), instruments, "tidewright", "tidewright-awg-sim"});
     ASSERT_EQ(host.instrumentBox()->currentText(), "BARE");
     const std::string note = "The BARE has no instrument profile (" + instruments + "/BARE.scpi)";
-    EXPECT_TRUE(Logged(host, HostLog::Kind::Error, note)) << host.log().text();
+    EXPECT_TRUE(test::Logged(host, HostLog::Kind::Error, note)) << host.log().text();
 
     EXPECT_FALSE(host.testConnection());
     EXPECT_TRUE(box.prompts.sawText(note)) << box.prompts.lastText();
