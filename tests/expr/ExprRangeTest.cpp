@@ -21,18 +21,11 @@ class ExprRangeTest : public ::testing::Test {
     }
 };
 
-TEST_F(ExprRangeTest, AmpAndPerComeFromTheRange) {
-    ExprRange r{.start = 2, .end = 11, .lo = -100, .hi = 101, .k = 1};
-    SetRangeConstants(parser, r);
-    EXPECT_EQ(parser.per, 10);
-    EXPECT_EQ(parser.amp, 100); // 201 / 2 truncated
-    r.k = 0.5;
-    SetRangeConstants(parser, r);
-    EXPECT_EQ(parser.amp, 50);
-}
-
 TEST_F(ExprRangeTest, FirstPassStoresTruncatedValuesOnlyInsideTheRange) {
-    ASSERT_TRUE(Run("p*1.5-3", {.start = 4, .end = 9, .lo = 0, .hi = 100}));
+    // amp: the span scaled by k, truncated, then halved (201 * 0.5 = 100.5 gives 50).
+    ASSERT_TRUE(Run("p*1.5-3", {.start = 4, .end = 9, .lo = -100, .hi = 101, .k = 0.5}));
+    EXPECT_EQ(parser.per, 6);
+    EXPECT_EQ(parser.amp, 50);
     std::vector<std::int32_t> expected(20, -1);
     for (int i = 4; i <= 9; ++i)
         expected[i] = static_cast<std::int32_t>((i - 4) * 1.5 - 3); // toward zero: -1.5 gives -1
