@@ -3,7 +3,6 @@
 //   ProfileWriterChild rewrite FILE            rewrite section "Gen" for ever, generation + 1
 //   ProfileWriterChild keys FILE PREFIX MS     write keys PREFIX0, PREFIX1 ... for MS ms, then
 //                                              the count written to FILE.PREFIX.count
-//   ProfileWriterChild set FILE SECTION KEY VALUE
 #include "GenerationLines.h"
 #include "app/ProfileFile.h"
 

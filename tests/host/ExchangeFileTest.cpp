@@ -65,11 +65,7 @@ TEST(ExchangeFile, ReadsWhatTheHostWrote) {
     test::Sandbox box;
     const LaunchState& s = box.session();
     box.write("Consolia/tmp/TempOndex.ondex",
-              "[instrument]\ndescrfile=/d/TW.ini\nFAMILY=TW2000\nChannels=4\n"
-              "[SETTINGS]\nActiveCh=2\nacseg=3 4 5 // the host's comment\nFPSeg=8 9\n"
-              "[SegmTbl-CH2]\n5=/w/TemS5.wa2\n14Bit5=3, 9;\n14Inv5=1\n"
-              "[TdWav_Par]\nPrv_end=200 points\n"
-              "[PulsSeq]\nStp1=/w/Seg-1.wav\nRpt1=2\nStp2=/w/Seg-2.wav\nStp4=/w/lost.wav\n");
+              ReadWholeFile(TW_TEST_DATA_DIR "/host/host-written.ondex").value());
     EXPECT_EQ(X::Instrument(s).DescrFile(), "/d/TW.ini");
     EXPECT_EQ(X::Instrument(s).Family(), "TW2000");
     EXPECT_EQ(X::Instrument(s).Channels(), 4);
