@@ -24,17 +24,8 @@ namespace tw {
 namespace {
 
 // The buttons each composer gets are MainFrame.EachResourceSetHasItsMenusAndBarButtons'.
+// A channel button run from the standard composer's frame: ReadoutGuiTest.
 TEST(FrameBars, ChannelButtonsShowTheActiveChannel) {
-    test::Sandbox box;
-    box.set(box.exchange(), "Instrument", "Channels", "4");
-    {
-        MainFrame f(box.session(), kStandardResources);
-        EXPECT_TRUE(f.action(kCmdChannel1)->isChecked());
-        f.runCommand(kCmdChannel1 + 1);
-        EXPECT_EQ(f.waveFrame()->document().activeChannel(), 1);
-        EXPECT_TRUE(f.action(kCmdChannel1 + 1)->isChecked());
-        EXPECT_FALSE(f.action(kCmdChannel1)->isChecked());
-    }
     test::Sandbox pulseBox(kPulseComposer);
     pulseBox.set(pulseBox.exchange(), "Instrument", "Channels", "4");
     pulseBox.set(pulseBox.exchange(), "Settings", "ActiveCh", "2");
@@ -44,14 +35,10 @@ TEST(FrameBars, ChannelButtonsShowTheActiveChannel) {
     EXPECT_FALSE(f.action(kCmdChannel1 + 2)->isEnabled()) << "the host chooses the channel";
 }
 
-class FrameTest : public ::testing::Test {
-  protected:
+TEST(FrameBars, BarFlagsAndPlacementSurviveARun) {
     test::Sandbox box;
-};
-
-TEST_F(FrameTest, BarFlagsAndPlacementSurviveARun) {
     box.set(box.session().generalIni, "ViewsTD", "visParm", "0");
-    (*OpenAppProfile()).setValue("Settings/Rect", "0100 0050 0750 0550"); // fits the screen
+    OpenAppProfile()->setValue("Settings/Rect", "0100 0050 0750 0550"); // fits the screen
     {
         MainFrame frame(box.session(), kStandardResources);
         frame.show();
@@ -70,16 +57,15 @@ TEST_F(FrameTest, BarFlagsAndPlacementSurviveARun) {
     }
     EXPECT_EQ(box.get(box.session().generalIni, "ViewsTD", "visParm"), "1");
     EXPECT_EQ(box.get(box.session().generalIni, "ViewsTD", "visTool"), "0");
-    const std::unique_ptr<QSettings> profile = OpenAppProfile();
-    QSettings& settings = *profile;
-    EXPECT_EQ(settings.value("Settings/Rect").toString(), "0120 0060 1020 0700");
-    EXPECT_EQ(settings.value("Settings/icon").toInt(), 0);
-    EXPECT_EQ(settings.value("Settings/max").toInt(), 0);
+    EXPECT_EQ(OpenAppProfile()->value("Settings/Rect").toString(), "0120 0060 1020 0700");
+    EXPECT_EQ(OpenAppProfile()->value("Settings/icon").toInt(), 0);
+    EXPECT_EQ(OpenAppProfile()->value("Settings/max").toInt(), 0);
 }
 
 // A slip of the keyboard in a parameter box must not reach the document before Apply or Return:
 // the frame's timer only keeps the bars visible as their flags say.
-TEST_F(FrameTest, TypingInTheParameterBarWaitsForApplyOrReturn) {
+TEST(FrameBars, TypingInTheParameterBarWaitsForApplyOrReturn) {
+    test::Sandbox box;
     MainFrame frame(box.session(), kStandardResources);
     frame.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame));

@@ -44,10 +44,6 @@ class GeneratorAnchorsTest : public ::testing::Test {
         view().resetRange();
         section = fm ? "FmcWav_Par" : "TdWav_Par";
     }
-    void TearDown() override {
-        wave.reset();
-        frame.reset();
-    }
     std::string section; // the generators' settings
     WeditVw& view() { return *frame->view(); }
     Span anchors() { return {view().anchors().L(), view().anchors().R()}; }

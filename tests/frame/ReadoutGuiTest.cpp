@@ -11,6 +11,7 @@
 #include "support/Sandbox.h"
 #include "view/qt/WeditVw.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QLabel>
 #include <QMouseEvent>
@@ -63,6 +64,8 @@ TEST(Readout, StandardComposerShowsThePointsCodeAndTheMarkedRange) {
     test::HostRecorder host;
     box.set(box.exchange(), "AppTits", "AC", "Consolia");
     shown.frame.runCommand(kCmdChannel1 + 1);
+    EXPECT_TRUE(shown.frame.action(kCmdChannel1 + 1)->isChecked());
+    EXPECT_FALSE(shown.frame.action(kCmdChannel1)->isChecked());
     v->repaint();
     EXPECT_EQ(shown.frame.findChild<QLabel*>("Readout")->text().toStdString(),
               "Point " + std::to_string(index) + "  Code 0    Marked 0..1023 (1024 points)");

@@ -273,25 +273,20 @@ TEST_F(PlotPixelsTest, PulseComposer) {
     Check(view, {"pulse-empty-640x400", 640, 400});
 }
 
-// 10 pixels per time unit, level 0 at row 50 and 10 pixels per volt upwards.
-PlotMapping GridMapping() {
-    PlotMapping m;
+// The pens are in the recorded pulse-train images; the marker is not.
+TEST(PulseTrainView, DrawsTheMarker) {
+    PlotMapping m; // 10 pixels per time unit, level 0 at row 50 and 10 pixels per volt upwards
     m.xScale = 10;
     m.xOffset = 0;
     m.yScale = -10;
     m.yOffset = 50;
-    return m;
-}
-
-// The pens are in the recorded pulse-train images; the marker is not.
-TEST(PulseTrainView, DrawsTheMarker) {
     TrainTrace trace;
     trace.lines.push_back({TracePen::Plain, 0, {{0, 1}, {4, 1}}});
     trace.marker = TraceMarker{true, {12, 2}, {12, 2}};
     QImage image(200, 100, QImage::Format_RGB32);
     image.fill(Qt::black);
     QPainter painter(&image);
-    DrawPulseTrain(painter, GridMapping(), trace);
+    DrawPulseTrain(painter, m, trace);
     painter.end();
     EXPECT_EQ(image.pixelColor(20, 40), QColor(255, 255, 252));
     EXPECT_EQ(image.pixelColor(123, 30), QColor(Qt::red)); // the ring around (120, 30)
