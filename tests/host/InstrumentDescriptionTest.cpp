@@ -10,13 +10,12 @@
 namespace tw {
 namespace {
 
-TEST(InstrumentDescription, SampleInstrumentItsModelFileRsclkWfmtAndWaveGrouping) {
+TEST(InstrumentDescription, SampleInstrumentItsModelFileRsclkWfmtWaveGroupingAndResolution) {
     test::Sandbox box;
     InstrumentLimits lim = LoadInstrumentDescription(box.session());
     EXPECT_EQ(lim.channels, 2);
     EXPECT_EQ(lim.model, "TW2014");
     EXPECT_EQ(lim.initialWavelength, 1000);
-    EXPECT_EQ(lim.wavelengthMin, 16);
     EXPECT_EQ(lim.wavelengthMax, 16777216);
     EXPECT_EQ(lim.resFactor, 4);
     EXPECT_EQ(lim.waveFolder, box.tmp() + "Wav14bit/");
@@ -43,6 +42,9 @@ TEST(InstrumentDescription, SampleInstrumentItsModelFileRsclkWfmtAndWaveGrouping
     lim = LoadInstrumentDescription(box.session());
     EXPECT_EQ(lim.resFactor, 2) << "no resFactor7 key: the default increment";
     EXPECT_EQ(lim.waveFolder, "");
+    // Exact at powers of two: 14, 12 and 32 bits and the refusals are read in the other tests.
+    EXPECT_EQ(ResolutionBits(0, 65535), 16);
+    EXPECT_EQ(ResolutionBits(0, 16382), 13);
 }
 
 TEST(InstrumentDescription, WavelengthsBeyondWhatTheMachineCanHoldAreRefused) {
@@ -135,13 +137,6 @@ TEST(InstrumentDescription, OutOfRangeChannelSegmentAndCodeNumbersAreRefused) {
         EXPECT_EQ(refused.resolutionBits, 0) << range;
         EXPECT_TRUE(box.prompts.sawText("Key=Vpts\nThe code range")) << range;
     }
-}
-
-// 14, 12 and 32 bits and the refusals are read above.
-TEST(InstrumentDescription, ResolutionBitsAreExactAtPowersOfTwo) {
-    EXPECT_EQ(ResolutionBits(-8192, 8191), 14);
-    EXPECT_EQ(ResolutionBits(0, 65535), 16);
-    EXPECT_EQ(ResolutionBits(0, 16382), 13);
 }
 
 } // namespace
