@@ -5,6 +5,7 @@
 
 #include <fnmatch.h>
 #include <map>
+#include <sstream>
 
 namespace tw {
 namespace {
@@ -175,38 +176,23 @@ TEST(FormatRegistryTest, BareNamesTakeTheFormatOfTheirFilterOrItsPlace) {
               static_cast<int>(FormatTableFor(1, false).formats.size()));
 }
 
-struct Sample {
-    std::string name;
-    std::string content;
-    Points points;
-};
-
-// A file of every row, as Open finds it, and the points it holds (no stretch).
-std::map<std::pair<PointLayout, int>, Sample> Samples() {
-    const Points fm{500000000, -7, 0};
-    const Points narrow{1, -2, 3};
-    const std::string columns = "Time,Volt\r\n0,10\r\n1,20\r\n2,30\r\n";
-    const std::string trace = // byte samples 1, -1 and 2
-        ReadWholeFile(TW_TEST_DATA_DIR "/document/lecroy/three-points.trc").value_or("");
-    const Points traced{256, -256, 512};
-    using enum PointLayout;
-    return {
-        {{Int16, kNativeCode}, {"in.wav", EncodeNativePoints(narrow, Int16), narrow}},
-        {{Int16, kAsciiCode}, {"in.asc", "1 -2\t3\n", narrow}},
-        {{Int16, kCsvCode}, {"in.csv", columns, {10, 20, 30}}},
-        {{Int16, kLeCroyCode}, {"in.001", trace, traced}},
-        {{Int16, kPositiveCode}, {"in.pwav", EncodeNativePoints(narrow, Int16), narrow}},
-        {{Int16, kTraceCode}, {"in.trc", trace, traced}},
-        {{Int16, kPrnCode}, {"in.prn", columns, {10, 20, 30}}},
-        {{Int16, kTxtCode}, {"in.txt", columns, {10, 20, 30}}},
-        {{Int32, kNativeCode}, {"in.wvf", EncodeNativePoints(fm, Int32), fm}},
-        {{Int32, kAsciiCode}, {"in.asf", "500000000 -7 0", fm}},
-        {{Record6, kNativeCode}, {"in.wfp", EncodeNativePoints(fm, Record6), fm}},
-        {{Record6, kAsciiCode}, {"in.afp", "500000000 -7 0", fm}},
-        {{Int16, kNpyCode}, {"in.npy", EncodeWaveFile(narrow, kNpyCode, {}), narrow}},
-        {{Int16, kPcmWavCode}, {"in.wav", EncodeWaveFile(narrow, kPcmWavCode, {}), narrow}},
-        {{Int16, kMatCode}, {"in.mat", EncodeWaveFile(narrow, kMatCode, {}), narrow}},
-    };
+// Recorded files of every row as Open finds them (tests/data/document/rows): points.txt holds a
+// line "bytes-a-point code file points..." for each, the points read without the stretch.
+std::map<std::pair<int, int>, std::pair<std::string, Points>> Samples() {
+    std::map<std::pair<int, int>, std::pair<std::string, Points>> samples;
+    std::istringstream lines(
+        ReadWholeFile(TW_TEST_DATA_DIR "/document/rows/points.txt").value_or(""));
+    for (std::string line; std::getline(lines, line);) {
+        std::istringstream fields(line);
+        int bytes = 0, code = 0;
+        std::string name;
+        fields >> bytes >> code >> name;
+        Points points;
+        for (std::int32_t p; fields >> p;)
+            points.push_back(p);
+        samples[{bytes, code}] = {name, points};
+    }
+    return samples;
 }
 
 // Open's conversion of every row, by its code and by its name, lands the file's points in a
@@ -217,10 +203,12 @@ TEST(FormatRegistryTest, OpenConvertsAFileOfEveryRow) {
         SCOPED_TRACE(std::string(f.extension));
         if (!f.reading.read)
             continue;
-        auto sample = samples.find({f.layout, f.code});
+        auto sample = samples.find({BytesPerPoint(f.layout), f.code});
         ASSERT_NE(sample, samples.end()) << "every row needs a sample here";
-        test::Sandbox box;
-        const std::string path = box.write(sample->second.name, sample->second.content);
+        const auto& [name, points] = sample->second;
+        test::Sandbox box; // Open converts beside the file: a copy, not the recorded one
+        const std::string path =
+            box.write(name, ReadWholeFile(TW_TEST_DATA_DIR "/document/rows/" + name).value_or(""));
         ImportContext ctx;
         ctx.layout = f.layout;
         ctx.stretch = false;
@@ -230,8 +218,8 @@ TEST(FormatRegistryTest, OpenConvertsAFileOfEveryRow) {
                 continue; // Open by name takes three-letter extensions only
             ConvertResult c = ConvertToBinary(path, code, ctx);
             ASSERT_TRUE(c.ok) << c.error;
-            EXPECT_EQ(ReadNativeFile(c.path, f.layout).points, sample->second.points);
-            EXPECT_EQ(ImportWaveFile(path, code, ctx).points, sample->second.points);
+            EXPECT_EQ(ReadNativeFile(c.path, f.layout).points, points);
+            EXPECT_EQ(ImportWaveFile(path, code, ctx).points, points);
         }
     }
 }

@@ -19,6 +19,11 @@ def main():
                   "<i8", ">i8", "<u8", ">u8"]:
         np.save(os.path.join(HERE, "int-%s%s.npy" % (ORDER[dtype[0]], dtype[1:])),
                 np.array(integers, dtype=dtype))
+    # What the export of each composer's points must equal byte for byte.
+    np.save(os.path.join(HERE, "export-int16.npy"),
+            np.array([-32768, -1, 0, 1, 32767], dtype="<i2"))
+    np.save(os.path.join(HERE, "export-int32.npy"),
+            np.array([-2147483648, -5, 0, 5, 2147483647], dtype="<i4"))
 
 
 if __name__ == "__main__":
