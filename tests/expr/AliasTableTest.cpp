@@ -22,24 +22,22 @@ class AliasTableTest : public ::testing::Test {
 };
 
 TEST_F(AliasTableTest, NameRulesFirstFailingRuleWins) {
-    struct Case {
-        const char* name;
-        const char* message; // "" when refused silently
-    };
-    for (Case c :
-         {Case{"", ""}, Case{"abc", "The name of the expression must to be in curly brackets  "},
-          Case{"{ab}c", "The name of the expression must to be in curly brackets  "},
-          Case{"{a}b}", "The name of the expression must to be in curly brackets  "},
-          Case{"{}", "No Alias name was entered for the expression"},
-          Case{"{abcdefg}", "The name of the alias is too long. Maximum length of Alias "
-                            "is 6 characters."},
-          Case{"{a{b}", "It is forbidden to use '{' or '}' in the name of Alias."},
-          Case{"{ref25}", "An Alias with the name:{ref25}  already exists. \nThe "
-                          "previous name has been restored"}}) {
+    const std::string brackets = "The name of the expression must to be in curly brackets  ";
+    for (auto [name, message] : // message "" when refused silently
+         {std::pair<const char*, std::string>{"", ""},
+          {"abc", brackets},
+          {"{ab}c", brackets},
+          {"{a}b}", brackets},
+          {"{}", "No Alias name was entered for the expression"},
+          {"{abcdefg}", "The name of the alias is too long. Maximum length of Alias "
+                        "is 6 characters."},
+          {"{a{b}", "It is forbidden to use '{' or '}' in the name of Alias."},
+          {"{ref25}", "An Alias with the name:{ref25}  already exists. \nThe "
+                      "previous name has been restored"}}) {
         box.prompts.clear();
-        EXPECT_FALSE(Show(box.prompts, table.Rename(1, c.name))) << c.name;
+        EXPECT_FALSE(Show(box.prompts, table.Rename(1, name))) << name;
         EXPECT_EQ(table.rows()[1].name, "{my_sin}");
-        EXPECT_EQ(box.prompts.lastText(), c.message) << c.name;
+        EXPECT_EQ(box.prompts.lastText(), message) << name;
     }
     EXPECT_EQ(box.prompts.asked.back().caption, "Error");
 

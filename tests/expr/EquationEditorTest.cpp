@@ -260,13 +260,12 @@ TEST_F(EquationEditorTest, HistoryPickClearAndEquationFiles) {
     EXPECT_EQ(editor.aliases.size(), 1u);
 }
 
-TEST_F(EquationEditorTest, InsertWaveNamesFilesOfTheWaveFolderWithoutTheirFolder) {
+// A wave-folder file loses its folder: EquationEditorDialogTest.
+TEST_F(EquationEditorTest, InsertWaveKeepsTheFolderOfFilesElsewhereAndFiltersByModel) {
     editor.Open();
     editor.formula = "p+";
-    editor.InsertWave(box.waves + "a.wav");
-    EXPECT_EQ(editor.formula, "p+a.wav");
     editor.InsertWave("/elsewhere/b.wav");
-    EXPECT_EQ(editor.formula, "p+a.wav/elsewhere/b.wav");
+    EXPECT_EQ(editor.formula, "p+/elsewhere/b.wav");
     EXPECT_EQ(editor.WaveFilter(), "Binary   (*.wav)|*.wav||");
     box.set(box.exchange(), "Instrument", "Model", "QM8100");
     EXPECT_EQ(editor.WaveFilter(), "Binary   (*.wav)|*.wav|Binary   (*.wfm)|*.wfm|ASCII -space "

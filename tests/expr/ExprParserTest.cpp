@@ -93,24 +93,22 @@ TEST_F(ExprParserTest, DomainErrorsShowTheirTextAndMarkTheBuffer) {
     EXPECT_DOUBLE_EQ(Value(parser, "ctn(1)"), std::tan(1.5707963267948966 - 1));
     EXPECT_DOUBLE_EQ(Value(parser, "log(1000)"), 3);
     EXPECT_TRUE(box.prompts.asked.empty());
-    struct Case {
-        const char* formula;
-        const char* text;
-    };
-    for (Case c :
-         {Case{"tan(pi/2)", "Invalid Tan Value"}, Case{"tan(pi)", "Invalid Tan Value"},
-          Case{"ctn(0)", "Invalid Ctn Value"}, Case{"ctn(pi)", "Invalid Ctn Value"},
-          Case{"ln(0)", "Invalid Log (Ln) Value"}, Case{"log(0-1)", "Invalid Log (Ln) Value"},
-          Case{"1/(p-p)", "Domain error.Divide by zero."},
-          Case{"1%(p-p)", "Domain error.Divide by zero."}}) {
+    for (auto [formula, text] : {std::pair{"tan(pi/2)", "Invalid Tan Value"},
+                                 {"tan(pi)", "Invalid Tan Value"},
+                                 {"ctn(0)", "Invalid Ctn Value"},
+                                 {"ctn(pi)", "Invalid Ctn Value"},
+                                 {"ln(0)", "Invalid Log (Ln) Value"},
+                                 {"log(0-1)", "Invalid Log (Ln) Value"},
+                                 {"1/(p-p)", "Domain error.Divide by zero."},
+                                 {"1%(p-p)", "Domain error.Divide by zero."}}) {
         box.prompts.clear();
-        std::string program = Postfix(parser, c.formula);
+        std::string program = Postfix(parser, formula);
         Result failure;
-        EXPECT_EQ(parser.EvalPostfix(program, 5, &failure), 1.11e9) << c.formula;
+        EXPECT_EQ(parser.EvalPostfix(program, 5, &failure), 1.11e9) << formula;
         Show(box.prompts, failure);
         EXPECT_EQ(program, "ErrorDomain");
-        ASSERT_EQ(box.prompts.asked.size(), 1u) << c.formula;
-        EXPECT_EQ(box.prompts.asked[0].text, c.text);
+        ASSERT_EQ(box.prompts.asked.size(), 1u) << formula;
+        EXPECT_EQ(box.prompts.asked[0].text, text);
         EXPECT_EQ(box.prompts.asked[0].caption, "Tidewright");
         EXPECT_EQ(box.prompts.asked[0].icon, Icon::Exclamation);
     }
