@@ -80,20 +80,6 @@ TEST_F(SimTransferTest, InstrumentErrorsReachTheCallerWithNumberTextAndCommand) 
     EXPECT_EQ(Ask(session, "SYST:ERR?"), "0,\"No error\"");
 }
 
-TEST_F(SimTransferTest, ProfileRulesRefuseAWaveBeforeAnythingIsSent) {
-    test::SimProcess sim;
-    InstrumentProfile p;
-    p.model = "TW2014";
-    p.minPoints = 16;
-    p.granularity = 4;
-    InstrumentSession session = test::Connect(sim, p);
-    const std::string file = folder.write("w.wav", Points(18));
-    Outcome o = session.execute("Cmd=:TRAC:DEF 1,18;:TRAC:SEL 1\nWav=" + file, "");
-    EXPECT_EQ(o.failure,
-              file + " has 18 points, not a multiple of the TW2014 profile's Granularity 4");
-    EXPECT_EQ(Ask(session, ":TRAC:CAT?"), "0,0"); // not even the commands before it went out
-}
-
 TEST_F(SimTransferTest, StalledInstrumentEndsInABoundedTimeOut) {
     test::StalledListener stalled;
     const Timeouts quick{1000, 300, 300};
@@ -139,7 +125,7 @@ TEST_F(SimTransferTest, KilledOrCancelledTransferIsReportedAndTheNextOneWorks) {
     EXPECT_TRUE(ReadBack(session, ":TRAC:DATA?") == bytes);
 }
 
-TEST_F(SimTransferTest, GarbageAndOverlongCommandsDropOnlyThatClient) {
+TEST_F(SimTransferTest, GarbageDropsOnlyThatClientAndProfileRulesRefuseAWaveBeforeItIsSent) {
     test::SimProcess sim;
     for (const std::string& garbage : {std::string("\x01\x02\xff\n", 4), std::string(70000, 'A'),
                                        std::string(":TRAC:DATA #0\n")}) {
@@ -150,8 +136,18 @@ TEST_F(SimTransferTest, GarbageAndOverlongCommandsDropOnlyThatClient) {
         bool end = false;
         EXPECT_FALSE(bad.transport().read({&c, 1}, got, end, 2000)) << "not dropped";
     }
-    InstrumentSession good = test::Connect(sim);
-    EXPECT_EQ(Ask(good, "*IDN?"), "Tidewell,TW2014,SIM-0001,4.3");
+
+    // The others are served; a wave its profile's rules refuse goes out not even in part.
+    InstrumentProfile p;
+    p.model = "TW2014";
+    p.minPoints = 16;
+    p.granularity = 4;
+    InstrumentSession session = test::Connect(sim, p);
+    const std::string file = folder.write("w.wav", Points(18));
+    Outcome o = session.execute("Cmd=:TRAC:DEF 1,18;:TRAC:SEL 1\nWav=" + file, "");
+    EXPECT_EQ(o.failure,
+              file + " has 18 points, not a multiple of the TW2014 profile's Granularity 4");
+    EXPECT_EQ(Ask(session, ":TRAC:CAT?"), "0,0"); // not even the commands before it went out
 }
 
 } // namespace

@@ -83,27 +83,6 @@ TEST_F(Vxi11TransportTest, PiecesNeverExceedMaxRecvSizeAndOnlyTheLastCarriesEnd)
     }
 }
 
-TEST_F(Vxi11TransportTest, ReachesTheInstrumentAtItsPortThroughThePortmapperOrByResource) {
-    test::SimProcess sim({"--vxi11-port", "0"});
-    const std::string idn = "Tidewell,TW2014,SIM-0001,4.3";
-    // The simulator answers GETPORT for its own core channel, so it stands in as the portmapper.
-    InstrumentSession mapped = Vxi11Session(0, sim.vxi11Port());
-    EXPECT_EQ(Ask(mapped, "*IDN?"), idn);
-    const std::string resource = "vxi11://127.0.0.1:" + std::to_string(sim.vxi11Port()) + "/inst0";
-    SessionOpen opened = OpenInstrumentSession(resource, "", "", {}, false);
-    ASSERT_TRUE(opened.session) << opened.error;
-    EXPECT_EQ(Ask(*opened.session, "*IDN?"), idn);
-    // Both links see one instrument.
-    ASSERT_TRUE(mapped.write(":TRAC:DEF 3,640").ok());
-    EXPECT_EQ(Ask(*opened.session, ":TRAC:DEF? 3"), "640");
-
-    InstrumentSession wrongDevice = Vxi11Session(sim.vxi11Port(), 111, "gpib0,5");
-    std::string answer;
-    EXPECT_NE(wrongDevice.query("*IDN?", answer)
-                  .failure.find("create_link for device \"gpib0,5\" refused with error 5"),
-              std::string::npos);
-}
-
 TEST_F(Vxi11TransportTest, StalledServerOrPortmapperEndsInABoundedTimeOut) {
     test::StalledListener stalled;
     for (bool viaPortmapper : {false, true}) {
@@ -163,7 +142,8 @@ bool DroppedAfter(int port, const std::string& bytes) {
     return closed;
 }
 
-TEST_F(Vxi11TransportTest, SimulatorDropsHostileVxi11ClientsAndServesTheRest) {
+TEST_F(Vxi11TransportTest,
+       SimulatorDropsHostileClientsAndServesOthersThroughThePortmapperOrByResource) {
     test::SimProcess sim({"--vxi11-port", "0"});
     auto mark = [](std::uint32_t m) {
         m = htonl(m);
@@ -175,8 +155,25 @@ TEST_F(Vxi11TransportTest, SimulatorDropsHostileVxi11ClientsAndServesTheRest) {
               mark(0x00F00000u) + std::string(15 << 20, 'x') + mark(0x80100000u),
           mark(0x80000008u) + std::string("\0\0\0\1\0\0\0\1", 8)}) // a reply, not a call
         EXPECT_TRUE(DroppedAfter(sim.vxi11Port(), hostile));
-    InstrumentSession good = Vxi11Session(sim.vxi11Port());
-    EXPECT_EQ(Ask(good, "*IDN?"), "Tidewell,TW2014,SIM-0001,4.3");
+
+    // The rest are served, at the simulator's port through the portmapper or by resource.
+    const std::string idn = "Tidewell,TW2014,SIM-0001,4.3";
+    // The simulator answers GETPORT for its own core channel, so it stands in as the portmapper.
+    InstrumentSession mapped = Vxi11Session(0, sim.vxi11Port());
+    EXPECT_EQ(Ask(mapped, "*IDN?"), idn);
+    const std::string resource = "vxi11://127.0.0.1:" + std::to_string(sim.vxi11Port()) + "/inst0";
+    SessionOpen opened = OpenInstrumentSession(resource, "", "", {}, false);
+    ASSERT_TRUE(opened.session) << opened.error;
+    EXPECT_EQ(Ask(*opened.session, "*IDN?"), idn);
+    // Both links see one instrument.
+    ASSERT_TRUE(mapped.write(":TRAC:DEF 3,640").ok());
+    EXPECT_EQ(Ask(*opened.session, ":TRAC:DEF? 3"), "640");
+
+    InstrumentSession wrongDevice = Vxi11Session(sim.vxi11Port(), 111, "gpib0,5");
+    std::string answer;
+    EXPECT_NE(wrongDevice.query("*IDN?", answer)
+                  .failure.find("create_link for device \"gpib0,5\" refused with error 5"),
+              std::string::npos);
 }
 
 } // namespace
