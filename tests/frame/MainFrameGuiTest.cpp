@@ -199,8 +199,18 @@ TEST_F(StandardFrame, EachNewFrameTitleLogsTheAppName) {
     EXPECT_EQ(CountOf(log(), line), 2) << log();
 }
 
-TEST(MainFrame, PulseComposerDrivesItsMenusAndSectionList) {
+TEST(MainFrame, PulseComposerDrivesItsSectionListAndTrainBar) {
     test::Sandbox box(kPulseComposer);
+    test::HostRecorder host;
+    box.set(box.exchange(), "AppTits", "AC", "Consolia");
+    box.set(box.exchange(), "PulseRoot-ch1", "frcSclk_toVal", "1");
+    box.set(box.exchange(), "PulseRoot-ch1", "forceSclk", "1e6");
+    WriteGeneralSetting(box.session(), "forceSingSeg", std::to_string(kSingleSegmentMode),
+                        kPulseSettings);
+    WriteGeneralSetting(box.session(), "hideSumm", "Hide",
+                        kPulseSettings); // no summary dialog to answer
+    test::WriteTrain(box.session(), {{kLinkFormat, 1, {{1, 2.048e-3}, {-1, 2.048e-3}}}}, 2);
+    const std::string train = box.root() + "/train.pls";
     MainFrame f(box.session(), kPulseResources);
     f.resize(1280, 800);
     f.show();
@@ -214,24 +224,9 @@ TEST(MainFrame, PulseComposerDrivesItsMenusAndSectionList) {
     EXPECT_TRUE(f.action(kCmdFullTrain)->isEnabled());
     EXPECT_TRUE(f.action(kCmdSection1)->isChecked());
     EXPECT_EQ(list->currentIndex(), 1);
-
     f.grab().toImage().save(QString(TW_BINARY_DIR) + "/MainFrame-pulse.png"); // paints the title
     EXPECT_EQ(f.windowTitle(), "Trainsmith -> Untitled-Ch1");
-}
 
-TEST(TrainBar, ShowsTheTrainsNameDurationAndCompiledSegments) {
-    test::Sandbox box(kPulseComposer);
-    test::HostRecorder host;
-    box.set(box.exchange(), "AppTits", "AC", "Consolia");
-    box.set(box.exchange(), "PulseRoot-ch1", "frcSclk_toVal", "1");
-    box.set(box.exchange(), "PulseRoot-ch1", "forceSclk", "1e6");
-    WriteGeneralSetting(box.session(), "forceSingSeg", std::to_string(kSingleSegmentMode),
-                        kPulseSettings);
-    WriteGeneralSetting(box.session(), "hideSumm", "Hide",
-                        kPulseSettings); // no summary dialog to answer
-    test::WriteTrain(box.session(), {{kLinkFormat, 1, {{1, 2.048e-3}, {-1, 2.048e-3}}}}, 2);
-    const std::string train = box.root() + "/train.pls";
-    MainFrame f(box.session(), kPulseResources);
     auto& c = static_cast<PulseComposer&>(f.composer());
     auto* text = f.findChild<QLineEdit*>("1042");
     ASSERT_TRUE(text);
