@@ -3,7 +3,6 @@
 #include "app/LaunchState.h"
 #include "app/ProfileFile.h"
 #include "app/StoredNumber.h"
-#include "host/Launch.h"
 #include "support/FileSizeLimit.h"
 #include "support/Sandbox.h"
 
@@ -123,13 +122,9 @@ TEST_F(ProfileStoreTest, ByteOrderMarkIsReadPastAndKept) {
     EXPECT_EQ(*ReadWholeFile(file),
               bom + "[First]\r\nA=10\r\n[Second]\r\nB=2\r\n[Third]\r\nC=3\r\n");
 
-    // Only a mark at the very start is one; the exchange file the host wrote with it starts up.
+    // Only a mark at the very start is one.
     box.write("p.ini", "[First]\n" + bom + "A=1\n");
     EXPECT_EQ(read("First", "A"), "");
-    std::string exchange = *ReadWholeFile(box.exchange());
-    box.write("Consolia/tmp/TempOndex.ondex", bom + exchange);
-    EXPECT_TRUE(RunStartup(box.prompts, "tidewright", box.root()).ok);
-    EXPECT_TRUE(box.prompts.asked.empty()) << box.prompts.lastText();
 }
 
 // A deletion bares a later section of the same name and a rewrite puts a deleted one at the end.

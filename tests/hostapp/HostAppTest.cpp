@@ -52,7 +52,7 @@ TEST(HostApp, InstrumentFactsComeFromTheDescriptionAndBadValuesAreRefused) {
               (std::vector<std::string>{"TW2014", "TW3256"}));
 }
 
-TEST(HostApp, ExchangeFileNamesTheInstrumentAndKeepsTheComposersWorkForTheSameModel) {
+TEST(HostApp, ExchangeFileNamesTheInstrumentKeepsTheComposersWorkAndCarriesTheirCodes) {
     test::Sandbox box(0, false);
     const HostExchange exchange(box.root(), box.prompts, "Tidewright Host");
     InstrumentFacts facts = LoadInstrumentFacts(TW_SOURCE_DIR "/data/instrument/TW2014.ini").facts;
@@ -91,9 +91,7 @@ TEST(HostApp, ExchangeFileNamesTheInstrumentAndKeepsTheComposersWorkForTheSameMo
         EXPECT_FALSE(TitleSurvivesProfileRead(title)) << title;
     EXPECT_TRUE(TitleSurvivesProfileRead("//Host \"1\""));
     EXPECT_FALSE(TitleSurvivesProfileRead(std::string(258, 'x')));
-}
 
-TEST(HostApp, ComposerKindsCarryTheirCodes) {
     EXPECT_EQ(ComposerKindOf(1).closeEvent, 10);
     EXPECT_EQ(ComposerKindOf(2).titleKey, std::string("PLS"));
     EXPECT_EQ(ComposerOfClosedNotice(12), 1);
