@@ -38,14 +38,9 @@ class PulseDownloadTest : public ::testing::Test {
 
     void SetUp() override { box.set(box.exchange(), "AppTits", "AC", "Consolia"); }
     void TearDown() override { composer.reset(); }
-    // A composer over the stored train whose download summary the test answers.
     void makeComposer() {
         composer = std::make_unique<PulseComposer>(box.session(), box.prompts);
         composer->setListener(&summary);
-    }
-    void forceClock(const char* clock) const {
-        box.set(box.exchange(), "PulseRoot-ch1", "frcSclk_toVal", "1");
-        box.set(box.exchange(), "PulseRoot-ch1", "forceSclk", clock);
     }
     int channel = 0;
     // The host's active channel, as the composer reads it when it starts.
@@ -67,7 +62,7 @@ class PulseDownloadTest : public ::testing::Test {
 TEST_F(PulseDownloadTest, SingleSegmentSendsTheSegmentAndUpdatesTheChannelSettings) {
     useChannel(1);
     box.set(box.exchange(), "Settings", "Sclk", "1e9 1e9");
-    forceClock("1e6");
+    test::ForceClock(box.session(), "1e6");
     start({{kLinkFormat, 2, {{1, 2.048e-3}}}, {kLinkFormat, 1, {{-1, 2.048e-3}}}},
           kSingleSegmentMode);
     std::string stale = box.tmp() + "old.wav";
@@ -158,7 +153,6 @@ TEST_F(PulseDownloadTest, WavSaveWritesTheSamplesAndAMasterFileBesideAndTmpAsksF
     EXPECT_TRUE(composer->SaveAs(box.tmp() + "train.pls"));
     EXPECT_EQ(box.get(box.tmp() + "train.pls", "Pulse0", "Repeat"), "3");
 
-    // A train that cannot compile writes neither file.
     test::WriteTrain(box.session(), {{kNodeFormat, 1, {{1, 0}}}});
     makeComposer();
     EXPECT_FALSE(composer->SaveAs(box.root() + "/bad.wav"));
@@ -200,7 +194,7 @@ TEST_F(PulseDownloadTest, OpenReplacesTheTrainDropsItsUndoAndKeepsWithinTheLinks
 // since a flat run must leave a whole minimum segment; the pass played twice.
 TEST_F(PulseDownloadTest, SequencedModesWriteTheSequenceTableOrFailWithTheOptionMessage) {
     box.set(box.descr(), "SegmTbl", "MaxSequStp", "3");
-    forceClock("1e6");
+    test::ForceClock(box.session(), "1e6");
     start({{kLinkFormat, 2, {{1, 100e-6}, {-1, 100e-6}}}}, kSequencedMode);
     box.set(box.exchange(), "PulsSeq", "Stp1", "stale");
     EXPECT_EQ(composer->Download(), kDownloadImpossible);

@@ -72,4 +72,10 @@ inline void WriteTrain(const LaunchState& session, const std::vector<BuiltSectio
     e.commit();
 }
 
+// Channel 1's train built at `clock` instead of the clock worked out for it.
+inline void ForceClock(const LaunchState& session, const char* clock) {
+    WriteTrainRoot(session, 0, "frcSclk_toVal", "1");
+    WriteTrainRoot(session, 0, "forceSclk", clock);
+}
+
 } // namespace tw::test

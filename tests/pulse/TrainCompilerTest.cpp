@@ -19,7 +19,6 @@ class TrainCompilerTest : public ::testing::Test {
     PulseLimits limits;
     std::optional<TrainCompiler> made;
 
-    // A compiler over the instrument's limits as the test has set them.
     TrainCompiler& compiler(int mode = kSingleSegmentMode) {
         limits = LoadPulseLimits(box.session());
         made.emplace(limits, 0, box.session(), box.prompts);
@@ -27,10 +26,6 @@ class TrainCompilerTest : public ::testing::Test {
         return *made;
     }
 
-    void force(const char* clock) const {
-        box.set(box.exchange(), "PulseRoot-ch1", "frcSclk_toVal", "1");
-        box.set(box.exchange(), "PulseRoot-ch1", "forceSclk", clock);
-    }
     void clockRange(const char* line) const { box.set(box.descr(), "ParmLst", "Sclk", line); }
     // 1 us, 2.5 us and 1 us again at +-1 V.
     void writeShortLinks() const {
@@ -66,7 +61,6 @@ TEST_F(TrainCompilerTest, EmptyIncompleteAndOffGridTrainsAreRefused) {
                      {{kNodeFormat, 1, {{1, 0}}}}); // a start node alone makes no link
     EXPECT_EQ(c.CompileTrain(0), TrainCompiler::kIncomplete);
     EXPECT_EQ(box.prompts.lastText(), "Pulse Train incomplete.");
-    // A link below the time grid.
     test::WriteTrain(box.session(), {{kLinkFormat, 1, {{1, 1e-6}, {0, 4e-12}}}});
     EXPECT_EQ(c.CompileTrain(0), TrainCompiler::kNoTrain);
     EXPECT_EQ(box.prompts.lastText(), "Undocumented error.\nCall developer");
@@ -75,7 +69,7 @@ TEST_F(TrainCompilerTest, EmptyIncompleteAndOffGridTrainsAreRefused) {
 TEST_F(TrainCompilerTest, ForcedClockOffTheGridOrTheRangeIsWorkedOutAfterAsking) {
     writeShortLinks();
     TrainCompiler& c = compiler();
-    force("3e6");
+    test::ForceClock(box.session(), "3e6");
     box.prompts.then(Answer::Cancel);
     EXPECT_EQ(c.CompileTrain(0), TrainCompiler::kClockFailed);
     ASSERT_EQ(box.prompts.asked.size(), 1u);
@@ -91,7 +85,7 @@ TEST_F(TrainCompilerTest, ForcedClockOffTheGridOrTheRangeIsWorkedOutAfterAsking)
     EXPECT_EQ(box.get(box.exchange(), "PulseRoot-ch1", "frcSclk_toVal"), "1");
 
     // 4.5 us gives 9 points at 2 MS/s; raised by 2 MS/s until the count is a multiple of 4.
-    force("2e6"); // 9 points: shorter than the 16-point minimum
+    test::ForceClock(box.session(), "2e6"); // 9 points: shorter than the 16-point minimum
     box.prompts.then(Answer::Ok);
     ASSERT_EQ(c.CompileTrain(0), TrainCompiler::kCompiled);
     EXPECT_EQ(box.prompts.asked.back().caption, "Wavelength problem");
@@ -100,14 +94,15 @@ TEST_F(TrainCompilerTest, ForcedClockOffTheGridOrTheRangeIsWorkedOutAfterAsking)
                                       "SCLK automatically.");
     EXPECT_DOUBLE_EQ(c.sclk, 8e6);
 
-    force("6e6"); // 27 points: not a multiple of 4
+    test::ForceClock(box.session(), "6e6"); // 27 points: not a multiple of 4
     box.prompts.then(Answer::Cancel);
     EXPECT_EQ(c.CompileTrain(0), TrainCompiler::kClockFailed);
     EXPECT_EQ(box.prompts.lastText(),
               "The forced SCLK  brings with it  wavelength = 27 not match to Instrument "
               "resolution .\nPress OK to let the Trainsmith figure the SCLK automatically.");
 
-    force("1e300"); // out of the instrument's range: worked out, with a message
+    test::ForceClock(box.session(),
+                     "1e300"); // out of the instrument's range: worked out, with a message
     ASSERT_EQ(c.CompileTrain(0), TrainCompiler::kCompiled);
     EXPECT_DOUBLE_EQ(c.sclk, 8e6);
     EXPECT_EQ(box.prompts.lastText(),
@@ -198,7 +193,7 @@ TEST_F(TrainCompilerTest, SteepTransitionsRaiseTheClockUnlessItIsForced) {
     EXPECT_DOUBLE_EQ(c.sclk, 160e6);
     EXPECT_LT(c.MaxSlope(), 200);
 
-    force("16e6");
+    test::ForceClock(box.session(), "16e6");
     ASSERT_EQ(c.RunClockLoop(1e-6), TrainCompiler::kCompiled);
     EXPECT_DOUBLE_EQ(c.sclk, 16e6);
     EXPECT_TRUE(box.prompts.asked.empty());

@@ -58,14 +58,10 @@ def instrument(tmp_path, changes):
     return path
 
 
-def cli(*args, cwd=None):
-    """Runs tidewright-cli; the completed process."""
+def cli_ok(*args, cwd=None):
+    """Runs tidewright-cli, which must succeed; the completed process."""
     if not os.path.exists(CLI):
         pytest.skip("tidewright-cli is not built at " + CLI)
-    return subprocess.run([CLI, *args], cwd=cwd, capture_output=True, text=True, timeout=120)
-
-
-def cli_ok(*args, cwd=None):
-    run = cli(*args, cwd=cwd)
+    run = subprocess.run([CLI, *args], cwd=cwd, capture_output=True, text=True, timeout=120)
     assert run.returncode == 0, run.stderr
     return run
