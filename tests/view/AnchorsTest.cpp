@@ -34,8 +34,7 @@ TEST(Anchors, LabelsNeverCrossAndEntriesKeepToTheirRanges) {
     EXPECT_FALSE(ParseAnchorEntry("99999999999999999999", p.anchors.right, v));
     EXPECT_TRUE(ParseAnchorEntry("", p.anchors.left, v)); // empty counts as 0
     EXPECT_EQ(v, 0);
-    EXPECT_FALSE(ParseAnchorEntry("", p.anchors.right, v));
-    EXPECT_EQ(RefusedEntryText("12x"), "Bad:12x");
+    EXPECT_FALSE(ParseAnchorEntry("", p.anchors.right, v)); // "Bad:" shows in WeditVwTest
 }
 
 TEST(Anchors, ZoomInThenOutRestoresTheRangeAndKeepsTheAnchorsAndZoomToKeepsARange) {
