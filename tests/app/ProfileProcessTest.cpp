@@ -58,11 +58,6 @@ class ProfileProcessTest : public ::testing::Test {
         std::error_code ec;
         fs::remove_all(folder, ec);
     }
-    // What is on disk now, not what this process remembers.
-    std::optional<std::string> onDisk(const char* section, const std::string& key) {
-        profile::ClearCache();
-        return profile::GetValue(file, section, key);
-    }
 };
 
 TEST_F(ProfileProcessTest, WriterKilledAtRandomMomentsLeavesOldOrNewFileNeverAMix) {
@@ -105,7 +100,8 @@ TEST_F(ProfileProcessTest, WriterKilledAtRandomMomentsLeavesOldOrNewFileNeverAMi
     auto start = std::chrono::steady_clock::now();
     EXPECT_TRUE(profile::WriteValue(file, "Settings", "ActiveCh", "1"));
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
-    EXPECT_EQ(onDisk("Gen", "n"), std::to_string(generation));
+    profile::ClearCache(); // what is on disk now, not what this process remembers
+    EXPECT_EQ(profile::GetValue(file, "Gen", "n"), std::to_string(generation));
     EXPECT_GT(changed, kills / 2) << "the kills should land while the child writes";
 }
 
