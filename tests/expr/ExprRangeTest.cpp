@@ -21,7 +21,7 @@ class ExprRangeTest : public ::testing::Test {
     }
 };
 
-TEST_F(ExprRangeTest, FirstPassStoresTruncatedValuesOnlyInsideTheRange) {
+TEST_F(ExprRangeTest, PassesStoreOnlyInsideTheRangeTruncatedOrStretchedToTheSpan) {
     // amp: the span scaled by k, truncated, then halved (201 * 0.5 = 100.5 gives 50).
     ASSERT_TRUE(Run("p*1.5-3", {.start = 4, .end = 9, .lo = -100, .hi = 101, .k = 0.5}));
     EXPECT_EQ(parser.per, 6);
@@ -36,10 +36,10 @@ TEST_F(ExprRangeTest, FirstPassStoresTruncatedValuesOnlyInsideTheRange) {
     ASSERT_TRUE(Run("p*1000-2000", {.start = 0, .end = 4, .lowest = 0, .highest = 1500}));
     EXPECT_EQ(std::vector<std::int32_t>(points.begin(), points.begin() + 5),
               (std::vector<std::int32_t>{0, 0, 0, 1000, 1500}));
-}
 
-TEST_F(ExprRangeTest, ScaledPassRepeatsTheFirstCycleStretchedToTheSpan) {
-    // p over 10 points: vmin 0, vmax 9; span 90 gives scale 10 and offset lo.
+    // The scaled pass repeats the first cycle. p over 10 points: vmin 0, vmax 9; span 90 gives
+    // scale 10 and offset lo.
+    points.assign(20, -1);
     ASSERT_TRUE(
         Run("p", {.start = 5, .end = 14, .lo = 10, .hi = 100, .cycles = 2, .scaled = true}));
     std::vector<std::int32_t> cycle = {10, 20, 30, 40, 50};
