@@ -115,7 +115,7 @@ TEST_F(WeDocTest, WavelengthChangesAreCheckedAgainstTheInstrument) {
 
 // Every change names the points it wrote; the commit writes the working file once and repaints
 // what was marked since the last one: the merged range, or everything after a length change.
-TEST_F(WeDocTest, CommitWritesOnceAndRepaintsWhatTheEditsMarked) {
+TEST_F(WeDocTest, CommitWritesOnceRepaintsWhatTheEditsMarkedAndUndoesToTheSnapshot) {
     start();
     test::Put(doc->samples(), 100, {1, 2});
     test::Put(doc->samples(), 10, 3);
@@ -131,18 +131,16 @@ TEST_F(WeDocTest, CommitWritesOnceAndRepaintsWhatTheEditsMarked) {
     EXPECT_EQ(seen.repainted.back(), Range(WeDocListener::kAll, WeDocListener::kAll));
     EXPECT_EQ(ReadInt16File(doc->pathName()).size(), 2048u);
     EXPECT_EQ(seen.paths.size(), 2u);
-}
 
-// A drawing tool takes its snapshot when it starts; cancelled, it changed nothing, so Undo still
-// goes back to before the last change.
-TEST_F(WeDocTest, ASnapshotWithoutAChangeLeavesTheUndoFileAsItWas) {
-    start();
+    // A drawing tool takes its snapshot when it starts; cancelled, it changed nothing, so Undo
+    // still goes back to before the last change.
+    const std::vector<std::int32_t> before = test::Values(doc->samples());
     ASSERT_TRUE(doc->SnapshotForUndo());
     test::Fill(doc->samples(), 1);
     ASSERT_TRUE(doc->CommitEdit());
     ASSERT_TRUE(doc->SnapshotForUndo());
     ASSERT_TRUE(doc->Undo());
-    EXPECT_EQ(test::Values(doc->samples()), std::vector<std::int32_t>(1024, 0));
+    EXPECT_EQ(test::Values(doc->samples()), before);
     EXPECT_TRUE(Leftovers(box.tmp()).empty());
 }
 
@@ -213,7 +211,7 @@ TEST_F(WeDocTest, SaveAsFollowsTheRoleOfTheCodesRow) {
     EXPECT_EQ(exch("SegmTbl-ch0", "1"), native);
 }
 
-TEST_F(WeDocTest, OpenLoadsTheFileAndAFileInsideTmpHasNoFileName) {
+TEST_F(WeDocTest, OpenLoadsTheFileAFileInsideTmpHasNoNameAndUndoGivesBackTheOpenedPoints) {
     start();
     std::vector<std::int16_t> values(200);
     std::iota(values.begin(), values.end(), -100);
@@ -243,6 +241,29 @@ TEST_F(WeDocTest, OpenLoadsTheFileAndAFileInsideTmpHasNoFileName) {
     ASSERT_TRUE(doc->Open({riff, kNativeCode}));
     EXPECT_EQ(FileSize(doc->pointsFile()), 2000);
     EXPECT_EQ(FileSize(riff), 2045) << "the file the user chose stays";
+
+    // The undo copy is taken of the file that holds the points, never of the text, header or
+    // trace bytes of the file the user chose.
+    struct Case {
+        std::string file;
+        int code;
+    };
+    for (const Case& c :
+         {Case{box.write("waves/a.asc", Join(values, " ")), kAsciiCode},
+          Case{box.write("waves/r.wav", "RIFF" + std::string(40, 'h') + test::Int16Bytes(values)),
+               kNativeCode}}) {
+        SCOPED_TRACE(c.file);
+        ASSERT_TRUE(doc->Open({c.file, c.code}));
+        const std::vector<std::int32_t> opened = test::Values(doc->samples());
+        ASSERT_EQ(opened.size(), 200u);
+        ASSERT_TRUE(doc->SnapshotForUndo());
+        test::Fill(doc->samples(), 3);
+        ASSERT_TRUE(doc->CommitEdit());
+        ASSERT_TRUE(doc->Undo());
+        EXPECT_EQ(test::Values(doc->samples()), opened);
+        EXPECT_EQ(ReadInt16File(doc->pathName()).size(), 200u);
+        EXPECT_FALSE(doc->CanUndo());
+    }
 }
 
 TEST_F(WeDocTest, FailedOpenReportsAndKeepsTheWaveform) {
@@ -281,34 +302,6 @@ TEST_F(WeDocTest, FailedOpenReportsAndKeepsTheWaveform) {
     }
     EXPECT_EQ(Listing(bad), badFiles);
     EXPECT_EQ(Listing(box.tmp()), tmpFiles);
-}
-
-// The undo copy is taken of the file that holds the points, never of the text, header or trace
-// bytes of the file the user chose.
-TEST_F(WeDocTest, UndoAfterOpeningAnotherFormGivesBackTheOpenedPoints) {
-    start();
-    std::vector<std::int16_t> values(100);
-    std::iota(values.begin(), values.end(), -50);
-    struct Case {
-        std::string file;
-        int code;
-    };
-    for (const Case& c :
-         {Case{box.write("waves/a.asc", Join(values, " ")), kAsciiCode},
-          Case{box.write("waves/r.wav", "RIFF" + std::string(40, 'h') + test::Int16Bytes(values)),
-               kNativeCode}}) {
-        SCOPED_TRACE(c.file);
-        ASSERT_TRUE(doc->Open({c.file, c.code}));
-        const std::vector<std::int32_t> opened = test::Values(doc->samples());
-        ASSERT_EQ(opened.size(), 100u);
-        ASSERT_TRUE(doc->SnapshotForUndo());
-        test::Fill(doc->samples(), 3);
-        ASSERT_TRUE(doc->CommitEdit());
-        ASSERT_TRUE(doc->Undo());
-        EXPECT_EQ(test::Values(doc->samples()), opened);
-        EXPECT_EQ(ReadInt16File(doc->pathName()).size(), 100u);
-        EXPECT_FALSE(doc->CanUndo());
-    }
 }
 
 TEST_F(WeDocTest, OpenAsksBeforeItsConversionReplacesAnotherFileBesideTheSource) {
@@ -484,7 +477,7 @@ TEST_F(WeDocTest, TrimsWriteTheWorkingFileAskTheIncrementAndUndoReturns) {
 // Where the user works is the document's: a switch is sent to the instrument, written to the
 // exchange file for the host and told to the listener; the host's own changes are taken over
 // without a write.
-TEST_F(WeDocTest, SwitchesAreSentAndPublishedAndTheHostsAreTakenOver) {
+TEST_F(WeDocTest, SwitchesAreSentAndPublishedTheHostsAreTakenOverAndMemoryCleared) {
     box.set(box.exchange(), "Settings", "AcSeg", "1 4");
     start();
     box.set(box.exchange(), "TdWav_Par", "Prv_bgn", "1");
@@ -524,10 +517,9 @@ TEST_F(WeDocTest, SwitchesAreSentAndPublishedAndTheHostsAreTakenOver) {
     EXPECT_EQ(ReadWholeFile(box.exchange()).value_or(""), before);
     doc->RereadActive();
     EXPECT_EQ(seen.activeChanges, changes + 1) << "nothing changed, nothing told";
-}
 
-TEST_F(WeDocTest, ClearMemoryAsksForTheActiveChannel) {
-    start();
+    // Clearing the memory asks for the active channel.
+    link.sent.clear();
     box.prompts.then(Answer::Cancel);
     EXPECT_FALSE(doc->ClearMemory());
     EXPECT_EQ(box.prompts.lastText(), "Confirm clear the entire memory for channel 1");
