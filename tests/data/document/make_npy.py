@@ -24,6 +24,9 @@ def main():
             np.array([-32768, -1, 0, 1, 32767], dtype="<i2"))
     np.save(os.path.join(HERE, "export-int32.npy"),
             np.array([-2147483648, -5, 0, 5, 2147483647], dtype="<i4"))
+    # A version 2 header, as numpy writes one for a header past 65535 bytes.
+    with open(os.path.join(HERE, "header-v2.npy"), "wb") as out:
+        np.lib.format.write_array(out, np.array(integers, dtype="<i2"), version=(2, 0))
 
 
 if __name__ == "__main__":
