@@ -30,9 +30,10 @@ class RiffWaveTest : public test::DocFixture {
 };
 
 // Two channels of 0, 1, -1, the top, the bottom and a third of the top (left) and of other values
-// (right) in each integer encoding; integer-points.txt holds the points each reading gives.
-TEST_F(RiffWaveTest, EveryIntegerEncodingMapsItsFullScaleOntoTheCodeRange) {
-    std::istringstream golden(ReadWholeFile(Recorded("integer-points.txt")).value_or(""));
+// (right) in each integer encoding, and 0, 0.5, -0.5, 1, -1, 1.5, -3 as floats and doubles
+// (fractions of full scale, the last two clipped); points.txt holds the points each reading gives.
+TEST_F(RiffWaveTest, EveryEncodingMapsItsFullScaleOntoTheCodeRange) {
+    std::istringstream golden(ReadWholeFile(Recorded("points.txt")).value_or(""));
     int readings = 0;
     for (std::string line; std::getline(golden, line);) {
         if (line.starts_with('#'))
@@ -42,29 +43,20 @@ TEST_F(RiffWaveTest, EveryIntegerEncodingMapsItsFullScaleOntoTheCodeRange) {
         std::string name;
         double lo = 0, hi = 0;
         int channel = 0;
+        std::size_t clipped = 0;
         char colon = 0;
-        fields >> name >> lo >> hi >> channel >> colon;
+        fields >> name >> lo >> hi >> channel >> clipped >> colon;
         Points expected;
         for (std::int32_t p; fields >> p;)
             expected.push_back(p);
         ImportResult r = ImportWaveFile(Recorded(name), kNativeCode, Context(lo, hi, channel));
         ASSERT_TRUE(r.ok) << r.error;
         EXPECT_EQ(r.points, expected);
-        EXPECT_EQ(r.clipped, 0u);
+        EXPECT_EQ(r.clipped, clipped);
         EXPECT_FALSE(ImportWaveFile(Recorded(name), kNativeCode, Context(lo, hi, 2)).ok);
         ++readings;
     }
-    EXPECT_EQ(readings, 16);
-}
-
-TEST_F(RiffWaveTest, FloatEncodingsAreFractionsOfFullScaleAndClippingIsCounted) {
-    // 0, 0.5, -0.5, 1, -1, 1.5, -3
-    for (const char* name : {"float.wav", "double.wav"}) {
-        ImportResult r = ImportWaveFile(Recorded(name), kNativeCode, Context(0, 16383));
-        ASSERT_TRUE(r.ok) << r.error;
-        EXPECT_EQ(r.points, (Points{8192, 12287, 4096, 16383, 0, 16383, 0}));
-        EXPECT_EQ(r.clipped, 2u);
-    }
+    EXPECT_EQ(readings, 18);
 }
 
 TEST_F(RiffWaveTest, TheCanonicalFileStaysNativeAndOtherChunksAreNotPoints) {
