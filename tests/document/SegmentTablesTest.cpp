@@ -63,20 +63,18 @@ TEST_F(SegmentTablesTest, SegmentNumberGoesToTheNearestFreeOne) {
     EXPECT_EQ(box.prompts.lastText(), "Value is out of range. Previous value will be restored.");
     segment = 16385;
     EXPECT_FALSE(CheckSegmentNumber(*doc, segment));
-}
 
-TEST_F(SegmentTablesTest, WithAnEmptyTableAnyNumberBecomesOne) {
-    start();
+    // With an empty table any number becomes one.
     DeleteProfileSection(box.session(), "SegmTbl-ch0", box.exchange());
     box.set(box.exchange(), "SegmTbl-ch0", "13Bit4", "1");
-    int segment = 4;
+    segment = 4;
     CheckSegmentNumber(*doc, segment);
     EXPECT_EQ(segment, 1);
     EXPECT_EQ(box.prompts.lastText(),
               "Segment number 4 will be replaced with\nthe nearest free segment number 1.");
 }
 
-TEST_F(SegmentTablesTest, SwitchingSegmentsLoadsTheirFilesAndDropsUndo) {
+TEST_F(SegmentTablesTest, SwitchingSegmentsLoadsTheirFilesDropsUndoAndAsksTheIncrement) {
     start();
     doc->SetWavelength(400);
     entry(0, 2, box.write("seg2.wav", Int16Bytes(std::vector<std::int16_t>(200, 7))));
@@ -90,14 +88,12 @@ TEST_F(SegmentTablesTest, SwitchingSegmentsLoadsTheirFilesAndDropsUndo) {
     CheckSegmentNumber(*doc, segment);
     EXPECT_EQ(doc->wavelength(), 400);
     EXPECT_TRUE(doc->fileName().empty());
-}
 
-TEST_F(SegmentTablesTest, CancelledIncrementQuestionShowsTheSegmentUnchanged) {
-    start();
+    // A cancelled increment question shows the segment unchanged.
     std::string bytes = Int16Bytes(std::vector<std::int16_t>(1001, 5));
     entry(0, 2, box.write("odd.wav", bytes));
     box.prompts.then(Answer::Cancel);
-    int segment = 2;
+    segment = 2;
     CheckSegmentNumber(*doc, segment);
     EXPECT_TRUE(box.prompts.sawText("Wavelength = 1001"));
     EXPECT_EQ(doc->wavelength(), 1001);
