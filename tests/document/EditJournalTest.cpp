@@ -140,37 +140,6 @@ TEST_F(EditJournalTest, TheFirstEditAfterOpenGoesIntoACopyMadeMeanwhile) {
     }
 }
 
-// A whole new file cut off between its two renames, put in place by hand: once the working file
-// is replaced its old bytes become the undo file; before that the new file is dropped.
-TEST_F(EditJournalTest, AWholeNewFileCutOffBetweenItsRenamesIsFinishedOrDropped) {
-    startLarge();
-    const Wave first = ReadInt16File(working);
-    for (const bool renamed : {false, true}) {
-        SCOPED_TRACE(renamed ? "working file renamed" : "nothing renamed");
-        ASSERT_TRUE(Apply(*doc, 1)); // its undo point: the journal's patch
-        const Wave before = ReadInt16File(working);
-        Wave after = before;
-        Apply(after, 3);
-        const std::string next = working + ".~twkilled", undo = doc->undoFile() + ".~twkilled";
-        std::ofstream(next, std::ios::binary) << test::Int16Bytes(after);
-        std::filesystem::create_hard_link(working, undo);
-        struct stat st {};
-        ASSERT_EQ(::stat(next.c_str(), &st), 0);
-        std::ofstream(journal(".replacing")) << "TWREPLACE1\n"
-                                             << working << "\n"
-                                             << st.st_dev << " " << st.st_ino << "\n"
-                                             << next << "\n"
-                                             << undo << "\nend\n";
-        if (renamed)
-            std::filesystem::rename(next, working);
-        restart();
-        EXPECT_EQ(ReadInt16File(working), renamed ? after : before);
-        EXPECT_FALSE(FileExists(next) || FileExists(undo) || FileExists(journal(".replacing")));
-        ASSERT_TRUE(doc->Undo());
-        EXPECT_EQ(test::Values(doc->samples()), Widened(renamed ? before : first));
-    }
-}
-
 // The journal's states as a kill leaves them, put in place by hand: a write under way is rolled
 // back, an Undo under way finished, a journal cut short (the file not yet touched) dropped.
 TEST_F(EditJournalTest, TheNextOpenRollsBackOrFinishesWhatAKillCutOff) {
@@ -200,6 +169,34 @@ TEST_F(EditJournalTest, TheNextOpenRollsBackOrFinishesWhatAKillCutOff) {
         EXPECT_EQ(ReadInt16File(working), expected);
         EXPECT_EQ(test::Values(doc->samples()), Widened(expected));
         EXPECT_FALSE(FileExists(journal(c.journal)));
+    }
+
+    // A whole new file cut off between its two renames, put in place by hand: once the working
+    // file is replaced its old bytes become the undo file; before that the new file is dropped.
+    const Wave first = ReadInt16File(working);
+    for (const bool renamed : {false, true}) {
+        SCOPED_TRACE(renamed ? "working file renamed" : "nothing renamed");
+        ASSERT_TRUE(Apply(*doc, 1)); // its undo point: the journal's patch
+        const Wave unreplaced = ReadInt16File(working);
+        Wave replaced = unreplaced;
+        Apply(replaced, 3);
+        const std::string next = working + ".~twkilled", undo = doc->undoFile() + ".~twkilled";
+        std::ofstream(next, std::ios::binary) << test::Int16Bytes(replaced);
+        std::filesystem::create_hard_link(working, undo);
+        struct stat st {};
+        ASSERT_EQ(::stat(next.c_str(), &st), 0);
+        std::ofstream(journal(".replacing")) << "TWREPLACE1\n"
+                                             << working << "\n"
+                                             << st.st_dev << " " << st.st_ino << "\n"
+                                             << next << "\n"
+                                             << undo << "\nend\n";
+        if (renamed)
+            std::filesystem::rename(next, working);
+        restart();
+        EXPECT_EQ(ReadInt16File(working), renamed ? replaced : unreplaced);
+        EXPECT_FALSE(FileExists(next) || FileExists(undo) || FileExists(journal(".replacing")));
+        ASSERT_TRUE(doc->Undo());
+        EXPECT_EQ(test::Values(doc->samples()), Widened(renamed ? unreplaced : first));
     }
 }
 

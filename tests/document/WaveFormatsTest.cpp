@@ -79,7 +79,7 @@ TEST(AsciiImportTest, TheWideFormReadsBackAndWhatIsNoPointIsRefused) {
 }
 
 // The 16-bit RIFF's own "_TBR.wav" is the RIFF and WeDoc tests'; here the other composers' names.
-TEST(ConvertToBinaryTest, EachLayoutConvertsIntoItsOwnNativeName) {
+TEST(ConvertToBinaryTest, NativeNamesFailuresAndTheCodeFromTheName) {
     test::Sandbox box;
     const std::string riff =
         box.write("rec.wav", "riff" + std::string(40, 'h') + std::string(2000, '\x01'));
@@ -91,10 +91,8 @@ TEST(ConvertToBinaryTest, EachLayoutConvertsIntoItsOwnNativeName) {
     auto fp = ConvertToBinary(asc, kAsciiCode, {PointLayout::Record6});
     EXPECT_EQ(fp.path, box.root() + "/s.wvf");
     EXPECT_EQ(FileSize(fp.path), 18);
-}
 
-TEST(ConvertToBinaryTest, AFailedConversionLeavesExistingFilesAlone) {
-    test::Sandbox box;
+    // A failed conversion leaves existing files alone.
     const std::string keep = box.write("w.wav", "KEEP");
     for (auto [name, code] : {std::pair{"w.asc", kAsciiCode}, {"w.trc", kTraceCode}}) {
         auto c = ConvertToBinary(box.write(name, "1 2 banana"), code, {});
@@ -105,10 +103,8 @@ TEST(ConvertToBinaryTest, AFailedConversionLeavesExistingFilesAlone) {
     EXPECT_EQ(ReadWholeFile(keep), "KEEP");
     EXPECT_FALSE(ConvertToBinary(box.write("e.wav", ""), kNativeCode, {}).ok);
     EXPECT_FALSE(ConvertToBinary(box.root() + "/absent.wav", kNativeCode, {}).ok);
-}
 
-TEST(ConvertToBinaryTest, CodeFromNameFollowsTheExtension) {
-    test::Sandbox box;
+    // The code from the name follows the extension.
     const std::string work = box.write("TemS12.wa3", std::string(4, '\0'));
     EXPECT_EQ(FormatCodeFromName(work, PointLayout::Int16), kNativeCode);
     EXPECT_EQ(FormatCodeFromName(box.write("x.ASC", "1"), PointLayout::Int16), kAsciiCode);
