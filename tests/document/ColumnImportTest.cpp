@@ -19,7 +19,8 @@ ImportContext Unstretched(int askDim) {
     return ctx;
 }
 
-TEST(ColumnImportTest, StretchMapsTheLargerMagnitudeAndFullScaleTheFractionsOntoTheCodeRange) {
+TEST(ColumnImportTest,
+     StretchMapsTheLargerFiniteMagnitudeAndFullScaleTheFractionsOntoTheCodeRange) {
     ImportContext ctx;
     ctx.vMin = 0;
     ctx.vMax = 16383;
@@ -41,6 +42,28 @@ TEST(ColumnImportTest, StretchMapsTheLargerMagnitudeAndFullScaleTheFractionsOnto
     EXPECT_EQ(ImportColumns("-1 1", ctx).points, (std::vector<std::int32_t>{-8191, 8191}));
     auto zeros = ImportColumns("0\n0\n0\n", ctx);
     EXPECT_EQ(zeros.points, (std::vector<std::int32_t>(3, -8191))); // whole part of vMin + 0.5
+
+    // One huge value (2A overflows beyond 8.9e307) or an infinity must not flatten the wave: the
+    // stretch spans the finite values, and each infinity is clipped at its own end and counted.
+    ctx = ImportContext{};
+    ctx.vMin = 0;
+    ctx.vMax = 16383;
+    const double inf = std::numeric_limits<double>::infinity();
+    struct Case {
+        std::vector<double> values;
+        std::vector<std::int32_t> points;
+        std::size_t clipped;
+    };
+    for (const Case& c : {Case{{1e308, -1e308, 5e307, 0}, {16383, 0, 12287, 8192}, 0},
+                          Case{{inf, 0.5, -0.5, -inf}, {16383, 16383, 0, 0}, 2},
+                          Case{{inf, -inf}, {16383, 0}, 2}}) {
+        ImportResult r = MapIntoRange(c.values, ColumnValueMap(c.values, ctx), ctx);
+        EXPECT_EQ(r.points, c.points);
+        EXPECT_EQ(r.clipped, c.clipped);
+    }
+    EXPECT_EQ(ImportColumns("Time\n0 1e308\n1 -1e308\n", ctx).points,
+              (std::vector<std::int32_t>{16383, 0}));
+    EXPECT_FALSE(MapIntoRange(std::vector<double>{0, std::nan("")}, {}, ctx).ok);
 }
 
 TEST(ColumnImportTest, WithoutStretchValuesAreOnlyRoundedAndMustFit) {
@@ -70,30 +93,6 @@ TEST(ColumnImportTest, AutoStretchOptionIsPerModel) {
     box.set(box.session().generalIni, "Option", "autoStretchTW2014", "");
     box.set(box.session().generalIni, "Option", "autoStretchOther", "no");
     EXPECT_TRUE(AutoStretchEnabled(box.session()));
-}
-
-// One huge value (2A overflows beyond 8.9e307) or an infinity must not flatten the wave: the
-// stretch spans the finite values, and each infinity is clipped at its own end and counted.
-TEST(ColumnImportTest, HugeAndInfiniteValuesKeepTheStretch) {
-    ImportContext ctx;
-    ctx.vMin = 0;
-    ctx.vMax = 16383;
-    const double inf = std::numeric_limits<double>::infinity();
-    struct Case {
-        std::vector<double> values;
-        std::vector<std::int32_t> points;
-        std::size_t clipped;
-    };
-    for (const Case& c : {Case{{1e308, -1e308, 5e307, 0}, {16383, 0, 12287, 8192}, 0},
-                          Case{{inf, 0.5, -0.5, -inf}, {16383, 16383, 0, 0}, 2},
-                          Case{{inf, -inf}, {16383, 0}, 2}}) {
-        ImportResult r = MapIntoRange(c.values, ColumnValueMap(c.values, ctx), ctx);
-        EXPECT_EQ(r.points, c.points);
-        EXPECT_EQ(r.clipped, c.clipped);
-    }
-    EXPECT_EQ(ImportColumns("Time\n0 1e308\n1 -1e308\n", ctx).points,
-              (std::vector<std::int32_t>{16383, 0}));
-    EXPECT_FALSE(MapIntoRange(std::vector<double>{0, std::nan("")}, {}, ctx).ok);
 }
 
 } // namespace

@@ -78,6 +78,12 @@ TEST(FormatRegistryTest, ExtensionsMatchOverTheLengthOfEachEntry) {
     EXPECT_EQ(FormatCodeOfExtension("afp", FormatTableFor(1, true)), kAsciiCode);
     EXPECT_EQ(FormatCodeOfExtension("asc", FormatTableFor(1, false)),
               static_cast<int>(FormatTableFor(1, false).formats.size()));
+
+    // Save writes the standard and FM binary names in either composer, ".wfm" too, and no other.
+    for (const char* name : {"/w/a.wav", "/w/A.WVF", "/w/b.Wfm"})
+        EXPECT_TRUE(SavesAsBinary(name)) << name;
+    for (const char* name : {"/w/a.wfp", "/w/a.asc", "/w/a.pwav", "/w/a.wa0", "/w/wav", "/w.wav/a"})
+        EXPECT_FALSE(SavesAsBinary(name)) << name;
 }
 
 // What a row promises in one place it keeps in the others, so that a new row cannot be offered
@@ -269,14 +275,6 @@ TEST(FormatRegistryTest, UnreadableInputsSayWhy) {
                                      ImportWaveFile(missing, kAsciiCode, {}).error})
         EXPECT_EQ(error, "Cannot convert the format to binary format \nor invalid file path");
     EXPECT_TRUE(ImportWaveFile(missing, kAsciiCode, {}).failure);
-}
-
-// Save writes the standard and FM binary names in either composer, ".wfm" too, and no other.
-TEST(FormatRegistryTest, SaveWritesOnlyTheBinaryNames) {
-    for (const char* name : {"/w/a.wav", "/w/A.WVF", "/w/b.Wfm"})
-        EXPECT_TRUE(SavesAsBinary(name)) << name;
-    for (const char* name : {"/w/a.wfp", "/w/a.asc", "/w/a.pwav", "/w/a.wa0", "/w/wav", "/w.wav/a"})
-        EXPECT_FALSE(SavesAsBinary(name)) << name;
 }
 
 } // namespace

@@ -18,7 +18,7 @@ ImportResult ReadNumpyFile(const std::string& name, const ImportContext& ctx) {
     return ImportWaveFile(TW_TEST_DATA_DIR "/document/npy/" + name + ".npy", kNpyCode, ctx);
 }
 
-TEST(NpyImportTest, FloatsOfEveryWidthAndOrderAreFractionsOfFullScale) {
+TEST(NpyImportTest, EveryWidthAndOrderReadsFloatsAsFractionsAndIntegersAsColumns) {
     // 0, 0.5, -0.5, 1, -1, 0.25, 1.5, -2
     ImportContext ctx;
     ctx.vMin = 0;
@@ -31,11 +31,10 @@ TEST(NpyImportTest, FloatsOfEveryWidthAndOrderAreFractionsOfFullScale) {
                   (std::vector<std::int32_t>{8192, 12287, 4096, 16383, 0, 10239, 16383, 0}));
         EXPECT_EQ(r.clipped, 2u);
     }
-}
 
-TEST(NpyImportTest, IntegersOfEveryWidthAndOrderFollowTheColumnRules) {
+    // Integers follow the column rules: -8192 ... 8191, stretched, 127 reaches the top.
     const std::vector<std::int32_t> values{0, 1, 7, 100, 127, 3};
-    ImportContext ctx; // -8192 ... 8191, stretched: 127 reaches the top
+    ctx = ImportContext{};
     for (const char* type : {"i1", "u1", "lei2", "bei2", "leu2", "beu2", "lei4", "bei4", "leu4",
                              "beu4", "lei8", "bei8", "leu8", "beu8"}) {
         SCOPED_TRACE(type);
